@@ -1,0 +1,51 @@
+# Shared build settings for every Tessaly target.
+
+set(TESSALY_WARNINGS -Wall -Wextra -Wpedantic)
+
+if(TESSALY_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+# tessaly_library(NAME SOURCES ... LIBS ...): one library target per folder.
+function(tessaly_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+    target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+endfunction()
+
+# tessaly_test(NAME SOURCES ... LIBS ...): one GoogleTest executable, its tests discovered by CTest.
+function(tessaly_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_LOGLEVEL=0")
+endfunction()
+
+# tessaly_fuzzer(NAME SOURCES ... LIBS ... [SEEDS file...]): a libFuzzer target plus a short
+# CTest smoke run (a few seconds, bounded memory) over a fresh corpus seeded with SEEDS.
+function(tessaly_fuzzer name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;SEEDS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS} -fsanitize=fuzzer,address,undefined)
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus-${name})
+    add_test(NAME ${name}
+        COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DCORPUS=${corpus}
+                "-DSEEDS=${ARG_SEEDS}" -DSECONDS=$ENV{TESSALY_FUZZ_SECONDS}
+                -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
+    set_tests_properties(${name} PROPERTIES LABELS fuzz)
+endfunction()
+
+# The fuzz build instruments every library for coverage and memory errors, not just the targets.
+if(TESSALY_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=address,undefined)
+endif()

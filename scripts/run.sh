@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tessaly, writes the sample client into sample/ when it is not
+# there yet, and launches Tessaly on it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j"$(nproc)"
+if [ ! -f sample/verdata.mul ]; then
+    ./build/tools/tessaly-mkclient sample
+fi
+if [ -x build/app/tessaly ]; then
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "No display found. Run Tessaly under a virtual display, for example:"
+        echo "  xvfb-run -a ./build/app/tessaly --client-dir sample"
+        echo "or take a picture of its window:"
+        echo "  QT_QPA_PLATFORM=offscreen ./build/app/tessaly --client-dir sample --screenshot tessaly.png"
+        exit 0
+    fi
+    exec ./build/app/tessaly --client-dir sample "$@"
+fi
+./build/tools/tessaly-cli --client-dir sample files
+./build/tools/tessaly-cli --client-dir sample verdata

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tessaly needs that is not installed yet.
+# Runs as root on Debian 12; does nothing when everything is present.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build
+  qt6-base-dev libgl-dev
+  libopenal-dev
+  libgtest-dev libgmock-dev
+  libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth
+)
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Tessaly and runs every test: the GoogleTest suites, the same
+# suites again under AddressSanitizer + UBSan, and each libFuzzer target for a few seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== build and test (build/)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_BENCH=ON
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
+
+echo "== tests under AddressSanitizer + UBSan (build-asan/)"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON \
+    -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"
+cmake --build build-asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" --timeout 900
+
+echo "== fuzz targets (build-fuzz/)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTESSALY_FUZZ=ON -DTESSALY_GUI=OFF -DTESSALY_TESTS=OFF
+cmake --build build-fuzz -j"$jobs"
+TESSALY_FUZZ_SECONDS=${TESSALY_FUZZ_SECONDS:-5} ctest --test-dir build-fuzz --output-on-failure -L fuzz

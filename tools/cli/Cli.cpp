@@ -1,0 +1,69 @@
+#include "Cli.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <charconv>
+#include <ostream>
+
+namespace tessaly::cli {
+
+namespace {
+std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+}  // namespace
+
+void RegisterCommand(const Command& command) { Registry().push_back(command); }
+
+const std::vector<Command>& Commands() {
+    auto& commands = Registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+    return commands;
+}
+
+std::uint32_t ParseNumber(const std::string& text, const char* what, std::uint32_t max) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        first += 2;
+        base = 16;
+    }
+    std::uint64_t value = 0;
+    auto [ptr, ec] = std::from_chars(first, last, value, base);
+    if (text.empty() || ec != std::errc() || ptr != last || value > max) {
+        throw UsageError(std::string("invalid ") + what + " '" + text + "'" +
+                         (value > max && ec == std::errc() && ptr == last
+                              ? " (at most " + std::to_string(max) + ")"
+                              : ""));
+    }
+    return static_cast<std::uint32_t>(value);
+}
+
+bool Invocation::HasFlag(const std::string& flag) const {
+    return std::find(flags.begin(), flags.end(), flag) != flags.end();
+}
+
+const std::string& Invocation::Arg(std::size_t i, const char* what) const {
+    if (i >= args.size()) {
+        throw UsageError(std::string("missing ") + what);
+    }
+    return args[i];
+}
+
+std::uint32_t Invocation::Number(std::size_t i, const char* what, std::uint32_t max) const {
+    return ParseNumber(Arg(i, what), what, max);
+}
+
+void Invocation::PrintJson(const QJsonValue& value) const {
+    QJsonDocument doc = value.isArray() ? QJsonDocument(value.toArray())
+                                        : QJsonDocument(value.toObject());
+    *out << doc.toJson(QJsonDocument::Compact).toStdString() << '\n';
+}
+
+}  // namespace tessaly::cli

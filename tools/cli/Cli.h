@@ -1,0 +1,67 @@
+#pragma once
+// Command framework of tessaly-cli. Each cli/*.cpp registers its commands with a static
+// CommandRegistrar; main.cpp parses the global options, sets up the client file set and runs
+// the command. Errors the user can mend are thrown as UsageError (one line, exit status 2).
+
+#include <QJsonValue>
+
+#include <cstdint>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tessaly::cli {
+
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct GlobalOptions {
+    std::string clientDir;  // --client-dir: the chosen directory; empty = use the Wine registry
+    std::string verdata;    // --verdata: another patch file for slot 22
+};
+
+struct Invocation {
+    GlobalOptions global;
+    std::vector<std::string> args;  // the command's own arguments, options removed
+    std::vector<std::string> flags; // the command's --options other than --json, in order
+    bool json = false;
+    std::ostream* out = nullptr;
+
+    bool HasFlag(const std::string& flag) const;
+    // The argument at i, or a UsageError naming `what` when it is missing.
+    const std::string& Arg(std::size_t i, const char* what) const;
+    // Argument i as a number (decimal or 0x-hex), within [0, max].
+    std::uint32_t Number(std::size_t i, const char* what, std::uint32_t max = 0xFFFFFFFFu) const;
+    // Writes one JSON document (compact, one line) to out.
+    void PrintJson(const QJsonValue& value) const;
+};
+
+using Handler = int (*)(Invocation& inv);
+
+struct Command {
+    const char* name;
+    const char* usage;    // arguments after the name, e.g. "IDXSLOT DATASLOT ENTRY"
+    const char* summary;  // one line for --help
+    bool needsClient;     // main sets up the client file set before running it
+    Handler run;
+};
+
+void RegisterCommand(const Command& command);
+const std::vector<Command>& Commands();
+
+struct CommandRegistrar {
+    explicit CommandRegistrar(const Command& command) { RegisterCommand(command); }
+};
+
+// Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
+std::uint32_t ParseNumber(const std::string& text, const char* what,
+                          std::uint32_t max = 0xFFFFFFFFu);
+
+// Points the process-wide client file set at the chosen directory (or the Wine registry) and
+// slot 22 at --verdata, and loads the patch table. Throws UsageError when that is impossible.
+void PrepareClientFiles(const GlobalOptions& options);
+
+}  // namespace tessaly::cli

@@ -1,0 +1,102 @@
+#include "SampleClient.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace tessaly::mk {
+
+namespace {
+struct Registered {
+    int order;
+    const char* name;
+    Generator generator;
+};
+std::vector<Registered>& Generators() {
+    static std::vector<Registered> generators;
+    return generators;
+}
+}  // namespace
+
+GeneratorRegistrar::GeneratorRegistrar(int order, const char* name, Generator generator) {
+    Generators().push_back({order, name, generator});
+}
+
+SampleClient::SampleClient(std::filesystem::path dir, bool fullSize)
+    : m_dir(std::move(dir)), m_fullSize(fullSize) {}
+
+void SampleClient::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+    std::ofstream out(m_dir / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        throw std::runtime_error("cannot write " + (m_dir / name).string());
+    }
+}
+
+void SampleClient::AddPatch(SamplePatch patch) { m_patches.push_back(std::move(patch)); }
+
+std::mt19937 SampleClient::Random(const std::string& stream) {
+    std::seed_seq seed(stream.begin(), stream.end());
+    return std::mt19937(seed);
+}
+
+IndexedFileBuilder::IndexedFileBuilder(std::uint32_t entryCount) : m_records(entryCount) {}
+
+void IndexedFileBuilder::Add(std::uint32_t entry, const std::vector<std::uint8_t>& data,
+                             std::uint32_t extra) {
+    Record& r = m_records.at(entry);
+    r.offset = static_cast<std::uint32_t>(m_data.size());
+    r.length = static_cast<std::uint32_t>(data.size());
+    r.extra = extra;
+    m_data.bytes(data);
+}
+
+void IndexedFileBuilder::AddEmpty(std::uint32_t entry, std::uint32_t extra) {
+    Record& r = m_records.at(entry);
+    r.offset = static_cast<std::uint32_t>(m_data.size());
+    r.length = 0;
+    r.extra = extra;
+}
+
+std::vector<std::uint8_t> IndexedFileBuilder::IndexBytes() const {
+    ByteWriter w;
+    for (const Record& r : m_records) {
+        w.u32(r.offset).u32(r.length).u32(r.extra);
+    }
+    return w.take();
+}
+
+void IndexedFileBuilder::Write(const SampleClient& client, const std::string& indexName,
+                               const std::string& dataName) const {
+    client.WriteFile(indexName, IndexBytes());
+    client.WriteFile(dataName, m_data.data());
+}
+
+std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches) {
+    ByteWriter w;
+    w.u32(static_cast<std::uint32_t>(patches.size()));
+    std::uint32_t offset = static_cast<std::uint32_t>(4 + 20 * patches.size());
+    for (const SamplePatch& p : patches) {
+        w.u32(p.fileId).u32(p.block).u32(offset).u32(static_cast<std::uint32_t>(p.data.size()));
+        w.u16(p.extra1).u16(p.extra2);
+        offset += static_cast<std::uint32_t>(p.data.size());
+    }
+    for (const SamplePatch& p : patches) {
+        w.bytes(p.data);
+    }
+    return w.take();
+}
+
+void WriteSampleClient(const std::filesystem::path& dir, bool fullSize) {
+    std::filesystem::create_directories(dir);
+    SampleClient client(dir, fullSize);
+    auto generators = Generators();
+    std::stable_sort(generators.begin(), generators.end(),
+                     [](const Registered& a, const Registered& b) { return a.order < b.order; });
+    for (const Registered& g : generators) {
+        g.generator(client);
+    }
+    client.WriteFile("verdata.mul", BuildVerData(client.Patches()));
+}
+
+}  // namespace tessaly::mk

@@ -1,0 +1,91 @@
+#pragma once
+// The sample-client generator. Each generator (one per family of files) registers itself with a
+// GeneratorRegistrar and an order; WriteSampleClient runs them in order, then writes
+// "verdata.mul" from the patch records they added. Output is deterministic: generators take
+// their randomness only from SampleClient::Random, seeded per generator.
+
+#include "Bytes.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tessaly::mk {
+
+// One record of the generated "verdata.mul": which entry of which file slot it replaces.
+struct SamplePatch {
+    std::uint32_t fileId = 0;
+    std::uint32_t block = 0;
+    std::vector<std::uint8_t> data;
+    std::uint16_t extra1 = 0;
+    std::uint16_t extra2 = 0;
+};
+
+class SampleClient {
+public:
+    SampleClient(std::filesystem::path dir, bool fullSize);
+
+    const std::filesystem::path& Dir() const { return m_dir; }
+    // True for the full-size data set used by benchmarks.
+    bool FullSize() const { return m_fullSize; }
+
+    // Writes a file of the client directory (replacing any earlier one).
+    void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
+
+    // Adds a record to the generated patch file; records are written in the order added.
+    void AddPatch(SamplePatch patch);
+    const std::vector<SamplePatch>& Patches() const { return m_patches; }
+
+    // A deterministic generator for one named stream.
+    static std::mt19937 Random(const std::string& stream);
+
+private:
+    std::filesystem::path m_dir;
+    bool m_fullSize;
+    std::vector<SamplePatch> m_patches;
+};
+
+// Builds an index file of 12-byte records and its data file together. Entries not added are
+// absent (offset 0xFFFFFFFF). Entry data is laid out in the order added.
+class IndexedFileBuilder {
+public:
+    explicit IndexedFileBuilder(std::uint32_t entryCount);
+
+    // Adds an entry's data with its extra word (low word first).
+    void Add(std::uint32_t entry, const std::vector<std::uint8_t>& data, std::uint32_t extra = 0);
+    // Adds an index record that points at data but has length 0.
+    void AddEmpty(std::uint32_t entry, std::uint32_t extra = 0);
+
+    void Write(const SampleClient& client, const std::string& indexName,
+               const std::string& dataName) const;
+
+    std::vector<std::uint8_t> IndexBytes() const;
+    const std::vector<std::uint8_t>& DataBytes() const { return m_data.data(); }
+
+private:
+    struct Record {
+        std::uint32_t offset = 0xFFFFFFFFu;
+        std::uint32_t length = 0xFFFFFFFFu;
+        std::uint32_t extra = 0xFFFFFFFFu;
+    };
+    std::vector<Record> m_records;
+    ByteWriter m_data;
+};
+
+using Generator = void (*)(SampleClient& client);
+
+struct GeneratorRegistrar {
+    // Lower orders run first; the base files (tile data etc.) use order 0.
+    GeneratorRegistrar(int order, const char* name, Generator generator);
+};
+
+// Writes the whole sample client into dir (created when missing).
+void WriteSampleClient(const std::filesystem::path& dir, bool fullSize);
+
+// Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
+std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches);
+
+}  // namespace tessaly::mk
