@@ -1,0 +1,231 @@
+#include "ClientFiles.h"
+
+#include "ClientDirs.h"
+#include "TarnError.h"
+#include "Text.h"
+#include "VerDataTable.h"
+
+#include <stdexcept>
+
+namespace tessaly {
+
+namespace {
+constexpr const char* kFileNames[kFileSlotCount] = {
+    "map0.mul",     "staidx0.mul",  "statics0.mul", "artidx.mul",   "art.mul",     "anim.idx",
+    "anim.mul",     "soundidx.mul", "sound.mul",    "texidx.mul",   "texmaps.mul", "gumpidx.mul",
+    "gumpart.mul",  "multi.idx",    "multi.mul",    "skills.idx",   "skills.mul",  "radarcol.mul",
+    "fonts.mul",    "palette.mul",  "light.mul",    "lightidx.mul", "verdata.mul", nullptr,
+    nullptr,        nullptr,        nullptr,        nullptr,        nullptr,       nullptr,
+    "tiledata.mul", "animdata.mul", "hues.mul",
+};
+
+bool ValidSlot(std::int32_t slot) {
+    return slot >= 0 && slot < kFileSlotCount;
+}
+}  // namespace
+
+bool IndexRecord::Read(ByteReader& in) {
+    return in.u32(m_dwOffset) && in.u32(m_dwLength) && in.u16(m_wExtra1) && in.u16(m_wExtra2);
+}
+
+void IndexRecord::Write(ByteWriter& out) const {
+    out.u32(m_dwOffset).u32(m_dwLength).u16(m_wExtra1).u16(m_wExtra2);
+}
+
+CClientFiles::CClientFiles(CVerDataTable* table) : m_pVerData(table) {}
+
+CClientFiles::~CClientFiles() = default;
+
+CVerDataTable& CClientFiles::GetVerDataTable() {
+    return m_pVerData != nullptr ? *m_pVerData : TheVerDataTable();
+}
+
+bool CClientFiles::FindClientDirs() {
+    auto prefix = CWineRegistry::DefaultPrefix();
+    if (!prefix) {
+        return false;
+    }
+    CWineRegistry registry(*prefix);
+    return FindClientDirs(registry);
+}
+
+bool CClientFiles::FindClientDirs(CClientDirSource& source) {
+    RegistryValue exePath;
+    RegistryValue cdPath;
+    if (!source.ReadClientKey(exePath, cdPath)) {
+        return false;
+    }
+    if (exePath.present && exePath.isString) {
+        // The program's directory: cut at the last backslash (a text without one stays whole).
+        std::string dir = exePath.text;
+        std::size_t cut = dir.rfind('\\');
+        if (cut != std::string::npos) {
+            dir.resize(cut);
+        }
+        m_sClientDir = source.MapPath(dir);
+    }
+    if (cdPath.present && cdPath.isString) {
+        m_sCDDir = source.MapPath(cdPath.text);
+    }
+    return true;
+}
+
+const char* CClientFiles::GetFileName(std::int32_t slot) {
+    return ValidSlot(slot) ? kFileNames[slot] : nullptr;
+}
+
+CQFile& CClientFiles::GetFile(std::int32_t slot) {
+    if (!ValidSlot(slot)) {
+        throw std::out_of_range("CClientFiles: no file slot " + std::to_string(slot));
+    }
+    return m_File[static_cast<std::size_t>(slot)];
+}
+
+std::string CClientFiles::GetBasePath(const char* name) const {
+    const std::string& dir = m_sChosenDir.empty() ? m_sClientDir : m_sChosenDir;
+    if (name == nullptr) {
+        return MakeFilePath(dir, "");
+    }
+    return MakeFilePath(dir, name);
+}
+
+bool CClientFiles::SetSlotPath(std::int32_t slot, const std::string& path) {
+    if (!ValidSlot(slot)) {
+        return false;
+    }
+    GetFile(slot).SetFilePath(path);
+    return true;
+}
+
+bool CClientFiles::OpenInDirs(CQFile& file, const char* name, std::uint32_t mode) {
+    if (name == nullptr) {
+        return false;
+    }
+    if (!m_sChosenDir.empty() && file.Open(MakeFilePath(m_sChosenDir, name).c_str(), mode)) {
+        return true;
+    }
+    if (file.Open(MakeFilePath(m_sClientDir, name).c_str(), mode)) {
+        return true;
+    }
+    return file.Open(MakeFilePath(m_sCDDir, name).c_str(), mode);
+}
+
+bool CClientFiles::OpenSlot(std::int32_t slot) {
+    if (!ValidSlot(slot)) {
+        return false;
+    }
+    CQFile& file = GetFile(slot);
+    if (file.IsOpen()) {
+        return true;
+    }
+    if (!file.GetFilePath().empty() && file.Open(nullptr, CQFile::shareDenyWrite)) {
+        return true;
+    }
+    const char* name = GetFileName(slot);
+    if (name == nullptr) {
+        return false;
+    }
+    return OpenInDirs(file, name, CQFile::shareDenyWrite);
+}
+
+std::int32_t CClientFiles::OpenAll(std::uint32_t mask) {
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        if ((mask & (1u << (slot % 32))) == 0 || GetFileName(slot) == nullptr) {
+            continue;
+        }
+        if (!OpenSlot(slot) && slot != kSlotVerData) {
+            return slot;
+        }
+    }
+    return kFileSlotCount;
+}
+
+void CClientFiles::CloseAll() {
+    for (CQFile& file : m_File) {
+        file.Close();
+    }
+}
+
+bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot,
+                                   std::uint32_t entry, IndexRecord& record) {
+    // Patch id 33 (or any number that is no slot) reads the base index alone.
+    if (ValidSlot(dataSlot) &&
+        GetVerDataTable().FindRecord(static_cast<std::uint32_t>(dataSlot), entry, record)) {
+        return true;
+    }
+    if (!OpenSlot(indexSlot)) {
+        return false;
+    }
+    CQFile& file = GetFile(indexSlot);
+    try {
+        file.Seek(static_cast<std::int64_t>(entry) * IndexRecord::kSize, CQFile::begin);
+    } catch (const CQFileException&) {
+        return false;
+    }
+    std::uint8_t bytes[IndexRecord::kSize];
+    if (file.Read(bytes, sizeof bytes) != sizeof bytes) {
+        return false;  // a short or missing index file
+    }
+    ByteReader in(bytes);
+    record.Read(in);
+    return record.HasData();
+}
+
+CQFile* CClientFiles::FileFor(std::int32_t dataSlot, const IndexRecord& record) {
+    std::int32_t slot = record.IsPatch() ? kSlotVerData : dataSlot;
+    if (!OpenSlot(slot)) {
+        return nullptr;
+    }
+    return &GetFile(slot);
+}
+
+bool CClientFiles::DataFits(std::int32_t dataSlot, const IndexRecord& record) {
+    CQFile* file = FileFor(dataSlot, record);
+    if (file == nullptr) {
+        return false;
+    }
+    try {
+        return FitsIn(record.m_dwOffset, record.GetLength(), file->GetLength());
+    } catch (const CQFileException&) {
+        return false;
+    }
+}
+
+bool CClientFiles::ReadData(std::int32_t dataSlot, const IndexRecord& record,
+                            std::span<std::uint8_t> buffer) {
+    std::uint32_t length = record.GetLength();
+    if (buffer.size() < length) {
+        return false;
+    }
+    CQFile* file = FileFor(dataSlot, record);
+    if (file == nullptr) {
+        return false;
+    }
+    try {
+        file->Seek(record.m_dwOffset, CQFile::begin);
+    } catch (const CQFileException&) {
+        return false;
+    }
+    return file->Read(buffer.data(), length) == length;
+}
+
+CClientFiles& TheClientFiles() {
+    static CClientFiles files;
+    return files;
+}
+
+void LoadMulData(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
+                 std::vector<std::uint8_t>& block) {
+    block.clear();
+    block.shrink_to_fit();
+    // The length comes from a file: allocate it only once the file is known to hold it.
+    if (!files.DataFits(dataSlot, record)) {
+        throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
+    }
+    block.assign(record.GetLength(), 0);
+    if (!files.ReadData(dataSlot, record, block)) {
+        throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
+    }
+}
+
+}  // namespace tessaly

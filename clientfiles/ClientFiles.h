@@ -1,0 +1,146 @@
+#pragma once
+// The client's file set: 33 numbered file slots, the install directories, index records and
+// entry reads with patch records taking precedence.
+
+#include "Bytes.h"
+#include "QFile.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class CVerDataTable;
+class CClientDirSource;
+
+// File slots (the file ids of patch records are slot numbers).
+enum : std::int32_t {
+    kSlotMap0 = 0,
+    kSlotStaIdx0 = 1,
+    kSlotStatics0 = 2,
+    kSlotArtIdx = 3,
+    kSlotArt = 4,
+    kSlotAnimIdx = 5,
+    kSlotAnim = 6,
+    kSlotSoundIdx = 7,
+    kSlotSound = 8,
+    kSlotTexIdx = 9,
+    kSlotTexMaps = 10,
+    kSlotGumpIdx = 11,
+    kSlotGumpArt = 12,
+    kSlotMultiIdx = 13,
+    kSlotMulti = 14,
+    kSlotSkillsIdx = 15,
+    kSlotSkills = 16,
+    kSlotRadarCol = 17,
+    kSlotFonts = 18,
+    kSlotPalette = 19,
+    kSlotLight = 20,
+    kSlotLightIdx = 21,
+    kSlotVerData = 22,
+    kSlotTileData = 30,
+    kSlotAnimData = 31,
+    kSlotHues = 32,
+    kFileSlotCount = 33,  // also the patch id meaning "base file only"
+};
+
+// The 12-byte record of the index files; entry n lies at byte n * 12.
+//   0  u32 offset   0xFFFFFFFF = no data
+//   4  u32 length   bits 0-30 byte length; bit 31 = offset points into the patch file
+//   8  u16 extra 1, u16 extra 2   kind-specific
+struct IndexRecord {
+    static constexpr std::size_t kSize = 12;
+    static constexpr std::uint32_t kNoData = 0xFFFFFFFFu;
+    static constexpr std::uint32_t kPatchBit = 0x80000000u;
+
+    std::uint32_t m_dwOffset = kNoData;
+    std::uint32_t m_dwLength = 0;
+    std::uint16_t m_wExtra1 = 0;
+    std::uint16_t m_wExtra2 = 0;
+
+    // Offset is not 0xFFFFFFFF and the whole length field is not 0.
+    bool HasData() const { return m_dwOffset != kNoData && m_dwLength != 0; }
+    // Byte length (bits 0-30).
+    std::uint32_t GetLength() const { return m_dwLength & ~kPatchBit; }
+    bool IsPatch() const { return (m_dwLength & kPatchBit) != 0; }
+    std::uint32_t GetExtra() const { return m_wExtra1 | (std::uint32_t{m_wExtra2} << 16); }
+
+    bool Read(ByteReader& in);
+    void Write(ByteWriter& out) const;
+    bool operator==(const IndexRecord&) const = default;
+};
+
+class CClientFiles {
+public:
+    // table: the patch table entry reads consult; null = the process-wide one.
+    explicit CClientFiles(CVerDataTable* table = nullptr);
+    ~CClientFiles();
+    CClientFiles(const CClientFiles&) = delete;
+    CClientFiles& operator=(const CClientFiles&) = delete;
+
+    // Reads the client's registry key (here: through the Wine prefix) into the client and CD
+    // directories. False when there is no prefix, no key or no registry file; the directories
+    // then stay as they were.
+    bool FindClientDirs();
+    bool FindClientDirs(CClientDirSource& source);
+
+    // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
+    static const char* GetFileName(std::int32_t slot);
+    // The slot's file; std::out_of_range outside 0-32.
+    CQFile& GetFile(std::int32_t slot);
+
+    void SetChosenDir(const std::string& dir) { m_sChosenDir = dir; }
+    // MakeFilePath of the chosen directory (or the client directory while none is chosen) and
+    // name; a null name gives the directory with its closing separator.
+    std::string GetBasePath(const char* name) const;
+    // Stores path as the slot file's path without opening it. False for an invalid slot.
+    bool SetSlotPath(std::int32_t slot, const std::string& path);
+    // Opens name in the chosen, client and CD directories in turn.
+    bool OpenInDirs(CQFile& file, const char* name, std::uint32_t mode);
+    // Makes sure the slot's file is open (stored path first, then the directories).
+    bool OpenSlot(std::int32_t slot);
+    // Opens the slots selected by mask (slot s uses bit s mod 32) that have file names; returns
+    // the first slot that failed (slot 22 excepted) or 33.
+    std::int32_t OpenAll(std::uint32_t mask);
+    void CloseAll();
+
+    // The entry's effective index record: a patch record for (dataSlot, entry) first, else the
+    // base record of the index file. dataSlot 33 reads the base index alone. A base record
+    // answers true only when it has data; a patch record always does.
+    bool ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
+                         IndexRecord& record);
+    // Reads the record's GetLength() bytes into buffer, from the patch file when the record
+    // is a patch record. False when the slot does not open, the seek fails, the buffer is too
+    // small or fewer bytes arrive.
+    bool ReadData(std::int32_t dataSlot, const IndexRecord& record, std::span<std::uint8_t> buffer);
+    // True when the record's whole stretch lies inside its (open) file. Checked before a
+    // length read from a file is allocated.
+    bool DataFits(std::int32_t dataSlot, const IndexRecord& record);
+
+    CVerDataTable& GetVerDataTable();
+
+    std::string m_sChosenDir;
+    std::string m_sClientDir;
+    std::string m_sCDDir;
+    std::array<CQFile, kFileSlotCount> m_File;
+
+private:
+    CQFile* FileFor(std::int32_t dataSlot, const IndexRecord& record);
+
+    CVerDataTable* m_pVerData;
+};
+
+// The process-wide file set (constructed on first use, lives until exit).
+CClientFiles& TheClientFiles();
+
+// Minimal form of the data block's load: replaces block with the record's bytes. A stretch
+// that does not fit inside its file is refused before anything is allocated; any failed read
+// raises CTarnError(2, E_FAIL, "LoadMulData: Read"). After a refused stretch the block is
+// empty; after a short read it keeps the recorded length, zero where nothing arrived.
+void LoadMulData(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
+                 std::vector<std::uint8_t>& block);
+
+}  // namespace tessaly

@@ -1,0 +1,15 @@
+#pragma once
+// Radar colours of "radarcol.mul" (slot 17): one 16-bit colour per tile id, terrain t at index
+// t, item n at index n + 16384. Not looked up in the patch table.
+
+#include <cstdint>
+
+namespace tessaly {
+
+class CClientFiles;
+
+// The colour of tile id i, or 0 when it cannot be read (file closed, id beyond the file).
+std::uint16_t GetRadarColor(std::uint16_t id);
+std::uint16_t GetRadarColor(std::uint16_t id, CClientFiles& files);
+
+}  // namespace tessaly

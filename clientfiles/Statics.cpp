@@ -1,0 +1,46 @@
+#include "Statics.h"
+
+#include "ClientFiles.h"
+#include "TarnError.h"
+
+namespace tessaly {
+
+bool CStaticItem::Read(ByteReader& in) {
+    return in.u16(m_wTile) && in.u8(m_bX) && in.u8(m_bY) && in.i8(m_cZ) && in.u16(m_wHue);
+}
+
+void CStaticItem::Write(ByteWriter& out) const {
+    out.u16(m_wTile).u8(m_bX).u8(m_bY).u8(static_cast<std::uint8_t>(m_cZ)).u16(m_wHue);
+}
+
+void CStaticsList::LoadStatics(std::uint32_t block) {
+    LoadStatics(block, TheClientFiles());
+}
+
+void CStaticsList::LoadStatics(std::uint32_t block, CClientFiles& files) {
+    IndexRecord record;
+    if (!files.ReadIndexRecord(kSlotStaIdx0, kSlotStatics0, block, record) || !record.HasData()) {
+        return;
+    }
+    // The length comes from the index: allocate it only once the data file is known to hold it.
+    if (!files.DataFits(kSlotStatics0, record)) {
+        throw CTarnError(2, kE_FAIL, "CTarnMapBlock: Read fStatics0");
+    }
+    std::vector<std::uint8_t> bytes(record.GetLength());
+    if (!files.ReadData(kSlotStatics0, record, bytes)) {
+        throw CTarnError(2, kE_FAIL, "CTarnMapBlock: Read fStatics0");
+    }
+    Parse(bytes);
+}
+
+void CStaticsList::Parse(ByteSpan bytes) {
+    std::size_t count = bytes.size() / CStaticItem::kSize;
+    m_Items.assign(count, CStaticItem());
+    ByteReader in(bytes);
+    for (CStaticItem& item : m_Items) {
+        item.Read(in);
+    }
+    m_dwCount = static_cast<std::uint32_t>(count);
+}
+
+}  // namespace tessaly

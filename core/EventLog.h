@@ -1,0 +1,27 @@
+#pragma once
+// Diagnostic text sink. The process-wide log writes to standard error (the debugger output
+// channel of this platform), text unchanged and without an added line break.
+
+#include <cstdarg>
+#include <cstdint>
+
+namespace tessaly {
+
+class CEventLog {
+public:
+    virtual ~CEventLog() = default;
+
+    // Sends text unchanged to the diagnostic channel; the level is not used. Returns 0.
+    virtual std::int32_t LogText(std::int32_t level, const char* text);
+    // Formats into a 1024-character buffer; when that yields no characters the format itself
+    // is logged. Passes the result to LogText through the virtual table.
+    virtual std::int32_t LogTextV(std::int32_t level, const char* format, va_list args);
+
+    // LogTextV with level 3.
+    std::int32_t LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+};
+
+// The log in use; points at the process-wide instance for the whole run and is never reset.
+extern CEventLog* g_pEventLog;
+
+}  // namespace tessaly

@@ -1,0 +1,194 @@
+#include "QFile.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+namespace tessaly {
+
+namespace {
+const char* CauseText(CQFileException::Cause cause) {
+    switch (cause) {
+        case CQFileException::kBadSeek:
+            return "seek failed";
+        case CQFileException::kReadFault:
+            return "read failed";
+        case CQFileException::kWriteFault:
+            return "write failed";
+        case CQFileException::kNotOpen:
+            return "file not open";
+        default:
+            return "file error";
+    }
+}
+}  // namespace
+
+CQFileException::CQFileException(Cause cause, int osError, std::string path)
+    : std::runtime_error(std::string(CauseText(cause)) + " (" + std::strerror(osError) +
+                         "): " + path),
+      m_cause(cause),
+      m_lOsError(osError),
+      m_strFileName(std::move(path)) {}
+
+CQFile::~CQFile() {
+    // The virtual call reaches CQFile's own Close here; derived files close in their own
+    // destructors.
+    CQFile::Close();
+}
+
+std::uint64_t CQFile::GetPosition() const {
+    off_t pos = ::lseek(m_hFile, 0, SEEK_CUR);
+    if (pos < 0) {
+        throw CQFileException(CQFileException::kBadSeek, errno, m_strFileName);
+    }
+    return static_cast<std::uint64_t>(pos);
+}
+
+std::int64_t CQFile::Seek(std::int64_t offset, int origin) {
+    int whence = origin == current ? SEEK_CUR : origin == end ? SEEK_END : SEEK_SET;
+    off_t pos = ::lseek(m_hFile, static_cast<off_t>(offset), whence);
+    if (pos < 0) {
+        throw CQFileException(CQFileException::kBadSeek, errno, m_strFileName);
+    }
+    return static_cast<std::int64_t>(pos);
+}
+
+std::uint64_t CQFile::GetLength() const {
+    struct stat st;
+    if (::fstat(m_hFile, &st) != 0) {
+        throw CQFileException(CQFileException::kGeneric, errno, m_strFileName);
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::uint32_t CQFile::Read(void* buffer, std::uint32_t count) {
+    auto* p = static_cast<std::uint8_t*>(buffer);
+    std::uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(m_hFile, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw CQFileException(CQFileException::kReadFault, errno, m_strFileName);
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::uint32_t>(n);
+    }
+    return done;
+}
+
+void CQFile::Write(const void* buffer, std::uint32_t count) {
+    const auto* p = static_cast<const std::uint8_t*>(buffer);
+    std::uint32_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(m_hFile, p + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            throw CQFileException(CQFileException::kWriteFault, errno, m_strFileName);
+        }
+        if (n == 0) {
+            throw CQFileException(CQFileException::kWriteFault, ENOSPC, m_strFileName);
+        }
+        done += static_cast<std::uint32_t>(n);
+    }
+}
+
+void CQFile::Flush() {
+    if (::fsync(m_hFile) != 0) {
+        throw CQFileException(CQFileException::kWriteFault, errno, m_strFileName);
+    }
+}
+
+void CQFile::Close() {
+    if (!IsOpen()) {
+        return;
+    }
+    if ((m_uMode & modeSharedHandle) != 0) {
+        ForgetHandle();
+    } else {
+        RawClose();
+    }
+    m_hFile = kClosedHandle;
+}
+
+bool CQFile::RawOpen(void* /*extra*/) {
+    std::uint32_t mode = m_uMode & ~kOwnModeBits;
+    int flags = O_CLOEXEC;
+    switch (mode & 3) {
+        case modeWrite:
+            flags |= O_WRONLY;
+            break;
+        case modeReadWrite:
+            flags |= O_RDWR;
+            break;
+        default:
+            flags |= O_RDONLY;
+            break;
+    }
+    if ((mode & modeCreate) != 0) {
+        flags |= O_CREAT | O_TRUNC;
+    }
+    int fd = ::open(m_strFileName.c_str(), flags, 0666);
+    if (fd < 0) {
+        return false;
+    }
+    // Share flags as advisory locks held while the file is open.
+    int lock = 0;
+    if ((mode & 0x70) == shareExclusive) {
+        lock = LOCK_EX;
+    } else if ((mode & 0x70) == shareDenyWrite) {
+        lock = LOCK_SH;
+    }
+    if (lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_hFile = fd;
+    return IsOpen();
+}
+
+void CQFile::RawClose() {
+    if (m_hFile != kClosedHandle) {
+        ::close(m_hFile);
+    }
+    m_hFile = kClosedHandle;
+    m_strFileName.clear();
+}
+
+bool CQFile::ShareHandle(CQFile& other) {
+    m_hFile = other.m_hFile;
+    return true;
+}
+
+void CQFile::ForgetHandle() {
+    m_hFile = kClosedHandle;
+}
+
+void CQFile::OpenShared(CQFile& other) {
+    Close();
+    m_strFileName = other.m_strFileName;
+    m_uMode = other.m_uMode | modeSharedHandle;
+    ShareHandle(other);
+}
+
+bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
+    if (path == nullptr && IsOpen()) {
+        return true;
+    }
+    if (path != nullptr) {
+        Close();
+        m_strFileName = path;
+    }
+    m_uMode = mode;
+    return RawOpen(extra);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,95 @@
+#pragma once
+// Checked byte-stream file over a POSIX file descriptor, with a stored open mode.
+//
+// Open answers true or false instead of raising. Read, Write and Seek raise CQFileException on
+// a failure of the operating system (a short read is not a failure: Read returns the count).
+// Share flags become advisory flock locks held while the file is open: "others may not write"
+// takes a shared lock, "exclusive" an exclusive one; a lock that cannot be had fails the open.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace tessaly {
+
+// The file error: what failed, the errno and the path.
+class CQFileException : public std::runtime_error {
+public:
+    enum Cause { kGeneric, kBadSeek, kReadFault, kWriteFault, kNotOpen };
+    CQFileException(Cause cause, int osError, std::string path);
+
+    Cause m_cause;
+    int m_lOsError;
+    std::string m_strFileName;
+};
+
+class CQFile {
+public:
+    // Mode flags: the low 28 bits go to the operating system, the top four belong to the file.
+    static constexpr std::uint32_t modeRead = 0x0000;
+    static constexpr std::uint32_t modeWrite = 0x0001;
+    static constexpr std::uint32_t modeReadWrite = 0x0002;
+    static constexpr std::uint32_t shareExclusive = 0x0010;
+    static constexpr std::uint32_t shareDenyWrite = 0x0020;
+    static constexpr std::uint32_t shareDenyNone = 0x0040;
+    static constexpr std::uint32_t modeCreate = 0x1000;
+    static constexpr std::uint32_t modeSharedHandle = 0x80000000u;  // set by OpenShared
+    static constexpr std::uint32_t kOwnModeBits = 0xF0000000u;
+
+    // Seek origins.
+    static constexpr int begin = 0;
+    static constexpr int current = 1;
+    static constexpr int end = 2;
+
+    CQFile() = default;
+    CQFile(const CQFile&) = delete;
+    CQFile& operator=(const CQFile&) = delete;
+    // Closes the file.
+    virtual ~CQFile();
+
+    // Stream operations.
+    virtual std::uint64_t GetPosition() const;
+    virtual std::string GetFilePath() const { return m_strFileName; }
+    virtual void SetFilePath(const std::string& path) { m_strFileName = path; }
+    // Moves to offset from the origin and returns the new position; raises on failure.
+    virtual std::int64_t Seek(std::int64_t offset, int origin);
+    virtual std::uint64_t GetLength() const;
+    // Reads up to count bytes; returns how many arrived (0 at the end of the file).
+    virtual std::uint32_t Read(void* buffer, std::uint32_t count);
+    // Writes every byte or raises (a full disk included).
+    virtual void Write(const void* buffer, std::uint32_t count);
+    // Pushes written bytes to the storage device (fsync); raises on failure.
+    virtual void Flush();
+    // Closes an open file: forgets a shared handle, otherwise RawClose. Keeps the mode.
+    virtual void Close();
+    void SeekToBegin() { Seek(0, begin); }
+
+    // Own operations.
+    // Opens the stored path with the mode's low 28 bits; extra is not used here.
+    virtual bool RawOpen(void* extra);
+    // Closes the descriptor and empties the stored path.
+    virtual void RawClose();
+    // Takes over the descriptor of another file without opening anything.
+    virtual bool ShareHandle(CQFile& other);
+    // Drops the descriptor without closing it.
+    virtual void ForgetHandle();
+    // Closes this file, then shares the other's descriptor, path and mode (plus
+    // modeSharedHandle).
+    virtual void OpenShared(CQFile& other);
+    virtual bool IsBinaryMode() const { return true; }
+    virtual bool IsOpen() const { return m_hFile != kClosedHandle; }
+    // With a path: closes, stores path and mode, opens. With a null path: true at once when
+    // open, otherwise opens the stored path with the new mode.
+    virtual bool Open(const char* path, std::uint32_t mode, void* extra = nullptr);
+
+    // The mode of the last Open.
+    std::uint32_t m_uMode = 0;
+
+protected:
+    static constexpr int kClosedHandle = -1;  // the all-bits-set handle of a closed file
+
+    int m_hFile = kClosedHandle;
+    std::string m_strFileName;
+};
+
+}  // namespace tessaly
