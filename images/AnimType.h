@@ -1,0 +1,61 @@
+#pragma once
+// Animation blocks of "anim.mul": the frames of one body, action and stored direction.
+//
+// Block:  0    512      palette, 256 pixel words
+//         512  u32      frame count
+//         516  u32 x n  frame offsets; frame i starts at byte 512 + offset i
+// Frame:  0 i16 centre x   2 i16 centre y   4 u16 width   6 u16 height   8 chunks
+// Chunk:  one 32-bit word W, then run-length palette indexes.
+//         run length   = W & 0xFFF
+//         row offset   = bits 12-21, signed, from the centre: row = centre y + height + offset
+//         column offset = bits 22-31, signed, from the centre: column = centre x + offset
+//         A chunk whose low or high 16 bits are 0x7FFF ends the frame.
+
+#include "MulBlock.h"
+#include "Surface.h"
+
+#include <optional>
+
+namespace tessaly {
+
+struct AnimFrame {
+    std::int16_t m_nCentreX = 0;
+    std::int16_t m_nCentreY = 0;
+    std::uint16_t m_nWidth = 0;
+    std::uint16_t m_nHeight = 0;
+    ByteSpan m_Chunks;  // from the first chunk to the end of the block
+};
+
+class CTileAnimType : public CMulImageType {
+public:
+    static constexpr std::size_t kPaletteBytes = 512;
+
+    explicit CTileAnimType(std::uint32_t entry) : CMulImageType(entry) {}
+
+    bool Load() override;
+    // The number of frames (0 when the block cannot be loaded).
+    std::uint32_t GetFrameCount();
+    // Frame index's header; none when the index is not below the count or the header does not
+    // lie inside the block.
+    std::optional<AnimFrame> GetFrame(std::uint32_t index);
+    // Draws frame frameIndex for direction 0-7 (directions below 3 are the mirrored ones) with
+    // the body's foot point at (x, y + 22).
+    bool Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y, std::uint16_t hue,
+              std::uint32_t frameIndex, std::int32_t direction);
+
+    // The same on a block's bytes. The frame count is capped at the offsets the block holds.
+    static std::uint32_t FrameCount(ByteSpan block);
+    static std::optional<AnimFrame> Frame(ByteSpan block, std::uint32_t index);
+    // Chunks that do not lie wholly inside the block end the frame.
+    static bool DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int32_t x, std::int32_t y,
+                          std::uint16_t hue, std::uint32_t frameIndex, std::int32_t direction);
+};
+
+// The "anim.idx" entry of one body, action and direction (0-7). Actions outside the body's
+// range, and directions outside 0-7, count as 0.
+std::uint32_t GetAnimIndex(std::uint32_t body, std::int32_t action, std::int32_t direction);
+
+// Actions a body has: 22 below body 200, 13 up to 399, 35 from 400.
+std::int32_t GetAnimActionCount(std::uint32_t body);
+
+}  // namespace tessaly

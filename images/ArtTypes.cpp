@@ -1,0 +1,160 @@
+#include "ArtTypes.h"
+
+#include "TileData.h"
+
+namespace tessaly {
+
+// ---- items ----
+
+CTileItemType::CTileItemType(std::uint32_t entry) : CMulImageType(entry) {}
+CTileItemType::~CTileItemType() = default;
+
+bool CTileItemType::Load() {
+    IndexRecord record;
+    if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry + kIndexBase, record)) {
+        return false;
+    }
+    LoadMulData(kSlotArt, record);
+    return true;
+}
+
+std::uint32_t CTileItemType::GetWidth() const {
+    return m_Data.size() >= 6 ? LoadLE16(m_Data.data() + 4) : 0;
+}
+
+std::uint32_t CTileItemType::GetHeight() const {
+    return m_Data.size() >= 8 ? LoadLE16(m_Data.data() + 6) : 0;
+}
+
+bool CTileItemType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y) {
+    if (GetData() == nullptr) {
+        return false;
+    }
+    return DrawData(surface, GetBytes(), x, y);
+}
+
+CTileItemInfo* CTileItemType::GetTileData() {
+    if (!m_pTileData) {
+        auto info = std::make_unique<CTileItemInfo>();
+        info->ReadInfo(static_cast<std::int32_t>(m_nEntry));
+        m_pTileData = std::move(info);
+    }
+    return m_pTileData.get();
+}
+
+namespace {
+// Walks one item row from byte position pos and answers whether all its pairs and pixels,
+// up to and including the closing pair, lie inside the block.
+bool ItemRowFits(ByteSpan data, std::size_t pos) {
+    for (;;) {
+        if (!FitsIn(pos, 4, data.size())) {
+            return false;
+        }
+        const std::size_t run = LoadLE16(data.data() + pos + 2);
+        pos += 4;
+        if (run == 0) {
+            return true;
+        }
+        if (!FitsIn(pos, 2 * run, data.size())) {
+            return false;
+        }
+        pos += 2 * run;
+    }
+}
+}  // namespace
+
+bool CTileItemType::DrawData(CSurfaceDCData& surface, ByteSpan data, std::int32_t x,
+                             std::int32_t y) {
+    if (data.size() < 8) {
+        return false;
+    }
+    const std::int32_t width = LoadLE16(data.data() + 4);
+    const std::int32_t height = LoadLE16(data.data() + 6);
+    if (!surface.ClipImage(x, y, width, height)) {
+        return false;
+    }
+    const CQRect visible = surface.m_rVisible;
+    const std::size_t rowData = 8 + 2 * static_cast<std::size_t>(height);
+    for (std::int32_t r = visible.top; r < visible.bottom; ++r) {
+        const std::size_t tablePos = 8 + 2 * static_cast<std::size_t>(r);
+        if (!FitsIn(tablePos, 2, data.size())) {
+            break;  // the table itself is cut off: no later row has an entry either
+        }
+        std::size_t pos = rowData + 2 * static_cast<std::size_t>(LoadLE16(data.data() + tablePos));
+        if (!ItemRowFits(data, pos)) {
+            continue;
+        }
+        std::uint8_t* row = surface.m_Buffer.GetRowPointer(y + r);
+        std::int64_t column = x;
+        for (;;) {
+            const std::uint16_t step = LoadLE16(data.data() + pos);
+            const std::uint16_t run = LoadLE16(data.data() + pos + 2);
+            pos += 4;
+            if (run == 0) {
+                break;
+            }
+            column += step;
+            DrawSpan(column, row, data.data() + pos, run);
+            column += run;
+            pos += 2 * static_cast<std::size_t>(run);
+        }
+    }
+    return true;
+}
+
+// ---- terrain ----
+
+CTileTerrainType::CTileTerrainType(std::uint32_t entry) : CMulImageType(entry & 0xFFFF) {}
+CTileTerrainType::~CTileTerrainType() = default;
+
+bool CTileTerrainType::Load() {
+    IndexRecord record;
+    if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry, record)) {
+        return false;
+    }
+    LoadMulData(kSlotArt, record);
+    return true;
+}
+
+bool CTileTerrainType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y) {
+    // Terrain 2 is the "no draw" tile that marks holes in the map: it is never shown.
+    if (m_nEntry == 2) {
+        return false;
+    }
+    if (!surface.ClipImage(x - 22, y, kSize, kSize)) {
+        return false;
+    }
+    if (GetData() == nullptr) {
+        return false;
+    }
+    return DrawData(surface, GetBytes(), x, y);
+}
+
+CTileTerrainInfo* CTileTerrainType::GetTileData() {
+    if (!m_pTileData) {
+        auto info = std::make_unique<CTileTerrainInfo>();
+        info->ReadInfo(static_cast<std::uint16_t>(m_nEntry));
+        m_pTileData = std::move(info);
+    }
+    return m_pTileData.get();
+}
+
+bool CTileTerrainType::DrawData(CSurfaceDCData& surface, ByteSpan data, std::int32_t x,
+                                std::int32_t y) {
+    if (!surface.ClipImage(x - 22, y, kSize, kSize)) {
+        return false;
+    }
+    std::size_t pos = 0;
+    for (std::int32_t k = 0; k < kSize; ++k) {
+        const std::int32_t half = k < 22 ? k : 43 - k;
+        const std::int32_t count = 2 * (half + 1);
+        if (!FitsIn(pos, 2 * static_cast<std::size_t>(count), data.size())) {
+            break;
+        }
+        DrawRun(x - half, y + k, data.data() + pos, count);
+        pos += 2 * static_cast<std::size_t>(count);
+    }
+    return true;
+}
+
+}  // namespace tessaly

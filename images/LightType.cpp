@@ -1,0 +1,53 @@
+#include "LightType.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+bool CTileLightType::Load() {
+    IndexRecord record;
+    if (!ReadIndex(kSlotLightIdx, kSlotLight, m_nEntry, record)) {
+        return false;
+    }
+    m_nWidth = record.m_wExtra2;
+    m_nHeight = record.m_wExtra1;
+    LoadMulData(kSlotLight, record);
+    return true;
+}
+
+bool CTileLightType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y) {
+    return DrawData(surface, GetBytes(), m_nWidth, m_nHeight, x, y);
+}
+
+bool CTileLightType::DrawData(CSurfaceDCData& surface, ByteSpan data, std::uint32_t width,
+                              std::uint32_t height, std::int32_t x, std::int32_t y) {
+    if (width > 0xFFFF || height > 0xFFFF ||
+        !surface.ClipImage(x, y, static_cast<std::int32_t>(width),
+                           static_cast<std::int32_t>(height))) {
+        return false;
+    }
+    const CQRect visible = surface.m_rVisible;
+    const std::size_t count = static_cast<std::size_t>(visible.Width());
+    // Bytes become words in a small stack buffer, a piece of the row at a time.
+    constexpr std::size_t kPiece = 256;
+    std::uint8_t words[2 * kPiece];
+    for (std::int32_t r = visible.top; r < visible.bottom; ++r) {
+        const std::size_t pos = static_cast<std::size_t>(r) * width + visible.left;
+        if (!FitsIn(pos, count, data.size())) {
+            break;
+        }
+        std::uint8_t* destination = surface.m_Buffer.GetPixelPointer(x + visible.left, y + r);
+        for (std::size_t done = 0; done < count;) {
+            const std::size_t n = std::min(kPiece, count - done);
+            for (std::size_t i = 0; i < n; ++i) {
+                words[2 * i] = 0;
+                words[2 * i + 1] = data[pos + done + i];
+            }
+            CopyPixels(destination + 2 * done, words, static_cast<std::int32_t>(n));
+            done += n;
+        }
+    }
+    return true;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,31 @@
+#include "MulBlock.h"
+
+namespace tessaly {
+
+const std::uint8_t* CMulBlockType::GetData() {
+    if (!EnsureLoaded()) {
+        return nullptr;
+    }
+    return m_Data.empty() ? nullptr : m_Data.data();
+}
+
+void CMulBlockType::AllocData(std::uint32_t length) {
+    FreeData();
+    m_Data.assign(length, 0);
+}
+
+void CMulBlockType::FreeData() {
+    m_Data.clear();
+    m_Data.shrink_to_fit();
+}
+
+void CMulBlockType::LoadMulData(std::int32_t dataFileId, const IndexRecord& record) {
+    ::tessaly::LoadMulData(TheClientFiles(), dataFileId, record, m_Data);
+}
+
+bool CMulBlockType::ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
+                              IndexRecord& record) {
+    return TheClientFiles().ReadIndexRecord(indexSlot, dataSlot, entry, record);
+}
+
+}  // namespace tessaly

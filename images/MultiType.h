@@ -1,0 +1,42 @@
+#pragma once
+// Multis of "multi.mul": arrays of 12-byte component records.
+
+#include "MulBlock.h"
+
+namespace tessaly {
+
+// One component of a multi:
+//   0 u16 item number ("art.mul" item)   2 i16 x offset   4 i16 y offset   6 i16 z offset
+//   8 u32 flags
+struct MultiComponent {
+    static constexpr std::size_t kSize = 12;
+
+    std::uint16_t m_wItem = 0;
+    std::int16_t m_nX = 0;
+    std::int16_t m_nY = 0;
+    std::int16_t m_nZ = 0;
+    std::uint32_t m_dwFlags = 0;
+
+    bool Read(ByteReader& in);
+    void Write(ByteWriter& out) const;
+    bool operator==(const MultiComponent&) const = default;
+};
+
+class CMulMultiType : public CMulBlockType {
+public:
+    explicit CMulMultiType(std::uint32_t entry) : CMulBlockType(entry & 0xFFFF) {}
+
+    // Loads the block; the component count becomes its length / 12.
+    bool Load() override;
+    std::uint32_t GetComponentCount() const { return m_nComponents; }
+    // The 12 bytes of component index, or null when the block is not loaded or the index is
+    // not below the count.
+    const std::uint8_t* GetComponent(std::uint32_t index);
+    // Component index decoded; false in the same cases.
+    bool GetComponent(std::uint32_t index, MultiComponent& component);
+
+private:
+    std::uint32_t m_nComponents = 0;
+};
+
+}  // namespace tessaly

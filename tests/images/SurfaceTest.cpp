@@ -1,0 +1,157 @@
+// The drawing surface: buffers, clipping, hue modes and nesting.
+
+#include "Surface.h"
+
+#include "Bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+using namespace tessaly;
+
+namespace {
+
+std::vector<std::uint8_t> Words(std::initializer_list<std::uint16_t> words) {
+    ByteWriter w;
+    for (std::uint16_t v : words) {
+        w.u16(v);
+    }
+    return w.take();
+}
+
+std::vector<std::uint16_t> Row(const SurfaceBuffer& b, std::int32_t y) {
+    std::vector<std::uint16_t> out;
+    for (std::uint32_t x = 0; x < b.GetWidth(); ++x) {
+        out.push_back(b.GetPixel(static_cast<std::int32_t>(x), y));
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(SurfaceBufferTest, CreateKeepsSameSizeAndReallocatesOtherSizes) {
+    SurfaceBuffer b;
+    ASSERT_TRUE(b.CreateBuffer(5, 3, 4));
+    EXPECT_EQ(b.GetPitch(), 12);
+    for (int i = 0; i < 36; ++i) {
+        EXPECT_EQ(b.GetData()[i], 0);
+    }
+    b.GetData()[0] = 0x55;
+    EXPECT_FALSE(b.CreateBuffer(5, 3, 4));
+    EXPECT_EQ(b.GetData()[0], 0x55);
+    ASSERT_TRUE(b.CreateBuffer(6, 3, 4));
+    EXPECT_EQ(b.GetPitch(), 12);
+    EXPECT_EQ(b.GetData()[0], 0);
+    b.GetData()[5] = 1;
+    b.ClearBuffer();
+    EXPECT_EQ(b.GetData()[5], 0);
+}
+
+TEST(SurfaceBufferTest, AliasDoesNotReleaseMemory) {
+    SurfaceBuffer b;
+    b.CreateBuffer(4, 4, 4);
+    {
+        SurfaceBuffer alias(b);
+        EXPECT_EQ(alias.GetData(), b.GetData());
+    }
+    b.GetData()[0] = 7;  // still owned and alive (ASan would flag a release by the alias)
+    EXPECT_EQ(b.GetPixel(0, 0), 7);
+}
+
+TEST(SurfaceBufferTest, PitchBeyondSixteenBitsIsRefused) {
+    SurfaceBuffer b;
+    EXPECT_FALSE(b.CreateBuffer(40000, 1, 4));
+    EXPECT_EQ(b.GetData(), nullptr);
+}
+
+class SurfaceDrawTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_buffer.CreateBuffer(10, 10, 4); }
+    SurfaceBuffer m_buffer;
+};
+
+TEST_F(SurfaceDrawTest, SpansAreClippedAtBothSides) {
+    CSurfaceDC dc(m_buffer);
+    const auto src = Words({1, 2, 3, 4, 5});
+    DrawSpan(-3, m_buffer.GetRowPointer(0), src.data(), 5);
+    EXPECT_EQ(Row(m_buffer, 0), (std::vector<std::uint16_t>{4, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
+    DrawSpan(8, m_buffer.GetRowPointer(1), src.data(), 5);
+    EXPECT_EQ(Row(m_buffer, 1), (std::vector<std::uint16_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
+    DrawSpan(-6, m_buffer.GetRowPointer(2), src.data(), 5);
+    DrawSpan(10, m_buffer.GetRowPointer(2), src.data(), 5);
+    DrawSpan(-5, m_buffer.GetRowPointer(2), src.data(), 5);  // ends exactly at the left edge
+    DrawSpan(3, m_buffer.GetRowPointer(2), src.data(), 0);
+    EXPECT_EQ(Row(m_buffer, 2), std::vector<std::uint16_t>(10, 0));
+    FillSpan(-2, m_buffer.GetRowPointer(3), 9, 14);
+    EXPECT_EQ(Row(m_buffer, 3), std::vector<std::uint16_t>(10, 9));
+}
+
+TEST_F(SurfaceDrawTest, RunsOutsideTheClipRowsWriteNothing) {
+    CSurfaceDC dc(m_buffer);
+    const auto src = Words({1, 2});
+    DrawRun(0, -1, src.data(), 2);
+    DrawRun(0, 10, src.data(), 2);
+    DrawRun(0, 9, src.data(), 2);
+    EXPECT_FALSE(IsRowVisible(10));
+    EXPECT_TRUE(IsRowVisible(9));
+    EXPECT_EQ(m_buffer.GetPixel(1, 9), 2);
+    for (int y = 0; y < 9; ++y) {
+        EXPECT_EQ(Row(m_buffer, y), std::vector<std::uint16_t>(10, 0));
+    }
+}
+
+TEST_F(SurfaceDrawTest, ClipImageLeavesTheVisiblePart) {
+    CSurfaceDC dc(m_buffer);
+    EXPECT_TRUE(dc.ClipImage(-5, 2, 20, 20));
+    EXPECT_EQ(CurrentSurface().m_rVisible, CQRect(5, 0, 15, 8));
+    EXPECT_FALSE(dc.ClipImage(10, 0, 4, 4));
+    EXPECT_FALSE(dc.ClipImage(0, 0, 0, 4));
+}
+
+TEST_F(SurfaceDrawTest, HueModesWriteNothingUntilHueIsCleared) {
+    CSurfaceDC dc(m_buffer);
+    const auto src = Words({1, 2});
+    dc.SetHue(0x1234);
+    EXPECT_EQ(CurrentSurface().m_nHue, 0x234);
+    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModeHued);
+    DrawRun(0, 0, src.data(), 2);
+    FillSpan(0, m_buffer.GetRowPointer(0), 5, 2);
+    EXPECT_EQ(m_buffer.GetPixel(0, 0), 0);
+    dc.SetPartialHue(true);
+    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePartialHue);
+    dc.SetHue(3001);
+    EXPECT_EQ(CurrentSurface().m_nHue, 0);
+    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+    dc.SetDrawMode(kDrawModeForced);
+    DrawRun(0, 0, src.data(), 2);
+    EXPECT_EQ(m_buffer.GetPixel(0, 0), 0);
+    dc.SetHue(0);
+    DrawRun(0, 0, src.data(), 2);
+    EXPECT_EQ(m_buffer.GetPixel(1, 0), 2);
+}
+
+TEST_F(SurfaceDrawTest, NestedSurfacesRestoreTheOuterState) {
+    const CQRect reset = CurrentSurface().m_rClip;
+    EXPECT_EQ(reset, CQRect(0, 0, 32766, 32766));
+    {
+        CSurfaceDC outer(m_buffer);
+        outer.SetHue(5);
+        SurfaceBuffer small;
+        small.CreateBuffer(3, 2, 4);
+        {
+            CSurfaceDC inner(small);
+            EXPECT_EQ(CurrentSurface().m_rClip, CQRect(0, 0, 3, 2));
+            EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+            EXPECT_FALSE(IsRowVisible(2));
+        }
+        EXPECT_EQ(CurrentSurface().m_nHue, 5);
+        outer.SetHue(0);
+        const auto src = Words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+        DrawRun(0, 5, src.data(), 11);
+        EXPECT_EQ(m_buffer.GetPixel(9, 5), 10);
+    }
+    EXPECT_EQ(CurrentSurface().m_rClip, reset);
+    EXPECT_EQ(CurrentSurface().m_Buffer.GetData(), nullptr);
+}
