@@ -1,0 +1,67 @@
+#pragma once
+// Builds ".pat" files for tests: records in the order given, with the header's count, the format
+// mark and any record's length field open to override.
+
+#include "Bytes.h"
+#include "PatchFormat.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+
+class PatchFileBuilder {
+public:
+    PatchFileBuilder& Mark(std::uint16_t mark) {
+        m_nMark = mark;
+        return *this;
+    }
+    PatchFileBuilder& Old() { return Mark(kPatchMarkOld); }
+    // Writes `count` in the header instead of the number of records.
+    PatchFileBuilder& Count(std::uint32_t count) {
+        m_nCount = count;
+        return *this;
+    }
+    // A record whose length field is the data's size, or `lengthField` when given.
+    PatchFileBuilder& Record(std::uint8_t type, std::uint32_t index, std::vector<std::uint8_t> data,
+                             std::optional<std::uint32_t> lengthField = std::nullopt) {
+        PatchRecordHeader{type, index,
+                          lengthField.value_or(static_cast<std::uint32_t>(data.size()))}
+            .Write(m_Records);
+        m_Records.bytes(data);
+        ++m_nRecords;
+        return *this;
+    }
+    // `n` bytes of recognisable filler: seed, seed+1, ...
+    static std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t seed = 1) {
+        std::vector<std::uint8_t> v(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            v[i] = static_cast<std::uint8_t>(seed + i);
+        }
+        return v;
+    }
+
+    std::vector<std::uint8_t> Build() const {
+        ByteWriter w;
+        w.u32(m_nCount.value_or(m_nRecords)).u16(m_nMark).bytes(m_Records.data());
+        return w.take();
+    }
+    void WriteTo(const std::filesystem::path& path) const {
+        auto bytes = Build();
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    }
+
+private:
+    std::uint16_t m_nMark = kPatchMarkCurrent;
+    std::optional<std::uint32_t> m_nCount;
+    std::uint32_t m_nRecords = 0;
+    ByteWriter m_Records;
+};
+
+}  // namespace tessaly::test

@@ -1,0 +1,119 @@
+// Reading and writing ".pat" files: malformed files are refused, the old format's statics lengths
+// become byte counts, and well-formed files survive a round trip.
+
+#include "PatchBuilder.h"
+#include "PatchFormat.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+using test::PatchFileBuilder;
+
+struct MalformedCase {
+    const char* name;
+    std::vector<std::uint8_t> file;
+    PatchFileFault fault;
+
+    friend void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+};
+
+std::vector<std::uint8_t> Cut(std::vector<std::uint8_t> bytes, std::size_t drop) {
+    bytes.resize(bytes.size() - drop);
+    return bytes;
+}
+
+std::vector<MalformedCase> MalformedCases() {
+    auto two = PatchFileBuilder()
+                   .Record(32, 4, PatchFileBuilder::Bytes(88))
+                   .Record(32, 9, PatchFileBuilder::Bytes(88));
+    auto withTrailing = two.Build();
+    withTrailing.push_back(0);
+    return {
+        {"Empty", {}, PatchFileFault::ShortHeader},
+        {"FiveBytes", {1, 0, 0, 0, 0xEF}, PatchFileFault::ShortHeader},
+        {"WrongMark", PatchFileBuilder().Mark(0xBEEE).Build(), PatchFileFault::BadMark},
+        {"CountAboveRecords", PatchFileBuilder(two).Count(3).Build(),
+         PatchFileFault::RecordPastEnd},
+        {"HugeCount", PatchFileBuilder(two).Count(0xFFFFFFFFu).Build(),
+         PatchFileFault::RecordPastEnd},
+        {"DataCutShort", Cut(two.Build(), 1), PatchFileFault::RecordPastEnd},
+        {"HeaderCutShort", Cut(two.Build(), 88 + 4), PatchFileFault::RecordPastEnd},
+        {"LengthPastEnd",
+         PatchFileBuilder().Record(14, 0, PatchFileBuilder::Bytes(12), 0xFFFFFFF0u).Build(),
+         PatchFileFault::RecordPastEnd},
+        {"OldStaticsCountPastEnd",
+         PatchFileBuilder().Old().Record(2, 0, PatchFileBuilder::Bytes(20), 3).Build(),
+         PatchFileFault::RecordPastEnd},
+        {"OldStaticsCountOverflows",
+         PatchFileBuilder().Old().Record(2, 0, PatchFileBuilder::Bytes(4), 0x40000000u).Build(),
+         PatchFileFault::RecordPastEnd},
+        {"CountBelowRecords", PatchFileBuilder(two).Count(1).Build(),
+         PatchFileFault::TrailingBytes},
+        {"TrailingByte", withTrailing, PatchFileFault::TrailingBytes},
+    };
+}
+
+class MalformedPatchFile : public testing::TestWithParam<MalformedCase> {};
+
+TEST_P(MalformedPatchFile, IsRefusedWithoutRecords) {
+    PatchFileContents c = ReadPatchFile(GetParam().file);
+    EXPECT_EQ(c.nFault, GetParam().fault);
+    EXPECT_FALSE(c.IsValid());
+    EXPECT_TRUE(c.records.empty());
+    EXPECT_FALSE(c.Describe().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, MalformedPatchFile, testing::ValuesIn(MalformedCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PatchFileRead, OldFormatStaticsLengthCountsSevenByteItems) {
+    auto statics = PatchFileBuilder::Bytes(21, 0x40);
+    auto file = PatchFileBuilder()
+                    .Old()
+                    .Record(2, 7, statics, 3)
+                    // Only the whole type byte 2 is statics: 0x42 keeps its byte length.
+                    .Record(0x42, 1, PatchFileBuilder::Bytes(3), 3)
+                    .Record(32, 5, PatchFileBuilder::Bytes(88))
+                    .Build();
+    PatchFileContents c = ReadPatchFile(file);
+    ASSERT_TRUE(c.IsValid()) << c.Describe();
+    EXPECT_TRUE(c.IsOldFormat());
+
+    auto expected = PatchFileBuilder()
+                        .Record(2, 7, statics)
+                        .Record(0x42, 1, PatchFileBuilder::Bytes(3))
+                        .Record(32, 5, PatchFileBuilder::Bytes(88))
+                        .Build();
+    // Written back in the current format with byte lengths.
+    EXPECT_EQ(WritePatchFile(c.nCount, c.records), expected);
+}
+
+TEST(PatchFileRead, CurrentFormatRoundTripsUnchanged) {
+    for (auto builder : {PatchFileBuilder(), PatchFileBuilder().Record(14, 3, {}),
+                         PatchFileBuilder()
+                             .Record(32, 9, PatchFileBuilder::Bytes(88))
+                             .Record(14, 3, PatchFileBuilder::Bytes(36))  // order is kept
+                             .Record(2, 1, PatchFileBuilder::Bytes(5))}) {
+        auto file = builder.Build();
+        PatchFileContents c = ReadPatchFile(file);
+        ASSERT_TRUE(c.IsValid()) << c.Describe();
+        EXPECT_FALSE(c.IsOldFormat());
+        EXPECT_EQ(WritePatchFile(c.nCount, c.records), file);
+    }
+}
+
+TEST(PatchFileRead, RecordWalkStopsAtARecordThatDoesNotFit) {
+    auto file = PatchFileBuilder().Record(14, 1, PatchFileBuilder::Bytes(4)).Build();
+    ByteSpan records = ByteSpan(file).subspan(kPatchFileHeaderSize);
+    int seen = 0;
+    EXPECT_TRUE(ForEachPatchRecord(records, 1, [&](const PatchRecordView&) { return ++seen; }));
+    EXPECT_FALSE(ForEachPatchRecord(records, 2, [&](const PatchRecordView&) { return ++seen; }));
+    EXPECT_FALSE(
+        ForEachPatchRecord(records.first(12), 1, [&](const PatchRecordView&) { return ++seen; }));
+    EXPECT_EQ(seen, 2);
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,118 @@
+// The record buffer: ordered insertion, replacement, lookup.
+
+#include "Patch.h"
+#include "PatchBuilder.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <utility>
+
+namespace tessaly {
+namespace {
+
+using test::PatchFileBuilder;
+using Key = std::pair<int, std::uint32_t>;
+
+// The (type, index) keys of the records, in buffer order; fails the test on a broken buffer.
+std::vector<Key> Keys(const CPatch& patch) {
+    std::vector<Key> keys;
+    bool whole = ForEachPatchRecord(patch.Records(), patch.Count(), [&](const PatchRecordView& r) {
+        keys.emplace_back(r.header.nType, r.header.nIndex);
+        return true;
+    });
+    EXPECT_TRUE(whole);
+    // The counted records fill the buffer exactly.
+    EXPECT_TRUE(ReadPatchFile(WritePatchFile(patch.Count(), patch.Records())).IsValid());
+    return keys;
+}
+
+TEST(PatchRecords, InsertKeepsTypeAndIndexOrder) {
+    CPatch patch;
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 4);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 9);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{32, 4}, {32, 5}, {32, 9}}));
+
+    // A multi goes before every hue.
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(24), 14, 100);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
+    EXPECT_EQ(patch.Count(), 4u);
+    EXPECT_TRUE(patch.IsModified());
+    EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(88, 5));
+}
+
+TEST(PatchRecords, ReplacingKeepsTheCountAndMovesTheRest) {
+    CPatch patch;
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 1), 32, 4);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 2), 32, 9);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 3), 32, 12);
+
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(7, 9), 32, 9);  // shorter
+    EXPECT_EQ(patch.Count(), 3u);
+    EXPECT_EQ(patch.Records().size(), 3 * 9 + 88 + 7 + 88u);
+    EXPECT_EQ(patch.FindPatchRecord(32, 9), PatchFileBuilder::Bytes(7, 9));
+    EXPECT_EQ(patch.FindPatchRecord(32, 12), PatchFileBuilder::Bytes(88, 3));
+
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(200, 4), 32, 4);  // longer, first
+    patch.InsertPatchRecord({}, 32, 12);                              // empty, last
+    EXPECT_EQ(patch.Count(), 3u);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{32, 4}, {32, 9}, {32, 12}}));
+    EXPECT_EQ(patch.FindPatchRecord(32, 4), PatchFileBuilder::Bytes(200, 4));
+    EXPECT_EQ(patch.FindPatchRecord(32, 12), std::vector<std::uint8_t>{});
+}
+
+TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
+    CPatch patch;
+    std::uint32_t length = 77;
+    EXPECT_FALSE(patch.FindPatchRecord(nullptr, 14, length, 0));
+    EXPECT_EQ(length, 0u);
+
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(36, 8), 14, 3);
+    EXPECT_TRUE(patch.FindPatchRecord(nullptr, 14, length, 3));
+    EXPECT_EQ(length, 36u);
+    std::vector<std::uint8_t> out(length + 1, 0xEE);
+    EXPECT_TRUE(patch.FindPatchRecord(out.data(), 14, length, 3));
+    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 36),
+              PatchFileBuilder::Bytes(36, 8));
+    EXPECT_EQ(out[36], 0xEE);
+
+    length = 77;
+    EXPECT_FALSE(patch.FindPatchRecord(out.data(), 14, length, 4));
+    EXPECT_FALSE(patch.FindPatchRecord(out.data(), 32, length, 3));
+    EXPECT_EQ(length, 0u);
+}
+
+TEST(PatchRecords, HighTypeBitsAreKeptButIgnoredInOrderAndLookup) {
+    CPatch patch;
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(4), 32, 1);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(4), 0x40 | 14, 1);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{0x4E, 1}, {32, 1}}));
+    EXPECT_EQ(patch.FindPatchRecord(14, 1), PatchFileBuilder::Bytes(4));
+    // The same pair under other high bits replaces it.
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(2), 14, 1);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 1}, {32, 1}}));
+}
+
+TEST(PatchRecords, RandomInsertionsMatchAnOrderedMap) {
+    std::mt19937 rng(6);
+    std::map<Key, std::vector<std::uint8_t>> expected;
+    CPatch patch;
+    for (int i = 0; i < 400; ++i) {
+        int type = (rng() % 2) ? 14 : 32;
+        std::uint32_t index = rng() % 40;
+        auto data = PatchFileBuilder::Bytes(rng() % 50, static_cast<std::uint8_t>(i));
+        expected[{type, index}] = data;
+        patch.InsertPatchRecord(data, static_cast<std::uint8_t>(type), index);
+    }
+    std::vector<Key> keys;
+    for (const auto& [key, data] : expected) {
+        keys.push_back(key);
+        EXPECT_EQ(patch.FindPatchRecord(static_cast<std::uint8_t>(key.first), key.second), data);
+    }
+    EXPECT_EQ(Keys(patch), keys);
+}
+
+}  // namespace
+}  // namespace tessaly
