@@ -1,6 +1,7 @@
 // tessaly-cli: command-line access to a client's data files.
 
 #include "Cli.h"
+#include "TarnError.h"
 
 #include <exception>
 #include <iostream>
@@ -73,6 +74,8 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
+    } catch (const tessaly::CTarnError& e) {
+        std::cerr << "tessaly-cli: " << e.m_pszDescription << '\n';
     } catch (const std::exception& e) {
         std::cerr << "tessaly-cli: " << e.what() << '\n';
     } catch (...) {

@@ -1,0 +1,314 @@
+// tessaly-cli commands over the client file set: files, index, verdata, tiledata, statics, radar.
+
+#include "ClientFiles.h"
+#include "Cli.h"
+#include "RadarColors.h"
+#include "Statics.h"
+#include "TarnError.h"
+#include "Text.h"
+#include "TileData.h"
+#include "VerDataTable.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <ostream>
+
+namespace tessaly::cli {
+
+void PrepareClientFiles(const GlobalOptions& options) {
+    CClientFiles& files = TheClientFiles();
+    if (!options.clientDir.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(options.clientDir, ec)) {
+            throw UsageError("'" + options.clientDir + "' is not a directory");
+        }
+        files.SetChosenDir(options.clientDir);
+    } else if (!files.FindClientDirs()) {
+        throw UsageError(
+            "Can't find the client install dir (no Wine registry key; use --client-dir DIR)");
+    }
+    if (!options.verdata.empty()) {
+        files.GetFile(kSlotVerData).Close();
+        files.SetSlotPath(kSlotVerData, options.verdata);
+        if (!files.OpenSlot(kSlotVerData)) {
+            throw UsageError("cannot open patch file '" + options.verdata + "'");
+        }
+    }
+    // Slots open on first use; a missing patch file just leaves the table empty.
+    TheVerDataTable().RemoveAll();
+    if (files.OpenSlot(kSlotVerData)) {
+        TheVerDataTable().Load(files.GetFile(kSlotVerData));
+    }
+}
+
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The file name of a patch file id, or "?Unk0%x" for an id without one.
+std::string FileIdName(std::uint32_t id) {
+    const char* name = id < static_cast<std::uint32_t>(kFileSlotCount)
+                           ? CClientFiles::GetFileName(static_cast<std::int32_t>(id))
+                           : nullptr;
+    return name != nullptr ? name : Format("?Unk0%x", id);
+}
+
+int RunFiles(Invocation& inv) {
+    CClientFiles& files = TheClientFiles();
+    QJsonArray slotList;
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        const char* name = CClientFiles::GetFileName(slot);
+        bool open =
+            (name != nullptr || !files.GetFile(slot).GetFilePath().empty()) && files.OpenSlot(slot);
+        std::string path = open ? files.GetFile(slot).GetFilePath() : std::string();
+        std::uint64_t size = open ? files.GetFile(slot).GetLength() : 0;
+        if (inv.json) {
+            QJsonObject o;
+            o["slot"] = slot;
+            o["name"] = name != nullptr ? QJsonValue(name) : QJsonValue();
+            o["path"] = open ? QJsonValue(Q(path)) : QJsonValue();
+            o["size"] = open ? QJsonValue(static_cast<qint64>(size)) : QJsonValue();
+            slotList.append(o);
+        } else if (name == nullptr && !open) {
+            *inv.out << Format("%2d  -\n", slot);
+        } else {
+            *inv.out << Format("%2d  %-13s %s", slot, name != nullptr ? name : "-",
+                               open ? path.c_str() : "missing");
+            if (open) {
+                *inv.out << Format("  %llu", static_cast<unsigned long long>(size));
+            }
+            *inv.out << '\n';
+        }
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["baseDir"] = Q(files.GetBasePath(nullptr));
+        o["slots"] = slotList;
+        inv.PrintJson(o);
+    }
+    return 0;
+}
+
+int RunIndex(Invocation& inv) {
+    auto indexSlot = static_cast<std::int32_t>(inv.Number(0, "IDXSLOT", kFileSlotCount - 1));
+    auto dataSlot = static_cast<std::int32_t>(inv.Number(1, "DATASLOT", kFileSlotCount));
+    std::uint32_t entry = inv.Number(2, "ENTRY");
+    IndexRecord record;
+    bool found = TheClientFiles().ReadIndexRecord(indexSlot, dataSlot, entry, record);
+    bool patched = found && record.IsPatch();
+    if (inv.json) {
+        QJsonObject o;
+        o["indexSlot"] = indexSlot;
+        o["dataSlot"] = dataSlot;
+        o["entry"] = static_cast<qint64>(entry);
+        o["found"] = found;
+        o["patched"] = patched;
+        if (found) {
+            o["offset"] = static_cast<qint64>(record.m_dwOffset);
+            o["length"] = static_cast<qint64>(record.GetLength());
+            o["extra1"] = record.m_wExtra1;
+            o["extra2"] = record.m_wExtra2;
+        }
+        inv.PrintJson(o);
+        return 0;
+    }
+    if (!found) {
+        *inv.out << Format("entry 0x%x of %s: no data\n", entry,
+                           FileIdName(static_cast<std::uint32_t>(indexSlot)).c_str());
+        return 0;
+    }
+    *inv.out << Format("entry 0x%x: offset 0x%x length %u extra 0x%04x 0x%04x %s\n", entry,
+                       record.m_dwOffset, record.GetLength(), record.m_wExtra1, record.m_wExtra2,
+                       patched ? "(patch file)" : "(base file)");
+    return 0;
+}
+
+int RunVerData(Invocation& inv) {
+    const CVerDataTable& table = TheVerDataTable();
+    QJsonArray records;
+    if (!inv.json) {
+        *inv.out << Format("%d records\n", table.GetCount());
+        *inv.out << "file  name           block       offset      length      extra1 extra2\n";
+    }
+    for (const CUOVersionBlock& r : table) {
+        std::string name = FileIdName(r.m_dwFileId);
+        if (inv.json) {
+            QJsonObject o;
+            o["fileId"] = static_cast<qint64>(r.m_dwFileId);
+            o["fileName"] = Q(name);
+            o["block"] = static_cast<qint64>(r.m_dwBlock);
+            o["offset"] = static_cast<qint64>(r.m_dwOffset);
+            o["length"] = static_cast<qint64>(r.m_dwLength);
+            o["extra1"] = r.m_wExtra1;
+            o["extra2"] = r.m_wExtra2;
+            records.append(o);
+        } else {
+            *inv.out << Format("%4u  %-13s  0x%08x  0x%08x  %-10u  0x%04x 0x%04x%s\n", r.m_dwFileId,
+                               name.c_str(), r.m_dwBlock, r.m_dwOffset, r.m_dwLength, r.m_wExtra1,
+                               r.m_wExtra2, r.m_dwLength == 0 ? "  delete" : "");
+        }
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["count"] = table.GetCount();
+        o["records"] = records;
+        inv.PrintJson(o);
+    }
+    return 0;
+}
+
+QJsonArray FlagNames(std::uint32_t flags, std::string& text) {
+    QJsonArray names;
+    for (int bit = 0; bit < 32; ++bit) {
+        if ((flags & (1u << bit)) != 0) {
+            names.append(GetTileFlagLabel(bit));
+            text += text.empty() ? "" : " ";
+            text += GetTileFlagLabel(bit);
+        }
+    }
+    return names;
+}
+
+int RunTileData(Invocation& inv) {
+    const std::string& kind = inv.Arg(0, "item|terrain");
+    IndexRecord patch;
+    if (kind == "terrain") {
+        auto id = static_cast<std::uint16_t>(inv.Number(1, "ID", 0x3FFF));
+        CTileTerrainInfo info;
+        info.ReadInfo(id);
+        bool patched = TheVerDataTable().FindRecord(kSlotTileData, id / 32u, patch);
+        std::string flagText;
+        QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
+        if (inv.json) {
+            QJsonObject o;
+            o["kind"] = "terrain";
+            o["id"] = id;
+            o["name"] = Q(info.GetName());
+            o["flags"] = static_cast<qint64>(info.m_dwFlags);
+            o["flagNames"] = flags;
+            o["val4"] = info.m_wVal4;
+            o["patched"] = patched;
+            inv.PrintJson(o);
+        } else {
+            *inv.out << Format("terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\nVal4   0x%04x\n", id,
+                               patched ? " (patched)" : "", info.GetName().c_str(), info.m_dwFlags,
+                               flagText.c_str(), info.m_wVal4);
+        }
+        return 0;
+    }
+    if (kind != "item") {
+        throw UsageError("tiledata needs 'item' or 'terrain', not '" + kind + "'");
+    }
+    auto id = static_cast<std::int32_t>(inv.Number(1, "ID", 0xFFFF));
+    CTileItemInfo info;
+    info.ReadInfo(id);
+    bool patched = id < kFirstMultiItem &&
+                   TheVerDataTable().FindRecord(
+                       kSlotTileData, (static_cast<std::uint32_t>(id) + 16384u) / 32u, patch);
+    std::string flagText;
+    QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
+    if (inv.json) {
+        QJsonObject o;
+        o["kind"] = "item";
+        o["id"] = id;
+        o["name"] = Q(info.GetName());
+        o["flags"] = static_cast<qint64>(info.m_dwFlags);
+        o["flagNames"] = flags;
+        o["weight"] = info.m_bWeight;
+        o["layer"] = info.m_bLayer;
+        o["val6"] = static_cast<qint64>(info.m_dwVal6);
+        o["anim"] = static_cast<qint64>(info.m_dwAnim);
+        o["val14"] = info.m_wVal14;
+        o["height"] = info.m_bHeight;
+        o["patched"] = patched;
+        inv.PrintJson(o);
+    } else {
+        *inv.out << Format(
+            "item 0x%04x%s\nName    %s\nFlags   0x%08x %s\nWeight  %u\nLayer   %u\nVal6    "
+            "0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
+            static_cast<unsigned>(id), patched ? " (patched)" : "", info.GetName().c_str(),
+            info.m_dwFlags, flagText.c_str(), info.m_bWeight, info.m_bLayer, info.m_dwVal6,
+            info.m_dwAnim, info.m_wVal14, info.m_bHeight);
+    }
+    return 0;
+}
+
+int RunStatics(Invocation& inv) {
+    std::uint32_t block = inv.Number(0, "BLOCK", kMapBlockCount - 1);
+    CStaticsList list;
+    list.LoadStatics(block);
+    QJsonArray items;
+    if (!inv.json) {
+        *inv.out << Format("block 0x%x (%u, %u): %u statics\n", block, block / kMapBlockRows,
+                           block % kMapBlockRows, list.GetCount());
+    }
+    for (const CStaticItem& s : list.Items()) {
+        std::string name;
+        try {
+            CTileItemInfo info;
+            info.ReadInfo(s.m_wTile);
+            name = info.GetName();
+        } catch (...) {
+            // Shown without its name, as the statics page does.
+        }
+        if (inv.json) {
+            QJsonObject o;
+            o["x"] = s.m_bX;
+            o["y"] = s.m_bY;
+            o["z"] = s.m_cZ;
+            o["tile"] = s.m_wTile;
+            o["hue"] = s.m_wHue;
+            o["name"] = Q(name);
+            items.append(o);
+        } else {
+            *inv.out << Format("  %u,%u,%d  0x%04x  %s\n", s.m_bX, s.m_bY, s.m_cZ, s.m_wTile,
+                               name.c_str());
+        }
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["block"] = static_cast<qint64>(block);
+        o["count"] = static_cast<qint64>(list.GetCount());
+        o["statics"] = items;
+        inv.PrintJson(o);
+    }
+    return 0;
+}
+
+int RunRadar(Invocation& inv) {
+    auto id = static_cast<std::uint16_t>(inv.Number(0, "ID", 0xFFFF));
+    std::uint16_t color = GetRadarColor(id);
+    int r = ((color >> 10) & 31) * 8;
+    int g = ((color >> 5) & 31) * 8;
+    int b = (color & 31) * 8;
+    if (inv.json) {
+        QJsonObject o;
+        o["id"] = id;
+        o["color"] = color;
+        o["rgb"] = QJsonArray{r, g, b};
+        inv.PrintJson(o);
+    } else {
+        *inv.out << Format("radar 0x%04x: 0x%04x (rgb %d, %d, %d)\n", id, color, r, g, b);
+    }
+    return 0;
+}
+
+CommandRegistrar files({"files", "", "the 33 file slots: name, resolved path or missing, size",
+                        true, RunFiles});
+CommandRegistrar index({"index", "IDXSLOT DATASLOT ENTRY",
+                        "an entry's effective index record (DATASLOT 33 = base index alone)", true,
+                        RunIndex});
+CommandRegistrar verdata({"verdata", "", "the patch table in table order", true, RunVerData});
+CommandRegistrar tiledata({"tiledata", "item|terrain ID", "a tile data record with its flag names",
+                           true, RunTileData});
+CommandRegistrar statics({"statics", "BLOCK", "the statics of a map block with item names", true,
+                          RunStatics});
+CommandRegistrar radar({"radar", "ID", "the radar colour of a tile id (items from 0x4000)", true,
+                        RunRadar});
+
+}  // namespace
+}  // namespace tessaly::cli
