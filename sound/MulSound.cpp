@@ -1,0 +1,112 @@
+#include "MulSound.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+namespace {
+constexpr FourCC kFourCCWave = MakeFourCC('W', 'A', 'V', 'E');
+constexpr FourCC kFourCCFmt = MakeFourCC('f', 'm', 't', ' ');
+constexpr FourCC kFourCCData = MakeFourCC('d', 'a', 't', 'a');
+}  // namespace
+
+void WaveFormat::Write(ByteWriter& out) const {
+    out.u16(wFormatTag).u16(nChannels).u32(nSamplesPerSec).u32(nAvgBytesPerSec);
+    out.u16(nBlockAlign).u16(wBitsPerSample);
+}
+
+bool WaveFormat::Read(ByteReader& in) {
+    return in.has(kSize) && in.u16(wFormatTag) && in.u16(nChannels) && in.u32(nSamplesPerSec) &&
+           in.u32(nAvgBytesPerSec) && in.u16(nBlockAlign) && in.u16(wBitsPerSample);
+}
+
+bool CMulSound::Load() {
+    IndexRecord record;
+    if (!ReadIndex(kSlotSoundIdx, kSlotSound, m_nEntry, record)) {
+        return false;
+    }
+    m_dwLength = record.GetLength();
+    LoadMulData(kSlotSound, record);
+    return true;
+}
+
+ByteSpan CMulSound::GetSamples() const {
+    ByteSpan data = GetBytes();
+    std::size_t length = std::min<std::size_t>(m_dwLength, data.size());
+    return length > kNameSize ? data.subspan(kNameSize, length - kNameSize) : ByteSpan();
+}
+
+std::string CMulSound::ReadName(ByteSpan entry) {
+    ByteSpan field = entry.first(std::min<std::size_t>(entry.size(), kNameSize));
+    auto end = std::find(field.begin(), field.end(), std::uint8_t{0});
+    return std::string(field.begin(), end);
+}
+
+bool WriteWave(CMMFile& f, CMulSound& s, std::uint32_t n) {
+    if (s.GetData() == nullptr) {
+        return false;
+    }
+    // The caller passes the entry length minus 32; never write more samples than are there.
+    ByteSpan samples = s.GetSamples();
+    if (n > samples.size() || n > 0x7FFFFFFFu) {
+        return false;
+    }
+    MMChunkInfo form;
+    if (f.CreateForm(form, kFourCCWave, kMMIOCreateRiff) != 0) {
+        return false;
+    }
+    MMChunkInfo fmt;
+    if (f.CreateChunkId(fmt, kFourCCFmt) != 0) {
+        return false;
+    }
+    ByteWriter record;
+    WaveFormat().Write(record);
+    if (!f.MMWrite(record.data().data(), static_cast<std::int32_t>(record.size())) ||
+        f.Ascend(fmt) != 0) {
+        return false;
+    }
+    MMChunkInfo data;
+    if (f.CreateChunkId(data, kFourCCData) != 0) {
+        return false;
+    }
+    // A short sample write (a full disk or memory buffer) must not pass as a complete wave.
+    if (!f.MMWrite(samples.data(), static_cast<std::int32_t>(n)) || f.Ascend(data) != 0) {
+        return false;
+    }
+    return f.Ascend(form) == 0;
+}
+
+bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples) {
+    MMChunkInfo form;
+    form.fccType = kFourCCWave;
+    if (f.Descend(form, nullptr, kMMIOFindRiff) != 0) {
+        return false;
+    }
+    MMChunkInfo fmt;
+    fmt.ckid = kFourCCFmt;
+    if (f.Descend(fmt, &form, kMMIOFindChunk) != 0 || fmt.cksize < WaveFormat::kSize) {
+        return false;
+    }
+    std::uint8_t record[WaveFormat::kSize];
+    if (f.MMRead(record, WaveFormat::kSize) != static_cast<std::int32_t>(WaveFormat::kSize)) {
+        return false;
+    }
+    ByteReader in(record);
+    if (!format.Read(in) || f.Ascend(fmt) != 0) {
+        return false;
+    }
+    MMChunkInfo data;
+    data.ckid = kFourCCData;
+    if (f.Descend(data, &form, kMMIOFindChunk) != 0) {
+        return false;
+    }
+    // The size is read from the data: check it against the bytes there before allocating.
+    if (!FitsIn(data.dwDataOffset, data.cksize, f.GetLength()) || data.cksize > 0x7FFFFFFFu) {
+        return false;
+    }
+    samples.assign(data.cksize, 0);
+    return f.MMRead(samples.data(), static_cast<std::int32_t>(data.cksize)) ==
+           static_cast<std::int32_t>(data.cksize);
+}
+
+}  // namespace tessaly

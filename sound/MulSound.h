@@ -1,0 +1,70 @@
+#pragma once
+// Sound entries of "sound.mul" and their conversion to and from RIFF/WAVE data.
+//
+// Sound entry (the bytes its index record addresses):
+//   0   32 bytes        name, zero-padded (a 32-character name has no terminating zero)
+//   32  length - 32     samples, 16-bit signed little-endian PCM
+// The samples play and export as two channels of 16 bits at 11025 frames per second (4 bytes
+// per frame, 44100 bytes per second). An entry of 32 bytes or fewer has no samples.
+
+#include "Bytes.h"
+#include "MMFile.h"
+#include "MulBlock.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+// The 16-byte PCM wave format record:
+//   0 u16 format tag (1 = PCM)   2 u16 channels          4 u32 samples per second
+//   8 u32 average bytes/second  12 u16 block align       14 u16 bits per sample
+struct WaveFormat {
+    static constexpr std::size_t kSize = 16;
+
+    std::uint16_t wFormatTag = 1;
+    std::uint16_t nChannels = 2;
+    std::uint32_t nSamplesPerSec = 11025;
+    std::uint32_t nAvgBytesPerSec = 44100;
+    std::uint16_t nBlockAlign = 4;
+    std::uint16_t wBitsPerSample = 16;
+
+    void Write(ByteWriter& out) const;
+    bool Read(ByteReader& in);
+    bool operator==(const WaveFormat&) const = default;
+};
+
+class CMulSound : public CMulBlockType {
+public:
+    static constexpr std::uint32_t kNameSize = 32;
+
+    // The sound id is taken as 16-bit.
+    explicit CMulSound(std::uint16_t id) : CMulBlockType(id) {}
+
+    // Reads the sound's effective index record (index slot 7, patch id 8) and its data. False
+    // without a record; a failed read raises CTarnError "LoadMulData: Read".
+    bool Load() override;
+    // The entry's byte length (index record length, bits 0-30); 0 until loaded.
+    std::uint32_t GetLength() const { return m_dwLength; }
+    // The sample bytes of the loaded entry (empty for 32 bytes or fewer); does not load.
+    ByteSpan GetSamples() const;
+
+    // The name held in the first bytes of an entry: up to the first zero, at most 32 bytes.
+    static std::string ReadName(ByteSpan entry);
+
+    std::uint32_t m_dwLength = 0;
+};
+
+// Writes one complete RIFF/WAVE file of n sample bytes of the sound into f (open for
+// writing): "RIFF", 36 + n (+1 when n is odd), "WAVE", "fmt ", 16, the format record, "data",
+// n, the samples and a zero pad byte when n is odd. False when the sound has no data, holds
+// fewer than n sample bytes, or any chunk or write fails.
+bool WriteWave(CMMFile& f, CMulSound& s, std::uint32_t n);
+
+// Reads RIFF/WAVE data back from the current position of f: the format record of the "fmt "
+// chunk (longer format chunks are accepted) and the bytes of the "data" chunk. False when the
+// form, either chunk or any of their bytes is missing.
+bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples);
+
+}  // namespace tessaly

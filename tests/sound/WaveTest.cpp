@@ -1,0 +1,360 @@
+// RIFF chunks, CMMFile over files and memory, sound entries and the RIFF/WAVE files made
+// from them.
+
+#include "MMFile.h"
+#include "MulSound.h"
+#include "SoundTestClient.h"
+#include "TarnError.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+namespace tessaly {
+namespace {
+
+using test::MemorySound;
+using test::SoundEntry;
+
+// The wave file the sound's samples should give, built field by field.
+std::vector<std::uint8_t> ExpectedWave(ByteSpan samples) {
+    const std::uint32_t n = static_cast<std::uint32_t>(samples.size());
+    ByteWriter w;
+    w.text("RIFF", 4).u32(36 + n + (n & 1)).text("WAVE", 4);
+    w.text("fmt ", 4).u32(16).u16(1).u16(2).u32(11025).u32(44100).u16(4).u16(16);
+    w.text("data", 4).u32(n).bytes(samples);
+    if (n & 1) {
+        w.u8(0);
+    }
+    return w.take();
+}
+
+std::vector<std::uint8_t> Ramp(std::size_t n) {
+    std::vector<std::uint8_t> v(n);
+    std::iota(v.begin(), v.end(), std::uint8_t{1});
+    return v;
+}
+
+// Opens a memory file over buffer.
+bool OpenMemory(CMMFile& f, std::vector<std::uint8_t>& buffer, std::uint32_t mode) {
+    MMOpenInfo info;
+    info.fccIOProc = kFourCCMem;
+    info.pchBuffer = buffer.data();
+    info.cchBuffer = static_cast<std::uint32_t>(buffer.size());
+    return f.Open(nullptr, mode, &info);
+}
+
+// WriteWave into a memory buffer of `capacity` bytes; the bytes written, or nullopt.
+std::optional<std::vector<std::uint8_t>> WaveInMemory(CMulSound& s, std::uint32_t n,
+                                                      std::size_t capacity) {
+    std::vector<std::uint8_t> buffer(capacity);
+    CMMFile f;
+    if (!OpenMemory(f, buffer, kMMIOCreate | kMMIOWrite | kMMIOAllocBuf) || !WriteWave(f, s, n)) {
+        return std::nullopt;
+    }
+    buffer.resize(f.GetPosition());
+    return buffer;
+}
+
+bool ReadWaveBytes(std::vector<std::uint8_t> bytes, WaveFormat& format,
+                   std::vector<std::uint8_t>& samples) {
+    CMMFile f;
+    return OpenMemory(f, bytes, kMMIORead) && ReadWave(f, format, samples);
+}
+
+TEST(WaveFile, BytesMatchTheLayoutForEvenOddAndEmptySamples) {
+    for (std::size_t n :
+         {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4435}, std::size_t{44100}}) {
+        SCOPED_TRACE(n);
+        std::vector<std::uint8_t> samples = Ramp(n);
+        MemorySound sound(SoundEntry("ramp", samples));
+        sound.EnsureLoaded();
+        auto wave = WaveInMemory(sound, static_cast<std::uint32_t>(n), n + 47);
+        ASSERT_TRUE(wave.has_value());
+        EXPECT_EQ(*wave, ExpectedWave(samples));
+        EXPECT_EQ(wave->size(), 44 + n + (n & 1));
+    }
+}
+
+TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
+    std::filesystem::path dir = test::MakeTempDir("tessaly-wave");
+    std::string path = (dir / "out.wav").string();
+    std::vector<std::uint8_t> samples = Ramp(301);
+    MemorySound sound(SoundEntry("odd", samples));
+    {
+        CMMFile f;
+        ASSERT_TRUE(f.Open(path.c_str(), kMMIOCreate | kMMIOWrite));
+        ASSERT_TRUE(WriteWave(f, sound, 301));
+    }
+    EXPECT_EQ(test::ReadFileBytes(path), ExpectedWave(samples));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
+    // No data at all.
+    MemorySound none({});
+    EXPECT_FALSE(WaveInMemory(none, 0, 64).has_value());
+    // An entry shorter than its name field has no samples to write.
+    MemorySound shortEntry(std::vector<std::uint8_t>(20, 'a'));
+    EXPECT_FALSE(WaveInMemory(shortEntry, 4, 64).has_value());
+    // More sample bytes asked for than the entry holds.
+    MemorySound small(SoundEntry("small", Ramp(8)));
+    EXPECT_FALSE(WaveInMemory(small, 9, 128).has_value());
+    EXPECT_FALSE(WaveInMemory(small, 0xFFFFFFE0u, 128).has_value());
+    // A memory buffer too small for the whole wave is a failure, not a cut-off success.
+    EXPECT_FALSE(WaveInMemory(small, 8, 44 + 7).has_value());
+    EXPECT_FALSE(WaveInMemory(small, 8, 20).has_value());
+    EXPECT_TRUE(WaveInMemory(small, 8, 44 + 8).has_value());
+}
+
+TEST(WaveFile, ReadsBackWhatWasWritten) {
+    for (std::size_t n : {std::size_t{0}, std::size_t{7}, std::size_t{1000}}) {
+        std::vector<std::uint8_t> samples = Ramp(n);
+        MemorySound sound(SoundEntry("x", samples));
+        auto wave = WaveInMemory(sound, static_cast<std::uint32_t>(n), n + 47);
+        ASSERT_TRUE(wave.has_value());
+        WaveFormat format;
+        format.nChannels = 0;
+        std::vector<std::uint8_t> back;
+        ASSERT_TRUE(ReadWaveBytes(*wave, format, back));
+        EXPECT_EQ(format, WaveFormat());
+        EXPECT_EQ(back, samples);
+    }
+}
+
+TEST(WaveFile, ReadingRejectsTruncatedAndLyingData) {
+    std::vector<std::uint8_t> samples = Ramp(64);
+    std::vector<std::uint8_t> good = ExpectedWave(samples);
+    WaveFormat format;
+    std::vector<std::uint8_t> back;
+    // Every cut short of the whole file fails cleanly.
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        EXPECT_FALSE(
+            ReadWaveBytes({good.begin(), good.begin() + static_cast<long>(cut)}, format, back));
+    }
+    // A data size past the end of the file, even a huge one, is refused before reading.
+    for (std::uint32_t size : {65u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        std::vector<std::uint8_t> lying = good;
+        StoreLE32(lying.data() + 40, size);
+        EXPECT_FALSE(ReadWaveBytes(lying, format, back));
+    }
+    // A format chunk shorter than the format record.
+    std::vector<std::uint8_t> shortFmt = good;
+    StoreLE32(shortFmt.data() + 16, 8);
+    EXPECT_FALSE(ReadWaveBytes(shortFmt, format, back));
+    // A chunk whose size runs far past everything is skipped over without wrapping around.
+    std::vector<std::uint8_t> hugeSkip = good;
+    StoreLE32(hugeSkip.data() + 16, 0xFFFFFFFFu);
+    EXPECT_FALSE(ReadWaveBytes(hugeSkip, format, back));
+    // Not a wave form.
+    std::vector<std::uint8_t> avi = good;
+    std::memcpy(avi.data() + 8, "AVI ", 4);
+    EXPECT_FALSE(ReadWaveBytes(avi, format, back));
+}
+
+TEST(WaveFile, ReadingSkipsOtherChunksAndLongerFormats) {
+    // A 40-byte extensible format chunk and a "LIST" chunk of odd size before the data.
+    std::vector<std::uint8_t> samples = Ramp(6);
+    ByteWriter w;
+    w.text("RIFF", 4).u32(0).text("WAVE", 4);
+    w.text("fmt ", 4).u32(40).u16(0xFFFE).u16(2).u32(11025).u32(44100).u16(4).u16(16).zeros(24);
+    w.text("LIST", 4).u32(5).text("INFO", 4).u8(9).u8(0);
+    w.text("data", 4).u32(6).bytes(samples);
+    std::vector<std::uint8_t> bytes = w.take();
+    StoreLE32(bytes.data() + 4, static_cast<std::uint32_t>(bytes.size() - 8));
+    WaveFormat format;
+    std::vector<std::uint8_t> back;
+    ASSERT_TRUE(ReadWaveBytes(bytes, format, back));
+    EXPECT_EQ(format.wFormatTag, 0xFFFE);
+    EXPECT_EQ(back, samples);
+}
+
+TEST(RiffChunks, AscendPadsOddChunksAndStoresSizesOfNestedChunks) {
+    std::vector<std::uint8_t> buffer(64, 0xEE);
+    CMMFile f;
+    ASSERT_TRUE(OpenMemory(f, buffer, kMMIOCreate | kMMIOReadWrite));
+    MMChunkInfo list;
+    ASSERT_EQ(f.CreateForm(list, MakeFourCC('I', 'N', 'F', 'O'), kMMIOCreateList), 0u);
+    MMChunkInfo inner;
+    ASSERT_EQ(f.CreateChunkId(inner, MakeFourCC('a', 'b', 'c', 'd')), 0u);
+    ASSERT_TRUE(f.MMWrite("xyz", 3));
+    ASSERT_EQ(f.Ascend(inner), 0u);
+    EXPECT_EQ(inner.cksize, 3u);
+    ASSERT_EQ(f.Ascend(list), 0u);
+    EXPECT_EQ(f.GetPosition(), 24u);
+    ByteWriter w;
+    w.text("LIST", 4).u32(16).text("INFO", 4).text("abcd", 4).u32(3).text("xyz", 3).u8(0);
+    EXPECT_EQ(std::vector<std::uint8_t>(buffer.begin(), buffer.begin() + 24), w.data());
+
+    // Descending finds the inner chunk again; ascending skips its pad byte.
+    ASSERT_EQ(f.Seek(0, CQFile::begin), 0);
+    MMChunkInfo found;
+    found.fccType = MakeFourCC('I', 'N', 'F', 'O');
+    ASSERT_EQ(f.Descend(found, nullptr, kMMIOFindList), 0u);
+    MMChunkInfo sub;
+    sub.ckid = MakeFourCC('a', 'b', 'c', 'd');
+    ASSERT_EQ(f.Descend(sub, &found, kMMIOFindChunk), 0u);
+    EXPECT_EQ(sub.cksize, 3u);
+    EXPECT_EQ(sub.dwDataOffset, 20u);
+    ASSERT_EQ(f.Ascend(sub), 0u);
+    EXPECT_EQ(f.GetPosition(), 24u);
+    MMChunkInfo missing;
+    missing.ckid = MakeFourCC('z', 'z', 'z', 'z');
+    EXPECT_EQ(f.Descend(missing, &found, kMMIOFindChunk), kMMIOErrChunkNotFound);
+}
+
+TEST(CMMFileTest, OpenCloseShareAndSeekFollowTheCheckedFileRules) {
+    std::filesystem::path dir = test::MakeTempDir("tessaly-mmfile");
+    std::string missing = (dir / "missing.wav").string();
+    CMMFile f;
+    // A failed open keeps the new path and leaves the file closed.
+    EXPECT_FALSE(f.Open(missing.c_str(), kMMIORead));
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.GetFilePath(), missing);
+    EXPECT_EQ(f.MMRead(nullptr, 0), -1);
+    EXPECT_FALSE(f.MMWrite("a", 1));
+    // The mode's top bits never reach the stream: create + write still works.
+    ASSERT_TRUE(f.Open(missing.c_str(), 0x40000000u | kMMIOCreate | kMMIOWrite));
+    ASSERT_TRUE(f.MMWrite("abcdef", 6));
+    EXPECT_EQ(f.Seek(0, CQFile::begin), 0);
+    EXPECT_EQ(f.Seek(-1, CQFile::begin), -1);
+    EXPECT_EQ(f.Seek(0, CQFile::end), 6);
+    EXPECT_EQ(f.GetPosition(), 6u);
+    // A shared handle writes into the same file; closing the sharer leaves the owner open.
+    {
+        CMMFile g;
+        g.OpenShared(f);
+        EXPECT_TRUE(g.IsOpen());
+        EXPECT_TRUE(g.MMWrite("gh", 2));
+        g.Close();
+        EXPECT_FALSE(g.IsOpen());
+    }
+    EXPECT_TRUE(f.IsOpen());
+    EXPECT_TRUE(f.MMWrite("i", 1));
+    // Closing keeps the stored path, so a null-path open reopens it.
+    f.Close();
+    EXPECT_FALSE(f.IsOpen());
+    EXPECT_EQ(f.GetFilePath(), missing);
+    ASSERT_TRUE(f.Open(nullptr, kMMIORead));
+    char text[16] = {};
+    EXPECT_EQ(f.MMRead(text, 16), 9);
+    EXPECT_STREQ(text, "abcdefghi");
+    EXPECT_EQ(f.MMRead(text, 16), 0);
+    f.Close();
+    std::filesystem::remove_all(dir);
+}
+
+TEST(CMMFileTest, MemoryFilesStayInsideTheirBuffer) {
+    CMMFile f;
+    MMOpenInfo noBuffer;
+    noBuffer.fccIOProc = kFourCCMem;
+    EXPECT_FALSE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, &noBuffer));
+    // Neither a path nor a memory procedure.
+    EXPECT_FALSE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, nullptr));
+
+    std::vector<std::uint8_t> buffer(8);
+    ASSERT_TRUE(OpenMemory(f, buffer, kMMIOCreate | kMMIOReadWrite));
+    EXPECT_EQ(f.GetLength(), 0u);
+    EXPECT_FALSE(f.MMWrite("0123456789", 10));
+    EXPECT_EQ(f.GetLength(), 8u);
+    EXPECT_EQ(f.Seek(9, CQFile::begin), -1);
+    EXPECT_EQ(f.Seek(8, CQFile::begin), 8);
+    EXPECT_EQ(f.Seek(-8, CQFile::current), 0);
+    char text[12] = {};
+    EXPECT_EQ(f.MMRead(text, 12), 8);
+    EXPECT_STREQ(text, "01234567");
+    // A chunk header that no longer fits fails to be created.
+    MMChunkInfo ck;
+    EXPECT_EQ(f.CreateChunkId(ck, MakeFourCC('d', 'a', 't', 'a')), kMMIOErrCannotWrite);
+}
+
+TEST(SoundEntries, NamesStopAtZeroOrAtThirtyTwoBytes) {
+    EXPECT_EQ(CMulSound::ReadName(SoundEntry("door.wav", {1, 2})), "door.wav");
+    std::string full(32, 'n');
+    EXPECT_EQ(CMulSound::ReadName(SoundEntry(full, {'x', 'y'})), full);
+    EXPECT_EQ(CMulSound::ReadName(std::vector<std::uint8_t>{'a', 'b'}), "ab");
+    EXPECT_EQ(CMulSound::ReadName({}), "");
+}
+
+class SampleSounds : public ::testing::Test {
+protected:
+    void SetUp() override { test::UseSampleClient(); }
+};
+
+TEST_F(SampleSounds, EntriesExportAsWaveFilesOfTheirLength) {
+    struct Case {
+        std::uint16_t id;
+        const char* name;
+        std::uint32_t length;
+    };
+    for (const Case& c : {Case{4, "one_second.wav", 32 + 44100}, Case{5, "empty.wav", 32},
+                          Case{12, "frames_1101.wav", 4436}, Case{13, "frames_1102.wav", 4440}}) {
+        SCOPED_TRACE(c.name);
+        CMulSound sound(c.id);
+        ASSERT_NE(sound.GetData(), nullptr);
+        EXPECT_EQ(sound.GetLength(), c.length);
+        EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), c.name);
+        std::uint32_t n = sound.GetLength() - 32;
+        auto wave = WaveInMemory(sound, n, n + 47);
+        ASSERT_TRUE(wave.has_value());
+        EXPECT_EQ(*wave, ExpectedWave(sound.GetSamples()));
+    }
+    // The odd one gets a pad byte: 45 + n bytes.
+    CMulSound odd(7);
+    ASSERT_NE(odd.GetData(), nullptr);
+    std::uint32_t n = odd.GetLength() - 32;
+    ASSERT_EQ(n & 1, 1u);
+    auto wave = WaveInMemory(odd, n, n + 47);
+    ASSERT_TRUE(wave.has_value());
+    EXPECT_EQ(wave->size(), 45u + n);
+    EXPECT_EQ(wave->back(), 0);
+}
+
+TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
+    for (std::uint16_t id :
+         {std::uint16_t{0}, std::uint16_t{6}, std::uint16_t{0x2FF}, std::uint16_t{0xFFFF}}) {
+        CMulSound sound(id);
+        EXPECT_FALSE(sound.Load());
+        EXPECT_EQ(sound.GetData(), nullptr);
+        EXPECT_EQ(sound.GetLength(), 0u);
+    }
+}
+
+TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
+    CMulSound sound(11);
+    ASSERT_NE(sound.GetData(), nullptr);
+    EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), "door_open_patched.wav");
+    // Base file only: the index record of the base file still names the original.
+    IndexRecord base;
+    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotSoundIdx, kFileSlotCount, 11, base));
+    EXPECT_FALSE(base.IsPatch());
+    EXPECT_NE(base.GetLength(), sound.GetLength());
+}
+
+TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
+    // An index record that points past the end of "sound.mul".
+    std::filesystem::path dir = test::UseSampleClient();
+    std::filesystem::path broken = test::MakeTempDir("tessaly-broken");
+    std::filesystem::copy(dir, broken, std::filesystem::copy_options::recursive);
+    std::vector<std::uint8_t> index = test::ReadFileBytes(broken / "soundidx.mul");
+    StoreLE32(index.data() + 12 * 1, 0x7FFFFF00u);
+    std::ofstream(broken / "soundidx.mul", std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(index.data()), static_cast<long>(index.size()));
+    TheClientFiles().CloseAll();
+    TheClientFiles().SetChosenDir(broken.string());
+    CMulSound sound(1);
+    try {
+        sound.Load();
+        ADD_FAILURE() << "no error raised";
+    } catch (const CTarnError& e) {
+        EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
+        EXPECT_EQ(e.m_nPriority, 2);
+    }
+    EXPECT_TRUE(sound.GetSamples().empty());
+    TheClientFiles().CloseAll();
+    std::filesystem::remove_all(broken);
+}
+
+}  // namespace
+}  // namespace tessaly
