@@ -1,0 +1,87 @@
+// Error records and the event log.
+
+#include "EventLog.h"
+#include "TarnError.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace tessaly {
+namespace {
+
+TEST(TarnErrorTest, MessageLayouts) {
+    // Code 0: the second layout, without asking for a system text.
+    EXPECT_EQ(CTarnError(2, 0, "VerData: Read").GetErrorMessage(),
+              "Error Pri=2, Code=0, Desc='VerData: Read'");
+    // E_FAIL: the first layout, signed code, system text without its line break.
+    EXPECT_EQ(CTarnError(2, kE_FAIL, "LoadMulData: Read").GetErrorMessage(),
+              "Error Pri=2, Code=-2147467259(Unspecified error), Desc='LoadMulData: Read'");
+    // -1 has no system text: the second layout.
+    EXPECT_EQ(CTarnError(2, -1, "VerData: Read Qty").GetErrorMessage(),
+              "Error Pri=2, Code=-1, Desc='VerData: Read Qty'");
+    // A sound-device code without a text.
+    EXPECT_EQ(CTarnError(3, static_cast<std::int32_t>(0x88780078u), "CMulSound.Lock FAIL")
+                  .GetErrorMessage(),
+              "Error Pri=3, Code=-2005401480, Desc='CMulSound.Lock FAIL'");
+}
+
+TEST(TarnErrorTest, BufferIsCutToItsLengthAndCopiesShareTheDescription) {
+    CTarnError error(2, -1, "VerData: Read Qty");
+    char buffer[11];
+    std::memset(buffer, 'x', sizeof buffer);
+    std::uint32_t help = 77;
+    EXPECT_TRUE(error.GetErrorMessage(buffer, sizeof buffer, &help));
+    EXPECT_STREQ(buffer, "Error Pri=");
+    EXPECT_EQ(help, 77u);
+    char untouched = 'q';
+    EXPECT_TRUE(error.GetErrorMessage(&untouched, 0));
+    EXPECT_EQ(untouched, 'q');
+
+    CTarnError copy = error;
+    EXPECT_EQ(copy.m_pszDescription, error.m_pszDescription);
+    try {
+        throw copy;
+    } catch (const CTarnError& caught) {
+        EXPECT_EQ(caught.m_nPriority, 2);
+        EXPECT_EQ(caught.m_nCode, -1);
+    }
+}
+
+class CapturingLog : public CEventLog {
+public:
+    std::int32_t LogText(std::int32_t level, const char* text) override {
+        m_level = level;
+        m_text = text;
+        return 42;
+    }
+    std::int32_t m_level = 0;
+    std::string m_text;
+};
+
+TEST(EventLogTest, LogErrorFormatsAndPassesLevelThreeThroughTheVirtualTable) {
+    CapturingLog log;
+    EXPECT_EQ(log.LogError("Doc:GetMyClipWave FAIL"), 42);
+    EXPECT_EQ(log.m_text, "Doc:GetMyClipWave FAIL");
+    EXPECT_EQ(log.m_level, 3);
+    log.LogError("%s=%d %04x %c", "n", -5, 0xab, 'z');
+    EXPECT_EQ(log.m_text, "n=-5 00ab z");
+    log.LogError("%s", "");
+    EXPECT_EQ(log.m_text, "%s");  // nothing formatted: the format itself
+    log.LogError("%s", std::string(3000, 'a').c_str());
+    EXPECT_EQ(log.m_text.size(), 1023u);
+}
+
+TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
+    ASSERT_NE(g_pEventLog, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(g_pEventLog->LogError("Doc:GetMyClipWave FAIL"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Doc:GetMyClipWave FAIL");
+    testing::internal::CaptureStderr();
+    g_pEventLog->LogError("%s", "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
+}
+
+}  // namespace
+}  // namespace tessaly

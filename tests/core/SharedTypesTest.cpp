@@ -1,0 +1,110 @@
+// The shared rectangle and arrays, the hex reader and MakeFilePath.
+
+#include "QArray.h"
+#include "QRect.h"
+#include "Text.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+TEST(QRectTest, NormalisesClampsOffsetsAndIncludes) {
+    CQRect r(10, 20, 2, 5);  // reversed sides are swapped
+    EXPECT_EQ(r, CQRect(2, 5, 10, 20));
+    EXPECT_EQ(r.Width(), 8);
+    EXPECT_EQ(r.Height(), 15);
+    r.Offset(-4, 3);
+    EXPECT_EQ(r, CQRect(-2, 8, 6, 23));
+    r.ClampTo(5, 10);
+    EXPECT_EQ(r, CQRect(0, 8, 5, 10));
+    EXPECT_FALSE(r.IsEmpty());
+    r.ClampTo(5, 7);  // bottom now above top: empty, not normalised
+    EXPECT_TRUE(r.IsEmpty());
+
+    CQRect cell;
+    EXPECT_TRUE(cell.IsEmpty());
+    cell.Include(3, 4);
+    EXPECT_EQ(cell, CQRect(3, 4, 4, 5));
+    cell.Include(-1, 9);
+    EXPECT_EQ(cell, CQRect(-1, 4, 4, 10));
+    EXPECT_TRUE(CQRect(1, 1, 1, 5).IsEmpty());
+}
+
+struct Pair {
+    std::int32_t a;
+    std::int32_t b;
+};
+
+TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndZeroFrees) {
+    CQTypedArray<Pair> array;
+    array.SetSize(3);
+    EXPECT_EQ(array.GetCount(), 3);
+    EXPECT_EQ(array.GetAt(2).a, 0);
+    array.ElementAt(1) = {7, 8};
+    array.SetSize(1);
+    array.SetSize(2);
+    EXPECT_EQ(array.GetAt(1).b, 0);  // the regrown tail is zero again
+    EXPECT_EQ(array.Add({5, 6}), 2);
+    array.SetAt(0, {1, 2});
+    array.RemoveAt(1);
+    ASSERT_EQ(array.GetCount(), 2);
+    EXPECT_EQ(array.GetAt(0).a, 1);
+    EXPECT_EQ(array.GetAt(1).a, 5);
+    array.SetSize(0);
+    EXPECT_EQ(array.GetData(), nullptr);
+    EXPECT_THROW(array.GetAt(0), std::out_of_range);
+    EXPECT_THROW(array.SetSize(-1), std::length_error);
+    for (int i = 0; i < 1000; ++i) {
+        array.Add({i, -i});
+    }
+    EXPECT_EQ(array.GetAt(999).b, -999);
+}
+
+struct Counted {
+    explicit Counted(int& live) : m_live(live) { ++m_live; }
+    ~Counted() { --m_live; }
+    int& m_live;
+};
+
+TEST(QArrayTest, ObjectArrayDeletesWhatItDrops) {
+    int live = 0;
+    {
+        CQObArray<Counted*> objects;
+        for (int i = 0; i < 5; ++i) {
+            objects.Add(new Counted(live));
+        }
+        EXPECT_EQ(live, 5);
+        objects.RemoveAt(0);
+        EXPECT_EQ(live, 4);
+        objects.SetAt(0, new Counted(live));  // the old element is deleted first
+        EXPECT_EQ(live, 4);
+        objects.SetSize(2);  // shrinking deletes the dropped objects
+        EXPECT_EQ(live, 2);
+        objects.SetSize(4);
+        EXPECT_EQ(objects.GetAt(3), nullptr);
+        EXPECT_EQ(live, 2);
+
+        CQPtrTypeArray<Counted*> borrowed;
+        borrowed.Add(objects.GetAt(0));
+        borrowed.RemoveAll();  // does not own
+        EXPECT_EQ(live, 2);
+    }
+    EXPECT_EQ(live, 0);
+}
+
+TEST(TextTest, ReadHexAndMakeFilePath) {
+    EXPECT_EQ(ReadHex("  1aF"), 0x1AFu);
+    EXPECT_EQ(ReadHex("0x1A"), 0u);
+    EXPECT_EQ(ReadHex(""), 0u);
+    EXPECT_EQ(ReadHex("\t12 34"), 0x12u);
+    EXPECT_EQ(ReadHex("ffg"), 0xFFu);
+
+    EXPECT_EQ(MakeFilePath("", "art.mul"), "art.mul");
+    EXPECT_EQ(MakeFilePath("/game", "art.mul"), "/game/art.mul");
+    EXPECT_EQ(MakeFilePath("/game/", "art.mul"), "/game/art.mul");
+    EXPECT_EQ(MakeFilePath("D:\\", "art.mul"), "D:\\art.mul");
+}
+
+}  // namespace
+}  // namespace tessaly
