@@ -1,7 +1,7 @@
 #include "PatchFileIO.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
 
 #include <fcntl.h>
@@ -13,21 +13,9 @@ namespace tessaly {
 namespace {
 
 // Closes a descriptor when it goes out of scope.
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : m_nFd(fd) {}
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    ~FdCloser() { Close(); }
-    // Closes now; false when closing reported an error.
-    bool Close() {
-        int fd = m_nFd;
-        m_nFd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_nFd;
+struct FdCloser {
+    int nFd;
+    ~FdCloser() { ::close(nFd); }
 };
 
 // Where a save really goes: a symbolic link is followed so that the link stays a link.
@@ -49,7 +37,7 @@ std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::strin
     if (fd < 0) {
         return std::nullopt;
     }
-    FdCloser closer(fd);
+    FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
@@ -79,68 +67,19 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
         return false;
     }
     const std::string target = SaveTarget(path);
-    std::string temp;
-    int fd = CreateTemp(target, temp);
-    if (fd < 0) {
-        return false;
-    }
-    FdCloser closer(fd);
-    // The new file keeps the permissions of the one it replaces.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        ::fchmod(fd, st.st_mode & 07777);
-    }
-    bool ok = WriteAll(fd, bytes) && Flush(fd);
-    ok = closer.Close() && ok;
-    ok = ok && Rename(temp, target);
-    if (!ok) {
-        ::unlink(temp.c_str());
-    }
-    return ok;
-}
-
-int CPatchFileIO::CreateTemp(const std::string& target, std::string& tempPath) {
-    std::filesystem::path t(target);
-    std::filesystem::path dir = t.parent_path();
-    const std::string base = "." + t.filename().string() + ".";
-    // A name of our own that nobody else holds: O_EXCL refuses an existing one, so try a few.
-    for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::string name =
-            base + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-        std::string candidate = dir.empty() ? name : (dir / name).string();
-        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            tempPath = candidate;
-            return fd;
-        }
-        if (errno != EEXIST) {
-            return -1;
-        }
-    }
-    return -1;
-}
-
-bool CPatchFileIO::WriteAll(int fd, ByteSpan bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool CPatchFileIO::Flush(int fd) {
-    return ::fsync(fd) == 0;
-}
-
-bool CPatchFileIO::Rename(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    const std::string tempName = "." + std::filesystem::path(target).filename().string() + ".tmp";
+    return SaveReplacing(
+        target, tempName,
+        [bytes](CQFile& file) {
+            // CQFile writes at most 4 GiB at a time.
+            for (ByteSpan rest = bytes; !rest.empty();) {
+                auto n = static_cast<std::uint32_t>(std::min<std::size_t>(rest.size(), UINT32_MAX));
+                file.Write(rest.data(), n);
+                rest = rest.subspan(n);
+            }
+            return true;
+        },
+        m_pSaveOps);
 }
 
 }  // namespace tessaly

@@ -1,8 +1,9 @@
 #pragma once
 // File access of the ".pat" patch: reading a whole file, and replacing a file without ever losing
-// it (a temporary file beside the target is written, flushed and renamed over the target).
+// it (SaveReplacing: a temporary file beside the target is written, flushed and renamed over it).
 
 #include "Bytes.h"
+#include "SafeSave.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,25 +14,22 @@ namespace tessaly {
 
 class CPatchFileIO {
 public:
+    // ops (not owned) carries out the steps of a save; null uses the real file system. Tests
+    // pass steps that fail.
+    explicit CPatchFileIO(CSaveFileOps* ops = nullptr) : m_pSaveOps(ops) {}
     virtual ~CPatchFileIO() = default;
 
     // The bytes of a regular file, or nullopt when it cannot be opened or read.
     virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path);
 
-    // Puts `bytes` at `path` through a temporary file in the same directory. Answers true only
-    // when the target was replaced; on any failure the old file is left exactly as it was and
-    // the temporary file is removed.
+    // Puts `bytes` at `path` through the temporary file ".<name>.tmp" in the same directory.
+    // Answers true only when the target was replaced; on any failure the old file is left
+    // exactly as it was and the temporary file is removed. A symbolic link stays a link: the
+    // file it points to is replaced.
     bool ReplaceFile(const std::string& path, ByteSpan bytes);
 
-protected:
-    // The steps of ReplaceFile; tests override one to make it fail.
-    // Creates a new, empty temporary file for `target`; its descriptor, or -1.
-    virtual int CreateTemp(const std::string& target, std::string& tempPath);
-    virtual bool WriteAll(int fd, ByteSpan bytes);
-    // Flushes the file's data to the device.
-    virtual bool Flush(int fd);
-    // Moves `from` over `to` in one step.
-    virtual bool Rename(const std::string& from, const std::string& to);
+private:
+    CSaveFileOps* m_pSaveOps;
 };
 
 }  // namespace tessaly

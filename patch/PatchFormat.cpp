@@ -2,7 +2,6 @@
 
 #include "Text.h"
 
-#include <array>
 #include <optional>
 
 namespace tessaly {
@@ -78,45 +77,6 @@ std::vector<std::uint8_t> WritePatchFile(std::uint32_t count, ByteSpan records) 
     ByteWriter writer;
     writer.u32(count).u16(kPatchMarkCurrent).bytes(records);
     return writer.take();
-}
-
-const char* PatchTypeFileName(std::uint8_t type) {
-    // The client's file slots; 23 to 29 have no file.
-    static constexpr std::array<const char*, 33> kNames = {"map0.mul",
-                                                           "staidx0.mul",
-                                                           "statics0.mul",
-                                                           "artidx.mul",
-                                                           "art.mul",
-                                                           "anim.idx",
-                                                           "anim.mul",
-                                                           "soundidx.mul",
-                                                           "sound.mul",
-                                                           "texidx.mul",
-                                                           "texmaps.mul",
-                                                           "gumpidx.mul",
-                                                           "gumpart.mul",
-                                                           "multi.idx",
-                                                           "multi.mul",
-                                                           "skills.idx",
-                                                           "skills.mul",
-                                                           "radarcol.mul",
-                                                           "fonts.mul",
-                                                           "palette.mul",
-                                                           "light.mul",
-                                                           "lightidx.mul",
-                                                           "verdata.mul",
-                                                           "",
-                                                           "",
-                                                           "",
-                                                           "",
-                                                           "",
-                                                           "",
-                                                           "",
-                                                           "tiledata.mul",
-                                                           "animdata.mul",
-                                                           "hues.mul"};
-    std::size_t slot = type & kPatchTypeMask;
-    return slot < kNames.size() ? kNames[slot] : "";
 }
 
 }  // namespace tessaly

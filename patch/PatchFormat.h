@@ -106,8 +106,4 @@ PatchFileContents ReadPatchFile(ByteSpan file);
 // The bytes of a current-format file holding `count` records.
 std::vector<std::uint8_t> WritePatchFile(std::uint32_t count, ByteSpan records);
 
-// The client file name of a record type (its low 6 bits as a file slot); empty when the slot has
-// no file.
-const char* PatchTypeFileName(std::uint8_t type);
-
 }  // namespace tessaly

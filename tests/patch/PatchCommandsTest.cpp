@@ -6,10 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 
 #include <sys/stat.h>
 
@@ -50,27 +52,41 @@ public:
 };
 
 // The real file system with one step of a save made to fail.
-class FailingIO : public CPatchFileIO {
+class FailingOps : public CSaveFileOps {
 public:
     enum Step { None, CreateTempStep, WriteStep, FlushStep, RenameStep };
     Step nFail = None;
 
-protected:
-    int CreateTemp(const std::string& target, std::string& tempPath) override {
-        return nFail == CreateTempStep ? -1 : CPatchFileIO::CreateTemp(target, tempPath);
-    }
-    bool WriteAll(int fd, ByteSpan bytes) override {
-        if (nFail == WriteStep) {
-            // Half the file reaches the disk before the failure.
-            CPatchFileIO::WriteAll(fd, bytes.first(bytes.size() / 2));
-            return false;
-        }
-        return CPatchFileIO::WriteAll(fd, bytes);
-    }
-    bool Flush(int fd) override { return nFail != FlushStep && CPatchFileIO::Flush(fd); }
+    std::unique_ptr<CQFile> NewFile() override { return std::make_unique<File>(nFail); }
     bool Rename(const std::string& from, const std::string& to) override {
-        return nFail != RenameStep && CPatchFileIO::Rename(from, to);
+        return nFail != RenameStep && CSaveFileOps::Rename(from, to);
     }
+
+private:
+    class File : public CQFile {
+    public:
+        explicit File(Step fail) : m_nFail(fail) {}
+        bool Open(const char* path, std::uint32_t mode, void* extra) override {
+            return m_nFail != CreateTempStep && CQFile::Open(path, mode, extra);
+        }
+        void Write(const void* buffer, std::uint32_t count) override {
+            if (m_nFail == WriteStep) {
+                // Half the file reaches the disk before the disk is full.
+                CQFile::Write(buffer, count / 2);
+                throw CQFileException(CQFileException::kWriteFault, ENOSPC, GetFilePath());
+            }
+            CQFile::Write(buffer, count);
+        }
+        void Flush() override {
+            if (m_nFail == FlushStep) {
+                throw CQFileException(CQFileException::kGeneric, EIO, GetFilePath());
+            }
+            CQFile::Flush();
+        }
+
+    private:
+        Step m_nFail;
+    };
 };
 
 std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
@@ -105,7 +121,8 @@ protected:
     }
 
     fs::path m_Dir;
-    FailingIO io;
+    FailingOps ops;
+    CPatchFileIO io{&ops};
     CPatch patch{&io};
     ScriptedUi ui;
 };
@@ -261,7 +278,7 @@ TEST_F(PatchCommands, SaveThroughALinkKeepsTheLink) {
 }
 
 class PatchSaveFailure : public PatchCommands,
-                         public testing::WithParamInterface<FailingIO::Step> {};
+                         public testing::WithParamInterface<FailingOps::Step> {};
 
 TEST_P(PatchSaveFailure, LeavesTheOldFileAndTheModifiedPatch) {
     std::string path = Write("a.pat", TwoHues());
@@ -269,7 +286,7 @@ TEST_P(PatchSaveFailure, LeavesTheOldFileAndTheModifiedPatch) {
     Open(path);
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
 
-    io.nFail = GetParam();
+    ops.nFail = GetParam();
     EXPECT_FALSE(patch.SavePatch(ui));
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Unable to open file for output"});
     EXPECT_EQ(ReadBytes(path), before);
@@ -288,21 +305,21 @@ TEST_P(PatchSaveFailure, LeavesTheOldFileAndTheModifiedPatch) {
     EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(88, 5));
 
     // Once saving works again the close goes ahead.
-    io.nFail = FailingIO::None;
+    ops.nFail = FailingOps::None;
     ui.answers = {true};
     EXPECT_TRUE(patch.ClosePatch(ui));
     EXPECT_FALSE(patch.HasPath());
     EXPECT_EQ(ReadPatchFile(ReadBytes(path)).nCount, 3u);
 }
 
-std::string StepName(const testing::TestParamInfo<FailingIO::Step>& info) {
+std::string StepName(const testing::TestParamInfo<FailingOps::Step>& info) {
     static const char* const kNames[] = {"None", "CreateTemp", "Write", "Flush", "Rename"};
     return kNames[info.param];
 }
 
 INSTANTIATE_TEST_SUITE_P(Steps, PatchSaveFailure,
-                         testing::Values(FailingIO::CreateTempStep, FailingIO::WriteStep,
-                                         FailingIO::FlushStep, FailingIO::RenameStep),
+                         testing::Values(FailingOps::CreateTempStep, FailingOps::WriteStep,
+                                         FailingOps::FlushStep, FailingOps::RenameStep),
                          StepName);
 
 TEST_F(PatchCommands, CloseAfterYesWithCancelledSaveDialogKeepsThePatch) {

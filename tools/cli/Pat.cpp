@@ -1,6 +1,7 @@
 // tessaly-cli pat: the records of a ".pat" patch file, or whether it is well formed.
 
 #include "Cli.h"
+#include "ClientFiles.h"
 #include "PatchFileIO.h"
 #include "PatchFormat.h"
 #include "Text.h"
@@ -42,7 +43,9 @@ int RunPat(Invocation& inv) {
         *inv.out << "type  file          index      length\n";
     }
     ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
-        const char* file = PatchTypeFileName(r.header.nType);
+        // The type is a client file slot; only its low 6 bits count.
+        const char* name = CClientFiles::GetFileName(r.header.nType & kPatchTypeMask);
+        const char* file = name ? name : "";
         if (inv.json) {
             QJsonObject o;
             o["type"] = r.header.nType;
