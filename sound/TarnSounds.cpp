@@ -224,6 +224,8 @@ void CTarnSounds::SetListener(const CMapPoint& pt) {
         return;
     }
     bool moved = !(pt == m_ptListener);
+    // Sounds that stay are measured against the new position.
+    m_ptListener = pt;
     for (std::int32_t i = 0; i < m_Playing.GetCount();) {
         CTarnSoundPlay* sound = m_Playing[i];
         bool playing = (sound->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0;
@@ -234,7 +236,6 @@ void CTarnSounds::SetListener(const CMapPoint& pt) {
         // Finished or out of range: the array deletes it.
         m_Playing.RemoveAt(i);
     }
-    m_ptListener = pt;
 }
 
 void CTarnSounds::StopAll() {

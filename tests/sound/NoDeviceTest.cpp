@@ -1,0 +1,37 @@
+// A machine without a sound device: OpenAL Soft offered only the wave backend with no file,
+// so no device opens. Runs in its own executable because OpenAL reads its configuration once
+// per process.
+
+#include "SoundTestClient.h"
+#include "TarnError.h"
+#include "TarnSounds.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
+    std::filesystem::path dir = test::MakeTempDir("tessaly-nodevice");
+    std::ofstream(dir / "alsoft.conf") << "[general]\ndrivers = wave\n";
+    ::setenv("ALSOFT_CONF", (dir / "alsoft.conf").c_str(), 1);
+    test::UseSampleClient();
+
+    CTarnSounds output;
+    try {
+        output.Init(nullptr, CMapPoint(0, 0, 0, 0));
+        ADD_FAILURE() << "a device opened";
+    } catch (const CTarnError& e) {
+        EXPECT_EQ(e.m_nPriority, 3);
+        EXPECT_STREQ(e.m_pszDescription, "CTarnSounds.DirectSoundCreate FAIL");
+        EXPECT_NE(e.m_nCode, 0);
+    }
+    EXPECT_FALSE(output.IsInit());
+    EXPECT_EQ(output.GetDeviceName(), "");
+    output.PlaySound(1, CMapPoint(0, 0, 0, 0), 0, true);
+    EXPECT_EQ(output.m_Playing.GetCount(), 0);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace tessaly

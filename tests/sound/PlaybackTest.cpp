@@ -1,0 +1,220 @@
+// Playback through OpenAL Soft's wave backend: every device of this process renders into a
+// wave file that the tests read back.
+
+#include "MulSound.h"
+#include "SoundTestClient.h"
+#include "TarnSounds.h"
+
+#include <al.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <optional>
+#include <thread>
+
+namespace tessaly {
+namespace {
+
+class Playback : public ::testing::Test {
+protected:
+    // OpenAL reads its configuration once per process, before the first device opens.
+    static void SetUpTestSuite() {
+        s_dir = test::MakeTempDir("tessaly-openal");
+        s_rendered = s_dir / "rendered.wav";
+        std::ofstream conf(s_dir / "alsoft.conf");
+        conf << "[general]\ndrivers = wave\nfrequency = 11025\nchannels = stereo\n"
+                "sample-type = int16\ndither = false\noutput-limiter = false\nhrtf = false\n"
+                "[wave]\nfile = "
+             << s_rendered.string() << "\n";
+        conf.close();
+        ::setenv("ALSOFT_CONF", (s_dir / "alsoft.conf").c_str(), 1);
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
+
+    void SetUp() override {
+        test::UseSampleClient();
+        m_Output.emplace();
+        m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
+        ASSERT_TRUE(m_Output->IsInit());
+    }
+
+    // Polls until no sound of the output is playing (a hang guard, not a speed check).
+    static void WaitUntilFinished(CTarnSounds& output) {
+        for (int i = 0; i < 6000; ++i) {
+            bool playing = false;
+            for (CTarnSoundPlay* sound : output.m_Playing) {
+                playing = playing || (sound->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0;
+            }
+            if (!playing) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        FAIL() << "sounds still playing after a minute";
+    }
+
+    // Closes the output and its device, which finishes the rendered file; returns its samples.
+    std::vector<std::uint8_t> Rendered() {
+        m_Output.reset();
+        CMMFile f;
+        WaveFormat format;
+        std::vector<std::uint8_t> samples;
+        EXPECT_TRUE(f.Open(s_rendered.c_str(), kMMIORead));
+        EXPECT_TRUE(ReadWave(f, format, samples));
+        EXPECT_EQ(format.nChannels, 2);
+        EXPECT_EQ(format.nSamplesPerSec, 11025u);
+        EXPECT_EQ(format.wBitsPerSample, 16);
+        return samples;
+    }
+
+    static float Gain(const CTarnSoundPlay& sound) {
+        ALfloat gain = -1.0f;
+        alGetSourcef(sound.GetSource(), AL_GAIN, &gain);
+        return gain;
+    }
+
+    static inline std::filesystem::path s_dir;
+    static inline std::filesystem::path s_rendered;
+    std::optional<CTarnSounds> m_Output;
+};
+
+TEST_F(Playback, VolumeFallsOffWithDistanceInHundredthsOfADecibel) {
+    m_Output->SetListener(CMapPoint(100, 100, 0, 0));
+    struct Case {
+        std::int16_t x, y;
+        std::uint8_t volume;
+        std::int32_t expected;
+    };
+    for (const Case& c :
+         {Case{100, 100, 0, 0}, Case{101, 100, 0, 0}, Case{103, 99, 0, -556},
+          Case{110, 100, 0, -2778}, Case{95, 90, 0, -2778}, Case{118, 100, 0, -5000},
+          Case{82, 118, 0, -5000}, Case{100, 100, 128, -5020}, Case{100, 100, 255, -10000},
+          Case{110, 100, 255, -10000}, Case{118, 118, 255, -10000}}) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " volume " << int{c.volume});
+        CTarnSoundPlay sound(*m_Output, 1);
+        ASSERT_TRUE(sound.Play(CMapPoint(c.x, c.y, 0, 0), c.volume, true));
+        EXPECT_EQ(sound.GetVolume(), c.expected);
+        float gain = c.expected <= -10000 ? 0.0f : std::pow(10.0f, c.expected / 2000.0f);
+        EXPECT_NEAR(Gain(sound), gain, 1e-5f);
+    }
+    // Out of range: not played.
+    for (CMapPoint far : {CMapPoint(119, 100, 0, 0), CMapPoint(100, 81, 0, 0)}) {
+        CTarnSoundPlay sound(*m_Output, 1);
+        EXPECT_FALSE(sound.Play(far, 0, true));
+        EXPECT_EQ(sound.GetStatus(), 0u);
+    }
+    // An invalid point plays without any volume change.
+    CTarnSoundPlay anywhere(*m_Output, 1);
+    ASSERT_TRUE(anywhere.Play(CMapPoint(-1, 5000, 0, 0), 255, true));
+    EXPECT_FLOAT_EQ(Gain(anywhere), 1.0f);
+    EXPECT_NE(anywhere.GetStatus() & CTarnSoundPlay::kStatusPlaying, 0u);
+    anywhere.Stop();
+    EXPECT_EQ(anywhere.GetStatus(), 0u);
+}
+
+TEST_F(Playback, MovingTheListenerRecomputesOrDropsSounds) {
+    m_Output->PlaySound(1, CMapPoint(0, 0, 0, 0), 0, false);
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+    CTarnSoundPlay* sound = m_Output->m_Playing[0];
+    EXPECT_EQ(sound->GetStatus(), CTarnSoundPlay::kStatusPlaying | CTarnSoundPlay::kStatusLooping);
+    // The volume follows the listener's new position at once.
+    m_Output->SetListener(CMapPoint(15, 0, 0, 0));
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+    EXPECT_EQ(sound->GetVolume(), -3889);
+    m_Output->SetListener(CMapPoint(19, 0, 0, 0));
+    EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
+}
+
+TEST_F(Playback, IdsZeroAndFFFFStopEverySound) {
+    for (std::uint16_t stopper : {std::uint16_t{0}, std::uint16_t{0xFFFF}}) {
+        m_Output->PlaySound(1, CMapPoint(0, 0, 0, 0), 0, false);
+        m_Output->PlaySound(2, CMapPoint(0, 0, 0, 0), 0, false);
+        EXPECT_EQ(m_Output->m_Playing.GetCount(), 2);
+        m_Output->PlaySound(stopper, CMapPoint(0, 0, 0, 0), 0, true);
+        EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
+    }
+}
+
+TEST_F(Playback, OverlappingSoundsBothPlayAndAreTidiedAfterTheyEnd) {
+    m_Output->PlaySound(12, CMapPoint(0, 0, 0, 0), 0, true);
+    m_Output->PlaySound(13, CMapPoint(0, 0, 0, 0), 0, true);
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 2);
+    for (CTarnSoundPlay* sound : m_Output->m_Playing) {
+        EXPECT_EQ(sound->GetStatus(), CTarnSoundPlay::kStatusPlaying);
+    }
+    WaitUntilFinished(*m_Output);
+    // Finished sounds linger until the next request, which drops both.
+    EXPECT_EQ(m_Output->m_Playing.GetCount(), 2);
+    m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 0, true);
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+    EXPECT_EQ(m_Output->m_Playing[0]->GetStatus(), CTarnSoundPlay::kStatusPlaying);
+}
+
+TEST_F(Playback, SoundsWithoutSamplesAreDiscardedSilently) {
+    for (std::uint16_t id : {std::uint16_t{5}, std::uint16_t{6}, std::uint16_t{0x2FF}}) {
+        CTarnSoundPlay sound(*m_Output, id);
+        EXPECT_EQ(sound.m_pBuffer, nullptr);
+        EXPECT_FALSE(sound.Play(CMapPoint(0, 0, 0, 0), 0, true));
+        EXPECT_EQ(sound.GetStatus(), 0u);
+        sound.Stop();
+        m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
+        EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
+    }
+}
+
+TEST_F(Playback, AnOutputWithoutDeviceDoesNothing) {
+    CTarnSounds idle;
+    EXPECT_FALSE(idle.IsInit());
+    idle.PlaySound(1, CMapPoint(0, 0, 0, 0), 0, true);
+    idle.SetListener(CMapPoint(5, 5, 0, 0));
+    EXPECT_EQ(idle.m_Playing.GetCount(), 0);
+    EXPECT_EQ(idle.m_ptListener, CMapPoint());
+}
+
+// Where the rendered sound starts: the first frame that is not silent.
+std::size_t FirstSound(const std::vector<std::uint8_t>& rendered) {
+    std::size_t i = 0;
+    while (i < rendered.size() && rendered[i] == 0) {
+        ++i;
+    }
+    return i & ~std::size_t{3};
+}
+
+TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
+    for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}}) {
+        SCOPED_TRACE(id);
+        CMulSound sound(id);
+        ASSERT_NE(sound.GetData(), nullptr);
+        ByteSpan samples = sound.GetSamples();
+        samples = samples.first(samples.size() & ~std::size_t{3});  // whole frames
+        m_Output.emplace();
+        m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
+        m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
+        ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+        WaitUntilFinished(*m_Output);
+        std::vector<std::uint8_t> rendered = Rendered();
+        std::size_t start = FirstSound(rendered);
+        ASSERT_GE(rendered.size(), start + samples.size());
+        EXPECT_TRUE(std::equal(samples.begin(), samples.end(), rendered.begin() + start));
+        EXPECT_TRUE(std::all_of(rendered.begin() + start + samples.size(), rendered.end(),
+                                [](std::uint8_t b) { return b == 0; }));
+    }
+}
+
+TEST_F(Playback, VolumeByte255IsSilent) {
+    CMulSound sound(4);
+    ASSERT_NE(sound.GetData(), nullptr);
+    m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 255, true);
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+    EXPECT_EQ(m_Output->m_Playing[0]->GetVolume(), -10000);
+    WaitUntilFinished(*m_Output);
+    std::vector<std::uint8_t> rendered = Rendered();
+    // The device ran for the whole sound and wrote nothing but silence.
+    EXPECT_GE(rendered.size(), sound.GetSamples().size());
+    EXPECT_TRUE(
+        std::all_of(rendered.begin(), rendered.end(), [](std::uint8_t b) { return b == 0; }));
+}
+
+}  // namespace
+}  // namespace tessaly
