@@ -22,37 +22,42 @@ std::string NameOf(const char (&name)[20]) {
     return std::string(name, strnlen(name, 20));
 }
 
-// Reads one record of `size` bytes at `pos` of `file` into `bytes`; the two descriptions name
-// the failing step. Returns the count read (at least 1).
-std::uint32_t ReadRecord(CQFile& file, std::uint64_t pos, std::uint8_t* bytes, std::uint32_t size,
-                         const char* seekError, const char* readError) {
-    if (!file.IsOpen()) {
-        throw CTarnError(2, kE_FAIL, seekError);
+// Where a record lies and how it failed to read, for one of the two record kinds.
+struct RecordSource {
+    std::uint32_t group;    // patch block of its group
+    std::uint32_t place;    // place within the group
+    std::uint32_t size;     // record size
+    std::uint64_t basePos;  // position in "tiledata.mul"
+    const char* seekError;
+    const char* readError;
+};
+
+// Reads one record, from the patch file when its group is patched, else from "tiledata.mul",
+// and hands the bytes read to the record's Parse (the unread tail stays zero).
+template <typename Record>
+void ReadRecord(CClientFiles& files, const RecordSource& source, Record& record) {
+    std::int32_t slot = kSlotTileData;
+    std::uint64_t pos = source.basePos;
+    IndexRecord patch;
+    if (files.GetVerDataTable().FindRecord(kSlotTileData, source.group, patch)) {
+        slot = kSlotVerData;
+        pos = std::uint64_t{patch.m_dwOffset} + std::uint64_t{source.place} * source.size + 4;
     }
+    if (!files.OpenSlot(slot)) {
+        throw CTarnError(2, kE_FAIL, source.seekError);
+    }
+    CQFile& file = files.GetFile(slot);
     try {
         file.Seek(static_cast<std::int64_t>(pos), CQFile::begin);
     } catch (const CQFileException&) {
-        throw CTarnError(2, kE_FAIL, seekError);
+        throw CTarnError(2, kE_FAIL, source.seekError);
     }
-    std::uint32_t got = file.Read(bytes, size);
+    std::uint8_t bytes[Record::kSize] = {};
+    std::uint32_t got = file.Read(bytes, source.size);
     if (got == 0) {
-        throw CTarnError(2, kE_FAIL, readError);
+        throw CTarnError(2, kE_FAIL, source.readError);
     }
-    return got;
-}
-
-// Where a record lies: in the patch file when its group is patched, else in "tiledata.mul".
-CQFile& Locate(CClientFiles& files, std::uint32_t group, std::uint32_t place,
-               std::uint32_t recordSize, std::uint64_t basePos, std::uint64_t& pos) {
-    IndexRecord patch;
-    if (files.GetVerDataTable().FindRecord(kSlotTileData, group, patch)) {
-        pos = std::uint64_t{patch.m_dwOffset} + std::uint64_t{place} * recordSize + 4;
-        files.OpenSlot(kSlotVerData);
-        return files.GetFile(kSlotVerData);
-    }
-    pos = basePos;
-    files.OpenSlot(kSlotTileData);
-    return files.GetFile(kSlotTileData);
+    record.Parse(ByteSpan(bytes, got));
 }
 }  // namespace
 
@@ -74,14 +79,11 @@ void CTileTerrainInfo::ReadInfo(std::uint16_t terrain) {
 }
 
 void CTileTerrainInfo::ReadInfo(std::uint16_t terrain, CClientFiles& files) {
-    std::uint64_t pos = 0;
-    CQFile& file =
-        Locate(files, terrain / 32u, terrain % 32u, kSize, TerrainRecordPos(terrain), pos);
-    std::uint8_t bytes[kSize] = {};
-    std::uint32_t got =
-        ReadRecord(file, pos, bytes, kSize, "CTileTerrainType.ReadInfo: TileData Seek",
-                   "CTileTerrainType.ReadInfo: TileData Read");
-    Parse(ByteSpan(bytes, got));
+    ReadRecord(
+        files,
+        {terrain / 32u, terrain % 32u, kSize, TerrainRecordPos(terrain),
+         "CTileTerrainType.ReadInfo: TileData Seek", "CTileTerrainType.ReadInfo: TileData Read"},
+        *this);
 }
 
 void CTileTerrainInfo::Parse(ByteSpan bytes) {
@@ -120,12 +122,10 @@ void CTileItemInfo::ReadInfo(std::int32_t item, CClientFiles& files) {
         throw CTarnError(2, kE_FAIL, "CTileItemType.ReadInfo: TileData Seek");
     }
     auto n = static_cast<std::uint32_t>(item);
-    std::uint64_t pos = 0;
-    CQFile& file = Locate(files, (n + 16384u) / 32u, n % 32u, kSize, ItemRecordPos(item), pos);
-    std::uint8_t bytes[kSize] = {};
-    std::uint32_t got = ReadRecord(file, pos, bytes, kSize, "CTileItemType.ReadInfo: TileData Seek",
-                                   "CTileItemType.ReadInfo: TileData Read");
-    Parse(ByteSpan(bytes, got));
+    ReadRecord(files,
+               {(n + 16384u) / 32u, n % 32u, kSize, ItemRecordPos(item),
+                "CTileItemType.ReadInfo: TileData Seek", "CTileItemType.ReadInfo: TileData Read"},
+               *this);
 }
 
 void CTileItemInfo::Parse(ByteSpan bytes) {

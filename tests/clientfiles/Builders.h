@@ -1,0 +1,43 @@
+#pragma once
+// Small builders of client files for the tests.
+
+#include "Bytes.h"
+#include "ClientFiles.h"
+#include "VerDataTable.h"
+
+#include <vector>
+
+namespace tessaly::test {
+
+inline std::vector<std::uint8_t> IndexFile(const std::vector<IndexRecord>& records) {
+    ByteWriter w;
+    for (const IndexRecord& r : records) {
+        r.Write(w);
+    }
+    return w.take();
+}
+
+// A patch file: count, records as given (offsets included), then `tail` bytes after them.
+inline std::vector<std::uint8_t> PatchFile(const std::vector<CUOVersionBlock>& records,
+                                           std::size_t totalSize = 0) {
+    ByteWriter w;
+    w.u32(static_cast<std::uint32_t>(records.size()));
+    for (const CUOVersionBlock& r : records) {
+        r.Write(w);
+    }
+    if (totalSize > w.size()) {
+        w.zeros(totalSize - w.size());
+    }
+    return w.take();
+}
+
+// Bytes 0, 1, 2, ... (mod 251) so that every position has a recognisable value.
+inline std::vector<std::uint8_t> Counting(std::size_t n) {
+    std::vector<std::uint8_t> bytes(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        bytes[i] = static_cast<std::uint8_t>(i % 251);
+    }
+    return bytes;
+}
+
+}  // namespace tessaly::test

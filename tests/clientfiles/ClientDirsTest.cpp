@@ -1,0 +1,128 @@
+// Finding the client through a Wine prefix's registry file.
+
+#include "ClientDirs.h"
+#include "ClientFiles.h"
+#include "TempDir.h"
+#include "VerDataTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace tessaly {
+namespace {
+
+using test::TempDir;
+
+const char* kSystemReg =
+    "WINE REGISTRY Version 2\n"
+    ";; All keys relative to \\\\Machine\n\n"
+    "[Software\\\\Other\\\\1.0] 1700000000\n"
+    "\"ExePath\"=\"C:\\\\wrong\\\\other.exe\"\n\n"
+    "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1700000000\n"
+    "#time=1d9f0c0a0b0c0d0\n"
+    "\"ExePath\"=\"C:\\\\Program Files\\\\Game \\\"X\\\"\\\\client.exe\"\r\n"
+    "\"InstCDPath\"=\"E:\\\\\"\n"
+    "\"Other\"=dword:00000001\n\n"
+    "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0\\\\Sub] 1700000000\n"
+    "\"ExePath\"=\"C:\\\\sub\\\\x.exe\"\n";
+
+TEST(WineRegistryTest, ParsesTheClientKeyOnly) {
+    RegistryValue exe;
+    RegistryValue cd;
+    ASSERT_TRUE(CWineRegistry::ParseSystemReg(kSystemReg, exe, cd));
+    EXPECT_TRUE(exe.present && exe.isString);
+    EXPECT_EQ(exe.text, "C:\\Program Files\\Game \"X\"\\client.exe");
+    EXPECT_EQ(cd.text, "E:\\");
+
+    RegistryValue none;
+    RegistryValue none2;
+    EXPECT_FALSE(CWineRegistry::ParseSystemReg("[Software\\\\Else] 1\n\"ExePath\"=\"C:\\\\x\"\n",
+                                               none, none2));
+    EXPECT_FALSE(none.present);
+    EXPECT_FALSE(CWineRegistry::ParseSystemReg("", none, none2));
+}
+
+TEST(WineRegistryTest, OtherValueTypesAreNotPlainStringsAndKeysIgnoreCase) {
+    RegistryValue exe;
+    RegistryValue cd;
+    ASSERT_TRUE(
+        CWineRegistry::ParseSystemReg("[software\\\\ORIGIN WORLDS ONLINE\\\\Ultima Online\\\\1.0]\n"
+                                      "\"ExePath\"=str(2):\"%ProgramFiles%\\\\x.exe\"\n"
+                                      "\"InstCDPath\"=hex(2):43,00,3a,00\n",
+                                      exe, cd));
+    EXPECT_TRUE(exe.present);
+    EXPECT_FALSE(exe.isString);
+    EXPECT_TRUE(cd.present);
+    EXPECT_FALSE(cd.isString);
+
+    // Escaped characters beyond ASCII come out as UTF-8; an unterminated string is not one.
+    ASSERT_TRUE(CWineRegistry::ParseSystemReg(
+        "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0]\n"
+        "\"ExePath\"=\"C:\\\\Caf\\xe9\\\\c.exe\"\n\"InstCDPath\"=\"D:\\\\unterminated\n",
+        exe, cd));
+    EXPECT_EQ(exe.text, "C:\\Caf\xc3\xa9\\c.exe");
+    EXPECT_FALSE(cd.isString);
+}
+
+TEST(WineRegistryTest, MapsDrivesIntoThePrefix) {
+    CWineRegistry registry("/home/u/.wine");
+    EXPECT_EQ(registry.MapPath("C:\\Program Files\\Game"),
+              "/home/u/.wine/drive_c/Program Files/Game");
+    EXPECT_EQ(registry.MapPath("c:\\"), "/home/u/.wine/drive_c/");
+    EXPECT_EQ(registry.MapPath("E:\\"), "/home/u/.wine/dosdevices/e:/");
+    EXPECT_EQ(registry.MapPath("D:\\cd\\uo"), "/home/u/.wine/dosdevices/d:/cd/uo");
+    EXPECT_EQ(registry.MapPath("client.exe"), "client.exe");
+}
+
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        const char* old = std::getenv(name);
+        m_had = old != nullptr;
+        m_old = m_had ? old : "";
+        if (value != nullptr) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_had) {
+            setenv(m_name, m_old.c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    std::string m_old;
+};
+
+TEST(WineRegistryTest, FindClientDirsThroughThePrefix) {
+    TempDir prefix;
+    ScopedEnv env("WINEPREFIX", prefix.Path().c_str());
+    CVerDataTable table;
+    CClientFiles files(&table);
+    EXPECT_FALSE(files.FindClientDirs());  // no registry file
+
+    std::ofstream(prefix.File("system.reg")) << kSystemReg;
+    ASSERT_TRUE(files.FindClientDirs());
+    EXPECT_EQ(files.m_sClientDir, prefix.File("drive_c") + "/Program Files/Game \"X\"");
+    EXPECT_EQ(files.m_sCDDir, prefix.File("dosdevices") + "/e:/");
+
+    std::filesystem::create_directories(prefix.File("drive_c/Program Files/Game \"X\""));
+    std::ofstream(prefix.File("drive_c/Program Files/Game \"X\"/art.mul")) << "x";
+    EXPECT_TRUE(files.OpenSlot(kSlotArt));
+
+    ScopedEnv noPrefix("WINEPREFIX", nullptr);
+    ScopedEnv noHome("HOME", nullptr);
+    EXPECT_FALSE(CWineRegistry::DefaultPrefix().has_value());
+    EXPECT_FALSE(files.FindClientDirs());
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,218 @@
+// The file set: slots, opening in the directories, index records and entry data.
+
+#include "Builders.h"
+#include "ClientDirs.h"
+#include "ClientFiles.h"
+#include "TarnError.h"
+#include "TempDir.h"
+#include "VerDataTable.h"
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+using test::Counting;
+using test::IndexFile;
+using test::PatchFile;
+using test::TempDir;
+
+class ClientFilesTest : public testing::Test {
+protected:
+    ClientFilesTest() { m_files.SetChosenDir(m_dir.Path().string()); }
+
+    void UsePatch(const std::vector<CUOVersionBlock>& records, std::size_t size) {
+        m_dir.Write("verdata.mul", PatchFile(records, size));
+        ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
+        m_table.Load(m_files.GetFile(kSlotVerData));
+    }
+
+    TempDir m_dir;
+    CVerDataTable m_table;
+    CClientFiles m_files{&m_table};
+};
+
+TEST_F(ClientFilesTest, SlotNames) {
+    EXPECT_STREQ(CClientFiles::GetFileName(0), "map0.mul");
+    EXPECT_STREQ(CClientFiles::GetFileName(22), "verdata.mul");
+    EXPECT_STREQ(CClientFiles::GetFileName(30), "tiledata.mul");
+    EXPECT_STREQ(CClientFiles::GetFileName(32), "hues.mul");
+    EXPECT_EQ(CClientFiles::GetFileName(25), nullptr);
+    EXPECT_EQ(CClientFiles::GetFileName(33), nullptr);
+    EXPECT_EQ(CClientFiles::GetFileName(-1), nullptr);
+    EXPECT_FALSE(m_files.OpenSlot(25));
+    EXPECT_FALSE(m_files.OpenSlot(33));
+    EXPECT_THROW(m_files.GetFile(33), std::out_of_range);
+}
+
+TEST_F(ClientFilesTest, OpenAllPassesOverAMissingPatchFileOnly) {
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        const char* name = CClientFiles::GetFileName(slot);
+        if (name != nullptr && slot != kSlotVerData) {
+            m_dir.Write(name, {0});
+        }
+    }
+    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 33);
+    m_files.CloseAll();
+    std::filesystem::remove(m_dir.File("skills.mul"));
+    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 16);
+    // Slot 16 left out of the mask: nothing fails.
+    EXPECT_EQ(m_files.OpenAll(~(1u << 16)), 33);
+}
+
+class FixedDirs : public CClientDirSource {
+public:
+    bool m_hasKey = true;
+    RegistryValue m_exe;
+    RegistryValue m_cd;
+    bool ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath) override {
+        exePath = m_exe;
+        cdPath = m_cd;
+        return m_hasKey;
+    }
+    std::string MapPath(const std::string& windowsPath) const override { return windowsPath; }
+};
+
+TEST(ClientDirsTest, FindClientDirsCutsTheProgramNameAndKeepsOtherTypesOut) {
+    CVerDataTable table;
+    CClientFiles files(&table);
+    FixedDirs dirs;
+    dirs.m_exe = {true, true, "C:\\Game\\client.exe"};
+    dirs.m_cd = {true, true, "D:\\a much longer CD path than the program path\\"};
+    ASSERT_TRUE(files.FindClientDirs(dirs));
+    EXPECT_EQ(files.m_sClientDir, "C:\\Game");
+    EXPECT_EQ(files.m_sCDDir, "D:\\a much longer CD path than the program path\\");
+
+    dirs.m_exe = {true, true, "client.exe"};  // no backslash: kept whole
+    dirs.m_cd = {true, false, ""};            // not a plain string: CD directory unchanged
+    ASSERT_TRUE(files.FindClientDirs(dirs));
+    EXPECT_EQ(files.m_sClientDir, "client.exe");
+    EXPECT_EQ(files.m_sCDDir, "D:\\a much longer CD path than the program path\\");
+
+    dirs.m_hasKey = false;
+    dirs.m_exe = {true, true, "X:\\other\\x.exe"};
+    EXPECT_FALSE(files.FindClientDirs(dirs));
+    EXPECT_EQ(files.m_sClientDir, "client.exe");
+}
+
+TEST_F(ClientFilesTest, OpenInDirsTriesChosenThenClientThenCD) {
+    CVerDataTable table;
+    CClientFiles files(&table);
+    FixedDirs dirs;
+    dirs.m_exe = {true, true, "C:\\Game\\client.exe"};
+    dirs.m_cd = {true, true, "D:\\"};
+    files.FindClientDirs(dirs);
+    CQFile file;
+    EXPECT_FALSE(files.OpenInDirs(file, "art.mul", 0));
+    EXPECT_EQ(file.GetFilePath(), "D:\\art.mul");  // the last path tried
+    EXPECT_EQ(files.GetBasePath("art.mul"), "C:\\Game/art.mul");
+
+    m_dir.Write("art.mul", {1});
+    files.SetChosenDir(m_dir.Path().string());
+    EXPECT_TRUE(files.OpenInDirs(file, "art.mul", 0));
+    EXPECT_EQ(file.GetFilePath(), m_dir.File("art.mul"));
+    EXPECT_EQ(files.GetBasePath(nullptr), m_dir.Path().string() + "/");
+}
+
+TEST_F(ClientFilesTest, SlotPathIsOpenedBeforeTheDirectories) {
+    std::string other = m_dir.Write("other.mul", PatchFile({}, 4));
+    m_dir.Write("verdata.mul", {1, 2, 3});
+    ASSERT_TRUE(m_files.SetSlotPath(kSlotVerData, other));
+    ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
+    EXPECT_EQ(m_files.GetFile(kSlotVerData).GetFilePath(), other);
+    EXPECT_EQ(m_files.GetFile(kSlotVerData).GetLength(), 4u);
+    EXPECT_FALSE(m_files.SetSlotPath(40, other));
+}
+
+TEST_F(ClientFilesTest, ReadIndexRecordFromTheBaseIndex) {
+    m_dir.Write("skills.idx", IndexFile({
+                                  {0, 5, 0x1234, 0x5678},  // entry 0, data at offset 0
+                                  {0xFFFFFFFFu, 5, 0, 0},  // absent
+                                  {5, 0, 0, 0},            // zero length
+                                  {5, 0x80000000u, 0, 0},  // length field not 0: has data
+                              }));
+    IndexRecord record;
+    ASSERT_TRUE(m_files.ReadIndexRecord(15, 16, 0, record));
+    EXPECT_EQ(record, (IndexRecord{0, 5, 0x1234, 0x5678}));
+    EXPECT_FALSE(m_files.ReadIndexRecord(15, 16, 1, record));
+    EXPECT_FALSE(m_files.ReadIndexRecord(15, 16, 2, record));
+    EXPECT_TRUE(m_files.ReadIndexRecord(15, 16, 3, record));
+    EXPECT_FALSE(m_files.ReadIndexRecord(15, 16, 4, record));  // past the end
+    EXPECT_FALSE(m_files.ReadIndexRecord(15, 16, 0xFFFFFFFFu, record));
+    EXPECT_FALSE(m_files.ReadIndexRecord(13, 14, 0, record));  // no such file
+
+    // A file cut in the middle of entry 1.
+    m_files.CloseAll();
+    std::vector<std::uint8_t> cut = IndexFile({{0, 5, 0, 0}});
+    cut.resize(20, 0xFF);
+    m_dir.Write("skills.idx", cut);
+    EXPECT_TRUE(m_files.ReadIndexRecord(15, 33, 0, record));
+    EXPECT_FALSE(m_files.ReadIndexRecord(15, 33, 1, record));
+}
+
+TEST_F(ClientFilesTest, PatchRecordsTakePrecedenceUnlessPatchIdIs33) {
+    m_dir.Write("skills.idx", IndexFile({{0, 3, 0, 0}, {3, 3, 0, 0}}));
+    m_dir.Write("skills.mul", {10, 11, 12, 13, 14, 15});
+    std::vector<std::uint8_t> patch = PatchFile({{16, 1, 44, 4, 7, 8}, {16, 0, 48, 0, 0, 0}});
+    patch.insert(patch.end(), {0xA0, 0xA1, 0xA2, 0xA3});
+    m_dir.Write("verdata.mul", patch);
+    ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
+    m_table.Load(m_files.GetFile(kSlotVerData));
+
+    IndexRecord record;
+    ASSERT_TRUE(m_files.ReadIndexRecord(15, 16, 1, record));
+    EXPECT_EQ(record, (IndexRecord{44, 0x80000004u, 7, 8}));
+    std::uint8_t data[4] = {};
+    ASSERT_TRUE(m_files.ReadData(16, record, data));  // from the patch file
+    EXPECT_EQ(data[0], 0xA0);
+    EXPECT_EQ(data[3], 0xA3);
+
+    // A deleted entry (length 0) still answers true.
+    ASSERT_TRUE(m_files.ReadIndexRecord(15, 16, 0, record));
+    EXPECT_EQ(record.GetLength(), 0u);
+    // 33: the base index alone.
+    ASSERT_TRUE(m_files.ReadIndexRecord(15, 33, 1, record));
+    EXPECT_EQ(record, (IndexRecord{3, 3, 0, 0}));
+    ASSERT_TRUE(m_files.ReadData(16, record, data));
+    EXPECT_EQ(data[0], 13);
+}
+
+TEST_F(ClientFilesTest, ReadDataRefusesShortReadsAndSmallBuffers) {
+    m_dir.Write("skills.mul", Counting(10));
+    std::uint8_t data[16] = {};
+    EXPECT_TRUE(m_files.ReadData(16, IndexRecord{0, 10, 0, 0}, data));
+    EXPECT_EQ(data[9], 9);
+    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{5, 6, 0, 0}, data));   // one byte short
+    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{0, 17, 0, 0}, data));  // buffer too small
+    EXPECT_FALSE(m_files.ReadData(14, IndexRecord{0, 1, 0, 0}, data));   // file missing
+    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{0, 0x80000001u, 0, 0}, data));  // no patch file
+}
+
+TEST_F(ClientFilesTest, LoadMulDataRefusesLengthsPastTheEndWithoutAllocating) {
+    m_dir.Write("multi.mul", Counting(100));
+    std::vector<std::uint8_t> block;
+    LoadMulData(m_files, kSlotMulti, IndexRecord{90, 10, 0, 0}, block);
+    ASSERT_EQ(block.size(), 10u);
+    EXPECT_EQ(block[0], 90);
+    LoadMulData(m_files, kSlotMulti, IndexRecord{100, 0, 0, 0}, block);
+    EXPECT_TRUE(block.empty());
+
+    for (IndexRecord bad : {IndexRecord{91, 10, 0, 0}, IndexRecord{0, 0x7FFFFFFFu, 0, 0},
+                            IndexRecord{0xFFFFFFF0u, 0x20, 0, 0}}) {
+        block.assign(3, 1);
+        try {
+            LoadMulData(m_files, kSlotMulti, bad, block);
+            ADD_FAILURE() << "no error for offset " << bad.m_dwOffset;
+        } catch (const CTarnError& e) {
+            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
+            EXPECT_EQ(e.m_nPriority, 2);
+            EXPECT_EQ(e.m_nCode, kE_FAIL);
+        }
+        EXPECT_TRUE(block.empty());
+        EXPECT_EQ(block.capacity(), 0u);
+    }
+    EXPECT_THROW(LoadMulData(m_files, kSlotGumpArt, IndexRecord{0, 1, 0, 0}, block), CTarnError);
+}
+
+}  // namespace
+}  // namespace tessaly

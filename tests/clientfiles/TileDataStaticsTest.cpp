@@ -1,0 +1,258 @@
+// Tile data records, statics blocks and radar colours.
+
+#include "Builders.h"
+#include "ClientFiles.h"
+#include "RadarColors.h"
+#include "Statics.h"
+#include "TarnError.h"
+#include "TempDir.h"
+#include "TileData.h"
+#include "VerDataTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace tessaly {
+namespace {
+
+using test::IndexFile;
+using test::PatchFile;
+using test::TempDir;
+
+class TileDataTest : public testing::Test {
+protected:
+    TileDataTest() { m_files.SetChosenDir(m_dir.Path().string()); }
+
+    void UsePatch(std::vector<std::uint8_t> bytes) {
+        m_dir.Write("verdata.mul", bytes);
+        ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
+        m_table.Load(m_files.GetFile(kSlotVerData));
+    }
+    static std::vector<std::uint8_t> ItemBytes(const char* name, std::uint8_t weight) {
+        CTileItemInfo info;
+        info.m_dwFlags = kTileContainer;
+        info.m_bWeight = weight;
+        info.m_dwVal6 = 0x01020304;
+        info.m_bHeight = 12;
+        info.SetName(name);
+        ByteWriter w;
+        info.Write(w);
+        return w.take();
+    }
+    static std::vector<std::uint8_t> TerrainBytes(const char* name) {
+        CTileTerrainInfo info;
+        info.m_dwFlags = kTileWater;
+        info.m_wVal4 = 0xBEEF;
+        std::strncpy(info.m_szName, name, sizeof info.m_szName);
+        ByteWriter w;
+        info.Write(w);
+        return w.take();
+    }
+    static void Put(std::vector<std::uint8_t>& file, std::uint64_t pos,
+                    const std::vector<std::uint8_t>& bytes) {
+        if (file.size() < pos + bytes.size()) {
+            file.resize(pos + bytes.size());
+        }
+        std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(pos));
+    }
+
+    TempDir m_dir;
+    CVerDataTable m_table;
+    CClientFiles m_files{&m_table};
+};
+
+TEST_F(TileDataTest, RecordPositions) {
+    EXPECT_EQ(ItemRecordPos(0), 428036u);
+    EXPECT_EQ(ItemRecordPos(32), 428036u + 1188);
+    EXPECT_EQ(TerrainRecordPos(0), 4u);
+    EXPECT_EQ(TerrainRecordPos(32), 840u);
+    EXPECT_EQ(TerrainRecordPos(0xFFFF), 0xFFFFu * 26 + 0x7FFu * 4 + 4);
+
+    std::vector<std::uint8_t> file;
+    Put(file, TerrainRecordPos(32), TerrainBytes("grass"));
+    Put(file, ItemRecordPos(0), ItemBytes("crate", 5));
+    Put(file, ItemRecordPos(32), ItemBytes("ornate oak bookshelf", 9));  // full 20 characters
+    m_dir.Write("tiledata.mul", file);
+
+    CTileTerrainInfo terrain;
+    terrain.ReadInfo(32, m_files);
+    EXPECT_EQ(terrain.GetName(), "grass");
+    EXPECT_EQ(terrain.m_wVal4, 0xBEEF);
+    EXPECT_EQ(terrain.m_dwFlags, kTileWater);
+    CTileItemInfo item;
+    item.ReadInfo(0, m_files);
+    EXPECT_EQ(item.GetName(), "crate");
+    EXPECT_EQ(item.m_dwVal6, 0x01020304u);
+    EXPECT_EQ(item.m_bHeight, 12);
+    item.ReadInfo(32, m_files);
+    EXPECT_EQ(item.GetName(), "ornate oak bookshelf");
+    EXPECT_EQ(item.m_bWeight, 9);
+}
+
+TEST_F(TileDataTest, PatchGroupsTakePrecedence) {
+    std::vector<std::uint8_t> file;
+    Put(file, ItemRecordPos(40), ItemBytes("base forty", 1));
+    Put(file, ItemRecordPos(5), ItemBytes("base five", 1));
+    m_dir.Write("tiledata.mul", file);
+    std::vector<std::uint8_t> patch =
+        PatchFile({{30, 512, 1000, 1188, 0, 0}, {30, 0, 2000, 836, 0, 0}});
+    Put(patch, 1000 + 5 * 37 + 4, ItemBytes("patched five", 2));
+    Put(patch, 2000 + 31 * 26 + 4, TerrainBytes("patched lava"));
+    UsePatch(patch);
+
+    CTileItemInfo item;
+    item.ReadInfo(5, m_files);
+    EXPECT_EQ(item.GetName(), "patched five");
+    item.ReadInfo(40, m_files);  // group 513 is not patched
+    EXPECT_EQ(item.GetName(), "base forty");
+    CTileTerrainInfo terrain;
+    terrain.ReadInfo(31, m_files);
+    EXPECT_EQ(terrain.GetName(), "patched lava");
+}
+
+TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
+    CTileItemInfo item;
+    item.m_dwFlags = 7;
+    for (std::int32_t id : {16384, 16407}) {
+        item.ReadInfo(id, m_files);  // no file needed
+        EXPECT_EQ(item.GetName(), "ship");
+        EXPECT_EQ(item.m_bWeight, 255);
+        EXPECT_EQ(item.m_dwFlags, 0u);
+    }
+    item.ReadInfo(16408, m_files);
+    EXPECT_EQ(item.GetName(), "structure");
+}
+
+TEST_F(TileDataTest, ReadFailuresRaiseTheirDescriptions) {
+    auto itemError = [&](std::int32_t id) -> std::string {
+        try {
+            CTileItemInfo item;
+            item.ReadInfo(id, m_files);
+        } catch (const CTarnError& e) {
+            return e.m_pszDescription;
+        }
+        return "";
+    };
+    EXPECT_EQ(itemError(0), "CTileItemType.ReadInfo: TileData Seek");  // no file
+    std::vector<std::uint8_t> file;
+    Put(file, ItemRecordPos(1), ItemBytes("half", 3));
+    file.resize(ItemRecordPos(1) + 16);  // a record cut short is accepted, its tail zero
+    m_dir.Write("tiledata.mul", file);
+    m_files.CloseAll();
+    EXPECT_EQ(itemError(2), "CTileItemType.ReadInfo: TileData Read");
+    EXPECT_EQ(itemError(-1), "CTileItemType.ReadInfo: TileData Seek");
+    CTileItemInfo item;
+    item.ReadInfo(1, m_files);
+    EXPECT_EQ(item.GetName(), "");
+    EXPECT_EQ(item.m_bWeight, 3);
+    EXPECT_EQ(item.m_bHeight, 0);
+    try {
+        CTileTerrainInfo terrain;
+        terrain.ReadInfo(0xFFFF, m_files);
+        ADD_FAILURE();
+    } catch (const CTarnError& e) {
+        EXPECT_STREQ(e.m_pszDescription, "CTileTerrainType.ReadInfo: TileData Read");
+    }
+    // A patch record whose group lies past the end of the patch file.
+    UsePatch(PatchFile({{30, 512, 0xFFFFFF00u, 1188, 0, 0}}));
+    EXPECT_EQ(itemError(3), "CTileItemType.ReadInfo: TileData Read");
+}
+
+TEST_F(TileDataTest, FlagLabels) {
+    EXPECT_STREQ(GetTileFlagLabel(0), "0=FLOOR");
+    EXPECT_STREQ(GetTileFlagLabel(10), "A=CLIMBABLE");
+    EXPECT_STREQ(GetTileFlagLabel(26), "1A=UNK2");
+    EXPECT_STREQ(GetTileFlagLabel(31), "1F=WALKABLE");
+    EXPECT_STREQ(GetTileFlagLabel(32), "");
+}
+
+std::vector<std::uint8_t> StaticsBytes(std::size_t count, std::size_t extra = 0) {
+    ByteWriter w;
+    for (std::size_t i = 0; i < count; ++i) {
+        CStaticItem{static_cast<std::uint16_t>(0x100 + i), static_cast<std::uint8_t>(i % 8), 7,
+                    static_cast<std::int8_t>(-5), 0x21}
+            .Write(w);
+    }
+    w.zeros(extra);
+    return w.take();
+}
+
+using StaticsTest = TileDataTest;
+
+TEST_F(StaticsTest, CountIsLengthOverSevenAndBlock512IsAtByte6144) {
+    std::vector<IndexRecord> index(513);
+    index[0] = {0, 21, 0, 0};
+    index[1] = {0, 20, 0, 0};
+    index[2] = {0, 0, 0, 0};
+    index[512] = {21, 14, 0, 0};
+    std::vector<std::uint8_t> idx = IndexFile(index);
+    EXPECT_EQ(LoadLE32(&idx[6144]), 21u);
+    m_dir.Write("staidx0.mul", idx);
+    std::vector<std::uint8_t> data = StaticsBytes(3);
+    std::vector<std::uint8_t> more = StaticsBytes(2);
+    data.insert(data.end(), more.begin(), more.end());
+    m_dir.Write("statics0.mul", data);
+
+    CStaticsList list;
+    list.LoadStatics(0, m_files);
+    ASSERT_EQ(list.GetCount(), 3u);
+    EXPECT_EQ(list.GetAt(2).m_wTile, 0x102);
+    EXPECT_EQ(list.GetAt(2).m_cZ, -5);
+    EXPECT_EQ(list.GetAt(2).m_wHue, 0x21);
+    CStaticsList twenty;
+    twenty.LoadStatics(1, m_files);
+    EXPECT_EQ(twenty.GetCount(), 2u);  // the last 6 bytes are ignored
+    CStaticsList none;
+    none.LoadStatics(2, m_files);
+    none.LoadStatics(3, m_files);
+    none.LoadStatics(100000, m_files);  // past the index file
+    EXPECT_EQ(none.GetCount(), 0u);
+    CStaticsList block512;
+    block512.LoadStatics(512, m_files);
+    ASSERT_EQ(block512.GetCount(), 2u);
+    EXPECT_EQ(block512.GetAt(0).m_wTile, 0x100);
+
+    // A patch record for (2, 512) replaces the index record and the data comes from the patch.
+    std::vector<std::uint8_t> patch = PatchFile({{2, 512, 24, 28, 0, 0}});
+    std::vector<std::uint8_t> four = StaticsBytes(4);
+    four[0] = 0xEE;
+    patch.insert(patch.end(), four.begin(), four.end());
+    UsePatch(patch);
+    CStaticsList patched;
+    patched.LoadStatics(512, m_files);
+    ASSERT_EQ(patched.GetCount(), 4u);
+    EXPECT_EQ(patched.GetAt(0).m_wTile, 0x1EE);
+}
+
+TEST_F(StaticsTest, DataPastTheEndRaisesWithoutAllocating) {
+    m_dir.Write("staidx0.mul", IndexFile({{10, 0x7FFFFFF0u, 0, 0}, {0, 8, 0, 0}}));
+    m_dir.Write("statics0.mul", StaticsBytes(1));
+    for (std::uint32_t block : {0u, 1u}) {
+        CStaticsList list;
+        try {
+            list.LoadStatics(block, m_files);
+            ADD_FAILURE() << block;
+        } catch (const CTarnError& e) {
+            EXPECT_STREQ(e.m_pszDescription, "CTarnMapBlock: Read fStatics0");
+            EXPECT_EQ(e.m_nCode, kE_FAIL);
+        }
+        EXPECT_EQ(list.GetCount(), 0u);
+    }
+}
+
+TEST_F(StaticsTest, RadarColours) {
+    EXPECT_EQ(GetRadarColor(0, m_files), 0);  // no file
+    std::vector<std::uint8_t> colors(2 * 16385, 0);
+    StoreLE16(&colors[0], 0x1234);
+    StoreLE16(&colors[2 * 16384], 0x7C00);
+    m_dir.Write("radarcol.mul", colors);
+    m_files.CloseAll();
+    EXPECT_EQ(GetRadarColor(0, m_files), 0x1234);
+    EXPECT_EQ(GetRadarColor(16384, m_files), 0x7C00);
+    EXPECT_EQ(GetRadarColor(16385, m_files), 0);  // beyond the file
+    EXPECT_EQ(GetRadarColor(0xFFFF, m_files), 0);
+}
+
+}  // namespace
+}  // namespace tessaly

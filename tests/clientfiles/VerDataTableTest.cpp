@@ -1,0 +1,276 @@
+// The patch table: load, sort, search and the save procedure.
+
+#include "Builders.h"
+#include "ClientFiles.h"
+#include "TarnError.h"
+#include "TempDir.h"
+#include "VerDataTable.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <random>
+
+namespace tessaly {
+namespace {
+
+using test::PatchFile;
+using test::TempDir;
+
+class VerDataTableTest : public testing::Test {
+protected:
+    // Loads the bytes both through a file and from memory; both must agree.
+    void Load(const std::vector<std::uint8_t>& bytes) {
+        CQFile file;
+        ASSERT_TRUE(file.Open(m_dir.Write("verdata.mul", bytes).c_str(), 0));
+        m_table.RemoveAll();
+        m_table.Load(file);
+        CVerDataTable fromBytes;
+        fromBytes.LoadBytes(bytes);
+        ASSERT_EQ(fromBytes.GetCount(), m_table.GetCount());
+        for (std::int32_t i = 0; i < m_table.GetCount(); ++i) {
+            EXPECT_EQ(fromBytes[i].GetKey(), m_table[i].GetKey());
+        }
+    }
+    const char* LoadError(const std::vector<std::uint8_t>& bytes) {
+        CQFile file;
+        file.Open(m_dir.Write("verdata.mul", bytes).c_str(), 0);
+        m_table.RemoveAll();
+        try {
+            m_table.Load(file);
+        } catch (const CTarnError& e) {
+            return e.m_pszDescription;
+        }
+        return "";
+    }
+
+    TempDir m_dir;
+    CVerDataTable m_table;
+};
+
+TEST_F(VerDataTableTest, EmptyAndUnreadableFiles) {
+    Load(PatchFile({}));
+    EXPECT_EQ(m_table.GetCount(), 0);
+    IndexRecord record;
+    EXPECT_FALSE(m_table.FindRecord(4, 3, record));
+
+    EXPECT_STREQ(LoadError({}), "VerData: Read Qty");
+    EXPECT_EQ(m_table.GetCount(), 0);
+    EXPECT_STREQ(LoadError({5, 0, 0, 0}), "VerData: Read");  // five announced, none there
+
+    // A closed file, or a table that already holds records, is left alone.
+    CQFile closed;
+    m_table.Load(closed);
+    Load(PatchFile({{4, 3, 0, 0, 0, 0}}));
+    CQFile other;
+    other.Open(m_dir.Write("other.mul", PatchFile({})).c_str(), 0);
+    m_table.Load(other);
+    EXPECT_EQ(m_table.GetCount(), 1);
+}
+
+TEST_F(VerDataTableTest, CountIsNeverTrustedBeyondTheBytesPresent) {
+    std::vector<std::uint8_t> bytes(100, 0);
+    StoreLE32(bytes.data(), 0xFFFFFFFFu);
+    Load(bytes);
+    EXPECT_EQ(m_table.GetCount(), 4);  // 96 bytes hold four whole records
+
+    bytes.resize(4 + 20 + 7);  // one record and a fragment
+    StoreLE32(bytes.data() + 4, 30);
+    Load(bytes);
+    ASSERT_EQ(m_table.GetCount(), 1);
+    EXPECT_EQ(m_table[0].m_dwFileId, 30u);
+
+    // A count cut short reads as the bytes present.
+    EXPECT_STREQ(LoadError({0, 0}), "");
+    EXPECT_EQ(m_table.GetCount(), 0);
+}
+
+TEST_F(VerDataTableTest, RecordsAreSortedByKey) {
+    Load(PatchFile({{4, 16384, 1, 0, 0, 0},
+                    {32, 0, 2, 0, 0, 0},
+                    {4, 3, 3, 0, 0, 0},
+                    {0, 0x3FFFFFF, 4, 0, 0, 0},
+                    {0, 5, 5, 0, 0, 0}}));
+    ASSERT_EQ(m_table.GetCount(), 5);
+    EXPECT_EQ(m_table[0].m_dwOffset, 5u);
+    EXPECT_EQ(m_table[1].m_dwOffset, 4u);
+    EXPECT_EQ(m_table[2].m_dwOffset, 3u);  // (4, 3) before (4, 16384)
+    EXPECT_EQ(m_table[3].m_dwOffset, 1u);
+    EXPECT_EQ(m_table[4].m_dwFileId, 32u);
+}
+
+TEST_F(VerDataTableTest, FindRecordFillsAPatchIndexRecord) {
+    Load(PatchFile({{4, 3, 0x100, 77, 0x1111, 0x2222},
+                    {12, 9, 0x200, 5, 0, 0},
+                    {12, 9, 0x300, 6, 0, 0},
+                    {8, 2, 0x400, 0, 0, 0}}));
+    IndexRecord record;
+    ASSERT_TRUE(m_table.FindRecord(4, 3, record));
+    EXPECT_EQ(record, (IndexRecord{0x100, 0x80000000u | 77, 0x1111, 0x2222}));
+    ASSERT_TRUE(m_table.FindRecord(12, 9, record));  // one of the two equal keys
+    EXPECT_TRUE(record.m_dwOffset == 0x200 || record.m_dwOffset == 0x300);
+    ASSERT_TRUE(m_table.FindRecord(8, 2, record));
+    EXPECT_EQ(record.m_dwLength, 0x80000000u);
+    EXPECT_FALSE(m_table.FindRecord(4, 4, record));
+    EXPECT_FALSE(m_table.FindRecord(33, 3, record));
+}
+
+TEST_F(VerDataTableTest, OverflowingBlocksDoNotAliasOtherFiles) {
+    // Block 2^26 of file 3 has the key of block 0 of file 4.
+    Load(PatchFile({{3, 1u << 26, 0x10, 1, 0, 0}}));
+    IndexRecord record;
+    EXPECT_FALSE(m_table.FindRecord(4, 0, record));
+    EXPECT_FALSE(m_table.FindRecord(3, 1u << 26, record));
+    EXPECT_FALSE(m_table.FindRecord(64, 0, record));
+}
+
+TEST_F(VerDataTableTest, SortHandlesLargeAndAdversarialTables) {
+    std::mt19937 random(7);
+    for (int pattern = 0; pattern < 4; ++pattern) {
+        std::vector<CUOVersionBlock> records(50000);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            auto n = static_cast<std::uint32_t>(i);
+            std::uint32_t block = pattern == 0   ? random() % 5000
+                                  : pattern == 1 ? n
+                                  : pattern == 2 ? 50000 - n
+                                                 : 7;
+            records[i] = {static_cast<std::uint32_t>(random() % 33), block, n, 0, 0, 0};
+        }
+        Load(PatchFile(records));
+        ASSERT_EQ(m_table.GetCount(), 50000);
+        EXPECT_TRUE(std::is_sorted(m_table.begin(), m_table.end(),
+                                   [](const CUOVersionBlock& a, const CUOVersionBlock& b) {
+                                       return a.GetKey() < b.GetKey();
+                                   }));
+        for (const CUOVersionBlock& r : records) {
+            IndexRecord found;
+            ASSERT_TRUE(m_table.FindRecord(r.m_dwFileId, r.m_dwBlock, found));
+        }
+    }
+}
+
+// Entries of a document as the save sees them: data bytes plus file id and block.
+struct Entry {
+    std::uint32_t fileId;
+    std::uint32_t block;
+    std::vector<std::uint8_t> data;
+};
+
+VerDataEntryWriter WriterFor(const std::vector<Entry>& entries) {
+    return [&entries](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
+        const Entry& e = entries[static_cast<std::size_t>(i)];
+        file.Write(e.data.data(), static_cast<std::uint32_t>(e.data.size()));
+        record.m_dwFileId = e.fileId;
+        record.m_dwBlock = e.block;
+        record.m_dwLength = static_cast<std::uint32_t>(e.data.size());
+        record.m_wExtra1 = static_cast<std::uint16_t>(i + 1);
+        return true;
+    };
+}
+
+TEST_F(VerDataTableTest, SaveWritesCountRecordsAndDataInEntryOrder) {
+    std::string target = m_dir.File("out.mul");
+    EXPECT_TRUE(SaveVerDataFile(target, 0, WriterFor({})));
+    EXPECT_EQ(TempDir::ReadFile(target), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+
+    std::vector<Entry> entries = {{30, 600, {1, 2, 3}}, {4, 3, {}}, {2, 512, {9, 8, 7, 6, 5}}};
+    ASSERT_TRUE(SaveVerDataFile(target, 3, WriterFor(entries)));
+    std::vector<std::uint8_t> bytes = TempDir::ReadFile(target);
+    ASSERT_EQ(bytes.size(), 64u + 8);
+    ByteReader in(bytes);
+    std::uint32_t count = 0;
+    in.u32(count);
+    EXPECT_EQ(count, 3u);
+    CUOVersionBlock r[3];
+    for (CUOVersionBlock& record : r) {
+        ASSERT_TRUE(record.Read(in));
+    }
+    EXPECT_EQ(r[0].m_dwFileId, 30u);
+    EXPECT_EQ(r[0].m_dwOffset, 64u);
+    EXPECT_EQ(r[1].m_dwOffset, 67u);
+    EXPECT_EQ(r[2].m_dwOffset, 67u);
+    EXPECT_EQ(r[2].m_dwLength, 5u);
+    EXPECT_EQ(r[2].m_wExtra1, 3u);
+    EXPECT_EQ(bytes[64], 1);
+    EXPECT_EQ(bytes[67], 9);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
+
+    // Loading it back sorts the records by key.
+    Load(bytes);
+    EXPECT_EQ(m_table[0].m_dwFileId, 2u);
+    EXPECT_EQ(m_table[2].m_dwFileId, 30u);
+}
+
+// Save steps that fail on request.
+class FailingFile : public CQFile {
+public:
+    std::int64_t m_writesLeft = -1;
+    bool m_failOpen = false;
+    bool RawOpen(void* extra) override { return !m_failOpen && CQFile::RawOpen(extra); }
+    void Write(const void* buffer, std::uint32_t count) override {
+        if (m_writesLeft == 0) {
+            throw CQFileException(CQFileException::kWriteFault, ENOSPC, GetFilePath());
+        }
+        --m_writesLeft;
+        CQFile::Write(buffer, count);
+    }
+};
+
+class FailingOps : public CSaveFileOps {
+public:
+    std::int64_t m_writesLeft = -1;
+    bool m_failOpen = false;
+    bool m_failRename = false;
+    std::unique_ptr<CQFile> NewFile() override {
+        auto file = std::make_unique<FailingFile>();
+        file->m_writesLeft = m_writesLeft;
+        file->m_failOpen = m_failOpen;
+        return file;
+    }
+    bool Rename(const std::string& from, const std::string& to) override {
+        return !m_failRename && CSaveFileOps::Rename(from, to);
+    }
+};
+
+TEST_F(VerDataTableTest, FailedSavesLeaveTheTargetUnchanged) {
+    std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}});
+    old.push_back(0x55);
+    std::string target = m_dir.Write("patch.mul", old);
+    std::vector<Entry> entries = {{4, 1, {1, 2}}, {4, 2, {3}}};
+    auto expectUnchanged = [&] {
+        EXPECT_EQ(TempDir::ReadFile(target), old);
+        EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
+    };
+
+    FailingOps notCreatable;
+    notCreatable.m_failOpen = true;
+    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &notCreatable));
+    expectUnchanged();
+
+    for (std::int64_t writes = 0; writes < 4; ++writes) {  // header, data, record, data...
+        FailingOps writeFails;
+        writeFails.m_writesLeft = writes;
+        EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &writeFails)) << writes;
+        expectUnchanged();
+    }
+
+    FailingOps renameFails;
+    renameFails.m_failRename = true;
+    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &renameFails));
+    expectUnchanged();
+
+    auto refuses = [](std::int32_t i, CQFile&, CUOVersionBlock&) { return i == 0; };
+    EXPECT_FALSE(SaveVerDataFile(target, 2, refuses));
+    expectUnchanged();
+
+    // The patch file open for reading (as slot 22 holds it) does not stop a save.
+    CQFile reader;
+    ASSERT_TRUE(reader.Open(target.c_str(), CQFile::shareDenyWrite));
+    EXPECT_TRUE(SaveVerDataFile(target, 2, WriterFor(entries)));
+    EXPECT_EQ(TempDir::ReadFile(target).size(), 4u + 40 + 3);
+}
+
+}  // namespace
+}  // namespace tessaly
