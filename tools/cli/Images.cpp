@@ -1,0 +1,221 @@
+// tessaly-cli commands over the pictures: export (as PNG), hue, multi.
+
+#include "AnimType.h"
+#include "ArtTypes.h"
+#include "Cli.h"
+#include "GumpType.h"
+#include "Hues.h"
+#include "LightType.h"
+#include "MultiType.h"
+#include "Surface.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+#include "TextureType.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <functional>
+#include <ostream>
+
+namespace tessaly::cli {
+namespace {
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Draws a picture of the given size into a fresh buffer and writes it as a PNG file.
+void WritePicture(Invocation& inv, const std::string& what, std::uint32_t width,
+                  std::uint32_t height, const std::function<bool(CSurfaceDC&)>& draw,
+                  const std::string& path) {
+    if (width == 0 || height == 0) {
+        throw UsageError(what + " is an empty picture");
+    }
+    SurfaceBuffer buffer;
+    if (!buffer.CreateBuffer(width, height, 4)) {
+        throw UsageError(what + " is too large to draw");
+    }
+    {
+        CSurfaceDC dc(buffer);
+        draw(dc);
+    }
+    if (!CreateDeviceBitmap(buffer).save(Q(path), "PNG")) {
+        throw UsageError("cannot write '" + path + "'");
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["picture"] = Q(what);
+        o["width"] = static_cast<qint64>(width);
+        o["height"] = static_cast<qint64>(height);
+        o["file"] = Q(path);
+        inv.PrintJson(o);
+    } else {
+        *inv.out << what << ": " << width << " x " << height << " written to " << path << '\n';
+    }
+}
+
+int RunExport(Invocation& inv) {
+    const std::string& kind = inv.Arg(0, "kind (item, terrain, texture, gump, light, anim)");
+    if (kind == "anim") {
+        const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
+        const std::uint32_t action = inv.Number(2, "action", 34);
+        const std::uint32_t direction = inv.Number(3, "direction", 7);
+        const std::uint32_t frame = inv.Number(4, "frame");
+        const std::string& path = inv.Arg(5, "output file");
+        const std::uint32_t entry = GetAnimIndex(body, static_cast<std::int32_t>(action),
+                                                 static_cast<std::int32_t>(direction));
+        CTileAnimType anim(entry);
+        const auto header = anim.GetFrame(frame);
+        const std::string what = Format("anim body %u action %u direction %u frame %u (entry %u)",
+                                        body, action, direction, frame, entry);
+        if (!header) {
+            throw UsageError(what + " does not exist (" + std::to_string(anim.GetFrameCount()) +
+                             " frames)");
+        }
+        // Place the frame's box at the buffer's top-left corner.
+        const std::int32_t w = header->m_nWidth;
+        const std::int32_t h = header->m_nHeight;
+        const std::int32_t x = direction < 3 ? w - header->m_nCentreX : header->m_nCentreX;
+        const std::int32_t y = header->m_nCentreY + h - 22;
+        WritePicture(
+            inv, what, header->m_nWidth, header->m_nHeight,
+            [&](CSurfaceDC& dc) {
+                return anim.Draw(dc, x, y, 0, frame, static_cast<std::int32_t>(direction));
+            },
+            path);
+        return 0;
+    }
+
+    const std::uint32_t id = inv.Number(1, "id");
+    const std::string& path = inv.Arg(2, "output file");
+    const std::string what = Format("%s 0x%x", kind.c_str(), id);
+    auto missing = [&]() { return UsageError(what + " has no picture"); };
+    if (kind == "item") {
+        CTileItemType item(id);
+        if (!item.EnsureLoaded()) {
+            throw missing();
+        }
+        WritePicture(
+            inv, what, item.GetWidth(), item.GetHeight(),
+            [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); }, path);
+    } else if (kind == "terrain") {
+        CTileTerrainType terrain(id);
+        if (!terrain.EnsureLoaded()) {
+            throw missing();
+        }
+        WritePicture(
+            inv, what, CTileTerrainType::kSize, CTileTerrainType::kSize,
+            [&](CSurfaceDC& dc) { return terrain.Draw(dc, 21, 0); }, path);
+    } else if (kind == "texture") {
+        CTileTextureType texture(id);
+        if (!texture.EnsureLoaded()) {
+            throw missing();
+        }
+        WritePicture(
+            inv, what, texture.GetEdge(), texture.GetEdge(),
+            [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); }, path);
+    } else if (kind == "gump") {
+        CTileGumpType gump(id);
+        if (!gump.EnsureLoaded()) {
+            throw missing();
+        }
+        WritePicture(
+            inv, what, gump.GetWidth(), gump.GetHeight(),
+            [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); }, path);
+    } else if (kind == "light") {
+        CTileLightType light(id);
+        if (!light.EnsureLoaded()) {
+            throw missing();
+        }
+        WritePicture(
+            inv, what, light.GetWidth(), light.GetHeight(),
+            [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); }, path);
+    } else {
+        throw UsageError("unknown kind '" + kind +
+                         "' (item, terrain, texture, gump, light or anim)");
+    }
+    return 0;
+}
+
+int RunHue(Invocation& inv) {
+    const std::uint32_t n = inv.Number(0, "hue number", 0xFFFF);
+    HueEntry hue;
+    std::uint32_t header = 0;
+    if (!ReadHue(n, hue, &header)) {
+        throw UsageError(Format("hue %u cannot be read", n));
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["hue"] = static_cast<qint64>(n);
+        o["group"] = static_cast<qint64>(n >> 3);
+        o["groupHeader"] = static_cast<qint64>(header);
+        o["name"] = Q(hue.GetName());
+        o["tableStart"] = hue.m_wTableStart;
+        o["tableEnd"] = hue.m_wTableEnd;
+        QJsonArray colours;
+        for (std::uint16_t c : hue.m_Colours) {
+            colours.append(c);
+        }
+        o["colours"] = colours;
+        inv.PrintJson(o);
+        return 0;
+    }
+    *inv.out << Format("hue %u (group %u, entry %u): '%s'\n", n, n >> 3, n & 7,
+                       hue.GetName().c_str());
+    *inv.out << Format("table start 0x%04x, table end 0x%04x\ncolours:", hue.m_wTableStart,
+                       hue.m_wTableEnd);
+    for (std::size_t i = 0; i < hue.m_Colours.size(); ++i) {
+        *inv.out << (i % 8 == 0 ? "\n " : "") << Format(" %04x", hue.m_Colours[i]);
+    }
+    *inv.out << '\n';
+    return 0;
+}
+
+int RunMulti(Invocation& inv) {
+    const std::uint32_t id = inv.Number(0, "multi id", 0xFFFF);
+    CMulMultiType multi(id);
+    if (!multi.EnsureLoaded()) {
+        throw UsageError(Format("multi 0x%x has no components", id));
+    }
+    QJsonArray list;
+    if (!inv.json) {
+        *inv.out << Format("multi 0x%x: %u components\n  item     x     y     z  flags\n", id,
+                           multi.GetComponentCount());
+    }
+    for (std::uint32_t i = 0; i < multi.GetComponentCount(); ++i) {
+        MultiComponent c;
+        if (!multi.GetComponent(i, c)) {
+            break;
+        }
+        if (inv.json) {
+            QJsonObject o;
+            o["item"] = c.m_wItem;
+            o["x"] = c.m_nX;
+            o["y"] = c.m_nY;
+            o["z"] = c.m_nZ;
+            o["flags"] = static_cast<qint64>(c.m_dwFlags);
+            list.append(o);
+        } else {
+            *inv.out << Format("  0x%04x %5d %5d %5d  0x%x\n", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
+                               c.m_dwFlags);
+        }
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["multi"] = static_cast<qint64>(id);
+        o["components"] = list;
+        inv.PrintJson(o);
+    }
+    return 0;
+}
+
+CommandRegistrar exportCommand(
+    {"export", "KIND ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png",
+     "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file", true, RunExport});
+CommandRegistrar hue({"hue", "N", "hue N: name, table start and end, its 32 colours", true,
+                      RunHue});
+CommandRegistrar multi({"multi", "ID", "a multi's component records", true, RunMulti});
+
+}  // namespace
+}  // namespace tessaly::cli

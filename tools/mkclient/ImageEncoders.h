@@ -1,0 +1,79 @@
+#pragma once
+// Encoders for the client's picture formats, as the client's own files lay them out. The
+// sample-client generator writes its pictures with them and the tests use them to build
+// round-trip fixtures.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tessaly::mk {
+
+// A 16-bit picture in 5-5-5 pixel words, row by row. For formats with transparency a pixel
+// word of 0 is transparent.
+struct Picture {
+    Picture() = default;
+    Picture(std::uint32_t w, std::uint32_t h) : width(w), height(h), pixels(std::size_t{w} * h) {}
+
+    std::uint16_t At(std::int32_t x, std::int32_t y) const;
+    // Ignores pixels outside the picture.
+    void Set(std::int32_t x, std::int32_t y, std::uint16_t colour);
+    void FillRect(std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h,
+                  std::uint16_t colour);
+    void FillEllipse(std::int32_t cx, std::int32_t cy, std::int32_t rx, std::int32_t ry,
+                     std::uint16_t colour);
+    void Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1,
+              std::uint16_t colour);
+
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint16_t> pixels;
+};
+
+// 8-bit red, green and blue to a pixel word (each channel divided by 8).
+constexpr std::uint16_t Rgb(int r, int g, int b) {
+    return static_cast<std::uint16_t>(((r / 8) << 10) | ((g / 8) << 5) | (b / 8));
+}
+
+// Item picture: header, width, height, row table, then per row the (x step, run length) pairs
+// of its opaque runs and a closing (0, 0) pair.
+std::vector<std::uint8_t> EncodeItem(const Picture& picture);
+
+// Terrain tile: the 1012 diamond pixels of a 44 x 44 picture (row k from column 21 - k, or
+// 21 - (43 - k), of the picture).
+std::vector<std::uint8_t> EncodeTerrain(const Picture& picture);
+
+// Texture: the pixel words row by row (the picture must be 64 x 64 or 128 x 128).
+std::vector<std::uint8_t> EncodeTexture(const Picture& picture);
+
+// Gump: row table of 32-bit entries (in units of 4 bytes), then per row (colour, run length)
+// pairs covering the width, colour 0 for transparent gaps.
+std::vector<std::uint8_t> EncodeGump(const Picture& picture);
+// The index record's extra field of a gump or light: first word height, second word width.
+std::uint32_t SizeExtra(std::uint32_t width, std::uint32_t height);
+
+// Light: one byte per pixel, row by row.
+std::vector<std::uint8_t> EncodeLight(std::uint32_t width, std::uint32_t height,
+                                      const std::vector<std::uint8_t>& bytes);
+
+// An animation frame as palette indexes; -1 is transparent.
+struct AnimFrameImage {
+    std::int16_t centreX = 0;
+    std::int16_t centreY = 0;
+    std::uint16_t width = 0;
+    std::uint16_t height = 0;
+    std::vector<std::int16_t> indexes;
+
+    std::int16_t At(std::int32_t x, std::int32_t y) const;
+    void Set(std::int32_t x, std::int32_t y, std::int16_t index);
+};
+
+// Animation block: palette, frame count, frame offsets, then each frame's header and chunks.
+// Each horizontal run of opaque pixels becomes one chunk whose 32-bit header holds the run
+// length (bits 0-11), the row offset from the centre (bits 12-21, signed: row - centre y -
+// height) and the column offset from the centre (bits 22-31, signed: column - centre x), as
+// the client's files have it; 0x7FFF7FFF ends a frame.
+std::vector<std::uint8_t> EncodeAnim(const std::array<std::uint16_t, 256>& palette,
+                                     const std::vector<AnimFrameImage>& frames);
+
+}  // namespace tessaly::mk
