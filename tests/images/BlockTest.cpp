@@ -1,0 +1,376 @@
+// Data blocks over a client directory: which index entries they read, sizes from the index
+// record, refused and short reads, patch records first, hues, and golden hashes of the sample
+// client's decoded pictures.
+
+#include "AnimType.h"
+#include "ArtTypes.h"
+#include "GumpType.h"
+#include "Hues.h"
+#include "LightType.h"
+#include "MultiType.h"
+#include "Surface.h"
+#include "TextureType.h"
+
+#include "BlockClient.h"
+#include "ImageEncoders.h"
+#include "SampleClient.h"
+#include "SampleItems.h"
+#include "TarnError.h"
+#include "TileData.h"
+#include "core/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+using namespace tessaly;
+using tessaly::test::PixelHash;
+using tessaly::test::TempDir;
+using tessaly::test::UseClientDir;
+
+namespace {
+
+// Draws into a fresh w x h buffer and folds its pixels into the hash; false when not drawn.
+bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
+                 const std::function<bool(CSurfaceDC&)>& draw) {
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(w, h, 4);
+    bool drawn = false;
+    {
+        CSurfaceDC dc(buffer);
+        drawn = draw(dc);
+    }
+    for (std::uint32_t y = 0; y < h; ++y) {
+        for (std::uint32_t x = 0; x < w; ++x) {
+            hash.Add(buffer.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
+        }
+    }
+    return drawn;
+}
+
+// A client directory built record by record.
+class HandMadeClient {
+public:
+    HandMadeClient() : m_client(m_dir.Path(), false) {}
+    ~HandMadeClient() { TheClientFiles().CloseAll(); }
+
+    mk::SampleClient& Client() { return m_client; }
+    void Use() {
+        m_client.WriteFile("verdata.mul", mk::BuildVerData(m_client.Patches()));
+        UseClientDir(m_dir.Path());
+    }
+
+private:
+    TempDir m_dir;
+    mk::SampleClient m_client;
+};
+
+}  // namespace
+
+TEST(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItself) {
+    HandMadeClient c;
+    mk::Picture item(3, 2);
+    item.FillRect(0, 0, 3, 2, 0x1234);
+    mk::Picture land(44, 44);
+    land.FillRect(0, 0, 44, 44, 0x0421);
+    mk::IndexedFileBuilder art(0x8000);
+    art.Add(16484, mk::EncodeItem(item));
+    art.Add(100, mk::EncodeTerrain(land));
+    art.Write(c.Client(), "artidx.mul", "art.mul");
+    c.Use();
+
+    CTileItemType block(100);
+    ASSERT_TRUE(block.EnsureLoaded());
+    EXPECT_EQ(block.GetWidth(), 3u);
+    EXPECT_EQ(block.GetHeight(), 2u);
+    CTileTerrainType terrain(100 + 0x10000);  // kept to 16 bits
+    EXPECT_EQ(terrain.GetEntry(), 100u);
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(44, 44, 4);
+    CSurfaceDC dc(buffer);
+    EXPECT_TRUE(terrain.Draw(dc, 21, 0));
+    EXPECT_EQ(buffer.GetPixel(0, 21), 0x0421);
+    EXPECT_EQ(buffer.GetPixel(43, 22), 0x0421);
+    EXPECT_EQ(buffer.GetPixel(0, 0), 0);
+    CTileTerrainType absent(101);
+    EXPECT_FALSE(absent.Draw(dc, 21, 0));
+    EXPECT_EQ(absent.GetData(), nullptr);
+    EXPECT_FALSE(absent.IsLoaded());
+}
+
+TEST(BlockTest, TerrainTwoIsNeverDrawn) {
+    HandMadeClient c;
+    mk::IndexedFileBuilder art(0x8000);
+    art.Add(2, std::vector<std::uint8_t>(2024, 0x11));
+    art.Write(c.Client(), "artidx.mul", "art.mul");
+    c.Use();
+    CTileTerrainType terrain(2);
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(44, 44, 4);
+    CSurfaceDC dc(buffer);
+    EXPECT_FALSE(terrain.Draw(dc, 21, 0));
+    EXPECT_EQ(buffer.GetPixel(21, 0), 0);
+}
+
+TEST(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
+    HandMadeClient c;
+    ByteWriter index;
+    index.u32(0).u32(0x7FFFFFF0).u32(0);  // 2 GB "past the end" of a 16-byte file
+    index.u32(8).u32(16).u32(0);          // reaches 8 bytes past the end
+    c.Client().WriteFile("multi.idx", index.data());
+    c.Client().WriteFile("multi.mul", std::vector<std::uint8_t>(16, 1));
+    c.Use();
+    for (std::uint32_t entry : {0u, 1u}) {
+        CMulMultiType multi(entry);
+        try {
+            multi.EnsureLoaded();
+            ADD_FAILURE() << "no error for entry " << entry;
+        } catch (const CTarnError& e) {
+            EXPECT_EQ(e.m_nPriority, 2);
+            EXPECT_EQ(e.m_nCode, kE_FAIL);
+            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
+        }
+        EXPECT_EQ(multi.GetDataLength(), 0u);
+        EXPECT_EQ(multi.GetComponentCount(), 0u);
+    }
+}
+
+TEST(BlockTest, SizesComeFromTheIndexRecord) {
+    HandMadeClient c;
+    mk::IndexedFileBuilder gumps(4);
+    gumps.Add(1, std::vector<std::uint8_t>(20 * 4, 0), 20 | (30u << 16));  // first 20, second 30
+    gumps.Write(c.Client(), "gumpidx.mul", "gumpart.mul");
+    mk::IndexedFileBuilder lights(4);
+    lights.Add(0, std::vector<std::uint8_t>(6, 0x1F), mk::SizeExtra(3, 2));
+    lights.Write(c.Client(), "lightidx.mul", "light.mul");
+    mk::IndexedFileBuilder tex(4);
+    tex.Add(0, std::vector<std::uint8_t>(8192, 1));
+    tex.Add(1, std::vector<std::uint8_t>(32768, 2));
+    tex.Add(2, std::vector<std::uint8_t>(8000, 3));
+    tex.Write(c.Client(), "texidx.mul", "texmaps.mul");
+    mk::IndexedFileBuilder multis(2);
+    multis.Add(0, std::vector<std::uint8_t>(30, 0));
+    multis.Write(c.Client(), "multi.idx", "multi.mul");
+    c.Use();
+
+    CTileGumpType gump(1);
+    ASSERT_TRUE(gump.EnsureLoaded());
+    EXPECT_EQ(gump.GetWidth(), 30u);
+    EXPECT_EQ(gump.GetHeight(), 20u);
+    CTileLightType light(0);
+    ASSERT_TRUE(light.EnsureLoaded());
+    EXPECT_EQ(light.GetWidth(), 3u);
+    EXPECT_EQ(light.GetHeight(), 2u);
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(128, 128, 4);
+    CSurfaceDC dc(buffer);
+    EXPECT_TRUE(light.Draw(dc, 0, 0));
+    EXPECT_EQ(buffer.GetPixel(2, 1), 0x1F00);
+
+    const std::uint32_t edges[] = {64, 128, 0};
+    for (std::uint32_t i = 0; i < 3; ++i) {
+        CTileTextureType texture(i);
+        ASSERT_TRUE(texture.EnsureLoaded());
+        EXPECT_EQ(texture.GetEdge(), edges[i]);
+        buffer.ClearBuffer();
+        EXPECT_EQ(texture.Draw(dc, 0, 0), edges[i] != 0);
+        EXPECT_EQ(buffer.GetPixel(edges[i] == 0 ? 0 : edges[i] - 1, 0),
+                  edges[i] == 0 ? 0 : 0x0101 * (i + 1));
+    }
+
+    CMulMultiType multi(0);
+    EXPECT_NE(multi.GetComponent(1), nullptr);
+    EXPECT_EQ(multi.GetComponent(2), nullptr);
+}
+
+TEST(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
+    HandMadeClient c;
+    ByteWriter hues;
+    for (std::uint32_t g = 0; g < 3; ++g) {
+        HueGroup group;
+        group.m_dwHeader = g;
+        for (std::uint32_t i = 0; i < 8; ++i) {
+            group.m_Entries[i].SetName("base " + std::to_string(g * 8 + i));
+            group.m_Entries[i].m_wTableStart = static_cast<std::uint16_t>(g * 8 + i);
+        }
+        group.WriteFile(hues);
+    }
+    c.Client().WriteFile("hues.mul", hues.data());
+    HueGroup patched;
+    patched.m_dwHeader = 0xABCD;
+    patched.m_Entries[1].SetName("patched nine");
+    ByteWriter record;
+    patched.WritePatch(record);
+    record.zeros(4000);  // a record far longer than the group layout
+    c.Client().AddPatch({kSlotHues, 1, record.take(), 0, 0});
+    ByteWriter shortRecord;
+    shortRecord.zeros(100);
+    c.Client().AddPatch({kSlotHues, 2, shortRecord.take(), 0, 0});
+    c.Use();
+
+    HueEntry hue;
+    std::uint32_t header = 0;
+    ASSERT_TRUE(ReadHue(0, hue, &header));
+    EXPECT_EQ(hue.GetName(), "base 0");
+    ASSERT_TRUE(ReadHue(7, hue));
+    EXPECT_EQ(hue.m_wTableStart, 7);
+    ASSERT_TRUE(ReadHue(9, hue, &header));
+    EXPECT_EQ(hue.GetName(), "patched nine");
+    EXPECT_EQ(header, 0xABCDu);
+    // A record too short for the group and a group past the end of "hues.mul": empty entries.
+    EXPECT_FALSE(ReadHue(17, hue, &header));
+    EXPECT_EQ(hue, HueEntry{});
+    EXPECT_FALSE(ReadHue(24, hue));
+    EXPECT_FALSE(ReadHue(0xFFFFFFFF, hue));
+}
+
+TEST(HueEntryTest, FullWidthNameAndRoundTrip) {
+    HueEntry e;
+    e.SetName("exactly twenty chars and more");
+    e.m_Colours[31] = 0x7FFF;
+    EXPECT_EQ(e.GetName(), "exactly twenty chars");
+    ByteWriter w;
+    e.Write(w);
+    ASSERT_EQ(w.size(), HueEntry::kSize);
+    HueEntry back;
+    ByteReader r(w.data());
+    ASSERT_TRUE(back.Read(r));
+    EXPECT_EQ(back, e);
+    ByteReader shortReader(ByteSpan(w.data()).first(87));
+    EXPECT_FALSE(back.Read(shortReader));
+}
+
+// ---- the sample client ----
+
+class SampleClientPictures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new TempDir;
+        mk::WriteSampleClient(s_dir->Path(), false);
+    }
+    static void TearDownTestSuite() {
+        TheClientFiles().CloseAll();
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    void SetUp() override { UseClientDir(s_dir->Path()); }
+
+    static TempDir* s_dir;
+};
+
+TempDir* SampleClientPictures::s_dir = nullptr;
+
+// Golden hashes of the decoded pixel buffers. They change only when the generator or a decoder
+// changes what is drawn.
+TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
+    PixelHash items, terrain, textures, gumps, lights, anims;
+    for (const mk::SampleItem& s : mk::kSampleItems) {
+        CTileItemType item(s.id);
+        ASSERT_TRUE(item.EnsureLoaded()) << s.id;
+        EXPECT_TRUE(HashDrawing(items, item.GetWidth(), item.GetHeight(),
+                                [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); }));
+    }
+    for (const mk::SampleTerrain& s : mk::kSampleTerrain) {
+        CTileTerrainType tile(s.id);
+        EXPECT_EQ(
+            HashDrawing(terrain, 44, 44, [&](CSurfaceDC& dc) { return tile.Draw(dc, 21, 0); }),
+            s.id != 2);
+    }
+    for (std::uint32_t id = 1; id <= 8; ++id) {
+        CTileTextureType texture(id);
+        ASSERT_TRUE(texture.EnsureLoaded());
+        EXPECT_EQ(texture.GetEdge(), id % 2 == 0 ? 128u : 64u);
+        HashDrawing(textures, texture.GetEdge(), texture.GetEdge(),
+                    [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); });
+    }
+    for (std::uint32_t id : {0x0A28u, 0x0A2Cu, 0x0A30u, 0x00F7u, 0x00F8u, 0x000Cu, 0x07D0u}) {
+        CTileGumpType gump(id);
+        ASSERT_TRUE(gump.EnsureLoaded()) << id;
+        HashDrawing(gumps, gump.GetWidth(), gump.GetHeight(),
+                    [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); });
+    }
+    for (std::uint32_t id = 0; id < 6; ++id) {
+        CTileLightType light(id);
+        ASSERT_TRUE(light.EnsureLoaded());
+        HashDrawing(lights, light.GetWidth(), light.GetHeight(),
+                    [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); });
+    }
+    for (std::uint32_t body : {1u, 201u, 400u}) {
+        for (std::int32_t direction = 0; direction < 8; ++direction) {
+            CTileAnimType anim(GetAnimIndex(body, 1, direction));
+            ASSERT_GE(anim.GetFrameCount(), 5u);
+            for (std::uint32_t f = 0; f < anim.GetFrameCount(); ++f) {
+                const auto frame = anim.GetFrame(f);
+                ASSERT_TRUE(frame);
+                const std::int32_t w = frame->m_nWidth;
+                const std::int32_t h = frame->m_nHeight;
+                const std::int32_t x = direction < 3 ? w - frame->m_nCentreX : frame->m_nCentreX;
+                const std::int32_t y = frame->m_nCentreY + h - 22;
+                EXPECT_TRUE(HashDrawing(anims, w, h, [&](CSurfaceDC& dc) {
+                    return anim.Draw(dc, x, y, 0, f, direction);
+                }));
+            }
+        }
+    }
+    EXPECT_EQ(items.Value(), 4257506756223902446ull) << "items";
+    EXPECT_EQ(terrain.Value(), 890865661152480766ull) << "terrain";
+    EXPECT_EQ(textures.Value(), 13111621221438106193ull) << "textures";
+    EXPECT_EQ(gumps.Value(), 1122231312368539226ull) << "gumps";
+    EXPECT_EQ(lights.Value(), 1529251627530138837ull) << "lights";
+    EXPECT_EQ(anims.Value(), 15681387026710114747ull) << "anims";
+}
+
+TEST_F(SampleClientPictures, PatchRecordsReplaceTheBasePictures) {
+    // The crate and the blue button are patched; their base bytes differ from the patch.
+    CTileItemType crate(0x0E3C);
+    ASSERT_TRUE(crate.EnsureLoaded());
+    IndexRecord record;
+    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotArtIdx, kSlotArt, 0x4000 + 0x0E3C, record));
+    EXPECT_TRUE(record.IsPatch());
+    ASSERT_TRUE(
+        TheClientFiles().ReadIndexRecord(kSlotArtIdx, kFileSlotCount, 0x4000 + 0x0E3C, record));
+    EXPECT_FALSE(record.IsPatch());
+    CTileGumpType button(0x00F7);
+    ASSERT_TRUE(button.EnsureLoaded());
+    EXPECT_EQ(button.GetWidth(), 60u);
+    EXPECT_EQ(button.GetHeight(), 24u);
+    HueEntry hue;
+    ASSERT_TRUE(ReadHue(9, hue));
+    EXPECT_NE(hue.GetName().find("patched"), std::string::npos);
+    ASSERT_TRUE(ReadHue(100, hue));
+    EXPECT_EQ(hue.GetName().find("patched"), std::string::npos);
+    EXPECT_NE(hue.m_wTableStart, hue.m_wTableEnd);
+}
+
+TEST_F(SampleClientPictures, MultisAreBuiltFromSampleItemsWithTileData) {
+    for (std::uint32_t id : {0u, 0x64u}) {
+        CMulMultiType multi(id);
+        ASSERT_TRUE(multi.EnsureLoaded());
+        ASSERT_GT(multi.GetComponentCount(), 10u);
+        for (std::uint32_t i = 0; i < multi.GetComponentCount(); ++i) {
+            MultiComponent c;
+            ASSERT_TRUE(multi.GetComponent(i, c));
+            CTileItemType item(c.m_wItem);
+            EXPECT_TRUE(item.EnsureLoaded()) << c.m_wItem;
+            EXPECT_NE(item.GetTileData()->GetName(), "") << c.m_wItem;
+        }
+    }
+    CTileTerrainType grass(3);
+    EXPECT_EQ(grass.GetTileData()->GetName(), "grass");
+    EXPECT_EQ(grass.GetTileData(), grass.GetTileData());
+}
+
+TEST_F(SampleClientPictures, EveryAnimationBodyHasItsActionsAndDirections) {
+    const std::pair<std::uint32_t, std::int32_t> bodies[] = {{1, 4}, {201, 3}, {400, 5}};
+    for (auto [body, actions] : bodies) {
+        for (std::int32_t action = 0; action < actions; ++action) {
+            for (std::int32_t direction = 3; direction < 8; ++direction) {
+                CTileAnimType anim(GetAnimIndex(body, action, direction));
+                EXPECT_GE(anim.GetFrameCount(), 5u) << body << " " << action;
+            }
+        }
+        CTileAnimType missing(GetAnimIndex(body, actions, 3));
+        EXPECT_EQ(missing.GetFrameCount(), 0u);
+    }
+}
