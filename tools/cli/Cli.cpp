@@ -21,8 +21,10 @@ void RegisterCommand(const Command& command) { Registry().push_back(command); }
 
 const std::vector<Command>& Commands() {
     auto& commands = Registry();
-    std::sort(commands.begin(), commands.end(),
-              [](const Command& a, const Command& b) { return std::string(a.name) < b.name; });
+    std::stable_sort(commands.begin(), commands.end(), [](const Command& a, const Command& b) {
+        int order = std::string(a.name).compare(b.name);
+        return order != 0 ? order < 0 : a.kind != nullptr && b.kind == nullptr;
+    });
     return commands;
 }
 

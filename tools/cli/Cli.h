@@ -47,6 +47,10 @@ struct Command {
     const char* summary;  // one line for --help
     bool needsClient;     // main sets up the client file set before running it
     Handler run;
+    // When set, the command answers only when its first argument is this word (one family's
+    // part of a shared command such as "export"); such commands are tried before the general
+    // one of the same name.
+    const char* kind = nullptr;
 };
 
 void RegisterCommand(const Command& command);

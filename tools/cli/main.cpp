@@ -59,7 +59,7 @@ int Run(int argc, char** argv) {
         return 2;
     }
     for (const Command& c : Commands()) {
-        if (name == c.name) {
+        if (name == c.name && (c.kind == nullptr || (!inv.args.empty() && inv.args[0] == c.kind))) {
             if (c.needsClient) {
                 PrepareClientFiles(inv.global);
             }
