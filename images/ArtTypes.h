@@ -9,8 +9,8 @@
 
 namespace tessaly {
 
-class CTileItemInfo;
-class CTileTerrainInfo;
+struct CTileItemInfo;
+struct CTileTerrainInfo;
 
 // Item picture: "art.mul" entry number + 16384.
 //   words 0-1  header (not used)

@@ -181,6 +181,7 @@ TEST(BlockTest, SizesComeFromTheIndexRecord) {
 
     CMulMultiType multi(0);
     EXPECT_NE(multi.GetComponent(1), nullptr);
+    EXPECT_EQ(multi.GetComponentCount(), 2u);
     EXPECT_EQ(multi.GetComponent(2), nullptr);
 }
 

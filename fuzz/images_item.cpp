@@ -1,0 +1,13 @@
+// Fuzzes the item picture decoder.
+#include "ArtTypes.h"
+#include "images_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tessaly;
+    fuzz::PictureInput in;
+    if (fuzz::ParsePictureInput(data, size, in)) {
+        fuzz::DrawOnSurface(
+            [&](CSurfaceDC& dc) { CTileItemType::DrawData(dc, in.block, in.x, in.y); });
+    }
+    return 0;
+}

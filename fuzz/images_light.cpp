@@ -1,0 +1,14 @@
+// Fuzzes the light decoder.
+#include "LightType.h"
+#include "images_fuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace tessaly;
+    fuzz::PictureInput in;
+    if (fuzz::ParsePictureInput(data, size, in)) {
+        fuzz::DrawOnSurface([&](CSurfaceDC& dc) {
+            CTileLightType::DrawData(dc, in.block, in.width, in.height, in.x, in.y);
+        });
+    }
+    return 0;
+}
