@@ -1,0 +1,84 @@
+#include "CAppBase.h"
+
+#include "CDocTemplate.h"
+#include "CMainFrame.h"
+#include "ResourceIds.h"
+
+#include <QFileDialog>
+
+namespace tessaly {
+
+CAppBase* CAppBase::s_pInstance = nullptr;
+
+CAppBase::CAppBase() {
+    s_pInstance = this;
+    SetDataAppState(&m_DataState);
+    AddCommand(ids::ID_FILE_NEW, [this] { OnFileNew(); });
+    AddCommand(ids::ID_FILE_OPEN, [this] { OnFileOpen(); });
+}
+
+CAppBase::~CAppBase() {
+    CloseAll();
+    SetDataAppState(nullptr);
+    if (s_pInstance == this) {
+        s_pInstance = nullptr;
+    }
+}
+
+void CAppBase::AddDocTemplate(std::unique_ptr<CDocTemplate> pTemplate) {
+    m_Templates.push_back(std::move(pTemplate));
+}
+
+CDocTemplate* CAppBase::GetDocTemplate(std::size_t i) const {
+    return i < m_Templates.size() ? m_Templates[i].get() : nullptr;
+}
+
+void CAppBase::SetMainFrame(std::unique_ptr<CMainFrame> pFrame) {
+    m_pMainFrame = std::move(pFrame);
+    CMainFrame* frame = m_pMainFrame.get();
+    m_DataState.m_pMainWindow = frame;
+    if (frame != nullptr) {
+        frame->SetAppTarget(this);
+        m_DataState.m_SetMessageText = [frame](const QString& text) {
+            frame->SetMessageText(text);
+        };
+    } else {
+        m_DataState.m_SetMessageText = nullptr;
+    }
+}
+
+CDocument* CAppBase::OnFileNew() {
+    return OpenDocumentFile(QString());
+}
+
+CDocument* CAppBase::OnFileOpen() {
+    QString path = QFileDialog::getOpenFileName(m_pMainFrame.get(), QString(), QString(),
+                                                QStringLiteral("mul Files (*.mul)"));
+    if (path.isEmpty()) {
+        return nullptr;
+    }
+    return OpenDocumentFile(path);
+}
+
+CDocument* CAppBase::OpenDocumentFile(const QString& path) {
+    CDocTemplate* tmpl = GetDocTemplate(0);
+    if (tmpl == nullptr) {
+        return nullptr;
+    }
+    CDocument* doc = tmpl->OpenDocumentFile(path, m_pMainFrame.get());
+    if (m_pMainFrame) {
+        m_pMainFrame->UpdateCommandUI();
+    }
+    return doc;
+}
+
+void CAppBase::CloseAll() {
+    for (auto& tmpl : m_Templates) {
+        tmpl->CloseAllDocuments();
+    }
+    m_pMainFrame.reset();
+    m_DataState.m_pMainWindow = nullptr;
+    m_DataState.m_SetMessageText = nullptr;
+}
+
+}  // namespace tessaly

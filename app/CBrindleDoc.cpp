@@ -1,0 +1,143 @@
+#include "CBrindleDoc.h"
+
+#include "CBrindleView.h"
+#include "ClientFiles.h"
+#include "ResourceIds.h"
+#include "VerDataTable.h"
+
+#include <QSettings>
+
+namespace tessaly {
+
+namespace {
+// The document whose patch file slot 22 and the patch table hold at the moment.
+const CBrindleDoc* g_pPatchOwner = nullptr;
+}  // namespace
+
+CBrindleDoc::CBrindleDoc() {
+    AddCommand(
+        ids::ID_FILE_SAVE, [this] { DoFileSave(); },
+        [this](CCmdUI& ui) { ui.Enable(IsModified()); });
+    AddCommand(
+        ids::ID_FILE_SAVE_FAST, [] {}, [this](CCmdUI& ui) { ui.Enable(IsModified()); });
+}
+
+CBrindleDoc::~CBrindleDoc() {
+    m_VerData.RemoveAll();
+    if (g_pPatchOwner == this) {
+        g_pPatchOwner = nullptr;
+    }
+}
+
+void CBrindleDoc::DeleteContents() {
+    m_VerData.RemoveAll();
+}
+
+bool CBrindleDoc::OnNewDocument() {
+    if (!CDocument::OnNewDocument()) {
+        return false;
+    }
+    LoadEntries();
+    return true;
+}
+
+bool CBrindleDoc::OnOpenDocument(const QString& path) {
+    if (!CDocument::OnOpenDocument(path)) {
+        return false;
+    }
+    CClientFiles& files = TheClientFiles();
+    files.GetFile(kSlotVerData).Close();
+    files.SetSlotPath(kSlotVerData, path.toStdString());
+    if (!LoadEntries()) {
+        return false;
+    }
+    QSettings settings(QStringLiteral("Local AppWizard-Generated Applications"),
+                       QStringLiteral("Tessaly"));
+    settings.setValue(QStringLiteral("MAIN/LastView"), path);
+    return true;
+}
+
+bool CBrindleDoc::LoadEntries() {
+    try {
+        m_VerData.RemoveAll();
+        g_pPatchOwner = this;
+        m_sPatchPath.clear();
+        CVerDataTable& table = TheVerDataTable();
+        if (!table.IsEmpty()) {
+            table.RemoveAll();
+        }
+        CClientFiles& files = TheClientFiles();
+        if (files.OpenSlot(kSlotVerData)) {
+            m_sPatchPath = files.GetFile(kSlotVerData).GetFilePath();
+            table.Load(files.GetFile(kSlotVerData));
+        }
+        m_VerData.SetSize(table.GetCount());
+        for (std::int32_t i = 0; i < table.GetCount(); ++i) {
+            m_VerData[i] = new CDataVerData(table.ElementAt(i), this);
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+void CBrindleDoc::ActivatePatch() {
+    if (g_pPatchOwner == this) {
+        return;
+    }
+    g_pPatchOwner = this;
+    CClientFiles& files = TheClientFiles();
+    CVerDataTable& table = TheVerDataTable();
+    files.GetFile(kSlotVerData).Close();
+    table.RemoveAll();
+    if (m_sPatchPath.empty()) {
+        return;
+    }
+    files.SetSlotPath(kSlotVerData, m_sPatchPath);
+    try {
+        if (files.OpenSlot(kSlotVerData)) {
+            table.Load(files.GetFile(kSlotVerData));
+        }
+    } catch (...) {
+        // An unreadable patch file leaves the table empty: the base files answer alone.
+    }
+}
+
+bool CBrindleDoc::OnSaveDocument(const QString& path) {
+    ActivatePatch();
+    bool ok = false;
+    try {
+        ok = SaveVerDataFile(path.toStdString(), m_VerData.GetCount(),
+                             [this](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
+                                 try {
+                                     return m_VerData[i]->WriteVerData(file, record);
+                                 } catch (...) {
+                                     return false;
+                                 }
+                             });
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) {
+        return false;
+    }
+    SetModifiedFlag(false);
+    // The records' offsets now refer to the saved file: read the document again from it.
+    DetachViews();
+    CClientFiles& files = TheClientFiles();
+    files.GetFile(kSlotVerData).Close();
+    files.SetSlotPath(kSlotVerData, path.toStdString());
+    LoadEntries();
+    ReattachViews();
+    return true;
+}
+
+void CBrindleDoc::DetachViews() {
+    UpdateAllViews(nullptr, CBrindleView::kHintBeforeReload);
+}
+
+void CBrindleDoc::ReattachViews() {
+    UpdateAllViews(nullptr, CBrindleView::kHintAfterReload);
+}
+
+}  // namespace tessaly

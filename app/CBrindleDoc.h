@@ -1,0 +1,44 @@
+#pragma once
+// The document: one patch file ("verdata.mul" or a file of its format), holding one CDataVerData
+// entry per record.
+//
+// Each document copies its records into its own entries and reads their data from its own
+// patch file: before anything reads patch bytes for a document, ActivatePatch points the
+// process-wide file slot 22 and patch table at that document's file. Saving writes the entries
+// through the patch table's safe save and then reloads the document from the saved file.
+
+#include "CDataVerData.h"
+#include "CDocument.h"
+#include "QArray.h"
+
+#include <string>
+
+namespace tessaly {
+
+class CBrindleDoc : public CDocument, public CVerDataSource {
+public:
+    CBrindleDoc();
+    ~CBrindleDoc() override;
+
+    bool OnNewDocument() override;
+    bool OnOpenDocument(const QString& path) override;
+    bool OnSaveDocument(const QString& path) override;
+    void DeleteContents() override;
+
+    // Empties and reloads the patch table from slot 22, then makes one entry per record.
+    bool LoadEntries();
+    void ActivatePatch() override;
+
+    // The patch file whose records this document holds (empty when there was none).
+    const std::string& GetPatchPath() const { return m_sPatchPath; }
+
+    CQObArray<CDataVerData*> m_VerData;
+
+private:
+    void DetachViews();
+    void ReattachViews();
+
+    std::string m_sPatchPath;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,98 @@
+#include "CDocTemplate.h"
+
+#include "CChildFrame.h"
+#include "CDocument.h"
+#include "CMainFrame.h"
+#include "CView.h"
+
+#include <QFileInfo>
+#include <QMdiArea>
+
+#include <algorithm>
+
+namespace tessaly {
+
+CDocTemplate::CDocTemplate(int nIdResource, QString sNewName, DocumentFactory makeDocument,
+                           ViewFactory makeView)
+    : m_nIdResource(nIdResource),
+      m_sNewName(std::move(sNewName)),
+      m_MakeDocument(std::move(makeDocument)),
+      m_MakeView(std::move(makeView)) {}
+
+CDocTemplate::~CDocTemplate() {
+    for (CDocument* doc : std::vector<CDocument*>(m_Documents)) {
+        doc->m_pTemplate = nullptr;
+        delete doc;
+    }
+}
+
+CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFrame) {
+    if (!path.isEmpty()) {
+        QString canonical = QFileInfo(path).absoluteFilePath();
+        for (CDocument* doc : m_Documents) {
+            if (!doc->GetPathName().isEmpty() &&
+                QFileInfo(doc->GetPathName()).absoluteFilePath() == canonical) {
+                if (!doc->GetViews().empty()) {
+                    if (CChildFrame* frame = doc->GetViews().front()->GetParentFrame()) {
+                        frame->mdiArea()->setActiveSubWindow(frame);
+                    }
+                }
+                return doc;
+            }
+        }
+    }
+    CDocument* doc = m_MakeDocument();
+    doc->m_pTemplate = this;
+    m_Documents.push_back(doc);
+    bool ok = false;
+    try {
+        ok = path.isEmpty() ? doc->OnNewDocument() : doc->OnOpenDocument(path);
+    } catch (...) {
+        ok = false;
+    }
+    if (!ok) {
+        delete doc;
+        return nullptr;
+    }
+    if (path.isEmpty()) {
+        doc->SetTitle(m_sNewName + QString::number(++m_nUntitled));
+    } else {
+        doc->SetPathName(QFileInfo(path).absoluteFilePath());
+    }
+    if (pFrame != nullptr && CreateNewFrame(doc, pFrame) == nullptr) {
+        delete doc;
+        return nullptr;
+    }
+    return doc;
+}
+
+CChildFrame* CDocTemplate::CreateNewFrame(CDocument* pDoc, CMainFrame* pFrame) {
+    CView* view = m_MakeView();
+    pDoc->AddView(view);
+    auto* frame = new CChildFrame(view);
+    pFrame->GetMdiArea()->addSubWindow(frame);
+    frame->show();
+    view->OnInitialUpdate();
+    pFrame->GetMdiArea()->setActiveSubWindow(frame);
+    return frame;
+}
+
+void CDocTemplate::CloseAllDocuments() {
+    for (CDocument* doc : std::vector<CDocument*>(m_Documents)) {
+        doc->OnCloseDocument();
+        for (CView* view : std::vector<CView*>(doc->GetViews())) {
+            if (CChildFrame* frame = view->GetParentFrame()) {
+                frame->DestroyFrame();
+            }
+        }
+        if (std::find(m_Documents.begin(), m_Documents.end(), doc) != m_Documents.end()) {
+            delete doc;
+        }
+    }
+}
+
+void CDocTemplate::RemoveDocument(CDocument* pDoc) {
+    m_Documents.erase(std::remove(m_Documents.begin(), m_Documents.end(), pDoc), m_Documents.end());
+}
+
+}  // namespace tessaly

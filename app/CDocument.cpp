@@ -1,0 +1,115 @@
+#include "CDocument.h"
+
+#include "CDocTemplate.h"
+#include "CView.h"
+#include "ResourceIds.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include <algorithm>
+
+namespace tessaly {
+
+CDocument::CDocument() {
+    AddCommand(ids::ID_FILE_SAVE, [this] { DoFileSave(); });
+}
+
+CDocument::~CDocument() {
+    for (CView* view : m_Views) {
+        view->m_pDocument = nullptr;
+    }
+    if (m_pTemplate != nullptr) {
+        m_pTemplate->RemoveDocument(this);
+    }
+}
+
+bool CDocument::OnNewDocument() {
+    DeleteContents();
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::OnOpenDocument(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        QMessageBox::warning(nullptr, QStringLiteral("Tessaly"),
+                             QStringLiteral("Cannot open the file %1.").arg(path));
+        return false;
+    }
+    DeleteContents();
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::OnSaveDocument(const QString& /*path*/) {
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::SaveModified() {
+    if (!IsModified()) {
+        return true;
+    }
+    QMessageBox::StandardButton answer = QMessageBox::question(
+        nullptr, QStringLiteral("Tessaly"), QStringLiteral("Save changes to %1?").arg(m_sTitle),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton) {
+        return false;
+    }
+    if (answer == QMessageBox::Yes) {
+        return DoFileSave();
+    }
+    return true;
+}
+
+bool CDocument::DoFileSave() {
+    QString path = m_sPathName;
+    if (path.isEmpty()) {
+        path = QFileDialog::getSaveFileName(nullptr, QString(), m_sTitle,
+                                            QStringLiteral("mul Files (*.mul)"));
+        if (path.isEmpty()) {
+            return false;
+        }
+    }
+    return DoSave(path);
+}
+
+bool CDocument::DoSave(const QString& path) {
+    if (!OnSaveDocument(path)) {
+        return false;
+    }
+    SetPathName(path);
+    return true;
+}
+
+void CDocument::SetPathName(const QString& path) {
+    m_sPathName = path;
+    SetTitle(QFileInfo(path).fileName());
+}
+
+void CDocument::SetTitle(const QString& title) {
+    m_sTitle = title;
+}
+
+void CDocument::AddView(CView* view) {
+    m_Views.push_back(view);
+    view->m_pDocument = this;
+}
+
+void CDocument::RemoveView(CView* view) {
+    m_Views.erase(std::remove(m_Views.begin(), m_Views.end(), view), m_Views.end());
+    view->m_pDocument = nullptr;
+}
+
+void CDocument::UpdateAllViews(CView* pSender, int nHint) {
+    for (CView* view : std::vector<CView*>(m_Views)) {
+        if (view != pSender) {
+            view->OnUpdate(pSender, nHint);
+        }
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,181 @@
+#include "CMainFrame.h"
+
+#include "CChildFrame.h"
+#include "CDocument.h"
+#include "CView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QPointer>
+#include <QStatusBar>
+
+namespace tessaly {
+
+CMainFrame::CMainFrame() {
+    m_pMdiArea = new QMdiArea(this);
+    m_pMdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_pMdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_pMdiArea);
+    connect(m_pMdiArea, &QMdiArea::subWindowActivated, this, [this] { OnSubWindowActivated(); });
+}
+
+CMainFrame::~CMainFrame() {
+    // Child frames go first, while the frame they route commands through still exists.
+    for (QMdiSubWindow* sub : m_pMdiArea->subWindowList()) {
+        if (auto* frame = qobject_cast<CChildFrame*>(sub)) {
+            frame->DestroyFrame();
+        }
+    }
+}
+
+bool CMainFrame::OnCreate() {
+    QStatusBar* bar = statusBar();
+    if (bar == nullptr) {
+        return false;
+    }
+    static const char* const kPanes[4] = {"Ready", "CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 4; ++i) {
+        m_pPanes[i] = new QLabel(QString::fromLatin1(kPanes[i]), bar);
+        m_pPanes[i]->setObjectName(QString::fromLatin1(kPanes[i]));
+        if (i == 0) {
+            bar->addWidget(m_pPanes[i], 1);
+        } else {
+            // The lock indicators are shown greyed: the key states are not tracked.
+            m_pPanes[i]->setEnabled(false);
+            bar->addPermanentWidget(m_pPanes[i]);
+        }
+    }
+    bar->setVisible(true);
+    return true;
+}
+
+CChildFrame* CMainFrame::GetActiveChild() const {
+    QMdiSubWindow* sub = m_pMdiArea->activeSubWindow();
+    if (sub == nullptr) {
+        sub = m_pMdiArea->currentSubWindow();
+    }
+    return qobject_cast<CChildFrame*>(sub);
+}
+
+CView* CMainFrame::GetActiveView() const {
+    CChildFrame* child = GetActiveChild();
+    return child != nullptr ? child->GetActiveView() : nullptr;
+}
+
+CDocument* CMainFrame::GetActiveDocument() const {
+    CView* view = GetActiveView();
+    return view != nullptr ? view->GetDocument() : nullptr;
+}
+
+QAction* CMainFrame::GetAction(int nId) {
+    auto it = m_Actions.find(nId);
+    if (it != m_Actions.end()) {
+        return it->second;
+    }
+    auto* action = new QAction(this);
+    action->setData(nId);
+    connect(action, &QAction::triggered, this, [this, nId] { RouteCommand(nId); });
+    m_Actions[nId] = action;
+    UpdateAction(nId, action);
+    return action;
+}
+
+CCmdUI CMainFrame::QueryCommand(int nId) {
+    CCmdUI ui(nId);
+    CChildFrame* child = GetActiveChild();
+    CView* view = child != nullptr ? child->GetActiveView() : nullptr;
+    CDocument* doc = view != nullptr ? view->GetDocument() : nullptr;
+    CCmdTarget* route[] = {view, doc, child, this, m_pAppTarget};
+    for (CCmdTarget* target : route) {
+        if (target != nullptr && target->OnUpdateCmdUI(ui)) {
+            return ui;
+        }
+    }
+    ui.Enable(false);
+    return ui;
+}
+
+bool CMainFrame::RouteCommand(int nId) {
+    // A disabled command is refused, shortcuts included.
+    if (!QueryCommand(nId).m_bEnabled) {
+        return false;
+    }
+    CChildFrame* child = GetActiveChild();
+    CView* view = child != nullptr ? child->GetActiveView() : nullptr;
+    CDocument* doc = view != nullptr ? view->GetDocument() : nullptr;
+    CCmdTarget* route[] = {view, doc, child, this, m_pAppTarget};
+    bool done = false;
+    for (CCmdTarget* target : route) {
+        if (target != nullptr && target->OnCmdMsg(nId)) {
+            done = true;
+            break;
+        }
+    }
+    UpdateCommandUI();
+    return done;
+}
+
+void CMainFrame::UpdateAction(int nId, QAction* action) {
+    CCmdUI ui = QueryCommand(nId);
+    action->setEnabled(ui.m_bEnabled);
+    if (ui.m_bCheckable) {
+        action->setCheckable(true);
+        action->setChecked(ui.m_bChecked);
+    } else if (action->isCheckable()) {
+        action->setChecked(false);
+    }
+}
+
+void CMainFrame::UpdateCommandUI() {
+    for (auto& [id, action] : m_Actions) {
+        UpdateAction(id, action);
+    }
+}
+
+void CMainFrame::UpdateMenu(QMenu* pMenu) {
+    for (QAction* action : pMenu->actions()) {
+        bool ok = false;
+        int id = action->data().toInt(&ok);
+        if (ok && m_Actions.count(id) != 0) {
+            UpdateAction(id, action);
+        }
+    }
+}
+
+void CMainFrame::WatchMenu(QMenu* pMenu) {
+    QPointer<QMenu> menu(pMenu);
+    connect(pMenu, &QMenu::aboutToShow, this, [this, menu] {
+        if (menu) {
+            UpdateMenu(menu);
+        }
+    });
+}
+
+void CMainFrame::SetMessageText(const QString& text) {
+    if (m_pPanes[0] != nullptr) {
+        m_pPanes[0]->setText(text.isEmpty() ? QStringLiteral("Ready") : text);
+    }
+}
+
+QString CMainFrame::GetMessageText() const {
+    return GetPaneText(0);
+}
+
+QString CMainFrame::GetPaneText(int i) const {
+    return i >= 0 && i < 4 && m_pPanes[i] != nullptr ? m_pPanes[i]->text() : QString();
+}
+
+void CMainFrame::OnSubWindowActivated() {
+    CView* view = GetActiveView();
+    if (view != m_pLastActiveView) {
+        m_pLastActiveView = view;
+        if (view != nullptr) {
+            view->OnActivateView(true);
+        }
+    }
+    UpdateCommandUI();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,180 @@
+#include "CommandTable.h"
+
+#include "ResourceIds.h"
+
+
+namespace tessaly {
+
+namespace {
+
+using namespace ids;
+
+constexpr MenuItemDef kSeparator{0, nullptr};
+constexpr MenuItemDef kRecentFiles{ID_FILE_MRU_FILE1, "Recent File", true};
+
+// Resource 128: the menu shown while no document is open.
+constexpr MenuItemDef kMainFile[] = {
+    {ID_FILE_NEW, "&New\tCtrl+N"},
+    {ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    kSeparator,
+    {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
+    kSeparator,
+    kRecentFiles,
+    kSeparator,
+    {ID_APP_EXIT, "E&xit"},
+};
+constexpr MenuItemDef kMainView[] = {
+    {ID_VIEW_STATUS_BAR, "&Status Bar"},
+};
+constexpr MenuItemDef kHelp[] = {
+    {ID_APP_ABOUT, "&About Tessaly..."},
+};
+constexpr MenuDef kMainMenu[] = {
+    {"&File", kMainFile},
+    {"&View", kMainView},
+    {"&Help", kHelp},
+};
+
+// Resource 129: the full menu of the document.
+constexpr MenuItemDef kDocFile[] = {
+    {ID_FILE_NEW, "&New VerData\tCtrl+N"},
+    {ID_FILE_OPEN, "&Open VerData...\tCtrl+O"},
+    {ID_FILE_CLOSE, "&Close"},
+    {ID_FILE_SAVE, "&Save\tCtrl+S", true},
+    {ID_FILE_SAVE_FAST, "Save Fast", true},
+    {ID_FILE_SAVE_AS, "Save &As...", true},
+    kSeparator,
+    {ID_OPEN_BASE_MULS, "Open Base Muls..."},
+    {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts..."},
+    kSeparator,
+    {ID_OPEN_PATCH, "Open Patch File..."},
+    {ID_CLOSE_PATCH, "Close Patch File", true},
+    {ID_MERGE_PATCH, "Merge in Patch File...", true},
+    {ID_SAVE_PATCH, "Save Patch", true},
+    {ID_SAVE_PATCH_AS, "Save Patch As...", true},
+    kSeparator,
+    {ID_FILE_PRINT, "&Print...\tCtrl+P"},
+    {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
+    {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
+    kSeparator,
+    kRecentFiles,
+    kSeparator,
+    {ID_APP_EXIT, "E&xit"},
+};
+constexpr MenuItemDef kDocEdit[] = {
+    {ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
+    kSeparator,
+    {ID_EDIT_CUT, "Cu&t\tCtrl+X"},
+    {ID_EDIT_COPY, "&Copy\tCtrl+C"},
+    {ID_EDIT_PASTE, "&Paste Over\tCtrl+V"},
+    {ID_EDIT_DELETE, "Delete\tDel"},
+    kSeparator,
+    {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter"},
+};
+constexpr MenuItemDef kDocData[] = {
+    {ID_DATA_VERDATA, "VerData"}, {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
+    {ID_DATA_TERRAIN, "Terrains"}, {ID_DATA_TEXTURES, "Textures"}, {ID_DATA_MULTIS, "Multis"},
+    {ID_DATA_ANIMS, "Animations"}, {ID_DATA_SOUNDS, "Sounds"},     {ID_DATA_LIGHTS, "Lights"},
+    {ID_DATA_GUMPS, "Gumps"},      {ID_DATA_HUES, "Hues"},         {ID_DATA_FONTS, "Fonts"},
+};
+constexpr MenuItemDef kDocView[] = {
+    {ID_VIEW_STATUS_BAR, "&Status Bar"},
+    kSeparator,
+    {ID_VIEW_MULFILES, "Mul Files"},
+    {ID_VIEW_VERDATA, "VerData"},
+    {ID_VIEW_CHANGES, "Changes"},
+    kSeparator,
+    {ID_VIEW_UNUSED, "Unused Slots"},
+    kSeparator,
+    {ID_VIEW_TEXTLIST, "Text List"},
+    {ID_VIEW_THUMBNAIL, "Thumb Nail"},
+};
+constexpr MenuItemDef kDocTools[] = {
+    {ID_MERGE_VERDATA, "Merge VerData..."},
+    {ID_WRITE_RADAR_COLORS, "Write Radar Colors"},
+};
+constexpr MenuItemDef kDocWindow[] = {
+    {ID_WINDOW_NEW, "&New Window"},
+    {ID_WINDOW_CASCADE, "&Cascade"},
+    {ID_WINDOW_TILE_HORZ, "&Tile"},
+    {ID_WINDOW_ARRANGE, "&Arrange Icons"},
+};
+constexpr MenuDef kDocMenu[] = {
+    {"&File", kDocFile},   {"&Edit", kDocEdit},     {"&Data", kDocData}, {"&View", kDocView},
+    {"Tools", kDocTools},  {"&Window", kDocWindow}, {"&Help", kHelp},
+};
+
+constexpr AcceleratorDef kAccelerators[] = {
+    {ID_FILE_NEW, "Ctrl+N"},       {ID_FILE_OPEN, "Ctrl+O"},       {ID_FILE_SAVE, "Ctrl+S"},
+    {ID_FILE_PRINT, "Ctrl+P"},     {ID_EDIT_UNDO, "Ctrl+Z"},       {ID_EDIT_UNDO, "Alt+Backspace"},
+    {ID_EDIT_CUT, "Ctrl+X"},       {ID_EDIT_CUT, "Shift+Del"},     {ID_EDIT_COPY, "Ctrl+C"},
+    {ID_EDIT_COPY, "Ctrl+Ins"},    {ID_EDIT_PASTE, "Ctrl+V"},      {ID_EDIT_PASTE, "Shift+Ins"},
+    {ID_NEXT_PANE, "F6"},          {ID_PREV_PANE, "Shift+F6"},
+};
+
+struct PromptDef {
+    int nId;
+    const char* pszPrompt;
+};
+
+constexpr PromptDef kPrompts[] = {
+    // The program's own prompts.
+    {ID_FILE_NEW, "Create a new verdata.mul file\nNew"},
+    {ID_FILE_OPEN, "Open an existing verdata.mul file\nOpen"},
+    {ID_FILE_CLOSE, "Close the active verdata.mul file\nClose"},
+    {ID_FILE_SAVE, "Save the active verdata\nSave"},
+    {ID_FILE_SAVE_AS, "Save the active verdata to a new directory\nSave As"},
+    {ID_OPEN_PATCH, "Open an existing file containing patch data\nOpen Patch File"},
+    {ID_SAVE_PATCH_AS, "Save current patch file under a different name\nSave Patch As"},
+    {ID_SAVE_PATCH, "Save current patch file\nSave Patch"},
+    {ID_CLOSE_PATCH, "Close current patch file\nClose Patch File"},
+    {ID_VIEW_UNUSED, "View the data entries the are not unsed"},
+    // The standard prompts of the standard commands.
+    {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup"},
+    {ID_FILE_PRINT, "Print the active document\nPrint"},
+    {ID_FILE_PRINT_PREVIEW, "Display full pages\nPrint Preview"},
+    {ID_FILE_MRU_FILE1, "Open this document"},
+    {ID_FILE_MRU_FILE1 + 1, "Open this document"},
+    {ID_FILE_MRU_FILE1 + 2, "Open this document"},
+    {ID_FILE_MRU_FILE1 + 3, "Open this document"},
+    {ID_APP_EXIT, "Quit the application; prompts to save documents\nExit"},
+    {ID_APP_ABOUT, "Display program information, version number and copyright\nAbout"},
+    {ID_EDIT_UNDO, "Undo the last action\nUndo"},
+    {ID_EDIT_CUT, "Cut the selection and put it on the Clipboard\nCut"},
+    {ID_EDIT_COPY, "Copy the selection and put it on the Clipboard\nCopy"},
+    {ID_EDIT_PASTE, "Insert Clipboard contents\nPaste"},
+    {ID_WINDOW_NEW, "Open another window for the active document\nNew Window"},
+    {ID_WINDOW_CASCADE, "Arrange windows so they overlap\nCascade Windows"},
+    {ID_WINDOW_TILE_HORZ, "Arrange windows as non-overlapping tiles\nTile Windows"},
+    {ID_WINDOW_ARRANGE, "Arrange icons at the bottom of the window\nArrange Icons"},
+    {ID_NEXT_PANE, "Switch to the next window pane\nNext Pane"},
+    {ID_PREV_PANE, "Switch back to the previous window pane\nPrevious Pane"},
+    {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar"},
+};
+
+}  // namespace
+
+std::span<const MenuDef> GetMenuBar(int nResource) {
+    if (nResource == IDR_MAINFRAME) {
+        return kMainMenu;
+    }
+    if (nResource == IDR_BRINDLTYPE) {
+        return kDocMenu;
+    }
+    return {};
+}
+
+std::span<const AcceleratorDef> GetAccelerators() {
+    return kAccelerators;
+}
+
+const char* GetCommandPrompt(int nId) {
+    for (const PromptDef& prompt : kPrompts) {
+        if (prompt.nId == nId) {
+            return prompt.pszPrompt;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace tessaly

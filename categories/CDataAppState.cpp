@@ -1,0 +1,37 @@
+#include "CDataAppState.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+namespace {
+CDataAppState* g_pInstalled = nullptr;
+}  // namespace
+
+void CDataAppState::AddSheet(CDataProps* sheet) {
+    m_Sheets.push_back(sheet);
+}
+
+void CDataAppState::RemoveSheet(CDataProps* sheet) {
+    m_Sheets.erase(std::remove(m_Sheets.begin(), m_Sheets.end(), sheet), m_Sheets.end());
+    if (m_pCurrentSheet == sheet) {
+        m_pCurrentSheet = nullptr;
+    }
+}
+
+void CDataAppState::SetMessageText(const QString& text) const {
+    if (m_SetMessageText) {
+        m_SetMessageText(text);
+    }
+}
+
+CDataAppState& DataAppState() {
+    static CDataAppState defaultState;
+    return g_pInstalled != nullptr ? *g_pInstalled : defaultState;
+}
+
+void SetDataAppState(CDataAppState* state) {
+    g_pInstalled = state;
+}
+
+}  // namespace tessaly

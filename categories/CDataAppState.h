@@ -1,0 +1,46 @@
+#pragma once
+// Application state that the entry framework shares with the application object: the open
+// property sheets, the current property sheet, the main window (owner of sheets and of the
+// clipboard) and the main frame's message pane.
+//
+// The application object owns one CDataAppState and installs it with SetDataAppState; until
+// then a process-wide default instance serves (tests and tools use that one).
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace tessaly {
+
+class CDataProps;
+
+class CDataAppState {
+public:
+    // Open sheets in creation order. A sheet adds itself when constructed and removes itself
+    // when its window goes away. Not owned: each sheet deletes itself.
+    std::vector<CDataProps*> m_Sheets;
+    // The sheet that follows the list selection and is reused for the next entry, or null.
+    CDataProps* m_pCurrentSheet = nullptr;
+    // Parent of new sheets and owner of the clipboard; may be null.
+    QWidget* m_pMainWindow = nullptr;
+    // Shows a text in pane 0 of the main frame's status bar; may be empty.
+    std::function<void(const QString&)> m_SetMessageText;
+
+    // The sheet at position i, or null past the end.
+    CDataProps* GetSheet(std::size_t i) const {
+        return i < m_Sheets.size() ? m_Sheets[i] : nullptr;
+    }
+    void AddSheet(CDataProps* sheet);
+    void RemoveSheet(CDataProps* sheet);
+    void SetMessageText(const QString& text) const;
+};
+
+// The state in use: the one installed by the application object, else the default instance.
+CDataAppState& DataAppState();
+// Installs the application's state (null goes back to the default instance).
+void SetDataAppState(CDataAppState* state);
+
+}  // namespace tessaly

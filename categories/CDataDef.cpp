@@ -1,0 +1,245 @@
+#include "CDataDef.h"
+
+#include "CDataAppState.h"
+#include "CDataProps.h"
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+#include "ResourceIds.h"
+#include "Surface.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include <cstring>
+
+namespace tessaly {
+
+namespace {
+
+void AddItem(QMenu* pMenu, const char* text, int nId, bool bEnabled) {
+    QAction* action = pMenu->addAction(QString::fromLatin1(text));
+    action->setData(nId);
+    action->setEnabled(bEnabled);
+}
+
+}  // namespace
+
+CDataDef::~CDataDef() {
+    // Destroying a sheet removes it from the list, so the walk restarts from the first sheet.
+    CDataAppState& state = DataAppState();
+    for (std::size_t i = 0; CDataProps* sheet = state.GetSheet(i);) {
+        if (sheet->GetEntry() == this) {
+            sheet->DestroyWindow();
+            i = 0;
+        } else {
+            ++i;
+        }
+    }
+}
+
+bool CDataDef::GetImage(SurfaceBuffer& /*buffer*/) {
+    return false;
+}
+
+bool CDataDef::CopyData() {
+    return false;
+}
+
+void CDataDef::AddMenuItems(QMenu* pMenu) {
+    AddItem(pMenu, "Properties...", ids::ID_PROPERTIES, true);
+    AddItem(pMenu, "Copy", ids::ID_EDIT_COPY, true);
+    AddItem(pMenu, "Delete", ids::ID_EDIT_DELETE, false);
+    AddItem(pMenu, "Paste Over", ids::ID_EDIT_PASTE, false);
+}
+
+bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
+    switch (nId) {
+        case ids::ID_LIST_DBLCLK:
+        case ids::ID_EDIT_PROPERTIES:
+        case ids::ID_PROPERTIES:
+            OpenProperties();
+            return true;
+        case ids::ID_EDIT_COPY: {
+            // Without a GUI application there is no clipboard to open.
+            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr ||
+                QGuiApplication::clipboard() == nullptr) {
+                return false;
+            }
+            QGuiApplication::clipboard()->clear();
+            try {
+                return CopyData();
+            } catch (...) {
+                return false;
+            }
+        }
+        case ids::ID_EDIT_DELETE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+int CDataDef::GetChangeState() const {
+    if (m_pVerData == nullptr) {
+        return 0;
+    }
+    return m_pVerData->HasRecord() ? 2 : 1;
+}
+
+const char* CDataDef::GetColumnText(int column) {
+    if (column == -1) {
+        static const char* const kMarks[] = {" ", "+", "*"};
+        return kMarks[GetChangeState()];
+    }
+    if (!m_pListText) {
+        std::string text;
+        try {
+            text = GetListText();
+        } catch (...) {
+            text.clear();
+        }
+        if (text.empty()) {
+            return nullptr;
+        }
+        // Byte 0 holds the field count; the fields follow, each ended by a zero.
+        m_pListText = std::make_unique<char[]>(text.size() + 2);
+        char* fields = m_pListText.get() + 1;
+        std::memcpy(fields, text.c_str(), text.size() + 1);
+        char count = 1;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (fields[i] == '\t') {
+                fields[i] = '\0';
+                // Fields past the seventh have no column and are dropped.
+                if (count == kMaxColumns) {
+                    break;
+                }
+                ++count;
+            }
+        }
+        m_pListText[0] = count;
+    }
+    if (column < 0 || column >= m_pListText[0]) {
+        return nullptr;
+    }
+    const char* p = m_pListText.get() + 1;
+    for (int i = 0; i < column; ++i) {
+        p += std::strlen(p) + 1;
+    }
+    return p;
+}
+
+const char* CDataDef::GetTypeName() {
+    const DataTypeDef* def = GetTypeDef(GetDataType());
+    return def != nullptr ? def->m_pszName : "";
+}
+
+bool CDataDef::CopyImageToClipboard() {
+    SurfaceBuffer buffer;
+    if (!GetImage(buffer)) {
+        return false;
+    }
+    QImage image = CreateDeviceBitmap(buffer);
+    if (image.isNull() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return false;
+    }
+    QGuiApplication::clipboard()->setImage(image);
+    return true;
+}
+
+CDataProps* CDataDef::OpenProperties() {
+    CDataAppState& state = DataAppState();
+    for (CDataProps* sheet : state.m_Sheets) {
+        if (sheet->GetEntry() == this) {
+            sheet->raise();
+            sheet->activateWindow();
+            return nullptr;
+        }
+    }
+    CDataProps* sheet = nullptr;
+    if (state.m_pCurrentSheet != nullptr) {
+        sheet = state.m_pCurrentSheet->SetEntry(this);
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+    } else {
+        sheet = new CDataProps(this, state.m_pMainWindow);
+    }
+    AddPages(sheet);
+    if (sheet->IsWindowCreated()) {
+        sheet->SetActivePage(0);
+    } else if (!sheet->Create()) {
+        sheet->DestroyWindow();
+        return nullptr;
+    }
+    return sheet;
+}
+
+bool CDataDefIndex::IsValid() {
+    if (GetVerData() != nullptr) {
+        return true;
+    }
+    return m_Index.HasData();
+}
+
+void CDataDefIndex::SetVerData(CDataVerData* pVerData) {
+    if (pVerData != nullptr && pVerData->HasRecord()) {
+        m_Index = IndexFromPatch(*pVerData->GetRecord());
+    }
+    CDataDef::SetVerData(pVerData);
+}
+
+IndexRecord IndexFromPatch(const CUOVersionBlock& record) {
+    IndexRecord index;
+    index.m_dwOffset = record.m_dwOffset;
+    index.m_dwLength = record.m_dwLength | IndexRecord::kPatchBit;
+    index.m_wExtra1 = record.m_wExtra1;
+    index.m_wExtra2 = record.m_wExtra2;
+    return index;
+}
+
+std::string CDataDefIndex::LengthText() {
+    if (!IsValid()) {
+        return "unused";
+    }
+    return Format("%d", static_cast<int>(m_Index.GetLength()));
+}
+
+bool CDataDefIndex::LoadBlock(std::int32_t nDataFile, std::vector<std::uint8_t>& block) {
+    if (m_Index.m_dwOffset == IndexRecord::kNoData || m_Index.GetLength() == 0) {
+        return false;
+    }
+    try {
+        if (CDataVerData* link = GetVerData()) {
+            link->ActivatePatch();
+        }
+        LoadMulData(TheClientFiles(), nDataFile, m_Index, block);
+    } catch (...) {
+        return false;
+    }
+    return block.size() == m_Index.GetLength();
+}
+
+bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
+                               std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+                               const std::vector<std::uint8_t>& block) {
+    record.m_dwFileId = nFileId;
+    record.m_dwBlock = nBlock;
+    record.m_dwLength = static_cast<std::uint32_t>(block.size());
+    record.m_wExtra1 = wExtra1;
+    record.m_wExtra2 = wExtra2;
+    file.Write(block.data(), static_cast<std::uint32_t>(block.size()));
+    return true;
+}
+
+bool CDataDefIndex::ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry) {
+    try {
+        return TheClientFiles().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace tessaly

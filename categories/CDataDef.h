@@ -1,0 +1,129 @@
+#pragma once
+// The entry object of every category and its index-backed variant.
+//
+// An entry knows its category and index, describes itself as one line of tab-separated list
+// text, draws itself, puts itself on the clipboard, writes its data block into a patch file,
+// adds property pages and context-menu commands and carries those commands out. The fifteen
+// virtual operations keep this slot order: GetListText, GetImage, CopyData, WriteVerData,
+// GetDataType, GetTargetType, IsValid, ReadIndex, SetVerData, LinkVerData, AddPages,
+// AddMenuItems, OnMenuCommand, OnDataChanged, destructor.
+
+#include "ClientFiles.h"
+#include "VerDataTable.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QMenu;
+class QWidget;
+
+namespace tessaly {
+
+class CDataProps;
+class CDataVerData;
+class SurfaceBuffer;
+struct DataTypeDef;
+
+class CDataDef {
+public:
+    // The number of list-text fields an entry can have.
+    static constexpr int kMaxColumns = 7;
+
+    explicit CDataDef(std::uint32_t nIndex) : m_nIndex(nIndex) {}
+    CDataDef(const CDataDef&) = delete;
+    CDataDef& operator=(const CDataDef&) = delete;
+
+    // The entry's list text: tab-separated fields for the category's columns.
+    virtual std::string GetListText() = 0;
+    // Draws the entry's picture into buffer, sizing the buffer to the picture.
+    virtual bool GetImage(SurfaceBuffer& buffer);
+    // Puts the entry on the clipboard (opened and emptied by the caller).
+    virtual bool CopyData();
+    // Writes the entry's data block at the file's position and fills the record's file id,
+    // block, length and extra words. False abandons the patch save.
+    virtual bool WriteVerData(CQFile& file, CUOVersionBlock& record) = 0;
+    // The category id of the class.
+    virtual std::int32_t GetDataType() = 0;
+    // The category id of the entry the object stands for.
+    virtual std::int32_t GetTargetType() { return GetDataType(); }
+    // The entry has data.
+    virtual bool IsValid() = 0;
+    // Reads the entry's index record from the base index file.
+    virtual bool ReadIndex() = 0;
+    // Attaches a patch record.
+    virtual void SetVerData(CDataVerData* pVerData) { m_pVerData = pVerData; }
+    // Stores the patch link only.
+    virtual void LinkVerData(CDataVerData* pVerData) { m_pVerData = pVerData; }
+    // Adds the entry's pages to a sheet. Callers ignore the result.
+    virtual bool AddPages(CDataProps* pSheet) = 0;
+    // Appends the entry's context-menu commands ("Properties...", "Copy", "Delete",
+    // "Paste Over"); each action carries its command id as data.
+    virtual void AddMenuItems(QMenu* pMenu);
+    // Carries out a command; true when handled. pWindow may be null.
+    virtual bool OnMenuCommand(QWidget* pWindow, int nId);
+    // The sheet applied changes to at least one page.
+    virtual void OnDataChanged(int /*nFlag*/) {}
+    // Destroys the window of every property sheet that shows the entry.
+    virtual ~CDataDef();
+
+    std::uint32_t GetIndex() const { return m_nIndex; }
+    CDataVerData* GetVerData() const { return m_pVerData; }
+    // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
+    int GetChangeState() const;
+    // Field `column` of the list text (null past the last field), or for -1 the change mark
+    // " ", "+" or "*". The list text is computed once, on the first call.
+    const char* GetColumnText(int column);
+    // The short name of the category of GetDataType.
+    const char* GetTypeName();
+    bool CopyImageToClipboard();
+    // Shows the entry in a property sheet; the sheet, or null when an open sheet already
+    // showed it, the current sheet kept its pages, or creation failed.
+    CDataProps* OpenProperties();
+
+private:
+    std::uint32_t m_nIndex;
+    CDataVerData* m_pVerData = nullptr;  // not owned: the document owns its records
+    // The cached list text, null until first needed: byte 0 holds the number of fields, then
+    // the fields follow, each ended by a zero (the tabs replaced). One small block instead of a
+    // string plus eight pointers, because lists hold hundreds of thousands of entries.
+    std::unique_ptr<char[]> m_pListText;
+};
+
+class CDataDefIndex : public CDataDef {
+public:
+    explicit CDataDefIndex(std::uint32_t nIndex) : CDataDef(nIndex) { m_Index.m_dwLength = 0; }
+
+    // True with a patch link, else when the index record has data.
+    bool IsValid() override;
+    // Takes the record's location as the index record (length with bit 31 set), then links.
+    void SetVerData(CDataVerData* pVerData) override;
+
+    const IndexRecord& GetIndexRecord() const { return m_Index; }
+
+protected:
+    // "%d" with the block length, or "unused" when the entry has no data.
+    std::string LengthText();
+    // Reads the block the index record points at (the patch file for a patch record); false
+    // when there is none or it cannot be read.
+    bool LoadBlock(std::int32_t nDataFile, std::vector<std::uint8_t>& block);
+    // Writes a block into a patch file being saved and fills its record.
+    static bool WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
+                           std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+                           const std::vector<std::uint8_t>& block);
+    // ReadIndexRecord of the base index alone (patch id 33) for entry n of the index file.
+    bool ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry);
+
+    IndexRecord m_Index;
+};
+
+// The index record that points at a patch record's data: its offset, its length with bit 31
+// set (the data lies in the patch file) and its extra words.
+IndexRecord IndexFromPatch(const CUOVersionBlock& record);
+
+// Makes a new entry object of a category (owned by the caller); ids without a class of their
+// own, 31200 included, give a CDataDefJunk. The caller then calls ReadIndex or SetVerData.
+CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex);
+
+}  // namespace tessaly

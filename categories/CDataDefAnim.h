@@ -1,0 +1,19 @@
+#pragma once
+// Animation bodies ("anim.idx"/"anim.mul"): one entry per body.
+
+#include "CDataDef.h"
+
+namespace tessaly {
+
+class CDataDefAnim : public CDataDefIndex {
+public:
+    explicit CDataDefAnim(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+
+    std::string GetListText() override;
+    bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
+    std::int32_t GetDataType() override { return 31201; }
+    bool ReadIndex() override;
+    bool AddPages(CDataProps* pSheet) override;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,66 @@
+#include "CDataDefJunk.h"
+
+#include "CDataVerData.h"
+#include "TarnError.h"
+
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tessaly {
+
+void CDataDefJunk::LoadBlock() {
+    CDataVerData* link = GetVerData();
+    if (link == nullptr || !link->HasRecord()) {
+        return;
+    }
+    const CUOVersionBlock& r = *link->GetRecord();
+    IndexRecord index = IndexFromPatch(r);
+    link->ActivatePatch();
+    CClientFiles& files = TheClientFiles();
+    std::uint32_t length = index.GetLength();
+    // The record's stretch must lie inside the patch file before anything is allocated.
+    if (length != 0 && (!files.OpenSlot(kSlotVerData) || !files.DataFits(kSlotVerData, index))) {
+        throw CTarnError(2, kE_FAIL, "CDataDefJunk: Read");
+    }
+    std::vector<std::uint8_t> data(length);
+    if (length != 0 && !files.ReadData(kSlotVerData, index, data)) {
+        throw CTarnError(2, kE_FAIL, "CDataDefJunk: Read");
+    }
+    m_nLength = length;
+    m_Data = std::move(data);
+    m_bLoaded = true;
+}
+
+bool CDataDefJunk::WriteVerData(CQFile& file, CUOVersionBlock& record) {
+    if (!m_bLoaded) {
+        LoadBlock();
+    }
+    if (!m_bLoaded) {
+        return false;
+    }
+    const CUOVersionBlock& own = *GetVerData()->GetRecord();
+    record.m_dwFileId = own.m_dwFileId;
+    record.m_dwBlock = own.m_dwBlock;
+    record.m_dwLength = m_nLength;
+    record.m_wExtra1 = own.m_wExtra1;
+    record.m_wExtra2 = own.m_wExtra2;
+    if (m_nLength != 0) {
+        file.Write(m_Data.data(), m_nLength);
+    }
+    return true;
+}
+
+bool CDataDefJunk::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageUnk);
+    return true;
+}
+
+CDataPageUnk::CDataPageUnk() : CDataPage(161, QStringLiteral("Unknown")) {
+    m_pEdit = new QLineEdit(this);
+    m_pEdit->setObjectName(QStringLiteral("1034"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pEdit);
+    layout->addStretch();
+}
+
+}  // namespace tessaly

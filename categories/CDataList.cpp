@@ -1,0 +1,98 @@
+#include "CDataList.h"
+
+#include "CDataDef.h"
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+
+#include <QWidget>
+
+namespace tessaly {
+
+CDataList::~CDataList() = default;
+
+bool CDataList::Create(CDataListHost* pView, QWidget* pParent) {
+    m_pView = pView;
+    QWidget* window = GetWindow();
+    window->setParent(pParent);
+    window->setObjectName(QStringLiteral("150"));
+    if (pParent != nullptr) {
+        window->setGeometry(pParent->rect());
+    }
+    window->show();
+    return true;
+}
+
+const DataTypeDef* CDataList::GetTypeDef() const {
+    return tessaly::GetTypeDef(m_nCategory);
+}
+
+void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
+    const DataTypeDef* def = GetTypeDef();
+    if (def == nullptr || !m_Entries.IsEmpty()) {
+        return;
+    }
+    if (m_pView != nullptr) {
+        m_pView->ActivateDocument();
+    }
+    const std::int32_t max = static_cast<std::int32_t>(def->m_nMaxEntries);
+    m_Entries.SetSize(max);
+    auto makeEntry = [&](std::int32_t n) {
+        CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n));
+        try {
+            entry->ReadIndex();
+        } catch (...) {
+            // An unreadable index leaves the entry without data.
+        }
+        m_Entries[n] = entry;
+    };
+    const bool mulFiles = m_pView == nullptr || m_pView->m_bShowMulFiles;
+    const bool verData = m_pView == nullptr || m_pView->m_bShowVerData;
+    const bool changes = m_pView == nullptr || m_pView->m_bShowChanges;
+    if (mulFiles) {
+        for (std::int32_t n = 0; n < max; ++n) {
+            if (m_Entries[n] == nullptr) {
+                makeEntry(n);
+            }
+        }
+    }
+    if ((!verData && !changes) || pDocument == nullptr) {
+        return;
+    }
+    for (CDataVerData* record : *pDocument) {
+        std::uint32_t target = 0;
+        if (const CUOVersionBlock* r = record->GetRecord()) {
+            if (!verData || r->m_dwFileId != static_cast<std::uint32_t>(def->m_nDataFile)) {
+                continue;
+            }
+            target = r->m_dwBlock;
+            if (r->m_dwFileId == 4) {
+                // Art blocks from 16384 on are items, the rest terrain.
+                bool item = target >= 16384;
+                if (item != (m_nCategory == 31204)) {
+                    continue;
+                }
+                if (item) {
+                    target -= 16384;
+                }
+            }
+        } else {
+            CDataDef* changed = record->GetTarget();
+            if (!changes || changed == nullptr || changed->GetDataType() != m_nCategory) {
+                continue;
+            }
+            target = changed->GetIndex();
+        }
+        // A record beyond the category's limit has no slot; a slot without an entry (with
+        // "Mul Files" off) gets one made for the record.
+        if (target >= static_cast<std::uint32_t>(max)) {
+            continue;
+        }
+        std::int32_t n = static_cast<std::int32_t>(target);
+        if (m_Entries[n] == nullptr) {
+            makeEntry(n);
+        }
+        m_Entries[n]->LinkVerData(record);
+    }
+}
+
+}  // namespace tessaly

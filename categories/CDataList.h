@@ -1,0 +1,68 @@
+#pragma once
+// The lists that show the entries of one category in a view: CDataListCtrl (a text list, one
+// row per entry) and CDataListThumbs (a thumbnail area), behind the CDataList interface.
+//
+// A list owns the entry objects of its category: slot n of its entry array holds the entry
+// with index n, or null. The rows of the VerData category are the document's own records.
+
+#include "CDataDef.h"
+#include "QArray.h"
+
+#include <cstdint>
+
+class QWidget;
+
+namespace tessaly {
+
+class CDataVerData;
+struct DataTypeDef;
+
+// What a list needs of the view that shows it: the document's records and the view's four
+// display options.
+class CDataListHost {
+public:
+    virtual ~CDataListHost() = default;
+    // The document's patch records in document order; null without a document.
+    virtual CQObArray<CDataVerData*>* GetDocumentEntries() = 0;
+    // Points file slot 22 and the patch table at the document's patch file.
+    virtual void ActivateDocument() {}
+
+    std::uint8_t m_bShowChanges = 1;   // "Changes": attach records made in memory
+    std::uint8_t m_bShowMulFiles = 1;  // "Mul Files": an entry for every slot
+    std::uint8_t m_bShowVerData = 1;   // "VerData": attach the records of the patch file
+    std::uint8_t m_bShowUnused = 0;    // "Unused Slots": list entries without data too
+};
+
+class CDataList {
+public:
+    explicit CDataList(std::int32_t nCategory) : m_nCategory(nCategory) {}
+    CDataList(const CDataList&) = delete;
+    CDataList& operator=(const CDataList&) = delete;
+
+    // Stores the owning view; the list kinds then lay their window over the parent's whole
+    // client area (child id 150).
+    virtual bool Create(CDataListHost* pView, QWidget* pParent);
+    // The selected entry, or null.
+    virtual CDataDef* GetSelected() = 0;
+    // Deletes the entries, which closes the sheets that show them.
+    virtual ~CDataList();
+    // (Re)builds the entry array if needed and shows the entries.
+    virtual void FillList() = 0;
+    // The list's window.
+    virtual QWidget* GetWindow() = 0;
+
+    // Builds the entry array from the base files and the document's records; only while the
+    // array is empty.
+    void BuildEntries(CQObArray<CDataVerData*>* pDocument);
+    const DataTypeDef* GetTypeDef() const;
+    std::int32_t GetCategory() const { return m_nCategory; }
+    CDataListHost* GetView() const { return m_pView; }
+    const CQObArray<CDataDef*>& GetEntries() const { return m_Entries; }
+
+protected:
+    CDataListHost* m_pView = nullptr;  // not owned
+    std::int32_t m_nCategory;
+    CQObArray<CDataDef*> m_Entries;
+};
+
+}  // namespace tessaly

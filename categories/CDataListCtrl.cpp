@@ -1,0 +1,316 @@
+#include "CDataListCtrl.h"
+
+#include "CDataAppState.h"
+#include "CDataDef.h"
+#include "CDataProps.h"
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+#include "ResourceIds.h"
+#include "Text.h"
+
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QMenu>
+
+#include <strings.h>
+#include <algorithm>
+#include <cstring>
+
+namespace tessaly {
+
+// ---------------------------------------------------------------------------------------------
+// CDataListModel
+
+int CDataListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_Rows.size());
+}
+
+int CDataListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_Headers.size());
+}
+
+QVariant CDataListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= static_cast<int>(m_Rows.size())) {
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole) {
+        return QVariant::fromValue(Qt::AlignLeft | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole) {
+        return {};
+    }
+    CDataDef* entry = m_Rows[static_cast<std::size_t>(index.row())];
+    if (index.column() == 0) {
+        return QString::fromStdString(Format("%04x", entry->GetIndex()));
+    }
+    const char* text = entry->GetColumnText(index.column() - 2);
+    return text != nullptr ? QString::fromLatin1(text) : QString();
+}
+
+QVariant CDataListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= static_cast<int>(m_Headers.size())) {
+        return {};
+    }
+    return m_Headers[static_cast<std::size_t>(section)];
+}
+
+void CDataListModel::SetColumns(std::vector<QString> titles) {
+    beginResetModel();
+    m_Headers = std::move(titles);
+    endResetModel();
+}
+
+void CDataListModel::SetHeaderText(int column, const QString& text) {
+    m_Headers.at(static_cast<std::size_t>(column)) = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+void CDataListModel::SetRows(std::vector<CDataDef*> rows) {
+    beginResetModel();
+    m_Rows = std::move(rows);
+    endResetModel();
+}
+
+CDataDef* CDataListModel::GetEntry(int row) const {
+    return row >= 0 && row < static_cast<int>(m_Rows.size()) ? m_Rows[static_cast<std::size_t>(row)]
+                                                             : nullptr;
+}
+
+int CDataListModel::RowOf(const CDataDef* entry) const {
+    auto it = std::find(m_Rows.begin(), m_Rows.end(), entry);
+    return it == m_Rows.end() ? -1 : static_cast<int>(it - m_Rows.begin());
+}
+
+void CDataListModel::Sort(int column, bool ascending, const std::vector<bool>& numeric) {
+    // Ascending comparison of two entries for the column: <0, 0 or >0.
+    auto compare = [&](CDataDef* a, CDataDef* b) -> int {
+        if (column == 0) {
+            return a->GetIndex() < b->GetIndex() ? -1 : a->GetIndex() > b->GetIndex() ? 1 : 0;
+        }
+        if (column == 1) {
+            return a->GetChangeState() - b->GetChangeState();
+        }
+        const char* ta = a->GetColumnText(column - 2);
+        const char* tb = b->GetColumnText(column - 2);
+        if (numeric.at(static_cast<std::size_t>(column - 2))) {
+            std::uint32_t va = ta != nullptr ? ReadHex(ta) : 0;
+            std::uint32_t vb = tb != nullptr ? ReadHex(tb) : 0;
+            return va < vb ? -1 : va > vb ? 1 : 0;
+        }
+        return strcasecmp(ta != nullptr ? ta : "", tb != nullptr ? tb : "");
+    };
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    QModelIndexList before = persistentIndexList();
+    std::vector<CDataDef*> keep;
+    keep.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& i : before) {
+        keep.push_back(GetEntry(i.row()));
+    }
+    std::stable_sort(m_Rows.begin(), m_Rows.end(), [&](CDataDef* a, CDataDef* b) {
+        int c = compare(a, b);
+        return ascending ? c < 0 : c > 0;
+    });
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        int row = RowOf(keep[static_cast<std::size_t>(i)]);
+        after.push_back(row < 0 ? QModelIndex() : index(row, before[i].column()));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// ---------------------------------------------------------------------------------------------
+// CDataListCtrl
+
+CDataListCtrl::CDataListCtrl(std::int32_t nCategory) : CDataList(nCategory) {
+    m_pModel = new CDataListModel(this);
+    // Fixed row heights: the view then never measures rows, whatever their number.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->hide();
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setStretchLastSection(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setWordWrap(false);
+    setModel(m_pModel);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
+            [this](int c) { OnColumnClick(c); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { OnSelectionChanged(); });
+}
+
+// The rows point at the entries, which the base class deletes next.
+CDataListCtrl::~CDataListCtrl() {
+    m_pModel->SetRows({});
+}
+
+QString CDataListCtrl::ColumnTitle(int column) const {
+    if (column == 0) {
+        return QStringLiteral("Index");
+    }
+    if (column == 1) {
+        return QStringLiteral("C");
+    }
+    return QString::fromLatin1(GetTypeDef()->m_pColumns[column - 2].m_pszTitle);
+}
+
+void CDataListCtrl::InsertColumns() {
+    const DataTypeDef* def = GetTypeDef();
+    int count = def->ColumnCount();
+    std::vector<QString> titles;
+    for (int c = 0; c < count + 2; ++c) {
+        titles.push_back(ColumnTitle(c));
+    }
+    m_pModel->SetColumns(std::move(titles));
+    // Widths are counted in dialog base width units: the average character width of the font.
+    int unit = std::max(1, fontMetrics().averageCharWidth());
+    horizontalHeader()->resizeSection(0, 8 * unit);
+    horizontalHeader()->resizeSection(1, 1 * unit);
+    for (int k = 0; k < count; ++k) {
+        horizontalHeader()->resizeSection(k + 2, def->m_pColumns[k].m_nWidth * unit);
+    }
+}
+
+void CDataListCtrl::FillList() {
+    const DataTypeDef* def = GetTypeDef();
+    if (def == nullptr) {
+        return;
+    }
+    m_pModel->SetRows({});
+    setShowGrid(true);
+    horizontalHeader()->setSectionsMovable(true);
+    if (m_pModel->columnCount() == 0) {
+        InsertColumns();
+    }
+    setUpdatesEnabled(false);
+    std::vector<CDataDef*> rows;
+    CQObArray<CDataVerData*>* document =
+        m_pView != nullptr ? m_pView->GetDocumentEntries() : nullptr;
+    if (m_nCategory == 31200) {
+        if (document != nullptr) {
+            rows.reserve(static_cast<std::size_t>(document->GetCount()));
+            for (CDataVerData* record : *document) {
+                rows.push_back(record);
+            }
+        }
+    } else {
+        BuildEntries(document);
+        const bool unused = m_pView != nullptr && m_pView->m_bShowUnused;
+        rows.reserve(static_cast<std::size_t>(m_Entries.GetCount()));
+        for (CDataDef* entry : m_Entries) {
+            if (entry != nullptr && (unused || entry->IsValid())) {
+                rows.push_back(entry);
+            }
+        }
+    }
+    // Rows stand in index order (records with equal keys keep document order).
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](CDataDef* a, CDataDef* b) { return a->GetIndex() < b->GetIndex(); });
+    m_pModel->SetRows(std::move(rows));
+    setUpdatesEnabled(true);
+}
+
+CDataDef* CDataListCtrl::GetSelected() {
+    QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? nullptr : m_pModel->GetEntry(rows.first().row());
+}
+
+void CDataListCtrl::SelectRow(int row) {
+    if (row < 0 || row >= m_pModel->rowCount()) {
+        return;
+    }
+    selectionModel()->setCurrentIndex(
+        m_pModel->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void CDataListCtrl::OnSelectionChanged() {
+    CDataDef* entry = GetSelected();
+    if (entry == nullptr) {
+        return;
+    }
+    CDataAppState& state = DataAppState();
+    if (CDataProps* sheet = state.m_pCurrentSheet; sheet != nullptr && sheet->IsWindowCreated()) {
+        sheet->ShowEntry(entry);
+    }
+    state.SetMessageText(
+        QString::fromStdString(Format("Select %s 0%x=%d", entry->GetTypeName(), entry->GetIndex(),
+                                      static_cast<int>(entry->GetIndex()))));
+}
+
+void CDataListCtrl::OnColumnClick(int nColumn) {
+    const DataTypeDef* def = GetTypeDef();
+    if (def == nullptr || nColumn < 0 || nColumn >= m_pModel->columnCount()) {
+        return;
+    }
+    if (nColumn != m_nSortedColumn) {
+        m_bAscending = true;
+        if (m_nSortedColumn >= 0) {
+            m_pModel->SetHeaderText(m_nSortedColumn, ColumnTitle(m_nSortedColumn));
+        }
+        m_pModel->SetHeaderText(nColumn, ColumnTitle(nColumn) + QStringLiteral(" V"));
+    } else {
+        m_bAscending = !m_bAscending;
+    }
+    m_nSortedColumn = nColumn;
+    std::vector<bool> numeric;
+    for (int k = 0; k < def->ColumnCount(); ++k) {
+        numeric.push_back(def->m_pColumns[k].m_bNumeric);
+    }
+    m_pModel->Sort(nColumn, m_bAscending, numeric);
+}
+
+std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPoint) {
+    QModelIndex at = indexAt(viewportPoint);
+    if (at.isValid()) {
+        SelectRow(at.row());
+    }
+    CDataDef* entry = at.isValid() ? m_pModel->GetEntry(at.row()) : nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    if (entry != nullptr) {
+        entry->AddMenuItems(menu.get());
+    } else {
+        QAction* paste = menu->addAction(QStringLiteral("Paste New"));
+        paste->setData(ids::ID_EDIT_PASTE);
+        paste->setEnabled(false);
+    }
+    if (m_nCategory != 31200) {
+        QAction* insert = menu->addAction(
+            QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
+        insert->setData(ids::ID_INSERT_NEW);
+        insert->setEnabled(false);
+    }
+    connect(menu.get(), &QMenu::triggered, this,
+            [this](QAction* action) { OnCommand(action->data().toInt()); });
+    return menu;
+}
+
+void CDataListCtrl::contextMenuEvent(QContextMenuEvent* event) {
+    std::unique_ptr<QMenu> menu = CreateContextMenu(viewport()->mapFromGlobal(event->globalPos()));
+    menu->exec(event->globalPos());
+}
+
+bool CDataListCtrl::OnCommand(int nId) {
+    CDataDef* entry = GetSelected();
+    if (entry == nullptr) {
+        return false;
+    }
+    try {
+        return entry->OnMenuCommand(this, nId);
+    } catch (...) {
+        return false;
+    }
+}
+
+void CDataListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    OnCommand(ids::ID_LIST_DBLCLK);
+    QTableView::mouseDoubleClickEvent(event);
+}
+
+}  // namespace tessaly

@@ -1,0 +1,42 @@
+#include "CDataPageScript.h"
+
+#include "CDataDef.h"
+
+#include <QListWidget>
+
+namespace tessaly {
+
+CDataPageScript::CDataPageScript() : CDataPage(155, QStringLiteral("Script")) {
+    m_pList = new QListWidget(this);
+    m_pList->setObjectName(QStringLiteral("4000"));
+    m_pList->setSortingEnabled(false);
+}
+
+void CDataPageScript::FitList() {
+    m_pList->setGeometry(rect().adjusted(5, 5, -5, -5));
+}
+
+void CDataPageScript::resizeEvent(QResizeEvent* event) {
+    CDataPage::resizeEvent(event);
+    FitList();
+}
+
+int CDataPageScript::LoadData() {
+    CDataDef* entry = GetDataDef();
+    if (entry == nullptr) {
+        return 1;
+    }
+    FitList();
+    m_pList->update();
+    switch (entry->GetDataType()) {
+        case 31201:
+        case 31204:
+        case 31208:
+        case 31209:
+            return CDataPage::LoadData();
+        default:
+            return 1;
+    }
+}
+
+}  // namespace tessaly

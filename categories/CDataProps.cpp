@@ -1,0 +1,438 @@
+#include "CDataProps.h"
+
+#include "CDataAppState.h"
+#include "CDataDef.h"
+#include "CDataVerData.h"
+#include "ResourceIds.h"
+#include "Resources.h"
+#include "Text.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace tessaly {
+
+namespace {
+// Size of a new sheet; sheets of the same size opened at one place cascade.
+constexpr QSize kSheetSize(480, 420);
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// CDataPage
+
+CDataPage::CDataPage(int nTemplate, const QString& title) : m_nTemplate(nTemplate) {
+    setWindowTitle(title);
+}
+
+bool CDataPage::LoadEntry() {
+    if (m_pEntry != nullptr) {
+        return true;
+    }
+    if (m_pSheet == nullptr || m_pSheet->GetEntry() == nullptr) {
+        return false;
+    }
+    m_pEntry = m_pSheet->GetEntry();
+    int result = 1;
+    try {
+        // The entry's bytes come from its own document's patch file.
+        if (CDataVerData* link = m_pEntry->GetVerData()) {
+            link->ActivatePatch();
+        } else if (auto* record = dynamic_cast<CDataVerData*>(m_pEntry)) {
+            record->ActivatePatch();
+        }
+        result = LoadData();
+    } catch (...) {
+        result = 1;
+    }
+    if (result != 0) {
+        m_pEntry = nullptr;
+        return false;
+    }
+    MembersToControls();
+    return true;
+}
+
+CDataDef* CDataPage::GetDataDef() {
+    if (auto* record = dynamic_cast<CDataVerData*>(m_pEntry)) {
+        return record->GetTarget();
+    }
+    return m_pEntry;
+}
+
+void CDataPage::SetModified(bool bModified) {
+    if (bModified && m_pSheet != nullptr) {
+        m_pSheet->SetSheetModified(true);
+    }
+    m_bModified = bModified;
+}
+
+bool CDataPage::OnSetActive() {
+    return LoadEntry();
+}
+
+// ---------------------------------------------------------------------------------------------
+// CDataProps
+
+CDataProps::CDataProps(CDataDef* pEntry, QWidget* pParent)
+    : QDialog(pParent, Qt::Window), m_pEntry(pEntry) {
+    m_TackOut = LoadResourceBitmap(ids::IDB_TACK);
+    m_TackIn = LoadResourceBitmap(ids::IDB_TACK_CURRENT);
+    m_HelpPicture = LoadResourceBitmap(ids::IDB_HELP);
+
+    m_pTabs = new QTabWidget(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_pTabs);
+
+    m_pOk = new QPushButton(QStringLiteral("OK"), this);
+    m_pOk->setObjectName(QStringLiteral("1"));
+    m_pHelp = new QPushButton(this);
+    m_pHelp->setObjectName(QStringLiteral("9"));
+    m_pTack = new QPushButton(this);
+    m_pTack->setObjectName(QStringLiteral("151"));
+    m_pTack->setAccessibleName(QStringLiteral("Tack"));
+    m_pOk->setAutoDefault(false);
+    m_pHelp->setAutoDefault(false);
+    m_pTack->setAutoDefault(false);
+    connect(m_pOk, &QPushButton::clicked, this, [this] { OnCommand(ids::ID_SHEET_OK); });
+    connect(m_pTack, &QPushButton::clicked, this, [this] { OnCommand(ids::ID_SHEET_TACK); });
+    connect(m_pTabs, &QTabWidget::currentChanged, this, [this](int i) { OnCurrentChanged(i); });
+
+    SetTitleAndIcon(true);
+    DataAppState().AddSheet(this);
+    resize(kSheetSize);
+}
+
+CDataProps::~CDataProps() {
+    Detach();
+    RemoveAllPages();
+}
+
+void CDataProps::Detach() {
+    if (!m_bDetached) {
+        m_bDetached = true;
+        DataAppState().RemoveSheet(this);
+    }
+}
+
+bool CDataProps::Create() {
+    if (GetPageCount() == 0) {
+        return false;
+    }
+    OnInitDialog();
+    m_bCreated = true;
+    show();
+    SetActivePage(0);
+    return true;
+}
+
+void CDataProps::OnInitDialog() {
+    // Start over the middle of the main window (or near the screen's corner), then step off
+    // sheets that stand exactly there.
+    QPoint at(40, 40);
+    if (QWidget* main = parentWidget()) {
+        QRect r = main->frameGeometry();
+        at = r.center() - QPoint(kSheetSize.width() / 2, kSheetSize.height() / 2);
+    }
+    move(at);
+    Cascade();
+    PlaceButtons();
+    m_pOk->setVisible(true);
+    m_pOk->setEnabled(m_bModified);
+    SetTackBitmap(ids::IDB_TACK);
+    m_pHelp->setIcon(QIcon(m_HelpPicture));
+    m_pHelp->setEnabled(true);
+}
+
+void CDataProps::Cascade() {
+    QRect r(pos(), size());
+    bool moved = false;
+    CDataAppState& state = DataAppState();
+    for (std::size_t i = 0; CDataProps* other = state.GetSheet(i); ++i) {
+        if (other != this && other->IsWindowCreated() && QRect(other->pos(), other->size()) == r) {
+            r.translate(20, 20);
+            moved = true;
+            i = static_cast<std::size_t>(-1);
+        }
+    }
+    if (moved) {
+        move(r.topLeft());
+    }
+}
+
+void CDataProps::PlaceButtons() {
+    int w = width();
+    m_pOk->setGeometry(QRect(QPoint(w - 25, 5), QPoint(w - 5, 25) - QPoint(1, 1)));
+    m_pTack->setGeometry(QRect(QPoint(w - 50, 5), QPoint(w - 30, 25) - QPoint(1, 1)));
+    m_pHelp->setGeometry(QRect(QPoint(w - 75, 5), QPoint(w - 55, 25) - QPoint(1, 1)));
+    m_pOk->raise();
+    m_pTack->raise();
+    m_pHelp->raise();
+}
+
+void CDataProps::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceButtons();
+}
+
+void CDataProps::DestroyWindow() {
+    hide();
+    Detach();
+    delete this;
+}
+
+void CDataProps::AddPage(CDataPage* page) {
+    page->m_pSheet = this;
+    m_bSwitching = true;
+    m_pTabs->addTab(page, page->windowTitle());
+    m_bSwitching = false;
+}
+
+int CDataProps::GetPageCount() const {
+    return m_pTabs->count();
+}
+
+CDataPage* CDataProps::GetPage(int i) const {
+    return qobject_cast<CDataPage*>(m_pTabs->widget(i));
+}
+
+CDataPage* CDataProps::GetActivePage() const {
+    return qobject_cast<CDataPage*>(m_pTabs->currentWidget());
+}
+
+int CDataProps::GetActiveIndex() const {
+    return m_pTabs->currentIndex();
+}
+
+void CDataProps::SetActivePage(int i) {
+    if (i < 0 || i >= GetPageCount()) {
+        return;
+    }
+    if (m_pTabs->currentIndex() == i) {
+        OnCurrentChanged(i);
+    } else {
+        m_pTabs->setCurrentIndex(i);
+    }
+}
+
+void CDataProps::OnCurrentChanged(int index) {
+    if (m_bSwitching || index < 0) {
+        return;
+    }
+    CDataPage* page = GetPage(index);
+    if (page != nullptr && !page->OnSetActive() && m_nLastActive >= 0 && m_nLastActive != index &&
+        m_nLastActive < GetPageCount()) {
+        // A page whose entry does not load does not become active.
+        m_bSwitching = true;
+        m_pTabs->setCurrentIndex(m_nLastActive);
+        m_bSwitching = false;
+        return;
+    }
+    m_nLastActive = index;
+}
+
+void CDataProps::SetTitleAndIcon(bool bIcon) {
+    if (m_pEntry != nullptr) {
+        setWindowTitle(QString::fromStdString(
+            Format("%s - 0%x", m_pEntry->GetTypeName(), m_pEntry->GetIndex())));
+    } else {
+        setWindowTitle(QStringLiteral("No Data"));
+    }
+    if (bIcon) {
+        int id = m_pEntry != nullptr ? m_pEntry->GetDataType() : ids::IDR_MAINFRAME;
+        setWindowIcon(LoadResourceIcon(id));
+        setProperty("iconId", id);
+    }
+}
+
+void CDataProps::SetTackBitmap(int id) {
+    m_nTackBitmap = id;
+    m_pTack->setIcon(QIcon(id == ids::IDB_TACK_CURRENT ? m_TackIn : m_TackOut));
+}
+
+bool CDataProps::IsCurrent() const {
+    return DataAppState().m_pCurrentSheet == this;
+}
+
+QPushButton* CDataProps::GetButton(int id) const {
+    switch (id) {
+        case ids::ID_SHEET_OK:
+            return m_pOk;
+        case ids::ID_SHEET_HELP:
+            return m_pHelp;
+        case ids::ID_SHEET_TACK:
+            return m_pTack;
+        default:
+            return nullptr;
+    }
+}
+
+void CDataProps::SetSheetModified(bool bModified) {
+    m_bModified = bModified;
+    m_pOk->setEnabled(bModified);
+}
+
+void CDataProps::OnCommand(int id) {
+    switch (id) {
+        case ids::ID_SHEET_TACK:
+            ToggleCurrent();
+            break;
+        case ids::ID_SHEET_OK:
+            if (ApplyPages() && !IsCurrent()) {
+                QTimer::singleShot(0, this, [this] { close(); });
+            } else {
+                RefreshPages();
+            }
+            break;
+        case ids::ID_SHEET_CANCEL:
+            QTimer::singleShot(0, this, [this] { close(); });
+            break;
+        default:
+            break;
+    }
+}
+
+void CDataProps::reject() {
+    OnCommand(ids::ID_SHEET_CANCEL);
+}
+
+void CDataProps::closeEvent(QCloseEvent* event) {
+    if (!AskSave()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    Detach();
+    // The sheet deletes itself once its window is gone.
+    deleteLater();
+}
+
+void CDataProps::ToggleCurrent() {
+    CDataAppState& state = DataAppState();
+    if (state.m_pCurrentSheet == this) {
+        SetTackBitmap(ids::IDB_TACK);
+        state.m_pCurrentSheet = nullptr;
+        return;
+    }
+    if (state.m_pCurrentSheet != nullptr) {
+        state.m_pCurrentSheet->OnCommand(ids::ID_SHEET_TACK);
+    }
+    state.m_pCurrentSheet = this;
+    SetTackBitmap(ids::IDB_TACK_CURRENT);
+}
+
+bool CDataProps::AskSave() {
+    if (!m_bModified) {
+        return true;
+    }
+    QMessageBox::StandardButton answer =
+        QMessageBox::question(this, windowTitle(), QStringLiteral("Save ?"),
+                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton) {
+        return false;
+    }
+    if (answer == QMessageBox::Yes && !ApplyPages()) {
+        return false;
+    }
+    SetSheetModified(false);
+    return true;
+}
+
+bool CDataProps::ApplyPages() {
+    if (!m_bModified || m_pEntry == nullptr) {
+        return true;
+    }
+    bool failed = false;
+    bool applied = false;
+    for (int i = 0; i < GetPageCount(); ++i) {
+        CDataPage* page = GetPage(i);
+        if (page == nullptr || page->GetEntry() == nullptr || !page->IsModified()) {
+            continue;
+        }
+        try {
+            page->ControlsToMembers();
+        } catch (...) {
+            failed = true;
+            continue;
+        }
+        int result = 1;
+        try {
+            result = page->SaveData();
+        } catch (...) {
+            result = 1;
+        }
+        if (result != 0) {
+            failed = true;
+        } else {
+            page->m_bModified = false;
+            applied = true;
+        }
+    }
+    if (applied) {
+        m_pEntry->OnDataChanged(0);
+        SetSheetModified(false);
+    }
+    return !failed;
+}
+
+CDataProps* CDataProps::SetEntry(CDataDef* pEntry) {
+    if (!AskSave()) {
+        return nullptr;
+    }
+    bool keep = m_pEntry != nullptr && pEntry != nullptr &&
+                m_pEntry->GetTargetType() == pEntry->GetTargetType();
+    if (!keep) {
+        RemoveAllPages();
+    }
+    m_pEntry = pEntry;
+    m_pOk->update();
+    m_pHelp->update();
+    m_pTack->update();
+    SetTitleAndIcon(false);
+    if (keep) {
+        RefreshPages();
+        return nullptr;
+    }
+    SetTitleAndIcon(true);
+    return this;
+}
+
+void CDataProps::RefreshPages() {
+    for (int i = 0; i < GetPageCount(); ++i) {
+        GetPage(i)->ForgetEntry();
+    }
+    if (CDataPage* page = GetActivePage()) {
+        page->LoadEntry();
+    }
+}
+
+void CDataProps::RemoveAllPages() {
+    m_pEntry = nullptr;
+    m_bSwitching = true;
+    while (m_pTabs->count() > 0) {
+        QWidget* page = m_pTabs->widget(0);
+        m_pTabs->removeTab(0);
+        delete page;
+    }
+    m_bSwitching = false;
+    m_nLastActive = -1;
+}
+
+void CDataProps::ShowEntry(CDataDef* pEntry) {
+    if (!m_bCreated) {
+        return;
+    }
+    if (pEntry != nullptr) {
+        pEntry->OnMenuCommand(nullptr, ids::ID_PROPERTIES);
+    } else {
+        m_pEntry = nullptr;
+    }
+}
+
+}  // namespace tessaly

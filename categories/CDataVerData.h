@@ -1,0 +1,99 @@
+#pragma once
+// The VerData category: one entry object per record of a patch file, standing for the entry
+// that the record replaces (its target, made on demand), and the page that shows the record.
+
+#include "CDataDef.h"
+#include "CDataProps.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace tessaly {
+
+// Where a record's data lies: the document that read it. Before a record's bytes are read,
+// its source points file slot 22 and the patch table at its own patch file, so that no
+// document reads another document's patch bytes.
+class CVerDataSource {
+public:
+    virtual ~CVerDataSource() = default;
+    virtual void ActivatePatch() = 0;
+};
+
+class CDataVerData : public CDataDef {
+public:
+    // A record read from a patch file: the record is copied. pSource may be null.
+    explicit CDataVerData(const CUOVersionBlock& record, CVerDataSource* pSource = nullptr);
+    // A change made in memory: no record; the target (owned) is the changed entry.
+    CDataVerData(std::uint32_t nKey, CDataDef* pTarget);
+    ~CDataVerData() override;
+
+    std::string GetListText() override;
+    bool CopyData() override;
+    bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
+    std::int32_t GetDataType() override { return 31200; }
+    std::int32_t GetTargetType() override;
+    bool IsValid() override { return true; }
+    bool ReadIndex() override { return false; }
+    bool AddPages(CDataProps* pSheet) override;
+
+    // Makes the target entry when it does not exist yet; false without a record or a target.
+    bool MakeTarget();
+    // The target, made on demand; null when it cannot be made.
+    CDataDef* GetTarget();
+    // The target as it stands, without making it.
+    CDataDef* PeekTarget() const { return m_pTarget.get(); }
+    bool HasRecord() const { return m_Record.has_value(); }
+    // The record read from the patch file, or null for a change made in memory.
+    const CUOVersionBlock* GetRecord() const { return m_Record ? &*m_Record : nullptr; }
+    // Points slot 22 and the patch table at this record's patch file.
+    void ActivatePatch() const;
+
+private:
+    std::unique_ptr<CDataDef> m_pTarget;
+    std::optional<CUOVersionBlock> m_Record;
+    CVerDataSource* m_pSource = nullptr;  // not owned
+};
+
+// The name of a patch file id: the slot's file name, "?Unk0%x" for an id without one, with a
+// "?" in front for ids 17 to 29.
+std::string FileIdName(std::uint32_t nFileId);
+
+// What the size text of a file id says: "Variable Amount", "Not Valid" or "Max Blocks %d".
+std::string VerDataSizeText(std::uint32_t nFileId);
+
+class CDataPageVerData : public CDataPage {
+    Q_OBJECT
+
+public:
+    CDataPageVerData();
+
+    int LoadData() override;
+    int SaveData() override;
+    void MembersToControls() override;
+    void ControlsToMembers() override;
+
+    // Controls, by their dialog ids.
+    QComboBox* m_pType;   // 4010
+    QLineEdit* m_pIndex;  // 4009
+    QLabel* m_pSize;      // 4014
+    QLabel* m_pPos;       // 4005
+    QLabel* m_pLength;    // 4006
+    QLineEdit* m_pMore1;  // 4012
+    QLineEdit* m_pMore2;  // 4013
+
+    // Members.
+    int m_nType = 0;
+    QString m_sIndex, m_sSize, m_sPos, m_sLength, m_sMore1, m_sMore2;
+
+private:
+    void OnTypeChanged();
+    bool m_bLoading = false;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,49 @@
+#pragma once
+// The static category table: one row per category id (31200 to 31214) with its short name,
+// display name, files, entry limit and list columns.
+
+#include <cstdint>
+#include <string_view>
+
+namespace tessaly {
+
+// One list column after the fixed "Index" and "C" columns. A table of columns ends with a row of
+// width 0 and no title.
+struct DataColumnDef {
+    int m_nWidth;  // in dialog base width units
+    const char* m_pszTitle;
+    bool m_bNumeric;  // sorts by hexadecimal value instead of case-insensitive text
+};
+
+struct DataTypeDef {
+    std::int32_t m_nId;
+    const char* m_pszName;         // short name: menus, status bar, titles
+    const char* m_pszDisplayName;  // the Data menu text; null where the category has none
+    std::int32_t m_nIndexFile;     // file slot of the index file, 33 = none
+    std::int32_t m_nDataFile;      // file slot of the data file
+    std::uint32_t m_nMaxEntries;
+    const DataColumnDef* m_pColumns;
+
+    // Number of columns before the ending row.
+    int ColumnCount() const;
+};
+
+inline constexpr std::int32_t kFirstCategory = 31200;
+inline constexpr std::int32_t kCategoryCount = 15;
+inline constexpr std::int32_t kNoFile = 33;
+
+// The row of a category id, or null for an id outside 31200 to 31214.
+const DataTypeDef* GetTypeDef(std::int32_t id);
+
+// The row at table position 0 to 14.
+const DataTypeDef& GetTypeDefAt(int row);
+
+// The category of a patch record: the first row whose data file is the file id; blocks of
+// "art.mul" (file 4) below 16384 are Terrain, the rest Items. 0 for a file no row uses.
+std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block);
+
+// A category named by its short name ("Items"), its display name ("Animations") or its id as
+// decimal text ("31204"), case-insensitive; 0 when nothing matches.
+std::int32_t FindCategory(std::string_view text);
+
+}  // namespace tessaly

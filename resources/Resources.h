@@ -1,0 +1,18 @@
+#pragma once
+// Pictures compiled into the program, looked up by resource id.
+
+#include <QIcon>
+#include <QPixmap>
+
+namespace tessaly {
+
+// Registers the compiled-in pictures; safe to call more than once.
+void InitResources();
+
+// The icon with a resource id (a category id, 128 or 129); a null icon where none exists.
+QIcon LoadResourceIcon(int id);
+
+// The bitmap with a resource id (133, 134, 135); a null pixmap where none exists.
+QPixmap LoadResourceBitmap(int id);
+
+}  // namespace tessaly
