@@ -608,7 +608,10 @@ void WriteImages(SampleClient& client) {
         Picture patched(44, 48);
         std::mt19937 prng = SampleClient::Random("art patch");
         IsoBox(patched, 22, 47, 20, 24, Rgb(96, 112, 136), prng);
-        client.AddPatch({kSlotArt, kItemBase + 0x0E3C, EncodeItem(patched), 0, 0});
+        // Like the gump below, the record carries the picture's size (width, height).
+        client.AddPatch({kSlotArt, kItemBase + 0x0E3C, EncodeItem(patched),
+                         static_cast<std::uint16_t>(patched.width),
+                         static_cast<std::uint16_t>(patched.height)});
     }
 
     // Textures: 64 and 128 squares.
