@@ -19,8 +19,9 @@ using namespace tessaly;
 
 namespace {
 
-const std::filesystem::path& FuzzDir() {
-    static const std::filesystem::path dir = [] {
+// A directory for the two files, removed when the fuzzer exits.
+struct FuzzDirectory {
+    FuzzDirectory() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tessaly-fuzz-sound-XXXXXX").string();
         std::vector<char> name(pattern.begin(), pattern.end());
@@ -29,9 +30,18 @@ const std::filesystem::path& FuzzDir() {
         if (made == nullptr) {
             std::abort();
         }
-        return std::filesystem::path(made);
-    }();
-    return dir;
+        path = made;
+    }
+    ~FuzzDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+const std::filesystem::path& FuzzDir() {
+    static const FuzzDirectory dir;
+    return dir.path;
 }
 
 void WriteBytes(const std::filesystem::path& path, const std::uint8_t* data, std::size_t size) {

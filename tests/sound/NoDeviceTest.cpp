@@ -12,9 +12,9 @@ namespace tessaly {
 namespace {
 
 TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
-    std::filesystem::path dir = test::MakeTempDir("tessaly-nodevice");
-    std::ofstream(dir / "alsoft.conf") << "[general]\ndrivers = wave\n";
-    ::setenv("ALSOFT_CONF", (dir / "alsoft.conf").c_str(), 1);
+    test::TempDir dir;
+    std::string conf = "[general]\ndrivers = wave\n";
+    ::setenv("ALSOFT_CONF", dir.Write("alsoft.conf", {conf.begin(), conf.end()}).c_str(), 1);
     test::UseSampleClient();
 
     CTarnSounds output;
@@ -30,7 +30,6 @@ TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
     EXPECT_EQ(output.GetDeviceName(), "");
     output.PlaySound(1, CMapPoint(0, 0, 0, 0), 0, true);
     EXPECT_EQ(output.m_Playing.GetCount(), 0);
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

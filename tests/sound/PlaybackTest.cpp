@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
 #include <optional>
 #include <thread>
 
@@ -20,17 +21,17 @@ class Playback : public ::testing::Test {
 protected:
     // OpenAL reads its configuration once per process, before the first device opens.
     static void SetUpTestSuite() {
-        s_dir = test::MakeTempDir("tessaly-openal");
-        s_rendered = s_dir / "rendered.wav";
-        std::ofstream conf(s_dir / "alsoft.conf");
+        s_dir = std::make_unique<test::TempDir>();
+        s_rendered = s_dir->Path() / "rendered.wav";
+        std::ofstream conf(s_dir->Path() / "alsoft.conf");
         conf << "[general]\ndrivers = wave\nfrequency = 11025\nchannels = stereo\n"
                 "sample-type = int16\ndither = false\noutput-limiter = false\nhrtf = false\n"
                 "[wave]\nfile = "
              << s_rendered.string() << "\n";
         conf.close();
-        ::setenv("ALSOFT_CONF", (s_dir / "alsoft.conf").c_str(), 1);
+        ::setenv("ALSOFT_CONF", s_dir->File("alsoft.conf").c_str(), 1);
     }
-    static void TearDownTestSuite() { std::filesystem::remove_all(s_dir); }
+    static void TearDownTestSuite() { s_dir.reset(); }
 
     void SetUp() override {
         test::UseSampleClient();
@@ -74,7 +75,7 @@ protected:
         return gain;
     }
 
-    static inline std::filesystem::path s_dir;
+    static inline std::unique_ptr<test::TempDir> s_dir;
     static inline std::filesystem::path s_rendered;
     std::optional<CTarnSounds> m_Output;
 };

@@ -2,51 +2,26 @@
 // Test helpers: a sample client written once per test process and loaded into the
 // process-wide file set and patch table, and a sound entry held in memory.
 
-#include "ClientFiles.h"
 #include "MulSound.h"
 #include "SampleClient.h"
-#include "VerDataTable.h"
+#include "core/TempDir.h"
+#include "images/BlockClient.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 namespace tessaly::test {
 
-// A fresh directory under the system's temporary directory, unique to this process.
-inline std::filesystem::path MakeTempDir(const char* stem) {
-    std::string pattern = (std::filesystem::temp_directory_path() / stem).string() + "-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = ::mkdtemp(buffer.data());
-    return made != nullptr ? std::filesystem::path(made) : std::filesystem::path();
-}
-
-inline std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// Writes the sample client (once per process) and points the file set and the patch table
-// at it. Returns the client directory.
+// Writes the sample client (once per process, removed at exit) and points the file set and
+// the patch table at it. Returns the client directory.
 inline const std::filesystem::path& UseSampleClient() {
-    static const std::filesystem::path dir = [] {
-        std::filesystem::path d = MakeTempDir("tessaly-sound");
-        mk::WriteSampleClient(d, false);
-        return d;
-    }();
-    CClientFiles& files = TheClientFiles();
-    files.CloseAll();
-    files.SetChosenDir(dir.string());
-    TheVerDataTable().RemoveAll();
-    if (files.OpenSlot(kSlotVerData)) {
-        TheVerDataTable().Load(files.GetFile(kSlotVerData));
-    }
-    return dir;
+    static const TempDir dir;
+    static const bool written = (mk::WriteSampleClient(dir.Path(), false), true);
+    (void)written;
+    UseClientDir(dir.Path());
+    return dir.Path();
 }
 
 // A sound entry given as bytes instead of read from the client.

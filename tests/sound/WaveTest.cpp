@@ -77,8 +77,8 @@ TEST(WaveFile, BytesMatchTheLayoutForEvenOddAndEmptySamples) {
 }
 
 TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
-    std::filesystem::path dir = test::MakeTempDir("tessaly-wave");
-    std::string path = (dir / "out.wav").string();
+    test::TempDir dir;
+    std::string path = dir.File("out.wav");
     std::vector<std::uint8_t> samples = Ramp(301);
     MemorySound sound(SoundEntry("odd", samples));
     {
@@ -86,8 +86,7 @@ TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
         ASSERT_TRUE(f.Open(path.c_str(), kMMIOCreate | kMMIOWrite));
         ASSERT_TRUE(WriteWave(f, sound, 301));
     }
-    EXPECT_EQ(test::ReadFileBytes(path), ExpectedWave(samples));
-    std::filesystem::remove_all(dir);
+    EXPECT_EQ(dir.Read("out.wav"), ExpectedWave(samples));
 }
 
 TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
@@ -205,8 +204,8 @@ TEST(RiffChunks, AscendPadsOddChunksAndStoresSizesOfNestedChunks) {
 }
 
 TEST(CMMFileTest, OpenCloseShareAndSeekFollowTheCheckedFileRules) {
-    std::filesystem::path dir = test::MakeTempDir("tessaly-mmfile");
-    std::string missing = (dir / "missing.wav").string();
+    test::TempDir dir;
+    std::string missing = dir.File("missing.wav");
     CMMFile f;
     // A failed open keeps the new path and leaves the file closed.
     EXPECT_FALSE(f.Open(missing.c_str(), kMMIORead));
@@ -242,7 +241,6 @@ TEST(CMMFileTest, OpenCloseShareAndSeekFollowTheCheckedFileRules) {
     EXPECT_STREQ(text, "abcdefghi");
     EXPECT_EQ(f.MMRead(text, 16), 0);
     f.Close();
-    std::filesystem::remove_all(dir);
 }
 
 TEST(CMMFileTest, MemoryFilesStayInsideTheirBuffer) {
@@ -335,14 +333,12 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
 TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     // An index record that points past the end of "sound.mul".
     std::filesystem::path dir = test::UseSampleClient();
-    std::filesystem::path broken = test::MakeTempDir("tessaly-broken");
-    std::filesystem::copy(dir, broken, std::filesystem::copy_options::recursive);
-    std::vector<std::uint8_t> index = test::ReadFileBytes(broken / "soundidx.mul");
+    test::TempDir broken;
+    std::filesystem::copy(dir, broken.Path(), std::filesystem::copy_options::recursive);
+    std::vector<std::uint8_t> index = broken.Read("soundidx.mul");
     StoreLE32(index.data() + 12 * 1, 0x7FFFFF00u);
-    std::ofstream(broken / "soundidx.mul", std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(index.data()), static_cast<long>(index.size()));
-    TheClientFiles().CloseAll();
-    TheClientFiles().SetChosenDir(broken.string());
+    broken.Write("soundidx.mul", index);
+    test::UseClientDir(broken.Path());
     CMulSound sound(1);
     try {
         sound.Load();
@@ -353,7 +349,6 @@ TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     }
     EXPECT_TRUE(sound.GetSamples().empty());
     TheClientFiles().CloseAll();
-    std::filesystem::remove_all(broken);
 }
 
 }  // namespace
