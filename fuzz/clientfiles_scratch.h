@@ -7,19 +7,25 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 namespace tessaly::fuzz {
 
 inline const std::string& ScratchDir() {
+    // The path is kept in a plain buffer as well, so that the removal at exit does not depend
+    // on the string's destruction order.
+    static char pattern[] = "/tmp/tessaly-fuzz-XXXXXX";
     static const std::string dir = [] {
-        char pattern[] = "/tmp/tessaly-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) {
+        if (mkdtemp(pattern) == nullptr) {
             std::abort();
         }
-        return std::string(made);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(pattern, ignored);
+        });
+        return std::string(pattern);
     }();
     return dir;
 }
