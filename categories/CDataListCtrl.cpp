@@ -272,7 +272,8 @@ std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPo
         SelectRow(at.row());
     }
     CDataDef* entry = at.isValid() ? m_pModel->GetEntry(at.row()) : nullptr;
-    auto menu = std::make_unique<QMenu>(this);
+    // The caller owns the menu; it has no parent that could delete it first.
+    auto menu = std::make_unique<QMenu>();
     if (entry != nullptr) {
         entry->AddMenuItems(menu.get());
     } else {

@@ -1,0 +1,238 @@
+// Entries without windows: the category table, column texts and change marks, patch records
+// and their targets, junk entries carrying their bytes through a save.
+
+#include "CDataDef.h"
+#include "CDataDefJunk.h"
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+#include "QtTestSupport.h"
+#include "TarnError.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+using test::TempDir;
+
+// An entry with a fixed list text.
+class TextEntry : public CDataDef {
+public:
+    TextEntry(std::uint32_t index, std::string text) : CDataDef(index), m_sText(std::move(text)) {}
+    std::string GetListText() override {
+        ++m_nCalls;
+        return m_sText;
+    }
+    bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
+    std::int32_t GetDataType() override { return 31204; }
+    bool IsValid() override { return true; }
+    bool ReadIndex() override { return false; }
+    bool AddPages(CDataProps*) override { return false; }
+
+    std::string m_sText;
+    int m_nCalls = 0;
+};
+
+CUOVersionBlock Record(std::uint32_t file, std::uint32_t block, std::uint32_t offset = 0x40,
+                       std::uint32_t length = 10, std::uint16_t e1 = 0, std::uint16_t e2 = 0) {
+    return CUOVersionBlock{file, block, offset, length, e1, e2};
+}
+
+TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
+    EXPECT_EQ(GetCategoryOfRecord(4, 16384), 31204);
+    EXPECT_EQ(GetCategoryOfRecord(4, 16383), 31203);
+    EXPECT_EQ(GetCategoryOfRecord(32, 1), 31210);
+    EXPECT_EQ(GetCategoryOfRecord(22, 0), 31200);
+    EXPECT_EQ(GetCategoryOfRecord(31, 3), 0);
+    EXPECT_EQ(GetCategoryOfRecord(0xFFFFFFFFu, 3), 0);
+
+    EXPECT_EQ(FindCategory("items"), 31204);
+    EXPECT_EQ(FindCategory("ANIMS"), 31201);
+    EXPECT_EQ(FindCategory("Animations"), 31201);
+    EXPECT_EQ(FindCategory("terrains"), 31203);
+    EXPECT_EQ(FindCategory("31213"), 31213);
+    EXPECT_EQ(FindCategory("31215"), 0);
+    EXPECT_EQ(FindCategory("312040"), 0);
+    EXPECT_EQ(FindCategory(""), 0);
+
+    EXPECT_EQ(GetTypeDef(31199), nullptr);
+    EXPECT_EQ(GetTypeDef(31215), nullptr);
+    EXPECT_EQ(GetTypeDef(31200)->ColumnCount(), 5);
+    EXPECT_STREQ(GetTypeDef(31213)->m_pColumns[0].m_pszTitle, "Length");
+    EXPECT_EQ(GetTypeDef(31207)->m_nMaxEntries, 65534u);
+}
+
+TEST(CategoryTable, FactoryMakesTheClassOfEveryCategory) {
+    for (std::int32_t id = 31201; id <= 31214; ++id) {
+        std::unique_ptr<CDataDef> entry(CreateDataDef(id, 3));
+        EXPECT_EQ(entry->GetDataType(), id);
+        EXPECT_EQ(entry->GetIndex(), 3u);
+    }
+    for (std::int32_t id : {0, 31200, 31215, -1}) {
+        std::unique_ptr<CDataDef> entry(CreateDataDef(id, 1));
+        ASSERT_NE(dynamic_cast<CDataDefJunk*>(entry.get()), nullptr) << id;
+        EXPECT_EQ(entry->GetDataType(), 31200);
+        EXPECT_STREQ(entry->GetColumnText(0), "Junk");
+    }
+}
+
+TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
+    TextEntry entry(1, "a\tb\t\tc");
+    EXPECT_STREQ(entry.GetColumnText(0), "a");
+    EXPECT_STREQ(entry.GetColumnText(1), "b");
+    EXPECT_STREQ(entry.GetColumnText(2), "");
+    EXPECT_STREQ(entry.GetColumnText(3), "c");
+    EXPECT_EQ(entry.GetColumnText(4), nullptr);
+    EXPECT_EQ(entry.GetColumnText(7), nullptr);
+    EXPECT_EQ(entry.GetColumnText(-2), nullptr);
+    EXPECT_EQ(entry.m_nCalls, 1);
+
+    TextEntry one(2, "single");
+    EXPECT_STREQ(one.GetColumnText(0), "single");
+    EXPECT_EQ(one.GetColumnText(1), nullptr);
+
+    TextEntry many(3, "1\t2\t3\t4\t5\t6\t7\t8\t9");
+    EXPECT_STREQ(many.GetColumnText(6), "7");
+    EXPECT_EQ(many.GetColumnText(7), nullptr);
+
+    TextEntry empty(4, "");
+    EXPECT_EQ(empty.GetColumnText(0), nullptr);
+}
+
+TEST(ColumnText, ChangeMarkFollowsThePatchLink) {
+    TextEntry entry(1, "x");
+    EXPECT_STREQ(entry.GetColumnText(-1), " ");
+    CDataVerData fromFile(Record(4, 16385));
+    entry.LinkVerData(&fromFile);
+    EXPECT_STREQ(entry.GetColumnText(-1), "*");
+    CDataVerData inMemory(7, new TextEntry(7, "y"));
+    entry.LinkVerData(&inMemory);
+    EXPECT_STREQ(entry.GetColumnText(-1), "+");
+    EXPECT_EQ(inMemory.GetListText(), "Mem Change");
+}
+
+TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
+    CDataVerData item(Record(4, 0x4001, 0x80, 20, 44, 48));
+    EXPECT_EQ(item.GetIndex(), 0x10004001u);
+    EXPECT_EQ(item.GetTargetType(), 31204);
+    CDataDef* target = item.GetTarget();
+    ASSERT_NE(target, nullptr);
+    EXPECT_EQ(target->GetDataType(), 31204);
+    EXPECT_EQ(target->GetIndex(), 1u);
+    EXPECT_EQ(target->GetVerData(), &item);
+    auto* indexed = dynamic_cast<CDataDefIndex*>(target);
+    ASSERT_NE(indexed, nullptr);
+    EXPECT_EQ(indexed->GetIndexRecord().m_dwOffset, 0x80u);
+    EXPECT_EQ(indexed->GetIndexRecord().m_dwLength, 20u | 0x80000000u);
+    EXPECT_EQ(indexed->GetIndexRecord().m_wExtra1, 44);
+    EXPECT_TRUE(target->IsValid());
+
+    CDataVerData terrain(Record(4, 0x3FFF));
+    ASSERT_NE(terrain.GetTarget(), nullptr);
+    EXPECT_EQ(terrain.GetTarget()->GetDataType(), 31203);
+    EXPECT_EQ(terrain.GetTarget()->GetIndex(), 0x3FFFu);
+
+    CDataVerData unknown(Record(31, 3));
+    EXPECT_EQ(unknown.GetTargetType(), 0);
+    EXPECT_NE(dynamic_cast<CDataDefJunk*>(unknown.GetTarget()), nullptr);
+
+    CDataVerData change(5, nullptr);
+    EXPECT_FALSE(change.MakeTarget());
+    EXPECT_EQ(change.GetTargetType(), 0);
+}
+
+TEST(VerDataEntry, ListTextsAndFileNames) {
+    CDataVerData full(Record(4, 0x4001, 0x1c, 300, 0x2c, 0x30));
+    EXPECT_EQ(full.GetListText(), "art.mul\t04001\t01c\t300\t02c,030");
+    CDataVerData deleted(Record(4, 0x10, 0x1c, 0));
+    EXPECT_EQ(deleted.GetListText(), "art.mul\t010\tdelete");
+    EXPECT_STREQ(deleted.GetColumnText(2), "delete");
+    EXPECT_EQ(deleted.GetColumnText(3), nullptr);
+
+    EXPECT_EQ(FileIdName(33), "?Unk021");
+    EXPECT_EQ(FileIdName(18), "?fonts.mul");
+    EXPECT_EQ(FileIdName(22), "?verdata.mul");
+    EXPECT_EQ(FileIdName(23), "??Unk017");
+    EXPECT_EQ(FileIdName(31), "animdata.mul");
+    EXPECT_EQ(FileIdName(0xFFFFFFFFu), "?Unk0ffffffff");
+
+    EXPECT_EQ(VerDataSizeText(22), "Variable Amount");
+    EXPECT_EQ(VerDataSizeText(4), "Max Blocks 32768");
+    EXPECT_EQ(VerDataSizeText(32), "Max Blocks 3000");
+    EXPECT_EQ(VerDataSizeText(31), "Not Valid");
+}
+
+TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {
+    test::TestApp();
+    test::UseSampleClient();
+    // Gump slots past the sample's last gump have no index record.
+    std::unique_ptr<CDataDef> gump(CreateDataDef(31207, 65533));
+    gump->ReadIndex();
+    EXPECT_FALSE(gump->IsValid());
+    EXPECT_STREQ(gump->GetColumnText(0), "unused");
+    CDataVerData record(Record(12, 65533));
+    gump->LinkVerData(&record);
+    EXPECT_TRUE(gump->IsValid());
+    gump->LinkVerData(nullptr);
+}
+
+// A patch file holding one "animdata.mul" record and, after it, one whose length runs past the
+// end of the file.
+class JunkEntry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        ByteWriter w;
+        w.u32(2);
+        CUOVersionBlock good = Record(31, 3, 44, 6, 0x1234, 0x5678);
+        CUOVersionBlock bad = Record(31, 4, 44, 0x7FFFFF00, 0, 0);
+        good.Write(w);
+        bad.Write(w);
+        w.bytes(std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6});
+        m_sPatch = m_Dir.Write("verdata.mul", w.data());
+        test::UseSampleClient(m_sPatch);
+        m_Good = std::make_unique<CDataVerData>(good);
+        m_Bad = std::make_unique<CDataVerData>(bad);
+    }
+
+    TempDir m_Dir;
+    std::string m_sPatch;
+    std::unique_ptr<CDataVerData> m_Good, m_Bad;
+};
+
+TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
+    CQFile out;
+    ASSERT_TRUE(
+        out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    CUOVersionBlock record{};
+    ASSERT_TRUE(m_Good->WriteVerData(out, record));
+    out.Close();
+    EXPECT_EQ(record.m_dwFileId, 31u);
+    EXPECT_EQ(record.m_dwBlock, 3u);
+    EXPECT_EQ(record.m_dwLength, 6u);
+    EXPECT_EQ(record.m_wExtra1, 0x1234);
+    EXPECT_EQ(record.m_wExtra2, 0x5678);
+    EXPECT_EQ(m_Dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
+    CQFile out;
+    ASSERT_TRUE(
+        out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    CUOVersionBlock record{};
+    try {
+        m_Bad->WriteVerData(out, record);
+        ADD_FAILURE() << "no error raised";
+    } catch (const CTarnError& e) {
+        EXPECT_STREQ(e.m_pszDescription, "CDataDefJunk: Read");
+        EXPECT_EQ(e.m_nPriority, 2);
+    }
+    // Without a patch link there is nothing to write.
+    CDataDefJunk orphan(5);
+    EXPECT_FALSE(orphan.WriteVerData(out, record));
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,328 @@
+// The text list over the sample client: rows, filters, sorting, context menu, double click,
+// selection and the sheets of its entries.
+
+#include "CDataAppState.h"
+#include "CDataListCtrl.h"
+#include "CDataListThumbs.h"
+#include "CDataProps.h"
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+#include "QtTestSupport.h"
+#include "ResourceIds.h"
+#include "Text.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+// A view without a window: the document's records and the display options.
+class Host : public CDataListHost {
+public:
+    CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
+    CQObArray<CDataVerData*> m_Records;
+};
+
+class ListTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        test::UseSampleClient();
+        CClientFiles& files = TheClientFiles();
+        ASSERT_TRUE(files.OpenSlot(kSlotVerData));
+        TheVerDataTable().Load(files.GetFile(kSlotVerData));
+        m_Host.m_Records.SetSize(TheVerDataTable().GetCount());
+        for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
+            m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));
+        }
+        m_Parent.resize(640, 400);
+    }
+    void TearDown() override {
+        m_pList.reset();
+        for (CDataProps* sheet : std::vector<CDataProps*>(DataAppState().m_Sheets)) {
+            sheet->DestroyWindow();
+        }
+    }
+
+    CDataListCtrl* Show(std::int32_t category) {
+        m_pList = std::make_unique<CDataListCtrl>(category);
+        m_pList->Create(&m_Host, &m_Parent);
+        m_pList->FillList();
+        m_Parent.show();
+        return m_pList.get();
+    }
+    QString Cell(int row, int column) const {
+        return m_pList->GetModel()->index(row, column).data().toString();
+    }
+    int RowOfIndex(std::uint32_t index) const {
+        for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
+            if (m_pList->GetModel()->GetEntry(r)->GetIndex() == index) {
+                return r;
+            }
+        }
+        return -1;
+    }
+
+    QApplication& m_App = test::TestApp();  // before any widget
+    Host m_Host;
+    QWidget m_Parent;
+    std::unique_ptr<CDataListCtrl> m_pList;
+};
+
+TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
+    CDataListCtrl* list = Show(31200);
+    QAbstractItemModelTester tester(list->GetModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    ASSERT_GT(m_Host.m_Records.GetCount(), 5);
+    ASSERT_EQ(list->GetModel()->rowCount(), m_Host.m_Records.GetCount());
+    EXPECT_EQ(list->GetModel()->columnCount(), 7);
+    EXPECT_EQ(list->GetModel()->headerData(0, Qt::Horizontal).toString(), "Index");
+    EXPECT_EQ(list->GetModel()->headerData(1, Qt::Horizontal).toString(), "C");
+    EXPECT_EQ(list->GetModel()->headerData(6, Qt::Horizontal).toString(), "More");
+    for (int row = 0; row < list->GetModel()->rowCount(); ++row) {
+        auto* record = dynamic_cast<CDataVerData*>(list->GetModel()->GetEntry(row));
+        ASSERT_NE(record, nullptr);
+        const CUOVersionBlock& r = *record->GetRecord();
+        EXPECT_EQ(Cell(row, 0), QString::asprintf("%04x", r.GetKey()));
+        // A record is no patched entry itself.
+        EXPECT_EQ(Cell(row, 1), " ");
+        EXPECT_EQ(Cell(row, 2).toStdString(), FileIdName(r.m_dwFileId));
+        EXPECT_EQ(Cell(row, 3), QString::asprintf("0%x", r.m_dwBlock));
+        if (r.m_dwLength == 0) {
+            EXPECT_EQ(Cell(row, 4), "delete");
+        } else {
+            EXPECT_EQ(Cell(row, 4), QString::asprintf("0%x", r.m_dwOffset));
+            EXPECT_EQ(Cell(row, 5), QString::number(r.m_dwLength));
+            EXPECT_EQ(Cell(row, 6), QString::asprintf("0%x,0%x", r.m_wExtra1, r.m_wExtra2));
+        }
+    }
+    // Unused slots change nothing here.
+    m_Host.m_bShowUnused = 1;
+    list->FillList();
+    EXPECT_EQ(list->GetModel()->rowCount(), m_Host.m_Records.GetCount());
+}
+
+TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
+    CDataListCtrl* list = Show(31204);
+    int valid = list->GetModel()->rowCount();
+    ASSERT_GT(valid, 10);
+    ASSERT_LT(valid, 16384);
+    int crate = RowOfIndex(0x0E3C);
+    ASSERT_GE(crate, 0);
+    EXPECT_EQ(Cell(crate, 0), "0e3c");
+    EXPECT_EQ(Cell(crate, 1), "*");
+    EXPECT_EQ(Cell(0, 1), list->GetModel()->GetEntry(0)->GetIndex() == 0x0E3C ? "*" : " ");
+    for (int r = 1; r < valid; ++r) {
+        ASSERT_LT(list->GetModel()->GetEntry(r - 1)->GetIndex(),
+                  list->GetModel()->GetEntry(r)->GetIndex());
+    }
+    m_Host.m_bShowUnused = 1;
+    list->FillList();
+    EXPECT_EQ(list->GetModel()->rowCount(), 16384);
+    EXPECT_EQ(Cell(0x0E3C, 1), "*");
+
+    // The same art record never marks a terrain entry.
+    Show(31203);
+    for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
+        EXPECT_EQ(Cell(r, 1), " ") << r;
+    }
+}
+
+TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
+    m_Host.m_bShowMulFiles = 0;
+    m_Host.m_bShowUnused = 1;
+    // A record beyond the category's limit is not attached.
+    m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{12, 70000, 4, 1, 0, 0}));
+    CDataListCtrl* list = Show(31207);
+    ASSERT_EQ(list->GetModel()->rowCount(), 1);
+    EXPECT_EQ(list->GetModel()->GetEntry(0)->GetIndex(), 0xF7u);
+    EXPECT_EQ(Cell(0, 1), "*");
+
+    // "VerData" off: the records of the file are not attached.
+    m_Host.m_bShowMulFiles = 1;
+    m_Host.m_bShowVerData = 0;
+    Show(31207);
+    EXPECT_EQ(Cell(RowOfIndex(0xF7), 1), " ");
+}
+
+TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
+    // Entries that count how often their text is made.
+    class Counted : public CDataDef {
+    public:
+        explicit Counted(std::uint32_t i, int* calls) : CDataDef(i), m_pCalls(calls) {}
+        std::string GetListText() override {
+            ++*m_pCalls;
+            return "1\tname";
+        }
+        bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
+        std::int32_t GetDataType() override { return 31204; }
+        bool IsValid() override { return true; }
+        bool ReadIndex() override { return false; }
+        bool AddPages(CDataProps*) override { return false; }
+        int* m_pCalls;
+    };
+    int calls = 0;
+    std::vector<std::unique_ptr<Counted>> owned;
+    std::vector<CDataDef*> rows;
+    for (std::uint32_t i = 0; i < 50000; ++i) {
+        owned.push_back(std::make_unique<Counted>(i, &calls));
+        rows.push_back(owned.back().get());
+    }
+    CDataListCtrl view(31204);
+    view.Create(&m_Host, &m_Parent);
+    view.FillList();
+    view.GetModel()->SetRows(rows);
+    m_Parent.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
+    QApplication::processEvents();
+    view.viewport()->repaint();
+    EXPECT_GT(calls, 0);
+    EXPECT_LT(calls, 200);
+    view.GetModel()->SetRows({});
+}
+
+TEST_F(ListTest, HeaderClicksSortBothWaysAndMarkTheColumn) {
+    CDataListCtrl* list = Show(31200);
+    QAbstractItemModel* model = list->GetModel();
+    // "Block" (column 3) is numeric: read as hexadecimal.
+    list->OnColumnClick(3);
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
+    auto block = [&](int row) { return ReadHex(Cell(row, 3).toStdString()); };
+    for (int r = 1; r < model->rowCount(); ++r) {
+        EXPECT_LE(block(r - 1), block(r));
+    }
+    list->OnColumnClick(3);
+    EXPECT_FALSE(list->IsAscending());
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
+    for (int r = 1; r < model->rowCount(); ++r) {
+        EXPECT_GE(block(r - 1), block(r));
+    }
+    // "File" is text, case-insensitive.
+    list->OnColumnClick(2);
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block");
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File V");
+    for (int r = 1; r < model->rowCount(); ++r) {
+        EXPECT_LE(Cell(r - 1, 2).compare(Cell(r, 2), Qt::CaseInsensitive), 0);
+    }
+    list->OnColumnClick(0);
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File");
+    list->OnColumnClick(0);
+    for (int r = 1; r < model->rowCount(); ++r) {
+        EXPECT_GE(model->index(r - 1, 0).data().toString().toUInt(nullptr, 16),
+                  model->index(r, 0).data().toString().toUInt(nullptr, 16));
+    }
+    // A click through the real header does the same.
+    QHeaderView* header = list->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(5) + header->sectionSize(5) / 2,
+                             header->height() / 2));
+    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), "Len V");
+}
+
+std::vector<std::pair<QString, bool>> Items(QMenu& menu) {
+    std::vector<std::pair<QString, bool>> out;
+    for (QAction* a : menu.actions()) {
+        out.emplace_back(a->text(), a->isEnabled());
+    }
+    return out;
+}
+
+TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
+    CDataListCtrl* list = Show(31204);
+    QRect row = list->visualRect(list->GetModel()->index(2, 0));
+    std::unique_ptr<QMenu> menu = list->CreateContextMenu(row.center());
+    EXPECT_EQ(list->GetSelected(), list->GetModel()->GetEntry(2));
+    using Item = std::pair<QString, bool>;
+    EXPECT_EQ(Items(*menu), (std::vector<Item>{{"Properties...", true},
+                                               {"Copy", true},
+                                               {"Delete", false},
+                                               {"Paste Over", false},
+                                               {"Insert New Items", false}}));
+    // Triggering "Properties..." opens the entry's sheet.
+    menu->actions()[0]->trigger();
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(), list->GetModel()->GetEntry(2));
+
+    // Below the last row: no entry.
+    m_Host.m_bShowUnused = 0;
+    Show(31206);
+    std::unique_ptr<QMenu> empty =
+        m_pList->CreateContextMenu(QPoint(5, m_pList->viewport()->height() - 2));
+    EXPECT_EQ(Items(*empty),
+              (std::vector<Item>{{"Paste New", false}, {"Insert New Lights", false}}));
+
+    Show(31200);
+    std::unique_ptr<QMenu> verdata =
+        m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
+    ASSERT_EQ(verdata->actions().size(), 4);
+    EXPECT_EQ(verdata->actions().back()->text(), "Paste Over");
+}
+
+TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
+    CDataListCtrl* list = Show(31200);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
+    QPoint at = list->visualRect(list->GetModel()->index(1, 2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    CDataProps* sheet = DataAppState().m_Sheets[0];
+    CDataDef* entry = list->GetModel()->GetEntry(1);
+    EXPECT_EQ(sheet->GetEntry(), entry);
+    EXPECT_EQ(sheet->windowTitle(), QString::asprintf("VerData - 0%x", entry->GetIndex()));
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_GE(sheet->GetPageCount(), 1);
+    EXPECT_EQ(sheet->GetPage(0)->windowTitle(), "VerData");
+    // The same entry again only focuses its sheet.
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
+}
+
+TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
+    QString status;
+    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
+    CDataListCtrl* list = Show(31204);
+    int crate = RowOfIndex(0x0E3C);
+    list->SelectRow(crate);
+    EXPECT_EQ(status, "Select Items 0e3c=3644");
+
+    ASSERT_TRUE(list->OnCommand(ids::ID_LIST_DBLCLK));
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    CDataProps* sheet = DataAppState().m_Sheets[0];
+    sheet->OnCommand(ids::ID_SHEET_TACK);
+    ASSERT_EQ(DataAppState().m_pCurrentSheet, sheet);
+    list->SelectRow(crate - 1);
+    EXPECT_EQ(sheet->GetEntry(), list->GetModel()->GetEntry(crate - 1));
+    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
+    DataAppState().m_SetMessageText = nullptr;
+}
+
+TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
+    CDataListCtrl* list = Show(31204);
+    list->SelectRow(0);
+    list->OnCommand(ids::ID_PROPERTIES);
+    list->SelectRow(1);
+    list->OnCommand(ids::ID_PROPERTIES);
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 2u);
+    m_pList.reset();
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());
+    EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
+}
+
+TEST_F(ListTest, ThumbnailsHaveNoSelection) {
+    CDataListThumbs thumbs(31204);
+    EXPECT_TRUE(thumbs.Create(&m_Host, &m_Parent));
+    thumbs.FillList();
+    EXPECT_EQ(thumbs.GetSelected(), nullptr);
+    EXPECT_EQ(thumbs.objectName(), "150");
+    EXPECT_EQ(thumbs.geometry(), m_Parent.rect());
+}
+
+}  // namespace
+}  // namespace tessaly

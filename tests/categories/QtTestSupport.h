@@ -1,0 +1,115 @@
+#pragma once
+// Shared by the GUI suites: the QApplication of the test process, the sample client written
+// once per process, patch files built from its records, and answering message boxes.
+
+#include "ClientFiles.h"
+#include "SampleClient.h"
+#include "VerDataTable.h"
+#include "core/TempDir.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tessaly::test {
+
+inline QApplication& TestApp() {
+    static int argc = 1;
+    static char name[] = "tessaly-tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        // Settings written by the tests stay in the process's own directory.
+        static TempDir config;
+        setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+        return new QApplication(argc, argv);
+    }();
+    return *app;
+}
+
+// The sample client, written once per process.
+inline const TempDir& SampleClientDir() {
+    static TempDir dir;
+    static bool written = [] {
+        mk::WriteSampleClient(dir.Path(), false);
+        return true;
+    }();
+    (void)written;
+    return dir;
+}
+
+// Points the process-wide file set at the sample client with slot 22 on its "verdata.mul" (or
+// on patchPath) and the patch table empty.
+inline void UseSampleClient(const std::string& patchPath = std::string()) {
+    CClientFiles& files = TheClientFiles();
+    files.CloseAll();
+    TheVerDataTable().RemoveAll();
+    files.SetChosenDir(SampleClientDir().Path().string());
+    files.SetSlotPath(kSlotVerData,
+                      patchPath.empty() ? SampleClientDir().File("verdata.mul") : patchPath);
+}
+
+// The records of a patch file, each with its data, in file order.
+inline std::vector<mk::SamplePatch> ReadPatchRecords(const std::vector<std::uint8_t>& bytes) {
+    std::vector<mk::SamplePatch> out;
+    ByteReader in(bytes);
+    std::uint32_t count = 0;
+    if (!in.u32(count)) {
+        return out;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        CUOVersionBlock r{};
+        if (!r.Read(in)) {
+            break;
+        }
+        mk::SamplePatch p;
+        p.fileId = r.m_dwFileId;
+        p.block = r.m_dwBlock;
+        p.extra1 = r.m_wExtra1;
+        p.extra2 = r.m_wExtra2;
+        if (FitsIn(r.m_dwOffset, r.m_dwLength, bytes.size())) {
+            p.data.assign(bytes.begin() + r.m_dwOffset,
+                          bytes.begin() + r.m_dwOffset + r.m_dwLength);
+        }
+        out.push_back(std::move(p));
+    }
+    return out;
+}
+
+// The sample "verdata.mul" records whose file id passes the filter.
+inline std::vector<mk::SamplePatch> SamplePatches(const std::function<bool(std::uint32_t)>& keep) {
+    std::vector<mk::SamplePatch> out;
+    for (mk::SamplePatch& p :
+         ReadPatchRecords(TempDir::ReadFile(SampleClientDir().File("verdata.mul")))) {
+        if (keep(p.fileId)) {
+            out.push_back(std::move(p));
+        }
+    }
+    return out;
+}
+
+// Clicks a button of the next message box that shows (checked every 10 ms, given up after
+// about 5 s); the text it showed goes to *shown.
+inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* shown = nullptr,
+                             int tries = 500) {
+    QTimer::singleShot(10, [=] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            if (tries > 0) {
+                AnswerMessageBox(button, shown, tries - 1);
+            }
+            return;
+        }
+        if (shown != nullptr) {
+            *shown = box->text();
+        }
+        box->button(button)->click();
+    });
+}
+
+}  // namespace tessaly::test

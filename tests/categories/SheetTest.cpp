@@ -1,0 +1,243 @@
+// The property sheet: titles and icons, reuse through the current sheet, the tack rule,
+// cascading, applying and the "Save ?" question.
+
+#include "CDataAppState.h"
+#include "CDataDefItem.h"
+#include "CDataDefTexture.h"
+#include "CDataPageScript.h"
+#include "CDataProps.h"
+#include "QtTestSupport.h"
+#include "ResourceIds.h"
+
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+// A page whose load and save results the test decides.
+class FakePage : public CDataPage {
+public:
+    FakePage() : CDataPage(200, QStringLiteral("Fake")) {}
+    int LoadData() override {
+        ++m_nLoads;
+        return m_nLoadResult;
+    }
+    int SaveData() override {
+        ++m_nSaves;
+        return m_nSaveResult;
+    }
+    int m_nLoads = 0, m_nSaves = 0, m_nLoadResult = 0, m_nSaveResult = 0;
+};
+
+// An entry of a chosen type whose sheet gets two fake pages.
+class FakeEntry : public CDataDef {
+public:
+    FakeEntry(std::int32_t type, std::uint32_t index) : CDataDef(index), m_nType(type) {}
+    std::string GetListText() override { return "fake"; }
+    bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
+    std::int32_t GetDataType() override { return m_nType; }
+    bool IsValid() override { return true; }
+    bool ReadIndex() override { return false; }
+    bool AddPages(CDataProps* sheet) override {
+        m_pFirst = new FakePage;
+        m_pSecond = new FakePage;
+        sheet->AddPage(m_pFirst);
+        sheet->AddPage(m_pSecond);
+        return true;
+    }
+    void OnDataChanged(int) override { ++m_nChanged; }
+    std::int32_t m_nType;
+    FakePage* m_pFirst = nullptr;
+    FakePage* m_pSecond = nullptr;
+    int m_nChanged = 0;
+};
+
+class SheetTest : public ::testing::Test {
+protected:
+    void SetUp() override { test::TestApp(); }
+    void TearDown() override {
+        for (CDataProps* sheet : std::vector<CDataProps*>(DataAppState().m_Sheets)) {
+            sheet->DestroyWindow();
+        }
+        QApplication::processEvents();
+    }
+};
+
+TEST_F(SheetTest, TitleIconButtonsAndReopening) {
+    FakeEntry entry(31204, 0x1a);
+    CDataProps* sheet = entry.OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowTitle(), "Items - 01a");
+    EXPECT_EQ(sheet->property("iconId").toInt(), 31204);
+    EXPECT_FALSE(sheet->windowIcon().isNull());
+    EXPECT_EQ(sheet->GetActiveIndex(), 0);
+    EXPECT_EQ(entry.m_pFirst->m_nLoads, 1);
+    EXPECT_EQ(entry.m_pSecond->m_nLoads, 0);
+    QPushButton* ok = sheet->GetButton(1);
+    EXPECT_TRUE(ok->isVisible());
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_TRUE(sheet->GetButton(9)->isEnabled());
+    const int w = sheet->width();
+    EXPECT_EQ(ok->geometry(), QRect(QPoint(w - 25, 5), QSize(20, 20)));
+    EXPECT_EQ(sheet->GetButton(151)->geometry(), QRect(QPoint(w - 50, 5), QSize(20, 20)));
+    EXPECT_EQ(sheet->GetButton(9)->geometry(), QRect(QPoint(w - 75, 5), QSize(20, 20)));
+    EXPECT_EQ(sheet->GetTackBitmap(), 135);
+    // An entry that a sheet shows already only gets the focus.
+    EXPECT_EQ(entry.OpenProperties(), nullptr);
+    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
+
+    CDataProps empty(nullptr, nullptr);
+    EXPECT_EQ(empty.windowTitle(), "No Data");
+    EXPECT_EQ(empty.property("iconId").toInt(), 128);
+}
+
+TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
+    FakeEntry a(31204, 1), b(31204, 2), c(31204, 3);
+    CDataProps* first = a.OpenProperties();
+    CDataProps* second = b.OpenProperties();
+    CDataProps* third = c.OpenProperties();
+    ASSERT_TRUE(first && second && third);
+    EXPECT_EQ(second->pos(), first->pos() + QPoint(20, 20));
+    EXPECT_EQ(third->pos(), first->pos() + QPoint(40, 40));
+}
+
+TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
+    FakeEntry a(31204, 1), b(31204, 2);
+    CDataProps* first = a.OpenProperties();
+    CDataProps* second = b.OpenProperties();
+    QTest::mouseClick(first->GetButton(151), Qt::LeftButton);
+    EXPECT_EQ(DataAppState().m_pCurrentSheet, first);
+    EXPECT_EQ(first->GetTackBitmap(), 133);
+    QTest::mouseClick(second->GetButton(151), Qt::LeftButton);
+    EXPECT_EQ(DataAppState().m_pCurrentSheet, second);
+    EXPECT_EQ(first->GetTackBitmap(), 135);
+    EXPECT_EQ(second->GetTackBitmap(), 133);
+    QTest::mouseClick(second->GetButton(151), Qt::LeftButton);
+    EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
+    EXPECT_EQ(second->GetTackBitmap(), 135);
+    // A destroyed current sheet leaves the role.
+    first->OnCommand(151);
+    first->DestroyWindow();
+    EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
+}
+
+TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
+    FakeEntry a(31204, 1), b(31204, 2), c(31202, 3);
+    CDataProps* sheet = a.OpenProperties();
+    sheet->OnCommand(151);
+    FakePage* page = a.m_pFirst;
+    EXPECT_EQ(b.OpenProperties(), nullptr);
+    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_EQ(sheet->GetEntry(), &b);
+    EXPECT_EQ(sheet->GetPage(0), page);
+    EXPECT_EQ(page->GetEntry(), &b);
+    EXPECT_EQ(page->m_nLoads, 2);
+    EXPECT_EQ(sheet->windowTitle(), "Items - 02");
+
+    EXPECT_EQ(c.OpenProperties(), sheet);
+    EXPECT_EQ(sheet->GetPage(0), c.m_pFirst);
+    EXPECT_EQ(sheet->GetPageCount(), 2);
+    EXPECT_EQ(sheet->windowTitle(), "Textures - 03");
+    EXPECT_EQ(sheet->property("iconId").toInt(), 31202);
+}
+
+TEST_F(SheetTest, ApplyOnTheCurrentSheetKeepsItOpen) {
+    FakeEntry a(31204, 1);
+    CDataProps* sheet = a.OpenProperties();
+    sheet->OnCommand(151);
+    a.m_pFirst->OnChange();
+    EXPECT_TRUE(sheet->GetButton(1)->isEnabled());
+    QTest::mouseClick(sheet->GetButton(1), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
+    EXPECT_EQ(a.m_nChanged, 1);
+    EXPECT_FALSE(sheet->IsSheetModified());
+    EXPECT_FALSE(sheet->GetButton(1)->isEnabled());
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+
+    // A failing page keeps the sheet modified and reloads the pages instead of closing.
+    a.m_pFirst->m_nSaveResult = 1;
+    a.m_pFirst->OnChange();
+    sheet->OnCommand(151);
+    sheet->OnCommand(1);
+    QApplication::processEvents();
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_TRUE(sheet->IsSheetModified());
+    EXPECT_TRUE(a.m_pFirst->IsModified());
+    EXPECT_EQ(a.m_pFirst->m_nLoads, 3);
+}
+
+TEST_F(SheetTest, ApplyOnAnotherSheetClosesIt) {
+    FakeEntry a(31204, 1);
+    CDataProps* sheet = a.OpenProperties();
+    a.m_pFirst->OnChange();
+    sheet->OnCommand(1);
+    QApplication::processEvents();
+    QApplication::processEvents();
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());
+}
+
+TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
+    FakeEntry a(31204, 1);
+    CDataProps* sheet = a.OpenProperties();
+    a.m_pFirst->OnChange();
+    QString shown;
+    test::AnswerMessageBox(QMessageBox::Cancel, &shown);
+    EXPECT_FALSE(sheet->close());
+    EXPECT_EQ(shown, "Save ?");
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_TRUE(sheet->IsSheetModified());
+
+    // Changing the entry asks too; No drops the edits.
+    FakeEntry b(31204, 2);
+    sheet->OnCommand(151);
+    test::AnswerMessageBox(QMessageBox::No);
+    EXPECT_EQ(b.OpenProperties(), nullptr);
+    EXPECT_EQ(sheet->GetEntry(), &b);
+    EXPECT_EQ(a.m_pFirst->m_nSaves, 0);
+
+    a.m_pFirst->OnChange();
+    test::AnswerMessageBox(QMessageBox::Yes);
+    EXPECT_TRUE(sheet->close());
+    EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());
+    QApplication::processEvents();
+}
+
+TEST_F(SheetTest, APageThatDoesNotLoadDoesNotBecomeActive) {
+    FakeEntry a(31204, 1);
+    CDataProps* sheet = a.OpenProperties();
+    a.m_pSecond->m_nLoadResult = 1;
+    sheet->SetActivePage(1);
+    EXPECT_EQ(sheet->GetActiveIndex(), 0);
+    EXPECT_EQ(a.m_pSecond->GetEntry(), nullptr);
+}
+
+TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {
+    test::UseSampleClient();
+    CDataDefItem item(0x0E3C);
+    item.ReadIndex();
+    CDataProps items(&item, nullptr);
+    auto* script = new CDataPageScript;
+    items.AddPage(script);
+    items.resize(400, 300);
+    items.show();
+    EXPECT_TRUE(script->LoadEntry());
+    EXPECT_EQ(script->m_pList->geometry(), script->rect().adjusted(5, 5, -5, -5));
+    EXPECT_EQ(script->m_pList->count(), 0);
+
+    CDataDefTexture texture(1);
+    CDataProps textures(&texture, nullptr);
+    auto* refused = new CDataPageScript;
+    textures.AddPage(refused);
+    EXPECT_FALSE(refused->LoadEntry());
+}
+
+}  // namespace
+}  // namespace tessaly
