@@ -17,6 +17,7 @@
 
 #include <functional>
 #include <ostream>
+#include <utility>
 
 namespace tessaly::cli {
 namespace {
@@ -90,47 +91,41 @@ int RunExport(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "id");
     const std::string& path = inv.Arg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
-    auto missing = [&]() { return UsageError(what + " has no picture"); };
+    // Loads the block, then draws it into a picture of the size it reports.
+    auto exportBlock = [&](CMulBlockType& block, auto size, auto draw) {
+        if (!block.EnsureLoaded()) {
+            throw UsageError(what + " has no picture");
+        }
+        const auto [width, height] = size();
+        WritePicture(inv, what, width, height, draw, path);
+    };
     if (kind == "item") {
         CTileItemType item(id);
-        if (!item.EnsureLoaded()) {
-            throw missing();
-        }
-        WritePicture(
-            inv, what, item.GetWidth(), item.GetHeight(),
-            [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); }, path);
+        exportBlock(
+            item, [&] { return std::pair(item.GetWidth(), item.GetHeight()); },
+            [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); });
     } else if (kind == "terrain") {
         CTileTerrainType terrain(id);
-        if (!terrain.EnsureLoaded()) {
-            throw missing();
-        }
-        WritePicture(
-            inv, what, CTileTerrainType::kSize, CTileTerrainType::kSize,
-            [&](CSurfaceDC& dc) { return terrain.Draw(dc, 21, 0); }, path);
+        const auto edge = static_cast<std::uint32_t>(CTileTerrainType::kSize);
+        // x = 21 puts the diamond's columns at 0 to 43.
+        exportBlock(
+            terrain, [&] { return std::pair(edge, edge); },
+            [&](CSurfaceDC& dc) { return terrain.Draw(dc, 21, 0); });
     } else if (kind == "texture") {
         CTileTextureType texture(id);
-        if (!texture.EnsureLoaded()) {
-            throw missing();
-        }
-        WritePicture(
-            inv, what, texture.GetEdge(), texture.GetEdge(),
-            [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); }, path);
+        exportBlock(
+            texture, [&] { return std::pair(texture.GetEdge(), texture.GetEdge()); },
+            [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); });
     } else if (kind == "gump") {
         CTileGumpType gump(id);
-        if (!gump.EnsureLoaded()) {
-            throw missing();
-        }
-        WritePicture(
-            inv, what, gump.GetWidth(), gump.GetHeight(),
-            [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); }, path);
+        exportBlock(
+            gump, [&] { return std::pair(gump.GetWidth(), gump.GetHeight()); },
+            [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); });
     } else if (kind == "light") {
         CTileLightType light(id);
-        if (!light.EnsureLoaded()) {
-            throw missing();
-        }
-        WritePicture(
-            inv, what, light.GetWidth(), light.GetHeight(),
-            [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); }, path);
+        exportBlock(
+            light, [&] { return std::pair(light.GetWidth(), light.GetHeight()); },
+            [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); });
     } else {
         throw UsageError("unknown kind '" + kind +
                          "' (item, terrain, texture, gump, light or anim)");
