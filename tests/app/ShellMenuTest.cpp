@@ -1,0 +1,316 @@
+// The menus of the real main window: every item's text, id, enabled and checked state in the
+// states the program goes through, the accelerators and the status-bar prompts.
+
+#include "CBrindleView.h"
+#include "CDataList.h"
+#include "CMainFrame.h"
+#include "ResourceIds.h"
+#include "ShellTestSupport.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QMdiArea>
+#include <QStatusBar>
+#include <QTest>
+
+#include <map>
+
+namespace tessaly::test {
+namespace {
+
+using namespace ids;
+using ShellMenuTest = ShellTest;
+
+struct Expected {
+    int nId;
+    const char* pszText;  // null for a separator
+    bool bEnabled = false;
+    bool bChecked = false;
+};
+
+void ExpectMenu(const std::vector<ShownItem>& shown, const std::vector<Expected>& expected,
+                const char* menu) {
+    ASSERT_EQ(shown.size(), expected.size()) << menu;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        SCOPED_TRACE(std::string(menu) + " item " + std::to_string(i));
+        EXPECT_EQ(shown[i].nId, expected[i].nId);
+        if (expected[i].pszText == nullptr) {
+            continue;
+        }
+        EXPECT_EQ(shown[i].text, QString::fromLatin1(expected[i].pszText));
+        EXPECT_EQ(shown[i].bEnabled, expected[i].bEnabled);
+        EXPECT_EQ(shown[i].bChecked, expected[i].bChecked);
+    }
+}
+
+constexpr Expected kSep{0, nullptr};
+
+CBrindleView* ActiveView(CBrindleApp& app) {
+    return dynamic_cast<CBrindleView*>(app.GetMainFrame()->GetActiveView());
+}
+
+TEST_F(ShellMenuTest, WithoutADocumentTheMainMenuShows) {
+    SetLastView(QString::fromStdString(TestPath("gone.mul")));
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
+
+    EXPECT_EQ(MenuTitles(), (QStringList{QStringLiteral("&File"), QStringLiteral("&View"),
+                                         QStringLiteral("&Help")}));
+    ExpectMenu(Menu(QStringLiteral("&File")),
+               {{ID_FILE_NEW, "&New\tCtrl+N", true},
+                {ID_FILE_OPEN, "&Open...\tCtrl+O", true},
+                kSep,
+                {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
+                kSep,
+                {ID_FILE_MRU_FILE1, "Recent File", false},
+                kSep,
+                {ID_APP_EXIT, "E&xit", true}},
+               "File");
+    ExpectMenu(Menu(QStringLiteral("&View")), {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true}},
+               "View");
+    ExpectMenu(Menu(QStringLiteral("&Help")), {{ID_APP_ABOUT, "&About Tessaly...", true}}, "Help");
+}
+
+TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_EQ(m_pApp->GetMenuResource(), IDR_BRINDLTYPE);
+
+    EXPECT_EQ(MenuTitles(), (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"),
+                                         QStringLiteral("&Data"), QStringLiteral("&View"),
+                                         QStringLiteral("Tools"), QStringLiteral("&Window"),
+                                         QStringLiteral("&Help")}));
+    ExpectMenu(Menu(QStringLiteral("&File")),
+               {{ID_FILE_NEW, "&New VerData\tCtrl+N", true},
+                {ID_FILE_OPEN, "&Open VerData...\tCtrl+O", true},
+                {ID_FILE_CLOSE, "&Close", true},
+                {ID_FILE_SAVE, "&Save\tCtrl+S", false},
+                {ID_FILE_SAVE_FAST, "Save Fast", false},
+                {ID_FILE_SAVE_AS, "Save &As...", false},
+                kSep,
+                {ID_OPEN_BASE_MULS, "Open Base Muls...", true},
+                {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts...", true},
+                kSep,
+                {ID_OPEN_PATCH, "Open Patch File...", true},
+                {ID_CLOSE_PATCH, "Close Patch File", false},
+                {ID_MERGE_PATCH, "Merge in Patch File...", false},
+                {ID_SAVE_PATCH, "Save Patch", false},
+                {ID_SAVE_PATCH_AS, "Save Patch As...", false},
+                kSep,
+                {ID_FILE_PRINT, "&Print...\tCtrl+P", true},
+                {ID_FILE_PRINT_PREVIEW, "Print Pre&view", true},
+                {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
+                kSep,
+                {ID_FILE_MRU_FILE1, "Recent File", false},
+                kSep,
+                {ID_APP_EXIT, "E&xit", true}},
+               "File");
+    ExpectMenu(Menu(QStringLiteral("&Edit")),
+               {{ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
+                kSep,
+                {ID_EDIT_CUT, "Cu&t\tCtrl+X", false},
+                {ID_EDIT_COPY, "&Copy\tCtrl+C", false},
+                {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
+                {ID_EDIT_DELETE, "Delete\tDel", false},
+                kSep,
+                {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false}},
+               "Edit");
+    ExpectMenu(Menu(QStringLiteral("&Data")),
+               {{ID_DATA_VERDATA, "VerData", true, true},
+                {ID_DATA_SKILLS, "Skills", true},
+                {ID_DATA_ITEMS, "Items", true},
+                {ID_DATA_TERRAIN, "Terrains", true},
+                {ID_DATA_TEXTURES, "Textures", true},
+                {ID_DATA_MULTIS, "Multis", true},
+                {ID_DATA_ANIMS, "Animations", true},
+                {ID_DATA_SOUNDS, "Sounds", true},
+                {ID_DATA_LIGHTS, "Lights", true},
+                {ID_DATA_GUMPS, "Gumps", true},
+                {ID_DATA_HUES, "Hues", true},
+                {ID_DATA_FONTS, "Fonts", true}},
+               "Data");
+    // On VerData the list mode and "Unused Slots" are off limits.
+    ExpectMenu(Menu(QStringLiteral("&View")),
+               {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true},
+                kSep,
+                {ID_VIEW_MULFILES, "Mul Files", true, true},
+                {ID_VIEW_VERDATA, "VerData", true, true},
+                {ID_VIEW_CHANGES, "Changes", true, true},
+                kSep,
+                {ID_VIEW_UNUSED, "Unused Slots", false, false},
+                kSep,
+                {ID_VIEW_TEXTLIST, "Text List", false, true},
+                {ID_VIEW_THUMBNAIL, "Thumb Nail", false, false}},
+               "View");
+    ExpectMenu(Menu(QStringLiteral("Tools")),
+               {{ID_MERGE_VERDATA, "Merge VerData...", false},
+                {ID_WRITE_RADAR_COLORS, "Write Radar Colors", false}},
+               "Tools");
+    ExpectMenu(Menu(QStringLiteral("&Window")),
+               {{ID_WINDOW_NEW, "&New Window", true},
+                {ID_WINDOW_CASCADE, "&Cascade", true},
+                {ID_WINDOW_TILE_HORZ, "&Tile", true},
+                {ID_WINDOW_ARRANGE, "&Arrange Icons", true}},
+               "Window");
+    ExpectMenu(Menu(QStringLiteral("&Help")), {{ID_APP_ABOUT, "&About Tessaly...", true}}, "Help");
+}
+
+TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
+    EXPECT_FALSE(State(ID_DATA_VERDATA).m_bChecked);
+    for (int id : {ID_VIEW_UNUSED, ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL}) {
+        EXPECT_TRUE(State(id).m_bEnabled) << id;
+    }
+    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}) {
+        EXPECT_FALSE(State(id).m_bEnabled) << id;
+    }
+
+    // A selected entry enables the edit commands, and the menu shows it.
+    CBrindleView* view = ActiveView(*m_pApp);
+    ASSERT_NE(view, nullptr);
+    auto* list = qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow());
+    ASSERT_NE(list, nullptr);
+    ASSERT_GT(list->model()->rowCount(), 0);
+    list->setCurrentIndex(list->model()->index(0, 0));
+    list->selectionModel()->select(list->model()->index(0, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    std::map<int, bool> edit;
+    for (const ShownItem& item : Menu(QStringLiteral("&Edit"))) {
+        edit[item.nId] = item.bEnabled;
+    }
+    EXPECT_TRUE(edit[ID_EDIT_CUT]);
+    EXPECT_TRUE(edit[ID_EDIT_COPY]);
+    EXPECT_TRUE(edit[ID_EDIT_DELETE]);
+    EXPECT_TRUE(edit[ID_EDIT_PROPERTIES]);
+    EXPECT_FALSE(edit[ID_EDIT_UNDO]);
+
+    // Thumbnails have no selection; the category stays.
+    ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
+    EXPECT_TRUE(State(ID_VIEW_THUMBNAIL).m_bChecked);
+    EXPECT_FALSE(State(ID_VIEW_TEXTLIST).m_bChecked);
+    EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
+    EXPECT_FALSE(State(ID_EDIT_COPY).m_bEnabled);
+    EXPECT_TRUE(State(ID_EDIT_PASTE).m_bEnabled);
+
+    // A filter toggles its check mark.
+    ASSERT_TRUE(Command(ID_VIEW_UNUSED));
+    EXPECT_TRUE(State(ID_VIEW_UNUSED).m_bChecked);
+    ASSERT_TRUE(Command(ID_VIEW_CHANGES));
+    EXPECT_FALSE(State(ID_VIEW_CHANGES).m_bChecked);
+}
+
+TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAndDisabledOnesAreRefused) {
+    ASSERT_TRUE(StartOnSample());
+    // Disabled: refused, keys included.
+    for (int id : {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE,
+                   ID_FILE_SAVE_FAST, ID_FILE_SAVE_AS, ID_CLOSE_PATCH, ID_SAVE_PATCH}) {
+        EXPECT_FALSE(Command(id)) << id;
+    }
+    // Enabled, and nothing happens.
+    EXPECT_TRUE(Command(ID_OPEN_BASE_SCRIPTS));
+    EXPECT_TRUE(Command(ID_EDIT_PASTE));
+    EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+}
+
+TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
+    ASSERT_TRUE(StartOnSample());
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    auto keys = [frame](int id) {
+        QStringList list;
+        for (const QKeySequence& key : frame->GetAction(id)->shortcuts()) {
+            list << key.toString(QKeySequence::PortableText);
+        }
+        return list;
+    };
+    EXPECT_EQ(keys(ID_FILE_NEW), QStringList{QStringLiteral("Ctrl+N")});
+    EXPECT_EQ(keys(ID_FILE_OPEN), QStringList{QStringLiteral("Ctrl+O")});
+    EXPECT_EQ(keys(ID_FILE_SAVE), QStringList{QStringLiteral("Ctrl+S")});
+    EXPECT_EQ(keys(ID_FILE_PRINT), QStringList{QStringLiteral("Ctrl+P")});
+    EXPECT_EQ(keys(ID_EDIT_UNDO),
+              (QStringList{QStringLiteral("Ctrl+Z"), QStringLiteral("Alt+Backspace")}));
+    EXPECT_EQ(keys(ID_EDIT_CUT),
+              (QStringList{QStringLiteral("Ctrl+X"), QStringLiteral("Shift+Del")}));
+    EXPECT_EQ(keys(ID_EDIT_COPY),
+              (QStringList{QStringLiteral("Ctrl+C"), QStringLiteral("Ctrl+Ins")}));
+    EXPECT_EQ(keys(ID_EDIT_PASTE),
+              (QStringList{QStringLiteral("Ctrl+V"), QStringLiteral("Shift+Ins")}));
+    EXPECT_EQ(keys(ID_NEXT_PANE), QStringList{QStringLiteral("F6")});
+    EXPECT_EQ(keys(ID_PREV_PANE), QStringList{QStringLiteral("Shift+F6")});
+    EXPECT_TRUE(keys(ID_EDIT_DELETE).isEmpty());
+    EXPECT_TRUE(keys(ID_EDIT_PROPERTIES).isEmpty());
+
+    const std::pair<int, const char*> prompts[] = {
+        {ID_FILE_NEW, "Create a new verdata.mul file"},
+        {ID_FILE_OPEN, "Open an existing verdata.mul file"},
+        {ID_FILE_CLOSE, "Close the active verdata.mul file"},
+        {ID_FILE_SAVE, "Save the active verdata"},
+        {ID_FILE_SAVE_AS, "Save the active verdata to a new directory"},
+        {ID_OPEN_PATCH, "Open an existing file containing patch data"},
+        {ID_SAVE_PATCH_AS, "Save current patch file under a different name"},
+        {ID_SAVE_PATCH, "Save current patch file"},
+        {ID_CLOSE_PATCH, "Close current patch file"},
+        {ID_VIEW_UNUSED, "View the data entries the are not unsed"},
+    };
+    for (const auto& [id, prompt] : prompts) {
+        EXPECT_EQ(frame->GetAction(id)->statusTip(), QString::fromLatin1(prompt)) << id;
+    }
+    EXPECT_EQ(frame->GetAction(ID_FILE_NEW)->toolTip(), QStringLiteral("New"));
+    EXPECT_EQ(frame->GetAction(ID_SAVE_PATCH_AS)->toolTip(), QStringLiteral("Save Patch As"));
+
+    // Hovering an item shows its prompt in the status bar.
+    frame->GetAction(ID_OPEN_PATCH)->showStatusText(frame);
+    EXPECT_EQ(frame->statusBar()->currentMessage(),
+              QStringLiteral("Open an existing file containing patch data"));
+}
+
+TEST_F(ShellMenuTest, KeysReachTheirCommandsOnlyWhileEnabled) {
+    ASSERT_TRUE(StartOnSample());
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    frame->activateWindow();
+    ASSERT_TRUE(Command(ID_WINDOW_NEW));
+    QMdiArea* area = frame->GetMdiArea();
+    ASSERT_EQ(area->subWindowList().size(), 2);
+    QMdiSubWindow* second = area->activeSubWindow();
+
+    QTest::keyClick(frame, Qt::Key_F6);
+    EXPECT_NE(area->activeSubWindow(), second);
+    QTest::keyClick(frame, Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(area->activeSubWindow(), second);
+
+    // Ctrl+N makes a document; Ctrl+S is refused (nothing is modified).
+    QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(DocumentCount(), 2u);
+    EXPECT_FALSE(frame->GetAction(ID_FILE_SAVE)->isEnabled());
+}
+
+TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuBack) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_WINDOW_NEW));
+    ASSERT_TRUE(Command(ID_FILE_CLOSE));
+    EXPECT_EQ(DocumentCount(), 0u);
+    EXPECT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
+    EXPECT_EQ(Menu(QStringLiteral("&File")).front().text, QStringLiteral("&New\tCtrl+N"));
+
+    ASSERT_TRUE(Command(ID_FILE_NEW));
+    EXPECT_EQ(m_pApp->GetMenuResource(), IDR_BRINDLTYPE);
+    EXPECT_EQ(Menu(QStringLiteral("&File")).front().text, QStringLiteral("&New VerData\tCtrl+N"));
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul2"));
+}
+
+TEST_F(ShellMenuTest, StatusBarItemShowsAndHidesTheBar) {
+    ASSERT_TRUE(StartOnSample());
+    QStatusBar* bar = m_pApp->GetMainFrame()->statusBar();
+    ASSERT_TRUE(Command(ID_VIEW_STATUS_BAR));
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(State(ID_VIEW_STATUS_BAR).m_bChecked);
+    ASSERT_TRUE(Command(ID_VIEW_STATUS_BAR));
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(State(ID_VIEW_STATUS_BAR).m_bChecked);
+}
+
+}  // namespace
+}  // namespace tessaly::test

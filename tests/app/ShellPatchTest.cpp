@@ -1,0 +1,261 @@
+// The ".pat" File-menu commands of the real application, end to end with files on disk, and the
+// patch offered for saving when the program exits.
+
+#include "CMainFrame.h"
+#include "ResourceIds.h"
+#include "ShellTestSupport.h"
+
+#include <filesystem>
+
+namespace tessaly::test {
+namespace {
+
+using namespace ids;
+using ShellPatchTest = ShellTest;
+
+constexpr std::uint16_t kCurrent = 0xBEEF;
+constexpr std::uint16_t kOld = 28;
+constexpr std::uint8_t kHues = 32;
+constexpr std::uint8_t kMulti = 14;
+constexpr std::uint8_t kStatics = 2;
+
+std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first) {
+    std::vector<std::uint8_t> data(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        data[i] = static_cast<std::uint8_t>(first + i);
+    }
+    return data;
+}
+
+TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
+    ASSERT_TRUE(StartOnSample());
+    std::string path = WriteFile(
+        "a.pat", MakePatFile(kCurrent, {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}}));
+    m_Ui.m_Files.push_back(path);
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+
+    ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
+    EXPECT_FALSE(m_Ui.m_Dialogs[0].bSave);
+    EXPECT_TRUE(m_Ui.m_Dialogs[0].bMustExist);
+    EXPECT_STREQ(m_Ui.m_Dialogs[0].pFilter, "Patch files|*.pat||");
+    CPatch& patch = m_pApp->GetPatch();
+    EXPECT_EQ(patch.Count(), 2u);
+    EXPECT_EQ(patch.Path(), path);
+    EXPECT_FALSE(patch.IsModified());
+    EXPECT_EQ(patch.FindPatchRecord(kHues, 4), Bytes(8, 9));
+    for (int id :
+         {ID_OPEN_PATCH, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}) {
+        EXPECT_TRUE(State(id).m_bEnabled) << id;
+    }
+
+    // Closing an unmodified patch asks nothing and disables the commands again.
+    ASSERT_TRUE(Command(ID_CLOSE_PATCH));
+    EXPECT_TRUE(m_Ui.m_Questions.empty());
+    EXPECT_EQ(patch.Count(), 0u);
+    for (int id : {ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}) {
+        EXPECT_FALSE(State(id).m_bEnabled) << id;
+    }
+    EXPECT_TRUE(State(ID_OPEN_PATCH).m_bEnabled);
+}
+
+TEST_F(ShellPatchTest, OldFormatStaticsLengthsAreScaledAndSavedInTheCurrentFormat) {
+    ASSERT_TRUE(StartOnSample());
+    // Length field 3 means three 7-byte static items.
+    std::string old = WriteFile("old.pat", MakePatFile(kOld, {{kStatics, 1, Bytes(21, 1), 3u}}));
+    m_Ui.m_Files.push_back(old);
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    ASSERT_EQ(m_pApp->GetPatch().FindPatchRecord(kStatics, 1), Bytes(21, 1));
+
+    // "Save Patch As" of an unmodified patch only changes the path.
+    std::string saved = TestPath("saved.pat");
+    m_Ui.m_Files.push_back(saved);
+    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
+    EXPECT_TRUE(m_Ui.m_Dialogs.back().bSave);
+    EXPECT_TRUE(m_Ui.m_Dialogs.back().bConfirmOverwrite);
+    EXPECT_FALSE(std::filesystem::exists(saved));
+    EXPECT_EQ(m_pApp->GetPatch().Path(), saved);
+
+    // A change, then "Save Patch": written in the current format with byte lengths.
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 50), kHues, 7);
+    ASSERT_TRUE(Command(ID_SAVE_PATCH));
+    EXPECT_EQ(ReadBytes(saved),
+              MakePatFile(kCurrent, {{kStatics, 1, Bytes(21, 1)}, {kHues, 7, Bytes(2, 50)}}));
+    EXPECT_FALSE(m_pApp->GetPatch().IsModified());
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+}
+
+TEST_F(ShellPatchTest, UnreadableAndInvalidFilesAreReported) {
+    ASSERT_TRUE(StartOnSample());
+    m_Ui.m_Files.push_back(TestPath("missing.pat"));
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file"});
+    EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
+
+    std::string bad = WriteFile("bad.pat", MakePatFile(0x1234, {{kHues, 1, Bytes(4, 0)}}));
+    m_Ui.m_Files.push_back(bad);
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    EXPECT_EQ(m_Ui.m_Messages.back(),
+              "Patch file format is invalid.  The file will not be loaded.");
+    // No data, but the rejected file is the patch's path.
+    EXPECT_EQ(m_pApp->GetPatch().Count(), 0u);
+    EXPECT_EQ(m_pApp->GetPatch().Path(), bad);
+    EXPECT_TRUE(State(ID_MERGE_PATCH).m_bEnabled);
+    EXPECT_FALSE(State(ID_SAVE_PATCH).m_bEnabled);
+}
+
+TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
+    ASSERT_TRUE(StartOnSample());
+    std::string a = WriteFile(
+        "a.pat", MakePatFile(kCurrent, {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
+    std::string b = WriteFile("b.pat", MakePatFile(kCurrent, {{kMulti, 1, Bytes(3, 7)},
+                                                              {kHues, 5, Bytes(1, 9)},
+                                                              {kHues, 9, Bytes(4, 20)}}));
+    m_Ui.m_Files.push_back(a);
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    m_Ui.m_Files.push_back(b);
+    ASSERT_TRUE(Command(ID_MERGE_PATCH));
+    EXPECT_FALSE(m_Ui.m_Dialogs.back().bSave);
+
+    CPatch& patch = m_pApp->GetPatch();
+    EXPECT_EQ(patch.Count(), 4u);
+    EXPECT_EQ(patch.Path(), b);
+    EXPECT_TRUE(patch.IsModified());
+    ASSERT_TRUE(Command(ID_SAVE_PATCH));
+    EXPECT_EQ(ReadBytes(b), MakePatFile(kCurrent, {{kMulti, 1, Bytes(3, 7)},
+                                                   {kHues, 4, Bytes(2, 1)},
+                                                   {kHues, 5, Bytes(1, 9)},
+                                                   {kHues, 9, Bytes(4, 20)}}));
+    // The file first opened is untouched.
+    EXPECT_EQ(ReadBytes(a),
+              MakePatFile(kCurrent, {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
+}
+
+TEST_F(ShellPatchTest, SavingWithoutAPathAndACancelledDialogKeepsTheChanges) {
+    ASSERT_TRUE(StartOnSample());
+    CPatch& patch = m_pApp->GetPatch();
+    patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
+    EXPECT_TRUE(State(ID_SAVE_PATCH).m_bEnabled);
+    EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
+
+    ASSERT_TRUE(Command(ID_SAVE_PATCH));
+    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file for output"});
+    EXPECT_TRUE(patch.IsModified());
+    EXPECT_EQ(patch.Count(), 1u);
+
+    // A folder that cannot hold the file: the same message, still modified.
+    m_Ui.m_Files.push_back(TestPath("no/such/dir/x.pat"));
+    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
+    EXPECT_EQ(m_Ui.m_Messages.size(), 2u);
+    EXPECT_TRUE(patch.IsModified());
+}
+
+TEST_F(ShellPatchTest, OpeningAnotherPatchOffersToSaveAndACancelledSaveKeepsThePatch) {
+    ASSERT_TRUE(StartOnSample());
+    CPatch& patch = m_pApp->GetPatch();
+    patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
+    std::string other = WriteFile("other.pat", MakePatFile(kCurrent, {{kMulti, 1, Bytes(1, 1)}}));
+
+    // Yes, then the save dialog is cancelled: nothing else happens.
+    m_Ui.m_Answers = {true};
+    m_Ui.m_Files = {std::nullopt, other};
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    EXPECT_EQ(m_Ui.m_Questions,
+              std::vector<std::string>{"Would you like to save your current patch information?"});
+    EXPECT_TRUE(patch.IsModified());
+    EXPECT_TRUE(patch.FindPatchRecord(kHues, 2).has_value());
+    EXPECT_EQ(m_Ui.m_Files.size(), 1u);  // the open dialog never showed
+
+    // No: the changes go and the other file opens.
+    m_Ui.m_Answers = {false};
+    m_Ui.m_Files = {other};
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    EXPECT_EQ(patch.Path(), other);
+    EXPECT_FALSE(patch.FindPatchRecord(kHues, 2).has_value());
+}
+
+TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
+    ASSERT_TRUE(StartOnSample());
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(3, 1), kHues, 2);
+    m_Ui.m_Files.push_back(TestPath("p.pat"));
+    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(3, 1), kHues, 3);
+
+    m_Ui.m_Answers = {false};
+    ASSERT_TRUE(Command(ID_CLOSE_PATCH));
+    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
+    EXPECT_EQ(m_pApp->GetPatch().Count(), 0u);
+    EXPECT_FALSE(State(ID_SAVE_PATCH).m_bEnabled);
+
+    ASSERT_TRUE(Command(ID_APP_EXIT));
+    EXPECT_FALSE(m_pApp->GetMainFrame()->isVisible());
+    m_pApp->ExitInstance();
+    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
+    // The record saved before stays; the later one was discarded.
+    EXPECT_EQ(ReadBytes(TestPath("p.pat")), MakePatFile(kCurrent, {{kHues, 2, Bytes(3, 1)}}));
+}
+
+TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
+    ASSERT_TRUE(StartOnSample());
+    std::string path = WriteFile("e.pat", MakePatFile(kCurrent, {{kHues, 1, Bytes(2, 1)}}));
+    m_Ui.m_Files.push_back(path);
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
+
+    m_Ui.m_Answers = {true};
+    ASSERT_TRUE(Command(ID_APP_EXIT));
+    EXPECT_EQ(m_Ui.m_Questions,
+              std::vector<std::string>{"Would you like to save your current patch information?"});
+    EXPECT_FALSE(m_pApp->GetMainFrame()->isVisible());
+    EXPECT_EQ(ReadBytes(path),
+              MakePatFile(kCurrent, {{kMulti, 6, Bytes(2, 5)}, {kHues, 1, Bytes(2, 1)}}));
+    // Shut-down has nothing left to ask.
+    m_pApp->ExitInstance();
+    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
+}
+
+TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
+    ASSERT_TRUE(StartOnSample());
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
+    CMainFrame* frame = m_pApp->GetMainFrame();
+
+    // Yes, then the save dialog is cancelled.
+    m_Ui.m_Answers = {true};
+    ASSERT_TRUE(Command(ID_APP_EXIT));
+    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file for output"});
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_TRUE(m_pApp->GetPatch().IsModified());
+
+    // Closing the window asks the same way.
+    m_Ui.m_Answers = {true};
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(m_Ui.m_Questions.size(), 2u);
+
+    // Saved this time: the window closes.
+    m_Ui.m_Answers = {true};
+    m_Ui.m_Files = {TestPath("exit.pat")};
+    EXPECT_TRUE(frame->close());
+    EXPECT_FALSE(frame->isVisible());
+    EXPECT_EQ(ReadBytes(TestPath("exit.pat")), MakePatFile(kCurrent, {{kMulti, 6, Bytes(2, 5)}}));
+}
+
+TEST_F(ShellPatchTest, ShutDownOffersTheSaveWhenTheLoopEndsWithChanges) {
+    ASSERT_TRUE(StartOnSample());
+    std::string path = TestPath("late.pat");
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(1, 1), kHues, 1);
+    m_Ui.m_Answers = {true};
+    m_Ui.m_Files = {path};
+    m_pApp->ExitInstance();
+    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
+    EXPECT_EQ(ReadBytes(path), MakePatFile(kCurrent, {{kHues, 1, Bytes(1, 1)}}));
+}
+
+TEST(ShellPatchDialogs, FilterInTheFileDialogsForm) {
+    EXPECT_EQ(ToQtFileFilter("Patch files|*.pat||"), QStringLiteral("Patch files (*.pat)"));
+    EXPECT_EQ(ToQtFileFilter("Pictures|*.png;*.bmp|All|*||"),
+              QStringLiteral("Pictures (*.png *.bmp);;All (*)"));
+    EXPECT_EQ(ToQtFileFilter(""), QString());
+}
+
+}  // namespace
+}  // namespace tessaly::test

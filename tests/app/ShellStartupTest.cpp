@@ -1,0 +1,303 @@
+// Start-up of the real application object on the offscreen platform: the order of its steps and
+// its messages, "MAIN"/"LastView", the command line, the About box, "Open Base Muls...", the
+// recent-file list and files dropped on the main window.
+
+#include "CAboutDlg.h"
+#include "CBrindleDoc.h"
+#include "CBrindleView.h"
+#include "CDocTemplate.h"
+#include "CMainFrame.h"
+#include "ClientFiles.h"
+#include "ResourceIds.h"
+#include "ShellTestSupport.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <filesystem>
+
+namespace tessaly::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+using ShellStartupTest = ShellTest;
+
+CBrindleDoc* OnlyDocument(CBrindleApp& app) {
+    const auto& docs = app.GetDocTemplate(0)->GetDocuments();
+    return docs.size() == 1 ? dynamic_cast<CBrindleDoc*>(docs.front()) : nullptr;
+}
+
+TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoesOn) {
+    // What was already there when each message showed.
+    std::vector<std::pair<bool, std::size_t>> stateAtMessage;
+    m_Ui.m_OnMessage = [this, &stateAtMessage](const std::string&) {
+        stateAtMessage.emplace_back(m_pApp->GetMainFrame() != nullptr, DocumentCount());
+    };
+    ASSERT_TRUE(Start());
+
+    // No client: the first slot with a name is the first file missing.
+    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't find the client install dir",
+                                                         "Can't Find File 'map0.mul'"}));
+    for (const auto& [frame, docs] : stateAtMessage) {
+        EXPECT_TRUE(frame);
+        EXPECT_EQ(docs, 0u);
+    }
+    // The new document of a client without "verdata.mul" has no entries, and no message.
+    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_VerData.GetCount(), 0);
+    EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
+    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+}
+
+TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed) {
+    std::string client = ClientWithout({"art.mul"});
+    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(client)}));
+
+    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't Find File 'art.mul'"}));
+    CClientFiles& files = TheClientFiles();
+    for (std::int32_t slot = kSlotMap0; slot < kSlotArt; ++slot) {
+        EXPECT_TRUE(files.GetFile(slot).IsOpen()) << slot;
+    }
+    for (std::int32_t slot : {kSlotArt, kSlotAnimIdx, kSlotSound, kSlotHues}) {
+        EXPECT_FALSE(files.GetFile(slot).IsOpen()) << slot;
+    }
+}
+
+TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
+    std::string client = ClientWithout({"verdata.mul"});
+    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(client)}));
+
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+    EXPECT_TRUE(TheClientFiles().GetFile(kSlotHues).IsOpen());
+    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->m_VerData.GetCount(), 0);
+}
+
+TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpens) {
+    ASSERT_TRUE(StartOnSample());
+
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->GetPathName().isEmpty());
+    EXPECT_EQ(doc->GetTitle(), QStringLiteral("mul1"));
+    ASSERT_GT(SampleRecordCount(), 0u);
+    EXPECT_EQ(static_cast<std::uint32_t>(doc->m_VerData.GetCount()), SampleRecordCount());
+    auto* view = dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->m_nCategory, ids::ID_DATA_VERDATA);
+    EXPECT_EQ(m_pApp->DescribeActiveView(),
+              QStringLiteral("VerData list, %1 rows").arg(SampleRecordCount()));
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul1"));
+    // A new document is not remembered.
+    EXPECT_TRUE(GetLastView().isEmpty());
+    EXPECT_TRUE(m_pApp->GetRecentFiles().isEmpty());
+}
+
+TEST_F(ShellStartupTest, LastViewOpensAndAFileNameOnTheCommandLineIsIgnored) {
+    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
+    std::string last = TestPath("last.mul");
+    std::string other = TestPath("other.mul");
+    fs::copy_file(verdata, last);
+    fs::copy_file(verdata, other);
+    SetLastView(QString::fromStdString(last));
+
+    ASSERT_TRUE(StartOnSample({QString::fromStdString(other)}));
+
+    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->GetPathName(), QFileInfo(QString::fromStdString(last)).absoluteFilePath());
+    EXPECT_EQ(static_cast<std::uint32_t>(doc->m_VerData.GetCount()), SampleRecordCount());
+    EXPECT_EQ(m_pApp->GetRecentFiles(), QStringList{doc->GetPathName()});
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - last.mul"));
+}
+
+TEST_F(ShellStartupTest, AFileNameWithoutLastViewStillGivesANewDocument) {
+    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
+    ASSERT_TRUE(StartOnSample({QString::fromStdString(verdata)}));
+
+    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->GetPathName().isEmpty());
+    EXPECT_TRUE(GetLastView().isEmpty());
+}
+
+TEST_F(ShellStartupTest, AMissingLastViewFileLeavesNoDocumentAfterThePlatformsMessage) {
+    SetLastView(QString::fromStdString(TestPath("gone.mul")));
+    ASSERT_TRUE(StartOnSample());
+
+    EXPECT_EQ(DocumentCount(), 0u);
+    EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
+    EXPECT_EQ(m_pApp->GetMenuResource(), ids::IDR_MAINFRAME);
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
+    // The open failure is the framework's own message; the shell adds none.
+    ASSERT_EQ(m_pCloser->m_Seen.size(), 1u);
+    EXPECT_EQ(m_pCloser->m_Seen[0].className, QStringLiteral("QMessageBox"));
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+}
+
+TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
+    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
+    std::string last = TestPath("last.mul");
+    fs::copy_file(verdata, last);
+    SetLastView(QString::fromStdString(last));
+
+    ASSERT_TRUE(StartOnSample({QStringLiteral("--open"), QString::fromStdString(verdata)}));
+
+    // A request of the shell makes a new document first, whatever "LastView" says.
+    const auto& docs = m_pApp->GetDocTemplate(0)->GetDocuments();
+    ASSERT_EQ(docs.size(), 2u);
+    EXPECT_TRUE(docs[0]->GetPathName().isEmpty());
+    EXPECT_EQ(docs[1]->GetPathName(),
+              QFileInfo(QString::fromStdString(verdata)).absoluteFilePath());
+}
+
+TEST_F(ShellStartupTest, CategoryOptionShowsThatCategoryInTheActiveView) {
+    ASSERT_TRUE(StartOnSample({QStringLiteral("--category"), QStringLiteral("items")}));
+    auto* view = dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->m_nCategory, ids::ID_DATA_ITEMS);
+    EXPECT_FALSE(m_pApp->ShowCategory(QStringLiteral("Nonsense")));
+    EXPECT_EQ(view->m_nCategory, ids::ID_DATA_ITEMS);
+}
+
+TEST(ShellCommandLine, OptionsValuesAndErrors) {
+    CCommandLineInfo info = ParseCommandLine(
+        {QStringLiteral("--client-dir"), QStringLiteral("/c"), QStringLiteral("a.mul"),
+         QStringLiteral("--screenshot=shot.png"), QStringLiteral("--category"),
+         QStringLiteral("Items"), QStringLiteral("b.mul"), QStringLiteral("--open"),
+         QStringLiteral("x.mul")});
+    EXPECT_TRUE(info.m_sError.isEmpty());
+    EXPECT_EQ(info.m_sClientDir, QStringLiteral("/c"));
+    EXPECT_EQ(info.m_strFileName, QStringLiteral("a.mul"));
+    EXPECT_EQ(info.m_sScreenshot, QStringLiteral("shot.png"));
+    EXPECT_EQ(info.m_sCategory, QStringLiteral("Items"));
+    EXPECT_EQ(info.m_OpenFiles, QStringList{QStringLiteral("x.mul")});
+    EXPECT_TRUE(info.IsShellCommand());
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("a.mul")}).IsShellCommand());
+
+    EXPECT_TRUE(ParseCommandLine({QStringLiteral("--help")}).m_bHelp);
+    EXPECT_TRUE(ParseCommandLine({QStringLiteral("--version")}).m_bVersion);
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--client-dir")}).m_sError.isEmpty());
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--screenshot=")}).m_sError.isEmpty());
+    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--bogus")}).m_sError.isEmpty());
+    // After "--" everything is a file name.
+    CCommandLineInfo files = ParseCommandLine({QStringLiteral("--"), QStringLiteral("--help")});
+    EXPECT_FALSE(files.m_bHelp);
+    EXPECT_EQ(files.m_strFileName, QStringLiteral("--help"));
+}
+
+TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ids::ID_APP_ABOUT));
+
+    ASSERT_EQ(m_pCloser->m_Seen.size(), 1u);
+    const ModalCloser::Seen& about = m_pCloser->m_Seen[0];
+    EXPECT_EQ(about.title, QStringLiteral("About Brindle"));
+    EXPECT_TRUE(about.texts.contains(QStringLiteral("Tessaly Version 0.54v")));
+    // "Jan 12 2001  03:29:26": month, day (space-padded), year, two spaces, the time.
+    QRegularExpression build(QStringLiteral(
+        R"(^This Build completed on [A-Z][a-z]{2} [ 123]\d \d{4}  \d{2}:\d{2}:\d{2}$)"));
+    EXPECT_EQ(about.texts.filter(build).size(), 1)
+        << about.texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(FormatBuildStamp("Jan 12 2001", "03:29:26"), QStringLiteral("Jan 12 2001  03:29:26"));
+}
+
+TEST_F(ShellStartupTest, OpenBaseMulsSetsTheChosenFolderAndKeepsOpenFiles) {
+    ASSERT_TRUE(StartOnSample());
+    CClientFiles& files = TheClientFiles();
+
+    // Cancelled: nothing changes.
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
+    EXPECT_EQ(m_Ui.m_sFolderPrompt, "Folder containing base MUL files.");
+    EXPECT_EQ(m_Ui.m_sFolderStart, files.GetBasePath(nullptr));
+    EXPECT_EQ(files.m_sChosenDir, SampleDir());
+
+    std::string other = TestPath("elsewhere");
+    m_Ui.m_Folder = other;
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
+    EXPECT_EQ(files.m_sChosenDir, other);
+    EXPECT_TRUE(files.GetFile(kSlotArt).IsOpen());
+    EXPECT_EQ(files.GetFile(kSlotArt).GetFilePath(), (fs::path(SampleDir()) / "art.mul").string());
+}
+
+TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) {
+    ASSERT_TRUE(StartOnSample());
+    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
+    QStringList paths;
+    for (int i = 0; i < 5; ++i) {
+        std::string path = TestPath("patch" + std::to_string(i) + ".mul");
+        fs::copy_file(verdata, path);
+        paths << QString::fromStdString(path);
+        ASSERT_NE(m_pApp->OpenDocument(paths.back()), nullptr);
+    }
+    const QStringList expected{paths[4], paths[3], paths[2], paths[1]};
+    EXPECT_EQ(m_pApp->GetRecentFiles(), expected);
+    EXPECT_EQ(GetLastView(), paths[4]);
+
+    std::vector<ShownItem> file = Menu(QStringLiteral("&File"));
+    std::vector<QString> recent;
+    for (const ShownItem& item : file) {
+        if (item.nId >= ids::ID_FILE_MRU_FILE1 && item.nId < ids::ID_FILE_MRU_FILE1 + 4) {
+            recent.push_back(item.text);
+            EXPECT_TRUE(item.bEnabled);
+        }
+    }
+    ASSERT_EQ(recent.size(), 4u);
+    EXPECT_EQ(recent[0], QStringLiteral("&1 ") + paths[4]);
+    EXPECT_EQ(recent[3], QStringLiteral("&4 ") + paths[1]);
+
+    Stop();
+    ASSERT_TRUE(StartOnSample());
+    EXPECT_EQ(m_pApp->GetRecentFiles(), expected);
+    // A file that went away leaves the list when chosen.
+    fs::remove(paths[2].toStdString());
+    std::size_t before = DocumentCount();
+    Command(ids::ID_FILE_MRU_FILE1 + 2);
+    EXPECT_EQ(DocumentCount(), before);
+    EXPECT_EQ(m_pApp->GetRecentFiles(), (QStringList{paths[4], paths[3], paths[1]}));
+    EXPECT_FALSE(State(ids::ID_FILE_MRU_FILE1 + 3).m_bEnabled);
+}
+
+TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocuments) {
+    ASSERT_TRUE(StartOnSample());
+    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
+    std::string a = TestPath("a.mul");
+    std::string b = TestPath("b.mul");
+    fs::copy_file(verdata, a);
+    fs::copy_file(verdata, b);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
+                  QUrl::fromLocalFile(QString::fromStdString(b))});
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    QPoint at = frame->rect().center();
+
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &drop);
+
+    EXPECT_EQ(DocumentCount(), 3u);
+    EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveDocument()->GetPathName(),
+              QFileInfo(QString::fromStdString(b)).absoluteFilePath());
+
+    // Something that is not a file is refused.
+    QMimeData text;
+    text.setText(QStringLiteral("hello"));
+    QDragEnterEvent refused(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    refused.ignore();
+    QApplication::sendEvent(frame, &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+}  // namespace
+}  // namespace tessaly::test

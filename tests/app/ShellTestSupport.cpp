@@ -1,0 +1,293 @@
+#include "ShellTestSupport.h"
+
+#include "CDocTemplate.h"
+#include "CMainFrame.h"
+#include "ClientFiles.h"
+#include "SampleClient.h"
+#include "VerDataTable.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace tessaly::test {
+
+namespace fs = std::filesystem;
+
+bool ScriptedUi::AskYesNo(const std::string& text) {
+    m_Questions.push_back(text);
+    if (m_Answers.empty()) {
+        return false;
+    }
+    bool answer = m_Answers.front();
+    m_Answers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedUi::ChooseFile(const PatchFileDialog& dialog) {
+    m_Dialogs.push_back(dialog);
+    if (m_Files.empty()) {
+        return std::nullopt;
+    }
+    auto file = m_Files.front();
+    m_Files.pop_front();
+    return file;
+}
+
+void ScriptedUi::ShowMessage(const std::string& text) {
+    if (m_OnMessage) {
+        m_OnMessage(text);
+    }
+    m_Messages.push_back(text);
+}
+
+std::optional<std::string> ScriptedUi::ChooseFolder(const std::string& prompt,
+                                                    const std::string& startDir) {
+    m_sFolderPrompt = prompt;
+    m_sFolderStart = startDir;
+    return m_Folder;
+}
+
+ModalCloser::ModalCloser() {
+    qApp->installEventFilter(this);
+}
+
+ModalCloser::~ModalCloser() {
+    qApp->removeEventFilter(this);
+}
+
+bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Show) {
+        return false;
+    }
+    auto* dialog = qobject_cast<QDialog*>(watched);
+    if (dialog == nullptr || !dialog->isModal()) {
+        return false;
+    }
+    Seen seen{dialog->windowTitle(), QString::fromLatin1(dialog->metaObject()->className()), {}};
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+        seen.texts << box->text();
+    } else {
+        for (QLabel* label : dialog->findChildren<QLabel*>()) {
+            seen.texts << label->text();
+        }
+    }
+    m_Seen.push_back(seen);
+    QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    return false;
+}
+
+namespace {
+
+QApplication* EnsureApplication() {
+    if (qApp == nullptr) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        // The sound output opens OpenAL Soft's silent device.
+        ::setenv("ALSOFT_DRIVERS", "null", 1);
+        static int argc = 1;
+        static char name[] = "tessaly_shell_tests";
+        static char* argv[] = {name, nullptr};
+        // Lives until the process ends.
+        auto* app = new QApplication(argc, argv);
+        app->setQuitOnLastWindowClosed(false);
+    }
+    return qobject_cast<QApplication*>(qApp);
+}
+
+void ResetClientFiles() {
+    CClientFiles& files = TheClientFiles();
+    files.CloseAll();
+    files.m_sChosenDir.clear();
+    files.m_sClientDir.clear();
+    files.m_sCDDir.clear();
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        files.SetSlotPath(slot, std::string());
+    }
+    TheVerDataTable().RemoveAll();
+}
+
+void Settle() {
+    for (int i = 0; i < 3; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+}  // namespace
+
+void ShellTest::SetUpTestSuite() {
+    EnsureApplication();
+}
+
+void ShellTest::TearDownTestSuite() {}
+
+void ShellTest::SetUp() {
+    m_pDir = std::make_unique<QTemporaryDir>();
+    ASSERT_TRUE(m_pDir->isValid());
+    const QString config = m_pDir->filePath(QStringLiteral("config"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
+    // No Wine prefix: the client's registry key is not found.
+    ::setenv("WINEPREFIX", m_pDir->filePath(QStringLiteral("nowine")).toLocal8Bit().constData(), 1);
+    ResetClientFiles();
+    m_pCloser = std::make_unique<ModalCloser>();
+}
+
+void ShellTest::TearDown() {
+    Stop();
+    ResetClientFiles();
+    m_pCloser.reset();
+}
+
+bool ShellTest::Start(const QStringList& args) {
+    CCommandLineInfo info = ParseCommandLine(args);
+    EXPECT_TRUE(info.m_sError.isEmpty()) << info.m_sError.toStdString();
+    m_pApp = std::make_unique<CBrindleApp>();
+    m_pApp->SetUi(&m_Ui);
+    bool ok = m_pApp->InitInstance(info);
+    Settle();
+    return ok;
+}
+
+bool ShellTest::StartOnSample(const QStringList& more) {
+    return Start(QStringList{QStringLiteral("--client-dir"), QString::fromStdString(SampleDir())} +
+                 more);
+}
+
+void ShellTest::Stop() {
+    if (m_pApp) {
+        m_pApp->ExitInstance();
+        m_pApp.reset();
+        Settle();
+    }
+}
+
+bool ShellTest::Command(int nId) {
+    bool done = m_pApp->GetMainFrame()->RouteCommand(nId);
+    Settle();
+    return done;
+}
+
+CCmdUI ShellTest::State(int nId) {
+    return m_pApp->GetMainFrame()->QueryCommand(nId);
+}
+
+std::vector<ShownItem> ShellTest::Menu(const QString& title) {
+    std::vector<ShownItem> items;
+    for (QAction* top : m_pApp->GetMainFrame()->menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        if (menu == nullptr || menu->title() != title) {
+            continue;
+        }
+        // What happens before the menu drops down.
+        emit menu->aboutToShow();
+        for (QAction* action : menu->actions()) {
+            if (!action->isVisible()) {
+                continue;
+            }
+            if (action->isSeparator()) {
+                items.push_back({0, QString(), false, false});
+            } else {
+                items.push_back({action->data().toInt(), action->text(), action->isEnabled(),
+                                 action->isChecked()});
+            }
+        }
+    }
+    return items;
+}
+
+QStringList ShellTest::MenuTitles() const {
+    QStringList titles;
+    for (QAction* top : m_pApp->GetMainFrame()->menuBar()->actions()) {
+        titles << top->text();
+    }
+    return titles;
+}
+
+std::size_t ShellTest::DocumentCount() const {
+    CDocTemplate* tmpl = m_pApp->GetDocTemplate(0);
+    return tmpl != nullptr ? tmpl->GetDocuments().size() : 0;
+}
+
+std::string ShellTest::TestPath(const std::string& name) const {
+    return m_pDir->filePath(QString::fromStdString(name)).toStdString();
+}
+
+std::string ShellTest::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+    std::string path = TestPath(name);
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    return path;
+}
+
+std::string ShellTest::ClientWithout(const std::vector<std::string>& missing) {
+    fs::path dir = TestPath("client");
+    fs::copy(SampleDir(), dir, fs::copy_options::recursive);
+    for (const std::string& name : missing) {
+        fs::remove(dir / name);
+    }
+    return dir.string();
+}
+
+const std::string& ShellTest::SampleDir() {
+    static QTemporaryDir s_dir;
+    static const std::string s_path = [] {
+        std::string path = s_dir.filePath(QStringLiteral("sample")).toStdString();
+        mk::WriteSampleClient(path, false);
+        return path;
+    }();
+    return s_path;
+}
+
+std::uint32_t ShellTest::SampleRecordCount() {
+    std::vector<std::uint8_t> bytes = ReadBytes((fs::path(SampleDir()) / "verdata.mul").string());
+    if (bytes.size() < 4) {
+        return 0;
+    }
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
+}
+
+void ShellTest::SetLastView(const QString& path) {
+    OpenProfile()->setValue(QStringLiteral("MAIN/LastView"), path);
+}
+
+QString ShellTest::GetLastView() {
+    return OpenProfile()->value(QStringLiteral("MAIN/LastView")).toString();
+}
+
+std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark, const std::vector<PatRecord>& records) {
+    std::vector<std::uint8_t> out;
+    auto u32 = [&out](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        }
+    };
+    u32(static_cast<std::uint32_t>(records.size()));
+    out.push_back(static_cast<std::uint8_t>(nMark));
+    out.push_back(static_cast<std::uint8_t>(nMark >> 8));
+    for (const PatRecord& r : records) {
+        out.push_back(r.nType);
+        u32(r.nIndex);
+        u32(r.nLengthField.value_or(static_cast<std::uint32_t>(r.data.size())));
+        out.insert(out.end(), r.data.begin(), r.data.end());
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>());
+}
+
+}  // namespace tessaly::test

@@ -1,0 +1,126 @@
+#pragma once
+// Shared set-up of the application-shell tests: one QApplication on the offscreen platform, a
+// sample client written once, a fresh profile and client file set per test, scripted dialogs and
+// a watcher that answers the modal boxes the framework shows itself.
+
+#include "CBrindleApp.h"
+#include "PatchUi.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace tessaly::test {
+
+// Answers in place of the user; records what was asked and shown.
+class ScriptedUi : public CShellUi {
+public:
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
+    void ShowMessage(const std::string& text) override;
+    std::optional<std::string> ChooseFolder(const std::string& prompt,
+                                            const std::string& startDir) override;
+
+    std::deque<bool> m_Answers;                        // for AskYesNo; No when empty
+    std::deque<std::optional<std::string>> m_Files;    // for ChooseFile; cancel when empty
+    std::optional<std::string> m_Folder;               // for ChooseFolder
+    std::vector<std::string> m_Questions;
+    std::vector<PatchFileDialog> m_Dialogs;
+    std::vector<std::string> m_Messages;
+    std::string m_sFolderPrompt;
+    std::string m_sFolderStart;
+    // Runs at each message, before it is recorded (to look at the program's state then).
+    std::function<void(const std::string&)> m_OnMessage;
+};
+
+// Closes every modal dialog as soon as it shows (the framework's own message boxes, the About
+// box) and records its title and texts.
+class ModalCloser : public QObject {
+public:
+    struct Seen {
+        QString title;
+        QString className;
+        QStringList texts;  // the message box text, or every label of the dialog
+    };
+    ModalCloser();
+    ~ModalCloser() override;
+    std::vector<Seen> m_Seen;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+// One menu item as shown: its command id (0 for a separator), text, enabled and checked state.
+struct ShownItem {
+    int nId;
+    QString text;
+    bool bEnabled;
+    bool bChecked;
+};
+
+class ShellTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program with these arguments (after the program name); the result of
+    // InitInstance.
+    bool Start(const QStringList& args = {});
+    // Starts on the sample client.
+    bool StartOnSample(const QStringList& more = {});
+    // Runs ExitInstance and destroys the application object.
+    void Stop();
+
+    // Carries a command out through the main frame, as a menu click does.
+    bool Command(int nId);
+    // The state of a command as its menu item would show it.
+    CCmdUI State(int nId);
+    // The visible items of the menu with this title on the menu bar, states refreshed.
+    std::vector<ShownItem> Menu(const QString& title);
+    QStringList MenuTitles() const;
+    // Number of open documents.
+    std::size_t DocumentCount() const;
+
+    // Writes bytes to a file below the test's folder; returns its path.
+    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
+    std::string TestPath(const std::string& name) const;
+    // A copy of the sample client without the named files.
+    std::string ClientWithout(const std::vector<std::string>& missing);
+    static const std::string& SampleDir();
+    static std::uint32_t SampleRecordCount();
+    static void SetLastView(const QString& path);
+    static QString GetLastView();
+
+    std::unique_ptr<QTemporaryDir> m_pDir;
+    ScriptedUi m_Ui;
+    std::unique_ptr<ModalCloser> m_pCloser;
+    std::unique_ptr<CBrindleApp> m_pApp;
+};
+
+// A ".pat" file: count, format mark, then each record (type, index, length field, data).
+struct PatRecord {
+    std::uint8_t nType;
+    std::uint32_t nIndex;
+    std::vector<std::uint8_t> data;
+    std::optional<std::uint32_t> nLengthField;  // written instead of data.size() when set
+};
+std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark, const std::vector<PatRecord>& records);
+std::vector<std::uint8_t> ReadBytes(const std::string& path);
+
+}  // namespace tessaly::test
