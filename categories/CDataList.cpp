@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace tessaly {
 
 CDataList::~CDataList() = default;
@@ -20,6 +22,33 @@ bool CDataList::Create(CDataListHost* pView, QWidget* pParent) {
     }
     window->show();
     return true;
+}
+
+std::vector<CDataDef*> CDataList::CollectRows() {
+    std::vector<CDataDef*> rows;
+    CQObArray<CDataVerData*>* document =
+        m_pView != nullptr ? m_pView->GetDocumentEntries() : nullptr;
+    if (m_nCategory == 31200) {
+        if (document != nullptr) {
+            rows.reserve(static_cast<std::size_t>(document->GetCount()));
+            for (CDataVerData* record : *document) {
+                rows.push_back(record);
+            }
+        }
+    } else {
+        BuildEntries(document);
+        const bool unused = m_pView != nullptr && m_pView->m_bShowUnused;
+        rows.reserve(static_cast<std::size_t>(m_Entries.GetCount()));
+        for (CDataDef* entry : m_Entries) {
+            if (entry != nullptr && (unused || entry->IsValid())) {
+                rows.push_back(entry);
+            }
+        }
+    }
+    // Rows stand in index order (records with equal keys keep document order).
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](CDataDef* a, CDataDef* b) { return a->GetIndex() < b->GetIndex(); });
+    return rows;
 }
 
 const DataTypeDef* CDataList::GetTypeDef() const {

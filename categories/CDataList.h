@@ -9,6 +9,7 @@
 #include "QArray.h"
 
 #include <cstdint>
+#include <vector>
 
 class QWidget;
 
@@ -54,6 +55,9 @@ public:
     // Builds the entry array from the base files and the document's records; only while the
     // array is empty.
     void BuildEntries(CQObArray<CDataVerData*>* pDocument);
+    // The entries a fill shows, in index order: the document's records for VerData, else the
+    // entries with data (every entry when "Unused Slots" is on), building the array first.
+    std::vector<CDataDef*> CollectRows();
     const DataTypeDef* GetTypeDef() const;
     std::int32_t GetCategory() const { return m_nCategory; }
     CDataListHost* GetView() const { return m_pView; }

@@ -1,0 +1,91 @@
+// tessaly-cli list CATEGORY: a category as the text list shows it with the default filters,
+// built from the same entry objects as the window.
+
+#include "CDataList.h"
+#include "CDataVerData.h"
+#include "Cli.h"
+#include "DataTypeDef.h"
+#include "Text.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <ostream>
+
+namespace tessaly::cli {
+
+namespace {
+
+// The patch file's records as a document holds them, with the view's default filters.
+class ListHost : public CDataListHost {
+public:
+    ListHost() {
+        CVerDataTable& table = TheVerDataTable();
+        m_Records.SetSize(table.GetCount());
+        for (std::int32_t i = 0; i < table.GetCount(); ++i) {
+            m_Records[i] = new CDataVerData(table.ElementAt(i));
+        }
+    }
+    CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
+
+    CQObArray<CDataVerData*> m_Records;
+};
+
+// The list without a window: only its entries.
+class WindowlessList : public CDataList {
+public:
+    explicit WindowlessList(std::int32_t category, CDataListHost* host) : CDataList(category) {
+        m_pView = host;
+    }
+    CDataDef* GetSelected() override { return nullptr; }
+    void FillList() override {}
+    QWidget* GetWindow() override { return nullptr; }
+};
+
+int RunList(Invocation& inv) {
+    const std::string& name = inv.Arg(0, "CATEGORY");
+    std::int32_t category = FindCategory(name);
+    if (category == 0) {
+        throw UsageError("unknown category '" + name + "'");
+    }
+    ListHost host;
+    host.m_bShowUnused = inv.HasFlag("--unused") ? 1 : 0;
+    WindowlessList list(category, &host);
+    const int columns = GetTypeDef(category)->ColumnCount();
+    QJsonArray rows;
+    for (CDataDef* entry : list.CollectRows()) {
+        std::string line = Format("%04x\t%s", entry->GetIndex(), entry->GetColumnText(-1));
+        QJsonArray fields;
+        for (int c = 0; c < columns; ++c) {
+            const char* text = entry->GetColumnText(c);
+            line += '\t';
+            line += text != nullptr ? text : "";
+            fields.append(QString::fromLatin1(text != nullptr ? text : ""));
+        }
+        if (inv.json) {
+            QJsonObject row;
+            row[QStringLiteral("index")] = static_cast<qint64>(entry->GetIndex());
+            row[QStringLiteral("change")] = QString::fromLatin1(entry->GetColumnText(-1));
+            row[QStringLiteral("columns")] = fields;
+            rows.append(row);
+        } else {
+            *inv.out << line << '\n';
+        }
+    }
+    if (inv.json) {
+        QJsonObject doc;
+        doc[QStringLiteral("category")] = category;
+        doc[QStringLiteral("name")] = QString::fromLatin1(GetTypeDef(category)->m_pszName);
+        doc[QStringLiteral("rows")] = rows;
+        inv.PrintJson(doc);
+    }
+    return 0;
+}
+
+CommandRegistrar list({"list", "CATEGORY [--unused]",
+                       "a category as the text list shows it (index, change mark, columns)", true,
+                       RunList});
+
+}  // namespace
+
+}  // namespace tessaly::cli
