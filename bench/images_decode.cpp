@@ -137,8 +137,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
-            if (run.iterations > 0) {
-                m_seconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+            // Single runs, or the mean of repeated ones.
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
+                m_seconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
             }
         }
         ConsoleReporter::ReportRuns(runs);
