@@ -156,6 +156,15 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     if (!OpenSlot(indexSlot)) {
         return false;
     }
+    if (const std::vector<std::uint8_t>* index = CachedIndex(indexSlot)) {
+        std::uint64_t at = std::uint64_t{entry} * IndexRecord::kSize;
+        if (!FitsIn(at, IndexRecord::kSize, index->size())) {
+            return false;  // a short index file
+        }
+        ByteReader in(*index, at);
+        record.Read(in);
+        return record.HasData();
+    }
     CQFile& file = GetFile(indexSlot);
     try {
         file.Seek(static_cast<std::int64_t>(entry) * IndexRecord::kSize, CQFile::begin);
@@ -169,6 +178,45 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     ByteReader in(bytes);
     record.Read(in);
     return record.HasData();
+}
+
+const std::vector<std::uint8_t>* CClientFiles::CachedIndex(std::int32_t indexSlot) {
+    // Index files are small (the largest, of the statics, is under 5 MiB); anything larger than
+    // this is read record by record instead of being held in memory.
+    constexpr std::uint64_t kMaxCached = 64u << 20;
+    if (!ValidSlot(indexSlot) || indexSlot == kSlotVerData) {
+        return nullptr;
+    }
+    CQFile& file = GetFile(indexSlot);
+    IndexCache& cache = m_IndexCache[static_cast<std::size_t>(indexSlot)];
+    if (cache.loaded && file.IsOpen() && cache.openSerial == file.GetOpenSerial()) {
+        return &cache.bytes;
+    }
+    cache = IndexCache{};
+    try {
+        std::uint64_t length = file.GetLength();
+        if (length > kMaxCached) {
+            return nullptr;
+        }
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
+        file.Seek(0, CQFile::begin);
+        std::size_t got = 0;
+        while (got < bytes.size()) {
+            std::uint32_t n =
+                file.Read(bytes.data() + got, static_cast<std::uint32_t>(bytes.size() - got));
+            if (n == 0) {
+                break;
+            }
+            got += n;
+        }
+        bytes.resize(got);
+        cache.bytes = std::move(bytes);
+    } catch (const CQFileException&) {
+        return nullptr;
+    }
+    cache.openSerial = file.GetOpenSerial();
+    cache.loaded = true;
+    return &cache.bytes;
 }
 
 CQFile* CClientFiles::FileFor(std::int32_t dataSlot, const IndexRecord& record) {

@@ -129,8 +129,18 @@ public:
 
 private:
     CQFile* FileFor(std::int32_t dataSlot, const IndexRecord& record);
+    const std::vector<std::uint8_t>* CachedIndex(std::int32_t indexSlot);
+
+    // Index files are read once into memory: a list of 65,536 entries then costs one read, not
+    // 65,536 seeks and reads. A copy is valid while its slot's file stays open.
+    struct IndexCache {
+        std::uint64_t openSerial = 0;
+        std::vector<std::uint8_t> bytes;
+        bool loaded = false;
+    };
 
     CVerDataTable* m_pVerData;
+    std::array<IndexCache, kFileSlotCount> m_IndexCache;
 };
 
 // The process-wide file set (constructed on first use, lives until exit).

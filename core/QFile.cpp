@@ -177,6 +177,7 @@ void CQFile::OpenShared(CQFile& other) {
     m_strFileName = other.m_strFileName;
     m_uMode = other.m_uMode | modeSharedHandle;
     ShareHandle(other);
+    m_uOpenSerial = other.m_uOpenSerial;
 }
 
 bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
@@ -188,7 +189,16 @@ bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
         m_strFileName = path;
     }
     m_uMode = mode;
-    return RawOpen(extra);
+    if (!RawOpen(extra)) {
+        return false;
+    }
+    m_uOpenSerial = NextOpenSerial();
+    return true;
+}
+
+std::uint64_t CQFile::NextOpenSerial() {
+    static std::uint64_t serial = 0;
+    return ++serial;
 }
 
 }  // namespace tessaly

@@ -82,14 +82,21 @@ public:
     // open, otherwise opens the stored path with the new mode.
     virtual bool Open(const char* path, std::uint32_t mode, void* extra = nullptr);
 
+    // Changes with every successful open, so that a cache of the file's contents can tell a
+    // reopened file (perhaps on the same path, with other contents) from the one it read.
+    std::uint64_t GetOpenSerial() const { return m_uOpenSerial; }
+
     // The mode of the last Open.
     std::uint32_t m_uMode = 0;
 
 protected:
+    static std::uint64_t NextOpenSerial();
+
     static constexpr int kClosedHandle = -1;  // the all-bits-set handle of a closed file
 
     int m_hFile = kClosedHandle;
     std::string m_strFileName;
+    std::uint64_t m_uOpenSerial = 0;
 };
 
 }  // namespace tessaly

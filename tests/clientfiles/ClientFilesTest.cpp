@@ -147,7 +147,16 @@ TEST_F(ClientFilesTest, ReadIndexRecordFromTheBaseIndex) {
     cut.resize(20, 0xFF);
     m_dir.Write("skills.idx", cut);
     EXPECT_TRUE(m_files.ReadIndexRecord(15, 33, 0, record));
+    EXPECT_EQ(record, (IndexRecord{0, 5, 0, 0}));
     EXPECT_FALSE(m_files.ReadIndexRecord(15, 33, 1, record));
+
+    // A slot pointed at another index file reads that file, not what was read before.
+    std::vector<std::uint8_t> other = IndexFile({{7, 9, 1, 2}, {16, 3, 0, 0}});
+    m_dir.Write("other.idx", other);
+    m_files.GetFile(15).Close();
+    m_files.SetSlotPath(15, (m_dir.Path() / "other.idx").string());
+    ASSERT_TRUE(m_files.ReadIndexRecord(15, 33, 1, record));
+    EXPECT_EQ(record, (IndexRecord{16, 3, 0, 0}));
 }
 
 TEST_F(ClientFilesTest, PatchRecordsTakePrecedenceUnlessPatchIdIs33) {
