@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 using namespace tessaly;
@@ -463,4 +464,29 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     EXPECT_EQ(GetAnimIndex(400, 0, -1), 35003u);
+}
+
+TEST(AnimDecodeTest, ChunkOffsetsAreMeasuredFromTheCentre) {
+    // Frame 4 x 5 with centre (2, 3); one chunk of two pixels at column 1, row 2 of the box:
+    // column offset 1 - 2 = -1, row offset 2 - 3 - 5 = -6, so the 32-bit chunk word is
+    // 2 | (-6 & 0x3FF) << 12 | (-1 & 0x3FF) << 22 = 0xFFFFA002 (words A 0xA002, B 0xFFFF).
+    ByteWriter w;
+    for (int i = 0; i < 256; ++i) {
+        w.u16(static_cast<std::uint16_t>(10 * i));
+    }
+    w.u32(1).u32(8);                        // one frame at byte 512 + 8
+    w.i16(2).i16(3).u16(4).u16(5);          // centre x, centre y, width, height
+    w.u16(0xA002).u16(0xFFFF).u8(1).u8(2);  // the chunk
+    w.u16(0x7FFF).u16(0x7FFF);
+    const auto block = w.take();
+    for (int direction : {4, 1}) {
+        GuardedSurface s(4, 5);
+        ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
+            return CTileAnimType::DrawFrame(dc, block, o + 2, o + 3 + 5 - 22, 0, 0, direction);
+        }));
+        const Picture inner = s.Inner();
+        EXPECT_EQ(inner.At(1, 2), direction < 3 ? 20 : 10);
+        EXPECT_EQ(inner.At(2, 2), direction < 3 ? 10 : 20);
+        EXPECT_EQ(std::count(inner.pixels.begin(), inner.pixels.end(), 0), 18);
+    }
 }
