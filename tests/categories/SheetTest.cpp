@@ -6,9 +6,13 @@
 #include "CDataDefTexture.h"
 #include "CDataPageScript.h"
 #include "CDataProps.h"
+#include "CDataVerData.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
@@ -236,6 +240,44 @@ TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {
     CDataProps textures(&texture, nullptr);
     auto* refused = new CDataPageScript;
     textures.AddPage(refused);
+    EXPECT_FALSE(refused->LoadEntry());
+}
+
+TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
+    CDataVerData record(CUOVersionBlock{4, 0x4e3c, 0x888, 3366, 44, 48});
+    CDataProps* sheet = record.OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->windowTitle(), "VerData - 010004e3c");
+    auto* page = dynamic_cast<CDataPageVerData*>(sheet->GetPage(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pType->count(), 33);
+    EXPECT_EQ(page->m_pType->currentIndex(), 4);
+    EXPECT_EQ(page->m_pType->itemText(22), "?verdata.mul");
+    EXPECT_EQ(page->m_pIndex->text(), "04e3c");
+    EXPECT_EQ(page->m_pSize->text(), "Max Blocks 32768");
+    EXPECT_EQ(page->m_pPos->text(), "0888");
+    EXPECT_EQ(page->m_pLength->text(), "3366");
+    EXPECT_EQ(page->m_pMore1->text(), "02c");
+    EXPECT_EQ(page->m_pMore2->text(), "030");
+    // The target's own pages follow the record's.
+    ASSERT_EQ(sheet->GetPageCount(), 2);
+    EXPECT_EQ(sheet->GetPage(1)->windowTitle(), "Script");
+
+    page->m_pType->setCurrentIndex(32);
+    EXPECT_EQ(page->m_pSize->text(), "Max Blocks 3000");
+    EXPECT_TRUE(page->IsModified());
+    EXPECT_TRUE(sheet->GetButton(1)->isEnabled());
+    sheet->OnCommand(151);
+    sheet->OnCommand(1);
+    EXPECT_FALSE(sheet->IsSheetModified());
+    EXPECT_EQ(record.GetRecord()->m_dwFileId, 4u);
+    EXPECT_EQ(page->m_pType->currentIndex(), 4);
+
+    // The page refuses an entry that is no record.
+    FakeEntry other(31204, 1);
+    CDataProps plain(&other, nullptr);
+    auto* refused = new CDataPageVerData;
+    plain.AddPage(refused);
     EXPECT_FALSE(refused->LoadEntry());
 }
 
