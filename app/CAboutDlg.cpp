@@ -27,7 +27,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     m_pVersion->setObjectName(QStringLiteral("version"));
     m_pBuild = new QLabel(GetBuildText(), this);
     m_pBuild->setObjectName(QStringLiteral("build"));
-    auto* fixed = new QLabel(QStringLiteral("Viewer and patch editor for client data files."), this);
+    auto* fixed =
+        new QLabel(QStringLiteral("Viewer and patch editor for client data files."), this);
 
     auto* text = new QVBoxLayout;
     text->addWidget(m_pVersion);

@@ -2,7 +2,6 @@
 
 #include "ResourceIds.h"
 
-
 namespace tessaly {
 
 namespace {
@@ -72,22 +71,17 @@ constexpr MenuItemDef kDocEdit[] = {
     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter"},
 };
 constexpr MenuItemDef kDocData[] = {
-    {ID_DATA_VERDATA, "VerData"}, {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
+    {ID_DATA_VERDATA, "VerData"},  {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
     {ID_DATA_TERRAIN, "Terrains"}, {ID_DATA_TEXTURES, "Textures"}, {ID_DATA_MULTIS, "Multis"},
     {ID_DATA_ANIMS, "Animations"}, {ID_DATA_SOUNDS, "Sounds"},     {ID_DATA_LIGHTS, "Lights"},
     {ID_DATA_GUMPS, "Gumps"},      {ID_DATA_HUES, "Hues"},         {ID_DATA_FONTS, "Fonts"},
 };
 constexpr MenuItemDef kDocView[] = {
-    {ID_VIEW_STATUS_BAR, "&Status Bar"},
-    kSeparator,
-    {ID_VIEW_MULFILES, "Mul Files"},
-    {ID_VIEW_VERDATA, "VerData"},
-    {ID_VIEW_CHANGES, "Changes"},
-    kSeparator,
-    {ID_VIEW_UNUSED, "Unused Slots"},
-    kSeparator,
-    {ID_VIEW_TEXTLIST, "Text List"},
-    {ID_VIEW_THUMBNAIL, "Thumb Nail"},
+    {ID_VIEW_STATUS_BAR, "&Status Bar"}, kSeparator,
+    {ID_VIEW_MULFILES, "Mul Files"},     {ID_VIEW_VERDATA, "VerData"},
+    {ID_VIEW_CHANGES, "Changes"},        kSeparator,
+    {ID_VIEW_UNUSED, "Unused Slots"},    kSeparator,
+    {ID_VIEW_TEXTLIST, "Text List"},     {ID_VIEW_THUMBNAIL, "Thumb Nail"},
 };
 constexpr MenuItemDef kDocTools[] = {
     {ID_MERGE_VERDATA, "Merge VerData..."},
@@ -100,16 +94,16 @@ constexpr MenuItemDef kDocWindow[] = {
     {ID_WINDOW_ARRANGE, "&Arrange Icons"},
 };
 constexpr MenuDef kDocMenu[] = {
-    {"&File", kDocFile},   {"&Edit", kDocEdit},     {"&Data", kDocData}, {"&View", kDocView},
-    {"Tools", kDocTools},  {"&Window", kDocWindow}, {"&Help", kHelp},
+    {"&File", kDocFile},  {"&Edit", kDocEdit},     {"&Data", kDocData}, {"&View", kDocView},
+    {"Tools", kDocTools}, {"&Window", kDocWindow}, {"&Help", kHelp},
 };
 
 constexpr AcceleratorDef kAccelerators[] = {
-    {ID_FILE_NEW, "Ctrl+N"},       {ID_FILE_OPEN, "Ctrl+O"},       {ID_FILE_SAVE, "Ctrl+S"},
-    {ID_FILE_PRINT, "Ctrl+P"},     {ID_EDIT_UNDO, "Ctrl+Z"},       {ID_EDIT_UNDO, "Alt+Backspace"},
-    {ID_EDIT_CUT, "Ctrl+X"},       {ID_EDIT_CUT, "Shift+Del"},     {ID_EDIT_COPY, "Ctrl+C"},
-    {ID_EDIT_COPY, "Ctrl+Ins"},    {ID_EDIT_PASTE, "Ctrl+V"},      {ID_EDIT_PASTE, "Shift+Ins"},
-    {ID_NEXT_PANE, "F6"},          {ID_PREV_PANE, "Shift+F6"},
+    {ID_FILE_NEW, "Ctrl+N"},    {ID_FILE_OPEN, "Ctrl+O"},   {ID_FILE_SAVE, "Ctrl+S"},
+    {ID_FILE_PRINT, "Ctrl+P"},  {ID_EDIT_UNDO, "Ctrl+Z"},   {ID_EDIT_UNDO, "Alt+Backspace"},
+    {ID_EDIT_CUT, "Ctrl+X"},    {ID_EDIT_CUT, "Shift+Del"}, {ID_EDIT_COPY, "Ctrl+C"},
+    {ID_EDIT_COPY, "Ctrl+Ins"}, {ID_EDIT_PASTE, "Ctrl+V"},  {ID_EDIT_PASTE, "Shift+Ins"},
+    {ID_NEXT_PANE, "F6"},       {ID_PREV_PANE, "Shift+F6"},
 };
 
 struct PromptDef {

@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QStringList>
 
+#include <cstdio>
+
 namespace tessaly {
 
 namespace {
@@ -53,6 +55,24 @@ std::optional<std::string> CShellDialogs::ChooseFolder(const std::string& prompt
         return std::nullopt;
     }
     return dir.toStdString();
+}
+
+bool CConsoleUi::AskYesNo(const std::string& text) {
+    std::fprintf(stderr, "tessaly: %s (answered No)\n", text.c_str());
+    return false;
+}
+
+std::optional<std::string> CConsoleUi::ChooseFile(const PatchFileDialog& /*dialog*/) {
+    return std::nullopt;
+}
+
+void CConsoleUi::ShowMessage(const std::string& text) {
+    std::fprintf(stderr, "tessaly: %s\n", text.c_str());
+}
+
+std::optional<std::string> CConsoleUi::ChooseFolder(const std::string& /*prompt*/,
+                                                    const std::string& /*startDir*/) {
+    return std::nullopt;
 }
 
 }  // namespace tessaly

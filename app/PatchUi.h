@@ -37,6 +37,17 @@ private:
     QPointer<QWidget> m_pOwner;
 };
 
+// For runs without a user (--screenshot): messages go to standard error, questions are answered
+// No and dialogs are cancelled, so nothing waits for input.
+class CConsoleUi : public CShellUi {
+public:
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
+    void ShowMessage(const std::string& text) override;
+    std::optional<std::string> ChooseFolder(const std::string& prompt,
+                                            const std::string& startDir) override;
+};
+
 // A filter of the form "Name|pattern;pattern|...||" in the form of Qt's file dialogs,
 // "Name (pattern pattern);;...".
 QString ToQtFileFilter(const char* filter);

@@ -35,9 +35,9 @@ public:
     std::optional<std::string> ChooseFolder(const std::string& prompt,
                                             const std::string& startDir) override;
 
-    std::deque<bool> m_Answers;                        // for AskYesNo; No when empty
-    std::deque<std::optional<std::string>> m_Files;    // for ChooseFile; cancel when empty
-    std::optional<std::string> m_Folder;               // for ChooseFolder
+    std::deque<bool> m_Answers;                      // for AskYesNo; No when empty
+    std::deque<std::optional<std::string>> m_Files;  // for ChooseFile; cancel when empty
+    std::optional<std::string> m_Folder;             // for ChooseFolder
     std::vector<std::string> m_Questions;
     std::vector<PatchFileDialog> m_Dialogs;
     std::vector<std::string> m_Messages;
@@ -118,7 +118,8 @@ struct PatRecord {
     std::uint8_t nType;
     std::uint32_t nIndex;
     std::vector<std::uint8_t> data;
-    std::optional<std::uint32_t> nLengthField;  // written instead of data.size() when set
+    std::optional<std::uint32_t> nLengthField =
+        std::nullopt;  // written instead of data.size() when set
 };
 std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark, const std::vector<PatRecord>& records);
 std::vector<std::uint8_t> ReadBytes(const std::string& path);

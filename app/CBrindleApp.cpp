@@ -1,0 +1,782 @@
+#include "CBrindleApp.h"
+
+#include "CAboutDlg.h"
+#include "CBrindleDoc.h"
+#include "CBrindleView.h"
+#include "CChildFrame.h"
+#include "CDataListCtrl.h"
+#include "CDocTemplate.h"
+#include "CMainFrame.h"
+#include "ClientFiles.h"
+#include "CommandTable.h"
+#include "DataTypeDef.h"
+#include "ResourceIds.h"
+#include "Resources.h"
+#include "TarnSounds.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace tessaly {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tessaly");
+const QString kLastViewKey = QStringLiteral("MAIN/LastView");
+const QString kRecentFileKey = QStringLiteral("Recent File List/File%1");
+
+// A value option: "--name VALUE" or "--name=VALUE". Advances i past what it used.
+bool TakeValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
+               QString& error) {
+    const QString& arg = args[i];
+    if (arg.startsWith(name + QLatin1Char('='))) {
+        value = arg.mid(name.size() + 1);
+    } else if (arg == name) {
+        if (i + 1 >= args.size()) {
+            error = QStringLiteral("%1 needs a value").arg(name);
+            return true;
+        }
+        value = args[++i];
+    } else {
+        return false;
+    }
+    if (value.isEmpty() && error.isEmpty()) {
+        error = QStringLiteral("%1 needs a value").arg(name);
+    }
+    return true;
+}
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+const char kNoDisplayText[] =
+    "tessaly: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
+    "Run it under a virtual display, for example:\n"
+    "  xvfb-run -a tessaly --client-dir DIR\n"
+    "or save a picture of its window without any display:\n"
+    "  QT_QPA_PLATFORM=offscreen tessaly --client-dir DIR --screenshot tessaly.png\n";
+
+}  // namespace
+
+std::unique_ptr<QSettings> OpenProfile() {
+    return std::make_unique<QSettings>(QStringLiteral("Local AppWizard-Generated Applications"),
+                                       kTitle);
+}
+
+CCommandLineInfo ParseCommandLine(const QStringList& args) {
+    CCommandLineInfo info;
+    bool onlyFiles = false;
+    for (qsizetype i = 0; i < args.size() && info.m_sError.isEmpty(); ++i) {
+        const QString& arg = args[i];
+        QString value;
+        if (onlyFiles || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+            if (info.m_strFileName.isEmpty()) {
+                info.m_strFileName = arg;
+            }
+        } else if (arg == QLatin1String("--")) {
+            onlyFiles = true;
+        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            info.m_bHelp = true;
+        } else if (arg == QLatin1String("--version")) {
+            info.m_bVersion = true;
+        } else if (TakeValue(args, i, QStringLiteral("--client-dir"), value, info.m_sError)) {
+            info.m_sClientDir = value;
+        } else if (TakeValue(args, i, QStringLiteral("--open"), value, info.m_sError)) {
+            info.m_OpenFiles << value;
+        } else if (TakeValue(args, i, QStringLiteral("--screenshot"), value, info.m_sError)) {
+            info.m_sScreenshot = value;
+        } else if (TakeValue(args, i, QStringLiteral("--category"), value, info.m_sError)) {
+            info.m_sCategory = value;
+        } else {
+            info.m_sError = QStringLiteral("unknown option %1").arg(arg);
+        }
+    }
+    return info;
+}
+
+QString GetUsageText() {
+    return QStringLiteral(
+        "Usage: tessaly [options] [file]\n"
+        "Viewer and patch editor for the client's data files.\n"
+        "\n"
+        "  --client-dir DIR   look for the client's base files in DIR first\n"
+        "  --open FILE        open FILE as a document once the program has started\n"
+        "  --screenshot FILE  start up, save a PNG picture of the main window to FILE, exit\n"
+        "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"31204\")\n"
+        "                     in the active view after start-up\n"
+        "  --version          print the version and exit\n"
+        "  --help             print this text and exit\n"
+        "\n"
+        "A file name alone does not decide what opens: the patch file opened last does, or\n"
+        "else a new document made from the client's own verdata.mul.\n");
+}
+
+CBrindleApp::CBrindleApp() {
+    RegisterCommands();
+}
+
+CBrindleApp::~CBrindleApp() {
+    if (CMainFrame* frame = GetMainFrame()) {
+        frame->removeEventFilter(this);
+    }
+    CloseAll();
+}
+
+CBrindleApp* CBrindleApp::Instance() {
+    return dynamic_cast<CBrindleApp*>(CAppBase::Instance());
+}
+
+int CBrindleApp::Main(int argc, char** argv) {
+    QStringList raw;
+    for (int i = 1; i < argc; ++i) {
+        raw << QString::fromLocal8Bit(argv[i]);
+    }
+    // --help and --version need no window system; Qt's own options are not known yet here.
+    CCommandLineInfo early = ParseCommandLine(raw);
+    if (early.m_bHelp) {
+        std::fputs(GetUsageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.m_bVersion) {
+        std::printf("%s\n", kVersionText);
+        return 0;
+    }
+    if (!HasDisplay()) {
+        std::fputs(kNoDisplayText, stderr);
+        return 1;
+    }
+    QApplication qapp(argc, argv);
+    CCommandLineInfo info = ParseCommandLine(QCoreApplication::arguments().mid(1));
+    if (!info.m_sError.isEmpty()) {
+        std::fprintf(stderr, "tessaly: %s\n\n%s", info.m_sError.toLocal8Bit().constData(),
+                     GetUsageText().toLocal8Bit().constData());
+        return 2;
+    }
+    CBrindleApp app;
+    // A picture is taken without anyone to answer a message box.
+    CConsoleUi console;
+    if (!info.m_sScreenshot.isEmpty()) {
+        app.SetUi(&console);
+    }
+    return app.Run(info);
+}
+
+void CBrindleApp::SetUi(CShellUi* pUi) {
+    m_pUi = pUi != nullptr ? pUi : &m_Dialogs;
+}
+
+void CBrindleApp::LoadStdProfileSettings() {
+    auto profile = OpenProfile();
+    m_RecentFiles.clear();
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        QString path = profile->value(kRecentFileKey.arg(i)).toString();
+        if (!path.isEmpty()) {
+            m_RecentFiles << path;
+        }
+    }
+}
+
+void CBrindleApp::SaveRecentFiles() const {
+    auto profile = OpenProfile();
+    for (int i = 1; i <= kRecentFileCount; ++i) {
+        if (i <= m_RecentFiles.size()) {
+            profile->setValue(kRecentFileKey.arg(i), m_RecentFiles[i - 1]);
+        } else {
+            profile->remove(kRecentFileKey.arg(i));
+        }
+    }
+}
+
+void CBrindleApp::AddToRecentFileList(const QString& path) {
+    if (path.isEmpty()) {
+        return;
+    }
+    QString full = QFileInfo(path).absoluteFilePath();
+    m_RecentFiles.removeAll(full);
+    m_RecentFiles.prepend(full);
+    while (m_RecentFiles.size() > kRecentFileCount) {
+        m_RecentFiles.removeLast();
+    }
+    SaveRecentFiles();
+    UpdateRecentFileMenu();
+}
+
+bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
+    // 1. Three-dimensional controls are the style's business here.
+    // 2, 3. The profile ("Local AppWizard-Generated Applications" / "Tessaly") and the
+    // recent-file list of 4.
+    LoadStdProfileSettings();
+
+    // 4. The one document template.
+    AddDocTemplate(std::make_unique<CDocTemplate>(
+        ids::IDR_BRINDLTYPE, QStringLiteral("mul"), [] { return new CBrindleDoc; },
+        [] { return new CBrindleView; }));
+
+    // 5. The main frame, whose caption adds the active document's title.
+    auto owned = std::make_unique<CMainFrame>();
+    if (!owned->OnCreate()) {
+        return false;
+    }
+    CMainFrame* frame = owned.get();
+    SetMainFrame(std::move(owned));
+    frame->setWindowTitle(kTitle);
+    frame->setWindowIcon(LoadResourceIcon(ids::IDR_MAINFRAME));
+    frame->resize(1000, 700);
+    m_Dialogs.SetOwner(frame);
+    BuildMenus();
+    connect(frame->GetMdiArea(), &QMdiArea::subWindowActivated, this,
+            [this] { OnActiveChildChanged(); });
+
+    // 6. Files dropped on the window open as documents; closing the window asks first. The
+    // document type is registered with the desktop at installation.
+    frame->setAcceptDrops(true);
+    frame->installEventFilter(this);
+
+    // 7. The client's directories. A folder given on the command line is where the user says
+    // the files are, so a missing install does not need reporting then.
+    CClientFiles& files = TheClientFiles();
+    bool found = false;
+    try {
+        found = files.FindClientDirs();
+    } catch (...) {
+        found = false;
+    }
+    if (!info.m_sClientDir.isEmpty()) {
+        files.SetChosenDir(info.m_sClientDir.toStdString());
+    } else if (!found) {
+        GetUi().ShowMessage("Can't find the client install dir");
+    }
+
+    // 8. The base files; the first one missing is reported, the slots after it stay closed.
+    std::int32_t failed = kFileSlotCount;
+    try {
+        failed = files.OpenAll(0xFFFFFFFFu);
+    } catch (...) {
+        failed = kFileSlotCount;
+    }
+    if (failed != kFileSlotCount) {
+        const char* name = CClientFiles::GetFileName(failed);
+        GetUi().ShowMessage(std::string("Can't Find File '") + (name != nullptr ? name : "") + "'");
+    }
+
+    // 9. The sound output for the main window.
+    CTarnSounds& sounds = TheSounds();
+    if (!sounds.IsInit()) {
+        try {
+            sounds.Init(frame, CMapPoint(0, 0, 0, 0));
+        } catch (...) {
+            // No sound device: the program runs silent.
+        }
+    }
+
+    // 10-12. The command line, then "MAIN"/"LastView" decide the first action: a request of
+    // the desktop shell makes a new document; else the file opened last opens (its failure is
+    // tolerated and a file name on the command line is not used); else a new document.
+    QString lastView = OpenProfile()->value(kLastViewKey).toString();
+    bool ok = true;
+    if (info.IsShellCommand() || lastView.isEmpty()) {
+        ok = OnFileNew() != nullptr;
+    } else {
+        OpenDocument(lastView);
+    }
+    // 13.
+    if (!ok) {
+        return false;
+    }
+    for (const QString& path : info.m_OpenFiles) {
+        OpenDocument(path);
+    }
+    if (!info.m_sCategory.isEmpty()) {
+        ShowCategory(info.m_sCategory);
+    }
+
+    // 14.
+    frame->show();
+    UpdateMenuBar();
+    UpdateTitle();
+    frame->UpdateCommandUI();
+    return true;
+}
+
+int CBrindleApp::Run(const CCommandLineInfo& info) {
+    if (!InitInstance(info)) {
+        ExitInstance();
+        return 1;
+    }
+    int code = 0;
+    if (!info.m_sScreenshot.isEmpty()) {
+        bool ok = info.m_sCategory.isEmpty() || FindCategory(info.m_sCategory.toStdString()) != 0;
+        if (!ok) {
+            std::fprintf(stderr, "tessaly: unknown category %s\n",
+                         info.m_sCategory.toLocal8Bit().constData());
+        }
+        code = ok && SaveScreenshot(info.m_sScreenshot) ? 0 : 1;
+    } else {
+        code = QApplication::exec();
+    }
+    int exitCode = ExitInstance();
+    return code != 0 ? code : exitCode;
+}
+
+int CBrindleApp::ExitInstance() {
+    ClosePatch();
+    return 0;
+}
+
+bool CBrindleApp::ClosePatch() {
+    return m_Patch.ClosePatch(GetUi());
+}
+
+void CBrindleApp::RegisterCommands() {
+    using namespace ids;
+    AddCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
+    AddCommand(ID_OPEN_BASE_MULS, [this] { OnOpenBaseMuls(); });
+    // Kept in the menu; loading scripts is not part of this program.
+    AddCommand(ID_OPEN_BASE_SCRIPTS, [] {});
+    AddCommand(ID_APP_EXIT, [this] { OnAppExit(); });
+
+    // Asked only when no document decides: nothing to save.
+    auto disabled = [](CCmdUI& ui) { ui.Enable(false); };
+    AddUpdate(ID_FILE_SAVE, disabled);
+    AddUpdate(ID_FILE_SAVE_FAST, disabled);
+    AddUpdate(ID_FILE_SAVE_AS, disabled);
+
+    // The ".pat" patch.
+    AddCommand(ID_OPEN_PATCH, [this] { m_Patch.OpenPatch(GetUi()); });
+    AddCommand(
+        ID_CLOSE_PATCH, [this] { ClosePatch(); },
+        [this](CCmdUI& ui) { ui.Enable(m_Patch.HasPath()); });
+    AddCommand(
+        ID_MERGE_PATCH, [this] { m_Patch.MergePatch(GetUi()); },
+        [this](CCmdUI& ui) { ui.Enable(m_Patch.HasPath()); });
+    AddCommand(
+        ID_SAVE_PATCH, [this] { m_Patch.SavePatch(GetUi()); },
+        [this](CCmdUI& ui) { ui.Enable(m_Patch.HasRecords()); });
+    AddCommand(
+        ID_SAVE_PATCH_AS, [this] { m_Patch.SavePatchAs(GetUi()); },
+        [this](CCmdUI& ui) { ui.Enable(m_Patch.HasRecords()); });
+
+    // The recent-file list.
+    AddCommandRange(
+        ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + kRecentFileCount - 1,
+        [this](int id) { OpenRecentFile(id - ID_FILE_MRU_FILE1); },
+        [this](int id, CCmdUI& ui) { ui.Enable(id - ID_FILE_MRU_FILE1 < m_RecentFiles.size()); });
+
+    // Standard commands of the frame and its documents.
+    auto withChild = [this](CCmdUI& ui) { ui.Enable(HasActiveChild()); };
+    AddCommand(
+        ID_FILE_CLOSE, [this] { OnFileClose(); }, withChild);
+    AddCommand(
+        ID_FILE_PRINT, [this] { OnFilePrint(); }, withChild);
+    AddCommand(
+        ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, withChild);
+    AddCommand(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+    AddCommand(
+        ID_WINDOW_NEW, [this] { OnWindowNew(); }, withChild);
+    AddCommand(
+        ID_WINDOW_CASCADE, [this] { GetMainFrame()->GetMdiArea()->cascadeSubWindows(); },
+        withChild);
+    AddCommand(
+        ID_WINDOW_TILE_HORZ, [this] { GetMainFrame()->GetMdiArea()->tileSubWindows(); }, withChild);
+    AddCommand(
+        ID_WINDOW_ARRANGE, [this] { ArrangeIcons(); }, withChild);
+    AddCommand(
+        ID_NEXT_PANE, [this] { GetMainFrame()->GetMdiArea()->activateNextSubWindow(); }, withChild);
+    AddCommand(
+        ID_PREV_PANE, [this] { GetMainFrame()->GetMdiArea()->activatePreviousSubWindow(); },
+        withChild);
+    AddCommand(
+        ID_VIEW_STATUS_BAR,
+        [this] {
+            QStatusBar* bar = GetMainFrame()->statusBar();
+            bar->setVisible(bar->isHidden());
+        },
+        [this](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(GetMainFrame() != nullptr && !GetMainFrame()->statusBar()->isHidden());
+        });
+}
+
+void CBrindleApp::SetupAction(int nId) {
+    CMainFrame* frame = GetMainFrame();
+    bool known = frame->HasAction(nId);
+    QAction* action = frame->GetAction(nId);
+    if (known) {
+        return;
+    }
+    QList<QKeySequence> keys;
+    for (const AcceleratorDef& accel : GetAccelerators()) {
+        if (accel.nId == nId) {
+            keys << QKeySequence(QString::fromLatin1(accel.pszKey), QKeySequence::PortableText);
+        }
+    }
+    action->setShortcuts(keys);
+    if (const char* prompt = GetCommandPrompt(nId)) {
+        const QStringList parts = QString::fromLatin1(prompt).split(QLatin1Char('\n'));
+        action->setStatusTip(parts.front());
+        if (parts.size() > 1) {
+            action->setToolTip(parts[1]);
+        }
+    }
+    // Keys work whichever menu is on the menu bar.
+    frame->addAction(action);
+}
+
+void CBrindleApp::BuildMenus() {
+    CMainFrame* frame = GetMainFrame();
+    for (int resource : {ids::IDR_MAINFRAME, ids::IDR_BRINDLTYPE}) {
+        std::vector<QMenu*>& menus = m_Menus[resource];
+        for (const MenuDef& def : GetMenuBar(resource)) {
+            auto* menu = new QMenu(QString::fromLatin1(def.pszTitle), frame);
+            for (const MenuItemDef& item : def.items) {
+                if (item.nId == 0) {
+                    menu->addSeparator();
+                    continue;
+                }
+                int count = item.nId == ids::ID_FILE_MRU_FILE1 ? kRecentFileCount : 1;
+                for (int id = item.nId; id < item.nId + count; ++id) {
+                    SetupAction(id);
+                    QAction* action = frame->GetAction(id);
+                    if (item.bStartsDisabled) {
+                        action->setEnabled(false);
+                    }
+                    menu->addAction(action);
+                }
+            }
+            frame->WatchMenu(menu);
+            menus.push_back(menu);
+        }
+    }
+    for (const AcceleratorDef& accel : GetAccelerators()) {
+        SetupAction(accel.nId);
+    }
+    UpdateRecentFileMenu();
+}
+
+std::vector<QMenu*> CBrindleApp::GetMenus(int nResource) const {
+    auto it = m_Menus.find(nResource);
+    return it != m_Menus.end() ? it->second : std::vector<QMenu*>();
+}
+
+bool CBrindleApp::HasActiveChild() const {
+    CMainFrame* frame = GetMainFrame();
+    return frame != nullptr && frame->GetActiveChild() != nullptr;
+}
+
+void CBrindleApp::UpdateMenuBar() {
+    CMainFrame* frame = GetMainFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    int resource = ids::IDR_MAINFRAME;
+    for (QMdiSubWindow* sub : frame->GetMdiArea()->subWindowList()) {
+        if (qobject_cast<CChildFrame*>(sub) != nullptr) {
+            resource = ids::IDR_BRINDLTYPE;
+        }
+    }
+    if (resource == m_nMenuResource) {
+        return;
+    }
+    m_nMenuResource = resource;
+    QMenuBar* bar = frame->menuBar();
+    bar->clear();
+    for (QMenu* menu : m_Menus[resource]) {
+        bar->addMenu(menu);
+        // New and Open read differently in the two menus; they share one action each.
+        for (const MenuDef& def : GetMenuBar(resource)) {
+            for (const MenuItemDef& item : def.items) {
+                if (item.pszText != nullptr && item.nId != ids::ID_FILE_MRU_FILE1) {
+                    frame->GetAction(item.nId)->setText(QString::fromLatin1(item.pszText));
+                }
+            }
+        }
+    }
+    frame->UpdateCommandUI();
+}
+
+void CBrindleApp::UpdateRecentFileMenu() {
+    CMainFrame* frame = GetMainFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    for (int i = 0; i < kRecentFileCount; ++i) {
+        QAction* action = frame->GetAction(ids::ID_FILE_MRU_FILE1 + i);
+        if (i < m_RecentFiles.size()) {
+            QString path = m_RecentFiles[i];
+            path.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(path));
+            action->setVisible(true);
+        } else {
+            // An empty list shows one disabled placeholder.
+            action->setText(QStringLiteral("Recent File"));
+            action->setVisible(i == 0);
+        }
+    }
+    frame->UpdateCommandUI();
+}
+
+void CBrindleApp::UpdateTitle() {
+    CMainFrame* frame = GetMainFrame();
+    if (frame == nullptr) {
+        return;
+    }
+    CDocument* doc = frame->GetActiveDocument();
+    frame->setWindowTitle(doc != nullptr ? QStringLiteral("%1 - %2").arg(kTitle, doc->GetTitle())
+                                         : kTitle);
+}
+
+void CBrindleApp::OnActiveChildChanged() {
+    UpdateMenuBar();
+    UpdateTitle();
+}
+
+CDocument* CBrindleApp::OnFileOpen() {
+    CDocument* doc = CAppBase::OnFileOpen();
+    if (doc != nullptr) {
+        AddToRecentFileList(doc->GetPathName());
+    }
+    return doc;
+}
+
+CDocument* CBrindleApp::OpenDocument(const QString& path) {
+    CDocument* doc = OpenDocumentFile(path);
+    if (doc != nullptr) {
+        AddToRecentFileList(doc->GetPathName());
+    }
+    UpdateMenuBar();
+    UpdateTitle();
+    return doc;
+}
+
+void CBrindleApp::OpenRecentFile(int nIndex) {
+    if (nIndex < 0 || nIndex >= m_RecentFiles.size()) {
+        return;
+    }
+    QString path = m_RecentFiles[nIndex];
+    if (OpenDocument(path) == nullptr) {
+        // A file that no longer opens leaves the list.
+        m_RecentFiles.removeAll(path);
+        SaveRecentFiles();
+        UpdateRecentFileMenu();
+    }
+}
+
+bool CBrindleApp::SaveAllModified() {
+    for (std::size_t i = 0; CDocTemplate* tmpl = GetDocTemplate(i); ++i) {
+        for (CDocument* doc : std::vector<CDocument*>(tmpl->GetDocuments())) {
+            if (!doc->SaveModified()) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void CBrindleApp::OnAppAbout() {
+    CAboutDlg dlg(GetMainFrame());
+    dlg.exec();
+}
+
+void CBrindleApp::OnOpenBaseMuls() {
+    CClientFiles& files = TheClientFiles();
+    // The browser opens at the current base directory: the chosen one, else the client's.
+    auto dir =
+        GetUi().ChooseFolder("Folder containing base MUL files.", files.GetBasePath(nullptr));
+    if (dir && !dir->empty()) {
+        // Files already open stay open; files opened later are looked for there.
+        files.SetChosenDir(*dir);
+    }
+}
+
+void CBrindleApp::OnAppExit() {
+    if (!ClosePatch() || !SaveAllModified()) {
+        return;
+    }
+    if (CMainFrame* frame = GetMainFrame()) {
+        frame->close();
+    }
+}
+
+bool CBrindleApp::eventFilter(QObject* pWatched, QEvent* pEvent) {
+    if (pWatched != GetMainFrame()) {
+        return false;
+    }
+    switch (pEvent->type()) {
+        case QEvent::Close:
+            // The patch and the documents are offered for saving before the frame goes; a
+            // save that failed or was cancelled keeps the program running.
+            if (!ClosePatch() || !SaveAllModified()) {
+                pEvent->ignore();
+                return true;
+            }
+            return false;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return OnDropEvent(pEvent);
+        default:
+            return false;
+    }
+}
+
+bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
+    auto* drop = static_cast<QDropEvent*>(pEvent);
+    QStringList paths;
+    if (drop->mimeData() != nullptr) {
+        for (const QUrl& url : drop->mimeData()->urls()) {
+            if (url.isLocalFile()) {
+                paths << url.toLocalFile();
+            }
+        }
+    }
+    if (paths.isEmpty()) {
+        return false;
+    }
+    drop->acceptProposedAction();
+    if (pEvent->type() == QEvent::Drop) {
+        GetMainFrame()->activateWindow();
+        for (const QString& path : paths) {
+            OpenDocument(path);
+        }
+    }
+    return true;
+}
+
+void CBrindleApp::OnFileClose() {
+    CDocument* doc = GetMainFrame()->GetActiveDocument();
+    if (doc == nullptr || !doc->SaveModified()) {
+        return;
+    }
+    // The last frame to go closes and deletes the document.
+    for (CView* view : std::vector<CView*>(doc->GetViews())) {
+        if (CChildFrame* frame = view->GetParentFrame()) {
+            frame->DestroyFrame();
+        }
+    }
+    UpdateMenuBar();
+    UpdateTitle();
+}
+
+QPrinter& CBrindleApp::GetPrinter() {
+    if (!m_pPrinter) {
+        m_pPrinter = std::make_unique<QPrinter>();
+    }
+    return *m_pPrinter;
+}
+
+void CBrindleApp::OnFilePrint() {
+    QPrintDialog dlg(&GetPrinter(), GetMainFrame());
+    if (dlg.exec() != QDialog::Accepted) {
+        return;
+    }
+    // The view draws nothing: the pages come out blank.
+    QPainter painter(&GetPrinter());
+}
+
+void CBrindleApp::OnFilePrintPreview() {
+    QPrintPreviewDialog dlg(&GetPrinter(), GetMainFrame());
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg,
+            [](QPrinter* printer) { QPainter painter(printer); });
+    dlg.exec();
+}
+
+void CBrindleApp::OnFilePrintSetup() {
+    QPageSetupDialog dlg(&GetPrinter(), GetMainFrame());
+    dlg.exec();
+}
+
+void CBrindleApp::OnWindowNew() {
+    CMainFrame* frame = GetMainFrame();
+    CDocument* doc = frame->GetActiveDocument();
+    if (doc != nullptr && doc->GetDocTemplate() != nullptr) {
+        doc->GetDocTemplate()->CreateNewFrame(doc, frame);
+    }
+}
+
+void CBrindleApp::ArrangeIcons() {
+    // Minimized frames line up along the bottom of the window area, left to right.
+    QMdiArea* area = GetMainFrame()->GetMdiArea();
+    int x = 0;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
+        if (sub->isMinimized()) {
+            sub->move(x, area->viewport()->height() - sub->height());
+            x += sub->width();
+        }
+    }
+}
+
+bool CBrindleApp::ShowCategory(const QString& name) {
+    std::int32_t id = FindCategory(name.toStdString());
+    CMainFrame* frame = GetMainFrame();
+    auto* view = frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
+    if (id == 0 || view == nullptr) {
+        return false;
+    }
+    view->SetCategory(id);
+    frame->UpdateCommandUI();
+    return true;
+}
+
+QString CBrindleApp::DescribeActiveView() const {
+    CMainFrame* frame = GetMainFrame();
+    auto* view = frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
+    if (view == nullptr || view->m_pList == nullptr) {
+        return QStringLiteral("no list");
+    }
+    const DataTypeDef* def = GetTypeDef(view->m_nCategory);
+    QString name = def != nullptr ? QString::fromLatin1(def->m_pszName) : QStringLiteral("?");
+    auto* items = qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow());
+    if (items == nullptr || items->model() == nullptr) {
+        return QStringLiteral("%1 thumbnails").arg(name);
+    }
+    return QStringLiteral("%1 list, %2 rows").arg(name).arg(items->model()->rowCount());
+}
+
+bool CBrindleApp::SaveScreenshot(const QString& path) {
+    CMainFrame* frame = GetMainFrame();
+    if (frame == nullptr) {
+        return false;
+    }
+    // Let the window settle: posted layout, resize and paint work runs first.
+    for (int i = 0; i < 10; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    QPixmap picture = frame->grab();
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+        std::fprintf(stderr, "tessaly: cannot write %s\n", path.toLocal8Bit().constData());
+        return false;
+    }
+    std::printf("tessaly: saved %s (%dx%d) showing %s\n", path.toLocal8Bit().constData(),
+                picture.width(), picture.height(), DescribeActiveView().toLocal8Bit().constData());
+    return true;
+}
+
+}  // namespace tessaly

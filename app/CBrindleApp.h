@@ -1,0 +1,144 @@
+#pragma once
+// The application object: start-up (InitInstance), the menus and accelerators, the commands that
+// belong to no document (About, "Open Base Muls...", the ".pat" patch commands, the recent-file
+// list, printing, the Window menu, Exit), drag and drop of files onto the main window, and
+// shut-down (ExitInstance).
+//
+// Every message box and dialog it shows goes through a CShellUi (GetUi): the real dialogs by
+// default, scripted answers in tests.
+
+#include "CAppBase.h"
+#include "Patch.h"
+#include "PatchUi.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QMenu;
+class QPrinter;
+class QSettings;
+
+namespace tessaly {
+
+class CDocument;
+
+// What the command line asked for.
+struct CCommandLineInfo {
+    QString m_strFileName;    // a file name; it does not decide what opens at start-up
+    QString m_sClientDir;     // --client-dir: the folder of the base files
+    QStringList m_OpenFiles;  // --open: the desktop's request to open these documents
+    QString m_sScreenshot;    // --screenshot: save a picture of the main window, then exit
+    QString m_sCategory;      // --category: the category the active view shows after start-up
+    bool m_bHelp = false;     // --help
+    bool m_bVersion = false;  // --version
+    QString m_sError;         // why the command line is not understood; empty when it is
+
+    // A request of the desktop shell (opening files), as opposed to a plain file name.
+    bool IsShellCommand() const { return !m_OpenFiles.isEmpty(); }
+};
+
+// Parses the arguments that follow the program name.
+CCommandLineInfo ParseCommandLine(const QStringList& args);
+// The text --help prints.
+QString GetUsageText();
+
+class CBrindleApp : public QObject, public CAppBase {
+    Q_OBJECT
+
+public:
+    CBrindleApp();
+    ~CBrindleApp() override;
+
+    // The one application object, or null.
+    static CBrindleApp* Instance();
+
+    // The program: --help and --version answer without a window system; without a display it
+    // says how to run; otherwise it runs the start-up, the message loop and the shut-down.
+    static int Main(int argc, char** argv);
+
+    // Start-up; false ends the program.
+    bool InitInstance(const CCommandLineInfo& info);
+    // The message loop (or, with --screenshot, the picture), between start-up and shut-down.
+    int Run(const CCommandLineInfo& info);
+    // Shut-down: offers to save a modified ".pat" patch. Returns the exit code.
+    int ExitInstance();
+
+    // The dialogs and message boxes; null puts the real ones back. Not owned.
+    void SetUi(CShellUi* pUi);
+    CShellUi& GetUi() { return *m_pUi; }
+
+    // The ".pat" patch of the hue and multi pages.
+    CPatch& GetPatch() { return m_Patch; }
+    // Offers to save a modified patch and discards it; false when a save the user asked for
+    // failed or was cancelled (the patch is then kept, and whatever asked must not go ahead).
+    bool ClosePatch();
+
+    // "Open": the file dialog, then the document, remembered in the recent-file list.
+    CDocument* OnFileOpen() override;
+    // Opens a document and puts it first in the recent-file list; null on failure.
+    CDocument* OpenDocument(const QString& path);
+    const QStringList& GetRecentFiles() const { return m_RecentFiles; }
+    void AddToRecentFileList(const QString& path);
+
+    // Asks to save every modified document; false when one was not saved.
+    bool SaveAllModified();
+
+    // The menu on the menu bar: 128 while no document is open, 129 while one is.
+    int GetMenuResource() const { return m_nMenuResource; }
+    // The menus of a resource in menu-bar order (owned by the main frame).
+    std::vector<QMenu*> GetMenus(int nResource) const;
+
+    // Shows a category (a name as `FindCategory` takes it) in the active view; false when the
+    // name is unknown or no view is open.
+    bool ShowCategory(const QString& name);
+    // Lets pending layout and paint work finish, then saves a picture of the main window.
+    bool SaveScreenshot(const QString& path);
+    // "VerData list, 6 rows": what the active view shows.
+    QString DescribeActiveView() const;
+
+    // Command handlers.
+    void OnAppAbout();
+    void OnOpenBaseMuls();
+    void OnAppExit();
+
+protected:
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+
+private:
+    void LoadStdProfileSettings();
+    void SaveRecentFiles() const;
+    void RegisterCommands();
+    void BuildMenus();
+    void SetupAction(int nId);
+    void UpdateMenuBar();
+    void UpdateRecentFileMenu();
+    void UpdateTitle();
+    void OnActiveChildChanged();
+    void OpenRecentFile(int nIndex);
+    void OnFileClose();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnWindowNew();
+    void ArrangeIcons();
+    bool HasActiveChild() const;
+    bool OnDropEvent(QEvent* pEvent);
+    QPrinter& GetPrinter();
+
+    CShellDialogs m_Dialogs;
+    CShellUi* m_pUi = &m_Dialogs;
+    CPatch m_Patch;
+    QStringList m_RecentFiles;
+    int m_nMenuResource = 0;
+    std::map<int, std::vector<QMenu*>> m_Menus;  // by resource; owned by the main frame
+    std::unique_ptr<QPrinter> m_pPrinter;
+};
+
+// The profile: "Local AppWizard-Generated Applications", then "Tessaly".
+std::unique_ptr<QSettings> OpenProfile();
+
+}  // namespace tessaly
