@@ -139,6 +139,7 @@ QString GetUsageText() {
 }
 
 CBrindleApp::CBrindleApp() {
+    GetDataState().m_pPatch = &m_Patch;
     RegisterCommands();
 }
 

@@ -16,6 +16,7 @@ class QWidget;
 namespace tessaly {
 
 class CDataProps;
+class CPatch;
 
 class CDataAppState {
 public:
@@ -28,6 +29,9 @@ public:
     QWidget* m_pMainWindow = nullptr;
     // Shows a text in pane 0 of the main frame's status bar; may be empty.
     std::function<void(const QString&)> m_SetMessageText;
+    // The application's ".pat" patch, where the hue and multi pages keep their edits; null
+    // without an application object. Not owned.
+    CPatch* m_pPatch = nullptr;
 
     // The sheet at position i, or null past the end.
     CDataProps* GetSheet(std::size_t i) const {

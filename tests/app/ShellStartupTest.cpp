@@ -5,6 +5,7 @@
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
+#include "CDataAppState.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
@@ -97,6 +98,8 @@ TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpe
     EXPECT_EQ(m_pApp->DescribeActiveView(),
               QStringLiteral("VerData list, %1 rows").arg(SampleRecordCount()));
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul1"));
+    // The hue and multi pages find the application's patch.
+    EXPECT_EQ(DataAppState().m_pPatch, &m_pApp->GetPatch());
     // A new document is not remembered.
     EXPECT_TRUE(GetLastView().isEmpty());
     EXPECT_TRUE(m_pApp->GetRecentFiles().isEmpty());
