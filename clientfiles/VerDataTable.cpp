@@ -58,7 +58,7 @@ void CVerDataTable::Load(CQFile& file) {
         return;
     }
     file.SeekToBegin();
-    std::uint8_t countBytes[4];
+    std::uint8_t countBytes[4] = {};
     if (file.Read(countBytes, 4) == 0) {
         throw CTarnError(2, -1, "VerData: Read Qty");
     }
