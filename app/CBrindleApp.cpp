@@ -4,7 +4,6 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
-#include "CDataListCtrl.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
@@ -29,7 +28,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QUrl>

@@ -3,6 +3,7 @@
 
 #include "CBrindleView.h"
 #include "CDataList.h"
+#include "CChildFrame.h"
 #include "CMainFrame.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
@@ -299,6 +300,14 @@ TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuBack) {
     EXPECT_EQ(m_pApp->GetMenuResource(), IDR_BRINDLTYPE);
     EXPECT_EQ(Menu(QStringLiteral("&File")).front().text, QStringLiteral("&New VerData\tCtrl+N"));
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul2"));
+
+    // Closing the child window itself does the same.
+    ASSERT_TRUE(m_pApp->GetMainFrame()->GetActiveChild()->close());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(DocumentCount(), 0u);
+    EXPECT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
+    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
 }
 
 TEST_F(ShellMenuTest, StatusBarItemShowsAndHidesTheBar) {
