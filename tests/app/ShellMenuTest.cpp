@@ -2,8 +2,8 @@
 // states the program goes through, the accelerators and the status-bar prompts.
 
 #include "CBrindleView.h"
-#include "CDataList.h"
 #include "CChildFrame.h"
+#include "CDataList.h"
 #include "CMainFrame.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
