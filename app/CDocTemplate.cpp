@@ -70,7 +70,13 @@ CChildFrame* CDocTemplate::CreateNewFrame(CDocument* pDoc, CMainFrame* pFrame) {
     CView* view = m_MakeView();
     pDoc->AddView(view);
     auto* frame = new CChildFrame(view);
-    pFrame->GetMdiArea()->addSubWindow(frame);
+    QMdiArea* area = pFrame->GetMdiArea();
+    area->addSubWindow(frame);
+    // A new child takes about three quarters of the workspace, as desktop MDI frames do.
+    // Before the main window is first shown the workspace has no size yet: take the window's.
+    QSize space = area->isVisible() ? area->viewport()->size() : pFrame->size() - QSize(0, 60);
+    frame->resize(std::max(frame->width(), space.width() * 3 / 4),
+                  std::max(frame->height(), space.height() * 3 / 4));
     frame->show();
     view->OnInitialUpdate();
     pFrame->GetMdiArea()->setActiveSubWindow(frame);

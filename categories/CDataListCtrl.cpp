@@ -169,8 +169,11 @@ void CDataListCtrl::InsertColumns() {
         titles.push_back(ColumnTitle(c));
     }
     m_pModel->SetColumns(std::move(titles));
-    // Widths are counted in dialog base width units: the average character width of the font.
-    int unit = std::max(1, fontMetrics().averageCharWidth());
+    // Widths are counted in dialog base width units. The unit the widths were chosen for is the
+    // average width of the system font, about half as wide again as a list's own font; scaling
+    // the list font's average the same way keeps texts such as "10004e3c" and "statics0.mul"
+    // whole.
+    int unit = std::max(1, fontMetrics().averageCharWidth() * 3 / 2);
     horizontalHeader()->resizeSection(0, 8 * unit);
     horizontalHeader()->resizeSection(1, 1 * unit);
     for (int k = 0; k < count; ++k) {
