@@ -23,6 +23,6 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 
 echo "== fuzz targets (build-fuzz/)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DTESSALY_FUZZ=ON -DTESSALY_GUI=OFF -DTESSALY_TESTS=OFF
+    -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF
 cmake --build build-fuzz -j"$jobs"
 TESSALY_FUZZ_SECONDS=${TESSALY_FUZZ_SECONDS:-5} ctest --test-dir build-fuzz --output-on-failure -L fuzz
