@@ -6,8 +6,6 @@
 #include "PatchFormat.h"
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,12 +47,6 @@ public:
         ByteWriter w;
         w.u32(m_nCount.value_or(m_nRecords)).u16(m_nMark).bytes(m_Records.data());
         return w.take();
-    }
-    void WriteTo(const std::filesystem::path& path) const {
-        auto bytes = Build();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
     }
 
 private:

@@ -15,8 +15,6 @@ struct MalformedCase {
     const char* name;
     std::vector<std::uint8_t> file;
     PatchFileFault fault;
-
-    friend void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
 };
 
 std::vector<std::uint8_t> Cut(const std::vector<std::uint8_t>& bytes, std::size_t drop) {
@@ -61,7 +59,6 @@ TEST_P(MalformedPatchFile, IsRefusedWithoutRecords) {
     EXPECT_EQ(c.nFault, GetParam().fault);
     EXPECT_FALSE(c.IsValid());
     EXPECT_TRUE(c.records.empty());
-    EXPECT_FALSE(c.Describe().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Faults, MalformedPatchFile, testing::ValuesIn(MalformedCases()),

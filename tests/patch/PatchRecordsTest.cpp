@@ -28,48 +28,28 @@ std::vector<Key> Keys(const CPatch& patch) {
     return keys;
 }
 
-TEST(PatchRecords, InsertKeepsTypeAndIndexOrder) {
-    CPatch patch;
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 4);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 9);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
-    EXPECT_EQ(Keys(patch), (std::vector<Key>{{32, 4}, {32, 5}, {32, 9}}));
-
-    // A multi goes before every hue.
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(24), 14, 100);
-    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
-    EXPECT_EQ(patch.Count(), 4u);
-    EXPECT_TRUE(patch.IsModified());
-    EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(88, 5));
-}
-
-TEST(PatchRecords, ReplacingKeepsTheCountAndMovesTheRest) {
+TEST(PatchRecords, InsertOrdersByTypeThenIndexAndReplacementKeepsTheCount) {
     CPatch patch;
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 1), 32, 4);
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 2), 32, 9);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 3), 32, 12);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 3), 32, 5);
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(24), 14, 100);  // a multi before every hue
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
+    EXPECT_TRUE(patch.IsModified());
 
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(7, 9), 32, 9);  // shorter
-    EXPECT_EQ(patch.Count(), 3u);
-    EXPECT_EQ(patch.Records().size(), 3 * 9 + 88 + 7 + 88u);
-    EXPECT_EQ(patch.FindPatchRecord(32, 9), PatchFileBuilder::Bytes(7, 9));
-    EXPECT_EQ(patch.FindPatchRecord(32, 12), PatchFileBuilder::Bytes(88, 3));
-
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(200, 4), 32, 4);  // longer, first
-    patch.InsertPatchRecord({}, 32, 12);                              // empty, last
-    EXPECT_EQ(patch.Count(), 3u);
-    EXPECT_EQ(Keys(patch), (std::vector<Key>{{32, 4}, {32, 9}, {32, 12}}));
-    EXPECT_EQ(patch.FindPatchRecord(32, 4), PatchFileBuilder::Bytes(200, 4));
-    EXPECT_EQ(patch.FindPatchRecord(32, 12), std::vector<std::uint8_t>{});
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(7, 9), 32, 5);  // shorter, in the middle
+    patch.InsertPatchRecord({}, 32, 9);                             // empty, last
+    EXPECT_EQ(patch.Count(), 4u);
+    EXPECT_EQ(patch.Records().size(), 4 * 9 + 24 + 88 + 7u);
+    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
+    EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(7, 9));
+    EXPECT_EQ(patch.FindPatchRecord(32, 4), PatchFileBuilder::Bytes(88, 1));
 }
 
 TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
     CPatch patch;
-    std::uint32_t length = 77;
-    EXPECT_FALSE(patch.FindPatchRecord(nullptr, 14, length, 0));
-    EXPECT_EQ(length, 0u);
-
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(36, 8), 14, 3);
+    std::uint32_t length = 77;
     EXPECT_TRUE(patch.FindPatchRecord(nullptr, 14, length, 3));
     EXPECT_EQ(length, 36u);
     std::vector<std::uint8_t> out(length + 1, 0xEE);
@@ -77,9 +57,6 @@ TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
     EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 36),
               PatchFileBuilder::Bytes(36, 8));
     EXPECT_EQ(out[36], 0xEE);
-
-    length = 77;
-    EXPECT_FALSE(patch.FindPatchRecord(out.data(), 14, length, 4));
     EXPECT_FALSE(patch.FindPatchRecord(out.data(), 32, length, 3));
     EXPECT_EQ(length, 0u);
 }
