@@ -3,7 +3,10 @@
 
 #include "Bytes.h"
 #include "ClientFiles.h"
+#include "TempDir.h"
 #include "VerDataTable.h"
+
+#include <gtest/gtest.h>
 
 #include <vector>
 
@@ -39,5 +42,21 @@ inline std::vector<std::uint8_t> Counting(std::size_t n) {
     }
     return bytes;
 }
+
+// A client directory of its own, chosen for the file set, with a patch table over slot 22.
+class ClientDirTest : public testing::Test {
+protected:
+    ClientDirTest() { m_files.SetChosenDir(m_dir.Path().string()); }
+
+    void UsePatch(const std::vector<std::uint8_t>& bytes) {
+        m_dir.Write("verdata.mul", bytes);
+        ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
+        m_table.Load(m_files.GetFile(kSlotVerData));
+    }
+
+    TempDir m_dir;
+    CVerDataTable m_table;
+    CClientFiles m_files{&m_table};
+};
 
 }  // namespace tessaly::test

@@ -15,27 +15,10 @@ namespace {
 using test::Counting;
 using test::IndexFile;
 using test::PatchFile;
-using test::TempDir;
 
-class ClientFilesTest : public testing::Test {
-protected:
-    ClientFilesTest() { m_files.SetChosenDir(m_dir.Path().string()); }
+using ClientFilesTest = test::ClientDirTest;
 
-    void UsePatch(const std::vector<CUOVersionBlock>& records, std::size_t size) {
-        m_dir.Write("verdata.mul", PatchFile(records, size));
-        ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
-        m_table.Load(m_files.GetFile(kSlotVerData));
-    }
-
-    TempDir m_dir;
-    CVerDataTable m_table;
-    CClientFiles m_files{&m_table};
-};
-
-TEST_F(ClientFilesTest, SlotNames) {
-    EXPECT_STREQ(CClientFiles::GetFileName(0), "map0.mul");
-    EXPECT_STREQ(CClientFiles::GetFileName(22), "verdata.mul");
-    EXPECT_STREQ(CClientFiles::GetFileName(30), "tiledata.mul");
+TEST_F(ClientFilesTest, SlotsOutsideTheTableAreRefused) {
     EXPECT_STREQ(CClientFiles::GetFileName(32), "hues.mul");
     EXPECT_EQ(CClientFiles::GetFileName(25), nullptr);
     EXPECT_EQ(CClientFiles::GetFileName(33), nullptr);
@@ -164,9 +147,7 @@ TEST_F(ClientFilesTest, PatchRecordsTakePrecedenceUnlessPatchIdIs33) {
     m_dir.Write("skills.mul", {10, 11, 12, 13, 14, 15});
     std::vector<std::uint8_t> patch = PatchFile({{16, 1, 44, 4, 7, 8}, {16, 0, 48, 0, 0, 0}});
     patch.insert(patch.end(), {0xA0, 0xA1, 0xA2, 0xA3});
-    m_dir.Write("verdata.mul", patch);
-    ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
-    m_table.Load(m_files.GetFile(kSlotVerData));
+    UsePatch(patch);
 
     IndexRecord record;
     ASSERT_TRUE(m_files.ReadIndexRecord(15, 16, 1, record));

@@ -18,17 +18,9 @@ namespace {
 
 using test::IndexFile;
 using test::PatchFile;
-using test::TempDir;
 
-class TileDataTest : public testing::Test {
+class TileDataTest : public test::ClientDirTest {
 protected:
-    TileDataTest() { m_files.SetChosenDir(m_dir.Path().string()); }
-
-    void UsePatch(std::vector<std::uint8_t> bytes) {
-        m_dir.Write("verdata.mul", bytes);
-        ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
-        m_table.Load(m_files.GetFile(kSlotVerData));
-    }
     static std::vector<std::uint8_t> ItemBytes(const char* name, std::uint8_t weight) {
         CTileItemInfo info;
         info.m_dwFlags = kTileContainer;
@@ -56,10 +48,6 @@ protected:
         }
         std::copy(bytes.begin(), bytes.end(), file.begin() + static_cast<std::ptrdiff_t>(pos));
     }
-
-    TempDir m_dir;
-    CVerDataTable m_table;
-    CClientFiles m_files{&m_table};
 };
 
 TEST_F(TileDataTest, RecordPositions) {

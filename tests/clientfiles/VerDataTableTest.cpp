@@ -5,17 +5,18 @@
 #include "TarnError.h"
 #include "TempDir.h"
 #include "VerDataTable.h"
+#include "core/FailingSave.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <random>
 
 namespace tessaly {
 namespace {
 
+using test::FailingSaveOps;
 using test::PatchFile;
 using test::TempDir;
 
@@ -87,18 +88,17 @@ TEST_F(VerDataTableTest, CountIsNeverTrustedBeyondTheBytesPresent) {
     EXPECT_EQ(m_table.GetCount(), 0);
 }
 
-TEST_F(VerDataTableTest, RecordsAreSortedByKey) {
+TEST_F(VerDataTableTest, RecordsAreSortedByFileThenBlock) {
     Load(PatchFile({{4, 16384, 1, 0, 0, 0},
                     {32, 0, 2, 0, 0, 0},
                     {4, 3, 3, 0, 0, 0},
                     {0, 0x3FFFFFF, 4, 0, 0, 0},
                     {0, 5, 5, 0, 0, 0}}));
-    ASSERT_EQ(m_table.GetCount(), 5);
-    EXPECT_EQ(m_table[0].m_dwOffset, 5u);
-    EXPECT_EQ(m_table[1].m_dwOffset, 4u);
-    EXPECT_EQ(m_table[2].m_dwOffset, 3u);  // (4, 3) before (4, 16384)
-    EXPECT_EQ(m_table[3].m_dwOffset, 1u);
-    EXPECT_EQ(m_table[4].m_dwFileId, 32u);
+    std::vector<std::uint32_t> offsets;
+    for (const CUOVersionBlock& r : m_table) {
+        offsets.push_back(r.m_dwOffset);
+    }
+    EXPECT_EQ(offsets, (std::vector<std::uint32_t>{5, 4, 3, 1, 2}));
 }
 
 TEST_F(VerDataTableTest, FindRecordFillsAPatchIndexRecord) {
@@ -173,28 +173,15 @@ VerDataEntryWriter WriterFor(const std::vector<Entry>& entries) {
 TEST_F(VerDataTableTest, SaveWritesCountRecordsAndDataInEntryOrder) {
     std::string target = m_dir.File("out.mul");
     EXPECT_TRUE(SaveVerDataFile(target, 0, WriterFor({})));
-    EXPECT_EQ(TempDir::ReadFile(target), (std::vector<std::uint8_t>{0, 0, 0, 0}));
+    EXPECT_EQ(TempDir::ReadFile(target), PatchFile({}));
 
     std::vector<Entry> entries = {{30, 600, {1, 2, 3}}, {4, 3, {}}, {2, 512, {9, 8, 7, 6, 5}}};
     ASSERT_TRUE(SaveVerDataFile(target, 3, WriterFor(entries)));
+    std::vector<std::uint8_t> expected =
+        PatchFile({{30, 600, 64, 3, 1, 0}, {4, 3, 67, 0, 2, 0}, {2, 512, 67, 5, 3, 0}});
+    expected.insert(expected.end(), {1, 2, 3, 9, 8, 7, 6, 5});
     std::vector<std::uint8_t> bytes = TempDir::ReadFile(target);
-    ASSERT_EQ(bytes.size(), 64u + 8);
-    ByteReader in(bytes);
-    std::uint32_t count = 0;
-    in.u32(count);
-    EXPECT_EQ(count, 3u);
-    CUOVersionBlock r[3];
-    for (CUOVersionBlock& record : r) {
-        ASSERT_TRUE(record.Read(in));
-    }
-    EXPECT_EQ(r[0].m_dwFileId, 30u);
-    EXPECT_EQ(r[0].m_dwOffset, 64u);
-    EXPECT_EQ(r[1].m_dwOffset, 67u);
-    EXPECT_EQ(r[2].m_dwOffset, 67u);
-    EXPECT_EQ(r[2].m_dwLength, 5u);
-    EXPECT_EQ(r[2].m_wExtra1, 3u);
-    EXPECT_EQ(bytes[64], 1);
-    EXPECT_EQ(bytes[67], 9);
+    EXPECT_EQ(bytes, expected);
     EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
 
     // Loading it back sorts the records by key.
@@ -203,67 +190,31 @@ TEST_F(VerDataTableTest, SaveWritesCountRecordsAndDataInEntryOrder) {
     EXPECT_EQ(m_table[2].m_dwFileId, 30u);
 }
 
-// Save steps that fail on request.
-class FailingFile : public CQFile {
-public:
-    std::int64_t m_writesLeft = -1;
-    bool m_failOpen = false;
-    bool RawOpen(void* extra) override { return !m_failOpen && CQFile::RawOpen(extra); }
-    void Write(const void* buffer, std::uint32_t count) override {
-        if (m_writesLeft == 0) {
-            throw CQFileException(CQFileException::kWriteFault, ENOSPC, GetFilePath());
-        }
-        --m_writesLeft;
-        CQFile::Write(buffer, count);
-    }
-};
+class VerDataSaveFailure : public VerDataTableTest,
+                           public testing::WithParamInterface<FailingSaveOps::Step> {};
 
-class FailingOps : public CSaveFileOps {
-public:
-    std::int64_t m_writesLeft = -1;
-    bool m_failOpen = false;
-    bool m_failRename = false;
-    std::unique_ptr<CQFile> NewFile() override {
-        auto file = std::make_unique<FailingFile>();
-        file->m_writesLeft = m_writesLeft;
-        file->m_failOpen = m_failOpen;
-        return file;
-    }
-    bool Rename(const std::string& from, const std::string& to) override {
-        return !m_failRename && CSaveFileOps::Rename(from, to);
-    }
-};
-
-TEST_F(VerDataTableTest, FailedSavesLeaveTheTargetUnchanged) {
-    std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}});
-    old.push_back(0x55);
+TEST_P(VerDataSaveFailure, LeavesTheTargetUnchanged) {
+    std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}}, 25);
     std::string target = m_dir.Write("patch.mul", old);
     std::vector<Entry> entries = {{4, 1, {1, 2}}, {4, 2, {3}}};
-    auto expectUnchanged = [&] {
-        EXPECT_EQ(TempDir::ReadFile(target), old);
-        EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
-    };
+    FailingSaveOps ops;
+    ops.nFail = GetParam();
+    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &ops));
+    EXPECT_EQ(TempDir::ReadFile(target), old);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
+}
 
-    FailingOps notCreatable;
-    notCreatable.m_failOpen = true;
-    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &notCreatable));
-    expectUnchanged();
+INSTANTIATE_TEST_SUITE_P(Steps, VerDataSaveFailure, test::kFailingSaveSteps,
+                         test::FailingSaveStepName);
 
-    for (std::int64_t writes = 0; writes < 4; ++writes) {  // header, data, record, data...
-        FailingOps writeFails;
-        writeFails.m_writesLeft = writes;
-        EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &writeFails)) << writes;
-        expectUnchanged();
-    }
-
-    FailingOps renameFails;
-    renameFails.m_failRename = true;
-    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &renameFails));
-    expectUnchanged();
-
+TEST_F(VerDataTableTest, RefusedEntryFailsTheSaveAndAnOpenReaderDoesNot) {
+    std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}}, 25);
+    std::string target = m_dir.Write("patch.mul", old);
+    std::vector<Entry> entries = {{4, 1, {1, 2}}, {4, 2, {3}}};
     auto refuses = [](std::int32_t i, CQFile&, CUOVersionBlock&) { return i == 0; };
     EXPECT_FALSE(SaveVerDataFile(target, 2, refuses));
-    expectUnchanged();
+    EXPECT_EQ(TempDir::ReadFile(target), old);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
 
     // The patch file open for reading (as slot 22 holds it) does not stop a save.
     CQFile reader;
