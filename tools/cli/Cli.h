@@ -25,8 +25,8 @@ struct GlobalOptions {
 
 struct Invocation {
     GlobalOptions global;
-    std::vector<std::string> args;  // the command's own arguments, options removed
-    std::vector<std::string> flags; // the command's --options other than --json, in order
+    std::vector<std::string> args;   // the command's own arguments, options removed
+    std::vector<std::string> flags;  // the command's --options other than --json, in order
     bool json = false;
     std::ostream* out = nullptr;
 
@@ -43,7 +43,8 @@ using Handler = int (*)(Invocation& inv);
 
 struct Command {
     const char* name;
-    const char* usage;    // arguments after the name, e.g. "IDXSLOT DATASLOT ENTRY"
+    const char* usage;    // arguments after the name, e.g. "IDXSLOT DATASLOT ENTRY"; its options
+                          // in brackets ("[--check]") are the only ones it accepts
     const char* summary;  // one line for --help
     bool needsClient;     // main sets up the client file set before running it
     Handler run;

@@ -32,7 +32,8 @@ void PrepareClientFiles(const GlobalOptions& options) {
     if (!options.verdata.empty()) {
         files.GetFile(kSlotVerData).Close();
         files.SetSlotPath(kSlotVerData, options.verdata);
-        if (!files.OpenSlot(kSlotVerData)) {
+        // Opened by its own path: OpenSlot would fall back to the client's "verdata.mul".
+        if (!files.GetFile(kSlotVerData).Open(nullptr, CQFile::shareDenyWrite)) {
             throw UsageError("cannot open patch file '" + options.verdata + "'");
         }
     }

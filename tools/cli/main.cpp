@@ -55,11 +55,16 @@ int Run(int argc, char** argv) {
         }
     }
     if (name.empty()) {
-        PrintHelp(std::cerr);
-        return 2;
+        throw UsageError("missing command (see tessaly-cli --help)");
     }
     for (const Command& c : Commands()) {
         if (name == c.name && (c.kind == nullptr || (!inv.args.empty() && inv.args[0] == c.kind))) {
+            // A command's options are the ones its usage names; any other is a mistake.
+            for (const std::string& flag : inv.flags) {
+                if (std::string(c.usage).find("[" + flag + "]") == std::string::npos) {
+                    throw UsageError("unknown option '" + flag + "' for '" + name + "'");
+                }
+            }
             if (c.needsClient) {
                 PrepareClientFiles(inv.global);
             }

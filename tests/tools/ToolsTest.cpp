@@ -1,0 +1,350 @@
+// The command-line tools run as separate processes: the sample-client generator's output, what
+// each tessaly-cli command prints on the sample client, its --json documents, and how bad
+// arguments end (one line on standard error, exit status 2).
+
+#include "ClientFiles.h"
+#include "core/TempDir.h"
+
+#include <QImage>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace tessaly {
+namespace {
+
+using test::TempDir;
+
+struct Result {
+    int status = -1;  // the exit status; -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+std::string ReadText(const std::string& path) {
+    std::vector<std::uint8_t> bytes = TempDir::ReadFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Runs a program with its standard output and error captured in files of scratch.
+Result RunProgram(const char* program, const std::vector<std::string>& args,
+                  const TempDir& scratch) {
+    static int serial = 0;
+    const std::string outPath = scratch.File("stdout-" + std::to_string(serial));
+    const std::string errPath = scratch.File("stderr-" + std::to_string(serial++));
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program));
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    Result result;
+    pid_t pid = 0;
+    int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << program;
+        return result;
+    }
+    int wstatus = 0;
+    while (waitpid(pid, &wstatus, 0) < 0) {
+    }
+    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    result.out = ReadText(outPath);
+    result.err = ReadText(errPath);
+    return result;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+class ToolsTest : public ::testing::Test {
+protected:
+    // One sample client for the whole suite, written by the generator itself.
+    static void SetUpTestSuite() {
+        s_pClient = new TempDir;
+        Result r = RunProgram(TESSALY_MKCLIENT_PATH, {s_pClient->File("client")}, *s_pClient);
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    static void TearDownTestSuite() {
+        delete s_pClient;
+        s_pClient = nullptr;
+    }
+    static std::string ClientDir() { return s_pClient->File("client"); }
+
+    // tessaly-cli on the sample client.
+    Result Cli(std::vector<std::string> args) {
+        args.insert(args.begin(), {"--client-dir", ClientDir()});
+        return RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
+    }
+    // A successful run's standard output.
+    std::string Ok(const std::vector<std::string>& args) {
+        Result r = Cli(args);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        return r.out;
+    }
+
+    static TempDir* s_pClient;
+    TempDir m_Scratch;
+};
+
+TempDir* ToolsTest::s_pClient = nullptr;
+
+TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwice) {
+    TempDir other;
+    Result r = RunProgram(TESSALY_MKCLIENT_PATH, {other.File("client")}, m_Scratch);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> names;
+    for (const auto& file : std::filesystem::directory_iterator(ClientDir())) {
+        names.push_back(file.path().filename().string());
+    }
+    std::size_t otherCount =
+        std::distance(std::filesystem::directory_iterator(other.File("client")),
+                      std::filesystem::directory_iterator());
+    EXPECT_EQ(names.size(), otherCount);
+    for (const std::string& name : names) {
+        EXPECT_EQ(TempDir::ReadFile(ClientDir() + "/" + name),
+                  TempDir::ReadFile(other.File("client/" + name)))
+            << name;
+    }
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        if (const char* name = CClientFiles::GetFileName(slot)) {
+            EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
+            EXPECT_GT(std::filesystem::file_size(ClientDir() + "/" + name), 0u) << name;
+        }
+    }
+}
+
+TEST_F(ToolsTest, FilesIndexAndPatchTable) {
+    std::string files = Ok({"files"});
+    EXPECT_TRUE(Contains(files, " 4  art.mul       " + ClientDir() + "/art.mul  "));
+    EXPECT_TRUE(Contains(files, "22  verdata.mul   " + ClientDir() + "/verdata.mul  "));
+    EXPECT_TRUE(Contains(files, "\n23  -\n"));
+
+    // The sample patches item 0xE3C's picture; DATASLOT 33 reads the base index alone.
+    EXPECT_TRUE(Contains(Ok({"index", "3", "4", "0x4E3C"}),
+                         "length 3366 extra 0x002c 0x0030 (patch file)"));
+    EXPECT_TRUE(Contains(Ok({"index", "3", "33", "0x4E3C"}), "(base file)"));
+    EXPECT_TRUE(Contains(Ok({"index", "3", "4", "0"}), "entry 0x0 of artidx.mul: no data"));
+
+    // One line per record of the sample's "verdata.mul", whose first word is the count.
+    std::vector<std::uint8_t> verdata = TempDir::ReadFile(ClientDir() + "/verdata.mul");
+    ASSERT_GE(verdata.size(), 4u);
+    const unsigned count = verdata[0] | verdata[1] << 8 | verdata[2] << 16 | verdata[3] << 24;
+    std::string table = Ok({"verdata"});
+    EXPECT_EQ(table.rfind(std::to_string(count) + " records\n", 0), 0u);
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), count + 2);
+    for (const char* line :
+         {"   4  art.mul        0x00004e3c  0x00000888  3366        0x002c 0x0030\n",
+          "  12  gumpart.mul    0x000000f7", "  32  hues.mul       0x00000001",
+          "   2  statics0.mul   0x00000202  0x000001ad  0           0x0000 0x0000  delete\n"}) {
+        EXPECT_TRUE(Contains(table, line)) << line;
+    }
+}
+
+TEST_F(ToolsTest, TileDataStaticsAndRadar) {
+    EXPECT_TRUE(Contains(Ok({"tiledata", "item", "0xE3C"}),
+                         "item 0x0e3c (patched)\nName    patched crate\n"
+                         "Flags   0x00204240 6=BLOCK 9=PLATFORM E=A 15=CONTAINER\n"));
+    EXPECT_TRUE(
+        Contains(Ok({"tiledata", "terrain", "168"}),
+                 "terrain 0x00a8\nName   water\nFlags  0x000000c8 3=LIQUID 6=BLOCK 7=WATER\n"));
+    // Block 0x200 is replaced by a patch record holding the crate; 0x202 is deleted by one.
+    std::string statics = Ok({"statics", "0x200"});
+    EXPECT_EQ(statics.rfind("block 0x200 (1, 0): 35 statics\n", 0), 0u);
+    EXPECT_TRUE(Contains(statics, "  5,5,0  0x0e3c  patched crate\n"));
+    EXPECT_EQ(Ok({"statics", "0x202"}), "block 0x202 (1, 2): 0 statics\n");
+    EXPECT_EQ(Ok({"radar", "0xA8"}), "radar 0x00a8: 0x1535 (rgb 40, 72, 168)\n");
+}
+
+TEST_F(ToolsTest, ExportedPicturesOpenAtTheirSizeAndSoundsAreWaveFiles) {
+    struct Picture {
+        std::vector<std::string> args;
+        int width, height;
+    };
+    const std::vector<Picture> pictures = {
+        {{"item", "0xE3C"}, 44, 48},
+        {{"terrain", "0xA8"}, 44, 44},
+        {{"texture", "1"}, 64, 64},
+        {{"gump", "0xF7"}, 60, 24},
+        {{"light", "0"}, 32, 32},
+        {{"anim", "1", "0", "3", "0"}, 44, 70},
+        {{"anim", "201", "0", "5", "1"}, 52, 40},
+    };
+    for (const Picture& p : pictures) {
+        const std::string path = m_Scratch.File(p.args[0] + ".png");
+        std::vector<std::string> args = {"export"};
+        args.insert(args.end(), p.args.begin(), p.args.end());
+        args.push_back(path);
+        std::string out = Ok(args);
+        EXPECT_TRUE(Contains(out, ": " + std::to_string(p.width) + " x " +
+                                      std::to_string(p.height) + " written to " + path))
+            << out;
+        QImage image(QString::fromStdString(path), "PNG");
+        EXPECT_EQ(image.size(), QSize(p.width, p.height)) << p.args[0];
+    }
+
+    const std::string wav = m_Scratch.File("sound.wav");
+    EXPECT_TRUE(Contains(Ok({"export", "sound", "11", wav}),
+                         "sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"));
+    std::vector<std::uint8_t> bytes = TempDir::ReadFile(wav);
+    ASSERT_EQ(bytes.size(), 44u + 8820u);
+    auto u32 = [&](std::size_t at) {
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
+    };
+    auto u16 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
+    EXPECT_EQ(u32(4), bytes.size() - 8);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
+    EXPECT_EQ(u16(20), 1);  // PCM
+    EXPECT_EQ(u16(22), 2);
+    EXPECT_EQ(u32(24), 11025u);
+    EXPECT_EQ(u16(34), 16);
+    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
+    EXPECT_EQ(u32(40), 8820u);
+}
+
+// A ".pat" file: count, format mark 0xBEEF, then records of type, index, length and data.
+std::vector<std::uint8_t> PatFile() {
+    std::vector<std::uint8_t> out = {2, 0, 0, 0, 0xEF, 0xBE};
+    auto record = [&](std::uint8_t type, std::uint8_t index, std::uint8_t length) {
+        out.insert(out.end(), {type, index, 0, 0, 0, length, 0, 0, 0});
+        out.insert(out.end(), length, 0);
+    };
+    record(14, 5, 12);
+    record(32, 1, 88);
+    return out;
+}
+
+TEST_F(ToolsTest, HueMultiListAndPatchFile) {
+    std::string hue = Ok({"hue", "1"});
+    EXPECT_EQ(
+        hue.rfind("hue 1 (group 0, entry 1): 'Red 2'\ntable start 0x0421, table end 0x7f18\n", 0),
+        0u);
+    EXPECT_TRUE(Contains(hue, "colours:\n  0421 0821 0c42 1463 1863 1c84 20a5 28c6\n"));
+    EXPECT_TRUE(Contains(hue, "\n  7e73 7e94 7e94 7eb5 7ed6 7ef7 7f18 7f18\n"));
+    EXPECT_EQ(std::count(hue.begin(), hue.end(), '\n'), 3 + 4);
+    std::string multi = Ok({"multi", "0"});
+    EXPECT_EQ(multi.rfind("multi 0x0: 40 components\n", 0), 0u);
+    EXPECT_TRUE(Contains(multi, "  0x0e3c     1     2     0  0x1\n"));
+
+    std::string items = Ok({"list", "Items"});
+    EXPECT_TRUE(Contains(items, "\n0e3c\t*\t3366\tpatched crate\n"));
+    EXPECT_TRUE(Contains(Ok({"list", "Gumps"}), "\n00f7\t*\t24,60\n"));
+    EXPECT_EQ(std::count(items.begin(), items.end(), '\n'), 41);
+    std::string unused = Ok({"list", "Items", "--unused"});
+    EXPECT_EQ(std::count(unused.begin(), unused.end(), '\n'), 16384);
+
+    const std::string pat = m_Scratch.Write("edits.pat", PatFile());
+    EXPECT_EQ(Ok({"pat", pat}),
+              "type  file          index      length\n"
+              "  14  multi.mul     0x00000005 12\n"
+              "  32  hues.mul      0x00000001 88\n");
+    EXPECT_EQ(Ok({"pat", pat, "--check"}), pat + ": well formed: 2 records, current format\n");
+}
+
+TEST_F(ToolsTest, EveryCommandsJsonIsOneDocument) {
+    const std::string pat = m_Scratch.Write("edits.pat", PatFile());
+    const std::string png = m_Scratch.File("x.png");
+    const std::vector<std::vector<std::string>> commands = {
+        {"files"},
+        {"index", "3", "4", "0x4E3C"},
+        {"verdata"},
+        {"tiledata", "item", "0xE3C"},
+        {"tiledata", "terrain", "0xA8"},
+        {"statics", "0x200"},
+        {"radar", "0xA8"},
+        {"export", "gump", "0xF7", png},
+        {"export", "anim", "1", "0", "3", "0", png},
+        {"export", "sound", "11", m_Scratch.File("x.wav")},
+        {"hue", "1"},
+        {"multi", "0"},
+        {"list", "Sounds"},
+        {"pat", pat},
+        {"pat", pat, "--check"},
+    };
+    for (std::vector<std::string> args : commands) {
+        args.push_back("--json");
+        std::string out = Ok(args);
+        QJsonParseError error{};
+        QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << args[0] << ": " << out;
+        EXPECT_TRUE(doc.isObject()) << args[0];
+        EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << args[0];
+    }
+}
+
+TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
+    const std::string png = m_Scratch.File("x.png");
+    const std::string unreadable = m_Scratch.File("missing.pat");
+    const std::vector<std::vector<std::string>> mistakes = {
+        {},
+        {"bogus"},
+        {"files", "--bogus"},
+        {"index", "3", "4"},
+        {"index", "x", "4", "1"},
+        {"index", "33", "4", "1"},
+        {"index", "3", "34", "1"},
+        {"index", "3", "4", "0x100000000"},
+        {"index", "3", "4", "-1"},
+        {"tiledata", "thing", "1"},
+        {"tiledata", "terrain", "0x4000"},
+        {"statics", "393216"},
+        {"radar"},
+        {"export", "item", "0xE3C"},
+        {"export", "picture", "1", png},
+        {"export", "gump", "1", png},
+        {"export", "item", "0xFFFFFFFF", png},
+        {"export", "item", "0xE3C", m_Scratch.File("no/such/dir.png")},
+        {"export", "anim", "1", "35", "0", "0", png},
+        {"export", "anim", "1", "0", "3", "0xFFFFFFFF", png},
+        {"export", "sound", "5000", m_Scratch.File("x.wav")},
+        {"hue", "0x10000"},
+        {"multi", "0xFFFF"},
+        {"list", "Bogus"},
+        {"list", "Items", "--check"},
+        {"pat", unreadable},
+        {"--verdata", unreadable, "verdata"},
+        {"--client-dir"},
+    };
+    for (const std::vector<std::string>& args : mistakes) {
+        Result r = Cli(args);
+        std::string shown =
+            args.empty() ? "(none)" : args[0] + (args.size() > 1 ? " " + args[1] : "");
+        EXPECT_EQ(r.status, 2) << shown;
+        EXPECT_EQ(r.out, "") << shown;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << shown << ": " << r.err;
+        EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u) << shown;
+    }
+    // A client directory that is not there.
+    Result r = RunProgram(TESSALY_CLI_PATH, {"--client-dir", m_Scratch.File("nowhere"), "files"},
+                          m_Scratch);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
+}
+
+}  // namespace
+}  // namespace tessaly
