@@ -8,8 +8,8 @@
 #include "CDataListCtrl.h"
 #include "CDataListThumbs.h"
 #include "CDataProps.h"
-#include "CDocTemplate.h"
 #include "CMainFrame.h"
+#include "MainWindowSupport.h"
 #include "ResourceIds.h"
 #include "categories/QtTestSupport.h"
 
@@ -32,16 +32,8 @@ protected:
     void SetUp() override {
         test::TestApp();
         test::UseSampleClient();
-        m_pApp = std::make_unique<CAppBase>();
-        m_pApp->AddDocTemplate(std::make_unique<CDocTemplate>(
-            ids::IDR_BRINDLTYPE, QStringLiteral("mul"), [] { return new CBrindleDoc; },
-            [] { return new CBrindleView; }));
-        auto frame = std::make_unique<CMainFrame>();
-        ASSERT_TRUE(frame->OnCreate());
-        m_pFrame = frame.get();
-        m_pApp->SetMainFrame(std::move(frame));
-        m_pFrame->resize(900, 600);
-        m_pFrame->show();
+        test::MakeMainWindow(m_pApp, m_pFrame);
+        ASSERT_NE(m_pFrame, nullptr);
     }
     void TearDown() override {
         m_pApp.reset();
