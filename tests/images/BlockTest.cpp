@@ -49,27 +49,24 @@ bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
     return drawn;
 }
 
-// A client directory built record by record.
-class HandMadeClient {
-public:
-    HandMadeClient() : m_client(m_dir.Path(), false) {}
-    ~HandMadeClient() { TheClientFiles().CloseAll(); }
+}  // namespace
 
-    mk::SampleClient& Client() { return m_client; }
+// A client directory built record by record.
+class BlockTest : public ::testing::Test {
+protected:
+    BlockTest() : m_client(m_dir.Path(), false) {}
+    ~BlockTest() override { TheClientFiles().CloseAll(); }
+
     void Use() {
         m_client.WriteFile("verdata.mul", mk::BuildVerData(m_client.Patches()));
         UseClientDir(m_dir.Path());
     }
 
-private:
     TempDir m_dir;
     mk::SampleClient m_client;
 };
 
-}  // namespace
-
-TEST(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItself) {
-    HandMadeClient c;
+TEST_F(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItselfAndTerrainTwoIsNeverDrawn) {
     mk::Picture item(3, 2);
     item.FillRect(0, 0, 3, 2, 0x1234);
     mk::Picture land(44, 44);
@@ -77,8 +74,9 @@ TEST(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItself) {
     mk::IndexedFileBuilder art(0x8000);
     art.Add(16484, mk::EncodeItem(item));
     art.Add(100, mk::EncodeTerrain(land));
-    art.Write(c.Client(), "artidx.mul", "art.mul");
-    c.Use();
+    art.Add(2, mk::EncodeTerrain(land));
+    art.Write(m_client, "artidx.mul", "art.mul");
+    Use();
 
     CTileItemType block(100);
     ASSERT_TRUE(block.EnsureLoaded());
@@ -89,6 +87,9 @@ TEST(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItself) {
     SurfaceBuffer buffer;
     buffer.CreateBuffer(44, 44, 4);
     CSurfaceDC dc(buffer);
+    CTileTerrainType two(2);
+    EXPECT_FALSE(two.Draw(dc, 21, 0));
+    EXPECT_EQ(buffer.GetPixel(21, 0), 0);
     EXPECT_TRUE(terrain.Draw(dc, 21, 0));
     EXPECT_EQ(buffer.GetPixel(0, 21), 0x0421);
     EXPECT_EQ(buffer.GetPixel(43, 22), 0x0421);
@@ -99,28 +100,13 @@ TEST(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItself) {
     EXPECT_FALSE(absent.IsLoaded());
 }
 
-TEST(BlockTest, TerrainTwoIsNeverDrawn) {
-    HandMadeClient c;
-    mk::IndexedFileBuilder art(0x8000);
-    art.Add(2, std::vector<std::uint8_t>(2024, 0x11));
-    art.Write(c.Client(), "artidx.mul", "art.mul");
-    c.Use();
-    CTileTerrainType terrain(2);
-    SurfaceBuffer buffer;
-    buffer.CreateBuffer(44, 44, 4);
-    CSurfaceDC dc(buffer);
-    EXPECT_FALSE(terrain.Draw(dc, 21, 0));
-    EXPECT_EQ(buffer.GetPixel(21, 0), 0);
-}
-
-TEST(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
-    HandMadeClient c;
+TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
     ByteWriter index;
     index.u32(0).u32(0x7FFFFFF0).u32(0);  // 2 GB "past the end" of a 16-byte file
     index.u32(8).u32(16).u32(0);          // reaches 8 bytes past the end
-    c.Client().WriteFile("multi.idx", index.data());
-    c.Client().WriteFile("multi.mul", std::vector<std::uint8_t>(16, 1));
-    c.Use();
+    m_client.WriteFile("multi.idx", index.data());
+    m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(16, 1));
+    Use();
     for (std::uint32_t entry : {0u, 1u}) {
         CMulMultiType multi(entry);
         try {
@@ -136,23 +122,22 @@ TEST(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
     }
 }
 
-TEST(BlockTest, SizesComeFromTheIndexRecord) {
-    HandMadeClient c;
+TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
     mk::IndexedFileBuilder gumps(4);
     gumps.Add(1, std::vector<std::uint8_t>(20 * 4, 0), 20 | (30u << 16));  // first 20, second 30
-    gumps.Write(c.Client(), "gumpidx.mul", "gumpart.mul");
+    gumps.Write(m_client, "gumpidx.mul", "gumpart.mul");
     mk::IndexedFileBuilder lights(4);
     lights.Add(0, std::vector<std::uint8_t>(6, 0x1F), mk::SizeExtra(3, 2));
-    lights.Write(c.Client(), "lightidx.mul", "light.mul");
+    lights.Write(m_client, "lightidx.mul", "light.mul");
     mk::IndexedFileBuilder tex(4);
     tex.Add(0, std::vector<std::uint8_t>(8192, 1));
     tex.Add(1, std::vector<std::uint8_t>(32768, 2));
     tex.Add(2, std::vector<std::uint8_t>(8000, 3));
-    tex.Write(c.Client(), "texidx.mul", "texmaps.mul");
+    tex.Write(m_client, "texidx.mul", "texmaps.mul");
     mk::IndexedFileBuilder multis(2);
     multis.Add(0, std::vector<std::uint8_t>(30, 0));
-    multis.Write(c.Client(), "multi.idx", "multi.mul");
-    c.Use();
+    multis.Write(m_client, "multi.idx", "multi.mul");
+    Use();
 
     CTileGumpType gump(1);
     ASSERT_TRUE(gump.EnsureLoaded());
@@ -185,8 +170,7 @@ TEST(BlockTest, SizesComeFromTheIndexRecord) {
     EXPECT_EQ(multi.GetComponent(2), nullptr);
 }
 
-TEST(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
-    HandMadeClient c;
+TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     ByteWriter hues;
     for (std::uint32_t g = 0; g < 3; ++g) {
         HueGroup group;
@@ -197,18 +181,18 @@ TEST(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
         }
         group.WriteFile(hues);
     }
-    c.Client().WriteFile("hues.mul", hues.data());
+    m_client.WriteFile("hues.mul", hues.data());
     HueGroup patched;
     patched.m_dwHeader = 0xABCD;
     patched.m_Entries[1].SetName("patched nine");
     ByteWriter record;
     patched.WritePatch(record);
     record.zeros(4000);  // a record far longer than the group layout
-    c.Client().AddPatch({kSlotHues, 1, record.take(), 0, 0});
+    m_client.AddPatch({kSlotHues, 1, record.take(), 0, 0});
     ByteWriter shortRecord;
     shortRecord.zeros(100);
-    c.Client().AddPatch({kSlotHues, 2, shortRecord.take(), 0, 0});
-    c.Use();
+    m_client.AddPatch({kSlotHues, 2, shortRecord.take(), 0, 0});
+    Use();
 
     HueEntry hue;
     std::uint32_t header = 0;

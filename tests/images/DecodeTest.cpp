@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 
 using namespace tessaly;
@@ -22,32 +23,30 @@ using tessaly::mk::Picture;
 
 namespace {
 
-// A surface with a guard band of pixels around a w x h window; the tests draw through a
-// CSurfaceDC over the inner window only, so any write outside it shows in the guard band.
+using Block = std::vector<std::uint8_t>;
+// Draws a block with the picture's top-left corner at (x, y).
+using DrawFn = std::function<bool(CSurfaceDC&, const Block&, int x, int y)>;
+
+// A surface with a guard band of pixels around a w x h window; the decoders draw through a
+// CSurfaceDC clipped to the inner window, so any write outside it shows in the guard band.
 class GuardedSurface {
 public:
     GuardedSurface(std::uint32_t w, std::uint32_t h) : m_w(w), m_h(h) {
         m_outer.CreateBuffer(w + 2 * kGuard, h + 2 * kGuard, 4);
         for (std::uint32_t y = 0; y < h + 2 * kGuard; ++y) {
             for (std::uint32_t x = 0; x < w + 2 * kGuard; ++x) {
-                StoreLE16(m_outer.GetPixelPointer(x, y), kGuardColour);
-            }
-        }
-        for (std::uint32_t y = 0; y < h; ++y) {
-            for (std::uint32_t x = 0; x < w; ++x) {
-                StoreLE16(m_outer.GetPixelPointer(x + kGuard, y + kGuard), 0);
+                StoreLE16(m_outer.GetPixelPointer(x, y), Inside(x, y) ? 0 : kGuardColour);
             }
         }
     }
 
-    // Runs draw with a surface over the inner window.
-    template <typename F>
-    bool Draw(F&& draw) {
+    // Draws with the inner window's top-left corner at (dx, dy) of the drawing's coordinates.
+    bool Draw(const DrawFn& draw, const Block& block, int dx = 0, int dy = 0) {
         CSurfaceDC dc(m_outer);
         dc.m_rClip = CQRect(kGuard, kGuard, kGuard + static_cast<std::int32_t>(m_w),
                             kGuard + static_cast<std::int32_t>(m_h));
         dc.Publish();
-        return draw(dc, kGuard);
+        return draw(dc, block, kGuard - dx, kGuard - dy);
     }
 
     Picture Inner() const {
@@ -63,9 +62,7 @@ public:
     bool GuardIntact() const {
         for (std::uint32_t y = 0; y < m_h + 2 * kGuard; ++y) {
             for (std::uint32_t x = 0; x < m_w + 2 * kGuard; ++x) {
-                const bool inside =
-                    x >= kGuard && y >= kGuard && x < kGuard + m_w && y < kGuard + m_h;
-                if (!inside && m_outer.GetPixel(x, y) != kGuardColour) {
+                if (!Inside(x, y) && m_outer.GetPixel(x, y) != kGuardColour) {
                     return false;
                 }
             }
@@ -73,10 +70,14 @@ public:
         return true;
     }
 
-    static constexpr std::int32_t kGuard = 8;
+private:
+    static constexpr std::uint32_t kGuard = 8;
     static constexpr std::uint16_t kGuardColour = 0x7C1F;
 
-private:
+    bool Inside(std::uint32_t x, std::uint32_t y) const {
+        return x >= kGuard && y >= kGuard && x < kGuard + m_w && y < kGuard + m_h;
+    }
+
     std::uint32_t m_w;
     std::uint32_t m_h;
     SurfaceBuffer m_outer;
@@ -93,242 +94,144 @@ Picture RandomPicture(std::uint32_t w, std::uint32_t h, unsigned seed, int trans
     return p;
 }
 
-}  // namespace
-
-// ---- items ----
-
-class ItemRoundTrip : public ::testing::TestWithParam<std::pair<int, int>> {};
-
-TEST_P(ItemRoundTrip, DecodesTheEncodedPixels) {
-    const auto [w, h] = GetParam();
-    const Picture picture = RandomPicture(w, h, w * 31 + h, 40);
-    const auto block = mk::EncodeItem(picture);
-    GuardedSurface s(w, h);
-    ASSERT_TRUE(
-        s.Draw([&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o, o); }));
-    EXPECT_EQ(s.Inner().pixels, picture.pixels);
-    EXPECT_TRUE(s.GuardIntact());
+Picture Solid(std::uint32_t w, std::uint32_t h, std::uint16_t colour) {
+    Picture p(w, h);
+    p.FillRect(0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h), colour);
+    return p;
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, ItemRoundTrip,
-                         ::testing::Values(std::pair{1, 1}, std::pair{5, 3}, std::pair{44, 90},
-                                           std::pair{130, 7}));
-
-TEST(ItemDecodeTest, PairStepAndRunPlacePixels) {
-    ByteWriter w;
-    w.u32(0).u16(5).u16(1).u16(0);  // header, 5 x 1, row 0 at entry 0
-    w.u16(2).u16(3).u16(11).u16(12).u16(13).u16(0).u16(0);
-    const auto block = w.take();
-    GuardedSurface s(5, 1);
-    ASSERT_TRUE(
-        s.Draw([&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o, o); }));
-    EXPECT_EQ(s.Inner().pixels, (std::vector<std::uint16_t>{0, 0, 11, 12, 13}));
+const DrawFn kItem = [](CSurfaceDC& dc, const Block& b, int x, int y) {
+    return CTileItemType::DrawData(dc, b, x, y);
+};
+const DrawFn kTerrain = [](CSurfaceDC& dc, const Block& b, int x, int y) {
+    return CTileTerrainType::DrawData(dc, b, x + 21, y);
+};
+DrawFn Texture(std::uint32_t edge) {
+    return [edge](CSurfaceDC& dc, const Block& b, int x, int y) {
+        return CTileTextureType::DrawData(dc, b, edge, x, y);
+    };
+}
+DrawFn Gump(std::uint32_t w, std::uint32_t h, std::uint16_t hue = 0) {
+    return [=](CSurfaceDC& dc, const Block& b, int x, int y) {
+        return CTileGumpType::DrawData(dc, b, w, h, x, y, hue);
+    };
+}
+DrawFn Light(std::uint32_t w, std::uint32_t h) {
+    return [=](CSurfaceDC& dc, const Block& b, int x, int y) {
+        return CTileLightType::DrawData(dc, b, w, h, x, y);
+    };
+}
+// Frame 0 of an animation block whose box has its centre at (cx, cy) and the given height.
+DrawFn Anim(int cx, int cy, int h, int direction, std::uint16_t hue = 0) {
+    return [=](CSurfaceDC& dc, const Block& b, int x, int y) {
+        return CTileAnimType::DrawFrame(dc, b, x + cx, y - 22 + cy + h, hue, 0, direction);
+    };
 }
 
-TEST(ItemDecodeTest, ClippedPictureDrawsOnlyTheVisibleWindow) {
-    const Picture picture = RandomPicture(20, 20, 7, 30);
-    const auto block = mk::EncodeItem(picture);
-    GuardedSurface s(10, 10);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o - 5, o - 7); }));
-    const Picture inner = s.Inner();
-    for (int y = 0; y < 10; ++y) {
-        for (int x = 0; x < 10; ++x) {
-            EXPECT_EQ(inner.At(x, y), y < 13 ? picture.At(x + 5, y + 7) : 0);
+// ---- round trips: what the encoder wrote comes back, whole and clipped ----
+
+struct RoundTrip {
+    const char* name;
+    std::uint32_t w, h;
+    int transparentPercent;
+    std::function<Block(const Picture&)> encode;
+    DrawFn draw;
+    // The pixel expected at (x, y); the picture's own when empty.
+    std::function<std::uint16_t(const Picture&, int, int)> expected;
+};
+
+class DecodeRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(DecodeRoundTrip, DecodesTheEncodedPixelsWholeAndClipped) {
+    const RoundTrip& c = GetParam();
+    const Picture picture = RandomPicture(c.w, c.h, c.w * 31 + c.h, c.transparentPercent);
+    const Block block = c.encode(picture);
+    const auto expected = [&](int x, int y) {
+        return c.expected ? c.expected(picture, x, y) : picture.At(x, y);
+    };
+    // The whole picture, then a window of half its size from a quarter of the way in.
+    const std::uint32_t windows[][4] = {
+        {c.w, c.h, 0, 0}, {std::max(1u, c.w / 2), std::max(1u, c.h / 2), c.w / 4, c.h / 4}};
+    for (const auto& [ww, wh, dx, dy] : windows) {
+        GuardedSurface s(ww, wh);
+        ASSERT_TRUE(s.Draw(c.draw, block, static_cast<int>(dx), static_cast<int>(dy)));
+        const Picture inner = s.Inner();
+        for (std::uint32_t y = 0; y < wh; ++y) {
+            for (std::uint32_t x = 0; x < ww; ++x) {
+                ASSERT_EQ(inner.At(x, y), expected(x + dx, y + dy))
+                    << x << "," << y << " in window at " << dx << "," << dy;
+            }
         }
-    }
-    EXPECT_TRUE(s.GuardIntact());
-    EXPECT_FALSE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o + 10, o); }));
-}
-
-TEST(ItemDecodeTest, RowsThatDoNotFitAreLeftOutOthersDrawn) {
-    const Picture picture = RandomPicture(8, 4, 3, 0);  // fully opaque: one run per row
-    auto block = mk::EncodeItem(picture);
-    // Row 1's table entry points far past the end; row 3's data is cut off by truncation.
-    StoreLE16(block.data() + 8 + 2, 0xFFF0);
-    block.resize(block.size() - 6);
-    GuardedSurface s(8, 4);
-    ASSERT_TRUE(
-        s.Draw([&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o, o); }));
-    const Picture inner = s.Inner();
-    for (int x = 0; x < 8; ++x) {
-        EXPECT_EQ(inner.At(x, 0), picture.At(x, 0));
-        EXPECT_EQ(inner.At(x, 1), 0);
-        EXPECT_EQ(inner.At(x, 2), picture.At(x, 2));
-        EXPECT_EQ(inner.At(x, 3), 0);
-    }
-}
-
-TEST(ItemDecodeTest, TruncatedAndHugeHeadersAreSafe) {
-    GuardedSurface s(16, 16);
-    for (std::size_t n = 0; n < 12; ++n) {
-        std::vector<std::uint8_t> block(n, 0xFF);
-        s.Draw([&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, block, o, o); });
-    }
-    // Width and height 65535 with no row table at all.
-    const std::vector<std::uint8_t> huge{0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
-    EXPECT_TRUE(
-        s.Draw([&](CSurfaceDC& dc, int o) { return CTileItemType::DrawData(dc, huge, o, o); }));
-    EXPECT_EQ(s.Inner().pixels, std::vector<std::uint16_t>(256, 0));
-    EXPECT_TRUE(s.GuardIntact());
-}
-
-// ---- terrain ----
-
-TEST(TerrainDecodeTest, RoundTripFillsTheDiamond) {
-    Picture picture = RandomPicture(44, 44, 11, 0);
-    const auto block = mk::EncodeTerrain(picture);
-    ASSERT_EQ(block.size(), 2024u);
-    GuardedSurface s(44, 44);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileTerrainType::DrawData(dc, block, o + 21, o); }));
-    const Picture inner = s.Inner();
-    for (int k = 0; k < 44; ++k) {
-        const int half = k < 22 ? k : 43 - k;
-        for (int x = 0; x < 44; ++x) {
-            const bool inDiamond = x >= 21 - half && x <= 22 + half;
-            EXPECT_EQ(inner.At(x, k), inDiamond ? picture.At(x, k) : 0) << x << "," << k;
-        }
-    }
-    EXPECT_TRUE(s.GuardIntact());
-}
-
-TEST(TerrainDecodeTest, ShortBlockDrawsTheRowsItHolds) {
-    const Picture picture = RandomPicture(44, 44, 12, 0);
-    auto block = mk::EncodeTerrain(picture);
-    block.resize(2 * (2 + 4 + 6) + 3);  // three full rows and part of the fourth
-    GuardedSurface s(44, 44);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileTerrainType::DrawData(dc, block, o + 21, o); }));
-    const Picture inner = s.Inner();
-    EXPECT_EQ(inner.At(19, 2), picture.At(19, 2));
-    EXPECT_EQ(inner.At(21, 3), 0);
-    EXPECT_TRUE(s.GuardIntact());
-}
-
-// ---- textures ----
-
-TEST(TextureDecodeTest, EdgeComesFromTheLength) {
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8192), 64u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(32768), 128u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8000), 0u);
-}
-
-TEST(TextureDecodeTest, RoundTripBothEdgesAndClipping) {
-    for (std::uint32_t edge : {64u, 128u}) {
-        Picture picture = RandomPicture(edge, edge, edge, 5);  // zeros are written too
-        const auto block = mk::EncodeTexture(picture);
-        GuardedSurface s(edge, edge);
-        ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
-            return CTileTextureType::DrawData(dc, block, edge, o, o);
-        }));
-        EXPECT_EQ(s.Inner().pixels, picture.pixels);
-        GuardedSurface part(30, 30);
-        ASSERT_TRUE(part.Draw([&](CSurfaceDC& dc, int o) {
-            return CTileTextureType::DrawData(dc, block, edge, o - 10, o - 20);
-        }));
-        EXPECT_EQ(part.Inner().At(0, 0), picture.At(10, 20));
-        EXPECT_EQ(part.Inner().At(29, 29), picture.At(39, 49));
-        EXPECT_TRUE(part.GuardIntact());
-    }
-}
-
-TEST(TextureDecodeTest, EdgeLargerThanTheDataDrawsOnlyWholeRows) {
-    const std::vector<std::uint8_t> block(8000, 0x11);
-    GuardedSurface s(64, 64);
-    EXPECT_FALSE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileTextureType::DrawData(dc, block, 0, o, o); }));
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileTextureType::DrawData(dc, block, 64, o, o); }));
-    EXPECT_EQ(s.Inner().At(63, 61), 0x1111);
-    EXPECT_EQ(s.Inner().At(0, 62), 0);  // row 62 needs bytes 7936-8063
-    EXPECT_TRUE(s.GuardIntact());
-}
-
-// ---- gumps ----
-
-TEST(GumpDecodeTest, RoundTripWithGaps) {
-    for (auto [w, h] : {std::pair{1, 1}, std::pair{33, 17}, std::pair{200, 3}}) {
-        const Picture picture = RandomPicture(w, h, w + h, 50);
-        const auto block = mk::EncodeGump(picture);
-        GuardedSurface s(w, h);
-        ASSERT_TRUE(s.Draw(
-            [&](CSurfaceDC& dc, int o) { return CTileGumpType::DrawData(dc, block, w, h, o, o); }));
-        EXPECT_EQ(s.Inner().pixels, picture.pixels);
         EXPECT_TRUE(s.GuardIntact());
     }
 }
 
-TEST(GumpDecodeTest, BadRowOffsetsAndShortRowsAreLeftOut) {
-    Picture picture(6, 3);
-    picture.FillRect(0, 0, 6, 3, 0x1234);
-    auto block = mk::EncodeGump(picture);
-    StoreLE32(block.data() + 4, 0x40000000);  // row 1 far outside (4 x entry overflows 32 bits)
-    block.resize(block.size() - 2);           // row 2's only pair is cut short
-    GuardedSurface s(6, 3);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileGumpType::DrawData(dc, block, 6, 3, o, o); }));
-    const Picture inner = s.Inner();
-    EXPECT_EQ(inner.At(5, 0), 0x1234);
-    EXPECT_EQ(inner.At(0, 1), 0);
-    EXPECT_EQ(inner.At(0, 2), 0);
+Block EncodeItem(const Picture& p) {
+    return mk::EncodeItem(p);
 }
-
-TEST(GumpDecodeTest, RunsPastTheWidthAreClippedToTheSurface) {
-    // One row: a run of 300 pixels in a gump 4 wide drawn into a 10-pixel surface.
-    ByteWriter w;
-    w.u32(1).u16(0x0421).u16(300);
-    const auto block = w.take();
-    GuardedSurface s(10, 1);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileGumpType::DrawData(dc, block, 4, 1, o, o); }));
-    EXPECT_EQ(s.Inner().pixels, std::vector<std::uint16_t>(10, 0x0421));
-    EXPECT_TRUE(s.GuardIntact());
+Block EncodeGump(const Picture& p) {
+    return mk::EncodeGump(p);
 }
-
-TEST(GumpDecodeTest, HuedGumpWritesNothingAndResetsTheHue) {
-    Picture picture(4, 4);
-    picture.FillRect(0, 0, 4, 4, 0x1111);
-    const auto block = mk::EncodeGump(picture);
-    GuardedSurface s(4, 4);
-    ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
-        const bool drawn = CTileGumpType::DrawData(dc, block, 4, 4, o, o, 33);
-        EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
-        return drawn;
-    }));
-    EXPECT_EQ(s.Inner().pixels, std::vector<std::uint16_t>(16, 0));
+Block EncodeTexture(const Picture& p) {
+    return mk::EncodeTexture(p);
 }
-
-// ---- lights ----
-
-TEST(LightDecodeTest, BytesBecomeHighBytesOfWords) {
-    std::vector<std::uint8_t> bytes(300 * 2);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        bytes[i] = static_cast<std::uint8_t>(i * 7);
+Block EncodeTerrain(const Picture& p) {
+    Block block = mk::EncodeTerrain(p);
+    EXPECT_EQ(block.size(), 2024u);
+    return block;
+}
+// Terrain fills the diamond only.
+std::uint16_t DiamondOnly(const Picture& p, int x, int y) {
+    const int half = y < 22 ? y : 43 - y;
+    return x >= 21 - half && x <= 22 + half ? p.At(x, y) : 0;
+}
+// A light's bytes (here the pixels' low bytes) become the high bytes of the drawn words.
+Block EncodeLight(const Picture& p) {
+    Block bytes;
+    for (std::uint16_t px : p.pixels) {
+        bytes.push_back(static_cast<std::uint8_t>(px));
     }
-    bytes[0] = 0x1F;
-    const auto block = mk::EncodeLight(300, 2, bytes);
-    GuardedSurface s(300, 2);
-    ASSERT_TRUE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileLightType::DrawData(dc, block, 300, 2, o, o); }));
-    const Picture inner = s.Inner();
-    EXPECT_EQ(inner.At(0, 0), 0x1F00);
-    for (int i = 1; i < 600; ++i) {
-        EXPECT_EQ(inner.pixels[i], bytes[i] << 8);
-    }
-    // A light larger than its data draws the rows it has.
-    GuardedSurface big(300, 5);
-    ASSERT_TRUE(big.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileLightType::DrawData(dc, block, 300, 5, o, o); }));
-    EXPECT_EQ(big.Inner().At(299, 1), bytes[599] << 8);
-    EXPECT_EQ(big.Inner().At(0, 2), 0);
-    EXPECT_TRUE(big.GuardIntact());
+    return mk::EncodeLight(p.width, p.height, bytes);
+}
+std::uint16_t HighBytes(const Picture& p, int x, int y) {
+    return static_cast<std::uint16_t>((p.At(x, y) & 0xFF) << 8);
 }
 
-// ---- animation frames ----
+// Zeros in a texture are written too, hence its few transparent pixels.
+INSTANTIATE_TEST_SUITE_P(
+    Formats, DecodeRoundTrip,
+    ::testing::Values(RoundTrip{"Item1x1", 1, 1, 40, EncodeItem, kItem, {}},
+                      RoundTrip{"Item5x3", 5, 3, 40, EncodeItem, kItem, {}},
+                      RoundTrip{"Item44x90", 44, 90, 40, EncodeItem, kItem, {}},
+                      RoundTrip{"Item130x7", 130, 7, 40, EncodeItem, kItem, {}},
+                      RoundTrip{"Texture64", 64, 64, 5, EncodeTexture, Texture(64), {}},
+                      RoundTrip{"Texture128", 128, 128, 5, EncodeTexture, Texture(128), {}},
+                      RoundTrip{"Gump1x1", 1, 1, 50, EncodeGump, Gump(1, 1), {}},
+                      RoundTrip{"Gump33x17", 33, 17, 50, EncodeGump, Gump(33, 17), {}},
+                      RoundTrip{"Gump200x3", 200, 3, 50, EncodeGump, Gump(200, 3), {}},
+                      RoundTrip{"Terrain", 44, 44, 0, EncodeTerrain, kTerrain, DiamondOnly},
+                      RoundTrip{"Light", 300, 2, 0, EncodeLight, Light(300, 2), HighBytes}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-namespace {
+// ---- edge cases and malformed blocks: exactly the listed rectangles drawn, nothing else ----
+
+struct Fill {
+    int x, y, w, h;
+    std::uint16_t colour;
+};
+
+struct Damaged {
+    std::string name;
+    std::uint32_t w, h;  // the surface's window
+    Block block;
+    DrawFn draw;
+    std::optional<bool> drawn;  // not checked when empty
+    std::vector<Fill> fills;
+};
+
+void PrintTo(const Damaged& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::array<std::uint16_t, 256> TestPalette() {
     std::array<std::uint16_t, 256> palette{};
@@ -348,10 +251,7 @@ AnimFrameImage RandomFrame(std::uint16_t w, std::uint16_t h, std::int16_t cx, st
     f.centreY = cy;
     f.indexes.assign(std::size_t{w} * h, -1);
     for (int y = 0; y < h; ++y) {
-        if (emptyRows && (y % 3 == 1)) {
-            continue;
-        }
-        for (int x = 0; x < w; ++x) {
+        for (int x = 0; x < w && !(emptyRows && y % 3 == 1); ++x) {
             if (rng() % 3 != 0) {
                 f.Set(x, y, static_cast<std::int16_t>(rng() % 256));
             }
@@ -359,6 +259,123 @@ AnimFrameImage RandomFrame(std::uint16_t w, std::uint16_t h, std::int16_t cx, st
     }
     return f;
 }
+
+// Frame 4 x 5 with centre (2, 3) and palette word 10 * index; one chunk of indexes 1, 2 at
+// column 1, row 2 of the box: column offset 1 - 2 = -1, row offset 2 - 3 - 5 = -6, so the
+// chunk word is 2 | (-6 & 0x3FF) << 12 | (-1 & 0x3FF) << 22 = 0xFFFFA002.
+Block CentredChunkAnim() {
+    ByteWriter w;
+    for (int i = 0; i < 256; ++i) {
+        w.u16(static_cast<std::uint16_t>(10 * i));
+    }
+    w.u32(1).u32(8);                        // one frame at byte 512 + 8
+    w.i16(2).i16(3).u16(4).u16(5);          // centre x, centre y, width, height
+    w.u16(0xA002).u16(0xFFFF).u8(1).u8(2);  // the chunk
+    w.u16(0x7FFF).u16(0x7FFF);
+    return w.take();
+}
+
+const DrawFn kItemRightOfTheWindow = [](CSurfaceDC& dc, const Block& b, int x, int y) {
+    return CTileItemType::DrawData(dc, b, x + 10, y);
+};
+// Hued gumps and animations write nothing and leave the surface's hue settings reset.
+const DrawFn kGumpHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
+    const bool drawn = CTileGumpType::DrawData(dc, b, 4, 4, x, y, 33);
+    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+    return drawn;
+};
+const DrawFn kAnimHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
+    const bool drawn = CTileAnimType::DrawFrame(dc, b, x, y - 22 + 4, 0xC005, 0, 4);
+    EXPECT_EQ(CurrentSurface().m_nHue, 0);
+    EXPECT_FALSE(CurrentSurface().m_bPartialHue);
+    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+    return drawn;
+};
+
+std::vector<Damaged> DamagedCases() {
+    std::vector<Damaged> cases;
+    const auto add = [&](std::string name, std::uint32_t w, std::uint32_t h, Block block,
+                         DrawFn draw, std::optional<bool> drawn, std::vector<Fill> fills) {
+        cases.push_back(
+            {std::move(name), w, h, std::move(block), std::move(draw), drawn, std::move(fills)});
+    };
+    ByteWriter pairs;
+    pairs.u32(0).u16(5).u16(1).u16(0);  // header, 5 x 1, row 0 at entry 0
+    pairs.u16(2).u16(3).u16(11).u16(12).u16(13).u16(0).u16(0);
+    add("ItemPairStepAndRun", 5, 1, pairs.take(), kItem, true,
+        {{2, 0, 1, 1, 11}, {3, 0, 1, 1, 12}, {4, 0, 1, 1, 13}});
+    add("ItemRightOfTheWindow", 10, 10, mk::EncodeItem(Solid(20, 20, 1)), kItemRightOfTheWindow,
+        false, {});
+    // Row 1's table entry points far past the end; row 3's data is cut off.
+    Block item = mk::EncodeItem(Solid(8, 4, 0x1234));
+    StoreLE16(item.data() + 8 + 2, 0xFFF0);
+    item.resize(item.size() - 6);
+    add("ItemRowsPastTheEnd", 8, 4, item, kItem, true,
+        {{0, 0, 8, 1, 0x1234}, {0, 2, 8, 1, 0x1234}});
+    for (std::size_t n = 0; n < 12; ++n) {
+        add("ItemHeaderCutTo" + std::to_string(n), 16, 16, Block(n, 0xFF), kItem, {}, {});
+    }
+    // Width and height 65535 with no row table at all.
+    add("ItemHugeHeader", 16, 16, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, kItem, true, {});
+    // Three full rows (2, 4 and 6 pixels) and part of the fourth.
+    Block terrain = mk::EncodeTerrain(Solid(44, 44, 5));
+    terrain.resize(2 * (2 + 4 + 6) + 3);
+    add("TerrainShortBlock", 44, 44, terrain, kTerrain, true,
+        {{21, 0, 2, 1, 5}, {20, 1, 4, 1, 5}, {19, 2, 6, 1, 5}});
+    // Row 62 of a 64-pixel texture needs bytes 7,936-8,063.
+    add("TextureEdgePastTheData", 64, 64, Block(8000, 0x11), Texture(64), true,
+        {{0, 0, 64, 62, 0x1111}});
+    add("TextureEdgeZero", 64, 64, Block(8000, 0x11), Texture(0), false, {});
+    Block gump = mk::EncodeGump(Solid(6, 3, 0x1234));
+    StoreLE32(gump.data() + 4, 0x40000000);  // row 1: 4 x entry overflows 32 bits
+    gump.resize(gump.size() - 2);            // row 2's only pair is cut short
+    add("GumpBadRowOffsetAndShortRow", 6, 3, gump, Gump(6, 3), true, {{0, 0, 6, 1, 0x1234}});
+    // One row: a run of 300 pixels in a gump 4 wide drawn into a 10-pixel window.
+    ByteWriter run;
+    run.u32(1).u16(0x0421).u16(300);
+    add("GumpRunPastTheWidth", 10, 1, run.take(), Gump(4, 1), true, {{0, 0, 10, 1, 0x0421}});
+    add("GumpHued", 4, 4, mk::EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
+    add("LightTallerThanTheData", 300, 5, mk::EncodeLight(300, 2, Block(600, 0x1F)), Light(300, 5),
+        true, {{0, 0, 300, 2, 0x1F00}});
+    AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4, false);
+    std::fill(nines.indexes.begin(), nines.indexes.end(), 9);
+    Block anim = mk::EncodeAnim(TestPalette(), {nines});
+    anim.resize(anim.size() - 4 - 3);  // the end marker and half of row 2's chunk
+    add("AnimChunkPastTheEnd", 6, 3, anim, Anim(0, 0, 3, 4), true,
+        {{0, 0, 6, 2, TestPalette()[9]}});
+    anim = mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    StoreLE32(anim.data() + 516, static_cast<std::uint32_t>(anim.size()));
+    add("AnimFrameHeaderOutside", 8, 8, anim, Anim(0, 0, 4, 4), false, {});
+    add("AnimHued", 4, 4, mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}),
+        kAnimHued, {}, {});
+    add("AnimChunkFromTheCentre", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 4), true,
+        {{1, 2, 1, 1, 10}, {2, 2, 1, 1, 20}});
+    add("AnimChunkFromTheCentreMirrored", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 1), true,
+        {{1, 2, 1, 1, 20}, {2, 2, 1, 1, 10}});
+    return cases;
+}
+
+class DecodeDamaged : public ::testing::TestWithParam<Damaged> {};
+
+TEST_P(DecodeDamaged, DrawsExactlyWhatFitsAndNothingOutside) {
+    const Damaged& c = GetParam();
+    GuardedSurface s(c.w, c.h);
+    const bool drawn = s.Draw(c.draw, c.block);
+    if (c.drawn) {
+        EXPECT_EQ(drawn, *c.drawn);
+    }
+    Picture expected(c.w, c.h);
+    for (const Fill& f : c.fills) {
+        expected.FillRect(f.x, f.y, f.w, f.h, f.colour);
+    }
+    EXPECT_EQ(s.Inner().pixels, expected.pixels);
+    EXPECT_TRUE(s.GuardIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Blocks, DecodeDamaged, ::testing::ValuesIn(DamagedCases()),
+                         [](const auto& info) { return info.param.name; });
+
+// ---- animation frames ----
 
 // The frame's expected pixels in its own box, optionally mirrored.
 Picture Expected(const AnimFrameImage& f, bool mirrored) {
@@ -384,20 +401,22 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
     const auto block = mk::EncodeAnim(TestPalette(), frames);
     ASSERT_EQ(CTileAnimType::FrameCount(block), 2u);
     for (std::uint32_t i = 0; i < frames.size(); ++i) {
+        const AnimFrameImage& f = frames[i];
         const auto header = CTileAnimType::Frame(block, i);
         ASSERT_TRUE(header);
-        EXPECT_EQ(header->m_nCentreX, frames[i].centreX);
-        EXPECT_EQ(header->m_nHeight, frames[i].height);
+        EXPECT_EQ(header->m_nCentreX, f.centreX);
+        EXPECT_EQ(header->m_nHeight, f.height);
         for (int direction = 0; direction < 8; ++direction) {
-            const AnimFrameImage& f = frames[i];
             const bool mirrored = direction < 3;
             GuardedSurface s(f.width, f.height);
-            // Place the frame's box at the window's top-left corner.
-            ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
-                const int x = mirrored ? o - f.centreX + f.width : o + f.centreX;
-                const int y = o - 22 + f.centreY + f.height;
-                return CTileAnimType::DrawFrame(dc, block, x, y, 0, i, direction);
-            }));
+            // The frame's box at the window's top-left corner.
+            ASSERT_TRUE(s.Draw(
+                [&](CSurfaceDC& dc, const Block& b, int x, int y) {
+                    return CTileAnimType::DrawFrame(
+                        dc, b, mirrored ? x - f.centreX + f.width : x + f.centreX,
+                        y - 22 + f.centreY + f.height, 0, i, direction);
+                },
+                block));
             EXPECT_EQ(s.Inner().pixels, Expected(f, mirrored).pixels) << i << " " << direction;
             EXPECT_TRUE(s.GuardIntact());
         }
@@ -415,41 +434,14 @@ TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
     block = block0;
     StoreLE32(block.data() + 516, static_cast<std::uint32_t>(block.size()));  // header outside
     EXPECT_FALSE(CTileAnimType::Frame(block, 0));
-    GuardedSurface s(8, 8);
-    EXPECT_FALSE(s.Draw(
-        [&](CSurfaceDC& dc, int o) { return CTileAnimType::DrawFrame(dc, block, o, o, 0, 0, 4); }));
     EXPECT_FALSE(CTileAnimType::Frame(block0, 1));
-    EXPECT_EQ(CTileAnimType::FrameCount(std::vector<std::uint8_t>(515)), 0u);
+    EXPECT_EQ(CTileAnimType::FrameCount(Block(515)), 0u);
 }
 
-TEST(AnimDecodeTest, ChunkPastTheEndEndsTheFrameAndEarlierChunksStay) {
-    AnimFrameImage f = RandomFrame(6, 3, 0, 0, 4, false);
-    for (auto& v : f.indexes) {
-        v = 9;
-    }
-    auto block = mk::EncodeAnim(TestPalette(), {f});
-    block.resize(block.size() - 4 - 3);  // drop the end marker and half of row 2's chunk
-    GuardedSurface s(6, 3);
-    ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
-        return CTileAnimType::DrawFrame(dc, block, o, o - 22 + 3, 0, 0, 4);
-    }));
-    const Picture inner = s.Inner();
-    EXPECT_EQ(inner.At(5, 1), TestPalette()[9]);
-    EXPECT_EQ(inner.At(0, 2), 0);
-    EXPECT_TRUE(s.GuardIntact());
-}
-
-TEST(AnimDecodeTest, HueFlagsAreResetAfterDrawing) {
-    const auto block = mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)});
-    GuardedSurface s(4, 4);
-    s.Draw([&](CSurfaceDC& dc, int o) {
-        const bool drawn = CTileAnimType::DrawFrame(dc, block, o, o - 22 + 4, 0xC005, 0, 4);
-        EXPECT_EQ(CurrentSurface().m_nHue, 0);
-        EXPECT_FALSE(CurrentSurface().m_bPartialHue);
-        EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
-        return drawn;
-    });
-    EXPECT_EQ(s.Inner().pixels, std::vector<std::uint16_t>(16, 0));
+TEST(TextureDecodeTest, EdgeComesFromTheLength) {
+    EXPECT_EQ(CTileTextureType::EdgeForLength(8192), 64u);
+    EXPECT_EQ(CTileTextureType::EdgeForLength(32768), 128u);
+    EXPECT_EQ(CTileTextureType::EdgeForLength(8000), 0u);
 }
 
 TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
@@ -464,29 +456,4 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     EXPECT_EQ(GetAnimIndex(400, 0, -1), 35003u);
-}
-
-TEST(AnimDecodeTest, ChunkOffsetsAreMeasuredFromTheCentre) {
-    // Frame 4 x 5 with centre (2, 3); one chunk of two pixels at column 1, row 2 of the box:
-    // column offset 1 - 2 = -1, row offset 2 - 3 - 5 = -6, so the 32-bit chunk word is
-    // 2 | (-6 & 0x3FF) << 12 | (-1 & 0x3FF) << 22 = 0xFFFFA002 (words A 0xA002, B 0xFFFF).
-    ByteWriter w;
-    for (int i = 0; i < 256; ++i) {
-        w.u16(static_cast<std::uint16_t>(10 * i));
-    }
-    w.u32(1).u32(8);                        // one frame at byte 512 + 8
-    w.i16(2).i16(3).u16(4).u16(5);          // centre x, centre y, width, height
-    w.u16(0xA002).u16(0xFFFF).u8(1).u8(2);  // the chunk
-    w.u16(0x7FFF).u16(0x7FFF);
-    const auto block = w.take();
-    for (int direction : {4, 1}) {
-        GuardedSurface s(4, 5);
-        ASSERT_TRUE(s.Draw([&](CSurfaceDC& dc, int o) {
-            return CTileAnimType::DrawFrame(dc, block, o + 2, o + 3 + 5 - 22, 0, 0, direction);
-        }));
-        const Picture inner = s.Inner();
-        EXPECT_EQ(inner.At(1, 2), direction < 3 ? 20 : 10);
-        EXPECT_EQ(inner.At(2, 2), direction < 3 ? 10 : 20);
-        EXPECT_EQ(std::count(inner.pixels.begin(), inner.pixels.end(), 0), 18);
-    }
 }
