@@ -15,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -251,13 +250,7 @@ TEST_P(DamagedClientTest, EveryListAndSomeSheetsShowWithoutFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Damages, DamagedClientTest, ::testing::ValuesIn(Damages()),
-                         [](const ::testing::TestParamInfo<Damage>& info) {
-                             std::string name = info.param.name;
-                             for (char& c : name) {
-                                 c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-                             }
-                             return name;
-                         });
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace tessaly

@@ -14,14 +14,10 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <map>
-
 namespace tessaly::test {
 namespace {
 
 using namespace ids;
-using ShellMenuTest = ShellTest;
-
 struct Expected {
     int nId;
     const char* pszText;  // null for a separator
@@ -46,6 +42,19 @@ void ExpectMenu(const std::vector<ShownItem>& shown, const std::vector<Expected>
 
 constexpr Expected kSep{0, nullptr};
 
+class ShellMenuTest : public ShellTest {
+protected:
+    // The menu bar shows exactly these menus, in this order, each with exactly these items.
+    void ExpectMenuBar(const std::vector<std::pair<const char*, std::vector<Expected>>>& bar) {
+        QStringList titles;
+        for (const auto& [title, items] : bar) {
+            titles << QString::fromLatin1(title);
+            ExpectMenu(Menu(titles.back()), items, title);
+        }
+        EXPECT_EQ(MenuTitles(), titles);
+    }
+};
+
 CBrindleView* ActiveView(CBrindleApp& app) {
     return dynamic_cast<CBrindleView*>(app.GetMainFrame()->GetActiveView());
 }
@@ -55,104 +64,90 @@ TEST_F(ShellMenuTest, WithoutADocumentTheMainMenuShows) {
     ASSERT_TRUE(StartOnSample());
     ASSERT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
 
-    EXPECT_EQ(MenuTitles(), (QStringList{QStringLiteral("&File"), QStringLiteral("&View"),
-                                         QStringLiteral("&Help")}));
-    ExpectMenu(Menu(QStringLiteral("&File")),
-               {{ID_FILE_NEW, "&New\tCtrl+N", true},
-                {ID_FILE_OPEN, "&Open...\tCtrl+O", true},
-                kSep,
-                {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
-                kSep,
-                {ID_FILE_MRU_FILE1, "Recent File", false},
-                kSep,
-                {ID_APP_EXIT, "E&xit", true}},
-               "File");
-    ExpectMenu(Menu(QStringLiteral("&View")), {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true}},
-               "View");
-    ExpectMenu(Menu(QStringLiteral("&Help")), {{ID_APP_ABOUT, "&About Tessaly...", true}}, "Help");
+    ExpectMenuBar({{"&File",
+                    {{ID_FILE_NEW, "&New\tCtrl+N", true},
+                     {ID_FILE_OPEN, "&Open...\tCtrl+O", true},
+                     kSep,
+                     {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
+                     kSep,
+                     {ID_FILE_MRU_FILE1, "Recent File", false},
+                     kSep,
+                     {ID_APP_EXIT, "E&xit", true}}},
+                   {"&View", {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true}}},
+                   {"&Help", {{ID_APP_ABOUT, "&About Tessaly...", true}}}});
 }
 
 TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
     ASSERT_TRUE(StartOnSample());
     ASSERT_EQ(m_pApp->GetMenuResource(), IDR_BRINDLTYPE);
 
-    EXPECT_EQ(MenuTitles(), (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"),
-                                         QStringLiteral("&Data"), QStringLiteral("&View"),
-                                         QStringLiteral("Tools"), QStringLiteral("&Window"),
-                                         QStringLiteral("&Help")}));
-    ExpectMenu(Menu(QStringLiteral("&File")),
-               {{ID_FILE_NEW, "&New VerData\tCtrl+N", true},
-                {ID_FILE_OPEN, "&Open VerData...\tCtrl+O", true},
-                {ID_FILE_CLOSE, "&Close", true},
-                {ID_FILE_SAVE, "&Save\tCtrl+S", false},
-                {ID_FILE_SAVE_FAST, "Save Fast", false},
-                {ID_FILE_SAVE_AS, "Save &As...", false},
-                kSep,
-                {ID_OPEN_BASE_MULS, "Open Base Muls...", true},
-                {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts...", true},
-                kSep,
-                {ID_OPEN_PATCH, "Open Patch File...", true},
-                {ID_CLOSE_PATCH, "Close Patch File", false},
-                {ID_MERGE_PATCH, "Merge in Patch File...", false},
-                {ID_SAVE_PATCH, "Save Patch", false},
-                {ID_SAVE_PATCH_AS, "Save Patch As...", false},
-                kSep,
-                {ID_FILE_PRINT, "&Print...\tCtrl+P", true},
-                {ID_FILE_PRINT_PREVIEW, "Print Pre&view", true},
-                {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
-                kSep,
-                {ID_FILE_MRU_FILE1, "Recent File", false},
-                kSep,
-                {ID_APP_EXIT, "E&xit", true}},
-               "File");
-    ExpectMenu(Menu(QStringLiteral("&Edit")),
-               {{ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
-                kSep,
-                {ID_EDIT_CUT, "Cu&t\tCtrl+X", false},
-                {ID_EDIT_COPY, "&Copy\tCtrl+C", false},
-                {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
-                {ID_EDIT_DELETE, "Delete\tDel", false},
-                kSep,
-                {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false}},
-               "Edit");
-    ExpectMenu(Menu(QStringLiteral("&Data")),
-               {{ID_DATA_VERDATA, "VerData", true, true},
-                {ID_DATA_SKILLS, "Skills", true},
-                {ID_DATA_ITEMS, "Items", true},
-                {ID_DATA_TERRAIN, "Terrains", true},
-                {ID_DATA_TEXTURES, "Textures", true},
-                {ID_DATA_MULTIS, "Multis", true},
-                {ID_DATA_ANIMS, "Animations", true},
-                {ID_DATA_SOUNDS, "Sounds", true},
-                {ID_DATA_LIGHTS, "Lights", true},
-                {ID_DATA_GUMPS, "Gumps", true},
-                {ID_DATA_HUES, "Hues", true},
-                {ID_DATA_FONTS, "Fonts", true}},
-               "Data");
-    // On VerData the list mode and "Unused Slots" are off limits.
-    ExpectMenu(Menu(QStringLiteral("&View")),
-               {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true},
-                kSep,
-                {ID_VIEW_MULFILES, "Mul Files", true, true},
-                {ID_VIEW_VERDATA, "VerData", true, true},
-                {ID_VIEW_CHANGES, "Changes", true, true},
-                kSep,
-                {ID_VIEW_UNUSED, "Unused Slots", false, false},
-                kSep,
-                {ID_VIEW_TEXTLIST, "Text List", false, true},
-                {ID_VIEW_THUMBNAIL, "Thumb Nail", false, false}},
-               "View");
-    ExpectMenu(Menu(QStringLiteral("Tools")),
-               {{ID_MERGE_VERDATA, "Merge VerData...", false},
-                {ID_WRITE_RADAR_COLORS, "Write Radar Colors", false}},
-               "Tools");
-    ExpectMenu(Menu(QStringLiteral("&Window")),
-               {{ID_WINDOW_NEW, "&New Window", true},
-                {ID_WINDOW_CASCADE, "&Cascade", true},
-                {ID_WINDOW_TILE_HORZ, "&Tile", true},
-                {ID_WINDOW_ARRANGE, "&Arrange Icons", true}},
-               "Window");
-    ExpectMenu(Menu(QStringLiteral("&Help")), {{ID_APP_ABOUT, "&About Tessaly...", true}}, "Help");
+    ExpectMenuBar({{"&File",
+                    {{ID_FILE_NEW, "&New VerData\tCtrl+N", true},
+                     {ID_FILE_OPEN, "&Open VerData...\tCtrl+O", true},
+                     {ID_FILE_CLOSE, "&Close", true},
+                     {ID_FILE_SAVE, "&Save\tCtrl+S", false},
+                     {ID_FILE_SAVE_FAST, "Save Fast", false},
+                     {ID_FILE_SAVE_AS, "Save &As...", false},
+                     kSep,
+                     {ID_OPEN_BASE_MULS, "Open Base Muls...", true},
+                     {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts...", true},
+                     kSep,
+                     {ID_OPEN_PATCH, "Open Patch File...", true},
+                     {ID_CLOSE_PATCH, "Close Patch File", false},
+                     {ID_MERGE_PATCH, "Merge in Patch File...", false},
+                     {ID_SAVE_PATCH, "Save Patch", false},
+                     {ID_SAVE_PATCH_AS, "Save Patch As...", false},
+                     kSep,
+                     {ID_FILE_PRINT, "&Print...\tCtrl+P", true},
+                     {ID_FILE_PRINT_PREVIEW, "Print Pre&view", true},
+                     {ID_FILE_PRINT_SETUP, "P&rint Setup...", true},
+                     kSep,
+                     {ID_FILE_MRU_FILE1, "Recent File", false},
+                     kSep,
+                     {ID_APP_EXIT, "E&xit", true}}},
+                   {"&Edit",
+                    {{ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
+                     kSep,
+                     {ID_EDIT_CUT, "Cu&t\tCtrl+X", false},
+                     {ID_EDIT_COPY, "&Copy\tCtrl+C", false},
+                     {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
+                     {ID_EDIT_DELETE, "Delete\tDel", false},
+                     kSep,
+                     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false}}},
+                   {"&Data",
+                    {{ID_DATA_VERDATA, "VerData", true, true},
+                     {ID_DATA_SKILLS, "Skills", true},
+                     {ID_DATA_ITEMS, "Items", true},
+                     {ID_DATA_TERRAIN, "Terrains", true},
+                     {ID_DATA_TEXTURES, "Textures", true},
+                     {ID_DATA_MULTIS, "Multis", true},
+                     {ID_DATA_ANIMS, "Animations", true},
+                     {ID_DATA_SOUNDS, "Sounds", true},
+                     {ID_DATA_LIGHTS, "Lights", true},
+                     {ID_DATA_GUMPS, "Gumps", true},
+                     {ID_DATA_HUES, "Hues", true},
+                     {ID_DATA_FONTS, "Fonts", true}}},
+                   // On VerData the list mode and "Unused Slots" are off limits.
+                   {"&View",
+                    {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true},
+                     kSep,
+                     {ID_VIEW_MULFILES, "Mul Files", true, true},
+                     {ID_VIEW_VERDATA, "VerData", true, true},
+                     {ID_VIEW_CHANGES, "Changes", true, true},
+                     kSep,
+                     {ID_VIEW_UNUSED, "Unused Slots", false, false},
+                     kSep,
+                     {ID_VIEW_TEXTLIST, "Text List", false, true},
+                     {ID_VIEW_THUMBNAIL, "Thumb Nail", false, false}}},
+                   {"Tools",
+                    {{ID_MERGE_VERDATA, "Merge VerData...", false},
+                     {ID_WRITE_RADAR_COLORS, "Write Radar Colors", false}}},
+                   {"&Window",
+                    {{ID_WINDOW_NEW, "&New Window", true},
+                     {ID_WINDOW_CASCADE, "&Cascade", true},
+                     {ID_WINDOW_TILE_HORZ, "&Tile", true},
+                     {ID_WINDOW_ARRANGE, "&Arrange Icons", true}}},
+                   {"&Help", {{ID_APP_ABOUT, "&About Tessaly...", true}}}});
 }
 
 TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
@@ -160,12 +155,8 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     ASSERT_TRUE(Command(ID_DATA_ITEMS));
     EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
     EXPECT_FALSE(State(ID_DATA_VERDATA).m_bChecked);
-    for (int id : {ID_VIEW_UNUSED, ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL}) {
-        EXPECT_TRUE(State(id).m_bEnabled) << id;
-    }
-    for (int id : {ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}) {
-        EXPECT_FALSE(State(id).m_bEnabled) << id;
-    }
+    ExpectEnabled({ID_VIEW_UNUSED, ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL}, true);
+    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
 
     // A selected entry enables the edit commands, and the menu shows it.
     CBrindleView* view = ActiveView(*m_pApp);
@@ -176,15 +167,16 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     list->setCurrentIndex(list->model()->index(0, 0));
     list->selectionModel()->select(list->model()->index(0, 0),
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    std::map<int, bool> edit;
-    for (const ShownItem& item : Menu(QStringLiteral("&Edit"))) {
-        edit[item.nId] = item.bEnabled;
-    }
-    EXPECT_TRUE(edit[ID_EDIT_CUT]);
-    EXPECT_TRUE(edit[ID_EDIT_COPY]);
-    EXPECT_TRUE(edit[ID_EDIT_DELETE]);
-    EXPECT_TRUE(edit[ID_EDIT_PROPERTIES]);
-    EXPECT_FALSE(edit[ID_EDIT_UNDO]);
+    ExpectMenu(Menu(QStringLiteral("&Edit")),
+               {{ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
+                kSep,
+                {ID_EDIT_CUT, "Cu&t\tCtrl+X", true},
+                {ID_EDIT_COPY, "&Copy\tCtrl+C", true},
+                {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
+                {ID_EDIT_DELETE, "Delete\tDel", true},
+                kSep,
+                {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", true}},
+               "Edit");
 
     // Thumbnails have no selection; the category stays.
     ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
@@ -219,29 +211,27 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAndDisabledOnesAreRefused) {
 TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
     ASSERT_TRUE(StartOnSample());
     CMainFrame* frame = m_pApp->GetMainFrame();
-    auto keys = [frame](int id) {
-        QStringList list;
-        for (const QKeySequence& key : frame->GetAction(id)->shortcuts()) {
-            list << key.toString(QKeySequence::PortableText);
-        }
-        return list;
+    const std::pair<int, const char*> keys[] = {
+        {ID_FILE_NEW, "Ctrl+N"},
+        {ID_FILE_OPEN, "Ctrl+O"},
+        {ID_FILE_SAVE, "Ctrl+S"},
+        {ID_FILE_PRINT, "Ctrl+P"},
+        {ID_EDIT_UNDO, "Ctrl+Z, Alt+Backspace"},
+        {ID_EDIT_CUT, "Ctrl+X, Shift+Del"},
+        {ID_EDIT_COPY, "Ctrl+C, Ctrl+Ins"},
+        {ID_EDIT_PASTE, "Ctrl+V, Shift+Ins"},
+        {ID_NEXT_PANE, "F6"},
+        {ID_PREV_PANE, "Shift+F6"},
+        {ID_EDIT_DELETE, ""},
+        {ID_EDIT_PROPERTIES, ""},
     };
-    EXPECT_EQ(keys(ID_FILE_NEW), QStringList{QStringLiteral("Ctrl+N")});
-    EXPECT_EQ(keys(ID_FILE_OPEN), QStringList{QStringLiteral("Ctrl+O")});
-    EXPECT_EQ(keys(ID_FILE_SAVE), QStringList{QStringLiteral("Ctrl+S")});
-    EXPECT_EQ(keys(ID_FILE_PRINT), QStringList{QStringLiteral("Ctrl+P")});
-    EXPECT_EQ(keys(ID_EDIT_UNDO),
-              (QStringList{QStringLiteral("Ctrl+Z"), QStringLiteral("Alt+Backspace")}));
-    EXPECT_EQ(keys(ID_EDIT_CUT),
-              (QStringList{QStringLiteral("Ctrl+X"), QStringLiteral("Shift+Del")}));
-    EXPECT_EQ(keys(ID_EDIT_COPY),
-              (QStringList{QStringLiteral("Ctrl+C"), QStringLiteral("Ctrl+Ins")}));
-    EXPECT_EQ(keys(ID_EDIT_PASTE),
-              (QStringList{QStringLiteral("Ctrl+V"), QStringLiteral("Shift+Ins")}));
-    EXPECT_EQ(keys(ID_NEXT_PANE), QStringList{QStringLiteral("F6")});
-    EXPECT_EQ(keys(ID_PREV_PANE), QStringList{QStringLiteral("Shift+F6")});
-    EXPECT_TRUE(keys(ID_EDIT_DELETE).isEmpty());
-    EXPECT_TRUE(keys(ID_EDIT_PROPERTIES).isEmpty());
+    for (const auto& [id, expected] : keys) {
+        QStringList shown;
+        for (const QKeySequence& key : frame->GetAction(id)->shortcuts()) {
+            shown << key.toString(QKeySequence::PortableText);
+        }
+        EXPECT_EQ(shown.join(QStringLiteral(", ")), QString::fromLatin1(expected)) << id;
+    }
 
     const std::pair<int, const char*> prompts[] = {
         {ID_FILE_NEW, "Create a new verdata.mul file"},

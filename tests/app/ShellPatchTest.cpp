@@ -11,7 +11,23 @@ namespace tessaly::test {
 namespace {
 
 using namespace ids;
-using ShellPatchTest = ShellTest;
+
+// Every test starts on the sample client.
+class ShellPatchTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(StartOnSample());
+    }
+    // Writes a ".pat" file and opens it with "Open Patch File..."; its path.
+    std::string OpenPatch(const std::string& name, std::uint16_t mark,
+                          const std::vector<PatRecord>& records) {
+        std::string path = WriteFile(name, MakePatFile(mark, records));
+        m_Ui.m_Files.push_back(path);
+        EXPECT_TRUE(Command(ids::ID_OPEN_PATCH));
+        return path;
+    }
+};
 
 constexpr std::uint16_t kCurrent = 0xBEEF;
 constexpr std::uint16_t kOld = 28;
@@ -28,11 +44,8 @@ std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first) {
 }
 
 TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
-    ASSERT_TRUE(StartOnSample());
-    std::string path = WriteFile(
-        "a.pat", MakePatFile(kCurrent, {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}}));
-    m_Ui.m_Files.push_back(path);
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    std::string path =
+        OpenPatch("a.pat", kCurrent, {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}});
 
     ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
     EXPECT_FALSE(m_Ui.m_Dialogs[0].bSave);
@@ -43,27 +56,20 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     EXPECT_EQ(patch.Path(), path);
     EXPECT_FALSE(patch.IsModified());
     EXPECT_EQ(patch.FindPatchRecord(kHues, 4), Bytes(8, 9));
-    for (int id :
-         {ID_OPEN_PATCH, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}) {
-        EXPECT_TRUE(State(id).m_bEnabled) << id;
-    }
+    ExpectEnabled({ID_OPEN_PATCH, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS},
+                  true);
 
     // Closing an unmodified patch asks nothing and disables the commands again.
     ASSERT_TRUE(Command(ID_CLOSE_PATCH));
     EXPECT_TRUE(m_Ui.m_Questions.empty());
     EXPECT_EQ(patch.Count(), 0u);
-    for (int id : {ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}) {
-        EXPECT_FALSE(State(id).m_bEnabled) << id;
-    }
+    ExpectEnabled({ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}, false);
     EXPECT_TRUE(State(ID_OPEN_PATCH).m_bEnabled);
 }
 
 TEST_F(ShellPatchTest, OldFormatStaticsLengthsAreScaledAndSavedInTheCurrentFormat) {
-    ASSERT_TRUE(StartOnSample());
     // Length field 3 means three 7-byte static items.
-    std::string old = WriteFile("old.pat", MakePatFile(kOld, {{kStatics, 1, Bytes(21, 1), 3u}}));
-    m_Ui.m_Files.push_back(old);
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    OpenPatch("old.pat", kOld, {{kStatics, 1, Bytes(21, 1), 3u}});
     ASSERT_EQ(m_pApp->GetPatch().FindPatchRecord(kStatics, 1), Bytes(21, 1));
 
     // "Save Patch As" of an unmodified patch only changes the path.
@@ -85,15 +91,12 @@ TEST_F(ShellPatchTest, OldFormatStaticsLengthsAreScaledAndSavedInTheCurrentForma
 }
 
 TEST_F(ShellPatchTest, UnreadableAndInvalidFilesAreReported) {
-    ASSERT_TRUE(StartOnSample());
     m_Ui.m_Files.push_back(TestPath("missing.pat"));
     ASSERT_TRUE(Command(ID_OPEN_PATCH));
     EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file"});
     EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
 
-    std::string bad = WriteFile("bad.pat", MakePatFile(0x1234, {{kHues, 1, Bytes(4, 0)}}));
-    m_Ui.m_Files.push_back(bad);
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    std::string bad = OpenPatch("bad.pat", 0x1234, {{kHues, 1, Bytes(4, 0)}});
     EXPECT_EQ(m_Ui.m_Messages.back(),
               "Patch file format is invalid.  The file will not be loaded.");
     // No data, but the rejected file is the patch's path.
@@ -104,14 +107,11 @@ TEST_F(ShellPatchTest, UnreadableAndInvalidFilesAreReported) {
 }
 
 TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
-    ASSERT_TRUE(StartOnSample());
-    std::string a = WriteFile(
-        "a.pat", MakePatFile(kCurrent, {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
+    std::string a =
+        OpenPatch("a.pat", kCurrent, {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}});
     std::string b = WriteFile("b.pat", MakePatFile(kCurrent, {{kMulti, 1, Bytes(3, 7)},
                                                               {kHues, 5, Bytes(1, 9)},
                                                               {kHues, 9, Bytes(4, 20)}}));
-    m_Ui.m_Files.push_back(a);
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
     m_Ui.m_Files.push_back(b);
     ASSERT_TRUE(Command(ID_MERGE_PATCH));
     EXPECT_FALSE(m_Ui.m_Dialogs.back().bSave);
@@ -131,7 +131,6 @@ TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
 }
 
 TEST_F(ShellPatchTest, SavingWithoutAPathAndACancelledDialogKeepsTheChanges) {
-    ASSERT_TRUE(StartOnSample());
     CPatch& patch = m_pApp->GetPatch();
     patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
     EXPECT_TRUE(State(ID_SAVE_PATCH).m_bEnabled);
@@ -150,7 +149,6 @@ TEST_F(ShellPatchTest, SavingWithoutAPathAndACancelledDialogKeepsTheChanges) {
 }
 
 TEST_F(ShellPatchTest, OpeningAnotherPatchOffersToSaveAndACancelledSaveKeepsThePatch) {
-    ASSERT_TRUE(StartOnSample());
     CPatch& patch = m_pApp->GetPatch();
     patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
     std::string other = WriteFile("other.pat", MakePatFile(kCurrent, {{kMulti, 1, Bytes(1, 1)}}));
@@ -174,7 +172,6 @@ TEST_F(ShellPatchTest, OpeningAnotherPatchOffersToSaveAndACancelledSaveKeepsTheP
 }
 
 TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
-    ASSERT_TRUE(StartOnSample());
     m_pApp->GetPatch().InsertPatchRecord(Bytes(3, 1), kHues, 2);
     m_Ui.m_Files.push_back(TestPath("p.pat"));
     ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
@@ -195,10 +192,7 @@ TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
 }
 
 TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
-    ASSERT_TRUE(StartOnSample());
-    std::string path = WriteFile("e.pat", MakePatFile(kCurrent, {{kHues, 1, Bytes(2, 1)}}));
-    m_Ui.m_Files.push_back(path);
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    std::string path = OpenPatch("e.pat", kCurrent, {{kHues, 1, Bytes(2, 1)}});
     m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
 
     m_Ui.m_Answers = {true};
@@ -214,7 +208,6 @@ TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
 }
 
 TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
-    ASSERT_TRUE(StartOnSample());
     m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
     CMainFrame* frame = m_pApp->GetMainFrame();
 
@@ -240,7 +233,6 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
 }
 
 TEST_F(ShellPatchTest, ShutDownOffersTheSaveWhenTheLoopEndsWithChanges) {
-    ASSERT_TRUE(StartOnSample());
     std::string path = TestPath("late.pat");
     m_pApp->GetPatch().InsertPatchRecord(Bytes(1, 1), kHues, 1);
     m_Ui.m_Answers = {true};

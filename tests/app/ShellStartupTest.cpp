@@ -57,8 +57,7 @@ TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoes
 }
 
 TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed) {
-    std::string client = ClientWithout({"art.mul"});
-    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(client)}));
+    ASSERT_TRUE(StartOnClient(ClientWithout({"art.mul"})));
 
     EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't Find File 'art.mul'"}));
     CClientFiles& files = TheClientFiles();
@@ -71,8 +70,7 @@ TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed
 }
 
 TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
-    std::string client = ClientWithout({"verdata.mul"});
-    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(client)}));
+    ASSERT_TRUE(StartOnClient(ClientWithout({"verdata.mul"})));
 
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_TRUE(m_pCloser->m_Seen.empty());
@@ -106,14 +104,10 @@ TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpe
 }
 
 TEST_F(ShellStartupTest, LastViewOpensAndAFileNameOnTheCommandLineIsIgnored) {
-    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
-    std::string last = TestPath("last.mul");
-    std::string other = TestPath("other.mul");
-    fs::copy_file(verdata, last);
-    fs::copy_file(verdata, other);
+    std::string last = CopyOfSampleVerData("last.mul");
     SetLastView(QString::fromStdString(last));
 
-    ASSERT_TRUE(StartOnSample({QString::fromStdString(other)}));
+    ASSERT_TRUE(StartOnSample({QString::fromStdString(CopyOfSampleVerData("other.mul"))}));
 
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
@@ -124,8 +118,7 @@ TEST_F(ShellStartupTest, LastViewOpensAndAFileNameOnTheCommandLineIsIgnored) {
 }
 
 TEST_F(ShellStartupTest, AFileNameWithoutLastViewStillGivesANewDocument) {
-    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
-    ASSERT_TRUE(StartOnSample({QString::fromStdString(verdata)}));
+    ASSERT_TRUE(StartOnSample({QString::fromStdString(SampleVerData())}));
 
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
@@ -148,10 +141,8 @@ TEST_F(ShellStartupTest, AMissingLastViewFileLeavesNoDocumentAfterThePlatformsMe
 }
 
 TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
-    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
-    std::string last = TestPath("last.mul");
-    fs::copy_file(verdata, last);
-    SetLastView(QString::fromStdString(last));
+    const std::string verdata = SampleVerData();
+    SetLastView(QString::fromStdString(CopyOfSampleVerData("last.mul")));
 
     ASSERT_TRUE(StartOnSample({QStringLiteral("--open"), QString::fromStdString(verdata)}));
 
@@ -234,12 +225,9 @@ TEST_F(ShellStartupTest, OpenBaseMulsSetsTheChosenFolderAndKeepsOpenFiles) {
 
 TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) {
     ASSERT_TRUE(StartOnSample());
-    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
     QStringList paths;
     for (int i = 0; i < 5; ++i) {
-        std::string path = TestPath("patch" + std::to_string(i) + ".mul");
-        fs::copy_file(verdata, path);
-        paths << QString::fromStdString(path);
+        paths << QString::fromStdString(CopyOfSampleVerData("patch" + std::to_string(i) + ".mul"));
         ASSERT_NE(m_pApp->OpenDocument(paths.back()), nullptr);
     }
     const QStringList expected{paths[4], paths[3], paths[2], paths[1]};
@@ -272,11 +260,8 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
 
 TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocuments) {
     ASSERT_TRUE(StartOnSample());
-    const std::string verdata = (fs::path(SampleDir()) / "verdata.mul").string();
-    std::string a = TestPath("a.mul");
-    std::string b = TestPath("b.mul");
-    fs::copy_file(verdata, a);
-    fs::copy_file(verdata, b);
+    std::string a = CopyOfSampleVerData("a.mul");
+    std::string b = CopyOfSampleVerData("b.mul");
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
                   QUrl::fromLocalFile(QString::fromStdString(b))});

@@ -128,8 +128,6 @@ void ShellTest::SetUpTestSuite() {
     EnsureApplication();
 }
 
-void ShellTest::TearDownTestSuite() {}
-
 void ShellTest::SetUp() {
     m_pDir = std::make_unique<QTemporaryDir>();
     ASSERT_TRUE(m_pDir->isValid());
@@ -158,6 +156,10 @@ bool ShellTest::Start(const QStringList& args) {
     return ok;
 }
 
+bool ShellTest::StartOnClient(const std::string& dir) {
+    return Start({QStringLiteral("--client-dir"), QString::fromStdString(dir)});
+}
+
 bool ShellTest::StartOnSample(const QStringList& more) {
     return Start(QStringList{QStringLiteral("--client-dir"), QString::fromStdString(SampleDir())} +
                  more);
@@ -179,6 +181,12 @@ bool ShellTest::Command(int nId) {
 
 CCmdUI ShellTest::State(int nId) {
     return m_pApp->GetMainFrame()->QueryCommand(nId);
+}
+
+void ShellTest::ExpectEnabled(std::initializer_list<int> ids, bool bEnabled) {
+    for (int nId : ids) {
+        EXPECT_EQ(State(nId).m_bEnabled, bEnabled) << nId;
+    }
 }
 
 std::vector<ShownItem> ShellTest::Menu(const QString& title) {
@@ -257,8 +265,18 @@ const std::string& ShellTest::SampleDir() {
     return s_path;
 }
 
+std::string ShellTest::SampleVerData() {
+    return (fs::path(SampleDir()) / "verdata.mul").string();
+}
+
+std::string ShellTest::CopyOfSampleVerData(const std::string& name) {
+    std::string path = TestPath(name);
+    fs::copy_file(SampleVerData(), path);
+    return path;
+}
+
 std::uint32_t ShellTest::SampleRecordCount() {
-    std::vector<std::uint8_t> bytes = ReadBytes((fs::path(SampleDir()) / "verdata.mul").string());
+    std::vector<std::uint8_t> bytes = ReadBytes(SampleVerData());
     if (bytes.size() < 4) {
         return 0;
     }

@@ -16,6 +16,7 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,14 +76,14 @@ struct ShownItem {
 class ShellTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
-    static void TearDownTestSuite();
     void SetUp() override;
     void TearDown() override;
 
     // Starts the program with these arguments (after the program name); the result of
     // InitInstance.
     bool Start(const QStringList& args = {});
-    // Starts on the sample client.
+    // Starts on this client directory, or on the sample client.
+    bool StartOnClient(const std::string& dir);
     bool StartOnSample(const QStringList& more = {});
     // Runs ExitInstance and destroys the application object.
     void Stop();
@@ -91,6 +92,8 @@ protected:
     bool Command(int nId);
     // The state of a command as its menu item would show it.
     CCmdUI State(int nId);
+    // Expects each command enabled (or each disabled).
+    void ExpectEnabled(std::initializer_list<int> ids, bool bEnabled);
     // The visible items of the menu with this title on the menu bar, states refreshed.
     std::vector<ShownItem> Menu(const QString& title);
     QStringList MenuTitles() const;
@@ -103,6 +106,9 @@ protected:
     // A copy of the sample client without the named files.
     std::string ClientWithout(const std::vector<std::string>& missing);
     static const std::string& SampleDir();
+    // The sample client's "verdata.mul", and a copy of it below the test's folder.
+    static std::string SampleVerData();
+    std::string CopyOfSampleVerData(const std::string& name);
     static std::uint32_t SampleRecordCount();
     static void SetLastView(const QString& path);
     static QString GetLastView();
