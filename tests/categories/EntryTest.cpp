@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace tessaly {
 namespace {
@@ -79,26 +81,27 @@ TEST(CategoryTable, FactoryMakesTheClassOfEveryCategory) {
 }
 
 TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
-    TextEntry entry(1, "a\tb\t\tc");
-    EXPECT_STREQ(entry.GetColumnText(0), "a");
-    EXPECT_STREQ(entry.GetColumnText(1), "b");
-    EXPECT_STREQ(entry.GetColumnText(2), "");
-    EXPECT_STREQ(entry.GetColumnText(3), "c");
-    EXPECT_EQ(entry.GetColumnText(4), nullptr);
-    EXPECT_EQ(entry.GetColumnText(7), nullptr);
-    EXPECT_EQ(entry.GetColumnText(-2), nullptr);
-    EXPECT_EQ(entry.m_nCalls, 1);
-
-    TextEntry one(2, "single");
-    EXPECT_STREQ(one.GetColumnText(0), "single");
-    EXPECT_EQ(one.GetColumnText(1), nullptr);
-
-    TextEntry many(3, "1\t2\t3\t4\t5\t6\t7\t8\t9");
-    EXPECT_STREQ(many.GetColumnText(6), "7");
-    EXPECT_EQ(many.GetColumnText(7), nullptr);
-
-    TextEntry empty(4, "");
-    EXPECT_EQ(empty.GetColumnText(0), nullptr);
+    const std::pair<const char*, std::vector<const char*>> cases[] = {
+        {"a\tb\t\tc", {"a", "b", "", "c"}},
+        {"single", {"single"}},
+        {"1\t2\t3\t4\t5\t6\t7\t8\t9", {"1", "2", "3", "4", "5", "6", "7"}},
+        {"", {}},
+    };
+    for (const auto& [text, fields] : cases) {
+        SCOPED_TRACE(text);
+        TextEntry entry(1, text);
+        EXPECT_EQ(entry.GetColumnText(-2), nullptr);
+        for (std::size_t column = 0; column < 8; ++column) {
+            const char* shown = entry.GetColumnText(static_cast<int>(column));
+            if (column < fields.size()) {
+                EXPECT_STREQ(shown, fields[column]) << column;
+            } else {
+                EXPECT_EQ(shown, nullptr) << column;
+            }
+        }
+        // The text is made once (an empty one is asked for again).
+        EXPECT_EQ(entry.m_nCalls == 1, !fields.empty());
+    }
 }
 
 TEST(ColumnText, ChangeMarkFollowsThePatchLink) {
@@ -195,35 +198,31 @@ protected:
         test::UseSampleClient(m_sPatch);
         m_Good = std::make_unique<CDataVerData>(good);
         m_Bad = std::make_unique<CDataVerData>(bad);
+        ASSERT_TRUE(
+            m_Out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
     }
 
     TempDir m_Dir;
     std::string m_sPatch;
     std::unique_ptr<CDataVerData> m_Good, m_Bad;
+    CQFile m_Out;
+    CUOVersionBlock m_Record{};
 };
 
 TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
-    CQFile out;
-    ASSERT_TRUE(
-        out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
-    CUOVersionBlock record{};
-    ASSERT_TRUE(m_Good->WriteVerData(out, record));
-    out.Close();
-    EXPECT_EQ(record.m_dwFileId, 31u);
-    EXPECT_EQ(record.m_dwBlock, 3u);
-    EXPECT_EQ(record.m_dwLength, 6u);
-    EXPECT_EQ(record.m_wExtra1, 0x1234);
-    EXPECT_EQ(record.m_wExtra2, 0x5678);
+    ASSERT_TRUE(m_Good->WriteVerData(m_Out, m_Record));
+    m_Out.Close();
+    EXPECT_EQ(m_Record.m_dwFileId, 31u);
+    EXPECT_EQ(m_Record.m_dwBlock, 3u);
+    EXPECT_EQ(m_Record.m_dwLength, 6u);
+    EXPECT_EQ(m_Record.m_wExtra1, 0x1234);
+    EXPECT_EQ(m_Record.m_wExtra2, 0x5678);
     EXPECT_EQ(m_Dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
-    CQFile out;
-    ASSERT_TRUE(
-        out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
-    CUOVersionBlock record{};
     try {
-        m_Bad->WriteVerData(out, record);
+        m_Bad->WriteVerData(m_Out, m_Record);
         ADD_FAILURE() << "no error raised";
     } catch (const CTarnError& e) {
         EXPECT_STREQ(e.m_pszDescription, "CDataDefJunk: Read");
@@ -231,7 +230,7 @@ TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
     }
     // Without a patch link there is nothing to write.
     CDataDefJunk orphan(5);
-    EXPECT_FALSE(orphan.WriteVerData(out, record));
+    EXPECT_FALSE(orphan.WriteVerData(m_Out, m_Record));
 }
 
 }  // namespace
