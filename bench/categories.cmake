@@ -1,8 +1,6 @@
 # The text list of the largest categories of the full-size sample client, from SetCategory to
 # the first screen of rows, against one bulk read of the category's index file.
-if(TARGET tessaly_app)
-    add_executable(bench_categories_lists categories_lists.cpp)
-    target_compile_options(bench_categories_lists PRIVATE ${TESSALY_WARNINGS})
-    target_link_libraries(bench_categories_lists PRIVATE tessaly_app tessaly_sampleclient
-                          benchmark::benchmark)
-endif()
+add_executable(bench_categories_lists categories_lists.cpp)
+target_compile_options(bench_categories_lists PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_lists PRIVATE tessaly_app tessaly_sampleclient
+                      benchmark::benchmark)

@@ -5,10 +5,8 @@ endif()
 file(REMOVE_RECURSE ${CORPUS})
 file(MAKE_DIRECTORY ${CORPUS})
 foreach(seed ${SEEDS})
-    if(EXISTS ${seed})
-        get_filename_component(base ${seed} NAME)
-        file(COPY_FILE ${seed} ${CORPUS}/${base})
-    endif()
+    get_filename_component(base ${seed} NAME)
+    file(COPY_FILE ${seed} ${CORPUS}/${base})
 endforeach()
 execute_process(
     COMMAND ${FUZZER} -max_total_time=${SECONDS} -rss_limit_mb=2048 -max_len=65536

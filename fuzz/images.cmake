@@ -1,6 +1,13 @@
 # Picture decoders (items, terrain, textures, gumps, lights, animation frames) and hue groups.
+set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/images_seeds)
+set(images_item_seeds ${seeds}/item-small)
+set(images_terrain_seeds ${seeds}/terrain-full)
+set(images_texture_seeds ${seeds}/texture-64)
+set(images_gump_seeds ${seeds}/gump-small)
+set(images_light_seeds ${seeds}/light-small)
+set(images_anim_seeds ${seeds}/anim-two)
+set(images_hues_seeds ${seeds}/hues-file ${seeds}/hues-patch)
 foreach(target item terrain texture gump light anim hues)
-    file(GLOB images_${target}_seeds ${CMAKE_CURRENT_SOURCE_DIR}/images_seeds/${target}*)
     tessaly_fuzzer(fuzz_images_${target}
         SOURCES images_${target}.cpp LIBS tessaly_images SEEDS ${images_${target}_seeds})
 endforeach()

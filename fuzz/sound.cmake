@@ -1,7 +1,6 @@
 # Sound entries (through the file set, exported and read back) and RIFF/WAVE reading.
-file(GLOB sound_entry_seeds ${CMAKE_CURRENT_SOURCE_DIR}/sound_seeds/*.entry)
-file(GLOB sound_wave_seeds ${CMAKE_CURRENT_SOURCE_DIR}/sound_seeds/*.wav)
+set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/sound_seeds)
 tessaly_fuzzer(fuzz_sound_entry SOURCES sound_entry.cpp LIBS tessaly_sound
-    SEEDS ${sound_entry_seeds})
+    SEEDS ${seeds}/empty.entry ${seeds}/odd.entry ${seeds}/short.entry ${seeds}/tone.entry)
 tessaly_fuzzer(fuzz_sound_wave SOURCES sound_wave.cpp LIBS tessaly_sound
-    SEEDS ${sound_wave_seeds})
+    SEEDS ${seeds}/empty.wav ${seeds}/list.wav ${seeds}/odd.wav ${seeds}/ramp.wav)

@@ -9,15 +9,11 @@ cmake --build build -j"$(nproc)"
 if [ ! -f sample/verdata.mul ]; then
     ./build/tools/tessaly-mkclient sample
 fi
-if [ -x build/app/tessaly ]; then
-    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-        echo "No display found. Run Tessaly under a virtual display, for example:"
-        echo "  xvfb-run -a ./build/app/tessaly --client-dir sample"
-        echo "or take a picture of its window:"
-        echo "  QT_QPA_PLATFORM=offscreen ./build/app/tessaly --client-dir sample --screenshot tessaly.png"
-        exit 0
-    fi
-    exec ./build/app/tessaly --client-dir sample "$@"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display found. Run Tessaly under a virtual display, for example:"
+    echo "  xvfb-run -a ./build/app/tessaly --client-dir sample"
+    echo "or take a picture of its window:"
+    echo "  QT_QPA_PLATFORM=offscreen ./build/app/tessaly --client-dir sample --screenshot tessaly.png"
+    exit 0
 fi
-./build/tools/tessaly-cli --client-dir sample files
-./build/tools/tessaly-cli --client-dir sample verdata
+exec ./build/app/tessaly --client-dir sample "$@"
