@@ -47,6 +47,10 @@ enum : std::int32_t {
     kFileSlotCount = 33,  // also the patch id meaning "base file only"
 };
 
+// "art.mul" holds terrain tiles at entries below this and item pictures from it on (item n is
+// entry n + kArtItemBase).
+inline constexpr std::uint32_t kArtItemBase = 16384;
+
 // The 12-byte record of the index files; entry n lies at byte n * 12.
 //   0  u32 offset   0xFFFFFFFF = no data
 //   4  u32 length   bits 0-30 byte length; bit 31 = offset points into the patch file

@@ -1,6 +1,7 @@
 #pragma once
 // Item and terrain pictures of "art.mul".
 
+#include "ClientFiles.h"
 #include "MulBlock.h"
 #include "Surface.h"
 
@@ -12,7 +13,7 @@ namespace tessaly {
 struct CTileItemInfo;
 struct CTileTerrainInfo;
 
-// Item picture: "art.mul" entry number + 16384.
+// Item picture: "art.mul" entry number + kArtItemBase.
 //   words 0-1  header (not used)
 //   word  2    width        word 3  height
 //   words 4 .. 4 + height - 1   row table: row r's data starts at word 4 + height + entry r
@@ -20,7 +21,7 @@ struct CTileTerrainInfo;
 //              with run length 0 ends the row
 class CTileItemType : public CMulImageType {
 public:
-    static constexpr std::uint32_t kIndexBase = 0x4000;
+    static constexpr std::uint32_t kIndexBase = kArtItemBase;
 
     explicit CTileItemType(std::uint32_t entry);
     ~CTileItemType() override;
