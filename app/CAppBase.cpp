@@ -4,8 +4,6 @@
 #include "CMainFrame.h"
 #include "ResourceIds.h"
 
-#include <QFileDialog>
-
 namespace tessaly {
 
 CAppBase* CAppBase::s_pInstance = nullptr;
@@ -52,12 +50,11 @@ CDocument* CAppBase::OnFileNew() {
 }
 
 CDocument* CAppBase::OnFileOpen() {
-    QString path = QFileDialog::getOpenFileName(m_pMainFrame.get(), QString(), QString(),
-                                                QStringLiteral("mul Files (*.mul)"));
-    if (path.isEmpty()) {
+    std::optional<std::string> path = m_DataState.Ui().ChooseDocumentFile(false, std::string());
+    if (!path) {
         return nullptr;
     }
-    return OpenDocumentFile(path);
+    return OpenDocumentFile(QString::fromStdString(*path));
 }
 
 CDocument* CAppBase::OpenDocumentFile(const QString& path) {

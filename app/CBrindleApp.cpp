@@ -11,9 +11,9 @@
 #include "DataTypeDef.h"
 #include "ResourceIds.h"
 #include "Resources.h"
+#include "Screenshot.h"
 #include "TarnSounds.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
@@ -23,11 +23,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
-#include <QPageSetupDialog>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
 #include <QSettings>
 #include <QStatusBar>
 #include <QUrl>
@@ -42,27 +37,6 @@ namespace {
 const QString kTitle = QStringLiteral("Tessaly");
 const QString kLastViewKey = QStringLiteral("MAIN/LastView");
 const QString kRecentFileKey = QStringLiteral("Recent File List/File%1");
-
-// A value option: "--name VALUE" or "--name=VALUE". Advances i past what it used.
-bool TakeValue(const QStringList& args, qsizetype& i, const QString& name, QString& value,
-               QString& error) {
-    const QString& arg = args[i];
-    if (arg.startsWith(name + QLatin1Char('='))) {
-        value = arg.mid(name.size() + 1);
-    } else if (arg == name) {
-        if (i + 1 >= args.size()) {
-            error = QStringLiteral("%1 needs a value").arg(name);
-            return true;
-        }
-        value = args[++i];
-    } else {
-        return false;
-    }
-    if (value.isEmpty() && error.isEmpty()) {
-        error = QStringLiteral("%1 needs a value").arg(name);
-    }
-    return true;
-}
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -86,54 +60,6 @@ const char kNoDisplayText[] =
 std::unique_ptr<QSettings> OpenProfile() {
     return std::make_unique<QSettings>(QStringLiteral("Local AppWizard-Generated Applications"),
                                        kTitle);
-}
-
-CCommandLineInfo ParseCommandLine(const QStringList& args) {
-    CCommandLineInfo info;
-    bool onlyFiles = false;
-    for (qsizetype i = 0; i < args.size() && info.m_sError.isEmpty(); ++i) {
-        const QString& arg = args[i];
-        QString value;
-        if (onlyFiles || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
-            if (info.m_strFileName.isEmpty()) {
-                info.m_strFileName = arg;
-            }
-        } else if (arg == QLatin1String("--")) {
-            onlyFiles = true;
-        } else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
-            info.m_bHelp = true;
-        } else if (arg == QLatin1String("--version")) {
-            info.m_bVersion = true;
-        } else if (TakeValue(args, i, QStringLiteral("--client-dir"), value, info.m_sError)) {
-            info.m_sClientDir = value;
-        } else if (TakeValue(args, i, QStringLiteral("--open"), value, info.m_sError)) {
-            info.m_OpenFiles << value;
-        } else if (TakeValue(args, i, QStringLiteral("--screenshot"), value, info.m_sError)) {
-            info.m_sScreenshot = value;
-        } else if (TakeValue(args, i, QStringLiteral("--category"), value, info.m_sError)) {
-            info.m_sCategory = value;
-        } else {
-            info.m_sError = QStringLiteral("unknown option %1").arg(arg);
-        }
-    }
-    return info;
-}
-
-QString GetUsageText() {
-    return QStringLiteral(
-        "Usage: tessaly [options] [file]\n"
-        "Viewer and patch editor for the client's data files.\n"
-        "\n"
-        "  --client-dir DIR   look for the client's base files in DIR first\n"
-        "  --open FILE        open FILE as a document once the program has started\n"
-        "  --screenshot FILE  start up, save a PNG picture of the main window to FILE, exit\n"
-        "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"31204\")\n"
-        "                     in the active view after start-up\n"
-        "  --version          print the version and exit\n"
-        "  --help             print this text and exit\n"
-        "\n"
-        "A file name alone does not decide what opens: the patch file opened last does, or\n"
-        "else a new document made from the client's own verdata.mul.\n");
 }
 
 CBrindleApp::CBrindleApp() {
@@ -185,10 +111,6 @@ int CBrindleApp::Main(int argc, char** argv) {
         app.SetUi(&console);
     }
     return app.Run(info);
-}
-
-void CBrindleApp::SetUi(CShellUi* pUi) {
-    m_pUi = pUi != nullptr ? pUi : &m_Dialogs;
 }
 
 void CBrindleApp::LoadStdProfileSettings() {
@@ -248,7 +170,6 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     frame->setWindowTitle(kTitle);
     frame->setWindowIcon(LoadResourceIcon(ids::IDR_MAINFRAME));
     frame->resize(1000, 700);
-    m_Dialogs.SetOwner(frame);
     BuildMenus();
     connect(frame->GetMdiArea(), &QMdiArea::subWindowActivated, this,
             [this] { OnActiveChildChanged(); });
@@ -331,12 +252,7 @@ int CBrindleApp::Run(const CCommandLineInfo& info) {
     }
     int code = 0;
     if (!info.m_sScreenshot.isEmpty()) {
-        bool ok = info.m_sCategory.isEmpty() || FindCategory(info.m_sCategory.toStdString()) != 0;
-        if (!ok) {
-            std::fprintf(stderr, "tessaly: unknown category %s\n",
-                         info.m_sCategory.toLocal8Bit().constData());
-        }
-        code = ok && SaveScreenshot(info.m_sScreenshot) ? 0 : 1;
+        code = RunScreenshot(GetMainFrame(), info);
     } else {
         code = QApplication::exec();
     }
@@ -393,10 +309,12 @@ void CBrindleApp::RegisterCommands() {
     AddCommand(
         ID_FILE_CLOSE, [this] { OnFileClose(); }, withChild);
     AddCommand(
-        ID_FILE_PRINT, [this] { OnFilePrint(); }, withChild);
+        ID_FILE_PRINT, [this] { m_Printing.OnFilePrint(GetUi(), GetMainFrame()); }, withChild);
     AddCommand(
-        ID_FILE_PRINT_PREVIEW, [this] { OnFilePrintPreview(); }, withChild);
-    AddCommand(ID_FILE_PRINT_SETUP, [this] { OnFilePrintSetup(); });
+        ID_FILE_PRINT_PREVIEW, [this] { m_Printing.OnFilePrintPreview(GetUi(), GetMainFrame()); },
+        withChild);
+    AddCommand(ID_FILE_PRINT_SETUP,
+               [this] { m_Printing.OnFilePrintSetup(GetUi(), GetMainFrame()); });
     AddCommand(
         ID_WINDOW_NEW, [this] { OnWindowNew(); }, withChild);
     AddCommand(
@@ -600,7 +518,7 @@ bool CBrindleApp::SaveAllModified() {
 
 void CBrindleApp::OnAppAbout() {
     CAboutDlg dlg(GetMainFrame());
-    dlg.exec();
+    GetUi().RunDialog(dlg);
 }
 
 void CBrindleApp::OnOpenBaseMuls() {
@@ -683,34 +601,6 @@ void CBrindleApp::OnFileClose() {
     UpdateTitle();
 }
 
-QPrinter& CBrindleApp::GetPrinter() {
-    if (!m_pPrinter) {
-        m_pPrinter = std::make_unique<QPrinter>();
-    }
-    return *m_pPrinter;
-}
-
-void CBrindleApp::OnFilePrint() {
-    QPrintDialog dlg(&GetPrinter(), GetMainFrame());
-    if (dlg.exec() != QDialog::Accepted) {
-        return;
-    }
-    // The view draws nothing: the pages come out blank.
-    QPainter painter(&GetPrinter());
-}
-
-void CBrindleApp::OnFilePrintPreview() {
-    QPrintPreviewDialog dlg(&GetPrinter(), GetMainFrame());
-    connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg,
-            [](QPrinter* printer) { QPainter painter(printer); });
-    dlg.exec();
-}
-
-void CBrindleApp::OnFilePrintSetup() {
-    QPageSetupDialog dlg(&GetPrinter(), GetMainFrame());
-    dlg.exec();
-}
-
 void CBrindleApp::OnWindowNew() {
     CMainFrame* frame = GetMainFrame();
     CDocument* doc = frame->GetActiveDocument();
@@ -740,41 +630,6 @@ bool CBrindleApp::ShowCategory(const QString& name) {
     }
     view->SetCategory(id);
     frame->UpdateCommandUI();
-    return true;
-}
-
-QString CBrindleApp::DescribeActiveView() const {
-    CMainFrame* frame = GetMainFrame();
-    auto* view = frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
-    if (view == nullptr || view->m_pList == nullptr) {
-        return QStringLiteral("no list");
-    }
-    const DataTypeDef* def = GetTypeDef(view->m_nCategory);
-    QString name = def != nullptr ? QString::fromLatin1(def->m_pszName) : QStringLiteral("?");
-    auto* items = qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow());
-    if (items == nullptr || items->model() == nullptr) {
-        return QStringLiteral("%1 thumbnails").arg(name);
-    }
-    return QStringLiteral("%1 list, %2 rows").arg(name).arg(items->model()->rowCount());
-}
-
-bool CBrindleApp::SaveScreenshot(const QString& path) {
-    CMainFrame* frame = GetMainFrame();
-    if (frame == nullptr) {
-        return false;
-    }
-    // Let the window settle: posted layout, resize and paint work runs first.
-    for (int i = 0; i < 10; ++i) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    QPixmap picture = frame->grab();
-    if (picture.isNull() || !picture.save(path, "PNG")) {
-        std::fprintf(stderr, "tessaly: cannot write %s\n", path.toLocal8Bit().constData());
-        return false;
-    }
-    std::printf("tessaly: saved %s (%dx%d) showing %s\n", path.toLocal8Bit().constData(),
-                picture.width(), picture.height(), DescribeActiveView().toLocal8Bit().constData());
     return true;
 }
 

@@ -4,12 +4,15 @@
 // list, printing, the Window menu, Exit), drag and drop of files onto the main window, and
 // shut-down (ExitInstance).
 //
-// Every message box and dialog it shows goes through a CShellUi (GetUi): the real dialogs by
-// default, scripted answers in tests.
+// Every message box and dialog it shows goes through the CShellUi of its CDataAppState (GetUi):
+// the real dialogs by default, scripted answers in tests. The command line, the --screenshot run
+// and printing have units of their own.
 
 #include "CAppBase.h"
+#include "CommandLine.h"
 #include "Patch.h"
-#include "PatchUi.h"
+#include "Printing.h"
+#include "ShellUi.h"
 
 #include <QObject>
 #include <QStringList>
@@ -19,32 +22,11 @@
 #include <vector>
 
 class QMenu;
-class QPrinter;
 class QSettings;
 
 namespace tessaly {
 
 class CDocument;
-
-// What the command line asked for.
-struct CCommandLineInfo {
-    QString m_strFileName;    // a file name; it does not decide what opens at start-up
-    QString m_sClientDir;     // --client-dir: the folder of the base files
-    QStringList m_OpenFiles;  // --open: the desktop's request to open these documents
-    QString m_sScreenshot;    // --screenshot: save a picture of the main window, then exit
-    QString m_sCategory;      // --category: the category the active view shows after start-up
-    bool m_bHelp = false;     // --help
-    bool m_bVersion = false;  // --version
-    QString m_sError;         // why the command line is not understood; empty when it is
-
-    // A request of the desktop shell (opening files), as opposed to a plain file name.
-    bool IsShellCommand() const { return !m_OpenFiles.isEmpty(); }
-};
-
-// Parses the arguments that follow the program name.
-CCommandLineInfo ParseCommandLine(const QStringList& args);
-// The text --help prints.
-QString GetUsageText();
 
 class CBrindleApp : public QObject, public CAppBase {
     Q_OBJECT
@@ -68,8 +50,8 @@ public:
     int ExitInstance();
 
     // The dialogs and message boxes; null puts the real ones back. Not owned.
-    void SetUi(CShellUi* pUi);
-    CShellUi& GetUi() { return *m_pUi; }
+    void SetUi(CShellUi* pUi) { GetDataState().m_pUi = pUi; }
+    CShellUi& GetUi() { return GetDataState().Ui(); }
 
     // The ".pat" patch of the hue and multi pages.
     CPatch& GetPatch() { return m_Patch; }
@@ -95,10 +77,6 @@ public:
     // Shows a category (a name as `FindCategory` takes it) in the active view; false when the
     // name is unknown or no view is open.
     bool ShowCategory(const QString& name);
-    // Lets pending layout and paint work finish, then saves a picture of the main window.
-    bool SaveScreenshot(const QString& path);
-    // "VerData list, 6 rows": what the active view shows.
-    QString DescribeActiveView() const;
 
     // Command handlers.
     void OnAppAbout();
@@ -120,22 +98,16 @@ private:
     void OnActiveChildChanged();
     void OpenRecentFile(int nIndex);
     void OnFileClose();
-    void OnFilePrint();
-    void OnFilePrintPreview();
-    void OnFilePrintSetup();
     void OnWindowNew();
     void ArrangeIcons();
     bool HasActiveChild() const;
     bool OnDropEvent(QEvent* pEvent);
-    QPrinter& GetPrinter();
 
-    CShellDialogs m_Dialogs;
-    CShellUi* m_pUi = &m_Dialogs;
     CPatch m_Patch;
     QStringList m_RecentFiles;
     int m_nMenuResource = 0;
     std::map<int, std::vector<QMenu*>> m_Menus;  // by resource; owned by the main frame
-    std::unique_ptr<QPrinter> m_pPrinter;
+    CPrinting m_Printing;
 };
 
 // The profile: "Local AppWizard-Generated Applications", then "Tessaly".

@@ -22,7 +22,7 @@ public:
     void OnUpdate(CView* pSender, int nHint) override;
     void OnActivateView(bool bActivate) override;
 
-    // Shows a category (31200 to 31214); -1 removes what is shown.
+    // Shows a category (kCategoryVerData to kCategoryTileData); -1 removes what is shown.
     void SetCategory(std::int32_t id);
     // Fills the shown list again.
     void Refresh();

@@ -4,10 +4,10 @@
 #include "CView.h"
 #include "ResourceIds.h"
 
+#include "CDataAppState.h"
+
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 
 #include <algorithm>
 
@@ -35,8 +35,7 @@ bool CDocument::OnNewDocument() {
 bool CDocument::OnOpenDocument(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        QMessageBox::warning(nullptr, QStringLiteral("Tessaly"),
-                             QStringLiteral("Cannot open the file %1.").arg(path));
+        DataAppState().Ui().ShowWarning("Cannot open the file " + path.toStdString() + ".");
         return false;
     }
     DeleteContents();
@@ -53,13 +52,12 @@ bool CDocument::SaveModified() {
     if (!IsModified()) {
         return true;
     }
-    QMessageBox::StandardButton answer = QMessageBox::question(
-        nullptr, QStringLiteral("Tessaly"), QStringLiteral("Save changes to %1?").arg(m_sTitle),
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton) {
+    CShellUi::Answer answer = DataAppState().Ui().AskYesNoCancel(
+        "Save changes to " + m_sTitle.toStdString() + "?", std::string());
+    if (answer == CShellUi::Answer::Cancel) {
         return false;
     }
-    if (answer == QMessageBox::Yes) {
+    if (answer == CShellUi::Answer::Yes) {
         return DoFileSave();
     }
     return true;
@@ -68,11 +66,12 @@ bool CDocument::SaveModified() {
 bool CDocument::DoFileSave() {
     QString path = m_sPathName;
     if (path.isEmpty()) {
-        path = QFileDialog::getSaveFileName(nullptr, QString(), m_sTitle,
-                                            QStringLiteral("mul Files (*.mul)"));
-        if (path.isEmpty()) {
+        std::optional<std::string> chosen =
+            DataAppState().Ui().ChooseDocumentFile(true, m_sTitle.toStdString());
+        if (!chosen) {
             return false;
         }
+        path = QString::fromStdString(*chosen);
     }
     return DoSave(path);
 }

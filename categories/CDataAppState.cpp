@@ -19,6 +19,14 @@ void CDataAppState::RemoveSheet(CDataProps* sheet) {
     }
 }
 
+CShellUi& CDataAppState::Ui() {
+    if (m_pUi != nullptr) {
+        return *m_pUi;
+    }
+    m_Dialogs.SetOwner(m_pMainWindow);
+    return m_Dialogs;
+}
+
 void CDataAppState::SetMessageText(const QString& text) const {
     if (m_SetMessageText) {
         m_SetMessageText(text);

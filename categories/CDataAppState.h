@@ -1,10 +1,12 @@
 #pragma once
 // Application state that the entry framework shares with the application object: the open
 // property sheets, the current property sheet, the main window (owner of sheets and of the
-// clipboard) and the main frame's message pane.
+// clipboard), the main frame's message pane and the route of every dialog.
 //
 // The application object owns one CDataAppState and installs it with SetDataAppState; until
 // then a process-wide default instance serves (tests and tools use that one).
+
+#include "ShellUi.h"
 
 #include <QString>
 
@@ -33,6 +35,12 @@ public:
     // without an application object. Not owned.
     CPatch* m_pPatch = nullptr;
 
+    // The dialogs and message boxes of the program; null uses the real ones, owned by the main
+    // window. Not owned.
+    CShellUi* m_pUi = nullptr;
+
+    CShellUi& Ui();
+
     // The sheet at position i, or null past the end.
     CDataProps* GetSheet(std::size_t i) const {
         return i < m_Sheets.size() ? m_Sheets[i] : nullptr;
@@ -40,6 +48,9 @@ public:
     void AddSheet(CDataProps* sheet);
     void RemoveSheet(CDataProps* sheet);
     void SetMessageText(const QString& text) const;
+
+private:
+    CShellDialogs m_Dialogs;
 };
 
 // The state in use: the one installed by the application object, else the default instance.

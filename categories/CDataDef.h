@@ -9,6 +9,7 @@
 // AddMenuItems, OnMenuCommand, OnDataChanged, destructor.
 
 #include "ClientFiles.h"
+#include "DataTypeDef.h"
 #include "VerDataTable.h"
 
 #include <cstdint>
@@ -123,7 +124,8 @@ protected:
 IndexRecord IndexFromPatch(const CUOVersionBlock& record);
 
 // Makes a new entry object of a category (owned by the caller); ids without a class of their
-// own, 31200 included, give a CDataDefJunk. The caller then calls ReadIndex or SetVerData.
+// own, kCategoryVerData included, give a CDataDefJunk. The caller then calls ReadIndex or
+// SetVerData.
 CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex);
 
 }  // namespace tessaly

@@ -11,7 +11,7 @@ public:
 
     std::string GetListText() override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31201; }
+    std::int32_t GetDataType() override { return kCategoryAnims; }
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
 };

@@ -12,7 +12,7 @@ public:
     std::string GetListText() override;
     bool CopyData() override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31210; }
+    std::int32_t GetDataType() override { return kCategoryHues; }
     bool IsValid() override;
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;

@@ -34,11 +34,11 @@ bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!in.skip(4) || !in.u16(width) || !in.u16(height)) {
         return false;
     }
-    return WriteBlock(file, record, kSlotArt, GetIndex() + 16384, width, height, block);
+    return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase, width, height, block);
 }
 
 bool CDataDefItem::ReadIndex() {
-    return ReadBaseIndex(kSlotArtIdx, GetIndex() + 16384);
+    return ReadBaseIndex(kSlotArtIdx, GetIndex() + kArtItemBase);
 }
 
 bool CDataDefItem::AddPages(CDataProps* pSheet) {

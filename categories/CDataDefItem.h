@@ -12,7 +12,7 @@ public:
     std::string GetListText() override;
     bool CopyData() override { return CopyImageToClipboard(); }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31204; }
+    std::int32_t GetDataType() override { return kCategoryItems; }
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
 };

@@ -21,7 +21,7 @@ public:
     // id, block and extra words. Raises CTarnError "CDataDefJunk: Read" when the block cannot
     // be read.
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31200; }
+    std::int32_t GetDataType() override { return kCategoryVerData; }
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
     bool AddPages(CDataProps* pSheet) override;

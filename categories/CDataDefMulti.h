@@ -12,7 +12,7 @@ public:
     std::string GetListText() override;
     bool CopyData() override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31209; }
+    std::int32_t GetDataType() override { return kCategoryMultis; }
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
 };

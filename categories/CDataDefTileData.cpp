@@ -2,17 +2,19 @@
 
 #include "CDataProps.h"
 #include "Text.h"
+#include "TileData.h"
 
 namespace tessaly {
 
 std::string CDataDefTileData::GetListText() {
-    // Blocks below 512 hold terrain, the rest items.
+    // The first groups hold terrain, the rest items.
     std::uint32_t b = GetIndex();
-    if (b < 512) {
-        return Format("t%d-%d", static_cast<int>(b * 32), static_cast<int>(b * 32 + 31));
+    if (b < kTerrainGroupCount) {
+        return Format("t%d-%d", static_cast<int>(b * kTileGroupSize),
+                      static_cast<int>(b * kTileGroupSize + kTileGroupSize - 1));
     }
-    return Format("i%d-%d", static_cast<int>(b * 32 - 16384),
-                  static_cast<int>(b * 32 - 16384 + 31));
+    int first = static_cast<int>(b * kTileGroupSize - kArtItemBase);
+    return Format("i%d-%d", first, first + static_cast<int>(kTileGroupSize) - 1);
 }
 
 bool CDataDefTileData::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {

@@ -28,7 +28,7 @@ std::vector<CDataDef*> CDataList::CollectRows() {
     std::vector<CDataDef*> rows;
     CQObArray<CDataVerData*>* document =
         m_pView != nullptr ? m_pView->GetDocumentEntries() : nullptr;
-    if (m_nCategory == 31200) {
+    if (m_nCategory == kCategoryVerData) {
         if (document != nullptr) {
             rows.reserve(static_cast<std::size_t>(document->GetCount()));
             for (CDataVerData* record : *document) {
@@ -94,14 +94,13 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
                 continue;
             }
             target = r->m_dwBlock;
-            if (r->m_dwFileId == 4) {
-                // Art blocks from 16384 on are items, the rest terrain.
-                bool item = target >= 16384;
-                if (item != (m_nCategory == 31204)) {
+            if (r->m_dwFileId == kSlotArt) {
+                bool item = target >= kArtItemBase;
+                if (item != (m_nCategory == kCategoryItems)) {
                     continue;
                 }
                 if (item) {
-                    target -= 16384;
+                    target -= kArtItemBase;
                 }
             }
         } else {

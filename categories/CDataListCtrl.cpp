@@ -261,7 +261,7 @@ std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPo
         paste->setData(ids::ID_EDIT_PASTE);
         paste->setEnabled(false);
     }
-    if (m_nCategory != 31200) {
+    if (m_nCategory != kCategoryVerData) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
         insert->setData(ids::ID_INSERT_NEW);

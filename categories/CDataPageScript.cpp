@@ -1,6 +1,7 @@
 #include "CDataPageScript.h"
 
 #include "CDataDef.h"
+#include "DataTypeDef.h"
 
 #include <QListWidget>
 
@@ -29,10 +30,10 @@ int CDataPageScript::LoadData() {
     FitList();
     m_pList->update();
     switch (entry->GetDataType()) {
-        case 31201:
-        case 31204:
-        case 31208:
-        case 31209:
+        case kCategoryAnims:
+        case kCategoryItems:
+        case kCategorySkills:
+        case kCategoryMultis:
             return CDataPage::LoadData();
         default:
             return 1;

@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -331,13 +330,12 @@ bool CDataProps::AskSave() {
     if (!m_bModified) {
         return true;
     }
-    QMessageBox::StandardButton answer =
-        QMessageBox::question(this, windowTitle(), QStringLiteral("Save ?"),
-                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-    if (answer == QMessageBox::Cancel || answer == QMessageBox::NoButton) {
+    CShellUi::Answer answer =
+        DataAppState().Ui().AskYesNoCancel("Save ?", windowTitle().toStdString());
+    if (answer == CShellUi::Answer::Cancel) {
         return false;
     }
-    if (answer == QMessageBox::Yes && !ApplyPages()) {
+    if (answer == CShellUi::Answer::Yes && !ApplyPages()) {
         return false;
     }
     SetSheetModified(false);

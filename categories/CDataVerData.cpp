@@ -80,8 +80,8 @@ bool CDataVerData::MakeTarget() {
     }
     std::int32_t type = GetTargetType();
     std::uint32_t index = m_Record->m_dwBlock;
-    if (type == 31204) {
-        index -= 16384;
+    if (type == kCategoryItems) {
+        index -= kArtItemBase;
     }
     m_pTarget.reset(CreateDataDef(type, index));
     if (!m_pTarget) {
@@ -117,7 +117,7 @@ std::string VerDataSizeText(std::uint32_t nFileId) {
     for (int row = 0; row < kCategoryCount; ++row) {
         const DataTypeDef& def = GetTypeDefAt(row);
         if (static_cast<std::uint32_t>(def.m_nDataFile) == nFileId) {
-            max = nFileId == 4 ? 32768 : def.m_nMaxEntries;
+            max = nFileId == kSlotArt ? 2 * kArtItemBase : def.m_nMaxEntries;
         }
     }
     if (max == 1) {

@@ -36,7 +36,7 @@ public:
     std::string GetListText() override;
     bool CopyData() override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
-    std::int32_t GetDataType() override { return 31200; }
+    std::int32_t GetDataType() override { return kCategoryVerData; }
     std::int32_t GetTargetType() override;
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }

@@ -14,38 +14,39 @@
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
+#include "DataTypeDef.h"
 
 namespace tessaly {
 
 CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex) {
     switch (nCategory) {
-        case 31201:
+        case kCategoryAnims:
             return new CDataDefAnim(nIndex);
-        case 31202:
+        case kCategoryTextures:
             return new CDataDefTexture(nIndex);
-        case 31203:
+        case kCategoryTerrain:
             return new CDataDefTerrain(nIndex);
-        case 31204:
+        case kCategoryItems:
             return new CDataDefItem(nIndex);
-        case 31205:
+        case kCategorySounds:
             return new CDataDefSound(nIndex);
-        case 31206:
+        case kCategoryLights:
             return new CDataDefLight(nIndex);
-        case 31207:
+        case kCategoryGumps:
             return new CDataDefGump(nIndex);
-        case 31208:
+        case kCategorySkills:
             return new CDataDefSkill(nIndex);
-        case 31209:
+        case kCategoryMultis:
             return new CDataDefMulti(nIndex);
-        case 31210:
+        case kCategoryHues:
             return new CDataDefHue(nIndex);
-        case 31211:
+        case kCategoryFonts:
             return new CDataDefFont(nIndex);
-        case 31212:
+        case kCategoryMap:
             return new CDataDefMap(nIndex);
-        case 31213:
+        case kCategoryStatics:
             return new CDataDefStatics(nIndex);
-        case 31214:
+        case kCategoryTileData:
             return new CDataDefTileData(nIndex);
         default:
             return new CDataDefJunk(nIndex);

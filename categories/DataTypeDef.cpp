@@ -26,21 +26,21 @@ constexpr DataColumnDef kHueColumns[] = {
     {20, "Start->End", false}, {20, "Name", false}, {0, nullptr, false}};
 
 constexpr DataTypeDef kTypes[kCategoryCount] = {
-    {31200, "VerData", "VerData", kNoFile, 22, 1, kVerDataColumns},
-    {31201, "Anims", "Animations", 5, 6, 1024, kLengthColumns},
-    {31202, "Textures", "Textures", 9, 10, 16384, kTextureColumns},
-    {31203, "Terrain", "Terrains", 3, 4, 16384, kArtColumns},
-    {31204, "Items", "Items", 3, 4, 16384, kArtColumns},
-    {31205, "Sounds", "Sounds", 7, 8, 768, kSoundColumns},
-    {31206, "Lights", "Lights", 21, 20, 32, kLengthColumns},
-    {31207, "Gumps", "Gumps", 11, 12, 65534, kGumpColumns},
-    {31208, "Skills", "Skills", 15, 16, 50, kSkillColumns},
-    {31209, "Multis", "Multis", 13, 14, 5120, kMultiColumns},
-    {31210, "Hues", "Hues", kNoFile, 32, 3000, kHueColumns},
-    {31211, "Fonts", "Fonts", kNoFile, 18, 10, kLengthColumns},
-    {31212, "Map", nullptr, kNoFile, 0, 393216, kLengthColumns},
-    {31213, "Statics", nullptr, 1, 2, 393216, kLengthColumns},
-    {31214, "TileData", nullptr, kNoFile, 30, 32768, kLengthColumns},
+    {kCategoryVerData, "VerData", "VerData", kNoFile, kSlotVerData, 1, kVerDataColumns},
+    {kCategoryAnims, "Anims", "Animations", kSlotAnimIdx, kSlotAnim, 1024, kLengthColumns},
+    {kCategoryTextures, "Textures", "Textures", kSlotTexIdx, kSlotTexMaps, 16384, kTextureColumns},
+    {kCategoryTerrain, "Terrain", "Terrains", kSlotArtIdx, kSlotArt, kArtItemBase, kArtColumns},
+    {kCategoryItems, "Items", "Items", kSlotArtIdx, kSlotArt, kArtItemBase, kArtColumns},
+    {kCategorySounds, "Sounds", "Sounds", kSlotSoundIdx, kSlotSound, 768, kSoundColumns},
+    {kCategoryLights, "Lights", "Lights", kSlotLightIdx, kSlotLight, 32, kLengthColumns},
+    {kCategoryGumps, "Gumps", "Gumps", kSlotGumpIdx, kSlotGumpArt, 65534, kGumpColumns},
+    {kCategorySkills, "Skills", "Skills", kSlotSkillsIdx, kSlotSkills, 50, kSkillColumns},
+    {kCategoryMultis, "Multis", "Multis", kSlotMultiIdx, kSlotMulti, 5120, kMultiColumns},
+    {kCategoryHues, "Hues", "Hues", kNoFile, kSlotHues, 3000, kHueColumns},
+    {kCategoryFonts, "Fonts", "Fonts", kNoFile, kSlotFonts, 10, kLengthColumns},
+    {kCategoryMap, "Map", nullptr, kNoFile, kSlotMap0, 393216, kLengthColumns},
+    {kCategoryStatics, "Statics", nullptr, kSlotStaIdx0, kSlotStatics0, 393216, kLengthColumns},
+    {kCategoryTileData, "TileData", nullptr, kNoFile, kSlotTileData, 32768, kLengthColumns},
 };
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -74,8 +74,8 @@ const DataTypeDef& GetTypeDefAt(int row) {
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block) {
     for (const DataTypeDef& def : kTypes) {
         if (static_cast<std::uint32_t>(def.m_nDataFile) == fileId) {
-            if (fileId == 4) {
-                return block < 16384 ? 31203 : 31204;
+            if (fileId == kSlotArt) {
+                return block < kArtItemBase ? kCategoryTerrain : kCategoryItems;
             }
             return def.m_nId;
         }

@@ -1,6 +1,8 @@
 #pragma once
-// The static category table: one row per category id (31200 to 31214) with its short name,
+// The static category table: one row per category id with its short name,
 // display name, files, entry limit and list columns.
+
+#include "ClientFiles.h"
 
 #include <cstdint>
 #include <string_view>
@@ -19,7 +21,7 @@ struct DataTypeDef {
     std::int32_t m_nId;
     const char* m_pszName;         // short name: menus, status bar, titles
     const char* m_pszDisplayName;  // the Data menu text; null where the category has none
-    std::int32_t m_nIndexFile;     // file slot of the index file, 33 = none
+    std::int32_t m_nIndexFile;     // file slot of the index file, kNoFile = none
     std::int32_t m_nDataFile;      // file slot of the data file
     std::uint32_t m_nMaxEntries;
     const DataColumnDef* m_pColumns;
@@ -28,22 +30,40 @@ struct DataTypeDef {
     int ColumnCount() const;
 };
 
-inline constexpr std::int32_t kFirstCategory = 31200;
-inline constexpr std::int32_t kCategoryCount = 15;
-inline constexpr std::int32_t kNoFile = 33;
+// The category ids, in table order.
+enum : std::int32_t {
+    kCategoryVerData = 31200,
+    kCategoryAnims,
+    kCategoryTextures,
+    kCategoryTerrain,
+    kCategoryItems,
+    kCategorySounds,
+    kCategoryLights,
+    kCategoryGumps,
+    kCategorySkills,
+    kCategoryMultis,
+    kCategoryHues,
+    kCategoryFonts,
+    kCategoryMap,
+    kCategoryStatics,
+    kCategoryTileData,
+};
+inline constexpr std::int32_t kFirstCategory = kCategoryVerData;
+inline constexpr std::int32_t kCategoryCount = kCategoryTileData - kFirstCategory + 1;
+inline constexpr std::int32_t kNoFile = kFileSlotCount;
 
-// The row of a category id, or null for an id outside 31200 to 31214.
+// The row of a category id, or null for an id outside the table.
 const DataTypeDef* GetTypeDef(std::int32_t id);
 
 // The row at table position 0 to 14.
 const DataTypeDef& GetTypeDefAt(int row);
 
 // The category of a patch record: the first row whose data file is the file id; blocks of
-// "art.mul" (file 4) below 16384 are Terrain, the rest Items. 0 for a file no row uses.
+// "art.mul" below kArtItemBase are Terrain, the rest Items. 0 for a file no row uses.
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block);
 
 // A category named by its short name ("Items"), its display name ("Animations") or its id as
-// decimal text ("31204"), case-insensitive; 0 when nothing matches.
+// decimal text, case-insensitive; 0 when nothing matches.
 std::int32_t FindCategory(std::string_view text);
 
 }  // namespace tessaly

@@ -11,6 +11,7 @@
 #include "CMainFrame.h"
 #include "MainWindowSupport.h"
 #include "ResourceIds.h"
+#include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 
 #include <QMdiArea>
@@ -34,6 +35,7 @@ protected:
         test::UseSampleClient();
         test::MakeMainWindow(m_pApp, m_pFrame);
         ASSERT_NE(m_pFrame, nullptr);
+        m_pApp->GetDataState().m_pUi = &m_Ui;
     }
     void TearDown() override {
         m_pApp.reset();
@@ -65,6 +67,7 @@ protected:
     }
 
     TempDir m_Dir;
+    test::ScriptedUi m_Ui;
     std::unique_ptr<CAppBase> m_pApp;
     CMainFrame* m_pFrame = nullptr;
 };
@@ -175,8 +178,9 @@ TEST_F(DocumentTest, OpeningRecordsLastViewAndNewDoesNot) {
     EXPECT_EQ(settings.value(QStringLiteral("MAIN/LastView")).toString().toStdString(), path);
     EXPECT_EQ(doc->m_VerData.GetCount(), 1);
     // A file that does not open makes no document.
-    test::AnswerMessageBox(QMessageBox::Ok);
     EXPECT_EQ(Open(m_Dir.File("missing.mul")), nullptr);
+    EXPECT_EQ(m_Ui.m_Warnings,
+              std::vector<std::string>{"Cannot open the file " + m_Dir.File("missing.mul") + "."});
 }
 
 TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {

@@ -205,7 +205,7 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAndDisabledOnesAreRefused) {
     EXPECT_TRUE(Command(ID_EDIT_PASTE));
     EXPECT_EQ(DocumentCount(), 1u);
     EXPECT_TRUE(m_Ui.m_Messages.empty());
-    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+    EXPECT_TRUE(m_Ui.m_Shown.empty());
 }
 
 TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {

@@ -10,6 +10,7 @@
 #include "CMainFrame.h"
 #include "ClientFiles.h"
 #include "ResourceIds.h"
+#include "Screenshot.h"
 #include "ShellTestSupport.h"
 
 #include <QApplication>
@@ -53,7 +54,7 @@ TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoes
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_VerData.GetCount(), 0);
     EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
-    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }
 
 TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed) {
@@ -73,7 +74,7 @@ TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
     ASSERT_TRUE(StartOnClient(ClientWithout({"verdata.mul"})));
 
     EXPECT_TRUE(m_Ui.m_Messages.empty());
-    EXPECT_TRUE(m_pCloser->m_Seen.empty());
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
     EXPECT_TRUE(TheClientFiles().GetFile(kSlotHues).IsOpen());
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
@@ -93,7 +94,7 @@ TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpe
     auto* view = dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->m_nCategory, ids::ID_DATA_VERDATA);
-    EXPECT_EQ(m_pApp->DescribeActiveView(),
+    EXPECT_EQ(DescribeActiveView(m_pApp->GetMainFrame()),
               QStringLiteral("VerData list, %1 rows").arg(SampleRecordCount()));
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul1"));
     // The hue and multi pages find the application's patch.
@@ -135,8 +136,8 @@ TEST_F(ShellStartupTest, AMissingLastViewFileLeavesNoDocumentAfterThePlatformsMe
     EXPECT_EQ(m_pApp->GetMenuResource(), ids::IDR_MAINFRAME);
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
     // The open failure is the framework's own message; the shell adds none.
-    ASSERT_EQ(m_pCloser->m_Seen.size(), 1u);
-    EXPECT_EQ(m_pCloser->m_Seen[0].className, QStringLiteral("QMessageBox"));
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Warnings[0], "Cannot open the file " + TestPath("gone.mul") + ".");
     EXPECT_TRUE(m_Ui.m_Messages.empty());
 }
 
@@ -193,8 +194,9 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
     ASSERT_TRUE(StartOnSample());
     ASSERT_TRUE(Command(ids::ID_APP_ABOUT));
 
-    ASSERT_EQ(m_pCloser->m_Seen.size(), 1u);
-    const ModalCloser::Seen& about = m_pCloser->m_Seen[0];
+    ASSERT_EQ(m_Ui.m_Shown.size(), 1u);
+    const ScriptedUi::ShownDialog& about = m_Ui.m_Shown[0];
+    EXPECT_EQ(about.className, QStringLiteral("tessaly::CAboutDlg"));
     EXPECT_EQ(about.title, QStringLiteral("About Brindle"));
     EXPECT_TRUE(about.texts.contains(QStringLiteral("Tessaly Version 0.54v")));
     // "Jan 12 2001  03:29:26": month, day (space-padded), year, two spaces, the time.

@@ -23,40 +23,6 @@ namespace tessaly::test {
 
 namespace fs = std::filesystem;
 
-bool ScriptedUi::AskYesNo(const std::string& text) {
-    m_Questions.push_back(text);
-    if (m_Answers.empty()) {
-        return false;
-    }
-    bool answer = m_Answers.front();
-    m_Answers.pop_front();
-    return answer;
-}
-
-std::optional<std::string> ScriptedUi::ChooseFile(const PatchFileDialog& dialog) {
-    m_Dialogs.push_back(dialog);
-    if (m_Files.empty()) {
-        return std::nullopt;
-    }
-    auto file = m_Files.front();
-    m_Files.pop_front();
-    return file;
-}
-
-void ScriptedUi::ShowMessage(const std::string& text) {
-    if (m_OnMessage) {
-        m_OnMessage(text);
-    }
-    m_Messages.push_back(text);
-}
-
-std::optional<std::string> ScriptedUi::ChooseFolder(const std::string& prompt,
-                                                    const std::string& startDir) {
-    m_sFolderPrompt = prompt;
-    m_sFolderStart = startDir;
-    return m_Folder;
-}
-
 ModalCloser::ModalCloser() {
     qApp->installEventFilter(this);
 }
@@ -143,6 +109,10 @@ void ShellTest::SetUp() {
 void ShellTest::TearDown() {
     Stop();
     ResetClientFiles();
+    for (const ModalCloser::Seen& seen : m_pCloser->m_Seen) {
+        ADD_FAILURE() << "a " << seen.className.toStdString() << " showed past the dialog route: "
+                      << seen.texts.join(QLatin1Char('|')).toStdString();
+    }
     m_pCloser.reset();
 }
 

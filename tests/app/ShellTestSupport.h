@@ -1,10 +1,10 @@
 #pragma once
 // Shared set-up of the application-shell tests: one QApplication on the offscreen platform, a
 // sample client written once, a fresh profile and client file set per test, scripted dialogs and
-// a watcher that answers the modal boxes the framework shows itself.
+// a watcher that fails the test when a modal dialog shows past them.
 
 #include "CBrindleApp.h"
-#include "PatchUi.h"
+#include "ScriptedUi.h"
 
 #include <QObject>
 #include <QStringList>
@@ -27,29 +27,8 @@ class QMenu;
 
 namespace tessaly::test {
 
-// Answers in place of the user; records what was asked and shown.
-class ScriptedUi : public CShellUi {
-public:
-    bool AskYesNo(const std::string& text) override;
-    std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
-    void ShowMessage(const std::string& text) override;
-    std::optional<std::string> ChooseFolder(const std::string& prompt,
-                                            const std::string& startDir) override;
-
-    std::deque<bool> m_Answers;                      // for AskYesNo; No when empty
-    std::deque<std::optional<std::string>> m_Files;  // for ChooseFile; cancel when empty
-    std::optional<std::string> m_Folder;             // for ChooseFolder
-    std::vector<std::string> m_Questions;
-    std::vector<PatchFileDialog> m_Dialogs;
-    std::vector<std::string> m_Messages;
-    std::string m_sFolderPrompt;
-    std::string m_sFolderStart;
-    // Runs at each message, before it is recorded (to look at the program's state then).
-    std::function<void(const std::string&)> m_OnMessage;
-};
-
-// Closes every modal dialog as soon as it shows (the framework's own message boxes, the About
-// box) and records its title and texts.
+// Every dialog goes through the scripted route; this catches any modal dialog that shows
+// past it, closes it and records its title and texts (the test then fails).
 class ModalCloser : public QObject {
 public:
     struct Seen {

@@ -7,10 +7,7 @@
 #include "VerDataTable.h"
 #include "core/TempDir.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
-#include <QTimer>
 
 #include <cstdlib>
 #include <functional>
@@ -91,25 +88,6 @@ inline std::vector<mk::SamplePatch> SamplePatches(const std::function<bool(std::
         }
     }
     return out;
-}
-
-// Clicks a button of the next message box that shows (checked every 10 ms, given up after
-// about 5 s); the text it showed goes to *shown.
-inline void AnswerMessageBox(QMessageBox::StandardButton button, QString* shown = nullptr,
-                             int tries = 500) {
-    QTimer::singleShot(10, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box == nullptr) {
-            if (tries > 0) {
-                AnswerMessageBox(button, shown, tries - 1);
-            }
-            return;
-        }
-        if (shown != nullptr) {
-            *shown = box->text();
-        }
-        box->button(button)->click();
-    });
 }
 
 }  // namespace tessaly::test

@@ -9,6 +9,7 @@
 #include "CDataVerData.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
+#include "ScriptedUi.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -64,13 +65,19 @@ public:
 
 class SheetTest : public ::testing::Test {
 protected:
-    void SetUp() override { test::TestApp(); }
+    void SetUp() override {
+        test::TestApp();
+        DataAppState().m_pUi = &m_Ui;
+    }
     void TearDown() override {
         for (CDataProps* sheet : std::vector<CDataProps*>(DataAppState().m_Sheets)) {
             sheet->DestroyWindow();
         }
         QApplication::processEvents();
+        DataAppState().m_pUi = nullptr;
     }
+
+    test::ScriptedUi m_Ui;
 };
 
 TEST_F(SheetTest, TitleIconButtonsAndReopening) {
@@ -191,23 +198,24 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     FakeEntry a(31204, 1);
     CDataProps* sheet = a.OpenProperties();
     a.m_pFirst->OnChange();
-    QString shown;
-    test::AnswerMessageBox(QMessageBox::Cancel, &shown);
+    m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Cancel};
     EXPECT_FALSE(sheet->close());
-    EXPECT_EQ(shown, "Save ?");
+    ASSERT_EQ(m_Ui.m_Choices.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Choices[0].text, "Save ?");
+    EXPECT_EQ(m_Ui.m_Choices[0].title, "Items - 01");
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_TRUE(sheet->IsSheetModified());
 
     // Changing the entry asks too; No drops the edits.
     FakeEntry b(31204, 2);
     sheet->OnCommand(151);
-    test::AnswerMessageBox(QMessageBox::No);
+    m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
     EXPECT_EQ(b.OpenProperties(), nullptr);
     EXPECT_EQ(sheet->GetEntry(), &b);
     EXPECT_EQ(a.m_pFirst->m_nSaves, 0);
 
     a.m_pFirst->OnChange();
-    test::AnswerMessageBox(QMessageBox::Yes);
+    m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Yes};
     EXPECT_TRUE(sheet->close());
     EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
     EXPECT_TRUE(DataAppState().m_Sheets.empty());

@@ -1,0 +1,29 @@
+#pragma once
+// The program's command line: what it asks for, and the text --help prints.
+
+#include <QString>
+#include <QStringList>
+
+namespace tessaly {
+
+// What the command line asked for.
+struct CCommandLineInfo {
+    QString m_strFileName;    // a file name; it does not decide what opens at start-up
+    QString m_sClientDir;     // --client-dir: the folder of the base files
+    QStringList m_OpenFiles;  // --open: the desktop's request to open these documents
+    QString m_sScreenshot;    // --screenshot: save a picture of the main window, then exit
+    QString m_sCategory;      // --category: the category the active view shows after start-up
+    bool m_bHelp = false;     // --help
+    bool m_bVersion = false;  // --version
+    QString m_sError;         // why the command line is not understood; empty when it is
+
+    // A request of the desktop shell (opening files), as opposed to a plain file name.
+    bool IsShellCommand() const { return !m_OpenFiles.isEmpty(); }
+};
+
+// Parses the arguments that follow the program name.
+CCommandLineInfo ParseCommandLine(const QStringList& args);
+// The text --help prints.
+QString GetUsageText();
+
+}  // namespace tessaly

@@ -1,0 +1,150 @@
+#include "ShellUi.h"
+
+#include <QColorDialog>
+#include <QDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace tessaly {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Tessaly");
+
+std::optional<std::string> RunFileDialog(QWidget* owner, const char* filter, bool bSave,
+                                         bool bMustExist, bool bConfirmOverwrite,
+                                         const std::string& name) {
+    QFileDialog box(owner, QString(), QString(), ToQtFileFilter(filter));
+    box.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    box.setFileMode(bMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    box.setOption(QFileDialog::DontConfirmOverwrite, !bConfirmOverwrite);
+    if (!name.empty()) {
+        box.selectFile(QString::fromStdString(name));
+    }
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return box.selectedFiles().front().toStdString();
+}
+
+}  // namespace
+
+QString ToQtFileFilter(const char* filter) {
+    const QStringList parts = QString::fromLatin1(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    // Name and pattern alternate; an empty name ends the list.
+    for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+bool CShellDialogs::AskYesNo(const std::string& text) {
+    QMessageBox box(QMessageBox::Question, kTitle, QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No, m_pOwner);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<std::string> CShellDialogs::ChooseFile(const PatchFileDialog& dialog) {
+    return RunFileDialog(m_pOwner, dialog.pFilter, dialog.bSave, dialog.bMustExist,
+                         dialog.bConfirmOverwrite, std::string());
+}
+
+void CShellDialogs::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(text), QMessageBox::Ok,
+                    m_pOwner);
+    box.exec();
+}
+
+CShellUi::Answer CShellDialogs::AskYesNoCancel(const std::string& text, const std::string& title) {
+    QMessageBox box(QMessageBox::Question, title.empty() ? kTitle : QString::fromStdString(title),
+                    QString::fromStdString(text),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_pOwner);
+    switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Cancel;
+    }
+}
+
+void CShellDialogs::ShowWarning(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, kTitle, QString::fromStdString(text), QMessageBox::Ok,
+                    m_pOwner);
+    box.exec();
+}
+
+std::optional<std::string> CShellDialogs::ChooseDocumentFile(bool bSave, const std::string& name) {
+    return RunFileDialog(m_pOwner, kDocumentFileFilter, bSave, !bSave, bSave, name);
+}
+
+std::optional<std::string> CShellDialogs::ChooseFolder(const std::string& prompt,
+                                                       const std::string& startDir) {
+    QString dir = QFileDialog::getExistingDirectory(m_pOwner, QString::fromStdString(prompt),
+                                                    QString::fromStdString(startDir));
+    if (dir.isEmpty()) {
+        return std::nullopt;
+    }
+    return dir.toStdString();
+}
+
+std::optional<std::uint32_t> CShellDialogs::ChooseColor(std::uint32_t rgb) {
+    QColor color = QColorDialog::getColor(QColor::fromRgb(rgb & 0xFFFFFFu), m_pOwner);
+    if (!color.isValid()) {
+        return std::nullopt;
+    }
+    return color.rgb() & 0xFFFFFFu;
+}
+
+bool CShellDialogs::RunDialog(QDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
+
+bool CConsoleUi::AskYesNo(const std::string& text) {
+    std::fprintf(stderr, "tessaly: %s (answered No)\n", text.c_str());
+    return false;
+}
+
+std::optional<std::string> CConsoleUi::ChooseFile(const PatchFileDialog& /*dialog*/) {
+    return std::nullopt;
+}
+
+void CConsoleUi::ShowMessage(const std::string& text) {
+    std::fprintf(stderr, "tessaly: %s\n", text.c_str());
+}
+
+CShellUi::Answer CConsoleUi::AskYesNoCancel(const std::string& text, const std::string& /*title*/) {
+    std::fprintf(stderr, "tessaly: %s (answered No)\n", text.c_str());
+    return Answer::No;
+}
+
+void CConsoleUi::ShowWarning(const std::string& text) {
+    ShowMessage(text);
+}
+
+std::optional<std::string> CConsoleUi::ChooseDocumentFile(bool /*bSave*/,
+                                                          const std::string& /*name*/) {
+    return std::nullopt;
+}
+
+std::optional<std::string> CConsoleUi::ChooseFolder(const std::string& /*prompt*/,
+                                                    const std::string& /*startDir*/) {
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> CConsoleUi::ChooseColor(std::uint32_t /*rgb*/) {
+    return std::nullopt;
+}
+
+bool CConsoleUi::RunDialog(QDialog& /*dialog*/) {
+    return false;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,87 @@
+#pragma once
+// Every message box, question and dialog of the program goes through one CShellUi: the ".pat"
+// commands' questions and file choices, the documents' open and save dialogs, the sheets' "Save ?"
+// question, folder and colour choosers, and the program's own dialog windows (About, printing).
+// CShellDialogs shows the real ones, CConsoleUi answers for runs without a user, and tests put
+// scripted answers in their place.
+
+#include "Patch.h"
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class QDialog;
+
+namespace tessaly {
+
+class CShellUi : public CPatchUi {
+public:
+    enum class Answer { Yes, No, Cancel };
+
+    // A Yes/No/Cancel question titled `title` (empty: the program's name).
+    virtual Answer AskYesNoCancel(const std::string& text, const std::string& title) = 0;
+    // An OK message box with a warning icon.
+    virtual void ShowWarning(const std::string& text) = 0;
+    // The open (or save) dialog of documents, offering `name` in a save dialog; the chosen path,
+    // or nullopt when the user cancelled.
+    virtual std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) = 0;
+    // A folder chooser titled `prompt`, opening at `startDir`; the chosen folder, or nullopt when
+    // the user cancelled.
+    virtual std::optional<std::string> ChooseFolder(const std::string& prompt,
+                                                    const std::string& startDir) = 0;
+    // A colour chooser opening at `rgb` (0xRRGGBB); the chosen colour, or nullopt.
+    virtual std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) = 0;
+    // Shows one of the program's dialog windows modally; true when it was accepted.
+    virtual bool RunDialog(QDialog& dialog) = 0;
+};
+
+// The real dialogs.
+class CShellDialogs : public CShellUi {
+public:
+    // The dialogs belong to `owner` (may be null; not owned).
+    void SetOwner(QWidget* owner) { m_pOwner = owner; }
+
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
+    void ShowMessage(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text, const std::string& title) override;
+    void ShowWarning(const std::string& text) override;
+    std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) override;
+    std::optional<std::string> ChooseFolder(const std::string& prompt,
+                                            const std::string& startDir) override;
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
+    bool RunDialog(QDialog& dialog) override;
+
+private:
+    QPointer<QWidget> m_pOwner;
+};
+
+// For runs without a user (--screenshot): messages go to standard error, questions are answered
+// No and dialogs are cancelled, so nothing waits for input.
+class CConsoleUi : public CShellUi {
+public:
+    bool AskYesNo(const std::string& text) override;
+    std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
+    void ShowMessage(const std::string& text) override;
+    Answer AskYesNoCancel(const std::string& text, const std::string& title) override;
+    void ShowWarning(const std::string& text) override;
+    std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) override;
+    std::optional<std::string> ChooseFolder(const std::string& prompt,
+                                            const std::string& startDir) override;
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
+    bool RunDialog(QDialog& dialog) override;
+};
+
+// The filter of document dialogs.
+inline constexpr const char* kDocumentFileFilter = "mul Files|*.mul||";
+
+// A filter of the form "Name|pattern;pattern|...||" in the form of Qt's file dialogs,
+// "Name (pattern pattern);;...".
+QString ToQtFileFilter(const char* filter);
+
+}  // namespace tessaly
