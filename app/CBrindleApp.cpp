@@ -9,6 +9,7 @@
 #include "ClientFiles.h"
 #include "CommandTable.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "Screenshot.h"
@@ -186,6 +187,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     try {
         found = files.FindClientDirs();
     } catch (...) {
+        LogCaughtException("finding the client directories");
         found = false;
     }
     if (!info.m_sClientDir.isEmpty()) {
@@ -199,6 +201,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     try {
         failed = files.OpenAll(0xFFFFFFFFu);
     } catch (...) {
+        LogCaughtException("opening the base files");
         failed = kFileSlotCount;
     }
     if (failed != kFileSlotCount) {
@@ -212,6 +215,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
         try {
             sounds.Init(frame, CMapPoint(0, 0, 0, 0));
         } catch (...) {
+            LogCaughtException("starting the sound output");
             // No sound device: the program runs silent.
         }
     }

@@ -2,6 +2,7 @@
 
 #include "CBrindleView.h"
 #include "ClientFiles.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "VerDataTable.h"
 
@@ -77,6 +78,7 @@ bool CBrindleDoc::LoadEntries() {
         }
         return true;
     } catch (...) {
+        LogCaughtException("loading the patch table");
         return false;
     }
 }
@@ -99,6 +101,7 @@ void CBrindleDoc::ActivatePatch() {
             table.Load(files.GetFile(kSlotVerData));
         }
     } catch (...) {
+        LogCaughtException("activating a patch file");
         // An unreadable patch file leaves the table empty: the base files answer alone.
     }
 }
@@ -112,10 +115,12 @@ bool CBrindleDoc::OnSaveDocument(const QString& path) {
                                  try {
                                      return m_VerData[i]->WriteVerData(file, record);
                                  } catch (...) {
+                                     LogCaughtException("writing a patch record");
                                      return false;
                                  }
                              });
     } catch (...) {
+        LogCaughtException("saving a patch file");
         ok = false;
     }
     if (!ok) {

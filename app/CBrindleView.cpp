@@ -6,6 +6,7 @@
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 
@@ -171,6 +172,7 @@ void CBrindleView::ToSelected(int nId) {
         try {
             entry->OnMenuCommand(this, nId);
         } catch (...) {
+            LogCaughtException("an entry command");
             // A failing command changes nothing.
         }
     }

@@ -4,6 +4,7 @@
 #include "CDocument.h"
 #include "CMainFrame.h"
 #include "CView.h"
+#include "EventLog.h"
 
 #include <QFileInfo>
 #include <QMdiArea>
@@ -48,6 +49,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFram
     try {
         ok = path.isEmpty() ? doc->OnNewDocument() : doc->OnOpenDocument(path);
     } catch (...) {
+        LogCaughtException("opening a document");
         ok = false;
     }
     if (!ok) {

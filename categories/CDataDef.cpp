@@ -4,6 +4,7 @@
 #include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Surface.h"
 #include "SurfaceDevice.h"
@@ -72,6 +73,7 @@ bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
             try {
                 return CopyData();
             } catch (...) {
+                LogCaughtException("copying an entry");
                 return false;
             }
         }
@@ -99,6 +101,7 @@ const char* CDataDef::GetColumnText(int column) {
         try {
             text = GetListText();
         } catch (...) {
+            LogCaughtException("making a list row");
             text.clear();
         }
         if (text.empty()) {
@@ -217,6 +220,7 @@ bool CDataDefIndex::LoadBlock(std::int32_t nDataFile, std::vector<std::uint8_t>&
         }
         LoadMulData(TheClientFiles(), nDataFile, m_Index, block);
     } catch (...) {
+        LogCaughtException("loading a data block");
         return false;
     }
     return block.size() == m_Index.GetLength();
@@ -238,6 +242,7 @@ bool CDataDefIndex::ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry)
     try {
         return TheClientFiles().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
     } catch (...) {
+        LogCaughtException("reading an index record");
         return false;
     }
 }

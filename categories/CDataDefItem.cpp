@@ -2,6 +2,7 @@
 
 #include "CDataPageScript.h"
 #include "CDataProps.h"
+#include "EventLog.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -17,6 +18,7 @@ std::string CDataDefItem::GetListText() {
         info.ReadInfo(static_cast<std::int32_t>(GetIndex()));
         name = info.GetName();
     } catch (...) {
+        LogCaughtException("reading an item name");
         name.clear();
     }
     return Format("%d\t%s", static_cast<int>(m_Index.GetLength()), name.c_str());

@@ -3,6 +3,7 @@
 #include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "EventLog.h"
 #include "Text.h"
 
 namespace tessaly {
@@ -26,6 +27,7 @@ bool CDataDefSkill::ReadIndex() {
                                                 index) &&
                ReadSkill(index);
     } catch (...) {
+        LogCaughtException("reading a skill index record");
         return false;
     }
 }
@@ -51,6 +53,7 @@ bool CDataDefSkill::ReadSkill(const IndexRecord& index) {
         m_sName = name.substr(0, name.find('\0'));
         return true;
     } catch (...) {
+        LogCaughtException("reading a skill");
         return false;
     }
 }

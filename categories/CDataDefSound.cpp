@@ -1,6 +1,7 @@
 #include "CDataDefSound.h"
 
 #include "CDataProps.h"
+#include "EventLog.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ std::string CDataDefSound::GetListText() {
             name.assign(head, strnlen(head, 32));
         }
     } catch (...) {
+        LogCaughtException("reading a sound name");
         name = "Unk";
     }
     std::uint32_t length = m_Index.GetLength();

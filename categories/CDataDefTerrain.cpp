@@ -1,6 +1,7 @@
 #include "CDataDefTerrain.h"
 
 #include "CDataProps.h"
+#include "EventLog.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -12,6 +13,7 @@ std::string TerrainName(std::uint32_t terrain) {
         info.ReadInfo(static_cast<std::uint16_t>(terrain));
         return info.GetName();
     } catch (...) {
+        LogCaughtException("reading a terrain name");
         return std::string();
     }
 }

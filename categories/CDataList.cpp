@@ -3,6 +3,7 @@
 #include "CDataDef.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 
 #include <QWidget>
 
@@ -70,6 +71,7 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
         try {
             entry->ReadIndex();
         } catch (...) {
+            LogCaughtException("reading an index record");
             // An unreadable index leaves the entry without data.
         }
         m_Entries[n] = entry;

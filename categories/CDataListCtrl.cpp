@@ -5,6 +5,7 @@
 #include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Text.h"
 
@@ -285,6 +286,7 @@ bool CDataListCtrl::OnCommand(int nId) {
     try {
         return entry->OnMenuCommand(this, nId);
     } catch (...) {
+        LogCaughtException("a list command");
         return false;
     }
 }

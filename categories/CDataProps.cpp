@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataVerData.h"
+#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "Text.h"
@@ -47,6 +48,7 @@ bool CDataPage::LoadEntry() {
         }
         result = LoadData();
     } catch (...) {
+        LogCaughtException("loading a property page");
         result = 1;
     }
     if (result != 0) {
@@ -356,6 +358,7 @@ bool CDataProps::ApplyPages() {
         try {
             page->ControlsToMembers();
         } catch (...) {
+            LogCaughtException("reading a property page");
             failed = true;
             continue;
         }
@@ -363,6 +366,7 @@ bool CDataProps::ApplyPages() {
         try {
             result = page->SaveData();
         } catch (...) {
+            LogCaughtException("saving a property page");
             result = 1;
         }
         if (result != 0) {

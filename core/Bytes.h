@@ -66,9 +66,15 @@ public:
         return true;
     }
 
-    bool u8(std::uint8_t& v) { return take(1, [&](const std::uint8_t* p) { v = p[0]; }); }
-    bool u16(std::uint16_t& v) { return take(2, [&](const std::uint8_t* p) { v = LoadLE16(p); }); }
-    bool u32(std::uint32_t& v) { return take(4, [&](const std::uint8_t* p) { v = LoadLE32(p); }); }
+    bool u8(std::uint8_t& v) {
+        return take(1, [&](const std::uint8_t* p) { v = p[0]; });
+    }
+    bool u16(std::uint16_t& v) {
+        return take(2, [&](const std::uint8_t* p) { v = LoadLE16(p); });
+    }
+    bool u32(std::uint32_t& v) {
+        return take(4, [&](const std::uint8_t* p) { v = LoadLE32(p); });
+    }
     bool i8(std::int8_t& v) {
         return take(1, [&](const std::uint8_t* p) { v = static_cast<std::int8_t>(p[0]); });
     }

@@ -1,7 +1,11 @@
 #include "EventLog.h"
 
+#include "TarnError.h"
+
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <string>
 
 namespace tessaly {
 
@@ -32,6 +36,22 @@ std::int32_t CEventLog::LogError(const char* format, ...) {
     std::int32_t result = LogTextV(3, format, args);
     va_end(args);
     return result;
+}
+
+void LogCaughtException(const char* operation) {
+    std::string what = "no exception";
+    if (std::exception_ptr caught = std::current_exception()) {
+        try {
+            std::rethrow_exception(caught);
+        } catch (const CTarnError& e) {
+            what = e.GetErrorMessage();
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+            what = "an exception of unknown type";
+        }
+    }
+    g_pEventLog->LogError("tessaly: %s: %s\n", operation, what.c_str());
 }
 
 }  // namespace tessaly

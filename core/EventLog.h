@@ -24,4 +24,9 @@ public:
 // The log in use; points at the process-wide instance for the whole run and is never reset.
 extern CEventLog* g_pEventLog;
 
+// For catch handlers that fall back without looking at what they caught: logs one line naming
+// the operation and the exception in flight ("tessaly: reading a skill: <text>"), the text being
+// a CTarnError's message or a standard exception's what(). Call it only inside a handler.
+void LogCaughtException(const char* operation);
+
 }  // namespace tessaly

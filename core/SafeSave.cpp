@@ -1,4 +1,5 @@
 #include "SafeSave.h"
+#include "EventLog.h"
 
 #include <sys/stat.h>
 #include <cstdio>
@@ -46,6 +47,7 @@ bool SaveReplacing(const std::string& target, const std::string& tempName,
             file->Flush();
         }
     } catch (...) {
+        LogCaughtException("writing a file");
         written = false;
     }
     file->Close();

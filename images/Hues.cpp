@@ -1,6 +1,7 @@
 #include "Hues.h"
 
 #include "ClientFiles.h"
+#include "EventLog.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -110,6 +111,7 @@ bool ReadHue(CClientFiles& files, CVerDataTable& table, std::uint32_t hue, HueEn
                  files.ReadData(kSlotHues, record, bytes) && decoded.ReadFile(bytes);
         }
     } catch (...) {
+        LogCaughtException("reading a hue group");
         ok = false;  // a read error leaves the hue empty, as an unreadable group does
     }
     if (!ok) {

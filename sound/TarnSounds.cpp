@@ -1,5 +1,6 @@
 #include "TarnSounds.h"
 
+#include "EventLog.h"
 #include "MulSound.h"
 #include "TarnError.h"
 
@@ -95,6 +96,7 @@ CTarnSoundPlay::~CTarnSoundPlay() {
     try {
         Stop();
     } catch (...) {
+        LogCaughtException("stopping a sound");
         // The buffer is released below whether or not the device stopped it.
     }
 }

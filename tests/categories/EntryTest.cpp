@@ -5,6 +5,7 @@
 #include "CDataDefJunk.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "EventLog.h"
 #include "QtTestSupport.h"
 #include "TarnError.h"
 
@@ -25,6 +26,10 @@ public:
     TextEntry(std::uint32_t index, std::string text) : CDataDef(index), m_sText(std::move(text)) {}
     std::string GetListText() override {
         ++m_nCalls;
+        if (m_bThrow) {
+            // As an out-of-range index into one of our own arrays would.
+            return std::vector<std::string>().at(3);
+        }
         return m_sText;
     }
     bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
@@ -35,6 +40,7 @@ public:
 
     std::string m_sText;
     int m_nCalls = 0;
+    bool m_bThrow = false;
 };
 
 CUOVersionBlock Record(std::uint32_t file, std::uint32_t block, std::uint32_t offset = 0x40,
@@ -102,6 +108,27 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
         // The text is made once (an empty one is asked for again).
         EXPECT_EQ(entry.m_nCalls == 1, !fields.empty());
     }
+}
+
+class CapturingLog : public CEventLog {
+public:
+    std::int32_t LogText(std::int32_t, const char* text) override {
+        m_Lines.emplace_back(text);
+        return 0;
+    }
+    std::vector<std::string> m_Lines;
+};
+
+TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndOneLogLine) {
+    CapturingLog log;
+    CEventLog* const previous = g_pEventLog;
+    g_pEventLog = &log;
+    TextEntry entry(1, "x");
+    entry.m_bThrow = true;
+    EXPECT_EQ(entry.GetColumnText(0), nullptr);
+    g_pEventLog = previous;
+    ASSERT_EQ(log.m_Lines.size(), 1u);
+    EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
 }
 
 TEST(ColumnText, ChangeMarkFollowsThePatchLink) {

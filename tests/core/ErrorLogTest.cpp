@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 
 namespace tessaly {
@@ -72,6 +73,29 @@ TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
     testing::internal::CaptureStderr();
     g_pEventLog->LogError("%s", "");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
+}
+
+TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndTheirText) {
+    CapturingLog log;
+    CEventLog* const previous = g_pEventLog;
+    g_pEventLog = &log;
+    auto logged = [&](auto thrower) {
+        log.m_text.clear();
+        try {
+            thrower();
+        } catch (...) {
+            LogCaughtException("reading a skill");
+        }
+        return log.m_text;
+    };
+    EXPECT_EQ(logged([] { throw CTarnError(1, kE_FAIL, "Bad Skill"); }),
+              "tessaly: reading a skill: Error Pri=1, Code=-2147467259(Unspecified error), "
+              "Desc='Bad Skill'\n");
+    EXPECT_EQ(logged([] { throw std::out_of_range("index 7 of 3"); }),
+              "tessaly: reading a skill: index 7 of 3\n");
+    EXPECT_EQ(logged([] { throw 5; }), "tessaly: reading a skill: an exception of unknown type\n");
+    EXPECT_EQ(log.m_level, 3);
+    g_pEventLog = previous;
 }
 
 }  // namespace
