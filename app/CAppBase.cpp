@@ -70,6 +70,7 @@ CDocument* CAppBase::OpenDocumentFile(const QString& path) {
 }
 
 void CAppBase::CloseAll() {
+    m_DataState.DestroyAllSheets();
     for (auto& tmpl : m_Templates) {
         tmpl->CloseAllDocuments();
     }

@@ -1,5 +1,10 @@
 #include "CDataAppState.h"
 
+#include "CDataProps.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+
 #include <algorithm>
 
 namespace tessaly {
@@ -10,6 +15,25 @@ CDataAppState* g_pInstalled = nullptr;
 
 void CDataAppState::AddSheet(CDataProps* sheet) {
     m_Sheets.push_back(sheet);
+}
+
+void CDataAppState::CloseSheet(CDataProps* sheet) {
+    if (std::find(m_Sheets.begin(), m_Sheets.end(), sheet) == m_Sheets.end()) {
+        return;
+    }
+    RemoveSheet(sheet);
+    sheet->ReleaseEntry();
+    sheet->hide();
+    sheet->deleteLater();
+}
+
+void CDataAppState::DestroyAllSheets() {
+    while (!m_Sheets.empty()) {
+        CDataProps* sheet = m_Sheets.back();
+        RemoveSheet(sheet);
+        delete sheet;
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void CDataAppState::RemoveSheet(CDataProps* sheet) {

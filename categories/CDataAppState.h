@@ -22,8 +22,9 @@ class CPatch;
 
 class CDataAppState {
 public:
-    // Open sheets in creation order. A sheet adds itself when constructed and removes itself
-    // when its window goes away. Not owned: each sheet deletes itself.
+    // Open sheets in creation order; the list owns them. A sheet joins when it is constructed
+    // and goes only through CloseSheet or DestroyAllSheets, whatever closes it (its OK button,
+    // its close box, its entry going away).
     std::vector<CDataProps*> m_Sheets;
     // The sheet that follows the list selection and is reused for the next entry, or null.
     CDataProps* m_pCurrentSheet = nullptr;
@@ -46,6 +47,15 @@ public:
         return i < m_Sheets.size() ? m_Sheets[i] : nullptr;
     }
     void AddSheet(CDataProps* sheet);
+    // Takes a sheet off the list (and out of m_pCurrentSheet), lets go of its entry at once,
+    // hides it and deletes it when control is back in the event loop: the sheet's own code (a
+    // page saving its edits) may be running below this call. Sheets not on the list are left
+    // alone.
+    void CloseSheet(CDataProps* sheet);
+    // Deletes every sheet now, and those closed but not yet deleted (shut-down: no sheet code is
+    // running then).
+    void DestroyAllSheets();
+    // Forgets a sheet that is being deleted (by its parent window at shut-down).
     void RemoveSheet(CDataProps* sheet);
     void SetMessageText(const QString& text) const;
 

@@ -29,14 +29,10 @@ void AddItem(QMenu* pMenu, const char* text, int nId, bool bEnabled) {
 }  // namespace
 
 CDataDef::~CDataDef() {
-    // Destroying a sheet removes it from the list, so the walk restarts from the first sheet.
     CDataAppState& state = DataAppState();
-    for (std::size_t i = 0; CDataProps* sheet = state.GetSheet(i);) {
+    for (CDataProps* sheet : std::vector<CDataProps*>(state.m_Sheets)) {
         if (sheet->GetEntry() == this) {
-            sheet->DestroyWindow();
-            i = 0;
-        } else {
-            ++i;
+            state.CloseSheet(sheet);
         }
     }
 }
@@ -174,7 +170,7 @@ CDataProps* CDataDef::OpenProperties() {
     if (sheet->IsWindowCreated()) {
         sheet->SetActivePage(0);
     } else if (!sheet->Create()) {
-        sheet->DestroyWindow();
+        state.CloseSheet(sheet);
         return nullptr;
     }
     return sheet;

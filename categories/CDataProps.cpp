@@ -111,14 +111,16 @@ CDataProps::CDataProps(CDataDef* pEntry, QWidget* pParent)
 }
 
 CDataProps::~CDataProps() {
-    Detach();
+    // Gone with its parent window without being closed: off the list too.
+    DataAppState().RemoveSheet(this);
     RemoveAllPages();
 }
 
-void CDataProps::Detach() {
-    if (!m_bDetached) {
-        m_bDetached = true;
-        DataAppState().RemoveSheet(this);
+void CDataProps::ReleaseEntry() {
+    m_pEntry = nullptr;
+    SetSheetModified(false);
+    for (int i = 0; i < GetPageCount(); ++i) {
+        GetPage(i)->ForgetEntry();
     }
 }
 
@@ -180,12 +182,6 @@ void CDataProps::PlaceButtons() {
 void CDataProps::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     PlaceButtons();
-}
-
-void CDataProps::DestroyWindow() {
-    hide();
-    Detach();
-    delete this;
 }
 
 void CDataProps::AddPage(CDataPage* page) {
@@ -309,9 +305,7 @@ void CDataProps::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    Detach();
-    // The sheet deletes itself once its window is gone.
-    deleteLater();
+    DataAppState().CloseSheet(this);
 }
 
 void CDataProps::ToggleCurrent() {
@@ -376,7 +370,8 @@ bool CDataProps::ApplyPages() {
             applied = true;
         }
     }
-    if (applied) {
+    // Saving may have closed the sheet (its entry reloaded away).
+    if (applied && m_pEntry != nullptr) {
         m_pEntry->OnDataChanged(0);
         SetSheetModified(false);
     }

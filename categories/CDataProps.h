@@ -4,8 +4,8 @@
 // A sheet is a top-level QDialog holding a QTabWidget of CDataPage widgets and three small
 // buttons at its top right: button 1 (apply, enabled while the sheet is modified), the help
 // button 9 and the "Tack" button 151 that makes the sheet the current property sheet. Pages load
-// their entry when they become active and write edits back when the sheet applies them. A sheet
-// deletes itself when its window goes away.
+// their entry when they become active and write edits back when the sheet applies them. The
+// application's sheet list (CDataAppState) owns every sheet and is the only one to delete it.
 
 #include <QDialog>
 #include <QPixmap>
@@ -79,8 +79,9 @@ public:
     // same place, then shows it. False when the sheet has no page.
     bool Create();
     bool IsWindowCreated() const { return m_bCreated; }
-    // Hides the window and deletes the sheet.
-    void DestroyWindow();
+    // Lets go of the entry: the sheet and its pages show nothing from here on (the sheet is
+    // being closed, perhaps because the entry is going away).
+    void ReleaseEntry();
 
     // Adds a page (the sheet owns it) and removes or lists them.
     void AddPage(CDataPage* page);
@@ -125,7 +126,6 @@ private:
     void SetTitleAndIcon(bool bIcon);
     void SetTackBitmap(int id);
     void OnCurrentChanged(int index);
-    void Detach();
 
     QTabWidget* m_pTabs;
     QPushButton* m_pOk;
@@ -137,7 +137,6 @@ private:
     CDataDef* m_pEntry;     // not owned
     bool m_bModified = false;
     bool m_bCreated = false;
-    bool m_bDetached = false;
     int m_nTackBitmap = 135;
     int m_nLastActive = -1;
     bool m_bSwitching = false;

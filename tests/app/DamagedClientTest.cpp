@@ -212,9 +212,8 @@ protected:
                 sheet->SetActivePage(page);
                 sheet->grab();
             }
-            sheet->DestroyWindow();
         }
-        QApplication::processEvents();
+        m_pApp->GetDataState().DestroyAllSheets();
     }
 
     TempDir m_Dir;

@@ -46,9 +46,7 @@ protected:
     }
     void TearDown() override {
         m_pList.reset();
-        for (CDataProps* sheet : std::vector<CDataProps*>(DataAppState().m_Sheets)) {
-            sheet->DestroyWindow();
-        }
+        DataAppState().DestroyAllSheets();
     }
 
     CDataListCtrl* Show(std::int32_t category) {

@@ -20,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPointer>
+
+#include <functional>
 #include <memory>
 
 namespace tessaly {
@@ -35,9 +38,13 @@ public:
     }
     int SaveData() override {
         ++m_nSaves;
+        if (m_OnSave) {
+            m_OnSave();
+        }
         return m_nSaveResult;
     }
     int m_nLoads = 0, m_nSaves = 0, m_nLoadResult = 0, m_nSaveResult = 0;
+    std::function<void()> m_OnSave;  // runs inside SaveData
 };
 
 // An entry of a chosen type whose sheet gets two fake pages.
@@ -70,9 +77,7 @@ protected:
         DataAppState().m_pUi = &m_Ui;
     }
     void TearDown() override {
-        for (CDataProps* sheet : std::vector<CDataProps*>(DataAppState().m_Sheets)) {
-            sheet->DestroyWindow();
-        }
+        DataAppState().DestroyAllSheets();
         QApplication::processEvents();
         DataAppState().m_pUi = nullptr;
     }
@@ -132,9 +137,9 @@ TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
     QTest::mouseClick(second->GetButton(151), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
     EXPECT_EQ(second->GetTackBitmap(), 135);
-    // A destroyed current sheet leaves the role.
+    // A closed current sheet leaves the role.
     first->OnCommand(151);
-    first->DestroyWindow();
+    DataAppState().CloseSheet(first);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
 }
 
@@ -220,6 +225,71 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
     QApplication::processEvents();
+}
+
+// Deletes what closed sheets left for the event loop.
+void RunDeferredDeletes() {
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
+    // OK: the edit is saved, the sheet closes.
+    {
+        FakeEntry entry(31204, 1);
+        QPointer<CDataProps> sheet = entry.OpenProperties();
+        entry.m_pFirst->OnChange();
+        sheet->OnCommand(ids::ID_SHEET_OK);
+        EXPECT_EQ(entry.m_pFirst->m_nSaves, 1);
+        RunDeferredDeletes();
+        EXPECT_TRUE(sheet.isNull());
+        EXPECT_TRUE(DataAppState().m_Sheets.empty());
+    }
+    // OK, and saving reloads the entry away below the sheet's own apply.
+    {
+        auto* entry = new FakeEntry(31204, 2);
+        QPointer<CDataProps> sheet = entry->OpenProperties();
+        FakePage* page = entry->m_pFirst;
+        page->OnChange();
+        page->m_OnSave = [&entry] { delete std::exchange(entry, nullptr); };
+        sheet->OnCommand(ids::ID_SHEET_OK);
+        EXPECT_EQ(entry, nullptr);
+        EXPECT_TRUE(DataAppState().m_Sheets.empty());
+        RunDeferredDeletes();
+        EXPECT_TRUE(sheet.isNull());
+    }
+    // The close box: "Save ?" answered No drops the edit.
+    {
+        FakeEntry entry(31204, 3);
+        QPointer<CDataProps> sheet = entry.OpenProperties();
+        entry.m_pFirst->OnChange();
+        m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
+        EXPECT_TRUE(sheet->close());
+        EXPECT_TRUE(DataAppState().m_Sheets.empty());
+        RunDeferredDeletes();
+        EXPECT_TRUE(sheet.isNull());
+        EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
+    }
+    // The entry goes while a page holds an edit: no question, the sheet lets go at once.
+    {
+        auto* entry = new FakeEntry(31204, 4);
+        QPointer<CDataProps> sheet = entry->OpenProperties();
+        FakePage* page = entry->m_pFirst;
+        page->OnChange();
+        sheet->OnCommand(ids::ID_SHEET_TACK);
+        delete entry;
+        EXPECT_TRUE(DataAppState().m_Sheets.empty());
+        EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
+        ASSERT_FALSE(sheet.isNull());
+        EXPECT_EQ(sheet->GetEntry(), nullptr);
+        EXPECT_EQ(page->GetEntry(), nullptr);
+        // A late apply or close of the released sheet finds nothing to write into.
+        sheet->OnCommand(ids::ID_SHEET_OK);
+        EXPECT_EQ(page->m_nSaves, 0);
+        RunDeferredDeletes();
+        EXPECT_TRUE(sheet.isNull());
+        EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
+    }
 }
 
 TEST_F(SheetTest, APageThatDoesNotLoadDoesNotBecomeActive) {
