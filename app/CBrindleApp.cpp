@@ -30,6 +30,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tessaly {
 
@@ -392,6 +393,9 @@ void CBrindleApp::BuildMenus() {
                 }
             }
             frame->WatchMenu(menu);
+            if (std::strcmp(def.pszTitle, "&Window") == 0) {
+                frame->WatchWindowMenu(menu);
+            }
             menus.push_back(menu);
         }
     }

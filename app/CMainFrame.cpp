@@ -5,8 +5,10 @@
 #include "CView.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
@@ -151,6 +153,37 @@ void CMainFrame::WatchMenu(QMenu* pMenu) {
             UpdateMenu(menu);
         }
     });
+    connect(pMenu, &QMenu::aboutToHide, this, [this] { SetMessageText(QString()); });
+}
+
+void CMainFrame::WatchWindowMenu(QMenu* pMenu) {
+    // The list's actions are the menu's own, after a separator of its own, and go with it.
+    auto* list = new QActionGroup(pMenu);
+    connect(pMenu, &QMenu::aboutToShow, this, [this, pMenu, list] {
+        for (QAction* action : list->actions()) {
+            pMenu->removeAction(action);
+            delete action;
+        }
+        const QList<QMdiSubWindow*> windows = m_pMdiArea->subWindowList();
+        if (windows.isEmpty()) {
+            return;
+        }
+        list->addAction(pMenu->addSeparator());
+        for (int i = 0; i < windows.size() && i < kWindowListSize; ++i) {
+            QPointer<QMdiSubWindow> window(windows[i]);
+            QString title = window->windowTitle();
+            title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            QAction* action = pMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(title));
+            action->setCheckable(true);
+            action->setChecked(window == m_pMdiArea->activeSubWindow());
+            list->addAction(action);
+            connect(action, &QAction::triggered, this, [this, window] {
+                if (window) {
+                    m_pMdiArea->setActiveSubWindow(window);
+                }
+            });
+        }
+    });
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
@@ -169,6 +202,10 @@ QString CMainFrame::GetPaneText(int i) const {
 
 void CMainFrame::OnSubWindowActivated() {
     CView* view = GetActiveView();
+    if (view == nullptr) {
+        // The last child window closed (or none is active): nothing is selected any more.
+        SetMessageText(QString());
+    }
     if (view != m_pLastActiveView) {
         m_pLastActiveView = view;
         if (view != nullptr) {

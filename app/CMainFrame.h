@@ -49,8 +49,13 @@ public:
     // Updates the state of every action (or of one menu's actions).
     void UpdateCommandUI();
     void UpdateMenu(QMenu* pMenu);
-    // Updates a menu's actions each time it is about to show.
+    // Updates a menu's actions each time it is about to show; when it closes, the message pane
+    // goes back to "Ready".
     void WatchMenu(QMenu* pMenu);
+    // Ends a menu with the open child windows, numbered, the active one checked; choosing one
+    // activates it. The list is made anew each time the menu shows (at most kWindowListSize).
+    void WatchWindowMenu(QMenu* pMenu);
+    static constexpr int kWindowListSize = 9;
 
     // Pane 0 of the status bar; an empty text shows the idle text "Ready".
     void SetMessageText(const QString& text);

@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyle>
 
 #include <strings.h>
 #include <algorithm>
@@ -179,6 +180,19 @@ void CDataListCtrl::InsertColumns() {
     horizontalHeader()->resizeSection(1, 1 * unit);
     for (int k = 0; k < count; ++k) {
         horizontalHeader()->resizeSection(k + 2, def->m_pColumns[k].m_nWidth * unit);
+    }
+    if (m_nCategory == kCategoryVerData) {
+        // The "File" column shows whole file names, "animdata.mul" the widest of them.
+        int widest = 0;
+        for (std::uint32_t id = 0; id < kFileSlotCount; ++id) {
+            widest = std::max(
+                widest, fontMetrics().horizontalAdvance(QString::fromStdString(FileIdName(id))));
+        }
+        const int margins = 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this) +
+                            2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) +
+                            unit;
+        horizontalHeader()->resizeSection(
+            2, std::max(horizontalHeader()->sectionSize(2), widest + margins));
     }
 }
 

@@ -11,6 +11,8 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -146,7 +148,9 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                     {{ID_WINDOW_NEW, "&New Window", true},
                      {ID_WINDOW_CASCADE, "&Cascade", true},
                      {ID_WINDOW_TILE_HORZ, "&Tile", true},
-                     {ID_WINDOW_ARRANGE, "&Arrange Icons", true}}},
+                     {ID_WINDOW_ARRANGE, "&Arrange Icons", true},
+                     kSep,
+                     {0, "&1 VerData", true, true}}},
                    {"&Help", {{ID_APP_ABOUT, "&About Tessaly...", true}}}});
 }
 
@@ -298,6 +302,62 @@ TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuBack) {
     EXPECT_EQ(DocumentCount(), 0u);
     EXPECT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
+}
+
+TEST_F(ShellMenuTest, WindowMenuListsTheChildWindowsAndActivatesTheChosenOne) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_WINDOW_NEW));
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    CChildFrame* items = frame->GetActiveChild();
+
+    std::vector<ShownItem> shown = Menu(QStringLiteral("&Window"));
+    ASSERT_EQ(shown.size(), 7u);
+    EXPECT_EQ(shown[4].nId, 0);  // the separator
+    EXPECT_EQ(shown[5].text, QStringLiteral("&1 VerData"));
+    EXPECT_FALSE(shown[5].bChecked);
+    EXPECT_EQ(shown[6].text, QStringLiteral("&2 Items"));
+    EXPECT_TRUE(shown[6].bChecked);
+    // Made anew each time: no item twice.
+    EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);
+
+    QMenu* window = nullptr;
+    for (QAction* top : frame->menuBar()->actions()) {
+        if (top->text() == QStringLiteral("&Window")) {
+            window = top->menu();
+        }
+    }
+    ASSERT_NE(window, nullptr);
+    window->actions()[5]->trigger();
+    EXPECT_NE(frame->GetActiveChild(), items);
+    EXPECT_EQ(frame->GetActiveChild()->windowTitle(), QStringLiteral("VerData"));
+}
+
+TEST_F(ShellMenuTest, StatusBarReturnsToReadyWhenAMenuClosesAndWhenTheLastDocumentCloses) {
+    ASSERT_TRUE(StartOnSample());
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    auto selectRow = [&](int row) {
+        auto* list = qobject_cast<QAbstractItemView*>(ActiveView(*m_pApp)->m_pList->GetWindow());
+        ASSERT_NE(list, nullptr);
+        ASSERT_GT(list->model()->rowCount(), row);
+        list->setCurrentIndex(list->model()->index(row, 0));
+        list->selectionModel()->select(
+            list->model()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        ASSERT_TRUE(frame->GetMessageText().startsWith(QStringLiteral("Select ")))
+            << frame->GetMessageText().toStdString();
+    };
+    selectRow(1);
+    QMenu* edit = frame->menuBar()->actions()[1]->menu();
+    ASSERT_NE(edit, nullptr);
+    emit edit->aboutToShow();
+    emit edit->aboutToHide();
+    EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));
+
+    selectRow(2);
+    ASSERT_TRUE(Command(ID_FILE_CLOSE));
+    ASSERT_EQ(DocumentCount(), 0u);
+    EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));
 }
 
 TEST_F(ShellMenuTest, StatusBarItemShowsAndHidesTheBar) {

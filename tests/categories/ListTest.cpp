@@ -14,6 +14,7 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QMenu>
+#include <QStyle>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -85,7 +86,7 @@ protected:
 TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
     CDataListCtrl* list = Show(31200);
     QAbstractItemModelTester tester(list->GetModel(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_GT(m_Host.m_Records.GetCount(), 5);
     ASSERT_EQ(list->GetModel()->rowCount(), m_Host.m_Records.GetCount());
     EXPECT_EQ(list->GetModel()->columnCount(), 7);
@@ -109,6 +110,10 @@ TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
             EXPECT_EQ(Cell(row, 6), QString::asprintf("0%x,0%x", r.m_wExtra1, r.m_wExtra2));
         }
     }
+    // The "File" column shows the widest file name whole.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    EXPECT_GE(list->horizontalHeader()->sectionSize(2) - 2 * margin,
+              list->fontMetrics().horizontalAdvance(QStringLiteral("animdata.mul")));
     // Unused slots change nothing here.
     m_Host.m_bShowUnused = 1;
     list->FillList();
