@@ -43,6 +43,21 @@ std::string Format(const char* format, ...) {
                                    : sizeof buffer - 1);
 }
 
+std::string Latin1ToUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace tessaly
 
 std::string MakeFilePath(std::string_view dir, std::string_view name) {

@@ -16,6 +16,10 @@ std::uint32_t ReadHex(std::string_view text);
 // platform formatter the program's messages were written for.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Names in the client files are single-byte Latin-1 text: bytes 0x00-0x7F stay as they are,
+// each byte from 0x80 becomes the two-byte UTF-8 sequence of the character it stands for.
+std::string Latin1ToUtf8(std::string_view text);
+
 }  // namespace tessaly
 
 // Joins a directory and a file name with "/" unless the directory is empty or already ends in

@@ -1,10 +1,13 @@
-// The shared rectangle and arrays, the hex reader and MakeFilePath.
+// The shared rectangle and arrays, the hex reader, MakeFilePath and the Latin-1 converter.
 
 #include "QArray.h"
 #include "QRect.h"
 #include "Text.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
 
 namespace tessaly {
 namespace {
@@ -98,6 +101,26 @@ TEST(TextTest, ReadHexAndMakeFilePath) {
     EXPECT_EQ(MakeFilePath("", "art.mul"), "art.mul");
     EXPECT_EQ(MakeFilePath("/game/", "art.mul"), "/game/art.mul");
     EXPECT_EQ(MakeFilePath("D:\\", "art.mul"), "D:\\art.mul");
+}
+
+TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
+    EXPECT_EQ(Latin1ToUtf8(""), "");
+    EXPECT_EQ(Latin1ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
+    EXPECT_EQ(Latin1ToUtf8("caf\xE9 \xFF"), "caf\xC3\xA9 \xC3\xBF");
+    // Every byte on its own: below 0x80 unchanged, above as lead 0xC2/0xC3 and continuation.
+    for (int b = 0; b < 256; ++b) {
+        const std::string utf8 = Latin1ToUtf8(std::string(1, static_cast<char>(b)));
+        if (b < 0x80) {
+            EXPECT_EQ(utf8, std::string(1, static_cast<char>(b))) << b;
+            continue;
+        }
+        ASSERT_EQ(utf8.size(), 2u) << b;
+        const auto lead = static_cast<unsigned char>(utf8[0]);
+        const auto next = static_cast<unsigned char>(utf8[1]);
+        EXPECT_EQ(lead, b < 0xC0 ? 0xC2 : 0xC3) << b;
+        EXPECT_EQ(next & 0xC0, 0x80) << b;
+        EXPECT_EQ(((lead & 0x1F) << 6) | (next & 0x3F), b) << b;
+    }
 }
 
 }  // namespace

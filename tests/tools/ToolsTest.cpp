@@ -3,9 +3,11 @@
 // arguments end (one line on standard error, exit status 2).
 
 #include "ClientFiles.h"
+#include "TileData.h"
 #include "core/TempDir.h"
 
 #include <QImage>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
@@ -19,8 +21,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern char** environ;
@@ -295,6 +299,142 @@ TEST_F(ToolsTest, EveryCommandsJsonIsOneDocument) {
         EXPECT_TRUE(doc.isObject()) << args[0];
         EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << args[0];
     }
+}
+
+// A client whose names use the upper half of Latin-1: hue 1, terrain 1, item 1 (with an art
+// index entry, so that the item list shows it), sound 1, skill 0, and item 1 as the one static
+// of block 0.
+void WriteLatin1Client(const TempDir& dir) {
+    auto put = [](std::vector<std::uint8_t>& bytes, std::uint64_t at, const char* text) {
+        std::copy(text, text + std::strlen(text), bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    };
+    std::vector<std::uint8_t> hues(708);
+    put(hues, 4 + 88 + 68, "Rouge \xE9\xFF");  // group 0, entry 1, its name field
+    dir.Write("hues.mul", hues);
+    std::vector<std::uint8_t> tiledata(ItemRecordPos(1) + CTileItemInfo::kSize);
+    put(tiledata, TerrainRecordPos(1) + 6, "pr\xE9");
+    put(tiledata, ItemRecordPos(1) + 17, "caf\xE9 \xFF");
+    dir.Write("tiledata.mul", tiledata);
+    // An index whose one entry holds the whole data file.
+    auto indexed = [&](const char* index, const char* data, std::uint32_t entry,
+                       std::string bytes) {
+        std::vector<std::uint8_t> records((entry + 1) * 12, 0xFF);
+        std::fill_n(records.begin() + entry * 12, 12, 0);
+        records[entry * 12 + 4] = static_cast<std::uint8_t>(bytes.size());
+        dir.Write(index, records);
+        dir.Write(data, std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+    };
+    std::string sound(32 + 8, '\0');  // the name field, then 8 sample bytes
+    sound.replace(0, 7, "\xE9t\xE9.wav");
+    indexed("soundidx.mul", "sound.mul", 1, sound);
+    indexed("skills.idx", "skills.mul", 0, "\1Ma\xEEtrise");
+    indexed("artidx.mul", "art.mul", kArtItemBase + 1, std::string(8, '\0'));
+    indexed("staidx0.mul", "statics0.mul", 0, std::string("\1\0\1\2\3\0\0", 7));  // at 1,2,3
+}
+
+TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
+    TempDir client;
+    WriteLatin1Client(client);
+    auto run = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--client-dir", client.Path().string()});
+        Result r = RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
+        EXPECT_EQ(r.status, 0) << args[2] << ": " << r.err;
+        return r.out;
+    };
+    const std::string wav = m_Scratch.File("sound.wav");
+    using Field = QJsonValue (*)(const QJsonValue&);
+    const Field name = [](const QJsonValue& doc) { return doc["name"]; };
+    const Field column0 = [](const QJsonValue& doc) { return doc["rows"][0]["columns"][0]; };
+    const Field column1 = [](const QJsonValue& doc) { return doc["rows"][0]["columns"][1]; };
+    struct Shown {
+        std::vector<std::string> args;
+        const char* latin1;
+        std::string before, after;  // what stands around it in the text output
+        Field field;                // where it stands in the JSON document
+    };
+    const std::vector<Shown> shown = {
+        {{"hue", "1"}, "Rouge \xE9\xFF", "(group 0, entry 1): '", "'\n", name},
+        {{"tiledata", "terrain", "1"}, "pr\xE9", "\nName   ", "\n", name},
+        {{"tiledata", "item", "1"}, "caf\xE9 \xFF", "\nName    ", "\n", name},
+        {{"statics", "0"},
+         "caf\xE9 \xFF",
+         "  1,2,3  0x0001  ",
+         "\n",
+         [](const QJsonValue& doc) { return doc["statics"][0]["name"]; }},
+        {{"export", "sound", "1", wav}, "\xE9t\xE9.wav", "sound 1 '", "': 8 sample", name},
+        {{"list", "Items"}, "caf\xE9 \xFF", "0001\t \t8\t", "\n", column1},
+        {{"list", "Sounds"}, "\xE9t\xE9.wav", "0001\t \t", "\t0.0 sec\n", column0},
+        {{"list", "Skills"}, "Ma\xEEtrise", "0000\t \tO\t", "\n", column1},
+    };
+    for (Shown s : shown) {
+        const QString text = QString::fromLatin1(s.latin1);
+        const std::string out = run(s.args);
+        EXPECT_TRUE(Contains(out, s.before + text.toUtf8().toStdString() + s.after)) << out;
+        s.args.push_back("--json");
+        const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run(s.args)));
+        EXPECT_EQ(s.field(doc.object()).toString(), text) << s.args[0];
+    }
+}
+
+TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
+    const std::string files = Ok({"files"});
+    EXPECT_EQ(RunProgram(TESSALY_CLI_PATH, {"files", "--client-dir", ClientDir()}, m_Scratch).out,
+              files);
+    EXPECT_EQ(RunProgram(TESSALY_CLI_PATH, {"--client-dir=" + ClientDir(), "files"}, m_Scratch).out,
+              files);
+    EXPECT_EQ(Ok({"--json", "radar", "0xA8"}), Ok({"radar", "0xA8", "--json"}));
+    const std::string pat = m_Scratch.Write("edits.pat", PatFile());
+    EXPECT_EQ(Ok({"--check", "pat", pat}), Ok({"pat", pat, "--check"}));
+    // A path's bytes come back as given, UTF-8 or not.
+    const std::string odd = m_Scratch.Write("caf\xE9.pat", PatFile());
+    EXPECT_EQ(Ok({"pat", odd, "--check"}), odd + ": well formed: 2 records, current format\n");
+
+    // Help wins over anything else on the line.
+    const std::string help = Ok({"radar", "--bogus", "-h"});
+    EXPECT_EQ(help, Ok({"--help"}));
+    EXPECT_EQ(help.rfind("usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS...] "
+                         "[--json]\nNumbers are decimal or 0x-hex.\n\ncommands:\n",
+                         0),
+              0u);
+    EXPECT_TRUE(Contains(help, "\n  list CATEGORY [--unused]                  a category as"));
+
+    // An option's value is the next word whatever it looks like; after "--" no word is an option.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
+        {{"--verdata", "--json", "verdata"}, "cannot open patch file '--json'"},
+        {{"index", "3", "4", "--", "-1"}, "invalid ENTRY '-1'"},
+        {{"--", "--json"}, "unknown command '--json' (see tessaly-cli --help)"},
+        {{"--x", "list", "Items"}, "unknown option '--x' for 'list'"},
+        {{"list", "Items", "--check"}, "unknown option '--check' for 'list'"},
+        {{"pat", pat, "--unused", "--check"}, "unknown option '--unused' for 'pat'"},
+        {{"files", "--json=1"}, "unknown option '--json=1' for 'files'"},
+        {{"index", "3", "4", "-1"}, "unknown option '-1' for 'index'"},
+        {{"bogus", "--x"}, "unknown command 'bogus' (see tessaly-cli --help)"},
+        {{"--x"}, "missing command (see tessaly-cli --help)"},
+        {{"files", "--x", "--verdata"}, "--verdata needs a value"},
+    };
+    for (const auto& [args, message] : mistakes) {
+        Result r = Cli(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_EQ(r.err, "tessaly-cli: " + message + "\n");
+    }
+}
+
+TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
+    const std::string usage = "usage: tessaly-mkclient [--full] DIR\n";
+    Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
+    EXPECT_EQ(r.out, usage + "Writes a sample client into DIR; --full writes a full-size one.\n");
+    r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, usage);
+    const std::string dir = m_Scratch.File("client");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> unexpected = {
+        {{"--full", dir, "other"}, "other"}, {{"other", "--bogus", dir}, "--bogus"}};
+    for (const auto& [args, word] : unexpected) {
+        r = RunProgram(TESSALY_MKCLIENT_PATH, args, m_Scratch);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, "tessaly-mkclient: unexpected argument '" + word + "'\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
 TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {

@@ -17,7 +17,9 @@ std::vector<Command>& Registry() {
 }
 }  // namespace
 
-void RegisterCommand(const Command& command) { Registry().push_back(command); }
+void RegisterCommand(const Command& command) {
+    Registry().push_back(command);
+}
 
 const std::vector<Command>& Commands() {
     auto& commands = Registry();
@@ -47,6 +49,14 @@ std::uint32_t ParseNumber(const std::string& text, const char* what, std::uint32
     return static_cast<std::uint32_t>(value);
 }
 
+QString NameString(const std::string& name) {
+    return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+}
+
+QString LocalString(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
 bool Invocation::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }
@@ -63,8 +73,8 @@ std::uint32_t Invocation::Number(std::size_t i, const char* what, std::uint32_t 
 }
 
 void Invocation::PrintJson(const QJsonValue& value) const {
-    QJsonDocument doc = value.isArray() ? QJsonDocument(value.toArray())
-                                        : QJsonDocument(value.toObject());
+    QJsonDocument doc =
+        value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
     *out << doc.toJson(QJsonDocument::Compact).toStdString() << '\n';
 }
 

@@ -61,6 +61,12 @@ struct CommandRegistrar {
     explicit CommandRegistrar(const Command& command) { RegisterCommand(command); }
 };
 
+// A name read from the client files, which are Latin-1 (plain text output takes Latin1ToUtf8
+// from Text.h).
+QString NameString(const std::string& name);
+// A path, words the user gave or the program's own: local 8-bit text, which is UTF-8 here.
+QString LocalString(const std::string& text);
+
 // Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
 std::uint32_t ParseNumber(const std::string& text, const char* what,
                           std::uint32_t max = 0xFFFFFFFFu);

@@ -46,10 +46,6 @@ void PrepareClientFiles(const GlobalOptions& options) {
 
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // The file name of a patch file id, or "?Unk0%x" for an id without one.
 std::string FileIdName(std::uint32_t id) {
     const char* name = id < static_cast<std::uint32_t>(kFileSlotCount)
@@ -71,7 +67,7 @@ int RunFiles(Invocation& inv) {
             QJsonObject o;
             o["slot"] = slot;
             o["name"] = name != nullptr ? QJsonValue(name) : QJsonValue();
-            o["path"] = open ? QJsonValue(Q(path)) : QJsonValue();
+            o["path"] = open ? QJsonValue(LocalString(path)) : QJsonValue();
             o["size"] = open ? QJsonValue(static_cast<qint64>(size)) : QJsonValue();
             slotList.append(o);
         } else if (name == nullptr && !open) {
@@ -87,7 +83,7 @@ int RunFiles(Invocation& inv) {
     }
     if (inv.json) {
         QJsonObject o;
-        o["baseDir"] = Q(files.GetBasePath(nullptr));
+        o["baseDir"] = LocalString(files.GetBasePath(nullptr));
         o["slots"] = slotList;
         inv.PrintJson(o);
     }
@@ -140,7 +136,7 @@ int RunVerData(Invocation& inv) {
         if (inv.json) {
             QJsonObject o;
             o["fileId"] = static_cast<qint64>(r.m_dwFileId);
-            o["fileName"] = Q(name);
+            o["fileName"] = LocalString(name);
             o["block"] = static_cast<qint64>(r.m_dwBlock);
             o["offset"] = static_cast<qint64>(r.m_dwOffset);
             o["length"] = static_cast<qint64>(r.m_dwLength);
@@ -178,7 +174,7 @@ int RunTileData(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "item|terrain");
     IndexRecord patch;
     if (kind == "terrain") {
-        auto id = static_cast<std::uint16_t>(inv.Number(1, "ID", 0x3FFF));
+        auto id = static_cast<std::uint16_t>(inv.Number(1, "ID", kArtItemBase - 1));
         CTileTerrainInfo info;
         info.ReadInfo(id);
         bool patched = TheVerDataTable().FindRecord(kSlotTileData, id / 32u, patch);
@@ -188,7 +184,7 @@ int RunTileData(Invocation& inv) {
             QJsonObject o;
             o["kind"] = "terrain";
             o["id"] = id;
-            o["name"] = Q(info.GetName());
+            o["name"] = NameString(info.GetName());
             o["flags"] = static_cast<qint64>(info.m_dwFlags);
             o["flagNames"] = flags;
             o["val4"] = info.m_wVal4;
@@ -196,8 +192,8 @@ int RunTileData(Invocation& inv) {
             inv.PrintJson(o);
         } else {
             *inv.out << Format("terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\nVal4   0x%04x\n", id,
-                               patched ? " (patched)" : "", info.GetName().c_str(), info.m_dwFlags,
-                               flagText.c_str(), info.m_wVal4);
+                               patched ? " (patched)" : "", Latin1ToUtf8(info.GetName()).c_str(),
+                               info.m_dwFlags, flagText.c_str(), info.m_wVal4);
         }
         return 0;
     }
@@ -216,7 +212,7 @@ int RunTileData(Invocation& inv) {
         QJsonObject o;
         o["kind"] = "item";
         o["id"] = id;
-        o["name"] = Q(info.GetName());
+        o["name"] = NameString(info.GetName());
         o["flags"] = static_cast<qint64>(info.m_dwFlags);
         o["flagNames"] = flags;
         o["weight"] = info.m_bWeight;
@@ -231,9 +227,9 @@ int RunTileData(Invocation& inv) {
         *inv.out << Format(
             "item 0x%04x%s\nName    %s\nFlags   0x%08x %s\nWeight  %u\nLayer   %u\nVal6    "
             "0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
-            static_cast<unsigned>(id), patched ? " (patched)" : "", info.GetName().c_str(),
-            info.m_dwFlags, flagText.c_str(), info.m_bWeight, info.m_bLayer, info.m_dwVal6,
-            info.m_dwAnim, info.m_wVal14, info.m_bHeight);
+            static_cast<unsigned>(id), patched ? " (patched)" : "",
+            Latin1ToUtf8(info.GetName()).c_str(), info.m_dwFlags, flagText.c_str(), info.m_bWeight,
+            info.m_bLayer, info.m_dwVal6, info.m_dwAnim, info.m_wVal14, info.m_bHeight);
     }
     return 0;
 }
@@ -263,11 +259,11 @@ int RunStatics(Invocation& inv) {
             o["z"] = s.m_cZ;
             o["tile"] = s.m_wTile;
             o["hue"] = s.m_wHue;
-            o["name"] = Q(name);
+            o["name"] = NameString(name);
             items.append(o);
         } else {
             *inv.out << Format("  %u,%u,%d  0x%04x  %s\n", s.m_bX, s.m_bY, s.m_cZ, s.m_wTile,
-                               name.c_str());
+                               Latin1ToUtf8(name).c_str());
         }
     }
     if (inv.json) {

@@ -22,10 +22,6 @@
 namespace tessaly::cli {
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // Draws a picture of the given size into a fresh buffer and writes it as a PNG file.
 void WritePicture(Invocation& inv, const std::string& what, std::uint32_t width,
                   std::uint32_t height, const std::function<bool(CSurfaceDC&)>& draw,
@@ -41,15 +37,15 @@ void WritePicture(Invocation& inv, const std::string& what, std::uint32_t width,
         CSurfaceDC dc(buffer);
         draw(dc);
     }
-    if (!CreateDeviceBitmap(buffer).save(Q(path), "PNG")) {
+    if (!CreateDeviceBitmap(buffer).save(LocalString(path), "PNG")) {
         throw UsageError("cannot write '" + path + "'");
     }
     if (inv.json) {
         QJsonObject o;
-        o["picture"] = Q(what);
+        o["picture"] = LocalString(what);
         o["width"] = static_cast<qint64>(width);
         o["height"] = static_cast<qint64>(height);
-        o["file"] = Q(path);
+        o["file"] = LocalString(path);
         inv.PrintJson(o);
     } else {
         *inv.out << what << ": " << width << " x " << height << " written to " << path << '\n';
@@ -145,7 +141,7 @@ int RunHue(Invocation& inv) {
         o["hue"] = static_cast<qint64>(n);
         o["group"] = static_cast<qint64>(n >> 3);
         o["groupHeader"] = static_cast<qint64>(header);
-        o["name"] = Q(hue.GetName());
+        o["name"] = NameString(hue.GetName());
         o["tableStart"] = hue.m_wTableStart;
         o["tableEnd"] = hue.m_wTableEnd;
         QJsonArray colours;
@@ -157,7 +153,7 @@ int RunHue(Invocation& inv) {
         return 0;
     }
     *inv.out << Format("hue %u (group %u, entry %u): '%s'\n", n, n >> 3, n & 7,
-                       hue.GetName().c_str());
+                       Latin1ToUtf8(hue.GetName()).c_str());
     *inv.out << Format("table start 0x%04x, table end 0x%04x\ncolours:", hue.m_wTableStart,
                        hue.m_wTableEnd);
     for (std::size_t i = 0; i < hue.m_Colours.size(); ++i) {

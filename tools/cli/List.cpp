@@ -69,7 +69,7 @@ int RunList(Invocation& inv) {
             row[QStringLiteral("columns")] = fields;
             rows.append(row);
         } else {
-            *inv.out << line << '\n';
+            *inv.out << Latin1ToUtf8(line) << '\n';
         }
     }
     if (inv.json) {

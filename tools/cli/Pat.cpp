@@ -25,9 +25,9 @@ int RunPat(Invocation& inv) {
     if (inv.HasFlag("--check")) {
         if (inv.json) {
             QJsonObject o;
-            o["file"] = QString::fromStdString(path);
+            o["file"] = LocalString(path);
             o["wellFormed"] = contents.IsValid();
-            o["description"] = QString::fromStdString(contents.Describe());
+            o["description"] = LocalString(contents.Describe());
             inv.PrintJson(o);
         } else {
             *inv.out << path << ": " << contents.Describe() << '\n';
@@ -61,7 +61,7 @@ int RunPat(Invocation& inv) {
     });
     if (inv.json) {
         QJsonObject o;
-        o["file"] = QString::fromStdString(path);
+        o["file"] = LocalString(path);
         o["format"] = contents.IsOldFormat() ? "old" : "current";
         o["count"] = static_cast<qint64>(contents.nCount);
         o["records"] = records;

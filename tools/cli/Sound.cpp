@@ -19,10 +19,6 @@
 namespace tessaly::cli {
 namespace {
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 // Loads a sound that has at least its name field; UsageError otherwise.
 void LoadSound(CMulSound& sound, std::uint32_t id) {
     if (sound.GetData() == nullptr) {
@@ -59,14 +55,14 @@ int RunExportSound(Invocation& inv) {
     if (inv.json) {
         QJsonObject o;
         o["sound"] = static_cast<qint64>(id);
-        o["name"] = Q(name);
+        o["name"] = NameString(name);
         o["sampleBytes"] = static_cast<qint64>(n);
         o["waveBytes"] = static_cast<qint64>(44 + n + (n & 1));
-        o["file"] = Q(path);
+        o["file"] = LocalString(path);
         inv.PrintJson(o);
     } else {
-        *inv.out << Format("sound %u '%s': %u sample bytes (%s) written to ", id, name.c_str(), n,
-                           Duration(sound).c_str())
+        *inv.out << Format("sound %u '%s': %u sample bytes (%s) written to ", id,
+                           Latin1ToUtf8(name).c_str(), n, Duration(sound).c_str())
                  << path << '\n';
     }
     return 0;
@@ -104,12 +100,12 @@ int RunPlay(Invocation& inv) {
     if (inv.json) {
         QJsonObject o;
         o["sound"] = static_cast<qint64>(id);
-        o["name"] = Q(name);
+        o["name"] = NameString(name);
         o["sampleBytes"] = static_cast<qint64>(sound.GetSamples().size());
-        o["device"] = Q(device);
+        o["device"] = LocalString(device);
         inv.PrintJson(o);
     } else {
-        *inv.out << Format("played sound %u '%s' (%s) on %s\n", id, name.c_str(),
+        *inv.out << Format("played sound %u '%s' (%s) on %s\n", id, Latin1ToUtf8(name).c_str(),
                            Duration(sound).c_str(), device.c_str());
     }
     return 0;

@@ -1,11 +1,19 @@
 // tessaly-cli: command-line access to a client's data files.
 
 #include "Cli.h"
+#include "CommandLine.h"
 #include "TarnError.h"
 
+#include <QCommandLineOption>
+#include <QList>
+
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 using namespace tessaly::cli;
 
@@ -25,45 +33,68 @@ void PrintHelp(std::ostream& out) {
     }
 }
 
+// The options a command's usage names ("[--name]"), the only ones it accepts.
+QList<QCommandLineOption> UsageOptions(std::string_view usage) {
+    QList<QCommandLineOption> options;
+    for (std::size_t at = usage.find("[--"); at != std::string_view::npos;
+         at = usage.find("[--", at + 1)) {
+        const std::size_t end = usage.find(']', at);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const std::string_view name = usage.substr(at + 3, end - at - 3);
+        options.append(QCommandLineOption(
+            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))));
+    }
+    return options;
+}
+
 int Run(int argc, char** argv) {
-    Invocation inv;
-    inv.out = &std::cout;
-    std::string name;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        auto value = [&](const char* option) {
-            if (i + 1 >= argc) {
-                throw UsageError(std::string(option) + " needs a value");
+    const QCommandLineOption clientDir(QStringLiteral("client-dir"), QString(),
+                                       QStringLiteral("DIR"));
+    const QCommandLineOption verdata(QStringLiteral("verdata"), QString(), QStringLiteral("FILE"));
+    const QCommandLineOption json(QStringLiteral("json"));
+    // Every command's own options are known to the parser; each command then takes only its own.
+    QList<QCommandLineOption> commandOptions;
+    for (const Command& c : Commands()) {
+        for (const QCommandLineOption& option : UsageOptions(c.usage)) {
+            if (std::none_of(commandOptions.begin(), commandOptions.end(),
+                             [&](const auto& known) { return known.names() == option.names(); })) {
+                commandOptions.append(option);
             }
-            return std::string(argv[++i]);
-        };
-        if (a == "--help" || a == "-h") {
-            PrintHelp(std::cout);
-            return 0;
-        } else if (a == "--client-dir") {
-            inv.global.clientDir = value("--client-dir");
-        } else if (a == "--verdata") {
-            inv.global.verdata = value("--verdata");
-        } else if (a == "--json") {
-            inv.json = true;
-        } else if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
-            inv.flags.push_back(a);
-        } else if (name.empty()) {
-            name = a;
-        } else {
-            inv.args.push_back(a);
         }
     }
-    if (name.empty()) {
+    CommandLine line(QList{clientDir, verdata, json} + commandOptions);
+    line.Parse(argc, argv);
+    if (line.HelpWanted()) {
+        PrintHelp(std::cout);
+        return 0;
+    }
+    if (std::string missing = line.MissingValue(); !missing.empty()) {
+        throw UsageError(missing);
+    }
+    std::vector<std::string> positional = line.Positional();
+    if (positional.empty()) {
         throw UsageError("missing command (see tessaly-cli --help)");
     }
+    const std::string name = positional.front();
+    Invocation inv;
+    inv.out = &std::cout;
+    inv.global.clientDir = line.Value(clientDir);
+    inv.global.verdata = line.Value(verdata);
+    inv.json = line.IsSet(json);
+    inv.args.assign(positional.begin() + 1, positional.end());
     for (const Command& c : Commands()) {
         if (name == c.name && (c.kind == nullptr || (!inv.args.empty() && inv.args[0] == c.kind))) {
-            // A command's options are the ones its usage names; any other is a mistake.
-            for (const std::string& flag : inv.flags) {
-                if (std::string(c.usage).find("[" + flag + "]") == std::string::npos) {
-                    throw UsageError("unknown option '" + flag + "' for '" + name + "'");
-                }
+            // Options of other commands, then ones no command has, are mistakes here.
+            std::vector<std::string> wrong = line.Found(commandOptions);
+            inv.flags = line.Found(UsageOptions(c.usage));
+            std::erase_if(wrong, [&](const std::string& flag) { return inv.HasFlag(flag); });
+            for (std::string& flag : line.Rejected()) {
+                wrong.push_back(std::move(flag));
+            }
+            if (!wrong.empty()) {
+                throw UsageError("unknown option '" + wrong.front() + "' for '" + name + "'");
             }
             if (c.needsClient) {
                 PrepareClientFiles(inv.global);

@@ -1,35 +1,39 @@
 // tessaly-mkclient: writes a complete, deterministic sample client directory.
 
+#include "CommandLine.h"
 #include "SampleClient.h"
+
+#include <QCommandLineOption>
 
 #include <exception>
 #include <iostream>
 #include <string>
+#include <vector>
 
 int main(int argc, char** argv) {
-    std::string dir;
-    bool full = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--full") {
-            full = true;
-        } else if (a == "--help" || a == "-h") {
-            std::cout << "usage: tessaly-mkclient [--full] DIR\n"
-                         "Writes a sample client into DIR; --full writes a full-size one.\n";
-            return 0;
-        } else if (dir.empty() && a.compare(0, 2, "--") != 0) {
-            dir = a;
-        } else {
-            std::cerr << "tessaly-mkclient: unexpected argument '" << a << "'\n";
-            return 2;
-        }
+    const char* const usage = "usage: tessaly-mkclient [--full] DIR\n";
+    const QCommandLineOption full(QStringLiteral("full"));
+    tessaly::cli::CommandLine line({full});
+    line.Parse(argc, argv);
+    if (line.HelpWanted()) {
+        std::cout << usage << "Writes a sample client into DIR; --full writes a full-size one.\n";
+        return 0;
     }
-    if (dir.empty()) {
-        std::cerr << "usage: tessaly-mkclient [--full] DIR\n";
+    std::vector<std::string> unexpected = line.Rejected();
+    const std::vector<std::string> positional = line.Positional();
+    if (positional.size() > 1) {
+        unexpected.push_back(positional[1]);  // one directory only
+    }
+    if (!unexpected.empty()) {
+        std::cerr << "tessaly-mkclient: unexpected argument '" << unexpected.front() << "'\n";
+        return 2;
+    }
+    if (positional.empty()) {
+        std::cerr << usage;
         return 2;
     }
     try {
-        tessaly::mk::WriteSampleClient(dir, full);
+        tessaly::mk::WriteSampleClient(positional.front(), line.IsSet(full));
     } catch (const std::exception& e) {
         std::cerr << "tessaly-mkclient: " << e.what() << '\n';
         return 2;
