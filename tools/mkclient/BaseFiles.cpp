@@ -329,30 +329,13 @@ std::vector<std::uint8_t> Skill(bool button, const std::string& name) {
 }
 
 void WriteSkills(SampleClient& client) {
-    static constexpr std::array<const char*, 24> kSkills = {"Alchemy",
-                                                            "Anatomy",
-                                                            "Animal Lore",
-                                                            "Item Identification",
-                                                            "Arms Lore",
-                                                            "Parrying",
-                                                            "Begging",
-                                                            "Blacksmithy",
-                                                            "Bowcraft",
-                                                            "Peacemaking",
-                                                            "Camping",
-                                                            "Carpentry",
-                                                            "Cartography",
-                                                            "Cooking",
-                                                            "Detecting Hidden",
-                                                            "Discordance",
-                                                            "Evaluating Intelligence",
-                                                            "Healing",
-                                                            "Fishing",
-                                                            "Forensic Evaluation",
-                                                            "Herding",
-                                                            "Hiding",
-                                                            "Provocation",
-                                                            "Inscription"};
+    static constexpr std::array<const char*, 25> kSkills = {
+        "Alchemy", "Anatomy", "Animal Lore", "Item Identification", "Arms Lore", "Parrying",
+        "Begging", "Blacksmithy", "Bowcraft", "Peacemaking", "Camping", "Carpentry", "Cartography",
+        "Cooking", "Detecting Hidden", "Discordance", "Evaluating Intelligence", "Healing",
+        "Fishing", "Forensic Evaluation", "Herding", "Hiding", "Provocation", "Inscription",
+        // names are Latin-1 text
+        "Ma\xEEtrise"};
     IndexedFileBuilder skills(50);
     for (std::uint32_t i = 0; i < kSkills.size(); ++i) {
         if (i == 6) {

@@ -25,15 +25,19 @@ GeneratorRegistrar::GeneratorRegistrar(int order, const char* name, Generator ge
 SampleClient::SampleClient(std::filesystem::path dir, bool fullSize)
     : m_dir(std::move(dir)), m_fullSize(fullSize) {}
 
-void SampleClient::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+void SampleClient::WriteFile(const std::string& name,
+                             const std::vector<std::uint8_t>& bytes) const {
     std::ofstream out(m_dir / name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + (m_dir / name).string());
     }
 }
 
-void SampleClient::AddPatch(SamplePatch patch) { m_patches.push_back(std::move(patch)); }
+void SampleClient::AddPatch(SamplePatch patch) {
+    m_patches.push_back(std::move(patch));
+}
 
 std::mt19937 SampleClient::Random(const std::string& stream) {
     std::seed_seq seed(stream.begin(), stream.end());
