@@ -206,31 +206,15 @@ std::string CDataDefIndex::LengthText() {
     return Format("%d", static_cast<int>(m_Index.GetLength()));
 }
 
-bool CDataDefIndex::LoadBlock(std::int32_t nDataFile, std::vector<std::uint8_t>& block) {
-    if (m_Index.m_dwOffset == IndexRecord::kNoData || m_Index.GetLength() == 0) {
-        return false;
-    }
-    try {
-        if (CDataVerData* link = GetVerData()) {
-            link->ActivatePatch();
-        }
-        LoadMulData(TheClientFiles(), nDataFile, m_Index, block);
-    } catch (...) {
-        LogCaughtException("loading a data block");
-        return false;
-    }
-    return block.size() == m_Index.GetLength();
-}
-
 bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
                                std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
-                               const std::vector<std::uint8_t>& block) {
+                               ByteSpan bytes) {
     record.m_dwFileId = nFileId;
     record.m_dwBlock = nBlock;
-    record.m_dwLength = static_cast<std::uint32_t>(block.size());
+    record.m_dwLength = static_cast<std::uint32_t>(bytes.size());
     record.m_wExtra1 = wExtra1;
     record.m_wExtra2 = wExtra2;
-    file.Write(block.data(), static_cast<std::uint32_t>(block.size()));
+    file.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     return true;
 }
 

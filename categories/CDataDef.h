@@ -106,13 +106,10 @@ public:
 protected:
     // "%d" with the block length, or "unused" when the entry has no data.
     std::string LengthText();
-    // Reads the block the index record points at (the patch file for a patch record); false
-    // when there is none or it cannot be read.
-    bool LoadBlock(std::int32_t nDataFile, std::vector<std::uint8_t>& block);
-    // Writes a block into a patch file being saved and fills its record.
+    // Writes a block's bytes into a patch file being saved and fills its record.
     static bool WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
                            std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
-                           const std::vector<std::uint8_t>& block);
+                           ByteSpan bytes);
     // ReadIndexRecord of the base index alone (patch id 33) for entry n of the index file.
     bool ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry);
 

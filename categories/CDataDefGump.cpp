@@ -12,22 +12,56 @@ std::string CDataDefGump::GetListText() {
     return Format("%d,%d", m_Index.m_wExtra1, m_Index.m_wExtra2);
 }
 
-bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
-    std::vector<std::uint8_t> block;
-    if (!LoadBlock(kSlotGumpArt, block)) {
+bool CDataDefGump::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                               std::uint32_t maxHeight) {
+    if (!LoadPictureBlock(m_Block)) {
+        buffer.Release();
         return false;
     }
-    // A gump's size comes from its index record: height first, then width.
-    return WriteBlock(file, record, kSlotGumpArt, GetIndex(), m_Index.m_wExtra1, m_Index.m_wExtra2,
-                      block);
+    return MakePicture(buffer, m_Block.GetWidth(), m_Block.GetHeight(), maxWidth, maxHeight,
+                       [this](CSurfaceDC& dc) { return m_Block.Draw(dc, 0, 0, 0); });
+}
+
+bool CDataDefGump::GetImage(SurfaceBuffer& buffer) {
+    return DrawPicture(buffer, kNoLimit, kNoLimit);
+}
+
+bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
+    if (!LoadPictureBlock(m_Block)) {
+        return false;
+    }
+    // Height first, then width: the order gump index records are read back in.
+    return WriteBlock(file, record, kSlotGumpArt, GetIndex(),
+                      static_cast<std::uint16_t>(m_Block.GetHeight()),
+                      static_cast<std::uint16_t>(m_Block.GetWidth()), m_Block.GetBytes());
 }
 
 bool CDataDefGump::ReadIndex() {
     return ReadBaseIndex(kSlotGumpIdx, GetIndex());
 }
 
-bool CDataDefGump::AddPages(CDataProps* /*pSheet*/) {
+bool CDataDefGump::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageGumpDraw);
     return true;
+}
+
+bool CDataPageGumpDraw::Accepts(CDataDef* pEntry) {
+    return dynamic_cast<CDataDefGump*>(pEntry) != nullptr;
+}
+
+QString CDataPageGumpDraw::SizeText() {
+    CTileGumpType& block = static_cast<CDataDefGump*>(GetDataDef())->GetBlock();
+    if (!LoadPictureBlock(block)) {
+        return QString();
+    }
+    return QString::asprintf("%d, %d", static_cast<int>(block.GetWidth()),
+                             static_cast<int>(block.GetHeight()));
+}
+
+bool CDataPageGumpDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                    std::uint32_t maxHeight) {
+    auto* gump = dynamic_cast<CDataDefGump*>(GetDataDef());
+    return gump != nullptr && gump->DrawPicture(buffer, maxWidth, maxHeight);
 }
 
 }  // namespace tessaly

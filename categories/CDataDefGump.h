@@ -1,20 +1,45 @@
 #pragma once
-// Gumps ("gumpidx.mul"/"gumpart.mul").
+// Gumps ("gumpidx.mul"/"gumpart.mul") and the "Gump" page that draws them.
 
 #include "CDataDef.h"
+#include "CDataPageDraw.h"
+#include "GumpType.h"
 
 namespace tessaly {
 
 class CDataDefGump : public CDataDefIndex {
 public:
-    explicit CDataDefGump(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+    explicit CDataDefGump(std::uint32_t nIndex) : CDataDefIndex(nIndex), m_Block(nIndex) {}
 
     std::string GetListText() override;
+    bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData() override { return CopyImageToClipboard(); }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryGumps; }
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
+
+    CTileGumpType& GetBlock() { return m_Block; }
+    // The picture (hue 0) at its top-left corner, each side cut to its limit; what the draw
+    // answered.
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight);
+
+private:
+    CTileGumpType m_Block;
+};
+
+// "Gump": the picture of a gump and its size ("%d, %d", width first).
+class CDataPageGumpDraw : public CDataPageDraw {
+    Q_OBJECT
+
+public:
+    CDataPageGumpDraw() : CDataPageDraw(146, QStringLiteral("Gump"), 4084, 4090) {}
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                     std::uint32_t maxHeight) override;
+
+protected:
+    bool Accepts(CDataDef* pEntry) override;
+    QString SizeText() override;
 };
 
 }  // namespace tessaly

@@ -6,6 +6,9 @@
 #include "Text.h"
 #include "TileData.h"
 
+#include <QHBoxLayout>
+#include <QPushButton>
+
 namespace tessaly {
 
 std::string CDataDefItem::GetListText() {
@@ -14,9 +17,7 @@ std::string CDataDefItem::GetListText() {
     }
     std::string name;
     try {
-        CTileItemInfo info;
-        info.ReadInfo(static_cast<std::int32_t>(GetIndex()));
-        name = info.GetName();
+        name = m_Block.GetTileData()->GetName();
     } catch (...) {
         LogCaughtException("reading an item name");
         name.clear();
@@ -24,19 +25,28 @@ std::string CDataDefItem::GetListText() {
     return Format("%d\t%s", static_cast<int>(m_Index.GetLength()), name.c_str());
 }
 
+bool CDataDefItem::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                               std::uint32_t maxHeight) {
+    if (!LoadPictureBlock(m_Block)) {
+        buffer.Release();
+        return false;
+    }
+    return MakePicture(buffer, m_Block.GetWidth(), m_Block.GetHeight(), maxWidth, maxHeight,
+                       [this](CSurfaceDC& dc) { return m_Block.Draw(dc, 0, 0); });
+}
+
+bool CDataDefItem::GetImage(SurfaceBuffer& buffer) {
+    return DrawPicture(buffer, kNoLimit, kNoLimit);
+}
+
 bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
-    std::vector<std::uint8_t> block;
-    if (!LoadBlock(kSlotArt, block)) {
+    if (!LoadPictureBlock(m_Block)) {
         return false;
     }
-    // Words 2 and 3 of an item picture are its width and height.
-    ByteReader in(block);
-    std::uint16_t width = 0;
-    std::uint16_t height = 0;
-    if (!in.skip(4) || !in.u16(width) || !in.u16(height)) {
-        return false;
-    }
-    return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase, width, height, block);
+    // The record carries the picture's width and height.
+    return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase,
+                      static_cast<std::uint16_t>(m_Block.GetWidth()),
+                      static_cast<std::uint16_t>(m_Block.GetHeight()), m_Block.GetBytes());
 }
 
 bool CDataDefItem::ReadIndex() {
@@ -44,8 +54,38 @@ bool CDataDefItem::ReadIndex() {
 }
 
 bool CDataDefItem::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageItemDraw);
     pSheet->AddPage(new CDataPageScript);
     return true;
+}
+
+CDataPageItemDraw::CDataPageItemDraw() : CDataPageDraw(130, QStringLiteral("Item"), 4086, 4101) {
+    // Buttons towards the item's gump and animation, not wired to anything.
+    for (auto [id, text] : {std::pair(4098, "Gump..."), std::pair(4099, "Anim...")}) {
+        auto* button = new QPushButton(QString::fromLatin1(text), this);
+        button->setObjectName(QString::number(id));
+        button->setEnabled(false);
+        m_pTop->addWidget(button);
+    }
+}
+
+bool CDataPageItemDraw::Accepts(CDataDef* pEntry) {
+    return dynamic_cast<CDataDefItem*>(pEntry) != nullptr;
+}
+
+QString CDataPageItemDraw::SizeText() {
+    CTileItemType& block = static_cast<CDataDefItem*>(GetDataDef())->GetBlock();
+    if (!LoadPictureBlock(block)) {
+        return QString();
+    }
+    return QString::asprintf("%d,%d", static_cast<int>(block.GetWidth()),
+                             static_cast<int>(block.GetHeight()));
+}
+
+bool CDataPageItemDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                    std::uint32_t maxHeight) {
+    auto* item = dynamic_cast<CDataDefItem*>(GetDataDef());
+    return item != nullptr && item->DrawPicture(buffer, maxWidth, maxHeight);
 }
 
 }  // namespace tessaly

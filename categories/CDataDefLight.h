@@ -1,20 +1,43 @@
 #pragma once
-// Lights ("lightidx.mul"/"light.mul").
+// Lights ("lightidx.mul"/"light.mul") and the "Light" page that draws them.
 
 #include "CDataDef.h"
+#include "CDataPageDraw.h"
+#include "LightType.h"
 
 namespace tessaly {
 
 class CDataDefLight : public CDataDefIndex {
 public:
-    explicit CDataDefLight(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+    explicit CDataDefLight(std::uint32_t nIndex) : CDataDefIndex(nIndex), m_Block(nIndex) {}
 
     std::string GetListText() override;
+    bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData() override { return CopyImageToClipboard(); }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryLights; }
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
+
+    CTileLightType& GetBlock() { return m_Block; }
+    // The picture at its top-left corner, each side cut to its limit; what the draw answered.
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight);
+
+private:
+    CTileLightType m_Block;
+};
+
+// "Light": the picture of a light.
+class CDataPageLightDraw : public CDataPageDraw {
+    Q_OBJECT
+
+public:
+    CDataPageLightDraw() : CDataPageDraw(145, QStringLiteral("Light"), 4087) {}
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                     std::uint32_t maxHeight) override;
+
+protected:
+    bool Accepts(CDataDef* pEntry) override;
 };
 
 }  // namespace tessaly

@@ -1,5 +1,6 @@
 #include "CDataDefTerrain.h"
 
+#include "CDataDefTexture.h"
 #include "CDataProps.h"
 #include "EventLog.h"
 #include "Text.h"
@@ -7,15 +8,26 @@
 
 namespace tessaly {
 
-std::string TerrainName(std::uint32_t terrain) {
+std::string TerrainName(CTileTerrainType& block) {
     try {
-        CTileTerrainInfo info;
-        info.ReadInfo(static_cast<std::uint16_t>(terrain));
-        return info.GetName();
+        return block.GetTileData()->GetName();
     } catch (...) {
         LogCaughtException("reading a terrain name");
         return std::string();
     }
+}
+
+bool DrawTerrainPicture(CTileTerrainType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                        std::uint32_t maxHeight) {
+    if (!LoadPictureBlock(block)) {
+        buffer.Release();
+        return false;
+    }
+    constexpr auto kEdge = static_cast<std::uint32_t>(CTileTerrainType::kSize);
+    // The top corner at column 21 puts the diamond at columns 0 to 43.
+    MakePicture(buffer, kEdge, kEdge, maxWidth, maxHeight,
+                [&block](CSurfaceDC& dc) { return block.Draw(dc, 21, 0); });
+    return buffer.GetData() != nullptr;
 }
 
 std::string CDataDefTerrain::GetListText() {
@@ -23,7 +35,7 @@ std::string CDataDefTerrain::GetListText() {
         return "unused";
     }
     std::uint32_t length = m_Index.HasData() ? m_Index.GetLength() : 0;
-    return Format("%d\t%s", static_cast<int>(length), TerrainName(GetIndex()).c_str());
+    return Format("%d\t%s", static_cast<int>(length), TerrainName(m_Terrain).c_str());
 }
 
 bool CDataDefTerrain::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -34,8 +46,22 @@ bool CDataDefTerrain::ReadIndex() {
     return ReadBaseIndex(kSlotArtIdx, GetIndex());
 }
 
-bool CDataDefTerrain::AddPages(CDataProps* /*pSheet*/) {
+bool CDataDefTerrain::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageTerrainDraw);
+    pSheet->AddPage(new CDataPageTextureDraw);
     return true;
+}
+
+bool CDataPageTerrainDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                       std::uint32_t maxHeight) {
+    CDataDef* entry = GetDataDef();
+    CTileTerrainType* block = nullptr;
+    if (auto* terrain = dynamic_cast<CDataDefTerrain*>(entry)) {
+        block = &terrain->GetTerrainBlock();
+    } else if (auto* texture = dynamic_cast<CDataDefTexture*>(entry)) {
+        block = &texture->GetTerrainBlock();
+    }
+    return block != nullptr && DrawTerrainPicture(*block, buffer, maxWidth, maxHeight);
 }
 
 }  // namespace tessaly

@@ -1,12 +1,23 @@
 #include "CDataDefTexture.h"
 
 #include "CDataDefTerrain.h"
-
 #include "CDataProps.h"
 #include "Text.h"
 #include "TileData.h"
 
 namespace tessaly {
+
+bool DrawTexturePicture(CTileTextureType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                        std::uint32_t maxHeight) {
+    if (!LoadPictureBlock(block)) {
+        buffer.Release();
+        return false;
+    }
+    const std::uint32_t edge = block.GetEdge();
+    MakePicture(buffer, edge, edge, maxWidth, maxHeight,
+                [&block](CSurfaceDC& dc) { return block.Draw(dc, 0, 0); });
+    return buffer.GetData() != nullptr;
+}
 
 std::string CDataDefTexture::GetListText() {
     if (!IsValid()) {
@@ -15,7 +26,11 @@ std::string CDataDefTexture::GetListText() {
     // 8192 bytes are a 64-pixel texture, 32768 a 128-pixel one; other lengths show as they are.
     std::uint32_t length = m_Index.HasData() ? m_Index.GetLength() : 0;
     std::uint32_t edge = length == 8192 ? 64 : length == 32768 ? 128 : length;
-    return Format("%d\t%s", static_cast<int>(edge), TerrainName(GetIndex()).c_str());
+    return Format("%d\t%s", static_cast<int>(edge), TerrainName(m_Terrain).c_str());
+}
+
+bool CDataDefTexture::GetImage(SurfaceBuffer& buffer) {
+    return DrawTexturePicture(m_Texture, buffer, kNoLimit, kNoLimit);
 }
 
 bool CDataDefTexture::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -26,8 +41,22 @@ bool CDataDefTexture::ReadIndex() {
     return ReadBaseIndex(kSlotTexIdx, GetIndex());
 }
 
-bool CDataDefTexture::AddPages(CDataProps* /*pSheet*/) {
+bool CDataDefTexture::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageTextureDraw);
+    pSheet->AddPage(new CDataPageTerrainDraw);
     return true;
+}
+
+bool CDataPageTextureDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                       std::uint32_t maxHeight) {
+    CDataDef* entry = GetDataDef();
+    CTileTextureType* block = nullptr;
+    if (auto* texture = dynamic_cast<CDataDefTexture*>(entry)) {
+        block = &texture->GetTextureBlock();
+    } else if (auto* terrain = dynamic_cast<CDataDefTerrain*>(entry)) {
+        block = &terrain->GetTextureBlock();
+    }
+    return block != nullptr && DrawTexturePicture(*block, buffer, maxWidth, maxHeight);
 }
 
 }  // namespace tessaly

@@ -40,12 +40,7 @@ bool CDataPage::LoadEntry() {
     m_pEntry = m_pSheet->GetEntry();
     int result = 1;
     try {
-        // The entry's bytes come from its own document's patch file.
-        if (CDataVerData* link = m_pEntry->GetVerData()) {
-            link->ActivatePatch();
-        } else if (auto* record = dynamic_cast<CDataVerData*>(m_pEntry)) {
-            record->ActivatePatch();
-        }
+        ActivateEntryPatch();
         result = LoadData();
     } catch (...) {
         LogCaughtException("loading a property page");
@@ -57,6 +52,18 @@ bool CDataPage::LoadEntry() {
     }
     MembersToControls();
     return true;
+}
+
+void CDataPage::ActivateEntryPatch() {
+    // The entry's bytes come from its own document's patch file.
+    if (m_pEntry == nullptr) {
+        return;
+    }
+    if (CDataVerData* link = m_pEntry->GetVerData()) {
+        link->ActivatePatch();
+    } else if (auto* record = dynamic_cast<CDataVerData*>(m_pEntry)) {
+        record->ActivatePatch();
+    }
 }
 
 CDataDef* CDataPage::GetDataDef() {

@@ -57,6 +57,9 @@ public:
     CDataProps* GetSheet() const { return m_pSheet; }
 
 protected:
+    // Points the patch slot at the patch file the entry's bytes come from.
+    void ActivateEntryPatch();
+
     bool m_bModified = false;
     CDataDef* m_pEntry = nullptr;  // not owned
 

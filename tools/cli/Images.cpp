@@ -1,45 +1,38 @@
 // tessaly-cli commands over the pictures: export (as PNG), hue, multi.
 
 #include "AnimType.h"
-#include "ArtTypes.h"
+#include "CDataDef.h"
+#include "CDataDefTerrain.h"
+#include "CDataPageDraw.h"
 #include "Cli.h"
-#include "GumpType.h"
 #include "Hues.h"
-#include "LightType.h"
 #include "MultiType.h"
 #include "Surface.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
-#include "TextureType.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <functional>
+#include <map>
+#include <memory>
 #include <ostream>
 #include <utility>
 
 namespace tessaly::cli {
 namespace {
 
-// Draws a picture of the given size into a fresh buffer and writes it as a PNG file.
-void WritePicture(Invocation& inv, const std::string& what, std::uint32_t width,
-                  std::uint32_t height, const std::function<bool(CSurfaceDC&)>& draw,
+// Writes a drawn picture as a PNG file.
+void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
                   const std::string& path) {
-    if (width == 0 || height == 0) {
-        throw UsageError(what + " is an empty picture");
-    }
-    SurfaceBuffer buffer;
-    if (!buffer.CreateBuffer(width, height, 4)) {
-        throw UsageError(what + " is too large to draw");
-    }
-    {
-        CSurfaceDC dc(buffer);
-        draw(dc);
+    if (buffer.GetData() == nullptr) {
+        throw UsageError(what + " has no picture");
     }
     if (!CreateDeviceBitmap(buffer).save(LocalString(path), "PNG")) {
         throw UsageError("cannot write '" + path + "'");
     }
+    const std::uint32_t width = buffer.GetWidth();
+    const std::uint32_t height = buffer.GetHeight();
     if (inv.json) {
         QJsonObject o;
         o["picture"] = LocalString(what);
@@ -75,57 +68,37 @@ int RunExport(Invocation& inv) {
         const std::int32_t h = header->m_nHeight;
         const std::int32_t x = direction < 3 ? w - header->m_nCentreX : header->m_nCentreX;
         const std::int32_t y = header->m_nCentreY + h - 22;
-        WritePicture(
-            inv, what, header->m_nWidth, header->m_nHeight,
-            [&](CSurfaceDC& dc) {
-                return anim.Draw(dc, x, y, 0, frame, static_cast<std::int32_t>(direction));
-            },
-            path);
+        SurfaceBuffer buffer;
+        MakePicture(buffer, header->m_nWidth, header->m_nHeight, kNoLimit, kNoLimit,
+                    [&](CSurfaceDC& dc) {
+                        return anim.Draw(dc, x, y, 0, frame, static_cast<std::int32_t>(direction));
+                    });
+        WritePicture(inv, what, buffer, path);
         return 0;
     }
 
     const std::uint32_t id = inv.Number(1, "id");
     const std::string& path = inv.Arg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
-    // Loads the block, then draws it into a picture of the size it reports.
-    auto exportBlock = [&](CMulBlockType& block, auto size, auto draw) {
-        if (!block.EnsureLoaded()) {
-            throw UsageError(what + " has no picture");
-        }
-        const auto [width, height] = size();
-        WritePicture(inv, what, width, height, draw, path);
-    };
-    if (kind == "item") {
-        CTileItemType item(id);
-        exportBlock(
-            item, [&] { return std::pair(item.GetWidth(), item.GetHeight()); },
-            [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); });
-    } else if (kind == "terrain") {
-        CTileTerrainType terrain(id);
-        const auto edge = static_cast<std::uint32_t>(CTileTerrainType::kSize);
-        // x = 21 puts the diamond's columns at 0 to 43.
-        exportBlock(
-            terrain, [&] { return std::pair(edge, edge); },
-            [&](CSurfaceDC& dc) { return terrain.Draw(dc, 21, 0); });
-    } else if (kind == "texture") {
-        CTileTextureType texture(id);
-        exportBlock(
-            texture, [&] { return std::pair(texture.GetEdge(), texture.GetEdge()); },
-            [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); });
-    } else if (kind == "gump") {
-        CTileGumpType gump(id);
-        exportBlock(
-            gump, [&] { return std::pair(gump.GetWidth(), gump.GetHeight()); },
-            [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); });
-    } else if (kind == "light") {
-        CTileLightType light(id);
-        exportBlock(
-            light, [&] { return std::pair(light.GetWidth(), light.GetHeight()); },
-            [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); });
+    // The same pictures the window shows and copies: the categories draw them.
+    SurfaceBuffer buffer;
+    if (kind == "terrain") {
+        CDataDefTerrain terrain(id);
+        DrawTerrainPicture(terrain.GetTerrainBlock(), buffer, kNoLimit, kNoLimit);
     } else {
-        throw UsageError("unknown kind '" + kind +
-                         "' (item, terrain, texture, gump, light or anim)");
+        const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
+                                                                {"texture", kCategoryTextures},
+                                                                {"gump", kCategoryGumps},
+                                                                {"light", kCategoryLights}};
+        const auto category = categories.find(kind);
+        if (category == categories.end()) {
+            throw UsageError("unknown kind '" + kind +
+                             "' (item, terrain, texture, gump, light or anim)");
+        }
+        std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
+        entry->GetImage(buffer);
     }
+    WritePicture(inv, what, buffer, path);
     return 0;
 }
 

@@ -1,0 +1,119 @@
+#include "CDataPageDraw.h"
+
+#include "CDataDef.h"
+#include "EventLog.h"
+#include "MulBlock.h"
+#include "SurfaceDevice.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tessaly {
+
+bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height,
+                 std::uint32_t maxWidth, std::uint32_t maxHeight,
+                 const std::function<bool(CSurfaceDC&)>& draw) {
+    width = std::min(width, maxWidth);
+    height = std::min(height, maxHeight);
+    if (width == 0 || height == 0 ||
+        static_cast<std::uint64_t>(width) * height > kMaxPicturePixels) {
+        buffer.Release();
+        return false;
+    }
+    if (!buffer.CreateBuffer(width, height, 4)) {
+        if (buffer.GetData() == nullptr) {
+            return false;  // too wide for a 16-bit pitch
+        }
+        buffer.ClearBuffer();  // the same size again: reuse the memory
+    }
+    CSurfaceDC dc(buffer);
+    return draw(dc);
+}
+
+bool LoadPictureBlock(CMulBlockType& block) {
+    try {
+        return block.EnsureLoaded();
+    } catch (...) {
+        LogCaughtException("loading a picture");
+        return false;
+    }
+}
+
+CPictureFrame::CPictureFrame(int nId, QWidget* pParent) : QFrame(pParent) {
+    setObjectName(QString::number(nId));
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+}
+
+void CPictureFrame::paintEvent(QPaintEvent* event) {
+    QFrame::paintEvent(event);
+    if (m_Paint) {
+        QPainter painter(this);
+        m_Paint(painter, contentsRect());
+    }
+}
+
+CDataPageDraw::CDataPageDraw(int nTemplate, const QString& title, int nPictureId, int nSizeId)
+    : CDataPage(nTemplate, title) {
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setContentsMargins(7, 7, 7, 7);
+    if (nSizeId != 0) {
+        m_pTop = new QHBoxLayout;
+        m_pTop->addWidget(new QLabel(QStringLiteral("Size:"), this));
+        m_pSize = new QLabel(this);
+        m_pSize->setObjectName(QString::number(nSizeId));
+        m_pSize->setMinimumWidth(80);
+        m_pTop->addWidget(m_pSize);
+        m_pTop->addStretch(1);
+        m_pLayout->addLayout(m_pTop);
+    }
+    m_pPicture = new CPictureFrame(nPictureId, this);
+    m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
+    m_pLayout->addWidget(m_pPicture, 1);
+}
+
+int CDataPageDraw::LoadData() {
+    CDataDef* entry = GetDataDef();
+    if (entry == nullptr || !Accepts(entry)) {
+        return 1;
+    }
+    update();
+    m_pPicture->update();
+    if (m_pSize != nullptr) {
+        if (QString text = SizeText(); !text.isEmpty()) {
+            m_sSize = text;
+        }
+    }
+    return CDataPage::LoadData();
+}
+
+void CDataPageDraw::MembersToControls() {
+    if (m_pSize != nullptr) {
+        m_pSize->setText(m_sSize);
+    }
+}
+
+void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
+    // A fresh buffer each time: the picture of whatever block the entry now resolves to.
+    m_Buffer.Release();
+    if (GetDataDef() != nullptr && area.width() > 0 && area.height() > 0) {
+        try {
+            ActivateEntryPatch();
+            DrawPicture(m_Buffer, static_cast<std::uint32_t>(area.width()),
+                        static_cast<std::uint32_t>(area.height()));
+        } catch (...) {
+            LogCaughtException("drawing a picture");
+        }
+    }
+    // A loaded block shows its buffer whatever the draw itself answered.
+    const bool shown = m_Buffer.GetData() != nullptr;
+    if (shown) {
+        DrawToDevice(m_Buffer, painter, area.left(), area.top());
+    }
+    Painted(shown);
+}
+
+}  // namespace tessaly

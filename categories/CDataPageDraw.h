@@ -1,0 +1,91 @@
+#pragma once
+// The picture pages of the image categories and the one way they and the entries make a
+// picture: a pixel buffer of the picture's size (cut to a limit, never scaled), cleared, with
+// the block drawn at its top-left corner.
+
+#include "CDataProps.h"
+#include "Surface.h"
+
+#include <QFrame>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+class QHBoxLayout;
+class QLabel;
+class QVBoxLayout;
+
+namespace tessaly {
+
+class CMulBlockType;
+
+// The largest picture made off screen (clipboard, export): 8192 x 8192 pixels (128 MB).
+// The sizes come from the files, and a damaged one could ask for gigabytes.
+inline constexpr std::uint64_t kMaxPicturePixels = 8192ull * 8192ull;
+inline constexpr std::uint32_t kNoLimit = std::numeric_limits<std::uint32_t>::max();
+
+// Sizes buffer to width x height, each cut to its limit, clears it and draws into it. False,
+// with nothing drawn, for an empty or oversized picture or when the buffer gets no memory;
+// otherwise what draw answers.
+bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height,
+                 std::uint32_t maxWidth, std::uint32_t maxHeight,
+                 const std::function<bool(CSurfaceDC&)>& draw);
+
+// Loads a block through the file set; false (logged) when it has no data or cannot be read.
+bool LoadPictureBlock(CMulBlockType& block);
+
+// The frame control a picture page paints its picture into.
+class CPictureFrame : public QFrame {
+    Q_OBJECT
+
+public:
+    CPictureFrame(int nId, QWidget* pParent);
+    std::function<void(QPainter&, const QRect&)> m_Paint;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+class CDataPageDraw : public CDataPage {
+    Q_OBJECT
+
+public:
+    // nPictureId is the picture control's id; nSizeId that of the size text (0: none).
+    CDataPageDraw(int nTemplate, const QString& title, int nPictureId, int nSizeId = 0);
+
+    // Invalidates the page and, with a size text, sets it from SizeText; 0 when the entry is
+    // one the page shows.
+    int LoadData() override;
+    void MembersToControls() override;
+
+    // Draws the picture of the page's entry into buffer, each side at most the limit. False
+    // when the entry has no picture this page shows.
+    virtual bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                             std::uint32_t maxHeight) = 0;
+
+    CPictureFrame* GetPicture() const { return m_pPicture; }
+    // The pixels of the last paint (empty when nothing was drawn).
+    const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
+    QString m_sSize;
+
+protected:
+    // Whether the page's entry is of the class it shows; other entries fail LoadData.
+    virtual bool Accepts(CDataDef* pEntry) = 0;
+    // The size text of the loaded picture, or empty (and the text stays as it was).
+    virtual QString SizeText() { return QString(); }
+    // After a paint: whether a picture was found and drawn.
+    virtual void Painted(bool /*bDrawn*/) {}
+
+    QVBoxLayout* m_pLayout;
+    QHBoxLayout* m_pTop = nullptr;  // the size text row, with a size text
+
+private:
+    void Paint(QPainter& painter, const QRect& area);
+
+    CPictureFrame* m_pPicture;
+    QLabel* m_pSize = nullptr;
+    SurfaceBuffer m_Buffer;
+};
+
+}  // namespace tessaly
