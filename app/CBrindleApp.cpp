@@ -259,7 +259,14 @@ int CBrindleApp::Run(const CCommandLineInfo& info) {
     if (!info.m_sScreenshot.isEmpty()) {
         code = RunScreenshot(GetMainFrame(), info);
     } else {
-        code = QApplication::exec();
+        QString error;
+        if (!info.m_sProperties.isEmpty() &&
+            OpenRequestedSheet(GetMainFrame(), info, error) == nullptr) {
+            std::fprintf(stderr, "tessaly: %s\n", error.toLocal8Bit().constData());
+            code = 2;
+        } else {
+            code = QApplication::exec();
+        }
     }
     int exitCode = ExitInstance();
     return code != 0 ? code : exitCode;

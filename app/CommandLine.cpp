@@ -17,8 +17,11 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
                                         QStringLiteral("FILE"));
     const QCommandLineOption category(QStringLiteral("category"), QString(),
                                       QStringLiteral("NAME"));
+    const QCommandLineOption properties(QStringLiteral("properties"), QString(),
+                                        QStringLiteral("ENTRY"));
+    const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("CAPTION"));
     QCommandLineParser parser;
-    parser.addOptions({help, version, clientDir, open, screenshot, category});
+    parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -40,15 +43,32 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     info.m_sClientDir = parser.value(clientDir);
     info.m_sScreenshot = parser.value(screenshot);
     info.m_sCategory = parser.value(category);
+    info.m_sProperties = parser.value(properties);
+    info.m_sPage = parser.value(page);
     if (!parser.positionalArguments().isEmpty()) {
         info.m_strFileName = parser.positionalArguments().front();
     }
     // "--name=" gives no value either.
-    for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category}) {
+    for (const QCommandLineOption* option :
+         {&clientDir, &open, &screenshot, &category, &properties, &page}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
         }
+    }
+    if (info.m_sError.isEmpty() && !info.m_sProperties.isEmpty()) {
+        // Decimal or 0x-hex, as the lists number their entries.
+        const QString& text = info.m_sProperties;
+        bool ok = false;
+        info.m_nProperties = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                                 ? text.mid(2).toUInt(&ok, 16)
+                                 : text.toUInt(&ok, 10);
+        if (!ok) {
+            info.m_sError = QStringLiteral("invalid entry number '%1'").arg(text);
+        }
+    }
+    if (info.m_sError.isEmpty() && !info.m_sPage.isEmpty() && info.m_sProperties.isEmpty()) {
+        info.m_sError = QStringLiteral("--page needs --properties");
     }
     return info;
 }
@@ -64,6 +84,9 @@ QString GetUsageText() {
                "exit\n"
                "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"%1\")\n"
                "                     in the active view after start-up\n"
+               "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
+               "                     of that category; with --screenshot, save the sheet\n"
+               "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"
                "  --version          print the version and exit\n"
                "  --help             print this text and exit\n"
                "\n"

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
+
 namespace tessaly {
 
 // What the command line asked for.
@@ -13,9 +15,12 @@ struct CCommandLineInfo {
     QStringList m_OpenFiles;  // --open: the desktop's request to open these documents
     QString m_sScreenshot;    // --screenshot: save a picture of the main window, then exit
     QString m_sCategory;      // --category: the category the active view shows after start-up
-    bool m_bHelp = false;     // --help
-    bool m_bVersion = false;  // --version
-    QString m_sError;         // why the command line is not understood; empty when it is
+    QString m_sProperties;    // --properties: the entry whose property sheet opens (as given)
+    std::uint32_t m_nProperties = 0;  // that entry's number
+    QString m_sPage;                  // --page: the caption of the page the sheet shows
+    bool m_bHelp = false;             // --help
+    bool m_bVersion = false;          // --version
+    QString m_sError;                 // why the command line is not understood; empty when it is
 
     // A request of the desktop shell (opening files), as opposed to a plain file name.
     bool IsShellCommand() const { return !m_OpenFiles.isEmpty(); }

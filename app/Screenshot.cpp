@@ -1,7 +1,9 @@
 #include "Screenshot.h"
 
 #include "CBrindleView.h"
+#include "CDataAppState.h"
 #include "CDataList.h"
+#include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CommandLine.h"
 #include "DataTypeDef.h"
@@ -28,24 +30,74 @@ QString DescribeActiveView(const CMainFrame* frame) {
     return QStringLiteral("%1 list, %2 rows").arg(name).arg(items->model()->rowCount());
 }
 
-bool SaveScreenshot(CMainFrame* frame, const QString& path) {
-    if (frame == nullptr) {
-        return false;
-    }
-    // Let the window settle: posted layout, resize and paint work runs first.
+namespace {
+
+// Lets a window settle (posted layout, resize and paint work runs first), then saves a PNG
+// picture of it and prints where it went and what it shows.
+bool SaveWindowPicture(QWidget* window, const QString& path, const QString& shows) {
     for (int i = 0; i < 10; ++i) {
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents(QEventLoop::AllEvents);
     }
-    QPixmap picture = frame->grab();
+    QPixmap picture = window->grab();
     if (picture.isNull() || !picture.save(path, "PNG")) {
         std::fprintf(stderr, "tessaly: cannot write %s\n", path.toLocal8Bit().constData());
         return false;
     }
     std::printf("tessaly: saved %s (%dx%d) showing %s\n", path.toLocal8Bit().constData(),
-                picture.width(), picture.height(),
-                DescribeActiveView(frame).toLocal8Bit().constData());
+                picture.width(), picture.height(), shows.toLocal8Bit().constData());
     return true;
+}
+
+}  // namespace
+
+bool SaveScreenshot(CMainFrame* frame, const QString& path) {
+    return frame != nullptr && SaveWindowPicture(frame, path, DescribeActiveView(frame));
+}
+
+CDataProps* OpenRequestedSheet(CMainFrame* frame, const CCommandLineInfo& info, QString& error) {
+    auto* view = frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
+    if (view == nullptr || view->m_pList == nullptr) {
+        error = QStringLiteral("no list to take entry %1 from").arg(info.m_sProperties);
+        return nullptr;
+    }
+    const DataTypeDef* def = GetTypeDef(view->m_nCategory);
+    const QString name = def != nullptr ? QString::fromLatin1(def->m_pszName) : QString();
+    CDataDef* entry = nullptr;
+    for (CDataDef* row : view->m_pList->CollectRows()) {
+        if (row->GetIndex() == info.m_nProperties) {
+            entry = row;
+            break;
+        }
+    }
+    if (entry == nullptr) {
+        error = QStringLiteral("%1 has no entry %2").arg(name, info.m_sProperties);
+        return nullptr;
+    }
+    CDataProps* sheet = entry->OpenProperties();
+    if (sheet == nullptr) {
+        error = QStringLiteral("the property sheet of %1 entry %2 did not open")
+                    .arg(name, info.m_sProperties);
+        return nullptr;
+    }
+    if (!info.m_sPage.isEmpty()) {
+        QStringList captions;
+        int found = -1;
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            captions << sheet->GetPage(i)->windowTitle();
+            if (captions.back() == info.m_sPage) {
+                found = i;
+            }
+        }
+        if (found < 0) {
+            error = QStringLiteral("the sheet of %1 entry %2 has no page \"%3\" (it has: %4)")
+                        .arg(name, info.m_sProperties, info.m_sPage, captions.join(", "));
+            DataAppState().CloseSheet(sheet);
+            return nullptr;
+        }
+        sheet->SetActivePage(found);
+    }
+    return sheet;
 }
 
 int RunScreenshot(CMainFrame* frame, const CCommandLineInfo& info) {
@@ -54,7 +106,20 @@ int RunScreenshot(CMainFrame* frame, const CCommandLineInfo& info) {
                      info.m_sCategory.toLocal8Bit().constData());
         return 1;
     }
-    return SaveScreenshot(frame, info.m_sScreenshot) ? 0 : 1;
+    if (info.m_sProperties.isEmpty()) {
+        return SaveScreenshot(frame, info.m_sScreenshot) ? 0 : 1;
+    }
+    QString error;
+    CDataProps* sheet = OpenRequestedSheet(frame, info, error);
+    if (sheet == nullptr) {
+        std::fprintf(stderr, "tessaly: %s\n", error.toLocal8Bit().constData());
+        return 2;
+    }
+    const CDataPage* page = sheet->GetActivePage();
+    const QString shows =
+        QStringLiteral("the sheet \"%1\", page \"%2\"")
+            .arg(sheet->windowTitle(), page != nullptr ? page->windowTitle() : QString());
+    return SaveWindowPicture(sheet, info.m_sScreenshot, shows) ? 0 : 1;
 }
 
 }  // namespace tessaly
