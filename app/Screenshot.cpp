@@ -76,6 +76,14 @@ CDataProps* OpenRequestedSheet(CMainFrame* frame, const CCommandLineInfo& info, 
     }
     CDataProps* sheet = entry->OpenProperties();
     if (sheet == nullptr) {
+        // Already open: the sheet that shows it was brought forward.
+        for (CDataProps* open : DataAppState().m_Sheets) {
+            if (open->GetEntry() == entry) {
+                sheet = open;
+            }
+        }
+    }
+    if (sheet == nullptr) {
         error = QStringLiteral("the property sheet of %1 entry %2 did not open")
                     .arg(name, info.m_sProperties);
         return nullptr;

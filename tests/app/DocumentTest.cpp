@@ -7,6 +7,7 @@
 #include "CChildFrame.h"
 #include "CDataListCtrl.h"
 #include "CDataListThumbs.h"
+#include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "MainWindowSupport.h"
@@ -206,6 +207,37 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 3);
     ASSERT_TRUE(doc->DoSave(QString::fromStdString(m_Dir.File("again.mul"))));
     EXPECT_EQ(Bytes(m_Dir.File("again.mul")), Bytes(source));
+
+    // The reloaded item and gump show their patched pictures at the sizes their records carry.
+    IndexRecord gump;
+    ASSERT_TRUE(TheVerDataTable().FindRecord(kSlotGumpArt, 0x00F7, gump));
+    const struct {
+        std::int32_t category;
+        std::uint32_t index;
+        const char* format;  // the page's size text
+        std::uint32_t width, height;
+    } patched[] = {{kCategoryItems, 0x0E3C, "%d,%d", 44, 48},
+                   {kCategoryGumps, 0x00F7, "%d, %d", gump.m_wExtra2, gump.m_wExtra1}};
+    for (const auto& [category, index, format, width, height] : patched) {
+        ActiveView()->SetCategory(category);
+        CDataDef* entry = nullptr;
+        for (int r = 0; r < ActiveList()->GetModel()->rowCount(); ++r) {
+            if (ActiveList()->GetModel()->GetEntry(r)->GetIndex() == index) {
+                entry = ActiveList()->GetModel()->GetEntry(r);
+            }
+        }
+        ASSERT_NE(entry, nullptr) << index;
+        EXPECT_EQ(entry->GetChangeState(), 2);
+        CDataProps* sheet = entry->OpenProperties();
+        ASSERT_NE(sheet, nullptr);
+        auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetActivePage());
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->m_sSize, QString::asprintf(format, width, height));
+        SurfaceBuffer picture;
+        ASSERT_TRUE(entry->GetImage(picture));
+        EXPECT_EQ(picture.GetWidth(), width);
+        EXPECT_EQ(picture.GetHeight(), height);
+    }
 }
 
 TEST_F(DocumentTest, AHueGroupDeclinesAndTheTargetStaysUntouched) {

@@ -6,6 +6,7 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CDataAppState.h"
+#include "CDataProps.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QImage>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QUrl>
@@ -162,6 +164,45 @@ TEST_F(ShellStartupTest, CategoryOptionShowsThatCategoryInTheActiveView) {
     EXPECT_EQ(view->m_nCategory, ids::ID_DATA_ITEMS);
     EXPECT_FALSE(m_pApp->ShowCategory(QStringLiteral("Nonsense")));
     EXPECT_EQ(view->m_nCategory, ids::ID_DATA_ITEMS);
+}
+
+TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
+    const QStringList args{QStringLiteral("--category"),   QStringLiteral("Gumps"),
+                           QStringLiteral("--properties"), QStringLiteral("0xF7"),
+                           QStringLiteral("--page"),       QStringLiteral("Gump")};
+    ASSERT_TRUE(StartOnSample(args));
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    QString error;
+    CCommandLineInfo info = ParseCommandLine(args);
+    ASSERT_EQ(info.m_nProperties, 0xF7u);
+    CDataProps* sheet = OpenRequestedSheet(frame, info, error);
+    ASSERT_NE(sheet, nullptr) << error.toStdString();
+    EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Gumps - 0f7"));
+    EXPECT_EQ(sheet->GetActivePage()->windowTitle(), QStringLiteral("Gump"));
+
+    // The picture goes to the file; a missing entry or page is a one-line error and status 2.
+    info.m_sScreenshot = QString::fromStdString(TestPath("sheet.png"));
+    EXPECT_EQ(RunScreenshot(frame, info), 0);
+    EXPECT_FALSE(QImage(info.m_sScreenshot).isNull());
+    info.m_sPage = QStringLiteral("Nothing");
+    EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
+    EXPECT_EQ(error, QStringLiteral("the sheet of Gumps entry 0xF7 has no page \"Nothing\" (it "
+                                    "has: Gump)"));
+    EXPECT_EQ(RunScreenshot(frame, info), 2);
+    info.m_sPage.clear();
+    info.m_nProperties = 0x4444;
+    info.m_sProperties = QStringLiteral("0x4444");
+    EXPECT_EQ(RunScreenshot(frame, info), 2);
+    EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
+    EXPECT_EQ(error, QStringLiteral("Gumps has no entry 0x4444"));
+
+    EXPECT_EQ(
+        ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("12")}).m_nProperties,
+        12u);
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("0x1g")}).m_sError,
+              QStringLiteral("invalid entry number '0x1g'"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--page"), QStringLiteral("Item")}).m_sError,
+              QStringLiteral("--page needs --properties"));
 }
 
 TEST(ShellCommandLine, OptionsValuesAndErrors) {

@@ -1,0 +1,226 @@
+// The image categories over the sample client: list texts, the picture pages (what they draw,
+// where they cut, their size texts and enable rules) and copying to the clipboard.
+
+#include "CDataAppState.h"
+#include "CDataDefGump.h"
+#include "CDataDefItem.h"
+#include "CDataDefLight.h"
+#include "CDataDefTerrain.h"
+#include "CDataDefTexture.h"
+#include "CDataPageDraw.h"
+#include "QtTestSupport.h"
+#include "ResourceIds.h"
+#include "SurfaceDevice.h"
+#include "TileData.h"
+
+#include <QClipboard>
+#include <QLabel>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+class ImagePageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        test::UseSampleClient();
+        ASSERT_TRUE(TheClientFiles().OpenSlot(kSlotVerData));
+        TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        m_Entries.clear();
+    }
+
+    CDataDef* Entry(std::int32_t category, std::uint32_t index) {
+        m_Entries.emplace_back(CreateDataDef(category, index));
+        m_Entries.back()->ReadIndex();
+        return m_Entries.back().get();
+    }
+    // Opens the entry's sheet on the page with that caption and lets the page paint.
+    CDataPageDraw* ShowPage(CDataDef* entry, const QString& caption) {
+        CDataProps* sheet = entry->OpenProperties();
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (sheet->GetPage(i)->windowTitle() == caption) {
+                sheet->SetActivePage(i);
+                auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetPage(i));
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+                if (page != nullptr) {
+                    page->GetPicture()->repaint();
+                }
+                return page;
+            }
+        }
+        return nullptr;
+    }
+    // A picture drawn straight from a block: w x h, cleared, the block at (x, y).
+    static SurfaceBuffer Drawn(std::uint32_t w, std::uint32_t h,
+                               const std::function<void(CSurfaceDC&)>& draw) {
+        SurfaceBuffer buffer;
+        buffer.CreateBuffer(w, h, 4);
+        CSurfaceDC dc(buffer);
+        draw(dc);
+        return buffer;
+    }
+    static void ExpectSamePixels(const SurfaceBuffer& got, const SurfaceBuffer& want) {
+        ASSERT_NE(got.GetData(), nullptr);
+        ASSERT_EQ(got.GetWidth(), want.GetWidth());
+        ASSERT_EQ(got.GetHeight(), want.GetHeight());
+        int differing = 0;
+        for (std::uint32_t y = 0; y < want.GetHeight(); ++y) {
+            for (std::uint32_t x = 0; x < want.GetWidth(); ++x) {
+                const auto px = static_cast<std::int32_t>(x), py = static_cast<std::int32_t>(y);
+                differing += got.GetPixel(px, py) != want.GetPixel(px, py);
+            }
+        }
+        EXPECT_EQ(differing, 0);
+    }
+
+    std::vector<std::unique_ptr<CDataDef>> m_Entries;
+};
+
+TEST_F(ImagePageTest, ListTextsGiveSizesAndTileDataNames) {
+    CTileItemInfo crate;
+    crate.ReadInfo(0x0E3C);
+    ASSERT_EQ(crate.GetName(), "patched crate");  // the tile data is patched too
+    IndexRecord record;
+    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotArtIdx, kFileSlotCount, kArtItemBase + 0x0E3C,
+                                                 record));
+    // The base index record's length, though the picture itself is patched.
+    EXPECT_EQ(Entry(kCategoryItems, 0x0E3C)->GetListText(),
+              std::to_string(record.GetLength()) + "\tpatched crate");
+    EXPECT_EQ(Entry(kCategoryTerrain, 3)->GetListText(), "2024\tgrass");
+    EXPECT_EQ(Entry(kCategoryTextures, 3)->GetListText(), "64\tgrass");
+    EXPECT_EQ(Entry(kCategoryTextures, 2)->GetListText(), "128\tNoDraw");
+    EXPECT_EQ(Entry(kCategoryGumps, 0x07D0)->GetListText(), "480,640");
+    EXPECT_EQ(Entry(kCategoryLights, 1)->GetListText(), std::to_string(64 * 48));
+    for (std::int32_t category :
+         {kCategoryItems, kCategoryTerrain, kCategoryTextures, kCategoryGumps, kCategoryLights}) {
+        EXPECT_EQ(Entry(category, 0x3FF0)->GetListText(), "unused") << category;
+    }
+}
+
+TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
+    struct Case {
+        std::int32_t category;
+        std::uint32_t index;
+        const char* caption;
+        std::uint32_t width, height;  // the whole picture
+        std::function<void(CSurfaceDC&)> draw;
+        const char* size;  // the size text, or null
+    };
+    CTileItemType crate(0x0E3C);
+    CTileGumpType backdrop(0x07D0), button(0x00F7);
+    CTileLightType light(2);
+    CTileTextureType texture(3);
+    CTileTerrainType grass(3);
+    for (CMulBlockType* block : std::initializer_list<CMulBlockType*>{&crate, &backdrop, &button,
+                                                                      &light, &texture, &grass}) {
+        ASSERT_TRUE(block->EnsureLoaded());
+    }
+    // The patched crate is 44 x 48, the patched button green.
+    ASSERT_EQ(crate.GetWidth(), 44u);
+    ASSERT_EQ(crate.GetHeight(), 48u);
+    const std::vector<Case> cases = {
+        {kCategoryItems, 0x0E3C, "Item", 44, 48, [&](CSurfaceDC& dc) { crate.Draw(dc, 0, 0); },
+         "44,48"},
+        {kCategoryGumps, 0x07D0, "Gump", 640, 480, [&](CSurfaceDC& dc) { backdrop.Draw(dc, 0, 0); },
+         "640, 480"},
+        {kCategoryGumps, 0x00F7, "Gump", button.GetWidth(), button.GetHeight(),
+         [&](CSurfaceDC& dc) { button.Draw(dc, 0, 0); }, nullptr},
+        {kCategoryLights, 2, "Light", 96, 96, [&](CSurfaceDC& dc) { light.Draw(dc, 0, 0); },
+         nullptr},
+        {kCategoryTextures, 3, "Texture", 64, 64, [&](CSurfaceDC& dc) { texture.Draw(dc, 0, 0); },
+         nullptr},
+        // The companions: a texture's terrain tile and a terrain tile's texture.
+        {kCategoryTextures, 3, "Terrain", 44, 44, [&](CSurfaceDC& dc) { grass.Draw(dc, 21, 0); },
+         nullptr},
+        {kCategoryTerrain, 3, "Terrain", 44, 44, [&](CSurfaceDC& dc) { grass.Draw(dc, 21, 0); },
+         nullptr},
+        {kCategoryTerrain, 3, "Texture", 64, 64, [&](CSurfaceDC& dc) { texture.Draw(dc, 0, 0); },
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.caption + std::string(" of ") + std::to_string(c.index));
+        CDataPageDraw* page = ShowPage(Entry(c.category, c.index), QString::fromLatin1(c.caption));
+        ASSERT_NE(page, nullptr);
+        EXPECT_TRUE(page->isEnabled());
+        const QRect area = page->GetPicture()->contentsRect();
+        ASSERT_GT(area.width(), 64);
+        const auto w = std::min(c.width, static_cast<std::uint32_t>(area.width()));
+        const auto h = std::min(c.height, static_cast<std::uint32_t>(area.height()));
+        ExpectSamePixels(page->GetBuffer(), Drawn(w, h, c.draw));
+        if (c.size != nullptr) {
+            EXPECT_EQ(
+                page->findChild<QLabel*>(c.category == kCategoryItems ? "4101" : "4090")->text(),
+                c.size);
+        }
+        // What the page shows is what reaches the screen.
+        const QImage shown = page->GetPicture()->grab().toImage();
+        const QPoint at = area.topLeft() + QPoint(static_cast<int>(w) / 2, static_cast<int>(h) / 2);
+        EXPECT_EQ(shown.pixelColor(at),
+                  SurfaceImage(page->GetBuffer())
+                      .pixelColor(static_cast<int>(w) / 2, static_cast<int>(h) / 2));
+    }
+    // A picture larger than the control is cut, never scaled.
+    CDataPageDraw* gump = ShowPage(Entry(kCategoryGumps, 0x07D0), "Gump");
+    EXPECT_LT(gump->GetBuffer().GetWidth(), 640u);
+    EXPECT_EQ(gump->GetBuffer().GetWidth(),
+              static_cast<std::uint32_t>(gump->GetPicture()->contentsRect().width()));
+
+    // Texture 1 has no terrain tile of its number: that page shows nothing and is disabled.
+    CDataPageDraw* empty = ShowPage(Entry(kCategoryTextures, 1), "Terrain");
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(empty->GetBuffer().GetData(), nullptr);
+    EXPECT_FALSE(empty->isEnabled());
+
+    // The item page refuses an entry of another class; the sheet's order of pages.
+    CDataProps* sheet = Entry(kCategoryTerrain, 3)->OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(sheet->GetPageCount(), 2);
+    auto* item = new CDataPageItemDraw;
+    sheet->AddPage(item);
+    EXPECT_FALSE(item->LoadEntry());
+}
+
+TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    struct Case {
+        std::int32_t category;
+        std::uint32_t index;
+        int width, height;
+    };
+    for (const Case& c : {Case{kCategoryItems, 0x0E3C, 44, 48}, Case{kCategoryGumps, 0x00F7, 0, 0},
+                          Case{kCategoryLights, 0, 32, 32}, Case{kCategoryTextures, 2, 128, 128}}) {
+        SCOPED_TRACE(c.category);
+        clipboard->clear();
+        CDataDef* entry = Entry(c.category, c.index);
+        SurfaceBuffer picture;
+        ASSERT_TRUE(entry->GetImage(picture));
+        EXPECT_TRUE(entry->OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+        const QImage copied = clipboard->image();
+        if (c.width != 0) {
+            EXPECT_EQ(copied.size(), QSize(c.width, c.height));
+        }
+        EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+                  CreateDeviceBitmap(picture).convertToFormat(QImage::Format_RGB32));
+    }
+    clipboard->clear();
+    SurfaceBuffer none;
+    EXPECT_FALSE(Entry(kCategoryTerrain, 3)->GetImage(none));
+    Entry(kCategoryTerrain, 3)->OnMenuCommand(nullptr, ids::ID_EDIT_COPY);
+    EXPECT_TRUE(clipboard->image().isNull());
+}
+
+}  // namespace
+}  // namespace tessaly
