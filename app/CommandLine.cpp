@@ -5,6 +5,8 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <utility>
+
 namespace tessaly {
 
 CCommandLineInfo ParseCommandLine(const QStringList& args) {
@@ -20,8 +22,12 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const QCommandLineOption properties(QStringLiteral("properties"), QString(),
                                         QStringLiteral("ENTRY"));
     const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("CAPTION"));
+    const QCommandLineOption action(QStringLiteral("action"), QString(), QStringLiteral("N"));
+    const QCommandLineOption direction(QStringLiteral("direction"), QString(), QStringLiteral("P"));
+    const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
     QCommandLineParser parser;
-    parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page});
+    parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
+                       action, direction, frame});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -49,8 +55,8 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
         info.m_strFileName = parser.positionalArguments().front();
     }
     // "--name=" gives no value either.
-    for (const QCommandLineOption* option :
-         {&clientDir, &open, &screenshot, &category, &properties, &page}) {
+    for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category, &properties,
+                                             &page, &action, &direction, &frame}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
@@ -65,6 +71,23 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
                                  : text.toUInt(&ok, 10);
         if (!ok) {
             info.m_sError = QStringLiteral("invalid entry number '%1'").arg(text);
+        }
+    }
+    // The animation choices: numbers from 0, for a sheet that --properties opens.
+    for (auto [option, member] :
+         {std::pair(&action, &info.m_nAction), std::pair(&direction, &info.m_nDirection),
+          std::pair(&frame, &info.m_nFrame)}) {
+        if (!info.m_sError.isEmpty() || !parser.isSet(*option)) {
+            continue;
+        }
+        const QString name = QStringLiteral("--") + option->names().front();
+        bool ok = false;
+        *member = parser.value(*option).toInt(&ok, 10);
+        if (!ok || *member < 0) {
+            info.m_sError =
+                QStringLiteral("invalid %1 value '%2'").arg(name, parser.value(*option));
+        } else if (info.m_sProperties.isEmpty()) {
+            info.m_sError = QStringLiteral("%1 needs --properties").arg(name);
         }
     }
     if (info.m_sError.isEmpty() && !info.m_sPage.isEmpty() && info.m_sProperties.isEmpty()) {
@@ -87,6 +110,9 @@ QString GetUsageText() {
                "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
                "                     of that category; with --screenshot, save the sheet\n"
                "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"
+               "  --action N, --direction P, --frame N\n"
+               "                     on an animation page: show action N, direction list\n"
+               "                     position P (0-4) and frame N\n"
                "  --version          print the version and exit\n"
                "  --help             print this text and exit\n"
                "\n"

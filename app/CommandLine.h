@@ -18,9 +18,12 @@ struct CCommandLineInfo {
     QString m_sProperties;    // --properties: the entry whose property sheet opens (as given)
     std::uint32_t m_nProperties = 0;  // that entry's number
     QString m_sPage;                  // --page: the caption of the page the sheet shows
-    bool m_bHelp = false;             // --help
-    bool m_bVersion = false;          // --version
-    QString m_sError;                 // why the command line is not understood; empty when it is
+    int m_nAction = -1;       // --action: the animation action shown (-1: as the page loads)
+    int m_nDirection = -1;    // --direction: the direction list position shown
+    int m_nFrame = -1;        // --frame: the animation frame shown
+    bool m_bHelp = false;     // --help
+    bool m_bVersion = false;  // --version
+    QString m_sError;         // why the command line is not understood; empty when it is
 
     // A request of the desktop shell (opening files), as opposed to a plain file name.
     bool IsShellCommand() const { return !m_OpenFiles.isEmpty(); }

@@ -2,6 +2,7 @@
 
 #include "CBrindleView.h"
 #include "CDataAppState.h"
+#include "CDataDefAnim.h"
 #include "CDataList.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
@@ -9,6 +10,7 @@
 #include "DataTypeDef.h"
 
 #include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QPixmap>
 
@@ -47,6 +49,41 @@ bool SaveWindowPicture(QWidget* window, const QString& path, const QString& show
     std::printf("tessaly: saved %s (%dx%d) showing %s\n", path.toLocal8Bit().constData(),
                 picture.width(), picture.height(), shows.toLocal8Bit().constData());
     return true;
+}
+
+// Shows the action, direction and frame the command line names on an animation page; the
+// reason when one is out of range, else empty.
+QString ChooseAnimFrame(CDataPageAnimDraw& page, const CCommandLineInfo& info) {
+    const auto choose = [](QComboBox* list, int n, const char* what) {
+        if (n < 0) {
+            return QString();
+        }
+        if (n >= list->count()) {
+            return QStringLiteral("%1 %2 is out of range (0 to %3)")
+                .arg(QString::fromLatin1(what))
+                .arg(n)
+                .arg(list->count() - 1);
+        }
+        list->setCurrentIndex(n);
+        return QString();
+    };
+    QString error = choose(page.m_pAction, info.m_nAction, "action");
+    if (error.isEmpty()) {
+        error = choose(page.m_pDir, info.m_nDirection, "direction");
+    }
+    if (error.isEmpty() && info.m_nFrame >= 0) {
+        const int count = page.GetFrameCount();
+        if (info.m_nFrame >= count) {
+            error = count == 0
+                        ? QStringLiteral("frame %1 is out of range (no frames)").arg(info.m_nFrame)
+                        : QStringLiteral("frame %1 is out of range (0 to %2)")
+                              .arg(info.m_nFrame)
+                              .arg(count - 1);
+        } else {
+            page.SetFrame(info.m_nFrame);
+        }
+    }
+    return error;
 }
 
 }  // namespace
@@ -104,6 +141,18 @@ CDataProps* OpenRequestedSheet(CMainFrame* frame, const CCommandLineInfo& info, 
             return nullptr;
         }
         sheet->SetActivePage(found);
+    }
+    if (info.m_nAction >= 0 || info.m_nDirection >= 0 || info.m_nFrame >= 0) {
+        auto* anim = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+        if (anim == nullptr) {
+            error = QStringLiteral("--action, --direction and --frame need an \"Anim\" page");
+        } else {
+            error = ChooseAnimFrame(*anim, info);
+        }
+        if (!error.isEmpty()) {
+            DataAppState().CloseSheet(sheet);
+            return nullptr;
+        }
     }
     return sheet;
 }

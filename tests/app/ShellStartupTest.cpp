@@ -6,6 +6,7 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CDataAppState.h"
+#include "CDataDefAnim.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
@@ -203,6 +204,41 @@ TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
               QStringLiteral("invalid entry number '0x1g'"));
     EXPECT_EQ(ParseCommandLine({QStringLiteral("--page"), QStringLiteral("Item")}).m_sError,
               QStringLiteral("--page needs --properties"));
+}
+
+TEST_F(ShellStartupTest, AnimationOptionsChooseTheFrameOrAreAOneLineError) {
+    const QStringList args{QStringLiteral("--category"),   QStringLiteral("Anims"),
+                           QStringLiteral("--properties"), QStringLiteral("400"),
+                           QStringLiteral("--action"),     QStringLiteral("1"),
+                           QStringLiteral("--direction"),  QStringLiteral("4"),
+                           QStringLiteral("--frame"),      QStringLiteral("3")};
+    ASSERT_TRUE(StartOnSample(args));
+    CCommandLineInfo info = ParseCommandLine(args);
+    QString error;
+    CDataProps* sheet = OpenRequestedSheet(m_pApp->GetMainFrame(), info, error);
+    ASSERT_NE(sheet, nullptr) << error.toStdString();
+    auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_nAction, 1);
+    EXPECT_EQ(page->m_nDirection, 4);
+    EXPECT_EQ(page->m_sFrame, QStringLiteral("3/8"));
+
+    info.m_nFrame = 8;
+    EXPECT_EQ(OpenRequestedSheet(m_pApp->GetMainFrame(), info, error), nullptr);
+    EXPECT_EQ(error, QStringLiteral("frame 8 is out of range (0 to 7)"));
+    info.m_nFrame = -1;
+    info.m_nDirection = 5;
+    EXPECT_EQ(OpenRequestedSheet(m_pApp->GetMainFrame(), info, error), nullptr);
+    EXPECT_EQ(error, QStringLiteral("direction 5 is out of range (0 to 4)"));
+    info.m_sScreenshot = QString::fromStdString(TestPath("anim.png"));
+    EXPECT_EQ(RunScreenshot(m_pApp->GetMainFrame(), info), 2);
+
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--frame"), QStringLiteral("2")}).m_sError,
+              QStringLiteral("--frame needs --properties"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("1"),
+                                QStringLiteral("--action=x")})
+                  .m_sError,
+              QStringLiteral("invalid --action value 'x'"));
 }
 
 TEST(ShellCommandLine, OptionsValuesAndErrors) {

@@ -72,19 +72,6 @@ protected:
         draw(dc);
         return buffer;
     }
-    static void ExpectSamePixels(const SurfaceBuffer& got, const SurfaceBuffer& want) {
-        ASSERT_NE(got.GetData(), nullptr);
-        ASSERT_EQ(got.GetWidth(), want.GetWidth());
-        ASSERT_EQ(got.GetHeight(), want.GetHeight());
-        int differing = 0;
-        for (std::uint32_t y = 0; y < want.GetHeight(); ++y) {
-            for (std::uint32_t x = 0; x < want.GetWidth(); ++x) {
-                const auto px = static_cast<std::int32_t>(x), py = static_cast<std::int32_t>(y);
-                differing += got.GetPixel(px, py) != want.GetPixel(px, py);
-            }
-        }
-        EXPECT_EQ(differing, 0);
-    }
 
     std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
@@ -159,7 +146,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
         ASSERT_GT(area.width(), 64);
         const auto w = std::min(c.width, static_cast<std::uint32_t>(area.width()));
         const auto h = std::min(c.height, static_cast<std::uint32_t>(area.height()));
-        ExpectSamePixels(page->GetBuffer(), Drawn(w, h, c.draw));
+        test::ExpectSamePixels(page->GetBuffer(), Drawn(w, h, c.draw));
         if (c.size != nullptr) {
             EXPECT_EQ(
                 page->findChild<QLabel*>(c.category == kCategoryItems ? "4101" : "4090")->text(),

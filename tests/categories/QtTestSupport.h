@@ -1,13 +1,16 @@
 #pragma once
 // Shared by the GUI suites: the QApplication of the test process, the sample client written
-// once per process, patch files built from its records, and answering message boxes.
+// once per process, patch files built from its records, and comparing drawn pixels.
 
 #include "ClientFiles.h"
 #include "SampleClient.h"
+#include "Surface.h"
 #include "VerDataTable.h"
 #include "core/TempDir.h"
 
 #include <QApplication>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
@@ -88,6 +91,21 @@ inline std::vector<mk::SamplePatch> SamplePatches(const std::function<bool(std::
         }
     }
     return out;
+}
+
+// Expects two pictures of the same size with the same pixels.
+inline void ExpectSamePixels(const SurfaceBuffer& got, const SurfaceBuffer& want) {
+    ASSERT_NE(got.GetData(), nullptr);
+    ASSERT_EQ(got.GetWidth(), want.GetWidth());
+    ASSERT_EQ(got.GetHeight(), want.GetHeight());
+    int differing = 0;
+    for (std::uint32_t y = 0; y < want.GetHeight(); ++y) {
+        for (std::uint32_t x = 0; x < want.GetWidth(); ++x) {
+            const auto px = static_cast<std::int32_t>(x), py = static_cast<std::int32_t>(y);
+            differing += got.GetPixel(px, py) != want.GetPixel(px, py);
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 }  // namespace tessaly::test

@@ -2,6 +2,7 @@
 
 #include "AnimType.h"
 #include "CDataDef.h"
+#include "CDataDefAnim.h"
 #include "CDataDefTerrain.h"
 #include "CDataPageDraw.h"
 #include "Cli.h"
@@ -55,24 +56,17 @@ int RunExport(Invocation& inv) {
         const std::string& path = inv.Arg(5, "output file");
         const std::uint32_t entry = GetAnimIndex(body, static_cast<std::int32_t>(action),
                                                  static_cast<std::int32_t>(direction));
-        CTileAnimType anim(entry);
-        const auto header = anim.GetFrame(frame);
+        CDataDefAnim anim(body);
+        CTileAnimType& frames =
+            anim.GetFrames(static_cast<std::int32_t>(action), static_cast<std::int32_t>(direction));
         const std::string what = Format("anim body %u action %u direction %u frame %u (entry %u)",
                                         body, action, direction, frame, entry);
-        if (!header) {
-            throw UsageError(what + " does not exist (" + std::to_string(anim.GetFrameCount()) +
+        if (!frames.GetFrame(frame)) {
+            throw UsageError(what + " does not exist (" + std::to_string(frames.GetFrameCount()) +
                              " frames)");
         }
-        // Place the frame's box at the buffer's top-left corner.
-        const std::int32_t w = header->m_nWidth;
-        const std::int32_t h = header->m_nHeight;
-        const std::int32_t x = direction < 3 ? w - header->m_nCentreX : header->m_nCentreX;
-        const std::int32_t y = header->m_nCentreY + h - 22;
         SurfaceBuffer buffer;
-        MakePicture(buffer, header->m_nWidth, header->m_nHeight, kNoLimit, kNoLimit,
-                    [&](CSurfaceDC& dc) {
-                        return anim.Draw(dc, x, y, 0, frame, static_cast<std::int32_t>(direction));
-                    });
+        DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer);
         WritePicture(inv, what, buffer, path);
         return 0;
     }

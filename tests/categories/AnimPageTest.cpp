@@ -1,0 +1,171 @@
+// The Animations category over the sample client: the entry's records and frame sets, and the
+// "Anim" page stepping, playing, flipping, drawing at the anchor and copying, for each body
+// class.
+
+#include "CDataAppState.h"
+#include "CDataDefAnim.h"
+#include "QtTestSupport.h"
+#include "SurfaceDevice.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace tessaly {
+namespace {
+
+class AnimPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        test::UseSampleClient();
+    }
+    void TearDown() override { DataAppState().DestroyAllSheets(); }
+
+    CDataPageAnimDraw* Show(CDataDefAnim& body) {
+        body.ReadIndex();
+        CDataProps* sheet = body.OpenProperties();
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+        return dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    }
+    // The frame the decoder draws for that record and direction, and its top-left corner
+    // relative to the anchor as the page places it.
+    static SurfaceBuffer Decoded(std::uint32_t body, int action, int direction, int frame,
+                                 QPoint& origin) {
+        CTileAnimType frames(GetAnimIndex(body, action, direction));
+        const std::optional<AnimFrame> h = frames.GetFrame(static_cast<std::uint32_t>(frame));
+        SurfaceBuffer buffer;
+        if (!h) {
+            return buffer;
+        }
+        const bool mirrored = direction < 3;
+        origin = QPoint(mirrored ? h->m_nCentreX - h->m_nWidth : -h->m_nCentreX,
+                        22 - h->m_nHeight - h->m_nCentreY);
+        buffer.CreateBuffer(h->m_nWidth, h->m_nHeight);
+        CSurfaceDC dc(buffer);
+        frames.Draw(dc, -origin.x(), -origin.y(), 0, static_cast<std::uint32_t>(frame), direction);
+        return buffer;
+    }
+    static void Repaint(CDataPageAnimDraw* page) { page->GetDrawingArea()->repaint(); }
+};
+
+TEST(AnimEntry, RecordsAndFrameSetsFollowTheRecordIndex) {
+    test::UseSampleClient();
+    CDataDefAnim monster(1);
+    ASSERT_TRUE(monster.ReadIndex());
+    IndexRecord first;
+    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotAnimIdx, kFileSlotCount, 110, first));
+    EXPECT_EQ(monster.GetListText(), std::to_string(first.GetLength()));
+    EXPECT_EQ(CDataDefAnim(2).GetListText(), "unused");  // no body 2 in the sample
+
+    // One cached set per action and stored direction: 5 and 1 share one, an action past
+    // the body's class is action 0.
+    CTileAnimType& walk = monster.GetFrames(0, 3);
+    EXPECT_EQ(&monster.GetFrames(0, 3), &walk);
+    EXPECT_NE(&monster.GetFrames(1, 3), &walk);
+    EXPECT_EQ(&monster.GetFrames(30, 3), &walk);
+    EXPECT_EQ(&monster.GetFrames(0, 5), &monster.GetFrames(0, 1));
+    EXPECT_EQ(CDataDefAnim(199).GetFrames(21, 7).GetEntry(), 21999u);
+    EXPECT_EQ(CDataDefAnim(400).GetFrames(34, 7).GetEntry(), 35000u + 174u);
+}
+
+TEST_F(AnimPageTest, EachBodyClassStepsFlipsPlaysAndDrawsAtTheAnchor) {
+    struct Body {
+        std::uint32_t body;
+        int actions;
+        const char* first;
+        int frames;
+    };
+    for (const Body& b : {Body{1, 22, "ANIM_MON_WALK", 6}, Body{201, 13, "ANIM_ANI_WALK", 5},
+                          Body{400, 35, "ANIM_WALK_UNARM", 8}}) {
+        SCOPED_TRACE(b.body);
+        CDataDefAnim body(b.body);
+        CDataPageAnimDraw* page = Show(body);
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(page->m_pAction->count(), b.actions);
+        EXPECT_EQ(page->m_pAction->itemText(0), b.first);
+        EXPECT_EQ(page->m_pDir->currentText(), "Down-SE");
+        EXPECT_EQ(page->m_pFrameText->text(), QStringLiteral("0/%1").arg(b.frames));
+        EXPECT_EQ(page->m_pFrames->maximum(), b.frames - 1);
+
+        // Frame 2 of action 1 in "Left-SW" (direction 5), then flipped (direction 1, mirrored).
+        page->m_pAction->setCurrentIndex(1);
+        page->m_pDir->setCurrentIndex(2);
+        page->m_pFrames->setValue(2);
+        EXPECT_EQ(page->m_pFrameText->text(), QStringLiteral("2/%1").arg(b.frames));
+        EXPECT_EQ(page->PageDirection(), 5);
+        const QPoint anchor(page->GetDrawingArea()->width() / 2,
+                            page->GetDrawingArea()->height() / 2);
+        QPoint origin;
+        const SurfaceBuffer plain = Decoded(b.body, 1, 5, 2, origin);
+        Repaint(page);
+        test::ExpectSamePixels(page->GetBuffer(), plain);
+        EXPECT_EQ(page->GetFramePosition(), anchor + origin);
+        EXPECT_EQ(page->m_pSizeText->text(),
+                  QStringLiteral("%1,%2").arg(plain.GetWidth()).arg(plain.GetHeight()));
+
+        page->m_pFlip->setChecked(true);
+        EXPECT_EQ(page->PageDirection(), 1);
+        const SurfaceBuffer mirrored = Decoded(b.body, 1, 1, 2, origin);
+        Repaint(page);
+        test::ExpectSamePixels(page->GetBuffer(), mirrored);
+        EXPECT_EQ(page->GetFramePosition(), anchor + origin);
+        // The mirrored frame is the plain one reversed left to right.
+        int unmatched = 0;
+        for (std::int32_t y = 0; y < static_cast<std::int32_t>(plain.GetHeight()); ++y) {
+            for (std::int32_t x = 0; x < static_cast<std::int32_t>(plain.GetWidth()); ++x) {
+                unmatched += mirrored.GetPixel(x, y) !=
+                             plain.GetPixel(static_cast<std::int32_t>(plain.GetWidth()) - 1 - x, y);
+            }
+        }
+        EXPECT_EQ(unmatched, 0);
+
+        // Copy puts the frame on show on the clipboard.
+        QGuiApplication::clipboard()->clear();
+        page->m_pCopy->click();
+        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                  SurfaceImage(mirrored).convertToFormat(QImage::Format_RGB32));
+
+        // Playing steps on the timer and wraps after the last frame.
+        page->m_pFrames->setValue(b.frames - 1);
+        page->m_pPlay->setChecked(true);
+        ASSERT_TRUE(page->IsPlaying());
+        for (int i = 0; i < 40 && page->m_nFrame == b.frames - 1; ++i) {
+            QTest::qWait(25);
+        }
+        EXPECT_EQ(page->m_nFrame, 0);
+        EXPECT_EQ(page->m_pFrames->value(), 0);
+        page->m_pPlay->setChecked(false);
+        EXPECT_FALSE(page->IsPlaying());
+        page->OnTimer();
+        EXPECT_EQ(page->m_pFrameText->text(), QStringLiteral("1/%1").arg(b.frames));
+    }
+}
+
+TEST_F(AnimPageTest, ABodyWithoutFramesShowsNothing) {
+    CDataDefAnim body(2);
+    CDataProps sheet(&body, nullptr);
+    auto* page = new CDataPageAnimDraw;
+    sheet.AddPage(page);
+    sheet.show();
+    ASSERT_TRUE(page->LoadEntry());
+    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
+    EXPECT_EQ(page->GetFrameCount(), 0);
+    Repaint(page);
+    EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
+    const QImage shown = page->GetDrawingArea()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::black));
+    page->m_pCopy->click();  // nothing to copy: no crash, nothing changes
+}
+
+}  // namespace
+}  // namespace tessaly
