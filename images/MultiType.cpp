@@ -11,6 +11,96 @@ void MultiComponent::Write(ByteWriter& out) const {
     out.u16(m_wItem).i16(m_nX).i16(m_nY).i16(m_nZ).u32(m_dwFlags);
 }
 
+std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes) {
+    std::vector<MultiComponent> components(bytes.size() / MultiComponent::kSize);
+    ByteReader in(bytes);
+    for (MultiComponent& c : components) {
+        c.Read(in);
+    }
+    return components;
+}
+
+std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components) {
+    ByteWriter out;
+    for (const MultiComponent& c : components) {
+        c.Write(out);
+    }
+    return out.take();
+}
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+// Cuts the text up to the first blank off `text`, and the blanks behind it, and reads it as a
+// decimal number the way the C library does (a sign, digits; anything else ends it; nothing
+// gives 0), wrapping like the 16-bit truncation that follows.
+std::int32_t TakeDecimal(std::string_view& text) {
+    std::size_t end = 0;
+    while (end < text.size() && !IsBlank(text[end])) {
+        ++end;
+    }
+    const std::string_view token = text.substr(0, end);
+    while (end < text.size() && IsBlank(text[end])) {
+        ++end;
+    }
+    text.remove_prefix(end);
+    std::size_t i = 0;
+    const bool negative = !token.empty() && token[0] == '-';
+    if (!token.empty() && (token[0] == '-' || token[0] == '+')) {
+        i = 1;
+    }
+    std::uint32_t value = 0;
+    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<std::uint32_t>(token[i] - '0');
+    }
+    return static_cast<std::int32_t>(negative ? 0u - value : value);
+}
+
+}  // namespace
+
+MultiImport ParseMultiImport(std::string_view text) {
+    MultiImport result;
+    std::vector<std::string_view> lines;
+    for (std::size_t at = 0; at <= text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        std::string_view line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (end == text.size() && line.empty() && !lines.empty()) {
+            break;  // the newline that ends the last line
+        }
+        lines.push_back(line);
+        at = end + 1;
+        if (lines.size() > kMaxImportComponents + 4) {
+            result.error =
+                "The file holds more than " + std::to_string(kMaxImportComponents) + " components.";
+            return result;
+        }
+    }
+    if (lines.empty() || lines[0] != "6 version") {
+        result.error = "The file is not a multi import file: its first line is not \"6 version\".";
+        return result;
+    }
+    for (std::size_t i = 4; i < lines.size(); ++i) {
+        std::string_view rest = lines[i];
+        MultiComponent c;
+        c.m_wItem = static_cast<std::uint16_t>(TakeDecimal(rest));
+        c.m_nX = static_cast<std::int16_t>(TakeDecimal(rest));
+        c.m_nY = static_cast<std::int16_t>(TakeDecimal(rest));
+        c.m_nZ = static_cast<std::int16_t>(TakeDecimal(rest));
+        c.m_dwFlags = 1;
+        result.components.push_back(c);
+    }
+    return result;
+}
+
 bool CMulMultiType::Load() {
     IndexRecord record;
     if (!ReadIndex(kSlotMultiIdx, kSlotMulti, m_nEntry, record)) {

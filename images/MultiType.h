@@ -3,6 +3,10 @@
 
 #include "MulBlock.h"
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 namespace tessaly {
 
 // One component of a multi:
@@ -21,6 +25,21 @@ struct MultiComponent {
     void Write(ByteWriter& out) const;
     bool operator==(const MultiComponent&) const = default;
 };
+
+// Reads 12-byte component records; bytes past the last whole record are ignored.
+std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes);
+std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components);
+
+// A multi import text file: the line "6 version", three header lines (ignored), then one
+// component per line: item number, x, y and z in decimal separated by blanks, the rest of the
+// line ignored, a missing number 0; each gets flags 1. Numbers are truncated to 16 bits.
+// Imports hold at most kMaxImportComponents components.
+inline constexpr std::size_t kMaxImportComponents = 65536;
+struct MultiImport {
+    std::vector<MultiComponent> components;
+    std::string error;  // why nothing was read; empty on success
+};
+MultiImport ParseMultiImport(std::string_view text);
 
 class CMulMultiType : public CMulBlockType {
 public:

@@ -12,7 +12,7 @@ void InitResources();
 // The icon with a resource id (a category id, 128 or 129); a null icon where none exists.
 QIcon LoadResourceIcon(int id);
 
-// The bitmap with a resource id (133, 134, 135); a null pixmap where none exists.
+// The bitmap with a resource id (133, 134, 135, 158, 159); a null pixmap where none exists.
 QPixmap LoadResourceBitmap(int id);
 
 }  // namespace tessaly

@@ -57,6 +57,11 @@ QString LocalString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+const std::string* Invocation::Value(const std::string& flag) const {
+    auto it = values.find(flag);
+    return it != values.end() ? &it->second : nullptr;
+}
+
 bool Invocation::HasFlag(const std::string& flag) const {
     return std::find(flags.begin(), flags.end(), flag) != flags.end();
 }

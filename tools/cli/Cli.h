@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -27,10 +28,13 @@ struct Invocation {
     GlobalOptions global;
     std::vector<std::string> args;   // the command's own arguments, options removed
     std::vector<std::string> flags;  // the command's --options other than --json, in order
+    std::map<std::string, std::string> values;  // the values of those that take one
     bool json = false;
     std::ostream* out = nullptr;
 
     bool HasFlag(const std::string& flag) const;
+    // The value given to an option that takes one, or null.
+    const std::string* Value(const std::string& flag) const;
     // The argument at i, or a UsageError naming `what` when it is missing.
     const std::string& Arg(std::size_t i, const char* what) const;
     // Argument i as a number (decimal or 0x-hex), within [0, max].

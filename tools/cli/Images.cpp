@@ -3,11 +3,14 @@
 #include "AnimType.h"
 #include "CDataDef.h"
 #include "CDataDefAnim.h"
+#include "CDataDefMulti.h"
 #include "CDataDefTerrain.h"
 #include "CDataPageDraw.h"
 #include "Cli.h"
 #include "Hues.h"
 #include "MultiType.h"
+#include "PatchFileIO.h"
+#include "PatchFormat.h"
 #include "Surface.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
@@ -168,6 +171,44 @@ int RunMulti(Invocation& inv) {
     return 0;
 }
 
+int RunExportMulti(Invocation& inv) {
+    const std::uint32_t id = inv.Number(1, "multi id", 0xFFFF);
+    const std::string& path = inv.Arg(2, "output file");
+    CMulMultiType block(id);
+    std::vector<MultiComponent> components;
+    std::string source = "multi.mul";
+    if (const std::string* pat = inv.Value("--pat")) {
+        auto bytes = CPatchFileIO().ReadFile(*pat);
+        if (!bytes) {
+            throw UsageError("cannot read '" + *pat + "'");
+        }
+        const PatchFileContents contents = ReadPatchFile(*bytes);
+        if (!contents.IsValid()) {
+            throw UsageError(*pat + ": " + contents.Describe());
+        }
+        ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
+            if ((r.header.nType & kPatchTypeMask) == kPatchTypeMulti && r.header.nIndex == id) {
+                components = ParseMultiComponents(r.data);
+                source = *pat;
+                return false;
+            }
+            return true;
+        });
+    }
+    if (source == "multi.mul") {
+        components = LoadMultiComponents(block, nullptr);
+    }
+    SurfaceBuffer buffer;
+    DrawMultiPicture(components, buffer);
+    WritePicture(
+        inv, Format("multi 0x%x (%zu components from %s)", id, components.size(), source.c_str()),
+        buffer, path);
+    return 0;
+}
+
+CommandRegistrar exportMulti({"export", "multi ID FILE.png [--pat FILE]",
+                              "a multi drawn whole as a PNG file; --pat: as a .pat patch holds it",
+                              true, RunExportMulti, "multi"});
 CommandRegistrar exportCommand(
     {"export", "KIND ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png",
      "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file", true, RunExport});

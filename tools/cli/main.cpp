@@ -33,7 +33,8 @@ void PrintHelp(std::ostream& out) {
     }
 }
 
-// The options a command's usage names ("[--name]"), the only ones it accepts.
+// The options a command's usage names ("[--name]", or "[--name VALUE]" for one that takes a
+// value), the only ones it accepts.
 QList<QCommandLineOption> UsageOptions(std::string_view usage) {
     QList<QCommandLineOption> options;
     for (std::size_t at = usage.find("[--"); at != std::string_view::npos;
@@ -42,9 +43,10 @@ QList<QCommandLineOption> UsageOptions(std::string_view usage) {
         if (end == std::string_view::npos) {
             break;
         }
-        const std::string_view name = usage.substr(at + 3, end - at - 3);
-        options.append(QCommandLineOption(
-            QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))));
+        const QString option = QString::fromLatin1(usage.substr(at + 3, end - at - 3));
+        const QString value = option.section(QLatin1Char(' '), 1);
+        options.append(
+            QCommandLineOption(option.section(QLatin1Char(' '), 0, 0), QString(), value));
     }
     return options;
 }
@@ -88,7 +90,13 @@ int Run(int argc, char** argv) {
         if (name == c.name && (c.kind == nullptr || (!inv.args.empty() && inv.args[0] == c.kind))) {
             // Options of other commands, then ones no command has, are mistakes here.
             std::vector<std::string> wrong = line.Found(commandOptions);
-            inv.flags = line.Found(UsageOptions(c.usage));
+            const QList<QCommandLineOption> own = UsageOptions(c.usage);
+            inv.flags = line.Found(own);
+            for (const QCommandLineOption& option : own) {
+                if (!option.valueName().isEmpty() && line.IsSet(option)) {
+                    inv.values["--" + option.names().front().toStdString()] = line.Value(option);
+                }
+            }
             std::erase_if(wrong, [&](const std::string& flag) { return inv.HasFlag(flag); });
             for (std::string& flag : line.Rejected()) {
                 wrong.push_back(std::move(flag));
