@@ -67,6 +67,19 @@ MultiComponent FromItemData(const QListWidgetItem* line) {
     return parsed.empty() ? MultiComponent() : parsed.front();
 }
 
+// Sets a flag for as long as it lives.
+class QuietScope {
+public:
+    explicit QuietScope(bool& flag) : m_Flag(flag), m_bWas(flag) { m_Flag = true; }
+    ~QuietScope() { m_Flag = m_bWas; }
+    QuietScope(const QuietScope&) = delete;
+    QuietScope& operator=(const QuietScope&) = delete;
+
+private:
+    bool& m_Flag;
+    bool m_bWas;
+};
+
 }  // namespace
 
 // ---- the entry ----
@@ -407,7 +420,12 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     group->setMaximumWidth(300);
     m_pList = named(new QListWidget(group), 4000);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] { OnSelectionChanged(); });
+    // Only the user's selections notify, as list boxes do; the commands select quietly.
+    connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_bQuiet) {
+            OnSelectionChanged();
+        }
+    });
     m_pTileId = named(new QLineEdit(group), 4054);
     m_pXEdit = named(new QLineEdit(group), 4055);
     m_pYEdit = named(new QLineEdit(group), 4056);
@@ -473,6 +491,7 @@ void CDataPageMultiDraw::ControlsToMembers() {
 }
 
 int CDataPageMultiDraw::LoadData() {
+    const QuietScope quiet(m_bQuiet);
     auto* multi = dynamic_cast<CDataDefMulti*>(GetDataDef());
     if (multi == nullptr) {
         return 1;
@@ -575,6 +594,7 @@ void CDataPageMultiDraw::Changed() {
 }
 
 void CDataPageMultiDraw::OnAddNew() {
+    const QuietScope quiet(m_bQuiet);
     m_pList->clearSelection();
     ControlsToMembers();
     AppendLine(FromFields());
@@ -584,6 +604,7 @@ void CDataPageMultiDraw::OnAddNew() {
 }
 
 void CDataPageMultiDraw::OnChangeSelected() {
+    const QuietScope quiet(m_bQuiet);
     if (m_pList->selectedItems().size() >= 2) {
         DataAppState().Ui().ShowMessage(kChangeOneText);
         return;
@@ -601,6 +622,7 @@ void CDataPageMultiDraw::OnChangeSelected() {
 }
 
 void CDataPageMultiDraw::OnRemoveSelected() {
+    const QuietScope quiet(m_bQuiet);
     for (int i = m_pList->count() - 1; i >= 0; --i) {
         if (m_pList->item(i)->isSelected()) {
             delete m_pList->takeItem(i);
@@ -611,11 +633,13 @@ void CDataPageMultiDraw::OnRemoveSelected() {
 }
 
 void CDataPageMultiDraw::OnSelectAll() {
+    const QuietScope quiet(m_bQuiet);
     m_pList->selectAll();
     EnableFields(m_pList->count() < 2);
 }
 
 void CDataPageMultiDraw::OnMoveToTop() {
+    const QuietScope quiet(m_bQuiet);
     if (m_pList->selectedItems().size() != 1 || m_pList->currentItem() == nullptr) {
         return;
     }
@@ -648,6 +672,7 @@ void CDataPageMultiDraw::OnSelectionChanged() {
 }
 
 void CDataPageMultiDraw::OnImport() {
+    const QuietScope quiet(m_bQuiet);
     PatchFileDialog dialog;
     dialog.bHideReadOnly = true;
     dialog.pFilter = "";
@@ -683,6 +708,7 @@ void CDataPageMultiDraw::OnImport() {
 }
 
 void CDataPageMultiDraw::OnTileItem() {
+    const QuietScope quiet(m_bQuiet);
     CMultiTileItem dialog(this);
     if (!DataAppState().Ui().RunDialog(dialog)) {
         return;
@@ -723,6 +749,7 @@ bool CDataPageMultiDraw::OnNudge(const QPoint& p) {
     if (dx == 0 && dy == 0 && dz == 0) {
         return false;
     }
+    const QuietScope quiet(m_bQuiet);
     m_pList->hide();
     for (QListWidgetItem* line : m_pList->selectedItems()) {
         MultiComponent c = FromItemData(line);

@@ -188,6 +188,7 @@ private:
     QLabel* m_pObjects;         // 4074
     QLabel* m_pRegion;          // 4076
     SurfaceBuffer m_Buffer;
+    bool m_bQuiet = false;  // the list's selection changes by command, not by the user
 };
 
 // A component's list line: "0%04x \t(%d,%d,%d) \t%d \t(%s)", without the name part when its

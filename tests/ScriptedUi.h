@@ -66,6 +66,9 @@ public:
         return Next(m_Colors, std::optional<std::uint32_t>());
     }
     bool RunDialog(QDialog& dialog) override {
+        if (m_OnDialog) {
+            m_OnDialog(dialog);  // fills in the dialog, and may accept it
+        }
         ShownDialog shown{
             dialog.windowTitle(), QString::fromLatin1(dialog.metaObject()->className()), {}};
         for (QLabel* label : dialog.findChildren<QLabel*>()) {
@@ -93,6 +96,8 @@ public:
     std::vector<ShownDialog> m_Shown;
     std::string m_sFolderPrompt;
     std::string m_sFolderStart;
+    // Runs at each dialog RunDialog shows, before it is answered.
+    std::function<void(QDialog&)> m_OnDialog;
     // Runs at each message, before it is recorded (to look at the program's state then).
     std::function<void(const std::string&)> m_OnMessage;
 

@@ -1,0 +1,326 @@
+// The Multis category over the sample client: list texts, the composition the page draws, every
+// editing command of the "Image" page, import and Tile Item, and the round trip through a ".pat"
+// patch.
+
+#include "CDataAppState.h"
+#include "CDataDefMulti.h"
+#include "QtTestSupport.h"
+#include "ScriptedUi.h"
+#include "TileData.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace tessaly {
+namespace {
+
+using test::TempDir;
+
+MultiComponent At(std::uint16_t item, std::int16_t x, std::int16_t y, std::int16_t z,
+                  std::uint32_t flags = 1) {
+    MultiComponent c;
+    c.m_wItem = item;
+    c.m_nX = x;
+    c.m_nY = y;
+    c.m_nZ = z;
+    c.m_dwFlags = flags;
+    return c;
+}
+
+class MultiPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        test::UseSampleClient();
+        DataAppState().m_pUi = &m_Ui;
+        DataAppState().m_pPatch = &m_Patch;
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        DataAppState().m_pPatch = nullptr;
+        DataAppState().m_pUi = nullptr;
+    }
+
+    // Opens multi `index` (the house 0x64 unless a patch record says otherwise) on its page.
+    CDataPageMultiDraw* Show(std::uint32_t index = 0x64) {
+        m_pEntry = std::make_unique<CDataDefMulti>(index);
+        m_pEntry->ReadIndex();
+        CDataProps* sheet = m_pEntry->OpenProperties();
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+        return dynamic_cast<CDataPageMultiDraw*>(sheet->GetActivePage());
+    }
+    // Shows a multi made of these components, through a ".pat" record.
+    CDataPageMultiDraw* ShowComponents(const std::vector<MultiComponent>& components) {
+        m_Patch.InsertPatchRecord(WriteMultiComponents(components), kPatchTypeMulti, 0x64);
+        return Show();
+    }
+    static std::vector<int> Selected(const QListWidget* list) {
+        std::vector<int> rows;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->item(i)->isSelected()) {
+                rows.push_back(i);
+            }
+        }
+        return rows;
+    }
+
+    test::ScriptedUi m_Ui;
+    CPatch m_Patch;
+    std::unique_ptr<CDataDefMulti> m_pEntry;
+};
+
+TEST_F(MultiPageTest, ListTextsAndComponentLines) {
+    EXPECT_EQ(CDataDefMulti(0).GetListText(), "unused");  // no index record read
+    CDataDefMulti boat(0), house(0x64), none(5);
+    for (CDataDefMulti* m : {&boat, &house, &none}) {
+        m->ReadIndex();
+    }
+    EXPECT_EQ(boat.GetListText(), "40");
+    EXPECT_EQ(house.GetListText(), "74");
+    EXPECT_EQ(none.GetListText(), "unused");
+
+    EXPECT_EQ(MultiComponentLine(At(0x0821, 1, 2, 3)), "00821 \t(1,2,3) \t1 \t(wooden fence)");
+    // Without tile data: no name, and no tab before it.
+    TempDir bare;
+    TheClientFiles().CloseAll();
+    TheClientFiles().SetChosenDir(bare.Path().string());
+    EXPECT_EQ(MultiComponentLine(At(0x0100, -1, 0, -5, 0)), "00100 \t(-1,0,-5) \t0");
+    test::UseSampleClient();
+}
+
+TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
+    // Crate (height 10) and floor (height 0) share cell (0, 0): the floor, key 0 + 0, goes
+    // first although listed second; a fence in the next cell; a component whose picture does not
+    // load is listed, counted and not drawn.
+    const std::vector<MultiComponent> components = {At(0x0E3C, 0, 0, 0), At(0x0495, 0, 0, 0),
+                                                    At(0x0821, 1, 0, 2), At(0x7FFF, 0, 1, 0)};
+    CDataPageMultiDraw* page = ShowComponents(components);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->m_pList->count(), 4);
+    page->GetPicture()->repaint();
+    EXPECT_EQ(page->GetObjectText(), "4 objects");
+    EXPECT_EQ(page->GetRegionText(), "MULTIREGION=0,0,2,2");
+
+    const QRect area = page->GetPicture()->contentsRect();
+    SurfaceBuffer expected;
+    ASSERT_TRUE(expected.CreateBuffer(static_cast<std::uint32_t>(area.width()),
+                                      static_cast<std::uint32_t>(area.height())));
+    {
+        CSurfaceDC dc(expected);
+        for (const MultiComponent& c : {components[1], components[0], components[2]}) {
+            CTileItemType item(c.m_wItem);
+            ASSERT_TRUE(item.EnsureLoaded());
+            const int w = static_cast<int>(item.GetWidth()), h = static_cast<int>(item.GetHeight());
+            item.Draw(dc, area.width() / 2 + (c.m_nX - c.m_nY) * 22 - w / 2,
+                      area.height() * 3 / 5 + (c.m_nX + c.m_nY) * 22 - h - c.m_nZ * 4);
+        }
+    }
+    test::ExpectSamePixels(page->GetBuffer(), expected);
+
+    // Z-clip 0 to 1 leaves the fence (z 2) out, still counted; scrolling moves the origin.
+    page->m_pZLow->setText("0");
+    page->m_pZHigh->setText("1");
+    page->findChild<QPushButton*>("4073")->click();
+    page->m_pHorizontal->setValue(5);
+    page->m_pVertical->setValue(-50);
+    page->GetPicture()->repaint();
+    EXPECT_EQ(page->GetObjectText(), "4 objects");
+    SurfaceBuffer clipped;
+    clipped.CreateBuffer(static_cast<std::uint32_t>(area.width()),
+                         static_cast<std::uint32_t>(area.height()));
+    {
+        CSurfaceDC dc(clipped);
+        CMultiComposition(components)
+            .Draw(dc, area.width() / 2 - 5, area.height() * 3 / 5 + 50, 0, 1);
+    }
+    test::ExpectSamePixels(page->GetBuffer(), clipped);
+
+    // Regions always hold the origin; right and bottom lie one past the largest offsets.
+    EXPECT_EQ(CMultiComposition({At(1, 2, 3, 0), At(1, 5, 4, 0)}).GetRegion(), CQRect(0, 0, 6, 5));
+    EXPECT_EQ(CMultiComposition({At(1, -2, -3, 0), At(1, 4, 5, 0)}).GetRegion(),
+              CQRect(-2, -3, 5, 6));
+    // Equal keys keep list order; a damaged multi far apart costs no memory per empty cell.
+    const CMultiComposition same({At(0x0495, 0, 0, 0), At(0x0496, 0, 0, 0)});
+    ASSERT_EQ(same.GetPieces().size(), 2u);
+    EXPECT_EQ(same.GetPieces()[0].m_Component.m_wItem, 0x0495);
+    EXPECT_EQ(CMultiComposition({At(0x0495, -32768, -32768, 0), At(0x0495, 32767, 32767, 0)})
+                  .GetPieces()
+                  .size(),
+              2u);
+}
+
+TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
+    CDataPageMultiDraw* page = ShowComponents({At(0x0495, 0, 0, 0), At(0x0821, 1, 0, 0)});
+    ASSERT_NE(page, nullptr);
+    QListWidget* list = page->m_pList;
+
+    // Selecting a line fills the fields; Add New appends the fields as a component.
+    list->setCurrentRow(1);
+    EXPECT_EQ(page->m_pTileId->text(), "0821");
+    EXPECT_EQ(page->m_pXEdit->text(), "1");
+    EXPECT_TRUE(page->m_pVisible->isChecked());
+    page->m_pTileId->setText("  1f4x");  // hexadecimal up to the first other character
+    page->m_pXEdit->setText("-3");
+    page->m_pYEdit->setText("2junk");
+    page->m_pZEdit->setText("");
+    page->m_pVisible->setChecked(false);
+    page->OnAddNew();
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(page->GetComponents()[2], At(0x01F4, -3, 2, 0, 0));
+    EXPECT_EQ(Selected(list), std::vector<int>{2});
+    EXPECT_TRUE(page->IsModified());
+    page->m_pTileId->setText("0x1F4");  // reads as 0: the x stops it
+    page->OnAddNew();
+    EXPECT_EQ(page->GetComponents()[3].m_wItem, 0);
+
+    // Change Selected rewrites the current line; with two selected it refuses.
+    list->setCurrentRow(0);
+    page->m_pZEdit->setText("7");
+    page->OnChangeSelected();
+    EXPECT_EQ(page->GetComponents()[0], At(0x0495, 0, 0, 7));
+    page->OnSelectAll();
+    EXPECT_FALSE(page->m_pTileId->isEnabled());
+    page->OnChangeSelected();
+    EXPECT_EQ(m_Ui.m_Messages,
+              std::vector<std::string>{"You can only change one component at a time"});
+    EXPECT_EQ(page->GetComponents()[0], At(0x0495, 0, 0, 7));
+
+    // Move to top of list takes only one line; Remove Selected removes the selected ones.
+    page->OnMoveToTop();
+    EXPECT_EQ(page->GetComponents()[0].m_wItem, 0x0495);
+    list->clearSelection();
+    list->setCurrentRow(2);
+    page->OnMoveToTop();
+    EXPECT_EQ(page->GetComponents()[0], At(0x01F4, -3, 2, 0, 0));
+    EXPECT_EQ(Selected(list), std::vector<int>{0});
+    list->item(3)->setSelected(true);
+    page->OnRemoveSelected();
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(page->GetComponents()[0], At(0x0495, 0, 0, 7));
+
+    // The pads move the selected components: cell 6 is one step right on screen (x + 1,
+    // y - 1), the upper half of the up/down pad z + 1; the centre cell does nothing.
+    list->clearSelection();
+    list->item(1)->setSelected(true);
+    const QRect pad(page->m_pDirectionPad->mapTo(page, QPoint()), page->m_pDirectionPad->size());
+    EXPECT_FALSE(page->OnNudge(pad.center()));
+    EXPECT_TRUE(page->OnNudge(QPoint(pad.right() - 1, pad.center().y())));
+    const QRect upDown(page->m_pUpDownPad->mapTo(page, QPoint()), page->m_pUpDownPad->size());
+    QTest::mouseClick(page, Qt::LeftButton, {}, upDown.topLeft() + QPoint(2, 2));
+    EXPECT_EQ(page->GetComponents()[1], At(0x0821, 2, -1, 1));
+}
+
+TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
+    CDataPageMultiDraw* page = ShowComponents({});
+    ASSERT_NE(page, nullptr);
+    std::map<int, QString> fields = {{4065, "2"}, {4066, "0"}, {4067, "0"},
+                                     {4068, "1"}, {4069, "5"}, {4070, " 100  200 300 "}};
+    m_Ui.m_OnDialog = [&](QDialog& dialog) {
+        auto& tile = dynamic_cast<CMultiTileItem&>(dialog);
+        EXPECT_EQ(tile.windowTitle(), "Tile Item");
+        for (const auto& [id, text] : fields) {
+            tile.GetEdit(id)->setText(text);
+        }
+        tile.accept();
+    };
+    m_Ui.m_bAcceptDialogs = true;
+    page->OnTileItem();
+    EXPECT_EQ(
+        page->GetComponents(),
+        (std::vector<MultiComponent>{At(0x100, 0, 0, 5), At(0x200, 1, 0, 5), At(0x300, 2, 0, 5),
+                                     At(0x100, 0, 1, 5), At(0x200, 1, 1, 5), At(0x300, 2, 1, 5)}));
+    EXPECT_EQ(Selected(page->m_pList).size(), 6u);
+    EXPECT_FALSE(page->m_pTileId->isEnabled());
+
+    // No items, or a rectangle too large to fill: a message, nothing added.
+    fields[4070] = "   ";
+    page->OnTileItem();
+    fields[4070] = "100";
+    fields[4066] = "32000";
+    fields[4068] = "30000";
+    page->OnTileItem();
+    EXPECT_EQ(page->m_pList->count(), 6);
+    ASSERT_EQ(m_Ui.m_Messages.size(), 2u);
+    EXPECT_EQ(m_Ui.m_Messages[0], "Give at least one item number (hexadecimal) in \"Item(s)\".");
+}
+
+TEST_F(MultiPageTest, ImportAppendsTheLinesOfASixVersionFileAndRefusesAnythingElse) {
+    TempDir dir;
+    auto importFile = [&](const std::string& name, const std::string& text) {
+        std::ofstream(dir.File(name), std::ios::binary) << text;
+        m_Ui.m_Files.push_back(dir.File(name));
+    };
+    CDataPageMultiDraw* page = ShowComponents({At(0x0495, 0, 0, 0)});
+    ASSERT_NE(page, nullptr);
+    importFile("good.txt", "6 version\n4000000000\n2\nheader\n1000 1 2 3 more words\n\n-1 65537\n");
+    page->OnImport();
+    EXPECT_EQ(page->GetComponents(),
+              (std::vector<MultiComponent>{At(0x0495, 0, 0, 0), At(1000, 1, 2, 3), At(0, 0, 0, 0),
+                                           At(0xFFFF, 1, 0, 0)}));
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    EXPECT_EQ(m_Ui.m_Dialogs.back().pFilter, std::string());
+
+    // Binary garbage, a first line that is almost right, a line of a million characters: a
+    // message each, nothing added; cancelling the dialog does nothing at all.
+    importFile("garbage.bin", std::string("\x00\xFF\x01 version\n1 2 3 4\n", 18));
+    page->OnImport();
+    importFile("close.txt", "6 version \n\n\n\n1 2 3 4\n");
+    page->OnImport();
+    EXPECT_EQ(m_Ui.m_Messages.size(), 2u);
+    importFile("long.txt", "6 version\n\n\n\n" + std::string(1000000, '7') + " 1 2 3\n");
+    page->OnImport();
+    page->OnImport();  // no file left to choose: cancelled
+    EXPECT_EQ(page->m_pList->count(), 5);
+    EXPECT_EQ(page->GetComponents()[4].m_nX, 1);
+    EXPECT_EQ(ParseMultiImport(std::string("6 version\n\n\n\n") + std::string(70000, '\n'))
+                  .components.size(),
+              0u);
+}
+
+TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
+    CDataPageMultiDraw* page = Show();
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->m_pList->count(), 74);
+    page->m_pList->setCurrentRow(0);
+    page->OnRemoveSelected();
+    ASSERT_EQ(page->SaveData(), 0);
+    const std::vector<MultiComponent> edited = page->GetComponents();
+    ASSERT_EQ(edited.size(), 73u);
+
+    TempDir dir;
+    m_Ui.m_Files.push_back(dir.File("edits.pat"));
+    ASSERT_TRUE(m_Patch.SavePatchAs(m_Ui));
+    CPatch reopened;
+    m_Ui.m_Files.push_back(dir.File("edits.pat"));
+    reopened.OpenPatch(m_Ui);
+    ASSERT_EQ(reopened.Count(), 1u);
+    DataAppState().DestroyAllSheets();
+    DataAppState().m_pPatch = &reopened;
+    CDataPageMultiDraw* again = Show();
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetComponents(), edited);
+    // The entry's own block still holds the client's 74.
+    CMulMultiType block(0x64);
+    EXPECT_EQ(LoadMultiComponents(block, nullptr).size(), 74u);
+
+    SurfaceBuffer whole;
+    ASSERT_TRUE(DrawMultiPicture(edited, whole));
+    const CQRect bounds = CMultiComposition(edited).GetBounds();
+    EXPECT_EQ(whole.GetWidth(), static_cast<std::uint32_t>(bounds.Width()));
+    EXPECT_FALSE(DrawMultiPicture({}, whole));
+}
+
+}  // namespace
+}  // namespace tessaly
