@@ -4,6 +4,7 @@
 #include "TarnError.h"
 #include "VerDataTable.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessaly {
@@ -35,7 +36,8 @@ struct RecordSource {
 // Reads one record, from the patch file when its group is patched, else from "tiledata.mul",
 // and hands the bytes read to the record's Parse (the unread tail stays zero).
 template <typename Record>
-void ReadRecord(CClientFiles& files, const RecordSource& source, Record& record) {
+void ReadRecord(CClientFiles& files, const RecordSource& source, TileDataLayout layout,
+                Record& record) {
     std::int32_t slot = kSlotTileData;
     std::uint64_t pos = source.basePos;
     IndexRecord patch;
@@ -52,26 +54,85 @@ void ReadRecord(CClientFiles& files, const RecordSource& source, Record& record)
     } catch (const CQFileException&) {
         throw CTarnError(2, kE_FAIL, source.seekError);
     }
-    std::uint8_t bytes[Record::kSize] = {};
+    std::uint8_t bytes[Record::kNewerSize] = {};
     std::uint32_t got = file.Read(bytes, source.size);
     if (got == 0) {
         throw CTarnError(2, kE_FAIL, source.readError);
     }
-    record.Parse(ByteSpan(bytes, got));
+    record.Parse(ByteSpan(bytes, got), layout);
 }
+
+// The flags of either layout: 32 bits, or 64 split into two halves.
+void ReadFlags(ByteReader& in, TileDataLayout layout, std::uint32_t& low, std::uint32_t& high) {
+    in.u32(low);
+    high = 0;
+    if (layout == TileDataLayout::Newer) {
+        in.u32(high);
+    }
+}
+
+void WriteFlags(ByteWriter& out, TileDataLayout layout, std::uint32_t low, std::uint32_t high) {
+    out.u32(low);
+    if (layout == TileDataLayout::Newer) {
+        out.u32(high);
+    }
+}
+
+constexpr std::uint64_t kOldTerrainBytes = 428032;
+constexpr std::uint64_t kNewerTerrainBytes = 493568;
 }  // namespace
+
+std::int32_t TileDataShape::FirstMultiItem() const {
+    if (layout == TileDataLayout::Old) {
+        return kFirstMultiItem;
+    }
+    const std::uint64_t items = std::min<std::uint64_t>(itemGroups * 32ull, 0x10000);
+    return std::max(kFirstMultiItem, static_cast<std::int32_t>(items));
+}
+
+std::string TileDataShape::Describe() const {
+    std::string text = layout == TileDataLayout::Old ? "old" : "newer (64-bit flags)";
+    return damaged ? text + ", damaged" : text;
+}
+
+TileDataShape DetectTileData(std::uint64_t size) {
+    TileDataShape shape;
+    const bool oldFits = size >= kOldTerrainBytes && (size - kOldTerrainBytes) % 1188 == 0;
+    const bool newerFits = size >= kNewerTerrainBytes && (size - kNewerTerrainBytes) % 1316 == 0;
+    if (newerFits && !oldFits) {
+        shape.layout = TileDataLayout::Newer;
+    } else if (!oldFits) {
+        shape.damaged = true;
+        shape.layout = size >= kNewerTerrainBytes ? TileDataLayout::Newer : TileDataLayout::Old;
+    }
+    const std::uint64_t terrain = shape.ItemSectionOffset();
+    shape.itemGroups =
+        size > terrain ? static_cast<std::uint32_t>((size - terrain) / shape.ItemGroupBytes()) : 0;
+    return shape;
+}
+
+TileDataShape GetTileDataShape(CClientFiles& files) {
+    try {
+        if (files.OpenSlot(kSlotTileData)) {
+            return DetectTileData(files.GetFile(kSlotTileData).GetLength());
+        }
+    } catch (const CQFileException&) {
+        // A file whose size cannot be read is taken as the old layout.
+    }
+    return TileDataShape();
+}
 
 const char* GetTileFlagLabel(int bit) {
     return bit >= 0 && bit < 32 ? kFlagLabels[bit] : "";
 }
 
-std::uint64_t TerrainRecordPos(std::uint16_t terrain) {
-    return std::uint64_t{terrain} * CTileTerrainInfo::kSize + std::uint64_t{terrain / 32u} * 4 + 4;
+std::uint64_t TerrainRecordPos(std::uint16_t terrain, const TileDataShape& shape) {
+    return std::uint64_t{terrain} * shape.TerrainSize() + std::uint64_t{terrain / 32u} * 4 + 4;
 }
 
-std::uint64_t ItemRecordPos(std::int32_t item) {
+std::uint64_t ItemRecordPos(std::int32_t item, const TileDataShape& shape) {
     auto n = static_cast<std::uint64_t>(item);
-    return n * CTileItemInfo::kSize + (n / 32) * 4 + kItemSectionOffset + 4;
+    return n * shape.ItemSize() + (n / 32) * 4 + shape.ItemSectionOffset() + 4;
 }
 
 void CTileTerrainInfo::ReadInfo(std::uint16_t terrain) {
@@ -79,26 +140,28 @@ void CTileTerrainInfo::ReadInfo(std::uint16_t terrain) {
 }
 
 void CTileTerrainInfo::ReadInfo(std::uint16_t terrain, CClientFiles& files) {
+    const TileDataShape shape = GetTileDataShape(files);
     ReadRecord(
         files,
-        {terrain / 32u, terrain % 32u, kSize, TerrainRecordPos(terrain),
+        {terrain / 32u, terrain % 32u, shape.TerrainSize(), TerrainRecordPos(terrain, shape),
          "CTileTerrainType.ReadInfo: TileData Seek", "CTileTerrainType.ReadInfo: TileData Read"},
-        *this);
+        shape.layout, *this);
 }
 
-void CTileTerrainInfo::Parse(ByteSpan bytes) {
-    std::uint8_t full[kSize] = {};
+void CTileTerrainInfo::Parse(ByteSpan bytes, TileDataLayout layout) {
+    std::uint8_t full[kNewerSize] = {};
     if (!bytes.empty()) {
-        std::memcpy(full, bytes.data(), std::min(bytes.size(), kSize));
+        std::memcpy(full, bytes.data(), std::min(bytes.size(), kNewerSize));
     }
     ByteReader in(full);
-    in.u32(m_dwFlags);
+    ReadFlags(in, layout, m_dwFlags, m_dwFlagsHigh);
     in.u16(m_wVal4);
     in.copy(m_szName, sizeof m_szName);
 }
 
-void CTileTerrainInfo::Write(ByteWriter& out) const {
-    out.u32(m_dwFlags).u16(m_wVal4).bytes(
+void CTileTerrainInfo::Write(ByteWriter& out, TileDataLayout layout) const {
+    WriteFlags(out, layout, m_dwFlags, m_dwFlagsHigh);
+    out.u16(m_wVal4).bytes(
         ByteSpan(reinterpret_cast<const std::uint8_t*>(m_szName), sizeof m_szName));
 }
 
@@ -111,11 +174,12 @@ void CTileItemInfo::ReadInfo(std::int32_t item) {
 }
 
 void CTileItemInfo::ReadInfo(std::int32_t item, CClientFiles& files) {
-    if (item >= kFirstMultiItem) {
+    const TileDataShape shape = GetTileDataShape(files);
+    if (item >= shape.FirstMultiItem()) {
         // Multi structures are not in the file; they get a made-up record.
         *this = CTileItemInfo();
         m_bWeight = 255;
-        SetName(item <= kFirstMultiItem + 23 ? "ship" : "structure");
+        SetName(item <= shape.FirstMultiItem() + 23 ? "ship" : "structure");
         return;
     }
     if (item < 0) {
@@ -123,18 +187,18 @@ void CTileItemInfo::ReadInfo(std::int32_t item, CClientFiles& files) {
     }
     auto n = static_cast<std::uint32_t>(item);
     ReadRecord(files,
-               {(n + 16384u) / 32u, n % 32u, kSize, ItemRecordPos(item),
+               {(n + 16384u) / 32u, n % 32u, shape.ItemSize(), ItemRecordPos(item, shape),
                 "CTileItemType.ReadInfo: TileData Seek", "CTileItemType.ReadInfo: TileData Read"},
-               *this);
+               shape.layout, *this);
 }
 
-void CTileItemInfo::Parse(ByteSpan bytes) {
-    std::uint8_t full[kSize] = {};
+void CTileItemInfo::Parse(ByteSpan bytes, TileDataLayout layout) {
+    std::uint8_t full[kNewerSize] = {};
     if (!bytes.empty()) {
-        std::memcpy(full, bytes.data(), std::min(bytes.size(), kSize));
+        std::memcpy(full, bytes.data(), std::min(bytes.size(), kNewerSize));
     }
     ByteReader in(full);
-    in.u32(m_dwFlags);
+    ReadFlags(in, layout, m_dwFlags, m_dwFlagsHigh);
     in.u8(m_bWeight);
     in.u8(m_bLayer);
     in.u32(m_dwVal6);
@@ -144,8 +208,9 @@ void CTileItemInfo::Parse(ByteSpan bytes) {
     in.copy(m_szName, sizeof m_szName);
 }
 
-void CTileItemInfo::Write(ByteWriter& out) const {
-    out.u32(m_dwFlags).u8(m_bWeight).u8(m_bLayer).u32(m_dwVal6).u32(m_dwAnim).u16(m_wVal14);
+void CTileItemInfo::Write(ByteWriter& out, TileDataLayout layout) const {
+    WriteFlags(out, layout, m_dwFlags, m_dwFlagsHigh);
+    out.u8(m_bWeight).u8(m_bLayer).u32(m_dwVal6).u32(m_dwAnim).u16(m_wVal14);
     out.u8(m_bHeight).bytes(
         ByteSpan(reinterpret_cast<const std::uint8_t*>(m_szName), sizeof m_szName));
 }

@@ -5,8 +5,12 @@
 // File layout:
 //   terrain  at 0:       512 groups of 836 bytes: 4-byte header, 32 terrain records of 26 bytes
 //   items    at 428032:  groups of 1188 bytes: 4-byte header, 32 item records of 37 bytes
-// Group headers are skipped. A patch group is one whole group in this layout; its block is the
-// group number over both sections (terrain g = g, item g = 512 + g).
+// Newer clients widen the flags of both records to 64 bits (the other fields follow unchanged):
+//   terrain  at 0:       512 groups of 964 bytes: 4-byte header, 32 terrain records of 30 bytes
+//   items    at 493568:  groups of 1316 bytes: 4-byte header, 32 item records of 41 bytes
+// The file's size tells the layouts apart. Group headers are skipped. A patch group is one whole
+// group in the file's layout; its block is the group number over both sections (terrain g = g,
+// item g = 512 + g).
 
 #include "Bytes.h"
 
@@ -22,7 +26,35 @@ inline constexpr std::uint32_t kTerrainGroupCount = 512;
 inline constexpr std::uint32_t kTerrainGroupBytes = 4 + 32 * 26;  // 836
 inline constexpr std::uint32_t kItemGroupBytes = 4 + 32 * 37;     // 1188
 inline constexpr std::uint32_t kItemSectionOffset = kTerrainGroupCount * kTerrainGroupBytes;
-inline constexpr std::int32_t kFirstMultiItem = 16384;  // items from here on are multis
+inline constexpr std::int32_t kFirstMultiItem = 16384;  // old layout: items from here are multis
+
+enum class TileDataLayout { Old, Newer };
+
+// What a "tiledata.mul" of a given size holds.
+struct TileDataShape {
+    TileDataLayout layout = TileDataLayout::Old;
+    std::uint32_t itemGroups = 0;  // whole item groups the file holds
+    bool damaged = false;          // the size fits neither layout: the whole groups are read
+
+    std::uint32_t TerrainSize() const { return layout == TileDataLayout::Old ? 26 : 30; }
+    std::uint32_t ItemSize() const { return layout == TileDataLayout::Old ? 37 : 41; }
+    std::uint32_t TerrainGroupBytes() const { return 4 + 32 * TerrainSize(); }
+    std::uint32_t ItemGroupBytes() const { return 4 + 32 * ItemSize(); }
+    std::uint64_t ItemSectionOffset() const {
+        return std::uint64_t{kTerrainGroupCount} * TerrainGroupBytes();
+    }
+    // Items from this number on are multis with made-up records: 16384 in the old layout,
+    // in the newer one the items past the file's last group (16384 at the least).
+    std::int32_t FirstMultiItem() const;
+    // "old" or "newer (64-bit flags)", with ", damaged" when the size fits neither.
+    std::string Describe() const;
+};
+
+// Old: 428032 + k x 1188 bytes; newer: 493568 + k x 1316. Any other size is damaged and read
+// as the old layout while the newer one's terrain part does not fit, else as the newer.
+TileDataShape DetectTileData(std::uint64_t fileSize);
+// The shape of the file set's "tiledata.mul" (the old layout when it does not open).
+TileDataShape GetTileDataShape(CClientFiles& files);
 
 // Tile flag bits.
 enum : std::uint32_t {
@@ -60,15 +92,17 @@ enum : std::uint32_t {
 const char* GetTileFlagLabel(int bit);
 
 // Byte positions of a record in "tiledata.mul".
-std::uint64_t TerrainRecordPos(std::uint16_t terrain);
-std::uint64_t ItemRecordPos(std::int32_t item);
+std::uint64_t TerrainRecordPos(std::uint16_t terrain, const TileDataShape& shape = {});
+std::uint64_t ItemRecordPos(std::int32_t item, const TileDataShape& shape = {});
 
-// Terrain record, 26 bytes packed:
+// Terrain record, 26 bytes packed (30 in the newer layout, whose flags are 64 bits):
 //   0 u32 flags   4 u16 val4 (carried, not interpreted)   6 char[20] name, zero-padded
 struct CTileTerrainInfo {
     static constexpr std::size_t kSize = 26;
+    static constexpr std::size_t kNewerSize = 30;
 
     std::uint32_t m_dwFlags = 0;
+    std::uint32_t m_dwFlagsHigh = 0;  // flag bits 32-63 of the newer layout
     std::uint16_t m_wVal4 = 0;
     char m_szName[20] = {};
 
@@ -77,20 +111,24 @@ struct CTileTerrainInfo {
     void ReadInfo(std::uint16_t terrain);
     void ReadInfo(std::uint16_t terrain, CClientFiles& files);
 
-    // Fills the record from up to kSize bytes; the unread tail stays 0.
-    void Parse(ByteSpan bytes);
-    void Write(ByteWriter& out) const;
+    // Fills the record from up to kSize bytes (kNewerSize in the newer layout); the unread
+    // tail stays 0.
+    void Parse(ByteSpan bytes, TileDataLayout layout = TileDataLayout::Old);
+    void Write(ByteWriter& out, TileDataLayout layout = TileDataLayout::Old) const;
     // The name, at most 20 characters (a full-width name has no terminating zero).
     std::string GetName() const;
 };
 
-// Item record, 37 bytes packed:
+// Item record, 37 bytes packed (41 in the newer layout, whose flags are 64 bits and whose
+// other fields follow 4 bytes later):
 //   0 u32 flags   4 u8 weight   5 u8 layer   6 u32 val6   10 u32 anim   14 u16 val14
 //   16 u8 height  17 char[20] name
 struct CTileItemInfo {
     static constexpr std::size_t kSize = 37;
+    static constexpr std::size_t kNewerSize = 41;
 
     std::uint32_t m_dwFlags = 0;
+    std::uint32_t m_dwFlagsHigh = 0;  // flag bits 32-63 of the newer layout
     std::uint8_t m_bWeight = 0;
     std::uint8_t m_bLayer = 0;
     std::uint32_t m_dwVal6 = 0;
@@ -99,14 +137,14 @@ struct CTileItemInfo {
     std::uint8_t m_bHeight = 0;
     char m_szName[20] = {};
 
-    // Reads item n (patch group first); items from 16384 on get a made-up multi record
-    // ("ship" up to 16407, else "structure", weight 255). Raises CTarnError (2, E_FAIL)
-    // "CTileItemType.ReadInfo: TileData Seek" / "... TileData Read".
+    // Reads item n (patch group first); items from the shape's FirstMultiItem on get a made-up
+    // multi record ("ship" for the first 24, else "structure", weight 255). Raises CTarnError
+    // (2, E_FAIL) "CTileItemType.ReadInfo: TileData Seek" / "... TileData Read".
     void ReadInfo(std::int32_t item);
     void ReadInfo(std::int32_t item, CClientFiles& files);
 
-    void Parse(ByteSpan bytes);
-    void Write(ByteWriter& out) const;
+    void Parse(ByteSpan bytes, TileDataLayout layout = TileDataLayout::Old);
+    void Write(ByteWriter& out, TileDataLayout layout = TileDataLayout::Old) const;
     std::string GetName() const;
     void SetName(const char* name);
 };

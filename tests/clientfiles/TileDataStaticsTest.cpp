@@ -99,6 +99,73 @@ TEST_F(TileDataTest, PatchGroupsTakePrecedence) {
     EXPECT_EQ(terrain.GetName(), "patched lava");
 }
 
+TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
+    // Sizes: the old and newer layouts with k item groups, and damaged ones.
+    EXPECT_EQ(DetectTileData(1036288).layout, TileDataLayout::Old);
+    EXPECT_EQ(DetectTileData(1036288).itemGroups, 512u);
+    EXPECT_EQ(DetectTileData(3188736).layout, TileDataLayout::Newer);
+    EXPECT_EQ(DetectTileData(3188736).itemGroups, 2048u);
+    EXPECT_FALSE(DetectTileData(3188736).damaged);
+    EXPECT_TRUE(DetectTileData(1000).damaged);
+    EXPECT_EQ(DetectTileData(1000).layout, TileDataLayout::Old);
+    EXPECT_EQ(DetectTileData(3188736 - 7).layout, TileDataLayout::Newer);
+    EXPECT_EQ(DetectTileData(3188736 - 7).Describe(), "newer (64-bit flags), damaged");
+
+    // A newer file of 2048 item groups: item 0x0E75 "backpack" (weight 3, height 1, animation
+    // 422), flag bits above 31 set; items past 16384 are real items there.
+    const TileDataShape newer = DetectTileData(3188736);
+    std::vector<std::uint8_t> file(3188736);
+    CTileItemInfo backpack;
+    backpack.m_dwFlags = kTileContainer;
+    backpack.m_dwFlagsHigh = 0x00000101;
+    backpack.m_bWeight = 3;
+    backpack.m_dwAnim = 422;
+    backpack.m_bHeight = 1;
+    backpack.SetName("backpack");
+    ByteWriter w;
+    backpack.Write(w, TileDataLayout::Newer);
+    ASSERT_EQ(w.size(), CTileItemInfo::kNewerSize);
+    Put(file, ItemRecordPos(0x0E75, newer), w.take());
+    CTileItemInfo high = backpack;
+    high.SetName("high item");
+    ByteWriter h;
+    high.Write(h, TileDataLayout::Newer);
+    Put(file, ItemRecordPos(0x9000, newer), h.take());
+    CTileTerrainInfo sand;
+    sand.m_dwFlagsHigh = 7;
+    std::strncpy(sand.m_szName, "sand", sizeof sand.m_szName);
+    ByteWriter t;
+    sand.Write(t, TileDataLayout::Newer);
+    Put(file, TerrainRecordPos(0x16, newer), t.take());
+    m_dir.Write("tiledata.mul", file);
+
+    CTileItemInfo item;
+    item.ReadInfo(0x0E75, m_files);
+    EXPECT_EQ(item.GetName(), "backpack");
+    EXPECT_EQ(item.m_dwFlags, kTileContainer);
+    EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
+    EXPECT_EQ(item.m_bWeight, 3);
+    EXPECT_EQ(item.m_dwAnim, 422u);
+    EXPECT_EQ(item.m_bHeight, 1);
+    item.ReadInfo(0x9000, m_files);
+    EXPECT_EQ(item.GetName(), "high item");
+    CTileTerrainInfo terrain;
+    terrain.ReadInfo(0x16, m_files);
+    EXPECT_EQ(terrain.GetName(), "sand");
+    EXPECT_EQ(terrain.m_dwFlagsHigh, 7u);
+
+    // A patch group of a newer client holds records of the newer size.
+    std::vector<std::uint8_t> patch = PatchFile({{30, 512 + 0x0E75 / 32, 1000, 1316, 0, 0}});
+    backpack.SetName("patched pack");
+    ByteWriter p;
+    backpack.Write(p, TileDataLayout::Newer);
+    Put(patch, 1000 + (0x0E75 % 32) * 41 + 4, p.take());
+    UsePatch(patch);
+    item.ReadInfo(0x0E75, m_files);
+    EXPECT_EQ(item.GetName(), "patched pack");
+    EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
+}
+
 TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
     CTileItemInfo item;
     item.m_dwFlags = 7;

@@ -173,6 +173,9 @@ QJsonArray FlagNames(std::uint32_t flags, std::string& text) {
 int RunTileData(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "item|terrain");
     IndexRecord patch;
+    // The newer layout's flags have 32 more bits, without names: shown as one number.
+    const TileDataShape shape = GetTileDataShape(TheClientFiles());
+    const bool newer = shape.layout == TileDataLayout::Newer;
     if (kind == "terrain") {
         auto id = static_cast<std::uint16_t>(inv.Number(1, "ID", kArtItemBase - 1));
         CTileTerrainInfo info;
@@ -187,13 +190,18 @@ int RunTileData(Invocation& inv) {
             o["name"] = NameString(info.GetName());
             o["flags"] = static_cast<qint64>(info.m_dwFlags);
             o["flagNames"] = flags;
+            o["flagsHigh"] = static_cast<qint64>(info.m_dwFlagsHigh);
             o["val4"] = info.m_wVal4;
             o["patched"] = patched;
             inv.PrintJson(o);
         } else {
-            *inv.out << Format("terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\nVal4   0x%04x\n", id,
+            *inv.out << Format("terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\n", id,
                                patched ? " (patched)" : "", Latin1ToUtf8(info.GetName()).c_str(),
-                               info.m_dwFlags, flagText.c_str(), info.m_wVal4);
+                               info.m_dwFlags, flagText.c_str());
+            if (newer) {
+                *inv.out << Format("Upper  0x%08x\n", info.m_dwFlagsHigh);
+            }
+            *inv.out << Format("Val4   0x%04x\n", info.m_wVal4);
         }
         return 0;
     }
@@ -203,7 +211,7 @@ int RunTileData(Invocation& inv) {
     auto id = static_cast<std::int32_t>(inv.Number(1, "ID", 0xFFFF));
     CTileItemInfo info;
     info.ReadInfo(id);
-    bool patched = id < kFirstMultiItem &&
+    bool patched = id < shape.FirstMultiItem() &&
                    TheVerDataTable().FindRecord(
                        kSlotTileData, (static_cast<std::uint32_t>(id) + 16384u) / 32u, patch);
     std::string flagText;
@@ -215,6 +223,7 @@ int RunTileData(Invocation& inv) {
         o["name"] = NameString(info.GetName());
         o["flags"] = static_cast<qint64>(info.m_dwFlags);
         o["flagNames"] = flags;
+        o["flagsHigh"] = static_cast<qint64>(info.m_dwFlagsHigh);
         o["weight"] = info.m_bWeight;
         o["layer"] = info.m_bLayer;
         o["val6"] = static_cast<qint64>(info.m_dwVal6);
@@ -224,12 +233,16 @@ int RunTileData(Invocation& inv) {
         o["patched"] = patched;
         inv.PrintJson(o);
     } else {
+        *inv.out << Format("item 0x%04x%s\nName    %s\nFlags   0x%08x %s\n",
+                           static_cast<unsigned>(id), patched ? " (patched)" : "",
+                           Latin1ToUtf8(info.GetName()).c_str(), info.m_dwFlags, flagText.c_str());
+        if (newer) {
+            *inv.out << Format("Upper   0x%08x\n", info.m_dwFlagsHigh);
+        }
         *inv.out << Format(
-            "item 0x%04x%s\nName    %s\nFlags   0x%08x %s\nWeight  %u\nLayer   %u\nVal6    "
-            "0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
-            static_cast<unsigned>(id), patched ? " (patched)" : "",
-            Latin1ToUtf8(info.GetName()).c_str(), info.m_dwFlags, flagText.c_str(), info.m_bWeight,
-            info.m_bLayer, info.m_dwVal6, info.m_dwAnim, info.m_wVal14, info.m_bHeight);
+            "Weight  %u\nLayer   %u\nVal6    0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
+            info.m_bWeight, info.m_bLayer, info.m_dwVal6, info.m_dwAnim, info.m_wVal14,
+            info.m_bHeight);
     }
     return 0;
 }
