@@ -53,8 +53,11 @@ std::string Trim(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
+// A line's record, kept whole (in the wide form, so that newer components keep their extra
+// word).
 QByteArray ToItemData(const MultiComponent& component) {
-    const std::vector<std::uint8_t> bytes = WriteMultiComponents({component});
+    const std::vector<std::uint8_t> bytes =
+        WriteMultiComponents({component}, MultiComponent::kWideSize);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()),
                       static_cast<qsizetype>(bytes.size()));
 }
@@ -88,7 +91,8 @@ std::string CDataDefMulti::GetListText() {
     if (!IsValid()) {
         return "unused";
     }
-    return Format("%d", static_cast<int>(m_Index.GetLength() / MultiComponent::kSize));
+    return Format("%d",
+                  static_cast<int>(m_Index.GetLength() / GetMultiRecordSize(TheClientFiles())));
 }
 
 bool CDataDefMulti::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -105,10 +109,17 @@ bool CDataDefMulti::AddPages(CDataProps* pSheet) {
     return true;
 }
 
+std::size_t PatchMultiRecordSize(std::size_t length) {
+    const std::size_t client = GetMultiRecordSize(TheClientFiles());
+    const std::size_t other =
+        client == MultiComponent::kSize ? MultiComponent::kWideSize : MultiComponent::kSize;
+    return length % client != 0 && length % other == 0 ? other : client;
+}
+
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
-            return ParseMultiComponents(*record);
+            return ParseMultiComponents(*record, PatchMultiRecordSize(record->size()));
         }
     }
     try {
@@ -119,8 +130,7 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
         LogCaughtException("loading a multi");
         return {};
     }
-    return ParseMultiComponents(
-        block.GetBytes().first(std::size_t{block.GetComponentCount()} * MultiComponent::kSize));
+    return block.GetComponents();
 }
 
 std::string MultiComponentLine(const MultiComponent& c) {
@@ -522,8 +532,9 @@ int CDataPageMultiDraw::SaveData() {
     if (multi == nullptr || patch == nullptr) {
         return 1;
     }
-    patch->InsertPatchRecord(WriteMultiComponents(GetComponents()), kPatchTypeMulti,
-                             multi->GetIndex());
+    patch->InsertPatchRecord(
+        WriteMultiComponents(GetComponents(), GetMultiRecordSize(TheClientFiles())),
+        kPatchTypeMulti, multi->GetIndex());
     return 0;
 }
 

@@ -96,6 +96,10 @@ bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuff
 
 // The components of multi `index`: the ".pat" record (type 14) when patch is not null and holds
 // one, else the client's "multi.mul" entry.
+//
+// A ".pat" record holds components of the client's record size (12 or 16 bytes), as the page
+// saves them; a record whose length only the other size divides is read with that one.
+std::size_t PatchMultiRecordSize(std::size_t length);
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
 
 // "Tile Item": the rectangle and altitude to fill and the items to fill it with.

@@ -1,31 +1,78 @@
 #include "MultiType.h"
 
+#include "ClientFiles.h"
+#include "TileData.h"
+
 namespace tessaly {
 
-bool MultiComponent::Read(ByteReader& in) {
-    return in.has(kSize) && in.u16(m_wItem) && in.i16(m_nX) && in.i16(m_nY) && in.i16(m_nZ) &&
-           in.u32(m_dwFlags);
+bool MultiComponent::Read(ByteReader& in, std::size_t recordSize) {
+    m_dwExtra = 0;
+    return in.has(recordSize) && in.u16(m_wItem) && in.i16(m_nX) && in.i16(m_nY) && in.i16(m_nZ) &&
+           in.u32(m_dwFlags) && (recordSize == kSize || in.u32(m_dwExtra));
 }
 
-void MultiComponent::Write(ByteWriter& out) const {
+void MultiComponent::Write(ByteWriter& out, std::size_t recordSize) const {
     out.u16(m_wItem).i16(m_nX).i16(m_nY).i16(m_nZ).u32(m_dwFlags);
+    if (recordSize == kWideSize) {
+        out.u32(m_dwExtra);
+    }
 }
 
-std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes) {
-    std::vector<MultiComponent> components(bytes.size() / MultiComponent::kSize);
+std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes, std::size_t recordSize) {
+    std::vector<MultiComponent> components(bytes.size() / recordSize);
     ByteReader in(bytes);
     for (MultiComponent& c : components) {
-        c.Read(in);
+        c.Read(in, recordSize);
     }
     return components;
 }
 
-std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components) {
+std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components,
+                                               std::size_t recordSize) {
     ByteWriter out;
     for (const MultiComponent& c : components) {
-        c.Write(out);
+        c.Write(out, recordSize);
     }
     return out.take();
+}
+
+std::size_t GetMultiRecordSize(CClientFiles& files) {
+    // Keyed by the openings of the two files it looks at.
+    struct Known {
+        const CClientFiles* files = nullptr;
+        std::uint64_t index = 0;
+        std::uint64_t tiledata = 0;
+        std::size_t size = MultiComponent::kSize;
+    };
+    static Known known;
+    const bool indexOpen = files.OpenSlot(kSlotMultiIdx);
+    const bool tiledataOpen = files.OpenSlot(kSlotTileData);
+    const std::uint64_t index = indexOpen ? files.GetFile(kSlotMultiIdx).GetOpenSerial() : 0;
+    const std::uint64_t tiledata = tiledataOpen ? files.GetFile(kSlotTileData).GetOpenSerial() : 0;
+    if (known.files == &files && known.index == index && known.tiledata == tiledata) {
+        return known.size;
+    }
+    std::size_t size = MultiComponent::kSize;
+    if (GetTileDataShape(files).layout == TileDataLayout::Newer) {
+        size = MultiComponent::kWideSize;
+    } else if (indexOpen) {
+        IndexRecord record;
+        const std::uint64_t count = files.GetFile(kSlotMultiIdx).GetLength() / IndexRecord::kSize;
+        for (std::uint64_t n = 0; n < count && size == MultiComponent::kSize; ++n) {
+            if (files.ReadIndexRecord(kSlotMultiIdx, kFileSlotCount, static_cast<std::uint32_t>(n),
+                                      record) &&
+                record.GetLength() % MultiComponent::kSize != 0) {
+                size = MultiComponent::kWideSize;
+            }
+        }
+    }
+    known = {&files, index, tiledata, size};
+    return size;
+}
+
+std::vector<MultiComponent> CMulMultiType::GetComponents() const {
+    return ParseMultiComponents(GetBytes().first(std::size_t{m_nComponents} * m_nRecordSize),
+                                m_nRecordSize);
 }
 
 namespace {
@@ -106,8 +153,9 @@ bool CMulMultiType::Load() {
     if (!ReadIndex(kSlotMultiIdx, kSlotMulti, m_nEntry, record)) {
         return false;
     }
+    m_nRecordSize = GetMultiRecordSize(TheClientFiles());
     LoadMulData(kSlotMulti, record);
-    m_nComponents = GetDataLength() / MultiComponent::kSize;
+    m_nComponents = static_cast<std::uint32_t>(GetDataLength() / m_nRecordSize);
     return true;
 }
 
@@ -115,7 +163,7 @@ const std::uint8_t* CMulMultiType::GetComponent(std::uint32_t index) {
     if (GetData() == nullptr || index >= m_nComponents) {
         return nullptr;
     }
-    return m_Data.data() + std::size_t{index} * MultiComponent::kSize;
+    return m_Data.data() + std::size_t{index} * m_nRecordSize;
 }
 
 bool CMulMultiType::GetComponent(std::uint32_t index, MultiComponent& component) {
@@ -123,8 +171,8 @@ bool CMulMultiType::GetComponent(std::uint32_t index, MultiComponent& component)
     if (p == nullptr) {
         return false;
     }
-    ByteReader in(ByteSpan(p, MultiComponent::kSize));
-    return component.Read(in);
+    ByteReader in(ByteSpan(p, m_nRecordSize));
+    return component.Read(in, m_nRecordSize);
 }
 
 }  // namespace tessaly

@@ -9,26 +9,36 @@
 
 namespace tessaly {
 
-// One component of a multi:
+// One component of a multi, 12 bytes (16 in newer clients, which add one more word):
 //   0 u16 item number ("art.mul" item)   2 i16 x offset   4 i16 y offset   6 i16 z offset
-//   8 u32 flags
+//   8 u32 flags   (12 u32 extra, carried unchanged)
 struct MultiComponent {
     static constexpr std::size_t kSize = 12;
+    static constexpr std::size_t kWideSize = 16;
 
     std::uint16_t m_wItem = 0;
     std::int16_t m_nX = 0;
     std::int16_t m_nY = 0;
     std::int16_t m_nZ = 0;
     std::uint32_t m_dwFlags = 0;
+    std::uint32_t m_dwExtra = 0;
 
-    bool Read(ByteReader& in);
-    void Write(ByteWriter& out) const;
+    // recordSize is kSize or kWideSize.
+    bool Read(ByteReader& in, std::size_t recordSize = kSize);
+    void Write(ByteWriter& out, std::size_t recordSize = kSize) const;
     bool operator==(const MultiComponent&) const = default;
 };
 
-// Reads 12-byte component records; bytes past the last whole record are ignored.
-std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes);
-std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components);
+// Reads component records of the given size; bytes past the last whole record are ignored.
+std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes,
+                                                 std::size_t recordSize = MultiComponent::kSize);
+std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components,
+                                               std::size_t recordSize = MultiComponent::kSize);
+
+// The component record size of the file set's "multi.mul": 16 when any entry of "multi.idx"
+// with data has a length that is not a multiple of 12, or when "tiledata.mul" has the newer
+// layout; else 12. Worked out once per opening of the files.
+std::size_t GetMultiRecordSize(CClientFiles& files);
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one
 // component per line: item number, x, y and z in decimal separated by blanks, the rest of the
@@ -45,9 +55,13 @@ class CMulMultiType : public CMulBlockType {
 public:
     explicit CMulMultiType(std::uint32_t entry) : CMulBlockType(entry & 0xFFFF) {}
 
-    // Loads the block; the component count becomes its length / 12.
+    // Loads the block; the component count becomes its length / the file's record size.
     bool Load() override;
     std::uint32_t GetComponentCount() const { return m_nComponents; }
+    // The size of the loaded block's component records (12 before loading).
+    std::size_t GetRecordSize() const { return m_nRecordSize; }
+    // The components, in order.
+    std::vector<MultiComponent> GetComponents() const;
     // The 12 bytes of component index, or null when the block is not loaded or the index is
     // not below the count.
     const std::uint8_t* GetComponent(std::uint32_t index);
@@ -56,6 +70,7 @@ public:
 
 private:
     std::uint32_t m_nComponents = 0;
+    std::size_t m_nRecordSize = MultiComponent::kSize;
 };
 
 }  // namespace tessaly

@@ -188,7 +188,7 @@ int RunExportMulti(Invocation& inv) {
         }
         ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
             if ((r.header.nType & kPatchTypeMask) == kPatchTypeMulti && r.header.nIndex == id) {
-                components = ParseMultiComponents(r.data);
+                components = ParseMultiComponents(r.data, PatchMultiRecordSize(r.data.size()));
                 source = *pat;
                 return false;
             }
