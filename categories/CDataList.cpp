@@ -64,7 +64,7 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
     if (m_pView != nullptr) {
         m_pView->ActivateDocument();
     }
-    const std::int32_t max = static_cast<std::int32_t>(def->m_nMaxEntries);
+    const std::int32_t max = static_cast<std::int32_t>(GetEntryCount(*def, TheClientFiles()));
     m_Entries.SetSize(max);
     auto makeEntry = [&](std::int32_t n) {
         CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n));

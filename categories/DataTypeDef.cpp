@@ -52,6 +52,20 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
+    if (def.m_nIndexFile == kNoFile || def.m_nId == kCategoryTerrain ||
+        def.m_nId == kCategoryAnims || def.m_nId == kCategoryStatics) {
+        return def.m_nMaxEntries;
+    }
+    std::uint64_t records = files.GetIndexCount(def.m_nIndexFile);
+    if (def.m_nId == kCategoryItems) {
+        records = records > kArtItemBase ? records - kArtItemBase : 0;
+    }
+    // Entry numbers are 16 bits wide in the patch records and the pages.
+    return static_cast<std::uint32_t>(
+        std::clamp<std::uint64_t>(records, def.m_nMaxEntries, 0x10000));
+}
+
 int DataTypeDef::ColumnCount() const {
     int n = 0;
     while (m_pColumns[n].m_nWidth != 0) {

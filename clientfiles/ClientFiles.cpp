@@ -180,6 +180,17 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     return record.HasData();
 }
 
+std::uint64_t CClientFiles::GetIndexCount(std::int32_t indexSlot) {
+    if (!ValidSlot(indexSlot) || indexSlot == kSlotVerData || !OpenSlot(indexSlot)) {
+        return 0;
+    }
+    try {
+        return GetFile(indexSlot).GetLength() / IndexRecord::kSize;
+    } catch (const CQFileException&) {
+        return 0;
+    }
+}
+
 const std::vector<std::uint8_t>* CClientFiles::CachedIndex(std::int32_t indexSlot) {
     // Index files are small (the largest, of the statics, is under 5 MiB); anything larger than
     // this is read record by record instead of being held in memory.

@@ -120,6 +120,8 @@ public:
     // is a patch record. False when the slot does not open, the seek fails, the buffer is too
     // small or fewer bytes arrive.
     bool ReadData(std::int32_t dataSlot, const IndexRecord& record, std::span<std::uint8_t> buffer);
+    // The number of records the index file of a slot holds (0 when it does not open).
+    std::uint64_t GetIndexCount(std::int32_t indexSlot);
     // True when the record's whole stretch lies inside its (open) file. Checked before a
     // length read from a file is allocated.
     bool DataFits(std::int32_t dataSlot, const IndexRecord& record);

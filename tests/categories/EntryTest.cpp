@@ -8,6 +8,7 @@
 #include "EventLog.h"
 #include "QtTestSupport.h"
 #include "TarnError.h"
+#include "VerDataTable.h"
 
 #include <gtest/gtest.h>
 
@@ -84,6 +85,23 @@ TEST(CategoryTable, FactoryMakesTheClassOfEveryCategory) {
         EXPECT_EQ(entry->GetDataType(), 31200);
         EXPECT_STREQ(entry->GetColumnText(0), "Junk");
     }
+}
+
+TEST(CategoryTable, ListsHoldEveryRecordOfTheirIndexAndAtLeastTheTablesMaximum) {
+    test::TempDir dir;
+    dir.Write("multi.idx", std::vector<std::uint8_t>(8480 * IndexRecord::kSize, 0xFF));
+    dir.Write("artidx.mul", std::vector<std::uint8_t>((kArtItemBase + 40000) * 12, 0xFF));
+    dir.Write("soundidx.mul", std::vector<std::uint8_t>(100 * 12, 0xFF));
+    CVerDataTable table;
+    CClientFiles files(&table);
+    files.SetChosenDir(dir.Path().string());
+    auto count = [&](std::int32_t id) { return GetEntryCount(*GetTypeDef(id), files); };
+    EXPECT_EQ(count(kCategoryMultis), 8480u);
+    EXPECT_EQ(count(kCategoryItems), 40000u);
+    EXPECT_EQ(count(kCategoryTerrain), kArtItemBase);  // the rest of the art index is items
+    EXPECT_EQ(count(kCategorySounds), 768u);           // a short index: the table's maximum
+    EXPECT_EQ(count(kCategoryLights), 32u);            // no index file at all
+    EXPECT_EQ(count(kCategoryHues), 3000u);
 }
 
 TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
