@@ -80,6 +80,15 @@ bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
     }
 }
 
+bool CDataDef::ActivateLinkedPatch(IndexRecord& record) const {
+    if (m_pVerData == nullptr || !m_pVerData->HasRecord()) {
+        return false;
+    }
+    m_pVerData->ActivatePatch();
+    record = IndexFromPatch(*m_pVerData->GetRecord());
+    return true;
+}
+
 int CDataDef::GetChangeState() const {
     if (m_pVerData == nullptr) {
         return 0;
@@ -199,11 +208,21 @@ IndexRecord IndexFromPatch(const CUOVersionBlock& record) {
     return index;
 }
 
+IndexRecord CDataDefIndex::GetEffectiveIndex() const {
+    CDataVerData* link = GetVerData();
+    if (link != nullptr && link->HasRecord()) {
+        return IndexFromPatch(*link->GetRecord());
+    }
+    return m_Index;
+}
+
 std::string CDataDefIndex::LengthText() {
     if (!IsValid()) {
         return "unused";
     }
-    return Format("%d", static_cast<int>(m_Index.GetLength()));
+    // A linked delete record (length 0) over an absent base entry must not show the base
+    // record's length field, which absent entries fill with ones.
+    return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength()));
 }
 
 bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,

@@ -71,6 +71,9 @@ public:
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     CDataVerData* GetVerData() const { return m_pVerData; }
+    // With a linked record of a patch file: points slot 22 and the patch table at that file,
+    // gives the record's location and answers true (its data is then ready to read).
+    bool ActivateLinkedPatch(IndexRecord& record) const;
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
     // Field `column` of the list text (null past the last field), or for -1 the change mark
@@ -102,6 +105,9 @@ public:
     void SetVerData(CDataVerData* pVerData) override;
 
     const IndexRecord& GetIndexRecord() const { return m_Index; }
+    // Where the entry's data lies: the location of a linked record of a patch file (a list
+    // links records without reading them into the index record), else the index record.
+    IndexRecord GetEffectiveIndex() const;
 
 protected:
     // "%d" with the block length, or "unused" when the entry has no data.

@@ -19,7 +19,14 @@ void CStaticsList::LoadStatics(std::uint32_t block) {
 
 void CStaticsList::LoadStatics(std::uint32_t block, CClientFiles& files) {
     IndexRecord record;
-    if (!files.ReadIndexRecord(kSlotStaIdx0, kSlotStatics0, block, record) || !record.HasData()) {
+    if (files.ReadIndexRecord(kSlotStaIdx0, kSlotStatics0, block, record)) {
+        LoadRecord(record, files);
+    }
+}
+
+void CStaticsList::LoadRecord(const IndexRecord& record, CClientFiles& files) {
+    // No data, or a block deleted by a patch record (length 0): an empty list.
+    if (!record.HasData() || record.GetLength() == 0) {
         return;
     }
     // The length comes from the index: allocate it only once the data file is known to hold it.

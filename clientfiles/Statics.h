@@ -10,6 +10,7 @@
 namespace tessaly {
 
 class CClientFiles;
+struct IndexRecord;
 
 inline constexpr std::uint32_t kMapBlockRows = 512;
 inline constexpr std::uint32_t kMapBlockCount = 393216;
@@ -37,6 +38,8 @@ public:
     // when the data cannot be read (a stretch that runs past its file included).
     void LoadStatics(std::uint32_t block);
     void LoadStatics(std::uint32_t block, CClientFiles& files);
+    // The same from a given index record (bit 31 of its length = in the patch file).
+    void LoadRecord(const IndexRecord& record, CClientFiles& files);
 
     // Replaces the list with the records in bytes; trailing bytes short of a record are ignored.
     void Parse(ByteSpan bytes);

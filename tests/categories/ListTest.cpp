@@ -35,10 +35,7 @@ class ListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::TestApp();
-        test::UseSampleClient();
-        CClientFiles& files = TheClientFiles();
-        ASSERT_TRUE(files.OpenSlot(kSlotVerData));
-        TheVerDataTable().Load(files.GetFile(kSlotVerData));
+        ASSERT_TRUE(test::UseSamplePatchTable());
         m_Host.m_Records.SetSize(TheVerDataTable().GetCount());
         for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
             m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));

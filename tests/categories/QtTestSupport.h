@@ -54,6 +54,18 @@ inline void UseSampleClient(const std::string& patchPath = std::string()) {
                       patchPath.empty() ? SampleClientDir().File("verdata.mul") : patchPath);
 }
 
+// UseSampleClient, then the process-wide patch table loaded from the sample "verdata.mul";
+// false when that file does not open.
+inline bool UseSamplePatchTable() {
+    UseSampleClient();
+    CClientFiles& files = TheClientFiles();
+    if (!files.OpenSlot(kSlotVerData)) {
+        return false;
+    }
+    TheVerDataTable().Load(files.GetFile(kSlotVerData));
+    return true;
+}
+
 // The records of a patch file, each with its data, in file order.
 inline std::vector<mk::SamplePatch> ReadPatchRecords(const std::vector<std::uint8_t>& bytes) {
     std::vector<mk::SamplePatch> out;

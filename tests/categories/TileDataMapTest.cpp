@@ -1,0 +1,371 @@
+// The tile data, statics and map pages over the sample client: finding a tile's record from
+// each kind of entry, flags and article, scrolling through a group, radar colours, a block's
+// statics with and without names, read failures, and a map block's cells.
+
+#include "CDataAppState.h"
+#include "CDataDefItem.h"
+#include "CDataDefMap.h"
+#include "CDataDefStatics.h"
+#include "CDataDefTerrain.h"
+#include "CDataDefTexture.h"
+#include "CDataDefTileData.h"
+#include "CDataVerData.h"
+#include "MapBlock.h"
+#include "QtTestSupport.h"
+#include "ScriptedUi.h"
+#include "TarnError.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+constexpr std::uint32_t kCrate = 0x0E3C;  // renamed by the tile data patch
+constexpr std::uint32_t kCrateGroup = (kCrate + kArtItemBase) / 32;  // 625
+constexpr std::uint32_t kHouseBlock = 512;                           // statics patched
+constexpr std::uint32_t kDeletedBlock = 514;                         // statics deleted by a patch
+
+class TileDataMapTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        ASSERT_TRUE(test::UseSamplePatchTable());
+        DataAppState().m_pUi = &m_Ui;
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        QApplication::processEvents();
+        DataAppState().m_pUi = nullptr;
+        TheVerDataTable().RemoveAll();
+    }
+
+    // The sample patch record of a file id and block.
+    static CUOVersionBlock SampleRecord(std::uint32_t fileId, std::uint32_t block) {
+        for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
+            const CUOVersionBlock& r = TheVerDataTable().ElementAt(i);
+            if (r.m_dwFileId == fileId && r.m_dwBlock == block) {
+                return r;
+            }
+        }
+        ADD_FAILURE() << "no sample record " << fileId << "/" << block;
+        return {};
+    }
+
+    // A sheet over entry with one page of type Page, shown with the page active.
+    template <typename Page>
+    Page* ShowPage(CDataDef* entry) {
+        auto* sheet = new CDataProps(entry, nullptr);  // the application's sheet list owns it
+        auto* page = new Page;
+        sheet->AddPage(page);
+        EXPECT_TRUE(sheet->Create());
+        return page;
+    }
+    template <typename Page>
+    static Page* Opened(CDataDef& entry, int index = 0) {
+        CDataProps* sheet = entry.OpenProperties();
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+        sheet->SetActivePage(index);
+        return dynamic_cast<Page*>(sheet->GetPage(index));
+    }
+
+    static QString Text(CDataPage* page, const char* id) {
+        if (auto* label = page->findChild<QLabel*>(QString::fromLatin1(id))) {
+            return label->text();
+        }
+        auto* edit = page->findChild<QLineEdit*>(QString::fromLatin1(id));
+        return edit != nullptr ? edit->text() : QStringLiteral("<none>");
+    }
+    static bool Checked(CDataPage* page, int bit) {
+        return page->findChild<QCheckBox*>(QString::number(1000 + bit))->isChecked();
+    }
+    static QStringList Lines(CDataPage* page, const char* id) {
+        QStringList lines;
+        auto* list = page->findChild<QListWidget*>(QString::fromLatin1(id));
+        for (int i = 0; list != nullptr && i < list->count(); ++i) {
+            lines << list->item(i)->text();
+        }
+        return lines;
+    }
+
+    test::ScriptedUi m_Ui;
+};
+
+TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
+    CDataDefItem item(kCrate);
+    auto* page = ShowPage<CDataPageTileData>(&item);
+    ASSERT_EQ(page->GetEntry(), &item);
+    EXPECT_EQ(Text(page, "4015"), "Item 0e3c");
+    EXPECT_EQ(Text(page, "1032"), "patched crate");  // the patch group wins over the base file
+    EXPECT_EQ(Text(page, "4003"), "a");
+    EXPECT_TRUE(Checked(page, 14));
+    EXPECT_FALSE(Checked(page, 15));
+    EXPECT_TRUE(Checked(page, 21));  // container
+    EXPECT_TRUE(Checked(page, 6));   // block
+    EXPECT_FALSE(Checked(page, 0));
+    EXPECT_EQ(page->findChild<QCheckBox*>("1021")->text(), "15=CONTAINER");
+    EXPECT_EQ(page->findChild<QCheckBox*>("1031")->text(), "1F=WALKABLE");
+    EXPECT_EQ(Text(page, "1034"), "9");   // weight (patched)
+    EXPECT_EQ(Text(page, "1036"), "10");  // height
+    for (const char* id : {"1034", "1035", "1036", "1037", "1038", "1039"}) {
+        EXPECT_FALSE(page->findChild<QLineEdit*>(id)->isHidden()) << id;
+    }
+    EXPECT_TRUE(page->findChild<QScrollBar*>("4016")->isHidden());
+    EXPECT_EQ(Text(page, "4100"), "Radar");
+    EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
+
+    for (CDataDef* terrainLike :
+         std::initializer_list<CDataDef*>{new CDataDefTerrain(0xA8), new CDataDefTexture(0xA8)}) {
+        std::unique_ptr<CDataDef> owner(terrainLike);
+        auto* terrain = ShowPage<CDataPageTileData>(terrainLike);
+        ASSERT_EQ(terrain->GetEntry(), terrainLike);
+        EXPECT_EQ(Text(terrain, "4015"), "Terrain 0a8");
+        EXPECT_EQ(Text(terrain, "1032"), "water");
+        EXPECT_EQ(Text(terrain, "4003"), "");
+        EXPECT_TRUE(Checked(terrain, 3) && Checked(terrain, 6) && Checked(terrain, 7));
+        EXPECT_FALSE(Checked(terrain, 14) || Checked(terrain, 21));
+        EXPECT_TRUE(terrain->findChild<QLineEdit*>("1034")->isHidden());
+        EXPECT_TRUE(terrain->findChild<QLineEdit*>("1039")->isHidden());
+        EXPECT_TRUE(terrain->m_FieldLabels[0]->isHidden());
+        EXPECT_TRUE(terrain->findChild<QScrollBar*>("4016")->isHidden());
+        EXPECT_EQ(terrain->m_pRadar->GetColor(), QColor(40, 72, 168));
+    }
+
+    // Any other kind of entry leaves the page without an entry.
+    CDataDefStatics statics(0);
+    auto* refused = ShowPage<CDataPageTileData>(&statics);
+    EXPECT_EQ(refused->GetEntry(), nullptr);
+}
+
+TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
+    CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
+    auto* page = Opened<CDataPageTileData>(record, 1);  // after the record's own page
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->GetEntry(), nullptr);
+    QScrollBar* scroll = page->findChild<QScrollBar*>("4016");
+    EXPECT_FALSE(scroll->isHidden());
+    EXPECT_EQ(scroll->minimum(), 0);
+    EXPECT_EQ(scroll->maximum(), 31);
+    EXPECT_EQ(Text(page, "4015"), "Item 0e20");  // group 625 starts at item 625 * 32 - 16384
+
+    page->OnScroll(CDataPageTileData::ThumbPosition, static_cast<int>(kCrate % 32));
+    EXPECT_EQ(Text(page, "4015"), "Item 0e3c");
+    EXPECT_EQ(Text(page, "1032"), "patched crate");
+    EXPECT_EQ(scroll->value(), 28);
+    page->OnScroll(CDataPageTileData::PageDown);  // 32 clamps to 31
+    EXPECT_EQ(page->m_nPos, 31);
+    page->OnScroll(CDataPageTileData::LineDown);
+    EXPECT_EQ(page->m_nPos, 31);
+    EXPECT_EQ(Text(page, "4015"), "Item 0e3f");
+    page->OnScroll(CDataPageTileData::Bottom);
+    EXPECT_EQ(page->m_nPos, 31);
+    page->OnScroll(CDataPageTileData::LineUp);
+    EXPECT_EQ(page->m_nPos, 30);
+    page->OnScroll(CDataPageTileData::Top);
+    page->OnScroll(CDataPageTileData::PageUp);
+    EXPECT_EQ(page->m_nPos, 0);
+    page->OnScroll(CDataPageTileData::ThumbTrack, 99);
+    EXPECT_EQ(page->m_nPos, 31);
+
+    // The scroll bar's own steps land in the same rule.
+    scroll->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(page->m_nPos, 27);
+    EXPECT_EQ(scroll->value(), 27);
+    scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(page->m_nPos, 28);
+    EXPECT_EQ(Text(page, "1032"), "patched crate");
+    scroll->triggerAction(QAbstractSlider::SliderToMaximum);  // "bottom": no change
+    EXPECT_EQ(page->m_nPos, 28);
+    EXPECT_EQ(scroll->value(), 28);
+}
+
+TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
+    // An unpatched group reads "tiledata.mul"; the list links no record here.
+    CDataDefTileData terrainGroup(0xA8 / 32);
+    EXPECT_TRUE(terrainGroup.IsValid());
+    EXPECT_STREQ(terrainGroup.GetColumnText(0), "t160-191");
+    auto* page = Opened<CDataPageTileData>(terrainGroup);
+    ASSERT_NE(page, nullptr);
+    page->OnScroll(CDataPageTileData::ThumbPosition, 0xA8 % 32);
+    EXPECT_EQ(Text(page, "4015"), "Terrain 0a8");
+    EXPECT_EQ(Text(page, "1032"), "water");
+    EXPECT_TRUE(page->findChild<QLineEdit*>("1034")->isHidden());
+
+    CDataDefTileData lastTerrain(511), firstItems(512);
+    auto* last = Opened<CDataPageTileData>(lastTerrain);
+    ASSERT_NE(last, nullptr);
+    last->OnScroll(CDataPageTileData::ThumbPosition, 31);
+    EXPECT_EQ(Text(last, "4015"), "Terrain 03fff");
+    auto* first = Opened<CDataPageTileData>(firstItems);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(Text(first, "4015"), "Item 00");
+    EXPECT_FALSE(first->findChild<QLineEdit*>("1034")->isHidden());
+
+    // A group linked to a patch record in a list reads the patch, not the base file.
+    CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
+    CDataDefTileData linked(kCrateGroup);
+    linked.LinkVerData(&record);
+    CTileItemInfo info;
+    ASSERT_TRUE(linked.ReadBlock());
+    ASSERT_TRUE(linked.GetItemRecord(kCrate % 32, info));
+    EXPECT_EQ(info.GetName(), "patched crate");
+
+    // Past the item section there is no room in the file: unused unless patched.
+    CDataDefTileData beyond(1024), lastItems(1023);
+    EXPECT_TRUE(lastItems.IsValid());
+    EXPECT_STREQ(lastItems.GetColumnText(0), "i16352-16383");
+    EXPECT_FALSE(beyond.IsValid());
+    EXPECT_STREQ(beyond.GetColumnText(0), "unused");
+    EXPECT_EQ(Opened<CDataPageTileData>(beyond)->GetEntry(), nullptr);
+}
+
+TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
+    CDataDefItem item(kCrate);
+    auto* page = ShowPage<CDataPageTileData>(&item);
+    ASSERT_NE(page->GetEntry(), nullptr);
+    QCheckBox* a = page->findChild<QCheckBox*>("1014");
+    QCheckBox* an = page->findChild<QCheckBox*>("1015");
+    EXPECT_EQ(a->text(), "E=A");
+    EXPECT_EQ(an->text(), "F=AN");
+    EXPECT_FALSE(page->IsModified());
+
+    an->click();  // "a" goes off, "an" on
+    EXPECT_FALSE(a->isChecked());
+    EXPECT_TRUE(an->isChecked());
+    EXPECT_EQ(Text(page, "4003"), "an");
+    EXPECT_TRUE(page->IsModified());
+    EXPECT_TRUE(Checked(page, 21));  // other flags are kept
+
+    a->click();
+    EXPECT_TRUE(a->isChecked());
+    EXPECT_FALSE(an->isChecked());
+    EXPECT_EQ(Text(page, "4003"), "a");
+    a->click();  // toggles off: no article
+    EXPECT_FALSE(a->isChecked() || an->isChecked());
+    EXPECT_EQ(Text(page, "4003"), "");
+    EXPECT_EQ(page->SaveData(), 0);
+}
+
+TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
+    // The barrel's tile data group points past the end of the patch file: its lookup fails.
+    CUOVersionBlock broken{kSlotTileData, (0x0E77 + kArtItemBase) / 32, 0x7FFFFF00u, 1188, 0, 0};
+    TheVerDataTable().Add(broken);
+    TheVerDataTable().QuickSort(0, TheVerDataTable().GetCount() - 1);
+
+    CDataVerData record(SampleRecord(kSlotStatics0, kHouseBlock));
+    auto* page = Opened<CDataPageStatics>(record, 1);
+    ASSERT_NE(page, nullptr);
+    ASSERT_NE(page->GetEntry(), nullptr);
+    EXPECT_EQ(Text(page, "4018"), "x=8, y=0");
+    EXPECT_EQ(Text(page, "4036"), "35 items");
+    QStringList lines = Lines(page, "4020");
+    ASSERT_EQ(lines.size(), 35);
+    EXPECT_EQ(lines[0], "(1,1,0)\t0008h\t(wooden wall)");
+    EXPECT_EQ(lines[33], "(6,5,0)\t0e3dh\t(large crate)");
+    EXPECT_EQ(lines[34], "(6,6,0)\t0e77h");  // the patched-in barrel, without its name
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+    EXPECT_STREQ(record.GetTarget()->GetColumnText(0), "35");
+}
+
+TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
+    // As a list makes them: base index record, patch record linked.
+    CDataVerData deleted(SampleRecord(kSlotStatics0, kDeletedBlock));
+    CDataDefStatics gone(kDeletedBlock);
+    gone.ReadIndex();
+    EXPECT_STREQ(gone.GetColumnText(0), "unused");
+    CDataDefStatics linked(kDeletedBlock);
+    linked.ReadIndex();
+    linked.LinkVerData(&deleted);
+    EXPECT_STREQ(linked.GetColumnText(0), "0");
+    auto* empty = Opened<CDataPageStatics>(linked);
+    ASSERT_NE(empty, nullptr);
+    EXPECT_EQ(Text(empty, "4036"), "0 items");
+    EXPECT_TRUE(Lines(empty, "4020").isEmpty());
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+
+    CDataDefStatics two(0), ragged(3), zeroLength(2);
+    for (CDataDefStatics* e : {&two, &ragged, &zeroLength}) {
+        e->ReadIndex();
+    }
+    EXPECT_STREQ(two.GetColumnText(0), "2");
+    EXPECT_STREQ(ragged.GetColumnText(0), "3");  // 23 bytes
+    EXPECT_STREQ(zeroLength.GetColumnText(0), "unused");
+
+    // A record whose data lies past the end of the patch file: the page still shows, empty,
+    // and says so once.
+    CDataVerData broken(CUOVersionBlock{kSlotStatics0, 600, 0x7FFFFF00u, 70, 0, 0});
+    CDataDefStatics unreadable(600);
+    unreadable.LinkVerData(&broken);
+    EXPECT_STREQ(unreadable.GetColumnText(0), "10");
+    auto* page = Opened<CDataPageStatics>(unreadable);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->GetEntry(), &unreadable);
+    EXPECT_EQ(Text(page, "4018"), "x=8, y=704");
+    EXPECT_EQ(Text(page, "4036"), "0 items");
+    EXPECT_TRUE(Lines(page, "4020").isEmpty());
+    EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
+}
+
+TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
+    CDataDefMap entry(513);
+    EXPECT_STREQ(entry.GetColumnText(0), "Map");
+    auto* page = Opened<CDataPageMap>(entry);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Text(page, "4019"), "x=8, y=8");
+    QStringList lines = Lines(page, "4017");
+    ASSERT_EQ(lines.size(), 64);
+    // The cells straight from "map0.mul": block 513 at 513 * 196, 4-byte header, row by row.
+    std::vector<std::uint8_t> map =
+        test::TempDir::ReadFile(test::SampleClientDir().File("map0.mul"));
+    ASSERT_GE(map.size(), 514u * 196);
+    for (int i : {0, 1, 9, 63}) {
+        const std::uint8_t* cell = &map[513 * 196 + 4 + static_cast<std::size_t>(i) * 3];
+        QString expected =
+            QString::asprintf("(%d,%d)\t%d\t%04xh", i % 8, i / 8, static_cast<std::int8_t>(cell[2]),
+                              static_cast<unsigned>(cell[0] | cell[1] << 8));
+        EXPECT_EQ(lines[i], expected) << i;
+    }
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+
+    // The last block lies beyond the sample's small map: coordinates, no cells, one message.
+    CDataDefMap last(kMapBlockCount - 1);
+    auto* far = Opened<CDataPageMap>(last);
+    ASSERT_NE(far, nullptr);
+    EXPECT_EQ(Text(far, "4019"), "x=6136, y=4088");
+    EXPECT_TRUE(Lines(far, "4017").isEmpty());
+    EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
+
+    CDataDefStatics statics(kMapBlockCount - 1);
+    EXPECT_EQ(Opened<CDataPageStatics>(statics)->m_sCoords, "x=6136, y=4088");
+}
+
+TEST(MapBlock, ShortOrMissingDataIsRefused) {
+    CMapBlock block;
+    std::vector<std::uint8_t> bytes(CMapBlock::kSize - 1, 0x11);
+    EXPECT_FALSE(block.Parse(bytes));
+    EXPECT_FALSE(block.IsLoaded());
+    bytes.push_back(0x22);
+    ASSERT_TRUE(block.Parse(bytes));
+    EXPECT_EQ(block.GetCell(7, 7).m_wTile, 0x1111);
+    EXPECT_EQ(block.GetCell(7, 7).m_cZ, 0x22);
+
+    test::UseSampleClient();
+    IndexRecord shortPatch{0, 100 | IndexRecord::kPatchBit, 0, 0};
+    EXPECT_THROW(block.LoadRecord(shortPatch, TheClientFiles()), CTarnError);
+    IndexRecord deleted{0, IndexRecord::kPatchBit, 0, 0};
+    block.LoadRecord(deleted, TheClientFiles());
+    EXPECT_FALSE(block.IsLoaded());
+    EXPECT_THROW(block.LoadMapBlock(0xFFFFFFFFu, TheClientFiles()), CTarnError);
+}
+
+}  // namespace
+}  // namespace tessaly
