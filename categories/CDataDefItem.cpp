@@ -1,6 +1,7 @@
 #include "CDataDefItem.h"
 
 #include "CDataPageScript.h"
+#include "CDataDefTileData.h"
 #include "CDataProps.h"
 #include "EventLog.h"
 #include "Text.h"
@@ -54,6 +55,7 @@ bool CDataDefItem::ReadIndex() {
 }
 
 bool CDataDefItem::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageTileData);
     pSheet->AddPage(new CDataPageItemDraw);
     pSheet->AddPage(new CDataPageScript);
     return true;

@@ -1,6 +1,7 @@
 #include "CDataDefTerrain.h"
 
 #include "CDataDefTexture.h"
+#include "CDataDefTileData.h"
 #include "CDataProps.h"
 #include "EventLog.h"
 #include "Text.h"
@@ -48,6 +49,7 @@ bool CDataDefTerrain::ReadIndex() {
 
 bool CDataDefTerrain::AddPages(CDataProps* pSheet) {
     pSheet->AddPage(new CDataPageTerrainDraw);
+    pSheet->AddPage(new CDataPageTileData);
     pSheet->AddPage(new CDataPageTextureDraw);
     return true;
 }

@@ -1,6 +1,7 @@
 #include "CDataDefTexture.h"
 
 #include "CDataDefTerrain.h"
+#include "CDataDefTileData.h"
 #include "CDataProps.h"
 #include "Text.h"
 #include "TileData.h"
@@ -43,6 +44,7 @@ bool CDataDefTexture::ReadIndex() {
 
 bool CDataDefTexture::AddPages(CDataProps* pSheet) {
     pSheet->AddPage(new CDataPageTextureDraw);
+    pSheet->AddPage(new CDataPageTileData);
     pSheet->AddPage(new CDataPageTerrainDraw);
     return true;
 }

@@ -230,6 +230,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
         EXPECT_EQ(entry->GetChangeState(), 2);
         CDataProps* sheet = entry->OpenProperties();
         ASSERT_NE(sheet, nullptr);
+        sheet->SetActivePage(sheet->GetPageCount() > 1 ? 1 : 0);  // after the tile data page
         auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetActivePage());
         ASSERT_NE(page, nullptr);
         EXPECT_EQ(page->m_sSize, QString::asprintf(format, width, height));

@@ -174,7 +174,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     // The item page refuses an entry of another class; the sheet's order of pages.
     CDataProps* sheet = Entry(kCategoryTerrain, 3)->OpenProperties();
     ASSERT_NE(sheet, nullptr);
-    ASSERT_EQ(sheet->GetPageCount(), 2);
+    ASSERT_EQ(sheet->GetPageCount(), 3);
     auto* item = new CDataPageItemDraw;
     sheet->AddPage(item);
     EXPECT_FALSE(item->LoadEntry());

@@ -342,7 +342,7 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
     for (int i = 0; i < sheet->GetPageCount(); ++i) {
         titles << sheet->GetPage(i)->windowTitle();
     }
-    EXPECT_EQ(titles.join(','), "VerData,Item,Script");
+    EXPECT_EQ(titles.join(QLatin1Char(',')), "VerData,TileData,Item,Script");
 
     page->m_pType->setCurrentIndex(32);
     EXPECT_EQ(page->m_pSize->text(), "Max Blocks 3000");
