@@ -10,6 +10,7 @@
 #include "CMainFrame.h"
 #include "MainWindowSupport.h"
 #include "ResourceIds.h"
+#include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -188,6 +189,8 @@ protected:
 
         test::MakeMainWindow(m_pApp, m_pFrame);
         ASSERT_NE(m_pFrame, nullptr);
+        // Pages of unreadable entries may say so; the messages are answered here.
+        m_pApp->GetDataState().m_pUi = &m_Ui;
     }
     void TearDown() override {
         m_pApp.reset();
@@ -217,6 +220,7 @@ protected:
     }
 
     TempDir m_Dir;
+    test::ScriptedUi m_Ui;  // outlives the application, which points at it
     std::unique_ptr<CAppBase> m_pApp;
     CMainFrame* m_pFrame = nullptr;
 };
