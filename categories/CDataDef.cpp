@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include <algorithm>
 #include <cstring>
 
 namespace tessaly {
@@ -214,6 +215,18 @@ IndexRecord CDataDefIndex::GetEffectiveIndex() const {
         return IndexFromPatch(*link->GetRecord());
     }
     return m_Index;
+}
+
+bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32_t nMax,
+                  std::vector<std::uint8_t>& out) {
+    IndexRecord head = record;
+    head.m_dwLength =
+        (record.m_dwLength & IndexRecord::kPatchBit) | std::min(nMax, record.GetLength());
+    if (record.m_dwOffset == IndexRecord::kNoData || head.GetLength() == 0) {
+        return false;
+    }
+    out.assign(head.GetLength(), 0);
+    return TheClientFiles().ReadData(nDataSlot, head, out);
 }
 
 std::string CDataDefIndex::LengthText() {

@@ -126,6 +126,11 @@ protected:
 // set (the data lies in the patch file) and its extra words.
 IndexRecord IndexFromPatch(const CUOVersionBlock& record);
 
+// Reads the first bytes of the record's data (at most nMax; fewer when the record is
+// shorter) into out. False when the record has no data or the read fails.
+bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32_t nMax,
+                  std::vector<std::uint8_t>& out);
+
 // Makes a new entry object of a category (owned by the caller); ids without a class of their
 // own, kCategoryVerData included, give a CDataDefJunk. The caller then calls ReadIndex or
 // SetVerData.

@@ -1,15 +1,30 @@
 #include "CDataDefSkill.h"
 
 #include "CDataPageScript.h"
-#include "CDataProps.h"
 #include "CDataVerData.h"
 #include "EventLog.h"
 #include "Text.h"
 
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QLineEdit>
+
+#include <algorithm>
+
 namespace tessaly {
 
+bool CMulSkillDef::Parse(ByteSpan record) {
+    if (record.empty()) {
+        return false;
+    }
+    m_fHasButton = record[0] != 0;
+    ByteSpan name = record.subspan(1);
+    m_sName.assign(name.begin(), std::find(name.begin(), name.end(), std::uint8_t{0}));
+    return true;
+}
+
 std::string CDataDefSkill::GetListText() {
-    return Format("%c\t%s", m_bButton ? 'O' : ' ', m_sName.c_str());
+    return Format("%c\t%s", m_fHasButton ? 'O' : ' ', m_sName.c_str());
 }
 
 bool CDataDefSkill::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -33,25 +48,15 @@ bool CDataDefSkill::ReadIndex() {
 }
 
 bool CDataDefSkill::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageSkill);
     pSheet->AddPage(new CDataPageScript);
-    return true;
+    return false;
 }
 
-// A skill record: u8 button flag, then the name up to the end of the record.
 bool CDataDefSkill::ReadSkill(const IndexRecord& index) {
     try {
-        CClientFiles& files = TheClientFiles();
-        if (!files.OpenSlot(kSlotSkills) || !files.DataFits(kSlotSkills, index)) {
-            return false;
-        }
-        std::vector<std::uint8_t> data(index.GetLength());
-        if (data.empty() || !files.ReadData(kSlotSkills, index, data)) {
-            return false;
-        }
-        m_bButton = data[0] != 0;
-        std::string name(data.begin() + 1, data.end());
-        m_sName = name.substr(0, name.find('\0'));
-        return true;
+        std::vector<std::uint8_t> record;
+        return ReadDataHead(kSlotSkills, index, kMaxRecord, record) && Parse(record);
     } catch (...) {
         LogCaughtException("reading a skill");
         return false;
@@ -63,6 +68,37 @@ void CDataDefSkill::SetVerData(CDataVerData* pVerData) {
         ReadSkill(IndexFromPatch(*pVerData->GetRecord()));
     }
     CDataDef::SetVerData(pVerData);
+}
+
+CDataPageSkill::CDataPageSkill() : CDataPage(138, QStringLiteral("Skill")) {
+    m_pName = new QLineEdit(this);
+    m_pName->setObjectName(QStringLiteral("4002"));
+    m_pHasButton = new QCheckBox(QStringLiteral("Skill Has Button"), this);
+    m_pHasButton->setObjectName(QStringLiteral("4001"));
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("Skill Name"), m_pName);
+    form->addRow(m_pHasButton);
+}
+
+int CDataPageSkill::LoadData() {
+    auto* skill = dynamic_cast<CDataDefSkill*>(GetDataDef());
+    if (skill == nullptr) {
+        return 1;
+    }
+    m_bHasButton = skill->m_fHasButton;
+    m_sName =
+        QString::fromLatin1(skill->m_sName.data(), static_cast<qsizetype>(skill->m_sName.size()));
+    return CDataPage::LoadData();
+}
+
+void CDataPageSkill::MembersToControls() {
+    m_pHasButton->setChecked(m_bHasButton);
+    m_pName->setText(m_sName);
+}
+
+void CDataPageSkill::ControlsToMembers() {
+    m_bHasButton = m_pHasButton->isChecked();
+    m_sName = m_pName->text();
 }
 
 }  // namespace tessaly

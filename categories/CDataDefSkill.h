@@ -1,29 +1,71 @@
 #pragma once
-// Skills ("skills.idx"/"skills.mul").
+// Skills ("skills.idx"/"skills.mul"): listed with their has-button mark and name, shown on
+// the "Skill" page.
 
+#include "Bytes.h"
 #include "CDataDef.h"
+#include "CDataProps.h"
+
+#include <string>
+
+class QCheckBox;
+class QLineEdit;
 
 namespace tessaly {
 
-class CDataDefSkill : public CDataDef {
+// A skill record in memory.
+//
+// Skill record (the bytes a skills index record addresses):
+//   0  u8    has-button flag: 0 no, anything else yes
+//   1  rest  the name, up to the first zero byte (or the end of the record)
+struct CMulSkillDef {
+    // Records are read up to this many bytes; a longer one is cut.
+    static constexpr std::uint32_t kMaxRecord = 128;
+
+    // Takes the flag and name from a record's bytes; false (skill unchanged) when empty.
+    bool Parse(ByteSpan record);
+
+    bool m_fHasButton = false;
+    std::string m_sName;
+};
+
+class CDataDefSkill : public CDataDef, public CMulSkillDef {
 public:
     explicit CDataDefSkill(std::uint32_t nIndex) : CDataDef(nIndex) {}
 
+    // "%c\t%s": 'O' for a skill with a button, else a blank, and the name.
     std::string GetListText() override;
     bool CopyData() override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySkills; }
+    // A skill with a name.
     bool IsValid() override;
     bool ReadIndex() override;
+    // Reads the patched skill from the patch file, then links the record.
+    void SetVerData(CDataVerData* pVerData) override;
+    // A list attaching a record of the patch file reads the patched skill too: a skill that
+    // only a patch record provides has no base record to give it a name.
+    void LinkVerData(CDataVerData* pVerData) override { SetVerData(pVerData); }
     bool AddPages(CDataProps* pSheet) override;
 
-    // Reads the skill record the index record points at (patch file for patch records).
+    // Reads the skill record the index record points at (the patch file for a patch record).
     bool ReadSkill(const IndexRecord& index);
-    void SetVerData(CDataVerData* pVerData) override;
+};
 
-private:
-    bool m_bButton = false;
-    std::string m_sName;
+class CDataPageSkill : public CDataPage {
+    Q_OBJECT
+
+public:
+    CDataPageSkill();
+    // Takes flag and name from the entry, which must be a skill.
+    int LoadData() override;
+    void MembersToControls() override;
+    void ControlsToMembers() override;
+
+    bool m_bHasButton = false;
+    QString m_sName;
+    QCheckBox* m_pHasButton;  // 4001
+    QLineEdit* m_pName;       // 4002
 };
 
 }  // namespace tessaly

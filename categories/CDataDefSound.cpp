@@ -1,12 +1,20 @@
 #include "CDataDefSound.h"
 
-#include "CDataProps.h"
 #include "EventLog.h"
+#include "MulSound.h"
+#include "ResourceIds.h"
+#include "TarnSounds.h"
 #include "Text.h"
 
-#include <algorithm>
-#include <cstring>
-#include <span>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QVBoxLayout>
+
+#include <new>
 
 namespace tessaly {
 
@@ -16,22 +24,19 @@ std::string CDataDefSound::GetListText() {
     }
     // The first 32 bytes of a sound hold its name.
     std::string name = "Unk";
-    char head[32] = {};
-    IndexRecord first = m_Index;
-    first.m_dwLength = (m_Index.m_dwLength & IndexRecord::kPatchBit) |
-                       std::min<std::uint32_t>(32, m_Index.GetLength());
     try {
-        if (first.GetLength() == 32 &&
-            TheClientFiles().ReadData(kSlotSound, first,
-                                      std::span(reinterpret_cast<std::uint8_t*>(head), 32))) {
-            name.assign(head, strnlen(head, 32));
+        std::vector<std::uint8_t> head;
+        if (ReadDataHead(kSlotSound, m_Index, CMulSound::kNameSize, head) &&
+            head.size() == CMulSound::kNameSize) {
+            name = CMulSound::ReadName(head);
         }
     } catch (...) {
         LogCaughtException("reading a sound name");
         name = "Unk";
     }
-    std::uint32_t length = m_Index.GetLength();
-    std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
+    // 1102 frames of 4 bytes make about a tenth of a second at 11025 frames per second.
+    const std::uint32_t length = m_Index.GetLength();
+    const std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
     return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
                   static_cast<int>(tenths % 10));
 }
@@ -44,8 +49,85 @@ bool CDataDefSound::ReadIndex() {
     return ReadBaseIndex(kSlotSoundIdx, GetIndex());
 }
 
-bool CDataDefSound::AddPages(CDataProps* /*pSheet*/) {
+bool CDataDefSound::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageSound);
     return true;
+}
+
+void CDataDefSound::AddMenuItems(QMenu* pMenu) {
+    CDataDef::AddMenuItems(pMenu);
+    pMenu->addAction(QStringLiteral("Play"))->setData(ids::ID_PLAY);
+}
+
+bool CDataDefSound::OnMenuCommand(QWidget* pWindow, int nId) {
+    if (nId == ids::ID_PLAY || nId == ids::ID_LIST_DBLCLK) {
+        Play();
+        return true;
+    }
+    return CDataDef::OnMenuCommand(pWindow, nId);
+}
+
+void CDataDefSound::Play() {
+    try {
+        TheSounds().PlaySound(static_cast<std::uint16_t>(GetIndex()), CMapPoint(0, 0, 0, 0), 0,
+                              true);
+    } catch (...) {
+        LogCaughtException("playing a sound");
+        // Nothing is heard; the command still counts as handled.
+    }
+}
+
+std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId) {
+    CMulSound sound(nSoundId);
+    // An entry shorter than its 32-byte name has no samples: nothing to copy. (Taking the
+    // length minus 32 regardless would wrap round to a buffer of some four gigabytes.)
+    if (sound.GetData() == nullptr || sound.GetLength() < CMulSound::kNameSize) {
+        return {};
+    }
+    const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
+    // The wave is 44 bytes of headers, the samples and a pad byte for an odd count.
+    std::vector<std::uint8_t> block;
+    try {
+        block.resize(std::size_t{n} + 47);
+    } catch (const std::bad_alloc&) {
+        return {};  // a failed allocation fails silently
+    }
+    MMOpenInfo info;
+    info.fccIOProc = kFourCCMem;
+    info.pchBuffer = block.data();
+    info.cchBuffer = static_cast<std::uint32_t>(block.size());
+    CMMFile file;
+    if (!file.Open(nullptr, kMMIOAllocBuf | kMMIOCreate | kMMIOWrite, &info) ||
+        !WriteWave(file, sound, n)) {
+        g_pEventLog->LogError("Doc:GetMyClipWave FAIL");
+        return {};
+    }
+    block.resize(static_cast<std::size_t>(file.GetLength()));
+    return block;
+}
+
+bool CDataDefSound::GetMyClipWave() {
+    std::vector<std::uint8_t> wave = MakeClipWave(static_cast<std::uint16_t>(GetIndex()));
+    if (wave.empty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return false;
+    }
+    // The clipboard owns the data from here on.
+    auto* data = new QMimeData;
+    const QByteArray bytes(reinterpret_cast<const char*>(wave.data()),
+                           static_cast<qsizetype>(wave.size()));
+    data->setData(QStringLiteral("audio/wav"), bytes);
+    data->setData(QStringLiteral("audio/x-wav"), bytes);
+    QGuiApplication::clipboard()->setMimeData(data);
+    return true;
+}
+
+CDataPageSound::CDataPageSound() : CDataPage(137, QStringLiteral("Sound")) {
+    m_pName = new QLineEdit(this);
+    m_pName->setObjectName(QStringLiteral("1034"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Sound Name"), this));
+    layout->addWidget(m_pName);
+    layout->addStretch();
 }
 
 }  // namespace tessaly

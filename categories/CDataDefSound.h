@@ -1,19 +1,54 @@
 #pragma once
-// Sounds ("soundidx.mul"/"sound.mul").
+// Sounds ("soundidx.mul"/"sound.mul"): listed with name and duration, played on double click
+// or "Play", copied to the clipboard as RIFF/WAVE data.
 
 #include "CDataDef.h"
+#include "CDataProps.h"
+
+#include <cstdint>
+#include <vector>
+
+class QLineEdit;
 
 namespace tessaly {
 
 class CDataDefSound : public CDataDefIndex {
 public:
-    explicit CDataDefSound(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+    // The entry index is the sound id, taken as 16-bit.
+    explicit CDataDefSound(std::uint32_t nIndex) : CDataDefIndex(nIndex & 0xFFFF) {}
 
+    // "name\t%d.%d sec", or "unused" without data.
     std::string GetListText() override;
+    bool CopyData() override { return GetMyClipWave(); }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySounds; }
     bool ReadIndex() override;
+    // A record of the patch file also gives the entry its location, so that the list shows
+    // the name and duration of the sound that plays and copies.
+    void LinkVerData(CDataVerData* pVerData) override { SetVerData(pVerData); }
     bool AddPages(CDataProps* pSheet) override;
+    void AddMenuItems(QMenu* pMenu) override;
+    // "Play" and double click play the sound; the rest is the base handling.
+    bool OnMenuCommand(QWidget* pWindow, int nId) override;
+
+    // Puts the sound on the clipboard as a wave file (audio/wav); false when it has no data
+    // or the wave cannot be made.
+    bool GetMyClipWave();
+    // Plays the sound once through the process-wide sound output.
+    void Play();
+};
+
+// The RIFF/WAVE bytes of a sound as the clipboard gets them; empty when the sound has no
+// data or holds fewer than 32 bytes (the failure of a wave write is logged).
+std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId);
+
+class CDataPageSound : public CDataPage {
+    Q_OBJECT
+
+public:
+    CDataPageSound();
+
+    QLineEdit* m_pName;  // 1034, left empty: the page exchanges no data
 };
 
 }  // namespace tessaly

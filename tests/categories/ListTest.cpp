@@ -7,6 +7,7 @@
 #include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "Text.h"
@@ -24,39 +25,8 @@
 namespace tessaly {
 namespace {
 
-// A view without a window: the document's records and the display options.
-class Host : public CDataListHost {
-public:
-    CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
-    CQObArray<CDataVerData*> m_Records;
-};
-
-class ListTest : public ::testing::Test {
+class ListTest : public test::SampleListTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        ASSERT_TRUE(test::UseSamplePatchTable());
-        m_Host.m_Records.SetSize(TheVerDataTable().GetCount());
-        for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
-            m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));
-        }
-        m_Parent.resize(640, 400);
-    }
-    void TearDown() override {
-        m_pList.reset();
-        DataAppState().DestroyAllSheets();
-    }
-
-    CDataListCtrl* Show(std::int32_t category) {
-        m_pList = std::make_unique<CDataListCtrl>(category);
-        m_pList->Create(&m_Host, &m_Parent);
-        m_pList->FillList();
-        m_Parent.show();
-        return m_pList.get();
-    }
-    QString Cell(int row, int column) const {
-        return m_pList->GetModel()->index(row, column).data().toString();
-    }
     // Expects the rows ordered by the key of each row, ascending or descending.
     template <typename Key>
     void ExpectOrdered(Key key, bool ascending) const {
@@ -65,19 +35,6 @@ protected:
             EXPECT_TRUE(ascending ? !(b < a) : !(a < b)) << "rows " << r - 1 << " and " << r;
         }
     }
-    int RowOfIndex(std::uint32_t index) const {
-        for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
-            if (m_pList->GetModel()->GetEntry(r)->GetIndex() == index) {
-                return r;
-            }
-        }
-        return -1;
-    }
-
-    QApplication& m_App = test::TestApp();  // before any widget
-    Host m_Host;
-    QWidget m_Parent;
-    std::unique_ptr<CDataListCtrl> m_pList;
 };
 
 TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {

@@ -14,6 +14,7 @@ namespace {
 TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
     test::TempDir dir;
     std::string conf = "[general]\ndrivers = wave\n";
+    ::unsetenv("ALSOFT_DRIVERS");  // a driver list in the environment would win over the file's
     ::setenv("ALSOFT_CONF", dir.Write("alsoft.conf", {conf.begin(), conf.end()}).c_str(), 1);
     test::UseSampleClient();
 

@@ -4,6 +4,7 @@
 #include "MulSound.h"
 #include "SoundTestClient.h"
 #include "TarnSounds.h"
+#include "WaveBackend.h"
 
 #include <al.h>
 #include <gtest/gtest.h>
@@ -22,14 +23,7 @@ protected:
     // OpenAL reads its configuration once per process, before the first device opens.
     static void SetUpTestSuite() {
         s_dir = std::make_unique<test::TempDir>();
-        s_rendered = s_dir->Path() / "rendered.wav";
-        std::ofstream conf(s_dir->Path() / "alsoft.conf");
-        conf << "[general]\ndrivers = wave\nfrequency = 11025\nchannels = stereo\n"
-                "sample-type = int16\ndither = false\noutput-limiter = false\nhrtf = false\n"
-                "[wave]\nfile = "
-             << s_rendered.string() << "\n";
-        conf.close();
-        ::setenv("ALSOFT_CONF", s_dir->File("alsoft.conf").c_str(), 1);
+        s_rendered = test::RenderDevicesToWaveFile(*s_dir);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 

@@ -1,0 +1,348 @@
+// The Sounds and Skills categories over the sample client: list texts, playing through OpenAL
+// Soft's wave backend, copying a sound as wave data, and their pages.
+
+#include "CDataAppState.h"
+#include "CDataDefSkill.h"
+#include "CDataDefSound.h"
+#include "CDataListCtrl.h"
+#include "CDataPageScript.h"
+#include "CDataVerData.h"
+#include "EventLog.h"
+#include "ListFixture.h"
+#include "MulSound.h"
+#include "ResourceIds.h"
+#include "TarnSounds.h"
+#include "sound/WaveBackend.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+
+#include <al.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+namespace tessaly {
+namespace {
+
+// Collects what is written to the event log.
+class CapturedLog : public CEventLog {
+public:
+    CapturedLog() : m_pOld(g_pEventLog) { g_pEventLog = this; }
+    ~CapturedLog() override { g_pEventLog = m_pOld; }
+    std::int32_t LogText(std::int32_t, const char* text) override {
+        m_sText += text;
+        return 0;
+    }
+    CEventLog* m_pOld;
+    std::string m_sText;
+};
+
+class SoundSkillTest : public test::SampleListTest {
+protected:
+    // Every device of the process renders into one wave file (OpenAL reads its configuration
+    // once, before the first device opens).
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<test::TempDir>();
+        s_rendered = test::RenderDevicesToWaveFile(*s_dir);
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    void TearDown() override {
+        test::SampleListTest::TearDown();
+        CloseOutput();
+    }
+
+    // "C" and the category's columns of the row of entry `index`, tab-joined; "" when absent.
+    QString Row(std::uint32_t index) const {
+        const int row = RowOfIndex(index);
+        if (row < 0) {
+            return QString();
+        }
+        QStringList cells;
+        for (int c = 1; c < m_pList->GetModel()->columnCount(); ++c) {
+            cells << m_pList->GetModel()->index(row, c).data().toString();
+        }
+        return cells.join('\t');
+    }
+
+    static void OpenOutput() {
+        TheSounds().Init(nullptr, CMapPoint(0, 0, 0, 0));
+        ASSERT_TRUE(TheSounds().IsInit());
+    }
+    // Closes the process-wide output's device, which finishes the rendered file.
+    static void CloseOutput() {
+        CTarnSounds& output = TheSounds();
+        output.StopAll();
+        if (output.m_pContext != nullptr) {
+            alcMakeContextCurrent(nullptr);
+            alcDestroyContext(output.m_pContext);
+            output.m_pContext = nullptr;
+        }
+        if (output.m_pDS != nullptr) {
+            alcCloseDevice(output.m_pDS);
+            output.m_pDS = nullptr;
+        }
+    }
+    static int PlayingCount() {
+        int playing = 0;
+        for (CTarnSoundPlay* sound : TheSounds().m_Playing) {
+            playing += (sound->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0 ? 1 : 0;
+        }
+        return playing;
+    }
+    static void WaitUntilFinished() {
+        for (int i = 0; i < 6000 && PlayingCount() != 0; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(PlayingCount(), 0) << "sounds still playing after a minute";
+    }
+    static std::vector<std::uint8_t> Rendered() {
+        CloseOutput();
+        CMMFile f;
+        WaveFormat format;
+        std::vector<std::uint8_t> samples;
+        EXPECT_TRUE(f.Open(s_rendered.c_str(), kMMIORead));
+        EXPECT_TRUE(ReadWave(f, format, samples));
+        return samples;
+    }
+    // The wave WriteWave makes of a sound, in a memory file of ample size.
+    static std::vector<std::uint8_t> ExpectedWave(std::uint16_t id) {
+        CMulSound sound(id);
+        EXPECT_NE(sound.GetData(), nullptr);
+        std::vector<std::uint8_t> buffer(sound.GetLength() + 100);
+        MMOpenInfo info{kFourCCMem, buffer.data(), static_cast<std::uint32_t>(buffer.size())};
+        CMMFile f;
+        EXPECT_TRUE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, &info));
+        EXPECT_TRUE(WriteWave(f, sound, sound.GetLength() - 32));
+        buffer.resize(static_cast<std::size_t>(f.GetLength()));
+        return buffer;
+    }
+
+    static inline std::unique_ptr<test::TempDir> s_dir;
+    static inline std::filesystem::path s_rendered;
+};
+
+TEST_F(SoundSkillTest, SoundsListWithNameAndDuration) {
+    Show(kCategorySounds);
+    EXPECT_EQ(Row(1), " \ttone_440.wav\t0.2 sec");
+    EXPECT_EQ(Row(4), " \tone_second.wav\t1.0 sec");    // 32 + 44100 bytes
+    EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");         // a name and no samples
+    EXPECT_EQ(Row(12), " \tframes_1101.wav\t0.0 sec");  // 4436 bytes
+    EXPECT_EQ(Row(13), " \tframes_1102.wav\t0.1 sec");  // 4440 bytes
+    EXPECT_EQ(Row(10), " \ta_sound_name_of_thirty_two_chars\t0.0 sec");
+    // The patched sound lists what plays: the patch file's name and length.
+    EXPECT_EQ(Row(11), "*\tdoor_open_patched.wav\t0.2 sec");
+    EXPECT_EQ(RowOfIndex(0), -1);
+    EXPECT_EQ(RowOfIndex(6), -1);
+
+    m_Host.m_bShowUnused = 1;
+    m_pList->FillList();
+    EXPECT_EQ(m_pList->GetModel()->rowCount(), 0x300);
+    EXPECT_EQ(Row(0), " \tunused\t");
+    EXPECT_EQ(Row(6), " \tunused\t");
+
+    // Without the patch file's records the base sound shows.
+    m_Host.m_bShowUnused = 0;
+    m_Host.m_bShowVerData = 0;
+    Show(kCategorySounds);
+    EXPECT_EQ(Row(11), " \tdoor_open.wav\t0.3 sec");
+}
+
+TEST_F(SoundSkillTest, DoubleClickPlaysTheSoundOnceThroughTheDevice) {
+    OpenOutput();
+    CDataListCtrl* list = Show(kCategorySounds);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
+    const QPoint at = list->visualRect(list->GetModel()->index(RowOfIndex(1), 2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());  // played, not opened
+    ASSERT_EQ(TheSounds().m_Playing.GetCount(), 1);
+    EXPECT_EQ(TheSounds().m_Playing[0]->GetStatus(), CTarnSoundPlay::kStatusPlaying);
+    WaitUntilFinished();
+
+    CMulSound sound(1);
+    ASSERT_NE(sound.GetData(), nullptr);
+    ByteSpan samples = sound.GetSamples();
+    samples = samples.first(samples.size() & ~std::size_t{3});
+    const std::vector<std::uint8_t> rendered = Rendered();
+    std::size_t start = 0;
+    while (start < rendered.size() && rendered[start] == 0) {
+        ++start;
+    }
+    start &= ~std::size_t{3};
+    ASSERT_GE(rendered.size(), start + samples.size());
+    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), rendered.begin() + start));
+}
+
+TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
+    CDataListCtrl* list = Show(kCategorySounds);
+    list->SelectRow(RowOfIndex(4));
+    // Without a device the command is handled and nothing plays.
+    EXPECT_TRUE(list->GetSelected()->OnMenuCommand(nullptr, ids::ID_PLAY));
+    EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);
+
+    OpenOutput();
+    const QRect row = list->visualRect(list->GetModel()->index(RowOfIndex(4), 0));
+    std::unique_ptr<QMenu> menu = list->CreateContextMenu(row.center());
+    QStringList texts;
+    for (QAction* a : menu->actions()) {
+        texts << a->text();
+    }
+    EXPECT_EQ(texts, (QStringList{"Properties...", "Copy", "Delete", "Paste Over", "Play",
+                                  "Insert New Sounds"}));
+    QAction* play = menu->actions()[4];
+    EXPECT_EQ(play->data().toInt(), ids::ID_PLAY);
+    play->trigger();
+    play->trigger();
+    // The one-second sound is still playing when the second starts.
+    ASSERT_EQ(TheSounds().m_Playing.GetCount(), 2);
+    EXPECT_EQ(PlayingCount(), 2);
+    EXPECT_NE(TheSounds().m_Playing[0]->GetSource(), TheSounds().m_Playing[1]->GetSource());
+    WaitUntilFinished();
+    const std::vector<std::uint8_t> rendered = Rendered();
+    EXPECT_GE(rendered.size(), 44100u);
+}
+
+TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    CapturedLog log;
+    for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}, std::uint16_t{5}}) {
+        SCOPED_TRACE(id);
+        clipboard->clear();
+        CDataDefSound entry(id);
+        ASSERT_TRUE(entry.ReadIndex());
+        ASSERT_TRUE(entry.OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+        const QMimeData* data = clipboard->mimeData();
+        ASSERT_NE(data, nullptr);
+        const QByteArray wave = data->data(QStringLiteral("audio/wav"));
+        const std::vector<std::uint8_t> expected = ExpectedWave(id);
+        EXPECT_EQ(std::vector<std::uint8_t>(wave.begin(), wave.end()), expected);
+        EXPECT_EQ(data->data(QStringLiteral("audio/x-wav")), wave);
+        CMulSound sound(id);
+        sound.GetData();
+        const std::uint32_t n = sound.GetLength() - 32;
+        EXPECT_EQ(static_cast<std::uint32_t>(wave.size()), 44 + n + (n & 1));
+    }
+    EXPECT_EQ(log.m_sText, "");
+
+    // A sound without data puts nothing there.
+    clipboard->clear();
+    CDataDefSound unused(6);
+    EXPECT_FALSE(unused.ReadIndex());
+    EXPECT_FALSE(unused.OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+    const QMimeData* after = clipboard->mimeData();
+    EXPECT_TRUE(after == nullptr || !after->hasFormat(QStringLiteral("audio/wav")));
+    // The patched sound copies the patch file's samples.
+    EXPECT_EQ(MakeClipWave(11), ExpectedWave(11));
+    EXPECT_EQ(log.m_sText, "");
+}
+
+TEST_F(SoundSkillTest, SkillsListWithButtonMarkAndThePatchedSkill) {
+    Show(kCategorySkills);
+    EXPECT_EQ(Row(0), " \t \tAlchemy");
+    EXPECT_EQ(Row(1), " \tO\tAnatomy");
+    EXPECT_EQ(Row(24), QString::fromLatin1(" \t \tMa\xEEtrise"));
+    // Only a patch record provides skill 6: it lists with its patched name and the mark.
+    EXPECT_EQ(Row(6), "*\tO\tBegging (patched)");
+    EXPECT_EQ(RowOfIndex(20), -1);  // zero-length record
+    EXPECT_EQ(m_pList->GetModel()->rowCount(), 24);
+
+    // Without base entries the patched skill still lists, alone.
+    m_Host.m_bShowMulFiles = 0;
+    Show(kCategorySkills);
+    ASSERT_EQ(m_pList->GetModel()->rowCount(), 1);
+    EXPECT_EQ(Row(6), "*\tO\tBegging (patched)");
+    // Without the patch file's records it is gone.
+    m_Host.m_bShowMulFiles = 1;
+    m_Host.m_bShowVerData = 0;
+    Show(kCategorySkills);
+    EXPECT_EQ(RowOfIndex(6), -1);
+    EXPECT_EQ(m_pList->GetModel()->rowCount(), 23);
+}
+
+TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
+    CMulSkillDef skill;
+    const std::uint8_t unterminated[] = {7, 'A', 'b'};
+    ASSERT_TRUE(skill.Parse(unterminated));
+    EXPECT_TRUE(skill.m_fHasButton);
+    EXPECT_EQ(skill.m_sName, "Ab");
+    const std::uint8_t early[] = {0, 'X', 0, 'Y'};
+    ASSERT_TRUE(skill.Parse(early));
+    EXPECT_FALSE(skill.m_fHasButton);
+    EXPECT_EQ(skill.m_sName, "X");
+    EXPECT_FALSE(skill.Parse(ByteSpan()));
+    EXPECT_EQ(skill.m_sName, "X");
+
+    // A record past the end of the file, or an absent one, leaves the skill as it was.
+    CDataDefSkill entry(1);
+    ASSERT_TRUE(entry.ReadIndex());
+    EXPECT_FALSE(entry.ReadSkill(IndexRecord{0xFFFFF000u, 40, 0, 0}));
+    EXPECT_FALSE(entry.ReadSkill(IndexRecord{}));
+    EXPECT_EQ(entry.GetListText(), "O\tAnatomy");
+    // A record longer than 128 bytes is cut there: the name is whatever of it was read.
+    IndexRecord whole{
+        0, static_cast<std::uint32_t>(TheClientFiles().GetFile(kSlotSkills).GetLength()), 0, 0};
+    ASSERT_TRUE(entry.ReadSkill(whole));
+    EXPECT_EQ(entry.m_sName, "Alchemy");  // record 0 starts the file and ends in a zero
+}
+
+TEST_F(SoundSkillTest, SoundAndSkillPages) {
+    CDataDefSound sound(1);
+    ASSERT_TRUE(sound.ReadIndex());
+    CDataProps* sheet = sound.OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(sheet->GetPageCount(), 1);
+    auto* soundPage = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
+    ASSERT_NE(soundPage, nullptr);
+    EXPECT_EQ(soundPage->windowTitle(), "Sound");
+    EXPECT_EQ(soundPage->GetTemplateId(), 137);
+    EXPECT_EQ(soundPage->m_pName->objectName(), "1034");
+    EXPECT_EQ(soundPage->m_pName->text(), "");  // exchanges no data
+    DataAppState().DestroyAllSheets();
+
+    Show(kCategorySkills);
+    for (std::uint32_t index : {1u, 6u}) {
+        SCOPED_TRACE(index);
+        CDataDef* skill = m_pList->GetModel()->GetEntry(RowOfIndex(index));
+        sheet = skill->OpenProperties();
+        ASSERT_NE(sheet, nullptr);
+        ASSERT_EQ(sheet->GetPageCount(), 2);
+        auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->windowTitle(), "Skill");
+        EXPECT_EQ(page->GetTemplateId(), 138);
+        ASSERT_EQ(page->GetEntry(), skill);
+        EXPECT_TRUE(page->m_pHasButton->isChecked());
+        EXPECT_EQ(page->m_pHasButton->text(), "Skill Has Button");
+        EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
+        EXPECT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
+        sheet->SetActivePage(1);
+        EXPECT_EQ(sheet->GetActiveIndex(), 1);
+        DataAppState().DestroyAllSheets();
+    }
+    // Opened from its patch record, the skill shows the patched record too.
+    for (CDataVerData* record : m_Host.m_Records) {
+        if (record->GetRecord()->m_dwFileId == kSlotSkills) {
+            sheet = record->OpenProperties();
+            ASSERT_NE(sheet, nullptr);
+            ASSERT_EQ(sheet->GetPageCount(), 3);
+            sheet->SetActivePage(1);
+            auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(1));
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(page->m_pName->text(), "Begging (patched)");
+        }
+    }
+    // The page refuses an entry that is no skill.
+    CDataPageSkill lone;
+    EXPECT_EQ(lone.LoadData(), 1);
+}
+
+}  // namespace
+}  // namespace tessaly
