@@ -8,6 +8,7 @@
 #include "PatchFormat.h"
 #include "Text.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -155,8 +156,11 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
         widget->setObjectName(QString::number(id));
         return widget;
     };
-    m_pBar = new CPictureFrame(4037, this);
-    m_pBar->setMinimumSize(kCells * 8 + 2, 48);
+    // The bar sits in a holder that sizes it to whole cells, so no column is left unpainted.
+    m_pBarHolder = new QWidget(this);
+    m_pBarHolder->setMinimumSize(kCells * 8 + 4, 48);
+    m_pBarHolder->installEventFilter(this);
+    m_pBar = new CPictureFrame(4037, m_pBarHolder);
     m_pBar->m_Paint = [this](QPainter& painter, const QRect& area) { PaintBar(painter, area); };
     m_pName = named(new QLineEdit(this), 4038);
     m_pName->setMaxLength(static_cast<int>(HueEntry::kNameLength));
@@ -181,7 +185,7 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     fields->addWidget(m_pRange, 2, 1);
     fields->setColumnStretch(1, 1);
     auto* left = new QVBoxLayout;
-    left->addWidget(m_pBar);
+    left->addWidget(m_pBarHolder);
     left->addLayout(fields);
     left->addStretch(1);
     auto* layout = new QHBoxLayout(this);
@@ -349,6 +353,16 @@ void cDataPageHue::OnVScroll(int nPos) {
     if (LoadData() != 0) {
         ForgetEntry();
     }
+}
+
+bool cDataPageHue::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pBarHolder && event->type() == QEvent::Resize) {
+        const int frame = 2 * m_pBar->frameWidth();
+        const int inner = std::max(0, m_pBarHolder->width() - frame) / kCells * kCells;
+        const int width = inner + frame;
+        m_pBar->setGeometry((m_pBarHolder->width() - width) / 2, 0, width, m_pBarHolder->height());
+    }
+    return CDataPage::eventFilter(watched, event);
 }
 
 void cDataPageHue::mousePressEvent(QMouseEvent* event) {

@@ -12,6 +12,7 @@
 
 class QLabel;
 class QLineEdit;
+class QEvent;
 class QMouseEvent;
 class QPainter;
 class QPoint;
@@ -108,12 +109,14 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void PaintBar(QPainter& painter, const QRect& area);
     // The cell under p (page coordinates), or -1 off the bar.
     int CellAt(const QPoint& p) const;
 
+    QWidget* m_pBarHolder;
     CPictureFrame* m_pBar;  // 4037
     bool m_bGroupMode = false;
     std::uint32_t m_nHue = 0;

@@ -241,6 +241,9 @@ TEST_F(HuePageTest, PointsAreChosenClearedAndPainted) {
         const QPoint at = (area.topLeft() + QPoint(c * w + w / 2, area.height() / 2)) * dpr;
         EXPECT_EQ(bar.pixel(at) & 0xFFFFFFu, shown[static_cast<std::size_t>(c)]) << c;
     }
+    // The bar is sized to whole cells: its last column belongs to cell 31.
+    EXPECT_EQ(area.width() % 32, 0);
+    EXPECT_EQ(bar.pixel(QPoint(area.right(), area.top()) * dpr) & 0xFFFFFFu, shown[31]);
 
     // Right click clears the point; 0 and 31 stay set, so the blend now runs between them.
     QTest::mouseClick(page->GetBar(), Qt::RightButton, {},
