@@ -1,6 +1,8 @@
 #include "CDataDefFont.h"
 
-#include "CDataProps.h"
+#include "CDataPageDraw.h"
+
+#include <QVBoxLayout>
 
 namespace tessaly {
 
@@ -17,11 +19,19 @@ bool CDataDefFont::IsValid() {
 }
 
 bool CDataDefFont::ReadIndex() {
+    return true;  // "fonts.mul" has no index file
+}
+
+bool CDataDefFont::AddPages(CDataProps* pSheet) {
+    pSheet->AddPage(new CDataPageFont);
     return true;
 }
 
-bool CDataDefFont::AddPages(CDataProps* /*pSheet*/) {
-    return true;
+CDataPageFont::CDataPageFont() : CDataPage(150, QStringLiteral("Font")) {
+    m_pPicture = new CPictureFrame(4085, this);  // no painter: the frame shows nothing inside
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(7, 7, 7, 7);
+    layout->addWidget(m_pPicture);
 }
 
 }  // namespace tessaly

@@ -1,9 +1,12 @@
 #pragma once
-// Fonts ("fonts.mul").
+// Fonts ("fonts.mul"): ten entries that only name themselves, and their blank "Font" page.
 
 #include "CDataDef.h"
+#include "CDataProps.h"
 
 namespace tessaly {
+
+class CPictureFrame;
 
 class CDataDefFont : public CDataDef {
 public:
@@ -16,6 +19,19 @@ public:
     bool IsValid() override;
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
+};
+
+// "Font": a picture control that stays blank; fonts are not drawn.
+class CDataPageFont : public CDataPage {
+    Q_OBJECT
+
+public:
+    CDataPageFont();
+
+    CPictureFrame* GetPicture() const { return m_pPicture; }
+
+private:
+    CPictureFrame* m_pPicture;  // 4085
 };
 
 }  // namespace tessaly

@@ -1,0 +1,440 @@
+// The Hues and Fonts categories over the sample client: list texts, the ramp the "Hue" page
+// shows and blends, colour points, the name, group mode, and hues saved into a ".pat" patch and
+// shown from it again.
+
+#include "CDataAppState.h"
+#include "CDataDefFont.h"
+#include "CDataDefHue.h"
+#include "CDataListCtrl.h"
+#include "CDataPageDraw.h"
+#include "CDataVerData.h"
+#include "QtTestSupport.h"
+#include "ScriptedUi.h"
+#include "Text.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+using test::TempDir;
+
+constexpr std::uint32_t kPureRed = 0xF80000;
+
+// Hue n as "hues.mul" holds it (group header, then 88-byte entries).
+HueEntry BaseHue(std::uint32_t n) {
+    const std::vector<std::uint8_t> file =
+        TempDir::ReadFile(test::SampleClientDir().File("hues.mul"));
+    ByteReader in(file, (n >> 3) * 708 + 4 + (n & 7) * 88);
+    HueEntry e;
+    EXPECT_TRUE(e.Read(in));
+    return e;
+}
+
+std::vector<std::uint8_t> Bytes(const HueEntry& e) {
+    ByteWriter out;
+    e.Write(out);
+    return out.take();
+}
+
+// A ramp from dark to light grey with some colour.
+HueEntry Ramp() {
+    HueEntry e;
+    for (int i = 0; i < 32; ++i) {
+        const auto v = static_cast<std::uint16_t>(i);
+        e.m_Colours[static_cast<std::size_t>(i)] =
+            static_cast<std::uint16_t>((v << 10) | ((31 - v) << 5) | (v / 2));
+    }
+    return e;
+}
+
+class HuePageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::TestApp();
+        test::UseSampleClient();
+        ASSERT_TRUE(TheClientFiles().OpenSlot(kSlotVerData));
+        TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
+        DataAppState().m_pUi = &m_Ui;
+        DataAppState().m_pPatch = &m_Patch;
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        m_Entries.clear();
+        DataAppState().m_pPatch = nullptr;
+        DataAppState().m_pUi = nullptr;
+    }
+
+    // Opens an entry's sheet on its "Hue" page.
+    cDataPageHue* ShowPage(CDataDef* entry) {
+        CDataProps* sheet = entry->OpenProperties();
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (auto* page = dynamic_cast<cDataPageHue*>(sheet->GetPage(i))) {
+                sheet->SetActivePage(i);
+                EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+                page->GetBar()->repaint();
+                return page;
+            }
+        }
+        return nullptr;
+    }
+    cDataPageHue* Show(std::uint32_t hue) {
+        m_Entries.push_back(std::make_unique<CDataDefHue>(hue));
+        return ShowPage(m_Entries.back().get());
+    }
+    // A click on cell c of the bar, in page coordinates.
+    static QPoint Cell(cDataPageHue* page, int c) {
+        const QRect area = page->GetBar()->contentsRect();
+        const int w = area.width() / 32;
+        return page->GetBar()->mapTo(page, area.topLeft() + QPoint(c * w + w / 2, 2));
+    }
+    HueEntry Saved(std::uint32_t n) const {
+        const auto data = m_Patch.FindPatchRecord(kPatchTypeHues, n);
+        EXPECT_TRUE(data.has_value());
+        HueEntry e;
+        if (data) {
+            EXPECT_EQ(data->size(), 88u);
+            ByteReader in(*data);
+            e.Read(in);
+        }
+        return e;
+    }
+
+    QApplication& m_App = test::TestApp();  // before any widget
+    test::ScriptedUi m_Ui;
+    CPatch m_Patch;
+    std::vector<std::unique_ptr<CDataDef>> m_Entries;
+};
+
+TEST(HueColoursTest, ConversionsKeepEveryFiveBitValue) {
+    for (std::uint32_t w = 0; w < 0x8000; ++w) {
+        ASSERT_EQ(RgbToHueWord(HueWordToRgb(static_cast<std::uint16_t>(w))), w);
+    }
+    EXPECT_EQ(HueWordToRgb(0x7C00), kPureRed);
+    EXPECT_EQ(HueWordToRgb(0x8000 | 0x001F), 0x0000F8u);  // bit 15 ignored
+    EXPECT_EQ(RgbToHueWord(0xFF0F07), 0x7C20);            // divisions truncate
+}
+
+TEST(HueColoursTest, WithoutPointsTheRampIsSavedUnchanged) {
+    HueEntry ramp = Ramp();
+    ramp.m_Colours[31] = 0x7FFF;  // + 0x0421 carries across every field
+    HueColours points;
+    points.fill(kHueNoPoint);
+    const HueColours shown = HueDisplayColours(ramp, points);
+    EXPECT_EQ(points[0], kHueNoPoint);  // nothing set, nothing filled in
+    const HueEntry saved = MakeEditedHue(shown, "Ramp");
+    EXPECT_EQ(saved.m_Colours, ramp.m_Colours);
+    EXPECT_EQ(saved.m_wTableStart, ramp.m_Colours[0]);
+    EXPECT_EQ(saved.m_wTableEnd, 0x8420);
+    EXPECT_EQ(saved.GetName(), "Ramp");
+    EXPECT_EQ(MakeEditedHue(shown, std::string(25, 'x')).GetName(), std::string(19, 'x'));
+}
+
+TEST(HueColoursTest, OnePointBlendsTowardsTheRampsEnds) {
+    const HueEntry ramp = Ramp();
+    HueColours points;
+    points.fill(kHueNoPoint);
+    points[15] = kPureRed;
+    const HueColours shown = HueDisplayColours(ramp, points);
+    EXPECT_EQ(points[0], HueWordToRgb(ramp.m_Colours[0]));
+    EXPECT_EQ(points[31], HueWordToRgb(ramp.m_Colours[31]));
+    EXPECT_EQ(shown[15], kPureRed);
+    // Per channel from L to i: L + (j - L) * (i - L's channel difference) / (i - L), rounded.
+    auto blend = [](std::uint32_t a, std::uint32_t b, int j, int span) {
+        std::uint32_t out = 0;
+        for (int shift : {16, 8, 0}) {
+            const double from = (a >> shift) & 0xFF, to = (b >> shift) & 0xFF;
+            out |= static_cast<std::uint32_t>(std::lround(from + j * (to - from) / span)) << shift;
+        }
+        return out;
+    };
+    for (int j = 0; j <= 15; ++j) {
+        EXPECT_EQ(shown[static_cast<std::size_t>(j)], blend(points[0], kPureRed, j, 15)) << j;
+    }
+    for (int j = 15; j <= 31; ++j) {
+        EXPECT_EQ(shown[static_cast<std::size_t>(j)], blend(kPureRed, points[31], j - 15, 16)) << j;
+    }
+    // Neighbouring points leave nothing to blend; a point at 0 is kept as given.
+    points.fill(kHueNoPoint);
+    points[0] = 0x102030;
+    points[1] = 0x405060;
+    const HueColours two = HueDisplayColours(ramp, points);
+    EXPECT_EQ(two[0], 0x102030u);
+    EXPECT_EQ(two[1], 0x405060u);
+    EXPECT_EQ(two[2], blend(0x405060, HueWordToRgb(ramp.m_Colours[31]), 1, 30));
+}
+
+TEST_F(HuePageTest, ListTextsAndHueNumbers) {
+    // Group 1 is replaced by a "verdata.mul" record: its names carry " patched".
+    CDataDefHue first(0), thirteenth(13), past(0x10000 + 2);
+    const HueEntry base0 = BaseHue(0);
+    EXPECT_EQ(first.GetListText(),
+              Format("0%x -> 0%x\tRed 1", base0.m_wTableStart, base0.m_wTableEnd));
+    EXPECT_EQ(thirteenth.GetListText().substr(thirteenth.GetListText().find('\t')),
+              "\tRed 14 patched");
+    EXPECT_EQ(past.GetIndex(), 2u);
+    // Past the end of "hues.mul": an empty hue.
+    CDataDefHue beyond(0xFFF0);
+    EXPECT_EQ(beyond.GetListText(), "00 -> 00\t");
+
+    cDataPageHue* page = Show(0);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->IsGroupMode());
+    EXPECT_FALSE(page->m_pScroll->isVisible());
+    EXPECT_EQ(page->m_pIndex->text(), "0001");
+    EXPECT_EQ(page->m_pName->text(), "Red 1");
+    EXPECT_FALSE(page->IsModified());
+    HueColours shown = page->GetDisplayedColours();
+    for (std::size_t i = 0; i < 32; ++i) {
+        EXPECT_EQ(shown[i], HueWordToRgb(base0.m_Colours[i]));
+    }
+
+    page = Show(13);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->GetHueNumber(), 13u);
+    EXPECT_EQ(page->m_pIndex->text(), "000e");
+    EXPECT_EQ(page->m_pName->text(), "Red 14 patched");
+}
+
+TEST_F(HuePageTest, PointsAreChosenClearedAndPainted) {
+    cDataPageHue* page = Show(0);
+    ASSERT_NE(page, nullptr);
+    const HueEntry base = BaseHue(0);
+
+    // Cancelled chooser: nothing changes.
+    EXPECT_TRUE(page->OnLButtonDown(Cell(page, 15)));
+    ASSERT_EQ(m_Ui.m_ColorStarts.size(), 1u);
+    EXPECT_EQ(m_Ui.m_ColorStarts[0], HueWordToRgb(base.m_Colours[15]));
+    EXPECT_FALSE(page->IsModified());
+
+    // A real click, answered with pure red; the chooser opens at the point the next time.
+    m_Ui.m_Colors.push_back(kPureRed);
+    QTest::mouseClick(page->GetBar(), Qt::LeftButton, {},
+                      page->GetBar()->mapFrom(page, Cell(page, 15)));
+    EXPECT_EQ(page->m_Points[15], kPureRed);
+    EXPECT_TRUE(page->IsModified());
+    EXPECT_TRUE(page->GetSheet()->IsSheetModified());
+    page->OnLButtonDown(Cell(page, 15));
+    EXPECT_EQ(m_Ui.m_ColorStarts.back(), kPureRed);
+
+    // Painting fills 0 and 31 from the ramp; the bar shows the displayed colours cell by cell.
+    page->GetBar()->repaint();
+    EXPECT_EQ(page->m_Points[0], HueWordToRgb(base.m_Colours[0]));
+    EXPECT_EQ(page->m_Points[31], HueWordToRgb(base.m_Colours[31]));
+    const QImage bar = page->GetBar()->grab().toImage();
+    const QRect area = page->GetBar()->contentsRect();
+    const HueColours shown = page->GetDisplayedColours();
+    const int w = area.width() / 32;
+    const qreal dpr = bar.devicePixelRatio();
+    for (int c : {0, 7, 15, 22, 31}) {
+        const QPoint at = (area.topLeft() + QPoint(c * w + w / 2, area.height() / 2)) * dpr;
+        EXPECT_EQ(bar.pixel(at) & 0xFFFFFFu, shown[static_cast<std::size_t>(c)]) << c;
+    }
+    // The bar is sized to whole cells: its last column belongs to cell 31.
+    EXPECT_EQ(area.width() % 32, 0);
+    EXPECT_EQ(bar.pixel(QPoint(area.right(), area.top()) * dpr) & 0xFFFFFFu, shown[31]);
+
+    // Right click clears the point; 0 and 31 stay set, so the blend now runs between them.
+    QTest::mouseClick(page->GetBar(), Qt::RightButton, {},
+                      page->GetBar()->mapFrom(page, Cell(page, 15)));
+    EXPECT_EQ(page->m_Points[15], kHueNoPoint);
+    page->OnRButtonDown(Cell(page, 31));
+    page->GetBar()->repaint();
+    EXPECT_EQ(page->m_Points[31], HueWordToRgb(base.m_Colours[31]));  // set again from the ramp
+    // Off the bar: not handled.
+    EXPECT_FALSE(page->OnLButtonDown(page->m_pIndex->geometry().center()));
+    EXPECT_FALSE(page->OnRButtonDown(QPoint(-5, -5)));
+    EXPECT_EQ(m_Ui.m_ColorStarts.size(), 3u);
+}
+
+TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
+    cDataPageHue* page = Show(13);
+    ASSERT_NE(page, nullptr);
+    m_Ui.m_Colors.push_back(kPureRed);
+    page->OnLButtonDown(Cell(page, 15));
+    page->m_pName->setFocus();
+    page->m_pName->selectAll();
+    QTest::keyClicks(page->m_pName, QString(25, QLatin1Char('n')));
+    EXPECT_EQ(page->m_pName->text(), QString(20, QLatin1Char('n')));
+    const HueColours shown = page->GetDisplayedColours();
+    page->GetSheet()->OnCommand(1);  // apply
+    EXPECT_FALSE(page->IsModified());
+    ASSERT_EQ(m_Patch.Count(), 1u);
+    const HueEntry saved = Saved(13);
+    EXPECT_EQ(saved.GetName(), std::string(19, 'n'));
+    EXPECT_EQ(saved.m_Colours[15], 0x7C00);
+    EXPECT_EQ(saved.m_Colours[7], RgbToHueWord(shown[7]));
+    EXPECT_EQ(saved.m_wTableStart, saved.m_Colours[0]);
+    EXPECT_EQ(saved.m_wTableEnd, static_cast<std::uint16_t>(saved.m_Colours[31] + 0x0421));
+
+    TempDir dir;
+    m_Ui.m_Files.push_back(dir.File("hues.pat"));
+    ASSERT_TRUE(m_Patch.SavePatchAs(m_Ui));
+    CPatch reopened;
+    m_Ui.m_Files.push_back(dir.File("hues.pat"));
+    reopened.OpenPatch(m_Ui);
+    ASSERT_EQ(reopened.Count(), 1u);
+    DataAppState().DestroyAllSheets();
+    DataAppState().m_pPatch = &reopened;
+    cDataPageHue* again = Show(13);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->m_pName->text(), QString(19, QLatin1Char('n')));
+    const HueColours back = again->GetDisplayedColours();
+    for (std::size_t i = 0; i < 32; ++i) {
+        EXPECT_EQ(RgbToHueWord(back[i]), saved.m_Colours[i]) << i;
+    }
+    // The list still reads the client's hue; hue 12 beside it is untouched.
+    EXPECT_NE(CDataDefHue(13).GetListText().find("Red 14 patched"), std::string::npos);
+    EXPECT_EQ(Show(12)->m_pName->text(), "Red 13 patched");
+    DataAppState().m_pPatch = &m_Patch;
+}
+
+TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
+    HueEntry edited = Ramp();
+    edited.SetName("from the patch");
+    std::vector<std::uint8_t> longer = Bytes(edited);
+    longer.resize(152);
+    m_Patch.InsertPatchRecord(longer, kPatchTypeHues, 3);
+    m_Patch.InsertPatchRecord(std::vector<std::uint8_t>(10, 0xFF), kPatchTypeHues, 4);
+    m_Patch.InsertPatchRecord({}, kPatchTypeHues, 5);
+    m_Patch.InsertPatchRecord(Bytes(edited), kPatchTypeHues, 6);
+    for (std::uint32_t n : {3u, 4u, 5u}) {
+        cDataPageHue* page = Show(n);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->m_pName->text().toStdString(), BaseHue(n).GetName()) << n;
+    }
+    cDataPageHue* page = Show(6);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "from the patch");
+    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
+    // Without a patch object there is nowhere to save.
+    DataAppState().m_pPatch = nullptr;
+    EXPECT_EQ(page->SaveData(), -1);
+    DataAppState().m_pPatch = &m_Patch;
+}
+
+TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
+    const CUOVersionBlock* group = nullptr;
+    for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
+        if (TheVerDataTable().ElementAt(i).m_dwFileId == kSlotHues) {
+            group = &TheVerDataTable().ElementAt(i);
+        }
+    }
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->m_dwBlock, 1u);
+    m_Entries.push_back(std::make_unique<CDataVerData>(*group));
+    cDataPageHue* page = ShowPage(m_Entries.back().get());
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->IsGroupMode());
+    EXPECT_TRUE(page->m_pScroll->isVisible());
+    EXPECT_EQ(page->m_pScroll->maximum(), 7);
+    EXPECT_EQ(page->m_pRange->text(), "09 to 010");
+    EXPECT_EQ(page->m_pIndex->text(), "0009");
+    EXPECT_EQ(page->m_pName->text(), "Red 9 patched");
+
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(page->m_nScrollPos, 4);
+    EXPECT_EQ(page->m_pIndex->text(), "000d");
+    EXPECT_EQ(page->m_pName->text(), "Red 13 patched");
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(page->GetHueNumber(), 11u);
+    page->OnVScroll(99);  // clamped
+    EXPECT_EQ(page->m_pScroll->value(), 7);
+    EXPECT_EQ(page->m_pIndex->text(), "0010");
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(page->GetHueNumber(), 8u);
+
+    // Edits of a ramp are stored in the patch when scrolling leaves it, not thrown away.
+    m_Ui.m_Colors.push_back(kPureRed);
+    page->OnLButtonDown(Cell(page, 3));
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(page->GetHueNumber(), 9u);
+    EXPECT_FALSE(page->IsModified());
+    EXPECT_FALSE(page->GetSheet()->IsSheetModified());
+    EXPECT_EQ(page->m_Points[3], kHueNoPoint);
+    EXPECT_EQ(Saved(8).m_Colours[3], 0x7C00);
+    EXPECT_EQ(m_Patch.Count(), 1u);
+    // Scrolling back shows the stored ramp.
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[3]), 0x7C00);
+}
+
+// The lists of a view without a window or document.
+class HueFontListTest : public HuePageTest {
+protected:
+    class Host : public CDataListHost {
+    public:
+        CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
+        CQObArray<CDataVerData*> m_Records;
+    };
+
+    CDataListModel* Fill(std::int32_t category) {
+        m_Parent.resize(640, 400);
+        m_pList = std::make_unique<CDataListCtrl>(category);
+        m_pList->Create(&m_Host, &m_Parent);
+        m_pList->FillList();
+        return m_pList->GetModel();
+    }
+    static std::string Text(CDataListModel* model, int row, int column) {
+        return model->index(row, column).data().toString().toStdString();
+    }
+
+    Host m_Host;
+    QWidget m_Parent;
+    std::unique_ptr<CDataListCtrl> m_pList;
+};
+
+TEST_F(HueFontListTest, FontsListAsFontWithABlankPage) {
+    CDataListModel* model = Fill(kCategoryFonts);
+    ASSERT_EQ(model->rowCount(), 10);
+    for (int r = 0; r < 10; ++r) {
+        EXPECT_EQ(Text(model, r, 2), "Font") << r;
+    }
+
+    CDataDefFont font(3);
+    CDataProps* sheet = font.OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    ASSERT_EQ(sheet->GetPageCount(), 1);
+    auto* page = dynamic_cast<CDataPageFont*>(sheet->GetPage(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->windowTitle(), "Font");
+    EXPECT_EQ(page->GetTemplateId(), 150);
+    EXPECT_EQ(page->GetPicture()->objectName(), "4085");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    // Nothing is drawn inside the frame: every pixel there is the background.
+    const QImage picture = page->GetPicture()->grab().toImage();
+    const QRect inside = page->GetPicture()->contentsRect().adjusted(2, 2, -2, -2);
+    const QRgb background = picture.pixel(inside.topLeft() * picture.devicePixelRatio());
+    int other = 0;
+    for (int y = inside.top(); y < inside.bottom(); y += 3) {
+        for (int x = inside.left(); x < inside.right(); x += 3) {
+            other += picture.pixel(QPoint(x, y) * picture.devicePixelRatio()) != background;
+        }
+    }
+    EXPECT_EQ(other, 0);
+    EXPECT_TRUE(font.CopyData());
+}
+
+TEST_F(HueFontListTest, HuesListShowTheirBoundsAndNames) {
+    CDataListModel* model = Fill(kCategoryHues);
+    ASSERT_EQ(model->rowCount(), 3000);
+    for (int r : {0, 1, 17, 2999}) {
+        const HueEntry hue = BaseHue(model->GetEntry(r)->GetIndex());
+        EXPECT_EQ(Text(model, r, 2), Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
+        EXPECT_EQ(Text(model, r, 3), hue.GetName());
+    }
+}
+
+}  // namespace
+}  // namespace tessaly
