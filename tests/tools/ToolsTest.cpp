@@ -420,9 +420,11 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "usage: tessaly-mkclient [--full] DIR\n";
+    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
-    EXPECT_EQ(r.out, usage + "Writes a sample client into DIR; --full writes a full-size one.\n");
+    EXPECT_EQ(r.out, usage + "Writes a sample client into DIR; --full writes a full-size one, "
+                             "--modern one of a newer client (containers, newer tile data and "
+                             "multis).\n");
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);
