@@ -203,11 +203,11 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     if (!OpenSlot(indexSlot)) {
         return false;
     }
-    if (FindUopKind(indexSlot) != nullptr && IsContainerSlot(indexSlot)) {
+    if (IsContainerSlot(indexSlot)) {
+        // The table lives with the data slot, which reads the same container.
         CUopContainer* container = ContainerFor(indexSlot);
-        const UopKind* kind = FindUopKind(indexSlot);
         return container != nullptr &&
-               container->ReadIndexRecord(GetFile(kind->dataSlot), entry, record);
+               container->ReadIndexRecord(GetFile(FindUopKind(indexSlot)->dataSlot), entry, record);
     }
     if (const std::vector<std::uint8_t>* index = CachedIndex(indexSlot)) {
         std::uint64_t at = std::uint64_t{entry} * IndexRecord::kSize;
