@@ -3,9 +3,12 @@
 #include "ClientDirs.h"
 #include "TarnError.h"
 #include "Text.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 
+#include <cctype>
 #include <stdexcept>
+#include <string_view>
 
 namespace tessaly {
 
@@ -21,6 +24,20 @@ constexpr const char* kFileNames[kFileSlotCount] = {
 
 bool ValidSlot(std::int32_t slot) {
     return slot >= 0 && slot < kFileSlotCount;
+}
+
+bool IsContainerPath(const std::string& path) {
+    constexpr std::string_view kSuffix = ".uop";
+    if (path.size() < kSuffix.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < kSuffix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - kSuffix.size() + i])) !=
+            kSuffix[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 }  // namespace
 
@@ -125,7 +142,37 @@ bool CClientFiles::OpenSlot(std::int32_t slot) {
     if (name == nullptr) {
         return false;
     }
+    // Where a client ships the container it reads the container, whatever .mul files are
+    // left beside it.
+    if (const UopKind* kind = FindUopKind(slot);
+        kind != nullptr && OpenInDirs(file, kind->fileName, CQFile::shareDenyWrite)) {
+        return true;
+    }
     return OpenInDirs(file, name, CQFile::shareDenyWrite);
+}
+
+bool CClientFiles::IsContainerSlot(std::int32_t slot) {
+    return FindUopKind(slot) != nullptr && OpenSlot(slot) &&
+           IsContainerPath(GetFile(slot).GetFilePath());
+}
+
+CUopContainer* CClientFiles::ContainerFor(std::int32_t slot) {
+    const UopKind* kind = FindUopKind(slot);
+    if (kind == nullptr || !IsContainerSlot(slot) || !IsContainerSlot(kind->dataSlot)) {
+        return nullptr;
+    }
+    CQFile& file = GetFile(kind->dataSlot);
+    std::unique_ptr<CUopContainer>& container =
+        m_Container[static_cast<std::size_t>(kind->dataSlot)];
+    if (container == nullptr || container->OpenSerial() != file.GetOpenSerial()) {
+        container = std::make_unique<CUopContainer>(*kind, file);
+    }
+    return container.get();
+}
+
+std::string CClientFiles::GetContainerError(std::int32_t slot) {
+    CUopContainer* container = ContainerFor(slot);
+    return container != nullptr ? container->Error() : std::string();
 }
 
 std::int32_t CClientFiles::OpenAll(std::uint32_t mask) {
@@ -155,6 +202,12 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     }
     if (!OpenSlot(indexSlot)) {
         return false;
+    }
+    if (IsContainerSlot(indexSlot)) {
+        // The table lives with the data slot, which reads the same container.
+        CUopContainer* container = ContainerFor(indexSlot);
+        return container != nullptr &&
+               container->ReadIndexRecord(GetFile(FindUopKind(indexSlot)->dataSlot), entry, record);
     }
     if (const std::vector<std::uint8_t>* index = CachedIndex(indexSlot)) {
         std::uint64_t at = std::uint64_t{entry} * IndexRecord::kSize;
@@ -243,6 +296,10 @@ bool CClientFiles::DataFits(std::int32_t dataSlot, const IndexRecord& record) {
     if (file == nullptr) {
         return false;
     }
+    if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
+        CUopContainer* container = ContainerFor(dataSlot);
+        return container != nullptr && container->DataFits(*file, record);
+    }
     try {
         return FitsIn(record.m_dwOffset, record.GetLength(), file->GetLength());
     } catch (const CQFileException&) {
@@ -259,6 +316,10 @@ bool CClientFiles::ReadData(std::int32_t dataSlot, const IndexRecord& record,
     CQFile* file = FileFor(dataSlot, record);
     if (file == nullptr) {
         return false;
+    }
+    if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
+        CUopContainer* container = ContainerFor(dataSlot);
+        return container != nullptr && container->ReadData(*file, record, buffer);
     }
     try {
         file->Seek(record.m_dwOffset, CQFile::begin);

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ namespace tessaly {
 
 class CVerDataTable;
 class CClientDirSource;
+class CUopContainer;
 
 // File slots (the file ids of patch records are slot numbers).
 enum : std::int32_t {
@@ -126,6 +128,12 @@ public:
     // length read from a file is allocated.
     bool DataFits(std::int32_t dataSlot, const IndexRecord& record);
 
+    // True when the slot's file is open on a container (art, gumps, sounds, map0) rather than
+    // on its .mul file.
+    bool IsContainerSlot(std::int32_t slot);
+    // The one-line complaint about a damaged container in the slot; empty when there is none.
+    std::string GetContainerError(std::int32_t slot);
+
     CVerDataTable& GetVerDataTable();
 
     std::string m_sChosenDir;
@@ -136,6 +144,9 @@ public:
 private:
     CQFile* FileFor(std::int32_t dataSlot, const IndexRecord& record);
     const std::vector<std::uint8_t>* CachedIndex(std::int32_t indexSlot);
+    // The container read from slot's pair (its table read once per opening of the data slot);
+    // null when the slot does not hold a container.
+    CUopContainer* ContainerFor(std::int32_t slot);
 
     // Index files are read once into memory: a list of 65,536 entries then costs one read, not
     // 65,536 seeks and reads. A copy is valid while its slot's file stays open.
@@ -147,6 +158,7 @@ private:
 
     CVerDataTable* m_pVerData;
     std::array<IndexCache, kFileSlotCount> m_IndexCache;
+    std::array<std::unique_ptr<CUopContainer>, kFileSlotCount> m_Container;  // by data slot
 };
 
 // The process-wide file set (constructed on first use, lives until exit).

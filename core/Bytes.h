@@ -75,6 +75,17 @@ public:
     bool u32(std::uint32_t& v) {
         return take(4, [&](const std::uint8_t* p) { v = LoadLE32(p); });
     }
+    bool u64(std::uint64_t& v) {
+        std::uint32_t lo = 0;
+        std::uint32_t hi = 0;
+        if (!has(8)) {
+            return false;
+        }
+        u32(lo);
+        u32(hi);
+        v = lo | (std::uint64_t{hi} << 32);
+        return true;
+    }
     bool i8(std::int8_t& v) {
         return take(1, [&](const std::uint8_t* p) { v = static_cast<std::int8_t>(p[0]); });
     }
@@ -137,6 +148,9 @@ public:
         StoreLE32(b, v);
         return raw(b, 4);
     }
+    ByteWriter& u64(std::uint64_t v) {
+        return u32(static_cast<std::uint32_t>(v)).u32(static_cast<std::uint32_t>(v >> 32));
+    }
     ByteWriter& i16(std::int16_t v) { return u16(static_cast<std::uint16_t>(v)); }
     ByteWriter& i32(std::int32_t v) { return u32(static_cast<std::uint32_t>(v)); }
     ByteWriter& bytes(ByteSpan s) { return raw(s.data(), s.size()); }
@@ -153,6 +167,9 @@ public:
     // Overwrites 4 bytes at an earlier position (for counts and offsets known later).
     void patch32(std::size_t pos, std::uint32_t v) { StoreLE32(m_data.data() + pos, v); }
     void patch16(std::size_t pos, std::uint16_t v) { StoreLE16(m_data.data() + pos, v); }
+    void patchBytes(std::size_t pos, ByteSpan s) {
+        std::memcpy(m_data.data() + pos, s.data(), s.size());
+    }
 
     std::size_t size() const { return m_data.size(); }
     const std::vector<std::uint8_t>& data() const { return m_data; }

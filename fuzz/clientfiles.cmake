@@ -1,9 +1,9 @@
 # Client data files: index records and entry loading, the patch table, tile data records,
-# statics blocks and map blocks.
+# statics blocks, map blocks and containers.
 set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/clientfiles_seeds)
 set(clientfiles_seeds ${seeds}/index.bin ${seeds}/map.bin ${seeds}/statics.bin
-                      ${seeds}/tiledata.bin ${seeds}/verdata.bin)
-foreach(target index verdata tiledata statics map)
+                      ${seeds}/tiledata.bin ${seeds}/verdata.bin ${seeds}/uop.bin)
+foreach(target index verdata tiledata statics map uop)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${clientfiles_seeds})
 endforeach()

@@ -6,6 +6,7 @@ packages=(
   build-essential cmake ninja-build
   qt6-base-dev libgl-dev
   libopenal-dev
+  zlib1g-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev

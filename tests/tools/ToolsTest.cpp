@@ -419,10 +419,44 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
     }
 }
 
+TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
+    const std::string dir = m_Scratch.File("modern");
+    Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"--modern", dir}, m_Scratch);
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto cli = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), {"--client-dir", dir});
+        Result run = RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return run.out;
+    };
+    const std::string files = cli({"files"});
+    EXPECT_TRUE(Contains(files, " 4  art.mul       " + dir + "/artLegacyMUL.uop  ")) << files;
+    EXPECT_TRUE(Contains(files, "  container\n12  gumpart.mul"));
+    EXPECT_TRUE(Contains(files, " 0  map0.mul      " + dir + "/map0LegacyMUL.uop  "));
+    EXPECT_TRUE(Contains(files, "/texmaps.mul  163840  mul\n"));
+    EXPECT_TRUE(Contains(files, "  mul  16-byte components\n14  multi.mul"));
+    EXPECT_TRUE(Contains(files, "  mul  tile data newer (64-bit flags)\n"));
+    EXPECT_TRUE(Contains(files, "22  verdata.mul   missing\n"));
+    const std::string json = cli({"files", "--json"});
+    EXPECT_TRUE(Contains(json, R"("kind":"container","layout":null,"name":"sound.mul")")) << json;
+    EXPECT_TRUE(Contains(json, R"("kind":"mul","layout":"16-byte components","name":"multi.idx")"));
+    EXPECT_TRUE(Contains(cli({"tiledata", "item", "0x0e75"}), "Name    backpack\n"));
+    EXPECT_TRUE(Contains(cli({"tiledata", "item", "0x4321"}), "Name    tall crate\n"));
+    // The old sample: .mul files and the old layouts, the columns as before.
+    const std::string old = Ok({"files"});
+    EXPECT_TRUE(Contains(old, "/art.mul  ")) << old;
+    EXPECT_TRUE(Contains(old, "  mul  12-byte components\n14  multi.mul"));
+    EXPECT_TRUE(Contains(old, "  mul  tile data old\n"));
+    EXPECT_TRUE(Contains(Ok({"files", "--json"}), R"("kind":"mul","layout":"tile data old")"));
+}
+
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "usage: tessaly-mkclient [--full] DIR\n";
+    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
-    EXPECT_EQ(r.out, usage + "Writes a sample client into DIR; --full writes a full-size one.\n");
+    EXPECT_EQ(r.out, usage +
+                         "Writes a sample client into DIR; --full writes a full-size one, "
+                         "--modern one of a newer client (containers, newer tile data and "
+                         "multis).\n");
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);

@@ -2,6 +2,7 @@
 
 #include "ClientFiles.h"
 #include "Cli.h"
+#include "MultiType.h"
 #include "RadarColors.h"
 #include "Statics.h"
 #include "TarnError.h"
@@ -54,6 +55,17 @@ std::string FileIdName(std::uint32_t id) {
     return name != nullptr ? name : Format("?Unk0%x", id);
 }
 
+// The record layout the program detected for a slot's file, or empty where there is no choice.
+std::string SlotLayout(CClientFiles& files, std::int32_t slot) {
+    if (slot == kSlotTileData) {
+        return "tile data " + GetTileDataShape(files).Describe();
+    }
+    if (slot == kSlotMultiIdx || slot == kSlotMulti) {
+        return Format("%u-byte components", static_cast<unsigned>(GetMultiRecordSize(files)));
+    }
+    return std::string();
+}
+
 int RunFiles(Invocation& inv) {
     CClientFiles& files = TheClientFiles();
     QJsonArray slotList;
@@ -63,12 +75,20 @@ int RunFiles(Invocation& inv) {
             (name != nullptr || !files.GetFile(slot).GetFilePath().empty()) && files.OpenSlot(slot);
         std::string path = open ? files.GetFile(slot).GetFilePath() : std::string();
         std::uint64_t size = open ? files.GetFile(slot).GetLength() : 0;
+        const bool container = open && files.IsContainerSlot(slot);
+        const std::string layout = open ? SlotLayout(files, slot) : std::string();
+        const std::string damage = container ? files.GetContainerError(slot) : std::string();
         if (inv.json) {
             QJsonObject o;
             o["slot"] = slot;
             o["name"] = name != nullptr ? QJsonValue(name) : QJsonValue();
             o["path"] = open ? QJsonValue(LocalString(path)) : QJsonValue();
             o["size"] = open ? QJsonValue(static_cast<qint64>(size)) : QJsonValue();
+            o["kind"] = !open ? QJsonValue() : QJsonValue(container ? "container" : "mul");
+            o["layout"] = layout.empty() ? QJsonValue() : QJsonValue(LocalString(layout));
+            if (!damage.empty()) {
+                o["error"] = LocalString(damage);
+            }
             slotList.append(o);
         } else if (name == nullptr && !open) {
             *inv.out << Format("%2d  -\n", slot);
@@ -77,6 +97,13 @@ int RunFiles(Invocation& inv) {
                                open ? path.c_str() : "missing");
             if (open) {
                 *inv.out << Format("  %llu", static_cast<unsigned long long>(size));
+                *inv.out << (container ? "  container" : "  mul");
+                if (!layout.empty()) {
+                    *inv.out << "  " << layout;
+                }
+                if (!damage.empty()) {
+                    *inv.out << "  (" << damage << ")";
+                }
             }
             *inv.out << '\n';
         }
@@ -307,8 +334,10 @@ int RunRadar(Invocation& inv) {
     return 0;
 }
 
-CommandRegistrar files({"files", "", "the 33 file slots: name, resolved path or missing, size",
-                        true, RunFiles});
+CommandRegistrar files(
+    {"files", "",
+     "the 33 file slots: name, resolved path or missing, size, .mul or container, layout", true,
+     RunFiles});
 CommandRegistrar index({"index", "IDXSLOT DATASLOT ENTRY",
                         "an entry's effective index record (DATASLOT 33 = base index alone)", true,
                         RunIndex});

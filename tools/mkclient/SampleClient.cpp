@@ -27,6 +27,10 @@ SampleClient::SampleClient(std::filesystem::path dir, bool fullSize)
 
 void SampleClient::WriteFile(const std::string& name,
                              const std::vector<std::uint8_t>& bytes) const {
+    if (m_bCapture) {
+        m_files[name] = bytes;
+        return;
+    }
     std::ofstream out(m_dir / name, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
@@ -91,15 +95,19 @@ std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches) 
     return w.take();
 }
 
-void WriteSampleClient(const std::filesystem::path& dir, bool fullSize) {
-    std::filesystem::create_directories(dir);
-    SampleClient client(dir, fullSize);
+void RunGenerators(SampleClient& client) {
     auto generators = Generators();
     std::stable_sort(generators.begin(), generators.end(),
                      [](const Registered& a, const Registered& b) { return a.order < b.order; });
     for (const Registered& g : generators) {
         g.generator(client);
     }
+}
+
+void WriteSampleClient(const std::filesystem::path& dir, bool fullSize) {
+    std::filesystem::create_directories(dir);
+    SampleClient client(dir, fullSize);
+    RunGenerators(client);
     client.WriteFile("verdata.mul", BuildVerData(client.Patches()));
 }
 

@@ -28,6 +28,11 @@ class SampleClient {
 public:
     SampleClient(std::filesystem::path dir, bool fullSize);
 
+    // Keeps the files the generators write in memory (Files()) instead of writing them to the
+    // directory; the newer client is made from them.
+    void CaptureFiles() { m_bCapture = true; }
+    std::map<std::string, std::vector<std::uint8_t>>& Files() { return m_files; }
+
     const std::filesystem::path& Dir() const { return m_dir; }
     // True for the full-size data set used by benchmarks.
     bool FullSize() const { return m_fullSize; }
@@ -46,6 +51,8 @@ private:
     std::filesystem::path m_dir;
     bool m_fullSize;
     std::vector<SamplePatch> m_patches;
+    bool m_bCapture = false;
+    mutable std::map<std::string, std::vector<std::uint8_t>> m_files;  // filled by WriteFile
 };
 
 // Builds an index file of 12-byte records and its data file together. Entries not added are
@@ -82,8 +89,17 @@ struct GeneratorRegistrar {
     GeneratorRegistrar(int order, const char* name, Generator generator);
 };
 
+// Runs every registered generator in order (without writing "verdata.mul").
+void RunGenerators(SampleClient& client);
 // Writes the whole sample client into dir (created when missing).
 void WriteSampleClient(const std::filesystem::path& dir, bool fullSize);
+
+// The newer client: the old sample's content with art, gumps, sounds and map0 in containers
+// (stored and zlib-compressed entries), items past 16,384, tile data of the newer layout,
+// 16-byte multi components with more than 5,120 index records, and no "verdata.mul".
+// MulPairs writes the same content with .mul pairs instead of containers.
+enum class ModernForm { Containers, MulPairs };
+void WriteModernClient(const std::filesystem::path& dir, ModernForm form = ModernForm::Containers);
 
 // Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
 std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches);

@@ -11,12 +11,15 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    const char* const usage = "usage: tessaly-mkclient [--full] DIR\n";
+    const char* const usage = "usage: tessaly-mkclient [--full] [--modern] DIR\n";
     const QCommandLineOption full(QStringLiteral("full"));
-    tessaly::cli::CommandLine line({full});
+    const QCommandLineOption modern(QStringLiteral("modern"));
+    tessaly::cli::CommandLine line({full, modern});
     line.Parse(argc, argv);
     if (line.HelpWanted()) {
-        std::cout << usage << "Writes a sample client into DIR; --full writes a full-size one.\n";
+        std::cout << usage
+                  << "Writes a sample client into DIR; --full writes a full-size one, --modern one "
+                     "of a newer client (containers, newer tile data and multis).\n";
         return 0;
     }
     std::vector<std::string> unexpected = line.Rejected();
@@ -33,7 +36,11 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        tessaly::mk::WriteSampleClient(positional.front(), line.IsSet(full));
+        if (line.IsSet(modern)) {
+            tessaly::mk::WriteModernClient(positional.front());
+        } else {
+            tessaly::mk::WriteSampleClient(positional.front(), line.IsSet(full));
+        }
     } catch (const std::exception& e) {
         std::cerr << "tessaly-mkclient: " << e.what() << '\n';
         return 2;

@@ -1,0 +1,436 @@
+#include "UopFile.h"
+
+#include "Text.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+#include <unordered_set>
+
+namespace tessaly {
+
+namespace {
+
+std::uint32_t Rot(std::uint32_t x, int k) {
+    return (x << k) | (x >> (32 - k));
+}
+
+void Mix(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c) {
+    a -= c, a ^= Rot(c, 4), c += b;
+    b -= a, b ^= Rot(a, 6), a += c;
+    c -= b, c ^= Rot(b, 8), b += a;
+    a -= c, a ^= Rot(c, 16), c += b;
+    b -= a, b ^= Rot(a, 19), a += c;
+    c -= b, c ^= Rot(b, 4), b += a;
+}
+
+void Final(std::uint32_t& a, std::uint32_t& b, std::uint32_t& c) {
+    c ^= b, c -= Rot(b, 14);
+    a ^= c, a -= Rot(c, 11);
+    b ^= a, b -= Rot(a, 25);
+    c ^= b, c -= Rot(b, 16);
+    a ^= c, a -= Rot(c, 4);
+    b ^= a, b -= Rot(a, 14);
+    c ^= b, c -= Rot(b, 24);
+}
+
+// zlib's largest expansion is about 1032 to 1; a decompressed length beyond that (or beyond
+// what any client entry needs) is a lie and is refused before anything is allocated.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
+constexpr std::uint64_t kMaxEntryBytes = 256u << 20;
+// The map file of the largest facet holds fewer chunks than this.
+constexpr std::uint32_t kMaxMapChunks = 4096;
+
+constexpr UopKind kKinds[] = {
+    {kSlotArtIdx, kSlotArt, "artLegacyMUL.uop", "build/artlegacymul/%08u.tga", 0},
+    {kSlotSoundIdx, kSlotSound, "soundLegacyMUL.uop", "build/soundlegacymul/%08u.dat", 0},
+    {kSlotGumpIdx, kSlotGumpArt, "gumpartLegacyMUL.uop", "build/gumpartlegacymul/%08u.tga", 8},
+    {-1, kSlotMap0, "map0LegacyMUL.uop", "build/map0legacymul/%08u.dat", 0},
+};
+
+}  // namespace
+
+void HashLittle2(ByteSpan key, std::uint32_t& c, std::uint32_t& b) {
+    std::uint32_t a = 0xDEADBEEFu + static_cast<std::uint32_t>(key.size()) + c;
+    std::uint32_t bb = a;
+    std::uint32_t cc = a + b;
+    std::size_t length = key.size();
+    const std::uint8_t* k = key.data();
+    while (length > 12) {
+        a += LoadLE32(k);
+        bb += LoadLE32(k + 4);
+        cc += LoadLE32(k + 8);
+        Mix(a, bb, cc);
+        length -= 12;
+        k += 12;
+    }
+    if (length == 0) {
+        // Only an empty key gets here: it skips the final mix.
+        c = cc;
+        b = bb;
+        return;
+    }
+    std::uint8_t tail[12] = {};
+    std::copy(k, k + length, tail);
+    a += LoadLE32(tail);
+    bb += LoadLE32(tail + 4);
+    cc += LoadLE32(tail + 8);
+    Final(a, bb, cc);
+    c = cc;
+    b = bb;
+}
+
+std::uint32_t HashLittle(ByteSpan key, std::uint32_t initval) {
+    std::uint32_t c = initval;
+    std::uint32_t b = 0;
+    HashLittle2(key, c, b);
+    return c;
+}
+
+std::uint64_t HashUopName(std::string_view name) {
+    std::string lower(name);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    std::uint32_t c = 0;
+    std::uint32_t b = 0;
+    HashLittle2(ByteSpan(reinterpret_cast<const std::uint8_t*>(lower.data()), lower.size()), c, b);
+    return (std::uint64_t{b} << 32) | c;
+}
+
+const UopKind* FindUopKind(std::int32_t slot) {
+    for (const UopKind& kind : kKinds) {
+        if (slot == kind.dataSlot || (kind.indexSlot >= 0 && slot == kind.indexSlot)) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+std::string UopEntryName(const UopKind& kind, std::uint32_t number) {
+    return Format(kind.namePattern, number);
+}
+
+bool CUopTable::Read(CQFile& file) {
+    m_Entries.clear();
+    m_sError.clear();
+    std::uint64_t fileLength = 0;
+    std::uint8_t header[kUopHeaderSize];
+    try {
+        fileLength = file.GetLength();
+        file.Seek(0, CQFile::begin);
+        if (file.Read(header, sizeof header) != sizeof header) {
+            m_sError = "container: shorter than its header";
+            return false;
+        }
+    } catch (const CQFileException&) {
+        m_sError = "container: cannot read the header";
+        return false;
+    }
+    ByteReader in(header);
+    std::uint32_t magic = 0;
+    std::uint32_t version = 0;
+    std::uint32_t signature = 0;
+    std::uint64_t next = 0;
+    in.u32(magic);
+    in.u32(version);
+    in.u32(signature);
+    in.u64(next);
+    if (magic != kUopMagic) {
+        m_sError = "container: not a container (bad magic)";
+        return false;
+    }
+    if (version != 4 && version != 5) {
+        m_sError = Format("container: unknown version %u", version);
+        return false;
+    }
+    // Tables never overlap, so together they cannot take more bytes than the file has: that
+    // bound keeps a chain of overlapping tables from costing more than one pass over the file.
+    std::unordered_set<std::uint64_t> seen;
+    std::uint64_t tableBytes = 0;
+    std::vector<std::uint8_t> bytes;
+    while (next != 0) {
+        if (!seen.insert(next).second) {
+            m_sError = Format("container: the table chain loops at 0x%llx",
+                              static_cast<unsigned long long>(next));
+            return false;
+        }
+        if (!FitsIn(next, kUopTableHeaderSize, fileLength)) {
+            m_sError = Format("container: a table at 0x%llx lies past the end of the file",
+                              static_cast<unsigned long long>(next));
+            return false;
+        }
+        std::uint8_t head[kUopTableHeaderSize];
+        std::uint32_t count = 0;
+        std::uint64_t following = 0;
+        try {
+            file.Seek(static_cast<std::int64_t>(next), CQFile::begin);
+            if (file.Read(head, sizeof head) != sizeof head) {
+                m_sError = "container: a short table";
+                return false;
+            }
+            ByteReader h(head);
+            h.u32(count);
+            h.u64(following);
+            const std::uint64_t size = std::uint64_t{count} * kUopEntrySize;
+            tableBytes += kUopTableHeaderSize + size;
+            if (!FitsIn(next + kUopTableHeaderSize, size, fileLength) || tableBytes > fileLength) {
+                m_sError =
+                    Format("container: a table of %u entries does not fit in the file", count);
+                return false;
+            }
+            bytes.resize(static_cast<std::size_t>(size));
+            if (file.Read(bytes.data(), static_cast<std::uint32_t>(size)) != size) {
+                m_sError = "container: a short table";
+                return false;
+            }
+        } catch (const CQFileException&) {
+            m_sError = "container: cannot read a table";
+            return false;
+        }
+        ByteReader r(bytes);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            std::uint64_t offset = 0;
+            std::uint32_t headerLength = 0;
+            std::uint32_t checksum = 0;
+            std::uint64_t hash = 0;
+            UopEntry e;
+            r.u64(offset);
+            r.u32(headerLength);
+            r.u32(e.compressedLength);
+            r.u32(e.decompressedLength);
+            r.u64(hash);
+            r.u32(checksum);
+            r.u16(e.compression);
+            if (offset == 0) {
+                continue;  // unused
+            }
+            // An overflowing start can never fit in the file: the entry stays unreadable.
+            e.start = offset > std::numeric_limits<std::uint64_t>::max() - headerLength
+                          ? std::numeric_limits<std::uint64_t>::max()
+                          : offset + headerLength;
+            m_Entries.emplace(hash, e);  // the first of equal hashes wins
+        }
+        next = following;
+    }
+    return true;
+}
+
+const UopEntry* CUopTable::Find(std::uint64_t hash) const {
+    auto it = m_Entries.find(hash);
+    return it == m_Entries.end() ? nullptr : &it->second;
+}
+
+bool UopEntryReadable(const UopEntry& entry, std::uint64_t fileLength) {
+    if (!FitsIn(entry.start, entry.compressedLength, fileLength)) {
+        return false;
+    }
+    switch (entry.compression) {
+        case kUopStored:
+            return entry.compressedLength == entry.decompressedLength;
+        case kUopZlib:
+            return entry.decompressedLength <= kMaxEntryBytes &&
+                   entry.decompressedLength <= entry.compressedLength * kMaxInflateRatio;
+        default:
+            return false;
+    }
+}
+
+bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out) {
+    try {
+        if (out.size() > entry.decompressedLength || !UopEntryReadable(entry, file.GetLength())) {
+            return false;
+        }
+        file.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
+        if (entry.compression == kUopStored) {
+            const auto n = static_cast<std::uint32_t>(out.size());
+            return file.Read(out.data(), n) == n;
+        }
+        std::vector<std::uint8_t> packed(entry.compressedLength);
+        if (file.Read(packed.data(), entry.compressedLength) != entry.compressedLength) {
+            return false;
+        }
+        z_stream zs{};
+        if (inflateInit(&zs) != Z_OK) {
+            return false;
+        }
+        zs.next_in = packed.data();
+        zs.avail_in = static_cast<uInt>(packed.size());
+        zs.next_out = out.data();
+        zs.avail_out = static_cast<uInt>(out.size());
+        int result = out.empty() ? Z_OK : inflate(&zs, Z_FINISH);
+        bool ok = zs.avail_out == 0 &&
+                  (result == Z_STREAM_END || result == Z_OK || result == Z_BUF_ERROR);
+        if (ok && out.size() == entry.decompressedLength && result != Z_STREAM_END) {
+            // The whole entry was asked for: the stream must end here, or the recorded
+            // length is short of the real one.
+            std::uint8_t probe = 0;
+            zs.next_out = &probe;
+            zs.avail_out = 1;
+            result = inflate(&zs, Z_FINISH);
+            ok = result == Z_STREAM_END && zs.avail_out == 1;
+        }
+        inflateEnd(&zs);
+        return ok;
+    } catch (const CQFileException&) {
+        return false;
+    }
+}
+
+CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
+    : m_Kind(kind), m_uOpenSerial(file.GetOpenSerial()) {
+    try {
+        m_uFileLength = file.GetLength();
+    } catch (const CQFileException&) {
+        m_uFileLength = 0;
+    }
+    m_Table.Read(file);
+    if (kind.indexSlot >= 0) {
+        return;
+    }
+    // The map: chunks 0, 1, ... make the file; all but the last are whole chunks.
+    for (std::uint32_t n = 0; n < kMaxMapChunks; ++n) {
+        const UopEntry* e = EntryFor(n);
+        if (e == nullptr) {
+            break;
+        }
+        m_MapChunks.push_back(*e);
+        m_uMapLength += e->decompressedLength;
+        if (e->decompressedLength != kUopMapChunkBytes) {
+            break;
+        }
+    }
+}
+
+const UopEntry* CUopContainer::EntryFor(std::uint32_t number) const {
+    return m_Table.Find(HashUopName(UopEntryName(m_Kind, number)));
+}
+
+const std::vector<std::uint8_t>* CUopContainer::Load(CQFile& file, const UopEntry& entry) {
+    if (m_bLastValid && m_uLastStart == entry.start && m_Last.size() == entry.decompressedLength) {
+        return &m_Last;
+    }
+    m_bLastValid = false;
+    if (!UopEntryReadable(entry, m_uFileLength)) {
+        return nullptr;
+    }
+    m_Last.assign(entry.decompressedLength, 0);
+    if (!ReadUopEntry(file, entry, m_Last)) {
+        m_Last.clear();
+        return nullptr;
+    }
+    m_uLastStart = entry.start;
+    m_bLastValid = true;
+    return &m_Last;
+}
+
+bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record) {
+    if (m_Kind.indexSlot < 0) {
+        return false;
+    }
+    const UopEntry* e = EntryFor(entry);
+    if (e == nullptr || e->decompressedLength < m_Kind.headerBytes ||
+        e->decompressedLength - m_Kind.headerBytes > ~IndexRecord::kPatchBit) {
+        return false;
+    }
+    record = IndexRecord{};
+    record.m_dwOffset = entry;
+    record.m_dwLength = e->decompressedLength - m_Kind.headerBytes;
+    if (m_Kind.headerBytes != 0) {
+        // Gumps: width and height (u32 each) play the part of extra 2 and extra 1.
+        std::uint8_t head[8] = {};
+        if (!ReadUopEntry(file, *e, head)) {
+            return false;
+        }
+        record.m_wExtra2 = static_cast<std::uint16_t>(LoadLE32(head));
+        record.m_wExtra1 = static_cast<std::uint16_t>(LoadLE32(head + 4));
+    }
+    return record.HasData();
+}
+
+bool CUopContainer::DataFits(CQFile& /*file*/, const IndexRecord& record) {
+    if (m_Kind.indexSlot < 0) {
+        return FitsIn(record.m_dwOffset, record.GetLength(), m_uMapLength);
+    }
+    const UopEntry* e = EntryFor(record.m_dwOffset);
+    return e != nullptr && UopEntryReadable(*e, m_uFileLength) &&
+           std::uint64_t{record.GetLength()} + m_Kind.headerBytes <= e->decompressedLength;
+}
+
+bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
+                             std::span<std::uint8_t> buffer) {
+    const std::uint32_t length = record.GetLength();
+    if (buffer.size() < length || !DataFits(file, record)) {
+        return false;
+    }
+    if (m_Kind.indexSlot >= 0) {
+        const std::vector<std::uint8_t>* bytes = Load(file, *EntryFor(record.m_dwOffset));
+        if (bytes == nullptr) {
+            return false;
+        }
+        std::copy_n(bytes->begin() + m_Kind.headerBytes, length, buffer.begin());
+        return true;
+    }
+    std::uint64_t pos = record.m_dwOffset;
+    std::size_t done = 0;
+    while (done < length) {
+        const std::uint64_t chunk = pos / kUopMapChunkBytes;
+        const std::uint64_t within = pos % kUopMapChunkBytes;
+        const std::vector<std::uint8_t>* bytes =
+            chunk < m_MapChunks.size() ? Load(file, m_MapChunks[chunk]) : nullptr;
+        if (bytes == nullptr || within >= bytes->size()) {
+            return false;
+        }
+        const std::size_t n =
+            std::min<std::size_t>(length - done, bytes->size() - static_cast<std::size_t>(within));
+        std::copy_n(bytes->begin() + static_cast<std::ptrdiff_t>(within), n,
+                    buffer.begin() + static_cast<std::ptrdiff_t>(done));
+        done += n;
+        pos += n;
+    }
+    return true;
+}
+
+std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
+                                            const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity) {
+    capacity = std::max<std::uint32_t>(capacity, 1);
+    ByteWriter w;
+    w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kUopFirstTable).u32(capacity);
+    w.u32(static_cast<std::uint32_t>(entries.size()));
+    w.zeros(kUopFirstTable - w.size());
+    for (std::size_t first = 0; first < entries.size(); first += capacity) {
+        const std::size_t count = std::min<std::size_t>(capacity, entries.size() - first);
+        const std::size_t table = w.size();
+        w.u32(capacity).u64(0);
+        const std::size_t records = w.size();
+        w.zeros(std::size_t{capacity} * kUopEntrySize);
+        for (std::size_t i = 0; i < count; ++i) {
+            const UopSourceEntry& e = entries[first + i];
+            std::vector<std::uint8_t> stored = e.bytes;
+            if (e.compress) {
+                uLongf size = compressBound(static_cast<uLong>(e.bytes.size()));
+                stored.assign(size, 0);
+                compress2(stored.data(), &size, e.bytes.data(), static_cast<uLong>(e.bytes.size()),
+                          Z_BEST_COMPRESSION);
+                stored.resize(size);
+            }
+            ByteWriter r;
+            r.u64(w.size()).u32(0).u32(static_cast<std::uint32_t>(stored.size()));
+            r.u32(static_cast<std::uint32_t>(e.bytes.size()));
+            r.u64(HashUopName(UopEntryName(kind, e.number))).u32(0);
+            r.u16(e.compress ? kUopZlib : kUopStored);
+            w.patchBytes(records + i * kUopEntrySize, r.data());
+            w.bytes(stored);
+        }
+        if (first + capacity < entries.size()) {
+            ByteWriter next;
+            next.u64(w.size());
+            w.patchBytes(table + 4, next.data());
+        }
+    }
+    return w.take();
+}
+
+}  // namespace tessaly

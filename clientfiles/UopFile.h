@@ -1,0 +1,131 @@
+#pragma once
+// Containers of newer clients ("Mythic packages"), which replace the .mul pairs of art, gumps,
+// sounds and the map. A container maps entry numbers (through the hash of a path name) to
+// index records and data reads, so that the file set reads either kind the same way.
+//
+// Header (little-endian):
+//    0 u32 magic 0x0050594D ("MYP\0")   4 u32 version (4 or 5)   8 u32 signature
+//   12 u64 offset of the first table   20 u32 table capacity    24 u32 number of files
+// Table: u32 entry count, u64 offset of the next table (0 ends the chain), then 34-byte entries:
+//    0 u64 data offset (0 = unused)     8 u32 header length    12 u32 compressed length
+//   16 u32 decompressed length         20 u64 name hash        28 u32 checksum
+//   32 u16 compression (0 stored, 1 zlib; anything else cannot be read)
+
+#include "Bytes.h"
+#include "ClientFiles.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace tessaly {
+
+// lookup3's hashlittle2 over the bytes: c and b are the two seeds in and the two results out.
+void HashLittle2(ByteSpan key, std::uint32_t& c, std::uint32_t& b);
+// lookup3's hashlittle: the c result of HashLittle2 seeded with (initval, 0).
+std::uint32_t HashLittle(ByteSpan key, std::uint32_t initval);
+// The 64-bit hash a container stores for a path name: (b << 32) | c of hashlittle2 over the
+// lower-case name with both seeds 0.
+std::uint64_t HashUopName(std::string_view name);
+
+inline constexpr std::uint32_t kUopMagic = 0x0050594D;
+inline constexpr std::uint32_t kUopSignature = 0xFD23EC43;
+inline constexpr std::size_t kUopHeaderSize = 28;
+inline constexpr std::size_t kUopTableHeaderSize = 12;
+inline constexpr std::size_t kUopEntrySize = 34;
+inline constexpr std::uint16_t kUopStored = 0;
+inline constexpr std::uint16_t kUopZlib = 1;
+// Each map entry holds this much of the map file: 4,096 blocks of 196 bytes.
+inline constexpr std::uint32_t kUopMapChunkBytes = 0xC4000;
+
+struct UopEntry {
+    std::uint64_t start = 0;  // data offset + header length: where the entry's bytes begin
+    std::uint32_t compressedLength = 0;
+    std::uint32_t decompressedLength = 0;
+    std::uint16_t compression = 0;
+};
+
+// Which file slots a container stands for, and how its entries are named.
+struct UopKind {
+    std::int32_t indexSlot;  // -1: no index (the map)
+    std::int32_t dataSlot;
+    const char* fileName;       // e.g. "artLegacyMUL.uop"
+    const char* namePattern;    // printf pattern of an entry's path name, %08u = the number
+    std::uint32_t headerBytes;  // leading bytes that stand for the extra words (gumps: 8)
+};
+
+// The kind whose index or data slot is slot; null for slots no container replaces.
+const UopKind* FindUopKind(std::int32_t slot);
+std::string UopEntryName(const UopKind& kind, std::uint32_t number);
+
+// Header and table chain of one container. A damaged header gives no entries; a damaged chain
+// (a loop, a table past the end of the file, a count that cannot fit) keeps the entries read
+// before the damage. Either way Error() says what was wrong in one line.
+class CUopTable {
+public:
+    bool Read(CQFile& file);
+    const UopEntry* Find(std::uint64_t hash) const;
+    const std::string& Error() const { return m_sError; }
+    const std::unordered_map<std::uint64_t, UopEntry>& Entries() const { return m_Entries; }
+
+private:
+    std::unordered_map<std::uint64_t, UopEntry> m_Entries;
+    std::string m_sError;
+};
+
+// True when the entry's stored bytes lie inside a file of fileLength bytes, its compression is
+// known and its decompressed length is believable for its compressed length.
+bool UopEntryReadable(const UopEntry& entry, std::uint64_t fileLength);
+// Reads the first out.size() bytes of the entry once decompressed (the whole entry when out
+// is decompressedLength long, which then must be exactly what the data decompresses to).
+bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out);
+
+// One entry for WriteUopContainer: its number, its bytes (as the reader hands them out, with a
+// gump's width and height in front) and whether to store them zlib-compressed.
+struct UopSourceEntry {
+    std::uint32_t number = 0;
+    std::vector<std::uint8_t> bytes;
+    bool compress = false;
+};
+// Lays out a container: the header (version 5), zeros up to offset kUopFirstTable, then tables
+// of `capacity` entries (unused ones zero) chained in order, each followed by its entries' data.
+inline constexpr std::size_t kUopFirstTable = 40;
+std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
+                                            const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity = 1000);
+
+// A container opened in a file slot, read as the slot's .mul pair would be. Index records it
+// makes carry the entry number as their offset; the length is the entry's (less the header
+// bytes); a gump's width and height become extra 2 and extra 1. The map's entries, in number
+// order, make one file; its records are plain offsets into that file.
+class CUopContainer {
+public:
+    CUopContainer(const UopKind& kind, CQFile& file);
+
+    std::uint64_t OpenSerial() const { return m_uOpenSerial; }
+    const std::string& Error() const { return m_Table.Error(); }
+
+    bool ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record);
+    bool DataFits(CQFile& file, const IndexRecord& record);
+    bool ReadData(CQFile& file, const IndexRecord& record, std::span<std::uint8_t> buffer);
+
+private:
+    const UopEntry* EntryFor(std::uint32_t number) const;
+    // The decompressed bytes of an entry, kept while the next read asks for the same one.
+    const std::vector<std::uint8_t>* Load(CQFile& file, const UopEntry& entry);
+
+    const UopKind& m_Kind;
+    std::uint64_t m_uOpenSerial;
+    std::uint64_t m_uFileLength = 0;
+    CUopTable m_Table;
+    std::vector<UopEntry> m_MapChunks;  // map: the entries 0, 1, ... while they follow on
+    std::uint64_t m_uMapLength = 0;
+    std::uint64_t m_uLastStart = 0;
+    bool m_bLastValid = false;
+    std::vector<std::uint8_t> m_Last;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,258 @@
+// Containers of newer clients: the name hash, the newer sample client read through containers
+// against the same content as .mul pairs, and damaged containers.
+
+#include "Builders.h"
+#include "SampleClient.h"
+#include "Statics.h"
+#include "TarnError.h"
+#include "UopFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string_view>
+
+namespace tessaly {
+namespace {
+
+using test::ClientDirTest;
+using test::Counting;
+using test::TempDir;
+
+ByteSpan Text(std::string_view s) {
+    return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()};
+}
+
+TEST(UopHashTest, CheckValues) {
+    EXPECT_EQ(HashLittle(Text("Four score and seven years ago"), 0), 0x17770551u);
+    EXPECT_EQ(HashUopName("build/artlegacymul/00000000.tga"), 0x99361F7D3A53AEA8ull);
+    EXPECT_EQ(HashUopName("build/map0legacymul/00000000.dat"), 0xDBB7AFA433A3764Bull);
+    // Names are hashed lower-case; an empty key skips the final mix (lookup3's 0xdeadbeef).
+    EXPECT_EQ(HashUopName("BUILD/ArtLegacyMUL/00000000.TGA"), 0x99361F7D3A53AEA8ull);
+    EXPECT_EQ(HashLittle({}, 0), 0xDEADBEEFu);
+}
+
+// Every entry of a kind read through two file sets: the same records, the same bytes.
+void ExpectSameEntries(CClientFiles& uop, CClientFiles& mul, std::int32_t indexSlot,
+                       std::int32_t dataSlot, std::uint32_t count) {
+    int found = 0;
+    for (std::uint32_t n = 0; n < count; ++n) {
+        IndexRecord a;
+        IndexRecord b;
+        const bool inUop = uop.ReadIndexRecord(indexSlot, dataSlot, n, a);
+        ASSERT_EQ(inUop, mul.ReadIndexRecord(indexSlot, dataSlot, n, b)) << indexSlot << " " << n;
+        if (!inUop) {
+            continue;
+        }
+        ++found;
+        EXPECT_EQ(a.GetLength(), b.GetLength()) << n;
+        EXPECT_EQ(a.GetExtra(), b.GetExtra()) << n;
+        std::vector<std::uint8_t> fromUop;
+        std::vector<std::uint8_t> fromMul;
+        LoadMulData(uop, dataSlot, a, fromUop);
+        LoadMulData(mul, dataSlot, b, fromMul);
+        ASSERT_EQ(fromUop, fromMul) << indexSlot << " " << n;
+    }
+    EXPECT_GT(found, 3) << indexSlot;
+}
+
+TEST(ModernSampleTest, ContainersReadAsTheMulPairs) {
+    // The container directory also holds the .mul pairs: the containers must win.
+    TempDir both;
+    TempDir pairs;
+    mk::WriteModernClient(both.Path(), mk::ModernForm::MulPairs);
+    mk::WriteModernClient(both.Path(), mk::ModernForm::Containers);
+    mk::WriteModernClient(pairs.Path(), mk::ModernForm::MulPairs);
+    EXPECT_FALSE(std::filesystem::exists(pairs.Path() / "artLegacyMUL.uop"));
+    EXPECT_FALSE(std::filesystem::exists(both.Path() / "verdata.mul"));
+
+    CVerDataTable table;
+    CClientFiles uop(&table);
+    CClientFiles mul(&table);
+    uop.SetChosenDir(both.Path().string());
+    mul.SetChosenDir(pairs.Path().string());
+    for (std::int32_t slot : {kSlotMap0, kSlotArtIdx, kSlotArt, kSlotGumpIdx, kSlotGumpArt,
+                              kSlotSoundIdx, kSlotSound}) {
+        EXPECT_TRUE(uop.IsContainerSlot(slot)) << slot;
+        EXPECT_FALSE(mul.IsContainerSlot(slot)) << slot;
+        EXPECT_EQ(uop.GetContainerError(slot), "") << slot;
+    }
+    EXPECT_FALSE(uop.IsContainerSlot(kSlotTexIdx));
+    EXPECT_EQ(uop.OpenAll(0xFFFFFFFFu), kFileSlotCount);
+
+    ExpectSameEntries(uop, mul, kSlotArtIdx, kSlotArt, 3 * kArtItemBase);
+    ExpectSameEntries(uop, mul, kSlotGumpIdx, kSlotGumpArt, 0x10000);
+    ExpectSameEntries(uop, mul, kSlotSoundIdx, kSlotSound, 0x300);
+    IndexRecord high;
+    EXPECT_TRUE(uop.ReadIndexRecord(kSlotArtIdx, kSlotArt, kArtItemBase + 0x7FFF, high));
+
+    // Map blocks: every block of the file, then a read past its end.
+    const std::uint64_t mapLength = std::filesystem::file_size(pairs.Path() / "map0.mul");
+    ASSERT_EQ(mapLength % 196, 0u);
+    std::vector<std::uint8_t> a(196);
+    std::vector<std::uint8_t> b(196);
+    for (std::uint32_t block = 0; block < mapLength / 196; ++block) {
+        IndexRecord r{block * 196u, 196, 0, 0};
+        ASSERT_TRUE(uop.ReadData(kSlotMap0, r, a)) << block;
+        ASSERT_TRUE(mul.ReadData(kSlotMap0, r, b)) << block;
+        ASSERT_EQ(a, b) << block;
+    }
+    IndexRecord past{static_cast<std::uint32_t>(mapLength), 196, 0, 0};
+    EXPECT_FALSE(uop.DataFits(kSlotMap0, past));
+    EXPECT_FALSE(uop.ReadData(kSlotMap0, past, a));
+}
+
+// A small art container in a directory of its own: entry 1 stored, 2 compressed.
+class UopContainerTest : public ClientDirTest {
+protected:
+    static constexpr std::size_t kTable = kUopFirstTable;
+    static constexpr std::size_t kEntry0 = kTable + kUopTableHeaderSize;
+
+    UopContainerTest() {
+        const UopKind& art = *FindUopKind(kSlotArt);
+        m_bytes = WriteUopContainer(art, {{1, Counting(300), false}, {2, Counting(5000), true}}, 4);
+    }
+    // Field `at` of table entry `entry` (0 = stored, 1 = compressed).
+    void Patch32(std::size_t entry, std::size_t at, std::uint32_t v) {
+        StoreLE32(m_bytes.data() + kEntry0 + entry * kUopEntrySize + at, v);
+    }
+    void Use() { m_dir.Write("artLegacyMUL.uop", m_bytes); }
+    // Loads entry n; returns false when it is absent, throws when unreadable.
+    bool Load(std::uint32_t n, std::vector<std::uint8_t>& block) {
+        IndexRecord r;
+        if (!m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, n, r)) {
+            return false;
+        }
+        LoadMulData(m_files, kSlotArt, r, block);
+        return true;
+    }
+    bool Unreadable(std::uint32_t n) {
+        std::vector<std::uint8_t> block;
+        try {
+            Load(n, block);
+        } catch (const CTarnError& e) {
+            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
+            // Never more than the file's bytes could inflate to.
+            return block.size() <= m_bytes.size() * 1032;
+        }
+        return false;
+    }
+
+    std::vector<std::uint8_t> m_bytes;
+};
+
+TEST_F(UopContainerTest, StoredAndCompressedEntriesAndPatchRecords) {
+    Use();
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(Load(1, block));
+    EXPECT_EQ(block, Counting(300));
+    ASSERT_TRUE(Load(2, block));
+    EXPECT_EQ(block, Counting(5000));
+    EXPECT_FALSE(Load(0, block));
+    EXPECT_FALSE(Load(3, block));
+    // A prefix read (as the sound list reads names) of a compressed entry.
+    IndexRecord r;
+    ASSERT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, 2, r));
+    r.m_dwLength = 32;
+    std::vector<std::uint8_t> head(32);
+    ASSERT_TRUE(m_files.ReadData(kSlotArt, r, head));
+    EXPECT_EQ(head, Counting(32));
+    // A patch record still replaces the container's entry.
+    std::vector<std::uint8_t> patch = test::PatchFile({{kSlotArt, 1, 24, 4, 0, 0}});
+    patch.insert(patch.end(), {9, 8, 7, 6});
+    UsePatch(patch);
+    ASSERT_TRUE(Load(1, block));
+    EXPECT_EQ(block, (std::vector<std::uint8_t>{9, 8, 7, 6}));
+}
+
+TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
+    struct Case {
+        std::size_t at;
+        std::uint32_t value;
+        const char* says;
+    };
+    const Case cases[] = {
+        {0, 0x12345678, "bad magic"},
+        {4, 9, "unknown version 9"},
+        {kTable + 4, static_cast<std::uint32_t>(kTable), "loops"},
+        {kTable, 4000000000u, "does not fit"},
+        {12, 0x7FFFFFF0, "past the end"},
+    };
+    const std::vector<std::uint8_t> good = m_bytes;
+    for (const Case& c : cases) {
+        m_bytes = good;
+        StoreLE32(m_bytes.data() + c.at, c.value);
+        Use();
+        m_files.CloseAll();
+        const std::string error = m_files.GetContainerError(kSlotArt);
+        EXPECT_NE(error.find(c.says), std::string::npos) << error;
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+        std::vector<std::uint8_t> block;
+        // Nothing is found, or (a loop found after the first table) what is found reads.
+        if (Load(2, block)) {
+            EXPECT_EQ(block, Counting(5000)) << c.says;
+        }
+    }
+}
+
+TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
+    struct Case {
+        std::size_t entry;
+        std::size_t at;
+        std::uint32_t value;
+    };
+    const Case cases[] = {
+        {0, 0, 0x7FFFFFF0},   // data offset past the end
+        {0, 12, 0x7FFFFFF0},  // compressed length past the end
+        {0, 16, 299},         // a stored entry whose lengths disagree
+        {1, 16, 4999},        // decompressed length too small
+        {1, 16, 5001},        // decompressed length too large
+        {1, 16, 0x01000000},  // a huge decompressed length: refused before allocation
+        {1, 8, 3},            // a header length that moves the start into the data
+    };
+    const std::vector<std::uint8_t> good = m_bytes;
+    for (const Case& c : cases) {
+        m_bytes = good;
+        Patch32(c.entry, c.at, c.value);
+        Use();
+        m_files.CloseAll();
+        EXPECT_TRUE(Unreadable(static_cast<std::uint32_t>(c.entry + 1)))
+            << c.entry << " " << c.at << " " << c.value;
+    }
+    // Another compression value makes just that entry unreadable.
+    m_bytes = good;
+    StoreLE16(m_bytes.data() + kEntry0 + kUopEntrySize + 32, 3);
+    Use();
+    m_files.CloseAll();
+    EXPECT_TRUE(Unreadable(2));
+    std::vector<std::uint8_t> block;
+    EXPECT_TRUE(Load(1, block));
+    // A length past bit 30 cannot be an index record: absent.
+    m_bytes = good;
+    Patch32(1, 16, 0x90000000u);
+    Use();
+    m_files.CloseAll();
+    EXPECT_FALSE(Load(2, block));
+}
+
+TEST_F(UopContainerTest, MapChunksMakeOneFile) {
+    // A stored whole chunk, then a compressed short one: reads across the seam.
+    const std::vector<std::uint8_t> map = Counting(kUopMapChunkBytes + 1000);
+    const std::vector<std::uint8_t> first(map.begin(), map.begin() + kUopMapChunkBytes);
+    const std::vector<std::uint8_t> second(map.begin() + kUopMapChunkBytes, map.end());
+    m_dir.Write("map0LegacyMUL.uop",
+                WriteUopContainer(*FindUopKind(kSlotMap0), {{1, second, true}, {0, first, false}}));
+    ASSERT_TRUE(m_files.IsContainerSlot(kSlotMap0));
+    IndexRecord seam{kUopMapChunkBytes - 100, 300, 0, 0};
+    std::vector<std::uint8_t> bytes(300);
+    ASSERT_TRUE(m_files.ReadData(kSlotMap0, seam, bytes));
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), map.begin() + kUopMapChunkBytes - 100));
+    IndexRecord end{kUopMapChunkBytes + 900, 100, 0, 0};
+    EXPECT_TRUE(m_files.DataFits(kSlotMap0, end));
+    end.m_dwLength = 101;
+    EXPECT_FALSE(m_files.DataFits(kSlotMap0, end));
+}
+
+}  // namespace
+}  // namespace tessaly
