@@ -237,6 +237,10 @@ std::uint64_t CClientFiles::GetIndexCount(std::int32_t indexSlot) {
     if (!ValidSlot(indexSlot) || indexSlot == kSlotVerData || !OpenSlot(indexSlot)) {
         return 0;
     }
+    if (IsContainerSlot(indexSlot)) {
+        CUopContainer* container = ContainerFor(indexSlot);
+        return container != nullptr ? container->EntryCount() : 0;
+    }
     try {
         return GetFile(indexSlot).GetLength() / IndexRecord::kSize;
     } catch (const CQFileException&) {

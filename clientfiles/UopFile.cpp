@@ -307,6 +307,24 @@ const UopEntry* CUopContainer::EntryFor(std::uint32_t number) const {
     return m_Table.Find(HashUopName(UopEntryName(m_Kind, number)));
 }
 
+std::uint32_t CUopContainer::EntryCount() {
+    if (!m_EntryCount) {
+        // Names hash one way only, so numbers are tried in turn until every entry of the
+        // table is accounted for (entries under other names end the search at the bound).
+        const std::size_t total = m_Table.Entries().size();
+        std::size_t found = 0;
+        std::uint32_t count = 0;
+        for (std::uint32_t n = 0; n < kMaxProbedEntry && found < total; ++n) {
+            if (EntryFor(n) != nullptr) {
+                ++found;
+                count = n + 1;
+            }
+        }
+        m_EntryCount = count;
+    }
+    return *m_EntryCount;
+}
+
 const std::vector<std::uint8_t>* CUopContainer::Load(CQFile& file, const UopEntry& entry) {
     if (m_bLastValid && m_uLastStart == entry.start && m_Last.size() == entry.decompressedLength) {
         return &m_Last;

@@ -15,6 +15,7 @@
 #include "ClientFiles.h"
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -108,6 +109,11 @@ public:
     std::uint64_t OpenSerial() const { return m_uOpenSerial; }
     const std::string& Error() const { return m_Table.Error(); }
 
+    // One past the highest entry number present: what an index file of the pair would hold.
+    // Entry numbers are found by probing names, up to kMaxProbedEntry.
+    std::uint32_t EntryCount();
+    static constexpr std::uint32_t kMaxProbedEntry = 1u << 20;
+
     bool ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record);
     bool DataFits(CQFile& file, const IndexRecord& record);
     bool ReadData(CQFile& file, const IndexRecord& record, std::span<std::uint8_t> buffer);
@@ -121,6 +127,7 @@ private:
     std::uint64_t m_uOpenSerial;
     std::uint64_t m_uFileLength = 0;
     CUopTable m_Table;
+    std::optional<std::uint32_t> m_EntryCount;
     std::vector<UopEntry> m_MapChunks;  // map: the entries 0, 1, ... while they follow on
     std::uint64_t m_uMapLength = 0;
     std::uint64_t m_uLastStart = 0;

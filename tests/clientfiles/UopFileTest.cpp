@@ -81,6 +81,7 @@ TEST(ModernSampleTest, ContainersReadAsTheMulPairs) {
     EXPECT_FALSE(uop.IsContainerSlot(kSlotTexIdx));
     EXPECT_EQ(uop.OpenAll(0xFFFFFFFFu), kFileSlotCount);
 
+    EXPECT_GT(uop.GetIndexCount(kSlotArtIdx), kArtItemBase + 0x7FFFu);
     ExpectSameEntries(uop, mul, kSlotArtIdx, kSlotArt, 3 * kArtItemBase);
     ExpectSameEntries(uop, mul, kSlotGumpIdx, kSlotGumpArt, 0x10000);
     ExpectSameEntries(uop, mul, kSlotSoundIdx, kSlotSound, 0x300);
@@ -151,6 +152,7 @@ TEST_F(UopContainerTest, StoredAndCompressedEntriesAndPatchRecords) {
     EXPECT_EQ(block, Counting(5000));
     EXPECT_FALSE(Load(0, block));
     EXPECT_FALSE(Load(3, block));
+    EXPECT_EQ(m_files.GetIndexCount(kSlotArtIdx), 3u);  // entries 1 and 2, as an index of 3
     // A prefix read (as the sound list reads names) of a compressed entry.
     IndexRecord r;
     ASSERT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, 2, r));
