@@ -66,7 +66,8 @@ MultiComponent FromItemData(const QListWidgetItem* line) {
     const QByteArray bytes = line->data(Qt::UserRole).toByteArray();
     const std::vector<MultiComponent> parsed =
         ParseMultiComponents(ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
+                                      static_cast<std::size_t>(bytes.size())),
+                             MultiComponent::kWideSize);
     return parsed.empty() ? MultiComponent() : parsed.front();
 }
 

@@ -279,11 +279,8 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
     EXPECT_EQ(saved.m_wTableEnd, static_cast<std::uint16_t>(saved.m_Colours[31] + 0x0421));
 
     TempDir dir;
-    m_Ui.m_Files.push_back(dir.File("hues.pat"));
-    ASSERT_TRUE(m_Patch.SavePatchAs(m_Ui));
     CPatch reopened;
-    m_Ui.m_Files.push_back(dir.File("hues.pat"));
-    reopened.OpenPatch(m_Ui);
+    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("hues.pat"), reopened));
     ASSERT_EQ(reopened.Count(), 1u);
     DataAppState().DestroyAllSheets();
     DataAppState().m_pPatch = &reopened;

@@ -300,11 +300,8 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
     ASSERT_EQ(edited.size(), 73u);
 
     TempDir dir;
-    m_Ui.m_Files.push_back(dir.File("edits.pat"));
-    ASSERT_TRUE(m_Patch.SavePatchAs(m_Ui));
     CPatch reopened;
-    m_Ui.m_Files.push_back(dir.File("edits.pat"));
-    reopened.OpenPatch(m_Ui);
+    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("edits.pat"), reopened));
     ASSERT_EQ(reopened.Count(), 1u);
     DataAppState().DestroyAllSheets();
     DataAppState().m_pPatch = &reopened;
@@ -320,6 +317,51 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
     const CQRect bounds = CMultiComposition(edited).GetBounds();
     EXPECT_EQ(whole.GetWidth(), static_cast<std::uint32_t>(bounds.Width()));
     EXPECT_FALSE(DrawMultiPicture({}, whole));
+}
+
+TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePatch) {
+    TempDir modern;
+    mk::WriteModernClient(modern.Path());
+    TheClientFiles().CloseAll();
+    TheClientFiles().SetChosenDir(modern.Path().string());
+    ASSERT_EQ(GetMultiRecordSize(TheClientFiles()), MultiComponent::kWideSize);
+
+    // Past the table's 5,120: the house again, 74 components of 16 bytes each.
+    CDataDefMulti far(0x1A50);
+    far.ReadIndex();
+    EXPECT_EQ(far.GetListText(), "74");
+    CDataPageMultiDraw* page = Show(0x1A50);
+    ASSERT_NE(page, nullptr);
+    ASSERT_EQ(page->m_pList->count(), 74);
+    EXPECT_EQ(page->m_pList->item(0)->text().toStdString().substr(0, 6), "00495 ");
+    for (const MultiComponent& c : page->GetComponents()) {
+        ASSERT_EQ(c.m_dwExtra, 1u);
+    }
+    SurfaceBuffer whole;
+    EXPECT_TRUE(DrawMultiPicture(page->GetComponents(), whole));
+
+    page->m_pList->setCurrentRow(0);
+    page->OnRemoveSelected();
+    ASSERT_EQ(page->SaveData(), 0);
+    const std::vector<MultiComponent> edited = page->GetComponents();
+    auto record = m_Patch.FindPatchRecord(kPatchTypeMulti, 0x1A50);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->size(), 73 * MultiComponent::kWideSize);
+
+    TempDir dir;
+    CPatch reopened;
+    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("wide.pat"), reopened));
+    DataAppState().DestroyAllSheets();
+    DataAppState().m_pPatch = &reopened;
+    CDataPageMultiDraw* again = Show(0x1A50);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->GetComponents(), edited);  // the extra word included
+
+    // A 12-byte record in a newer client's patch is told apart by its length.
+    EXPECT_EQ(PatchMultiRecordSize(3 * MultiComponent::kSize), MultiComponent::kSize);
+    EXPECT_EQ(PatchMultiRecordSize(3 * MultiComponent::kWideSize), MultiComponent::kWideSize);
+    DataAppState().DestroyAllSheets();
+    test::UseSampleClient();
 }
 
 }  // namespace

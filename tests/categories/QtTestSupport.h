@@ -3,7 +3,9 @@
 // once per process, patch files built from its records, and comparing drawn pixels.
 
 #include "ClientFiles.h"
+#include "Patch.h"
 #include "SampleClient.h"
+#include "ScriptedUi.h"
 #include "Surface.h"
 #include "VerDataTable.h"
 #include "core/TempDir.h"
@@ -63,6 +65,19 @@ inline bool UseSamplePatchTable() {
         return false;
     }
     TheVerDataTable().Load(files.GetFile(kSlotVerData));
+    return true;
+}
+
+// Saves `patch` as `path` and opens that file into `reopened`, answering both file dialogs;
+// false when the save fails.
+inline bool SaveAndReopenPatch(CPatch& patch, ScriptedUi& ui, const std::filesystem::path& path,
+                               CPatch& reopened) {
+    ui.m_Files.push_back(path.string());
+    if (!patch.SavePatchAs(ui)) {
+        return false;
+    }
+    ui.m_Files.push_back(path.string());
+    reopened.OpenPatch(ui);
     return true;
 }
 
