@@ -450,13 +450,51 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     EXPECT_TRUE(Contains(Ok({"files", "--json"}), R"("kind":"mul","layout":"tile data old")"));
 }
 
+TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListSurvivesThem) {
+    const auto write = [&](const std::string& name, std::vector<std::string> args) {
+        args.push_back(m_Scratch.File(name));
+        Result r = RunProgram(TESSALY_MKCLIENT_PATH, args, m_Scratch);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return m_Scratch.File(name);
+    };
+    const std::string a = write("a", {"--damage", "1"});
+    const std::string again = write("again", {"--damage", "1"});
+    const std::string b = write("b", {"--damage", "2"});
+    const std::string modern = write("modern", {"--modern", "--damage", "3"});
+    for (const char* name : {"art.mul", "artidx.mul", "verdata.mul", "tiledata.mul"}) {
+        EXPECT_EQ(TempDir::ReadFile(a + "/" + name), TempDir::ReadFile(again + "/" + name));
+    }
+    EXPECT_NE(TempDir::ReadFile(a + "/art.mul"), TempDir::ReadFile(b + "/art.mul"));
+    EXPECT_NE(TempDir::ReadFile(modern + "/artLegacyMUL.uop"),
+              TempDir::ReadFile(ClientDir() + "/art.mul"));
+    EXPECT_EQ(std::filesystem::file_size(a + "/hues.mul"), 0u);
+    EXPECT_LT(std::filesystem::file_size(a + "/tiledata.mul"),
+              std::filesystem::file_size(ClientDir() + "/tiledata.mul"));
+    const std::vector<std::uint8_t> verdata = TempDir::ReadFile(a + "/verdata.mul");
+    ASSERT_GE(verdata.size(), 4u);
+    std::uint32_t count = 0;
+    std::memcpy(&count, verdata.data(), 4);
+    EXPECT_GT(std::uint64_t{count} * 20 + 4, verdata.size());
+
+    for (const std::string& dir : {a, b, modern}) {
+        for (const char* category :
+             {"VerData", "Skills", "Items", "Terrain", "Textures", "Multis", "Anims", "Sounds",
+              "Lights", "Gumps", "Hues", "Fonts", "TileData", "Map", "Statics"}) {
+            Result r = RunProgram(TESSALY_CLI_PATH,
+                                  {"--client-dir", dir, "list", category, "--unused"}, m_Scratch);
+            EXPECT_TRUE(r.status == 0 || r.status == 2) << dir << " " << category;
+        }
+    }
+}
+
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] DIR\n";
+    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
     EXPECT_EQ(r.out, usage +
                          "Writes a sample client into DIR; --full writes a full-size one, "
                          "--modern one of a newer client (containers, newer tile data and "
-                         "multis).\n");
+                         "multis); --damage SEED then damages it, the same way for the same "
+                         "seed.\n");
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);

@@ -101,6 +101,13 @@ void WriteSampleClient(const std::filesystem::path& dir, bool fullSize);
 enum class ModernForm { Containers, MulPairs };
 void WriteModernClient(const std::filesystem::path& dir, ModernForm form = ModernForm::Containers);
 
+// Damages the client written in dir, the same way for the same seed: truncated index and data
+// files, index records past the end of their data or with huge lengths, garbage inside the data,
+// a "verdata.mul" whose count exceeds its records and whose records carry unknown file ids, a
+// "tiledata.mul" cut in the middle of a group, an empty "hues.mul", containers with broken
+// tables.
+void DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
+
 // Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
 std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches);
 

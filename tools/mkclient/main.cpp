@@ -4,6 +4,7 @@
 #include "SampleClient.h"
 
 #include <QCommandLineOption>
+#include <QString>
 
 #include <exception>
 #include <iostream>
@@ -11,15 +12,18 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    const char* const usage = "usage: tessaly-mkclient [--full] [--modern] DIR\n";
+    const char* const usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
     const QCommandLineOption full(QStringLiteral("full"));
     const QCommandLineOption modern(QStringLiteral("modern"));
-    tessaly::cli::CommandLine line({full, modern});
+    const QCommandLineOption damage(QStringLiteral("damage"), QString(), QStringLiteral("SEED"));
+    tessaly::cli::CommandLine line({full, modern, damage});
     line.Parse(argc, argv);
     if (line.HelpWanted()) {
         std::cout << usage
                   << "Writes a sample client into DIR; --full writes a full-size one, --modern one "
-                     "of a newer client (containers, newer tile data and multis).\n";
+                     "of a newer client (containers, newer tile data and multis); --damage SEED "
+                     "then damages "
+                     "it, the same way for the same seed.\n";
         return 0;
     }
     std::vector<std::string> unexpected = line.Rejected();
@@ -35,11 +39,23 @@ int main(int argc, char** argv) {
         std::cerr << usage;
         return 2;
     }
+    std::uint32_t seed = 0;
+    if (line.IsSet(damage)) {
+        bool ok = false;
+        seed = QString::fromStdString(line.Value(damage)).toUInt(&ok, 10);
+        if (!ok) {
+            std::cerr << "tessaly-mkclient: the seed must be a number from 0 to 4294967295\n";
+            return 2;
+        }
+    }
     try {
         if (line.IsSet(modern)) {
             tessaly::mk::WriteModernClient(positional.front());
         } else {
             tessaly::mk::WriteSampleClient(positional.front(), line.IsSet(full));
+        }
+        if (line.IsSet(damage)) {
+            tessaly::mk::DamageClient(positional.front(), seed);
         }
     } catch (const std::exception& e) {
         std::cerr << "tessaly-mkclient: " << e.what() << '\n';
