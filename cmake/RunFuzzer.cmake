@@ -1,8 +1,18 @@
-# Runs one libFuzzer target for a few seconds over a fresh corpus seeded with SEEDS.
+# Runs one libFuzzer target over a corpus seeded with SEEDS: for SECONDS (default 5) over a fresh
+# corpus in the build tree, or, when the environment sets TESSALY_FUZZ_CORPUS, over the kept
+# corpus TESSALY_FUZZ_CORPUS/NAME, which grows from run to run. TESSALY_FUZZ_SECONDS in the
+# environment overrides SECONDS.
+if(DEFINED ENV{TESSALY_FUZZ_SECONDS} AND NOT "$ENV{TESSALY_FUZZ_SECONDS}" STREQUAL "")
+    set(SECONDS $ENV{TESSALY_FUZZ_SECONDS})
+endif()
 if(NOT SECONDS)
     set(SECONDS 5)
 endif()
-file(REMOVE_RECURSE ${CORPUS})
+if(DEFINED ENV{TESSALY_FUZZ_CORPUS} AND NOT "$ENV{TESSALY_FUZZ_CORPUS}" STREQUAL "")
+    set(CORPUS $ENV{TESSALY_FUZZ_CORPUS}/${NAME})
+else()
+    file(REMOVE_RECURSE ${CORPUS})
+endif()
 file(MAKE_DIRECTORY ${CORPUS})
 foreach(seed ${SEEDS})
     get_filename_component(base ${seed} NAME)

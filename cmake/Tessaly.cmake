@@ -39,7 +39,7 @@ function(tessaly_fuzzer name)
     set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus-${name})
     add_test(NAME ${name}
         COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DCORPUS=${corpus}
-                "-DSEEDS=${ARG_SEEDS}" -DSECONDS=$ENV{TESSALY_FUZZ_SECONDS}
+                -DNAME=${name} "-DSEEDS=${ARG_SEEDS}"
                 -P ${PROJECT_SOURCE_DIR}/cmake/RunFuzzer.cmake)
     set_tests_properties(${name} PROPERTIES LABELS fuzz)
 endfunction()

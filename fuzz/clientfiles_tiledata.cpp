@@ -1,5 +1,5 @@
-// Fuzzes tile data records: the input is parsed as records directly, then serves as
-// "tiledata.mul" and as a patch file whose groups replace records of it.
+// Fuzzes tile data records: the input is parsed as records of both layouts directly, then
+// serves as "tiledata.mul" and as a patch file whose groups replace records of it.
 
 #include "ClientFiles.h"
 #include "TarnError.h"
@@ -12,11 +12,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace tessaly;
     CTileItemInfo item;
-    item.Parse(ByteSpan(data, size));
-    item.GetName();
     CTileTerrainInfo terrain;
-    terrain.Parse(ByteSpan(data, size));
-    terrain.GetName();
+    for (TileDataLayout layout : {TileDataLayout::Newer, TileDataLayout::Old}) {
+        item.Parse(ByteSpan(data, size), layout);
+        item.GetName();
+        terrain.Parse(ByteSpan(data, size), layout);
+        terrain.GetName();
+    }
 
     fuzz::WriteScratch("tiledata.mul", data, size);
     fuzz::WriteScratch("verdata.mul", data, size);

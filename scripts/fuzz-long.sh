@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the libFuzzer targets and runs each for SECONDS (default 300)
+# over its kept corpus in fuzz/corpus/TARGET, two at a time. Findings (crash-*, leak-*, timeout-*
+# files) land in the working directory and fail the run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-300}
+bash scripts/setup.sh
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF
+cmake --build build-fuzz -j"$(nproc)"
+TESSALY_FUZZ_SECONDS=$seconds TESSALY_FUZZ_CORPUS="$PWD/fuzz/corpus" \
+    ctest --test-dir build-fuzz --output-on-failure -L fuzz -j2 --timeout 0
