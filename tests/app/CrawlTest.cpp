@@ -1,0 +1,159 @@
+// A crawl over the whole window on clients the generator damaged (old and newer, several seeds),
+// with every View filter on: every list in both modes, with and without the unused slots, the
+// row texts, a copy of each row, the sheets of spread rows with every page drawn (animations
+// stepped, flipped and played), then the ".pat" patch saved to a new file. Nothing may crash or
+// let an exception out, and the client's own files stay as they were.
+
+#include "CBrindleApp.h"
+#include "CBrindleView.h"
+#include "CDataDefAnim.h"
+#include "CDataListCtrl.h"
+#include "CDataProps.h"
+#include "CMainFrame.h"
+#include "PatchFormat.h"
+#include "ResourceIds.h"
+#include "SampleClient.h"
+#include "ShellTestSupport.h"
+#include "core/TempDir.h"
+
+#include <QCheckBox>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace ids;
+
+// The file bytes of a directory, by file name.
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        files[entry.path().filename().string()] = test::TempDir::ReadFile(entry.path().string());
+    }
+    return files;
+}
+
+// The old or newer sample client as the generator damages it for a seed.
+struct GeneratedDamage {
+    bool modern = false;
+    std::uint32_t seed = 0;
+};
+
+std::string NameOf(const GeneratedDamage& damage) {
+    return (damage.modern ? "modern_seed" : "old_seed") + std::to_string(damage.seed);
+}
+
+void PrintTo(const GeneratedDamage& damage, std::ostream* out) {
+    *out << NameOf(damage);
+}
+
+class CrawlTest : public test::ShellTest, public ::testing::WithParamInterface<GeneratedDamage> {
+protected:
+    void SetUp() override {
+        test::ShellTest::SetUp();
+        if (GetParam().modern) {
+            mk::WriteModernClient(m_Client.Path());
+        } else {
+            mk::WriteSampleClient(m_Client.Path(), false);
+        }
+        mk::DamageClient(m_Client.Path(), GetParam().seed);
+        m_Before = Snapshot(m_Client.Path());
+    }
+
+    // Activates and draws every page of every open sheet, then closes them.
+    void DrawSheets() {
+        CDataAppState& state = m_pApp->GetDataState();
+        for (CDataProps* sheet : std::vector<CDataProps*>(state.m_Sheets)) {
+            for (int page = 0; page < sheet->GetPageCount(); ++page) {
+                sheet->SetActivePage(page);
+                if (auto* anim = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage())) {
+                    for (int step = 0; step < 3; ++step) {
+                        anim->OnTimer();
+                    }
+                    anim->m_pFlip->click();
+                    anim->m_pPlay->click();
+                    anim->m_pPlay->click();
+                }
+                sheet->grab();
+            }
+        }
+        state.DestroyAllSheets();
+    }
+
+    // Shows a category with or without the unused slots, and crawls it.
+    void CrawlCategory(int category, bool unused) {
+        CMainFrame* frame = m_pApp->GetMainFrame();
+        // Map, statics and tile data have no Data menu item: the view is switched directly.
+        if (!Command(category)) {
+            auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+            ASSERT_NE(view, nullptr) << category;
+            view->SetCategory(category);
+        }
+        const CCmdUI unusedState = State(ID_VIEW_UNUSED);
+        if (unusedState.m_bEnabled && unusedState.m_bChecked != unused) {
+            Command(ID_VIEW_UNUSED);
+        }
+        auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+        ASSERT_NE(view, nullptr) << category;
+        auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
+        ASSERT_NE(list, nullptr) << category;
+        const CDataListModel* model = list->GetModel();
+        // Up to 200 rows spread over the list (unused slots make tens of thousands).
+        const int count = model->rowCount();
+        const int step = std::max(1, count / 200);
+        for (int row = 0; row < count; row += step) {
+            for (int column = 0; column < model->columnCount(); ++column) {
+                model->index(row, column).data();
+            }
+            list->SelectRow(row);
+            frame->RouteCommand(ID_EDIT_COPY);
+        }
+        for (int n = 0; n < 6 && count > 0; ++n) {
+            list->SelectRow(count * n / 6);
+            frame->RouteCommand(ID_EDIT_PROPERTIES);
+            DrawSheets();
+        }
+        if (State(ID_VIEW_THUMBNAIL).m_bEnabled) {
+            Command(ID_VIEW_THUMBNAIL);
+            frame->GetActiveView()->grab();
+            Command(ID_VIEW_TEXTLIST);
+        }
+    }
+
+    test::TempDir m_Client;
+    std::map<std::string, std::vector<std::uint8_t>> m_Before;
+};
+
+TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
+    ASSERT_TRUE(StartOnClient(m_Client.Path().string()));
+    for (bool unused : {false, true}) {
+        for (int category = ID_DATA_VERDATA; category <= ID_DATA_VERDATA + 14; ++category) {
+            CrawlCategory(category, unused);
+        }
+    }
+    // The ".pat" commands need a record to save.
+    m_pApp->GetPatch().InsertPatchRecord(std::vector<std::uint8_t>(12, 1), kPatchTypeMulti, 1);
+    m_Ui.m_Files.push_back(TestPath("saved.pat"));
+    EXPECT_TRUE(Command(ID_SAVE_PATCH_AS));
+    EXPECT_TRUE(fs::exists(TestPath("saved.pat")));
+    Stop();
+    EXPECT_EQ(Snapshot(m_Client.Path()), m_Before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, CrawlTest,
+                         ::testing::Values(GeneratedDamage{false, 1}, GeneratedDamage{false, 2},
+                                           GeneratedDamage{false, 3}, GeneratedDamage{true, 4},
+                                           GeneratedDamage{true, 5}),
+                         [](const auto& info) { return NameOf(info.param); });
+
+}  // namespace
+}  // namespace tessaly
