@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -421,7 +422,9 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     // The sample client's fonts differ from one another, so font 3 is told from font 0.
     const MulFont* own = font.GetFont();
     ASSERT_NE(own, nullptr);
-    ASSERT_NE(own->Find('A')->m_Pixels[0], CDataDefFont(0).GetFont()->Find('A')->m_Pixels[0]);
+    const ByteSpan mine = own->Find('A')->m_Pixels;
+    const ByteSpan first = CDataDefFont(0).GetFont()->Find('A')->m_Pixels;
+    ASSERT_FALSE(std::equal(mine.begin(), mine.end(), first.begin(), first.end()));
     const auto expectCharacter = [&](std::uint32_t code, QPoint at) {
         const FontCharacter& c = *own->Find(code);
         ASSERT_GT(c.m_nWidth * c.m_nHeight, 0) << code;
