@@ -25,9 +25,10 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const QCommandLineOption action(QStringLiteral("action"), QString(), QStringLiteral("N"));
     const QCommandLineOption direction(QStringLiteral("direction"), QString(), QStringLiteral("P"));
     const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
+    const QCommandLineOption hue(QStringLiteral("hue"), QString(), QStringLiteral("N"));
     QCommandLineParser parser;
     parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
-                       action, direction, frame});
+                       action, direction, frame, hue});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -56,22 +57,35 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     }
     // "--name=" gives no value either.
     for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category, &properties,
-                                             &page, &action, &direction, &frame}) {
+                                             &page, &action, &direction, &frame, &hue}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
         }
     }
+    // Decimal or 0x-hex, as the lists number their entries.
+    const auto number = [](const QString& text, bool& ok) {
+        return text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                   ? text.mid(2).toUInt(&ok, 16)
+                   : text.toUInt(&ok, 10);
+    };
     if (info.m_sError.isEmpty() && !info.m_sProperties.isEmpty()) {
-        // Decimal or 0x-hex, as the lists number their entries.
-        const QString& text = info.m_sProperties;
         bool ok = false;
-        info.m_nProperties = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                                 ? text.mid(2).toUInt(&ok, 16)
-                                 : text.toUInt(&ok, 10);
+        info.m_nProperties = number(info.m_sProperties, ok);
         if (!ok) {
-            info.m_sError = QStringLiteral("invalid entry number '%1'").arg(text);
+            info.m_sError = QStringLiteral("invalid entry number '%1'").arg(info.m_sProperties);
         }
+    }
+    if (info.m_sError.isEmpty() && parser.isSet(hue)) {
+        bool ok = false;
+        const std::uint32_t n = number(parser.value(hue), ok);
+        if (!ok || n > 3000) {
+            info.m_sError =
+                QStringLiteral("invalid hue number '%1' (0 to 3000)").arg(parser.value(hue));
+        } else if (info.m_sProperties.isEmpty()) {
+            info.m_sError = QStringLiteral("--hue needs --properties");
+        }
+        info.m_nHue = static_cast<int>(n);
     }
     // The animation choices: numbers from 0, for a sheet that --properties opens.
     for (auto [option, member] :
@@ -113,6 +127,8 @@ QString GetUsageText() {
                "  --action N, --direction P, --frame N\n"
                "                     on an animation page: show action N, direction list\n"
                "                     position P (0-4) and frame N\n"
+               "  --hue N            on an item, gump or animation page: draw in hue N (decimal\n"
+               "                     or 0x-hex, the Hues page's Hue Index)\n"
                "  --version          print the version and exit\n"
                "  --help             print this text and exit\n"
                "\n"

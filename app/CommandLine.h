@@ -21,6 +21,7 @@ struct CCommandLineInfo {
     int m_nAction = -1;       // --action: the animation action shown (-1: as the page loads)
     int m_nDirection = -1;    // --direction: the direction list position shown
     int m_nFrame = -1;        // --frame: the animation frame shown
+    int m_nHue = -1;          // --hue: the hue the page's picture is drawn in (-1: as it loads)
     bool m_bHelp = false;     // --help
     bool m_bVersion = false;  // --version
     QString m_sError;         // why the command line is not understood; empty when it is

@@ -4,6 +4,7 @@
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
 #include "CDataList.h"
+#include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CommandLine.h"
@@ -153,6 +154,17 @@ CDataProps* OpenRequestedSheet(CMainFrame* frame, const CCommandLineInfo& info, 
             DataAppState().CloseSheet(sheet);
             return nullptr;
         }
+    }
+    if (info.m_nHue >= 0) {
+        // The hue field of the item, gump or animation page.
+        CDataPage* page = sheet->GetActivePage();
+        CHueField* field = page != nullptr ? page->findChild<CHueField*>() : nullptr;
+        if (field == nullptr) {
+            error = QStringLiteral("--hue needs an \"Item\", \"Gump\" or \"Anim\" page");
+            DataAppState().CloseSheet(sheet);
+            return nullptr;
+        }
+        field->SetHue(static_cast<std::uint16_t>(info.m_nHue));
     }
     return sheet;
 }

@@ -1,13 +1,13 @@
 #include "CDataDef.h"
 
 #include "CDataAppState.h"
+#include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Surface.h"
-#include "SurfaceDevice.h"
 #include "Text.h"
 
 #include <QClipboard>
@@ -147,15 +147,7 @@ const char* CDataDef::GetTypeName() {
 
 bool CDataDef::CopyImageToClipboard() {
     SurfaceBuffer buffer;
-    if (!GetImage(buffer)) {
-        return false;
-    }
-    QImage image = CreateDeviceBitmap(buffer);
-    if (image.isNull() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return false;
-    }
-    QGuiApplication::clipboard()->setImage(image);
-    return true;
+    return GetImage(buffer) && PutPictureOnClipboard(buffer);
 }
 
 CDataProps* CDataDef::OpenProperties() {

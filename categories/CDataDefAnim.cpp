@@ -1,14 +1,14 @@
 #include "CDataDefAnim.h"
 
+#include "CDataPageDraw.h"
 #include "CDataPageScript.h"
 #include "EventLog.h"
+#include "Hues.h"
 #include "SurfaceDevice.h"
 
 #include <QCheckBox>
-#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -124,7 +124,7 @@ CTileAnimType& CDataDefAnim::GetFrames(std::int32_t action, std::int32_t directi
 }
 
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
-                   SurfaceBuffer& buffer, QPoint* pOrigin) {
+                   SurfaceBuffer& buffer, QPoint* pOrigin, std::uint16_t hue) {
     const std::optional<AnimFrame> header = frames.GetFrame(frame);
     if (!header || header->m_nWidth == 0 || header->m_nHeight == 0) {
         buffer.Release();
@@ -144,7 +144,8 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
     }
     {
         CSurfaceDC dc(buffer);
-        frames.Draw(dc, -x, -y, 0, frame, direction);
+        // The frame sets the hue number itself; UseHue gives it the colours.
+        frames.Draw(dc, -x, -y, UseHue(dc, hue, false), frame, direction);
     }
     if (pOrigin != nullptr) {
         *pOrigin = QPoint(x, y);
@@ -183,6 +184,7 @@ CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) 
     m_pZoom->setEnabled(false);
     m_pSizeText = named(new QLabel(m_sSize, this), 4091);
     m_pCentreText = named(new QLabel(m_sCentre, this), 4092);
+    m_pHue = new CHueField(this);
     m_pArea = named(new QWidget(this), 4029);
     m_pArea->setAttribute(Qt::WA_OpaquePaintEvent);  // painted whole, never erased
     m_pArea->setMinimumSize(210, 185);
@@ -199,7 +201,7 @@ CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) 
     grid->addWidget(m_pFrameText, 2, 3);
     grid->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
-    for (QWidget* w : std::initializer_list<QWidget*>{m_pPlay, paste, del, m_pCopy}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{m_pPlay, paste, del, m_pCopy, m_pHue}) {
         buttons->addWidget(w);
     }
     buttons->addStretch(1);
@@ -233,6 +235,7 @@ CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) 
         }
     });
     connect(m_pCopy, &QPushButton::clicked, this, [this] { OnCopy(); });
+    connect(m_pHue, &CHueField::HueChanged, m_pArea, qOverload<>(&QWidget::update));
 }
 
 CDataDefAnim* CDataPageAnimDraw::GetAnim() {
@@ -387,14 +390,11 @@ void CDataPageAnimDraw::OnTimer() {
 void CDataPageAnimDraw::OnCopy() {
     CTileAnimType* frames = GetShownFrames();
     SurfaceBuffer buffer;
-    if (frames == nullptr || m_nFrame < 0 ||
-        !DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), buffer)) {
-        return;
+    if (frames != nullptr && m_nFrame >= 0 &&
+        DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), buffer,
+                      nullptr, m_pHue->GetHue())) {
+        PutPictureOnClipboard(buffer);
     }
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return;
-    }
-    QGuiApplication::clipboard()->setImage(CreateDeviceBitmap(buffer));
 }
 
 bool CDataPageAnimDraw::eventFilter(QObject* watched, QEvent* event) {
@@ -417,7 +417,7 @@ void CDataPageAnimDraw::PaintArea() {
     QPoint origin;
     try {
         if (!DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), m_Buffer,
-                           &origin)) {
+                           &origin, m_pHue->GetHue())) {
             return;
         }
     } catch (...) {

@@ -20,6 +20,10 @@ class QPushButton;
 class QSlider;
 
 namespace tessaly {
+class CHueField;
+}
+
+namespace tessaly {
 
 class CDataDefAnim : public CDataDefIndex {
 public:
@@ -42,11 +46,11 @@ private:
     std::array<std::unique_ptr<CTileAnimType>, kFrameSets> m_FrameSets;
 };
 
-// Draws frame `frame` of a frame set for direction d into buffer, sized to the frame, and
-// gives the offset of the frame's top-left corner from the body's anchor point. False when
-// the frame does not exist.
+// Draws frame `frame` of a frame set for direction d into buffer, sized to the frame, in the
+// client's hue number `hue` (0 = none; UseHue), and gives the offset of the frame's top-left
+// corner from the body's anchor point. False when the frame does not exist.
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
-                   SurfaceBuffer& buffer, QPoint* pOrigin = nullptr);
+                   SurfaceBuffer& buffer, QPoint* pOrigin = nullptr, std::uint16_t hue = 0);
 
 // "Anim": one frame of a body at a time, chosen by action, direction and frame, played on a
 // timer, with the frame's size and anchor marked on request.
@@ -100,6 +104,7 @@ public:
     QCheckBox* m_pZoom;     // 4097
     QLabel* m_pSizeText;    // 4091
     QLabel* m_pCentreText;  // 4092
+    CHueField* m_pHue;      // the hue the frame is drawn in
 
 protected:
     void timerEvent(QTimerEvent* event) override;

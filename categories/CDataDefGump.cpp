@@ -1,6 +1,7 @@
 #include "CDataDefGump.h"
 
 #include "CDataProps.h"
+#include "Hues.h"
 #include "Text.h"
 
 namespace tessaly {
@@ -13,13 +14,16 @@ std::string CDataDefGump::GetListText() {
 }
 
 bool CDataDefGump::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                               std::uint32_t maxHeight) {
+                               std::uint32_t maxHeight, std::uint16_t hue) {
     if (!LoadPictureBlock(m_Block)) {
         buffer.Release();
         return false;
     }
     return MakePicture(buffer, m_Block.GetWidth(), m_Block.GetHeight(), maxWidth, maxHeight,
-                       [this](CSurfaceDC& dc) { return m_Block.Draw(dc, 0, 0, 0); });
+                       [&](CSurfaceDC& dc) {
+                           // The gump sets the hue number itself; UseHue gives it the colours.
+                           return m_Block.Draw(dc, 0, 0, UseHue(dc, hue, false));
+                       });
 }
 
 bool CDataDefGump::GetImage(SurfaceBuffer& buffer) {
@@ -45,6 +49,10 @@ bool CDataDefGump::AddPages(CDataProps* pSheet) {
     return true;
 }
 
+CDataPageGumpDraw::CDataPageGumpDraw() : CDataPageDraw(146, QStringLiteral("Gump"), 4084, 4090) {
+    AddHueField();
+}
+
 bool CDataPageGumpDraw::Accepts(CDataDef* pEntry) {
     return dynamic_cast<CDataDefGump*>(pEntry) != nullptr;
 }
@@ -61,7 +69,7 @@ QString CDataPageGumpDraw::SizeText() {
 bool CDataPageGumpDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                                     std::uint32_t maxHeight) {
     auto* gump = dynamic_cast<CDataDefGump*>(GetDataDef());
-    return gump != nullptr && gump->DrawPicture(buffer, maxWidth, maxHeight);
+    return gump != nullptr && gump->DrawPicture(buffer, maxWidth, maxHeight, GetHue());
 }
 
 }  // namespace tessaly

@@ -20,9 +20,10 @@ public:
     bool AddPages(CDataProps* pSheet) override;
 
     CTileGumpType& GetBlock() { return m_Block; }
-    // The picture (hue 0) at its top-left corner, each side cut to its limit; what the draw
-    // answered.
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight);
+    // The picture at its top-left corner, each side cut to its limit, in the client's hue
+    // number `hue` (0 = none; UseHue); what the draw answered.
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight,
+                     std::uint16_t hue = 0);
 
 private:
     CTileGumpType m_Block;
@@ -33,7 +34,7 @@ class CDataPageGumpDraw : public CDataPageDraw {
     Q_OBJECT
 
 public:
-    CDataPageGumpDraw() : CDataPageDraw(146, QStringLiteral("Gump"), 4084, 4090) {}
+    CDataPageGumpDraw();
     bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                      std::uint32_t maxHeight) override;
 

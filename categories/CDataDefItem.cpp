@@ -1,9 +1,10 @@
 #include "CDataDefItem.h"
 
-#include "CDataPageScript.h"
 #include "CDataDefTileData.h"
+#include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "EventLog.h"
+#include "Hues.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -27,13 +28,26 @@ std::string CDataDefItem::GetListText() {
 }
 
 bool CDataDefItem::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                               std::uint32_t maxHeight) {
+                               std::uint32_t maxHeight, std::uint16_t hue, bool partial) {
     if (!LoadPictureBlock(m_Block)) {
         buffer.Release();
         return false;
     }
     return MakePicture(buffer, m_Block.GetWidth(), m_Block.GetHeight(), maxWidth, maxHeight,
-                       [this](CSurfaceDC& dc) { return m_Block.Draw(dc, 0, 0); });
+                       [&](CSurfaceDC& dc) {
+                           // Item pictures take the surface's hue as it stands.
+                           UseHue(dc, hue, partial);
+                           return m_Block.Draw(dc, 0, 0);
+                       });
+}
+
+bool CDataDefItem::IsPartialHue() {
+    try {
+        return (m_Block.GetTileData()->m_dwFlags & kTileCloth) != 0;
+    } catch (...) {
+        LogCaughtException("reading an item's flags");
+        return false;
+    }
 }
 
 bool CDataDefItem::GetImage(SurfaceBuffer& buffer) {
@@ -69,6 +83,7 @@ CDataPageItemDraw::CDataPageItemDraw() : CDataPageDraw(130, QStringLiteral("Item
         button->setEnabled(false);
         m_pTop->addWidget(button);
     }
+    AddHueField();
 }
 
 bool CDataPageItemDraw::Accepts(CDataDef* pEntry) {
@@ -87,7 +102,8 @@ QString CDataPageItemDraw::SizeText() {
 bool CDataPageItemDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                                     std::uint32_t maxHeight) {
     auto* item = dynamic_cast<CDataDefItem*>(GetDataDef());
-    return item != nullptr && item->DrawPicture(buffer, maxWidth, maxHeight);
+    return item != nullptr &&
+           item->DrawPicture(buffer, maxWidth, maxHeight, GetHue(), item->IsPartialHue());
 }
 
 }  // namespace tessaly

@@ -20,8 +20,13 @@ public:
     bool AddPages(CDataProps* pSheet) override;
 
     CTileItemType& GetBlock() { return m_Block; }
-    // The picture at its top-left corner, each side cut to its limit; what the draw answered.
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight);
+    // The picture at its top-left corner, each side cut to its limit, in the client's hue
+    // number `hue` (0 = none; UseHue), only its grey pixels with `partial`; what the draw
+    // answered.
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight,
+                     std::uint16_t hue = 0, bool partial = false);
+    // Whether the client hues the item partially: tile data flag bit 18 ("12=CLOTH").
+    bool IsPartialHue();
 
 private:
     CTileItemType m_Block;

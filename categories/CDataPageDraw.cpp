@@ -5,9 +5,13 @@
 #include "MulBlock.h"
 #include "SurfaceDevice.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -43,6 +47,42 @@ bool LoadPictureBlock(CMulBlockType& block) {
     }
 }
 
+bool PutPictureOnClipboard(const SurfaceBuffer& buffer) {
+    if (buffer.GetData() == nullptr ||
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+        return false;
+    }
+    QImage image = CreateDeviceBitmap(buffer);
+    if (image.isNull()) {
+        return false;
+    }
+    QGuiApplication::clipboard()->setImage(image);
+    return true;
+}
+
+CHueField::CHueField(QWidget* pParent) : QWidget(pParent) {
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(new QLabel(QStringLiteral("Hue"), this));
+    m_pNumber = new QSpinBox(this);
+    m_pNumber->setObjectName(QStringLiteral("Hue"));
+    m_pNumber->setDisplayIntegerBase(16);
+    m_pNumber->setRange(0, 3000);  // the surface takes no higher hue number
+    m_pNumber->setToolTip(
+        QStringLiteral("Hue number (hexadecimal, as the Hues page's Hue Index "
+                       "shows it); 0 draws the picture as it is"));
+    layout->addWidget(m_pNumber);
+    connect(m_pNumber, &QSpinBox::valueChanged, this, [this] { emit HueChanged(); });
+}
+
+std::uint16_t CHueField::GetHue() const {
+    return static_cast<std::uint16_t>(m_pNumber->value());
+}
+
+void CHueField::SetHue(std::uint16_t hue) {
+    m_pNumber->setValue(hue);
+}
+
 CPictureFrame::CPictureFrame(int nId, QWidget* pParent) : QFrame(pParent) {
     setObjectName(QString::number(nId));
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -73,6 +113,31 @@ CDataPageDraw::CDataPageDraw(int nTemplate, const QString& title, int nPictureId
     m_pPicture = new CPictureFrame(nPictureId, this);
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
     m_pLayout->addWidget(m_pPicture, 1);
+}
+
+void CDataPageDraw::AddHueField() {
+    m_pHue = new CHueField(this);
+    connect(m_pHue, &CHueField::HueChanged, m_pPicture, qOverload<>(&QWidget::update));
+    auto* copy = new QPushButton(QStringLiteral("Copy"), this);
+    connect(copy, &QPushButton::clicked, this, [this] { OnCopy(); });
+    m_pTop->addWidget(m_pHue);
+    m_pTop->addWidget(copy);
+}
+
+std::uint16_t CDataPageDraw::GetHue() const {
+    return m_pHue != nullptr ? m_pHue->GetHue() : 0;
+}
+
+void CDataPageDraw::OnCopy() {
+    SurfaceBuffer buffer;
+    try {
+        ActivateEntryPatch();
+        if (GetDataDef() != nullptr && DrawPicture(buffer, kNoLimit, kNoLimit)) {
+            PutPictureOnClipboard(buffer);
+        }
+    } catch (...) {
+        LogCaughtException("copying a picture");
+    }
 }
 
 int CDataPageDraw::LoadData() {

@@ -14,6 +14,8 @@
 
 class QHBoxLayout;
 class QLabel;
+class QPushButton;
+class QSpinBox;
 class QVBoxLayout;
 
 namespace tessaly {
@@ -34,6 +36,28 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
 
 // Loads a block through the file set; false (logged) when it has no data or cannot be read.
 bool LoadPictureBlock(CMulBlockType& block);
+
+// Puts a drawn picture on the clipboard as a bitmap. False without a picture or a clipboard.
+bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
+
+// The "Hue" number field of the picture pages: the client's hue number the picture is drawn in
+// (0 = none), entered in hexadecimal as the hue page shows it ("Hue Index"), up to 3000.
+class CHueField : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CHueField(QWidget* pParent);
+
+    std::uint16_t GetHue() const;
+    void SetHue(std::uint16_t hue);
+    QSpinBox* GetSpinBox() const { return m_pNumber; }
+
+signals:
+    void HueChanged();
+
+private:
+    QSpinBox* m_pNumber;
+};
 
 // The frame control a picture page paints its picture into.
 class CPictureFrame : public QFrame {
@@ -65,6 +89,11 @@ public:
                              std::uint32_t maxHeight) = 0;
 
     CPictureFrame* GetPicture() const { return m_pPicture; }
+    // The hue field (null on pages without one) and the hue the picture is drawn in.
+    CHueField* GetHueField() const { return m_pHue; }
+    std::uint16_t GetHue() const;
+    // Puts the page's picture, hued as shown and not cut, on the clipboard.
+    void OnCopy();
     // The pixels of the last paint (empty when nothing was drawn).
     const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
     QString m_sSize;
@@ -76,6 +105,8 @@ protected:
     virtual QString SizeText() { return QString(); }
     // After a paint: whether a picture was found and drawn.
     virtual void Painted(bool /*bDrawn*/) {}
+    // Adds the "Hue" field, which redraws the picture, and a "Copy" button to the size row.
+    void AddHueField();
 
     QVBoxLayout* m_pLayout;
     QHBoxLayout* m_pTop = nullptr;  // the size text row, with a size text
@@ -85,6 +116,7 @@ private:
 
     CPictureFrame* m_pPicture;
     QLabel* m_pSize = nullptr;
+    CHueField* m_pHue = nullptr;
     SurfaceBuffer m_Buffer;
 };
 

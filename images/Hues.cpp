@@ -2,6 +2,7 @@
 
 #include "ClientFiles.h"
 #include "EventLog.h"
+#include "Surface.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -122,6 +123,17 @@ bool ReadHue(CClientFiles& files, CVerDataTable& table, std::uint32_t hue, HueEn
         *groupHeader = decoded.m_dwHeader;
     }
     return true;
+}
+
+std::uint16_t UseHue(CSurfaceDCData& surface, std::uint16_t hue, bool partial) {
+    HueEntry entry;
+    if (hue == 0 || hue > 3000 || !ReadHue(hue - 1u, entry)) {
+        hue = 0;
+    }
+    surface.SetHueRamp(entry.m_Colours);
+    surface.SetPartialHue(partial && hue != 0);
+    surface.SetHue(hue);
+    return hue;
 }
 
 }  // namespace tessaly

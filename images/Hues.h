@@ -17,6 +17,7 @@
 namespace tessaly {
 
 class CClientFiles;
+class CSurfaceDCData;
 class CVerDataTable;
 
 struct HueEntry {
@@ -59,5 +60,11 @@ struct HueGroup {
 bool ReadHue(std::uint32_t hue, HueEntry& entry, std::uint32_t* groupHeader = nullptr);
 bool ReadHue(CClientFiles& files, CVerDataTable& table, std::uint32_t hue, HueEntry& entry,
              std::uint32_t* groupHeader = nullptr);
+
+// Sets a surface up to draw in the client's hue number `hue` (1-based, the number the hue page
+// shows as "Hue Index"; 0 = none): the colours of hue table entry hue - 1, the partial-hue flag
+// (only grey pixels take the hue) and the hue itself. Answers the hue number now set: 0, and
+// the surface plain, for hue 0, a number past the surface's 3000 or a hue that cannot be read.
+std::uint16_t UseHue(CSurfaceDCData& surface, std::uint16_t hue, bool partial);
 
 }  // namespace tessaly

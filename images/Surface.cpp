@@ -84,6 +84,7 @@ void CSurfaceDCData::Reset() {
     m_nDrawMode = kDrawModePlain;
     m_nHue = 0;
     m_bPartialHue = false;
+    m_HueRamp.fill(0);
     m_Buffer.Release();
     m_rClip.Set(32766, 32766, 0, 0);
     m_rVisible.Set(0, 0, 0, 0);
@@ -93,6 +94,7 @@ void CSurfaceDCData::CopyState(const CSurfaceDCData& other) {
     m_nDrawMode = other.m_nDrawMode;
     m_nHue = other.m_nHue;
     m_bPartialHue = other.m_bPartialHue;
+    m_HueRamp = other.m_HueRamp;
     m_Buffer = other.m_Buffer;
     m_rClip = other.m_rClip;
     m_rVisible = other.m_rVisible;
@@ -122,6 +124,11 @@ void CSurfaceDCData::SetPartialHue(bool partial) {
 
 void CSurfaceDCData::SetDrawMode(std::uint32_t mode) {
     m_nDrawMode = mode;
+    Publish();
+}
+
+void CSurfaceDCData::SetHueRamp(const HueRamp& colours) {
+    m_HueRamp = colours;
     Publish();
 }
 
@@ -164,17 +171,57 @@ bool IsRowVisible(std::int32_t y) {
     return clip.top <= y && y < clip.bottom;
 }
 
+std::uint16_t HuePixel(std::uint16_t pixel, const HueRamp& colours, bool greyOnly) {
+    const std::uint16_t red = (pixel >> 10) & 31;
+    if (greyOnly && (red != ((pixel >> 5) & 31) || red != (pixel & 31))) {
+        return pixel;
+    }
+    return colours[red];
+}
+
+namespace {
+// How the current mode writes a pixel: as it is, hued (all or grey only), or not at all.
+enum class PixelRule { Copy, Hue, HueGrey, None };
+
+PixelRule CurrentRule() {
+    switch (CurrentSurface().m_nDrawMode) {
+        case kDrawModePlain:
+            return PixelRule::Copy;
+        case kDrawModeHued:
+        case kDrawModeForced:
+            return PixelRule::Hue;
+        case kDrawModePartialHue:
+            return PixelRule::HueGrey;
+        default:
+            return PixelRule::None;
+    }
+}
+}  // namespace
+
 void CopyPixels(std::uint8_t* destination, const std::uint8_t* source, std::int32_t count) {
-    if (CurrentSurface().m_nDrawMode != kDrawModePlain || count <= 0) {
+    const PixelRule rule = CurrentRule();
+    if (rule == PixelRule::None || count <= 0) {
         return;
     }
-    // Both sides hold little-endian words, so a byte copy moves them unchanged.
-    std::memcpy(destination, source, 2 * static_cast<std::size_t>(count));
+    if (rule == PixelRule::Copy) {
+        // Both sides hold little-endian words, so a byte copy moves them unchanged.
+        std::memcpy(destination, source, 2 * static_cast<std::size_t>(count));
+        return;
+    }
+    const HueRamp& colours = CurrentSurface().m_HueRamp;
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        StoreLE16(destination + 2 * i,
+                  HuePixel(LoadLE16(source + 2 * i), colours, rule == PixelRule::HueGrey));
+    }
 }
 
 void FillPixels(std::uint8_t* destination, std::uint16_t colour, std::int32_t count) {
-    if (CurrentSurface().m_nDrawMode != kDrawModePlain || count <= 0) {
+    const PixelRule rule = CurrentRule();
+    if (rule == PixelRule::None || count <= 0) {
         return;
+    }
+    if (rule != PixelRule::Copy) {
+        colour = HuePixel(colour, CurrentSurface().m_HueRamp, rule == PixelRule::HueGrey);
     }
     std::uint8_t word[2];
     StoreLE16(word, colour);

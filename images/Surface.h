@@ -8,6 +8,7 @@
 
 #include "QRect.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -53,14 +54,22 @@ private:
     bool m_bOwned = false;
 };
 
-// Drawing modes. Only the plain mode writes pixels; the hued modes are computed and published
-// but draw nothing (hued drawing is not needed by any caller).
+// Drawing modes. The plain mode copies pixels as they are; the hued and forced modes write each
+// pixel's hued colour, the partially hued mode that of grey pixels only (the others as they
+// are). Any other mode number writes nothing.
 enum : std::uint32_t {
     kDrawModePlain = 0,
     kDrawModeHued = 2,
     kDrawModePartialHue = 5,
     kDrawModeForced = 7,
 };
+
+// The 32 colours of a hue, darkest first, as "hues.mul" stores them.
+using HueRamp = std::array<std::uint16_t, 32>;
+
+// A pixel's hued colour: entry r of the hue's colours, r being the pixel's 5-bit red value.
+// With greyOnly, a pixel whose red, green and blue differ stays as it is.
+std::uint16_t HuePixel(std::uint16_t pixel, const HueRamp& colours, bool greyOnly);
 
 // The drawing state: mode, hue, clip rectangle (buffer coordinates) and the visible part of the
 // image being drawn (image coordinates, set by ClipImage).
@@ -85,10 +94,13 @@ public:
     void SetHue(std::uint16_t hue);
     void SetPartialHue(bool partial);
     void SetDrawMode(std::uint32_t mode);
+    // The colours the hued modes map pixels to (the hue number itself names no colours here).
+    void SetHueRamp(const HueRamp& colours);
 
     std::uint32_t m_nDrawMode = kDrawModePlain;
     std::uint16_t m_nHue = 0;
     bool m_bPartialHue = false;
+    HueRamp m_HueRamp{};
     SurfaceBuffer m_Buffer;
     CQRect m_rClip;
     CQRect m_rVisible;
@@ -119,9 +131,9 @@ CSurfaceDCData& CurrentSurface();
 // Primitives on the current surface. Coordinates are buffer coordinates; rows are row pointers
 // from SurfaceBuffer::GetRowPointer. Sources are little-endian pixel words, at any alignment.
 bool IsRowVisible(std::int32_t y);
-// Copies count pixels when the current mode is plain; writes nothing in every other mode.
+// Copies count pixels in the current mode (plain, hued or partially hued; see the modes).
 void CopyPixels(std::uint8_t* destination, const std::uint8_t* source, std::int32_t count);
-// Writes one colour count times when the current mode is plain (the run form of CopyPixels).
+// Writes one colour count times in the current mode (the run form of CopyPixels).
 void FillPixels(std::uint8_t* destination, std::uint16_t colour, std::int32_t count);
 // Copies count pixels to columns x onward of a row, clipped once to the clip's left and right.
 void DrawSpan(std::int64_t x, std::uint8_t* row, const std::uint8_t* source, std::int64_t count);

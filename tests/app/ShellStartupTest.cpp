@@ -7,6 +7,7 @@
 #include "CBrindleView.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
+#include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
@@ -180,6 +181,11 @@ TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
     ASSERT_NE(sheet, nullptr) << error.toStdString();
     EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Gumps - 0f7"));
     EXPECT_EQ(sheet->GetActivePage()->windowTitle(), QStringLiteral("Gump"));
+    // --hue fills the page's "Hue" field.
+    info.m_nHue = 0x35;
+    ASSERT_EQ(OpenRequestedSheet(frame, info, error), sheet);
+    EXPECT_EQ(sheet->GetActivePage()->findChild<CHueField*>()->GetHue(), 0x35);
+    info.m_nHue = -1;
 
     // The picture goes to the file; a missing entry or page is a one-line error and status 2.
     info.m_sScreenshot = QString::fromStdString(TestPath("sheet.png"));
@@ -204,6 +210,10 @@ TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
               QStringLiteral("invalid entry number '0x1g'"));
     EXPECT_EQ(ParseCommandLine({QStringLiteral("--page"), QStringLiteral("Item")}).m_sError,
               QStringLiteral("--page needs --properties"));
+    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("1"),
+                                QStringLiteral("--hue"), QStringLiteral("3001")})
+                  .m_sError,
+              QStringLiteral("invalid hue number '3001' (0 to 3000)"));
 }
 
 TEST_F(ShellStartupTest, AnimationOptionsChooseTheFrameOrAreAOneLineError) {

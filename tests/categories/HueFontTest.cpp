@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -392,7 +393,9 @@ protected:
     std::unique_ptr<CDataListCtrl> m_pList;
 };
 
-TEST_F(HueFontListTest, FontsListAsFontWithABlankPage) {
+// Fonts list as "Font"; the page draws the entry's own font: each character at the position it
+// gives for its code and the sample line from its first character, as the decoder reads them.
+TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     CDataListModel* model = Fill(kCategoryFonts);
     ASSERT_EQ(model->rowCount(), 10);
     for (int r = 0; r < 10; ++r) {
@@ -409,17 +412,35 @@ TEST_F(HueFontListTest, FontsListAsFontWithABlankPage) {
     EXPECT_EQ(page->GetTemplateId(), 150);
     EXPECT_EQ(page->GetPicture()->objectName(), "4085");
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
-    // Nothing is drawn inside the frame: every pixel there is the background.
-    const QImage picture = page->GetPicture()->grab().toImage();
-    const QRect inside = page->GetPicture()->contentsRect().adjusted(2, 2, -2, -2);
-    const QRgb background = picture.pixel(inside.topLeft() * picture.devicePixelRatio());
-    int other = 0;
-    for (int y = inside.top(); y < inside.bottom(); y += 3) {
-        for (int x = inside.left(); x < inside.right(); x += 3) {
-            other += picture.pixel(QPoint(x, y) * picture.devicePixelRatio()) != background;
+    page->GetPicture()->repaint();
+    const SurfaceBuffer& shown = page->GetBuffer();
+    ASSERT_NE(shown.GetData(), nullptr);
+
+    // The sample client's fonts differ from one another, so font 3 is told from font 0.
+    const MulFont* own = font.GetFont();
+    ASSERT_NE(own, nullptr);
+    const ByteSpan mine = own->Find('A')->m_Pixels;
+    const ByteSpan first = CDataDefFont(0).GetFont()->Find('A')->m_Pixels;
+    ASSERT_FALSE(std::equal(mine.begin(), mine.end(), first.begin(), first.end()));
+    const auto expectCharacter = [&](std::uint32_t code, QPoint at) {
+        const FontCharacter& c = *own->Find(code);
+        ASSERT_GT(c.m_nWidth * c.m_nHeight, 0) << code;
+        int wrong = 0, opaque = 0;
+        for (int y = 0; y < c.m_nHeight; ++y) {
+            for (int x = 0; x < c.m_nWidth; ++x) {
+                const std::uint16_t p = LoadLE16(c.m_Pixels.data() + 2 * (y * c.m_nWidth + x));
+                opaque += p != 0;
+                // Transparent pixels show the black background.
+                wrong += shown.GetPixel(at.x() + x, at.y() + y) != p;
+            }
         }
+        EXPECT_GT(opaque, 0) << code;
+        EXPECT_EQ(wrong, 0) << code;
+    };
+    for (std::uint32_t code : {0x21u, 0x41u, 0x7Au, 0xFFu}) {
+        expectCharacter(code, page->GetCharacterPosition(code));
     }
-    EXPECT_EQ(other, 0);
+    expectCharacter('T', page->GetSamplePosition());
     EXPECT_TRUE(font.CopyData());
 }
 

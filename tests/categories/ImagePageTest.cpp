@@ -8,6 +8,7 @@
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataPageDraw.h"
+#include "Hues.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "SurfaceDevice.h"
@@ -15,6 +16,7 @@
 
 #include <QClipboard>
 #include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -207,6 +209,61 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
     EXPECT_FALSE(Entry(kCategoryTerrain, 3)->GetImage(none));
     Entry(kCategoryTerrain, 3)->OnMenuCommand(nullptr, ids::ID_EDIT_COPY);
     EXPECT_TRUE(clipboard->image().isNull());
+}
+
+// Typing a hue number redraws the picture in entry N - 1 of the hue table (the number the Hues
+// page shows): every drawn pixel takes colour r of the ramp, r its red value; the robe (tile
+// data flag bit 18) only in its grey pixels, its coloured belt kept. "Copy" takes the hued
+// picture; hue 0 draws it plain again.
+TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
+    constexpr std::uint16_t kHue = 0x81;
+    HueEntry hue;
+    ASSERT_TRUE(ReadHue(kHue - 1, hue));
+    struct Case {
+        std::int32_t category;
+        std::uint32_t index;
+        const char* caption;
+        bool partial;
+    };
+    for (const Case& c :
+         {Case{kCategoryItems, 0x1F03, "Item", true}, Case{kCategoryItems, 0x0E3C, "Item", false},
+          Case{kCategoryGumps, 0x00F7, "Gump", false}}) {
+        SCOPED_TRACE(c.index);
+        CDataDef* entry = Entry(c.category, c.index);
+        SurfaceBuffer plain;
+        ASSERT_TRUE(entry->GetImage(plain));
+        CDataPageDraw* page = ShowPage(entry, QString::fromLatin1(c.caption));
+        ASSERT_NE(page, nullptr);
+        ASSERT_NE(page->GetHueField(), nullptr);
+        page->GetHueField()->GetSpinBox()->setValue(kHue);
+        page->GetPicture()->repaint();
+        const SurfaceBuffer& shown = page->GetBuffer();
+        ASSERT_EQ(shown.GetWidth(), plain.GetWidth());
+        ASSERT_EQ(shown.GetHeight(), plain.GetHeight());
+        int hued = 0, kept = 0, wrong = 0;
+        for (std::int32_t y = 0; y < static_cast<std::int32_t>(plain.GetHeight()); ++y) {
+            for (std::int32_t x = 0; x < static_cast<std::int32_t>(plain.GetWidth()); ++x) {
+                const std::uint16_t p = plain.GetPixel(x, y);
+                const int r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
+                const bool takes = p != 0 && (!c.partial || (r == g && g == b));
+                const std::uint16_t want = takes ? hue.m_Colours[static_cast<std::size_t>(r)] : p;
+                wrong += shown.GetPixel(x, y) != want;
+                (takes ? hued : kept) += p != 0;
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+        EXPECT_GT(hued, 0);
+        EXPECT_EQ(kept > 0, c.partial);
+
+        QGuiApplication::clipboard()->clear();
+        page->OnCopy();
+        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                  CreateDeviceBitmap(shown).convertToFormat(QImage::Format_RGB32));
+        page->GetHueField()->GetSpinBox()->setValue(0);
+        page->GetPicture()->repaint();
+        test::ExpectSamePixels(page->GetBuffer(), plain);
+        DataAppState().DestroyAllSheets();
+    }
 }
 
 }  // namespace

@@ -301,7 +301,7 @@ TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
             }
         }
     }
-    EXPECT_EQ(items.Value(), 4257506756223902446ull) << "items";
+    EXPECT_EQ(items.Value(), 747797449525615014ull) << "items";
     EXPECT_EQ(terrain.Value(), 890865661152480766ull) << "terrain";
     EXPECT_EQ(textures.Value(), 13111621221438106193ull) << "textures";
     EXPECT_EQ(gumps.Value(), 1122231312368539226ull) << "gumps";

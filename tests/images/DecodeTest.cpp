@@ -278,7 +278,8 @@ Block CentredChunkAnim() {
 const DrawFn kItemRightOfTheWindow = [](CSurfaceDC& dc, const Block& b, int x, int y) {
     return CTileItemType::DrawData(dc, b, x + 10, y);
 };
-// Hued gumps and animations write nothing and leave the surface's hue settings reset.
+// Hued gumps and animations leave the surface's hue settings reset; with no hue colours set,
+// every pixel they write is 0.
 const DrawFn kGumpHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
     const bool drawn = CTileGumpType::DrawData(dc, b, 4, 4, x, y, 33);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);

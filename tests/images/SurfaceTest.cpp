@@ -110,26 +110,47 @@ TEST_F(SurfaceDrawTest, ClipImageLeavesTheVisiblePart) {
     EXPECT_FALSE(dc.ClipImage(0, 0, 0, 4));
 }
 
-TEST_F(SurfaceDrawTest, HueModesWriteNothingUntilHueIsCleared) {
+TEST_F(SurfaceDrawTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
+    // Grey 11,11,11 (0x2D6B), pure red 31,0,0 (0x7C00) and black: their red values pick
+    // colours 11, 31 and 0 of the ramp; the partial mode leaves the red pixel alone.
+    HueRamp ramp;
+    ramp.fill(0x7FFF);
+    ramp[0] = 0x0042;
+    ramp[11] = 0x1234;
+    ramp[31] = 0x4321;
+    const auto src = Words({0x2D6B, 0x7C00, 0x0000});
     CSurfaceDC dc(m_buffer);
-    const auto src = Words({1, 2});
+    dc.SetHueRamp(ramp);
     dc.SetHue(0x1234);
     EXPECT_EQ(CurrentSurface().m_nHue, 0x234);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModeHued);
-    DrawRun(0, 0, src.data(), 2);
-    FillSpan(0, m_buffer.GetRowPointer(0), 5, 2);
-    EXPECT_EQ(m_buffer.GetPixel(0, 0), 0);
+    DrawRun(0, 0, src.data(), 3);
+    FillSpan(0, m_buffer.GetRowPointer(1), 0x7C00, 2);
     dc.SetPartialHue(true);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePartialHue);
+    DrawRun(0, 2, src.data(), 3);
+    FillSpan(0, m_buffer.GetRowPointer(3), 0x7C00, 1);
+    FillSpan(1, m_buffer.GetRowPointer(3), 0x2D6B, 1);
     dc.SetHue(3001);
     EXPECT_EQ(CurrentSurface().m_nHue, 0);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+    DrawRun(0, 4, src.data(), 3);
     dc.SetDrawMode(kDrawModeForced);
-    DrawRun(0, 0, src.data(), 2);
-    EXPECT_EQ(m_buffer.GetPixel(0, 0), 0);
-    dc.SetHue(0);
-    DrawRun(0, 0, src.data(), 2);
-    EXPECT_EQ(m_buffer.GetPixel(1, 0), 2);
+    DrawRun(0, 5, src.data(), 3);
+    dc.SetDrawMode(4);  // no such mode: nothing is written
+    DrawRun(0, 6, src.data(), 3);
+
+    const auto first = [&](std::int32_t y) {
+        const std::vector<std::uint16_t> row = Row(m_buffer, y);
+        return std::vector<std::uint16_t>(row.begin(), row.begin() + 3);
+    };
+    EXPECT_EQ(first(0), (std::vector<std::uint16_t>{0x1234, 0x4321, 0x0042}));
+    EXPECT_EQ(first(1), (std::vector<std::uint16_t>{0x4321, 0x4321, 0}));
+    EXPECT_EQ(first(2), (std::vector<std::uint16_t>{0x1234, 0x7C00, 0x0042}));
+    EXPECT_EQ(first(3), (std::vector<std::uint16_t>{0x7C00, 0x1234, 0}));
+    EXPECT_EQ(first(4), (std::vector<std::uint16_t>{0x2D6B, 0x7C00, 0}));
+    EXPECT_EQ(first(5), (std::vector<std::uint16_t>{0x1234, 0x4321, 0x0042}));
+    EXPECT_EQ(first(6), (std::vector<std::uint16_t>{0, 0, 0}));
 }
 
 TEST_F(SurfaceDrawTest, NestedSurfacesRestoreTheOuterState) {

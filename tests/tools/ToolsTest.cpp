@@ -1,16 +1,26 @@
 // The command-line tools run as separate processes: the sample-client generator's output, what
-// each tessaly-cli command prints on the sample client, its --json documents, and how bad
-// arguments end (one line on standard error, exit status 2).
+// each tessaly-cli command prints on the sample client, its --json documents, how bad
+// arguments end (one line on standard error, exit status 2), and hued pictures compared with
+// what the window's pages copy.
 
+#include "CDataAppState.h"
+#include "CDataDefAnim.h"
+#include "CDataDefGump.h"
+#include "CDataDefItem.h"
+#include "CDataPageDraw.h"
 #include "ClientFiles.h"
 #include "TileData.h"
+#include "VerDataTable.h"
+#include "categories/QtTestSupport.h"
 #include "core/TempDir.h"
 
+#include <QClipboard>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -534,6 +544,9 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"export", "anim", "1", "35", "0", "0", png},
         {"export", "anim", "1", "0", "3", "0xFFFFFFFF", png},
         {"export", "sound", "5000", m_Scratch.File("x.wav")},
+        {"export", "terrain", "3", png, "--hue", "5"},
+        {"export", "item", "0xE3C", png, "--partial"},
+        {"export", "item", "0xE3C", png, "--hue", "3001"},
         {"hue", "0x10000"},
         {"multi", "0xFFFF"},
         {"list", "Bogus"},
@@ -556,6 +569,69 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
                           m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
+}
+
+// export --hue gives the pixels the item, gump and animation pages copy with that hue: the
+// robe with --partial (its tile data makes the page hue it partially), a gump, a frame.
+TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
+    test::TestApp();
+    CClientFiles& files = TheClientFiles();
+    files.CloseAll();
+    TheVerDataTable().RemoveAll();
+    files.SetChosenDir(ClientDir());
+    files.SetSlotPath(kSlotVerData, s_pClient->File("client/verdata.mul"));
+    ASSERT_TRUE(files.OpenSlot(kSlotVerData));
+    TheVerDataTable().Load(files.GetFile(kSlotVerData));
+
+    struct Case {
+        std::vector<std::string> args;  // what to export, then the hue options
+        std::unique_ptr<CDataDef> entry;
+        QString caption;
+        std::uint16_t hue;
+    };
+    std::vector<Case> cases;
+    cases.push_back(
+        {{"item", "0x1F03", "--partial"}, std::make_unique<CDataDefItem>(0x1F03), "Item", 0x81});
+    cases.push_back({{"gump", "0xF7"}, std::make_unique<CDataDefGump>(0xF7), "Gump", 0x35});
+    cases.push_back(
+        {{"anim", "1", "0", "3", "0"}, std::make_unique<CDataDefAnim>(1), "Anim", 0x22});
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        const std::string path = m_Scratch.File(c.args[0] + "-hued.png");
+        std::vector<std::string> args = {"export"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), {path, "--hue", std::to_string(c.hue)});
+        Ok(args);
+
+        c.entry->ReadIndex();
+        CDataProps* sheet = c.entry->OpenProperties();
+        ASSERT_NE(sheet, nullptr);
+        CDataPage* page = nullptr;
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (sheet->GetPage(i)->windowTitle() == c.caption) {
+                sheet->SetActivePage(i);
+                page = sheet->GetPage(i);
+            }
+        }
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+        auto* field = page->findChild<CHueField*>();
+        ASSERT_NE(field, nullptr);
+        field->SetHue(c.hue);
+        QGuiApplication::clipboard()->clear();
+        // The pages' own "Copy" buttons.
+        if (auto* anim = dynamic_cast<CDataPageAnimDraw*>(page)) {
+            anim->OnCopy();
+        } else {
+            static_cast<CDataPageDraw*>(page)->OnCopy();
+        }
+        const QImage copied = QGuiApplication::clipboard()->image();
+        ASSERT_FALSE(copied.isNull());
+        EXPECT_EQ(QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32),
+                  copied.convertToFormat(QImage::Format_RGB32));
+        DataAppState().DestroyAllSheets();
+    }
+    files.CloseAll();
 }
 
 }  // namespace

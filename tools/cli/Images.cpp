@@ -3,6 +3,8 @@
 #include "AnimType.h"
 #include "CDataDef.h"
 #include "CDataDefAnim.h"
+#include "CDataDefGump.h"
+#include "CDataDefItem.h"
 #include "CDataDefMulti.h"
 #include "CDataDefTerrain.h"
 #include "CDataPageDraw.h"
@@ -49,8 +51,31 @@ void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer&
     }
 }
 
+// The hue --hue asks for (0 without it) and whether --partial limits it to grey pixels; the
+// same drawing routines as the window's pages apply it.
+struct ExportHue {
+    std::uint16_t hue = 0;
+    bool partial = false;
+};
+
+ExportHue ReadExportHue(Invocation& inv, const std::string& kind) {
+    ExportHue h;
+    if (const std::string* value = inv.Value("--hue")) {
+        h.hue = static_cast<std::uint16_t>(ParseNumber(*value, "hue number", 3000));
+    }
+    h.partial = inv.HasFlag("--partial");
+    if ((h.hue != 0 || h.partial) && kind != "item" && kind != "gump" && kind != "anim") {
+        throw UsageError("--hue and --partial apply to item, gump and anim pictures");
+    }
+    if (h.partial && h.hue == 0) {
+        throw UsageError("--partial needs --hue");
+    }
+    return h;
+}
+
 int RunExport(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "kind (item, terrain, texture, gump, light, anim)");
+    const ExportHue hue = ReadExportHue(inv, kind);
     if (kind == "anim") {
         const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
         const std::uint32_t action = inv.Number(2, "action", 34);
@@ -69,7 +94,8 @@ int RunExport(Invocation& inv) {
                              " frames)");
         }
         SurfaceBuffer buffer;
-        DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer);
+        DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer, nullptr,
+                      hue.hue);
         WritePicture(inv, what, buffer, path);
         return 0;
     }
@@ -82,6 +108,10 @@ int RunExport(Invocation& inv) {
     if (kind == "terrain") {
         CDataDefTerrain terrain(id);
         DrawTerrainPicture(terrain.GetTerrainBlock(), buffer, kNoLimit, kNoLimit);
+    } else if (kind == "item" && hue.hue != 0) {
+        CDataDefItem(id).DrawPicture(buffer, kNoLimit, kNoLimit, hue.hue, hue.partial);
+    } else if (kind == "gump" && hue.hue != 0) {
+        CDataDefGump(id).DrawPicture(buffer, kNoLimit, kNoLimit, hue.hue);
     } else {
         const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
                                                                 {"texture", kCategoryTextures},
@@ -210,8 +240,10 @@ CommandRegistrar exportMulti({"export", "multi ID FILE.png [--pat FILE]",
                               "a multi drawn whole as a PNG file; --pat: as a .pat patch holds it",
                               true, RunExportMulti, "multi"});
 CommandRegistrar exportCommand(
-    {"export", "KIND ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png",
-     "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file", true, RunExport});
+    {"export", "KIND ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png [--hue N] [--partial]",
+     "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file; --hue: item, "
+     "gump or anim drawn in hue N (as the Hues page numbers it), --partial: its grey pixels only",
+     true, RunExport});
 CommandRegistrar hue({"hue", "N", "hue N: name, table start and end, its 32 colours", true,
                       RunHue});
 CommandRegistrar multi({"multi", "ID", "a multi's component records", true, RunMulti});

@@ -272,11 +272,14 @@ Picture ItemPicture(const SampleItem& item, std::mt19937& rng) {
             return p;
         }
         case DrawKind::Clothing: {
+            // Grey cloth with a coloured belt: the client hues cloth partially, so only the
+            // grey takes a hue.
             Picture p(30, 44);
             for (int y = 0; y < 44; ++y) {
                 const int half = 5 + y / 4;
-                p.FillRect(15 - half, y, 2 * half, 1, Jitter(Rgb(72, 56, 144), rng, 1));
+                p.FillRect(15 - half, y, 2 * half, 1, Jitter(Rgb(136, 136, 136), rng, 1));
             }
+            p.FillRect(15 - 9, 16, 18, 2, Rgb(200, 152, 40));
             return p;
         }
     }
