@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "DataTypeDef.h"
+#include "Text.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -25,9 +26,10 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const QCommandLineOption action(QStringLiteral("action"), QString(), QStringLiteral("N"));
     const QCommandLineOption direction(QStringLiteral("direction"), QString(), QStringLiteral("P"));
     const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
+    const QCommandLineOption thumbnails(QStringLiteral("thumbnails"));
     QCommandLineParser parser;
     parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
-                       action, direction, frame});
+                       action, direction, frame, thumbnails});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -49,6 +51,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     info.m_sClientDir = parser.value(clientDir);
     info.m_sScreenshot = parser.value(screenshot);
     info.m_sCategory = parser.value(category);
+    info.m_bThumbnails = parser.isSet(thumbnails);
     info.m_sProperties = parser.value(properties);
     info.m_sPage = parser.value(page);
     if (!parser.positionalArguments().isEmpty()) {
@@ -65,11 +68,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     if (info.m_sError.isEmpty() && !info.m_sProperties.isEmpty()) {
         // Decimal or 0x-hex, as the lists number their entries.
         const QString& text = info.m_sProperties;
-        bool ok = false;
-        info.m_nProperties = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                                 ? text.mid(2).toUInt(&ok, 16)
-                                 : text.toUInt(&ok, 10);
-        if (!ok) {
+        if (!ParseEntryNumber(text.toStdString(), info.m_nProperties)) {
             info.m_sError = QStringLiteral("invalid entry number '%1'").arg(text);
         }
     }
@@ -107,6 +106,7 @@ QString GetUsageText() {
                "exit\n"
                "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"%1\")\n"
                "                     in the active view after start-up\n"
+               "  --thumbnails       show that category as thumbnails (\"Thumb Nail\")\n"
                "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
                "                     of that category; with --screenshot, save the sheet\n"
                "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"

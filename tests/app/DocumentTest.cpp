@@ -104,7 +104,7 @@ TEST_F(DocumentTest, ANewViewShowsTheVerDataListWithDefaultFilters) {
     EXPECT_TRUE(files.count("hues.mul") && files.count("art.mul") && files.count("animdata.mul"));
 
     // (The menu states of a new view are checked item by item in the shell's menu tests.)
-    list->SelectRow(0);
+    list->SelectPosition(0);
     for (int id :
          {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY, ids::ID_EDIT_CUT, ids::ID_EDIT_DELETE}) {
         EXPECT_TRUE(State(id).m_bEnabled) << id;
@@ -193,7 +193,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->m_VerData.GetCount(), 3);
     // A sheet on a record: it closes when the document reloads after the save.
-    ActiveList()->SelectRow(0);
+    ActiveList()->SelectPosition(0);
     m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES);
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
 
