@@ -70,9 +70,9 @@ struct Window {
 void BM_GridFirstScreen(benchmark::State& state) {
     const auto category = static_cast<std::int32_t>(state.range(0));
     Window window(1);
-    double ms = 0;
+    double ms = 0;  // the slowest of the runs
     for (auto _ : state) {
-        ms = window.Show(category);
+        ms = std::max(ms, window.Show(category));
         state.PauseTiming();
         window.view.SetCategory(-1);
         state.ResumeTiming();
@@ -116,6 +116,8 @@ void BM_GridScrollPages(benchmark::State& state) {
 
 void BM_FilterStatics(benchmark::State& state) {
     Window window(0);
+    // Argument 1: "Unused Slots" on, so that all 393,216 slots are rows.
+    window.view.m_bShowUnused = static_cast<std::uint8_t>(state.range(0));
     window.Show(kCategoryStatics);
     CDataList* list = window.view.m_pList;
     QLineEdit* field = window.view.GetFilterField();
@@ -123,6 +125,7 @@ void BM_FilterStatics(benchmark::State& state) {
     int round = 0;
     double first = 0, later = 0, worstTurn = 0;
     std::size_t rows = 0;
+    const std::size_t all = list->GetShownRows().size();
     for (auto _ : state) {
         field->clear();
         const auto start = Clock::now();
@@ -144,6 +147,7 @@ void BM_FilterStatics(benchmark::State& state) {
     state.counters["later_filter_ms"] = later;
     state.counters["worst_event_loop_turn_ms"] = worstTurn;
     state.counters["rows_kept"] = static_cast<double>(rows);
+    state.counters["rows_all"] = static_cast<double>(all);
 }
 
 BENCHMARK(BM_GridFirstScreen)
@@ -152,7 +156,7 @@ BENCHMARK(BM_GridFirstScreen)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3);
 BENCHMARK(BM_GridScrollPages)->Unit(benchmark::kMillisecond)->Iterations(1);
-BENCHMARK(BM_FilterStatics)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_FilterStatics)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

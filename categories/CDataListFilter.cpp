@@ -12,6 +12,8 @@ namespace tessaly {
 CDataListFilter::CDataListFilter(std::function<void(std::vector<CDataDef*>)> show, QObject* parent)
     : QObject(parent), m_Show(std::move(show)) {
     m_Debounce.setSingleShot(true);
+    // A coarse timer may fire a few milliseconds early; the pause is meant as stated.
+    m_Debounce.setTimerType(Qt::PreciseTimer);
     m_Debounce.setInterval(kDebounceMs);
     connect(&m_Debounce, &QTimer::timeout, this, [this] { Start(); });
     m_Chunk.setInterval(0);

@@ -275,7 +275,7 @@ TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
 }
 
-TEST_F(ListTest, ThumbnailsHaveNoSelection) {
+TEST_F(ListTest, ThumbnailsStartWithoutASelection) {
     CDataListThumbs thumbs(31204);
     EXPECT_TRUE(thumbs.Create(&m_Host, &m_Parent));
     thumbs.FillList();
