@@ -4,6 +4,7 @@
 #include "CChildFrame.h"
 #include "CDataAppState.h"
 #include "CDataListCtrl.h"
+#include "CDataListFilter.h"
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
 #include "DataTypeDef.h"
@@ -132,6 +133,8 @@ void CBrindleView::SetCategory(std::int32_t id) {
         }
         m_pList->Create(this, this);
         m_pList->SetFilterText(m_pFilter->text());
+        // The keys go to the list (arrows, Enter), not to the filter field above it.
+        m_pList->GetWindow()->setFocus(Qt::OtherFocusReason);
     }
     m_pFilter->setVisible(m_pList != nullptr);
     LayoutChildren();
@@ -181,6 +184,8 @@ void CBrindleView::OnGoTo() {
         ui.ShowMessage(Format("'%s' is not an entry number.", answer->c_str()));
         return;
     }
+    // Rows still being filtered are settled first, so that the selection stays.
+    m_pList->GetFilter().Finish();
     if (!m_pList->SelectIndex(number)) {
         ui.ShowMessage(
             m_pFilter->text().isEmpty()

@@ -137,6 +137,11 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
     }
 }
 
+const std::vector<CDataDef*>& CDataList::GetShownRows() const {
+    static const std::vector<CDataDef*> kNone;
+    return kNone;
+}
+
 void CDataList::FillRows() {
     m_pFilter->SetRows(CollectRows());
 }

@@ -61,10 +61,10 @@ public:
     virtual void FillList() = 0;
     // The list's window.
     virtual QWidget* GetWindow() = 0;
-    // The rows shown now, in the order shown.
-    virtual const std::vector<CDataDef*>& GetShownRows() const = 0;
+    // The rows shown now, in the order shown (none in a list without a window).
+    virtual const std::vector<CDataDef*>& GetShownRows() const;
     // Selects the row at a position of GetShownRows and scrolls it into sight.
-    virtual void SelectPosition(int nPosition) = 0;
+    virtual void SelectPosition(int /*nPosition*/) {}
 
     // Builds the entry array from the base files and the document's records; only while the
     // array is empty.
@@ -92,9 +92,9 @@ public:
 protected:
     // Selects the entry under a viewport point and returns it; null, selection unchanged, when
     // no entry is there.
-    virtual CDataDef* SelectAt(const QPoint& viewportPoint) = 0;
+    virtual CDataDef* SelectAt(const QPoint& /*viewportPoint*/) { return nullptr; }
     // Shows these rows (a fill's rows that pass the filter).
-    virtual void ShowRows(std::vector<CDataDef*> rows) = 0;
+    virtual void ShowRows(std::vector<CDataDef*> /*rows*/) {}
     // Collects the rows and hands them to the filter, which shows them.
     void FillRows();
     // After the selection changed: the current sheet follows it, the status pane names it and

@@ -15,6 +15,7 @@
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QSettings>
 #include <QTest>
@@ -122,8 +123,11 @@ TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     EXPECT_EQ(view->m_nCategory, 31204);
     EXPECT_EQ(view->GetParentFrame()->windowTitle(), "Items");
     EXPECT_TRUE(State(ids::ID_DATA_ITEMS).m_bChecked);
+    // The list fills the view below the filter field.
     QWidget* shown = view->m_pListWnd.get();
-    EXPECT_EQ(shown->geometry(), view->rect());
+    const QRect field = view->GetFilterField()->geometry();
+    EXPECT_EQ(field.top(), 0);
+    EXPECT_EQ(shown->geometry(), view->rect().adjusted(0, field.height(), 0, 0));
     // The category already shown is not rebuilt.
     m_pFrame->RouteCommand(ids::ID_DATA_ITEMS);
     EXPECT_EQ(view->m_pListWnd.get(), shown);
