@@ -175,27 +175,6 @@ TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
     EXPECT_TRUE(m_pGrid->GetCache().Contains(Row(2999)));
 }
 
-TEST(ThumbCacheTest, DropsTheLeastRecentlyUsedPicture) {
-    test::TestApp();
-    CThumbCache cache(2);
-    int made = 0;
-    const auto make = [&] {
-        ++made;
-        return QImage(1, 1, QImage::Format_RGB32);
-    };
-    const auto* a = reinterpret_cast<const CDataDef*>(0x10);
-    const auto* b = reinterpret_cast<const CDataDef*>(0x20);
-    const auto* c = reinterpret_cast<const CDataDef*>(0x30);
-    cache.Get(a, make);
-    cache.Get(b, make);
-    cache.Get(a, make);  // a is now the most recent
-    cache.Get(c, make);
-    EXPECT_EQ(made, 3);
-    EXPECT_TRUE(cache.Contains(a));
-    EXPECT_FALSE(cache.Contains(b));
-    EXPECT_EQ(cache.GetCount(), 2u);
-}
-
 // The rows of a list whose cells (any column) contain text, ignoring case, as the model shows
 // them unfiltered.
 std::vector<std::uint32_t> RowsContaining(const CDataListModel& model, const QString& text) {
