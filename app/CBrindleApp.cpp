@@ -241,6 +241,10 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     if (!info.m_sCategory.isEmpty()) {
         ShowCategory(info.m_sCategory);
     }
+    if (info.m_bThumbnails) {
+        // As the View menu's "Thumb Nail" does; refused on VerData.
+        frame->RouteCommand(ids::ID_VIEW_THUMBNAIL);
+    }
 
     // 14.
     frame->show();

@@ -2,17 +2,33 @@
 
 #include "CBrindleDoc.h"
 #include "CChildFrame.h"
+#include "CDataAppState.h"
 #include "CDataListCtrl.h"
+#include "CDataListFilter.h"
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
+#include "Text.h"
+
+#include <QLineEdit>
+
+#include <algorithm>
 
 namespace tessaly {
 
-CBrindleView::CBrindleView() {
+CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
+    m_pFilter->setObjectName(QStringLiteral("filter"));
+    m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
+    m_pFilter->setClearButtonEnabled(true);
+    m_pFilter->hide();
+    connect(m_pFilter, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (m_pList != nullptr) {
+            m_pList->SetFilterText(text);
+        }
+    });
     AddCommandRange(
         ids::ID_DATA_VERDATA, ids::ID_DATA_FONTS, [this](int id) { SetCategory(id); },
         [this](int id, CCmdUI& ui) {
@@ -51,6 +67,9 @@ CBrindleView::CBrindleView() {
         ids::ID_EDIT_DELETE, [] {}, [this](CCmdUI& ui) { ui.Enable(HasSelection()); });
     AddCommand(
         ids::ID_EDIT_PASTE, [] {}, [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
+    AddCommand(
+        ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
+        [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
 }
 
 CBrindleView::~CBrindleView() {
@@ -107,19 +126,18 @@ void CBrindleView::SetCategory(std::int32_t id) {
             auto* ctrl = new CDataListCtrl(id);
             m_pListWnd.reset(ctrl);
             m_pList = ctrl;
-            // Selection changes change which edit commands are enabled.
-            connect(ctrl->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-                if (auto* frame = qobject_cast<CMainFrame*>(window())) {
-                    frame->UpdateCommandUI();
-                }
-            });
         } else {
             auto* thumbs = new CDataListThumbs(id);
             m_pListWnd.reset(thumbs);
             m_pList = thumbs;
         }
         m_pList->Create(this, this);
+        m_pList->SetFilterText(m_pFilter->text());
+        // The keys go to the list (arrows, Enter), not to the filter field above it.
+        m_pList->GetWindow()->setFocus(Qt::OtherFocusReason);
     }
+    m_pFilter->setVisible(m_pList != nullptr);
+    LayoutChildren();
     SetFrameCaption();
     Refresh();
 }
@@ -132,10 +150,51 @@ void CBrindleView::Refresh() {
 
 void CBrindleView::resizeEvent(QResizeEvent* event) {
     CView::resizeEvent(event);
+    LayoutChildren();
+}
+
+void CBrindleView::LayoutChildren() {
+    const int top = m_pFilter->isVisibleTo(this) ? m_pFilter->sizeHint().height() : 0;
+    m_pFilter->setGeometry(0, 0, width(), top);
     if (m_pListWnd) {
-        m_pListWnd->setGeometry(0, 0, width(), height());
+        m_pListWnd->setGeometry(0, top, width(), std::max(0, height() - top));
         m_pListWnd->update();
     }
+}
+
+void CBrindleView::SelectionChanged() {
+    if (auto* frame = qobject_cast<CMainFrame*>(window())) {
+        frame->UpdateCommandUI();
+    }
+}
+
+void CBrindleView::OnGoTo() {
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    if (m_pList == nullptr || def == nullptr) {
+        return;
+    }
+    CShellUi& ui = DataAppState().Ui();
+    const std::optional<std::string> answer =
+        ui.AskText("Entry number (decimal, or hexadecimal after 0x):", "Go To");
+    if (!answer) {
+        return;
+    }
+    std::uint32_t number = 0;
+    if (!ParseEntryNumber(*answer, number)) {
+        ui.ShowMessage(Format("'%s' is not an entry number.", answer->c_str()));
+        return;
+    }
+    // Rows still being filtered are settled first, so that the selection stays.
+    m_pList->GetFilter().Finish();
+    if (!m_pList->SelectIndex(number)) {
+        ui.ShowMessage(
+            m_pFilter->text().isEmpty()
+                ? Format("The %s list has no entry %04x (%u).", def->m_pszName, number, number)
+                : Format("The %s list shows no entry %04x (%u) under the filter.", def->m_pszName,
+                         number, number));
+        return;
+    }
+    m_pList->GetWindow()->setFocus(Qt::OtherFocusReason);
 }
 
 void CBrindleView::SetFrameCaption() {

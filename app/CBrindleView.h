@@ -1,11 +1,13 @@
 #pragma once
 // The view: one data category of its document at a time, as a text list or as thumbnails,
-// with the four display filters.
+// with the four display filters and, above the list, a text filter field.
 
 #include "CDataList.h"
 #include "CView.h"
 
 #include <memory>
+
+class QLineEdit;
 
 namespace tessaly {
 
@@ -29,6 +31,10 @@ public:
 
     CQObArray<CDataVerData*>* GetDocumentEntries() override;
     void ActivateDocument() override;
+    void SelectionChanged() override;
+    // "Go to...": asks for an entry number and selects that entry in the list.
+    void OnGoTo();
+    QLineEdit* GetFilterField() const { return m_pFilter; }
     CBrindleDoc* GetBrindleDoc() const;
 
     // Hints of OnUpdate around a reload of the document's entries.
@@ -46,11 +52,14 @@ protected:
 private:
     void SetFrameCaption();
     void SetListMode(std::int32_t mode);
+    // The filter field across the top, the list below it.
+    void LayoutChildren();
     void ToggleFilter(std::uint8_t& flag);
     void ToSelected(int nId);
     bool HasSelection() const;
 
     std::int32_t m_nReloadCategory = -1;
+    QLineEdit* m_pFilter;  // child of the view
 };
 
 }  // namespace tessaly

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "DataTypeDef.h"
+#include "Text.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -26,9 +27,10 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const QCommandLineOption direction(QStringLiteral("direction"), QString(), QStringLiteral("P"));
     const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
     const QCommandLineOption hue(QStringLiteral("hue"), QString(), QStringLiteral("N"));
+    const QCommandLineOption thumbnails(QStringLiteral("thumbnails"));
     QCommandLineParser parser;
     parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
-                       action, direction, frame, hue});
+                       action, direction, frame, hue, thumbnails});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -50,6 +52,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     info.m_sClientDir = parser.value(clientDir);
     info.m_sScreenshot = parser.value(screenshot);
     info.m_sCategory = parser.value(category);
+    info.m_bThumbnails = parser.isSet(thumbnails);
     info.m_sProperties = parser.value(properties);
     info.m_sPage = parser.value(page);
     if (!parser.positionalArguments().isEmpty()) {
@@ -63,22 +66,16 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
         }
     }
-    // Decimal or 0x-hex, as the lists number their entries.
-    const auto number = [](const QString& text, bool& ok) {
-        return text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
-                   ? text.mid(2).toUInt(&ok, 16)
-                   : text.toUInt(&ok, 10);
-    };
     if (info.m_sError.isEmpty() && !info.m_sProperties.isEmpty()) {
-        bool ok = false;
-        info.m_nProperties = number(info.m_sProperties, ok);
-        if (!ok) {
-            info.m_sError = QStringLiteral("invalid entry number '%1'").arg(info.m_sProperties);
+        // Decimal or 0x-hex, as the lists number their entries.
+        const QString& text = info.m_sProperties;
+        if (!ParseEntryNumber(text.toStdString(), info.m_nProperties)) {
+            info.m_sError = QStringLiteral("invalid entry number '%1'").arg(text);
         }
     }
     if (info.m_sError.isEmpty() && parser.isSet(hue)) {
-        bool ok = false;
-        const std::uint32_t n = number(parser.value(hue), ok);
+        std::uint32_t n = 0;
+        const bool ok = ParseEntryNumber(parser.value(hue).toStdString(), n);
         if (!ok || n > 3000) {
             info.m_sError =
                 QStringLiteral("invalid hue number '%1' (0 to 3000)").arg(parser.value(hue));
@@ -121,6 +118,7 @@ QString GetUsageText() {
                "exit\n"
                "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"%1\")\n"
                "                     in the active view after start-up\n"
+               "  --thumbnails       show that category as thumbnails (\"Thumb Nail\")\n"
                "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
                "                     of that category; with --screenshot, save the sheet\n"
                "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"

@@ -10,12 +10,13 @@ namespace tessaly {
 
 // What the command line asked for.
 struct CCommandLineInfo {
-    QString m_strFileName;    // a file name; it does not decide what opens at start-up
-    QString m_sClientDir;     // --client-dir: the folder of the base files
-    QStringList m_OpenFiles;  // --open: the desktop's request to open these documents
-    QString m_sScreenshot;    // --screenshot: save a picture of the main window, then exit
-    QString m_sCategory;      // --category: the category the active view shows after start-up
-    QString m_sProperties;    // --properties: the entry whose property sheet opens (as given)
+    QString m_strFileName;       // a file name; it does not decide what opens at start-up
+    QString m_sClientDir;        // --client-dir: the folder of the base files
+    QStringList m_OpenFiles;     // --open: the desktop's request to open these documents
+    QString m_sScreenshot;       // --screenshot: save a picture of the main window, then exit
+    QString m_sCategory;         // --category: the category the active view shows after start-up
+    bool m_bThumbnails = false;  // --thumbnails: the active view shows its category as thumbnails
+    QString m_sProperties;       // --properties: the entry whose property sheet opens (as given)
     std::uint32_t m_nProperties = 0;  // that entry's number
     QString m_sPage;                  // --page: the caption of the page the sheet shows
     int m_nAction = -1;       // --action: the animation action shown (-1: as the page loads)

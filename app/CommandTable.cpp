@@ -69,6 +69,7 @@ constexpr MenuItemDef kDocEdit[] = {
     {ID_EDIT_DELETE, "Delete\tDel"},
     kSeparator,
     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter"},
+    {ID_EDIT_GOTO, "&Go to...\tCtrl+G"},
 };
 constexpr MenuItemDef kDocData[] = {
     {ID_DATA_VERDATA, "VerData"},  {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
@@ -103,7 +104,7 @@ constexpr AcceleratorDef kAccelerators[] = {
     {ID_FILE_PRINT, "Ctrl+P"},  {ID_EDIT_UNDO, "Ctrl+Z"},   {ID_EDIT_UNDO, "Alt+Backspace"},
     {ID_EDIT_CUT, "Ctrl+X"},    {ID_EDIT_CUT, "Shift+Del"}, {ID_EDIT_COPY, "Ctrl+C"},
     {ID_EDIT_COPY, "Ctrl+Ins"}, {ID_EDIT_PASTE, "Ctrl+V"},  {ID_EDIT_PASTE, "Shift+Ins"},
-    {ID_NEXT_PANE, "F6"},       {ID_PREV_PANE, "Shift+F6"},
+    {ID_NEXT_PANE, "F6"},       {ID_PREV_PANE, "Shift+F6"}, {ID_EDIT_GOTO, "Ctrl+G"},
 };
 
 struct PromptDef {
@@ -123,6 +124,7 @@ constexpr PromptDef kPrompts[] = {
     {ID_SAVE_PATCH, "Save current patch file\nSave Patch"},
     {ID_CLOSE_PATCH, "Close current patch file\nClose Patch File"},
     {ID_VIEW_UNUSED, "View the data entries the are not unsed"},
+    {ID_EDIT_GOTO, "Select the entry with a given number\nGo To"},
     // The standard prompts of the standard commands.
     {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup"},
     {ID_FILE_PRINT, "Print the active document\nPrint"},

@@ -26,11 +26,11 @@ QString DescribeActiveView(const CMainFrame* frame) {
     }
     const DataTypeDef* def = GetTypeDef(view->m_nCategory);
     QString name = def != nullptr ? QString::fromLatin1(def->m_pszName) : QStringLiteral("?");
-    auto* items = qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow());
-    if (items == nullptr || items->model() == nullptr) {
-        return QStringLiteral("%1 thumbnails").arg(name);
+    const auto shown = static_cast<qsizetype>(view->m_pList->GetShownRows().size());
+    if (qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow()) == nullptr) {
+        return QStringLiteral("%1 thumbnails, %2 cells").arg(name).arg(shown);
     }
-    return QStringLiteral("%1 list, %2 rows").arg(name).arg(items->model()->rowCount());
+    return QStringLiteral("%1 list, %2 rows").arg(name).arg(shown);
 }
 
 namespace {

@@ -4,3 +4,9 @@ add_executable(bench_categories_lists categories_lists.cpp)
 target_compile_options(bench_categories_lists PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_lists PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+
+# The thumbnail grid's first screen and page scrolling, and typing into the Statics filter.
+add_executable(bench_categories_grid categories_grid.cpp)
+target_compile_options(bench_categories_grid PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_grid PRIVATE tessaly_app tessaly_sampleclient
+                      benchmark::benchmark)

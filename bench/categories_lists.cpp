@@ -8,7 +8,7 @@
 #include "CDataListCtrl.h"
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
-#include "SampleClient.h"
+#include "QtBench.h"
 #include "VerDataTable.h"
 
 #include <QApplication>
@@ -19,7 +19,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <vector>
 
 namespace {
@@ -27,15 +26,8 @@ namespace {
 using namespace tessaly;
 using Clock = std::chrono::steady_clock;
 
-std::filesystem::path& ClientDir() {
-    static std::filesystem::path dir = [] {
-        std::random_device random;
-        auto d = std::filesystem::temp_directory_path() /
-                 ("tessaly-bench-categories-" + std::to_string(random()));
-        mk::WriteSampleClient(d, true);
-        return d;
-    }();
-    return dir;
+const std::filesystem::path& ClientDir() {
+    return bench::FullClientDir("categories");
 }
 
 std::size_t HeapInUse() {
@@ -122,13 +114,5 @@ BENCHMARK(BM_FillList)->Arg(31207)->Arg(31213)->Unit(benchmark::kMillisecond)->I
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    ClientDir();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(ClientDir(), ignored);
-    return 0;
+    return tessaly::bench::RunQtBenchmarks(argc, argv, "categories");
 }

@@ -1,15 +1,27 @@
 #include "CDataList.h"
 
+#include "CDataAppState.h"
 #include "CDataDef.h"
+#include "CDataListFilter.h"
+#include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
+#include "ResourceIds.h"
+#include "Text.h"
 
+#include <QKeyEvent>
+#include <QMenu>
 #include <QWidget>
 
 #include <algorithm>
 
 namespace tessaly {
+
+CDataList::CDataList(std::int32_t nCategory)
+    : m_nCategory(nCategory),
+      m_pFilter(std::make_unique<CDataListFilter>(
+          [this](std::vector<CDataDef*> rows) { ShowRows(std::move(rows)); })) {}
 
 CDataList::~CDataList() = default;
 
@@ -123,6 +135,95 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
         }
         m_Entries[n]->LinkVerData(record);
     }
+}
+
+const std::vector<CDataDef*>& CDataList::GetShownRows() const {
+    static const std::vector<CDataDef*> kNone;
+    return kNone;
+}
+
+void CDataList::FillRows() {
+    m_pFilter->SetRows(CollectRows());
+}
+
+void CDataList::SetFilterText(const QString& text) {
+    m_pFilter->SetText(text);
+}
+
+bool CDataList::SelectIndex(std::uint32_t nIndex) {
+    const std::vector<CDataDef*>& rows = GetShownRows();
+    auto it = std::find_if(rows.begin(), rows.end(),
+                           [nIndex](CDataDef* entry) { return entry->GetIndex() == nIndex; });
+    if (it == rows.end()) {
+        return false;
+    }
+    SelectPosition(static_cast<int>(it - rows.begin()));
+    return true;
+}
+
+void CDataList::OnSelectionChanged(CDataDef* pEntry) {
+    if (pEntry != nullptr) {
+        CDataAppState& state = DataAppState();
+        if (CDataProps* sheet = state.m_pCurrentSheet;
+            sheet != nullptr && sheet->IsWindowCreated()) {
+            sheet->ShowEntry(pEntry);
+        }
+        state.SetMessageText(QString::fromStdString(
+            Format("Select %s 0%x=%d", pEntry->GetTypeName(), pEntry->GetIndex(),
+                   static_cast<int>(pEntry->GetIndex()))));
+    }
+    if (m_pView != nullptr) {
+        m_pView->SelectionChanged();
+    }
+}
+
+bool CDataList::OnCommand(int nId) {
+    CDataDef* entry = GetSelected();
+    if (entry == nullptr) {
+        return false;
+    }
+    try {
+        return entry->OnMenuCommand(GetWindow(), nId);
+    } catch (...) {
+        LogCaughtException("a list command");
+        return false;
+    }
+}
+
+bool CDataList::OnOpenKey(const QKeyEvent& event) {
+    if ((event.key() != Qt::Key_Return && event.key() != Qt::Key_Enter) ||
+        (event.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) {
+        return false;
+    }
+    OnCommand(ids::ID_LIST_DBLCLK);
+    return true;
+}
+
+std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint) {
+    CDataDef* entry = SelectAt(viewportPoint);
+    // The caller owns the menu; it has no parent that could delete it first.
+    auto menu = std::make_unique<QMenu>();
+    if (entry != nullptr) {
+        entry->AddMenuItems(menu.get());
+    } else {
+        QAction* paste = menu->addAction(QStringLiteral("Paste New"));
+        paste->setData(ids::ID_EDIT_PASTE);
+        paste->setEnabled(false);
+    }
+    if (m_nCategory != kCategoryVerData) {
+        QAction* insert = menu->addAction(
+            QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
+        insert->setData(ids::ID_INSERT_NEW);
+        insert->setEnabled(false);
+    }
+    QObject::connect(menu.get(), &QMenu::triggered, GetWindow(),
+                     [this](QAction* action) { OnCommand(action->data().toInt()); });
+    return menu;
+}
+
+void CDataList::ShowContextMenu(const QPoint& viewportPoint, const QPoint& globalPoint) {
+    std::unique_ptr<QMenu> menu = CreateContextMenu(viewportPoint);
+    menu->exec(globalPoint);
 }
 
 }  // namespace tessaly

@@ -1,6 +1,8 @@
 #pragma once
 // The lists that show the entries of one category in a view: CDataListCtrl (a text list, one
-// row per entry) and CDataListThumbs (a thumbnail area), behind the CDataList interface.
+// row per entry) and CDataListThumbs (a grid of pictures), behind the CDataList interface. Both
+// show the rows a fill collects through the same text filter, and share their selection's
+// commands, context menu and keys.
 //
 // A list owns the entry objects of its category: slot n of its entry array holds the entry
 // with index n, or null. The rows of the VerData category are the document's own records.
@@ -9,12 +11,18 @@
 #include "QArray.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class QKeyEvent;
+class QMenu;
+class QPoint;
+class QString;
 class QWidget;
 
 namespace tessaly {
 
+class CDataListFilter;
 class CDataVerData;
 struct DataTypeDef;
 
@@ -27,6 +35,8 @@ public:
     virtual CQObArray<CDataVerData*>* GetDocumentEntries() = 0;
     // Points file slot 22 and the patch table at the document's patch file.
     virtual void ActivateDocument() {}
+    // The list's selection changed (which commands are enabled may change with it).
+    virtual void SelectionChanged() {}
 
     std::uint8_t m_bShowChanges = 1;   // "Changes": attach records made in memory
     std::uint8_t m_bShowMulFiles = 1;  // "Mul Files": an entry for every slot
@@ -36,7 +46,7 @@ public:
 
 class CDataList {
 public:
-    explicit CDataList(std::int32_t nCategory) : m_nCategory(nCategory) {}
+    explicit CDataList(std::int32_t nCategory);
     CDataList(const CDataList&) = delete;
     CDataList& operator=(const CDataList&) = delete;
 
@@ -51,6 +61,10 @@ public:
     virtual void FillList() = 0;
     // The list's window.
     virtual QWidget* GetWindow() = 0;
+    // The rows shown now, in the order shown (none in a list without a window).
+    virtual const std::vector<CDataDef*>& GetShownRows() const;
+    // Selects the row at a position of GetShownRows and scrolls it into sight.
+    virtual void SelectPosition(int /*nPosition*/) {}
 
     // Builds the entry array from the base files and the document's records; only while the
     // array is empty.
@@ -63,10 +77,40 @@ public:
     CDataListHost* GetView() const { return m_pView; }
     const CQObArray<CDataDef*>& GetEntries() const { return m_Entries; }
 
+    // Selects the shown entry with that index; false when no shown row has it.
+    bool SelectIndex(std::uint32_t nIndex);
+    // Shows only the rows whose text contains `text`, ignoring case (empty: every row).
+    void SetFilterText(const QString& text);
+    CDataListFilter& GetFilter() { return *m_pFilter; }
+    // Carries out a command on the selected entry; false when there is none or it declines.
+    bool OnCommand(int nId);
+    // Selects the entry under a point of the list's viewport and builds the context menu for
+    // it, as a right click does; its actions carry their command ids and run them when
+    // triggered. The caller owns the menu.
+    std::unique_ptr<QMenu> CreateContextMenu(const QPoint& viewportPoint);
+
 protected:
+    // Selects the entry under a viewport point and returns it; null, selection unchanged, when
+    // no entry is there.
+    virtual CDataDef* SelectAt(const QPoint& /*viewportPoint*/) { return nullptr; }
+    // Shows these rows (a fill's rows that pass the filter).
+    virtual void ShowRows(std::vector<CDataDef*> /*rows*/) {}
+    // Collects the rows and hands them to the filter, which shows them.
+    void FillRows();
+    // After the selection changed: the current sheet follows it, the status pane names it and
+    // the view hears of it.
+    void OnSelectionChanged(CDataDef* pEntry);
+    // A right click: the context menu for the point, shown at the screen point until closed.
+    void ShowContextMenu(const QPoint& viewportPoint, const QPoint& globalPoint);
+    // Enter opens the selected entry as a double click does; true when the key was that.
+    bool OnOpenKey(const QKeyEvent& event);
+
     CDataListHost* m_pView = nullptr;  // not owned
     std::int32_t m_nCategory;
     CQObArray<CDataDef*> m_Entries;
+
+private:
+    std::unique_ptr<CDataListFilter> m_pFilter;
 };
 
 }  // namespace tessaly

@@ -1,17 +1,14 @@
 #include "CDataListCtrl.h"
 
-#include "CDataAppState.h"
 #include "CDataDef.h"
-#include "CDataProps.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
-#include "EventLog.h"
 #include "ResourceIds.h"
 #include "Text.h"
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QMenu>
+#include <QKeyEvent>
 #include <QStyle>
 
 #include <strings.h>
@@ -145,7 +142,7 @@ CDataListCtrl::CDataListCtrl(std::int32_t nCategory) : CDataList(nCategory) {
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { OnColumnClick(c); });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnSelectionChanged(); });
+            [this] { OnSelectionChanged(GetSelected()); });
 }
 
 // The rows point at the entries, which the base class deletes next.
@@ -207,8 +204,15 @@ void CDataListCtrl::FillList() {
     if (m_pModel->columnCount() == 0) {
         InsertColumns();
     }
+    FillRows();
+}
+
+void CDataListCtrl::ShowRows(std::vector<CDataDef*> rows) {
     setUpdatesEnabled(false);
-    m_pModel->SetRows(CollectRows());
+    m_pModel->SetRows(std::move(rows));
+    if (m_nSortedColumn >= 0) {
+        SortRows();
+    }
     setUpdatesEnabled(true);
 }
 
@@ -217,31 +221,18 @@ CDataDef* CDataListCtrl::GetSelected() {
     return rows.isEmpty() ? nullptr : m_pModel->GetEntry(rows.first().row());
 }
 
-void CDataListCtrl::SelectRow(int row) {
-    if (row < 0 || row >= m_pModel->rowCount()) {
+void CDataListCtrl::SelectPosition(int nPosition) {
+    if (nPosition < 0 || nPosition >= m_pModel->rowCount()) {
         return;
     }
+    const QModelIndex at = m_pModel->index(nPosition, 0);
     selectionModel()->setCurrentIndex(
-        m_pModel->index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-}
-
-void CDataListCtrl::OnSelectionChanged() {
-    CDataDef* entry = GetSelected();
-    if (entry == nullptr) {
-        return;
-    }
-    CDataAppState& state = DataAppState();
-    if (CDataProps* sheet = state.m_pCurrentSheet; sheet != nullptr && sheet->IsWindowCreated()) {
-        sheet->ShowEntry(entry);
-    }
-    state.SetMessageText(
-        QString::fromStdString(Format("Select %s 0%x=%d", entry->GetTypeName(), entry->GetIndex(),
-                                      static_cast<int>(entry->GetIndex()))));
+        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    scrollTo(at);
 }
 
 void CDataListCtrl::OnColumnClick(int nColumn) {
-    const DataTypeDef* def = GetTypeDef();
-    if (def == nullptr || nColumn < 0 || nColumn >= m_pModel->columnCount()) {
+    if (GetTypeDef() == nullptr || nColumn < 0 || nColumn >= m_pModel->columnCount()) {
         return;
     }
     if (nColumn != m_nSortedColumn) {
@@ -254,60 +245,40 @@ void CDataListCtrl::OnColumnClick(int nColumn) {
         m_bAscending = !m_bAscending;
     }
     m_nSortedColumn = nColumn;
+    SortRows();
+}
+
+void CDataListCtrl::SortRows() {
+    const DataTypeDef* def = GetTypeDef();
     std::vector<bool> numeric;
     for (int k = 0; k < def->ColumnCount(); ++k) {
         numeric.push_back(def->m_pColumns[k].m_bNumeric);
     }
-    m_pModel->Sort(nColumn, m_bAscending, numeric);
+    m_pModel->Sort(m_nSortedColumn, m_bAscending, numeric);
 }
 
-std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPoint) {
+CDataDef* CDataListCtrl::SelectAt(const QPoint& viewportPoint) {
     QModelIndex at = indexAt(viewportPoint);
-    if (at.isValid()) {
-        SelectRow(at.row());
+    if (!at.isValid()) {
+        return nullptr;
     }
-    CDataDef* entry = at.isValid() ? m_pModel->GetEntry(at.row()) : nullptr;
-    // The caller owns the menu; it has no parent that could delete it first.
-    auto menu = std::make_unique<QMenu>();
-    if (entry != nullptr) {
-        entry->AddMenuItems(menu.get());
-    } else {
-        QAction* paste = menu->addAction(QStringLiteral("Paste New"));
-        paste->setData(ids::ID_EDIT_PASTE);
-        paste->setEnabled(false);
-    }
-    if (m_nCategory != kCategoryVerData) {
-        QAction* insert = menu->addAction(
-            QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
-        insert->setData(ids::ID_INSERT_NEW);
-        insert->setEnabled(false);
-    }
-    connect(menu.get(), &QMenu::triggered, this,
-            [this](QAction* action) { OnCommand(action->data().toInt()); });
-    return menu;
+    SelectPosition(at.row());
+    return m_pModel->GetEntry(at.row());
 }
 
 void CDataListCtrl::contextMenuEvent(QContextMenuEvent* event) {
-    std::unique_ptr<QMenu> menu = CreateContextMenu(viewport()->mapFromGlobal(event->globalPos()));
-    menu->exec(event->globalPos());
-}
-
-bool CDataListCtrl::OnCommand(int nId) {
-    CDataDef* entry = GetSelected();
-    if (entry == nullptr) {
-        return false;
-    }
-    try {
-        return entry->OnMenuCommand(this, nId);
-    } catch (...) {
-        LogCaughtException("a list command");
-        return false;
-    }
+    ShowContextMenu(viewport()->mapFromGlobal(event->globalPos()), event->globalPos());
 }
 
 void CDataListCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
     OnCommand(ids::ID_LIST_DBLCLK);
     QTableView::mouseDoubleClickEvent(event);
+}
+
+void CDataListCtrl::keyPressEvent(QKeyEvent* event) {
+    if (!OnOpenKey(*event)) {
+        QTableView::keyPressEvent(event);
+    }
 }
 
 }  // namespace tessaly

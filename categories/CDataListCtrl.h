@@ -2,16 +2,14 @@
 // The text list of a category: a report-style table over a model that asks each entry for its
 // column text only when a row is drawn. Two fixed columns ("Index", "C") come before the
 // category's own columns; clicking a header sorts by that column, clicking it again reverses.
+// Enter opens the selected entry as a double click does.
 
 #include "CDataList.h"
 
 #include <QAbstractTableModel>
 #include <QTableView>
 
-#include <memory>
 #include <vector>
-
-class QMenu;
 
 namespace tessaly {
 
@@ -37,6 +35,7 @@ public:
     void Sort(int column, bool ascending, const std::vector<bool>& numeric);
     CDataDef* GetEntry(int row) const;
     int RowOf(const CDataDef* entry) const;
+    const std::vector<CDataDef*>& GetRows() const { return m_Rows; }
 
 private:
     std::vector<QString> m_Headers;
@@ -53,26 +52,26 @@ public:
     CDataDef* GetSelected() override;
     void FillList() override;
     QWidget* GetWindow() override { return this; }
+    const std::vector<CDataDef*>& GetShownRows() const override { return m_pModel->GetRows(); }
+    void SelectPosition(int nPosition) override;
 
-    // Carries out a command on the selected entry; false when there is none or it declines.
-    bool OnCommand(int nId);
     // Sorts by a header column as a click on it does.
     void OnColumnClick(int nColumn);
-    // Selects the row under a viewport point and builds the context menu for it, as a right
-    // click does; its actions carry their command ids and run them when triggered.
-    std::unique_ptr<QMenu> CreateContextMenu(const QPoint& viewportPoint);
     CDataListModel* GetModel() const { return m_pModel; }
     int GetSortedColumn() const { return m_nSortedColumn; }
     bool IsAscending() const { return m_bAscending; }
-    void SelectRow(int row);
 
 protected:
+    CDataDef* SelectAt(const QPoint& viewportPoint) override;
+    void ShowRows(std::vector<CDataDef*> rows) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void InsertColumns();
-    void OnSelectionChanged();
+    // Sorts the rows by the sorted column in its direction.
+    void SortRows();
     QString ColumnTitle(int column) const;
 
     CDataListModel* m_pModel;

@@ -1,11 +1,284 @@
 #include "CDataListThumbs.h"
 
+#include "CDataAppState.h"
+#include "CDataDef.h"
+#include "CDataDefHue.h"
+#include "EventLog.h"
+#include "ResourceIds.h"
+#include "Surface.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
 namespace tessaly {
+
+// ---------------------------------------------------------------------------------------------
+// CThumbCache
+
+const QImage& CThumbCache::Get(const CDataDef* pEntry, const std::function<QImage()>& make) {
+    if (auto it = m_Where.find(pEntry); it != m_Where.end()) {
+        m_Order.splice(m_Order.begin(), m_Order, it->second);
+        return it->second->second;
+    }
+    if (m_Order.size() >= m_nCapacity && !m_Order.empty()) {
+        m_Where.erase(m_Order.back().first);
+        m_Order.pop_back();
+    }
+    m_Order.emplace_front(pEntry, make());
+    m_Where[pEntry] = m_Order.begin();
+    return m_Order.front().second;
+}
+
+// ---------------------------------------------------------------------------------------------
+// CDataListThumbs
 
 CDataListThumbs::CDataListThumbs(std::int32_t nCategory) : CDataList(nCategory) {
     setFrameShape(QFrame::StyledPanel);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+QImage CDataListThumbs::MakeCellPicture(CDataDef& entry) {
+    try {
+        if (auto* hue = dynamic_cast<CDataDefHue*>(&entry)) {
+            // The ramp as 32 bars side by side; an edit in the ".pat" patch shows instead.
+            hue->LoadHue(hue->GetIndex());
+            HueEntry ramp = hue->GetHue();
+            FindPatchHue(DataAppState().m_pPatch, hue->GetIndex(), ramp);
+            constexpr int kBar = kPictureSize / 32;
+            QImage picture(kBar * 32, kPictureSize / 3, QImage::Format_RGB32);
+            QPainter painter(&picture);
+            for (int i = 0; i < 32; ++i) {
+                painter.fillRect(i * kBar, 0, kBar, picture.height(),
+                                 QColor::fromRgb(HueWordToRgb(ramp.m_Colours[i])));
+            }
+            return picture;
+        }
+        SurfaceBuffer buffer;
+        if (!entry.GetImage(buffer)) {
+            return {};
+        }
+        QImage picture = CreateDeviceBitmap(buffer);
+        if (picture.width() > kPictureSize || picture.height() > kPictureSize) {
+            picture = picture.scaled(kPictureSize, kPictureSize, Qt::KeepAspectRatio,
+                                     Qt::SmoothTransformation);
+        }
+        return picture;
+    } catch (...) {
+        LogCaughtException("drawing a thumbnail");
+        return {};
+    }
+}
+
+void CDataListThumbs::FillList() {
+    FillRows();
+}
+
+void CDataListThumbs::ShowRows(std::vector<CDataDef*> rows) {
+    CDataDef* selected = GetSelected();
+    m_Rows = std::move(rows);
+    auto it = std::find(m_Rows.begin(), m_Rows.end(), selected);
+    m_nSelected = it == m_Rows.end() ? -1 : static_cast<int>(it - m_Rows.begin());
+    UpdateScrollBar();
+    viewport()->update();
+    if (selected != nullptr && m_nSelected < 0) {
+        OnSelectionChanged(nullptr);
+    }
+}
+
+CDataDef* CDataListThumbs::GetSelected() {
+    return m_nSelected >= 0 ? m_Rows[static_cast<std::size_t>(m_nSelected)] : nullptr;
+}
+
+QSize CDataListThumbs::CellSize() const {
+    return {kPictureSize + 2 * kPadding, kPictureSize + 2 * kPadding + fontMetrics().height()};
+}
+
+int CDataListThumbs::GetColumnCount() const {
+    return std::max(1, viewport()->width() / CellSize().width());
+}
+
+int CDataListThumbs::VisibleRowCount() const {
+    return std::max(1, viewport()->height() / CellSize().height());
+}
+
+QRect CDataListThumbs::CellRect(int nPosition) const {
+    const QSize cell = CellSize();
+    const int columns = GetColumnCount();
+    return {(nPosition % columns) * cell.width(),
+            (nPosition / columns) * cell.height() - verticalScrollBar()->value(), cell.width(),
+            cell.height()};
+}
+
+int CDataListThumbs::CellAt(const QPoint& viewportPoint) const {
+    const QSize cell = CellSize();
+    const int columns = GetColumnCount();
+    const int y = viewportPoint.y() + verticalScrollBar()->value();
+    if (viewportPoint.x() < 0 || y < 0 || viewportPoint.x() >= columns * cell.width()) {
+        return -1;
+    }
+    const int position = (y / cell.height()) * columns + viewportPoint.x() / cell.width();
+    return position < static_cast<int>(m_Rows.size()) ? position : -1;
+}
+
+void CDataListThumbs::UpdateScrollBar() {
+    const int columns = GetColumnCount();
+    const int rows = (static_cast<int>(m_Rows.size()) + columns - 1) / columns;
+    const int height = viewport()->height();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, rows * CellSize().height() - height));
+    bar->setPageStep(height);
+    bar->setSingleStep(CellSize().height() / 4);
+}
+
+void CDataListThumbs::EnsureVisible(int nPosition) {
+    const QRect cell = CellRect(nPosition);
+    QScrollBar* bar = verticalScrollBar();
+    if (cell.top() < 0) {
+        bar->setValue(bar->value() + cell.top());
+    } else if (cell.top() + cell.height() > viewport()->height()) {
+        bar->setValue(bar->value() + cell.top() + cell.height() - viewport()->height());
+    }
+}
+
+void CDataListThumbs::SelectPosition(int nPosition) {
+    if (nPosition < 0 || nPosition >= static_cast<int>(m_Rows.size())) {
+        return;
+    }
+    EnsureVisible(nPosition);
+    if (nPosition == m_nSelected) {
+        return;
+    }
+    m_nSelected = nPosition;
+    viewport()->update();
+    OnSelectionChanged(GetSelected());
+}
+
+CDataDef* CDataListThumbs::SelectAt(const QPoint& viewportPoint) {
+    const int position = CellAt(viewportPoint);
+    if (position < 0) {
+        return nullptr;
+    }
+    SelectPosition(position);
+    return GetSelected();
+}
+
+void CDataListThumbs::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(viewport());
+    painter.fillRect(viewport()->rect(), palette().base());
+    if (m_Rows.empty()) {
+        return;
+    }
+    const int columns = GetColumnCount();
+    const int cellHeight = CellSize().height();
+    const int top = verticalScrollBar()->value();
+    const int firstRow = top / cellHeight;
+    const int lastRow = (top + viewport()->height() - 1) / cellHeight;
+    const int count = static_cast<int>(m_Rows.size());
+    for (int position = firstRow * columns; position < std::min(count, (lastRow + 1) * columns);
+         ++position) {
+        PaintCell(painter, position, CellRect(position));
+    }
+}
+
+void CDataListThumbs::PaintCell(QPainter& painter, int nPosition, const QRect& cell) {
+    CDataDef* entry = m_Rows[static_cast<std::size_t>(nPosition)];
+    const bool selected = nPosition == m_nSelected;
+    if (selected) {
+        painter.fillRect(cell.adjusted(1, 1, -1, -1), palette().highlight());
+    }
+    const QRect box(cell.x() + kPadding, cell.y() + kPadding, kPictureSize, kPictureSize);
+    const QImage& picture = m_Cache.Get(entry, [entry] { return MakeCellPicture(*entry); });
+    painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
+    if (!picture.isNull()) {
+        painter.drawImage(box.x() + (box.width() - picture.width()) / 2,
+                          box.y() + (box.height() - picture.height()) / 2, picture);
+    } else if (const char* text = entry->GetColumnText(0)) {
+        painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, QString::fromLatin1(text));
+    }
+    const QRect label(cell.x(), box.bottom() + 1, cell.width(), fontMetrics().height());
+    painter.drawText(label, Qt::AlignCenter,
+                     QString::fromStdString(Format("%04x", entry->GetIndex())));
+}
+
+void CDataListThumbs::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBar();
+    if (m_nSelected >= 0) {
+        EnsureVisible(m_nSelected);
+    }
+}
+
+void CDataListThumbs::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        SelectAt(event->position().toPoint());
+    }
+}
+
+void CDataListThumbs::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && SelectAt(event->position().toPoint()) != nullptr) {
+        OnCommand(ids::ID_LIST_DBLCLK);
+    }
+}
+
+void CDataListThumbs::keyPressEvent(QKeyEvent* event) {
+    if (OnOpenKey(*event)) {
+        return;
+    }
+    const int count = static_cast<int>(m_Rows.size());
+    const int columns = GetColumnCount();
+    const int page = columns * VisibleRowCount();
+    const int at = m_nSelected;
+    int next = 0;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            next = at - 1;
+            break;
+        case Qt::Key_Right:
+            next = at + 1;
+            break;
+        case Qt::Key_Up:
+            next = at - columns;
+            break;
+        case Qt::Key_Down:
+            next = at + columns;
+            break;
+        case Qt::Key_PageUp:
+            next = at - page;
+            break;
+        case Qt::Key_PageDown:
+            next = at + page;
+            break;
+        case Qt::Key_Home:
+            next = 0;
+            break;
+        case Qt::Key_End:
+            next = count - 1;
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    if (count > 0) {
+        // Without a selection the keys but End start at the first cell.
+        if (at < 0 && event->key() != Qt::Key_End) {
+            next = 0;
+        }
+        SelectPosition(std::clamp(next, 0, count - 1));
+    }
+}
+
+void CDataListThumbs::contextMenuEvent(QContextMenuEvent* event) {
+    ShowContextMenu(viewport()->mapFromGlobal(event->globalPos()), event->globalPos());
 }
 
 }  // namespace tessaly

@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -107,6 +108,18 @@ bool CShellDialogs::RunDialog(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+std::optional<std::string> CShellDialogs::AskText(const std::string& text,
+                                                  const std::string& title) {
+    bool ok = false;
+    QString typed =
+        QInputDialog::getText(m_pOwner, title.empty() ? kTitle : QString::fromStdString(title),
+                              QString::fromStdString(text), QLineEdit::Normal, QString(), &ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return typed.toStdString();
+}
+
 bool CConsoleUi::AskYesNo(const std::string& text) {
     std::fprintf(stderr, "tessaly: %s (answered No)\n", text.c_str());
     return false;
@@ -145,6 +158,12 @@ std::optional<std::uint32_t> CConsoleUi::ChooseColor(std::uint32_t /*rgb*/) {
 
 bool CConsoleUi::RunDialog(QDialog& /*dialog*/) {
     return false;
+}
+
+std::optional<std::string> CConsoleUi::AskText(const std::string& text,
+                                               const std::string& /*title*/) {
+    std::fprintf(stderr, "tessaly: %s (not answered)\n", text.c_str());
+    return std::nullopt;
 }
 
 }  // namespace tessaly

@@ -38,6 +38,10 @@ public:
     virtual std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) = 0;
     // Shows one of the program's dialog windows modally; true when it was accepted.
     virtual bool RunDialog(QDialog& dialog) = 0;
+    // A one-line text question titled `title` with the prompt `text`; what was typed, or nullopt
+    // when the user cancelled.
+    virtual std::optional<std::string> AskText(const std::string& text,
+                                               const std::string& title) = 0;
 };
 
 // The real dialogs.
@@ -56,13 +60,14 @@ public:
                                             const std::string& startDir) override;
     std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
     bool RunDialog(QDialog& dialog) override;
+    std::optional<std::string> AskText(const std::string& text, const std::string& title) override;
 
 private:
     QPointer<QWidget> m_pOwner;
 };
 
 // For runs without a user (--screenshot): messages go to standard error, questions are answered
-// No and dialogs are cancelled, so nothing waits for input.
+// No and dialogs and text questions are cancelled, so nothing waits for input.
 class CConsoleUi : public CShellUi {
 public:
     bool AskYesNo(const std::string& text) override;
@@ -75,6 +80,7 @@ public:
                                             const std::string& startDir) override;
     std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
     bool RunDialog(QDialog& dialog) override;
+    std::optional<std::string> AskText(const std::string& text, const std::string& title) override;
 };
 
 // The filter of document dialogs.

@@ -1,14 +1,24 @@
 #include "Text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdarg>
 #include <cstdio>
 
 namespace tessaly {
 
+namespace {
+
+// White space as the C library's isspace sees it in the "C" locale.
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
 std::uint32_t ReadHex(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
-                               text[i] == '\r' || text[i] == '\v' || text[i] == '\f')) {
+    while (i < text.size() && IsBlank(text[i])) {
         ++i;
     }
     std::uint32_t value = 0;
@@ -56,6 +66,57 @@ std::string Latin1ToUtf8(std::string_view text) {
         }
     }
     return utf8;
+}
+
+bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    int base = 10;
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    }
+    // from_chars takes a sign; an entry number has none.
+    if (text.empty() || text.front() == '-' || text.front() == '+') {
+        return false;
+    }
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return false;
+    }
+    number = value;
+    return true;
+}
+
+namespace {
+
+char Latin1LowerChar(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+        return static_cast<char>(byte + 0x20);
+    }
+    return c;
+}
+
+}  // namespace
+
+std::string Latin1Lower(std::string_view text) {
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(), Latin1LowerChar);
+    return lower;
+}
+
+bool ContainsLatin1NoCase(std::string_view text, std::string_view lowerNeedle) {
+    if (lowerNeedle.empty()) {
+        return true;
+    }
+    return std::search(text.begin(), text.end(), lowerNeedle.begin(), lowerNeedle.end(),
+                       [](char a, char b) { return Latin1LowerChar(a) == b; }) != text.end();
 }
 
 }  // namespace tessaly

@@ -20,6 +20,17 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // each byte from 0x80 becomes the two-byte UTF-8 sequence of the character it stands for.
 std::string Latin1ToUtf8(std::string_view text);
 
+// Reads an entry number as the program's users write it: decimal, or hexadecimal after "0x"
+// (either case), with white space around it allowed. False for anything else, and for numbers
+// past 32 bits.
+bool ParseEntryNumber(std::string_view text, std::uint32_t& number);
+
+// A Latin-1 text in lower case (ASCII letters and the accented capitals 0xC0-0xDE but 0xD7).
+std::string Latin1Lower(std::string_view text);
+// Whether a Latin-1 text contains lowerNeedle (already lower case, see Latin1Lower), ignoring
+// case. An empty needle is in every text.
+bool ContainsLatin1NoCase(std::string_view text, std::string_view lowerNeedle);
+
 }  // namespace tessaly
 
 // Joins a directory and a file name with "/" unless the directory is empty or already ends in

@@ -77,6 +77,10 @@ public:
         m_Shown.push_back(shown);
         return m_bAcceptDialogs;
     }
+    std::optional<std::string> AskText(const std::string& text, const std::string& title) override {
+        m_TextQuestions.push_back({text, title});
+        return Next(m_Texts, std::optional<std::string>());
+    }
 
     std::deque<bool> m_Answers;                              // AskYesNo; No when empty
     std::deque<std::optional<std::string>> m_Files;          // ChooseFile; cancel when empty
@@ -85,6 +89,7 @@ public:
     std::deque<std::optional<std::uint32_t>> m_Colors;       // ChooseColor; cancel when empty
     std::optional<std::string> m_Folder;                     // ChooseFolder
     bool m_bAcceptDialogs = false;                           // RunDialog
+    std::deque<std::optional<std::string>> m_Texts;          // AskText; cancel when empty
 
     std::vector<std::string> m_Questions;
     std::vector<PatchFileDialog> m_Dialogs;
@@ -94,6 +99,7 @@ public:
     std::vector<std::pair<bool, std::string>> m_DocumentDialogs;  // save?, offered name
     std::vector<std::uint32_t> m_ColorStarts;
     std::vector<ShownDialog> m_Shown;
+    std::vector<Question> m_TextQuestions;
     std::string m_sFolderPrompt;
     std::string m_sFolderStart;
     // Runs at each dialog RunDialog shows, before it is answered.

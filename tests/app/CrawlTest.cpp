@@ -1,8 +1,8 @@
 // A crawl over the whole window on clients the generator damaged (old and newer, several seeds),
-// with every View filter on: every list in both modes, with and without the unused slots, the
-// row texts, a copy of each row, the sheets of spread rows with every page drawn (animations
-// stepped, flipped and played), then the ".pat" patch saved to a new file. Nothing may crash or
-// let an exception out, and the client's own files stay as they were.
+// with every View filter on: every list in both modes (text list and grid), with and without the
+// unused slots, the row texts, a copy of each row, the sheets of spread rows with every page drawn
+// (animations stepped, flipped and played), then the ".pat" patch saved to a new file. Nothing may
+// crash or let an exception out, and the client's own files stay as they were.
 
 #include "CBrindleApp.h"
 #include "CBrindleView.h"
@@ -114,17 +114,25 @@ protected:
             for (int column = 0; column < model->columnCount(); ++column) {
                 model->index(row, column).data();
             }
-            list->SelectRow(row);
+            list->SelectPosition(row);
             frame->RouteCommand(ID_EDIT_COPY);
         }
         for (int n = 0; n < 6 && count > 0; ++n) {
-            list->SelectRow(count * n / 6);
+            list->SelectPosition(count * n / 6);
             frame->RouteCommand(ID_EDIT_PROPERTIES);
             DrawSheets();
         }
         if (State(ID_VIEW_THUMBNAIL).m_bEnabled) {
             Command(ID_VIEW_THUMBNAIL);
-            frame->GetActiveView()->grab();
+            // The grid: drawn at its start, at a spread cell and at its end, each copied.
+            CDataList* grid = dynamic_cast<CBrindleView*>(frame->GetActiveView())->m_pList;
+            ASSERT_NE(grid, nullptr);
+            const int cells = static_cast<int>(grid->GetShownRows().size());
+            for (int cell : {0, cells / 2, cells - 1}) {
+                grid->SelectPosition(cell);
+                frame->RouteCommand(ID_EDIT_COPY);
+                frame->GetActiveView()->grab();
+            }
             Command(ID_VIEW_TEXTLIST);
         }
     }

@@ -207,7 +207,7 @@ protected:
     // Copies a row's entry, opens its sheet and activates and draws each of its pages, then closes
     // it.
     void OpenSheet(CDataListCtrl* list, int row) {
-        list->SelectRow(row);
+        list->SelectPosition(row);
         m_pFrame->RouteCommand(ids::ID_EDIT_COPY);
         m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES);
         for (CDataProps* sheet : std::vector<CDataProps*>(m_pApp->GetDataState().m_Sheets)) {

@@ -15,6 +15,7 @@
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QSettings>
 #include <QTest>
@@ -104,7 +105,7 @@ TEST_F(DocumentTest, ANewViewShowsTheVerDataListWithDefaultFilters) {
     EXPECT_TRUE(files.count("hues.mul") && files.count("art.mul") && files.count("animdata.mul"));
 
     // (The menu states of a new view are checked item by item in the shell's menu tests.)
-    list->SelectRow(0);
+    list->SelectPosition(0);
     for (int id :
          {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY, ids::ID_EDIT_CUT, ids::ID_EDIT_DELETE}) {
         EXPECT_TRUE(State(id).m_bEnabled) << id;
@@ -122,8 +123,11 @@ TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     EXPECT_EQ(view->m_nCategory, 31204);
     EXPECT_EQ(view->GetParentFrame()->windowTitle(), "Items");
     EXPECT_TRUE(State(ids::ID_DATA_ITEMS).m_bChecked);
+    // The list fills the view below the filter field.
     QWidget* shown = view->m_pListWnd.get();
-    EXPECT_EQ(shown->geometry(), view->rect());
+    const QRect field = view->GetFilterField()->geometry();
+    EXPECT_EQ(field.top(), 0);
+    EXPECT_EQ(shown->geometry(), view->rect().adjusted(0, field.height(), 0, 0));
     // The category already shown is not rebuilt.
     m_pFrame->RouteCommand(ids::ID_DATA_ITEMS);
     EXPECT_EQ(view->m_pListWnd.get(), shown);
@@ -193,7 +197,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->m_VerData.GetCount(), 3);
     // A sheet on a record: it closes when the document reloads after the save.
-    ActiveList()->SelectRow(0);
+    ActiveList()->SelectPosition(0);
     m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES);
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
 

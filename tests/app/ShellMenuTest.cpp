@@ -3,13 +3,16 @@
 
 #include "CBrindleView.h"
 #include "CChildFrame.h"
+#include "CDataAppState.h"
 #include "CDataList.h"
+#include "CDataProps.h"
 #include "CMainFrame.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -115,7 +118,8 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                      {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                      {ID_EDIT_DELETE, "Delete\tDel", false},
                      kSep,
-                     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false}}},
+                     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false},
+                     {ID_EDIT_GOTO, "&Go to...\tCtrl+G", true}}},
                    {"&Data",
                     {{ID_DATA_VERDATA, "VerData", true, true},
                      {ID_DATA_SKILLS, "Skills", true},
@@ -179,16 +183,24 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
                 {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                 {ID_EDIT_DELETE, "Delete\tDel", true},
                 kSep,
-                {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", true}},
+                {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", true},
+                {ID_EDIT_GOTO, "&Go to...\tCtrl+G", true}},
                "Edit");
 
-    // Thumbnails have no selection; the category stays.
+    // The grid starts without a selection; the category stays. A selected cell enables the
+    // edit commands as a selected row does.
     ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
     EXPECT_TRUE(State(ID_VIEW_THUMBNAIL).m_bChecked);
     EXPECT_FALSE(State(ID_VIEW_TEXTLIST).m_bChecked);
     EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
-    EXPECT_FALSE(State(ID_EDIT_COPY).m_bEnabled);
+    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
     EXPECT_TRUE(State(ID_EDIT_PASTE).m_bEnabled);
+    ActiveView(*m_pApp)->m_pList->SelectPosition(2);
+    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, true);
+    ASSERT_TRUE(Command(ID_EDIT_PROPERTIES));
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(),
+              ActiveView(*m_pApp)->m_pList->GetShownRows()[2]);
 
     // A filter toggles its check mark.
     ASSERT_TRUE(Command(ID_VIEW_UNUSED));
@@ -226,6 +238,7 @@ TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
         {ID_EDIT_PASTE, "Ctrl+V, Shift+Ins"},
         {ID_NEXT_PANE, "F6"},
         {ID_PREV_PANE, "Shift+F6"},
+        {ID_EDIT_GOTO, "Ctrl+G"},
         {ID_EDIT_DELETE, ""},
         {ID_EDIT_PROPERTIES, ""},
     };
@@ -358,6 +371,51 @@ TEST_F(ShellMenuTest, StatusBarReturnsToReadyWhenAMenuClosesAndWhenTheLastDocume
     ASSERT_TRUE(Command(ID_FILE_CLOSE));
     ASSERT_EQ(DocumentCount(), 0u);
     EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));
+}
+
+TEST_F(ShellMenuTest, GoToSelectsAnEntryByNumberInEitherListAndTheFilterFieldNarrowsIt) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    CBrindleView* view = ActiveView(*m_pApp);
+    m_Ui.m_Texts = {"0xE3C", " 3645 ", "0x3fff", "crate", std::nullopt};
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    ASSERT_EQ(m_Ui.m_TextQuestions.size(), 1u);
+    EXPECT_EQ(m_Ui.m_TextQuestions[0].title, "Go To");
+    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
+    EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
+
+    ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 3645u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    EXPECT_EQ(m_Ui.m_Messages,
+              (std::vector<std::string>{"The Items list has no entry 3fff (16383).",
+                                        "'crate' is not an entry number."}));
+    // Cancelled: nothing happens.
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    EXPECT_EQ(m_Ui.m_Messages.size(), 2u);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 3645u);
+
+    // The field above the grid filters it as the user types, and stays for the text list.
+    QLineEdit* field = view->GetFilterField();
+    ASSERT_TRUE(field->isVisible());
+    EXPECT_LE(field->geometry().bottom(), view->m_pList->GetWindow()->geometry().top());
+    const std::size_t all = view->m_pList->GetShownRows().size();
+    QTest::keyClicks(field, QStringLiteral("CRATE"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->m_pList->GetShownRows().size() < all; }));
+    EXPECT_EQ(view->m_pList->GetShownRows().size(), 2u);
+    m_Ui.m_Texts = {"0x0006"};
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
+    EXPECT_EQ(m_Ui.m_Messages.back(), "The Items list shows no entry 0006 (6) under the filter.");
+    ASSERT_TRUE(Command(ID_VIEW_TEXTLIST));
+    EXPECT_EQ(field->text(), "CRATE");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->m_pList->GetShownRows().size() == 2u; }));
+    field->clear();
+    EXPECT_EQ(view->m_pList->GetShownRows().size(), all);
 }
 
 TEST_F(ShellMenuTest, StatusBarItemShowsAndHidesTheBar) {

@@ -249,7 +249,7 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
     DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListCtrl* list = Show(31204);
     int crate = RowOfIndex(0x0E3C);
-    list->SelectRow(crate);
+    list->SelectPosition(crate);
     EXPECT_EQ(status, "Select Items 0e3c=3644");
 
     ASSERT_TRUE(list->OnCommand(ids::ID_LIST_DBLCLK));
@@ -257,7 +257,7 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
     CDataProps* sheet = DataAppState().m_Sheets[0];
     sheet->OnCommand(ids::ID_SHEET_TACK);
     ASSERT_EQ(DataAppState().m_pCurrentSheet, sheet);
-    list->SelectRow(crate - 1);
+    list->SelectPosition(crate - 1);
     EXPECT_EQ(sheet->GetEntry(), list->GetModel()->GetEntry(crate - 1));
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
     DataAppState().m_SetMessageText = nullptr;
@@ -265,9 +265,9 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
 
 TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
     CDataListCtrl* list = Show(31204);
-    list->SelectRow(0);
+    list->SelectPosition(0);
     list->OnCommand(ids::ID_PROPERTIES);
-    list->SelectRow(1);
+    list->SelectPosition(1);
     list->OnCommand(ids::ID_PROPERTIES);
     ASSERT_EQ(DataAppState().m_Sheets.size(), 2u);
     m_pList.reset();
@@ -275,7 +275,7 @@ TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
 }
 
-TEST_F(ListTest, ThumbnailsHaveNoSelection) {
+TEST_F(ListTest, ThumbnailsStartWithoutASelection) {
     CDataListThumbs thumbs(31204);
     EXPECT_TRUE(thumbs.Create(&m_Host, &m_Parent));
     thumbs.FillList();

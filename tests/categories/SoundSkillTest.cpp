@@ -183,7 +183,7 @@ TEST_F(SoundSkillTest, DoubleClickPlaysTheSoundOnceThroughTheDevice) {
 
 TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
     CDataListCtrl* list = Show(kCategorySounds);
-    list->SelectRow(RowOfIndex(4));
+    list->SelectPosition(RowOfIndex(4));
     // Without a device the command is handled and nothing plays.
     EXPECT_TRUE(list->GetSelected()->OnMenuCommand(nullptr, ids::ID_PLAY));
     EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);

@@ -103,6 +103,28 @@ TEST(TextTest, ReadHexAndMakeFilePath) {
     EXPECT_EQ(MakeFilePath("D:\\", "art.mul"), "D:\\art.mul");
 }
 
+TEST(TextTest, EntryNumbersAreDecimalOrHexAfter0xAndNothingElse) {
+    std::uint32_t n = 7;
+    EXPECT_TRUE(ParseEntryNumber(" 3644 ", n));
+    EXPECT_EQ(n, 3644u);
+    EXPECT_TRUE(ParseEntryNumber("0XE3c", n));
+    EXPECT_EQ(n, 0xE3Cu);
+    EXPECT_TRUE(ParseEntryNumber("4294967295", n));
+    for (const char* bad : {"", "0x", "e3c", "-1", "+1", "0x1g", "12 3", "4294967296"}) {
+        n = 7;
+        EXPECT_FALSE(ParseEntryNumber(bad, n)) << bad;
+        EXPECT_EQ(n, 7u) << bad;
+    }
+}
+
+TEST(TextTest, Latin1CaseFoldingMatchesAccentedCapitalsButNotTheSign) {
+    EXPECT_EQ(Latin1Lower("MA\xCETRISE \xD7 \xDE"), "ma\xEEtrise \xD7 \xFE");
+    EXPECT_TRUE(ContainsLatin1NoCase("Ma\xCEtrise", Latin1Lower("\xEEtr")));
+    EXPECT_TRUE(ContainsLatin1NoCase("anything", ""));
+    EXPECT_FALSE(ContainsLatin1NoCase("x\xD7y", "x\xF7y"));
+    EXPECT_FALSE(ContainsLatin1NoCase("ab", "abc"));
+}
+
 TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
     EXPECT_EQ(Latin1ToUtf8(""), "");
     EXPECT_EQ(Latin1ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));

@@ -1,0 +1,274 @@
+// The thumbnail grid and the text filter over the sample client: selecting cells by mouse and
+// keys, the commands and context menu of the selected cell, the pictures the cells show and
+// their cache, and the rows a typed filter keeps in either list kind.
+
+#include "CDataDefHue.h"
+#include "CDataListFilter.h"
+#include "CDataListThumbs.h"
+#include "ListFixture.h"
+#include "ResourceIds.h"
+#include "Surface.h"
+#include "SurfaceDevice.h"
+
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+namespace tessaly {
+namespace {
+
+class GridTest : public test::SampleListTest {
+protected:
+    void TearDown() override {
+        m_pGrid.reset();
+        SampleListTest::TearDown();
+    }
+    CDataListThumbs* ShowGrid(std::int32_t category) {
+        m_pGrid = std::make_unique<CDataListThumbs>(category);
+        m_pGrid->Create(&m_Host, &m_Parent);
+        m_pGrid->FillList();
+        m_Parent.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
+        return m_pGrid.get();
+    }
+    CDataDef* Row(int position) const {
+        return m_pGrid->GetShownRows().at(static_cast<std::size_t>(position));
+    }
+    QPoint CellCentre(int position) const { return m_pGrid->CellRect(position).center(); }
+
+    std::unique_ptr<CDataListThumbs> m_pGrid;
+};
+
+TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
+    QString status;
+    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
+    CDataListThumbs* grid = ShowGrid(kCategoryHues);
+    const int count = static_cast<int>(grid->GetShownRows().size());
+    const int columns = grid->GetColumnCount();
+    ASSERT_EQ(count, 3000);
+    ASSERT_GT(columns, 2);
+    EXPECT_EQ(grid->GetSelected(), nullptr);
+
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(columns + 1));
+    EXPECT_EQ(grid->GetSelected(), Row(columns + 1));
+    EXPECT_EQ(status, QString::asprintf("Select Hues 0%x=%d", columns + 1, columns + 1));
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(grid, key);
+        return grid->GetSelectedPosition();
+    };
+    EXPECT_EQ(press(Qt::Key_Right), columns + 2);
+    EXPECT_EQ(press(Qt::Key_Up), 2);
+    EXPECT_EQ(press(Qt::Key_Up), 0);  // stops at the first cell
+    EXPECT_EQ(press(Qt::Key_Down), columns);
+    EXPECT_EQ(press(Qt::Key_Left), columns - 1);
+    const int page = press(Qt::Key_PageDown) - (columns - 1);
+    EXPECT_GE(page, columns);
+    EXPECT_EQ(page % columns, 0);
+    EXPECT_EQ(press(Qt::Key_End), count - 1);
+    // The selected cell is scrolled into sight.
+    EXPECT_TRUE(grid->viewport()->rect().contains(grid->CellRect(count - 1)));
+    EXPECT_EQ(press(Qt::Key_PageDown), count - 1);
+    EXPECT_EQ(press(Qt::Key_Home), 0);
+    EXPECT_EQ(grid->verticalScrollBar()->value(), 0);
+    // Clicking past the last cell keeps the selection.
+    grid->SelectPosition(count - 1);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      QPoint(grid->viewport()->width() - 2, grid->viewport()->height() - 2));
+    EXPECT_EQ(grid->GetSelectedPosition(), count - 1);
+    DataAppState().m_SetMessageText = nullptr;
+}
+
+TEST_F(GridTest, TheSelectedCellTakesDoubleClickEnterAndTheContextMenu) {
+    CDataListThumbs* grid = ShowGrid(kCategoryItems);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(1));
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(), Row(1));
+
+    grid->SelectPosition(3);
+    QTest::keyClick(grid, Qt::Key_Return);
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 2u);
+    EXPECT_EQ(DataAppState().m_Sheets[1]->GetEntry(), Row(3));
+
+    // A right click selects the cell; the menu is the entry's, its commands enabled.
+    std::unique_ptr<QMenu> menu = grid->CreateContextMenu(CellCentre(5));
+    EXPECT_EQ(grid->GetSelected(), Row(5));
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        texts << action->text() + (action->isEnabled() ? "" : " (off)");
+    }
+    EXPECT_EQ(texts, (QStringList{"Properties...", "Copy", "Delete (off)", "Paste Over (off)",
+                                  "Insert New Items (off)"}));
+    menu->actions()[0]->trigger();
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 3u);
+    EXPECT_EQ(DataAppState().m_Sheets[2]->GetEntry(), Row(5));
+    EXPECT_TRUE(grid->OnCommand(ids::ID_EDIT_COPY));
+
+    // Off the cells: no entry, the selection stays.
+    std::unique_ptr<QMenu> empty = grid->CreateContextMenu(QPoint(-1, 5));
+    EXPECT_EQ(empty->actions().front()->text(), "Paste New");
+    EXPECT_EQ(grid->GetSelected(), Row(5));
+}
+
+TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
+    CDataListThumbs* grid = ShowGrid(kCategoryGumps);
+    grid->viewport()->repaint();
+    constexpr int kBox = CDataListThumbs::kPictureSize;
+    int scaled = 0;
+    int kept = 0;
+    for (CDataDef* entry : grid->GetShownRows()) {
+        SurfaceBuffer buffer;
+        ASSERT_TRUE(entry->GetImage(buffer));
+        const QImage full = CreateDeviceBitmap(buffer);
+        const QImage cell = CDataListThumbs::MakeCellPicture(*entry);
+        if (full.width() <= kBox && full.height() <= kBox) {
+            ++kept;
+            EXPECT_EQ(cell.size(), full.size());
+            continue;
+        }
+        ++scaled;
+        EXPECT_EQ(std::max(cell.width(), cell.height()), kBox);
+        EXPECT_NEAR(double(cell.width()) / cell.height(), double(full.width()) / full.height(),
+                    0.05);
+    }
+    EXPECT_GT(scaled, 0);
+    EXPECT_GT(kept, 0);
+
+    // The window shows the cell's picture centred in its box.
+    const int position = 0;
+    const QImage cell = CDataListThumbs::MakeCellPicture(*Row(position));
+    const QImage shown = grid->viewport()->grab().toImage();
+    const QRect at = grid->CellRect(position);
+    const QPoint centre(at.x() + CDataListThumbs::kPadding + (kBox - cell.width()) / 2,
+                        at.y() + CDataListThumbs::kPadding + (kBox - cell.height()) / 2);
+    const QPoint middle(cell.width() / 2, cell.height() / 2);
+    EXPECT_EQ(shown.pixel(centre + middle), cell.pixel(middle));
+    EXPECT_LE(grid->GetCache().GetCount(), grid->GetShownRows().size());
+
+    // Hues: the 32 colours of the ramp, left to right.
+    ShowGrid(kCategoryHues);
+    m_pGrid->viewport()->repaint();
+    const std::size_t inSight = m_pGrid->GetCache().GetCount();
+    EXPECT_GT(inSight, 0u);
+    EXPECT_LE(inSight, std::size_t(m_pGrid->GetColumnCount() * 6));
+    auto* hue = dynamic_cast<CDataDefHue*>(Row(5));
+    ASSERT_NE(hue, nullptr);
+    const QImage ramp = CDataListThumbs::MakeCellPicture(*hue);
+    for (int i : {0, 17, 31}) {
+        EXPECT_EQ(ramp.pixel(i * ramp.width() / 32 + 1, 1) & 0xFFFFFFu,
+                  HueWordToRgb(hue->GetHue().m_Colours[static_cast<std::size_t>(i)]));
+    }
+    // Scrolling through all 3000 keeps the cache at its bound, the first cells gone from it.
+    QScrollBar* bar = m_pGrid->verticalScrollBar();
+    for (int y = 0; y <= bar->maximum(); y += bar->pageStep()) {
+        bar->setValue(y);
+        m_pGrid->viewport()->repaint();
+    }
+    bar->setValue(bar->maximum());
+    m_pGrid->viewport()->repaint();
+    EXPECT_EQ(m_pGrid->GetCache().GetCount(), CDataListThumbs::kCacheCells);
+    EXPECT_FALSE(m_pGrid->GetCache().Contains(Row(0)));
+    EXPECT_TRUE(m_pGrid->GetCache().Contains(Row(2999)));
+}
+
+// The rows of a list whose cells (any column) contain text, ignoring case, as the model shows
+// them unfiltered.
+std::vector<std::uint32_t> RowsContaining(const CDataListModel& model, const QString& text) {
+    std::vector<std::uint32_t> out;
+    for (int r = 0; r < model.rowCount(); ++r) {
+        for (int c = 0; c < model.columnCount(); ++c) {
+            if (model.index(r, c).data().toString().contains(text, Qt::CaseInsensitive)) {
+                out.push_back(model.GetEntry(r)->GetIndex());
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+std::vector<std::uint32_t> Indexes(const std::vector<CDataDef*>& rows) {
+    std::vector<std::uint32_t> out;
+    for (CDataDef* row : rows) {
+        out.push_back(row->GetIndex());
+    }
+    return out;
+}
+
+TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
+    CDataListCtrl* list = Show(kCategoryItems);
+    const int all = list->GetModel()->rowCount();
+    const std::vector<std::uint32_t> wooden = RowsContaining(*list->GetModel(), "wooden");
+    const std::vector<std::uint32_t> crates = RowsContaining(*list->GetModel(), "0E3");
+    ASSERT_GT(wooden.size(), 5u);
+    ASSERT_GE(crates.size(), 2u);
+
+    list->SetFilterText("WOODEN");
+    // Typing goes on: nothing changes before the pause.
+    EXPECT_TRUE(list->GetFilter().IsBusy());
+    EXPECT_EQ(list->GetModel()->rowCount(), all);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !list->GetFilter().IsBusy(); }));
+    EXPECT_EQ(Indexes(list->GetShownRows()), wooden);
+    // The index column is text too; a sorted list stays sorted.
+    list->OnColumnClick(0);
+    list->OnColumnClick(0);
+    list->SetFilterText("0e3");
+    list->GetFilter().Finish();
+    std::vector<std::uint32_t> shown = Indexes(list->GetShownRows());
+    std::reverse(shown.begin(), shown.end());
+    EXPECT_EQ(shown, crates);
+    list->SetFilterText("");
+    EXPECT_FALSE(list->GetFilter().IsBusy());
+    EXPECT_EQ(list->GetModel()->rowCount(), all);
+
+    // The grid: the same rows; a selected cell that stays keeps its selection.
+    CDataListThumbs* grid = ShowGrid(kCategoryItems);
+    ASSERT_TRUE(grid->SelectIndex(wooden[1]));
+    grid->SetFilterText("Wooden");
+    grid->GetFilter().Finish();
+    EXPECT_EQ(Indexes(grid->GetShownRows()), wooden);
+    ASSERT_NE(grid->GetSelected(), nullptr);
+    EXPECT_EQ(grid->GetSelected()->GetIndex(), wooden[1]);
+    // A refill with a text filters at once.
+    m_Host.m_bShowUnused = 1;
+    grid->FillList();
+    grid->GetFilter().Finish();
+    EXPECT_EQ(Indexes(grid->GetShownRows()), wooden);
+    grid->SetFilterText("no such text");
+    grid->GetFilter().Finish();
+    EXPECT_TRUE(grid->GetShownRows().empty());
+    EXPECT_EQ(grid->GetSelected(), nullptr);
+    EXPECT_FALSE(grid->SelectIndex(wooden[0]));
+}
+
+TEST_F(GridTest, LongListsAreMatchedInChunksFromTheEventLoop) {
+    m_Host.m_bShowUnused = 1;
+    CDataListThumbs* grid = ShowGrid(kCategoryStatics);
+    const std::size_t all = grid->GetShownRows().size();
+    ASSERT_EQ(all, 393216u);
+    grid->SetFilterText("3");
+    // Until all rows are matched the grid goes on showing every row, never a part.
+    int partial = 0;
+    for (int turn = 0; grid->GetFilter().IsBusy() && turn < 100000; ++turn) {
+        QTest::qWait(1);
+        partial += grid->GetFilter().IsBusy() && grid->GetShownRows().size() != all;
+    }
+    EXPECT_EQ(partial, 0);
+    EXPECT_FALSE(grid->GetFilter().IsBusy());
+    const std::vector<CDataDef*>& shown = grid->GetShownRows();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_LT(shown.size(), all);
+    // Every row kept has a "3" in its number or its text; the order stays.
+    for (std::size_t i = 0; i < shown.size(); i += 997) {
+        EXPECT_TRUE(CDataListFilter::Matches(shown[i], "3"));
+    }
+    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](CDataDef* a, CDataDef* b) {
+        return a->GetIndex() < b->GetIndex();
+    }));
+}
+
+}  // namespace
+}  // namespace tessaly
