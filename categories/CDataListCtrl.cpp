@@ -282,6 +282,9 @@ std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPo
         insert->setData(ids::ID_INSERT_NEW);
         insert->setEnabled(false);
     }
+    if (m_pView != nullptr) {
+        m_pView->UpdateEntryMenu(entry, menu.get());
+    }
     connect(menu.get(), &QMenu::triggered, this,
             [this](QAction* action) { OnCommand(action->data().toInt()); });
     return menu;
@@ -298,6 +301,9 @@ bool CDataListCtrl::OnCommand(int nId) {
         return false;
     }
     try {
+        if (m_pView != nullptr && m_pView->OnEntryCommand(entry, nId)) {
+            return true;
+        }
         return entry->OnMenuCommand(this, nId);
     } catch (...) {
         LogCaughtException("a list command");

@@ -56,6 +56,7 @@ inline constexpr int ID_VIEW_MULFILES = 32792;
 inline constexpr int ID_VIEW_VERDATA = 32793;
 inline constexpr int ID_VIEW_CHANGES = 32794;
 inline constexpr int ID_VIEW_UNUSED = 32795;
+inline constexpr int ID_EDIT_REPLACE_FILE = 32810;  // "Replace from File..."
 
 // Standard commands.
 inline constexpr int ID_FILE_NEW = 57600;
