@@ -7,6 +7,7 @@
 #include "ImageEncoders.h"
 #include "LightType.h"
 #include "Surface.h"
+#include "TarnError.h"
 #include "TextureType.h"
 
 #include "Bytes.h"
@@ -18,8 +19,6 @@
 #include <random>
 
 using namespace tessaly;
-using tessaly::tessaly::AnimFrameImage;
-using tessaly::tessaly::Picture;
 
 namespace {
 
@@ -456,4 +455,70 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     EXPECT_EQ(GetAnimIndex(400, 0, -1), 35003u);
+}
+
+// What the encoders leave out: a pixel marked transparent is not drawn whatever its word; an
+// opaque black pixel is drawn as 0 by items (and is a gap in a gump, whose colour 0 is one).
+TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
+    Picture picture(4, 2);
+    picture.pixels = {0x1111, 0, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777};
+    picture.opaque = {0, 1, 1, 0, 1, 1, 1, 1};
+    const std::uint16_t kUntouched = 0x0ABC;
+    auto draw = [&](const Block& block, bool gump) {
+        SurfaceBuffer buffer;
+        buffer.CreateBuffer(4, 2);
+        for (std::int32_t y = 0; y < 2; ++y) {
+            for (std::int32_t x = 0; x < 4; ++x) {
+                StoreLE16(buffer.GetPixelPointer(x, y), kUntouched);
+            }
+        }
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(gump ? CTileGumpType::DrawData(dc, block, 4, 2, 0, 0)
+                         : CTileItemType::DrawData(dc, block, 0, 0));
+        std::vector<std::uint16_t> pixels;
+        for (std::int32_t y = 0; y < 2; ++y) {
+            for (std::int32_t x = 0; x < 4; ++x) {
+                pixels.push_back(buffer.GetPixel(x, y));
+            }
+        }
+        return pixels;
+    };
+    EXPECT_EQ(draw(tessaly::EncodeItem(picture), false),
+              (std::vector<std::uint16_t>{kUntouched, 0, 0x2222, kUntouched, 0x4444, 0x5555, 0x6666,
+                                          0x7777}));
+    EXPECT_EQ(draw(tessaly::EncodeGump(picture), true),
+              (std::vector<std::uint16_t>{kUntouched, kUntouched, 0x2222, kUntouched, 0x4444,
+                                          0x5555, 0x6666, 0x7777}));
+}
+
+// The encoders take exactly the sizes the decoders draw: sides up to 65535, and for items row
+// data that the 16-bit row table can still address.
+TEST(EncodeTest, SizesPastTheDecodersAreRefused) {
+    Picture widest(kMaxItemSide, 1);
+    widest.Set(kMaxItemSide - 1, 0, 0x1234);
+    // The last column drawn into a narrow buffer: the picture starts far to its left.
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(4, 1);
+    const std::int32_t x = 4 - static_cast<std::int32_t>(kMaxItemSide);
+    {
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(CTileItemType::DrawData(dc, tessaly::EncodeItem(widest), x, 0));
+    }
+    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
+    buffer.ClearBuffer();
+    {
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(
+            CTileGumpType::DrawData(dc, tessaly::EncodeGump(widest), kMaxGumpSide, 1, x, 0));
+    }
+    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
+    for (const Picture& p : {Picture(kMaxItemSide + 1, 1), Picture(1, kMaxItemSide + 1)}) {
+        EXPECT_THROW(tessaly::EncodeItem(p), CTarnError);
+        EXPECT_THROW(tessaly::EncodeGump(p), CTarnError);
+    }
+    Picture opaque(300, 300);
+    opaque.pixels.assign(opaque.pixels.size(), 0x7FFF);
+    EXPECT_THROW(tessaly::EncodeItem(opaque),
+                 CTarnError);  // 300 rows of 304 words overflow the table
+    EXPECT_NO_THROW(tessaly::EncodeGump(opaque));
 }

@@ -334,5 +334,32 @@ TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     TheClientFiles().CloseAll();
 }
 
+// Only 16-bit PCM waves give sound entry samples; anything else, or a cut file, gives none.
+TEST(Pcm16WaveTest, AcceptsSixteenBitPcmOnly) {
+    auto wave = [](std::uint16_t tag, std::uint16_t bits, const std::vector<std::uint8_t>& data) {
+        WaveFormat format;
+        format.wFormatTag = tag;
+        format.wBitsPerSample = bits;
+        ByteWriter w;
+        w.u32(kFourCCRiff).u32(36 + static_cast<std::uint32_t>(data.size()));
+        w.u32(MakeFourCC('W', 'A', 'V', 'E')).u32(MakeFourCC('f', 'm', 't', ' ')).u32(16);
+        format.Write(w);
+        w.u32(MakeFourCC('d', 'a', 't', 'a')).u32(static_cast<std::uint32_t>(data.size()));
+        w.bytes(data);
+        return w.take();
+    };
+    const std::vector<std::uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::vector<std::uint8_t> samples;
+    ASSERT_TRUE(ReadPcm16Wave(wave(1, 16, data), samples));
+    EXPECT_EQ(samples, data);
+    EXPECT_FALSE(ReadPcm16Wave(wave(1, 8, data), samples));
+    EXPECT_FALSE(ReadPcm16Wave(wave(3, 16, data), samples));
+    std::vector<std::uint8_t> cut = wave(1, 16, data);
+    cut.resize(cut.size() - 1);
+    EXPECT_FALSE(ReadPcm16Wave(cut, samples));
+    EXPECT_FALSE(ReadPcm16Wave({}, samples));
+    EXPECT_EQ(MakeSoundEntry("door", data).size(), 32 + data.size());
+}
+
 }  // namespace
 }  // namespace tessaly
