@@ -20,6 +20,7 @@
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
+#include "sound/WaveFile.h"
 
 #include <QClipboard>
 #include <QMdiArea>
@@ -355,19 +356,6 @@ protected:
         }
         return pixels;
     }
-    // A RIFF/WAVE file of the sample bytes with that many bits per sample.
-    static std::vector<std::uint8_t> Wave(const std::vector<std::uint8_t>& samples,
-                                          std::uint16_t bits = 16) {
-        WaveFormat format;
-        format.wBitsPerSample = bits;
-        ByteWriter w;
-        w.u32(MakeFourCC('R', 'I', 'F', 'F')).u32(36 + static_cast<std::uint32_t>(samples.size()));
-        w.u32(MakeFourCC('W', 'A', 'V', 'E')).u32(MakeFourCC('f', 'm', 't', ' ')).u32(16);
-        format.Write(w);
-        w.u32(MakeFourCC('d', 'a', 't', 'a')).u32(static_cast<std::uint32_t>(samples.size()));
-        w.bytes(samples);
-        return w.take();
-    }
     // The data the client reads for an entry through slot 22 and the patch table.
     static std::vector<std::uint8_t> ClientRead(std::int32_t indexSlot, std::int32_t dataSlot,
                                                 std::uint32_t entry, IndexRecord& record) {
@@ -430,10 +418,11 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
         samples[i] = static_cast<std::uint8_t>(i * 7);
     }
     ASSERT_NE(Select(kCategorySounds, 1), nullptr);
-    ASSERT_TRUE(
-        CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("eight.wav", Wave(samples, 8))));
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
+                                m_Dir.Write("eight.wav", test::WaveFile(samples, 8))));
     EXPECT_EQ(m_Ui.m_Messages.back(), kWaveFormatMessage);
-    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("s.wav", Wave(samples))));
+    ASSERT_TRUE(
+        CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("s.wav", test::WaveFile(samples))));
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(0), "tone_440.wav");
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(1), "0.3 sec");
 

@@ -4,6 +4,7 @@
 
 #include "MulSound.h"
 #include "SampleClient.h"
+#include "WaveFile.h"
 #include "core/TempDir.h"
 #include "images/BlockClient.h"
 
