@@ -95,8 +95,17 @@ bool CDataDefSound::OnMenuCommand(QWidget* pWindow, int nId) {
 
 void CDataDefSound::Play() {
     try {
-        TheSounds().PlaySound(static_cast<std::uint16_t>(GetIndex()), CMapPoint(0, 0, 0, 0), 0,
-                              true);
+        IndexRecord change;
+        if (!GetLinkedChange(change)) {
+            TheSounds().PlaySound(static_cast<std::uint16_t>(GetIndex()), CMapPoint(0, 0, 0, 0), 0,
+                                  true);
+            return;
+        }
+        // A change made in memory plays its own samples; a deletion plays nothing.
+        CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
+        if (LoadEntryBlock(sound)) {
+            TheSounds().PlaySound(sound, CMapPoint(0, 0, 0, 0), 0, true);
+        }
     } catch (...) {
         LogCaughtException("playing a sound");
         // Nothing is heard; the command still counts as handled.

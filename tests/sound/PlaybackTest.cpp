@@ -197,6 +197,28 @@ TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
     }
 }
 
+// An edit not yet saved plays from its block, not from the files.
+TEST_F(Playback, ABlockWithDataNoFileHoldsPlaysThoseSamples) {
+    std::vector<std::uint8_t> samples(4 * 700);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::uint8_t>(0x41 + i % 13);
+    }
+    CMulSound sound(1);
+    IndexRecord record;
+    record.m_dwOffset = 0;
+    record.m_dwLength = CMulSound::kNameSize + static_cast<std::uint32_t>(samples.size());
+    sound.SetMemoryData(record, MakeSoundEntry("unsaved", samples));
+    m_Output.emplace();
+    m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
+    m_Output->PlaySound(sound, CMapPoint(0, 0, 0, 0), 0, true);
+    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
+    WaitUntilFinished(*m_Output);
+    std::vector<std::uint8_t> rendered = Rendered();
+    std::size_t start = FirstSound(rendered);
+    ASSERT_GE(rendered.size(), start + samples.size());
+    EXPECT_TRUE(std::equal(samples.begin(), samples.end(), rendered.begin() + start));
+}
+
 TEST_F(Playback, VolumeByte255IsSilent) {
     CMulSound sound(4);
     ASSERT_NE(sound.GetData(), nullptr);
