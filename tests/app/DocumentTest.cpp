@@ -402,15 +402,20 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{kItemTooLargeMessage});
     EXPECT_EQ(doc->m_VerData.GetCount(), records + 1);
 
-    // A gump pasted over from the clipboard; its size follows the picture.
-    QGuiApplication::clipboard()->setImage(image);
+    // A gump from the PNG file, another pasted over from the clipboard; their sizes follow
+    // the picture.
     ASSERT_NE(Select(kCategoryGumps, 0xF7), nullptr);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, png));
+    QGuiApplication::clipboard()->setImage(image);
+    ASSERT_NE(Select(kCategoryGumps, 0xF1), nullptr);
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PASTE));
-    CDataDef* gump = ActiveList()->GetSelected();
-    ASSERT_NE(gump, nullptr);
-    EXPECT_STREQ(gump->GetColumnText(0), "6,9");
-    ASSERT_TRUE(gump->GetImage(shown));
-    EXPECT_EQ(Pixels(shown), Reduced(image));
+    for (std::uint32_t index : {0xF7u, 0xF1u}) {
+        CDataDef* gump = Select(kCategoryGumps, index);
+        ASSERT_NE(gump, nullptr);
+        EXPECT_STREQ(gump->GetColumnText(0), "6,9");
+        ASSERT_TRUE(gump->GetImage(shown));
+        EXPECT_EQ(Pixels(shown), Reduced(image));
+    }
 
     // A sound from a WAV keeps its name; other wave formats are refused by name.
     std::vector<std::uint8_t> samples(4 * 1102 * 3);
@@ -448,11 +453,11 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     ASSERT_FALSE(ActiveList()->GetSelected()->IsValid());
     ASSERT_TRUE(CommandWithFile(ids::ID_INSERT_NEW, png));
     EXPECT_TRUE(ActiveList()->GetSelected()->IsValid());
-    // New records: item 6, sound 1, the deletion of sound 2 and gump 0x2F0 (gump 0xF7's
-    // record was replaced in place).
-    EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
+    // New records: item 6, gump 0xF1, sound 1, the deletion of sound 2 and gump 0x2F0 (gump
+    // 0xF7's record was replaced in place).
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 5);
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_UNDO));
-    EXPECT_EQ(doc->m_VerData.GetCount(), records + 3);
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
     EXPECT_FALSE(ActiveList()->GetSelected()->IsValid());
     EXPECT_TRUE(doc->IsModified());
 
@@ -465,7 +470,7 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_EQ(doc->GetPathName().toStdString(), target);
     EXPECT_FALSE(doc->IsModified());
     EXPECT_FALSE(State(ids::ID_EDIT_UNDO).m_bEnabled);
-    EXPECT_EQ(doc->m_VerData.GetCount(), records + 3);
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
     IndexRecord record;
     std::vector<std::uint8_t> data = ClientRead(kSlotArtIdx, kSlotArt, kArtItemBase + 6, record);
     ASSERT_TRUE(record.IsPatch());
