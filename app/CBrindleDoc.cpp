@@ -1,6 +1,7 @@
 #include "CBrindleDoc.h"
 
 #include "CBrindleView.h"
+#include "CDataAppState.h"
 #include "ClientFiles.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
@@ -21,6 +22,10 @@ CBrindleDoc::CBrindleDoc() {
         [this](CCmdUI& ui) { ui.Enable(IsModified()); });
     AddCommand(
         ids::ID_FILE_SAVE_FAST, [] {}, [this](CCmdUI& ui) { ui.Enable(IsModified()); });
+    AddCommand(
+        ids::ID_FILE_SAVE_AS, [this] { DoFileSaveAs(); }, [](CCmdUI& ui) { ui.Enable(true); });
+    AddCommand(
+        ids::ID_EDIT_UNDO, [this] { Undo(); }, [this](CCmdUI& ui) { ui.Enable(CanUndo()); });
 }
 
 CBrindleDoc::~CBrindleDoc() {
@@ -60,6 +65,7 @@ bool CBrindleDoc::OnOpenDocument(const QString& path) {
 
 bool CBrindleDoc::LoadEntries() {
     try {
+        m_Edits.Clear();
         m_VerData.RemoveAll();
         g_pPatchOwner = this;
         m_sPatchPath.clear();
@@ -108,22 +114,7 @@ void CBrindleDoc::ActivatePatch() {
 
 bool CBrindleDoc::OnSaveDocument(const QString& path) {
     ActivatePatch();
-    bool ok = false;
-    try {
-        ok = SaveVerDataFile(path.toStdString(), m_VerData.GetCount(),
-                             [this](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
-                                 try {
-                                     return m_VerData[i]->WriteVerData(file, record);
-                                 } catch (...) {
-                                     LogCaughtException("writing a patch record");
-                                     return false;
-                                 }
-                             });
-    } catch (...) {
-        LogCaughtException("saving a patch file");
-        ok = false;
-    }
-    if (!ok) {
+    if (!SaveVerDataEntries(path.toStdString(), m_VerData, m_pSaveOps)) {
         return false;
     }
     SetModifiedFlag(false);
@@ -135,6 +126,36 @@ bool CBrindleDoc::OnSaveDocument(const QString& path) {
     LoadEntries();
     ReattachViews();
     return true;
+}
+
+void CBrindleDoc::ApplyChange(std::unique_ptr<CDataVerData> pChange) {
+    ActivatePatch();
+    // The lists link their entries to the records: they are rebuilt around the change.
+    DetachViews();
+    m_Edits.Apply(std::move(pChange));
+    SetModifiedFlag(true);
+    ReattachViews();
+}
+
+bool CBrindleDoc::Undo() {
+    if (!m_Edits.CanUndo()) {
+        return false;
+    }
+    ActivatePatch();
+    DetachViews();
+    m_Edits.Undo();
+    SetModifiedFlag(m_Edits.CanUndo());
+    ReattachViews();
+    return true;
+}
+
+bool CBrindleDoc::DoFileSaveAs() {
+    std::optional<std::string> chosen =
+        DataAppState().Ui().ChooseDocumentFile(true, GetTitle().toStdString());
+    if (!chosen) {
+        return false;
+    }
+    return DoSave(QString::fromStdString(*chosen));
 }
 
 void CBrindleDoc::DetachViews() {

@@ -9,8 +9,10 @@
 
 #include "CDataVerData.h"
 #include "CDocument.h"
+#include "CVerDataEdits.h"
 #include "QArray.h"
 
+#include <memory>
 #include <string>
 
 namespace tessaly {
@@ -32,13 +34,26 @@ public:
     // The patch file whose records this document holds (empty when there was none).
     const std::string& GetPatchPath() const { return m_sPatchPath; }
 
+    // Puts a change made in memory into the document, marks it modified and shows it in every
+    // view.
+    void ApplyChange(std::unique_ptr<CDataVerData> pChange);
+    // Edit > "Undo": takes back the last change; the document stays modified while changes
+    // since the last load or save remain. False when there is none.
+    bool Undo();
+    bool CanUndo() const { return m_Edits.CanUndo(); }
+    // "Save As...": saves to a chosen file, which the document then stands for.
+    bool DoFileSaveAs();
+
     CQObArray<CDataVerData*> m_VerData;
+    // The file-system steps of saves (not owned; null: the real ones).
+    CSaveFileOps* m_pSaveOps = nullptr;
 
 private:
     void DetachViews();
     void ReattachViews();
 
     std::string m_sPatchPath;
+    CVerDataEdits m_Edits{m_VerData};
 };
 
 }  // namespace tessaly

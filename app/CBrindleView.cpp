@@ -3,6 +3,7 @@
 #include "CBrindleDoc.h"
 #include "CChildFrame.h"
 #include "CDataAppState.h"
+#include "CDataDefSound.h"
 #include "CDataListCtrl.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
@@ -13,11 +14,22 @@
 #include "Resources.h"
 #include "Text.h"
 
+#include <QClipboard>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMimeData>
 
 #include <algorithm>
 
 namespace tessaly {
+
+namespace {
+constexpr const char* kNoClipboardPicture = "The clipboard holds no picture.";
+constexpr const char* kNoClipboardWave = "The clipboard holds no wave sound.";
+}  // namespace
 
 CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
     m_pFilter->setObjectName(QStringLiteral("filter"));
@@ -61,12 +73,19 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
         AddCommand(
             id, [this, id] { ToSelected(id); }, [this](CCmdUI& ui) { ui.Enable(HasSelection()); });
     }
-    // "Delete" and "Paste Over" are enabled here but carry out nothing; the same commands
-    // reach an entry through the list's context menu.
-    AddCommand(
-        ids::ID_EDIT_DELETE, [] {}, [this](CCmdUI& ui) { ui.Enable(HasSelection()); });
-    AddCommand(
-        ids::ID_EDIT_PASTE, [] {}, [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
+    // "Delete" and "Paste Over" act on the selected entry when it is one the document edits.
+    for (int id : {ids::ID_EDIT_DELETE, ids::ID_EDIT_PASTE}) {
+        AddCommand(
+            id,
+            [this, id] {
+                if (m_pList != nullptr) {
+                    OnEntryCommand(m_pList->GetSelected(), id);
+                }
+            },
+            [this, id](CCmdUI& ui) {
+                ui.Enable(id == ids::ID_EDIT_PASTE ? m_pList != nullptr : HasSelection());
+            });
+    }
     AddCommand(
         ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
@@ -88,9 +107,12 @@ void CBrindleView::OnInitialUpdate() {
 void CBrindleView::OnUpdate(CView* /*pSender*/, int nHint) {
     if (nHint == kHintBeforeReload) {
         m_nReloadCategory = m_nCategory;
+        CDataDef* selected = m_pList != nullptr ? m_pList->GetSelected() : nullptr;
+        m_nReloadIndex = selected != nullptr ? std::int64_t{selected->GetIndex()} : -1;
         SetCategory(-1);
     } else if (nHint == kHintAfterReload) {
         SetCategory(m_nReloadCategory);
+        SelectIndex(m_nReloadIndex);
     }
 }
 
@@ -109,6 +131,118 @@ void CBrindleView::ActivateDocument() {
     if (CBrindleDoc* doc = GetBrindleDoc()) {
         doc->ActivatePatch();
     }
+}
+
+void CBrindleView::SelectIndex(std::int64_t nIndex) {
+    if (m_pList != nullptr && nIndex >= 0) {
+        m_pList->SelectIndex(static_cast<std::uint32_t>(nIndex));
+    }
+}
+
+bool CBrindleView::CanEdit(CDataDef* pEntry, int nId) const {
+    if (pEntry == nullptr || GetBrindleDoc() == nullptr ||
+        !IsEditableCategory(pEntry->GetDataType())) {
+        return false;
+    }
+    // An empty slot takes "Insert New"; an entry with data the other commands.
+    return (nId == ids::ID_INSERT_NEW) != pEntry->IsValid();
+}
+
+void CBrindleView::UpdateEntryMenu(CDataDef* pEntry, QMenu* pMenu) {
+    const QList<QAction*> actions = pMenu->actions();
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const int id = actions[i]->data().toInt();
+        if (id != ids::ID_EDIT_DELETE && id != ids::ID_EDIT_PASTE && id != ids::ID_INSERT_NEW) {
+            continue;
+        }
+        actions[i]->setEnabled(CanEdit(pEntry, id));
+        if (id == ids::ID_EDIT_PASTE && CanEdit(pEntry, ids::ID_EDIT_REPLACE_FILE)) {
+            auto* replace = new QAction(QStringLiteral("Replace from File..."), pMenu);
+            replace->setData(ids::ID_EDIT_REPLACE_FILE);
+            pMenu->insertAction(i + 1 < actions.size() ? actions[i + 1] : nullptr, replace);
+        }
+    }
+}
+
+bool CBrindleView::OnEntryCommand(CDataDef* pEntry, int nId) {
+    if (nId != ids::ID_EDIT_DELETE && nId != ids::ID_EDIT_PASTE &&
+        nId != ids::ID_EDIT_REPLACE_FILE && nId != ids::ID_INSERT_NEW) {
+        return false;
+    }
+    if (!CanEdit(pEntry, nId)) {
+        return false;
+    }
+    EntryEdit edit;
+    if (nId == ids::ID_EDIT_DELETE) {
+        edit = DeleteEntry(pEntry->GetDataType(), pEntry->GetIndex());
+    } else if (nId == ids::ID_EDIT_PASTE) {
+        edit = EditFromClipboard(pEntry);
+    } else {
+        edit = EditFromFile(pEntry);
+    }
+    if (!edit.pChange) {
+        if (!edit.sMessage.empty()) {
+            DataAppState().Ui().ShowMessage(edit.sMessage);
+        }
+        return true;
+    }
+    GetBrindleDoc()->ApplyChange(std::move(edit.pChange));
+    return true;
+}
+
+EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    const std::uint32_t index = pEntry->GetIndex();
+    if (pEntry->GetDataType() != kCategorySounds) {
+        if (data == nullptr || !data->hasImage()) {
+            return {nullptr, kNoClipboardPicture};
+        }
+        return ReplacePicture(pEntry->GetDataType(), index,
+                              qvariant_cast<QImage>(data->imageData()));
+    }
+    QByteArray wave;
+    if (data != nullptr) {
+        wave = data->data(QStringLiteral("audio/wav"));
+        if (wave.isEmpty()) {
+            wave = data->data(QStringLiteral("audio/x-wav"));
+        }
+    }
+    if (wave.isEmpty()) {
+        return {nullptr, kNoClipboardWave};
+    }
+    const std::string name = static_cast<CDataDefSound*>(pEntry)->GetName();
+    return ReplaceSound(index, name,
+                        ByteSpan(reinterpret_cast<const std::uint8_t*>(wave.constData()),
+                                 static_cast<std::size_t>(wave.size())));
+}
+
+EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
+    const bool sound = pEntry->GetDataType() == kCategorySounds;
+    PatchFileDialog dialog;
+    dialog.bMustExist = true;
+    dialog.bHideReadOnly = true;
+    dialog.pFilter = sound ? "Wave Files (*.wav)|*.wav||" : "PNG Pictures (*.png)|*.png||";
+    std::optional<std::string> path = DataAppState().Ui().ChooseFile(dialog);
+    if (!path) {
+        return {};
+    }
+    if (!sound) {
+        return ReplacePicture(pEntry->GetDataType(), pEntry->GetIndex(),
+                              QImage(QString::fromStdString(*path)));
+    }
+    QFile file(QString::fromStdString(*path));
+    QByteArray wave;
+    if (file.open(QIODevice::ReadOnly)) {
+        wave = file.readAll();
+    }
+    // A replaced sound keeps its name; a new one is named after its file.
+    std::string name = static_cast<CDataDefSound*>(pEntry)->GetName();
+    if (name.empty()) {
+        name = QFileInfo(file).fileName().toStdString();
+    }
+    return ReplaceSound(pEntry->GetIndex(), name,
+                        ByteSpan(reinterpret_cast<const std::uint8_t*>(wave.constData()),
+                                 static_cast<std::size_t>(wave.size())));
 }
 
 void CBrindleView::SetCategory(std::int32_t id) {

@@ -3,6 +3,7 @@
 // with the four display filters and, above the list, a text filter field.
 
 #include "CDataList.h"
+#include "CVerDataEdits.h"
 #include "CView.h"
 
 #include <memory>
@@ -35,6 +36,10 @@ public:
     // "Go to...": asks for an entry number and selects that entry in the list.
     void OnGoTo();
     QLineEdit* GetFilterField() const { return m_pFilter; }
+    // "Paste Over", "Replace from File...", "Delete" and "Insert New %s" on items, gumps and
+    // sounds go to the document as changes made in memory.
+    void UpdateEntryMenu(CDataDef* pEntry, QMenu* pMenu) override;
+    bool OnEntryCommand(CDataDef* pEntry, int nId) override;
     CBrindleDoc* GetBrindleDoc() const;
 
     // Hints of OnUpdate around a reload of the document's entries.
@@ -57,9 +62,17 @@ private:
     void ToggleFilter(std::uint8_t& flag);
     void ToSelected(int nId);
     bool HasSelection() const;
+    // Whether the document carries out an edit command on the entry.
+    bool CanEdit(CDataDef* pEntry, int nId) const;
+    // The edit a command makes from the clipboard or a chosen file (no change when the user
+    // cancelled or the input was refused, with its message).
+    EntryEdit EditFromClipboard(CDataDef* pEntry);
+    EntryEdit EditFromFile(CDataDef* pEntry);
+    void SelectIndex(std::int64_t nIndex);
 
     std::int32_t m_nReloadCategory = -1;
     QLineEdit* m_pFilter;  // child of the view
+    std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };
 
 }  // namespace tessaly

@@ -6,6 +6,7 @@
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
+#include "MulBlock.h"
 #include "ResourceIds.h"
 #include "Surface.h"
 #include "Text.h"
@@ -87,6 +88,29 @@ bool CDataDef::ActivateLinkedPatch(IndexRecord& record) const {
     }
     m_pVerData->ActivatePatch();
     record = IndexFromPatch(*m_pVerData->GetRecord());
+    return true;
+}
+
+bool CDataDef::GetLinkedChange(IndexRecord& record) const {
+    if (m_pVerData == nullptr || m_pVerData->GetChange() == nullptr) {
+        return false;
+    }
+    record = m_pVerData->GetChangeIndex();
+    return true;
+}
+
+bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
+    IndexRecord change;
+    if (!GetLinkedChange(change)) {
+        return LoadPictureBlock(block);
+    }
+    if (change.m_dwLength == 0) {
+        block.FreeData();
+        return false;
+    }
+    if (!block.IsLoaded()) {
+        block.SetMemoryData(change, m_pVerData->GetChangeBytes());
+    }
     return true;
 }
 
@@ -188,8 +212,20 @@ bool CDataDefIndex::IsValid() {
 void CDataDefIndex::SetVerData(CDataVerData* pVerData) {
     if (pVerData != nullptr && pVerData->HasRecord()) {
         m_Index = IndexFromPatch(*pVerData->GetRecord());
+    } else if (pVerData != nullptr && pVerData->GetChange() != nullptr) {
+        m_Index = pVerData->GetChangeIndex();
     }
     CDataDef::SetVerData(pVerData);
+}
+
+bool CDataDefIndex::IsDeletedChange() const {
+    IndexRecord change;
+    return GetLinkedChange(change) && change.m_dwLength == 0;
+}
+
+IndexRecord CDataDefIndex::GetShownIndex() const {
+    IndexRecord change;
+    return GetLinkedChange(change) ? change : m_Index;
 }
 
 IndexRecord IndexFromPatch(const CUOVersionBlock& record) {

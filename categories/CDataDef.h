@@ -24,6 +24,7 @@ namespace tessaly {
 
 class CDataProps;
 class CDataVerData;
+class CMulBlockType;
 class SurfaceBuffer;
 struct DataTypeDef;
 
@@ -74,6 +75,12 @@ public:
     // With a linked record of a patch file: points slot 22 and the patch table at that file,
     // gives the record's location and answers true (its data is then ready to read).
     bool ActivateLinkedPatch(IndexRecord& record) const;
+    // With a linked change made in memory: the record of its data (GetChangeIndex); true.
+    bool GetLinkedChange(IndexRecord& record) const;
+    // Loads the block with the entry's data: the data of a linked change made in memory (none
+    // for a deletion), else what the block reads through the file set. False (logged) without
+    // data.
+    bool LoadEntryBlock(CMulBlockType& block) const;
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
     // Field `column` of the list text (null past the last field), or for -1 the change mark
@@ -108,6 +115,11 @@ public:
     // Where the entry's data lies: the location of a linked record of a patch file (a list
     // links records without reading them into the index record), else the index record.
     IndexRecord GetEffectiveIndex() const;
+    // The index record the list text describes: that of a linked change made in memory, else
+    // the entry's own.
+    IndexRecord GetShownIndex() const;
+    // The entry is linked to a deletion made in memory.
+    bool IsDeletedChange() const;
 
 protected:
     // "%d" with the block length, or "unused" when the entry has no data.

@@ -1,6 +1,7 @@
 #include "CDataDefGump.h"
 
 #include "CDataProps.h"
+#include "CDataVerData.h"
 #include "Hues.h"
 #include "Text.h"
 
@@ -10,12 +11,16 @@ std::string CDataDefGump::GetListText() {
     if (!IsValid()) {
         return "unused";
     }
-    return Format("%d,%d", m_Index.m_wExtra1, m_Index.m_wExtra2);
+    if (IsDeletedChange()) {
+        return "delete";
+    }
+    const IndexRecord shown = GetShownIndex();
+    return Format("%d,%d", shown.m_wExtra1, shown.m_wExtra2);
 }
 
 bool CDataDefGump::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                                std::uint32_t maxHeight, std::uint16_t hue) {
-    if (!LoadPictureBlock(m_Block)) {
+    if (!LoadEntryBlock(m_Block)) {
         buffer.Release();
         return false;
     }
@@ -31,13 +36,25 @@ bool CDataDefGump::GetImage(SurfaceBuffer& buffer) {
 }
 
 bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
-    if (!LoadPictureBlock(m_Block)) {
+    if (!LoadEntryBlock(m_Block)) {
         return false;
     }
     // Height first, then width: the order gump index records are read back in.
     return WriteBlock(file, record, kSlotGumpArt, GetIndex(),
                       static_cast<std::uint16_t>(m_Block.GetHeight()),
                       static_cast<std::uint16_t>(m_Block.GetWidth()), m_Block.GetBytes());
+}
+
+std::unique_ptr<CDataVerData> CDataDefGump::MakeChange(std::uint32_t nIndex,
+                                                       const Picture& picture) {
+    // Height first, then width, as WriteVerData writes them.
+    CUOVersionBlock record{kSlotGumpArt,
+                           nIndex,
+                           0,
+                           0,
+                           static_cast<std::uint16_t>(picture.height),
+                           static_cast<std::uint16_t>(picture.width)};
+    return std::make_unique<CDataVerData>(record, EncodeGump(picture));
 }
 
 bool CDataDefGump::ReadIndex() {
@@ -58,8 +75,9 @@ bool CDataPageGumpDraw::Accepts(CDataDef* pEntry) {
 }
 
 QString CDataPageGumpDraw::SizeText() {
-    CTileGumpType& block = static_cast<CDataDefGump*>(GetDataDef())->GetBlock();
-    if (!LoadPictureBlock(block)) {
+    auto* gump = static_cast<CDataDefGump*>(GetDataDef());
+    CTileGumpType& block = gump->GetBlock();
+    if (!gump->LoadEntryBlock(block)) {
         return QString();
     }
     return QString::asprintf("%d, %d", static_cast<int>(block.GetWidth()),

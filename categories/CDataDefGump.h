@@ -4,6 +4,9 @@
 #include "CDataDef.h"
 #include "CDataPageDraw.h"
 #include "GumpType.h"
+#include "ImageEncoders.h"
+
+#include <memory>
 
 namespace tessaly {
 
@@ -20,6 +23,9 @@ public:
     bool AddPages(CDataProps* pSheet) override;
 
     CTileGumpType& GetBlock() { return m_Block; }
+    // The change that replaces gump nIndex with a picture (transparent pixels become gaps).
+    // Raises CTarnError "EncodeGump: Size" when the picture does not fit the format.
+    static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);
     // The picture at its top-left corner, each side cut to its limit, in the client's hue
     // number `hue` (0 = none; UseHue); what the draw answered.
     bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight,

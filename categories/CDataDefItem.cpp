@@ -3,6 +3,7 @@
 #include "CDataDefTileData.h"
 #include "CDataPageScript.h"
 #include "CDataProps.h"
+#include "CDataVerData.h"
 #include "EventLog.h"
 #include "Hues.h"
 #include "Text.h"
@@ -17,6 +18,9 @@ std::string CDataDefItem::GetListText() {
     if (!IsValid()) {
         return "unused";
     }
+    if (IsDeletedChange()) {
+        return "delete";
+    }
     std::string name;
     try {
         name = m_Block.GetTileData()->GetName();
@@ -24,12 +28,12 @@ std::string CDataDefItem::GetListText() {
         LogCaughtException("reading an item name");
         name.clear();
     }
-    return Format("%d\t%s", static_cast<int>(m_Index.GetLength()), name.c_str());
+    return Format("%d\t%s", static_cast<int>(GetShownIndex().GetLength()), name.c_str());
 }
 
 bool CDataDefItem::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                                std::uint32_t maxHeight, std::uint16_t hue, bool partial) {
-    if (!LoadPictureBlock(m_Block)) {
+    if (!LoadEntryBlock(m_Block)) {
         buffer.Release();
         return false;
     }
@@ -55,13 +59,25 @@ bool CDataDefItem::GetImage(SurfaceBuffer& buffer) {
 }
 
 bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
-    if (!LoadPictureBlock(m_Block)) {
+    if (!LoadEntryBlock(m_Block)) {
         return false;
     }
     // The record carries the picture's width and height.
     return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase,
                       static_cast<std::uint16_t>(m_Block.GetWidth()),
                       static_cast<std::uint16_t>(m_Block.GetHeight()), m_Block.GetBytes());
+}
+
+std::unique_ptr<CDataVerData> CDataDefItem::MakeChange(std::uint32_t nIndex,
+                                                       const Picture& picture) {
+    // The record carries the picture's width and height, as WriteVerData writes them.
+    CUOVersionBlock record{kSlotArt,
+                           nIndex + kArtItemBase,
+                           0,
+                           0,
+                           static_cast<std::uint16_t>(picture.width),
+                           static_cast<std::uint16_t>(picture.height)};
+    return std::make_unique<CDataVerData>(record, EncodeItem(picture));
 }
 
 bool CDataDefItem::ReadIndex() {
@@ -91,8 +107,9 @@ bool CDataPageItemDraw::Accepts(CDataDef* pEntry) {
 }
 
 QString CDataPageItemDraw::SizeText() {
-    CTileItemType& block = static_cast<CDataDefItem*>(GetDataDef())->GetBlock();
-    if (!LoadPictureBlock(block)) {
+    auto* item = static_cast<CDataDefItem*>(GetDataDef());
+    CTileItemType& block = item->GetBlock();
+    if (!item->LoadEntryBlock(block)) {
         return QString();
     }
     return QString::asprintf("%d,%d", static_cast<int>(block.GetWidth()),

@@ -4,6 +4,9 @@
 #include "ArtTypes.h"
 #include "CDataDef.h"
 #include "CDataPageDraw.h"
+#include "ImageEncoders.h"
+
+#include <memory>
 
 namespace tessaly {
 
@@ -20,6 +23,9 @@ public:
     bool AddPages(CDataProps* pSheet) override;
 
     CTileItemType& GetBlock() { return m_Block; }
+    // The change that replaces item nIndex with a picture (its transparent pixels left out of
+    // the runs). Raises CTarnError "EncodeItem: Size" when the picture does not fit the format.
+    static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);
     // The picture at its top-left corner, each side cut to its limit, in the client's hue
     // number `hue` (0 = none; UseHue), only its grey pixels with `partial`; what the draw
     // answered.

@@ -1,5 +1,6 @@
 #include "CDataDefSound.h"
 
+#include "CDataVerData.h"
 #include "EventLog.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
@@ -22,6 +23,25 @@ std::string CDataDefSound::GetListText() {
     if (!IsValid()) {
         return "unused";
     }
+    if (IsDeletedChange()) {
+        return "delete";
+    }
+    const std::string name = GetName();
+    // 1102 frames of 4 bytes make about a tenth of a second at 11025 frames per second.
+    const std::uint32_t length = GetShownIndex().GetLength();
+    const std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
+    return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
+                  static_cast<int>(tenths % 10));
+}
+
+std::string CDataDefSound::GetName() {
+    if (!IsValid() || IsDeletedChange()) {
+        return std::string();
+    }
+    IndexRecord change;
+    if (GetLinkedChange(change)) {
+        return CMulSound::ReadName(GetVerData()->GetChangeBytes());
+    }
     // The first 32 bytes of a sound hold its name.
     std::string name = "Unk";
     try {
@@ -34,15 +54,21 @@ std::string CDataDefSound::GetListText() {
         LogCaughtException("reading a sound name");
         name = "Unk";
     }
-    // 1102 frames of 4 bytes make about a tenth of a second at 11025 frames per second.
-    const std::uint32_t length = m_Index.GetLength();
-    const std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
-    return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
-                  static_cast<int>(tenths % 10));
+    return name;
 }
 
-bool CDataDefSound::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
-    return false;
+std::unique_ptr<CDataVerData> CDataDefSound::MakeChange(std::uint32_t nIndex,
+                                                        const std::string& name, ByteSpan samples) {
+    CUOVersionBlock record{kSlotSound, nIndex & 0xFFFF, 0, 0, 0, 0};
+    return std::make_unique<CDataVerData>(record, MakeSoundEntry(name, samples));
+}
+
+bool CDataDefSound::WriteVerData(CQFile& file, CUOVersionBlock& record) {
+    CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
+    if (!LoadEntryBlock(sound)) {
+        return false;
+    }
+    return WriteBlock(file, record, kSlotSound, GetIndex(), 0, 0, sound.GetBytes());
 }
 
 bool CDataDefSound::ReadIndex() {
@@ -69,8 +95,17 @@ bool CDataDefSound::OnMenuCommand(QWidget* pWindow, int nId) {
 
 void CDataDefSound::Play() {
     try {
-        TheSounds().PlaySound(static_cast<std::uint16_t>(GetIndex()), CMapPoint(0, 0, 0, 0), 0,
-                              true);
+        IndexRecord change;
+        if (!GetLinkedChange(change)) {
+            TheSounds().PlaySound(static_cast<std::uint16_t>(GetIndex()), CMapPoint(0, 0, 0, 0), 0,
+                                  true);
+            return;
+        }
+        // A change made in memory plays its own samples; a deletion plays nothing.
+        CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
+        if (LoadEntryBlock(sound)) {
+            TheSounds().PlaySound(sound, CMapPoint(0, 0, 0, 0), 0, true);
+        }
     } catch (...) {
         LogCaughtException("playing a sound");
         // Nothing is heard; the command still counts as handled.
@@ -79,6 +114,10 @@ void CDataDefSound::Play() {
 
 std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId) {
     CMulSound sound(nSoundId);
+    return MakeClipWave(sound);
+}
+
+std::vector<std::uint8_t> MakeClipWave(CMulSound& sound) {
     // An entry shorter than its 32-byte name has no samples: nothing to copy. (Taking the
     // length minus 32 regardless would wrap round to a buffer of some four gigabytes.)
     if (sound.GetData() == nullptr || sound.GetLength() < CMulSound::kNameSize) {
@@ -107,7 +146,15 @@ std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId) {
 }
 
 bool CDataDefSound::GetMyClipWave() {
-    std::vector<std::uint8_t> wave = MakeClipWave(static_cast<std::uint16_t>(GetIndex()));
+    CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
+    IndexRecord change;
+    if (GetLinkedChange(change)) {
+        // A change made in memory copies its own data; a deletion copies nothing.
+        if (!LoadEntryBlock(sound)) {
+            return false;
+        }
+    }
+    std::vector<std::uint8_t> wave = MakeClipWave(sound);
     if (wave.empty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
         return false;
     }

@@ -6,11 +6,15 @@
 #include "CDataProps.h"
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 class QLineEdit;
 
 namespace tessaly {
+
+class CMulSound;
 
 class CDataDefSound : public CDataDefIndex {
 public:
@@ -20,6 +24,7 @@ public:
     // "name\t%d.%d sec", or "unused" without data.
     std::string GetListText() override;
     bool CopyData() override { return GetMyClipWave(); }
+    // Writes the sound's entry (name and samples) as its patch record's data.
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySounds; }
     bool ReadIndex() override;
@@ -36,11 +41,20 @@ public:
     bool GetMyClipWave();
     // Plays the sound once through the process-wide sound output.
     void Play();
+    // The sound's name as the list shows it; empty without data.
+    std::string GetName();
+
+    // The change that replaces sound nIndex with sample bytes under a name. Raises CTarnError
+    // "SoundEntry: Size" past the largest entry.
+    static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const std::string& name,
+                                                    ByteSpan samples);
 };
 
 // The RIFF/WAVE bytes of a sound as the clipboard gets them; empty when the sound has no
 // data or holds fewer than 32 bytes (the failure of a wave write is logged).
 std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId);
+// The same for a sound block (loaded on demand).
+std::vector<std::uint8_t> MakeClipWave(CMulSound& sound);
 
 class CDataPageSound : public CDataPage {
     Q_OBJECT

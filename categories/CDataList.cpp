@@ -183,6 +183,9 @@ bool CDataList::OnCommand(int nId) {
         return false;
     }
     try {
+        if (m_pView != nullptr && m_pView->OnEntryCommand(entry, nId)) {
+            return true;
+        }
         return entry->OnMenuCommand(GetWindow(), nId);
     } catch (...) {
         LogCaughtException("a list command");
@@ -215,6 +218,9 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
         insert->setData(ids::ID_INSERT_NEW);
         insert->setEnabled(false);
+    }
+    if (m_pView != nullptr) {
+        m_pView->UpdateEntryMenu(entry, menu.get());
     }
     QObject::connect(menu.get(), &QMenu::triggered, GetWindow(),
                      [this](QAction* action) { OnCommand(action->data().toInt()); });

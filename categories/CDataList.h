@@ -37,6 +37,11 @@ public:
     virtual void ActivateDocument() {}
     // The list's selection changed (which commands are enabled may change with it).
     virtual void SelectionChanged() {}
+    // Enables the edit commands of an entry's context menu that the document carries out and
+    // adds the ones only it has; pEntry is null for the menu of no entry.
+    virtual void UpdateEntryMenu(CDataDef* /*pEntry*/, QMenu* /*pMenu*/) {}
+    // Carries out an edit command on an entry; false when it is not one the host carries out.
+    virtual bool OnEntryCommand(CDataDef* /*pEntry*/, int /*nId*/) { return false; }
 
     std::uint8_t m_bShowChanges = 1;   // "Changes": attach records made in memory
     std::uint8_t m_bShowMulFiles = 1;  // "Mul Files": an entry for every slot

@@ -17,6 +17,12 @@ CDataVerData::CDataVerData(const CUOVersionBlock& record, CVerDataSource* pSourc
 CDataVerData::CDataVerData(std::uint32_t nKey, CDataDef* pTarget)
     : CDataDef(nKey), m_pTarget(pTarget) {}
 
+CDataVerData::CDataVerData(const CUOVersionBlock& change, std::vector<std::uint8_t> bytes)
+    : CDataDef(change.GetKey()), m_Change(change), m_ChangeBytes(std::move(bytes)) {
+    m_Change->m_dwOffset = 0;
+    m_Change->m_dwLength = static_cast<std::uint32_t>(m_ChangeBytes.size());
+}
+
 // The target goes first so that sheets showing it close while this record still exists.
 CDataVerData::~CDataVerData() {
     m_pTarget.reset();
@@ -46,6 +52,13 @@ bool CDataVerData::CopyData() {
 }
 
 bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
+    if (m_Change) {
+        const std::uint32_t offset = record.m_dwOffset;
+        record = *m_Change;
+        record.m_dwOffset = offset;
+        file.Write(m_ChangeBytes.data(), static_cast<std::uint32_t>(m_ChangeBytes.size()));
+        return true;
+    }
     CDataDef* target = GetTarget();
     if (target == nullptr) {
         return false;
@@ -57,10 +70,26 @@ std::int32_t CDataVerData::GetTargetType() {
     if (m_pTarget) {
         return m_pTarget->GetDataType();
     }
-    if (!m_Record) {
+    const CUOVersionBlock* replaced = GetReplaced();
+    if (replaced == nullptr) {
         return 0;
     }
-    return GetCategoryOfRecord(m_Record->m_dwFileId, m_Record->m_dwBlock);
+    return GetCategoryOfRecord(replaced->m_dwFileId, replaced->m_dwBlock);
+}
+
+const CUOVersionBlock* CDataVerData::GetReplaced() const {
+    return m_Record ? &*m_Record : GetChange();
+}
+
+IndexRecord CDataVerData::GetChangeIndex() const {
+    IndexRecord index;
+    index.m_dwOffset = 0;
+    index.m_dwLength = static_cast<std::uint32_t>(m_ChangeBytes.size());
+    if (m_Change) {
+        index.m_wExtra1 = m_Change->m_wExtra1;
+        index.m_wExtra2 = m_Change->m_wExtra2;
+    }
+    return index;
 }
 
 bool CDataVerData::AddPages(CDataProps* pSheet) {
@@ -75,11 +104,12 @@ bool CDataVerData::MakeTarget() {
     if (m_pTarget) {
         return true;
     }
-    if (!m_Record) {
+    const CUOVersionBlock* replaced = GetReplaced();
+    if (replaced == nullptr) {
         return false;
     }
     std::int32_t type = GetTargetType();
-    std::uint32_t index = m_Record->m_dwBlock;
+    std::uint32_t index = replaced->m_dwBlock;
     if (type == kCategoryItems) {
         index -= kArtItemBase;
     }

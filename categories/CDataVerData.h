@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -31,6 +32,10 @@ public:
     explicit CDataVerData(const CUOVersionBlock& record, CVerDataSource* pSource = nullptr);
     // A change made in memory: no record; the target (owned) is the changed entry.
     CDataVerData(std::uint32_t nKey, CDataDef* pTarget);
+    // A change made in memory that holds its data: the record it is saved as (file id, block,
+    // extra words; offset and length are set when it is written) and the data, none for a
+    // deletion. The target is made on demand and shows the data.
+    CDataVerData(const CUOVersionBlock& change, std::vector<std::uint8_t> bytes);
     ~CDataVerData() override;
 
     std::string GetListText() override;
@@ -53,10 +58,20 @@ public:
     const CUOVersionBlock* GetRecord() const { return m_Record ? &*m_Record : nullptr; }
     // Points slot 22 and the patch table at this record's patch file.
     void ActivatePatch() const;
+    // The change made in memory that holds its data, or null.
+    const CUOVersionBlock* GetChange() const { return m_Change ? &*m_Change : nullptr; }
+    const std::vector<std::uint8_t>& GetChangeBytes() const { return m_ChangeBytes; }
+    // The index record that describes the data of such a change: offset 0, the data's length
+    // (0 for a deletion), the extra words.
+    IndexRecord GetChangeIndex() const;
+    // The record of the file or the change: what the entry replaces (file id and block).
+    const CUOVersionBlock* GetReplaced() const;
 
 private:
     std::unique_ptr<CDataDef> m_pTarget;
     std::optional<CUOVersionBlock> m_Record;
+    std::optional<CUOVersionBlock> m_Change;
+    std::vector<std::uint8_t> m_ChangeBytes;
     CVerDataSource* m_pSource = nullptr;  // not owned
 };
 

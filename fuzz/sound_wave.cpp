@@ -1,5 +1,6 @@
-// Reading RIFF/WAVE data back from a memory file: the wave reader and a walk over every
-// chunk with Descend/Ascend. Nothing may read outside the input or allocate more than it holds.
+// Reading RIFF/WAVE data back from a memory file: the wave reader, the 16-bit PCM reader that
+// takes replacement sounds, and a walk over every chunk with Descend/Ascend. Nothing may read
+// outside the input or allocate more than it holds.
 
 #include "MMFile.h"
 #include "MulSound.h"
@@ -11,6 +12,10 @@
 using namespace tessaly;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<std::uint8_t> pcm;
+    if (ReadPcm16Wave(ByteSpan(data, size), pcm) && pcm.size() > size) {
+        std::abort();
+    }
     std::vector<std::uint8_t> buffer(data, data + size);
     MMOpenInfo info;
     info.fccIOProc = kFourCCMem;

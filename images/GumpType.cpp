@@ -7,10 +7,14 @@ bool CTileGumpType::Load() {
     if (!ReadIndex(kSlotGumpIdx, kSlotGumpArt, m_nEntry, record)) {
         return false;
     }
-    m_nWidth = record.m_wExtra2;
-    m_nHeight = record.m_wExtra1;
+    TakeRecord(record);
     LoadMulData(kSlotGumpArt, record);
     return true;
+}
+
+void CTileGumpType::TakeRecord(const IndexRecord& record) {
+    m_nWidth = record.m_wExtra2;
+    m_nHeight = record.m_wExtra1;
 }
 
 bool CTileGumpType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y,

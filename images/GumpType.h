@@ -26,6 +26,10 @@ public:
                          std::uint32_t height, std::int32_t x, std::int32_t y,
                          std::uint16_t hue = 0);
 
+protected:
+    // Width from the second extra word, height from the first.
+    void TakeRecord(const IndexRecord& record) override;
+
 private:
     std::uint32_t m_nWidth = 0;
     std::uint32_t m_nHeight = 0;

@@ -28,4 +28,9 @@ bool CMulBlockType::ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std
     return TheClientFiles().ReadIndexRecord(indexSlot, dataSlot, entry, record);
 }
 
+void CMulBlockType::SetMemoryData(const IndexRecord& record, std::vector<std::uint8_t> bytes) {
+    TakeRecord(record);
+    m_Data = std::move(bytes);
+}
+
 }  // namespace tessaly

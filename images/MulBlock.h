@@ -43,8 +43,14 @@ public:
     // patch record). A stretch that does not fit its file is refused before anything is
     // allocated; a failed read raises CTarnError(2, E_FAIL, "LoadMulData: Read").
     void LoadMulData(std::int32_t dataFileId, const IndexRecord& record);
+    // Takes bytes that no file holds yet (an edit not saved) as the loaded block, with the
+    // record describing them, as a Load of that record would.
+    void SetMemoryData(const IndexRecord& record, std::vector<std::uint8_t> bytes);
 
 protected:
+    // Sets the kind's own fields from the entry's index record (gump size, sound length).
+    virtual void TakeRecord(const IndexRecord& /*record*/) {}
+
     // The entry's effective index record through the process-wide file set.
     static bool ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
                           IndexRecord& record);

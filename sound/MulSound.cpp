@@ -1,5 +1,7 @@
 #include "MulSound.h"
 
+#include "TarnError.h"
+
 #include <algorithm>
 
 namespace tessaly {
@@ -25,9 +27,18 @@ bool CMulSound::Load() {
     if (!ReadIndex(kSlotSoundIdx, kSlotSound, m_nEntry, record)) {
         return false;
     }
-    m_dwLength = record.GetLength();
+    TakeRecord(record);
     LoadMulData(kSlotSound, record);
     return true;
+}
+
+std::vector<std::uint8_t> MakeSoundEntry(std::string_view name, ByteSpan samples) {
+    if (samples.size() > kMaxSoundEntry - CMulSound::kNameSize) {
+        throw CTarnError(2, kE_FAIL, "SoundEntry: Size");
+    }
+    ByteWriter out;
+    out.text(name, CMulSound::kNameSize).bytes(samples);
+    return out.take();
 }
 
 ByteSpan CMulSound::GetSamples() const {
@@ -107,6 +118,24 @@ bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples
     samples.assign(data.cksize, 0);
     return f.MMRead(samples.data(), static_cast<std::int32_t>(data.cksize)) ==
            static_cast<std::int32_t>(data.cksize);
+}
+
+bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
+    if (wave.empty() || wave.size() > 0x7FFFFFFFu) {
+        return false;
+    }
+    // The memory file needs writable memory of its own.
+    std::vector<std::uint8_t> copy(wave.begin(), wave.end());
+    MMOpenInfo info;
+    info.fccIOProc = kFourCCMem;
+    info.pchBuffer = copy.data();
+    info.cchBuffer = static_cast<std::uint32_t>(copy.size());
+    CMMFile f;
+    WaveFormat format;
+    if (!f.Open(nullptr, kMMIORead, &info) || !ReadWave(f, format, samples)) {
+        return false;
+    }
+    return format.wFormatTag == 1 && format.wBitsPerSample == 16;
 }
 
 }  // namespace tessaly

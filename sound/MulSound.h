@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -54,7 +55,17 @@ public:
     static std::string ReadName(ByteSpan entry);
 
     std::uint32_t m_dwLength = 0;
+
+protected:
+    void TakeRecord(const IndexRecord& record) override { m_dwLength = record.GetLength(); }
 };
+
+// The largest sound entry: index record lengths have 31 bits.
+inline constexpr std::uint32_t kMaxSoundEntry = 0x7FFFFFFF;
+
+// A sound entry: the name cut to 32 bytes and zero-padded, then the sample bytes. Raises
+// CTarnError "SoundEntry: Size" (2, E_FAIL) past kMaxSoundEntry.
+std::vector<std::uint8_t> MakeSoundEntry(std::string_view name, ByteSpan samples);
 
 // Writes one complete RIFF/WAVE file of n sample bytes of the sound into f (open for
 // writing): "RIFF", 36 + n (+1 when n is odd), "WAVE", "fmt ", 16, the format record, "data",
@@ -66,5 +77,9 @@ bool WriteWave(CMMFile& f, CMulSound& s, std::uint32_t n);
 // chunk (longer format chunks are accepted) and the bytes of the "data" chunk. False when the
 // form, either chunk or any of their bytes is missing.
 bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples);
+
+// The sample bytes of a whole RIFF/WAVE file that holds 16-bit PCM (format tag 1, 16 bits per
+// sample), the kind a sound entry stores. False for any other file or format.
+bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples);
 
 }  // namespace tessaly

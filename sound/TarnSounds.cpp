@@ -50,6 +50,14 @@ public:
 
 CTarnSoundPlay::CTarnSoundPlay(CTarnSounds& output, std::uint16_t soundId) : m_Output(output) {
     CMulSound sound(soundId);
+    MakeBuffer(sound);
+}
+
+CTarnSoundPlay::CTarnSoundPlay(CTarnSounds& output, CMulSound& sound) : m_Output(output) {
+    MakeBuffer(sound);
+}
+
+void CTarnSoundPlay::MakeBuffer(CMulSound& sound) {
     if (sound.GetData() == nullptr) {
         return;
     }
@@ -252,10 +260,18 @@ void CTarnSounds::PlaySound(std::uint16_t id, const CMapPoint& pt, std::uint8_t 
         StopAll();
         return;
     }
+    CMulSound sound(id);
+    PlaySound(sound, pt, volume, once);
+}
+
+void CTarnSounds::PlaySound(CMulSound& sound, const CMapPoint& pt, std::uint8_t volume, bool once) {
+    if (!IsInit()) {
+        return;
+    }
     SetListener(m_ptListener);
-    auto sound = std::make_unique<CTarnSoundPlay>(*this, id);
-    if (sound->Play(pt, volume, once)) {
-        m_Playing.Add(sound.release());
+    auto playing = std::make_unique<CTarnSoundPlay>(*this, sound);
+    if (playing->Play(pt, volume, once)) {
+        m_Playing.Add(playing.release());
     }
 }
 

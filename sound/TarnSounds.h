@@ -16,6 +16,8 @@
 
 namespace tessaly {
 
+class CMulSound;
+
 class CTarnSounds;
 class CSoundBuffer;
 
@@ -30,6 +32,8 @@ public:
     // A sound without samples gets no buffer. Raises CTarnError (priority 3) when the device
     // refuses the buffer.
     CTarnSoundPlay(CTarnSounds& output, std::uint16_t soundId);
+    // The same with the samples of a sound block (loaded on demand).
+    CTarnSoundPlay(CTarnSounds& output, CMulSound& sound);
     // Stops the sound and releases its buffer.
     ~CTarnSoundPlay();
     CTarnSoundPlay(const CTarnSoundPlay&) = delete;
@@ -55,6 +59,8 @@ public:
     std::unique_ptr<CSoundBuffer> m_pBuffer;
 
 private:
+    void MakeBuffer(CMulSound& sound);
+
     CTarnSounds& m_Output;
 };
 
@@ -78,6 +84,8 @@ public:
     // Starts a sound (ids 0 and 65535 stop every sound instead), dropping finished ones first.
     // Does nothing while not initialised.
     void PlaySound(std::uint16_t id, const CMapPoint& pt, std::uint8_t volume, bool once);
+    // Starts the sound of a block (one whose data no file holds yet, for instance).
+    void PlaySound(CMulSound& sound, const CMapPoint& pt, std::uint8_t volume, bool once);
     // Moves the listener and drops sounds that finished or are now out of range.
     void SetListener(const CMapPoint& pt);
     void StopAll();

@@ -1,6 +1,7 @@
 // The document, view and frames over the real main window: what a new view shows, the command
 // states, categories and filters, saving patch files and several documents at once.
 
+#include "ArtTypes.h"
 #include "CAppBase.h"
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
@@ -10,13 +11,21 @@
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
+#include "CVerDataEdits.h"
+#include "GumpType.h"
+#include "ImageEncoders.h"
 #include "MainWindowSupport.h"
+#include "MulSound.h"
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
+#include "core/FailingSave.h"
+#include "sound/WaveFile.h"
 
+#include <QClipboard>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMenu>
 #include <QSettings>
 #include <QTest>
 
@@ -290,6 +299,260 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
     ASSERT_TRUE(docB->DoSave(QString::fromStdString(m_Dir.File("b-again.mul"))));
     EXPECT_EQ(Bytes(m_Dir.File("b-again.mul")), Bytes(second));
 }
+
+// Editing items, gumps and sounds through the window's commands, then saving.
+class DocumentEditTest : public DocumentTest {
+protected:
+    // Shows a category and selects the row of entry `index`; null when the list has none.
+    CDataDef* Select(std::int32_t category, std::uint32_t index) {
+        ActiveView()->SetCategory(category);
+        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
+            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
+                ActiveList()->SelectPosition(row);
+                return ActiveList()->GetSelected();
+            }
+        }
+        return nullptr;
+    }
+    // Runs an entry command through the list, as its context menu does, choosing `file`.
+    bool CommandWithFile(int nId, const std::string& file) {
+        m_Ui.m_Files.push_back(file);
+        return ActiveList()->OnCommand(nId);
+    }
+    std::string WritePng(const std::string& name, const QImage& image) {
+        const std::string path = m_Dir.File(name);
+        EXPECT_TRUE(image.save(QString::fromStdString(path), "PNG"));
+        return path;
+    }
+    // A picture with colours that 5-5-5 cuts, transparent pixels of alpha 0 and an opaque
+    // black one.
+    static QImage TestImage(int width, int height) {
+        QImage image(width, height, QImage::Format_ARGB32);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const bool clear = (x + y) % 5 == 0;
+                image.setPixel(
+                    x, y, qRgba(x * 37 % 256, y * 53 % 256, 7 * (x + y) % 256, clear ? 0 : 255));
+            }
+        }
+        image.setPixel(1, 0, qRgba(0, 0, 0, 255));
+        return image;
+    }
+    // The decoded pixels a picture must give: the 5-5-5 reduction, 0 where transparent.
+    static std::vector<std::uint16_t> Reduced(const QImage& image) {
+        std::vector<std::uint16_t> pixels;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb c = image.pixel(x, y);
+                pixels.push_back(qAlpha(c) == 0 ? 0 : Rgb(qRed(c), qGreen(c), qBlue(c)));
+            }
+        }
+        return pixels;
+    }
+    static std::vector<std::uint16_t> Pixels(const SurfaceBuffer& buffer) {
+        std::vector<std::uint16_t> pixels;
+        for (std::uint32_t y = 0; y < buffer.GetHeight(); ++y) {
+            for (std::uint32_t x = 0; x < buffer.GetWidth(); ++x) {
+                pixels.push_back(
+                    buffer.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) &
+                    0x7FFF);
+            }
+        }
+        return pixels;
+    }
+    // The data the client reads for an entry through slot 22 and the patch table.
+    static std::vector<std::uint8_t> ClientRead(std::int32_t indexSlot, std::int32_t dataSlot,
+                                                std::uint32_t entry, IndexRecord& record) {
+        std::vector<std::uint8_t> data;
+        if (TheClientFiles().ReadIndexRecord(indexSlot, dataSlot, entry, record)) {
+            data.resize(record.GetLength());
+            EXPECT_TRUE(TheClientFiles().ReadData(dataSlot, record, data));
+        }
+        return data;
+    }
+};
+
+TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData) {
+    const std::string source = WritePatch("source.mul", test::SamplePatches([](std::uint32_t f) {
+                                              return f == 4 || f == 12 || f == 8;
+                                          }));
+    CBrindleDoc* doc = Open(source);
+    ASSERT_NE(doc, nullptr);
+    const int records = doc->m_VerData.GetCount();
+    const std::vector<std::uint8_t> sourceBytes = Bytes(source);
+    const QImage image = TestImage(9, 6);
+    const std::string png = WritePng("picture.png", image);
+
+    // An item from a PNG file: shown at once with the change mark, the document modified.
+    EXPECT_FALSE(State(ids::ID_FILE_SAVE).m_bEnabled);
+    ASSERT_NE(Select(kCategoryItems, 6), nullptr);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, png));
+    CDataDef* item = ActiveList()->GetSelected();
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->GetIndex(), 6u);
+    EXPECT_STREQ(item->GetColumnText(-1), "+");
+    SurfaceBuffer shown;
+    ASSERT_TRUE(item->GetImage(shown));
+    EXPECT_EQ(Pixels(shown), Reduced(image));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(State(ids::ID_FILE_SAVE).m_bEnabled);
+    EXPECT_TRUE(State(ids::ID_FILE_SAVE_FAST).m_bEnabled);
+    EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
+
+    // Too large for an item (wider than the decoder reads): refused with a message.
+    QImage wide(0x10000, 1, QImage::Format_ARGB32);
+    wide.fill(qRgba(10, 20, 30, 255));
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, WritePng("wide.png", wide)));
+    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{kItemTooLargeMessage});
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 1);
+
+    // A gump from the PNG file, another pasted over from the clipboard; their sizes follow
+    // the picture.
+    ASSERT_NE(Select(kCategoryGumps, 0xF7), nullptr);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, png));
+    QGuiApplication::clipboard()->setImage(image);
+    ASSERT_NE(Select(kCategoryGumps, 0xF1), nullptr);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PASTE));
+    for (std::uint32_t index : {0xF7u, 0xF1u}) {
+        CDataDef* gump = Select(kCategoryGumps, index);
+        ASSERT_NE(gump, nullptr);
+        EXPECT_STREQ(gump->GetColumnText(0), "6,9");
+        ASSERT_TRUE(gump->GetImage(shown));
+        EXPECT_EQ(Pixels(shown), Reduced(image));
+    }
+
+    // A sound from a WAV keeps its name; other wave formats are refused by name.
+    std::vector<std::uint8_t> samples(4 * 1102 * 3);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    ASSERT_NE(Select(kCategorySounds, 1), nullptr);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
+                                m_Dir.Write("eight.wav", test::WaveFile(samples, 8))));
+    EXPECT_EQ(m_Ui.m_Messages.back(), kWaveFormatMessage);
+    ASSERT_TRUE(
+        CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("s.wav", test::WaveFile(samples))));
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(0), "tone_440.wav");
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(1), "0.3 sec");
+
+    // The context menu of a sound offers the edits; Delete from the Edit menu deletes it.
+    ASSERT_NE(Select(kCategorySounds, 2), nullptr);
+    const QModelIndex at = ActiveList()->GetModel()->index(ActiveList()->currentIndex().row(), 0);
+    std::unique_ptr<QMenu> menu =
+        ActiveList()->CreateContextMenu(ActiveList()->visualRect(at).center());
+    std::map<QString, bool> enabled;
+    for (QAction* action : menu->actions()) {
+        enabled[action->text()] = action->isEnabled();
+    }
+    EXPECT_TRUE(enabled.at("Delete") && enabled.at("Paste Over") &&
+                enabled.at("Replace from File..."));
+    EXPECT_FALSE(enabled.at("Insert New Sounds"));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_DELETE));
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(0), "delete");
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "+");
+
+    // "Insert New" on an empty gump slot, then Undo takes it back.
+    m_pFrame->RouteCommand(ids::ID_VIEW_UNUSED);
+    ASSERT_NE(Select(kCategoryGumps, 0x2F0), nullptr);
+    ASSERT_FALSE(ActiveList()->GetSelected()->IsValid());
+    ASSERT_TRUE(CommandWithFile(ids::ID_INSERT_NEW, png));
+    EXPECT_TRUE(ActiveList()->GetSelected()->IsValid());
+    // New records: item 6, gump 0xF1, sound 1, the deletion of sound 2 and gump 0x2F0 (gump
+    // 0xF7's record was replaced in place).
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 5);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_UNDO));
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
+    EXPECT_FALSE(ActiveList()->GetSelected()->IsValid());
+    EXPECT_TRUE(doc->IsModified());
+
+    // "Save As" writes the changes to a new file and leaves the opened one untouched; the
+    // document reloads from the saved file, and the client's own read of it gives the new data.
+    const std::string target = m_Dir.File("saved.mul");
+    m_Ui.m_DocumentFiles.push_back(target);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_FILE_SAVE_AS));
+    EXPECT_EQ(Bytes(source), sourceBytes);
+    EXPECT_EQ(doc->GetPathName().toStdString(), target);
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(State(ids::ID_EDIT_UNDO).m_bEnabled);
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
+    IndexRecord record;
+    std::vector<std::uint8_t> data = ClientRead(kSlotArtIdx, kSlotArt, kArtItemBase + 6, record);
+    ASSERT_TRUE(record.IsPatch());
+    SurfaceBuffer decoded;
+    ASSERT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
+        return CTileItemType::DrawData(dc, data, 0, 0);
+    }));
+    EXPECT_EQ(Pixels(decoded), Reduced(image));
+    data = ClientRead(kSlotGumpIdx, kSlotGumpArt, 0xF7, record);
+    ASSERT_EQ(record.m_wExtra2, 9);
+    ASSERT_EQ(record.m_wExtra1, 6);
+    ASSERT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
+        return CTileGumpType::DrawData(dc, data, 9, 6, 0, 0);
+    }));
+    EXPECT_EQ(Pixels(decoded), Reduced(image));
+    EXPECT_EQ(ClientRead(kSlotSoundIdx, kSlotSound, 1, record),
+              MakeSoundEntry("tone_440.wav", samples));
+    EXPECT_FALSE(TheClientFiles().ReadIndexRecord(kSlotSoundIdx, kSlotSound, 2, record) &&
+                 record.GetLength() != 0);
+
+    // Undo reaches no further back than the save; a change and its undo leave it unmodified.
+    ASSERT_NE(Select(kCategoryItems, 6), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_DELETE));
+    EXPECT_TRUE(doc->IsModified());
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_UNDO));
+    EXPECT_FALSE(doc->IsModified());
+    EXPECT_FALSE(State(ids::ID_EDIT_UNDO).m_bEnabled);
+
+    // Opened again, the saved file lists the replaced item as a record of the file.
+    CBrindleDoc* reopened = Open(target);
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_NE(Select(kCategoryItems, 6), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
+    ASSERT_TRUE(ActiveList()->GetSelected()->GetImage(shown));
+    EXPECT_EQ(Pixels(shown), Reduced(image));
+}
+
+class DocumentFailedSaveTest : public DocumentEditTest,
+                               public ::testing::WithParamInterface<test::FailingSaveOps::Step> {};
+
+// A directory the temporary file cannot be created in, or a disk that fills up while writing.
+TEST_P(DocumentFailedSaveTest, LeavesTheOldPatchAndTheDocumentModified) {
+    const std::string source = WritePatch(
+        "old.mul", test::SamplePatches([](std::uint32_t f) { return f == 4 || f == 12; }));
+    const std::vector<std::uint8_t> before = Bytes(source);
+    CBrindleDoc* doc = Open(source);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(Select(kCategoryGumps, 0xF7), nullptr);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_DELETE));
+    test::FailingSaveOps ops;
+    ops.nFail = GetParam();
+    doc->m_pSaveOps = &ops;
+    EXPECT_FALSE(m_pFrame->RouteCommand(ids::ID_FILE_SAVE) && !doc->IsModified());
+    EXPECT_EQ(Bytes(source), before);
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.File("tmpversave.mul")));
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
+
+    // Closing asks; Cancel keeps the document, No closes it unsaved.
+    doc->m_pSaveOps = nullptr;
+    CChildFrame* frame = doc->GetViews().front()->GetParentFrame();
+    frame->close();
+    QApplication::processEvents();
+    ASSERT_EQ(m_Ui.m_Choices.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Choices[0].text, "Save changes to old.mul?");
+    EXPECT_EQ(m_pFrame->GetActiveDocument(), doc);
+    m_Ui.m_ChoiceAnswers.push_back(CShellUi::Answer::No);
+    frame->close();
+    QApplication::processEvents();
+    EXPECT_EQ(m_pFrame->GetActiveDocument(), nullptr);
+    EXPECT_EQ(Bytes(source), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, DocumentFailedSaveTest,
+                         ::testing::Values(test::FailingSaveOps::CreateTempStep,
+                                           test::FailingSaveOps::WriteStep),
+                         test::FailingSaveStepName);
 
 }  // namespace
 }  // namespace tessaly

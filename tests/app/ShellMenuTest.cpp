@@ -92,7 +92,7 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                      {ID_FILE_CLOSE, "&Close", true},
                      {ID_FILE_SAVE, "&Save\tCtrl+S", false},
                      {ID_FILE_SAVE_FAST, "Save Fast", false},
-                     {ID_FILE_SAVE_AS, "Save &As...", false},
+                     {ID_FILE_SAVE_AS, "Save &As...", true},
                      kSep,
                      {ID_OPEN_BASE_MULS, "Open Base Muls...", true},
                      {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts...", true},
@@ -213,7 +213,7 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAndDisabledOnesAreRefused) {
     ASSERT_TRUE(StartOnSample());
     // Disabled: refused, keys included.
     for (int id : {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE,
-                   ID_FILE_SAVE_FAST, ID_FILE_SAVE_AS, ID_CLOSE_PATCH, ID_SAVE_PATCH}) {
+                   ID_FILE_SAVE_FAST, ID_CLOSE_PATCH, ID_SAVE_PATCH}) {
         EXPECT_FALSE(Command(id)) << id;
     }
     // Enabled, and nothing happens.

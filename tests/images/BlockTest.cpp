@@ -67,14 +67,14 @@ protected:
 };
 
 TEST_F(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItselfAndTerrainTwoIsNeverDrawn) {
-    mk::Picture item(3, 2);
+    tessaly::Picture item(3, 2);
     item.FillRect(0, 0, 3, 2, 0x1234);
-    mk::Picture land(44, 44);
+    tessaly::Picture land(44, 44);
     land.FillRect(0, 0, 44, 44, 0x0421);
     mk::IndexedFileBuilder art(0x8000);
-    art.Add(16484, mk::EncodeItem(item));
-    art.Add(100, mk::EncodeTerrain(land));
-    art.Add(2, mk::EncodeTerrain(land));
+    art.Add(16484, tessaly::EncodeItem(item));
+    art.Add(100, tessaly::EncodeTerrain(land));
+    art.Add(2, tessaly::EncodeTerrain(land));
     art.Write(m_client, "artidx.mul", "art.mul");
     Use();
 
@@ -127,7 +127,7 @@ TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
     gumps.Add(1, std::vector<std::uint8_t>(20 * 4, 0), 20 | (30u << 16));  // first 20, second 30
     gumps.Write(m_client, "gumpidx.mul", "gumpart.mul");
     mk::IndexedFileBuilder lights(4);
-    lights.Add(0, std::vector<std::uint8_t>(6, 0x1F), mk::SizeExtra(3, 2));
+    lights.Add(0, std::vector<std::uint8_t>(6, 0x1F), tessaly::SizeExtra(3, 2));
     lights.Write(m_client, "lightidx.mul", "light.mul");
     mk::IndexedFileBuilder tex(4);
     tex.Add(0, std::vector<std::uint8_t>(8192, 1));

@@ -7,6 +7,7 @@
 #include "ImageEncoders.h"
 #include "LightType.h"
 #include "Surface.h"
+#include "TarnError.h"
 #include "TextureType.h"
 
 #include "Bytes.h"
@@ -18,8 +19,6 @@
 #include <random>
 
 using namespace tessaly;
-using tessaly::mk::AnimFrameImage;
-using tessaly::mk::Picture;
 
 namespace {
 
@@ -167,16 +166,16 @@ TEST_P(DecodeRoundTrip, DecodesTheEncodedPixelsWholeAndClipped) {
 }
 
 Block EncodeItem(const Picture& p) {
-    return mk::EncodeItem(p);
+    return tessaly::EncodeItem(p);
 }
 Block EncodeGump(const Picture& p) {
-    return mk::EncodeGump(p);
+    return tessaly::EncodeGump(p);
 }
 Block EncodeTexture(const Picture& p) {
-    return mk::EncodeTexture(p);
+    return tessaly::EncodeTexture(p);
 }
 Block EncodeTerrain(const Picture& p) {
-    Block block = mk::EncodeTerrain(p);
+    Block block = tessaly::EncodeTerrain(p);
     EXPECT_EQ(block.size(), 2024u);
     return block;
 }
@@ -191,7 +190,7 @@ Block EncodeLight(const Picture& p) {
     for (std::uint16_t px : p.pixels) {
         bytes.push_back(static_cast<std::uint8_t>(px));
     }
-    return mk::EncodeLight(p.width, p.height, bytes);
+    return tessaly::EncodeLight(p.width, p.height, bytes);
 }
 std::uint16_t HighBytes(const Picture& p, int x, int y) {
     return static_cast<std::uint16_t>((p.At(x, y) & 0xFF) << 8);
@@ -305,10 +304,10 @@ std::vector<Damaged> DamagedCases() {
     pairs.u16(2).u16(3).u16(11).u16(12).u16(13).u16(0).u16(0);
     add("ItemPairStepAndRun", 5, 1, pairs.take(), kItem, true,
         {{2, 0, 1, 1, 11}, {3, 0, 1, 1, 12}, {4, 0, 1, 1, 13}});
-    add("ItemRightOfTheWindow", 10, 10, mk::EncodeItem(Solid(20, 20, 1)), kItemRightOfTheWindow,
-        false, {});
+    add("ItemRightOfTheWindow", 10, 10, tessaly::EncodeItem(Solid(20, 20, 1)),
+        kItemRightOfTheWindow, false, {});
     // Row 1's table entry points far past the end; row 3's data is cut off.
-    Block item = mk::EncodeItem(Solid(8, 4, 0x1234));
+    Block item = tessaly::EncodeItem(Solid(8, 4, 0x1234));
     StoreLE16(item.data() + 8 + 2, 0xFFF0);
     item.resize(item.size() - 6);
     add("ItemRowsPastTheEnd", 8, 4, item, kItem, true,
@@ -319,7 +318,7 @@ std::vector<Damaged> DamagedCases() {
     // Width and height 65535 with no row table at all.
     add("ItemHugeHeader", 16, 16, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, kItem, true, {});
     // Three full rows (2, 4 and 6 pixels) and part of the fourth.
-    Block terrain = mk::EncodeTerrain(Solid(44, 44, 5));
+    Block terrain = tessaly::EncodeTerrain(Solid(44, 44, 5));
     terrain.resize(2 * (2 + 4 + 6) + 3);
     add("TerrainShortBlock", 44, 44, terrain, kTerrain, true,
         {{21, 0, 2, 1, 5}, {20, 1, 4, 1, 5}, {19, 2, 6, 1, 5}});
@@ -327,7 +326,7 @@ std::vector<Damaged> DamagedCases() {
     add("TextureEdgePastTheData", 64, 64, Block(8000, 0x11), Texture(64), true,
         {{0, 0, 64, 62, 0x1111}});
     add("TextureEdgeZero", 64, 64, Block(8000, 0x11), Texture(0), false, {});
-    Block gump = mk::EncodeGump(Solid(6, 3, 0x1234));
+    Block gump = tessaly::EncodeGump(Solid(6, 3, 0x1234));
     StoreLE32(gump.data() + 4, 0x40000000);  // row 1: 4 x entry overflows 32 bits
     gump.resize(gump.size() - 2);            // row 2's only pair is cut short
     add("GumpBadRowOffsetAndShortRow", 6, 3, gump, Gump(6, 3), true, {{0, 0, 6, 1, 0x1234}});
@@ -335,19 +334,19 @@ std::vector<Damaged> DamagedCases() {
     ByteWriter run;
     run.u32(1).u16(0x0421).u16(300);
     add("GumpRunPastTheWidth", 10, 1, run.take(), Gump(4, 1), true, {{0, 0, 10, 1, 0x0421}});
-    add("GumpHued", 4, 4, mk::EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
-    add("LightTallerThanTheData", 300, 5, mk::EncodeLight(300, 2, Block(600, 0x1F)), Light(300, 5),
-        true, {{0, 0, 300, 2, 0x1F00}});
+    add("GumpHued", 4, 4, tessaly::EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
+    add("LightTallerThanTheData", 300, 5, tessaly::EncodeLight(300, 2, Block(600, 0x1F)),
+        Light(300, 5), true, {{0, 0, 300, 2, 0x1F00}});
     AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4, false);
     std::fill(nines.indexes.begin(), nines.indexes.end(), 9);
-    Block anim = mk::EncodeAnim(TestPalette(), {nines});
+    Block anim = tessaly::EncodeAnim(TestPalette(), {nines});
     anim.resize(anim.size() - 4 - 3);  // the end marker and half of row 2's chunk
     add("AnimChunkPastTheEnd", 6, 3, anim, Anim(0, 0, 3, 4), true,
         {{0, 0, 6, 2, TestPalette()[9]}});
-    anim = mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    anim = tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
     StoreLE32(anim.data() + 516, static_cast<std::uint32_t>(anim.size()));
     add("AnimFrameHeaderOutside", 8, 8, anim, Anim(0, 0, 4, 4), false, {});
-    add("AnimHued", 4, 4, mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}),
+    add("AnimHued", 4, 4, tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}),
         kAnimHued, {}, {});
     add("AnimChunkFromTheCentre", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 4), true,
         {{1, 2, 1, 1, 10}, {2, 2, 1, 1, 20}});
@@ -399,7 +398,7 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
     const bool emptyRows = GetParam();
     const std::vector<AnimFrameImage> frames{RandomFrame(21, 30, 10, -5, 1, emptyRows),
                                              RandomFrame(7, 40, -3, 12, 2, emptyRows)};
-    const auto block = mk::EncodeAnim(TestPalette(), frames);
+    const auto block = tessaly::EncodeAnim(TestPalette(), frames);
     ASSERT_EQ(CTileAnimType::FrameCount(block), 2u);
     for (std::uint32_t i = 0; i < frames.size(); ++i) {
         const AnimFrameImage& f = frames[i];
@@ -427,7 +426,7 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
 INSTANTIATE_TEST_SUITE_P(Rows, AnimRoundTrip, ::testing::Bool());
 
 TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
-    const auto block0 = mk::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    const auto block0 = tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
     auto block = block0;
     StoreLE32(block.data() + 512, 0xFFFFFFFF);  // huge count: capped at the offsets present
     EXPECT_GT(CTileAnimType::FrameCount(block), 0u);
@@ -457,4 +456,70 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     EXPECT_EQ(GetAnimIndex(400, 0, -1), 35003u);
+}
+
+// What the encoders leave out: a pixel marked transparent is not drawn whatever its word; an
+// opaque black pixel is drawn as 0 by items (and is a gap in a gump, whose colour 0 is one).
+TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
+    Picture picture(4, 2);
+    picture.pixels = {0x1111, 0, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777};
+    picture.opaque = {0, 1, 1, 0, 1, 1, 1, 1};
+    const std::uint16_t kUntouched = 0x0ABC;
+    auto draw = [&](const Block& block, bool gump) {
+        SurfaceBuffer buffer;
+        buffer.CreateBuffer(4, 2);
+        for (std::int32_t y = 0; y < 2; ++y) {
+            for (std::int32_t x = 0; x < 4; ++x) {
+                StoreLE16(buffer.GetPixelPointer(x, y), kUntouched);
+            }
+        }
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(gump ? CTileGumpType::DrawData(dc, block, 4, 2, 0, 0)
+                         : CTileItemType::DrawData(dc, block, 0, 0));
+        std::vector<std::uint16_t> pixels;
+        for (std::int32_t y = 0; y < 2; ++y) {
+            for (std::int32_t x = 0; x < 4; ++x) {
+                pixels.push_back(buffer.GetPixel(x, y));
+            }
+        }
+        return pixels;
+    };
+    EXPECT_EQ(draw(tessaly::EncodeItem(picture), false),
+              (std::vector<std::uint16_t>{kUntouched, 0, 0x2222, kUntouched, 0x4444, 0x5555, 0x6666,
+                                          0x7777}));
+    EXPECT_EQ(draw(tessaly::EncodeGump(picture), true),
+              (std::vector<std::uint16_t>{kUntouched, kUntouched, 0x2222, kUntouched, 0x4444,
+                                          0x5555, 0x6666, 0x7777}));
+}
+
+// The encoders take exactly the sizes the decoders draw: sides up to 65535, and for items row
+// data that the 16-bit row table can still address.
+TEST(EncodeTest, SizesPastTheDecodersAreRefused) {
+    Picture widest(kMaxItemSide, 1);
+    widest.Set(kMaxItemSide - 1, 0, 0x1234);
+    // The last column drawn into a narrow buffer: the picture starts far to its left.
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(4, 1);
+    const std::int32_t x = 4 - static_cast<std::int32_t>(kMaxItemSide);
+    {
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(CTileItemType::DrawData(dc, tessaly::EncodeItem(widest), x, 0));
+    }
+    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
+    buffer.ClearBuffer();
+    {
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(
+            CTileGumpType::DrawData(dc, tessaly::EncodeGump(widest), kMaxGumpSide, 1, x, 0));
+    }
+    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
+    for (const Picture& p : {Picture(kMaxItemSide + 1, 1), Picture(1, kMaxItemSide + 1)}) {
+        EXPECT_THROW(tessaly::EncodeItem(p), CTarnError);
+        EXPECT_THROW(tessaly::EncodeGump(p), CTarnError);
+    }
+    Picture opaque(300, 300);
+    opaque.pixels.assign(opaque.pixels.size(), 0x7FFF);
+    EXPECT_THROW(tessaly::EncodeItem(opaque),
+                 CTarnError);  // 300 rows of 304 words overflow the table
+    EXPECT_NO_THROW(tessaly::EncodeGump(opaque));
 }

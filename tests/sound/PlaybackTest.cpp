@@ -176,16 +176,32 @@ std::size_t FirstSound(const std::vector<std::uint8_t>& rendered) {
     return i & ~std::size_t{3};
 }
 
+// Sounds 1 and 7 of the files by id, and a block holding data no file holds (an edit not yet
+// saved), which plays from the block.
 TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
-    for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}}) {
+    std::vector<std::uint8_t> unsaved(4 * 700);
+    for (std::size_t i = 0; i < unsaved.size(); ++i) {
+        unsaved[i] = static_cast<std::uint8_t>(0x41 + i % 13);
+    }
+    for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}, std::uint16_t{0}}) {
         SCOPED_TRACE(id);
         CMulSound sound(id);
+        if (id == 0) {
+            IndexRecord record;
+            record.m_dwOffset = 0;
+            record.m_dwLength = CMulSound::kNameSize + static_cast<std::uint32_t>(unsaved.size());
+            sound.SetMemoryData(record, MakeSoundEntry("unsaved", unsaved));
+        }
         ASSERT_NE(sound.GetData(), nullptr);
         ByteSpan samples = sound.GetSamples();
         samples = samples.first(samples.size() & ~std::size_t{3});  // whole frames
         m_Output.emplace();
         m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
-        m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
+        if (id == 0) {
+            m_Output->PlaySound(sound, CMapPoint(0, 0, 0, 0), 0, true);
+        } else {
+            m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
+        }
         ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
         WaitUntilFinished(*m_Output);
         std::vector<std::uint8_t> rendered = Rendered();

@@ -4,6 +4,7 @@
 
 #include "MulSound.h"
 #include "SampleClient.h"
+#include "WaveFile.h"
 #include "core/TempDir.h"
 #include "images/BlockClient.h"
 
@@ -43,9 +44,7 @@ private:
 // An entry of the given name and sample bytes.
 inline std::vector<std::uint8_t> SoundEntry(const std::string& name,
                                             const std::vector<std::uint8_t>& samples) {
-    ByteWriter w;
-    w.text(name, CMulSound::kNameSize).bytes(samples);
-    return w.take();
+    return MakeSoundEntry(name, samples);
 }
 
 }  // namespace tessaly::test

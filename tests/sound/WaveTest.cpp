@@ -16,19 +16,6 @@ namespace {
 using test::MemorySound;
 using test::SoundEntry;
 
-// The wave file the sound's samples should give, built field by field.
-std::vector<std::uint8_t> ExpectedWave(ByteSpan samples) {
-    const std::uint32_t n = static_cast<std::uint32_t>(samples.size());
-    ByteWriter w;
-    w.text("RIFF", 4).u32(36 + n + (n & 1)).text("WAVE", 4);
-    w.text("fmt ", 4).u32(16).u16(1).u16(2).u32(11025).u32(44100).u16(4).u16(16);
-    w.text("data", 4).u32(n).bytes(samples);
-    if (n & 1) {
-        w.u8(0);
-    }
-    return w.take();
-}
-
 std::vector<std::uint8_t> Ramp(std::size_t n) {
     std::vector<std::uint8_t> v(n);
     std::iota(v.begin(), v.end(), std::uint8_t{1});
@@ -71,7 +58,7 @@ TEST(WaveFile, BytesMatchTheLayoutAndReadBackForEvenOddAndEmptySamples) {
         sound.EnsureLoaded();
         auto wave = WaveInMemory(sound, static_cast<std::uint32_t>(n), n + 47);
         ASSERT_TRUE(wave.has_value());
-        EXPECT_EQ(*wave, ExpectedWave(samples));
+        EXPECT_EQ(*wave, test::WaveFile(samples));
         EXPECT_EQ(wave->size(), 44 + n + (n & 1));
         // and reads back as the samples in the one format written
         WaveFormat format;
@@ -93,7 +80,7 @@ TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
         ASSERT_TRUE(f.Open(path.c_str(), kMMIOCreate | kMMIOWrite));
         ASSERT_TRUE(WriteWave(f, sound, 301));
     }
-    EXPECT_EQ(dir.Read("out.wav"), ExpectedWave(samples));
+    EXPECT_EQ(dir.Read("out.wav"), test::WaveFile(samples));
 }
 
 TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
@@ -115,7 +102,7 @@ TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
 
 TEST(WaveFile, ReadingRejectsTruncatedAndLyingData) {
     std::vector<std::uint8_t> samples = Ramp(64);
-    std::vector<std::uint8_t> good = ExpectedWave(samples);
+    std::vector<std::uint8_t> good = test::WaveFile(samples);
     WaveFormat format;
     std::vector<std::uint8_t> back;
     // Every cut short of the whole file fails cleanly.
@@ -288,7 +275,7 @@ TEST_F(SampleSounds, EntriesExportAsWaveFilesOfTheirLength) {
         std::uint32_t n = sound.GetLength() - 32;
         auto wave = WaveInMemory(sound, n, n + 47);
         ASSERT_TRUE(wave.has_value());
-        EXPECT_EQ(*wave, ExpectedWave(sound.GetSamples()));
+        EXPECT_EQ(*wave, test::WaveFile(sound.GetSamples()));
     }
 }
 
@@ -332,6 +319,21 @@ TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     }
     EXPECT_TRUE(sound.GetSamples().empty());
     TheClientFiles().CloseAll();
+}
+
+// Only 16-bit PCM waves give sound entry samples; anything else, or a cut file, gives none.
+TEST(Pcm16WaveTest, AcceptsSixteenBitPcmOnly) {
+    const std::vector<std::uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8};
+    std::vector<std::uint8_t> samples;
+    ASSERT_TRUE(ReadPcm16Wave(test::WaveFile(data), samples));
+    EXPECT_EQ(samples, data);
+    EXPECT_FALSE(ReadPcm16Wave(test::WaveFile(data, 8), samples));
+    EXPECT_FALSE(ReadPcm16Wave(test::WaveFile(data, 16, 3), samples));
+    std::vector<std::uint8_t> cut = test::WaveFile(data);
+    cut.resize(cut.size() - 1);
+    EXPECT_FALSE(ReadPcm16Wave(cut, samples));
+    EXPECT_FALSE(ReadPcm16Wave({}, samples));
+    EXPECT_EQ(MakeSoundEntry("door", data).size(), 32 + data.size());
 }
 
 }  // namespace

@@ -299,6 +299,7 @@ TEST_F(ToolsTest, EveryCommandsJsonIsOneDocument) {
         {"list", "Sounds"},
         {"pat", pat},
         {"pat", pat, "--check"},
+        {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
     };
     for (std::vector<std::string> args : commands) {
         args.push_back("--json");
@@ -632,6 +633,65 @@ TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
         DataAppState().DestroyAllSheets();
     }
     files.CloseAll();
+}
+
+TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
+    QImage image(5, 4, QImage::Format_ARGB32);
+    image.fill(qRgba(200, 100, 50, 255));
+    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
+    const std::string png = m_Scratch.File("p.png");
+    ASSERT_TRUE(image.save(QString::fromStdString(png)));
+    const std::string wav = m_Scratch.File("s.wav");
+    Ok({"export", "sound", "1", wav});
+    const std::vector<std::uint8_t> wave = TempDir::ReadFile(wav);
+
+    // A new file: item 0x10 replaced and then deleted, a gump, a sound (keeping its name).
+    const std::string patch = m_Scratch.File("built.mul");
+    Ok({"patch", patch, "--replace", "item", "0x10", png, "--replace", "gump", "3", png,
+        "--replace", "sound", "5", wav, "--delete", "item", "0x10"});
+    const std::vector<std::uint8_t> bytes = TempDir::ReadFile(patch);
+    CVerDataTable table;
+    table.LoadBytes(bytes);
+    ASSERT_EQ(table.GetCount(), 3);
+    IndexRecord item, gump, sound;
+    ASSERT_TRUE(table.FindRecord(kSlotArt, kArtItemBase + 0x10, item));
+    EXPECT_EQ(item.GetLength(), 0u);
+    ASSERT_TRUE(table.FindRecord(kSlotGumpArt, 3, gump));
+    EXPECT_EQ(gump.m_wExtra1, 4);
+    EXPECT_EQ(gump.m_wExtra2, 5);
+    ASSERT_TRUE(table.FindRecord(kSlotSound, 5, sound));
+    ASSERT_EQ(sound.GetLength(), 32 + wave.size() - 44);
+    const auto entry = bytes.begin() + sound.m_dwOffset;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&*entry)), "empty.wav");
+    EXPECT_TRUE(std::equal(wave.begin() + 44, wave.end(), entry + 32));
+
+    // A later run adds to the file; a failing step (a picture as a sound, a size past the
+    // format, an unknown kind) leaves it byte for byte and makes no other file.
+    Ok({"patch", patch, "--delete", "sound", "2"});
+    const std::vector<std::uint8_t> saved = TempDir::ReadFile(patch);
+    EXPECT_EQ(saved.size(), bytes.size() + 20);
+    QImage wide(0x10000, 1, QImage::Format_RGB32);
+    wide.fill(qRgb(1, 2, 3));
+    const std::string widePng = m_Scratch.File("wide.png");
+    ASSERT_TRUE(wide.save(QString::fromStdString(widePng)));
+    const std::vector<std::vector<std::string>> failing = {
+        {"--delete", "gump", "4", "--replace", "sound", "7", png},
+        {"--replace", "item", "0x11", widePng},
+        {"--delete", "terrain", "3"},
+    };
+    for (const std::vector<std::string>& steps : failing) {
+        std::vector<std::string> args = {"patch", patch};
+        args.insert(args.end(), steps.begin(), steps.end());
+        Result r = Cli(args);
+        EXPECT_EQ(r.status, 2) << steps[1];
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(TempDir::ReadFile(patch), saved);
+    }
+    EXPECT_TRUE(Contains(Cli({"patch", patch, "--replace", "sound", "7", png}).err, "16-bit PCM"));
+    EXPECT_EQ(Cli({"patch", m_Scratch.File("none.mul"), "--replace", "item", "1", widePng}).status,
+              2);
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // all 32 bytes; entries 12 and 13 sit either side of a tenth of a second (1101 and 1102
 // frames); entry 11 is replaced by a patch record with other samples and another name.
 
+#include "MulSound.h"
 #include "SampleClient.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ constexpr std::uint32_t kSoundFile = 8;
 // One generated sound: a name and interleaved two-channel 16-bit samples.
 class SoundBuilder {
 public:
-    explicit SoundBuilder(const std::string& name) { m_out.text(name, 32); }
+    explicit SoundBuilder(std::string name) : m_sName(std::move(name)) {}
 
     // Appends frames whose value the function gives for frame i (same on both channels, the
     // right one slightly quieter so the channels differ).
@@ -62,7 +63,7 @@ public:
         m_out.u8(b);
         return *this;
     }
-    std::vector<std::uint8_t> Take() { return m_out.take(); }
+    std::vector<std::uint8_t> Take() { return MakeSoundEntry(m_sName, m_out.data()); }
 
 private:
     static std::uint32_t FramesOf(double seconds) {
@@ -78,7 +79,8 @@ private:
         return 0.2 + 0.8 * a;
     }
 
-    ByteWriter m_out;
+    std::string m_sName;
+    ByteWriter m_out;  // the samples
 };
 
 void WriteSounds(SampleClient& client) {

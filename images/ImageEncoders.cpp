@@ -1,12 +1,12 @@
 #include "ImageEncoders.h"
 
 #include "Bytes.h"
+#include "TarnError.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <stdexcept>
 
-namespace tessaly::mk {
+namespace tessaly {
 
 std::uint16_t Picture::At(std::int32_t x, std::int32_t y) const {
     if (x < 0 || y < 0 || x >= static_cast<std::int32_t>(width) ||
@@ -14,6 +14,15 @@ std::uint16_t Picture::At(std::int32_t x, std::int32_t y) const {
         return 0;
     }
     return pixels[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)];
+}
+
+bool Picture::IsTransparent(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || y < 0 || x >= static_cast<std::int32_t>(width) ||
+        y >= static_cast<std::int32_t>(height)) {
+        return true;
+    }
+    const std::size_t i = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x);
+    return opaque.empty() ? pixels[i] == 0 : opaque[i] == 0;
 }
 
 void Picture::Set(std::int32_t x, std::int32_t y, std::uint16_t colour) {
@@ -74,8 +83,8 @@ void Picture::Line(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32
 }
 
 std::vector<std::uint8_t> EncodeItem(const Picture& picture) {
-    if (picture.width > 0xFFFF || picture.height > 0xFFFF) {
-        throw std::invalid_argument("item picture too large");
+    if (picture.width > kMaxItemSide || picture.height > kMaxItemSide) {
+        throw CTarnError(2, kE_FAIL, "EncodeItem: Size");
     }
     ByteWriter rows;
     std::vector<std::uint16_t> table;
@@ -86,12 +95,12 @@ std::vector<std::uint8_t> EncodeItem(const Picture& picture) {
         const auto w = static_cast<std::int32_t>(picture.width);
         const auto yy = static_cast<std::int32_t>(y);
         while (x < w) {
-            if (picture.At(x, yy) == 0) {
+            if (picture.IsTransparent(x, yy)) {
                 ++x;
                 continue;
             }
             std::int32_t end = x;
-            while (end < w && picture.At(end, yy) != 0) {
+            while (end < w && !picture.IsTransparent(end, yy)) {
                 ++end;
             }
             rows.u16(static_cast<std::uint16_t>(x - column))
@@ -104,7 +113,7 @@ std::vector<std::uint8_t> EncodeItem(const Picture& picture) {
         }
         rows.u16(0).u16(0);
         if (rows.size() / 2 > 0xFFFF) {
-            throw std::invalid_argument("item picture rows too long for the row table");
+            throw CTarnError(2, kE_FAIL, "EncodeItem: Size");
         }
     }
     ByteWriter out;
@@ -131,7 +140,7 @@ std::vector<std::uint8_t> EncodeTerrain(const Picture& picture) {
 
 std::vector<std::uint8_t> EncodeTexture(const Picture& picture) {
     if (picture.width != picture.height || (picture.width != 64 && picture.width != 128)) {
-        throw std::invalid_argument("textures are 64 x 64 or 128 x 128");
+        throw CTarnError(2, kE_FAIL, "EncodeTexture: Size");  // 64 x 64 or 128 x 128 only
     }
     ByteWriter out;
     for (std::uint16_t p : picture.pixels) {
@@ -141,18 +150,28 @@ std::vector<std::uint8_t> EncodeTexture(const Picture& picture) {
 }
 
 std::vector<std::uint8_t> EncodeGump(const Picture& picture) {
+    if (picture.width > kMaxGumpSide || picture.height > kMaxGumpSide) {
+        throw CTarnError(2, kE_FAIL, "EncodeGump: Size");
+    }
     ByteWriter rows;
     std::vector<std::uint32_t> table;
     const std::size_t tableBytes = 4 * std::size_t{picture.height};
     for (std::uint32_t y = 0; y < picture.height; ++y) {
+        if ((tableBytes + rows.size()) / 4 > 0xFFFFFFFFu) {
+            throw CTarnError(2, kE_FAIL, "EncodeGump: Size");
+        }
         table.push_back(static_cast<std::uint32_t>((tableBytes + rows.size()) / 4));
         std::uint32_t x = 0;
         const auto yy = static_cast<std::int32_t>(y);
+        // A transparent pixel is a gap of colour 0.
+        auto colourAt = [&](std::uint32_t column) -> std::uint16_t {
+            const auto c = static_cast<std::int32_t>(column);
+            return picture.IsTransparent(c, yy) ? 0 : picture.At(c, yy);
+        };
         while (x < picture.width) {
-            const std::uint16_t colour = picture.At(static_cast<std::int32_t>(x), yy);
+            const std::uint16_t colour = colourAt(x);
             std::uint32_t end = x + 1;
-            while (end < picture.width && end - x < 0xFFFF &&
-                   picture.At(static_cast<std::int32_t>(end), yy) == colour) {
+            while (end < picture.width && end - x < 0xFFFF && colourAt(end) == colour) {
                 ++end;
             }
             rows.u16(colour).u16(static_cast<std::uint16_t>(end - x));
@@ -174,7 +193,7 @@ std::uint32_t SizeExtra(std::uint32_t width, std::uint32_t height) {
 std::vector<std::uint8_t> EncodeLight(std::uint32_t width, std::uint32_t height,
                                       const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() != std::size_t{width} * height) {
-        throw std::invalid_argument("light size does not match its bytes");
+        throw CTarnError(2, kE_FAIL, "EncodeLight: Size");
     }
     return bytes;
 }
@@ -210,7 +229,7 @@ std::vector<std::uint8_t> EncodeFrame(const AnimFrameImage& f) {
             const std::int32_t rowOffset = y - f.centreY - f.height;
             const std::int32_t columnOffset = x - f.centreX;
             if (rowOffset < -512 || rowOffset > 511 || columnOffset < -512 || columnOffset > 511) {
-                throw std::invalid_argument("animation frame too large for chunk offsets");
+                throw CTarnError(2, kE_FAIL, "EncodeAnim: Size");
             }
             const std::uint32_t header = static_cast<std::uint32_t>(end - x) |
                                          (static_cast<std::uint32_t>(rowOffset) & 0x3FF) << 12 |
@@ -243,4 +262,4 @@ std::vector<std::uint8_t> EncodeAnim(const std::array<std::uint16_t, 256>& palet
     return out.take();
 }
 
-}  // namespace tessaly::mk
+}  // namespace tessaly

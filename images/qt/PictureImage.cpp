@@ -1,0 +1,24 @@
+#include "PictureImage.h"
+
+namespace tessaly {
+
+Picture PictureFromImage(const QImage& image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    const bool alpha = image.hasAlphaChannel();
+    Picture picture(static_cast<std::uint32_t>(argb.width()),
+                    static_cast<std::uint32_t>(argb.height()));
+    picture.opaque.assign(picture.pixels.size(), 1);
+    std::size_t i = 0;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x, ++i) {
+            const QRgb c = line[x];
+            picture.pixels[i] = Rgb(qRed(c), qGreen(c), qBlue(c));
+            const bool transparent = alpha ? qAlpha(c) == 0 : (c & 0xFFFFFF) == 0;
+            picture.opaque[i] = transparent ? 0 : 1;
+        }
+    }
+    return picture;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,156 @@
+// tessaly-cli patch FILE: builds a "verdata.mul" patch file by script. Each --replace and
+// --delete is one change, applied in the order given, as the window's edit commands make them;
+// the file is then written once through the patch save. A step that fails writes nothing.
+
+#include "CDataDefSound.h"
+#include "CVerDataEdits.h"
+#include "Cli.h"
+#include "DataTypeDef.h"
+#include "MulSound.h"
+#include "Text.h"
+
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <ostream>
+
+namespace tessaly::cli {
+namespace {
+
+// The category of a KIND word of the command line.
+std::int32_t EditKind(const std::string& kind) {
+    if (kind == "item") {
+        return kCategoryItems;
+    }
+    if (kind == "gump") {
+        return kCategoryGumps;
+    }
+    if (kind == "sound") {
+        return kCategorySounds;
+    }
+    throw UsageError("unknown kind '" + kind + "' (item, gump or sound)");
+}
+
+// Points slot 22 and the patch table at FILE: its records when it exists, none when it does not.
+void PreparePatch(Invocation& inv, const std::string& path) {
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    GlobalOptions global = inv.global;
+    global.verdata = exists ? path : std::string();
+    PrepareClientFiles(global);
+    if (!exists) {
+        TheClientFiles().GetFile(kSlotVerData).Close();
+        TheClientFiles().SetSlotPath(kSlotVerData, path);
+        TheVerDataTable().RemoveAll();
+    }
+}
+
+// The current name of a sound (through the patch), for a replacement to keep; else the name of
+// the file it comes from.
+std::string SoundName(std::uint32_t id, const std::string& path) {
+    CMulSound sound(static_cast<std::uint16_t>(id));
+    if (sound.GetData() != nullptr && sound.GetLength() > 0) {
+        return CMulSound::ReadName(sound.GetBytes());
+    }
+    return std::filesystem::path(path).filename().string();
+}
+
+EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& words) {
+    const std::int32_t category = EditKind(words[0]);
+    const DataTypeDef& def = *GetTypeDef(category);
+    const std::uint32_t limit = GetEntryCount(def, TheClientFiles());
+    const std::uint32_t id = ParseNumber(words[1], "entry id", limit - 1);
+    if (flag == "--delete") {
+        return DeleteEntry(category, id);
+    }
+    const std::string& path = words[2];
+    if (category != kCategorySounds) {
+        EntryEdit edit = ReplacePicture(category, id, QImage(LocalString(path)));
+        if (!edit.pChange && edit.sMessage == kNoPictureMessage) {
+            edit.sMessage = "'" + path + "' holds no picture that can be read";
+        }
+        return edit;
+    }
+    QFile file(LocalString(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw UsageError("cannot read '" + path + "'");
+    }
+    const QByteArray wave = file.readAll();
+    return ReplaceSound(id, SoundName(id, path),
+                        ByteSpan(reinterpret_cast<const std::uint8_t*>(wave.constData()),
+                                 static_cast<std::size_t>(wave.size())));
+}
+
+int RunPatch(Invocation& inv) {
+    const std::string path = inv.Arg(0, "patch file");
+    if (inv.flags.empty()) {
+        throw UsageError("nothing to do: give --replace KIND ID FILE or --delete KIND ID");
+    }
+    PreparePatch(inv, path);
+    CQObArray<CDataVerData*> entries;
+    CVerDataTable& table = TheVerDataTable();
+    entries.SetSize(table.GetCount());
+    for (std::int32_t i = 0; i < table.GetCount(); ++i) {
+        entries[i] = new CDataVerData(table.ElementAt(i));
+    }
+    CVerDataEdits edits(entries);
+    // The flags and the words after FILE both stand in line order: each flag takes its words.
+    std::size_t next = 1;
+    QJsonArray steps;
+    for (const std::string& flag : inv.flags) {
+        const std::size_t count = flag == "--replace" ? 3 : 2;
+        if (next + count > inv.args.size()) {
+            throw UsageError(flag == "--replace" ? "--replace needs KIND ID FILE"
+                                                 : "--delete needs KIND ID");
+        }
+        std::vector<std::string> words(
+            inv.args.begin() + static_cast<std::ptrdiff_t>(next),
+            inv.args.begin() + static_cast<std::ptrdiff_t>(next + count));
+        next += count;
+        EntryEdit edit = MakeEdit(flag, words);
+        if (!edit.pChange) {
+            throw UsageError(edit.sMessage.empty() ? "cannot change " + words[0] : edit.sMessage);
+        }
+        QJsonObject step;
+        step["action"] = flag == "--replace" ? "replace" : "delete";
+        step["kind"] = LocalString(words[0]);
+        step["id"] = static_cast<qint64>(ParseNumber(words[1], "entry id"));
+        step["length"] = static_cast<qint64>(edit.pChange->GetChangeBytes().size());
+        steps.append(step);
+        edits.Apply(std::move(edit.pChange));
+    }
+    if (next != inv.args.size()) {
+        throw UsageError("unexpected argument '" + inv.args[next] + "'");
+    }
+    if (!SaveVerDataEntries(path, entries)) {
+        throw UsageError("cannot write '" + path + "' (it is left as it was)");
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["file"] = LocalString(path);
+        o["records"] = entries.GetCount();
+        o["steps"] = steps;
+        inv.PrintJson(o);
+    } else {
+        for (const auto& value : steps) {
+            const QJsonObject step = value.toObject();
+            *inv.out << step["action"].toString().toStdString() << ' '
+                     << step["kind"].toString().toStdString() << ' '
+                     << Format("0x%x", static_cast<unsigned>(step["id"].toInteger())) << '\n';
+        }
+        *inv.out << "wrote " << path << " (" << entries.GetCount() << " records)\n";
+    }
+    return 0;
+}
+
+const CommandRegistrar kPatch({"patch", "FILE [--replace] [--delete]",
+                               "changes items, gumps and sounds of a patch file: --replace "
+                               "item|gump ID PICTURE.png, --replace sound ID FILE.wav, --delete "
+                               "KIND ID (repeatable, in order; written once, or not at all)",
+                               false, RunPatch});
+
+}  // namespace
+}  // namespace tessaly::cli
