@@ -1,5 +1,6 @@
 #include "CDataVerData.h"
 
+#include "ClientFiles.h"
 #include "DataTypeDef.h"
 #include "Text.h"
 
@@ -59,11 +60,43 @@ bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
         file.Write(m_ChangeBytes.data(), static_cast<std::uint32_t>(m_ChangeBytes.size()));
         return true;
     }
+    const std::uint64_t start = file.GetPosition();
     CDataDef* target = GetTarget();
-    if (target == nullptr) {
+    if (target != nullptr && target->WriteVerData(file, record)) {
+        return true;
+    }
+    // Kinds that do not write themselves, and records whose data the entry cannot load (a
+    // deletion, say), go over unchanged: the record and its bytes as the opened file holds them.
+    // A record the entry began to write cannot be taken back.
+    if (!m_Record || file.GetPosition() != start) {
         return false;
     }
-    return target->WriteVerData(file, record);
+    return CopySourceRecord(file, record);
+}
+
+bool CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const {
+    const std::uint32_t offset = record.m_dwOffset;
+    record = *m_Record;
+    record.m_dwOffset = offset;
+    if (record.m_dwLength == 0) {
+        return true;
+    }
+    ActivatePatch();
+    CClientFiles& files = TheClientFiles();
+    if (!files.OpenSlot(kSlotVerData)) {
+        return false;
+    }
+    CQFile& source = files.GetFile(kSlotVerData);
+    if (!FitsIn(m_Record->m_dwOffset, m_Record->m_dwLength, source.GetLength())) {
+        return false;  // the opened file does not hold the record's bytes
+    }
+    std::vector<std::uint8_t> bytes(m_Record->m_dwLength);
+    source.Seek(m_Record->m_dwOffset, CQFile::begin);
+    if (source.Read(bytes.data(), m_Record->m_dwLength) != m_Record->m_dwLength) {
+        return false;
+    }
+    file.Write(bytes.data(), m_Record->m_dwLength);
+    return true;
 }
 
 std::int32_t CDataVerData::GetTargetType() {

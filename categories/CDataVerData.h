@@ -68,6 +68,10 @@ public:
     const CUOVersionBlock* GetReplaced() const;
 
 private:
+    // Writes the record's bytes as the opened patch file holds them, the record unchanged but
+    // for its offset; false when the file does not hold them.
+    bool CopySourceRecord(CQFile& file, CUOVersionBlock& record) const;
+
     std::unique_ptr<CDataDef> m_pTarget;
     std::optional<CUOVersionBlock> m_Record;
     std::optional<CUOVersionBlock> m_Change;
