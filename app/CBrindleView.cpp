@@ -2,6 +2,7 @@
 
 #include "CBrindleDoc.h"
 #include "CChildFrame.h"
+#include "CDataDef.h"
 #include "CDataListCtrl.h"
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
@@ -45,6 +46,9 @@ CBrindleView::CBrindleView() {
         AddCommand(
             id, [this, id] { ToSelected(id); }, [this](CCmdUI& ui) { ui.Enable(HasSelection()); });
     }
+    AddCommand(
+        ids::ID_EXPORT, [this] { ToSelected(ids::ID_EXPORT); },
+        [this](CCmdUI& ui) { ui.Enable(HasSelection() && m_pList->GetSelected()->CanExport()); });
     // "Delete" and "Paste Over" are enabled here but carry out nothing; the same commands
     // reach an entry through the list's context menu.
     AddCommand(

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 
 namespace tessaly {
 
@@ -75,6 +77,9 @@ bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
             }
         }
         case ids::ID_EDIT_DELETE:
+            return true;
+        case ids::ID_EXPORT:
+            Export();
             return true;
         default:
             return false;
@@ -155,6 +160,68 @@ bool CDataDef::CopyImageToClipboard() {
         return false;
     }
     QGuiApplication::clipboard()->setImage(image);
+    return true;
+}
+
+bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
+    if (GetExportKind() != ExportKind::Picture) {
+        return false;
+    }
+    SurfaceBuffer buffer;
+    return GetImage(buffer) && out.AddPicture(buffer);
+}
+
+bool CDataDef::CanExport() {
+    return GetExportKind() != ExportKind::None && IsValid();
+}
+
+bool CDataDef::Export() {
+    if (!CanExport()) {
+        return false;
+    }
+    const ExportKind kind = GetExportKind();
+    // Filters "Name|pattern|...||"; an animation offers its two layouts, the sheet first.
+    const char* filter = kind == ExportKind::Wave        ? "Wave files|*.wav||"
+                         : kind == ExportKind::Animation ? "PNG sprite sheet|*.png|"
+                                                           "PNG picture per frame|*.png||"
+                                                         : "PNG pictures|*.png||";
+    CShellUi& ui = DataAppState().Ui();
+    const std::optional<CShellUi::FileChoice> choice =
+        ui.ChooseExportFile(filter, ExportFileName(*this));
+    if (!choice || choice->path.empty()) {
+        return false;
+    }
+    std::string path = choice->path;
+    if (std::filesystem::path(path).extension().empty()) {
+        path += ExportExtension(kind);
+    }
+    ExportOptions options;
+    GetShownExportOptions(options);
+    options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
+    CExportData data;
+    bool bHasData = false;
+    try {
+        // The entry's bytes come from its own document's patch file.
+        IndexRecord linked;
+        ActivateLinkedPatch(linked);
+        bHasData = ExportData(options, data) && !data.IsEmpty();
+    } catch (...) {
+        LogCaughtException("exporting an entry");
+        bHasData = false;
+    }
+    if (!bHasData) {
+        ui.ShowWarning(Format("%s 0%x has nothing to export", GetTypeName(), GetIndex()));
+        return false;
+    }
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
+        ui.ShowWarning(error);
+        return false;
+    }
+    DataAppState().SetMessageText(QString::fromStdString(
+        files.size() == 1 ? "Exported " + files.front().path
+                          : Format("Exported %zu files beside ", files.size()) + path));
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "CDataDefItem.h"
 
-#include "CDataPageScript.h"
 #include "CDataDefTileData.h"
+#include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "EventLog.h"
 #include "Text.h"

@@ -276,6 +276,10 @@ std::unique_ptr<QMenu> CDataListCtrl::CreateContextMenu(const QPoint& viewportPo
         paste->setData(ids::ID_EDIT_PASTE);
         paste->setEnabled(false);
     }
+    // The entry saved as files; without an entry, or with nothing to export, disabled.
+    QAction* exportItem = menu->addAction(QStringLiteral("Export..."));
+    exportItem->setData(ids::ID_EXPORT);
+    exportItem->setEnabled(entry != nullptr && entry->CanExport());
     if (m_nCategory != kCategoryVerData) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));

@@ -1,6 +1,7 @@
 #include "MulSound.h"
 
 #include <algorithm>
+#include <new>
 
 namespace tessaly {
 
@@ -107,6 +108,39 @@ bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples
     samples.assign(data.cksize, 0);
     return f.MMRead(samples.data(), static_cast<std::int32_t>(data.cksize)) ==
            static_cast<std::int32_t>(data.cksize);
+}
+
+std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed) {
+    if (pWriteFailed != nullptr) {
+        *pWriteFailed = false;
+    }
+    // An entry shorter than its 32-byte name has no samples: nothing to make. (Taking the
+    // length minus 32 regardless would wrap round to a buffer of some four gigabytes.)
+    if (sound.GetData() == nullptr || sound.GetLength() < CMulSound::kNameSize) {
+        return {};
+    }
+    const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
+    // The wave is 44 bytes of headers, the samples and a pad byte for an odd count.
+    std::vector<std::uint8_t> block;
+    try {
+        block.resize(std::size_t{n} + 47);
+    } catch (const std::bad_alloc&) {
+        return {};  // a failed allocation fails silently
+    }
+    MMOpenInfo info;
+    info.fccIOProc = kFourCCMem;
+    info.pchBuffer = block.data();
+    info.cchBuffer = static_cast<std::uint32_t>(block.size());
+    CMMFile file;
+    if (!file.Open(nullptr, kMMIOAllocBuf | kMMIOCreate | kMMIOWrite, &info) ||
+        !WriteWave(file, sound, n)) {
+        if (pWriteFailed != nullptr) {
+            *pWriteFailed = true;
+        }
+        return {};
+    }
+    block.resize(static_cast<std::size_t>(file.GetLength()));
+    return block;
 }
 
 }  // namespace tessaly

@@ -10,6 +10,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QImage>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -115,6 +116,7 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                      {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                      {ID_EDIT_DELETE, "Delete\tDel", false},
                      kSep,
+                     {ID_EXPORT, "&Export...", false},
                      {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false}}},
                    {"&Data",
                     {{ID_DATA_VERDATA, "VerData", true, true},
@@ -179,8 +181,13 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
                 {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                 {ID_EDIT_DELETE, "Delete\tDel", true},
                 kSep,
+                {ID_EXPORT, "&Export...", true},
                 {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", true}},
                "Edit");
+    // "Export..." saves the selected entry, an item picture.
+    m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{TestPath("first.png"), 0});
+    ASSERT_TRUE(Command(ID_EXPORT));
+    EXPECT_FALSE(QImage(QString::fromStdString(TestPath("first.png")), "PNG").isNull());
 
     // Thumbnails have no selection; the category stays.
     ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));

@@ -4,9 +4,8 @@
 #include "CDataDef.h"
 #include "CDataDefAnim.h"
 #include "CDataDefMulti.h"
-#include "CDataDefTerrain.h"
-#include "CDataPageDraw.h"
 #include "Cli.h"
+#include "DataExport.h"
 #include "Hues.h"
 #include "MultiType.h"
 #include "PatchFileIO.h"
@@ -26,27 +25,36 @@
 namespace tessaly::cli {
 namespace {
 
-// Writes a drawn picture as a PNG file.
-void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
+// Writes an exported picture as a PNG file, as Export... does.
+void WritePicture(Invocation& inv, const std::string& what, const CExportData& data,
                   const std::string& path) {
-    if (buffer.GetData() == nullptr) {
+    if (data.IsEmpty()) {
         throw UsageError(what + " has no picture");
     }
-    if (!CreateDeviceBitmap(buffer).save(LocalString(path), "PNG")) {
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
         throw UsageError("cannot write '" + path + "'");
     }
-    const std::uint32_t width = buffer.GetWidth();
-    const std::uint32_t height = buffer.GetHeight();
+    const QSize size = data.GetPictureSize();
     if (inv.json) {
         QJsonObject o;
         o["picture"] = LocalString(what);
-        o["width"] = static_cast<qint64>(width);
-        o["height"] = static_cast<qint64>(height);
+        o["width"] = size.width();
+        o["height"] = size.height();
         o["file"] = LocalString(path);
         inv.PrintJson(o);
     } else {
-        *inv.out << what << ": " << width << " x " << height << " written to " << path << '\n';
+        *inv.out << what << ": " << size.width() << " x " << size.height() << " written to " << path
+                 << '\n';
     }
+}
+
+void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
+                  const std::string& path) {
+    CExportData data;
+    data.AddPicture(buffer);
+    WritePicture(inv, what, data, path);
 }
 
 int RunExport(Invocation& inv) {
@@ -77,25 +85,21 @@ int RunExport(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "id");
     const std::string& path = inv.Arg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
-    // The same pictures the window shows and copies: the categories draw them.
-    SurfaceBuffer buffer;
-    if (kind == "terrain") {
-        CDataDefTerrain terrain(id);
-        DrawTerrainPicture(terrain.GetTerrainBlock(), buffer, kNoLimit, kNoLimit);
-    } else {
-        const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
-                                                                {"texture", kCategoryTextures},
-                                                                {"gump", kCategoryGumps},
-                                                                {"light", kCategoryLights}};
-        const auto category = categories.find(kind);
-        if (category == categories.end()) {
-            throw UsageError("unknown kind '" + kind +
-                             "' (item, terrain, texture, gump, light or anim)");
-        }
-        std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
-        entry->GetImage(buffer);
+    // The same pictures the window shows and exports: the categories draw them.
+    const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
+                                                            {"terrain", kCategoryTerrain},
+                                                            {"texture", kCategoryTextures},
+                                                            {"gump", kCategoryGumps},
+                                                            {"light", kCategoryLights}};
+    const auto category = categories.find(kind);
+    if (category == categories.end()) {
+        throw UsageError("unknown kind '" + kind +
+                         "' (item, terrain, texture, gump, light or anim)");
     }
-    WritePicture(inv, what, buffer, path);
+    std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
+    CExportData data;
+    entry->ExportData(ExportOptions(), data);
+    WritePicture(inv, what, data, path);
     return 0;
 }
 
