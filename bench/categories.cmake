@@ -4,3 +4,10 @@ add_executable(bench_categories_lists categories_lists.cpp)
 target_compile_options(bench_categories_lists PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_lists PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+
+# tessaly-cli export-all items over the full-size sample client against Qt's image writer
+# writing the same PNG files from pictures decoded beforehand.
+add_executable(bench_categories_export categories_export.cpp)
+target_compile_options(bench_categories_export PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_export PRIVATE tessaly_categories tessaly_sampleclient
+                      benchmark::benchmark)

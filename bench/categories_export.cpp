@@ -1,0 +1,157 @@
+// tessaly-cli export-all items over the full-size sample client (CCategoryExport, with one
+// thread and with every hardware thread), against writing the same PNG files with Qt's image
+// writer from pictures decoded beforehand. Reports items per second for each and their ratio.
+
+#include "CDataDef.h"
+#include "CategoryExport.h"
+#include "ClientFiles.h"
+#include "DataTypeDef.h"
+#include "SampleClient.h"
+#include "SurfaceDevice.h"
+#include "VerDataTable.h"
+
+#include <QImage>
+#include <QString>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace tessaly;
+
+struct Fixture {
+    std::filesystem::path client;
+    std::filesystem::path out;
+    // The item pictures export-all writes, decoded, with their file names.
+    std::vector<std::pair<std::string, QImage>> pictures;
+};
+
+// The full-size client is written once and every item picture decoded before any timing.
+Fixture& Items() {
+    static Fixture* fixture = [] {
+        auto* f = new Fixture;
+        std::random_device random;
+        const auto base = std::filesystem::temp_directory_path() /
+                          ("tessaly-bench-export-" + std::to_string(random()));
+        f->client = base / "client";
+        f->out = base / "out";
+        mk::WriteSampleClient(f->client, true);
+        TheClientFiles().SetChosenDir(f->client.string());
+        if (TheClientFiles().OpenSlot(kSlotVerData)) {
+            TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
+        }
+        const std::uint32_t count = GetEntryCount(*GetTypeDef(kCategoryItems), TheClientFiles());
+        for (std::uint32_t n = 0; n < count; ++n) {
+            std::unique_ptr<CDataDef> entry(CreateDataDef(kCategoryItems, n));
+            SurfaceBuffer buffer;
+            if (entry->GetImage(buffer)) {
+                f->pictures.emplace_back(ExportFileName(*entry), CreateDeviceBitmap(buffer));
+            }
+        }
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(Items().client.parent_path(), ignored);
+        });
+        return f;
+    }();
+    return *fixture;
+}
+
+// A fresh, empty output directory.
+const std::filesystem::path& EmptyOut(Fixture& f) {
+    std::error_code ignored;
+    std::filesystem::remove_all(f.out, ignored);
+    std::filesystem::create_directories(f.out);
+    return f.out;
+}
+
+void BM_ExportAllItems(benchmark::State& state) {
+    Fixture& f = Items();
+    const auto jobs = static_cast<unsigned>(state.range(0));
+    std::uint64_t files = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::string dir = EmptyOut(f).string();
+        state.ResumeTiming();
+        CCategoryExport run(kCategoryItems, ExportOptions());
+        if (!run.Run(dir, jobs)) {
+            state.SkipWithError(run.GetError().c_str());
+            return;
+        }
+        files = run.GetFileCount();
+    }
+    state.counters["files"] = static_cast<double>(files);
+    state.counters["items/s"] =
+        benchmark::Counter(static_cast<double>(files) * static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate);
+}
+
+void BM_QtWriterSamePngs(benchmark::State& state) {
+    Fixture& f = Items();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::filesystem::path dir = EmptyOut(f);
+        state.ResumeTiming();
+        for (const auto& [name, picture] : f.pictures) {
+            if (!picture.save(QString::fromStdString((dir / name).string()), "PNG")) {
+                state.SkipWithError("a PNG file was not written");
+                return;
+            }
+        }
+    }
+    state.counters["files"] = static_cast<double>(f.pictures.size());
+    state.counters["items/s"] = benchmark::Counter(
+        static_cast<double>(f.pictures.size()) * static_cast<double>(state.iterations()),
+        benchmark::Counter::kIsRate);
+}
+
+// Wall-clock time: the export's work runs in threads of its own.
+BENCHMARK(BM_ExportAllItems)
+    ->ArgName("jobs")
+    ->Arg(1)
+    ->Arg(static_cast<int>(std::max(std::thread::hardware_concurrency(), 1u)))
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_QtWriterSamePngs)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Prints the runs as usual and remembers each one's real time per iteration for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
+                m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> m_seconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto qt = reporter.m_seconds.find("BM_QtWriterSamePngs/real_time");
+    if (qt != reporter.m_seconds.end() && qt->second > 0) {
+        for (const auto& [name, seconds] : reporter.m_seconds) {
+            if (name.rfind("BM_ExportAllItems", 0) == 0) {
+                std::printf("%s takes %.2f times as long as Qt's writer alone\n", name.c_str(),
+                            seconds / qt->second);
+            }
+        }
+    }
+    benchmark::Shutdown();
+    return 0;
+}
