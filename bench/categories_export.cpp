@@ -6,6 +6,7 @@
 #include "CategoryExport.h"
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
+#include "RatioReporter.h"
 #include "SampleClient.h"
 #include "SurfaceDevice.h"
 #include "VerDataTable.h"
@@ -17,7 +18,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -123,33 +123,18 @@ BENCHMARK(BM_ExportAllItems)
     ->UseRealTime();
 BENCHMARK(BM_QtWriterSamePngs)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints the runs as usual and remembers each one's real time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
-                m_seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> m_seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tessaly::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto qt = reporter.m_seconds.find("BM_QtWriterSamePngs/real_time");
-    if (qt != reporter.m_seconds.end() && qt->second > 0) {
-        for (const auto& [name, seconds] : reporter.m_seconds) {
-            if (name.rfind("BM_ExportAllItems", 0) == 0) {
-                std::printf("%s takes %.2f times as long as Qt's writer alone\n", name.c_str(),
-                            seconds / qt->second);
-            }
+    for (const std::string& name : reporter.Names()) {
+        if (name.rfind("BM_ExportAllItems", 0) != 0) {
+            continue;
+        }
+        if (auto ratio = reporter.Ratio(name, "BM_QtWriterSamePngs/real_time", true)) {
+            std::printf("%s takes %.2f times as long as Qt's writer alone\n", name.c_str(), *ratio);
         }
     }
     benchmark::Shutdown();
