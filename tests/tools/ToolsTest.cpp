@@ -18,6 +18,7 @@
 #include <sys/wait.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -538,6 +539,59 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
     const QImage first(QString::fromStdString(frames + "/anims-0001-00.png"), "PNG");
     EXPECT_EQ(first.size(), QSize(44, 70));  // as "export anim 1 0 3 0" gives it
     EXPECT_TRUE(std::filesystem::exists(frames + "/manifest.json"));
+}
+
+// Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
+// output in a file; what the terminal showed.
+std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& scratch) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return std::string();
+    }
+    const std::string terminal = ptsname(master);
+    std::vector<char*> argv{const_cast<char*>(TESSALY_CLI_PATH)};
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    const std::string outPath = scratch.File("terminal-stdout");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, TESSALY_CLI_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    std::string shown;
+    if (spawned == 0) {
+        int wstatus = 0;
+        while (waitpid(pid, &wstatus, 0) < 0) {
+        }
+        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+        // The terminal holds what was written; reading stops when it is drained.
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+            shown.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(master);
+    return shown;
+}
+
+TEST_F(ToolsTest, ExportAllShowsProgressOnlyOnATerminal) {
+    const std::size_t slotCount = ListedIndexes(Ok({"list", "Lights", "--unused"})).size();
+    const std::string shown = RunOnTerminal(
+        {"--client-dir", ClientDir(), "export-all", "Lights", m_Scratch.File("lights")}, m_Scratch);
+    const std::string last = "\rLights: " + std::to_string(slotCount) + " of " +
+                             std::to_string(slotCount) + " entries\r\n";
+    ASSERT_GE(shown.size(), last.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
+    // Not a terminal: nothing on standard error (Ok checks it).
+    Ok({"export-all", "Lights", m_Scratch.File("quiet")});
 }
 
 TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
