@@ -180,14 +180,9 @@ bool CDataDef::Export() {
         return false;
     }
     const ExportKind kind = GetExportKind();
-    // Filters "Name|pattern|...||"; an animation offers its two layouts, the sheet first.
-    const char* filter = kind == ExportKind::Wave        ? "Wave files|*.wav||"
-                         : kind == ExportKind::Animation ? "PNG sprite sheet|*.png|"
-                                                           "PNG picture per frame|*.png||"
-                                                         : "PNG pictures|*.png||";
     CShellUi& ui = DataAppState().Ui();
     const std::optional<CShellUi::FileChoice> choice =
-        ui.ChooseExportFile(filter, ExportFileName(*this));
+        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(*this));
     if (!choice || choice->path.empty()) {
         return false;
     }

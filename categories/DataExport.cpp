@@ -51,6 +51,19 @@ bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& file
     return true;
 }
 
+const char* ExportFilter(ExportKind kind) {
+    switch (kind) {
+        case ExportKind::Wave:
+            return "Wave files|*.wav||";
+        case ExportKind::Animation:
+            return "PNG sprite sheet|*.png|PNG picture per frame|*.png||";
+        case ExportKind::Picture:
+        case ExportKind::None:
+            break;
+    }
+    return "PNG pictures|*.png||";
+}
+
 const char* ExportExtension(ExportKind kind) {
     switch (kind) {
         case ExportKind::Picture:
@@ -85,23 +98,20 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix) {
 
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     CQFile file;
-    bool written = false;
-    try {
-        if (size <= 0xFFFFFFFFu &&
-            file.Open(path.c_str(), CQFile::modeCreate | CQFile::modeWrite)) {
-            file.Write(data, static_cast<std::uint32_t>(size));
-            file.Close();
-            written = true;
-        }
-    } catch (const CQFileException&) {
-        written = false;
+    if (size > 0xFFFFFFFFu || !file.Open(path.c_str(), CQFile::modeCreate | CQFile::modeWrite)) {
+        return false;  // nothing was created (or what is there was left alone)
     }
-    if (!written) {
+    try {
+        file.Write(data, static_cast<std::uint32_t>(size));
+        file.Close();
+        return true;
+    } catch (const CQFileException&) {
+        // A half-written file is no export.
         file.Close();
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
+        return false;
     }
-    return written;
 }
 
 }  // namespace tessaly

@@ -62,6 +62,9 @@ private:
     std::vector<Part> m_Parts;
 };
 
+// The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers its two
+// layouts, the sprite sheet (filter 0) and one picture per frame (filter 1).
+const char* ExportFilter(ExportKind kind);
 // The extension of a kind's files: ".png", ".wav", or empty for None.
 const char* ExportExtension(ExportKind kind);
 // The file name an entry's export gets unless the user picks another: the category's short
@@ -69,8 +72,8 @@ const char* ExportExtension(ExportKind kind);
 std::string ExportFileName(CDataDef& entry);
 // The path of a part: path's stem, the suffix, path's extension ("a.png", "-03": "a-03.png").
 std::string ExportPartPath(const std::string& path, const std::string& suffix);
-// Writes bytes to a new file at path (replacing one that is there); false, with the file
-// removed, when that fails.
+// Writes bytes to a file at path (replacing one that is there). False when it does not open,
+// and then nothing there is touched; a write that fails after the open removes the file.
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 }  // namespace tessaly

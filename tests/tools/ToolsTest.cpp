@@ -539,6 +539,15 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
     const QImage first(QString::fromStdString(frames + "/anims-0001-00.png"), "PNG");
     EXPECT_EQ(first.size(), QSize(44, 70));  // as "export anim 1 0 3 0" gives it
     EXPECT_TRUE(std::filesystem::exists(frames + "/manifest.json"));
+
+    // A file that cannot be written ends the run with one line and status 2, and no manifest.
+    const std::string blocked = m_Scratch.File("blocked");
+    std::filesystem::create_directories(blocked + "/items-0e3c.png");
+    Result r = Cli({"export-all", "Items", blocked, "--jobs", "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
+    EXPECT_FALSE(std::filesystem::exists(blocked + "/manifest.json"));
+    EXPECT_TRUE(std::filesystem::is_directory(blocked + "/items-0e3c.png"));  // left alone
 }
 
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
