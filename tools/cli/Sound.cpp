@@ -14,6 +14,7 @@
 #include <iostream>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 namespace tessaly::cli {
 namespace {
@@ -41,8 +42,12 @@ int RunExportSound(Invocation& inv) {
     LoadSound(sound, id);
     const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
     // The bytes Export... and the clipboard get.
+    std::vector<std::uint8_t> wave = MakeWaveData(sound);
+    if (wave.empty()) {
+        throw UsageError(Format("sound %u: the wave could not be made", id));
+    }
     CExportData data;
-    data.AddBytes(MakeWaveData(sound));
+    data.AddBytes(std::move(wave));
     std::vector<ExportedFile> files;
     std::string error;
     if (!data.Write(path, files, error)) {
