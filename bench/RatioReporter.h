@@ -16,14 +16,13 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
-                m_Times[run.benchmark_name()] = {run.GetAdjustedRealTime(),
-                                                 run.GetAdjustedCPUTime()};
+                m_Times[run.run_name.str()] = {run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
             }
         }
         ConsoleReporter::ReportRuns(runs);
     }
-    // The time of benchmark `work` over that of `base` (by their full names), real or CPU
-    // time; nullopt when either did not run.
+    // The time of benchmark `work` over that of `base` (by their names without aggregate), real or
+    // CPU time; nullopt when either did not run.
     std::optional<double> Ratio(const std::string& work, const std::string& base,
                                 bool bRealTime) const {
         const auto w = m_Times.find(work);
