@@ -13,6 +13,7 @@
 #include "Text.h"
 #include "sound/ExpectedWave.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QMenu>
 #include <QTest>
@@ -128,8 +129,10 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
     ASSERT_NE(page, nullptr);
     page->m_pAction->setCurrentIndex(1);
-    page->m_pDir->setCurrentIndex(4);  // "Up-NW", direction 7
+    page->m_pDir->setCurrentIndex(2);  // "Left-SW", with "Dir Flip" the mirrored direction 1
+    page->m_pFlip->setChecked(true);
     const std::int32_t direction = page->PageDirection();
+    ASSERT_EQ(direction, 1);
     CTileAnimType frames(GetAnimIndex(400, 1, direction));
     const std::uint32_t count = frames.GetFrameCount();
     ASSERT_GT(count, 1u);
