@@ -172,17 +172,24 @@ bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
 }
 
 bool CDataDef::CanExport() {
-    return GetExportKind() != ExportKind::None && IsValid();
+    try {
+        CDataDef* entry = GetExportEntry();
+        return entry != nullptr && entry->GetExportKind() != ExportKind::None && entry->IsValid();
+    } catch (...) {
+        LogCaughtException("asking whether an entry exports");
+        return false;
+    }
 }
 
 bool CDataDef::Export() {
     if (!CanExport()) {
         return false;
     }
-    const ExportKind kind = GetExportKind();
+    CDataDef& entry = *GetExportEntry();
+    const ExportKind kind = entry.GetExportKind();
     CShellUi& ui = DataAppState().Ui();
     const std::optional<CShellUi::FileChoice> choice =
-        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(*this));
+        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(entry));
     if (!choice || choice->path.empty()) {
         return false;
     }
@@ -191,21 +198,22 @@ bool CDataDef::Export() {
         path += ExportExtension(kind);
     }
     ExportOptions options;
-    GetShownExportOptions(options);
+    entry.GetShownExportOptions(options);
     options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
     CExportData data;
     bool bHasData = false;
     try {
         // The entry's bytes come from its own document's patch file.
         IndexRecord linked;
-        ActivateLinkedPatch(linked);
-        bHasData = ExportData(options, data) && !data.IsEmpty();
+        entry.ActivateLinkedPatch(linked);
+        bHasData = entry.ExportData(options, data) && !data.IsEmpty();
     } catch (...) {
         LogCaughtException("exporting an entry");
         bHasData = false;
     }
     if (!bHasData) {
-        ui.ShowWarning(Format("%s 0%x has nothing to export", GetTypeName(), GetIndex()));
+        ui.ShowWarning(
+            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex()));
         return false;
     }
     std::vector<ExportedFile> files;

@@ -77,6 +77,8 @@ public:
     virtual bool ExportData(const ExportOptions& options, CExportData& out);
     // Takes into options what the window shows of the entry (the base: nothing).
     virtual void GetShownExportOptions(ExportOptions& /*options*/) {}
+    // The entry "Export..." writes: the entry itself (a patch record answers its target).
+    virtual CDataDef* GetExportEntry() { return this; }
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     CDataVerData* GetVerData() const { return m_pVerData; }

@@ -195,6 +195,27 @@ TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {
     EXPECT_EQ(ReadPng(Export(0x64, "edited.png")), AsImage(edited));
 }
 
+TEST_F(ExportTest, PatchRecordsExportTheirTarget) {
+    // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
+    Show(kCategoryVerData);
+    int row = -1;
+    for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
+        auto* record = dynamic_cast<CDataVerData*>(m_pList->GetModel()->GetEntry(r));
+        CDataDef* target = record != nullptr ? record->GetTarget() : nullptr;
+        if (target != nullptr && target->GetDataType() == kCategoryItems &&
+            target->GetIndex() == 0xE3C) {
+            row = r;
+        }
+    }
+    ASSERT_GE(row, 0);
+    const std::string path = Export(m_pList->GetModel()->GetEntry(row)->GetIndex(), "patched.png");
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");
+    std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 0xE3C));
+    SurfaceBuffer patched;
+    ASSERT_TRUE(item->GetImage(patched));  // the patch table is loaded: the patched picture
+    EXPECT_EQ(ReadPng(path), AsImage(patched));
+}
+
 TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
     // Hues export nothing: the item is disabled and the command asks for no file.
     Show(kCategoryHues);

@@ -223,7 +223,7 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
     Show(31200);
     std::unique_ptr<QMenu> verdata =
         m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
-    // A patch record exports nothing of its own.
+    // A patch record exports what its target exports: a statics block, nothing.
     ASSERT_EQ(verdata->actions().size(), 5);
     EXPECT_EQ(verdata->actions().back()->text(), "Export...");
     EXPECT_FALSE(verdata->actions().back()->isEnabled());
