@@ -3,6 +3,7 @@
 #include "CBrindleDoc.h"
 #include "CChildFrame.h"
 #include "CDataAppState.h"
+#include "CDataDef.h"
 #include "CDataDefSound.h"
 #include "CDataListCtrl.h"
 #include "CDataListFilter.h"
@@ -86,6 +87,9 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
                 ui.Enable(id == ids::ID_EDIT_PASTE ? m_pList != nullptr : HasSelection());
             });
     }
+    AddCommand(
+        ids::ID_EXPORT, [this] { ToSelected(ids::ID_EXPORT); },
+        [this](CCmdUI& ui) { ui.Enable(HasSelection() && m_pList->GetSelected()->CanExport()); });
     AddCommand(
         ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });

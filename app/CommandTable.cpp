@@ -68,6 +68,7 @@ constexpr MenuItemDef kDocEdit[] = {
     {ID_EDIT_PASTE, "&Paste Over\tCtrl+V"},
     {ID_EDIT_DELETE, "Delete\tDel"},
     kSeparator,
+    {ID_EXPORT, "&Export..."},
     {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter"},
     {ID_EDIT_GOTO, "&Go to...\tCtrl+G"},
 };
@@ -125,6 +126,7 @@ constexpr PromptDef kPrompts[] = {
     {ID_CLOSE_PATCH, "Close current patch file\nClose Patch File"},
     {ID_VIEW_UNUSED, "View the data entries the are not unsed"},
     {ID_EDIT_GOTO, "Select the entry with a given number\nGo To"},
+    {ID_EXPORT, "Save the selected entry as a picture or wave file\nExport"},
     // The standard prompts of the standard commands.
     {ID_FILE_PRINT_SETUP, "Change the printer and printing options\nPrint Setup"},
     {ID_FILE_PRINT, "Print the active document\nPrint"},

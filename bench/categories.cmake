@@ -10,3 +10,10 @@ add_executable(bench_categories_grid categories_grid.cpp)
 target_compile_options(bench_categories_grid PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_grid PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+
+# tessaly-cli export-all items over the full-size sample client against Qt's image writer
+# writing the same PNG files from pictures decoded beforehand.
+add_executable(bench_categories_export categories_export.cpp)
+target_compile_options(bench_categories_export PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_export PRIVATE tessaly_categories tessaly_sampleclient
+                      benchmark::benchmark)

@@ -3,6 +3,7 @@
 // file, so the numbers say what the structure costs beyond the bytes themselves.
 
 #include "ClientFiles.h"
+#include "RatioReporter.h"
 #include "VerDataTable.h"
 
 #include <benchmark/benchmark.h>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -102,37 +102,23 @@ BENCHMARK(BM_PatchLoadAndSort)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_IndexBulkRead)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_IndexReadEveryRecord)->Unit(benchmark::kMicrosecond);
 
-// Console output plus the real time per iteration of each benchmark, for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
+void PrintRatio(const tessaly::bench::RatioReporter& reporter, const char* what, const char* work,
+                const char* bulk) {
+    if (auto ratio = reporter.Ratio(work, bulk, true)) {
+        std::printf("%-58s %8.1f x bulk read\n", what, *ratio);
     }
-    void PrintRatio(const char* what, const char* work, const char* bulk) const {
-        auto w = m_times.find(work);
-        auto b = m_times.find(bulk);
-        if (w != m_times.end() && b != m_times.end() && b->second > 0) {
-            std::printf("%-58s %8.1f x bulk read\n", what, w->second / b->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> m_times;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tessaly::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("load + sort of a 200,000-record patch table", "BM_PatchLoadAndSort",
-                        "BM_PatchBulkRead");
-    reporter.PrintRatio("ReadIndexRecord over all 65,536 entries of an index file",
-                        "BM_IndexReadEveryRecord", "BM_IndexBulkRead");
+    PrintRatio(reporter, "load + sort of a 200,000-record patch table", "BM_PatchLoadAndSort",
+               "BM_PatchBulkRead");
+    PrintRatio(reporter, "ReadIndexRecord over all 65,536 entries of an index file",
+               "BM_IndexReadEveryRecord", "BM_IndexBulkRead");
     std::error_code ignored;
     std::filesystem::remove_all(Dir(), ignored);
     benchmark::Shutdown();

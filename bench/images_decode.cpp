@@ -4,6 +4,7 @@
 
 #include "ArtTypes.h"
 #include "ClientFiles.h"
+#include "RatioReporter.h"
 #include "SampleClient.h"
 #include "Surface.h"
 #include "VerDataTable.h"
@@ -15,7 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <new>
 #include <random>
@@ -132,33 +132,15 @@ void BM_MemcpySamePixels(benchmark::State& state) {
 BENCHMARK(BM_DecodeAllItems)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MemcpySamePixels)->Unit(benchmark::kMillisecond);
 
-// Prints the runs as usual and remembers each one's CPU time per iteration for the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            // Single runs, or the mean of repeated ones.
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "mean") {
-                m_seconds[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> m_seconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tessaly::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto decode = reporter.m_seconds.find("BM_DecodeAllItems");
-    const auto copy = reporter.m_seconds.find("BM_MemcpySamePixels");
-    if (decode != reporter.m_seconds.end() && copy != reporter.m_seconds.end() &&
-        copy->second > 0) {
+    if (auto ratio = reporter.Ratio("BM_DecodeAllItems", "BM_MemcpySamePixels", false)) {
         std::printf("item decoding takes %.2f times as long as a memcpy of the same pixels\n",
-                    decode->second / copy->second);
+                    *ratio);
     }
     benchmark::Shutdown();
     return 0;

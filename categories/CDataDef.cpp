@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <optional>
 
 namespace tessaly {
 
@@ -76,6 +78,9 @@ bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
             }
         }
         case ids::ID_EDIT_DELETE:
+            return true;
+        case ids::ID_EXPORT:
+            Export();
             return true;
         default:
             return false;
@@ -172,6 +177,71 @@ const char* CDataDef::GetTypeName() {
 bool CDataDef::CopyImageToClipboard() {
     SurfaceBuffer buffer;
     return GetImage(buffer) && PutPictureOnClipboard(buffer);
+}
+
+bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
+    if (GetExportKind() != ExportKind::Picture) {
+        return false;
+    }
+    SurfaceBuffer buffer;
+    return GetImage(buffer) && out.AddPicture(buffer);
+}
+
+bool CDataDef::CanExport() {
+    try {
+        CDataDef* entry = GetExportEntry();
+        return entry != nullptr && entry->GetExportKind() != ExportKind::None && entry->IsValid();
+    } catch (...) {
+        LogCaughtException("asking whether an entry exports");
+        return false;
+    }
+}
+
+bool CDataDef::Export() {
+    if (!CanExport()) {
+        return false;
+    }
+    CDataDef& entry = *GetExportEntry();
+    const ExportKind kind = entry.GetExportKind();
+    CShellUi& ui = DataAppState().Ui();
+    const std::optional<CShellUi::FileChoice> choice =
+        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(entry));
+    if (!choice || choice->path.empty()) {
+        return false;
+    }
+    std::string path = choice->path;
+    if (std::filesystem::path(path).extension().empty()) {
+        path += ExportExtension(kind);
+    }
+    ExportOptions options;
+    entry.GetShownExportOptions(options);
+    options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
+    CExportData data;
+    bool bHasData = false;
+    try {
+        // The entry's bytes come from its own document's patch file.
+        IndexRecord linked;
+        entry.ActivateLinkedPatch(linked);
+        bHasData = entry.ExportData(options, data) && !data.IsEmpty();
+    } catch (...) {
+        LogCaughtException("exporting an entry");
+        bHasData = false;
+    }
+    if (!bHasData) {
+        ui.ShowWarning(
+            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex()));
+        return false;
+    }
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
+        ui.ShowWarning(error);
+        return false;
+    }
+    DataAppState().SetMessageText(QString::fromStdString(
+        files.size() == 1 ? "Exported " + files.front().path
+                          : Format("Exported %zu files beside ", files.size()) + path));
+    return true;
 }
 
 CDataProps* CDataDef::OpenProperties() {

@@ -9,6 +9,7 @@
 // AddMenuItems, OnMenuCommand, OnDataChanged, destructor.
 
 #include "ClientFiles.h"
+#include "DataExport.h"
 #include "DataTypeDef.h"
 #include "VerDataTable.h"
 
@@ -70,6 +71,16 @@ public:
     // Destroys the window of every property sheet that shows the entry.
     virtual ~CDataDef();
 
+    // What "Export..." writes for the entry; None (the base) disables the command.
+    virtual ExportKind GetExportKind() { return ExportKind::None; }
+    // The entry's content decoded for export into out; false when it has nothing to export.
+    // The base gives GetImage's picture to the kinds that export pictures.
+    virtual bool ExportData(const ExportOptions& options, CExportData& out);
+    // Takes into options what the window shows of the entry (the base: nothing).
+    virtual void GetShownExportOptions(ExportOptions& /*options*/) {}
+    // The entry "Export..." writes: the entry itself (a patch record answers its target).
+    virtual CDataDef* GetExportEntry() { return this; }
+
     std::uint32_t GetIndex() const { return m_nIndex; }
     CDataVerData* GetVerData() const { return m_pVerData; }
     // With a linked record of a patch file: points slot 22 and the patch table at that file,
@@ -89,6 +100,11 @@ public:
     // The short name of the category of GetDataType.
     const char* GetTypeName();
     bool CopyImageToClipboard();
+    // The entry exports something and has data: "Export..." is enabled.
+    bool CanExport();
+    // "Export...": asks for the file through the dialog route, decodes and writes it; a failure
+    // is a warning naming what went wrong. False when nothing was written.
+    bool Export();
     // Shows the entry in a property sheet; the sheet, or null when an open sheet already
     // showed it, the current sheet kept its pages, or creation failed.
     CDataProps* OpenProperties();

@@ -1,10 +1,12 @@
 #include "CDataDefAnim.h"
 
+#include "CDataAppState.h"
 #include "CDataPageDraw.h"
 #include "CDataPageScript.h"
 #include "EventLog.h"
 #include "Hues.h"
 #include "SurfaceDevice.h"
+#include "Text.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -123,6 +125,30 @@ CTileAnimType& CDataDefAnim::GetFrames(std::int32_t action, std::int32_t directi
     return *frames;
 }
 
+namespace {
+
+// The frame's top-left corner relative to the anchor: mirrored frames run from the centre to
+// the right.
+QPoint FrameOrigin(const AnimFrame& header, std::int32_t direction) {
+    const std::int32_t width = header.m_nWidth;
+    const std::int32_t height = header.m_nHeight;
+    return QPoint(direction < 3 ? header.m_nCentreX - width : -header.m_nCentreX,
+                  -(height + header.m_nCentreY) + kFootRow);
+}
+
+// A cleared buffer of width x height; false when it gets no memory.
+bool ClearedBuffer(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height) {
+    if (!buffer.CreateBuffer(width, height, 4)) {
+        if (buffer.GetData() == nullptr) {
+            return false;
+        }
+        buffer.ClearBuffer();
+    }
+    return true;
+}
+
+}  // namespace
+
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
                    SurfaceBuffer& buffer, QPoint* pOrigin, std::uint16_t hue) {
     const std::optional<AnimFrame> header = frames.GetFrame(frame);
@@ -130,27 +156,84 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
         buffer.Release();
         return false;
     }
-    // The frame's top-left corner relative to the anchor: mirrored frames run from the
-    // centre to the right.
-    const std::int32_t width = header->m_nWidth;
-    const std::int32_t height = header->m_nHeight;
-    std::int32_t x = direction < 3 ? header->m_nCentreX - width : -header->m_nCentreX;
-    std::int32_t y = -(height + header->m_nCentreY) + kFootRow;
-    if (!buffer.CreateBuffer(header->m_nWidth, header->m_nHeight, 4)) {
-        if (buffer.GetData() == nullptr) {
-            return false;
-        }
-        buffer.ClearBuffer();
+    const QPoint origin = FrameOrigin(*header, direction);
+    if (!ClearedBuffer(buffer, header->m_nWidth, header->m_nHeight)) {
+        return false;
     }
     {
         CSurfaceDC dc(buffer);
         // The frame sets the hue number itself; UseHue gives it the colours.
-        frames.Draw(dc, -x, -y, UseHue(dc, hue, false), frame, direction);
+        frames.Draw(dc, -origin.x(), -origin.y(), UseHue(dc, hue, false), frame, direction);
     }
     if (pOrigin != nullptr) {
-        *pOrigin = QPoint(x, y);
+        *pOrigin = origin;
     }
     return true;
+}
+
+bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
+                   std::uint16_t hue) {
+    buffer.Release();
+    const std::uint32_t count = frames.GetFrameCount();
+    // The box around the anchor that holds every frame.
+    QRect box;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::optional<AnimFrame> header = frames.GetFrame(i);
+        if (header && header->m_nWidth != 0 && header->m_nHeight != 0) {
+            box |=
+                QRect(FrameOrigin(*header, direction), QSize(header->m_nWidth, header->m_nHeight));
+        }
+    }
+    const std::uint64_t cell = static_cast<std::uint64_t>(box.width());
+    if (box.isEmpty() ||
+        cell * count * static_cast<std::uint64_t>(box.height()) > kMaxPicturePixels ||
+        !ClearedBuffer(buffer, static_cast<std::uint32_t>(cell * count),
+                       static_cast<std::uint32_t>(box.height()))) {
+        buffer.Release();
+        return false;
+    }
+    CSurfaceDC dc(buffer);
+    const std::uint16_t hueNumber = UseHue(dc, hue, false);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        // The anchor of cell i.
+        frames.Draw(dc, static_cast<std::int32_t>(i * cell) - box.left(), -box.top(), hueNumber, i,
+                    direction);
+    }
+    return true;
+}
+
+bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
+    CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);
+    if (!frames.EnsureLoaded()) {
+        return false;
+    }
+    SurfaceBuffer buffer;
+    if (!options.bFrames) {
+        return DrawAnimSheet(frames, options.nDirection, buffer, options.nHue) &&
+               out.AddPicture(buffer);
+    }
+    for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
+        // A frame without pixels has no picture; the others keep their numbers.
+        if (DrawAnimFrame(frames, i, options.nDirection, buffer, nullptr, options.nHue)) {
+            out.AddPicture(buffer, Format("-%02u", i));
+        }
+    }
+    return !out.IsEmpty();
+}
+
+void CDataDefAnim::GetShownExportOptions(ExportOptions& options) {
+    for (CDataProps* sheet : DataAppState().m_Sheets) {
+        if (sheet->GetEntry() != this) {
+            continue;
+        }
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetPage(i))) {
+                options.nAction = page->m_nAction;
+                options.nDirection = page->PageDirection();
+                return;
+            }
+        }
+    }
 }
 
 // ---- the page ----

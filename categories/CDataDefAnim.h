@@ -38,6 +38,12 @@ public:
     // The record of action 0, direction 3: the first of the body.
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
+    // Exports the frames of one action and direction: one sprite sheet, or one PNG per frame
+    // (suffix "-NN", the frame number).
+    ExportKind GetExportKind() override { return ExportKind::Animation; }
+    bool ExportData(const ExportOptions& options, CExportData& out) override;
+    // The action and direction of an open sheet's "Anim" page showing this body, if any.
+    void GetShownExportOptions(ExportOptions& options) override;
 
     // The frame set of an action and a direction (0-7), made on first use and kept.
     CTileAnimType& GetFrames(std::int32_t action, std::int32_t direction);
@@ -51,6 +57,14 @@ private:
 // corner from the body's anchor point. False when the frame does not exist.
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
                    SurfaceBuffer& buffer, QPoint* pOrigin = nullptr, std::uint16_t hue = 0);
+
+// Draws every frame of a frame set for direction d side by side into buffer: equal cells, the
+// size of the box that holds every frame around the common anchor point, so that the anchor
+// lies at the same place in each cell and the frames line up as the page plays them. False
+// when the set has no frame with pixels or the sheet would be too large. `hue` as for
+// DrawAnimFrame.
+bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
+                   std::uint16_t hue = 0);
 
 // "Anim": one frame of a body at a time, chosen by action, direction and frame, played on a
 // timer, with the frame's size and anchor marked on request.

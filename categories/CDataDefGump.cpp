@@ -35,6 +35,11 @@ bool CDataDefGump::GetImage(SurfaceBuffer& buffer) {
     return DrawPicture(buffer, kNoLimit, kNoLimit);
 }
 
+bool CDataDefGump::ExportData(const ExportOptions& options, CExportData& out) {
+    SurfaceBuffer buffer;
+    return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue) && out.AddPicture(buffer);
+}
+
 bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;

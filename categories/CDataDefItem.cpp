@@ -58,6 +58,12 @@ bool CDataDefItem::GetImage(SurfaceBuffer& buffer) {
     return DrawPicture(buffer, kNoLimit, kNoLimit);
 }
 
+bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
+    SurfaceBuffer buffer;
+    return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue, options.bPartial) &&
+           out.AddPicture(buffer);
+}
+
 bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;

@@ -17,6 +17,9 @@ public:
     std::string GetListText() override;
     bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData() override { return CopyImageToClipboard(); }
+    // Exports the picture GetImage draws.
+    ExportKind GetExportKind() override { return ExportKind::Picture; }
+    bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryItems; }
     bool ReadIndex() override;

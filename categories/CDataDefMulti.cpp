@@ -134,6 +134,12 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
     return block.GetComponents();
 }
 
+bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& out) {
+    SurfaceBuffer buffer;
+    return DrawMultiPicture(LoadMultiComponents(m_Block, DataAppState().m_pPatch), buffer) &&
+           out.AddPicture(buffer);
+}
+
 std::string MultiComponentLine(const MultiComponent& c) {
     const std::string numbers = Format("0%04x \t(%d,%d,%d) \t%d", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
                                        static_cast<int>(c.m_dwFlags));

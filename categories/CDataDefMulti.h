@@ -44,6 +44,10 @@ public:
     }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryMultis; }
+    // Exports the structure drawn whole (DrawMultiPicture), with the components of the
+    // application's ".pat" patch when it holds them, as the page shows it.
+    ExportKind GetExportKind() override { return ExportKind::Picture; }
+    bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
 

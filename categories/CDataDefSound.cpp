@@ -15,8 +15,6 @@
 #include <QMimeData>
 #include <QVBoxLayout>
 
-#include <new>
-
 namespace tessaly {
 
 std::string CDataDefSound::GetListText() {
@@ -118,31 +116,26 @@ std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId) {
 }
 
 std::vector<std::uint8_t> MakeClipWave(CMulSound& sound) {
-    // An entry shorter than its 32-byte name has no samples: nothing to copy. (Taking the
-    // length minus 32 regardless would wrap round to a buffer of some four gigabytes.)
-    if (sound.GetData() == nullptr || sound.GetLength() < CMulSound::kNameSize) {
-        return {};
-    }
-    const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
-    // The wave is 44 bytes of headers, the samples and a pad byte for an odd count.
-    std::vector<std::uint8_t> block;
-    try {
-        block.resize(std::size_t{n} + 47);
-    } catch (const std::bad_alloc&) {
-        return {};  // a failed allocation fails silently
-    }
-    MMOpenInfo info;
-    info.fccIOProc = kFourCCMem;
-    info.pchBuffer = block.data();
-    info.cchBuffer = static_cast<std::uint32_t>(block.size());
-    CMMFile file;
-    if (!file.Open(nullptr, kMMIOAllocBuf | kMMIOCreate | kMMIOWrite, &info) ||
-        !WriteWave(file, sound, n)) {
+    bool bWriteFailed = false;
+    std::vector<std::uint8_t> wave = MakeWaveData(sound, &bWriteFailed);
+    if (bWriteFailed) {
         g_pEventLog->LogError("Doc:GetMyClipWave FAIL");
-        return {};
     }
-    block.resize(static_cast<std::size_t>(file.GetLength()));
-    return block;
+    return wave;
+}
+
+bool CDataDefSound::ExportData(const ExportOptions& /*options*/, CExportData& out) {
+    // A change made in memory exports its own samples; a deletion exports nothing.
+    CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
+    if (!LoadEntryBlock(sound)) {
+        return false;
+    }
+    std::vector<std::uint8_t> wave = MakeWaveData(sound);
+    if (wave.empty()) {
+        return false;
+    }
+    out.AddBytes(std::move(wave));
+    return true;
 }
 
 bool CDataDefSound::GetMyClipWave() {

@@ -27,6 +27,9 @@ public:
     // Writes the sound's entry (name and samples) as its patch record's data.
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySounds; }
+    // Exports the wave the clipboard gets (MakeWaveData).
+    ExportKind GetExportKind() override { return ExportKind::Wave; }
+    bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool ReadIndex() override;
     // A record of the patch file also gives the entry its location, so that the list shows
     // the name and duration of the sound that plays and copies.

@@ -66,4 +66,9 @@ bool CDataPageTerrainDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxW
     return block != nullptr && DrawTerrainPicture(*block, buffer, maxWidth, maxHeight);
 }
 
+bool CDataDefTerrain::ExportData(const ExportOptions& /*options*/, CExportData& out) {
+    SurfaceBuffer buffer;
+    return DrawTerrainPicture(m_Terrain, buffer, kNoLimit, kNoLimit) && out.AddPicture(buffer);
+}
+
 }  // namespace tessaly

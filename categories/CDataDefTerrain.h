@@ -18,6 +18,9 @@ public:
     // A terrain tile has no picture of its own size here: nothing to draw or copy.
     bool GetImage(SurfaceBuffer& /*buffer*/) override { return false; }
     bool CopyData() override { return CopyImageToClipboard(); }
+    // Exports the whole 44 x 44 diamond, as the Terrain page draws it.
+    ExportKind GetExportKind() override { return ExportKind::Picture; }
+    bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTerrain; }
     bool ReadIndex() override;

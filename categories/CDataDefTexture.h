@@ -17,6 +17,8 @@ public:
     std::string GetListText() override;
     bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData() override { return CopyImageToClipboard(); }
+    // Exports the picture GetImage draws.
+    ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTextures; }
     bool ReadIndex() override;

@@ -213,6 +213,10 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
         paste->setData(ids::ID_EDIT_PASTE);
         paste->setEnabled(false);
     }
+    // The entry saved as files; without an entry, or with nothing to export, disabled.
+    QAction* exportItem = menu->addAction(QStringLiteral("Export..."));
+    exportItem->setData(ids::ID_EXPORT);
+    exportItem->setEnabled(entry != nullptr && entry->CanExport());
     if (m_nCategory != kCategoryVerData) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));

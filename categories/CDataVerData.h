@@ -46,6 +46,8 @@ public:
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
     bool AddPages(CDataProps* pSheet) override;
+    // The target entry exports, as it copies.
+    CDataDef* GetExportEntry() override { return GetTarget(); }
 
     // Makes the target entry when it does not exist yet; false without a record or a target.
     bool MakeTarget();

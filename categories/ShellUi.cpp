@@ -15,10 +15,11 @@ namespace {
 
 const QString kTitle = QStringLiteral("Tessaly");
 
-std::optional<std::string> RunFileDialog(QWidget* owner, const char* filter, bool bSave,
-                                         bool bMustExist, bool bConfirmOverwrite,
-                                         const std::string& name) {
-    QFileDialog box(owner, QString(), QString(), ToQtFileFilter(filter));
+std::optional<CShellUi::FileChoice> RunFileDialog(QWidget* owner, const char* filter, bool bSave,
+                                                  bool bMustExist, bool bConfirmOverwrite,
+                                                  const std::string& name) {
+    const QString filters = ToQtFileFilter(filter);
+    QFileDialog box(owner, QString(), QString(), filters);
     box.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(bMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, !bConfirmOverwrite);
@@ -28,7 +29,9 @@ std::optional<std::string> RunFileDialog(QWidget* owner, const char* filter, boo
     if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return box.selectedFiles().front().toStdString();
+    return CShellUi::FileChoice{
+        box.selectedFiles().front().toStdString(),
+        static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(box.selectedNameFilter()))};
 }
 
 }  // namespace
@@ -52,8 +55,9 @@ bool CShellDialogs::AskYesNo(const std::string& text) {
 }
 
 std::optional<std::string> CShellDialogs::ChooseFile(const PatchFileDialog& dialog) {
-    return RunFileDialog(m_pOwner, dialog.pFilter, dialog.bSave, dialog.bMustExist,
-                         dialog.bConfirmOverwrite, std::string());
+    auto choice = RunFileDialog(m_pOwner, dialog.pFilter, dialog.bSave, dialog.bMustExist,
+                                dialog.bConfirmOverwrite, std::string());
+    return choice ? std::optional(choice->path) : std::nullopt;
 }
 
 void CShellDialogs::ShowMessage(const std::string& text) {
@@ -83,7 +87,13 @@ void CShellDialogs::ShowWarning(const std::string& text) {
 }
 
 std::optional<std::string> CShellDialogs::ChooseDocumentFile(bool bSave, const std::string& name) {
-    return RunFileDialog(m_pOwner, kDocumentFileFilter, bSave, !bSave, bSave, name);
+    auto choice = RunFileDialog(m_pOwner, kDocumentFileFilter, bSave, !bSave, bSave, name);
+    return choice ? std::optional(choice->path) : std::nullopt;
+}
+
+std::optional<CShellUi::FileChoice> CShellDialogs::ChooseExportFile(const char* filter,
+                                                                    const std::string& name) {
+    return RunFileDialog(m_pOwner, filter, true, false, true, name);
 }
 
 std::optional<std::string> CShellDialogs::ChooseFolder(const std::string& prompt,
@@ -144,6 +154,11 @@ void CConsoleUi::ShowWarning(const std::string& text) {
 
 std::optional<std::string> CConsoleUi::ChooseDocumentFile(bool /*bSave*/,
                                                           const std::string& /*name*/) {
+    return std::nullopt;
+}
+
+std::optional<CShellUi::FileChoice> CConsoleUi::ChooseExportFile(const char* /*filter*/,
+                                                                 const std::string& /*name*/) {
     return std::nullopt;
 }
 

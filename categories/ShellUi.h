@@ -22,6 +22,12 @@ namespace tessaly {
 class CShellUi : public CPatchUi {
 public:
     enum class Answer { Yes, No, Cancel };
+    // A file chosen in a dialog with several filters: its path and the position of the filter
+    // the user had chosen.
+    struct FileChoice {
+        std::string path;
+        int nFilter = 0;
+    };
 
     // A Yes/No/Cancel question titled `title` (empty: the program's name).
     virtual Answer AskYesNoCancel(const std::string& text, const std::string& title) = 0;
@@ -30,6 +36,10 @@ public:
     // The open (or save) dialog of documents, offering `name` in a save dialog; the chosen path,
     // or nullopt when the user cancelled.
     virtual std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) = 0;
+    // The save dialog of "Export...", with the filters of `filter` ("Name|pattern|...||"),
+    // offering `name`; nullopt when the user cancelled.
+    virtual std::optional<FileChoice> ChooseExportFile(const char* filter,
+                                                       const std::string& name) = 0;
     // A folder chooser titled `prompt`, opening at `startDir`; the chosen folder, or nullopt when
     // the user cancelled.
     virtual std::optional<std::string> ChooseFolder(const std::string& prompt,
@@ -56,6 +66,8 @@ public:
     Answer AskYesNoCancel(const std::string& text, const std::string& title) override;
     void ShowWarning(const std::string& text) override;
     std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) override;
+    std::optional<FileChoice> ChooseExportFile(const char* filter,
+                                               const std::string& name) override;
     std::optional<std::string> ChooseFolder(const std::string& prompt,
                                             const std::string& startDir) override;
     std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
@@ -76,6 +88,8 @@ public:
     Answer AskYesNoCancel(const std::string& text, const std::string& title) override;
     void ShowWarning(const std::string& text) override;
     std::optional<std::string> ChooseDocumentFile(bool bSave, const std::string& name) override;
+    std::optional<FileChoice> ChooseExportFile(const char* filter,
+                                               const std::string& name) override;
     std::optional<std::string> ChooseFolder(const std::string& prompt,
                                             const std::string& startDir) override;
     std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;

@@ -40,6 +40,7 @@ inline constexpr int ID_MERGE_VERDATA = 31003;
 inline constexpr int ID_EDIT_PROPERTIES = 31106;
 inline constexpr int ID_PROPERTIES = 31301;
 inline constexpr int ID_PLAY = 31302;
+inline constexpr int ID_EXPORT = 31303;  // "Export...": the selected entry saved as files
 inline constexpr int ID_INSERT_NEW = 31350;
 inline constexpr int ID_WRITE_RADAR_COLORS = 32771;
 inline constexpr int ID_VIEW_TEXTLIST = 32775;

@@ -3,6 +3,7 @@
 #include "TarnError.h"
 
 #include <algorithm>
+#include <new>
 
 namespace tessaly {
 
@@ -136,6 +137,39 @@ bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
         return false;
     }
     return format.wFormatTag == 1 && format.wBitsPerSample == 16;
+}
+
+std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed) {
+    if (pWriteFailed != nullptr) {
+        *pWriteFailed = false;
+    }
+    // An entry shorter than its 32-byte name has no samples: nothing to make. (Taking the
+    // length minus 32 regardless would wrap round to a buffer of some four gigabytes.)
+    if (sound.GetData() == nullptr || sound.GetLength() < CMulSound::kNameSize) {
+        return {};
+    }
+    const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
+    // The wave is 44 bytes of headers, the samples and a pad byte for an odd count.
+    std::vector<std::uint8_t> block;
+    try {
+        block.resize(std::size_t{n} + 47);
+    } catch (const std::bad_alloc&) {
+        return {};  // a failed allocation fails silently
+    }
+    MMOpenInfo info;
+    info.fccIOProc = kFourCCMem;
+    info.pchBuffer = block.data();
+    info.cchBuffer = static_cast<std::uint32_t>(block.size());
+    CMMFile file;
+    if (!file.Open(nullptr, kMMIOAllocBuf | kMMIOCreate | kMMIOWrite, &info) ||
+        !WriteWave(file, sound, n)) {
+        if (pWriteFailed != nullptr) {
+            *pWriteFailed = true;
+        }
+        return {};
+    }
+    block.resize(static_cast<std::size_t>(file.GetLength()));
+    return block;
 }
 
 }  // namespace tessaly

@@ -73,6 +73,12 @@ std::vector<std::uint8_t> MakeSoundEntry(std::string_view name, ByteSpan samples
 // fewer than n sample bytes, or any chunk or write fails.
 bool WriteWave(CMMFile& f, CMulSound& s, std::uint32_t n);
 
+// The bytes WriteWave makes for the whole sound (n = length - 32), written into memory: what
+// the clipboard gets and a wave file holds. Loads the sound. Empty when it has no data or is
+// shorter than its 32-byte name; then *pWriteFailed (when given) tells whether the data was
+// there and the memory write failed.
+std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed = nullptr);
+
 // Reads RIFF/WAVE data back from the current position of f: the format record of the "fmt "
 // chunk (longer format chunks are accepted) and the bytes of the "data" chunk. False when the
 // form, either chunk or any of their bytes is missing.

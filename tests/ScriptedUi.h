@@ -55,6 +55,11 @@ public:
         m_DocumentDialogs.push_back({bSave, name});
         return Next(m_DocumentFiles, std::optional<std::string>());
     }
+    std::optional<FileChoice> ChooseExportFile(const char* filter,
+                                               const std::string& name) override {
+        m_ExportDialogs.push_back({filter, name});
+        return Next(m_ExportFiles, std::optional<FileChoice>());
+    }
     std::optional<std::string> ChooseFolder(const std::string& prompt,
                                             const std::string& startDir) override {
         m_sFolderPrompt = prompt;
@@ -87,6 +92,7 @@ public:
     std::deque<Answer> m_ChoiceAnswers;                      // AskYesNoCancel; Cancel when empty
     std::deque<std::optional<std::string>> m_DocumentFiles;  // ChooseDocumentFile
     std::deque<std::optional<std::uint32_t>> m_Colors;       // ChooseColor; cancel when empty
+    std::deque<std::optional<FileChoice>> m_ExportFiles;     // ChooseExportFile; cancel when empty
     std::optional<std::string> m_Folder;                     // ChooseFolder
     bool m_bAcceptDialogs = false;                           // RunDialog
     std::deque<std::optional<std::string>> m_Texts;          // AskText; cancel when empty
@@ -98,6 +104,7 @@ public:
     std::vector<std::string> m_Warnings;
     std::vector<std::pair<bool, std::string>> m_DocumentDialogs;  // save?, offered name
     std::vector<std::uint32_t> m_ColorStarts;
+    std::vector<std::pair<std::string, std::string>> m_ExportDialogs;  // filter, offered name
     std::vector<ShownDialog> m_Shown;
     std::vector<Question> m_TextQuestions;
     std::string m_sFolderPrompt;

@@ -12,6 +12,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -118,6 +119,7 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                      {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                      {ID_EDIT_DELETE, "Delete\tDel", false},
                      kSep,
+                     {ID_EXPORT, "&Export...", false},
                      {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", false},
                      {ID_EDIT_GOTO, "&Go to...\tCtrl+G", true}}},
                    {"&Data",
@@ -183,9 +185,14 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
                 {ID_EDIT_PASTE, "&Paste Over\tCtrl+V", true},
                 {ID_EDIT_DELETE, "Delete\tDel", true},
                 kSep,
+                {ID_EXPORT, "&Export...", true},
                 {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter", true},
                 {ID_EDIT_GOTO, "&Go to...\tCtrl+G", true}},
                "Edit");
+    // "Export..." saves the selected entry, an item picture.
+    m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{TestPath("first.png"), 0});
+    ASSERT_TRUE(Command(ID_EXPORT));
+    EXPECT_FALSE(QImage(QString::fromStdString(TestPath("first.png")), "PNG").isNull());
 
     // The grid starts without a selection; the category stays. A selected cell enables the
     // edit commands as a selected row does.

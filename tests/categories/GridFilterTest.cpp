@@ -102,7 +102,7 @@ TEST_F(GridTest, TheSelectedCellTakesDoubleClickEnterAndTheContextMenu) {
         texts << action->text() + (action->isEnabled() ? "" : " (off)");
     }
     EXPECT_EQ(texts, (QStringList{"Properties...", "Copy", "Delete (off)", "Paste Over (off)",
-                                  "Insert New Items (off)"}));
+                                  "Export...", "Insert New Items (off)"}));
     menu->actions()[0]->trigger();
     ASSERT_EQ(DataAppState().m_Sheets.size(), 3u);
     EXPECT_EQ(DataAppState().m_Sheets[2]->GetEntry(), Row(5));

@@ -204,6 +204,7 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
                                                {"Copy", true},
                                                {"Delete", false},
                                                {"Paste Over", false},
+                                               {"Export...", true},
                                                {"Insert New Items", false}}));
     // Triggering "Properties..." opens the entry's sheet.
     menu->actions()[0]->trigger();
@@ -216,13 +217,16 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
     std::unique_ptr<QMenu> empty =
         m_pList->CreateContextMenu(QPoint(5, m_pList->viewport()->height() - 2));
     EXPECT_EQ(Items(*empty),
-              (std::vector<Item>{{"Paste New", false}, {"Insert New Lights", false}}));
+              (std::vector<Item>{
+                  {"Paste New", false}, {"Export...", false}, {"Insert New Lights", false}}));
 
     Show(31200);
     std::unique_ptr<QMenu> verdata =
         m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
-    ASSERT_EQ(verdata->actions().size(), 4);
-    EXPECT_EQ(verdata->actions().back()->text(), "Paste Over");
+    // A patch record exports what its target exports: a statics block, nothing.
+    ASSERT_EQ(verdata->actions().size(), 5);
+    EXPECT_EQ(verdata->actions().back()->text(), "Export...");
+    EXPECT_FALSE(verdata->actions().back()->isEnabled());
 }
 
 TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {

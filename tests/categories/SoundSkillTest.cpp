@@ -12,6 +12,7 @@
 #include "MulSound.h"
 #include "ResourceIds.h"
 #include "TarnSounds.h"
+#include "sound/ExpectedWave.h"
 #include "sound/WaveBackend.h"
 
 #include <QCheckBox>
@@ -112,19 +113,6 @@ protected:
         EXPECT_TRUE(ReadWave(f, format, samples));
         return samples;
     }
-    // The wave WriteWave makes of a sound, in a memory file of ample size.
-    static std::vector<std::uint8_t> ExpectedWave(std::uint16_t id) {
-        CMulSound sound(id);
-        EXPECT_NE(sound.GetData(), nullptr);
-        std::vector<std::uint8_t> buffer(sound.GetLength() + 100);
-        MMOpenInfo info{kFourCCMem, buffer.data(), static_cast<std::uint32_t>(buffer.size())};
-        CMMFile f;
-        EXPECT_TRUE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, &info));
-        EXPECT_TRUE(WriteWave(f, sound, sound.GetLength() - 32));
-        buffer.resize(static_cast<std::size_t>(f.GetLength()));
-        return buffer;
-    }
-
     static inline std::unique_ptr<test::TempDir> s_dir;
     static inline std::filesystem::path s_rendered;
 };
@@ -196,7 +184,7 @@ TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
         texts << a->text();
     }
     EXPECT_EQ(texts, (QStringList{"Properties...", "Copy", "Delete", "Paste Over", "Play",
-                                  "Insert New Sounds"}));
+                                  "Export...", "Insert New Sounds"}));
     QAction* play = menu->actions()[4];
     EXPECT_EQ(play->data().toInt(), ids::ID_PLAY);
     play->trigger();
@@ -222,7 +210,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
         const QMimeData* data = clipboard->mimeData();
         ASSERT_NE(data, nullptr);
         const QByteArray wave = data->data(QStringLiteral("audio/wav"));
-        const std::vector<std::uint8_t> expected = ExpectedWave(id);
+        const std::vector<std::uint8_t> expected = test::ExpectedWave(id);
         EXPECT_EQ(std::vector<std::uint8_t>(wave.begin(), wave.end()), expected);
         EXPECT_EQ(data->data(QStringLiteral("audio/x-wav")), wave);
         CMulSound sound(id);
@@ -240,7 +228,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     const QMimeData* after = clipboard->mimeData();
     EXPECT_TRUE(after == nullptr || !after->hasFormat(QStringLiteral("audio/wav")));
     // The patched sound copies the patch file's samples.
-    EXPECT_EQ(MakeClipWave(11), ExpectedWave(11));
+    EXPECT_EQ(MakeClipWave(11), test::ExpectedWave(11));
     EXPECT_EQ(log.m_sText, "");
 }
 

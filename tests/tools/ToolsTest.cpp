@@ -28,6 +28,7 @@
 #include <sys/wait.h>
 
 #include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -520,8 +521,140 @@ TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
     EXPECT_FALSE(std::filesystem::exists(dir));
 }
 
+// The list's entry indexes of a category (first field of each line, hexadecimal).
+std::vector<std::uint32_t> ListedIndexes(const std::string& list) {
+    std::vector<std::uint32_t> indexes;
+    for (std::size_t at = 0; at < list.size(); at = list.find('\n', at) + 1) {
+        indexes.push_back(static_cast<std::uint32_t>(std::stoul(list.substr(at, 8), nullptr, 16)));
+    }
+    return indexes;
+}
+
+TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
+    for (const std::string category : {"Items", "Sounds", "Anims", "Multis", "Gumps"}) {
+        const std::string one = m_Scratch.File(category + "-1");
+        const std::string three = m_Scratch.File(category + "-3");
+        const std::string out = Ok({"export-all", category, one, "--jobs", "1"});
+        Ok({"export-all", category, three, "--jobs", "3"});
+        const std::vector<std::uint32_t> listed = ListedIndexes(Ok({"list", category}));
+        const std::size_t slotCount = ListedIndexes(Ok({"list", category, "--unused"})).size();
+
+        // One file per listed entry, in list order, each as large as the manifest says and
+        // byte for byte what three threads wrote.
+        const std::string manifest = ReadText(one + "/manifest.json");
+        EXPECT_EQ(manifest, ReadText(three + "/manifest.json")) << category;
+        const QJsonObject doc =
+            QJsonDocument::fromJson(QByteArray::fromStdString(manifest)).object();
+        EXPECT_EQ(doc["category"].toString().toStdString(), category);
+        const QJsonArray entries = doc["entries"].toArray();
+        ASSERT_EQ(static_cast<std::size_t>(entries.size()), listed.size()) << category;
+        for (qsizetype i = 0; i < entries.size(); ++i) {
+            const QJsonObject e = entries[i].toObject();
+            EXPECT_EQ(static_cast<std::uint32_t>(e["entry"].toInteger()), listed[i]);
+            const std::string file = one + "/" + e["file"].toString().toStdString();
+            EXPECT_EQ(static_cast<std::uintmax_t>(e["size"].toInteger()),
+                      std::filesystem::file_size(file));
+            EXPECT_EQ(TempDir::ReadFile(file),
+                      TempDir::ReadFile(three + "/" + e["file"].toString().toStdString()));
+            if (category != "Sounds") {
+                EXPECT_FALSE(QImage(QString::fromStdString(file), "PNG").isNull()) << file;
+            }
+        }
+        // Every other slot is skipped and counted.
+        const std::size_t skipped = slotCount - listed.size();
+        EXPECT_EQ(doc["skipped"].toInteger(), static_cast<qint64>(skipped));
+        EXPECT_EQ(out, category + ": " + std::to_string(listed.size()) + " entries exported to " +
+                           std::to_string(listed.size()) + " files in " + one +
+                           " (manifest.json)\n" + std::to_string(skipped) +
+                           " entries without data skipped\n");
+    }
+
+    // A sound's file is the wave "export sound" writes; an item's the picture "export item"
+    // writes.
+    const std::string wav = m_Scratch.File("eleven.wav");
+    Ok({"export", "sound", "11", wav});
+    EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("Sounds-1/sounds-000b.wav")),
+              TempDir::ReadFile(wav));
+    const std::string png = m_Scratch.File("crate.png");
+    Ok({"export", "item", "0xE3C", png});
+    EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("Items-1/items-0e3c.png")), TempDir::ReadFile(png));
+
+    // --frames: one picture per frame of action 0, direction position 0, numbered from 00.
+    const std::string frames = m_Scratch.File("frames");
+    const std::string out = Ok({"export-all", "Anims", frames, "--frames", "--json"});
+    const QJsonObject summary = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
+    EXPECT_EQ(summary["entries"].toInteger(), 3);
+    EXPECT_GT(summary["files"].toInteger(), 3);
+    const QImage first(QString::fromStdString(frames + "/anims-0001-00.png"), "PNG");
+    EXPECT_EQ(first.size(), QSize(44, 70));  // as "export anim 1 0 3 0" gives it
+    EXPECT_TRUE(std::filesystem::exists(frames + "/manifest.json"));
+
+    // A file that cannot be written ends the run with one line and status 2, and no manifest.
+    const std::string blocked = m_Scratch.File("blocked");
+    std::filesystem::create_directories(blocked + "/items-0e3c.png");
+    Result r = Cli({"export-all", "Items", blocked, "--jobs", "2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
+    EXPECT_FALSE(std::filesystem::exists(blocked + "/manifest.json"));
+    EXPECT_TRUE(std::filesystem::is_directory(blocked + "/items-0e3c.png"));  // left alone
+}
+
+// Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
+// output in a file; what the terminal showed.
+std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& scratch) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return std::string();
+    }
+    const std::string terminal = ptsname(master);
+    std::vector<char*> argv{const_cast<char*>(TESSALY_CLI_PATH)};
+    for (const std::string& a : args) {
+        argv.push_back(const_cast<char*>(a.c_str()));
+    }
+    argv.push_back(nullptr);
+    const std::string outPath = scratch.File("terminal-stdout");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+    pid_t pid = 0;
+    const int spawned =
+        posix_spawn(&pid, TESSALY_CLI_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    std::string shown;
+    if (spawned == 0) {
+        int wstatus = 0;
+        while (waitpid(pid, &wstatus, 0) < 0) {
+        }
+        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
+        // The terminal holds what was written; reading stops when it is drained.
+        fcntl(master, F_SETFL, O_NONBLOCK);
+        char buffer[4096];
+        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+            shown.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(master);
+    return shown;
+}
+
+TEST_F(ToolsTest, ExportAllShowsProgressOnlyOnATerminal) {
+    const std::size_t slotCount = ListedIndexes(Ok({"list", "Lights", "--unused"})).size();
+    const std::string shown = RunOnTerminal(
+        {"--client-dir", ClientDir(), "export-all", "Lights", m_Scratch.File("lights")}, m_Scratch);
+    const std::string last = "\rLights: " + std::to_string(slotCount) + " of " +
+                             std::to_string(slotCount) + " entries\r\n";
+    ASSERT_GE(shown.size(), last.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
+    // Not a terminal: nothing on standard error (Ok checks it).
+    Ok({"export-all", "Lights", m_Scratch.File("quiet")});
+}
+
 TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     const std::string png = m_Scratch.File("x.png");
+    m_Scratch.Write("a-file", {1});  // a file where a directory would go
     const std::string unreadable = m_Scratch.File("missing.pat");
     const std::vector<std::vector<std::string>> mistakes = {
         {},
@@ -552,6 +685,11 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"multi", "0xFFFF"},
         {"list", "Bogus"},
         {"list", "Items", "--check"},
+        {"export-all", "Hues", m_Scratch.File("hues")},
+        {"export-all", "Lights", m_Scratch.File("lights"), "--hue", "3"},
+        {"export-all", "Bogus", m_Scratch.File("bogus")},
+        {"export-all", "Items", m_Scratch.File("items"), "--jobs", "0"},
+        {"export-all", "Items", m_Scratch.File("a-file/below")},
         {"pat", unreadable},
         {"--verdata", unreadable, "verdata"},
         {"--client-dir"},
@@ -632,6 +770,11 @@ TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
                   copied.convertToFormat(QImage::Format_RGB32));
         DataAppState().DestroyAllSheets();
     }
+    // export-all takes the same hue.
+    const std::string all = m_Scratch.File("hued-gumps");
+    Ok({"export-all", "Gumps", all, "--hue", std::to_string(0x35)});
+    EXPECT_EQ(TempDir::ReadFile(all + "/gumps-00f7.png"),
+              TempDir::ReadFile(m_Scratch.File("gump-hued.png")));
     files.CloseAll();
 }
 

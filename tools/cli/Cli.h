@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace tessaly {
+struct ExportOptions;
+}
+
 namespace tessaly::cli {
 
 class UsageError : public std::runtime_error {
@@ -74,6 +78,10 @@ QString LocalString(const std::string& text);
 // Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
 std::uint32_t ParseNumber(const std::string& text, const char* what,
                           std::uint32_t max = 0xFFFFFFFFu);
+
+// Reads --hue N (the client's hue number, 0 to 3000) and --partial into options; UsageError
+// when they are given for pictures that take no hue (`applies` false) or --partial comes alone.
+void ReadHueOptions(Invocation& inv, bool applies, ExportOptions& options);
 
 // Points the process-wide client file set at the chosen directory (or the Wine registry) and
 // slot 22 at --verdata, and loads the patch table. Throws UsageError when that is impossible.

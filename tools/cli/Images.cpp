@@ -6,9 +6,8 @@
 #include "CDataDefGump.h"
 #include "CDataDefItem.h"
 #include "CDataDefMulti.h"
-#include "CDataDefTerrain.h"
-#include "CDataPageDraw.h"
 #include "Cli.h"
+#include "DataExport.h"
 #include "Hues.h"
 #include "MultiType.h"
 #include "PatchFileIO.h"
@@ -28,54 +27,42 @@
 namespace tessaly::cli {
 namespace {
 
-// Writes a drawn picture as a PNG file.
-void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
+// Writes an exported picture as a PNG file, as Export... does.
+void WritePicture(Invocation& inv, const std::string& what, const CExportData& data,
                   const std::string& path) {
-    if (buffer.GetData() == nullptr) {
+    if (data.IsEmpty()) {
         throw UsageError(what + " has no picture");
     }
-    if (!CreateDeviceBitmap(buffer).save(LocalString(path), "PNG")) {
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
         throw UsageError("cannot write '" + path + "'");
     }
-    const std::uint32_t width = buffer.GetWidth();
-    const std::uint32_t height = buffer.GetHeight();
+    const QSize size = data.GetPictureSize();
     if (inv.json) {
         QJsonObject o;
         o["picture"] = LocalString(what);
-        o["width"] = static_cast<qint64>(width);
-        o["height"] = static_cast<qint64>(height);
+        o["width"] = size.width();
+        o["height"] = size.height();
         o["file"] = LocalString(path);
         inv.PrintJson(o);
     } else {
-        *inv.out << what << ": " << width << " x " << height << " written to " << path << '\n';
+        *inv.out << what << ": " << size.width() << " x " << size.height() << " written to " << path
+                 << '\n';
     }
 }
 
-// The hue --hue asks for (0 without it) and whether --partial limits it to grey pixels; the
-// same drawing routines as the window's pages apply it.
-struct ExportHue {
-    std::uint16_t hue = 0;
-    bool partial = false;
-};
-
-ExportHue ReadExportHue(Invocation& inv, const std::string& kind) {
-    ExportHue h;
-    if (const std::string* value = inv.Value("--hue")) {
-        h.hue = static_cast<std::uint16_t>(ParseNumber(*value, "hue number", 3000));
-    }
-    h.partial = inv.HasFlag("--partial");
-    if ((h.hue != 0 || h.partial) && kind != "item" && kind != "gump" && kind != "anim") {
-        throw UsageError("--hue and --partial apply to item, gump and anim pictures");
-    }
-    if (h.partial && h.hue == 0) {
-        throw UsageError("--partial needs --hue");
-    }
-    return h;
+void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
+                  const std::string& path) {
+    CExportData data;
+    data.AddPicture(buffer);
+    WritePicture(inv, what, data, path);
 }
 
 int RunExport(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "kind (item, terrain, texture, gump, light, anim)");
-    const ExportHue hue = ReadExportHue(inv, kind);
+    ExportOptions options;
+    ReadHueOptions(inv, kind == "item" || kind == "gump" || kind == "anim", options);
     if (kind == "anim") {
         const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
         const std::uint32_t action = inv.Number(2, "action", 34);
@@ -95,7 +82,7 @@ int RunExport(Invocation& inv) {
         }
         SurfaceBuffer buffer;
         DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer, nullptr,
-                      hue.hue);
+                      options.nHue);
         WritePicture(inv, what, buffer, path);
         return 0;
     }
@@ -103,29 +90,21 @@ int RunExport(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "id");
     const std::string& path = inv.Arg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
-    // The same pictures the window shows and copies: the categories draw them.
-    SurfaceBuffer buffer;
-    if (kind == "terrain") {
-        CDataDefTerrain terrain(id);
-        DrawTerrainPicture(terrain.GetTerrainBlock(), buffer, kNoLimit, kNoLimit);
-    } else if (kind == "item" && hue.hue != 0) {
-        CDataDefItem(id).DrawPicture(buffer, kNoLimit, kNoLimit, hue.hue, hue.partial);
-    } else if (kind == "gump" && hue.hue != 0) {
-        CDataDefGump(id).DrawPicture(buffer, kNoLimit, kNoLimit, hue.hue);
-    } else {
-        const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
-                                                                {"texture", kCategoryTextures},
-                                                                {"gump", kCategoryGumps},
-                                                                {"light", kCategoryLights}};
-        const auto category = categories.find(kind);
-        if (category == categories.end()) {
-            throw UsageError("unknown kind '" + kind +
-                             "' (item, terrain, texture, gump, light or anim)");
-        }
-        std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
-        entry->GetImage(buffer);
+    // The same pictures the window shows and exports: the categories draw them.
+    const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
+                                                            {"terrain", kCategoryTerrain},
+                                                            {"texture", kCategoryTextures},
+                                                            {"gump", kCategoryGumps},
+                                                            {"light", kCategoryLights}};
+    const auto category = categories.find(kind);
+    if (category == categories.end()) {
+        throw UsageError("unknown kind '" + kind +
+                         "' (item, terrain, texture, gump, light or anim)");
     }
-    WritePicture(inv, what, buffer, path);
+    std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
+    CExportData data;
+    entry->ExportData(options, data);
+    WritePicture(inv, what, data, path);
     return 0;
 }
 
@@ -249,4 +228,18 @@ CommandRegistrar hue({"hue", "N", "hue N: name, table start and end, its 32 colo
 CommandRegistrar multi({"multi", "ID", "a multi's component records", true, RunMulti});
 
 }  // namespace
+
+void ReadHueOptions(Invocation& inv, bool applies, ExportOptions& options) {
+    if (const std::string* value = inv.Value("--hue")) {
+        options.nHue = static_cast<std::uint16_t>(ParseNumber(*value, "hue number", 3000));
+    }
+    options.bPartial = inv.HasFlag("--partial");
+    if ((options.nHue != 0 || options.bPartial) && !applies) {
+        throw UsageError("--hue and --partial apply to item, gump and anim pictures");
+    }
+    if (options.bPartial && options.nHue == 0) {
+        throw UsageError("--partial needs --hue");
+    }
+}
+
 }  // namespace tessaly::cli

@@ -1,7 +1,7 @@
 // tessaly-cli commands over the sounds: export one as a wave file, play one.
 
 #include "Cli.h"
-#include "MMFile.h"
+#include "DataExport.h"
 #include "MulSound.h"
 #include "TarnError.h"
 #include "TarnSounds.h"
@@ -11,10 +11,10 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 namespace tessaly::cli {
 namespace {
@@ -41,14 +41,16 @@ int RunExportSound(Invocation& inv) {
     CMulSound sound(static_cast<std::uint16_t>(id));
     LoadSound(sound, id);
     const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
-    bool written = false;
-    {
-        CMMFile f;
-        written = f.Open(path.c_str(), kMMIOCreate | kMMIOWrite) && WriteWave(f, sound, n);
+    // The bytes Export... and the clipboard get.
+    std::vector<std::uint8_t> wave = MakeWaveData(sound);
+    if (wave.empty()) {
+        throw UsageError(Format("sound %u: the wave could not be made", id));
     }
-    if (!written) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
+    CExportData data;
+    data.AddBytes(std::move(wave));
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
         throw UsageError("cannot write '" + path + "'");
     }
     const std::string name = CMulSound::ReadName(sound.GetBytes());

@@ -1,0 +1,150 @@
+#include "CategoryExport.h"
+
+#include "CDataDef.h"
+#include "DataTypeDef.h"
+#include "EventLog.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace tessaly {
+
+bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
+    m_Entries.clear();
+    m_nSkipped = 0;
+    m_sError.clear();
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    if (def == nullptr) {
+        m_sError = "unknown category";
+        return false;
+    }
+    m_nTotal = GetEntryCount(*def, TheClientFiles());
+
+    // One result per entry, filled by whichever thread takes it; read in index order after.
+    struct Result {
+        bool bHasData = false;
+        std::vector<ExportedFile> files;
+        std::string error;
+    };
+    std::vector<Result> results(m_nTotal);
+    std::atomic<std::uint32_t> next{0};
+    std::atomic<std::uint32_t> done{0};
+    std::atomic<bool> failed{false};
+    // The file set, the patch table and the current drawing surface are process-wide objects
+    // made for one thread: reading and decoding an entry holds this lock. Encoding the PNG and
+    // writing the files, most of the work, run in parallel.
+    std::mutex decoding;
+    std::mutex finishing;
+    std::condition_variable finished;
+    unsigned running = std::max(nJobs, 1u);
+
+    auto work = [&] {
+        for (std::uint32_t n = next++; n < m_nTotal && !failed; n = next++) {
+            Result& result = results[n];
+            CExportData data;
+            std::string name;
+            {
+                std::lock_guard<std::mutex> lock(decoding);
+                std::unique_ptr<CDataDef> entry(CreateDataDef(m_nCategory, n));
+                try {
+                    // An entry a patch record adds has no base record but still loads.
+                    entry->ReadIndex();
+                    result.bHasData = entry->ExportData(m_Options, data) && !data.IsEmpty();
+                } catch (...) {
+                    LogCaughtException("exporting an entry");
+                    result.bHasData = false;
+                }
+                name = ExportFileName(*entry);
+            }
+            if (result.bHasData && !data.Write((std::filesystem::path(dir) / name).string(),
+                                               result.files, result.error)) {
+                failed = true;
+            }
+            ++done;
+        }
+        std::lock_guard<std::mutex> lock(finishing);
+        --running;
+        finished.notify_all();
+    };
+    std::vector<std::thread> threads;
+    for (unsigned i = 0; i < std::max(nJobs, 1u); ++i) {
+        threads.emplace_back(work);
+    }
+    {
+        std::unique_lock<std::mutex> lock(finishing);
+        while (running > 0) {
+            finished.wait_for(lock, std::chrono::milliseconds(100));
+            if (m_Progress && running > 0) {
+                m_Progress(done, m_nTotal);
+            }
+        }
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    if (m_Progress) {
+        m_Progress(done, m_nTotal);
+    }
+
+    for (std::uint32_t n = 0; n < m_nTotal; ++n) {
+        Result& result = results[n];
+        if (!result.error.empty()) {
+            m_sError = result.error;  // the first failure by index, whatever the threads did
+            return false;
+        }
+        if (!result.bHasData) {
+            ++m_nSkipped;
+            continue;
+        }
+        for (ExportedFile& file : result.files) {
+            file.path = std::filesystem::path(file.path).filename().string();
+        }
+        m_Entries.push_back({n, std::move(result.files)});
+    }
+    const std::string manifest = ManifestJson();
+    const std::string path = (std::filesystem::path(dir) / kExportManifest).string();
+    if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(manifest.data()),
+                         manifest.size())) {
+        m_sError = "Unable to write the file '" + path + "'";
+        return false;
+    }
+    return true;
+}
+
+std::uint64_t CCategoryExport::GetFileCount() const {
+    std::uint64_t count = 0;
+    for (const Entry& entry : m_Entries) {
+        count += entry.files.size();
+    }
+    return count;
+}
+
+std::string CCategoryExport::ManifestJson() const {
+    QJsonArray files;
+    for (const Entry& entry : m_Entries) {
+        for (const ExportedFile& file : entry.files) {
+            QJsonObject o;
+            o[QStringLiteral("entry")] = static_cast<qint64>(entry.nIndex);
+            o[QStringLiteral("file")] = QString::fromStdString(file.path);
+            o[QStringLiteral("size")] = static_cast<qint64>(file.size);
+            files.append(o);
+        }
+    }
+    QJsonObject doc;
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    doc[QStringLiteral("category")] = QString::fromLatin1(def != nullptr ? def->m_pszName : "");
+    doc[QStringLiteral("entries")] = files;
+    doc[QStringLiteral("skipped")] = static_cast<qint64>(m_nSkipped);
+    return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,117 @@
+#include "DataExport.h"
+
+#include "CDataDef.h"
+#include "QFile.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <cctype>
+#include <filesystem>
+
+namespace tessaly {
+
+bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suffix) {
+    QImage picture = CreateDeviceBitmap(buffer);
+    if (picture.isNull()) {
+        return false;
+    }
+    m_Parts.push_back({suffix, std::move(picture), {}});
+    return true;
+}
+
+void CExportData::AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix) {
+    m_Parts.push_back({suffix, QImage(), std::move(bytes)});
+}
+
+bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& files,
+                        std::string& error) const {
+    for (const Part& part : m_Parts) {
+        const std::string target = ExportPartPath(path, part.suffix);
+        bool written = false;
+        std::size_t size = part.bytes.size();
+        if (part.picture.isNull()) {
+            written = WriteExportFile(target, part.bytes.data(), size);
+        } else {
+            QByteArray png;
+            QBuffer device(&png);
+            written = device.open(QIODevice::WriteOnly) && part.picture.save(&device, "PNG") &&
+                      WriteExportFile(target, reinterpret_cast<const std::uint8_t*>(png.data()),
+                                      static_cast<std::size_t>(png.size()));
+            size = static_cast<std::size_t>(png.size());
+        }
+        if (!written) {
+            error = "Unable to write the file '" + target + "'";
+            return false;
+        }
+        files.push_back({target, size});
+    }
+    return true;
+}
+
+const char* ExportFilter(ExportKind kind) {
+    switch (kind) {
+        case ExportKind::Wave:
+            return "Wave files|*.wav||";
+        case ExportKind::Animation:
+            return "PNG sprite sheet|*.png|PNG picture per frame|*.png||";
+        case ExportKind::Picture:
+        case ExportKind::None:
+            break;
+    }
+    return "PNG pictures|*.png||";
+}
+
+const char* ExportExtension(ExportKind kind) {
+    switch (kind) {
+        case ExportKind::Picture:
+        case ExportKind::Animation:
+            return ".png";
+        case ExportKind::Wave:
+            return ".wav";
+        case ExportKind::None:
+            break;
+    }
+    return "";
+}
+
+std::string ExportFileName(CDataDef& entry) {
+    std::string name = entry.GetTypeName();
+    for (char& c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name + Format("-%04x", entry.GetIndex()) + ExportExtension(entry.GetExportKind());
+}
+
+std::string ExportPartPath(const std::string& path, const std::string& suffix) {
+    if (suffix.empty()) {
+        return path;
+    }
+    const std::filesystem::path p(path);
+    std::filesystem::path name = p.stem();
+    name += suffix;
+    name += p.extension();
+    return (p.parent_path() / name).string();
+}
+
+bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    CQFile file;
+    if (size > 0xFFFFFFFFu || !file.Open(path.c_str(), CQFile::modeCreate | CQFile::modeWrite)) {
+        return false;  // nothing was created (or what is there was left alone)
+    }
+    try {
+        file.Write(data, static_cast<std::uint32_t>(size));
+        file.Close();
+        return true;
+    } catch (const CQFileException&) {
+        // A half-written file is no export.
+        file.Close();
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        return false;
+    }
+}
+
+}  // namespace tessaly

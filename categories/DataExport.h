@@ -1,0 +1,81 @@
+#pragma once
+// Export of one entry to files: pictures as PNG, sounds as the RIFF/WAVE bytes WriteWave makes,
+// an animation's frames as one PNG per frame or one sprite sheet. An entry's ExportData
+// (CDataDef) gives the decoded content; CExportData names and writes the files. The window's
+// Export... and tessaly-cli both go through here.
+
+#include "Surface.h"
+
+#include <QImage>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+class CDataDef;
+
+// What an entry exports; it decides the file dialog's filters and the files' extension.
+enum class ExportKind { None, Picture, Wave, Animation };
+
+// Choices that shape an export, handed to every kind's ExportData. A further drawing choice
+// (such as a hue) is one more field here.
+struct ExportOptions {
+    std::int32_t nAction = 0;     // animations: the action
+    std::int32_t nDirection = 3;  // animations: the direction drawn, 0-7 (list position 0)
+    bool bFrames = false;         // animations: one PNG per frame instead of a sprite sheet
+    std::uint16_t nHue = 0;       // items, gumps, animations: the client's hue number (0 none)
+    bool bPartial = false;        // items: the hue changes grey pixels only
+};
+
+// One file an export wrote, with its size in bytes.
+struct ExportedFile {
+    std::string path;
+    std::uint64_t size = 0;
+};
+
+// The decoded content of one export: one file, or one file per part (animation frames).
+class CExportData {
+public:
+    // Adds a picture, copied out of the buffer; `suffix` goes between the file's stem and its
+    // extension (empty for the file itself). False for a buffer without pixels.
+    bool AddPicture(const SurfaceBuffer& buffer, const std::string& suffix = std::string());
+    // Adds a file's bytes as they are (a wave).
+    void AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix = std::string());
+
+    bool IsEmpty() const { return m_Parts.empty(); }
+    // The size of the first part's picture (empty without one).
+    QSize GetPictureSize() const {
+        return m_Parts.empty() ? QSize() : m_Parts.front().picture.size();
+    }
+    // Writes every part: a part without suffix to path itself, the others beside it. Encoding
+    // pictures is the expensive step and touches no shared state, so exports may write in
+    // several threads at once. False with `error` set (and the failed file removed) when a
+    // file cannot be written.
+    bool Write(const std::string& path, std::vector<ExportedFile>& files, std::string& error) const;
+
+private:
+    struct Part {
+        std::string suffix;
+        QImage picture;                   // a picture, or null
+        std::vector<std::uint8_t> bytes;  // without picture: the file's bytes
+    };
+    std::vector<Part> m_Parts;
+};
+
+// The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers its two
+// layouts, the sprite sheet (filter 0) and one picture per frame (filter 1).
+const char* ExportFilter(ExportKind kind);
+// The extension of a kind's files: ".png", ".wav", or empty for None.
+const char* ExportExtension(ExportKind kind);
+// The file name an entry's export gets unless the user picks another: the category's short
+// name in lower case, the index as the list shows it and the extension ("items-0e3c.png").
+std::string ExportFileName(CDataDef& entry);
+// The path of a part: path's stem, the suffix, path's extension ("a.png", "-03": "a-03.png").
+std::string ExportPartPath(const std::string& path, const std::string& suffix);
+// Writes bytes to a file at path (replacing one that is there). False when it does not open,
+// and then nothing there is touched; a write that fails after the open removes the file.
+bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+}  // namespace tessaly

@@ -1,0 +1,241 @@
+// "Export..." from the list's context menu over the sample client: each kind's file read back
+// and compared with the picture or wave the entry stands for; disabled, cancelled and failing
+// exports.
+
+#include "CDataDefAnim.h"
+#include "CDataDefMulti.h"
+#include "CDataDefTerrain.h"
+#include "ListFixture.h"
+#include "Patch.h"
+#include "ResourceIds.h"
+#include "ScriptedUi.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+#include "sound/ExpectedWave.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace tessaly {
+namespace {
+
+// A PNG file as 32-bit pixels (null when it does not read).
+QImage ReadPng(const std::string& path) {
+    return QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32);
+}
+
+QImage AsImage(const SurfaceBuffer& buffer) {
+    return CreateDeviceBitmap(buffer).convertToFormat(QImage::Format_RGB32);
+}
+
+class ExportTest : public test::SampleListTest {
+protected:
+    void SetUp() override {
+        SampleListTest::SetUp();
+        DataAppState().m_pUi = &m_Ui;
+    }
+    void TearDown() override {
+        SampleListTest::TearDown();
+        DataAppState().m_pUi = nullptr;
+        DataAppState().m_pPatch = nullptr;
+    }
+
+    // The context menu's "Export..." of entry `index` in the list shown (its menu kept).
+    QAction* ExportItem(std::uint32_t index) {
+        const int row = RowOfIndex(index);
+        EXPECT_GE(row, 0) << index;
+        m_pMenu = m_pList->CreateContextMenu(
+            m_pList->visualRect(m_pList->GetModel()->index(row, 0)).center());
+        for (QAction* action : m_pMenu->actions()) {
+            if (action->data().toInt() == ids::ID_EXPORT) {
+                return action;
+            }
+        }
+        ADD_FAILURE() << "no Export... item";
+        return nullptr;
+    }
+    // Exports entry `index` to `name` in the test's folder through the context menu, the
+    // dialog answered with that file and filter; the file's path.
+    std::string Export(std::uint32_t index, const std::string& name, int filter = 0) {
+        QAction* action = ExportItem(index);
+        EXPECT_TRUE(action != nullptr && action->isEnabled()) << index;
+        m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{m_Dir.File(name), filter});
+        if (action != nullptr) {
+            action->trigger();
+        }
+        return m_Dir.File(name);
+    }
+
+    test::ScriptedUi m_Ui;
+    test::TempDir m_Dir;
+    std::unique_ptr<QMenu> m_pMenu;
+};
+
+TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
+    struct Case {
+        std::int32_t category;
+        std::uint32_t index;
+        const char* offered;
+    };
+    for (const Case& c : {Case{kCategoryItems, 0xE3C, "items-0e3c.png"},
+                          Case{kCategoryTextures, 1, "textures-0001.png"},
+                          Case{kCategoryGumps, 0xF7, "gumps-00f7.png"},
+                          Case{kCategoryLights, 0, "lights-0000.png"}}) {
+        Show(c.category);
+        const std::string path = Export(c.index, c.offered);
+        ASSERT_EQ(m_Ui.m_ExportDialogs.back(),
+                  std::make_pair(std::string("PNG pictures|*.png||"), std::string(c.offered)));
+        std::unique_ptr<CDataDef> entry(CreateDataDef(c.category, c.index));
+        SurfaceBuffer drawn;
+        ASSERT_TRUE(entry->GetImage(drawn));
+        const QImage written = ReadPng(path);
+        EXPECT_EQ(written.size(), QSize(drawn.GetWidth(), drawn.GetHeight())) << c.offered;
+        EXPECT_EQ(written, AsImage(drawn)) << c.offered;
+    }
+    // Terrain has no GetImage; its file is the whole diamond the Terrain page draws. A name
+    // without extension gets one.
+    Show(kCategoryTerrain);
+    const std::string path = Export(0xA8, "tile") + ".png";
+    CDataDefTerrain terrain(0xA8);
+    SurfaceBuffer diamond;
+    ASSERT_TRUE(DrawTerrainPicture(terrain.GetTerrainBlock(), diamond, kNoLimit, kNoLimit));
+    EXPECT_EQ(ReadPng(path), AsImage(diamond));
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+}
+
+TEST_F(ExportTest, SoundsAreTheBytesWriteWaveMakes) {
+    Show(kCategorySounds);
+    // 11 is patched; 5 has a name and no samples: a 44-byte wave.
+    for (std::uint16_t id : {11, 4, 5}) {
+        const std::string path = Export(id, "sound.wav");
+        EXPECT_EQ(m_Ui.m_ExportDialogs.back().first, "Wave files|*.wav||");
+        EXPECT_EQ(test::TempDir::ReadFile(path), test::ExpectedWave(id)) << id;
+    }
+    EXPECT_EQ(std::filesystem::file_size(m_Dir.File("sound.wav")), 44u);
+}
+
+TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet) {
+    Show(kCategoryAnims);
+    CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(400));
+    ASSERT_NE(body, nullptr);
+    CDataProps* sheet = body->OpenProperties();
+    ASSERT_NE(sheet, nullptr);
+    auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    page->m_pAction->setCurrentIndex(1);
+    page->m_pDir->setCurrentIndex(2);  // "Left-SW", with "Dir Flip" the mirrored direction 1
+    page->m_pFlip->setChecked(true);
+    const std::int32_t direction = page->PageDirection();
+    ASSERT_EQ(direction, 1);
+    CTileAnimType frames(GetAnimIndex(400, 1, direction));
+    const std::uint32_t count = frames.GetFrameCount();
+    ASSERT_GT(count, 1u);
+
+    // One picture per frame, numbered from 00.
+    Export(400, "walk.png", 1);
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().first,
+              "PNG sprite sheet|*.png|PNG picture per frame|*.png||");
+    QRect box;  // around the anchor, holding every frame
+    std::vector<QImage> pictures;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        SurfaceBuffer frame;
+        QPoint origin;
+        ASSERT_TRUE(DrawAnimFrame(frames, i, direction, frame, &origin));
+        pictures.push_back(AsImage(frame));
+        EXPECT_EQ(ReadPng(m_Dir.File(Format("walk-%02u.png", i))), pictures.back()) << i;
+        box |= QRect(origin, pictures.back().size());
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_Dir.File("walk.png")));
+
+    // The sheet: equal cells side by side, each frame at its place around the same anchor.
+    Export(400, "sheet.png", 0);
+    const QImage sheetPicture = ReadPng(m_Dir.File("sheet.png"));
+    ASSERT_EQ(sheetPicture.size(), QSize(box.width() * static_cast<int>(count), box.height()));
+    for (std::uint32_t i = 0; i < count; ++i) {
+        SurfaceBuffer frame;
+        QPoint origin;
+        DrawAnimFrame(frames, i, direction, frame, &origin);
+        const QPoint at(static_cast<int>(i) * box.width() + origin.x() - box.left(),
+                        origin.y() - box.top());
+        EXPECT_EQ(sheetPicture.copy(QRect(at, pictures[i].size())), pictures[i]) << i;
+    }
+
+    // From the list without an open sheet: action 0, direction position 0 (direction 3).
+    DataAppState().DestroyAllSheets();
+    Export(400, "first.png", 1);
+    SurfaceBuffer first;
+    CTileAnimType walk(GetAnimIndex(400, 0, 3));
+    ASSERT_TRUE(DrawAnimFrame(walk, 0, 3, first));
+    EXPECT_EQ(ReadPng(m_Dir.File("first-00.png")), AsImage(first));
+}
+
+TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {
+    Show(kCategoryMultis);
+    CDataDefMulti house(0x64);
+    SurfaceBuffer whole;
+    ASSERT_TRUE(DrawMultiPicture(LoadMultiComponents(house.GetBlock(), nullptr), whole));
+    EXPECT_EQ(ReadPng(Export(0x64, "house.png")), AsImage(whole));
+
+    // Components the ".pat" patch holds for the multi are what the page shows and exports.
+    CPatch patch;
+    MultiComponent post{};
+    post.m_wItem = 0xE3C;
+    post.m_nX = 1;
+    post.m_dwFlags = 1;
+    patch.InsertPatchRecord(WriteMultiComponents({post}), kPatchTypeMulti, 0x64);
+    DataAppState().m_pPatch = &patch;
+    SurfaceBuffer edited;
+    ASSERT_TRUE(DrawMultiPicture({post}, edited));
+    EXPECT_EQ(ReadPng(Export(0x64, "edited.png")), AsImage(edited));
+}
+
+TEST_F(ExportTest, PatchRecordsExportTheirTarget) {
+    // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
+    Show(kCategoryVerData);
+    int row = -1;
+    for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
+        auto* record = dynamic_cast<CDataVerData*>(m_pList->GetModel()->GetEntry(r));
+        CDataDef* target = record != nullptr ? record->GetTarget() : nullptr;
+        if (target != nullptr && target->GetDataType() == kCategoryItems &&
+            target->GetIndex() == 0xE3C) {
+            row = r;
+        }
+    }
+    ASSERT_GE(row, 0);
+    const std::string path = Export(m_pList->GetModel()->GetEntry(row)->GetIndex(), "patched.png");
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");
+    std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 0xE3C));
+    SurfaceBuffer patched;
+    ASSERT_TRUE(item->GetImage(patched));  // the patch table is loaded: the patched picture
+    EXPECT_EQ(ReadPng(path), AsImage(patched));
+}
+
+TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
+    // Hues export nothing: the item is disabled and the command asks for no file.
+    Show(kCategoryHues);
+    QAction* hue = ExportItem(m_pList->GetModel()->GetEntry(0)->GetIndex());
+    ASSERT_NE(hue, nullptr);
+    EXPECT_FALSE(hue->isEnabled());
+    EXPECT_TRUE(m_pList->GetModel()->GetEntry(0)->OnMenuCommand(nullptr, ids::ID_EXPORT));
+    EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
+
+    Show(kCategoryItems);
+    // Cancelled: nothing written, nothing said.
+    ExportItem(0xE3C)->trigger();
+    EXPECT_EQ(m_Ui.m_ExportDialogs.size(), 1u);
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+    // A folder that is not there: a warning naming the file, and no file.
+    const std::string nowhere = Export(0xE3C, "no/such/folder/crate.png");
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Warnings[0], "Unable to write the file '" + nowhere + "'");
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+}
+
+}  // namespace
+}  // namespace tessaly

@@ -1,0 +1,94 @@
+// tessaly-cli export-all CATEGORY DIR: every entry of a category written as "Export..." writes
+// it, with a manifest, in several threads.
+
+#include "CDataDef.h"
+#include "CategoryExport.h"
+#include "Cli.h"
+#include "DataTypeDef.h"
+#include "Text.h"
+
+#include <QJsonObject>
+
+#include <unistd.h>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <ostream>
+#include <thread>
+
+namespace tessaly::cli {
+namespace {
+
+int RunExportAll(Invocation& inv) {
+    const std::string& name = inv.Arg(0, "CATEGORY");
+    const std::string& dir = inv.Arg(1, "output directory");
+    const std::int32_t category = FindCategory(name);
+    if (category == 0) {
+        throw UsageError("unknown category '" + name + "'");
+    }
+    const char* shortName = GetTypeDef(category)->m_pszName;
+    if (std::unique_ptr<CDataDef>(CreateDataDef(category, 0))->GetExportKind() ==
+        ExportKind::None) {
+        throw UsageError(std::string("the ") + shortName + " category has nothing to export");
+    }
+    unsigned jobs = std::max(std::thread::hardware_concurrency(), 1u);
+    if (const std::string* value = inv.Value("--jobs")) {
+        jobs = ParseNumber(*value, "number of jobs", 256);
+        if (jobs == 0) {
+            throw UsageError("invalid number of jobs '0'");
+        }
+    }
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir)) {
+        throw UsageError("cannot make the directory '" + dir + "'");
+    }
+
+    ExportOptions options;
+    options.bFrames = inv.HasFlag("--frames");
+    ReadHueOptions(
+        inv, category == kCategoryItems || category == kCategoryGumps || category == kCategoryAnims,
+        options);
+    CCategoryExport run(category, options);
+    // A progress line only where someone watches it.
+    const bool terminal = ::isatty(STDERR_FILENO) != 0;
+    if (terminal) {
+        run.m_Progress = [shortName](std::uint32_t done, std::uint32_t total) {
+            std::fprintf(stderr, "\r%s: %u of %u entries", shortName, done, total);
+            std::fflush(stderr);
+        };
+    }
+    const bool written = run.Run(dir, jobs);
+    if (terminal) {
+        std::fprintf(stderr, "\n");
+    }
+    if (!written) {
+        throw UsageError(run.GetError());
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["category"] = QString::fromLatin1(shortName);
+        o["entries"] = static_cast<qint64>(run.GetEntries().size());
+        o["files"] = static_cast<qint64>(run.GetFileCount());
+        o["skipped"] = static_cast<qint64>(run.GetSkipped());
+        o["manifest"] = LocalString((std::filesystem::path(dir) / kExportManifest).string());
+        inv.PrintJson(o);
+    } else {
+        *inv.out << Format("%s: %zu entries exported to %llu files in ", shortName,
+                           run.GetEntries().size(),
+                           static_cast<unsigned long long>(run.GetFileCount()))
+                 << dir << " (" << kExportManifest << ")\n"
+                 << Format("%u entries without data skipped\n", run.GetSkipped());
+    }
+    return 0;
+}
+
+CommandRegistrar exportAll({"export-all",
+                            "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]]",
+                            "every entry of a category as Export... writes it, and manifest.json; "
+                            "--frames: animations as one PNG per frame; --hue: items, gumps and "
+                            "animations in that hue",
+                            true, RunExportAll});
+
+}  // namespace
+}  // namespace tessaly::cli
