@@ -78,6 +78,8 @@ bool CDocument::DoFileSave() {
 
 bool CDocument::DoSave(const QString& path) {
     if (!OnSaveDocument(path)) {
+        // The save leaves the target as it was; the user is told, the document stays modified.
+        DataAppState().Ui().ShowMessage("Unable to save the file '" + path.toStdString() + "'.");
         return false;
     }
     SetPathName(path);

@@ -116,6 +116,13 @@ protected:
             }
             list->SelectPosition(row);
             frame->RouteCommand(ID_EDIT_COPY);
+            if (State(ID_EXPORT).m_bEnabled) {
+                // Sprite sheets and frame files in turn.
+                m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{
+                    TestPath("export-" + std::to_string(m_nExports)), m_nExports % 2});
+                ++m_nExports;
+                frame->RouteCommand(ID_EXPORT);
+            }
         }
         for (int n = 0; n < 6 && count > 0; ++n) {
             list->SelectPosition(count * n / 6);
@@ -138,6 +145,7 @@ protected:
     }
 
     test::TempDir m_Client;
+    int m_nExports = 0;
     std::map<std::string, std::vector<std::uint8_t>> m_Before;
 };
 
@@ -148,6 +156,13 @@ TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
             CrawlCategory(category, unused);
         }
     }
+    // The document saved to a new file, then the ".pat" patch (its commands need a record).
+    // The damaged patch may hold records its file cannot give back: then the save says so and
+    // writes nothing.
+    m_Ui.m_DocumentFiles.push_back(TestPath("saved.mul"));
+    EXPECT_TRUE(Command(ID_FILE_SAVE_AS));
+    EXPECT_TRUE(fs::exists(TestPath("saved.mul")) || !m_Ui.m_Messages.empty());
+
     // The ".pat" commands need a record to save.
     m_pApp->GetPatch().InsertPatchRecord(std::vector<std::uint8_t>(12, 1), kPatchTypeMulti, 1);
     m_Ui.m_Files.push_back(TestPath("saved.pat"));

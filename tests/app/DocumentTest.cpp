@@ -547,6 +547,8 @@ TEST_P(DocumentFailedSaveTest, LeavesTheOldPatchAndTheDocumentModified) {
     ops.nFail = GetParam();
     doc->m_pSaveOps = &ops;
     EXPECT_FALSE(m_pFrame->RouteCommand(ids::ID_FILE_SAVE) && !doc->IsModified());
+    EXPECT_EQ(m_Ui.m_Messages,
+              std::vector<std::string>{"Unable to save the file '" + source + "'."});
     EXPECT_EQ(Bytes(source), before);
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("tmpversave.mul")));
     EXPECT_TRUE(doc->IsModified());

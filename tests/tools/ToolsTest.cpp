@@ -462,7 +462,7 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     EXPECT_TRUE(Contains(Ok({"files", "--json"}), R"("kind":"mul","layout":"tile data old")"));
 }
 
-TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListSurvivesThem) {
+TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListAndExportSurvivesThem) {
     const auto write = [&](const std::string& name, std::vector<std::string> args) {
         args.push_back(m_Scratch.File(name));
         Result r = RunProgram(TESSALY_MKCLIENT_PATH, args, m_Scratch);
@@ -495,6 +495,14 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListSurvivesThem) {
             Result r = RunProgram(TESSALY_CLI_PATH,
                                   {"--client-dir", dir, "list", category, "--unused"}, m_Scratch);
             EXPECT_TRUE(r.status == 0 || r.status == 2) << dir << " " << category;
+        }
+        for (const char* category :
+             {"Items", "Terrain", "Textures", "Multis", "Anims", "Sounds", "Lights", "Gumps"}) {
+            Result r = RunProgram(TESSALY_CLI_PATH,
+                                  {"--client-dir", dir, "export-all", category,
+                                   m_Scratch.File("all-" + std::string(category)), "--jobs", "2"},
+                                  m_Scratch);
+            EXPECT_TRUE(r.status == 0 || r.status == 2) << dir << " " << category << r.err;
         }
     }
 }
