@@ -19,7 +19,9 @@ out=BENCHMARKS.md
         echo "## $(basename "$program")"
         echo
         echo '```'
-        "$program" --benchmark_color=false 2>&1 | grep -v '^\*\*\*WARNING'
+        # Without colour codes (some reports colour their lines themselves) or Qt's notices.
+        "$program" --benchmark_color=false 2>&1 | sed 's/\x1b\[[0-9;]*m//g' |
+            grep -v -e '^\*\*\*WARNING' -e '^QStandardPaths'
         echo '```'
     done
 } > "$out"
