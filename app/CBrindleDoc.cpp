@@ -5,6 +5,8 @@
 #include "ClientFiles.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
+#include "ShellUi.h"
+#include "Text.h"
 #include "VerDataTable.h"
 
 #include <QSettings>
@@ -114,7 +116,10 @@ void CBrindleDoc::ActivatePatch() {
 
 bool CBrindleDoc::OnSaveDocument(const QString& path) {
     ActivatePatch();
-    if (!SaveVerDataEntries(path.toStdString(), m_VerData, m_pSaveOps)) {
+    // Shown through the reload that follows too, which takes a moment for a large document.
+    const CShellUi::Progress progress = DataAppState().Ui().BeginProgress(
+        Format("Saving the file '%s'...", path.toStdString().c_str()));
+    if (!SaveVerDataEntries(path.toStdString(), m_VerData, m_pSaveOps, progress)) {
         return false;
     }
     SetModifiedFlag(false);

@@ -1,7 +1,7 @@
 #pragma once
-// Shared by the benchmarks that drive the window's lists: the full-size sample client written
-// once into a temporary folder, and a main that runs the benchmarks under a QApplication on the
-// offscreen platform and removes the client afterwards.
+// Shared by the benchmarks that drive the window's lists: the full-size sample clients (old and
+// newer) written once into temporary folders, and a main that runs the benchmarks under a
+// QApplication on the offscreen platform and removes the clients afterwards.
 
 #include "SampleClient.h"
 
@@ -10,21 +10,35 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 #include <string>
 
 namespace tessaly::bench {
 
-// The full-size sample client, written on the first call into a folder named after `name`.
-inline const std::filesystem::path& FullClientDir(const char* name) {
-    static const std::filesystem::path dir = [name] {
-        std::random_device random;
-        auto d = std::filesystem::temp_directory_path() /
-                 (std::string("tessaly-bench-") + name + "-" + std::to_string(random()));
+// The folders written so far, by kind (false: old, true: newer).
+inline std::map<bool, std::filesystem::path>& ClientDirs() {
+    static std::map<bool, std::filesystem::path> dirs;
+    return dirs;
+}
+
+// The full-size sample client (the newer one with `modern`), written on the first call into a
+// folder named after `name`.
+inline const std::filesystem::path& FullClientDir(const char* name, bool modern = false) {
+    auto& dirs = ClientDirs();
+    if (auto found = dirs.find(modern); found != dirs.end()) {
+        return found->second;
+    }
+    std::random_device random;
+    auto d = std::filesystem::temp_directory_path() /
+             (std::string("tessaly-bench-") + name + (modern ? "-modern-" : "-") +
+              std::to_string(random()));
+    if (modern) {
+        mk::WriteModernClient(d, mk::ModernForm::Containers, true);
+    } else {
         mk::WriteSampleClient(d, true);
-        return d;
-    }();
-    return dir;
+    }
+    return dirs.emplace(modern, d).first->second;
 }
 
 inline int RunQtBenchmarks(int argc, char** argv, const char* name) {
@@ -34,8 +48,10 @@ inline int RunQtBenchmarks(int argc, char** argv, const char* name) {
     FullClientDir(name);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ignored;
-    std::filesystem::remove_all(FullClientDir(name), ignored);
+    for (const auto& [modern, dir] : ClientDirs()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
     return 0;
 }
 

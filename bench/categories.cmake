@@ -17,3 +17,9 @@ add_executable(bench_categories_export categories_export.cpp)
 target_compile_options(bench_categories_export PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_export PRIVATE tessaly_categories tessaly_sampleclient
                       benchmark::benchmark)
+
+# One user action at a time in the real window on the full-size clients: how long each blocks it.
+add_executable(bench_categories_window categories_window.cpp)
+target_compile_options(bench_categories_window PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_window PRIVATE tessaly_app tessaly_sampleclient
+                      benchmark::benchmark)

@@ -1,7 +1,8 @@
-// Filling the text list of the largest categories of the full-size sample client (Gumps with
-// 65,534 slots, Statics with 393,216): a view's SetCategory up to the first screen of rows
-// drawn, and the heap this keeps, each reported as a ratio to reading the category's index
-// file in one bulk read (time) and to the index file's size (memory).
+// Filling the text list of every category on the full-size sample clients (old, and newer with
+// containers): a view's SetCategory up to the first screen of rows drawn, the heap it keeps and
+// the most it held meanwhile. The time is reported as a ratio to one bulk read of the bytes the
+// list is made from (the index file; a container's tables; the data file of categories without
+// an index), the memory as a ratio to their size.
 
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
@@ -9,68 +10,113 @@
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
 #include "QtBench.h"
-#include "VerDataTable.h"
+#include "UopFile.h"
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <vector>
+
+namespace {
+
+// Bytes held through operator new, and the most held since the last reset.
+std::atomic<std::int64_t> g_inUse{0};
+std::atomic<std::int64_t> g_peak{0};
+
+void Track(std::int64_t bytes) {
+    const std::int64_t now = g_inUse += bytes;
+    std::int64_t peak = g_peak.load();
+    while (now > peak && !g_peak.compare_exchange_weak(peak, now)) {
+    }
+}
+
+}  // namespace
+
+// Counting replacements of the global allocation functions. They pair malloc with free
+// themselves, which GCC cannot see through when it inlines them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void* operator new(std::size_t size) {
+    void* p = std::malloc(size != 0 ? size : 1);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    Track(static_cast<std::int64_t>(malloc_usable_size(p)));
+    return p;
+}
+void operator delete(void* p) noexcept {
+    if (p != nullptr) {
+        Track(-static_cast<std::int64_t>(malloc_usable_size(p)));
+        std::free(p);
+    }
+}
+void operator delete(void* p, std::size_t) noexcept {
+    operator delete(p);
+}
 
 namespace {
 
 using namespace tessaly;
 using Clock = std::chrono::steady_clock;
 
-const std::filesystem::path& ClientDir() {
-    return bench::FullClientDir("categories");
+// The bytes a category's list is made from: file and length.
+struct Source {
+    std::filesystem::path path;
+    std::size_t bytes = 0;
+};
+
+Source ListSource(const std::filesystem::path& dir, const DataTypeDef& def) {
+    if (def.m_nIndexFile != kNoFile) {
+        const auto index = dir / CClientFiles::GetFileName(def.m_nIndexFile);
+        if (std::filesystem::exists(index)) {
+            return {index, std::filesystem::file_size(index)};
+        }
+        // A container stands for the pair: its header and tables.
+        if (const UopKind* kind = FindUopKind(def.m_nDataFile)) {
+            const auto container = dir / kind->fileName;
+            CQFile file;
+            CUopTable table;
+            if (file.Open(container.c_str(), CQFile::shareDenyWrite) && table.Read(file)) {
+                return {container, kUopHeaderSize + table.Entries().size() * kUopEntrySize};
+            }
+        }
+    }
+    const auto data = dir / CClientFiles::GetFileName(def.m_nDataFile);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(data, error);
+    return {data, error ? 0 : static_cast<std::size_t>(size)};
 }
 
-std::size_t HeapInUse() {
-    return mallinfo2().uordblks;
-}
-
-// One bulk read of the whole index file: the baseline.
-std::size_t BulkRead(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> bytes(std::filesystem::file_size(path));
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    benchmark::DoNotOptimize(bytes.data());
-    return bytes.size();
-}
-
-// The best of several bulk reads, in seconds.
-double BulkReadSeconds(const std::filesystem::path& path, std::size_t& size) {
+// The best of several bulk reads of the source, in seconds.
+double BulkReadSeconds(const Source& source) {
+    std::vector<char> bytes(source.bytes);
     double best = 1e9;
     for (int i = 0; i < 5; ++i) {
-        auto start = Clock::now();
-        size = BulkRead(path);
+        const auto start = Clock::now();
+        std::ifstream in(source.path, std::ios::binary);
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        benchmark::DoNotOptimize(bytes.data());
         best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
     }
     return best;
 }
 
-void BM_BulkIndexRead(benchmark::State& state) {
-    const DataTypeDef* def = GetTypeDef(static_cast<std::int32_t>(state.range(0)));
-    auto path = ClientDir() / CClientFiles::GetFileName(def->m_nIndexFile);
-    std::size_t size = 0;
-    for (auto _ : state) {
-        size = BulkRead(path);
-    }
-    state.SetLabel(def->m_pszName);
-    state.counters["bytes"] = static_cast<double>(size);
-}
-
 void BM_FillList(benchmark::State& state) {
     const auto category = static_cast<std::int32_t>(state.range(0));
+    const bool modern = state.range(1) != 0;
     const DataTypeDef* def = GetTypeDef(category);
+    const std::filesystem::path& dir = bench::FullClientDir("lists", modern);
     CClientFiles& files = TheClientFiles();
     files.CloseAll();
-    files.SetChosenDir(ClientDir().string());
+    files.SetChosenDir(dir.string());
     CBrindleDoc doc;
     doc.OnNewDocument();
     CBrindleView view;
@@ -79,40 +125,53 @@ void BM_FillList(benchmark::State& state) {
     view.show();
     QApplication::processEvents();
 
-    std::size_t indexSize = 0;
-    const double bulk =
-        BulkReadSeconds(ClientDir() / CClientFiles::GetFileName(def->m_nIndexFile), indexSize);
+    const Source source = ListSource(dir, *def);
+    const double bulk = BulkReadSeconds(source);
     double seconds = 0;
-    double heap = 0;
+    double kept = 0;
+    double peak = 0;
     int rows = 0;
     for (auto _ : state) {
-        const std::size_t before = HeapInUse();
-        auto start = Clock::now();
+        const std::int64_t before = g_inUse.load();
+        g_peak = before;
+        const auto start = Clock::now();
         view.SetCategory(category);
         auto* list = dynamic_cast<CDataListCtrl*>(view.m_pList);
         list->viewport()->repaint();
         QApplication::processEvents();
         seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        heap = static_cast<double>(HeapInUse() - before);
+        kept = static_cast<double>(g_inUse.load() - before);
+        peak = static_cast<double>(g_peak.load() - before);
         rows = list->GetModel()->rowCount();
         state.PauseTiming();
         view.SetCategory(-1);
         state.ResumeTiming();
     }
     doc.RemoveView(&view);
-    state.SetLabel(def->m_pszName);
+    files.CloseAll();
+    state.SetLabel(std::string(modern ? "newer " : "old ") + def->m_pszName);
     state.counters["rows"] = rows;
-    state.counters["slots"] = def->m_nMaxEntries;
-    state.counters["x_bulk_read_time"] = seconds / bulk;
-    state.counters["heap_MB"] = heap / 1e6;
-    state.counters["x_index_size"] = heap / static_cast<double>(indexSize);
+    state.counters["fill_ms"] = seconds * 1e3;
+    state.counters["source_KB"] = static_cast<double>(source.bytes) / 1e3;
+    state.counters["x_bulk_read"] = bulk > 0 ? seconds / bulk : 0;
+    state.counters["kept_MB"] = kept / 1e6;
+    state.counters["peak_MB"] = peak / 1e6;
+    state.counters["x_source_size"] =
+        source.bytes > 0 ? peak / static_cast<double>(source.bytes) : 0;
 }
 
-BENCHMARK(BM_BulkIndexRead)->Arg(31207)->Arg(31213)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FillList)->Arg(31207)->Arg(31213)->Unit(benchmark::kMillisecond)->Iterations(3);
+void EveryCategory(benchmark::internal::Benchmark* b) {
+    for (int modern : {0, 1}) {
+        for (std::int32_t category = kFirstCategory; category <= kCategoryTileData; ++category) {
+            b->Args({category, modern});
+        }
+    }
+}
+
+BENCHMARK(BM_FillList)->Apply(EveryCategory)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    return tessaly::bench::RunQtBenchmarks(argc, argv, "categories");
+    return tessaly::bench::RunQtBenchmarks(argc, argv, "lists");
 }

@@ -1,12 +1,17 @@
-// Decoding every item picture of the full-size sample client into a surface, against a plain
-// memcpy of the same number of pixel bytes. Reports pixels per second for both, their ratio,
-// and the heap allocations made while drawing (there should be none).
+// Decoding every picture of each kind on the full-size sample client (items, terrain, textures,
+// gumps, lights, animation frames) into a surface, against a plain memcpy of the same number of
+// pixel bytes. Reports pixels per second for both, their ratio per kind, and the heap
+// allocations made while drawing (there should be none).
 
+#include "AnimType.h"
 #include "ArtTypes.h"
 #include "ClientFiles.h"
+#include "GumpType.h"
+#include "LightType.h"
 #include "RatioReporter.h"
 #include "SampleClient.h"
 #include "Surface.h"
+#include "TextureType.h"
 #include "VerDataTable.h"
 
 #include <benchmark/benchmark.h>
@@ -19,6 +24,7 @@
 #include <memory>
 #include <new>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -49,98 +55,222 @@ namespace {
 
 using namespace tessaly;
 
-struct ItemSet {
-    std::vector<std::unique_ptr<CTileItemType>> items;
-    std::uint64_t pixels = 0;
-    std::uint32_t maxWidth = 0;
-    std::uint32_t maxHeight = 0;
-    std::filesystem::path dir;
+// One picture kind: every picture of it loaded, how to draw picture i with its top-left corner
+// at the surface's origin, and each picture's size.
+struct PictureKind {
+    const char* name = "";
+    std::vector<std::unique_ptr<CMulImageType>> blocks;
+    std::vector<std::uint32_t> frames;  // animation blocks: the frame of each picture
+    std::vector<std::size_t> owner;     // the block each picture is drawn from
+    std::vector<std::uint64_t> pixels;  // width x height of each picture
+    std::uint64_t totalPixels = 0;
+    std::uint32_t maxWidth = 1;
+    std::uint32_t maxHeight = 1;
+    std::int32_t x = 0;  // where pictures are drawn
+    bool (*draw)(const PictureKind&, CSurfaceDCData&, std::size_t) = nullptr;
+
+    void Add(std::size_t block, std::uint32_t width, std::uint32_t height,
+             std::uint32_t frame = 0) {
+        if (width == 0 || height == 0) {
+            return;
+        }
+        owner.push_back(block);
+        frames.push_back(frame);
+        pixels.push_back(std::uint64_t{width} * height);
+        totalPixels += pixels.back();
+        maxWidth = std::max(maxWidth, width);
+        maxHeight = std::max(maxHeight, height);
+    }
+    template <typename T>
+    T& Block(std::size_t picture) const {
+        return static_cast<T&>(*blocks[owner[picture]]);
+    }
 };
 
-// The full-size client is written once, and every item block loaded before any timing.
-ItemSet& Items() {
-    static ItemSet* set = [] {
-        auto* s = new ItemSet;
+struct Client {
+    std::filesystem::path dir;
+    std::vector<PictureKind> kinds;
+};
+
+std::filesystem::path g_dir;  // the client's folder
+
+// The number of records of an index file of the client.
+std::uint32_t EntryCount(std::int32_t indexSlot) {
+    std::error_code error;
+    const auto size =
+        std::filesystem::file_size(g_dir / CClientFiles::GetFileName(indexSlot), error);
+    return error ? 0 : static_cast<std::uint32_t>(size / IndexRecord::kSize);
+}
+
+template <typename T>
+T* Loaded(PictureKind& kind, std::uint32_t entry) {
+    auto block = std::make_unique<T>(entry);
+    if (!block->EnsureLoaded()) {
+        return nullptr;
+    }
+    kind.blocks.push_back(std::move(block));
+    return static_cast<T*>(kind.blocks.back().get());
+}
+
+// One picture per block of type T, entries 0 to count - 1, each `size`d and drawn with its
+// top-left corner at (x, 0).
+template <typename T, typename Size>
+PictureKind OnePerBlock(const char* name, std::uint32_t count, Size size, std::int32_t x = 0) {
+    PictureKind kind;
+    kind.name = name;
+    for (std::uint32_t id = 0; id < count; ++id) {
+        if (T* block = Loaded<T>(kind, id)) {
+            const auto [width, height] = size(*block);
+            kind.Add(kind.blocks.size() - 1, width, height);
+        }
+    }
+    kind.x = x;
+    kind.draw = [](const PictureKind& k, CSurfaceDCData& dc, std::size_t i) {
+        return k.Block<T>(i).Draw(dc, k.x, 0);
+    };
+    return kind;
+}
+
+template <typename T>
+std::pair<std::uint32_t, std::uint32_t> OwnSize(T& block) {
+    return {block.GetWidth(), block.GetHeight()};
+}
+
+PictureKind Items() {
+    return OnePerBlock<CTileItemType>("items", 0x4000, OwnSize<CTileItemType>);
+}
+
+PictureKind Terrain() {
+    // The diamond's 1,012 pixels, drawn in a 44 x 44 box.
+    return OnePerBlock<CTileTerrainType>(
+        "terrain", kArtItemBase,
+        [](CTileTerrainType&) { return std::pair<std::uint32_t, std::uint32_t>(44, 23); }, 22);
+}
+
+PictureKind Textures() {
+    return OnePerBlock<CTileTextureType>(
+        "textures", EntryCount(kSlotTexIdx),
+        [](CTileTextureType& t) { return std::pair(t.GetEdge(), t.GetEdge()); });
+}
+
+PictureKind Gumps() {
+    return OnePerBlock<CTileGumpType>("gumps", EntryCount(kSlotGumpIdx), OwnSize<CTileGumpType>);
+}
+
+PictureKind Lights() {
+    return OnePerBlock<CTileLightType>("lights", EntryCount(kSlotLightIdx),
+                                       OwnSize<CTileLightType>);
+}
+
+// Every frame of every animation block, for an unmirrored direction.
+PictureKind AnimFrames() {
+    PictureKind kind;
+    kind.name = "animation frames";
+    for (std::uint32_t entry = 0; entry < EntryCount(kSlotAnimIdx); ++entry) {
+        auto* anim = Loaded<CTileAnimType>(kind, entry);
+        if (anim == nullptr) {
+            continue;
+        }
+        for (std::uint32_t f = 0; f < anim->GetFrameCount(); ++f) {
+            if (auto frame = anim->GetFrame(f)) {
+                kind.Add(kind.blocks.size() - 1, frame->m_nWidth, frame->m_nHeight, f);
+            }
+        }
+    }
+    // The frame's foot point sits at (x, y + 22); a surface twice the largest frame holds it.
+    kind.draw = [](const PictureKind& k, CSurfaceDCData& dc, std::size_t i) {
+        return k.Block<CTileAnimType>(i).Draw(dc, static_cast<std::int32_t>(k.maxWidth),
+                                              static_cast<std::int32_t>(k.maxHeight), 0,
+                                              k.frames[i], 4);
+    };
+    return kind;
+}
+
+// The full-size client is written once, and every block loaded before any timing.
+Client& TheClient() {
+    static Client* client = [] {
+        auto* c = new Client;
         std::random_device random;
-        s->dir = std::filesystem::temp_directory_path() /
+        c->dir = std::filesystem::temp_directory_path() /
                  ("tessaly-bench-images-" + std::to_string(random()));
-        mk::WriteSampleClient(s->dir, true);
-        TheClientFiles().SetChosenDir(s->dir.string());
+        mk::WriteSampleClient(c->dir, true);
+        g_dir = c->dir;
+        TheClientFiles().SetChosenDir(c->dir.string());
         if (TheClientFiles().OpenSlot(kSlotVerData)) {
             TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
         }
-        for (std::uint32_t id = 0; id < 0x4000; ++id) {
-            auto item = std::make_unique<CTileItemType>(id);
-            if (!item->EnsureLoaded()) {
-                continue;
-            }
-            s->pixels += std::uint64_t{item->GetWidth()} * item->GetHeight();
-            s->maxWidth = std::max(s->maxWidth, item->GetWidth());
-            s->maxHeight = std::max(s->maxHeight, item->GetHeight());
-            s->items.push_back(std::move(item));
+        c->kinds.reserve(6);
+        for (auto make : {Items, Terrain, Textures, Gumps, Lights, AnimFrames}) {
+            c->kinds.push_back(make());
         }
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(Items().dir, ignored);
+            std::filesystem::remove_all(TheClient().dir, ignored);
         });
-        return s;
+        return c;
     }();
-    return *set;
+    return *client;
 }
 
-void BM_DecodeAllItems(benchmark::State& state) {
-    ItemSet& set = Items();
+void BM_Decode(benchmark::State& state, std::size_t k) {
+    PictureKind& kind = TheClient().kinds[k];
     SurfaceBuffer buffer;
-    buffer.CreateBuffer(set.maxWidth, set.maxHeight, 4);
+    buffer.CreateBuffer(2 * kind.maxWidth + 64, 2 * kind.maxHeight + 64, 4);
     std::uint64_t allocations = 0;
     for (auto _ : state) {
         const std::uint64_t before = g_allocations.load();
-        for (auto& item : set.items) {
+        for (std::size_t i = 0; i < kind.owner.size(); ++i) {
             CSurfaceDC dc(buffer);
-            benchmark::DoNotOptimize(item->Draw(dc, 0, 0));
+            benchmark::DoNotOptimize(kind.draw(kind, dc, i));
         }
         allocations += g_allocations.load() - before;
         benchmark::ClobberMemory();
     }
-    state.counters["items"] = static_cast<double>(set.items.size());
+    state.counters["pictures"] = static_cast<double>(kind.owner.size());
     state.counters["pixels/s"] = benchmark::Counter(
-        static_cast<double>(set.pixels) * static_cast<double>(state.iterations()),
+        static_cast<double>(kind.totalPixels) * static_cast<double>(state.iterations()),
         benchmark::Counter::kIsRate);
     state.counters["allocations"] = static_cast<double>(allocations);
 }
 
-void BM_MemcpySamePixels(benchmark::State& state) {
-    ItemSet& set = Items();
-    const std::size_t frame = std::size_t{set.maxWidth} * set.maxHeight * 2;
-    std::vector<std::uint8_t> source(frame, 0x5A);
-    std::vector<std::uint8_t> destination(frame);
-    std::vector<std::size_t> sizes;
-    for (auto& item : set.items) {
-        sizes.push_back(std::size_t{item->GetWidth()} * item->GetHeight() * 2);
-    }
+// The floor: copying each picture's pixel words, one memcpy per picture.
+void BM_Memcpy(benchmark::State& state, std::size_t k) {
+    PictureKind& kind = TheClient().kinds[k];
+    const std::size_t largest = std::size_t{kind.maxWidth} * kind.maxHeight * 2;
+    std::vector<std::uint8_t> source(largest, 0x5A);
+    std::vector<std::uint8_t> destination(largest);
     for (auto _ : state) {
-        for (std::size_t bytes : sizes) {
-            std::memcpy(destination.data(), source.data(), bytes);
+        for (std::uint64_t pixels : kind.pixels) {
+            std::memcpy(destination.data(), source.data(), pixels * 2);
         }
         benchmark::ClobberMemory();
     }
     state.counters["pixels/s"] = benchmark::Counter(
-        static_cast<double>(set.pixels) * static_cast<double>(state.iterations()),
+        static_cast<double>(kind.totalPixels) * static_cast<double>(state.iterations()),
         benchmark::Counter::kIsRate);
 }
-
-BENCHMARK(BM_DecodeAllItems)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_MemcpySamePixels)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
+    Client& client = TheClient();
+    for (std::size_t k = 0; k < client.kinds.size(); ++k) {
+        const std::string name = client.kinds[k].name;
+        benchmark::RegisterBenchmark(("decode " + name).c_str(), BM_Decode, k)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("memcpy " + name).c_str(), BM_Memcpy, k)
+            ->Unit(benchmark::kMillisecond);
+    }
     tessaly::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    if (auto ratio = reporter.Ratio("BM_DecodeAllItems", "BM_MemcpySamePixels", false)) {
-        std::printf("item decoding takes %.2f times as long as a memcpy of the same pixels\n",
-                    *ratio);
+    for (const PictureKind& kind : client.kinds) {
+        const std::string name = kind.name;
+        if (auto ratio = reporter.Ratio("decode " + name, "memcpy " + name, false)) {
+            std::printf("%-18s %6zu pictures %10llu pixels: decoding takes %6.2f x a memcpy\n",
+                        kind.name, kind.owner.size(),
+                        static_cast<unsigned long long>(kind.totalPixels), *ratio);
+        }
     }
     benchmark::Shutdown();
     return 0;

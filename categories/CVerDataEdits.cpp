@@ -89,7 +89,7 @@ EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex) {
 }
 
 bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entries,
-                        CSaveFileOps* ops) {
+                        CSaveFileOps* ops, const SaveProgress& progress) {
     try {
         return SaveVerDataFile(
             path, entries.GetCount(),
@@ -101,7 +101,7 @@ bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entri
                     return false;
                 }
             },
-            ops);
+            ops, progress);
     } catch (...) {
         LogCaughtException("saving a patch file");
         return false;

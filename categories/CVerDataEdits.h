@@ -71,8 +71,8 @@ inline constexpr const char* kWaveFormatMessage =
 
 // Saves the entries as a patch file through the safe save: every entry writes itself; the
 // target is replaced only when all of them did. ops: the file-system steps (null: the real
-// ones).
+// ones); progress: told after each entry.
 bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entries,
-                        CSaveFileOps* ops = nullptr);
+                        CSaveFileOps* ops = nullptr, const SaveProgress& progress = {});
 
 }  // namespace tessaly

@@ -5,9 +5,12 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 
 namespace tessaly {
 
@@ -116,6 +119,36 @@ std::optional<std::uint32_t> CShellDialogs::ChooseColor(std::uint32_t rgb) {
 
 bool CShellDialogs::RunDialog(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
+}
+
+CShellUi::Progress CShellUi::BeginProgress(const std::string& /*text*/) {
+    return {};
+}
+
+CShellUi::Progress CShellDialogs::BeginProgress(const std::string& text) {
+    constexpr int kSteps = 1000;
+    // A modal progress dialog without a cancel button: it appears once the task has taken a
+    // tenth of a second, and each change of its value lets the window paint. The value moves
+    // in thousandths, so the window is not asked to paint after every entry.
+    auto dialog = std::shared_ptr<QProgressDialog>(
+        new QProgressDialog(QString::fromStdString(text), QString(), 0, kSteps, m_pOwner),
+        [](QProgressDialog* d) {
+            d->hide();
+            d->deleteLater();
+        });
+    dialog->setWindowTitle(kTitle);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setMinimumDuration(100);
+    dialog->setAutoReset(false);
+    dialog->setValue(0);
+    return [dialog](std::uint64_t done, std::uint64_t total) {
+        const int step =
+            total == 0 ? kSteps
+                       : static_cast<int>(std::min<std::uint64_t>(done, total) * kSteps / total);
+        if (step != dialog->value()) {
+            dialog->setValue(step);
+        }
+    };
 }
 
 std::optional<std::string> CShellDialogs::AskText(const std::string& text,

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -52,6 +53,13 @@ public:
     // when the user cancelled.
     virtual std::optional<std::string> AskText(const std::string& text,
                                                const std::string& title) = 0;
+
+    // Told how far a long task has come (done of total); it shows while the callback lives.
+    using Progress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+    // The progress indication of a long task described by `text`, to be called as the task goes
+    // on. The window shows it once the task has taken a tenth of a second, and keeps painting
+    // meanwhile; here, nothing is shown.
+    virtual Progress BeginProgress(const std::string& text);
 };
 
 // The real dialogs.
@@ -73,6 +81,7 @@ public:
     std::optional<std::uint32_t> ChooseColor(std::uint32_t rgb) override;
     bool RunDialog(QDialog& dialog) override;
     std::optional<std::string> AskText(const std::string& text, const std::string& title) override;
+    Progress BeginProgress(const std::string& text) override;
 
 private:
     QPointer<QWidget> m_pOwner;

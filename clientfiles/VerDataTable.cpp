@@ -177,19 +177,25 @@ CVerDataTable& TheVerDataTable() {
 }
 
 bool SaveVerDataFile(const std::string& target, std::int32_t count,
-                     const VerDataEntryWriter& writeEntry, CSaveFileOps* ops) {
+                     const VerDataEntryWriter& writeEntry, CSaveFileOps* ops,
+                     const SaveProgress& progress) {
     if (count < 0) {
         return false;
     }
     return SaveReplacing(
         target, kVerDataTempName,
-        [&](CQFile& file) {
-            ByteWriter header;
-            header.u32(static_cast<std::uint32_t>(count));
-            header.zeros(CUOVersionBlock::kSize * static_cast<std::size_t>(count));
-            file.Write(header.data().data(), static_cast<std::uint32_t>(header.size()));
-            std::int64_t recordPos = 4;
-            std::int64_t dataPos = static_cast<std::int64_t>(header.size());
+        [&](CQFile& out) {
+            // The entries write through a buffer, and the record table is written once the data
+            // is: a few large writes instead of several small ones per entry.
+            CQBufferedFile file(out);
+            const std::size_t tableBytes = CUOVersionBlock::kSize * static_cast<std::size_t>(count);
+            if (4 + tableBytes > 0xFFFFFFFFull) {
+                return false;  // offsets are 32 bits
+            }
+            ByteWriter table;
+            table.u32(static_cast<std::uint32_t>(count));
+            file.Seek(static_cast<std::int64_t>(4 + tableBytes), CQFile::begin);
+            std::int64_t dataPos = static_cast<std::int64_t>(4 + tableBytes);
             for (std::int32_t i = 0; i < count; ++i) {
                 CUOVersionBlock record{};
                 if (dataPos > 0xFFFFFFFFll) {
@@ -199,14 +205,15 @@ bool SaveVerDataFile(const std::string& target, std::int32_t count,
                 if (!writeEntry(i, file, record)) {
                     return false;
                 }
-                dataPos = file.Seek(0, CQFile::current);
-                file.Seek(recordPos, CQFile::begin);
-                ByteWriter out;
-                record.Write(out);
-                file.Write(out.data().data(), CUOVersionBlock::kSize);
-                recordPos += CUOVersionBlock::kSize;
-                file.Seek(dataPos, CQFile::begin);
+                record.Write(table);
+                dataPos = static_cast<std::int64_t>(file.GetPosition());
+                if (progress) {
+                    progress(static_cast<std::uint64_t>(i) + 1, static_cast<std::uint64_t>(count));
+                }
             }
+            file.Seek(0, CQFile::begin);
+            file.Write(table.data().data(), static_cast<std::uint32_t>(table.size()));
+            file.FlushBuffer();
             return true;
         },
         ops);

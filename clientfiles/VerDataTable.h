@@ -79,10 +79,14 @@ using VerDataEntryWriter =
 // The temporary file a patch save writes, placed in the target's directory.
 inline constexpr const char* kVerDataTempName = "tmpversave.mul";
 
+// Told how many of how many entries a long save has written so far, after each one.
+using SaveProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+
 // Saves a patch file of `count` entries: the count, the records in entry order, then the data
 // stretches in entry order. The target is replaced only when every step succeeded; otherwise
 // it is unchanged, "tmpversave.mul" is removed and the answer is false.
 bool SaveVerDataFile(const std::string& target, std::int32_t count,
-                     const VerDataEntryWriter& writeEntry, CSaveFileOps* ops = nullptr);
+                     const VerDataEntryWriter& writeEntry, CSaveFileOps* ops = nullptr,
+                     const SaveProgress& progress = {});
 
 }  // namespace tessaly

@@ -201,4 +201,66 @@ std::uint64_t CQFile::NextOpenSerial() {
     return ++serial;
 }
 
+void CQBufferedFile::FlushBuffer() const {
+    if (m_Buffer.empty()) {
+        return;
+    }
+    // Emptied however the write ends: bytes a failed write left behind must not go out later.
+    struct Emptied {
+        std::vector<std::uint8_t>& bytes;
+        ~Emptied() { bytes.clear(); }
+    } emptied{m_Buffer};
+    const std::uint64_t at = GetPosition();
+    m_nBase = kUnknown;
+    m_Target.Write(m_Buffer.data(), static_cast<std::uint32_t>(m_Buffer.size()));
+    m_nBase = at;
+}
+
+std::uint64_t CQBufferedFile::GetPosition() const {
+    if (m_nBase == kUnknown) {
+        m_nBase = m_Target.GetPosition();
+    }
+    return m_nBase + m_Buffer.size();
+}
+
+std::int64_t CQBufferedFile::Seek(std::int64_t offset, int origin) {
+    FlushBuffer();
+    m_nBase = kUnknown;
+    const std::int64_t at = m_Target.Seek(offset, origin);
+    m_nBase = static_cast<std::uint64_t>(at);
+    return at;
+}
+
+std::uint64_t CQBufferedFile::GetLength() const {
+    FlushBuffer();
+    return m_Target.GetLength();
+}
+
+std::uint32_t CQBufferedFile::Read(void* buffer, std::uint32_t count) {
+    FlushBuffer();
+    m_nBase = kUnknown;
+    return m_Target.Read(buffer, count);
+}
+
+void CQBufferedFile::Write(const void* buffer, std::uint32_t count) {
+    if (m_Buffer.size() + count > kBufferSize) {
+        FlushBuffer();
+    }
+    if (count >= kBufferSize) {
+        m_nBase = kUnknown;
+        m_Target.Write(buffer, count);
+        return;
+    }
+    if (m_Buffer.capacity() < kBufferSize) {
+        m_Buffer.reserve(kBufferSize);
+    }
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    m_Buffer.insert(m_Buffer.end(), bytes, bytes + count);
+}
+
+void CQBufferedFile::Flush() {
+    FlushBuffer();
+    m_Target.Flush();
+}
+
 }  // namespace tessaly

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -97,6 +98,36 @@ protected:
     int m_hFile = kClosedHandle;
     std::string m_strFileName;
     std::uint64_t m_uOpenSerial = 0;
+};
+
+// Gathers the writes to an open file in memory and hands them on in large pieces, so that a
+// file written in many small pieces costs few system calls. Every other operation first hands
+// on what is gathered; so does FlushBuffer, which a writer calls when it is done (the
+// destructor does not: a failure there could not be reported). A failed write raises from the
+// call that hands the bytes on.
+class CQBufferedFile : public CQFile {
+public:
+    static constexpr std::size_t kBufferSize = 1 << 20;
+
+    explicit CQBufferedFile(CQFile& target) : m_Target(target) {}
+
+    std::uint64_t GetPosition() const override;
+    std::string GetFilePath() const override { return m_Target.GetFilePath(); }
+    std::int64_t Seek(std::int64_t offset, int origin) override;
+    std::uint64_t GetLength() const override;
+    std::uint32_t Read(void* buffer, std::uint32_t count) override;
+    void Write(const void* buffer, std::uint32_t count) override;
+    void Flush() override;
+    bool IsOpen() const override { return m_Target.IsOpen(); }
+    // Hands the gathered bytes on to the file.
+    void FlushBuffer() const;
+
+private:
+    static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
+    CQFile& m_Target;
+    mutable std::vector<std::uint8_t> m_Buffer;
+    // The file's position before the gathered bytes (kUnknown: ask the file).
+    mutable std::uint64_t m_nBase = kUnknown;
 };
 
 }  // namespace tessaly

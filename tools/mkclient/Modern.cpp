@@ -167,14 +167,14 @@ void WriteNewerMultis(SampleClient& client, const Files& files) {
 
 }  // namespace
 
-void WriteModernClient(const std::filesystem::path& dir, ModernForm form) {
+void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool fullSize) {
     std::filesystem::create_directories(dir);
-    SampleClient made(dir, false);
+    SampleClient made(dir, fullSize);
     made.CaptureFiles();
     RunGenerators(made);
     const Files& files = made.Files();
 
-    SampleClient client(dir, false);
+    SampleClient client(dir, fullSize);
     std::vector<MulEntry> art = ReadPair(files, "artidx.mul", "art.mul");
     AddHighItems(art);
     const std::vector<MulEntry> gumps = ReadPair(files, "gumpidx.mul", "gumpart.mul");

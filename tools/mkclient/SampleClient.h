@@ -97,9 +97,11 @@ void WriteSampleClient(const std::filesystem::path& dir, bool fullSize);
 // The newer client: the old sample's content with art, gumps, sounds and map0 in containers
 // (stored and zlib-compressed entries), items past 16,384, tile data of the newer layout,
 // 16-byte multi components with more than 5,120 index records, and no "verdata.mul".
-// MulPairs writes the same content with .mul pairs instead of containers.
+// MulPairs writes the same content with .mul pairs instead of containers; fullSize starts from
+// the full-size data set.
 enum class ModernForm { Containers, MulPairs };
-void WriteModernClient(const std::filesystem::path& dir, ModernForm form = ModernForm::Containers);
+void WriteModernClient(const std::filesystem::path& dir, ModernForm form = ModernForm::Containers,
+                       bool fullSize = false);
 
 // Damages the client written in dir, the same way for the same seed: truncated index and data
 // files, index records past the end of their data or with huge lengths, garbage inside the data,

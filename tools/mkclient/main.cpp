@@ -50,7 +50,8 @@ int main(int argc, char** argv) {
     }
     try {
         if (line.IsSet(modern)) {
-            tessaly::mk::WriteModernClient(positional.front());
+            tessaly::mk::WriteModernClient(positional.front(), tessaly::mk::ModernForm::Containers,
+                                           line.IsSet(full));
         } else {
             tessaly::mk::WriteSampleClient(positional.front(), line.IsSet(full));
         }
