@@ -181,12 +181,7 @@ protected:
         }
         GetParam().apply(m_Dir.Path());
 
-        CClientFiles& files = TheClientFiles();
-        files.CloseAll();
-        TheVerDataTable().RemoveAll();
-        files.SetChosenDir(m_Dir.Path().string());
-        files.SetSlotPath(kSlotVerData, m_Dir.File("verdata.mul"));
-
+        test::UseClient(m_Dir.Path());
         test::MakeMainWindow(m_pApp, m_pFrame);
         ASSERT_NE(m_pFrame, nullptr);
         // Pages of unreadable entries may say so; the messages are answered here.

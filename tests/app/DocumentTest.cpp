@@ -62,6 +62,17 @@ protected:
         return dynamic_cast<CDataListCtrl*>(ActiveView()->m_pList);
     }
     CCmdUI State(int id) { return m_pFrame->QueryCommand(id); }
+    // Shows a category and selects the row of entry `index`; null when the list has none.
+    CDataDef* Select(std::int32_t category, std::uint32_t index) {
+        ActiveView()->SetCategory(category);
+        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
+            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
+                ActiveList()->SelectPosition(row);
+                return ActiveList()->GetSelected();
+            }
+        }
+        return nullptr;
+    }
     CBrindleDoc* Open(const std::string& path) {
         return dynamic_cast<CBrindleDoc*>(m_pApp->OpenDocumentFile(QString::fromStdString(path)));
     }
@@ -234,13 +245,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     } patched[] = {{kCategoryItems, 0x0E3C, "%d,%d", 44, 48},
                    {kCategoryGumps, 0x00F7, "%d, %d", gump.m_wExtra2, gump.m_wExtra1}};
     for (const auto& [category, index, format, width, height] : patched) {
-        ActiveView()->SetCategory(category);
-        CDataDef* entry = nullptr;
-        for (int r = 0; r < ActiveList()->GetModel()->rowCount(); ++r) {
-            if (ActiveList()->GetModel()->GetEntry(r)->GetIndex() == index) {
-                entry = ActiveList()->GetModel()->GetEntry(r);
-            }
-        }
+        CDataDef* entry = Select(category, index);
         ASSERT_NE(entry, nullptr) << index;
         EXPECT_EQ(entry->GetChangeState(), 2);
         CDataProps* sheet = entry->OpenProperties();
@@ -321,17 +326,6 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
 // Editing items, gumps and sounds through the window's commands, then saving.
 class DocumentEditTest : public DocumentTest {
 protected:
-    // Shows a category and selects the row of entry `index`; null when the list has none.
-    CDataDef* Select(std::int32_t category, std::uint32_t index) {
-        ActiveView()->SetCategory(category);
-        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
-            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
-                ActiveList()->SelectPosition(row);
-                return ActiveList()->GetSelected();
-            }
-        }
-        return nullptr;
-    }
     // Runs an entry command through the list, as its context menu does, choosing `file`.
     bool CommandWithFile(int nId, const std::string& file) {
         m_Ui.m_Files.push_back(file);

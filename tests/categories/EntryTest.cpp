@@ -9,6 +9,8 @@
 #include "QtTestSupport.h"
 #include "TarnError.h"
 #include "VerDataTable.h"
+#include "core/CapturedLog.h"
+#include "core/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -128,23 +130,11 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
     }
 }
 
-class CapturingLog : public CEventLog {
-public:
-    std::int32_t LogText(std::int32_t, const char* text) override {
-        m_Lines.emplace_back(text);
-        return 0;
-    }
-    std::vector<std::string> m_Lines;
-};
-
 TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndOneLogLine) {
-    CapturingLog log;
-    CEventLog* const previous = g_pEventLog;
-    g_pEventLog = &log;
+    test::CapturedLog log;
     TextEntry entry(1, "x");
     entry.m_bThrow = true;
     EXPECT_EQ(entry.GetColumnText(0), nullptr);
-    g_pEventLog = previous;
     ASSERT_EQ(log.m_Lines.size(), 1u);
     EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
 }
@@ -266,13 +256,8 @@ TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
 }
 
 TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
-    try {
-        m_Bad->WriteVerData(m_Out, m_Record);
-        ADD_FAILURE() << "no error raised";
-    } catch (const CTarnError& e) {
-        EXPECT_STREQ(e.m_pszDescription, "CDataDefJunk: Read");
-        EXPECT_EQ(e.m_nPriority, 2);
-    }
+    EXPECT_EQ(test::RaisedBy([&] { m_Bad->WriteVerData(m_Out, m_Record); }),
+              (test::Raised{2, kE_FAIL, "CDataDefJunk: Read"}));
     // Without a patch link there is nothing to write.
     CDataDefJunk orphan(5);
     EXPECT_FALSE(orphan.WriteVerData(m_Out, m_Record));

@@ -8,6 +8,7 @@
 #include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataVerData.h"
+#include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "Text.h"
@@ -61,9 +62,7 @@ class HuePageTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::TestApp();
-        test::UseSampleClient();
-        ASSERT_TRUE(TheClientFiles().OpenSlot(kSlotVerData));
-        TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
+        ASSERT_TRUE(test::UsePatchTable());
         DataAppState().m_pUi = &m_Ui;
         DataAppState().m_pPatch = &m_Patch;
     }
@@ -76,19 +75,11 @@ protected:
 
     // Opens an entry's sheet on its "Hue" page.
     cDataPageHue* ShowPage(CDataDef* entry) {
-        CDataProps* sheet = entry->OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
+        auto* page = test::ShowSheetPage<cDataPageHue>(*entry);
+        if (page != nullptr) {
+            page->GetBar()->repaint();
         }
-        for (int i = 0; i < sheet->GetPageCount(); ++i) {
-            if (auto* page = dynamic_cast<cDataPageHue*>(sheet->GetPage(i))) {
-                sheet->SetActivePage(i);
-                EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-                page->GetBar()->repaint();
-                return page;
-            }
-        }
-        return nullptr;
+        return page;
     }
     cDataPageHue* Show(std::uint32_t hue) {
         m_Entries.push_back(std::make_unique<CDataDefHue>(hue));
@@ -368,38 +359,14 @@ TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
     EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[3]), 0x7C00);
 }
 
-// The lists of a view without a window or document.
-class HueFontListTest : public HuePageTest {
-protected:
-    class Host : public CDataListHost {
-    public:
-        CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
-        CQObArray<CDataVerData*> m_Records;
-    };
-
-    CDataListModel* Fill(std::int32_t category) {
-        m_Parent.resize(640, 400);
-        m_pList = std::make_unique<CDataListCtrl>(category);
-        m_pList->Create(&m_Host, &m_Parent);
-        m_pList->FillList();
-        return m_pList->GetModel();
-    }
-    static std::string Text(CDataListModel* model, int row, int column) {
-        return model->index(row, column).data().toString().toStdString();
-    }
-
-    Host m_Host;
-    QWidget m_Parent;
-    std::unique_ptr<CDataListCtrl> m_pList;
-};
+using HueFontListTest = test::SampleListTest;
 
 // Fonts list as "Font"; the page draws the entry's own font: each character at the position it
 // gives for its code and the sample line from its first character, as the decoder reads them.
 TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
-    CDataListModel* model = Fill(kCategoryFonts);
-    ASSERT_EQ(model->rowCount(), 10);
+    ASSERT_EQ(Show(kCategoryFonts)->GetModel()->rowCount(), 10);
     for (int r = 0; r < 10; ++r) {
-        EXPECT_EQ(Text(model, r, 2), "Font") << r;
+        EXPECT_EQ(Cell(r, 2), "Font") << r;
     }
 
     CDataDefFont font(3);
@@ -445,12 +412,13 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
 }
 
 TEST_F(HueFontListTest, HuesListShowTheirBoundsAndNames) {
-    CDataListModel* model = Fill(kCategoryHues);
+    CDataListModel* model = Show(kCategoryHues)->GetModel();
     ASSERT_EQ(model->rowCount(), 3000);
     for (int r : {0, 1, 17, 2999}) {
         const HueEntry hue = BaseHue(model->GetEntry(r)->GetIndex());
-        EXPECT_EQ(Text(model, r, 2), Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
-        EXPECT_EQ(Text(model, r, 3), hue.GetName());
+        EXPECT_EQ(Cell(r, 2).toStdString(),
+                  Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
+        EXPECT_EQ(Cell(r, 3).toStdString(), hue.GetName());
     }
 }
 

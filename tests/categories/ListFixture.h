@@ -27,7 +27,7 @@ class SampleListTest : public ::testing::Test {
 protected:
     void SetUp() override {
         TestApp();
-        ASSERT_TRUE(UseSamplePatchTable());
+        ASSERT_TRUE(UsePatchTable());
         m_Host.m_Records.SetSize(TheVerDataTable().GetCount());
         for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
             m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));

@@ -2,6 +2,8 @@
 // Shared by the GUI suites: the QApplication of the test process, the sample client written
 // once per process, patch files built from its records, and comparing drawn pixels.
 
+#include "CDataDef.h"
+#include "CDataProps.h"
 #include "ClientFiles.h"
 #include "Patch.h"
 #include "SampleClient.h"
@@ -11,10 +13,12 @@
 #include "core/TempDir.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -45,27 +49,45 @@ inline const TempDir& SampleClientDir() {
     return dir;
 }
 
-// Points the process-wide file set at the sample client with slot 22 on its "verdata.mul" (or
+// Points the process-wide file set at the client in dir with slot 22 on its "verdata.mul" (or
 // on patchPath) and the patch table empty.
-inline void UseSampleClient(const std::string& patchPath = std::string()) {
+inline void UseClient(const std::filesystem::path& dir, const std::string& patchPath = {}) {
     CClientFiles& files = TheClientFiles();
     files.CloseAll();
     TheVerDataTable().RemoveAll();
-    files.SetChosenDir(SampleClientDir().Path().string());
-    files.SetSlotPath(kSlotVerData,
-                      patchPath.empty() ? SampleClientDir().File("verdata.mul") : patchPath);
+    files.SetChosenDir(dir.string());
+    files.SetSlotPath(kSlotVerData, patchPath.empty() ? (dir / "verdata.mul").string() : patchPath);
+}
+inline void UseSampleClient(const std::string& patchPath = {}) {
+    UseClient(SampleClientDir().Path(), patchPath);
 }
 
-// UseSampleClient, then the process-wide patch table loaded from the sample "verdata.mul";
-// false when that file does not open.
-inline bool UseSamplePatchTable() {
-    UseSampleClient();
+// UseClient, then the process-wide patch table loaded from slot 22; false when that file does
+// not open.
+inline bool UsePatchTable(const std::filesystem::path& dir = SampleClientDir().Path()) {
+    UseClient(dir);
     CClientFiles& files = TheClientFiles();
     if (!files.OpenSlot(kSlotVerData)) {
         return false;
     }
     TheVerDataTable().Load(files.GetFile(kSlotVerData));
     return true;
+}
+
+// Opens the entry's sheet on its first page of type Page (and of that caption, when one is
+// given), made active once the sheet shows; null when the sheet has no such page.
+template <typename Page = CDataPage>
+Page* ShowSheetPage(CDataDef& entry, const QString& caption = {}) {
+    CDataProps* sheet = entry.OpenProperties();
+    for (int i = 0; sheet != nullptr && i < sheet->GetPageCount(); ++i) {
+        auto* page = dynamic_cast<Page*>(sheet->GetPage(i));
+        if (page != nullptr && (caption.isEmpty() || page->windowTitle() == caption)) {
+            sheet->SetActivePage(i);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+            return page;
+        }
+    }
+    return nullptr;
 }
 
 // Saves `patch` as `path` and opens that file into `reopened`, answering both file dialogs;

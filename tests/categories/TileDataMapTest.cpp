@@ -37,7 +37,7 @@ class TileDataMapTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::TestApp();
-        ASSERT_TRUE(test::UseSamplePatchTable());
+        ASSERT_TRUE(test::UsePatchTable());
         DataAppState().m_pUi = &m_Ui;
     }
     void TearDown() override {

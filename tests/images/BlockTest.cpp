@@ -17,6 +17,7 @@
 #include "SampleItems.h"
 #include "TarnError.h"
 #include "TileData.h"
+#include "core/Raised.h"
 #include "core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,6 +31,8 @@ using tessaly::test::TempDir;
 using tessaly::test::UseClientDir;
 
 namespace {
+
+const test::Raised kLoadError{2, kE_FAIL, "LoadMulData: Read"};
 
 // Draws into a fresh w x h buffer and folds its pixels into the hash; false when not drawn.
 bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
@@ -109,14 +112,7 @@ TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
     Use();
     for (std::uint32_t entry : {0u, 1u}) {
         CMulMultiType multi(entry);
-        try {
-            multi.EnsureLoaded();
-            ADD_FAILURE() << "no error for entry " << entry;
-        } catch (const CTarnError& e) {
-            EXPECT_EQ(e.m_nPriority, 2);
-            EXPECT_EQ(e.m_nCode, kE_FAIL);
-            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
-        }
+        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }), kLoadError) << entry;
         EXPECT_EQ(multi.GetDataLength(), 0u);
         EXPECT_EQ(multi.GetComponentCount(), 0u);
     }

@@ -41,10 +41,4 @@ private:
     std::vector<std::uint8_t> m_Entry;
 };
 
-// An entry of the given name and sample bytes.
-inline std::vector<std::uint8_t> SoundEntry(const std::string& name,
-                                            const std::vector<std::uint8_t>& samples) {
-    return MakeSoundEntry(name, samples);
-}
-
 }  // namespace tessaly::test
