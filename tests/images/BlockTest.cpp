@@ -305,28 +305,6 @@ TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
     EXPECT_EQ(anims.Value(), 15681387026710114747ull) << "anims";
 }
 
-TEST_F(SampleClientPictures, PatchRecordsReplaceTheBasePictures) {
-    // The crate and the blue button are patched; their base bytes differ from the patch.
-    CTileItemType crate(0x0E3C);
-    ASSERT_TRUE(crate.EnsureLoaded());
-    IndexRecord record;
-    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotArtIdx, kSlotArt, 0x4000 + 0x0E3C, record));
-    EXPECT_TRUE(record.IsPatch());
-    ASSERT_TRUE(
-        TheClientFiles().ReadIndexRecord(kSlotArtIdx, kFileSlotCount, 0x4000 + 0x0E3C, record));
-    EXPECT_FALSE(record.IsPatch());
-    CTileGumpType button(0x00F7);
-    ASSERT_TRUE(button.EnsureLoaded());
-    EXPECT_EQ(button.GetWidth(), 60u);
-    EXPECT_EQ(button.GetHeight(), 24u);
-    HueEntry hue;
-    ASSERT_TRUE(ReadHue(9, hue));
-    EXPECT_NE(hue.GetName().find("patched"), std::string::npos);
-    ASSERT_TRUE(ReadHue(100, hue));
-    EXPECT_EQ(hue.GetName().find("patched"), std::string::npos);
-    EXPECT_NE(hue.m_wTableStart, hue.m_wTableEnd);
-}
-
 TEST_F(SampleClientPictures, MultisAreBuiltFromSampleItemsWithTileData) {
     for (std::uint32_t id : {0u, 0x64u}) {
         CMulMultiType multi(id);

@@ -438,12 +438,6 @@ TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
     EXPECT_EQ(CTileAnimType::FrameCount(Block(515)), 0u);
 }
 
-TEST(TextureDecodeTest, EdgeComesFromTheLength) {
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8192), 64u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(32768), 128u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8000), 0u);
-}
-
 TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(0, 0, 0), 3u);
     EXPECT_EQ(GetAnimIndex(1, 2, 7), 124u);

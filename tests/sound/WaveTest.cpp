@@ -260,26 +260,6 @@ protected:
     void SetUp() override { test::UseSampleClient(); }
 };
 
-TEST_F(SampleSounds, EntriesExportAsWaveFilesOfTheirLength) {
-    struct Case {
-        std::uint16_t id;
-        const char* name;
-        std::uint32_t length;
-    };
-    for (const Case& c : {Case{4, "one_second.wav", 32 + 44100}, Case{5, "empty.wav", 32},
-                          Case{12, "frames_1101.wav", 4436}, Case{13, "frames_1102.wav", 4440}}) {
-        SCOPED_TRACE(c.name);
-        CMulSound sound(c.id);
-        ASSERT_NE(sound.GetData(), nullptr);
-        EXPECT_EQ(sound.GetLength(), c.length);
-        EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), c.name);
-        std::uint32_t n = sound.GetLength() - 32;
-        auto wave = WaveInMemory(sound, n, n + 47);
-        ASSERT_TRUE(wave.has_value());
-        EXPECT_EQ(*wave, test::WaveFile(sound.GetSamples()));
-    }
-}
-
 TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
     for (std::uint16_t id :
          {std::uint16_t{0}, std::uint16_t{6}, std::uint16_t{0x2FF}, std::uint16_t{0xFFFF}}) {
