@@ -40,25 +40,12 @@ namespace {
 
 using test::TempDir;
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
         test::TestApp();
         test::UseSampleClient();
-        test::MakeMainWindow(m_pApp, m_pFrame);
-        ASSERT_NE(m_pFrame, nullptr);
-        m_pApp->GetDataState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        m_pApp.reset();
-        QApplication::processEvents();
-    }
-
-    CBrindleView* ActiveView() const {
-        return dynamic_cast<CBrindleView*>(m_pFrame->GetActiveView());
-    }
-    CDataListCtrl* ActiveList() const {
-        return dynamic_cast<CDataListCtrl*>(ActiveView()->m_pList);
+        MakeWindow();
     }
     CCmdUI State(int id) { return m_pFrame->QueryCommand(id); }
     // Shows a category and selects the row of entry `index`; null when the list has none.
@@ -90,9 +77,6 @@ protected:
     }
 
     TempDir m_Dir;
-    test::ScriptedUi m_Ui;
-    std::unique_ptr<CAppBase> m_pApp;
-    CMainFrame* m_pFrame = nullptr;
 };
 
 // (The texts of the list and the menu states of a new view are checked in the list and the

@@ -20,14 +20,8 @@
 namespace tessaly {
 namespace {
 
-class AnimPageTest : public ::testing::Test {
+class AnimPageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-    }
-    void TearDown() override { DataAppState().DestroyAllSheets(); }
-
     CDataPageAnimDraw* Show(CDataDefAnim& body) {
         body.ReadIndex();
         CDataProps* sheet = body.OpenProperties();

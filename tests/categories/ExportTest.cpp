@@ -36,16 +36,6 @@ QImage AsImage(const SurfaceBuffer& buffer) {
 
 class ExportTest : public test::SampleListTest {
 protected:
-    void SetUp() override {
-        SampleListTest::SetUp();
-        DataAppState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        SampleListTest::TearDown();
-        DataAppState().m_pUi = nullptr;
-        DataAppState().m_pPatch = nullptr;
-    }
-
     // The context menu's "Export..." of entry `index` in the list shown (its menu kept).
     QAction* ExportItem(std::uint32_t index) {
         const int row = RowOfIndex(index);
@@ -72,7 +62,6 @@ protected:
         return m_Dir.File(name);
     }
 
-    test::ScriptedUi m_Ui;
     test::TempDir m_Dir;
     std::unique_ptr<QMenu> m_pMenu;
 };

@@ -58,21 +58,8 @@ HueEntry Ramp() {
     return e;
 }
 
-class HuePageTest : public ::testing::Test {
+class HuePageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        ASSERT_TRUE(test::UsePatchTable());
-        DataAppState().m_pUi = &m_Ui;
-        DataAppState().m_pPatch = &m_Patch;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        m_Entries.clear();
-        DataAppState().m_pPatch = nullptr;
-        DataAppState().m_pUi = nullptr;
-    }
-
     // Opens an entry's sheet on its "Hue" page.
     cDataPageHue* ShowPage(CDataDef* entry) {
         auto* page = test::ShowSheetPage<cDataPageHue>(*entry);
@@ -82,8 +69,7 @@ protected:
         return page;
     }
     cDataPageHue* Show(std::uint32_t hue) {
-        m_Entries.push_back(std::make_unique<CDataDefHue>(hue));
-        return ShowPage(m_Entries.back().get());
+        return ShowPage(Keep(std::make_unique<CDataDefHue>(hue)));
     }
     // A click on cell c of the bar, in page coordinates.
     static QPoint Cell(cDataPageHue* page, int c) {
@@ -102,11 +88,6 @@ protected:
         }
         return e;
     }
-
-    QApplication& m_App = test::TestApp();  // before any widget
-    test::ScriptedUi m_Ui;
-    CPatch m_Patch;
-    std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
 TEST(HueColoursTest, ConversionsKeepEveryFiveBitValue) {
@@ -322,8 +303,7 @@ TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
     }
     ASSERT_NE(group, nullptr);
     ASSERT_EQ(group->m_dwBlock, 1u);
-    m_Entries.push_back(std::make_unique<CDataVerData>(*group));
-    cDataPageHue* page = ShowPage(m_Entries.back().get());
+    cDataPageHue* page = ShowPage(Keep(std::make_unique<CDataVerData>(*group)));
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->IsGroupMode());
     EXPECT_TRUE(page->m_pScroll->isVisible());

@@ -28,22 +28,8 @@
 namespace tessaly {
 namespace {
 
-class ImagePageTest : public ::testing::Test {
+class ImagePageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        ASSERT_TRUE(test::UsePatchTable());
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        m_Entries.clear();
-    }
-
-    CDataDef* Entry(std::int32_t category, std::uint32_t index) {
-        m_Entries.emplace_back(CreateDataDef(category, index));
-        m_Entries.back()->ReadIndex();
-        return m_Entries.back().get();
-    }
     // Opens the entry's sheet on the page with that caption and lets the page paint.
     CDataPageDraw* ShowPage(CDataDef* entry, const QString& caption) {
         auto* page = test::ShowSheetPage<CDataPageDraw>(*entry, caption);
@@ -61,8 +47,6 @@ protected:
         draw(dc);
         return buffer;
     }
-
-    std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
 TEST_F(ImagePageTest, ListTextsGiveSizesAndTileDataNames) {

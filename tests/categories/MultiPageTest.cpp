@@ -36,20 +36,8 @@ MultiComponent At(std::uint16_t item, std::int16_t x, std::int16_t y, std::int16
     return c;
 }
 
-class MultiPageTest : public ::testing::Test {
+class MultiPageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-        DataAppState().m_pUi = &m_Ui;
-        DataAppState().m_pPatch = &m_Patch;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        DataAppState().m_pPatch = nullptr;
-        DataAppState().m_pUi = nullptr;
-    }
-
     // Opens multi `index` (the house 0x64 unless a patch record says otherwise) on its page.
     CDataPageMultiDraw* Show(std::uint32_t index = 0x64) {
         m_pEntry = std::make_unique<CDataDefMulti>(index);
@@ -76,8 +64,6 @@ protected:
         return rows;
     }
 
-    test::ScriptedUi m_Ui;
-    CPatch m_Patch;
     std::unique_ptr<CDataDefMulti> m_pEntry;
 };
 

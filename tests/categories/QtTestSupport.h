@@ -2,6 +2,7 @@
 // Shared by the GUI suites: the QApplication of the test process, the sample client written
 // once per process, patch files built from its records, and comparing drawn pixels.
 
+#include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataProps.h"
 #include "ClientFiles.h"
@@ -20,6 +21,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -141,6 +143,38 @@ inline std::vector<mk::SamplePatch> SamplePatches(const std::function<bool(std::
     }
     return out;
 }
+
+// The sample client with its patch table, scripted dialogs and a ".pat" patch for the pages;
+// the sheets are closed after each test.
+class SampleSheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(UsePatchTable());
+        DataAppState().m_pUi = &m_Ui;
+        DataAppState().m_pPatch = &m_Patch;
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        QApplication::processEvents();
+        DataAppState().m_pUi = nullptr;
+        DataAppState().m_pPatch = nullptr;
+    }
+    // An entry kept until the test ends; of a category, with its index read.
+    CDataDef* Keep(std::unique_ptr<CDataDef> entry) {
+        m_Entries.push_back(std::move(entry));
+        return m_Entries.back().get();
+    }
+    CDataDef* Entry(std::int32_t category, std::uint32_t index) {
+        CDataDef* entry = Keep(std::unique_ptr<CDataDef>(CreateDataDef(category, index)));
+        entry->ReadIndex();
+        return entry;
+    }
+
+    QApplication& m_App = TestApp();  // before any widget
+    ScriptedUi m_Ui;
+    CPatch m_Patch;
+    std::vector<std::unique_ptr<CDataDef>> m_Entries;
+};
 
 // Expects two pictures of the same size with the same pixels.
 inline void ExpectSamePixels(const SurfaceBuffer& got, const SurfaceBuffer& want) {

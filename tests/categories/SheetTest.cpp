@@ -70,20 +70,7 @@ public:
     int m_nChanged = 0;
 };
 
-class SheetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::TestApp();
-        DataAppState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        QApplication::processEvents();
-        DataAppState().m_pUi = nullptr;
-    }
-
-    test::ScriptedUi m_Ui;
-};
+using SheetTest = test::SampleSheetTest;
 
 TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     FakeEntry entry(31204, 0x1a);
