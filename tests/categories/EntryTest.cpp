@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -247,11 +248,9 @@ protected:
 TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
     ASSERT_TRUE(m_Good->WriteVerData(m_Out, m_Record));
     m_Out.Close();
-    EXPECT_EQ(m_Record.m_dwFileId, 31u);
-    EXPECT_EQ(m_Record.m_dwBlock, 3u);
-    EXPECT_EQ(m_Record.m_dwLength, 6u);
-    EXPECT_EQ(m_Record.m_wExtra1, 0x1234);
-    EXPECT_EQ(m_Record.m_wExtra2, 0x5678);
+    EXPECT_EQ(std::tuple(m_Record.m_dwFileId, m_Record.m_dwBlock, m_Record.m_dwLength,
+                         m_Record.m_wExtra1, m_Record.m_wExtra2),
+              std::tuple(31u, 3u, 6u, 0x1234, 0x5678));
     EXPECT_EQ(m_Dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 

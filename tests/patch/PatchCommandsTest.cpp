@@ -95,22 +95,6 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     EXPECT_FALSE(patch.IsModified());
 }
 
-// A wrong mark and a count above the records are refused alike: no data, the path set to the
-// refused file. (Every kind of malformed file is in the format tests.)
-TEST_F(PatchCommands, OpenRefusesMalformedFiles) {
-    for (auto builder :
-         {PatchFileBuilder(TwoHues()).Mark(0x1234), PatchFileBuilder(TwoHues()).Count(3)}) {
-        std::string path = Write("bad.pat", builder);
-        ui.messages.clear();
-        ui.choices = {path};
-        patch.OpenPatch(ui);
-        EXPECT_EQ(ui.messages, kInvalid);
-        EXPECT_EQ(patch.Count(), 0u);
-        EXPECT_TRUE(patch.Records().empty());
-        EXPECT_EQ(patch.Path(), path);
-    }
-}
-
 TEST_F(PatchCommands, MergeInsertsRecordsAndMovesThePath) {
     Open(Write("a.pat", TwoHues()));
     std::string other = Write("b.pat", PatchFileBuilder()
