@@ -24,12 +24,7 @@ class AnimPageTest : public test::SampleSheetTest {
 protected:
     CDataPageAnimDraw* Show(CDataDefAnim& body) {
         body.ReadIndex();
-        CDataProps* sheet = body.OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-        return dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+        return test::ShowSheetPage<CDataPageAnimDraw>(body);
     }
     // The frame the decoder draws for that record and direction, and its top-left corner
     // relative to the anchor as the page places it.

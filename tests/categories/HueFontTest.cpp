@@ -251,12 +251,8 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
     EXPECT_EQ(saved.m_wTableStart, saved.m_Colours[0]);
     EXPECT_EQ(saved.m_wTableEnd, static_cast<std::uint16_t>(saved.m_Colours[31] + 0x0421));
 
-    TempDir dir;
-    CPatch reopened;
-    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("hues.pat"), reopened));
-    ASSERT_EQ(reopened.Count(), 1u);
-    DataAppState().DestroyAllSheets();
-    DataAppState().m_pPatch = &reopened;
+    ASSERT_TRUE(SaveAndReopen("hues.pat"));
+    ASSERT_EQ(m_Reopened.Count(), 1u);
     cDataPageHue* again = Show(13);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->m_pName->text(), QString(19, QLatin1Char('n')));
@@ -267,7 +263,6 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
     // The list still reads the client's hue; hue 12 beside it is untouched.
     EXPECT_NE(CDataDefHue(13).GetListText().find("Red 14 patched"), std::string::npos);
     EXPECT_EQ(Show(12)->m_pName->text(), "Red 13 patched");
-    DataAppState().m_pPatch = &m_Patch;
 }
 
 TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
@@ -291,7 +286,6 @@ TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
     // Without a patch object there is nowhere to save.
     DataAppState().m_pPatch = nullptr;
     EXPECT_EQ(page->SaveData(), -1);
-    DataAppState().m_pPatch = &m_Patch;
 }
 
 TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {

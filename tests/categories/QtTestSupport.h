@@ -169,10 +169,21 @@ protected:
         entry->ReadIndex();
         return entry;
     }
+    // Saves the patch as `name` in the test's folder and opens that file as the pages' patch,
+    // the sheets closed; false when the save fails.
+    bool SaveAndReopen(const std::string& name) {
+        if (!SaveAndReopenPatch(m_Patch, m_Ui, m_Dir.File(name), m_Reopened)) {
+            return false;
+        }
+        DataAppState().DestroyAllSheets();
+        DataAppState().m_pPatch = &m_Reopened;
+        return true;
+    }
 
     QApplication& m_App = TestApp();  // before any widget
+    TempDir m_Dir;
     ScriptedUi m_Ui;
-    CPatch m_Patch;
+    CPatch m_Patch, m_Reopened;
     std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
