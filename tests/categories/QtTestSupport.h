@@ -7,10 +7,10 @@
 #include "CDataProps.h"
 #include "ClientFiles.h"
 #include "Patch.h"
-#include "SampleClient.h"
 #include "ScriptedUi.h"
 #include "Surface.h"
 #include "VerDataTable.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
 
 #include <QApplication>
@@ -38,42 +38,6 @@ inline QApplication& TestApp() {
         return new QApplication(argc, argv);
     }();
     return *app;
-}
-
-// The sample client, written once per process.
-inline const TempDir& SampleClientDir() {
-    static TempDir dir;
-    static bool written = [] {
-        mk::WriteSampleClient(dir.Path(), false);
-        return true;
-    }();
-    (void)written;
-    return dir;
-}
-
-// Points the process-wide file set at the client in dir with slot 22 on its "verdata.mul" (or
-// on patchPath) and the patch table empty.
-inline void UseClient(const std::filesystem::path& dir, const std::string& patchPath = {}) {
-    CClientFiles& files = TheClientFiles();
-    files.CloseAll();
-    TheVerDataTable().RemoveAll();
-    files.SetChosenDir(dir.string());
-    files.SetSlotPath(kSlotVerData, patchPath.empty() ? (dir / "verdata.mul").string() : patchPath);
-}
-inline void UseSampleClient(const std::string& patchPath = {}) {
-    UseClient(SampleClientDir().Path(), patchPath);
-}
-
-// UseClient, then the process-wide patch table loaded from slot 22; false when that file does
-// not open.
-inline bool UsePatchTable(const std::filesystem::path& dir = SampleClientDir().Path()) {
-    UseClient(dir);
-    CClientFiles& files = TheClientFiles();
-    if (!files.OpenSlot(kSlotVerData)) {
-        return false;
-    }
-    TheVerDataTable().Load(files.GetFile(kSlotVerData));
-    return true;
 }
 
 // Opens the entry's sheet on its first page of type Page (and of that caption, when one is

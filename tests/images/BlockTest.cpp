@@ -11,12 +11,12 @@
 #include "Surface.h"
 #include "TextureType.h"
 
-#include "BlockClient.h"
 #include "ImageEncoders.h"
 #include "SampleClient.h"
 #include "SampleItems.h"
 #include "TarnError.h"
 #include "TileData.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/Raised.h"
 #include "core/TempDir.h"
 
@@ -26,11 +26,24 @@
 #include <functional>
 
 using namespace tessaly;
-using tessaly::test::PixelHash;
 using tessaly::test::TempDir;
-using tessaly::test::UseClientDir;
+using tessaly::test::UsePatchTable;
 
 namespace {
+
+// FNV-1a over the picture's pixel words (width x height, row padding left out).
+class PixelHash {
+public:
+    void Add(std::uint16_t word) {
+        for (int i = 0; i < 2; ++i) {
+            m_value = (m_value ^ ((word >> (8 * i)) & 0xFF)) * 0x100000001B3ull;
+        }
+    }
+    std::uint64_t Value() const { return m_value; }
+
+private:
+    std::uint64_t m_value = 0xCBF29CE484222325ull;
+};
 
 const test::Raised kLoadError{2, kE_FAIL, "LoadMulData: Read"};
 
@@ -62,7 +75,7 @@ protected:
 
     void Use() {
         m_client.WriteFile("verdata.mul", mk::BuildVerData(m_client.Patches()));
-        UseClientDir(m_dir.Path());
+        UsePatchTable(m_dir.Path());
     }
 
     TempDir m_dir;
@@ -229,21 +242,9 @@ TEST(HueEntryTest, FullWidthNameAndRoundTrip) {
 
 class SampleClientPictures : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        s_dir = new TempDir;
-        mk::WriteSampleClient(s_dir->Path(), false);
-    }
-    static void TearDownTestSuite() {
-        TheClientFiles().CloseAll();
-        delete s_dir;
-        s_dir = nullptr;
-    }
-    void SetUp() override { UseClientDir(s_dir->Path()); }
-
-    static TempDir* s_dir;
+    void SetUp() override { ASSERT_TRUE(UsePatchTable()); }
+    void TearDown() override { TheClientFiles().CloseAll(); }
 };
-
-TempDir* SampleClientPictures::s_dir = nullptr;
 
 // Golden hashes of the decoded pixel buffers. They change only when the generator or a decoder
 // changes what is drawn.

@@ -3,8 +3,8 @@
 
 #include "FontType.h"
 
-#include "BlockClient.h"
 #include "Surface.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -116,7 +116,7 @@ TEST(FontTest, AFileCutShortKeepsTheCharactersReadWhole) {
 TEST(FontTest, TheBlockFindsItsFontInTheFileAndNoneBeyondIt) {
     test::TempDir dir;
     dir.Write("fonts.mul", TwoFonts());
-    test::UseClientDir(dir.Path());
+    test::UsePatchTable(dir.Path());
     CMulFontType second(1);
     ASSERT_NE(second.GetFont(), nullptr);
     EXPECT_EQ(second.GetFont()->m_nHeader, 1);

@@ -26,7 +26,7 @@ protected:
     static void TearDownTestSuite() { s_dir.reset(); }
 
     void SetUp() override {
-        test::UseSampleClient();
+        ASSERT_TRUE(test::UsePatchTable());
         m_Output.emplace();
         m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
         ASSERT_TRUE(m_Output->IsInit());

@@ -257,7 +257,7 @@ TEST(SoundEntries, NamesStopAtZeroOrAtThirtyTwoBytes) {
 
 class SampleSounds : public ::testing::Test {
 protected:
-    void SetUp() override { test::UseSampleClient(); }
+    void SetUp() override { ASSERT_TRUE(test::UsePatchTable()); }
 };
 
 TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
@@ -283,13 +283,14 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
 
 TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     // An index record that points past the end of "sound.mul".
-    std::filesystem::path dir = test::UseSampleClient();
+    ASSERT_TRUE(test::UsePatchTable());
+    const std::filesystem::path& dir = test::SampleClientDir().Path();
     test::TempDir broken;
     std::filesystem::copy(dir, broken.Path(), std::filesystem::copy_options::recursive);
     std::vector<std::uint8_t> index = broken.Read("soundidx.mul");
     StoreLE32(index.data() + 12 * 1, 0x7FFFFF00u);
     broken.Write("soundidx.mul", index);
-    test::UseClientDir(broken.Path());
+    test::UsePatchTable(broken.Path());
     CMulSound sound(1);
     EXPECT_EQ(test::RaisedBy([&] { sound.Load(); }),
               (test::Raised{2, kE_FAIL, "LoadMulData: Read"}));
