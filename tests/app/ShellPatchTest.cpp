@@ -41,6 +41,7 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
         OpenPatch("a.pat", kCurrent, {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}});
 
     ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Dialogs[0].nKind, PatchFileDialog::Open);
     EXPECT_FALSE(m_Ui.m_Dialogs[0].bSave);
     EXPECT_TRUE(m_Ui.m_Dialogs[0].bMustExist);
     EXPECT_STREQ(m_Ui.m_Dialogs[0].pFilter, "Patch files|*.pat||");
