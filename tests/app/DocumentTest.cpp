@@ -19,6 +19,7 @@
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
+#include "images/Pixels.h"
 #include "sound/WaveFile.h"
 
 #include <QClipboard>
@@ -307,15 +308,7 @@ protected:
         return pixels;
     }
     static std::vector<std::uint16_t> Pixels(const SurfaceBuffer& buffer) {
-        std::vector<std::uint16_t> pixels;
-        for (std::uint32_t y = 0; y < buffer.GetHeight(); ++y) {
-            for (std::uint32_t x = 0; x < buffer.GetWidth(); ++x) {
-                pixels.push_back(
-                    buffer.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) &
-                    0x7FFF);
-            }
-        }
-        return pixels;
+        return test::Pixels(buffer, 0x7FFF);
     }
     // The data the client reads for an entry through slot 22 and the patch table.
     static std::vector<std::uint8_t> ClientRead(std::int32_t indexSlot, std::int32_t dataSlot,
