@@ -171,7 +171,8 @@ std::vector<Damage> Damages() {
     return out;
 }
 
-class DamagedClientTest : public ::testing::TestWithParam<Damage> {
+class DamagedClientTest : public test::MainWindowTest,
+                          public ::testing::WithParamInterface<Damage> {
 protected:
     void SetUp() override {
         test::TestApp();
@@ -181,27 +182,13 @@ protected:
         }
         GetParam().apply(m_Dir.Path());
 
-        CClientFiles& files = TheClientFiles();
-        files.CloseAll();
-        TheVerDataTable().RemoveAll();
-        files.SetChosenDir(m_Dir.Path().string());
-        files.SetSlotPath(kSlotVerData, m_Dir.File("verdata.mul"));
-
-        test::MakeMainWindow(m_pApp, m_pFrame);
-        ASSERT_NE(m_pFrame, nullptr);
-        // Pages of unreadable entries may say so; the messages are answered here.
-        m_pApp->GetDataState().m_pUi = &m_Ui;
+        test::UseClient(m_Dir.Path());
+        MakeWindow();  // pages of unreadable entries may say so; the dialogs are scripted
     }
     void TearDown() override {
-        m_pApp.reset();
-        QApplication::processEvents();
+        MainWindowTest::TearDown();
         TheClientFiles().CloseAll();
         TheVerDataTable().RemoveAll();
-    }
-
-    CDataListCtrl* ActiveList() const {
-        auto* view = dynamic_cast<CBrindleView*>(m_pFrame->GetActiveView());
-        return view != nullptr ? dynamic_cast<CDataListCtrl*>(view->m_pList) : nullptr;
     }
 
     // Copies a row's entry, opens its sheet and activates and draws each of its pages, then closes
@@ -220,9 +207,6 @@ protected:
     }
 
     TempDir m_Dir;
-    test::ScriptedUi m_Ui;  // outlives the application, which points at it
-    std::unique_ptr<CAppBase> m_pApp;
-    CMainFrame* m_pFrame = nullptr;
 };
 
 TEST_P(DamagedClientTest, EveryListAndSomeSheetsShowWithoutFault) {

@@ -7,7 +7,6 @@
 #include "CBrindleView.h"
 #include "CChildFrame.h"
 #include "CDataListCtrl.h"
-#include "CDataListThumbs.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
@@ -20,6 +19,7 @@
 #include "ScriptedUi.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
+#include "images/Pixels.h"
 #include "sound/WaveFile.h"
 
 #include <QClipboard>
@@ -41,27 +41,25 @@ namespace {
 
 using test::TempDir;
 
-class DocumentTest : public ::testing::Test {
+class DocumentTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
         test::TestApp();
         test::UseSampleClient();
-        test::MakeMainWindow(m_pApp, m_pFrame);
-        ASSERT_NE(m_pFrame, nullptr);
-        m_pApp->GetDataState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        m_pApp.reset();
-        QApplication::processEvents();
-    }
-
-    CBrindleView* ActiveView() const {
-        return dynamic_cast<CBrindleView*>(m_pFrame->GetActiveView());
-    }
-    CDataListCtrl* ActiveList() const {
-        return dynamic_cast<CDataListCtrl*>(ActiveView()->m_pList);
+        MakeWindow();
     }
     CCmdUI State(int id) { return m_pFrame->QueryCommand(id); }
+    // Shows a category and selects the row of entry `index`; null when the list has none.
+    CDataDef* Select(std::int32_t category, std::uint32_t index) {
+        ActiveView()->SetCategory(category);
+        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
+            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
+                ActiveList()->SelectPosition(row);
+                return ActiveList()->GetSelected();
+            }
+        }
+        return nullptr;
+    }
     CBrindleDoc* Open(const std::string& path) {
         return dynamic_cast<CBrindleDoc*>(m_pApp->OpenDocumentFile(QString::fromStdString(path)));
     }
@@ -80,48 +78,21 @@ protected:
     }
 
     TempDir m_Dir;
-    test::ScriptedUi m_Ui;
-    std::unique_ptr<CAppBase> m_pApp;
-    CMainFrame* m_pFrame = nullptr;
 };
 
-TEST_F(DocumentTest, ANewViewShowsTheVerDataListWithDefaultFilters) {
+// (The texts of the list and the menu states of a new view are checked in the list and the
+// shell's menu tests.)
+TEST_F(DocumentTest, ANewViewListsTheRecordsAndPropertiesOpensTheSelectedOne) {
     auto* doc = dynamic_cast<CBrindleDoc*>(m_pApp->OnFileNew());
     ASSERT_NE(doc, nullptr);
     EXPECT_FALSE(doc->IsModified());
-    EXPECT_EQ(doc->GetTitle(), "mul1");
-    CBrindleView* view = ActiveView();
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->m_nCategory, 31200);
-    EXPECT_EQ(view->GetParentFrame()->windowTitle(), "VerData");
-    EXPECT_EQ(view->m_nListMode, 0);
+    ASSERT_NE(ActiveView(), nullptr);
+    EXPECT_EQ(ActiveView()->m_nCategory, 31200);
     CDataListCtrl* list = ActiveList();
     ASSERT_NE(list, nullptr);
-    const int records = doc->m_VerData.GetCount();
-    ASSERT_GT(records, 5);
-    EXPECT_EQ(list->GetModel()->rowCount(), records);
-    for (int row = 0; row < records; ++row) {
-        CDataDef* entry = list->GetModel()->GetEntry(row);
-        for (int column = 0; column < 5; ++column) {
-            const char* text = entry->GetColumnText(column);
-            EXPECT_EQ(list->GetModel()->index(row, column + 2).data().toString(),
-                      QString::fromLatin1(text != nullptr ? text : ""));
-        }
-    }
-    // The records of the hue group, the art item and "animdata.mul" are among them.
-    std::set<std::string> files;
-    for (CDataVerData* record : doc->m_VerData) {
-        files.insert(record->GetColumnText(0));
-    }
-    EXPECT_TRUE(files.count("hues.mul") && files.count("art.mul") && files.count("animdata.mul"));
-
-    // (The menu states of a new view are checked item by item in the shell's menu tests.)
+    ASSERT_GT(doc->m_VerData.GetCount(), 5);
+    EXPECT_EQ(list->GetModel()->rowCount(), doc->m_VerData.GetCount());
     list->SelectPosition(0);
-    for (int id :
-         {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY, ids::ID_EDIT_CUT, ids::ID_EDIT_DELETE}) {
-        EXPECT_TRUE(State(id).m_bEnabled) << id;
-    }
-    // Properties from the Edit menu open the selected record's sheet.
     EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
     EXPECT_EQ(m_pApp->GetDataState().m_Sheets[0]->GetEntry(), list->GetModel()->GetEntry(0));
@@ -161,21 +132,7 @@ TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     m_pFrame->RouteCommand(ids::ID_DATA_GUMPS);
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 1);
     EXPECT_EQ(ActiveList()->GetModel()->GetEntry(0)->GetIndex(), 0xF7u);
-    m_pFrame->RouteCommand(ids::ID_VIEW_MULFILES);
-
-    // Thumbnails and back keep the category.
-    ASSERT_TRUE(State(ids::ID_VIEW_THUMBNAIL).m_bEnabled);
-    m_pFrame->RouteCommand(ids::ID_VIEW_THUMBNAIL);
-    EXPECT_NE(dynamic_cast<CDataListThumbs*>(view->m_pList), nullptr);
-    EXPECT_EQ(view->m_nCategory, 31207);
-    EXPECT_TRUE(State(ids::ID_VIEW_THUMBNAIL).m_bChecked);
-    m_pFrame->RouteCommand(ids::ID_VIEW_TEXTLIST);
-    EXPECT_NE(ActiveList(), nullptr);
-    EXPECT_EQ(view->m_nCategory, 31207);
-
-    m_pFrame->RouteCommand(ids::ID_DATA_VERDATA);
-    EXPECT_FALSE(State(ids::ID_VIEW_UNUSED).m_bEnabled);
-    EXPECT_FALSE(State(ids::ID_VIEW_THUMBNAIL).m_bEnabled);
+    // (Thumbnails and the states on VerData are checked in the shell's menu tests.)
 }
 
 TEST_F(DocumentTest, OpeningRecordsLastViewAndNewDoesNot) {
@@ -234,13 +191,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     } patched[] = {{kCategoryItems, 0x0E3C, "%d,%d", 44, 48},
                    {kCategoryGumps, 0x00F7, "%d, %d", gump.m_wExtra2, gump.m_wExtra1}};
     for (const auto& [category, index, format, width, height] : patched) {
-        ActiveView()->SetCategory(category);
-        CDataDef* entry = nullptr;
-        for (int r = 0; r < ActiveList()->GetModel()->rowCount(); ++r) {
-            if (ActiveList()->GetModel()->GetEntry(r)->GetIndex() == index) {
-                entry = ActiveList()->GetModel()->GetEntry(r);
-            }
-        }
+        CDataDef* entry = Select(category, index);
         ASSERT_NE(entry, nullptr) << index;
         EXPECT_EQ(entry->GetChangeState(), 2);
         CDataProps* sheet = entry->OpenProperties();
@@ -321,17 +272,6 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
 // Editing items, gumps and sounds through the window's commands, then saving.
 class DocumentEditTest : public DocumentTest {
 protected:
-    // Shows a category and selects the row of entry `index`; null when the list has none.
-    CDataDef* Select(std::int32_t category, std::uint32_t index) {
-        ActiveView()->SetCategory(category);
-        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
-            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
-                ActiveList()->SelectPosition(row);
-                return ActiveList()->GetSelected();
-            }
-        }
-        return nullptr;
-    }
     // Runs an entry command through the list, as its context menu does, choosing `file`.
     bool CommandWithFile(int nId, const std::string& file) {
         m_Ui.m_Files.push_back(file);
@@ -368,15 +308,7 @@ protected:
         return pixels;
     }
     static std::vector<std::uint16_t> Pixels(const SurfaceBuffer& buffer) {
-        std::vector<std::uint16_t> pixels;
-        for (std::uint32_t y = 0; y < buffer.GetHeight(); ++y) {
-            for (std::uint32_t x = 0; x < buffer.GetWidth(); ++x) {
-                pixels.push_back(
-                    buffer.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)) &
-                    0x7FFF);
-            }
-        }
-        return pixels;
+        return test::Pixels(buffer, 0x7FFF);
     }
     // The data the client reads for an entry through slot 22 and the patch table.
     static std::vector<std::uint8_t> ClientRead(std::int32_t indexSlot, std::int32_t dataSlot,

@@ -48,6 +48,10 @@ void ExpectMenu(const std::vector<ShownItem>& shown, const std::vector<Expected>
 
 constexpr Expected kSep{0, nullptr};
 
+CBrindleView* ActiveView(CBrindleApp& app) {
+    return dynamic_cast<CBrindleView*>(app.GetMainFrame()->GetActiveView());
+}
+
 class ShellMenuTest : public ShellTest {
 protected:
     // The menu bar shows exactly these menus, in this order, each with exactly these items.
@@ -59,11 +63,17 @@ protected:
         }
         EXPECT_EQ(MenuTitles(), titles);
     }
+    // Selects a row of the active view's list, as a click does.
+    void SelectRow(int row) {
+        auto* list = qobject_cast<QAbstractItemView*>(ActiveView(*m_pApp)->m_pList->GetWindow());
+        ASSERT_NE(list, nullptr);
+        ASSERT_GT(list->model()->rowCount(), row);
+        list->setCurrentIndex(list->model()->index(row, 0));
+        list->selectionModel()->select(
+            list->model()->index(row, 0),
+            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
 };
-
-CBrindleView* ActiveView(CBrindleApp& app) {
-    return dynamic_cast<CBrindleView*>(app.GetMainFrame()->GetActiveView());
-}
 
 TEST_F(ShellMenuTest, WithoutADocumentTheMainMenuShows) {
     SetLastView(QString::fromStdString(TestPath("gone.mul")));
@@ -169,14 +179,8 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
 
     // A selected entry enables the edit commands, and the menu shows it.
-    CBrindleView* view = ActiveView(*m_pApp);
-    ASSERT_NE(view, nullptr);
-    auto* list = qobject_cast<QAbstractItemView*>(view->m_pList->GetWindow());
-    ASSERT_NE(list, nullptr);
-    ASSERT_GT(list->model()->rowCount(), 0);
-    list->setCurrentIndex(list->model()->index(0, 0));
-    list->selectionModel()->select(list->model()->index(0, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ASSERT_NE(ActiveView(*m_pApp), nullptr);
+    SelectRow(0);
     ExpectMenu(Menu(QStringLiteral("&Edit")),
                {{ID_EDIT_UNDO, "&Undo\tCtrl+Z", false},
                 kSep,
@@ -356,25 +360,17 @@ TEST_F(ShellMenuTest, WindowMenuListsTheChildWindowsAndActivatesTheChosenOne) {
 TEST_F(ShellMenuTest, StatusBarReturnsToReadyWhenAMenuClosesAndWhenTheLastDocumentCloses) {
     ASSERT_TRUE(StartOnSample());
     CMainFrame* frame = m_pApp->GetMainFrame();
-    auto selectRow = [&](int row) {
-        auto* list = qobject_cast<QAbstractItemView*>(ActiveView(*m_pApp)->m_pList->GetWindow());
-        ASSERT_NE(list, nullptr);
-        ASSERT_GT(list->model()->rowCount(), row);
-        list->setCurrentIndex(list->model()->index(row, 0));
-        list->selectionModel()->select(
-            list->model()->index(row, 0),
-            QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        ASSERT_TRUE(frame->GetMessageText().startsWith(QStringLiteral("Select ")))
-            << frame->GetMessageText().toStdString();
-    };
-    selectRow(1);
+    SelectRow(1);
+    ASSERT_TRUE(frame->GetMessageText().startsWith(QStringLiteral("Select ")))
+        << frame->GetMessageText().toStdString();
     QMenu* edit = frame->menuBar()->actions()[1]->menu();
     ASSERT_NE(edit, nullptr);
     emit edit->aboutToShow();
     emit edit->aboutToHide();
     EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));
 
-    selectRow(2);
+    SelectRow(2);
+    ASSERT_TRUE(frame->GetMessageText().startsWith(QStringLiteral("Select ")));
     ASSERT_TRUE(Command(ID_FILE_CLOSE));
     ASSERT_EQ(DocumentCount(), 0u);
     EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));

@@ -29,25 +29,19 @@ protected:
     }
 };
 
-constexpr std::uint16_t kCurrent = 0xBEEF;
-constexpr std::uint16_t kOld = 28;
-constexpr std::uint8_t kHues = 32;
-constexpr std::uint8_t kMulti = 14;
-constexpr std::uint8_t kStatics = 2;
-
-std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t first) {
-    std::vector<std::uint8_t> data(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        data[i] = static_cast<std::uint8_t>(first + i);
-    }
-    return data;
-}
+constexpr std::uint16_t kCurrent = kPatchMarkCurrent;
+constexpr std::uint16_t kOld = kPatchMarkOld;
+constexpr std::uint8_t kHues = kPatchTypeHues;
+constexpr std::uint8_t kMulti = kPatchTypeMulti;
+constexpr std::uint8_t kStatics = kPatchTypeStatics;
+constexpr auto Bytes = &PatchFileBuilder::Bytes;
 
 TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     std::string path =
         OpenPatch("a.pat", kCurrent, {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}});
 
     ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Dialogs[0].nKind, PatchFileDialog::Open);
     EXPECT_FALSE(m_Ui.m_Dialogs[0].bSave);
     EXPECT_TRUE(m_Ui.m_Dialogs[0].bMustExist);
     EXPECT_STREQ(m_Ui.m_Dialogs[0].pFilter, "Patch files|*.pat||");

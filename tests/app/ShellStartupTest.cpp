@@ -33,6 +33,11 @@ namespace fs = std::filesystem;
 
 using ShellStartupTest = ShellTest;
 
+// The words of a command line, split at spaces.
+QStringList Words(const char* line) {
+    return QString::fromLatin1(line).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
 CBrindleDoc* OnlyDocument(CBrindleApp& app) {
     const auto& docs = app.GetDocTemplate(0)->GetDocuments();
     return docs.size() == 1 ? dynamic_cast<CBrindleDoc*>(docs.front()) : nullptr;
@@ -169,9 +174,7 @@ TEST_F(ShellStartupTest, CategoryOptionShowsThatCategoryInTheActiveView) {
 }
 
 TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
-    const QStringList args{QStringLiteral("--category"),   QStringLiteral("Gumps"),
-                           QStringLiteral("--properties"), QStringLiteral("0xF7"),
-                           QStringLiteral("--page"),       QStringLiteral("Gump")};
+    const QStringList args = Words("--category Gumps --properties 0xF7 --page Gump");
     ASSERT_TRUE(StartOnSample(args));
     CMainFrame* frame = m_pApp->GetMainFrame();
     QString error;
@@ -202,26 +205,11 @@ TEST_F(ShellStartupTest, PropertiesOptionOpensTheEntrysSheetOnTheNamedPage) {
     EXPECT_EQ(RunScreenshot(frame, info), 2);
     EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
     EXPECT_EQ(error, QStringLiteral("Gumps has no entry 0x4444"));
-
-    EXPECT_EQ(
-        ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("12")}).m_nProperties,
-        12u);
-    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("0x1g")}).m_sError,
-              QStringLiteral("invalid entry number '0x1g'"));
-    EXPECT_EQ(ParseCommandLine({QStringLiteral("--page"), QStringLiteral("Item")}).m_sError,
-              QStringLiteral("--page needs --properties"));
-    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("1"),
-                                QStringLiteral("--hue"), QStringLiteral("3001")})
-                  .m_sError,
-              QStringLiteral("invalid hue number '3001' (0 to 3000)"));
 }
 
 TEST_F(ShellStartupTest, AnimationOptionsChooseTheFrameOrAreAOneLineError) {
-    const QStringList args{QStringLiteral("--category"),   QStringLiteral("Anims"),
-                           QStringLiteral("--properties"), QStringLiteral("400"),
-                           QStringLiteral("--action"),     QStringLiteral("1"),
-                           QStringLiteral("--direction"),  QStringLiteral("4"),
-                           QStringLiteral("--frame"),      QStringLiteral("3")};
+    const QStringList args =
+        Words("--category Anims --properties 400 --action 1 --direction 4 --frame 3");
     ASSERT_TRUE(StartOnSample(args));
     CCommandLineInfo info = ParseCommandLine(args);
     QString error;
@@ -242,21 +230,11 @@ TEST_F(ShellStartupTest, AnimationOptionsChooseTheFrameOrAreAOneLineError) {
     EXPECT_EQ(error, QStringLiteral("direction 5 is out of range (0 to 4)"));
     info.m_sScreenshot = QString::fromStdString(TestPath("anim.png"));
     EXPECT_EQ(RunScreenshot(m_pApp->GetMainFrame(), info), 2);
-
-    EXPECT_EQ(ParseCommandLine({QStringLiteral("--frame"), QStringLiteral("2")}).m_sError,
-              QStringLiteral("--frame needs --properties"));
-    EXPECT_EQ(ParseCommandLine({QStringLiteral("--properties"), QStringLiteral("1"),
-                                QStringLiteral("--action=x")})
-                  .m_sError,
-              QStringLiteral("invalid --action value 'x'"));
 }
 
 TEST(ShellCommandLine, OptionsValuesAndErrors) {
     CCommandLineInfo info = ParseCommandLine(
-        {QStringLiteral("--client-dir"), QStringLiteral("/c"), QStringLiteral("a.mul"),
-         QStringLiteral("--screenshot=shot.png"), QStringLiteral("--category"),
-         QStringLiteral("Items"), QStringLiteral("b.mul"), QStringLiteral("--open"),
-         QStringLiteral("x.mul")});
+        Words("--client-dir /c a.mul --screenshot=shot.png --category Items b.mul --open x.mul"));
     EXPECT_TRUE(info.m_sError.isEmpty());
     EXPECT_EQ(info.m_sClientDir, QStringLiteral("/c"));
     EXPECT_EQ(info.m_strFileName, QStringLiteral("a.mul"));
@@ -264,15 +242,32 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
     EXPECT_EQ(info.m_sCategory, QStringLiteral("Items"));
     EXPECT_EQ(info.m_OpenFiles, QStringList{QStringLiteral("x.mul")});
     EXPECT_TRUE(info.IsShellCommand());
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("a.mul")}).IsShellCommand());
+    EXPECT_FALSE(ParseCommandLine(Words("a.mul")).IsShellCommand());
+    EXPECT_TRUE(ParseCommandLine(Words("--help")).m_bHelp);
+    EXPECT_TRUE(ParseCommandLine(Words("--version")).m_bVersion);
+    EXPECT_EQ(ParseCommandLine(Words("--properties 12")).m_nProperties, 12u);
 
-    EXPECT_TRUE(ParseCommandLine({QStringLiteral("--help")}).m_bHelp);
-    EXPECT_TRUE(ParseCommandLine({QStringLiteral("--version")}).m_bVersion);
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--client-dir")}).m_sError.isEmpty());
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--screenshot=")}).m_sError.isEmpty());
-    EXPECT_FALSE(ParseCommandLine({QStringLiteral("--bogus")}).m_sError.isEmpty());
+    // Each mistake is one line of error; "" stands for any.
+    const std::pair<const char*, const char*> mistakes[] = {
+        {"--client-dir", ""},
+        {"--screenshot=", ""},
+        {"--bogus", ""},
+        {"--properties 0x1g", "invalid entry number '0x1g'"},
+        {"--page Item", "--page needs --properties"},
+        {"--properties 1 --hue 3001", "invalid hue number '3001' (0 to 3000)"},
+        {"--frame 2", "--frame needs --properties"},
+        {"--properties 1 --action=x", "invalid --action value 'x'"},
+    };
+    for (const auto& [line, error] : mistakes) {
+        const QString shown = ParseCommandLine(Words(line)).m_sError;
+        EXPECT_FALSE(shown.isEmpty()) << line;
+        EXPECT_FALSE(shown.contains(QLatin1Char('\n'))) << line;
+        if (*error != '\0') {
+            EXPECT_EQ(shown, QString::fromLatin1(error)) << line;
+        }
+    }
     // After "--" everything is a file name.
-    CCommandLineInfo files = ParseCommandLine({QStringLiteral("--"), QStringLiteral("--help")});
+    CCommandLineInfo files = ParseCommandLine(Words("-- --help"));
     EXPECT_FALSE(files.m_bHelp);
     EXPECT_EQ(files.m_strFileName, QStringLiteral("--help"));
 }

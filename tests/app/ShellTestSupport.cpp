@@ -14,10 +14,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
 
 namespace tessaly::test {
 
@@ -95,13 +95,11 @@ void ShellTest::SetUpTestSuite() {
 }
 
 void ShellTest::SetUp() {
-    m_pDir = std::make_unique<QTemporaryDir>();
-    ASSERT_TRUE(m_pDir->isValid());
-    const QString config = m_pDir->filePath(QStringLiteral("config"));
+    const QString config = QString::fromStdString(TestPath("config"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, config);
     // No Wine prefix: the client's registry key is not found.
-    ::setenv("WINEPREFIX", m_pDir->filePath(QStringLiteral("nowine")).toLocal8Bit().constData(), 1);
+    ::setenv("WINEPREFIX", TestPath("nowine").c_str(), 1);
     ResetClientFiles();
     m_pCloser = std::make_unique<ModalCloser>();
 }
@@ -196,18 +194,6 @@ std::size_t ShellTest::DocumentCount() const {
     return tmpl != nullptr ? tmpl->GetDocuments().size() : 0;
 }
 
-std::string ShellTest::TestPath(const std::string& name) const {
-    return m_pDir->filePath(QString::fromStdString(name)).toStdString();
-}
-
-std::string ShellTest::WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-    std::string path = TestPath(name);
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return path;
-}
-
 std::string ShellTest::ClientWithout(const std::vector<std::string>& missing) {
     fs::path dir = TestPath("client");
     fs::copy(SampleDir(), dir, fs::copy_options::recursive);
@@ -247,10 +233,7 @@ std::string ShellTest::CopyOfSampleVerData(const std::string& name) {
 
 std::uint32_t ShellTest::SampleRecordCount() {
     std::vector<std::uint8_t> bytes = ReadBytes(SampleVerData());
-    if (bytes.size() < 4) {
-        return 0;
-    }
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (std::uint32_t{bytes[3]} << 24);
+    return bytes.size() < 4 ? 0 : LoadLE32(bytes.data());
 }
 
 void ShellTest::SetLastView(const QString& path) {
@@ -259,31 +242,6 @@ void ShellTest::SetLastView(const QString& path) {
 
 QString ShellTest::GetLastView() {
     return OpenProfile()->value(QStringLiteral("MAIN/LastView")).toString();
-}
-
-std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark, const std::vector<PatRecord>& records) {
-    std::vector<std::uint8_t> out;
-    auto u32 = [&out](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-        }
-    };
-    u32(static_cast<std::uint32_t>(records.size()));
-    out.push_back(static_cast<std::uint8_t>(nMark));
-    out.push_back(static_cast<std::uint8_t>(nMark >> 8));
-    for (const PatRecord& r : records) {
-        out.push_back(r.nType);
-        u32(r.nIndex);
-        u32(r.nLengthField.value_or(static_cast<std::uint32_t>(r.data.size())));
-        out.insert(out.end(), r.data.begin(), r.data.end());
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),
-                                     std::istreambuf_iterator<char>());
 }
 
 }  // namespace tessaly::test

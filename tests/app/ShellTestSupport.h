@@ -5,10 +5,11 @@
 
 #include "CBrindleApp.h"
 #include "ScriptedUi.h"
+#include "core/TempDir.h"
+#include "patch/PatchBuilder.h"
 
 #include <QObject>
 #include <QStringList>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -80,8 +81,10 @@ protected:
     std::size_t DocumentCount() const;
 
     // Writes bytes to a file below the test's folder; returns its path.
-    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes);
-    std::string TestPath(const std::string& name) const;
+    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        return m_Dir.Write(name, bytes);
+    }
+    std::string TestPath(const std::string& name) const { return m_Dir.File(name); }
     // A copy of the sample client without the named files.
     std::string ClientWithout(const std::vector<std::string>& missing);
     static const std::string& SampleDir();
@@ -92,21 +95,29 @@ protected:
     static void SetLastView(const QString& path);
     static QString GetLastView();
 
-    std::unique_ptr<QTemporaryDir> m_pDir;
+    TempDir m_Dir;
     ScriptedUi m_Ui;
     std::unique_ptr<ModalCloser> m_pCloser;
     std::unique_ptr<CBrindleApp> m_pApp;
 };
 
-// A ".pat" file: count, format mark, then each record (type, index, length field, data).
+// A ".pat" file of these records; a length field is the data's size unless given.
 struct PatRecord {
     std::uint8_t nType;
     std::uint32_t nIndex;
     std::vector<std::uint8_t> data;
-    std::optional<std::uint32_t> nLengthField =
-        std::nullopt;  // written instead of data.size() when set
+    std::optional<std::uint32_t> nLengthField = std::nullopt;
 };
-std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark, const std::vector<PatRecord>& records);
-std::vector<std::uint8_t> ReadBytes(const std::string& path);
+inline std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark,
+                                             const std::vector<PatRecord>& records) {
+    PatchFileBuilder file;
+    for (const PatRecord& r : records) {
+        file.Record(r.nType, r.nIndex, r.data, r.nLengthField);
+    }
+    return file.Mark(nMark).Build();
+}
+inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
+    return TempDir::ReadFile(path);
+}
 
 }  // namespace tessaly::test

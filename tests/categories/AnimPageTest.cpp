@@ -20,22 +20,11 @@
 namespace tessaly {
 namespace {
 
-class AnimPageTest : public ::testing::Test {
+class AnimPageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-    }
-    void TearDown() override { DataAppState().DestroyAllSheets(); }
-
     CDataPageAnimDraw* Show(CDataDefAnim& body) {
         body.ReadIndex();
-        CDataProps* sheet = body.OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-        return dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+        return test::ShowSheetPage<CDataPageAnimDraw>(body);
     }
     // The frame the decoder draws for that record and direction, and its top-left corner
     // relative to the anchor as the page places it.

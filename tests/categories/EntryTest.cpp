@@ -9,10 +9,13 @@
 #include "QtTestSupport.h"
 #include "TarnError.h"
 #include "VerDataTable.h"
+#include "core/CapturedLog.h"
+#include "core/Raised.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -128,23 +131,11 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
     }
 }
 
-class CapturingLog : public CEventLog {
-public:
-    std::int32_t LogText(std::int32_t, const char* text) override {
-        m_Lines.emplace_back(text);
-        return 0;
-    }
-    std::vector<std::string> m_Lines;
-};
-
 TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndOneLogLine) {
-    CapturingLog log;
-    CEventLog* const previous = g_pEventLog;
-    g_pEventLog = &log;
+    test::CapturedLog log;
     TextEntry entry(1, "x");
     entry.m_bThrow = true;
     EXPECT_EQ(entry.GetColumnText(0), nullptr);
-    g_pEventLog = previous;
     ASSERT_EQ(log.m_Lines.size(), 1u);
     EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
 }
@@ -257,22 +248,15 @@ protected:
 TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
     ASSERT_TRUE(m_Good->WriteVerData(m_Out, m_Record));
     m_Out.Close();
-    EXPECT_EQ(m_Record.m_dwFileId, 31u);
-    EXPECT_EQ(m_Record.m_dwBlock, 3u);
-    EXPECT_EQ(m_Record.m_dwLength, 6u);
-    EXPECT_EQ(m_Record.m_wExtra1, 0x1234);
-    EXPECT_EQ(m_Record.m_wExtra2, 0x5678);
+    EXPECT_EQ(std::tuple(m_Record.m_dwFileId, m_Record.m_dwBlock, m_Record.m_dwLength,
+                         m_Record.m_wExtra1, m_Record.m_wExtra2),
+              std::tuple(31u, 3u, 6u, 0x1234, 0x5678));
     EXPECT_EQ(m_Dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
-    try {
-        m_Bad->WriteVerData(m_Out, m_Record);
-        ADD_FAILURE() << "no error raised";
-    } catch (const CTarnError& e) {
-        EXPECT_STREQ(e.m_pszDescription, "CDataDefJunk: Read");
-        EXPECT_EQ(e.m_nPriority, 2);
-    }
+    EXPECT_EQ(test::RaisedBy([&] { m_Bad->WriteVerData(m_Out, m_Record); }),
+              (test::Raised{2, kE_FAIL, "CDataDefJunk: Read"}));
     // Without a patch link there is nothing to write.
     CDataDefJunk orphan(5);
     EXPECT_FALSE(orphan.WriteVerData(m_Out, m_Record));

@@ -8,6 +8,7 @@
 #include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataVerData.h"
+#include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "Text.h"
@@ -57,42 +58,18 @@ HueEntry Ramp() {
     return e;
 }
 
-class HuePageTest : public ::testing::Test {
+class HuePageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-        ASSERT_TRUE(TheClientFiles().OpenSlot(kSlotVerData));
-        TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
-        DataAppState().m_pUi = &m_Ui;
-        DataAppState().m_pPatch = &m_Patch;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        m_Entries.clear();
-        DataAppState().m_pPatch = nullptr;
-        DataAppState().m_pUi = nullptr;
-    }
-
     // Opens an entry's sheet on its "Hue" page.
     cDataPageHue* ShowPage(CDataDef* entry) {
-        CDataProps* sheet = entry->OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
+        auto* page = test::ShowSheetPage<cDataPageHue>(*entry);
+        if (page != nullptr) {
+            page->GetBar()->repaint();
         }
-        for (int i = 0; i < sheet->GetPageCount(); ++i) {
-            if (auto* page = dynamic_cast<cDataPageHue*>(sheet->GetPage(i))) {
-                sheet->SetActivePage(i);
-                EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-                page->GetBar()->repaint();
-                return page;
-            }
-        }
-        return nullptr;
+        return page;
     }
     cDataPageHue* Show(std::uint32_t hue) {
-        m_Entries.push_back(std::make_unique<CDataDefHue>(hue));
-        return ShowPage(m_Entries.back().get());
+        return ShowPage(Keep(std::make_unique<CDataDefHue>(hue)));
     }
     // A click on cell c of the bar, in page coordinates.
     static QPoint Cell(cDataPageHue* page, int c) {
@@ -111,11 +88,6 @@ protected:
         }
         return e;
     }
-
-    QApplication& m_App = test::TestApp();  // before any widget
-    test::ScriptedUi m_Ui;
-    CPatch m_Patch;
-    std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
 TEST(HueColoursTest, ConversionsKeepEveryFiveBitValue) {
@@ -279,12 +251,8 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
     EXPECT_EQ(saved.m_wTableStart, saved.m_Colours[0]);
     EXPECT_EQ(saved.m_wTableEnd, static_cast<std::uint16_t>(saved.m_Colours[31] + 0x0421));
 
-    TempDir dir;
-    CPatch reopened;
-    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("hues.pat"), reopened));
-    ASSERT_EQ(reopened.Count(), 1u);
-    DataAppState().DestroyAllSheets();
-    DataAppState().m_pPatch = &reopened;
+    ASSERT_TRUE(SaveAndReopen("hues.pat"));
+    ASSERT_EQ(m_Reopened.Count(), 1u);
     cDataPageHue* again = Show(13);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->m_pName->text(), QString(19, QLatin1Char('n')));
@@ -295,7 +263,6 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchFileAndComesBackFromIt) {
     // The list still reads the client's hue; hue 12 beside it is untouched.
     EXPECT_NE(CDataDefHue(13).GetListText().find("Red 14 patched"), std::string::npos);
     EXPECT_EQ(Show(12)->m_pName->text(), "Red 13 patched");
-    DataAppState().m_pPatch = &m_Patch;
 }
 
 TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
@@ -319,7 +286,6 @@ TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
     // Without a patch object there is nowhere to save.
     DataAppState().m_pPatch = nullptr;
     EXPECT_EQ(page->SaveData(), -1);
-    DataAppState().m_pPatch = &m_Patch;
 }
 
 TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
@@ -331,8 +297,7 @@ TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
     }
     ASSERT_NE(group, nullptr);
     ASSERT_EQ(group->m_dwBlock, 1u);
-    m_Entries.push_back(std::make_unique<CDataVerData>(*group));
-    cDataPageHue* page = ShowPage(m_Entries.back().get());
+    cDataPageHue* page = ShowPage(Keep(std::make_unique<CDataVerData>(*group)));
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(page->IsGroupMode());
     EXPECT_TRUE(page->m_pScroll->isVisible());
@@ -368,38 +333,14 @@ TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
     EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[3]), 0x7C00);
 }
 
-// The lists of a view without a window or document.
-class HueFontListTest : public HuePageTest {
-protected:
-    class Host : public CDataListHost {
-    public:
-        CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
-        CQObArray<CDataVerData*> m_Records;
-    };
-
-    CDataListModel* Fill(std::int32_t category) {
-        m_Parent.resize(640, 400);
-        m_pList = std::make_unique<CDataListCtrl>(category);
-        m_pList->Create(&m_Host, &m_Parent);
-        m_pList->FillList();
-        return m_pList->GetModel();
-    }
-    static std::string Text(CDataListModel* model, int row, int column) {
-        return model->index(row, column).data().toString().toStdString();
-    }
-
-    Host m_Host;
-    QWidget m_Parent;
-    std::unique_ptr<CDataListCtrl> m_pList;
-};
+using HueFontListTest = test::SampleListTest;
 
 // Fonts list as "Font"; the page draws the entry's own font: each character at the position it
 // gives for its code and the sample line from its first character, as the decoder reads them.
 TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
-    CDataListModel* model = Fill(kCategoryFonts);
-    ASSERT_EQ(model->rowCount(), 10);
+    ASSERT_EQ(Show(kCategoryFonts)->GetModel()->rowCount(), 10);
     for (int r = 0; r < 10; ++r) {
-        EXPECT_EQ(Text(model, r, 2), "Font") << r;
+        EXPECT_EQ(Cell(r, 2), "Font") << r;
     }
 
     CDataDefFont font(3);
@@ -445,12 +386,13 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
 }
 
 TEST_F(HueFontListTest, HuesListShowTheirBoundsAndNames) {
-    CDataListModel* model = Fill(kCategoryHues);
+    CDataListModel* model = Show(kCategoryHues)->GetModel();
     ASSERT_EQ(model->rowCount(), 3000);
     for (int r : {0, 1, 17, 2999}) {
         const HueEntry hue = BaseHue(model->GetEntry(r)->GetIndex());
-        EXPECT_EQ(Text(model, r, 2), Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
-        EXPECT_EQ(Text(model, r, 3), hue.GetName());
+        EXPECT_EQ(Cell(r, 2).toStdString(),
+                  Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
+        EXPECT_EQ(Cell(r, 3).toStdString(), hue.GetName());
     }
 }
 

@@ -28,42 +28,15 @@
 namespace tessaly {
 namespace {
 
-class ImagePageTest : public ::testing::Test {
+class ImagePageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-        ASSERT_TRUE(TheClientFiles().OpenSlot(kSlotVerData));
-        TheVerDataTable().Load(TheClientFiles().GetFile(kSlotVerData));
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        m_Entries.clear();
-    }
-
-    CDataDef* Entry(std::int32_t category, std::uint32_t index) {
-        m_Entries.emplace_back(CreateDataDef(category, index));
-        m_Entries.back()->ReadIndex();
-        return m_Entries.back().get();
-    }
     // Opens the entry's sheet on the page with that caption and lets the page paint.
     CDataPageDraw* ShowPage(CDataDef* entry, const QString& caption) {
-        CDataProps* sheet = entry->OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
+        auto* page = test::ShowSheetPage<CDataPageDraw>(*entry, caption);
+        if (page != nullptr) {
+            page->GetPicture()->repaint();
         }
-        for (int i = 0; i < sheet->GetPageCount(); ++i) {
-            if (sheet->GetPage(i)->windowTitle() == caption) {
-                sheet->SetActivePage(i);
-                auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetPage(i));
-                EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-                if (page != nullptr) {
-                    page->GetPicture()->repaint();
-                }
-                return page;
-            }
-        }
-        return nullptr;
+        return page;
     }
     // A picture drawn straight from a block: w x h, cleared, the block at (x, y).
     static SurfaceBuffer Drawn(std::uint32_t w, std::uint32_t h,
@@ -74,8 +47,6 @@ protected:
         draw(dc);
         return buffer;
     }
-
-    std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
 TEST_F(ImagePageTest, ListTextsGiveSizesAndTileDataNames) {

@@ -23,11 +23,10 @@ public:
     CQObArray<CDataVerData*> m_Records;
 };
 
-class SampleListTest : public ::testing::Test {
+class SampleListTest : public SampleSheetTest {
 protected:
     void SetUp() override {
-        TestApp();
-        ASSERT_TRUE(UseSamplePatchTable());
+        SampleSheetTest::SetUp();
         m_Host.m_Records.SetSize(TheVerDataTable().GetCount());
         for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
             m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));
@@ -36,7 +35,7 @@ protected:
     }
     void TearDown() override {
         m_pList.reset();
-        DataAppState().DestroyAllSheets();
+        SampleSheetTest::TearDown();
     }
 
     // Replaces the list with a new one of the category, filled and shown.
@@ -60,7 +59,6 @@ protected:
         return -1;
     }
 
-    QApplication& m_App = TestApp();  // before any widget
     ListHost m_Host;
     QWidget m_Parent;
     std::unique_ptr<CDataListCtrl> m_pList;

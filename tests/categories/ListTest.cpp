@@ -114,13 +114,6 @@ TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
     EXPECT_EQ(Cell(RowOfIndex(0xF7), 1), " ");
 }
 
-TEST_F(ListTest, NamesFromTheClientShowEveryByteAsItsLatin1Character) {
-    Show(kCategorySkills);
-    const int row = RowOfIndex(24);
-    ASSERT_GE(row, 0);
-    EXPECT_EQ(Cell(row, 3), QString::fromLatin1("Ma\xEEtrise"));
-}
-
 TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
     // Entries that count how often their text is made.
     class Counted : public CDataDef {

@@ -36,30 +36,11 @@ MultiComponent At(std::uint16_t item, std::int16_t x, std::int16_t y, std::int16
     return c;
 }
 
-class MultiPageTest : public ::testing::Test {
+class MultiPageTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        test::UseSampleClient();
-        DataAppState().m_pUi = &m_Ui;
-        DataAppState().m_pPatch = &m_Patch;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        DataAppState().m_pPatch = nullptr;
-        DataAppState().m_pUi = nullptr;
-    }
-
     // Opens multi `index` (the house 0x64 unless a patch record says otherwise) on its page.
     CDataPageMultiDraw* Show(std::uint32_t index = 0x64) {
-        m_pEntry = std::make_unique<CDataDefMulti>(index);
-        m_pEntry->ReadIndex();
-        CDataProps* sheet = m_pEntry->OpenProperties();
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
-        return dynamic_cast<CDataPageMultiDraw*>(sheet->GetActivePage());
+        return test::ShowSheetPage<CDataPageMultiDraw>(*Entry(kCategoryMultis, index));
     }
     // Shows a multi made of these components, through a ".pat" record.
     CDataPageMultiDraw* ShowComponents(const std::vector<MultiComponent>& components) {
@@ -75,10 +56,6 @@ protected:
         }
         return rows;
     }
-
-    test::ScriptedUi m_Ui;
-    CPatch m_Patch;
-    std::unique_ptr<CDataDefMulti> m_pEntry;
 };
 
 TEST_F(MultiPageTest, ListTextsAndComponentLines) {
@@ -299,12 +276,8 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
     const std::vector<MultiComponent> edited = page->GetComponents();
     ASSERT_EQ(edited.size(), 73u);
 
-    TempDir dir;
-    CPatch reopened;
-    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("edits.pat"), reopened));
-    ASSERT_EQ(reopened.Count(), 1u);
-    DataAppState().DestroyAllSheets();
-    DataAppState().m_pPatch = &reopened;
+    ASSERT_TRUE(SaveAndReopen("edits.pat"));
+    ASSERT_EQ(m_Reopened.Count(), 1u);
     CDataPageMultiDraw* again = Show();
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->GetComponents(), edited);
@@ -348,11 +321,7 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     ASSERT_TRUE(record);
     EXPECT_EQ(record->size(), 73 * MultiComponent::kWideSize);
 
-    TempDir dir;
-    CPatch reopened;
-    ASSERT_TRUE(test::SaveAndReopenPatch(m_Patch, m_Ui, dir.File("wide.pat"), reopened));
-    DataAppState().DestroyAllSheets();
-    DataAppState().m_pPatch = &reopened;
+    ASSERT_TRUE(SaveAndReopen("wide.pat"));
     CDataPageMultiDraw* again = Show(0x1A50);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->GetComponents(), edited);  // the extra word included

@@ -2,20 +2,26 @@
 // Shared by the GUI suites: the QApplication of the test process, the sample client written
 // once per process, patch files built from its records, and comparing drawn pixels.
 
+#include "CDataAppState.h"
+#include "CDataDef.h"
+#include "CDataProps.h"
 #include "ClientFiles.h"
 #include "Patch.h"
-#include "SampleClient.h"
 #include "ScriptedUi.h"
 #include "Surface.h"
 #include "VerDataTable.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
 
 #include <QApplication>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -34,38 +40,20 @@ inline QApplication& TestApp() {
     return *app;
 }
 
-// The sample client, written once per process.
-inline const TempDir& SampleClientDir() {
-    static TempDir dir;
-    static bool written = [] {
-        mk::WriteSampleClient(dir.Path(), false);
-        return true;
-    }();
-    (void)written;
-    return dir;
-}
-
-// Points the process-wide file set at the sample client with slot 22 on its "verdata.mul" (or
-// on patchPath) and the patch table empty.
-inline void UseSampleClient(const std::string& patchPath = std::string()) {
-    CClientFiles& files = TheClientFiles();
-    files.CloseAll();
-    TheVerDataTable().RemoveAll();
-    files.SetChosenDir(SampleClientDir().Path().string());
-    files.SetSlotPath(kSlotVerData,
-                      patchPath.empty() ? SampleClientDir().File("verdata.mul") : patchPath);
-}
-
-// UseSampleClient, then the process-wide patch table loaded from the sample "verdata.mul";
-// false when that file does not open.
-inline bool UseSamplePatchTable() {
-    UseSampleClient();
-    CClientFiles& files = TheClientFiles();
-    if (!files.OpenSlot(kSlotVerData)) {
-        return false;
+// Opens the entry's sheet on its first page of type Page (and of that caption, when one is
+// given), made active once the sheet shows; null when the sheet has no such page.
+template <typename Page = CDataPage>
+Page* ShowSheetPage(CDataDef& entry, const QString& caption = {}) {
+    CDataProps* sheet = entry.OpenProperties();
+    for (int i = 0; sheet != nullptr && i < sheet->GetPageCount(); ++i) {
+        auto* page = dynamic_cast<Page*>(sheet->GetPage(i));
+        if (page != nullptr && (caption.isEmpty() || page->windowTitle() == caption)) {
+            sheet->SetActivePage(i);
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(sheet));
+            return page;
+        }
     }
-    TheVerDataTable().Load(files.GetFile(kSlotVerData));
-    return true;
+    return nullptr;
 }
 
 // Saves `patch` as `path` and opens that file into `reopened`, answering both file dialogs;
@@ -119,6 +107,49 @@ inline std::vector<mk::SamplePatch> SamplePatches(const std::function<bool(std::
     }
     return out;
 }
+
+// The sample client with its patch table, scripted dialogs and a ".pat" patch for the pages;
+// the sheets are closed after each test.
+class SampleSheetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(UsePatchTable());
+        DataAppState().m_pUi = &m_Ui;
+        DataAppState().m_pPatch = &m_Patch;
+    }
+    void TearDown() override {
+        DataAppState().DestroyAllSheets();
+        QApplication::processEvents();
+        DataAppState().m_pUi = nullptr;
+        DataAppState().m_pPatch = nullptr;
+    }
+    // An entry kept until the test ends; of a category, with its index read.
+    CDataDef* Keep(std::unique_ptr<CDataDef> entry) {
+        m_Entries.push_back(std::move(entry));
+        return m_Entries.back().get();
+    }
+    CDataDef* Entry(std::int32_t category, std::uint32_t index) {
+        CDataDef* entry = Keep(std::unique_ptr<CDataDef>(CreateDataDef(category, index)));
+        entry->ReadIndex();
+        return entry;
+    }
+    // Saves the patch as `name` in the test's folder and opens that file as the pages' patch,
+    // the sheets closed; false when the save fails.
+    bool SaveAndReopen(const std::string& name) {
+        if (!SaveAndReopenPatch(m_Patch, m_Ui, m_Dir.File(name), m_Reopened)) {
+            return false;
+        }
+        DataAppState().DestroyAllSheets();
+        DataAppState().m_pPatch = &m_Reopened;
+        return true;
+    }
+
+    QApplication& m_App = TestApp();  // before any widget
+    TempDir m_Dir;
+    ScriptedUi m_Ui;
+    CPatch m_Patch, m_Reopened;
+    std::vector<std::unique_ptr<CDataDef>> m_Entries;
+};
 
 // Expects two pictures of the same size with the same pixels.
 inline void ExpectSamePixels(const SurfaceBuffer& got, const SurfaceBuffer& want) {

@@ -70,20 +70,7 @@ public:
     int m_nChanged = 0;
 };
 
-class SheetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::TestApp();
-        DataAppState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        QApplication::processEvents();
-        DataAppState().m_pUi = nullptr;
-    }
-
-    test::ScriptedUi m_Ui;
-};
+using SheetTest = test::SampleSheetTest;
 
 TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     FakeEntry entry(31204, 0x1a);
@@ -330,13 +317,11 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->m_pType->count(), 33);
     EXPECT_EQ(page->m_pType->currentIndex(), 4);
-    EXPECT_EQ(page->m_pType->itemText(22), "?verdata.mul");
-    EXPECT_EQ(page->m_pIndex->text(), "04e3c");
-    EXPECT_EQ(page->m_pSize->text(), "Max Blocks 32768");
-    EXPECT_EQ(page->m_pPos->text(), "0888");
-    EXPECT_EQ(page->m_pLength->text(), "3366");
-    EXPECT_EQ(page->m_pMore1->text(), "02c");
-    EXPECT_EQ(page->m_pMore2->text(), "030");
+    EXPECT_EQ(
+        QStringList({page->m_pType->itemText(22), page->m_pIndex->text(), page->m_pSize->text(),
+                     page->m_pPos->text(), page->m_pLength->text(), page->m_pMore1->text(),
+                     page->m_pMore2->text()}),
+        QStringList({"?verdata.mul", "04e3c", "Max Blocks 32768", "0888", "3366", "02c", "030"}));
     // The target's own pages follow the record's.
     QStringList titles;
     for (int i = 0; i < sheet->GetPageCount(); ++i) {

@@ -7,11 +7,11 @@
 #include "CDataListCtrl.h"
 #include "CDataPageScript.h"
 #include "CDataVerData.h"
-#include "EventLog.h"
 #include "ListFixture.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
 #include "TarnSounds.h"
+#include "core/CapturedLog.h"
 #include "sound/ExpectedWave.h"
 #include "sound/WaveBackend.h"
 
@@ -25,25 +25,10 @@
 #include <al.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <thread>
 
 namespace tessaly {
 namespace {
-
-// Collects what is written to the event log.
-class CapturedLog : public CEventLog {
-public:
-    CapturedLog() : m_pOld(g_pEventLog) { g_pEventLog = this; }
-    ~CapturedLog() override { g_pEventLog = m_pOld; }
-    std::int32_t LogText(std::int32_t, const char* text) override {
-        m_sText += text;
-        return 0;
-    }
-    CEventLog* m_pOld;
-    std::string m_sText;
-};
 
 class SoundSkillTest : public test::SampleListTest {
 protected:
@@ -91,27 +76,9 @@ protected:
             output.m_pDS = nullptr;
         }
     }
-    static int PlayingCount() {
-        int playing = 0;
-        for (CTarnSoundPlay* sound : TheSounds().m_Playing) {
-            playing += (sound->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0 ? 1 : 0;
-        }
-        return playing;
-    }
-    static void WaitUntilFinished() {
-        for (int i = 0; i < 6000 && PlayingCount() != 0; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ASSERT_EQ(PlayingCount(), 0) << "sounds still playing after a minute";
-    }
     static std::vector<std::uint8_t> Rendered() {
         CloseOutput();
-        CMMFile f;
-        WaveFormat format;
-        std::vector<std::uint8_t> samples;
-        EXPECT_TRUE(f.Open(s_rendered.c_str(), kMMIORead));
-        EXPECT_TRUE(ReadWave(f, format, samples));
-        return samples;
+        return test::RenderedSamples(s_rendered);
     }
     static inline std::unique_ptr<test::TempDir> s_dir;
     static inline std::filesystem::path s_rendered;
@@ -153,18 +120,14 @@ TEST_F(SoundSkillTest, DoubleClickPlaysTheSoundOnceThroughTheDevice) {
     EXPECT_TRUE(DataAppState().m_Sheets.empty());  // played, not opened
     ASSERT_EQ(TheSounds().m_Playing.GetCount(), 1);
     EXPECT_EQ(TheSounds().m_Playing[0]->GetStatus(), CTarnSoundPlay::kStatusPlaying);
-    WaitUntilFinished();
+    test::WaitUntilFinished(TheSounds());
 
     CMulSound sound(1);
     ASSERT_NE(sound.GetData(), nullptr);
     ByteSpan samples = sound.GetSamples();
     samples = samples.first(samples.size() & ~std::size_t{3});
     const std::vector<std::uint8_t> rendered = Rendered();
-    std::size_t start = 0;
-    while (start < rendered.size() && rendered[start] == 0) {
-        ++start;
-    }
-    start &= ~std::size_t{3};
+    const std::size_t start = test::FirstSound(rendered);
     ASSERT_GE(rendered.size(), start + samples.size());
     EXPECT_TRUE(std::equal(samples.begin(), samples.end(), rendered.begin() + start));
 }
@@ -191,16 +154,16 @@ TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
     play->trigger();
     // The one-second sound is still playing when the second starts.
     ASSERT_EQ(TheSounds().m_Playing.GetCount(), 2);
-    EXPECT_EQ(PlayingCount(), 2);
+    EXPECT_EQ(test::PlayingCount(TheSounds()), 2);
     EXPECT_NE(TheSounds().m_Playing[0]->GetSource(), TheSounds().m_Playing[1]->GetSource());
-    WaitUntilFinished();
+    test::WaitUntilFinished(TheSounds());
     const std::vector<std::uint8_t> rendered = Rendered();
     EXPECT_GE(rendered.size(), 44100u);
 }
 
 TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
-    CapturedLog log;
+    test::CapturedLog log;
     for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}, std::uint16_t{5}}) {
         SCOPED_TRACE(id);
         clipboard->clear();
@@ -218,7 +181,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
         const std::uint32_t n = sound.GetLength() - 32;
         EXPECT_EQ(static_cast<std::uint32_t>(wave.size()), 44 + n + (n & 1));
     }
-    EXPECT_EQ(log.m_sText, "");
+    EXPECT_TRUE(log.m_Lines.empty());
 
     // A sound without data puts nothing there.
     clipboard->clear();
@@ -229,7 +192,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     EXPECT_TRUE(after == nullptr || !after->hasFormat(QStringLiteral("audio/wav")));
     // The patched sound copies the patch file's samples.
     EXPECT_EQ(MakeClipWave(11), test::ExpectedWave(11));
-    EXPECT_EQ(log.m_sText, "");
+    EXPECT_TRUE(log.m_Lines.empty());
 }
 
 TEST_F(SoundSkillTest, SkillsListWithButtonMarkAndThePatchedSkill) {

@@ -33,20 +33,8 @@ constexpr std::uint32_t kCrateGroup = (kCrate + kArtItemBase) / 32;  // 625
 constexpr std::uint32_t kHouseBlock = 512;                           // statics patched
 constexpr std::uint32_t kDeletedBlock = 514;                         // statics deleted by a patch
 
-class TileDataMapTest : public ::testing::Test {
+class TileDataMapTest : public test::SampleSheetTest {
 protected:
-    void SetUp() override {
-        test::TestApp();
-        ASSERT_TRUE(test::UseSamplePatchTable());
-        DataAppState().m_pUi = &m_Ui;
-    }
-    void TearDown() override {
-        DataAppState().DestroyAllSheets();
-        QApplication::processEvents();
-        DataAppState().m_pUi = nullptr;
-        TheVerDataTable().RemoveAll();
-    }
-
     // The sample patch record of a file id and block.
     static CUOVersionBlock SampleRecord(std::uint32_t fileId, std::uint32_t block) {
         for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
@@ -96,8 +84,6 @@ protected:
         }
         return lines;
     }
-
-    test::ScriptedUi m_Ui;
 };
 
 TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {

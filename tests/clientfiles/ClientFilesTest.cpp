@@ -3,6 +3,7 @@
 #include "Builders.h"
 #include "ClientDirs.h"
 #include "ClientFiles.h"
+#include "Raised.h"
 #include "TarnError.h"
 #include "TempDir.h"
 #include "VerDataTable.h"
@@ -190,14 +191,9 @@ TEST_F(ClientFilesTest, LoadMulDataRefusesLengthsPastTheEndWithoutAllocating) {
     for (IndexRecord bad : {IndexRecord{91, 10, 0, 0}, IndexRecord{0, 0x7FFFFFFFu, 0, 0},
                             IndexRecord{0xFFFFFFF0u, 0x20, 0, 0}}) {
         block.assign(3, 1);
-        try {
-            LoadMulData(m_files, kSlotMulti, bad, block);
-            ADD_FAILURE() << "no error for offset " << bad.m_dwOffset;
-        } catch (const CTarnError& e) {
-            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
-            EXPECT_EQ(e.m_nPriority, 2);
-            EXPECT_EQ(e.m_nCode, kE_FAIL);
-        }
+        EXPECT_EQ(test::RaisedBy([&] { LoadMulData(m_files, kSlotMulti, bad, block); }),
+                  (test::Raised{2, kE_FAIL, "LoadMulData: Read"}))
+            << bad.m_dwOffset;
         EXPECT_TRUE(block.empty());
         EXPECT_EQ(block.capacity(), 0u);
     }

@@ -3,6 +3,7 @@
 #include "Builders.h"
 #include "ClientFiles.h"
 #include "RadarColors.h"
+#include "Raised.h"
 #include "Statics.h"
 #include "TarnError.h"
 #include "TempDir.h"
@@ -180,14 +181,9 @@ TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
 }
 
 TEST_F(TileDataTest, ReadFailuresRaiseTheirDescriptions) {
-    auto itemError = [&](std::int32_t id) -> std::string {
-        try {
-            CTileItemInfo item;
-            item.ReadInfo(id, m_files);
-        } catch (const CTarnError& e) {
-            return e.m_pszDescription;
-        }
-        return "";
+    auto itemError = [&](std::int32_t id) {
+        CTileItemInfo item;
+        return test::RaisedBy([&] { item.ReadInfo(id, m_files); }).sDescription;
     };
     EXPECT_EQ(itemError(0), "CTileItemType.ReadInfo: TileData Seek");  // no file
     std::vector<std::uint8_t> file;
@@ -202,13 +198,9 @@ TEST_F(TileDataTest, ReadFailuresRaiseTheirDescriptions) {
     EXPECT_EQ(item.GetName(), "");
     EXPECT_EQ(item.m_bWeight, 3);
     EXPECT_EQ(item.m_bHeight, 0);
-    try {
-        CTileTerrainInfo terrain;
-        terrain.ReadInfo(0xFFFF, m_files);
-        ADD_FAILURE();
-    } catch (const CTarnError& e) {
-        EXPECT_STREQ(e.m_pszDescription, "CTileTerrainType.ReadInfo: TileData Read");
-    }
+    CTileTerrainInfo terrain;
+    EXPECT_EQ(test::RaisedBy([&] { terrain.ReadInfo(0xFFFF, m_files); }).sDescription,
+              "CTileTerrainType.ReadInfo: TileData Read");
     // A patch record whose group lies past the end of the patch file.
     UsePatch(PatchFile({{30, 512, 0xFFFFFF00u, 1188, 0, 0}}));
     EXPECT_EQ(itemError(3), "CTileItemType.ReadInfo: TileData Read");
@@ -285,13 +277,9 @@ TEST_F(StaticsTest, DataPastTheEndRaisesWithoutAllocating) {
     m_dir.Write("statics0.mul", StaticsBytes(1));
     for (std::uint32_t block : {0u, 1u}) {
         CStaticsList list;
-        try {
-            list.LoadStatics(block, m_files);
-            ADD_FAILURE() << block;
-        } catch (const CTarnError& e) {
-            EXPECT_STREQ(e.m_pszDescription, "CTarnMapBlock: Read fStatics0");
-            EXPECT_EQ(e.m_nCode, kE_FAIL);
-        }
+        EXPECT_EQ(test::RaisedBy([&] { list.LoadStatics(block, m_files); }),
+                  (test::Raised{2, kE_FAIL, "CTarnMapBlock: Read fStatics0"}))
+            << block;
         EXPECT_EQ(list.GetCount(), 0u);
     }
 }

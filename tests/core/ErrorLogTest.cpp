@@ -1,5 +1,6 @@
 // Error records and the event log.
 
+#include "CapturedLog.h"
 #include "EventLog.h"
 #include "TarnError.h"
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 namespace {
@@ -41,28 +43,15 @@ TEST(TarnErrorTest, BufferIsCutToItsLength) {
     EXPECT_EQ(untouched, 'q');
 }
 
-class CapturingLog : public CEventLog {
-public:
-    std::int32_t LogText(std::int32_t level, const char* text) override {
-        m_level = level;
-        m_text = text;
-        return 42;
-    }
-    std::int32_t m_level = 0;
-    std::string m_text;
-};
-
 TEST(EventLogTest, LogErrorFormatsAndPassesLevelThreeThroughTheVirtualTable) {
-    CapturingLog log;
+    test::CapturedLog log;
     EXPECT_EQ(log.LogError("Doc:GetMyClipWave FAIL"), 42);
-    EXPECT_EQ(log.m_text, "Doc:GetMyClipWave FAIL");
-    EXPECT_EQ(log.m_level, 3);
+    EXPECT_EQ(log.m_nLevel, 3);
     log.LogError("%s=%d %04x %c", "n", -5, 0xab, 'z');
-    EXPECT_EQ(log.m_text, "n=-5 00ab z");
-    log.LogError("%s", "");
-    EXPECT_EQ(log.m_text, "%s");  // nothing formatted: the format itself
+    log.LogError("%s", "");  // nothing formatted: the format itself
     log.LogError("%s", std::string(3000, 'a').c_str());
-    EXPECT_EQ(log.m_text.size(), 1023u);
+    EXPECT_EQ(log.m_Lines, (std::vector<std::string>{"Doc:GetMyClipWave FAIL", "n=-5 00ab z", "%s",
+                                                     std::string(1023, 'a')}));
 }
 
 TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
@@ -76,17 +65,14 @@ TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
 }
 
 TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndTheirText) {
-    CapturingLog log;
-    CEventLog* const previous = g_pEventLog;
-    g_pEventLog = &log;
+    test::CapturedLog log;
     auto logged = [&](auto thrower) {
-        log.m_text.clear();
         try {
             thrower();
         } catch (...) {
             LogCaughtException("reading a skill");
         }
-        return log.m_text;
+        return log.m_Lines.empty() ? std::string() : log.m_Lines.back();
     };
     EXPECT_EQ(logged([] { throw CTarnError(1, kE_FAIL, "Bad Skill"); }),
               "tessaly: reading a skill: Error Pri=1, Code=-2147467259(Unspecified error), "
@@ -94,8 +80,8 @@ TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndTheirText) {
     EXPECT_EQ(logged([] { throw std::out_of_range("index 7 of 3"); }),
               "tessaly: reading a skill: index 7 of 3\n");
     EXPECT_EQ(logged([] { throw 5; }), "tessaly: reading a skill: an exception of unknown type\n");
-    EXPECT_EQ(log.m_level, 3);
-    g_pEventLog = previous;
+    EXPECT_EQ(log.m_Lines.size(), 3u);
+    EXPECT_EQ(log.m_nLevel, 3);
 }
 
 }  // namespace

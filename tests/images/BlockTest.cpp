@@ -11,12 +11,13 @@
 #include "Surface.h"
 #include "TextureType.h"
 
-#include "BlockClient.h"
 #include "ImageEncoders.h"
 #include "SampleClient.h"
 #include "SampleItems.h"
 #include "TarnError.h"
 #include "TileData.h"
+#include "clientfiles/SampleClientFiles.h"
+#include "core/Raised.h"
 #include "core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -25,11 +26,26 @@
 #include <functional>
 
 using namespace tessaly;
-using tessaly::test::PixelHash;
 using tessaly::test::TempDir;
-using tessaly::test::UseClientDir;
+using tessaly::test::UsePatchTable;
 
 namespace {
+
+// FNV-1a over the picture's pixel words (width x height, row padding left out).
+class PixelHash {
+public:
+    void Add(std::uint16_t word) {
+        for (int i = 0; i < 2; ++i) {
+            m_value = (m_value ^ ((word >> (8 * i)) & 0xFF)) * 0x100000001B3ull;
+        }
+    }
+    std::uint64_t Value() const { return m_value; }
+
+private:
+    std::uint64_t m_value = 0xCBF29CE484222325ull;
+};
+
+const test::Raised kLoadError{2, kE_FAIL, "LoadMulData: Read"};
 
 // Draws into a fresh w x h buffer and folds its pixels into the hash; false when not drawn.
 bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
@@ -59,7 +75,7 @@ protected:
 
     void Use() {
         m_client.WriteFile("verdata.mul", mk::BuildVerData(m_client.Patches()));
-        UseClientDir(m_dir.Path());
+        UsePatchTable(m_dir.Path());
     }
 
     TempDir m_dir;
@@ -109,14 +125,7 @@ TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
     Use();
     for (std::uint32_t entry : {0u, 1u}) {
         CMulMultiType multi(entry);
-        try {
-            multi.EnsureLoaded();
-            ADD_FAILURE() << "no error for entry " << entry;
-        } catch (const CTarnError& e) {
-            EXPECT_EQ(e.m_nPriority, 2);
-            EXPECT_EQ(e.m_nCode, kE_FAIL);
-            EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
-        }
+        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }), kLoadError) << entry;
         EXPECT_EQ(multi.GetDataLength(), 0u);
         EXPECT_EQ(multi.GetComponentCount(), 0u);
     }
@@ -233,21 +242,9 @@ TEST(HueEntryTest, FullWidthNameAndRoundTrip) {
 
 class SampleClientPictures : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        s_dir = new TempDir;
-        mk::WriteSampleClient(s_dir->Path(), false);
-    }
-    static void TearDownTestSuite() {
-        TheClientFiles().CloseAll();
-        delete s_dir;
-        s_dir = nullptr;
-    }
-    void SetUp() override { UseClientDir(s_dir->Path()); }
-
-    static TempDir* s_dir;
+    void SetUp() override { ASSERT_TRUE(UsePatchTable()); }
+    void TearDown() override { TheClientFiles().CloseAll(); }
 };
-
-TempDir* SampleClientPictures::s_dir = nullptr;
 
 // Golden hashes of the decoded pixel buffers. They change only when the generator or a decoder
 // changes what is drawn.
@@ -307,28 +304,6 @@ TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
     EXPECT_EQ(gumps.Value(), 1122231312368539226ull) << "gumps";
     EXPECT_EQ(lights.Value(), 1529251627530138837ull) << "lights";
     EXPECT_EQ(anims.Value(), 15681387026710114747ull) << "anims";
-}
-
-TEST_F(SampleClientPictures, PatchRecordsReplaceTheBasePictures) {
-    // The crate and the blue button are patched; their base bytes differ from the patch.
-    CTileItemType crate(0x0E3C);
-    ASSERT_TRUE(crate.EnsureLoaded());
-    IndexRecord record;
-    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotArtIdx, kSlotArt, 0x4000 + 0x0E3C, record));
-    EXPECT_TRUE(record.IsPatch());
-    ASSERT_TRUE(
-        TheClientFiles().ReadIndexRecord(kSlotArtIdx, kFileSlotCount, 0x4000 + 0x0E3C, record));
-    EXPECT_FALSE(record.IsPatch());
-    CTileGumpType button(0x00F7);
-    ASSERT_TRUE(button.EnsureLoaded());
-    EXPECT_EQ(button.GetWidth(), 60u);
-    EXPECT_EQ(button.GetHeight(), 24u);
-    HueEntry hue;
-    ASSERT_TRUE(ReadHue(9, hue));
-    EXPECT_NE(hue.GetName().find("patched"), std::string::npos);
-    ASSERT_TRUE(ReadHue(100, hue));
-    EXPECT_EQ(hue.GetName().find("patched"), std::string::npos);
-    EXPECT_NE(hue.m_wTableStart, hue.m_wTableEnd);
 }
 
 TEST_F(SampleClientPictures, MultisAreBuiltFromSampleItemsWithTileData) {

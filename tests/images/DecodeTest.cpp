@@ -11,6 +11,7 @@
 #include "TextureType.h"
 
 #include "Bytes.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
@@ -438,12 +439,6 @@ TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
     EXPECT_EQ(CTileAnimType::FrameCount(Block(515)), 0u);
 }
 
-TEST(TextureDecodeTest, EdgeComesFromTheLength) {
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8192), 64u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(32768), 128u);
-    EXPECT_EQ(CTileTextureType::EdgeForLength(8000), 0u);
-}
-
 TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(0, 0, 0), 3u);
     EXPECT_EQ(GetAnimIndex(1, 2, 7), 124u);
@@ -468,21 +463,13 @@ TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
     auto draw = [&](const Block& block, bool gump) {
         SurfaceBuffer buffer;
         buffer.CreateBuffer(4, 2);
-        for (std::int32_t y = 0; y < 2; ++y) {
-            for (std::int32_t x = 0; x < 4; ++x) {
-                StoreLE16(buffer.GetPixelPointer(x, y), kUntouched);
-            }
-        }
         CSurfaceDC dc(buffer);
+        for (std::int32_t y = 0; y < 2; ++y) {
+            FillSpan(0, buffer.GetRowPointer(y), kUntouched, 4);
+        }
         EXPECT_TRUE(gump ? CTileGumpType::DrawData(dc, block, 4, 2, 0, 0)
                          : CTileItemType::DrawData(dc, block, 0, 0));
-        std::vector<std::uint16_t> pixels;
-        for (std::int32_t y = 0; y < 2; ++y) {
-            for (std::int32_t x = 0; x < 4; ++x) {
-                pixels.push_back(buffer.GetPixel(x, y));
-            }
-        }
-        return pixels;
+        return test::Pixels(buffer);
     };
     EXPECT_EQ(draw(tessaly::EncodeItem(picture), false),
               (std::vector<std::uint16_t>{kUntouched, 0, 0x2222, kUntouched, 0x4444, 0x5555, 0x6666,

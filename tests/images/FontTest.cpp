@@ -3,8 +3,9 @@
 
 #include "FontType.h"
 
-#include "BlockClient.h"
+#include "Pixels.h"
 #include "Surface.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 using namespace tessaly;
+using tessaly::test::Pixels;
 
 namespace {
 
@@ -36,16 +38,6 @@ std::vector<std::uint8_t> TwoFonts() {
         w.u8(2).u8(1).u8(0).u16(0x0021).u16(0x0021);
     }
     return w.take();
-}
-
-std::vector<std::uint16_t> Pixels(const SurfaceBuffer& b) {
-    std::vector<std::uint16_t> out;
-    for (std::int32_t y = 0; y < static_cast<std::int32_t>(b.GetHeight()); ++y) {
-        for (std::int32_t x = 0; x < static_cast<std::int32_t>(b.GetWidth()); ++x) {
-            out.push_back(b.GetPixel(x, y));
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -116,7 +108,7 @@ TEST(FontTest, AFileCutShortKeepsTheCharactersReadWhole) {
 TEST(FontTest, TheBlockFindsItsFontInTheFileAndNoneBeyondIt) {
     test::TempDir dir;
     dir.Write("fonts.mul", TwoFonts());
-    test::UseClientDir(dir.Path());
+    test::UsePatchTable(dir.Path());
     CMulFontType second(1);
     ASSERT_NE(second.GetFont(), nullptr);
     EXPECT_EQ(second.GetFont()->m_nHeader, 1);

@@ -84,18 +84,6 @@ PatchFileBuilder TwoHues() {
         .Record(32, 9, PatchFileBuilder::Bytes(88, 9));
 }
 
-TEST_F(PatchCommands, OpenLoadsAnUnmodifiedPatch) {
-    std::string path = Write("a.pat", TwoHues());
-    Open(path);
-    ASSERT_EQ(ui.dialogs.size(), 1u);
-    EXPECT_EQ(ui.dialogs[0].nKind, PatchFileDialog::Open);
-    EXPECT_TRUE(ui.dialogs[0].bMustExist);
-    EXPECT_EQ(patch.Path(), path);
-    EXPECT_EQ(patch.Count(), 2u);
-    EXPECT_FALSE(patch.IsModified());
-    EXPECT_EQ(patch.FindPatchRecord(32, 9), PatchFileBuilder::Bytes(88, 9));
-}
-
 TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 1);
     ui.answers = {false};
@@ -105,22 +93,6 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     EXPECT_FALSE(patch.HasRecords());
     EXPECT_TRUE(patch.Path().empty());
     EXPECT_FALSE(patch.IsModified());
-}
-
-// A wrong mark and a count above the records are refused alike: no data, the path set to the
-// refused file. (Every kind of malformed file is in the format tests.)
-TEST_F(PatchCommands, OpenRefusesMalformedFiles) {
-    for (auto builder :
-         {PatchFileBuilder(TwoHues()).Mark(0x1234), PatchFileBuilder(TwoHues()).Count(3)}) {
-        std::string path = Write("bad.pat", builder);
-        ui.messages.clear();
-        ui.choices = {path};
-        patch.OpenPatch(ui);
-        EXPECT_EQ(ui.messages, kInvalid);
-        EXPECT_EQ(patch.Count(), 0u);
-        EXPECT_TRUE(patch.Records().empty());
-        EXPECT_EQ(patch.Path(), path);
-    }
 }
 
 TEST_F(PatchCommands, MergeInsertsRecordsAndMovesThePath) {
@@ -153,15 +125,6 @@ TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     EXPECT_EQ(std::vector<std::uint8_t>(patch.Records().begin(), patch.Records().end()), before);
     EXPECT_EQ(patch.Count(), 2u);
     EXPECT_FALSE(patch.IsModified());
-}
-
-TEST_F(PatchCommands, SaveAsOfAnUnmodifiedPatchOnlyChangesThePath) {
-    Open(Write("a.pat", TwoHues()));
-    ui.choices = {m_dir.File("copy.pat")};
-    EXPECT_TRUE(patch.SavePatchAs(ui));
-    EXPECT_TRUE(ui.dialogs.back().bSave);
-    EXPECT_EQ(patch.Path(), m_dir.File("copy.pat"));
-    EXPECT_EQ(FilesInDir(), 1u);
 }
 
 // Yes to the save question, then Cancel in the file dialog: the patch stays, and a save with a
@@ -236,21 +199,6 @@ TEST_P(PatchSaveFailure, LeavesTheOldFileAndTheModifiedPatch) {
 
 INSTANTIATE_TEST_SUITE_P(Steps, PatchSaveFailure, test::kFailingSaveSteps,
                          test::FailingSaveStepName);
-
-TEST_F(PatchCommands, CloseAnsweringNoDiscardsAndAsksNoMore) {
-    Open(Write("a.pat", TwoHues()));
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 1);
-    ui.answers = {false};
-    EXPECT_TRUE(patch.ClosePatch(ui));
-    EXPECT_EQ(ui.questions,
-              std::vector<std::string>{"Would you like to save your current patch information?"});
-    EXPECT_FALSE(patch.HasPath());
-    EXPECT_FALSE(patch.HasRecords());
-    // At exit there is nothing left to ask about.
-    EXPECT_TRUE(patch.ClosePatch(ui));
-    EXPECT_EQ(ui.questions.size(), 1u);
-    EXPECT_EQ(m_dir.Read("a.pat"), TwoHues().Build());
-}
 
 }  // namespace
 }  // namespace tessaly

@@ -16,7 +16,7 @@ TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
     std::string conf = "[general]\ndrivers = wave\n";
     ::unsetenv("ALSOFT_DRIVERS");  // a driver list in the environment would win over the file's
     ::setenv("ALSOFT_CONF", dir.Write("alsoft.conf", {conf.begin(), conf.end()}).c_str(), 1);
-    test::UseSampleClient();
+    ASSERT_TRUE(test::UsePatchTable());
 
     CTarnSounds output;
     try {

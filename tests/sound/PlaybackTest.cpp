@@ -9,11 +9,9 @@
 #include <al.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <memory>
 #include <optional>
-#include <thread>
 
 namespace tessaly {
 namespace {
@@ -28,39 +26,16 @@ protected:
     static void TearDownTestSuite() { s_dir.reset(); }
 
     void SetUp() override {
-        test::UseSampleClient();
+        ASSERT_TRUE(test::UsePatchTable());
         m_Output.emplace();
         m_Output->Init(nullptr, CMapPoint(0, 0, 0, 0));
         ASSERT_TRUE(m_Output->IsInit());
     }
 
-    // Polls until no sound of the output is playing (a hang guard, not a speed check).
-    static void WaitUntilFinished(CTarnSounds& output) {
-        for (int i = 0; i < 6000; ++i) {
-            bool playing = false;
-            for (CTarnSoundPlay* sound : output.m_Playing) {
-                playing = playing || (sound->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0;
-            }
-            if (!playing) {
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        FAIL() << "sounds still playing after a minute";
-    }
-
     // Closes the output and its device, which finishes the rendered file; returns its samples.
     std::vector<std::uint8_t> Rendered() {
         m_Output.reset();
-        CMMFile f;
-        WaveFormat format;
-        std::vector<std::uint8_t> samples;
-        EXPECT_TRUE(f.Open(s_rendered.c_str(), kMMIORead));
-        EXPECT_TRUE(ReadWave(f, format, samples));
-        EXPECT_EQ(format.nChannels, 2);
-        EXPECT_EQ(format.nSamplesPerSec, 11025u);
-        EXPECT_EQ(format.wBitsPerSample, 16);
-        return samples;
+        return test::RenderedSamples(s_rendered);
     }
 
     static float Gain(const CTarnSoundPlay& sound) {
@@ -138,7 +113,7 @@ TEST_F(Playback, OverlappingSoundsBothPlayAndAreTidiedAfterTheyEnd) {
     for (CTarnSoundPlay* sound : m_Output->m_Playing) {
         EXPECT_EQ(sound->GetStatus(), CTarnSoundPlay::kStatusPlaying);
     }
-    WaitUntilFinished(*m_Output);
+    test::WaitUntilFinished(*m_Output);
     // Finished sounds linger until the next request, which drops both.
     EXPECT_EQ(m_Output->m_Playing.GetCount(), 2);
     m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 0, true);
@@ -165,15 +140,6 @@ TEST_F(Playback, AnOutputWithoutDeviceDoesNothing) {
     idle.SetListener(CMapPoint(5, 5, 0, 0));
     EXPECT_EQ(idle.m_Playing.GetCount(), 0);
     EXPECT_EQ(idle.m_ptListener, CMapPoint());
-}
-
-// Where the rendered sound starts: the first frame that is not silent.
-std::size_t FirstSound(const std::vector<std::uint8_t>& rendered) {
-    std::size_t i = 0;
-    while (i < rendered.size() && rendered[i] == 0) {
-        ++i;
-    }
-    return i & ~std::size_t{3};
 }
 
 // Sounds 1 and 7 of the files by id, and a block holding data no file holds (an edit not yet
@@ -203,9 +169,9 @@ TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
             m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
         }
         ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
-        WaitUntilFinished(*m_Output);
+        test::WaitUntilFinished(*m_Output);
         std::vector<std::uint8_t> rendered = Rendered();
-        std::size_t start = FirstSound(rendered);
+        std::size_t start = test::FirstSound(rendered);
         ASSERT_GE(rendered.size(), start + samples.size());
         EXPECT_TRUE(std::equal(samples.begin(), samples.end(), rendered.begin() + start));
         EXPECT_TRUE(std::all_of(rendered.begin() + start + samples.size(), rendered.end(),
@@ -219,7 +185,7 @@ TEST_F(Playback, VolumeByte255IsSilent) {
     m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 255, true);
     ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
     EXPECT_EQ(m_Output->m_Playing[0]->GetVolume(), -10000);
-    WaitUntilFinished(*m_Output);
+    test::WaitUntilFinished(*m_Output);
     std::vector<std::uint8_t> rendered = Rendered();
     // The device ran for the whole sound and wrote nothing but silence.
     EXPECT_GE(rendered.size(), sound.GetSamples().size());

@@ -1,12 +1,11 @@
 #pragma once
-// Test helpers: a sample client written once per test process and loaded into the
-// process-wide file set and patch table, and a sound entry held in memory.
+// A sound entry held in memory, and the sample client of the process.
 
 #include "MulSound.h"
 #include "SampleClient.h"
 #include "WaveFile.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
-#include "images/BlockClient.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -14,16 +13,6 @@
 #include <vector>
 
 namespace tessaly::test {
-
-// Writes the sample client (once per process, removed at exit) and points the file set and
-// the patch table at it. Returns the client directory.
-inline const std::filesystem::path& UseSampleClient() {
-    static const TempDir dir;
-    static const bool written = (mk::WriteSampleClient(dir.Path(), false), true);
-    (void)written;
-    UseClientDir(dir.Path());
-    return dir.Path();
-}
 
 // A sound entry given as bytes instead of read from the client.
 class MemorySound : public CMulSound {
@@ -40,11 +29,5 @@ public:
 private:
     std::vector<std::uint8_t> m_Entry;
 };
-
-// An entry of the given name and sample bytes.
-inline std::vector<std::uint8_t> SoundEntry(const std::string& name,
-                                            const std::vector<std::uint8_t>& samples) {
-    return MakeSoundEntry(name, samples);
-}
 
 }  // namespace tessaly::test

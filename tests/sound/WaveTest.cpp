@@ -5,6 +5,7 @@
 #include "MulSound.h"
 #include "SoundTestClient.h"
 #include "TarnError.h"
+#include "core/Raised.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,6 @@ namespace tessaly {
 namespace {
 
 using test::MemorySound;
-using test::SoundEntry;
 
 std::vector<std::uint8_t> Ramp(std::size_t n) {
     std::vector<std::uint8_t> v(n);
@@ -54,7 +54,7 @@ TEST(WaveFile, BytesMatchTheLayoutAndReadBackForEvenOddAndEmptySamples) {
          {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4435}, std::size_t{44100}}) {
         SCOPED_TRACE(n);
         std::vector<std::uint8_t> samples = Ramp(n);
-        MemorySound sound(SoundEntry("ramp", samples));
+        MemorySound sound(MakeSoundEntry("ramp", samples));
         sound.EnsureLoaded();
         auto wave = WaveInMemory(sound, static_cast<std::uint32_t>(n), n + 47);
         ASSERT_TRUE(wave.has_value());
@@ -74,7 +74,7 @@ TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
     test::TempDir dir;
     std::string path = dir.File("out.wav");
     std::vector<std::uint8_t> samples = Ramp(301);
-    MemorySound sound(SoundEntry("odd", samples));
+    MemorySound sound(MakeSoundEntry("odd", samples));
     {
         CMMFile f;
         ASSERT_TRUE(f.Open(path.c_str(), kMMIOCreate | kMMIOWrite));
@@ -91,7 +91,7 @@ TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
     MemorySound shortEntry(std::vector<std::uint8_t>(20, 'a'));
     EXPECT_FALSE(WaveInMemory(shortEntry, 4, 64).has_value());
     // More sample bytes asked for than the entry holds.
-    MemorySound small(SoundEntry("small", Ramp(8)));
+    MemorySound small(MakeSoundEntry("small", Ramp(8)));
     EXPECT_FALSE(WaveInMemory(small, 9, 128).has_value());
     EXPECT_FALSE(WaveInMemory(small, 0xFFFFFFE0u, 128).has_value());
     // A memory buffer too small for the whole wave is a failure, not a cut-off success.
@@ -247,37 +247,18 @@ TEST(CMMFileTest, MemoryFilesStayInsideTheirBuffer) {
 }
 
 TEST(SoundEntries, NamesStopAtZeroOrAtThirtyTwoBytes) {
-    EXPECT_EQ(CMulSound::ReadName(SoundEntry("door.wav", {1, 2})), "door.wav");
+    EXPECT_EQ(CMulSound::ReadName(MakeSoundEntry("door.wav", std::vector<std::uint8_t>{1, 2})),
+              "door.wav");
     std::string full(32, 'n');
-    EXPECT_EQ(CMulSound::ReadName(SoundEntry(full, {'x', 'y'})), full);
+    EXPECT_EQ(CMulSound::ReadName(MakeSoundEntry(full, std::vector<std::uint8_t>{'x', 'y'})), full);
     EXPECT_EQ(CMulSound::ReadName(std::vector<std::uint8_t>{'a', 'b'}), "ab");
     EXPECT_EQ(CMulSound::ReadName({}), "");
 }
 
 class SampleSounds : public ::testing::Test {
 protected:
-    void SetUp() override { test::UseSampleClient(); }
+    void SetUp() override { ASSERT_TRUE(test::UsePatchTable()); }
 };
-
-TEST_F(SampleSounds, EntriesExportAsWaveFilesOfTheirLength) {
-    struct Case {
-        std::uint16_t id;
-        const char* name;
-        std::uint32_t length;
-    };
-    for (const Case& c : {Case{4, "one_second.wav", 32 + 44100}, Case{5, "empty.wav", 32},
-                          Case{12, "frames_1101.wav", 4436}, Case{13, "frames_1102.wav", 4440}}) {
-        SCOPED_TRACE(c.name);
-        CMulSound sound(c.id);
-        ASSERT_NE(sound.GetData(), nullptr);
-        EXPECT_EQ(sound.GetLength(), c.length);
-        EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), c.name);
-        std::uint32_t n = sound.GetLength() - 32;
-        auto wave = WaveInMemory(sound, n, n + 47);
-        ASSERT_TRUE(wave.has_value());
-        EXPECT_EQ(*wave, test::WaveFile(sound.GetSamples()));
-    }
-}
 
 TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
     for (std::uint16_t id :
@@ -302,21 +283,17 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
 
 TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     // An index record that points past the end of "sound.mul".
-    std::filesystem::path dir = test::UseSampleClient();
+    ASSERT_TRUE(test::UsePatchTable());
+    const std::filesystem::path& dir = test::SampleClientDir().Path();
     test::TempDir broken;
     std::filesystem::copy(dir, broken.Path(), std::filesystem::copy_options::recursive);
     std::vector<std::uint8_t> index = broken.Read("soundidx.mul");
     StoreLE32(index.data() + 12 * 1, 0x7FFFFF00u);
     broken.Write("soundidx.mul", index);
-    test::UseClientDir(broken.Path());
+    test::UsePatchTable(broken.Path());
     CMulSound sound(1);
-    try {
-        sound.Load();
-        ADD_FAILURE() << "no error raised";
-    } catch (const CTarnError& e) {
-        EXPECT_STREQ(e.m_pszDescription, "LoadMulData: Read");
-        EXPECT_EQ(e.m_nPriority, 2);
-    }
+    EXPECT_EQ(test::RaisedBy([&] { sound.Load(); }),
+              (test::Raised{2, kE_FAIL, "LoadMulData: Read"}));
     EXPECT_TRUE(sound.GetSamples().empty());
     TheClientFiles().CloseAll();
 }

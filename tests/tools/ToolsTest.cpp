@@ -13,6 +13,8 @@
 #include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
 #include "core/TempDir.h"
+#include "patch/PatchBuilder.h"
+#include "sound/WaveFile.h"
 
 #include <QClipboard>
 #include <QImage>
@@ -56,14 +58,11 @@ std::string ReadText(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs a program with its standard output and error captured in files of scratch.
-Result RunProgram(const char* program, const std::vector<std::string>& args,
-                  const TempDir& scratch) {
-    static int serial = 0;
-    const std::string outPath = scratch.File("stdout-" + std::to_string(serial));
-    const std::string errPath = scratch.File("stderr-" + std::to_string(serial++));
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program));
+// Runs a program with standard output written to outPath and standard error to errPath (opened
+// with errFlags); its exit status, -1 when it did not exit normally.
+int Spawn(const char* program, const std::vector<std::string>& args, const std::string& outPath,
+          const std::string& errPath, int errFlags) {
+    std::vector<char*> argv{const_cast<char*>(program)};
     for (const std::string& a : args) {
         argv.push_back(const_cast<char*>(a.c_str()));
     }
@@ -72,20 +71,28 @@ Result RunProgram(const char* program, const std::vector<std::string>& args,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    Result result;
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), errFlags, 0600);
     pid_t pid = 0;
-    int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         ADD_FAILURE() << "cannot start " << program;
-        return result;
+        return -1;
     }
     int wstatus = 0;
     while (waitpid(pid, &wstatus, 0) < 0) {
     }
-    result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    return WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+}
+
+// Runs a program with its standard output and error captured in files of scratch.
+Result RunProgram(const char* program, const std::vector<std::string>& args,
+                  const TempDir& scratch) {
+    static int serial = 0;
+    const std::string outPath = scratch.File("stdout-" + std::to_string(serial));
+    const std::string errPath = scratch.File("stderr-" + std::to_string(serial++));
+    Result result;
+    result.status = Spawn(program, args, outPath, errPath, O_WRONLY | O_CREAT | O_TRUNC);
     result.out = ReadText(outPath);
     result.err = ReadText(errPath);
     return result;
@@ -109,15 +116,15 @@ protected:
     }
     static std::string ClientDir() { return s_pClient->File("client"); }
 
-    // tessaly-cli on the sample client.
-    Result Cli(std::vector<std::string> args) {
-        args.insert(args.begin(), {"--client-dir", ClientDir()});
+    // tessaly-cli on the sample client, or on the client in dir.
+    Result Cli(std::vector<std::string> args, const std::string& dir = ClientDir()) {
+        args.insert(args.begin(), {"--client-dir", dir});
         return RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
     }
     // A successful run's standard output.
-    std::string Ok(const std::vector<std::string>& args) {
-        Result r = Cli(args);
-        EXPECT_EQ(r.status, 0) << r.err;
+    std::string Ok(const std::vector<std::string>& args, const std::string& dir = ClientDir()) {
+        Result r = Cli(args, dir);
+        EXPECT_EQ(r.status, 0) << (args.empty() ? "" : args[0]) << ": " << r.err;
         EXPECT_EQ(r.err, "");
         return r.out;
     }
@@ -225,33 +232,17 @@ TEST_F(ToolsTest, ExportedPicturesOpenAtTheirSizeAndSoundsAreWaveFiles) {
     const std::string wav = m_Scratch.File("sound.wav");
     EXPECT_TRUE(Contains(Ok({"export", "sound", "11", wav}),
                          "sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"));
-    std::vector<std::uint8_t> bytes = TempDir::ReadFile(wav);
+    const std::vector<std::uint8_t> bytes = TempDir::ReadFile(wav);
     ASSERT_EQ(bytes.size(), 44u + 8820u);
-    auto u32 = [&](std::size_t at) {
-        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | bytes[at + 3] << 24;
-    };
-    auto u16 = [&](std::size_t at) { return bytes[at] | bytes[at + 1] << 8; };
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "RIFF");
-    EXPECT_EQ(u32(4), bytes.size() - 8);
-    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 16), "WAVEfmt ");
-    EXPECT_EQ(u16(20), 1);  // PCM
-    EXPECT_EQ(u16(22), 2);
-    EXPECT_EQ(u32(24), 11025u);
-    EXPECT_EQ(u16(34), 16);
-    EXPECT_EQ(std::string(bytes.begin() + 36, bytes.begin() + 40), "data");
-    EXPECT_EQ(u32(40), 8820u);
+    EXPECT_EQ(bytes, test::WaveFile(std::vector<std::uint8_t>(bytes.begin() + 44, bytes.end())));
 }
 
-// A ".pat" file: count, format mark 0xBEEF, then records of type, index, length and data.
+// A ".pat" file of a multi and a hue record.
 std::vector<std::uint8_t> PatFile() {
-    std::vector<std::uint8_t> out = {2, 0, 0, 0, 0xEF, 0xBE};
-    auto record = [&](std::uint8_t type, std::uint8_t index, std::uint8_t length) {
-        out.insert(out.end(), {type, index, 0, 0, 0, length, 0, 0, 0});
-        out.insert(out.end(), length, 0);
-    };
-    record(14, 5, 12);
-    record(32, 1, 88);
-    return out;
+    return test::PatchFileBuilder()
+        .Record(14, 5, std::vector<std::uint8_t>(12))
+        .Record(32, 1, std::vector<std::uint8_t>(88))
+        .Build();
 }
 
 TEST_F(ToolsTest, HueMultiListAndPatchFile) {
@@ -347,11 +338,8 @@ void WriteLatin1Client(const TempDir& dir) {
 TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
     TempDir client;
     WriteLatin1Client(client);
-    auto run = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--client-dir", client.Path().string()});
-        Result r = RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
-        EXPECT_EQ(r.status, 0) << args[2] << ": " << r.err;
-        return r.out;
+    const auto run = [&](const std::vector<std::string>& args) {
+        return Ok(args, client.Path().string());
     };
     const std::string wav = m_Scratch.File("sound.wav");
     using Field = QJsonValue (*)(const QJsonValue&);
@@ -435,12 +423,7 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     const std::string dir = m_Scratch.File("modern");
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"--modern", dir}, m_Scratch);
     ASSERT_EQ(r.status, 0) << r.err;
-    auto cli = [&](std::vector<std::string> args) {
-        args.insert(args.begin(), {"--client-dir", dir});
-        Result run = RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
-        EXPECT_EQ(run.status, 0) << run.err;
-        return run.out;
-    };
+    const auto cli = [&](const std::vector<std::string>& args) { return Ok(args, dir); };
     const std::string files = cli({"files"});
     EXPECT_TRUE(Contains(files, " 4  art.mul       " + dir + "/artLegacyMUL.uop  ")) << files;
     EXPECT_TRUE(Contains(files, "  container\n12  gumpart.mul"));
@@ -492,16 +475,14 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListAndExportSurvivesThem) 
         for (const char* category :
              {"VerData", "Skills", "Items", "Terrain", "Textures", "Multis", "Anims", "Sounds",
               "Lights", "Gumps", "Hues", "Fonts", "TileData", "Map", "Statics"}) {
-            Result r = RunProgram(TESSALY_CLI_PATH,
-                                  {"--client-dir", dir, "list", category, "--unused"}, m_Scratch);
+            Result r = Cli({"list", category, "--unused"}, dir);
             EXPECT_TRUE(r.status == 0 || r.status == 2) << dir << " " << category;
         }
         for (const char* category :
              {"Items", "Terrain", "Textures", "Multis", "Anims", "Sounds", "Lights", "Gumps"}) {
-            Result r = RunProgram(TESSALY_CLI_PATH,
-                                  {"--client-dir", dir, "export-all", category,
-                                   m_Scratch.File("all-" + std::string(category)), "--jobs", "2"},
-                                  m_Scratch);
+            Result r = Cli({"export-all", category, m_Scratch.File("all-" + std::string(category)),
+                            "--jobs", "2"},
+                           dir);
             EXPECT_TRUE(r.status == 0 || r.status == 2) << dir << " " << category << r.err;
         }
     }
@@ -616,33 +597,15 @@ std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& s
         return std::string();
     }
     const std::string terminal = ptsname(master);
-    std::vector<char*> argv{const_cast<char*>(TESSALY_CLI_PATH)};
-    for (const std::string& a : args) {
-        argv.push_back(const_cast<char*>(a.c_str()));
-    }
-    argv.push_back(nullptr);
-    const std::string outPath = scratch.File("terminal-stdout");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
-    pid_t pid = 0;
-    const int spawned =
-        posix_spawn(&pid, TESSALY_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    EXPECT_EQ(
+        Spawn(TESSALY_CLI_PATH, args, scratch.File("terminal-stdout"), terminal, O_RDWR | O_NOCTTY),
+        0);
+    // The terminal holds what was written; reading stops when it is drained.
+    fcntl(master, F_SETFL, O_NONBLOCK);
     std::string shown;
-    if (spawned == 0) {
-        int wstatus = 0;
-        while (waitpid(pid, &wstatus, 0) < 0) {
-        }
-        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0);
-        // The terminal holds what was written; reading stops when it is drained.
-        fcntl(master, F_SETFL, O_NONBLOCK);
-        char buffer[4096];
-        for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
-            shown.append(buffer, static_cast<std::size_t>(n));
-        }
+    char buffer[4096];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(n));
     }
     close(master);
     return shown;
@@ -712,8 +675,7 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u) << shown;
     }
     // A client directory that is not there.
-    Result r = RunProgram(TESSALY_CLI_PATH, {"--client-dir", m_Scratch.File("nowhere"), "files"},
-                          m_Scratch);
+    Result r = Cli({"files"}, m_Scratch.File("nowhere"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
 }
@@ -722,13 +684,7 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
 // robe with --partial (its tile data makes the page hue it partially), a gump, a frame.
 TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
     test::TestApp();
-    CClientFiles& files = TheClientFiles();
-    files.CloseAll();
-    TheVerDataTable().RemoveAll();
-    files.SetChosenDir(ClientDir());
-    files.SetSlotPath(kSlotVerData, s_pClient->File("client/verdata.mul"));
-    ASSERT_TRUE(files.OpenSlot(kSlotVerData));
-    TheVerDataTable().Load(files.GetFile(kSlotVerData));
+    ASSERT_TRUE(test::UsePatchTable(ClientDir()));
 
     struct Case {
         std::vector<std::string> args;  // what to export, then the hue options
@@ -751,17 +707,8 @@ TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
         Ok(args);
 
         c.entry->ReadIndex();
-        CDataProps* sheet = c.entry->OpenProperties();
-        ASSERT_NE(sheet, nullptr);
-        CDataPage* page = nullptr;
-        for (int i = 0; i < sheet->GetPageCount(); ++i) {
-            if (sheet->GetPage(i)->windowTitle() == c.caption) {
-                sheet->SetActivePage(i);
-                page = sheet->GetPage(i);
-            }
-        }
+        CDataPage* page = test::ShowSheetPage(*c.entry, c.caption);
         ASSERT_NE(page, nullptr);
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
         auto* field = page->findChild<CHueField*>();
         ASSERT_NE(field, nullptr);
         field->SetHue(c.hue);
@@ -783,7 +730,7 @@ TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
     Ok({"export-all", "Gumps", all, "--hue", std::to_string(0x35)});
     EXPECT_EQ(TempDir::ReadFile(all + "/gumps-00f7.png"),
               TempDir::ReadFile(m_Scratch.File("gump-hued.png")));
-    files.CloseAll();
+    TheClientFiles().CloseAll();
 }
 
 TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
