@@ -86,6 +86,18 @@ public:
         m_TextQuestions.push_back({text, title});
         return Next(m_Texts, std::optional<std::string>());
     }
+    Progress BeginProgress(const std::string& text) override {
+        m_Progress.push_back({text, {}});
+        return [this, n = m_Progress.size() - 1](std::uint64_t done, std::uint64_t total) {
+            m_Progress[n].steps.emplace_back(done, total);
+        };
+    }
+    // Each progress indication begun: its text and the steps it was told.
+    struct ShownProgress {
+        std::string text;
+        std::vector<std::pair<std::uint64_t, std::uint64_t>> steps;
+    };
+    std::vector<ShownProgress> m_Progress;
 
     std::deque<bool> m_Answers;                              // AskYesNo; No when empty
     std::deque<std::optional<std::string>> m_Files;          // ChooseFile; cancel when empty

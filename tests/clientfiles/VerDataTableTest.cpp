@@ -190,6 +190,55 @@ TEST_F(VerDataTableTest, SaveWritesCountRecordsAndDataInEntryOrder) {
     EXPECT_EQ(m_table[2].m_dwFileId, 30u);
 }
 
+// Entries written in pieces of every size, some past the save's write buffer: each starts where
+// its record says, the file tells each entry where it stands, and the progress follows.
+TEST_F(VerDataTableTest, SaveKeepsOffsetsAcrossLargeAndSmallEntriesAndTellsItsProgress) {
+    const std::vector<std::size_t> sizes = {3, CQBufferedFile::kBufferSize + 5, 0,
+                                            7, CQBufferedFile::kBufferSize - 2, 1};
+    std::string target = m_dir.File("big.mul");
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> steps;
+    auto writer = [&](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
+        const std::size_t n = sizes[static_cast<std::size_t>(i)];
+        EXPECT_EQ(file.GetPosition(), record.m_dwOffset) << i;
+        std::vector<std::uint8_t> data(n, static_cast<std::uint8_t>(i + 1));
+        // The first half in one piece, the rest byte by byte.
+        file.Write(data.data(), static_cast<std::uint32_t>(n / 2));
+        for (std::size_t k = n / 2; k < n && k < n / 2 + 16; ++k) {
+            file.Write(&data[k], 1);
+        }
+        if (n > n / 2 + 16) {
+            file.Write(data.data() + n / 2 + 16, static_cast<std::uint32_t>(n - n / 2 - 16));
+        }
+        EXPECT_EQ(file.GetPosition(), record.m_dwOffset + n) << i;
+        record = {
+            4, static_cast<std::uint32_t>(i), record.m_dwOffset, static_cast<std::uint32_t>(n), 0,
+            0};
+        return true;
+    };
+    ASSERT_TRUE(SaveVerDataFile(
+        target, static_cast<std::int32_t>(sizes.size()), writer, nullptr,
+        [&](std::uint64_t done, std::uint64_t total) { steps.emplace_back(done, total); }));
+    const std::vector<std::uint8_t> bytes = TempDir::ReadFile(target);
+    Load(bytes);
+    ASSERT_EQ(m_table.GetCount(), static_cast<std::int32_t>(sizes.size()));
+    std::size_t expectedOffset = 4 + 20 * sizes.size();
+    for (std::uint32_t i = 0; i < sizes.size(); ++i) {
+        const CUOVersionBlock& r = m_table[static_cast<std::int32_t>(i)];
+        ASSERT_EQ(r.m_dwBlock, i);
+        EXPECT_EQ(r.m_dwOffset, expectedOffset);
+        EXPECT_EQ(r.m_dwLength, sizes[i]);
+        for (std::size_t k = 0; k < sizes[i]; ++k) {
+            ASSERT_EQ(bytes.at(r.m_dwOffset + k), i + 1) << i << " " << k;
+        }
+        expectedOffset += sizes[i];
+    }
+    EXPECT_EQ(bytes.size(), expectedOffset);
+    ASSERT_EQ(steps.size(), sizes.size());
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        EXPECT_EQ(steps[i], std::pair(std::uint64_t{i + 1}, std::uint64_t{sizes.size()}));
+    }
+}
+
 class VerDataSaveFailure : public VerDataTableTest,
                            public testing::WithParamInterface<FailingSaveOps::Step> {};
 

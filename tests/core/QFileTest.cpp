@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace tessaly {
 namespace {
 
@@ -112,6 +114,79 @@ TEST_F(QFileTest, SharedHandleIsForgottenNotClosed) {
     owner.Seek(1, CQFile::begin);
     EXPECT_EQ(owner.Read(&b, 1), 1u);
     EXPECT_EQ(b, 2);
+}
+
+// A file whose writes fail once asked to.
+class RefusingFile : public CQFile {
+public:
+    void Write(const void* buffer, std::uint32_t count) override {
+        ++m_nWrites;
+        if (m_bRefuse) {
+            throw CQFileException(CQFileException::kWriteFault, ENOSPC, GetFilePath());
+        }
+        CQFile::Write(buffer, count);
+    }
+    bool m_bRefuse = false;
+    int m_nWrites = 0;
+};
+
+TEST_F(QFileTest, BufferedWritesReachTheFileInOrderAndPositionsStayTrue) {
+    RefusingFile target;
+    std::string path = m_dir.File("out.mul");
+    ASSERT_TRUE(target.Open(path.c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    CQBufferedFile file(target);
+    file.Write("abc", 3);
+    file.Write("de", 2);
+    EXPECT_EQ(target.m_nWrites, 0);  // gathered
+    EXPECT_EQ(file.GetPosition(), 5u);
+    // A seek hands the bytes on first; writing over them then changes them in place.
+    EXPECT_EQ(file.Seek(1, CQFile::begin), 1);
+    EXPECT_EQ(target.m_nWrites, 1);
+    file.Write("X", 1);
+    EXPECT_EQ(file.GetLength(), 5u);  // hands on "X" too
+    EXPECT_EQ(file.GetPosition(), 2u);
+    file.Seek(0, CQFile::end);
+    // A write as large as the buffer goes straight to the file, after what was gathered.
+    file.Write("f", 1);
+    const std::vector<std::uint8_t> large(CQBufferedFile::kBufferSize, 'g');
+    file.Write(large.data(), static_cast<std::uint32_t>(large.size()));
+    file.Write("h", 1);
+    EXPECT_EQ(file.GetPosition(), 7u + large.size());
+    file.FlushBuffer();
+    std::vector<std::uint8_t> expected(7 + large.size(), 'g');
+    const char* start = "aXcdef";
+    std::copy(start, start + 6, expected.begin());
+    expected.back() = 'h';
+    EXPECT_EQ(TempDir::ReadFile(path), expected);
+
+    // Reading hands the bytes on too.
+    file.Seek(0, CQFile::begin);
+    file.Write("Y", 1);
+    std::uint8_t b = 0;
+    EXPECT_EQ(file.Read(&b, 1), 1u);
+    EXPECT_EQ(b, 'X');
+    EXPECT_EQ(file.GetPosition(), 2u);
+}
+
+TEST_F(QFileTest, AFailedBufferedWriteRaisesOnceAndIsNotRepeated) {
+    RefusingFile target;
+    std::string path = m_dir.File("out.mul");
+    ASSERT_TRUE(target.Open(path.c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    CQBufferedFile file(target);
+    file.Write("abc", 3);
+    target.m_bRefuse = true;
+    EXPECT_THROW(file.FlushBuffer(), CQFileException);
+    target.m_bRefuse = false;
+    file.FlushBuffer();  // nothing left to hand on
+    EXPECT_EQ(target.m_nWrites, 1);
+    EXPECT_TRUE(TempDir::ReadFile(path).empty());
+    EXPECT_THROW(
+        {
+            target.m_bRefuse = true;
+            file.Write("d", 1);
+            file.Flush();
+        },
+        CQFileException);
 }
 
 }  // namespace
