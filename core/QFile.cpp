@@ -101,6 +101,12 @@ void CQFile::Write(const void* buffer, std::uint32_t count) {
     }
 }
 
+void CQFile::StartWriteBack() {
+    if (IsOpen()) {
+        ::sync_file_range(m_hFile, 0, 0, SYNC_FILE_RANGE_WRITE);
+    }
+}
+
 void CQFile::Flush() {
     if (::fsync(m_hFile) != 0) {
         throw CQFileException(CQFileException::kWriteFault, errno, m_strFileName);
@@ -214,6 +220,15 @@ void CQBufferedFile::FlushBuffer() const {
     m_nBase = kUnknown;
     m_Target.Write(m_Buffer.data(), static_cast<std::uint32_t>(m_Buffer.size()));
     m_nBase = at;
+    HandedOn(m_Buffer.size());
+}
+
+void CQBufferedFile::HandedOn(std::uint64_t bytes) const {
+    m_nUnsynced += bytes;
+    if (m_nUnsynced >= kWriteBackBytes) {
+        m_nUnsynced = 0;
+        m_Target.StartWriteBack();
+    }
 }
 
 std::uint64_t CQBufferedFile::GetPosition() const {
@@ -249,6 +264,7 @@ void CQBufferedFile::Write(const void* buffer, std::uint32_t count) {
     if (count >= kBufferSize) {
         m_nBase = kUnknown;
         m_Target.Write(buffer, count);
+        HandedOn(count);
         return;
     }
     if (m_Buffer.capacity() < kBufferSize) {

@@ -61,6 +61,9 @@ public:
     virtual void Write(const void* buffer, std::uint32_t count);
     // Pushes written bytes to the storage device (fsync); raises on failure.
     virtual void Flush();
+    // Asks the system to start writing the file's written bytes to the device, without waiting
+    // for it (so that a later Flush has less to wait for). Failures are left to Flush.
+    virtual void StartWriteBack();
     // Closes an open file: forgets a shared handle, otherwise RawClose. Keeps the mode.
     virtual void Close();
     void SeekToBegin() { Seek(0, begin); }
@@ -104,7 +107,8 @@ protected:
 // file written in many small pieces costs few system calls. Every other operation first hands
 // on what is gathered; so does FlushBuffer, which a writer calls when it is done (the
 // destructor does not: a failure there could not be reported). A failed write raises from the
-// call that hands the bytes on.
+// call that hands the bytes on. Every few megabytes handed on, the file starts writing them to
+// the device, so that the flush at the end of a large file does not wait for all of it.
 class CQBufferedFile : public CQFile {
 public:
     static constexpr std::size_t kBufferSize = 1 << 20;
@@ -122,12 +126,18 @@ public:
     // Hands the gathered bytes on to the file.
     void FlushBuffer() const;
 
+    static constexpr std::uint64_t kWriteBackBytes = 8u << 20;
+
 private:
+    void HandedOn(std::uint64_t bytes) const;
+
     static constexpr std::uint64_t kUnknown = ~std::uint64_t{0};
     CQFile& m_Target;
     mutable std::vector<std::uint8_t> m_Buffer;
     // The file's position before the gathered bytes (kUnknown: ask the file).
     mutable std::uint64_t m_nBase = kUnknown;
+    // Bytes handed on since the system was last asked to start writing them to the device.
+    mutable std::uint64_t m_nUnsynced = 0;
 };
 
 }  // namespace tessaly

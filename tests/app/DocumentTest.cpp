@@ -218,12 +218,15 @@ TEST_F(DocumentTest, RecordsOfKindsThatDoNotWriteThemselvesAreSavedAsTheFileHold
     ASSERT_NE(doc, nullptr);
     std::string target = m_Dir.Write("target.mul", {1, 2, 3});
     ASSERT_TRUE(doc->DoSave(QString::fromStdString(target)));
-    // The save went on under a progress indication, told after each record.
+    // The save went on under a progress indication: nine tenths for the records, one after
+    // each, then the end before the document is read again.
     ASSERT_EQ(m_Ui.m_Progress.size(), 1u);
     EXPECT_EQ(m_Ui.m_Progress[0].text, "Saving the file '" + target + "'...");
-    ASSERT_EQ(m_Ui.m_Progress[0].steps.size(), records.size());
-    EXPECT_EQ(m_Ui.m_Progress[0].steps.back(),
-              std::pair(std::uint64_t{records.size()}, std::uint64_t{records.size()}));
+    const auto& steps = m_Ui.m_Progress[0].steps;
+    const std::uint64_t n = records.size();
+    ASSERT_EQ(steps.size(), n + 1);
+    EXPECT_EQ(steps[n - 1], std::pair(9 * n, 10 * n));
+    EXPECT_EQ(steps[n], std::pair(std::uint64_t{1}, std::uint64_t{1}));
     // The document keeps its records in its own order; compare them by file id and block.
     const auto key = [](const mk::SamplePatch& r) {
         return std::tuple(r.fileId, r.block, r.data, r.extra1, r.extra2);
