@@ -79,14 +79,14 @@ Source ListSource(const std::filesystem::path& dir, const DataTypeDef& def) {
         if (std::filesystem::exists(index)) {
             return {index, std::filesystem::file_size(index)};
         }
-        // A container stands for the pair: its header and tables.
-        if (const UopKind* kind = FindUopKind(def.m_nDataFile)) {
-            const auto container = dir / kind->fileName;
-            CQFile file;
-            CUopTable table;
-            if (file.Open(container.c_str(), CQFile::shareDenyWrite) && table.Read(file)) {
-                return {container, kUopHeaderSize + table.Entries().size() * kUopEntrySize};
-            }
+    }
+    // A container stands for the pair (or the data file): its header and tables.
+    if (const UopKind* kind = FindUopKind(def.m_nDataFile)) {
+        const auto container = dir / kind->fileName;
+        CQFile file;
+        CUopTable table;
+        if (file.Open(container.c_str(), CQFile::shareDenyWrite) && table.Read(file)) {
+            return {container, kUopHeaderSize + table.Entries().size() * kUopEntrySize};
         }
     }
     const auto data = dir / CClientFiles::GetFileName(def.m_nDataFile);

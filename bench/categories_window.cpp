@@ -208,6 +208,9 @@ public:
     std::vector<Row> Run() {
         CCommandLineInfo info =
             ParseCommandLine({QStringLiteral("--client-dir"), QString::fromStdString(m_Dir)});
+        // A document an earlier run saved would otherwise stay the patch slot's file.
+        TheClientFiles().CloseAll();
+        TheClientFiles().GetFile(kSlotVerData).SetFilePath({});
         m_pApp = std::make_unique<CBrindleApp>();
         m_pApp->SetUi(&m_Ui);
         if (!m_pApp->InitInstance(info)) {
