@@ -21,7 +21,7 @@ out=BENCHMARKS.md
         echo '```'
         # Without colour codes (some reports colour their lines themselves) or Qt's notices.
         "$program" --benchmark_color=false 2>&1 | sed 's/\x1b\[[0-9;]*m//g' |
-            grep -v -e '^\*\*\*WARNING' -e '^QStandardPaths'
+            grep -v -e '^\*\*\*WARNING' -e '^QStandardPaths' -e '^This plugin does not support'
         echo '```'
     done
 } > "$out"
