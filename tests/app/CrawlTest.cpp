@@ -1,8 +1,9 @@
 // A crawl over the whole window on clients the generator damaged (old and newer, several seeds),
 // with every View filter on: every list in both modes (text list and grid), with and without the
-// unused slots, the row texts, a copy of each row, the sheets of spread rows with every page drawn
-// (animations stepped, flipped and played), then the ".pat" patch saved to a new file. Nothing may
-// crash or let an exception out, and the client's own files stay as they were.
+// unused slots, the row texts, a copy and an export of each row (of spread rows in the longest
+// lists), the sheets of spread rows with every page drawn (animations stepped, flipped and
+// played), then the document and the ".pat" patch saved to new files. Nothing may crash or let
+// an exception out, and the client's own files stay as they were.
 
 #include "CBrindleApp.h"
 #include "CBrindleView.h"
@@ -107,9 +108,10 @@ protected:
         auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
         ASSERT_NE(list, nullptr) << category;
         const CDataListModel* model = list->GetModel();
-        // Up to 200 rows spread over the list (unused slots make tens of thousands).
+        // Every row, but for the map's 393,216 blocks and the lists of unused slots (tens of
+        // thousands of rows): 200 rows spread over those.
         const int count = model->rowCount();
-        const int step = std::max(1, count / 200);
+        const int step = count <= 5000 ? 1 : std::max(1, count / 200);
         for (int row = 0; row < count; row += step) {
             for (int column = 0; column < model->columnCount(); ++column) {
                 model->index(row, column).data();
