@@ -25,4 +25,4 @@ echo "== fuzz targets (build-fuzz/)"
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF
 cmake --build build-fuzz -j"$jobs"
-TESSALY_FUZZ_SECONDS=${TESSALY_FUZZ_SECONDS:-5} ctest --test-dir build-fuzz --output-on-failure -L fuzz
+TESSALY_FUZZ_SECONDS=${TESSALY_FUZZ_SECONDS:-5} ctest --test-dir build-fuzz --output-on-failure -L fuzz -j"$jobs"
