@@ -154,7 +154,8 @@ std::size_t WriteLargeDocument(const fs::path& dir) {
         }
     }
     const std::vector<Entry> gumpEntries = EntriesWithData(dir, kSlotGumpIdx, gumps.size());
-    for (std::uint32_t block = 0; patches.size() < kDocumentRecords && block < 0xFFFF; ++block) {
+    for (std::uint32_t block = 0;
+         !gumpEntries.empty() && patches.size() < kDocumentRecords && block < 0xFFFF; ++block) {
         const Entry& e = gumpEntries[block % gumpEntries.size()];
         patches.push_back({kSlotGumpArt, block, bytesOf(gumps, e.record), e.record.m_wExtra1,
                            e.record.m_wExtra2});

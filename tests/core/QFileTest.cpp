@@ -130,11 +130,18 @@ public:
     int m_nWrites = 0;
 };
 
-TEST_F(QFileTest, BufferedWritesReachTheFileInOrderAndPositionsStayTrue) {
+// A buffered file over a new file whose writes can be refused.
+class BufferedFileTest : public QFileTest {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(target.Open(path.c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    }
     RefusingFile target;
     std::string path = m_dir.File("out.mul");
-    ASSERT_TRUE(target.Open(path.c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
-    CQBufferedFile file(target);
+    CQBufferedFile file{target};
+};
+
+TEST_F(BufferedFileTest, WritesReachTheFileInOrderAndPositionsStayTrue) {
     file.Write("abc", 3);
     file.Write("de", 2);
     EXPECT_EQ(target.m_nWrites, 0);  // gathered
@@ -168,11 +175,7 @@ TEST_F(QFileTest, BufferedWritesReachTheFileInOrderAndPositionsStayTrue) {
     EXPECT_EQ(file.GetPosition(), 2u);
 }
 
-TEST_F(QFileTest, AFailedBufferedWriteRaisesOnceAndIsNotRepeated) {
-    RefusingFile target;
-    std::string path = m_dir.File("out.mul");
-    ASSERT_TRUE(target.Open(path.c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
-    CQBufferedFile file(target);
+TEST_F(BufferedFileTest, AFailedWriteRaisesOnceAndIsNotRepeated) {
     file.Write("abc", 3);
     target.m_bRefuse = true;
     EXPECT_THROW(file.FlushBuffer(), CQFileException);
