@@ -2,6 +2,15 @@
 
 set(TESSALY_WARNINGS -Wall -Wextra -Wpedantic)
 
+# Compiler cache: rebuilds of unchanged sources (other build folders, other checkouts) are free.
+# The base directory makes cached objects shareable between checkouts in different folders.
+find_program(TESSALY_CCACHE ccache)
+if(TESSALY_CCACHE)
+    set(launcher ${CMAKE_COMMAND} -E env CCACHE_BASEDIR=${PROJECT_SOURCE_DIR} ${TESSALY_CCACHE})
+    set(CMAKE_C_COMPILER_LAUNCHER ${launcher})
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${launcher})
+endif()
+
 if(TESSALY_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)

@@ -3,7 +3,7 @@
 # Runs as root on Debian 12; does nothing when everything is present.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build
+  build-essential cmake ninja-build ccache
   qt6-base-dev libgl-dev
   libopenal-dev
   zlib1g-dev
