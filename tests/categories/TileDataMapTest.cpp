@@ -217,7 +217,7 @@ TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
 
 // The newer sample: 1,024 item groups with items past 0x4000, 64-bit flags, the newer fields.
 TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) {
-    TempDir modern;
+    test::TempDir modern;
     mk::WriteModernClient(modern.Path());
     test::UseClient(modern.Path());
     CDataDefTileData last(512 + 1023), beyond(512 + 1024);
