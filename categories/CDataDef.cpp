@@ -143,12 +143,16 @@ const char* CDataDef::GetColumnText(int column) {
             return nullptr;
         }
         // Byte 0 holds the field count; the fields follow, each ended by a zero.
+        const int limit = GetListFieldLimit();
         m_pListText = std::make_unique<char[]>(text.size() + 2);
         char* fields = m_pListText.get() + 1;
         std::memcpy(fields, text.c_str(), text.size() + 1);
         char count = 1;
         for (std::size_t i = 0; i < text.size(); ++i) {
             if (fields[i] == '\t') {
+                if (count == limit) {
+                    break;  // the entry's last field keeps the tabs it holds
+                }
                 fields[i] = '\0';
                 // Fields past the seventh have no column and are dropped.
                 if (count == kMaxColumns) {

@@ -80,6 +80,9 @@ public:
     virtual void GetShownExportOptions(ExportOptions& /*options*/) {}
     // The entry "Export..." writes: the entry itself (a patch record answers its target).
     virtual CDataDef* GetExportEntry() { return this; }
+    // The number of fields GetListText holds when its last one is a name read from the client
+    // files, which keeps any tabs it holds (real hue names do); 0 when every tab parts fields.
+    virtual int GetListFieldLimit() const { return 0; }
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     CDataVerData* GetVerData() const { return m_pVerData; }

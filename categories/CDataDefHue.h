@@ -37,6 +37,8 @@ public:
     bool IsValid() override;
     bool ReadIndex() override;
     bool AddPages(CDataProps* pSheet) override;
+    // The name keeps any tabs it holds.
+    int GetListFieldLimit() const override { return 2; }
 
     // Reads hue n from the client (a "verdata.mul" group record first, else "hues.mul") into
     // the hue record; an unreadable group leaves it all zero. False when the group did not read.

@@ -140,9 +140,12 @@ bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& ou
            out.AddPicture(buffer);
 }
 
-std::string MultiComponentLine(const MultiComponent& c) {
-    const std::string numbers = Format("0%04x \t(%d,%d,%d) \t%d", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
-                                       static_cast<int>(c.m_dwFlags));
+std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize) {
+    std::string numbers = Format("0%04x \t(%d,%d,%d) \t%d", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
+                                 static_cast<int>(c.m_dwFlags));
+    if (recordSize == MultiComponent::kWideSize) {
+        numbers += Format(" \t%u", c.m_dwExtra);
+    }
     try {
         CTileItemInfo info;
         info.ReadInfo(c.m_wItem);
@@ -567,7 +570,8 @@ QString CDataPageMultiDraw::GetRegionText() const {
 }
 
 void CDataPageMultiDraw::SetLine(QListWidgetItem* line, const MultiComponent& component) {
-    line->setText(QString::fromLatin1(MultiComponentLine(component)));
+    line->setText(
+        QString::fromLatin1(MultiComponentLine(component, GetMultiRecordSize(TheClientFiles()))));
     line->setData(Qt::UserRole, ToItemData(component));
 }
 

@@ -200,7 +200,9 @@ private:
 };
 
 // A component's list line: "0%04x \t(%d,%d,%d) \t%d \t(%s)", without the name part when its
-// tile data record does not read.
-std::string MultiComponentLine(const MultiComponent& component);
+// tile data record does not read; a client of 16-byte components has the fourth word (as an
+// unsigned decimal) after the flags: "0%04x \t(%d,%d,%d) \t%d \t%u \t(%s)".
+std::string MultiComponentLine(const MultiComponent& component,
+                               std::size_t recordSize = MultiComponent::kSize);
 
 }  // namespace tessaly

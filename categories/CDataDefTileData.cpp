@@ -23,35 +23,37 @@ namespace tessaly {
 
 namespace {
 
-// Groups from here on would hold item numbers of multis, which "tiledata.mul" has no room for.
-constexpr std::uint32_t kTileGroupLimit = kTerrainGroupCount + kFirstMultiItem / kTileGroupSize;
 constexpr int kLastPosition = static_cast<int>(kTileGroupSize) - 1;
 
 constexpr std::uint32_t kBitA = 14;   // "E=A"
 constexpr std::uint32_t kBitAn = 15;  // "F=AN"
 
-const char* const kFieldLabels[6] = {"Weight", "Layer", "Height", "Val6", "Anim", "Val14"};
+const char* const kOldFieldLabels[CDataPageTileData::kOldFieldCount] = {"Weight", "Layer", "Height",
+                                                                        "Val6",   "Anim",  "Val14"};
+const char* const kNewerFieldLabels[CDataPageTileData::kFieldCount] = {
+    "Weight", "Quality", "Height", "Misc", "Anim", "Quantity", "Hue", "Stacking Offset", "Value"};
 
-// The base file's stretch of group b; false for groups the file has no room for.
-bool BaseGroupRecord(std::uint32_t b, IndexRecord& record) {
-    if (b < kTerrainGroupCount) {
-        record.m_dwOffset = b * kTerrainGroupBytes;
-        record.m_dwLength = kTerrainGroupBytes;
-        return true;
+// The base file's stretch of group b in the file's layout; false for groups from the first
+// multi item's on, which the file has no room for.
+bool BaseGroupRecord(std::uint32_t b, const TileDataShape& shape, IndexRecord& record) {
+    const auto itemGroups = static_cast<std::uint32_t>(shape.FirstMultiItem()) / kTileGroupSize;
+    if (b >= kTerrainGroupCount + itemGroups) {
+        return false;
     }
-    if (b < kTileGroupLimit) {
-        record.m_dwOffset = kItemSectionOffset + (b - kTerrainGroupCount) * kItemGroupBytes;
-        record.m_dwLength = kItemGroupBytes;
-        return true;
-    }
-    return false;
+    const std::uint64_t offset =
+        b < kTerrainGroupCount ? std::uint64_t{b} * shape.TerrainGroupBytes()
+                               : shape.ItemSectionOffset() +
+                                     std::uint64_t{b - kTerrainGroupCount} * shape.ItemGroupBytes();
+    record.m_dwOffset = static_cast<std::uint32_t>(offset);
+    record.m_dwLength = TileGroupBytes(b, shape);
+    return true;
 }
 
-const char* ArticleOf(std::uint32_t flags) {
-    if ((flags & (1u << kBitA)) != 0) {
+const char* ArticleOf(std::uint64_t flags) {
+    if ((flags & (1ull << kBitA)) != 0) {
         return "a";
     }
-    return (flags & (1u << kBitAn)) != 0 ? "an" : "";
+    return (flags & (1ull << kBitAn)) != 0 ? "an" : "";
 }
 
 }  // namespace
@@ -78,12 +80,10 @@ bool CDataDefTileData::IsValid() {
     if (GetVerData() != nullptr) {
         return true;
     }
-    IndexRecord base;
-    if (!BaseGroupRecord(GetIndex(), base)) {
-        return false;
-    }
     try {
-        return TheClientFiles().DataFits(kSlotTileData, base);
+        IndexRecord base;
+        return BaseGroupRecord(GetIndex(), GetTileDataShape(TheClientFiles()), base) &&
+               TheClientFiles().DataFits(kSlotTileData, base);
     } catch (...) {
         LogCaughtException("checking a tile data group");
         return false;
@@ -115,14 +115,32 @@ bool CDataDefTileData::ReadBlock() {
     if (ActivateLinkedPatch(patch)) {
         return ReadFrom(patch);
     }
-    IndexRecord base;
-    return BaseGroupRecord(GetIndex(), base) && ReadFrom(base);
+    return ReadBase();
+}
+
+bool CDataDefTileData::ReadBase() {
+    try {
+        IndexRecord base;
+        return BaseGroupRecord(GetIndex(), GetTileDataShape(TheClientFiles()), base) &&
+               ReadFrom(base);
+    } catch (...) {
+        LogCaughtException("reading a tile data group");
+        return false;
+    }
 }
 
 bool CDataDefTileData::ReadFrom(const IndexRecord& record) {
-    // Only the group's own room is read, whatever length a patch record claims; a shorter
-    // group leaves the rest of the records zero.
-    const std::uint32_t room = IsItemBlock() ? kItemGroupBytes : kTerrainGroupBytes;
+    m_Shape = GetTileDataShape(TheClientFiles());
+    const std::uint32_t room = TileGroupBytes(GetIndex(), m_Shape);
+    if (record.IsPatch()) {
+        // A group of the other layout would be read with the wrong stride.
+        m_sPatchNote = TilePatchMismatch(record.GetLength(), GetIndex(), m_Shape);
+        if (!m_sPatchNote.empty()) {
+            return ReadBase();
+        }
+    }
+    // Only the group's own room is read; a shorter base file leaves the rest of the records
+    // zero.
     IndexRecord part = record;
     std::uint32_t length = std::min(record.GetLength(), room);
     part.m_dwLength = (record.m_dwLength & IndexRecord::kPatchBit) | length;
@@ -148,7 +166,8 @@ bool CDataDefTileData::GetTerrainRecord(std::uint32_t p, CTileTerrainInfo& info)
     if (!m_bRead || p >= kTileGroupSize) {
         return false;
     }
-    info.Parse(ByteSpan(m_Block).subspan(4 + p * CTileTerrainInfo::kSize, CTileTerrainInfo::kSize));
+    const std::uint32_t size = m_Shape.TerrainSize();
+    info.Parse(ByteSpan(m_Block).subspan(4 + p * size, size), m_Shape.layout);
     return true;
 }
 
@@ -156,7 +175,8 @@ bool CDataDefTileData::GetItemRecord(std::uint32_t p, CTileItemInfo& info) const
     if (!m_bRead || p >= kTileGroupSize) {
         return false;
     }
-    info.Parse(ByteSpan(m_Block).subspan(4 + p * CTileItemInfo::kSize, CTileItemInfo::kSize));
+    const std::uint32_t size = m_Shape.ItemSize();
+    info.Parse(ByteSpan(m_Block).subspan(4 + p * size, size), m_Shape.layout);
     return true;
 }
 
@@ -186,9 +206,13 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
     connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
 
     auto* flags = new QGridLayout;
-    for (int bit = 0; bit < 32; ++bit) {
-        auto* box = new QCheckBox(QString::fromLatin1(GetTileFlagLabel(bit)), this);
-        box->setObjectName(QString::number(1000 + bit));
+    for (int bit = 0; bit < 64; ++bit) {
+        // The upper 32 bits have no names: their number in hexadecimal.
+        auto* box = new QCheckBox(bit < 32 ? QString::fromLatin1(GetTileFlagLabel(bit))
+                                           : QString::number(bit, 16).toUpper(),
+                                  this);
+        box->setObjectName(QString::number(bit < 32 ? 1000 + bit : 1100 + bit));
+        box->setVisible(bit < 32);
         flags->addWidget(box, bit % 16, bit / 16);
         if (bit == static_cast<int>(kBitA) || bit == static_cast<int>(kBitAn)) {
             connect(box, &QCheckBox::clicked, this, [this, bit] { OnArticleBit(bit); });
@@ -200,7 +224,9 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
 
     auto* fields = new QGridLayout;
     for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        m_FieldLabels[i] = new QLabel(QString::fromLatin1(kFieldLabels[i]), this);
+        m_FieldLabels[i] = new QLabel(
+            QString::fromLatin1(i < kOldFieldCount ? kOldFieldLabels[i] : kNewerFieldLabels[i]),
+            this);
         m_Fields[i] = new QLineEdit(this);
         m_Fields[i]->setObjectName(QString::number(1034 + static_cast<int>(i)));
         connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnChange(); });
@@ -232,9 +258,13 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
     auto* body = new QHBoxLayout;
     body->addLayout(flags, 2);
     body->addLayout(fields, 1);
+    m_pNote = new QLabel(this);
+    m_pNote->setWordWrap(true);
+    m_pNote->hide();
     auto* left = new QVBoxLayout;
     left->addLayout(name);
     left->addLayout(body, 1);
+    left->addWidget(m_pNote);
     auto* page = new QHBoxLayout(this);
     page->addLayout(left, 1);
     page->addWidget(m_pScroll);
@@ -250,18 +280,23 @@ int CDataPageTileData::LoadData() {
     bool bScroll = false;
     CTileItemInfo item;
     CTileTerrainInfo terrain;
+    std::string note;
+    TileDataShape shape;
     try {
+        shape = GetTileDataShape(TheClientFiles());
+        const auto firstMulti = static_cast<std::uint32_t>(shape.FirstMultiItem());
         if (auto* group = dynamic_cast<CDataDefTileData*>(entry)) {
             r = group->GetIndex() * kTileGroupSize + static_cast<std::uint32_t>(m_nPos);
             const auto p = static_cast<std::uint32_t>(m_nPos);
-            if (!group->ReadBlock() || r >= 2 * kArtItemBase ||
+            if (!group->ReadBlock() || r >= kArtItemBase + firstMulti ||
                 !(r >= kArtItemBase ? group->GetItemRecord(p, item)
                                     : group->GetTerrainRecord(p, terrain))) {
                 return 1;
             }
+            note = group->GetPatchNote();
             bScroll = true;
         } else if (dynamic_cast<CDataDefItem*>(entry) != nullptr) {
-            if (entry->GetIndex() >= kArtItemBase) {
+            if (entry->GetIndex() >= firstMulti) {
                 return 1;
             }
             r = entry->GetIndex() + kArtItemBase;
@@ -282,25 +317,42 @@ int CDataPageTileData::LoadData() {
     }
 
     m_bItem = r >= kArtItemBase;
-    m_wRadar = GetRadarColor(static_cast<std::uint16_t>(r));
+    m_bNewer = shape.layout == TileDataLayout::Newer;
+    m_wRadar = GetRadarColor(r);
     m_sTitle = QString::fromStdString(
         Format("%s 0%x", m_bItem ? "Item" : "Terrain", m_bItem ? r - kArtItemBase : r));
+    m_sNote = QString::fromStdString(note);
     if (m_bItem) {
         m_sName = QString::fromLatin1(item.GetName().c_str());
-        m_dwFlags = item.m_dwFlags;
-        m_nFields = {item.m_bWeight, item.m_bLayer, item.m_bHeight,
-                     item.m_dwVal6,  item.m_dwAnim, item.m_wVal14};
+        m_qwFlags = item.m_dwFlags | (std::uint64_t{item.m_dwFlagsHigh} << 32);
+        if (m_bNewer) {
+            m_nFields = {item.m_bWeight, item.GetQuality(),        item.m_bHeight,
+                         item.GetMisc(), item.GetAnimation(),      item.GetQuantity(),
+                         item.GetHue(),  item.GetStackingOffset(), item.GetValue()};
+        } else {
+            m_nFields = {item.m_bWeight, item.m_bLayer, item.m_bHeight,
+                         item.m_dwVal6,  item.m_dwAnim, item.m_wVal14};
+        }
     } else {
         m_sName = QString::fromLatin1(terrain.GetName().c_str());
-        m_dwFlags = terrain.m_dwFlags;
+        m_qwFlags = terrain.m_dwFlags | (std::uint64_t{terrain.m_dwFlagsHigh} << 32);
         m_nFields = {};
     }
     for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        m_Fields[i]->setVisible(m_bItem);
-        m_FieldLabels[i]->setVisible(m_bItem);
+        const bool shown = m_bItem && (m_bNewer || i < kOldFieldCount);
+        m_Fields[i]->setVisible(shown);
+        m_FieldLabels[i]->setVisible(shown);
+        if (i < kOldFieldCount) {
+            m_FieldLabels[i]->setText(
+                QString::fromLatin1(m_bNewer ? kNewerFieldLabels[i] : kOldFieldLabels[i]));
+        }
     }
+    for (std::size_t bit = 32; bit < m_Flags.size(); ++bit) {
+        m_Flags[bit]->setVisible(m_bNewer);
+    }
+    m_pNote->setVisible(!note.empty());
     m_pScroll->setVisible(bScroll);
-    m_sArticle = QString::fromLatin1(ArticleOf(m_dwFlags));
+    m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
     return CDataPage::LoadData();
 }
 
@@ -308,8 +360,9 @@ void CDataPageTileData::MembersToControls() {
     m_pTitle->setText(m_sTitle);
     m_pArticle->setText(m_sArticle);
     m_pName->setText(m_sName);
-    for (int bit = 0; bit < 32; ++bit) {
-        m_Flags[static_cast<std::size_t>(bit)]->setChecked((m_dwFlags & (1u << bit)) != 0);
+    m_pNote->setText(m_sNote);
+    for (std::size_t bit = 0; bit < m_Flags.size(); ++bit) {
+        m_Flags[bit]->setChecked((m_qwFlags & (std::uint64_t{1} << bit)) != 0);
     }
     for (std::size_t i = 0; i < m_Fields.size(); ++i) {
         m_Fields[i]->setText(QString::number(m_nFields[i]));
@@ -322,10 +375,10 @@ void CDataPageTileData::MembersToControls() {
 
 void CDataPageTileData::ControlsToMembers() {
     m_sName = m_pName->text();
-    m_dwFlags = 0;
-    for (int bit = 0; bit < 32; ++bit) {
-        if (m_Flags[static_cast<std::size_t>(bit)]->isChecked()) {
-            m_dwFlags |= 1u << bit;
+    m_qwFlags = 0;
+    for (std::size_t bit = 0; bit < m_Flags.size(); ++bit) {
+        if (m_Flags[bit]->isChecked()) {
+            m_qwFlags |= std::uint64_t{1} << bit;
         }
     }
     for (std::size_t i = 0; i < m_Fields.size(); ++i) {
@@ -338,17 +391,18 @@ void CDataPageTileData::ControlsToMembers() {
 }
 
 void CDataPageTileData::UpdateArticle() {
-    m_sArticle = QString::fromLatin1(ArticleOf(m_dwFlags));
+    m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
     MembersToControls();
 }
 
 void CDataPageTileData::OnArticleBit(int bit) {
-    const std::uint32_t before = m_dwFlags;
+    const std::uint64_t before = m_qwFlags;
     ControlsToMembers();
-    const std::uint32_t mask = 1u << bit;
-    const std::uint32_t other = 1u << (bit == static_cast<int>(kBitA) ? kBitAn : kBitA);
+    const std::uint64_t mask = std::uint64_t{1} << bit;
+    const std::uint64_t other = std::uint64_t{1}
+                                << (bit == static_cast<int>(kBitA) ? kBitAn : kBitA);
     // The bit toggles from its state before the click; the other article bit goes off.
-    m_dwFlags = (m_dwFlags & ~(mask | other)) | ((before ^ mask) & mask);
+    m_qwFlags = (m_qwFlags & ~(mask | other)) | ((before ^ mask) & mask);
     UpdateArticle();
     OnChange();
 }

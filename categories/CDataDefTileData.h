@@ -10,6 +10,7 @@
 #include <QFrame>
 
 #include <array>
+#include <string>
 
 class QCheckBox;
 class QLabel;
@@ -34,19 +35,27 @@ public:
     bool AddPages(CDataProps* pSheet) override;
 
     // Reads the group once: from a linked record of a patch file, else from "tiledata.mul".
-    // False when it cannot be read.
+    // A patch record whose length does not fit the client's layout is not read: the base
+    // file's group stands, and GetPatchNote says why. False when it cannot be read.
     bool ReadBlock();
-    // Record p (0-31) of the read group; false before the group is read.
+    // Record p (0-31) of the read group, in the layout it was read in; false before the group
+    // is read.
     bool GetTerrainRecord(std::uint32_t p, CTileTerrainInfo& info) const;
     bool GetItemRecord(std::uint32_t p, CTileItemInfo& info) const;
     bool IsItemBlock() const { return GetIndex() >= kTerrainGroupCount; }
+    // Why the linked patch record was not read; empty when it was, or when there is none.
+    const std::string& GetPatchNote() const { return m_sPatchNote; }
 
 private:
     bool ReadFrom(const IndexRecord& record);
+    // Reads the group from "tiledata.mul".
+    bool ReadBase();
 
-    // The group as read: a 4-byte header, then 32 records (terrain groups use the first
-    // 32 * 26 bytes of the room).
-    std::array<std::uint8_t, kItemGroupBytes> m_Block{};
+    // The group as read: a 4-byte header, then 32 records of the layout's size (the room fits
+    // the largest group, of newer items).
+    std::array<std::uint8_t, 4 + kTileGroupSize * CTileItemInfo::kNewerSize> m_Block{};
+    TileDataShape m_Shape;
+    std::string m_sPatchNote;
     bool m_bRead = false;
 };
 
@@ -88,23 +97,34 @@ public:
     // The 24-bit colour of a 5-5-5 pixel word (each 5-bit value times 8).
     static QColor PixelToColor(std::uint16_t pixel);
 
+    // The numeric fields of an item record. The old layout shows the first six (its 32-bit
+    // lumps whole), the newer one all nine, each field of its own.
+    static constexpr std::size_t kOldFieldCount = 6;
+    static constexpr std::size_t kFieldCount = 9;
+
     // Controls, by their dialog ids.
-    QLabel* m_pTitle;                    // 4015
-    QLabel* m_pArticle;                  // 4003
-    QLineEdit* m_pName;                  // 1032
-    std::array<QCheckBox*, 32> m_Flags;  // 1000 + bit
-    std::array<QLineEdit*, 6> m_Fields;  // 1034-1039: weight, layer, height, val6, anim, val14
-    std::array<QLabel*, 6> m_FieldLabels;
+    QLabel* m_pTitle;    // 4015
+    QLabel* m_pArticle;  // 4003
+    QLineEdit* m_pName;  // 1032
+    // 1000 + bit for bits 0-31; the newer layout's upper bits 32-63 (1100 + bit) are labelled
+    // by their number in hexadecimal and shown only for a client of that layout.
+    std::array<QCheckBox*, 64> m_Flags;
+    // 1034-1042. Old: weight, layer, height, val6, anim, val14. Newer: weight, quality,
+    // height, misc, anim, quantity, hue, stacking offset, value.
+    std::array<QLineEdit*, kFieldCount> m_Fields;
+    std::array<QLabel*, kFieldCount> m_FieldLabels;
     QScrollBar* m_pScroll;  // 4016
     QLabel* m_pRadarLabel;  // 4100
     CRadarFrame* m_pRadar;
+    QLabel* m_pNote;  // why a patch record was not read; hidden when there is nothing to say
 
     // Members.
-    QString m_sTitle, m_sArticle, m_sName;
-    std::uint32_t m_dwFlags = 0;
-    std::array<qint64, 6> m_nFields{};
+    QString m_sTitle, m_sArticle, m_sName, m_sNote;
+    std::uint64_t m_qwFlags = 0;
+    std::array<qint64, kFieldCount> m_nFields{};
     bool m_bItem = false;
-    int m_nPos = 0;  // record within the group
+    bool m_bNewer = false;  // the client's tile data has the newer layout
+    int m_nPos = 0;         // record within the group
     std::uint16_t m_wRadar = 0;
 
 private:

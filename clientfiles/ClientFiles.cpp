@@ -84,6 +84,7 @@ bool CClientFiles::FindClientDirs(CClientDirSource& source) {
     if (cdPath.present && cdPath.isString) {
         m_sCDDir = source.MapPath(cdPath.text);
     }
+    m_Finder.Clear();
     return true;
 }
 
@@ -118,13 +119,18 @@ bool CClientFiles::OpenInDirs(CQFile& file, const char* name, std::uint32_t mode
     if (name == nullptr) {
         return false;
     }
-    if (!m_sChosenDir.empty() && file.Open(MakeFilePath(m_sChosenDir, name).c_str(), mode)) {
+    auto openIn = [&](const std::string& dir) {
+        const std::string exact = MakeFilePath(dir, name);
+        if (file.Open(exact.c_str(), mode)) {
+            return true;
+        }
+        const std::string found = m_Finder.Find(dir, name);
+        return !found.empty() && found != exact && file.Open(found.c_str(), mode);
+    };
+    if (!m_sChosenDir.empty() && openIn(m_sChosenDir)) {
         return true;
     }
-    if (file.Open(MakeFilePath(m_sClientDir, name).c_str(), mode)) {
-        return true;
-    }
-    return file.Open(MakeFilePath(m_sCDDir, name).c_str(), mode);
+    return openIn(m_sClientDir) || openIn(m_sCDDir);
 }
 
 bool CClientFiles::OpenSlot(std::int32_t slot) {
@@ -188,6 +194,7 @@ std::int32_t CClientFiles::OpenAll(std::uint32_t mask) {
 }
 
 void CClientFiles::CloseAll() {
+    m_Finder.Clear();
     for (CQFile& file : m_File) {
         file.Close();
     }

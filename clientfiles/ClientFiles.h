@@ -3,6 +3,7 @@
 // entry reads with patch records taking precedence.
 
 #include "Bytes.h"
+#include "FileNames.h"
 #include "QFile.h"
 
 #include <array>
@@ -98,13 +99,18 @@ public:
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);
 
-    void SetChosenDir(const std::string& dir) { m_sChosenDir = dir; }
+    void SetChosenDir(const std::string& dir) {
+        m_sChosenDir = dir;
+        m_Finder.Clear();
+    }
     // MakeFilePath of the chosen directory (or the client directory while none is chosen) and
     // name; a null name gives the directory with its closing separator.
     std::string GetBasePath(const char* name) const;
     // Stores path as the slot file's path without opening it. False for an invalid slot.
     bool SetSlotPath(std::int32_t slot, const std::string& path);
-    // Opens name in the chosen, client and CD directories in turn.
+    // Opens name in the chosen, client and CD directories in turn; in each, the file of that
+    // name first, else the one whose name matches regardless of case (see CDirListing::Find).
+    // The directories are listed once until CloseAll.
     bool OpenInDirs(CQFile& file, const char* name, std::uint32_t mode);
     // Makes sure the slot's file is open (stored path first, then the directories).
     bool OpenSlot(std::int32_t slot);
@@ -157,6 +163,7 @@ private:
     };
 
     CVerDataTable* m_pVerData;
+    CFileFinder m_Finder;
     std::array<IndexCache, kFileSlotCount> m_IndexCache;
     std::array<std::unique_ptr<CUopContainer>, kFileSlotCount> m_Container;  // by data slot
 };

@@ -4,11 +4,11 @@
 
 namespace tessaly {
 
-std::uint16_t GetRadarColor(std::uint16_t id) {
+std::uint16_t GetRadarColor(std::uint32_t id) {
     return GetRadarColor(id, TheClientFiles());
 }
 
-std::uint16_t GetRadarColor(std::uint16_t id, CClientFiles& files) {
+std::uint16_t GetRadarColor(std::uint32_t id, CClientFiles& files) {
     if (!files.OpenSlot(kSlotRadarCol)) {
         return 0;
     }
@@ -20,6 +20,14 @@ std::uint16_t GetRadarColor(std::uint16_t id, CClientFiles& files) {
             return 0;
         }
         return LoadLE16(bytes);
+    } catch (const CQFileException&) {
+        return 0;
+    }
+}
+
+std::uint64_t GetRadarColorCount(CClientFiles& files) {
+    try {
+        return files.OpenSlot(kSlotRadarCol) ? files.GetFile(kSlotRadarCol).GetLength() / 2 : 0;
     } catch (const CQFileException&) {
         return 0;
     }

@@ -2,6 +2,7 @@
 
 #include "ClientFiles.h"
 #include "TarnError.h"
+#include "Text.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -41,7 +42,8 @@ void ReadRecord(CClientFiles& files, const RecordSource& source, TileDataLayout 
     std::int32_t slot = kSlotTileData;
     std::uint64_t pos = source.basePos;
     IndexRecord patch;
-    if (files.GetVerDataTable().FindRecord(kSlotTileData, source.group, patch)) {
+    if (files.GetVerDataTable().FindRecord(kSlotTileData, source.group, patch) &&
+        TilePatchMismatch(patch.GetLength(), source.group, GetTileDataShape(files)).empty()) {
         slot = kSlotVerData;
         pos = std::uint64_t{patch.m_dwOffset} + std::uint64_t{source.place} * source.size + 4;
     }
@@ -120,6 +122,22 @@ TileDataShape GetTileDataShape(CClientFiles& files) {
         // A file whose size cannot be read is taken as the old layout.
     }
     return TileDataShape();
+}
+
+std::uint32_t TileGroupBytes(std::uint32_t block, const TileDataShape& shape) {
+    return block < kTerrainGroupCount ? shape.TerrainGroupBytes() : shape.ItemGroupBytes();
+}
+
+std::string TilePatchMismatch(std::uint32_t length, std::uint32_t block,
+                              const TileDataShape& shape) {
+    const std::uint32_t group = TileGroupBytes(block, shape);
+    if (length == group) {
+        return std::string();
+    }
+    return Format(
+        "the patch record of tile data group %u holds %u bytes, not the %u of a group "
+        "of this client's layout: not read",
+        block, length, group);
 }
 
 const char* GetTileFlagLabel(int bit) {

@@ -88,6 +88,15 @@ enum : std::uint32_t {
     kTileWalkable = 1u << 31,
 };
 
+// The bytes of patch block b's group (terrain groups are blocks 0-511, item groups follow) in
+// the shape's layout.
+std::uint32_t TileGroupBytes(std::uint32_t block, const TileDataShape& shape);
+// Why a tile data patch record of that length for block b does not fit the client (a group of
+// the other layout would be read with the wrong stride); empty when it fits. Such a record is
+// not read: the base file's group stands.
+std::string TilePatchMismatch(std::uint32_t length, std::uint32_t block,
+                              const TileDataShape& shape);
+
 // The label of flag bit b (0-31), naming it in hexadecimal ("0=FLOOR" ... "1F=WALKABLE").
 const char* GetTileFlagLabel(int bit);
 
@@ -147,6 +156,18 @@ struct CTileItemInfo {
     void Write(ByteWriter& out, TileDataLayout layout = TileDataLayout::Old) const;
     std::string GetName() const;
     void SetName(const char* name);
+
+    // The newer layout's own fields, which lie in the bytes of the lumps above (the old layout
+    // has the same bytes, but this program shows its lumps whole):
+    //   Layer = quality   Val6 = misc u16, unknown u8, quantity u8
+    //   Anim = animation u16, unknown u8, hue u8   Val14 = stacking offset u8, value u8
+    std::uint8_t GetQuality() const { return m_bLayer; }
+    std::uint16_t GetMisc() const { return static_cast<std::uint16_t>(m_dwVal6 & 0xFFFF); }
+    std::uint8_t GetQuantity() const { return static_cast<std::uint8_t>(m_dwVal6 >> 24); }
+    std::uint16_t GetAnimation() const { return static_cast<std::uint16_t>(m_dwAnim & 0xFFFF); }
+    std::uint8_t GetHue() const { return static_cast<std::uint8_t>(m_dwAnim >> 24); }
+    std::uint8_t GetStackingOffset() const { return static_cast<std::uint8_t>(m_wVal14 & 0xFF); }
+    std::uint8_t GetValue() const { return static_cast<std::uint8_t>(m_wVal14 >> 8); }
 };
 
 }  // namespace tessaly

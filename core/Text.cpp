@@ -68,6 +68,26 @@ std::string Latin1ToUtf8(std::string_view text) {
     return utf8;
 }
 
+std::string Latin1ToTerminal(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\t') {
+            out += "\\t";
+        } else if (byte == '\n') {
+            out += "\\n";
+        } else if (byte == '\r') {
+            out += "\\r";
+        } else if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+            out += Format("\\x%02x", byte);
+        } else {
+            out += Latin1ToUtf8(std::string_view(&c, 1));
+        }
+    }
+    return out;
+}
+
 bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);

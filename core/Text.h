@@ -19,6 +19,9 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 // Names in the client files are single-byte Latin-1 text: bytes 0x00-0x7F stay as they are,
 // each byte from 0x80 becomes the two-byte UTF-8 sequence of the character it stands for.
 std::string Latin1ToUtf8(std::string_view text);
+// Latin1ToUtf8 for a terminal: control bytes (0x00-0x1F, 0x7F and 0x80-0x9F, which terminals
+// may take as commands) become the escapes "\t", "\n", "\r" and "\xNN" instead of being sent.
+std::string Latin1ToTerminal(std::string_view text);
 
 // Reads an entry number as the program's users write it: decimal, or hexadecimal after "0x"
 // (either case), with white space around it allowed. False for anything else, and for numbers

@@ -3,6 +3,8 @@
 #include "ClientFiles.h"
 #include "TileData.h"
 
+#include <algorithm>
+
 namespace tessaly {
 
 bool MultiComponent::Read(ByteReader& in, std::size_t recordSize) {
@@ -36,37 +38,50 @@ std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>
     return out.take();
 }
 
+std::size_t MultiRecordSizeOf(std::span<const IndexRecord> records, std::uint64_t dataSize) {
+    const bool wide = std::any_of(records.begin(), records.end(), [dataSize](const IndexRecord& r) {
+        return r.HasData() && FitsIn(r.m_dwOffset, r.GetLength(), dataSize) &&
+               r.GetLength() % MultiComponent::kSize != 0;
+    });
+    return wide ? MultiComponent::kWideSize : MultiComponent::kSize;
+}
+
 std::size_t GetMultiRecordSize(CClientFiles& files) {
-    // Keyed by the openings of the two files it looks at.
+    // Keyed by the openings of the three files it looks at.
     struct Known {
         const CClientFiles* files = nullptr;
         std::uint64_t index = 0;
+        std::uint64_t data = 0;
         std::uint64_t tiledata = 0;
         std::size_t size = MultiComponent::kSize;
     };
     static Known known;
-    const bool indexOpen = files.OpenSlot(kSlotMultiIdx);
-    const bool tiledataOpen = files.OpenSlot(kSlotTileData);
-    const std::uint64_t index = indexOpen ? files.GetFile(kSlotMultiIdx).GetOpenSerial() : 0;
-    const std::uint64_t tiledata = tiledataOpen ? files.GetFile(kSlotTileData).GetOpenSerial() : 0;
-    if (known.files == &files && known.index == index && known.tiledata == tiledata) {
+    auto serial = [&files](std::int32_t slot) {
+        return files.OpenSlot(slot) ? files.GetFile(slot).GetOpenSerial() : 0;
+    };
+    const std::uint64_t index = serial(kSlotMultiIdx);
+    const std::uint64_t data = serial(kSlotMulti);
+    const std::uint64_t tiledata = serial(kSlotTileData);
+    if (known.files == &files && known.index == index && known.data == data &&
+        known.tiledata == tiledata) {
         return known.size;
     }
     std::size_t size = MultiComponent::kSize;
     if (GetTileDataShape(files).layout == TileDataLayout::Newer) {
         size = MultiComponent::kWideSize;
-    } else if (indexOpen) {
-        IndexRecord record;
-        const std::uint64_t count = files.GetFile(kSlotMultiIdx).GetLength() / IndexRecord::kSize;
-        for (std::uint64_t n = 0; n < count && size == MultiComponent::kSize; ++n) {
+    } else if (index != 0 && data != 0) {
+        std::vector<IndexRecord> records;
+        const std::uint64_t count = files.GetIndexCount(kSlotMultiIdx);
+        for (std::uint64_t n = 0; n < count; ++n) {
+            IndexRecord record;
             if (files.ReadIndexRecord(kSlotMultiIdx, kFileSlotCount, static_cast<std::uint32_t>(n),
-                                      record) &&
-                record.GetLength() % MultiComponent::kSize != 0) {
-                size = MultiComponent::kWideSize;
+                                      record)) {
+                records.push_back(record);
             }
         }
+        size = MultiRecordSizeOf(records, files.GetFile(kSlotMulti).GetLength());
     }
-    known = {&files, index, tiledata, size};
+    known = {&files, index, data, tiledata, size};
     return size;
 }
 

@@ -3,6 +3,7 @@
 
 #include "MulBlock.h"
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,9 +36,15 @@ std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes,
 std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components,
                                                std::size_t recordSize = MultiComponent::kSize);
 
-// The component record size of the file set's "multi.mul": 16 when any entry of "multi.idx"
-// with data has a length that is not a multiple of 12, or when "tiledata.mul" has the newer
-// layout; else 12. Worked out once per opening of the files.
+// The component record size that index records imply: 16 when any record with data that lies
+// wholly inside a "multi.mul" of dataSize bytes has a length that is not a multiple of 12; else
+// 12. Records reaching past the file do not count: a real old index holds one (length
+// 0xFFFFFFFF, offset past the end) that would otherwise make its 12-byte file look 16-byte.
+std::size_t MultiRecordSizeOf(std::span<const IndexRecord> records, std::uint64_t dataSize);
+
+// The component record size of the file set's "multi.mul": 16 when "tiledata.mul" has the
+// newer layout, else MultiRecordSizeOf the base records of "multi.idx". Worked out once per
+// opening of the files.
 std::size_t GetMultiRecordSize(CClientFiles& files);
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one

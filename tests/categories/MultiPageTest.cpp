@@ -306,7 +306,10 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     CDataPageMultiDraw* page = Show(0x1A50);
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->m_pList->count(), 74);
-    EXPECT_EQ(page->m_pList->item(0)->text().toStdString().substr(0, 6), "00495 ");
+    // The fourth word (1 on every component here) stands after the flags.
+    const std::string first = page->m_pList->item(0)->text().toStdString();
+    EXPECT_EQ(first.substr(0, 6), "00495 ");
+    EXPECT_EQ(first, "00495 \t(0,0,0) \t0 \t1 \t(wooden floor)");
     for (const MultiComponent& c : page->GetComponents()) {
         ASSERT_EQ(c.m_dwExtra, 1u);
     }

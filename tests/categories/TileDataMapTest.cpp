@@ -12,6 +12,7 @@
 #include "CDataVerData.h"
 #include "MapBlock.h"
 #include "QtTestSupport.h"
+#include "SampleClient.h"
 #include "ScriptedUi.h"
 #include "TarnError.h"
 
@@ -212,6 +213,76 @@ TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
     EXPECT_FALSE(beyond.IsValid());
     EXPECT_STREQ(beyond.GetColumnText(0), "unused");
     EXPECT_EQ(Opened<CDataPageTileData>(beyond)->GetEntry(), nullptr);
+}
+
+// The newer sample: 1,024 item groups with items past 0x4000, 64-bit flags, the newer fields.
+TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) {
+    test::TempDir modern;
+    mk::WriteModernClient(modern.Path());
+    test::UseClient(modern.Path());
+    CDataDefTileData last(512 + 1023), beyond(512 + 1024);
+    EXPECT_TRUE(last.IsValid());
+    EXPECT_STREQ(last.GetColumnText(0), "i32736-32767");
+    EXPECT_FALSE(beyond.IsValid());
+
+    constexpr std::uint32_t kTall = 0x4321;
+    CDataDefItem item(kTall);
+    CDataDefTileData group((kTall + kArtItemBase) / 32);
+    auto* fromItem = ShowPage<CDataPageTileData>(&item);
+    auto* fromGroup = Opened<CDataPageTileData>(group);
+    ASSERT_NE(fromGroup, nullptr);
+    fromGroup->OnScroll(CDataPageTileData::ThumbPosition, kTall % 32);
+    for (CDataPageTileData* page : {fromItem, fromGroup}) {
+        ASSERT_NE(page->GetEntry(), nullptr);
+        EXPECT_EQ(Text(page, "4015"), "Item 04321");
+        EXPECT_EQ(Text(page, "1032"), "tall crate");
+        QCheckBox* bit32 = page->findChild<QCheckBox*>("1132");
+        EXPECT_FALSE(bit32->isHidden());
+        EXPECT_EQ(bit32->text(), "20");
+        EXPECT_TRUE(bit32->isChecked());
+        EXPECT_FALSE(page->findChild<QCheckBox*>("1163")->isChecked());
+        // Weight, quality, height, misc, anim, quantity, hue, stacking offset, value.
+        QStringList fields;
+        for (int id = 1034; id <= 1042; ++id) {
+            auto* edit = page->findChild<QLineEdit*>(QString::number(id));
+            EXPECT_FALSE(edit->isHidden()) << id;
+            fields << edit->text();
+        }
+        EXPECT_EQ(fields.join(' '), "10 0 8 0 0 3 0 0 0");  // animation 0, not 131072
+        EXPECT_EQ(page->m_FieldLabels[3]->text(), "Misc");
+        EXPECT_EQ(page->m_FieldLabels[7]->text(), "Stacking Offset");
+        EXPECT_EQ(page->m_pRadar->GetColor(), QColor(128, 128, 136));  // colour 0x4211
+    }
+    EXPECT_FALSE(fromGroup->findChild<QScrollBar*>("4016")->isHidden());
+
+    // The old sample shows none of it.
+    test::UsePatchTable();
+    CDataDefItem crate(kCrate);
+    auto* old = ShowPage<CDataPageTileData>(&crate);
+    EXPECT_TRUE(old->findChild<QCheckBox*>("1132")->isHidden());
+    EXPECT_TRUE(old->findChild<QLineEdit*>("1040")->isHidden());
+    EXPECT_EQ(old->m_FieldLabels[3]->text(), "Val6");
+}
+
+// A patch group of the other layout's size is not read with the wrong stride: the page shows
+// the base group and says why.
+TEST_F(TileDataMapTest, PatchGroupOfTheWrongLayoutIsNotRead) {
+    CUOVersionBlock wrong = SampleRecord(kSlotTileData, kCrateGroup);
+    wrong.m_dwLength = 1316;
+    CDataVerData record(wrong);
+    CDataDefTileData linked(kCrateGroup);
+    linked.LinkVerData(&record);
+    ASSERT_TRUE(linked.ReadBlock());
+    CTileItemInfo info;
+    ASSERT_TRUE(linked.GetItemRecord(kCrate % 32, info));
+    EXPECT_NE(info.GetName(), "patched crate");
+    EXPECT_EQ(linked.GetPatchNote(),
+              "the patch record of tile data group 625 holds 1316 bytes, not the 1188 of a group "
+              "of this client's layout: not read");
+    auto* page = Opened<CDataPageTileData>(linked);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->m_pNote->isHidden());
+    EXPECT_EQ(page->m_pNote->text().toStdString(), linked.GetPatchNote());
 }
 
 TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {

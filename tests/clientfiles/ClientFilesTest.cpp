@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace tessaly {
 namespace {
 
@@ -96,6 +98,44 @@ TEST_F(ClientFilesTest, OpenInDirsTriesChosenThenClientThenCD) {
     EXPECT_TRUE(files.OpenInDirs(file, "art.mul", 0));
     EXPECT_EQ(file.GetFilePath(), m_dir.File("art.mul"));
     EXPECT_EQ(files.GetBasePath(nullptr), m_dir.Path().string() + "/");
+}
+
+// Installs copied from Windows mix cases in their names; every slot finds its file regardless.
+TEST_F(ClientFilesTest, FilesAreFoundByNameRegardlessOfCase) {
+    auto mixed = [](std::string name) {
+        for (std::size_t i = 0; i < name.size(); i += 2) {
+            name[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
+        }
+        return name;  // "SkIlLs.IdX"
+    };
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        if (const char* name = CClientFiles::GetFileName(slot)) {
+            m_dir.Write(mixed(name), {std::uint8_t(slot)});
+        }
+    }
+    ASSERT_EQ(m_files.OpenAll(0xFFFFFFFFu), 33);
+    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
+        if (const char* name = CClientFiles::GetFileName(slot)) {
+            EXPECT_EQ(m_files.GetFile(slot).GetFilePath(), m_dir.File(mixed(name)));
+        }
+    }
+
+    // Two names differing only by case: the exact name wins, else the first in byte order.
+    m_dir.Write("SKILLS.IDX", {1});
+    m_files.CloseAll();
+    ASSERT_TRUE(m_files.OpenSlot(kSlotSkillsIdx));
+    EXPECT_EQ(m_files.GetFile(kSlotSkillsIdx).GetFilePath(), m_dir.File("SKILLS.IDX"));
+    m_dir.Write("skills.idx", {2});
+    m_files.CloseAll();  // the directory is listed anew for the next opening
+    ASSERT_TRUE(m_files.OpenSlot(kSlotSkillsIdx));
+    EXPECT_EQ(m_files.GetFile(kSlotSkillsIdx).GetFilePath(), m_dir.File("skills.idx"));
+
+    // A container is found the same way and is read instead of the .mul pair.
+    m_dir.Write("ARTLEGACYMUL.UOP", {0});
+    m_files.CloseAll();
+    EXPECT_TRUE(m_files.IsContainerSlot(kSlotArt));
+    EXPECT_EQ(m_files.GetFile(kSlotArt).GetFilePath(), m_dir.File("ARTLEGACYMUL.UOP"));
+    EXPECT_EQ(FindFileNoCase(m_dir.Path().string(), "nothing.mul"), "");
 }
 
 TEST_F(ClientFilesTest, SlotPathIsOpenedBeforeTheDirectories) {

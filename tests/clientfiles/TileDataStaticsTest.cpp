@@ -120,7 +120,9 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     backpack.m_dwFlags = kTileContainer;
     backpack.m_dwFlagsHigh = 0x00000101;
     backpack.m_bWeight = 3;
-    backpack.m_dwAnim = 422;
+    backpack.m_dwAnim = 422 | (2u << 16) | (0x21u << 24);  // an unknown byte and a hue beside it
+    backpack.m_dwVal6 = 0x05000102;                        // misc 0x0102, quantity 5
+    backpack.m_wVal14 = 0x0704;                            // stacking offset 4, value 7
     backpack.m_bHeight = 1;
     backpack.SetName("backpack");
     ByteWriter w;
@@ -146,7 +148,13 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     EXPECT_EQ(item.m_dwFlags, kTileContainer);
     EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
     EXPECT_EQ(item.m_bWeight, 3);
-    EXPECT_EQ(item.m_dwAnim, 422u);
+    // The newer record's own fields, where the old record's lump reads 0x210201A6.
+    EXPECT_EQ(item.GetAnimation(), 422);
+    EXPECT_EQ(item.GetHue(), 0x21);
+    EXPECT_EQ(item.GetMisc(), 0x0102);
+    EXPECT_EQ(item.GetQuantity(), 5);
+    EXPECT_EQ(item.GetStackingOffset(), 4);
+    EXPECT_EQ(item.GetValue(), 7);
     EXPECT_EQ(item.m_bHeight, 1);
     item.ReadInfo(0x9000, m_files);
     EXPECT_EQ(item.GetName(), "high item");
@@ -165,6 +173,31 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     item.ReadInfo(0x0E75, m_files);
     EXPECT_EQ(item.GetName(), "patched pack");
     EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
+}
+
+// A group of the other layout does not fit: it is not read with the wrong stride, the base
+// record stands, and the reason is at hand.
+TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
+    const TileDataShape newer = DetectTileData(493568 + 128 * 1316);
+    std::vector<std::uint8_t> file(493568 + 128 * 1316);
+    CTileItemInfo base;
+    base.SetName("base pack");
+    ByteWriter w;
+    base.Write(w, TileDataLayout::Newer);
+    Put(file, ItemRecordPos(0x0E75, newer), w.take());
+    m_dir.Write("tiledata.mul", file);
+    std::vector<std::uint8_t> patch(1000);
+    Put(patch, 0, {1, 0, 0, 0, 30, 0, 0, 0, 0x73, 2, 0, 0, 0xE8, 3, 0, 0, 0xA4, 4, 0, 0});
+    Put(patch, 1000 + (0x0E75 % 32) * 37 + 4, ItemBytes("old pack", 2));
+    UsePatch(patch);  // file 30, block 627, offset 1000, length 1188
+    CTileItemInfo item;
+    item.ReadInfo(0x0E75, m_files);
+    EXPECT_EQ(item.GetName(), "base pack");
+    EXPECT_EQ(TilePatchMismatch(1188, 627, newer),
+              "the patch record of tile data group 627 holds 1188 bytes, not the 1316 of a group "
+              "of this client's layout: not read");
+    EXPECT_EQ(TilePatchMismatch(964, 3, newer), "");
+    EXPECT_NE(TilePatchMismatch(964, 3, DetectTileData(1036288)), "");
 }
 
 TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
@@ -295,6 +328,13 @@ TEST_F(StaticsTest, RadarColours) {
     EXPECT_EQ(GetRadarColor(16384, m_files), 0x7C00);
     EXPECT_EQ(GetRadarColor(16385, m_files), 0);  // beyond the file
     EXPECT_EQ(GetRadarColor(0xFFFF, m_files), 0);
+    // A current client's file passes index 0xFFFF.
+    colors.resize(2 * 0x10001);
+    colors[2 * 0x10000] = 0x1F;
+    m_files.CloseAll();
+    m_dir.Write("radarcol.mul", colors);
+    EXPECT_EQ(GetRadarColor(0x10000, m_files), 0x1F);
+    EXPECT_EQ(GetRadarColorCount(m_files), 0x10001u);
 }
 
 }  // namespace

@@ -126,6 +126,9 @@ TEST(TextTest, Latin1CaseFoldingMatchesAccentedCapitalsButNotTheSign) {
 }
 
 TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
+    // For a terminal, control bytes of both halves show as escapes; the rest as Latin1ToUtf8.
+    EXPECT_EQ(Latin1ToTerminal("a\tb\x1B[31m\x9B\r\n\x7F\xE9\\"),
+              "a\\tb\\x1b[31m\\x9b\\r\\n\\x7f\xC3\xA9\\");
     EXPECT_EQ(Latin1ToUtf8(""), "");
     EXPECT_EQ(Latin1ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
     EXPECT_EQ(Latin1ToUtf8("caf\xE9 \xFF"), "caf\xC3\xA9 \xC3\xBF");

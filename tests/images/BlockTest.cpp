@@ -182,6 +182,19 @@ TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
     EXPECT_EQ(multi.GetComponent(1), nullptr);
 }
 
+// A real old index holds one garbage record (length 0xFFFFFFFF, offset past the end): only
+// records inside the data file decide the component size.
+TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCount) {
+    std::vector<IndexRecord> records = {{0, 24, 0, 0},
+                                        {24, 36, 0, 0},
+                                        {0xFFFFFF00u, 0xFFFFFFFFu, 0, 0},
+                                        {IndexRecord::kNoData, 5, 0, 0}};
+    EXPECT_EQ(MultiRecordSizeOf(records, 60), MultiComponent::kSize);
+    records.push_back({60, 32, 0, 0});
+    EXPECT_EQ(MultiRecordSizeOf(records, 92), MultiComponent::kWideSize);
+    EXPECT_EQ(MultiRecordSizeOf(records, 91), MultiComponent::kSize);  // reaching past the end
+}
+
 TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     ByteWriter hues;
     for (std::uint32_t g = 0; g < 3; ++g) {

@@ -312,7 +312,8 @@ void WriteLatin1Client(const TempDir& dir) {
         std::copy(text, text + std::strlen(text), bytes.begin() + static_cast<std::ptrdiff_t>(at));
     };
     std::vector<std::uint8_t> hues(708);
-    put(hues, 4 + 88 + 68, "Rouge \xE9\xFF");  // group 0, entry 1, its name field
+    put(hues, 4 + 88 + 68, "Rouge \xE9\xFF");        // group 0, entry 1, its name field
+    put(hues, 4 + 2 * 88 + 68, "Tab\there\x1B[1m");  // entry 2: a tab and an escape byte
     dir.Write("hues.mul", hues);
     std::vector<std::uint8_t> tiledata(ItemRecordPos(1) + CTileItemInfo::kSize);
     put(tiledata, TerrainRecordPos(1) + 6, "pr\xE9");
@@ -374,6 +375,18 @@ TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
         const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(run(s.args)));
         EXPECT_EQ(s.field(doc.object()).toString(), text) << s.args[0];
     }
+
+    // A name with a tab and an escape byte: whole in the list's column and the JSON; in the
+    // text output as escapes, so that nothing reaches the terminal as a command.
+    const std::string hue = run({"hue", "2"});
+    EXPECT_TRUE(Contains(hue, "'Tab\\there\\x1b[1m'")) << hue;
+    const std::string list = run({"list", "Hues"});
+    EXPECT_TRUE(Contains(list, "\tTab\\there\\x1b[1m\n")) << list;
+    EXPECT_EQ(list.find('\x1B'), std::string::npos);
+    const QJsonDocument doc =
+        QJsonDocument::fromJson(QByteArray::fromStdString(run({"list", "Hues", "--json"})));
+    EXPECT_EQ(doc["rows"][2]["columns"][1].toString(), QStringLiteral("Tab\there\x1B[1m"));
+    EXPECT_EQ(doc["rows"][2]["index"].toInt(), 2);
 }
 
 TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
@@ -436,7 +449,27 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     EXPECT_TRUE(Contains(json, R"("kind":"container","layout":null,"name":"sound.mul")")) << json;
     EXPECT_TRUE(Contains(json, R"("kind":"mul","layout":"16-byte components","name":"multi.idx")"));
     EXPECT_TRUE(Contains(cli({"tiledata", "item", "0x0e75"}), "Name    backpack\n"));
-    EXPECT_TRUE(Contains(cli({"tiledata", "item", "0x4321"}), "Name    tall crate\n"));
+    // The newer record's own fields: animation 0 beside an unknown byte, quantity 3.
+    const std::string tall = cli({"tiledata", "item", "0x4321"});
+    EXPECT_TRUE(Contains(tall, "Name    tall crate\n")) << tall;
+    EXPECT_TRUE(Contains(tall, "\nQuantity 3\nAnim    0\n")) << tall;
+    const QJsonObject tallJson =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(cli({"tiledata", "item", "0x4321", "--json"})))
+            .object();
+    EXPECT_EQ(tallJson["anim"].toInt(), 0);
+    EXPECT_EQ(tallJson["quantity"].toInt(), 3);
+    EXPECT_EQ(tallJson["flagsHigh"].toInt(), 1);
+    EXPECT_FALSE(tallJson.contains("val6"));
+    // Radar colours past index 0xFFFF, the fourth component word, the index named "Skills.idx".
+    EXPECT_EQ(cli({"radar", "0x13FDB"}), "radar 0x13fdb: 0x7fff (rgb 248, 248, 248)\n");
+    EXPECT_TRUE(Contains(cli({"radar", "0x13FDC"}), "  (past the file's 81884 colours)\n"));
+    const std::string multi = cli({"multi", "0"});
+    EXPECT_TRUE(Contains(multi, "  flags  extra\n")) << multi;
+    EXPECT_TRUE(Contains(multi, "  0x1\n"));
+    EXPECT_TRUE(Contains(cli({"multi", "0", "--json"}), R"("extra":1)"));
+    EXPECT_TRUE(Contains(files, "skills.idx    " + dir + "/Skills.idx  ")) << files;
+    EXPECT_TRUE(Contains(cli({"list", "Skills"}), "\t \tO\t"));
     // The old sample: .mul files and the old layouts, the columns as before.
     const std::string old = Ok({"files"});
     EXPECT_TRUE(Contains(old, "/art.mul  ")) << old;

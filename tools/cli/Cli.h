@@ -69,8 +69,8 @@ struct CommandRegistrar {
     explicit CommandRegistrar(const Command& command) { RegisterCommand(command); }
 };
 
-// A name read from the client files, which are Latin-1 (plain text output takes Latin1ToUtf8
-// from Text.h).
+// A name read from the client files, which are Latin-1, for JSON: every byte kept (plain text
+// output takes Latin1ToTerminal from Text.h, which shows control bytes as escapes).
 QString NameString(const std::string& name);
 // A path, words the user gave or the program's own: local 8-bit text, which is UTF-8 here.
 QString LocalString(const std::string& text);

@@ -208,6 +208,8 @@ int RunTileData(Invocation& inv) {
         CTileTerrainInfo info;
         info.ReadInfo(id);
         bool patched = TheVerDataTable().FindRecord(kSlotTileData, id / 32u, patch);
+        const std::string note =
+            patched ? TilePatchMismatch(patch.GetLength(), id / 32u, shape) : std::string();
         std::string flagText;
         QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
         if (inv.json) {
@@ -220,15 +222,21 @@ int RunTileData(Invocation& inv) {
             o["flagsHigh"] = static_cast<qint64>(info.m_dwFlagsHigh);
             o["val4"] = info.m_wVal4;
             o["patched"] = patched;
+            if (!note.empty()) {
+                o["patchError"] = LocalString(note);
+            }
             inv.PrintJson(o);
         } else {
-            *inv.out << Format("terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\n", id,
-                               patched ? " (patched)" : "", Latin1ToUtf8(info.GetName()).c_str(),
-                               info.m_dwFlags, flagText.c_str());
+            *inv.out << Format(
+                "terrain 0x%04x%s\nName   %s\nFlags  0x%08x %s\n", id, patched ? " (patched)" : "",
+                Latin1ToTerminal(info.GetName()).c_str(), info.m_dwFlags, flagText.c_str());
             if (newer) {
                 *inv.out << Format("Upper  0x%08x\n", info.m_dwFlagsHigh);
             }
             *inv.out << Format("Val4   0x%04x\n", info.m_wVal4);
+            if (!note.empty()) {
+                *inv.out << "Patch  " << note << '\n';
+            }
         }
         return 0;
     }
@@ -238,9 +246,11 @@ int RunTileData(Invocation& inv) {
     auto id = static_cast<std::int32_t>(inv.Number(1, "ID", 0xFFFF));
     CTileItemInfo info;
     info.ReadInfo(id);
-    bool patched = id < shape.FirstMultiItem() &&
-                   TheVerDataTable().FindRecord(
-                       kSlotTileData, (static_cast<std::uint32_t>(id) + 16384u) / 32u, patch);
+    const std::uint32_t group = (static_cast<std::uint32_t>(id) + 16384u) / 32u;
+    bool patched =
+        id < shape.FirstMultiItem() && TheVerDataTable().FindRecord(kSlotTileData, group, patch);
+    const std::string note =
+        patched ? TilePatchMismatch(patch.GetLength(), group, shape) : std::string();
     std::string flagText;
     QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
     if (inv.json) {
@@ -252,24 +262,49 @@ int RunTileData(Invocation& inv) {
         o["flagNames"] = flags;
         o["flagsHigh"] = static_cast<qint64>(info.m_dwFlagsHigh);
         o["weight"] = info.m_bWeight;
-        o["layer"] = info.m_bLayer;
-        o["val6"] = static_cast<qint64>(info.m_dwVal6);
-        o["anim"] = static_cast<qint64>(info.m_dwAnim);
-        o["val14"] = info.m_wVal14;
+        if (newer) {
+            // The newer record's own fields, not the old record's 32-bit lumps.
+            o["quality"] = info.GetQuality();
+            o["misc"] = info.GetMisc();
+            o["quantity"] = info.GetQuantity();
+            o["anim"] = info.GetAnimation();
+            o["hue"] = info.GetHue();
+            o["stackingOffset"] = info.GetStackingOffset();
+            o["value"] = info.GetValue();
+        } else {
+            o["layer"] = info.m_bLayer;
+            o["val6"] = static_cast<qint64>(info.m_dwVal6);
+            o["anim"] = static_cast<qint64>(info.m_dwAnim);
+            o["val14"] = info.m_wVal14;
+        }
         o["height"] = info.m_bHeight;
         o["patched"] = patched;
+        if (!note.empty()) {
+            o["patchError"] = LocalString(note);
+        }
         inv.PrintJson(o);
     } else {
         *inv.out << Format("item 0x%04x%s\nName    %s\nFlags   0x%08x %s\n",
                            static_cast<unsigned>(id), patched ? " (patched)" : "",
-                           Latin1ToUtf8(info.GetName()).c_str(), info.m_dwFlags, flagText.c_str());
+                           Latin1ToTerminal(info.GetName()).c_str(), info.m_dwFlags,
+                           flagText.c_str());
         if (newer) {
             *inv.out << Format("Upper   0x%08x\n", info.m_dwFlagsHigh);
+            *inv.out << Format(
+                "Weight  %u\nQuality %u\nMisc    %u\nQuantity %u\nAnim    %u\n"
+                "Hue     %u\nStacking offset %u\nValue   %u\nHeight  %u\n",
+                info.m_bWeight, info.GetQuality(), info.GetMisc(), info.GetQuantity(),
+                info.GetAnimation(), info.GetHue(), info.GetStackingOffset(), info.GetValue(),
+                info.m_bHeight);
+        } else {
+            *inv.out << Format(
+                "Weight  %u\nLayer   %u\nVal6    0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
+                info.m_bWeight, info.m_bLayer, info.m_dwVal6, info.m_dwAnim, info.m_wVal14,
+                info.m_bHeight);
         }
-        *inv.out << Format(
-            "Weight  %u\nLayer   %u\nVal6    0x%x\nAnim    0x%x\nVal14   0x%x\nHeight  %u\n",
-            info.m_bWeight, info.m_bLayer, info.m_dwVal6, info.m_dwAnim, info.m_wVal14,
-            info.m_bHeight);
+        if (!note.empty()) {
+            *inv.out << "Patch   " << note << '\n';
+        }
     }
     return 0;
 }
@@ -303,7 +338,7 @@ int RunStatics(Invocation& inv) {
             items.append(o);
         } else {
             *inv.out << Format("  %u,%u,%d  0x%04x  %s\n", s.m_bX, s.m_bY, s.m_cZ, s.m_wTile,
-                               Latin1ToUtf8(name).c_str());
+                               Latin1ToTerminal(name).c_str());
         }
     }
     if (inv.json) {
@@ -317,19 +352,27 @@ int RunStatics(Invocation& inv) {
 }
 
 int RunRadar(Invocation& inv) {
-    auto id = static_cast<std::uint16_t>(inv.Number(0, "ID", 0xFFFF));
+    // Current clients hold colours past index 0xFFFF: every index of the file is accepted.
+    const std::uint32_t id = inv.Number(0, "ID");
+    const std::uint64_t count = GetRadarColorCount(TheClientFiles());
     std::uint16_t color = GetRadarColor(id);
     int r = ((color >> 10) & 31) * 8;
     int g = ((color >> 5) & 31) * 8;
     int b = (color & 31) * 8;
     if (inv.json) {
         QJsonObject o;
-        o["id"] = id;
+        o["id"] = static_cast<qint64>(id);
         o["color"] = color;
         o["rgb"] = QJsonArray{r, g, b};
+        o["inFile"] = id < count;
         inv.PrintJson(o);
     } else {
-        *inv.out << Format("radar 0x%04x: 0x%04x (rgb %d, %d, %d)\n", id, color, r, g, b);
+        *inv.out << Format("radar 0x%04x: 0x%04x (rgb %d, %d, %d)", id, color, r, g, b);
+        if (id >= count) {
+            *inv.out << Format("  (past the file's %llu colours)",
+                               static_cast<unsigned long long>(count));
+        }
+        *inv.out << '\n';
     }
     return 0;
 }
@@ -346,8 +389,9 @@ CommandRegistrar tiledata({"tiledata", "item|terrain ID", "a tile data record wi
                            true, RunTileData});
 CommandRegistrar statics({"statics", "BLOCK", "the statics of a map block with item names", true,
                           RunStatics});
-CommandRegistrar radar({"radar", "ID", "the radar colour of a tile id (items from 0x4000)", true,
-                        RunRadar});
+CommandRegistrar radar(
+    {"radar", "ID", "the radar colour of a tile id (items from 0x4000, as far as the file goes)",
+     true, RunRadar});
 
 }  // namespace
 }  // namespace tessaly::cli

@@ -132,7 +132,7 @@ int RunHue(Invocation& inv) {
         return 0;
     }
     *inv.out << Format("hue %u (group %u, entry %u): '%s'\n", n, n >> 3, n & 7,
-                       Latin1ToUtf8(hue.GetName()).c_str());
+                       Latin1ToTerminal(hue.GetName()).c_str());
     *inv.out << Format("table start 0x%04x, table end 0x%04x\ncolours:", hue.m_wTableStart,
                        hue.m_wTableEnd);
     for (std::size_t i = 0; i < hue.m_Colours.size(); ++i) {
@@ -149,9 +149,11 @@ int RunMulti(Invocation& inv) {
         throw UsageError(Format("multi 0x%x has no components", id));
     }
     QJsonArray list;
+    // Components of 16 bytes have a fourth word, shown after the flags.
+    const bool wide = multi.GetRecordSize() == MultiComponent::kWideSize;
     if (!inv.json) {
-        *inv.out << Format("multi 0x%x: %u components\n  item     x     y     z  flags\n", id,
-                           multi.GetComponentCount());
+        *inv.out << Format("multi 0x%x: %u components\n  item     x     y     z  flags%s\n", id,
+                           multi.GetComponentCount(), wide ? "  extra" : "");
     }
     for (std::uint32_t i = 0; i < multi.GetComponentCount(); ++i) {
         MultiComponent c;
@@ -165,10 +167,14 @@ int RunMulti(Invocation& inv) {
             o["y"] = c.m_nY;
             o["z"] = c.m_nZ;
             o["flags"] = static_cast<qint64>(c.m_dwFlags);
+            if (wide) {
+                o["extra"] = static_cast<qint64>(c.m_dwExtra);
+            }
             list.append(o);
         } else {
-            *inv.out << Format("  0x%04x %5d %5d %5d  0x%x\n", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
+            *inv.out << Format("  0x%04x %5d %5d %5d  0x%x", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
                                c.m_dwFlags);
+            *inv.out << (wide ? Format("  0x%x\n", c.m_dwExtra) : std::string("\n"));
         }
     }
     if (inv.json) {

@@ -58,8 +58,10 @@ int RunList(Invocation& inv) {
         QJsonArray fields;
         for (int c = 0; c < columns; ++c) {
             const char* text = entry->GetColumnText(c);
+            // Tabs part the columns: those inside a name show as escapes, as do other control
+            // bytes, which are not sent to the terminal.
             line += '\t';
-            line += text != nullptr ? text : "";
+            line += Latin1ToTerminal(text != nullptr ? text : "");
             fields.append(QString::fromLatin1(text != nullptr ? text : ""));
         }
         if (inv.json) {
@@ -69,7 +71,7 @@ int RunList(Invocation& inv) {
             row[QStringLiteral("columns")] = fields;
             rows.append(row);
         } else {
-            *inv.out << Latin1ToUtf8(line) << '\n';
+            *inv.out << line << '\n';
         }
     }
     if (inv.json) {

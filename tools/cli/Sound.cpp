@@ -64,7 +64,7 @@ int RunExportSound(Invocation& inv) {
         inv.PrintJson(o);
     } else {
         *inv.out << Format("sound %u '%s': %u sample bytes (%s) written to ", id,
-                           Latin1ToUtf8(name).c_str(), n, Duration(sound).c_str())
+                           Latin1ToTerminal(name).c_str(), n, Duration(sound).c_str())
                  << path << '\n';
     }
     return 0;
@@ -107,7 +107,7 @@ int RunPlay(Invocation& inv) {
         o["device"] = LocalString(device);
         inv.PrintJson(o);
     } else {
-        *inv.out << Format("played sound %u '%s' (%s) on %s\n", id, Latin1ToUtf8(name).c_str(),
+        *inv.out << Format("played sound %u '%s' (%s) on %s\n", id, Latin1ToTerminal(name).c_str(),
                            Duration(sound).c_str(), device.c_str());
     }
     return 0;

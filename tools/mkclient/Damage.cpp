@@ -1,6 +1,7 @@
 // Damaging a written sample client, deterministically from a seed, so that every reader meets
 // truncated files, records pointing anywhere and garbage inside the data.
 
+#include "FileNames.h"
 #include "SampleClient.h"
 
 #include <algorithm>
@@ -176,6 +177,10 @@ private:
 void DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
     Damager damage(dir, seed);
     const auto has = [&](const char* name) { return fs::exists(dir / name); };
+    // The name a file carries in the directory, in whatever case ("Skills.idx"); empty if none.
+    const auto found = [&](const char* name) {
+        return fs::path(FindFileNoCase(dir.string(), name)).filename().string();
+    };
     const std::pair<const char*, const char*> pairs[] = {
         {"artidx.mul", "art.mul"},     {"gumpidx.mul", "gumpart.mul"},
         {"anim.idx", "anim.mul"},      {"soundidx.mul", "sound.mul"},
@@ -183,8 +188,10 @@ void DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
         {"lightidx.mul", "light.mul"}, {"staidx0.mul", "statics0.mul"},
         {"skills.idx", "skills.mul"},
     };
-    for (const auto& [index, data] : pairs) {
-        if (has(index) && has(data)) {
+    for (const auto& [indexName, dataName] : pairs) {
+        const std::string index = found(indexName);
+        const std::string data = found(dataName);
+        if (!index.empty() && !data.empty()) {
             damage.Index(index, data);
             damage.Data(data);
         }

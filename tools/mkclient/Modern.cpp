@@ -141,12 +141,30 @@ std::vector<std::uint8_t> NewerTileData(const std::vector<std::uint8_t>& old) {
                     t.m_dwFlagsHigh = 1;  // an upper flag bit, shown as a number
                     t.m_bWeight = 10;
                     t.m_bHeight = 8;
+                    // Animation 0 beside an unknown byte of 2, as real items have it: read as
+                    // the old record's 32-bit lump, the "animation" would be 131072.
+                    t.m_dwAnim = 2u << 16;
+                    t.m_dwVal6 = 3u << 24;  // quantity 3
                 }
             }
             t.Write(out, TileDataLayout::Newer);
         }
     }
     return out.take();
+}
+
+// The radar colours of a current client: 16,384 terrain colours, then one per item up to item
+// 65,499 (81,884 in all, so indexes pass 0xFFFF); the items past 16,384 take their picture's
+// colour, the last item one of its own.
+std::vector<std::uint8_t> NewerRadarColors(const std::vector<std::uint8_t>& old) {
+    constexpr std::size_t kColors = 16384 + 65500;
+    std::vector<std::uint8_t> colors(old);
+    colors.resize(2 * kColors, 0);
+    for (std::uint16_t id : kHighItems) {
+        StoreLE16(&colors[2 * (16384u + id)], static_cast<std::uint16_t>(0x4210 | (id & 0x1F)));
+    }
+    StoreLE16(&colors[2 * (kColors - 1)], 0x7FFF);
+    return colors;
 }
 
 // The multis with 16-byte components, 8,480 index records and two more structures past 5,120.
@@ -181,14 +199,17 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     const std::vector<MulEntry> sounds = ReadPair(files, "soundidx.mul", "sound.mul");
     const std::vector<std::uint8_t>& map = Take(files, "map0.mul");
     const std::set<std::string> replaced = {
-        "artidx.mul", "art.mul",  "gumpidx.mul", "gumpart.mul",  "soundidx.mul",
-        "sound.mul",  "map0.mul", "multi.idx",   "tiledata.mul", "multi.mul"};
+        "artidx.mul", "art.mul",   "gumpidx.mul",  "gumpart.mul", "soundidx.mul", "sound.mul",
+        "map0.mul",   "multi.idx", "tiledata.mul", "multi.mul",   "radarcol.mul", "skills.idx"};
     for (const auto& [name, bytes] : files) {
         if (replaced.count(name) == 0) {
             client.WriteFile(name, bytes);
         }
     }
     client.WriteFile("tiledata.mul", NewerTileData(Take(files, "tiledata.mul")));
+    client.WriteFile("radarcol.mul", NewerRadarColors(Take(files, "radarcol.mul")));
+    // Current clients ship this one name in mixed case.
+    client.WriteFile("Skills.idx", Take(files, "skills.idx"));
     WriteNewerMultis(client, files);
 
     if (form == ModernForm::MulPairs) {

@@ -1,0 +1,54 @@
+#include "FileNames.h"
+
+#include "Text.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace tessaly {
+
+namespace {
+
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiLower(x) == AsciiLower(y);
+           });
+}
+
+}  // namespace
+
+CDirListing::CDirListing(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(dir.empty() ? std::string(".") : dir, ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        m_Names.push_back(it->path().filename().string());
+    }
+    std::sort(m_Names.begin(), m_Names.end());
+}
+
+std::string CDirListing::Find(std::string_view name) const {
+    if (std::binary_search(m_Names.begin(), m_Names.end(), name)) {
+        return std::string(name);
+    }
+    auto match = std::find_if(m_Names.begin(), m_Names.end(), [name](const std::string& entry) {
+        return EqualNoCase(entry, name);
+    });
+    return match != m_Names.end() ? *match : std::string();
+}
+
+std::string CFileFinder::Find(const std::string& dir, std::string_view name) {
+    auto it = m_Listings.try_emplace(dir, dir).first;
+    const std::string found = it->second.Find(name);
+    return found.empty() ? std::string() : MakeFilePath(dir, found);
+}
+
+std::string FindFileNoCase(const std::string& dir, std::string_view name) {
+    const std::string found = CDirListing(dir).Find(name);
+    return found.empty() ? std::string() : MakeFilePath(dir, found);
+}
+
+}  // namespace tessaly
