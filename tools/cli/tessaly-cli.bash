@@ -5,17 +5,19 @@ _tessaly_cli() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
-
-    # Values of the options that take one.
-    case $prev in
-        --client-dir) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
-        --verdata | --pat) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
-        --jobs | --hue) return ;;
-    esac
-
     local help
     help=$("${COMP_WORDS[0]}" --help 2>/dev/null) || return
-    # "  NAME USAGE   summary" lines of the commands section, the usage without the summary.
+
+    # The options that take a value, as --help writes them with its name ("--jobs N").
+    local valued
+    valued=$(grep -o -- '--[a-z-]* [A-Z][A-Z.]*' <<<"$help" | sort -u)
+    case $(awk -v option="$prev" '$1 == option {print $2; exit}' <<<"$valued") in
+        "") ;;
+        DIR) mapfile -t COMPREPLY < <(compgen -d -- "$cur"); return ;;
+        FILE*) mapfile -t COMPREPLY < <(compgen -f -- "$cur"); return ;;
+        *) return ;;
+    esac
+    # The lines of the commands section that name a command and its usage ("  NAME USAGE").
     local usages
     usages=$(sed -n '/^Commands:/,/^$/{/^  [a-z]/{s/^  //;s/  .*//;p}}' <<<"$help")
 
@@ -24,8 +26,7 @@ _tessaly_cli() {
     for ((i = 1; i < COMP_CWORD; i++)); do
         word=${COMP_WORDS[i]}
         case $word in
-            --client-dir | --verdata | --pat | --jobs | --hue) ((i++)) ;;
-            -*) ;;
+            -*) grep -q -- "^$word " <<<"$valued" && ((i++)) ;;
             *) command=$word; break ;;
         esac
     done
