@@ -393,7 +393,7 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
     // Help wins over anything else on the line.
     const std::string help = Ok({"radar", "--bogus", "-h"});
     EXPECT_EQ(help, Ok({"--help"}));
-    EXPECT_EQ(help.rfind("Usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS...] "
+    EXPECT_EQ(help.rfind("Usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS] "
                          "[--json]\nNumbers are decimal or 0x-hex.\n\nCommands:\n",
                          0),
               0u);

@@ -39,7 +39,7 @@ struct GlobalOptionList {
 
 void PrintHelp(std::ostream& out, const GlobalOptionList& global, const CommandLine& line) {
     out << "Usage: tessaly-cli " << Synopsis({global.clientDir, global.verdata})
-        << " COMMAND [ARGS...] " << Synopsis({global.json})
+        << " COMMAND [ARGS] " << Synopsis({global.json})
         << "\nNumbers are decimal or 0x-hex.\n\nCommands:\n";
     std::vector<tessaly::HelpRow> rows;
     for (const Command& c : Commands()) {
