@@ -365,10 +365,8 @@ void CBrindleApp::SetupAction(int nId) {
         return;
     }
     QList<QKeySequence> keys;
-    for (const AcceleratorDef& accel : GetAccelerators()) {
-        if (accel.nId == nId) {
-            keys << QKeySequence(QString::fromLatin1(accel.pszKey), QKeySequence::PortableText);
-        }
+    for (const char* key : GetAcceleratorKeys(nId)) {
+        keys << QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText);
     }
     action->setShortcuts(keys);
     if (const char* prompt = GetCommandPrompt(nId)) {
@@ -410,8 +408,8 @@ void CBrindleApp::BuildMenus() {
             menus.push_back(menu);
         }
     }
-    for (const AcceleratorDef& accel : GetAccelerators()) {
-        SetupAction(accel.nId);
+    for (const CommandKeyDef& keys : GetCommandKeys()) {
+        SetupAction(keys.nId);
     }
     UpdateRecentFileMenu();
 }
@@ -449,7 +447,8 @@ void CBrindleApp::UpdateMenuBar() {
         for (const MenuDef& def : GetMenuBar(resource)) {
             for (const MenuItemDef& item : def.items) {
                 if (item.pszText != nullptr && item.nId != ids::ID_FILE_MRU_FILE1) {
-                    frame->GetAction(item.nId)->setText(QString::fromLatin1(item.pszText));
+                    frame->GetAction(item.nId)->setText(
+                        QString::fromLatin1(GetMenuItemText(item).c_str()));
                 }
             }
         }

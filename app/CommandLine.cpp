@@ -1,36 +1,89 @@
 #include "CommandLine.h"
 
 #include "DataTypeDef.h"
+#include "HelpText.h"
 #include "Text.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace tessaly {
 
+namespace {
+
+// The options the program knows, each with its description: --help and the man page are made
+// from these.
+struct Options {
+    QCommandLineOption clientDir{QStringLiteral("client-dir"),
+                                 QStringLiteral("look for the client's base files in DIR first"),
+                                 QStringLiteral("DIR")};
+    QCommandLineOption open{
+        QStringLiteral("open"),
+        QStringLiteral("open FILE (a verdata.mul-format patch file) as a document once the "
+                       "program has started"),
+        QStringLiteral("FILE")};
+    QCommandLineOption screenshot{
+        QStringLiteral("screenshot"),
+        QStringLiteral("start up, save a picture of the main window (of the sheet, with "
+                       "--properties) to FILE.png and exit"),
+        QStringLiteral("FILE.png")};
+    QCommandLineOption category{
+        QStringLiteral("category"),
+        QStringLiteral("show the category NAME (\"Items\", \"Animations\", \"%1\") in the "
+                       "active view after start-up")
+            .arg(kCategoryItems),
+        QStringLiteral("NAME")};
+    QCommandLineOption thumbnails{
+        QStringLiteral("thumbnails"),
+        QStringLiteral("show that category as thumbnails (\"Thumb Nail\")")};
+    QCommandLineOption properties{
+        QStringLiteral("properties"),
+        QStringLiteral("open the property sheet of entry ENTRY (decimal or 0x-hex) of that "
+                       "category"),
+        QStringLiteral("ENTRY")};
+    QCommandLineOption page{
+        QStringLiteral("page"),
+        QStringLiteral("show the sheet's page CAPTION (default: the first page)"),
+        QStringLiteral("CAPTION")};
+    QCommandLineOption action{QStringLiteral("action"),
+                              QStringLiteral("on an animation page: show action N"),
+                              QStringLiteral("N")};
+    QCommandLineOption direction{
+        QStringLiteral("direction"),
+        QStringLiteral("on an animation page: show direction list position P (0 to 4)"),
+        QStringLiteral("P")};
+    QCommandLineOption frame{QStringLiteral("frame"),
+                             QStringLiteral("on an animation page: show frame N"),
+                             QStringLiteral("N")};
+    QCommandLineOption hue{
+        QStringLiteral("hue"),
+        QStringLiteral("on an item, gump or animation page: draw in hue N (decimal or 0x-hex, "
+                       "0 to 3000, as the Hues page's Hue Index)"),
+        QStringLiteral("N")};
+    QCommandLineOption version{QStringLiteral("version"),
+                               QStringLiteral("print the version and exit")};
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("print this text and exit")};
+
+    // In the order --help lists them.
+    QList<QCommandLineOption> All() const {
+        return {clientDir, open,      screenshot, category, thumbnails, properties, page,
+                action,    direction, frame,      hue,      version,    help};
+    }
+};
+
+}  // namespace
+
 CCommandLineInfo ParseCommandLine(const QStringList& args) {
-    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
-    const QCommandLineOption version(QStringLiteral("version"));
-    const QCommandLineOption clientDir(QStringLiteral("client-dir"), QString(),
-                                       QStringLiteral("DIR"));
-    const QCommandLineOption open(QStringLiteral("open"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
-                                        QStringLiteral("FILE"));
-    const QCommandLineOption category(QStringLiteral("category"), QString(),
-                                      QStringLiteral("NAME"));
-    const QCommandLineOption properties(QStringLiteral("properties"), QString(),
-                                        QStringLiteral("ENTRY"));
-    const QCommandLineOption page(QStringLiteral("page"), QString(), QStringLiteral("CAPTION"));
-    const QCommandLineOption action(QStringLiteral("action"), QString(), QStringLiteral("N"));
-    const QCommandLineOption direction(QStringLiteral("direction"), QString(), QStringLiteral("P"));
-    const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
-    const QCommandLineOption hue(QStringLiteral("hue"), QString(), QStringLiteral("N"));
-    const QCommandLineOption thumbnails(QStringLiteral("thumbnails"));
+    const Options options;
+    const auto& [clientDir, open, screenshot, category, thumbnails, properties, page, action,
+                 direction, frame, hue, version, help] = options;
     QCommandLineParser parser;
-    parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
-                       action, direction, frame, hue, thumbnails});
+    parser.addOptions(options.All());
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -108,31 +161,25 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
 }
 
 QString GetUsageText() {
+    std::vector<HelpRow> rows;
+    for (const QCommandLineOption& option : Options().All()) {
+        std::vector<std::string> names;
+        for (const QString& name : option.names()) {
+            names.push_back(name.toStdString());
+        }
+        rows.push_back({OptionHelpName(names, option.valueName().toStdString()),
+                        option.description().toStdString()});
+    }
     return QStringLiteral(
                "Usage: tessaly [options] [file]\n"
                "Viewer and patch editor for the client's data files.\n"
                "\n"
-               "  --client-dir DIR   look for the client's base files in DIR first\n"
-               "  --open FILE        open FILE as a document once the program has started\n"
-               "  --screenshot FILE  start up, save a PNG picture of the main window to FILE, "
-               "exit\n"
-               "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"%1\")\n"
-               "                     in the active view after start-up\n"
-               "  --thumbnails       show that category as thumbnails (\"Thumb Nail\")\n"
-               "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
-               "                     of that category; with --screenshot, save the sheet\n"
-               "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"
-               "  --action N, --direction P, --frame N\n"
-               "                     on an animation page: show action N, direction list\n"
-               "                     position P (0-4) and frame N\n"
-               "  --hue N            on an item, gump or animation page: draw in hue N (decimal\n"
-               "                     or 0x-hex, the Hues page's Hue Index)\n"
-               "  --version          print the version and exit\n"
-               "  --help             print this text and exit\n"
+               "Options:\n") +
+           QString::fromStdString(FormatHelpRows(rows, 22)) +
+           QStringLiteral(
                "\n"
-               "A file name alone does not decide what opens: the patch file opened last does, or\n"
-               "else a new document made from the client's own verdata.mul.\n")
-        .arg(kCategoryItems);
+               "A file name alone does not decide what opens: the patch file opened last does,\n"
+               "or else a new document made from the client's own verdata.mul.\n");
 }
 
 }  // namespace tessaly

@@ -13,8 +13,8 @@ constexpr MenuItemDef kRecentFiles{ID_FILE_MRU_FILE1, "Recent File", true};
 
 // Resource 128: the menu shown while no document is open.
 constexpr MenuItemDef kMainFile[] = {
-    {ID_FILE_NEW, "&New\tCtrl+N"},
-    {ID_FILE_OPEN, "&Open...\tCtrl+O"},
+    {ID_FILE_NEW, "&New"},
+    {ID_FILE_OPEN, "&Open..."},
     kSeparator,
     {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
     kSeparator,
@@ -36,10 +36,10 @@ constexpr MenuDef kMainMenu[] = {
 
 // Resource 129: the full menu of the document.
 constexpr MenuItemDef kDocFile[] = {
-    {ID_FILE_NEW, "&New VerData\tCtrl+N"},
-    {ID_FILE_OPEN, "&Open VerData...\tCtrl+O"},
+    {ID_FILE_NEW, "&New VerData"},
+    {ID_FILE_OPEN, "&Open VerData..."},
     {ID_FILE_CLOSE, "&Close"},
-    {ID_FILE_SAVE, "&Save\tCtrl+S", true},
+    {ID_FILE_SAVE, "&Save", true},
     {ID_FILE_SAVE_FAST, "Save Fast", true},
     {ID_FILE_SAVE_AS, "Save &As...", true},
     kSeparator,
@@ -52,7 +52,7 @@ constexpr MenuItemDef kDocFile[] = {
     {ID_SAVE_PATCH, "Save Patch", true},
     {ID_SAVE_PATCH_AS, "Save Patch As...", true},
     kSeparator,
-    {ID_FILE_PRINT, "&Print...\tCtrl+P"},
+    {ID_FILE_PRINT, "&Print..."},
     {ID_FILE_PRINT_PREVIEW, "Print Pre&view"},
     {ID_FILE_PRINT_SETUP, "P&rint Setup..."},
     kSeparator,
@@ -61,16 +61,16 @@ constexpr MenuItemDef kDocFile[] = {
     {ID_APP_EXIT, "E&xit"},
 };
 constexpr MenuItemDef kDocEdit[] = {
-    {ID_EDIT_UNDO, "&Undo\tCtrl+Z"},
+    {ID_EDIT_UNDO, "&Undo"},
     kSeparator,
-    {ID_EDIT_CUT, "Cu&t\tCtrl+X"},
-    {ID_EDIT_COPY, "&Copy\tCtrl+C"},
-    {ID_EDIT_PASTE, "&Paste Over\tCtrl+V"},
-    {ID_EDIT_DELETE, "Delete\tDel"},
+    {ID_EDIT_CUT, "Cu&t"},
+    {ID_EDIT_COPY, "&Copy"},
+    {ID_EDIT_PASTE, "&Paste Over"},
+    {ID_EDIT_DELETE, "Delete"},
     kSeparator,
     {ID_EXPORT, "&Export..."},
-    {ID_EDIT_PROPERTIES, "Properties\tAlt+Enter"},
-    {ID_EDIT_GOTO, "&Go to...\tCtrl+G"},
+    {ID_EDIT_PROPERTIES, "Properties"},
+    {ID_EDIT_GOTO, "&Go to..."},
 };
 constexpr MenuItemDef kDocData[] = {
     {ID_DATA_VERDATA, "VerData"},  {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
@@ -100,12 +100,22 @@ constexpr MenuDef kDocMenu[] = {
     {"Tools", kDocTools}, {"&Window", kDocWindow}, {"&Help", kHelp},
 };
 
-constexpr AcceleratorDef kAccelerators[] = {
-    {ID_FILE_NEW, "Ctrl+N"},    {ID_FILE_OPEN, "Ctrl+O"},   {ID_FILE_SAVE, "Ctrl+S"},
-    {ID_FILE_PRINT, "Ctrl+P"},  {ID_EDIT_UNDO, "Ctrl+Z"},   {ID_EDIT_UNDO, "Alt+Backspace"},
-    {ID_EDIT_CUT, "Ctrl+X"},    {ID_EDIT_CUT, "Shift+Del"}, {ID_EDIT_COPY, "Ctrl+C"},
-    {ID_EDIT_COPY, "Ctrl+Ins"}, {ID_EDIT_PASTE, "Ctrl+V"},  {ID_EDIT_PASTE, "Shift+Ins"},
-    {ID_NEXT_PANE, "F6"},       {ID_PREV_PANE, "Shift+F6"}, {ID_EDIT_GOTO, "Ctrl+G"},
+// The keys of each command, stated once: the menus show the first after the item's text.
+// "Delete" and "Properties" name their keys in the menu but have no accelerator.
+constexpr CommandKeyDef kCommandKeys[] = {
+    {ID_FILE_NEW, "Ctrl+N"},
+    {ID_FILE_OPEN, "Ctrl+O"},
+    {ID_FILE_SAVE, "Ctrl+S"},
+    {ID_FILE_PRINT, "Ctrl+P"},
+    {ID_EDIT_UNDO, "Ctrl+Z", "Alt+Backspace"},
+    {ID_EDIT_CUT, "Ctrl+X", "Shift+Del"},
+    {ID_EDIT_COPY, "Ctrl+C", "Ctrl+Ins"},
+    {ID_EDIT_PASTE, "Ctrl+V", "Shift+Ins"},
+    {ID_EDIT_DELETE, "Del", nullptr, false},
+    {ID_EDIT_PROPERTIES, "Alt+Enter", nullptr, false},
+    {ID_EDIT_GOTO, "Ctrl+G"},
+    {ID_NEXT_PANE, "F6"},
+    {ID_PREV_PANE, "Shift+F6"},
 };
 
 struct PromptDef {
@@ -162,8 +172,33 @@ std::span<const MenuDef> GetMenuBar(int nResource) {
     return {};
 }
 
-std::span<const AcceleratorDef> GetAccelerators() {
-    return kAccelerators;
+std::span<const CommandKeyDef> GetCommandKeys() {
+    return kCommandKeys;
+}
+
+std::vector<const char*> GetAcceleratorKeys(int nId) {
+    std::vector<const char*> keys;
+    for (const CommandKeyDef& def : kCommandKeys) {
+        if (def.nId == nId && def.bAccelerator) {
+            keys.push_back(def.pszKey);
+            if (def.pszOtherKey != nullptr) {
+                keys.push_back(def.pszOtherKey);
+            }
+        }
+    }
+    return keys;
+}
+
+std::string GetMenuItemText(const MenuItemDef& item) {
+    std::string text = item.pszText != nullptr ? item.pszText : "";
+    for (const CommandKeyDef& def : kCommandKeys) {
+        if (def.nId == item.nId) {
+            text += '\t';
+            text += def.pszKey;
+            break;
+        }
+    }
+    return text;
 }
 
 const char* GetCommandPrompt(int nId) {

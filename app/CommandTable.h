@@ -3,6 +3,8 @@
 // builds its menu bars from these tables; the command ids are those of ResourceIds.h.
 
 #include <span>
+#include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -10,7 +12,7 @@ namespace tessaly {
 // id ID_FILE_MRU_FILE1 and stands for the four items 57616 to 57619.
 struct MenuItemDef {
     int nId;
-    const char* pszText;
+    const char* pszText;  // without the key; GetMenuItemText adds the command's key
     // Shown disabled until the command's state handler enables it.
     bool bStartsDisabled = false;
 };
@@ -20,10 +22,13 @@ struct MenuDef {
     std::span<const MenuItemDef> items;
 };
 
-// A key that carries out a command. The key is written in Qt's portable form ("Ctrl+N").
-struct AcceleratorDef {
+// The keys of a command, written in Qt's portable form ("Ctrl+N"). Each command's keys are
+// stated once, here; its menu item shows the first one.
+struct CommandKeyDef {
     int nId;
-    const char* pszKey;
+    const char* pszKey;                 // the key the menu item names
+    const char* pszOtherKey = nullptr;  // a second key that carries the command out too
+    bool bAccelerator = true;           // false: the menu names the key, but it carries out nothing
 };
 
 // Number of entries of the recent-file list.
@@ -33,8 +38,12 @@ inline constexpr int kRecentFileCount = 4;
 // for any other number.
 std::span<const MenuDef> GetMenuBar(int nResource);
 
-// Every accelerator of the program, the main menu's and the document menu's alike.
-std::span<const AcceleratorDef> GetAccelerators();
+// The keys of every command that has one, the main menu's and the document menu's alike.
+std::span<const CommandKeyDef> GetCommandKeys();
+// The keys that carry out the command nId (none when its key is only named in its menu).
+std::vector<const char*> GetAcceleratorKeys(int nId);
+// The text the menu item shows: its text, then a tab and its command's key when it has one.
+std::string GetMenuItemText(const MenuItemDef& item);
 
 // The status-bar prompt of a command: the prompt, then after a line break the tool tip (which may
 // be missing). Null for a command without a prompt.

@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataPageDraw.h"
 #include "CDataPageScript.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "Hues.h"
 #include "SurfaceDevice.h"
@@ -239,36 +240,33 @@ void CDataDefAnim::GetShownExportOptions(ExportOptions& options) {
 // ---- the page ----
 
 CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) {
-    auto named = [this](auto* widget, int id) {
-        widget->setObjectName(QString::number(id));
-        return widget;
-    };
-    m_pAction = named(new QComboBox(this), 4033);
-    m_pDir = named(new QComboBox(this), 4031);
+    using ids::SetControlId;
+    m_pAction = SetControlId(new QComboBox(this), 4033);
+    m_pDir = SetControlId(new QComboBox(this), 4031);
     for (const char* name : kDirections) {
         m_pDir->addItem(QString::fromLatin1(name));
     }
-    m_pFlip = named(new QCheckBox(QStringLiteral("Dir Flip"), this), 4082);
-    m_pFrames = named(new QSlider(Qt::Horizontal, this), 4030);
+    m_pFlip = SetControlId(new QCheckBox(QStringLiteral("Dir Flip"), this), 4082);
+    m_pFrames = SetControlId(new QSlider(Qt::Horizontal, this), 4030);
     m_pFrames->setTickPosition(QSlider::TicksBelow);
     m_pFrames->setTickInterval(1);
     m_pFrames->setRange(0, 0);
-    m_pFrameText = named(new QLabel(m_sFrame, this), 4081);
+    m_pFrameText = SetControlId(new QLabel(m_sFrame, this), 4081);
     m_pFrameText->setMinimumWidth(48);
-    m_pPlay = named(new QCheckBox(QStringLiteral("Play"), this), 4032);
-    auto* paste = named(new QPushButton(QStringLiteral("Paste"), this), 4034);
-    auto* del = named(new QPushButton(QStringLiteral("Del"), this), 4035);
+    m_pPlay = SetControlId(new QCheckBox(QStringLiteral("Play"), this), 4032);
+    auto* paste = SetControlId(new QPushButton(QStringLiteral("Paste"), this), 4034);
+    auto* del = SetControlId(new QPushButton(QStringLiteral("Del"), this), 4035);
     paste->setEnabled(false);
     del->setEnabled(false);
-    m_pCopy = named(new QPushButton(QStringLiteral("Copy"), this), 4079);
-    m_pSizeBox = named(new QCheckBox(QStringLiteral("Size"), this), 4095);
-    m_pMiddle = named(new QCheckBox(QStringLiteral("Middle"), this), 4096);
-    m_pZoom = named(new QCheckBox(QStringLiteral("Zoom"), this), 4097);
+    m_pCopy = SetControlId(new QPushButton(QStringLiteral("Copy"), this), 4079);
+    m_pSizeBox = SetControlId(new QCheckBox(QStringLiteral("Size"), this), 4095);
+    m_pMiddle = SetControlId(new QCheckBox(QStringLiteral("Middle"), this), 4096);
+    m_pZoom = SetControlId(new QCheckBox(QStringLiteral("Zoom"), this), 4097);
     m_pZoom->setEnabled(false);
-    m_pSizeText = named(new QLabel(m_sSize, this), 4091);
-    m_pCentreText = named(new QLabel(m_sCentre, this), 4092);
+    m_pSizeText = SetControlId(new QLabel(m_sSize, this), 4091);
+    m_pCentreText = SetControlId(new QLabel(m_sCentre, this), 4092);
     m_pHue = new CHueField(this);
-    m_pArea = named(new QWidget(this), 4029);
+    m_pArea = SetControlId(new QWidget(this), 4029);
     m_pArea->setAttribute(Qt::WA_OpaquePaintEvent);  // painted whole, never erased
     m_pArea->setMinimumSize(210, 185);
     m_pArea->installEventFilter(this);

@@ -1,6 +1,7 @@
 #include "CDataDefFont.h"
 
 #include "CDataPageDraw.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "SurfaceDevice.h"
 
@@ -51,7 +52,7 @@ const MulFont* CDataDefFont::GetFont() {
 }
 
 CDataPageFont::CDataPageFont() : CDataPage(150, QStringLiteral("Font")) {
-    m_pPicture = new CPictureFrame(4085, this);
+    m_pPicture = new CPictureFrame(ids::IDC_FONT_PICTURE, this);
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);

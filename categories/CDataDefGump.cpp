@@ -2,6 +2,7 @@
 
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "Hues.h"
 #include "Text.h"
 
@@ -71,7 +72,8 @@ bool CDataDefGump::AddPages(CDataProps* pSheet) {
     return true;
 }
 
-CDataPageGumpDraw::CDataPageGumpDraw() : CDataPageDraw(146, QStringLiteral("Gump"), 4084, 4090) {
+CDataPageGumpDraw::CDataPageGumpDraw()
+    : CDataPageDraw(146, QStringLiteral("Gump"), ids::IDC_GUMP_PICTURE, ids::IDC_GUMP_SIZE) {
     AddHueField();
 }
 

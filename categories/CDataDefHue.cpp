@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataPageDraw.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "Patch.h"
 #include "PatchFormat.h"
@@ -152,28 +153,25 @@ HueEntry MakeEditedHue(const HueColours& colours, const std::string& name) {
 
 cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_Points.fill(kHueNoPoint);
-    auto named = [](auto* widget, int id) {
-        widget->setObjectName(QString::number(id));
-        return widget;
-    };
+    using ids::SetControlId;
     // The bar sits in a holder that sizes it to whole cells, so no column is left unpainted.
     m_pBarHolder = new QWidget(this);
     m_pBarHolder->setMinimumSize(kCells * 8 + 4, 48);
     m_pBarHolder->installEventFilter(this);
-    m_pBar = new CPictureFrame(4037, m_pBarHolder);
+    m_pBar = new CPictureFrame(ids::IDC_HUE_BAR, m_pBarHolder);
     m_pBar->m_Paint = [this](QPainter& painter, const QRect& area) { PaintBar(painter, area); };
-    m_pName = named(new QLineEdit(this), 4038);
+    m_pName = SetControlId(new QLineEdit(this), 4038);
     m_pName->setMaxLength(static_cast<int>(HueEntry::kNameLength));
     // Only the user's typing marks the page; filling the edit from the entry does not.
     connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
-    m_pScroll = named(new QScrollBar(Qt::Vertical, this), 4039);
+    m_pScroll = SetControlId(new QScrollBar(Qt::Vertical, this), 4039);
     m_pScroll->setRange(0, 7);
     m_pScroll->setSingleStep(1);
     m_pScroll->setPageStep(4);
     m_pScroll->hide();
     connect(m_pScroll, &QScrollBar::valueChanged, this, [this](int pos) { OnVScroll(pos); });
-    m_pIndex = named(new QLabel(this), 4040);
-    m_pRange = named(new QLabel(this), 4083);
+    m_pIndex = SetControlId(new QLabel(this), 4040);
+    m_pRange = SetControlId(new QLabel(this), 4083);
     m_pRangeCaption = new QLabel(QStringLiteral("Range:"), this);
 
     auto* fields = new QGridLayout;

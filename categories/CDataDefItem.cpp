@@ -4,6 +4,7 @@
 #include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "Hues.h"
 #include "Text.h"
@@ -97,7 +98,8 @@ bool CDataDefItem::AddPages(CDataProps* pSheet) {
     return true;
 }
 
-CDataPageItemDraw::CDataPageItemDraw() : CDataPageDraw(130, QStringLiteral("Item"), 4086, 4101) {
+CDataPageItemDraw::CDataPageItemDraw()
+    : CDataPageDraw(130, QStringLiteral("Item"), ids::IDC_ITEM_PICTURE, ids::IDC_ITEM_SIZE) {
     // Buttons towards the item's gump and animation, not wired to anything.
     for (auto [id, text] : {std::pair(4098, "Gump..."), std::pair(4099, "Anim...")}) {
         auto* button = new QPushButton(QString::fromLatin1(text), this);

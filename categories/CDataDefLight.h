@@ -3,6 +3,7 @@
 
 #include "CDataDef.h"
 #include "CDataPageDraw.h"
+#include "ControlIds.h"
 #include "LightType.h"
 
 namespace tessaly {
@@ -34,7 +35,7 @@ class CDataPageLightDraw : public CDataPageDraw {
     Q_OBJECT
 
 public:
-    CDataPageLightDraw() : CDataPageDraw(145, QStringLiteral("Light"), 4087) {}
+    CDataPageLightDraw() : CDataPageDraw(145, QStringLiteral("Light"), ids::IDC_LIGHT_PICTURE) {}
     bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                      std::uint32_t maxHeight) override;
 

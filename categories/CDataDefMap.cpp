@@ -2,6 +2,7 @@
 
 #include "CDataAppState.h"
 #include "CDataDefStatics.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "MapBlock.h"
 #include "Text.h"
@@ -44,11 +45,11 @@ void CDataDefMap::ReadBlock(CMapBlock& block) {
 
 CDataPageMap::CDataPageMap() : CDataPage(152, QStringLiteral("Map")) {
     m_pList = new QListWidget(this);
-    m_pList->setObjectName(QStringLiteral("4017"));
+    ids::SetControlId(m_pList, ids::IDC_MAP_CELLS);
     // Cells stay in row order, the order of the block.
     m_pList->setSortingEnabled(false);
     m_pCoords = new QLabel(this);
-    m_pCoords->setObjectName(QStringLiteral("4019"));
+    ids::SetControlId(m_pCoords, ids::IDC_MAP_COORDS);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("8x8 block of terrain heights"), this));

@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataPageDraw.h"
 #include "CDataPageScript.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "Patch.h"
 #include "PatchFormat.h"
@@ -288,10 +289,11 @@ CMultiTileItem::CMultiTileItem(QWidget* pParent) : QDialog(pParent) {
     setWindowTitle(QStringLiteral("Tile Item"));
     auto* form = new QFormLayout;
     for (auto [id, label] :
-         {std::pair(4070, "Item(s)"), std::pair(4065, "Left"), std::pair(4066, "Right"),
-          std::pair(4067, "Top"), std::pair(4068, "Bottom"), std::pair(4069, "Altitude")}) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::number(id));
+         {std::pair(ids::IDC_TILE_ITEM_ITEMS, "Item(s)"),
+          std::pair(ids::IDC_TILE_ITEM_LEFT, "Left"), std::pair(ids::IDC_TILE_ITEM_RIGHT, "Right"),
+          std::pair(ids::IDC_TILE_ITEM_TOP, "Top"), std::pair(ids::IDC_TILE_ITEM_BOTTOM, "Bottom"),
+          std::pair(ids::IDC_TILE_ITEM_ALTITUDE, "Altitude")}) {
+        auto* edit = ids::SetControlId(new QLineEdit(this), id);
         form->addRow(QString::fromLatin1(label), edit);
     }
     auto* note = new QLabel(QStringLiteral("When multiple items are specified, they will be placed "
@@ -315,13 +317,16 @@ CMultiTileItem::CMultiTileItem(QWidget* pParent) : QDialog(pParent) {
 }
 
 QLineEdit* CMultiTileItem::GetEdit(int nId) const {
-    return findChild<QLineEdit*>(QString::number(nId));
+    return ids::FindControl<QLineEdit>(this, nId);
 }
 
 void CMultiTileItem::accept() {
-    for (auto [id, member] :
-         {std::pair(4069, &m_sAltitude), std::pair(4068, &m_sBottom), std::pair(4070, &m_sItems),
-          std::pair(4065, &m_sLeft), std::pair(4066, &m_sRight), std::pair(4067, &m_sTop)}) {
+    for (auto [id, member] : {std::pair(ids::IDC_TILE_ITEM_ALTITUDE, &m_sAltitude),
+                              std::pair(ids::IDC_TILE_ITEM_BOTTOM, &m_sBottom),
+                              std::pair(ids::IDC_TILE_ITEM_ITEMS, &m_sItems),
+                              std::pair(ids::IDC_TILE_ITEM_LEFT, &m_sLeft),
+                              std::pair(ids::IDC_TILE_ITEM_RIGHT, &m_sRight),
+                              std::pair(ids::IDC_TILE_ITEM_TOP, &m_sTop)}) {
         *member = GetEdit(id)->text().toStdString();
     }
     QDialog::accept();
@@ -381,24 +386,21 @@ std::vector<MultiComponent> TileItems(const CMultiTileItem& dialog, std::string&
 // ---- the page ----
 
 CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image")) {
-    auto named = [this](auto* widget, int id) {
-        widget->setObjectName(QString::number(id));
-        return widget;
-    };
+    using ids::SetControlId;
     auto button = [&](const char* text, int id, void (CDataPageMultiDraw::*handler)()) {
-        auto* b = named(new QPushButton(QString::fromLatin1(text), this), id);
+        auto* b = SetControlId(new QPushButton(QString::fromLatin1(text), this), id);
         connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
         return b;
     };
 
     // The picture with its scroll bars, the Z-clip and the counts.
-    m_pPicture = new CPictureFrame(4050, this);
+    m_pPicture = new CPictureFrame(ids::IDC_MULTI_PICTURE, this);
     m_pPicture->setMinimumSize(340, 300);
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) {
         PaintPicture(painter, area);
     };
-    m_pVertical = named(new QScrollBar(Qt::Vertical, this), 4061);
-    m_pHorizontal = named(new QScrollBar(Qt::Horizontal, this), 4062);
+    m_pVertical = SetControlId(new QScrollBar(Qt::Vertical, this), 4061);
+    m_pHorizontal = SetControlId(new QScrollBar(Qt::Horizontal, this), 4062);
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
         bar->setRange(-kScrollRange, kScrollRange);
         bar->setPageStep(50);
@@ -407,12 +409,12 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     }
     m_pVertical->setSingleStep(50);
     m_pHorizontal->setSingleStep(5);
-    m_pZLow = named(new QLineEdit(QStringLiteral("-128"), this), 4063);
-    m_pZHigh = named(new QLineEdit(QStringLiteral("128"), this), 4064);
+    m_pZLow = SetControlId(new QLineEdit(QStringLiteral("-128"), this), 4063);
+    m_pZHigh = SetControlId(new QLineEdit(QStringLiteral("128"), this), 4064);
     m_pZLow->setMaximumWidth(56);
     m_pZHigh->setMaximumWidth(56);
-    m_pObjects = named(new QLabel(QStringLiteral("0 objects"), this), 4074);
-    m_pRegion = named(new QLabel(QStringLiteral("MULTIREGION=0,0,0,0"), this), 4076);
+    m_pObjects = SetControlId(new QLabel(QStringLiteral("0 objects"), this), 4074);
+    m_pRegion = SetControlId(new QLabel(QStringLiteral("MULTIREGION=0,0,0,0"), this), 4076);
 
     auto* pictureGrid = new QGridLayout;
     pictureGrid->setSpacing(0);
@@ -424,7 +426,7 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     clip->addWidget(m_pZLow);
     clip->addWidget(new QLabel(QStringLiteral("to"), this));
     clip->addWidget(m_pZHigh);
-    clip->addWidget(button("Clip It!", 4073, &CDataPageMultiDraw::Changed));
+    clip->addWidget(button("Clip It!", ids::IDC_MULTI_CLIP, &CDataPageMultiDraw::Changed));
     clip->addStretch(1);
     auto* counts = new QHBoxLayout;
     counts->addWidget(m_pObjects);
@@ -438,7 +440,7 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     // The components and the commands that edit them.
     auto* group = new QGroupBox(QStringLiteral("Components"), this);
     group->setMaximumWidth(300);
-    m_pList = named(new QListWidget(group), 4000);
+    m_pList = SetControlId(new QListWidget(group), 4000);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Only the user's selections notify, as list boxes do; the commands select quietly.
     connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] {
@@ -446,15 +448,15 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
             OnSelectionChanged();
         }
     });
-    m_pTileId = named(new QLineEdit(group), 4054);
-    m_pXEdit = named(new QLineEdit(group), 4055);
-    m_pYEdit = named(new QLineEdit(group), 4056);
-    m_pZEdit = named(new QLineEdit(group), 4057);
-    m_pVisible = named(new QCheckBox(QStringLiteral("Visible"), group), 4053);
+    m_pTileId = SetControlId(new QLineEdit(group), 4054);
+    m_pXEdit = SetControlId(new QLineEdit(group), 4055);
+    m_pYEdit = SetControlId(new QLineEdit(group), 4056);
+    m_pZEdit = SetControlId(new QLineEdit(group), 4057);
+    m_pVisible = SetControlId(new QCheckBox(QStringLiteral("Visible"), group), 4053);
     m_pVisible->setLayoutDirection(Qt::RightToLeft);  // the text on the left
-    m_pDirectionPad = named(new QLabel(group), 4071);
+    m_pDirectionPad = SetControlId(new QLabel(group), 4071);
     m_pDirectionPad->setPixmap(LoadResourceBitmap(158));
-    m_pUpDownPad = named(new QLabel(group), 4072);
+    m_pUpDownPad = SetControlId(new QLabel(group), 4072);
     m_pUpDownPad->setPixmap(LoadResourceBitmap(159));
 
     auto* listButtons = new QGridLayout;

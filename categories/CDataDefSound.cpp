@@ -1,6 +1,7 @@
 #include "CDataDefSound.h"
 
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
@@ -163,7 +164,7 @@ bool CDataDefSound::GetMyClipWave() {
 
 CDataPageSound::CDataPageSound() : CDataPage(137, QStringLiteral("Sound")) {
     m_pName = new QLineEdit(this);
-    m_pName->setObjectName(QStringLiteral("1034"));
+    ids::SetControlId(m_pName, ids::IDC_SOUND_NAME);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Sound Name"), this));
     layout->addWidget(m_pName);

@@ -1,6 +1,7 @@
 #include "CDataDefStatics.h"
 
 #include "CDataAppState.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "Text.h"
 #include "TileData.h"
@@ -51,11 +52,11 @@ std::string MapBlockCoords(std::uint32_t block) {
 
 CDataPageStatics::CDataPageStatics() : CDataPage(153, QStringLiteral("Statics")) {
     m_pCoords = new QLabel(this);
-    m_pCoords->setObjectName(QStringLiteral("4018"));
+    ids::SetControlId(m_pCoords, ids::IDC_STATICS_COORDS);
     m_pCount = new QLabel(this);
-    m_pCount->setObjectName(QStringLiteral("4036"));
+    ids::SetControlId(m_pCount, ids::IDC_STATICS_COUNT);
     m_pList = new QListWidget(this);
-    m_pList->setObjectName(QStringLiteral("4020"));
+    ids::SetControlId(m_pList, ids::IDC_STATICS_LIST);
     m_pList->setSortingEnabled(false);
 
     auto* layout = new QVBoxLayout(this);

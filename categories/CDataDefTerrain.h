@@ -5,6 +5,7 @@
 #include "ArtTypes.h"
 #include "CDataDef.h"
 #include "CDataPageDraw.h"
+#include "ControlIds.h"
 #include "TextureType.h"
 
 namespace tessaly {
@@ -48,7 +49,8 @@ class CDataPageTerrainDraw : public CDataPageDraw {
     Q_OBJECT
 
 public:
-    CDataPageTerrainDraw() : CDataPageDraw(148, QStringLiteral("Terrain"), 4089) {}
+    CDataPageTerrainDraw()
+        : CDataPageDraw(148, QStringLiteral("Terrain"), ids::IDC_TERRAIN_PICTURE) {}
     bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                      std::uint32_t maxHeight) override;
 

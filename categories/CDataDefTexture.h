@@ -5,6 +5,7 @@
 #include "ArtTypes.h"
 #include "CDataDef.h"
 #include "CDataPageDraw.h"
+#include "ControlIds.h"
 #include "TextureType.h"
 
 namespace tessaly {
@@ -43,7 +44,8 @@ class CDataPageTextureDraw : public CDataPageDraw {
     Q_OBJECT
 
 public:
-    CDataPageTextureDraw() : CDataPageDraw(141, QStringLiteral("Texture"), 4088) {}
+    CDataPageTextureDraw()
+        : CDataPageDraw(141, QStringLiteral("Texture"), ids::IDC_TEXTURE_PICTURE) {}
     bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                      std::uint32_t maxHeight) override;
 

@@ -4,6 +4,7 @@
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "RadarColors.h"
 #include "Text.h"
@@ -198,11 +199,11 @@ void CRadarFrame::paintEvent(QPaintEvent* /*event*/) {
 
 CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData")) {
     m_pTitle = new QLabel(QStringLiteral("Name"), this);
-    m_pTitle->setObjectName(QStringLiteral("4015"));
+    ids::SetControlId(m_pTitle, ids::IDC_TILE_TITLE);
     m_pArticle = new QLabel(QStringLiteral("a"), this);
-    m_pArticle->setObjectName(QStringLiteral("4003"));
+    ids::SetControlId(m_pArticle, ids::IDC_TILE_ARTICLE);
     m_pName = new QLineEdit(this);
-    m_pName->setObjectName(QStringLiteral("1032"));
+    ids::SetControlId(m_pName, ids::IDC_TILE_NAME);
     connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
 
     auto* flags = new QGridLayout;
@@ -211,7 +212,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
         auto* box = new QCheckBox(bit < 32 ? QString::fromLatin1(GetTileFlagLabel(bit))
                                            : QString::number(bit, 16).toUpper(),
                                   this);
-        box->setObjectName(QString::number(bit < 32 ? 1000 + bit : 1100 + bit));
+        ids::SetControlId(box, bit < 32 ? ids::IDC_TILE_FLAG_FIRST + bit : ids::IDC_TILE_FLAG_UPPER + bit);
         box->setVisible(bit < 32);
         flags->addWidget(box, bit % 16, bit / 16);
         if (bit == static_cast<int>(kBitA) || bit == static_cast<int>(kBitAn)) {
@@ -228,13 +229,13 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
             QString::fromLatin1(i < kOldFieldCount ? kOldFieldLabels[i] : kNewerFieldLabels[i]),
             this);
         m_Fields[i] = new QLineEdit(this);
-        m_Fields[i]->setObjectName(QString::number(1034 + static_cast<int>(i)));
+        ids::SetControlId(m_Fields[i], ids::IDC_TILE_FIELD_FIRST + static_cast<int>(i));
         connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnChange(); });
         fields->addWidget(m_FieldLabels[i], static_cast<int>(i), 0);
         fields->addWidget(m_Fields[i], static_cast<int>(i), 1);
     }
     m_pRadarLabel = new QLabel(QStringLiteral("Radar"), this);
-    m_pRadarLabel->setObjectName(QStringLiteral("4100"));
+    ids::SetControlId(m_pRadarLabel, ids::IDC_TILE_RADAR);
     m_pRadar = new CRadarFrame(this);
     auto* radar = new QHBoxLayout;
     radar->addWidget(m_pRadarLabel);
@@ -244,7 +245,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
     fields->setRowStretch(static_cast<int>(m_Fields.size()) + 1, 1);
 
     m_pScroll = new QScrollBar(Qt::Vertical, this);
-    m_pScroll->setObjectName(QStringLiteral("4016"));
+    ids::SetControlId(m_pScroll, ids::IDC_TILE_SCROLL);
     m_pScroll->setRange(0, kLastPosition);
     m_pScroll->setSingleStep(1);
     m_pScroll->setPageStep(4);

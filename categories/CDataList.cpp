@@ -5,6 +5,7 @@
 #include "CDataListFilter.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
@@ -29,7 +30,7 @@ bool CDataList::Create(CDataListHost* pView, QWidget* pParent) {
     m_pView = pView;
     QWidget* window = GetWindow();
     window->setParent(pParent);
-    window->setObjectName(QStringLiteral("150"));
+    ids::SetControlId(window, ids::ID_LIST_WINDOW);
     if (pParent != nullptr) {
         window->setGeometry(pParent->rect());
     }

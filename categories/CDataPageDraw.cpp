@@ -1,6 +1,7 @@
 #include "CDataPageDraw.h"
 
 #include "CDataDef.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "MulBlock.h"
 #include "SurfaceDevice.h"
@@ -84,7 +85,7 @@ void CHueField::SetHue(std::uint16_t hue) {
 }
 
 CPictureFrame::CPictureFrame(int nId, QWidget* pParent) : QFrame(pParent) {
-    setObjectName(QString::number(nId));
+    ids::SetControlId(this, nId);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
 }
 
@@ -104,7 +105,7 @@ CDataPageDraw::CDataPageDraw(int nTemplate, const QString& title, int nPictureId
         m_pTop = new QHBoxLayout;
         m_pTop->addWidget(new QLabel(QStringLiteral("Size:"), this));
         m_pSize = new QLabel(this);
-        m_pSize->setObjectName(QString::number(nSizeId));
+        ids::SetControlId(m_pSize, nSizeId);
         m_pSize->setMinimumWidth(80);
         m_pTop->addWidget(m_pSize);
         m_pTop->addStretch(1);

@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
@@ -99,11 +100,11 @@ CDataProps::CDataProps(CDataDef* pEntry, QWidget* pParent)
     layout->addWidget(m_pTabs);
 
     m_pOk = new QPushButton(QStringLiteral("OK"), this);
-    m_pOk->setObjectName(QStringLiteral("1"));
+    ids::SetControlId(m_pOk, ids::ID_SHEET_OK);
     m_pHelp = new QPushButton(this);
-    m_pHelp->setObjectName(QStringLiteral("9"));
+    ids::SetControlId(m_pHelp, ids::ID_SHEET_HELP);
     m_pTack = new QPushButton(this);
-    m_pTack->setObjectName(QStringLiteral("151"));
+    ids::SetControlId(m_pTack, ids::ID_SHEET_TACK);
     m_pTack->setAccessibleName(QStringLiteral("Tack"));
     m_pOk->setAutoDefault(false);
     m_pHelp->setAutoDefault(false);

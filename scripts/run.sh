@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tessaly, writes the sample client into sample/ when it is not
-# there yet, and launches Tessaly on it. With --modern (or --sample=newer) the newer sample
+# Installs what is missing, builds Tessaly (the window and the sample generator only, so that
+# no test suite is compiled first), writes the sample client into sample/ when it is not there
+# yet, and launches Tessaly on it. With --modern (or --sample=newer) the newer sample
 # client (containers, newer tile data and multis) in sample-modern/ is used instead; --old (or
 # --sample=old) is the default.
 set -euo pipefail
@@ -16,7 +17,8 @@ case "${1:-}" in
 esac
 bash scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build -j"$(nproc)"
+# Only what this command launches: the window and the sample generator, not the test suites.
+cmake --build build -j"$(nproc)" --target tessaly tessaly-mkclient
 if [ ! -f "$marker" ]; then
     ./build/tools/tessaly-mkclient "${mkflags[@]}" "$sample"
 fi

@@ -11,6 +11,8 @@ packages=(
   libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth
+  clang-tidy
+  dpkg-dev help2man desktop-file-utils appstream man-db groff-base
 )
 missing=()
 for p in "${packages[@]}"; do

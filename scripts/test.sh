@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Tessaly and runs every test: the GoogleTest suites, the same
-# suites again under AddressSanitizer + UBSan, and each libFuzzer target for a few seconds.
+# Installs what is missing, builds Tessaly and runs every test: the Debian package built and
+# checked (scripts/check-package.sh), the GoogleTest suites, the same suites again under
+# AddressSanitizer + UBSan, and each libFuzzer target for a few seconds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -10,6 +11,8 @@ export QT_QPA_PLATFORM=offscreen
 echo "== build and test (build/)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_BENCH=ON
 cmake --build build -j"$jobs"
+echo "== the Debian package (build/)"
+bash scripts/check-package.sh build
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 
 echo "== tests under AddressSanitizer + UBSan (build-asan/)"

@@ -270,6 +270,14 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
     CCommandLineInfo files = ParseCommandLine(Words("-- --help"));
     EXPECT_FALSE(files.m_bHelp);
     EXPECT_EQ(files.m_strFileName, QStringLiteral("--help"));
+
+    // --help is laid out from the options' descriptions, within a terminal's width.
+    const QString usage = GetUsageText();
+    EXPECT_TRUE(
+        usage.contains("\n  --client-dir DIR    look for the client's base files in DIR first\n"));
+    for (const QString& line : usage.split(QLatin1Char('\n'))) {
+        EXPECT_LE(line.size(), 79) << line.toStdString();
+    }
 }
 
 TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {

@@ -8,6 +8,7 @@
 #include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
@@ -351,7 +352,7 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->windowTitle(), "Font");
     EXPECT_EQ(page->GetTemplateId(), 150);
-    EXPECT_EQ(page->GetPicture()->objectName(), "4085");
+    EXPECT_EQ(page->GetPicture()->objectName(), ids::ControlName(ids::IDC_FONT_PICTURE));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
     page->GetPicture()->repaint();
     const SurfaceBuffer& shown = page->GetBuffer();

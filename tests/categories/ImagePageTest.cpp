@@ -8,6 +8,7 @@
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataPageDraw.h"
+#include "ControlIds.h"
 #include "Hues.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
@@ -122,7 +123,9 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
         test::ExpectSamePixels(page->GetBuffer(), Drawn(w, h, c.draw));
         if (c.size != nullptr) {
             EXPECT_EQ(
-                page->findChild<QLabel*>(c.category == kCategoryItems ? "4101" : "4090")->text(),
+                ids::FindControl<QLabel>(
+                    page, c.category == kCategoryItems ? ids::IDC_ITEM_SIZE : ids::IDC_GUMP_SIZE)
+                    ->text(),
                 c.size);
         }
         // What the page shows is what reaches the screen.

@@ -6,6 +6,7 @@
 #include "CDataListThumbs.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "DataTypeDef.h"
 #include "ListFixture.h"
 #include "QtTestSupport.h"
@@ -277,7 +278,7 @@ TEST_F(ListTest, ThumbnailsStartWithoutASelection) {
     EXPECT_TRUE(thumbs.Create(&m_Host, &m_Parent));
     thumbs.FillList();
     EXPECT_EQ(thumbs.GetSelected(), nullptr);
-    EXPECT_EQ(thumbs.objectName(), "150");
+    EXPECT_EQ(thumbs.objectName(), ids::ControlName(ids::ID_LIST_WINDOW));
     EXPECT_EQ(thumbs.geometry(), m_Parent.rect());
 }
 

@@ -4,6 +4,7 @@
 
 #include "CDataAppState.h"
 #include "CDataDefMulti.h"
+#include "ControlIds.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "TileData.h"
@@ -109,7 +110,7 @@ TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
     // Z-clip 0 to 1 leaves the fence (z 2) out, still counted; scrolling moves the origin.
     page->m_pZLow->setText("0");
     page->m_pZHigh->setText("1");
-    page->findChild<QPushButton*>("4073")->click();
+    ids::FindControl<QPushButton>(page, ids::IDC_MULTI_CLIP)->click();
     page->m_pHorizontal->setValue(5);
     page->m_pVertical->setValue(-50);
     page->GetPicture()->repaint();
@@ -202,8 +203,10 @@ TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
 TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
     CDataPageMultiDraw* page = ShowComponents({});
     ASSERT_NE(page, nullptr);
-    std::map<int, QString> fields = {{4065, "2"}, {4066, "0"}, {4067, "0"},
-                                     {4068, "1"}, {4069, "5"}, {4070, " 100  200 300 "}};
+    std::map<int, QString> fields = {
+        {ids::IDC_TILE_ITEM_LEFT, "2"},     {ids::IDC_TILE_ITEM_RIGHT, "0"},
+        {ids::IDC_TILE_ITEM_TOP, "0"},      {ids::IDC_TILE_ITEM_BOTTOM, "1"},
+        {ids::IDC_TILE_ITEM_ALTITUDE, "5"}, {ids::IDC_TILE_ITEM_ITEMS, " 100  200 300 "}};
     m_Ui.m_OnDialog = [&](QDialog& dialog) {
         auto& tile = dynamic_cast<CMultiTileItem&>(dialog);
         EXPECT_EQ(tile.windowTitle(), "Tile Item");
@@ -222,11 +225,11 @@ TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
     EXPECT_FALSE(page->m_pTileId->isEnabled());
 
     // No items, or a rectangle too large to fill: a message, nothing added.
-    fields[4070] = "   ";
+    fields[ids::IDC_TILE_ITEM_ITEMS] = "   ";
     page->OnTileItem();
-    fields[4070] = "100";
-    fields[4066] = "32000";
-    fields[4068] = "30000";
+    fields[ids::IDC_TILE_ITEM_ITEMS] = "100";
+    fields[ids::IDC_TILE_ITEM_RIGHT] = "32000";
+    fields[ids::IDC_TILE_ITEM_BOTTOM] = "30000";
     page->OnTileItem();
     EXPECT_EQ(page->m_pList->count(), 6);
     ASSERT_EQ(m_Ui.m_Messages.size(), 2u);

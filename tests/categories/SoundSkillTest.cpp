@@ -7,6 +7,7 @@
 #include "CDataListCtrl.h"
 #include "CDataPageScript.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "ListFixture.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
@@ -254,7 +255,7 @@ TEST_F(SoundSkillTest, SoundAndSkillPages) {
     ASSERT_NE(soundPage, nullptr);
     EXPECT_EQ(soundPage->windowTitle(), "Sound");
     EXPECT_EQ(soundPage->GetTemplateId(), 137);
-    EXPECT_EQ(soundPage->m_pName->objectName(), "1034");
+    EXPECT_EQ(soundPage->m_pName->objectName(), ids::ControlName(ids::IDC_SOUND_NAME));
     EXPECT_EQ(soundPage->m_pName->text(), "");  // exchanges no data
     DataAppState().DestroyAllSheets();
 

@@ -10,6 +10,7 @@
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
 #include "CDataVerData.h"
+#include "ControlIds.h"
 #include "MapBlock.h"
 #include "QtTestSupport.h"
 #include "SampleClient.h"
@@ -67,19 +68,19 @@ protected:
         return dynamic_cast<Page*>(sheet->GetPage(index));
     }
 
-    static QString Text(CDataPage* page, const char* id) {
-        if (auto* label = page->findChild<QLabel*>(QString::fromLatin1(id))) {
+    static QString Text(CDataPage* page, int id) {
+        if (auto* label = ids::FindControl<QLabel>(page, id)) {
             return label->text();
         }
-        auto* edit = page->findChild<QLineEdit*>(QString::fromLatin1(id));
+        auto* edit = ids::FindControl<QLineEdit>(page, id);
         return edit != nullptr ? edit->text() : QStringLiteral("<none>");
     }
     static bool Checked(CDataPage* page, int bit) {
-        return page->findChild<QCheckBox*>(QString::number(1000 + bit))->isChecked();
+        return ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + bit)->isChecked();
     }
-    static QStringList Lines(CDataPage* page, const char* id) {
+    static QStringList Lines(CDataPage* page, int id) {
         QStringList lines;
-        auto* list = page->findChild<QListWidget*>(QString::fromLatin1(id));
+        auto* list = ids::FindControl<QListWidget>(page, id);
         for (int i = 0; list != nullptr && i < list->count(); ++i) {
             lines << list->item(i)->text();
         }
@@ -91,23 +92,28 @@ TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
     CDataDefItem item(kCrate);
     auto* page = ShowPage<CDataPageTileData>(&item);
     ASSERT_EQ(page->GetEntry(), &item);
-    EXPECT_EQ(Text(page, "4015"), "Item 0e3c");
-    EXPECT_EQ(Text(page, "1032"), "patched crate");  // the patch group wins over the base file
-    EXPECT_EQ(Text(page, "4003"), "a");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3c");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME),
+              "patched crate");  // the patch group wins over the base file
+    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "a");
     EXPECT_TRUE(Checked(page, 14));
     EXPECT_FALSE(Checked(page, 15));
     EXPECT_TRUE(Checked(page, 21));  // container
     EXPECT_TRUE(Checked(page, 6));   // block
     EXPECT_FALSE(Checked(page, 0));
-    EXPECT_EQ(page->findChild<QCheckBox*>("1021")->text(), "15=CONTAINER");
-    EXPECT_EQ(page->findChild<QCheckBox*>("1031")->text(), "1F=WALKABLE");
-    EXPECT_EQ(Text(page, "1034"), "9");   // weight (patched)
-    EXPECT_EQ(Text(page, "1036"), "10");  // height
-    for (const char* id : {"1034", "1035", "1036", "1037", "1038", "1039"}) {
-        EXPECT_FALSE(page->findChild<QLineEdit*>(id)->isHidden()) << id;
+    EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 21)->text(),
+              "15=CONTAINER");
+    EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 31)->text(),
+              "1F=WALKABLE");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_FIELD_FIRST), "9");       // weight (patched)
+    EXPECT_EQ(Text(page, ids::IDC_TILE_FIELD_FIRST + 2), "10");  // height
+    for (int field = 0; field < 6; ++field) {
+        EXPECT_FALSE(
+            ids::FindControl<QLineEdit>(page, ids::IDC_TILE_FIELD_FIRST + field)->isHidden())
+            << field;
     }
-    EXPECT_TRUE(page->findChild<QScrollBar*>("4016")->isHidden());
-    EXPECT_EQ(Text(page, "4100"), "Radar");
+    EXPECT_TRUE(ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL)->isHidden());
+    EXPECT_EQ(Text(page, ids::IDC_TILE_RADAR), "Radar");
     EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
 
     for (CDataDef* terrainLike :
@@ -115,15 +121,16 @@ TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
         std::unique_ptr<CDataDef> owner(terrainLike);
         auto* terrain = ShowPage<CDataPageTileData>(terrainLike);
         ASSERT_EQ(terrain->GetEntry(), terrainLike);
-        EXPECT_EQ(Text(terrain, "4015"), "Terrain 0a8");
-        EXPECT_EQ(Text(terrain, "1032"), "water");
-        EXPECT_EQ(Text(terrain, "4003"), "");
+        EXPECT_EQ(Text(terrain, ids::IDC_TILE_TITLE), "Terrain 0a8");
+        EXPECT_EQ(Text(terrain, ids::IDC_TILE_NAME), "water");
+        EXPECT_EQ(Text(terrain, ids::IDC_TILE_ARTICLE), "");
         EXPECT_TRUE(Checked(terrain, 3) && Checked(terrain, 6) && Checked(terrain, 7));
         EXPECT_FALSE(Checked(terrain, 14) || Checked(terrain, 21));
-        EXPECT_TRUE(terrain->findChild<QLineEdit*>("1034")->isHidden());
-        EXPECT_TRUE(terrain->findChild<QLineEdit*>("1039")->isHidden());
+        EXPECT_TRUE(ids::FindControl<QLineEdit>(terrain, ids::IDC_TILE_FIELD_FIRST)->isHidden());
+        EXPECT_TRUE(
+            ids::FindControl<QLineEdit>(terrain, ids::IDC_TILE_FIELD_FIRST + 5)->isHidden());
         EXPECT_TRUE(terrain->m_FieldLabels[0]->isHidden());
-        EXPECT_TRUE(terrain->findChild<QScrollBar*>("4016")->isHidden());
+        EXPECT_TRUE(ids::FindControl<QScrollBar>(terrain, ids::IDC_TILE_SCROLL)->isHidden());
         EXPECT_EQ(terrain->m_pRadar->GetColor(), QColor(40, 72, 168));
     }
 
@@ -138,21 +145,22 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
     auto* page = Opened<CDataPageTileData>(record, 1);  // after the record's own page
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->GetEntry(), nullptr);
-    QScrollBar* scroll = page->findChild<QScrollBar*>("4016");
+    QScrollBar* scroll = ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL);
     EXPECT_FALSE(scroll->isHidden());
     EXPECT_EQ(scroll->minimum(), 0);
     EXPECT_EQ(scroll->maximum(), 31);
-    EXPECT_EQ(Text(page, "4015"), "Item 0e20");  // group 625 starts at item 625 * 32 - 16384
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE),
+              "Item 0e20");  // group 625 starts at item 625 * 32 - 16384
 
     page->OnScroll(CDataPageTileData::ThumbPosition, static_cast<int>(kCrate % 32));
-    EXPECT_EQ(Text(page, "4015"), "Item 0e3c");
-    EXPECT_EQ(Text(page, "1032"), "patched crate");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3c");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
     EXPECT_EQ(scroll->value(), 28);
     page->OnScroll(CDataPageTileData::PageDown);  // 32 clamps to 31
     EXPECT_EQ(page->m_nPos, 31);
     page->OnScroll(CDataPageTileData::LineDown);
     EXPECT_EQ(page->m_nPos, 31);
-    EXPECT_EQ(Text(page, "4015"), "Item 0e3f");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3f");
     page->OnScroll(CDataPageTileData::Bottom);
     EXPECT_EQ(page->m_nPos, 31);
     page->OnScroll(CDataPageTileData::LineUp);
@@ -169,7 +177,7 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
     EXPECT_EQ(scroll->value(), 27);
     scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(page->m_nPos, 28);
-    EXPECT_EQ(Text(page, "1032"), "patched crate");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
     scroll->triggerAction(QAbstractSlider::SliderToMaximum);  // "bottom": no change
     EXPECT_EQ(page->m_nPos, 28);
     EXPECT_EQ(scroll->value(), 28);
@@ -183,19 +191,19 @@ TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
     auto* page = Opened<CDataPageTileData>(terrainGroup);
     ASSERT_NE(page, nullptr);
     page->OnScroll(CDataPageTileData::ThumbPosition, 0xA8 % 32);
-    EXPECT_EQ(Text(page, "4015"), "Terrain 0a8");
-    EXPECT_EQ(Text(page, "1032"), "water");
-    EXPECT_TRUE(page->findChild<QLineEdit*>("1034")->isHidden());
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Terrain 0a8");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "water");
+    EXPECT_TRUE(ids::FindControl<QLineEdit>(page, ids::IDC_TILE_FIELD_FIRST)->isHidden());
 
     CDataDefTileData lastTerrain(511), firstItems(512);
     auto* last = Opened<CDataPageTileData>(lastTerrain);
     ASSERT_NE(last, nullptr);
     last->OnScroll(CDataPageTileData::ThumbPosition, 31);
-    EXPECT_EQ(Text(last, "4015"), "Terrain 03fff");
+    EXPECT_EQ(Text(last, ids::IDC_TILE_TITLE), "Terrain 03fff");
     auto* first = Opened<CDataPageTileData>(firstItems);
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(Text(first, "4015"), "Item 00");
-    EXPECT_FALSE(first->findChild<QLineEdit*>("1034")->isHidden());
+    EXPECT_EQ(Text(first, ids::IDC_TILE_TITLE), "Item 00");
+    EXPECT_FALSE(ids::FindControl<QLineEdit>(first, ids::IDC_TILE_FIELD_FIRST)->isHidden());
 
     // A group linked to a patch record in a list reads the patch, not the base file.
     CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
@@ -234,17 +242,17 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     fromGroup->OnScroll(CDataPageTileData::ThumbPosition, kTall % 32);
     for (CDataPageTileData* page : {fromItem, fromGroup}) {
         ASSERT_NE(page->GetEntry(), nullptr);
-        EXPECT_EQ(Text(page, "4015"), "Item 04321");
-        EXPECT_EQ(Text(page, "1032"), "tall crate");
-        QCheckBox* bit32 = page->findChild<QCheckBox*>("1132");
+        EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 04321");
+        EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "tall crate");
+        QCheckBox* bit32 = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 32);
         EXPECT_FALSE(bit32->isHidden());
         EXPECT_EQ(bit32->text(), "20");
         EXPECT_TRUE(bit32->isChecked());
-        EXPECT_FALSE(page->findChild<QCheckBox*>("1163")->isChecked());
+        EXPECT_FALSE(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 63)->isChecked());
         // Weight, quality, height, misc, anim, quantity, hue, stacking offset, value.
         QStringList fields;
-        for (int id = 1034; id <= 1042; ++id) {
-            auto* edit = page->findChild<QLineEdit*>(QString::number(id));
+        for (int id = ids::IDC_TILE_FIELD_FIRST; id < ids::IDC_TILE_FIELD_FIRST + 9; ++id) {
+            auto* edit = ids::FindControl<QLineEdit>(page, id);
             EXPECT_FALSE(edit->isHidden()) << id;
             fields << edit->text();
         }
@@ -253,14 +261,14 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
         EXPECT_EQ(page->m_FieldLabels[7]->text(), "Stacking Offset");
         EXPECT_EQ(page->m_pRadar->GetColor(), QColor(128, 128, 136));  // colour 0x4211
     }
-    EXPECT_FALSE(fromGroup->findChild<QScrollBar*>("4016")->isHidden());
+    EXPECT_FALSE(ids::FindControl<QScrollBar>(fromGroup, ids::IDC_TILE_SCROLL)->isHidden());
 
     // The old sample shows none of it.
     test::UsePatchTable();
     CDataDefItem crate(kCrate);
     auto* old = ShowPage<CDataPageTileData>(&crate);
-    EXPECT_TRUE(old->findChild<QCheckBox*>("1132")->isHidden());
-    EXPECT_TRUE(old->findChild<QLineEdit*>("1040")->isHidden());
+    EXPECT_TRUE(ids::FindControl<QCheckBox>(old, ids::IDC_TILE_FLAG_UPPER + 32)->isHidden());
+    EXPECT_TRUE(ids::FindControl<QLineEdit>(old, ids::IDC_TILE_FIELD_FIRST + 6)->isHidden());
     EXPECT_EQ(old->m_FieldLabels[3]->text(), "Val6");
 }
 
@@ -289,8 +297,8 @@ TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
     CDataDefItem item(kCrate);
     auto* page = ShowPage<CDataPageTileData>(&item);
     ASSERT_NE(page->GetEntry(), nullptr);
-    QCheckBox* a = page->findChild<QCheckBox*>("1014");
-    QCheckBox* an = page->findChild<QCheckBox*>("1015");
+    QCheckBox* a = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 14);
+    QCheckBox* an = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 15);
     EXPECT_EQ(a->text(), "E=A");
     EXPECT_EQ(an->text(), "F=AN");
     EXPECT_FALSE(page->IsModified());
@@ -298,17 +306,17 @@ TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
     an->click();  // "a" goes off, "an" on
     EXPECT_FALSE(a->isChecked());
     EXPECT_TRUE(an->isChecked());
-    EXPECT_EQ(Text(page, "4003"), "an");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "an");
     EXPECT_TRUE(page->IsModified());
     EXPECT_TRUE(Checked(page, 21));  // other flags are kept
 
     a->click();
     EXPECT_TRUE(a->isChecked());
     EXPECT_FALSE(an->isChecked());
-    EXPECT_EQ(Text(page, "4003"), "a");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "a");
     a->click();  // toggles off: no article
     EXPECT_FALSE(a->isChecked() || an->isChecked());
-    EXPECT_EQ(Text(page, "4003"), "");
+    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "");
     EXPECT_EQ(page->SaveData(), 0);
 }
 
@@ -322,9 +330,9 @@ TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
     auto* page = Opened<CDataPageStatics>(record, 1);
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->GetEntry(), nullptr);
-    EXPECT_EQ(Text(page, "4018"), "x=8, y=0");
-    EXPECT_EQ(Text(page, "4036"), "35 items");
-    QStringList lines = Lines(page, "4020");
+    EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=0");
+    EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "35 items");
+    QStringList lines = Lines(page, ids::IDC_STATICS_LIST);
     ASSERT_EQ(lines.size(), 35);
     EXPECT_EQ(lines[0], "(1,1,0)\t0008h\t(wooden wall)");
     EXPECT_EQ(lines[33], "(6,5,0)\t0e3dh\t(large crate)");
@@ -345,8 +353,8 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     EXPECT_STREQ(linked.GetColumnText(0), "0");
     auto* empty = Opened<CDataPageStatics>(linked);
     ASSERT_NE(empty, nullptr);
-    EXPECT_EQ(Text(empty, "4036"), "0 items");
-    EXPECT_TRUE(Lines(empty, "4020").isEmpty());
+    EXPECT_EQ(Text(empty, ids::IDC_STATICS_COUNT), "0 items");
+    EXPECT_TRUE(Lines(empty, ids::IDC_STATICS_LIST).isEmpty());
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
     CDataDefStatics two(0), ragged(3), zeroLength(2);
@@ -366,9 +374,9 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     auto* page = Opened<CDataPageStatics>(unreadable);
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->GetEntry(), &unreadable);
-    EXPECT_EQ(Text(page, "4018"), "x=8, y=704");
-    EXPECT_EQ(Text(page, "4036"), "0 items");
-    EXPECT_TRUE(Lines(page, "4020").isEmpty());
+    EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=704");
+    EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "0 items");
+    EXPECT_TRUE(Lines(page, ids::IDC_STATICS_LIST).isEmpty());
     EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
 }
 
@@ -377,8 +385,8 @@ TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
     EXPECT_STREQ(entry.GetColumnText(0), "Map");
     auto* page = Opened<CDataPageMap>(entry);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, "4019"), "x=8, y=8");
-    QStringList lines = Lines(page, "4017");
+    EXPECT_EQ(Text(page, ids::IDC_MAP_COORDS), "x=8, y=8");
+    QStringList lines = Lines(page, ids::IDC_MAP_CELLS);
     ASSERT_EQ(lines.size(), 64);
     // The cells straight from "map0.mul": block 513 at 513 * 196, 4-byte header, row by row.
     std::vector<std::uint8_t> map =
@@ -397,8 +405,8 @@ TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
     CDataDefMap last(kMapBlockCount - 1);
     auto* far = Opened<CDataPageMap>(last);
     ASSERT_NE(far, nullptr);
-    EXPECT_EQ(Text(far, "4019"), "x=6136, y=4088");
-    EXPECT_TRUE(Lines(far, "4017").isEmpty());
+    EXPECT_EQ(Text(far, ids::IDC_MAP_COORDS), "x=6136, y=4088");
+    EXPECT_TRUE(Lines(far, ids::IDC_MAP_CELLS).isEmpty());
     EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
 
     CDataDefStatics statics(kMapBlockCount - 1);

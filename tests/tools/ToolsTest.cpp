@@ -36,6 +36,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -405,11 +406,19 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
     // Help wins over anything else on the line.
     const std::string help = Ok({"radar", "--bogus", "-h"});
     EXPECT_EQ(help, Ok({"--help"}));
-    EXPECT_EQ(help.rfind("usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS...] "
-                         "[--json]\nNumbers are decimal or 0x-hex.\n\ncommands:\n",
+    EXPECT_EQ(help.rfind("Usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS] "
+                         "[--json]\nNumbers are decimal or 0x-hex.\n\nCommands:\n",
                          0),
               0u);
-    EXPECT_TRUE(Contains(help, "\n  list CATEGORY [--unused]                  a category as"));
+    EXPECT_TRUE(Contains(help, "\n  list CATEGORY [--unused]\n      a category as"));
+    EXPECT_TRUE(Contains(help, "\n  --client-dir DIR  read the client's files from DIR"));
+    // The help is laid out from the option descriptions: no line wider than a terminal but the
+    // usages of the longest commands.
+    std::istringstream lines(help);
+    for (std::string line; std::getline(lines, line);) {
+        EXPECT_TRUE(line.size() <= 79 || line.rfind("  export item|", 0) == 0) << line;
+    }
+    EXPECT_EQ(Ok({"--version"}).rfind("tessaly-cli (Tessaly) ", 0), 0u);
 
     // An option's value is the next word whatever it looks like; after "--" no word is an option.
     const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
@@ -522,13 +531,15 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListAndExportSurvivesThem) 
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
+    const std::string usage = "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
     EXPECT_EQ(r.out, usage +
-                         "Writes a sample client into DIR; --full writes a full-size one, "
-                         "--modern one of a newer client (containers, newer tile data and "
-                         "multis); --damage SEED then damages it, the same way for the same "
-                         "seed.\n");
+                         "Writes a small, deterministic sample client into DIR.\n\nOptions:\n"
+                         "  --full          a full-size client, for benchmarks\n"
+                         "  --modern        a newer client: containers, newer tile data and "
+                         "multis\n"
+                         "  --damage SEED   then damage it, the same way for the same seed\n"
+                         "  -h, --help      print this text and exit\n");
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);

@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "HelpText.h"
+
 namespace tessaly::cli {
 
 namespace {
@@ -8,10 +10,37 @@ std::string Bytes(const QString& text) {
     return text.toLatin1().toStdString();
 }
 
+// "--name VALUE" as a help text writes it.
+std::string HelpName(const QCommandLineOption& option) {
+    std::vector<std::string> names;
+    for (const QString& name : option.names()) {
+        names.push_back(Bytes(name));
+    }
+    return OptionHelpName(names, Bytes(option.valueName()));
+}
+
 }  // namespace
 
+std::string Synopsis(const QList<QCommandLineOption>& options) {
+    std::string line;
+    for (const QCommandLineOption& option : options) {
+        line += (line.empty() ? "[" : " [") + HelpName(option) + "]";
+    }
+    return line;
+}
+
+std::string OptionsHelp(const QList<QCommandLineOption>& options, std::size_t column) {
+    std::vector<HelpRow> rows;
+    for (const QCommandLineOption& option : options) {
+        rows.push_back({HelpName(option), Bytes(option.description())});
+    }
+    return FormatHelpRows(rows, column);
+}
+
 CommandLine::CommandLine(const QList<QCommandLineOption>& options)
-    : m_options(options), m_help(QStringList{QStringLiteral("h"), QStringLiteral("help")}) {
+    : m_options(options),
+      m_help(QStringList{QStringLiteral("h"), QStringLiteral("help")},
+             QStringLiteral("print this text and exit")) {
     m_parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     m_parser.addOption(m_help);
     m_parser.addOptions(m_options);

@@ -9,15 +9,25 @@
 #include <QList>
 #include <QStringList>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace tessaly::cli {
 
+// How the options stand on a usage line: "[--name]" or "[--name VALUE]", in order.
+std::string Synopsis(const QList<QCommandLineOption>& options);
+// The help rows of the options (names, value, description; see FormatHelpRows), the text
+// starting at `column`.
+std::string OptionsHelp(const QList<QCommandLineOption>& options, std::size_t column);
+
 class CommandLine {
 public:
     // The options the line may hold besides -h/--help.
     explicit CommandLine(const QList<QCommandLineOption>& options);
+
+    // -h/--help, which every line knows.
+    const QCommandLineOption& HelpOption() const { return m_help; }
 
     // Reads argv (program name first).
     void Parse(int argc, char** argv);

@@ -225,7 +225,9 @@ CommandRegistrar exportMulti({"export", "multi ID FILE.png [--pat FILE]",
                               "a multi drawn whole as a PNG file; --pat: as a .pat patch holds it",
                               true, RunExportMulti, "multi"});
 CommandRegistrar exportCommand(
-    {"export", "KIND ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png [--hue N] [--partial]",
+    {"export",
+     "item|terrain|texture|gump|light ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png "
+     "[--hue N] [--partial]",
      "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file; --hue: item, "
      "gump or anim drawn in hue N (as the Hues page numbers it), --partial: its grey pixels only",
      true, RunExport});

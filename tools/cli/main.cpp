@@ -2,6 +2,7 @@
 
 #include "Cli.h"
 #include "CommandLine.h"
+#include "HelpText.h"
 #include "TarnError.h"
 
 #include <QCommandLineOption>
@@ -19,18 +20,35 @@ using namespace tessaly::cli;
 
 namespace {
 
-void PrintHelp(std::ostream& out) {
-    out << "usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS...] [--json]\n"
-           "Numbers are decimal or 0x-hex.\n\ncommands:\n";
+// The options every command takes.
+struct GlobalOptionList {
+    QCommandLineOption clientDir{
+        QStringLiteral("client-dir"),
+        QStringLiteral("read the client's files from DIR (default: the client the Wine "
+                       "registry names)"),
+        QStringLiteral("DIR")};
+    QCommandLineOption verdata{
+        QStringLiteral("verdata"),
+        QStringLiteral("read the patch records from FILE instead of the client's verdata.mul"),
+        QStringLiteral("FILE")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("print one JSON document instead of text")};
+    QCommandLineOption version{QStringLiteral("version"),
+                               QStringLiteral("print the version and exit")};
+};
+
+void PrintHelp(std::ostream& out, const GlobalOptionList& global, const CommandLine& line) {
+    out << "Usage: tessaly-cli " << Synopsis({global.clientDir, global.verdata})
+        << " COMMAND [ARGS] " << Synopsis({global.json})
+        << "\nNumbers are decimal or 0x-hex.\n\nCommands:\n";
+    std::vector<tessaly::HelpRow> rows;
     for (const Command& c : Commands()) {
-        std::string line = std::string("  ") + c.name + " " + c.usage;
-        if (line.size() < 44) {
-            line.resize(44, ' ');
-        } else {
-            line += "  ";
-        }
-        out << line << c.summary << '\n';
+        rows.push_back({std::string(c.name) + " " + c.usage, c.summary});
     }
+    out << tessaly::FormatHelpRows(rows, 6) << "\nOptions:\n"
+        << OptionsHelp(
+               {global.clientDir, global.verdata, global.json, global.version, line.HelpOption()},
+               20);
 }
 
 // The options a command's usage names ("[--name]", or "[--name VALUE]" for one that takes a
@@ -52,10 +70,8 @@ QList<QCommandLineOption> UsageOptions(std::string_view usage) {
 }
 
 int Run(int argc, char** argv) {
-    const QCommandLineOption clientDir(QStringLiteral("client-dir"), QString(),
-                                       QStringLiteral("DIR"));
-    const QCommandLineOption verdata(QStringLiteral("verdata"), QString(), QStringLiteral("FILE"));
-    const QCommandLineOption json(QStringLiteral("json"));
+    const GlobalOptionList global;
+    const auto& [clientDir, verdata, json, version] = global;
     // Every command's own options are known to the parser; each command then takes only its own.
     QList<QCommandLineOption> commandOptions;
     for (const Command& c : Commands()) {
@@ -66,10 +82,14 @@ int Run(int argc, char** argv) {
             }
         }
     }
-    CommandLine line(QList{clientDir, verdata, json} + commandOptions);
+    CommandLine line(QList{clientDir, verdata, json, version} + commandOptions);
     line.Parse(argc, argv);
     if (line.HelpWanted()) {
-        PrintHelp(std::cout);
+        PrintHelp(std::cout, global, line);
+        return 0;
+    }
+    if (line.IsSet(version)) {
+        std::cout << "tessaly-cli (Tessaly) " TESSALY_VERSION "\n";
         return 0;
     }
     if (std::string missing = line.MissingValue(); !missing.empty()) {

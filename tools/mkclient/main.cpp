@@ -4,6 +4,7 @@
 #include "SampleClient.h"
 
 #include <QCommandLineOption>
+#include <QList>
 #include <QString>
 
 #include <exception>
@@ -12,18 +13,22 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    const char* const usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
-    const QCommandLineOption full(QStringLiteral("full"));
-    const QCommandLineOption modern(QStringLiteral("modern"));
-    const QCommandLineOption damage(QStringLiteral("damage"), QString(), QStringLiteral("SEED"));
-    tessaly::cli::CommandLine line({full, modern, damage});
+    const QCommandLineOption full(QStringLiteral("full"),
+                                  QStringLiteral("a full-size client, for benchmarks"));
+    const QCommandLineOption modern(
+        QStringLiteral("modern"),
+        QStringLiteral("a newer client: containers, newer tile data and multis"));
+    const QCommandLineOption damage(
+        QStringLiteral("damage"), QStringLiteral("then damage it, the same way for the same seed"),
+        QStringLiteral("SEED"));
+    const QList<QCommandLineOption> options{full, modern, damage};
+    const std::string usage =
+        "Usage: tessaly-mkclient " + tessaly::cli::Synopsis(options) + " DIR\n";
+    tessaly::cli::CommandLine line(options);
     line.Parse(argc, argv);
     if (line.HelpWanted()) {
-        std::cout << usage
-                  << "Writes a sample client into DIR; --full writes a full-size one, --modern one "
-                     "of a newer client (containers, newer tile data and multis); --damage SEED "
-                     "then damages "
-                     "it, the same way for the same seed.\n";
+        std::cout << usage << "Writes a small, deterministic sample client into DIR.\n\nOptions:\n"
+                  << tessaly::cli::OptionsHelp(options + QList{line.HelpOption()}, 18);
         return 0;
     }
     std::vector<std::string> unexpected = line.Rejected();

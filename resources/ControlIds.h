@@ -1,0 +1,71 @@
+#pragma once
+// Control ids of the property pages and dialogs. A control carries its id as its object name
+// (SetControlId), and tests and the screenshot run find it by the same id (FindControl), so a
+// page and its tests name a control through one constant.
+
+#include <QObject>
+#include <QString>
+
+namespace tessaly::ids {
+
+// TileData page.
+inline constexpr int IDC_TILE_FLAG_FIRST = 1000;  // flag bit n is IDC_TILE_FLAG_FIRST + n
+// The upper 32 flag bits of the newer layout: bit n (32 to 63) is IDC_TILE_FLAG_UPPER + n.
+inline constexpr int IDC_TILE_FLAG_UPPER = 1100;
+inline constexpr int IDC_TILE_NAME = 1032;
+inline constexpr int IDC_TILE_FIELD_FIRST = 1034;  // the item fields, in their list order
+inline constexpr int IDC_TILE_ARTICLE = 4003;
+inline constexpr int IDC_TILE_TITLE = 4015;
+inline constexpr int IDC_TILE_SCROLL = 4016;
+inline constexpr int IDC_TILE_RADAR = 4100;
+
+// Map and Statics pages.
+inline constexpr int IDC_MAP_CELLS = 4017;
+inline constexpr int IDC_STATICS_COORDS = 4018;
+inline constexpr int IDC_MAP_COORDS = 4019;
+inline constexpr int IDC_STATICS_LIST = 4020;
+inline constexpr int IDC_STATICS_COUNT = 4036;
+
+// Sound page.
+inline constexpr int IDC_SOUND_NAME = 1034;
+
+// Pictures and their sizes on the drawing pages, the hue bar and the font's character map.
+inline constexpr int IDC_GUMP_PICTURE = 4084;
+inline constexpr int IDC_HUE_BAR = 4037;
+inline constexpr int IDC_FONT_PICTURE = 4085;
+inline constexpr int IDC_ITEM_PICTURE = 4086;
+inline constexpr int IDC_LIGHT_PICTURE = 4087;
+inline constexpr int IDC_TEXTURE_PICTURE = 4088;
+inline constexpr int IDC_TERRAIN_PICTURE = 4089;
+inline constexpr int IDC_GUMP_SIZE = 4090;
+inline constexpr int IDC_ITEM_SIZE = 4101;
+
+// Multi page and its "Tile Item" dialog.
+inline constexpr int IDC_MULTI_PICTURE = 4050;
+inline constexpr int IDC_MULTI_CLIP = 4073;  // "Clip It!"
+inline constexpr int IDC_TILE_ITEM_LEFT = 4065;
+inline constexpr int IDC_TILE_ITEM_RIGHT = 4066;
+inline constexpr int IDC_TILE_ITEM_TOP = 4067;
+inline constexpr int IDC_TILE_ITEM_BOTTOM = 4068;
+inline constexpr int IDC_TILE_ITEM_ALTITUDE = 4069;
+inline constexpr int IDC_TILE_ITEM_ITEMS = 4070;
+
+// The object name of the control with this id.
+inline QString ControlName(int id) {
+    return QString::number(id);
+}
+
+// Gives a control its id; answers the control, so it can name a control as it is made.
+template <class Widget>
+Widget* SetControlId(Widget* widget, int id) {
+    widget->setObjectName(ControlName(id));
+    return widget;
+}
+
+// The control of type Widget with this id among parent's children, or null.
+template <class Widget>
+Widget* FindControl(const QObject* parent, int id) {
+    return parent->findChild<Widget*>(ControlName(id));
+}
+
+}  // namespace tessaly::ids
