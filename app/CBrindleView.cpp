@@ -42,17 +42,24 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
             m_pList->SetFilterText(text);
         }
     });
-    AddCommandRange(
-        ids::ID_DATA_VERDATA, ids::ID_DATA_FONTS, [this](int id) { SetCategory(id); },
-        [this](int id, CCmdUI& ui) {
-            ui.Enable(true);
-            ui.SetCheck(id == m_nCategory);
-        });
+    // The Data menu's commands: one per category the table lists there.
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        if (def.m_pszDisplayName == nullptr) {
+            continue;
+        }
+        const int id = def.m_nId;
+        AddCommand(
+            id, [this, id] { SetCategory(id); },
+            [this, id](CCmdUI& ui) {
+                ui.Enable(true);
+                ui.SetCheck(id == m_nCategory);
+            });
+    }
     auto filter = [this](int id, std::uint8_t& flag, bool always) {
         AddCommand(
             id, [this, &flag] { ToggleFilter(flag); },
             [this, &flag, always](CCmdUI& ui) {
-                ui.Enable(always || (m_pList != nullptr && m_nCategory != ids::ID_DATA_VERDATA));
+                ui.Enable(always || (m_pList != nullptr && !ShowsDocumentRows()));
                 ui.SetCheck(flag != 0);
             });
     };
@@ -64,7 +71,7 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
         AddCommand(
             id, [this, value] { SetListMode(value); },
             [this, value](CCmdUI& ui) {
-                ui.Enable(m_pList != nullptr && m_nCategory != ids::ID_DATA_VERDATA);
+                ui.Enable(m_pList != nullptr && !ShowsDocumentRows());
                 ui.SetCheck(m_nListMode == value);
             });
     };
@@ -95,6 +102,11 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
 }
 
+bool CBrindleView::ShowsDocumentRows() const {
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    return def != nullptr && def->m_bDocumentRows;
+}
+
 CBrindleView::~CBrindleView() {
     SetCategory(-1);
 }
@@ -105,7 +117,8 @@ CBrindleDoc* CBrindleView::GetBrindleDoc() const {
 
 void CBrindleView::OnInitialUpdate() {
     CView::OnInitialUpdate();
-    SetCategory(ids::ID_DATA_VERDATA);
+    // The table's first row: the document's own records.
+    SetCategory(GetTypeDefAt(0).m_nId);
 }
 
 void CBrindleView::OnUpdate(CView* /*pSender*/, int nHint) {
@@ -197,7 +210,7 @@ bool CBrindleView::OnEntryCommand(CDataDef* pEntry, int nId) {
 EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     const std::uint32_t index = pEntry->GetIndex();
-    if (pEntry->GetDataType() != kCategorySounds) {
+    if (GetTypeDef(pEntry->GetDataType())->m_Edit != EditSource::Wave) {
         if (data == nullptr || !data->hasImage()) {
             return {nullptr, kNoClipboardPicture};
         }
@@ -221,7 +234,7 @@ EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
 }
 
 EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
-    const bool sound = pEntry->GetDataType() == kCategorySounds;
+    const bool sound = GetTypeDef(pEntry->GetDataType())->m_Edit == EditSource::Wave;
     PatchFileDialog dialog;
     dialog.bMustExist = true;
     dialog.bHideReadOnly = true;

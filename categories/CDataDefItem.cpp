@@ -14,6 +14,13 @@
 
 namespace tessaly {
 
+namespace {
+// Items lie past the terrain in the art files.
+const DataTypeDef& ItemsRow() {
+    return *GetTypeDef(kCategoryItems);
+}
+}  // namespace
+
 std::string CDataDefItem::GetListText() {
     if (!IsValid()) {
         return "unused";
@@ -69,7 +76,7 @@ bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
         return false;
     }
     // The record carries the picture's width and height.
-    return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase,
+    return WriteBlock(file, record, kSlotArt, ItemsRow().RecordOf(GetIndex()),
                       static_cast<std::uint16_t>(m_Block.GetWidth()),
                       static_cast<std::uint16_t>(m_Block.GetHeight()), m_Block.GetBytes());
 }
@@ -78,7 +85,7 @@ std::unique_ptr<CDataVerData> CDataDefItem::MakeChange(std::uint32_t nIndex,
                                                        const Picture& picture) {
     // The record carries the picture's width and height, as WriteVerData writes them.
     CUOVersionBlock record{kSlotArt,
-                           nIndex + kArtItemBase,
+                           ItemsRow().RecordOf(nIndex),
                            0,
                            0,
                            static_cast<std::uint16_t>(picture.width),
@@ -87,7 +94,7 @@ std::unique_ptr<CDataVerData> CDataDefItem::MakeChange(std::uint32_t nIndex,
 }
 
 bool CDataDefItem::ReadIndex() {
-    return ReadBaseIndex(kSlotArtIdx, GetIndex() + kArtItemBase);
+    return ReadBaseIndex(kSlotArtIdx, ItemsRow().RecordOf(GetIndex()));
 }
 
 bool CDataDefItem::AddPages(CDataProps* pSheet) {

@@ -41,7 +41,7 @@ std::vector<CDataDef*> CDataList::CollectRows() {
     std::vector<CDataDef*> rows;
     CQObArray<CDataVerData*>* document =
         m_pView != nullptr ? m_pView->GetDocumentEntries() : nullptr;
-    if (m_nCategory == kCategoryVerData) {
+    if (GetTypeDef() != nullptr && GetTypeDef()->m_bDocumentRows) {
         if (document != nullptr) {
             rows.reserve(static_cast<std::size_t>(document->GetCount()));
             for (CDataVerData* record : *document) {
@@ -107,15 +107,8 @@ void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
             if (!verData || r->m_dwFileId != static_cast<std::uint32_t>(def->m_nDataFile)) {
                 continue;
             }
-            target = r->m_dwBlock;
-            if (r->m_dwFileId == kSlotArt) {
-                bool item = target >= kArtItemBase;
-                if (item != (m_nCategory == kCategoryItems)) {
-                    continue;
-                }
-                if (item) {
-                    target -= kArtItemBase;
-                }
+            if (FindRecordEntry(r->m_dwFileId, r->m_dwBlock, &target) != def) {
+                continue;
             }
         } else {
             CDataDef* changed = record->GetTarget();
@@ -217,7 +210,7 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
     QAction* exportItem = menu->addAction(QStringLiteral("Export..."));
     exportItem->setData(ids::ID_EXPORT);
     exportItem->setEnabled(entry != nullptr && entry->CanExport());
-    if (m_nCategory != kCategoryVerData) {
+    if (!GetTypeDef()->m_bDocumentRows) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
         insert->setData(ids::ID_INSERT_NEW);

@@ -141,12 +141,9 @@ bool CDataVerData::MakeTarget() {
     if (replaced == nullptr) {
         return false;
     }
-    std::int32_t type = GetTargetType();
-    std::uint32_t index = replaced->m_dwBlock;
-    if (type == kCategoryItems) {
-        index -= kArtItemBase;
-    }
-    m_pTarget.reset(CreateDataDef(type, index));
+    std::uint32_t index = 0;
+    const DataTypeDef* def = FindRecordEntry(replaced->m_dwFileId, replaced->m_dwBlock, &index);
+    m_pTarget.reset(CreateDataDef(def != nullptr ? def->m_nId : 0, index));
     if (!m_pTarget) {
         return false;
     }
@@ -177,10 +174,10 @@ std::string FileIdName(std::uint32_t nFileId) {
 
 std::string VerDataSizeText(std::uint32_t nFileId) {
     std::uint32_t max = 0;
-    for (int row = 0; row < kCategoryCount; ++row) {
-        const DataTypeDef& def = GetTypeDefAt(row);
+    // Categories sharing a data file (terrain and items) hold consecutive ranges of it.
+    for (const DataTypeDef& def : GetTypeDefs()) {
         if (static_cast<std::uint32_t>(def.m_nDataFile) == nFileId) {
-            max = nFileId == kSlotArt ? 2 * kArtItemBase : def.m_nMaxEntries;
+            max = std::max(max, def.m_nFirstRecord + def.m_nMaxEntries);
         }
     }
     if (max == 1) {

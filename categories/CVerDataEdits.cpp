@@ -44,8 +44,8 @@ bool CVerDataEdits::Undo(std::uint32_t* pKey) {
 }
 
 bool IsEditableCategory(std::int32_t nCategory) {
-    return nCategory == kCategoryItems || nCategory == kCategoryGumps ||
-           nCategory == kCategorySounds;
+    const DataTypeDef* def = GetTypeDef(nCategory);
+    return def != nullptr && def->m_Edit != EditSource::None;
 }
 
 EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const QImage& image) {
@@ -82,8 +82,8 @@ EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex) {
     if (def == nullptr || !IsEditableCategory(nCategory)) {
         return edit;
     }
-    const std::uint32_t block = nCategory == kCategoryItems ? nIndex + kArtItemBase : nIndex;
-    CUOVersionBlock record{static_cast<std::uint32_t>(def->m_nDataFile), block, 0, 0, 0, 0};
+    CUOVersionBlock record{
+        static_cast<std::uint32_t>(def->m_nDataFile), def->RecordOf(nIndex), 0, 0, 0, 0};
     edit.pChange = std::make_unique<CDataVerData>(record, std::vector<std::uint8_t>());
     return edit;
 }

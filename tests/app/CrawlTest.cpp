@@ -154,8 +154,8 @@ protected:
 TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
     ASSERT_TRUE(StartOnClient(m_Client.Path().string()));
     for (bool unused : {false, true}) {
-        for (int category = ID_DATA_VERDATA; category <= ID_DATA_VERDATA + 14; ++category) {
-            CrawlCategory(category, unused);
+        for (const DataTypeDef& def : GetTypeDefs()) {
+            CrawlCategory(def.m_nId, unused);
         }
     }
     // The document saved to a new file, then the ".pat" patch (its commands need a record).
