@@ -10,6 +10,7 @@
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
 #include "DataTypeDef.h"
+#include "EntryCommands.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
@@ -380,7 +381,7 @@ void CBrindleView::ToSelected(int nId) {
     }
     if (CDataDef* entry = m_pList->GetSelected()) {
         try {
-            entry->OnMenuCommand(this, nId);
+            RunEntryCommand(*entry, this, nId);
         } catch (...) {
             LogCaughtException("an entry command");
             // A failing command changes nothing.

@@ -1,6 +1,5 @@
 #include "CDataDefGump.h"
 
-#include "CDataProps.h"
 #include "CDataVerData.h"
 #include "Hues.h"
 #include "Text.h"
@@ -66,33 +65,8 @@ bool CDataDefGump::ReadIndex() {
     return ReadBaseIndex(kSlotGumpIdx, GetIndex());
 }
 
-bool CDataDefGump::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageGumpDraw);
-    return true;
-}
-
-CDataPageGumpDraw::CDataPageGumpDraw() : CDataPageDraw(146, QStringLiteral("Gump"), 4084, 4090) {
-    AddHueField();
-}
-
-bool CDataPageGumpDraw::Accepts(CDataDef* pEntry) {
-    return dynamic_cast<CDataDefGump*>(pEntry) != nullptr;
-}
-
-QString CDataPageGumpDraw::SizeText() {
-    auto* gump = static_cast<CDataDefGump*>(GetDataDef());
-    CTileGumpType& block = gump->GetBlock();
-    if (!gump->LoadEntryBlock(block)) {
-        return QString();
-    }
-    return QString::asprintf("%d, %d", static_cast<int>(block.GetWidth()),
-                             static_cast<int>(block.GetHeight()));
-}
-
-bool CDataPageGumpDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                    std::uint32_t maxHeight) {
-    auto* gump = dynamic_cast<CDataDefGump*>(GetDataDef());
-    return gump != nullptr && gump->DrawPicture(buffer, maxWidth, maxHeight, GetHue());
+void CDataDefGump::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::GumpDraw);
 }
 
 }  // namespace tessaly

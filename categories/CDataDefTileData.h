@@ -3,18 +3,9 @@
 // record: of a group's entry, or of an item, terrain or texture entry's own tile.
 
 #include "CDataDef.h"
-#include "CDataProps.h"
 #include "TileData.h"
 
-#include <QColor>
-#include <QFrame>
-
 #include <array>
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QScrollBar;
 
 namespace tessaly {
 
@@ -23,7 +14,7 @@ public:
     explicit CDataDefTileData(std::uint32_t nIndex) : CDataDef(nIndex) {}
 
     std::string GetListText() override;
-    bool CopyData() override { return true; }
+    bool CopyData(EntryClip& /*clip*/) override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTileData; }
     // A group that "tiledata.mul" holds, or one with a patch link.
@@ -31,7 +22,7 @@ public:
     bool ReadIndex() override;
     // Reads the group from the patch record's location (unless read), then links it.
     void SetVerData(CDataVerData* pVerData) override;
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     // Reads the group once: from a linked record of a patch file, else from "tiledata.mul".
     // False when it cannot be read.
@@ -48,69 +39,6 @@ private:
     // 32 * 26 bytes of the room).
     std::array<std::uint8_t, kItemGroupBytes> m_Block{};
     bool m_bRead = false;
-};
-
-// The frame beside the "Radar" label, filled with the tile's radar colour.
-class CRadarFrame : public QFrame {
-    Q_OBJECT
-
-public:
-    explicit CRadarFrame(QWidget* parent);
-    void SetColor(const QColor& color);
-    QColor GetColor() const { return m_Color; }
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    QColor m_Color = Qt::black;
-};
-
-class CDataPageTileData : public CDataPage {
-    Q_OBJECT
-
-public:
-    // Scroll bar actions, as the block's scroll bar reports them.
-    enum ScrollCode { LineUp, LineDown, PageUp, PageDown, ThumbPosition, ThumbTrack, Top, Bottom };
-
-    CDataPageTileData();
-
-    int LoadData() override;
-    int SaveData() override { return 0; }
-    void MembersToControls() override;
-    void ControlsToMembers() override;
-
-    // Moves through the group's records (clamped to 0-31) and reloads on a change.
-    void OnScroll(ScrollCode code, int nThumb = 0);
-    // A click on flag box 1014 or 1015: bits 14 ("a") and 15 ("an") exclude each other.
-    void OnArticleBit(int bit);
-
-    // The 24-bit colour of a 5-5-5 pixel word (each 5-bit value times 8).
-    static QColor PixelToColor(std::uint16_t pixel);
-
-    // Controls, by their dialog ids.
-    QLabel* m_pTitle;                    // 4015
-    QLabel* m_pArticle;                  // 4003
-    QLineEdit* m_pName;                  // 1032
-    std::array<QCheckBox*, 32> m_Flags;  // 1000 + bit
-    std::array<QLineEdit*, 6> m_Fields;  // 1034-1039: weight, layer, height, val6, anim, val14
-    std::array<QLabel*, 6> m_FieldLabels;
-    QScrollBar* m_pScroll;  // 4016
-    QLabel* m_pRadarLabel;  // 4100
-    CRadarFrame* m_pRadar;
-
-    // Members.
-    QString m_sTitle, m_sArticle, m_sName;
-    std::uint32_t m_dwFlags = 0;
-    std::array<qint64, 6> m_nFields{};
-    bool m_bItem = false;
-    int m_nPos = 0;  // record within the group
-    std::uint16_t m_wRadar = 0;
-
-private:
-    void UpdateArticle();
-    void OnScrollAction(int action);
-    bool m_bLoading = false;
 };
 
 }  // namespace tessaly

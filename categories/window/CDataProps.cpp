@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataVerData.h"
+#include "EntryCommands.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
@@ -433,7 +434,7 @@ void CDataProps::ShowEntry(CDataDef* pEntry) {
         return;
     }
     if (pEntry != nullptr) {
-        pEntry->OnMenuCommand(nullptr, ids::ID_PROPERTIES);
+        RunEntryCommand(*pEntry, nullptr, ids::ID_PROPERTIES);
     } else {
         m_pEntry = nullptr;
     }
