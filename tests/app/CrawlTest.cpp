@@ -5,6 +5,7 @@
 // played), then the document and the ".pat" patch saved to new files. Nothing may crash or let
 // an exception out, and the client's own files stay as they were.
 
+#include "AnimPages.h"
 #include "CBrindleApp.h"
 #include "CBrindleView.h"
 #include "CDataDefAnim.h"

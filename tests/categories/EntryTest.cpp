@@ -43,7 +43,7 @@ public:
     std::int32_t GetDataType() override { return kCategoryItems; }
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    bool AddPages(CDataProps*) override { return false; }
+    void AddPages(std::vector<EntryPage>& /*pages*/) override {}
 
     std::string m_sText;
     int m_nCalls = 0;

@@ -4,6 +4,7 @@
 
 #include "CDataAppState.h"
 #include "CDataDefMulti.h"
+#include "MultiPages.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "TileData.h"

@@ -10,10 +10,14 @@
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
 #include "CDataVerData.h"
+#include "EntryCommands.h"
 #include "MapBlock.h"
+#include "MapPages.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
+#include "StaticsPages.h"
 #include "TarnError.h"
+#include "TileDataPages.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -58,7 +62,7 @@ protected:
     }
     template <typename Page>
     static Page* Opened(CDataDef& entry, int index = 0) {
-        CDataProps* sheet = entry.OpenProperties();
+        CDataProps* sheet = OpenProperties(entry);
         if (sheet == nullptr) {
             return nullptr;
         }
