@@ -12,6 +12,7 @@
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
 #include "EventLog.h"
+#include "PictureImage.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "Text.h"
@@ -216,7 +217,7 @@ EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
             return {nullptr, kNoClipboardPicture};
         }
         return ReplacePicture(pEntry->GetDataType(), index,
-                              qvariant_cast<QImage>(data->imageData()));
+                              PictureFromImage(qvariant_cast<QImage>(data->imageData())));
     }
     QByteArray wave;
     if (data != nullptr) {
@@ -246,7 +247,7 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
     }
     if (!sound) {
         return ReplacePicture(pEntry->GetDataType(), pEntry->GetIndex(),
-                              QImage(QString::fromStdString(*path)));
+                              PictureFromImage(QImage(QString::fromStdString(*path))));
     }
     QFile file(QString::fromStdString(*path));
     QByteArray wave;

@@ -112,6 +112,11 @@ const char* CDataDef::GetTypeName() {
     return def != nullptr ? def->m_pszName : "";
 }
 
+std::unique_ptr<CDataVerData> CDataDef::MakePictureChange(const Picture& /*picture*/,
+                                                          std::string& /*message*/) {
+    return nullptr;
+}
+
 bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
     if (GetExportKind() != ExportKind::Picture) {
         return false;
@@ -194,14 +199,13 @@ std::string CDataDefIndex::LengthText() {
     return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength()));
 }
 
-bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
-                               std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOVersionBlock& layout,
                                ByteSpan bytes) {
-    record.m_dwFileId = nFileId;
-    record.m_dwBlock = nBlock;
+    record.m_dwFileId = layout.m_dwFileId;
+    record.m_dwBlock = layout.m_dwBlock;
     record.m_dwLength = static_cast<std::uint32_t>(bytes.size());
-    record.m_wExtra1 = wExtra1;
-    record.m_wExtra2 = wExtra2;
+    record.m_wExtra1 = layout.m_wExtra1;
+    record.m_wExtra2 = layout.m_wExtra2;
     file.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     return true;
 }

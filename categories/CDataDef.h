@@ -22,6 +22,7 @@ namespace tessaly {
 
 class CDataVerData;
 class CMulBlockType;
+struct Picture;
 struct DataTypeDef;
 
 // The property pages there are; an entry names the ones that show it, in order, and the window
@@ -99,6 +100,10 @@ public:
     // The entry's content decoded for export into out; false when it has nothing to export.
     // The base gives GetImage's picture to the kinds that export pictures.
     virtual bool ExportData(const ExportOptions& options, CExportData& out);
+    // The change that replaces the entry with a picture (the categories edited from pictures);
+    // null, with the reason in message, when the picture does not fit the format.
+    virtual std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
+                                                            std::string& message);
     // The entry "Export..." writes: the entry itself (a patch record answers its target).
     virtual CDataDef* GetExportEntry() { return this; }
 
@@ -158,9 +163,9 @@ public:
 protected:
     // "%d" with the block length, or "unused" when the entry has no data.
     std::string LengthText();
-    // Writes a block's bytes into a patch file being saved and fills its record.
-    static bool WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
-                           std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+    // Writes a block's bytes into a patch file being saved and fills its record: file id,
+    // block and extra words from layout, the length from the bytes.
+    static bool WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOVersionBlock& layout,
                            ByteSpan bytes);
     // ReadIndexRecord of the base index alone (patch id 33) for entry n of the index file.
     bool ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry);

@@ -1,7 +1,9 @@
 #include "CDataDefGump.h"
 
 #include "CDataVerData.h"
+#include "CVerDataEdits.h"
 #include "Hues.h"
+#include "TarnError.h"
 #include "Text.h"
 
 namespace tessaly {
@@ -39,26 +41,40 @@ bool CDataDefGump::ExportData(const ExportOptions& options, CExportData& out) {
     return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue) && out.AddPicture(buffer);
 }
 
+CUOVersionBlock CDataDefGump::PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                          std::uint32_t height) {
+    // Height first, then width: the order gump index records are read back in.
+    return CUOVersionBlock{kSlotGumpArt,
+                           nIndex,
+                           0,
+                           0,
+                           static_cast<std::uint16_t>(height),
+                           static_cast<std::uint16_t>(width)};
+}
+
 bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;
     }
-    // Height first, then width: the order gump index records are read back in.
-    return WriteBlock(file, record, kSlotGumpArt, GetIndex(),
-                      static_cast<std::uint16_t>(m_Block.GetHeight()),
-                      static_cast<std::uint16_t>(m_Block.GetWidth()), m_Block.GetBytes());
+    return WriteBlock(file, record,
+                      PatchRecord(GetIndex(), m_Block.GetWidth(), m_Block.GetHeight()),
+                      m_Block.GetBytes());
 }
 
 std::unique_ptr<CDataVerData> CDataDefGump::MakeChange(std::uint32_t nIndex,
                                                        const Picture& picture) {
-    // Height first, then width, as WriteVerData writes them.
-    CUOVersionBlock record{kSlotGumpArt,
-                           nIndex,
-                           0,
-                           0,
-                           static_cast<std::uint16_t>(picture.height),
-                           static_cast<std::uint16_t>(picture.width)};
-    return std::make_unique<CDataVerData>(record, EncodeGump(picture));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex, picture.width, picture.height),
+                                          EncodeGump(picture));
+}
+
+std::unique_ptr<CDataVerData> CDataDefGump::MakePictureChange(const Picture& picture,
+                                                              std::string& message) {
+    try {
+        return MakeChange(GetIndex(), picture);
+    } catch (const CTarnError&) {
+        message = kGumpTooLargeMessage;
+        return nullptr;
+    }
 }
 
 bool CDataDefGump::ReadIndex() {

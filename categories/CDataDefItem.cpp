@@ -2,8 +2,10 @@
 
 #include "CDataDefTileData.h"
 #include "CDataVerData.h"
+#include "CVerDataEdits.h"
 #include "EventLog.h"
 #include "Hues.h"
+#include "TarnError.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -66,26 +68,37 @@ bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
            out.AddPicture(buffer);
 }
 
+CUOVersionBlock CDataDefItem::PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                          std::uint32_t height) {
+    // The record carries the picture's width and height, as the item's index record does.
+    return CUOVersionBlock{
+        kSlotArt, ItemsRow().RecordOf(nIndex),       0,
+        0,        static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
+}
+
 bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;
     }
-    // The record carries the picture's width and height.
-    return WriteBlock(file, record, kSlotArt, ItemsRow().RecordOf(GetIndex()),
-                      static_cast<std::uint16_t>(m_Block.GetWidth()),
-                      static_cast<std::uint16_t>(m_Block.GetHeight()), m_Block.GetBytes());
+    return WriteBlock(file, record,
+                      PatchRecord(GetIndex(), m_Block.GetWidth(), m_Block.GetHeight()),
+                      m_Block.GetBytes());
 }
 
 std::unique_ptr<CDataVerData> CDataDefItem::MakeChange(std::uint32_t nIndex,
                                                        const Picture& picture) {
-    // The record carries the picture's width and height, as WriteVerData writes them.
-    CUOVersionBlock record{kSlotArt,
-                           ItemsRow().RecordOf(nIndex),
-                           0,
-                           0,
-                           static_cast<std::uint16_t>(picture.width),
-                           static_cast<std::uint16_t>(picture.height)};
-    return std::make_unique<CDataVerData>(record, EncodeItem(picture));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex, picture.width, picture.height),
+                                          EncodeItem(picture));
+}
+
+std::unique_ptr<CDataVerData> CDataDefItem::MakePictureChange(const Picture& picture,
+                                                              std::string& message) {
+    try {
+        return MakeChange(GetIndex(), picture);
+    } catch (const CTarnError&) {
+        message = kItemTooLargeMessage;
+        return nullptr;
+    }
 }
 
 bool CDataDefItem::ReadIndex() {

@@ -25,6 +25,13 @@ public:
     void AddPages(std::vector<EntryPage>& pages) override;
 
     CTileItemType& GetBlock() { return m_Block; }
+    // The record of item nIndex's patch data for a picture of that size; the save and the edits
+    // both write it.
+    // MakeChange, or the message that refuses a picture too large for the format.
+    std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
+                                                    std::string& message) override;
+    static CUOVersionBlock PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                       std::uint32_t height);
     // The change that replaces item nIndex with a picture (its transparent pixels left out of
     // the runs). Raises CTarnError "EncodeItem: Size" when the picture does not fit the format.
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);

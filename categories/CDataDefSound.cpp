@@ -46,10 +46,14 @@ std::string CDataDefSound::GetName() {
     return name;
 }
 
+CUOVersionBlock CDataDefSound::PatchRecord(std::uint32_t nIndex) {
+    // A sound's record has no extra words.
+    return CUOVersionBlock{kSlotSound, nIndex & 0xFFFF, 0, 0, 0, 0};
+}
+
 std::unique_ptr<CDataVerData> CDataDefSound::MakeChange(std::uint32_t nIndex,
                                                         const std::string& name, ByteSpan samples) {
-    CUOVersionBlock record{kSlotSound, nIndex & 0xFFFF, 0, 0, 0, 0};
-    return std::make_unique<CDataVerData>(record, MakeSoundEntry(name, samples));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex), MakeSoundEntry(name, samples));
 }
 
 bool CDataDefSound::WriteVerData(CQFile& file, CUOVersionBlock& record) {
@@ -57,7 +61,7 @@ bool CDataDefSound::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(sound)) {
         return false;
     }
-    return WriteBlock(file, record, kSlotSound, GetIndex(), 0, 0, sound.GetBytes());
+    return WriteBlock(file, record, PatchRecord(GetIndex()), sound.GetBytes());
 }
 
 bool CDataDefSound::ReadIndex() {

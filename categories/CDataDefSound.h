@@ -43,6 +43,8 @@ public:
     // The sound's name as the list shows it; empty without data.
     std::string GetName();
 
+    // The record of sound nIndex's patch data; the save and the edits both write it.
+    static CUOVersionBlock PatchRecord(std::uint32_t nIndex);
     // The change that replaces sound nIndex with sample bytes under a name. Raises CTarnError
     // "SoundEntry: Size" past the largest entry.
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const std::string& name,

@@ -7,6 +7,7 @@
 #include "Cli.h"
 #include "DataTypeDef.h"
 #include "MulSound.h"
+#include "PictureImage.h"
 #include "Text.h"
 
 #include <QFile>
@@ -63,7 +64,7 @@ EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& word
     }
     const std::string& path = words[2];
     if (def.m_Edit == EditSource::Picture) {
-        EntryEdit edit = ReplacePicture(category, id, QImage(LocalString(path)));
+        EntryEdit edit = ReplacePicture(category, id, PictureFromImage(QImage(LocalString(path))));
         if (!edit.pChange && edit.sMessage == kNoPictureMessage) {
             edit.sMessage = "'" + path + "' holds no picture that can be read";
         }
