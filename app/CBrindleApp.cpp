@@ -612,7 +612,7 @@ void CBrindleApp::OnFileClose() {
     // The last frame to go closes and deletes the document.
     for (CView* view : std::vector<CView*>(doc->GetViews())) {
         if (CChildFrame* frame = view->GetParentFrame()) {
-            frame->DestroyFrame();
+            frame->CloseFrame();
         }
     }
     UpdateMenuBar();

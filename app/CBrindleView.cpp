@@ -10,7 +10,9 @@
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
 #include "DataTypeDef.h"
+#include "EntryCommands.h"
 #include "EventLog.h"
+#include "PictureImage.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "Text.h"
@@ -42,17 +44,24 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
             m_pList->SetFilterText(text);
         }
     });
-    AddCommandRange(
-        ids::ID_DATA_VERDATA, ids::ID_DATA_FONTS, [this](int id) { SetCategory(id); },
-        [this](int id, CCmdUI& ui) {
-            ui.Enable(true);
-            ui.SetCheck(id == m_nCategory);
-        });
+    // The Data menu's commands: one per category the table lists there.
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        if (def.m_pszDisplayName == nullptr) {
+            continue;
+        }
+        const int id = def.m_nId;
+        AddCommand(
+            id, [this, id] { SetCategory(id); },
+            [this, id](CCmdUI& ui) {
+                ui.Enable(true);
+                ui.SetCheck(id == m_nCategory);
+            });
+    }
     auto filter = [this](int id, std::uint8_t& flag, bool always) {
         AddCommand(
             id, [this, &flag] { ToggleFilter(flag); },
             [this, &flag, always](CCmdUI& ui) {
-                ui.Enable(always || (m_pList != nullptr && m_nCategory != ids::ID_DATA_VERDATA));
+                ui.Enable(always || (m_pList != nullptr && !ShowsDocumentRows()));
                 ui.SetCheck(flag != 0);
             });
     };
@@ -64,7 +73,7 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
         AddCommand(
             id, [this, value] { SetListMode(value); },
             [this, value](CCmdUI& ui) {
-                ui.Enable(m_pList != nullptr && m_nCategory != ids::ID_DATA_VERDATA);
+                ui.Enable(m_pList != nullptr && !ShowsDocumentRows());
                 ui.SetCheck(m_nListMode == value);
             });
     };
@@ -95,6 +104,11 @@ CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
 }
 
+bool CBrindleView::ShowsDocumentRows() const {
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    return def != nullptr && def->m_bDocumentRows;
+}
+
 CBrindleView::~CBrindleView() {
     SetCategory(-1);
 }
@@ -105,7 +119,8 @@ CBrindleDoc* CBrindleView::GetBrindleDoc() const {
 
 void CBrindleView::OnInitialUpdate() {
     CView::OnInitialUpdate();
-    SetCategory(ids::ID_DATA_VERDATA);
+    // The table's first row: the document's own records.
+    SetCategory(GetTypeDefAt(0).m_nId);
 }
 
 void CBrindleView::OnUpdate(CView* /*pSender*/, int nHint) {
@@ -197,12 +212,12 @@ bool CBrindleView::OnEntryCommand(CDataDef* pEntry, int nId) {
 EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     const std::uint32_t index = pEntry->GetIndex();
-    if (pEntry->GetDataType() != kCategorySounds) {
+    if (GetTypeDef(pEntry->GetDataType())->m_Edit != EditSource::Wave) {
         if (data == nullptr || !data->hasImage()) {
             return {nullptr, kNoClipboardPicture};
         }
         return ReplacePicture(pEntry->GetDataType(), index,
-                              qvariant_cast<QImage>(data->imageData()));
+                              PictureFromImage(qvariant_cast<QImage>(data->imageData())));
     }
     QByteArray wave;
     if (data != nullptr) {
@@ -221,7 +236,7 @@ EntryEdit CBrindleView::EditFromClipboard(CDataDef* pEntry) {
 }
 
 EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
-    const bool sound = pEntry->GetDataType() == kCategorySounds;
+    const bool sound = GetTypeDef(pEntry->GetDataType())->m_Edit == EditSource::Wave;
     PatchFileDialog dialog;
     dialog.bMustExist = true;
     dialog.bHideReadOnly = true;
@@ -232,7 +247,7 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
     }
     if (!sound) {
         return ReplacePicture(pEntry->GetDataType(), pEntry->GetIndex(),
-                              QImage(QString::fromStdString(*path)));
+                              PictureFromImage(QImage(QString::fromStdString(*path))));
     }
     QFile file(QString::fromStdString(*path));
     QByteArray wave;
@@ -367,7 +382,7 @@ void CBrindleView::ToSelected(int nId) {
     }
     if (CDataDef* entry = m_pList->GetSelected()) {
         try {
-            entry->OnMenuCommand(this, nId);
+            RunEntryCommand(*entry, this, nId);
         } catch (...) {
             LogCaughtException("an entry command");
             // A failing command changes nothing.

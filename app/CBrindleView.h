@@ -62,6 +62,8 @@ private:
     void ToggleFilter(std::uint8_t& flag);
     void ToSelected(int nId);
     bool HasSelection() const;
+    // The category shown lists the document's own records (VerData).
+    bool ShowsDocumentRows() const;
     // Whether the document carries out an edit command on the entry.
     bool CanEdit(CDataDef* pEntry, int nId) const;
     // The edit a command makes from the clipboard or a chosen file (no change when the user

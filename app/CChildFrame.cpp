@@ -1,9 +1,11 @@
 #include "CChildFrame.h"
 
+#include "CDocTemplate.h"
 #include "CDocument.h"
 #include "CView.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 
 namespace tessaly {
 
@@ -19,19 +21,22 @@ CChildFrame::~CChildFrame() {
     m_pView = nullptr;
     setWidget(nullptr);
     delete view;
-    if (doc != nullptr && doc->GetViews().empty()) {
-        doc->OnCloseDocument();
-        delete doc;
+    // The last frame of a document closes it.
+    if (doc != nullptr && doc->GetViews().empty() && doc->GetDocTemplate() != nullptr) {
+        doc->GetDocTemplate()->CloseDocument(doc);
     }
 }
 
-void CChildFrame::DestroyFrame() {
-    delete this;
+void CChildFrame::CloseFrame() {
+    m_bAskToSave = false;
+    close();  // deletes on close (WA_DeleteOnClose)
+    // Deleted now, not when control is back in the event loop: the caller goes on without it.
+    QCoreApplication::sendPostedEvents(this, QEvent::DeferredDelete);
 }
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     CDocument* doc = m_pView != nullptr ? m_pView->GetDocument() : nullptr;
-    if (doc != nullptr && doc->GetViews().size() == 1 && !doc->SaveModified()) {
+    if (m_bAskToSave && doc != nullptr && doc->GetViews().size() == 1 && !doc->SaveModified()) {
         event->ignore();
         return;
     }

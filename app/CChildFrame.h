@@ -20,14 +20,16 @@ public:
     ~CChildFrame() override;
 
     CView* GetActiveView() const { return m_pView; }
-    // Closes the frame without asking; deletes it.
-    void DestroyFrame();
+    // Closes the frame without asking to save (the caller has asked, or the program is ending)
+    // and has Qt delete it before returning.
+    void CloseFrame();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     CView* m_pView;
+    bool m_bAskToSave = true;  // closing the last frame asks to save a modified document
 };
 
 }  // namespace tessaly

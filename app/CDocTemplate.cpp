@@ -20,17 +20,33 @@ CDocTemplate::CDocTemplate(int nIdResource, QString sNewName, DocumentFactory ma
       m_MakeDocument(std::move(makeDocument)),
       m_MakeView(std::move(makeView)) {}
 
-CDocTemplate::~CDocTemplate() {
-    for (CDocument* doc : std::vector<CDocument*>(m_Documents)) {
-        doc->m_pTemplate = nullptr;
-        delete doc;
+CDocTemplate::~CDocTemplate() = default;
+
+std::vector<CDocument*> CDocTemplate::GetDocuments() const {
+    std::vector<CDocument*> docs;
+    for (const std::unique_ptr<CDocument>& doc : m_Documents) {
+        docs.push_back(doc.get());
     }
+    return docs;
+}
+
+void CDocTemplate::CloseDocument(CDocument* pDoc) {
+    auto it =
+        std::find_if(m_Documents.begin(), m_Documents.end(),
+                     [pDoc](const std::unique_ptr<CDocument>& doc) { return doc.get() == pDoc; });
+    if (it == m_Documents.end()) {
+        return;
+    }
+    // Off the list first: the document's own close may look at the open documents.
+    std::unique_ptr<CDocument> closing = std::move(*it);
+    m_Documents.erase(it);
+    closing->OnCloseDocument();
 }
 
 CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFrame) {
     if (!path.isEmpty()) {
         QString canonical = QFileInfo(path).absoluteFilePath();
-        for (CDocument* doc : m_Documents) {
+        for (const std::unique_ptr<CDocument>& doc : m_Documents) {
             if (!doc->GetPathName().isEmpty() &&
                 QFileInfo(doc->GetPathName()).absoluteFilePath() == canonical) {
                 if (!doc->GetViews().empty()) {
@@ -38,13 +54,13 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFram
                         frame->mdiArea()->setActiveSubWindow(frame);
                     }
                 }
-                return doc;
+                return doc.get();
             }
         }
     }
     CDocument* doc = m_MakeDocument();
     doc->m_pTemplate = this;
-    m_Documents.push_back(doc);
+    m_Documents.emplace_back(doc);
     bool ok = false;
     try {
         ok = path.isEmpty() ? doc->OnNewDocument() : doc->OnOpenDocument(path);
@@ -53,7 +69,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFram
         ok = false;
     }
     if (!ok) {
-        delete doc;
+        CloseDocument(doc);
         return nullptr;
     }
     if (path.isEmpty()) {
@@ -62,7 +78,7 @@ CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFram
         doc->SetPathName(QFileInfo(path).absoluteFilePath());
     }
     if (pFrame != nullptr && CreateNewFrame(doc, pFrame) == nullptr) {
-        delete doc;
+        CloseDocument(doc);
         return nullptr;
     }
     return doc;
@@ -86,21 +102,15 @@ CChildFrame* CDocTemplate::CreateNewFrame(CDocument* pDoc, CMainFrame* pFrame) {
 }
 
 void CDocTemplate::CloseAllDocuments() {
-    for (CDocument* doc : std::vector<CDocument*>(m_Documents)) {
-        doc->OnCloseDocument();
+    for (CDocument* doc : GetDocuments()) {
+        // Closing the last frame closes the document; one without frames closes here.
         for (CView* view : std::vector<CView*>(doc->GetViews())) {
             if (CChildFrame* frame = view->GetParentFrame()) {
-                frame->DestroyFrame();
+                frame->CloseFrame();
             }
         }
-        if (std::find(m_Documents.begin(), m_Documents.end(), doc) != m_Documents.end()) {
-            delete doc;
-        }
+        CloseDocument(doc);
     }
-}
-
-void CDocTemplate::RemoveDocument(CDocument* pDoc) {
-    m_Documents.erase(std::remove(m_Documents.begin(), m_Documents.end(), pDoc), m_Documents.end());
 }
 
 }  // namespace tessaly

@@ -1,10 +1,11 @@
 #pragma once
-// The document template: makes a document, its child frame and its view, and keeps the open
-// documents of its kind.
+// The document template: makes a document, its child frame and its view, and owns the open
+// documents of its kind; a document ends when its last frame closes (CloseDocument).
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace tessaly {
@@ -36,9 +37,13 @@ public:
     // Closes every document (their frames first).
     void CloseAllDocuments();
 
+    // Closes a document whose frames are gone: tells it (OnCloseDocument) and deletes it. The
+    // one way a document of the template ends.
+    void CloseDocument(CDocument* pDoc);
+
     int GetResourceId() const { return m_nIdResource; }
-    const std::vector<CDocument*>& GetDocuments() const { return m_Documents; }
-    void RemoveDocument(CDocument* pDoc);
+    // The open documents, in opening order.
+    std::vector<CDocument*> GetDocuments() const;
 
 private:
     int m_nIdResource;
@@ -46,7 +51,7 @@ private:
     int m_nUntitled = 0;
     DocumentFactory m_MakeDocument;
     ViewFactory m_MakeView;
-    std::vector<CDocument*> m_Documents;  // owned; each deletes itself with its last frame
+    std::vector<std::unique_ptr<CDocument>> m_Documents;
 };
 
 }  // namespace tessaly

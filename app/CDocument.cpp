@@ -21,9 +21,6 @@ CDocument::~CDocument() {
     for (CView* view : m_Views) {
         view->m_pDocument = nullptr;
     }
-    if (m_pTemplate != nullptr) {
-        m_pTemplate->RemoveDocument(this);
-    }
 }
 
 bool CDocument::OnNewDocument() {

@@ -27,7 +27,7 @@ CMainFrame::~CMainFrame() {
     // Child frames go first, while the frame they route commands through still exists.
     for (QMdiSubWindow* sub : m_pMdiArea->subWindowList()) {
         if (auto* frame = qobject_cast<CChildFrame*>(sub)) {
-            frame->DestroyFrame();
+            frame->CloseFrame();
         }
     }
 }

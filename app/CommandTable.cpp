@@ -1,12 +1,26 @@
 #include "CommandTable.h"
 
+#include "DataTypeDef.h"
 #include "ResourceIds.h"
+
+#include <algorithm>
+#include <vector>
 
 namespace tessaly {
 
 namespace {
 
 using namespace ids;
+
+// The resource ids of the categories are their table ids.
+static_assert(ID_DATA_VERDATA == kCategoryVerData && ID_DATA_ANIMS == kCategoryAnims &&
+              ID_DATA_TEXTURES == kCategoryTextures && ID_DATA_TERRAIN == kCategoryTerrain &&
+              ID_DATA_ITEMS == kCategoryItems && ID_DATA_SOUNDS == kCategorySounds &&
+              ID_DATA_LIGHTS == kCategoryLights && ID_DATA_GUMPS == kCategoryGumps &&
+              ID_DATA_SKILLS == kCategorySkills && ID_DATA_MULTIS == kCategoryMultis &&
+              ID_DATA_HUES == kCategoryHues && ID_DATA_FONTS == kCategoryFonts &&
+              ID_DATA_MAP == kCategoryMap && ID_DATA_STATICS == kCategoryStatics &&
+              ID_DATA_TILEDATA == kCategoryTileData);
 
 constexpr MenuItemDef kSeparator{0, nullptr};
 constexpr MenuItemDef kRecentFiles{ID_FILE_MRU_FILE1, "Recent File", true};
@@ -72,12 +86,27 @@ constexpr MenuItemDef kDocEdit[] = {
     {ID_EDIT_PROPERTIES, "Properties"},
     {ID_EDIT_GOTO, "&Go to..."},
 };
-constexpr MenuItemDef kDocData[] = {
-    {ID_DATA_VERDATA, "VerData"},  {ID_DATA_SKILLS, "Skills"},     {ID_DATA_ITEMS, "Items"},
-    {ID_DATA_TERRAIN, "Terrains"}, {ID_DATA_TEXTURES, "Textures"}, {ID_DATA_MULTIS, "Multis"},
-    {ID_DATA_ANIMS, "Animations"}, {ID_DATA_SOUNDS, "Sounds"},     {ID_DATA_LIGHTS, "Lights"},
-    {ID_DATA_GUMPS, "Gumps"},      {ID_DATA_HUES, "Hues"},         {ID_DATA_FONTS, "Fonts"},
-};
+// The Data menu: every category the table lists there, in its menu position; the command id is
+// the category id.
+std::span<const MenuItemDef> DataMenu() {
+    static const std::vector<MenuItemDef> items = [] {
+        std::vector<const DataTypeDef*> listed;
+        for (const DataTypeDef& def : GetTypeDefs()) {
+            if (def.m_pszDisplayName != nullptr) {
+                listed.push_back(&def);
+            }
+        }
+        std::sort(listed.begin(), listed.end(), [](const DataTypeDef* a, const DataTypeDef* b) {
+            return a->m_nMenuPosition < b->m_nMenuPosition;
+        });
+        std::vector<MenuItemDef> result;
+        for (const DataTypeDef* def : listed) {
+            result.push_back({def->m_nId, def->m_pszDisplayName});
+        }
+        return result;
+    }();
+    return items;
+}
 constexpr MenuItemDef kDocView[] = {
     {ID_VIEW_STATUS_BAR, "&Status Bar"}, kSeparator,
     {ID_VIEW_MULFILES, "Mul Files"},     {ID_VIEW_VERDATA, "VerData"},
@@ -95,8 +124,8 @@ constexpr MenuItemDef kDocWindow[] = {
     {ID_WINDOW_TILE_HORZ, "&Tile"},
     {ID_WINDOW_ARRANGE, "&Arrange Icons"},
 };
-constexpr MenuDef kDocMenu[] = {
-    {"&File", kDocFile},  {"&Edit", kDocEdit},     {"&Data", kDocData}, {"&View", kDocView},
+const MenuDef kDocMenu[] = {
+    {"&File", kDocFile},  {"&Edit", kDocEdit},     {"&Data", DataMenu()}, {"&View", kDocView},
     {"Tools", kDocTools}, {"&Window", kDocWindow}, {"&Help", kHelp},
 };
 

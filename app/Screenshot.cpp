@@ -9,6 +9,8 @@
 #include "CMainFrame.h"
 #include "CommandLine.h"
 #include "DataTypeDef.h"
+#include "EntryCommands.h"
+#include "AnimPages.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -112,7 +114,7 @@ CDataProps* OpenRequestedSheet(CMainFrame* frame, const CCommandLineInfo& info, 
         error = QStringLiteral("%1 has no entry %2").arg(name, info.m_sProperties);
         return nullptr;
     }
-    CDataProps* sheet = entry->OpenProperties();
+    CDataProps* sheet = OpenProperties(*entry);
     if (sheet == nullptr) {
         // Already open: the sheet that shows it was brought forward.
         for (CDataProps* open : DataAppState().m_Sheets) {

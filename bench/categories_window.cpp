@@ -9,6 +9,7 @@
 // memcpy of the pixels drawn, a copy of a file of the saved size and its flush to the disk) the
 // ratio to it, measured in the same run, is given too.
 
+#include "AnimPages.h"
 #include "ArtTypes.h"
 #include "CBrindleApp.h"
 #include "CBrindleView.h"
@@ -22,6 +23,7 @@
 #include "CommandLine.h"
 #include "DataTypeDef.h"
 #include "GumpType.h"
+#include "MultiPages.h"
 #include "MultiType.h"
 #include "QFile.h"
 #include "QtBench.h"

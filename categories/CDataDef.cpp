@@ -1,90 +1,24 @@
 #include "CDataDef.h"
 
-#include "CDataAppState.h"
-#include "CDataPageDraw.h"
-#include "CDataProps.h"
 #include "CDataVerData.h"
+#include "DataModel.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
 #include "MulBlock.h"
-#include "ResourceIds.h"
 #include "Surface.h"
 #include "Text.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMenu>
-
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <optional>
 
 namespace tessaly {
 
-namespace {
-
-void AddItem(QMenu* pMenu, const char* text, int nId, bool bEnabled) {
-    QAction* action = pMenu->addAction(QString::fromLatin1(text));
-    action->setData(nId);
-    action->setEnabled(bEnabled);
-}
-
-}  // namespace
-
 CDataDef::~CDataDef() {
-    CDataAppState& state = DataAppState();
-    for (CDataProps* sheet : std::vector<CDataProps*>(state.m_Sheets)) {
-        if (sheet->GetEntry() == this) {
-            state.CloseSheet(sheet);
-        }
-    }
+    DataModelState().OnEntryDestroyed(this);
 }
 
 bool CDataDef::GetImage(SurfaceBuffer& /*buffer*/) {
     return false;
-}
-
-bool CDataDef::CopyData() {
-    return false;
-}
-
-void CDataDef::AddMenuItems(QMenu* pMenu) {
-    AddItem(pMenu, "Properties...", ids::ID_PROPERTIES, true);
-    AddItem(pMenu, "Copy", ids::ID_EDIT_COPY, true);
-    AddItem(pMenu, "Delete", ids::ID_EDIT_DELETE, false);
-    AddItem(pMenu, "Paste Over", ids::ID_EDIT_PASTE, false);
-}
-
-bool CDataDef::OnMenuCommand(QWidget* /*pWindow*/, int nId) {
-    switch (nId) {
-        case ids::ID_LIST_DBLCLK:
-        case ids::ID_EDIT_PROPERTIES:
-        case ids::ID_PROPERTIES:
-            OpenProperties();
-            return true;
-        case ids::ID_EDIT_COPY: {
-            // Without a GUI application there is no clipboard to open.
-            if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr ||
-                QGuiApplication::clipboard() == nullptr) {
-                return false;
-            }
-            QGuiApplication::clipboard()->clear();
-            try {
-                return CopyData();
-            } catch (...) {
-                LogCaughtException("copying an entry");
-                return false;
-            }
-        }
-        case ids::ID_EDIT_DELETE:
-            return true;
-        case ids::ID_EXPORT:
-            Export();
-            return true;
-        default:
-            return false;
-    }
 }
 
 bool CDataDef::ActivateLinkedPatch(IndexRecord& record) const {
@@ -173,14 +107,18 @@ const char* CDataDef::GetColumnText(int column) {
     return p;
 }
 
+const DataTypeDef* CDataDef::GetRow() {
+    return GetTypeDef(GetDataType());
+}
+
 const char* CDataDef::GetTypeName() {
     const DataTypeDef* def = GetTypeDef(GetDataType());
     return def != nullptr ? def->m_pszName : "";
 }
 
-bool CDataDef::CopyImageToClipboard() {
-    SurfaceBuffer buffer;
-    return GetImage(buffer) && PutPictureOnClipboard(buffer);
+std::unique_ptr<CDataVerData> CDataDef::MakePictureChange(const Picture& /*picture*/,
+                                                          std::string& /*message*/) {
+    return nullptr;
 }
 
 bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
@@ -199,81 +137,6 @@ bool CDataDef::CanExport() {
         LogCaughtException("asking whether an entry exports");
         return false;
     }
-}
-
-bool CDataDef::Export() {
-    if (!CanExport()) {
-        return false;
-    }
-    CDataDef& entry = *GetExportEntry();
-    const ExportKind kind = entry.GetExportKind();
-    CShellUi& ui = DataAppState().Ui();
-    const std::optional<CShellUi::FileChoice> choice =
-        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(entry));
-    if (!choice || choice->path.empty()) {
-        return false;
-    }
-    std::string path = choice->path;
-    if (std::filesystem::path(path).extension().empty()) {
-        path += ExportExtension(kind);
-    }
-    ExportOptions options;
-    entry.GetShownExportOptions(options);
-    options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
-    CExportData data;
-    bool bHasData = false;
-    try {
-        // The entry's bytes come from its own document's patch file.
-        IndexRecord linked;
-        entry.ActivateLinkedPatch(linked);
-        bHasData = entry.ExportData(options, data) && !data.IsEmpty();
-    } catch (...) {
-        LogCaughtException("exporting an entry");
-        bHasData = false;
-    }
-    if (!bHasData) {
-        ui.ShowWarning(
-            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex()));
-        return false;
-    }
-    std::vector<ExportedFile> files;
-    std::string error;
-    if (!data.Write(path, files, error)) {
-        ui.ShowWarning(error);
-        return false;
-    }
-    DataAppState().SetMessageText(QString::fromStdString(
-        files.size() == 1 ? "Exported " + files.front().path
-                          : Format("Exported %zu files beside ", files.size()) + path));
-    return true;
-}
-
-CDataProps* CDataDef::OpenProperties() {
-    CDataAppState& state = DataAppState();
-    for (CDataProps* sheet : state.m_Sheets) {
-        if (sheet->GetEntry() == this) {
-            sheet->raise();
-            sheet->activateWindow();
-            return nullptr;
-        }
-    }
-    CDataProps* sheet = nullptr;
-    if (state.m_pCurrentSheet != nullptr) {
-        sheet = state.m_pCurrentSheet->SetEntry(this);
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-    } else {
-        sheet = new CDataProps(this, state.m_pMainWindow);
-    }
-    AddPages(sheet);
-    if (sheet->IsWindowCreated()) {
-        sheet->SetActivePage(0);
-    } else if (!sheet->Create()) {
-        state.CloseSheet(sheet);
-        return nullptr;
-    }
-    return sheet;
 }
 
 bool CDataDefIndex::IsValid() {
@@ -340,14 +203,13 @@ std::string CDataDefIndex::LengthText() {
     return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength()));
 }
 
-bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
-                               std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOVersionBlock& layout,
                                ByteSpan bytes) {
-    record.m_dwFileId = nFileId;
-    record.m_dwBlock = nBlock;
+    record.m_dwFileId = layout.m_dwFileId;
+    record.m_dwBlock = layout.m_dwBlock;
     record.m_dwLength = static_cast<std::uint32_t>(bytes.size());
-    record.m_wExtra1 = wExtra1;
-    record.m_wExtra2 = wExtra2;
+    record.m_wExtra1 = layout.m_wExtra1;
+    record.m_wExtra2 = layout.m_wExtra2;
     file.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     return true;
 }

@@ -2,15 +2,15 @@
 // The entry object of every category and its index-backed variant.
 //
 // An entry knows its category and index, describes itself as one line of tab-separated list
-// text, draws itself, puts itself on the clipboard, writes its data block into a patch file,
-// adds property pages and context-menu commands and carries those commands out. The fifteen
-// virtual operations keep this slot order: GetListText, GetImage, CopyData, WriteVerData,
-// GetDataType, GetTargetType, IsValid, ReadIndex, SetVerData, LinkVerData, AddPages,
-// AddMenuItems, OnMenuCommand, OnDataChanged, destructor.
+// text, draws itself, says what the clipboard gets of it, writes its data block into a patch
+// file, names the property pages that show it and exports itself. The window side
+// (categories/window) turns this into pages, menus and the clipboard; nothing here uses widgets.
 
 #include "ClientFiles.h"
 #include "DataExport.h"
 #include "DataTypeDef.h"
+#include "EntryPicture.h"
+#include "Surface.h"
 #include "VerDataTable.h"
 
 #include <cstdint>
@@ -18,16 +18,40 @@
 #include <string>
 #include <vector>
 
-class QMenu;
-class QWidget;
-
 namespace tessaly {
 
-class CDataProps;
 class CDataVerData;
 class CMulBlockType;
-class SurfaceBuffer;
+struct Picture;
 struct DataTypeDef;
+
+// The property pages there are; an entry names the ones that show it, in order, and the window
+// side makes them.
+enum class EntryPage : std::uint8_t {
+    AnimDraw,
+    Font,
+    GumpDraw,
+    Hue,
+    ItemDraw,
+    LightDraw,
+    Map,
+    MultiDraw,
+    Script,
+    Skill,
+    Sound,
+    Statics,
+    TerrainDraw,
+    TextureDraw,
+    TileData,
+    Unknown,
+    VerData,
+};
+
+// What "Copy" puts on the clipboard: a picture, or a wave file's bytes.
+struct EntryClip {
+    SurfaceBuffer picture;           // a picture, or none (no pixels)
+    std::vector<std::uint8_t> wave;  // RIFF/WAVE bytes, or empty
+};
 
 class CDataDef {
 public:
@@ -42,8 +66,9 @@ public:
     virtual std::string GetListText() = 0;
     // Draws the entry's picture into buffer, sizing the buffer to the picture.
     virtual bool GetImage(SurfaceBuffer& buffer);
-    // Puts the entry on the clipboard (opened and emptied by the caller).
-    virtual bool CopyData();
+    // Fills what "Copy" puts on the clipboard; true when the copy is done (an entry may copy
+    // nothing and still answer true).
+    virtual bool CopyData(EntryClip& /*clip*/) { return false; }
     // Writes the entry's data block at the file's position and fills the record's file id,
     // block, length and extra words. False abandons the patch save.
     virtual bool WriteVerData(CQFile& file, CUOVersionBlock& record) = 0;
@@ -59,16 +84,15 @@ public:
     virtual void SetVerData(CDataVerData* pVerData) { m_pVerData = pVerData; }
     // Stores the patch link only.
     virtual void LinkVerData(CDataVerData* pVerData) { m_pVerData = pVerData; }
-    // Adds the entry's pages to a sheet. Callers ignore the result.
-    virtual bool AddPages(CDataProps* pSheet) = 0;
-    // Appends the entry's context-menu commands ("Properties...", "Copy", "Delete",
-    // "Paste Over"); each action carries its command id as data.
-    virtual void AddMenuItems(QMenu* pMenu);
-    // Carries out a command; true when handled. pWindow may be null.
-    virtual bool OnMenuCommand(QWidget* pWindow, int nId);
+    // Appends the pages that show the entry, in order.
+    virtual void AddPages(std::vector<EntryPage>& pages) = 0;
+    // The entry's own action and its menu text ("Play" for a sound); null for none. A double
+    // click runs it instead of opening the sheet.
+    virtual const char* GetActionText() { return nullptr; }
+    virtual void RunAction() {}
     // The sheet applied changes to at least one page.
     virtual void OnDataChanged(int /*nFlag*/) {}
-    // Destroys the window of every property sheet that shows the entry.
+    // Tells the model state (DataModelState), whose window side closes the sheets that show it.
     virtual ~CDataDef();
 
     // What "Export..." writes for the entry; None (the base) disables the command.
@@ -76,8 +100,10 @@ public:
     // The entry's content decoded for export into out; false when it has nothing to export.
     // The base gives GetImage's picture to the kinds that export pictures.
     virtual bool ExportData(const ExportOptions& options, CExportData& out);
-    // Takes into options what the window shows of the entry (the base: nothing).
-    virtual void GetShownExportOptions(ExportOptions& /*options*/) {}
+    // The change that replaces the entry with a picture (the categories edited from pictures);
+    // null, with the reason in message, when the picture does not fit the format.
+    virtual std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
+                                                            std::string& message);
     // The entry "Export..." writes: the entry itself (a patch record answers its target).
     virtual CDataDef* GetExportEntry() { return this; }
     // The number of fields GetListText holds when its last one is a name read from the client
@@ -102,15 +128,12 @@ public:
     const char* GetColumnText(int column);
     // The short name of the category of GetDataType.
     const char* GetTypeName();
-    bool CopyImageToClipboard();
+    // The row of GetDataType (null for an id without one).
+    const DataTypeDef* GetRow();
+    // GetImage's picture as the clipboard's (the picture categories' CopyData).
+    bool CopyImage(EntryClip& clip) { return GetImage(clip.picture); }
     // The entry exports something and has data: "Export..." is enabled.
     bool CanExport();
-    // "Export...": asks for the file through the dialog route, decodes and writes it; a failure
-    // is a warning naming what went wrong. False when nothing was written.
-    bool Export();
-    // Shows the entry in a property sheet; the sheet, or null when an open sheet already
-    // showed it, the current sheet kept its pages, or creation failed.
-    CDataProps* OpenProperties();
 
 private:
     std::uint32_t m_nIndex;
@@ -143,9 +166,9 @@ public:
 protected:
     // "%d" with the block length, or "unused" when the entry has no data.
     std::string LengthText();
-    // Writes a block's bytes into a patch file being saved and fills its record.
-    static bool WriteBlock(CQFile& file, CUOVersionBlock& record, std::uint32_t nFileId,
-                           std::uint32_t nBlock, std::uint16_t wExtra1, std::uint16_t wExtra2,
+    // Writes a block's bytes into a patch file being saved and fills its record: file id,
+    // block and extra words from layout, the length from the bytes.
+    static bool WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOVersionBlock& layout,
                            ByteSpan bytes);
     // ReadIndexRecord of the base index alone (patch id 33) for entry n of the index file.
     bool ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry);

@@ -1,9 +1,9 @@
 #include "CDataDefGump.h"
 
-#include "CDataProps.h"
 #include "CDataVerData.h"
-#include "ControlIds.h"
+#include "CVerDataEdits.h"
 #include "Hues.h"
+#include "TarnError.h"
 #include "Text.h"
 
 namespace tessaly {
@@ -41,60 +41,48 @@ bool CDataDefGump::ExportData(const ExportOptions& options, CExportData& out) {
     return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue) && out.AddPicture(buffer);
 }
 
+CUOVersionBlock CDataDefGump::PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                          std::uint32_t height) {
+    // Height first, then width: the order gump index records are read back in.
+    return CUOVersionBlock{kSlotGumpArt,
+                           nIndex,
+                           0,
+                           0,
+                           static_cast<std::uint16_t>(height),
+                           static_cast<std::uint16_t>(width)};
+}
+
 bool CDataDefGump::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;
     }
-    // Height first, then width: the order gump index records are read back in.
-    return WriteBlock(file, record, kSlotGumpArt, GetIndex(),
-                      static_cast<std::uint16_t>(m_Block.GetHeight()),
-                      static_cast<std::uint16_t>(m_Block.GetWidth()), m_Block.GetBytes());
+    return WriteBlock(file, record,
+                      PatchRecord(GetIndex(), m_Block.GetWidth(), m_Block.GetHeight()),
+                      m_Block.GetBytes());
 }
 
 std::unique_ptr<CDataVerData> CDataDefGump::MakeChange(std::uint32_t nIndex,
                                                        const Picture& picture) {
-    // Height first, then width, as WriteVerData writes them.
-    CUOVersionBlock record{kSlotGumpArt,
-                           nIndex,
-                           0,
-                           0,
-                           static_cast<std::uint16_t>(picture.height),
-                           static_cast<std::uint16_t>(picture.width)};
-    return std::make_unique<CDataVerData>(record, EncodeGump(picture));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex, picture.width, picture.height),
+                                          EncodeGump(picture));
+}
+
+std::unique_ptr<CDataVerData> CDataDefGump::MakePictureChange(const Picture& picture,
+                                                              std::string& message) {
+    try {
+        return MakeChange(GetIndex(), picture);
+    } catch (const CTarnError&) {
+        message = kGumpTooLargeMessage;
+        return nullptr;
+    }
 }
 
 bool CDataDefGump::ReadIndex() {
     return ReadBaseIndex(kSlotGumpIdx, GetIndex());
 }
 
-bool CDataDefGump::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageGumpDraw);
-    return true;
-}
-
-CDataPageGumpDraw::CDataPageGumpDraw()
-    : CDataPageDraw(146, QStringLiteral("Gump"), ids::IDC_GUMP_PICTURE, ids::IDC_GUMP_SIZE) {
-    AddHueField();
-}
-
-bool CDataPageGumpDraw::Accepts(CDataDef* pEntry) {
-    return dynamic_cast<CDataDefGump*>(pEntry) != nullptr;
-}
-
-QString CDataPageGumpDraw::SizeText() {
-    auto* gump = static_cast<CDataDefGump*>(GetDataDef());
-    CTileGumpType& block = gump->GetBlock();
-    if (!gump->LoadEntryBlock(block)) {
-        return QString();
-    }
-    return QString::asprintf("%d, %d", static_cast<int>(block.GetWidth()),
-                             static_cast<int>(block.GetHeight()));
-}
-
-bool CDataPageGumpDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                    std::uint32_t maxHeight) {
-    auto* gump = dynamic_cast<CDataDefGump*>(GetDataDef());
-    return gump != nullptr && gump->DrawPicture(buffer, maxWidth, maxHeight, GetHue());
+void CDataDefGump::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::GumpDraw);
 }
 
 }  // namespace tessaly

@@ -2,7 +2,6 @@
 // Gumps ("gumpidx.mul"/"gumpart.mul") and the "Gump" page that draws them.
 
 #include "CDataDef.h"
-#include "CDataPageDraw.h"
 #include "GumpType.h"
 #include "ImageEncoders.h"
 
@@ -16,16 +15,23 @@ public:
 
     std::string GetListText() override;
     bool GetImage(SurfaceBuffer& buffer) override;
-    bool CopyData() override { return CopyImageToClipboard(); }
+    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
     // Exports the picture GetImage draws.
     ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryGumps; }
     bool ReadIndex() override;
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     CTileGumpType& GetBlock() { return m_Block; }
+    // The record of gump nIndex's patch data for a picture of that size; the save and the edits
+    // both write it.
+    // MakeChange, or the message that refuses a picture too large for the format.
+    std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
+                                                    std::string& message) override;
+    static CUOVersionBlock PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                       std::uint32_t height);
     // The change that replaces gump nIndex with a picture (transparent pixels become gaps).
     // Raises CTarnError "EncodeGump: Size" when the picture does not fit the format.
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);
@@ -36,20 +42,6 @@ public:
 
 private:
     CTileGumpType m_Block;
-};
-
-// "Gump": the picture of a gump and its size ("%d, %d", width first).
-class CDataPageGumpDraw : public CDataPageDraw {
-    Q_OBJECT
-
-public:
-    CDataPageGumpDraw();
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                     std::uint32_t maxHeight) override;
-
-protected:
-    bool Accepts(CDataDef* pEntry) override;
-    QString SizeText() override;
 };
 
 }  // namespace tessaly

@@ -1,19 +1,22 @@
 #include "CDataDefItem.h"
 
 #include "CDataDefTileData.h"
-#include "CDataPageScript.h"
-#include "CDataProps.h"
 #include "CDataVerData.h"
-#include "ControlIds.h"
+#include "CVerDataEdits.h"
 #include "EventLog.h"
 #include "Hues.h"
+#include "TarnError.h"
 #include "Text.h"
 #include "TileData.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
-
 namespace tessaly {
+
+namespace {
+// Items lie past the terrain in the art files.
+const DataTypeDef& ItemsRow() {
+    return *GetTypeDef(kCategoryItems);
+}
+}  // namespace
 
 std::string CDataDefItem::GetListText() {
     if (!IsValid()) {
@@ -65,70 +68,47 @@ bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
            out.AddPicture(buffer);
 }
 
+CUOVersionBlock CDataDefItem::PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                          std::uint32_t height) {
+    // The record carries the picture's width and height, as the item's index record does.
+    return CUOVersionBlock{
+        kSlotArt, ItemsRow().RecordOf(nIndex),       0,
+        0,        static_cast<std::uint16_t>(width), static_cast<std::uint16_t>(height)};
+}
+
 bool CDataDefItem::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(m_Block)) {
         return false;
     }
-    // The record carries the picture's width and height.
-    return WriteBlock(file, record, kSlotArt, GetIndex() + kArtItemBase,
-                      static_cast<std::uint16_t>(m_Block.GetWidth()),
-                      static_cast<std::uint16_t>(m_Block.GetHeight()), m_Block.GetBytes());
+    return WriteBlock(file, record,
+                      PatchRecord(GetIndex(), m_Block.GetWidth(), m_Block.GetHeight()),
+                      m_Block.GetBytes());
 }
 
 std::unique_ptr<CDataVerData> CDataDefItem::MakeChange(std::uint32_t nIndex,
                                                        const Picture& picture) {
-    // The record carries the picture's width and height, as WriteVerData writes them.
-    CUOVersionBlock record{kSlotArt,
-                           nIndex + kArtItemBase,
-                           0,
-                           0,
-                           static_cast<std::uint16_t>(picture.width),
-                           static_cast<std::uint16_t>(picture.height)};
-    return std::make_unique<CDataVerData>(record, EncodeItem(picture));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex, picture.width, picture.height),
+                                          EncodeItem(picture));
+}
+
+std::unique_ptr<CDataVerData> CDataDefItem::MakePictureChange(const Picture& picture,
+                                                              std::string& message) {
+    try {
+        return MakeChange(GetIndex(), picture);
+    } catch (const CTarnError&) {
+        message = kItemTooLargeMessage;
+        return nullptr;
+    }
 }
 
 bool CDataDefItem::ReadIndex() {
-    return ReadBaseIndex(kSlotArtIdx, GetIndex() + kArtItemBase);
+    return ReadBaseIndex(kSlotArtIdx, ItemsRow().RecordOf(GetIndex()));
 }
 
-bool CDataDefItem::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageTileData);
-    pSheet->AddPage(new CDataPageItemDraw);
-    pSheet->AddPage(new CDataPageScript);
-    return true;
-}
-
-CDataPageItemDraw::CDataPageItemDraw()
-    : CDataPageDraw(130, QStringLiteral("Item"), ids::IDC_ITEM_PICTURE, ids::IDC_ITEM_SIZE) {
-    // Buttons towards the item's gump and animation, not wired to anything.
-    for (auto [id, text] : {std::pair(4098, "Gump..."), std::pair(4099, "Anim...")}) {
-        auto* button = new QPushButton(QString::fromLatin1(text), this);
-        button->setObjectName(QString::number(id));
-        button->setEnabled(false);
-        m_pTop->addWidget(button);
-    }
-    AddHueField();
-}
-
-bool CDataPageItemDraw::Accepts(CDataDef* pEntry) {
-    return dynamic_cast<CDataDefItem*>(pEntry) != nullptr;
-}
-
-QString CDataPageItemDraw::SizeText() {
-    auto* item = static_cast<CDataDefItem*>(GetDataDef());
-    CTileItemType& block = item->GetBlock();
-    if (!item->LoadEntryBlock(block)) {
-        return QString();
-    }
-    return QString::asprintf("%d,%d", static_cast<int>(block.GetWidth()),
-                             static_cast<int>(block.GetHeight()));
-}
-
-bool CDataPageItemDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                    std::uint32_t maxHeight) {
-    auto* item = dynamic_cast<CDataDefItem*>(GetDataDef());
-    return item != nullptr &&
-           item->DrawPicture(buffer, maxWidth, maxHeight, GetHue(), item->IsPartialHue());
+void CDataDefItem::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::TileData);
+    pages.push_back(EntryPage::ItemDraw);
+    pages.push_back(EntryPage::Script);
 }
 
 }  // namespace tessaly

@@ -3,7 +3,6 @@
 
 #include "ArtTypes.h"
 #include "CDataDef.h"
-#include "CDataPageDraw.h"
 #include "ImageEncoders.h"
 
 #include <memory>
@@ -16,16 +15,23 @@ public:
 
     std::string GetListText() override;
     bool GetImage(SurfaceBuffer& buffer) override;
-    bool CopyData() override { return CopyImageToClipboard(); }
+    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
     // Exports the picture GetImage draws.
     ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryItems; }
     bool ReadIndex() override;
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     CTileItemType& GetBlock() { return m_Block; }
+    // The record of item nIndex's patch data for a picture of that size; the save and the edits
+    // both write it.
+    // MakeChange, or the message that refuses a picture too large for the format.
+    std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
+                                                    std::string& message) override;
+    static CUOVersionBlock PatchRecord(std::uint32_t nIndex, std::uint32_t width,
+                                       std::uint32_t height);
     // The change that replaces item nIndex with a picture (its transparent pixels left out of
     // the runs). Raises CTarnError "EncodeItem: Size" when the picture does not fit the format.
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);
@@ -39,20 +45,6 @@ public:
 
 private:
     CTileItemType m_Block;
-};
-
-// "Item": the picture of an item, its size ("%d,%d") and two buttons without action.
-class CDataPageItemDraw : public CDataPageDraw {
-    Q_OBJECT
-
-public:
-    CDataPageItemDraw();
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                     std::uint32_t maxHeight) override;
-
-protected:
-    bool Accepts(CDataDef* pEntry) override;
-    QString SizeText() override;
 };
 
 }  // namespace tessaly

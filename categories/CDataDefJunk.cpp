@@ -3,9 +3,6 @@
 #include "CDataVerData.h"
 #include "TarnError.h"
 
-#include <QLineEdit>
-#include <QVBoxLayout>
-
 namespace tessaly {
 
 void CDataDefJunk::LoadBlock() {
@@ -50,17 +47,8 @@ bool CDataDefJunk::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     return true;
 }
 
-bool CDataDefJunk::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageUnk);
-    return true;
-}
-
-CDataPageUnk::CDataPageUnk() : CDataPage(161, QStringLiteral("Unknown")) {
-    m_pEdit = new QLineEdit(this);
-    m_pEdit->setObjectName(QStringLiteral("1034"));
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_pEdit);
-    layout->addStretch();
+void CDataDefJunk::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::Unknown);
 }
 
 }  // namespace tessaly

@@ -4,11 +4,8 @@
 // unchanged and show the "Unknown" page.
 
 #include "CDataDef.h"
-#include "CDataProps.h"
 
 #include <vector>
-
-class QLineEdit;
 
 namespace tessaly {
 
@@ -24,7 +21,7 @@ public:
     std::int32_t GetDataType() override { return kCategoryVerData; }
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
 private:
     void LoadBlock();
@@ -32,16 +29,6 @@ private:
     std::uint32_t m_nLength = 0;
     std::vector<std::uint8_t> m_Data;
     bool m_bLoaded = false;
-};
-
-class CDataPageUnk : public CDataPage {
-    Q_OBJECT
-
-public:
-    CDataPageUnk();
-    int LoadData() override { return m_pEntry != nullptr ? 0 : 1; }
-
-    QLineEdit* m_pEdit;  // 1034, never filled
 };
 
 }  // namespace tessaly

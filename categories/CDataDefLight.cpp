@@ -1,7 +1,5 @@
 #include "CDataDefLight.h"
 
-#include "CDataProps.h"
-
 namespace tessaly {
 
 std::string CDataDefLight::GetListText() {
@@ -30,19 +28,8 @@ bool CDataDefLight::ReadIndex() {
     return ReadBaseIndex(kSlotLightIdx, GetIndex());
 }
 
-bool CDataDefLight::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageLightDraw);
-    return true;
-}
-
-bool CDataPageLightDraw::Accepts(CDataDef* pEntry) {
-    return dynamic_cast<CDataDefLight*>(pEntry) != nullptr;
-}
-
-bool CDataPageLightDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                     std::uint32_t maxHeight) {
-    auto* light = dynamic_cast<CDataDefLight*>(GetDataDef());
-    return light != nullptr && light->DrawPicture(buffer, maxWidth, maxHeight);
+void CDataDefLight::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::LightDraw);
 }
 
 }  // namespace tessaly

@@ -2,8 +2,6 @@
 // Lights ("lightidx.mul"/"light.mul") and the "Light" page that draws them.
 
 #include "CDataDef.h"
-#include "CDataPageDraw.h"
-#include "ControlIds.h"
 #include "LightType.h"
 
 namespace tessaly {
@@ -14,13 +12,13 @@ public:
 
     std::string GetListText() override;
     bool GetImage(SurfaceBuffer& buffer) override;
-    bool CopyData() override { return CopyImageToClipboard(); }
+    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
     // Exports the picture GetImage draws.
     ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryLights; }
     bool ReadIndex() override;
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     CTileLightType& GetBlock() { return m_Block; }
     // The picture at its top-left corner, each side cut to its limit; what the draw answered.
@@ -28,19 +26,6 @@ public:
 
 private:
     CTileLightType m_Block;
-};
-
-// "Light": the picture of a light.
-class CDataPageLightDraw : public CDataPageDraw {
-    Q_OBJECT
-
-public:
-    CDataPageLightDraw() : CDataPageDraw(145, QStringLiteral("Light"), ids::IDC_LIGHT_PICTURE) {}
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                     std::uint32_t maxHeight) override;
-
-protected:
-    bool Accepts(CDataDef* pEntry) override;
 };
 
 }  // namespace tessaly

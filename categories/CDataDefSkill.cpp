@@ -1,13 +1,8 @@
 #include "CDataDefSkill.h"
 
-#include "CDataPageScript.h"
 #include "CDataVerData.h"
 #include "EventLog.h"
 #include "Text.h"
-
-#include <QCheckBox>
-#include <QFormLayout>
-#include <QLineEdit>
 
 #include <algorithm>
 
@@ -47,10 +42,9 @@ bool CDataDefSkill::ReadIndex() {
     }
 }
 
-bool CDataDefSkill::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageSkill);
-    pSheet->AddPage(new CDataPageScript);
-    return false;
+void CDataDefSkill::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::Skill);
+    pages.push_back(EntryPage::Script);
 }
 
 bool CDataDefSkill::ReadSkill(const IndexRecord& index) {
@@ -68,37 +62,6 @@ void CDataDefSkill::SetVerData(CDataVerData* pVerData) {
         ReadSkill(IndexFromPatch(*pVerData->GetRecord()));
     }
     CDataDef::SetVerData(pVerData);
-}
-
-CDataPageSkill::CDataPageSkill() : CDataPage(138, QStringLiteral("Skill")) {
-    m_pName = new QLineEdit(this);
-    m_pName->setObjectName(QStringLiteral("4002"));
-    m_pHasButton = new QCheckBox(QStringLiteral("Skill Has Button"), this);
-    m_pHasButton->setObjectName(QStringLiteral("4001"));
-    auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("Skill Name"), m_pName);
-    form->addRow(m_pHasButton);
-}
-
-int CDataPageSkill::LoadData() {
-    auto* skill = dynamic_cast<CDataDefSkill*>(GetDataDef());
-    if (skill == nullptr) {
-        return 1;
-    }
-    m_bHasButton = skill->m_fHasButton;
-    m_sName =
-        QString::fromLatin1(skill->m_sName.data(), static_cast<qsizetype>(skill->m_sName.size()));
-    return CDataPage::LoadData();
-}
-
-void CDataPageSkill::MembersToControls() {
-    m_pHasButton->setChecked(m_bHasButton);
-    m_pName->setText(m_sName);
-}
-
-void CDataPageSkill::ControlsToMembers() {
-    m_bHasButton = m_pHasButton->isChecked();
-    m_sName = m_pName->text();
 }
 
 }  // namespace tessaly

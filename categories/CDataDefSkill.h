@@ -4,12 +4,8 @@
 
 #include "Bytes.h"
 #include "CDataDef.h"
-#include "CDataProps.h"
 
 #include <string>
-
-class QCheckBox;
-class QLineEdit;
 
 namespace tessaly {
 
@@ -35,7 +31,7 @@ public:
 
     // "%c\t%s": 'O' for a skill with a button, else a blank, and the name.
     std::string GetListText() override;
-    bool CopyData() override { return true; }
+    bool CopyData(EntryClip& /*clip*/) override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySkills; }
     // A skill with a name.
@@ -46,26 +42,10 @@ public:
     // A list attaching a record of the patch file reads the patched skill too: a skill that
     // only a patch record provides has no base record to give it a name.
     void LinkVerData(CDataVerData* pVerData) override { SetVerData(pVerData); }
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     // Reads the skill record the index record points at (the patch file for a patch record).
     bool ReadSkill(const IndexRecord& index);
-};
-
-class CDataPageSkill : public CDataPage {
-    Q_OBJECT
-
-public:
-    CDataPageSkill();
-    // Takes flag and name from the entry, which must be a skill.
-    int LoadData() override;
-    void MembersToControls() override;
-    void ControlsToMembers() override;
-
-    bool m_bHasButton = false;
-    QString m_sName;
-    QCheckBox* m_pHasButton;  // 4001
-    QLineEdit* m_pName;       // 4002
 };
 
 }  // namespace tessaly

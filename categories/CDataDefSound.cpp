@@ -1,20 +1,10 @@
 #include "CDataDefSound.h"
 
 #include "CDataVerData.h"
-#include "ControlIds.h"
 #include "EventLog.h"
 #include "MulSound.h"
-#include "ResourceIds.h"
 #include "TarnSounds.h"
 #include "Text.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QMimeData>
-#include <QVBoxLayout>
 
 namespace tessaly {
 
@@ -56,10 +46,14 @@ std::string CDataDefSound::GetName() {
     return name;
 }
 
+CUOVersionBlock CDataDefSound::PatchRecord(std::uint32_t nIndex) {
+    // A sound's record has no extra words.
+    return CUOVersionBlock{kSlotSound, nIndex & 0xFFFF, 0, 0, 0, 0};
+}
+
 std::unique_ptr<CDataVerData> CDataDefSound::MakeChange(std::uint32_t nIndex,
                                                         const std::string& name, ByteSpan samples) {
-    CUOVersionBlock record{kSlotSound, nIndex & 0xFFFF, 0, 0, 0, 0};
-    return std::make_unique<CDataVerData>(record, MakeSoundEntry(name, samples));
+    return std::make_unique<CDataVerData>(PatchRecord(nIndex), MakeSoundEntry(name, samples));
 }
 
 bool CDataDefSound::WriteVerData(CQFile& file, CUOVersionBlock& record) {
@@ -67,29 +61,15 @@ bool CDataDefSound::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!LoadEntryBlock(sound)) {
         return false;
     }
-    return WriteBlock(file, record, kSlotSound, GetIndex(), 0, 0, sound.GetBytes());
+    return WriteBlock(file, record, PatchRecord(GetIndex()), sound.GetBytes());
 }
 
 bool CDataDefSound::ReadIndex() {
     return ReadBaseIndex(kSlotSoundIdx, GetIndex());
 }
 
-bool CDataDefSound::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageSound);
-    return true;
-}
-
-void CDataDefSound::AddMenuItems(QMenu* pMenu) {
-    CDataDef::AddMenuItems(pMenu);
-    pMenu->addAction(QStringLiteral("Play"))->setData(ids::ID_PLAY);
-}
-
-bool CDataDefSound::OnMenuCommand(QWidget* pWindow, int nId) {
-    if (nId == ids::ID_PLAY || nId == ids::ID_LIST_DBLCLK) {
-        Play();
-        return true;
-    }
-    return CDataDef::OnMenuCommand(pWindow, nId);
+void CDataDefSound::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::Sound);
 }
 
 void CDataDefSound::Play() {
@@ -139,7 +119,7 @@ bool CDataDefSound::ExportData(const ExportOptions& /*options*/, CExportData& ou
     return true;
 }
 
-bool CDataDefSound::GetMyClipWave() {
+bool CDataDefSound::CopyData(EntryClip& clip) {
     CMulSound sound(static_cast<std::uint16_t>(GetIndex()));
     IndexRecord change;
     if (GetLinkedChange(change)) {
@@ -148,27 +128,8 @@ bool CDataDefSound::GetMyClipWave() {
             return false;
         }
     }
-    std::vector<std::uint8_t> wave = MakeClipWave(sound);
-    if (wave.empty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
-        return false;
-    }
-    // The clipboard owns the data from here on.
-    auto* data = new QMimeData;
-    const QByteArray bytes(reinterpret_cast<const char*>(wave.data()),
-                           static_cast<qsizetype>(wave.size()));
-    data->setData(QStringLiteral("audio/wav"), bytes);
-    data->setData(QStringLiteral("audio/x-wav"), bytes);
-    QGuiApplication::clipboard()->setMimeData(data);
-    return true;
-}
-
-CDataPageSound::CDataPageSound() : CDataPage(137, QStringLiteral("Sound")) {
-    m_pName = new QLineEdit(this);
-    ids::SetControlId(m_pName, ids::IDC_SOUND_NAME);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("Sound Name"), this));
-    layout->addWidget(m_pName);
-    layout->addStretch();
+    clip.wave = MakeClipWave(sound);
+    return !clip.wave.empty();
 }
 
 }  // namespace tessaly

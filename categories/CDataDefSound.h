@@ -3,14 +3,11 @@
 // or "Play", copied to the clipboard as RIFF/WAVE data.
 
 #include "CDataDef.h"
-#include "CDataProps.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-class QLineEdit;
 
 namespace tessaly {
 
@@ -23,7 +20,9 @@ public:
 
     // "name\t%d.%d sec", or "unused" without data.
     std::string GetListText() override;
-    bool CopyData() override { return GetMyClipWave(); }
+    // The sound as a wave file (audio/wav); false when it has no data or the wave cannot be
+    // made.
+    bool CopyData(EntryClip& clip) override;
     // Writes the sound's entry (name and samples) as its patch record's data.
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySounds; }
@@ -34,19 +33,18 @@ public:
     // A record of the patch file also gives the entry its location, so that the list shows
     // the name and duration of the sound that plays and copies.
     void LinkVerData(CDataVerData* pVerData) override { SetVerData(pVerData); }
-    bool AddPages(CDataProps* pSheet) override;
-    void AddMenuItems(QMenu* pMenu) override;
-    // "Play" and double click play the sound; the rest is the base handling.
-    bool OnMenuCommand(QWidget* pWindow, int nId) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
+    // "Play" and double click play the sound.
+    const char* GetActionText() override { return "Play"; }
+    void RunAction() override { Play(); }
 
-    // Puts the sound on the clipboard as a wave file (audio/wav); false when it has no data
-    // or the wave cannot be made.
-    bool GetMyClipWave();
     // Plays the sound once through the process-wide sound output.
     void Play();
     // The sound's name as the list shows it; empty without data.
     std::string GetName();
 
+    // The record of sound nIndex's patch data; the save and the edits both write it.
+    static CUOVersionBlock PatchRecord(std::uint32_t nIndex);
     // The change that replaces sound nIndex with sample bytes under a name. Raises CTarnError
     // "SoundEntry: Size" past the largest entry.
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const std::string& name,
@@ -58,14 +56,5 @@ public:
 std::vector<std::uint8_t> MakeClipWave(std::uint16_t nSoundId);
 // The same for a sound block (loaded on demand).
 std::vector<std::uint8_t> MakeClipWave(CMulSound& sound);
-
-class CDataPageSound : public CDataPage {
-    Q_OBJECT
-
-public:
-    CDataPageSound();
-
-    QLineEdit* m_pName;  // 1034, left empty: the page exchanges no data
-};
 
 }  // namespace tessaly

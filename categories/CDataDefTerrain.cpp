@@ -2,7 +2,6 @@
 
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
-#include "CDataProps.h"
 #include "EventLog.h"
 #include "Text.h"
 #include "TileData.h"
@@ -47,23 +46,10 @@ bool CDataDefTerrain::ReadIndex() {
     return ReadBaseIndex(kSlotArtIdx, GetIndex());
 }
 
-bool CDataDefTerrain::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageTerrainDraw);
-    pSheet->AddPage(new CDataPageTileData);
-    pSheet->AddPage(new CDataPageTextureDraw);
-    return true;
-}
-
-bool CDataPageTerrainDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                       std::uint32_t maxHeight) {
-    CDataDef* entry = GetDataDef();
-    CTileTerrainType* block = nullptr;
-    if (auto* terrain = dynamic_cast<CDataDefTerrain*>(entry)) {
-        block = &terrain->GetTerrainBlock();
-    } else if (auto* texture = dynamic_cast<CDataDefTexture*>(entry)) {
-        block = &texture->GetTerrainBlock();
-    }
-    return block != nullptr && DrawTerrainPicture(*block, buffer, maxWidth, maxHeight);
+void CDataDefTerrain::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::TerrainDraw);
+    pages.push_back(EntryPage::TileData);
+    pages.push_back(EntryPage::TextureDraw);
 }
 
 bool CDataDefTerrain::ExportData(const ExportOptions& /*options*/, CExportData& out) {

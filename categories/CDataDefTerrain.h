@@ -4,8 +4,6 @@
 
 #include "ArtTypes.h"
 #include "CDataDef.h"
-#include "CDataPageDraw.h"
-#include "ControlIds.h"
 #include "TextureType.h"
 
 namespace tessaly {
@@ -18,14 +16,14 @@ public:
     std::string GetListText() override;
     // A terrain tile has no picture of its own size here: nothing to draw or copy.
     bool GetImage(SurfaceBuffer& /*buffer*/) override { return false; }
-    bool CopyData() override { return CopyImageToClipboard(); }
+    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
     // Exports the whole 44 x 44 diamond, as the Terrain page draws it.
     ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTerrain; }
     bool ReadIndex() override;
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
 
     CTileTerrainType& GetTerrainBlock() { return m_Terrain; }
     CTileTextureType& GetTextureBlock() { return m_Texture; }
@@ -42,21 +40,5 @@ std::string TerrainName(CTileTerrainType& block);
 // block does not load.
 bool DrawTerrainPicture(CTileTerrainType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
                         std::uint32_t maxHeight);
-
-// "Terrain": the terrain tile of a Terrain entry, or the companion tile of a Textures entry.
-// The page is enabled only while it has a tile to show.
-class CDataPageTerrainDraw : public CDataPageDraw {
-    Q_OBJECT
-
-public:
-    CDataPageTerrainDraw()
-        : CDataPageDraw(148, QStringLiteral("Terrain"), ids::IDC_TERRAIN_PICTURE) {}
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                     std::uint32_t maxHeight) override;
-
-protected:
-    bool Accepts(CDataDef* /*pEntry*/) override { return true; }
-    void Painted(bool bDrawn) override { setEnabled(bDrawn); }
-};
 
 }  // namespace tessaly

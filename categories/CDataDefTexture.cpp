@@ -2,7 +2,6 @@
 
 #include "CDataDefTerrain.h"
 #include "CDataDefTileData.h"
-#include "CDataProps.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -42,23 +41,10 @@ bool CDataDefTexture::ReadIndex() {
     return ReadBaseIndex(kSlotTexIdx, GetIndex());
 }
 
-bool CDataDefTexture::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageTextureDraw);
-    pSheet->AddPage(new CDataPageTileData);
-    pSheet->AddPage(new CDataPageTerrainDraw);
-    return true;
-}
-
-bool CDataPageTextureDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                                       std::uint32_t maxHeight) {
-    CDataDef* entry = GetDataDef();
-    CTileTextureType* block = nullptr;
-    if (auto* texture = dynamic_cast<CDataDefTexture*>(entry)) {
-        block = &texture->GetTextureBlock();
-    } else if (auto* terrain = dynamic_cast<CDataDefTerrain*>(entry)) {
-        block = &terrain->GetTextureBlock();
-    }
-    return block != nullptr && DrawTexturePicture(*block, buffer, maxWidth, maxHeight);
+void CDataDefTexture::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::TextureDraw);
+    pages.push_back(EntryPage::TileData);
+    pages.push_back(EntryPage::TerrainDraw);
 }
 
 }  // namespace tessaly

@@ -1,38 +1,15 @@
 #include "CDataDefTileData.h"
 
-#include "CDataDefItem.h"
-#include "CDataDefTerrain.h"
-#include "CDataDefTexture.h"
 #include "CDataVerData.h"
-#include "ControlIds.h"
 #include "EventLog.h"
 #include "RadarColors.h"
 #include "Text.h"
-
-#include <QCheckBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPainter>
-#include <QScrollBar>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace tessaly {
 
 namespace {
-
-constexpr int kLastPosition = static_cast<int>(kTileGroupSize) - 1;
-
-constexpr std::uint32_t kBitA = 14;   // "E=A"
-constexpr std::uint32_t kBitAn = 15;  // "F=AN"
-
-const char* const kOldFieldLabels[CDataPageTileData::kOldFieldCount] = {"Weight", "Layer", "Height",
-                                                                        "Val6",   "Anim",  "Val14"};
-const char* const kNewerFieldLabels[CDataPageTileData::kFieldCount] = {
-    "Weight", "Quality", "Height", "Misc", "Anim", "Quantity", "Hue", "Stacking Offset", "Value"};
 
 // The base file's stretch of group b in the file's layout; false for groups from the first
 // multi item's on, which the file has no room for.
@@ -48,13 +25,6 @@ bool BaseGroupRecord(std::uint32_t b, const TileDataShape& shape, IndexRecord& r
     record.m_dwOffset = static_cast<std::uint32_t>(offset);
     record.m_dwLength = TileGroupBytes(b, shape);
     return true;
-}
-
-const char* ArticleOf(std::uint64_t flags) {
-    if ((flags & (1ull << kBitA)) != 0) {
-        return "a";
-    }
-    return (flags & (1ull << kBitAn)) != 0 ? "an" : "";
 }
 
 }  // namespace
@@ -103,9 +73,8 @@ void CDataDefTileData::SetVerData(CDataVerData* pVerData) {
     CDataDef::SetVerData(pVerData);
 }
 
-bool CDataDefTileData::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageTileData);
-    return true;
+void CDataDefTileData::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::TileData);
 }
 
 bool CDataDefTileData::ReadBlock() {
@@ -180,303 +149,4 @@ bool CDataDefTileData::GetItemRecord(std::uint32_t p, CTileItemInfo& info) const
     info.Parse(ByteSpan(m_Block).subspan(4 + p * size, size), m_Shape.layout);
     return true;
 }
-
-CRadarFrame::CRadarFrame(QWidget* parent) : QFrame(parent) {
-    setFixedSize(32, 16);
-}
-
-void CRadarFrame::SetColor(const QColor& color) {
-    m_Color = color;
-    update();
-}
-
-void CRadarFrame::paintEvent(QPaintEvent* /*event*/) {
-    QPainter painter(this);
-    painter.fillRect(rect(), m_Color);
-    painter.setPen(Qt::black);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData")) {
-    m_pTitle = new QLabel(QStringLiteral("Name"), this);
-    ids::SetControlId(m_pTitle, ids::IDC_TILE_TITLE);
-    m_pArticle = new QLabel(QStringLiteral("a"), this);
-    ids::SetControlId(m_pArticle, ids::IDC_TILE_ARTICLE);
-    m_pName = new QLineEdit(this);
-    ids::SetControlId(m_pName, ids::IDC_TILE_NAME);
-    connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
-
-    auto* flags = new QGridLayout;
-    for (int bit = 0; bit < 64; ++bit) {
-        // The upper 32 bits have no names: their number in hexadecimal.
-        auto* box = new QCheckBox(bit < 32 ? QString::fromLatin1(GetTileFlagLabel(bit))
-                                           : QString::number(bit, 16).toUpper(),
-                                  this);
-        ids::SetControlId(box, bit < 32 ? ids::IDC_TILE_FLAG_FIRST + bit : ids::IDC_TILE_FLAG_UPPER + bit);
-        box->setVisible(bit < 32);
-        flags->addWidget(box, bit % 16, bit / 16);
-        if (bit == static_cast<int>(kBitA) || bit == static_cast<int>(kBitAn)) {
-            connect(box, &QCheckBox::clicked, this, [this, bit] { OnArticleBit(bit); });
-        } else {
-            connect(box, &QCheckBox::clicked, this, [this] { OnChange(); });
-        }
-        m_Flags[static_cast<std::size_t>(bit)] = box;
-    }
-
-    auto* fields = new QGridLayout;
-    for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        m_FieldLabels[i] = new QLabel(
-            QString::fromLatin1(i < kOldFieldCount ? kOldFieldLabels[i] : kNewerFieldLabels[i]),
-            this);
-        m_Fields[i] = new QLineEdit(this);
-        ids::SetControlId(m_Fields[i], ids::IDC_TILE_FIELD_FIRST + static_cast<int>(i));
-        connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnChange(); });
-        fields->addWidget(m_FieldLabels[i], static_cast<int>(i), 0);
-        fields->addWidget(m_Fields[i], static_cast<int>(i), 1);
-    }
-    m_pRadarLabel = new QLabel(QStringLiteral("Radar"), this);
-    ids::SetControlId(m_pRadarLabel, ids::IDC_TILE_RADAR);
-    m_pRadar = new CRadarFrame(this);
-    auto* radar = new QHBoxLayout;
-    radar->addWidget(m_pRadarLabel);
-    radar->addWidget(m_pRadar);
-    radar->addStretch();
-    fields->addLayout(radar, static_cast<int>(m_Fields.size()), 0, 1, 2);
-    fields->setRowStretch(static_cast<int>(m_Fields.size()) + 1, 1);
-
-    m_pScroll = new QScrollBar(Qt::Vertical, this);
-    ids::SetControlId(m_pScroll, ids::IDC_TILE_SCROLL);
-    m_pScroll->setRange(0, kLastPosition);
-    m_pScroll->setSingleStep(1);
-    m_pScroll->setPageStep(4);
-    connect(m_pScroll, &QScrollBar::actionTriggered, this,
-            [this](int action) { OnScrollAction(action); });
-
-    auto* name = new QHBoxLayout;
-    name->addWidget(m_pTitle);
-    name->addWidget(m_pArticle);
-    name->addWidget(m_pName, 1);
-    auto* body = new QHBoxLayout;
-    body->addLayout(flags, 2);
-    body->addLayout(fields, 1);
-    m_pNote = new QLabel(this);
-    m_pNote->setWordWrap(true);
-    m_pNote->hide();
-    auto* left = new QVBoxLayout;
-    left->addLayout(name);
-    left->addLayout(body, 1);
-    left->addWidget(m_pNote);
-    auto* page = new QHBoxLayout(this);
-    page->addLayout(left, 1);
-    page->addWidget(m_pScroll);
-}
-
-QColor CDataPageTileData::PixelToColor(std::uint16_t pixel) {
-    return QColor(((pixel >> 10) & 0x1F) * 8, ((pixel >> 5) & 0x1F) * 8, (pixel & 0x1F) * 8);
-}
-
-int CDataPageTileData::LoadData() {
-    CDataDef* entry = GetDataDef();
-    std::uint32_t r = 0;
-    bool bScroll = false;
-    CTileItemInfo item;
-    CTileTerrainInfo terrain;
-    std::string note;
-    TileDataShape shape;
-    try {
-        shape = GetTileDataShape(TheClientFiles());
-        const auto firstMulti = static_cast<std::uint32_t>(shape.FirstMultiItem());
-        if (auto* group = dynamic_cast<CDataDefTileData*>(entry)) {
-            r = group->GetIndex() * kTileGroupSize + static_cast<std::uint32_t>(m_nPos);
-            const auto p = static_cast<std::uint32_t>(m_nPos);
-            if (!group->ReadBlock() || r >= kArtItemBase + firstMulti ||
-                !(r >= kArtItemBase ? group->GetItemRecord(p, item)
-                                    : group->GetTerrainRecord(p, terrain))) {
-                return 1;
-            }
-            note = group->GetPatchNote();
-            bScroll = true;
-        } else if (dynamic_cast<CDataDefItem*>(entry) != nullptr) {
-            if (entry->GetIndex() >= firstMulti) {
-                return 1;
-            }
-            r = entry->GetIndex() + kArtItemBase;
-            item.ReadInfo(static_cast<std::int32_t>(entry->GetIndex()));
-        } else if (dynamic_cast<CDataDefTerrain*>(entry) != nullptr ||
-                   dynamic_cast<CDataDefTexture*>(entry) != nullptr) {
-            if (entry->GetIndex() >= kArtItemBase) {
-                return 1;
-            }
-            r = entry->GetIndex();
-            terrain.ReadInfo(static_cast<std::uint16_t>(r));
-        } else {
-            return 1;
-        }
-    } catch (...) {
-        LogCaughtException("reading a tile data record");
-        return 1;
-    }
-
-    m_bItem = r >= kArtItemBase;
-    m_bNewer = shape.layout == TileDataLayout::Newer;
-    m_wRadar = GetRadarColor(r);
-    m_sTitle = QString::fromStdString(
-        Format("%s 0%x", m_bItem ? "Item" : "Terrain", m_bItem ? r - kArtItemBase : r));
-    m_sNote = QString::fromStdString(note);
-    if (m_bItem) {
-        m_sName = QString::fromLatin1(item.GetName().c_str());
-        m_qwFlags = item.m_dwFlags | (std::uint64_t{item.m_dwFlagsHigh} << 32);
-        if (m_bNewer) {
-            m_nFields = {item.m_bWeight, item.GetQuality(),        item.m_bHeight,
-                         item.GetMisc(), item.GetAnimation(),      item.GetQuantity(),
-                         item.GetHue(),  item.GetStackingOffset(), item.GetValue()};
-        } else {
-            m_nFields = {item.m_bWeight, item.m_bLayer, item.m_bHeight,
-                         item.m_dwVal6,  item.m_dwAnim, item.m_wVal14};
-        }
-    } else {
-        m_sName = QString::fromLatin1(terrain.GetName().c_str());
-        m_qwFlags = terrain.m_dwFlags | (std::uint64_t{terrain.m_dwFlagsHigh} << 32);
-        m_nFields = {};
-    }
-    for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        const bool shown = m_bItem && (m_bNewer || i < kOldFieldCount);
-        m_Fields[i]->setVisible(shown);
-        m_FieldLabels[i]->setVisible(shown);
-        if (i < kOldFieldCount) {
-            m_FieldLabels[i]->setText(
-                QString::fromLatin1(m_bNewer ? kNewerFieldLabels[i] : kOldFieldLabels[i]));
-        }
-    }
-    for (std::size_t bit = 32; bit < m_Flags.size(); ++bit) {
-        m_Flags[bit]->setVisible(m_bNewer);
-    }
-    m_pNote->setVisible(!note.empty());
-    m_pScroll->setVisible(bScroll);
-    m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
-    return CDataPage::LoadData();
-}
-
-void CDataPageTileData::MembersToControls() {
-    m_pTitle->setText(m_sTitle);
-    m_pArticle->setText(m_sArticle);
-    m_pName->setText(m_sName);
-    m_pNote->setText(m_sNote);
-    for (std::size_t bit = 0; bit < m_Flags.size(); ++bit) {
-        m_Flags[bit]->setChecked((m_qwFlags & (std::uint64_t{1} << bit)) != 0);
-    }
-    for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        m_Fields[i]->setText(QString::number(m_nFields[i]));
-    }
-    m_pRadar->SetColor(PixelToColor(m_wRadar));
-    m_bLoading = true;
-    m_pScroll->setValue(m_nPos);
-    m_bLoading = false;
-}
-
-void CDataPageTileData::ControlsToMembers() {
-    m_sName = m_pName->text();
-    m_qwFlags = 0;
-    for (std::size_t bit = 0; bit < m_Flags.size(); ++bit) {
-        if (m_Flags[bit]->isChecked()) {
-            m_qwFlags |= std::uint64_t{1} << bit;
-        }
-    }
-    for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        bool ok = false;
-        qint64 value = m_Fields[i]->text().trimmed().toLongLong(&ok);
-        if (ok) {
-            m_nFields[i] = value;
-        }
-    }
-}
-
-void CDataPageTileData::UpdateArticle() {
-    m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
-    MembersToControls();
-}
-
-void CDataPageTileData::OnArticleBit(int bit) {
-    const std::uint64_t before = m_qwFlags;
-    ControlsToMembers();
-    const std::uint64_t mask = std::uint64_t{1} << bit;
-    const std::uint64_t other = std::uint64_t{1}
-                                << (bit == static_cast<int>(kBitA) ? kBitAn : kBitA);
-    // The bit toggles from its state before the click; the other article bit goes off.
-    m_qwFlags = (m_qwFlags & ~(mask | other)) | ((before ^ mask) & mask);
-    UpdateArticle();
-    OnChange();
-}
-
-void CDataPageTileData::OnScroll(ScrollCode code, int nThumb) {
-    int pos = m_nPos;
-    switch (code) {
-        case LineUp:
-            pos -= 1;
-            break;
-        case LineDown:
-            pos += 1;
-            break;
-        case PageUp:
-            pos -= 4;
-            break;
-        case PageDown:
-            pos += 4;
-            break;
-        case ThumbPosition:
-        case ThumbTrack:
-            pos = nThumb;
-            break;
-        case Top:
-            pos = 0;
-            break;
-        case Bottom:
-            break;
-    }
-    pos = std::clamp(pos, 0, kLastPosition);
-    if (pos == m_nPos) {
-        return;
-    }
-    m_nPos = pos;
-    m_bLoading = true;
-    m_pScroll->setValue(pos);
-    m_bLoading = false;
-    if (LoadData() == 0) {
-        MembersToControls();
-    }
-}
-
-void CDataPageTileData::OnScrollAction(int action) {
-    if (m_bLoading) {
-        return;
-    }
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            OnScroll(LineUp);
-            break;
-        case QAbstractSlider::SliderSingleStepAdd:
-            OnScroll(LineDown);
-            break;
-        case QAbstractSlider::SliderPageStepSub:
-            OnScroll(PageUp);
-            break;
-        case QAbstractSlider::SliderPageStepAdd:
-            OnScroll(PageDown);
-            break;
-        case QAbstractSlider::SliderMove:
-            OnScroll(ThumbTrack, m_pScroll->sliderPosition());
-            break;
-        case QAbstractSlider::SliderToMinimum:
-            OnScroll(Top);
-            break;
-        default:
-            OnScroll(Bottom);
-            break;
-    }
-    // The slider's own move is replaced by the page's position (which reports a move again).
-    m_bLoading = true;
-    m_pScroll->setSliderPosition(m_nPos);
-    m_bLoading = false;
-}
-
 }  // namespace tessaly

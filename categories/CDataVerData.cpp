@@ -4,12 +4,6 @@
 #include "DataTypeDef.h"
 #include "Text.h"
 
-#include <QComboBox>
-#include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QLineEdit>
-
 namespace tessaly {
 
 CDataVerData::CDataVerData(const CUOVersionBlock& record, CVerDataSource* pSource)
@@ -43,13 +37,13 @@ std::string CDataVerData::GetListText() {
                   static_cast<int>(r.m_dwLength), r.m_wExtra1, r.m_wExtra2);
 }
 
-bool CDataVerData::CopyData() {
+bool CDataVerData::CopyData(EntryClip& clip) {
     CDataDef* target = GetTarget();
     if (target == nullptr) {
         return false;
     }
     ActivatePatch();
-    return target->CopyData();
+    return target->CopyData(clip);
 }
 
 bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
@@ -125,12 +119,11 @@ IndexRecord CDataVerData::GetChangeIndex() const {
     return index;
 }
 
-bool CDataVerData::AddPages(CDataProps* pSheet) {
-    pSheet->AddPage(new CDataPageVerData);
+void CDataVerData::AddPages(std::vector<EntryPage>& pages) {
+    pages.push_back(EntryPage::VerData);
     if (CDataDef* target = GetTarget()) {
-        target->AddPages(pSheet);
+        target->AddPages(pages);
     }
-    return false;
 }
 
 bool CDataVerData::MakeTarget() {
@@ -141,12 +134,9 @@ bool CDataVerData::MakeTarget() {
     if (replaced == nullptr) {
         return false;
     }
-    std::int32_t type = GetTargetType();
-    std::uint32_t index = replaced->m_dwBlock;
-    if (type == kCategoryItems) {
-        index -= kArtItemBase;
-    }
-    m_pTarget.reset(CreateDataDef(type, index));
+    std::uint32_t index = 0;
+    const DataTypeDef* def = FindRecordEntry(replaced->m_dwFileId, replaced->m_dwBlock, &index);
+    m_pTarget.reset(CreateDataDef(def != nullptr ? def->m_nId : 0, index));
     if (!m_pTarget) {
         return false;
     }
@@ -177,10 +167,10 @@ std::string FileIdName(std::uint32_t nFileId) {
 
 std::string VerDataSizeText(std::uint32_t nFileId) {
     std::uint32_t max = 0;
-    for (int row = 0; row < kCategoryCount; ++row) {
-        const DataTypeDef& def = GetTypeDefAt(row);
+    // Categories sharing a data file (terrain and items) hold consecutive ranges of it.
+    for (const DataTypeDef& def : GetTypeDefs()) {
         if (static_cast<std::uint32_t>(def.m_nDataFile) == nFileId) {
-            max = nFileId == kSlotArt ? 2 * kArtItemBase : def.m_nMaxEntries;
+            max = std::max(max, def.m_nFirstRecord + def.m_nMaxEntries);
         }
     }
     if (max == 1) {
@@ -190,97 +180,6 @@ std::string VerDataSizeText(std::uint32_t nFileId) {
         return "Not Valid";
     }
     return Format("Max Blocks %d", static_cast<int>(max));
-}
-
-CDataPageVerData::CDataPageVerData() : CDataPage(131, QStringLiteral("VerData")) {
-    m_pType = new QComboBox(this);
-    m_pType->setObjectName(QStringLiteral("4010"));
-    m_pIndex = new QLineEdit(this);
-    m_pIndex->setObjectName(QStringLiteral("4009"));
-    m_pSize = new QLabel(this);
-    m_pSize->setObjectName(QStringLiteral("4014"));
-    m_pPos = new QLabel(this);
-    m_pPos->setObjectName(QStringLiteral("4005"));
-    m_pLength = new QLabel(this);
-    m_pLength->setObjectName(QStringLiteral("4006"));
-    m_pMore1 = new QLineEdit(this);
-    m_pMore1->setObjectName(QStringLiteral("4012"));
-    m_pMore2 = new QLineEdit(this);
-    m_pMore2->setObjectName(QStringLiteral("4013"));
-
-    auto* form = new QFormLayout(this);
-    form->addRow(QStringLiteral("Type"), m_pType);
-    auto* indexRow = new QHBoxLayout;
-    indexRow->addWidget(m_pIndex);
-    indexRow->addWidget(m_pSize);
-    form->addRow(QStringLiteral("Index"), indexRow);
-    form->addRow(QStringLiteral("File Position"), m_pPos);
-    form->addRow(QStringLiteral("File Size"), m_pLength);
-    form->addRow(QStringLiteral("More1"), m_pMore1);
-    form->addRow(QStringLiteral("More2"), m_pMore2);
-
-    for (QLineEdit* edit : {m_pIndex, m_pMore1, m_pMore2}) {
-        connect(edit, &QLineEdit::textEdited, this, [this] { OnChange(); });
-    }
-    connect(m_pType, &QComboBox::currentIndexChanged, this, [this] { OnTypeChanged(); });
-}
-
-int CDataPageVerData::LoadData() {
-    auto* entry = dynamic_cast<CDataVerData*>(m_pEntry);
-    if (entry == nullptr || !entry->HasRecord()) {
-        return 1;
-    }
-    const CUOVersionBlock& r = *entry->GetRecord();
-    m_bLoading = true;
-    m_pType->clear();
-    for (std::uint32_t id = 0; id < kFileSlotCount; ++id) {
-        m_pType->addItem(QString::fromStdString(FileIdName(id)));
-    }
-    m_nType = static_cast<int>(r.m_dwFileId);
-    m_pType->setCurrentIndex(m_nType < kFileSlotCount ? m_nType : -1);
-    m_bLoading = false;
-    m_sSize = QString::fromStdString(VerDataSizeText(r.m_dwFileId));
-    m_sIndex = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwBlock)));
-    m_sPos = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwOffset)));
-    m_sLength = QString::fromStdString(Format("%d", static_cast<int>(r.m_dwLength)));
-    m_sMore1 = QString::fromStdString(Format("0%x", r.m_wExtra1));
-    m_sMore2 = QString::fromStdString(Format("0%x", r.m_wExtra2));
-    return CDataPage::LoadData();
-}
-
-int CDataPageVerData::SaveData() {
-    return dynamic_cast<CDataVerData*>(m_pEntry) ? 0 : 1;
-}
-
-void CDataPageVerData::MembersToControls() {
-    m_bLoading = true;
-    m_pType->setCurrentIndex(m_nType < kFileSlotCount ? m_nType : -1);
-    m_bLoading = false;
-    m_pIndex->setText(m_sIndex);
-    m_pSize->setText(m_sSize);
-    m_pPos->setText(m_sPos);
-    m_pLength->setText(m_sLength);
-    m_pMore1->setText(m_sMore1);
-    m_pMore2->setText(m_sMore2);
-}
-
-void CDataPageVerData::ControlsToMembers() {
-    m_nType = m_pType->currentIndex();
-    m_sIndex = m_pIndex->text();
-    m_sMore1 = m_pMore1->text();
-    m_sMore2 = m_pMore2->text();
-}
-
-void CDataPageVerData::OnTypeChanged() {
-    if (m_bLoading) {
-        return;
-    }
-    ControlsToMembers();
-    if (m_nType >= 0) {
-        m_sSize = QString::fromStdString(VerDataSizeText(static_cast<std::uint32_t>(m_nType)));
-        m_pSize->setText(m_sSize);
-    }
-    OnChange();
 }
 
 }  // namespace tessaly

@@ -3,17 +3,12 @@
 // that the record replaces (its target, made on demand), and the page that shows the record.
 
 #include "CDataDef.h"
-#include "CDataProps.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QComboBox;
-class QLabel;
-class QLineEdit;
 
 namespace tessaly {
 
@@ -39,13 +34,13 @@ public:
     ~CDataVerData() override;
 
     std::string GetListText() override;
-    bool CopyData() override;
+    bool CopyData(EntryClip& clip) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryVerData; }
     std::int32_t GetTargetType() override;
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    bool AddPages(CDataProps* pSheet) override;
+    void AddPages(std::vector<EntryPage>& pages) override;
     // The target entry exports, as it copies.
     CDataDef* GetExportEntry() override { return GetTarget(); }
 
@@ -87,34 +82,5 @@ std::string FileIdName(std::uint32_t nFileId);
 
 // What the size text of a file id says: "Variable Amount", "Not Valid" or "Max Blocks %d".
 std::string VerDataSizeText(std::uint32_t nFileId);
-
-class CDataPageVerData : public CDataPage {
-    Q_OBJECT
-
-public:
-    CDataPageVerData();
-
-    int LoadData() override;
-    int SaveData() override;
-    void MembersToControls() override;
-    void ControlsToMembers() override;
-
-    // Controls, by their dialog ids.
-    QComboBox* m_pType;   // 4010
-    QLineEdit* m_pIndex;  // 4009
-    QLabel* m_pSize;      // 4014
-    QLabel* m_pPos;       // 4005
-    QLabel* m_pLength;    // 4006
-    QLineEdit* m_pMore1;  // 4012
-    QLineEdit* m_pMore2;  // 4013
-
-    // Members.
-    int m_nType = 0;
-    QString m_sIndex, m_sSize, m_sPos, m_sLength, m_sMore1, m_sMore2;
-
-private:
-    void OnTypeChanged();
-    bool m_bLoading = false;
-};
 
 }  // namespace tessaly

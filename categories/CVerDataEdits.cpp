@@ -1,11 +1,8 @@
 #include "CVerDataEdits.h"
 
-#include "CDataDefGump.h"
-#include "CDataDefItem.h"
 #include "CDataDefSound.h"
 #include "EventLog.h"
 #include "MulSound.h"
-#include "PictureImage.h"
 #include "TarnError.h"
 
 namespace tessaly {
@@ -44,24 +41,22 @@ bool CVerDataEdits::Undo(std::uint32_t* pKey) {
 }
 
 bool IsEditableCategory(std::int32_t nCategory) {
-    return nCategory == kCategoryItems || nCategory == kCategoryGumps ||
-           nCategory == kCategorySounds;
+    const DataTypeDef* def = GetTypeDef(nCategory);
+    return def != nullptr && def->m_Edit != EditSource::None;
 }
 
-EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const QImage& image) {
+EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const Picture& picture) {
     EntryEdit edit;
-    if (image.isNull()) {
+    if (picture.width == 0 || picture.height == 0) {
         edit.sMessage = kNoPictureMessage;
         return edit;
     }
-    const Picture picture = PictureFromImage(image);
-    const bool item = nCategory == kCategoryItems;
-    try {
-        edit.pChange = item ? CDataDefItem::MakeChange(nIndex, picture)
-                            : CDataDefGump::MakeChange(nIndex, picture);
-    } catch (const CTarnError&) {
-        edit.sMessage = item ? kItemTooLargeMessage : kGumpTooLargeMessage;
+    const DataTypeDef* def = GetTypeDef(nCategory);
+    if (def == nullptr || def->m_Edit != EditSource::Picture) {
+        return edit;
     }
+    const std::unique_ptr<CDataDef> entry(CreateDataDef(nCategory, nIndex));
+    edit.pChange = entry->MakePictureChange(picture, edit.sMessage);
     return edit;
 }
 
@@ -82,8 +77,8 @@ EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex) {
     if (def == nullptr || !IsEditableCategory(nCategory)) {
         return edit;
     }
-    const std::uint32_t block = nCategory == kCategoryItems ? nIndex + kArtItemBase : nIndex;
-    CUOVersionBlock record{static_cast<std::uint32_t>(def->m_nDataFile), block, 0, 0, 0, 0};
+    CUOVersionBlock record{
+        static_cast<std::uint32_t>(def->m_nDataFile), def->RecordOf(nIndex), 0, 0, 0, 0};
     edit.pChange = std::make_unique<CDataVerData>(record, std::vector<std::uint8_t>());
     return edit;
 }

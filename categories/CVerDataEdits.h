@@ -5,10 +5,9 @@
 
 #include "Bytes.h"
 #include "CDataVerData.h"
+#include "ImageEncoders.h"
 #include "QArray.h"
 #include "SafeSave.h"
-
-#include <QImage>
 
 #include <cstdint>
 #include <memory>
@@ -53,7 +52,7 @@ struct EntryEdit {
 
 // Replaces an item or gump with a picture: colours reduced to 5-5-5, transparent pixels left
 // out. Refused when the image is empty or too large for the format.
-EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const QImage& image);
+EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const Picture& picture);
 // Replaces a sound with the samples of RIFF/WAVE bytes under a name. Refused unless the wave
 // holds 16-bit PCM.
 EntryEdit ReplaceSound(std::uint32_t nIndex, const std::string& name, ByteSpan wave);

@@ -1,5 +1,21 @@
 #include "DataTypeDef.h"
 
+#include "CDataDefAnim.h"
+#include "CDataDefFont.h"
+#include "CDataDefGump.h"
+#include "CDataDefHue.h"
+#include "CDataDefItem.h"
+#include "CDataDefJunk.h"
+#include "CDataDefLight.h"
+#include "CDataDefMap.h"
+#include "CDataDefMulti.h"
+#include "CDataDefSkill.h"
+#include "CDataDefSound.h"
+#include "CDataDefStatics.h"
+#include "CDataDefTerrain.h"
+#include "CDataDefTexture.h"
+#include "CDataDefTileData.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
@@ -25,23 +41,60 @@ constexpr DataColumnDef kMultiColumns[] = {{20, "Items", true}, {0, nullptr, fal
 constexpr DataColumnDef kHueColumns[] = {
     {20, "Start->End", false}, {20, "Name", false}, {0, nullptr, false}};
 
+template <class Entry>
+CDataDef* Make(std::uint32_t nIndex) {
+    return new Entry(nIndex);
+}
+
+constexpr auto kNo = EditSource::None;
+constexpr auto kPicture = EditSource::Picture;
+constexpr auto kWave = EditSource::Wave;
+
+// id, name, Data menu text and position, kind word, index and data file, first record, limit,
+// counts records, takes a hue, edited from, script page, document rows, columns, factory.
 constexpr DataTypeDef kTypes[kCategoryCount] = {
-    {kCategoryVerData, "VerData", "VerData", kNoFile, kSlotVerData, 1, kVerDataColumns},
-    {kCategoryAnims, "Anims", "Animations", kSlotAnimIdx, kSlotAnim, 1024, kLengthColumns},
-    {kCategoryTextures, "Textures", "Textures", kSlotTexIdx, kSlotTexMaps, 16384, kTextureColumns},
-    {kCategoryTerrain, "Terrain", "Terrains", kSlotArtIdx, kSlotArt, kArtItemBase, kArtColumns},
-    {kCategoryItems, "Items", "Items", kSlotArtIdx, kSlotArt, kArtItemBase, kArtColumns},
-    {kCategorySounds, "Sounds", "Sounds", kSlotSoundIdx, kSlotSound, 768, kSoundColumns},
-    {kCategoryLights, "Lights", "Lights", kSlotLightIdx, kSlotLight, 32, kLengthColumns},
-    {kCategoryGumps, "Gumps", "Gumps", kSlotGumpIdx, kSlotGumpArt, 65534, kGumpColumns},
-    {kCategorySkills, "Skills", "Skills", kSlotSkillsIdx, kSlotSkills, 50, kSkillColumns},
-    {kCategoryMultis, "Multis", "Multis", kSlotMultiIdx, kSlotMulti, 5120, kMultiColumns},
-    {kCategoryHues, "Hues", "Hues", kNoFile, kSlotHues, 3000, kHueColumns},
-    {kCategoryFonts, "Fonts", "Fonts", kNoFile, kSlotFonts, 10, kLengthColumns},
-    {kCategoryMap, "Map", nullptr, kNoFile, kSlotMap0, 393216, kLengthColumns},
-    {kCategoryStatics, "Statics", nullptr, kSlotStaIdx0, kSlotStatics0, 393216, kLengthColumns},
-    {kCategoryTileData, "TileData", nullptr, kNoFile, kSlotTileData, 32768, kLengthColumns},
+    {kCategoryVerData, "VerData", "VerData", 0, nullptr, kNoFile, kSlotVerData, 0, 1, false, false,
+     kNo, false, true, kVerDataColumns, Make<CDataDefJunk>},
+    {kCategoryAnims, "Anims", "Animations", 6, "anim", kSlotAnimIdx, kSlotAnim, 0, 1024, false,
+     true, kNo, true, false, kLengthColumns, Make<CDataDefAnim>},
+    {kCategoryTextures, "Textures", "Textures", 4, "texture", kSlotTexIdx, kSlotTexMaps, 0, 16384,
+     true, false, kNo, false, false, kTextureColumns, Make<CDataDefTexture>},
+    {kCategoryTerrain, "Terrain", "Terrains", 3, "terrain", kSlotArtIdx, kSlotArt, 0, kArtItemBase,
+     false, false, kNo, false, false, kArtColumns, Make<CDataDefTerrain>},
+    {kCategoryItems, "Items", "Items", 2, "item", kSlotArtIdx, kSlotArt, kArtItemBase, kArtItemBase,
+     true, true, kPicture, true, false, kArtColumns, Make<CDataDefItem>},
+    {kCategorySounds, "Sounds", "Sounds", 7, "sound", kSlotSoundIdx, kSlotSound, 0, 768, true,
+     false, kWave, false, false, kSoundColumns, Make<CDataDefSound>},
+    {kCategoryLights, "Lights", "Lights", 8, "light", kSlotLightIdx, kSlotLight, 0, 32, true, false,
+     kNo, false, false, kLengthColumns, Make<CDataDefLight>},
+    {kCategoryGumps, "Gumps", "Gumps", 9, "gump", kSlotGumpIdx, kSlotGumpArt, 0, 65534, true, true,
+     kPicture, false, false, kGumpColumns, Make<CDataDefGump>},
+    {kCategorySkills, "Skills", "Skills", 1, nullptr, kSlotSkillsIdx, kSlotSkills, 0, 50, true,
+     false, kNo, true, false, kSkillColumns, Make<CDataDefSkill>},
+    {kCategoryMultis, "Multis", "Multis", 5, nullptr, kSlotMultiIdx, kSlotMulti, 0, 5120, true,
+     false, kNo, true, false, kMultiColumns, Make<CDataDefMulti>},
+    {kCategoryHues, "Hues", "Hues", 10, nullptr, kNoFile, kSlotHues, 0, 3000, false, false, kNo,
+     false, false, kHueColumns, Make<CDataDefHue>},
+    {kCategoryFonts, "Fonts", "Fonts", 11, nullptr, kNoFile, kSlotFonts, 0, 10, false, false, kNo,
+     false, false, kLengthColumns, Make<CDataDefFont>},
+    {kCategoryMap, "Map", nullptr, -1, nullptr, kNoFile, kSlotMap0, 0, 393216, false, false, kNo,
+     false, false, kLengthColumns, Make<CDataDefMap>},
+    {kCategoryStatics, "Statics", nullptr, -1, nullptr, kSlotStaIdx0, kSlotStatics0, 0, 393216,
+     false, false, kNo, false, false, kLengthColumns, Make<CDataDefStatics>},
+    {kCategoryTileData, "TileData", nullptr, -1, nullptr, kNoFile, kSlotTileData, 0, 32768, false,
+     false, kNo, false, false, kLengthColumns, Make<CDataDefTileData>},
 };
+
+// Row n holds category kFirstCategory + n: GetTypeDef indexes the table by id.
+constexpr bool RowsInIdOrder() {
+    for (int row = 0; row < kCategoryCount; ++row) {
+        if (kTypes[row].m_nId != kFirstCategory + row) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RowsInIdOrder());
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -53,14 +106,11 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
-    if (def.m_nIndexFile == kNoFile || def.m_nId == kCategoryTerrain ||
-        def.m_nId == kCategoryAnims || def.m_nId == kCategoryStatics) {
+    if (def.m_nIndexFile == kNoFile || !def.m_bCountsRecords) {
         return def.m_nMaxEntries;
     }
     std::uint64_t records = files.GetIndexCount(def.m_nIndexFile);
-    if (def.m_nId == kCategoryItems) {
-        records = records > kArtItemBase ? records - kArtItemBase : 0;
-    }
+    records = records > def.m_nFirstRecord ? records - def.m_nFirstRecord : 0;
     // Entry numbers are 16 bits wide in the patch records and the pages.
     return static_cast<std::uint32_t>(
         std::clamp<std::uint64_t>(records, def.m_nMaxEntries, 0x10000));
@@ -85,16 +135,42 @@ const DataTypeDef& GetTypeDefAt(int row) {
     return kTypes[row];
 }
 
-std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block) {
+std::span<const DataTypeDef> GetTypeDefs() {
+    return kTypes;
+}
+
+const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
+                                   std::uint32_t* pIndex) {
+    const DataTypeDef* found = nullptr;
     for (const DataTypeDef& def : kTypes) {
-        if (static_cast<std::uint32_t>(def.m_nDataFile) == fileId) {
-            if (fileId == kSlotArt) {
-                return block < kArtItemBase ? kCategoryTerrain : kCategoryItems;
-            }
-            return def.m_nId;
+        if (static_cast<std::uint32_t>(def.m_nDataFile) == fileId && def.m_nFirstRecord <= block &&
+            (found == nullptr || def.m_nFirstRecord > found->m_nFirstRecord)) {
+            found = &def;
         }
     }
-    return 0;
+    if (found != nullptr && pIndex != nullptr) {
+        *pIndex = block - found->m_nFirstRecord;
+    }
+    return found;
+}
+
+std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block) {
+    const DataTypeDef* def = FindRecordEntry(fileId, block);
+    return def != nullptr ? def->m_nId : 0;
+}
+
+const DataTypeDef* FindCategoryKind(std::string_view kind) {
+    for (const DataTypeDef& def : kTypes) {
+        if (def.m_pszKind != nullptr && kind == def.m_pszKind) {
+            return &def;
+        }
+    }
+    return nullptr;
+}
+
+CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex) {
+    const DataTypeDef* def = GetTypeDef(nCategory);
+    return def != nullptr ? def->m_pCreate(nIndex) : new CDataDefJunk(nIndex);
 }
 
 std::int32_t FindCategory(std::string_view text) {

@@ -1,10 +1,13 @@
 #pragma once
-// The static category table: one row per category id with its short name,
-// display name, files, entry limit and list columns.
+// The category table: one row per category, the only place that knows a category. A row holds
+// the category's id (which is also its Data menu command and its icon's resource id), names,
+// files, where its entries lie in the data file, entry limit and count rule, list columns, what
+// its entries can be edited from, and the factory that makes its entries.
 
 #include "ClientFiles.h"
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace tessaly {
@@ -17,17 +20,37 @@ struct DataColumnDef {
     bool m_bNumeric;  // sorts by hexadecimal value instead of case-insensitive text
 };
 
+class CDataDef;
+
+// What an entry of a category can be replaced with ("Paste Over", "Replace...", `patch`).
+enum class EditSource : std::uint8_t { None, Picture, Wave };
+
 struct DataTypeDef {
     std::int32_t m_nId;
     const char* m_pszName;         // short name: menus, status bar, titles
-    const char* m_pszDisplayName;  // the Data menu text; null where the category has none
+    const char* m_pszDisplayName;  // the Data menu text; null where the menu does not list it
+    int m_nMenuPosition;           // position in the Data menu (rows without a text: -1)
+    const char* m_pszKind;         // the word tessaly-cli's image and patch commands take, or null
     std::int32_t m_nIndexFile;     // file slot of the index file, kNoFile = none
     std::int32_t m_nDataFile;      // file slot of the data file
+    // The record key (index entry and patch block) of entry 0 in the files: kArtItemBase for
+    // items, which share the art files with terrain, else 0.
+    std::uint32_t m_nFirstRecord;
     std::uint32_t m_nMaxEntries;
+    // The list grows with the index file past m_nMaxEntries (entries past the first record).
+    bool m_bCountsRecords;
+    bool m_bTakesHue;      // its pictures are drawn and exported in a hue
+    EditSource m_Edit;     // what its entries can be replaced with
+    bool m_bScriptPage;    // the "Script" page lists the entry's script
+    bool m_bDocumentRows;  // the list shows the document's own records (VerData)
     const DataColumnDef* m_pColumns;
+    // Makes a new entry object with an entry number (owned by the caller).
+    CDataDef* (*m_pCreate)(std::uint32_t nIndex);
 
     // Number of columns before the ending row.
     int ColumnCount() const;
+    // The record key of entry nIndex in the category's files (the art split for items).
+    std::uint32_t RecordOf(std::uint32_t nIndex) const { return nIndex + m_nFirstRecord; }
 };
 
 // The category ids, in table order.
@@ -61,12 +84,20 @@ const DataTypeDef* GetTypeDef(std::int32_t id);
 // file, and the animation bodies, keep the table's maximum.
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files);
 
-// The row at table position 0 to 14.
+// The row at table position 0 to kCategoryCount - 1.
 const DataTypeDef& GetTypeDefAt(int row);
+// Every row, in table order.
+std::span<const DataTypeDef> GetTypeDefs();
 
-// The category of a patch record: the first row whose data file is the file id; blocks of
-// "art.mul" below kArtItemBase are Terrain, the rest Items. 0 for a file no row uses.
+// The entry a record key of a data file stands for: the row whose data file it is and whose
+// first record is the highest not above the key ("art.mul" blocks below kArtItemBase are
+// Terrain, the rest Items), and the entry number. Null for a file no row uses.
+const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
+                                   std::uint32_t* pIndex = nullptr);
+// The category id of FindRecordEntry, 0 for a file no row uses.
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block);
+// The category whose tessaly-cli kind word this is ("item"), or null.
+const DataTypeDef* FindCategoryKind(std::string_view kind);
 
 // A category named by its short name ("Items"), its display name ("Animations") or its id as
 // decimal text, case-insensitive; 0 when nothing matches.

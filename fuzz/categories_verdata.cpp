@@ -3,7 +3,7 @@
 // are attached to the lists of every category (without base entries, so only patched slots
 // get entries).
 
-#include "CDataList.h"
+#include "CDataEntries.h"
 #include "CDataVerData.h"
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
@@ -18,20 +18,10 @@ namespace {
 
 using namespace tessaly;
 
-class Host : public CDataListHost {
+class Host : public CEntrySource {
 public:
     CQObArray<CDataVerData*>* GetDocumentEntries() override { return &m_Records; }
     CQObArray<CDataVerData*> m_Records;
-};
-
-class WindowlessList : public CDataList {
-public:
-    WindowlessList(std::int32_t category, CDataListHost* host) : CDataList(category) {
-        m_pView = host;
-    }
-    CDataDef* GetSelected() override { return nullptr; }
-    void FillList() override {}
-    QWidget* GetWindow() override { return nullptr; }
 };
 
 }  // namespace
@@ -87,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!patched) {
             continue;
         }
-        WindowlessList list(id, &host);
+        CDataEntries list(id, &host);
         for (CDataDef* entry : list.CollectRows()) {
             entry->GetColumnText(0);
         }

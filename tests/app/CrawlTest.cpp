@@ -5,6 +5,7 @@
 // played), then the document and the ".pat" patch saved to new files. Nothing may crash or let
 // an exception out, and the client's own files stay as they were.
 
+#include "AnimPages.h"
 #include "CBrindleApp.h"
 #include "CBrindleView.h"
 #include "CDataDefAnim.h"
@@ -154,8 +155,8 @@ protected:
 TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
     ASSERT_TRUE(StartOnClient(m_Client.Path().string()));
     for (bool unused : {false, true}) {
-        for (int category = ID_DATA_VERDATA; category <= ID_DATA_VERDATA + 14; ++category) {
-            CrawlCategory(category, unused);
+        for (const DataTypeDef& def : GetTypeDefs()) {
+            CrawlCategory(def.m_nId, unused);
         }
     }
     // The document saved to a new file, then the ".pat" patch (its commands need a record).

@@ -211,7 +211,8 @@ protected:
 
 TEST_P(DamagedClientTest, EveryListAndSomeSheetsShowWithoutFault) {
     ASSERT_NE(m_pApp->OnFileNew(), nullptr);
-    for (int category = ids::ID_DATA_VERDATA; category <= ids::ID_DATA_VERDATA + 14; ++category) {
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        const int category = def.m_nId;
         m_pFrame->RouteCommand(category);
         CDataListCtrl* list = ActiveList();
         ASSERT_NE(list, nullptr) << category;

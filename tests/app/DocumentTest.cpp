@@ -11,6 +11,7 @@
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CVerDataEdits.h"
+#include "EntryCommands.h"
 #include "GumpType.h"
 #include "ImageEncoders.h"
 #include "MainWindowSupport.h"
@@ -28,6 +29,7 @@
 #include <QMenu>
 #include <QSettings>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -87,7 +89,7 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsAndPropertiesOpensTheSelectedOne) {
     ASSERT_NE(doc, nullptr);
     EXPECT_FALSE(doc->IsModified());
     ASSERT_NE(ActiveView(), nullptr);
-    EXPECT_EQ(ActiveView()->m_nCategory, 31200);
+    EXPECT_EQ(ActiveView()->m_nCategory, kCategoryVerData);
     CDataListCtrl* list = ActiveList();
     ASSERT_NE(list, nullptr);
     ASSERT_GT(doc->m_VerData.GetCount(), 5);
@@ -95,14 +97,24 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsAndPropertiesOpensTheSelectedOne) {
     list->SelectPosition(0);
     EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
-    EXPECT_EQ(m_pApp->GetDataState().m_Sheets[0]->GetEntry(), list->GetModel()->GetEntry(0));
+    CDataProps* sheet = m_pApp->GetDataState().m_Sheets[0];
+    EXPECT_EQ(sheet->GetEntry(), list->GetModel()->GetEntry(0));
+    // A window of the main window: it stays above it when the list is clicked.
+    EXPECT_TRUE(sheet->isWindow());
+    EXPECT_EQ(sheet->parentWidget(), m_pFrame);
+    ASSERT_NE(sheet->windowHandle(), nullptr);
+    EXPECT_EQ(sheet->windowHandle()->transientParent(), m_pFrame->windowHandle());
+    // Closing the document's last frame closes the document and, with its entries, the sheet.
+    ActiveView()->GetParentFrame()->CloseFrame();
+    EXPECT_TRUE(m_pApp->GetDocTemplate(0)->GetDocuments().empty());
+    EXPECT_TRUE(m_pApp->GetDataState().m_Sheets.empty());
 }
 
 TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     m_pApp->OnFileNew();
     CBrindleView* view = ActiveView();
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_DATA_ITEMS));
-    EXPECT_EQ(view->m_nCategory, 31204);
+    EXPECT_EQ(view->m_nCategory, kCategoryItems);
     EXPECT_EQ(view->GetParentFrame()->windowTitle(), "Items");
     EXPECT_TRUE(State(ids::ID_DATA_ITEMS).m_bChecked);
     // The list fills the view below the filter field.
@@ -194,7 +206,7 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
         CDataDef* entry = Select(category, index);
         ASSERT_NE(entry, nullptr) << index;
         EXPECT_EQ(entry->GetChangeState(), 2);
-        CDataProps* sheet = entry->OpenProperties();
+        CDataProps* sheet = OpenProperties(*entry);
         ASSERT_NE(sheet, nullptr);
         sheet->SetActivePage(sheet->GetPageCount() > 1 ? 1 : 0);  // after the tile data page
         auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetActivePage());

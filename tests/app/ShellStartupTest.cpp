@@ -2,6 +2,7 @@
 // its messages, "MAIN"/"LastView", the command line, the About box, "Open Base Muls...", the
 // recent-file list and files dropped on the main window.
 
+#include "AnimPages.h"
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"

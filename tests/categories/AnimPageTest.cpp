@@ -2,6 +2,7 @@
 // "Anim" page stepping, playing, flipping, drawing at the anchor and copying, for each body
 // class.
 
+#include "AnimPages.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
 #include "QtTestSupport.h"

@@ -7,6 +7,7 @@
 #include "DataTypeDef.h"
 #include "EventLog.h"
 #include "QtTestSupport.h"
+#include "Surface.h"
 #include "TarnError.h"
 #include "VerDataTable.h"
 #include "core/CapturedLog.h"
@@ -14,7 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -37,10 +40,10 @@ public:
         return m_sText;
     }
     bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
-    std::int32_t GetDataType() override { return 31204; }
+    std::int32_t GetDataType() override { return kCategoryItems; }
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    bool AddPages(CDataProps*) override { return false; }
+    void AddPages(std::vector<EntryPage>& /*pages*/) override {}
 
     std::string m_sText;
     int m_nCalls = 0;
@@ -53,41 +56,147 @@ CUOVersionBlock Record(std::uint32_t file, std::uint32_t block, std::uint32_t of
 }
 
 TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
-    EXPECT_EQ(GetCategoryOfRecord(4, 16384), 31204);
-    EXPECT_EQ(GetCategoryOfRecord(4, 16383), 31203);
-    EXPECT_EQ(GetCategoryOfRecord(32, 1), 31210);
-    EXPECT_EQ(GetCategoryOfRecord(22, 0), 31200);
+    // The art split: item entry 0 is art record kArtItemBase, terrain ends below it.
+    std::uint32_t index = 99;
+    EXPECT_EQ(FindRecordEntry(kSlotArt, kArtItemBase + 5, &index)->m_nId, kCategoryItems);
+    EXPECT_EQ(index, 5u);
+    EXPECT_EQ(FindRecordEntry(kSlotArt, kArtItemBase - 1, &index)->m_nId, kCategoryTerrain);
+    EXPECT_EQ(index, kArtItemBase - 1);
+    EXPECT_EQ(GetTypeDef(kCategoryItems)->RecordOf(5), kArtItemBase + 5);
+    EXPECT_EQ(GetCategoryOfRecord(kSlotHues, 1), kCategoryHues);
+    EXPECT_EQ(GetCategoryOfRecord(kSlotVerData, 0), kCategoryVerData);
     EXPECT_EQ(GetCategoryOfRecord(31, 3), 0);
     EXPECT_EQ(GetCategoryOfRecord(0xFFFFFFFFu, 3), 0);
 
-    EXPECT_EQ(FindCategory("items"), 31204);
-    EXPECT_EQ(FindCategory("ANIMS"), 31201);
-    EXPECT_EQ(FindCategory("Animations"), 31201);
-    EXPECT_EQ(FindCategory("terrains"), 31203);
-    EXPECT_EQ(FindCategory("31213"), 31213);
-    EXPECT_EQ(FindCategory("31215"), 0);
-    EXPECT_EQ(FindCategory("312040"), 0);
+    EXPECT_EQ(FindCategory("items"), kCategoryItems);
+    EXPECT_EQ(FindCategory("ANIMS"), kCategoryAnims);
+    EXPECT_EQ(FindCategory("Animations"), kCategoryAnims);
+    EXPECT_EQ(FindCategory("terrains"), kCategoryTerrain);
+    EXPECT_EQ(FindCategory(std::to_string(kCategoryStatics)), kCategoryStatics);
+    EXPECT_EQ(FindCategory(std::to_string(kFirstCategory + kCategoryCount)), 0);
+    EXPECT_EQ(FindCategory(std::to_string(kCategoryItems) + "0"), 0);
     EXPECT_EQ(FindCategory(""), 0);
+    EXPECT_EQ(FindCategoryKind("gump")->m_nId, kCategoryGumps);
+    EXPECT_EQ(FindCategoryKind("Gumps"), nullptr);
 
-    EXPECT_EQ(GetTypeDef(31199), nullptr);
-    EXPECT_EQ(GetTypeDef(31215), nullptr);
-    EXPECT_EQ(GetTypeDef(31200)->ColumnCount(), 5);
-    EXPECT_STREQ(GetTypeDef(31213)->m_pColumns[0].m_pszTitle, "Length");
-    EXPECT_EQ(GetTypeDef(31207)->m_nMaxEntries, 65534u);
+    EXPECT_EQ(GetTypeDef(kFirstCategory - 1), nullptr);
+    EXPECT_EQ(GetTypeDef(kFirstCategory + kCategoryCount), nullptr);
+    EXPECT_EQ(GetTypeDef(kCategoryGumps)->m_nMaxEntries, 65534u);
+    // Every row is found by its id, its names and its record keys.
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        EXPECT_EQ(GetTypeDef(def.m_nId), &def);
+        EXPECT_EQ(FindCategory(def.m_pszName), def.m_nId);
+        if (!def.m_bDocumentRows) {
+            EXPECT_EQ(FindRecordEntry(def.m_nDataFile, def.RecordOf(1), &index), &def)
+                << def.m_pszName;
+            EXPECT_EQ(index, 1u);
+        }
+    }
 }
 
-TEST(CategoryTable, FactoryMakesTheClassOfEveryCategory) {
-    for (std::int32_t id = 31201; id <= 31214; ++id) {
-        std::unique_ptr<CDataDef> entry(CreateDataDef(id, 3));
-        EXPECT_EQ(entry->GetDataType(), id);
-        EXPECT_EQ(entry->GetIndex(), 3u);
-    }
-    for (std::int32_t id : {0, 31200, 31215, -1}) {
+TEST(CategoryTable, IdsWithoutARowMakeJunk) {
+    for (std::int32_t id : {0, kFirstCategory + kCategoryCount, -1}) {
         std::unique_ptr<CDataDef> entry(CreateDataDef(id, 1));
         ASSERT_NE(dynamic_cast<CDataDefJunk*>(entry.get()), nullptr) << id;
-        EXPECT_EQ(entry->GetDataType(), 31200);
         EXPECT_STREQ(entry->GetColumnText(0), "Junk");
     }
+}
+
+// The number of fields of an entry's list text.
+int FieldCount(CDataDef& entry) {
+    int n = 0;
+    while (entry.GetColumnText(n) != nullptr) {
+        ++n;
+    }
+    return n;
+}
+
+// The first entry of a category with data on the file set, or null (a scan of the first slots).
+std::unique_ptr<CDataDef> FirstEntryWithData(const DataTypeDef& def) {
+    const std::uint32_t count = std::min<std::uint32_t>(GetEntryCount(def, TheClientFiles()), 4096);
+    for (std::uint32_t n = 0; n < count; ++n) {
+        std::unique_ptr<CDataDef> entry(CreateDataDef(def.m_nId, n));
+        entry->ReadIndex();
+        if (entry->IsValid()) {
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+// What every row's entries promise the lists, the exports and the patch edits.
+TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
+    test::TestApp();
+    test::UsePatchTable();
+    TempDir dir;
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        SCOPED_TRACE(def.m_pszName);
+        std::unique_ptr<CDataDef> made(CreateDataDef(def.m_nId, 1));
+        EXPECT_EQ(made->GetDataType(), def.m_nId);
+        EXPECT_EQ(made->GetIndex(), 1u);
+        // A row of the list: the document's record, or an entry of the client with data.
+        std::unique_ptr<CDataDef> entry;
+        if (def.m_bDocumentRows) {
+            entry = std::make_unique<CDataVerData>(TheVerDataTable().ElementAt(0));
+        } else {
+            entry = FirstEntryWithData(def);
+        }
+        ASSERT_NE(entry, nullptr);
+        EXPECT_EQ(FieldCount(*entry), def.ColumnCount());
+        if (def.m_Edit == EditSource::None) {
+            continue;
+        }
+        // An editable kind's patch record, taken back as a change, is the same entry with the
+        // same bytes, record and picture.
+        CUOVersionBlock record{};
+        std::vector<std::uint8_t> bytes;
+        {
+            CQFile out;
+            ASSERT_TRUE(out.Open(dir.File("record.bin").c_str(),
+                                 CQFile::modeCreate | CQFile::modeReadWrite));
+            ASSERT_TRUE(entry->WriteVerData(out, record));
+        }
+        bytes = dir.Read("record.bin");
+        ASSERT_EQ(bytes.size(), record.m_dwLength);
+        EXPECT_EQ(record.m_dwFileId, static_cast<std::uint32_t>(def.m_nDataFile));
+        EXPECT_EQ(record.m_dwBlock, def.RecordOf(entry->GetIndex()));
+        CDataVerData change(record, bytes);
+        CDataDef* back = change.GetTarget();
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->GetDataType(), def.m_nId);
+        EXPECT_EQ(back->GetIndex(), entry->GetIndex());
+        CUOVersionBlock again{};
+        {
+            CQFile out;
+            ASSERT_TRUE(out.Open(dir.File("again.bin").c_str(),
+                                 CQFile::modeCreate | CQFile::modeReadWrite));
+            ASSERT_TRUE(back->WriteVerData(out, again));
+        }
+        EXPECT_EQ(dir.Read("again.bin"), bytes);
+        EXPECT_EQ(std::tuple(again.m_dwBlock, again.m_wExtra1, again.m_wExtra2),
+                  std::tuple(record.m_dwBlock, record.m_wExtra1, record.m_wExtra2));
+        SurfaceBuffer shown, taken;
+        EXPECT_EQ(entry->GetImage(shown), back->GetImage(taken));
+        EXPECT_EQ(std::pair(shown.GetWidth(), shown.GetHeight()),
+                  std::pair(taken.GetWidth(), taken.GetHeight()));
+    }
+    // Without client files an entry of any row draws and exports nothing.
+    TempDir empty;
+    test::UseClient(empty.Path());
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        SCOPED_TRACE(def.m_pszName);
+        std::unique_ptr<CDataDef> entry(CreateDataDef(def.m_nId, 0));
+        try {
+            entry->ReadIndex();
+        } catch (...) {
+            // An index that cannot be read leaves the entry without data.
+        }
+        SurfaceBuffer buffer;
+        CExportData data;
+        EXPECT_FALSE(entry->GetImage(buffer));
+        EXPECT_FALSE(entry->ExportData(ExportOptions(), data) && !data.IsEmpty());
+    }
+    test::UseSampleClient();
 }
 
 TEST(CategoryTable, ListsHoldEveryRecordOfTheirIndexAndAtLeastTheTablesMaximum) {
@@ -155,10 +264,10 @@ TEST(ColumnText, ChangeMarkFollowsThePatchLink) {
 TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
     CDataVerData item(Record(4, 0x4001, 0x80, 20, 44, 48));
     EXPECT_EQ(item.GetIndex(), 0x10004001u);
-    EXPECT_EQ(item.GetTargetType(), 31204);
+    EXPECT_EQ(item.GetTargetType(), kCategoryItems);
     CDataDef* target = item.GetTarget();
     ASSERT_NE(target, nullptr);
-    EXPECT_EQ(target->GetDataType(), 31204);
+    EXPECT_EQ(target->GetDataType(), kCategoryItems);
     EXPECT_EQ(target->GetIndex(), 1u);
     EXPECT_EQ(target->GetVerData(), &item);
     auto* indexed = dynamic_cast<CDataDefIndex*>(target);
@@ -170,7 +279,7 @@ TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
 
     CDataVerData terrain(Record(4, 0x3FFF));
     ASSERT_NE(terrain.GetTarget(), nullptr);
-    EXPECT_EQ(terrain.GetTarget()->GetDataType(), 31203);
+    EXPECT_EQ(terrain.GetTarget()->GetDataType(), kCategoryTerrain);
     EXPECT_EQ(terrain.GetTarget()->GetIndex(), 0x3FFFu);
 
     CDataVerData unknown(Record(31, 3));
@@ -207,7 +316,7 @@ TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {
     test::TestApp();
     test::UseSampleClient();
     // Gump slots past the sample's last gump have no index record.
-    std::unique_ptr<CDataDef> gump(CreateDataDef(31207, 65533));
+    std::unique_ptr<CDataDef> gump(CreateDataDef(kCategoryGumps, 65533));
     gump->ReadIndex();
     EXPECT_FALSE(gump->IsValid());
     EXPECT_STREQ(gump->GetColumnText(0), "unused");

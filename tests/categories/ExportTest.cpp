@@ -2,9 +2,11 @@
 // and compared with the picture or wave the entry stands for; disabled, cancelled and failing
 // exports.
 
+#include "AnimPages.h"
 #include "CDataDefAnim.h"
 #include "CDataDefMulti.h"
 #include "CDataDefTerrain.h"
+#include "EntryCommands.h"
 #include "ListFixture.h"
 #include "Patch.h"
 #include "ResourceIds.h"
@@ -111,7 +113,7 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     Show(kCategoryAnims);
     CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(400));
     ASSERT_NE(body, nullptr);
-    CDataProps* sheet = body->OpenProperties();
+    CDataProps* sheet = OpenProperties(*body);
     ASSERT_NE(sheet, nullptr);
     auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
     ASSERT_NE(page, nullptr);
@@ -209,7 +211,7 @@ TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
     QAction* hue = ExportItem(m_pList->GetModel()->GetEntry(0)->GetIndex());
     ASSERT_NE(hue, nullptr);
     EXPECT_FALSE(hue->isEnabled());
-    EXPECT_TRUE(m_pList->GetModel()->GetEntry(0)->OnMenuCommand(nullptr, ids::ID_EXPORT));
+    EXPECT_TRUE(RunEntryCommand(*m_pList->GetModel()->GetEntry(0), nullptr, ids::ID_EXPORT));
     EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
 
     Show(kCategoryItems);

@@ -9,6 +9,9 @@
 #include "CDataPageDraw.h"
 #include "CDataVerData.h"
 #include "ControlIds.h"
+#include "EntryCommands.h"
+#include "FontPages.h"
+#include "HuePages.h"
 #include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
@@ -345,7 +348,7 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     }
 
     CDataDefFont font(3);
-    CDataProps* sheet = font.OpenProperties();
+    CDataProps* sheet = OpenProperties(font);
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetPageCount(), 1);
     auto* page = dynamic_cast<CDataPageFont*>(sheet->GetPage(0));
@@ -383,7 +386,8 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
         expectCharacter(code, page->GetCharacterPosition(code));
     }
     expectCharacter('T', page->GetSamplePosition());
-    EXPECT_TRUE(font.CopyData());
+    EntryClip clip;
+    EXPECT_TRUE(font.CopyData(clip));
 }
 
 TEST_F(HueFontListTest, HuesListShowTheirBoundsAndNames) {

@@ -9,7 +9,9 @@
 #include "CDataDefTexture.h"
 #include "CDataPageDraw.h"
 #include "ControlIds.h"
+#include "EntryCommands.h"
 #include "Hues.h"
+#include "ItemPages.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "SurfaceDevice.h"
@@ -148,7 +150,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     EXPECT_FALSE(empty->isEnabled());
 
     // The item page refuses an entry of another class; the sheet's order of pages.
-    CDataProps* sheet = Entry(kCategoryTerrain, 3)->OpenProperties();
+    CDataProps* sheet = OpenProperties(*Entry(kCategoryTerrain, 3));
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetPageCount(), 3);
     auto* item = new CDataPageItemDraw;
@@ -170,7 +172,7 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
         CDataDef* entry = Entry(c.category, c.index);
         SurfaceBuffer picture;
         ASSERT_TRUE(entry->GetImage(picture));
-        EXPECT_TRUE(entry->OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+        EXPECT_TRUE(RunEntryCommand(*entry, nullptr, ids::ID_EDIT_COPY));
         const QImage copied = clipboard->image();
         if (c.width != 0) {
             EXPECT_EQ(copied.size(), QSize(c.width, c.height));
@@ -181,7 +183,7 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
     clipboard->clear();
     SurfaceBuffer none;
     EXPECT_FALSE(Entry(kCategoryTerrain, 3)->GetImage(none));
-    Entry(kCategoryTerrain, 3)->OnMenuCommand(nullptr, ids::ID_EDIT_COPY);
+    RunEntryCommand(*Entry(kCategoryTerrain, 3), nullptr, ids::ID_EDIT_COPY);
     EXPECT_TRUE(clipboard->image().isNull());
 }
 

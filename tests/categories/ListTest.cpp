@@ -128,7 +128,7 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
         std::int32_t GetDataType() override { return 31204; }
         bool IsValid() override { return true; }
         bool ReadIndex() override { return false; }
-        bool AddPages(CDataProps*) override { return false; }
+        void AddPages(std::vector<EntryPage>& /*pages*/) override {}
         int* m_pCalls;
     };
     int calls = 0;

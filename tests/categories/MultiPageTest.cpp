@@ -5,6 +5,7 @@
 #include "CDataAppState.h"
 #include "CDataDefMulti.h"
 #include "ControlIds.h"
+#include "MultiPages.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "TileData.h"

@@ -6,6 +6,7 @@
 #include "CDataDef.h"
 #include "CDataProps.h"
 #include "ClientFiles.h"
+#include "EntryCommands.h"
 #include "Patch.h"
 #include "ScriptedUi.h"
 #include "Surface.h"
@@ -44,7 +45,7 @@ inline QApplication& TestApp() {
 // given), made active once the sheet shows; null when the sheet has no such page.
 template <typename Page = CDataPage>
 Page* ShowSheetPage(CDataDef& entry, const QString& caption = {}) {
-    CDataProps* sheet = entry.OpenProperties();
+    CDataProps* sheet = OpenProperties(entry);
     for (int i = 0; sheet != nullptr && i < sheet->GetPageCount(); ++i) {
         auto* page = dynamic_cast<Page*>(sheet->GetPage(i));
         if (page != nullptr && (caption.isEmpty() || page->windowTitle() == caption)) {

@@ -7,9 +7,11 @@
 #include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
+#include "EntryCommands.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
+#include "VerDataPages.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -56,13 +58,8 @@ public:
     std::int32_t GetDataType() override { return m_nType; }
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    bool AddPages(CDataProps* sheet) override {
-        m_pFirst = new FakePage;
-        m_pSecond = new FakePage;
-        sheet->AddPage(m_pFirst);
-        sheet->AddPage(m_pSecond);
-        return true;
-    }
+    // Two pages, which the sheet gets from MakeFakePage.
+    void AddPages(std::vector<EntryPage>& pages) override;
     void OnDataChanged(int) override { ++m_nChanged; }
     std::int32_t m_nType;
     FakePage* m_pFirst = nullptr;
@@ -70,11 +67,44 @@ public:
     int m_nChanged = 0;
 };
 
-using SheetTest = test::SampleSheetTest;
+FakeEntry* g_pMaking = nullptr;  // the entry whose pages are being made
+
+void FakeEntry::AddPages(std::vector<EntryPage>& pages) {
+    g_pMaking = this;
+    m_pFirst = m_pSecond = nullptr;
+    pages.assign(2, EntryPage::Unknown);
+}
+
+// A fake entry's sheet gets fake pages; the others get their own.
+CDataPage* MakeFakePage(EntryPage page) {
+    if (g_pMaking == nullptr) {
+        return CreatePage(page);
+    }
+    auto* fake = new FakePage;
+    if (g_pMaking->m_pFirst == nullptr) {
+        g_pMaking->m_pFirst = fake;
+    } else {
+        g_pMaking->m_pSecond = fake;
+        g_pMaking = nullptr;
+    }
+    return fake;
+}
+
+class SheetTest : public test::SampleSheetTest {
+protected:
+    void SetUp() override {
+        test::SampleSheetTest::SetUp();
+        DataAppState().m_MakePage = MakeFakePage;
+    }
+    void TearDown() override {
+        DataAppState().m_MakePage = nullptr;
+        test::SampleSheetTest::TearDown();
+    }
+};
 
 TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     FakeEntry entry(31204, 0x1a);
-    CDataProps* sheet = entry.OpenProperties();
+    CDataProps* sheet = OpenProperties(entry);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->windowTitle(), "Items - 01a");
     EXPECT_EQ(sheet->property("iconId").toInt(), 31204);
@@ -92,7 +122,7 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(sheet->GetButton(9)->geometry(), QRect(QPoint(w - 75, 5), QSize(20, 20)));
     EXPECT_EQ(sheet->GetTackBitmap(), 135);
     // An entry that a sheet shows already only gets the focus.
-    EXPECT_EQ(entry.OpenProperties(), nullptr);
+    EXPECT_EQ(OpenProperties(entry), nullptr);
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
 
     CDataProps empty(nullptr, nullptr);
@@ -102,9 +132,9 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
 
 TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
     FakeEntry a(31204, 1), b(31204, 2), c(31204, 3);
-    CDataProps* first = a.OpenProperties();
-    CDataProps* second = b.OpenProperties();
-    CDataProps* third = c.OpenProperties();
+    CDataProps* first = OpenProperties(a);
+    CDataProps* second = OpenProperties(b);
+    CDataProps* third = OpenProperties(c);
     ASSERT_TRUE(first && second && third);
     EXPECT_EQ(second->pos(), first->pos() + QPoint(20, 20));
     EXPECT_EQ(third->pos(), first->pos() + QPoint(40, 40));
@@ -112,8 +142,8 @@ TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
 
 TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
     FakeEntry a(31204, 1), b(31204, 2);
-    CDataProps* first = a.OpenProperties();
-    CDataProps* second = b.OpenProperties();
+    CDataProps* first = OpenProperties(a);
+    CDataProps* second = OpenProperties(b);
     QTest::mouseClick(first->GetButton(151), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, first);
     EXPECT_EQ(first->GetTackBitmap(), 133);
@@ -132,10 +162,10 @@ TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
 
 TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     FakeEntry a(31204, 1), b(31204, 2), c(31202, 3);
-    CDataProps* sheet = a.OpenProperties();
+    CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(151);
     FakePage* page = a.m_pFirst;
-    EXPECT_EQ(b.OpenProperties(), nullptr);
+    EXPECT_EQ(OpenProperties(b), nullptr);
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_EQ(sheet->GetEntry(), &b);
     EXPECT_EQ(sheet->GetPage(0), page);
@@ -143,7 +173,7 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     EXPECT_EQ(page->m_nLoads, 2);
     EXPECT_EQ(sheet->windowTitle(), "Items - 02");
 
-    EXPECT_EQ(c.OpenProperties(), sheet);
+    EXPECT_EQ(OpenProperties(c), sheet);
     EXPECT_EQ(sheet->GetPage(0), c.m_pFirst);
     EXPECT_EQ(sheet->GetPageCount(), 2);
     EXPECT_EQ(sheet->windowTitle(), "Textures - 03");
@@ -152,7 +182,7 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
 
 TEST_F(SheetTest, ApplyOnTheCurrentSheetKeepsItOpen) {
     FakeEntry a(31204, 1);
-    CDataProps* sheet = a.OpenProperties();
+    CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(151);
     a.m_pFirst->OnChange();
     EXPECT_TRUE(sheet->GetButton(1)->isEnabled());
@@ -178,7 +208,7 @@ TEST_F(SheetTest, ApplyOnTheCurrentSheetKeepsItOpen) {
 
 TEST_F(SheetTest, ApplyOnAnotherSheetClosesIt) {
     FakeEntry a(31204, 1);
-    CDataProps* sheet = a.OpenProperties();
+    CDataProps* sheet = OpenProperties(a);
     a.m_pFirst->OnChange();
     sheet->OnCommand(1);
     QApplication::processEvents();
@@ -188,7 +218,7 @@ TEST_F(SheetTest, ApplyOnAnotherSheetClosesIt) {
 
 TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     FakeEntry a(31204, 1);
-    CDataProps* sheet = a.OpenProperties();
+    CDataProps* sheet = OpenProperties(a);
     a.m_pFirst->OnChange();
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Cancel};
     EXPECT_FALSE(sheet->close());
@@ -202,7 +232,7 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     FakeEntry b(31204, 2);
     sheet->OnCommand(151);
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
-    EXPECT_EQ(b.OpenProperties(), nullptr);
+    EXPECT_EQ(OpenProperties(b), nullptr);
     EXPECT_EQ(sheet->GetEntry(), &b);
     EXPECT_EQ(a.m_pFirst->m_nSaves, 0);
 
@@ -224,7 +254,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     // OK: the edit is saved, the sheet closes.
     {
         FakeEntry entry(31204, 1);
-        QPointer<CDataProps> sheet = entry.OpenProperties();
+        QPointer<CDataProps> sheet = OpenProperties(entry);
         entry.m_pFirst->OnChange();
         sheet->OnCommand(ids::ID_SHEET_OK);
         EXPECT_EQ(entry.m_pFirst->m_nSaves, 1);
@@ -235,7 +265,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     // OK, and saving reloads the entry away below the sheet's own apply.
     {
         auto* entry = new FakeEntry(31204, 2);
-        QPointer<CDataProps> sheet = entry->OpenProperties();
+        QPointer<CDataProps> sheet = OpenProperties(*entry);
         FakePage* page = entry->m_pFirst;
         page->OnChange();
         page->m_OnSave = [&entry] { delete std::exchange(entry, nullptr); };
@@ -248,7 +278,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     // The close box: "Save ?" answered No drops the edit.
     {
         FakeEntry entry(31204, 3);
-        QPointer<CDataProps> sheet = entry.OpenProperties();
+        QPointer<CDataProps> sheet = OpenProperties(entry);
         entry.m_pFirst->OnChange();
         m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
         EXPECT_TRUE(sheet->close());
@@ -260,7 +290,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     // The entry goes while a page holds an edit: no question, the sheet lets go at once.
     {
         auto* entry = new FakeEntry(31204, 4);
-        QPointer<CDataProps> sheet = entry->OpenProperties();
+        QPointer<CDataProps> sheet = OpenProperties(*entry);
         FakePage* page = entry->m_pFirst;
         page->OnChange();
         sheet->OnCommand(ids::ID_SHEET_TACK);
@@ -281,7 +311,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
 
 TEST_F(SheetTest, APageThatDoesNotLoadDoesNotBecomeActive) {
     FakeEntry a(31204, 1);
-    CDataProps* sheet = a.OpenProperties();
+    CDataProps* sheet = OpenProperties(a);
     a.m_pSecond->m_nLoadResult = 1;
     sheet->SetActivePage(1);
     EXPECT_EQ(sheet->GetActiveIndex(), 0);
@@ -310,7 +340,7 @@ TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {
 
 TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
     CDataVerData record(CUOVersionBlock{4, 0x4e3c, 0x888, 3366, 44, 48});
-    CDataProps* sheet = record.OpenProperties();
+    CDataProps* sheet = OpenProperties(record);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->windowTitle(), "VerData - 010004e3c");
     auto* page = dynamic_cast<CDataPageVerData*>(sheet->GetPage(0));

@@ -8,9 +8,12 @@
 #include "CDataPageScript.h"
 #include "CDataVerData.h"
 #include "ControlIds.h"
+#include "EntryCommands.h"
 #include "ListFixture.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
+#include "SkillPages.h"
+#include "SoundPages.h"
 #include "TarnSounds.h"
 #include "core/CapturedLog.h"
 #include "sound/ExpectedWave.h"
@@ -137,7 +140,7 @@ TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
     CDataListCtrl* list = Show(kCategorySounds);
     list->SelectPosition(RowOfIndex(4));
     // Without a device the command is handled and nothing plays.
-    EXPECT_TRUE(list->GetSelected()->OnMenuCommand(nullptr, ids::ID_PLAY));
+    EXPECT_TRUE(RunEntryCommand(*list->GetSelected(), nullptr, ids::ID_PLAY));
     EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);
 
     OpenOutput();
@@ -170,7 +173,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
         clipboard->clear();
         CDataDefSound entry(id);
         ASSERT_TRUE(entry.ReadIndex());
-        ASSERT_TRUE(entry.OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+        ASSERT_TRUE(RunEntryCommand(entry, nullptr, ids::ID_EDIT_COPY));
         const QMimeData* data = clipboard->mimeData();
         ASSERT_NE(data, nullptr);
         const QByteArray wave = data->data(QStringLiteral("audio/wav"));
@@ -188,7 +191,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     clipboard->clear();
     CDataDefSound unused(6);
     EXPECT_FALSE(unused.ReadIndex());
-    EXPECT_FALSE(unused.OnMenuCommand(nullptr, ids::ID_EDIT_COPY));
+    EXPECT_FALSE(RunEntryCommand(unused, nullptr, ids::ID_EDIT_COPY));
     const QMimeData* after = clipboard->mimeData();
     EXPECT_TRUE(after == nullptr || !after->hasFormat(QStringLiteral("audio/wav")));
     // The patched sound copies the patch file's samples.
@@ -248,7 +251,7 @@ TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
 TEST_F(SoundSkillTest, SoundAndSkillPages) {
     CDataDefSound sound(1);
     ASSERT_TRUE(sound.ReadIndex());
-    CDataProps* sheet = sound.OpenProperties();
+    CDataProps* sheet = OpenProperties(sound);
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetPageCount(), 1);
     auto* soundPage = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
@@ -263,7 +266,7 @@ TEST_F(SoundSkillTest, SoundAndSkillPages) {
     for (std::uint32_t index : {1u, 6u}) {
         SCOPED_TRACE(index);
         CDataDef* skill = m_pList->GetModel()->GetEntry(RowOfIndex(index));
-        sheet = skill->OpenProperties();
+        sheet = OpenProperties(*skill);
         ASSERT_NE(sheet, nullptr);
         ASSERT_EQ(sheet->GetPageCount(), 2);
         auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
@@ -282,7 +285,7 @@ TEST_F(SoundSkillTest, SoundAndSkillPages) {
     // Opened from its patch record, the skill shows the patched record too.
     for (CDataVerData* record : m_Host.m_Records) {
         if (record->GetRecord()->m_dwFileId == kSlotSkills) {
-            sheet = record->OpenProperties();
+            sheet = OpenProperties(*record);
             ASSERT_NE(sheet, nullptr);
             ASSERT_EQ(sheet->GetPageCount(), 3);
             sheet->SetActivePage(1);

@@ -11,11 +11,15 @@
 #include "CDataDefTileData.h"
 #include "CDataVerData.h"
 #include "ControlIds.h"
+#include "EntryCommands.h"
 #include "MapBlock.h"
+#include "MapPages.h"
 #include "QtTestSupport.h"
 #include "SampleClient.h"
 #include "ScriptedUi.h"
+#include "StaticsPages.h"
 #include "TarnError.h"
+#include "TileDataPages.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -60,7 +64,7 @@ protected:
     }
     template <typename Page>
     static Page* Opened(CDataDef& entry, int index = 0) {
-        CDataProps* sheet = entry.OpenProperties();
+        CDataProps* sheet = OpenProperties(entry);
         if (sheet == nullptr) {
             return nullptr;
         }

@@ -3,6 +3,7 @@
 // arguments end (one line on standard error, exit status 2), and hued pictures compared with
 // what the window's pages copy.
 
+#include "AnimPages.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
 #include "CDataDefGump.h"

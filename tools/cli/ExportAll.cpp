@@ -46,9 +46,7 @@ int RunExportAll(Invocation& inv) {
 
     ExportOptions options;
     options.bFrames = inv.HasFlag("--frames");
-    ReadHueOptions(
-        inv, category == kCategoryItems || category == kCategoryGumps || category == kCategoryAnims,
-        options);
+    ReadHueOptions(inv, GetTypeDef(category)->m_bTakesHue, options);
     CCategoryExport run(category, options);
     // A progress line only where someone watches it.
     const bool terminal = ::isatty(STDERR_FILENO) != 0;

@@ -3,8 +3,6 @@
 #include "AnimType.h"
 #include "CDataDef.h"
 #include "CDataDefAnim.h"
-#include "CDataDefGump.h"
-#include "CDataDefItem.h"
 #include "CDataDefMulti.h"
 #include "Cli.h"
 #include "DataExport.h"
@@ -19,7 +17,6 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
-#include <map>
 #include <memory>
 #include <ostream>
 #include <utility>
@@ -62,7 +59,8 @@ void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer&
 int RunExport(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "kind (item, terrain, texture, gump, light, anim)");
     ExportOptions options;
-    ReadHueOptions(inv, kind == "item" || kind == "gump" || kind == "anim", options);
+    const DataTypeDef* def = FindCategoryKind(kind);
+    ReadHueOptions(inv, def != nullptr && def->m_bTakesHue, options);
     if (kind == "anim") {
         const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
         const std::uint32_t action = inv.Number(2, "action", 34);
@@ -91,17 +89,11 @@ int RunExport(Invocation& inv) {
     const std::string& path = inv.Arg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
     // The same pictures the window shows and exports: the categories draw them.
-    const std::map<std::string, std::int32_t> categories = {{"item", kCategoryItems},
-                                                            {"terrain", kCategoryTerrain},
-                                                            {"texture", kCategoryTextures},
-                                                            {"gump", kCategoryGumps},
-                                                            {"light", kCategoryLights}};
-    const auto category = categories.find(kind);
-    if (category == categories.end()) {
+    std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
+    if (!entry || entry->GetExportKind() != ExportKind::Picture) {
         throw UsageError("unknown kind '" + kind +
                          "' (item, terrain, texture, gump, light or anim)");
     }
-    std::unique_ptr<CDataDef> entry(CreateDataDef(category->second, id));
     CExportData data;
     entry->ExportData(options, data);
     WritePicture(inv, what, data, path);

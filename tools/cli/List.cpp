@@ -1,7 +1,7 @@
 // tessaly-cli list CATEGORY: a category as the text list shows it with the default filters,
 // built from the same entry objects as the window.
 
-#include "CDataList.h"
+#include "CDataEntries.h"
 #include "CDataVerData.h"
 #include "Cli.h"
 #include "DataTypeDef.h"
@@ -17,7 +17,7 @@ namespace tessaly::cli {
 namespace {
 
 // The patch file's records as a document holds them, with the view's default filters.
-class ListHost : public CDataListHost {
+class ListHost : public CEntrySource {
 public:
     ListHost() {
         CVerDataTable& table = TheVerDataTable();
@@ -31,17 +31,6 @@ public:
     CQObArray<CDataVerData*> m_Records;
 };
 
-// The list without a window: only its entries.
-class WindowlessList : public CDataList {
-public:
-    explicit WindowlessList(std::int32_t category, CDataListHost* host) : CDataList(category) {
-        m_pView = host;
-    }
-    CDataDef* GetSelected() override { return nullptr; }
-    void FillList() override {}
-    QWidget* GetWindow() override { return nullptr; }
-};
-
 int RunList(Invocation& inv) {
     const std::string& name = inv.Arg(0, "CATEGORY");
     std::int32_t category = FindCategory(name);
@@ -50,7 +39,7 @@ int RunList(Invocation& inv) {
     }
     ListHost host;
     host.m_bShowUnused = inv.HasFlag("--unused") ? 1 : 0;
-    WindowlessList list(category, &host);
+    CDataEntries list(category, &host);
     const int columns = GetTypeDef(category)->ColumnCount();
     QJsonArray rows;
     for (CDataDef* entry : list.CollectRows()) {

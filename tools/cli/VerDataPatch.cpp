@@ -7,6 +7,7 @@
 #include "Cli.h"
 #include "DataTypeDef.h"
 #include "MulSound.h"
+#include "PictureImage.h"
 #include "Text.h"
 
 #include <QFile>
@@ -20,16 +21,11 @@
 namespace tessaly::cli {
 namespace {
 
-// The category of a KIND word of the command line.
-std::int32_t EditKind(const std::string& kind) {
-    if (kind == "item") {
-        return kCategoryItems;
-    }
-    if (kind == "gump") {
-        return kCategoryGumps;
-    }
-    if (kind == "sound") {
-        return kCategorySounds;
+// The category of a KIND word of the command line: one whose entries can be replaced.
+const DataTypeDef& EditKind(const std::string& kind) {
+    const DataTypeDef* def = FindCategoryKind(kind);
+    if (def != nullptr && def->m_Edit != EditSource::None) {
+        return *def;
     }
     throw UsageError("unknown kind '" + kind + "' (item, gump or sound)");
 }
@@ -59,16 +55,16 @@ std::string SoundName(std::uint32_t id, const std::string& path) {
 }
 
 EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& words) {
-    const std::int32_t category = EditKind(words[0]);
-    const DataTypeDef& def = *GetTypeDef(category);
+    const DataTypeDef& def = EditKind(words[0]);
+    const std::int32_t category = def.m_nId;
     const std::uint32_t limit = GetEntryCount(def, TheClientFiles());
     const std::uint32_t id = ParseNumber(words[1], "entry id", limit - 1);
     if (flag == "--delete") {
         return DeleteEntry(category, id);
     }
     const std::string& path = words[2];
-    if (category != kCategorySounds) {
-        EntryEdit edit = ReplacePicture(category, id, QImage(LocalString(path)));
+    if (def.m_Edit == EditSource::Picture) {
+        EntryEdit edit = ReplacePicture(category, id, PictureFromImage(QImage(LocalString(path))));
         if (!edit.pChange && edit.sMessage == kNoPictureMessage) {
             edit.sMessage = "'" + path + "' holds no picture that can be read";
         }

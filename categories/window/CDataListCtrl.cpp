@@ -196,7 +196,7 @@ void CDataListCtrl::InsertColumns() {
     for (int k = 0; k < count; ++k) {
         horizontalHeader()->resizeSection(k + 2, def->m_pColumns[k].m_nWidth * unit);
     }
-    if (m_nCategory == kCategoryVerData) {
+    if (def->m_bDocumentRows) {
         // The "File" column shows whole file names, "animdata.mul" the widest of them.
         int widest = 0;
         for (std::uint32_t id = 0; id < kFileSlotCount; ++id) {

@@ -1,9 +1,8 @@
 #pragma once
-// The picture pages of the image categories and the one way they and the entries make a
-// picture: a pixel buffer of the picture's size (cut to a limit, never scaled), cleared, with
-// the block drawn at its top-left corner.
+// The picture pages of the image categories; they draw as the entries do (EntryPicture.h).
 
 #include "CDataProps.h"
+#include "EntryPicture.h"
 #include "Surface.h"
 
 #include <QFrame>
@@ -19,23 +18,6 @@ class QSpinBox;
 class QVBoxLayout;
 
 namespace tessaly {
-
-class CMulBlockType;
-
-// The largest picture made off screen (clipboard, export): 8192 x 8192 pixels (128 MB).
-// The sizes come from the files, and a damaged one could ask for gigabytes.
-inline constexpr std::uint64_t kMaxPicturePixels = 8192ull * 8192ull;
-inline constexpr std::uint32_t kNoLimit = std::numeric_limits<std::uint32_t>::max();
-
-// Sizes buffer to width x height, each cut to its limit, clears it and draws into it. False,
-// with nothing drawn, for an empty or oversized picture or when the buffer gets no memory;
-// otherwise what draw answers.
-bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height,
-                 std::uint32_t maxWidth, std::uint32_t maxHeight,
-                 const std::function<bool(CSurfaceDC&)>& draw);
-
-// Loads a block through the file set; false (logged) when it has no data or cannot be read.
-bool LoadPictureBlock(CMulBlockType& block);
 
 // Puts a drawn picture on the clipboard as a bitmap. False without a picture or a clipboard.
 bool PutPictureOnClipboard(const SurfaceBuffer& buffer);

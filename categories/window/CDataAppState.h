@@ -3,9 +3,11 @@
 // property sheets, the current property sheet, the main window (owner of sheets and of the
 // clipboard), the main frame's message pane and the route of every dialog.
 //
-// The application object owns one CDataAppState and installs it with SetDataAppState; until
-// then a process-wide default instance serves (tests and tools use that one).
+// The application object owns one CDataAppState and installs it with SetDataAppState (which
+// installs it as the entries' model state too, CDataModelState with the ".pat" patch); until
+// then a process-wide default instance serves (tests use that one).
 
+#include "DataModel.h"
 #include "ShellUi.h"
 
 #include <QString>
@@ -17,11 +19,16 @@ class QWidget;
 
 namespace tessaly {
 
+class CDataPage;
 class CDataProps;
+enum class EntryPage : unsigned char;
 class CPatch;
 
-class CDataAppState {
+class CDataAppState : public CDataModelState {
 public:
+    // Closes the sheets that show an entry being destroyed.
+    void OnEntryDestroyed(CDataDef* pEntry) override;
+
     // Open sheets in creation order; the list owns them. A sheet joins when it is constructed
     // and goes only through CloseSheet or DestroyAllSheets, whatever closes it (its OK button,
     // its close box, its entry going away).
@@ -32,15 +39,16 @@ public:
     QWidget* m_pMainWindow = nullptr;
     // Shows a text in pane 0 of the main frame's status bar; may be empty.
     std::function<void(const QString&)> m_SetMessageText;
-    // The application's ".pat" patch, where the hue and multi pages keep their edits; null
-    // without an application object. Not owned.
-    CPatch* m_pPatch = nullptr;
 
     // The dialogs and message boxes of the program; null uses the real ones, owned by the main
     // window. Not owned.
     CShellUi* m_pUi = nullptr;
 
     CShellUi& Ui();
+
+    // Makes the pages of the sheets; empty: CreatePage (EntryCommands.h). Tests give pages of
+    // their own here.
+    std::function<CDataPage*(EntryPage)> m_MakePage;
 
     // The sheet at position i, or null past the end.
     CDataProps* GetSheet(std::size_t i) const {

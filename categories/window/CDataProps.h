@@ -20,6 +20,7 @@ namespace tessaly {
 
 class CDataDef;
 class CDataProps;
+struct ExportOptions;
 
 class CDataPage : public QWidget {
     Q_OBJECT
@@ -37,6 +38,9 @@ public:
     // throw when a control holds text the member cannot take).
     virtual void MembersToControls() {}
     virtual void ControlsToMembers() {}
+    // Takes into options what the page shows of its entry for "Export..." (an animation's
+    // action and direction); false when the page shows nothing that shapes an export.
+    virtual bool GetShownExportOptions(ExportOptions& /*options*/) { return false; }
 
     // Loads the sheet's entry unless the page already has one; false when there is none or
     // LoadData fails.

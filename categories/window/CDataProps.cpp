@@ -4,6 +4,7 @@
 #include "CDataDef.h"
 #include "CDataVerData.h"
 #include "ControlIds.h"
+#include "EntryCommands.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Resources.h"
@@ -434,7 +435,7 @@ void CDataProps::ShowEntry(CDataDef* pEntry) {
         return;
     }
     if (pEntry != nullptr) {
-        pEntry->OnMenuCommand(nullptr, ids::ID_PROPERTIES);
+        RunEntryCommand(*pEntry, nullptr, ids::ID_PROPERTIES);
     } else {
         m_pEntry = nullptr;
     }

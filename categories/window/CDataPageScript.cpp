@@ -29,15 +29,8 @@ int CDataPageScript::LoadData() {
     }
     FitList();
     m_pList->update();
-    switch (entry->GetDataType()) {
-        case kCategoryAnims:
-        case kCategoryItems:
-        case kCategorySkills:
-        case kCategoryMultis:
-            return CDataPage::LoadData();
-        default:
-            return 1;
-    }
+    const DataTypeDef* def = GetTypeDef(entry->GetDataType());
+    return def != nullptr && def->m_bScriptPage ? CDataPage::LoadData() : 1;
 }
 
 }  // namespace tessaly

@@ -4,11 +4,9 @@
 // show the rows a fill collects through the same text filter, and share their selection's
 // commands, context menu and keys.
 //
-// A list owns the entry objects of its category: slot n of its entry array holds the entry
-// with index n, or null. The rows of the VerData category are the document's own records.
+// A list owns the entry objects of its category (CDataEntries).
 
-#include "CDataDef.h"
-#include "QArray.h"
+#include "CDataEntries.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,15 +24,10 @@ class CDataListFilter;
 class CDataVerData;
 struct DataTypeDef;
 
-// What a list needs of the view that shows it: the document's records and the view's four
-// display options.
-class CDataListHost {
+// What a list needs of the view that shows it: the entries' source (the document's records and
+// the view's four display options), and what the view does for the list's selection.
+class CDataListHost : public CEntrySource {
 public:
-    virtual ~CDataListHost() = default;
-    // The document's patch records in document order; null without a document.
-    virtual CQObArray<CDataVerData*>* GetDocumentEntries() = 0;
-    // Points file slot 22 and the patch table at the document's patch file.
-    virtual void ActivateDocument() {}
     // The list's selection changed (which commands are enabled may change with it).
     virtual void SelectionChanged() {}
     // Enables the edit commands of an entry's context menu that the document carries out and
@@ -42,18 +35,11 @@ public:
     virtual void UpdateEntryMenu(CDataDef* /*pEntry*/, QMenu* /*pMenu*/) {}
     // Carries out an edit command on an entry; false when it is not one the host carries out.
     virtual bool OnEntryCommand(CDataDef* /*pEntry*/, int /*nId*/) { return false; }
-
-    std::uint8_t m_bShowChanges = 1;   // "Changes": attach records made in memory
-    std::uint8_t m_bShowMulFiles = 1;  // "Mul Files": an entry for every slot
-    std::uint8_t m_bShowVerData = 1;   // "VerData": attach the records of the patch file
-    std::uint8_t m_bShowUnused = 0;    // "Unused Slots": list entries without data too
 };
 
-class CDataList {
+class CDataList : public CDataEntries {
 public:
     explicit CDataList(std::int32_t nCategory);
-    CDataList(const CDataList&) = delete;
-    CDataList& operator=(const CDataList&) = delete;
 
     // Stores the owning view; the list kinds then lay their window over the parent's whole
     // client area (child id 150).
@@ -71,16 +57,7 @@ public:
     // Selects the row at a position of GetShownRows and scrolls it into sight.
     virtual void SelectPosition(int /*nPosition*/) {}
 
-    // Builds the entry array from the base files and the document's records; only while the
-    // array is empty.
-    void BuildEntries(CQObArray<CDataVerData*>* pDocument);
-    // The entries a fill shows, in index order: the document's records for VerData, else the
-    // entries with data (every entry when "Unused Slots" is on), building the array first.
-    std::vector<CDataDef*> CollectRows();
-    const DataTypeDef* GetTypeDef() const;
-    std::int32_t GetCategory() const { return m_nCategory; }
     CDataListHost* GetView() const { return m_pView; }
-    const CQObArray<CDataDef*>& GetEntries() const { return m_Entries; }
 
     // Selects the shown entry with that index; false when no shown row has it.
     bool SelectIndex(std::uint32_t nIndex);
@@ -110,9 +87,7 @@ protected:
     // Enter opens the selected entry as a double click does; true when the key was that.
     bool OnOpenKey(const QKeyEvent& event);
 
-    CDataListHost* m_pView = nullptr;  // not owned
-    std::int32_t m_nCategory;
-    CQObArray<CDataDef*> m_Entries;
+    CDataListHost* m_pView = nullptr;  // not owned; also the entries' source
 
 private:
     std::unique_ptr<CDataListFilter> m_pFilter;

@@ -11,7 +11,17 @@ namespace tessaly {
 
 namespace {
 CDataAppState* g_pInstalled = nullptr;
+// The default instance is the entries' model state from the start.
+[[maybe_unused]] const bool g_bDefaultInstalled = (SetDataModelState(&DataAppState()), true);
 }  // namespace
+
+void CDataAppState::OnEntryDestroyed(CDataDef* pEntry) {
+    for (CDataProps* sheet : std::vector<CDataProps*>(m_Sheets)) {
+        if (sheet->GetEntry() == pEntry) {
+            CloseSheet(sheet);
+        }
+    }
+}
 
 void CDataAppState::AddSheet(CDataProps* sheet) {
     m_Sheets.push_back(sheet);
@@ -64,6 +74,7 @@ CDataAppState& DataAppState() {
 
 void SetDataAppState(CDataAppState* state) {
     g_pInstalled = state;
+    SetDataModelState(&DataAppState());
 }
 
 }  // namespace tessaly

@@ -7,6 +7,7 @@
 #include "CDataVerData.h"
 #include "ControlIds.h"
 #include "DataTypeDef.h"
+#include "EntryCommands.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Text.h"
@@ -20,7 +21,7 @@
 namespace tessaly {
 
 CDataList::CDataList(std::int32_t nCategory)
-    : m_nCategory(nCategory),
+    : CDataEntries(nCategory),
       m_pFilter(std::make_unique<CDataListFilter>(
           [this](std::vector<CDataDef*> rows) { ShowRows(std::move(rows)); })) {}
 
@@ -28,6 +29,7 @@ CDataList::~CDataList() = default;
 
 bool CDataList::Create(CDataListHost* pView, QWidget* pParent) {
     m_pView = pView;
+    m_pSource = pView;
     QWidget* window = GetWindow();
     window->setParent(pParent);
     ids::SetControlId(window, ids::ID_LIST_WINDOW);
@@ -36,106 +38,6 @@ bool CDataList::Create(CDataListHost* pView, QWidget* pParent) {
     }
     window->show();
     return true;
-}
-
-std::vector<CDataDef*> CDataList::CollectRows() {
-    std::vector<CDataDef*> rows;
-    CQObArray<CDataVerData*>* document =
-        m_pView != nullptr ? m_pView->GetDocumentEntries() : nullptr;
-    if (m_nCategory == kCategoryVerData) {
-        if (document != nullptr) {
-            rows.reserve(static_cast<std::size_t>(document->GetCount()));
-            for (CDataVerData* record : *document) {
-                rows.push_back(record);
-            }
-        }
-    } else {
-        BuildEntries(document);
-        const bool unused = m_pView != nullptr && m_pView->m_bShowUnused;
-        rows.reserve(static_cast<std::size_t>(m_Entries.GetCount()));
-        for (CDataDef* entry : m_Entries) {
-            if (entry != nullptr && (unused || entry->IsValid())) {
-                rows.push_back(entry);
-            }
-        }
-    }
-    // Rows stand in index order (records with equal keys keep document order).
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](CDataDef* a, CDataDef* b) { return a->GetIndex() < b->GetIndex(); });
-    return rows;
-}
-
-const DataTypeDef* CDataList::GetTypeDef() const {
-    return tessaly::GetTypeDef(m_nCategory);
-}
-
-void CDataList::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
-    const DataTypeDef* def = GetTypeDef();
-    if (def == nullptr || !m_Entries.IsEmpty()) {
-        return;
-    }
-    if (m_pView != nullptr) {
-        m_pView->ActivateDocument();
-    }
-    const std::int32_t max = static_cast<std::int32_t>(GetEntryCount(*def, TheClientFiles()));
-    m_Entries.SetSize(max);
-    auto makeEntry = [&](std::int32_t n) {
-        CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n));
-        try {
-            entry->ReadIndex();
-        } catch (...) {
-            LogCaughtException("reading an index record");
-            // An unreadable index leaves the entry without data.
-        }
-        m_Entries[n] = entry;
-    };
-    const bool mulFiles = m_pView == nullptr || m_pView->m_bShowMulFiles;
-    const bool verData = m_pView == nullptr || m_pView->m_bShowVerData;
-    const bool changes = m_pView == nullptr || m_pView->m_bShowChanges;
-    if (mulFiles) {
-        for (std::int32_t n = 0; n < max; ++n) {
-            if (m_Entries[n] == nullptr) {
-                makeEntry(n);
-            }
-        }
-    }
-    if ((!verData && !changes) || pDocument == nullptr) {
-        return;
-    }
-    for (CDataVerData* record : *pDocument) {
-        std::uint32_t target = 0;
-        if (const CUOVersionBlock* r = record->GetRecord()) {
-            if (!verData || r->m_dwFileId != static_cast<std::uint32_t>(def->m_nDataFile)) {
-                continue;
-            }
-            target = r->m_dwBlock;
-            if (r->m_dwFileId == kSlotArt) {
-                bool item = target >= kArtItemBase;
-                if (item != (m_nCategory == kCategoryItems)) {
-                    continue;
-                }
-                if (item) {
-                    target -= kArtItemBase;
-                }
-            }
-        } else {
-            CDataDef* changed = record->GetTarget();
-            if (!changes || changed == nullptr || changed->GetDataType() != m_nCategory) {
-                continue;
-            }
-            target = changed->GetIndex();
-        }
-        // A record beyond the category's limit has no slot; a slot without an entry (with
-        // "Mul Files" off) gets one made for the record.
-        if (target >= static_cast<std::uint32_t>(max)) {
-            continue;
-        }
-        std::int32_t n = static_cast<std::int32_t>(target);
-        if (m_Entries[n] == nullptr) {
-            makeEntry(n);
-        }
-        m_Entries[n]->LinkVerData(record);
-    }
 }
 
 const std::vector<CDataDef*>& CDataList::GetShownRows() const {
@@ -187,7 +89,7 @@ bool CDataList::OnCommand(int nId) {
         if (m_pView != nullptr && m_pView->OnEntryCommand(entry, nId)) {
             return true;
         }
-        return entry->OnMenuCommand(GetWindow(), nId);
+        return RunEntryCommand(*entry, GetWindow(), nId);
     } catch (...) {
         LogCaughtException("a list command");
         return false;
@@ -208,7 +110,7 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
     // The caller owns the menu; it has no parent that could delete it first.
     auto menu = std::make_unique<QMenu>();
     if (entry != nullptr) {
-        entry->AddMenuItems(menu.get());
+        AddEntryMenuItems(*entry, menu.get());
     } else {
         QAction* paste = menu->addAction(QStringLiteral("Paste New"));
         paste->setData(ids::ID_EDIT_PASTE);
@@ -218,7 +120,7 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
     QAction* exportItem = menu->addAction(QStringLiteral("Export..."));
     exportItem->setData(ids::ID_EXPORT);
     exportItem->setEnabled(entry != nullptr && entry->CanExport());
-    if (m_nCategory != kCategoryVerData) {
+    if (!GetTypeDef()->m_bDocumentRows) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));
         insert->setData(ids::ID_INSERT_NEW);

@@ -1,0 +1,39 @@
+#include "EntryPicture.h"
+
+#include "EventLog.h"
+#include "MulBlock.h"
+
+#include <algorithm>
+
+namespace tessaly {
+
+bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height,
+                 std::uint32_t maxWidth, std::uint32_t maxHeight,
+                 const std::function<bool(CSurfaceDC&)>& draw) {
+    width = std::min(width, maxWidth);
+    height = std::min(height, maxHeight);
+    if (width == 0 || height == 0 ||
+        static_cast<std::uint64_t>(width) * height > kMaxPicturePixels) {
+        buffer.Release();
+        return false;
+    }
+    if (!buffer.CreateBuffer(width, height, 4)) {
+        if (buffer.GetData() == nullptr) {
+            return false;  // too wide for a 16-bit pitch
+        }
+        buffer.ClearBuffer();  // the same size again: reuse the memory
+    }
+    CSurfaceDC dc(buffer);
+    return draw(dc);
+}
+
+bool LoadPictureBlock(CMulBlockType& block) {
+    try {
+        return block.EnsureLoaded();
+    } catch (...) {
+        LogCaughtException("loading a picture");
+        return false;
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,255 @@
+#include "EntryCommands.h"
+
+#include "AnimPages.h"
+#include "CDataAppState.h"
+#include "CDataDef.h"
+#include "CDataPageScript.h"
+#include "CDataProps.h"
+#include "EventLog.h"
+#include "FontPages.h"
+#include "GumpPages.h"
+#include "HuePages.h"
+#include "ItemPages.h"
+#include "JunkPages.h"
+#include "LightPages.h"
+#include "MapPages.h"
+#include "MultiPages.h"
+#include "ResourceIds.h"
+#include "SkillPages.h"
+#include "SoundPages.h"
+#include "StaticsPages.h"
+#include "TerrainPages.h"
+#include "Text.h"
+#include "TexturePages.h"
+#include "TileDataPages.h"
+#include "VerDataPages.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMimeData>
+
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+namespace tessaly {
+
+namespace {
+
+void AddItem(QMenu* pMenu, const char* text, int nId, bool bEnabled) {
+    QAction* action = pMenu->addAction(QString::fromLatin1(text));
+    action->setData(nId);
+    action->setEnabled(bEnabled);
+}
+
+}  // namespace
+
+CDataPage* CreatePage(EntryPage page) {
+    switch (page) {
+        case EntryPage::AnimDraw:
+            return new CDataPageAnimDraw;
+        case EntryPage::Font:
+            return new CDataPageFont;
+        case EntryPage::GumpDraw:
+            return new CDataPageGumpDraw;
+        case EntryPage::Hue:
+            return new cDataPageHue;
+        case EntryPage::ItemDraw:
+            return new CDataPageItemDraw;
+        case EntryPage::LightDraw:
+            return new CDataPageLightDraw;
+        case EntryPage::Map:
+            return new CDataPageMap;
+        case EntryPage::MultiDraw:
+            return new CDataPageMultiDraw;
+        case EntryPage::Script:
+            return new CDataPageScript;
+        case EntryPage::Skill:
+            return new CDataPageSkill;
+        case EntryPage::Sound:
+            return new CDataPageSound;
+        case EntryPage::Statics:
+            return new CDataPageStatics;
+        case EntryPage::TerrainDraw:
+            return new CDataPageTerrainDraw;
+        case EntryPage::TextureDraw:
+            return new CDataPageTextureDraw;
+        case EntryPage::TileData:
+            return new CDataPageTileData;
+        case EntryPage::Unknown:
+            return new CDataPageUnk;
+        case EntryPage::VerData:
+            return new CDataPageVerData;
+    }
+    return new CDataPageUnk;
+}
+
+void AddEntryPages(CDataDef& entry, CDataProps* pSheet) {
+    std::vector<EntryPage> pages;
+    entry.AddPages(pages);
+    const CDataAppState& state = DataAppState();
+    for (EntryPage page : pages) {
+        pSheet->AddPage(state.m_MakePage ? state.m_MakePage(page) : CreatePage(page));
+    }
+}
+
+CDataProps* OpenProperties(CDataDef& entry) {
+    CDataAppState& state = DataAppState();
+    for (CDataProps* sheet : state.m_Sheets) {
+        if (sheet->GetEntry() == &entry) {
+            sheet->raise();
+            sheet->activateWindow();
+            return nullptr;
+        }
+    }
+    CDataProps* sheet = nullptr;
+    if (state.m_pCurrentSheet != nullptr) {
+        sheet = state.m_pCurrentSheet->SetEntry(&entry);
+        if (sheet == nullptr) {
+            return nullptr;
+        }
+    } else {
+        sheet = new CDataProps(&entry, state.m_pMainWindow);
+    }
+    AddEntryPages(entry, sheet);
+    if (sheet->IsWindowCreated()) {
+        sheet->SetActivePage(0);
+    } else if (!sheet->Create()) {
+        state.CloseSheet(sheet);
+        return nullptr;
+    }
+    return sheet;
+}
+
+void AddEntryMenuItems(CDataDef& entry, QMenu* pMenu) {
+    AddItem(pMenu, "Properties...", ids::ID_PROPERTIES, true);
+    AddItem(pMenu, "Copy", ids::ID_EDIT_COPY, true);
+    AddItem(pMenu, "Delete", ids::ID_EDIT_DELETE, false);
+    AddItem(pMenu, "Paste Over", ids::ID_EDIT_PASTE, false);
+    if (const char* action = entry.GetActionText()) {
+        pMenu->addAction(QString::fromLatin1(action))->setData(ids::ID_PLAY);
+    }
+}
+
+bool RunEntryCommand(CDataDef& entry, QWidget* /*pWindow*/, int nId) {
+    switch (nId) {
+        case ids::ID_PLAY:
+        case ids::ID_LIST_DBLCLK:
+            if (entry.GetActionText() != nullptr) {
+                entry.RunAction();
+                return true;
+            }
+            if (nId == ids::ID_PLAY) {
+                return false;
+            }
+            OpenProperties(entry);
+            return true;
+        case ids::ID_EDIT_PROPERTIES:
+        case ids::ID_PROPERTIES:
+            OpenProperties(entry);
+            return true;
+        case ids::ID_EDIT_COPY:
+            return CopyEntry(entry);
+        case ids::ID_EDIT_DELETE:
+            return true;
+        case ids::ID_EXPORT:
+            ExportEntry(entry);
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool CopyEntry(CDataDef& entry) {
+    // Without a GUI application there is no clipboard to open.
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr ||
+        QGuiApplication::clipboard() == nullptr) {
+        return false;
+    }
+    QGuiApplication::clipboard()->clear();
+    EntryClip clip;
+    try {
+        if (!entry.CopyData(clip)) {
+            return false;
+        }
+    } catch (...) {
+        LogCaughtException("copying an entry");
+        return false;
+    }
+    if (clip.picture.GetData() != nullptr) {
+        return PutPictureOnClipboard(clip.picture);
+    }
+    if (!clip.wave.empty()) {
+        // The clipboard owns the data from here on.
+        auto* data = new QMimeData;
+        const QByteArray bytes(reinterpret_cast<const char*>(clip.wave.data()),
+                               static_cast<qsizetype>(clip.wave.size()));
+        data->setData(QStringLiteral("audio/wav"), bytes);
+        data->setData(QStringLiteral("audio/x-wav"), bytes);
+        QGuiApplication::clipboard()->setMimeData(data);
+    }
+    return true;
+}
+
+void GetShownExportOptions(CDataDef& entry, ExportOptions& options) {
+    for (CDataProps* sheet : DataAppState().m_Sheets) {
+        if (sheet->GetEntry() != &entry) {
+            continue;
+        }
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (sheet->GetPage(i)->GetShownExportOptions(options)) {
+                return;
+            }
+        }
+    }
+}
+
+bool ExportEntry(CDataDef& source) {
+    if (!source.CanExport()) {
+        return false;
+    }
+    CDataDef& entry = *source.GetExportEntry();
+    const ExportKind kind = entry.GetExportKind();
+    CShellUi& ui = DataAppState().Ui();
+    const std::optional<CShellUi::FileChoice> choice =
+        ui.ChooseExportFile(ExportFilter(kind), ExportFileName(entry));
+    if (!choice || choice->path.empty()) {
+        return false;
+    }
+    std::string path = choice->path;
+    if (std::filesystem::path(path).extension().empty()) {
+        path += ExportExtension(kind);
+    }
+    ExportOptions options;
+    GetShownExportOptions(entry, options);
+    options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
+    CExportData data;
+    bool bHasData = false;
+    try {
+        // The entry's bytes come from its own document's patch file.
+        IndexRecord linked;
+        entry.ActivateLinkedPatch(linked);
+        bHasData = entry.ExportData(options, data) && !data.IsEmpty();
+    } catch (...) {
+        LogCaughtException("exporting an entry");
+        bHasData = false;
+    }
+    if (!bHasData) {
+        ui.ShowWarning(
+            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex()));
+        return false;
+    }
+    std::vector<ExportedFile> files;
+    std::string error;
+    if (!data.Write(path, files, error)) {
+        ui.ShowWarning(error);
+        return false;
+    }
+    DataAppState().SetMessageText(QString::fromStdString(
+        files.size() == 1 ? "Exported " + files.front().path
+                          : Format("Exported %zu files beside ", files.size()) + path));
+    return true;
+}
+
+}  // namespace tessaly

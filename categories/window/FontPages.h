@@ -1,0 +1,46 @@
+#pragma once
+// The "Font" page: a font as a character map and a line of sample text.
+
+#include <QPoint>
+#include "CDataDefFont.h"
+#include "CDataProps.h"
+
+class QPainter;
+
+namespace tessaly {
+
+// "Font": a line of sample text, then the 224 characters in rows of 16 cells, each with its
+// code in hexadecimal left of the character; cut at the picture control, never scaled.
+class CDataPageFont : public CDataPage {
+    Q_OBJECT
+
+public:
+    static constexpr int kColumns = 16;
+    static constexpr const char* kSampleText =
+        "The quick brown fox jumps over the lazy dog 0123456789";
+
+    CDataPageFont();
+
+    int LoadData() override;
+
+    CPictureFrame* GetPicture() const { return m_pPicture; }
+    // The pixels of the last paint (empty when nothing was drawn).
+    const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
+    // Where the last paint put the top-left corner of a character (code 32 to 255) and of the
+    // sample line, in the buffer's coordinates.
+    QPoint GetCharacterPosition(std::uint32_t code) const;
+    QPoint GetSamplePosition() const;
+
+private:
+    void Paint(QPainter& painter, const QRect& area);
+
+    CPictureFrame* m_pPicture;  // 4085
+    SurfaceBuffer m_Buffer;
+    // The layout of the last paint, in pixels.
+    int m_nLabelWidth = 0;
+    int m_nCellWidth = 0;
+    int m_nCellHeight = 0;
+    int m_nSampleHeight = 0;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,634 @@
+#include "MultiPages.h"
+
+#include "CDataAppState.h"
+#include "CDataPageDraw.h"
+#include "CDataPageScript.h"
+#include "ControlIds.h"
+#include "EventLog.h"
+#include "Patch.h"
+#include "PatchFormat.h"
+#include "Resources.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
+#include "TileData.h"
+
+#include <QCheckBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace tessaly {
+
+namespace {
+
+constexpr int kScrollRange = 500;
+constexpr std::uint64_t kMaxImportBytes = 64ull << 20;  // a larger text file is no import
+constexpr const char* kChangeOneText = "You can only change one component at a time";
+
+// A decimal number typed by the user (leading blanks, a sign, digits; anything else ends it;
+// nothing gives 0), truncated to 16 bits.
+std::int16_t ReadDecimal16(const std::string& text) {
+    return static_cast<std::int16_t>(std::strtol(text.c_str(), nullptr, 10));
+}
+
+std::string Trim(const std::string& text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A line's record, kept whole (in the wide form, so that newer components keep their extra
+// word).
+QByteArray ToItemData(const MultiComponent& component) {
+    const std::vector<std::uint8_t> bytes =
+        WriteMultiComponents({component}, MultiComponent::kWideSize);
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
+MultiComponent FromItemData(const QListWidgetItem* line) {
+    const QByteArray bytes = line->data(Qt::UserRole).toByteArray();
+    const std::vector<MultiComponent> parsed =
+        ParseMultiComponents(ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())),
+                             MultiComponent::kWideSize);
+    return parsed.empty() ? MultiComponent() : parsed.front();
+}
+
+// Sets a flag for as long as it lives.
+class QuietScope {
+public:
+    explicit QuietScope(bool& flag) : m_Flag(flag), m_bWas(flag) { m_Flag = true; }
+    ~QuietScope() { m_Flag = m_bWas; }
+    QuietScope(const QuietScope&) = delete;
+    QuietScope& operator=(const QuietScope&) = delete;
+
+private:
+    bool& m_Flag;
+    bool m_bWas;
+};
+
+}  // namespace
+
+// ---- "Tile Item" ----
+
+CMultiTileItem::CMultiTileItem(QWidget* pParent) : QDialog(pParent) {
+    setWindowTitle(QStringLiteral("Tile Item"));
+    auto* form = new QFormLayout;
+    for (auto [id, label] :
+         {std::pair(ids::IDC_TILE_ITEM_ITEMS, "Item(s)"),
+          std::pair(ids::IDC_TILE_ITEM_LEFT, "Left"), std::pair(ids::IDC_TILE_ITEM_RIGHT, "Right"),
+          std::pair(ids::IDC_TILE_ITEM_TOP, "Top"), std::pair(ids::IDC_TILE_ITEM_BOTTOM, "Bottom"),
+          std::pair(ids::IDC_TILE_ITEM_ALTITUDE, "Altitude")}) {
+        auto* edit = ids::SetControlId(new QLineEdit(this), id);
+        form->addRow(QString::fromLatin1(label), edit);
+    }
+    auto* note = new QLabel(QStringLiteral("When multiple items are specified, they will be placed "
+                                           "from left to right, top to bottom, in repeating "
+                                           "fashion."),
+                            this);
+    note->setWordWrap(true);
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(note);
+    layout->addLayout(buttons);
+}
+
+QLineEdit* CMultiTileItem::GetEdit(int nId) const {
+    return ids::FindControl<QLineEdit>(this, nId);
+}
+
+void CMultiTileItem::accept() {
+    for (auto [id, member] : {std::pair(ids::IDC_TILE_ITEM_ALTITUDE, &m_sAltitude),
+                              std::pair(ids::IDC_TILE_ITEM_BOTTOM, &m_sBottom),
+                              std::pair(ids::IDC_TILE_ITEM_ITEMS, &m_sItems),
+                              std::pair(ids::IDC_TILE_ITEM_LEFT, &m_sLeft),
+                              std::pair(ids::IDC_TILE_ITEM_RIGHT, &m_sRight),
+                              std::pair(ids::IDC_TILE_ITEM_TOP, &m_sTop)}) {
+        *member = GetEdit(id)->text().toStdString();
+    }
+    QDialog::accept();
+}
+
+std::vector<MultiComponent> TileItems(const CMultiTileItem& dialog, std::string& error) {
+    std::vector<std::string> items;
+    for (std::string text = dialog.m_sItems; !text.empty();) {
+        text = Trim(text);
+        const std::size_t blank = text.find(' ');
+        std::string item = text.substr(0, blank);
+        text = blank == std::string::npos ? std::string() : text.substr(blank + 1);
+        if (item.empty()) {
+            break;
+        }
+        items.push_back(std::move(item));
+    }
+    if (items.empty()) {
+        error = "Give at least one item number (hexadecimal) in \"Item(s)\".";
+        return {};
+    }
+    std::int32_t left = ReadDecimal16(dialog.m_sLeft);
+    std::int32_t right = ReadDecimal16(dialog.m_sRight);
+    std::int32_t top = ReadDecimal16(dialog.m_sTop);
+    std::int32_t bottom = ReadDecimal16(dialog.m_sBottom);
+    const std::int16_t altitude = ReadDecimal16(dialog.m_sAltitude);
+    if (right < left) {
+        std::swap(left, right);
+    }
+    if (bottom < top) {
+        std::swap(top, bottom);
+    }
+    const auto count =
+        static_cast<std::uint64_t>(right - left + 1) * static_cast<std::uint64_t>(bottom - top + 1);
+    if (count > kMaxImportComponents) {
+        error = Format("The rectangle holds %llu places; a multi takes at most %zu components.",
+                       static_cast<unsigned long long>(count), kMaxImportComponents);
+        return {};
+    }
+    std::vector<MultiComponent> components;
+    std::size_t next = 0;
+    for (std::int32_t y = top; y <= bottom; ++y) {
+        for (std::int32_t x = left; x <= right; ++x) {
+            MultiComponent c;
+            c.m_wItem = static_cast<std::uint16_t>(ReadHex(items[next]));
+            c.m_nX = static_cast<std::int16_t>(x);
+            c.m_nY = static_cast<std::int16_t>(y);
+            c.m_nZ = altitude;
+            c.m_dwFlags = 1;
+            components.push_back(c);
+            next = (next + 1) % items.size();
+        }
+    }
+    return components;
+}
+
+// ---- the page ----
+
+CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image")) {
+    using ids::SetControlId;
+    auto button = [&](const char* text, int id, void (CDataPageMultiDraw::*handler)()) {
+        auto* b = SetControlId(new QPushButton(QString::fromLatin1(text), this), id);
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        return b;
+    };
+
+    // The picture with its scroll bars, the Z-clip and the counts.
+    m_pPicture = new CPictureFrame(ids::IDC_MULTI_PICTURE, this);
+    m_pPicture->setMinimumSize(340, 300);
+    m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) {
+        PaintPicture(painter, area);
+    };
+    m_pVertical = SetControlId(new QScrollBar(Qt::Vertical, this), 4061);
+    m_pHorizontal = SetControlId(new QScrollBar(Qt::Horizontal, this), 4062);
+    for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
+        bar->setRange(-kScrollRange, kScrollRange);
+        bar->setPageStep(50);
+        bar->setTracking(false);  // the picture follows once the thumb is let go
+        connect(bar, &QScrollBar::valueChanged, m_pPicture, [this] { m_pPicture->update(); });
+    }
+    m_pVertical->setSingleStep(50);
+    m_pHorizontal->setSingleStep(5);
+    m_pZLow = SetControlId(new QLineEdit(QStringLiteral("-128"), this), 4063);
+    m_pZHigh = SetControlId(new QLineEdit(QStringLiteral("128"), this), 4064);
+    m_pZLow->setMaximumWidth(56);
+    m_pZHigh->setMaximumWidth(56);
+    m_pObjects = SetControlId(new QLabel(QStringLiteral("0 objects"), this), 4074);
+    m_pRegion = SetControlId(new QLabel(QStringLiteral("MULTIREGION=0,0,0,0"), this), 4076);
+
+    auto* pictureGrid = new QGridLayout;
+    pictureGrid->setSpacing(0);
+    pictureGrid->addWidget(m_pPicture, 0, 0);
+    pictureGrid->addWidget(m_pVertical, 0, 1);
+    pictureGrid->addWidget(m_pHorizontal, 1, 0);
+    auto* clip = new QHBoxLayout;
+    clip->addWidget(new QLabel(QStringLiteral("Z-clip"), this));
+    clip->addWidget(m_pZLow);
+    clip->addWidget(new QLabel(QStringLiteral("to"), this));
+    clip->addWidget(m_pZHigh);
+    clip->addWidget(button("Clip It!", ids::IDC_MULTI_CLIP, &CDataPageMultiDraw::Changed));
+    clip->addStretch(1);
+    auto* counts = new QHBoxLayout;
+    counts->addWidget(m_pObjects);
+    counts->addStretch(1);
+    counts->addWidget(m_pRegion);
+    auto* left = new QVBoxLayout;
+    left->addLayout(pictureGrid, 1);
+    left->addLayout(clip);
+    left->addLayout(counts);
+
+    // The components and the commands that edit them.
+    auto* group = new QGroupBox(QStringLiteral("Components"), this);
+    group->setMaximumWidth(300);
+    m_pList = SetControlId(new QListWidget(group), 4000);
+    m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Only the user's selections notify, as list boxes do; the commands select quietly.
+    connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!m_bQuiet) {
+            OnSelectionChanged();
+        }
+    });
+    m_pTileId = SetControlId(new QLineEdit(group), 4054);
+    m_pXEdit = SetControlId(new QLineEdit(group), 4055);
+    m_pYEdit = SetControlId(new QLineEdit(group), 4056);
+    m_pZEdit = SetControlId(new QLineEdit(group), 4057);
+    m_pVisible = SetControlId(new QCheckBox(QStringLiteral("Visible"), group), 4053);
+    m_pVisible->setLayoutDirection(Qt::RightToLeft);  // the text on the left
+    m_pDirectionPad = SetControlId(new QLabel(group), 4071);
+    m_pDirectionPad->setPixmap(LoadResourceBitmap(158));
+    m_pUpDownPad = SetControlId(new QLabel(group), 4072);
+    m_pUpDownPad->setPixmap(LoadResourceBitmap(159));
+
+    auto* listButtons = new QGridLayout;
+    listButtons->addWidget(button("Import...", 4060, &CDataPageMultiDraw::OnImport), 0, 0);
+    listButtons->addWidget(button("Remove Selected", 4052, &CDataPageMultiDraw::OnRemoveSelected),
+                           0, 1);
+    listButtons->addWidget(button("Select All", 4066, &CDataPageMultiDraw::OnSelectAll), 1, 0);
+    listButtons->addWidget(button("Move to top of list", 4075, &CDataPageMultiDraw::OnMoveToTop), 1,
+                           1);
+    auto* fields = new QGridLayout;
+    int row = 0;
+    for (auto [edit, label] : {std::pair(m_pTileId, "Tile ID"), std::pair(m_pXEdit, "X Offset"),
+                               std::pair(m_pYEdit, "Y Offset"), std::pair(m_pZEdit, "Z Offset")}) {
+        fields->addWidget(new QLabel(QString::fromLatin1(label), group), row / 2, (row % 2) * 2);
+        fields->addWidget(edit, row / 2, (row % 2) * 2 + 1);
+        ++row;
+    }
+    auto* edits = new QHBoxLayout;
+    edits->addWidget(m_pVisible);
+    edits->addStretch(1);
+    edits->addWidget(m_pDirectionPad);
+    edits->addWidget(m_pUpDownPad);
+    auto* editButtons = new QHBoxLayout;
+    editButtons->addWidget(button("Add New", 4058, &CDataPageMultiDraw::OnAddNew));
+    editButtons->addWidget(button("Change Selected", 4059, &CDataPageMultiDraw::OnChangeSelected));
+    editButtons->addWidget(button("Tile Item...", 4065, &CDataPageMultiDraw::OnTileItem));
+    auto* groupLayout = new QVBoxLayout(group);
+    groupLayout->addWidget(m_pList, 1);
+    groupLayout->addLayout(listButtons);
+    groupLayout->addLayout(fields);
+    groupLayout->addLayout(edits);
+    groupLayout->addLayout(editButtons);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(7, 7, 7, 7);
+    layout->addLayout(left, 1);
+    layout->addWidget(group);
+}
+
+void CDataPageMultiDraw::MembersToControls() {
+    m_pTileId->setText(QString::fromStdString(m_sTileId));
+    m_pXEdit->setText(QString::fromStdString(m_sX));
+    m_pYEdit->setText(QString::fromStdString(m_sY));
+    m_pZEdit->setText(QString::fromStdString(m_sZ));
+    m_pVisible->setChecked(m_bVisible != 0);
+}
+
+void CDataPageMultiDraw::ControlsToMembers() {
+    m_sTileId = m_pTileId->text().toStdString();
+    m_sX = m_pXEdit->text().toStdString();
+    m_sY = m_pYEdit->text().toStdString();
+    m_sZ = m_pZEdit->text().toStdString();
+    m_bVisible = m_pVisible->isChecked() ? 1 : 0;
+}
+
+int CDataPageMultiDraw::LoadData() {
+    const QuietScope quiet(m_bQuiet);
+    auto* multi = dynamic_cast<CDataDefMulti*>(GetDataDef());
+    if (multi == nullptr) {
+        return 1;
+    }
+    const std::vector<MultiComponent> components =
+        LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
+    m_pList->clear();
+    m_pList->hide();
+    for (const MultiComponent& c : components) {
+        AppendLine(c);
+    }
+    m_pList->show();
+    m_pList->clearSelection();
+    for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
+        bar->setRange(-kScrollRange, kScrollRange);
+        bar->setValue(0);
+    }
+    m_pZHigh->setText(QStringLiteral("128"));
+    m_pZLow->setText(QStringLiteral("-128"));
+    update();
+    m_pPicture->update();
+    return CDataPage::LoadData();
+}
+
+int CDataPageMultiDraw::SaveData() {
+    auto* multi = dynamic_cast<CDataDefMulti*>(GetDataDef());
+    CPatch* patch = DataAppState().m_pPatch;
+    if (multi == nullptr || patch == nullptr) {
+        return 1;
+    }
+    patch->InsertPatchRecord(
+        WriteMultiComponents(GetComponents(), GetMultiRecordSize(TheClientFiles())),
+        kPatchTypeMulti, multi->GetIndex());
+    return 0;
+}
+
+std::vector<MultiComponent> CDataPageMultiDraw::GetComponents() const {
+    std::vector<MultiComponent> components;
+    components.reserve(static_cast<std::size_t>(m_pList->count()));
+    for (int i = 0; i < m_pList->count(); ++i) {
+        components.push_back(FromItemData(m_pList->item(i)));
+    }
+    return components;
+}
+
+QWidget* CDataPageMultiDraw::GetPicture() const {
+    return m_pPicture;
+}
+
+QString CDataPageMultiDraw::GetObjectText() const {
+    return m_pObjects->text();
+}
+
+QString CDataPageMultiDraw::GetRegionText() const {
+    return m_pRegion->text();
+}
+
+void CDataPageMultiDraw::SetLine(QListWidgetItem* line, const MultiComponent& component) {
+    line->setText(
+        QString::fromLatin1(MultiComponentLine(component, GetMultiRecordSize(TheClientFiles()))));
+    line->setData(Qt::UserRole, ToItemData(component));
+}
+
+void CDataPageMultiDraw::AppendLine(const MultiComponent& component) {
+    auto* line = new QListWidgetItem;
+    SetLine(line, component);
+    m_pList->addItem(line);
+}
+
+MultiComponent CDataPageMultiDraw::FromFields() const {
+    MultiComponent c;
+    c.m_wItem = static_cast<std::uint16_t>(ReadHex(m_sTileId));
+    c.m_nX = ReadDecimal16(m_sX);
+    c.m_nY = ReadDecimal16(m_sY);
+    c.m_nZ = ReadDecimal16(m_sZ);
+    c.m_dwFlags = m_bVisible != 0 ? 1 : 0;
+    return c;
+}
+
+void CDataPageMultiDraw::ClearFields() {
+    m_sTileId.clear();
+    m_sX.clear();
+    m_sY.clear();
+    m_sZ.clear();
+    m_bVisible = 0;
+    MembersToControls();
+}
+
+void CDataPageMultiDraw::EnableFields(bool bEnable) {
+    if (!bEnable) {
+        ClearFields();
+    }
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_pTileId, m_pXEdit, m_pYEdit, m_pZEdit, m_pVisible}) {
+        w->setEnabled(bEnable);
+    }
+}
+
+void CDataPageMultiDraw::Changed() {
+    update();
+    m_pPicture->update();
+}
+
+void CDataPageMultiDraw::OnAddNew() {
+    const QuietScope quiet(m_bQuiet);
+    m_pList->clearSelection();
+    ControlsToMembers();
+    AppendLine(FromFields());
+    m_pList->setCurrentRow(m_pList->count() - 1);
+    SetModified(true);
+    Changed();
+}
+
+void CDataPageMultiDraw::OnChangeSelected() {
+    const QuietScope quiet(m_bQuiet);
+    if (m_pList->selectedItems().size() >= 2) {
+        DataAppState().Ui().ShowMessage(kChangeOneText);
+        return;
+    }
+    QListWidgetItem* line = m_pList->currentItem();
+    if (line == nullptr) {
+        ClearFields();
+        return;
+    }
+    ControlsToMembers();
+    SetLine(line, FromFields());
+    line->setSelected(true);
+    SetModified(true);
+    Changed();
+}
+
+void CDataPageMultiDraw::OnRemoveSelected() {
+    const QuietScope quiet(m_bQuiet);
+    for (int i = m_pList->count() - 1; i >= 0; --i) {
+        if (m_pList->item(i)->isSelected()) {
+            delete m_pList->takeItem(i);
+        }
+    }
+    SetModified(true);
+    Changed();
+}
+
+void CDataPageMultiDraw::OnSelectAll() {
+    const QuietScope quiet(m_bQuiet);
+    m_pList->selectAll();
+    EnableFields(m_pList->count() < 2);
+}
+
+void CDataPageMultiDraw::OnMoveToTop() {
+    const QuietScope quiet(m_bQuiet);
+    if (m_pList->selectedItems().size() != 1 || m_pList->currentItem() == nullptr) {
+        return;
+    }
+    QListWidgetItem* line = m_pList->takeItem(m_pList->currentRow());
+    m_pList->insertItem(0, line);
+    m_pList->clearSelection();
+    m_pList->setCurrentItem(line);
+    line->setSelected(true);
+    SetModified(true);
+}
+
+void CDataPageMultiDraw::OnSelectionChanged() {
+    if (m_pList->selectedItems().size() >= 2) {
+        EnableFields(false);
+        return;
+    }
+    QListWidgetItem* line = m_pList->currentItem();
+    if (line == nullptr) {
+        ClearFields();
+        return;
+    }
+    EnableFields(true);
+    const MultiComponent c = FromItemData(line);
+    m_sTileId = Format("0%x", c.m_wItem);
+    m_sX = Format("%ld", static_cast<long>(c.m_nX));
+    m_sY = Format("%ld", static_cast<long>(c.m_nY));
+    m_sZ = Format("%ld", static_cast<long>(c.m_nZ));
+    m_bVisible = c.m_dwFlags != 0 ? 1 : 0;
+    MembersToControls();
+}
+
+void CDataPageMultiDraw::OnImport() {
+    const QuietScope quiet(m_bQuiet);
+    PatchFileDialog dialog;
+    dialog.bHideReadOnly = true;
+    dialog.pFilter = "";
+    const std::optional<std::string> path = DataAppState().Ui().ChooseFile(dialog);
+    if (!path) {
+        return;
+    }
+    std::ifstream file(*path, std::ios::binary);
+    if (!file) {
+        DataAppState().Ui().ShowMessage("Unable to open file");
+        return;
+    }
+    std::string text;
+    file.seekg(0, std::ios::end);
+    const std::streamoff size = file.tellg();
+    file.seekg(0);
+    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxImportBytes) {
+        DataAppState().Ui().ShowMessage("The file is too large to be a multi import file.");
+        return;
+    }
+    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    const MultiImport import = ParseMultiImport(text);
+    if (!import.error.empty()) {
+        DataAppState().Ui().ShowMessage(import.error);
+    }
+    m_pList->hide();
+    for (const MultiComponent& c : import.components) {
+        AppendLine(c);
+    }
+    m_pList->show();
+    Changed();
+    SetModified(true);
+}
+
+void CDataPageMultiDraw::OnTileItem() {
+    const QuietScope quiet(m_bQuiet);
+    CMultiTileItem dialog(this);
+    if (!DataAppState().Ui().RunDialog(dialog)) {
+        return;
+    }
+    std::string error;
+    const std::vector<MultiComponent> added = TileItems(dialog, error);
+    if (!error.empty()) {
+        DataAppState().Ui().ShowMessage(error);
+        return;
+    }
+    m_pList->hide();
+    for (const MultiComponent& c : added) {
+        AppendLine(c);
+        m_pList->item(m_pList->count() - 1)->setSelected(true);
+    }
+    m_pList->show();
+    EnableFields(added.size() == 1);
+    SetModified(true);
+    Changed();
+}
+
+bool CDataPageMultiDraw::OnNudge(const QPoint& p) {
+    // Screen steps of the direction pad's cells 1 to 9, left to right, top to bottom.
+    static constexpr int kDx[9] = {-1, -1, 0, -1, 0, 1, 0, 1, 1};
+    static constexpr int kDy[9] = {0, -1, -1, 1, 0, -1, 1, 1, 0};
+    int dx = 0, dy = 0, dz = 0;
+    const QRect pad(m_pDirectionPad->mapTo(this, QPoint(0, 0)), m_pDirectionPad->size());
+    const QRect upDown(m_pUpDownPad->mapTo(this, QPoint(0, 0)), m_pUpDownPad->size());
+    if (pad.contains(p) && pad.width() >= 3 && pad.height() >= 3) {
+        const int c = std::min((p.x() - pad.left()) / (pad.width() / 3), 2) + 1;
+        const int r = std::min((p.y() - pad.top()) / (pad.height() / 3), 2);
+        dx = kDx[c + 3 * r - 1];
+        dy = kDy[c + 3 * r - 1];
+    }
+    if (upDown.contains(p) && upDown.height() >= 2) {
+        dz = (p.y() - upDown.top()) / (upDown.height() / 2) == 0 ? 1 : -1;
+    }
+    if (dx == 0 && dy == 0 && dz == 0) {
+        return false;
+    }
+    const QuietScope quiet(m_bQuiet);
+    m_pList->hide();
+    for (QListWidgetItem* line : m_pList->selectedItems()) {
+        MultiComponent c = FromItemData(line);
+        c.m_nX = static_cast<std::int16_t>(c.m_nX + dx);
+        c.m_nY = static_cast<std::int16_t>(c.m_nY + dy);
+        c.m_nZ = static_cast<std::int16_t>(c.m_nZ + dz);
+        SetLine(line, c);
+        line->setSelected(true);
+    }
+    m_pList->show();
+    SetModified(true);
+    Changed();
+    return true;
+}
+
+void CDataPageMultiDraw::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || !OnNudge(event->position().toPoint())) {
+        CDataPage::mousePressEvent(event);
+    }
+}
+
+void CDataPageMultiDraw::PaintPicture(QPainter& painter, const QRect& area) {
+    const std::vector<MultiComponent> components = GetComponents();
+    m_pObjects->setText(QString::asprintf("%ld objects", static_cast<long>(components.size())));
+    EnableFields(m_pList->selectedItems().size() <= 1);
+    const CMultiComposition composition(components);
+    const CQRect& region = composition.GetRegion();
+    m_pRegion->setText(
+        QString::asprintf("MULTIREGION=%ld,%ld,%ld,%ld", static_cast<long>(region.left),
+                          static_cast<long>(region.top), static_cast<long>(region.right),
+                          static_cast<long>(region.bottom)));
+    if (area.isEmpty()) {
+        m_Buffer.Release();
+        return;
+    }
+    if (!m_Buffer.CreateBuffer(static_cast<std::uint32_t>(area.width()),
+                               static_cast<std::uint32_t>(area.height()), 4)) {
+        m_Buffer.ClearBuffer();  // the same size again, or too wide to get memory
+    }
+    if (m_Buffer.GetData() == nullptr) {
+        return;
+    }
+    const std::int32_t low =
+        static_cast<std::int32_t>(std::strtol(m_pZLow->text().toStdString().c_str(), nullptr, 10));
+    const std::int32_t high =
+        static_cast<std::int32_t>(std::strtol(m_pZHigh->text().toStdString().c_str(), nullptr, 10));
+    {
+        CSurfaceDC dc(m_Buffer);
+        composition.Draw(dc, area.width() / 2 - m_pHorizontal->value(),
+                         area.height() * 3 / 5 - m_pVertical->value(), low, high);
+    }
+    DrawToDevice(m_Buffer, painter, area.left(), area.top());
+}
+
+}  // namespace tessaly
