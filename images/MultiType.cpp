@@ -1,6 +1,7 @@
 #include "MultiType.h"
 
 #include "ClientFiles.h"
+#include "TarnError.h"
 #include "TileData.h"
 
 namespace tessaly {
@@ -56,12 +57,20 @@ std::size_t GetMultiRecordSize(CClientFiles& files) {
     if (GetTileDataShape(files).layout == TileDataLayout::Newer) {
         size = MultiComponent::kWideSize;
     } else if (indexOpen) {
+        // The first kRecordSizeProbe base records, read in one piece, decide: a real index
+        // holds fewer, and a huge (or sparse) one must not be walked record by record.
+        std::vector<std::uint8_t> bytes(kRecordSizeProbe * IndexRecord::kSize);
+        try {
+            CQFile& index = files.GetFile(kSlotMultiIdx);
+            index.Seek(0, CQFile::begin);
+            bytes.resize(index.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+        } catch (const CQFileException&) {
+            bytes.clear();
+        }
+        ByteReader in(bytes);
         IndexRecord record;
-        const std::uint64_t count = files.GetFile(kSlotMultiIdx).GetLength() / IndexRecord::kSize;
-        for (std::uint64_t n = 0; n < count && size == MultiComponent::kSize; ++n) {
-            if (files.ReadIndexRecord(kSlotMultiIdx, kFileSlotCount, static_cast<std::uint32_t>(n),
-                                      record) &&
-                record.GetLength() % MultiComponent::kSize != 0) {
+        while (size == MultiComponent::kSize && record.Read(in)) {
+            if (record.HasData() && record.GetLength() % MultiComponent::kSize != 0) {
                 size = MultiComponent::kWideSize;
             }
         }
@@ -154,6 +163,10 @@ bool CMulMultiType::Load() {
         return false;
     }
     m_nRecordSize = GetMultiRecordSize(TheClientFiles());
+    // Refused before anything is read: no real multi comes near the bound.
+    if (record.GetLength() / m_nRecordSize > kMaxMultiComponents) {
+        throw CTarnError(2, kE_FAIL, "Multi: Too many components");
+    }
     LoadMulData(kSlotMulti, record);
     m_nComponents = static_cast<std::uint32_t>(GetDataLength() / m_nRecordSize);
     return true;

@@ -37,8 +37,14 @@ std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>
 
 // The component record size of the file set's "multi.mul": 16 when any entry of "multi.idx"
 // with data has a length that is not a multiple of 12, or when "tiledata.mul" has the newer
-// layout; else 12. Worked out once per opening of the files.
+// layout; else 12. Worked out once per opening of the files, from the first kRecordSizeProbe
+// records of the index.
+inline constexpr std::size_t kRecordSizeProbe = 1 << 16;
 std::size_t GetMultiRecordSize(CClientFiles& files);
+
+// The most components a multi holds: real ones hold at most a few thousand. A longer entry is
+// refused as damaged (CTarnError "Multi: Too many components").
+inline constexpr std::uint32_t kMaxMultiComponents = 65536;
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one
 // component per line: item number, x, y and z in decimal separated by blanks, the rest of the

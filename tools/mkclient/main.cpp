@@ -12,18 +12,22 @@
 #include <vector>
 
 int main(int argc, char** argv) {
-    const char* const usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
+    const char* const usage =
+        "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
     const QCommandLineOption full(QStringLiteral("full"));
     const QCommandLineOption modern(QStringLiteral("modern"));
     const QCommandLineOption damage(QStringLiteral("damage"), QString(), QStringLiteral("SEED"));
-    tessaly::cli::CommandLine line({full, modern, damage});
+    const QCommandLineOption hostile(QStringLiteral("hostile"), QString(), QStringLiteral("CASE"));
+    tessaly::cli::CommandLine line({full, modern, damage, hostile});
     line.Parse(argc, argv);
     if (line.HelpWanted()) {
         std::cout << usage
                   << "Writes a sample client into DIR; --full writes a full-size one, --modern one "
                      "of a newer client (containers, newer tile data and multis); --damage SEED "
                      "then damages "
-                     "it, the same way for the same seed.\n";
+                     "it, the same way for the same seed; --hostile CASE lays one hostile case "
+                     "over it (special-files, planted-links, sparse-files, anti-sort, "
+                     "huge-frames, overlapping, lying-container).\n";
         return 0;
     }
     std::vector<std::string> unexpected = line.Rejected();
@@ -57,6 +61,12 @@ int main(int argc, char** argv) {
         }
         if (line.IsSet(damage)) {
             tessaly::mk::DamageClient(positional.front(), seed);
+        }
+        if (line.IsSet(hostile) &&
+            !tessaly::mk::MakeHostile(positional.front(), line.Value(hostile))) {
+            std::cerr << "tessaly-mkclient: no hostile case '" << line.Value(hostile)
+                      << "' for this client\n";
+            return 2;
         }
     } catch (const std::exception& e) {
         std::cerr << "tessaly-mkclient: " << e.what() << '\n';
