@@ -67,9 +67,11 @@ run "$d" export-all Anims "$work/out-sheets"
 run "$d" export anim 0 0 0 0 "$work/frame.png"
 
 d=$(client overlapping)
-run "$d" export-all Items "$work/out-items"
-run "$d" export-all Multis "$work/out-multis"
-run "$d" list Multis
+for args in "list Items" "list Multis" "multi 1" "export item 0x10 $work/item.png" \
+    "export multi 1 $work/multi.png"; do
+    # shellcheck disable=SC2086
+    run "$d" $args
+done
 
 d=$(client lying-container --modern)
 run "$d" list Gumps
