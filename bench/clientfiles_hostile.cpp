@@ -49,7 +49,8 @@ std::filesystem::path PatchFile(const char* name, const std::vector<std::uint32_
     const std::filesystem::path path = Dir() / name;
     if (!std::filesystem::exists(path)) {
         ByteWriter w;
-        w.u32(static_cast<std::uint32_t>(keys.size()));
+        w.zeros(4);
+        w.patch32(0, static_cast<std::uint32_t>(keys.size()));
         for (std::uint32_t key : keys) {
             CUOVersionBlock{key >> 26, key & 0x3FFFFFF, 0, 0, 0, 0}.Write(w);
         }

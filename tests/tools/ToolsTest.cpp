@@ -491,13 +491,16 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListAndExportSurvivesThem) 
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
+    const std::string usage =
+        "usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
     EXPECT_EQ(r.out, usage +
                          "Writes a sample client into DIR; --full writes a full-size one, "
                          "--modern one of a newer client (containers, newer tile data and "
                          "multis); --damage SEED then damages it, the same way for the same "
-                         "seed.\n");
+                         "seed; --hostile CASE lays one hostile case over it (special-files, "
+                         "planted-links, sparse-files, anti-sort, huge-frames, overlapping, "
+                         "lying-container).\n");
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);
