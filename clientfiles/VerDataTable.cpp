@@ -145,11 +145,40 @@ void CVerDataTable::QuickSort(std::int32_t left, std::int32_t right) {
     if (left < 0 || right >= GetCount() || left >= right) {
         return;
     }
-    // A merge sort: O(n log n) whatever order the file holds (a partition sort can be driven
-    // quadratic by a crafted key order), and records with equal keys keep their file order.
-    std::stable_sort(
-        m_pData + left, m_pData + right + 1,
-        [](const CUOVersionBlock& a, const CUOVersionBlock& b) { return a.GetKey() < b.GetKey(); });
+    CUOVersionBlock* const first = m_pData + left;
+    CUOVersionBlock* const last = m_pData + right + 1;
+    const auto byKey = [](const CUOVersionBlock& a, const CUOVersionBlock& b) {
+        return a.GetKey() < b.GetKey();
+    };
+    // Stable (records with equal keys keep their file order) and O(n log n) or better on any
+    // order: a partition sort can be driven quadratic by a crafted key order.
+    constexpr std::ptrdiff_t kSmall = 4096;
+    if (last - first < kSmall) {
+        std::stable_sort(first, last, byKey);
+        return;
+    }
+    // A large table: two stable counting passes over the key's 16-bit halves, low half first,
+    // cost the same on every order.
+    std::vector<CUOVersionBlock> spare(static_cast<std::size_t>(last - first));
+    CUOVersionBlock* from = first;
+    CUOVersionBlock* to = spare.data();
+    const std::size_t count = spare.size();
+    std::vector<std::size_t> starts(std::size_t{1} << 16);
+    for (int shift : {0, 16}) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            ++starts[(from[i].GetKey() >> shift) & 0xFFFF];
+        }
+        std::size_t at = 0;
+        for (std::size_t& start : starts) {
+            at += std::exchange(start, at);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            to[starts[(from[i].GetKey() >> shift) & 0xFFFF]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    // Two passes leave the records back in place.
 }
 
 CVerDataTable& TheVerDataTable() {
