@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs tessaly-cli on hostile clients (tessaly-mkclient --hostile CASE) under a memory limit of
+# Runs tessaly-cli and the window on hostile clients (tessaly-mkclient --hostile CASE) under a memory limit of
 # 4 GiB of address space and a time limit per command: every command must end by itself, with
 # success or a message, never killed by a limit or a signal. Links planted at old temporary
 # names must leave their target untouched, and a device given as a patch file must stay one.
@@ -9,6 +9,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 cli="$PWD/$build/tools/tessaly-cli"
+app="$PWD/$build/app/tessaly"
 mkclient="$PWD/$build/tools/tessaly-mkclient"
 limit_kb=4194304
 seconds=${TESSALY_HOSTILE_SECONDS:-120}
@@ -17,10 +18,17 @@ trap 'rm -rf "$work"' EXIT
 failures=0
 
 # run DIR ARGS...: one command under the limits; status 124 and above means a limit or signal.
+# window DIR ARGS...: the same for the window, which starts up, takes a screenshot and ends.
 run() {
-    local dir=$1
-    shift
-    (ulimit -v "$limit_kb" && timeout -s KILL "$seconds" "$cli" --client-dir "$dir" "$@") \
+    limited "$cli" "$@"
+}
+window() {
+    QT_QPA_PLATFORM=offscreen ALSOFT_DRIVERS=null limited "$app" "$@" --screenshot "$work/shot.png"
+}
+limited() {
+    local program=$1 dir=$2
+    shift 2
+    (ulimit -v "$limit_kb" && timeout -s KILL "$seconds" "$program" --client-dir "$dir" "$@") \
         >/dev/null 2>"$work/stderr"
     local status=$?
     if [ "$status" -ge 124 ]; then
@@ -45,10 +53,13 @@ for args in "files" "list Items" "list Gumps" "list Textures" "--verdata $d/fifo
     # shellcheck disable=SC2086
     run "$d" $args
 done
+window "$d" --category Items
+window "$d" --open "$d/fifo.mul" --category Gumps
 [ -c /dev/null ] && [ -L "$d/device.mul" ] || { echo "FAIL: the device patch file was replaced"; failures=$((failures + 1)); }
 
 d=$(client planted-links)
 run "$d" patch "$d/verdata.mul" --delete item 1
+window "$d" --category VerData
 [ "$(cat "$d/victim.bin")" = keep ] || { echo "FAIL: a save wrote through a planted link"; failures=$((failures + 1)); }
 
 d=$(client sparse-files)
@@ -56,15 +67,18 @@ for args in "files" "list Items" "list Multis" "multi 0" "verdata"; do
     # shellcheck disable=SC2086
     run "$d" $args
 done
+window "$d" --category Multis
 
 d=$(client anti-sort)
 run "$d" verdata
 run "$d" list Items
+window "$d" --category Items
 
 d=$(client huge-frames)
 run "$d" export-all Anims "$work/out-frames" --frames
 run "$d" export-all Anims "$work/out-sheets"
 run "$d" export anim 0 0 0 0 "$work/frame.png"
+window "$d" --category Anims --properties 0
 
 d=$(client overlapping)
 for args in "list Items" "list Multis" "multi 1" "export item 0x10 $work/item.png" \
@@ -76,6 +90,7 @@ done
 d=$(client lying-container --modern)
 run "$d" list Gumps
 run "$d" export-all Gumps "$work/out-gumps"
+window "$d" --category Gumps --thumbnails
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures hostile command(s) failed"
