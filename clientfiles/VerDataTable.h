@@ -82,7 +82,8 @@ CVerDataTable& TheVerDataTable();
 using VerDataEntryWriter =
     std::function<bool(std::int32_t index, CQFile& file, CUOVersionBlock& record)>;
 
-// The temporary file a patch save writes, placed in the target's directory.
+// The name a patch save's temporary file starts with (SaveReplacing adds a unique ending; an
+// unnamed temporary file gets the name only once written), in the target's directory.
 inline constexpr const char* kVerDataTempName = "tmpversave.mul";
 
 // Told how many of how many entries a long save has written so far, after each one.
@@ -90,7 +91,7 @@ using SaveProgress = std::function<void(std::uint64_t done, std::uint64_t total)
 
 // Saves a patch file of `count` entries: the count, the records in entry order, then the data
 // stretches in entry order. The target is replaced only when every step succeeded; otherwise
-// it is unchanged, "tmpversave.mul" is removed and the answer is false.
+// it is unchanged, no temporary file is left and the answer is false.
 bool SaveVerDataFile(const std::string& target, std::int32_t count,
                      const VerDataEntryWriter& writeEntry, CSaveFileOps* ops = nullptr,
                      const SaveProgress& progress = {});
