@@ -7,8 +7,8 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
-#include <string>
 #include <optional>
+#include <string>
 
 namespace tessaly {
 
