@@ -13,12 +13,12 @@
 #include "EntryCommands.h"
 #include "EventLog.h"
 #include "PictureImage.h"
+#include "QFile.h"
 #include "ResourceIds.h"
 #include "Resources.h"
 #include "Text.h"
 
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -249,19 +249,15 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
         return ReplacePicture(pEntry->GetDataType(), pEntry->GetIndex(),
                               PictureFromImage(QImage(QString::fromStdString(*path))));
     }
-    QFile file(QString::fromStdString(*path));
-    QByteArray wave;
-    if (file.open(QIODevice::ReadOnly)) {
-        wave = file.readAll();
-    }
+    // A FIFO or device is refused rather than waited on; what cannot be read is no wave.
+    const std::vector<std::uint8_t> wave =
+        ReadRegularFile(*path).value_or(std::vector<std::uint8_t>());
     // A replaced sound keeps its name; a new one is named after its file.
     std::string name = static_cast<CDataDefSound*>(pEntry)->GetName();
     if (name.empty()) {
-        name = QFileInfo(file).fileName().toStdString();
+        name = QFileInfo(QString::fromStdString(*path)).fileName().toStdString();
     }
-    return ReplaceSound(pEntry->GetIndex(), name,
-                        ByteSpan(reinterpret_cast<const std::uint8_t*>(wave.constData()),
-                                 static_cast<std::size_t>(wave.size())));
+    return ReplaceSound(pEntry->GetIndex(), name, wave);
 }
 
 void CBrindleView::SetCategory(std::int32_t id) {

@@ -5,8 +5,8 @@
 #include "ResourceIds.h"
 
 #include "CDataAppState.h"
+#include "QFile.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -30,8 +30,9 @@ bool CDocument::OnNewDocument() {
 }
 
 bool CDocument::OnOpenDocument(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Opened as the checked file is, so that a FIFO or device is refused instead of waited on.
+    CQFile file;
+    if (!file.Open(path.toStdString().c_str(), CQFile::modeRead)) {
         DataAppState().Ui().ShowWarning("Cannot open the file " + path.toStdString() + ".");
         return false;
     }

@@ -4,3 +4,10 @@ add_executable(bench_clientfiles clientfiles_load.cpp)
 target_compile_options(bench_clientfiles PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_clientfiles PRIVATE tessaly_clientfiles tessaly_sampleclient
                       benchmark::benchmark)
+
+# Hostile files against honest ones: a patch table in adversarial order, a container whose
+# entries claim huge sizes.
+add_executable(bench_clientfiles_hostile clientfiles_hostile.cpp)
+target_compile_options(bench_clientfiles_hostile PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_clientfiles_hostile PRIVATE tessaly_clientfiles tessaly_sampleclient
+                      benchmark::benchmark)

@@ -71,7 +71,9 @@ bool ClearedBuffer(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t hei
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
                    SurfaceBuffer& buffer, QPoint* pOrigin, std::uint16_t hue) {
     const std::optional<AnimFrame> header = frames.GetFrame(frame);
-    if (!header || header->m_nWidth == 0 || header->m_nHeight == 0) {
+    // A frame gets the pixel cap of every other picture: its size comes from the file.
+    if (!header || header->m_nWidth == 0 || header->m_nHeight == 0 ||
+        std::uint64_t{header->m_nWidth} * header->m_nHeight > kMaxPicturePixels) {
         buffer.Release();
         return false;
     }

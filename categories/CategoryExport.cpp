@@ -55,6 +55,11 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
             {
                 std::lock_guard<std::mutex> lock(decoding);
                 std::unique_ptr<CDataDef> entry(CreateDataDef(m_nCategory, n));
+                name = ExportFileName(*entry);
+                if (m_Options.bFrames) {
+                    // Frames are written as they are decoded, never all held at once.
+                    data.WriteAsAdded((std::filesystem::path(dir) / name).string());
+                }
                 try {
                     // An entry a patch record adds has no base record but still loads.
                     entry->ReadIndex();
@@ -63,7 +68,6 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     LogCaughtException("exporting an entry");
                     result.bHasData = false;
                 }
-                name = ExportFileName(*entry);
             }
             if (result.bHasData && !data.Write((std::filesystem::path(dir) / name).string(),
                                                result.files, result.error)) {

@@ -18,35 +18,56 @@ bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suf
     if (picture.isNull()) {
         return false;
     }
-    m_Parts.push_back({suffix, std::move(picture), {}});
+    Add({suffix, std::move(picture), {}});
     return true;
 }
 
 void CExportData::AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix) {
-    m_Parts.push_back({suffix, QImage(), std::move(bytes)});
+    Add({suffix, QImage(), std::move(bytes)});
+}
+
+void CExportData::Add(Part part) {
+    if (m_sStreamPath.empty()) {
+        m_Parts.push_back(std::move(part));
+    } else if (m_sStreamError.empty()) {
+        WritePart(part, m_sStreamPath, m_Streamed, m_sStreamError);
+    }
+}
+
+bool CExportData::WritePart(const Part& part, const std::string& path,
+                            std::vector<ExportedFile>& files, std::string& error) {
+    const std::string target = ExportPartPath(path, part.suffix);
+    bool written = false;
+    std::size_t size = part.bytes.size();
+    if (part.picture.isNull()) {
+        written = WriteExportFile(target, part.bytes.data(), size);
+    } else {
+        QByteArray png;
+        QBuffer device(&png);
+        written = device.open(QIODevice::WriteOnly) && part.picture.save(&device, "PNG") &&
+                  WriteExportFile(target, reinterpret_cast<const std::uint8_t*>(png.data()),
+                                  static_cast<std::size_t>(png.size()));
+        size = static_cast<std::size_t>(png.size());
+    }
+    if (!written) {
+        error = "Unable to write the file '" + target + "'";
+        return false;
+    }
+    files.push_back({target, size});
+    return true;
 }
 
 bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& files,
                         std::string& error) const {
+    files.insert(files.end(), m_Streamed.begin(), m_Streamed.end());
+    if (!m_sStreamError.empty()) {
+        error = m_sStreamError;
+        return false;
+    }
     for (const Part& part : m_Parts) {
-        const std::string target = ExportPartPath(path, part.suffix);
-        bool written = false;
-        std::size_t size = part.bytes.size();
-        if (part.picture.isNull()) {
-            written = WriteExportFile(target, part.bytes.data(), size);
-        } else {
-            QByteArray png;
-            QBuffer device(&png);
-            written = device.open(QIODevice::WriteOnly) && part.picture.save(&device, "PNG") &&
-                      WriteExportFile(target, reinterpret_cast<const std::uint8_t*>(png.data()),
-                                      static_cast<std::size_t>(png.size()));
-            size = static_cast<std::size_t>(png.size());
-        }
-        if (!written) {
-            error = "Unable to write the file '" + target + "'";
+        if (!WritePart(part, path, files, error)) {
             return false;
         }
-        files.push_back({target, size});
     }
     return true;
 }

@@ -44,7 +44,12 @@ public:
     // Adds a file's bytes as they are (a wave).
     void AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix = std::string());
 
-    bool IsEmpty() const { return m_Parts.empty(); }
+    // Writes each part as soon as it is added, beside `path` as Write(path) would, instead of
+    // keeping it: an export of many parts (an animation's frames) then never holds them all
+    // at once. Write then reports what was written and the first failure.
+    void WriteAsAdded(const std::string& path) { m_sStreamPath = path; }
+
+    bool IsEmpty() const { return m_Parts.empty() && m_Streamed.empty() && m_sStreamError.empty(); }
     // The size of the first part's picture (empty without one).
     QSize GetPictureSize() const {
         return m_Parts.empty() ? QSize() : m_Parts.front().picture.size();
@@ -61,7 +66,15 @@ private:
         QImage picture;                   // a picture, or null
         std::vector<std::uint8_t> bytes;  // without picture: the file's bytes
     };
+    // Keeps a part, or writes it at once when the parts are written as they are added.
+    void Add(Part part);
+    static bool WritePart(const Part& part, const std::string& path,
+                          std::vector<ExportedFile>& files, std::string& error);
+
     std::vector<Part> m_Parts;
+    std::string m_sStreamPath;  // empty: parts are kept until Write
+    std::vector<ExportedFile> m_Streamed;
+    std::string m_sStreamError;
 };
 
 // The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers its two

@@ -237,43 +237,112 @@ bool UopEntryReadable(const UopEntry& entry, std::uint64_t fileLength) {
     }
 }
 
+namespace {
+
+// Compressed bytes are read and inflated in pieces of this size, and a growing output grows by
+// at most this much at a time.
+constexpr std::size_t kInflatePiece = 64u << 10;
+constexpr std::size_t kFirstInflatePiece = 4u << 10;
+
+// Inflates the first `want` bytes of a zlib entry, reading its compressed bytes in pieces, so
+// that a prefix costs only the input it needs. window(produced) gives the room for the bytes
+// from `produced` on (never empty while produced < want). With `whole`, the stream must also
+// end right there, or the recorded length is short of the real one. Raises CQFileException.
+template <typename Window>
+bool InflateEntry(CQFile& file, const UopEntry& entry, std::size_t want, bool whole,
+                  Window&& window) {
+    file.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) {
+        return false;
+    }
+    struct Ender {
+        z_stream& zs;
+        ~Ender() { inflateEnd(&zs); }
+    } ender{zs};
+    // The first piece is small, as a prefix needs little; later ones grow to kInflatePiece.
+    std::vector<std::uint8_t> in(std::min<std::size_t>(entry.compressedLength, kInflatePiece));
+    std::size_t piece = std::min<std::size_t>(in.size(), kFirstInflatePiece);
+    std::uint64_t inLeft = entry.compressedLength;
+    std::size_t produced = 0;
+    std::uint8_t probe = 0;
+    int result = Z_OK;
+    // Past `want` only the probe for the end remains, one byte of room that must stay empty.
+    while (result != Z_STREAM_END && (produced < want || (whole && produced == want))) {
+        if (zs.avail_in == 0) {
+            if (inLeft == 0) {
+                return false;  // the stream stops short
+            }
+            const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(inLeft, piece));
+            piece = std::min(piece * 2, in.size());
+            if (file.Read(in.data(), n) != n) {
+                return false;
+            }
+            inLeft -= n;
+            zs.next_in = in.data();
+            zs.avail_in = n;
+        }
+        const std::span<std::uint8_t> room =
+            produced < want ? window(produced) : std::span<std::uint8_t>(&probe, 1);
+        zs.next_out = room.data();
+        zs.avail_out = static_cast<uInt>(room.size());
+        result = inflate(&zs, Z_NO_FLUSH);
+        if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
+            return false;
+        }
+        produced += room.size() - zs.avail_out;
+        if (produced > want) {
+            return false;  // the stream holds more than the recorded length
+        }
+    }
+    return produced == want;
+}
+
+}  // namespace
+
 bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out) {
     try {
         if (out.size() > entry.decompressedLength || !UopEntryReadable(entry, file.GetLength())) {
             return false;
         }
-        file.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
         if (entry.compression == kUopStored) {
+            file.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
             const auto n = static_cast<std::uint32_t>(out.size());
             return file.Read(out.data(), n) == n;
         }
-        std::vector<std::uint8_t> packed(entry.compressedLength);
-        if (file.Read(packed.data(), entry.compressedLength) != entry.compressedLength) {
+        if (out.empty()) {
+            return true;
+        }
+        return InflateEntry(file, entry, out.size(), out.size() == entry.decompressedLength,
+                            [&](std::size_t produced) { return out.subspan(produced); });
+    } catch (const CQFileException&) {
+        return false;
+    }
+}
+
+bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uint8_t>& out) {
+    out.clear();
+    try {
+        if (!UopEntryReadable(entry, file.GetLength())) {
             return false;
         }
-        z_stream zs{};
-        if (inflateInit(&zs) != Z_OK) {
-            return false;
+        if (entry.compression == kUopStored) {
+            out.resize(entry.decompressedLength);
+            return ReadUopEntry(file, entry, out);
         }
-        zs.next_in = packed.data();
-        zs.avail_in = static_cast<uInt>(packed.size());
-        zs.next_out = out.data();
-        zs.avail_out = static_cast<uInt>(out.size());
-        int result = out.empty() ? Z_OK : inflate(&zs, Z_FINISH);
-        bool ok = zs.avail_out == 0 &&
-                  (result == Z_STREAM_END || result == Z_OK || result == Z_BUF_ERROR);
-        if (ok && out.size() == entry.decompressedLength && result != Z_STREAM_END) {
-            // The whole entry was asked for: the stream must end here, or the recorded
-            // length is short of the real one.
-            std::uint8_t probe = 0;
-            zs.next_out = &probe;
-            zs.avail_out = 1;
-            result = inflate(&zs, Z_FINISH);
-            ok = result == Z_STREAM_END && zs.avail_out == 1;
+        // The output grows as the stream inflates: a length that claims far more than the
+        // stream holds costs no more than what it really holds.
+        const std::size_t want = entry.decompressedLength;
+        const bool ok = InflateEntry(file, entry, want, true, [&](std::size_t produced) {
+            out.resize(std::min(want, produced + std::max(kInflatePiece, produced)));
+            return std::span<std::uint8_t>(out).subspan(produced);
+        });
+        if (!ok) {
+            out.clear();
         }
-        inflateEnd(&zs);
         return ok;
     } catch (const CQFileException&) {
+        out.clear();
         return false;
     }
 }
@@ -333,9 +402,7 @@ const std::vector<std::uint8_t>* CUopContainer::Load(CQFile& file, const UopEntr
     if (!UopEntryReadable(entry, m_uFileLength)) {
         return nullptr;
     }
-    m_Last.assign(entry.decompressedLength, 0);
-    if (!ReadUopEntry(file, entry, m_Last)) {
-        m_Last.clear();
+    if (!ReadWholeUopEntry(file, entry, m_Last)) {
         return nullptr;
     }
     m_uLastStart = entry.start;
@@ -367,7 +434,7 @@ bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexReco
     return record.HasData();
 }
 
-bool CUopContainer::DataFits(CQFile& /*file*/, const IndexRecord& record) {
+bool CUopContainer::Fits(const IndexRecord& record) const {
     if (m_Kind.indexSlot < 0) {
         return FitsIn(record.m_dwOffset, record.GetLength(), m_uMapLength);
     }
@@ -376,14 +443,36 @@ bool CUopContainer::DataFits(CQFile& /*file*/, const IndexRecord& record) {
            std::uint64_t{record.GetLength()} + m_Kind.headerBytes <= e->decompressedLength;
 }
 
+bool CUopContainer::DataFits(CQFile& file, const IndexRecord& record) {
+    if (!Fits(record)) {
+        return false;
+    }
+    // An entry's recorded length is believed once the entry has inflated to it (the bytes are
+    // kept for the read that follows): a block sized to it is never larger than the entry.
+    return m_Kind.indexSlot < 0 || Load(file, *EntryFor(record.m_dwOffset)) != nullptr;
+}
+
 bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
                              std::span<std::uint8_t> buffer) {
     const std::uint32_t length = record.GetLength();
-    if (buffer.size() < length || !DataFits(file, record)) {
+    if (buffer.size() < length || !Fits(record)) {
         return false;
     }
     if (m_Kind.indexSlot >= 0) {
-        const std::vector<std::uint8_t>* bytes = Load(file, *EntryFor(record.m_dwOffset));
+        const UopEntry& entry = *EntryFor(record.m_dwOffset);
+        const std::size_t needed = std::size_t{m_Kind.headerBytes} + length;
+        const bool loaded = m_bLastValid && m_uLastStart == entry.start &&
+                            m_Last.size() == entry.decompressedLength;
+        if (needed < entry.decompressedLength && !loaded) {
+            // A prefix: only the compressed bytes it needs are read and inflated.
+            std::vector<std::uint8_t> prefix(needed);
+            if (!ReadUopEntry(file, entry, prefix)) {
+                return false;
+            }
+            std::copy_n(prefix.begin() + m_Kind.headerBytes, length, buffer.begin());
+            return true;
+        }
+        const std::vector<std::uint8_t>* bytes = Load(file, entry);
         if (bytes == nullptr) {
             return false;
         }

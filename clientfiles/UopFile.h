@@ -82,7 +82,11 @@ private:
 bool UopEntryReadable(const UopEntry& entry, std::uint64_t fileLength);
 // Reads the first out.size() bytes of the entry once decompressed (the whole entry when out
 // is decompressedLength long, which then must be exactly what the data decompresses to).
+// Only the compressed bytes the prefix needs are read and inflated.
 bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out);
+// Reads a whole entry into out, which grows as the entry inflates (never sized to the claimed
+// length up front); out is empty after a failure.
+bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uint8_t>& out);
 
 // One entry for WriteUopContainer: its number, its bytes (as the reader hands them out, with a
 // gump's width and height in front) and whether to store them zlib-compressed.
@@ -115,10 +119,15 @@ public:
     static constexpr std::uint32_t kMaxProbedEntry = 1u << 20;
 
     bool ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record);
+    // Whether the record's bytes can be read: for an indexed container, whether its entry
+    // really inflates to its recorded length (the entry is then kept for ReadData).
     bool DataFits(CQFile& file, const IndexRecord& record);
+    // A record shorter than its entry reads only that prefix.
     bool ReadData(CQFile& file, const IndexRecord& record, std::span<std::uint8_t> buffer);
 
 private:
+    // DataFits without reading the entry: the lengths agree with the table.
+    bool Fits(const IndexRecord& record) const;
     const UopEntry* EntryFor(std::uint32_t number) const;
     // The decompressed bytes of an entry, kept while the next read asks for the same one.
     const std::vector<std::uint8_t>* Load(CQFile& file, const UopEntry& entry);

@@ -3,6 +3,7 @@
 #include "ClientFiles.h"
 #include "TarnError.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -27,10 +28,7 @@ void CVerDataTable::LoadRecords(std::uint32_t count, std::uint64_t bytesAfterCou
     // Never more records than the file has bytes for: a count of 0xFFFFFFFF in a small file
     // must not size the table to billions of records.
     std::uint64_t present = bytesAfterCount / CUOVersionBlock::kSize;
-    std::uint32_t n = present < count ? static_cast<std::uint32_t>(present) : count;
-    if (n > static_cast<std::uint32_t>(INT32_MAX)) {
-        n = static_cast<std::uint32_t>(INT32_MAX);
-    }
+    std::uint64_t n = std::min<std::uint64_t>(present, count);
     RemoveAll();
     if (count == 0) {
         return;
@@ -38,17 +36,33 @@ void CVerDataTable::LoadRecords(std::uint32_t count, std::uint64_t bytesAfterCou
     if (n == 0) {
         throw CTarnError(2, kE_FAIL, "VerData: Read");
     }
-    SetSize(static_cast<std::int32_t>(n));
-    std::vector<std::uint8_t> bytes(std::size_t{n} * CUOVersionBlock::kSize);
-    std::size_t got = read(bytes.data(), bytes.size());
-    if (got == 0) {
-        throw CTarnError(2, kE_FAIL, "VerData: Read");
+    // A (sparse) file with room for more records than the client files have entries is refused
+    // before anything is allocated for it.
+    if (n > kMaxRecords) {
+        throw CTarnError(2, kE_FAIL, "VerData: Too many records");
     }
-    ByteReader in(ByteSpan(bytes.data(), got));
-    for (std::int32_t i = 0; i < GetCount(); ++i) {
-        if (!m_pData[i].Read(in)) {
-            break;  // a short read leaves the remaining records zero-filled
+    SetSize(static_cast<std::int32_t>(n));
+    // The records are read in pieces straight into the table, so that loading needs no second
+    // copy of it; a short read leaves the remaining records zero-filled.
+    constexpr std::size_t kPieceRecords = 1 << 16;
+    std::vector<std::uint8_t> piece(std::min<std::size_t>(n, kPieceRecords) *
+                                    CUOVersionBlock::kSize);
+    std::size_t total = 0;
+    for (std::int32_t i = 0; i < GetCount();) {
+        const std::size_t want =
+            std::min<std::size_t>(static_cast<std::size_t>(GetCount() - i), kPieceRecords);
+        const std::size_t got = read(piece.data(), want * CUOVersionBlock::kSize);
+        total += got;
+        ByteReader in(ByteSpan(piece.data(), got));
+        for (std::size_t k = 0; k < want && m_pData[i].Read(in); ++k) {
+            ++i;
         }
+        if (got < want * CUOVersionBlock::kSize) {
+            break;
+        }
+    }
+    if (total == 0) {
+        throw CTarnError(2, kE_FAIL, "VerData: Read");
     }
     QuickSort(0, GetCount() - 1);
 }
@@ -105,70 +119,66 @@ bool CVerDataTable::FindRecord(std::uint32_t fileId, std::uint32_t block,
         block >= CUOVersionBlock::kBlockLimit) {
         return false;
     }
-    std::uint32_t key = CUOVersionBlock::MakeKey(fileId, block);
-    std::int32_t lo = 0;
-    std::int32_t hi = GetCount() - 1;
-    while (lo <= hi) {
-        std::int32_t mid = lo + (hi - lo) / 2;
-        const CUOVersionBlock& r = m_pData[mid];
-        std::uint32_t midKey = r.GetKey();
-        if (key == midKey) {
-            // A malformed record whose block overflows its 26 bits only looks like a hit.
-            if (r.m_dwFileId != fileId || r.m_dwBlock != block) {
-                return false;
-            }
-            record.m_dwOffset = r.m_dwOffset;
-            record.m_dwLength = r.m_dwLength | IndexRecord::kPatchBit;
-            record.m_wExtra1 = r.m_wExtra1;
-            record.m_wExtra2 = r.m_wExtra2;
-            return true;
-        }
-        if (key > midKey) {
-            lo = mid + 1;
-        } else {
-            hi = mid - 1;
-        }
+    // Of several records with the key, the one later in the file wins: the sort keeps file
+    // order among equal keys, so that is the last of them.
+    const std::uint32_t key = CUOVersionBlock::MakeKey(fileId, block);
+    const CUOVersionBlock* const first = m_pData;
+    const CUOVersionBlock* const last = m_pData + GetCount();
+    const CUOVersionBlock* after = std::upper_bound(
+        first, last, key, [](std::uint32_t k, const CUOVersionBlock& r) { return k < r.GetKey(); });
+    if (after == first || after[-1].GetKey() != key) {
+        return false;
     }
-    return false;
+    const CUOVersionBlock& r = after[-1];
+    // A malformed record whose block overflows its 26 bits only looks like a hit.
+    if (r.m_dwFileId != fileId || r.m_dwBlock != block) {
+        return false;
+    }
+    record.m_dwOffset = r.m_dwOffset;
+    record.m_dwLength = r.m_dwLength | IndexRecord::kPatchBit;
+    record.m_wExtra1 = r.m_wExtra1;
+    record.m_wExtra2 = r.m_wExtra2;
+    return true;
 }
 
 void CVerDataTable::QuickSort(std::int32_t left, std::int32_t right) {
-    if (left < 0 || right >= GetCount()) {
+    if (left < 0 || right >= GetCount() || left >= right) {
         return;
     }
-    // Partition around the middle key; recurse into the smaller side and loop on the larger
-    // one, so that crafted input cannot drive the recursion deeper than log2(count).
-    while (left < right) {
-        std::int32_t i = left;
-        std::int32_t j = right;
-        std::uint32_t pivot = m_pData[left + (right - left) / 2].GetKey();
-        while (i <= j) {
-            while (m_pData[i].GetKey() < pivot) {
-                ++i;
-            }
-            while (m_pData[j].GetKey() > pivot) {
-                --j;
-            }
-            if (i <= j) {
-                if (i != j) {
-                    std::swap(m_pData[i], m_pData[j]);
-                }
-                ++i;
-                --j;
-            }
-        }
-        if (j - left < right - i) {
-            if (left < j) {
-                QuickSort(left, j);
-            }
-            left = i;
-        } else {
-            if (i < right) {
-                QuickSort(i, right);
-            }
-            right = j;
-        }
+    CUOVersionBlock* const first = m_pData + left;
+    CUOVersionBlock* const last = m_pData + right + 1;
+    const auto byKey = [](const CUOVersionBlock& a, const CUOVersionBlock& b) {
+        return a.GetKey() < b.GetKey();
+    };
+    // Stable (records with equal keys keep their file order) and O(n log n) or better on any
+    // order: a partition sort can be driven quadratic by a crafted key order.
+    constexpr std::ptrdiff_t kSmall = 4096;
+    if (last - first < kSmall) {
+        std::stable_sort(first, last, byKey);
+        return;
     }
+    // A large table: two stable counting passes over the key's 16-bit halves, low half first,
+    // cost the same on every order.
+    std::vector<CUOVersionBlock> spare(static_cast<std::size_t>(last - first));
+    CUOVersionBlock* from = first;
+    CUOVersionBlock* to = spare.data();
+    const std::size_t count = spare.size();
+    std::vector<std::size_t> starts(std::size_t{1} << 16);
+    for (int shift : {0, 16}) {
+        std::fill(starts.begin(), starts.end(), 0);
+        for (std::size_t i = 0; i < count; ++i) {
+            ++starts[(from[i].GetKey() >> shift) & 0xFFFF];
+        }
+        std::size_t at = 0;
+        for (std::size_t& start : starts) {
+            at += std::exchange(start, at);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            to[starts[(from[i].GetKey() >> shift) & 0xFFFF]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    // Two passes leave the records back in place.
 }
 
 CVerDataTable& TheVerDataTable() {

@@ -46,20 +46,26 @@ struct CUOVersionBlock {
 
 class CVerDataTable : public CQTypedArray<CUOVersionBlock> {
 public:
+    // The most records a table holds: several for every entry of every client file. A file
+    // with room for more (a sparse file of gigabytes) is refused.
+    static constexpr std::uint64_t kMaxRecords = std::uint64_t{1} << 24;
+
     // Fills an empty table from an open patch file and sorts it; does nothing when the table
     // holds records or the file is not open. The table never holds more records than the file
     // has bytes for. Raises CTarnError "VerData: Read Qty" (2, -1) when the count cannot be
-    // read and "VerData: Read" (2, E_FAIL) when records are announced but none are there.
+    // read, "VerData: Read" (2, E_FAIL) when records are announced but none are there, and
+    // "VerData: Too many records" (2, E_FAIL) when the file has room for more than kMaxRecords.
     void Load(CQFile& file);
     // The same over the bytes of a whole patch file (used by tools and the fuzzer).
     void LoadBytes(ByteSpan file);
 
     // Halving search over the sorted table. On a hit fills record (offset, length with bit 31
-    // set, extra words) and answers true.
+    // set, extra words) and answers true. Of records with the same key, the later one in the
+    // file wins.
     bool FindRecord(std::uint32_t fileId, std::uint32_t block, IndexRecord& record) const;
 
-    // Sorts records left..right by ascending key (partition sort, middle element as pivot; not
-    // stable).
+    // Sorts records left..right by ascending key in O(n log n) on any order; records with equal
+    // keys keep their order.
     void QuickSort(std::int32_t left, std::int32_t right);
 
 private:
@@ -76,7 +82,8 @@ CVerDataTable& TheVerDataTable();
 using VerDataEntryWriter =
     std::function<bool(std::int32_t index, CQFile& file, CUOVersionBlock& record)>;
 
-// The temporary file a patch save writes, placed in the target's directory.
+// The name a patch save's temporary file starts with (SaveReplacing adds a unique ending; an
+// unnamed temporary file gets the name only once written), in the target's directory.
 inline constexpr const char* kVerDataTempName = "tmpversave.mul";
 
 // Told how many of how many entries a long save has written so far, after each one.
@@ -84,7 +91,7 @@ using SaveProgress = std::function<void(std::uint64_t done, std::uint64_t total)
 
 // Saves a patch file of `count` entries: the count, the records in entry order, then the data
 // stretches in entry order. The target is replaced only when every step succeeded; otherwise
-// it is unchanged, "tmpversave.mul" is removed and the answer is false.
+// it is unchanged, no temporary file is left and the answer is false.
 bool SaveVerDataFile(const std::string& target, std::int32_t count,
                      const VerDataEntryWriter& writeEntry, CSaveFileOps* ops = nullptr,
                      const SaveProgress& progress = {});

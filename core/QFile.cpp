@@ -1,4 +1,5 @@
 #include "QFile.h"
+#include "EventLog.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -6,6 +7,8 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string>
 
 namespace tessaly {
 
@@ -127,7 +130,7 @@ void CQFile::Close() {
 
 bool CQFile::RawOpen(void* /*extra*/) {
     std::uint32_t mode = m_uMode & ~kOwnModeBits;
-    int flags = O_CLOEXEC;
+    int flags = 0;
     switch (mode & 3) {
         case modeWrite:
             flags |= O_WRONLY;
@@ -139,10 +142,16 @@ bool CQFile::RawOpen(void* /*extra*/) {
             flags |= O_RDONLY;
             break;
     }
-    if ((mode & modeCreate) != 0) {
-        flags |= O_CREAT | O_TRUNC;
+    // Truncated only once it is known to be a regular file.
+    const bool truncate = (mode & modeCreate) != 0;
+    if ((mode & modeUnnamed) != 0) {
+        flags |= O_TMPFILE;
+    } else if ((mode & modeCreateNew) != 0) {
+        flags |= O_CREAT | O_EXCL | O_NOFOLLOW;
+    } else if (truncate) {
+        flags |= O_CREAT;
     }
-    int fd = ::open(m_strFileName.c_str(), flags, 0666);
+    int fd = OpenRegularFile(m_strFileName.c_str(), flags, 0666);
     if (fd < 0) {
         return false;
     }
@@ -153,12 +162,86 @@ bool CQFile::RawOpen(void* /*extra*/) {
     } else if ((mode & 0x70) == shareDenyWrite) {
         lock = LOCK_SH;
     }
-    if (lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) {
+    if ((lock != 0 && ::flock(fd, lock | LOCK_NB) != 0) || (truncate && ::ftruncate(fd, 0) != 0)) {
         ::close(fd);
         return false;
     }
     m_hFile = fd;
     return IsOpen();
+}
+
+bool CQFile::LinkTo(const std::string& path) {
+    if (!IsOpen()) {
+        return false;
+    }
+    // The descriptor's entry in /proc names the file itself, even an unnamed one.
+    const std::string self = "/proc/self/fd/" + std::to_string(m_hFile);
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+
+bool CQFile::SetPermissions(std::uint32_t mode) {
+    return IsOpen() && ::fchmod(m_hFile, static_cast<mode_t>(mode & 07777)) == 0;
+}
+
+namespace {
+// Closes a descriptor when it goes out of scope.
+struct FdCloser {
+    int nFd;
+    ~FdCloser() { ::close(nFd); }
+};
+}  // namespace
+
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path) {
+    // A FIFO or device is refused without waiting for it.
+    int fd = OpenRegularFile(path.c_str(), O_RDONLY);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    FdCloser closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        return std::nullopt;
+    }
+    // Read to the end rather than trusting the size: the file may change while it is read.
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    std::uint8_t chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    return bytes;
+}
+
+int OpenRegularFile(const char* path, int flags, unsigned mode) {
+    // O_NONBLOCK keeps a FIFO without a writer (or a device) from stopping the open itself.
+    int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK, static_cast<mode_t>(mode));
+    if (fd < 0) {
+        return -1;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        g_pEventLog->LogError("tessaly: '%s' is not a regular file\n", path);
+        errno = EINVAL;
+        return -1;
+    }
+    // Reads and writes of a regular file wait as usual.
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 void CQFile::RawClose() {

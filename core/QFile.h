@@ -5,8 +5,11 @@
 // a failure of the operating system (a short read is not a failure: Read returns the count).
 // Share flags become advisory flock locks held while the file is open: "others may not write"
 // takes a shared lock, "exclusive" an exclusive one; a lock that cannot be had fails the open.
+// Only regular files open: a FIFO, device, socket or directory is opened without blocking, seen
+// for what it is, closed again and refused with one line in the event log naming it.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,6 +37,11 @@ public:
     static constexpr std::uint32_t shareDenyWrite = 0x0020;
     static constexpr std::uint32_t shareDenyNone = 0x0040;
     static constexpr std::uint32_t modeCreate = 0x1000;
+    // Creates a new file and fails when anything, a link included, has the name already.
+    static constexpr std::uint32_t modeCreateNew = 0x2000;
+    // The path names a directory: a file without a name is made in it (LinkTo names it later).
+    // Fails where the file system has no unnamed files.
+    static constexpr std::uint32_t modeUnnamed = 0x4000;
     static constexpr std::uint32_t modeSharedHandle = 0x80000000u;  // set by OpenShared
     static constexpr std::uint32_t kOwnModeBits = 0xF0000000u;
 
@@ -86,6 +94,12 @@ public:
     // open, otherwise opens the stored path with the new mode.
     virtual bool Open(const char* path, std::uint32_t mode, void* extra = nullptr);
 
+    // Gives an open file a name in the file system: fails when the name is taken. Meant for a
+    // file opened with modeUnnamed.
+    virtual bool LinkTo(const std::string& path);
+    // Sets the permission bits of the open file; false on failure.
+    bool SetPermissions(std::uint32_t mode);
+
     // Changes with every successful open, so that a cache of the file's contents can tell a
     // reopened file (perhaps on the same path, with other contents) from the one it read.
     std::uint64_t GetOpenSerial() const { return m_uOpenSerial; }
@@ -109,6 +123,16 @@ protected:
 // destructor does not: a failure there could not be reported). A failed write raises from the
 // call that hands the bytes on. Every few megabytes handed on, the file starts writing them to
 // the device, so that the flush at the end of a large file does not wait for all of it.
+// Opens path with the given open(2) flags (O_CLOEXEC is added) and mode bits only when it is a
+// regular file (or, with O_TMPFILE, an unnamed one): the open never blocks, and a FIFO, device,
+// socket or directory is closed again and refused with one line in the event log. Returns the
+// descriptor, or -1 with errno set (EINVAL for a file that is not regular).
+int OpenRegularFile(const char* path, int flags, unsigned mode = 0666);
+
+// The bytes of a whole regular file (read to its end), or nullopt when it cannot be opened or
+// read or is not a regular file.
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path);
+
 class CQBufferedFile : public CQFile {
 public:
     static constexpr std::size_t kBufferSize = 1 << 20;

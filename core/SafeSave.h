@@ -1,7 +1,12 @@
 #pragma once
-// Replacing a file without ever losing it: the new content goes to a temporary file in the
-// target's own directory, is flushed to the device, and is renamed over the target in one step.
-// On any failure the target is left exactly as it was and the temporary file is removed.
+// Replacing a file without ever losing it, and without being turned against the user: the new
+// content goes to a temporary file created in the target's own directory (an unnamed file where
+// the file system has them, else a new file of a unique name, created exclusively and never
+// through a link), is flushed to the device and renamed over the target in one step; then the
+// directory is flushed too. On any failure the target is left exactly as it was and the
+// temporary file is gone; a process killed mid-save leaves no unnamed file behind, and a named
+// one it left is removed by the next save beside the same target. A target that exists but is
+// not a regular file (a device, FIFO, socket or directory) is refused.
 
 #include "QFile.h"
 
@@ -21,11 +26,17 @@ public:
     virtual bool Rename(const std::string& from, const std::string& to);
     // Removes a file; a missing file is no error.
     virtual void Remove(const std::string& path);
+    // Whether an unnamed temporary file is tried before a named one.
+    virtual bool UnnamedFirst() { return true; }
+    // The six letters or digits that make the temporary name unique at the given try.
+    virtual std::string UniqueSuffix(int attempt);
 };
 
-// Writes `target` through the temporary file `tempName` placed in the target's directory.
-// writeBody gets the open, empty temporary file (read/write) and answers false to abandon the
-// save; anything it throws abandons it too. Returns true only when the target was replaced.
+// Writes `target` through a temporary file named `tempName` plus "." and six random letters or
+// digits, placed in the target's directory. writeBody gets the open, empty temporary file
+// (read/write) and answers false to abandon the save; anything it throws abandons it too.
+// Returns true only when the target was replaced; every failure writes one line saying why to
+// the event log.
 bool SaveReplacing(const std::string& target, const std::string& tempName,
                    const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr);
 

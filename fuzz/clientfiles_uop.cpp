@@ -8,6 +8,7 @@
 #include "VerDataTable.h"
 #include "clientfiles_scratch.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -27,8 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::vector<std::uint8_t> bytes;
         for (const auto& [hash, entry] : uop.Entries()) {
             if (UopEntryReadable(entry, size)) {
-                bytes.assign(entry.decompressedLength, 0);
-                ReadUopEntry(files.GetFile(kSlotArt), entry, bytes);
+                std::uint8_t prefix[8] = {};
+                ReadUopEntry(files.GetFile(kSlotArt), entry,
+                             std::span(prefix, std::min<std::size_t>(8, entry.decompressedLength)));
+                ReadWholeUopEntry(files.GetFile(kSlotArt), entry, bytes);
             }
         }
     }

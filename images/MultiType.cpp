@@ -1,6 +1,8 @@
 #include "MultiType.h"
 
 #include "ClientFiles.h"
+#include "EventLog.h"
+#include "TarnError.h"
 #include "TileData.h"
 
 #include <algorithm>
@@ -70,14 +72,22 @@ std::size_t GetMultiRecordSize(CClientFiles& files) {
     if (GetTileDataShape(files).layout == TileDataLayout::Newer) {
         size = MultiComponent::kWideSize;
     } else if (index != 0 && data != 0) {
+        // The first kRecordSizeProbe base records, read in one piece, decide: a real index
+        // holds fewer, and a huge (or sparse) one must not be walked record by record.
+        std::vector<std::uint8_t> bytes(kRecordSizeProbe * IndexRecord::kSize);
+        try {
+            CQFile& indexFile = files.GetFile(kSlotMultiIdx);
+            indexFile.Seek(0, CQFile::begin);
+            bytes.resize(indexFile.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+        } catch (const CQFileException&) {
+            LogCaughtException("reading multi.idx to decide the component size");
+            bytes.clear();
+        }
+        ByteReader in(bytes);
         std::vector<IndexRecord> records;
-        const std::uint64_t count = files.GetIndexCount(kSlotMultiIdx);
-        for (std::uint64_t n = 0; n < count; ++n) {
-            IndexRecord record;
-            if (files.ReadIndexRecord(kSlotMultiIdx, kFileSlotCount, static_cast<std::uint32_t>(n),
-                                      record)) {
-                records.push_back(record);
-            }
+        IndexRecord record;
+        while (record.Read(in)) {
+            records.push_back(record);
         }
         size = MultiRecordSizeOf(records, files.GetFile(kSlotMulti).GetLength());
     }
@@ -169,6 +179,10 @@ bool CMulMultiType::Load() {
         return false;
     }
     m_nRecordSize = GetMultiRecordSize(TheClientFiles());
+    // Refused before anything is read: no real multi comes near the bound.
+    if (record.GetLength() / m_nRecordSize > kMaxMultiComponents) {
+        throw CTarnError(2, kE_FAIL, "Multi: Too many components");
+    }
     LoadMulData(kSlotMulti, record);
     m_nComponents = static_cast<std::uint32_t>(GetDataLength() / m_nRecordSize);
     return true;

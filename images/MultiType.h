@@ -43,9 +43,14 @@ std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>
 std::size_t MultiRecordSizeOf(std::span<const IndexRecord> records, std::uint64_t dataSize);
 
 // The component record size of the file set's "multi.mul": 16 when "tiledata.mul" has the
-// newer layout, else MultiRecordSizeOf the base records of "multi.idx". Worked out once per
-// opening of the files.
+// newer layout, else MultiRecordSizeOf the first kRecordSizeProbe base records of "multi.idx"
+// (read in one piece). Worked out once per opening of the files.
+inline constexpr std::size_t kRecordSizeProbe = 1 << 16;
 std::size_t GetMultiRecordSize(CClientFiles& files);
+
+// The most components a multi holds: real ones hold at most a few thousand. A longer entry is
+// refused as damaged (CTarnError "Multi: Too many components").
+inline constexpr std::uint32_t kMaxMultiComponents = 65536;
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one
 // component per line: item number, x, y and z in decimal separated by blanks, the rest of the

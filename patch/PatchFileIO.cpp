@@ -1,4 +1,5 @@
 #include "PatchFileIO.h"
+#include "QFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,12 +12,6 @@
 namespace tessaly {
 
 namespace {
-
-// Closes a descriptor when it goes out of scope.
-struct FdCloser {
-    int nFd;
-    ~FdCloser() { ::close(nFd); }
-};
 
 // Where a save really goes: a symbolic link is followed so that the link stays a link.
 std::string SaveTarget(const std::string& path) {
@@ -33,33 +28,7 @@ std::string SaveTarget(const std::string& path) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    FdCloser closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        return std::nullopt;
-    }
-    // Read to the end rather than trusting the size: the file may change while it is read.
-    std::vector<std::uint8_t> bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
-    std::uint8_t chunk[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    return bytes;
+    return ReadRegularFile(path);
 }
 
 bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {

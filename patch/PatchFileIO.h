@@ -22,7 +22,8 @@ public:
     // The bytes of a regular file, or nullopt when it cannot be opened or read.
     virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path);
 
-    // Puts `bytes` at `path` through the temporary file ".<name>.tmp" in the same directory.
+    // Puts `bytes` at `path` through a temporary file in the same directory (SaveReplacing:
+    // ".<name>.tmp" and a unique ending).
     // Answers true only when the target was replaced; on any failure the old file is left
     // exactly as it was and the temporary file is removed. A symbolic link stays a link: the
     // file it points to is replaced.

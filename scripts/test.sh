@@ -15,6 +15,9 @@ echo "== the Debian package (build/)"
 bash scripts/check-package.sh build
 ctest --test-dir build --output-on-failure -j"$jobs" --timeout 600
 
+echo "== hostile clients under a memory and time limit (build/)"
+bash scripts/hostile.sh build
+
 echo "== tests under AddressSanitizer + UBSan (build-asan/)"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSALY_SANITIZE=ON \
     -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g"

@@ -225,6 +225,9 @@ bool ExportEntry(CDataDef& source) {
     GetShownExportOptions(entry, options);
     options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
     CExportData data;
+    if (options.bFrames) {
+        data.WriteAsAdded(path);  // frames are written as they are decoded
+    }
     bool bHasData = false;
     try {
         // The entry's bytes come from its own document's patch file.

@@ -7,6 +7,7 @@
 #include "EventLog.h"
 #include "Patch.h"
 #include "PatchFormat.h"
+#include "QFile.h"
 #include "Resources.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
@@ -27,7 +28,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
@@ -507,20 +507,19 @@ void CDataPageMultiDraw::OnImport() {
     if (!path) {
         return;
     }
-    std::ifstream file(*path, std::ios::binary);
-    if (!file) {
+    // The checked file refuses a FIFO or device instead of waiting on it.
+    CQFile file;
+    if (!file.Open(path->c_str(), CQFile::modeRead)) {
         DataAppState().Ui().ShowMessage("Unable to open file");
         return;
     }
-    std::string text;
-    file.seekg(0, std::ios::end);
-    const std::streamoff size = file.tellg();
-    file.seekg(0);
-    if (size < 0 || static_cast<std::uint64_t>(size) > kMaxImportBytes) {
+    const std::uint64_t size = file.GetLength();
+    if (size > kMaxImportBytes) {
         DataAppState().Ui().ShowMessage("The file is too large to be a multi import file.");
         return;
     }
-    text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    std::string text(static_cast<std::size_t>(size), '\0');
+    text.resize(file.Read(text.data(), static_cast<std::uint32_t>(size)));
     const MultiImport import = ParseMultiImport(text);
     if (!import.error.empty()) {
         DataAppState().Ui().ShowMessage(import.error);

@@ -238,6 +238,24 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     EXPECT_FALSE(Load(2, block));
 }
 
+// An entry claiming far more than its stream holds (within the bound of what zlib can
+// inflate to) is unreadable after inflating only what is there; a prefix of it still reads.
+TEST_F(UopContainerTest, ClaimsBeyondTheStreamCostOnlyTheStream) {
+    const std::uint32_t packed = LoadLE32(m_bytes.data() + kEntry0 + kUopEntrySize + 12);
+    Patch32(1, 16, packed * 1000);
+    Use();
+    m_files.CloseAll();
+    EXPECT_TRUE(Unreadable(2));
+    IndexRecord r;
+    ASSERT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, 2, r));
+    EXPECT_EQ(r.GetLength(), packed * 1000);
+    EXPECT_FALSE(m_files.DataFits(kSlotArt, r));
+    r.m_dwLength = 32;
+    std::vector<std::uint8_t> head(32);
+    ASSERT_TRUE(m_files.ReadData(kSlotArt, r, head));
+    EXPECT_EQ(head, Counting(32));
+}
+
 TEST_F(UopContainerTest, MapChunksMakeOneFile) {
     // A stored whole chunk, then a compressed short one: reads across the seam.
     const std::vector<std::uint8_t> map = Counting(kUopMapChunkBytes + 1000);

@@ -86,6 +86,16 @@ TEST_F(VerDataTableTest, CountIsNeverTrustedBeyondTheBytesPresent) {
     // A count cut short reads as the bytes present.
     EXPECT_STREQ(LoadError({0, 0}), "");
     EXPECT_EQ(m_table.GetCount(), 0);
+
+    // A sparse file with room for more records than any client addresses is refused before
+    // anything is allocated for it.
+    const std::string sparse = m_dir.Write("sparse.mul", {0xFF, 0xFF, 0xFF, 0xFF});
+    std::filesystem::resize_file(sparse, 4 + (CVerDataTable::kMaxRecords + 1) * 20);
+    CQFile file;
+    ASSERT_TRUE(file.Open(sparse.c_str(), 0));
+    m_table.RemoveAll();
+    EXPECT_THROW(m_table.Load(file), CTarnError);
+    EXPECT_EQ(m_table.GetCount(), 0);
 }
 
 TEST_F(VerDataTableTest, RecordsAreSortedByFileThenBlock) {
@@ -102,15 +112,20 @@ TEST_F(VerDataTableTest, RecordsAreSortedByFileThenBlock) {
 }
 
 TEST_F(VerDataTableTest, FindRecordFillsAPatchIndexRecord) {
-    Load(PatchFile({{4, 3, 0x100, 77, 0x1111, 0x2222},
+    Load(PatchFile({{12, 9, 0x300, 6, 0, 0},
+                    {4, 3, 0x100, 77, 0x1111, 0x2222},
                     {12, 9, 0x200, 5, 0, 0},
-                    {12, 9, 0x300, 6, 0, 0},
-                    {8, 2, 0x400, 0, 0, 0}}));
+                    {12, 9, 0x500, 5, 0, 0},
+                    {8, 2, 0x400, 0, 0, 0},
+                    {12, 9, 0x280, 5, 0, 0}}));
     IndexRecord record;
     ASSERT_TRUE(m_table.FindRecord(4, 3, record));
     EXPECT_EQ(record, (IndexRecord{0x100, 0x80000000u | 77, 0x1111, 0x2222}));
-    ASSERT_TRUE(m_table.FindRecord(12, 9, record));  // one of the two equal keys
-    EXPECT_TRUE(record.m_dwOffset == 0x200 || record.m_dwOffset == 0x300);
+    // Of the records with one key, the later in the file wins; the table keeps their order.
+    ASSERT_TRUE(m_table.FindRecord(12, 9, record));
+    EXPECT_EQ(record.m_dwOffset, 0x280u);
+    EXPECT_EQ(m_table[2].m_dwOffset, 0x300u);
+    EXPECT_EQ(m_table[5].m_dwOffset, 0x280u);
     ASSERT_TRUE(m_table.FindRecord(8, 2, record));
     EXPECT_EQ(record.m_dwLength, 0x80000000u);
     EXPECT_FALSE(m_table.FindRecord(4, 4, record));

@@ -1,11 +1,14 @@
 // The checked file: open/close state, modes, locks and the stream operations.
 
+#include "CapturedLog.h"
 #include "QFile.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cerrno>
+#include <filesystem>
 
 namespace tessaly {
 namespace {
@@ -84,6 +87,28 @@ TEST_F(QFileTest, CreateEmptiesAndWriteWrites) {
     file.Flush();
     file.Close();
     EXPECT_EQ(TempDir::ReadFile(m_path), (std::vector<std::uint8_t>{0xA, 0xB}));
+}
+
+// A FIFO without a writer, a device and a directory are refused at once (a blocking open of the
+// FIFO would never return), with one line naming each; a device is never emptied by a create.
+TEST_F(QFileTest, OnlyRegularFilesOpen) {
+    const std::string fifo = m_dir.File("art.mul");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = m_dir.File("anim.mul");
+    std::filesystem::create_symlink("/dev/null", device);
+    test::CapturedLog log;
+    for (const std::string& path : {fifo, device, m_dir.Path().string()}) {
+        for (std::uint32_t mode : {CQFile::modeRead, CQFile::modeCreate | CQFile::modeReadWrite}) {
+            CQFile file;
+            EXPECT_FALSE(file.Open(path.c_str(), mode)) << path;
+        }
+        EXPECT_FALSE(ReadRegularFile(path));
+    }
+    ASSERT_FALSE(log.m_Lines.empty());
+    EXPECT_EQ(log.m_Lines[0], "tessaly: '" + fifo + "' is not a regular file\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    EXPECT_EQ(ReadRegularFile(m_path)->size(), 8u);
 }
 
 TEST_F(QFileTest, ShareFlagsBecomeLocks) {

@@ -1,12 +1,18 @@
 // Replacing a file through a temporary file, with every step made to fail in turn.
 
+#include "CapturedLog.h"
 #include "FailingSave.h"
 #include "SafeSave.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <csignal>
 #include <filesystem>
+#include <set>
 
 namespace tessaly {
 namespace {
@@ -29,7 +35,15 @@ protected:
     }
     void ExpectUnchanged() {
         EXPECT_EQ(TempDir::ReadFile(m_target), m_old);
-        EXPECT_FALSE(std::filesystem::exists(m_dir.File("tmpsave.bin")));
+        EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
+    }
+    // What the directory holds.
+    std::set<std::string> Names() const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
     }
 
     TempDir m_dir;
@@ -41,8 +55,9 @@ protected:
 TEST_F(SafeSaveTest, ReplacesOrCreatesTheTargetThroughATemporaryFileBesideIt) {
     EXPECT_TRUE(Save(&m_ops, m_target));
     EXPECT_EQ(TempDir::ReadFile(m_target), std::vector<std::uint8_t>(6, 9));
-    EXPECT_EQ(m_ops.sRenamedFrom, m_dir.File("tmpsave.bin"));
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File("tmpsave.bin")));
+    EXPECT_EQ(m_ops.sRenamedFrom.size(), m_dir.File("tmpsave.bin.").size() + 6);
+    EXPECT_EQ(m_ops.sRenamedFrom.rfind(m_dir.File("tmpsave.bin."), 0), 0u);
+    EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
 
     EXPECT_TRUE(Save(nullptr, m_dir.File("fresh.bin")));
     EXPECT_EQ(m_dir.Read("fresh.bin"), std::vector<std::uint8_t>(6, 9));
@@ -60,12 +75,106 @@ TEST_P(SafeSaveFailure, LeavesTheTargetUnchangedAndNoTemporaryFile) {
 INSTANTIATE_TEST_SUITE_P(Steps, SafeSaveFailure, test::kFailingSaveSteps,
                          test::FailingSaveStepName);
 
-TEST_F(SafeSaveTest, ObstacleOfTheTemporaryNameSurvives) {
-    // A directory of the temporary file's name cannot be replaced and must not be removed.
-    std::filesystem::create_directory(m_dir.File("tmpsave.bin"));
-    EXPECT_FALSE(Save(nullptr, m_target));
+// Both ways of making the temporary file: unnamed and linked in once written, and named.
+class SafeSaveRoute : public SafeSaveTest, public testing::WithParamInterface<bool> {
+protected:
+    // Takes the route of the parameter; the first names tried are fixed, so that links can be
+    // planted at them.
+    class Ops : public CSaveFileOps {
+    public:
+        explicit Ops(bool unnamed) : m_bUnnamed(unnamed) {}
+        bool UnnamedFirst() override { return m_bUnnamed; }
+        std::string UniqueSuffix(int attempt) override {
+            return attempt < 3 ? std::string(6, static_cast<char>('A' + attempt))
+                               : CSaveFileOps::UniqueSuffix(attempt);
+        }
+
+    private:
+        bool m_bUnnamed;
+    };
+    Ops m_route{GetParam()};
+};
+
+TEST_P(SafeSaveRoute, LinksPlantedAtTheTemporaryNamesAreNeverWrittenThrough) {
+    const std::vector<std::uint8_t> precious{7, 7, 7};
+    const std::string victim = m_dir.Write("precious.bin", precious);
+    // The fixed name earlier saves used, and the first unique names tried.
+    std::filesystem::create_symlink(victim, m_dir.File("tmpsave.bin"));
+    std::filesystem::create_hard_link(victim, m_dir.File("tmpsave.bin.AAAAAA"));
+    std::filesystem::create_symlink(victim, m_dir.File("tmpsave.bin.BBBBBB"));
+    std::filesystem::create_symlink(m_dir.File("nowhere"), m_dir.File("tmpsave.bin.CCCCCC"));
+    EXPECT_TRUE(Save(&m_route, m_target));
+    EXPECT_EQ(TempDir::ReadFile(m_target), std::vector<std::uint8_t>(6, 9));
+    EXPECT_EQ(TempDir::ReadFile(victim), precious);
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir.File("tmpsave.bin")));
+    EXPECT_TRUE(std::filesystem::is_symlink(m_dir.File("tmpsave.bin.BBBBBB")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("nowhere")));
+}
+
+// A save killed in the middle of writing leaves the old target; an unnamed temporary file
+// vanishes with the process, a named one is removed by the next save.
+TEST_P(SafeSaveRoute, AKilledSaveLeavesTheOldTargetAndNoTemporaryFile) {
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SaveReplacing(
+            m_target, "tmpsave.bin",
+            [&](CQFile& file) {
+                const std::vector<std::uint8_t> half(1000, 5);
+                file.Write(half.data(), static_cast<std::uint32_t>(half.size()));
+                const char go = 1;
+                (void)!::write(ready[1], &go, 1);
+                for (;;) {
+                    ::pause();
+                }
+                return true;
+            },
+            &m_route);
+        ::_exit(1);
+    }
+    char go = 0;
+    ASSERT_EQ(::read(ready[0], &go, 1), 1);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(TempDir::ReadFile(m_target), m_old);
-    EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("tmpsave.bin")));
+    if (GetParam()) {
+        EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
+    }
+    EXPECT_TRUE(Save(&m_route, m_target));
+    EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Routes, SafeSaveRoute, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "Unnamed" : "Named");
+                         });
+
+// A device, a FIFO or a directory in the target's place is refused and left as it is.
+TEST_F(SafeSaveTest, TargetsThatAreNotRegularFilesAreRefused) {
+    const std::string fifo = m_dir.File("fifo.mul");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = m_dir.File("device.mul");
+    std::filesystem::create_symlink("/dev/null", device);
+    const std::string directory = m_dir.File("folder.mul");
+    std::filesystem::create_directory(directory);
+    test::CapturedLog log;
+    for (const std::string& target : {fifo, device, directory}) {
+        EXPECT_FALSE(Save(nullptr, target)) << target;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(device));
+    EXPECT_TRUE(std::filesystem::is_directory(directory));
+    EXPECT_EQ(Names(),
+              (std::set<std::string>{"target.bin", "fifo.mul", "device.mul", "folder.mul"}));
+    ASSERT_EQ(log.m_Lines.size(), 3u);
+    EXPECT_EQ(log.m_Lines[0],
+              "tessaly: '" + fifo + "' is not a regular file: it is not replaced\n");
 }
 
 TEST_F(SafeSaveTest, BodyRefusesOrThrows) {

@@ -117,15 +117,21 @@ TEST_F(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItselfAndTerrainTwoIsNev
 }
 
 TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
+    // Inside the file, the third holds more components than any multi (of either record size).
+    const std::uint32_t tooMany = (kMaxMultiComponents + 1) * 16;
     ByteWriter index;
-    index.u32(0).u32(0x7FFFFFF0).u32(0);  // 2 GB "past the end" of a 16-byte file
-    index.u32(8).u32(16).u32(0);          // reaches 8 bytes past the end
+    index.u32(0).u32(0x7FFFFFF0).u32(0);    // 2 GB "past the end" of the file
+    index.u32(tooMany - 8).u32(16).u32(0);  // reaches 8 bytes past the end
+    index.u32(0).u32(tooMany).u32(0);
     m_client.WriteFile("multi.idx", index.data());
-    m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(16, 1));
+    m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(tooMany, 1));
     Use();
-    for (std::uint32_t entry : {0u, 1u}) {
+    const test::Raised tooManyError{2, kE_FAIL, "Multi: Too many components"};
+    for (std::uint32_t entry : {0u, 1u, 2u}) {
         CMulMultiType multi(entry);
-        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }), kLoadError) << entry;
+        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }),
+                  entry == 1 ? kLoadError : tooManyError)
+            << entry;
         EXPECT_EQ(multi.GetDataLength(), 0u);
         EXPECT_EQ(multi.GetComponentCount(), 0u);
     }

@@ -27,6 +27,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -532,15 +534,12 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndEveryListAndExportSurvivesThem) 
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
-    const std::string usage = "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] DIR\n";
+    const std::string usage =
+        "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
     Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
-    EXPECT_EQ(r.out, usage +
-                         "Writes a small, deterministic sample client into DIR.\n\nOptions:\n"
-                         "  --full          a full-size client, for benchmarks\n"
-                         "  --modern        a newer client: containers, newer tile data and "
-                         "multis\n"
-                         "  --damage SEED   then damage it, the same way for the same seed\n"
-                         "  -h, --help      print this text and exit\n");
+    EXPECT_EQ(r.out.substr(0, usage.size()), usage);
+    EXPECT_NE(r.out.find("  --hostile CASE  then lay one hostile case over it"), std::string::npos)
+        << r.out;
     r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, usage);
@@ -835,6 +834,29 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
               2);
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
+}
+
+// A FIFO or a device as the patch file (or as --verdata) is refused at once, not waited on, and
+// stays what it was; a link planted at the temporary name older saves used is not written through.
+TEST_F(ToolsTest, PatchRefusesSpecialFilesAndIgnoresPlantedLinks) {
+    const std::string fifo = m_Scratch.File("fifo.mul");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string device = m_Scratch.File("device.mul");
+    std::filesystem::create_symlink("/dev/null", device);
+    for (const std::string& path : {fifo, device}) {
+        Result r = Cli({"patch", path, "--delete", "item", "1"});
+        EXPECT_EQ(r.status, 2) << path;
+        EXPECT_TRUE(Contains(r.err, "'" + path + "' is not a regular file")) << r.err;
+        Cli({"--verdata", path, "list", "Items"});
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(device));
+
+    const std::string victim = m_Scratch.Write("victim.bin", {'k', 'e', 'e', 'p'});
+    std::filesystem::create_symlink(victim, m_Scratch.File("tmpversave.mul"));
+    Ok({"patch", m_Scratch.File("saved.mul"), "--delete", "item", "1"});
+    EXPECT_EQ(TempDir::ReadFile(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("saved.mul")).size(), 24u);
 }
 
 }  // namespace

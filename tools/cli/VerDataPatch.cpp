@@ -8,9 +8,9 @@
 #include "DataTypeDef.h"
 #include "MulSound.h"
 #include "PictureImage.h"
+#include "QFile.h"
 #include "Text.h"
 
-#include <QFile>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -70,14 +70,11 @@ EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& word
         }
         return edit;
     }
-    QFile file(LocalString(path));
-    if (!file.open(QIODevice::ReadOnly)) {
+    const std::optional<std::vector<std::uint8_t>> wave = ReadRegularFile(path);
+    if (!wave) {
         throw UsageError("cannot read '" + path + "'");
     }
-    const QByteArray wave = file.readAll();
-    return ReplaceSound(id, SoundName(id, path),
-                        ByteSpan(reinterpret_cast<const std::uint8_t*>(wave.constData()),
-                                 static_cast<std::size_t>(wave.size())));
+    return ReplaceSound(id, SoundName(id, path), *wave);
 }
 
 int RunPatch(Invocation& inv) {

@@ -4,6 +4,8 @@
 #include "FileNames.h"
 #include "SampleClient.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -172,7 +174,152 @@ private:
     std::mt19937 m_random;
 };
 
+// Walks a container's table chain and calls visit(byte position of the entry) for every used
+// entry, stopping at a loop or a table past the end.
+template <typename Visit>
+void ForEachContainerEntry(const Bytes& bytes, Visit&& visit) {
+    std::uint64_t table = Get64(bytes, 12);
+    for (int tables = 0; table != 0 && table + 12 <= bytes.size() && tables < 10000; ++tables) {
+        const std::uint32_t count = static_cast<std::uint32_t>(Get64(bytes, table));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::size_t entry = table + 12 + std::size_t{i} * 34;
+            if (entry + 34 > bytes.size()) {
+                break;
+            }
+            if (Get64(bytes, entry) != 0) {
+                visit(entry);
+            }
+        }
+        table = Get64(bytes, table + 4);
+    }
+}
+
 }  // namespace
+
+std::vector<std::uint32_t> AntiSortOrder(std::uint32_t count) {
+    // A partition sort that takes the middle element of a range as its pivot meets, at every
+    // step, the smallest value left in the middle: the range shrinks by one element a step.
+    // Playing the sort's exchanges on positions hands out the values in that order.
+    std::vector<std::uint32_t> at(count);  // at[p]: the original position now at p
+    for (std::uint32_t p = 0; p < count; ++p) {
+        at[p] = p;
+    }
+    std::vector<std::uint32_t> value(count, 0);
+    for (std::uint32_t left = 0; left + 1 < count; ++left) {
+        const std::uint32_t middle = left + (count - 1 - left) / 2;
+        value[at[middle]] = left;
+        std::swap(at[left], at[middle]);
+    }
+    if (count > 0) {
+        value[at[count - 1]] = count - 1;
+    }
+    return value;
+}
+
+const char* const kHostileCases[] = {"special-files",  "planted-links", "sparse-files",
+                                     "anti-sort",      "huge-frames",   "overlapping",
+                                     "lying-container"};
+
+bool MakeHostile(const std::filesystem::path& dir, const std::string& name) {
+    const auto has = [&](const char* file) { return fs::exists(dir / file); };
+    const auto replace = [&](const char* file) {
+        std::error_code ignored;
+        fs::remove_all(dir / file, ignored);
+        return (dir / file).string();
+    };
+    if (name == "special-files") {
+        // A FIFO, a device node and a directory where client files belong, and a FIFO and a
+        // device to be given as patch files.
+        if (::mkfifo(replace("art.mul").c_str(), 0600) != 0 ||
+            ::mkfifo(replace("fifo.mul").c_str(), 0600) != 0) {
+            throw std::runtime_error("cannot make a FIFO in " + dir.string());
+        }
+        fs::create_symlink("/dev/zero", replace("gumpart.mul"));
+        fs::create_symlink("/dev/null", replace("device.mul"));
+        fs::create_directory(replace("texmaps.mul"));
+    } else if (name == "planted-links") {
+        // Links at the temporary names earlier saves used, pointing at a file to be kept.
+        WriteWhole(dir / "victim.bin", {'k', 'e', 'e', 'p'});
+        fs::create_symlink("victim.bin", replace("tmpversave.mul"));
+        fs::create_hard_link(dir / "victim.bin", replace(".edits.pat.tmp"));
+    } else if (name == "sparse-files") {
+        // An 8 GiB patch file whose count claims 0xFFFFFFFF records, and a 1 GiB multi index,
+        // both sparse: they cost no disk, only what a reader makes of them.
+        WriteWhole(dir / "verdata.mul", {0xFF, 0xFF, 0xFF, 0xFF});
+        fs::resize_file(dir / "verdata.mul", std::uint64_t{8} << 30);
+        if (has("multi.idx")) {
+            fs::resize_file(dir / "multi.idx", std::uint64_t{1} << 30);
+        }
+    } else if (name == "anti-sort") {
+        // 400,000 deletions of items, in the key order that makes a middle-pivot partition
+        // sort quadratic.
+        const std::vector<std::uint32_t> order = AntiSortOrder(400000);
+        std::vector<SamplePatch> patches(order.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            patches[i].fileId = 4;
+            patches[i].block = order[i];
+        }
+        WriteWhole(dir / "verdata.mul", BuildVerData(patches));
+    } else if (name == "huge-frames") {
+        // Every frame of the first animation entries claims 16,000 x 30,000 pixels.
+        Bytes index = ReadWhole(dir / "anim.idx");
+        Bytes data = ReadWhole(dir / "anim.mul");
+        int changed = 0;
+        for (std::size_t at = 0; at + 12 <= index.size() && changed < 64; at += 12) {
+            const auto offset = static_cast<std::uint32_t>(Get64(index, at));
+            const auto length = static_cast<std::uint32_t>(Get64(index, at + 4));
+            if (offset == 0xFFFFFFFFu || length < 516 ||
+                std::uint64_t{offset} + length > data.size()) {
+                continue;
+            }
+            const auto frames = static_cast<std::uint32_t>(Get64(data, offset + 512));
+            for (std::uint32_t f = 0; f < frames && 516 + 4 * (f + 1) <= length; ++f) {
+                const std::size_t header =
+                    offset + 512 + static_cast<std::uint32_t>(Get64(data, offset + 516 + 4 * f));
+                if (header + 8 <= std::uint64_t{offset} + length) {
+                    Put32(data, header + 4, 16000u | (30000u << 16));
+                }
+            }
+            ++changed;
+        }
+        WriteWhole(dir / "anim.mul", data);
+    } else if (name == "overlapping") {
+        // Every index record spans its whole data file.
+        for (const auto& [indexName, dataName] :
+             {std::pair{"artidx.mul", "art.mul"}, std::pair{"multi.idx", "multi.mul"},
+              std::pair{"anim.idx", "anim.mul"}, std::pair{"gumpidx.mul", "gumpart.mul"}}) {
+            if (!has(indexName) || !has(dataName)) {
+                continue;
+            }
+            Bytes index = ReadWhole(dir / indexName);
+            const auto size = static_cast<std::uint32_t>(fs::file_size(dir / dataName));
+            for (std::size_t at = 0; at + 12 <= index.size(); at += 12) {
+                Put32(index, at, 0);
+                Put32(index, at + 4, size);
+            }
+            WriteWhole(dir / indexName, index);
+        }
+    } else if (name == "lying-container") {
+        // Every compressed entry of the gump container claims 1,032 times its compressed size.
+        const fs::path path = dir / "gumpartLegacyMUL.uop";
+        if (!fs::exists(path)) {
+            return false;
+        }
+        Bytes bytes = ReadWhole(path);
+        ForEachContainerEntry(bytes, [&](std::size_t entry) {
+            if (bytes[entry + 32] == 1) {
+                const std::uint64_t packed = Get64(bytes, entry + 12) & 0xFFFFFFFFu;
+                Put32(
+                    bytes, entry + 16,
+                    static_cast<std::uint32_t>(std::min<std::uint64_t>(packed * 1032, 255u << 20)));
+            }
+        });
+        WriteWhole(path, bytes);
+    } else {
+        return false;
+    }
+    return true;
+}
 
 void DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
     Damager damage(dir, seed);

@@ -110,6 +110,21 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
 // tables.
 void DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
 
+// Hostile cases, each laid over a written client on its own (MakeHostile answers false for an
+// unknown name): "special-files" (a FIFO as "art.mul", a device as "gumpart.mul", a directory
+// as "texmaps.mul", and "fifo.mul" and "device.mul" to give as patch files), "planted-links"
+// (links at "tmpversave.mul" and ".edits.pat.tmp" to "victim.bin"), "sparse-files" (an 8 GiB
+// "verdata.mul" claiming 0xFFFFFFFF records, a 1 GiB "multi.idx"), "anti-sort" (400,000 patch
+// records in AntiSortOrder), "huge-frames" (animation frames of 16,000 x 30,000), "overlapping"
+// (index records that all span their data file) and "lying-container" (gump container entries
+// that claim 1,032 times their compressed size; newer client only).
+extern const char* const kHostileCases[7];
+bool MakeHostile(const std::filesystem::path& dir, const std::string& name);
+
+// The values 0 to count - 1 in the order that drives a middle-pivot partition sort to its
+// quadratic worst case.
+std::vector<std::uint32_t> AntiSortOrder(std::uint32_t count);
+
 // Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
 std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches);
 

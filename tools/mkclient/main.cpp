@@ -21,7 +21,12 @@ int main(int argc, char** argv) {
     const QCommandLineOption damage(
         QStringLiteral("damage"), QStringLiteral("then damage it, the same way for the same seed"),
         QStringLiteral("SEED"));
-    const QList<QCommandLineOption> options{full, modern, damage};
+    const QCommandLineOption hostile(
+        QStringLiteral("hostile"),
+        QStringLiteral("then lay one hostile case over it: special-files, planted-links, "
+                       "sparse-files, anti-sort, huge-frames, overlapping, lying-container"),
+        QStringLiteral("CASE"));
+    const QList<QCommandLineOption> options{full, modern, damage, hostile};
     const std::string usage =
         "Usage: tessaly-mkclient " + tessaly::cli::Synopsis(options) + " DIR\n";
     tessaly::cli::CommandLine line(options);
@@ -62,6 +67,12 @@ int main(int argc, char** argv) {
         }
         if (line.IsSet(damage)) {
             tessaly::mk::DamageClient(positional.front(), seed);
+        }
+        if (line.IsSet(hostile) &&
+            !tessaly::mk::MakeHostile(positional.front(), line.Value(hostile))) {
+            std::cerr << "tessaly-mkclient: no hostile case '" << line.Value(hostile)
+                      << "' for this client\n";
+            return 2;
         }
     } catch (const std::exception& e) {
         std::cerr << "tessaly-mkclient: " << e.what() << '\n';
