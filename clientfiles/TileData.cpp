@@ -1,6 +1,7 @@
 #include "TileData.h"
 
 #include "ClientFiles.h"
+#include "EventLog.h"
 #include "TarnError.h"
 #include "VerDataTable.h"
 
@@ -118,6 +119,7 @@ TileDataShape GetTileDataShape(CClientFiles& files) {
         }
     } catch (const CQFileException&) {
         // A file whose size cannot be read is taken as the old layout.
+        LogCaughtException("measuring the tile data");
     }
     return TileDataShape();
 }

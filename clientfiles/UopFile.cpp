@@ -1,5 +1,6 @@
 #include "UopFile.h"
 
+#include "EventLog.h"
 #include "Text.h"
 
 #include <zlib.h>
@@ -125,6 +126,7 @@ bool CUopTable::Read(CQFile& file) {
             return false;
         }
     } catch (const CQFileException&) {
+        LogCaughtException("reading a container's header");
         m_sError = "container: cannot read the header";
         return false;
     }
@@ -186,6 +188,7 @@ bool CUopTable::Read(CQFile& file) {
                 return false;
             }
         } catch (const CQFileException&) {
+            LogCaughtException("reading a container's table");
             m_sError = "container: cannot read a table";
             return false;
         }
@@ -274,6 +277,7 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
         inflateEnd(&zs);
         return ok;
     } catch (const CQFileException&) {
+        LogCaughtException("reading a container entry");
         return false;
     }
 }
@@ -283,6 +287,7 @@ CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
     try {
         m_uFileLength = file.GetLength();
     } catch (const CQFileException&) {
+        LogCaughtException("measuring a container");
         m_uFileLength = 0;
     }
     m_Table.Read(file);

@@ -25,16 +25,22 @@ function(tessaly_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# tessaly_test(NAME SOURCES ... LIBS ...): one GoogleTest executable, its tests discovered by CTest.
+# tessaly_test(NAME LABELS ... SOURCES ... LIBS ...): one GoogleTest executable, its tests
+# discovered by CTest and labelled: unit (no window), gui (drives widgets on the offscreen
+# platform), slow (minutes rather than seconds; left out of quick runs with -LE slow).
 function(tessaly_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_LABELS)
+        message(FATAL_ERROR "tessaly_test(${name}): every test needs LABELS")
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_LOGLEVEL=0")
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_LOGLEVEL=0"
+                   LABELS "${ARG_LABELS}")
 endfunction()
 
 # tessaly_fuzzer(NAME SOURCES ... LIBS ... [SEEDS file...]): a libFuzzer target plus a short

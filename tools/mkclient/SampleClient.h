@@ -107,8 +107,14 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
 // files, index records past the end of their data or with huge lengths, garbage inside the data,
 // a "verdata.mul" whose count exceeds its records and whose records carry unknown file ids, a
 // "tiledata.mul" cut in the middle of a group, an empty "hues.mul", containers with broken
-// tables.
-void DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
+// tables. Returns what it left damaged.
+struct DamageReport {
+    // By index file name ("artidx.mul" ...): the entries, in order, whose data lies outside its
+    // file (that of the base record, or of the patch record that replaces it). Containers are
+    // not listed.
+    std::map<std::string, std::vector<std::uint32_t>> outside;
+};
+DamageReport DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
 
 // Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
 std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches);
