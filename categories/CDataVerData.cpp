@@ -52,14 +52,6 @@ bool CDataVerData::CopyData() {
     return target->CopyData();
 }
 
-ReadStatus CDataVerData::GetReadStatus() {
-    if (!m_Record) {
-        return ReadStatus::Ok;
-    }
-    ActivatePatch();
-    return TheClientFiles().DataStatus(kSlotVerData, IndexFromPatch(*m_Record));
-}
-
 bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (m_Change) {
         const std::uint32_t offset = record.m_dwOffset;

@@ -45,8 +45,6 @@ public:
     std::int32_t GetTargetType() override;
     bool IsValid() override { return true; }
     bool ReadIndex() override { return false; }
-    // A record of a patch file: DataStatus of its data in that file; a change made in memory: Ok.
-    ReadStatus GetReadStatus() override;
     bool AddPages(CDataProps* pSheet) override;
     // The target entry exports, as it copies.
     CDataDef* GetExportEntry() override { return GetTarget(); }

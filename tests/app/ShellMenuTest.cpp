@@ -5,6 +5,7 @@
 #include "CChildFrame.h"
 #include "CDataAppState.h"
 #include "CDataList.h"
+#include "CDataListFilter.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CommandTable.h"
