@@ -63,6 +63,13 @@ int CDataDef::GetChangeState() const {
 const char* CDataDef::GetColumnText(int column) {
     if (column == -1) {
         static const char* const kMarks[] = {" ", "+", "*"};
+        try {
+            if (GetReadStatus() == ReadStatus::Damaged) {
+                return "!";
+            }
+        } catch (...) {
+            LogCaughtException("asking whether an entry is damaged");
+        }
         return kMarks[GetChangeState()];
     }
     if (!m_pListText) {
@@ -146,6 +153,17 @@ bool CDataDefIndex::IsValid() {
     return m_Index.HasData();
 }
 
+ReadStatus CDataDefIndex::GetReadStatus() {
+    IndexRecord change;
+    if (GetLinkedChange(change)) {
+        return ReadStatus::Ok;
+    }
+    if (m_nIndexSlot < 0) {
+        return CDataDef::GetReadStatus();
+    }
+    return TheClientFiles().DataStatus(CClientFiles::DataSlotOf(m_nIndexSlot), GetEffectiveIndex());
+}
+
 void CDataDefIndex::SetVerData(CDataVerData* pVerData) {
     if (pVerData != nullptr && pVerData->HasRecord()) {
         m_Index = IndexFromPatch(*pVerData->GetRecord());
@@ -215,6 +233,7 @@ bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOV
 }
 
 bool CDataDefIndex::ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry) {
+    m_nIndexSlot = static_cast<std::int8_t>(nIndexFile);
     try {
         return TheClientFiles().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
     } catch (...) {

@@ -109,6 +109,9 @@ public:
     // The number of fields GetListText holds when its last one is a name read from the client
     // files, which keeps any tabs it holds (real hue names do); 0 when every tab parts fields.
     virtual int GetListFieldLimit() const { return 0; }
+    // Whether the entry's data can be read, without reading it (ReadStatus): the base says Ok
+    // for a valid entry and Absent for another.
+    virtual ReadStatus GetReadStatus() { return IsValid() ? ReadStatus::Ok : ReadStatus::Absent; }
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     CDataVerData* GetVerData() const { return m_pVerData; }
@@ -123,8 +126,9 @@ public:
     bool LoadEntryBlock(CMulBlockType& block) const;
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
-    // Field `column` of the list text (null past the last field), or for -1 the change mark
-    // " ", "+" or "*". The list text is computed once, on the first call.
+    // Field `column` of the list text (null past the last field), or for -1 the change mark:
+    // "!" for a damaged entry, else " ", "+" or "*" by GetChangeState. The list text is
+    // computed once, on the first call.
     const char* GetColumnText(int column);
     // The short name of the category of GetDataType.
     const char* GetTypeName();
@@ -150,6 +154,9 @@ public:
 
     // True with a patch link, else when the index record has data.
     bool IsValid() override;
+    // A change made in memory is Ok; else the file set's DataStatus of GetEffectiveIndex in the
+    // data file of the index ReadBaseIndex read.
+    ReadStatus GetReadStatus() override;
     // Takes the record's location as the index record (length with bit 31 set), then links.
     void SetVerData(CDataVerData* pVerData) override;
 
@@ -174,6 +181,8 @@ protected:
     bool ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry);
 
     IndexRecord m_Index;
+    // The index slot ReadBaseIndex read (fits in the padding after m_Index); -1 before.
+    std::int8_t m_nIndexSlot = -1;
 };
 
 // The index record that points at a patch record's data: its offset, its length with bit 31

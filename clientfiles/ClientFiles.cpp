@@ -1,6 +1,7 @@
 #include "ClientFiles.h"
 
 #include "ClientDirs.h"
+#include "EventLog.h"
 #include "TarnError.h"
 #include "Text.h"
 #include "UopFile.h"
@@ -40,6 +41,38 @@ bool IsContainerPath(const std::string& path) {
     return true;
 }
 }  // namespace
+
+const char* ReadStatusName(ReadStatus status) {
+    switch (status) {
+        case ReadStatus::Ok:
+            return "ok";
+        case ReadStatus::Absent:
+            return "absent";
+        case ReadStatus::Damaged:
+            return "damaged";
+        case ReadStatus::Failed:
+            break;
+    }
+    return "failed";
+}
+
+std::int32_t CClientFiles::DataSlotOf(std::int32_t indexSlot) {
+    switch (indexSlot) {
+        case kSlotStaIdx0:
+        case kSlotArtIdx:
+        case kSlotAnimIdx:
+        case kSlotSoundIdx:
+        case kSlotTexIdx:
+        case kSlotGumpIdx:
+        case kSlotMultiIdx:
+        case kSlotSkillsIdx:
+            return indexSlot + 1;
+        case kSlotLightIdx:
+            return kSlotLight;
+        default:
+            return -1;
+    }
+}
 
 bool IndexRecord::Read(ByteReader& in) {
     return in.u32(m_dwOffset) && in.u32(m_dwLength) && in.u16(m_wExtra1) && in.u16(m_wExtra2);
@@ -229,6 +262,7 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     try {
         file.Seek(static_cast<std::int64_t>(entry) * IndexRecord::kSize, CQFile::begin);
     } catch (const CQFileException&) {
+        LogCaughtException("reading an index record");
         return false;
     }
     std::uint8_t bytes[IndexRecord::kSize];
@@ -238,6 +272,47 @@ bool CClientFiles::ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot
     ByteReader in(bytes);
     record.Read(in);
     return record.HasData();
+}
+
+ReadStatus CClientFiles::ReadIndexStatus(std::int32_t indexSlot, std::int32_t dataSlot,
+                                         std::uint32_t entry, IndexRecord& record) {
+    if (!ReadIndexRecord(indexSlot, dataSlot, entry, record)) {
+        return OpenSlot(indexSlot) ? ReadStatus::Absent : ReadStatus::Failed;
+    }
+    return DataStatus(ValidSlot(dataSlot) ? dataSlot : DataSlotOf(indexSlot), record);
+}
+
+ReadStatus CClientFiles::DataStatus(std::int32_t dataSlot, const IndexRecord& record) {
+    if (record.IsPatch() && record.GetLength() == 0) {
+        return ReadStatus::Ok;
+    }
+    if (!record.HasData() || record.GetLength() == 0) {
+        return ReadStatus::Absent;
+    }
+    if (!record.IsPatch() && !ValidSlot(dataSlot)) {
+        return ReadStatus::Failed;
+    }
+    CQFile* file = FileFor(dataSlot, record);
+    if (file == nullptr) {
+        // A record pointing into a patch file the client does not have lies about its data.
+        return record.IsPatch() ? ReadStatus::Damaged : ReadStatus::Failed;
+    }
+    if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
+        return DataFits(dataSlot, record) ? ReadStatus::Ok : ReadStatus::Damaged;
+    }
+    LengthCache& cache =
+        m_LengthCache[static_cast<std::size_t>(record.IsPatch() ? kSlotVerData : dataSlot)];
+    if (cache.openSerial != file->GetOpenSerial()) {
+        try {
+            cache.length = file->GetLength();
+        } catch (const CQFileException&) {
+            LogCaughtException("measuring a data file");
+            return ReadStatus::Failed;
+        }
+        cache.openSerial = file->GetOpenSerial();
+    }
+    return FitsIn(record.m_dwOffset, record.GetLength(), cache.length) ? ReadStatus::Ok
+                                                                       : ReadStatus::Damaged;
 }
 
 std::uint64_t CClientFiles::GetIndexCount(std::int32_t indexSlot) {
@@ -251,6 +326,7 @@ std::uint64_t CClientFiles::GetIndexCount(std::int32_t indexSlot) {
     try {
         return GetFile(indexSlot).GetLength() / IndexRecord::kSize;
     } catch (const CQFileException&) {
+        LogCaughtException("measuring an index file");
         return 0;
     }
 }
@@ -287,6 +363,7 @@ const std::vector<std::uint8_t>* CClientFiles::CachedIndex(std::int32_t indexSlo
         bytes.resize(got);
         cache.bytes = std::move(bytes);
     } catch (const CQFileException&) {
+        LogCaughtException("reading an index file");
         return nullptr;
     }
     cache.openSerial = file.GetOpenSerial();
@@ -314,30 +391,46 @@ bool CClientFiles::DataFits(std::int32_t dataSlot, const IndexRecord& record) {
     try {
         return FitsIn(record.m_dwOffset, record.GetLength(), file->GetLength());
     } catch (const CQFileException&) {
+        LogCaughtException("measuring a data file");
         return false;
     }
 }
 
 bool CClientFiles::ReadData(std::int32_t dataSlot, const IndexRecord& record,
                             std::span<std::uint8_t> buffer) {
+    return ReadDataStatus(dataSlot, record, buffer) == ReadStatus::Ok;
+}
+
+ReadStatus CClientFiles::ReadDataStatus(std::int32_t dataSlot, const IndexRecord& record,
+                                        std::span<std::uint8_t> buffer) {
     std::uint32_t length = record.GetLength();
+    if (record.m_dwOffset == IndexRecord::kNoData) {
+        return ReadStatus::Absent;
+    }
     if (buffer.size() < length) {
-        return false;
+        return ReadStatus::Damaged;
     }
     CQFile* file = FileFor(dataSlot, record);
     if (file == nullptr) {
-        return false;
+        return record.IsPatch() ? ReadStatus::Damaged : ReadStatus::Failed;
     }
     if (!record.IsPatch() && IsContainerSlot(dataSlot)) {
         CUopContainer* container = ContainerFor(dataSlot);
-        return container != nullptr && container->ReadData(*file, record, buffer);
+        if (container == nullptr) {
+            return ReadStatus::Failed;
+        }
+        return container->ReadData(*file, record, buffer) ? ReadStatus::Ok : ReadStatus::Damaged;
     }
     try {
+        if (!FitsIn(record.m_dwOffset, length, file->GetLength())) {
+            return ReadStatus::Damaged;
+        }
         file->Seek(record.m_dwOffset, CQFile::begin);
+        return file->Read(buffer.data(), length) == length ? ReadStatus::Ok : ReadStatus::Failed;
     } catch (const CQFileException&) {
-        return false;
+        LogCaughtException("reading entry data");
+        return ReadStatus::Failed;
     }
-    return file->Read(buffer.data(), length) == length;
 }
 
 CClientFiles& TheClientFiles() {

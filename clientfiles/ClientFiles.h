@@ -80,6 +80,15 @@ struct IndexRecord {
     bool operator==(const IndexRecord&) const = default;
 };
 
+// What a read found. Ok: the record or bytes asked for. Absent: no entry (an empty index
+// record, an entry past the index's end, no container entry). Damaged: an entry whose record
+// or bytes do not hold together (a stretch outside its file, a container entry that does not
+// decode). Failed: the file would not open, seek or read.
+enum class ReadStatus { Ok, Absent, Damaged, Failed };
+
+// "ok", "absent", "damaged" or "failed".
+const char* ReadStatusName(ReadStatus status);
+
 class CClientFiles {
 public:
     // table: the patch table entry reads consult; null = the process-wide one.
@@ -124,6 +133,25 @@ public:
     // answers true only when it has data; a patch record always does.
     bool ReadIndexRecord(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
                          IndexRecord& record);
+    // ReadIndexRecord, telling apart why there is no readable entry: Absent where it answers
+    // false with a readable index, Failed when the index file does not open, Damaged when the
+    // record's stretch does not lie inside its data file (DataStatus); else Ok.
+    ReadStatus ReadIndexStatus(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
+                               IndexRecord& record);
+    // Whether a record's data can be read, without reading it: Absent without data (a patch
+    // record of length 0, a deletion, is Ok), Failed when its file does not open or cannot be
+    // measured, Damaged when the stretch lies outside the file or the container entry, or the
+    // record points into a patch file the client does not have.
+    ReadStatus DataStatus(std::int32_t dataSlot, const IndexRecord& record);
+    // ReadData, telling apart why nothing was read: Absent for the offset of no data, Damaged for a
+    // stretch outside its file, a buffer shorter than the record says, a container entry that
+    // does not decode or a patch record without a patch file, Failed when the file does not
+    // open, seek or read.
+    ReadStatus ReadDataStatus(std::int32_t dataSlot, const IndexRecord& record,
+                              std::span<std::uint8_t> buffer);
+    // The data slot an index slot's records point into (art for artidx, light for lightidx);
+    // -1 for a slot that is no index.
+    static std::int32_t DataSlotOf(std::int32_t indexSlot);
     // Reads the record's GetLength() bytes into buffer, from the patch file when the record
     // is a patch record. False when the slot does not open, the seek fails, the buffer is too
     // small or fewer bytes arrive.
@@ -162,9 +190,16 @@ private:
         bool loaded = false;
     };
 
+    // File lengths for DataStatus, which lists ask row by row: measured once per opening.
+    struct LengthCache {
+        std::uint64_t openSerial = 0;
+        std::uint64_t length = 0;
+    };
+
     CVerDataTable* m_pVerData;
     CFileFinder m_Finder;
     std::array<IndexCache, kFileSlotCount> m_IndexCache;
+    std::array<LengthCache, kFileSlotCount> m_LengthCache;
     std::array<std::unique_ptr<CUopContainer>, kFileSlotCount> m_Container;  // by data slot
 };
 

@@ -1,6 +1,7 @@
 #include "RadarColors.h"
 
 #include "ClientFiles.h"
+#include "EventLog.h"
 
 namespace tessaly {
 
@@ -21,6 +22,7 @@ std::uint16_t GetRadarColor(std::uint32_t id, CClientFiles& files) {
         }
         return LoadLE16(bytes);
     } catch (const CQFileException&) {
+        LogCaughtException("reading a radar colour");
         return 0;
     }
 }

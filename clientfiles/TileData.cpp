@@ -1,6 +1,7 @@
 #include "TileData.h"
 
 #include "ClientFiles.h"
+#include "EventLog.h"
 #include "TarnError.h"
 #include "Text.h"
 #include "VerDataTable.h"
@@ -120,6 +121,7 @@ TileDataShape GetTileDataShape(CClientFiles& files) {
         }
     } catch (const CQFileException&) {
         // A file whose size cannot be read is taken as the old layout.
+        LogCaughtException("measuring the tile data");
     }
     return TileDataShape();
 }

@@ -1,5 +1,6 @@
 #include "UopFile.h"
 
+#include "EventLog.h"
 #include "Text.h"
 
 #include <zlib.h>
@@ -125,6 +126,7 @@ bool CUopTable::Read(CQFile& file) {
             return false;
         }
     } catch (const CQFileException&) {
+        LogCaughtException("reading a container's header");
         m_sError = "container: cannot read the header";
         return false;
     }
@@ -186,6 +188,7 @@ bool CUopTable::Read(CQFile& file) {
                 return false;
             }
         } catch (const CQFileException&) {
+            LogCaughtException("reading a container's table");
             m_sError = "container: cannot read a table";
             return false;
         }
@@ -316,6 +319,7 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
         return InflateEntry(file, entry, out.size(), out.size() == entry.decompressedLength,
                             [&](std::size_t produced) { return out.subspan(produced); });
     } catch (const CQFileException&) {
+        LogCaughtException("reading a container entry");
         return false;
     }
 }
@@ -342,6 +346,7 @@ bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uin
         }
         return ok;
     } catch (const CQFileException&) {
+        LogCaughtException("reading a container entry");
         out.clear();
         return false;
     }
@@ -352,6 +357,7 @@ CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
     try {
         m_uFileLength = file.GetLength();
     } catch (const CQFileException&) {
+        LogCaughtException("measuring a container");
         m_uFileLength = 0;
     }
     m_Table.Read(file);

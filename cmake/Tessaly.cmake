@@ -25,16 +25,25 @@ function(tessaly_library name)
     target_link_libraries(${name} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# tessaly_test(NAME SOURCES ... LIBS ...): one GoogleTest executable, its tests discovered by CTest.
+# tessaly_test(NAME LABELS LABEL SOURCES ... LIBS ...): one GoogleTest executable, its tests
+# discovered by CTest and labelled: unit (no window), gui (drives widgets on the offscreen
+# platform) or slow (minutes rather than seconds; left out of quick runs with -LE slow).
 function(tessaly_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "LABELS;SOURCES;LIBS" ${ARGN})
+    list(LENGTH ARG_LABELS label_count)
+    if(NOT label_count EQUAL 1)
+        message(FATAL_ERROR "tessaly_test(${name}): every test needs one label")
+    endif()
     add_executable(${name} ${ARG_SOURCES})
     target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS})
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     gtest_discover_tests(${name}
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_LOGLEVEL=0")
+        # One label each: the discovered tests' properties take single values (a list would be
+        # split into separate arguments), so LABELS comes before the environment.
+        PROPERTIES LABELS "${ARG_LABELS}"
+                   ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ALSOFT_LOGLEVEL=0")
 endfunction()
 
 # tessaly_fuzzer(NAME SOURCES ... LIBS ... [SEEDS file...]): a libFuzzer target plus a short

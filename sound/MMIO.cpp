@@ -1,6 +1,7 @@
 #include "MMIO.h"
 
 #include "Bytes.h"
+#include "EventLog.h"
 #include "QFile.h"
 
 #include <algorithm>
@@ -73,6 +74,7 @@ std::uint32_t MMIOStream::Length() const {
         return static_cast<std::uint32_t>(
             std::min<std::uint64_t>(m_pFile->GetLength(), kMaxPosition));
     } catch (const CQFileException&) {
+        LogCaughtException("measuring a wave file");
         return 0;
     }
 }
@@ -97,6 +99,7 @@ std::int32_t MMIOStream::Read(void* buffer, std::int32_t n) {
         m_pos += done;
         return static_cast<std::int32_t>(done);
     } catch (const CQFileException&) {
+        LogCaughtException("reading a wave file");
         return -1;
     }
 }
@@ -125,6 +128,7 @@ std::int32_t MMIOStream::Write(const void* buffer, std::int32_t n) {
         m_pos += want;
         return n;
     } catch (const CQFileException&) {
+        LogCaughtException("writing a wave file");
         return -1;
     }
 }

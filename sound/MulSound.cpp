@@ -1,5 +1,6 @@
 #include "MulSound.h"
 
+#include "EventLog.h"
 #include "TarnError.h"
 
 #include <algorithm>
@@ -154,7 +155,8 @@ std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed) {
     try {
         block.resize(std::size_t{n} + 47);
     } catch (const std::bad_alloc&) {
-        return {};  // a failed allocation fails silently
+        LogCaughtException("making wave data");
+        return {};
     }
     MMOpenInfo info;
     info.fccIOProc = kFourCCMem;

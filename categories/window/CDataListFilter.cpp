@@ -62,6 +62,16 @@ void CDataListFilter::Finish() {
     }
 }
 
+bool CDataListFilter::Step() {
+    if (m_Debounce.isActive()) {
+        m_Debounce.stop();
+        Start();
+    } else if (m_Chunk.isActive()) {
+        RunChunk(kChunkMs);
+    }
+    return IsBusy();
+}
+
 void CDataListFilter::RunChunk(qint64 budgetMs) {
     QElapsedTimer clock;
     clock.start();

@@ -41,6 +41,9 @@ public:
     bool IsBusy() const { return m_Debounce.isActive() || m_Chunk.isActive(); }
     // Matches what is left now, without returning to the event loop.
     void Finish();
+    // Does at once what the next timer would: starts matching after the pause, or matches one
+    // chunk. True while matching remains.
+    bool Step();
     // Whether an entry's text contains the text (already in lower case).
     static bool Matches(CDataDef* entry, const std::string& lowerText);
 

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <memory>
 
@@ -138,10 +139,17 @@ CShellUi::Progress CShellDialogs::BeginProgress(const std::string& text) {
         });
     dialog->setWindowTitle(kTitle);
     dialog->setWindowModality(Qt::ApplicationModal);
-    dialog->setMinimumDuration(100);
+    // The dialog shows when the task's own progress calls find the delay past (on m_Now), not
+    // on a timer of its own.
+    dialog->setMinimumDuration(INT_MAX);
     dialog->setAutoReset(false);
     dialog->setValue(0);
-    return [dialog](std::uint64_t done, std::uint64_t total) {
+    const std::function<std::chrono::steady_clock::time_point()> now = m_Now;
+    const std::chrono::steady_clock::time_point start = now();
+    return [dialog, now, start](std::uint64_t done, std::uint64_t total) {
+        if (!dialog->isVisible() && now() - start >= kProgressDelay) {
+            dialog->show();
+        }
         const int step =
             total == 0 ? kSteps
                        : static_cast<int>(std::min<std::uint64_t>(done, total) * kSteps / total);

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -82,6 +83,11 @@ public:
     bool RunDialog(QDialog& dialog) override;
     std::optional<std::string> AskText(const std::string& text, const std::string& title) override;
     Progress BeginProgress(const std::string& text) override;
+
+    // How long a task runs before its progress dialog shows.
+    static constexpr std::chrono::milliseconds kProgressDelay{100};
+    // The clock the progress dialog's delay is measured on (tests set a clock of their own).
+    std::function<std::chrono::steady_clock::time_point()> m_Now = std::chrono::steady_clock::now;
 
 private:
     QPointer<QWidget> m_pOwner;

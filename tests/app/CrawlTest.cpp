@@ -1,9 +1,10 @@
-// A crawl over the whole window on clients the generator damaged (old and newer, several seeds),
+// A crawl over the whole window on clients the generator damaged (old and newer, by seed),
 // with every View filter on: every list in both modes (text list and grid), with and without the
 // unused slots, the row texts, a copy and an export of each row (of spread rows in the longest
 // lists), the sheets of spread rows with every page drawn (animations stepped, flipped and
-// played), then the document and the ".pat" patch saved to new files. Nothing may crash or let
-// an exception out, and the client's own files stay as they were.
+// played), every category exported whole, then the document and the ".pat" patch saved to new
+// files. Nothing may crash or let an exception out, the client's own files stay as they were,
+// and exactly the entries the generator left damaged carry the damaged mark.
 
 #include "AnimPages.h"
 #include "CBrindleApp.h"
@@ -12,6 +13,8 @@
 #include "CDataListCtrl.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
+#include "CategoryExport.h"
+#include "DataTypeDef.h"
 #include "PatchFormat.h"
 #include "ResourceIds.h"
 #include "SampleClient.h"
@@ -26,6 +29,7 @@
 #include <filesystem>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,6 +62,25 @@ void PrintTo(const GeneratedDamage& damage, std::ostream* out) {
     *out << NameOf(damage);
 }
 
+// Where a category's list rows read their records: the index file, and the record of row n.
+struct RecordsOf {
+    const char* category;
+    const char* index;
+    std::uint32_t (*entry)(std::uint32_t row);
+};
+
+constexpr RecordsOf kRecords[] = {
+    {"Items", "artidx.mul", [](std::uint32_t n) { return n + kArtItemBase; }},
+    {"Terrain", "artidx.mul", [](std::uint32_t n) { return n; }},
+    {"Gumps", "gumpidx.mul", [](std::uint32_t n) { return n; }},
+    {"Sounds", "soundidx.mul", [](std::uint32_t n) { return n; }},
+    {"Multis", "multi.idx", [](std::uint32_t n) { return n; }},
+    {"Textures", "texidx.mul", [](std::uint32_t n) { return n; }},
+    {"Lights", "lightidx.mul", [](std::uint32_t n) { return n; }},
+    {"Statics", "staidx0.mul", [](std::uint32_t n) { return n; }},
+    {"Anims", "anim.idx", [](std::uint32_t n) { return GetAnimIndex(n, 0, 3); }},
+};
+
 class CrawlTest : public test::ShellTest, public ::testing::WithParamInterface<GeneratedDamage> {
 protected:
     void SetUp() override {
@@ -67,7 +90,7 @@ protected:
         } else {
             mk::WriteSampleClient(m_Client.Path(), false);
         }
-        mk::DamageClient(m_Client.Path(), GetParam().seed);
+        m_Report = mk::DamageClient(m_Client.Path(), GetParam().seed);
         m_Before = Snapshot(m_Client.Path());
     }
 
@@ -108,6 +131,9 @@ protected:
         ASSERT_NE(view, nullptr) << category;
         auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
         ASSERT_NE(list, nullptr) << category;
+        if (unused) {
+            ExpectDamageMarks(category, list->GetShownRows());
+        }
         const CDataListModel* model = list->GetModel();
         // Every row, but for the map's 393,216 blocks and the lists of unused slots (tens of
         // thousands of rows): 200 rows spread over those.
@@ -147,7 +173,27 @@ protected:
         }
     }
 
+    // Every row whose record the generator left damaged, and no other, shows the mark "!".
+    void ExpectDamageMarks(int category, const std::vector<CDataDef*>& rows) {
+        for (const RecordsOf& records : kRecords) {
+            if (FindCategory(records.category) != category ||
+                !m_Report.outside.contains(records.index)) {
+                continue;
+            }
+            const std::vector<std::uint32_t>& outside = m_Report.outside.at(records.index);
+            const std::set<std::uint32_t> damaged(outside.begin(), outside.end());
+            for (CDataDef* entry : rows) {
+                const bool expected = damaged.contains(records.entry(entry->GetIndex()));
+                EXPECT_EQ(std::string(entry->GetColumnText(-1)) == "!", expected)
+                    << records.category << " " << entry->GetIndex();
+                m_nDamaged += expected ? 1 : 0;
+            }
+        }
+    }
+
     test::TempDir m_Client;
+    mk::DamageReport m_Report;
+    int m_nDamaged = 0;
     int m_nExports = 0;
     std::map<std::string, std::vector<std::uint8_t>> m_Before;
 };
@@ -158,6 +204,15 @@ TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
         for (const DataTypeDef& def : GetTypeDefs()) {
             CrawlCategory(def.m_nId, unused);
         }
+    }
+    EXPECT_TRUE(GetParam().modern || m_nDamaged > 0);
+    // Every category exported whole, as export-all writes it, by two threads.
+    for (const char* name :
+         {"Items", "Terrain", "Textures", "Multis", "Anims", "Sounds", "Lights", "Gumps"}) {
+        const fs::path dir = fs::path(TestPath(std::string("all-") + name));
+        fs::create_directory(dir);
+        CCategoryExport all(FindCategory(name), ExportOptions{});
+        EXPECT_TRUE(all.Run(dir.string(), 2)) << name << ": " << all.GetError();
     }
     // The document saved to a new file, then the ".pat" patch (its commands need a record).
     // The damaged patch may hold records its file cannot give back: then the save says so and

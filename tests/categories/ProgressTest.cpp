@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressDialog>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -26,11 +25,14 @@ QProgressDialog* ShownProgress() {
 TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
     test::TestApp();
     CShellDialogs dialogs;
+    std::chrono::steady_clock::time_point now{};
+    dialogs.m_Now = [&] { return now; };
     CShellUi::Progress progress = dialogs.BeginProgress("Saving the file 'a.mul'...");
     ASSERT_TRUE(progress);
+    now += CShellDialogs::kProgressDelay - std::chrono::milliseconds(1);
     progress(1, 100);
     EXPECT_EQ(ShownProgress(), nullptr);  // a quick task shows nothing
-    QTest::qWait(150);
+    now += std::chrono::milliseconds(1);
     progress(40, 100);
     QProgressDialog* shown = ShownProgress();
     ASSERT_NE(shown, nullptr);

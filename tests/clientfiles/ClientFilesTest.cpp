@@ -208,15 +208,34 @@ TEST_F(ClientFilesTest, PatchRecordsTakePrecedenceUnlessPatchIdIs33) {
     EXPECT_EQ(data[0], 13);
 }
 
-TEST_F(ClientFilesTest, ReadDataRefusesShortReadsAndSmallBuffers) {
+TEST_F(ClientFilesTest, ReadsTellAbsentDamagedAndFailedApart) {
     m_dir.Write("skills.mul", Counting(10));
     std::uint8_t data[16] = {};
     EXPECT_TRUE(m_files.ReadData(16, IndexRecord{0, 10, 0, 0}, data));
     EXPECT_EQ(data[9], 9);
-    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{5, 6, 0, 0}, data));   // one byte short
-    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{0, 17, 0, 0}, data));  // buffer too small
-    EXPECT_FALSE(m_files.ReadData(14, IndexRecord{0, 1, 0, 0}, data));   // file missing
-    EXPECT_FALSE(m_files.ReadData(16, IndexRecord{0, 0x80000001u, 0, 0}, data));  // no patch file
+    const std::pair<IndexRecord, ReadStatus> reads[] = {
+        {IndexRecord{5, 6, 0, 0}, ReadStatus::Damaged},   // one byte past the end
+        {IndexRecord{0, 17, 0, 0}, ReadStatus::Damaged},  // longer than the buffer
+        {IndexRecord{}, ReadStatus::Absent},
+        {IndexRecord{0, 0x80000001u, 0, 0}, ReadStatus::Damaged},  // no patch file
+    };
+    for (const auto& [record, status] : reads) {
+        EXPECT_EQ(m_files.ReadDataStatus(16, record, data), status) << record.m_dwOffset;
+        EXPECT_FALSE(m_files.ReadData(16, record, data));
+    }
+    EXPECT_EQ(m_files.ReadDataStatus(14, IndexRecord{0, 1, 0, 0}, data), ReadStatus::Failed);
+
+    // Index records: empty, past the data's end, past the index's end, without an index file.
+    m_dir.Write("skills.idx", IndexFile({{0, 10, 0, 0}, {0xFFFFFFFFu, 0, 0, 0}, {8, 4, 0, 0}}));
+    IndexRecord record;
+    const ReadStatus entries[] = {ReadStatus::Ok, ReadStatus::Absent, ReadStatus::Damaged,
+                                  ReadStatus::Absent};
+    for (std::uint32_t entry = 0; entry < 4; ++entry) {
+        EXPECT_EQ(m_files.ReadIndexStatus(kSlotSkillsIdx, 33, entry, record), entries[entry])
+            << entry;
+    }
+    EXPECT_EQ(m_files.ReadIndexStatus(kSlotLightIdx, 33, 0, record), ReadStatus::Failed);
+    EXPECT_STREQ(ReadStatusName(ReadStatus::Damaged), "damaged");
 }
 
 TEST_F(ClientFilesTest, LoadMulDataRefusesLengthsPastTheEndWithoutAllocating) {

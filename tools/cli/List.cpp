@@ -31,6 +31,22 @@ public:
     CQObArray<CDataVerData*> m_Records;
 };
 
+// What a row holds: "used", "unused" (no data), "damaged" (its record or data does not hold
+// together) or "failed" (its file would not open or read).
+QString RowState(CDataDef& entry) {
+    switch (entry.GetReadStatus()) {
+        case ReadStatus::Ok:
+            return QStringLiteral("used");
+        case ReadStatus::Absent:
+            return QStringLiteral("unused");
+        case ReadStatus::Damaged:
+            return QStringLiteral("damaged");
+        case ReadStatus::Failed:
+            break;
+    }
+    return QStringLiteral("failed");
+}
+
 int RunList(Invocation& inv) {
     const std::string& name = inv.Arg(0, "CATEGORY");
     std::int32_t category = FindCategory(name);
@@ -57,6 +73,7 @@ int RunList(Invocation& inv) {
             QJsonObject row;
             row[QStringLiteral("index")] = static_cast<qint64>(entry->GetIndex());
             row[QStringLiteral("change")] = QString::fromLatin1(entry->GetColumnText(-1));
+            row[QStringLiteral("state")] = RowState(*entry);
             row[QStringLiteral("columns")] = fields;
             rows.append(row);
         } else {

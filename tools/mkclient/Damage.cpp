@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <stdexcept>
 
 namespace tessaly::mk {
@@ -45,6 +46,14 @@ void Put64(Bytes& bytes, std::size_t at, std::uint64_t value) {
     Put32(bytes, at + 4, static_cast<std::uint32_t>(value >> 32));
 }
 
+std::uint32_t Get32(const Bytes& bytes, std::size_t at) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4 && at + i < bytes.size(); ++i) {
+        value |= std::uint32_t{bytes[at + i]} << (8 * i);
+    }
+    return value;
+}
+
 std::uint64_t Get64(const Bytes& bytes, std::size_t at) {
     std::uint64_t value = 0;
     for (std::size_t i = 0; i < 8 && at + i < bytes.size(); ++i) {
@@ -61,8 +70,9 @@ public:
         return n == 0 ? 0 : std::uniform_int_distribution<std::uint32_t>(0, n - 1)(m_random);
     }
 
-    // Index records: some point past the end of their data file, some have huge lengths, and
-    // the file loses part of its last record.
+    // Index records: some point past the end of their data file, have huge lengths, stretches
+    // whose end wraps past 2^32, point into the patch file past its end or carry the largest
+    // extra words; the file loses part of its last record, now and then all but a few bytes.
     void Index(const std::string& name, const std::string& dataName) {
         Bytes bytes = ReadWhole(m_dir / name);
         const std::size_t records = bytes.size() / 12;
@@ -71,25 +81,39 @@ public:
         }
         const auto dataSize = static_cast<std::uint32_t>(
             fs::exists(m_dir / dataName) ? fs::file_size(m_dir / dataName) : 0);
+        const bool patch = fs::exists(m_dir / "verdata.mul");
         for (int i = 0; i < 24; ++i) {
             const std::size_t at = Below(static_cast<std::uint32_t>(records)) * 12;
-            switch (Below(3)) {
+            switch (Below(6)) {
                 case 0:
                     Put32(bytes, at, dataSize + Below(1000));
                     break;
                 case 1:
                     Put32(bytes, at + 4, 0x7FFFFFF0u + Below(16));
                     break;
+                case 2:
+                    Put32(bytes, at, 0xFFFFFFF0u);
+                    Put32(bytes, at + 4, 0x20);
+                    break;
+                case 3:
+                    if (patch) {
+                        Put32(bytes, at, 0x00FFFFF0u);
+                        Put32(bytes, at + 4, 0x80001000u);
+                    }
+                    break;
+                case 4:
+                    Put32(bytes, at + 8, 0xFFFFFFFFu);
+                    break;
                 default:
                     Put32(bytes, at, dataSize - std::min(dataSize, Below(8)));
                     break;
             }
         }
-        bytes.resize(bytes.size() - 1 - Below(11));
+        bytes.resize(Below(8) == 0 ? Below(12) : bytes.size() - 1 - Below(11));
         WriteWhole(m_dir / name, bytes);
     }
 
-    // Garbage inside the data, and sometimes its tail cut off.
+    // Garbage inside the data, and sometimes its tail cut off, now and then all but a few bytes.
     void Data(const std::string& name) {
         Bytes bytes = ReadWhole(m_dir / name);
         if (bytes.empty()) {
@@ -102,13 +126,24 @@ public:
                 bytes[at + k] = static_cast<std::uint8_t>(Below(256));
             }
         }
-        if (Below(2) == 0) {
-            bytes.resize(bytes.size() - Below(static_cast<std::uint32_t>(bytes.size() / 4 + 1)));
+        switch (Below(8)) {
+            case 0:
+                bytes.resize(Below(4));
+                break;
+            case 1:
+            case 2:
+            case 3:
+                bytes.resize(bytes.size() -
+                             Below(static_cast<std::uint32_t>(bytes.size() / 4 + 1)));
+                break;
+            default:
+                break;
         }
         WriteWhole(m_dir / name, bytes);
     }
 
-    // A count above the records that follow, and records of file ids no reader knows.
+    // A count above the records that follow, records of file ids no reader knows and records
+    // whose data lies past the end of the file.
     void VerData() {
         Bytes bytes = ReadWhole(m_dir / "verdata.mul");
         if (bytes.size() < 4) {
@@ -118,6 +153,8 @@ public:
         const std::size_t records = std::min<std::size_t>(count, (bytes.size() - 4) / 20);
         for (int i = 0; i < 4 && records > 0; ++i) {
             Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20, 40 + Below(1000));
+            Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20 + 8,
+                  static_cast<std::uint32_t>(bytes.size()) + Below(1000));
         }
         Put32(bytes, 0, count + 1 + Below(100000));
         WriteWhole(m_dir / "verdata.mul", bytes);
@@ -192,6 +229,69 @@ void ForEachContainerEntry(const Bytes& bytes, Visit&& visit) {
         }
         table = Get64(bytes, table + 4);
     }
+}
+
+// An index file and the data file its records point into (its file id in the patch file).
+struct IndexPair {
+    const char* index;
+    const char* data;
+    std::uint32_t fileId;
+};
+
+constexpr IndexPair kPairs[] = {
+    {"artidx.mul", "art.mul", 4},      {"gumpidx.mul", "gumpart.mul", 12},
+    {"anim.idx", "anim.mul", 6},       {"soundidx.mul", "sound.mul", 8},
+    {"multi.idx", "multi.mul", 14},    {"texidx.mul", "texmaps.mul", 10},
+    {"lightidx.mul", "light.mul", 20}, {"staidx0.mul", "statics0.mul", 2},
+    {"skills.idx", "skills.mul", 16},
+};
+
+bool Outside(std::uint32_t offset, std::uint32_t length, std::uint64_t fileSize) {
+    return std::uint64_t{offset} + length > fileSize;
+}
+
+// The entries of each index file whose data, as the finished files give it, lies outside its
+// file: the base record's, or that of the patch record replacing it.
+std::map<std::string, std::vector<std::uint32_t>> DamagedEntries(const fs::path& dir) {
+    const Bytes patch = fs::exists(dir / "verdata.mul") ? ReadWhole(dir / "verdata.mul") : Bytes();
+    // The patch records the file holds whole, by file id and block: offset and length.
+    std::map<std::pair<std::uint32_t, std::uint32_t>, std::pair<std::uint32_t, std::uint32_t>>
+        patched;
+    const std::size_t records =
+        patch.size() < 4 ? 0 : std::min<std::size_t>(Get32(patch, 0), (patch.size() - 4) / 20);
+    for (std::size_t i = 0; i < records; ++i) {
+        const std::size_t at = 4 + i * 20;
+        patched[{Get32(patch, at), Get32(patch, at + 4)}] = {Get32(patch, at + 8),
+                                                             Get32(patch, at + 12)};
+    }
+    std::map<std::string, std::vector<std::uint32_t>> damaged;
+    for (const IndexPair& pair : kPairs) {
+        const std::string indexPath = FindFileNoCase(dir.string(), pair.index);
+        const std::string dataPath = FindFileNoCase(dir.string(), pair.data);
+        if (indexPath.empty() || dataPath.empty()) {
+            continue;
+        }
+        const Bytes index = ReadWhole(indexPath);
+        const std::uint64_t dataSize = fs::file_size(dataPath);
+        std::vector<std::uint32_t>& entries = damaged[pair.index];
+        for (std::uint32_t entry = 0; std::size_t{entry} * 12 + 12 <= index.size(); ++entry) {
+            std::uint32_t offset = Get32(index, std::size_t{entry} * 12);
+            std::uint32_t length = Get32(index, std::size_t{entry} * 12 + 4);
+            std::uint64_t size = dataSize;
+            if (auto p = patched.find({pair.fileId, entry}); p != patched.end()) {
+                offset = p->second.first;
+                length = p->second.second | 0x80000000u;
+            }
+            if ((length & 0x80000000u) != 0) {
+                size = patch.size();
+            }
+            length &= 0x7FFFFFFFu;
+            if (offset != 0xFFFFFFFFu && length != 0 && Outside(offset, length, size)) {
+                entries.push_back(entry);
+            }
+        }
+    }
+    return damaged;
 }
 
 }  // namespace
@@ -321,23 +421,16 @@ bool MakeHostile(const std::filesystem::path& dir, const std::string& name) {
     return true;
 }
 
-void DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
+DamageReport DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
     Damager damage(dir, seed);
     const auto has = [&](const char* name) { return fs::exists(dir / name); };
     // The name a file carries in the directory, in whatever case ("Skills.idx"); empty if none.
     const auto found = [&](const char* name) {
         return fs::path(FindFileNoCase(dir.string(), name)).filename().string();
     };
-    const std::pair<const char*, const char*> pairs[] = {
-        {"artidx.mul", "art.mul"},     {"gumpidx.mul", "gumpart.mul"},
-        {"anim.idx", "anim.mul"},      {"soundidx.mul", "sound.mul"},
-        {"multi.idx", "multi.mul"},    {"texidx.mul", "texmaps.mul"},
-        {"lightidx.mul", "light.mul"}, {"staidx0.mul", "statics0.mul"},
-        {"skills.idx", "skills.mul"},
-    };
-    for (const auto& [indexName, dataName] : pairs) {
-        const std::string index = found(indexName);
-        const std::string data = found(dataName);
+    for (const IndexPair& pair : kPairs) {
+        const std::string index = found(pair.index);
+        const std::string data = found(pair.data);
         if (!index.empty() && !data.empty()) {
             damage.Index(index, data);
             damage.Data(data);
@@ -359,6 +452,7 @@ void DamageClient(const std::filesystem::path& dir, std::uint32_t seed) {
     }
     damage.TileData();
     WriteWhole(dir / "hues.mul", {});
+    return DamageReport{DamagedEntries(dir)};
 }
 
 }  // namespace tessaly::mk

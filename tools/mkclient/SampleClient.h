@@ -104,11 +104,19 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
                        bool fullSize = false);
 
 // Damages the client written in dir, the same way for the same seed: truncated index and data
-// files, index records past the end of their data or with huge lengths, garbage inside the data,
-// a "verdata.mul" whose count exceeds its records and whose records carry unknown file ids, a
-// "tiledata.mul" cut in the middle of a group, an empty "hues.mul", containers with broken
-// tables.
-void DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
+// files (now and then to a few bytes), index records past the end of their data, with huge
+// lengths, with stretches wrapping past 2^32, pointing into the patch file past its end or with
+// the largest extra words, garbage inside the data, a "verdata.mul" whose count exceeds its
+// records and whose records carry unknown file ids or point past its end, a "tiledata.mul" cut
+// in the middle of a group, an empty "hues.mul", containers with broken tables. Returns what it
+// left damaged.
+struct DamageReport {
+    // By index file name ("artidx.mul" ...): the entries, in order, whose data lies outside its
+    // file (that of the base record, or of the patch record that replaces it). Containers are
+    // not listed.
+    std::map<std::string, std::vector<std::uint32_t>> outside;
+};
+DamageReport DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
 
 // Hostile cases, each laid over a written client on its own (MakeHostile answers false for an
 // unknown name): "special-files" (a FIFO as "art.mul", a device as "gumpart.mul", a directory
