@@ -14,7 +14,7 @@ public:
     explicit CDataDefTileData(std::uint32_t nIndex) : CDataDef(nIndex) {}
 
     std::string GetListText() override;
-    bool CopyData() override { return true; }
+    bool CopyData(EntryClip& /*clip*/) override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTileData; }
     // A group that "tiledata.mul" holds, or one with a patch link.
