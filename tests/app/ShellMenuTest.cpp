@@ -50,7 +50,7 @@ protected:
                 SCOPED_TRACE(std::string(menu.pszTitle) + " item " + std::to_string(i));
                 EXPECT_EQ(shown[i].nId, item.nId);
                 if (item.pszText != nullptr) {
-                    EXPECT_EQ(shown[i].text, QString::fromLatin1(item.pszText));
+                    EXPECT_EQ(shown[i].text, QString::fromStdString(GetMenuItemText(item)));
                     EXPECT_EQ(shown[i].bEnabled, !disabled.contains(item.nId));
                     EXPECT_EQ(shown[i].bChecked, checked.contains(item.nId));
                 }
@@ -153,10 +153,12 @@ TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
     CMainFrame* frame = m_pApp->GetMainFrame();
     // Every key of the table reaches its command; Delete and Properties show a key in their
     // text that the list handles, not the window.
-    for (const AcceleratorDef& key : GetAccelerators()) {
-        EXPECT_TRUE(frame->GetAction(key.nId)->shortcuts().contains(
-            QKeySequence(QString::fromLatin1(key.pszKey), QKeySequence::PortableText)))
-            << key.nId << " " << key.pszKey;
+    for (const CommandKeyDef& command : GetCommandKeys()) {
+        for (const char* key : GetAcceleratorKeys(command.nId)) {
+            EXPECT_TRUE(frame->GetAction(command.nId)->shortcuts().contains(
+                QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)))
+                << command.nId << " " << key;
+        }
     }
     EXPECT_TRUE(frame->GetAction(ID_EDIT_DELETE)->shortcuts().isEmpty());
     EXPECT_TRUE(frame->GetAction(ID_EDIT_PROPERTIES)->shortcuts().isEmpty());
