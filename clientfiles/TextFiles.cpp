@@ -57,6 +57,17 @@ std::vector<ClientTextFile> FindClientFiles(const CClientFiles& files, std::stri
     return found;
 }
 
+FileStamp GetFileStamp(const std::string& path) {
+    FileStamp stamp{path, 0, {}};
+    if (path.empty()) {
+        return stamp;
+    }
+    std::error_code error;
+    stamp.size = std::filesystem::file_size(path, error);
+    stamp.time = std::filesystem::last_write_time(path, error);
+    return stamp;
+}
+
 bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
                    std::vector<std::uint8_t>& bytes, std::string& error) {
     bytes.clear();

@@ -16,6 +16,7 @@
 #include "Bytes.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,16 @@ struct ClientTextFile {
 // lower-case name starts with lowerPrefix and ends with lowerSuffix, sorted by lower-case name.
 std::vector<ClientTextFile> FindClientFiles(const CClientFiles& files, std::string_view lowerPrefix,
                                             std::string_view lowerSuffix);
+
+// What tells a file read earlier from the same file changed on disk: its path, size and
+// modification time (all empty for a path that names nothing).
+struct FileStamp {
+    std::string path;
+    std::uintmax_t size = 0;
+    std::filesystem::file_time_type time{};
+    bool operator==(const FileStamp&) const = default;
+};
+FileStamp GetFileStamp(const std::string& path);
 
 // Reads a regular file whole, refusing anything else (a device, a pipe) without blocking and
 // anything longer than maxBytes. False with a one-line reason in error.
