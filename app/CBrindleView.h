@@ -8,6 +8,7 @@
 
 #include <memory>
 
+class QComboBox;
 class QLineEdit;
 
 namespace tessaly {
@@ -74,6 +75,9 @@ private:
 
     std::int32_t m_nReloadCategory = -1;
     QLineEdit* m_pFilter;  // child of the view
+    // The cliloc language chooser beside the filter, shown with the Cliloc category.
+    QComboBox* m_pLanguage;
+    void FillLanguages();
     std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };
 

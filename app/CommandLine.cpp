@@ -28,9 +28,10 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const QCommandLineOption frame(QStringLiteral("frame"), QString(), QStringLiteral("N"));
     const QCommandLineOption hue(QStringLiteral("hue"), QString(), QStringLiteral("N"));
     const QCommandLineOption thumbnails(QStringLiteral("thumbnails"));
+    const QCommandLineOption language(QStringLiteral("lang"), QString(), QStringLiteral("XXX"));
     QCommandLineParser parser;
     parser.addOptions({help, version, clientDir, open, screenshot, category, properties, page,
-                       action, direction, frame, hue, thumbnails});
+                       action, direction, frame, hue, thumbnails, language});
 
     CCommandLineInfo info;
     // The parser takes the program name first.
@@ -52,6 +53,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     info.m_sClientDir = parser.value(clientDir);
     info.m_sScreenshot = parser.value(screenshot);
     info.m_sCategory = parser.value(category);
+    info.m_sLanguage = parser.value(language);
     info.m_bThumbnails = parser.isSet(thumbnails);
     info.m_sProperties = parser.value(properties);
     info.m_sPage = parser.value(page);
@@ -60,7 +62,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     }
     // "--name=" gives no value either.
     for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category, &properties,
-                                             &page, &action, &direction, &frame, &hue}) {
+                                             &page, &action, &direction, &frame, &hue, &language}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
@@ -119,6 +121,8 @@ QString GetUsageText() {
                "  --category NAME    show the category NAME (\"Items\", \"Animations\", \"%1\")\n"
                "                     in the active view after start-up\n"
                "  --thumbnails       show that category as thumbnails (\"Thumb Nail\")\n"
+               "  --lang XXX         the Cliloc list shows the language XXX (\"deu\") over "
+               "English\n"
                "  --properties ENTRY open the property sheet of entry ENTRY (decimal or 0x-hex)\n"
                "                     of that category; with --screenshot, save the sheet\n"
                "  --page CAPTION     show the sheet's page CAPTION (default: the first page)\n"
