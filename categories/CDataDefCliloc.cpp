@@ -132,9 +132,12 @@ void SetClilocLanguage(const std::string& language) {
     Cache().language = lower.empty() ? kClilocBase : lower;
 }
 
-std::shared_ptr<const ClilocView> GetClilocView() {
+std::shared_ptr<const ClilocView> GetClilocView(bool recheck) {
     ClilocCache& cache = Cache();
     std::lock_guard hold(cache.lock);
+    if (!recheck && cache.view != nullptr && cache.view->language == cache.language) {
+        return cache.view;
+    }
     const std::string englishPath = FindLanguageFile(kClilocBase);
     const bool english = cache.language == kClilocBase;
     const std::string ownPath = english ? englishPath : FindLanguageFile(cache.language);
@@ -196,7 +199,7 @@ bool CDataDefCliloc::CopyData(EntryClip& clip) {
 
 bool CDataDefCliloc::ReadIndex() {
     try {
-        std::shared_ptr<const ClilocView> view = GetClilocView();
+        std::shared_ptr<const ClilocView> view = GetClilocView(false);
         m_pView = GetIndex() < view->rows.size() ? std::move(view) : nullptr;
     } catch (...) {
         LogCaughtException("reading the cliloc files");

@@ -37,8 +37,10 @@ std::vector<std::string> GetClilocLanguages();
 // The language the Cliloc list shows ("enu" until another is chosen).
 std::string GetClilocLanguage();
 void SetClilocLanguage(const std::string& language);
-// The messages of the chosen language, read once and again when a file changes on disk.
-std::shared_ptr<const ClilocView> GetClilocView();
+// The messages of the chosen language, read once and again when a file changes on disk. With
+// recheck false, the messages last read are answered without looking at the disk (the entries
+// of a list take the view that counting them read a moment before).
+std::shared_ptr<const ClilocView> GetClilocView(bool recheck = true);
 
 class CDataDefCliloc : public CDataDef {
 public:

@@ -43,10 +43,10 @@ constexpr DataColumnDef kSkillColumns[] = {
 constexpr DataColumnDef kMultiColumns[] = {{20, "Items", true}, {0, nullptr, false}};
 constexpr DataColumnDef kHueColumns[] = {
     {20, "Start->End", false}, {20, "Name", false}, {0, nullptr, false}};
-constexpr DataColumnDef kClilocColumns[] = {{16, "Number", true},
-                                            {6, "Flag", true},
-                                            {80, "Text", false},
-                                            {70, "English", false},
+constexpr DataColumnDef kClilocColumns[] = {{10, "Number", true},
+                                            {5, "Flag", true},
+                                            {36, "Text", false},
+                                            {36, "English", false},
                                             {0, nullptr, false}};
 constexpr DataColumnDef kUniFontColumns[] = {
     {30, "File", false}, {16, "Glyphs", true}, {20, "Size", true}, {0, nullptr, false}};
