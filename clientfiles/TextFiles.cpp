@@ -162,8 +162,6 @@ void CClilocFile::Parse(std::vector<std::uint8_t> bytes) {
         m_sError = kCompressedMessage;
         return;
     }
-    // The smallest message is 7 bytes: the count is bounded by the file before reserving.
-    m_Messages.reserve(in.remaining() / 7);
     while (in.remaining() != 0) {
         const std::size_t at = in.pos();
         ClilocMessage message;

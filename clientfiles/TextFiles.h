@@ -65,7 +65,7 @@ struct ClilocMessage {
 class CClilocFile {
 public:
     // The real English file is about 4 MB; anything past this is refused.
-    static constexpr std::uint64_t kMaxFileSize = 256u << 20;
+    static constexpr std::uint64_t kMaxFileSize = 64u << 20;
     static constexpr std::string_view kCompressedMessage =
         "compressed cliloc files are not supported yet";
 
