@@ -42,8 +42,8 @@ std::vector<std::uint8_t> EnglishCliloc(bool fullSize) {
         // About half of a real file's messages are empty.
         Message(w, number, 0,
                 n % 2 == 0 ? std::string()
-                           : "The " + std::string(kWords[n % 10]) + " number " + std::to_string(n) +
-                                 " is ready, ~1_VAL~.");
+                           : "The " + std::string(kWords[(n / 2) % 10]) + " number " +
+                                 std::to_string(n) + " is ready, ~1_VAL~.");
     }
     return w.take();
 }
