@@ -10,6 +10,7 @@
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
+#include "ClilocPages.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
 #include "EventLog.h"
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -35,7 +37,13 @@ constexpr const char* kNoClipboardPicture = "The clipboard holds no picture.";
 constexpr const char* kNoClipboardWave = "The clipboard holds no wave sound.";
 }  // namespace
 
-CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)), m_pLanguage(new QComboBox(this)) {
+CBrindleView::CBrindleView()
+    : m_pFilter(new QLineEdit(this)),
+      m_pLanguage(new QComboBox(this)),
+      m_pExportTexts(new QPushButton(QStringLiteral("Export All..."), this)) {
+    m_pExportTexts->setObjectName(QStringLiteral("exportTexts"));
+    m_pExportTexts->hide();
+    connect(m_pExportTexts, &QPushButton::clicked, this, [] { ExportClilocMessages(); });
     m_pLanguage->setObjectName(QStringLiteral("language"));
     m_pLanguage->setToolTip(QStringLiteral("The language shown, with the English text beside it"));
     m_pLanguage->hide();
@@ -328,6 +336,7 @@ void CBrindleView::FillLanguages() {
     m_pLanguage->clear();
     if (m_nCategory != kCategoryCliloc || m_pList == nullptr) {
         m_pLanguage->hide();
+        m_pExportTexts->hide();
         return;
     }
     const std::string chosen = GetClilocLanguage();
@@ -339,13 +348,17 @@ void CBrindleView::FillLanguages() {
         }
     }
     m_pLanguage->show();
+    m_pExportTexts->show();
 }
 
 void CBrindleView::LayoutChildren() {
     const int top = m_pFilter->isVisibleTo(this) ? m_pFilter->sizeHint().height() : 0;
-    const int chooser = m_pLanguage->isVisibleTo(this) ? m_pLanguage->sizeHint().width() : 0;
-    m_pFilter->setGeometry(0, 0, width() - chooser, top);
-    m_pLanguage->setGeometry(width() - chooser, 0, chooser, top);
+    const bool texts = m_pLanguage->isVisibleTo(this);
+    const int chooser = texts ? m_pLanguage->sizeHint().width() : 0;
+    const int button = texts ? m_pExportTexts->sizeHint().width() : 0;
+    m_pFilter->setGeometry(0, 0, width() - chooser - button, top);
+    m_pLanguage->setGeometry(width() - chooser - button, 0, chooser, top);
+    m_pExportTexts->setGeometry(width() - button, 0, button, top);
     if (m_pListWnd) {
         m_pListWnd->setGeometry(0, top, width(), std::max(0, height() - top));
         m_pListWnd->update();

@@ -10,6 +10,7 @@
 
 class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 namespace tessaly {
 
@@ -77,6 +78,7 @@ private:
     QLineEdit* m_pFilter;  // child of the view
     // The cliloc language chooser beside the filter, shown with the Cliloc category.
     QComboBox* m_pLanguage;
+    QPushButton* m_pExportTexts;  // "Export All..." beside it
     void FillLanguages();
     std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };

@@ -1,5 +1,8 @@
 #include "ClilocPages.h"
 
+#include "CDataAppState.h"
+#include "DataExport.h"
+#include "ShellUi.h"
 #include "Text.h"
 
 #include <QLabel>
@@ -78,6 +81,21 @@ int CDataPageCliloc::LoadData() {
         m_pEnglish->setPlainText(Utf8(text));
     }
     return CDataPage::LoadData();
+}
+
+void ExportClilocMessages() {
+    const std::shared_ptr<const ClilocView> view = GetClilocView();
+    CShellUi& ui = DataAppState().Ui();
+    const auto choice = ui.ChooseExportFile("CSV files|*.csv|JSON files|*.json||",
+                                            "cliloc-" + view->language + ".csv");
+    if (!choice) {
+        return;
+    }
+    const std::string text = choice->nFilter == 1 ? ClilocJson(*view) : ClilocCsv(*view);
+    if (!WriteExportFile(choice->path, reinterpret_cast<const std::uint8_t*>(text.data()),
+                         text.size())) {
+        ui.ShowWarning(Format("%s could not be written.", choice->path.c_str()));
+    }
 }
 
 }  // namespace tessaly

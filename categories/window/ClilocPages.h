@@ -24,4 +24,9 @@ public:
     QPlainTextEdit* m_pEnglish;
 };
 
+// The Cliloc list's "Export All...": the messages of the chosen language as CSV or JSON (the
+// save dialog's file type), as `tessaly-cli export-all Cliloc` writes them; a file that cannot
+// be written is a warning.
+void ExportClilocMessages();
+
 }  // namespace tessaly
