@@ -107,7 +107,7 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
 // files, index records past the end of their data or with huge lengths, garbage inside the data,
 // a "verdata.mul" whose count exceeds its records and whose records carry unknown file ids, a
 // "tiledata.mul" cut in the middle of a group, an empty "hues.mul", containers with broken
-// tables.
+// tables, garbage in the cliloc files, a Unicode font and "speech.mul".
 void DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
 
 // Serialises patch records in the "verdata.mul" layout: count, 20-byte records, then the data.
