@@ -1,4 +1,5 @@
 #include "CBrindleApp.h"
+#include "CDataDefCliloc.h"
 
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
@@ -237,6 +238,9 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     }
     for (const QString& path : info.m_OpenFiles) {
         OpenDocument(path);
+    }
+    if (!info.m_sLanguage.isEmpty()) {
+        SetClilocLanguage(info.m_sLanguage.toStdString());
     }
     if (!info.m_sCategory.isEmpty()) {
         ShowCategory(info.m_sCategory);

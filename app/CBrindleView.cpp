@@ -4,11 +4,13 @@
 #include "CChildFrame.h"
 #include "CDataAppState.h"
 #include "CDataDef.h"
+#include "CDataDefCliloc.h"
 #include "CDataDefSound.h"
 #include "CDataListCtrl.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
 #include "CMainFrame.h"
+#include "ClilocPages.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
 #include "EventLog.h"
@@ -19,11 +21,14 @@
 #include "Text.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -34,7 +39,24 @@ constexpr const char* kNoClipboardPicture = "The clipboard holds no picture.";
 constexpr const char* kNoClipboardWave = "The clipboard holds no wave sound.";
 }  // namespace
 
-CBrindleView::CBrindleView() : m_pFilter(new QLineEdit(this)) {
+CBrindleView::CBrindleView()
+    : m_pFilter(new QLineEdit(this)),
+      m_pLanguage(new QComboBox(this)),
+      m_pExportTexts(new QPushButton(QStringLiteral("Export All..."), this)) {
+    m_pExportTexts->setObjectName(QStringLiteral("exportTexts"));
+    m_pExportTexts->hide();
+    connect(m_pExportTexts, &QPushButton::clicked, this, [] { ExportClilocMessages(); });
+    m_pLanguage->setObjectName(QStringLiteral("language"));
+    m_pLanguage->setToolTip(QStringLiteral("The language shown, with the English text beside it"));
+    m_pLanguage->hide();
+    connect(m_pLanguage, &QComboBox::activated, this, [this](int index) {
+        SetClilocLanguage(m_pLanguage->itemData(index).toString().toStdString());
+        // The entries hold the language they were read in: the list is made again.
+        if (m_nCategory == kCategoryCliloc) {
+            m_nCategory = 0;
+            SetCategory(kCategoryCliloc);
+        }
+    });
     m_pFilter->setObjectName(QStringLiteral("filter"));
     m_pFilter->setPlaceholderText(QStringLiteral("Filter"));
     m_pFilter->setClearButtonEnabled(true);
@@ -286,9 +308,15 @@ void CBrindleView::SetCategory(std::int32_t id) {
         m_pList->GetWindow()->setFocus(Qt::OtherFocusReason);
     }
     m_pFilter->setVisible(m_pList != nullptr);
+    FillLanguages();
     LayoutChildren();
     SetFrameCaption();
     Refresh();
+    if (m_nCategory == kCategoryCliloc) {
+        if (const std::string error = GetClilocView()->error; !error.empty()) {
+            DataAppState().Ui().ShowMessage(error);
+        }
+    }
 }
 
 void CBrindleView::Refresh() {
@@ -302,9 +330,33 @@ void CBrindleView::resizeEvent(QResizeEvent* event) {
     LayoutChildren();
 }
 
+void CBrindleView::FillLanguages() {
+    m_pLanguage->clear();
+    if (m_nCategory != kCategoryCliloc || m_pList == nullptr) {
+        m_pLanguage->hide();
+        m_pExportTexts->hide();
+        return;
+    }
+    const std::string chosen = GetClilocLanguage();
+    for (const std::string& language : GetClilocLanguages()) {
+        m_pLanguage->addItem(QStringLiteral("Cliloc.%1").arg(QString::fromStdString(language)),
+                             QString::fromStdString(language));
+        if (language == chosen) {
+            m_pLanguage->setCurrentIndex(m_pLanguage->count() - 1);
+        }
+    }
+    m_pLanguage->show();
+    m_pExportTexts->show();
+}
+
 void CBrindleView::LayoutChildren() {
     const int top = m_pFilter->isVisibleTo(this) ? m_pFilter->sizeHint().height() : 0;
-    m_pFilter->setGeometry(0, 0, width(), top);
+    const bool texts = m_pLanguage->isVisibleTo(this);
+    const int chooser = texts ? m_pLanguage->sizeHint().width() : 0;
+    const int button = texts ? m_pExportTexts->sizeHint().width() : 0;
+    m_pFilter->setGeometry(0, 0, width() - chooser - button, top);
+    m_pLanguage->setGeometry(width() - chooser - button, 0, chooser, top);
+    m_pExportTexts->setGeometry(width() - button, 0, button, top);
     if (m_pListWnd) {
         m_pListWnd->setGeometry(0, top, width(), std::max(0, height() - top));
         m_pListWnd->update();
@@ -323,8 +375,10 @@ void CBrindleView::OnGoTo() {
         return;
     }
     CShellUi& ui = DataAppState().Ui();
-    const std::optional<std::string> answer =
-        ui.AskText("Entry number (decimal, or hexadecimal after 0x):", "Go To");
+    const std::optional<std::string> answer = ui.AskText(
+        m_nCategory == kCategoryCliloc ? "Message number (decimal, or hexadecimal after 0x):"
+                                       : "Entry number (decimal, or hexadecimal after 0x):",
+        "Go To");
     if (!answer) {
         return;
     }
@@ -332,6 +386,15 @@ void CBrindleView::OnGoTo() {
     if (!ParseEntryNumber(*answer, number)) {
         ui.ShowMessage(Format("'%s' is not an entry number.", answer->c_str()));
         return;
+    }
+    // Cliloc messages are found by their message number, as the client's scripts name them.
+    if (m_nCategory == kCategoryCliloc) {
+        std::uint32_t row = 0;
+        if (GetClilocView()->FindNumber(number, &row) == nullptr) {
+            ui.ShowMessage(Format("The Cliloc list has no message %u.", number));
+            return;
+        }
+        number = row;
     }
     // Rows still being filtered are settled first, so that the selection stays.
     m_pList->GetFilter().Finish();

@@ -8,7 +8,9 @@
 
 #include <memory>
 
+class QComboBox;
 class QLineEdit;
+class QPushButton;
 
 namespace tessaly {
 
@@ -74,6 +76,10 @@ private:
 
     std::int32_t m_nReloadCategory = -1;
     QLineEdit* m_pFilter;  // child of the view
+    // The cliloc language chooser beside the filter, shown with the Cliloc category.
+    QComboBox* m_pLanguage;
+    QPushButton* m_pExportTexts;  // "Export All..." beside it
+    void FillLanguages();
     std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };
 

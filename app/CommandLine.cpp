@@ -64,6 +64,10 @@ struct Options {
         QStringLiteral("on an item, gump or animation page: draw in hue N (decimal or 0x-hex, "
                        "0 to 3000, as the Hues page's Hue Index)"),
         QStringLiteral("N")};
+    QCommandLineOption language{
+        QStringLiteral("lang"),
+        QStringLiteral("the Cliloc list shows the language XXX (\"deu\") over English"),
+        QStringLiteral("XXX")};
     QCommandLineOption version{QStringLiteral("version"),
                                QStringLiteral("print the version and exit")};
     QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
@@ -71,8 +75,8 @@ struct Options {
 
     // In the order --help lists them.
     QList<QCommandLineOption> All() const {
-        return {clientDir, open,      screenshot, category, thumbnails, properties, page,
-                action,    direction, frame,      hue,      version,    help};
+        return {clientDir, open,  screenshot, category, thumbnails, language, properties,
+                page,      action, direction, frame,   hue,        version,  help};
     }
 };
 
@@ -81,7 +85,7 @@ struct Options {
 CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const Options options;
     const auto& [clientDir, open, screenshot, category, thumbnails, properties, page, action,
-                 direction, frame, hue, version, help] = options;
+                 direction, frame, hue, language, version, help] = options;
     QCommandLineParser parser;
     parser.addOptions(options.All());
 
@@ -105,6 +109,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     info.m_sClientDir = parser.value(clientDir);
     info.m_sScreenshot = parser.value(screenshot);
     info.m_sCategory = parser.value(category);
+    info.m_sLanguage = parser.value(language);
     info.m_bThumbnails = parser.isSet(thumbnails);
     info.m_sProperties = parser.value(properties);
     info.m_sPage = parser.value(page);
@@ -113,7 +118,7 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
     }
     // "--name=" gives no value either.
     for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category, &properties,
-                                             &page, &action, &direction, &frame, &hue}) {
+                                             &page, &action, &direction, &frame, &hue, &language}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());

@@ -29,6 +29,7 @@ struct DataTypeDef;
 // side makes them.
 enum class EntryPage : std::uint8_t {
     AnimDraw,
+    Cliloc,
     Font,
     GumpDraw,
     Hue,
@@ -43,14 +44,16 @@ enum class EntryPage : std::uint8_t {
     TerrainDraw,
     TextureDraw,
     TileData,
+    UniFont,
     Unknown,
     VerData,
 };
 
-// What "Copy" puts on the clipboard: a picture, or a wave file's bytes.
+// What "Copy" puts on the clipboard: a picture, a wave file's bytes, or text.
 struct EntryClip {
     SurfaceBuffer picture;           // a picture, or none (no pixels)
     std::vector<std::uint8_t> wave;  // RIFF/WAVE bytes, or empty
+    std::string text;                // UTF-8 text, or empty
 };
 
 class CDataDef {

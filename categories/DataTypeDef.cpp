@@ -1,6 +1,7 @@
 #include "DataTypeDef.h"
 
 #include "CDataDefAnim.h"
+#include "CDataDefCliloc.h"
 #include "CDataDefFont.h"
 #include "CDataDefGump.h"
 #include "CDataDefHue.h"
@@ -11,10 +12,12 @@
 #include "CDataDefMulti.h"
 #include "CDataDefSkill.h"
 #include "CDataDefSound.h"
+#include "CDataDefSpeech.h"
 #include "CDataDefStatics.h"
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
+#include "CDataDefUniFont.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,6 +43,15 @@ constexpr DataColumnDef kSkillColumns[] = {
 constexpr DataColumnDef kMultiColumns[] = {{20, "Items", true}, {0, nullptr, false}};
 constexpr DataColumnDef kHueColumns[] = {
     {20, "Start->End", false}, {20, "Name", false}, {0, nullptr, false}};
+constexpr DataColumnDef kClilocColumns[] = {{10, "Number", true},
+                                            {5, "Flag", true},
+                                            {36, "Text", false},
+                                            {36, "English", false},
+                                            {0, nullptr, false}};
+constexpr DataColumnDef kUniFontColumns[] = {
+    {30, "File", false}, {16, "Glyphs", true}, {20, "Size", true}, {0, nullptr, false}};
+constexpr DataColumnDef kSpeechColumns[] = {
+    {16, "Keyword", true}, {60, "Text", false}, {0, nullptr, false}};
 
 template <class Entry>
 CDataDef* Make(std::uint32_t nIndex) {
@@ -83,6 +95,14 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
      false, false, kNo, false, false, kLengthColumns, Make<CDataDefStatics>},
     {kCategoryTileData, "TileData", nullptr, -1, nullptr, kNoFile, kSlotTileData, 0, 32768, false,
      false, kNo, false, false, kLengthColumns, Make<CDataDefTileData>},
+    // The client's texts come from files found by name, not from file slots; their entries
+    // are the files' messages, fonts and keywords in order (see CountClientTexts).
+    {kCategoryCliloc, "Cliloc", "Cliloc Messages", 12, nullptr, kNoFile, kNoFile, 0, 0, false,
+     false, kNo, false, false, kClilocColumns, Make<CDataDefCliloc>},
+    {kCategoryUniFonts, "UniFonts", "Unicode Fonts", 13, nullptr, kNoFile, kNoFile, 0, 0, false,
+     false, kNo, false, false, kUniFontColumns, Make<CDataDefUniFont>},
+    {kCategorySpeech, "Speech", "Speech Keywords", 14, nullptr, kNoFile, kNoFile, 0, 0, false,
+     false, kNo, false, false, kSpeechColumns, Make<CDataDefSpeech>},
 };
 
 // Row n holds category kFirstCategory + n: GetTypeDef indexes the table by id.
@@ -103,9 +123,26 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
            });
 }
 
+// The entries of a category whose files are found by name: what the files hold.
+std::uint32_t CountClientTexts(std::int32_t id) {
+    switch (id) {
+        case kCategoryCliloc:
+            return static_cast<std::uint32_t>(GetClilocView()->rows.size());
+        case kCategoryUniFonts:
+            return static_cast<std::uint32_t>(GetUniFontFiles().size());
+        case kCategorySpeech:
+            return static_cast<std::uint32_t>(GetSpeechList()->keywords.size());
+        default:
+            return 0;
+    }
+}
+
 }  // namespace
 
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
+    if (def.m_nDataFile == kNoFile) {
+        return CountClientTexts(def.m_nId);
+    }
     if (def.m_nIndexFile == kNoFile || !def.m_bCountsRecords) {
         return def.m_nMaxEntries;
     }
@@ -143,7 +180,8 @@ const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
                                    std::uint32_t* pIndex) {
     const DataTypeDef* found = nullptr;
     for (const DataTypeDef& def : kTypes) {
-        if (static_cast<std::uint32_t>(def.m_nDataFile) == fileId && def.m_nFirstRecord <= block &&
+        if (def.m_nDataFile != kNoFile && static_cast<std::uint32_t>(def.m_nDataFile) == fileId &&
+            def.m_nFirstRecord <= block &&
             (found == nullptr || def.m_nFirstRecord > found->m_nFirstRecord)) {
             found = &def;
         }

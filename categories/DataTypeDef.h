@@ -70,9 +70,12 @@ enum : std::int32_t {
     kCategoryMap,
     kCategoryStatics,
     kCategoryTileData,
+    kCategoryCliloc,
+    kCategoryUniFonts,
+    kCategorySpeech,
 };
 inline constexpr std::int32_t kFirstCategory = kCategoryVerData;
-inline constexpr std::int32_t kCategoryCount = kCategoryTileData - kFirstCategory + 1;
+inline constexpr std::int32_t kCategoryCount = kCategorySpeech - kFirstCategory + 1;
 inline constexpr std::int32_t kNoFile = kFileSlotCount;
 
 // The row of a category id, or null for an id outside the table.
@@ -81,7 +84,8 @@ const DataTypeDef* GetTypeDef(std::int32_t id);
 // The entries a category's list holds on the file set's client: the table's maximum, or more
 // when the category's index file holds more records (items past 16384, multis past 5120 ...).
 // Terrain keeps its 16384 (the rest of the art index is items); categories without an index
-// file, and the animation bodies, keep the table's maximum.
+// file, and the animation bodies, keep the table's maximum. The client's texts (cliloc
+// messages, Unicode fonts, speech keywords) count what their files hold.
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files);
 
 // The row at table position 0 to kCategoryCount - 1.

@@ -68,24 +68,52 @@ std::string Latin1ToUtf8(std::string_view text) {
     return utf8;
 }
 
-std::string Latin1ToTerminal(std::string_view text) {
+namespace {
+
+// The escape a terminal is shown instead of control byte `byte`; empty for any other byte.
+std::string ControlEscape(unsigned char byte, bool latin1) {
+    switch (byte) {
+        case '\t':
+            return "\\t";
+        case '\n':
+            return "\\n";
+        case '\r':
+            return "\\r";
+        default:
+            break;
+    }
+    // In UTF-8 the bytes from 0x80 on are parts of characters; in Latin-1, 0x80-0x9F are the
+    // C1 controls.
+    if (byte < 0x20 || byte == 0x7F || (latin1 && byte >= 0x80 && byte < 0xA0)) {
+        return Format("\\x%02x", byte);
+    }
+    return {};
+}
+
+std::string ToTerminal(std::string_view text, bool latin1) {
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\t') {
-            out += "\\t";
-        } else if (byte == '\n') {
-            out += "\\n";
-        } else if (byte == '\r') {
-            out += "\\r";
-        } else if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
-            out += Format("\\x%02x", byte);
-        } else {
+        std::string escape = ControlEscape(static_cast<unsigned char>(c), latin1);
+        if (!escape.empty()) {
+            out += escape;
+        } else if (latin1) {
             out += Latin1ToUtf8(std::string_view(&c, 1));
+        } else {
+            out += c;
         }
     }
     return out;
+}
+
+}  // namespace
+
+std::string Latin1ToTerminal(std::string_view text) {
+    return ToTerminal(text, true);
+}
+
+std::string Utf8ToTerminal(std::string_view text) {
+    return ToTerminal(text, false);
 }
 
 bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {

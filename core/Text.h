@@ -22,6 +22,8 @@ std::string Latin1ToUtf8(std::string_view text);
 // Latin1ToUtf8 for a terminal: control bytes (0x00-0x1F, 0x7F and 0x80-0x9F, which terminals
 // may take as commands) become the escapes "\t", "\n", "\r" and "\xNN" instead of being sent.
 std::string Latin1ToTerminal(std::string_view text);
+// The same for UTF-8 text: its C0 controls and 0x7F escaped, every other byte kept.
+std::string Utf8ToTerminal(std::string_view text);
 
 // Reads an entry number as the program's users write it: decimal, or hexadecimal after "0x"
 // (either case), with white space around it allowed. False for anything else, and for numbers

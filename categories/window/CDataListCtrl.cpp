@@ -43,7 +43,13 @@ QVariant CDataListModel::data(const QModelIndex& index, int role) const {
         return QString::fromStdString(Format("%04x", entry->GetIndex()));
     }
     const char* text = entry->GetColumnText(index.column() - 2);
-    return text != nullptr ? QString::fromLatin1(text) : QString();
+    if (text == nullptr) {
+        return QString();
+    }
+    // The client's texts (the rows without a file slot) are UTF-8, the other names Latin-1.
+    const DataTypeDef* row = entry->GetRow();
+    return row != nullptr && row->m_nDataFile == kNoFile ? QString::fromUtf8(text)
+                                                         : QString::fromLatin1(text);
 }
 
 QVariant CDataListModel::headerData(int section, Qt::Orientation orientation, int role) const {

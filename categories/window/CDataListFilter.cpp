@@ -32,6 +32,7 @@ void CDataListFilter::SetText(const QString& text) {
     }
     m_sText = text;
     m_sLower = Latin1Lower(text.toLatin1().toStdString());
+    m_sLowerUtf8 = Latin1Lower(text.toUtf8().toStdString());
     m_Chunk.stop();
     if (m_sLower.empty()) {
         m_Debounce.stop();
@@ -80,7 +81,11 @@ void CDataListFilter::RunChunk(qint64 budgetMs) {
     while (m_nNext < m_All.size()) {
         const std::size_t end = std::min(m_All.size(), m_nNext + kRowsPerLook);
         for (; m_nNext < end; ++m_nNext) {
-            if (Matches(m_All[m_nNext], m_sLower)) {
+            // The client's texts (the rows without a file slot) are UTF-8: their bytes are
+            // compared with the typed text's UTF-8 bytes, lowered as the rows' bytes are.
+            const DataTypeDef* row = m_All[m_nNext]->GetRow();
+            const bool utf8 = row != nullptr && row->m_nDataFile == kNoFile;
+            if (Matches(m_All[m_nNext], utf8 ? m_sLowerUtf8 : m_sLower)) {
                 m_Matched.push_back(m_All[m_nNext]);
             }
         }

@@ -57,7 +57,8 @@ private:
     std::vector<CDataDef*> m_Matched;
     std::size_t m_nNext = 0;
     QString m_sText;
-    std::string m_sLower;  // the text in Latin-1 lower case
+    std::string m_sLower;      // the text in Latin-1 lower case
+    std::string m_sLowerUtf8;  // the text in UTF-8, its ASCII letters lower case (client texts)
     QTimer m_Debounce;
     QTimer m_Chunk;
 };

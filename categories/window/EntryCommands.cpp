@@ -5,6 +5,7 @@
 #include "CDataDef.h"
 #include "CDataPageScript.h"
 #include "CDataProps.h"
+#include "ClilocPages.h"
 #include "EventLog.h"
 #include "FontPages.h"
 #include "GumpPages.h"
@@ -22,6 +23,7 @@
 #include "Text.h"
 #include "TexturePages.h"
 #include "TileDataPages.h"
+#include "UniFontPages.h"
 #include "VerDataPages.h"
 
 #include <QClipboard>
@@ -49,6 +51,8 @@ CDataPage* CreatePage(EntryPage page) {
     switch (page) {
         case EntryPage::AnimDraw:
             return new CDataPageAnimDraw;
+        case EntryPage::Cliloc:
+            return new CDataPageCliloc;
         case EntryPage::Font:
             return new CDataPageFont;
         case EntryPage::GumpDraw:
@@ -77,6 +81,8 @@ CDataPage* CreatePage(EntryPage page) {
             return new CDataPageTextureDraw;
         case EntryPage::TileData:
             return new CDataPageTileData;
+        case EntryPage::UniFont:
+            return new CDataPageUniFont;
         case EntryPage::Unknown:
             return new CDataPageUnk;
         case EntryPage::VerData:
@@ -179,6 +185,10 @@ bool CopyEntry(CDataDef& entry) {
     }
     if (clip.picture.GetData() != nullptr) {
         return PutPictureOnClipboard(clip.picture);
+    }
+    if (!clip.text.empty()) {
+        QGuiApplication::clipboard()->setText(QString::fromStdString(clip.text));
+        return true;
     }
     if (!clip.wave.empty()) {
         // The clipboard owns the data from here on.

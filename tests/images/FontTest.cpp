@@ -2,6 +2,7 @@
 // their sizes, read as far as they go.
 
 #include "FontType.h"
+#include "UniFont.h"
 
 #include "Pixels.h"
 #include "Surface.h"
@@ -115,4 +116,54 @@ TEST(FontTest, TheBlockFindsItsFontInTheFileAndNoneBeyondIt) {
     EXPECT_EQ(second.GetFont()->Find('Z')->m_nWidth, 2);
     EXPECT_EQ(CMulFontType(2).GetFont(), nullptr);
     TheClientFiles().CloseAll();
+}
+
+namespace {
+
+// A Unicode font holding 'A' (x 1, y 2, 3 x 2: rows 101 and 010), U+00E9 (x 0, y -1, 9 x 1:
+// the 9th pixel in the second byte of its row), and U+4E00 at an offset past the end.
+std::vector<std::uint8_t> UniFontBytes() {
+    ByteWriter w;
+    w.zeros(CUniFont::kCodes * 4);
+    w.patch32('A' * 4, static_cast<std::uint32_t>(w.size()));
+    w.u8(1).u8(2).u8(3).u8(2).u8(0xA0).u8(0x40);
+    w.patch32(0xE9 * 4, static_cast<std::uint32_t>(w.size()));
+    w.u8(0).u8(0xFF).u8(9).u8(1).u8(0x80).u8(0x80);
+    w.patch32(0x4E00 * 4, static_cast<std::uint32_t>(w.size() + 1));
+    return w.take();
+}
+
+}  // namespace
+
+TEST(UniFont, GlyphPixelsAndALineOfText) {
+    CUniFont font;
+    font.Parse(UniFontBytes());
+    EXPECT_EQ(font.Codes(), (std::vector<std::uint16_t>{'A', 0xE9}));
+    const auto a = font.Glyph('A');
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->x, 1);
+    EXPECT_EQ(a->y, 2);
+    EXPECT_EQ(a->Advance(), 5);
+
+    // "A", U+0001 (no glyph: a blank of 8) and U+00E9: 'A' at pen 0 advances 1 + 3 + 1, the
+    // blank 8, so the pen is at 13 for U+00E9, which advances 10: 23 wide. U+00E9's y offset -1
+    // is the top row, so everything moves down 1 and 'A' bottoms out at 1 + 2 + 2 = 5 rows.
+    const std::uint16_t c = 0x7FFF;
+    SurfaceBuffer line;
+    ASSERT_TRUE(DrawUniText(font, Utf8ToUtf16("A\x01\xC3\xA9"), line, c));
+    ASSERT_EQ(line.GetWidth(), 23u);
+    ASSERT_EQ(line.GetHeight(), 5u);
+    std::vector<std::uint16_t> expected(23 * 5, 0);
+    for (auto [x, y] : {std::pair{13, 0}, {21, 0}, {1, 3}, {3, 3}, {2, 4}}) {
+        expected[static_cast<std::size_t>(y * 23 + x)] = c;
+    }
+    EXPECT_EQ(Pixels(line), expected);
+
+    // A cut file and a file of nothing have no glyphs and draw nothing.
+    std::vector<std::uint8_t> cut = UniFontBytes();
+    cut.resize(cut.size() - 4);
+    font.Parse(cut);
+    EXPECT_EQ(font.Codes(), (std::vector<std::uint16_t>{'A'}));
+    font.Parse({});
+    EXPECT_FALSE(DrawUniText(font, u"AAA", line, c));
 }

@@ -492,6 +492,49 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     EXPECT_TRUE(Contains(Ok({"files", "--json"}), R"("kind":"mul","layout":"tile data old")"));
 }
 
+// The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is, the
+// newer client's compressed file reported, never shown.
+TEST_F(ToolsTest, ClilocMessagesInTwoLanguagesAndTheCompressedFormReported) {
+    EXPECT_EQ(Ok({"cliloc", "500000"}), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
+    EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
+    const QJsonObject one =
+        QJsonDocument::fromJson(
+            QByteArray::fromStdString(Ok({"cliloc", "500002", "--lang", "deu", "--json"})))
+            .object();
+    EXPECT_FALSE(one.contains("text"));  // no translation
+    EXPECT_EQ(one["english"].toString().size(), 10000);
+    EXPECT_EQ(Ok({"cliloc", "500002", "--json"}).find(R"("length":10000)") != std::string::npos,
+              true);
+
+    // The German list: every number of either file once, German text, then English.
+    const std::string list = Ok({"list", "Cliloc", "--lang", "deu"});
+    EXPECT_TRUE(Contains(list, "0000\t \t499999\t0\tNur auf Deutsch\t\n")) << list.substr(0, 300);
+    EXPECT_TRUE(Contains(
+        list,
+        "\t500003\t0\tGr\xC3\xBC\xC3\x9F\x65 auf Deutsch\tGr\xC3\xBC\xC3\x9F\x65 \xE2\x80\x94"));
+    EXPECT_TRUE(Contains(list, "\t500004\t\t\tYou cannot reach that.\n"));
+    EXPECT_EQ(std::count(list.begin(), list.end(), '\n'), 2002);
+    const std::string csv = m_Scratch.File("texts");
+    EXPECT_TRUE(Contains(Ok({"export-all", "Cliloc", csv}), "2000 messages written"));
+    EXPECT_TRUE(Contains(ReadText(csv + "/cliloc-enu.csv"), "\r\n500001,0,\"\",\"\"\r\n"));
+
+    for (const auto& [args, message] :
+         {std::pair{std::vector<std::string>{"cliloc", "1"}, "Cliloc.enu has no message 1"},
+          {{"cliloc", "500000", "--lang", "xyz"}, "there is no Cliloc.xyz (languages: deu, enu)"},
+          {{"list", "Sounds", "--lang", "deu"}, "--lang is for the Cliloc category"}}) {
+        const Result r = Cli(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, std::string("tessaly-cli: ") + message + "\n");
+    }
+    const std::string modern = m_Scratch.File("modern-texts");
+    ASSERT_EQ(RunProgram(TESSALY_MKCLIENT_PATH, {"--modern", modern}, m_Scratch).status, 0);
+    const Result compressed = Cli({"list", "Cliloc", "--lang", "fra"}, modern);
+    EXPECT_EQ(compressed.status, 2);
+    EXPECT_EQ(compressed.err,
+              "tessaly-cli: Cliloc.fra: compressed cliloc files are not supported yet\n");
+    EXPECT_EQ(Ok({"cliloc", "500000"}, modern), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
+}
+
 TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     const auto write = [&](const std::string& name, const char* seed) {
         Result r =

@@ -6,7 +6,9 @@
 #include "Cli.h"
 #include "DataTypeDef.h"
 #include "Text.h"
+#include "Texts.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 
 #include <unistd.h>
@@ -19,6 +21,37 @@
 namespace tessaly::cli {
 namespace {
 
+// The Cliloc category exports as a whole: "cliloc-LANG.csv" and "cliloc-LANG.json".
+int ExportCliloc(Invocation& inv, const std::string& dir) {
+    const std::shared_ptr<const ClilocView> view = ChooseClilocView(inv);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    QJsonArray files;
+    for (const auto& [extension, text] :
+         {std::pair{".csv", ClilocCsv(*view)}, std::pair{".json", ClilocJson(*view)}}) {
+        const std::string path =
+            (std::filesystem::path(dir) / ("cliloc-" + view->language + extension)).string();
+        if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(text.data()),
+                             text.size())) {
+            throw UsageError("cannot write '" + path + "'");
+        }
+        files.append(LocalString(path));
+        if (!inv.json) {
+            *inv.out << Format("Cliloc: %zu messages written to ", view->rows.size()) << path
+                     << '\n';
+        }
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["category"] = QStringLiteral("Cliloc");
+        o["language"] = QString::fromStdString(view->language);
+        o["entries"] = static_cast<qint64>(view->rows.size());
+        o["files"] = files;
+        inv.PrintJson(o);
+    }
+    return 0;
+}
+
 int RunExportAll(Invocation& inv) {
     const std::string& name = inv.Arg(0, "CATEGORY");
     const std::string& dir = inv.Arg(1, "output directory");
@@ -27,6 +60,12 @@ int RunExportAll(Invocation& inv) {
         throw UsageError("unknown category '" + name + "'");
     }
     const char* shortName = GetTypeDef(category)->m_pszName;
+    if (category == kCategoryCliloc) {
+        return ExportCliloc(inv, dir);
+    }
+    if (inv.Value("--lang") != nullptr) {
+        throw UsageError("--lang is for the Cliloc category");
+    }
     if (std::unique_ptr<CDataDef>(CreateDataDef(category, 0))->GetExportKind() ==
         ExportKind::None) {
         throw UsageError(std::string("the ") + shortName + " category has nothing to export");
@@ -81,12 +120,13 @@ int RunExportAll(Invocation& inv) {
     return 0;
 }
 
-CommandRegistrar exportAll({"export-all",
-                            "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]]",
-                            "every entry of a category as Export... writes it, and manifest.json; "
-                            "--frames: animations as one PNG per frame; --hue: items, gumps and "
-                            "animations in that hue",
-                            true, RunExportAll});
+CommandRegistrar exportAll(
+    {"export-all", "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]] [--lang XXX]",
+     "every entry of a category as Export... writes it, and manifest.json; "
+     "--frames: animations as one PNG per frame; --hue: items, gumps and "
+     "animations in that hue; Cliloc: the messages as CSV and JSON, --lang: in that "
+     "language over English",
+     true, RunExportAll});
 
 }  // namespace
 }  // namespace tessaly::cli

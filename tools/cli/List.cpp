@@ -6,6 +6,7 @@
 #include "Cli.h"
 #include "DataTypeDef.h"
 #include "Text.h"
+#include "Texts.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -53,10 +54,21 @@ int RunList(Invocation& inv) {
     if (category == 0) {
         throw UsageError("unknown category '" + name + "'");
     }
+    const DataTypeDef* def = GetTypeDef(category);
+    if (category == kCategoryCliloc) {
+        ChooseClilocView(inv);
+    } else if (inv.Value("--lang") != nullptr) {
+        throw UsageError("--lang is for the Cliloc category");
+    }
+    // The client's texts (the rows without a file slot) are UTF-8, the other names Latin-1.
+    const bool utf8 = def->m_nDataFile == kNoFile;
+    auto shown = [utf8](const char* text) {
+        return utf8 ? QString::fromUtf8(text) : QString::fromLatin1(text);
+    };
     ListHost host;
     host.m_bShowUnused = inv.HasFlag("--unused") ? 1 : 0;
     CDataEntries list(category, &host);
-    const int columns = GetTypeDef(category)->ColumnCount();
+    const int columns = def->ColumnCount();
     QJsonArray rows;
     for (CDataDef* entry : list.CollectRows()) {
         std::string line = Format("%04x\t%s", entry->GetIndex(), entry->GetColumnText(-1));
@@ -66,8 +78,9 @@ int RunList(Invocation& inv) {
             // Tabs part the columns: those inside a name show as escapes, as do other control
             // bytes, which are not sent to the terminal.
             line += '\t';
-            line += Latin1ToTerminal(text != nullptr ? text : "");
-            fields.append(QString::fromLatin1(text != nullptr ? text : ""));
+            line += utf8 ? Utf8ToTerminal(text != nullptr ? text : "")
+                         : Latin1ToTerminal(text != nullptr ? text : "");
+            fields.append(shown(text != nullptr ? text : ""));
         }
         if (inv.json) {
             QJsonObject row;
@@ -90,9 +103,10 @@ int RunList(Invocation& inv) {
     return 0;
 }
 
-CommandRegistrar list({"list", "CATEGORY [--unused]",
-                       "a category as the text list shows it (index, change mark, columns)", true,
-                       RunList});
+CommandRegistrar list({"list", "CATEGORY [--unused] [--lang XXX]",
+                       "a category as the text list shows it (index, change mark, columns); "
+                       "--lang: the Cliloc language shown over English",
+                       true, RunList});
 
 }  // namespace
 

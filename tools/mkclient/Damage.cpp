@@ -436,7 +436,8 @@ DamageReport DamageClient(const std::filesystem::path& dir, std::uint32_t seed) 
             damage.Data(data);
         }
     }
-    for (const char* data : {"fonts.mul", "animdata.mul", "map0.mul"}) {
+    for (const char* data : {"fonts.mul", "animdata.mul", "map0.mul", "Cliloc.enu", "Cliloc.deu",
+                             "unifont.mul", "speech.mul"}) {
         if (has(data)) {
             damage.Data(data);
         }

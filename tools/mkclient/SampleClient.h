@@ -108,8 +108,8 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
 // lengths, with stretches wrapping past 2^32, pointing into the patch file past its end or with
 // the largest extra words, garbage inside the data, a "verdata.mul" whose count exceeds its
 // records and whose records carry unknown file ids or point past its end, a "tiledata.mul" cut
-// in the middle of a group, an empty "hues.mul", containers with broken tables. Returns what it
-// left damaged.
+// in the middle of a group, an empty "hues.mul", containers with broken tables, garbage in the
+// cliloc files, a Unicode font and "speech.mul". Returns what it left damaged.
 struct DamageReport {
     // By index file name ("artidx.mul" ...): the entries, in order, whose data lies outside its
     // file (that of the base record, or of the patch record that replaces it). Containers are

@@ -1,0 +1,251 @@
+#include "CDataDefCliloc.h"
+
+#include "ClientFiles.h"
+#include "EventLog.h"
+#include "Text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+#include <mutex>
+
+namespace tessaly {
+
+namespace {
+
+struct ClilocCache {
+    std::mutex lock;
+    std::string language = kClilocBase;
+    FileStamp englishStamp;
+    FileStamp ownStamp;
+    std::shared_ptr<const ClilocView> view;
+};
+
+ClilocCache& Cache() {
+    static ClilocCache cache;
+    return cache;
+}
+
+// The file of a language, found whatever the case of its name; empty when there is none.
+std::string FindLanguageFile(const std::string& language) {
+    for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc." + language, "")) {
+        if (file.name.size() == 7 + language.size()) {
+            return file.path;
+        }
+    }
+    return {};
+}
+
+std::shared_ptr<const CClilocFile> LoadFile(const std::string& path) {
+    auto file = std::make_shared<CClilocFile>();
+    if (!path.empty()) {
+        file->Load(path);
+    }
+    return file;
+}
+
+std::string FileComplaint(const std::string& path, const CClilocFile& file) {
+    if (file.GetError().empty()) {
+        return {};
+    }
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (file.IsCompressed()) {
+        return name + ": " + file.GetError();
+    }
+    return name + ": " + file.GetError() + Format(" (%zu messages read)", file.Messages().size());
+}
+
+// A text for one list field: tabs and line breaks would split the fields.
+void AppendField(std::string& out, std::string_view text) {
+    out += '\t';
+    for (char c : text) {
+        out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
+    }
+}
+
+QString Utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void AppendCsvField(std::string& out, std::string_view text) {
+    out += '"';
+    for (char c : text) {
+        if (c == '"') {
+            out += '"';
+        }
+        out += c;
+    }
+    out += '"';
+}
+
+}  // namespace
+
+std::string_view ClilocView::OwnText(const ClilocRow& row) const {
+    return row.own == ClilocRow::kNone ? std::string_view() : own->Text(own->Messages()[row.own]);
+}
+
+std::string_view ClilocView::EnglishText(const ClilocRow& row) const {
+    return row.base == ClilocRow::kNone ? std::string_view()
+                                        : english->Text(english->Messages()[row.base]);
+}
+
+const ClilocRow* ClilocView::FindNumber(std::uint32_t number, std::uint32_t* pRow) const {
+    auto it =
+        std::lower_bound(rows.begin(), rows.end(), number,
+                         [](const ClilocRow& row, std::uint32_t n) { return row.number < n; });
+    if (it == rows.end() || it->number != number) {
+        return nullptr;
+    }
+    if (pRow != nullptr) {
+        *pRow = static_cast<std::uint32_t>(it - rows.begin());
+    }
+    return &*it;
+}
+
+std::vector<std::string> GetClilocLanguages() {
+    std::vector<std::string> languages;
+    for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc.", "")) {
+        std::string language = file.name.substr(7);
+        for (char& c : language) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        if (!language.empty() && language.find('.') == std::string::npos) {
+            languages.push_back(language);
+        }
+    }
+    return languages;
+}
+
+std::string GetClilocLanguage() {
+    std::lock_guard hold(Cache().lock);
+    return Cache().language;
+}
+
+void SetClilocLanguage(const std::string& language) {
+    std::lock_guard hold(Cache().lock);
+    std::string lower = language;
+    for (char& c : lower) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    Cache().language = lower.empty() ? kClilocBase : lower;
+}
+
+std::shared_ptr<const ClilocView> GetClilocView(bool recheck) {
+    ClilocCache& cache = Cache();
+    std::lock_guard hold(cache.lock);
+    if (!recheck && cache.view != nullptr && cache.view->language == cache.language) {
+        return cache.view;
+    }
+    const std::string englishPath = FindLanguageFile(kClilocBase);
+    const bool english = cache.language == kClilocBase;
+    const std::string ownPath = english ? englishPath : FindLanguageFile(cache.language);
+    const FileStamp englishStamp = GetFileStamp(englishPath);
+    const FileStamp ownStamp = GetFileStamp(ownPath);
+    if (cache.view != nullptr && cache.view->language == cache.language &&
+        englishStamp == cache.englishStamp && ownStamp == cache.ownStamp) {
+        return cache.view;
+    }
+    auto view = std::make_shared<ClilocView>();
+    view->language = cache.language;
+    view->english = LoadFile(englishPath);
+    view->own = english ? view->english : LoadFile(ownPath);
+    view->rows = OverlayCliloc(*view->own, *view->english);
+    std::vector<std::string> complaints;
+    if (englishPath.empty()) {
+        complaints.push_back("there is no Cliloc.enu");
+    } else if (std::string c = FileComplaint(englishPath, *view->english); !c.empty()) {
+        complaints.push_back(c);
+    }
+    if (!english && ownPath.empty()) {
+        complaints.push_back("there is no Cliloc." + cache.language);
+    } else if (!english) {
+        if (std::string c = FileComplaint(ownPath, *view->own); !c.empty()) {
+            complaints.push_back(c);
+        }
+    }
+    for (const std::string& c : complaints) {
+        view->error += (view->error.empty() ? "" : "; ") + c;
+    }
+    cache.englishStamp = englishStamp;
+    cache.ownStamp = ownStamp;
+    cache.view = std::move(view);
+    return cache.view;
+}
+
+std::string CDataDefCliloc::GetListText() {
+    if (m_pView == nullptr) {
+        return Format("%u\t\t\t", GetIndex());
+    }
+    const ClilocRow& row = GetRow();
+    std::string text = std::to_string(row.number);
+    text += '\t';
+    if (row.own != ClilocRow::kNone) {
+        text += std::to_string(m_pView->own->Messages()[row.own].flag);
+    }
+    AppendField(text, m_pView->OwnText(row));
+    AppendField(text, m_pView->IsEnglish() ? std::string_view() : m_pView->EnglishText(row));
+    return text;
+}
+
+bool CDataDefCliloc::CopyData(EntryClip& clip) {
+    if (m_pView == nullptr) {
+        return false;
+    }
+    clip.text = std::string(m_pView->OwnText(GetRow()));
+    return true;
+}
+
+bool CDataDefCliloc::ReadIndex() {
+    try {
+        std::shared_ptr<const ClilocView> view = GetClilocView(false);
+        m_pView = GetIndex() < view->rows.size() ? std::move(view) : nullptr;
+    } catch (...) {
+        LogCaughtException("reading the cliloc files");
+        m_pView = nullptr;
+    }
+    return m_pView != nullptr;
+}
+
+std::string ClilocCsv(const ClilocView& view) {
+    std::string out = "number,flag,text,english\r\n";
+    for (const ClilocRow& row : view.rows) {
+        out += std::to_string(row.number);
+        out += ',';
+        if (row.own != ClilocRow::kNone) {
+            out += std::to_string(view.own->Messages()[row.own].flag);
+        }
+        out += ',';
+        AppendCsvField(out, view.OwnText(row));
+        out += ',';
+        AppendCsvField(out, view.EnglishText(row));
+        out += "\r\n";
+    }
+    return out;
+}
+
+std::string ClilocJson(const ClilocView& view) {
+    QJsonArray messages;
+    for (const ClilocRow& row : view.rows) {
+        QJsonObject o;
+        o[QStringLiteral("number")] = static_cast<qint64>(row.number);
+        if (row.own != ClilocRow::kNone) {
+            o[QStringLiteral("flag")] = view.own->Messages()[row.own].flag;
+            o[QStringLiteral("text")] = Utf8(view.OwnText(row));
+        }
+        if (!view.IsEnglish() && row.base != ClilocRow::kNone) {
+            o[QStringLiteral("english")] = Utf8(view.EnglishText(row));
+        }
+        messages.append(o);
+    }
+    QJsonObject doc;
+    doc[QStringLiteral("language")] = QString::fromStdString(view.language);
+    if (!view.error.empty()) {
+        doc[QStringLiteral("error")] = Utf8(view.error);
+    }
+    doc[QStringLiteral("messages")] = messages;
+    return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace tessaly

@@ -1,0 +1,63 @@
+#include "CDataDefSpeech.h"
+
+#include "ClientFiles.h"
+#include "EventLog.h"
+#include "Text.h"
+
+#include <mutex>
+
+namespace tessaly {
+
+std::shared_ptr<const SpeechList> GetSpeechList() {
+    static std::mutex lock;
+    static FileStamp stamp;
+    static std::shared_ptr<const SpeechList> list;
+    std::lock_guard hold(lock);
+    const std::vector<ClientTextFile> files = FindClientFiles(TheClientFiles(), "speech.mul", "");
+    const std::string path = files.empty() ? std::string() : files.front().path;
+    const FileStamp now = GetFileStamp(path);
+    if (list != nullptr && now == stamp) {
+        return list;
+    }
+    auto made = std::make_shared<SpeechList>();
+    if (!path.empty()) {
+        std::vector<std::uint8_t> bytes;
+        if (ReadWholeFile(path, CDataDefSpeech::kMaxFileSize, bytes, made->error)) {
+            made->keywords = ParseSpeech(bytes, made->error);
+        }
+        if (!made->error.empty()) {
+            made->error = files.front().name + ": " + made->error;
+        }
+    }
+    stamp = now;
+    list = std::move(made);
+    return list;
+}
+
+std::string CDataDefSpeech::GetListText() {
+    if (m_pList == nullptr) {
+        return "\t";
+    }
+    const SpeechKeyword& keyword = m_pList->keywords[GetIndex()];
+    return Format("0x%04X\t", keyword.id) + keyword.text;
+}
+
+bool CDataDefSpeech::CopyData(EntryClip& clip) {
+    if (m_pList != nullptr) {
+        clip.text = m_pList->keywords[GetIndex()].text;
+    }
+    return true;
+}
+
+bool CDataDefSpeech::ReadIndex() {
+    try {
+        std::shared_ptr<const SpeechList> list = GetSpeechList();
+        m_pList = GetIndex() < list->keywords.size() ? std::move(list) : nullptr;
+    } catch (...) {
+        LogCaughtException("reading speech.mul");
+        m_pList = nullptr;
+    }
+    return m_pList != nullptr;
+}
+
+}  // namespace tessaly

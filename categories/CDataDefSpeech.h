@@ -1,0 +1,40 @@
+#pragma once
+// Speech keywords ("speech.mul"): one entry per keyword, listed with its id and text.
+
+#include "CDataDef.h"
+#include "TextFiles.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct SpeechList {
+    std::vector<SpeechKeyword> keywords;
+    std::string error;  // empty when the file read whole (or there is none)
+};
+// The keywords of the client's "speech.mul", read once and again when the file changes.
+std::shared_ptr<const SpeechList> GetSpeechList();
+
+class CDataDefSpeech : public CDataDef {
+public:
+    // "speech.mul" of current clients is about 20 KB; anything past this is refused.
+    static constexpr std::uint64_t kMaxFileSize = 16u << 20;
+
+    explicit CDataDefSpeech(std::uint32_t nIndex) : CDataDef(nIndex) {}
+
+    // "0x%04X\t%s": the keyword id and its text (UTF-8).
+    std::string GetListText() override;
+    bool CopyData(EntryClip& clip) override;
+    bool WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) override { return false; }
+    std::int32_t GetDataType() override { return kCategorySpeech; }
+    bool IsValid() override { return m_pList != nullptr; }
+    bool ReadIndex() override;
+    void AddPages(std::vector<EntryPage>& /*pages*/) override {}
+
+private:
+    std::shared_ptr<const SpeechList> m_pList;  // null without a keyword
+};
+
+}  // namespace tessaly

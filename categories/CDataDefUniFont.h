@@ -1,0 +1,56 @@
+#pragma once
+// Unicode fonts ("unifont.mul", "unifont1.mul" ...): one entry per font file, listed with its
+// name, glyph count and size, drawn as a sample line, shown on the "Unicode Font" page.
+
+#include "CDataDef.h"
+#include "TextFiles.h"
+#include "UniFont.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct UniFontFile {
+    std::string name;  // as spelled on disk
+    CUniFont font;
+    std::vector<std::uint16_t> codes;  // the code units with a glyph
+    std::string error;                 // why the file could not be read, or empty
+};
+
+// The Unicode font files of the client directory, sorted by name ("unifont.mul" first).
+std::vector<ClientTextFile> GetUniFontFiles();
+// A font file read whole, once per file and again when it changes on disk; null for an entry
+// number without a file.
+std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex);
+
+// The line a font's entry draws: its list picture and export.
+inline constexpr const char* kUniFontSample =
+    "The quick brown fox jumps over the lazy dog 0123456789";
+// The colour glyphs are drawn in (white, as the client draws text before hueing it).
+inline constexpr std::uint16_t kUniFontColour = 0x7FFF;
+
+class CDataDefUniFont : public CDataDef {
+public:
+    explicit CDataDefUniFont(std::uint32_t nIndex) : CDataDef(nIndex) {}
+
+    // "%s\t%zu\t%zu": file name, glyphs and file size in bytes.
+    std::string GetListText() override;
+    // The sample line.
+    bool GetImage(SurfaceBuffer& buffer) override;
+    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
+    bool WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) override { return false; }
+    std::int32_t GetDataType() override { return kCategoryUniFonts; }
+    bool IsValid() override { return m_pFont != nullptr; }
+    bool ReadIndex() override;
+    void AddPages(std::vector<EntryPage>& pages) override { pages.push_back(EntryPage::UniFont); }
+    ExportKind GetExportKind() override { return ExportKind::Picture; }
+
+    const UniFontFile* GetFont() const { return m_pFont.get(); }
+
+private:
+    std::shared_ptr<const UniFontFile> m_pFont;
+};
+
+}  // namespace tessaly

@@ -1,0 +1,149 @@
+// Cliloc files and "speech.mul": read to the exact end, damage read up to the damage with a
+// message, the compressed form recognised, a language laid over the English file.
+
+#include "TextFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace tessaly;
+
+namespace {
+
+struct Message {
+    std::uint32_t number;
+    std::uint8_t flag;
+    std::string text;
+};
+
+std::vector<std::uint8_t> Cliloc(const std::vector<Message>& messages) {
+    ByteWriter w;
+    w.u32(2).u16(1);
+    for (const Message& m : messages) {
+        w.u32(m.number).u8(m.flag).u16(static_cast<std::uint16_t>(m.text.size()));
+        w.bytes({reinterpret_cast<const std::uint8_t*>(m.text.data()), m.text.size()});
+    }
+    return w.take();
+}
+
+CClilocFile Parsed(std::vector<std::uint8_t> bytes) {
+    CClilocFile file;
+    file.Parse(std::move(bytes));
+    return file;
+}
+
+std::vector<std::string> Texts(const CClilocFile& file) {
+    std::vector<std::string> texts;
+    for (const ClilocMessage& m : file.Messages()) {
+        texts.emplace_back(file.Text(m));
+    }
+    return texts;
+}
+
+const std::vector<Message> kEnglish = {{500000, 0, "Hello ~1_NAME~"},
+                                       {500001, 2, ""},
+                                       {500002, 0, std::string(10000, 'x')},
+                                       {500005, 0, "Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC"}};
+
+}  // namespace
+
+TEST(ClilocFile, ReadsEveryMessageToTheExactEnd) {
+    const CClilocFile file = Parsed(Cliloc(kEnglish));
+    EXPECT_EQ(file.GetError(), "");
+    EXPECT_FALSE(file.IsCompressed());
+    ASSERT_EQ(file.Messages().size(), 4u);
+    EXPECT_EQ(Texts(file),
+              (std::vector<std::string>{kEnglish[0].text, "", kEnglish[2].text, kEnglish[3].text}));
+    EXPECT_EQ(file.Messages()[1].flag, 2);
+    ASSERT_NE(file.Find(500005), nullptr);
+    EXPECT_EQ(file.Text(*file.Find(500005)), kEnglish[3].text);
+    EXPECT_EQ(file.Find(500003), nullptr);
+    EXPECT_EQ(file.Find(600000), nullptr);
+}
+
+TEST(ClilocFile, DamageKeepsTheMessagesBeforeIt) {
+    const std::vector<std::uint8_t> whole = Cliloc(kEnglish);
+    // Cut inside the last entry's head: 3 messages, the 4th named.
+    const std::size_t lastAt = whole.size() - kEnglish[3].text.size() - 7;
+    CClilocFile cut = Parsed({whole.begin(), whole.begin() + static_cast<long>(lastAt) + 5});
+    EXPECT_EQ(cut.Messages().size(), 3u);
+    EXPECT_EQ(cut.GetError(),
+              "message 3 at byte " + std::to_string(lastAt) + ": the entry is cut short");
+
+    // A length past the end.
+    CClilocFile longer = Parsed({whole.begin(), whole.end() - 1});
+    EXPECT_EQ(longer.Messages().size(), 3u);
+    EXPECT_NE(longer.GetError().find("runs past the end"), std::string::npos);
+
+    // Invalid UTF-8 (a lone continuation byte, then an overlong form) in the second message.
+    for (const std::string& bad : {std::string("a\x80"), std::string("\xC0\xAF")}) {
+        CClilocFile invalid = Parsed(Cliloc({kEnglish[0], {500001, 0, bad}, kEnglish[2]}));
+        EXPECT_EQ(Texts(invalid), std::vector<std::string>{kEnglish[0].text});
+        EXPECT_NE(invalid.GetError().find("message 1 at byte 27: its text is not valid UTF-8"),
+                  std::string::npos)
+            << invalid.GetError();
+    }
+}
+
+TEST(ClilocFile, AnyOtherHeaderIsTheCompressedForm) {
+    for (std::vector<std::uint8_t> bytes :
+         {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{2, 0, 0, 0, 1},
+          std::vector<std::uint8_t>{0x78, 0x9C, 1, 2, 3, 4, 5}}) {
+        const CClilocFile file = Parsed(bytes);
+        EXPECT_TRUE(file.IsCompressed());
+        EXPECT_TRUE(file.Messages().empty());
+        EXPECT_EQ(file.GetError(), "compressed cliloc files are not supported yet");
+    }
+}
+
+TEST(ClilocFile, ALanguageOverTheEnglishShowsEveryNumberOnce) {
+    const CClilocFile english = Parsed(Cliloc(kEnglish));
+    // German: one number English lacks, a translation, and numbers out of order.
+    const CClilocFile german = Parsed(Cliloc({{500005, 0, "Gr\xC3\xBC\xC3\x9F\x65"},
+                                              {499999, 0, "Nur hier"},
+                                              {500000, 0, "Hallo ~1_NAME~"}}));
+    const std::vector<ClilocRow> rows = OverlayCliloc(german, english);
+    std::vector<std::uint32_t> numbers;
+    std::vector<std::string> shown;
+    std::vector<std::string> base;
+    for (const ClilocRow& row : rows) {
+        numbers.push_back(row.number);
+        shown.push_back(row.own == ClilocRow::kNone
+                            ? "-"
+                            : std::string(german.Text(german.Messages()[row.own])));
+        base.push_back(row.base == ClilocRow::kNone
+                           ? "-"
+                           : std::string(english.Text(english.Messages()[row.base])).substr(0, 5));
+    }
+    EXPECT_EQ(numbers, (std::vector<std::uint32_t>{499999, 500000, 500001, 500002, 500005}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Nur hier", "Hallo ~1_NAME~", "-", "-",
+                                               "Gr\xC3\xBC\xC3\x9F\x65"}));
+    EXPECT_EQ(base, (std::vector<std::string>{"-", "Hello", "", "xxxxx", "Gr\xC3\xBC\xC3"}));
+    // The lookup of a file out of number order still finds its messages.
+    ASSERT_NE(german.Find(500000), nullptr);
+    EXPECT_EQ(german.Text(*german.Find(500000)), "Hallo ~1_NAME~");
+
+    const std::vector<ClilocRow> self = OverlayCliloc(english, english);
+    ASSERT_EQ(self.size(), 4u);
+    EXPECT_EQ(self[3].own, 3u);
+    EXPECT_EQ(self[3].base, 3u);
+}
+
+TEST(SpeechFile, ReadsBigEndianKeywordsUpToTheDamage) {
+    const std::vector<std::uint8_t> bytes = {0x00, 0x2A, 0x00, 0x04, 'b',  'a',  'n',
+                                             'k',  0x01, 0x02, 0x00, 0x02, 0xC3, 0xA9,
+                                             0x00, 0x07, 0x00, 0x09, 'x'};
+    std::string error;
+    const std::vector<SpeechKeyword> keywords = ParseSpeech(bytes, error);
+    ASSERT_EQ(keywords.size(), 2u);
+    EXPECT_EQ(keywords[0].id, 0x2A);
+    EXPECT_EQ(keywords[0].text, "bank");
+    EXPECT_EQ(keywords[1].id, 0x0102);
+    EXPECT_EQ(keywords[1].text, "\xC3\xA9");
+    EXPECT_EQ(error, "keyword 2 at byte 14: its text runs past the end");
+    EXPECT_EQ(ParseSpeech(ByteSpan(bytes).first(14), error).size(), 2u);
+    EXPECT_EQ(error, "");
+}
