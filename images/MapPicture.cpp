@@ -1,0 +1,161 @@
+#include "MapPicture.h"
+
+#include "ClientFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+
+namespace tessaly {
+
+namespace {
+
+bool ParseScaleNumber(std::string_view text, std::uint32_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= 1 &&
+           value <= kMaxMapScale;
+}
+
+// The highest static of each of a block's 64 cells: its item id + 1, 0 for none.
+void HighestStatics(const std::vector<CStaticItem>& items, std::array<std::uint32_t, 64>& top) {
+    std::array<int, 64> z{};
+    top.fill(0);
+    for (const CStaticItem& item : items) {
+        if (item.m_bX >= 8 || item.m_bY >= 8) {
+            continue;
+        }
+        const std::size_t cell = std::size_t{item.m_bY} * 8 + item.m_bX;
+        if (top[cell] == 0 || item.m_cZ >= z[cell]) {
+            top[cell] = std::uint32_t{item.m_wTile} + 1;
+            z[cell] = item.m_cZ;
+        }
+    }
+}
+
+}  // namespace
+
+void CRadarTable::Load(CClientFiles& files) {
+    m_Colours.clear();
+    if (!files.OpenSlot(kSlotRadarCol)) {
+        return;
+    }
+    CQFile& file = files.GetFile(kSlotRadarCol);
+    try {
+        const std::uint64_t count = std::min<std::uint64_t>(file.GetLength() / 2, kMaxColours);
+        std::vector<std::uint8_t> bytes(count * 2);
+        file.SeekToBegin();
+        const std::uint32_t got = file.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+        m_Colours.resize(got / 2);
+        for (std::size_t i = 0; i < m_Colours.size(); ++i) {
+            m_Colours[i] = LoadLE16(bytes.data() + i * 2);
+        }
+    } catch (const CQFileException&) {
+        m_Colours.clear();
+    }
+}
+
+bool ParseMapScale(const std::string& text, MapScale& scale) {
+    std::string_view view(text);
+    if (view.starts_with("1/")) {
+        scale.zoom = 1;
+        return ParseScaleNumber(view.substr(2), scale.shrink);
+    }
+    scale.shrink = 1;
+    return ParseScaleNumber(view, scale.zoom);
+}
+
+MapRegion ClipToFacet(const CFacet& facet, MapRegion region) {
+    const std::uint32_t width = facet.Layout().Width();
+    const std::uint32_t height = facet.Layout().Height();
+    region.x = std::min(region.x, width);
+    region.y = std::min(region.y, height);
+    region.w = std::min(region.w, width - region.x);
+    region.h = std::min(region.h, height - region.y);
+    return region;
+}
+
+void MapPictureSize(const MapRegion& region, const MapScale& scale, std::uint32_t& width,
+                    std::uint32_t& height) {
+    width = (region.w + scale.shrink - 1) / scale.shrink * scale.zoom;
+    height = (region.h + scale.shrink - 1) / scale.shrink * scale.zoom;
+}
+
+std::uint16_t CellColour(const CRadarTable& colours, std::uint16_t terrain,
+                         const std::vector<CStaticItem>& blockStatics, std::uint32_t cx,
+                         std::uint32_t cy, bool statics) {
+    if (statics) {
+        std::array<std::uint32_t, 64> top{};
+        HighestStatics(blockStatics, top);
+        if (const std::uint32_t item = top[(cy % 8) * 8 + cx % 8]; item != 0) {
+            return colours.Item(static_cast<std::uint16_t>(item - 1));
+        }
+    }
+    return colours.Terrain(terrain);
+}
+
+MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region, MapScale scale,
+                     bool statics, const std::atomic<bool>* cancel) {
+    region = ClipToFacet(facet, region);
+    scale.zoom = std::clamp<std::uint32_t>(scale.zoom, 1, kMaxMapScale);
+    scale.shrink = std::clamp<std::uint32_t>(scale.shrink, 1, kMaxMapScale);
+    MapPicture picture;
+    MapPictureSize(region, scale, picture.width, picture.height);
+    picture.pixels.assign(std::size_t{picture.width} * picture.height, 0xFF000000u);
+    if (picture.pixels.empty()) {
+        return picture;
+    }
+    const std::uint32_t n = scale.shrink;
+    const std::uint32_t zoom = scale.zoom;
+    const std::uint32_t by0 = region.y / 8;
+    const std::uint32_t by1 = (region.y + region.h - 1) / 8 + 1;
+    std::vector<std::uint8_t> map;
+    std::vector<std::vector<CStaticItem>> blockStatics;
+    std::array<std::uint32_t, 64> top{};
+    for (std::uint32_t bx = region.x / 8; bx * 8 < region.x + region.w; ++bx) {
+        if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+            break;
+        }
+        // The first sampled column inside this block column, if any.
+        const std::uint32_t left = std::max(region.x, bx * 8);
+        const std::uint32_t firstX = region.x + (left - region.x + n - 1) / n * n;
+        if (firstX >= std::min(region.x + region.w, bx * 8 + 8)) {
+            continue;
+        }
+        const std::uint32_t first = facet.BlockOf(bx, by0);
+        facet.ReadMapRun(first, by1 - by0, map);
+        if (statics) {
+            facet.ReadStaticsRun(first, by1 - by0, blockStatics);
+        }
+        for (std::uint32_t by = by0; by < by1; ++by) {
+            const std::uint8_t* block = map.data() + std::size_t{by - by0} * CMapBlock::kSize + 4;
+            if (statics) {
+                HighestStatics(blockStatics[by - by0], top);
+            }
+            const std::uint32_t topY = std::max(region.y, by * 8);
+            for (std::uint32_t cy = region.y + (topY - region.y + n - 1) / n * n;
+                 cy < std::min(region.y + region.h, by * 8 + 8); cy += n) {
+                const std::uint32_t py = (cy - region.y) / n * zoom;
+                for (std::uint32_t cx = firstX; cx < std::min(region.x + region.w, bx * 8 + 8);
+                     cx += n) {
+                    const std::uint32_t cell = (cy % 8) * 8 + cx % 8;
+                    std::uint16_t colour = 0;
+                    if (statics && top[cell] != 0) {
+                        colour = colours.Item(static_cast<std::uint16_t>(top[cell] - 1));
+                    } else {
+                        colour = colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
+                    }
+                    const std::uint32_t argb = RadarToArgb(colour);
+                    const std::uint32_t px = (cx - region.x) / n * zoom;
+                    for (std::uint32_t dy = 0; dy < zoom; ++dy) {
+                        std::uint32_t* row =
+                            picture.pixels.data() + std::size_t{py + dy} * picture.width + px;
+                        std::fill_n(row, zoom, argb);
+                    }
+                }
+            }
+        }
+    }
+    return picture;
+}
+
+}  // namespace tessaly
