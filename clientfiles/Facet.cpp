@@ -100,6 +100,10 @@ std::string FacetName(int facet) {
     return "Facet " + std::to_string(facet);
 }
 
+const UopKind& FacetMapKind(int facet) {
+    return kMapKinds[std::clamp(facet, 0, kFacetCount - 1)];
+}
+
 std::uint32_t FacetBlockRows(int facet) {
     return facet >= 0 && facet < kFacetCount ? kRows[facet] : kMapBlockRows;
 }

@@ -23,6 +23,7 @@
 namespace tessaly {
 
 class CUopContainer;
+struct UopKind;
 
 inline constexpr int kFacetCount = 6;
 
@@ -30,6 +31,9 @@ inline constexpr int kFacetCount = 6;
 std::string FacetName(int facet);
 // Block rows of facet 0 to 5 (512, 512, 200, 256, 181, 512).
 std::uint32_t FacetBlockRows(int facet);
+
+// The map container of facet 0 to 5 ("map2LegacyMUL.uop", entries "build/map2legacymul/...").
+const UopKind& FacetMapKind(int facet);
 
 // What a facet's map and statics index sizes say about it.
 struct FacetLayout {
