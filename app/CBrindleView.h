@@ -13,6 +13,7 @@ class QLineEdit;
 namespace tessaly {
 
 class CBrindleDoc;
+class CMapView;
 
 class CBrindleView : public CView, public CDataListHost {
     Q_OBJECT
@@ -27,6 +28,8 @@ public:
 
     // Shows a category (kCategoryVerData to kCategoryTileData); -1 removes what is shown.
     void SetCategory(std::int32_t id);
+    // The map view shown for the Map category, else null.
+    CMapView* GetMapView() const;
     // Fills the shown list again.
     void Refresh();
 
@@ -73,7 +76,7 @@ private:
     void SelectIndex(std::int64_t nIndex);
 
     std::int32_t m_nReloadCategory = -1;
-    QLineEdit* m_pFilter;  // child of the view
+    QLineEdit* m_pFilter;              // child of the view
     std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };
 
