@@ -23,3 +23,9 @@ add_executable(bench_categories_window categories_window.cpp)
 target_compile_options(bench_categories_window PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_window PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+
+# The map: the whole-facet picture against a pass over the facet's bytes in memory, the map
+# view's first screen and slowest step on the window's thread, render-map against the PNG writer.
+add_executable(bench_categories_map categories_map.cpp)
+target_compile_options(bench_categories_map PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_map PRIVATE tessaly_categories_window tessaly_sampleclient)
