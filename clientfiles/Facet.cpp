@@ -85,12 +85,6 @@ std::vector<std::uint8_t> ReadSmallFile(CClientFiles& files, const std::string& 
     return bytes;
 }
 
-void ParseStatics(ByteSpan bytes, std::vector<CStaticItem>& out) {
-    CStaticsList list;
-    list.Parse(bytes);
-    out = list.Items();
-}
-
 }  // namespace
 
 std::string FacetName(int facet) {
@@ -359,7 +353,7 @@ void CFacet::ReadStaticsData(CQFile& file, std::uint64_t fileLength, const Index
     }
     std::vector<std::uint8_t> bytes(record.GetLength());
     if (ReadAt(file, record.m_dwOffset, bytes)) {
-        ParseStatics(bytes, out);
+        ParseStaticItems(bytes, out);
     }
 }
 
@@ -404,7 +398,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
             continue;
         }
         if (!stretch.empty()) {
-            ParseStatics(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()), out[i]);
+            ParseStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()), out[i]);
         } else {
             ReadStaticsData(m_Statics, m_uStaticsLength, r, out[i]);
         }

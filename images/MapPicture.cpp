@@ -131,26 +131,30 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
             if (statics) {
                 HighestStatics(blockStatics[by - by0], top);
             }
+            // The block's 64 colours first, then the sampled ones into their pixels.
+            std::array<std::uint32_t, 64> argb{};
+            for (std::uint32_t cell = 0; cell < 64; ++cell) {
+                const std::uint16_t colour =
+                    statics && top[cell] != 0
+                        ? colours.Item(static_cast<std::uint16_t>(top[cell] - 1))
+                        : colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
+                argb[cell] = RadarToArgb(colour);
+            }
             const std::uint32_t topY = std::max(region.y, by * 8);
+            const std::uint32_t right = std::min(region.x + region.w, bx * 8 + 8);
             for (std::uint32_t cy = region.y + (topY - region.y + n - 1) / n * n;
                  cy < std::min(region.y + region.h, by * 8 + 8); cy += n) {
                 const std::uint32_t py = (cy - region.y) / n * zoom;
-                for (std::uint32_t cx = firstX; cx < std::min(region.x + region.w, bx * 8 + 8);
-                     cx += n) {
-                    const std::uint32_t cell = (cy % 8) * 8 + cx % 8;
-                    std::uint16_t colour = 0;
-                    if (statics && top[cell] != 0) {
-                        colour = colours.Item(static_cast<std::uint16_t>(top[cell] - 1));
-                    } else {
-                        colour = colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
-                    }
-                    const std::uint32_t argb = RadarToArgb(colour);
-                    const std::uint32_t px = (cx - region.x) / n * zoom;
-                    for (std::uint32_t dy = 0; dy < zoom; ++dy) {
-                        std::uint32_t* row =
-                            picture.pixels.data() + std::size_t{py + dy} * picture.width + px;
-                        std::fill_n(row, zoom, argb);
-                    }
+                std::uint32_t* row = picture.pixels.data() + std::size_t{py} * picture.width;
+                for (std::uint32_t cx = firstX; cx < right; cx += n) {
+                    std::fill_n(row + (cx - region.x) / n * zoom, zoom,
+                                argb[(cy % 8) * 8 + cx % 8]);
+                }
+                // The other rows of a zoomed cell repeat the first.
+                const std::uint32_t px0 = (firstX - region.x) / n * zoom;
+                const std::uint32_t px1 = (right - 1 - region.x) / n * zoom + zoom;
+                for (std::uint32_t dy = 1; dy < zoom; ++dy) {
+                    std::copy(row + px0, row + px1, row + std::size_t{dy} * picture.width + px0);
                 }
             }
         }
