@@ -144,7 +144,9 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
                      {ID_DATA_LIGHTS, "Lights", true},
                      {ID_DATA_GUMPS, "Gumps", true},
                      {ID_DATA_HUES, "Hues", true},
-                     {ID_DATA_FONTS, "Fonts", true}}},
+                     {ID_DATA_FONTS, "Fonts", true},
+                     {ID_DATA_MAP, "Map", true},
+                     {ID_DATA_STATICS, "Statics", true}}},
                    // On VerData the list mode and "Unused Slots" are off limits.
                    {"&View",
                     {{ID_VIEW_STATUS_BAR, "&Status Bar", true, true},
