@@ -15,6 +15,7 @@
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
+#include "VerDataTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -106,6 +107,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 }  // namespace
 
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
+    // Felucca's blocks: as many as its statics index holds (458,752 on a current client's map
+    // of 7,168 tiles across), never fewer than the table's.
+    if (def.m_nDataFile == kSlotMap0 || def.m_nIndexFile == kSlotStaIdx0) {
+        return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
+            files.GetIndexCount(kSlotStaIdx0), def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
+    }
     if (def.m_nIndexFile == kNoFile || !def.m_bCountsRecords) {
         return def.m_nMaxEntries;
     }

@@ -482,7 +482,7 @@ void CMapView::OpenBlockPages(std::uint32_t x, std::uint32_t y) {
     const std::uint32_t block = m_pLookup->BlockOf(x / 8, y / 8);
     for (std::int32_t id : {kCategoryMap, kCategoryStatics}) {
         const DataTypeDef* def = GetTypeDef(id);
-        if (def == nullptr || block >= def->m_nMaxEntries) {
+        if (def == nullptr || block >= GetEntryCount(*def, TheClientFiles())) {
             continue;
         }
         std::unique_ptr<CDataDef> entry(def->m_pCreate(block));
