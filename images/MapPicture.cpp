@@ -108,53 +108,76 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
     const std::uint32_t zoom = scale.zoom;
     const std::uint32_t by0 = region.y / 8;
     const std::uint32_t by1 = (region.y + region.h - 1) / 8 + 1;
-    std::vector<std::uint8_t> map;
-    std::vector<std::vector<CStaticItem>> blockStatics;
+    // Block columns are read a group at a time and drawn row by row across the group, so the
+    // picture is written in runs along its rows rather than in narrow strips down them.
+    constexpr std::uint32_t kGroup = 16;
+    struct Column {
+        std::uint32_t bx = 0;
+        std::uint32_t firstX = 0;  // the first sampled tile column inside it
+        std::vector<std::uint8_t> map;
+        std::vector<std::vector<CStaticItem>> statics;
+    };
+    std::vector<Column> group(kGroup);
     std::array<std::uint32_t, 64> top{};
-    for (std::uint32_t bx = region.x / 8; bx * 8 < region.x + region.w; ++bx) {
+    std::array<std::uint32_t, 64> argb{};
+    const std::uint32_t lastBx = (region.x + region.w - 1) / 8;
+    for (std::uint32_t groupBx = region.x / 8; groupBx <= lastBx; groupBx += kGroup) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
             break;
         }
-        // The first sampled column inside this block column, if any.
-        const std::uint32_t left = std::max(region.x, bx * 8);
-        const std::uint32_t firstX = region.x + (left - region.x + n - 1) / n * n;
-        if (firstX >= std::min(region.x + region.w, bx * 8 + 8)) {
-            continue;
-        }
-        const std::uint32_t first = facet.BlockOf(bx, by0);
-        facet.ReadMapRun(first, by1 - by0, map);
-        if (statics) {
-            facet.ReadStaticsRun(first, by1 - by0, blockStatics);
+        std::size_t used = 0;
+        for (std::uint32_t bx = groupBx; bx <= std::min(lastBx, groupBx + kGroup - 1); ++bx) {
+            const std::uint32_t left = std::max(region.x, bx * 8);
+            const std::uint32_t firstX = region.x + (left - region.x + n - 1) / n * n;
+            if (firstX >= std::min(region.x + region.w, bx * 8 + 8)) {
+                continue;  // no sampled tile in this block column
+            }
+            Column& column = group[used++];
+            column.bx = bx;
+            column.firstX = firstX;
+            const std::uint32_t first = facet.BlockOf(bx, by0);
+            facet.ReadMapRun(first, by1 - by0, column.map);
+            if (statics) {
+                facet.ReadStaticsRun(first, by1 - by0, column.statics);
+            }
         }
         for (std::uint32_t by = by0; by < by1; ++by) {
-            const std::uint8_t* block = map.data() + std::size_t{by - by0} * CMapBlock::kSize + 4;
-            if (statics) {
-                HighestStatics(blockStatics[by - by0], top);
-            }
-            // The block's 64 colours first, then the sampled ones into their pixels.
-            std::array<std::uint32_t, 64> argb{};
-            for (std::uint32_t cell = 0; cell < 64; ++cell) {
-                const std::uint16_t colour =
-                    statics && top[cell] != 0
-                        ? colours.Item(static_cast<std::uint16_t>(top[cell] - 1))
-                        : colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
-                argb[cell] = RadarToArgb(colour);
-            }
             const std::uint32_t topY = std::max(region.y, by * 8);
-            const std::uint32_t right = std::min(region.x + region.w, bx * 8 + 8);
-            for (std::uint32_t cy = region.y + (topY - region.y + n - 1) / n * n;
-                 cy < std::min(region.y + region.h, by * 8 + 8); cy += n) {
-                const std::uint32_t py = (cy - region.y) / n * zoom;
-                std::uint32_t* row = picture.pixels.data() + std::size_t{py} * picture.width;
-                for (std::uint32_t cx = firstX; cx < right; cx += n) {
-                    std::fill_n(row + (cx - region.x) / n * zoom, zoom,
-                                argb[(cy % 8) * 8 + cx % 8]);
+            const std::uint32_t firstY = region.y + (topY - region.y + n - 1) / n * n;
+            const std::uint32_t bottom = std::min(region.y + region.h, by * 8 + 8);
+            if (firstY >= bottom) {
+                continue;
+            }
+            for (std::size_t g = 0; g < used; ++g) {
+                const Column& column = group[g];
+                const std::uint8_t* block =
+                    column.map.data() + std::size_t{by - by0} * CMapBlock::kSize + 4;
+                if (statics) {
+                    HighestStatics(column.statics[by - by0], top);
                 }
-                // The other rows of a zoomed cell repeat the first.
-                const std::uint32_t px0 = (firstX - region.x) / n * zoom;
+                // The block's 64 colours first, then the sampled ones into their pixels.
+                for (std::uint32_t cell = 0; cell < 64; ++cell) {
+                    const std::uint16_t colour =
+                        statics && top[cell] != 0
+                            ? colours.Item(static_cast<std::uint16_t>(top[cell] - 1))
+                            : colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
+                    argb[cell] = RadarToArgb(colour);
+                }
+                const std::uint32_t right = std::min(region.x + region.w, column.bx * 8 + 8);
+                const std::uint32_t px0 = (column.firstX - region.x) / n * zoom;
                 const std::uint32_t px1 = (right - 1 - region.x) / n * zoom + zoom;
-                for (std::uint32_t dy = 1; dy < zoom; ++dy) {
-                    std::copy(row + px0, row + px1, row + std::size_t{dy} * picture.width + px0);
+                for (std::uint32_t cy = firstY; cy < bottom; cy += n) {
+                    const std::uint32_t py = (cy - region.y) / n * zoom;
+                    std::uint32_t* row = picture.pixels.data() + std::size_t{py} * picture.width;
+                    for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
+                        std::fill_n(row + (cx - region.x) / n * zoom, zoom,
+                                    argb[(cy % 8) * 8 + cx % 8]);
+                    }
+                    // The other rows of a zoomed cell repeat the first.
+                    for (std::uint32_t dy = 1; dy < zoom; ++dy) {
+                        std::copy(row + px0, row + px1,
+                                  row + std::size_t{dy} * picture.width + px0);
+                    }
                 }
             }
         }

@@ -57,7 +57,7 @@ TEST(FacetLayout, DifferenceListsIgnoreWhatTheyCannotName) {
 // A small facet written to a client directory, with a model of what each cell should show.
 class FacetFilesTest : public test::ClientDirTest {
 protected:
-    static constexpr std::uint32_t kColumns = 4;
+    static constexpr std::uint32_t kColumns = 20;  // more than one group of block columns
 
     void Build(int facet, std::uint32_t rows) {
         m_rows = rows;
@@ -231,6 +231,7 @@ TEST_F(FacetFilesTest, PatchRecordsOverFeluccaAndADamagedMap) {
     EXPECT_TRUE(facet.IsChanged(9));
     EXPECT_TRUE(facet.IsChanged(10));
     ExpectPicture(facet, {0, 0, 16, 100}, {1, 1}, true);
+    ExpectPicture(facet, {100, 7, 60, 90}, {2, 1}, true);
     CMapBlock last;
     EXPECT_FALSE(facet.ReadMapBlock(kColumns * 512 - 1, last));
     // Without files of its own, Trammel is Felucca's map without Felucca's patch records.
