@@ -80,6 +80,9 @@ public:
     }
     // True when a patch record or a difference file replaces the block's map or statics.
     bool IsChanged(std::uint32_t block) const;
+    // True when a difference file (not a patch record) replaces the block's map / statics.
+    bool HasMapDifference(std::uint32_t block) const { return m_DifMap.contains(block); }
+    bool HasStaticsDifference(std::uint32_t block) const { return m_DifStatics.contains(block); }
 
     // The 196 bytes of `count` blocks from `first` on, replacements applied, into out (resized);
     // blocks the map does not hold are zero. Blocks past the facet count as not held.

@@ -2,6 +2,9 @@
 // zoom steps, and Go to.
 
 #include "CDataAppState.h"
+#include "CDataDefMap.h"
+#include "CDataDefStatics.h"
+#include "MapBlock.h"
 #include "MapView.h"
 #include "ScriptedUi.h"
 #include "clientfiles/SampleClientFiles.h"
@@ -68,6 +71,21 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     m_Ui.m_Texts.push_back("40,5");  // the sample Felucca is 32 tiles wide
     view.OnGoTo();
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
+}
+
+TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
+    // The sample's "mapdifl0.mul" names block 6 twice (the later entry, water at -5, wins) and
+    // its "stadifl0.mul" gives block 8 the statics of "stadif0.mul".
+    CDataDefMap map(6);
+    CMapBlock block;
+    map.ReadBlock(block);
+    EXPECT_EQ(block.GetCell(3, 3).m_wTile, 0x00A8);
+    EXPECT_EQ(block.GetCell(3, 3).m_cZ, -5);
+    CDataDefStatics statics(8);
+    statics.ReadIndex();
+    statics.LoadStatics();
+    const auto bytes = test::TempDir::ReadFile(test::SampleClientDir().File("stadif0.mul"));
+    EXPECT_EQ(statics.GetStatics().GetCount(), bytes.size() / CStaticItem::kSize);
 }
 
 }  // namespace
