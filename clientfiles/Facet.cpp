@@ -5,9 +5,7 @@
 #include "VerDataTable.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
-#include <initializer_list>
 
 namespace tessaly {
 
