@@ -98,7 +98,14 @@ protected:
                 QWidget::keyPressEvent(event);
         }
     }
-    void resizeEvent(QResizeEvent* /*event*/) override { m_pView->ClampOrigin(); }
+    void resizeEvent(QResizeEvent* /*event*/) override {
+        // While the whole facet is shown it stays fitted to the canvas.
+        if (m_pView->m_bShowsWhole) {
+            m_pView->ShowWholeFacet();
+        } else {
+            m_pView->ClampOrigin();
+        }
+    }
 
 private:
     CMapView* m_pView;
@@ -201,6 +208,7 @@ void CMapView::SetZoom(int step) {
 }
 
 void CMapView::ZoomAbout(int step, QPointF pixel) {
+    m_bShowsWhole = false;
     step = std::clamp(step, 0, kMapZoomCount - 1);
     const double before = TilesPerPixel(m_nZoom);
     const double after = TilesPerPixel(step);
@@ -212,6 +220,7 @@ void CMapView::ZoomAbout(int step, QPointF pixel) {
 }
 
 void CMapView::CenterOn(std::uint32_t x, std::uint32_t y) {
+    m_bShowsWhole = false;
     const double tpp = TilesPerPixel(m_nZoom);
     m_dOriginX = x + 0.5 - m_pCanvas->width() * tpp / 2;
     m_dOriginY = y + 0.5 - m_pCanvas->height() * tpp / 2;
@@ -233,6 +242,7 @@ void CMapView::ShowWholeFacet() {
     }
     m_nZoom = step;
     CenterOn(layout.Width() / 2, layout.Height() / 2);
+    m_bShowsWhole = true;
 }
 
 void CMapView::ClampOrigin() {
@@ -250,6 +260,7 @@ void CMapView::ClampOrigin() {
 }
 
 void CMapView::Pan(double dxPixels, double dyPixels) {
+    m_bShowsWhole = false;
     const double tpp = TilesPerPixel(m_nZoom);
     m_dOriginX += dxPixels * tpp;
     m_dOriginY += dyPixels * tpp;
@@ -371,6 +382,10 @@ void CMapView::TileDrawn(TileKey key, QImage image, std::uint64_t generation) {
 
 void CMapView::PaintCanvas(QPainter& painter, const QRect& area) {
     painter.fillRect(area, QColor(48, 48, 48));
+    VisitTiles(area, &painter);
+}
+
+void CMapView::VisitTiles(const QRect& area, QPainter* painter) {
     if (m_pLookup == nullptr) {
         return;
     }
@@ -393,10 +408,15 @@ void CMapView::PaintCanvas(QPainter& painter, const QRect& area) {
             const TileKey key{m_nZoom, static_cast<std::int32_t>(tx),
                               static_cast<std::int32_t>(ty)};
             if (const QImage* image = m_Cache.object(key)) {
-                painter.drawImage(target, *image);
+                if (painter != nullptr) {
+                    painter->drawImage(target, *image);
+                }
                 continue;
             }
             missing.push_back(key);
+            if (painter == nullptr) {
+                continue;
+            }
             // Meanwhile a coarser tile that covers it, enlarged.
             for (int coarser = m_nZoom - 1; coarser >= 0; --coarser) {
                 const double ratio = tpp / TilesPerPixel(coarser);
@@ -407,7 +427,7 @@ void CMapView::PaintCanvas(QPainter& painter, const QRect& area) {
                 if (const QImage* image = m_Cache.object(cover)) {
                     const QRectF source(px - cover.tx * kTilePixels, py - cover.ty * kTilePixels,
                                         kTilePixels * ratio, kTilePixels * ratio);
-                    painter.drawImage(QRectF(target), *image, source);
+                    painter->drawImage(QRectF(target), *image, source);
                     break;
                 }
             }
@@ -430,16 +450,18 @@ void CMapView::PaintCanvas(QPainter& painter, const QRect& area) {
 
 void CMapView::FinishDrawing() {
     for (int round = 0; round < 64; ++round) {
-        m_pCanvas->repaint();
+        // The tiles of the whole canvas are asked for whether or not it has been painted yet.
+        VisitTiles(m_pCanvas->rect(), nullptr);
         {
             std::unique_lock lock(m_Mutex);
             if (m_Pending.empty()) {
-                return;
+                break;
             }
             m_Idle.wait(lock, [&] { return m_Queue.empty() && !m_bBusy; });
         }
         QCoreApplication::sendPostedEvents(this);
     }
+    m_pCanvas->repaint();
 }
 
 void CMapView::OnGoTo() {

@@ -90,6 +90,9 @@ private:
     // Tiles (of the map, in 1/256ths) per screen pixel at a zoom step.
     static double TilesPerPixel(int step);
     void PaintCanvas(QPainter& painter, const QRect& area);
+    // Draws the tiles of an area of the canvas that are at hand (with a painter) and asks for
+    // the missing ones, the middle's first.
+    void VisitTiles(const QRect& area, QPainter* painter);
     void Pan(double dxPixels, double dyPixels);
     void ZoomAbout(int step, QPointF pixel);
     void ClampOrigin();
@@ -107,6 +110,7 @@ private:
     int m_nZoom = 0;
     double m_dOriginX = 0;  // map tile at the canvas's left edge
     double m_dOriginY = 0;
+    bool m_bShowsWhole = false;         // ShowWholeFacet's view, not moved since
     std::unique_ptr<CFacet> m_pLookup;  // the facet read for the status line (this thread)
     std::shared_ptr<const CRadarTable> m_pColours;
     QCache<TileKey, QImage> m_Cache{kCacheBytes / 1024};  // cost in KiB
