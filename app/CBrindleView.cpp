@@ -14,6 +14,7 @@
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
 #include "EventLog.h"
+#include "MapView.h"
 #include "PictureImage.h"
 #include "QFile.h"
 #include "ResourceIds.h"
@@ -123,7 +124,7 @@ CBrindleView::CBrindleView()
         [this](CCmdUI& ui) { ui.Enable(HasSelection() && m_pList->GetSelected()->CanExport()); });
     AddCommand(
         ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
-        [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr); });
+        [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr || GetMapView() != nullptr); });
 }
 
 bool CBrindleView::ShowsDocumentRows() const {
@@ -292,7 +293,20 @@ void CBrindleView::SetCategory(std::int32_t id) {
         m_pListWnd.reset();
     }
     m_nCategory = id;
-    if (GetTypeDef(id) != nullptr) {
+    if (id == kCategoryMap) {
+        // The map is looked at whole, not as a list of blocks.
+        auto* map = new CMapView(this);
+        m_pListWnd.reset(map);
+        map->SetStatusSink([this](const QString& text) {
+            if (auto* frame = qobject_cast<CMainFrame*>(window())) {
+                frame->SetMessageText(text);
+            }
+        });
+        map->show();
+        LayoutChildren();
+        map->SetFacet(0);
+        map->Canvas()->setFocus(Qt::OtherFocusReason);
+    } else if (GetTypeDef(id) != nullptr) {
         if (m_nListMode == 0) {
             auto* ctrl = new CDataListCtrl(id);
             m_pListWnd.reset(ctrl);
@@ -317,6 +331,10 @@ void CBrindleView::SetCategory(std::int32_t id) {
             DataAppState().Ui().ShowMessage(error);
         }
     }
+}
+
+CMapView* CBrindleView::GetMapView() const {
+    return qobject_cast<CMapView*>(m_pListWnd.get());
 }
 
 void CBrindleView::Refresh() {
@@ -370,6 +388,10 @@ void CBrindleView::SelectionChanged() {
 }
 
 void CBrindleView::OnGoTo() {
+    if (auto* map = GetMapView()) {
+        map->OnGoTo();
+        return;
+    }
     const DataTypeDef* def = GetTypeDef(m_nCategory);
     if (m_pList == nullptr || def == nullptr) {
         return;

@@ -15,6 +15,7 @@ class QPushButton;
 namespace tessaly {
 
 class CBrindleDoc;
+class CMapView;
 
 class CBrindleView : public CView, public CDataListHost {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
 
     // Shows a category (kCategoryVerData to kCategoryTileData); -1 removes what is shown.
     void SetCategory(std::int32_t id);
+    // The map view shown for the Map category, else null.
+    CMapView* GetMapView() const;
     // Fills the shown list again.
     void Refresh();
 

@@ -1,5 +1,6 @@
 #include "Screenshot.h"
 
+#include "AnimPages.h"
 #include "CBrindleView.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
@@ -10,7 +11,7 @@
 #include "CommandLine.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
-#include "AnimPages.h"
+#include "MapView.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -23,6 +24,11 @@ namespace tessaly {
 
 QString DescribeActiveView(const CMainFrame* frame) {
     auto* view = frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
+    if (view != nullptr && view->GetMapView() != nullptr) {
+        // The picture is taken once every tile of the screen is drawn.
+        view->GetMapView()->FinishDrawing();
+        return QStringLiteral("map view: ") + view->GetMapView()->StatusText();
+    }
     if (view == nullptr || view->m_pList == nullptr) {
         return QStringLiteral("no list");
     }

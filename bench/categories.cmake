@@ -30,3 +30,8 @@ add_executable(bench_categories_cliloc categories_cliloc.cpp)
 target_compile_options(bench_categories_cliloc PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_cliloc PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+# The map: the whole-facet picture against a pass over the facet's bytes in memory, the map
+# view's first screen and slowest step on the window's thread, render-map against the PNG writer.
+add_executable(bench_categories_map categories_map.cpp)
+target_compile_options(bench_categories_map PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_map PRIVATE tessaly_categories_window tessaly_sampleclient)

@@ -5,7 +5,12 @@
 
 namespace tessaly {
 
+class CFacet;
 class CMapBlock;
+
+// Felucca of the process-wide file set's client, read for its difference files (opened again
+// when the client's directories change); null when it has no map.
+CFacet* ClientFelucca();
 
 class CDataDefMap : public CDataDef {
 public:

@@ -1,8 +1,11 @@
 #include "CDataDefStatics.h"
 
+#include "CDataDefMap.h"
 #include "EventLog.h"
+#include "Facet.h"
 #include "Text.h"
 #include "TileData.h"
+#include "VerDataTable.h"
 
 namespace tessaly {
 
@@ -31,8 +34,20 @@ void CDataDefStatics::LoadStatics() {
         return;
     }
     IndexRecord patch;
+    CFacet* felucca = nullptr;
     if (ActivateLinkedPatch(patch)) {
         m_Statics.LoadRecord(patch, TheClientFiles());
+    } else if (!TheClientFiles().GetVerDataTable().FindRecord(kSlotStatics0, GetIndex(), patch) &&
+               (felucca = ClientFelucca()) != nullptr &&
+               felucca->HasStaticsDifference(GetIndex())) {
+        // An older client's difference files replace the block's statics.
+        std::vector<std::vector<CStaticItem>> lists;
+        felucca->ReadStaticsRun(GetIndex(), 1, lists);
+        ByteWriter bytes;
+        for (const CStaticItem& item : lists.front()) {
+            item.Write(bytes);
+        }
+        m_Statics.Parse(bytes.data());
     } else {
         m_Statics.LoadStatics(GetIndex());
     }

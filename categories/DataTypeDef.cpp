@@ -18,6 +18,7 @@
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
 #include "CDataDefUniFont.h"
+#include "VerDataTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -89,9 +90,9 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
      false, false, kHueColumns, Make<CDataDefHue>},
     {kCategoryFonts, "Fonts", "Fonts", 11, nullptr, kNoFile, kSlotFonts, 0, 10, false, false, kNo,
      false, false, kLengthColumns, Make<CDataDefFont>},
-    {kCategoryMap, "Map", nullptr, -1, nullptr, kNoFile, kSlotMap0, 0, 393216, false, false, kNo,
+    {kCategoryMap, "Map", "Map", 12, nullptr, kNoFile, kSlotMap0, 0, 393216, false, false, kNo,
      false, false, kLengthColumns, Make<CDataDefMap>},
-    {kCategoryStatics, "Statics", nullptr, -1, nullptr, kSlotStaIdx0, kSlotStatics0, 0, 393216,
+    {kCategoryStatics, "Statics", "Statics", 13, nullptr, kSlotStaIdx0, kSlotStatics0, 0, 393216,
      false, false, kNo, false, false, kLengthColumns, Make<CDataDefStatics>},
     {kCategoryTileData, "TileData", nullptr, -1, nullptr, kNoFile, kSlotTileData, 0, 32768, false,
      false, kNo, false, false, kLengthColumns, Make<CDataDefTileData>},
@@ -142,6 +143,12 @@ std::uint32_t CountClientTexts(std::int32_t id) {
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
     if (def.m_nDataFile == kNoFile) {
         return CountClientTexts(def.m_nId);
+    }
+    // Felucca's blocks: as many as its statics index holds (458,752 on a current client's map
+    // of 7,168 tiles across), never fewer than the table's.
+    if (def.m_nDataFile == kSlotMap0 || def.m_nIndexFile == kSlotStaIdx0) {
+        return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
+            files.GetIndexCount(kSlotStaIdx0), def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
     }
     if (def.m_nIndexFile == kNoFile || !def.m_bCountsRecords) {
         return def.m_nMaxEntries;

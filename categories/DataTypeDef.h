@@ -85,7 +85,8 @@ const DataTypeDef* GetTypeDef(std::int32_t id);
 // when the category's index file holds more records (items past 16384, multis past 5120 ...).
 // Terrain keeps its 16384 (the rest of the art index is items); categories without an index
 // file, and the animation bodies, keep the table's maximum. The client's texts (cliloc
-// messages, Unicode fonts, speech keywords) count what their files hold.
+// messages, Unicode fonts, speech keywords) count what their files hold. Map and Statics hold
+// Felucca's blocks, as many as its statics index has (at least the table's maximum).
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files);
 
 // The row at table position 0 to kCategoryCount - 1.

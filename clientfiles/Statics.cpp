@@ -41,13 +41,16 @@ void CStaticsList::LoadRecord(const IndexRecord& record, CClientFiles& files) {
 }
 
 void CStaticsList::Parse(ByteSpan bytes) {
-    std::size_t count = bytes.size() / CStaticItem::kSize;
-    m_Items.assign(count, CStaticItem());
+    ParseStaticItems(bytes, m_Items);
+    m_dwCount = static_cast<std::uint32_t>(m_Items.size());
+}
+
+void ParseStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items) {
+    items.assign(bytes.size() / CStaticItem::kSize, CStaticItem());
     ByteReader in(bytes);
-    for (CStaticItem& item : m_Items) {
+    for (CStaticItem& item : items) {
         item.Read(in);
     }
-    m_dwCount = static_cast<std::uint32_t>(count);
 }
 
 }  // namespace tessaly

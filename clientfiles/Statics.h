@@ -30,6 +30,9 @@ struct CStaticItem {
     void Write(ByteWriter& out) const;
 };
 
+// The records in bytes, in order; trailing bytes short of a record are ignored.
+void ParseStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items);
+
 // The static records of one block, in file order.
 class CStaticsList {
 public:

@@ -111,6 +111,8 @@ public:
     CUopContainer(const UopKind& kind, CQFile& file);
 
     std::uint64_t OpenSerial() const { return m_uOpenSerial; }
+    // The map: the length of the file its chunks make.
+    std::uint64_t MapLength() const { return m_uMapLength; }
     const std::string& Error() const { return m_Table.Error(); }
 
     // One past the highest entry number present: what an index file of the pair would hold.

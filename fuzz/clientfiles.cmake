@@ -14,3 +14,7 @@ foreach(target cliloc speech)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${${target}_seeds})
 endforeach()
+
+# Facets: difference files and statics over a small map, read whole and drawn.
+tessaly_fuzzer(fuzz_clientfiles_facet SOURCES clientfiles_facet.cpp LIBS tessaly_images
+    SEEDS ${clientfiles_seeds})

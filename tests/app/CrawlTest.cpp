@@ -15,6 +15,7 @@
 #include "CMainFrame.h"
 #include "CategoryExport.h"
 #include "DataTypeDef.h"
+#include "MapView.h"
 #include "PatchFormat.h"
 #include "ResourceIds.h"
 #include "SampleClient.h"
@@ -117,11 +118,23 @@ protected:
     // Shows a category with or without the unused slots, and crawls it.
     void CrawlCategory(int category, bool unused) {
         CMainFrame* frame = m_pApp->GetMainFrame();
-        // Map, statics and tile data have no Data menu item: the view is switched directly.
+        // Tile data has no Data menu item: the view is switched directly.
         if (!Command(category)) {
             auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
             ASSERT_NE(view, nullptr) << category;
             view->SetCategory(category);
+        }
+        // The map is a picture, not a list: every facet is drawn whole and zoomed into.
+        if (auto* shown = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+            shown != nullptr && shown->GetMapView() != nullptr) {
+            CMapView* map = shown->GetMapView();
+            for (int facet = 0; facet < kFacetCount; ++facet) {
+                map->SetFacet(facet);
+                map->FinishDrawing();
+                map->SetZoom(kMapZoomCount - 1);
+                map->FinishDrawing();
+            }
+            return;
         }
         const CCmdUI unusedState = State(ID_VIEW_UNUSED);
         if (unusedState.m_bEnabled && unusedState.m_bChecked != unused) {
@@ -135,7 +148,7 @@ protected:
             ExpectDamageMarks(category, list->GetShownRows());
         }
         const CDataListModel* model = list->GetModel();
-        // Every row, but for the map's 393,216 blocks and the lists of unused slots (tens of
+        // Every row, but for the statics' 393,216 blocks and the lists of unused slots (tens of
         // thousands of rows): 200 rows spread over those.
         const int count = model->rowCount();
         const int step = count <= 5000 ? 1 : std::max(1, count / 200);

@@ -20,6 +20,7 @@ namespace {
 constexpr std::uint32_t kItemGroups = 512;  // 16384 item records, the full item section
 constexpr std::uint32_t kSmallMapColumns = 4;
 constexpr std::uint32_t kFullMapColumns = kMapBlockCount / kMapBlockRows;  // 768
+constexpr std::uint32_t kCurrentMapColumns = 896;
 constexpr std::size_t kMapBlockBytes = 4 + 64 * 3;  // header, 64 cells of (u16 tile, i8 z)
 
 const SampleItem* FindItem(std::uint16_t id) {
@@ -136,16 +137,19 @@ Cell TerrainAt(std::uint32_t x, std::uint32_t y) {
     return {static_cast<std::uint16_t>(0x0003 + pick), z};
 }
 
-void WriteMap(SampleClient& client, std::uint32_t columns) {
-    std::vector<std::uint8_t> map(std::size_t{columns} * kMapBlockRows * kMapBlockBytes);
+// A facet's map: `columns` block columns of `rows` blocks, terrain from the landscape at a
+// facet's own distance (so facets differ).
+std::vector<std::uint8_t> MapBytes(std::uint32_t columns, std::uint32_t rows,
+                                   std::uint32_t xOffset) {
+    std::vector<std::uint8_t> map(std::size_t{columns} * rows * kMapBlockBytes);
     std::size_t pos = 0;
     for (std::uint32_t bx = 0; bx < columns; ++bx) {
-        for (std::uint32_t by = 0; by < kMapBlockRows; ++by) {
-            StoreLE32(&map[pos], bx * kMapBlockRows + by);
+        for (std::uint32_t by = 0; by < rows; ++by) {
+            StoreLE32(&map[pos], bx * rows + by);
             pos += 4;
             for (std::uint32_t cy = 0; cy < 8; ++cy) {
                 for (std::uint32_t cx = 0; cx < 8; ++cx) {
-                    Cell c = TerrainAt(bx * 8 + cx, by * 8 + cy);
+                    Cell c = TerrainAt(xOffset + bx * 8 + cx, by * 8 + cy);
                     StoreLE16(&map[pos], c.tile);
                     map[pos + 2] = static_cast<std::uint8_t>(c.z);
                     pos += 3;
@@ -153,7 +157,11 @@ void WriteMap(SampleClient& client, std::uint32_t columns) {
             }
         }
     }
-    client.WriteFile("map0.mul", map);
+    return map;
+}
+
+void WriteMap(SampleClient& client, std::uint32_t columns) {
+    client.WriteFile("map0.mul", MapBytes(columns, kMapBlockRows, 0));
 }
 
 std::vector<std::uint8_t> StaticsBytes(const std::vector<CStaticItem>& items) {
@@ -310,6 +318,59 @@ std::uint16_t ItemColor(const SampleItem& item) {
     }
 }
 
+// The other facets: Ilshenar and Tokuno (old clients: with difference files over them and
+// over Felucca), and on a current client Ter Mur. The small client's facets have sizes of their
+// own (custom maps); the full-size one's are the real sizes.
+void WriteFacets(SampleClient& client) {
+    struct Facet {
+        int number;
+        std::uint32_t rows;
+        std::uint32_t fullColumns;
+        std::uint32_t smallColumns;
+    };
+    std::vector<Facet> facets = {{2, 200, 288, 3}, {4, 181, 181, 2}};
+    if (client.CurrentFacets()) {
+        facets.push_back({5, 512, 160, 2});
+    }
+    for (const Facet& f : facets) {
+        const std::string n = std::to_string(f.number);
+        const std::uint32_t columns = client.FullSize() ? f.fullColumns : f.smallColumns;
+        client.WriteFile("map" + n + ".mul", MapBytes(columns, f.rows, 20000u * f.number));
+        const std::uint32_t blocks = columns * f.rows;
+        IndexedFileBuilder statics(blocks);
+        std::mt19937 random = SampleClient::Random("statics" + n);
+        for (std::uint32_t b = 1; b < blocks; b += 5) {
+            statics.Add(b, StaticsBytes(Grove(random)));
+        }
+        statics.Write(client, "staidx" + n + ".mul", "statics" + n + ".mul");
+    }
+    if (client.CurrentFacets()) {
+        return;
+    }
+    // Difference files: Felucca's blocks 6 and 7 turn to water (block 6 named twice: the later
+    // entry wins) and block 8 gets a house; Ilshenar's block 0 turns to rock.
+    const auto block = [](std::uint32_t number, std::uint16_t tile, std::int8_t z) {
+        ByteWriter w;
+        w.u32(number);
+        for (int c = 0; c < 64; ++c) {
+            w.u16(tile).u8(static_cast<std::uint8_t>(z));
+        }
+        return w.take();
+    };
+    ByteWriter mapdif;
+    mapdif.bytes(block(6, 0x0003, 0)).bytes(block(6, 0x00A8, -5)).bytes(block(7, 0x00A8, -5));
+    ByteWriter mapdifl;
+    mapdifl.u32(6).u32(6).u32(7);
+    client.WriteFile("mapdif0.mul", mapdif.data());
+    client.WriteFile("mapdifl0.mul", mapdifl.data());
+    client.WriteFile("mapdif2.mul", block(0, 0x00DC, 20));
+    client.WriteFile("mapdifl2.mul", std::vector<std::uint8_t>(4, 0));
+    IndexedFileBuilder stadif(1);
+    stadif.Add(0, StaticsBytes(House()));
+    stadif.Write(client, "stadifi0.mul", "stadif0.mul");
+    client.WriteFile("stadifl0.mul", {8, 0, 0, 0});
+}
+
 void WriteRadarColors(SampleClient& client) {
     std::vector<std::uint8_t> colors(2 * 32768);
     for (const SampleTerrain& t : kSampleTerrain) {
@@ -378,9 +439,13 @@ void WriteAnimData(SampleClient& client) {
 
 void WriteBaseFiles(SampleClient& client) {
     std::uint32_t columns = client.FullSize() ? kFullMapColumns : kSmallMapColumns;
+    if (client.FullSize() && client.CurrentFacets()) {
+        columns = kCurrentMapColumns;
+    }
     WriteTileData(client);
     WriteMap(client, columns);
     WriteStatics(client, columns);
+    WriteFacets(client);
     WriteRadarColors(client);
     WriteSkills(client);
     WriteAnimData(client);

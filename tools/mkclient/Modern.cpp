@@ -2,6 +2,7 @@
 // way newer clients ship them.
 
 #include "ClientFiles.h"
+#include "Facet.h"
 #include "ImageEncoders.h"
 #include "MultiType.h"
 #include "SampleClient.h"
@@ -189,6 +190,7 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     std::filesystem::create_directories(dir);
     SampleClient made(dir, fullSize);
     made.CaptureFiles();
+    made.SetCurrentFacets();
     RunGenerators(made);
     const Files& files = made.Files();
 
@@ -197,10 +199,10 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     AddHighItems(art);
     const std::vector<MulEntry> gumps = ReadPair(files, "gumpidx.mul", "gumpart.mul");
     const std::vector<MulEntry> sounds = ReadPair(files, "soundidx.mul", "sound.mul");
-    const std::vector<std::uint8_t>& map = Take(files, "map0.mul");
     const std::set<std::string> replaced = {
-        "artidx.mul", "art.mul",   "gumpidx.mul",  "gumpart.mul", "soundidx.mul", "sound.mul",
-        "map0.mul",   "multi.idx", "tiledata.mul", "multi.mul",   "radarcol.mul", "skills.idx"};
+        "artidx.mul", "art.mul",      "gumpidx.mul", "gumpart.mul",  "soundidx.mul",
+        "sound.mul",  "map0.mul",     "map2.mul",    "map4.mul",     "map5.mul",
+        "multi.idx",  "tiledata.mul", "multi.mul",   "radarcol.mul", "skills.idx"};
     for (const auto& [name, bytes] : files) {
         if (replaced.count(name) == 0) {
             client.WriteFile(name, bytes);
@@ -225,22 +227,28 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
             client,
             static_cast<std::uint32_t>(Take(files, "soundidx.mul").size() / IndexRecord::kSize),
             sounds, "soundidx.mul", "sound.mul");
-        client.WriteFile("map0.mul", map);
+        for (const char* name : {"map0.mul", "map2.mul", "map4.mul", "map5.mul"}) {
+            client.WriteFile(name, Take(files, name));
+        }
         return;
     }
     WriteContainer(client, kSlotArt, Sources(art, false));
     WriteContainer(client, kSlotGumpArt, Sources(gumps, true));
     WriteContainer(client, kSlotSound, Sources(sounds, false));
-    // The map: chunks of 4,096 blocks, compressed.
-    std::vector<UopSourceEntry> chunks;
-    for (std::size_t at = 0; at < map.size(); at += kUopMapChunkBytes) {
-        const std::size_t n = std::min<std::size_t>(kUopMapChunkBytes, map.size() - at);
-        const auto first = map.begin() + static_cast<std::ptrdiff_t>(at);
-        chunks.push_back({static_cast<std::uint32_t>(chunks.size()),
-                          {first, first + static_cast<std::ptrdiff_t>(n)},
-                          true});
+    // The maps of four facets: chunks of 4,096 blocks, compressed.
+    for (int facet : {0, 2, 4, 5}) {
+        const std::vector<std::uint8_t>& map = Take(files, "map" + std::to_string(facet) + ".mul");
+        std::vector<UopSourceEntry> chunks;
+        for (std::size_t at = 0; at < map.size(); at += kUopMapChunkBytes) {
+            const std::size_t n = std::min<std::size_t>(kUopMapChunkBytes, map.size() - at);
+            const auto first = map.begin() + static_cast<std::ptrdiff_t>(at);
+            chunks.push_back({static_cast<std::uint32_t>(chunks.size()),
+                              {first, first + static_cast<std::ptrdiff_t>(n)},
+                              true});
+        }
+        const UopKind& kind = FacetMapKind(facet);
+        client.WriteFile(kind.fileName, WriteUopContainer(kind, chunks));
     }
-    WriteContainer(client, kSlotMap0, chunks);
 }
 
 }  // namespace tessaly::mk

@@ -36,6 +36,9 @@ public:
     const std::filesystem::path& Dir() const { return m_dir; }
     // True for the full-size data set used by benchmarks.
     bool FullSize() const { return m_fullSize; }
+    // A current client's facets: Felucca of 896 block columns, Ter Mur, no difference files.
+    void SetCurrentFacets() { m_bCurrentFacets = true; }
+    bool CurrentFacets() const { return m_bCurrentFacets; }
 
     // Writes a file of the client directory (replacing any earlier one).
     void WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) const;
@@ -52,6 +55,7 @@ private:
     bool m_fullSize;
     std::vector<SamplePatch> m_patches;
     bool m_bCapture = false;
+    bool m_bCurrentFacets = false;
     mutable std::map<std::string, std::vector<std::uint8_t>> m_files;  // filled by WriteFile
 };
 

@@ -1,0 +1,416 @@
+#include "Facet.h"
+
+#include "TarnError.h"
+#include "UopFile.h"
+#include "VerDataTable.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace tessaly {
+
+namespace {
+
+constexpr std::uint32_t kBlockBytes = CMapBlock::kSize;
+// No facet holds more blocks than this (a custom one included): 3.2 GB of map.
+constexpr std::uint64_t kMaxFacetBlocks = 1u << 24;
+// A block's statics longer than this are not believed (150,000 items on 64 cells).
+constexpr std::uint32_t kMaxBlockStatics = 1u << 20;
+// Consecutive statics records are read in one stretch when it is at most this long.
+constexpr std::uint64_t kMaxStaticsStretch = 8u << 20;
+
+constexpr const char* kNames[kFacetCount] = {"Felucca", "Trammel", "Ilshenar",
+                                             "Malas",   "Tokuno",  "Ter Mur"};
+constexpr std::uint32_t kRows[kFacetCount] = {512, 512, 200, 256, 181, 512};
+
+// The map containers of the six facets; a container keeps a reference to its kind.
+constexpr UopKind kMapKinds[kFacetCount] = {
+    {-1, kSlotMap0, "map0LegacyMUL.uop", "build/map0legacymul/%08u.dat", 0},
+    {-1, kSlotMap0, "map1LegacyMUL.uop", "build/map1legacymul/%08u.dat", 0},
+    {-1, kSlotMap0, "map2LegacyMUL.uop", "build/map2legacymul/%08u.dat", 0},
+    {-1, kSlotMap0, "map3LegacyMUL.uop", "build/map3legacymul/%08u.dat", 0},
+    {-1, kSlotMap0, "map4LegacyMUL.uop", "build/map4legacymul/%08u.dat", 0},
+    {-1, kSlotMap0, "map5LegacyMUL.uop", "build/map5legacymul/%08u.dat", 0},
+};
+
+bool KnownColumns(int facet, std::uint32_t columns) {
+    switch (facet) {
+        case 0:
+        case 1:
+            return columns == 768 || columns == 896;
+        case 2:
+            return columns == 288;
+        case 3:
+            return columns == 320;
+        case 4:
+            return columns == 181;
+        case 5:
+            return columns == 160;
+        default:
+            return false;
+    }
+}
+
+std::string Numbered(const char* pattern, int facet) {
+    char name[32];
+    std::snprintf(name, sizeof name, pattern, facet);
+    return name;
+}
+
+std::uint64_t LengthOf(const CQFile& file) {
+    try {
+        return file.IsOpen() ? file.GetLength() : 0;
+    } catch (const CQFileException&) {
+        return 0;
+    }
+}
+
+// The whole of a small file, at most `limit` bytes of it.
+std::vector<std::uint8_t> ReadSmallFile(CClientFiles& files, const std::string& name,
+                                        std::uint64_t limit) {
+    CQFile file;
+    std::vector<std::uint8_t> bytes;
+    if (!files.OpenInDirs(file, name.c_str(), CQFile::shareDenyWrite)) {
+        return bytes;
+    }
+    try {
+        bytes.resize(static_cast<std::size_t>(std::min(file.GetLength(), limit)));
+        file.SeekToBegin();
+        bytes.resize(file.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size())));
+    } catch (const CQFileException&) {
+        bytes.clear();
+    }
+    return bytes;
+}
+
+}  // namespace
+
+std::string FacetName(int facet) {
+    if (facet >= 0 && facet < kFacetCount) {
+        return kNames[facet];
+    }
+    return "Facet " + std::to_string(facet);
+}
+
+const UopKind& FacetMapKind(int facet) {
+    return kMapKinds[std::clamp(facet, 0, kFacetCount - 1)];
+}
+
+std::uint32_t FacetBlockRows(int facet) {
+    return facet >= 0 && facet < kFacetCount ? kRows[facet] : kMapBlockRows;
+}
+
+FacetLayout DetectFacetLayout(int facet, std::uint64_t mapBytes, std::uint64_t staidxBytes) {
+    FacetLayout layout;
+    layout.rows = FacetBlockRows(facet);
+    std::uint64_t blocks = std::min(mapBytes / kBlockBytes, kMaxFacetBlocks);
+    const std::uint64_t indexBlocks = staidxBytes / IndexRecord::kSize;
+    std::vector<std::string> notes;
+    if (mapBytes / kBlockBytes > kMaxFacetBlocks) {
+        notes.push_back("the map is larger than any facet; only its first " +
+                        std::to_string(kMaxFacetBlocks) + " blocks are read");
+    } else if (mapBytes % kBlockBytes != 0) {
+        notes.push_back("the map ends " + std::to_string(mapBytes % kBlockBytes) +
+                        " bytes into a block, which is not read");
+    }
+    std::uint64_t columns = (blocks + layout.rows - 1) / layout.rows;
+    if (blocks % layout.rows != 0) {
+        if (indexBlocks > blocks && indexBlocks % layout.rows == 0 &&
+            indexBlocks <= kMaxFacetBlocks) {
+            // The statics index gives the size the map falls short of.
+            columns = indexBlocks / layout.rows;
+        }
+        notes.push_back("the map holds " + std::to_string(blocks) + " of " +
+                        std::to_string(columns * layout.rows) + " blocks (" +
+                        std::to_string(layout.rows) + " rows a column)");
+    } else if (staidxBytes != 0 && indexBlocks != blocks) {
+        notes.push_back("the statics index holds " + std::to_string(indexBlocks) +
+                        " blocks, the map " + std::to_string(blocks));
+    }
+    if (staidxBytes % IndexRecord::kSize != 0) {
+        notes.push_back("the statics index ends inside a record");
+    }
+    layout.columns = static_cast<std::uint32_t>(columns);
+    layout.blocks = blocks;
+    layout.custom = blocks != 0 && !KnownColumns(facet, layout.columns);
+    if (blocks == 0) {
+        notes.push_back("the map holds no whole block");
+    }
+    for (const std::string& note : notes) {
+        layout.warning += (layout.warning.empty() ? "" : "; ") + note;
+    }
+    return layout;
+}
+
+std::unordered_map<std::uint32_t, std::uint32_t> ReadDifferenceList(ByteSpan list,
+                                                                    std::uint64_t dataCount,
+                                                                    std::uint64_t blockCount) {
+    std::unordered_map<std::uint32_t, std::uint32_t> result;
+    const std::uint64_t count = std::min<std::uint64_t>(list.size() / 4, dataCount);
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint32_t block = LoadLE32(list.data() + i * 4);
+        if (block < blockCount) {
+            result[block] = static_cast<std::uint32_t>(i);
+        }
+    }
+    return result;
+}
+
+CFacet::CFacet() = default;
+CFacet::~CFacet() = default;
+
+void CFacet::AddWarning(const std::string& text) {
+    m_sWarning += (m_sWarning.empty() ? "" : "; ") + text;
+}
+
+bool CFacet::Open(CClientFiles& files, int facet) {
+    m_nFacet = facet;
+    m_sWarning.clear();
+    if (facet < 0 || facet >= kFacetCount) {
+        AddWarning("there is no facet " + std::to_string(facet));
+        return false;
+    }
+    // Older clients have no Trammel of its own: it reuses Felucca's files.
+    int filesOf = facet;
+    const auto hasMap = [&](int f) {
+        CQFile probe;
+        return files.OpenInDirs(probe, kMapKinds[f].fileName, CQFile::shareDenyWrite) ||
+               files.OpenInDirs(probe, Numbered("map%d.mul", f).c_str(), CQFile::shareDenyWrite);
+    };
+    if (facet == 1 && !hasMap(1) && hasMap(0)) {
+        filesOf = 0;
+    }
+    std::uint64_t mapLength = 0;
+    if (files.OpenInDirs(m_Map, kMapKinds[filesOf].fileName, CQFile::shareDenyWrite)) {
+        m_pContainer = std::make_unique<CUopContainer>(kMapKinds[filesOf], m_Map);
+        mapLength = m_pContainer->MapLength();
+        if (!m_pContainer->Error().empty()) {
+            AddWarning(m_pContainer->Error());
+        }
+    } else if (files.OpenInDirs(m_Map, Numbered("map%d.mul", filesOf).c_str(),
+                                CQFile::shareDenyWrite)) {
+        mapLength = LengthOf(m_Map);
+    } else {
+        AddWarning("no map file for " + FacetName(facet));
+        return false;
+    }
+    files.OpenInDirs(m_StaIdx, Numbered("staidx%d.mul", filesOf).c_str(), CQFile::shareDenyWrite);
+    files.OpenInDirs(m_Statics, Numbered("statics%d.mul", filesOf).c_str(), CQFile::shareDenyWrite);
+    m_uStaIdxLength = LengthOf(m_StaIdx);
+    m_uStaticsLength = LengthOf(m_Statics);
+    m_Layout = DetectFacetLayout(facet, mapLength, m_uStaIdxLength);
+    if (!m_Layout.warning.empty()) {
+        AddWarning(m_Layout.warning);
+    }
+    if (facet == 0) {
+        ReadPatchRecords(files);
+    }
+    ReadDifferences(files);
+    return m_Layout.blocks != 0;
+}
+
+void CFacet::ReadPatchRecords(CClientFiles& files) {
+    const CVerDataTable& table = files.GetVerDataTable();
+    for (std::int32_t i = 0; i < table.GetSize(); ++i) {
+        const CUOVersionBlock& r = table[i];
+        if ((r.m_dwFileId != kSlotMap0 && r.m_dwFileId != kSlotStatics0) ||
+            r.m_dwBlock >= m_Layout.BlockCount()) {
+            continue;
+        }
+        IndexRecord record;
+        if (!table.FindRecord(r.m_dwFileId, r.m_dwBlock, record)) {
+            continue;
+        }
+        try {
+            if (r.m_dwFileId == kSlotMap0) {
+                CMapBlock block;
+                block.LoadRecord(record, files);
+                std::vector<std::uint8_t>& bytes = m_PatchMap[r.m_dwBlock];
+                bytes.assign(kBlockBytes, 0);
+                if (block.IsLoaded()) {
+                    ByteWriter out;
+                    out.u32(block.GetHeader());
+                    for (std::uint32_t c = 0; c < CMapBlock::kCells; ++c) {
+                        const CMapCell& cell = block.GetCell(c % 8, c / 8);
+                        out.u16(cell.m_wTile).u8(static_cast<std::uint8_t>(cell.m_cZ));
+                    }
+                    bytes = out.take();
+                }
+            } else {
+                CStaticsList list;
+                list.LoadRecord(record, files);
+                m_PatchStatics[r.m_dwBlock] = list.Items();
+            }
+        } catch (const CTarnError&) {
+            AddWarning("patch record of block " + std::to_string(r.m_dwBlock) + " cannot be read");
+        }
+    }
+}
+
+void CFacet::ReadDifferences(CClientFiles& files) {
+    if (m_nFacet > 4) {
+        return;
+    }
+    const std::uint64_t blocks = m_Layout.BlockCount();
+    if (files.OpenInDirs(m_MapDif, Numbered("mapdif%d.mul", m_nFacet).c_str(),
+                         CQFile::shareDenyWrite)) {
+        const std::uint64_t count = LengthOf(m_MapDif) / kBlockBytes;
+        const std::vector<std::uint8_t> list =
+            ReadSmallFile(files, Numbered("mapdifl%d.mul", m_nFacet), count * 4);
+        m_DifMap = ReadDifferenceList(list, count, blocks);
+        if (list.size() / 4 < count) {
+            AddWarning("the map difference list names " + std::to_string(list.size() / 4) + " of " +
+                       std::to_string(count) + " blocks");
+        }
+    }
+    if (files.OpenInDirs(m_StaDif, Numbered("stadif%d.mul", m_nFacet).c_str(),
+                         CQFile::shareDenyWrite)) {
+        m_uStaDifLength = LengthOf(m_StaDif);
+        const std::vector<std::uint8_t> index = ReadSmallFile(
+            files, Numbered("stadifi%d.mul", m_nFacet), kMaxFacetBlocks * IndexRecord::kSize);
+        const std::uint64_t count = index.size() / IndexRecord::kSize;
+        const std::vector<std::uint8_t> list =
+            ReadSmallFile(files, Numbered("stadifl%d.mul", m_nFacet), count * 4);
+        for (const auto& [block, entry] : ReadDifferenceList(list, count, blocks)) {
+            ByteReader in(ByteSpan(index).subspan(std::size_t{entry} * IndexRecord::kSize));
+            IndexRecord record;
+            record.Read(in);
+            m_DifStatics[block] = record;
+        }
+    }
+}
+
+bool CFacet::IsChanged(std::uint32_t block) const {
+    return m_PatchMap.contains(block) || m_PatchStatics.contains(block) ||
+           m_DifMap.contains(block) || m_DifStatics.contains(block);
+}
+
+bool CFacet::ReadAt(CQFile& file, std::uint64_t offset, std::span<std::uint8_t> out) {
+    try {
+        file.Seek(static_cast<std::int64_t>(offset), CQFile::begin);
+        return file.Read(out.data(), static_cast<std::uint32_t>(out.size())) == out.size();
+    } catch (const CQFileException&) {
+        return false;
+    }
+}
+
+void CFacet::ReadMapRun(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& out) {
+    out.assign(std::size_t{count} * kBlockBytes, 0);
+    // Only the blocks the map holds are read; the rest stay zero.
+    const std::uint64_t held =
+        first < m_Layout.blocks ? std::min<std::uint64_t>(count, m_Layout.blocks - first) : 0;
+    if (held != 0) {
+        const std::uint64_t offset = std::uint64_t{first} * kBlockBytes;
+        std::span<std::uint8_t> bytes(out.data(), held * kBlockBytes);
+        bool ok = false;
+        if (m_pContainer != nullptr) {
+            IndexRecord record;
+            record.m_dwOffset = static_cast<std::uint32_t>(offset);
+            record.m_dwLength = static_cast<std::uint32_t>(bytes.size());
+            ok = offset + bytes.size() < IndexRecord::kPatchBit &&
+                 m_pContainer->ReadData(m_Map, record, bytes);
+        } else {
+            ok = ReadAt(m_Map, offset, bytes);
+        }
+        if (!ok) {
+            std::fill(bytes.begin(), bytes.end(), 0);
+        }
+    }
+    if (m_PatchMap.empty() && m_DifMap.empty()) {
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::uint8_t* block = out.data() + std::size_t{i} * kBlockBytes;
+        if (auto p = m_PatchMap.find(first + i); p != m_PatchMap.end()) {
+            std::copy(p->second.begin(), p->second.end(), block);
+        } else if (auto d = m_DifMap.find(first + i); d != m_DifMap.end()) {
+            ReadAt(m_MapDif, std::uint64_t{d->second} * kBlockBytes,
+                   std::span<std::uint8_t>(block, kBlockBytes));
+        }
+    }
+}
+
+bool CFacet::ReadMapBlock(std::uint32_t block, CMapBlock& out) {
+    std::vector<std::uint8_t> bytes;
+    ReadMapRun(block, 1, bytes);
+    const bool held =
+        block < m_Layout.blocks || m_PatchMap.contains(block) || m_DifMap.contains(block);
+    if (!held) {
+        out = CMapBlock();
+        return false;
+    }
+    return out.Parse(bytes);
+}
+
+void CFacet::ReadStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
+                             std::vector<CStaticItem>& out) {
+    out.clear();
+    if (!record.HasData() || record.GetLength() > kMaxBlockStatics ||
+        !FitsIn(record.m_dwOffset, record.GetLength(), fileLength)) {
+        return;
+    }
+    std::vector<std::uint8_t> bytes(record.GetLength());
+    if (ReadAt(file, record.m_dwOffset, bytes)) {
+        ParseStaticItems(bytes, out);
+    }
+}
+
+void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
+                            std::vector<std::vector<CStaticItem>>& out) {
+    out.assign(count, {});
+    // The index records of the run, in one read.
+    const std::uint64_t indexed =
+        first < m_uStaIdxLength / IndexRecord::kSize
+            ? std::min<std::uint64_t>(count, m_uStaIdxLength / IndexRecord::kSize - first)
+            : 0;
+    std::vector<std::uint8_t> index(indexed * IndexRecord::kSize);
+    if (indexed != 0 && !ReadAt(m_StaIdx, std::uint64_t{first} * IndexRecord::kSize, index)) {
+        index.clear();
+    }
+    std::vector<IndexRecord> records(index.size() / IndexRecord::kSize);
+    ByteReader in(index);
+    std::uint64_t low = ~std::uint64_t{0};
+    std::uint64_t high = 0;
+    std::uint64_t total = 0;
+    for (IndexRecord& r : records) {
+        r.Read(in);
+        if (r.HasData() && r.GetLength() <= kMaxBlockStatics &&
+            FitsIn(r.m_dwOffset, r.GetLength(), m_uStaticsLength)) {
+            low = std::min<std::uint64_t>(low, r.m_dwOffset);
+            high = std::max<std::uint64_t>(high, std::uint64_t{r.m_dwOffset} + r.GetLength());
+            total += r.GetLength();
+        }
+    }
+    // Blocks usually lie one after another in the statics file: one read serves the run.
+    std::vector<std::uint8_t> stretch;
+    if (total != 0 && high - low <= kMaxStaticsStretch && high - low <= 4 * total) {
+        stretch.resize(high - low);
+        if (!ReadAt(m_Statics, low, stretch)) {
+            stretch.clear();
+        }
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const IndexRecord& r = records[i];
+        if (!r.HasData() || r.GetLength() > kMaxBlockStatics ||
+            !FitsIn(r.m_dwOffset, r.GetLength(), m_uStaticsLength)) {
+            continue;
+        }
+        if (!stretch.empty()) {
+            ParseStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()), out[i]);
+        } else {
+            ReadStaticsData(m_Statics, m_uStaticsLength, r, out[i]);
+        }
+    }
+    if (m_PatchStatics.empty() && m_DifStatics.empty()) {
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (auto p = m_PatchStatics.find(first + i); p != m_PatchStatics.end()) {
+            out[i] = p->second;
+        } else if (auto d = m_DifStatics.find(first + i); d != m_DifStatics.end()) {
+            ReadStaticsData(m_StaDif, m_uStaDifLength, d->second, out[i]);
+        }
+    }
+}
+
+}  // namespace tessaly

@@ -1,0 +1,244 @@
+// Facets: sizes, difference files, patch records, and the picture against a per-cell reference.
+
+#include "Builders.h"
+#include "Facet.h"
+#include "MapPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace tessaly {
+namespace {
+
+TEST(FacetLayout, SizesOfEveryFacetCustomAndDamaged) {
+    struct Size {
+        int facet;
+        std::uint32_t columns, rows;
+    };
+    for (const Size& s :
+         {Size{0, 768, 512}, Size{0, 896, 512}, Size{1, 768, 512}, Size{1, 896, 512},
+          Size{2, 288, 200}, Size{3, 320, 256}, Size{4, 181, 181}, Size{5, 160, 512}}) {
+        const std::uint64_t blocks = std::uint64_t{s.columns} * s.rows;
+        const FacetLayout layout = DetectFacetLayout(s.facet, blocks * 196, blocks * 12);
+        EXPECT_EQ(layout.columns, s.columns) << s.facet;
+        EXPECT_EQ(layout.rows, s.rows) << s.facet;
+        EXPECT_FALSE(layout.custom) << s.facet;
+        EXPECT_EQ(layout.warning, "") << s.facet;
+    }
+    // A shard's own size: whole columns no table row names, confirmed by the statics index.
+    FacetLayout custom = DetectFacetLayout(2, 300 * 200 * 196, 300 * 200 * 12);
+    EXPECT_EQ(custom.columns, 300u);
+    EXPECT_TRUE(custom.custom);
+    EXPECT_EQ(custom.warning, "");
+    // Bytes past the last whole block: the whole blocks are read, and it says so.
+    FacetLayout odd = DetectFacetLayout(4, 181 * 181 * 196 + 100, 181 * 181 * 12);
+    EXPECT_EQ(odd.blocks, 181u * 181u);
+    EXPECT_EQ(odd.columns, 181u);
+    EXPECT_NE(odd.warning, "");
+    // A map short of its last blocks: the statics index gives the size.
+    FacetLayout shortMap = DetectFacetLayout(3, (320 * 256 - 5) * 196, 320 * 256 * 12);
+    EXPECT_EQ(shortMap.columns, 320u);
+    EXPECT_EQ(shortMap.blocks, 320u * 256 - 5);
+    EXPECT_FALSE(shortMap.custom);
+    EXPECT_NE(shortMap.warning, "");
+    EXPECT_NE(DetectFacetLayout(0, 100, 0).warning, "");
+}
+
+TEST(FacetLayout, DifferenceListsIgnoreWhatTheyCannotName) {
+    ByteWriter w;
+    w.u32(7).u32(3).u32(7).u32(900).u32(2);
+    const std::vector<std::uint8_t> list = w.take();
+    // Entry 4 (block 2) has no data entry; block 900 is past the facet; the last 7 wins.
+    const auto map = ReadDifferenceList(list, 4, 800);
+    EXPECT_EQ(map, (std::unordered_map<std::uint32_t, std::uint32_t>{{7, 2}, {3, 1}}));
+}
+
+// A small facet written to a client directory, with a model of what each cell should show.
+class FacetFilesTest : public test::ClientDirTest {
+protected:
+    static constexpr std::uint32_t kColumns = 20;  // more than one group of block columns
+
+    void Build(int facet, std::uint32_t rows) {
+        m_rows = rows;
+        m_tiles.assign(std::size_t{kColumns} * 8 * rows * 8, 0);
+        for (std::size_t i = 0; i < m_tiles.size(); ++i) {
+            m_tiles[i] = static_cast<std::uint16_t>((i * 37) % 5000);
+        }
+        // Statics on every third block: two on one cell (the higher is drawn, even though it
+        // comes first), one lower on the next.
+        for (std::uint32_t b = 0; b < kColumns * rows; b += 3) {
+            const auto x = static_cast<std::uint8_t>(b % 8);
+            m_statics[b] = {{static_cast<std::uint16_t>(100 + b % 50), x, 2, 20, 0},
+                            {static_cast<std::uint16_t>(3000), x, 2, 5, 0},
+                            {static_cast<std::uint16_t>(0xF000 + b % 7), x, 3, -4, 0}};
+        }
+        ByteWriter map;
+        ByteWriter index;
+        ByteWriter data;
+        for (std::uint32_t b = 0; b < kColumns * rows; ++b) {
+            WriteBlock(map, b, m_tiles);
+            IndexRecord r;
+            if (m_statics.contains(b)) {
+                r.m_dwOffset = static_cast<std::uint32_t>(data.size());
+                r.m_dwLength = static_cast<std::uint32_t>(m_statics[b].size() * 7);
+                for (const CStaticItem& item : m_statics[b]) {
+                    item.Write(data);
+                }
+            }
+            r.Write(index);
+        }
+        const std::string n = std::to_string(facet);
+        m_dir.Write("map" + n + ".mul", map.take());
+        m_dir.Write("staidx" + n + ".mul", index.take());
+        m_dir.Write("statics" + n + ".mul", data.take());
+        std::vector<std::uint16_t> colours(CRadarTable::kMaxColours);
+        ByteWriter radar;
+        for (std::uint32_t i = 0; i < colours.size(); ++i) {
+            radar.u16(static_cast<std::uint16_t>(i * 7 + 1));
+        }
+        m_dir.Write("radarcol.mul", radar.take());
+        m_colours.Load(m_files);
+    }
+
+    void WriteBlock(ByteWriter& out, std::uint32_t b, const std::vector<std::uint16_t>& tiles) {
+        out.u32(0);
+        for (std::uint32_t c = 0; c < 64; ++c) {
+            out.u16(tiles[TileAt(b, c)]).u8(static_cast<std::uint8_t>(c));
+        }
+    }
+
+    std::size_t TileAt(std::uint32_t b, std::uint32_t cell) const {
+        const std::size_t x = (b / m_rows) * 8 + cell % 8;
+        const std::size_t y = (b % m_rows) * 8 + cell / 8;
+        return y * kColumns * 8 + x;
+    }
+
+    // The colour cell (x, y) should show, from the model.
+    std::uint32_t Expected(std::uint32_t x, std::uint32_t y, bool statics) {
+        const std::uint32_t b = (x / 8) * m_rows + y / 8;
+        std::uint16_t colour = static_cast<std::uint16_t>(m_tiles[y * kColumns * 8 + x] * 7 + 1);
+        int z = -1000;
+        for (const CStaticItem& item : statics ? m_statics[b] : std::vector<CStaticItem>{}) {
+            if (item.m_bX == x % 8 && item.m_bY == y % 8 && item.m_cZ >= z) {
+                z = item.m_cZ;
+                colour = static_cast<std::uint16_t>((16384 + item.m_wTile) * 7 + 1);
+            }
+        }
+        return RadarToArgb(colour);
+    }
+
+    void ExpectPicture(CFacet& facet, MapRegion region, MapScale scale, bool statics) {
+        const MapPicture p = RenderMap(facet, m_colours, region, scale, statics);
+        std::uint32_t w = 0;
+        std::uint32_t h = 0;
+        MapPictureSize(ClipToFacet(facet, region), scale, w, h);
+        ASSERT_EQ(p.width, w);
+        ASSERT_EQ(p.height, h);
+        for (std::uint32_t py = 0; py < p.height; ++py) {
+            for (std::uint32_t px = 0; px < p.width; ++px) {
+                const std::uint32_t x = region.x + px / scale.zoom * scale.shrink;
+                const std::uint32_t y = region.y + py / scale.zoom * scale.shrink;
+                ASSERT_EQ(p.pixels[std::size_t{py} * p.width + px], Expected(x, y, statics))
+                    << "pixel " << px << "," << py << " cell " << x << "," << y;
+            }
+        }
+    }
+
+    std::uint32_t m_rows = 0;
+    std::vector<std::uint16_t> m_tiles;  // row by row over the facet
+    std::map<std::uint32_t, std::vector<CStaticItem>> m_statics;
+    CRadarTable m_colours;
+};
+
+TEST_F(FacetFilesTest, DifferenceFilesReplaceBlocksAndThePictureFollows) {
+    Build(2, 200);
+    // mapdif: entry 0 and 1 both name block 5 (the last wins), entry 2 a block past the facet.
+    std::vector<std::uint16_t> changed = m_tiles;
+    for (std::uint32_t c = 0; c < 64; ++c) {
+        changed[TileAt(5, c)] = static_cast<std::uint16_t>(4000 + c);
+    }
+    ByteWriter dif;
+    WriteBlock(dif, 5, m_tiles);
+    WriteBlock(dif, 5, changed);
+    WriteBlock(dif, 5, m_tiles);
+    m_dir.Write("mapdif2.mul", dif.take());
+    ByteWriter difl;
+    difl.u32(5).u32(5).u32(99999);
+    m_dir.Write("mapdifl2.mul", difl.take());
+    m_tiles = changed;
+    // stadif: block 7 gets one static, block 6 loses its statics (an empty record).
+    ByteWriter sta;
+    const CStaticItem item{0x1234, 1, 1, 0, 0};
+    item.Write(sta);
+    m_dir.Write("stadif2.mul", sta.take());
+    ByteWriter stai;
+    IndexRecord{0, 7, 0, 0}.Write(stai);
+    IndexRecord{}.Write(stai);
+    m_dir.Write("stadifi2.mul", stai.take());
+    ByteWriter stal;
+    stal.u32(7).u32(6);
+    m_dir.Write("stadifl2.mul", stal.take());
+    m_statics[7] = {item};
+    m_statics.erase(6);
+
+    CFacet facet;
+    ASSERT_TRUE(facet.Open(m_files, 2)) << facet.Warning();
+    EXPECT_EQ(facet.Layout().columns, kColumns);
+    EXPECT_TRUE(facet.Layout().custom);
+    EXPECT_EQ(facet.Warning(), "");
+    EXPECT_TRUE(facet.IsChanged(5));
+    EXPECT_TRUE(facet.IsChanged(6));
+    EXPECT_TRUE(facet.IsChanged(7));
+    EXPECT_FALSE(facet.IsChanged(8));
+    CMapBlock block;
+    ASSERT_TRUE(facet.ReadMapBlock(5, block));
+    EXPECT_EQ(block.GetCell(3, 0).m_wTile, 4003);
+
+    const MapRegion whole{0, 0, kColumns * 8, 200 * 8};
+    ExpectPicture(facet, whole, {1, 1}, true);
+    ExpectPicture(facet, whole, {1, 8}, true);
+    ExpectPicture(facet, whole, {1, 3}, false);
+    ExpectPicture(facet, {5, 30, 20, 17}, {3, 1}, true);
+}
+
+TEST_F(FacetFilesTest, PatchRecordsOverFeluccaAndADamagedMap) {
+    Build(0, 512);
+    ByteWriter map;
+    std::vector<std::uint16_t> changed = m_tiles;
+    for (std::uint32_t c = 0; c < 64; ++c) {
+        changed[TileAt(9, c)] = static_cast<std::uint16_t>(77);
+    }
+    WriteBlock(map, 9, changed);
+    const CStaticItem item{0x0E75, 0, 0, 1, 0};
+    item.Write(map);
+    std::vector<std::uint8_t> data = map.take();
+    std::vector<std::uint8_t> patch =
+        test::PatchFile({{0, 9, 4 + 2 * 20, 196, 0, 0}, {2, 10, 4 + 2 * 20 + 196, 7, 0, 0}});
+    patch.insert(patch.end(), data.begin(), data.end());
+    UsePatch(patch);
+    m_tiles = changed;
+    m_statics[10] = {item};
+    // A map cut inside its last block: the whole blocks are read, and the facet says so.
+    std::vector<std::uint8_t> bytes = m_dir.Read("map0.mul");
+    bytes.resize(bytes.size() - 100);
+    m_dir.Write("map0.mul", bytes);
+
+    CFacet facet;
+    ASSERT_TRUE(facet.Open(m_files, 0));
+    EXPECT_NE(facet.Warning(), "");
+    EXPECT_EQ(facet.Layout().columns, kColumns);
+    EXPECT_TRUE(facet.IsChanged(9));
+    EXPECT_TRUE(facet.IsChanged(10));
+    ExpectPicture(facet, {0, 0, 16, 100}, {1, 1}, true);
+    ExpectPicture(facet, {100, 7, 60, 90}, {2, 1}, true);
+    CMapBlock last;
+    EXPECT_FALSE(facet.ReadMapBlock(kColumns * 512 - 1, last));
+    // Without files of its own, Trammel is Felucca's map without Felucca's patch records.
+    CFacet trammel;
+    ASSERT_TRUE(trammel.Open(m_files, 1));
+    EXPECT_FALSE(trammel.IsChanged(9));
+}
+
+}  // namespace
+}  // namespace tessaly

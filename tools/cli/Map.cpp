@@ -1,0 +1,117 @@
+// tessaly-cli render-map: a facet, or a region of it, drawn as the map view draws it.
+
+#include "Cli.h"
+#include "ClientFiles.h"
+#include "DataExport.h"
+#include "Facet.h"
+#include "MapPicture.h"
+#include "Text.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QJsonObject>
+
+#include <iostream>
+#include <ostream>
+#include <sstream>
+
+namespace tessaly::cli {
+namespace {
+
+int ParseFacet(const std::string& text) {
+    for (int f = 0; f < kFacetCount; ++f) {
+        if (Latin1Lower(text) == Latin1Lower(FacetName(f)) || text == std::to_string(f)) {
+            return f;
+        }
+    }
+    throw UsageError("no facet '" + text +
+                     "' (0 to 5, or Felucca, Trammel, Ilshenar, Malas, "
+                     "Tokuno, Ter Mur)");
+}
+
+MapRegion ParseRegion(const std::string& text) {
+    std::istringstream in(text);
+    std::uint32_t v[4] = {};
+    char comma[3] = {};
+    if (!(in >> v[0] >> comma[0] >> v[1] >> comma[1] >> v[2] >> comma[2] >> v[3]) ||
+        comma[0] != ',' || comma[1] != ',' || comma[2] != ',' || !in.eof() || v[2] == 0 ||
+        v[3] == 0) {
+        throw UsageError("--region wants X,Y,W,H in tiles (W and H above 0)");
+    }
+    return {v[0], v[1], v[2], v[3]};
+}
+
+int RunRenderMap(Invocation& inv) {
+    const int facetNumber = ParseFacet(inv.Arg(0, "facet"));
+    const std::string& path = inv.Arg(1, "output file");
+    CFacet facet;
+    if (!facet.Open(TheClientFiles(), facetNumber)) {
+        throw UsageError(FacetName(facetNumber) + ": " + facet.Warning());
+    }
+    if (!facet.Warning().empty()) {
+        std::cerr << "tessaly-cli: " << FacetName(facetNumber) << ": " << facet.Warning() << '\n';
+    }
+    MapRegion region{0, 0, facet.Layout().Width(), facet.Layout().Height()};
+    if (const std::string* text = inv.Value("--region")) {
+        region = ParseRegion(*text);
+    }
+    const MapRegion clipped = ClipToFacet(facet, region);
+    if (clipped.w == 0 || clipped.h == 0) {
+        throw UsageError("the region lies outside " + FacetName(facetNumber) + " (" +
+                         std::to_string(facet.Layout().Width()) + " x " +
+                         std::to_string(facet.Layout().Height()) + " tiles)");
+    }
+    MapScale scale;
+    if (const std::string* text = inv.Value("--scale");
+        text != nullptr && !ParseMapScale(*text, scale)) {
+        throw UsageError(
+            "--scale wants N (pixels per tile) or 1/N (tiles per pixel), N from 1 "
+            "to 64");
+    }
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    MapPictureSize(clipped, scale, width, height);
+    if (std::uint64_t{width} * height > (std::uint64_t{1} << 29)) {
+        throw UsageError("the picture would be " + std::to_string(width) + " x " +
+                         std::to_string(height) + " pixels; choose a smaller region or scale");
+    }
+    CRadarTable colours;
+    colours.Load(TheClientFiles());
+    MapPicture picture = RenderMap(facet, colours, clipped, scale, !inv.HasFlag("--no-statics"));
+    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()),
+                       static_cast<int>(picture.width), static_cast<int>(picture.height),
+                       static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32);
+    QByteArray png;
+    QBuffer device(&png);
+    if (!device.open(QIODevice::WriteOnly) || !image.save(&device, "PNG") ||
+        !WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(png.data()),
+                         static_cast<std::size_t>(png.size()))) {
+        throw UsageError("cannot write '" + path + "'");
+    }
+    if (inv.json) {
+        QJsonObject o;
+        o["facet"] = facetNumber;
+        o["x"] = static_cast<qint64>(clipped.x);
+        o["y"] = static_cast<qint64>(clipped.y);
+        o["w"] = static_cast<qint64>(clipped.w);
+        o["h"] = static_cast<qint64>(clipped.h);
+        o["width"] = static_cast<qint64>(picture.width);
+        o["height"] = static_cast<qint64>(picture.height);
+        o["file"] = LocalString(path);
+        inv.PrintJson(o);
+    } else {
+        *inv.out << FacetName(facetNumber) << " " << clipped.x << "," << clipped.y << " "
+                 << clipped.w << " x " << clipped.h << " tiles: " << picture.width << " x "
+                 << picture.height << " written to " << path << '\n';
+    }
+    return 0;
+}
+
+CommandRegistrar renderMap({"render-map",
+                            "FACET OUT.png [--region X,Y,W,H] [--scale N] [--no-statics]",
+                            "a facet (0-5 or its name) drawn from radar colours as a PNG file; "
+                            "--region in tiles, --scale N pixels per tile or 1/N tiles per pixel",
+                            true, RunRenderMap});
+
+}  // namespace
+}  // namespace tessaly::cli
