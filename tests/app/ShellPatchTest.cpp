@@ -108,6 +108,7 @@ TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
                                                               {kHues, 9, Bytes(4, 20)}}));
     m_Ui.m_Files.push_back(b);
     ASSERT_TRUE(Command(ID_MERGE_PATCH));
+    EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::Merge);
     EXPECT_FALSE(m_Ui.m_Dialogs.back().bSave);
 
     CPatch& patch = m_pApp->GetPatch();

@@ -390,16 +390,5 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     EXPECT_TRUE(font.CopyData(clip));
 }
 
-TEST_F(HueFontListTest, HuesListShowTheirBoundsAndNames) {
-    CDataListModel* model = Show(kCategoryHues)->GetModel();
-    ASSERT_EQ(model->rowCount(), 3000);
-    for (int r : {0, 1, 17, 2999}) {
-        const HueEntry hue = BaseHue(model->GetEntry(r)->GetIndex());
-        EXPECT_EQ(Cell(r, 2).toStdString(),
-                  Format("0%x -> 0%x", hue.m_wTableStart, hue.m_wTableEnd));
-        EXPECT_EQ(Cell(r, 3).toStdString(), hue.GetName());
-    }
-}
-
 }  // namespace
 }  // namespace tessaly

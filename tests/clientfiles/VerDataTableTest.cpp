@@ -5,7 +5,6 @@
 #include "TarnError.h"
 #include "TempDir.h"
 #include "VerDataTable.h"
-#include "core/FailingSave.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +15,6 @@
 namespace tessaly {
 namespace {
 
-using test::FailingSaveOps;
 using test::PatchFile;
 using test::TempDir;
 
@@ -253,23 +251,6 @@ TEST_F(VerDataTableTest, SaveKeepsOffsetsAcrossLargeAndSmallEntriesAndTellsItsPr
         EXPECT_EQ(steps[i], std::pair(std::uint64_t{i + 1}, std::uint64_t{sizes.size()}));
     }
 }
-
-class VerDataSaveFailure : public VerDataTableTest,
-                           public testing::WithParamInterface<FailingSaveOps::Step> {};
-
-TEST_P(VerDataSaveFailure, LeavesTheTargetUnchanged) {
-    std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}}, 25);
-    std::string target = m_dir.Write("patch.mul", old);
-    std::vector<Entry> entries = {{4, 1, {1, 2}}, {4, 2, {3}}};
-    FailingSaveOps ops;
-    ops.nFail = GetParam();
-    EXPECT_FALSE(SaveVerDataFile(target, 2, WriterFor(entries), &ops));
-    EXPECT_EQ(TempDir::ReadFile(target), old);
-    EXPECT_FALSE(std::filesystem::exists(m_dir.File(kVerDataTempName)));
-}
-
-INSTANTIATE_TEST_SUITE_P(Steps, VerDataSaveFailure, test::kFailingSaveSteps,
-                         test::FailingSaveStepName);
 
 TEST_F(VerDataTableTest, RefusedEntryFailsTheSaveAndAnOpenReaderDoesNot) {
     std::vector<std::uint8_t> old = PatchFile({{4, 3, 24, 1, 0, 0}}, 25);

@@ -95,24 +95,6 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     EXPECT_FALSE(patch.IsModified());
 }
 
-TEST_F(PatchCommands, MergeInsertsRecordsAndMovesThePath) {
-    Open(Write("a.pat", TwoHues()));
-    std::string other = Write("b.pat", PatchFileBuilder()
-                                           .Old()
-                                           .Record(32, 9, PatchFileBuilder::Bytes(88, 90))
-                                           .Record(2, 3, PatchFileBuilder::Bytes(14), 2)
-                                           .Record(14, 7, PatchFileBuilder::Bytes(12)));
-    ui.choices = {other};
-    patch.MergePatch(ui);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(ui.dialogs.back().nKind, PatchFileDialog::Merge);
-    EXPECT_EQ(patch.Path(), other);
-    EXPECT_TRUE(patch.IsModified());
-    EXPECT_EQ(patch.Count(), 4u);
-    EXPECT_EQ(patch.FindPatchRecord(32, 9), PatchFileBuilder::Bytes(88, 90));
-    EXPECT_EQ(patch.FindPatchRecord(2, 3), PatchFileBuilder::Bytes(14));
-}
-
 TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     Open(Write("a.pat", TwoHues()));
     const std::vector<std::uint8_t> before(patch.Records().begin(), patch.Records().end());

@@ -751,7 +751,6 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"hue", "0x10000"},
         {"multi", "0xFFFF"},
         {"list", "Bogus"},
-        {"list", "Items", "--check"},
         {"export-all", "Hues", m_Scratch.File("hues")},
         {"export-all", "Lights", m_Scratch.File("lights"), "--hue", "3"},
         {"export-all", "Bogus", m_Scratch.File("bogus")},
