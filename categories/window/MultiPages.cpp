@@ -5,6 +5,8 @@
 #include "CDataPageScript.h"
 #include "ControlIds.h"
 #include "EventLog.h"
+#include "MultiComponentModel.h"
+#include "MultiTileItem.h"
 #include "Patch.h"
 #include "PatchFormat.h"
 #include "QFile.h"
@@ -18,9 +20,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -39,38 +42,6 @@ constexpr int kScrollRange = 500;
 constexpr std::uint64_t kMaxImportBytes = 64ull << 20;  // a larger text file is no import
 constexpr const char* kChangeOneText = "You can only change one component at a time";
 
-// A decimal number typed by the user (leading blanks, a sign, digits; anything else ends it;
-// nothing gives 0), truncated to 16 bits.
-std::int16_t ReadDecimal16(const std::string& text) {
-    return static_cast<std::int16_t>(std::strtol(text.c_str(), nullptr, 10));
-}
-
-std::string Trim(const std::string& text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-// A line's record, kept whole (in the wide form, so that newer components keep their extra
-// word).
-QByteArray ToItemData(const MultiComponent& component) {
-    const std::vector<std::uint8_t> bytes =
-        WriteMultiComponents({component}, MultiComponent::kWideSize);
-    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                      static_cast<qsizetype>(bytes.size()));
-}
-
-MultiComponent FromItemData(const QListWidgetItem* line) {
-    const QByteArray bytes = line->data(Qt::UserRole).toByteArray();
-    const std::vector<MultiComponent> parsed =
-        ParseMultiComponents(ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())),
-                             MultiComponent::kWideSize);
-    return parsed.empty() ? MultiComponent() : parsed.front();
-}
-
 // Sets a flag for as long as it lives.
 class QuietScope {
 public:
@@ -85,106 +56,6 @@ private:
 };
 
 }  // namespace
-
-// ---- "Tile Item" ----
-
-CMultiTileItem::CMultiTileItem(QWidget* pParent) : QDialog(pParent) {
-    setWindowTitle(QStringLiteral("Tile Item"));
-    auto* form = new QFormLayout;
-    for (auto [id, label] :
-         {std::pair(ids::IDC_TILE_ITEM_ITEMS, "Item(s)"),
-          std::pair(ids::IDC_TILE_ITEM_LEFT, "Left"), std::pair(ids::IDC_TILE_ITEM_RIGHT, "Right"),
-          std::pair(ids::IDC_TILE_ITEM_TOP, "Top"), std::pair(ids::IDC_TILE_ITEM_BOTTOM, "Bottom"),
-          std::pair(ids::IDC_TILE_ITEM_ALTITUDE, "Altitude")}) {
-        auto* edit = ids::SetControlId(new QLineEdit(this), id);
-        form->addRow(QString::fromLatin1(label), edit);
-    }
-    auto* note = new QLabel(QStringLiteral("When multiple items are specified, they will be placed "
-                                           "from left to right, top to bottom, in repeating "
-                                           "fashion."),
-                            this);
-    note->setWordWrap(true);
-    auto* ok = new QPushButton(QStringLiteral("OK"), this);
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(note);
-    layout->addLayout(buttons);
-}
-
-QLineEdit* CMultiTileItem::GetEdit(int nId) const {
-    return ids::FindControl<QLineEdit>(this, nId);
-}
-
-void CMultiTileItem::accept() {
-    for (auto [id, member] : {std::pair(ids::IDC_TILE_ITEM_ALTITUDE, &m_sAltitude),
-                              std::pair(ids::IDC_TILE_ITEM_BOTTOM, &m_sBottom),
-                              std::pair(ids::IDC_TILE_ITEM_ITEMS, &m_sItems),
-                              std::pair(ids::IDC_TILE_ITEM_LEFT, &m_sLeft),
-                              std::pair(ids::IDC_TILE_ITEM_RIGHT, &m_sRight),
-                              std::pair(ids::IDC_TILE_ITEM_TOP, &m_sTop)}) {
-        *member = GetEdit(id)->text().toStdString();
-    }
-    QDialog::accept();
-}
-
-std::vector<MultiComponent> TileItems(const CMultiTileItem& dialog, std::string& error) {
-    std::vector<std::string> items;
-    for (std::string text = dialog.m_sItems; !text.empty();) {
-        text = Trim(text);
-        const std::size_t blank = text.find(' ');
-        std::string item = text.substr(0, blank);
-        text = blank == std::string::npos ? std::string() : text.substr(blank + 1);
-        if (item.empty()) {
-            break;
-        }
-        items.push_back(std::move(item));
-    }
-    if (items.empty()) {
-        error = "Give at least one item number (hexadecimal) in \"Item(s)\".";
-        return {};
-    }
-    std::int32_t left = ReadDecimal16(dialog.m_sLeft);
-    std::int32_t right = ReadDecimal16(dialog.m_sRight);
-    std::int32_t top = ReadDecimal16(dialog.m_sTop);
-    std::int32_t bottom = ReadDecimal16(dialog.m_sBottom);
-    const std::int16_t altitude = ReadDecimal16(dialog.m_sAltitude);
-    if (right < left) {
-        std::swap(left, right);
-    }
-    if (bottom < top) {
-        std::swap(top, bottom);
-    }
-    const auto count =
-        static_cast<std::uint64_t>(right - left + 1) * static_cast<std::uint64_t>(bottom - top + 1);
-    if (count > kMaxImportComponents) {
-        error = Format("The rectangle holds %llu places; a multi takes at most %zu components.",
-                       static_cast<unsigned long long>(count), kMaxImportComponents);
-        return {};
-    }
-    std::vector<MultiComponent> components;
-    std::size_t next = 0;
-    for (std::int32_t y = top; y <= bottom; ++y) {
-        for (std::int32_t x = left; x <= right; ++x) {
-            MultiComponent c;
-            c.m_wItem = static_cast<std::uint16_t>(ReadHex(items[next]));
-            c.m_nX = static_cast<std::int16_t>(x);
-            c.m_nY = static_cast<std::int16_t>(y);
-            c.m_nZ = altitude;
-            c.m_dwFlags = 1;
-            components.push_back(c);
-            next = (next + 1) % items.size();
-        }
-    }
-    return components;
-}
 
 // ---- the page ----
 
@@ -243,10 +114,12 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     // The components and the commands that edit them.
     auto* group = new QGroupBox(QStringLiteral("Components"), this);
     group->setMaximumWidth(300);
-    m_pList = SetControlId(new QListWidget(group), 4000);
+    m_pModel = new CMultiComponentModel(this);
+    m_pList = SetControlId(new QListView(group), 4000);
+    m_pList->setModel(m_pModel);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // Only the user's selections notify, as list boxes do; the commands select quietly.
-    connect(m_pList, &QListWidget::itemSelectionChanged, this, [this] {
+    connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_bQuiet) {
             OnSelectionChanged();
         }
@@ -323,12 +196,7 @@ int CDataPageMultiDraw::LoadData() {
     }
     const std::vector<MultiComponent> components =
         LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
-    m_pList->clear();
-    m_pList->hide();
-    for (const MultiComponent& c : components) {
-        AppendLine(c);
-    }
-    m_pList->show();
+    m_pModel->SetComponents(components, GetMultiRecordSize(TheClientFiles()));
     m_pList->clearSelection();
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
         bar->setRange(-kScrollRange, kScrollRange);
@@ -354,12 +222,7 @@ int CDataPageMultiDraw::SaveData() {
 }
 
 std::vector<MultiComponent> CDataPageMultiDraw::GetComponents() const {
-    std::vector<MultiComponent> components;
-    components.reserve(static_cast<std::size_t>(m_pList->count()));
-    for (int i = 0; i < m_pList->count(); ++i) {
-        components.push_back(FromItemData(m_pList->item(i)));
-    }
-    return components;
+    return m_pModel->GetComponents();
 }
 
 QWidget* CDataPageMultiDraw::GetPicture() const {
@@ -374,16 +237,19 @@ QString CDataPageMultiDraw::GetRegionText() const {
     return m_pRegion->text();
 }
 
-void CDataPageMultiDraw::SetLine(QListWidgetItem* line, const MultiComponent& component) {
-    line->setText(
-        QString::fromLatin1(MultiComponentLine(component, GetMultiRecordSize(TheClientFiles()))));
-    line->setData(Qt::UserRole, ToItemData(component));
+std::vector<int> CDataPageMultiDraw::SelectedRows() const {
+    std::vector<int> rows;
+    for (const QModelIndex& index : m_pList->selectionModel()->selectedIndexes()) {
+        rows.push_back(index.row());
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
-void CDataPageMultiDraw::AppendLine(const MultiComponent& component) {
-    auto* line = new QListWidgetItem;
-    SetLine(line, component);
-    m_pList->addItem(line);
+void CDataPageMultiDraw::SelectRow(int row) {
+    // As a list widget's current row does: the row joins the selection and becomes current.
+    m_pList->selectionModel()->setCurrentIndex(m_pModel->index(row),
+                                               QItemSelectionModel::SelectCurrent);
 }
 
 MultiComponent CDataPageMultiDraw::FromFields() const {
@@ -424,36 +290,35 @@ void CDataPageMultiDraw::OnAddNew() {
     const QuietScope quiet(m_bQuiet);
     m_pList->clearSelection();
     ControlsToMembers();
-    AppendLine(FromFields());
-    m_pList->setCurrentRow(m_pList->count() - 1);
+    m_pModel->Append({FromFields()});
+    SelectRow(m_pModel->rowCount() - 1);
     SetModified(true);
     Changed();
 }
 
 void CDataPageMultiDraw::OnChangeSelected() {
     const QuietScope quiet(m_bQuiet);
-    if (m_pList->selectedItems().size() >= 2) {
+    if (SelectedRows().size() >= 2) {
         DataAppState().Ui().ShowMessage(kChangeOneText);
         return;
     }
-    QListWidgetItem* line = m_pList->currentItem();
-    if (line == nullptr) {
+    const QModelIndex line = m_pList->currentIndex();
+    if (!line.isValid()) {
         ClearFields();
         return;
     }
     ControlsToMembers();
-    SetLine(line, FromFields());
-    line->setSelected(true);
+    m_pModel->SetComponent(line.row(), FromFields());
+    m_pList->selectionModel()->select(line, QItemSelectionModel::Select);
     SetModified(true);
     Changed();
 }
 
 void CDataPageMultiDraw::OnRemoveSelected() {
     const QuietScope quiet(m_bQuiet);
-    for (int i = m_pList->count() - 1; i >= 0; --i) {
-        if (m_pList->item(i)->isSelected()) {
-            delete m_pList->takeItem(i);
-        }
+    const std::vector<int> rows = SelectedRows();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        m_pModel->removeRow(*row);
     }
     SetModified(true);
     Changed();
@@ -462,34 +327,32 @@ void CDataPageMultiDraw::OnRemoveSelected() {
 void CDataPageMultiDraw::OnSelectAll() {
     const QuietScope quiet(m_bQuiet);
     m_pList->selectAll();
-    EnableFields(m_pList->count() < 2);
+    EnableFields(m_pModel->rowCount() < 2);
 }
 
 void CDataPageMultiDraw::OnMoveToTop() {
     const QuietScope quiet(m_bQuiet);
-    if (m_pList->selectedItems().size() != 1 || m_pList->currentItem() == nullptr) {
+    if (SelectedRows().size() != 1 || !m_pList->currentIndex().isValid()) {
         return;
     }
-    QListWidgetItem* line = m_pList->takeItem(m_pList->currentRow());
-    m_pList->insertItem(0, line);
+    m_pModel->MoveToTop(m_pList->currentIndex().row());
     m_pList->clearSelection();
-    m_pList->setCurrentItem(line);
-    line->setSelected(true);
+    SelectRow(0);
     SetModified(true);
 }
 
 void CDataPageMultiDraw::OnSelectionChanged() {
-    if (m_pList->selectedItems().size() >= 2) {
+    if (SelectedRows().size() >= 2) {
         EnableFields(false);
         return;
     }
-    QListWidgetItem* line = m_pList->currentItem();
-    if (line == nullptr) {
+    const QModelIndex line = m_pList->currentIndex();
+    if (!line.isValid()) {
         ClearFields();
         return;
     }
     EnableFields(true);
-    const MultiComponent c = FromItemData(line);
+    const MultiComponent c = m_pModel->GetComponent(line.row());
     m_sTileId = Format("0%x", c.m_wItem);
     m_sX = Format("%ld", static_cast<long>(c.m_nX));
     m_sY = Format("%ld", static_cast<long>(c.m_nY));
@@ -524,11 +387,7 @@ void CDataPageMultiDraw::OnImport() {
     if (!import.error.empty()) {
         DataAppState().Ui().ShowMessage(import.error);
     }
-    m_pList->hide();
-    for (const MultiComponent& c : import.components) {
-        AppendLine(c);
-    }
-    m_pList->show();
+    m_pModel->Append(import.components);
     Changed();
     SetModified(true);
 }
@@ -545,12 +404,11 @@ void CDataPageMultiDraw::OnTileItem() {
         DataAppState().Ui().ShowMessage(error);
         return;
     }
-    m_pList->hide();
-    for (const MultiComponent& c : added) {
-        AppendLine(c);
-        m_pList->item(m_pList->count() - 1)->setSelected(true);
-    }
-    m_pList->show();
+    const int first = m_pModel->rowCount();
+    m_pModel->Append(added);
+    m_pList->selectionModel()->select(
+        QItemSelection(m_pModel->index(first), m_pModel->index(m_pModel->rowCount() - 1)),
+        QItemSelectionModel::Select);
     EnableFields(added.size() == 1);
     SetModified(true);
     Changed();
@@ -576,16 +434,13 @@ bool CDataPageMultiDraw::OnNudge(const QPoint& p) {
         return false;
     }
     const QuietScope quiet(m_bQuiet);
-    m_pList->hide();
-    for (QListWidgetItem* line : m_pList->selectedItems()) {
-        MultiComponent c = FromItemData(line);
+    for (const int row : SelectedRows()) {
+        MultiComponent c = m_pModel->GetComponent(row);
         c.m_nX = static_cast<std::int16_t>(c.m_nX + dx);
         c.m_nY = static_cast<std::int16_t>(c.m_nY + dy);
         c.m_nZ = static_cast<std::int16_t>(c.m_nZ + dz);
-        SetLine(line, c);
-        line->setSelected(true);
+        m_pModel->SetComponent(row, c);
     }
-    m_pList->show();
     SetModified(true);
     Changed();
     return true;
@@ -600,7 +455,7 @@ void CDataPageMultiDraw::mousePressEvent(QMouseEvent* event) {
 void CDataPageMultiDraw::PaintPicture(QPainter& painter, const QRect& area) {
     const std::vector<MultiComponent> components = GetComponents();
     m_pObjects->setText(QString::asprintf("%ld objects", static_cast<long>(components.size())));
-    EnableFields(m_pList->selectedItems().size() <= 1);
+    EnableFields(m_pList->selectionModel()->selectedIndexes().size() <= 1);
     const CMultiComposition composition(components);
     const CQRect& region = composition.GetRegion();
     m_pRegion->setText(

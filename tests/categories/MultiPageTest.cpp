@@ -5,14 +5,18 @@
 #include "CDataAppState.h"
 #include "CDataDefMulti.h"
 #include "ControlIds.h"
+#include "MultiComponentModel.h"
 #include "MultiPages.h"
+#include "MultiTileItem.h"
 #include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "TileData.h"
 
+#include <QAbstractItemModelTester>
 #include <QCheckBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -49,14 +53,19 @@ protected:
         m_Patch.InsertPatchRecord(WriteMultiComponents(components), kPatchTypeMulti, 0x64);
         return Show();
     }
-    static std::vector<int> Selected(const QListWidget* list) {
+    static std::vector<int> Selected(const CDataPageMultiDraw* page) {
         std::vector<int> rows;
-        for (int i = 0; i < list->count(); ++i) {
-            if (list->item(i)->isSelected()) {
+        for (int i = 0; i < page->m_pModel->rowCount(); ++i) {
+            if (page->m_pList->selectionModel()->isSelected(page->m_pModel->index(i))) {
                 rows.push_back(i);
             }
         }
         return rows;
+    }
+    // As a click on a line does: the line becomes current and the only one selected.
+    static void Click(const CDataPageMultiDraw* page, int row) {
+        page->m_pList->selectionModel()->setCurrentIndex(page->m_pModel->index(row),
+                                                         QItemSelectionModel::ClearAndSelect);
     }
 };
 
@@ -87,7 +96,7 @@ TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
                                                     At(0x0821, 1, 0, 2), At(0x7FFF, 0, 1, 0)};
     CDataPageMultiDraw* page = ShowComponents(components);
     ASSERT_NE(page, nullptr);
-    ASSERT_EQ(page->m_pList->count(), 4);
+    ASSERT_EQ(page->m_pModel->rowCount(), 4);
     page->GetPicture()->repaint();
     EXPECT_EQ(page->GetObjectText(), "4 objects");
     EXPECT_EQ(page->GetRegionText(), "MULTIREGION=0,0,2,2");
@@ -143,10 +152,13 @@ TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
 TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
     CDataPageMultiDraw* page = ShowComponents({At(0x0495, 0, 0, 0), At(0x0821, 1, 0, 0)});
     ASSERT_NE(page, nullptr);
-    QListWidget* list = page->m_pList;
+    // The list model keeps its contract through every command.
+    QAbstractItemModelTester tester(page->m_pModel,
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    QListView* list = page->m_pList;
 
     // Selecting a line fills the fields; Add New appends the fields as a component.
-    list->setCurrentRow(1);
+    Click(page, 1);
     EXPECT_EQ(page->m_pTileId->text(), "0821");
     EXPECT_EQ(page->m_pXEdit->text(), "1");
     EXPECT_TRUE(page->m_pVisible->isChecked());
@@ -156,16 +168,16 @@ TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
     page->m_pZEdit->setText("");
     page->m_pVisible->setChecked(false);
     page->OnAddNew();
-    ASSERT_EQ(list->count(), 3);
+    ASSERT_EQ(page->m_pModel->rowCount(), 3);
     EXPECT_EQ(page->GetComponents()[2], At(0x01F4, -3, 2, 0, 0));
-    EXPECT_EQ(Selected(list), std::vector<int>{2});
+    EXPECT_EQ(Selected(page), std::vector<int>{2});
     EXPECT_TRUE(page->IsModified());
     page->m_pTileId->setText("0x1F4");  // reads as 0: the x stops it
     page->OnAddNew();
     EXPECT_EQ(page->GetComponents()[3].m_wItem, 0);
 
     // Change Selected rewrites the current line; with two selected it refuses.
-    list->setCurrentRow(0);
+    Click(page, 0);
     page->m_pZEdit->setText("7");
     page->OnChangeSelected();
     EXPECT_EQ(page->GetComponents()[0], At(0x0495, 0, 0, 7));
@@ -179,20 +191,19 @@ TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
     // Move to top of list takes only one line; Remove Selected removes the selected ones.
     page->OnMoveToTop();
     EXPECT_EQ(page->GetComponents()[0].m_wItem, 0x0495);
-    list->clearSelection();
-    list->setCurrentRow(2);
+    Click(page, 2);
     page->OnMoveToTop();
     EXPECT_EQ(page->GetComponents()[0], At(0x01F4, -3, 2, 0, 0));
-    EXPECT_EQ(Selected(list), std::vector<int>{0});
-    list->item(3)->setSelected(true);
+    EXPECT_EQ(Selected(page), std::vector<int>{0});
+    list->selectionModel()->select(page->m_pModel->index(3), QItemSelectionModel::Select);
     page->OnRemoveSelected();
-    ASSERT_EQ(list->count(), 2);
+    ASSERT_EQ(page->m_pModel->rowCount(), 2);
     EXPECT_EQ(page->GetComponents()[0], At(0x0495, 0, 0, 7));
 
     // The pads move the selected components: cell 6 is one step right on screen (x + 1,
     // y - 1), the upper half of the up/down pad z + 1; the centre cell does nothing.
     list->clearSelection();
-    list->item(1)->setSelected(true);
+    list->selectionModel()->select(page->m_pModel->index(1), QItemSelectionModel::Select);
     const QRect pad(page->m_pDirectionPad->mapTo(page, QPoint()), page->m_pDirectionPad->size());
     EXPECT_FALSE(page->OnNudge(pad.center()));
     EXPECT_TRUE(page->OnNudge(QPoint(pad.right() - 1, pad.center().y())));
@@ -222,7 +233,7 @@ TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
         page->GetComponents(),
         (std::vector<MultiComponent>{At(0x100, 0, 0, 5), At(0x200, 1, 0, 5), At(0x300, 2, 0, 5),
                                      At(0x100, 0, 1, 5), At(0x200, 1, 1, 5), At(0x300, 2, 1, 5)}));
-    EXPECT_EQ(Selected(page->m_pList).size(), 6u);
+    EXPECT_EQ(Selected(page).size(), 6u);
     EXPECT_FALSE(page->m_pTileId->isEnabled());
 
     // No items, or a rectangle too large to fill: a message, nothing added.
@@ -232,7 +243,7 @@ TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
     fields[ids::IDC_TILE_ITEM_RIGHT] = "32000";
     fields[ids::IDC_TILE_ITEM_BOTTOM] = "30000";
     page->OnTileItem();
-    EXPECT_EQ(page->m_pList->count(), 6);
+    EXPECT_EQ(page->m_pModel->rowCount(), 6);
     ASSERT_EQ(m_Ui.m_Messages.size(), 2u);
     EXPECT_EQ(m_Ui.m_Messages[0], "Give at least one item number (hexadecimal) in \"Item(s)\".");
 }
@@ -263,7 +274,7 @@ TEST_F(MultiPageTest, ImportAppendsTheLinesOfASixVersionFileAndRefusesAnythingEl
     importFile("long.txt", "6 version\n\n\n\n" + std::string(1000000, '7') + " 1 2 3\n");
     page->OnImport();
     page->OnImport();  // no file left to choose: cancelled
-    EXPECT_EQ(page->m_pList->count(), 5);
+    EXPECT_EQ(page->m_pModel->rowCount(), 5);
     EXPECT_EQ(page->GetComponents()[4].m_nX, 1);
     EXPECT_EQ(ParseMultiImport(std::string("6 version\n\n\n\n") + std::string(70000, '\n'))
                   .components.size(),
@@ -273,8 +284,8 @@ TEST_F(MultiPageTest, ImportAppendsTheLinesOfASixVersionFileAndRefusesAnythingEl
 TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
     CDataPageMultiDraw* page = Show();
     ASSERT_NE(page, nullptr);
-    ASSERT_EQ(page->m_pList->count(), 74);
-    page->m_pList->setCurrentRow(0);
+    ASSERT_EQ(page->m_pModel->rowCount(), 74);
+    Click(page, 0);
     page->OnRemoveSelected();
     ASSERT_EQ(page->SaveData(), 0);
     const std::vector<MultiComponent> edited = page->GetComponents();
@@ -309,9 +320,9 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     EXPECT_EQ(far.GetListText(), "74");
     CDataPageMultiDraw* page = Show(0x1A50);
     ASSERT_NE(page, nullptr);
-    ASSERT_EQ(page->m_pList->count(), 74);
+    ASSERT_EQ(page->m_pModel->rowCount(), 74);
     // The fourth word (1 on every component here) stands after the flags.
-    const std::string first = page->m_pList->item(0)->text().toStdString();
+    const std::string first = page->m_pModel->index(0).data().toString().toStdString();
     EXPECT_EQ(first.substr(0, 6), "00495 ");
     EXPECT_EQ(first, "00495 \t(0,0,0) \t0 \t1 \t(wooden floor)");
     for (const MultiComponent& c : page->GetComponents()) {
@@ -320,7 +331,7 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     SurfaceBuffer whole;
     EXPECT_TRUE(DrawMultiPicture(page->GetComponents(), whole));
 
-    page->m_pList->setCurrentRow(0);
+    Click(page, 0);
     page->OnRemoveSelected();
     ASSERT_EQ(page->SaveData(), 0);
     const std::vector<MultiComponent> edited = page->GetComponents();

@@ -1,0 +1,42 @@
+#pragma once
+// The component list of the multi page as a list model: the components in list order, each
+// shown as its component line.
+
+#include "MultiType.h"
+
+#include <QAbstractListModel>
+#include <QString>
+
+#include <vector>
+
+namespace tessaly {
+
+class CMultiComponentModel : public QAbstractListModel {
+    Q_OBJECT
+
+public:
+    using QAbstractListModel::QAbstractListModel;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+
+    // Replaces the components; lines show the fourth word when records are nRecordSize wide.
+    void SetComponents(const std::vector<MultiComponent>& components, std::size_t nRecordSize);
+    void Append(const std::vector<MultiComponent>& components);
+    void SetComponent(int row, const MultiComponent& component);
+    // Moves the component at row to the top of the list.
+    void MoveToTop(int row);
+
+    const std::vector<MultiComponent>& GetComponents() const { return m_Components; }
+    const MultiComponent& GetComponent(int row) const;
+
+private:
+    QString Line(const MultiComponent& component) const;
+
+    std::vector<MultiComponent> m_Components;
+    std::vector<QString> m_Lines;  // the text of each component, made once per change
+    std::size_t m_nRecordSize = MultiComponent::kSize;
+};
+
+}  // namespace tessaly
