@@ -121,11 +121,11 @@ int RunExportAll(Invocation& inv) {
 }
 
 CommandRegistrar exportAll(
-    {"export-all", "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]] [--lang XXX]",
+    {"export-all", "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]] [--lang L]",
      "every entry of a category as Export... writes it, and manifest.json; "
      "--frames: animations as one PNG per frame; --hue: items, gumps and "
-     "animations in that hue; Cliloc: the messages as CSV and JSON, --lang: in that "
-     "language over English",
+     "animations in that hue; Cliloc: the messages as CSV and JSON, --lang: in language L "
+     "(\"deu\") over English",
      true, RunExportAll});
 
 }  // namespace
