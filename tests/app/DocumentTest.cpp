@@ -6,6 +6,7 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
+#include "CDataDefCliloc.h"
 #include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
@@ -24,6 +25,8 @@
 #include "sound/WaveFile.h"
 
 #include <QClipboard>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -145,6 +148,41 @@ TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 1);
     EXPECT_EQ(ActiveList()->GetModel()->GetEntry(0)->GetIndex(), 0xF7u);
     // (Thumbnails and the states on VerData are checked in the shell's menu tests.)
+}
+
+// The Cliloc list in the window: the language chooser beside the filter shows another language
+// over English, Go to finds a message by its number, Copy puts its text on the clipboard.
+TEST_F(DocumentTest, ClilocListTakesALanguageGoesToAMessageAndCopiesItsText) {
+    m_pApp->OnFileNew();
+    CBrindleView* view = ActiveView();
+    ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryCliloc));
+    ASSERT_EQ(view->m_nCategory, kCategoryCliloc);
+    auto* chooser = view->findChild<QComboBox*>(QStringLiteral("language"));
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_FALSE(chooser->isHidden());
+    const int deu = chooser->findText(QStringLiteral("Cliloc.deu"));
+    ASSERT_GE(deu, 0);
+    EXPECT_GE(chooser->findText(QStringLiteral("Cliloc.enu")), 0);
+    chooser->setCurrentIndex(deu);
+    emit chooser->activated(deu);
+
+    m_Ui.m_Texts.push_back(std::string("500003"));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    CDataDef* selected = ActiveList()->GetSelected();
+    ASSERT_NE(selected, nullptr);
+    EXPECT_STREQ(selected->GetColumnText(0), "500003");
+    QGuiApplication::clipboard()->clear();
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_COPY));
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromUtf8("Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch"));
+
+    // A number the files do not hold is said so, and the selection stays.
+    m_Ui.m_Texts.push_back(std::string("1"));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
+    EXPECT_EQ(ActiveList()->GetSelected(), selected);
+    EXPECT_FALSE(m_Ui.m_Messages.empty());
+    SetClilocLanguage("enu");
 }
 
 TEST_F(DocumentTest, OpeningRecordsLastViewAndNewDoesNot) {
