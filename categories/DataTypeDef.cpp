@@ -91,7 +91,7 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
     {kCategoryFonts, "Fonts", "Fonts", 11, nullptr, kNoFile, kSlotFonts, 0, 10, false, false, kNo,
      false, false, kLengthColumns, Make<CDataDefFont>},
     {kCategoryMap, "Map", "Map", 12, nullptr, kNoFile, kSlotMap0, 0, 393216, false, false, kNo,
-     false, false, kLengthColumns, Make<CDataDefMap>},
+     false, false, kLengthColumns, Make<CDataDefMap>, false, true},
     {kCategoryStatics, "Statics", "Statics", 13, nullptr, kSlotStaIdx0, kSlotStatics0, 0, 393216,
      false, false, kNo, false, false, kLengthColumns, Make<CDataDefStatics>},
     {kCategoryTileData, "TileData", nullptr, -1, nullptr, kNoFile, kSlotTileData, 0, 32768, false,
@@ -99,7 +99,7 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
     // The client's texts come from files found by name, not from file slots; their entries
     // are the files' messages, fonts and keywords in order (see CountClientTexts).
     {kCategoryCliloc, "Cliloc", "Cliloc Messages", 12, nullptr, kNoFile, kNoFile, 0, 0, false,
-     false, kNo, false, false, kClilocColumns, Make<CDataDefCliloc>},
+     false, kNo, false, false, kClilocColumns, Make<CDataDefCliloc>, true},
     {kCategoryUniFonts, "UniFonts", "Unicode Fonts", 13, nullptr, kNoFile, kNoFile, 0, 0, false,
      false, kNo, false, false, kUniFontColumns, Make<CDataDefUniFont>},
     {kCategorySpeech, "Speech", "Speech Keywords", 14, nullptr, kNoFile, kNoFile, 0, 0, false,

@@ -46,6 +46,11 @@ struct DataTypeDef {
     const DataColumnDef* m_pColumns;
     // Makes a new entry object with an entry number (owned by the caller).
     CDataDef* (*m_pCreate)(std::uint32_t nIndex);
+    // The entries are the client's numbered messages in a language the user chooses: the list
+    // offers the languages, "Go to..." takes a message number and export writes the texts.
+    bool m_bMessages = false;
+    // The view shows the category whole, as one picture to move around in, instead of a list.
+    bool m_bWholeView = false;
 
     // Number of columns before the ending row.
     int ColumnCount() const;

@@ -59,8 +59,9 @@ int RunExportAll(Invocation& inv) {
     if (category == 0) {
         throw UsageError("unknown category '" + name + "'");
     }
-    const char* shortName = GetTypeDef(category)->m_pszName;
-    if (category == kCategoryCliloc) {
+    const DataTypeDef* def = GetTypeDef(category);
+    const char* shortName = def->m_pszName;
+    if (def->m_bMessages) {
         return ExportCliloc(inv, dir);
     }
     if (inv.Value("--lang") != nullptr) {

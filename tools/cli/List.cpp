@@ -55,7 +55,7 @@ int RunList(Invocation& inv) {
         throw UsageError("unknown category '" + name + "'");
     }
     const DataTypeDef* def = GetTypeDef(category);
-    if (category == kCategoryCliloc) {
+    if (def->m_bMessages) {
         ChooseClilocView(inv);
     } else if (inv.Value("--lang") != nullptr) {
         throw UsageError("--lang is for the Cliloc category");
