@@ -258,9 +258,10 @@ void CDataPageAnimDraw::RefreshRange() {
     m_bUpdating = true;
     m_pFrames->setRange(0, std::max(count - 1, 0));
     m_bUpdating = false;
-    if (m_nFrame >= count) {
-        m_nFrame = 0;
-    }
+    // The texts follow the frames now shown (and are cleared for an action without frames).
+    const int frame = m_nFrame >= 0 && m_nFrame < count ? m_nFrame : 0;
+    m_nFrame = -1;
+    SetFrame(frame);
     update();
     m_pArea->update();
 }
@@ -296,7 +297,7 @@ void CDataPageAnimDraw::SetFrame(int n) {
         m_pArea->update();
     }
     m_nFrame = n;
-    m_sFrame = QString::asprintf("%d/%d", n, count);
+    m_sFrame = count > 0 ? QString::asprintf("%d/%d", n, count) : QString();
     MembersToControls();
 }
 
