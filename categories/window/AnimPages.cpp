@@ -112,13 +112,17 @@ CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) 
     m_pPlay = SetControlId(new QCheckBox(QStringLiteral("Play"), this), 4032);
     auto* paste = SetControlId(new QPushButton(QStringLiteral("Paste"), this), 4034);
     auto* del = SetControlId(new QPushButton(QStringLiteral("Del"), this), 4035);
+    // Greyed, saying why: the frames of an animation are shown, not edited.
     paste->setEnabled(false);
+    paste->setToolTip(QStringLiteral("Not available: animation frames are not replaced"));
     del->setEnabled(false);
+    del->setToolTip(QStringLiteral("Not available: animation frames are not deleted"));
     m_pCopy = SetControlId(new QPushButton(QStringLiteral("Copy"), this), 4079);
     m_pSizeBox = SetControlId(new QCheckBox(QStringLiteral("Size"), this), 4095);
     m_pMiddle = SetControlId(new QCheckBox(QStringLiteral("Middle"), this), 4096);
     m_pZoom = SetControlId(new QCheckBox(QStringLiteral("Zoom"), this), 4097);
     m_pZoom->setEnabled(false);
+    m_pZoom->setToolTip(QStringLiteral("Not available: frames are drawn at their own size"));
     m_pSizeText = SetControlId(new QLabel(m_sSize, this), 4091);
     m_pCentreText = SetControlId(new QLabel(m_sCentre, this), 4092);
     m_pHue = new CHueField(this);

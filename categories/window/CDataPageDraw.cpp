@@ -132,7 +132,7 @@ int CDataPageDraw::LoadData() {
     m_pPicture->update();
     if (m_pSize != nullptr) {
         if (entry->IsDeleted()) {
-            m_sSize = QStringLiteral("none (deleted)");
+            m_sSize = QStringLiteral("deleted");
         } else if (QString text = SizeText(); !text.isEmpty()) {
             m_sSize = text;
         }

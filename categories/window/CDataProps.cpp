@@ -31,7 +31,7 @@ void ShowReadOnly(QWidget* field, const QString& why) {
         edit->setReadOnly(true);
         edit->setFrame(false);
         QPalette palette = edit->palette();
-        palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+        palette.setColor(QPalette::Base, Qt::transparent);
         edit->setPalette(palette);
     } else {
         field->setEnabled(false);

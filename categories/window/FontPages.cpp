@@ -32,7 +32,7 @@ CDataPageFont::CDataPageFont() : CDataPage(150, QStringLiteral("Font")) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
     layout->addWidget(m_pDamage);
-    layout->addWidget(m_pPicture);
+    layout->addWidget(m_pPicture, 1);
 }
 
 int CDataPageFont::LoadData() {

@@ -133,7 +133,7 @@ TEST_F(ListTest, AnEntryDeletedByAPatchRecordShowsAsDeletedEverywhere) {
         ASSERT_NE(page, nullptr);
         sheet->SetActivePage(item ? 1 : 0);
         if (item) {
-            EXPECT_EQ(page->m_sSize, "none (deleted)");
+            EXPECT_EQ(page->m_sSize, "deleted");
             page->GetPicture()->repaint();
             EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
         }
