@@ -293,8 +293,16 @@ void CBrindleApp::RegisterCommands() {
     using namespace ids;
     AddCommand(ID_APP_ABOUT, [this] { OnAppAbout(); });
     AddCommand(ID_OPEN_BASE_MULS, [this] { OnOpenBaseMuls(); });
-    // Kept in the menu; loading scripts is not part of this program.
-    AddCommand(ID_OPEN_BASE_SCRIPTS, [] {});
+    // Kept in the menu, greyed: loading scripts is not part of this program.
+    AddUpdate(ID_OPEN_BASE_SCRIPTS, [](CCmdUI& ui) {
+        ui.Enable(false, "Not available: Tessaly does not read the client's scripts");
+    });
+    AddUpdate(ID_MERGE_VERDATA, [](CCmdUI& ui) {
+        ui.Enable(false, "Not available: Tessaly does not merge verdata files");
+    });
+    AddUpdate(ID_WRITE_RADAR_COLORS, [](CCmdUI& ui) {
+        ui.Enable(false, "Not available: Tessaly does not write radar colours");
+    });
     AddCommand(ID_APP_EXIT, [this] { OnAppExit(); });
 
     // Asked only when no document decides: nothing to save.
@@ -324,7 +332,13 @@ void CBrindleApp::RegisterCommands() {
         [this](int id) { OpenRecentFile(id - ID_FILE_MRU_FILE1); },
         [this](int id, CCmdUI& ui) { ui.Enable(id - ID_FILE_MRU_FILE1 < m_RecentFiles.size()); });
 
-    // Standard commands of the frame and its documents.
+    // Standard commands of the frame and its documents. A print shows the active view's content.
+    m_Printing.m_GetContent = [this] {
+        CMainFrame* frame = GetMainFrame();
+        auto* view =
+            frame != nullptr ? dynamic_cast<CBrindleView*>(frame->GetActiveView()) : nullptr;
+        return view != nullptr ? view->GetPrintContent() : PrintContent();
+    };
     auto withChild = [this](CCmdUI& ui) { ui.Enable(HasActiveChild()); };
     AddCommand(
         ID_FILE_CLOSE, [this] { OnFileClose(); }, withChild);
@@ -378,6 +392,7 @@ void CBrindleApp::SetupAction(int nId) {
         action->setStatusTip(parts.front());
         if (parts.size() > 1) {
             action->setToolTip(parts[1]);
+            action->setProperty(CMainFrame::kPromptTip, parts[1]);
         }
     }
     // Keys work whichever menu is on the menu bar.
@@ -390,6 +405,8 @@ void CBrindleApp::BuildMenus() {
         std::vector<QMenu*>& menus = m_Menus[resource];
         for (const MenuDef& def : GetMenuBar(resource)) {
             auto* menu = new QMenu(QString::fromLatin1(def.pszTitle), frame);
+            // Disabled items say why in their tool tips.
+            menu->setToolTipsVisible(true);
             for (const MenuItemDef& item : def.items) {
                 if (item.nId == 0) {
                     menu->addSeparator();
@@ -554,8 +571,12 @@ void CBrindleApp::OnOpenBaseMuls() {
     }
 }
 
+bool CBrindleApp::AskSaveAllSheets() {
+    return DataAppState().AskSaveSheets([](const CDataDef* /*entry*/) { return true; });
+}
+
 void CBrindleApp::OnAppExit() {
-    if (!ClosePatch() || !SaveAllModified()) {
+    if (!AskSaveAllSheets() || !ClosePatch() || !SaveAllModified()) {
         return;
     }
     if (CMainFrame* frame = GetMainFrame()) {
@@ -569,9 +590,10 @@ bool CBrindleApp::eventFilter(QObject* pWatched, QEvent* pEvent) {
     }
     switch (pEvent->type()) {
         case QEvent::Close:
-            // The patch and the documents are offered for saving before the frame goes; a
-            // save that failed or was cancelled keeps the program running.
-            if (!ClosePatch() || !SaveAllModified()) {
+            // The sheets' edits (which go into the ".pat" patch), the patch and the documents
+            // are offered for saving before the frame goes; a save that failed or was
+            // cancelled keeps the program running.
+            if (!AskSaveAllSheets() || !ClosePatch() || !SaveAllModified()) {
                 pEvent->ignore();
                 return true;
             }
@@ -610,7 +632,7 @@ bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
 
 void CBrindleApp::OnFileClose() {
     CDocument* doc = GetMainFrame()->GetActiveDocument();
-    if (doc == nullptr || !doc->SaveModified()) {
+    if (doc == nullptr || !doc->AskSaveSheets() || !doc->SaveModified()) {
         return;
     }
     // The last frame to go closes and deletes the document.

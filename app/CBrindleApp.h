@@ -55,9 +55,13 @@ public:
 
     // The ".pat" patch of the hue and multi pages.
     CPatch& GetPatch() { return m_Patch; }
+    CPrinting& GetPrinting() { return m_Printing; }
     // Offers to save a modified patch and discards it; false when a save the user asked for
     // failed or was cancelled (the patch is then kept, and whatever asked must not go ahead).
     bool ClosePatch();
+    // Asks "Save ?" on every property sheet with unapplied edits (the window is closing);
+    // false when the user cancelled.
+    bool AskSaveAllSheets();
 
     // "Open": the file dialog, then the document, remembered in the recent-file list.
     CDocument* OnFileOpen() override;

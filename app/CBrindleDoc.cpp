@@ -11,6 +11,8 @@
 
 #include <QSettings>
 
+#include <algorithm>
+
 namespace tessaly {
 
 namespace {
@@ -22,12 +24,13 @@ CBrindleDoc::CBrindleDoc() {
     AddCommand(
         ids::ID_FILE_SAVE, [this] { DoFileSave(); },
         [this](CCmdUI& ui) { ui.Enable(IsModified()); });
-    AddCommand(
-        ids::ID_FILE_SAVE_FAST, [] {}, [this](CCmdUI& ui) { ui.Enable(IsModified()); });
+    AddUpdate(ids::ID_FILE_SAVE_FAST,
+              [](CCmdUI& ui) { ui.Enable(false, "Not available: \"Save\" saves the file"); });
     AddCommand(
         ids::ID_FILE_SAVE_AS, [this] { DoFileSaveAs(); }, [](CCmdUI& ui) { ui.Enable(true); });
     AddCommand(
-        ids::ID_EDIT_UNDO, [this] { Undo(); }, [this](CCmdUI& ui) { ui.Enable(CanUndo()); });
+        ids::ID_EDIT_UNDO, [this] { Undo(); },
+        [this](CCmdUI& ui) { ui.Enable(CanUndo(), "Nothing to undo"); });
 }
 
 CBrindleDoc::~CBrindleDoc() {
@@ -144,17 +147,35 @@ bool CBrindleDoc::OnSaveDocument(const QString& path) {
     return true;
 }
 
-void CBrindleDoc::ApplyChange(std::unique_ptr<CDataVerData> pChange) {
+bool CBrindleDoc::AskSaveSheets() {
+    std::vector<CDataList*> lists;
+    for (CView* view : GetViews()) {
+        if (auto* shown = dynamic_cast<CBrindleView*>(view); shown != nullptr && shown->m_pList) {
+            lists.push_back(shown->m_pList);
+        }
+    }
+    return DataAppState().AskSaveSheets([this, &lists](const CDataDef* entry) {
+        return std::any_of(lists.begin(), lists.end(),
+                           [entry](const CDataList* list) { return list->Owns(entry); }) ||
+               std::find(m_VerData.begin(), m_VerData.end(), entry) != m_VerData.end();
+    });
+}
+
+bool CBrindleDoc::ApplyChange(std::unique_ptr<CDataVerData> pChange) {
+    if (!AskSaveSheets()) {
+        return false;
+    }
     ActivatePatch();
     // The lists link their entries to the records: they are rebuilt around the change.
     DetachViews();
     m_Edits.Apply(std::move(pChange));
     SetModifiedFlag(true);
     ReattachViews();
+    return true;
 }
 
 bool CBrindleDoc::Undo() {
-    if (!m_Edits.CanUndo()) {
+    if (!m_Edits.CanUndo() || !AskSaveSheets()) {
         return false;
     }
     ActivatePatch();

@@ -35,11 +35,17 @@ public:
     const std::string& GetPatchPath() const { return m_sPatchPath; }
 
     // Puts a change made in memory into the document, marks it modified and shows it in every
-    // view.
-    void ApplyChange(std::unique_ptr<CDataVerData> pChange);
+    // view. The lists are made again around it: false, with nothing changed, when the user
+    // cancelled the "Save ?" question of a sheet whose entry that would destroy.
+    bool ApplyChange(std::unique_ptr<CDataVerData> pChange);
     // Edit > "Undo": takes back the last change; the document stays modified while changes
-    // since the last load or save remain. False when there is none.
+    // since the last load or save remain. False when there is none (or the user cancelled as
+    // ApplyChange says).
     bool Undo();
+    // Asks "Save ?" on the sheets with unapplied edits whose entries a reload or close of the
+    // document destroys: those of its views' lists and its own records. False when the user
+    // cancelled.
+    bool AskSaveSheets() override;
     bool CanUndo() const { return m_Edits.CanUndo(); }
     // "Save As...": saves to a chosen file, which the document then stands for.
     bool DoFileSaveAs();

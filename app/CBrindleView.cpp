@@ -19,6 +19,7 @@
 #include "QFile.h"
 #include "ResourceIds.h"
 #include "Resources.h"
+#include "SurfaceDevice.h"
 #include "Text.h"
 
 #include <QClipboard>
@@ -38,6 +39,7 @@ namespace tessaly {
 namespace {
 constexpr const char* kNoClipboardPicture = "The clipboard holds no picture.";
 constexpr const char* kNoClipboardWave = "The clipboard holds no wave sound.";
+constexpr const char* kSelectFirst = "Select an entry first";
 }  // namespace
 
 CBrindleView::CBrindleView()
@@ -53,8 +55,7 @@ CBrindleView::CBrindleView()
     connect(m_pLanguage, &QComboBox::activated, this, [this](int index) {
         SetClilocLanguage(m_pLanguage->itemData(index).toString().toStdString());
         // The entries hold the language they were read in: the list is made again.
-        if (m_nCategory == kCategoryCliloc) {
-            m_nCategory = 0;
+        if (m_nCategory == kCategoryCliloc && SetCategory(-1)) {
             SetCategory(kCategoryCliloc);
         }
     });
@@ -102,10 +103,15 @@ CBrindleView::CBrindleView()
     };
     mode(ids::ID_VIEW_TEXTLIST, 0);
     mode(ids::ID_VIEW_THUMBNAIL, 1);
-    for (int id : {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY, ids::ID_EDIT_CUT}) {
+    for (int id : {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY}) {
         AddCommand(
-            id, [this, id] { ToSelected(id); }, [this](CCmdUI& ui) { ui.Enable(HasSelection()); });
+            id, [this, id] { ToSelected(id); },
+            [this](CCmdUI& ui) { ui.Enable(HasSelection(), kSelectFirst); });
     }
+    // No entry is cut: it is copied, and deleted where the document edits its category.
+    AddUpdate(ids::ID_EDIT_CUT, [](CCmdUI& ui) {
+        ui.Enable(false, "Entries are not cut: \"Copy\" copies one, \"Delete\" deletes one");
+    });
     // "Delete" and "Paste Over" act on the selected entry when it is one the document edits.
     for (int id : {ids::ID_EDIT_DELETE, ids::ID_EDIT_PASTE}) {
         AddCommand(
@@ -116,12 +122,20 @@ CBrindleView::CBrindleView()
                 }
             },
             [this, id](CCmdUI& ui) {
-                ui.Enable(id == ids::ID_EDIT_PASTE ? m_pList != nullptr : HasSelection());
+                CDataDef* selected = m_pList != nullptr ? m_pList->GetSelected() : nullptr;
+                ui.Enable(CanEdit(selected, id), WhyNotEdited(selected, id));
             });
     }
     AddCommand(
         ids::ID_EXPORT, [this] { ToSelected(ids::ID_EXPORT); },
-        [this](CCmdUI& ui) { ui.Enable(HasSelection() && m_pList->GetSelected()->CanExport()); });
+        [this](CCmdUI& ui) {
+            if (!HasSelection()) {
+                ui.Enable(false, kSelectFirst);
+            } else {
+                ui.Enable(m_pList->GetSelected()->CanExport(),
+                          "The selected entry has nothing to export");
+            }
+        });
     AddCommand(
         ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr || GetMapView() != nullptr); });
@@ -133,7 +147,29 @@ bool CBrindleView::ShowsDocumentRows() const {
 }
 
 CBrindleView::~CBrindleView() {
-    SetCategory(-1);
+    ReleaseList();
+}
+
+void CBrindleView::ReleaseList() {
+    m_pList = nullptr;
+    m_pListWnd.reset();
+}
+
+bool CBrindleView::AskSaveSheets() {
+    CDataList* list = m_pList;
+    if (list == nullptr) {
+        return true;
+    }
+    return DataAppState().AskSaveSheets(
+        [list](const CDataDef* entry) { return list->Owns(entry); });
+}
+
+bool CBrindleView::AskSaveSheetsOnClose() {
+    CBrindleDoc* doc = GetBrindleDoc();
+    if (doc != nullptr && doc->GetViews().size() == 1) {
+        return doc->AskSaveSheets();
+    }
+    return AskSaveSheets();
 }
 
 CBrindleDoc* CBrindleView::GetBrindleDoc() const {
@@ -151,6 +187,8 @@ void CBrindleView::OnUpdate(CView* /*pSender*/, int nHint) {
         m_nReloadCategory = m_nCategory;
         CDataDef* selected = m_pList != nullptr ? m_pList->GetSelected() : nullptr;
         m_nReloadIndex = selected != nullptr ? std::int64_t{selected->GetIndex()} : -1;
+        // The document asked about the sheets of every view before it reloads.
+        ReleaseList();
         SetCategory(-1);
     } else if (nHint == kHintAfterReload) {
         SetCategory(m_nReloadCategory);
@@ -190,6 +228,27 @@ bool CBrindleView::CanEdit(CDataDef* pEntry, int nId) const {
     return (nId == ids::ID_INSERT_NEW) != pEntry->IsValid();
 }
 
+std::string CBrindleView::WhyNotEdited(CDataDef* pEntry, int nId) const {
+    if (pEntry == nullptr) {
+        return kSelectFirst;
+    }
+    if (!IsEditableCategory(pEntry->GetDataType())) {
+        // Named from the table: the categories whose entries are replaced and deleted.
+        std::string editable;
+        for (const DataTypeDef& def : GetTypeDefs()) {
+            if (IsEditableCategory(def.m_nId)) {
+                editable += (editable.empty() ? "" : ", ") + std::string(def.m_pszName);
+            }
+        }
+        return Format("%s are shown, not edited (edited are: %s)", pEntry->GetTypeName(),
+                      editable.c_str());
+    }
+    if (nId == ids::ID_INSERT_NEW) {
+        return "The slot holds an entry: \"Paste Over\" replaces it";
+    }
+    return "The slot is empty: \"Insert New\" fills it";
+}
+
 void CBrindleView::UpdateEntryMenu(CDataDef* pEntry, QMenu* pMenu) {
     const QList<QAction*> actions = pMenu->actions();
     for (qsizetype i = 0; i < actions.size(); ++i) {
@@ -197,7 +256,11 @@ void CBrindleView::UpdateEntryMenu(CDataDef* pEntry, QMenu* pMenu) {
         if (id != ids::ID_EDIT_DELETE && id != ids::ID_EDIT_PASTE && id != ids::ID_INSERT_NEW) {
             continue;
         }
-        actions[i]->setEnabled(CanEdit(pEntry, id));
+        const bool enabled = CanEdit(pEntry, id);
+        actions[i]->setEnabled(enabled);
+        if (!enabled) {
+            actions[i]->setToolTip(QString::fromStdString(WhyNotEdited(pEntry, id)));
+        }
         if (id == ids::ID_EDIT_PASTE && CanEdit(pEntry, ids::ID_EDIT_REPLACE_FILE)) {
             auto* replace = new QAction(QStringLiteral("Replace from File..."), pMenu);
             replace->setData(ids::ID_EDIT_REPLACE_FILE);
@@ -283,14 +346,16 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
     return ReplaceSound(pEntry->GetIndex(), name, wave);
 }
 
-void CBrindleView::SetCategory(std::int32_t id) {
+bool CBrindleView::SetCategory(std::int32_t id) {
     if (m_pListWnd) {
         if (id == m_nCategory) {
             SetFrameCaption();
-            return;
+            return true;
         }
-        m_pList = nullptr;
-        m_pListWnd.reset();
+        if (!AskSaveSheets()) {
+            return false;
+        }
+        ReleaseList();
     }
     m_nCategory = id;
     if (id == kCategoryMap) {
@@ -331,6 +396,7 @@ void CBrindleView::SetCategory(std::int32_t id) {
             DataAppState().Ui().ShowMessage(error);
         }
     }
+    return true;
 }
 
 CMapView* CBrindleView::GetMapView() const {
@@ -397,15 +463,19 @@ void CBrindleView::OnGoTo() {
         return;
     }
     CShellUi& ui = DataAppState().Ui();
-    const std::optional<std::string> answer = ui.AskText(
-        m_nCategory == kCategoryCliloc ? "Message number (decimal, or hexadecimal after 0x):"
-                                       : "Entry number (decimal, or hexadecimal after 0x):",
-        "Go To");
+    // The lists number their entries in hexadecimal ("000c"), so a bare number is read as the
+    // list shows it; cliloc messages are known by their decimal numbers.
+    const bool messages = m_nCategory == kCategoryCliloc;
+    const std::optional<std::string> answer =
+        ui.AskText(messages ? "Message number (decimal, or hexadecimal after 0x):"
+                            : "Entry number as the list shows it (hexadecimal, such as 000c), or "
+                              "decimal after #:",
+                   "Go To");
     if (!answer) {
         return;
     }
     std::uint32_t number = 0;
-    if (!ParseEntryNumber(*answer, number)) {
+    if (!(messages ? ParseEntryNumber(*answer, number) : ParseListNumber(*answer, number))) {
         ui.ShowMessage(Format("'%s' is not an entry number.", answer->c_str()));
         return;
     }
@@ -431,6 +501,39 @@ void CBrindleView::OnGoTo() {
     m_pList->GetWindow()->setFocus(Qt::OtherFocusReason);
 }
 
+PrintContent CBrindleView::GetPrintContent() {
+    PrintContent content;
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    CBrindleDoc* doc = GetBrindleDoc();
+    content.title =
+        QStringLiteral("%1 - %2").arg(doc != nullptr ? doc->GetTitle() : QString(),
+                                      QString::fromLatin1(def != nullptr ? def->m_pszName : ""));
+    if (CDataDef* entry = m_pList != nullptr ? m_pList->GetSelected() : nullptr) {
+        SurfaceBuffer buffer;
+        try {
+            // The entry's bytes come from its own document's patch file.
+            ActivateDocument();
+            IndexRecord linked;
+            entry->ActivateLinkedPatch(linked);
+            if (entry->GetImage(buffer)) {
+                content.picture = SurfaceImage(buffer);
+            }
+        } catch (...) {
+            LogCaughtException("drawing an entry to print");
+            content.picture = QImage();
+        }
+        if (!content.picture.isNull()) {
+            content.title += QString::fromStdString(
+                Format(" - %s 0%x", entry->GetTypeName(), entry->GetIndex()));
+            return content;
+        }
+    }
+    if (m_pListWnd) {
+        content.picture = m_pListWnd->grab().toImage();
+    }
+    return content;
+}
+
 void CBrindleView::SetFrameCaption() {
     const DataTypeDef* def = GetTypeDef(m_nCategory);
     CChildFrame* frame = GetParentFrame();
@@ -443,7 +546,9 @@ void CBrindleView::SetFrameCaption() {
 
 void CBrindleView::SetListMode(std::int32_t mode) {
     std::int32_t category = m_nCategory;
-    SetCategory(-1);
+    if (!SetCategory(-1)) {
+        return;
+    }
     m_nListMode = mode;
     SetCategory(category);
 }

@@ -5,6 +5,7 @@
 #include "CDataList.h"
 #include "CVerDataEdits.h"
 #include "CView.h"
+#include "Printing.h"
 
 #include <memory>
 
@@ -28,8 +29,16 @@ public:
     void OnUpdate(CView* pSender, int nHint) override;
     void OnActivateView(bool bActivate) override;
 
-    // Shows a category (kCategoryVerData to kCategoryTileData); -1 removes what is shown.
-    void SetCategory(std::int32_t id);
+    // Shows a category (kCategoryVerData to kCategoryTileData); -1 removes what is shown. A list
+    // that goes asks first about the sheets with unapplied edits of its entries; false, with
+    // everything as it was, when the user cancelled.
+    bool SetCategory(std::int32_t id);
+    // Asks "Save ?" on the sheets with unapplied edits that showing another category would
+    // destroy: those of the list's entries. False when the user cancelled.
+    bool AskSaveSheets();
+    // The same for closing the view: with its document's records too when it is the
+    // document's last view.
+    bool AskSaveSheetsOnClose() override;
     // The map view shown for the Map category, else null.
     CMapView* GetMapView() const;
     // Fills the shown list again.
@@ -46,6 +55,9 @@ public:
     void UpdateEntryMenu(CDataDef* pEntry, QMenu* pMenu) override;
     bool OnEntryCommand(CDataDef* pEntry, int nId) override;
     CBrindleDoc* GetBrindleDoc() const;
+    // What "Print..." prints: the selected entry's picture when it has one, else the list (or
+    // map) as its window shows it, under a line naming the document, category and entry.
+    PrintContent GetPrintContent();
 
     // Hints of OnUpdate around a reload of the document's entries.
     static constexpr int kHintBeforeReload = 1;
@@ -62,6 +74,9 @@ protected:
 private:
     void SetFrameCaption();
     void SetListMode(std::int32_t mode);
+    // Destroys the list shown, asking nothing (the view is going, or its document reloads
+    // after asking).
+    void ReleaseList();
     // The filter field across the top, the list below it.
     void LayoutChildren();
     void ToggleFilter(std::uint8_t& flag);
@@ -69,8 +84,9 @@ private:
     bool HasSelection() const;
     // The category shown lists the document's own records (VerData).
     bool ShowsDocumentRows() const;
-    // Whether the document carries out an edit command on the entry.
+    // Whether the document carries out an edit command on the entry, and if not, why.
     bool CanEdit(CDataDef* pEntry, int nId) const;
+    std::string WhyNotEdited(CDataDef* pEntry, int nId) const;
     // The edit a command makes from the clipboard or a chosen file (no change when the user
     // cancelled or the input was refused, with its message).
     EntryEdit EditFromClipboard(CDataDef* pEntry);

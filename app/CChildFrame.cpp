@@ -36,6 +36,11 @@ void CChildFrame::CloseFrame() {
 
 void CChildFrame::closeEvent(QCloseEvent* event) {
     CDocument* doc = m_pView != nullptr ? m_pView->GetDocument() : nullptr;
+    // The sheets' edits first (they go into the ".pat" patch), then the document's.
+    if (m_bAskToSave && m_pView != nullptr && !m_pView->AskSaveSheetsOnClose()) {
+        event->ignore();
+        return;
+    }
     if (m_bAskToSave && doc != nullptr && doc->GetViews().size() == 1 && !doc->SaveModified()) {
         event->ignore();
         return;

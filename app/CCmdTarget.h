@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <map>
+#include <string>
 
 namespace tessaly {
 
@@ -27,6 +28,11 @@ class CCmdUI {
 public:
     explicit CCmdUI(int nId) : m_nID(nId) {}
     void Enable(bool bOn = true) { m_bEnabled = bOn; }
+    // Enables the command, or disables it with the reason its menu item's tool tip gives.
+    void Enable(bool bOn, std::string whyNot) {
+        m_bEnabled = bOn;
+        m_sWhyNot = bOn ? std::string() : std::move(whyNot);
+    }
     void SetCheck(bool bCheck = true) {
         m_bCheckable = true;
         m_bChecked = bCheck;
@@ -36,6 +42,7 @@ public:
     bool m_bEnabled = false;
     bool m_bChecked = false;
     bool m_bCheckable = false;
+    std::string m_sWhyNot;  // why the command is disabled; empty: its usual tool tip
 };
 
 class CCmdTarget {

@@ -75,6 +75,10 @@ bool CDocument::DoFileSave() {
 }
 
 bool CDocument::DoSave(const QString& path) {
+    // A save that reads the document again asks about the sheets that would go first.
+    if (!AskSaveSheets()) {
+        return false;
+    }
     if (!OnSaveDocument(path)) {
         // The save leaves the target as it was; the user is told, the document stays modified.
         DataAppState().Ui().ShowMessage("Unable to save the file '" + path.toStdString() + "'.");

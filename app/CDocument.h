@@ -34,6 +34,9 @@ public:
     virtual void SetModifiedFlag(bool bModified = true) { m_bModified = bModified; }
     // Asks to save a modified document; false when the user cancelled or the save failed.
     virtual bool SaveModified();
+    // Asks about the property sheets with unapplied edits that closing or reloading the
+    // document would destroy; false when the user cancelled. The base has none.
+    virtual bool AskSaveSheets() { return true; }
     // Saves to the document's path (or asks for one); false when the save failed.
     bool DoFileSave();
     bool DoSave(const QString& path);

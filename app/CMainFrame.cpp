@@ -122,6 +122,9 @@ bool CMainFrame::RouteCommand(int nId) {
 void CMainFrame::UpdateAction(int nId, QAction* action) {
     CCmdUI ui = QueryCommand(nId);
     action->setEnabled(ui.m_bEnabled);
+    // A disabled item says why in its tool tip; otherwise it shows its prompt's tip.
+    action->setToolTip(ui.m_sWhyNot.empty() ? action->property(kPromptTip).toString()
+                                            : QString::fromStdString(ui.m_sWhyNot));
     if (ui.m_bCheckable) {
         action->setCheckable(true);
         action->setChecked(ui.m_bChecked);

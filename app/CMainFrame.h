@@ -28,6 +28,10 @@ class CMainFrame : public QMainWindow, public CCmdTarget {
     Q_OBJECT
 
 public:
+    // The property of a command's action that holds its prompt's tool tip, shown while the
+    // command is enabled (or disabled without a reason).
+    static constexpr const char* kPromptTip = "promptTip";
+
     CMainFrame();
     ~CMainFrame() override;
 

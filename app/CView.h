@@ -24,6 +24,9 @@ public:
     virtual void OnUpdate(CView* /*pSender*/, int /*nHint*/) { update(); }
     // The view's frame became the active one (or stopped being it).
     virtual void OnActivateView(bool /*bActivate*/) {}
+    // Before the view's frame closes: asks about the property sheets with unapplied edits that
+    // closing it would destroy; false when the user cancelled. The base has none.
+    virtual bool AskSaveSheetsOnClose() { return true; }
 
     CDocument* GetDocument() const { return m_pDocument; }
     CChildFrame* GetParentFrame() const;

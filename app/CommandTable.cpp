@@ -130,7 +130,7 @@ const MenuDef kDocMenu[] = {
 };
 
 // The keys of each command, stated once: the menus show the first after the item's text.
-// "Delete" and "Properties" name their keys in the menu but have no accelerator.
+// "Properties" takes Alt with either Enter key (the keypad's and the main one, Return).
 constexpr CommandKeyDef kCommandKeys[] = {
     {ID_FILE_NEW, "Ctrl+N"},
     {ID_FILE_OPEN, "Ctrl+O"},
@@ -140,8 +140,8 @@ constexpr CommandKeyDef kCommandKeys[] = {
     {ID_EDIT_CUT, "Ctrl+X", "Shift+Del"},
     {ID_EDIT_COPY, "Ctrl+C", "Ctrl+Ins"},
     {ID_EDIT_PASTE, "Ctrl+V", "Shift+Ins"},
-    {ID_EDIT_DELETE, "Del", nullptr, false},
-    {ID_EDIT_PROPERTIES, "Alt+Enter", nullptr, false},
+    {ID_EDIT_DELETE, "Del"},
+    {ID_EDIT_PROPERTIES, "Alt+Enter", "Alt+Return"},
     {ID_EDIT_GOTO, "Ctrl+G"},
     {ID_NEXT_PANE, "F6"},
     {ID_PREV_PANE, "Shift+F6"},
@@ -208,7 +208,7 @@ std::span<const CommandKeyDef> GetCommandKeys() {
 std::vector<const char*> GetAcceleratorKeys(int nId) {
     std::vector<const char*> keys;
     for (const CommandKeyDef& def : kCommandKeys) {
-        if (def.nId == nId && def.bAccelerator) {
+        if (def.nId == nId) {
             keys.push_back(def.pszKey);
             if (def.pszOtherKey != nullptr) {
                 keys.push_back(def.pszOtherKey);

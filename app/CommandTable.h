@@ -28,7 +28,6 @@ struct CommandKeyDef {
     int nId;
     const char* pszKey;                 // the key the menu item names
     const char* pszOtherKey = nullptr;  // a second key that carries the command out too
-    bool bAccelerator = true;           // false: the menu names the key, but it carries out nothing
 };
 
 // Number of entries of the recent-file list.
@@ -40,7 +39,7 @@ std::span<const MenuDef> GetMenuBar(int nResource);
 
 // The keys of every command that has one, the main menu's and the document menu's alike.
 std::span<const CommandKeyDef> GetCommandKeys();
-// The keys that carry out the command nId (none when its key is only named in its menu).
+// The keys that carry out the command nId (none for a command without keys).
 std::vector<const char*> GetAcceleratorKeys(int nId);
 // The text the menu item shows: its text, then a tab and its command's key when it has one.
 std::string GetMenuItemText(const MenuItemDef& item);

@@ -39,13 +39,14 @@ bool CDataDef::GetLinkedChange(IndexRecord& record) const {
 }
 
 bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
+    // A deletion, made in memory or read from a patch file, leaves nothing to load.
+    if (IsDeleted()) {
+        block.FreeData();
+        return false;
+    }
     IndexRecord change;
     if (!GetLinkedChange(change)) {
         return LoadPictureBlock(block);
-    }
-    if (change.m_dwLength == 0) {
-        block.FreeData();
-        return false;
     }
     if (!block.IsLoaded()) {
         block.SetMemoryData(change, m_pVerData->GetChangeBytes());
@@ -173,9 +174,22 @@ void CDataDefIndex::SetVerData(CDataVerData* pVerData) {
     CDataDef::SetVerData(pVerData);
 }
 
-bool CDataDefIndex::IsDeletedChange() const {
+bool CDataDef::IsDeleted() const {
+    if (m_pVerData == nullptr) {
+        return false;
+    }
+    if (const CUOVersionBlock* record = m_pVerData->GetRecord()) {
+        return record->m_dwLength == 0;
+    }
     IndexRecord change;
     return GetLinkedChange(change) && change.m_dwLength == 0;
+}
+
+const char* CDataDefIndex::AbsentText() {
+    if (!IsValid()) {
+        return "unused";
+    }
+    return IsDeleted() ? "delete" : nullptr;
 }
 
 IndexRecord CDataDefIndex::GetShownIndex() const {
@@ -213,11 +227,10 @@ bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32
 }
 
 std::string CDataDefIndex::LengthText() {
-    if (!IsValid()) {
-        return "unused";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
-    // A linked delete record (length 0) over an absent base entry must not show the base
-    // record's length field, which absent entries fill with ones.
+    // The length of the data the entry resolves to: a linked record's, else the index record's.
     return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength()));
 }
 

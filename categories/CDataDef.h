@@ -123,12 +123,15 @@ public:
     bool ActivateLinkedPatch(IndexRecord& record) const;
     // With a linked change made in memory: the record of its data (GetChangeIndex); true.
     bool GetLinkedChange(IndexRecord& record) const;
-    // Loads the block with the entry's data: the data of a linked change made in memory (none
-    // for a deletion), else what the block reads through the file set. False (logged) without
-    // data.
+    // Loads the block with the entry's data: none for a deleted entry, the data of a linked
+    // change made in memory, else what the block reads through the file set. False (logged)
+    // without data.
     bool LoadEntryBlock(CMulBlockType& block) const;
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
+    // The entry is deleted by its patch link: a record of a patch file or a change made in
+    // memory, either of length 0. Lists, pages and "Export..." show it as deleted.
+    bool IsDeleted() const;
     // Field `column` of the list text (null past the last field), or for -1 the change mark:
     // "!" for a damaged entry, else " ", "+" or "*" by GetChangeState. The list text is
     // computed once, on the first call.
@@ -170,10 +173,11 @@ public:
     // The index record the list text describes: that of a linked change made in memory, else
     // the entry's own.
     IndexRecord GetShownIndex() const;
-    // The entry is linked to a deletion made in memory.
-    bool IsDeletedChange() const;
 
 protected:
+    // The list text of an entry without data to describe: "unused" without data, "delete" when
+    // a patch record deletes it; null for an entry with data.
+    const char* AbsentText();
     // "%d" with the block length, or "unused" when the entry has no data.
     std::string LengthText();
     // Writes a block's bytes into a patch file being saved and fills its record: file id,

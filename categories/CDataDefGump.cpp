@@ -9,11 +9,8 @@
 namespace tessaly {
 
 std::string CDataDefGump::GetListText() {
-    if (!IsValid()) {
-        return "unused";
-    }
-    if (IsDeletedChange()) {
-        return "delete";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
     const IndexRecord shown = GetShownIndex();
     return Format("%d,%d", shown.m_wExtra1, shown.m_wExtra2);

@@ -19,11 +19,8 @@ const DataTypeDef& ItemsRow() {
 }  // namespace
 
 std::string CDataDefItem::GetListText() {
-    if (!IsValid()) {
-        return "unused";
-    }
-    if (IsDeletedChange()) {
-        return "delete";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
     std::string name;
     try {

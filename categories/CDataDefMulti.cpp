@@ -20,11 +20,11 @@ namespace tessaly {
 // ---- the entry ----
 
 std::string CDataDefMulti::GetListText() {
-    if (!IsValid()) {
-        return "unused";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
-    return Format("%d",
-                  static_cast<int>(m_Index.GetLength() / GetMultiRecordSize(TheClientFiles())));
+    return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength() /
+                                         GetMultiRecordSize(TheClientFiles())));
 }
 
 bool CDataDefMulti::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {

@@ -9,22 +9,18 @@
 namespace tessaly {
 
 std::string CDataDefSound::GetListText() {
-    if (!IsValid()) {
-        return "unused";
-    }
-    if (IsDeletedChange()) {
-        return "delete";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
     const std::string name = GetName();
-    // 1102 frames of 4 bytes make about a tenth of a second at 11025 frames per second.
     const std::uint32_t length = GetShownIndex().GetLength();
-    const std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
+    const std::uint64_t tenths = SoundTenths(length >= 32 ? length - 32 : 0);
     return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
                   static_cast<int>(tenths % 10));
 }
 
 std::string CDataDefSound::GetName() {
-    if (!IsValid() || IsDeletedChange()) {
+    if (!IsValid() || IsDeleted()) {
         return std::string();
     }
     IndexRecord change;

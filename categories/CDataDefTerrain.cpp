@@ -31,10 +31,12 @@ bool DrawTerrainPicture(CTileTerrainType& block, SurfaceBuffer& buffer, std::uin
 }
 
 std::string CDataDefTerrain::GetListText() {
-    if (!IsValid()) {
-        return "unused";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
-    std::uint32_t length = m_Index.HasData() ? m_Index.GetLength() : 0;
+    // The length of the data shown: a linked patch record's, else the base record's.
+    const IndexRecord shown = GetEffectiveIndex();
+    const std::uint32_t length = shown.HasData() ? shown.GetLength() : 0;
     return Format("%d\t%s", static_cast<int>(length), TerrainName(m_Terrain).c_str());
 }
 

@@ -20,11 +20,13 @@ bool DrawTexturePicture(CTileTextureType& block, SurfaceBuffer& buffer, std::uin
 }
 
 std::string CDataDefTexture::GetListText() {
-    if (!IsValid()) {
-        return "unused";
+    if (const char* absent = AbsentText()) {
+        return absent;
     }
     // 8192 bytes are a 64-pixel texture, 32768 a 128-pixel one; other lengths show as they are.
-    std::uint32_t length = m_Index.HasData() ? m_Index.GetLength() : 0;
+    // The data shown is a linked patch record's, else the base record's.
+    const IndexRecord shown = GetEffectiveIndex();
+    const std::uint32_t length = shown.HasData() ? shown.GetLength() : 0;
     std::uint32_t edge = length == 8192 ? 64 : length == 32768 ? 128 : length;
     return Format("%d\t%s", static_cast<int>(edge), TerrainName(m_Terrain).c_str());
 }

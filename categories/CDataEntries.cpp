@@ -35,6 +35,14 @@ std::vector<CDataDef*> CDataEntries::CollectRows() {
     return rows;
 }
 
+bool CDataEntries::Owns(const CDataDef* pEntry) const {
+    if (pEntry == nullptr ||
+        pEntry->GetIndex() >= static_cast<std::uint32_t>(m_Entries.GetCount())) {
+        return false;
+    }
+    return m_Entries[static_cast<std::int32_t>(pEntry->GetIndex())] == pEntry;
+}
+
 const DataTypeDef* CDataEntries::GetTypeDef() const {
     return tessaly::GetTypeDef(m_nCategory);
 }
@@ -88,16 +96,22 @@ void CDataEntries::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
             }
             target = changed->GetIndex();
         }
-        // A record beyond the category's limit has no slot; a slot without an entry (with
-        // "Mul Files" off) gets one made for the record.
-        if (target >= static_cast<std::uint32_t>(max)) {
+        // A record of the file stands for RecordEntryCount entries (a hue group for eight
+        // hues), a change for its one entry. A record beyond the category's limit has no slot;
+        // a slot without an entry (with "Mul Files" off) gets one made for the record.
+        const auto size = static_cast<std::uint32_t>(max);
+        if (target >= size) {
             continue;
         }
-        std::int32_t n = static_cast<std::int32_t>(target);
-        if (m_Entries[n] == nullptr) {
-            makeEntry(n);
+        const std::uint32_t count =
+            std::min(record->GetRecord() != nullptr ? RecordEntryCount(*def) : 1, size - target);
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const auto n = static_cast<std::int32_t>(target + k);
+            if (m_Entries[n] == nullptr) {
+                makeEntry(n);
+            }
+            m_Entries[n]->LinkVerData(record);
         }
-        m_Entries[n]->LinkVerData(record);
     }
 }
 

@@ -49,6 +49,8 @@ public:
     const DataTypeDef* GetTypeDef() const;
     std::int32_t GetCategory() const { return m_nCategory; }
     const CQObArray<CDataDef*>& GetEntries() const { return m_Entries; }
+    // Whether the entry is one of the array's (which go when the list goes).
+    bool Owns(const CDataDef* pEntry) const;
 
 protected:
     CEntrySource* m_pSource;  // not owned

@@ -194,9 +194,16 @@ const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
         }
     }
     if (found != nullptr && pIndex != nullptr) {
-        *pIndex = block - found->m_nFirstRecord;
+        // A key too large for its first entry to be numbered names no entry of any list.
+        const std::uint64_t first =
+            std::uint64_t{block - found->m_nFirstRecord} * RecordEntryCount(*found);
+        *pIndex = static_cast<std::uint32_t>(std::min<std::uint64_t>(first, 0xFFFFFFFFu));
     }
     return found;
+}
+
+std::uint32_t RecordEntryCount(const DataTypeDef& def) {
+    return def.m_nId == kCategoryHues ? static_cast<std::uint32_t>(HueGroup::kEntryCount) : 1;
 }
 
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block) {

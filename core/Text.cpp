@@ -116,18 +116,29 @@ std::string Utf8ToTerminal(std::string_view text) {
     return ToTerminal(text, false);
 }
 
-bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {
+namespace {
+
+std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) {
         text.remove_prefix(1);
     }
     while (!text.empty() && IsBlank(text.back())) {
         text.remove_suffix(1);
     }
-    int base = 10;
+    return text;
+}
+
+// Removes a "0x" prefix (either case) that has digits after it; true when there was one.
+bool Take0x(std::string_view& text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
         text.remove_prefix(2);
+        return true;
     }
+    return false;
+}
+
+// The whole text as digits of the base, without a sign.
+bool ParseDigits(std::string_view text, int base, std::uint32_t& number) {
     // from_chars takes a sign; an entry number has none.
     if (text.empty() || text.front() == '-' || text.front() == '+') {
         return false;
@@ -139,6 +150,23 @@ bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {
     }
     number = value;
     return true;
+}
+
+}  // namespace
+
+bool ParseEntryNumber(std::string_view text, std::uint32_t& number) {
+    text = TrimBlanks(text);
+    const bool hex = Take0x(text);
+    return ParseDigits(text, hex ? 16 : 10, number);
+}
+
+bool ParseListNumber(std::string_view text, std::uint32_t& number) {
+    text = TrimBlanks(text);
+    if (!text.empty() && text.front() == '#') {
+        return ParseDigits(text.substr(1), 10, number);
+    }
+    Take0x(text);
+    return ParseDigits(text, 16, number);
 }
 
 namespace {

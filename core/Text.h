@@ -29,6 +29,10 @@ std::string Utf8ToTerminal(std::string_view text);
 // (either case), with white space around it allowed. False for anything else, and for numbers
 // past 32 bits.
 bool ParseEntryNumber(std::string_view text, std::uint32_t& number);
+// Reads an entry number as the lists show it: hexadecimal, bare or after "0x" ("000c", "e3c",
+// "0xE3C"; so "12" is 0x12), or decimal after "#" ("#3644"); white space around it allowed.
+// False for anything else, and for numbers past 32 bits.
+bool ParseListNumber(std::string_view text, std::uint32_t& number);
 
 // A Latin-1 text in lower case (ASCII letters and the accented capitals 0xC0-0xDE but 0xD7).
 std::string Latin1Lower(std::string_view text);

@@ -38,12 +38,13 @@ struct HueEntry {
 };
 
 struct HueGroup {
+    static constexpr std::size_t kEntryCount = 8;  // hue n is entry n & 7 of group n >> 3
     static constexpr std::size_t kFileSize = 4 + 8 * HueEntry::kSize;  // 708
     static constexpr std::size_t kPatchSlotSize = 152;
     static constexpr std::size_t kPatchSize = 4 + 8 * kPatchSlotSize;  // 1220
 
     std::uint32_t m_dwHeader = 0;
-    std::array<HueEntry, 8> m_Entries{};
+    std::array<HueEntry, kEntryCount> m_Entries{};
 
     // Reads a group in the "hues.mul" layout. False when fewer than 708 bytes are given; the
     // entries that lie wholly inside the bytes are filled, the rest stay all zero.

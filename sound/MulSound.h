@@ -63,6 +63,12 @@ protected:
 // The largest sound entry: index record lengths have 31 bits.
 inline constexpr std::uint32_t kMaxSoundEntry = 0x7FFFFFFF;
 
+// How long this many sample bytes play, in tenths of a second rounded to the nearest (a tenth
+// is 1102.5 frames of 4 bytes, 4410 bytes).
+constexpr std::uint64_t SoundTenths(std::uint64_t sampleBytes) {
+    return (sampleBytes / 4 * 20 + 11025) / 22050;
+}
+
 // A sound entry: the name cut to 32 bytes and zero-padded, then the sample bytes. Raises
 // CTarnError "SoundEntry: Size" (2, E_FAIL) past kMaxSoundEntry.
 std::vector<std::uint8_t> MakeSoundEntry(std::string_view name, ByteSpan samples);

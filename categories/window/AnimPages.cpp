@@ -112,13 +112,17 @@ CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) 
     m_pPlay = SetControlId(new QCheckBox(QStringLiteral("Play"), this), 4032);
     auto* paste = SetControlId(new QPushButton(QStringLiteral("Paste"), this), 4034);
     auto* del = SetControlId(new QPushButton(QStringLiteral("Del"), this), 4035);
+    // Greyed, saying why: the frames of an animation are shown, not edited.
     paste->setEnabled(false);
+    paste->setToolTip(QStringLiteral("Not available: animation frames are not replaced"));
     del->setEnabled(false);
+    del->setToolTip(QStringLiteral("Not available: animation frames are not deleted"));
     m_pCopy = SetControlId(new QPushButton(QStringLiteral("Copy"), this), 4079);
     m_pSizeBox = SetControlId(new QCheckBox(QStringLiteral("Size"), this), 4095);
     m_pMiddle = SetControlId(new QCheckBox(QStringLiteral("Middle"), this), 4096);
     m_pZoom = SetControlId(new QCheckBox(QStringLiteral("Zoom"), this), 4097);
     m_pZoom->setEnabled(false);
+    m_pZoom->setToolTip(QStringLiteral("Not available: frames are drawn at their own size"));
     m_pSizeText = SetControlId(new QLabel(m_sSize, this), 4091);
     m_pCentreText = SetControlId(new QLabel(m_sCentre, this), 4092);
     m_pHue = new CHueField(this);
@@ -258,9 +262,10 @@ void CDataPageAnimDraw::RefreshRange() {
     m_bUpdating = true;
     m_pFrames->setRange(0, std::max(count - 1, 0));
     m_bUpdating = false;
-    if (m_nFrame >= count) {
-        m_nFrame = 0;
-    }
+    // The texts follow the frames now shown (and are cleared for an action without frames).
+    const int frame = m_nFrame >= 0 && m_nFrame < count ? m_nFrame : 0;
+    m_nFrame = -1;
+    SetFrame(frame);
     update();
     m_pArea->update();
 }
@@ -296,7 +301,7 @@ void CDataPageAnimDraw::SetFrame(int n) {
         m_pArea->update();
     }
     m_nFrame = n;
-    m_sFrame = QString::asprintf("%d/%d", n, count);
+    m_sFrame = count > 0 ? QString::asprintf("%d/%d", n, count) : QString();
     MembersToControls();
 }
 

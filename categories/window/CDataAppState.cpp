@@ -53,6 +53,21 @@ void CDataAppState::RemoveSheet(CDataProps* sheet) {
     }
 }
 
+bool CDataAppState::AskSaveSheets(const std::function<bool(const CDataDef*)>& goesAway) {
+    for (CDataProps* sheet : std::vector<CDataProps*>(m_Sheets)) {
+        // Answering may apply a sheet's pages, which may close sheets: ask only those still open.
+        if (std::find(m_Sheets.begin(), m_Sheets.end(), sheet) == m_Sheets.end() ||
+            !sheet->IsSheetModified() || !goesAway(sheet->GetEntry())) {
+            continue;
+        }
+        sheet->raise();  // the sheet asked about stands in front
+        if (!sheet->AskSave()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 CShellUi& CDataAppState::Ui() {
     if (m_pUi != nullptr) {
         return *m_pUi;

@@ -66,6 +66,10 @@ public:
     // Forgets a sheet that is being deleted (by its parent window at shut-down).
     void RemoveSheet(CDataProps* sheet);
     void SetMessageText(const QString& text) const;
+    // Before entries are destroyed: asks "Save ?" on every sheet with unapplied edits whose
+    // entry goesAway names. False as soon as the user cancels one; the edits of that sheet and
+    // of those not yet asked stay as they were, and the caller destroys nothing.
+    bool AskSaveSheets(const std::function<bool(const CDataDef*)>& goesAway);
 
 private:
     CShellDialogs m_Dialogs;

@@ -109,6 +109,7 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
     CDataDef* entry = SelectAt(viewportPoint);
     // The caller owns the menu; it has no parent that could delete it first.
     auto menu = std::make_unique<QMenu>();
+    menu->setToolTipsVisible(true);  // disabled items say why
     if (entry != nullptr) {
         AddEntryMenuItems(*entry, menu.get());
     } else {
@@ -120,6 +121,11 @@ std::unique_ptr<QMenu> CDataList::CreateContextMenu(const QPoint& viewportPoint)
     QAction* exportItem = menu->addAction(QStringLiteral("Export..."));
     exportItem->setData(ids::ID_EXPORT);
     exportItem->setEnabled(entry != nullptr && entry->CanExport());
+    if (!exportItem->isEnabled()) {
+        exportItem->setToolTip(entry == nullptr
+                                   ? QStringLiteral("No entry is under the pointer")
+                                   : QStringLiteral("The entry has nothing to export"));
+    }
     if (!GetTypeDef()->m_bDocumentRows) {
         QAction* insert = menu->addAction(
             QString::fromStdString(Format("Insert New %s", GetTypeDef()->m_pszName)));

@@ -6,6 +6,7 @@
 #include "MulBlock.h"
 #include "SurfaceDevice.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -30,6 +31,16 @@ bool PutPictureOnClipboard(const SurfaceBuffer& buffer) {
     }
     QGuiApplication::clipboard()->setImage(image);
     return true;
+}
+
+void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text) {
+    if (text.isEmpty()) {
+        return;
+    }
+    painter.save();
+    painter.setPen(QApplication::palette().color(QPalette::Text));
+    painter.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, text);
+    painter.restore();
 }
 
 CHueField::CHueField(QWidget* pParent) : QWidget(pParent) {
@@ -120,7 +131,9 @@ int CDataPageDraw::LoadData() {
     update();
     m_pPicture->update();
     if (m_pSize != nullptr) {
-        if (QString text = SizeText(); !text.isEmpty()) {
+        if (entry->IsDeleted()) {
+            m_sSize = QStringLiteral("deleted");
+        } else if (QString text = SizeText(); !text.isEmpty()) {
             m_sSize = text;
         }
     }
@@ -149,8 +162,38 @@ void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
     const bool shown = m_Buffer.GetData() != nullptr;
     if (shown) {
         DrawToDevice(m_Buffer, painter, area.left(), area.top());
+    } else {
+        DrawPageNotice(painter, area, NoPictureText());
     }
     Painted(shown);
+}
+
+QString CDataPageDraw::NoPictureText() {
+    CDataDef* entry = GetDataDef();
+    if (entry == nullptr) {
+        return QString();
+    }
+    if (entry->IsDeleted()) {
+        return QStringLiteral("Deleted by a patch record");
+    }
+    ReadStatus status = ReadStatus::Ok;
+    try {
+        status = entry->GetReadStatus();
+    } catch (...) {
+        LogCaughtException("asking why a picture is missing");
+        status = ReadStatus::Failed;
+    }
+    switch (status) {
+        case ReadStatus::Absent:
+            return QStringLiteral("No data");
+        case ReadStatus::Damaged:
+            return QStringLiteral("The entry's data is damaged");
+        case ReadStatus::Failed:
+            return QStringLiteral("The entry's data could not be read");
+        case ReadStatus::Ok:
+            break;
+    }
+    return QStringLiteral("No picture to draw");
 }
 
 }  // namespace tessaly

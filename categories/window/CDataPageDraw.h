@@ -21,6 +21,8 @@ namespace tessaly {
 
 // Puts a drawn picture on the clipboard as a bitmap. False without a picture or a clipboard.
 bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
+// Writes a notice (why a page shows no picture) across the middle of a page's picture area.
+void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text);
 
 // The "Hue" number field of the picture pages: the client's hue number the picture is drawn in
 // (0 = none), entered in hexadecimal as the hue page shows it ("Hue Index"), up to 3000.
@@ -87,6 +89,9 @@ protected:
     virtual QString SizeText() { return QString(); }
     // After a paint: whether a picture was found and drawn.
     virtual void Painted(bool /*bDrawn*/) {}
+    // Why the page draws no picture of its entry (it is deleted, its data is missing or
+    // damaged), shown in the picture's place.
+    virtual QString NoPictureText();
     // Adds the "Hue" field, which redraws the picture, and a "Copy" button to the size row.
     void AddHueField();
 

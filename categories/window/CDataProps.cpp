@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -24,6 +25,19 @@ namespace {
 // Size of a new sheet; sheets of the same size opened at one place cascade.
 constexpr QSize kSheetSize(480, 420);
 }  // namespace
+
+void ShowReadOnly(QWidget* field, const QString& why) {
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) {
+        edit->setReadOnly(true);
+        edit->setFrame(false);
+        QPalette palette = edit->palette();
+        palette.setColor(QPalette::Base, Qt::transparent);
+        edit->setPalette(palette);
+    } else {
+        field->setEnabled(false);
+    }
+    field->setToolTip(why);
+}
 
 // ---------------------------------------------------------------------------------------------
 // CDataPage
@@ -159,7 +173,9 @@ void CDataProps::OnInitDialog() {
     m_pOk->setEnabled(m_bModified);
     SetTackBitmap(ids::IDB_TACK);
     m_pHelp->setIcon(QIcon(m_HelpPicture));
-    m_pHelp->setEnabled(true);
+    // No page has help to show: the button stays, greyed, and says so.
+    m_pHelp->setEnabled(false);
+    m_pHelp->setToolTip(QStringLiteral("Help: there is no help for these pages"));
 }
 
 void CDataProps::Cascade() {
@@ -259,7 +275,24 @@ void CDataProps::SetTitleAndIcon(bool bIcon) {
 
 void CDataProps::SetTackBitmap(int id) {
     m_nTackBitmap = id;
-    m_pTack->setIcon(QIcon(id == ids::IDB_TACK_CURRENT ? m_TackIn : m_TackOut));
+    const bool current = id == ids::IDB_TACK_CURRENT;
+    m_pTack->setIcon(QIcon(current ? m_TackIn : m_TackOut));
+    m_pTack->setToolTip(current
+                            ? QStringLiteral("Tacked: this sheet follows the list's selection "
+                                             "and opens the next entry; press to release it")
+                            : QStringLiteral("Tack: make this sheet follow the list's selection "
+                                             "and open the next entry"));
+    UpdateOkTip();
+}
+
+void CDataProps::UpdateOkTip() {
+    if (!m_bModified) {
+        m_pOk->setToolTip(QStringLiteral("OK: no page has edits to apply"));
+    } else {
+        m_pOk->setToolTip(IsCurrent() ? QStringLiteral("OK: apply the edits of the pages")
+                                      : QStringLiteral("OK: apply the edits of the pages and "
+                                                       "close the sheet"));
+    }
 }
 
 bool CDataProps::IsCurrent() const {
@@ -282,6 +315,7 @@ QPushButton* CDataProps::GetButton(int id) const {
 void CDataProps::SetSheetModified(bool bModified) {
     m_bModified = bModified;
     m_pOk->setEnabled(bModified);
+    UpdateOkTip();
 }
 
 void CDataProps::OnCommand(int id) {
@@ -320,8 +354,8 @@ void CDataProps::closeEvent(QCloseEvent* event) {
 void CDataProps::ToggleCurrent() {
     CDataAppState& state = DataAppState();
     if (state.m_pCurrentSheet == this) {
-        SetTackBitmap(ids::IDB_TACK);
         state.m_pCurrentSheet = nullptr;
+        SetTackBitmap(ids::IDB_TACK);
         return;
     }
     if (state.m_pCurrentSheet != nullptr) {

@@ -22,6 +22,11 @@ class CDataDef;
 class CDataProps;
 struct ExportOptions;
 
+// Makes a page's field show its value without looking editable, for pages whose edits would
+// never be stored: a text field becomes read-only and flat on the page's background (its text
+// can still be selected and copied), any other control is disabled. `why` is its tool tip.
+void ShowReadOnly(QWidget* field, const QString& why);
+
 class CDataPage : public QWidget {
     Q_OBJECT
 
@@ -131,7 +136,10 @@ private:
     void PlaceButtons();
     void Cascade();
     void SetTitleAndIcon(bool bIcon);
+    // Shows the tack's picture (133 or 135) and its tool tip.
     void SetTackBitmap(int id);
+    // The OK button's tool tip says what a press does now.
+    void UpdateOkTip();
     void OnCurrentChanged(int index);
 
     QTabWidget* m_pTabs;

@@ -222,6 +222,12 @@ bool ExportEntry(CDataDef& source) {
     CDataDef& entry = *source.GetExportEntry();
     const ExportKind kind = entry.GetExportKind();
     CShellUi& ui = DataAppState().Ui();
+    // Said before a file is chosen: a deleted entry has nothing to write.
+    if (entry.IsDeleted()) {
+        ui.ShowMessage(Format("%s 0%x is deleted by a patch record: it has nothing to export.",
+                              entry.GetTypeName(), entry.GetIndex()));
+        return false;
+    }
     const std::optional<CShellUi::FileChoice> choice =
         ui.ChooseExportFile(ExportFilter(kind), ExportFileName(entry));
     if (!choice || choice->path.empty()) {

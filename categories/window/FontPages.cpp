@@ -5,6 +5,7 @@
 #include "EventLog.h"
 #include "SurfaceDevice.h"
 
+#include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -25,15 +26,35 @@ QString Label(std::uint32_t code) {
 CDataPageFont::CDataPageFont() : CDataPage(150, QStringLiteral("Font")) {
     m_pPicture = new CPictureFrame(ids::IDC_FONT_PICTURE, this);
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
+    m_pDamage = new QLabel(this);
+    m_pDamage->setWordWrap(true);
+    m_pDamage->hide();
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
-    layout->addWidget(m_pPicture);
+    layout->addWidget(m_pDamage);
+    layout->addWidget(m_pPicture, 1);
 }
 
 int CDataPageFont::LoadData() {
-    if (dynamic_cast<CDataDefFont*>(GetDataDef()) == nullptr) {
+    auto* entry = dynamic_cast<CDataDefFont*>(GetDataDef());
+    if (entry == nullptr) {
         return 1;
     }
+    // A font the file ends before, or inside of, is damaged: the page says so above what it
+    // could read.
+    QString damage;
+    if (const MulFont* font = entry->GetFont(); font == nullptr) {
+        damage = QStringLiteral("Damaged: \"fonts.mul\" is missing or ends before font %1.")
+                     .arg(entry->GetIndex());
+    } else if (font->m_nComplete < MulFont::kCharacters) {
+        damage = QStringLiteral(
+                     "Damaged: \"fonts.mul\" ends inside this font; %1 of its %2 "
+                     "characters were read whole.")
+                     .arg(font->m_nComplete)
+                     .arg(MulFont::kCharacters);
+    }
+    m_pDamage->setText(damage);
+    m_pDamage->setVisible(!damage.isEmpty());
     m_pPicture->update();
     return CDataPage::LoadData();
 }

@@ -5,6 +5,7 @@
 #include "CDataDefFont.h"
 #include "CDataProps.h"
 
+class QLabel;
 class QPainter;
 
 namespace tessaly {
@@ -24,6 +25,8 @@ public:
     int LoadData() override;
 
     CPictureFrame* GetPicture() const { return m_pPicture; }
+    // The line above the map that says the font is damaged (hidden for a whole font).
+    QLabel* GetDamageText() const { return m_pDamage; }
     // The pixels of the last paint (empty when nothing was drawn).
     const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
     // Where the last paint put the top-left corner of a character (code 32 to 255) and of the
@@ -35,6 +38,7 @@ private:
     void Paint(QPainter& painter, const QRect& area);
 
     CPictureFrame* m_pPicture;  // 4085
+    QLabel* m_pDamage;
     SurfaceBuffer m_Buffer;
     // The layout of the last paint, in pixels.
     int m_nLabelWidth = 0;

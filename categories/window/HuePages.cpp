@@ -91,15 +91,14 @@ int cDataPageHue::LoadData() {
     if (hue == nullptr) {
         return 1;
     }
-    // A "verdata.mul" hue record replaces a whole group: its target's index is a group number.
+    // A "verdata.mul" hue record replaces a whole group: its target is the group's first hue.
     m_bGroupMode = dynamic_cast<CDataVerData*>(GetEntry()) != nullptr;
-    std::uint32_t group = hue->GetIndex() >> 3;
+    const std::uint32_t group = hue->GetIndex() >> 3;
     std::uint32_t k = hue->GetIndex() & 7;
     if (m_bGroupMode) {
         m_pScroll->show();
         const QSignalBlocker quiet(m_pScroll);
         m_pScroll->setRange(0, 7);
-        group = hue->GetIndex();
         k = static_cast<std::uint32_t>(m_nScrollPos);
         m_sRange = Format("0%x to 0%x", group * 8 + 1, group * 8 + 8);
     } else {

@@ -22,6 +22,8 @@ CDataPageItemDraw::CDataPageItemDraw()
         auto* button = new QPushButton(QString::fromLatin1(text), this);
         button->setObjectName(QString::number(id));
         button->setEnabled(false);
+        button->setToolTip(
+            QStringLiteral("Not available: the item's gump and animation are not looked up"));
         m_pTop->addWidget(button);
     }
     AddHueField();

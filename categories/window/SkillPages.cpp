@@ -20,6 +20,10 @@ CDataPageSkill::CDataPageSkill() : CDataPage(138, QStringLiteral("Skill")) {
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Skill Name"), m_pName);
     form->addRow(m_pHasButton);
+    // Tessaly writes no skills: the page shows them only.
+    for (QWidget* field : {static_cast<QWidget*>(m_pName), static_cast<QWidget*>(m_pHasButton)}) {
+        ShowReadOnly(field, QStringLiteral("Shown only: skills are not edited"));
+    }
 }
 
 int CDataPageSkill::LoadData() {

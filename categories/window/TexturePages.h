@@ -21,6 +21,11 @@ public:
 protected:
     bool Accepts(CDataDef* /*pEntry*/) override { return true; }
     void Painted(bool bDrawn) override { setEnabled(bDrawn); }
+    // An entry without a texture says so, and a texture of a length no texture has says that.
+    QString NoPictureText() override;
+
+private:
+    CTileTextureType* GetTextureBlock();
 };
 
 }  // namespace tessaly

@@ -39,10 +39,12 @@ CDataPageVerData::CDataPageVerData() : CDataPage(131, QStringLiteral("VerData"))
     form->addRow(QStringLiteral("More1"), m_pMore1);
     form->addRow(QStringLiteral("More2"), m_pMore2);
 
-    for (QLineEdit* edit : {m_pIndex, m_pMore1, m_pMore2}) {
-        connect(edit, &QLineEdit::textEdited, this, [this] { OnChange(); });
+    // A record is shown as the patch file holds it; it is changed by replacing or deleting its
+    // entry ("Paste Over", "Delete"), never here.
+    for (QWidget* field : {static_cast<QWidget*>(m_pType), static_cast<QWidget*>(m_pIndex),
+                           static_cast<QWidget*>(m_pMore1), static_cast<QWidget*>(m_pMore2)}) {
+        ShowReadOnly(field, QStringLiteral("Shown only: a patch record is not edited here"));
     }
-    connect(m_pType, &QComboBox::currentIndexChanged, this, [this] { OnTypeChanged(); });
 }
 
 int CDataPageVerData::LoadData() {
@@ -51,14 +53,12 @@ int CDataPageVerData::LoadData() {
         return 1;
     }
     const CUOVersionBlock& r = *entry->GetRecord();
-    m_bLoading = true;
     m_pType->clear();
     for (std::uint32_t id = 0; id < kFileSlotCount; ++id) {
         m_pType->addItem(QString::fromStdString(FileIdName(id)));
     }
     m_nType = static_cast<int>(r.m_dwFileId);
     m_pType->setCurrentIndex(m_nType < kFileSlotCount ? m_nType : -1);
-    m_bLoading = false;
     m_sSize = QString::fromStdString(VerDataSizeText(r.m_dwFileId));
     m_sIndex = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwBlock)));
     m_sPos = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwOffset)));
@@ -73,9 +73,7 @@ int CDataPageVerData::SaveData() {
 }
 
 void CDataPageVerData::MembersToControls() {
-    m_bLoading = true;
     m_pType->setCurrentIndex(m_nType < kFileSlotCount ? m_nType : -1);
-    m_bLoading = false;
     m_pIndex->setText(m_sIndex);
     m_pSize->setText(m_sSize);
     m_pPos->setText(m_sPos);
@@ -89,18 +87,6 @@ void CDataPageVerData::ControlsToMembers() {
     m_sIndex = m_pIndex->text();
     m_sMore1 = m_pMore1->text();
     m_sMore2 = m_pMore2->text();
-}
-
-void CDataPageVerData::OnTypeChanged() {
-    if (m_bLoading) {
-        return;
-    }
-    ControlsToMembers();
-    if (m_nType >= 0) {
-        m_sSize = QString::fromStdString(VerDataSizeText(static_cast<std::uint32_t>(m_nType)));
-        m_pSize->setText(m_sSize);
-    }
-    OnChange();
 }
 
 }  // namespace tessaly

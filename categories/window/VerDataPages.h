@@ -33,10 +33,6 @@ public:
     // Members.
     int m_nType = 0;
     QString m_sIndex, m_sSize, m_sPos, m_sLength, m_sMore1, m_sMore2;
-
-private:
-    void OnTypeChanged();
-    bool m_bLoading = false;
 };
 
 }  // namespace tessaly

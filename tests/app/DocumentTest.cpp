@@ -405,7 +405,7 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_EQ(Pixels(shown), Reduced(image));
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(State(ids::ID_FILE_SAVE).m_bEnabled);
-    EXPECT_TRUE(State(ids::ID_FILE_SAVE_FAST).m_bEnabled);
+    EXPECT_FALSE(State(ids::ID_FILE_SAVE_FAST).m_bEnabled);  // "Save" saves; it carries out nothing
     EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
 
     // Too large for an item (wider than the decoder reads): refused with a message.

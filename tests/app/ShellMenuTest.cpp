@@ -11,6 +11,8 @@
 #include "CommandTable.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
+#include "SurfaceDevice.h"
+#include "Text.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -19,9 +21,11 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QStatusBar>
 #include <QTest>
 
+#include <regex>
 #include <set>
 
 namespace tessaly::test {
@@ -79,13 +83,15 @@ TEST_F(ShellMenuTest, WithoutADocumentTheMainMenuShows) {
 TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
     ASSERT_TRUE(StartOnSample());
     // On VerData the list mode and "Unused Slots" are off limits.
-    ExpectMenuBar(IDR_BRINDLTYPE,
-                  {ID_FILE_SAVE, ID_FILE_SAVE_FAST, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH,
-                   ID_SAVE_PATCH_AS, ID_FILE_MRU_FILE1, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
-                   ID_EDIT_DELETE, ID_EXPORT, ID_EDIT_PROPERTIES, ID_VIEW_UNUSED, ID_VIEW_TEXTLIST,
-                   ID_VIEW_THUMBNAIL, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS},
-                  {ID_DATA_VERDATA, ID_VIEW_STATUS_BAR, ID_VIEW_MULFILES, ID_VIEW_VERDATA,
-                   ID_VIEW_CHANGES, ID_VIEW_TEXTLIST});
+    ExpectMenuBar(
+        IDR_BRINDLTYPE,
+        {ID_FILE_SAVE,     ID_FILE_SAVE_FAST, ID_OPEN_BASE_SCRIPTS, ID_CLOSE_PATCH,
+         ID_MERGE_PATCH,   ID_SAVE_PATCH,     ID_SAVE_PATCH_AS,     ID_FILE_MRU_FILE1,
+         ID_EDIT_UNDO,     ID_EDIT_CUT,       ID_EDIT_COPY,         ID_EDIT_PASTE,
+         ID_EDIT_DELETE,   ID_EXPORT,         ID_EDIT_PROPERTIES,   ID_VIEW_UNUSED,
+         ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL, ID_MERGE_VERDATA,     ID_WRITE_RADAR_COLORS},
+        {ID_DATA_VERDATA, ID_VIEW_STATUS_BAR, ID_VIEW_MULFILES, ID_VIEW_VERDATA, ID_VIEW_CHANGES,
+         ID_VIEW_TEXTLIST});
     const std::vector<ShownItem> windows = Menu(QStringLiteral("&Window"));
     EXPECT_EQ(windows.back().text, QStringLiteral("&1 VerData"));
     EXPECT_TRUE(windows.back().bChecked);
@@ -99,13 +105,13 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     ExpectEnabled({ID_VIEW_UNUSED, ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL}, true);
     ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
 
-    // A selected entry enables the edit commands.
+    // A selected entry enables the edit commands; entries are never cut.
     ASSERT_NE(ActiveView(*m_pApp), nullptr);
     SelectRow(0);
-    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EXPORT,
-                   ID_EDIT_PROPERTIES, ID_EDIT_GOTO},
-                  true);
-    EXPECT_FALSE(State(ID_EDIT_UNDO).m_bEnabled);
+    ExpectEnabled(
+        {ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EXPORT, ID_EDIT_PROPERTIES, ID_EDIT_GOTO},
+        true);
+    ExpectEnabled({ID_EDIT_UNDO, ID_EDIT_CUT}, false);
     // "Export..." saves the selected entry, an item picture.
     m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{TestPath("first.png"), 0});
     ASSERT_TRUE(Command(ID_EXPORT));
@@ -117,10 +123,10 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     EXPECT_TRUE(State(ID_VIEW_THUMBNAIL).m_bChecked);
     EXPECT_FALSE(State(ID_VIEW_TEXTLIST).m_bChecked);
     EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
-    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
-    EXPECT_TRUE(State(ID_EDIT_PASTE).m_bEnabled);
+    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_PROPERTIES},
+                  false);
     ActiveView(*m_pApp)->m_pList->SelectPosition(2);
-    ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, true);
+    ExpectEnabled({ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, true);
     ASSERT_TRUE(Command(ID_EDIT_PROPERTIES));
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(),
@@ -133,35 +139,50 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     EXPECT_FALSE(State(ID_VIEW_CHANGES).m_bChecked);
 }
 
-TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAndDisabledOnesAreRefused) {
+TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {
     ASSERT_TRUE(StartOnSample());
     // Disabled: refused, keys included.
-    for (int id : {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE,
-                   ID_FILE_SAVE_FAST, ID_CLOSE_PATCH, ID_SAVE_PATCH}) {
+    for (int id :
+         {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE, ID_FILE_SAVE_FAST,
+          ID_CLOSE_PATCH, ID_SAVE_PATCH, ID_OPEN_BASE_SCRIPTS, ID_EDIT_PASTE, ID_EDIT_CUT}) {
         EXPECT_FALSE(Command(id)) << id;
     }
-    // Enabled, and nothing happens.
-    EXPECT_TRUE(Command(ID_OPEN_BASE_SCRIPTS));
-    EXPECT_TRUE(Command(ID_EDIT_PASTE));
     EXPECT_EQ(DocumentCount(), 1u);
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_TRUE(m_Ui.m_Shown.empty());
+    // Those that never carry out anything, and those that cannot now, say why in their tips.
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_OPEN_BASE_SCRIPTS)->toolTip(),
+              "Not available: Tessaly does not read the client's scripts");
+    EXPECT_EQ(frame->GetAction(ID_EDIT_UNDO)->toolTip(), "Nothing to undo");
+    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(), "Select an entry first");
+    ASSERT_TRUE(Command(ID_DATA_HUES));
+    SelectRow(3);
+    EXPECT_FALSE(State(ID_EDIT_DELETE).m_bEnabled);
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(),
+              "Hues are shown, not edited (edited are: Items, Sounds, Gumps)");
+    // Enabled again, an item shows its prompt's tip.
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    SelectRow(3);
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->toolTip(), "Paste");
 }
 
 TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
     ASSERT_TRUE(StartOnSample());
     CMainFrame* frame = m_pApp->GetMainFrame();
-    // Every key of the table reaches its command; Delete and Properties show a key in their
-    // text that the list handles, not the window.
+    // Every key of the table reaches its command.
     for (const CommandKeyDef& command : GetCommandKeys()) {
         for (const char* key : GetAcceleratorKeys(command.nId)) {
-            EXPECT_TRUE(frame->GetAction(command.nId)->shortcuts().contains(
-                QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)))
+            EXPECT_TRUE(
+                frame->GetAction(command.nId)
+                    ->shortcuts()
+                    .contains(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)))
                 << command.nId << " " << key;
         }
     }
-    EXPECT_TRUE(frame->GetAction(ID_EDIT_DELETE)->shortcuts().isEmpty());
-    EXPECT_TRUE(frame->GetAction(ID_EDIT_PROPERTIES)->shortcuts().isEmpty());
 
     // Every prompt of the table: its first line in the status bar, the rest as the tool tip.
     for (const MenuDef& menu : GetMenuBar(IDR_BRINDLTYPE)) {
@@ -173,7 +194,8 @@ TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
             const QStringList lines = QString::fromLatin1(prompt).split(QLatin1Char('\n'));
             QAction* action = frame->GetAction(item.nId);
             EXPECT_EQ(action->statusTip(), lines.front()) << item.nId;
-            if (lines.size() > 1) {
+            // A disabled item's tip may say why instead.
+            if (lines.size() > 1 && action->isEnabled()) {
                 EXPECT_EQ(action->toolTip(), lines[1]) << item.nId;
             }
         }
@@ -203,6 +225,26 @@ TEST_F(ShellMenuTest, KeysReachTheirCommandsOnlyWhileEnabled) {
     QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(DocumentCount(), 2u);
     EXPECT_FALSE(frame->GetAction(ID_FILE_SAVE)->isEnabled());
+
+    // In the list: Alt+Enter opens the selected entry's sheet, Del deletes a sound.
+    ASSERT_TRUE(Command(ID_DATA_SOUNDS));
+    CBrindleView* view = ActiveView(*m_pApp);
+    QWidget* list = view->m_pList->GetWindow();
+    SelectRow(1);
+    const std::uint32_t index = view->m_pList->GetSelected()->GetIndex();
+    QTest::keyClick(list, Qt::Key_Return, Qt::AltModifier);
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(), view->m_pList->GetSelected());
+    DataAppState().DestroyAllSheets();
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), index);
+    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(0), "delete");
+    // Del in the filter field deletes text, not the entry.
+    QTest::keyClicks(view->GetFilterField(), QStringLiteral("ab"));
+    QTest::keyClick(view->GetFilterField(), Qt::Key_Home);
+    QTest::keyClick(view->GetFilterField(), Qt::Key_Delete);
+    EXPECT_EQ(view->GetFilterField()->text(), "b");
 }
 
 TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuBack) {
@@ -280,11 +322,17 @@ TEST_F(ShellMenuTest, GoToSelectsAnEntryByNumberInEitherListAndTheFilterFieldNar
     ASSERT_TRUE(StartOnSample());
     ASSERT_TRUE(Command(ID_DATA_ITEMS));
     CBrindleView* view = ActiveView(*m_pApp);
-    m_Ui.m_Texts = {"0xE3C", " 3645 ", "0x3fff", "crate", std::nullopt};
+    // The list's own form ("0e3c", bare hexadecimal), 0x-hex and decimal after "#".
+    m_Ui.m_Texts = {"0e3c", "0xE3C", " #3645 ", "0x3fff", "crate", std::nullopt};
     ASSERT_TRUE(Command(ID_EDIT_GOTO));
     ASSERT_EQ(m_Ui.m_TextQuestions.size(), 1u);
     EXPECT_EQ(m_Ui.m_TextQuestions[0].title, "Go To");
+    EXPECT_EQ(m_Ui.m_TextQuestions[0].text,
+              "Entry number as the list shows it (hexadecimal, such as 000c), or decimal after #:");
     ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
+    SelectRow(0);
+    ASSERT_TRUE(Command(ID_EDIT_GOTO));
     EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
     EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
 
@@ -311,7 +359,7 @@ TEST_F(ShellMenuTest, GoToSelectsAnEntryByNumberInEitherListAndTheFilterFieldNar
     QTest::keyClicks(field, QStringLiteral("CRATE"));
     view->m_pList->GetFilter().Finish();
     EXPECT_EQ(view->m_pList->GetShownRows().size(), 2u);
-    m_Ui.m_Texts = {"0x0006"};
+    m_Ui.m_Texts = {"0006"};
     ASSERT_TRUE(Command(ID_EDIT_GOTO));
     EXPECT_EQ(m_Ui.m_Messages.back(), "The Items list shows no entry 0006 (6) under the filter.");
     ASSERT_TRUE(Command(ID_VIEW_TEXTLIST));
@@ -320,6 +368,58 @@ TEST_F(ShellMenuTest, GoToSelectsAnEntryByNumberInEitherListAndTheFilterFieldNar
     EXPECT_EQ(view->m_pList->GetShownRows().size(), 2u);
     field->clear();
     EXPECT_EQ(view->m_pList->GetShownRows().size(), all);
+}
+
+TEST_F(ShellMenuTest, PrintingPrintsTheSelectedPictureOrTheListAsShown) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    CPrinting& printing = m_pApp->GetPrinting();
+    QPrinter& printer = printing.GetPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    m_Ui.m_bAcceptDialogs = true;
+    // Prints to a PDF file; the number of its pages and of the pictures on them.
+    auto print = [&](const std::string& name) {
+        printer.setOutputFileName(QString::fromStdString(TestPath(name)));
+        EXPECT_TRUE(Command(ID_FILE_PRINT));
+        const std::vector<std::uint8_t> bytes = ReadBytes(TestPath(name));
+        const std::string pdf(bytes.begin(), bytes.end());
+        const auto count = [&pdf](const std::regex& pattern) {
+            return std::distance(std::sregex_iterator(pdf.begin(), pdf.end(), pattern),
+                                 std::sregex_iterator());
+        };
+        return std::pair{count(std::regex("/Type\\s*/Page[^s]")),
+                         count(std::regex("/Subtype\\s*/Image"))};
+    };
+    // Nothing selected: the list as its window shows it.
+    const PrintContent list = printing.m_GetContent();
+    EXPECT_TRUE(list.title.endsWith(" - Items")) << list.title.toStdString();
+    EXPECT_EQ(list.picture.size(), ActiveView(*m_pApp)->m_pList->GetWindow()->size());
+    EXPECT_EQ(print("list.pdf"), std::pair(1L, 1L));
+
+    // A selected item: its picture, as large as on screen.
+    SelectRow(0);
+    CDataDef* item = ActiveView(*m_pApp)->m_pList->GetSelected();
+    const PrintContent picture = printing.m_GetContent();
+    EXPECT_TRUE(
+        picture.title.endsWith(QString::fromStdString(Format(" - Items 0%x", item->GetIndex()))));
+    SurfaceBuffer drawn;
+    ASSERT_TRUE(item->GetImage(drawn));
+    EXPECT_EQ(picture.picture, SurfaceImage(drawn));
+    EXPECT_EQ(print("item.pdf"), std::pair(1L, 1L));
+    // On a page: the title and the picture's pixels, not a blank sheet.
+    QImage page(300, 400, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        PaintPrintContent(painter, page.rect(), picture);
+    }
+    int marked = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            marked += page.pixel(x, y) != qRgb(255, 255, 255);
+        }
+    }
+    EXPECT_GT(marked, picture.picture.width() * picture.picture.height() / 4);
 }
 
 TEST_F(ShellMenuTest, StatusBarItemShowsAndHidesTheBar) {

@@ -1,9 +1,18 @@
 // The ".pat" File-menu commands of the real application, end to end with files on disk, and the
 // patch offered for saving when the program exits.
 
+#include "CBrindleView.h"
+#include "CChildFrame.h"
+#include "CDataAppState.h"
+#include "CDataList.h"
+#include "CDataProps.h"
 #include "CMainFrame.h"
+#include "HuePages.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
+
+#include <QLineEdit>
+#include <QTest>
 
 #include <filesystem>
 
@@ -225,6 +234,67 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(ReadBytes(TestPath("exit.pat")), MakePatFile(kCurrent, {{kMulti, 6, Bytes(2, 5)}}));
+}
+
+TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysIt) {
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    // Opens hue 5 on a sheet and types into its name without applying.
+    auto editHue = [&]() -> CDataProps* {
+        EXPECT_TRUE(Command(ID_DATA_HUES));
+        EXPECT_TRUE(view->m_pList->SelectIndex(5));
+        EXPECT_TRUE(Command(ID_EDIT_PROPERTIES));
+        CDataProps* sheet = DataAppState().GetSheet(0);
+        auto* page =
+            sheet != nullptr ? dynamic_cast<cDataPageHue*>(sheet->GetActivePage()) : nullptr;
+        if (page == nullptr) {
+            ADD_FAILURE() << "no hue page";
+            return nullptr;
+        }
+        QTest::keyClicks(page->m_pName, QStringLiteral("!"));
+        EXPECT_TRUE(sheet->IsSheetModified());
+        return sheet;
+    };
+    CDataProps* sheet = editHue();
+    ASSERT_NE(sheet, nullptr);
+
+    // Cancelled: another category, the other list kind, closing the view or the window all
+    // leave the list, the sheet and its edits as they were.
+    using Answer = CShellUi::Answer;
+    m_Ui.m_ChoiceAnswers = {Answer::Cancel, Answer::Cancel, Answer::Cancel, Answer::Cancel};
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
+    EXPECT_FALSE(frame->GetActiveChild()->close());
+    EXPECT_FALSE(frame->close());
+    ASSERT_EQ(m_Ui.m_Choices.size(), 4u);
+    for (const ScriptedUi::Question& question : m_Ui.m_Choices) {
+        EXPECT_EQ(question.text, "Save ?");
+        EXPECT_EQ(question.title, "Hues - 05");
+    }
+    EXPECT_EQ(view->m_nCategory, kCategoryHues);
+    EXPECT_EQ(view->m_nListMode, 0);
+    EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_TRUE(frame->isVisible());
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    EXPECT_TRUE(sheet->IsSheetModified());
+    EXPECT_FALSE(m_pApp->GetPatch().HasRecords());
+
+    // No: the edits go with the sheet; the patch has nothing new.
+    m_Ui.m_ChoiceAnswers = {Answer::No};
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    EXPECT_EQ(view->m_nCategory, kCategoryItems);
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());
+    EXPECT_FALSE(m_pApp->GetPatch().HasRecords());
+
+    // Yes: the edits are applied to the patch before the list goes.
+    ASSERT_NE(editHue(), nullptr);
+    m_Ui.m_ChoiceAnswers = {Answer::Yes};
+    ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
+    EXPECT_EQ(view->m_nListMode, 1);
+    EXPECT_EQ(m_Ui.m_Choices.size(), 6u);
+    EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
+    EXPECT_TRUE(DataAppState().m_Sheets.empty());
 }
 
 TEST_F(ShellPatchTest, ShutDownOffersTheSaveWhenTheLoopEndsWithChanges) {

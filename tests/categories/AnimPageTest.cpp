@@ -146,13 +146,34 @@ TEST_F(AnimPageTest, ABodyWithoutFramesShowsNothing) {
     sheet.AddPage(page);
     sheet.show();
     ASSERT_TRUE(page->LoadEntry());
-    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
+    EXPECT_EQ(page->m_pFrameText->text(), "");
     EXPECT_EQ(page->GetFrameCount(), 0);
     Repaint(page);
     EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
     const QImage shown = page->GetDrawingArea()->grab().toImage();
     EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::black));
     page->m_pCopy->click();  // nothing to copy: no crash, nothing changes
+}
+
+TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
+    CDataDefAnim body(1);
+    CDataPageAnimDraw* page = Show(body);
+    ASSERT_NE(page, nullptr);
+    page->m_pFrames->setValue(2);
+    ASSERT_EQ(page->m_pFrameText->text(), "2/6");
+    ASSERT_FALSE(page->m_pSizeText->text().isEmpty());
+    // The sample draws a few actions of each body: the last one has no frames.
+    const int empty = page->m_pAction->count() - 1;
+    ASSERT_EQ(CTileAnimType(GetAnimIndex(1, empty, 3)).GetFrameCount(), 0u);
+    page->m_pAction->setCurrentIndex(empty);
+    EXPECT_EQ(page->GetFrameCount(), 0);
+    EXPECT_EQ(page->m_pFrameText->text(), "");
+    EXPECT_EQ(page->m_pSizeText->text(), "");
+    EXPECT_EQ(page->m_pCentreText->text(), "");
+    // Back on an action with frames, the texts return.
+    page->m_pAction->setCurrentIndex(0);
+    EXPECT_EQ(page->m_pFrameText->text(), "0/6");
+    EXPECT_FALSE(page->m_pCentreText->text().isEmpty());
 }
 
 }  // namespace

@@ -64,6 +64,12 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
     EXPECT_EQ(index, kArtItemBase - 1);
     EXPECT_EQ(GetTypeDef(kCategoryItems)->RecordOf(5), kArtItemBase + 5);
     EXPECT_EQ(GetCategoryOfRecord(kSlotHues, 1), kCategoryHues);
+    // A hue record is a group of eight: it stands for the group's first hue, and a key whose
+    // first hue has no number names none.
+    EXPECT_EQ(FindRecordEntry(kSlotHues, 3, &index)->m_nId, kCategoryHues);
+    EXPECT_EQ(index, 24u);
+    FindRecordEntry(kSlotHues, 0x20000000u, &index);
+    EXPECT_EQ(index, 0xFFFFFFFFu);
     EXPECT_EQ(GetCategoryOfRecord(kSlotVerData, 0), kCategoryVerData);
     EXPECT_EQ(GetCategoryOfRecord(31, 3), 0);
     EXPECT_EQ(GetCategoryOfRecord(0xFFFFFFFFu, 3), 0);
@@ -90,7 +96,7 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
         if (!def.m_bDocumentRows && def.m_nDataFile != kNoFile) {
             EXPECT_EQ(FindRecordEntry(def.m_nDataFile, def.RecordOf(1), &index), &def)
                 << def.m_pszName;
-            EXPECT_EQ(index, 1u);
+            EXPECT_EQ(index, RecordEntryCount(def)) << def.m_pszName;
         }
     }
 }

@@ -388,6 +388,26 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     expectCharacter('T', page->GetSamplePosition());
     EntryClip clip;
     EXPECT_TRUE(font.CopyData(clip));
+    EXPECT_TRUE(page->GetDamageText()->isHidden());
+
+    // A font the file ends before says so on its page.
+    CDataDefFont missing(40);
+    CDataProps* damaged = OpenProperties(missing);
+    ASSERT_NE(damaged, nullptr);
+    auto* notice = dynamic_cast<CDataPageFont*>(damaged->GetPage(0));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_FALSE(notice->GetDamageText()->isHidden());
+    EXPECT_EQ(notice->GetDamageText()->text(),
+              "Damaged: \"fonts.mul\" is missing or ends before font 40.");
+}
+
+// A "verdata.mul" hue record replaces a group of eight: the sample's record for group 1 marks
+// hues 8 to 15, and not hue 1.
+TEST_F(HueFontListTest, AGroupRecordMarksTheEightHuesItReplaces) {
+    Show(kCategoryHues);
+    for (std::uint32_t hue = 0; hue < 24; ++hue) {
+        EXPECT_EQ(Cell(RowOfIndex(hue), 1), hue >= 8 && hue < 16 ? "*" : " ") << hue;
+    }
 }
 
 }  // namespace

@@ -115,7 +115,18 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     QPushButton* ok = sheet->GetButton(1);
     EXPECT_TRUE(ok->isVisible());
     EXPECT_FALSE(ok->isEnabled());
-    EXPECT_TRUE(sheet->GetButton(9)->isEnabled());
+    // "?" has no help to show: greyed, and its tip says so; each button's tip says what it does.
+    EXPECT_FALSE(sheet->GetButton(9)->isEnabled());
+    EXPECT_EQ(sheet->GetButton(9)->toolTip(), "Help: there is no help for these pages");
+    EXPECT_EQ(ok->toolTip(), "OK: no page has edits to apply");
+    EXPECT_TRUE(sheet->GetButton(151)->toolTip().startsWith("Tack: "));
+    entry.m_pFirst->SetModified(true);
+    EXPECT_EQ(ok->toolTip(), "OK: apply the edits of the pages and close the sheet");
+    sheet->OnCommand(151);
+    EXPECT_TRUE(sheet->GetButton(151)->toolTip().startsWith("Tacked: "));
+    EXPECT_EQ(ok->toolTip(), "OK: apply the edits of the pages");
+    sheet->OnCommand(151);
+    sheet->SetSheetModified(false);
     const int w = sheet->width();
     EXPECT_EQ(ok->geometry(), QRect(QPoint(w - 25, 5), QSize(20, 20)));
     EXPECT_EQ(sheet->GetButton(151)->geometry(), QRect(QPoint(w - 50, 5), QSize(20, 20)));
@@ -338,7 +349,7 @@ TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {
     EXPECT_FALSE(refused->LoadEntry());
 }
 
-TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
+TEST_F(SheetTest, VerDataPageShowsTheRecordInFieldsThatCannotBeEdited) {
     CDataVerData record(CUOVersionBlock{4, 0x4e3c, 0x888, 3366, 44, 48});
     CDataProps* sheet = OpenProperties(record);
     ASSERT_NE(sheet, nullptr);
@@ -359,15 +370,18 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordAndEditsNothing) {
     }
     EXPECT_EQ(titles.join(QLatin1Char(',')), "VerData,TileData,Item,Script");
 
-    page->m_pType->setCurrentIndex(32);
-    EXPECT_EQ(page->m_pSize->text(), "Max Blocks 3000");
-    EXPECT_TRUE(page->IsModified());
-    EXPECT_TRUE(sheet->GetButton(1)->isEnabled());
-    sheet->OnCommand(151);
-    sheet->OnCommand(1);
-    EXPECT_FALSE(sheet->IsSheetModified());
+    // Nothing here is stored: the fields are read-only (the type chooser greyed), and typing
+    // changes nothing.
+    EXPECT_FALSE(page->m_pType->isEnabled());
+    for (QLineEdit* field : {page->m_pIndex, page->m_pMore1, page->m_pMore2}) {
+        EXPECT_TRUE(field->isReadOnly());
+        EXPECT_FALSE(field->toolTip().isEmpty());
+    }
+    QTest::keyClicks(page->m_pMore1, QStringLiteral("77"));
+    EXPECT_EQ(page->m_pMore1->text(), "02c");
+    EXPECT_FALSE(page->IsModified());
+    EXPECT_FALSE(sheet->GetButton(1)->isEnabled());
     EXPECT_EQ(record.GetRecord()->m_dwFileId, 4u);
-    EXPECT_EQ(page->m_pType->currentIndex(), 4);
 
     // The page refuses an entry that is no record.
     FakeEntry other(31204, 1);

@@ -91,9 +91,10 @@ protected:
 TEST_F(SoundSkillTest, SoundsListWithNameAndDuration) {
     Show(kCategorySounds);
     EXPECT_EQ(Row(1), " \ttone_440.wav\t0.2 sec");
-    EXPECT_EQ(Row(4), " \tone_second.wav\t1.0 sec");    // 32 + 44100 bytes
-    EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");         // a name and no samples
-    EXPECT_EQ(Row(12), " \tframes_1101.wav\t0.0 sec");  // 4436 bytes
+    EXPECT_EQ(Row(4), " \tone_second.wav\t1.0 sec");  // 32 + 44100 bytes
+    EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");       // a name and no samples
+    // To the nearest tenth: 1101 frames are 0.0999 seconds.
+    EXPECT_EQ(Row(12), " \tframes_1101.wav\t0.1 sec");  // 4436 bytes
     EXPECT_EQ(Row(13), " \tframes_1102.wav\t0.1 sec");  // 4440 bytes
     EXPECT_EQ(Row(10), " \ta_sound_name_of_thirty_two_chars\t0.0 sec");
     // The patched sound lists what plays: the patch file's name and length.
@@ -277,6 +278,9 @@ TEST_F(SoundSkillTest, SoundAndSkillPages) {
         EXPECT_TRUE(page->m_pHasButton->isChecked());
         EXPECT_EQ(page->m_pHasButton->text(), "Skill Has Button");
         EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
+        // Skills are not written: shown in fields that cannot be edited.
+        EXPECT_TRUE(page->m_pName->isReadOnly());
+        EXPECT_FALSE(page->m_pHasButton->isEnabled());
         EXPECT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
         sheet->SetActivePage(1);
         EXPECT_EQ(sheet->GetActiveIndex(), 1);

@@ -115,6 +115,21 @@ TEST(TextTest, EntryNumbersAreDecimalOrHexAfter0xAndNothingElse) {
         EXPECT_FALSE(ParseEntryNumber(bad, n)) << bad;
         EXPECT_EQ(n, 7u) << bad;
     }
+    // As the lists show them: hexadecimal, bare or after 0x; decimal after "#".
+    for (const auto& [text, value] : {std::pair{"000c", 12u},
+                                      {" 12 ", 0x12u},
+                                      {"0XE3c", 0xE3Cu},
+                                      {"e3c", 0xE3Cu},
+                                      {"#3644", 3644u},
+                                      {"ffffffff", ~0u}}) {
+        EXPECT_TRUE(ParseListNumber(text, n)) << text;
+        EXPECT_EQ(n, value) << text;
+    }
+    for (const char* bad : {"", "#", "0x", "#e3c", "-1", "#+1", "1g", "100000000", "# 12"}) {
+        n = 7;
+        EXPECT_FALSE(ParseListNumber(bad, n)) << bad;
+        EXPECT_EQ(n, 7u) << bad;
+    }
 }
 
 TEST(TextTest, Latin1CaseFoldingMatchesAccentedCapitalsButNotTheSign) {

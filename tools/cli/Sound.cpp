@@ -29,10 +29,11 @@ void LoadSound(CMulSound& sound, std::uint32_t id) {
     }
 }
 
-// Length as the sound list shows it: whole tenths of a second of 1102 frames.
+// Length as the sound list shows it: to the nearest tenth of a second.
 std::string Duration(const CMulSound& sound) {
-    std::uint32_t tenths = (sound.GetSamples().size() / 4) / 1102;
-    return Format("%u.%u sec", tenths / 10, tenths % 10);
+    const std::uint64_t tenths = SoundTenths(sound.GetSamples().size());
+    return Format("%u.%u sec", static_cast<unsigned>(tenths / 10),
+                  static_cast<unsigned>(tenths % 10));
 }
 
 int RunExportSound(Invocation& inv) {
