@@ -55,8 +55,8 @@ CBrindleView::CBrindleView()
     connect(m_pLanguage, &QComboBox::activated, this, [this](int index) {
         SetClilocLanguage(m_pLanguage->itemData(index).toString().toStdString());
         // The entries hold the language they were read in: the list is made again.
-        if (m_nCategory == kCategoryCliloc && SetCategory(-1)) {
-            SetCategory(kCategoryCliloc);
+        if (const std::int32_t shown = m_nCategory; ShowsMessages() && SetCategory(-1)) {
+            SetCategory(shown);
         }
     });
     m_pFilter->setObjectName(QStringLiteral("filter"));
@@ -358,7 +358,7 @@ bool CBrindleView::SetCategory(std::int32_t id) {
         ReleaseList();
     }
     m_nCategory = id;
-    if (id == kCategoryMap) {
+    if (const DataTypeDef* def = GetTypeDef(id); def != nullptr && def->m_bWholeView) {
         // The map is looked at whole, not as a list of blocks.
         auto* map = new CMapView(this);
         m_pListWnd.reset(map);
@@ -391,12 +391,17 @@ bool CBrindleView::SetCategory(std::int32_t id) {
     LayoutChildren();
     SetFrameCaption();
     Refresh();
-    if (m_nCategory == kCategoryCliloc) {
+    if (ShowsMessages()) {
         if (const std::string error = GetClilocView()->error; !error.empty()) {
             DataAppState().Ui().ShowMessage(error);
         }
     }
     return true;
+}
+
+bool CBrindleView::ShowsMessages() const {
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    return def != nullptr && def->m_bMessages;
 }
 
 CMapView* CBrindleView::GetMapView() const {
@@ -416,7 +421,7 @@ void CBrindleView::resizeEvent(QResizeEvent* event) {
 
 void CBrindleView::FillLanguages() {
     m_pLanguage->clear();
-    if (m_nCategory != kCategoryCliloc || m_pList == nullptr) {
+    if (!ShowsMessages() || m_pList == nullptr) {
         m_pLanguage->hide();
         m_pExportTexts->hide();
         return;
@@ -465,7 +470,7 @@ void CBrindleView::OnGoTo() {
     CShellUi& ui = DataAppState().Ui();
     // The lists number their entries in hexadecimal ("000c"), so a bare number is read as the
     // list shows it; cliloc messages are known by their decimal numbers.
-    const bool messages = m_nCategory == kCategoryCliloc;
+    const bool messages = def->m_bMessages;
     const std::optional<std::string> answer =
         ui.AskText(messages ? "Message number (decimal, or hexadecimal after 0x):"
                             : "Entry number as the list shows it (hexadecimal, such as 000c), or "
@@ -480,7 +485,7 @@ void CBrindleView::OnGoTo() {
         return;
     }
     // Cliloc messages are found by their message number, as the client's scripts name them.
-    if (m_nCategory == kCategoryCliloc) {
+    if (messages) {
         std::uint32_t row = 0;
         if (GetClilocView()->FindNumber(number, &row) == nullptr) {
             ui.ShowMessage(Format("The Cliloc list has no message %u.", number));

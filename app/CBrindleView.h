@@ -72,6 +72,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The list shows numbered messages in a chosen language (Cliloc).
+    bool ShowsMessages() const;
     void SetFrameCaption();
     void SetListMode(std::int32_t mode);
     // Destroys the list shown, asking nothing (the view is going, or its document reloads
