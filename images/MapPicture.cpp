@@ -167,9 +167,10 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
                                        .subspan(start[0], start[1] - start[0]),
                                    top);
                 }
-                // Only the sampled cells' colours are looked up (one a block at 1/8).
+                // Only the sampled cells' colours are looked up (one a block at 1/8); without
+                // statics `top` stays all 0.
                 const auto argb = [&](std::uint32_t cell) {
-                    return statics && top[cell] != 0
+                    return top[cell] != 0
                                ? colours.ItemArgb(static_cast<std::uint16_t>(top[cell] - 1))
                                : colours.TerrainArgb(LoadLE16(block + cell * CMapCell::kSize));
                 };
@@ -179,9 +180,18 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
                 for (std::uint32_t cy = firstY; cy < bottom; cy += n) {
                     const std::uint32_t py = (cy - region.y) / n * zoom;
                     std::uint32_t* row = picture.pixels.data() + std::size_t{py} * picture.width;
-                    for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
-                        std::fill_n(row + (cx - region.x) / n * zoom, zoom,
-                                    argb((cy % 8) * 8 + cx % 8));
+                    const std::uint32_t cells = (cy % 8) * 8;
+                    if (zoom == 1) {
+                        // One pixel a sampled cell, side by side.
+                        std::uint32_t* pixel = row + px0;
+                        for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
+                            *pixel++ = argb(cells + cx % 8);
+                        }
+                    } else {
+                        for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
+                            std::fill_n(row + (cx - region.x) / n * zoom, zoom,
+                                        argb(cells + cx % 8));
+                        }
                     }
                     // The other rows of a zoomed cell repeat the first.
                     for (std::uint32_t dy = 1; dy < zoom; ++dy) {
