@@ -280,6 +280,12 @@ void CFacet::ReadDifferences(CClientFiles& files) {
     }
 }
 
+void CFacet::KeepMapChunks(std::uint64_t bytes) {
+    if (m_pContainer != nullptr) {
+        m_pContainer->KeepMapChunks(bytes);
+    }
+}
+
 bool CFacet::IsChanged(std::uint32_t block) const {
     return m_PatchMap.contains(block) || m_PatchStatics.contains(block) ||
            m_DifMap.contains(block) || m_DifStatics.contains(block);

@@ -73,6 +73,9 @@ public:
     // Damage found while opening (size, difference files), one line each; empty when none.
     const std::string& Warning() const { return m_sWarning; }
     bool FromContainer() const { return m_pContainer != nullptr; }
+    // A map container keeps up to `bytes` of decompressed chunks for reads that come back to
+    // them (a view drawing tile after tile); by default only the chunk read last.
+    void KeepMapChunks(std::uint64_t bytes);
 
     // Block number of block column bx, row by.
     std::uint32_t BlockOf(std::uint32_t bx, std::uint32_t by) const {

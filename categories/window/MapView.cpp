@@ -192,6 +192,7 @@ bool CMapView::SetFacet(int facet) {
     m_pWorkerFacet = std::make_unique<CFacet>();
     const bool opened = m_pLookup->Open(TheClientFiles(), facet);
     m_pWorkerFacet->Open(TheClientFiles(), facet);
+    m_pWorkerFacet->KeepMapChunks(kChunkBytes);
     if (!opened) {
         ShowStatus(QString::fromStdString(FacetName(facet) + ": " + m_pLookup->Warning()));
         m_pLookup.reset();

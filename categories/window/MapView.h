@@ -47,6 +47,9 @@ class CMapView : public QWidget {
 public:
     static constexpr int kTilePixels = 256;
     static constexpr qint64 kCacheBytes = 96 << 20;
+    // Decompressed chunks of a map container the drawing thread keeps: neighbouring tiles
+    // read the same chunks.
+    static constexpr qint64 kChunkBytes = 40 << 20;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;
