@@ -6,6 +6,7 @@
 #include "CDataDefStatics.h"
 #include "CDataProps.h"
 #include "ControlIds.h"
+#include "Facet.h"
 #include "MapBlock.h"
 #include "MapView.h"
 #include "ScriptedUi.h"
@@ -75,6 +76,47 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     m_Ui.m_Texts.push_back("40,5");  // the sample Felucca is 32 tiles wide
     view.OnGoTo();
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
+}
+
+// What the view shows is the facet's picture: each pixel of the canvas has the colour of the
+// cell under it (its highest static's radar colour, else its terrain's, difference records
+// applied), at 1:1, zoomed in and zoomed out.
+TEST_F(MapViewTest, CanvasPixelsShowTheCellsUnderThem) {
+    CMapView view;
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(view.SetFacet(0));
+    CFacet facet;
+    ASSERT_TRUE(facet.Open(TheClientFiles(), 0));
+    CRadarTable colours;
+    colours.Load(TheClientFiles());
+    for (const int step : {5, 7, 1}) {
+        view.SetZoom(step);
+        view.FinishDrawing();
+        const QImage shot = view.Canvas()->grab().toImage();
+        int checked = 0;
+        for (int y = 0; y < shot.height(); y += 5) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const auto tile = view.TileAt(QPoint(x, y));
+                if (!tile) {
+                    continue;
+                }
+                const auto [tx, ty] = *tile;
+                const std::uint32_t block = facet.BlockOf(tx / 8, ty / 8);
+                CMapBlock map;
+                std::vector<std::vector<CStaticItem>> statics;
+                facet.ReadMapBlock(block, map);
+                facet.ReadStaticsRun(block, 1, statics);
+                const std::uint16_t colour = CellColour(
+                    colours, map.GetCell(tx % 8, ty % 8).m_wTile, statics.front(), tx, ty, true);
+                ASSERT_EQ(shot.pixel(x, y), RadarToArgb(colour))
+                    << "zoom step " << step << " pixel " << x << "," << y;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 50) << "zoom step " << step << ", canvas " << shot.width() << " x "
+                               << shot.height();
+    }
 }
 
 // Double-clicking a cell opens its block's Map and Statics pages, read from the facet shown:
