@@ -29,6 +29,18 @@ bool CDataDefStatics::ReadIndex() {
     return facet != nullptr && facet->ReadStaticsRecord(GetIndex(), m_Index);
 }
 
+ReadStatus CDataDefStatics::GetReadStatus() {
+    if (m_nFacet == 0) {
+        return CDataDefIndex::GetReadStatus();
+    }
+    if (!IsValid()) {
+        return ReadStatus::Absent;
+    }
+    const CFacet* facet = ClientFacet(m_nFacet);
+    return facet != nullptr && facet->StaticsRecordFits(m_Index) ? ReadStatus::Ok
+                                                                 : ReadStatus::Damaged;
+}
+
 void CDataDefStatics::AddPages(std::vector<EntryPage>& pages) {
     pages.push_back(EntryPage::Statics);
 }

@@ -19,6 +19,8 @@ public:
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryStatics; }
     bool ReadIndex() override;
+    // Another facet's block: Damaged when its record is not inside the facet's statics file.
+    ReadStatus GetReadStatus() override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
     // Loads the block's items while it holds none: Felucca's from a linked record of a patch

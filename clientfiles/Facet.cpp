@@ -390,10 +390,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
     std::uint64_t low = ~std::uint64_t{0};
     std::uint64_t high = 0;
     std::uint64_t total = 0;
-    const auto readable = [&](const IndexRecord& r) {
-        return r.HasData() && r.GetLength() <= kMaxBlockStatics &&
-               FitsIn(r.m_dwOffset, r.GetLength(), m_uStaticsLength);
-    };
+    const auto readable = [&](const IndexRecord& r) { return r.HasData() && StaticsRecordFits(r); };
     for (IndexRecord& r : records) {
         r.Read(in);
         if (readable(r)) {
@@ -430,6 +427,11 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
         }
         starts.push_back(static_cast<std::uint32_t>(items.size()));
     }
+}
+
+bool CFacet::StaticsRecordFits(const IndexRecord& record) const {
+    return record.GetLength() <= kMaxBlockStatics &&
+           FitsIn(record.m_dwOffset, record.GetLength(), m_uStaticsLength);
 }
 
 bool CFacet::ReadStaticsRecord(std::uint32_t block, IndexRecord& out) {
