@@ -1,5 +1,6 @@
 #include "CBrindleApp.h"
 #include "CDataDefCliloc.h"
+#include "CDataDefMap.h"
 
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
@@ -241,6 +242,9 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     }
     if (!info.m_sLanguage.isEmpty()) {
         SetClilocLanguage(info.m_sLanguage.toStdString());
+    }
+    if (info.m_nFacet >= 0) {
+        SetChosenFacet(info.m_nFacet);
     }
     if (!info.m_sCategory.isEmpty()) {
         ShowCategory(info.m_sCategory);

@@ -5,6 +5,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataDefCliloc.h"
+#include "CDataDefMap.h"
 #include "CDataDefSound.h"
 #include "CDataListCtrl.h"
 #include "CDataListFilter.h"
@@ -45,7 +46,18 @@ constexpr const char* kSelectFirst = "Select an entry first";
 CBrindleView::CBrindleView()
     : m_pFilter(new QLineEdit(this)),
       m_pLanguage(new QComboBox(this)),
-      m_pExportTexts(new QPushButton(QStringLiteral("Export All..."), this)) {
+      m_pExportTexts(new QPushButton(QStringLiteral("Export All..."), this)),
+      m_pFacet(new QComboBox(this)) {
+    m_pFacet->setObjectName(QStringLiteral("facet"));
+    m_pFacet->setToolTip(QStringLiteral("The facet whose blocks are listed"));
+    m_pFacet->hide();
+    connect(m_pFacet, &QComboBox::activated, this, [this](int index) {
+        SetChosenFacet(m_pFacet->itemData(index).toInt());
+        // The entries hold the facet they were read from: the list is made again.
+        const std::int32_t category = m_nCategory;
+        m_nCategory = 0;
+        SetCategory(category);
+    });
     m_pExportTexts->setObjectName(QStringLiteral("exportTexts"));
     m_pExportTexts->hide();
     connect(m_pExportTexts, &QPushButton::clicked, this, [] { ExportClilocMessages(); });
@@ -369,7 +381,10 @@ bool CBrindleView::SetCategory(std::int32_t id) {
         });
         map->show();
         LayoutChildren();
-        map->SetFacet(0);
+        // The facet chosen last (in a map view or a list); Felucca when the client lacks it.
+        if (!map->SetFacet(ChosenFacet()) && ChosenFacet() != 0) {
+            map->SetFacet(0);
+        }
         map->Canvas()->setFocus(Qt::OtherFocusReason);
     } else if (GetTypeDef(id) != nullptr) {
         if (m_nListMode == 0) {
@@ -388,6 +403,7 @@ bool CBrindleView::SetCategory(std::int32_t id) {
     }
     m_pFilter->setVisible(m_pList != nullptr);
     FillLanguages();
+    FillFacets();
     LayoutChildren();
     SetFrameCaption();
     Refresh();
@@ -438,14 +454,27 @@ void CBrindleView::FillLanguages() {
     m_pExportTexts->show();
 }
 
+void CBrindleView::FillFacets() {
+    const DataTypeDef* def = GetTypeDef(m_nCategory);
+    if (def == nullptr || !HoldsFacetBlocks(*def) || m_pList == nullptr) {
+        m_pFacet->hide();
+        return;
+    }
+    FillFacetChooser(*m_pFacet, ChosenFacet());
+    m_pFacet->show();
+}
+
 void CBrindleView::LayoutChildren() {
     const int top = m_pFilter->isVisibleTo(this) ? m_pFilter->sizeHint().height() : 0;
     const bool texts = m_pLanguage->isVisibleTo(this);
     const int chooser = texts ? m_pLanguage->sizeHint().width() : 0;
     const int button = texts ? m_pExportTexts->sizeHint().width() : 0;
-    m_pFilter->setGeometry(0, 0, width() - chooser - button, top);
-    m_pLanguage->setGeometry(width() - chooser - button, 0, chooser, top);
-    m_pExportTexts->setGeometry(width() - button, 0, button, top);
+    const int facets = m_pFacet->isVisibleTo(this) ? m_pFacet->sizeHint().width() : 0;
+    const int right = width() - facets;
+    m_pFilter->setGeometry(0, 0, right - chooser - button, top);
+    m_pLanguage->setGeometry(right - chooser - button, 0, chooser, top);
+    m_pExportTexts->setGeometry(right - button, 0, button, top);
+    m_pFacet->setGeometry(right, 0, facets, top);
     if (m_pListWnd) {
         m_pListWnd->setGeometry(0, top, width(), std::max(0, height() - top));
         m_pListWnd->update();

@@ -101,6 +101,9 @@ private:
     QComboBox* m_pLanguage;
     QPushButton* m_pExportTexts;  // "Export All..." beside it
     void FillLanguages();
+    // The facet chooser beside the filter, shown with the lists of facet blocks (Statics).
+    QComboBox* m_pFacet;
+    void FillFacets();
     std::int64_t m_nReloadIndex = -1;  // the entry selected before a reload
 };
 

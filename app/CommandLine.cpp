@@ -68,6 +68,11 @@ struct Options {
         QStringLiteral("lang"),
         QStringLiteral("the Cliloc list shows the language XXX (\"deu\") over English"),
         QStringLiteral("XXX")};
+    QCommandLineOption facet{
+        QStringLiteral("facet"),
+        QStringLiteral("the map view and the Statics list show facet N (0 to 5: Felucca, "
+                       "Trammel, Ilshenar, Malas, Tokuno, Ter Mur)"),
+        QStringLiteral("N")};
     QCommandLineOption version{QStringLiteral("version"),
                                QStringLiteral("print the version and exit")};
     QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")},
@@ -75,8 +80,8 @@ struct Options {
 
     // In the order --help lists them.
     QList<QCommandLineOption> All() const {
-        return {clientDir, open,  screenshot, category, thumbnails, language, properties,
-                page,      action, direction, frame,   hue,        version,  help};
+        return {clientDir, open,   screenshot, category, thumbnails, language, facet, properties,
+                page,      action, direction,  frame,    hue,        version,  help};
     }
 };
 
@@ -85,7 +90,7 @@ struct Options {
 CCommandLineInfo ParseCommandLine(const QStringList& args) {
     const Options options;
     const auto& [clientDir, open, screenshot, category, thumbnails, properties, page, action,
-                 direction, frame, hue, language, version, help] = options;
+                 direction, frame, hue, language, facet, version, help] = options;
     QCommandLineParser parser;
     parser.addOptions(options.All());
 
@@ -117,8 +122,9 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
         info.m_strFileName = parser.positionalArguments().front();
     }
     // "--name=" gives no value either.
-    for (const QCommandLineOption* option : {&clientDir, &open, &screenshot, &category, &properties,
-                                             &page, &action, &direction, &frame, &hue, &language}) {
+    for (const QCommandLineOption* option :
+         {&clientDir, &open, &screenshot, &category, &properties, &page, &action, &direction,
+          &frame, &hue, &language, &facet}) {
         if (info.m_sError.isEmpty() && parser.isSet(*option) &&
             parser.values(*option).contains(QString())) {
             info.m_sError = QStringLiteral("--%1 needs a value").arg(option->names().front());
@@ -157,6 +163,13 @@ CCommandLineInfo ParseCommandLine(const QStringList& args) {
                 QStringLiteral("invalid %1 value '%2'").arg(name, parser.value(*option));
         } else if (info.m_sProperties.isEmpty()) {
             info.m_sError = QStringLiteral("%1 needs --properties").arg(name);
+        }
+    }
+    if (info.m_sError.isEmpty() && parser.isSet(facet)) {
+        bool ok = false;
+        info.m_nFacet = parser.value(facet).toInt(&ok, 10);
+        if (!ok || info.m_nFacet < 0 || info.m_nFacet > 5) {
+            info.m_sError = QStringLiteral("invalid facet '%1' (0 to 5)").arg(parser.value(facet));
         }
     }
     if (info.m_sError.isEmpty() && !info.m_sPage.isEmpty() && info.m_sProperties.isEmpty()) {

@@ -16,6 +16,7 @@ struct CCommandLineInfo {
     QString m_sScreenshot;       // --screenshot: save a picture of the main window, then exit
     QString m_sCategory;         // --category: the category the active view shows after start-up
     QString m_sLanguage;         // --lang: the cliloc language the Cliloc list shows
+    int m_nFacet = -1;           // --facet: the facet the map view and Statics list show
     bool m_bThumbnails = false;  // --thumbnails: the active view shows its category as thumbnails
     QString m_sProperties;       // --properties: the entry whose property sheet opens (as given)
     std::uint32_t m_nProperties = 0;  // that entry's number

@@ -7,23 +7,48 @@
 #include "Text.h"
 #include "VerDataTable.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 namespace tessaly {
 
-CFacet* ClientFelucca() {
-    static std::unique_ptr<CFacet> facet;
+namespace {
+int g_nChosenFacet = 0;
+}  // namespace
+
+CFacet* ClientFacet(int facet) {
+    if (facet < 0 || facet >= kFacetCount) {
+        return nullptr;
+    }
+    static std::array<std::unique_ptr<CFacet>, kFacetCount> facets;
+    static std::array<bool, kFacetCount> tried{};
     static std::string openedFor;
     CClientFiles& files = TheClientFiles();
     const std::string dirs = files.m_sChosenDir + '\n' + files.m_sClientDir + '\n' + files.m_sCDDir;
-    if (facet == nullptr || openedFor != dirs) {
-        facet = std::make_unique<CFacet>();
+    if (openedFor != dirs) {
         openedFor = dirs;
-        if (!facet->Open(files, 0)) {
-            facet.reset();
+        for (int f = 0; f < kFacetCount; ++f) {
+            facets[f].reset();
+            tried[f] = false;
         }
     }
-    return facet.get();
+    if (!tried[facet]) {
+        tried[facet] = true;
+        facets[facet] = std::make_unique<CFacet>();
+        if (!facets[facet]->Open(files, facet)) {
+            facets[facet].reset();
+        }
+    }
+    return facets[facet].get();
+}
+
+int ChosenFacet() {
+    return g_nChosenFacet;
+}
+
+void SetChosenFacet(int facet) {
+    g_nChosenFacet = std::clamp(facet, 0, kFacetCount - 1);
 }
 
 std::string CDataDefMap::GetListText() {
@@ -49,13 +74,18 @@ void CDataDefMap::AddPages(std::vector<EntryPage>& pages) {
 void CDataDefMap::ReadBlock(CMapBlock& block) {
     IndexRecord patch;
     IndexRecord record;
-    CFacet* felucca = nullptr;
-    if (ActivateLinkedPatch(patch)) {
+    CFacet* facet = ClientFacet(m_nFacet);
+    if (m_nFacet != 0) {
+        // Patch records replace Felucca's blocks only.
+        if (facet != nullptr) {
+            facet->ReadMapBlock(GetIndex(), block);
+        }
+    } else if (ActivateLinkedPatch(patch)) {
         block.LoadRecord(patch, TheClientFiles());
     } else if (!TheClientFiles().GetVerDataTable().FindRecord(kSlotMap0, GetIndex(), record) &&
-               (felucca = ClientFelucca()) != nullptr && felucca->HasMapDifference(GetIndex())) {
+               facet != nullptr && facet->HasMapDifference(GetIndex())) {
         // An older client's difference file replaces the block.
-        felucca->ReadMapBlock(GetIndex(), block);
+        facet->ReadMapBlock(GetIndex(), block);
     } else {
         block.LoadMapBlock(GetIndex());
     }

@@ -1,5 +1,6 @@
 #pragma once
-// Map blocks ("map0.mul") and the page that lists a block's 64 terrain cells.
+// Map blocks of a facet ("map0.mul" ... "map5.mul" or their containers) and the page that
+// lists a block's 64 terrain cells.
 
 #include "CDataDef.h"
 
@@ -8,13 +9,18 @@ namespace tessaly {
 class CFacet;
 class CMapBlock;
 
-// Felucca of the process-wide file set's client, read for its difference files (opened again
-// when the client's directories change); null when it has no map.
-CFacet* ClientFelucca();
+// Facet 0 to 5 of the process-wide file set's client, kept open for the Map and Statics
+// entries (opened again when the client's directories change); null when it has no map.
+CFacet* ClientFacet(int facet);
+// The facet the Map and Statics lists show and their new entries read: 0 (Felucca) until
+// another is chosen.
+int ChosenFacet();
+void SetChosenFacet(int facet);
 
 class CDataDefMap : public CDataDef {
 public:
-    explicit CDataDefMap(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefMap(std::uint32_t nIndex, int facet = ChosenFacet())
+        : CDataDef(nIndex), m_nFacet(facet) {}
 
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
@@ -24,9 +30,14 @@ public:
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
-    // Reads the block: a linked record of a patch file, else through the patch table and
-    // "map0.mul". Raises CTarnError when it cannot be read.
+    // Reads the block: Felucca's from a linked record of a patch file, else through the patch
+    // table and "map0.mul"; another facet's from its own files. Raises CTarnError when it cannot
+    // be read.
     void ReadBlock(CMapBlock& block);
+    int GetFacet() const { return m_nFacet; }
+
+private:
+    int m_nFacet;
 };
 
 }  // namespace tessaly

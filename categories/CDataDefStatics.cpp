@@ -22,7 +22,23 @@ bool CDataDefStatics::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/
 }
 
 bool CDataDefStatics::ReadIndex() {
-    return ReadBaseIndex(kSlotStaIdx0, GetIndex());
+    if (m_nFacet == 0) {
+        return ReadBaseIndex(kSlotStaIdx0, GetIndex());
+    }
+    CFacet* facet = ClientFacet(m_nFacet);
+    return facet != nullptr && facet->ReadStaticsRecord(GetIndex(), m_Index);
+}
+
+ReadStatus CDataDefStatics::GetReadStatus() {
+    if (m_nFacet == 0) {
+        return CDataDefIndex::GetReadStatus();
+    }
+    if (!IsValid()) {
+        return ReadStatus::Absent;
+    }
+    const CFacet* facet = ClientFacet(m_nFacet);
+    return facet != nullptr && facet->StaticsRecordFits(m_Index) ? ReadStatus::Ok
+                                                                 : ReadStatus::Damaged;
 }
 
 void CDataDefStatics::AddPages(std::vector<EntryPage>& pages) {
@@ -34,15 +50,19 @@ void CDataDefStatics::LoadStatics() {
         return;
     }
     IndexRecord patch;
-    CFacet* felucca = nullptr;
-    if (ActivateLinkedPatch(patch)) {
+    CFacet* facet = ClientFacet(m_nFacet);
+    if (m_nFacet == 0 && ActivateLinkedPatch(patch)) {
         m_Statics.LoadRecord(patch, TheClientFiles());
-    } else if (!TheClientFiles().GetVerDataTable().FindRecord(kSlotStatics0, GetIndex(), patch) &&
-               (felucca = ClientFelucca()) != nullptr &&
-               felucca->HasStaticsDifference(GetIndex())) {
-        // An older client's difference files replace the block's statics.
+    } else if (m_nFacet != 0 ||
+               (!TheClientFiles().GetVerDataTable().FindRecord(kSlotStatics0, GetIndex(), patch) &&
+                facet != nullptr && facet->HasStaticsDifference(GetIndex()))) {
+        // Another facet's statics, or an older client's difference files replacing a block of
+        // Felucca's, come from the facet's own files (patch records name Felucca's alone).
+        if (facet == nullptr) {
+            return;
+        }
         std::vector<std::vector<CStaticItem>> lists;
-        felucca->ReadStaticsRun(GetIndex(), 1, lists);
+        facet->ReadStaticsRun(GetIndex(), 1, lists);
         ByteWriter bytes;
         for (const CStaticItem& item : lists.front()) {
             item.Write(bytes);
@@ -53,9 +73,10 @@ void CDataDefStatics::LoadStatics() {
     }
 }
 
-std::string MapBlockCoords(std::uint32_t block) {
-    return Format("x=%d, y=%d", static_cast<int>((block / kMapBlockRows) * 8),
-                  static_cast<int>((block % kMapBlockRows) * 8));
+std::string MapBlockCoords(std::uint32_t block, int facet) {
+    const std::uint32_t rows = FacetBlockRows(facet);
+    return Format("x=%d, y=%d", static_cast<int>((block / rows) * 8),
+                  static_cast<int>((block % rows) * 8));
 }
 
 }  // namespace tessaly

@@ -1,14 +1,17 @@
 #pragma once
-// Statics blocks ("staidx0.mul"/"statics0.mul") and the page that lists a block's items.
+// Statics blocks of a facet ("staidx0.mul"/"statics0.mul" ... "staidx5.mul"/"statics5.mul")
+// and the page that lists a block's items.
 
 #include "CDataDef.h"
+#include "CDataDefMap.h"
 #include "Statics.h"
 
 namespace tessaly {
 
 class CDataDefStatics : public CDataDefIndex {
 public:
-    explicit CDataDefStatics(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+    explicit CDataDefStatics(std::uint32_t nIndex, int facet = ChosenFacet())
+        : CDataDefIndex(nIndex), m_nFacet(facet) {}
 
     // "unused" without data, else the number of items the block's length holds.
     std::string GetListText() override;
@@ -16,18 +19,24 @@ public:
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryStatics; }
     bool ReadIndex() override;
+    // Another facet's block: Damaged when its record is not inside the facet's statics file.
+    ReadStatus GetReadStatus() override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
-    // Loads the block's items while it holds none: from a linked record of a patch file, else
-    // through the patch table and the base files. Raises CTarnError when they cannot be read.
+    // Loads the block's items while it holds none: Felucca's from a linked record of a patch
+    // file, else through the patch table and the base files; another facet's from its own
+    // files. Raises CTarnError when they cannot be read.
     void LoadStatics();
     const CStaticsList& GetStatics() const { return m_Statics; }
+    int GetFacet() const { return m_nFacet; }
 
 private:
     CStaticsList m_Statics;
+    int m_nFacet;
 };
 
-// "x=%d, y=%d": the top-left tile of map block b.
-std::string MapBlockCoords(std::uint32_t block);
+// "x=%d, y=%d": the top-left tile of block b of a facet (whose block columns are as long as
+// the facet's rows).
+std::string MapBlockCoords(std::uint32_t block, int facet = 0);
 
 }  // namespace tessaly

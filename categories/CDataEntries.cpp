@@ -1,5 +1,6 @@
 #include "CDataEntries.h"
 
+#include "CDataDefMap.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
@@ -77,7 +78,9 @@ void CDataEntries::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
             }
         }
     }
-    if ((!verData && !changes) || pDocument == nullptr) {
+    // Patch records and changes name Felucca's blocks only.
+    if ((!verData && !changes) || pDocument == nullptr ||
+        (HoldsFacetBlocks(*def) && ChosenFacet() != 0)) {
         return;
     }
     for (CDataVerData* record : *pDocument) {

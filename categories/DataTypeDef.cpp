@@ -18,6 +18,7 @@
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
 #include "CDataDefUniFont.h"
+#include "Facet.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -144,9 +145,15 @@ std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
     if (def.m_nDataFile == kNoFile) {
         return CountClientTexts(def.m_nId);
     }
+    if (HoldsFacetBlocks(def) && ChosenFacet() != 0) {
+        const CFacet* facet = ClientFacet(ChosenFacet());
+        return facet == nullptr ? 0
+                                : static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                                      facet->Layout().BlockCount(), CUOVersionBlock::kBlockLimit));
+    }
     // Felucca's blocks: as many as its statics index holds (458,752 on a current client's map
     // of 7,168 tiles across), never fewer than the table's.
-    if (def.m_nDataFile == kSlotMap0 || def.m_nIndexFile == kSlotStaIdx0) {
+    if (HoldsFacetBlocks(def)) {
         return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
             files.GetIndexCount(kSlotStaIdx0), def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
     }
@@ -158,6 +165,10 @@ std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
     // Entry numbers are 16 bits wide in the patch records and the pages.
     return static_cast<std::uint32_t>(
         std::clamp<std::uint64_t>(records, def.m_nMaxEntries, 0x10000));
+}
+
+bool HoldsFacetBlocks(const DataTypeDef& def) {
+    return def.m_nDataFile == kSlotMap0 || def.m_nIndexFile == kSlotStaIdx0;
 }
 
 int DataTypeDef::ColumnCount() const {

@@ -91,8 +91,11 @@ const DataTypeDef* GetTypeDef(std::int32_t id);
 // Terrain keeps its 16384 (the rest of the art index is items); categories without an index
 // file, and the animation bodies, keep the table's maximum. The client's texts (cliloc
 // messages, Unicode fonts, speech keywords) count what their files hold. Map and Statics hold
-// Felucca's blocks, as many as its statics index has (at least the table's maximum).
+// the chosen facet's blocks: Felucca's as many as its statics index has (at least the table's
+// maximum), another facet's as many as its size holds (none when the client lacks it).
 std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files);
+// The category's entries are the blocks of a facet (Map, Statics).
+bool HoldsFacetBlocks(const DataTypeDef& def);
 
 // The row at table position 0 to kCategoryCount - 1.
 const DataTypeDef& GetTypeDefAt(int row);

@@ -280,6 +280,12 @@ void CFacet::ReadDifferences(CClientFiles& files) {
     }
 }
 
+void CFacet::KeepMapChunks(std::uint64_t bytes) {
+    if (m_pContainer != nullptr) {
+        m_pContainer->KeepMapChunks(bytes);
+    }
+}
+
 bool CFacet::IsChanged(std::uint32_t block) const {
     return m_PatchMap.contains(block) || m_PatchStatics.contains(block) ||
            m_DifMap.contains(block) || m_DifStatics.contains(block);
@@ -342,22 +348,34 @@ bool CFacet::ReadMapBlock(std::uint32_t block, CMapBlock& out) {
     return out.Parse(bytes);
 }
 
-void CFacet::ReadStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
-                             std::vector<CStaticItem>& out) {
-    out.clear();
+void CFacet::AppendStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
+                               std::vector<CStaticItem>& out) {
     if (!record.HasData() || record.GetLength() > kMaxBlockStatics ||
         !FitsIn(record.m_dwOffset, record.GetLength(), fileLength)) {
         return;
     }
     std::vector<std::uint8_t> bytes(record.GetLength());
     if (ReadAt(file, record.m_dwOffset, bytes)) {
-        ParseStaticItems(bytes, out);
+        AppendStaticItems(bytes, out);
     }
 }
 
 void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
                             std::vector<std::vector<CStaticItem>>& out) {
+    std::vector<CStaticItem> items;
+    std::vector<std::uint32_t> starts;
+    ReadStaticsRun(first, count, items, starts);
     out.assign(count, {});
+    for (std::uint32_t i = 0; i < count; ++i) {
+        out[i].assign(items.begin() + starts[i], items.begin() + starts[i + 1]);
+    }
+}
+
+void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
+                            std::vector<CStaticItem>& items, std::vector<std::uint32_t>& starts) {
+    items.clear();
+    starts.assign(1, 0);
+    starts.reserve(std::size_t{count} + 1);
     // The index records of the run, in one read.
     const std::uint64_t indexed =
         first < m_uStaIdxLength / IndexRecord::kSize
@@ -372,10 +390,10 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
     std::uint64_t low = ~std::uint64_t{0};
     std::uint64_t high = 0;
     std::uint64_t total = 0;
+    const auto readable = [&](const IndexRecord& r) { return r.HasData() && StaticsRecordFits(r); };
     for (IndexRecord& r : records) {
         r.Read(in);
-        if (r.HasData() && r.GetLength() <= kMaxBlockStatics &&
-            FitsIn(r.m_dwOffset, r.GetLength(), m_uStaticsLength)) {
+        if (readable(r)) {
             low = std::min<std::uint64_t>(low, r.m_dwOffset);
             high = std::max<std::uint64_t>(high, std::uint64_t{r.m_dwOffset} + r.GetLength());
             total += r.GetLength();
@@ -388,29 +406,51 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
         if (!ReadAt(m_Statics, low, stretch)) {
             stretch.clear();
         }
+        items.reserve(total / CStaticItem::kSize);
     }
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        const IndexRecord& r = records[i];
-        if (!r.HasData() || r.GetLength() > kMaxBlockStatics ||
-            !FitsIn(r.m_dwOffset, r.GetLength(), m_uStaticsLength)) {
-            continue;
-        }
-        if (!stretch.empty()) {
-            ParseStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()), out[i]);
-        } else {
-            ReadStaticsData(m_Statics, m_uStaticsLength, r, out[i]);
-        }
-    }
-    if (m_PatchStatics.empty() && m_DifStatics.empty()) {
-        return;
-    }
+    const bool replaced = !m_PatchStatics.empty() || !m_DifStatics.empty();
     for (std::uint32_t i = 0; i < count; ++i) {
-        if (auto p = m_PatchStatics.find(first + i); p != m_PatchStatics.end()) {
-            out[i] = p->second;
-        } else if (auto d = m_DifStatics.find(first + i); d != m_DifStatics.end()) {
-            ReadStaticsData(m_StaDif, m_uStaDifLength, d->second, out[i]);
+        if (auto p = replaced ? m_PatchStatics.find(first + i) : m_PatchStatics.end();
+            p != m_PatchStatics.end()) {
+            items.insert(items.end(), p->second.begin(), p->second.end());
+        } else if (auto d = replaced ? m_DifStatics.find(first + i) : m_DifStatics.end();
+                   d != m_DifStatics.end()) {
+            AppendStaticsData(m_StaDif, m_uStaDifLength, d->second, items);
+        } else if (i < records.size() && readable(records[i])) {
+            const IndexRecord& r = records[i];
+            if (!stretch.empty()) {
+                AppendStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()),
+                                  items);
+            } else {
+                AppendStaticsData(m_Statics, m_uStaticsLength, r, items);
+            }
+        }
+        starts.push_back(static_cast<std::uint32_t>(items.size()));
+    }
+}
+
+bool CFacet::StaticsRecordFits(const IndexRecord& record) const {
+    return record.GetLength() <= kMaxBlockStatics &&
+           FitsIn(record.m_dwOffset, record.GetLength(), m_uStaticsLength);
+}
+
+bool CFacet::ReadStaticsRecord(std::uint32_t block, IndexRecord& out) {
+    if (!m_bStaIdxRead) {
+        m_bStaIdxRead = true;
+        // The file's real length, at most the index of the largest facet.
+        m_StaIdxBytes.resize(static_cast<std::size_t>(
+            std::min<std::uint64_t>(m_uStaIdxLength, kMaxFacetBlocks * IndexRecord::kSize)));
+        if (!ReadAt(m_StaIdx, 0, m_StaIdxBytes)) {
+            m_StaIdxBytes.clear();
         }
     }
+    out = IndexRecord{};
+    if (std::uint64_t{block} >= m_StaIdxBytes.size() / IndexRecord::kSize) {
+        return false;
+    }
+    ByteReader in(ByteSpan(m_StaIdxBytes).subspan(std::size_t{block} * IndexRecord::kSize));
+    out.Read(in);
+    return out.HasData();
 }
 
 }  // namespace tessaly

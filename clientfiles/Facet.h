@@ -73,6 +73,9 @@ public:
     // Damage found while opening (size, difference files), one line each; empty when none.
     const std::string& Warning() const { return m_sWarning; }
     bool FromContainer() const { return m_pContainer != nullptr; }
+    // A map container keeps up to `bytes` of decompressed chunks for reads that come back to
+    // them (a view drawing tile after tile); by default only the chunk read last.
+    void KeepMapChunks(std::uint64_t bytes);
 
     // Block number of block column bx, row by.
     std::uint32_t BlockOf(std::uint32_t bx, std::uint32_t by) const {
@@ -93,11 +96,22 @@ public:
     // first + i. A record whose stretch is not inside its file gives an empty list.
     void ReadStaticsRun(std::uint32_t first, std::uint32_t count,
                         std::vector<std::vector<CStaticItem>>& out);
+    // The same in one list (no allocation per block): block first + i holds the items from
+    // items[starts[i]] up to items[starts[i + 1]]; starts holds count + 1 values.
+    void ReadStaticsRun(std::uint32_t first, std::uint32_t count, std::vector<CStaticItem>& items,
+                        std::vector<std::uint32_t>& starts);
+    // The facet's own statics index record of a block (not a difference file's); false when
+    // the index does not hold it. The whole index is read once, on first use.
+    bool ReadStaticsRecord(std::uint32_t block, IndexRecord& out);
+    // Whether a record of the facet's statics index lies inside "staticsN.mul" (and is no
+    // longer than any block's statics are believed to be).
+    bool StaticsRecordFits(const IndexRecord& record) const;
 
 private:
     bool ReadAt(CQFile& file, std::uint64_t offset, std::span<std::uint8_t> out);
-    void ReadStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
-                         std::vector<CStaticItem>& out);
+    // Adds the items of a record of the file to out (none when its stretch is not inside).
+    void AppendStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
+                           std::vector<CStaticItem>& out);
     void AddWarning(const std::string& text);
     void ReadPatchRecords(CClientFiles& files);
     void ReadDifferences(CClientFiles& files);
@@ -113,6 +127,8 @@ private:
     std::uint64_t m_uStaIdxLength = 0;
     std::uint64_t m_uStaticsLength = 0;
     std::uint64_t m_uStaDifLength = 0;
+    std::vector<std::uint8_t> m_StaIdxBytes;  // ReadStaticsRecord's copy of the index
+    bool m_bStaIdxRead = false;
     std::unique_ptr<CUopContainer> m_pContainer;
     // Replacements: map blocks held in memory (patch records) or at an entry of "mapdifN.mul";
     // statics lists held in memory (patch records) or at an index record into "stadifN.mul".

@@ -46,10 +46,16 @@ void CStaticsList::Parse(ByteSpan bytes) {
 }
 
 void ParseStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items) {
-    items.assign(bytes.size() / CStaticItem::kSize, CStaticItem());
+    items.clear();
+    AppendStaticItems(bytes, items);
+}
+
+void AppendStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items) {
+    const std::size_t at = items.size();
+    items.resize(at + bytes.size() / CStaticItem::kSize);
     ByteReader in(bytes);
-    for (CStaticItem& item : items) {
-        item.Read(in);
+    for (std::size_t i = at; i < items.size(); ++i) {
+        items[i].Read(in);
     }
 }
 

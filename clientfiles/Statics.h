@@ -32,6 +32,8 @@ struct CStaticItem {
 
 // The records in bytes, in order; trailing bytes short of a record are ignored.
 void ParseStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items);
+// The same, added after the items already held.
+void AppendStaticItems(ByteSpan bytes, std::vector<CStaticItem>& items);
 
 // The static records of one block, in file order.
 class CStaticsList {

@@ -416,6 +416,30 @@ const std::vector<std::uint8_t>* CUopContainer::Load(CQFile& file, const UopEntr
     return &m_Last;
 }
 
+const std::vector<std::uint8_t>* CUopContainer::LoadMapChunk(CQFile& file, const UopEntry& entry) {
+    if (m_uKeepBytes == 0) {
+        return Load(file, entry);
+    }
+    for (auto it = m_Kept.begin(); it != m_Kept.end(); ++it) {
+        if (it->start == entry.start) {
+            m_Kept.splice(m_Kept.begin(), m_Kept, it);
+            return &m_Kept.front().bytes;
+        }
+    }
+    if (Load(file, entry) == nullptr) {
+        return nullptr;
+    }
+    m_bLastValid = false;
+    m_uKeptBytes += m_Last.size();
+    m_Kept.push_front({entry.start, std::move(m_Last)});
+    m_Last = {};
+    while (m_uKeptBytes > m_uKeepBytes && m_Kept.size() > 1) {
+        m_uKeptBytes -= m_Kept.back().bytes.size();
+        m_Kept.pop_back();
+    }
+    return &m_Kept.front().bytes;
+}
+
 bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record) {
     if (m_Kind.indexSlot < 0) {
         return false;
@@ -491,7 +515,7 @@ bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
         const std::uint64_t chunk = pos / kUopMapChunkBytes;
         const std::uint64_t within = pos % kUopMapChunkBytes;
         const std::vector<std::uint8_t>* bytes =
-            chunk < m_MapChunks.size() ? Load(file, m_MapChunks[chunk]) : nullptr;
+            chunk < m_MapChunks.size() ? LoadMapChunk(file, m_MapChunks[chunk]) : nullptr;
         if (bytes == nullptr || within >= bytes->size()) {
             return false;
         }

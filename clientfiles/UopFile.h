@@ -15,6 +15,7 @@
 #include "ClientFiles.h"
 
 #include <cstdint>
+#include <list>
 #include <optional>
 #include <span>
 #include <string>
@@ -126,6 +127,9 @@ public:
     bool DataFits(CQFile& file, const IndexRecord& record);
     // A record shorter than its entry reads only that prefix.
     bool ReadData(CQFile& file, const IndexRecord& record, std::span<std::uint8_t> buffer);
+    // The map: decompressed chunks are kept beside the one read last, the least recently read
+    // going first, while they take at most `bytes` (0, the default: only the last is kept).
+    void KeepMapChunks(std::uint64_t bytes) { m_uKeepBytes = bytes; }
 
 private:
     // DataFits without reading the entry: the lengths agree with the table.
@@ -133,6 +137,8 @@ private:
     const UopEntry* EntryFor(std::uint32_t number) const;
     // The decompressed bytes of an entry, kept while the next read asks for the same one.
     const std::vector<std::uint8_t>* Load(CQFile& file, const UopEntry& entry);
+    // A chunk of the map through the kept chunks.
+    const std::vector<std::uint8_t>* LoadMapChunk(CQFile& file, const UopEntry& entry);
 
     const UopKind& m_Kind;
     std::uint64_t m_uOpenSerial;
@@ -144,6 +150,13 @@ private:
     std::uint64_t m_uLastStart = 0;
     bool m_bLastValid = false;
     std::vector<std::uint8_t> m_Last;
+    struct KeptChunk {
+        std::uint64_t start = 0;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::list<KeptChunk> m_Kept;  // the most recently read first
+    std::uint64_t m_uKeptBytes = 0;
+    std::uint64_t m_uKeepBytes = 0;
 };
 
 }  // namespace tessaly

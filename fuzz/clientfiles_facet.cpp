@@ -1,7 +1,7 @@
 // Fuzzes a facet's difference files and statics: the input is cut into "mapdifl2.mul",
 // "mapdif2.mul", "stadifl2.mul", "stadifi2.mul", "stadif2.mul" and "staidx2.mul" (its first
 // six bytes name the cuts, in 256ths of what is left) beside a small intact "map2.mul"; the
-// facet is opened, every block read and the whole facet drawn.
+// facet is opened, every block and statics index record read and the whole facet drawn.
 
 #include "Facet.h"
 #include "MapPicture.h"
@@ -47,6 +47,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint32_t blocks = static_cast<std::uint32_t>(facet.Layout().BlockCount());
     facet.ReadMapRun(0, blocks + 1, map);
     facet.ReadStaticsRun(0, blocks + 1, statics);
+    // The statics index as the Statics list reads it, record by record.
+    IndexRecord record;
+    for (std::uint32_t b = 0; b <= blocks; ++b) {
+        if (facet.ReadStaticsRecord(b, record)) {
+            static_cast<void>(facet.StaticsRecordFits(record));
+        }
+    }
     CRadarTable colours;
     RenderMap(facet, colours, {0, 0, 16, 1600}, {1, 2}, true);
     return 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <span>
 
 namespace tessaly {
 
@@ -17,7 +18,7 @@ bool ParseScaleNumber(std::string_view text, std::uint32_t& value) {
 }
 
 // The highest static of each of a block's 64 cells: its item id + 1, 0 for none.
-void HighestStatics(const std::vector<CStaticItem>& items, std::array<std::uint32_t, 64>& top) {
+void HighestStatics(std::span<const CStaticItem> items, std::array<std::uint32_t, 64>& top) {
     std::array<int, 64> z{};
     top.fill(0);
     for (const CStaticItem& item : items) {
@@ -34,8 +35,15 @@ void HighestStatics(const std::vector<CStaticItem>& items, std::array<std::uint3
 
 }  // namespace
 
+void CRadarTable::Assign(std::vector<std::uint16_t> colours) {
+    m_Colours = std::move(colours);
+    m_Colours.resize(std::min<std::size_t>(m_Colours.size(), kMaxColours));
+    std::fill(m_Argb.begin(), m_Argb.end(), RadarToArgb(0));
+    std::transform(m_Colours.begin(), m_Colours.end(), m_Argb.begin(), RadarToArgb);
+}
+
 void CRadarTable::Load(CClientFiles& files) {
-    m_Colours.clear();
+    Assign({});
     if (!files.OpenSlot(kSlotRadarCol)) {
         return;
     }
@@ -45,12 +53,13 @@ void CRadarTable::Load(CClientFiles& files) {
         std::vector<std::uint8_t> bytes(count * 2);
         file.SeekToBegin();
         const std::uint32_t got = file.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        m_Colours.resize(got / 2);
-        for (std::size_t i = 0; i < m_Colours.size(); ++i) {
-            m_Colours[i] = LoadLE16(bytes.data() + i * 2);
+        std::vector<std::uint16_t> colours(got / 2);
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            colours[i] = LoadLE16(bytes.data() + i * 2);
         }
+        Assign(std::move(colours));
     } catch (const CQFileException&) {
-        m_Colours.clear();
+        Assign({});
     }
 }
 
@@ -115,11 +124,11 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
         std::uint32_t bx = 0;
         std::uint32_t firstX = 0;  // the first sampled tile column inside it
         std::vector<std::uint8_t> map;
-        std::vector<std::vector<CStaticItem>> statics;
+        std::vector<CStaticItem> statics;  // of block row by0 + i: from starts[i] on
+        std::vector<std::uint32_t> starts;
     };
     std::vector<Column> group(kGroup);
     std::array<std::uint32_t, 64> top{};
-    std::array<std::uint32_t, 64> argb{};
     const std::uint32_t lastBx = (region.x + region.w - 1) / 8;
     for (std::uint32_t groupBx = region.x / 8; groupBx <= lastBx; groupBx += kGroup) {
         if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
@@ -138,7 +147,7 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
             const std::uint32_t first = facet.BlockOf(bx, by0);
             facet.ReadMapRun(first, by1 - by0, column.map);
             if (statics) {
-                facet.ReadStaticsRun(first, by1 - by0, column.statics);
+                facet.ReadStaticsRun(first, by1 - by0, column.statics, column.starts);
             }
         }
         for (std::uint32_t by = by0; by < by1; ++by) {
@@ -153,25 +162,36 @@ MapPicture RenderMap(CFacet& facet, const CRadarTable& colours, MapRegion region
                 const std::uint8_t* block =
                     column.map.data() + std::size_t{by - by0} * CMapBlock::kSize + 4;
                 if (statics) {
-                    HighestStatics(column.statics[by - by0], top);
+                    const std::uint32_t* start = column.starts.data() + (by - by0);
+                    HighestStatics(std::span<const CStaticItem>(column.statics)
+                                       .subspan(start[0], start[1] - start[0]),
+                                   top);
                 }
-                // The block's 64 colours first, then the sampled ones into their pixels.
-                for (std::uint32_t cell = 0; cell < 64; ++cell) {
-                    const std::uint16_t colour =
-                        statics && top[cell] != 0
-                            ? colours.Item(static_cast<std::uint16_t>(top[cell] - 1))
-                            : colours.Terrain(LoadLE16(block + cell * CMapCell::kSize));
-                    argb[cell] = RadarToArgb(colour);
-                }
+                // Only the sampled cells' colours are looked up (one a block at 1/8); without
+                // statics `top` stays all 0.
+                const auto argb = [&](std::uint32_t cell) {
+                    return top[cell] != 0
+                               ? colours.ItemArgb(static_cast<std::uint16_t>(top[cell] - 1))
+                               : colours.TerrainArgb(LoadLE16(block + cell * CMapCell::kSize));
+                };
                 const std::uint32_t right = std::min(region.x + region.w, column.bx * 8 + 8);
                 const std::uint32_t px0 = (column.firstX - region.x) / n * zoom;
                 const std::uint32_t px1 = (right - 1 - region.x) / n * zoom + zoom;
                 for (std::uint32_t cy = firstY; cy < bottom; cy += n) {
                     const std::uint32_t py = (cy - region.y) / n * zoom;
                     std::uint32_t* row = picture.pixels.data() + std::size_t{py} * picture.width;
-                    for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
-                        std::fill_n(row + (cx - region.x) / n * zoom, zoom,
-                                    argb[(cy % 8) * 8 + cx % 8]);
+                    const std::uint32_t cells = (cy % 8) * 8;
+                    if (zoom == 1) {
+                        // One pixel a sampled cell, side by side.
+                        std::uint32_t* pixel = row + px0;
+                        for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
+                            *pixel++ = argb(cells + cx % 8);
+                        }
+                    } else {
+                        for (std::uint32_t cx = column.firstX; cx < right; cx += n) {
+                            std::fill_n(row + (cx - region.x) / n * zoom, zoom,
+                                        argb(cells + cx % 8));
+                        }
                     }
                     // The other rows of a zoomed cell repeat the first.
                     for (std::uint32_t dy = 1; dy < zoom; ++dy) {

@@ -21,9 +21,12 @@ class CRadarTable {
 public:
     // Reads the whole file (at most the colours of 16384 terrain tiles and 65536 items).
     void Load(CClientFiles& files);
-    void Assign(std::vector<std::uint16_t> colours) { m_Colours = std::move(colours); }
+    void Assign(std::vector<std::uint16_t> colours);
     std::uint16_t Terrain(std::uint16_t tile) const { return At(tile); }
     std::uint16_t Item(std::uint16_t item) const { return At(kItemBase + std::uint32_t{item}); }
+    // The same as opaque 0xAARRGGBB (RadarToArgb), looked up rather than converted.
+    std::uint32_t TerrainArgb(std::uint16_t tile) const { return m_Argb[tile]; }
+    std::uint32_t ItemArgb(std::uint16_t item) const { return m_Argb[kItemBase + item]; }
 
     static constexpr std::uint32_t kItemBase = 16384;
     static constexpr std::uint32_t kMaxColours = kItemBase + 65536;
@@ -31,6 +34,8 @@ public:
 private:
     std::uint16_t At(std::uint32_t i) const { return i < m_Colours.size() ? m_Colours[i] : 0; }
     std::vector<std::uint16_t> m_Colours;
+    // Every id's colour, those the file does not hold black: a 16-bit id needs no bound check.
+    std::vector<std::uint32_t> m_Argb = std::vector<std::uint32_t>(kMaxColours, 0xFF000000u);
 };
 
 // A 16-bit colour (5-5-5) as opaque 0xAARRGGBB.

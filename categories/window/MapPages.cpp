@@ -35,7 +35,7 @@ int CDataPageMap::LoadData() {
     if (entry == nullptr) {
         return 1;
     }
-    m_sCoords = QString::fromStdString(MapBlockCoords(entry->GetIndex()));
+    m_sCoords = QString::fromStdString(MapBlockCoords(entry->GetIndex(), entry->GetFacet()));
     m_pList->clear();
     CMapBlock block;
     try {

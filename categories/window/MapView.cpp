@@ -2,6 +2,7 @@
 
 #include "CDataAppState.h"
 #include "CDataDef.h"
+#include "CDataDefStatics.h"
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
@@ -113,21 +114,35 @@ private:
     bool m_bDragging = false;
 };
 
+void FillFacetChooser(QComboBox& box, int chosen) {
+    box.clear();
+    for (int f = 0; f < kFacetCount; ++f) {
+        // A facet whose files the client lacks is not offered.
+        if (ClientFacet(f) != nullptr) {
+            box.addItem(QString::fromStdString(FacetName(f)), f);
+        }
+    }
+    box.setCurrentIndex(box.findData(chosen));
+}
+
 CMapView::CMapView(QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     m_pFacetBox = new QComboBox(this);
-    for (int f = 0; f < kFacetCount; ++f) {
-        m_pFacetBox->addItem(QString::fromLatin1(FacetName(f)));
-    }
+    m_pFacetBox->setObjectName(QStringLiteral("facet"));
+    FillFacetChooser(*m_pFacetBox, ChosenFacet());
     m_pCanvas = new CMapCanvas(this);
     m_pStatus = new QLabel(this);
     m_pStatus->setContentsMargins(4, 2, 4, 2);
     layout->addWidget(m_pFacetBox);
     layout->addWidget(m_pCanvas, 1);
     layout->addWidget(m_pStatus);
-    connect(m_pFacetBox, &QComboBox::activated, this, [this](int facet) { SetFacet(facet); });
+    connect(m_pFacetBox, &QComboBox::activated, this, [this](int index) {
+        // The user's choice is the Map and Statics lists' as well.
+        SetChosenFacet(m_pFacetBox->itemData(index).toInt());
+        SetFacet(ChosenFacet());
+    });
     auto colours = std::make_shared<CRadarTable>();
     colours->Load(TheClientFiles());
     m_pColours = colours;
@@ -172,11 +187,12 @@ bool CMapView::SetFacet(int facet) {
     m_Cache.clear();
     ++m_uGeneration;
     m_nFacet = facet;
-    m_pFacetBox->setCurrentIndex(facet);
+    m_pFacetBox->setCurrentIndex(m_pFacetBox->findData(facet));
     m_pLookup = std::make_unique<CFacet>();
     m_pWorkerFacet = std::make_unique<CFacet>();
     const bool opened = m_pLookup->Open(TheClientFiles(), facet);
     m_pWorkerFacet->Open(TheClientFiles(), facet);
+    m_pWorkerFacet->KeepMapChunks(kChunkBytes);
     if (!opened) {
         ShowStatus(QString::fromStdString(FacetName(facet) + ": " + m_pLookup->Warning()));
         m_pLookup.reset();
@@ -496,21 +512,18 @@ void CMapView::OnGoTo() {
 }
 
 void CMapView::OpenBlockPages(std::uint32_t x, std::uint32_t y) {
-    if (m_nFacet != 0) {
-        ShowStatus(QStringLiteral("The Map and Statics pages show Felucca's blocks; this is %1.")
-                       .arg(QString::fromStdString(FacetName(m_nFacet))));
+    if (m_pLookup == nullptr) {
         return;
     }
     const std::uint32_t block = m_pLookup->BlockOf(x / 8, y / 8);
-    for (std::int32_t id : {kCategoryMap, kCategoryStatics}) {
-        const DataTypeDef* def = GetTypeDef(id);
-        if (def == nullptr || block >= GetEntryCount(*def, TheClientFiles())) {
-            continue;
-        }
-        std::unique_ptr<CDataDef> entry(def->m_pCreate(block));
-        entry->ReadIndex();
-        OpenProperties(*entry);
-        m_OpenedEntries.push_back(std::move(entry));
+    if (block >= m_pLookup->Layout().BlockCount()) {
+        return;
+    }
+    m_OpenedEntries.push_back(std::make_unique<CDataDefMap>(block, m_nFacet));
+    m_OpenedEntries.push_back(std::make_unique<CDataDefStatics>(block, m_nFacet));
+    for (std::size_t i = m_OpenedEntries.size() - 2; i < m_OpenedEntries.size(); ++i) {
+        m_OpenedEntries[i]->ReadIndex();
+        OpenProperties(*m_OpenedEntries[i]);
     }
     // Entries whose sheets may still be open are kept; only the oldest go.
     while (m_OpenedEntries.size() > 16) {

@@ -5,8 +5,8 @@
 // kTilePixels on a thread of their own (which holds its own open facet) and kept in a cache of
 // at most kCacheBytes; until a tile arrives the view shows a coarser one enlarged. The line
 // below the picture (and the main window's status bar) shows the tile and altitude under the
-// pointer; double-clicking opens the block's Map and Statics pages (Felucca's blocks: the
-// categories read facet 0).
+// pointer; double-clicking opens the block's Map and Statics pages. The facet the user chooses
+// here is the one the Map and Statics lists show as well.
 
 #include "Facet.h"
 #include "MapPicture.h"
@@ -37,12 +37,19 @@ inline constexpr MapScale kMapZooms[] = {{1, 32}, {1, 16}, {1, 8}, {1, 4}, {1, 2
                                          {1, 1},  {2, 1},  {4, 1}, {8, 1}, {16, 1}};
 inline constexpr int kMapZoomCount = static_cast<int>(std::size(kMapZooms));
 
+// Fills a facet chooser (of the map view and of the Map and Statics lists) with the facets the
+// client has, their numbers as the items' data, and selects `chosen`.
+void FillFacetChooser(QComboBox& box, int chosen);
+
 class CMapView : public QWidget {
     Q_OBJECT
 
 public:
     static constexpr int kTilePixels = 256;
     static constexpr qint64 kCacheBytes = 96 << 20;
+    // Decompressed chunks of a map container the drawing thread keeps: neighbouring tiles
+    // read the same chunks.
+    static constexpr qint64 kChunkBytes = 40 << 20;
 
     explicit CMapView(QWidget* parent = nullptr);
     ~CMapView() override;

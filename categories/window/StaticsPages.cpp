@@ -38,7 +38,7 @@ int CDataPageStatics::LoadData() {
     if (entry == nullptr) {
         return 1;
     }
-    m_sCoords = QString::fromStdString(MapBlockCoords(entry->GetIndex()));
+    m_sCoords = QString::fromStdString(MapBlockCoords(entry->GetIndex(), entry->GetFacet()));
     m_pList->clear();
     bool bFailed = false;
     try {

@@ -7,11 +7,13 @@
 #include "CBrindleView.h"
 #include "CChildFrame.h"
 #include "CDataDefCliloc.h"
+#include "CDataDefMap.h"
 #include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CVerDataEdits.h"
+#include "ControlIds.h"
 #include "EntryCommands.h"
 #include "GumpType.h"
 #include "ImageEncoders.h"
@@ -27,7 +29,9 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QSettings>
@@ -183,6 +187,54 @@ TEST_F(DocumentTest, ClilocListTakesALanguageGoesToAMessageAndCopiesItsText) {
     EXPECT_EQ(ActiveList()->GetSelected(), selected);
     EXPECT_FALSE(m_Ui.m_Messages.empty());
     SetClilocLanguage("enu");
+}
+
+// The Statics list takes a facet: the chooser beside the filter offers the facets the sample
+// has (Trammel reads Felucca's files, Malas is absent); Ilshenar's blocks are listed and the page
+// reads them from "staidx2.mul", with coordinates of its 200 rows a column.
+TEST_F(DocumentTest, StaticsListAndPageFollowTheChosenFacet) {
+    m_pApp->OnFileNew();
+    CBrindleView* view = ActiveView();
+    ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryStatics));
+    auto* chooser = view->findChild<QComboBox*>(QStringLiteral("facet"));
+    ASSERT_NE(chooser, nullptr);
+    EXPECT_FALSE(chooser->isHidden());
+    EXPECT_GE(chooser->findData(1), 0);
+    EXPECT_EQ(chooser->findData(3), -1);
+    const int ilshenar = chooser->findData(2);
+    ASSERT_GE(ilshenar, 0);
+    EXPECT_EQ(chooser->itemText(ilshenar), QStringLiteral("Ilshenar"));
+    chooser->setCurrentIndex(ilshenar);
+    emit chooser->activated(ilshenar);
+
+    const std::vector<std::uint8_t> index = Bytes(test::SampleClientDir().File("staidx2.mul"));
+    std::vector<std::uint32_t> held;
+    for (std::uint32_t b = 0; (b + 1) * IndexRecord::kSize <= index.size(); ++b) {
+        if (LoadLE32(index.data() + b * IndexRecord::kSize) != IndexRecord::kNoData) {
+            held.push_back(b);
+        }
+    }
+    ASSERT_GE(held.size(), 2u);
+    ASSERT_EQ(ActiveList()->GetModel()->rowCount(), static_cast<int>(held.size()));
+    EXPECT_EQ(ActiveList()->GetModel()->GetEntry(0)->GetIndex(), held[0]);
+    EXPECT_EQ(ActiveList()->GetModel()->GetEntry(1)->GetIndex(), held[1]);
+
+    // Block 201: column 1, row 1 of Ilshenar.
+    ASSERT_NE(std::find(held.begin(), held.end(), 201u), held.end());
+    m_Ui.m_Texts.push_back(std::string("201"));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
+    ASSERT_FALSE(DataAppState().m_Sheets.empty());
+    CDataPage* page = DataAppState().m_Sheets.back()->GetPage(0);
+    ASSERT_NE(page, nullptr);
+    const std::uint32_t length = LoadLE32(index.data() + 201 * IndexRecord::kSize + 4);
+    EXPECT_EQ(ids::FindControl<QLabel>(page, ids::IDC_STATICS_COORDS)->text(),
+              QStringLiteral("x=8, y=8"));
+    EXPECT_EQ(ids::FindControl<QLabel>(page, ids::IDC_STATICS_COUNT)->text(),
+              QStringLiteral("%1 items").arg(length / 7));
+    EXPECT_EQ(ids::FindControl<QListWidget>(page, ids::IDC_STATICS_LIST)->count(),
+              static_cast<int>(length / 7));
+    SetChosenFacet(0);
 }
 
 TEST_F(DocumentTest, OpeningRecordsLastViewAndNewDoesNot) {

@@ -239,6 +239,7 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
     EXPECT_TRUE(ParseCommandLine(Words("--help")).m_bHelp);
     EXPECT_TRUE(ParseCommandLine(Words("--version")).m_bVersion);
     EXPECT_EQ(ParseCommandLine(Words("--properties 12")).m_nProperties, 12u);
+    EXPECT_EQ(ParseCommandLine(Words("--facet 2")).m_nFacet, 2);
 
     // Each mistake is one line of error; "" stands for any.
     const std::pair<const char*, const char*> mistakes[] = {
@@ -250,6 +251,7 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
         {"--properties 1 --hue 3001", "invalid hue number '3001' (0 to 3000)"},
         {"--frame 2", "--frame needs --properties"},
         {"--properties 1 --action=x", "invalid --action value 'x'"},
+        {"--facet 6", "invalid facet '6' (0 to 5)"},
     };
     for (const auto& [line, error] : mistakes) {
         const QString shown = ParseCommandLine(Words(line)).m_sError;

@@ -4,12 +4,17 @@
 #include "CDataAppState.h"
 #include "CDataDefMap.h"
 #include "CDataDefStatics.h"
+#include "CDataProps.h"
+#include "ControlIds.h"
+#include "Facet.h"
 #include "MapBlock.h"
 #include "MapView.h"
 #include "ScriptedUi.h"
 #include "clientfiles/SampleClientFiles.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QListWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -71,6 +76,111 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     m_Ui.m_Texts.push_back("40,5");  // the sample Felucca is 32 tiles wide
     view.OnGoTo();
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
+}
+
+// What the view shows is the facet's picture: each pixel of the canvas has the colour of the
+// cell under it (its highest static's radar colour, else its terrain's, difference records
+// applied), at 1:1, zoomed in and zoomed out.
+TEST_F(MapViewTest, CanvasPixelsShowTheCellsUnderThem) {
+    CMapView view;
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(view.SetFacet(0));
+    CFacet facet;
+    ASSERT_TRUE(facet.Open(TheClientFiles(), 0));
+    CRadarTable colours;
+    colours.Load(TheClientFiles());
+    for (const int step : {5, 7, 1}) {
+        view.SetZoom(step);
+        view.FinishDrawing();
+        const QImage shot = view.Canvas()->grab().toImage();
+        int checked = 0;
+        for (int y = 0; y < shot.height(); y += 5) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const auto tile = view.TileAt(QPoint(x, y));
+                if (!tile) {
+                    continue;
+                }
+                const auto [tx, ty] = *tile;
+                const std::uint32_t block = facet.BlockOf(tx / 8, ty / 8);
+                CMapBlock map;
+                std::vector<std::vector<CStaticItem>> statics;
+                facet.ReadMapBlock(block, map);
+                facet.ReadStaticsRun(block, 1, statics);
+                const std::uint16_t colour = CellColour(
+                    colours, map.GetCell(tx % 8, ty % 8).m_wTile, statics.front(), tx, ty, true);
+                ASSERT_EQ(shot.pixel(x, y), RadarToArgb(colour))
+                    << "zoom step " << step << " pixel " << x << "," << y;
+                ++checked;
+            }
+        }
+        EXPECT_GT(checked, 50) << "zoom step " << step << ", canvas " << shot.width() << " x "
+                               << shot.height();
+    }
+}
+
+// Double-clicking a cell opens its block's Map and Statics pages, read from the facet shown:
+// Ilshenar's block 1 from "map2.mul" and "staidx2.mul", and its block 0 as the difference file
+// turns it to rock at altitude 20.
+TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
+    CMapView view;
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(view.SetFacet(2));
+    view.SetZoom(8);
+    QWidget* canvas = view.Canvas();
+    const QPoint middle(canvas->width() / 2, canvas->height() / 2);
+    // The newest sheet of an entry of the kind asked for, and its first page.
+    const auto page = [](auto* kind) -> CDataPage* {
+        for (auto it = DataAppState().m_Sheets.rbegin(); it != DataAppState().m_Sheets.rend();
+             ++it) {
+            using Entry = std::remove_pointer_t<decltype(kind)>;
+            if (auto* entry = dynamic_cast<Entry*>((*it)->GetEntry());
+                entry != nullptr && entry->GetFacet() == 2) {
+                return (*it)->GetPage(0);
+            }
+        }
+        return nullptr;
+    };
+    const auto cellText = [](int x, int y, int z, unsigned tile) {
+        return QString::asprintf("(%d,%d)\t%d\t%04xh", x, y, z, tile);
+    };
+
+    m_Ui.m_Texts.push_back("5,12");
+    view.OnGoTo();
+    QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
+    CDataPage* map = page(static_cast<CDataDefMap*>(nullptr));
+    CDataPage* statics = page(static_cast<CDataDefStatics*>(nullptr));
+    ASSERT_NE(map, nullptr);
+    ASSERT_NE(statics, nullptr);
+    const std::vector<std::uint8_t> bytes =
+        test::TempDir::ReadFile(test::SampleClientDir().File("map2.mul"));
+    ASSERT_GE(bytes.size(), 2u * 196);
+    const std::uint8_t* cell = bytes.data() + 196 + 4;
+    auto* cells = ids::FindControl<QListWidget>(map, ids::IDC_MAP_CELLS);
+    ASSERT_EQ(cells->count(), 64);
+    EXPECT_EQ(cells->item(0)->text(),
+              cellText(0, 0, static_cast<std::int8_t>(cell[2]), cell[0] | cell[1] << 8));
+    EXPECT_EQ(ids::FindControl<QLabel>(map, ids::IDC_MAP_COORDS)->text(),
+              QStringLiteral("x=0, y=8"));
+    const std::vector<std::uint8_t> index =
+        test::TempDir::ReadFile(test::SampleClientDir().File("staidx2.mul"));
+    ASSERT_GE(index.size(), 2u * IndexRecord::kSize);
+    EXPECT_EQ(ids::FindControl<QListWidget>(statics, ids::IDC_STATICS_LIST)->count(),
+              static_cast<int>(LoadLE32(index.data() + IndexRecord::kSize + 4) / 7));
+
+    m_Ui.m_Texts.push_back("5,3");
+    view.OnGoTo();
+    QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
+    map = page(static_cast<CDataDefMap*>(nullptr));
+    ASSERT_NE(map, nullptr);
+    cells = ids::FindControl<QListWidget>(map, ids::IDC_MAP_CELLS);
+    ASSERT_EQ(cells->count(), 64);
+    EXPECT_EQ(cells->item(63)->text(), cellText(7, 7, 20, 0x00DC));
+    EXPECT_EQ(ids::FindControl<QLabel>(map, ids::IDC_MAP_COORDS)->text(),
+              QStringLiteral("x=0, y=0"));
+    DataAppState().DestroyAllSheets();
+    SetChosenFacet(0);
 }
 
 TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {

@@ -272,6 +272,20 @@ TEST_F(UopContainerTest, MapChunksMakeOneFile) {
     EXPECT_TRUE(m_files.DataFits(kSlotMap0, end));
     end.m_dwLength = 101;
     EXPECT_FALSE(m_files.DataFits(kSlotMap0, end));
+    // Chunks kept for reads that come back to them, the budget under one chunk or over both:
+    // reads going back and forth over the seam give the same bytes.
+    for (const std::uint64_t keep : {std::uint64_t{1}, std::uint64_t{4} * kUopMapChunkBytes}) {
+        CQFile file;
+        ASSERT_TRUE(file.Open(m_dir.File("map0LegacyMUL.uop").c_str(), 0));
+        CUopContainer container(*FindUopKind(kSlotMap0), file);
+        container.KeepMapChunks(keep);
+        const std::uint32_t reads[] = {
+            0, kUopMapChunkBytes + 500, 7, kUopMapChunkBytes - 100, kUopMapChunkBytes + 10, 20};
+        for (const std::uint32_t at : reads) {
+            ASSERT_TRUE(container.ReadData(file, {at, 300, 0, 0}, bytes)) << at;
+            EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), map.begin() + at)) << at;
+        }
+    }
 }
 
 }  // namespace

@@ -200,6 +200,19 @@ TEST_F(FacetFilesTest, DifferenceFilesReplaceBlocksAndThePictureFollows) {
     ExpectPicture(facet, whole, {1, 8}, true);
     ExpectPicture(facet, whole, {1, 3}, false);
     ExpectPicture(facet, {5, 30, 20, 17}, {3, 1}, true);
+
+    // The index as the Statics list reads it: the facet's own records, not the difference's.
+    IndexRecord record;
+    ASSERT_TRUE(facet.ReadStaticsRecord(6, record));
+    EXPECT_EQ(record.GetLength(), 3 * CStaticItem::kSize);
+    EXPECT_TRUE(facet.StaticsRecordFits(record));
+    EXPECT_FALSE(facet.ReadStaticsRecord(7, record));
+    EXPECT_FALSE(facet.ReadStaticsRecord(kColumns * 200, record));
+    // The last block's statics end the file: one byte further they do not fit.
+    ASSERT_TRUE(facet.ReadStaticsRecord(kColumns * 200 - 1, record));
+    EXPECT_TRUE(facet.StaticsRecordFits(record));
+    ++record.m_dwOffset;
+    EXPECT_FALSE(facet.StaticsRecordFits(record));
 }
 
 TEST_F(FacetFilesTest, PatchRecordsOverFeluccaAndADamagedMap) {
