@@ -93,7 +93,7 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
     const std::string path = Export(0xA8, "tile") + ".png";
     CDataDefTerrain terrain(0xA8);
     SurfaceBuffer diamond;
-    ASSERT_TRUE(DrawTerrainPicture(terrain.GetTerrainBlock(), diamond, kNoLimit, kNoLimit));
+    ASSERT_TRUE(terrain.DrawPicture(diamond, kNoLimit, kNoLimit));
     EXPECT_EQ(ReadPng(path), AsImage(diamond));
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }

@@ -11,7 +11,6 @@
 #include "ControlIds.h"
 #include "EntryCommands.h"
 #include "Hues.h"
-#include "ItemPages.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "SurfaceDevice.h"
@@ -153,7 +152,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     CDataProps* sheet = OpenProperties(*Entry(kCategoryTerrain, 3));
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetPageCount(), 3);
-    auto* item = new CDataPageItemDraw;
+    CDataPageDraw* item = CreatePicturePage(EntryPage::ItemDraw);
     sheet->AddPage(item);
     EXPECT_FALSE(item->LoadEntry());
 }
