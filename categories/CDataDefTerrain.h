@@ -11,15 +11,13 @@ namespace tessaly {
 
 class CDataDefTexture;
 
+// Its picture (page, grid, copy and export) is the whole 44 x 44 diamond.
 class CDataDefTerrain : public CDataDefPicture {
 public:
     explicit CDataDefTerrain(std::uint32_t nIndex);
     ~CDataDefTerrain() override;
 
     std::string GetListText() override;
-    // A terrain tile has no picture of its own size here: nothing to draw or copy. Its export
-    // is the whole 44 x 44 diamond, as the Terrain page draws it.
-    bool GetImage(SurfaceBuffer& /*buffer*/) override { return false; }
     std::int32_t GetDataType() override { return kCategoryTerrain; }
     void AddPages(std::vector<EntryPage>& pages) override;
     // The "Texture" page shows the texture of the same number.

@@ -1,5 +1,6 @@
 #include "CDataPageDraw.h"
 
+#include "CDataAppState.h"
 #include "CDataDef.h"
 #include "ControlIds.h"
 #include "EventLog.h"
@@ -30,6 +31,23 @@ bool PutPictureOnClipboard(const SurfaceBuffer& buffer) {
     }
     QGuiApplication::clipboard()->setImage(image);
     return true;
+}
+
+void PaintPictureBackground(QPainter& painter, const QRect& area) {
+    if (!DataAppState().m_bCheckerboard) {
+        return;
+    }
+    constexpr int kSquare = 8;
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.fillRect(area, QColor(255, 255, 255));
+    for (int y = area.top(); y <= area.bottom(); y += kSquare) {
+        const int row = (y - area.top()) / kSquare;
+        for (int x = area.left() + (row % 2) * kSquare; x <= area.right(); x += 2 * kSquare) {
+            painter.fillRect(x, y, kSquare, kSquare, QColor(214, 214, 214));
+        }
+    }
+    painter.restore();
 }
 
 CHueField::CHueField(QWidget* pParent) : QWidget(pParent) {
@@ -74,13 +92,14 @@ namespace {
 constexpr PicturePageKind kPicturePages[] = {
     {EntryPage::ItemDraw, 130, "Item", ids::IDC_ITEM_PICTURE, ids::IDC_ITEM_SIZE, true, true, true,
      false},
-    {EntryPage::TerrainDraw, 148, "Terrain", ids::IDC_TERRAIN_PICTURE, 0, false, false, false,
-     true},
-    {EntryPage::TextureDraw, 141, "Texture", ids::IDC_TEXTURE_PICTURE, 0, false, false, false,
-     true},
+    {EntryPage::TerrainDraw, 148, "Terrain", ids::IDC_TERRAIN_PICTURE, ids::IDC_TERRAIN_SIZE, false,
+     true, false, true},
+    {EntryPage::TextureDraw, 141, "Texture", ids::IDC_TEXTURE_PICTURE, ids::IDC_TEXTURE_SIZE, false,
+     true, false, true},
     {EntryPage::GumpDraw, 146, "Gump", ids::IDC_GUMP_PICTURE, ids::IDC_GUMP_SIZE, true, true, false,
      false},
-    {EntryPage::LightDraw, 145, "Light", ids::IDC_LIGHT_PICTURE, 0, false, false, false, false},
+    {EntryPage::LightDraw, 145, "Light", ids::IDC_LIGHT_PICTURE, ids::IDC_LIGHT_SIZE, false, true,
+     false, false},
 };
 
 }  // namespace
@@ -198,7 +217,10 @@ void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
     // A loaded block shows its buffer whatever the draw itself answered.
     const bool shown = m_Buffer.GetData() != nullptr;
     if (shown) {
-        DrawToDevice(m_Buffer, painter, area.left(), area.top());
+        PaintPictureBackground(
+            painter, QRect(area.topLeft(), QSize(static_cast<int>(m_Buffer.GetWidth()),
+                                                 static_cast<int>(m_Buffer.GetHeight()))));
+        painter.drawImage(area.topLeft(), TransparentImage(m_Buffer));
     }
     if (m_Kind.bEnabledWhenDrawn) {
         setEnabled(shown);

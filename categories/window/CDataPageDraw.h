@@ -23,6 +23,11 @@ namespace tessaly {
 // Puts a drawn picture on the clipboard as a bitmap. False without a picture or a clipboard.
 bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
 
+// Paints the area a picture is about to cover with a light checkerboard when the user chose one
+// (CDataAppState::m_bCheckerboard); otherwise leaves the background there, which then shows
+// through the picture's transparent pixels (TransparentImage).
+void PaintPictureBackground(QPainter& painter, const QRect& area);
+
 // The "Hue" number field of the picture pages: the client's hue number the picture is drawn in
 // (0 = none), entered in hexadecimal as the hue page shows it ("Hue Index"), up to 3000.
 class CHueField : public QWidget {

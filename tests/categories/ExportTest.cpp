@@ -87,8 +87,8 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
         const QImage written = ReadPng(path);
         EXPECT_EQ(written, AsImage(drawn)) << c.offered;
     }
-    // Terrain has no GetImage; its file is the whole diamond the Terrain page draws. A name
-    // without extension gets one.
+    // Terrain's file is the whole diamond the Terrain page draws. A name without extension
+    // gets one.
     Show(kCategoryTerrain);
     const std::string path = Export(0xA8, "tile") + ".png";
     CDataDefTerrain terrain(0xA8);
