@@ -6,6 +6,7 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
+#include "CDataAppState.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
@@ -41,6 +42,7 @@ namespace {
 const QString kTitle = QStringLiteral("Tessaly");
 const QString kLastViewKey = QStringLiteral("MAIN/LastView");
 const QString kRecentFileKey = QStringLiteral("Recent File List/File%1");
+const QString kCheckerboardKey = QStringLiteral("View/Checkerboard");
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -158,6 +160,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     // 2, 3. The profile ("Local AppWizard-Generated Applications" / "Tessaly") and the
     // recent-file list of 4.
     LoadStdProfileSettings();
+    DataAppState().m_bCheckerboard = OpenProfile()->value(kCheckerboardKey, false).toBool();
 
     // 4. The one document template.
     AddDocTemplate(std::make_unique<CDocTemplate>(
@@ -376,6 +379,21 @@ void CBrindleApp::RegisterCommands() {
         [this](CCmdUI& ui) {
             ui.Enable(true);
             ui.SetCheck(GetMainFrame() != nullptr && !GetMainFrame()->statusBar()->isHidden());
+        });
+    AddCommand(
+        ID_VIEW_CHECKERBOARD,
+        [] {
+            bool& on = DataAppState().m_bCheckerboard;
+            on = !on;
+            OpenProfile()->setValue(kCheckerboardKey, on);
+            // The pages and grids paint their pictures again on the new background.
+            for (QWidget* widget : QApplication::allWidgets()) {
+                widget->update();
+            }
+        },
+        [](CCmdUI& ui) {
+            ui.Enable(true);
+            ui.SetCheck(DataAppState().m_bCheckerboard);
         });
 }
 

@@ -108,11 +108,18 @@ std::span<const MenuItemDef> DataMenu() {
     return items;
 }
 constexpr MenuItemDef kDocView[] = {
-    {ID_VIEW_STATUS_BAR, "&Status Bar"}, kSeparator,
-    {ID_VIEW_MULFILES, "Mul Files"},     {ID_VIEW_VERDATA, "VerData"},
-    {ID_VIEW_CHANGES, "Changes"},        kSeparator,
-    {ID_VIEW_UNUSED, "Unused Slots"},    kSeparator,
-    {ID_VIEW_TEXTLIST, "Text List"},     {ID_VIEW_THUMBNAIL, "Thumb Nail"},
+    {ID_VIEW_STATUS_BAR, "&Status Bar"},
+    kSeparator,
+    {ID_VIEW_MULFILES, "Mul Files"},
+    {ID_VIEW_VERDATA, "VerData"},
+    {ID_VIEW_CHANGES, "Changes"},
+    kSeparator,
+    {ID_VIEW_UNUSED, "Unused Slots"},
+    kSeparator,
+    {ID_VIEW_TEXTLIST, "Text List"},
+    {ID_VIEW_THUMBNAIL, "Thumb Nail"},
+    kSeparator,
+    {ID_VIEW_CHECKERBOARD, "Checkerboard Background"},
 };
 constexpr MenuItemDef kDocTools[] = {
     {ID_MERGE_VERDATA, "Merge VerData..."},
@@ -187,6 +194,8 @@ constexpr PromptDef kPrompts[] = {
     {ID_NEXT_PANE, "Switch to the next window pane\nNext Pane"},
     {ID_PREV_PANE, "Switch back to the previous window pane\nPrevious Pane"},
     {ID_VIEW_STATUS_BAR, "Show or hide the status bar\nToggle StatusBar"},
+    {ID_VIEW_CHECKERBOARD,
+     "Show transparent pixels on a light checkerboard instead of the background\nCheckerboard"},
 };
 
 }  // namespace

@@ -123,6 +123,16 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
     return true;
 }
 
+bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
+    const ExportOptions first;
+    CTileAnimType& frames = GetFrames(first.nAction, first.nDirection);
+    if (!LoadPictureBlock(frames)) {
+        buffer.Release();
+        return false;
+    }
+    return DrawAnimFrame(frames, 0, first.nDirection, buffer);
+}
+
 bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
     CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);
     if (!frames.EnsureLoaded()) {

@@ -25,6 +25,8 @@ public:
     explicit CDataDefAnim(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
 
     std::string GetListText() override;
+    // The body's first frame: frame 0 of the action and direction export draws by default.
+    bool GetImage(SurfaceBuffer& buffer) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryAnims; }
     // The record of action 0, direction 3: the first of the body.

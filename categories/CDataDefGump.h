@@ -1,47 +1,26 @@
 #pragma once
 // Gumps ("gumpidx.mul"/"gumpart.mul") and the "Gump" page that draws them.
 
-#include "CDataDef.h"
+#include "CDataDefPicture.h"
 #include "GumpType.h"
-#include "ImageEncoders.h"
-
-#include <memory>
 
 namespace tessaly {
 
-class CDataDefGump : public CDataDefIndex {
+class CDataDefGump : public CDataDefSizedPicture<CTileGumpType> {
 public:
-    explicit CDataDefGump(std::uint32_t nIndex) : CDataDefIndex(nIndex), m_Block(nIndex) {}
+    explicit CDataDefGump(std::uint32_t nIndex)
+        : CDataDefSizedPicture(nIndex, EntryPage::GumpDraw) {}
 
     std::string GetListText() override;
-    bool GetImage(SurfaceBuffer& buffer) override;
-    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
-    // Exports the picture GetImage draws.
-    ExportKind GetExportKind() override { return ExportKind::Picture; }
-    bool ExportData(const ExportOptions& options, CExportData& out) override;
-    bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryGumps; }
-    bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
+    // The record's extra words carry height first, then width: the order gump index records are
+    // read back in; EncodeGump makes transparent pixels gaps.
+    const PictureRecordKind* GetRecordKind() const override;
 
-    CTileGumpType& GetBlock() { return m_Block; }
-    // The record of gump nIndex's patch data for a picture of that size; the save and the edits
-    // both write it.
-    // MakeChange, or the message that refuses a picture too large for the format.
-    std::unique_ptr<CDataVerData> MakePictureChange(const Picture& picture,
-                                                    std::string& message) override;
-    static CUOVersionBlock PatchRecord(std::uint32_t nIndex, std::uint32_t width,
-                                       std::uint32_t height);
-    // The change that replaces gump nIndex with a picture (transparent pixels become gaps).
-    // Raises CTarnError "EncodeGump: Size" when the picture does not fit the format.
-    static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const Picture& picture);
-    // The picture at its top-left corner, each side cut to its limit, in the client's hue
-    // number `hue` (0 = none; UseHue); what the draw answered.
-    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight,
-                     std::uint16_t hue = 0);
-
-private:
-    CTileGumpType m_Block;
+protected:
+    bool DrawBlock(CSurfaceDC& dc, std::uint16_t hue, bool partial) override;
+    const char* SizeFormat() const override { return "%d, %d"; }
 };
 
 }  // namespace tessaly

@@ -64,10 +64,13 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
     return block.GetComponents();
 }
 
+bool CDataDefMulti::GetImage(SurfaceBuffer& buffer) {
+    return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer);
+}
+
 bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& out) {
     SurfaceBuffer buffer;
-    return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer) &&
-           out.AddPicture(buffer);
+    return GetImage(buffer) && out.AddPicture(buffer);
 }
 
 std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize) {

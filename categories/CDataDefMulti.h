@@ -25,6 +25,8 @@ public:
     explicit CDataDefMulti(std::uint32_t nIndex) : CDataDefIndex(nIndex), m_Block(nIndex) {}
 
     std::string GetListText() override;
+    // The structure drawn whole (DrawMultiPicture), as export writes it: the grid's picture.
+    bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryMultis; }

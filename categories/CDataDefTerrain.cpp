@@ -8,26 +8,40 @@
 
 namespace tessaly {
 
-std::string TerrainName(CTileTerrainType& block) {
+CDataDefTerrain::CDataDefTerrain(std::uint32_t nIndex)
+    : CDataDefPicture(nIndex, EntryPage::TerrainDraw), m_Block(nIndex) {}
+
+CDataDefTerrain::~CDataDefTerrain() = default;
+
+std::string CDataDefTerrain::GetName() {
     try {
-        return block.GetTileData()->GetName();
+        return m_Block.GetTileData()->GetName();
     } catch (...) {
         LogCaughtException("reading a terrain name");
         return std::string();
     }
 }
 
-bool DrawTerrainPicture(CTileTerrainType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                        std::uint32_t maxHeight) {
-    if (!LoadPictureBlock(block)) {
-        buffer.Release();
-        return false;
-    }
+std::pair<std::uint32_t, std::uint32_t> CDataDefTerrain::PictureSize() {
     constexpr auto kEdge = static_cast<std::uint32_t>(CTileTerrainType::kSize);
-    // The top corner at column 21 puts the diamond at columns 0 to 43.
-    MakePicture(buffer, kEdge, kEdge, maxWidth, maxHeight,
-                [&block](CSurfaceDC& dc) { return block.Draw(dc, 21, 0); });
-    return buffer.GetData() != nullptr;
+    return {kEdge, kEdge};
+}
+
+bool CDataDefTerrain::DrawBlock(CSurfaceDC& dc, std::uint16_t /*hue*/, bool /*partial*/) {
+    // The top corner at column 21 puts the diamond at columns 0 to 43; a loaded block shows
+    // whatever rows it holds.
+    m_Block.Draw(dc, 21, 0);
+    return true;
+}
+
+CDataDefPicture* CDataDefTerrain::GetPicture(EntryPage page) {
+    if (page != EntryPage::TextureDraw) {
+        return CDataDefPicture::GetPicture(page);
+    }
+    if (m_pTexture == nullptr) {
+        m_pTexture = std::make_unique<CDataDefTexture>(GetIndex());
+    }
+    return m_pTexture.get();
 }
 
 std::string CDataDefTerrain::GetListText() {
@@ -37,26 +51,13 @@ std::string CDataDefTerrain::GetListText() {
     // The length of the data shown: a linked patch record's, else the base record's.
     const IndexRecord shown = GetEffectiveIndex();
     const std::uint32_t length = shown.HasData() ? shown.GetLength() : 0;
-    return Format("%d\t%s", static_cast<int>(length), TerrainName(m_Terrain).c_str());
-}
-
-bool CDataDefTerrain::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
-    return false;
-}
-
-bool CDataDefTerrain::ReadIndex() {
-    return ReadBaseIndex(kSlotArtIdx, GetIndex());
+    return Format("%d\t%s", static_cast<int>(length), GetName().c_str());
 }
 
 void CDataDefTerrain::AddPages(std::vector<EntryPage>& pages) {
     pages.push_back(EntryPage::TerrainDraw);
     pages.push_back(EntryPage::TileData);
     pages.push_back(EntryPage::TextureDraw);
-}
-
-bool CDataDefTerrain::ExportData(const ExportOptions& /*options*/, CExportData& out) {
-    SurfaceBuffer buffer;
-    return DrawTerrainPicture(m_Terrain, buffer, kNoLimit, kNoLimit) && out.AddPicture(buffer);
 }
 
 }  // namespace tessaly

@@ -1,22 +1,41 @@
 #include "CDataDefTexture.h"
 
 #include "CDataDefTerrain.h"
-#include "CDataDefTileData.h"
 #include "Text.h"
-#include "TileData.h"
 
 namespace tessaly {
 
-bool DrawTexturePicture(CTileTextureType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                        std::uint32_t maxHeight) {
-    if (!LoadPictureBlock(block)) {
-        buffer.Release();
-        return false;
+CDataDefTexture::CDataDefTexture(std::uint32_t nIndex)
+    : CDataDefPicture(nIndex, EntryPage::TextureDraw), m_Block(nIndex) {}
+
+CDataDefTexture::~CDataDefTexture() = default;
+
+CDataDefTerrain& CDataDefTexture::Terrain() {
+    if (m_pTerrain == nullptr) {
+        m_pTerrain = std::make_unique<CDataDefTerrain>(GetIndex());
     }
-    const std::uint32_t edge = block.GetEdge();
-    MakePicture(buffer, edge, edge, maxWidth, maxHeight,
-                [&block](CSurfaceDC& dc) { return block.Draw(dc, 0, 0); });
-    return buffer.GetData() != nullptr;
+    return *m_pTerrain;
+}
+
+CDataDefPicture* CDataDefTexture::GetPicture(EntryPage page) {
+    return page == EntryPage::TerrainDraw ? &Terrain() : CDataDefPicture::GetPicture(page);
+}
+
+std::string CDataDefTexture::InvalidText() {
+    const std::size_t length = m_Block.GetBytes().size();
+    if (!m_Block.IsLoaded() || CTileTextureType::EdgeForLength(length) != 0) {
+        return std::string();
+    }
+    return Format(
+        "Invalid texture: %zu bytes, where a texture holds 8192 (64 by 64) or 32768 "
+        "(128 by 128)",
+        length);
+}
+
+bool CDataDefTexture::DrawBlock(CSurfaceDC& dc, std::uint16_t /*hue*/, bool /*partial*/) {
+    // A loaded block shows whatever rows it holds.
+    m_Block.Draw(dc, 0, 0);
+    return true;
 }
 
 std::string CDataDefTexture::GetListText() {
@@ -28,19 +47,7 @@ std::string CDataDefTexture::GetListText() {
     const IndexRecord shown = GetEffectiveIndex();
     const std::uint32_t length = shown.HasData() ? shown.GetLength() : 0;
     std::uint32_t edge = length == 8192 ? 64 : length == 32768 ? 128 : length;
-    return Format("%d\t%s", static_cast<int>(edge), TerrainName(m_Terrain).c_str());
-}
-
-bool CDataDefTexture::GetImage(SurfaceBuffer& buffer) {
-    return DrawTexturePicture(m_Texture, buffer, kNoLimit, kNoLimit);
-}
-
-bool CDataDefTexture::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
-    return false;
-}
-
-bool CDataDefTexture::ReadIndex() {
-    return ReadBaseIndex(kSlotTexIdx, GetIndex());
+    return Format("%d\t%s", static_cast<int>(edge), Terrain().GetName().c_str());
 }
 
 void CDataDefTexture::AddPages(std::vector<EntryPage>& pages) {

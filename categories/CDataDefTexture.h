@@ -2,38 +2,42 @@
 // Textures ("texidx.mul"/"texmaps.mul"), with the terrain tile of the same number as
 // companion, and the "Texture" page that draws a texture.
 
-#include "ArtTypes.h"
-#include "CDataDef.h"
+#include "CDataDefPicture.h"
 #include "TextureType.h"
+
+#include <memory>
 
 namespace tessaly {
 
-class CDataDefTexture : public CDataDefIndex {
+class CDataDefTerrain;
+
+class CDataDefTexture : public CDataDefPicture {
 public:
-    explicit CDataDefTexture(std::uint32_t nIndex)
-        : CDataDefIndex(nIndex), m_Texture(nIndex), m_Terrain(nIndex) {}
+    explicit CDataDefTexture(std::uint32_t nIndex);
+    ~CDataDefTexture() override;
 
     std::string GetListText() override;
-    bool GetImage(SurfaceBuffer& buffer) override;
-    bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
-    // Exports the picture GetImage draws.
-    ExportKind GetExportKind() override { return ExportKind::Picture; }
-    bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryTextures; }
-    bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
+    // The "Terrain" page shows the terrain tile of the same number.
+    CDataDefPicture* GetPicture(EntryPage page) override;
+    // Data of a length that is no texture's says so.
+    std::string InvalidText() override;
 
-    CTileTextureType& GetTextureBlock() { return m_Texture; }
-    CTileTerrainType& GetTerrainBlock() { return m_Terrain; }
+protected:
+    CMulImageType& PictureBlock() override { return m_Block; }
+    // Edge by edge; a length that gives no edge gives no picture.
+    std::pair<std::uint32_t, std::uint32_t> PictureSize() override {
+        return {m_Block.GetEdge(), m_Block.GetEdge()};
+    }
+    bool DrawBlock(CSurfaceDC& dc, std::uint16_t hue, bool partial) override;
 
 private:
-    CTileTextureType m_Texture;
-    CTileTerrainType m_Terrain;
-};
+    // The companion terrain tile, made when first asked for.
+    CDataDefTerrain& Terrain();
 
-// A texture edge by edge, each side cut to its limit. False when the block does not load or
-// its length gives no edge.
-bool DrawTexturePicture(CTileTextureType& block, SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                        std::uint32_t maxHeight);
+    CTileTextureType m_Block;
+    std::unique_ptr<CDataDefTerrain> m_pTerrain;
+};
 
 }  // namespace tessaly

@@ -4,6 +4,11 @@
 
 namespace tessaly {
 
+std::uint16_t LightPixel(std::uint8_t intensity) {
+    const auto grey = static_cast<std::uint16_t>(std::min<unsigned>(intensity, 31));
+    return static_cast<std::uint16_t>(grey << 10 | grey << 5 | grey);
+}
+
 bool CTileLightType::Load() {
     IndexRecord record;
     if (!ReadIndex(kSlotLightIdx, kSlotLight, m_nEntry, record)) {
@@ -40,8 +45,9 @@ bool CTileLightType::DrawData(CSurfaceDCData& surface, ByteSpan data, std::uint3
         for (std::size_t done = 0; done < count;) {
             const std::size_t n = std::min(kPiece, count - done);
             for (std::size_t i = 0; i < n; ++i) {
-                words[2 * i] = 0;
-                words[2 * i + 1] = data[pos + done + i];
+                const std::uint16_t word = LightPixel(data[pos + done + i]);
+                words[2 * i] = static_cast<std::uint8_t>(word & 0xFF);
+                words[2 * i + 1] = static_cast<std::uint8_t>(word >> 8);
             }
             CopyPixels(destination + 2 * done, words, static_cast<std::int32_t>(n));
             done += n;

@@ -1,11 +1,17 @@
 #pragma once
 // Lights of "light.mul": width x height bytes, row by row; the index record's first extra word
-// is the height, the second the width. Byte b shows as the pixel word b x 256.
+// is the height, the second the width. Each byte is the light's intensity at that pixel, 0 (none)
+// to 31 (full): it shows as a grey of that brightness (LightPixel).
 
 #include "MulBlock.h"
 #include "Surface.h"
 
 namespace tessaly {
+
+// The pixel word of a light byte: the grey whose 5-bit red, green and blue are the intensity
+// (bytes past 31 show as 31), so that a smooth light shows as a smooth glow. Intensity 0 is the
+// cleared pixel, which shows what lies behind the picture.
+std::uint16_t LightPixel(std::uint8_t intensity);
 
 class CTileLightType : public CMulImageType {
 public:

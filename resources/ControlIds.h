@@ -39,6 +39,9 @@ inline constexpr int IDC_TEXTURE_PICTURE = 4088;
 inline constexpr int IDC_TERRAIN_PICTURE = 4089;
 inline constexpr int IDC_GUMP_SIZE = 4090;
 inline constexpr int IDC_ITEM_SIZE = 4101;
+inline constexpr int IDC_TERRAIN_SIZE = 4112;
+inline constexpr int IDC_TEXTURE_SIZE = 4113;
+inline constexpr int IDC_LIGHT_SIZE = 4114;
 
 // Multi page and its "Tile Item" dialog.
 inline constexpr int IDC_MULTI_PICTURE = 4050;

@@ -57,8 +57,9 @@ inline constexpr int ID_VIEW_MULFILES = 32792;
 inline constexpr int ID_VIEW_VERDATA = 32793;
 inline constexpr int ID_VIEW_CHANGES = 32794;
 inline constexpr int ID_VIEW_UNUSED = 32795;
-inline constexpr int ID_EDIT_GOTO = 32796;  // "Go to...": select an entry by its number
+inline constexpr int ID_EDIT_GOTO = 32796;          // "Go to...": select an entry by its number
 inline constexpr int ID_EDIT_REPLACE_FILE = 32810;  // "Replace from File..."
+inline constexpr int ID_VIEW_CHECKERBOARD = 32820;  // transparent pixels on a checkerboard
 
 // Standard commands.
 inline constexpr int ID_FILE_NEW = 57600;

@@ -40,6 +40,10 @@ public:
     // Shows a text in pane 0 of the main frame's status bar; may be empty.
     std::function<void(const QString&)> m_SetMessageText;
 
+    // Pictures show their transparent pixels on a light checkerboard rather than on the page's
+    // or the grid cell's background (View, "Checkerboard Background").
+    bool m_bCheckerboard = false;
+
     // The dialogs and message boxes of the program; null uses the real ones, owned by the main
     // window. Not owned.
     CShellUi* m_pUi = nullptr;

@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataDefHue.h"
+#include "CDataPageDraw.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Surface.h"
@@ -66,7 +67,8 @@ QImage CDataListThumbs::MakeCellPicture(CDataDef& entry) {
         if (!entry.GetImage(buffer)) {
             return {};
         }
-        QImage picture = CreateDeviceBitmap(buffer);
+        // Transparent where nothing is drawn: the cell's background shows there.
+        QImage picture = TransparentImage(buffer);
         if (picture.width() > kPictureSize || picture.height() > kPictureSize) {
             picture = picture.scaled(kPictureSize, kPictureSize, Qt::KeepAspectRatio,
                                      Qt::SmoothTransformation);
@@ -199,8 +201,11 @@ void CDataListThumbs::PaintCell(QPainter& painter, int nPosition, const QRect& c
     const QImage& picture = m_Cache.Get(entry, [entry] { return MakeCellPicture(*entry); });
     painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
     if (!picture.isNull()) {
-        painter.drawImage(box.x() + (box.width() - picture.width()) / 2,
-                          box.y() + (box.height() - picture.height()) / 2, picture);
+        const QRect at(box.x() + (box.width() - picture.width()) / 2,
+                       box.y() + (box.height() - picture.height()) / 2, picture.width(),
+                       picture.height());
+        PaintPictureBackground(painter, at);
+        painter.drawImage(at.topLeft(), picture);
     } else if (const char* text = entry->GetColumnText(0)) {
         painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, QString::fromLatin1(text));
     }

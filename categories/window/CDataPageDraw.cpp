@@ -1,5 +1,6 @@
 #include "CDataPageDraw.h"
 
+#include "CDataAppState.h"
 #include "CDataDef.h"
 #include "ControlIds.h"
 #include "EventLog.h"
@@ -43,6 +44,23 @@ void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text) {
     painter.restore();
 }
 
+void PaintPictureBackground(QPainter& painter, const QRect& area) {
+    if (!DataAppState().m_bCheckerboard) {
+        return;
+    }
+    constexpr int kSquare = 8;
+    painter.save();
+    painter.setClipRect(area, Qt::IntersectClip);
+    painter.fillRect(area, QColor(255, 255, 255));
+    for (int y = area.top(); y <= area.bottom(); y += kSquare) {
+        const int row = (y - area.top()) / kSquare;
+        for (int x = area.left() + (row % 2) * kSquare; x <= area.right(); x += 2 * kSquare) {
+            painter.fillRect(x, y, kSquare, kSquare, QColor(214, 214, 214));
+        }
+    }
+    painter.restore();
+}
+
 CHueField::CHueField(QWidget* pParent) : QWidget(pParent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -79,43 +97,96 @@ void CPictureFrame::paintEvent(QPaintEvent* event) {
     }
 }
 
-CDataPageDraw::CDataPageDraw(int nTemplate, const QString& title, int nPictureId, int nSizeId)
-    : CDataPage(nTemplate, title) {
-    m_pLayout = new QVBoxLayout(this);
-    m_pLayout->setContentsMargins(7, 7, 7, 7);
-    if (nSizeId != 0) {
-        m_pTop = new QHBoxLayout;
-        m_pTop->addWidget(new QLabel(QStringLiteral("Size:"), this));
-        m_pSize = new QLabel(this);
-        ids::SetControlId(m_pSize, nSizeId);
-        m_pSize->setMinimumWidth(80);
-        m_pTop->addWidget(m_pSize);
-        m_pTop->addStretch(1);
-        m_pLayout->addLayout(m_pTop);
+namespace {
+
+// The picture pages: template, caption, control ids and what each offers.
+constexpr PicturePageKind kPicturePages[] = {
+    {EntryPage::ItemDraw, 130, "Item", ids::IDC_ITEM_PICTURE, ids::IDC_ITEM_SIZE, true, true, true,
+     false},
+    {EntryPage::TerrainDraw, 148, "Terrain", ids::IDC_TERRAIN_PICTURE, ids::IDC_TERRAIN_SIZE, false,
+     true, false, true},
+    {EntryPage::TextureDraw, 141, "Texture", ids::IDC_TEXTURE_PICTURE, ids::IDC_TEXTURE_SIZE, false,
+     true, false, true},
+    {EntryPage::GumpDraw, 146, "Gump", ids::IDC_GUMP_PICTURE, ids::IDC_GUMP_SIZE, true, true, false,
+     false},
+    {EntryPage::LightDraw, 145, "Light", ids::IDC_LIGHT_PICTURE, ids::IDC_LIGHT_SIZE, false, true,
+     false, false},
+};
+
+}  // namespace
+
+CDataPageDraw* CreatePicturePage(EntryPage page) {
+    for (const PicturePageKind& kind : kPicturePages) {
+        if (kind.page == page) {
+            return new CDataPageDraw(kind);
+        }
     }
-    m_pPicture = new CPictureFrame(nPictureId, this);
-    m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
-    m_pLayout->addWidget(m_pPicture, 1);
+    return nullptr;
 }
 
-void CDataPageDraw::AddHueField() {
-    m_pHue = new CHueField(this);
-    connect(m_pHue, &CHueField::HueChanged, m_pPicture, qOverload<>(&QWidget::update));
-    auto* copy = new QPushButton(QStringLiteral("Copy"), this);
-    connect(copy, &QPushButton::clicked, this, [this] { OnCopy(); });
-    m_pTop->addWidget(m_pHue);
-    m_pTop->addWidget(copy);
+CDataPageDraw::CDataPageDraw(const PicturePageKind& kind)
+    : CDataPage(kind.nTemplate, QString::fromLatin1(kind.pszTitle)), m_Kind(kind) {
+    m_pLayout = new QVBoxLayout(this);
+    m_pLayout->setContentsMargins(7, 7, 7, 7);
+    if (kind.nSizeId != 0) {
+        auto* top = new QHBoxLayout;
+        top->addWidget(new QLabel(QStringLiteral("Size:"), this));
+        m_pSize = new QLabel(this);
+        ids::SetControlId(m_pSize, kind.nSizeId);
+        m_pSize->setMinimumWidth(80);
+        top->addWidget(m_pSize);
+        top->addStretch(1);
+        if (kind.bArtButtons) {
+            // Buttons towards the item's gump and animation, not wired to anything.
+            for (auto [id, text] : {std::pair(4098, "Gump..."), std::pair(4099, "Anim...")}) {
+                auto* button = new QPushButton(QString::fromLatin1(text), this);
+                button->setObjectName(QString::number(id));
+                button->setEnabled(false);
+                button->setToolTip(QStringLiteral(
+                    "Not available: the item's gump and animation are not looked up"));
+                top->addWidget(button);
+            }
+        }
+        if (kind.bHue) {
+            m_pHue = new CHueField(this);
+            top->addWidget(m_pHue);
+        }
+        if (kind.bCopy) {
+            auto* copy = new QPushButton(QStringLiteral("Copy"), this);
+            connect(copy, &QPushButton::clicked, this, [this] { OnCopy(); });
+            top->addWidget(copy);
+        }
+        m_pLayout->addLayout(top);
+    }
+    m_pPicture = new CPictureFrame(kind.nPictureId, this);
+    m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
+    m_pLayout->addWidget(m_pPicture, 1);
+    if (m_pHue != nullptr) {
+        connect(m_pHue, &CHueField::HueChanged, m_pPicture, qOverload<>(&QWidget::update));
+    }
 }
 
 std::uint16_t CDataPageDraw::GetHue() const {
     return m_pHue != nullptr ? m_pHue->GetHue() : 0;
 }
 
+CDataDefPicture* CDataPageDraw::GetPictureEntry() {
+    auto* entry = dynamic_cast<CDataDefPicture*>(GetDataDef());
+    return entry != nullptr ? entry->GetPicture(m_Kind.page) : nullptr;
+}
+
+bool CDataPageDraw::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                std::uint32_t maxHeight) {
+    CDataDefPicture* picture = GetPictureEntry();
+    return picture != nullptr &&
+           picture->DrawPicture(buffer, maxWidth, maxHeight, GetHue(), picture->IsPartialHue());
+}
+
 void CDataPageDraw::OnCopy() {
     SurfaceBuffer buffer;
     try {
         ActivateEntryPatch();
-        if (GetDataDef() != nullptr && DrawPicture(buffer, kNoLimit, kNoLimit)) {
+        if (DrawPicture(buffer, kNoLimit, kNoLimit)) {
             PutPictureOnClipboard(buffer);
         }
     } catch (...) {
@@ -124,17 +195,17 @@ void CDataPageDraw::OnCopy() {
 }
 
 int CDataPageDraw::LoadData() {
-    CDataDef* entry = GetDataDef();
-    if (entry == nullptr || !Accepts(entry)) {
+    CDataDefPicture* picture = GetPictureEntry();
+    if (picture == nullptr) {
         return 1;
     }
     update();
     m_pPicture->update();
     if (m_pSize != nullptr) {
-        if (entry->IsDeleted()) {
+        if (GetDataDef()->IsDeleted()) {
             m_sSize = QStringLiteral("deleted");
-        } else if (QString text = SizeText(); !text.isEmpty()) {
-            m_sSize = text;
+        } else if (std::string text = picture->SizeText(); !text.empty()) {
+            m_sSize = QString::fromStdString(text);
         }
     }
     return CDataPage::LoadData();
@@ -161,11 +232,16 @@ void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
     // A loaded block shows its buffer whatever the draw itself answered.
     const bool shown = m_Buffer.GetData() != nullptr;
     if (shown) {
-        DrawToDevice(m_Buffer, painter, area.left(), area.top());
+        PaintPictureBackground(
+            painter, QRect(area.topLeft(), QSize(static_cast<int>(m_Buffer.GetWidth()),
+                                                 static_cast<int>(m_Buffer.GetHeight()))));
+        painter.drawImage(area.topLeft(), TransparentImage(m_Buffer));
     } else {
         DrawPageNotice(painter, area, NoPictureText());
     }
-    Painted(shown);
+    if (m_Kind.bEnabledWhenDrawn) {
+        setEnabled(shown);
+    }
 }
 
 QString CDataPageDraw::NoPictureText() {
@@ -175,6 +251,15 @@ QString CDataPageDraw::NoPictureText() {
     }
     if (entry->IsDeleted()) {
         return QStringLiteral("Deleted by a patch record");
+    }
+    CDataDefPicture* picture = GetPictureEntry();
+    if (picture != nullptr) {
+        if (const std::string why = picture->InvalidText(); !why.empty()) {
+            return QString::fromStdString(why);
+        }
+    }
+    if (picture != entry && m_Kind.page == EntryPage::TextureDraw) {
+        return QStringLiteral("This terrain tile has no texture");
     }
     ReadStatus status = ReadStatus::Ok;
     try {

@@ -1,6 +1,7 @@
 #pragma once
 // The picture pages of the image categories; they draw as the entries do (EntryPicture.h).
 
+#include "CDataDefPicture.h"
 #include "CDataProps.h"
 #include "EntryPicture.h"
 #include "Surface.h"
@@ -23,6 +24,11 @@ namespace tessaly {
 bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
 // Writes a notice (why a page shows no picture) across the middle of a page's picture area.
 void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text);
+
+// Paints the area a picture is about to cover with a light checkerboard when the user chose one
+// (CDataAppState::m_bCheckerboard); otherwise leaves the background there, which then shows
+// through the picture's transparent pixels (TransparentImage).
+void PaintPictureBackground(QPainter& painter, const QRect& area);
 
 // The "Hue" number field of the picture pages: the client's hue number the picture is drawn in
 // (0 = none), entered in hexadecimal as the hue page shows it ("Hue Index"), up to 3000.
@@ -55,22 +61,37 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
+// What one picture page is: the page it stands for, its template, caption and control ids, and
+// what it offers besides the picture.
+struct PicturePageKind {
+    EntryPage page;
+    int nTemplate;
+    const char* pszTitle;
+    int nPictureId;
+    int nSizeId;             // the size text's id; 0: no size text
+    bool bHue;               // the "Hue" field
+    bool bCopy;              // the "Copy" button
+    bool bArtButtons;        // "Gump..." and "Anim..." (without action)
+    bool bEnabledWhenDrawn;  // enabled only while it has a picture to show (the companions)
+};
+
+// The picture page of the five picture categories ("Item", "Terrain", "Texture", "Gump",
+// "Light"): it draws the picture the entry names for its page (CDataDefPicture::GetPicture),
+// cut to the control, never scaled.
 class CDataPageDraw : public CDataPage {
     Q_OBJECT
 
 public:
-    // nPictureId is the picture control's id; nSizeId that of the size text (0: none).
-    CDataPageDraw(int nTemplate, const QString& title, int nPictureId, int nSizeId = 0);
+    explicit CDataPageDraw(const PicturePageKind& kind);
 
-    // Invalidates the page and, with a size text, sets it from SizeText; 0 when the entry is
-    // one the page shows.
+    // Invalidates the page and, with a size text, sets it from the picture; 0 when the entry
+    // has a picture this page shows.
     int LoadData() override;
     void MembersToControls() override;
 
-    // Draws the picture of the page's entry into buffer, each side at most the limit. False
-    // when the entry has no picture this page shows.
-    virtual bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
-                             std::uint32_t maxHeight) = 0;
+    // Draws the picture of the page's entry into buffer, each side at most the limit, in the
+    // page's hue. False when the entry has no picture this page shows.
+    bool DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth, std::uint32_t maxHeight);
 
     CPictureFrame* GetPicture() const { return m_pPicture; }
     // The hue field (null on pages without one) and the hue the picture is drawn in.
@@ -82,29 +103,23 @@ public:
     const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
     QString m_sSize;
 
-protected:
-    // Whether the page's entry is of the class it shows; other entries fail LoadData.
-    virtual bool Accepts(CDataDef* pEntry) = 0;
-    // The size text of the loaded picture, or empty (and the text stays as it was).
-    virtual QString SizeText() { return QString(); }
-    // After a paint: whether a picture was found and drawn.
-    virtual void Painted(bool /*bDrawn*/) {}
-    // Why the page draws no picture of its entry (it is deleted, its data is missing or
-    // damaged), shown in the picture's place.
-    virtual QString NoPictureText();
-    // Adds the "Hue" field, which redraws the picture, and a "Copy" button to the size row.
-    void AddHueField();
-
-    QVBoxLayout* m_pLayout;
-    QHBoxLayout* m_pTop = nullptr;  // the size text row, with a size text
-
 private:
+    // The entry whose picture the page shows, or null.
+    CDataDefPicture* GetPictureEntry();
     void Paint(QPainter& painter, const QRect& area);
+    // Why the page draws no picture of its entry (it is deleted, its data is missing, damaged
+    // or of no picture's length), shown in the picture's place.
+    QString NoPictureText();
 
+    PicturePageKind m_Kind;
+    QVBoxLayout* m_pLayout;
     CPictureFrame* m_pPicture;
     QLabel* m_pSize = nullptr;
     CHueField* m_pHue = nullptr;
     SurfaceBuffer m_Buffer;
 };
+
+// The picture page of that kind; null for a page that is not a picture page.
+CDataPageDraw* CreatePicturePage(EntryPage page);
 
 }  // namespace tessaly

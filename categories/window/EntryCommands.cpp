@@ -3,25 +3,21 @@
 #include "AnimPages.h"
 #include "CDataAppState.h"
 #include "CDataDef.h"
+#include "CDataPageDraw.h"
 #include "CDataPageScript.h"
 #include "CDataProps.h"
 #include "ClilocPages.h"
 #include "EventLog.h"
 #include "FontPages.h"
-#include "GumpPages.h"
 #include "HuePages.h"
-#include "ItemPages.h"
 #include "JunkPages.h"
-#include "LightPages.h"
 #include "MapPages.h"
 #include "MultiPages.h"
 #include "ResourceIds.h"
 #include "SkillPages.h"
 #include "SoundPages.h"
 #include "StaticsPages.h"
-#include "TerrainPages.h"
 #include "Text.h"
-#include "TexturePages.h"
 #include "TileDataPages.h"
 #include "UniFontPages.h"
 #include "VerDataPages.h"
@@ -56,13 +52,13 @@ CDataPage* CreatePage(EntryPage page) {
         case EntryPage::Font:
             return new CDataPageFont;
         case EntryPage::GumpDraw:
-            return new CDataPageGumpDraw;
+        case EntryPage::ItemDraw:
+        case EntryPage::LightDraw:
+        case EntryPage::TerrainDraw:
+        case EntryPage::TextureDraw:
+            return CreatePicturePage(page);
         case EntryPage::Hue:
             return new cDataPageHue;
-        case EntryPage::ItemDraw:
-            return new CDataPageItemDraw;
-        case EntryPage::LightDraw:
-            return new CDataPageLightDraw;
         case EntryPage::Map:
             return new CDataPageMap;
         case EntryPage::MultiDraw:
@@ -75,10 +71,6 @@ CDataPage* CreatePage(EntryPage page) {
             return new CDataPageSound;
         case EntryPage::Statics:
             return new CDataPageStatics;
-        case EntryPage::TerrainDraw:
-            return new CDataPageTerrainDraw;
-        case EntryPage::TextureDraw:
-            return new CDataPageTextureDraw;
         case EntryPage::TileData:
             return new CDataPageTileData;
         case EntryPage::UniFont:

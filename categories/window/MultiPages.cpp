@@ -482,7 +482,9 @@ void CDataPageMultiDraw::PaintPicture(QPainter& painter, const QRect& area) {
         composition.Draw(dc, area.width() / 2 - m_pHorizontal->value(),
                          area.height() * 3 / 5 - m_pVertical->value(), low, high);
     }
-    DrawToDevice(m_Buffer, painter, area.left(), area.top());
+    // Where no item is drawn the page's background (or the checkerboard) shows.
+    PaintPictureBackground(painter, area);
+    painter.drawImage(area.topLeft(), TransparentImage(m_Buffer));
 }
 
 }  // namespace tessaly

@@ -25,4 +25,17 @@ QImage CreateDeviceBitmap(const SurfaceBuffer& buffer) {
     return SurfaceImage(buffer).copy();
 }
 
+QImage TransparentImage(const SurfaceBuffer& buffer) {
+    QImage image = SurfaceImage(buffer).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (buffer.GetPixel(x, y) == 0) {
+                line[x] = 0;
+            }
+        }
+    }
+    return image;
+}
+
 }  // namespace tessaly

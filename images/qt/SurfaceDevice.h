@@ -19,4 +19,8 @@ bool DrawToDevice(const SurfaceBuffer& buffer, QPainter& painter, int x, int y);
 // A deep copy of the buffer as an image owned by the caller (null image when there is no memory).
 QImage CreateDeviceBitmap(const SurfaceBuffer& buffer);
 
+// A copy of the buffer whose cleared pixels (word 0: nothing drawn there) are transparent, so
+// that what lies behind the picture shows through them (null image when there is no memory).
+QImage TransparentImage(const SurfaceBuffer& buffer);
+
 }  // namespace tessaly

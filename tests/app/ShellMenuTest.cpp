@@ -1,6 +1,7 @@
 // The menus of the real main window: every item's text, id, enabled and checked state in the
 // states the program goes through, the accelerators and the status-bar prompts.
 
+#include "CBrindleApp.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
 #include "CDataAppState.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTest>
 
@@ -137,6 +139,16 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     EXPECT_TRUE(State(ID_VIEW_UNUSED).m_bChecked);
     ASSERT_TRUE(Command(ID_VIEW_CHANGES));
     EXPECT_FALSE(State(ID_VIEW_CHANGES).m_bChecked);
+
+    // "Checkerboard Background" toggles its mark and the pictures' background, and the profile
+    // keeps the choice for the next start.
+    ASSERT_TRUE(Command(ID_VIEW_CHECKERBOARD));
+    EXPECT_TRUE(State(ID_VIEW_CHECKERBOARD).m_bChecked);
+    EXPECT_TRUE(DataAppState().m_bCheckerboard);
+    EXPECT_TRUE(OpenProfile()->value(QStringLiteral("View/Checkerboard")).toBool());
+    ASSERT_TRUE(Command(ID_VIEW_CHECKERBOARD));
+    EXPECT_FALSE(DataAppState().m_bCheckerboard);
+    EXPECT_FALSE(OpenProfile()->value(QStringLiteral("View/Checkerboard")).toBool());
 }
 
 TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {

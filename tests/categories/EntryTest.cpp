@@ -6,8 +6,10 @@
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
+#include "PictureImage.h"
 #include "QtTestSupport.h"
 #include "Surface.h"
+#include "SurfaceDevice.h"
 #include "TarnError.h"
 #include "VerDataTable.h"
 #include "core/CapturedLog.h"
@@ -186,6 +188,23 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         EXPECT_EQ(entry->GetImage(shown), back->GetImage(taken));
         EXPECT_EQ(std::pair(shown.GetWidth(), shown.GetHeight()),
                   std::pair(taken.GetWidth(), taken.GetHeight()));
+        if (def.m_Edit != EditSource::Picture) {
+            continue;
+        }
+        // The edit writes the record the save writes: the shown picture, put back, gives the
+        // same file, key and extra words, and the reader takes its size from them.
+        std::string message;
+        std::unique_ptr<CDataVerData> edit =
+            entry->MakePictureChange(PictureFromImage(CreateDeviceBitmap(shown)), message);
+        ASSERT_NE(edit, nullptr) << message;
+        const CUOVersionBlock& edited = *edit->GetChange();
+        EXPECT_EQ(
+            std::tuple(edited.m_dwFileId, edited.m_dwBlock, edited.m_wExtra1, edited.m_wExtra2),
+            std::tuple(record.m_dwFileId, record.m_dwBlock, record.m_wExtra1, record.m_wExtra2));
+        SurfaceBuffer redrawn;
+        ASSERT_TRUE(edit->GetTarget()->GetImage(redrawn));
+        EXPECT_EQ(std::pair(redrawn.GetWidth(), redrawn.GetHeight()),
+                  std::pair(shown.GetWidth(), shown.GetHeight()));
     }
     // Without client files an entry of any row draws and exports nothing.
     TempDir empty;

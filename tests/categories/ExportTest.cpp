@@ -87,13 +87,13 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
         const QImage written = ReadPng(path);
         EXPECT_EQ(written, AsImage(drawn)) << c.offered;
     }
-    // Terrain has no GetImage; its file is the whole diamond the Terrain page draws. A name
-    // without extension gets one.
+    // Terrain's file is the whole diamond the Terrain page draws. A name without extension
+    // gets one.
     Show(kCategoryTerrain);
     const std::string path = Export(0xA8, "tile") + ".png";
     CDataDefTerrain terrain(0xA8);
     SurfaceBuffer diamond;
-    ASSERT_TRUE(DrawTerrainPicture(terrain.GetTerrainBlock(), diamond, kNoLimit, kNoLimit));
+    ASSERT_TRUE(terrain.DrawPicture(diamond, kNoLimit, kNoLimit));
     EXPECT_EQ(ReadPng(path), AsImage(diamond));
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }

@@ -2,6 +2,7 @@
 // keys, the commands and context menu of the selected cell, the pictures the cells show and
 // their cache, and the rows a typed filter keeps in either list kind.
 
+#include "CDataAppState.h"
 #include "CDataDefHue.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
@@ -173,6 +174,58 @@ TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
     EXPECT_EQ(m_pGrid->GetCache().GetCount(), CDataListThumbs::kCacheCells);
     EXPECT_FALSE(m_pGrid->GetCache().Contains(Row(0)));
     EXPECT_TRUE(m_pGrid->GetCache().Contains(Row(2999)));
+}
+
+// Terrain tiles show their diamond, multis the composed structure scaled into the box, bodies
+// their first frame, lights a grey glow; pixels where nothing is drawn show the cell's
+// background, or the checkerboard when the user chose it.
+TEST_F(GridTest, TerrainMultisBodiesAndLightsShowPicturesOnTheCellBackground) {
+    constexpr int kBox = CDataListThumbs::kPictureSize;
+    for (std::int32_t category :
+         {kCategoryTerrain, kCategoryMultis, kCategoryAnims, kCategoryLights}) {
+        SCOPED_TRACE(category);
+        CDataListThumbs* grid = ShowGrid(category);
+        int position = 0;
+        while (position < static_cast<int>(grid->GetShownRows().size()) &&
+               !Row(position)->IsValid()) {
+            ++position;
+        }
+        ASSERT_LT(position, static_cast<int>(grid->GetShownRows().size()));
+        SurfaceBuffer buffer;
+        ASSERT_TRUE(Row(position)->GetImage(buffer));
+        const QImage cell = CDataListThumbs::MakeCellPicture(*Row(position));
+        ASSERT_FALSE(cell.isNull());
+        EXPECT_LE(std::max(cell.width(), cell.height()), kBox);
+        if (buffer.GetWidth() > static_cast<std::uint32_t>(kBox) ||
+            buffer.GetHeight() > static_cast<std::uint32_t>(kBox)) {
+            EXPECT_EQ(std::max(cell.width(), cell.height()), kBox);
+        } else {
+            EXPECT_EQ(cell.size(), QSize(static_cast<int>(buffer.GetWidth()),
+                                         static_cast<int>(buffer.GetHeight())));
+        }
+        if (category == kCategoryTerrain) {
+            EXPECT_EQ(cell.size(), QSize(44, 44));
+        }
+        if (category == kCategoryLights) {
+            const QColor middle = cell.pixelColor(cell.width() / 2, cell.height() / 2);
+            EXPECT_GT(middle.red(), 0);
+            EXPECT_EQ(middle.red(), middle.green());
+            EXPECT_EQ(middle.green(), middle.blue());
+        }
+        // The top-left corner of every one of these pictures is empty: the cell shows through.
+        EXPECT_EQ(qAlpha(cell.pixel(0, 0)), 0);
+        const QRect at = grid->CellRect(position);
+        const QPoint corner(at.x() + CDataListThumbs::kPadding + (kBox - cell.width()) / 2,
+                            at.y() + CDataListThumbs::kPadding + (kBox - cell.height()) / 2);
+        grid->viewport()->repaint();
+        EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(corner),
+                  grid->palette().color(QPalette::Base));
+        DataAppState().m_bCheckerboard = true;
+        grid->viewport()->repaint();
+        // The checkerboard starts with a grey square at the picture's corner.
+        EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(corner), QColor(214, 214, 214));
+        DataAppState().m_bCheckerboard = false;
+    }
 }
 
 // The rows of a list whose cells (any column) contain text, ignoring case, as the model shows

@@ -11,7 +11,6 @@
 #include "ControlIds.h"
 #include "EntryCommands.h"
 #include "Hues.h"
-#include "ItemPages.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "SurfaceDevice.h"
@@ -19,6 +18,7 @@
 
 #include <QClipboard>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 
@@ -81,6 +81,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
         std::uint32_t width, height;  // the whole picture
         std::function<void(CSurfaceDC&)> draw;
         const char* size;  // the size text, or null
+        int sizeId = 0;    // its control
     };
     CTileItemType crate(0x0E3C);
     CTileGumpType backdrop(0x07D0), button(0x00F7);
@@ -96,20 +97,20 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     ASSERT_EQ(crate.GetHeight(), 48u);
     const std::vector<Case> cases = {
         {kCategoryItems, 0x0E3C, "Item", 44, 48, [&](CSurfaceDC& dc) { crate.Draw(dc, 0, 0); },
-         "44,48"},
+         "44,48", ids::IDC_ITEM_SIZE},
         {kCategoryGumps, 0x07D0, "Gump", 640, 480, [&](CSurfaceDC& dc) { backdrop.Draw(dc, 0, 0); },
-         "640, 480"},
+         "640, 480", ids::IDC_GUMP_SIZE},
         {kCategoryGumps, 0x00F7, "Gump", button.GetWidth(), button.GetHeight(),
          [&](CSurfaceDC& dc) { button.Draw(dc, 0, 0); }, nullptr},
         {kCategoryLights, 2, "Light", 96, 96, [&](CSurfaceDC& dc) { light.Draw(dc, 0, 0); },
-         nullptr},
+         "96,96", ids::IDC_LIGHT_SIZE},
         {kCategoryTextures, 3, "Texture", 64, 64, [&](CSurfaceDC& dc) { texture.Draw(dc, 0, 0); },
-         nullptr},
+         "64,64", ids::IDC_TEXTURE_SIZE},
         // The companions: a texture's terrain tile and a terrain tile's texture.
         {kCategoryTextures, 3, "Terrain", 44, 44, [&](CSurfaceDC& dc) { grass.Draw(dc, 21, 0); },
          nullptr},
         {kCategoryTerrain, 3, "Terrain", 44, 44, [&](CSurfaceDC& dc) { grass.Draw(dc, 21, 0); },
-         nullptr},
+         "44,44", ids::IDC_TERRAIN_SIZE},
         {kCategoryTerrain, 3, "Texture", 64, 64, [&](CSurfaceDC& dc) { texture.Draw(dc, 0, 0); },
          nullptr},
     };
@@ -124,11 +125,7 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
         const auto h = std::min(c.height, static_cast<std::uint32_t>(area.height()));
         test::ExpectSamePixels(page->GetBuffer(), Drawn(w, h, c.draw));
         if (c.size != nullptr) {
-            EXPECT_EQ(
-                ids::FindControl<QLabel>(
-                    page, c.category == kCategoryItems ? ids::IDC_ITEM_SIZE : ids::IDC_GUMP_SIZE)
-                    ->text(),
-                c.size);
+            EXPECT_EQ(ids::FindControl<QLabel>(page, c.sizeId)->text(), c.size);
         }
         // What the page shows is what reaches the screen.
         const QImage shown = page->GetPicture()->grab().toImage();
@@ -153,12 +150,12 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     CDataProps* sheet = OpenProperties(*Entry(kCategoryTerrain, 3));
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetPageCount(), 3);
-    auto* item = new CDataPageItemDraw;
+    CDataPageDraw* item = CreatePicturePage(EntryPage::ItemDraw);
     sheet->AddPage(item);
     EXPECT_FALSE(item->LoadEntry());
 }
 
-TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
+TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     struct Case {
         std::int32_t category;
@@ -166,7 +163,8 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
         int width, height;
     };
     for (const Case& c : {Case{kCategoryItems, 0x0E3C, 44, 48}, Case{kCategoryGumps, 0x00F7, 0, 0},
-                          Case{kCategoryLights, 0, 32, 32}, Case{kCategoryTextures, 2, 128, 128}}) {
+                          Case{kCategoryLights, 0, 32, 32}, Case{kCategoryTextures, 2, 128, 128},
+                          Case{kCategoryTerrain, 3, 44, 44}}) {
         SCOPED_TRACE(c.category);
         clipboard->clear();
         CDataDef* entry = Entry(c.category, c.index);
@@ -180,11 +178,18 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboardExceptForTerrain) {
         EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
                   CreateDeviceBitmap(picture).convertToFormat(QImage::Format_RGB32));
     }
+    // Every picture page has "Copy": a texture's terrain tile, as its page shows it.
     clipboard->clear();
-    SurfaceBuffer none;
-    EXPECT_FALSE(Entry(kCategoryTerrain, 3)->GetImage(none));
-    RunEntryCommand(*Entry(kCategoryTerrain, 3), nullptr, ids::ID_EDIT_COPY);
-    EXPECT_TRUE(clipboard->image().isNull());
+    CDataPageDraw* page = ShowPage(Entry(kCategoryTextures, 3), "Terrain");
+    ASSERT_NE(page, nullptr);
+    QPushButton* copy = nullptr;
+    for (QPushButton* button : page->findChildren<QPushButton*>()) {
+        copy = button->text() == QStringLiteral("Copy") ? button : copy;
+    }
+    ASSERT_NE(copy, nullptr);
+    copy->click();
+    EXPECT_EQ(clipboard->image().convertToFormat(QImage::Format_RGB32),
+              CreateDeviceBitmap(page->GetBuffer()).convertToFormat(QImage::Format_RGB32));
 }
 
 // Typing a hue number redraws the picture in entry N - 1 of the hue table (the number the Hues

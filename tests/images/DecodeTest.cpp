@@ -185,7 +185,8 @@ std::uint16_t DiamondOnly(const Picture& p, int x, int y) {
     const int half = y < 22 ? y : 43 - y;
     return x >= 21 - half && x <= 22 + half ? p.At(x, y) : 0;
 }
-// A light's bytes (here the pixels' low bytes) become the high bytes of the drawn words.
+// A light's bytes (here the pixels' low bytes) are intensities: each becomes the grey of that
+// 5-bit brightness, full white from 31 on.
 Block EncodeLight(const Picture& p) {
     Block bytes;
     for (std::uint16_t px : p.pixels) {
@@ -193,8 +194,9 @@ Block EncodeLight(const Picture& p) {
     }
     return tessaly::EncodeLight(p.width, p.height, bytes);
 }
-std::uint16_t HighBytes(const Picture& p, int x, int y) {
-    return static_cast<std::uint16_t>((p.At(x, y) & 0xFF) << 8);
+std::uint16_t Greys(const Picture& p, int x, int y) {
+    const int grey = std::min(p.At(x, y) & 0xFF, 31);
+    return static_cast<std::uint16_t>(grey << 10 | grey << 5 | grey);
 }
 
 // Zeros in a texture are written too, hence its few transparent pixels.
@@ -210,7 +212,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"Gump33x17", 33, 17, 50, EncodeGump, Gump(33, 17), {}},
                       RoundTrip{"Gump200x3", 200, 3, 50, EncodeGump, Gump(200, 3), {}},
                       RoundTrip{"Terrain", 44, 44, 0, EncodeTerrain, kTerrain, DiamondOnly},
-                      RoundTrip{"Light", 300, 2, 0, EncodeLight, Light(300, 2), HighBytes}),
+                      RoundTrip{"Light", 300, 2, 0, EncodeLight, Light(300, 2), Greys}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- edge cases and malformed blocks: exactly the listed rectangles drawn, nothing else ----
@@ -337,7 +339,7 @@ std::vector<Damaged> DamagedCases() {
     add("GumpRunPastTheWidth", 10, 1, run.take(), Gump(4, 1), true, {{0, 0, 10, 1, 0x0421}});
     add("GumpHued", 4, 4, tessaly::EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
     add("LightTallerThanTheData", 300, 5, tessaly::EncodeLight(300, 2, Block(600, 0x1F)),
-        Light(300, 5), true, {{0, 0, 300, 2, 0x1F00}});
+        Light(300, 5), true, {{0, 0, 300, 2, 0x7FFF}});
     AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4, false);
     std::fill(nines.indexes.begin(), nines.indexes.end(), 9);
     Block anim = tessaly::EncodeAnim(TestPalette(), {nines});

@@ -1,0 +1,88 @@
+#include "CDataDefPicture.h"
+
+#include "CDataVerData.h"
+#include "DataTypeDef.h"
+#include "ImageEncoders.h"
+#include "TarnError.h"
+#include "Text.h"
+
+namespace tessaly {
+
+CUOVersionBlock PicturePatchRecord(const PictureRecordKind& kind, std::uint32_t nIndex,
+                                   std::uint32_t width, std::uint32_t height) {
+    const DataTypeDef& row = *GetTypeDef(kind.nCategory);
+    const auto w = static_cast<std::uint16_t>(width);
+    const auto h = static_cast<std::uint16_t>(height);
+    return CUOVersionBlock{static_cast<std::uint32_t>(row.m_nDataFile),
+                           row.RecordOf(nIndex),
+                           0,
+                           0,
+                           kind.bHeightFirst ? h : w,
+                           kind.bHeightFirst ? w : h};
+}
+
+std::unique_ptr<CDataVerData> MakePictureRecord(const PictureRecordKind& kind, std::uint32_t nIndex,
+                                                const Picture& picture) {
+    return std::make_unique<CDataVerData>(
+        PicturePatchRecord(kind, nIndex, picture.width, picture.height), kind.encode(picture));
+}
+
+bool CDataDefPicture::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
+                                  std::uint32_t maxHeight, std::uint16_t hue, bool partial) {
+    if (!LoadEntryBlock(PictureBlock())) {
+        buffer.Release();
+        return false;
+    }
+    const auto [width, height] = PictureSize();
+    return MakePicture(buffer, width, height, maxWidth, maxHeight,
+                       [&](CSurfaceDC& dc) { return DrawBlock(dc, hue, partial); });
+}
+
+std::string CDataDefPicture::SizeText() {
+    if (!LoadEntryBlock(PictureBlock())) {
+        return std::string();
+    }
+    const auto [width, height] = PictureSize();
+    return Format(SizeFormat(), static_cast<int>(width), static_cast<int>(height));
+}
+
+bool CDataDefPicture::GetImage(SurfaceBuffer& buffer) {
+    return DrawPicture(buffer, kNoLimit, kNoLimit);
+}
+
+bool CDataDefPicture::ExportData(const ExportOptions& options, CExportData& out) {
+    SurfaceBuffer buffer;
+    return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue, options.bPartial) &&
+           out.AddPicture(buffer);
+}
+
+bool CDataDefPicture::WriteVerData(CQFile& file, CUOVersionBlock& record) {
+    const PictureRecordKind* kind = GetRecordKind();
+    if (kind == nullptr || !LoadEntryBlock(PictureBlock())) {
+        return false;
+    }
+    const auto [width, height] = PictureSize();
+    return WriteBlock(file, record, PicturePatchRecord(*kind, GetIndex(), width, height),
+                      PictureBlock().GetBytes());
+}
+
+std::unique_ptr<CDataVerData> CDataDefPicture::MakePictureChange(const Picture& picture,
+                                                                 std::string& message) {
+    const PictureRecordKind* kind = GetRecordKind();
+    if (kind == nullptr) {
+        return CDataDefIndex::MakePictureChange(picture, message);
+    }
+    try {
+        return MakePictureRecord(*kind, GetIndex(), picture);
+    } catch (const CTarnError&) {
+        message = kind->pszTooLarge;
+        return nullptr;
+    }
+}
+
+bool CDataDefPicture::ReadIndex() {
+    const DataTypeDef* row = GetRow();
+    return row != nullptr && ReadBaseIndex(row->m_nIndexFile, row->RecordOf(GetIndex()));
+}
+
+}  // namespace tessaly
