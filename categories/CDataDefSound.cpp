@@ -1,6 +1,7 @@
 #include "CDataDefSound.h"
 
 #include "CDataVerData.h"
+#include "DataModel.h"
 #include "EventLog.h"
 #include "MulSound.h"
 #include "TarnSounds.h"
@@ -15,12 +16,14 @@ std::string CDataDefSound::GetListText() {
     if (IsDeletedChange()) {
         return "delete";
     }
-    const std::string name = GetName();
+    return GetName() + "\t" + GetDurationText();
+}
+
+std::string CDataDefSound::GetDurationText() {
     // 1102 frames of 4 bytes make about a tenth of a second at 11025 frames per second.
     const std::uint32_t length = GetShownIndex().GetLength();
     const std::uint32_t tenths = length >= 32 ? ((length - 32) / 4) / 1102 : 0;
-    return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
-                  static_cast<int>(tenths % 10));
+    return Format("%d.%d sec", static_cast<int>(tenths / 10), static_cast<int>(tenths % 10));
 }
 
 std::string CDataDefSound::GetName() {
@@ -73,6 +76,10 @@ void CDataDefSound::AddPages(std::vector<EntryPage>& pages) {
 }
 
 void CDataDefSound::Play() {
+    if (!TheSounds().IsInit()) {
+        DataModelState().TellOnce(kNoSoundDevice);
+        return;
+    }
     try {
         IndexRecord change;
         if (!GetLinkedChange(change)) {

@@ -67,6 +67,10 @@ public:
     void RemoveSheet(CDataProps* sheet);
     void SetMessageText(const QString& text) const;
 
+protected:
+    // Shows the text in the status bar.
+    void Tell(const std::string& text) override { SetMessageText(QString::fromStdString(text)); }
+
 private:
     CShellDialogs m_Dialogs;
 };
