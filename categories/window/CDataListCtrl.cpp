@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include <algorithm>
+#include <utility>
 
 namespace tessaly {
 
@@ -185,6 +186,8 @@ void CDataListCtrl::FillList() {
     if (def == nullptr) {
         return;
     }
+    // The fill shows the entry selected now selected again, when it still shows it.
+    m_pRefillSelection = GetSelected();
     m_pModel->SetRows({});
     setShowGrid(true);
     horizontalHeader()->setSectionsMovable(true);
@@ -198,6 +201,9 @@ void CDataListCtrl::ShowRows(std::vector<CDataDef*> rows) {
     // The selected entry stays selected while the rows shown still hold it (nothing else hears
     // of it: the selection did not change); otherwise the selection ends and says so.
     CDataDef* selected = GetSelected();
+    if (selected == nullptr) {
+        selected = std::exchange(m_pRefillSelection, nullptr);
+    }
     setUpdatesEnabled(false);
     m_pModel->SetRows(std::move(rows));
     if (m_nSortedColumn >= 0) {

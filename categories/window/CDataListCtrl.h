@@ -79,7 +79,8 @@ private:
     QString ColumnTitle(int column) const;
 
     CDataListModel* m_pModel;
-    bool m_bKeepingSelection = false;  // selecting again the row a new fill still shows
+    bool m_bKeepingSelection = false;        // selecting again the row a new fill still shows
+    CDataDef* m_pRefillSelection = nullptr;  // the entry selected when the fill began
 };
 
 }  // namespace tessaly

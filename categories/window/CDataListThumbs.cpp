@@ -130,7 +130,7 @@ void CDataListThumbs::ShowRows(std::vector<CDataDef*> rows) {
 void CDataListThumbs::SetSortOrder(int nColumn, bool bAscending) {
     CDataList::SetSortOrder(nColumn, bAscending);
     if (nColumn >= 0) {
-        ShowRows(std::move(m_Rows));
+        ShowRows(m_Rows);  // a copy: the selection is looked up in the rows shown
     }
 }
 
