@@ -19,7 +19,7 @@ QString GetBuildText() {
 }
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
-    setWindowTitle(QStringLiteral("About Brindle"));
+    setWindowTitle(QStringLiteral("About Tessaly"));
     auto* icon = new QLabel(this);
     icon->setPixmap(LoadResourceIcon(ids::IDR_MAINFRAME).pixmap(32, 32));
     icon->setAlignment(Qt::AlignTop);

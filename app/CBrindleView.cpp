@@ -82,7 +82,7 @@ CBrindleView::CBrindleView()
     });
     // The Data menu's commands: one per category the table lists there.
     for (const DataTypeDef& def : GetTypeDefs()) {
-        if (def.m_pszDisplayName == nullptr) {
+        if (!def.m_bDataMenu) {
             continue;
         }
         const int id = def.m_nId;
@@ -575,16 +575,35 @@ void CBrindleView::SetFrameCaption() {
         return;
     }
     frame->setWindowTitle(QString::fromLatin1(def->m_pszName));
-    frame->setWindowIcon(LoadResourceIcon(m_nCategory));
+    const QIcon icon = LoadResourceIcon(m_nCategory);
+    frame->setWindowIcon(icon.isNull() ? BlankIcon() : icon);
 }
 
 void CBrindleView::SetListMode(std::int32_t mode) {
+    // The other kind of list shows the same rows in the same order with the same selection.
     std::int32_t category = m_nCategory;
+    int column = -1;
+    bool ascending = true;
+    std::int64_t selected = -1;
+    if (m_pList != nullptr) {
+        column = m_pList->GetSortedColumn();
+        ascending = m_pList->IsAscending();
+        if (CDataDef* entry = m_pList->GetSelected()) {
+            selected = entry->GetIndex();
+        }
+    }
     if (!SetCategory(-1)) {
         return;
     }
     m_nListMode = mode;
     SetCategory(category);
+    if (m_pList != nullptr) {
+        m_pList->GetFilter().Finish();
+        if (column >= 0) {
+            m_pList->SetSortOrder(column, ascending);
+        }
+    }
+    SelectIndex(selected);
 }
 
 void CBrindleView::ToggleFilter(std::uint8_t& flag) {

@@ -3,6 +3,7 @@
 #include "CDocTemplate.h"
 #include "CDocument.h"
 #include "CView.h"
+#include "Resources.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -12,6 +13,8 @@ namespace tessaly {
 CChildFrame::CChildFrame(CView* pView) : m_pView(pView) {
     setWidget(pView);
     setAttribute(Qt::WA_DeleteOnClose);
+    // No icon until the view shows a category (not the toolkit's logo).
+    setWindowIcon(BlankIcon());
     resize(520, 360);
 }
 

@@ -92,7 +92,7 @@ std::span<const MenuItemDef> DataMenu() {
     static const std::vector<MenuItemDef> items = [] {
         std::vector<const DataTypeDef*> listed;
         for (const DataTypeDef& def : GetTypeDefs()) {
-            if (def.m_pszDisplayName != nullptr) {
+            if (def.m_bDataMenu) {
                 listed.push_back(&def);
             }
         }

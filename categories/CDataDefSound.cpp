@@ -1,6 +1,7 @@
 #include "CDataDefSound.h"
 
 #include "CDataVerData.h"
+#include "DataModel.h"
 #include "EventLog.h"
 #include "MulSound.h"
 #include "TarnSounds.h"
@@ -12,11 +13,13 @@ std::string CDataDefSound::GetListText() {
     if (const char* absent = AbsentText()) {
         return absent;
     }
-    const std::string name = GetName();
+    return GetName() + "\t" + GetDurationText();
+}
+
+std::string CDataDefSound::GetDurationText() {
     const std::uint32_t length = GetShownIndex().GetLength();
     const std::uint64_t tenths = SoundTenths(length >= 32 ? length - 32 : 0);
-    return Format("%s\t%d.%d sec", name.c_str(), static_cast<int>(tenths / 10),
-                  static_cast<int>(tenths % 10));
+    return Format("%d.%d sec", static_cast<int>(tenths / 10), static_cast<int>(tenths % 10));
 }
 
 std::string CDataDefSound::GetName() {
@@ -69,6 +72,10 @@ void CDataDefSound::AddPages(std::vector<EntryPage>& pages) {
 }
 
 void CDataDefSound::Play() {
+    if (!TheSounds().IsInit()) {
+        DataModelState().TellOnce(kNoSoundDevice);
+        return;
+    }
     try {
         IndexRecord change;
         if (!GetLinkedChange(change)) {

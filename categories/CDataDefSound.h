@@ -38,10 +38,13 @@ public:
     const char* GetActionText() override { return "Play"; }
     void RunAction() override { Play(); }
 
-    // Plays the sound once through the process-wide sound output.
+    // Plays the sound once through the process-wide sound output. Without a sound device
+    // nothing is heard, and the user is told so once (kNoSoundDevice).
     void Play();
     // The sound's name as the list shows it; empty without data.
     std::string GetName();
+    // The sound's duration as the list shows it ("%d.%d sec").
+    std::string GetDurationText();
 
     // The record of sound nIndex's patch data; the save and the edits both write it.
     static CUOVersionBlock PatchRecord(std::uint32_t nIndex);
@@ -50,6 +53,9 @@ public:
     static std::unique_ptr<CDataVerData> MakeChange(std::uint32_t nIndex, const std::string& name,
                                                     ByteSpan samples);
 };
+
+// What playing a sound without a sound device tells the user (once).
+inline constexpr const char* kNoSoundDevice = "No sound device: sounds cannot be played.";
 
 // The RIFF/WAVE bytes of a sound as the clipboard gets them; empty when the sound has no
 // data or holds fewer than 32 bytes (the failure of a wave write is logged).

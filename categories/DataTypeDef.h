@@ -28,8 +28,9 @@ enum class EditSource : std::uint8_t { None, Picture, Wave };
 struct DataTypeDef {
     std::int32_t m_nId;
     const char* m_pszName;         // short name: menus, status bar, titles
-    const char* m_pszDisplayName;  // the Data menu text; null where the menu does not list it
-    int m_nMenuPosition;           // position in the Data menu (rows without a text: -1)
+    const char* m_pszDisplayName;  // the Data menu text, also a name FindCategory knows
+    int m_nMenuPosition;           // position in the Data menu
+    bool m_bDataMenu;              // the Data menu lists it
     const char* m_pszKind;         // the word tessaly-cli's image and patch commands take, or null
     std::int32_t m_nIndexFile;     // file slot of the index file, kNoFile = none
     std::int32_t m_nDataFile;      // file slot of the data file

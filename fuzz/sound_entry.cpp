@@ -1,6 +1,6 @@
 // Sound entries read through the file set: the input is an index record (12 bytes) followed
-// by the whole "sound.mul". The entry is loaded, named, exported as a wave into memory and read
-// back; the wave must give the same samples.
+// by the whole "sound.mul". The entry is loaded, named, drawn as a waveform, exported as a wave
+// into memory and read back; the wave must give the same samples.
 
 #include "ClientFiles.h"
 #include "MMFile.h"
@@ -74,6 +74,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     (void)CMulSound::ReadName(sound.GetBytes());
     ByteSpan samples = sound.GetSamples();
+    // The sound page's waveform: one peak per column, each within the 16-bit range it spans.
+    for (const std::size_t columns : {std::size_t{1}, std::size_t{7}, std::size_t{640}}) {
+        const std::vector<SamplePeak> peaks = SamplePeaks(samples, columns, 16);
+        if ((samples.size() >= 2 && peaks.size() != columns) ||
+            (samples.size() < 2 && !peaks.empty())) {
+            std::abort();
+        }
+        for (const SamplePeak& peak : peaks) {
+            if (peak.nLow > peak.nHigh) {
+                std::abort();
+            }
+        }
+    }
     std::uint32_t n = static_cast<std::uint32_t>(samples.size());
     std::vector<std::uint8_t> wave(std::size_t{n} + 47);
     MMOpenInfo info;

@@ -28,6 +28,11 @@ inline constexpr int IDC_STATICS_COUNT = 4036;
 
 // Sound page.
 inline constexpr int IDC_SOUND_NAME = 1034;
+inline constexpr int IDC_SOUND_DURATION = 4120;
+inline constexpr int IDC_SOUND_FORMAT = 4121;
+inline constexpr int IDC_SOUND_WAVE = 4122;
+inline constexpr int IDC_SOUND_PLAY = 4123;
+inline constexpr int IDC_SOUND_STOP = 4124;
 
 // Pictures and their sizes on the drawing pages, the hue bar and the font's character map.
 inline constexpr int IDC_GUMP_PICTURE = 4084;

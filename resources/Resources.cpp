@@ -30,6 +30,12 @@ QIcon LoadResourceIcon(int id) {
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }
 
+QIcon BlankIcon() {
+    QPixmap blank(16, 16);
+    blank.fill(Qt::transparent);
+    return QIcon(blank);
+}
+
 QPixmap LoadResourceBitmap(int id) {
     InitResources();
     QString path = ResourcePath(id);

@@ -49,6 +49,35 @@ ByteSpan CMulSound::GetSamples() const {
     return length > kNameSize ? data.subspan(kNameSize, length - kNameSize) : ByteSpan();
 }
 
+std::vector<SamplePeak> SamplePeaks(ByteSpan samples, std::size_t columns, std::size_t perColumn) {
+    const std::uint64_t count = samples.size() / 2;
+    std::vector<SamplePeak> peaks;
+    if (columns == 0 || count == 0) {
+        return peaks;
+    }
+    perColumn = std::max<std::size_t>(perColumn, 1);
+    peaks.resize(columns);
+    for (std::size_t c = 0; c < columns; ++c) {
+        const std::uint64_t first = c * count / columns;
+        const std::uint64_t end = std::max(first + 1, (c + 1) * count / columns);
+        std::uint64_t step = std::max<std::uint64_t>(1, (end - first) / perColumn);
+        // An odd step takes both channels of interleaved samples in turn.
+        if (step > 1 && step % 2 == 0) {
+            ++step;
+        }
+        SamplePeak& peak = peaks[c];
+        peak.nLow = INT16_MAX;
+        peak.nHigh = INT16_MIN;
+        for (std::uint64_t i = first; i < end; i += step) {
+            const auto value =
+                static_cast<std::int16_t>(samples[2 * i] | (samples[2 * i + 1] << 8));
+            peak.nLow = std::min(peak.nLow, value);
+            peak.nHigh = std::max(peak.nHigh, value);
+        }
+    }
+    return peaks;
+}
+
 std::string CMulSound::ReadName(ByteSpan entry) {
     ByteSpan field = entry.first(std::min<std::size_t>(entry.size(), kNameSize));
     auto end = std::find(field.begin(), field.end(), std::uint8_t{0});

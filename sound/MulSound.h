@@ -85,6 +85,21 @@ bool WriteWave(CMMFile& f, CMulSound& s, std::uint32_t n);
 // there and the memory write failed.
 std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed = nullptr);
 
+// The lowest and highest sample of one column of a waveform picture.
+struct SamplePeak {
+    std::int16_t nLow = 0;
+    std::int16_t nHigh = 0;
+    bool operator==(const SamplePeak&) const = default;
+};
+
+// A waveform of 16-bit little-endian sample bytes (both channels alike) drawn `columns` wide:
+// the samples are split into `columns` equal stretches (a sound shorter than that repeats its
+// samples across columns) and each column holds the lowest and highest of at most `perColumn`
+// samples spread over its stretch, so the work is bounded by the width, not by the sound's
+// length. Empty without columns or without a whole sample.
+std::vector<SamplePeak> SamplePeaks(ByteSpan samples, std::size_t columns,
+                                    std::size_t perColumn = 256);
+
 // Reads RIFF/WAVE data back from the current position of f: the format record of the "fmt "
 // chunk (longer format chunks are accepted) and the bytes of the "data" chunk. False when the
 // form, either chunk or any of their bytes is missing.

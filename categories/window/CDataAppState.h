@@ -75,6 +75,10 @@ public:
     // of those not yet asked stay as they were, and the caller destroys nothing.
     bool AskSaveSheets(const std::function<bool(const CDataDef*)>& goesAway);
 
+protected:
+    // Shows the text in the status bar.
+    void Tell(const std::string& text) override { SetMessageText(QString::fromStdString(text)); }
+
 private:
     CShellDialogs m_Dialogs;
 };

@@ -37,6 +37,11 @@ public:
     virtual bool OnEntryCommand(CDataDef* /*pEntry*/, int /*nId*/) { return false; }
 };
 
+// Sorts rows by a column of the text list, stable, ascending or not: 0 the index, 1 the change
+// mark, k + 2 field k of the list text (by hexadecimal value for a numeric column, else by text
+// ignoring case).
+void SortEntries(std::vector<CDataDef*>& rows, int column, bool ascending, const DataTypeDef& def);
+
 class CDataList : public CDataEntries {
 public:
     explicit CDataList(std::int32_t nCategory);
@@ -58,6 +63,13 @@ public:
     virtual void SelectPosition(int /*nPosition*/) {}
 
     CDataListHost* GetView() const { return m_pView; }
+    // The list column the rows are sorted by (-1: none, the rows in index order) and its
+    // direction; both list kinds show their rows in it, so switching kinds keeps the order.
+    int GetSortedColumn() const { return m_nSortedColumn; }
+    bool IsAscending() const { return m_bAscending; }
+    // Sorts the rows shown by a column of the text list (see SortEntries), keeping the
+    // selection.
+    virtual void SetSortOrder(int nColumn, bool bAscending);
 
     // Selects the shown entry with that index; false when no shown row has it.
     bool SelectIndex(std::uint32_t nIndex);
@@ -79,8 +91,8 @@ protected:
     virtual void ShowRows(std::vector<CDataDef*> /*rows*/) {}
     // Collects the rows and hands them to the filter, which shows them.
     void FillRows();
-    // After the selection changed: the current sheet follows it, the status pane names it and
-    // the view hears of it.
+    // After the selection changed: the current sheet follows it, the status pane names it (or,
+    // with nothing selected, no entry) and the view hears of it.
     void OnSelectionChanged(CDataDef* pEntry);
     // A right click: the context menu for the point, shown at the screen point until closed.
     void ShowContextMenu(const QPoint& viewportPoint, const QPoint& globalPoint);
@@ -88,6 +100,8 @@ protected:
     bool OnOpenKey(const QKeyEvent& event);
 
     CDataListHost* m_pView = nullptr;  // not owned; also the entries' source
+    int m_nSortedColumn = -1;
+    bool m_bAscending = true;
 
 private:
     std::unique_ptr<CDataListFilter> m_pFilter;

@@ -11,9 +11,8 @@
 #include <QKeyEvent>
 #include <QStyle>
 
-#include <strings.h>
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 namespace tessaly {
 
@@ -87,39 +86,7 @@ int CDataListModel::RowOf(const CDataDef* entry) const {
     return it == m_Rows.end() ? -1 : static_cast<int>(it - m_Rows.begin());
 }
 
-void CDataListModel::Sort(int column, bool ascending, const std::vector<bool>& numeric) {
-    // Each row's key is worked out once (a column's text is made and parsed once per row, not
-    // once per comparison), which keeps sorting hundreds of thousands of rows quick.
-    struct Keyed {
-        std::uint32_t nKey;   // numeric columns, the index and the change mark
-        const char* pszText;  // text columns
-        CDataDef* pEntry;
-    };
-    const bool text = column >= 2 && !numeric.at(static_cast<std::size_t>(column - 2));
-    std::vector<Keyed> keyed;
-    keyed.reserve(m_Rows.size());
-    for (CDataDef* entry : m_Rows) {
-        Keyed k{0, "", entry};
-        if (column == 0) {
-            k.nKey = entry->GetIndex();
-        } else if (column == 1) {
-            k.nKey = static_cast<std::uint32_t>(entry->GetChangeState());
-        } else if (const char* t = entry->GetColumnText(column - 2)) {
-            if (text) {
-                k.pszText = t;
-            } else {
-                k.nKey = ReadHex(t);
-            }
-        }
-        keyed.push_back(k);
-    }
-    // Ascending comparison of two rows: <0, 0 or >0.
-    auto compare = [text](const Keyed& a, const Keyed& b) -> int {
-        if (text) {
-            return strcasecmp(a.pszText, b.pszText);
-        }
-        return a.nKey < b.nKey ? -1 : a.nKey > b.nKey ? 1 : 0;
-    };
+void CDataListModel::Sort(int column, bool ascending, const DataTypeDef& def) {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     QModelIndexList before = persistentIndexList();
     std::vector<CDataDef*> keep;
@@ -127,13 +94,7 @@ void CDataListModel::Sort(int column, bool ascending, const std::vector<bool>& n
     for (const QModelIndex& i : before) {
         keep.push_back(GetEntry(i.row()));
     }
-    std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
-        const int c = compare(a, b);
-        return ascending ? c < 0 : c > 0;
-    });
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
-        m_Rows[i] = keyed[i].pEntry;
-    }
+    SortEntries(m_Rows, column, ascending, def);
     QModelIndexList after;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i) {
@@ -165,8 +126,11 @@ CDataListCtrl::CDataListCtrl(std::int32_t nCategory) : CDataList(nCategory) {
     setModel(m_pModel);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this,
             [this](int c) { OnColumnClick(c); });
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { OnSelectionChanged(GetSelected()); });
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_bKeepingSelection) {
+            OnSelectionChanged(GetSelected());
+        }
+    });
 }
 
 // The rows point at the entries, which the base class deletes next.
@@ -222,6 +186,8 @@ void CDataListCtrl::FillList() {
     if (def == nullptr) {
         return;
     }
+    // The fill shows the entry selected now selected again, when it still shows it.
+    m_pRefillSelection = GetSelected();
     m_pModel->SetRows({});
     setShowGrid(true);
     horizontalHeader()->setSectionsMovable(true);
@@ -232,12 +198,28 @@ void CDataListCtrl::FillList() {
 }
 
 void CDataListCtrl::ShowRows(std::vector<CDataDef*> rows) {
+    // The selected entry stays selected while the rows shown still hold it (nothing else hears
+    // of it: the selection did not change); otherwise the selection ends and says so.
+    CDataDef* selected = GetSelected();
+    if (selected == nullptr) {
+        selected = std::exchange(m_pRefillSelection, nullptr);
+    }
     setUpdatesEnabled(false);
     m_pModel->SetRows(std::move(rows));
     if (m_nSortedColumn >= 0) {
         SortRows();
     }
     setUpdatesEnabled(true);
+    if (selected == nullptr) {
+        return;
+    }
+    if (const int row = m_pModel->RowOf(selected); row >= 0) {
+        m_bKeepingSelection = true;
+        SelectPosition(row);
+        m_bKeepingSelection = false;
+    } else {
+        OnSelectionChanged(nullptr);
+    }
 }
 
 CDataDef* CDataListCtrl::GetSelected() {
@@ -259,26 +241,29 @@ void CDataListCtrl::OnColumnClick(int nColumn) {
     if (GetTypeDef() == nullptr || nColumn < 0 || nColumn >= m_pModel->columnCount()) {
         return;
     }
+    SetSortOrder(nColumn, nColumn != m_nSortedColumn || !m_bAscending);
+}
+
+void CDataListCtrl::SetSortOrder(int nColumn, bool bAscending) {
+    if (GetTypeDef() == nullptr || nColumn >= m_pModel->columnCount()) {
+        return;
+    }
     if (nColumn != m_nSortedColumn) {
-        m_bAscending = true;
         if (m_nSortedColumn >= 0) {
             m_pModel->SetHeaderText(m_nSortedColumn, ColumnTitle(m_nSortedColumn));
         }
-        m_pModel->SetHeaderText(nColumn, ColumnTitle(nColumn) + QStringLiteral(" V"));
-    } else {
-        m_bAscending = !m_bAscending;
+        if (nColumn >= 0) {
+            m_pModel->SetHeaderText(nColumn, ColumnTitle(nColumn) + QStringLiteral(" V"));
+        }
     }
-    m_nSortedColumn = nColumn;
-    SortRows();
+    CDataList::SetSortOrder(nColumn, bAscending);
+    if (nColumn >= 0) {
+        SortRows();
+    }
 }
 
 void CDataListCtrl::SortRows() {
-    const DataTypeDef* def = GetTypeDef();
-    std::vector<bool> numeric;
-    for (int k = 0; k < def->ColumnCount(); ++k) {
-        numeric.push_back(def->m_pColumns[k].m_bNumeric);
-    }
-    m_pModel->Sort(m_nSortedColumn, m_bAscending, numeric);
+    m_pModel->Sort(m_nSortedColumn, m_bAscending, *GetTypeDef());
 }
 
 CDataDef* CDataListCtrl::SelectAt(const QPoint& viewportPoint) {

@@ -13,6 +13,8 @@
 
 namespace tessaly {
 
+struct DataTypeDef;
+
 // Rows of entries; column 0 is the index ("%04x"), column 1 the change mark, column k + 2
 // field k of the entry's list text.
 class CDataListModel : public QAbstractTableModel {
@@ -31,8 +33,9 @@ public:
     void SetHeaderText(int column, const QString& text);
     // Replaces all rows.
     void SetRows(std::vector<CDataDef*> rows);
-    // Sorts the rows by a column (ascending or not), keeping the persistent indexes.
-    void Sort(int column, bool ascending, const std::vector<bool>& numeric);
+    // Sorts the rows by a column (ascending or not, SortEntries), keeping the persistent
+    // indexes.
+    void Sort(int column, bool ascending, const DataTypeDef& def);
     CDataDef* GetEntry(int row) const;
     int RowOf(const CDataDef* entry) const;
     const std::vector<CDataDef*>& GetRows() const { return m_Rows; }
@@ -55,11 +58,12 @@ public:
     const std::vector<CDataDef*>& GetShownRows() const override { return m_pModel->GetRows(); }
     void SelectPosition(int nPosition) override;
 
-    // Sorts by a header column as a click on it does.
+    // Sorts by a header column as a click on it does: ascending, or reversed when it is the
+    // sorted column.
     void OnColumnClick(int nColumn);
+    // Sorts by a column and marks its header.
+    void SetSortOrder(int nColumn, bool bAscending) override;
     CDataListModel* GetModel() const { return m_pModel; }
-    int GetSortedColumn() const { return m_nSortedColumn; }
-    bool IsAscending() const { return m_bAscending; }
 
 protected:
     CDataDef* SelectAt(const QPoint& viewportPoint) override;
@@ -75,8 +79,8 @@ private:
     QString ColumnTitle(int column) const;
 
     CDataListModel* m_pModel;
-    int m_nSortedColumn = -1;
-    bool m_bAscending = true;
+    bool m_bKeepingSelection = false;        // selecting again the row a new fill still shows
+    CDataDef* m_pRefillSelection = nullptr;  // the entry selected when the fill began
 };
 
 }  // namespace tessaly

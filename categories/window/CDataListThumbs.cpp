@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 
 #include <algorithm>
 
@@ -39,6 +40,35 @@ const QImage& CThumbCache::Get(const CDataDef* pEntry, const std::function<QImag
 
 // ---------------------------------------------------------------------------------------------
 // CDataListThumbs
+
+namespace {
+
+// Draws text centred in box, wrapped at word boundaries; the lines that do not fit are left
+// out and the last line shown ends in an ellipsis.
+void DrawBoxedText(QPainter& painter, const QRect& box, const QString& text) {
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int lineHeight = metrics.lineSpacing();
+    const int maxLines = std::max(1, box.height() / lineHeight);
+    QTextLayout layout(text, painter.font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        if (static_cast<int>(lines.size()) == maxLines - 1) {
+            // The last line that fits takes the rest of the text, cut to the box.
+            lines << metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, box.width());
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    painter.drawText(box, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
+}
+
+}  // namespace
 
 CDataListThumbs::CDataListThumbs(std::int32_t nCategory) : CDataList(nCategory) {
     setFrameShape(QFrame::StyledPanel);
@@ -87,12 +117,22 @@ void CDataListThumbs::FillList() {
 void CDataListThumbs::ShowRows(std::vector<CDataDef*> rows) {
     CDataDef* selected = GetSelected();
     m_Rows = std::move(rows);
+    if (m_nSortedColumn >= 0 && GetTypeDef() != nullptr) {
+        SortEntries(m_Rows, m_nSortedColumn, m_bAscending, *GetTypeDef());
+    }
     auto it = std::find(m_Rows.begin(), m_Rows.end(), selected);
     m_nSelected = it == m_Rows.end() ? -1 : static_cast<int>(it - m_Rows.begin());
     UpdateScrollBar();
     viewport()->update();
     if (selected != nullptr && m_nSelected < 0) {
         OnSelectionChanged(nullptr);
+    }
+}
+
+void CDataListThumbs::SetSortOrder(int nColumn, bool bAscending) {
+    CDataList::SetSortOrder(nColumn, bAscending);
+    if (nColumn >= 0) {
+        ShowRows(m_Rows);  // a copy: the selection is looked up in the rows shown
     }
 }
 
@@ -207,11 +247,14 @@ void CDataListThumbs::PaintCell(QPainter& painter, int nPosition, const QRect& c
         PaintPictureBackground(painter, at);
         painter.drawImage(at.topLeft(), picture);
     } else if (const char* text = entry->GetColumnText(0)) {
-        painter.drawText(box, Qt::AlignCenter | Qt::TextWordWrap, QString::fromLatin1(text));
+        // A text too long for the box is cut with an ellipsis on its last line.
+        DrawBoxedText(painter, box, QString::fromLatin1(text));
     }
     const QRect label(cell.x(), box.bottom() + 1, cell.width(), fontMetrics().height());
-    painter.drawText(label, Qt::AlignCenter,
-                     QString::fromStdString(Format("%04x", entry->GetIndex())));
+    painter.drawText(
+        label, Qt::AlignCenter,
+        fontMetrics().elidedText(QString::fromStdString(Format("%04x", entry->GetIndex())),
+                                 Qt::ElideRight, label.width()));
 }
 
 void CDataListThumbs::resizeEvent(QResizeEvent* event) {

@@ -1,8 +1,9 @@
 #pragma once
 // The thumbnail list: a grid of cells, one per row the list shows, each with the entry's picture
 // (scaled down to fit the cell when larger, never up) above its number ("%04x", as the text
-// list numbers it). Hues show their 32-colour ramp; entries without a picture show the first
-// field of their list text. Only the cells in sight are drawn, and their pictures are kept in a
+// list numbers it), in the text list's sort order. Hues show their 32-colour ramp; entries
+// without a picture show the first field of their list text, cut with an ellipsis when too
+// long. Only the cells in sight are drawn, and their pictures are kept in a
 // bounded cache. One cell is selected at a time (click, arrows, Page Up/Down, Home, End); its
 // entry takes the list commands as the text list's selected row does.
 
@@ -54,6 +55,7 @@ public:
     QWidget* GetWindow() override { return this; }
     const std::vector<CDataDef*>& GetShownRows() const override { return m_Rows; }
     void SelectPosition(int nPosition) override;
+    void SetSortOrder(int nColumn, bool bAscending) override;
 
     // The selected cell's position in the shown rows, or -1.
     int GetSelectedPosition() const { return m_nSelected; }

@@ -1,9 +1,10 @@
 #pragma once
 // The "Script" page that the Animations, Items, Multis and Skills sheets carry: a list box
-// filling the page, left empty.
+// filling the page, left empty; a line over it says what the list would hold.
 
 #include "CDataProps.h"
 
+class QLabel;
 class QListWidget;
 
 namespace tessaly {
@@ -18,6 +19,8 @@ public:
     int LoadData() override;
 
     QListWidget* m_pList;  // 4000
+    // The line over the empty list that says what the list holds.
+    QLabel* m_pEmpty;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

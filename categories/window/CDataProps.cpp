@@ -268,7 +268,8 @@ void CDataProps::SetTitleAndIcon(bool bIcon) {
     }
     if (bIcon) {
         int id = m_pEntry != nullptr ? m_pEntry->GetDataType() : ids::IDR_MAINFRAME;
-        setWindowIcon(LoadResourceIcon(id));
+        const QIcon icon = LoadResourceIcon(id);
+        setWindowIcon(icon.isNull() ? BlankIcon() : icon);
         setProperty("iconId", id);
     }
 }

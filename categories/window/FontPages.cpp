@@ -59,10 +59,16 @@ int CDataPageFont::LoadData() {
     return CDataPage::LoadData();
 }
 
-QPoint CDataPageFont::GetCharacterPosition(std::uint32_t code) const {
+QRect CDataPageFont::GetCellRect(std::uint32_t code) const {
     const int n = static_cast<int>(code - MulFont::kFirstCode);
-    return QPoint((n % kColumns) * m_nCellWidth + m_nLabelWidth + 2 * kMargin,
-                  m_nSampleHeight + (n / kColumns) * m_nCellHeight + kMargin);
+    return {(n % kColumns) * m_nCellWidth, m_nSampleHeight + (n / kColumns) * m_nCellHeight,
+            m_nCellWidth, m_nCellHeight};
+}
+
+QPoint CDataPageFont::GetCharacterPosition(std::uint32_t code) const {
+    // Right of the code: a margin, the code, a margin, the rule, a margin, the character.
+    const QRect cell = GetCellRect(code);
+    return {cell.left() + m_nLabelWidth + 3 * kMargin + 1, cell.top() + kMargin};
 }
 
 QPoint CDataPageFont::GetSamplePosition() const {
@@ -76,8 +82,9 @@ void CDataPageFont::Paint(QPainter& painter, const QRect& area) {
     if (font == nullptr || area.width() <= 0 || area.height() <= 0) {
         return;
     }
-    // The sample line on top; below it cells of a code label and, right of it, the character,
-    // each cell as wide as the widest character and as tall as the tallest.
+    // The sample line on top; below it a grid of cells, each with its code on a shaded box, a
+    // rule, and right of it the character, as wide as the widest character and as tall as the
+    // tallest.
     QFont labelFont = painter.font();
     labelFont.setPixelSize(9);
     painter.setFont(labelFont);
@@ -91,7 +98,7 @@ void CDataPageFont::Paint(QPainter& painter, const QRect& area) {
     for (std::uint32_t code = MulFont::kFirstCode; code < 256; ++code) {
         m_nLabelWidth = std::max(m_nLabelWidth, metrics.horizontalAdvance(Label(code)));
     }
-    m_nCellWidth = m_nLabelWidth + widest + 3 * kMargin;
+    m_nCellWidth = m_nLabelWidth + widest + 4 * kMargin + 1;
     m_nCellHeight = std::max(metrics.height(), height) + 2 * kMargin;
     m_nSampleHeight = height + 2 * kMargin;
     const int rows = static_cast<int>(MulFont::kCharacters) / kColumns;
@@ -115,12 +122,19 @@ void CDataPageFont::Paint(QPainter& painter, const QRect& area) {
     DrawToDevice(m_Buffer, painter, area.left(), area.top());
     painter.setClipRect(QRect(area.topLeft(), QSize(static_cast<int>(m_Buffer.GetWidth()),
                                                     static_cast<int>(m_Buffer.GetHeight()))));
-    painter.setPen(QColor(150, 150, 150));
+    painter.translate(area.topLeft());
     for (std::uint32_t i = 0; i < MulFont::kCharacters; ++i) {
-        const QPoint at = GetCharacterPosition(MulFont::kFirstCode + i);
-        painter.drawText(QRect(area.left() + at.x() - m_nLabelWidth - kMargin, area.top() + at.y(),
-                               m_nLabelWidth, height),
-                         Qt::AlignRight | Qt::AlignVCenter, Label(MulFont::kFirstCode + i));
+        const std::uint32_t code = MulFont::kFirstCode + i;
+        const QRect cell = GetCellRect(code);
+        const QRect label(cell.left() + kMargin, cell.top() + kMargin, m_nLabelWidth,
+                          cell.height() - 2 * kMargin);
+        const int rule = label.right() + kMargin + 1;
+        painter.fillRect(label, QColor(48, 48, 48));
+        painter.setPen(QColor(90, 90, 90));
+        painter.drawLine(rule, cell.top() + 1, rule, cell.bottom() - 1);
+        painter.drawRect(cell.adjusted(0, 0, -1, -1));
+        painter.setPen(QColor(170, 170, 170));
+        painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, Label(code));
     }
 }
 

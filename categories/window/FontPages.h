@@ -2,6 +2,7 @@
 // The "Font" page: a font as a character map and a line of sample text.
 
 #include <QPoint>
+#include <QRect>
 #include "CDataDefFont.h"
 #include "CDataProps.h"
 
@@ -10,8 +11,9 @@ class QPainter;
 
 namespace tessaly {
 
-// "Font": a line of sample text, then the 224 characters in rows of 16 cells, each with its
-// code in hexadecimal left of the character; cut at the picture control, never scaled.
+// "Font": a line of sample text, then the 224 characters in a grid of 16 cells a row, each with
+// its code in hexadecimal on a shaded box and a rule between the code and the character; cut at
+// the picture control, never scaled.
 class CDataPageFont : public CDataPage {
     Q_OBJECT
 
@@ -33,6 +35,9 @@ public:
     // sample line, in the buffer's coordinates.
     QPoint GetCharacterPosition(std::uint32_t code) const;
     QPoint GetSamplePosition() const;
+    // The cell of a character (code 32 to 255) in the last paint: its code, a rule, the
+    // character.
+    QRect GetCellRect(std::uint32_t code) const;
 
 private:
     void Paint(QPainter& painter, const QRect& area);

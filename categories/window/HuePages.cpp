@@ -53,6 +53,12 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_pIndex = SetControlId(new QLabel(this), 4040);
     m_pRange = SetControlId(new QLabel(this), 4083);
     m_pRangeCaption = new QLabel(QStringLiteral("Range:"), this);
+    m_pHelp = new QLabel(QStringLiteral("Left click a cell to set its colour as a colour point "
+                                        "(dotted); the cells between points are blended. Right "
+                                        "click a cell to remove its point."),
+                         this);
+    m_pHelp->setObjectName(QStringLiteral("help"));
+    m_pHelp->setWordWrap(true);
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Hue Name"), this), 0, 0);
@@ -64,6 +70,7 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     fields->setColumnStretch(1, 1);
     auto* left = new QVBoxLayout;
     left->addWidget(m_pBarHolder);
+    left->addWidget(m_pHelp);
     left->addLayout(fields);
     left->addStretch(1);
     auto* layout = new QHBoxLayout(this);
@@ -152,6 +159,21 @@ void cDataPageHue::PaintBar(QPainter& painter, const QRect& area) {
         painter.fillRect(QRect(area.left() + i * cell, area.top(), cell, area.height()),
                          QColor::fromRgb(colours[static_cast<std::size_t>(i)]));
     }
+    // A set colour point is marked with a white dot ringed in black.
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    for (int i = 0; i < kCells; ++i) {
+        if (m_Points[static_cast<std::size_t>(i)] != kHueNoPoint) {
+            painter.drawEllipse(PointMark(area, i));
+        }
+    }
+}
+
+QRect cDataPageHue::PointMark(const QRect& area, int nCell) {
+    const int cell = area.width() / kCells;
+    const int dot = std::clamp(cell - 2, 3, 8);
+    return {area.left() + nCell * cell + (cell - dot) / 2, area.bottom() - dot - 2, dot, dot};
 }
 
 int cDataPageHue::CellAt(const QPoint& p) const {

@@ -51,6 +51,7 @@ public:
     QLabel* m_pIndex;         // 4040
     QLabel* m_pRange;         // 4083
     QLabel* m_pRangeCaption;  // the "Range:" label beside it
+    QLabel* m_pHelp;          // what the clicks on the bar do
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -58,6 +59,8 @@ protected:
 
 private:
     void PaintBar(QPainter& painter, const QRect& area);
+    // The mark of a colour point on cell nCell of a bar drawn in area.
+    static QRect PointMark(const QRect& area, int nCell);
     // The cell under p (page coordinates), or -1 off the bar.
     int CellAt(const QPoint& p) const;
 

@@ -2,10 +2,46 @@
 
 #include "CDataDefMulti.h"
 
+#include <QApplication>
+#include <QPainter>
+#include <QStyle>
+
 #include <algorithm>
 #include <iterator>
 
 namespace tessaly {
+
+void CMultiComponentDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                    const QModelIndex& index) const {
+    QStyleOptionViewItem item = option;
+    initStyleOption(&item, index);
+    const QStringList fields = item.text.split(QLatin1Char('\t'));
+    item.text.clear();
+    const QWidget* widget = item.widget;
+    QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+    const QRect area = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget);
+    // The widest usual value of each field: item, position, flags, fourth word.
+    static const char* const kWidest[] = {"00000", "(-00,-00,-00)", "0", "0"};
+    const QFontMetrics& metrics = item.fontMetrics;
+    const int gap = metrics.horizontalAdvance(QStringLiteral("  "));
+    painter->save();
+    painter->setPen(item.palette.color(
+        item.state & QStyle::State_Selected ? QPalette::HighlightedText : QPalette::Text));
+    int x = area.left();
+    for (qsizetype i = 0; i < fields.size() && x < area.right(); ++i) {
+        const QString field = fields[i].trimmed();
+        const QRect room(x, area.top(), area.right() - x + 1, area.height());
+        painter->drawText(room, Qt::AlignLeft | Qt::AlignVCenter,
+                          metrics.elidedText(field, Qt::ElideRight, room.width()));
+        int width = metrics.horizontalAdvance(field);
+        if (i < static_cast<qsizetype>(std::size(kWidest))) {
+            width = std::max(width, metrics.horizontalAdvance(QLatin1String(kWidest[i])));
+        }
+        x += width + gap;
+    }
+    painter->restore();
+}
 
 int CMultiComponentModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_Components.size());
@@ -13,7 +49,7 @@ int CMultiComponentModel::rowCount(const QModelIndex& parent) const {
 
 QVariant CMultiComponentModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
-        role != Qt::DisplayRole) {
+        (role != Qt::DisplayRole && role != Qt::ToolTipRole)) {
         return {};
     }
     return m_Lines[static_cast<std::size_t>(index.row())];

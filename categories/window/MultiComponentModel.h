@@ -1,15 +1,29 @@
 #pragma once
 // The component list of the multi page as a list model: the components in list order, each
-// shown as its component line.
+// shown as its component line (also its tooltip, for a line wider than the list).
 
 #include "MultiType.h"
 
 #include <QAbstractListModel>
 #include <QString>
+#include <QStyledItemDelegate>
 
 #include <vector>
 
 namespace tessaly {
+
+// Draws a component line's tab-separated fields in columns (each at least as wide as its
+// widest usual value); the field that reaches the list's edge ends in an ellipsis and the
+// fields after it are left out.
+class CMultiComponentDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+};
 
 class CMultiComponentModel : public QAbstractListModel {
     Q_OBJECT

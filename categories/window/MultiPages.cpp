@@ -118,6 +118,9 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     m_pList = SetControlId(new QListView(group), 4000);
     m_pList->setModel(m_pModel);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A line wider than the list ends in an ellipsis; its tooltip shows it whole.
+    m_pList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_pList->setItemDelegate(new CMultiComponentDelegate(m_pList));
     // Only the user's selections notify, as list boxes do; the commands select quietly.
     connect(m_pList->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_bQuiet) {

@@ -118,12 +118,7 @@ protected:
     // Shows a category with or without the unused slots, and crawls it.
     void CrawlCategory(int category, bool unused) {
         CMainFrame* frame = m_pApp->GetMainFrame();
-        // Tile data has no Data menu item: the view is switched directly.
-        if (!Command(category)) {
-            auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
-            ASSERT_NE(view, nullptr) << category;
-            view->SetCategory(category);
-        }
+        ASSERT_TRUE(Command(category)) << category;
         // The map is a picture, not a list: every facet is drawn whole and zoomed into.
         if (auto* shown = dynamic_cast<CBrindleView*>(frame->GetActiveView());
             shown != nullptr && shown->GetMapView() != nullptr) {

@@ -6,10 +6,13 @@
 #include "CChildFrame.h"
 #include "CDataAppState.h"
 #include "CDataList.h"
+#include "CDataListCtrl.h"
 #include "CDataListFilter.h"
+#include "CDataListThumbs.h"
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CommandTable.h"
+#include "DataTypeDef.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
 #include "SurfaceDevice.h"
@@ -27,6 +30,7 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include <algorithm>
 #include <regex>
 #include <set>
 
@@ -119,14 +123,22 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     ASSERT_TRUE(Command(ID_EXPORT));
     EXPECT_FALSE(QImage(QString::fromStdString(TestPath("first.png")), "PNG").isNull());
 
-    // The grid starts without a selection; the category stays. A selected cell enables the
-    // edit commands as a selected row does.
+    // The grid keeps the category and the selected entry; a selected cell enables the edit
+    // commands as a selected row does, and none selected disables them.
+    const std::uint32_t first = ActiveView(*m_pApp)->m_pList->GetSelected()->GetIndex();
     ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
     EXPECT_TRUE(State(ID_VIEW_THUMBNAIL).m_bChecked);
     EXPECT_FALSE(State(ID_VIEW_TEXTLIST).m_bChecked);
     EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
+    ASSERT_NE(ActiveView(*m_pApp)->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(ActiveView(*m_pApp)->m_pList->GetSelected()->GetIndex(), first);
+    ExpectEnabled({ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, true);
+    EXPECT_FALSE(State(ID_EDIT_CUT).m_bEnabled);
+    ActiveView(*m_pApp)->m_pList->SetFilterText(QStringLiteral("no such text"));
+    ActiveView(*m_pApp)->m_pList->GetFilter().Finish();
     ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_PROPERTIES},
                   false);
+    ActiveView(*m_pApp)->m_pList->SetFilterText(QString());
     ActiveView(*m_pApp)->m_pList->SelectPosition(2);
     ExpectEnabled({ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, true);
     ASSERT_TRUE(Command(ID_EDIT_PROPERTIES));
@@ -328,6 +340,79 @@ TEST_F(ShellMenuTest, StatusBarReturnsToReadyWhenAMenuClosesAndWhenTheLastDocume
     ASSERT_TRUE(Command(ID_FILE_CLOSE));
     ASSERT_EQ(DocumentCount(), 0u);
     EXPECT_EQ(frame->GetMessageText(), QStringLiteral("Ready"));
+}
+
+TEST_F(ShellMenuTest, TheDataMenuListsTheTablesRowsMapStaticsAndTileDataAmongThem) {
+    ASSERT_TRUE(StartOnSample());
+    // Each row the table lists there, once, with its display name, in its menu position.
+    const std::vector<ShownItem> shown = Menu(QStringLiteral("&Data"));
+    int position = -1;
+    for (const ShownItem& item : shown) {
+        const DataTypeDef* def = GetTypeDef(item.nId);
+        ASSERT_NE(def, nullptr) << item.nId;
+        EXPECT_TRUE(def->m_bDataMenu);
+        EXPECT_EQ(item.text, QString::fromLatin1(def->m_pszDisplayName));
+        EXPECT_GT(def->m_nMenuPosition, position);
+        position = def->m_nMenuPosition;
+    }
+    const auto rows = GetTypeDefs();
+    EXPECT_EQ(static_cast<std::ptrdiff_t>(shown.size()),
+              std::count_if(rows.begin(), rows.end(),
+                            [](const DataTypeDef& def) { return def.m_bDataMenu; }));
+    for (int id : {ID_DATA_MAP, ID_DATA_STATICS, ID_DATA_TILEDATA}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(GetTypeDef(id)->m_bDataMenu);
+        ASSERT_TRUE(Command(id));
+        EXPECT_EQ(ActiveView(*m_pApp)->m_nCategory, id);
+        EXPECT_TRUE(State(id).m_bChecked);
+    }
+    EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveChild()->windowTitle(), QStringLiteral("TileData"));
+}
+
+TEST_F(ShellMenuTest, SwitchingBetweenTextListAndGridKeepsTheSortAndTheSelection) {
+    ASSERT_TRUE(StartOnSample());
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    CBrindleView* view = ActiveView(*m_pApp);
+    auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
+    ASSERT_NE(list, nullptr);
+    // Sorted by name, descending, with an entry in the middle selected.
+    list->OnColumnClick(2);
+    list->OnColumnClick(2);
+    const std::size_t middle = list->GetShownRows().size() / 2;
+    list->SelectPosition(static_cast<int>(middle));
+    const std::uint32_t selected = list->GetSelected()->GetIndex();
+    const auto shownIndexes = [&] {
+        std::vector<std::uint32_t> out;
+        for (CDataDef* row : view->m_pList->GetShownRows()) {
+            out.push_back(row->GetIndex());
+        }
+        return out;
+    };
+    const std::vector<std::uint32_t> order = shownIndexes();
+
+    ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
+    auto* grid = dynamic_cast<CDataListThumbs*>(view->m_pList);
+    ASSERT_NE(grid, nullptr);
+    EXPECT_EQ(shownIndexes(), order);
+    EXPECT_EQ(grid->GetSortedColumn(), 2);
+    EXPECT_FALSE(grid->IsAscending());
+    EXPECT_EQ(grid->GetSelectedPosition(), static_cast<int>(middle));
+    // The selected cell is in sight.
+    EXPECT_TRUE(grid->viewport()->rect().intersects(grid->CellRect(grid->GetSelectedPosition())));
+
+    // Back in the text list: the same order, header mark and selection.
+    grid->SelectPosition(3);
+    const std::uint32_t chosen = grid->GetSelected()->GetIndex();
+    ASSERT_TRUE(Command(ID_VIEW_TEXTLIST));
+    list = dynamic_cast<CDataListCtrl*>(view->m_pList);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(shownIndexes(), order);
+    EXPECT_EQ(list->GetSortedColumn(), 2);
+    EXPECT_FALSE(list->IsAscending());
+    EXPECT_TRUE(list->GetModel()->headerData(2, Qt::Horizontal).toString().endsWith(" V"));
+    ASSERT_NE(list->GetSelected(), nullptr);
+    EXPECT_EQ(list->GetSelected()->GetIndex(), chosen);
+    EXPECT_NE(chosen, selected);
 }
 
 TEST_F(ShellMenuTest, GoToSelectsAnEntryByNumberInEitherListAndTheFilterFieldNarrowsIt) {

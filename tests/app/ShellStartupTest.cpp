@@ -282,7 +282,7 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
     ASSERT_EQ(m_Ui.m_Shown.size(), 1u);
     const ScriptedUi::ShownDialog& about = m_Ui.m_Shown[0];
     EXPECT_EQ(about.className, QStringLiteral("tessaly::CAboutDlg"));
-    EXPECT_EQ(about.title, QStringLiteral("About Brindle"));
+    EXPECT_EQ(about.title, QStringLiteral("About Tessaly"));
     EXPECT_TRUE(about.texts.contains(QStringLiteral("Tessaly Version 0.54v")));
     // "Jan 12 2001  03:29:26": month, day (space-padded), year, two spaces, the time.
     QRegularExpression build(QStringLiteral(

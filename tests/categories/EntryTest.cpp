@@ -8,6 +8,7 @@
 #include "EventLog.h"
 #include "PictureImage.h"
 #include "QtTestSupport.h"
+#include "Resources.h"
 #include "Surface.h"
 #include "SurfaceDevice.h"
 #include "TarnError.h"
@@ -15,10 +16,14 @@
 #include "core/CapturedLog.h"
 #include "core/Raised.h"
 
+#include <QByteArray>
+#include <QImage>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -138,8 +143,17 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
     test::TestApp();
     test::UsePatchTable();
     TempDir dir;
+    std::set<QByteArray> icons;
     for (const DataTypeDef& def : GetTypeDefs()) {
         SCOPED_TRACE(def.m_pszName);
+        // Its icon (the sheets' and the child windows'), one of its own.
+        const QIcon icon = LoadResourceIcon(def.m_nId);
+        ASSERT_FALSE(icon.isNull());
+        const QImage picture = icon.pixmap(16, 16).toImage();
+        EXPECT_TRUE(icons
+                        .insert(QByteArray(reinterpret_cast<const char*>(picture.constBits()),
+                                           picture.sizeInBytes()))
+                        .second);
         std::unique_ptr<CDataDef> made(CreateDataDef(def.m_nId, 1));
         EXPECT_EQ(made->GetDataType(), def.m_nId);
         EXPECT_EQ(made->GetIndex(), 1u);

@@ -252,12 +252,18 @@ std::vector<std::uint32_t> Indexes(const std::vector<CDataDef*>& rows) {
 }
 
 TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
+    QString status;
+    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListCtrl* list = Show(kCategoryItems);
     const int all = list->GetModel()->rowCount();
     const std::vector<std::uint32_t> wooden = RowsContaining(*list->GetModel(), "wooden");
     const std::vector<std::uint32_t> crates = RowsContaining(*list->GetModel(), "0E3");
     ASSERT_GT(wooden.size(), 5u);
     ASSERT_GE(crates.size(), 2u);
+    ASSERT_EQ(std::count(crates.begin(), crates.end(), wooden[1]), 0);
+    ASSERT_TRUE(list->SelectIndex(wooden[1]));
+    const QString named = QString::asprintf("Select Items 0%x=%d", wooden[1], wooden[1]);
+    EXPECT_EQ(status, named);
 
     list->SetFilterText("WOODEN");
     // Typing goes on: nothing changes before the pause.
@@ -266,14 +272,22 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     list->GetFilter().Step();  // the pause is over
     list->GetFilter().Finish();
     EXPECT_EQ(Indexes(list->GetShownRows()), wooden);
+    // The selected row is still shown: it stays selected, and the status pane names it.
+    ASSERT_NE(list->GetSelected(), nullptr);
+    EXPECT_EQ(list->GetSelected()->GetIndex(), wooden[1]);
+    EXPECT_EQ(status, named);
     // The index column is text too; a sorted list stays sorted.
     list->OnColumnClick(0);
     list->OnColumnClick(0);
+    EXPECT_EQ(list->GetSelected()->GetIndex(), wooden[1]);
     list->SetFilterText("0e3");
     list->GetFilter().Finish();
     std::vector<std::uint32_t> shown = Indexes(list->GetShownRows());
     std::reverse(shown.begin(), shown.end());
     EXPECT_EQ(shown, crates);
+    // The filter hid the selected row: nothing is selected, and the pane names no entry.
+    EXPECT_EQ(list->GetSelected(), nullptr);
+    EXPECT_EQ(status, "");
     list->SetFilterText("");
     EXPECT_FALSE(list->GetFilter().IsBusy());
     EXPECT_EQ(list->GetModel()->rowCount(), all);
@@ -291,10 +305,12 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     grid->FillList();
     grid->GetFilter().Finish();
     EXPECT_EQ(Indexes(grid->GetShownRows()), wooden);
+    status = QStringLiteral("stale");
     grid->SetFilterText("no such text");
     grid->GetFilter().Finish();
     EXPECT_TRUE(grid->GetShownRows().empty());
     EXPECT_EQ(grid->GetSelected(), nullptr);
+    EXPECT_EQ(status, "");
     EXPECT_FALSE(grid->SelectIndex(wooden[0]));
 }
 

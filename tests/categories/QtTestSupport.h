@@ -123,6 +123,8 @@ protected:
         QApplication::processEvents();
         DataAppState().m_pUi = nullptr;
         DataAppState().m_pPatch = nullptr;
+        DataAppState().m_SetMessageText = nullptr;
+        DataAppState().m_Told.clear();
     }
     // An entry kept until the test ends; of a category, with its index read.
     CDataDef* Keep(std::unique_ptr<CDataDef> entry) {

@@ -5,6 +5,7 @@
 #include "CDataDefSkill.h"
 #include "CDataDefSound.h"
 #include "CDataListCtrl.h"
+#include "CDataPageDraw.h"
 #include "CDataPageScript.h"
 #include "CDataVerData.h"
 #include "ControlIds.h"
@@ -21,9 +22,11 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 
 #include <al.h>
@@ -166,6 +169,56 @@ TEST_F(SoundSkillTest, PlayTwiceOverlapsAndWithoutDeviceStillCounts) {
     EXPECT_GE(rendered.size(), 44100u);
 }
 
+TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoDevice) {
+    QStringList told;
+    DataAppState().m_SetMessageText = [&](const QString& text) { told << text; };
+    CDataDefSound sound(4);
+    ASSERT_TRUE(sound.ReadIndex());
+    CDataProps* sheet = OpenProperties(sound);
+    ASSERT_NE(sheet, nullptr);
+    auto* page = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "one_second.wav");
+    EXPECT_TRUE(page->m_pName->isReadOnly());
+    EXPECT_EQ(page->m_pDuration->text(), "1.0 sec (44100 bytes of samples)");
+    EXPECT_EQ(page->m_pFormat->text(), "PCM, 16 bits, 2 channels, 11025 Hz");
+    EXPECT_TRUE(page->m_pPlay->isEnabled());
+    // The waveform: one peak per column of the picture, drawn from the samples.
+    ASSERT_EQ(page->GetSamples().size(), 44100u);
+    page->m_pWave->grab();
+    const int width = page->m_pWave->contentsRect().width();
+    ASSERT_GT(width, 0);
+    EXPECT_EQ(page->GetPeaks(), SamplePeaks(page->GetSamples(), static_cast<std::size_t>(width)));
+
+    // Without a device "Play" plays nothing and says so, once however often it is tried.
+    page->m_pPlay->click();
+    page->m_pPlay->click();
+    EXPECT_TRUE(RunEntryCommand(sound, nullptr, ids::ID_PLAY));
+    EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);
+    EXPECT_EQ(told.count(QString::fromLatin1(kNoSoundDevice)), 1);
+    // With one, "Play" plays the sound and "Stop" stops it.
+    OpenOutput();
+    page->m_pPlay->click();
+    ASSERT_EQ(TheSounds().m_Playing.GetCount(), 1);
+    EXPECT_EQ(test::PlayingCount(TheSounds()), 1);
+    page->m_pStop->click();
+    EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);
+    DataAppState().DestroyAllSheets();
+
+    // A sound without samples: its name, no waveform, nothing to play.
+    CDataDefSound empty(5);
+    ASSERT_TRUE(empty.ReadIndex());
+    sheet = OpenProperties(empty);
+    ASSERT_NE(sheet, nullptr);
+    page = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "empty.wav");
+    EXPECT_EQ(page->m_pDuration->text(), "0.0 sec (0 bytes of samples)");
+    EXPECT_FALSE(page->m_pPlay->isEnabled());
+    page->m_pWave->grab();
+    EXPECT_TRUE(page->GetPeaks().empty());
+}
+
 TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     test::CapturedLog log;
@@ -260,7 +313,6 @@ TEST_F(SoundSkillTest, SoundAndSkillPages) {
     EXPECT_EQ(soundPage->windowTitle(), "Sound");
     EXPECT_EQ(soundPage->GetTemplateId(), 137);
     EXPECT_EQ(soundPage->m_pName->objectName(), ids::ControlName(ids::IDC_SOUND_NAME));
-    EXPECT_EQ(soundPage->m_pName->text(), "");  // exchanges no data
     DataAppState().DestroyAllSheets();
 
     Show(kCategorySkills);

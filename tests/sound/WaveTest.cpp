@@ -255,6 +255,37 @@ TEST(SoundEntries, NamesStopAtZeroOrAtThirtyTwoBytes) {
     EXPECT_EQ(CMulSound::ReadName({}), "");
 }
 
+// 16-bit little-endian sample bytes.
+std::vector<std::uint8_t> Samples(const std::vector<std::int16_t>& values) {
+    std::vector<std::uint8_t> out;
+    for (std::int16_t v : values) {
+        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+        out.push_back(static_cast<std::uint8_t>((static_cast<std::uint16_t>(v) >> 8) & 0xFF));
+    }
+    return out;
+}
+
+TEST(SoundEntries, WaveformPeaksSpanEachColumnsStretchWithinABoundedNumberOfSamples) {
+    // Eight samples in two columns: each column's lowest and highest.
+    EXPECT_EQ(SamplePeaks(Samples({1, -5, 7, 2, -32768, 32767, 0, 3}), 2),
+              (std::vector<SamplePeak>{{-5, 7}, {-32768, 32767}}));
+    // Fewer samples than columns: the samples repeat across the columns.
+    EXPECT_EQ(SamplePeaks(Samples({-1, 4}), 4),
+              (std::vector<SamplePeak>{{-1, -1}, {-1, -1}, {4, 4}, {4, 4}}));
+    // No columns, no whole sample: no waveform.
+    EXPECT_TRUE(SamplePeaks(Samples({1, 2}), 0).empty());
+    EXPECT_TRUE(SamplePeaks(std::vector<std::uint8_t>{7}, 3).empty());
+    // A long stretch is sampled, both channels of interleaved samples alike: a left channel
+    // of 100 and a right one of -100 show both in every column.
+    std::vector<std::int16_t> stereo;
+    for (int i = 0; i < 100000; ++i) {
+        stereo.push_back(i % 2 == 0 ? 100 : -100);
+    }
+    for (const SamplePeak& peak : SamplePeaks(Samples(stereo), 7, 16)) {
+        EXPECT_EQ(peak, (SamplePeak{-100, 100}));
+    }
+}
+
 class SampleSounds : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(test::UsePatchTable()); }
