@@ -58,7 +58,7 @@ int CDataPageSound::LoadData() {
     // The samples that play: a change made in memory has its own, a deletion none.
     CMulSound block(static_cast<std::uint16_t>(sound->GetIndex()));
     try {
-        if (sound->IsValid() && !sound->IsDeletedChange() && sound->LoadEntryBlock(block)) {
+        if (sound->IsValid() && !sound->IsDeleted() && sound->LoadEntryBlock(block)) {
             const ByteSpan samples = block.GetSamples();
             m_Samples.assign(samples.begin(), samples.end());
         }
@@ -66,7 +66,7 @@ int CDataPageSound::LoadData() {
         LogCaughtException("reading a sound's samples");
     }
     m_pName->setText(QString::fromLatin1(sound->GetName()));
-    if (!sound->IsValid() || sound->IsDeletedChange()) {
+    if (!sound->IsValid() || sound->IsDeleted()) {
         m_pDuration->setText(QStringLiteral("No data"));
     } else {
         m_pDuration->setText(QString::fromStdString(Format(
