@@ -221,7 +221,7 @@ TEST_F(DocumentTest, StaticsListAndPageFollowTheChosenFacet) {
 
     // Block 201: column 1, row 1 of Ilshenar.
     ASSERT_NE(std::find(held.begin(), held.end(), 201u), held.end());
-    m_Ui.m_Texts.push_back(std::string("201"));
+    m_Ui.m_Texts.push_back(std::string("#201"));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_FALSE(DataAppState().m_Sheets.empty());
