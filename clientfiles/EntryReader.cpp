@@ -47,14 +47,25 @@ void CEntryReader::Damaged() {
     throw CTarnError(2, kE_FAIL, kDamagedEntry);
 }
 
-void CEntryReader::KeepRows(std::uint64_t rows, std::uint64_t start, std::uint64_t reach,
-                            const std::function<std::uint64_t(std::uint64_t)>& walkRow) {
+void CEntryReader::KeepRows(
+    std::uint64_t rows, std::uint64_t start, std::uint64_t reach,
+    const std::function<std::optional<std::uint64_t>(std::uint64_t)>& walkRow) {
     std::uint64_t end = start;
+    std::uint64_t broken = 0;
+    bool held = false;
     for (std::uint64_t r = 0; r < rows; ++r) {
-        end = std::max(end, walkRow(r));
-        if (r == 0 && Length() <= reach) {
+        const std::optional<std::uint64_t> rowEnd = walkRow(r);
+        if (!rowEnd) {
+            if (2 * ++broken > rows) {
+                Damaged();
+            }
+            continue;
+        }
+        end = std::max(end, *rowEnd);
+        if (!held && Length() <= reach) {
             Need(Length());
         }
+        held = true;
     }
     Keep(end);
 }

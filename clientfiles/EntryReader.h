@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -37,13 +38,15 @@ public:
     void Keep(std::uint64_t end);
     // Raises the damaged entry's error (kDamagedEntry), leaving the block empty.
     [[noreturn]] void Damaged();
-    // Walks rows 0 to rows - 1 with walkRow, which answers where row r ends (reading through
-    // Need and raising Damaged as it goes), then keeps the bytes up to the furthest end (at
-    // least `start`, where the rows' table ends). Once the first row held together (garbage
-    // seldom gets that far), a record no longer than `reach`, the furthest the rows can reach by
-    // the entry's dimensions, is taken for the entry's own and read whole at once.
+    // Walks rows 0 to rows - 1 with walkRow, which answers where row r ends, or nothing when
+    // it does not hold together (reading through Need as it goes), then keeps the bytes up to
+    // the furthest end (at least `start`, where the rows' table ends). A row that does not hold
+    // together is left out, as drawing leaves it out; when more than half of them do not, the
+    // entry is garbage and damaged (Damaged, as soon as that is certain). Once a row held
+    // together, a record no longer than `reach`, the furthest the rows can reach by the entry's
+    // dimensions, is taken for the entry's own and read whole at once.
     void KeepRows(std::uint64_t rows, std::uint64_t start, std::uint64_t reach,
-                  const std::function<std::uint64_t(std::uint64_t)>& walkRow);
+                  const std::function<std::optional<std::uint64_t>(std::uint64_t)>& walkRow);
 
     // The first piece read: most items and terrain tiles fit in it whole.
     static constexpr std::uint64_t kFirstPiece = 4096;

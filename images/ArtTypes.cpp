@@ -14,10 +14,11 @@ CTileItemType::~CTileItemType() = default;
 
 namespace {
 // Reads an item's bytes as its rows ask for them and keeps what the picture takes: the header,
-// the row table and every row up to its closing pair. Every row is walked once first: a table
-// or row reaching past the record, or a row reaching past the picture's width, makes the
-// entry damaged, found before any picture is made for it (a record of garbage would otherwise
-// decode to a picture of hundreds of megabytes).
+// the row table and every row up to its closing pair. Every row is walked once first: a row
+// reaching past the record or past the picture's width does not hold together, and a table
+// past the record or most rows not holding together make the entry damaged, found before any
+// picture is made for it (a record of garbage would otherwise decode to a picture of hundreds
+// of megabytes).
 void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
     if (!reader.Need(8)) {
         reader.Damaged();
@@ -34,12 +35,12 @@ void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
         last = std::max<std::uint64_t>(last, LoadLE16(data.data() + 8 + 2 * r));
     }
     const std::uint64_t reach = rowData + 2 * last + 4 * (width + 1) + 2 * width;
-    reader.KeepRows(height, rowData, reach, [&](std::uint64_t r) {
+    const auto walkRow = [&](std::uint64_t r) -> std::optional<std::uint64_t> {
         std::uint64_t pos = rowData + 2 * std::uint64_t{LoadLE16(data.data() + 8 + 2 * r)};
         std::uint64_t column = 0;
         for (;;) {
             if (!reader.Need(pos + 4)) {
-                reader.Damaged();
+                return std::nullopt;
             }
             const std::uint16_t step = LoadLE16(data.data() + pos);
             const std::uint16_t run = LoadLE16(data.data() + pos + 2);
@@ -50,10 +51,11 @@ void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
             column += std::uint64_t{step} + run;
             pos += 2 * std::uint64_t{run};
             if (column > width || !reader.Need(pos)) {
-                reader.Damaged();
+                return std::nullopt;
             }
         }
-    });
+    };
+    reader.KeepRows(height, rowData, reach, walkRow);
 }
 }  // namespace
 

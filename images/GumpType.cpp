@@ -8,8 +8,9 @@ namespace tessaly {
 
 namespace {
 // Reads a gump's bytes as its rows ask for them and keeps what the picture takes: the row
-// table and every row's pairs up to the width. Every row is walked once first: a table or row
-// reaching past the record, or runs adding up past the width, make the entry damaged.
+// table and every row's pairs up to the width. Every row is walked once first: a row reaching
+// past the record or whose runs add up past the width does not hold together, and a table
+// past the record or most rows not holding together make the entry damaged.
 void ReadGump(CEntryReader& reader, const std::vector<std::uint8_t>& data, std::uint64_t width,
               std::uint64_t height) {
     if (!reader.Need(4 * height)) {
@@ -20,21 +21,22 @@ void ReadGump(CEntryReader& reader, const std::vector<std::uint8_t>& data, std::
     for (std::uint64_t r = 0; r < height; ++r) {
         last = std::max<std::uint64_t>(last, LoadLE32(data.data() + 4 * r));
     }
-    reader.KeepRows(height, 4 * height, 4 * last + 4 * width, [&](std::uint64_t r) {
+    const auto walkRow = [&](std::uint64_t r) -> std::optional<std::uint64_t> {
         std::uint64_t pos = 4 * std::uint64_t{LoadLE32(data.data() + 4 * r)};
         // Runs of 0 add nothing: a row of more pairs than pixels is no row.
         std::uint64_t pairs = 0;
         for (std::uint64_t total = 0; total < width; pos += 4) {
             if (++pairs > width || !reader.Need(pos + 4)) {
-                reader.Damaged();
+                return std::nullopt;
             }
             total += LoadLE16(data.data() + pos + 2);
             if (total > width) {
-                reader.Damaged();
+                return std::nullopt;
             }
         }
         return pos;
-    });
+    };
+    reader.KeepRows(height, 4 * height, 4 * last + 4 * width, walkRow);
 }
 }  // namespace
 
