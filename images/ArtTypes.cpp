@@ -20,6 +20,9 @@ namespace {
 // picture is made for it (a record of garbage would otherwise decode to a picture of hundreds
 // of megabytes).
 void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
+    if (reader.Length() == 0) {
+        return;  // a patch record's deletion: no bytes
+    }
     if (!reader.Need(8)) {
         reader.Damaged();
     }

@@ -13,7 +13,11 @@ namespace {
 // past the record or most rows not holding together make the entry damaged.
 void ReadGump(CEntryReader& reader, const std::vector<std::uint8_t>& data, std::uint64_t width,
               std::uint64_t height) {
-    if (!reader.Need(4 * height)) {
+    if (reader.Length() == 0) {
+        return;  // a patch record's deletion: no bytes
+    }
+    // Bytes without rows are no gump (and an empty block would save as a deletion).
+    if (height == 0 || !reader.Need(4 * height)) {
         reader.Damaged();
     }
     // A row holds at most width pairs.
