@@ -13,9 +13,9 @@
 
 namespace tessaly {
 
-// Raised by a block whose bytes do not hold together as its format asks (a row past the
-// record or past the picture's width): the entry is damaged (ReadStatus::Damaged), and
-// nothing was allocated for its picture.
+// Raised by a block whose bytes do not hold together as its format asks (a row table past the
+// record, most rows past the record or past the picture's width): the entry is damaged
+// (ReadStatus::Damaged), and nothing was allocated for its picture.
 inline constexpr const char* kDamagedEntry = "LoadMulData: Damaged";
 
 class CEntryReader {
