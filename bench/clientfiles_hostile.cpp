@@ -1,10 +1,13 @@
 // Work that a hostile file must not make larger than an honest one: loading and sorting a
 // 1,000,000-record patch table whose records stand in ascending, random and adversarial order
 // (the order that drives a middle-pivot partition sort quadratic), and listing the gumps of a
-// container whose compressed entries claim 1,032 times their size against an honest one. Each
-// is printed as a ratio to its honest counterpart.
+// container whose compressed entries claim 1,032 times their size against an honest one, and
+// loading every item of an "art.mul" whose index records all span the whole file against
+// honest records. Each is printed as a ratio to its honest counterpart.
 
+#include "ArtTypes.h"
 #include "ClientFiles.h"
+#include "ImageEncoders.h"
 #include "RatioReporter.h"
 #include "SampleClient.h"
 #include "UopFile.h"
@@ -28,6 +31,7 @@ using namespace tessaly;
 constexpr std::uint32_t kPatchRecords = 1000000;
 constexpr std::uint32_t kGumps = 500;
 constexpr std::size_t kGumpBytes = 20000;
+constexpr std::uint32_t kItems = 2000;
 
 const std::filesystem::path& Dir() {
     static const std::filesystem::path dir = [] {
@@ -129,8 +133,58 @@ void BM_ListGumps(benchmark::State& state) {
     state.counters["entries"] = found;
 }
 
+// An "art.mul" of kItems item pictures of 44 x 80 (about 7 KB each, 14 MB in all) with honest
+// index records, or with every record spanning the whole file: each item then reads as the
+// first one, which lies at offset 0.
+const std::filesystem::path& Items(bool overlapping) {
+    static const std::filesystem::path dirs[2] = {Dir() / "items", Dir() / "overlapping"};
+    const std::filesystem::path& dir = dirs[overlapping ? 1 : 0];
+    if (!std::filesystem::exists(dir)) {
+        std::filesystem::create_directories(dir);
+        std::mt19937 random(5);
+        ByteWriter index;
+        ByteWriter data;
+        index.zeros(std::size_t{kArtItemBase} * IndexRecord::kSize);
+        for (std::uint32_t n = 0; n < kItems; ++n) {
+            Picture picture(44, 80);
+            for (std::uint16_t& pixel : picture.pixels) {
+                pixel = static_cast<std::uint16_t>(random() % 4 == 0 ? 0 : random() | 1);
+            }
+            const std::vector<std::uint8_t> bytes = EncodeItem(picture);
+            index.u32(static_cast<std::uint32_t>(data.size()))
+                .u32(static_cast<std::uint32_t>(bytes.size()))
+                .u32(0);
+            data.bytes(bytes);
+        }
+        WriteBytes(dir / "artidx.mul", index.take());
+        WriteBytes(dir / "art.mul", data.take());
+        if (overlapping) {
+            mk::MakeHostile(dir, "overlapping");
+        }
+    }
+    return dir;
+}
+
+// What drawing every item asks of the files: each item block loaded from its record.
+void BM_LoadItems(benchmark::State& state) {
+    CClientFiles& files = TheClientFiles();
+    files.SetChosenDir(Items(state.range(0) != 0).string());
+    std::uint64_t bytes = 0;
+    for (auto _ : state) {
+        files.CloseAll();
+        bytes = 0;
+        for (std::uint32_t n = 0; n < kItems; ++n) {
+            CTileItemType item(n);
+            bytes += item.EnsureLoaded() ? item.GetDataLength() : 0;
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
 BENCHMARK(BM_PatchLoadSort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListGumps)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_LoadItems)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void PrintRatio(const tessaly::bench::RatioReporter& reporter, const char* what, const char* work,
                 const char* base, const char* baseName) {
@@ -152,6 +206,8 @@ int main(int argc, char** argv) {
                "BM_PatchLoadSort/2", "BM_PatchLoadSort/0", ascending);
     PrintRatio(reporter, "listing the gumps of a container whose entries lie", "BM_ListGumps/1",
                "BM_ListGumps/0", "an honest one");
+    PrintRatio(reporter, "loading 2,000 items whose records all span the file", "BM_LoadItems/1",
+               "BM_LoadItems/0", "honest records");
     std::error_code ignored;
     std::filesystem::remove_all(Dir(), ignored);
     benchmark::Shutdown();

@@ -1,6 +1,7 @@
 #include "ClientFiles.h"
 
 #include "ClientDirs.h"
+#include "EntryReader.h"
 #include "EventLog.h"
 #include "TarnError.h"
 #include "Text.h"
@@ -440,16 +441,7 @@ CClientFiles& TheClientFiles() {
 
 void LoadMulData(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
                  std::vector<std::uint8_t>& block) {
-    block.clear();
-    block.shrink_to_fit();
-    // The length comes from a file: allocate it only once the file is known to hold it.
-    if (!files.DataFits(dataSlot, record)) {
-        throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
-    }
-    block.assign(record.GetLength(), 0);
-    if (!files.ReadData(dataSlot, record, block)) {
-        throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
-    }
+    CEntryReader(files, dataSlot, record, block).Need(record.GetLength());
 }
 
 }  // namespace tessaly

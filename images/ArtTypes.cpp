@@ -1,6 +1,9 @@
 #include "ArtTypes.h"
 
+#include "EntryReader.h"
 #include "TileData.h"
+
+#include <algorithm>
 
 namespace tessaly {
 
@@ -9,12 +12,63 @@ namespace tessaly {
 CTileItemType::CTileItemType(std::uint32_t entry) : CMulImageType(entry) {}
 CTileItemType::~CTileItemType() = default;
 
+namespace {
+// Reads an item's bytes as its rows ask for them and keeps what the picture takes: the header,
+// the row table and every row up to its closing pair. Every row is walked once first: a row
+// reaching past the record or past the picture's width does not hold together, and a table
+// past the record or most rows not holding together make the entry damaged, found before any
+// picture is made for it (a record of garbage would otherwise decode to a picture of hundreds
+// of megabytes).
+void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
+    if (reader.Length() == 0) {
+        return;  // a patch record's deletion: no bytes
+    }
+    if (!reader.Need(8)) {
+        reader.Damaged();
+    }
+    const std::uint64_t width = LoadLE16(data.data() + 4);
+    const std::uint64_t height = LoadLE16(data.data() + 6);
+    const std::uint64_t rowData = 8 + 2 * height;
+    if (!reader.Need(rowData)) {
+        reader.Damaged();
+    }
+    // A row within the width holds at most width + 1 pairs and width pixels.
+    std::uint64_t last = 0;
+    for (std::uint64_t r = 0; r < height; ++r) {
+        last = std::max<std::uint64_t>(last, LoadLE16(data.data() + 8 + 2 * r));
+    }
+    const std::uint64_t reach = rowData + 2 * last + 4 * (width + 1) + 2 * width;
+    const auto walkRow = [&](std::uint64_t r) -> std::optional<std::uint64_t> {
+        std::uint64_t pos = rowData + 2 * std::uint64_t{LoadLE16(data.data() + 8 + 2 * r)};
+        std::uint64_t column = 0;
+        for (;;) {
+            if (!reader.Need(pos + 4)) {
+                return std::nullopt;
+            }
+            const std::uint16_t step = LoadLE16(data.data() + pos);
+            const std::uint16_t run = LoadLE16(data.data() + pos + 2);
+            pos += 4;
+            if (run == 0) {
+                return pos;
+            }
+            column += std::uint64_t{step} + run;
+            pos += 2 * std::uint64_t{run};
+            if (column > width || !reader.Need(pos)) {
+                return std::nullopt;
+            }
+        }
+    };
+    reader.KeepRows(height, rowData, reach, walkRow);
+}
+}  // namespace
+
 bool CTileItemType::Load() {
     IndexRecord record;
     if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry + kIndexBase, record)) {
         return false;
     }
-    LoadMulData(kSlotArt, record);
+    CEntryReader reader(TheClientFiles(), kSlotArt, record, m_Data);
+    ReadItem(reader, m_Data);
     return true;
 }
 
@@ -112,7 +166,8 @@ bool CTileTerrainType::Load() {
     if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry, record)) {
         return false;
     }
-    LoadMulData(kSlotArt, record);
+    // The diamond's pixels and nothing past them (a shorter record draws the rows it holds).
+    CEntryReader(TheClientFiles(), kSlotArt, record, m_Data).Keep(2 * kPixelCount);
     return true;
 }
 

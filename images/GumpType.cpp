@@ -1,6 +1,48 @@
 #include "GumpType.h"
 
+#include "EntryReader.h"
+
+#include <algorithm>
+
 namespace tessaly {
+
+namespace {
+// Reads a gump's bytes as its rows ask for them and keeps what the picture takes: the row
+// table and every row's pairs up to the width. Every row is walked once first: a row reaching
+// past the record or whose runs add up past the width does not hold together, and a table
+// past the record or most rows not holding together make the entry damaged.
+void ReadGump(CEntryReader& reader, const std::vector<std::uint8_t>& data, std::uint64_t width,
+              std::uint64_t height) {
+    if (reader.Length() == 0) {
+        return;  // a patch record's deletion: no bytes
+    }
+    // Bytes without rows are no gump (and an empty block would save as a deletion).
+    if (height == 0 || !reader.Need(4 * height)) {
+        reader.Damaged();
+    }
+    // A row holds at most width pairs.
+    std::uint64_t last = 0;
+    for (std::uint64_t r = 0; r < height; ++r) {
+        last = std::max<std::uint64_t>(last, LoadLE32(data.data() + 4 * r));
+    }
+    const auto walkRow = [&](std::uint64_t r) -> std::optional<std::uint64_t> {
+        std::uint64_t pos = 4 * std::uint64_t{LoadLE32(data.data() + 4 * r)};
+        // Runs of 0 add nothing: a row of more pairs than pixels is no row.
+        std::uint64_t pairs = 0;
+        for (std::uint64_t total = 0; total < width; pos += 4) {
+            if (++pairs > width || !reader.Need(pos + 4)) {
+                return std::nullopt;
+            }
+            total += LoadLE16(data.data() + pos + 2);
+            if (total > width) {
+                return std::nullopt;
+            }
+        }
+        return pos;
+    };
+    reader.KeepRows(height, 4 * height, 4 * last + 4 * width, walkRow);
+}
+}  // namespace
 
 bool CTileGumpType::Load() {
     IndexRecord record;
@@ -8,7 +50,8 @@ bool CTileGumpType::Load() {
         return false;
     }
     TakeRecord(record);
-    LoadMulData(kSlotGumpArt, record);
+    CEntryReader reader(TheClientFiles(), kSlotGumpArt, record, m_Data);
+    ReadGump(reader, m_Data, m_nWidth, m_nHeight);
     return true;
 }
 

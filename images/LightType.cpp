@@ -1,5 +1,7 @@
 #include "LightType.h"
 
+#include "EntryReader.h"
+
 #include <algorithm>
 
 namespace tessaly {
@@ -16,7 +18,9 @@ bool CTileLightType::Load() {
     }
     m_nWidth = record.m_wExtra2;
     m_nHeight = record.m_wExtra1;
-    LoadMulData(kSlotLight, record);
+    // One byte a pixel and nothing past them (a shorter record draws the rows it holds).
+    CEntryReader(TheClientFiles(), kSlotLight, record, m_Data)
+        .Keep(std::uint64_t{m_nWidth} * m_nHeight);
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "TextureType.h"
 
+#include "EntryReader.h"
+
 namespace tessaly {
 
 bool CTileTextureType::Load() {
@@ -7,10 +9,14 @@ bool CTileTextureType::Load() {
     if (!ReadIndex(kSlotTexIdx, kSlotTexMaps, m_nEntry, record)) {
         return false;
     }
-    if (const std::uint32_t edge = EdgeForLength(record.GetLength()); edge != 0) {
+    const std::uint32_t edge = EdgeForLength(record.GetLength());
+    if (edge != 0) {
         m_nEdge = edge;
     }
-    LoadMulData(kSlotTexMaps, record);
+    // A texture is its square of pixels; a record of another length draws nothing, and
+    // nothing of it is read.
+    CEntryReader(TheClientFiles(), kSlotTexMaps, record, m_Data)
+        .Keep(2 * std::uint64_t{edge} * edge);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "ScriptedUi.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
+#include "core/TempDir.h"
 #include "sound/ExpectedWave.h"
 
 #include <QCheckBox>
@@ -162,6 +163,45 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     CTileAnimType walk(GetAnimIndex(400, 0, 3));
     ASSERT_TRUE(DrawAnimFrame(walk, 0, 3, first));
     EXPECT_EQ(ReadPng(m_Dir.File("first-00.png")), AsImage(first));
+}
+
+// A frame past the picture cap is no picture, with nothing allocated for it; frames go to their
+// files as they are decoded, so a failure at a later one leaves the earlier ones written and
+// is reported.
+TEST(FrameExportTest, HugeFramesAreRefusedAndFramesAreWrittenAsDecoded) {
+    // Palette colour 1 is 0x1234. Frame 0 (at 512 + 12): 2 x 1 pixels of colour 1, its chunk on
+    // row offset -1 from the foot; frame 1 (at 512 + 30): 16,000 x 30,000 without chunks.
+    ByteWriter block;
+    block.u16(0).u16(0x1234).zeros(CTileAnimType::kPaletteBytes - 4);
+    block.u32(2).u32(12).u32(30);
+    block.i16(0).i16(0).u16(2).u16(1).u32(2 | (0x3FFu << 12)).u8(1).u8(1).u32(0x7FFF7FFF);
+    block.i16(0).i16(0).u16(16000).u16(30000).u32(0x7FFF7FFF);
+    CTileAnimType frames(0);
+    frames.SetMemoryData(IndexRecord{}, block.take());
+    ASSERT_EQ(frames.GetFrameCount(), 2u);
+    SurfaceBuffer buffer;
+    ASSERT_TRUE(DrawAnimFrame(frames, 0, 3, buffer));
+    EXPECT_EQ(buffer.GetPixel(1, 0), 0x1234);
+    SurfaceBuffer huge;
+    EXPECT_FALSE(DrawAnimFrame(frames, 1, 3, huge));
+    EXPECT_EQ(huge.GetData(), nullptr);
+
+    test::TempDir dir;
+    const std::string path = dir.File("walk.png");
+    std::filesystem::create_directory(ExportPartPath(path, "-01"));  // cannot be written
+    CExportData data;
+    data.WriteAsAdded(path);
+    ASSERT_TRUE(data.AddPicture(buffer, "-00"));
+    EXPECT_TRUE(std::filesystem::is_regular_file(ExportPartPath(path, "-00")));
+    data.AddPicture(buffer, "-01");
+    data.AddPicture(buffer, "-02");
+    std::vector<ExportedFile> files;
+    std::string error;
+    EXPECT_FALSE(data.Write(path, files, error));
+    EXPECT_EQ(error, "Unable to write the file '" + ExportPartPath(path, "-01") + "'");
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].path, ExportPartPath(path, "-00"));
+    EXPECT_FALSE(std::filesystem::exists(ExportPartPath(path, "-02")));
 }
 
 TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {

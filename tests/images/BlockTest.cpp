@@ -4,6 +4,7 @@
 
 #include "AnimType.h"
 #include "ArtTypes.h"
+#include "EntryReader.h"
 #include "GumpType.h"
 #include "Hues.h"
 #include "LightType.h"
@@ -139,7 +140,8 @@ TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
 
 TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
     mk::IndexedFileBuilder gumps(4);
-    gumps.Add(1, std::vector<std::uint8_t>(20 * 4, 0), 20 | (30u << 16));  // first 20, second 30
+    tessaly::Picture blank(30, 20);
+    gumps.Add(1, tessaly::EncodeGump(blank), 20 | (30u << 16));  // first 20, second 30
     gumps.Write(m_client, "gumpidx.mul", "gumpart.mul");
     mk::IndexedFileBuilder lights(4);
     lights.Add(0, std::vector<std::uint8_t>(6, 0x1F), tessaly::SizeExtra(3, 2));
@@ -186,6 +188,85 @@ TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
     EXPECT_EQ(multi.GetComponentCount(), 1u);
     EXPECT_EQ(multi.GetRecordSize(), 16u);
     EXPECT_EQ(multi.GetComponent(1), nullptr);
+}
+
+// Records that span the whole data file (as overlapping or oversized records do) cost what the
+// entry's format needs: the block holds the entry's own bytes, and a record of garbage is
+// found damaged before any picture is made for it.
+TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
+    tessaly::Picture picture(3, 2);
+    picture.FillRect(0, 0, 3, 2, 0x1234);
+    const std::vector<std::uint8_t> item = tessaly::EncodeItem(picture);
+    const std::vector<std::uint8_t> gump = tessaly::EncodeGump(picture);
+    ByteWriter data;
+    data.bytes(item);
+    const auto gumpAt = static_cast<std::uint32_t>(data.size());
+    data.bytes(gump);
+    // Garbage: a 4000 x 4000 item whose rows all start with a step past its width; read as a
+    // gump of 3 x 1, its row's second run passes the width.
+    const auto garbageAt = static_cast<std::uint32_t>(data.size());
+    data.u32(0).u16(4000).u16(4000).zeros(2 * 4000).u16(5000).u16(1).u16(0x7FFF);
+    data.zeros(100000);
+    const auto size = static_cast<std::uint32_t>(data.size());
+    ByteWriter art;
+    art.zeros(100 * 12);                              // terrain 0-99: no records
+    art.u32(0).u32(size).u32(0);                      // terrain 100: 2024 of its bytes
+    art.zeros((16484 - 101) * 12);                    // up to item 100
+    art.u32(0).u32(size).u32(0);                      // item 100 and what lies behind it
+    art.u32(garbageAt).u32(size - garbageAt).u32(0);  // item 101: garbage
+    const auto cutLength = static_cast<std::uint32_t>(item.size() - 2);
+    art.u32(0).u32(cutLength).u32(0);  // item 102: its last row cut off
+    m_client.WriteFile("artidx.mul", art.data());
+    m_client.WriteFile("art.mul", data.data());
+    ByteWriter gumpIndex;
+    gumpIndex.u32(gumpAt).u32(size - gumpAt).u32(tessaly::SizeExtra(3, 2));
+    gumpIndex.u32(garbageAt).u32(size - garbageAt).u32(tessaly::SizeExtra(3, 1));
+    m_client.WriteFile("gumpidx.mul", gumpIndex.data());
+    m_client.WriteFile("gumpart.mul", data.data());
+    ByteWriter lightIndex;
+    lightIndex.u32(0).u32(size).u32(tessaly::SizeExtra(3, 2));
+    m_client.WriteFile("lightidx.mul", lightIndex.data());
+    m_client.WriteFile("light.mul", data.data());
+    ByteWriter texIndex;
+    texIndex.u32(0).u32(size).u32(0);
+    m_client.WriteFile("texidx.mul", texIndex.data());
+    m_client.WriteFile("texmaps.mul", data.data());
+    Use();
+
+    CTileItemType whole(100);
+    ASSERT_TRUE(whole.EnsureLoaded());
+    EXPECT_EQ(whole.GetDataLength(), item.size());
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(3, 2, 4);
+    CSurfaceDC dc(buffer);
+    EXPECT_TRUE(whole.Draw(dc, 0, 0));
+    EXPECT_EQ(buffer.GetPixel(2, 1), 0x1234);
+    CTileGumpType gumpBlock(0);
+    ASSERT_TRUE(gumpBlock.EnsureLoaded());
+    EXPECT_EQ(gumpBlock.GetDataLength(), gump.size());
+    CTileTerrainType terrain(100);
+    ASSERT_TRUE(terrain.EnsureLoaded());
+    EXPECT_EQ(terrain.GetDataLength(), 2 * CTileTerrainType::kPixelCount);
+    CTileLightType light(0);
+    ASSERT_TRUE(light.EnsureLoaded());
+    EXPECT_EQ(light.GetDataLength(), 6u);
+    CTileTextureType texture(0);  // no texture's length: nothing to read
+    EXPECT_TRUE(texture.EnsureLoaded());
+    EXPECT_EQ(texture.GetDataLength(), 0u);
+
+    const test::Raised damaged{2, kE_FAIL, kDamagedEntry};
+    CTileItemType garbage(101);
+    EXPECT_EQ(test::RaisedBy([&] { garbage.EnsureLoaded(); }), damaged);
+    EXPECT_EQ(garbage.GetDataLength(), 0u);
+    CTileGumpType garbageGump(1);
+    EXPECT_EQ(test::RaisedBy([&] { garbageGump.EnsureLoaded(); }), damaged);
+    // One row of two cut off is left out, as drawing leaves it out; the other is drawn.
+    CTileItemType cut(102);
+    ASSERT_TRUE(cut.EnsureLoaded());
+    buffer.ClearBuffer();
+    EXPECT_TRUE(cut.Draw(dc, 0, 0));
+    EXPECT_EQ(buffer.GetPixel(2, 0), 0x1234);
+    EXPECT_EQ(buffer.GetPixel(2, 1), 0);
 }
 
 // A real old index holds one garbage record (length 0xFFFFFFFF, offset past the end): only

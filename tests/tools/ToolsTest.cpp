@@ -889,6 +889,28 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
 
 // A FIFO or a device as the patch file (or as --verdata) is refused at once, not waited on, and
 // stays what it was; a link planted at the temporary name older saves used is not written through.
+// The client's own patch file claiming more records than any client has (sparse, 8 GiB): the
+// commands go on without it, as the window does, and say so once; named with --verdata, it is
+// the command's error.
+TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
+    const std::string dir = m_Scratch.File("sparse");
+    const Result made =
+        RunProgram(TESSALY_MKCLIENT_PATH, {"--hostile", "sparse-files", dir}, m_Scratch);
+    ASSERT_EQ(made.status, 0) << made.err;
+    const Result r = Cli({"list", "Items"}, dir);
+    EXPECT_EQ(r.status, 0);
+    const std::string empty = m_Scratch.Write("empty.mul", {0, 0, 0, 0});
+    EXPECT_EQ(r.out, Ok({"--verdata", empty, "list", "Items"}, dir));
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(Contains(r.err,
+                         "verdata.mul' cannot be read (VerData: Too many records): "
+                         "going on without it\n"))
+        << r.err;
+    const Result named = Cli({"--verdata", dir + "/verdata.mul", "list", "Items"}, dir);
+    EXPECT_EQ(named.status, 2);
+    EXPECT_EQ(named.err, "tessaly-cli: VerData: Too many records\n");
+}
+
 TEST_F(ToolsTest, PatchRefusesSpecialFilesAndIgnoresPlantedLinks) {
     const std::string fifo = m_Scratch.File("fifo.mul");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

@@ -14,6 +14,7 @@
 #include <QJsonObject>
 
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 
 namespace tessaly::cli {
@@ -41,7 +42,19 @@ void PrepareClientFiles(const GlobalOptions& options) {
     // Slots open on first use; a missing patch file just leaves the table empty.
     TheVerDataTable().RemoveAll();
     if (files.OpenSlot(kSlotVerData)) {
-        TheVerDataTable().Load(files.GetFile(kSlotVerData));
+        try {
+            TheVerDataTable().Load(files.GetFile(kSlotVerData));
+        } catch (const CTarnError& e) {
+            // A patch file named on the command line is what the command works on: its failure
+            // ends the command. The client's own one, as in the window, only loses its records.
+            if (!options.verdata.empty()) {
+                throw;
+            }
+            TheVerDataTable().RemoveAll();
+            std::cerr << "tessaly-cli: the patch file '"
+                      << files.GetFile(kSlotVerData).GetFilePath() << "' cannot be read ("
+                      << e.m_pszDescription << "): going on without it\n";
+        }
     }
 }
 

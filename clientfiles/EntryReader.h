@@ -1,0 +1,64 @@
+#pragma once
+// Reading an entry's bytes as its format asks for them, from the front in growing pieces, so
+// that an index record longer than its entry (records that overlap or span the whole data
+// file) costs what the format walks, not what the record claims.
+
+#include "ClientFiles.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace tessaly {
+
+// Raised by a block whose bytes do not hold together as its format asks (a row table past the
+// record, most rows past the record or past the picture's width): the entry is damaged
+// (ReadStatus::Damaged), and nothing was allocated for its picture.
+inline constexpr const char* kDamagedEntry = "LoadMulData: Damaged";
+
+class CEntryReader {
+public:
+    // Empties block and checks the record's stretch against its file first: a stretch that
+    // does not fit raises CTarnError(2, E_FAIL, "LoadMulData: Read") with nothing allocated.
+    CEntryReader(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
+                 std::vector<std::uint8_t>& block);
+
+    // The record's byte length: the most the block can come to hold.
+    std::uint32_t Length() const { return m_Record.GetLength(); }
+    // Makes sure block holds the stretch's first `end` bytes, reading what is missing and at
+    // least as much again as is held (a walk costs a few reads and never more than twice the
+    // bytes it looked at). False, with nothing read, when the stretch is shorter than end; a
+    // failed read raises CTarnError(2, E_FAIL, "LoadMulData: Read") and leaves the block at
+    // the size asked for, zero where nothing arrived.
+    bool Need(std::uint64_t end);
+    // Reads up to `end` (at most the record's length) and cuts the block there: what the
+    // format needs, without what a longer record reaches past it.
+    void Keep(std::uint64_t end);
+    // Raises the damaged entry's error (kDamagedEntry), leaving the block empty.
+    [[noreturn]] void Damaged();
+    // Walks rows 0 to rows - 1 with walkRow, which answers where row r ends, or nothing when
+    // it does not hold together (reading through Need as it goes), then keeps the bytes up to
+    // the furthest end (at least `start`, where the rows' table ends). A row that does not hold
+    // together is left out, as drawing leaves it out; when more than half of them do not, the
+    // entry is garbage and damaged (Damaged, as soon as that is certain). Once a row held
+    // together, a record no longer than `reach`, the furthest the rows can reach by the entry's
+    // dimensions, is taken for the entry's own and read whole at once.
+    void KeepRows(std::uint64_t rows, std::uint64_t start, std::uint64_t reach,
+                  const std::function<std::optional<std::uint64_t>(std::uint64_t)>& walkRow);
+
+    // The first piece read: most items and terrain tiles fit in it whole.
+    static constexpr std::uint64_t kFirstPiece = 4096;
+
+private:
+    // Reads bytes [from, from + out.size()) of the stretch into out.
+    bool ReadPiece(std::uint64_t from, std::span<std::uint8_t> out);
+
+    CClientFiles& m_Files;
+    std::int32_t m_nDataSlot;
+    IndexRecord m_Record;
+    std::vector<std::uint8_t>& m_Block;
+};
+
+}  // namespace tessaly
