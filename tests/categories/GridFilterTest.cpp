@@ -53,6 +53,8 @@ TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
     const int columns = grid->GetColumnCount();
     ASSERT_EQ(count, 3000);
     ASSERT_GT(columns, 2);
+    // The grid fills its parent and starts without a selection.
+    EXPECT_EQ(grid->geometry(), m_Parent.rect());
     EXPECT_EQ(grid->GetSelected(), nullptr);
 
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(columns + 1));

@@ -7,7 +7,6 @@
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDataVerData.h"
-#include "ControlIds.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
 #include "ListFixture.h"
@@ -322,15 +321,6 @@ TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
     m_pList.reset();
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
-}
-
-TEST_F(ListTest, ThumbnailsStartWithoutASelection) {
-    CDataListThumbs thumbs(31204);
-    EXPECT_TRUE(thumbs.Create(&m_Host, &m_Parent));
-    thumbs.FillList();
-    EXPECT_EQ(thumbs.GetSelected(), nullptr);
-    EXPECT_EQ(thumbs.objectName(), ids::ControlName(ids::ID_LIST_WINDOW));
-    EXPECT_EQ(thumbs.geometry(), m_Parent.rect());
 }
 
 }  // namespace
