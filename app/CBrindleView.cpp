@@ -115,11 +115,18 @@ CBrindleView::CBrindleView()
     };
     mode(ids::ID_VIEW_TEXTLIST, 0);
     mode(ids::ID_VIEW_THUMBNAIL, 1);
-    for (int id : {ids::ID_EDIT_PROPERTIES, ids::ID_EDIT_COPY}) {
-        AddCommand(
-            id, [this, id] { ToSelected(id); },
-            [this](CCmdUI& ui) { ui.Enable(HasSelection(), kSelectFirst); });
-    }
+    AddCommand(
+        ids::ID_EDIT_PROPERTIES, [this] { ToSelected(ids::ID_EDIT_PROPERTIES); },
+        [this](CCmdUI& ui) { ui.Enable(HasSelection(), kSelectFirst); });
+    AddCommand(
+        ids::ID_EDIT_COPY, [this] { ToSelected(ids::ID_EDIT_COPY); },
+        [this](CCmdUI& ui) {
+            if (!HasSelection()) {
+                ui.Enable(false, kSelectFirst);
+            } else {
+                ui.Enable(m_pList->GetSelected()->CanCopy(), kNothingToCopy);
+            }
+        });
     // No entry is cut: it is copied, and deleted where the document edits its category.
     AddUpdate(ids::ID_EDIT_CUT, [](CCmdUI& ui) {
         ui.Enable(false, "Entries are not cut: \"Copy\" copies one, \"Delete\" deletes one");

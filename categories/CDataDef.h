@@ -72,6 +72,8 @@ public:
     // Fills what "Copy" puts on the clipboard; true when the copy is done (an entry may copy
     // nothing and still answer true).
     virtual bool CopyData(EntryClip& /*clip*/) { return false; }
+    // Whether "Copy" puts anything of the entry on the clipboard (a picture, a wave, text).
+    virtual bool CanCopy() { return true; }
     // Writes the entry's data block at the file's position and fills the record's file id,
     // block, length and extra words. False abandons the patch save.
     virtual bool WriteVerData(CQFile& file, CUOVersionBlock& record) = 0;

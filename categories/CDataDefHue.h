@@ -22,6 +22,7 @@ public:
     // "0%x -> 0%x\t%s": table start, table end and name of the hue, read afresh.
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
+    bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryHues; }
     bool IsValid() override;

@@ -24,6 +24,7 @@ public:
 
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
+    bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryMap; }
     bool IsValid() override;

@@ -28,6 +28,7 @@ public:
     // The structure drawn whole (DrawMultiPicture), as export writes it: the grid's picture.
     bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
+    bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryMultis; }
     // Exports the structure drawn whole (DrawMultiPicture), with the components of the

@@ -32,6 +32,7 @@ public:
     // "%c\t%s": 'O' for a skill with a button, else a blank, and the name.
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
+    bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySkills; }
     // A skill with a name.

@@ -16,6 +16,7 @@ public:
     // "unused" without data, else the number of items the block's length holds.
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
+    bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryStatics; }
     bool ReadIndex() override;

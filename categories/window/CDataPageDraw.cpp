@@ -152,9 +152,9 @@ CDataPageDraw::CDataPageDraw(const PicturePageKind& kind)
             top->addWidget(m_pHue);
         }
         if (kind.bCopy) {
-            auto* copy = new QPushButton(QStringLiteral("Copy"), this);
-            connect(copy, &QPushButton::clicked, this, [this] { OnCopy(); });
-            top->addWidget(copy);
+            m_pCopy = new QPushButton(QStringLiteral("Copy"), this);
+            connect(m_pCopy, &QPushButton::clicked, this, [this] { OnCopy(); });
+            top->addWidget(m_pCopy);
         }
         m_pLayout->addLayout(top);
     }
@@ -238,6 +238,12 @@ void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
         painter.drawImage(area.topLeft(), TransparentImage(m_Buffer));
     } else {
         DrawPageNotice(painter, area, NoPictureText());
+    }
+    if (m_pCopy != nullptr) {
+        m_pCopy->setEnabled(shown);
+        m_pCopy->setToolTip(shown ? QStringLiteral("Puts the picture, in the hue shown, on the "
+                                                   "clipboard")
+                                  : QStringLiteral("There is no picture to copy"));
     }
     if (m_Kind.bEnabledWhenDrawn) {
         setEnabled(shown);

@@ -116,6 +116,7 @@ private:
     CPictureFrame* m_pPicture;
     QLabel* m_pSize = nullptr;
     CHueField* m_pHue = nullptr;
+    QPushButton* m_pCopy = nullptr;
     SurfaceBuffer m_Buffer;
 };
 

@@ -122,7 +122,10 @@ CDataProps* OpenProperties(CDataDef& entry) {
 
 void AddEntryMenuItems(CDataDef& entry, QMenu* pMenu) {
     AddItem(pMenu, "Properties...", ids::ID_PROPERTIES, true);
-    AddItem(pMenu, "Copy", ids::ID_EDIT_COPY, true);
+    AddItem(pMenu, "Copy", ids::ID_EDIT_COPY, entry.CanCopy());
+    if (!entry.CanCopy()) {
+        pMenu->actions().back()->setToolTip(QString::fromLatin1(kNothingToCopy));
+    }
     AddItem(pMenu, "Delete", ids::ID_EDIT_DELETE, false);
     AddItem(pMenu, "Paste Over", ids::ID_EDIT_PASTE, false);
     if (const char* action = entry.GetActionText()) {

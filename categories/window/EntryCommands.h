@@ -23,6 +23,9 @@ CDataProps* OpenProperties(CDataDef& entry);
 // Appends the entry's context-menu commands ("Properties...", "Copy", "Delete", "Paste Over",
 // its action); each action carries its command id as data.
 void AddEntryMenuItems(CDataDef& entry, QMenu* pMenu);
+// Why "Copy" is greyed for an entry that has nothing for the clipboard.
+inline constexpr const char* kNothingToCopy =
+    "The entry has no picture, sound or text to put on the clipboard";
 // Carries out a command on the entry; true when handled. pWindow may be null.
 bool RunEntryCommand(CDataDef& entry, QWidget* pWindow, int nId);
 // Puts what the entry copies on the clipboard (emptied first); false without a GUI application

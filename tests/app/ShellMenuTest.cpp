@@ -13,6 +13,7 @@
 #include "CMainFrame.h"
 #include "CommandTable.h"
 #include "DataTypeDef.h"
+#include "EntryCommands.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
 #include "SurfaceDevice.h"
@@ -189,11 +190,15 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {
     frame->UpdateCommandUI();
     EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(),
               "Hues are shown, not edited (edited are: Items, Sounds, Gumps)");
+    // A hue has nothing for the clipboard: "Copy" is greyed and says so.
+    EXPECT_FALSE(State(ID_EDIT_COPY).m_bEnabled);
+    EXPECT_EQ(frame->GetAction(ID_EDIT_COPY)->toolTip(), kNothingToCopy);
     // Enabled again, an item shows its prompt's tip.
     ASSERT_TRUE(Command(ID_DATA_ITEMS));
     SelectRow(3);
     frame->UpdateCommandUI();
     EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->toolTip(), "Paste");
+    EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
 }
 
 TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {

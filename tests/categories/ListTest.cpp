@@ -271,6 +271,15 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
     ASSERT_EQ(verdata->actions().size(), 5);
     EXPECT_EQ(verdata->actions().back()->text(), "Export...");
     EXPECT_FALSE(verdata->actions().back()->isEnabled());
+
+    // A hue has nothing for the clipboard: its "Copy" is greyed and says why.
+    Show(kCategoryHues);
+    std::unique_ptr<QMenu> hue =
+        m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
+    ASSERT_GE(hue->actions().size(), 2);
+    EXPECT_EQ(hue->actions()[1]->text(), "Copy");
+    EXPECT_FALSE(hue->actions()[1]->isEnabled());
+    EXPECT_EQ(hue->actions()[1]->toolTip(), kNothingToCopy);
 }
 
 TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
