@@ -118,15 +118,20 @@ CBrindleView::CBrindleView()
     AddCommand(
         ids::ID_EDIT_PROPERTIES, [this] { ToSelected(ids::ID_EDIT_PROPERTIES); },
         [this](CCmdUI& ui) { ui.Enable(HasSelection(), kSelectFirst); });
-    AddCommand(
-        ids::ID_EDIT_COPY, [this] { ToSelected(ids::ID_EDIT_COPY); },
-        [this](CCmdUI& ui) {
-            if (!HasSelection()) {
-                ui.Enable(false, kSelectFirst);
-            } else {
-                ui.Enable(m_pList->GetSelected()->CanCopy(), kNothingToCopy);
-            }
-        });
+    // Commands on the selected entry that only some entries carry out.
+    auto onSelected = [this](int id, bool (CDataDef::*can)(), const char* whyNot) {
+        AddCommand(
+            id, [this, id] { ToSelected(id); },
+            [this, can, whyNot](CCmdUI& ui) {
+                if (!HasSelection()) {
+                    ui.Enable(false, kSelectFirst);
+                } else {
+                    ui.Enable((m_pList->GetSelected()->*can)(), whyNot);
+                }
+            });
+    };
+    onSelected(ids::ID_EDIT_COPY, &CDataDef::CanCopy, kNothingToCopy);
+    onSelected(ids::ID_EXPORT, &CDataDef::CanExport, "The selected entry has nothing to export");
     // No entry is cut: it is copied, and deleted where the document edits its category.
     AddUpdate(ids::ID_EDIT_CUT, [](CCmdUI& ui) {
         ui.Enable(false, "Entries are not cut: \"Copy\" copies one, \"Delete\" deletes one");
@@ -145,16 +150,6 @@ CBrindleView::CBrindleView()
                 ui.Enable(CanEdit(selected, id), WhyNotEdited(selected, id));
             });
     }
-    AddCommand(
-        ids::ID_EXPORT, [this] { ToSelected(ids::ID_EXPORT); },
-        [this](CCmdUI& ui) {
-            if (!HasSelection()) {
-                ui.Enable(false, kSelectFirst);
-            } else {
-                ui.Enable(m_pList->GetSelected()->CanExport(),
-                          "The selected entry has nothing to export");
-            }
-        });
     AddCommand(
         ids::ID_EDIT_GOTO, [this] { OnGoTo(); },
         [this](CCmdUI& ui) { ui.Enable(m_pList != nullptr || GetMapView() != nullptr); });
