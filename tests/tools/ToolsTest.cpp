@@ -269,6 +269,15 @@ TEST_F(ToolsTest, HueMultiListAndPatchFile) {
     EXPECT_EQ(std::count(items.begin(), items.end(), '\n'), 41);
     std::string unused = Ok({"list", "Items", "--unused"});
     EXPECT_EQ(std::count(unused.begin(), unused.end(), '\n'), 16384);
+    // Another facet's statics: a row for each block its own index holds.
+    const std::vector<std::uint8_t> ilshenar = TempDir::ReadFile(ClientDir() + "/staidx2.mul");
+    long held = 0;
+    for (std::size_t at = 0; at + 12 <= ilshenar.size(); at += 12) {
+        held += LoadLE32(ilshenar.data() + at) != 0xFFFFFFFFu ? 1 : 0;
+    }
+    const std::string statics = Ok({"list", "Statics", "--facet", "2"});
+    EXPECT_GT(held, 1);
+    EXPECT_EQ(std::count(statics.begin(), statics.end(), '\n'), held);
 
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
     EXPECT_EQ(Ok({"pat", pat}),
@@ -415,7 +424,8 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
                          "[--json]\nNumbers are decimal or 0x-hex.\n\nCommands:\n",
                          0),
               0u);
-    EXPECT_TRUE(Contains(help, "\n  list CATEGORY [--unused] [--lang XXX]\n      a category as"));
+    EXPECT_TRUE(Contains(
+        help, "\n  list CATEGORY [--unused] [--lang XXX] [--facet N]\n      a category as"));
     EXPECT_TRUE(Contains(help, "\n  --client-dir DIR  read the client's files from DIR"));
     // The help is laid out from the option descriptions: no line wider than a terminal but the
     // usages of the longest commands.
@@ -751,6 +761,9 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"hue", "0x10000"},
         {"multi", "0xFFFF"},
         {"list", "Bogus"},
+        {"list", "Items", "--facet", "2"},
+        {"list", "Statics", "--facet", "3"},  // the sample has no Malas
+        {"list", "Statics", "--facet", "6"},
         {"export-all", "Hues", m_Scratch.File("hues")},
         {"export-all", "Lights", m_Scratch.File("lights"), "--hue", "3"},
         {"export-all", "Bogus", m_Scratch.File("bogus")},

@@ -1,6 +1,7 @@
 // tessaly-cli list CATEGORY: a category as the text list shows it with the default filters,
 // built from the same entry objects as the window.
 
+#include "CDataDefMap.h"
 #include "CDataEntries.h"
 #include "CDataVerData.h"
 #include "Cli.h"
@@ -60,6 +61,16 @@ int RunList(Invocation& inv) {
     } else if (inv.Value("--lang") != nullptr) {
         throw UsageError("--lang is for the Cliloc category");
     }
+    if (const std::string* value = inv.Value("--facet")) {
+        if (!HoldsFacetBlocks(*def)) {
+            throw UsageError("--facet is for the Map and Statics categories");
+        }
+        const int facet = static_cast<int>(ParseNumber(*value, "facet", 5));
+        if (ClientFacet(facet) == nullptr) {
+            throw UsageError(Format("the client has no facet %d", facet));
+        }
+        SetChosenFacet(facet);
+    }
     // The client's texts (the rows without a file slot) are UTF-8, the other names Latin-1.
     const bool utf8 = def->m_nDataFile == kNoFile;
     auto shown = [utf8](const char* text) {
@@ -103,9 +114,10 @@ int RunList(Invocation& inv) {
     return 0;
 }
 
-CommandRegistrar list({"list", "CATEGORY [--unused] [--lang XXX]",
+CommandRegistrar list({"list", "CATEGORY [--unused] [--lang XXX] [--facet N]",
                        "a category as the text list shows it (index, change mark, columns); "
-                       "--lang: the Cliloc language shown over English",
+                       "--lang: the Cliloc language shown over English; --facet: the facet "
+                       "whose statics blocks are listed (0 to 5, Felucca without it)",
                        true, RunList});
 
 }  // namespace
