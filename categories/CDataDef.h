@@ -74,6 +74,8 @@ public:
     virtual bool CopyData(EntryClip& /*clip*/) { return false; }
     // Whether "Copy" puts anything of the entry on the clipboard (a picture, a wave, text).
     virtual bool CanCopy() { return true; }
+    // What the sheet's title names after the entry number, or empty (the facet of a block).
+    virtual std::string GetTitleNote() { return std::string(); }
     // Writes the entry's data block at the file's position and fills the record's file id,
     // block, length and extra words. False abandons the patch save.
     virtual bool WriteVerData(CQFile& file, CUOVersionBlock& record) = 0;

@@ -91,4 +91,8 @@ void CDataDefMap::ReadBlock(CMapBlock& block) {
     }
 }
 
+std::string CDataDefMap::GetTitleNote() {
+    return m_nFacet != 0 ? FacetName(m_nFacet) : std::string();
+}
+
 }  // namespace tessaly

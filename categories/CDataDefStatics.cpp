@@ -79,4 +79,8 @@ std::string MapBlockCoords(std::uint32_t block, int facet) {
                   static_cast<int>((block % rows) * 8));
 }
 
+std::string CDataDefStatics::GetTitleNote() {
+    return m_nFacet != 0 ? FacetName(m_nFacet) : std::string();
+}
+
 }  // namespace tessaly

@@ -17,6 +17,8 @@ public:
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }
     bool CanCopy() override { return false; }
+    // Another facet than Felucca is named.
+    std::string GetTitleNote() override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryStatics; }
     bool ReadIndex() override;

@@ -261,8 +261,11 @@ void CDataProps::OnCurrentChanged(int index) {
 
 void CDataProps::SetTitleAndIcon(bool bIcon) {
     if (m_pEntry != nullptr) {
-        setWindowTitle(QString::fromStdString(
-            Format("%s - 0%x", m_pEntry->GetTypeName(), m_pEntry->GetIndex())));
+        std::string title = Format("%s - 0%x", m_pEntry->GetTypeName(), m_pEntry->GetIndex());
+        if (const std::string note = m_pEntry->GetTitleNote(); !note.empty()) {
+            title += " (" + note + ")";
+        }
+        setWindowTitle(QString::fromStdString(title));
     } else {
         setWindowTitle(QStringLiteral("No Data"));
     }

@@ -222,6 +222,8 @@ TEST_F(DocumentTest, StaticsListAndPageFollowTheChosenFacet) {
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_FALSE(DataAppState().m_Sheets.empty());
+    EXPECT_EQ(DataAppState().m_Sheets.back()->windowTitle(),
+              QStringLiteral("Statics - 0c9 (Ilshenar)"));
     CDataPage* page = DataAppState().m_Sheets.back()->GetPage(0);
     ASSERT_NE(page, nullptr);
     const std::uint32_t length = LoadLE32(index.data() + 201 * IndexRecord::kSize + 4);
