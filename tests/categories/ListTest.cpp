@@ -40,7 +40,7 @@ protected:
 };
 
 TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
-    CDataListCtrl* list = Show(31200);
+    CDataListCtrl* list = Show(kCategoryVerData);
     QAbstractItemModelTester tester(list->GetModel(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_GT(m_Host.m_Records.GetCount(), 5);
@@ -77,7 +77,7 @@ TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
 }
 
 TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
-    CDataListCtrl* list = Show(31204);
+    CDataListCtrl* list = Show(kCategoryItems);
     int valid = list->GetModel()->rowCount();
     ASSERT_GT(valid, 10);
     ASSERT_LT(valid, 16384);
@@ -93,7 +93,7 @@ TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
     EXPECT_EQ(Cell(0x0E3C, 1), "*");
 
     // The same art record never marks a terrain entry.
-    Show(31203);
+    Show(kCategoryTerrain);
     for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
         EXPECT_EQ(Cell(r, 1), " ") << r;
     }
@@ -153,7 +153,7 @@ TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
     m_Host.m_bShowUnused = 1;
     // A record beyond the category's limit is not attached.
     m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{12, 70000, 4, 1, 0, 0}));
-    CDataListCtrl* list = Show(31207);
+    CDataListCtrl* list = Show(kCategoryGumps);
     ASSERT_EQ(list->GetModel()->rowCount(), 1);
     EXPECT_EQ(list->GetModel()->GetEntry(0)->GetIndex(), 0xF7u);
     EXPECT_EQ(Cell(0, 1), "*");
@@ -161,7 +161,7 @@ TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
     // "VerData" off: the records of the file are not attached.
     m_Host.m_bShowMulFiles = 1;
     m_Host.m_bShowVerData = 0;
-    Show(31207);
+    Show(kCategoryGumps);
     EXPECT_EQ(Cell(RowOfIndex(0xF7), 1), " ");
 }
 
@@ -175,7 +175,7 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
             return "1\tname";
         }
         bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
-        std::int32_t GetDataType() override { return 31204; }
+        std::int32_t GetDataType() override { return kCategoryItems; }
         bool IsValid() override { return true; }
         bool ReadIndex() override { return false; }
         void AddPages(std::vector<EntryPage>& /*pages*/) override {}
@@ -188,7 +188,7 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
         owned.push_back(std::make_unique<Counted>(i, &calls));
         rows.push_back(owned.back().get());
     }
-    CDataListCtrl view(31204);
+    CDataListCtrl view(kCategoryItems);
     view.Create(&m_Host, &m_Parent);
     view.FillList();
     view.GetModel()->SetRows(rows);
@@ -202,7 +202,7 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
 }
 
 TEST_F(ListTest, HeaderClicksSortBothWaysAndMarkTheColumn) {
-    CDataListCtrl* list = Show(31200);
+    CDataListCtrl* list = Show(kCategoryVerData);
     QAbstractItemModel* model = list->GetModel();
     // "Block" (column 3) is numeric: read as hexadecimal.
     list->OnColumnClick(3);
@@ -239,7 +239,7 @@ std::vector<std::pair<QString, bool>> Items(QMenu& menu) {
 }
 
 TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
-    CDataListCtrl* list = Show(31204);
+    CDataListCtrl* list = Show(kCategoryItems);
     QRect row = list->visualRect(list->GetModel()->index(2, 0));
     std::unique_ptr<QMenu> menu = list->CreateContextMenu(row.center());
     EXPECT_EQ(list->GetSelected(), list->GetModel()->GetEntry(2));
@@ -257,14 +257,14 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
 
     // Below the last row: no entry.
     m_Host.m_bShowUnused = 0;
-    Show(31206);
+    Show(kCategoryLights);
     std::unique_ptr<QMenu> empty =
         m_pList->CreateContextMenu(QPoint(5, m_pList->viewport()->height() - 2));
     EXPECT_EQ(Items(*empty),
               (std::vector<Item>{
                   {"Paste New", false}, {"Export...", false}, {"Insert New Lights", false}}));
 
-    Show(31200);
+    Show(kCategoryVerData);
     std::unique_ptr<QMenu> verdata =
         m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
     // A patch record exports what its target exports: a statics block, nothing.
@@ -283,7 +283,7 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
 }
 
 TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
-    CDataListCtrl* list = Show(31200);
+    CDataListCtrl* list = Show(kCategoryVerData);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
     QPoint at = list->visualRect(list->GetModel()->index(1, 2)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
@@ -304,7 +304,7 @@ TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
 TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
     QString status;
     DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
-    CDataListCtrl* list = Show(31204);
+    CDataListCtrl* list = Show(kCategoryItems);
     int crate = RowOfIndex(0x0E3C);
     list->SelectPosition(crate);
     EXPECT_EQ(status, "Select Items 0e3c=3644");
@@ -321,7 +321,7 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
 }
 
 TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
-    CDataListCtrl* list = Show(31204);
+    CDataListCtrl* list = Show(kCategoryItems);
     list->SelectPosition(0);
     list->OnCommand(ids::ID_PROPERTIES);
     list->SelectPosition(1);

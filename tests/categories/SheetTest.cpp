@@ -103,11 +103,11 @@ protected:
 };
 
 TEST_F(SheetTest, TitleIconButtonsAndReopening) {
-    FakeEntry entry(31204, 0x1a);
+    FakeEntry entry(kCategoryItems, 0x1a);
     CDataProps* sheet = OpenProperties(entry);
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->windowTitle(), "Items - 01a");
-    EXPECT_EQ(sheet->property("iconId").toInt(), 31204);
+    EXPECT_EQ(sheet->property("iconId").toInt(), kCategoryItems);
     EXPECT_FALSE(sheet->windowIcon().isNull());
     EXPECT_EQ(sheet->GetActiveIndex(), 0);
     EXPECT_EQ(entry.m_pFirst->m_nLoads, 1);
@@ -142,7 +142,7 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
 }
 
 TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
-    FakeEntry a(31204, 1), b(31204, 2), c(31204, 3);
+    FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryItems, 3);
     CDataProps* first = OpenProperties(a);
     CDataProps* second = OpenProperties(b);
     CDataProps* third = OpenProperties(c);
@@ -152,7 +152,7 @@ TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
 }
 
 TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
-    FakeEntry a(31204, 1), b(31204, 2);
+    FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2);
     CDataProps* first = OpenProperties(a);
     CDataProps* second = OpenProperties(b);
     QTest::mouseClick(first->GetButton(151), Qt::LeftButton);
@@ -172,7 +172,7 @@ TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
 }
 
 TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
-    FakeEntry a(31204, 1), b(31204, 2), c(31202, 3);
+    FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryTextures, 3);
     CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(151);
     FakePage* page = a.m_pFirst;
@@ -188,11 +188,11 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     EXPECT_EQ(sheet->GetPage(0), c.m_pFirst);
     EXPECT_EQ(sheet->GetPageCount(), 2);
     EXPECT_EQ(sheet->windowTitle(), "Textures - 03");
-    EXPECT_EQ(sheet->property("iconId").toInt(), 31202);
+    EXPECT_EQ(sheet->property("iconId").toInt(), kCategoryTextures);
 }
 
 TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
-    FakeEntry a(31204, 1);
+    FakeEntry a(kCategoryItems, 1);
     CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(151);
     a.m_pFirst->OnChange();
@@ -225,7 +225,7 @@ TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
 }
 
 TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
-    FakeEntry a(31204, 1);
+    FakeEntry a(kCategoryItems, 1);
     CDataProps* sheet = OpenProperties(a);
     a.m_pFirst->OnChange();
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Cancel};
@@ -237,7 +237,7 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     EXPECT_TRUE(sheet->IsSheetModified());
 
     // Changing the entry asks too; No drops the edits.
-    FakeEntry b(31204, 2);
+    FakeEntry b(kCategoryItems, 2);
     sheet->OnCommand(151);
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
     EXPECT_EQ(OpenProperties(b), nullptr);
@@ -261,7 +261,7 @@ void RunDeferredDeletes() {
 TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     // OK: the edit is saved, the sheet closes.
     {
-        FakeEntry entry(31204, 1);
+        FakeEntry entry(kCategoryItems, 1);
         QPointer<CDataProps> sheet = OpenProperties(entry);
         entry.m_pFirst->OnChange();
         sheet->OnCommand(ids::ID_SHEET_OK);
@@ -272,7 +272,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     }
     // OK, and saving reloads the entry away below the sheet's own apply.
     {
-        auto* entry = new FakeEntry(31204, 2);
+        auto* entry = new FakeEntry(kCategoryItems, 2);
         QPointer<CDataProps> sheet = OpenProperties(*entry);
         FakePage* page = entry->m_pFirst;
         page->OnChange();
@@ -285,7 +285,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     }
     // The close box: "Save ?" answered No drops the edit.
     {
-        FakeEntry entry(31204, 3);
+        FakeEntry entry(kCategoryItems, 3);
         QPointer<CDataProps> sheet = OpenProperties(entry);
         entry.m_pFirst->OnChange();
         m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
@@ -297,7 +297,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     }
     // The entry goes while a page holds an edit: no question, the sheet lets go at once.
     {
-        auto* entry = new FakeEntry(31204, 4);
+        auto* entry = new FakeEntry(kCategoryItems, 4);
         QPointer<CDataProps> sheet = OpenProperties(*entry);
         FakePage* page = entry->m_pFirst;
         page->OnChange();
@@ -318,7 +318,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
 }
 
 TEST_F(SheetTest, APageThatDoesNotLoadDoesNotBecomeActive) {
-    FakeEntry a(31204, 1);
+    FakeEntry a(kCategoryItems, 1);
     CDataProps* sheet = OpenProperties(a);
     a.m_pSecond->m_nLoadResult = 1;
     sheet->SetActivePage(1);
@@ -381,7 +381,7 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordInFieldsThatCannotBeEdited) {
     EXPECT_EQ(record.GetRecord()->m_dwFileId, 4u);
 
     // The page refuses an entry that is no record.
-    FakeEntry other(31204, 1);
+    FakeEntry other(kCategoryItems, 1);
     CDataProps plain(&other, nullptr);
     auto* refused = new CDataPageVerData;
     plain.AddPage(refused);
