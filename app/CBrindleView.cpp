@@ -552,7 +552,8 @@ PrintContent CBrindleView::GetPrintContent() {
             IndexRecord linked;
             entry->ActivateLinkedPatch(linked);
             if (entry->GetImage(buffer)) {
-                content.picture = SurfaceImage(buffer);
+                // A copy: the image over the buffer would outlive the buffer.
+                content.picture = SurfaceImage(buffer).copy();
             }
         } catch (...) {
             LogCaughtException("drawing an entry to print");
