@@ -197,15 +197,6 @@ IndexRecord CDataDefIndex::GetShownIndex() const {
     return GetLinkedChange(change) ? change : m_Index;
 }
 
-IndexRecord IndexFromPatch(const CUOVersionBlock& record) {
-    IndexRecord index;
-    index.m_dwOffset = record.m_dwOffset;
-    index.m_dwLength = record.m_dwLength | IndexRecord::kPatchBit;
-    index.m_wExtra1 = record.m_wExtra1;
-    index.m_wExtra2 = record.m_wExtra2;
-    return index;
-}
-
 IndexRecord CDataDefIndex::GetEffectiveIndex() const {
     CDataVerData* link = GetVerData();
     if (link != nullptr && link->HasRecord()) {

@@ -196,10 +196,6 @@ protected:
     std::int8_t m_nIndexSlot = -1;
 };
 
-// The index record that points at a patch record's data: its offset, its length with bit 31
-// set (the data lies in the patch file) and its extra words.
-IndexRecord IndexFromPatch(const CUOVersionBlock& record);
-
 // Reads the first bytes of the record's data (at most nMax; fewer when the record is
 // shorter) into out. False when the record has no data or the read fails.
 bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32_t nMax,

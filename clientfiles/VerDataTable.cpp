@@ -134,11 +134,17 @@ bool CVerDataTable::FindRecord(std::uint32_t fileId, std::uint32_t block,
     if (r.m_dwFileId != fileId || r.m_dwBlock != block) {
         return false;
     }
-    record.m_dwOffset = r.m_dwOffset;
-    record.m_dwLength = r.m_dwLength | IndexRecord::kPatchBit;
-    record.m_wExtra1 = r.m_wExtra1;
-    record.m_wExtra2 = r.m_wExtra2;
+    record = IndexFromPatch(r);
     return true;
+}
+
+IndexRecord IndexFromPatch(const CUOVersionBlock& record) {
+    IndexRecord index;
+    index.m_dwOffset = record.m_dwOffset;
+    index.m_dwLength = record.m_dwLength | IndexRecord::kPatchBit;
+    index.m_wExtra1 = record.m_wExtra1;
+    index.m_wExtra2 = record.m_wExtra2;
+    return index;
 }
 
 void CVerDataTable::QuickSort(std::int32_t left, std::int32_t right) {

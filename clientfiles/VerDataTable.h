@@ -96,4 +96,8 @@ bool SaveVerDataFile(const std::string& target, std::int32_t count,
                      const VerDataEntryWriter& writeEntry, CSaveFileOps* ops = nullptr,
                      const SaveProgress& progress = {});
 
+// The index record that points at a patch record's data: its offset, its length with bit 31
+// set (the data lies in the patch file) and its extra words.
+IndexRecord IndexFromPatch(const CUOVersionBlock& record);
+
 }  // namespace tessaly
