@@ -162,7 +162,7 @@ ReadStatus CDataDefIndex::GetReadStatus() {
     if (m_nIndexSlot < 0) {
         return CDataDef::GetReadStatus();
     }
-    return TheClientFiles().DataStatus(CClientFiles::DataSlotOf(m_nIndexSlot), GetEffectiveIndex());
+    return Files().DataStatus(CClientFiles::DataSlotOf(m_nIndexSlot), GetEffectiveIndex());
 }
 
 void CDataDefIndex::SetVerData(CDataVerData* pVerData) {
@@ -205,8 +205,8 @@ IndexRecord CDataDefIndex::GetEffectiveIndex() const {
     return m_Index;
 }
 
-bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32_t nMax,
-                  std::vector<std::uint8_t>& out) {
+bool ReadDataHead(CClientFiles& files, std::int32_t nDataSlot, const IndexRecord& record,
+                  std::uint32_t nMax, std::vector<std::uint8_t>& out) {
     IndexRecord head = record;
     head.m_dwLength =
         (record.m_dwLength & IndexRecord::kPatchBit) | std::min(nMax, record.GetLength());
@@ -214,7 +214,7 @@ bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32
         return false;
     }
     out.assign(head.GetLength(), 0);
-    return TheClientFiles().ReadData(nDataSlot, head, out);
+    return files.ReadData(nDataSlot, head, out);
 }
 
 std::string CDataDefIndex::LengthText() {
@@ -239,7 +239,7 @@ bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOV
 bool CDataDefIndex::ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry) {
     m_nIndexSlot = static_cast<std::int8_t>(nIndexFile);
     try {
-        return TheClientFiles().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
+        return Files().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
     } catch (...) {
         LogCaughtException("reading an index record");
         return false;

@@ -61,7 +61,9 @@ public:
     // The number of list-text fields an entry can have.
     static constexpr int kMaxColumns = 7;
 
-    explicit CDataDef(std::uint32_t nIndex) : m_nIndex(nIndex) {}
+    // Reads through files: the process-wide file set unless the creator names another.
+    explicit CDataDef(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : m_nIndex(nIndex), m_pFiles(&files) {}
     CDataDef(const CDataDef&) = delete;
     CDataDef& operator=(const CDataDef&) = delete;
 
@@ -121,6 +123,8 @@ public:
     virtual ReadStatus GetReadStatus() { return IsValid() ? ReadStatus::Ok : ReadStatus::Absent; }
 
     std::uint32_t GetIndex() const { return m_nIndex; }
+    // The file set the entry reads.
+    CClientFiles& Files() const { return *m_pFiles; }
     CDataVerData* GetVerData() const { return m_pVerData; }
     // With a linked record of a patch file: points slot 22 and the patch table at that file,
     // gives the record's location and answers true (its data is then ready to read).
@@ -152,6 +156,7 @@ public:
 private:
     std::uint32_t m_nIndex;
     CDataVerData* m_pVerData = nullptr;  // not owned: the document owns its records
+    CClientFiles* m_pFiles;              // not owned
     // The cached list text, null until first needed: byte 0 holds the number of fields, then
     // the fields follow, each ended by a zero (the tabs replaced). One small block instead of a
     // string plus eight pointers, because lists hold hundreds of thousands of entries.
@@ -160,7 +165,10 @@ private:
 
 class CDataDefIndex : public CDataDef {
 public:
-    explicit CDataDefIndex(std::uint32_t nIndex) : CDataDef(nIndex) { m_Index.m_dwLength = 0; }
+    explicit CDataDefIndex(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {
+        m_Index.m_dwLength = 0;
+    }
 
     // True with a patch link, else when the index record has data.
     bool IsValid() override;
@@ -198,12 +206,13 @@ protected:
 
 // Reads the first bytes of the record's data (at most nMax; fewer when the record is
 // shorter) into out. False when the record has no data or the read fails.
-bool ReadDataHead(std::int32_t nDataSlot, const IndexRecord& record, std::uint32_t nMax,
-                  std::vector<std::uint8_t>& out);
+bool ReadDataHead(CClientFiles& files, std::int32_t nDataSlot, const IndexRecord& record,
+                  std::uint32_t nMax, std::vector<std::uint8_t>& out);
 
 // Makes a new entry object of a category (owned by the caller); ids without a class of their
 // own, kCategoryVerData included, give a CDataDefJunk. The caller then calls ReadIndex or
 // SetVerData.
-CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex);
+CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex,
+                        CClientFiles& files = TheClientFiles());
 
 }  // namespace tessaly

@@ -39,7 +39,7 @@ CTileAnimType& CDataDefAnim::GetFrames(std::int32_t action, std::int32_t directi
     const std::size_t slot = entry - GetAnimIndex(GetIndex(), 0, 3);
     std::unique_ptr<CTileAnimType>& frames = m_FrameSets.at(slot);
     if (!frames) {
-        frames = std::make_unique<CTileAnimType>(entry);
+        frames = std::make_unique<CTileAnimType>(entry, Files());
     }
     return *frames;
 }

@@ -22,7 +22,8 @@ public:
     // Frame sets a body can have: 35 actions x 5 stored directions.
     static constexpr std::size_t kFrameSets = 175;
 
-    explicit CDataDefAnim(std::uint32_t nIndex) : CDataDefIndex(nIndex) {}
+    explicit CDataDefAnim(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefIndex(nIndex, files) {}
 
     std::string GetListText() override;
     // The body's first frame: frame 0 of the action and direction export draws by default.

@@ -44,7 +44,8 @@ std::shared_ptr<const ClilocView> GetClilocView(bool recheck = true);
 
 class CDataDefCliloc : public CDataDef {
 public:
-    explicit CDataDefCliloc(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefCliloc(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     // "%u\t%u\t%s\t%s": number, flag, text and the English text (empty for English itself);
     // tabs and line breaks in the texts become spaces. A missing translation has no flag.

@@ -14,7 +14,8 @@ class CPictureFrame;
 
 class CDataDefFont : public CDataDef {
 public:
-    explicit CDataDefFont(std::uint32_t nIndex) : CDataDef(nIndex), m_Block(nIndex) {}
+    explicit CDataDefFont(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files), m_Block(nIndex, files) {}
 
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }

@@ -8,8 +8,8 @@ namespace tessaly {
 
 class CDataDefGump : public CDataDefSizedPicture<CTileGumpType> {
 public:
-    explicit CDataDefGump(std::uint32_t nIndex)
-        : CDataDefSizedPicture(nIndex, EntryPage::GumpDraw) {}
+    explicit CDataDefGump(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefSizedPicture(nIndex, EntryPage::GumpDraw, files) {}
 
     std::string GetListText() override;
     std::int32_t GetDataType() override { return kCategoryGumps; }

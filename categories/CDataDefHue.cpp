@@ -52,7 +52,7 @@ void CDataDefHue::AddPages(std::vector<EntryPage>& pages) {
 }
 
 bool CDataDefHue::LoadHue(std::uint32_t n) {
-    return ReadHue(n, m_Hue);
+    return ReadHue(Files(), Files().GetVerDataTable(), n, m_Hue);
 }
 
 bool FindPatchHue(const CPatch* pPatch, std::uint32_t n, HueEntry& hue) {

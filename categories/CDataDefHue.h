@@ -17,7 +17,8 @@ class CPictureFrame;
 class CDataDefHue : public CDataDef {
 public:
     // The index is the hue number, kept to 16 bits.
-    explicit CDataDefHue(std::uint32_t nIndex) : CDataDef(nIndex & 0xFFFFu) {}
+    explicit CDataDefHue(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex & 0xFFFFu, files) {}
 
     // "0%x -> 0%x\t%s": table start, table end and name of the hue, read afresh.
     std::string GetListText() override;

@@ -8,8 +8,8 @@ namespace tessaly {
 
 class CDataDefItem : public CDataDefSizedPicture<CTileItemType> {
 public:
-    explicit CDataDefItem(std::uint32_t nIndex)
-        : CDataDefSizedPicture(nIndex, EntryPage::ItemDraw) {}
+    explicit CDataDefItem(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefSizedPicture(nIndex, EntryPage::ItemDraw, files) {}
 
     std::string GetListText() override;
     std::int32_t GetDataType() override { return kCategoryItems; }

@@ -13,7 +13,7 @@ void CDataDefJunk::LoadBlock() {
     const CUOVersionBlock& r = *link->GetRecord();
     IndexRecord index = IndexFromPatch(r);
     link->ActivatePatch();
-    CClientFiles& files = TheClientFiles();
+    CClientFiles& files = Files();
     std::uint32_t length = index.GetLength();
     // The record's stretch must lie inside the patch file before anything is allocated.
     if (length != 0 && (!files.OpenSlot(kSlotVerData) || !files.DataFits(kSlotVerData, index))) {

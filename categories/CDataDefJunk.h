@@ -11,7 +11,8 @@ namespace tessaly {
 
 class CDataDefJunk : public CDataDef {
 public:
-    explicit CDataDefJunk(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefJunk(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     std::string GetListText() override { return "Junk"; }
     // Loads the block from the patch file when needed, then writes it with the record's file

@@ -8,8 +8,8 @@ namespace tessaly {
 
 class CDataDefLight : public CDataDefSizedPicture<CTileLightType> {
 public:
-    explicit CDataDefLight(std::uint32_t nIndex)
-        : CDataDefSizedPicture(nIndex, EntryPage::LightDraw) {}
+    explicit CDataDefLight(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefSizedPicture(nIndex, EntryPage::LightDraw, files) {}
 
     std::string GetListText() override;
     std::int32_t GetDataType() override { return kCategoryLights; }

@@ -81,8 +81,8 @@ void CDataDefMap::ReadBlock(CMapBlock& block) {
             facet->ReadMapBlock(GetIndex(), block);
         }
     } else if (ActivateLinkedPatch(patch)) {
-        block.LoadRecord(patch, TheClientFiles());
-    } else if (!TheClientFiles().GetVerDataTable().FindRecord(kSlotMap0, GetIndex(), record) &&
+        block.LoadRecord(patch, Files());
+    } else if (!Files().GetVerDataTable().FindRecord(kSlotMap0, GetIndex(), record) &&
                facet != nullptr && facet->HasMapDifference(GetIndex())) {
         // An older client's difference file replaces the block.
         facet->ReadMapBlock(GetIndex(), block);

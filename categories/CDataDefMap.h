@@ -19,8 +19,9 @@ void SetChosenFacet(int facet);
 
 class CDataDefMap : public CDataDef {
 public:
-    explicit CDataDefMap(std::uint32_t nIndex, int facet = ChosenFacet())
-        : CDataDef(nIndex), m_nFacet(facet) {}
+    explicit CDataDefMap(std::uint32_t nIndex, int facet = ChosenFacet(),
+                         CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files), m_nFacet(facet) {}
 
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }

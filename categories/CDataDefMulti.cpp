@@ -23,8 +23,8 @@ std::string CDataDefMulti::GetListText() {
     if (const char* absent = AbsentText()) {
         return absent;
     }
-    return Format("%d", static_cast<int>(GetEffectiveIndex().GetLength() /
-                                         GetMultiRecordSize(TheClientFiles())));
+    return Format("%d",
+                  static_cast<int>(GetEffectiveIndex().GetLength() / GetMultiRecordSize(Files())));
 }
 
 bool CDataDefMulti::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -40,8 +40,8 @@ void CDataDefMulti::AddPages(std::vector<EntryPage>& pages) {
     pages.push_back(EntryPage::Script);
 }
 
-std::size_t PatchMultiRecordSize(std::size_t length) {
-    const std::size_t client = GetMultiRecordSize(TheClientFiles());
+std::size_t PatchMultiRecordSize(std::size_t length, CClientFiles& files) {
+    const std::size_t client = GetMultiRecordSize(files);
     const std::size_t other =
         client == MultiComponent::kSize ? MultiComponent::kWideSize : MultiComponent::kSize;
     return length % client != 0 && length % other == 0 ? other : client;
@@ -50,7 +50,8 @@ std::size_t PatchMultiRecordSize(std::size_t length) {
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
-            return ParseMultiComponents(*record, PatchMultiRecordSize(record->size()));
+            return ParseMultiComponents(*record,
+                                        PatchMultiRecordSize(record->size(), block.Files()));
         }
     }
     try {
@@ -65,7 +66,8 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
 }
 
 bool CDataDefMulti::GetImage(SurfaceBuffer& buffer) {
-    return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer);
+    return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer,
+                            Files());
 }
 
 bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& out) {
@@ -73,7 +75,8 @@ bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& ou
     return GetImage(buffer) && out.AddPicture(buffer);
 }
 
-std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize) {
+std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize,
+                               CClientFiles& files) {
     std::string numbers = Format("0%04x \t(%d,%d,%d) \t%d", c.m_wItem, c.m_nX, c.m_nY, c.m_nZ,
                                  static_cast<int>(c.m_dwFlags));
     if (recordSize == MultiComponent::kWideSize) {
@@ -81,7 +84,7 @@ std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize) 
     }
     try {
         CTileItemInfo info;
-        info.ReadInfo(c.m_wItem);
+        info.ReadInfo(c.m_wItem, files);
         return numbers + " \t(" + info.GetName() + ")";
     } catch (...) {
         LogCaughtException("reading a multi component's name");

@@ -22,7 +22,8 @@ class CPatch;
 
 class CDataDefMulti : public CDataDefIndex {
 public:
-    explicit CDataDefMulti(std::uint32_t nIndex) : CDataDefIndex(nIndex), m_Block(nIndex) {}
+    explicit CDataDefMulti(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefIndex(nIndex, files), m_Block(nIndex, files) {}
 
     std::string GetListText() override;
     // The structure drawn whole (DrawMultiPicture), as export writes it: the grid's picture.
@@ -49,13 +50,15 @@ private:
 //
 // A ".pat" record holds components of the client's record size (12 or 16 bytes), as the page
 // saves them; a record whose length only the other size divides is read with that one.
-std::size_t PatchMultiRecordSize(std::size_t length);
+std::size_t PatchMultiRecordSize(std::size_t length, CClientFiles& files = TheClientFiles());
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
 
 // A component's list line: "0%04x \t(%d,%d,%d) \t%d \t(%s)", without the name part when its
 // tile data record does not read; a client of 16-byte components has the fourth word (as an
 // unsigned decimal) after the flags: "0%04x \t(%d,%d,%d) \t%d \t%u \t(%s)".
+// The name is read through files.
 std::string MultiComponentLine(const MultiComponent& component,
-                               std::size_t recordSize = MultiComponent::kSize);
+                               std::size_t recordSize = MultiComponent::kSize,
+                               CClientFiles& files = TheClientFiles());
 
 }  // namespace tessaly

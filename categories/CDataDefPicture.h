@@ -36,7 +36,8 @@ std::unique_ptr<CDataVerData> MakePictureRecord(const PictureRecordKind& kind, s
 class CDataDefPicture : public CDataDefIndex {
 public:
     // page: the page that shows the entry's own picture.
-    CDataDefPicture(std::uint32_t nIndex, EntryPage page) : CDataDefIndex(nIndex), m_Page(page) {}
+    CDataDefPicture(std::uint32_t nIndex, EntryPage page, CClientFiles& files)
+        : CDataDefIndex(nIndex, files), m_Page(page) {}
 
     bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
@@ -89,8 +90,8 @@ private:
 template <class Block>
 class CDataDefSizedPicture : public CDataDefPicture {
 public:
-    CDataDefSizedPicture(std::uint32_t nIndex, EntryPage page)
-        : CDataDefPicture(nIndex, page), m_Block(nIndex) {}
+    CDataDefSizedPicture(std::uint32_t nIndex, EntryPage page, CClientFiles& files)
+        : CDataDefPicture(nIndex, page, files), m_Block(nIndex, files) {}
 
 protected:
     CMulImageType& PictureBlock() override { return m_Block; }

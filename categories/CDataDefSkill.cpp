@@ -33,8 +33,7 @@ bool CDataDefSkill::IsValid() {
 bool CDataDefSkill::ReadIndex() {
     IndexRecord index;
     try {
-        return TheClientFiles().ReadIndexRecord(kSlotSkillsIdx, kFileSlotCount, GetIndex(),
-                                                index) &&
+        return Files().ReadIndexRecord(kSlotSkillsIdx, kFileSlotCount, GetIndex(), index) &&
                ReadSkill(index);
     } catch (...) {
         LogCaughtException("reading a skill index record");
@@ -50,7 +49,7 @@ void CDataDefSkill::AddPages(std::vector<EntryPage>& pages) {
 bool CDataDefSkill::ReadSkill(const IndexRecord& index) {
     try {
         std::vector<std::uint8_t> record;
-        return ReadDataHead(kSlotSkills, index, kMaxRecord, record) && Parse(record);
+        return ReadDataHead(Files(), kSlotSkills, index, kMaxRecord, record) && Parse(record);
     } catch (...) {
         LogCaughtException("reading a skill");
         return false;

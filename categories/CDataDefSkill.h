@@ -27,7 +27,8 @@ struct CMulSkillDef {
 
 class CDataDefSkill : public CDataDef, public CMulSkillDef {
 public:
-    explicit CDataDefSkill(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefSkill(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     // "%c\t%s": 'O' for a skill with a button, else a blank, and the name.
     std::string GetListText() override;

@@ -34,7 +34,7 @@ std::string CDataDefSound::GetName() {
     std::string name = "Unk";
     try {
         std::vector<std::uint8_t> head;
-        if (ReadDataHead(kSlotSound, m_Index, CMulSound::kNameSize, head) &&
+        if (ReadDataHead(Files(), kSlotSound, m_Index, CMulSound::kNameSize, head) &&
             head.size() == CMulSound::kNameSize) {
             name = CMulSound::ReadName(head);
         }

@@ -16,7 +16,8 @@ class CMulSound;
 class CDataDefSound : public CDataDefIndex {
 public:
     // The entry index is the sound id, taken as 16-bit.
-    explicit CDataDefSound(std::uint32_t nIndex) : CDataDefIndex(nIndex & 0xFFFF) {}
+    explicit CDataDefSound(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDefIndex(nIndex & 0xFFFF, files) {}
 
     // "name\t%d.%d sec", or "unused" without data.
     std::string GetListText() override;

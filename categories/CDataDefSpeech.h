@@ -22,7 +22,8 @@ public:
     // "speech.mul" of current clients is about 20 KB; anything past this is refused.
     static constexpr std::uint64_t kMaxFileSize = 16u << 20;
 
-    explicit CDataDefSpeech(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefSpeech(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     // "0x%04X\t%s": the keyword id and its text (UTF-8).
     std::string GetListText() override;

@@ -52,9 +52,9 @@ void CDataDefStatics::LoadStatics() {
     IndexRecord patch;
     CFacet* facet = ClientFacet(m_nFacet);
     if (m_nFacet == 0 && ActivateLinkedPatch(patch)) {
-        m_Statics.LoadRecord(patch, TheClientFiles());
+        m_Statics.LoadRecord(patch, Files());
     } else if (m_nFacet != 0 ||
-               (!TheClientFiles().GetVerDataTable().FindRecord(kSlotStatics0, GetIndex(), patch) &&
+               (!Files().GetVerDataTable().FindRecord(kSlotStatics0, GetIndex(), patch) &&
                 facet != nullptr && facet->HasStaticsDifference(GetIndex()))) {
         // Another facet's statics, or an older client's difference files replacing a block of
         // Felucca's, come from the facet's own files (patch records name Felucca's alone).

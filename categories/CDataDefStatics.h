@@ -10,8 +10,9 @@ namespace tessaly {
 
 class CDataDefStatics : public CDataDefIndex {
 public:
-    explicit CDataDefStatics(std::uint32_t nIndex, int facet = ChosenFacet())
-        : CDataDefIndex(nIndex), m_nFacet(facet) {}
+    explicit CDataDefStatics(std::uint32_t nIndex, int facet = ChosenFacet(),
+                             CClientFiles& files = TheClientFiles())
+        : CDataDefIndex(nIndex, files), m_nFacet(facet) {}
 
     // "unused" without data, else the number of items the block's length holds.
     std::string GetListText() override;

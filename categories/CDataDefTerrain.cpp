@@ -8,8 +8,8 @@
 
 namespace tessaly {
 
-CDataDefTerrain::CDataDefTerrain(std::uint32_t nIndex)
-    : CDataDefPicture(nIndex, EntryPage::TerrainDraw), m_Block(nIndex) {}
+CDataDefTerrain::CDataDefTerrain(std::uint32_t nIndex, CClientFiles& files)
+    : CDataDefPicture(nIndex, EntryPage::TerrainDraw, files), m_Block(nIndex, files) {}
 
 CDataDefTerrain::~CDataDefTerrain() = default;
 

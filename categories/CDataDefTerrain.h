@@ -14,7 +14,7 @@ class CDataDefTexture;
 // Its picture (page, grid, copy and export) is the whole 44 x 44 diamond.
 class CDataDefTerrain : public CDataDefPicture {
 public:
-    explicit CDataDefTerrain(std::uint32_t nIndex);
+    explicit CDataDefTerrain(std::uint32_t nIndex, CClientFiles& files = TheClientFiles());
     ~CDataDefTerrain() override;
 
     std::string GetListText() override;

@@ -5,14 +5,14 @@
 
 namespace tessaly {
 
-CDataDefTexture::CDataDefTexture(std::uint32_t nIndex)
-    : CDataDefPicture(nIndex, EntryPage::TextureDraw), m_Block(nIndex) {}
+CDataDefTexture::CDataDefTexture(std::uint32_t nIndex, CClientFiles& files)
+    : CDataDefPicture(nIndex, EntryPage::TextureDraw, files), m_Block(nIndex, files) {}
 
 CDataDefTexture::~CDataDefTexture() = default;
 
 CDataDefTerrain& CDataDefTexture::Terrain() {
     if (m_pTerrain == nullptr) {
-        m_pTerrain = std::make_unique<CDataDefTerrain>(GetIndex());
+        m_pTerrain = std::make_unique<CDataDefTerrain>(GetIndex(), Files());
     }
     return *m_pTerrain;
 }

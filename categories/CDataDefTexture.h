@@ -13,7 +13,7 @@ class CDataDefTerrain;
 
 class CDataDefTexture : public CDataDefPicture {
 public:
-    explicit CDataDefTexture(std::uint32_t nIndex);
+    explicit CDataDefTexture(std::uint32_t nIndex, CClientFiles& files = TheClientFiles());
     ~CDataDefTexture() override;
 
     std::string GetListText() override;

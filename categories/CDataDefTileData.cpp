@@ -53,8 +53,8 @@ bool CDataDefTileData::IsValid() {
     }
     try {
         IndexRecord base;
-        return BaseGroupRecord(GetIndex(), GetTileDataShape(TheClientFiles()), base) &&
-               TheClientFiles().DataFits(kSlotTileData, base);
+        return BaseGroupRecord(GetIndex(), GetTileDataShape(Files()), base) &&
+               Files().DataFits(kSlotTileData, base);
     } catch (...) {
         LogCaughtException("checking a tile data group");
         return false;
@@ -91,8 +91,7 @@ bool CDataDefTileData::ReadBlock() {
 bool CDataDefTileData::ReadBase() {
     try {
         IndexRecord base;
-        return BaseGroupRecord(GetIndex(), GetTileDataShape(TheClientFiles()), base) &&
-               ReadFrom(base);
+        return BaseGroupRecord(GetIndex(), GetTileDataShape(Files()), base) && ReadFrom(base);
     } catch (...) {
         LogCaughtException("reading a tile data group");
         return false;
@@ -100,7 +99,7 @@ bool CDataDefTileData::ReadBase() {
 }
 
 bool CDataDefTileData::ReadFrom(const IndexRecord& record) {
-    m_Shape = GetTileDataShape(TheClientFiles());
+    m_Shape = GetTileDataShape(Files());
     const std::uint32_t room = TileGroupBytes(GetIndex(), m_Shape);
     if (record.IsPatch()) {
         // A group of the other layout would be read with the wrong stride.
@@ -118,7 +117,7 @@ bool CDataDefTileData::ReadFrom(const IndexRecord& record) {
         return false;
     }
     try {
-        CClientFiles& files = TheClientFiles();
+        CClientFiles& files = Files();
         m_Block.fill(0);
         if (!files.DataFits(kSlotTileData, part) ||
             !files.ReadData(kSlotTileData, part, std::span(m_Block).first(length))) {

@@ -11,7 +11,8 @@ namespace tessaly {
 
 class CDataDefTileData : public CDataDef {
 public:
-    explicit CDataDefTileData(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefTileData(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     std::string GetListText() override;
     bool CopyData(EntryClip& /*clip*/) override { return true; }

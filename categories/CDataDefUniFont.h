@@ -33,7 +33,8 @@ inline constexpr std::uint16_t kUniFontColour = 0x7FFF;
 
 class CDataDefUniFont : public CDataDef {
 public:
-    explicit CDataDefUniFont(std::uint32_t nIndex) : CDataDef(nIndex) {}
+    explicit CDataDefUniFont(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
+        : CDataDef(nIndex, files) {}
 
     // "%s\t%zu\t%zu": file name, glyphs and file size in bytes.
     std::string GetListText() override;

@@ -56,10 +56,10 @@ void CDataEntries::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
     if (m_pSource != nullptr) {
         m_pSource->ActivateDocument();
     }
-    const std::int32_t max = static_cast<std::int32_t>(GetEntryCount(*def, TheClientFiles()));
+    const std::int32_t max = static_cast<std::int32_t>(GetEntryCount(*def, *m_pFiles));
     m_Entries.SetSize(max);
     auto makeEntry = [&](std::int32_t n) {
-        CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n));
+        CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n), *m_pFiles);
         try {
             entry->ReadIndex();
         } catch (...) {

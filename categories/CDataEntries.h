@@ -33,8 +33,10 @@ public:
 class CDataEntries {
 public:
     // pSource may be null (then every slot gets an entry and no record is attached).
-    explicit CDataEntries(std::int32_t nCategory, CEntrySource* pSource = nullptr)
-        : m_pSource(pSource), m_nCategory(nCategory) {}
+    // The entries read through files: the process-wide file set unless the owner names another.
+    explicit CDataEntries(std::int32_t nCategory, CEntrySource* pSource = nullptr,
+                          CClientFiles& files = TheClientFiles())
+        : m_pSource(pSource), m_pFiles(&files), m_nCategory(nCategory) {}
     CDataEntries(const CDataEntries&) = delete;
     CDataEntries& operator=(const CDataEntries&) = delete;
     // Deletes the entries, which closes the sheets that show them.
@@ -54,6 +56,7 @@ public:
 
 protected:
     CEntrySource* m_pSource;  // not owned
+    CClientFiles* m_pFiles;   // not owned
     std::int32_t m_nCategory;
     CQObArray<CDataDef*> m_Entries;
 };

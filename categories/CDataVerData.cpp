@@ -76,7 +76,7 @@ bool CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const
         return true;
     }
     ActivatePatch();
-    CClientFiles& files = TheClientFiles();
+    CClientFiles& files = Files();
     if (!files.OpenSlot(kSlotVerData)) {
         return false;
     }
@@ -136,7 +136,7 @@ bool CDataVerData::MakeTarget() {
     }
     std::uint32_t index = 0;
     const DataTypeDef* def = FindRecordEntry(replaced->m_dwFileId, replaced->m_dwBlock, &index);
-    m_pTarget.reset(CreateDataDef(def != nullptr ? def->m_nId : 0, index));
+    m_pTarget.reset(CreateDataDef(def != nullptr ? def->m_nId : 0, index, Files()));
     if (!m_pTarget) {
         return false;
     }

@@ -27,7 +27,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
         m_sError = "unknown category";
         return false;
     }
-    m_nTotal = GetEntryCount(*def, TheClientFiles());
+    m_nTotal = GetEntryCount(*def, *m_pFiles);
 
     // One result per entry, filled by whichever thread takes it; read in index order after.
     struct Result {
@@ -54,7 +54,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
             std::string name;
             {
                 std::lock_guard<std::mutex> lock(decoding);
-                std::unique_ptr<CDataDef> entry(CreateDataDef(m_nCategory, n));
+                std::unique_ptr<CDataDef> entry(CreateDataDef(m_nCategory, n, *m_pFiles));
                 name = ExportFileName(*entry);
                 if (m_Options.bFrames) {
                     // Frames are written as they are decoded, never all held at once.

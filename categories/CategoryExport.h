@@ -3,6 +3,7 @@
 // with a "manifest.json" listing entry, file and size. Entries are decoded and written by
 // several threads; the files, their names and the manifest do not depend on how many.
 
+#include "ClientFiles.h"
 #include "DataExport.h"
 
 #include <cstdint>
@@ -20,8 +21,9 @@ public:
         std::vector<ExportedFile> files;
     };
 
-    CCategoryExport(std::int32_t nCategory, ExportOptions options)
-        : m_nCategory(nCategory), m_Options(options) {}
+    CCategoryExport(std::int32_t nCategory, ExportOptions options,
+                    CClientFiles& files = TheClientFiles())
+        : m_nCategory(nCategory), m_Options(options), m_pFiles(&files) {}
 
     // Called about ten times a second on the calling thread, and once at the end, with the
     // entries done and the entry count.
@@ -47,6 +49,7 @@ public:
 private:
     std::int32_t m_nCategory;
     ExportOptions m_Options;
+    CClientFiles* m_pFiles;  // not owned
     std::vector<Entry> m_Entries;
     std::uint32_t m_nSkipped = 0;
     std::uint32_t m_nTotal = 0;

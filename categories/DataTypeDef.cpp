@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <type_traits>
 
 namespace tessaly {
 
@@ -56,8 +57,13 @@ constexpr DataColumnDef kSpeechColumns[] = {
     {16, "Keyword", true}, {60, "Text", false}, {0, nullptr, false}};
 
 template <class Entry>
-CDataDef* Make(std::uint32_t nIndex) {
-    return new Entry(nIndex);
+CDataDef* Make(std::uint32_t nIndex, CClientFiles& files) {
+    // Blocks of a facet are made for the facet chosen now.
+    if constexpr (std::is_constructible_v<Entry, std::uint32_t, int, CClientFiles&>) {
+        return new Entry(nIndex, ChosenFacet(), files);
+    } else {
+        return new Entry(nIndex, files);
+    }
 }
 
 constexpr auto kNo = EditSource::None;
@@ -232,9 +238,9 @@ const DataTypeDef* FindCategoryKind(std::string_view kind) {
     return nullptr;
 }
 
-CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex) {
+CDataDef* CreateDataDef(std::int32_t nCategory, std::uint32_t nIndex, CClientFiles& files) {
     const DataTypeDef* def = GetTypeDef(nCategory);
-    return def != nullptr ? def->m_pCreate(nIndex) : new CDataDefJunk(nIndex);
+    return def != nullptr ? def->m_pCreate(nIndex, files) : new CDataDefJunk(nIndex, files);
 }
 
 std::int32_t FindCategory(std::string_view text) {

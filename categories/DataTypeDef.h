@@ -46,7 +46,7 @@ struct DataTypeDef {
     bool m_bDocumentRows;  // the list shows the document's own records (VerData)
     const DataColumnDef* m_pColumns;
     // Makes a new entry object with an entry number (owned by the caller).
-    CDataDef* (*m_pCreate)(std::uint32_t nIndex);
+    CDataDef* (*m_pCreate)(std::uint32_t nIndex, CClientFiles& files);
     // The entries are the client's numbered messages in a language the user chooses: the list
     // offers the languages, "Go to..." takes a message number and export writes the texts.
     bool m_bMessages = false;

@@ -30,7 +30,8 @@ class CTileAnimType : public CMulImageType {
 public:
     static constexpr std::size_t kPaletteBytes = 512;
 
-    explicit CTileAnimType(std::uint32_t entry) : CMulImageType(entry) {}
+    explicit CTileAnimType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : CMulImageType(entry, files) {}
 
     bool Load() override;
     // The number of frames (0 when the block cannot be loaded).

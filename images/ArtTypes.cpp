@@ -9,7 +9,8 @@ namespace tessaly {
 
 // ---- items ----
 
-CTileItemType::CTileItemType(std::uint32_t entry) : CMulImageType(entry) {}
+CTileItemType::CTileItemType(std::uint32_t entry, CClientFiles& files)
+    : CMulImageType(entry, files) {}
 CTileItemType::~CTileItemType() = default;
 
 namespace {
@@ -67,7 +68,7 @@ bool CTileItemType::Load() {
     if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry + kIndexBase, record)) {
         return false;
     }
-    CEntryReader reader(TheClientFiles(), kSlotArt, record, m_Data);
+    CEntryReader reader(Files(), kSlotArt, record, m_Data);
     ReadItem(reader, m_Data);
     return true;
 }
@@ -90,7 +91,7 @@ bool CTileItemType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y
 CTileItemInfo* CTileItemType::GetTileData() {
     if (!m_pTileData) {
         auto info = std::make_unique<CTileItemInfo>();
-        info->ReadInfo(static_cast<std::int32_t>(m_nEntry));
+        info->ReadInfo(static_cast<std::int32_t>(m_nEntry), Files());
         m_pTileData = std::move(info);
     }
     return m_pTileData.get();
@@ -158,7 +159,8 @@ bool CTileItemType::DrawData(CSurfaceDCData& surface, ByteSpan data, std::int32_
 
 // ---- terrain ----
 
-CTileTerrainType::CTileTerrainType(std::uint32_t entry) : CMulImageType(entry & 0xFFFF) {}
+CTileTerrainType::CTileTerrainType(std::uint32_t entry, CClientFiles& files)
+    : CMulImageType(entry & 0xFFFF, files) {}
 CTileTerrainType::~CTileTerrainType() = default;
 
 bool CTileTerrainType::Load() {
@@ -167,7 +169,7 @@ bool CTileTerrainType::Load() {
         return false;
     }
     // The diamond's pixels and nothing past them (a shorter record draws the rows it holds).
-    CEntryReader(TheClientFiles(), kSlotArt, record, m_Data).Keep(2 * kPixelCount);
+    CEntryReader(Files(), kSlotArt, record, m_Data).Keep(2 * kPixelCount);
     return true;
 }
 
@@ -188,7 +190,7 @@ bool CTileTerrainType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_
 CTileTerrainInfo* CTileTerrainType::GetTileData() {
     if (!m_pTileData) {
         auto info = std::make_unique<CTileTerrainInfo>();
-        info->ReadInfo(static_cast<std::uint16_t>(m_nEntry));
+        info->ReadInfo(static_cast<std::uint16_t>(m_nEntry), Files());
         m_pTileData = std::move(info);
     }
     return m_pTileData.get();

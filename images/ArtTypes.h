@@ -23,7 +23,7 @@ class CTileItemType : public CMulImageType {
 public:
     static constexpr std::uint32_t kIndexBase = kArtItemBase;
 
-    explicit CTileItemType(std::uint32_t entry);
+    explicit CTileItemType(std::uint32_t entry, CClientFiles& files = TheClientFiles());
     ~CTileItemType() override;
 
     bool Load() override;
@@ -51,7 +51,7 @@ public:
     static constexpr std::int32_t kSize = 44;
     static constexpr std::uint32_t kPixelCount = 1012;
 
-    explicit CTileTerrainType(std::uint32_t entry);
+    explicit CTileTerrainType(std::uint32_t entry, CClientFiles& files = TheClientFiles());
     ~CTileTerrainType() override;
 
     bool Load() override;

@@ -113,7 +113,7 @@ void DrawFontText(CSurfaceDCData& surface, const MulFont& font, std::string_view
 
 bool CMulFontType::Load() {
     m_Font.reset();
-    CClientFiles& files = TheClientFiles();
+    CClientFiles& files = Files();
     if (!files.OpenSlot(kSlotFonts)) {
         return false;
     }

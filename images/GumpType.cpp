@@ -50,7 +50,7 @@ bool CTileGumpType::Load() {
         return false;
     }
     TakeRecord(record);
-    CEntryReader reader(TheClientFiles(), kSlotGumpArt, record, m_Data);
+    CEntryReader reader(Files(), kSlotGumpArt, record, m_Data);
     ReadGump(reader, m_Data, m_nWidth, m_nHeight);
     return true;
 }

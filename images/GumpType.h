@@ -13,7 +13,8 @@ namespace tessaly {
 
 class CTileGumpType : public CMulImageType {
 public:
-    explicit CTileGumpType(std::uint32_t entry) : CMulImageType(entry) {}
+    explicit CTileGumpType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : CMulImageType(entry, files) {}
 
     bool Load() override;
     std::uint32_t GetWidth() const { return m_nWidth; }

@@ -19,8 +19,7 @@ bool CTileLightType::Load() {
     m_nWidth = record.m_wExtra2;
     m_nHeight = record.m_wExtra1;
     // One byte a pixel and nothing past them (a shorter record draws the rows it holds).
-    CEntryReader(TheClientFiles(), kSlotLight, record, m_Data)
-        .Keep(std::uint64_t{m_nWidth} * m_nHeight);
+    CEntryReader(Files(), kSlotLight, record, m_Data).Keep(std::uint64_t{m_nWidth} * m_nHeight);
     return true;
 }
 

@@ -15,7 +15,8 @@ std::uint16_t LightPixel(std::uint8_t intensity);
 
 class CTileLightType : public CMulImageType {
 public:
-    explicit CTileLightType(std::uint32_t entry) : CMulImageType(entry) {}
+    explicit CTileLightType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : CMulImageType(entry, files) {}
 
     bool Load() override;
     std::uint32_t GetWidth() const { return m_nWidth; }

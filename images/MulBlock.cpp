@@ -20,12 +20,12 @@ void CMulBlockType::FreeData() {
 }
 
 void CMulBlockType::LoadMulData(std::int32_t dataFileId, const IndexRecord& record) {
-    ::tessaly::LoadMulData(TheClientFiles(), dataFileId, record, m_Data);
+    ::tessaly::LoadMulData(Files(), dataFileId, record, m_Data);
 }
 
 bool CMulBlockType::ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
-                              IndexRecord& record) {
-    return TheClientFiles().ReadIndexRecord(indexSlot, dataSlot, entry, record);
+                              IndexRecord& record) const {
+    return Files().ReadIndexRecord(indexSlot, dataSlot, entry, record);
 }
 
 void CMulBlockType::SetMemoryData(const IndexRecord& record, std::vector<std::uint8_t> bytes) {

@@ -19,7 +19,9 @@ public:
 // every concrete kind) reads the index record and the bytes the first time they are needed.
 class CMulBlockType : public CMemDynamic {
 public:
-    explicit CMulBlockType(std::uint32_t entry) : m_nEntry(entry) {}
+    // Reads through files: the process-wide file set unless the owner names another.
+    explicit CMulBlockType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : m_nEntry(entry), m_pFiles(&files) {}
     CMulBlockType(const CMulBlockType&) = delete;
     CMulBlockType& operator=(const CMulBlockType&) = delete;
 
@@ -35,6 +37,7 @@ public:
     ByteSpan GetBytes() const { return ByteSpan(m_Data.data(), m_Data.size()); }
     std::uint32_t GetDataLength() const { return static_cast<std::uint32_t>(m_Data.size()); }
     std::uint32_t GetEntry() const { return m_nEntry; }
+    CClientFiles& Files() const { return *m_pFiles; }
 
     // Replaces the block with `length` zero bytes (no block for 0).
     void AllocData(std::uint32_t length);
@@ -51,12 +54,13 @@ protected:
     // Sets the kind's own fields from the entry's index record (gump size, sound length).
     virtual void TakeRecord(const IndexRecord& /*record*/) {}
 
-    // The entry's effective index record through the process-wide file set.
-    static bool ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
-                          IndexRecord& record);
+    // The entry's effective index record through the block's file set.
+    bool ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std::uint32_t entry,
+                   IndexRecord& record) const;
 
     std::uint32_t m_nEntry;
     std::uint32_t m_nReserved = 0;  // cleared at construction, otherwise unused
+    CClientFiles* m_pFiles;         // not owned
     std::vector<std::uint8_t> m_Data;
 };
 

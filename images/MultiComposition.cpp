@@ -7,7 +7,9 @@
 
 namespace tessaly {
 
-CMultiComposition::CMultiComposition(const std::vector<MultiComponent>& components) {
+CMultiComposition::CMultiComposition(const std::vector<MultiComponent>& components,
+                                     CClientFiles& files)
+    : m_pFiles(&files) {
     for (const MultiComponent& c : components) {
         if (c.m_nX < m_Region.left) {
             m_Region.left = c.m_nX;
@@ -59,7 +61,7 @@ CMultiComposition::CMultiComposition(const std::vector<MultiComponent>& componen
 CTileItemType* CMultiComposition::GetItem(std::uint16_t number) {
     auto [it, added] = m_Items.try_emplace(number);
     if (added) {
-        auto item = std::make_unique<CTileItemType>(number);
+        auto item = std::make_unique<CTileItemType>(number, *m_pFiles);
         try {
             if (item->EnsureLoaded() && item->GetData() != nullptr) {
                 it->second = std::move(item);
@@ -115,8 +117,9 @@ void CMultiComposition::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32
     }
 }
 
-bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer) {
-    const CMultiComposition composition(components);
+bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer,
+                      CClientFiles& files) {
+    const CMultiComposition composition(components, files);
     const CQRect bounds = composition.GetBounds();
     const auto width = static_cast<std::uint64_t>(bounds.Width());
     const auto height = static_cast<std::uint64_t>(bounds.Height());

@@ -28,7 +28,9 @@ public:
         std::int32_t m_nY;
     };
 
-    explicit CMultiComposition(const std::vector<MultiComponent>& components);
+    // The items' pictures and tile data are read through files.
+    explicit CMultiComposition(const std::vector<MultiComponent>& components,
+                               CClientFiles& files = TheClientFiles());
 
     // "MULTIREGION": the rectangle holding the origin and every component's cell, right and
     // bottom one past the largest offsets.
@@ -47,6 +49,7 @@ private:
     // z + the item's tile data height, or false when the item or its record does not read.
     bool GetKey(const MultiComponent& component, std::int32_t& key);
 
+    CClientFiles* m_pFiles;  // not owned
     CQRect m_Region;
     std::map<std::uint16_t, std::unique_ptr<CTileItemType>> m_Items;
     std::vector<Piece> m_Pieces;
@@ -54,6 +57,7 @@ private:
 
 // Draws a whole multi into a picture just large enough for every drawn item, on black. False
 // (buffer released) when nothing is drawn.
-bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer);
+bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer,
+                      CClientFiles& files = TheClientFiles());
 
 }  // namespace tessaly

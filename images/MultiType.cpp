@@ -178,7 +178,7 @@ bool CMulMultiType::Load() {
     if (!ReadIndex(kSlotMultiIdx, kSlotMulti, m_nEntry, record)) {
         return false;
     }
-    m_nRecordSize = GetMultiRecordSize(TheClientFiles());
+    m_nRecordSize = GetMultiRecordSize(Files());
     // Refused before anything is read: no real multi comes near the bound.
     if (record.GetLength() / m_nRecordSize > kMaxMultiComponents) {
         throw CTarnError(2, kE_FAIL, "Multi: Too many components");

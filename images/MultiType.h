@@ -65,7 +65,8 @@ MultiImport ParseMultiImport(std::string_view text);
 
 class CMulMultiType : public CMulBlockType {
 public:
-    explicit CMulMultiType(std::uint32_t entry) : CMulBlockType(entry & 0xFFFF) {}
+    explicit CMulMultiType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : CMulBlockType(entry & 0xFFFF, files) {}
 
     // Loads the block; the component count becomes its length / the file's record size.
     bool Load() override;

@@ -15,8 +15,7 @@ bool CTileTextureType::Load() {
     }
     // A texture is its square of pixels; a record of another length draws nothing, and
     // nothing of it is read.
-    CEntryReader(TheClientFiles(), kSlotTexMaps, record, m_Data)
-        .Keep(2 * std::uint64_t{edge} * edge);
+    CEntryReader(Files(), kSlotTexMaps, record, m_Data).Keep(2 * std::uint64_t{edge} * edge);
     return true;
 }
 

@@ -8,7 +8,8 @@ namespace tessaly {
 
 class CTileTextureType : public CMulImageType {
 public:
-    explicit CTileTextureType(std::uint32_t entry) : CMulImageType(entry & 0xFFFF) {}
+    explicit CTileTextureType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
+        : CMulImageType(entry & 0xFFFF, files) {}
 
     // Loads the block and sets the edge from its length (8192 bytes: 64, 32768: 128; any other
     // length leaves it as it was).

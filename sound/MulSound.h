@@ -41,7 +41,8 @@ public:
     static constexpr std::uint32_t kNameSize = 32;
 
     // The sound id is taken as 16-bit.
-    explicit CMulSound(std::uint16_t id) : CMulBlockType(id) {}
+    explicit CMulSound(std::uint16_t id, CClientFiles& files = TheClientFiles())
+        : CMulBlockType(id, files) {}
 
     // Reads the sound's effective index record (index slot 7, patch id 8) and its data. False
     // without a record; a failed read raises CTarnError "LoadMulData: Read".

@@ -125,7 +125,7 @@ void FillFacetChooser(QComboBox& box, int chosen) {
     box.setCurrentIndex(box.findData(chosen));
 }
 
-CMapView::CMapView(QWidget* parent) : QWidget(parent) {
+CMapView::CMapView(QWidget* parent, CClientFiles& files) : QWidget(parent), m_pFiles(&files) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -144,7 +144,7 @@ CMapView::CMapView(QWidget* parent) : QWidget(parent) {
         SetFacet(ChosenFacet());
     });
     auto colours = std::make_shared<CRadarTable>();
-    colours->Load(TheClientFiles());
+    colours->Load(*m_pFiles);
     m_pColours = colours;
 }
 
@@ -190,8 +190,8 @@ bool CMapView::SetFacet(int facet) {
     m_pFacetBox->setCurrentIndex(m_pFacetBox->findData(facet));
     m_pLookup = std::make_unique<CFacet>();
     m_pWorkerFacet = std::make_unique<CFacet>();
-    const bool opened = m_pLookup->Open(TheClientFiles(), facet);
-    m_pWorkerFacet->Open(TheClientFiles(), facet);
+    const bool opened = m_pLookup->Open(*m_pFiles, facet);
+    m_pWorkerFacet->Open(*m_pFiles, facet);
     m_pWorkerFacet->KeepMapChunks(kChunkBytes);
     if (!opened) {
         ShowStatus(QString::fromStdString(FacetName(facet) + ": " + m_pLookup->Warning()));

@@ -51,7 +51,8 @@ public:
     // read the same chunks.
     static constexpr qint64 kChunkBytes = 40 << 20;
 
-    explicit CMapView(QWidget* parent = nullptr);
+    // Shows the facets of files: the process-wide file set unless the owner names another.
+    explicit CMapView(QWidget* parent = nullptr, CClientFiles& files = TheClientFiles());
     ~CMapView() override;
 
     // Opens facet 0 to 5 through the process-wide file set; false (with a message in the
@@ -118,6 +119,7 @@ private:
     double m_dOriginX = 0;  // map tile at the canvas's left edge
     double m_dOriginY = 0;
     bool m_bShowsWhole = false;         // ShowWholeFacet's view, not moved since
+    CClientFiles* m_pFiles;             // not owned
     std::unique_ptr<CFacet> m_pLookup;  // the facet read for the status line (this thread)
     std::shared_ptr<const CRadarTable> m_pColours;
     QCache<TileKey, QImage> m_Cache{kCacheBytes / 1024};  // cost in KiB

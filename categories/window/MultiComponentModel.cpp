@@ -68,13 +68,14 @@ bool CMultiComponentModel::removeRows(int row, int count, const QModelIndex& par
 }
 
 QString CMultiComponentModel::Line(const MultiComponent& component) const {
-    return QString::fromLatin1(MultiComponentLine(component, m_nRecordSize));
+    return QString::fromLatin1(MultiComponentLine(component, m_nRecordSize, *m_pFiles));
 }
 
 void CMultiComponentModel::SetComponents(const std::vector<MultiComponent>& components,
-                                         std::size_t nRecordSize) {
+                                         std::size_t nRecordSize, CClientFiles& files) {
     beginResetModel();
     m_nRecordSize = nRecordSize;
+    m_pFiles = &files;
     m_Components = components;
     m_Lines.clear();
     m_Lines.reserve(components.size());

@@ -36,7 +36,9 @@ public:
     bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
 
     // Replaces the components; lines show the fourth word when records are nRecordSize wide.
-    void SetComponents(const std::vector<MultiComponent>& components, std::size_t nRecordSize);
+    // Names are read through files.
+    void SetComponents(const std::vector<MultiComponent>& components, std::size_t nRecordSize,
+                       CClientFiles& files = TheClientFiles());
     void Append(const std::vector<MultiComponent>& components);
     void SetComponent(int row, const MultiComponent& component);
     // Moves the component at row to the top of the list.
@@ -51,6 +53,7 @@ private:
     std::vector<MultiComponent> m_Components;
     std::vector<QString> m_Lines;  // the text of each component, made once per change
     std::size_t m_nRecordSize = MultiComponent::kSize;
+    CClientFiles* m_pFiles = &TheClientFiles();  // not owned
 };
 
 }  // namespace tessaly

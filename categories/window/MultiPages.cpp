@@ -199,7 +199,7 @@ int CDataPageMultiDraw::LoadData() {
     }
     const std::vector<MultiComponent> components =
         LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
-    m_pModel->SetComponents(components, GetMultiRecordSize(TheClientFiles()));
+    m_pModel->SetComponents(components, GetMultiRecordSize(multi->Files()), multi->Files());
     m_pList->clearSelection();
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
         bar->setRange(-kScrollRange, kScrollRange);
@@ -219,8 +219,8 @@ int CDataPageMultiDraw::SaveData() {
         return 1;
     }
     patch->InsertPatchRecord(
-        WriteMultiComponents(GetComponents(), GetMultiRecordSize(TheClientFiles())),
-        kPatchTypeMulti, multi->GetIndex());
+        WriteMultiComponents(GetComponents(), GetMultiRecordSize(multi->Files())), kPatchTypeMulti,
+        multi->GetIndex());
     return 0;
 }
 
@@ -459,7 +459,8 @@ void CDataPageMultiDraw::PaintPicture(QPainter& painter, const QRect& area) {
     const std::vector<MultiComponent> components = GetComponents();
     m_pObjects->setText(QString::asprintf("%ld objects", static_cast<long>(components.size())));
     EnableFields(m_pList->selectionModel()->selectedIndexes().size() <= 1);
-    const CMultiComposition composition(components);
+    const CMultiComposition composition(
+        components, GetDataDef() != nullptr ? GetDataDef()->Files() : TheClientFiles());
     const CQRect& region = composition.GetRegion();
     m_pRegion->setText(
         QString::asprintf("MULTIREGION=%ld,%ld,%ld,%ld", static_cast<long>(region.left),

@@ -74,7 +74,8 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
         auto* box = new QCheckBox(bit < 32 ? QString::fromLatin1(GetTileFlagLabel(bit))
                                            : QString::number(bit, 16).toUpper(),
                                   this);
-        ids::SetControlId(box, bit < 32 ? ids::IDC_TILE_FLAG_FIRST + bit : ids::IDC_TILE_FLAG_UPPER + bit);
+        ids::SetControlId(
+            box, bit < 32 ? ids::IDC_TILE_FLAG_FIRST + bit : ids::IDC_TILE_FLAG_UPPER + bit);
         box->setVisible(bit < 32);
         flags->addWidget(box, bit % 16, bit / 16);
         if (bit == static_cast<int>(kBitA) || bit == static_cast<int>(kBitAn)) {
@@ -146,7 +147,7 @@ int CDataPageTileData::LoadData() {
     std::string note;
     TileDataShape shape;
     try {
-        shape = GetTileDataShape(TheClientFiles());
+        shape = GetTileDataShape(entry->Files());
         const auto firstMulti = static_cast<std::uint32_t>(shape.FirstMultiItem());
         if (auto* group = dynamic_cast<CDataDefTileData*>(entry)) {
             r = group->GetIndex() * kTileGroupSize + static_cast<std::uint32_t>(m_nPos);

@@ -3,6 +3,7 @@
 
 #include "CDataDef.h"
 #include "CDataDefJunk.h"
+#include "CDataEntries.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
@@ -250,6 +251,42 @@ TEST(CategoryTable, ListsHoldEveryRecordOfTheirIndexAndAtLeastTheTablesMaximum) 
     EXPECT_EQ(count(kCategorySounds), 768u);           // a short index: the table's maximum
     EXPECT_EQ(count(kCategoryLights), 32u);            // no index file at all
     EXPECT_EQ(count(kCategoryHues), 3000u);
+}
+
+// Entries, their lists and their blocks read through the file set they are given: with the
+// process-wide one pointed at an empty directory, a list built on the sample client's own file
+// set shows what the process-wide one shows on that client.
+TEST(CategoryTable, EntriesReadThroughTheFileSetTheyAreGiven) {
+    test::TestApp();
+    const auto texts = [](std::int32_t category, CClientFiles& files) {
+        CDataEntries entries(category, nullptr, files);
+        entries.BuildEntries(nullptr);
+        std::vector<std::string> rows;
+        for (std::int32_t n = 0; n < entries.GetEntries().GetSize() && rows.size() < 40; ++n) {
+            CDataDef* entry = entries.GetEntries().GetAt(n);
+            SurfaceBuffer picture;
+            if (entry != nullptr && entry->IsValid()) {
+                rows.push_back(entry->GetListText() + (entry->GetImage(picture) ? "+" : "-"));
+            }
+        }
+        return rows;
+    };
+    TempDir empty;
+    CVerDataTable table;
+    CClientFiles own(&table);
+    own.SetChosenDir(test::SampleClientDir().Path().string());
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        // Text files and other facets are read through caches the whole process shares.
+        if (def.m_nDataFile == kNoFile || def.m_bWholeView || def.m_bDocumentRows) {
+            continue;
+        }
+        SCOPED_TRACE(def.m_pszName);
+        test::UseSampleClient();
+        const std::vector<std::string> expected = texts(def.m_nId, TheClientFiles());
+        EXPECT_FALSE(expected.empty());
+        test::UseClient(empty.Path());
+        EXPECT_EQ(texts(def.m_nId, own), expected);
+    }
 }
 
 TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
