@@ -77,7 +77,7 @@ std::vector<UopSourceEntry> Sources(const std::vector<MulEntry>& entries, bool s
             w.u32(e.extra >> 16).u32(e.extra & 0xFFFF);
         }
         w.bytes(e.bytes);
-        sources.push_back({e.number, w.take(), e.number % 2 == 1});
+        sources.push_back({e.number, w.take(), e.number % 2 == 1, {}});
     }
     return sources;
 }
@@ -244,7 +244,8 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
             const auto first = map.begin() + static_cast<std::ptrdiff_t>(at);
             chunks.push_back({static_cast<std::uint32_t>(chunks.size()),
                               {first, first + static_cast<std::ptrdiff_t>(n)},
-                              true});
+                              true,
+                              {}});
         }
         const UopKind& kind = FacetMapKind(facet);
         client.WriteFile(kind.fileName, WriteUopContainer(kind, chunks));
