@@ -225,7 +225,13 @@ std::vector<CAnimContainers::FileInfo> CAnimContainers::ListFiles() {
     Refresh();
     std::vector<FileInfo> list;
     auto add = [&](const std::string& name, CQFile& file, const CUopTable& table) {
-        list.push_back({name, file.GetFilePath(), table.Entries().size(), table.Error()});
+        std::uint64_t size = 0;
+        try {
+            size = file.GetLength();
+        } catch (const CQFileException&) {
+            LogCaughtException("measuring an animation container");
+        }
+        list.push_back({name, file.GetFilePath(), size, table.Entries().size(), table.Error()});
     };
     for (std::uint32_t n = 0; n < kAnimContainerFiles; ++n) {
         if (m_Containers[n]) {

@@ -74,6 +74,7 @@ public:
     struct FileInfo {
         std::string name;  // the file name as found
         std::string path;
+        std::uint64_t size = 0;
         std::uint64_t entries = 0;  // used entries of its tables
         std::string error;          // a damaged header or table chain
     };
