@@ -1,5 +1,6 @@
 #include "AnimSources.h"
 
+#include "AnimContainer.h"
 #include "EventLog.h"
 #include "Text.h"
 #include "TextFiles.h"
@@ -56,7 +57,7 @@ std::string ReadText(const std::string& path) {
 }
 
 std::vector<CAnimSources::ProviderMaker>& ProviderMakers() {
-    static std::vector<CAnimSources::ProviderMaker> makers;
+    static std::vector<CAnimSources::ProviderMaker> makers{MakeAnimContainerSource};
     return makers;
 }
 
@@ -319,6 +320,9 @@ std::shared_ptr<const CAnimSources> ClientAnimSources(CClientFiles& files, bool 
     }
     for (const char* name : {kBodyconv, kBodyDef, kMobTypes}) {
         now.push_back(GetFileStamp(PathOf(dir, name)));
+    }
+    for (std::uint32_t n = 1; n <= kAnimContainerFiles; ++n) {
+        now.push_back(GetFileStamp(PathOf(dir, Latin1Lower(AnimContainerFileName(n)))));
     }
     if (!current || owner != &files || now != stamps) {
         auto sources = std::make_shared<CAnimSources>();

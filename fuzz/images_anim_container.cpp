@@ -1,6 +1,7 @@
 // Fuzzes animation container entries: the header, the frame table, each frame's palette and
 // frame, and drawing every frame of the five directions the entry reads as.
 #include "AnimContainer.h"
+#include "AnimType.h"
 #include "images_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -11,13 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     fuzz::DrawOnSurface([&](CSurfaceDC& dc) {
-        for (const AnimDirectionBlock& d : directions) {
-            const std::uint32_t count = CTileAnimType::FrameCount(d.block);
+        for (const std::vector<std::uint8_t>& block : directions) {
+            const std::uint32_t count = CTileAnimType::FrameCount(block);
             for (std::uint32_t i = 0; i < count; ++i) {
-                const std::uint8_t* palette =
-                    i < d.palettes.size() ? d.block.data() + d.palettes[i] : nullptr;
-                CTileAnimType::DrawFrame(dc, d.block, 24, 20, 0, i, 1, palette);
-                CTileAnimType::DrawFrame(dc, d.block, 24, 20, 0, i, 5, palette);
+                CTileAnimType::DrawFrame(dc, block, 24, 20, 0, i, 1);
+                CTileAnimType::DrawFrame(dc, block, 24, 20, 0, i, 5);
             }
         }
     });

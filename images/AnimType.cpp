@@ -26,15 +26,7 @@ bool CTileAnimType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y
     if (!EnsureLoaded()) {
         return false;
     }
-    const std::uint8_t* palette =
-        frameIndex < m_FramePalettes.size() ? m_Data.data() + m_FramePalettes[frameIndex] : nullptr;
-    return DrawFrame(surface, GetBytes(), x, y, hue, frameIndex, direction, palette);
-}
-
-void CTileAnimType::TakeFrames(std::vector<std::uint8_t> block,
-                               std::vector<std::uint32_t> palettes) {
-    m_Data = std::move(block);
-    m_FramePalettes = std::move(palettes);
+    return DrawFrame(surface, GetBytes(), x, y, hue, frameIndex, direction);
 }
 
 std::uint32_t CTileAnimType::FrameCount(ByteSpan block) {
@@ -75,7 +67,7 @@ std::int32_t SignExtend10(std::uint32_t v) {
 
 bool CTileAnimType::DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int32_t x,
                               std::int32_t y, std::uint16_t hue, std::uint32_t frameIndex,
-                              std::int32_t direction, const std::uint8_t* palette) {
+                              std::int32_t direction) {
     const std::optional<AnimFrame> frame = Frame(block, frameIndex);
     if (!frame) {
         return false;
@@ -98,9 +90,7 @@ bool CTileAnimType::DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int3
         surface.SetDrawMode(kDrawModeForced);
     }
 
-    if (palette == nullptr) {
-        palette = block.data();
-    }
+    const std::uint8_t* palette = block.data();
     const ByteSpan chunks = frame->m_Chunks;
     // One chunk's pixels as words; a run is at most 4095 pixels.
     std::uint8_t words[2 * 0x1000];

@@ -46,20 +46,9 @@ public:
     // The same on a block's bytes. The frame count is capped at the offsets the block holds.
     static std::uint32_t FrameCount(ByteSpan block);
     static std::optional<AnimFrame> Frame(ByteSpan block, std::uint32_t index);
-    // Chunks that do not lie wholly inside the block end the frame. The palette is the block's
-    // first 512 bytes, or `palette` (512 bytes) when given.
+    // Chunks that do not lie wholly inside the block end the frame.
     static bool DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int32_t x, std::int32_t y,
-                          std::uint16_t hue, std::uint32_t frameIndex, std::int32_t direction,
-                          const std::uint8_t* palette = nullptr);
-
-protected:
-    // Takes a block laid out as "anim.mul" holds one, with a palette of its own for each frame:
-    // palettes[i] is the offset in the block of frame i's 512 bytes (empty: all use the
-    // block's). The offsets must leave 512 bytes inside the block.
-    void TakeFrames(std::vector<std::uint8_t> block, std::vector<std::uint32_t> palettes);
-
-private:
-    std::vector<std::uint32_t> m_FramePalettes;
+                          std::uint16_t hue, std::uint32_t frameIndex, std::int32_t direction);
 };
 
 // The "anim.idx" entry of one body, action and direction (0-7). Actions outside the body's

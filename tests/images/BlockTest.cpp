@@ -343,7 +343,7 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
     const std::vector<std::uint8_t> whole = EncodeAnimContainerEntry(frames);
     // Direction 2's second frame (number 8) is left out, its third takes another palette.
     const std::vector<std::uint8_t> other = ContainerTestBlock(0x2000, 2);
-    frames[8].palette = ByteSpan(other).first(CTileAnimType::kPaletteBytes);
+    frames[8].palette = ByteSpan(other).first(kAnimPaletteBytes);
     frames.erase(frames.begin() + 7);
     std::vector<std::uint8_t> lying = whole;
     StoreLE32(lying.data() + 32, 0x7FFFFFFF);  // more frames than the entry could hold
@@ -356,9 +356,11 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
                                            AnimContainerEntryName(900, 2)}}));
     m_client.WriteFile("AnimationSequence.uop",
                        WriteUopContainer({{0, {1, 2, 3}, false, "build/animationsequence/1.bin"}}));
+    const std::string mobTypes = "900 MONSTER 10000\n901 ANIMAL 10000\n902 ANIMAL 0\n";
+    m_client.WriteFile("mobtypes.txt", std::vector<std::uint8_t>(mobTypes.begin(), mobTypes.end()));
     Use();
 
-    CAnimContainers& containers = TheAnimContainers();
+    CAnimContainers containers(TheClientFiles());
     EXPECT_EQ(containers.FindEntry(900, 0), 1u);
     EXPECT_EQ(containers.FindEntry(900, 1), 1u);  // the first container holding it wins
     EXPECT_EQ(containers.FindEntry(900, 2), 2u);
@@ -368,36 +370,42 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
     EXPECT_EQ(files[2].name, "AnimationSequence.uop");
     EXPECT_EQ(files[2].entries, 1u);
 
+    // Bodies flagged in mobtypes.txt are the Anims list's container bodies.
+    const std::shared_ptr<const CAnimSources> sources = ClientAnimSources(TheClientFiles(), true);
+    ASSERT_TRUE(sources->Body(900)->HasFrames());
+    const BodySource& source = sources->Body(900)->sources.front();
+    EXPECT_EQ(sources->SourceName(source), "AnimationFrame1.uop");
+    EXPECT_EQ(source.cls, AnimClass::High);
+    EXPECT_FALSE(sources->Body(901)->HasFrames());
+    EXPECT_TRUE(sources->Body(902)->sources.empty());
+
+    std::vector<std::uint8_t> block;
     for (std::uint32_t d = 0; d < 5; ++d) {
-        CContainerAnimType direction(0, 900, 0, d);
-        ASSERT_TRUE(direction.EnsureLoaded());
-        const std::vector<std::uint8_t> bytes(direction.GetBytes().begin(),
-                                              direction.GetBytes().end());
-        EXPECT_EQ(bytes, blocks[d]) << d;
+        ASSERT_EQ(sources->ReadBlock(source, 0, d, block), ReadStatus::Ok);
+        EXPECT_EQ(block, blocks[d]) << d;
     }
-    CContainerAnimType gap(0, 900, 2, 2);
-    ASSERT_EQ(gap.GetFrameCount(), 3u);
-    EXPECT_EQ(gap.GetFrame(1)->m_nWidth, 0u);
-    CTileAnimType sameBlock(0);
+    ASSERT_EQ(sources->ReadBlock(source, 2, 2, block), ReadStatus::Ok);
+    ASSERT_EQ(CTileAnimType::FrameCount(block), 3u);
+    EXPECT_EQ(CTileAnimType::Frame(block, 1)->m_nWidth, 0u);
     for (std::uint32_t f : {0u, 2u}) {
-        const std::vector<std::uint8_t>& source = f == 0 ? blocks[2] : other;
-        EXPECT_EQ(ContainerTestPixels([&](CSurfaceDC& dc) { return gap.Draw(dc, 12, 4, 0, f, 5); }),
+        const std::vector<std::uint8_t>& drawn = f == 0 ? blocks[2] : other;
+        EXPECT_EQ(ContainerTestPixels([&](CSurfaceDC& dc) {
+                      return CTileAnimType::DrawFrame(dc, block, 12, 4, 0, f, 5);
+                  }),
                   ContainerTestPixels([&](CSurfaceDC& dc) {
-                      return CTileAnimType::DrawFrame(dc, source, 12, 4, 0, f, 5);
+                      return CTileAnimType::DrawFrame(dc, drawn, 12, 4, 0, f, 5);
                   }))
             << f;
     }
 
     test::CapturedLog log;
-    AnimDirectionBlock out;
-    EXPECT_EQ(containers.ReadDirection(900, 3, 0, out), ReadStatus::Absent);
-    EXPECT_EQ(containers.ReadDirection(900, 1, 0, out), ReadStatus::Damaged);
+    EXPECT_EQ(sources->ReadBlock(source, 3, 0, block), ReadStatus::Absent);
+    EXPECT_EQ(sources->ReadBlock(source, 1, 4, block), ReadStatus::Damaged);
     ASSERT_EQ(log.m_Lines.size(), 1u);
     EXPECT_NE(log.m_Lines[0].find("AnimationFrame1.uop: body 900 action 1 is damaged: a frame "
                                   "table of 2147483647 frames"),
               std::string::npos)
         << log.m_Lines[0];
-    EXPECT_FALSE(CContainerAnimType(0, 900, 1, 4).EnsureLoaded());
 }
 
 TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {
@@ -439,7 +447,7 @@ TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {
     EXPECT_FALSE(ParseAnimContainerEntry(cut, out, error));
     EXPECT_EQ(error, "frame 15 does not end inside the entry");
     ASSERT_TRUE(ParseAnimContainerEntry(entry, out, error));
-    EXPECT_EQ(out[4].block, blocks[4]);
+    EXPECT_EQ(out[4], blocks[4]);
 }
 
 TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCount) {

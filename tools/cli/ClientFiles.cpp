@@ -124,7 +124,7 @@ int RunFiles(Invocation& inv) {
     }
     // The animation containers hold no slot: listed after the slots, with their entry counts.
     QJsonArray containerList;
-    for (const CAnimContainers::FileInfo& c : TheAnimContainers().ListFiles()) {
+    for (const CAnimContainers::FileInfo& c : CAnimContainers(files).ListFiles()) {
         if (inv.json) {
             QJsonObject o;
             o["name"] = LocalString(c.name);

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <map>
+#include <unordered_map>
 
 namespace tessaly {
 
@@ -15,78 +16,130 @@ constexpr std::uint8_t kMagic[4] = {'A', 'M', 'O', 'U'};
 constexpr std::uint32_t kEndChunk = 0x7FFF7FFF;
 constexpr std::size_t kFrameHeader = 8;
 
-// The length of the frame (header, chunks, end chunk) at `start`; none when it does not end
-// inside the entry.
-std::optional<std::size_t> FrameLength(ByteSpan entry, std::size_t start) {
-    if (!FitsIn(start, kFrameHeader, entry.size())) {
-        return std::nullopt;
-    }
-    std::size_t pos = start + kFrameHeader;
-    while (FitsIn(pos, 4, entry.size())) {
-        const std::uint32_t header = LoadLE32(entry.data() + pos);
-        pos += 4;
-        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
-            return pos - start;
-        }
-        const std::size_t run = header & 0x0FFF;
-        if (!FitsIn(pos, run, entry.size())) {
-            return std::nullopt;
-        }
-        pos += run;
-    }
-    return std::nullopt;
-}
-
 struct FrameSpan {
     std::size_t palette = 0;  // where in the entry its palette starts
     std::size_t start = 0;    // its frame header
     std::size_t length = 0;   // 0: the number has no frame
 };
 
-// An "anim.mul" block of the frames: the first present frame's palette heads it, frames with
-// another palette get theirs appended after the frames.
-AnimDirectionBlock MakeBlock(ByteSpan entry, const std::vector<FrameSpan>& frames) {
-    AnimDirectionBlock out;
+// Calls f(first, count) for the palette indexes of each chunk of a frame known to end inside
+// its bytes.
+template <typename F>
+void ForEachRun(std::uint8_t* frame, F&& f) {
+    std::size_t pos = kFrameHeader;
+    for (;;) {
+        const std::uint32_t header = LoadLE32(frame + pos);
+        pos += 4;
+        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
+            return;
+        }
+        f(frame + pos, std::size_t{header & 0x0FFF});
+        pos += header & 0x0FFF;
+    }
+}
+
+// Points the pixels of frames drawn with a palette of their own at the block's palette: the
+// block's colours that its other frames use stay, the rest of its indexes take the new colours.
+// False when they do not fit in 256.
+bool SharePalette(std::vector<std::uint8_t>& block, ByteSpan entry,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& foreign,
+                  const std::vector<std::size_t>& own) {
+    std::array<bool, 256> used{};
+    for (std::size_t at : own) {
+        ForEachRun(block.data() + at, [&](const std::uint8_t* p, std::size_t n) {
+            std::for_each(p, p + n, [&](std::uint8_t i) { used[i] = true; });
+        });
+    }
+    std::unordered_map<std::uint16_t, std::uint8_t> slotOf;
+    for (std::size_t i = 0; i < used.size(); ++i) {
+        if (used[i]) {
+            slotOf.emplace(LoadLE16(block.data() + 2 * i), static_cast<std::uint8_t>(i));
+        }
+    }
+    std::size_t next = 1;  // index 0 stays the transparent one
+    bool fits = true;
+    for (const auto& [at, palette] : foreign) {
+        ForEachRun(block.data() + at, [&](std::uint8_t* p, std::size_t n) {
+            for (std::uint8_t* i = p; i != p + n && fits; ++i) {
+                const std::uint16_t colour = LoadLE16(entry.data() + palette + 2 * std::size_t{*i});
+                auto it = slotOf.find(colour);
+                if (it == slotOf.end()) {
+                    while (next < used.size() && used[next]) {
+                        ++next;
+                    }
+                    if (next == used.size()) {
+                        fits = false;
+                        return;
+                    }
+                    used[next] = true;
+                    StoreLE16(block.data() + 2 * next, colour);
+                    it = slotOf.emplace(colour, static_cast<std::uint8_t>(next)).first;
+                }
+                *i = it->second;
+            }
+        });
+    }
+    return fits;
+}
+
+// An "anim.mul" block of the frames of one direction, headed by the first present frame's
+// palette.
+bool MakeBlock(ByteSpan entry, const std::vector<FrameSpan>& frames,
+               std::vector<std::uint8_t>& block) {
     const auto first = std::find_if(frames.begin(), frames.end(),
                                     [](const FrameSpan& f) { return f.length != 0; });
+    const ByteSpan head =
+        first != frames.end() ? entry.subspan(first->palette, kAnimPaletteBytes) : ByteSpan();
     ByteWriter w;
     if (first != frames.end()) {
-        w.bytes(entry.subspan(first->palette, CTileAnimType::kPaletteBytes));
+        w.bytes(head);
     } else {
-        w.zeros(CTileAnimType::kPaletteBytes);
+        w.zeros(kAnimPaletteBytes);
     }
     w.u32(static_cast<std::uint32_t>(frames.size()));
     const std::size_t offsets = w.size();
     w.zeros(4 * frames.size());
-    ByteSpan head = first != frames.end()
-                        ? entry.subspan(first->palette, CTileAnimType::kPaletteBytes)
-                        : ByteSpan();
-    std::vector<std::size_t> foreign;  // frames whose palette differs from the block's
+    std::vector<std::pair<std::size_t, std::size_t>> foreign;  // (frame in block, its palette)
+    std::vector<std::size_t> own;
     for (std::size_t i = 0; i < frames.size(); ++i) {
-        w.patch32(offsets + 4 * i,
-                  static_cast<std::uint32_t>(w.size() - CTileAnimType::kPaletteBytes));
+        w.patch32(offsets + 4 * i, static_cast<std::uint32_t>(w.size() - kAnimPaletteBytes));
         if (frames[i].length == 0) {
             w.zeros(kFrameHeader).u32(kEndChunk);  // an empty frame: no size, no pixels
             continue;
         }
+        const ByteSpan palette = entry.subspan(frames[i].palette, kAnimPaletteBytes);
+        if (std::equal(palette.begin(), palette.end(), head.begin(), head.end())) {
+            own.push_back(w.size());
+        } else {
+            foreign.emplace_back(w.size(), frames[i].palette);
+        }
         w.bytes(entry.subspan(frames[i].start, frames[i].length));
-        const ByteSpan palette = entry.subspan(frames[i].palette, CTileAnimType::kPaletteBytes);
-        if (!std::equal(palette.begin(), palette.end(), head.begin(), head.end())) {
-            foreign.push_back(i);
-        }
     }
-    if (!foreign.empty()) {
-        out.palettes.assign(frames.size(), 0);
-        for (std::size_t i : foreign) {
-            out.palettes[i] = static_cast<std::uint32_t>(w.size());
-            w.bytes(entry.subspan(frames[i].palette, CTileAnimType::kPaletteBytes));
-        }
-    }
-    out.block = w.take();
-    return out;
+    block = w.take();
+    return foreign.empty() || SharePalette(block, entry, foreign, own);
 }
 
 }  // namespace
+
+std::optional<std::size_t> AnimFrameLength(ByteSpan bytes, std::size_t start) {
+    if (!FitsIn(start, kFrameHeader, bytes.size())) {
+        return std::nullopt;
+    }
+    std::size_t pos = start + kFrameHeader;
+    while (FitsIn(pos, 4, bytes.size())) {
+        const std::uint32_t header = LoadLE32(bytes.data() + pos);
+        pos += 4;
+        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
+            return pos - start;
+        }
+        const std::size_t run = header & 0x0FFF;
+        if (!FitsIn(pos, run, bytes.size())) {
+            return std::nullopt;
+        }
+        pos += run;
+    }
+    return std::nullopt;
+}
 
 std::string AnimContainerFileName(std::uint32_t n) {
     return Format("AnimationFrame%u.uop", n);
@@ -135,17 +188,17 @@ bool ParseAnimContainerEntry(ByteSpan entry, AnimContainerDirections& out, std::
             error = Format("frame number %u given twice", number);
             return false;
         }
-        if (!FitsIn(palette, CTileAnimType::kPaletteBytes, entry.size())) {
+        if (!FitsIn(palette, kAnimPaletteBytes, entry.size())) {
             error = Format("frame %u's data lies outside the entry", number);
             return false;
         }
-        const std::size_t start = palette + CTileAnimType::kPaletteBytes;
-        const std::optional<std::size_t> length = FrameLength(entry, start);
+        const std::size_t start = palette + kAnimPaletteBytes;
+        const std::optional<std::size_t> length = AnimFrameLength(entry, start);
         if (!length) {
             error = Format("frame %u does not end inside the entry", number);
             return false;
         }
-        frameBytes += CTileAnimType::kPaletteBytes + *length;
+        frameBytes += kAnimPaletteBytes + *length;
         if (frameBytes > entry.size()) {
             error = Format("frame %u overlaps other frames", number);
             return false;
@@ -154,45 +207,16 @@ bool ParseAnimContainerEntry(ByteSpan entry, AnimContainerDirections& out, std::
     }
     for (std::size_t d = 0; d < kAnimStoredDirections; ++d) {
         const auto first = frames.begin() + static_cast<std::ptrdiff_t>(d * perDirection);
-        out[d] = MakeBlock(entry, std::vector<FrameSpan>(
-                                      first, first + static_cast<std::ptrdiff_t>(perDirection)));
-    }
-    return true;
-}
-
-std::vector<AnimContainerFrame> AnimContainerFramesOf(const std::array<ByteSpan, 5>& blocks) {
-    std::vector<AnimContainerFrame> frames;
-    const std::uint32_t perDirection = CTileAnimType::FrameCount(blocks[0]);
-    for (std::uint32_t d = 0; d < blocks.size(); ++d) {
-        const ByteSpan block = blocks[d];
-        const std::uint32_t count = std::min(perDirection, CTileAnimType::FrameCount(block));
-        for (std::uint32_t i = 0; i < count; ++i) {
-            const std::size_t start =
-                CTileAnimType::kPaletteBytes +
-                std::size_t{LoadLE32(block.data() + CTileAnimType::kPaletteBytes + 4 + 4 * i)};
-            if (const std::optional<std::size_t> length = FrameLength(block, start)) {
-                frames.push_back({static_cast<std::uint16_t>(d * perDirection + i + 1),
-                                  block.first(CTileAnimType::kPaletteBytes),
-                                  block.subspan(start, *length)});
-            }
+        if (!MakeBlock(
+                entry,
+                std::vector<FrameSpan>(first, first + static_cast<std::ptrdiff_t>(perDirection)),
+                out[d])) {
+            error =
+                Format("the frames of direction %zu use more colours than one palette holds", d);
+            return false;
         }
     }
-    return frames;
-}
-
-std::vector<std::uint8_t> EncodeAnimContainerEntry(const std::vector<AnimContainerFrame>& frames) {
-    ByteWriter w;
-    w.bytes(ByteSpan(kMagic, 4)).u32(1).zeros(24);
-    w.i32(static_cast<std::int32_t>(frames.size())).u32(kAnimContainerHeader);
-    const std::size_t table = w.size();
-    w.zeros(frames.size() * kAnimFrameRecord);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        const std::size_t record = table + i * kAnimFrameRecord;
-        w.patch16(record + 2, frames[i].number);
-        w.patch32(record + 12, static_cast<std::uint32_t>(w.size() - record));
-        w.bytes(frames[i].palette).bytes(frames[i].frame);
-    }
-    return w.take();
+    return true;
 }
 
 // ---- the containers of the client ----
@@ -219,6 +243,12 @@ void CAnimContainers::Refresh() {
             c = std::move(opened);
         }
     }
+}
+
+bool CAnimContainers::HasFrameFiles() {
+    Refresh();
+    return std::any_of(m_Containers.begin(), m_Containers.end(),
+                       [](const std::unique_ptr<Container>& c) { return c != nullptr; });
 }
 
 std::vector<CAnimContainers::FileInfo> CAnimContainers::ListFiles() {
@@ -259,7 +289,8 @@ std::uint32_t CAnimContainers::FindEntry(std::uint32_t body, std::uint32_t actio
 }
 
 ReadStatus CAnimContainers::ReadDirection(std::uint32_t body, std::uint32_t action,
-                                          std::uint32_t direction, AnimDirectionBlock& out) {
+                                          std::uint32_t direction,
+                                          std::vector<std::uint8_t>& block) {
     const std::uint32_t n = FindEntry(body, action);
     if (n == 0 || direction >= kAnimStoredDirections) {
         return ReadStatus::Absent;
@@ -285,24 +316,66 @@ ReadStatus CAnimContainers::ReadDirection(std::uint32_t body, std::uint32_t acti
         }
     }
     if (m_LastStatus == ReadStatus::Ok) {
-        out = m_Last[direction];
+        block = m_Last[direction];
     }
     return m_LastStatus;
 }
 
-CAnimContainers& TheAnimContainers() {
-    static CAnimContainers containers(TheClientFiles());
-    return containers;
-}
+namespace {
 
-bool CContainerAnimType::Load() {
-    AnimDirectionBlock frames;
-    if (TheAnimContainers().ReadDirection(m_nBody, m_nAction, m_nDirection, frames) !=
-        ReadStatus::Ok) {
-        return false;
+class CAnimContainerSource : public CAnimSourceProvider {
+public:
+    explicit CAnimContainerSource(CClientFiles& files) : m_Containers(files) {}
+
+    std::string Name(const BodySource& source) const override {
+        auto it = m_FileOf.find(source.slot);
+        return it != m_FileOf.end() ? AnimContainerFileName(it->second)
+                                    : std::string("AnimationFrame*.uop");
     }
-    TakeFrames(std::move(frames.block), std::move(frames.palettes));
-    return true;
+
+    void AddBodies(CAnimSources& sources, std::uint32_t sourceId) override {
+        for (std::uint32_t body = 0; body < kMaxBodies; ++body) {
+            const MobType* type = sources.TypeOf(body);
+            BodyInfo* info = sources.MutableBody(body);
+            if (type == nullptr || (type->flags & kMobTypeContainerFlag) == 0 || info == nullptr) {
+                continue;
+            }
+            BodySource source;
+            source.source = sourceId;
+            source.slot = body;
+            source.cls = type->cls;
+            source.basis = ClassBasis::MobTypes;
+            for (std::uint32_t action = 0; action < ActionCount(type->cls); ++action) {
+                if (const std::uint32_t n = m_Containers.FindEntry(body, action)) {
+                    m_FileOf.emplace(body, n);
+                    source.present = true;
+                    break;
+                }
+            }
+            info->sources.push_back(source);
+        }
+    }
+
+    CAnimContainers& Containers() { return m_Containers; }
+
+    ReadStatus ReadBlock(const BodySource& source, std::uint32_t action,
+                         std::uint32_t storedDirection, std::vector<std::uint8_t>& block) override {
+        if (action >= ActionCount(source.cls)) {
+            return ReadStatus::Absent;
+        }
+        return m_Containers.ReadDirection(source.slot, action, storedDirection, block);
+    }
+
+private:
+    CAnimContainers m_Containers;
+    std::map<std::uint32_t, std::uint32_t> m_FileOf;  // body -> the container of its first action
+};
+
+}  // namespace
+
+std::unique_ptr<CAnimSourceProvider> MakeAnimContainerSource(CClientFiles& files) {
+    auto source = std::make_unique<CAnimContainerSource>(files);
+    return source->Containers().HasFrameFiles() ? std::move(source) : nullptr;
 }
 
 }  // namespace tessaly
