@@ -213,6 +213,7 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     // Current clients ship this one name in mixed case.
     client.WriteFile("Skills.idx", Take(files, "skills.idx"));
     WriteNewerMultis(client, files);
+    client.WriteFile("mobtypes.txt", SampleMobTypes());
     // Newer clients store their cliloc files compressed: a French file that does not start with
     // the plain header stands for one (its bytes are not a real compressed file).
     client.WriteFile("Cliloc.fra", {0x43, 0x4D, 0x50, 0x01, 0xE9, 0x00, 0x00, 0x00, 0x5A, 0x11});
