@@ -110,8 +110,8 @@ void CAnimSources::Load(CClientFiles& files) {
     for (const auto& [body, line] : conv) {
         for (std::size_t i = 0; i < kBodyconvFiles; ++i) {
             const std::uint32_t source = static_cast<std::uint32_t>(i) + 1;
-            if (line.slots[i] >= 0 && m_Files[source].present) {
-                AddIndexSource(body, source, static_cast<std::uint32_t>(line.slots[i]));
+            if (line.columns[i] >= 0 && m_Files[source].present) {
+                AddIndexSource(body, source, static_cast<std::uint32_t>(line.columns[i]));
             }
         }
     }
@@ -224,8 +224,12 @@ std::uint64_t CAnimSources::RecordCount(std::uint32_t source) const {
 }
 
 bool CAnimSources::IsSlotFree(std::uint32_t source, std::uint32_t slot) const {
+    const AnimClass cls = ClassOfNumber(slot);
+    std::uint64_t first = 0;
     return HasSource(source) && slot < m_Used[source].size() && !m_Used[source][slot] &&
-           !BlockHasRecords(source, ClassOfNumber(slot), slot);
+           FirstAnimRecord(cls, slot, first) &&
+           first + std::uint64_t{ActionCount(cls)} * 5 <= RecordCount(source) &&
+           !BlockHasRecords(source, cls, slot);
 }
 
 namespace {

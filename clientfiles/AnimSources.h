@@ -92,8 +92,9 @@ public:
     bool HasSource(std::uint32_t source) const;
     // Records of an index-backed source's index.
     std::uint64_t RecordCount(std::uint32_t source) const;
-    // A slot of an index-backed file is free when no body uses it and its block under the
-    // number's class holds no record. False for a file that is not there.
+    // A slot of an index-backed file is free when its block under the number's class lies
+    // inside the index, holds no record and no body uses the slot. False for a file that is not
+    // there.
     bool IsSlotFree(std::uint32_t source, std::uint32_t slot) const;
 
     // The index record of a record number of an index-backed source; false when it lies past

@@ -127,7 +127,7 @@ std::vector<BodyconvLine> ParseBodyconv(std::string_view text) {
             std::int32_t slot = -1;
             // A value that is no slot is left out; the others of the line still count.
             if (Number(fields[i], slot) && slot >= 0 && slot <= kMaxSlot) {
-                out.slots[i - 1] = slot;
+                out.columns[i - 1] = slot;
             } else if (fields[i] != "-1" && !Number(fields[i], slot)) {
                 return;  // not a line of numbers at all
             }

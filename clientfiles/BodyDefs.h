@@ -41,7 +41,7 @@ inline constexpr std::size_t kBodyconvFiles = 5;
 struct BodyconvLine {
     std::uint32_t body = 0;
     // The body's slot in anim2 ... anim6, -1 for none.
-    std::array<std::int32_t, kBodyconvFiles> slots{-1, -1, -1, -1, -1};
+    std::array<std::int32_t, kBodyconvFiles> columns{-1, -1, -1, -1, -1};
 };
 
 struct BodyRedirect {

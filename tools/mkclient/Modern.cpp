@@ -196,22 +196,23 @@ struct ContainerBody {
     std::uint32_t file;  // AnimationFrame1.uop or 2
 };
 constexpr ContainerBody kContainerBodies[] = {
-    {1100, 1, "MONSTER", 1},
-    {1101, 201, "ANIMAL", 1},
-    {1102, 400, "HUMAN", 2},
+    {1500, 1, "MONSTER", 1},
+    {1501, 201, "ANIMAL", 1},
+    {1502, 400, "HUMAN", 2},
 };
 
 // "AnimationFrame1.uop" and "AnimationFrame2.uop" with one compressed entry per action of each
-// container body, an "AnimationSequence.uop" beside them, and the bodies' "mobtypes.txt" lines.
+// container body and an "AnimationSequence.uop" beside them; the bodies' lines are added to
+// mobTypes.
 // The first action of the first body leaves frames 3 and 14 out, as packers do.
-void WriteAnimationContainers(SampleClient& client, const Files& files) {
+void WriteAnimationContainers(SampleClient& client, const Files& files,
+                              std::vector<std::uint8_t>& mobTypes) {
     std::map<std::uint32_t, std::vector<std::uint8_t>> blocks;
     for (MulEntry& e : ReadPair(files, "anim.idx", "anim.mul")) {
         blocks[e.number] = std::move(e.bytes);
     }
     std::map<std::uint32_t, std::vector<UopSourceEntry>> containers;
     std::vector<UopSourceEntry> sequences;
-    std::string mobTypes;
     for (const ContainerBody& b : kContainerBodies) {
         for (std::int32_t action = 0; action < GetAnimActionCount(b.from); ++action) {
             std::array<ByteSpan, 5> directions;
@@ -240,13 +241,13 @@ void WriteAnimationContainers(SampleClient& client, const Files& files) {
         sequence.u32(b.body).u32(0);  // not interpreted: stands for a real file's remapping
         sequences.push_back(
             {0, sequence.take(), true, Format("build/animationsequence/%08u.bin", b.body)});
-        mobTypes += Format("%u %s 10000\n", b.body, b.type);
+        const std::string line = Format("%u %s 10000\n", b.body, b.type);
+        mobTypes.insert(mobTypes.end(), line.begin(), line.end());
     }
     for (auto& [file, entries] : containers) {
         client.WriteFile(AnimContainerFileName(file), WriteUopContainer(entries));
     }
     client.WriteFile("AnimationSequence.uop", WriteUopContainer(sequences));
-    client.WriteFile("mobtypes.txt", std::vector<std::uint8_t>(mobTypes.begin(), mobTypes.end()));
 }
 
 }  // namespace
@@ -278,7 +279,9 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     // Current clients ship this one name in mixed case.
     client.WriteFile("Skills.idx", Take(files, "skills.idx"));
     WriteNewerMultis(client, files);
-    WriteAnimationContainers(client, files);
+    std::vector<std::uint8_t> mobTypes = SampleMobTypes();
+    WriteAnimationContainers(client, files, mobTypes);
+    client.WriteFile("mobtypes.txt", mobTypes);
     // Newer clients store their cliloc files compressed: a French file that does not start with
     // the plain header stands for one (its bytes are not a real compressed file).
     client.WriteFile("Cliloc.fra", {0x43, 0x4D, 0x50, 0x01, 0xE9, 0x00, 0x00, 0x00, 0x5A, 0x11});
