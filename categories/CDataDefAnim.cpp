@@ -15,8 +15,78 @@ constexpr int kFootRow = 22;  // the frame's foot point sits 22 rows below its a
 
 // ---- the entry ----
 
+namespace {
+
+std::string SourceText(const CAnimSources& sources, const BodySource& source) {
+    return Format("%s %u%s", sources.SourceName(source).c_str(), source.slot,
+                  source.present ? "" : " absent");
+}
+
+}  // namespace
+
 std::string CDataDefAnim::GetListText() {
-    return LengthText();
+    const BodyInfo* info = m_pSources ? m_pSources->Body(GetIndex()) : nullptr;
+    if (m_pSources == nullptr || info == nullptr) {
+        return std::string(IsValid() ? "anim.mul" : "unused") + "\t\t\t\t";
+    }
+    std::string source;
+    for (const BodySource& s : info->sources) {
+        source += (source.empty() ? "" : ", ") + SourceText(*m_pSources, s);
+    }
+    if (source.empty()) {
+        // A body "Body.def" alone names has no frames of its own.
+        source = CDataDefIndex::IsValid() ? "anim.mul" : info->redirect.empty() ? "unused" : "none";
+    }
+    std::string cls;
+    if (const BodySource* shown = GetSource()) {
+        // Where the class is not the slot number's, the list says what decided it.
+        static constexpr const char* kBasis[] = {"", " (mobtypes.txt)", " (by its records)"};
+        cls = AnimClassName(shown->cls);
+        if (shown->cls != ClassOfNumber(shown->slot)) {
+            cls += kBasis[static_cast<int>(shown->basis)];
+        }
+    }
+    std::string redirect;
+    for (std::uint32_t target : info->redirect) {
+        redirect += (redirect.empty() ? "" : ", ") + std::to_string(target);
+    }
+    if (!info->redirect.empty() && info->redirectHue != 0) {
+        redirect += Format(" hue %u", info->redirectHue);
+    }
+    std::string free;
+    for (std::uint32_t s = 0; s < kFirstProviderSource; ++s) {
+        if (m_pSources->IsSlotFree(s, GetIndex())) {
+            const std::string name = CAnimSources::DataName(s);
+            free += (free.empty() ? "" : " ") + name.substr(0, name.find('.'));
+        }
+    }
+    return Format("%s\t%s\t%s\t%s\t%s", source.c_str(), cls.c_str(),
+                  cls.empty() ? "" : std::to_string(GetActionCount()).c_str(), redirect.c_str(),
+                  free.c_str());
+}
+
+const BodySource* CDataDefAnim::GetSource() const {
+    const BodyInfo* info = m_pSources ? m_pSources->Body(GetIndex()) : nullptr;
+    return info != nullptr && !info->sources.empty() ? &info->sources.front() : nullptr;
+}
+
+AnimClass CDataDefAnim::GetClass() const {
+    const BodySource* source = GetSource();
+    return source != nullptr ? source->cls : ClassOfNumber(GetIndex());
+}
+
+bool CDataDefAnim::IsValid() {
+    const BodyInfo* info = m_pSources ? m_pSources->Body(GetIndex()) : nullptr;
+    return CDataDefIndex::IsValid() || GetSource() != nullptr ||
+           (info != nullptr && !info->redirect.empty());
+}
+
+ReadStatus CDataDefAnim::GetReadStatus() {
+    const BodySource* source = GetSource();
+    if (source == nullptr || source->source == 0) {
+        return CDataDefIndex::GetReadStatus();
+    }
+    return source->present ? ReadStatus::Ok : ReadStatus::Absent;
 }
 
 bool CDataDefAnim::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -24,7 +94,14 @@ bool CDataDefAnim::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
 }
 
 bool CDataDefAnim::ReadIndex() {
-    return ReadBaseIndex(kSlotAnimIdx, GetAnimIndex(GetIndex(), 0, 3));
+    m_pSources = ClientAnimSources(Files(), false);
+    const BodySource* source = GetSource();
+    if (source == nullptr || source->source == 0) {
+        // anim.mul's record keeps its part in patch links and the damage marks.
+        return ReadBaseIndex(kSlotAnimIdx, GetAnimIndex(GetIndex(), 0, 3)) || source != nullptr;
+    }
+    m_pSources->Record(source->source, source->firstRecord, m_Index);
+    return true;
 }
 
 void CDataDefAnim::AddPages(std::vector<EntryPage>& pages) {
@@ -35,11 +112,27 @@ void CDataDefAnim::AddPages(std::vector<EntryPage>& pages) {
 CTileAnimType& CDataDefAnim::GetFrames(std::int32_t action, std::int32_t direction) {
     // A frame set's slot is its record's distance from the body's first record: action x 5
     // plus the stored direction, with actions outside the body's range counted as action 0.
-    const std::uint32_t entry = GetAnimIndex(GetIndex(), action, direction);
-    const std::size_t slot = entry - GetAnimIndex(GetIndex(), 0, 3);
+    if (action < 0 || action >= static_cast<std::int32_t>(GetActionCount())) {
+        action = 0;
+    }
+    const std::uint32_t stored = StoredAnimDirection(direction);
+    const std::size_t slot = static_cast<std::size_t>(action) * 5 + stored;
     std::unique_ptr<CTileAnimType>& frames = m_FrameSets.at(slot);
-    if (!frames) {
-        frames = std::make_unique<CTileAnimType>(entry, Files());
+    if (frames) {
+        return *frames;
+    }
+    const BodySource* source = GetSource();
+    if (source == nullptr || source->source == 0) {
+        frames = std::make_unique<CTileAnimType>(GetAnimIndex(GetIndex(), action, direction),
+                                                 Files());
+    } else {
+        // Another file's block, read through the sources the entry was made with.
+        frames = std::make_unique<CTileAnimType>(
+            static_cast<std::uint32_t>(source->firstRecord + slot),
+            [sources = m_pSources, shown = *source, action,
+             stored](std::vector<std::uint8_t>& block) {
+                return sources->ReadBlock(shown, static_cast<std::uint32_t>(action), stored, block);
+            });
     }
     return *frames;
 }

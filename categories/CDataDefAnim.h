@@ -1,7 +1,10 @@
 #pragma once
-// Animation bodies ("anim.idx"/"anim.mul"): one entry per body, with the frame sets it has
-// shown, and the "Anim" page that steps through and plays a body's frames.
+// Animation bodies: one entry per body number (0 to 2,047) with the source its frames come from
+// ("anim.mul", or "anim2.mul" ... "anim6.mul" through "Bodyconv.def", or a further source of
+// CAnimSources), the frame sets it has shown, and the "Anim" page that steps through and plays
+// a body's frames.
 
+#include "AnimSources.h"
 #include "AnimType.h"
 #include "CDataDef.h"
 #include "Surface.h"
@@ -25,12 +28,18 @@ public:
     explicit CDataDefAnim(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
         : CDataDefIndex(nIndex, files) {}
 
+    // Source (file and slot, every source of the body), class, actions, "Body.def" redirect and
+    // the files in which the slot of the entry's number is free.
     std::string GetListText() override;
+    // True when any source names the body (one whose block is absent included), "Body.def"
+    // redirects it or a patch record links it.
+    bool IsValid() override;
+    ReadStatus GetReadStatus() override;
     // The body's first frame: frame 0 of the action and direction export draws by default.
     bool GetImage(SurfaceBuffer& buffer) override;
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryAnims; }
-    // The record of action 0, direction 3: the first of the body.
+    // The body's sources; for an anim.mul body the record of action 0, direction 3 (its first).
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
     // Exports the frames of one action and direction: one sprite sheet, or one PNG per frame
@@ -40,9 +49,15 @@ public:
 
     // The frame set of an action and a direction (0-7), made on first use and kept.
     CTileAnimType& GetFrames(std::int32_t action, std::int32_t direction);
+    // The shown source's class and action count (by the body number without a source).
+    AnimClass GetClass() const;
+    std::uint32_t GetActionCount() const { return ActionCount(GetClass()); }
+    // The source the frames come from; null without one (anim.mul by the body number then).
+    const BodySource* GetSource() const;
 
 private:
     std::array<std::unique_ptr<CTileAnimType>, kFrameSets> m_FrameSets;
+    std::shared_ptr<const CAnimSources> m_pSources;
 };
 
 // Draws frame `frame` of a frame set for direction d into buffer, sized to the frame, in the

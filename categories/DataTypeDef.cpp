@@ -34,6 +34,9 @@ constexpr DataColumnDef kVerDataColumns[] = {{10, "File", false}, {9, "Block", t
                                              {9, "Pos", true},    {9, "Len", true},
                                              {12, "More", true},  {0, nullptr, false}};
 constexpr DataColumnDef kLengthColumns[] = {{20, "Length", true}, {0, nullptr, false}};
+constexpr DataColumnDef kAnimColumns[] = {{30, "Source", false},       {16, "Class", false},
+                                          {9, "Actions", true},        {14, "Redirect", false},
+                                          {24, "Slot Free In", false}, {0, nullptr, false}};
 constexpr DataColumnDef kTextureColumns[] = {
     {20, "Width", true}, {20, "Name", false}, {0, nullptr, false}};
 constexpr DataColumnDef kArtColumns[] = {
@@ -76,8 +79,9 @@ constexpr auto kWave = EditSource::Wave;
 constexpr DataTypeDef kTypes[kCategoryCount] = {
     {kCategoryVerData, "VerData", "VerData", 0, true, nullptr, kNoFile, kSlotVerData, 0, 1, false,
      false, kNo, false, true, kVerDataColumns, Make<CDataDefJunk>},
-    {kCategoryAnims, "Anims", "Animations", 6, true, "anim", kSlotAnimIdx, kSlotAnim, 0, 1024,
-     false, true, kNo, true, false, kLengthColumns, Make<CDataDefAnim>},
+    // Body numbers up to 2,048: those of anim.mul and those "Bodyconv.def" sends elsewhere.
+    {kCategoryAnims, "Anims", "Animations", 6, true, "anim", kSlotAnimIdx, kSlotAnim, 0, kMaxBodies,
+     false, true, kNo, true, false, kAnimColumns, Make<CDataDefAnim>},
     {kCategoryTextures, "Textures", "Textures", 4, true, "texture", kSlotTexIdx, kSlotTexMaps, 0,
      16384, true, false, kNo, false, false, kTextureColumns, Make<CDataDefTexture>},
     {kCategoryTerrain, "Terrain", "Terrains", 3, true, "terrain", kSlotArtIdx, kSlotArt, 0,
@@ -163,6 +167,10 @@ std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
     if (HoldsFacetBlocks(def)) {
         return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
             files.GetIndexCount(kSlotStaIdx0), def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
+    }
+    if (def.m_nId == kCategoryAnims) {
+        // The bodies' sources are read again when a file they come from changed on disk.
+        ClientAnimSources(files, true);
     }
     if (def.m_nIndexFile == kNoFile || !def.m_bCountsRecords) {
         return def.m_nMaxEntries;

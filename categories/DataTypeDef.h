@@ -90,7 +90,8 @@ const DataTypeDef* GetTypeDef(std::int32_t id);
 // The entries a category's list holds on the file set's client: the table's maximum, or more
 // when the category's index file holds more records (items past 16384, multis past 5120 ...).
 // Terrain keeps its 16384 (the rest of the art index is items); categories without an index
-// file, and the animation bodies, keep the table's maximum. The client's texts (cliloc
+// file, and the animation bodies (whose sources this reads again when their files changed),
+// keep the table's maximum. The client's texts (cliloc
 // messages, Unicode fonts, speech keywords) count what their files hold. Map and Statics hold
 // the chosen facet's blocks: Felucca's as many as its statics index has (at least the table's
 // maximum), another facet's as many as its size holds (none when the client lacks it).

@@ -119,6 +119,7 @@ bool CClientFiles::FindClientDirs(CClientDirSource& source) {
         m_sCDDir = source.MapPath(cdPath.text);
     }
     m_Finder.Clear();
+    ++m_uDirsSerial;
     return true;
 }
 
@@ -229,6 +230,7 @@ std::int32_t CClientFiles::OpenAll(std::uint32_t mask) {
 
 void CClientFiles::CloseAll() {
     m_Finder.Clear();
+    ++m_uDirsSerial;
     for (CQFile& file : m_File) {
         file.Close();
     }

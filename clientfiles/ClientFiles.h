@@ -111,7 +111,11 @@ public:
     void SetChosenDir(const std::string& dir) {
         m_sChosenDir = dir;
         m_Finder.Clear();
+        ++m_uDirsSerial;
     }
+    // Changes whenever the chosen directory changes or the files close: files opened through
+    // OpenInDirs outside the slots are opened again when it differs from theirs.
+    std::uint64_t GetDirsSerial() const { return m_uDirsSerial; }
     // MakeFilePath of the chosen directory (or the client directory while none is chosen) and
     // name; a null name gives the directory with its closing separator.
     std::string GetBasePath(const char* name) const;
@@ -198,6 +202,7 @@ private:
 
     CVerDataTable* m_pVerData;
     CFileFinder m_Finder;
+    std::uint64_t m_uDirsSerial = 0;
     std::array<IndexCache, kFileSlotCount> m_IndexCache;
     std::array<LengthCache, kFileSlotCount> m_LengthCache;
     std::array<std::unique_ptr<CUopContainer>, kFileSlotCount> m_Container;  // by data slot

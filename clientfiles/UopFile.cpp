@@ -529,9 +529,27 @@ bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
     return true;
 }
 
+namespace {
+// Lays out the container; an entry without a name takes the kind's name of its number.
+std::vector<std::uint8_t> WriteContainer(const std::vector<UopSourceEntry>& entries,
+                                         std::uint32_t capacity, const UopKind* kind);
+}  // namespace
+
 std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
                                             const std::vector<UopSourceEntry>& entries,
                                             std::uint32_t capacity) {
+    return WriteContainer(entries, capacity, &kind);
+}
+
+std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity) {
+    return WriteContainer(entries, capacity, nullptr);
+}
+
+namespace {
+
+std::vector<std::uint8_t> WriteContainer(const std::vector<UopSourceEntry>& entries,
+                                         std::uint32_t capacity, const UopKind* kind) {
     capacity = std::max<std::uint32_t>(capacity, 1);
     ByteWriter w;
     w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kUopFirstTable).u32(capacity);
@@ -556,7 +574,9 @@ std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
             ByteWriter r;
             r.u64(w.size()).u32(0).u32(static_cast<std::uint32_t>(stored.size()));
             r.u32(static_cast<std::uint32_t>(e.bytes.size()));
-            r.u64(HashUopName(UopEntryName(kind, e.number))).u32(0);
+            r.u64(HashUopName(e.name.empty() && kind != nullptr ? UopEntryName(*kind, e.number)
+                                                                : e.name))
+                .u32(0);
             r.u16(e.compress ? kUopZlib : kUopStored);
             w.patchBytes(records + i * kUopEntrySize, r.data());
             w.bytes(stored);
@@ -569,5 +589,7 @@ std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
     }
     return w.take();
 }
+
+}  // namespace
 
 }  // namespace tessaly

@@ -95,12 +95,16 @@ struct UopSourceEntry {
     std::uint32_t number = 0;
     std::vector<std::uint8_t> bytes;
     bool compress = false;
+    std::string name;  // the entry's path name; empty: the kind's name of the number
 };
 // Lays out a container: the header (version 5), zeros up to offset kUopFirstTable, then tables
 // of `capacity` entries (unused ones zero) chained in order, each followed by its entries' data.
 inline constexpr std::size_t kUopFirstTable = 40;
 std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
                                             const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity = 1000);
+// The same for entries that all carry their path names (containers of no slot's kind).
+std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& entries,
                                             std::uint32_t capacity = 1000);
 
 // A container opened in a file slot, read as the slot's .mul pair would be. Index records it

@@ -5,6 +5,14 @@
 namespace tessaly {
 
 bool CTileAnimType::Load() {
+    if (m_Reader) {
+        std::vector<std::uint8_t> block;
+        if (m_Reader(block) != ReadStatus::Ok || block.empty()) {
+            return false;
+        }
+        m_Data = std::move(block);
+        return true;
+    }
     IndexRecord record;
     if (!ReadIndex(kSlotAnimIdx, kSlotAnim, m_nEntry, record)) {
         return false;
@@ -129,30 +137,24 @@ bool CTileAnimType::DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int3
 }
 
 std::int32_t GetAnimActionCount(std::uint32_t body) {
-    if (body < 200) {
-        return 22;
-    }
-    return body < 400 ? 13 : 35;
+    return static_cast<std::int32_t>(ActionCount(ClassOfNumber(body)));
+}
+
+std::uint32_t StoredAnimDirection(std::int32_t direction) {
+    // Directions 0-2 reuse the stored directions 3-1 (drawn mirrored).
+    static constexpr std::uint32_t kStoredDirection[8] = {3, 2, 1, 0, 1, 2, 3, 4};
+    return kStoredDirection[direction < 0 || direction > 7 ? 0 : direction];
 }
 
 std::uint32_t GetAnimIndex(std::uint32_t body, std::int32_t action, std::int32_t direction) {
-    // Directions 0-2 reuse the stored directions 3-1 (drawn mirrored).
-    static constexpr std::uint32_t kStoredDirection[8] = {3, 2, 1, 0, 1, 2, 3, 4};
-    std::uint32_t first;
-    if (body < 200) {
-        first = body * 110;
-    } else if (body < 400) {
-        first = 22000 + (body - 200) * 65;
-    } else {
-        first = 35000 + (body - 400) * 175;
-    }
-    if (action < 0 || action >= GetAnimActionCount(body)) {
+    const AnimClass cls = ClassOfNumber(body);
+    std::uint64_t first = 0;
+    FirstAnimRecord(cls, body, first);
+    if (action < 0 || action >= static_cast<std::int32_t>(ActionCount(cls))) {
         action = 0;
     }
-    if (direction < 0 || direction > 7) {
-        direction = 0;
-    }
-    return first + static_cast<std::uint32_t>(action) * 5 + kStoredDirection[direction];
+    return static_cast<std::uint32_t>(first + static_cast<std::uint32_t>(action) * 5 +
+                                      StoredAnimDirection(direction));
 }
 
 }  // namespace tessaly

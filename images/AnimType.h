@@ -11,9 +11,11 @@
 //         column offset = bits 22-31, signed, from the centre: column = centre x + offset
 //         A chunk whose low or high 16 bits are 0x7FFF ends the frame.
 
+#include "BodyDefs.h"
 #include "MulBlock.h"
 #include "Surface.h"
 
+#include <functional>
 #include <optional>
 
 namespace tessaly {
@@ -30,8 +32,15 @@ class CTileAnimType : public CMulImageType {
 public:
     static constexpr std::size_t kPaletteBytes = 512;
 
+    // Reads a block from a source other than anim.mul (see CAnimSources::ReadBlock).
+    using BlockReader = std::function<ReadStatus(std::vector<std::uint8_t>&)>;
+
+    // The block of "anim.idx" entry `entry`, through the file set.
     explicit CTileAnimType(std::uint32_t entry, CClientFiles& files = TheClientFiles())
         : CMulImageType(entry, files) {}
+    // The block reader gives; `entry` only names it.
+    CTileAnimType(std::uint32_t entry, BlockReader reader)
+        : CMulImageType(entry), m_Reader(std::move(reader)) {}
 
     bool Load() override;
     // The number of frames (0 when the block cannot be loaded).
@@ -50,6 +59,9 @@ public:
     // Chunks that do not lie wholly inside the block end the frame.
     static bool DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int32_t x, std::int32_t y,
                           std::uint16_t hue, std::uint32_t frameIndex, std::int32_t direction);
+
+private:
+    BlockReader m_Reader;
 };
 
 // The "anim.idx" entry of one body, action and direction (0-7). Actions outside the body's
@@ -58,5 +70,8 @@ std::uint32_t GetAnimIndex(std::uint32_t body, std::int32_t action, std::int32_t
 
 // Actions a body has: 22 below body 200, 13 up to 399, 35 from 400.
 std::int32_t GetAnimActionCount(std::uint32_t body);
+
+// The stored direction (0-4) a direction 0-7 is drawn from (0-2 mirror 3-1); 0-7 only.
+std::uint32_t StoredAnimDirection(std::int32_t direction);
 
 }  // namespace tessaly

@@ -1,5 +1,7 @@
 #include "ImageEncoders.h"
 
+#include "AnimContainer.h"
+#include "AnimType.h"
 #include "Bytes.h"
 #include "TarnError.h"
 
@@ -260,6 +262,41 @@ std::vector<std::uint8_t> EncodeAnim(const std::array<std::uint16_t, 256>& palet
         out.bytes(EncodeFrame(frames[i]));
     }
     return out.take();
+}
+
+std::vector<AnimContainerFrame> AnimContainerFramesOf(const std::array<ByteSpan, 5>& blocks) {
+    std::vector<AnimContainerFrame> frames;
+    const std::uint32_t perDirection = CTileAnimType::FrameCount(blocks[0]);
+    for (std::uint32_t d = 0; d < blocks.size(); ++d) {
+        const ByteSpan block = blocks[d];
+        const std::uint32_t count = std::min(perDirection, CTileAnimType::FrameCount(block));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::size_t start =
+                kAnimPaletteBytes +
+                std::size_t{LoadLE32(block.data() + kAnimPaletteBytes + 4 + 4 * i)};
+            if (const std::optional<std::size_t> length = AnimFrameLength(block, start)) {
+                frames.push_back({static_cast<std::uint16_t>(d * perDirection + i + 1),
+                                  block.first(kAnimPaletteBytes), block.subspan(start, *length)});
+            }
+        }
+    }
+    return frames;
+}
+
+std::vector<std::uint8_t> EncodeAnimContainerEntry(const std::vector<AnimContainerFrame>& frames) {
+    static constexpr std::uint8_t kMagic[4] = {'A', 'M', 'O', 'U'};
+    ByteWriter w;
+    w.bytes(ByteSpan(kMagic, 4)).u32(1).zeros(24);
+    w.i32(static_cast<std::int32_t>(frames.size())).u32(kAnimContainerHeader);
+    const std::size_t table = w.size();
+    w.zeros(frames.size() * kAnimFrameRecord);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const std::size_t record = table + i * kAnimFrameRecord;
+        w.patch16(record + 2, frames[i].number);
+        w.patch32(record + 12, static_cast<std::uint32_t>(w.size() - record));
+        w.bytes(frames[i].palette).bytes(frames[i].frame);
+    }
+    return w.take();
 }
 
 }  // namespace tessaly

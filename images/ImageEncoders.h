@@ -4,6 +4,8 @@
 // with them and the tests use them to build round-trip fixtures. Each encoder accepts exactly
 // the sizes its decoder draws and raises CTarnError (2, E_FAIL) for any other.
 
+#include "Bytes.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -88,5 +90,20 @@ struct AnimFrameImage {
 // the client's files have it; 0x7FFF7FFF ends a frame.
 std::vector<std::uint8_t> EncodeAnim(const std::array<std::uint16_t, 256>& palette,
                                      const std::vector<AnimFrameImage>& frames);
+
+// One frame of an animation container entry: its number (from 1), palette (512 bytes) and
+// frame bytes (header, chunks, end chunk).
+struct AnimContainerFrame {
+    std::uint16_t number = 0;
+    ByteSpan palette;
+    ByteSpan frame;
+};
+// The frames of five animation blocks (stored directions 0-4), numbered as a container numbers
+// them: direction d's frame i is d x frames per direction + i + 1, frames per direction being
+// the first block's count. Frames that do not end inside their block are left out.
+std::vector<AnimContainerFrame> AnimContainerFramesOf(const std::array<ByteSpan, 5>& blocks);
+// A decompressed animation container entry ("AMOU", the frame table, each frame's palette and
+// frame) holding the frames in the order given.
+std::vector<std::uint8_t> EncodeAnimContainerEntry(const std::vector<AnimContainerFrame>& frames);
 
 }  // namespace tessaly

@@ -207,10 +207,11 @@ int CDataPageAnimDraw::LoadData() {
     if (anim == nullptr) {
         return 1;
     }
-    const std::uint32_t body = anim->GetIndex();
-    const char* const* names = body < 200   ? kMonsterActions
-                               : body < 400 ? kAnimalActions
-                                            : kHumanActions;
+    // The action names of the block's shape: a slot's class need not follow its body number.
+    const AnimClass cls = anim->GetClass();
+    const char* const* names = cls == AnimClass::High  ? kMonsterActions
+                               : cls == AnimClass::Low ? kAnimalActions
+                                                       : kHumanActions;
     m_bUpdating = true;
     m_pAction->clear();
     for (; *names != nullptr; ++names) {

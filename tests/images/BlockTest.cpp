@@ -2,6 +2,7 @@
 // record, refused and short reads, patch records first, hues, and golden hashes of the sample
 // client's decoded pictures.
 
+#include "AnimContainer.h"
 #include "AnimType.h"
 #include "ArtTypes.h"
 #include "EntryReader.h"
@@ -18,6 +19,7 @@
 #include "TarnError.h"
 #include "TileData.h"
 #include "clientfiles/SampleClientFiles.h"
+#include "core/CapturedLog.h"
 #include "core/Raised.h"
 #include "core/TempDir.h"
 
@@ -271,6 +273,183 @@ TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
 
 // A real old index holds one garbage record (length 0xFFFFFFFF, offset past the end): only
 // records inside the data file decide the component size.
+// ---- animation containers ----
+
+namespace {
+
+// An animation block of three frames whose pixels depend on the direction and the frame.
+std::vector<std::uint8_t> ContainerTestBlock(std::uint16_t base, int direction) {
+    std::array<std::uint16_t, 256> palette{};
+    for (int i = 0; i < 256; ++i) {
+        palette[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(base + i);
+    }
+    std::vector<AnimFrameImage> frames;
+    for (int i = 0; i < 3; ++i) {
+        AnimFrameImage f;
+        f.width = static_cast<std::uint16_t>(5 + i);
+        f.height = static_cast<std::uint16_t>(4 + direction);
+        f.centreX = static_cast<std::int16_t>(2 - direction);
+        f.centreY = static_cast<std::int16_t>(-i);
+        f.indexes.assign(std::size_t{f.width} * f.height, -1);
+        for (int y = 0; y < f.height; ++y) {
+            for (int x = (y + i) % 2; x < f.width; x += 2) {
+                f.Set(x, y, static_cast<std::int16_t>(1 + 7 * x + 3 * y + 11 * direction + i));
+            }
+        }
+        frames.push_back(std::move(f));
+    }
+    return EncodeAnim(palette, frames);
+}
+
+// The five stored directions of one action.
+std::array<std::vector<std::uint8_t>, 5> ContainerTestBlocks() {
+    std::array<std::vector<std::uint8_t>, 5> blocks;
+    for (int d = 0; d < 5; ++d) {
+        blocks[static_cast<std::size_t>(d)] = ContainerTestBlock(0x0400, d);
+    }
+    return blocks;
+}
+
+std::array<ByteSpan, 5> Spans(const std::array<std::vector<std::uint8_t>, 5>& blocks) {
+    return {blocks[0], blocks[1], blocks[2], blocks[3], blocks[4]};
+}
+
+// The pixels of frame `frame` drawn facing direction 5 (stored direction 2, not mirrored).
+std::vector<std::uint16_t> ContainerTestPixels(const std::function<bool(CSurfaceDC&)>& draw) {
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(32, 32, 4);
+    {
+        CSurfaceDC dc(buffer);
+        EXPECT_TRUE(draw(dc));
+    }
+    std::vector<std::uint16_t> pixels;
+    for (std::int32_t y = 0; y < 32; ++y) {
+        for (std::int32_t x = 0; x < 32; ++x) {
+            pixels.push_back(buffer.GetPixel(x, y));
+        }
+    }
+    return pixels;
+}
+
+}  // namespace
+
+// Entries are found in whichever container holds them; a direction read from a container is the
+// "anim.mul" block of the same frames, a frame with its own palette draws in it, a frame number
+// left out is an empty frame, and an entry whose table lies is damaged with its reason logged.
+TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
+    const std::array<std::vector<std::uint8_t>, 5> blocks = ContainerTestBlocks();
+    std::vector<AnimContainerFrame> frames = AnimContainerFramesOf(Spans(blocks));
+    ASSERT_EQ(frames.size(), 15u);
+    const std::vector<std::uint8_t> whole = EncodeAnimContainerEntry(frames);
+    // Direction 2's second frame (number 8) is left out, its third takes another palette.
+    const std::vector<std::uint8_t> other = ContainerTestBlock(0x2000, 2);
+    frames[8].palette = ByteSpan(other).first(kAnimPaletteBytes);
+    frames.erase(frames.begin() + 7);
+    std::vector<std::uint8_t> lying = whole;
+    StoreLE32(lying.data() + 32, 0x7FFFFFFF);  // more frames than the entry could hold
+    m_client.WriteFile("animationframe1.uop",
+                       WriteUopContainer({{0, whole, false, AnimContainerEntryName(900, 0)},
+                                          {0, lying, false, AnimContainerEntryName(900, 1)}}));
+    m_client.WriteFile("AnimationFrame2.uop",
+                       WriteUopContainer({{0, whole, true, AnimContainerEntryName(900, 1)},
+                                          {0, EncodeAnimContainerEntry(frames), true,
+                                           AnimContainerEntryName(900, 2)}}));
+    m_client.WriteFile("AnimationSequence.uop",
+                       WriteUopContainer({{0, {1, 2, 3}, false, "build/animationsequence/1.bin"}}));
+    const std::string mobTypes = "900 MONSTER 10000\n901 ANIMAL 10000\n902 ANIMAL 0\n";
+    m_client.WriteFile("mobtypes.txt", std::vector<std::uint8_t>(mobTypes.begin(), mobTypes.end()));
+    Use();
+
+    CAnimContainers containers(TheClientFiles());
+    EXPECT_EQ(containers.FindEntry(900, 0), 1u);
+    EXPECT_EQ(containers.FindEntry(900, 1), 1u);  // the first container holding it wins
+    EXPECT_EQ(containers.FindEntry(900, 2), 2u);
+    EXPECT_EQ(containers.FindEntry(900, 3), 0u);
+    const std::vector<CAnimContainers::FileInfo> files = containers.ListFiles();
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[2].name, "AnimationSequence.uop");
+    EXPECT_EQ(files[2].entries, 1u);
+
+    // Bodies flagged in mobtypes.txt are the Anims list's container bodies.
+    const std::shared_ptr<const CAnimSources> sources = ClientAnimSources(TheClientFiles(), true);
+    ASSERT_TRUE(sources->Body(900)->HasFrames());
+    const BodySource& source = sources->Body(900)->sources.front();
+    EXPECT_EQ(sources->SourceName(source), "AnimationFrame1.uop");
+    EXPECT_EQ(source.cls, AnimClass::High);
+    EXPECT_FALSE(sources->Body(901)->HasFrames());
+    EXPECT_TRUE(sources->Body(902)->sources.empty());
+
+    std::vector<std::uint8_t> block;
+    for (std::uint32_t d = 0; d < 5; ++d) {
+        ASSERT_EQ(sources->ReadBlock(source, 0, d, block), ReadStatus::Ok);
+        EXPECT_EQ(block, blocks[d]) << d;
+    }
+    ASSERT_EQ(sources->ReadBlock(source, 2, 2, block), ReadStatus::Ok);
+    ASSERT_EQ(CTileAnimType::FrameCount(block), 3u);
+    EXPECT_EQ(CTileAnimType::Frame(block, 1)->m_nWidth, 0u);
+    for (std::uint32_t f : {0u, 2u}) {
+        const std::vector<std::uint8_t>& drawn = f == 0 ? blocks[2] : other;
+        EXPECT_EQ(ContainerTestPixels([&](CSurfaceDC& dc) {
+                      return CTileAnimType::DrawFrame(dc, block, 12, 4, 0, f, 5);
+                  }),
+                  ContainerTestPixels([&](CSurfaceDC& dc) {
+                      return CTileAnimType::DrawFrame(dc, drawn, 12, 4, 0, f, 5);
+                  }))
+            << f;
+    }
+
+    test::CapturedLog log;
+    EXPECT_EQ(sources->ReadBlock(source, 3, 0, block), ReadStatus::Absent);
+    EXPECT_EQ(sources->ReadBlock(source, 1, 4, block), ReadStatus::Damaged);
+    ASSERT_EQ(log.m_Lines.size(), 1u);
+    EXPECT_NE(log.m_Lines[0].find("AnimationFrame1.uop: body 900 action 1 is damaged: a frame "
+                                  "table of 2147483647 frames"),
+              std::string::npos)
+        << log.m_Lines[0];
+}
+
+TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {
+    const std::array<std::vector<std::uint8_t>, 5> blocks = ContainerTestBlocks();
+    const std::vector<std::uint8_t> entry =
+        EncodeAnimContainerEntry(AnimContainerFramesOf(Spans(blocks)));
+    const auto size = static_cast<std::uint32_t>(entry.size());
+    const std::size_t record = kAnimContainerHeader + 4 * kAnimFrameRecord;  // frame number 5
+    const struct {
+        std::size_t at;
+        std::uint32_t value;
+        const char* reason;
+    } lies[] = {
+        {0, 0x554F4D42, "no \"AMOU\" header"},
+        {32, 0xFFFFFFFF, "a frame count of -1"},
+        {32, 0x10000000, "a frame table of 268435456 frames"},
+        {36, 8, "a frame table of 15 frames at 8"},
+        {36, size - 64, "a frame table of 15 frames at"},
+        {record + 2, 0, "frame number 0 out of range 1-15"},
+        {record + 2, 16, "frame number 16 out of range 1-15"},
+        {record + 2, 4, "frame number 4 given twice"},
+        {record + 12, size, "frame 5's data lies outside the entry"},
+    };
+    for (const auto& lie : lies) {
+        std::vector<std::uint8_t> bytes = entry;
+        StoreLE32(bytes.data() + lie.at, lie.value);
+        if (lie.at == record + 2) {
+            StoreLE16(bytes.data() + lie.at, static_cast<std::uint16_t>(lie.value));
+            StoreLE16(bytes.data() + lie.at + 2, 0);
+        }
+        AnimContainerDirections out;
+        std::string error;
+        EXPECT_FALSE(ParseAnimContainerEntry(bytes, out, error)) << lie.reason;
+        EXPECT_EQ(error.rfind(lie.reason, 0), 0u) << error;
+    }
+    AnimContainerDirections out;
+    std::string error;
+    const std::vector<std::uint8_t> cut(entry.begin(), entry.end() - 4);
+    EXPECT_FALSE(ParseAnimContainerEntry(cut, out, error));
+    EXPECT_EQ(error, "frame 15 does not end inside the entry");
+    ASSERT_TRUE(ParseAnimContainerEntry(entry, out, error));
+    EXPECT_EQ(out[4], blocks[4]);
+}
+
 TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCount) {
     std::vector<IndexRecord> records = {{0, 24, 0, 0},
                                         {24, 36, 0, 0},

@@ -1,6 +1,7 @@
 // tessaly-cli commands over the client file set: files, index, verdata, tiledata, statics, radar.
 
 #include "ClientFiles.h"
+#include "AnimContainer.h"
 #include "Cli.h"
 #include "MultiType.h"
 #include "RadarColors.h"
@@ -121,10 +122,34 @@ int RunFiles(Invocation& inv) {
             *inv.out << '\n';
         }
     }
+    // The animation containers hold no slot: listed after the slots, with their entry counts.
+    QJsonArray containerList;
+    for (const CAnimContainers::FileInfo& c : CAnimContainers(files).ListFiles()) {
+        if (inv.json) {
+            QJsonObject o;
+            o["name"] = LocalString(c.name);
+            o["path"] = LocalString(c.path);
+            o["size"] = static_cast<qint64>(c.size);
+            o["entries"] = static_cast<qint64>(c.entries);
+            if (!c.error.empty()) {
+                o["error"] = LocalString(c.error);
+            }
+            containerList.append(o);
+            continue;
+        }
+        *inv.out << Format("    %-13s %s  %llu  container  %llu entries", c.name.c_str(),
+                           c.path.c_str(), static_cast<unsigned long long>(c.size),
+                           static_cast<unsigned long long>(c.entries));
+        if (!c.error.empty()) {
+            *inv.out << "  (" << c.error << ")";
+        }
+        *inv.out << '\n';
+    }
     if (inv.json) {
         QJsonObject o;
         o["baseDir"] = LocalString(files.GetBasePath(nullptr));
         o["slots"] = slotList;
+        o["animationContainers"] = containerList;
         inv.PrintJson(o);
     }
     return 0;

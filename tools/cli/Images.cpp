@@ -67,13 +67,21 @@ int RunExport(Invocation& inv) {
         const std::uint32_t direction = inv.Number(3, "direction", 7);
         const std::uint32_t frame = inv.Number(4, "frame");
         const std::string& path = inv.Arg(5, "output file");
-        const std::uint32_t entry = GetAnimIndex(body, static_cast<std::int32_t>(action),
-                                                 static_cast<std::int32_t>(direction));
         CDataDefAnim anim(body);
+        anim.ReadIndex();
         CTileAnimType& frames =
             anim.GetFrames(static_cast<std::int32_t>(action), static_cast<std::int32_t>(direction));
-        const std::string what = Format("anim body %u action %u direction %u frame %u (entry %u)",
-                                        body, action, direction, frame, entry);
+        // The source the body's frames come from ("anim.mul" by the number without one).
+        const BodySource* source = anim.GetSource();
+        const std::string from =
+            source != nullptr
+                ? Format("%s %u",
+                         ClientAnimSources(TheClientFiles(), false)->SourceName(*source).c_str(),
+                         source->slot)
+                : std::string("anim.mul");
+        const std::string what =
+            Format("anim body %u action %u direction %u frame %u (%s, entry %u)", body, action,
+                   direction, frame, from.c_str(), frames.GetEntry());
         if (!frames.GetFrame(frame)) {
             throw UsageError(what + " does not exist (" + std::to_string(frames.GetFrameCount()) +
                              " frames)");

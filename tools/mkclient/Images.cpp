@@ -9,6 +9,7 @@
 #include "ClientFiles.h"
 #include "Hues.h"
 #include "MultiType.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -742,5 +743,133 @@ void WriteImages(SampleClient& client) {
 
 GeneratorRegistrar reg(10, "pictures", WriteImages);
 
+// ---- the animation files after anim.mul ----
+
+// One body of anim2.mul ... anim5.mul: its file (2-5), slot, class and frames.
+struct SampleSlot {
+    std::uint32_t body;
+    int file;
+    std::uint32_t slot;
+    AnimClass cls;  // differs from the slot's number range where real files have such slots
+    Body kind;
+};
+
+constexpr SampleSlot kSampleSlots[] = {
+    {1100, 2, 5, AnimClass::High, Body::Monster},    // the slot's own class
+    {1101, 2, 210, AnimClass::Low, Body::Animal},    // the slot's own class
+    {1102, 2, 400, AnimClass::People, Body::Human},  // the slot's own class
+    {1200, 3, 300, AnimClass::High, Body::Monster},  // a high slot among the low numbers
+    {1201, 3, 95, AnimClass::Low, Body::Animal},     // a low slot among the high numbers
+    {1300, 4, 475, AnimClass::Low, Body::Animal},    // a low slot among the people numbers
+    {1400, 5, 364, AnimClass::People, Body::Human},  // a people slot among the low numbers
+    {1401, 5, 34, AnimClass::Low, Body::Animal},     // a low slot among the high numbers
+};
+
+// Records of each file: anim2.idx ends at its last people slot, the others where their last
+// block ends (sizes of real files in the full-size client).
+constexpr std::uint32_t kSlotFileRecords[] = {35175, 35000, 39940, 28875};
+constexpr std::uint32_t kFullSlotFileRecords[] = {64750, 129850, 84700, 79275};
+
+// A body number past the end of anim4.idx's records: its people slot 900 has no records.
+constexpr std::uint32_t kPastEndBody = 1301;
+
+std::string SampleMobTypesText() {
+    std::string text = "# body type flags\n";
+    for (const SampleSlot& s : kSampleSlots) {
+        static constexpr const char* kType[] = {"MONSTER", "ANIMAL", "HUMAN"};
+        text += Format("%u\t%s\t0\n", s.body, kType[static_cast<int>(s.cls)]);
+    }
+    // A later line for the same body wins: 1200 is a monster, not an animal.
+    text = "1200 ANIMAL 0\n" + text + "1401 SEA_MONSTER 0\n1401 ANIMAL 0\n";
+    return text;
+}
+
+void WriteBodyFiles(SampleClient& client) {
+    const bool full = client.FullSize();
+    std::vector<IndexedFileBuilder> files;
+    for (int f = 0; f < 4; ++f) {
+        files.emplace_back(full ? kFullSlotFileRecords[f] : kSlotFileRecords[f]);
+    }
+    std::string bodyconv =
+        "# Bodyconv.def: body anim2 anim3 anim4 anim5 anim6\n"
+        "\"a quoted line is a comment too\n"
+        "\n";
+    auto addBlocks = [&](IndexedFileBuilder& file, AnimClass cls, std::uint32_t slot, Body kind,
+                         const std::vector<std::vector<std::uint8_t>>* shared) {
+        std::uint64_t first = 0;
+        FirstAnimRecord(cls, slot, first);
+        for (int action = 0; action < 2; ++action) {
+            for (int stored = 0; stored < 5; ++stored) {
+                const auto entry = static_cast<std::uint32_t>(first) + action * 5 + stored;
+                file.Add(entry, shared != nullptr ? (*shared)[static_cast<std::size_t>(stored)]
+                                                  : AnimBlock(kind, action, stored, 4));
+            }
+        }
+    };
+    for (const SampleSlot& s : kSampleSlots) {
+        addBlocks(files[static_cast<std::size_t>(s.file - 2)], s.cls, s.slot, s.kind, nullptr);
+        std::string columns;
+        for (int f = 2; f <= 6; ++f) {
+            columns +=
+                Format(f % 2 == 0 ? "\t%d" : "  %d", f == s.file ? static_cast<int>(s.slot) : -1);
+        }
+        bodyconv += Format("%u%s\t# %s\n", s.body, columns.c_str(), AnimClassName(s.cls));
+    }
+    bodyconv += Format(" \t%u -1 -1\t900 -1\n", kPastEndBody);  // five columns, no anim6
+    bodyconv += "5000 1 -1 -1 -1 -1\n";                         // a body past 2,047: skipped
+    bodyconv += "1500 x y z w v\n";                             // not numbers: skipped
+    if (full) {
+        // Hundreds of bodies in their files' own classes, sharing one monster's blocks.
+        std::vector<std::vector<std::uint8_t>> blocks;
+        for (int stored = 0; stored < 5; ++stored) {
+            blocks.push_back(AnimBlock(Body::Monster, 0, stored, 6));
+        }
+        for (std::uint32_t n = 0; n < 400; ++n) {
+            const int f = static_cast<int>(n % 4);
+            const std::uint32_t slot = 100 + n / 4;  // high slots 100 to 199
+            addBlocks(files[static_cast<std::size_t>(f)], AnimClass::High, slot, Body::Monster,
+                      &blocks);
+            std::string columns;
+            for (int c = 0; c < 5; ++c) {
+                columns += Format(" %d", c == f ? static_cast<int>(slot) : -1);
+            }
+            bodyconv += Format("%u%s\n", 1500 + n, columns.c_str());
+        }
+    }
+    for (int f = 0; f < 4; ++f) {
+        // Records not added are all zero here, unlike anim.idx's 0xFFFFFFFF.
+        std::vector<std::uint8_t> index = files[static_cast<std::size_t>(f)].IndexBytes();
+        for (std::size_t at = 0; at + IndexRecord::kSize <= index.size();
+             at += IndexRecord::kSize) {
+            if (LoadLE32(&index[at]) == 0xFFFFFFFFu && LoadLE32(&index[at + 4]) == 0xFFFFFFFFu) {
+                std::fill_n(index.begin() + static_cast<std::ptrdiff_t>(at), IndexRecord::kSize, 0);
+            }
+        }
+        if (f == 1) {
+            // anim3 holds an empty record of anim.idx's kind inside its high slot 300 (action 2,
+            // stored direction 0): empty all the same.
+            StoreLE32(&index[(33000 + 10) * IndexRecord::kSize], 0xFFFFFFFFu);
+        }
+        client.WriteFile(Format("anim%d.idx", f + 2), index);
+        client.WriteFile(Format("anim%d.mul", f + 2),
+                         files[static_cast<std::size_t>(f)].DataBytes());
+    }
+    const std::string bodyDef =
+        "# Body.def: body {new[, new]} hue\n"
+        "1102\t{400}\t0\n"
+        "1103 {1401, 1} 33\n"
+        "1104 { 1 } garbage\n";
+    client.WriteFile("Bodyconv.def", {bodyconv.begin(), bodyconv.end()});
+    client.WriteFile("Body.def", {bodyDef.begin(), bodyDef.end()});
+}
+
+GeneratorRegistrar bodies(11, "animation files", WriteBodyFiles);
+
 }  // namespace
+
+std::vector<std::uint8_t> SampleMobTypes() {
+    const std::string text = SampleMobTypesText();
+    return {text.begin(), text.end()};
+}
+
 }  // namespace tessaly::mk

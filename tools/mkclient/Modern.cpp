@@ -1,11 +1,14 @@
 // The newer sample client: made from the files the old sample's generators write, reshaped the
 // way newer clients ship them.
 
+#include "AnimContainer.h"
+#include "AnimType.h"
 #include "ClientFiles.h"
 #include "Facet.h"
 #include "ImageEncoders.h"
 #include "MultiType.h"
 #include "SampleClient.h"
+#include "Text.h"
 #include "TileData.h"
 #include "UopFile.h"
 
@@ -77,7 +80,7 @@ std::vector<UopSourceEntry> Sources(const std::vector<MulEntry>& entries, bool s
             w.u32(e.extra >> 16).u32(e.extra & 0xFFFF);
         }
         w.bytes(e.bytes);
-        sources.push_back({e.number, w.take(), e.number % 2 == 1});
+        sources.push_back({e.number, w.take(), e.number % 2 == 1, {}});
     }
     return sources;
 }
@@ -184,6 +187,69 @@ void WriteNewerMultis(SampleClient& client, const Files& files) {
     WritePair(client, kMultiRecords, multis, "multi.idx", "multi.mul");
 }
 
+// Bodies whose frames the animation containers hold: copies of the sample's anim.mul bodies
+// under numbers of their own, flagged 0x10000 in "mobtypes.txt".
+struct ContainerBody {
+    std::uint32_t body;
+    std::uint32_t from;  // the anim.mul body whose frames it takes
+    const char* type;
+    std::uint32_t file;  // AnimationFrame1.uop or 2
+};
+constexpr ContainerBody kContainerBodies[] = {
+    {1500, 1, "MONSTER", 1},
+    {1501, 201, "ANIMAL", 1},
+    {1502, 400, "HUMAN", 2},
+};
+
+// "AnimationFrame1.uop" and "AnimationFrame2.uop" with one compressed entry per action of each
+// container body and an "AnimationSequence.uop" beside them; the bodies' lines are added to
+// mobTypes.
+// The first action of the first body leaves frames 3 and 14 out, as packers do.
+void WriteAnimationContainers(SampleClient& client, const Files& files,
+                              std::vector<std::uint8_t>& mobTypes) {
+    std::map<std::uint32_t, std::vector<std::uint8_t>> blocks;
+    for (MulEntry& e : ReadPair(files, "anim.idx", "anim.mul")) {
+        blocks[e.number] = std::move(e.bytes);
+    }
+    std::map<std::uint32_t, std::vector<UopSourceEntry>> containers;
+    std::vector<UopSourceEntry> sequences;
+    for (const ContainerBody& b : kContainerBodies) {
+        for (std::int32_t action = 0; action < GetAnimActionCount(b.from); ++action) {
+            std::array<ByteSpan, 5> directions;
+            bool present = true;
+            for (std::int32_t stored = 0; stored < 5; ++stored) {
+                auto it = blocks.find(GetAnimIndex(b.from, action, 3 + stored));
+                present = present && it != blocks.end();
+                if (present) {
+                    directions[static_cast<std::size_t>(stored)] = it->second;
+                }
+            }
+            if (!present) {
+                continue;
+            }
+            std::vector<AnimContainerFrame> frames = AnimContainerFramesOf(directions);
+            if (&b == &kContainerBodies[0] && action == 0) {
+                std::erase_if(frames, [](const AnimContainerFrame& f) {
+                    return f.number == 3 || f.number == 14;
+                });
+            }
+            containers[b.file].push_back(
+                {0, EncodeAnimContainerEntry(frames), true,
+                 AnimContainerEntryName(b.body, static_cast<std::uint32_t>(action))});
+        }
+        ByteWriter sequence;
+        sequence.u32(b.body).u32(0);  // not interpreted: stands for a real file's remapping
+        sequences.push_back(
+            {0, sequence.take(), true, Format("build/animationsequence/%08u.bin", b.body)});
+        const std::string line = Format("%u %s 10000\n", b.body, b.type);
+        mobTypes.insert(mobTypes.end(), line.begin(), line.end());
+    }
+    for (auto& [file, entries] : containers) {
+        client.WriteFile(AnimContainerFileName(file), WriteUopContainer(entries));
+    }
+    client.WriteFile("AnimationSequence.uop", WriteUopContainer(sequences));
+}
+
 }  // namespace
 
 void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool fullSize) {
@@ -213,6 +279,9 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
     // Current clients ship this one name in mixed case.
     client.WriteFile("Skills.idx", Take(files, "skills.idx"));
     WriteNewerMultis(client, files);
+    std::vector<std::uint8_t> mobTypes = SampleMobTypes();
+    WriteAnimationContainers(client, files, mobTypes);
+    client.WriteFile("mobtypes.txt", mobTypes);
     // Newer clients store their cliloc files compressed: a French file that does not start with
     // the plain header stands for one (its bytes are not a real compressed file).
     client.WriteFile("Cliloc.fra", {0x43, 0x4D, 0x50, 0x01, 0xE9, 0x00, 0x00, 0x00, 0x5A, 0x11});
@@ -244,7 +313,8 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form, bool f
             const auto first = map.begin() + static_cast<std::ptrdiff_t>(at);
             chunks.push_back({static_cast<std::uint32_t>(chunks.size()),
                               {first, first + static_cast<std::ptrdiff_t>(n)},
-                              true});
+                              true,
+                              {}});
         }
         const UopKind& kind = FacetMapKind(facet);
         client.WriteFile(kind.fileName, WriteUopContainer(kind, chunks));

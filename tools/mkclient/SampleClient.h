@@ -103,6 +103,9 @@ void WriteSampleClient(const std::filesystem::path& dir, bool fullSize);
 // 16-byte multi components with more than 5,120 index records, and no "verdata.mul".
 // MulPairs writes the same content with .mul pairs instead of containers; fullSize starts from
 // the full-size data set.
+// The newer client's "mobtypes.txt": the type of each body of anim2.mul ... anim5.mul.
+std::vector<std::uint8_t> SampleMobTypes();
+
 enum class ModernForm { Containers, MulPairs };
 void WriteModernClient(const std::filesystem::path& dir, ModernForm form = ModernForm::Containers,
                        bool fullSize = false);
