@@ -2,6 +2,7 @@
 // Animation bodies ("anim.idx"/"anim.mul"): one entry per body, with the frame sets it has
 // shown, and the "Anim" page that steps through and plays a body's frames.
 
+#include "AnimExport.h"
 #include "AnimType.h"
 #include "CDataDef.h"
 #include "Surface.h"
@@ -32,15 +33,23 @@ public:
     // The record of action 0, direction 3: the first of the body.
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
-    // Exports the frames of one action and direction: one sprite sheet, or one PNG per frame
-    // (suffix "-NN", the frame number).
+    // Exports the frames of one action and direction: one sprite sheet, one PNG per frame
+    // (suffix "-NN", the frame number) or an animated GIF. With bAllActions, every action that
+    // has frames: a sprite sheet per action (suffix "-aNN"; one row per direction 0-7) with its
+    // JSON description beside it, one PNG per frame ("-aNN-dD-NN") or a GIF per action and
+    // direction ("-aNN-dD").
     ExportKind GetExportKind() override { return ExportKind::Animation; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
+
+    // The actions the body has.
+    std::int32_t GetActionCount() const { return GetAnimActionCount(GetIndex()); }
 
     // The frame set of an action and a direction (0-7), made on first use and kept.
     CTileAnimType& GetFrames(std::int32_t action, std::int32_t direction);
 
 private:
+    bool ExportAllActions(const ExportOptions& options, CExportData& out);
+
     std::array<std::unique_ptr<CTileAnimType>, kFrameSets> m_FrameSets;
 };
 
@@ -57,5 +66,15 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
 // DrawAnimFrame.
 bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
                    std::uint16_t hue = 0);
+
+// Every frame of a frame set for direction d drawn (DrawAnimFrame) with its place around the
+// anchor; frames without pixels stay empty. `hue` as for DrawAnimFrame.
+std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
+                                         std::uint16_t hue = 0);
+
+// An animated GIF of placed frames: each drawn on a canvas the size of the box that holds them
+// all, the anchor at the same place. Empty when no frame has pixels or the canvas is too large.
+std::vector<std::uint8_t> EncodePlacedGif(const std::vector<PlacedFrame>& frames,
+                                          std::uint32_t delayMs);
 
 }  // namespace tessaly

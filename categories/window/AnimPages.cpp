@@ -89,7 +89,7 @@ constexpr const char* kAnimalActions[] = {
     "ANIM_ANI_FIDGET2", "ANIM_ANI_SLEEP",   "ANIM_ANI_DIE2",    nullptr};
 constexpr const char* kDirections[] = {"Down-SE", "DownLeft-S", "Left-SW", "UpLeft-W", "Up-NW"};
 
-constexpr int kPlayPeriod = 250;  // milliseconds between frames
+constexpr int kPlayPeriod = static_cast<int>(kAnimFramePeriodMs);  // milliseconds between frames
 
 }  // namespace
 
