@@ -35,6 +35,7 @@ public:
     std::optional<AnimDataEntry> GetAnimation();
     // bGif: an animated GIF of the item's frames (of the picture alone when it is not
     // animated); bFrames: one PNG per frame (suffix "-NN"); else the picture.
+    ExportKind GetExportKind() override { return ExportKind::ItemPicture; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
 
 protected:

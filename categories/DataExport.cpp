@@ -106,9 +106,10 @@ const char* ExportFilter(ExportKind kind) {
                    "PNG sprite sheets of every action, with JSON|*.png|"
                    "PNG pictures of every action, direction and frame|*.png|"
                    "Animated GIFs of every action and direction|*.gif||";
-        case ExportKind::Picture:
+        case ExportKind::ItemPicture:
             return "PNG pictures|*.png|GIF picture (animated items: their frames)|*.gif|"
                    "PNG picture per frame (animated items)|*.png||";
+        case ExportKind::Picture:
         case ExportKind::None:
             break;
     }
@@ -120,7 +121,7 @@ void SetExportChoice(ExportKind kind, int filter, ExportOptions& options) {
         options.bAllActions = filter >= 3;
         options.bFrames = filter % 3 == 1;
         options.bGif = filter % 3 == 2;
-    } else if (kind == ExportKind::Picture) {
+    } else if (kind == ExportKind::ItemPicture) {
         options.bGif = filter == 1;
         options.bFrames = filter == 2;
     }
@@ -135,6 +136,7 @@ const char* ExportChoiceExtension(ExportKind kind, int filter) {
 const char* ExportExtension(ExportKind kind) {
     switch (kind) {
         case ExportKind::Picture:
+        case ExportKind::ItemPicture:
         case ExportKind::Animation:
             return ".png";
         case ExportKind::Wave:

@@ -17,7 +17,9 @@ namespace tessaly {
 class CDataDef;
 
 // What an entry exports; it decides the file dialog's filters and the files' extension.
-enum class ExportKind { None, Picture, Wave, Animation };
+// ItemPicture: a picture that may play as frames (items: PNG, or their frames as PNG files or
+// a GIF).
+enum class ExportKind { None, Picture, ItemPicture, Wave, Animation };
 
 // Choices that shape an export, handed to every kind's ExportData. A further drawing choice
 // (such as a hue) is one more field here.
@@ -94,7 +96,8 @@ private:
 };
 
 // The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers the layouts
-// of kAnimExportChoices in their order, a picture PNG and (animated items) GIF.
+// (one action and direction as a sheet, PNG frames, a GIF; the same for every action), an item
+// its picture, a GIF and its frames.
 const char* ExportFilter(ExportKind kind);
 // Sets the options of the save dialog's filter `filter` for a kind.
 void SetExportChoice(ExportKind kind, int filter, ExportOptions& options);

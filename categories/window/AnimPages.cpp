@@ -305,6 +305,13 @@ void CDataPageAnimDraw::SetFrame(int n) {
     MembersToControls();
 }
 
+bool CDataPageAnimDraw::GetShownExportOptions(ExportOptions& options) {
+    options.nAction = m_nAction;
+    options.nDirection = PageDirection();
+    options.nHue = m_pHue->GetHue();
+    return true;
+}
+
 void CDataPageAnimDraw::OnPlayToggled(bool bPlay) {
     if (m_bUpdating) {
         return;

@@ -235,6 +235,16 @@ int CDataPageDraw::LoadData() {
     return CDataPage::LoadData();
 }
 
+bool CDataPageDraw::GetShownExportOptions(ExportOptions& options) {
+    auto* entry = dynamic_cast<CDataDefPicture*>(GetDataDef());
+    if (m_pHue == nullptr || entry == nullptr) {
+        return false;
+    }
+    options.nHue = GetHue();
+    options.bPartial = entry->IsPartialHue();
+    return true;
+}
+
 void CDataPageDraw::StopPlaying() {
     m_Timer.stop();
     m_pFrame.reset();

@@ -94,6 +94,8 @@ public:
     // has a picture this page shows.
     int LoadData() override;
     void MembersToControls() override;
+    // The hue the page draws in, for pages with a "Hue" field.
+    bool GetShownExportOptions(ExportOptions& options) override;
 
     // Draws the picture of the page's entry into buffer, each side at most the limit, in the
     // page's hue. False when the entry has no picture this page shows.

@@ -144,11 +144,12 @@ int RunExport(Invocation& inv) {
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
     // The same pictures the window shows and exports: the categories draw them.
     std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
-    if (!entry || entry->GetExportKind() != ExportKind::Picture) {
+    if (!entry || (entry->GetExportKind() != ExportKind::Picture &&
+                   entry->GetExportKind() != ExportKind::ItemPicture)) {
         throw UsageError("unknown kind '" + kind +
                          "' (item, terrain, texture, gump, light or anim)");
     }
-    if ((options.bFrames || options.bGif) && def->m_nId != kCategoryItems) {
+    if ((options.bFrames || options.bGif) && entry->GetExportKind() != ExportKind::ItemPicture) {
         throw UsageError("--frames and --gif are for item and anim");
     }
     CExportData data;
