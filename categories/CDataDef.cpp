@@ -130,7 +130,7 @@ std::unique_ptr<CDataVerData> CDataDef::MakePictureChange(const Picture& /*pictu
 }
 
 bool CDataDef::ExportData(const ExportOptions& /*options*/, CExportData& out) {
-    if (GetExportKind() != ExportKind::Picture) {
+    if (GetExportKind() != ExportKind::Picture && GetExportKind() != ExportKind::ItemPicture) {
         return false;
     }
     SurfaceBuffer buffer;

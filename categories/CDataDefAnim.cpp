@@ -226,10 +226,106 @@ bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
     return DrawAnimFrame(frames, 0, first.nDirection, buffer);
 }
 
+std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
+                                         std::uint16_t hue) {
+    // Sized once: the buffers own their pixels, and a copy would only alias them.
+    std::vector<PlacedFrame> placed(frames.GetFrameCount());
+    for (std::uint32_t i = 0; i < placed.size(); ++i) {
+        QPoint origin;
+        if (DrawAnimFrame(frames, i, direction, placed[i].picture, &origin, hue)) {
+            placed[i].left = origin.x();
+            placed[i].top = origin.y();
+        }
+    }
+    return placed;
+}
+
+std::vector<std::uint8_t> EncodePlacedGif(const std::vector<PlacedFrame>& frames,
+                                          std::uint32_t delayMs) {
+    const FrameBox box = BoundingBox(frames);
+    if (box.IsEmpty() ||
+        std::uint64_t{box.width} * box.height * frames.size() > kMaxPicturePixels) {
+        return {};
+    }
+    std::vector<SurfaceBuffer> canvases(frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (!ClearedBuffer(canvases[i], box.width, box.height)) {
+            return {};
+        }
+        PlaceFrame(frames[i], box, canvases[i], 0, 0);
+    }
+    return EncodeGif(canvases, delayMs);
+}
+
+bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& out) {
+    // Directions 0-2 are drawn as the mirrors of 6-4.
+    static constexpr std::int32_t kMirrorOf[8] = {6, 5, 4, -1, -1, -1, -1, -1};
+    bool any = false;
+    for (std::int32_t action = 0; action < static_cast<std::int32_t>(GetActionCount()); ++action) {
+        const std::string actionSuffix = Format("-a%02d", action);
+        std::vector<SheetRow> rows(8);
+        bool hasFrames = false;
+        for (std::int32_t d = 0; d < 8; ++d) {
+            CTileAnimType& frames = GetFrames(action, d);
+            rows[d].direction = d;
+            rows[d].mirrorOf = kMirrorOf[d];
+            rows[d].frames = PlaceAnimFrames(frames, d, options.nHue);
+            hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
+        }
+        if (!hasFrames) {
+            continue;
+        }
+        if (options.bFrames || options.bGif) {
+            for (const SheetRow& row : rows) {
+                const std::string suffix = actionSuffix + Format("-d%d", row.direction);
+                if (options.bGif) {
+                    std::vector<std::uint8_t> gif = EncodePlacedGif(row.frames, kAnimFramePeriodMs);
+                    if (!gif.empty()) {
+                        out.AddReplacing(nullptr, std::move(gif), suffix, ".gif");
+                        any = true;
+                    }
+                    continue;
+                }
+                for (std::size_t i = 0; i < row.frames.size(); ++i) {
+                    const SurfaceBuffer& picture = row.frames[i].picture;
+                    if (picture.GetData() != nullptr) {
+                        any = out.AddPicture(picture, suffix + Format("-%02zu", i)) || any;
+                    }
+                }
+            }
+            continue;
+        }
+        SpriteSheet sheet;
+        if (!ComposeSpriteSheet(rows, kMaxPicturePixels, sheet)) {
+            continue;
+        }
+        const std::string image = out.PartFileName(ExportFileName(*this), actionSuffix, ".png");
+        std::string json =
+            SpriteSheetJson(rows, sheet, image, GetIndex(), action, kAnimFramePeriodMs);
+        out.AddReplacing(&sheet.pixels, {}, actionSuffix, ".png");
+        out.AddReplacing(nullptr, std::vector<std::uint8_t>(json.begin(), json.end()), actionSuffix,
+                         ".json");
+        any = true;
+    }
+    return any;
+}
+
 bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
+    if (options.bAllActions) {
+        return ExportAllActions(options, out);
+    }
     CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);
     if (!frames.EnsureLoaded()) {
         return false;
+    }
+    if (options.bGif) {
+        std::vector<std::uint8_t> gif = EncodePlacedGif(
+            PlaceAnimFrames(frames, options.nDirection, options.nHue), kAnimFramePeriodMs);
+        if (gif.empty()) {
+            return false;
+        }
+        out.AddReplacing(nullptr, std::move(gif), std::string(), ".gif");
+        return true;
     }
     SurfaceBuffer buffer;
     if (!options.bFrames) {

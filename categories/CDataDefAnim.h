@@ -4,6 +4,7 @@
 // CAnimSources), the frame sets it has shown, and the "Anim" page that steps through and plays
 // a body's frames.
 
+#include "AnimExport.h"
 #include "AnimSources.h"
 #include "AnimType.h"
 #include "CDataDef.h"
@@ -42,8 +43,11 @@ public:
     // The body's sources; for an anim.mul body the record of action 0, direction 3 (its first).
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
-    // Exports the frames of one action and direction: one sprite sheet, or one PNG per frame
-    // (suffix "-NN", the frame number).
+    // Exports the frames of one action and direction: one sprite sheet, one PNG per frame
+    // (suffix "-NN", the frame number) or an animated GIF. With bAllActions, every action that
+    // has frames: a sprite sheet per action (suffix "-aNN"; one row per direction 0-7) with its
+    // JSON description beside it, one PNG per frame ("-aNN-dD-NN") or a GIF per action and
+    // direction ("-aNN-dD").
     ExportKind GetExportKind() override { return ExportKind::Animation; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
 
@@ -56,6 +60,8 @@ public:
     const BodySource* GetSource() const;
 
 private:
+    bool ExportAllActions(const ExportOptions& options, CExportData& out);
+
     std::array<std::unique_ptr<CTileAnimType>, kFrameSets> m_FrameSets;
     std::shared_ptr<const CAnimSources> m_pSources;
 };
@@ -73,5 +79,15 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
 // DrawAnimFrame.
 bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
                    std::uint16_t hue = 0);
+
+// Every frame of a frame set for direction d drawn (DrawAnimFrame) with its place around the
+// anchor; frames without pixels stay empty. `hue` as for DrawAnimFrame.
+std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
+                                         std::uint16_t hue = 0);
+
+// An animated GIF of placed frames: each drawn on a canvas the size of the box that holds them
+// all, the anchor at the same place. Empty when no frame has pixels or the canvas is too large.
+std::vector<std::uint8_t> EncodePlacedGif(const std::vector<PlacedFrame>& frames,
+                                          std::uint32_t delayMs);
 
 }  // namespace tessaly

@@ -1,5 +1,6 @@
 #include "CDataDefItem.h"
 
+#include "CDataDefAnim.h"
 #include "CDataDefTileData.h"
 #include "CVerDataEdits.h"
 #include "EventLog.h"
@@ -43,6 +44,64 @@ const PictureRecordKind* CDataDefItem::GetRecordKind() const {
     static constexpr PictureRecordKind kItems{kCategoryItems, false, EncodeItem,
                                               kItemTooLargeMessage};
     return &kItems;
+}
+
+std::optional<AnimDataEntry> CDataDefItem::GetAnimation() {
+    try {
+        if ((m_Block.GetTileData()->m_dwFlags & kTileAnim) != 0) {
+            return ReadAnimData(TheClientFiles(), GetIndex());
+        }
+    } catch (...) {
+        LogCaughtException("reading an item's animation");
+    }
+    return std::nullopt;
+}
+
+std::vector<PlacedFrame> PlaceItemFrames(const std::vector<std::uint32_t>& frames,
+                                         std::uint16_t hue, bool partial) {
+    // Sized once: the buffers own their pixels, and a copy would only alias them.
+    std::vector<PlacedFrame> placed(frames.size());
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        CDataDefItem frame(frames[i]);
+        frame.ReadIndex();
+        SurfaceBuffer& picture = placed[i].picture;
+        if (frame.DrawPicture(picture, kNoLimit, kNoLimit, hue, partial) &&
+            picture.GetData() != nullptr) {
+            placed[i].left = -static_cast<std::int32_t>(picture.GetWidth() / 2);
+            placed[i].top = -static_cast<std::int32_t>(picture.GetHeight());
+        } else {
+            picture.Release();
+        }
+    }
+    return placed;
+}
+
+bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
+    if (!options.bGif && !options.bFrames) {
+        return CDataDefPicture::ExportData(options, out);
+    }
+    const std::optional<AnimDataEntry> animation = GetAnimation();
+    const std::vector<std::uint32_t> ids =
+        animation ? animation->frames : std::vector<std::uint32_t>{GetIndex()};
+    const std::vector<PlacedFrame> frames = PlaceItemFrames(ids, options.nHue, options.bPartial);
+    if (options.bGif) {
+        std::vector<std::uint8_t> gif =
+            EncodePlacedGif(frames, animation ? animation->FrameDelayMs() : kAnimDataTickMs);
+        if (gif.empty()) {
+            return false;
+        }
+        out.AddReplacing(nullptr, std::move(gif), std::string(), ".gif");
+        return true;
+    }
+    if (!animation) {
+        return CDataDefPicture::ExportData(options, out);
+    }
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (frames[i].picture.GetData() != nullptr) {
+            out.AddPicture(frames[i].picture, Format("-%02zu", i));
+        }
+    }
+    return !out.IsEmpty();
 }
 
 void CDataDefItem::AddPages(std::vector<EntryPage>& pages) {

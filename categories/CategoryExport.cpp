@@ -56,7 +56,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                 std::lock_guard<std::mutex> lock(decoding);
                 std::unique_ptr<CDataDef> entry(CreateDataDef(m_nCategory, n, *m_pFiles));
                 name = ExportFileName(*entry);
-                if (m_Options.bFrames) {
+                if (m_Options.bFrames || m_Options.bAllActions) {
                     // Frames are written as they are decoded, never all held at once.
                     data.WriteAsAdded((std::filesystem::path(dir) / name).string());
                 }

@@ -1,5 +1,6 @@
 #include "DataExport.h"
 
+#include "AnimExport.h"
 #include "CDataDef.h"
 #include "QFile.h"
 #include "SurfaceDevice.h"
@@ -18,12 +19,32 @@ bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suf
     if (picture.isNull()) {
         return false;
     }
-    Add({suffix, std::move(picture), {}});
+    Add({suffix, std::move(picture), {}, {}, false});
     return true;
 }
 
 void CExportData::AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix) {
-    Add({suffix, QImage(), std::move(bytes)});
+    Add({suffix, QImage(), std::move(bytes), {}, false});
+}
+
+void CExportData::AddReplacing(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
+                               const std::string& suffix, const std::string& extension) {
+    Part part{suffix, QImage(), std::move(bytes), extension, true};
+    if (picture != nullptr) {
+        part.picture = CreateDeviceBitmap(*picture);
+        if (part.picture.isNull()) {
+            return;
+        }
+    }
+    Add(std::move(part));
+}
+
+std::string CExportData::PartFileName(const std::string& path, const std::string& suffix,
+                                      const std::string& extension) const {
+    return std::filesystem::path(
+               ExportPartPath(m_sStreamPath.empty() ? path : m_sStreamPath, suffix, extension))
+        .filename()
+        .string();
 }
 
 void CExportData::Add(Part part) {
@@ -36,17 +57,21 @@ void CExportData::Add(Part part) {
 
 bool CExportData::WritePart(const Part& part, const std::string& path,
                             std::vector<ExportedFile>& files, std::string& error) {
-    const std::string target = ExportPartPath(path, part.suffix);
+    const std::string target = ExportPartPath(path, part.suffix, part.extension);
+    auto write = [&](const std::uint8_t* data, std::size_t size) {
+        return part.bReplacing ? WriteFileReplacing(target, ByteSpan(data, size))
+                               : WriteExportFile(target, data, size);
+    };
     bool written = false;
     std::size_t size = part.bytes.size();
     if (part.picture.isNull()) {
-        written = WriteExportFile(target, part.bytes.data(), size);
+        written = write(part.bytes.data(), size);
     } else {
         QByteArray png;
         QBuffer device(&png);
         written = device.open(QIODevice::WriteOnly) && part.picture.save(&device, "PNG") &&
-                  WriteExportFile(target, reinterpret_cast<const std::uint8_t*>(png.data()),
-                                  static_cast<std::size_t>(png.size()));
+                  write(reinterpret_cast<const std::uint8_t*>(png.data()),
+                        static_cast<std::size_t>(png.size()));
         size = static_cast<std::size_t>(png.size());
     }
     if (!written) {
@@ -77,7 +102,13 @@ const char* ExportFilter(ExportKind kind) {
         case ExportKind::Wave:
             return "Wave files|*.wav||";
         case ExportKind::Animation:
-            return "PNG sprite sheet|*.png|PNG picture per frame|*.png||";
+            return "PNG sprite sheet|*.png|PNG picture per frame|*.png|Animated GIF|*.gif|"
+                   "PNG sprite sheets of every action, with JSON|*.png|"
+                   "PNG pictures of every action, direction and frame|*.png|"
+                   "Animated GIFs of every action and direction|*.gif||";
+        case ExportKind::ItemPicture:
+            return "PNG pictures|*.png|GIF picture (animated items: their frames)|*.gif|"
+                   "PNG picture per frame (animated items)|*.png||";
         case ExportKind::Picture:
         case ExportKind::None:
             break;
@@ -85,9 +116,27 @@ const char* ExportFilter(ExportKind kind) {
     return "PNG pictures|*.png||";
 }
 
+void SetExportChoice(ExportKind kind, int filter, ExportOptions& options) {
+    if (kind == ExportKind::Animation) {
+        options.bAllActions = filter >= 3;
+        options.bFrames = filter % 3 == 1;
+        options.bGif = filter % 3 == 2;
+    } else if (kind == ExportKind::ItemPicture) {
+        options.bGif = filter == 1;
+        options.bFrames = filter == 2;
+    }
+}
+
+const char* ExportChoiceExtension(ExportKind kind, int filter) {
+    ExportOptions options;
+    SetExportChoice(kind, filter, options);
+    return options.bGif ? ".gif" : ExportExtension(kind);
+}
+
 const char* ExportExtension(ExportKind kind) {
     switch (kind) {
         case ExportKind::Picture:
+        case ExportKind::ItemPicture:
         case ExportKind::Animation:
             return ".png";
         case ExportKind::Wave:
@@ -106,14 +155,19 @@ std::string ExportFileName(CDataDef& entry) {
     return name + Format("-%04x", entry.GetIndex()) + ExportExtension(entry.GetExportKind());
 }
 
-std::string ExportPartPath(const std::string& path, const std::string& suffix) {
-    if (suffix.empty()) {
+std::string ExportPartPath(const std::string& path, const std::string& suffix,
+                           const std::string& extension) {
+    const std::filesystem::path p(path);
+    if (suffix.empty() && (extension.empty() || p.extension() == extension)) {
         return path;
     }
-    const std::filesystem::path p(path);
     std::filesystem::path name = p.stem();
     name += suffix;
-    name += p.extension();
+    if (extension.empty()) {
+        name += p.extension();
+    } else {
+        name += extension;
+    }
     return (p.parent_path() / name).string();
 }
 

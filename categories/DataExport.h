@@ -17,14 +17,20 @@ namespace tessaly {
 class CDataDef;
 
 // What an entry exports; it decides the file dialog's filters and the files' extension.
-enum class ExportKind { None, Picture, Wave, Animation };
+// ItemPicture: a picture that may play as frames (items: PNG, or their frames as PNG files or
+// a GIF).
+enum class ExportKind { None, Picture, ItemPicture, Wave, Animation };
 
 // Choices that shape an export, handed to every kind's ExportData. A further drawing choice
 // (such as a hue) is one more field here.
 struct ExportOptions {
     std::int32_t nAction = 0;     // animations: the action
     std::int32_t nDirection = 3;  // animations: the direction drawn, 0-7 (list position 0)
-    bool bFrames = false;         // animations: one PNG per frame instead of a sprite sheet
+    bool bFrames = false;         // animations, animated items: one PNG per frame instead of a
+                                  // sprite sheet (an item: instead of its picture)
+    bool bGif = false;            // animations, animated items: an animated GIF
+    bool bAllActions = false;     // animations: every action and direction at once (sprite
+                                  // sheets: one per action, with its JSON description)
     std::uint16_t nHue = 0;       // items, gumps, animations: the client's hue number (0 none)
     bool bPartial = false;        // items: the hue changes grey pixels only
 };
@@ -43,11 +49,21 @@ public:
     bool AddPicture(const SurfaceBuffer& buffer, const std::string& suffix = std::string());
     // Adds a file's bytes as they are (a wave).
     void AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix = std::string());
+    // Adds a file that is written through a temporary file renamed over the target
+    // (WriteFileReplacing), with its own extension (".gif", ".json"; empty: the path's): a picture
+    // (made a PNG file) or, without one, the bytes.
+    void AddReplacing(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
+                      const std::string& suffix, const std::string& extension);
 
     // Writes each part as soon as it is added, beside `path` as Write(path) would, instead of
     // keeping it: an export of many parts (an animation's frames) then never holds them all
     // at once. Write then reports what was written and the first failure.
     void WriteAsAdded(const std::string& path) { m_sStreamPath = path; }
+
+    // The file name (without directory) of the part of that suffix and extension: beside the
+    // path parts are written to as they are added, else beside `path`.
+    std::string PartFileName(const std::string& path, const std::string& suffix,
+                             const std::string& extension) const;
 
     bool IsEmpty() const { return m_Parts.empty() && m_Streamed.empty() && m_sStreamError.empty(); }
     // The size of the first part's picture (empty without one).
@@ -65,6 +81,8 @@ private:
         std::string suffix;
         QImage picture;                   // a picture, or null
         std::vector<std::uint8_t> bytes;  // without picture: the file's bytes
+        std::string extension;            // empty: the path's
+        bool bReplacing = false;          // written through WriteFileReplacing
     };
     // Keeps a part, or writes it at once when the parts are written as they are added.
     void Add(Part part);
@@ -77,16 +95,23 @@ private:
     std::string m_sStreamError;
 };
 
-// The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers its two
-// layouts, the sprite sheet (filter 0) and one picture per frame (filter 1).
+// The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers the layouts
+// (one action and direction as a sheet, PNG frames, a GIF; the same for every action), an item
+// its picture, a GIF and its frames.
 const char* ExportFilter(ExportKind kind);
+// Sets the options of the save dialog's filter `filter` for a kind.
+void SetExportChoice(ExportKind kind, int filter, ExportOptions& options);
+// The extension a filter's files get when the chosen name has none.
+const char* ExportChoiceExtension(ExportKind kind, int filter);
 // The extension of a kind's files: ".png", ".wav", or empty for None.
 const char* ExportExtension(ExportKind kind);
 // The file name an entry's export gets unless the user picks another: the category's short
 // name in lower case, the index as the list shows it and the extension ("items-0e3c.png").
 std::string ExportFileName(CDataDef& entry);
-// The path of a part: path's stem, the suffix, path's extension ("a.png", "-03": "a-03.png").
-std::string ExportPartPath(const std::string& path, const std::string& suffix);
+// The path of a part: path's stem, the suffix, path's extension or the one given ("a.png",
+// "-03": "a-03.png"; "a.png", "-a00", ".json": "a-a00.json").
+std::string ExportPartPath(const std::string& path, const std::string& suffix,
+                           const std::string& extension = std::string());
 // Writes bytes to a file at path (replacing one that is there). False when it does not open,
 // and then nothing there is touched; a write that fails after the open removes the file.
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);

@@ -5,12 +5,14 @@ set(clientfiles_seeds ${seeds}/index.bin ${seeds}/map.bin ${seeds}/statics.bin
                       ${seeds}/tiledata.bin ${seeds}/verdata.bin ${seeds}/uop.bin)
 set(cliloc_seeds ${seeds}/cliloc.bin)
 set(speech_seeds ${seeds}/speech.bin)
+set(animdata_seeds ${seeds}/animdata.bin)
 foreach(target index verdata tiledata statics map uop)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${clientfiles_seeds})
 endforeach()
-# The client's text files: cliloc messages and speech keywords.
-foreach(target cliloc speech)
+# The client's text files (cliloc messages, speech keywords) and the animated items'
+# "animdata.mul".
+foreach(target cliloc speech animdata)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${${target}_seeds})
 endforeach()

@@ -3,6 +3,7 @@
 // there and read back through a fresh file set, the way the program reads a client.
 
 #include "ClientFiles.h"
+#include "TarnError.h"
 #include "VerDataTable.h"
 
 #include <cstdint>
@@ -38,6 +39,19 @@ inline void WriteScratch(const char* name, const std::uint8_t* data, std::size_t
 // Splits an input in two at the position its first byte names (out of 256ths).
 inline std::size_t SplitPoint(const std::uint8_t* data, std::size_t size) {
     return size == 0 ? 0 : 1 + (size - 1) * data[0] / 256;
+}
+
+// Points files at the scratch directory and loads table from its "verdata.mul" (left empty when
+// that does not load).
+inline void UseScratch(CClientFiles& files, CVerDataTable& table) {
+    files.SetChosenDir(ScratchDir());
+    try {
+        if (files.OpenSlot(kSlotVerData)) {
+            table.Load(files.GetFile(kSlotVerData));
+        }
+    } catch (const CTarnError&) {
+        table.RemoveAll();
+    }
 }
 
 }  // namespace tessaly::fuzz

@@ -24,14 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteScratch("verdata.mul", data, size);
     CVerDataTable table;
     CClientFiles files(&table);
-    files.SetChosenDir(fuzz::ScratchDir());
-    try {
-        if (files.OpenSlot(kSlotVerData)) {
-            table.Load(files.GetFile(kSlotVerData));
-        }
-    } catch (const CTarnError&) {
-        table.RemoveAll();
-    }
+    fuzz::UseScratch(files, table);
     ByteReader ids(ByteSpan(data, size));
     std::uint16_t id = 0;
     for (int i = 0; i < 8 && ids.u16(id); ++i) {

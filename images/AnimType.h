@@ -68,6 +68,10 @@ private:
 // range, and directions outside 0-7, count as 0.
 std::uint32_t GetAnimIndex(std::uint32_t body, std::int32_t action, std::int32_t direction);
 
+// How long each frame of a body shows when it plays (the files store no frame time): the Anim
+// page's timer and the exported GIFs and sprite sheets use it.
+inline constexpr std::uint32_t kAnimFramePeriodMs = 250;
+
 // Actions a body has: 22 below body 200, 13 up to 399, 35 from 400.
 std::int32_t GetAnimActionCount(std::uint32_t body);
 

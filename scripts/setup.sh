@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build ccache
   qt6-base-dev libgl-dev
   libopenal-dev
-  zlib1g-dev
+  zlib1g-dev libgif-dev
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev

@@ -89,7 +89,7 @@ constexpr const char* kAnimalActions[] = {
     "ANIM_ANI_FIDGET2", "ANIM_ANI_SLEEP",   "ANIM_ANI_DIE2",    nullptr};
 constexpr const char* kDirections[] = {"Down-SE", "DownLeft-S", "Left-SW", "UpLeft-W", "Up-NW"};
 
-constexpr int kPlayPeriod = 250;  // milliseconds between frames
+constexpr int kPlayPeriod = static_cast<int>(kAnimFramePeriodMs);  // milliseconds between frames
 
 }  // namespace
 
@@ -304,6 +304,13 @@ void CDataPageAnimDraw::SetFrame(int n) {
     m_nFrame = n;
     m_sFrame = count > 0 ? QString::asprintf("%d/%d", n, count) : QString();
     MembersToControls();
+}
+
+bool CDataPageAnimDraw::GetShownExportOptions(ExportOptions& options) {
+    options.nAction = m_nAction;
+    options.nDirection = PageDirection();
+    options.nHue = m_pHue->GetHue();
+    return true;
 }
 
 void CDataPageAnimDraw::OnPlayToggled(bool bPlay) {

@@ -26,12 +26,8 @@ public:
     int LoadData() override;
     void MembersToControls() override;
     void ControlsToMembers() override;
-    // The action and direction shown.
-    bool GetShownExportOptions(ExportOptions& options) override {
-        options.nAction = m_nAction;
-        options.nDirection = PageDirection();
-        return true;
-    }
+    // The action, direction and hue shown.
+    bool GetShownExportOptions(ExportOptions& options) override;
 
     // The direction drawn: list position + 3, or its opposite with "Dir Flip".
     std::int32_t PageDirection() const;

@@ -2,19 +2,23 @@
 
 #include "CDataAppState.h"
 #include "CDataDef.h"
+#include "CDataDefItem.h"
 #include "ControlIds.h"
 #include "EventLog.h"
 #include "MulBlock.h"
 #include "SurfaceDevice.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimerEvent>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -102,7 +106,7 @@ namespace {
 // The picture pages: template, caption, control ids and what each offers.
 constexpr PicturePageKind kPicturePages[] = {
     {EntryPage::ItemDraw, 130, "Item", ids::IDC_ITEM_PICTURE, ids::IDC_ITEM_SIZE, true, true, true,
-     false},
+     false, true},
     {EntryPage::TerrainDraw, 148, "Terrain", ids::IDC_TERRAIN_PICTURE, ids::IDC_TERRAIN_SIZE, false,
      true, false, true},
     {EntryPage::TextureDraw, 141, "Texture", ids::IDC_TEXTURE_PICTURE, ids::IDC_TEXTURE_SIZE, false,
@@ -147,6 +151,12 @@ CDataPageDraw::CDataPageDraw(const PicturePageKind& kind)
                 top->addWidget(button);
             }
         }
+        if (kind.bPlay) {
+            m_pPlay = new QCheckBox(QStringLiteral("Play"), this);
+            m_pPlay->setObjectName(QStringLiteral("Play"));
+            connect(m_pPlay, &QCheckBox::toggled, this, [this](bool on) { OnPlayToggled(on); });
+            top->addWidget(m_pPlay);
+        }
         if (kind.bHue) {
             m_pHue = new CHueField(this);
             top->addWidget(m_pHue);
@@ -171,6 +181,9 @@ std::uint16_t CDataPageDraw::GetHue() const {
 }
 
 CDataDefPicture* CDataPageDraw::GetPictureEntry() {
+    if (m_pFrame) {
+        return m_pFrame.get();
+    }
     auto* entry = dynamic_cast<CDataDefPicture*>(GetDataDef());
     return entry != nullptr ? entry->GetPicture(m_Kind.page) : nullptr;
 }
@@ -195,6 +208,17 @@ void CDataPageDraw::OnCopy() {
 }
 
 int CDataPageDraw::LoadData() {
+    if (m_pPlay != nullptr) {
+        // Another entry, or the same one reloaded: its own picture, and Play if it is animated.
+        StopPlaying();
+        auto* item = dynamic_cast<CDataDefItem*>(GetDataDef());
+        m_Animation = item != nullptr ? item->GetAnimation() : std::nullopt;
+        m_pPlay->setEnabled(m_Animation.has_value());
+        m_pPlay->setToolTip(m_Animation ? QStringLiteral("Plays the item's %1 frames, %2 ms each")
+                                              .arg(m_Animation->frames.size())
+                                              .arg(m_Animation->FrameDelayMs())
+                                        : QStringLiteral("The item is not animated"));
+    }
     CDataDefPicture* picture = GetPictureEntry();
     if (picture == nullptr) {
         return 1;
@@ -209,6 +233,68 @@ int CDataPageDraw::LoadData() {
         }
     }
     return CDataPage::LoadData();
+}
+
+bool CDataPageDraw::GetShownExportOptions(ExportOptions& options) {
+    auto* entry = dynamic_cast<CDataDefPicture*>(GetDataDef());
+    if (m_pHue == nullptr || entry == nullptr) {
+        return false;
+    }
+    options.nHue = GetHue();
+    options.bPartial = entry->IsPartialHue();
+    return true;
+}
+
+void CDataPageDraw::StopPlaying() {
+    m_Timer.stop();
+    m_pFrame.reset();
+    m_nPlayFrame = -1;
+    m_nPlayInterval = 0;
+    if (m_pPlay != nullptr && m_pPlay->isChecked()) {
+        const QSignalBlocker quiet(m_pPlay);
+        m_pPlay->setChecked(false);
+    }
+}
+
+void CDataPageDraw::OnPlayToggled(bool bPlay) {
+    StopPlaying();
+    if (bPlay && m_Animation) {
+        const QSignalBlocker quiet(m_pPlay);
+        m_pPlay->setChecked(true);
+        // The start delay first (at least a tick), then the frames.
+        m_nPlayInterval = static_cast<int>(std::max(m_Animation->StartDelayMs(), kAnimDataTickMs));
+        m_Timer.start(m_nPlayInterval, this);
+    }
+    m_pPicture->update();
+}
+
+void CDataPageDraw::OnTimer() {
+    if (!m_Animation || m_Animation->frames.empty()) {
+        StopPlaying();
+        return;
+    }
+    m_nPlayFrame = (m_nPlayFrame + 1) % static_cast<int>(m_Animation->frames.size());
+    m_pFrame =
+        std::make_unique<CDataDefItem>(m_Animation->frames[static_cast<std::size_t>(m_nPlayFrame)]);
+    try {
+        m_pFrame->ReadIndex();
+    } catch (...) {
+        LogCaughtException("reading an item's frame");
+    }
+    const int interval = static_cast<int>(m_Animation->FrameDelayMs());
+    if (interval != m_nPlayInterval || !m_Timer.isActive()) {
+        m_nPlayInterval = interval;
+        m_Timer.start(m_nPlayInterval, this);
+    }
+    m_pPicture->update();
+}
+
+void CDataPageDraw::timerEvent(QTimerEvent* event) {
+    if (event->timerId() == m_Timer.timerId()) {
+        OnTimer();
+    } else {
+        CDataPage::timerEvent(event);
+    }
 }
 
 void CDataPageDraw::MembersToControls() {

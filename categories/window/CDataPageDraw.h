@@ -1,17 +1,22 @@
 #pragma once
 // The picture pages of the image categories; they draw as the entries do (EntryPicture.h).
 
+#include "AnimData.h"
 #include "CDataDefPicture.h"
 #include "CDataProps.h"
 #include "EntryPicture.h"
 #include "Surface.h"
 
+#include <QBasicTimer>
 #include <QFrame>
 
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <memory>
+#include <optional>
 
+class QCheckBox;
 class QHBoxLayout;
 class QLabel;
 class QPushButton;
@@ -73,6 +78,7 @@ struct PicturePageKind {
     bool bCopy;              // the "Copy" button
     bool bArtButtons;        // "Gump..." and "Anim..." (without action)
     bool bEnabledWhenDrawn;  // enabled only while it has a picture to show (the companions)
+    bool bPlay = false;      // "Play": an animated item's frames ("animdata.mul")
 };
 
 // The picture page of the five picture categories ("Item", "Terrain", "Texture", "Gump",
@@ -88,6 +94,8 @@ public:
     // has a picture this page shows.
     int LoadData() override;
     void MembersToControls() override;
+    // The hue the page draws in, for pages with a "Hue" field.
+    bool GetShownExportOptions(ExportOptions& options) override;
 
     // Draws the picture of the page's entry into buffer, each side at most the limit, in the
     // page's hue. False when the entry has no picture this page shows.
@@ -102,6 +110,19 @@ public:
     // The pixels of the last paint (empty when nothing was drawn).
     const SurfaceBuffer& GetBuffer() const { return m_Buffer; }
     QString m_sSize;
+
+    // "Play" of an animated item: after the start delay the page shows the item's frames in
+    // turn at the frame interval, until Play is cleared (the item's own picture again).
+    QCheckBox* GetPlay() const { return m_pPlay; }
+    bool IsPlaying() const { return m_Timer.isActive(); }
+    // Tick of the play timer: the first frame after the start delay, then the next one.
+    void OnTimer();
+    // The frame shown (-1: the item's own picture) and the milliseconds until the next tick.
+    int GetPlayFrame() const { return m_nPlayFrame; }
+    int GetPlayInterval() const { return m_nPlayInterval; }
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
 
 private:
     // The entry whose picture the page shows, or null.
@@ -118,6 +139,15 @@ private:
     CHueField* m_pHue = nullptr;
     QPushButton* m_pCopy = nullptr;
     SurfaceBuffer m_Buffer;
+
+    void OnPlayToggled(bool bPlay);
+    void StopPlaying();
+    QCheckBox* m_pPlay = nullptr;
+    std::optional<AnimDataEntry> m_Animation;   // the shown item's, read by LoadData
+    std::unique_ptr<CDataDefPicture> m_pFrame;  // the frame shown while playing
+    int m_nPlayFrame = -1;
+    int m_nPlayInterval = 0;
+    QBasicTimer m_Timer;
 };
 
 // The picture page of that kind; null for a page that is not a picture page.

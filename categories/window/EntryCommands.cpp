@@ -230,13 +230,13 @@ bool ExportEntry(CDataDef& source) {
     }
     std::string path = choice->path;
     if (std::filesystem::path(path).extension().empty()) {
-        path += ExportExtension(kind);
+        path += ExportChoiceExtension(kind, choice->nFilter);
     }
     ExportOptions options;
     GetShownExportOptions(entry, options);
-    options.bFrames = kind == ExportKind::Animation && choice->nFilter == 1;
+    SetExportChoice(kind, choice->nFilter, options);
     CExportData data;
-    if (options.bFrames) {
+    if (options.bFrames || options.bAllActions) {
         data.WriteAsAdded(path);  // frames are written as they are decoded
     }
     bool bHasData = false;

@@ -4,8 +4,10 @@
 
 #include "AnimPages.h"
 #include "CDataDefAnim.h"
+#include "CDataDefItem.h"
 #include "CDataDefMulti.h"
 #include "CDataDefTerrain.h"
+#include "CDataPageDraw.h"
 #include "EntryCommands.h"
 #include "ListFixture.h"
 #include "Patch.h"
@@ -21,9 +23,16 @@
 #include <QMenu>
 #include <QTest>
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace tessaly {
 namespace {
@@ -35,6 +44,73 @@ QImage ReadPng(const std::string& path) {
 
 QImage AsImage(const SurfaceBuffer& buffer) {
     return CreateDeviceBitmap(buffer).convertToFormat(QImage::Format_RGB32);
+}
+
+// A GIF file read back through giflib: each frame as 32-bit pixels (0 where transparent) and its
+// delay in hundredths of a second.
+struct GifFrames {
+    std::vector<std::vector<std::uint32_t>> frames;
+    std::vector<int> delays;
+    int width = 0;
+    int height = 0;
+};
+GifFrames ReadGif(const std::string& path) {
+    GifFrames out;
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    if (gif == nullptr || DGifSlurp(gif) != GIF_OK) {
+        ADD_FAILURE() << "not a GIF: " << path;
+        if (gif != nullptr) {
+            DGifCloseFile(gif, &error);
+        }
+        return out;
+    }
+    out.width = gif->SWidth;
+    out.height = gif->SHeight;
+    for (int i = 0; i < gif->ImageCount; ++i) {
+        const SavedImage& image = gif->SavedImages[i];
+        GraphicsControlBlock control{};
+        DGifSavedExtensionToGCB(gif, i, &control);
+        const ColorMapObject* map =
+            image.ImageDesc.ColorMap != nullptr ? image.ImageDesc.ColorMap : gif->SColorMap;
+        std::vector<std::uint32_t> pixels(
+            static_cast<std::size_t>(image.ImageDesc.Width * image.ImageDesc.Height));
+        for (std::size_t p = 0; p < pixels.size(); ++p) {
+            const int index = image.RasterBits[p];
+            if (index != control.TransparentColor && map != nullptr && index < map->ColorCount) {
+                const GifColorType c = map->Colors[index];
+                pixels[p] = 0xFF000000u | (std::uint32_t{c.Red} << 16) |
+                            (std::uint32_t{c.Green} << 8) | c.Blue;
+            }
+        }
+        out.frames.push_back(std::move(pixels));
+        out.delays.push_back(control.DelayTime);
+    }
+    DGifCloseFile(gif, &error);
+    return out;
+}
+
+// Placed frames drawn on the canvas of the box around them, as 32-bit pixels (0 transparent).
+std::vector<std::vector<std::uint32_t>> CanvasPixels(const std::vector<PlacedFrame>& frames) {
+    const FrameBox box = BoundingBox(frames);
+    std::vector<std::vector<std::uint32_t>> out;
+    for (const PlacedFrame& frame : frames) {
+        SurfaceBuffer canvas;
+        canvas.CreateBuffer(box.width, box.height, 4);
+        PlaceFrame(frame, box, canvas, 0, 0);
+        std::vector<std::uint32_t> pixels;
+        for (std::uint32_t y = 0; y < box.height; ++y) {
+            for (std::uint32_t x = 0; x < box.width; ++x) {
+                const std::uint16_t p =
+                    canvas.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y));
+                pixels.push_back(p == 0 ? 0
+                                        : 0xFF000000u | (std::uint32_t{Widen5(p >> 10)} << 16) |
+                                              (std::uint32_t{Widen5(p >> 5)} << 8) | Widen5(p));
+            }
+        }
+        out.push_back(std::move(pixels));
+    }
+    return out;
 }
 
 class ExportTest : public test::SampleListTest {
@@ -65,6 +141,16 @@ protected:
         return m_Dir.File(name);
     }
 
+    // The Anims list with the "Anim" page of the people body 400 open (null when it does not
+    // open).
+    CDataPageAnimDraw* ShowBodyPage() {
+        Show(kCategoryAnims);
+        CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(400));
+        CDataProps* sheet = body != nullptr ? OpenProperties(*body) : nullptr;
+        return sheet != nullptr ? dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage())
+                                : nullptr;
+    }
+
     std::unique_ptr<QMenu> m_pMenu;
 };
 
@@ -81,7 +167,10 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
         Show(c.category);
         const std::string path = Export(c.index, c.offered);
         ASSERT_EQ(m_Ui.m_ExportDialogs.back(),
-                  std::make_pair(std::string("PNG pictures|*.png||"), std::string(c.offered)));
+                  std::make_pair(std::string(c.category == kCategoryItems
+                                                 ? ExportFilter(ExportKind::ItemPicture)
+                                                 : "PNG pictures|*.png||"),
+                                 std::string(c.offered)));
         std::unique_ptr<CDataDef> entry(CreateDataDef(c.category, c.index));
         SurfaceBuffer drawn;
         ASSERT_TRUE(entry->GetImage(drawn));
@@ -111,12 +200,7 @@ TEST_F(ExportTest, SoundsAreTheBytesWriteWaveMakes) {
 }
 
 TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet) {
-    Show(kCategoryAnims);
-    CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(400));
-    ASSERT_NE(body, nullptr);
-    CDataProps* sheet = OpenProperties(*body);
-    ASSERT_NE(sheet, nullptr);
-    auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    CDataPageAnimDraw* page = ShowBodyPage();
     ASSERT_NE(page, nullptr);
     page->m_pAction->setCurrentIndex(1);
     page->m_pDir->setCurrentIndex(2);  // "Left-SW", with "Dir Flip" the mirrored direction 1
@@ -129,8 +213,9 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
 
     // One picture per frame, numbered from 00.
     Export(400, "walk.png", 1);
-    EXPECT_EQ(m_Ui.m_ExportDialogs.back().first,
-              "PNG sprite sheet|*.png|PNG picture per frame|*.png||");
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().first, ExportFilter(ExportKind::Animation));
+    EXPECT_EQ(std::string(ExportFilter(ExportKind::Animation)).rfind("PNG sprite sheet|*.png|", 0),
+              0u);
     QRect box;  // around the anchor, holding every frame
     std::vector<QImage> pictures;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -163,6 +248,76 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     CTileAnimType walk(GetAnimIndex(400, 0, 3));
     ASSERT_TRUE(DrawAnimFrame(walk, 0, 3, first));
     EXPECT_EQ(ReadPng(m_Dir.File("first-00.png")), AsImage(first));
+}
+
+// A body's action and direction as an animated GIF in the page's hue, every action as sprite
+// sheets with their JSON, and an animated item as a GIF: read back frame by frame.
+TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
+    CDataPageAnimDraw* page = ShowBodyPage();
+    ASSERT_NE(page, nullptr);
+    page->m_pDir->setCurrentIndex(2);
+    page->m_pFlip->setChecked(true);  // the mirrored direction 1
+    page->m_pHue->SetHue(0x22);
+    Export(400, "walk", 2);
+    CTileAnimType frames(GetAnimIndex(400, 0, 1));
+    const GifFrames gif = ReadGif(m_Dir.File("walk.gif"));
+    EXPECT_EQ(gif.frames, CanvasPixels(PlaceAnimFrames(frames, 1, 0x22)));
+    EXPECT_EQ(gif.delays, std::vector<int>(gif.frames.size(), 25));
+    ASSERT_GT(gif.frames.size(), 1u);
+    DataAppState().DestroyAllSheets();
+
+    // Every action: a sheet and its description per action with frames; each frame's rectangle
+    // in the sheet holds that frame, its centre is the anchor.
+    Export(400, "body.png", 3);
+    auto* entry = dynamic_cast<CDataDefAnim*>(m_pList->GetModel()->GetEntry(RowOfIndex(400)));
+    ASSERT_NE(entry, nullptr);
+    int sheets = 0;
+    for (std::int32_t action = 0; action < entry->GetActionCount(); ++action) {
+        const std::string stem = m_Dir.File(Format("body-a%02d", action));
+        if (!std::filesystem::exists(stem + ".json")) {
+            EXPECT_EQ(CTileAnimType(GetAnimIndex(400, action, 3)).GetFrameCount(), 0u) << action;
+            continue;
+        }
+        ++sheets;
+        const QImage picture = ReadPng(stem + ".png");
+        std::ifstream in(stem + ".json");
+        std::stringstream text;
+        text << in.rdbuf();
+        const QJsonObject json =
+            QJsonDocument::fromJson(QByteArray::fromStdString(text.str())).object();
+        EXPECT_EQ(json["image"].toString().toStdString(), Format("body-a%02d.png", action));
+        EXPECT_EQ(json["frameDelayMs"].toInt(), 250);
+        EXPECT_EQ(json["directionOrder"].toArray().size(), 8);
+        const QJsonArray directions = json["directions"].toArray();
+        ASSERT_EQ(directions.size(), 8);
+        for (const QJsonValue& value : directions) {
+            const QJsonObject row = value.toObject();
+            const int d = row["direction"].toInt();
+            EXPECT_EQ(row["mirrored"].toBool(), d < 3) << d;
+            CTileAnimType set(GetAnimIndex(400, action, d));
+            const QJsonArray cells = row["frames"].toArray();
+            ASSERT_EQ(static_cast<std::uint32_t>(cells.size()), set.GetFrameCount());
+            for (std::uint32_t i = 0; i < set.GetFrameCount(); ++i) {
+                const QJsonObject cell = cells[static_cast<int>(i)].toObject();
+                SurfaceBuffer frame;
+                QPoint origin;
+                ASSERT_TRUE(DrawAnimFrame(set, i, d, frame, &origin));
+                const QRect rect(cell["x"].toInt(), cell["y"].toInt(), cell["w"].toInt(),
+                                 cell["h"].toInt());
+                EXPECT_EQ(picture.copy(rect), AsImage(frame)) << action << " " << d << " " << i;
+                EXPECT_EQ(rect.topLeft() - QPoint(cell["centreX"].toInt(), cell["centreY"].toInt()),
+                          origin);
+            }
+        }
+    }
+    EXPECT_GT(sheets, 1);
+
+    // The animated door: its two frames, 500 ms each.
+    Show(kCategoryItems);
+    Export(0x0675, "door.gif", 1);
+    const GifFrames door = ReadGif(m_Dir.File("door.gif"));
+    EXPECT_EQ(door.frames, CanvasPixels(PlaceItemFrames({0x0675, 0x0676}, 0, false)));
+    EXPECT_EQ(door.delays, (std::vector<int>{50, 50}));
 }
 
 // A frame past the picture cap is no picture, with nothing allocated for it; frames go to their

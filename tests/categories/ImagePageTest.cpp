@@ -16,6 +16,7 @@
 #include "SurfaceDevice.h"
 #include "TileData.h"
 
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
@@ -245,6 +246,46 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
         test::ExpectSamePixels(page->GetBuffer(), plain);
         DataAppState().DestroyAllSheets();
     }
+}
+
+// "Play" on an animated item's page (the sample's door: frames 0x675 and 0x676, 500 ms each
+// after a 200 ms start delay), stepped by its timer's ticks; an item without animation has it
+// greyed.
+TEST_F(ImagePageTest, PlayStepsAnAnimatedItemsFramesAtItsTiming) {
+    CDataPageDraw* crate = ShowPage(Entry(kCategoryItems, 0x0E3C), QStringLiteral("Item"));
+    ASSERT_NE(crate, nullptr);
+    EXPECT_FALSE(crate->GetPlay()->isEnabled());
+    DataAppState().DestroyAllSheets();
+
+    CDataPageDraw* page = ShowPage(Entry(kCategoryItems, 0x0675), QStringLiteral("Item"));
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(page->GetPlay()->isEnabled());
+    auto picture = [](std::uint32_t item) {
+        CDataDefItem entry(item);
+        entry.ReadIndex();
+        SurfaceBuffer buffer;
+        EXPECT_TRUE(entry.DrawPicture(buffer, kNoLimit, kNoLimit));
+        return CreateDeviceBitmap(buffer);
+    };
+    auto shown = [&] {
+        page->GetPicture()->repaint();
+        return CreateDeviceBitmap(page->GetBuffer());
+    };
+    page->GetPlay()->setChecked(true);
+    EXPECT_TRUE(page->IsPlaying());
+    EXPECT_EQ(page->GetPlayInterval(), 200);  // the start delay
+    EXPECT_EQ(page->GetPlayFrame(), -1);
+    for (const auto& [frame, item] :
+         {std::pair(0, 0x0675u), std::pair(1, 0x0676u), std::pair(0, 0x0675u)}) {
+        page->OnTimer();
+        EXPECT_EQ(page->GetPlayFrame(), frame);
+        EXPECT_EQ(page->GetPlayInterval(), 500);
+        EXPECT_EQ(shown(), picture(item)) << frame;
+    }
+    page->GetPlay()->setChecked(false);
+    EXPECT_FALSE(page->IsPlaying());
+    EXPECT_EQ(page->GetPlayFrame(), -1);
+    EXPECT_EQ(shown(), picture(0x0675));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// Tile data records, statics blocks and radar colours.
+// Tile data records, animated items' "animdata.mul" entries, statics blocks and radar colours.
 
+#include "AnimData.h"
 #include "Builders.h"
 #include "ClientFiles.h"
 #include "RadarColors.h"
@@ -98,6 +99,65 @@ TEST_F(TileDataTest, PatchGroupsTakePrecedence) {
     CTileTerrainInfo terrain;
     terrain.ReadInfo(31, m_files);
     EXPECT_EQ(terrain.GetName(), "patched lava");
+}
+
+// "animdata.mul" (found in any case): frames as offsets from the item, intervals in 50 ms
+// units, entries cut by the file's end, frame counts past the 64 offsets, and a patch record
+// that replaces a block.
+TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
+    auto entry = [](std::vector<int> offsets, std::uint8_t count, std::uint8_t interval,
+                    std::uint8_t start) {
+        std::vector<std::uint8_t> e(kAnimDataEntrySize);
+        for (std::size_t i = 0; i < offsets.size(); ++i) {
+            e[i] = static_cast<std::uint8_t>(static_cast<std::int8_t>(offsets[i]));
+        }
+        e[65] = count;
+        e[66] = interval;
+        e[67] = start;
+        return e;
+    };
+    std::vector<std::uint8_t> file;
+    Put(file, AnimDataPosition(10), entry({0, 1, 2, 9}, 3, 4, 2));
+    Put(file, AnimDataPosition(1), entry({0, -1, -2}, 3, 0, 0));
+    std::vector<std::uint8_t> many(kAnimDataEntrySize, 1);
+    many[65] = 200;
+    Put(file, AnimDataPosition(17), many);
+    file.resize(AnimDataPosition(40) + 30);  // item 40's entry is cut by the end
+    m_dir.Write("AnimData.MUL", file);
+
+    const std::optional<AnimDataEntry> item10 = ReadAnimData(m_files, 10);
+    ASSERT_TRUE(item10);
+    EXPECT_EQ(item10->frames, (std::vector<std::uint32_t>{10, 11, 12}));
+    EXPECT_EQ(item10->FrameDelayMs(), 200u);
+    EXPECT_EQ(item10->StartDelayMs(), 100u);
+    // A frame below item 0 is left out; interval 0 plays one unit.
+    const std::optional<AnimDataEntry> item1 = ReadAnimData(m_files, 1);
+    ASSERT_TRUE(item1);
+    EXPECT_EQ(item1->frames, (std::vector<std::uint32_t>{1, 0}));
+    EXPECT_EQ(item1->FrameDelayMs(), 50u);
+    EXPECT_EQ(item1->StartDelayMs(), 0u);
+    const std::optional<AnimDataEntry> item17 = ReadAnimData(m_files, 17);
+    ASSERT_TRUE(item17);
+    EXPECT_EQ(item17->frames, std::vector<std::uint32_t>(kAnimDataMaxFrames, 18));
+    for (std::uint32_t none : {2u, 40u, 0xFFFFFFFFu}) {
+        EXPECT_FALSE(ReadAnimData(m_files, none)) << none;
+    }
+
+    // Block 2 (items 16 to 23) replaced by a patch record; a record of half a block holds the
+    // entries of its first half only.
+    std::vector<std::uint8_t> patch =
+        PatchFile({{kSlotAnimData, 2, 1000, kAnimDataBlockSize, 0, 0},
+                   {kSlotAnimData, 1, 2000, kAnimDataBlockSize / 2, 0, 0}});
+    Put(patch, 1000 + 4 + 7 * kAnimDataEntrySize, entry({0, 3}, 2, 2, 0));
+    Put(patch, 2000 + 4 + 1 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
+    Put(patch, 2000 + 4 + 6 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
+    UsePatch(patch);
+    ASSERT_TRUE(ReadAnimData(m_files, 23));
+    EXPECT_EQ(ReadAnimData(m_files, 23)->frames, (std::vector<std::uint32_t>{23, 26}));
+    EXPECT_FALSE(ReadAnimData(m_files, 17));
+    EXPECT_TRUE(ReadAnimData(m_files, 9));
+    EXPECT_FALSE(ReadAnimData(m_files, 14));
+    EXPECT_TRUE(ReadAnimData(m_files, 1));
 }
 
 TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {

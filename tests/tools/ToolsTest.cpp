@@ -684,6 +684,27 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
     EXPECT_EQ(first.size(), QSize(44, 70));  // as "export anim 1 0 3 0" gives it
     EXPECT_TRUE(std::filesystem::exists(frames + "/manifest.json"));
 
+    // --all-actions --gif: a GIF per action and direction of each body; an animated item's GIF
+    // is the one "export item --gif" writes, its frames the "-NN" pictures.
+    const std::string gifs = m_Scratch.File("gifs");
+    Ok({"export-all", "Anims", gifs, "--all-actions", "--gif"});
+    for (const char* name :
+         {"anims-0190-a00-d0.gif", "anims-0190-a00-d7.gif", "anims-0001-a00-d3.gif"}) {
+        const std::vector<std::uint8_t> gif = TempDir::ReadFile(gifs + "/" + name);
+        EXPECT_EQ(std::string(gif.begin(), gif.begin() + std::min<std::ptrdiff_t>(6, gif.size())),
+                  "GIF89a")
+            << name;
+    }
+    const std::string door = m_Scratch.File("door.gif");
+    Ok({"export", "item", "0x675", door, "--gif"});
+    const std::string doors = m_Scratch.File("doors");
+    Ok({"export-all", "Items", doors, "--gif"});
+    EXPECT_EQ(TempDir::ReadFile(doors + "/items-0675.gif"), TempDir::ReadFile(door));
+    Ok({"export", "item", "0x675", m_Scratch.File("door.png"), "--frames"});
+    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("door-01.png")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("door-02.png")));
+    EXPECT_EQ(Cli({"export", "gump", "0xF7", door, "--gif"}).status, 2);
+
     // A file that cannot be written ends the run with one line and status 2, and no manifest.
     const std::string blocked = m_Scratch.File("blocked");
     std::filesystem::create_directories(blocked + "/items-0e3c.png");

@@ -86,6 +86,11 @@ int RunExportAll(Invocation& inv) {
 
     ExportOptions options;
     options.bFrames = inv.HasFlag("--frames");
+    options.bGif = inv.HasFlag("--gif");
+    options.bAllActions = inv.HasFlag("--all-actions");
+    if (options.bFrames && options.bGif) {
+        throw UsageError("--frames and --gif exclude each other");
+    }
     ReadHueOptions(inv, GetTypeDef(category)->m_bTakesHue, options);
     CCategoryExport run(category, options);
     // A progress line only where someone watches it.
@@ -122,9 +127,12 @@ int RunExportAll(Invocation& inv) {
 }
 
 CommandRegistrar exportAll(
-    {"export-all", "CATEGORY DIR [--jobs N] [--frames] [--hue N [--partial]] [--lang L]",
+    {"export-all",
+     "CATEGORY DIR [--jobs N] [--frames] [--gif] [--all-actions] [--hue N [--partial]] [--lang L]",
      "every entry of a category as Export... writes it, and manifest.json; "
-     "--frames: animations as one PNG per frame; --hue: items, gumps and "
+     "--frames: animations (and animated items) as one PNG per frame; --gif: as animated GIFs; "
+     "--all-actions: every action and direction of each body (sprite sheets with JSON, or "
+     "with --frames or --gif); --hue: items, gumps and "
      "animations in that hue; Cliloc: the messages as CSV and JSON, --lang: in language L "
      "(\"deu\") over English",
      true, RunExportAll});

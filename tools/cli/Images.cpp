@@ -36,6 +36,29 @@ void WritePicture(Invocation& inv, const std::string& what, const CExportData& d
         throw UsageError("cannot write '" + path + "'");
     }
     const QSize size = data.GetPictureSize();
+    if (files.size() != 1 || size.isEmpty()) {
+        // Frames, GIFs, sheets with their descriptions: the files written.
+        if (inv.json) {
+            QJsonArray list;
+            for (const ExportedFile& file : files) {
+                QJsonObject f;
+                f["file"] = LocalString(file.path);
+                f["size"] = static_cast<qint64>(file.size);
+                list.append(f);
+            }
+            QJsonObject o;
+            o["picture"] = LocalString(what);
+            o["files"] = list;
+            inv.PrintJson(o);
+        } else {
+            *inv.out << what << ": " << files.size() << (files.size() == 1 ? " file" : " files")
+                     << " written\n";
+            for (const ExportedFile& file : files) {
+                *inv.out << "  " << file.path << " (" << file.size << " bytes)\n";
+            }
+        }
+        return;
+    }
     if (inv.json) {
         QJsonObject o;
         o["picture"] = LocalString(what);
@@ -61,7 +84,38 @@ int RunExport(Invocation& inv) {
     ExportOptions options;
     const DataTypeDef* def = FindCategoryKind(kind);
     ReadHueOptions(inv, def != nullptr && def->m_bTakesHue, options);
+    options.bFrames = inv.HasFlag("--frames");
+    options.bGif = inv.HasFlag("--gif");
+    options.bAllActions = inv.HasFlag("--all-actions");
+    if (options.bFrames && options.bGif) {
+        throw UsageError("--frames and --gif exclude each other");
+    }
+    if (kind == "anim" && (options.bAllActions || options.bGif)) {
+        // Every action and direction (BODY FILE), or one action and direction as a GIF.
+        const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
+        std::string what = Format("anim body %u", body);
+        if (!options.bAllActions) {
+            options.nAction = static_cast<std::int32_t>(inv.Number(2, "action", 34));
+            options.nDirection = static_cast<std::int32_t>(inv.Number(3, "direction", 7));
+            what += Format(" action %d direction %d", options.nAction, options.nDirection);
+        }
+        const std::string& path = inv.Arg(options.bAllActions ? 2 : 4, "output file");
+        CDataDefAnim anim(body);
+        CExportData data;
+        data.WriteAsAdded(path);
+        if (!anim.ExportData(options, data) || data.IsEmpty()) {
+            throw UsageError(what + " has no frames");
+        }
+        WritePicture(inv, what, data, path);
+        return 0;
+    }
+    if (options.bAllActions) {
+        throw UsageError("--all-actions is for anim");
+    }
     if (kind == "anim") {
+        if (options.bFrames) {
+            throw UsageError("--frames is for item, or anim with --all-actions");
+        }
         const std::uint32_t body = inv.Number(1, "body", 0xFFFF);
         const std::uint32_t action = inv.Number(2, "action", 34);
         const std::uint32_t direction = inv.Number(3, "direction", 7);
@@ -98,9 +152,13 @@ int RunExport(Invocation& inv) {
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
     // The same pictures the window shows and exports: the categories draw them.
     std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
-    if (!entry || entry->GetExportKind() != ExportKind::Picture) {
+    if (!entry || (entry->GetExportKind() != ExportKind::Picture &&
+                   entry->GetExportKind() != ExportKind::ItemPicture)) {
         throw UsageError("unknown kind '" + kind +
                          "' (item, terrain, texture, gump, light or anim)");
+    }
+    if ((options.bFrames || options.bGif) && entry->GetExportKind() != ExportKind::ItemPicture) {
+        throw UsageError("--frames and --gif are for item and anim");
     }
     CExportData data;
     entry->ExportData(options, data);
@@ -226,10 +284,15 @@ CommandRegistrar exportMulti({"export", "multi ID FILE.png [--pat FILE]",
                               true, RunExportMulti, "multi"});
 CommandRegistrar exportCommand(
     {"export",
-     "item|terrain|texture|gump|light ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png "
+     "item|terrain|texture|gump|light ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png | "
+     "anim BODY ACTION DIRECTION FILE.gif | anim BODY FILE [--frames] [--gif] [--all-actions] "
      "[--hue N] [--partial]",
      "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file; --hue: item, "
-     "gump or anim drawn in hue N (as the Hues page numbers it), --partial: its grey pixels only",
+     "gump or anim drawn in hue N (as the Hues page numbers it), --partial: its grey pixels only; "
+     "--frames: an animated item's frames as PNG files (FILE-NN.png), --gif: an animated GIF of "
+     "an item's frames or of an anim's action and direction; --all-actions: every action of a "
+     "body as sprite sheets with JSON (FILE-aNN.png, .json), with --frames as one PNG per "
+     "frame (FILE-aNN-dD-NN.png), with --gif as one GIF per direction (FILE-aNN-dD.gif)",
      true, RunExport});
 CommandRegistrar hue({"hue", "N", "hue N: name, table start and end, its 32 colours", true,
                       RunHue});

@@ -1,6 +1,7 @@
 // Sample-client generator for the base files of the data layer: tile data, map, statics,
 // radar colours, skills and animation data, plus the patch records that replace some of them.
 
+#include "AnimData.h"
 #include "ClientFiles.h"
 #include "SampleClient.h"
 #include "SampleItems.h"
@@ -428,12 +429,43 @@ std::vector<std::uint8_t> AnimDataGroup(std::uint32_t group, std::uint32_t frame
     return w.take();
 }
 
+// The animated items' entries: frame offsets, frame interval and start interval.
+struct SampleAnimation {
+    std::uint16_t item;
+    std::vector<std::int8_t> offsets;
+    std::uint8_t interval;
+    std::uint8_t start;
+};
+
 void WriteAnimData(SampleClient& client) {
+    // Item 6's entry of the first groups already plays the four walls, at interval 2.
+    const std::vector<SampleAnimation> animations = {
+        {0x0496, {0, -1}, 5, 0},  // a negative offset: the floor before it
+        {0x0675, {0, 1}, 10, 4},  // the door, after a start delay
+    };
     ByteWriter w;
     for (std::uint32_t g = 0; g < 64; ++g) {
         w.bytes(AnimDataGroup(g, 4 + g % 5));
     }
-    client.WriteFile("animdata.mul", w.data());
+    // Empty groups up to the last animated item's, whose entries are then filled in.
+    const std::uint32_t groups = 0x0675 / 8 + 1;
+    for (std::uint32_t g = 64; g < groups; ++g) {
+        w.u32(g);
+        for (std::size_t i = 0; i < 8 * kAnimDataEntrySize; ++i) {
+            w.u8(0);
+        }
+    }
+    std::vector<std::uint8_t> bytes = w.take();
+    for (const SampleAnimation& a : animations) {
+        std::uint8_t* entry = bytes.data() + AnimDataPosition(a.item);
+        for (std::size_t f = 0; f < a.offsets.size(); ++f) {
+            entry[f] = static_cast<std::uint8_t>(a.offsets[f]);
+        }
+        entry[65] = static_cast<std::uint8_t>(a.offsets.size());
+        entry[66] = a.interval;
+        entry[67] = a.start;
+    }
+    client.WriteFile("animdata.mul", bytes);
     client.AddPatch({kSlotAnimData, 3, AnimDataGroup(3, 8), 0, 0});
 }
 

@@ -62,14 +62,18 @@ inline constexpr std::uint32_t kImpassable = kTileBlock;
 inline constexpr std::uint32_t kSurface = kTilePlatform;
 
 inline constexpr SampleItem kSampleItems[] = {
-    {0x0006, "stone wall", kTileWall | kImpassable | kTileArticleA, 20, 255, DrawKind::Wall},
+    // Animated items ("animdata.mul" gives their frames): the stone wall runs through the four
+    // walls, the floor and the door swing between their two pictures.
+    {0x0006, "stone wall", kTileWall | kImpassable | kTileArticleA | kTileAnim, 20, 255,
+     DrawKind::Wall},
     {0x0007, "stone wall", kTileWall | kImpassable | kTileArticleA, 20, 255, DrawKind::Wall},
     {0x0008, "wooden wall", kTileWall | kImpassable | kTileArticleA, 20, 255, DrawKind::Wall},
     {0x0009, "wooden wall", kTileWall | kImpassable | kTileArticleA, 20, 255, DrawKind::Wall},
     {0x000A, "window", kTileWall | kImpassable | kTileWindow | kTileArticleA, 20, 255,
      DrawKind::Window},
     {0x0495, "wooden floor", kTileFloor | kSurface | kTileArticleA, 0, 255, DrawKind::Floor},
-    {0x0496, "wooden floor", kTileFloor | kSurface | kTileArticleA, 0, 255, DrawKind::Floor},
+    {0x0496, "wooden floor", kTileFloor | kSurface | kTileArticleA | kTileAnim, 0, 255,
+     DrawKind::Floor},
     {0x0519, "stone floor", kTileFloor | kSurface | kTileArticleA, 0, 255, DrawKind::Floor},
     {0x05D1, "stone stairs", kTileStairs | kSurface | kImpassable | kTileClimbable, 5, 255,
      DrawKind::Stairs},
@@ -77,7 +81,8 @@ inline constexpr SampleItem kSampleItems[] = {
      DrawKind::Stairs},
     {0x05F5, "shingle roof", kTileRoof | kImpassable, 3, 255, DrawKind::Roof},
     {0x05F6, "shingle roof", kTileRoof | kImpassable, 3, 255, DrawKind::Roof},
-    {0x0675, "wooden door", kTileDoor | kImpassable | kTileArticleA, 20, 255, DrawKind::Door},
+    {0x0675, "wooden door", kTileDoor | kImpassable | kTileArticleA | kTileAnim, 20, 255,
+     DrawKind::Door},
     {0x0676, "wooden door", kTileDoor | kImpassable | kTileArticleA, 20, 255, DrawKind::Door},
     {0x0821, "wooden fence", kImpassable | kTileArticleA, 10, 255, DrawKind::Fence},
     {0x0822, "wooden fence", kImpassable | kTileArticleA, 10, 255, DrawKind::Fence},
