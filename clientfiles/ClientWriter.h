@@ -21,9 +21,32 @@ namespace tessaly {
 class COutputFolder;
 struct ManifestEntries;
 
-// Writes a .mul/.idx pair: index records of 12 bytes (offset, length, extra), the data laid out
-// in the order added. Entries come in ascending number; numbers skipped are absent records
-// (0xFFFFFFFF in all three fields, as the client's files have them). Raises CQFileException.
+// A file held in memory, for writers whose output is wanted as bytes (the sample generator,
+// tests): reads, writes and seeks as a file on disk would, never fails.
+class CMemoryFile : public CQFile {
+public:
+    CMemoryFile();
+    std::uint64_t GetPosition() const override { return m_uPos; }
+    std::int64_t Seek(std::int64_t offset, int origin) override;
+    std::uint64_t GetLength() const override { return m_Bytes.size(); }
+    std::uint32_t Read(void* buffer, std::uint32_t count) override;
+    void Write(const void* buffer, std::uint32_t count) override;
+    void Flush() override {}
+    void StartWriteBack() override {}
+    void Close() override {}
+    bool IsOpen() const override { return true; }
+    std::vector<std::uint8_t>& Bytes() { return m_Bytes; }
+
+private:
+    std::vector<std::uint8_t> m_Bytes;
+    std::uint64_t m_uPos = 0;
+};
+
+// Writes a .mul/.idx pair: index records of 12 bytes (offset, length, extra), the data streamed
+// out in the order entries are added (any order; adding a number again replaces its record).
+// Numbers never added are absent records (0xFFFFFFFF in all three fields, as the client's files
+// have them). The records are kept until Finish writes the index (12 bytes an entry; the data
+// is not kept). Raises CQFileException.
 class CMulPairWriter {
 public:
     // Both files open for writing and empty (they are written through buffers of their own).
@@ -37,19 +60,18 @@ public:
     void Add(std::uint32_t number, ByteSpan bytes, std::uint32_t extra);
     // A record written as it is (an absent record of the source kept byte for byte).
     void AddRecord(std::uint32_t number, const IndexRecord& record);
-    // Writes absent records up to `count` records (no fewer than added) and hands everything
-    // on to the files. Nothing may be added after it.
-    void Finish(std::uint32_t count);
-    std::uint32_t Count() const { return m_uNext; }
+    // Writes the index of `count` records (no fewer than the highest number added plus one)
+    // and hands everything on to the files. Nothing may be added after it.
+    void Finish(std::uint32_t count = 0);
+    std::uint32_t Count() const { return static_cast<std::uint32_t>(m_Records.size()); }
 
 private:
-    void Pad(std::uint32_t number);
-    void PutRecord(std::uint32_t offset, std::uint32_t length, std::uint32_t extra);
+    IndexRecord& Slot(std::uint32_t number);
 
     std::unique_ptr<CQBufferedFile> m_Index;
     std::unique_ptr<CQBufferedFile> m_Data;
     std::uint64_t m_uDataSize = 0;
-    std::uint32_t m_uNext = 0;  // the next entry number the index stands at
+    std::vector<IndexRecord> m_Records;
 };
 
 // Writes a container the way "readers of the layout" accept: version 5, the first table at
@@ -85,6 +107,7 @@ private:
         std::uint16_t compression;
     };
     void StartEntry(std::uint32_t number);
+    void OpenTable();
     void EndTable(std::uint64_t next);
 
     const UopKind& m_Kind;

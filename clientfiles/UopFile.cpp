@@ -116,6 +116,7 @@ std::string UopEntryName(const UopKind& kind, std::uint32_t number) {
 bool CUopTable::Read(CQFile& file) {
     m_Entries.clear();
     m_sError.clear();
+    m_uCapacity = 0;
     std::uint64_t fileLength = 0;
     std::uint8_t header[kUopHeaderSize];
     try {
@@ -139,6 +140,7 @@ bool CUopTable::Read(CQFile& file) {
     in.u32(version);
     in.u32(signature);
     in.u64(next);
+    in.u32(m_uCapacity);
     if (magic != kUopMagic) {
         m_sError = "container: not a container (bad magic)";
         return false;
@@ -196,7 +198,6 @@ bool CUopTable::Read(CQFile& file) {
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint64_t offset = 0;
             std::uint32_t headerLength = 0;
-            std::uint32_t checksum = 0;
             std::uint64_t hash = 0;
             UopEntry e;
             r.u64(offset);
@@ -204,7 +205,7 @@ bool CUopTable::Read(CQFile& file) {
             r.u32(e.compressedLength);
             r.u32(e.decompressedLength);
             r.u64(hash);
-            r.u32(checksum);
+            r.u32(e.checksum);
             r.u16(e.compression);
             if (offset == 0) {
                 continue;  // unused

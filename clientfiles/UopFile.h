@@ -48,6 +48,7 @@ struct UopEntry {
     std::uint32_t compressedLength = 0;
     std::uint32_t decompressedLength = 0;
     std::uint16_t compression = 0;
+    std::uint32_t checksum = 0;
 };
 
 // Which file slots a container stands for, and how its entries are named.
@@ -72,9 +73,12 @@ public:
     const UopEntry* Find(std::uint64_t hash) const;
     const std::string& Error() const { return m_sError; }
     const std::unordered_map<std::uint64_t, UopEntry>& Entries() const { return m_Entries; }
+    // The table capacity the header states (0 when the header was not read).
+    std::uint32_t Capacity() const { return m_uCapacity; }
 
 private:
     std::unordered_map<std::uint64_t, UopEntry> m_Entries;
+    std::uint32_t m_uCapacity = 0;
     std::string m_sError;
 };
 

@@ -31,6 +31,8 @@ public:
     virtual ~COutputFolderOps() = default;
     // The file object an output file is written through.
     virtual std::unique_ptr<CQFile> NewFile() { return std::make_unique<CQFile>(); }
+    // Creates a new folder from a mkdtemp(3) template (the X's replaced); false with errno set.
+    virtual bool MakeTempFolder(std::string& pathTemplate);
     // Renames the finished temporary folder to the target (exchange: swaps it with the existing
     // target in one step); false with errno set on failure.
     virtual bool RenameFolder(const std::string& from, const std::string& to, bool exchange);
@@ -72,6 +74,9 @@ public:
     // Removes the temporary folder now (also done by the destructor).
     void Abandon();
 
+    // DescribeFileError, naming a file of the temporary folder by its place in the target.
+    std::string DescribeError(const CQFileException& e) const;
+
     const std::string& Target() const { return m_sTarget; }
     // Where the files are being written (empty once committed or abandoned).
     const std::string& TempPath() const { return m_sTemp; }
@@ -97,5 +102,8 @@ private:
 // The SHA-256 of the bytes of an open file from its start, as 64 lower-case hex digits.
 // Raises CQFileException on a failed read.
 std::string FileSha256(CQFile& file);
+
+// The one-line message for a failed file operation: "cannot write 'PATH': REASON".
+std::string DescribeFileError(const CQFileException& e);
 
 }  // namespace tessaly
