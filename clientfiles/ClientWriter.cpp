@@ -145,10 +145,10 @@ CUopWriter::CUopWriter(const UopKind& kind, CQFile& file, std::uint32_t capacity
       m_File(std::make_unique<CQBufferedFile>(file)),
       m_uCapacity(std::clamp<std::uint32_t>(capacity, 1, 1u << 20)) {
     ByteWriter w;
-    w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kFirstTable).u32(m_uCapacity).u32(0);
-    w.zeros(kFirstTable - w.size());
+    w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kUopFirstTable).u32(m_uCapacity).u32(0);
+    w.zeros(kUopFirstTable - w.size());
     m_File->Write(w.data().data(), static_cast<std::uint32_t>(w.size()));
-    m_uSize = kFirstTable;
+    m_uSize = kUopFirstTable;
 }
 
 CUopWriter::~CUopWriter() = default;
@@ -246,6 +246,26 @@ void CUopWriter::Finish() {
     m_File->Write(count.data().data(), 4);
     m_File->Seek(static_cast<std::int64_t>(m_uSize), CQFile::begin);
     m_File->FlushBuffer();
+}
+
+std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
+                                            const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity) {
+    std::vector<const UopSourceEntry*> order;
+    for (const UopSourceEntry& e : entries) {
+        order.push_back(&e);
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto* a, const auto* b) { return a->number < b->number; });
+    CMemoryFile file;
+    {
+        CUopWriter writer(kind, file, capacity);
+        for (const UopSourceEntry* e : order) {
+            writer.Add(e->number, e->bytes, e->compress);
+        }
+        writer.Finish();
+    }
+    return std::move(file.Bytes());
 }
 
 // ---- Whole kinds ----
@@ -761,6 +781,65 @@ EntryFileResult WriteEntryFile(CClientFiles& files, const EntryFileSpec& spec,
                                const EntryChanges& changes, const EntryFileOptions& options,
                                COutputFolder& out) {
     return CEntryFileWriter(files, spec, changes, options, out).Run();
+}
+
+std::vector<EntryFileSpec> ConvertibleKinds() {
+    std::vector<EntryFileSpec> kinds = {
+        {EntryFileKind::Art, 0}, {EntryFileKind::Gumps, 0}, {EntryFileKind::Sounds, 0}};
+    for (int facet = 0; facet < kFacetCount; ++facet) {
+        kinds.push_back({EntryFileKind::Map, facet});
+    }
+    return kinds;
+}
+
+std::string KindName(const EntryFileSpec& spec) {
+    switch (spec.kind) {
+        case EntryFileKind::Art:
+            return "art";
+        case EntryFileKind::Gumps:
+            return "gumps";
+        case EntryFileKind::Sounds:
+            return "sounds";
+        case EntryFileKind::Map:
+            break;
+    }
+    return Format("map %d", spec.facet);
+}
+
+ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target, bool replace,
+                                 const EntryFileOptions& options, COutputFolderOps* ops) {
+    ConvertResult result;
+    std::vector<EntryFileSpec> todo;
+    for (const EntryFileSpec& spec : ConvertibleKinds()) {
+        const EntrySourceInfo source = FindEntrySource(files, spec);
+        if (!source.present) {
+            continue;
+        }
+        if (source.form == options.form) {
+            result.alreadyInForm.push_back(spec);
+        } else {
+            todo.push_back(spec);
+        }
+    }
+    if (todo.empty()) {
+        throw COutputError(
+            std::string("nothing to convert: the client has no art, gumps, sounds "
+                        "or maps in the ") +
+            (options.form == ClientForm::Container ? ".mul form" : "container form"));
+    }
+    COutputFolder out(target, replace, ops);
+    try {
+        for (const EntryFileSpec& spec : todo) {
+            const EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
+            result.written.push_back({spec, r.files, r.entries});
+        }
+        out.Commit();
+    } catch (const CQFileException& e) {
+        throw COutputError(out.DescribeError(e));
+    } catch (const std::bad_alloc&) {
+        throw COutputError("out of memory while writing '" + target + "'");
+    }
+    return result;
 }
 
 }  // namespace tessaly

@@ -19,6 +19,7 @@
 namespace tessaly {
 
 class COutputFolder;
+class COutputFolderOps;
 struct ManifestEntries;
 
 // A file held in memory, for writers whose output is wanted as bytes (the sample generator,
@@ -80,7 +81,6 @@ private:
 // header length 0; an entry's data follows its table. Raises CQFileException.
 class CUopWriter {
 public:
-    static constexpr std::uint64_t kFirstTable = 0x200;
     static constexpr std::uint32_t kDefaultCapacity = 1000;
 
     CUopWriter(const UopKind& kind, CQFile& file, std::uint32_t capacity = kDefaultCapacity);
@@ -120,6 +120,18 @@ private:
     std::int64_t m_nLast = -1;   // the last entry number added
     std::vector<std::uint8_t> m_Scratch;
 };
+
+// One entry for WriteUopContainer: its number, its bytes (as the reader hands them out, with a
+// gump's width and height in front) and whether to store them zlib-compressed.
+struct UopSourceEntry {
+    std::uint32_t number = 0;
+    std::vector<std::uint8_t> bytes;
+    bool compress = false;
+};
+// A whole container in memory, laid out by CUopWriter (entries sorted by number first).
+std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
+                                            const std::vector<UopSourceEntry>& entries,
+                                            std::uint32_t capacity = CUopWriter::kDefaultCapacity);
 
 // ---- Writing a whole file kind ----
 
@@ -197,5 +209,28 @@ struct EntryFileResult {
 EntryFileResult WriteEntryFile(CClientFiles& files, const EntryFileSpec& spec,
                                const EntryChanges& changes, const EntryFileOptions& options,
                                COutputFolder& out);
+
+// Every kind convert writes: art, gumps, sounds, and the map of each facet 0 to 5.
+std::vector<EntryFileSpec> ConvertibleKinds();
+// "art", "gumps", "sounds", "map N".
+std::string KindName(const EntryFileSpec& spec);
+
+struct ConvertResult {
+    struct Written {
+        EntryFileSpec spec;
+        std::vector<std::string> files;
+        std::uint64_t entries = 0;
+    };
+    std::vector<Written> written;
+    // Kinds the client has in the asked form already (not written).
+    std::vector<EntryFileSpec> alreadyInForm;
+};
+
+// Converts every kind the client has in the other form into `target` (a folder written as one
+// transaction, see COutputFolder), with no patch applied; kinds already in the asked form and
+// every other file are not written. Raises COutputError with the one message of a failure,
+// "nothing to convert" included; the target is then as it was.
+ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target, bool replace,
+                                 const EntryFileOptions& options, COutputFolderOps* ops = nullptr);
 
 }  // namespace tessaly

@@ -530,45 +530,4 @@ bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
     return true;
 }
 
-std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
-                                            const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity) {
-    capacity = std::max<std::uint32_t>(capacity, 1);
-    ByteWriter w;
-    w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kUopFirstTable).u32(capacity);
-    w.u32(static_cast<std::uint32_t>(entries.size()));
-    w.zeros(kUopFirstTable - w.size());
-    for (std::size_t first = 0; first < entries.size(); first += capacity) {
-        const std::size_t count = std::min<std::size_t>(capacity, entries.size() - first);
-        const std::size_t table = w.size();
-        w.u32(capacity).u64(0);
-        const std::size_t records = w.size();
-        w.zeros(std::size_t{capacity} * kUopEntrySize);
-        for (std::size_t i = 0; i < count; ++i) {
-            const UopSourceEntry& e = entries[first + i];
-            std::vector<std::uint8_t> stored = e.bytes;
-            if (e.compress) {
-                uLongf size = compressBound(static_cast<uLong>(e.bytes.size()));
-                stored.assign(size, 0);
-                compress2(stored.data(), &size, e.bytes.data(), static_cast<uLong>(e.bytes.size()),
-                          Z_BEST_COMPRESSION);
-                stored.resize(size);
-            }
-            ByteWriter r;
-            r.u64(w.size()).u32(0).u32(static_cast<std::uint32_t>(stored.size()));
-            r.u32(static_cast<std::uint32_t>(e.bytes.size()));
-            r.u64(HashUopName(UopEntryName(kind, e.number))).u32(0);
-            r.u16(e.compress ? kUopZlib : kUopStored);
-            w.patchBytes(records + i * kUopEntrySize, r.data());
-            w.bytes(stored);
-        }
-        if (first + capacity < entries.size()) {
-            ByteWriter next;
-            next.u64(w.size());
-            w.patchBytes(table + 4, next.data());
-        }
-    }
-    return w.take();
-}
-
 }  // namespace tessaly

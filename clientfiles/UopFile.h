@@ -93,19 +93,8 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
 // length up front); out is empty after a failure.
 bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uint8_t>& out);
 
-// One entry for WriteUopContainer: its number, its bytes (as the reader hands them out, with a
-// gump's width and height in front) and whether to store them zlib-compressed.
-struct UopSourceEntry {
-    std::uint32_t number = 0;
-    std::vector<std::uint8_t> bytes;
-    bool compress = false;
-};
-// Lays out a container: the header (version 5), zeros up to offset kUopFirstTable, then tables
-// of `capacity` entries (unused ones zero) chained in order, each followed by its entries' data.
-inline constexpr std::size_t kUopFirstTable = 40;
-std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
-                                            const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity = 1000);
+// Where a written container's first table lies; zeros fill the bytes before it.
+inline constexpr std::size_t kUopFirstTable = 0x200;
 
 // A container opened in a file slot, read as the slot's .mul pair would be. Index records it
 // makes carry the entry number as their offset; the length is the entry's (less the header
