@@ -308,6 +308,7 @@ TEST_F(ToolsTest, EveryCommandsJsonIsOneDocument) {
         {"pat", pat},
         {"pat", pat, "--check"},
         {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
+        {"convert", m_Scratch.File("converted"), "--to", "uop"},
     };
     for (std::vector<std::string> args : commands) {
         args.push_back("--json");
@@ -773,6 +774,10 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"pat", unreadable},
         {"--verdata", unreadable, "verdata"},
         {"--client-dir"},
+        {"convert", m_Scratch.File("out")},
+        {"convert", m_Scratch.File("out"), "--to", "zip"},
+        {"convert", m_Scratch.File("out"), "--to", "mul"},  // nothing in containers
+        {"convert", m_Scratch.File("a-file"), "--to", "uop", "--replace"},
     };
     for (const std::vector<std::string>& args : mistakes) {
         Result r = Cli(args);

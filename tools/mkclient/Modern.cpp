@@ -2,6 +2,7 @@
 // way newer clients ship them.
 
 #include "ClientFiles.h"
+#include "ClientWriter.h"
 #include "Facet.h"
 #include "ImageEncoders.h"
 #include "MultiType.h"
