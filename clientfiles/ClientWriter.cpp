@@ -828,18 +828,24 @@ ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target,
             (options.form == ClientForm::Container ? ".mul form" : "container form"));
     }
     COutputFolder out(target, replace, ops);
-    try {
+    WriteAndCommit(out, [&] {
         for (const EntryFileSpec& spec : todo) {
             const EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
             result.written.push_back({spec, r.files, r.entries});
         }
+    });
+    return result;
+}
+
+void WriteAndCommit(COutputFolder& out, const std::function<void()>& write) {
+    try {
+        write();
         out.Commit();
     } catch (const CQFileException& e) {
         throw COutputError(out.DescribeError(e));
     } catch (const std::bad_alloc&) {
-        throw COutputError("out of memory while writing '" + target + "'");
+        throw COutputError("out of memory while writing '" + out.Target() + "'");
     }
-    return result;
 }
 
 }  // namespace tessaly

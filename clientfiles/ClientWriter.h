@@ -210,6 +210,10 @@ EntryFileResult WriteEntryFile(CClientFiles& files, const EntryFileSpec& spec,
                                const EntryChanges& changes, const EntryFileOptions& options,
                                COutputFolder& out);
 
+// Runs `write` into `out` and commits the folder; a failure of a file, or memory running out,
+// becomes the one COutputError of the run (and the folder is abandoned).
+void WriteAndCommit(COutputFolder& out, const std::function<void()>& write);
+
 // Every kind convert writes: art, gumps, sounds, and the map of each facet 0 to 5.
 std::vector<EntryFileSpec> ConvertibleKinds();
 // "art", "gumps", "sounds", "map N".

@@ -3,9 +3,11 @@
 // output and the client as it was.
 
 #include "Builders.h"
+#include "ClientMerge.h"
 #include "ClientWriter.h"
 #include "OutputFolder.h"
 #include "SampleClient.h"
+#include "TileData.h"
 
 #include <gtest/gtest.h>
 
@@ -51,21 +53,20 @@ struct Client {
     CClientFiles files{&table};
 };
 
-// Every entry of art, gumps and sounds, and the map of facet 0, read the same through both.
-void ExpectSameEntries(const fs::path& a, const fs::path& b) {
-    Client x(a);
-    Client y(b);
+// Every entry of art, gumps and sounds, and the map of facet 0, read the same through both (a
+// deletion by a patch record reads as an absent entry).
+void ExpectSameEntries(CClientFiles& x, CClientFiles& y) {
     const std::pair<std::int32_t, std::int32_t> kinds[] = {
         {kSlotArtIdx, kSlotArt}, {kSlotGumpIdx, kSlotGumpArt}, {kSlotSoundIdx, kSlotSound}};
     for (const auto& [index, data] : kinds) {
-        const std::uint64_t count =
-            std::max(x.files.GetIndexCount(index), y.files.GetIndexCount(index));
+        const std::uint64_t count = std::max(x.GetIndexCount(index), y.GetIndexCount(index));
         int present = 0;
         for (std::uint32_t n = 0; n < count; ++n) {
             IndexRecord r;
             IndexRecord s;
-            const bool inX = x.files.ReadIndexRecord(index, data, n, r);
-            ASSERT_EQ(inX, y.files.ReadIndexRecord(index, data, n, s)) << data << " " << n;
+            const bool inX = x.ReadIndexRecord(index, data, n, r) && r.GetLength() != 0;
+            ASSERT_EQ(inX, y.ReadIndexRecord(index, data, n, s) && s.GetLength() != 0)
+                << data << " " << n;
             if (!inX) {
                 continue;
             }
@@ -74,8 +75,8 @@ void ExpectSameEntries(const fs::path& a, const fs::path& b) {
             EXPECT_EQ(r.GetExtra(), s.GetExtra()) << data << " " << n;
             std::vector<std::uint8_t> bx;
             std::vector<std::uint8_t> by;
-            LoadMulData(x.files, data, r, bx);
-            LoadMulData(y.files, data, s, by);
+            LoadMulData(x, data, r, bx);
+            LoadMulData(y, data, s, by);
             ASSERT_EQ(bx, by) << data << " " << n;
         }
         EXPECT_GT(present, 3) << data;
@@ -84,14 +85,19 @@ void ExpectSameEntries(const fs::path& a, const fs::path& b) {
     std::uint32_t blocks = 0;
     for (std::vector<std::uint8_t> bx(196), by(196);; ++blocks) {
         const IndexRecord block{blocks * 196, 196, 0, 0};
-        const bool inX = x.files.ReadData(kSlotMap0, block, bx);
-        ASSERT_EQ(inX, y.files.ReadData(kSlotMap0, block, by)) << blocks;
+        const bool inX = x.ReadData(kSlotMap0, block, bx);
+        ASSERT_EQ(inX, y.ReadData(kSlotMap0, block, by)) << blocks;
         if (!inX) {
             break;
         }
         ASSERT_EQ(bx, by) << blocks;
     }
     EXPECT_GE(blocks, 1024u);
+}
+void ExpectSameEntries(const fs::path& a, const fs::path& b) {
+    Client x(a);
+    Client y(b);
+    ExpectSameEntries(x.files, y.files);
 }
 
 // The compressions a container's entries use, each once.
@@ -369,6 +375,103 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
         Convert(client, file, ClientForm::Container, UopCompression::AsSource, nullptr, true),
         COutputError);
     EXPECT_EQ(TempDir::ReadFile(file.string()).size(), 4u);
+}
+
+// After a merge the client's files with the output laid over them read, without a patch, what
+// the client read with it: art, gumps, sounds and every tile data record; the patch's other
+// records stay in the output's "verdata.mul".
+TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
+    for (const bool modern : {false, true}) {
+        TempDir dir;
+        const fs::path source = dir.Path() / "client";
+        const fs::path merged = dir.Path() / "merged";
+        if (modern) {
+            // Newer clients come without a patch file: one of each kind merged, and a hue group
+            // that is kept.
+            mk::WriteModernClient(source);
+            const auto bytes = [](std::size_t n, std::uint8_t seed) {
+                std::vector<std::uint8_t> b(n);
+                for (std::size_t i = 0; i < n; ++i) {
+                    b[i] = static_cast<std::uint8_t>(seed + i * 7);
+                }
+                return b;
+            };
+            const std::vector<mk::SamplePatch> patches = {
+                {kSlotArt, kArtItemBase + 5, bytes(40, 1)},
+                {kSlotArt, 7, {}},
+                {kSlotGumpArt, 3, bytes(16, 2), 2, 4},
+                {kSlotSound, 1, bytes(48, 3)},
+                {kSlotTileData, 3, bytes(964, 4)},
+                {kSlotTileData, 512 + 600, bytes(1316, 5)},
+                {32, 0, bytes(88 * 8 + 4, 6)}};
+            dir.Write("client/verdata.mul", mk::BuildVerData(patches));
+        } else {
+            mk::WriteSampleClient(source, false);
+        }
+        Client patched(source);
+        ASSERT_TRUE(patched.files.OpenSlot(kSlotVerData));
+        patched.table.Load(patched.files.GetFile(kSlotVerData));
+        const std::int32_t records = patched.table.GetCount();
+        ASSERT_GT(records, 5);
+        const MergeResult result =
+            MergePatchRecords(patched.files, (dir.Path() / "out").string(), false, std::nullopt);
+        fs::copy(source, merged);
+        for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
+            fs::copy_file(entry.path(), merged / entry.path().filename(),
+                          fs::copy_options::overwrite_existing);
+        }
+        Client plain(merged);
+        ExpectSameEntries(patched.files, plain.files);
+
+        const TileDataShape shape = GetTileDataShape(patched.files);
+        ASSERT_EQ(GetTileDataShape(plain.files).layout, shape.layout);
+        const auto bytes = [&shape](const auto& info) {
+            ByteWriter out;
+            info.Write(out, shape.layout);
+            return out.take();
+        };
+        for (std::uint32_t t = 0; t < kArtItemBase; ++t) {
+            CTileTerrainInfo a;
+            CTileTerrainInfo b;
+            a.ReadInfo(static_cast<std::uint16_t>(t), patched.files);
+            b.ReadInfo(static_cast<std::uint16_t>(t), plain.files);
+            ASSERT_EQ(bytes(a), bytes(b)) << "terrain " << t;
+        }
+        for (std::int32_t n = 0; n < shape.FirstMultiItem(); ++n) {
+            CTileItemInfo a;
+            CTileItemInfo b;
+            a.ReadInfo(n, patched.files);
+            b.ReadInfo(n, plain.files);
+            ASSERT_EQ(bytes(a), bytes(b)) << "item " << n;
+        }
+
+        // The records of kinds not merged are kept, each with its bytes.
+        ASSERT_FALSE(result.written.empty());
+        const MergeResult::Written& kept = result.written.back();
+        EXPECT_EQ(kept.files, std::vector<std::string>{"verdata.mul"});
+        CVerDataTable left;
+        CQFile file;
+        ASSERT_TRUE(file.Open((merged / "verdata.mul").c_str(), CQFile::modeRead));
+        left.Load(file);
+        EXPECT_EQ(static_cast<std::uint32_t>(left.GetCount()), kept.records);
+        std::uint32_t mergedRecords = 0;
+        for (const MergeResult::Written& w : result.written) {
+            mergedRecords += &w == &kept ? 0 : w.records;
+        }
+        EXPECT_GT(mergedRecords, 0u);
+        EXPECT_LE(mergedRecords + kept.records, static_cast<std::uint32_t>(records));
+        for (std::int32_t i = 0; i < left.GetCount(); ++i) {
+            const CUOVersionBlock& r = left.ElementAt(i);
+            IndexRecord was;
+            ASSERT_TRUE(patched.table.FindRecord(r.m_dwFileId, r.m_dwBlock, was));
+            std::vector<std::uint8_t> a(was.GetLength());
+            std::vector<std::uint8_t> b(r.m_dwLength);
+            ASSERT_TRUE(patched.files.ReadData(kSlotVerData, was, a));
+            file.Seek(r.m_dwOffset, CQFile::begin);
+            ASSERT_EQ(file.Read(b.data(), r.m_dwLength), r.m_dwLength);
+            EXPECT_EQ(a, b) << r.m_dwFileId << " " << r.m_dwBlock;
+        }
+    }
 }
 
 }  // namespace
