@@ -1,7 +1,9 @@
 #include "CAppBase.h"
 
 #include "CDocTemplate.h"
+#include "CDocument.h"
 #include "CMainFrame.h"
+#include "CVerDataEdits.h"
 #include "ResourceIds.h"
 
 namespace tessaly {
@@ -11,6 +13,7 @@ CAppBase* CAppBase::s_pInstance = nullptr;
 CAppBase::CAppBase() {
     s_pInstance = this;
     SetDataAppState(&m_DataState);
+    m_DataState.m_FindDocument = [this](const CDataDef* entry) { return FindDocument(entry); };
     AddCommand(ids::ID_FILE_NEW, [this] { OnFileNew(); });
     AddCommand(ids::ID_FILE_OPEN, [this] { OnFileOpen(); });
 }
@@ -29,6 +32,19 @@ void CAppBase::AddDocTemplate(std::unique_ptr<CDocTemplate> pTemplate) {
 
 CDocTemplate* CAppBase::GetDocTemplate(std::size_t i) const {
     return i < m_Templates.size() ? m_Templates[i].get() : nullptr;
+}
+
+CPatchDocument* CAppBase::FindDocument(const CDataDef* pEntry) const {
+    for (const auto& tmpl : m_Templates) {
+        for (CDocument* doc : tmpl->GetDocuments()) {
+            if (auto* patch = dynamic_cast<CPatchDocument*>(doc);
+                patch != nullptr && patch->HoldsEntry(pEntry)) {
+                return patch;
+            }
+        }
+    }
+    return m_pMainFrame ? dynamic_cast<CPatchDocument*>(m_pMainFrame->GetActiveDocument())
+                        : nullptr;
 }
 
 void CAppBase::SetMainFrame(std::unique_ptr<CMainFrame> pFrame) {

@@ -27,7 +27,9 @@ namespace tessaly {
 
 class CDocTemplate;
 class CDocument;
+class CDataDef;
 class CMainFrame;
+class CPatchDocument;
 
 class CAppBase : public CCmdTarget {
 public:
@@ -56,6 +58,9 @@ public:
     void CloseAll();
 
     CDataAppState& GetDataState() { return m_DataState; }
+    // The patch document whose lists or records hold the entry, else the active one; null when
+    // there is none.
+    CPatchDocument* FindDocument(const CDataDef* pEntry) const;
 
 private:
     static CAppBase* s_pInstance;

@@ -147,18 +147,19 @@ bool CBrindleDoc::OnSaveDocument(const QString& path) {
     return true;
 }
 
-bool CBrindleDoc::AskSaveSheets() {
-    std::vector<CDataList*> lists;
+bool CBrindleDoc::HoldsEntry(const CDataDef* pEntry) const {
     for (CView* view : GetViews()) {
-        if (auto* shown = dynamic_cast<CBrindleView*>(view); shown != nullptr && shown->m_pList) {
-            lists.push_back(shown->m_pList);
+        if (auto* shown = dynamic_cast<CBrindleView*>(view);
+            shown != nullptr && shown->m_pList && shown->m_pList->Owns(pEntry)) {
+            return true;
         }
     }
-    return DataAppState().AskSaveSheets([this, &lists](const CDataDef* entry) {
-        return std::any_of(lists.begin(), lists.end(),
-                           [entry](const CDataList* list) { return list->Owns(entry); }) ||
-               std::find(m_VerData.begin(), m_VerData.end(), entry) != m_VerData.end();
-    });
+    return std::find(m_VerData.begin(), m_VerData.end(), pEntry) != m_VerData.end();
+}
+
+bool CBrindleDoc::AskSaveSheets() {
+    return DataAppState().AskSaveSheets(
+        [this](const CDataDef* entry) { return HoldsEntry(entry); });
 }
 
 bool CBrindleDoc::ApplyChange(std::unique_ptr<CDataVerData> pChange) {

@@ -17,7 +17,7 @@
 
 namespace tessaly {
 
-class CBrindleDoc : public CDocument, public CVerDataSource {
+class CBrindleDoc : public CDocument, public CVerDataSource, public CPatchDocument {
 public:
     CBrindleDoc();
     ~CBrindleDoc() override;
@@ -37,7 +37,8 @@ public:
     // Puts a change made in memory into the document, marks it modified and shows it in every
     // view. The lists are made again around it: false, with nothing changed, when the user
     // cancelled the "Save ?" question of a sheet whose entry that would destroy.
-    bool ApplyChange(std::unique_ptr<CDataVerData> pChange);
+    bool ApplyChange(std::unique_ptr<CDataVerData> pChange) override;
+    const CQObArray<CDataVerData*>& GetRecords() const override { return m_VerData; }
     // Edit > "Undo": takes back the last change; the document stays modified while changes
     // since the last load or save remain. False when there is none (or the user cancelled as
     // ApplyChange says).
@@ -46,6 +47,8 @@ public:
     // document destroys: those of its views' lists and its own records. False when the user
     // cancelled.
     bool AskSaveSheets() override;
+    // Whether the entry is one of the document's records or of its views' lists.
+    bool HoldsEntry(const CDataDef* pEntry) const override;
     bool CanUndo() const { return m_Edits.CanUndo(); }
     // "Save As...": saves to a chosen file, which the document then stands for.
     bool DoFileSaveAs();

@@ -11,3 +11,12 @@ add_executable(bench_clientfiles_hostile clientfiles_hostile.cpp)
 target_compile_options(bench_clientfiles_hostile PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_clientfiles_hostile PRIVATE tessaly_clientfiles tessaly_sampleclient
                       benchmark::benchmark)
+
+# tessaly-cli convert of the full-size sample clients (old to containers, newer to .mul pairs)
+# against copying the same output bytes with a flush of each file, and the command's peak memory.
+add_executable(bench_clientfiles_convert clientfiles_convert.cpp)
+target_compile_options(bench_clientfiles_convert PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_clientfiles_convert PRIVATE tessaly_clientfiles tessaly_sampleclient)
+target_compile_definitions(bench_clientfiles_convert PRIVATE
+                           TESSALY_CLI="$<TARGET_FILE:tessaly-cli>")
+add_dependencies(bench_clientfiles_convert tessaly-cli)

@@ -10,6 +10,7 @@
 #include "ImageEncoders.h"
 #include "RatioReporter.h"
 #include "SampleClient.h"
+#include "ClientWriter.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
 

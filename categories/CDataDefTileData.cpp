@@ -85,7 +85,63 @@ bool CDataDefTileData::ReadBlock() {
     if (ActivateLinkedPatch(patch)) {
         return ReadFrom(patch);
     }
+    if (GetLinkedChange(patch)) {
+        return ReadChange();
+    }
     return ReadBase();
+}
+
+bool CDataDefTileData::ReadChange() {
+    const std::vector<std::uint8_t>& bytes = GetVerData()->GetChangeBytes();
+    try {
+        m_Shape = GetTileDataShape(TheClientFiles());
+    } catch (...) {
+        LogCaughtException("reading a tile data group");
+        return false;
+    }
+    m_sPatchNote = TilePatchMismatch(static_cast<std::uint32_t>(bytes.size()), GetIndex(), m_Shape);
+    if (!m_sPatchNote.empty()) {
+        return ReadBase();
+    }
+    m_Block.fill(0);
+    std::copy(bytes.begin(), bytes.end(), m_Block.begin());
+    m_bRead = true;
+    return true;
+}
+
+std::unique_ptr<CDataVerData> CDataDefTileData::MakeRecordChange(std::uint32_t p,
+                                                                 ByteSpan record) const {
+    const std::uint32_t size = IsItemBlock() ? m_Shape.ItemSize() : m_Shape.TerrainSize();
+    if (!m_bRead || p >= kTileGroupSize || record.size() != size) {
+        return nullptr;
+    }
+    ByteWriter group;
+    group.bytes(ByteSpan(m_Block).first(TileGroupBytes(GetIndex(), m_Shape)));
+    group.patchBytes(4 + std::size_t{p} * size, record);
+    const CUOVersionBlock change{kSlotTileData, GetIndex(), 0, 0, 0, 0};
+    return std::make_unique<CDataVerData>(change, group.take());
+}
+
+std::unique_ptr<CDataDefTileData> ReadTileGroup(std::uint32_t block,
+                                                const CQObArray<CDataVerData*>* records) {
+    auto group = std::make_unique<CDataDefTileData>(block);
+    CDataVerData* link = nullptr;
+    if (records != nullptr) {
+        for (CDataVerData* record : *records) {
+            const CUOVersionBlock* replaced = record->GetReplaced();
+            if (replaced != nullptr && replaced->m_dwFileId == kSlotTileData &&
+                replaced->m_dwBlock == block) {
+                link = record;
+            }
+        }
+    }
+    if (link != nullptr) {
+        group->LinkVerData(link);
+    }
+    if (!group->ReadBlock()) {
+        return nullptr;
+    }
+    return group;
 }
 
 bool CDataDefTileData::ReadBase() {

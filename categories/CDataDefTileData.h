@@ -2,9 +2,11 @@
 // Tile data groups of 32 records ("tiledata.mul"): the entries of the TileData category.
 
 #include "CDataDef.h"
+#include "QArray.h"
 #include "TileData.h"
 
 #include <array>
+#include <memory>
 #include <string>
 
 namespace tessaly {
@@ -26,9 +28,9 @@ public:
     void SetVerData(CDataVerData* pVerData) override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
-    // Reads the group once: from a linked record of a patch file, else from "tiledata.mul".
-    // A patch record whose length does not fit the client's layout is not read: the base
-    // file's group stands, and GetPatchNote says why. False when it cannot be read.
+    // Reads the group once: from a linked record of a patch file or change made in memory, else
+    // from "tiledata.mul". A record whose length does not fit the client's layout is not read:
+    // the base file's group stands, and GetPatchNote says why. False when it cannot be read.
     bool ReadBlock();
     // Record p (0-31) of the read group, in the layout it was read in; false before the group
     // is read.
@@ -37,9 +39,16 @@ public:
     bool IsItemBlock() const { return GetIndex() >= kTerrainGroupCount; }
     // Why the linked patch record was not read; empty when it was, or when there is none.
     const std::string& GetPatchNote() const { return m_sPatchNote; }
+    // The layout the group was read in.
+    TileDataLayout GetLayout() const { return m_Shape.layout; }
+    // The change that stores the read group with record p (0-31) replaced by `record`, bytes of
+    // the group's layout: a tile data patch record of the whole group.
+    std::unique_ptr<CDataVerData> MakeRecordChange(std::uint32_t p, ByteSpan record) const;
 
 private:
     bool ReadFrom(const IndexRecord& record);
+    // Reads the group from the linked change made in memory.
+    bool ReadChange();
     // Reads the group from "tiledata.mul".
     bool ReadBase();
 
@@ -50,5 +59,11 @@ private:
     std::string m_sPatchNote;
     bool m_bRead = false;
 };
+
+// Group `block` of tile data as a patch document shows it: read from the document's last record
+// or change of that group, else from "tiledata.mul". records: the document's records (null:
+// none). Null when the group cannot be read.
+std::unique_ptr<CDataDefTileData> ReadTileGroup(std::uint32_t block,
+                                                const CQObArray<CDataVerData*>* records);
 
 }  // namespace tessaly

@@ -1,9 +1,15 @@
 #include "CVerDataEdits.h"
 
 #include "CDataDefSound.h"
+#include "CDataDefTileData.h"
+#include "ClientFiles.h"
 #include "EventLog.h"
 #include "MulSound.h"
 #include "TarnError.h"
+#include "Text.h"
+
+#include <algorithm>
+#include <cstring>
 
 namespace tessaly {
 
@@ -80,6 +86,87 @@ EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex) {
     CUOVersionBlock record{
         static_cast<std::uint32_t>(def->m_nDataFile), def->RecordOf(nIndex), 0, 0, 0, 0};
     edit.pChange = std::make_unique<CDataVerData>(record, std::vector<std::uint8_t>());
+    return edit;
+}
+
+namespace {
+
+// The name and flags an edit sets, in a terrain or item record.
+template <typename Record>
+void SetNameAndFlags(Record& info, const TileRecordChange& change) {
+    if (change.name) {
+        std::memset(info.m_szName, 0, sizeof info.m_szName);
+        std::memcpy(info.m_szName, change.name->data(),
+                    std::min(change.name->size(), sizeof info.m_szName));
+    }
+    if (change.flags) {
+        info.m_dwFlags = static_cast<std::uint32_t>(*change.flags);
+        info.m_dwFlagsHigh = static_cast<std::uint32_t>(*change.flags >> 32);
+    }
+}
+
+}  // namespace
+
+EntryEdit EditTileRecord(bool bItem, std::uint32_t nId, const TileRecordChange& change,
+                         const CQObArray<CDataVerData*>* records) {
+    EntryEdit edit;
+    const char* kind = bItem ? "Item" : "Terrain";
+    if (change.name && change.name->size() > kTileNameBytes) {
+        edit.sMessage = kTileNameTooLongMessage;
+        return edit;
+    }
+    const std::uint32_t limit =
+        bItem ? static_cast<std::uint32_t>(GetTileDataShape(TheClientFiles()).FirstMultiItem())
+              : kArtItemBase;
+    if (nId >= limit) {
+        edit.sMessage = Format("%s 0x%x has no record in this client's tile data.", kind, nId);
+        return edit;
+    }
+    const std::uint32_t r = bItem ? nId + kArtItemBase : nId;
+    const std::uint32_t p = r % kTileGroupSize;
+    const std::unique_ptr<CDataDefTileData> group = ReadTileGroup(r / kTileGroupSize, records);
+    if (!group) {
+        edit.sMessage = Format("The tile data of %s 0x%x cannot be read.", kind, nId);
+        return edit;
+    }
+    const TileDataLayout layout = group->GetLayout();
+    if (change.flags && layout == TileDataLayout::Old && (*change.flags >> 32) != 0) {
+        edit.sMessage = kTileFlagsTooWideMessage;
+        return edit;
+    }
+    ByteWriter out;
+    if (bItem) {
+        CTileItemInfo info;
+        group->GetItemRecord(p, info);
+        const std::span<const TileItemField> fields = GetTileItemFields(layout);
+        std::array<std::uint32_t, 9> values = info.GetFields(layout);
+        for (std::size_t i = 0; i < change.fields.size(); ++i) {
+            if (!change.fields[i]) {
+                continue;
+            }
+            if (i >= fields.size() || *change.fields[i] > fields[i].max) {
+                edit.sMessage = i < fields.size()
+                                    ? Format("%s holds 0 to %u.", fields[i].label, fields[i].max)
+                                    : "This client's item records have no such field.";
+                return edit;
+            }
+            values[i] = static_cast<std::uint32_t>(*change.fields[i]);
+        }
+        info.SetFields(layout, values);
+        SetNameAndFlags(info, change);
+        info.Write(out, layout);
+    } else {
+        if (std::any_of(change.fields.begin(), change.fields.end(),
+                        [](const auto& field) { return field.has_value(); })) {
+            edit.sMessage = kTerrainFieldsMessage;
+            return edit;
+        }
+        CTileTerrainInfo info;
+        group->GetTerrainRecord(p, info);
+        SetNameAndFlags(info, change);
+        info.Write(out, layout);
+    }
+    edit.pChange = group->MakeRecordChange(p, out.data());
     return edit;
 }
 

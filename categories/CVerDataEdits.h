@@ -9,8 +9,10 @@
 #include "QArray.h"
 #include "SafeSave.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,12 +61,42 @@ EntryEdit ReplaceSound(std::uint32_t nIndex, const std::string& name, ByteSpan w
 // Deletes an item, gump or sound: a record of length 0.
 EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex);
 
+// What an edit of one tile data record sets; what is left empty keeps its value.
+struct TileRecordChange {
+    std::optional<std::string> name;     // its bytes, at most kTileNameBytes
+    std::optional<std::uint64_t> flags;  // bits 32-63 only in the newer layout
+    // An item's numeric fields, in the order of GetTileItemFields (terrain has none).
+    std::array<std::optional<std::uint64_t>, 9> fields;
+};
+// Changes one record of tile data: terrain nId, or item nId when bItem. The change holds the
+// record's whole group in the client's layout, its other records as the document shows them
+// (records: the document's records; null: "tiledata.mul" alone). Refused with a message when a
+// value does not fit its field or the client's file has no such record.
+EntryEdit EditTileRecord(bool bItem, std::uint32_t nId, const TileRecordChange& change,
+                         const CQObArray<CDataVerData*>* records);
+
+// A patch document as the pages that edit see it: its records, whether an entry is one of its
+// own (a record or an entry of its lists), and the change an edit makes (false, with nothing
+// changed, when the user cancelled).
+class CPatchDocument {
+public:
+    virtual ~CPatchDocument() = default;
+    virtual const CQObArray<CDataVerData*>& GetRecords() const = 0;
+    virtual bool HoldsEntry(const CDataDef* pEntry) const = 0;
+    virtual bool ApplyChange(std::unique_ptr<CDataVerData> pChange) = 0;
+};
+
 // Messages of refused edits.
 inline constexpr const char* kNoPictureMessage = "The picture cannot be read.";
 inline constexpr const char* kItemTooLargeMessage =
     "The picture is too large to be stored as an item.";
 inline constexpr const char* kGumpTooLargeMessage =
     "The picture is too large to be stored as a gump.";
+inline constexpr const char* kTileNameTooLongMessage = "A tile data name holds at most 20 bytes.";
+inline constexpr const char* kTileFlagsTooWideMessage =
+    "This client's tile data holds flag bits 0 to 31 only.";
+inline constexpr const char* kTerrainFieldsMessage =
+    "A terrain record holds a name and flags only.";
 inline constexpr const char* kWaveFormatMessage =
     "Only wave files of 16-bit PCM samples can be stored as sounds.";
 

@@ -244,4 +244,46 @@ void CTileItemInfo::SetName(const char* name) {
     std::memcpy(m_szName, name, strnlen(name, sizeof m_szName));
 }
 
+namespace {
+constexpr TileItemField kOldItemFields[] = {{"Weight", 0xFF},     {"Layer", 0xFF},
+                                            {"Height", 0xFF},     {"Val6", 0xFFFFFFFF},
+                                            {"Anim", 0xFFFFFFFF}, {"Val14", 0xFFFF}};
+constexpr TileItemField kNewerItemFields[] = {
+    {"Weight", 0xFF}, {"Quality", 0xFF},         {"Height", 0xFF},
+    {"Misc", 0xFFFF}, {"Anim", 0xFFFF},          {"Quantity", 0xFF},
+    {"Hue", 0xFF},    {"Stacking Offset", 0xFF}, {"Value", 0xFF}};
+}  // namespace
+
+std::span<const TileItemField> GetTileItemFields(TileDataLayout layout) {
+    if (layout == TileDataLayout::Old) {
+        return kOldItemFields;
+    }
+    return kNewerItemFields;
+}
+
+std::array<std::uint32_t, 9> CTileItemInfo::GetFields(TileDataLayout layout) const {
+    if (layout == TileDataLayout::Old) {
+        return {m_bWeight, m_bLayer, m_bHeight, m_dwVal6, m_dwAnim, m_wVal14, 0, 0, 0};
+    }
+    return {m_bWeight,     GetQuality(), m_bHeight,           GetMisc(), GetAnimation(),
+            GetQuantity(), GetHue(),     GetStackingOffset(), GetValue()};
+}
+
+void CTileItemInfo::SetFields(TileDataLayout layout, const std::array<std::uint32_t, 9>& v) {
+    const auto u8 = [](std::uint32_t x) { return static_cast<std::uint8_t>(x); };
+    m_bWeight = u8(v[0]);
+    m_bLayer = u8(v[1]);
+    m_bHeight = u8(v[2]);
+    if (layout == TileDataLayout::Old) {
+        m_dwVal6 = v[3];
+        m_dwAnim = v[4];
+        m_wVal14 = static_cast<std::uint16_t>(v[5]);
+        return;
+    }
+    // The unknown byte of each lump (bits 16-23) keeps its value.
+    m_dwVal6 = (m_dwVal6 & 0x00FF0000u) | (v[3] & 0xFFFFu) | (std::uint32_t{u8(v[5])} << 24);
+    m_dwAnim = (m_dwAnim & 0x00FF0000u) | (v[4] & 0xFFFFu) | (std::uint32_t{u8(v[6])} << 24);
+    m_wVal14 = static_cast<std::uint16_t>(u8(v[7]) | (u8(v[8]) << 8));
+}
+
 }  // namespace tessaly

@@ -14,7 +14,9 @@
 
 #include "Bytes.h"
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace tessaly {
@@ -168,6 +170,25 @@ struct CTileItemInfo {
     std::uint8_t GetHue() const { return static_cast<std::uint8_t>(m_dwAnim >> 24); }
     std::uint8_t GetStackingOffset() const { return static_cast<std::uint8_t>(m_wVal14 & 0xFF); }
     std::uint8_t GetValue() const { return static_cast<std::uint8_t>(m_wVal14 >> 8); }
+
+    // The numeric fields as shown and edited, in the order of GetTileItemFields(layout).
+    std::array<std::uint32_t, 9> GetFields(TileDataLayout layout) const;
+    // Sets them (each within its field's largest value); bytes the layout's fields leave out
+    // keep their value.
+    void SetFields(TileDataLayout layout, const std::array<std::uint32_t, 9>& values);
 };
+
+// A numeric field of an item record as shown and edited: its label and largest value.
+struct TileItemField {
+    const char* label;
+    std::uint32_t max;
+};
+// The old layout's six fields (its 32-bit lumps whole: Weight, Layer, Height, Val6, Anim, Val14)
+// or the newer one's nine (Weight, Quality, Height, Misc, Anim, Quantity, Hue, Stacking Offset,
+// Value).
+std::span<const TileItemField> GetTileItemFields(TileDataLayout layout);
+
+// The bytes a tile data name holds.
+inline constexpr std::size_t kTileNameBytes = 20;
 
 }  // namespace tessaly

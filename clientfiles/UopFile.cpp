@@ -116,6 +116,7 @@ std::string UopEntryName(const UopKind& kind, std::uint32_t number) {
 bool CUopTable::Read(CQFile& file) {
     m_Entries.clear();
     m_sError.clear();
+    m_uCapacity = 0;
     std::uint64_t fileLength = 0;
     std::uint8_t header[kUopHeaderSize];
     try {
@@ -139,6 +140,7 @@ bool CUopTable::Read(CQFile& file) {
     in.u32(version);
     in.u32(signature);
     in.u64(next);
+    in.u32(m_uCapacity);
     if (magic != kUopMagic) {
         m_sError = "container: not a container (bad magic)";
         return false;
@@ -196,7 +198,6 @@ bool CUopTable::Read(CQFile& file) {
         for (std::uint32_t i = 0; i < count; ++i) {
             std::uint64_t offset = 0;
             std::uint32_t headerLength = 0;
-            std::uint32_t checksum = 0;
             std::uint64_t hash = 0;
             UopEntry e;
             r.u64(offset);
@@ -204,7 +205,7 @@ bool CUopTable::Read(CQFile& file) {
             r.u32(e.compressedLength);
             r.u32(e.decompressedLength);
             r.u64(hash);
-            r.u32(checksum);
+            r.u32(e.checksum);
             r.u16(e.compression);
             if (offset == 0) {
                 continue;  // unused
@@ -528,68 +529,5 @@ bool CUopContainer::ReadData(CQFile& file, const IndexRecord& record,
     }
     return true;
 }
-
-namespace {
-// Lays out the container; an entry without a name takes the kind's name of its number.
-std::vector<std::uint8_t> WriteContainer(const std::vector<UopSourceEntry>& entries,
-                                         std::uint32_t capacity, const UopKind* kind);
-}  // namespace
-
-std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
-                                            const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity) {
-    return WriteContainer(entries, capacity, &kind);
-}
-
-std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity) {
-    return WriteContainer(entries, capacity, nullptr);
-}
-
-namespace {
-
-std::vector<std::uint8_t> WriteContainer(const std::vector<UopSourceEntry>& entries,
-                                         std::uint32_t capacity, const UopKind* kind) {
-    capacity = std::max<std::uint32_t>(capacity, 1);
-    ByteWriter w;
-    w.u32(kUopMagic).u32(5).u32(kUopSignature).u64(kUopFirstTable).u32(capacity);
-    w.u32(static_cast<std::uint32_t>(entries.size()));
-    w.zeros(kUopFirstTable - w.size());
-    for (std::size_t first = 0; first < entries.size(); first += capacity) {
-        const std::size_t count = std::min<std::size_t>(capacity, entries.size() - first);
-        const std::size_t table = w.size();
-        w.u32(capacity).u64(0);
-        const std::size_t records = w.size();
-        w.zeros(std::size_t{capacity} * kUopEntrySize);
-        for (std::size_t i = 0; i < count; ++i) {
-            const UopSourceEntry& e = entries[first + i];
-            std::vector<std::uint8_t> stored = e.bytes;
-            if (e.compress) {
-                uLongf size = compressBound(static_cast<uLong>(e.bytes.size()));
-                stored.assign(size, 0);
-                compress2(stored.data(), &size, e.bytes.data(), static_cast<uLong>(e.bytes.size()),
-                          Z_BEST_COMPRESSION);
-                stored.resize(size);
-            }
-            ByteWriter r;
-            r.u64(w.size()).u32(0).u32(static_cast<std::uint32_t>(stored.size()));
-            r.u32(static_cast<std::uint32_t>(e.bytes.size()));
-            r.u64(HashUopName(e.name.empty() && kind != nullptr ? UopEntryName(*kind, e.number)
-                                                                : e.name))
-                .u32(0);
-            r.u16(e.compress ? kUopZlib : kUopStored);
-            w.patchBytes(records + i * kUopEntrySize, r.data());
-            w.bytes(stored);
-        }
-        if (first + capacity < entries.size()) {
-            ByteWriter next;
-            next.u64(w.size());
-            w.patchBytes(table + 4, next.data());
-        }
-    }
-    return w.take();
-}
-
-}  // namespace
 
 }  // namespace tessaly

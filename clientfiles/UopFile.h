@@ -48,6 +48,7 @@ struct UopEntry {
     std::uint32_t compressedLength = 0;
     std::uint32_t decompressedLength = 0;
     std::uint16_t compression = 0;
+    std::uint32_t checksum = 0;
 };
 
 // Which file slots a container stands for, and how its entries are named.
@@ -72,9 +73,12 @@ public:
     const UopEntry* Find(std::uint64_t hash) const;
     const std::string& Error() const { return m_sError; }
     const std::unordered_map<std::uint64_t, UopEntry>& Entries() const { return m_Entries; }
+    // The table capacity the header states (0 when the header was not read).
+    std::uint32_t Capacity() const { return m_uCapacity; }
 
 private:
     std::unordered_map<std::uint64_t, UopEntry> m_Entries;
+    std::uint32_t m_uCapacity = 0;
     std::string m_sError;
 };
 
@@ -89,23 +93,8 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
 // length up front); out is empty after a failure.
 bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uint8_t>& out);
 
-// One entry for WriteUopContainer: its number, its bytes (as the reader hands them out, with a
-// gump's width and height in front) and whether to store them zlib-compressed.
-struct UopSourceEntry {
-    std::uint32_t number = 0;
-    std::vector<std::uint8_t> bytes;
-    bool compress = false;
-    std::string name;  // the entry's path name; empty: the kind's name of the number
-};
-// Lays out a container: the header (version 5), zeros up to offset kUopFirstTable, then tables
-// of `capacity` entries (unused ones zero) chained in order, each followed by its entries' data.
-inline constexpr std::size_t kUopFirstTable = 40;
-std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,
-                                            const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity = 1000);
-// The same for entries that all carry their path names (containers of no slot's kind).
-std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& entries,
-                                            std::uint32_t capacity = 1000);
+// Where a written container's first table lies; zeros fill the bytes before it.
+inline constexpr std::size_t kUopFirstTable = 0x200;
 
 // A container opened in a file slot, read as the slot's .mul pair would be. Index records it
 // makes carry the entry number as their offset; the length is the entry's (less the header

@@ -1,12 +1,13 @@
 # Client data files: index records and entry loading, the patch table, tile data records,
-# statics blocks, map blocks, containers, cliloc messages and speech keywords.
+# statics blocks, map blocks, containers (read, and converted to the other form), cliloc
+# messages and speech keywords.
 set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/clientfiles_seeds)
 set(clientfiles_seeds ${seeds}/index.bin ${seeds}/map.bin ${seeds}/statics.bin
                       ${seeds}/tiledata.bin ${seeds}/verdata.bin ${seeds}/uop.bin)
 set(cliloc_seeds ${seeds}/cliloc.bin)
 set(speech_seeds ${seeds}/speech.bin)
 set(animdata_seeds ${seeds}/animdata.bin)
-foreach(target index verdata tiledata statics map uop)
+foreach(target index verdata tiledata statics map uop convert)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${clientfiles_seeds})
 endforeach()

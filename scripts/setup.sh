@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libopenal-dev
   zlib1g-dev libgif-dev
+  nettle-dev pkgconf
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev

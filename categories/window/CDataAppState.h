@@ -23,6 +23,7 @@ class CDataPage;
 class CDataProps;
 enum class EntryPage : unsigned char;
 class CPatch;
+class CPatchDocument;
 
 class CDataAppState : public CDataModelState {
 public:
@@ -49,6 +50,14 @@ public:
     CShellUi* m_pUi = nullptr;
 
     CShellUi& Ui();
+
+    // The patch document that the pages which edit store their changes in: the one whose lists
+    // or records hold the entry, else the active one; null without a document. Empty (tests of
+    // pages alone): none.
+    std::function<CPatchDocument*(const CDataDef*)> m_FindDocument;
+    CPatchDocument* FindDocument(const CDataDef* pEntry) const {
+        return m_FindDocument ? m_FindDocument(pEntry) : nullptr;
+    }
 
     // Makes the pages of the sheets; empty: CreatePage (EntryCommands.h). Tests give pages of
     // their own here.

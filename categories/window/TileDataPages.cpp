@@ -1,9 +1,11 @@
 #include "TileDataPages.h"
 
+#include "CDataAppState.h"
 #include "CDataDefItem.h"
 #include "CDataDefTerrain.h"
 #include "CDataDefTexture.h"
 #include "CDataVerData.h"
+#include "CVerDataEdits.h"
 #include "ControlIds.h"
 #include "EventLog.h"
 #include "RadarColors.h"
@@ -29,10 +31,10 @@ constexpr int kLastPosition = static_cast<int>(kTileGroupSize) - 1;
 constexpr std::uint32_t kBitA = 14;   // "E=A"
 constexpr std::uint32_t kBitAn = 15;  // "F=AN"
 
-const char* const kOldFieldLabels[CDataPageTileData::kOldFieldCount] = {"Weight", "Layer", "Height",
-                                                                        "Val6",   "Anim",  "Val14"};
-const char* const kNewerFieldLabels[CDataPageTileData::kFieldCount] = {
-    "Weight", "Quality", "Height", "Misc", "Anim", "Quantity", "Hue", "Stacking Offset", "Value"};
+// The label of field i as the layout names it.
+QString FieldLabel(TileDataLayout layout, std::size_t i) {
+    return QString::fromLatin1(GetTileItemFields(layout)[i].label);
+}
 
 const char* ArticleOf(std::uint64_t flags) {
     if ((flags & (1ull << kBitA)) != 0) {
@@ -89,8 +91,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
     auto* fields = new QGridLayout;
     for (std::size_t i = 0; i < m_Fields.size(); ++i) {
         m_FieldLabels[i] = new QLabel(
-            QString::fromLatin1(i < kOldFieldCount ? kOldFieldLabels[i] : kNewerFieldLabels[i]),
-            this);
+            FieldLabel(i < kOldFieldCount ? TileDataLayout::Old : TileDataLayout::Newer, i), this);
         m_Fields[i] = new QLineEdit(this);
         ids::SetControlId(m_Fields[i], ids::IDC_TILE_FIELD_FIRST + static_cast<int>(i));
         connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnChange(); });
@@ -149,37 +150,57 @@ int CDataPageTileData::LoadData() {
     try {
         shape = GetTileDataShape(entry->Files());
         const auto firstMulti = static_cast<std::uint32_t>(shape.FirstMultiItem());
-        if (auto* group = dynamic_cast<CDataDefTileData*>(entry)) {
+        auto* group = dynamic_cast<CDataDefTileData*>(entry);
+        std::unique_ptr<CDataDefTileData> read;
+        if (group != nullptr) {
             r = group->GetIndex() * kTileGroupSize + static_cast<std::uint32_t>(m_nPos);
-            const auto p = static_cast<std::uint32_t>(m_nPos);
-            if (!group->ReadBlock() || r >= kArtItemBase + firstMulti ||
-                !(r >= kArtItemBase ? group->GetItemRecord(p, item)
-                                    : group->GetTerrainRecord(p, terrain))) {
-                return 1;
-            }
-            note = group->GetPatchNote();
             bScroll = true;
         } else if (dynamic_cast<CDataDefItem*>(entry) != nullptr) {
             if (entry->GetIndex() >= firstMulti) {
                 return 1;
             }
             r = entry->GetIndex() + kArtItemBase;
-            item.ReadInfo(static_cast<std::int32_t>(entry->GetIndex()));
         } else if (dynamic_cast<CDataDefTerrain*>(entry) != nullptr ||
                    dynamic_cast<CDataDefTexture*>(entry) != nullptr) {
             if (entry->GetIndex() >= kArtItemBase) {
                 return 1;
             }
             r = entry->GetIndex();
-            terrain.ReadInfo(static_cast<std::uint16_t>(r));
         } else {
             return 1;
+        }
+        // An item or terrain shows its group as the document does, changes made in memory too.
+        if (group == nullptr) {
+            if (CPatchDocument* doc = DataAppState().FindDocument(m_pEntry)) {
+                read = ReadTileGroup(r / kTileGroupSize, &doc->GetRecords());
+                if (!read) {
+                    return 1;
+                }
+                group = read.get();
+            }
+        }
+        const std::uint32_t p = r % kTileGroupSize;
+        if (group == nullptr) {
+            // No document: the base files and the patch table answer.
+            if (r >= kArtItemBase) {
+                item.ReadInfo(static_cast<std::int32_t>(r - kArtItemBase));
+            } else {
+                terrain.ReadInfo(static_cast<std::uint16_t>(r));
+            }
+        } else {
+            if (!group->ReadBlock() || r >= kArtItemBase + firstMulti ||
+                !(r >= kArtItemBase ? group->GetItemRecord(p, item)
+                                    : group->GetTerrainRecord(p, terrain))) {
+                return 1;
+            }
+            note = group->GetPatchNote();
         }
     } catch (...) {
         LogCaughtException("reading a tile data record");
         return 1;
     }
 
+    m_nRecord = r;
     m_bItem = r >= kArtItemBase;
     m_bNewer = shape.layout == TileDataLayout::Newer;
     m_wRadar = GetRadarColor(r);
@@ -189,14 +210,8 @@ int CDataPageTileData::LoadData() {
     if (m_bItem) {
         m_sName = QString::fromLatin1(item.GetName().c_str());
         m_qwFlags = item.m_dwFlags | (std::uint64_t{item.m_dwFlagsHigh} << 32);
-        if (m_bNewer) {
-            m_nFields = {item.m_bWeight, item.GetQuality(),        item.m_bHeight,
-                         item.GetMisc(), item.GetAnimation(),      item.GetQuantity(),
-                         item.GetHue(),  item.GetStackingOffset(), item.GetValue()};
-        } else {
-            m_nFields = {item.m_bWeight, item.m_bLayer, item.m_bHeight,
-                         item.m_dwVal6,  item.m_dwAnim, item.m_wVal14};
-        }
+        const std::array<std::uint32_t, kFieldCount> values = item.GetFields(shape.layout);
+        std::copy(values.begin(), values.end(), m_nFields.begin());
     } else {
         m_sName = QString::fromLatin1(terrain.GetName().c_str());
         m_qwFlags = terrain.m_dwFlags | (std::uint64_t{terrain.m_dwFlagsHigh} << 32);
@@ -207,8 +222,7 @@ int CDataPageTileData::LoadData() {
         m_Fields[i]->setVisible(shown);
         m_FieldLabels[i]->setVisible(shown);
         if (i < kOldFieldCount) {
-            m_FieldLabels[i]->setText(
-                QString::fromLatin1(m_bNewer ? kNewerFieldLabels[i] : kOldFieldLabels[i]));
+            m_FieldLabels[i]->setText(FieldLabel(shape.layout, i));
         }
     }
     for (std::size_t bit = 32; bit < m_Flags.size(); ++bit) {
@@ -217,7 +231,65 @@ int CDataPageTileData::LoadData() {
     m_pNote->setVisible(!note.empty());
     m_pScroll->setVisible(bScroll);
     m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
+    m_sLoadedName = m_sName;
+    m_qwLoadedFlags = m_qwFlags;
+    m_nLoadedFields = m_nFields;
     return CDataPage::LoadData();
+}
+
+int CDataPageTileData::SaveData() {
+    CShellUi& ui = DataAppState().Ui();
+    CPatchDocument* doc = DataAppState().FindDocument(m_pEntry);
+    if (doc == nullptr) {
+        ui.ShowMessage("No patch document is open to keep the edit.");
+        return 1;
+    }
+    TileRecordChange change;
+    if (m_sName != m_sLoadedName) {
+        const QByteArray name = m_sName.toLatin1();
+        if (QString::fromLatin1(name) != m_sName) {
+            ui.ShowMessage("A tile data name takes Latin-1 characters only.");
+            return 1;
+        }
+        change.name = name.toStdString();
+    }
+    if (m_qwFlags != m_qwLoadedFlags) {
+        change.flags = m_qwFlags;
+    }
+    const TileDataLayout layout = m_bNewer ? TileDataLayout::Newer : TileDataLayout::Old;
+    const std::span<const TileItemField> fields = GetTileItemFields(layout);
+    for (std::size_t i = 0; m_bItem && i < fields.size(); ++i) {
+        const QString text = m_Fields[i]->text().trimmed();
+        bool ok = false;
+        const qulonglong value = text.startsWith(QStringLiteral("0x"), Qt::CaseInsensitive)
+                                     ? text.mid(2).toULongLong(&ok, 16)
+                                     : text.toULongLong(&ok, 10);
+        if (!ok) {
+            ui.ShowMessage(
+                Format("%s: '%s' is not a number.", fields[i].label, text.toStdString().c_str()));
+            return 1;
+        }
+        if (static_cast<qint64>(value) != m_nLoadedFields[i]) {
+            change.fields[i] = value;
+        }
+    }
+    EntryEdit edit = EditTileRecord(m_bItem, m_bItem ? m_nRecord - kArtItemBase : m_nRecord, change,
+                                    &doc->GetRecords());
+    if (!edit.pChange) {
+        ui.ShowMessage(edit.sMessage);
+        return 1;
+    }
+    // The change makes the document's lists again, which first asks "Save ?" on modified
+    // sheets: this one's edit is being kept.
+    SetModified(false);
+    if (GetSheet() != nullptr) {
+        GetSheet()->SetSheetModified(false);
+    }
+    if (!doc->ApplyChange(std::move(edit.pChange))) {
+        SetModified(true);
+        return 1;
+    }
+    return 0;
 }
 
 void CDataPageTileData::MembersToControls() {

@@ -40,7 +40,9 @@ public:
     CDataPageTileData();
 
     int LoadData() override;
-    int SaveData() override { return 0; }
+    // Stores the edited record in the entry's patch document as a change of its whole group.
+    // Refused with a message when a value does not fit or no document is open.
+    int SaveData() override;
     void MembersToControls() override;
     void ControlsToMembers() override;
 
@@ -78,12 +80,17 @@ public:
     std::uint64_t m_qwFlags = 0;
     std::array<qint64, kFieldCount> m_nFields{};
     bool m_bItem = false;
-    bool m_bNewer = false;  // the client's tile data has the newer layout
-    int m_nPos = 0;         // record within the group
+    std::uint32_t m_nRecord = 0;  // terrain t, or item n + 0x4000
+    bool m_bNewer = false;        // the client's tile data has the newer layout
+    int m_nPos = 0;               // record within the group
     std::uint16_t m_wRadar = 0;
 
 private:
     void UpdateArticle();
+    // The record as loaded: an edit changes only what differs from it.
+    QString m_sLoadedName;
+    std::uint64_t m_qwLoadedFlags = 0;
+    std::array<qint64, kFieldCount> m_nLoadedFields{};
     void OnScrollAction(int action);
     bool m_bLoading = false;
 };

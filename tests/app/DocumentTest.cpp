@@ -21,6 +21,7 @@
 #include "MulSound.h"
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
+#include "TileDataPages.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
 #include "images/Pixels.h"
@@ -571,6 +572,65 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
     ASSERT_TRUE(ActiveList()->GetSelected()->GetImage(shown));
     EXPECT_EQ(Pixels(shown), Reduced(image));
+}
+
+// The TileData page of an item stores its edit in the document: marked, undone, saved, and read
+// by the client from the saved file once it is opened again.
+TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
+    constexpr std::uint32_t kCrate = 0x0E3C;
+    constexpr std::uint32_t kGroup = (kCrate + kArtItemBase) / 32;
+    const std::string source =
+        WritePatch("tiles.mul", test::SamplePatches([](std::uint32_t f) { return f == 30; }));
+    CBrindleDoc* doc = Open(source);
+    ASSERT_NE(doc, nullptr);
+    // Opens the TileData page of the selected item; null when the sheet has none.
+    const auto tilePage = [this]() -> CDataPageTileData* {
+        EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
+        CDataProps* sheet = m_pApp->GetDataState().m_Sheets.back();
+        for (int i = 0; i < sheet->GetPageCount(); ++i) {
+            if (auto* page = dynamic_cast<CDataPageTileData*>(sheet->GetPage(i))) {
+                sheet->SetActivePage(i);
+                return page;
+            }
+        }
+        return nullptr;
+    };
+    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
+    CDataPageTileData* page = tilePage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "patched crate");
+    page->m_pName->setText(QStringLiteral("red crate"));
+    page->OnChange();
+    page->GetSheet()->OnCommand(ids::ID_SHEET_OK);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
+    ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "+");
+
+    // Undo takes it back; made again, it is saved and the document reads it from the file.
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_UNDO));
+    EXPECT_FALSE(doc->IsModified());
+    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
+    page = tilePage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "patched crate");
+    page->m_pName->setText(QStringLiteral("red crate"));
+    page->OnChange();
+    page->GetSheet()->OnCommand(ids::ID_SHEET_OK);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_FILE_SAVE));
+    EXPECT_FALSE(doc->IsModified());
+    CTileItemInfo info;
+    info.ReadInfo(static_cast<std::int32_t>(kCrate));
+    EXPECT_EQ(info.GetName(), "red crate");
+
+    ActiveView()->GetParentFrame()->CloseFrame();
+    ASSERT_NE(Open(source), nullptr);
+    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
+    page = tilePage();
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "red crate");
+    ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
 }
 
 class DocumentFailedSaveTest : public DocumentEditTest,

@@ -123,6 +123,7 @@ protected:
         QApplication::processEvents();
         DataAppState().m_pUi = nullptr;
         DataAppState().m_pPatch = nullptr;
+        DataAppState().m_FindDocument = nullptr;
         DataAppState().m_SetMessageText = nullptr;
         DataAppState().m_Told.clear();
     }

@@ -10,6 +10,7 @@
 #include "CDataDefTexture.h"
 #include "CDataDefTileData.h"
 #include "CDataVerData.h"
+#include "CVerDataEdits.h"
 #include "ControlIds.h"
 #include "EntryCommands.h"
 #include "MapBlock.h"
@@ -82,6 +83,42 @@ protected:
     static bool Checked(CDataPage* page, int bit) {
         return ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + bit)->isChecked();
     }
+    // A patch document holding the patch table's records, where the pages keep their edits.
+    struct Document : CPatchDocument {
+        Document() {
+            m_Records.SetSize(TheVerDataTable().GetCount());
+            for (std::int32_t i = 0; i < m_Records.GetCount(); ++i) {
+                m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));
+            }
+            DataAppState().m_FindDocument = [this](const CDataDef*) { return this; };
+        }
+        const CQObArray<CDataVerData*>& GetRecords() const override { return m_Records; }
+        bool HoldsEntry(const CDataDef* /*pEntry*/) const override { return true; }
+        bool ApplyChange(std::unique_ptr<CDataVerData> pChange) override {
+            m_Edits.Apply(std::move(pChange));
+            return true;
+        }
+        CQObArray<CDataVerData*> m_Records;
+        CVerDataEdits m_Edits{m_Records};
+    };
+    // Record p of tile data group b as the document shows it.
+    static CTileItemInfo DocumentItem(const Document& doc, std::uint32_t b, std::uint32_t p) {
+        CTileItemInfo info;
+        const std::unique_ptr<CDataDefTileData> group = ReadTileGroup(b, &doc.m_Records);
+        EXPECT_TRUE(group && group->GetItemRecord(p, info));
+        return info;
+    }
+    static std::vector<std::uint8_t> Bytes(const CTileItemInfo& info, TileDataLayout layout) {
+        ByteWriter out;
+        info.Write(out, layout);
+        return out.take();
+    }
+    // Types into a field of the page, as the user does.
+    static void Type(CDataPage* page, int id, const QString& text) {
+        ids::FindControl<QLineEdit>(page, id)->setText(text);
+        page->OnChange();
+    }
+
     static QStringList Lines(CDataPage* page, int id) {
         QStringList lines;
         auto* list = ids::FindControl<QListWidget>(page, id);
@@ -267,6 +304,16 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     }
     EXPECT_FALSE(ids::FindControl<QScrollBar>(fromGroup, ids::IDC_TILE_SCROLL)->isHidden());
 
+    // An edit sets an upper flag bit and the hue; the animation's unknown byte is kept.
+    Document doc;
+    ids::FindControl<QCheckBox>(fromItem, ids::IDC_TILE_FLAG_UPPER + 63)->click();
+    Type(fromItem, ids::IDC_TILE_FIELD_FIRST + 6, QStringLiteral("7"));
+    ASSERT_TRUE(fromItem->GetSheet()->ApplyPages());
+    const CTileItemInfo tall = DocumentItem(doc, (kTall + kArtItemBase) / 32, kTall % 32);
+    EXPECT_EQ(tall.m_dwFlagsHigh, 0x80000001u);
+    EXPECT_EQ(tall.m_dwAnim, 0x07020000u);
+    EXPECT_EQ(tall.GetName(), "tall crate");
+
     // The old sample shows none of it.
     test::UsePatchTable();
     CDataDefItem crate(kCrate);
@@ -274,6 +321,72 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     EXPECT_TRUE(ids::FindControl<QCheckBox>(old, ids::IDC_TILE_FLAG_UPPER + 32)->isHidden());
     EXPECT_TRUE(ids::FindControl<QLineEdit>(old, ids::IDC_TILE_FIELD_FIRST + 6)->isHidden());
     EXPECT_EQ(old->m_FieldLabels[3]->text(), "Val6");
+}
+
+// Applying the page stores the record's whole group in the document as a change; values that
+// do not fit are refused with a message and change nothing; other records stay as they were.
+TEST_F(TileDataMapTest, AppliedPageStoresTheGroupInTheDocument) {
+    Document doc;
+    const CTileItemInfo was = DocumentItem(doc, kCrateGroup, kCrate % 32);
+    ASSERT_EQ(was.GetName(), "patched crate");
+    CDataDefItem item(kCrate);
+    auto* page = ShowPage<CDataPageTileData>(&item);
+    ASSERT_NE(page->GetEntry(), nullptr);
+    CDataProps* sheet = page->GetSheet();
+
+    const struct {
+        const char* name;
+        const char* weight;
+        const char* message;
+    } refused[] = {{"twenty-one bytes long", "1", kTileNameTooLongMessage},
+                   {"crate", "256", "Weight holds 0 to 255."},
+                   {"crate", "heavy", "Weight: 'heavy' is not a number."}};
+    for (const auto& r : refused) {
+        Type(page, ids::IDC_TILE_NAME, QString::fromLatin1(r.name));
+        Type(page, ids::IDC_TILE_FIELD_FIRST, QString::fromLatin1(r.weight));
+        EXPECT_FALSE(sheet->ApplyPages());
+        EXPECT_EQ(m_Ui.m_Messages.back(), r.message);
+        EXPECT_FALSE(doc.m_Edits.CanUndo());
+    }
+
+    Type(page, ids::IDC_TILE_NAME, QStringLiteral("twenty bytes exactly"));
+    Type(page, ids::IDC_TILE_FIELD_FIRST, QStringLiteral("0xC8"));
+    ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 5)->click();
+    ASSERT_TRUE(sheet->ApplyPages());
+    const CTileItemInfo now = DocumentItem(doc, kCrateGroup, kCrate % 32);
+    EXPECT_EQ(now.GetName(), "twenty bytes exactly");
+    EXPECT_EQ(now.m_bWeight, 200);
+    EXPECT_EQ(now.m_dwFlags, was.m_dwFlags | kTileDamage);
+    CTileItemInfo edited = was;
+    edited.SetName("twenty bytes exactly");
+    edited.m_bWeight = 200;
+    edited.m_dwFlags |= kTileDamage;
+    EXPECT_EQ(Bytes(now, TileDataLayout::Old), Bytes(edited, TileDataLayout::Old));
+    // The change holds the group: 1,188 bytes, the other 31 records as they were.
+    const CDataVerData* change = nullptr;
+    for (const CDataVerData* record : doc.m_Records) {
+        if (record->GetChange() != nullptr) {
+            change = record;
+        }
+    }
+    ASSERT_NE(change, nullptr);
+    EXPECT_EQ(change->GetChange()->m_dwFileId, static_cast<std::uint32_t>(kSlotTileData));
+    EXPECT_EQ(change->GetChange()->m_dwBlock, kCrateGroup);
+    EXPECT_EQ(change->GetChangeBytes().size(), 1188u);
+    for (std::uint32_t p = 0; p < 32; ++p) {
+        CTileItemInfo before;
+        before.ReadInfo(static_cast<std::int32_t>(kCrateGroup * 32 - kArtItemBase + p));
+        if (p != kCrate % 32) {
+            EXPECT_EQ(Bytes(DocumentItem(doc, kCrateGroup, p), TileDataLayout::Old),
+                      Bytes(before, TileDataLayout::Old))
+                << p;
+        }
+    }
+    // The page shows the document's group again; Undo takes the change back.
+    sheet->RefreshPages();
+    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "twenty bytes exactly");
+    ASSERT_TRUE(doc.m_Edits.Undo());
+    EXPECT_EQ(DocumentItem(doc, kCrateGroup, kCrate % 32).GetName(), "patched crate");
 }
 
 // A patch group of the other layout's size is not read with the wrong stride: the page shows
@@ -321,7 +434,9 @@ TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
     a->click();  // toggles off: no article
     EXPECT_FALSE(a->isChecked() || an->isChecked());
     EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "");
-    EXPECT_EQ(page->SaveData(), 0);
+    // With no patch document open, the edit has nowhere to go: refused, and said so.
+    EXPECT_EQ(page->SaveData(), 1);
+    EXPECT_EQ(m_Ui.m_Messages.back(), "No patch document is open to keep the edit.");
 }
 
 TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {

@@ -5,6 +5,7 @@
 #include "SampleClient.h"
 #include "Statics.h"
 #include "TarnError.h"
+#include "ClientWriter.h"
 #include "UopFile.h"
 
 #include <gtest/gtest.h>

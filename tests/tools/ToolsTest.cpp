@@ -9,6 +9,7 @@
 #include "CDataDefGump.h"
 #include "CDataDefItem.h"
 #include "CDataPageDraw.h"
+#include "CVerDataEdits.h"
 #include "ClientFiles.h"
 #include "SampleClient.h"
 #include "TileData.h"
@@ -307,6 +308,7 @@ TEST_F(ToolsTest, EveryCommandsJsonIsOneDocument) {
         {"pat", pat},
         {"pat", pat, "--check"},
         {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
+        {"convert", m_Scratch.File("converted"), "--to", "uop"},
     };
     for (std::vector<std::string> args : commands) {
         args.push_back("--json");
@@ -793,6 +795,10 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"pat", unreadable},
         {"--verdata", unreadable, "verdata"},
         {"--client-dir"},
+        {"convert", m_Scratch.File("out")},
+        {"convert", m_Scratch.File("out"), "--to", "zip"},
+        {"convert", m_Scratch.File("out"), "--to", "mul"},  // nothing in containers
+        {"convert", m_Scratch.File("a-file"), "--to", "uop", "--replace"},
     };
     for (const std::vector<std::string>& args : mistakes) {
         Result r = Cli(args);
@@ -919,6 +925,37 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
               2);
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
+}
+
+// --tiledata changes a record's name, flags and fields; the client then reads them through the
+// patch file. Values that do not fit are refused by name and write nothing.
+TEST_F(ToolsTest, PatchChangesTileDataRecords) {
+    const std::string patch = m_Scratch.File("tiles.mul");
+    Ok({"patch", patch, "--tiledata", "item", "0xE3C", "name=red crate", "flags=0x40", "weight=7",
+        "--tiledata", "terrain", "3", "name=mud", "--tiledata", "item", "0xE3D", "Height=9"});
+    const std::string crate = Ok({"--verdata", patch, "tiledata", "item", "0xE3C"});
+    EXPECT_TRUE(Contains(crate,
+                         "item 0x0e3c (patched)\nName    red crate\nFlags   0x00000040 "
+                         "6=BLOCK\n"))
+        << crate;
+    EXPECT_TRUE(Contains(crate, "Weight  7\n")) << crate;
+    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), "Name   mud\n"));
+    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "tiledata", "item", "0xE3D"}), "Height  9\n"));
+
+    const std::vector<std::uint8_t> saved = TempDir::ReadFile(patch);
+    const std::vector<std::pair<std::string, std::string>> failing = {
+        {"name=twenty-one bytes long", kTileNameTooLongMessage},
+        {"flags=0x1x", "invalid flags '0x1x'"},
+        {"flags=0x100000000", kTileFlagsTooWideMessage},
+        {"weight=256", "Weight holds 0 to 255."},
+        {"colour=1", "unknown tile data field 'colour'"},
+    };
+    for (const auto& [word, message] : failing) {
+        Result r = Cli({"patch", patch, "--tiledata", "item", "1", word});
+        EXPECT_EQ(r.status, 2) << word;
+        EXPECT_TRUE(Contains(r.err, message)) << r.err;
+        EXPECT_EQ(TempDir::ReadFile(patch), saved);
+    }
 }
 
 // A FIFO or a device as the patch file (or as --verdata) is refused at once, not waited on, and

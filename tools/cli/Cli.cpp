@@ -31,6 +31,10 @@ const std::vector<Command>& Commands() {
 }
 
 std::uint32_t ParseNumber(const std::string& text, const char* what, std::uint32_t max) {
+    return static_cast<std::uint32_t>(ParseWideNumber(text, what, max));
+}
+
+std::uint64_t ParseWideNumber(const std::string& text, const char* what, std::uint64_t max) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     int base = 10;
@@ -46,7 +50,7 @@ std::uint32_t ParseNumber(const std::string& text, const char* what, std::uint32
                               ? " (at most " + std::to_string(max) + ")"
                               : ""));
     }
-    return static_cast<std::uint32_t>(value);
+    return value;
 }
 
 QString NameString(const std::string& name) {

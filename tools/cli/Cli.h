@@ -78,6 +78,9 @@ QString LocalString(const std::string& text);
 // Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
 std::uint32_t ParseNumber(const std::string& text, const char* what,
                           std::uint32_t max = 0xFFFFFFFFu);
+// The same for 64-bit numbers.
+std::uint64_t ParseWideNumber(const std::string& text, const char* what,
+                              std::uint64_t max = ~std::uint64_t{0});
 
 // Reads --hue N (the client's hue number, 0 to 3000) and --partial into options; UsageError
 // when they are given for pictures that take no hue (`applies` false) or --partial comes alone.

@@ -10,11 +10,14 @@
 #include "PictureImage.h"
 #include "QFile.h"
 #include "Text.h"
+#include "TileData.h"
 
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <ostream>
 
@@ -77,10 +80,63 @@ EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& word
     return ReplaceSound(id, SoundName(id, path), *wave);
 }
 
+// A field word of --tiledata ("stacking_offset", "StackingOffset") compared with a label.
+std::string FieldKey(const std::string& text) {
+    std::string key;
+    for (const char c : text) {
+        if (c != ' ' && c != '_' && c != '-') {
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+    }
+    return key;
+}
+
+// --tiledata item|terrain ID KEY=VALUE...: the words after ID are its settings.
+EntryEdit MakeTileEdit(const std::vector<std::string>& words,
+                       const CQObArray<CDataVerData*>& records) {
+    if (words[0] != "item" && words[0] != "terrain") {
+        throw UsageError("unknown kind '" + words[0] + "' for --tiledata (item or terrain)");
+    }
+    const bool item = words[0] == "item";
+    const std::uint32_t id = ParseNumber(words[1], item ? "item id" : "terrain id", 0xFFFF);
+    const std::span<const TileItemField> fields =
+        GetTileItemFields(GetTileDataShape(TheClientFiles()).layout);
+    TileRecordChange change;
+    for (std::size_t i = 2; i < words.size(); ++i) {
+        const std::size_t eq = words[i].find('=');
+        const std::string key = words[i].substr(0, eq);
+        const std::string value = words[i].substr(eq + 1);
+        if (key == "name") {
+            change.name = value;
+            continue;
+        }
+        if (key == "flags") {
+            change.flags = ParseWideNumber(value, "flags");
+            continue;
+        }
+        const auto field = std::find_if(fields.begin(), fields.end(), [&key](const auto& f) {
+            return FieldKey(f.label) == FieldKey(key);
+        });
+        if (!item || field == fields.end()) {
+            std::string known = "name, flags";
+            for (const TileItemField& f : fields) {
+                known += ", " + FieldKey(f.label);
+            }
+            throw UsageError("unknown tile data field '" + key + "' (" +
+                             (item ? known : std::string("name, flags")) + ")");
+        }
+        change.fields[static_cast<std::size_t>(field - fields.begin())] =
+            ParseWideNumber(value, field->label);
+    }
+    return EditTileRecord(item, id, change, &records);
+}
+
 int RunPatch(Invocation& inv) {
     const std::string path = inv.Arg(0, "patch file");
     if (inv.flags.empty()) {
-        throw UsageError("nothing to do: give --replace KIND ID FILE or --delete KIND ID");
+        throw UsageError(
+            "nothing to do: give --replace KIND ID FILE, --delete KIND ID or --tiledata KIND ID "
+            "KEY=VALUE...");
     }
     PreparePatch(inv, path);
     CQObArray<CDataVerData*> entries;
@@ -94,21 +150,30 @@ int RunPatch(Invocation& inv) {
     std::size_t next = 1;
     QJsonArray steps;
     for (const std::string& flag : inv.flags) {
-        const std::size_t count = flag == "--replace" ? 3 : 2;
+        std::size_t count = flag == "--replace" ? 3 : 2;
         if (next + count > inv.args.size()) {
-            throw UsageError(flag == "--replace" ? "--replace needs KIND ID FILE"
-                                                 : "--delete needs KIND ID");
+            throw UsageError(flag == "--replace"  ? "--replace needs KIND ID FILE"
+                             : flag == "--delete" ? "--delete needs KIND ID"
+                                                  : "--tiledata needs KIND ID KEY=VALUE...");
+        }
+        // --tiledata takes the KEY=VALUE words that follow its KIND and ID.
+        while (flag == "--tiledata" && next + count < inv.args.size() &&
+               inv.args[next + count].find('=') != std::string::npos) {
+            ++count;
         }
         std::vector<std::string> words(
             inv.args.begin() + static_cast<std::ptrdiff_t>(next),
             inv.args.begin() + static_cast<std::ptrdiff_t>(next + count));
         next += count;
-        EntryEdit edit = MakeEdit(flag, words);
+        EntryEdit edit =
+            flag == "--tiledata" ? MakeTileEdit(words, entries) : MakeEdit(flag, words);
         if (!edit.pChange) {
             throw UsageError(edit.sMessage.empty() ? "cannot change " + words[0] : edit.sMessage);
         }
         QJsonObject step;
-        step["action"] = flag == "--replace" ? "replace" : "delete";
+        step["action"] = flag == "--replace"  ? "replace"
+                         : flag == "--delete" ? "delete"
+                                              : "tiledata";
         step["kind"] = LocalString(words[0]);
         step["id"] = static_cast<qint64>(ParseNumber(words[1], "entry id"));
         step["length"] = static_cast<qint64>(edit.pChange->GetChangeBytes().size());
@@ -139,10 +204,12 @@ int RunPatch(Invocation& inv) {
     return 0;
 }
 
-const CommandRegistrar kPatch({"patch", "FILE [--replace] [--delete]",
-                               "changes items, gumps and sounds of a patch file: --replace "
-                               "item|gump ID PICTURE.png, --replace sound ID FILE.wav, --delete "
-                               "KIND ID (repeatable, in order; written once, or not at all)",
+const CommandRegistrar kPatch({"patch", "FILE [--replace] [--delete] [--tiledata]",
+                               "changes items, gumps, sounds and tile data of a patch file: "
+                               "--replace item|gump ID PICTURE.png, --replace sound ID FILE.wav, "
+                               "--delete KIND ID, --tiledata item|terrain ID name=TEXT "
+                               "flags=0xN FIELD=N... (repeatable, in order; written once, or not "
+                               "at all)",
                                false, RunPatch});
 
 }  // namespace

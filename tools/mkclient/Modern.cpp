@@ -4,6 +4,7 @@
 #include "AnimContainer.h"
 #include "AnimType.h"
 #include "ClientFiles.h"
+#include "ClientWriter.h"
 #include "Facet.h"
 #include "ImageEncoders.h"
 #include "MultiType.h"

@@ -48,36 +48,51 @@ std::mt19937 SampleClient::Random(const std::string& stream) {
     return std::mt19937(seed);
 }
 
-IndexedFileBuilder::IndexedFileBuilder(std::uint32_t entryCount) : m_records(entryCount) {}
+IndexedFileBuilder::IndexedFileBuilder(std::uint32_t entryCount)
+    : m_uCount(entryCount),
+      m_Index(std::make_unique<CMemoryFile>()),
+      m_Data(std::make_unique<CMemoryFile>()),
+      m_Writer(std::make_unique<CMulPairWriter>(*m_Index, *m_Data)) {}
+
+IndexedFileBuilder::~IndexedFileBuilder() = default;
+// The writer refers to the files, which stay where they are when the pointers move.
+IndexedFileBuilder::IndexedFileBuilder(IndexedFileBuilder&&) noexcept = default;
+IndexedFileBuilder& IndexedFileBuilder::operator=(IndexedFileBuilder&&) noexcept = default;
 
 void IndexedFileBuilder::Add(std::uint32_t entry, const std::vector<std::uint8_t>& data,
                              std::uint32_t extra) {
-    Record& r = m_records.at(entry);
-    r.offset = static_cast<std::uint32_t>(m_data.size());
-    r.length = static_cast<std::uint32_t>(data.size());
-    r.extra = extra;
-    m_data.bytes(data);
+    if (entry >= m_uCount || m_bFinished) {
+        throw std::out_of_range("IndexedFileBuilder::Add");
+    }
+    m_Writer->Add(entry, data, extra);
 }
 
 void IndexedFileBuilder::AddEmpty(std::uint32_t entry, std::uint32_t extra) {
-    Record& r = m_records.at(entry);
-    r.offset = static_cast<std::uint32_t>(m_data.size());
-    r.length = 0;
-    r.extra = extra;
+    Add(entry, {}, extra);
 }
 
-std::vector<std::uint8_t> IndexedFileBuilder::IndexBytes() const {
-    ByteWriter w;
-    for (const Record& r : m_records) {
-        w.u32(r.offset).u32(r.length).u32(r.extra);
+void IndexedFileBuilder::Finish() {
+    if (!m_bFinished) {
+        m_Writer->Finish(m_uCount);
+        m_bFinished = true;
     }
-    return w.take();
+}
+
+std::vector<std::uint8_t> IndexedFileBuilder::IndexBytes() {
+    Finish();
+    return m_Index->Bytes();
+}
+
+const std::vector<std::uint8_t>& IndexedFileBuilder::DataBytes() {
+    Finish();
+    return m_Data->Bytes();
 }
 
 void IndexedFileBuilder::Write(const SampleClient& client, const std::string& indexName,
-                               const std::string& dataName) const {
-    client.WriteFile(indexName, IndexBytes());
-    client.WriteFile(dataName, m_data.data());
+                               const std::string& dataName) {
+    Finish();
+    client.WriteFile(indexName, m_Index->Bytes());
+    client.WriteFile(dataName, m_Data->Bytes());
 }
 
 std::vector<std::uint8_t> BuildVerData(const std::vector<SamplePatch>& patches) {

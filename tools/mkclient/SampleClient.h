@@ -5,10 +5,12 @@
 // their randomness only from SampleClient::Random, seeded per generator.
 
 #include "Bytes.h"
+#include "ClientWriter.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -59,11 +61,15 @@ private:
     mutable std::map<std::string, std::vector<std::uint8_t>> m_files;  // filled by WriteFile
 };
 
-// Builds an index file of 12-byte records and its data file together. Entries not added are
-// absent (offset 0xFFFFFFFF). Entry data is laid out in the order added.
+// Builds an index file of 12-byte records and its data file together, through the client
+// files' own pair writer. Entries not added are absent (offset 0xFFFFFFFF). Entry data is laid
+// out in the order added.
 class IndexedFileBuilder {
 public:
     explicit IndexedFileBuilder(std::uint32_t entryCount);
+    ~IndexedFileBuilder();
+    IndexedFileBuilder(IndexedFileBuilder&&) noexcept;
+    IndexedFileBuilder& operator=(IndexedFileBuilder&&) noexcept;
 
     // Adds an entry's data with its extra word (low word first).
     void Add(std::uint32_t entry, const std::vector<std::uint8_t>& data, std::uint32_t extra = 0);
@@ -71,19 +77,19 @@ public:
     void AddEmpty(std::uint32_t entry, std::uint32_t extra = 0);
 
     void Write(const SampleClient& client, const std::string& indexName,
-               const std::string& dataName) const;
+               const std::string& dataName);
 
-    std::vector<std::uint8_t> IndexBytes() const;
-    const std::vector<std::uint8_t>& DataBytes() const { return m_data.data(); }
+    std::vector<std::uint8_t> IndexBytes();
+    const std::vector<std::uint8_t>& DataBytes();
 
 private:
-    struct Record {
-        std::uint32_t offset = 0xFFFFFFFFu;
-        std::uint32_t length = 0xFFFFFFFFu;
-        std::uint32_t extra = 0xFFFFFFFFu;
-    };
-    std::vector<Record> m_records;
-    ByteWriter m_data;
+    void Finish();
+
+    std::uint32_t m_uCount;
+    std::unique_ptr<CMemoryFile> m_Index;
+    std::unique_ptr<CMemoryFile> m_Data;
+    std::unique_ptr<CMulPairWriter> m_Writer;
+    bool m_bFinished = false;
 };
 
 using Generator = void (*)(SampleClient& client);

@@ -1,0 +1,184 @@
+#include "ClientMerge.h"
+
+#include "OutputFolder.h"
+#include "TileData.h"
+#include "VerDataTable.h"
+
+#include <map>
+#include <set>
+
+namespace tessaly {
+
+namespace {
+
+// The kinds whose entries are written with the patch's records laid over them.
+struct MergedKind {
+    std::uint32_t fileId;  // the patch file id, which is also the data slot
+    EntryFileSpec spec;
+    const char* name;
+};
+const MergedKind kMergedKinds[] = {{kSlotArt, {EntryFileKind::Art}, "art"},
+                                   {kSlotGumpArt, {EntryFileKind::Gumps}, "gumps"},
+                                   {kSlotSound, {EntryFileKind::Sounds}, "sounds"}};
+
+// The bytes of a patch record, read through the table's patch file.
+std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
+                                         const IndexRecord& record) {
+    std::vector<std::uint8_t> bytes(record.GetLength());
+    if (!files.ReadData(slot, record, bytes)) {
+        throw COutputError("a patch record of '" + std::string(CClientFiles::GetFileName(slot)) +
+                           "' cannot be read from the patch file");
+    }
+    return bytes;
+}
+
+// Writes "tiledata.mul": the client's file group by group, a patched group (one of the client's
+// layout) in place of its own; bytes past the last whole group are copied as they are.
+std::uint32_t WriteTileData(CClientFiles& files, const std::set<std::uint32_t>& blocks,
+                            COutputFolder& out) {
+    if (!files.OpenSlot(kSlotTileData)) {
+        throw COutputError("the client has no tiledata.mul to merge the patch's tile data into");
+    }
+    CQFile& source = files.GetFile(kSlotTileData);
+    const std::uint64_t size = source.GetLength();
+    const TileDataShape shape = DetectTileData(size);
+    const CVerDataTable& table = files.GetVerDataTable();
+    CQBufferedFile target(out.Create("tiledata.mul"));
+    ManifestEntries entries;
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t pos = 0;
+    const auto copy = [&](std::uint64_t length) {
+        bytes.resize(static_cast<std::size_t>(length));
+        source.Seek(static_cast<std::int64_t>(pos), CQFile::begin);
+        if (source.Read(bytes.data(), static_cast<std::uint32_t>(length)) != length) {
+            throw COutputError("'tiledata.mul' of the client cannot be read");
+        }
+    };
+    for (std::uint32_t b = 0; b < kTerrainGroupCount + shape.itemGroups; ++b) {
+        const std::uint32_t length = TileGroupBytes(b, shape);
+        if (pos + length > size) {
+            break;
+        }
+        IndexRecord patch;
+        if (blocks.count(b) != 0 && table.FindRecord(kSlotTileData, b, patch) &&
+            TilePatchMismatch(patch.GetLength(), b, shape).empty()) {
+            bytes = ReadPatchBytes(files, kSlotTileData, patch);
+            entries.replaced.push_back(b);
+        } else {
+            copy(length);
+        }
+        target.Write(bytes.data(), length);
+        pos += length;
+    }
+    while (pos < size) {
+        const std::uint64_t length = std::min<std::uint64_t>(size - pos, 1 << 20);
+        copy(length);
+        target.Write(bytes.data(), static_cast<std::uint32_t>(length));
+        pos += length;
+    }
+    target.FlushBuffer();
+    const auto merged = static_cast<std::uint32_t>(entries.replaced.size());
+    out.SetEntries("tiledata.mul", std::move(entries));
+    return merged;
+}
+
+// Writes the output's "verdata.mul" with the records of `kept` (indexes into the table), their
+// data copied from the patch file.
+void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept,
+                      COutputFolder& out) {
+    CQBufferedFile target(out.Create("verdata.mul"));
+    if (kept.empty()) {
+        return;
+    }
+    const CVerDataTable& table = files.GetVerDataTable();
+    ByteWriter head;
+    head.u32(static_cast<std::uint32_t>(kept.size()));
+    std::uint64_t offset = 4 + std::uint64_t{CUOVersionBlock::kSize} * kept.size();
+    for (const std::int32_t i : kept) {
+        const CUOVersionBlock& r = table.ElementAt(i);
+        if (offset + r.m_dwLength > 0xFFFFFFFFu) {
+            throw COutputError("the patch records left in 'verdata.mul' pass 4 GiB");
+        }
+        head.u32(r.m_dwFileId).u32(r.m_dwBlock).u32(static_cast<std::uint32_t>(offset));
+        head.u32(r.m_dwLength).u16(r.m_wExtra1).u16(r.m_wExtra2);
+        offset += r.m_dwLength;
+    }
+    target.Write(head.data().data(), static_cast<std::uint32_t>(head.size()));
+    for (const std::int32_t i : kept) {
+        const CUOVersionBlock& r = table.ElementAt(i);
+        if (r.m_dwLength != 0) {
+            const std::vector<std::uint8_t> bytes =
+                ReadPatchBytes(files, kSlotVerData, IndexFromPatch(r));
+            target.Write(bytes.data(), r.m_dwLength);
+        }
+    }
+    target.FlushBuffer();
+}
+
+}  // namespace
+
+MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bool replace,
+                              std::optional<ClientForm> form, COutputFolderOps* ops) {
+    const CVerDataTable& table = files.GetVerDataTable();
+    // The blocks each file id's records replace; the client reads one record of each.
+    std::map<std::uint32_t, std::set<std::uint32_t>> blocks;
+    for (std::int32_t i = 0; i < table.GetCount(); ++i) {
+        blocks[table.ElementAt(i).m_dwFileId].insert(table.ElementAt(i).m_dwBlock);
+    }
+    if (blocks.empty()) {
+        throw COutputError("nothing to merge: the patch file holds no records");
+    }
+    MergeResult result;
+    COutputFolder out(target, replace, ops);
+    WriteAndCommit(out, [&] {
+        std::set<std::uint32_t> merged;
+        for (const MergedKind& kind : kMergedKinds) {
+            const auto found = blocks.find(kind.fileId);
+            if (found == blocks.end()) {
+                continue;
+            }
+            EntryChanges changes;
+            for (const std::uint32_t block : found->second) {
+                IndexRecord record;
+                if (!table.FindRecord(kind.fileId, block, record)) {
+                    continue;
+                }
+                EntryChange& change = changes[block];
+                if (record.GetLength() == 0) {
+                    change.action = EntryChange::Action::Delete;
+                    continue;
+                }
+                const auto slot = static_cast<std::int32_t>(kind.fileId);
+                change.fetch = [&files, slot, record](std::vector<std::uint8_t>& bytes,
+                                                      std::uint32_t& extra) {
+                    bytes = ReadPatchBytes(files, slot, record);
+                    extra = record.m_wExtra1 | (std::uint32_t{record.m_wExtra2} << 16);
+                    return true;
+                };
+            }
+            EntryFileOptions options;
+            options.form = form ? *form : FindEntrySource(files, kind.spec).form;
+            const EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
+            result.written.push_back(
+                {kind.name, written.files, static_cast<std::uint32_t>(changes.size())});
+            merged.insert(kind.fileId);
+        }
+        if (const auto tiles = blocks.find(kSlotTileData); tiles != blocks.end()) {
+            result.written.push_back(
+                {"tile data", {"tiledata.mul"}, WriteTileData(files, tiles->second, out)});
+            merged.insert(kSlotTileData);
+        }
+        std::vector<std::int32_t> kept;
+        for (std::int32_t i = 0; i < table.GetCount(); ++i) {
+            if (merged.count(table.ElementAt(i).m_dwFileId) == 0) {
+                kept.push_back(i);
+            }
+        }
+        WriteKeptRecords(files, kept, out);
+        result.written.push_back(
+            {"patch", {"verdata.mul"}, static_cast<std::uint32_t>(kept.size())});
+    });
+    return result;
+}
+
+}  // namespace tessaly

@@ -1,0 +1,34 @@
+#pragma once
+// Merging a "verdata.mul" patch into new copies of the client files it changes: art, gumps,
+// sounds and tile data get the patch's records in place of their entries, every other entry
+// copied as it is; the records of other kinds stay in the output's own "verdata.mul". The
+// output is one folder, written as one transaction (see COutputFolder); the client's files are
+// only read.
+
+#include "ClientWriter.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+
+struct MergeResult {
+    struct Written {
+        std::string kind;  // "art", "gumps", "sounds", "tile data", "patch"
+        std::vector<std::string> files;
+        std::uint32_t records = 0;  // patch records merged into them (kept, for "patch")
+    };
+    std::vector<Written> written;
+};
+
+// Merges the patch table of `files` (its records as slot 22 holds them) into `target`. Each
+// kind keeps the form the client has unless `form` asks for one. The output's "verdata.mul"
+// holds the records of kinds not merged (empty when every record was), so that an older client
+// applies none twice. Raises COutputError with the one message of a failure ("nothing to merge"
+// included); the target is then as it was.
+MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bool replace,
+                              std::optional<ClientForm> form, COutputFolderOps* ops = nullptr);
+
+}  // namespace tessaly

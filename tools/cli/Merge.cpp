@@ -1,0 +1,72 @@
+// tessaly-cli merge: the records of a "verdata.mul" patch file written into new copies of the
+// client files they change, in a new folder; the client's own files are only read.
+
+#include "Cli.h"
+#include "ClientMerge.h"
+#include "OutputFolder.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include <ostream>
+
+namespace tessaly::cli {
+namespace {
+
+int RunMerge(Invocation& inv) {
+    const std::string& target = inv.Arg(0, "output folder");
+    const std::string* to = inv.Value("--to");
+    std::optional<ClientForm> form;
+    if (to != nullptr) {
+        if (*to != "uop" && *to != "mul") {
+            throw UsageError("--to takes uop or mul");
+        }
+        form = *to == "uop" ? ClientForm::Container : ClientForm::MulPair;
+    }
+    MergeResult result;
+    try {
+        result = MergePatchRecords(TheClientFiles(), target, inv.HasFlag("--replace"), form);
+    } catch (const COutputError& e) {
+        throw UsageError(e.what());
+    }
+    if (inv.json) {
+        QJsonArray written;
+        for (const MergeResult::Written& w : result.written) {
+            QJsonArray names;
+            for (const std::string& name : w.files) {
+                names.append(QString::fromStdString(name));
+            }
+            QJsonObject o;
+            o["kind"] = QString::fromStdString(w.kind);
+            o["files"] = names;
+            o["records"] = static_cast<qint64>(w.records);
+            written.append(o);
+        }
+        QJsonObject o;
+        o["folder"] = LocalString(target);
+        o["written"] = written;
+        inv.PrintJson(o);
+        return 0;
+    }
+    for (const MergeResult::Written& w : result.written) {
+        *inv.out << w.kind << ": ";
+        for (std::size_t i = 0; i < w.files.size(); ++i) {
+            *inv.out << (i == 0 ? "" : ", ") << w.files[i];
+        }
+        *inv.out << " (" << w.records
+                 << (w.kind == "patch" ? " records of other kinds kept)\n" : " records merged)\n");
+    }
+    *inv.out << "wrote " << target << '\n';
+    return 0;
+}
+
+const CommandRegistrar kMerge({"merge", "OUTDIR [--to uop|mul] [--replace]",
+                               "the patch file's (--verdata, else the client's verdata.mul) "
+                               "art, gumps, sounds and tile data merged into new copies of those "
+                               "files in the new folder OUTDIR, its other records kept in the "
+                               "folder's verdata.mul (--to: the form written; --replace: replace "
+                               "an existing OUTDIR); the client's files are only read",
+                               true, RunMerge});
+
+}  // namespace
+}  // namespace tessaly::cli
