@@ -358,8 +358,8 @@ private:
     std::vector<std::uint8_t> m_Piece;
 };
 
-// The entry numbers of a container, ascending, found by probing names (entries stop at the
-// first missing number when `consecutive`, as the chunks of a map do).
+// The entry numbers of a container, ascending, found by probing names (with `consecutive`, the
+// chunks of a map: they stop at the first missing number or after the first short chunk).
 std::vector<std::pair<std::uint32_t, UopEntry>> ContainerEntries(const CUopTable& table,
                                                                  const UopKind& kind,
                                                                  bool consecutive) {
@@ -369,6 +369,9 @@ std::vector<std::pair<std::uint32_t, UopEntry>> ContainerEntries(const CUopTable
         const UopEntry* e = table.Find(HashUopName(UopEntryName(kind, n)));
         if (e != nullptr) {
             found.emplace_back(n, *e);
+            if (consecutive && e->decompressedLength != kUopMapChunkBytes) {
+                break;  // a short chunk ends the map, as the reader has it
+            }
         } else if (consecutive) {
             break;
         }
@@ -403,6 +406,9 @@ public:
             }
         } catch (const CQFileException& e) {
             throw COutputError(m_Out.DescribeError(e));
+        }
+        for (const std::string& name : m_Result.files) {
+            m_Out.FileDone(name);
         }
         ManifestEntries entries{m_Result.replaced, m_Result.added, m_Result.deleted};
         m_Out.SetEntries(m_Result.files.front(), std::move(entries));
@@ -678,7 +684,8 @@ private:
             uop = std::make_unique<CUopWriter>(m_Kind, m_Out.Create(m_Kind.fileName), Capacity());
             m_Result.files = {m_Kind.fileName};
         }
-        const std::uint64_t count = (length + kUopMapChunkBytes - 1) / kUopMapChunkBytes;
+        const std::uint64_t count =
+            m_bFromContainer ? chunks.size() : (length + kUopMapChunkBytes - 1) / kUopMapChunkBytes;
         std::vector<std::uint8_t> bytes;
         std::uint64_t at = 0;
         auto change = m_Changes.begin();

@@ -204,15 +204,34 @@ CQFile& COutputFolder::Create(const std::string& name) {
         throw COutputError("cannot create '" + (fs::path(m_sTarget) / name).string() +
                            "': " + Reason(errno));
     }
-    m_Files.push_back({name, std::move(file), {}});
+    m_Files.push_back({name, std::move(file), {}, {}});
     return *m_Files.back().file;
 }
 
-void COutputFolder::SetEntries(const std::string& name, ManifestEntries entries) {
+COutputFolder::File* COutputFolder::Find(const std::string& name) {
     for (File& f : m_Files) {
         if (f.name == name) {
-            f.entries = std::move(entries);
+            return &f;
         }
+    }
+    return nullptr;
+}
+
+void COutputFolder::FileDone(const std::string& name) {
+    File* f = Find(name);
+    if (f == nullptr || f->digest.valid()) {
+        return;
+    }
+    CQFile* file = f->file.get();
+    f->digest = std::async(std::launch::async, [file] {
+        file->Flush();
+        return Digest{file->GetLength(), FileSha256(*file)};
+    });
+}
+
+void COutputFolder::SetEntries(const std::string& name, ManifestEntries entries) {
+    if (File* f = Find(name)) {
+        f->entries = std::move(entries);
     }
 }
 
@@ -230,14 +249,16 @@ void COutputFolder::Commit() {
     }
     try {
         std::string manifest = "{\n  \"files\": [";
+        for (File& f : m_Files) {
+            FileDone(f.name);
+        }
         for (std::size_t i = 0; i < m_Files.size(); ++i) {
             File& f = m_Files[i];
-            f.file->Flush();
-            const std::uint64_t size = f.file->GetLength();
-            const std::string sha = FileSha256(*f.file);
+            const Digest digest = f.digest.get();
             manifest += (i == 0 ? "\n" : ",\n");
             manifest += "    {\"name\": " + JsonString(f.name) +
-                        ", \"size\": " + std::to_string(size) + ", \"sha256\": \"" + sha +
+                        ", \"size\": " + std::to_string(digest.size) + ", \"sha256\": \"" +
+                        digest.sha256 +
                         "\",\n     \"replaced\": " + JsonNumbers(f.entries.replaced) +
                         ", \"added\": " + JsonNumbers(f.entries.added) +
                         ", \"deleted\": " + JsonNumbers(f.entries.deleted) + "}";

@@ -12,6 +12,7 @@
 #include "QFile.h"
 
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -61,6 +62,10 @@ public:
     // and never through a link, open for reading and writing. The file belongs to the folder;
     // write it through a CQBufferedFile for speed. Raises COutputError.
     CQFile& Create(const std::string& name);
+    // Says that a created file is complete (every byte handed to it): it is flushed and its
+    // SHA-256 taken in the background while other files are written. Optional; Commit does it
+    // for the files not named here.
+    void FileDone(const std::string& name);
     // Sets what the manifest says of a created file's entries.
     void SetEntries(const std::string& name, ManifestEntries entries);
     // Names of the files created so far, in order.
@@ -84,11 +89,19 @@ public:
     static constexpr const char* kManifestName = "manifest.json";
 
 private:
+    struct Digest {
+        std::uint64_t size = 0;
+        std::string sha256;
+    };
     struct File {
         std::string name;
         std::unique_ptr<CQFile> file;
         ManifestEntries entries;
+        // The flush and SHA-256 of a finished file, under way (destroyed first: it is waited for
+        // before the file closes).
+        std::future<Digest> digest;
     };
+    File* Find(const std::string& name);
 
     std::string m_sTarget;
     std::string m_sTemp;
