@@ -212,6 +212,9 @@ CTileAnimType FileFrames(const std::string& name, std::uint64_t record) {
 class AnimListTest : public test::SampleListTest {};
 
 TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
+    // With the unused slots: bodies without frames of their own (an absent slot, a redirect
+    // alone) list there.
+    m_Host.m_bShowUnused = true;
     CDataListCtrl* list = Show(kCategoryAnims);
     ASSERT_EQ(list->GetModel()->columnCount(), 7);
     // Body, source and slot, class (what decided it where it is not the slot number's),
@@ -242,7 +245,7 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
     // Slot 400: anim.mul's body 400 and anim2's body 1102 use it; of the other files only
     // anim4's records reach that far.
     EXPECT_EQ(Cell(RowOfIndex(400), 6), "anim4");
-    EXPECT_EQ(RowOfIndex(2), -1);  // no source: listed with the unused slots only
+    EXPECT_EQ(Cell(RowOfIndex(2), 2), "unused");
 
     // A body of each further file plays on its page, drawn from its own file's records.
     struct Page {
