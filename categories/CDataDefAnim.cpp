@@ -76,9 +76,8 @@ AnimClass CDataDefAnim::GetClass() const {
 }
 
 bool CDataDefAnim::IsValid() {
-    const BodyInfo* info = m_pSources ? m_pSources->Body(GetIndex()) : nullptr;
-    return CDataDefIndex::IsValid() || GetSource() != nullptr ||
-           (info != nullptr && !info->redirect.empty());
+    const BodySource* source = GetSource();
+    return CDataDefIndex::IsValid() || (source != nullptr && source->present);
 }
 
 ReadStatus CDataDefAnim::GetReadStatus() {

@@ -30,8 +30,9 @@ public:
     // Source (file and slot, every source of the body), class, actions, "Body.def" redirect and
     // the files in which the slot of the entry's number is free.
     std::string GetListText() override;
-    // True when any source names the body (one whose block is absent included), "Body.def"
-    // redirects it or a patch record links it.
+    // True when a source holds the body's frames or a patch record links it. Bodies that only
+    // name an absent slot, or that only "Body.def" redirects, list with the unused slots (they
+    // have nothing to export).
     bool IsValid() override;
     ReadStatus GetReadStatus() override;
     // The body's first frame: frame 0 of the action and direction export draws by default.

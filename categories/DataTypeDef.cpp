@@ -33,8 +33,8 @@ constexpr DataColumnDef kVerDataColumns[] = {{10, "File", false}, {9, "Block", t
                                              {9, "Pos", true},    {9, "Len", true},
                                              {12, "More", true},  {0, nullptr, false}};
 constexpr DataColumnDef kLengthColumns[] = {{20, "Length", true}, {0, nullptr, false}};
-constexpr DataColumnDef kAnimColumns[] = {{30, "Source", false},       {16, "Class", false},
-                                          {9, "Actions", true},        {14, "Redirect", false},
+constexpr DataColumnDef kAnimColumns[] = {{22, "Source", false},       {18, "Class", false},
+                                          {8, "Actions", true},        {14, "Redirect", false},
                                           {24, "Slot Free In", false}, {0, nullptr, false}};
 constexpr DataColumnDef kTextureColumns[] = {
     {20, "Width", true}, {20, "Name", false}, {0, nullptr, false}};

@@ -1,5 +1,5 @@
 # Client data files: index records and entry loading, the patch table, tile data records,
-# statics blocks, map blocks, containers, cliloc messages and speech keywords.
+# statics blocks, map blocks, containers, cliloc messages, speech keywords and the body definition files.
 set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/clientfiles_seeds)
 set(clientfiles_seeds ${seeds}/index.bin ${seeds}/map.bin ${seeds}/statics.bin
                       ${seeds}/tiledata.bin ${seeds}/verdata.bin ${seeds}/uop.bin)
@@ -9,7 +9,7 @@ foreach(target index verdata tiledata statics map uop)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${clientfiles_seeds})
 endforeach()
-# The client's text files: cliloc messages and speech keywords.
+# The client's text files: cliloc messages, speech keywords and the body definition files.
 foreach(target cliloc speech)
     tessaly_fuzzer(fuzz_clientfiles_${target}
         SOURCES clientfiles_${target}.cpp LIBS tessaly_clientfiles SEEDS ${${target}_seeds})

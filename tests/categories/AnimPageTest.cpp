@@ -5,6 +5,8 @@
 #include "AnimPages.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
+#include "DataTypeDef.h"
+#include "ListFixture.h"
 #include "QtTestSupport.h"
 #include "SurfaceDevice.h"
 
@@ -18,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 namespace tessaly {
 namespace {
 
@@ -27,11 +32,16 @@ protected:
         body.ReadIndex();
         return test::ShowSheetPage<CDataPageAnimDraw>(body);
     }
+
+public:
     // The frame the decoder draws for that record and direction, and its top-left corner
     // relative to the anchor as the page places it.
     static SurfaceBuffer Decoded(std::uint32_t body, int action, int direction, int frame,
                                  QPoint& origin) {
         CTileAnimType frames(GetAnimIndex(body, action, direction));
+        return Decoded(frames, direction, frame, origin);
+    }
+    static SurfaceBuffer Decoded(CTileAnimType& frames, int direction, int frame, QPoint& origin) {
         const std::optional<AnimFrame> h = frames.GetFrame(static_cast<std::uint32_t>(frame));
         SurfaceBuffer buffer;
         if (!h) {
@@ -52,10 +62,11 @@ TEST(AnimEntry, RecordsAndFrameSetsFollowTheRecordIndex) {
     test::UseSampleClient();
     CDataDefAnim monster(1);
     ASSERT_TRUE(monster.ReadIndex());
-    IndexRecord first;
-    ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotAnimIdx, kFileSlotCount, 110, first));
-    EXPECT_EQ(monster.GetListText(), std::to_string(first.GetLength()));
-    EXPECT_EQ(CDataDefAnim(2).GetListText(), "unused");  // no body 2 in the sample
+    EXPECT_EQ(monster.GetListText(), "anim.mul 1\thigh\t22\t\tanim2 anim3 anim4 anim5");
+    CDataDefAnim none(2);  // no body 2 in the sample: its slot is free in every file
+    none.ReadIndex();
+    EXPECT_FALSE(none.IsValid());
+    EXPECT_EQ(none.GetListText(), "unused\t\t\t\tanim anim2 anim3 anim4 anim5");
 
     // One cached set per action and stored direction: 5 and 1 share one, an action past
     // the body's class is action 0.
@@ -174,6 +185,96 @@ TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
     page->m_pAction->setCurrentIndex(0);
     EXPECT_EQ(page->m_pFrameText->text(), "0/6");
     EXPECT_FALSE(page->m_pCentreText->text().isEmpty());
+}
+
+// The frames of one record of "animN.idx"/"animN.mul", read straight from the files.
+CTileAnimType FileFrames(const std::string& name, std::uint64_t record) {
+    const std::filesystem::path dir = test::SampleClientDir().Path();
+    auto bytes = [&](const std::string& file) {
+        std::ifstream in(dir / file, std::ios::binary);
+        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    };
+    const std::vector<std::uint8_t> index = bytes(name + ".idx");
+    const std::vector<std::uint8_t> data = bytes(name + ".mul");
+    ByteReader in(ByteSpan(index), static_cast<std::size_t>(record * IndexRecord::kSize));
+    IndexRecord r;
+    std::vector<std::uint8_t> block;
+    if (r.Read(in) && r.HasData() && FitsIn(r.m_dwOffset, r.GetLength(), data.size())) {
+        block.assign(data.begin() + r.m_dwOffset, data.begin() + r.m_dwOffset + r.GetLength());
+    }
+    return CTileAnimType(static_cast<std::uint32_t>(record),
+                         [block](std::vector<std::uint8_t>& out) {
+                             out = block;
+                             return block.empty() ? ReadStatus::Absent : ReadStatus::Ok;
+                         });
+}
+
+class AnimListTest : public test::SampleListTest {};
+
+TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
+    // With the unused slots: bodies without frames of their own (an absent slot, a redirect
+    // alone) list there.
+    m_Host.m_bShowUnused = true;
+    CDataListCtrl* list = Show(kCategoryAnims);
+    ASSERT_EQ(list->GetModel()->columnCount(), 7);
+    // Body, source and slot, class (what decided it where it is not the slot number's),
+    // actions, redirect.
+    struct Row {
+        std::uint32_t body;
+        const char* source;
+        const char* cls;
+        const char* actions;
+        const char* redirect;
+    };
+    for (const Row& r :
+         {Row{1, "anim.mul 1", "high", "22", ""}, Row{400, "anim.mul 400", "people", "35", ""},
+          Row{1102, "anim2.mul 400", "people", "35", "400"},
+          Row{1103, "none", "", "", "1401, 1 hue 33"},
+          Row{1200, "anim3.mul 300", "high (by its records)", "22", ""},
+          Row{1300, "anim4.mul 475", "low (by its records)", "13", ""},
+          Row{1301, "anim4.mul 900 absent", "people", "35", ""},
+          Row{1401, "anim5.mul 34", "low (by its records)", "13", ""}}) {
+        SCOPED_TRACE(r.body);
+        const int row = RowOfIndex(r.body);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(Cell(row, 2), r.source);
+        EXPECT_EQ(Cell(row, 3), r.cls);
+        EXPECT_EQ(Cell(row, 4), r.actions);
+        EXPECT_EQ(Cell(row, 5), r.redirect);
+    }
+    // Slot 400: anim.mul's body 400 and anim2's body 1102 use it; of the other files only
+    // anim4's records reach that far.
+    EXPECT_EQ(Cell(RowOfIndex(400), 6), "anim4");
+    EXPECT_EQ(Cell(RowOfIndex(2), 2), "unused");
+
+    // A body of each further file plays on its page, drawn from its own file's records.
+    struct Page {
+        std::uint32_t body;
+        const char* file;
+        std::uint64_t first;
+        int actions;
+    };
+    for (const Page& p :
+         {Page{1102, "anim2", 35000, 35}, Page{1200, "anim3", 33000, 22},
+          Page{1300, "anim4", 9000 + 475 * 65, 13}, Page{1400, "anim5", 164 * 175, 35}}) {
+        SCOPED_TRACE(p.body);
+        CDataDefAnim body(p.body);
+        body.ReadIndex();
+        auto* page = test::ShowSheetPage<CDataPageAnimDraw>(body);
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(page->m_pAction->count(), p.actions);
+        page->m_pAction->setCurrentIndex(1);
+        page->m_pDir->setCurrentIndex(2);  // direction 5: stored direction 2
+        page->m_pFrames->setValue(3);
+        EXPECT_EQ(page->m_pFrameText->text(), "3/4");
+        CTileAnimType frames = FileFrames(p.file, p.first + 5 + 2);
+        QPoint origin;
+        const SurfaceBuffer expected = AnimPageTest::Decoded(frames, 5, 3, origin);
+        ASSERT_NE(expected.GetData(), nullptr);
+        page->GetDrawingArea()->repaint();
+        test::ExpectSamePixels(page->GetBuffer(), expected);
+        DataAppState().DestroyAllSheets();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,174 @@
+// The body definition files and the body-source model: lines with tabs and spaces mixed,
+// comments and lines that do not fit; the class and slot of every body of the sample clients'
+// animation files, by mobtypes.txt (newer sample) and by the number ranges and the blocks'
+// records (older sample), targets past the end of their index and empty records of both kinds.
+
+#include "AnimSources.h"
+#include "SampleClient.h"
+#include "core/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+using namespace tessaly;
+
+namespace {
+
+TEST(BodyDefs, BodyconvTakesMixedBlanksAndSkipsWhatDoesNotFit) {
+    const std::vector<BodyconvLine> lines = ParseBodyconv(
+        "# body anim2 anim3 anim4 anim5 anim6\r\n"
+        "\"quoted comment 1 2 3 4 5\n"
+        "\n"
+        "  \t \n"
+        "12\t 3  -1\t\t-1 -1 -1  # comment\n"  // six columns, blanks of both kinds
+        "2047 -1 -1 -1 7\n"                    // five columns
+        "2048 1 -1 -1 -1 -1\n"                 // a body past 2,047
+        "13 1 2 3\n"                           // too few columns
+        "14 1 2 3 4 5 6\n"                     // too many
+        "15 a -1 -1 -1 -1\n"                   // not a number
+        "16 -7 99999999 5 -1 -1\r\n");         // values out of range: none
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].body, 12u);
+    EXPECT_EQ(lines[0].columns, (std::array<std::int32_t, 5>{3, -1, -1, -1, -1}));
+    EXPECT_EQ(lines[1].body, 2047u);
+    EXPECT_EQ(lines[1].columns, (std::array<std::int32_t, 5>{-1, -1, -1, 7, -1}));
+    EXPECT_EQ(lines[2].body, 16u);
+    EXPECT_EQ(lines[2].columns, (std::array<std::int32_t, 5>{-1, -1, 5, -1, -1}));
+}
+
+TEST(BodyDefs, BodyDefAndMobTypes) {
+    const std::vector<BodyRedirect> redirects = ParseBodyDef(
+        "# body {new} hue\n"
+        "3\t{ 5,6 ,\t7 }  33\n"
+        "4 {8} 0\n"
+        "5 {} 0\n"       // no target
+        "6 {9 0\n"       // no closing brace
+        "7 {4000} 0\n"   // a target past 2,047
+        "8 {1} 2 3\n");  // more than a hue
+    ASSERT_EQ(redirects.size(), 2u);
+    EXPECT_EQ(redirects[0].body, 3u);
+    EXPECT_EQ(redirects[0].targets, (std::vector<std::uint32_t>{5, 6, 7}));
+    EXPECT_EQ(redirects[0].hue, 33u);
+    EXPECT_EQ(redirects[1].targets, (std::vector<std::uint32_t>{8}));
+
+    const std::map<std::uint32_t, MobType> types = ParseMobTypes(
+        "10 MONSTER 0\n"
+        "10\tANIMAL\t10000\n"  // a later line wins
+        "11 SEA_MONSTER 0\n"
+        "12 HUMAN\n"
+        "13 EQUIPMENT 0x1\n"
+        "14 DRAGON 0\n"     // an unknown type
+        "15 ANIMAL zz\n");  // flags that are not hexadecimal
+    ASSERT_EQ(types.size(), 4u);
+    EXPECT_EQ(types.at(10).cls, AnimClass::Low);
+    EXPECT_EQ(types.at(10).flags, 0x10000u);
+    EXPECT_EQ(types.at(11).cls, AnimClass::High);
+    EXPECT_EQ(types.at(12).cls, AnimClass::People);
+    EXPECT_EQ(types.at(13).flags, 1u);
+}
+
+struct Expected {
+    std::uint32_t body;
+    std::uint32_t source;
+    std::uint32_t slot;
+    AnimClass cls;
+    bool present;
+};
+
+// Every body of the sample's files. Slots 300 (anim3), 95 (anim3), 475 (anim4), 364 and 34
+// (anim5) hold a class other than their number's.
+constexpr Expected kBodies[] = {
+    {1, 0, 1, AnimClass::High, true},        {201, 0, 201, AnimClass::Low, true},
+    {400, 0, 400, AnimClass::People, true},  {1100, 1, 5, AnimClass::High, true},
+    {1101, 1, 210, AnimClass::Low, true},    {1102, 1, 400, AnimClass::People, true},
+    {1200, 2, 300, AnimClass::High, true},   {1201, 2, 95, AnimClass::Low, true},
+    {1300, 3, 475, AnimClass::Low, true},    {1301, 3, 900, AnimClass::People, false},
+    {1400, 4, 364, AnimClass::People, true}, {1401, 4, 34, AnimClass::Low, true},
+};
+
+class BodySources : public ::testing::TestWithParam<bool> {};
+
+TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
+    const bool modern = GetParam();
+    test::TempDir dir;
+    if (modern) {
+        mk::WriteModernClient(dir.Path());
+    } else {
+        mk::WriteSampleClient(dir.Path(), false);
+    }
+    CClientFiles files;
+    files.SetChosenDir(dir.Path().string());
+    CAnimSources sources;
+    sources.Load(files);
+    EXPECT_EQ(sources.HasMobTypes(), modern);
+
+    std::vector<Expected> found;
+    for (std::uint32_t body = 0; body < kMaxBodies; ++body) {
+        for (const BodySource& s : sources.Body(body)->sources) {
+            found.push_back({body, s.source, s.slot, s.cls, s.present});
+            // Where the class is not the number's, mobtypes.txt decides it when the client has
+            // the file, else the records of the blocks.
+            if (s.cls != ClassOfNumber(s.slot)) {
+                EXPECT_EQ(s.basis, modern ? ClassBasis::MobTypes : ClassBasis::Records) << body;
+            }
+        }
+    }
+    const auto key = [](const Expected& e) {
+        return std::tuple(e.body, e.source, e.slot, e.cls, e.present);
+    };
+    ASSERT_EQ(found.size(), std::size(kBodies));
+    for (std::size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(key(found[i]), key(kBodies[i])) << "body " << kBodies[i].body;
+    }
+    EXPECT_EQ(sources.Body(1102)->redirect, (std::vector<std::uint32_t>{400}));
+    EXPECT_EQ(sources.Body(1103)->redirect, (std::vector<std::uint32_t>{1401, 1}));
+    EXPECT_EQ(sources.Body(1103)->redirectHue, 33u);
+    EXPECT_EQ(sources.Body(1104)->redirect.size(), 0u);  // a hue that is no number
+
+    // Blocks: action 0 of each body reads; the target past the end of anim4.idx and the empty
+    // records of both kinds (anim3's 0xFFFFFFFF one in action 2, the all-zero ones) are absent.
+    std::vector<std::uint8_t> block;
+    for (const Expected& e : kBodies) {
+        const BodySource& s = sources.Body(e.body)->sources.front();
+        EXPECT_EQ(sources.ReadBlock(s, 0, 0, block),
+                  e.present ? ReadStatus::Ok : ReadStatus::Absent)
+            << e.body;
+        EXPECT_EQ(!block.empty(), e.present);
+        if (s.source != 0) {
+            EXPECT_EQ(sources.ReadBlock(s, 2, 0, block), ReadStatus::Absent) << e.body;
+        }
+        EXPECT_EQ(sources.ReadBlock(s, ActionCount(s.cls), 0, block), ReadStatus::Absent);
+    }
+    IndexRecord record;
+    EXPECT_FALSE(sources.Record(2, 33010, record));  // offset 0xFFFFFFFF
+    EXPECT_FALSE(sources.Record(2, 33020, record));  // all zero
+
+    // Free slots: inside the index, empty under the number's class and used by no body.
+    EXPECT_TRUE(sources.IsSlotFree(1, 6));
+    EXPECT_FALSE(sources.IsSlotFree(1, 5));    // body 1100
+    EXPECT_FALSE(sources.IsSlotFree(2, 300));  // used as a high slot: its low block is empty
+    EXPECT_FALSE(sources.IsSlotFree(1, 401));  // past the end of anim2.idx
+    EXPECT_FALSE(sources.IsSlotFree(0, 1));
+    EXPECT_TRUE(sources.IsSlotFree(0, 2));
+    EXPECT_FALSE(sources.IsSlotFree(5, 2));  // no anim6
+}
+
+INSTANTIATE_TEST_SUITE_P(OlderAndNewer, BodySources, ::testing::Values(false, true));
+
+TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
+    test::TempDir dir;
+    mk::WriteSampleClient(dir.Path(), false);
+    // anim2.mul cut short: the blocks past its new end lie outside it.
+    std::filesystem::resize_file(dir.Path() / "anim2.mul", 100);
+    CClientFiles files;
+    files.SetChosenDir(dir.Path().string());
+    CAnimSources sources;
+    sources.Load(files);
+    std::vector<std::uint8_t> block;
+    EXPECT_EQ(sources.ReadBlock(sources.Body(1102)->sources.front(), 0, 0, block),
+              ReadStatus::Damaged);
+    EXPECT_TRUE(block.empty());
+}
+
+}  // namespace
