@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <unordered_map>
 
 namespace tessaly {
@@ -58,8 +59,9 @@ bool SharePalette(std::vector<std::uint8_t>& block, ByteSpan entry,
     }
     std::size_t next = 1;  // index 0 stays the transparent one
     bool fits = true;
-    for (const auto& [at, palette] : foreign) {
-        ForEachRun(block.data() + at, [&](std::uint8_t* p, std::size_t n) {
+    for (const std::pair<std::size_t, std::size_t>& frame : foreign) {
+        const std::size_t palette = frame.second;
+        ForEachRun(block.data() + frame.first, [&](std::uint8_t* p, std::size_t n) {
             for (std::uint8_t* i = p; i != p + n && fits; ++i) {
                 const std::uint16_t colour = LoadLE16(entry.data() + palette + 2 * std::size_t{*i});
                 auto it = slotOf.find(colour);
@@ -363,10 +365,14 @@ public:
         if (action >= ActionCount(source.cls)) {
             return ReadStatus::Absent;
         }
+        // The model is shared: the containers' files and the entry kept are read by one caller
+        // at a time.
+        const std::lock_guard<std::mutex> lock(m_Mutex);
         return m_Containers.ReadDirection(source.slot, action, storedDirection, block);
     }
 
 private:
+    std::mutex m_Mutex;
     CAnimContainers m_Containers;
     std::map<std::uint32_t, std::uint32_t> m_FileOf;  // body -> the container of its first action
 };
