@@ -145,9 +145,14 @@ TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
 
     // Block 2 (items 16 to 23) replaced by a patch record; a record of half a block holds the
     // entries of its first half only.
-    std::vector<std::uint8_t> patch =
-        PatchFile({{kSlotAnimData, 2, 1000, kAnimDataBlockSize, 0, 0},
-                   {kSlotAnimData, 1, 2000, kAnimDataBlockSize / 2, 0, 0}});
+    constexpr std::uint32_t kBlock = kAnimDataBlockSize;
+    // Count, then two records of five words: file id, block, offset, length, extra.
+    std::vector<std::uint8_t> patch(2000 + kBlock);
+    const std::uint32_t words[] = {2, kSlotAnimData, 2,          1000, kBlock, 0, kSlotAnimData,
+                                   1, 2000,          kBlock / 2, 0};
+    for (std::size_t i = 0; i < std::size(words); ++i) {
+        StoreLE32(patch.data() + 4 * i, words[i]);
+    }
     Put(patch, 1000 + 4 + 7 * kAnimDataEntrySize, entry({0, 3}, 2, 2, 0));
     Put(patch, 2000 + 4 + 1 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
     Put(patch, 2000 + 4 + 6 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
