@@ -34,8 +34,8 @@ std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
 
 // Writes "tiledata.mul": the client's file group by group, a patched group (one of the client's
 // layout) in place of its own; bytes past the last whole group are copied as they are.
-std::uint32_t WriteTileData(CClientFiles& files, const std::set<std::uint32_t>& blocks,
-                            COutputFolder& out) {
+std::vector<std::uint32_t> WriteTileData(CClientFiles& files, const std::set<std::uint32_t>& blocks,
+                                         COutputFolder& out) {
     if (!files.OpenSlot(kSlotTileData)) {
         throw COutputError("the client has no tiledata.mul to merge the patch's tile data into");
     }
@@ -77,7 +77,7 @@ std::uint32_t WriteTileData(CClientFiles& files, const std::set<std::uint32_t>& 
         pos += length;
     }
     target.FlushBuffer();
-    const auto merged = static_cast<std::uint32_t>(entries.replaced.size());
+    std::vector<std::uint32_t> merged = entries.replaced;
     out.SetEntries("tiledata.mul", std::move(entries));
     return merged;
 }
@@ -163,14 +163,20 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                 {kind.name, written.files, static_cast<std::uint32_t>(changes.size())});
             merged.insert(kind.fileId);
         }
+        // Tile data groups that do not fit the client's layout (or its file) are not merged:
+        // their records are kept.
+        std::set<std::uint32_t> tileGroups;
         if (const auto tiles = blocks.find(kSlotTileData); tiles != blocks.end()) {
+            const std::vector<std::uint32_t> written = WriteTileData(files, tiles->second, out);
+            tileGroups.insert(written.begin(), written.end());
             result.written.push_back(
-                {"tile data", {"tiledata.mul"}, WriteTileData(files, tiles->second, out)});
-            merged.insert(kSlotTileData);
+                {"tile data", {"tiledata.mul"}, static_cast<std::uint32_t>(written.size())});
         }
         std::vector<std::int32_t> kept;
         for (std::int32_t i = 0; i < table.GetCount(); ++i) {
-            if (merged.count(table.ElementAt(i).m_dwFileId) == 0) {
+            const CUOVersionBlock& r = table.ElementAt(i);
+            if (r.m_dwFileId == kSlotTileData ? tileGroups.count(r.m_dwBlock) == 0
+                                              : merged.count(r.m_dwFileId) == 0) {
                 kept.push_back(i);
             }
         }

@@ -25,8 +25,9 @@ struct MergeResult {
 
 // Merges the patch table of `files` (its records as slot 22 holds them) into `target`. Each
 // kind keeps the form the client has unless `form` asks for one. The output's "verdata.mul"
-// holds the records of kinds not merged (empty when every record was), so that an older client
-// applies none twice. Raises COutputError with the one message of a failure ("nothing to merge"
+// holds the records not merged (of other kinds, and tile data groups that do not fit the
+// client's layout or file; empty when every record was), so that an older client applies none
+// twice. Raises COutputError with the one message of a failure ("nothing to merge"
 // included); the target is then as it was.
 MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bool replace,
                               std::optional<ClientForm> form, COutputFolderOps* ops = nullptr);

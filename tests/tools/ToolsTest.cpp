@@ -959,6 +959,16 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
         EXPECT_TRUE(Contains(r.err, message)) << r.err;
         EXPECT_EQ(TempDir::ReadFile(patch), saved);
     }
+
+    // Merged, the two groups go into "tiledata.mul"; a second run into the same folder is
+    // refused unless asked to replace it.
+    const std::string out = m_Scratch.File("merged");
+    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "merge", out}),
+                         "tile data: tiledata.mul (2 records merged)\n"
+                         "patch: verdata.mul (0 records not merged, kept)\n"));
+    EXPECT_EQ(TempDir::ReadFile(out + "/verdata.mul").size(), 0u);
+    EXPECT_EQ(Cli({"--verdata", patch, "merge", out}).status, 2);
+    Ok({"--verdata", patch, "merge", out, "--replace"});
 }
 
 // A FIFO or a device as the patch file (or as --verdata) is refused at once, not waited on, and

@@ -54,7 +54,7 @@ int RunMerge(Invocation& inv) {
             *inv.out << (i == 0 ? "" : ", ") << w.files[i];
         }
         *inv.out << " (" << w.records
-                 << (w.kind == "patch" ? " records of other kinds kept)\n" : " records merged)\n");
+                 << (w.kind == "patch" ? " records not merged, kept)\n" : " records merged)\n");
     }
     *inv.out << "wrote " << target << '\n';
     return 0;
