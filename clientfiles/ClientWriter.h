@@ -133,7 +133,7 @@ struct UopSourceEntry {
     std::uint32_t number = 0;
     std::vector<std::uint8_t> bytes;
     bool compress = false;
-    std::string name;  // the entry's path name; empty: the kind's name of the number
+    std::string name = {};  // the entry's path name; empty: the kind's name of the number
 };
 // A whole container in memory, laid out by CUopWriter (entries sorted by number first).
 std::vector<std::uint8_t> WriteUopContainer(const UopKind& kind,

@@ -272,7 +272,7 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     auto* entry = dynamic_cast<CDataDefAnim*>(m_pList->GetModel()->GetEntry(RowOfIndex(400)));
     ASSERT_NE(entry, nullptr);
     int sheets = 0;
-    for (std::int32_t action = 0; action < entry->GetActionCount(); ++action) {
+    for (std::int32_t action = 0; action < static_cast<std::int32_t>(entry->GetActionCount()); ++action) {
         const std::string stem = m_Dir.File(Format("body-a%02d", action));
         if (!std::filesystem::exists(stem + ".json")) {
             EXPECT_EQ(CTileAnimType(GetAnimIndex(400, action, 3)).GetFrameCount(), 0u) << action;
