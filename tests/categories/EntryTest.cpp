@@ -400,48 +400,32 @@ TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {
 }
 
 // A patch file holding one "animdata.mul" record and, after it, one whose length runs past the
-// end of the file.
-class JunkEntry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        test::TestApp();
-        ByteWriter w;
-        w.u32(2);
-        CUOVersionBlock good = Record(31, 3, 44, 6, 0x1234, 0x5678);
-        CUOVersionBlock bad = Record(31, 4, 44, 0x7FFFFF00, 0, 0);
-        good.Write(w);
-        bad.Write(w);
-        w.bytes(std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6});
-        m_sPatch = m_Dir.Write("verdata.mul", w.data());
-        test::UseSampleClient(m_sPatch);
-        m_Good = std::make_unique<CDataVerData>(good);
-        m_Bad = std::make_unique<CDataVerData>(bad);
-        ASSERT_TRUE(
-            m_Out.Open(m_Dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
-    }
-
-    TempDir m_Dir;
-    std::string m_sPatch;
-    std::unique_ptr<CDataVerData> m_Good, m_Bad;
-    CQFile m_Out;
-    CUOVersionBlock m_Record{};
-};
-
-TEST_F(JunkEntry, WritesItsBlockAndRecordUnchanged) {
-    ASSERT_TRUE(m_Good->WriteVerData(m_Out, m_Record));
-    m_Out.Close();
-    EXPECT_EQ(std::tuple(m_Record.m_dwFileId, m_Record.m_dwBlock, m_Record.m_dwLength,
-                         m_Record.m_wExtra1, m_Record.m_wExtra2),
-              std::tuple(31u, 3u, 6u, 0x1234, 0x5678));
-    EXPECT_EQ(m_Dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
-}
-
-TEST_F(JunkEntry, ALengthPastTheFileRaisesWithoutAllocating) {
-    EXPECT_EQ(test::RaisedBy([&] { m_Bad->WriteVerData(m_Out, m_Record); }),
+// end of the file: the first writes its block and record unchanged, the second raises without
+// allocating.
+TEST(JunkEntry, WritesItsBlockAndRecordUnchangedAndALengthPastTheFileRaises) {
+    test::TestApp();
+    TempDir dir;
+    ByteWriter w;
+    w.u32(2);
+    CUOVersionBlock good = Record(31, 3, 44, 6, 0x1234, 0x5678);
+    CUOVersionBlock bad = Record(31, 4, 44, 0x7FFFFF00, 0, 0);
+    good.Write(w);
+    bad.Write(w);
+    w.bytes(std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6});
+    test::UseSampleClient(dir.Write("verdata.mul", w.data()));
+    CQFile out;
+    ASSERT_TRUE(out.Open(dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    CUOVersionBlock record{};
+    EXPECT_EQ(test::RaisedBy([&] { CDataVerData(bad).WriteVerData(out, record); }),
               (test::Raised{2, kE_FAIL, "CDataDefJunk: Read"}));
     // Without a patch link there is nothing to write.
-    CDataDefJunk orphan(5);
-    EXPECT_FALSE(orphan.WriteVerData(m_Out, m_Record));
+    EXPECT_FALSE(CDataDefJunk(5).WriteVerData(out, record));
+    ASSERT_TRUE(CDataVerData(good).WriteVerData(out, record));
+    out.Close();
+    EXPECT_EQ(std::tuple(record.m_dwFileId, record.m_dwBlock, record.m_dwLength, record.m_wExtra1,
+                         record.m_wExtra2),
+              std::tuple(31u, 3u, 6u, 0x1234, 0x5678));
+    EXPECT_EQ(dir.Read("out.bin"), (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
 }  // namespace

@@ -301,7 +301,7 @@ TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
 }
 
-TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
+TEST_F(ListTest, SelectionShowsInTheStatusPaneTheCurrentSheetFollowsAndTheListClosesItsSheets) {
     QString status;
     DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListCtrl* list = Show(kCategoryItems);
@@ -318,15 +318,14 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneAndTheCurrentSheetFollows) {
     EXPECT_EQ(sheet->GetEntry(), list->GetModel()->GetEntry(crate - 1));
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
     DataAppState().m_SetMessageText = nullptr;
-}
 
-TEST_F(ListTest, DestroyingTheListClosesTheSheetsOfItsEntries) {
-    CDataListCtrl* list = Show(kCategoryItems);
+    // Destroying the list closes the sheets of its entries, the current one among them.
+    sheet->OnCommand(ids::ID_SHEET_TACK);
     list->SelectPosition(0);
     list->OnCommand(ids::ID_PROPERTIES);
-    list->SelectPosition(1);
-    list->OnCommand(ids::ID_PROPERTIES);
     ASSERT_EQ(DataAppState().m_Sheets.size(), 2u);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
+    ASSERT_EQ(DataAppState().m_pCurrentSheet, sheet);
     m_pList.reset();
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);

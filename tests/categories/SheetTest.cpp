@@ -132,6 +132,11 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(sheet->GetButton(151)->geometry(), QRect(QPoint(w - 50, 5), QSize(20, 20)));
     EXPECT_EQ(sheet->GetButton(9)->geometry(), QRect(QPoint(w - 75, 5), QSize(20, 20)));
     EXPECT_EQ(sheet->GetTackBitmap(), 135);
+    // A page that does not load does not become active.
+    entry.m_pSecond->m_nLoadResult = 1;
+    sheet->SetActivePage(1);
+    EXPECT_EQ(sheet->GetActiveIndex(), 0);
+    EXPECT_EQ(entry.m_pSecond->GetEntry(), nullptr);
     // An entry that a sheet shows already only gets the focus.
     EXPECT_EQ(OpenProperties(entry), nullptr);
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
@@ -141,7 +146,8 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(empty.property("iconId").toInt(), 128);
 }
 
-TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
+// Sheets opened at one place cascade; the tack makes one of them current at a time.
+TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
     FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryItems, 3);
     CDataProps* first = OpenProperties(a);
     CDataProps* second = OpenProperties(b);
@@ -149,12 +155,6 @@ TEST_F(SheetTest, SheetsAtOnePlaceCascade) {
     ASSERT_TRUE(first && second && third);
     EXPECT_EQ(second->pos(), first->pos() + QPoint(20, 20));
     EXPECT_EQ(third->pos(), first->pos() + QPoint(40, 40));
-}
-
-TEST_F(SheetTest, TackMakesOneSheetCurrentAtATime) {
-    FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2);
-    CDataProps* first = OpenProperties(a);
-    CDataProps* second = OpenProperties(b);
     QTest::mouseClick(first->GetButton(151), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, first);
     EXPECT_EQ(first->GetTackBitmap(), 133);
@@ -315,15 +315,6 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
         EXPECT_TRUE(sheet.isNull());
         EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
     }
-}
-
-TEST_F(SheetTest, APageThatDoesNotLoadDoesNotBecomeActive) {
-    FakeEntry a(kCategoryItems, 1);
-    CDataProps* sheet = OpenProperties(a);
-    a.m_pSecond->m_nLoadResult = 1;
-    sheet->SetActivePage(1);
-    EXPECT_EQ(sheet->GetActiveIndex(), 0);
-    EXPECT_EQ(a.m_pSecond->GetEntry(), nullptr);
 }
 
 TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {

@@ -224,7 +224,7 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
 TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     test::CapturedLog log;
-    for (std::uint16_t id : {std::uint16_t{1}, std::uint16_t{7}, std::uint16_t{5}}) {
+    for (std::uint16_t id : {1, 7, 5}) {
         SCOPED_TRACE(id);
         clipboard->clear();
         CDataDefSound entry(id);
@@ -236,10 +236,6 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
         const std::vector<std::uint8_t> expected = test::ExpectedWave(id);
         EXPECT_EQ(std::vector<std::uint8_t>(wave.begin(), wave.end()), expected);
         EXPECT_EQ(data->data(QStringLiteral("audio/x-wav")), wave);
-        CMulSound sound(id);
-        sound.GetData();
-        const std::uint32_t n = sound.GetLength() - 32;
-        EXPECT_EQ(static_cast<std::uint32_t>(wave.size()), 44 + n + (n & 1));
     }
     EXPECT_TRUE(log.m_Lines.empty());
 

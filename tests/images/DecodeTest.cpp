@@ -166,17 +166,8 @@ TEST_P(DecodeRoundTrip, DecodesTheEncodedPixelsWholeAndClipped) {
     }
 }
 
-Block EncodeItem(const Picture& p) {
-    return tessaly::EncodeItem(p);
-}
-Block EncodeGump(const Picture& p) {
-    return tessaly::EncodeGump(p);
-}
-Block EncodeTexture(const Picture& p) {
-    return tessaly::EncodeTexture(p);
-}
-Block EncodeTerrain(const Picture& p) {
-    Block block = tessaly::EncodeTerrain(p);
+Block EncodeTerrainChecked(const Picture& p) {
+    Block block = EncodeTerrain(p);
     EXPECT_EQ(block.size(), 2024u);
     return block;
 }
@@ -187,12 +178,12 @@ std::uint16_t DiamondOnly(const Picture& p, int x, int y) {
 }
 // A light's bytes (here the pixels' low bytes) are intensities: each becomes the grey of that
 // 5-bit brightness, full white from 31 on.
-Block EncodeLight(const Picture& p) {
+Block EncodeLightLowBytes(const Picture& p) {
     Block bytes;
     for (std::uint16_t px : p.pixels) {
         bytes.push_back(static_cast<std::uint8_t>(px));
     }
-    return tessaly::EncodeLight(p.width, p.height, bytes);
+    return EncodeLight(p.width, p.height, bytes);
 }
 std::uint16_t Greys(const Picture& p, int x, int y) {
     const int grey = std::min(p.At(x, y) & 0xFF, 31);
@@ -211,8 +202,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"Gump1x1", 1, 1, 50, EncodeGump, Gump(1, 1), {}},
                       RoundTrip{"Gump33x17", 33, 17, 50, EncodeGump, Gump(33, 17), {}},
                       RoundTrip{"Gump200x3", 200, 3, 50, EncodeGump, Gump(200, 3), {}},
-                      RoundTrip{"Terrain", 44, 44, 0, EncodeTerrain, kTerrain, DiamondOnly},
-                      RoundTrip{"Light", 300, 2, 0, EncodeLight, Light(300, 2), Greys}),
+                      RoundTrip{"Terrain", 44, 44, 0, EncodeTerrainChecked, kTerrain, DiamondOnly},
+                      RoundTrip{"Light", 300, 2, 0, EncodeLightLowBytes, Light(300, 2), Greys}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---- edge cases and malformed blocks: exactly the listed rectangles drawn, nothing else ----
@@ -307,10 +298,10 @@ std::vector<Damaged> DamagedCases() {
     pairs.u16(2).u16(3).u16(11).u16(12).u16(13).u16(0).u16(0);
     add("ItemPairStepAndRun", 5, 1, pairs.take(), kItem, true,
         {{2, 0, 1, 1, 11}, {3, 0, 1, 1, 12}, {4, 0, 1, 1, 13}});
-    add("ItemRightOfTheWindow", 10, 10, tessaly::EncodeItem(Solid(20, 20, 1)),
-        kItemRightOfTheWindow, false, {});
+    add("ItemRightOfTheWindow", 10, 10, EncodeItem(Solid(20, 20, 1)), kItemRightOfTheWindow, false,
+        {});
     // Row 1's table entry points far past the end; row 3's data is cut off.
-    Block item = tessaly::EncodeItem(Solid(8, 4, 0x1234));
+    Block item = EncodeItem(Solid(8, 4, 0x1234));
     StoreLE16(item.data() + 8 + 2, 0xFFF0);
     item.resize(item.size() - 6);
     add("ItemRowsPastTheEnd", 8, 4, item, kItem, true,
@@ -321,7 +312,7 @@ std::vector<Damaged> DamagedCases() {
     // Width and height 65535 with no row table at all.
     add("ItemHugeHeader", 16, 16, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, kItem, true, {});
     // Three full rows (2, 4 and 6 pixels) and part of the fourth.
-    Block terrain = tessaly::EncodeTerrain(Solid(44, 44, 5));
+    Block terrain = EncodeTerrain(Solid(44, 44, 5));
     terrain.resize(2 * (2 + 4 + 6) + 3);
     add("TerrainShortBlock", 44, 44, terrain, kTerrain, true,
         {{21, 0, 2, 1, 5}, {20, 1, 4, 1, 5}, {19, 2, 6, 1, 5}});
@@ -329,7 +320,7 @@ std::vector<Damaged> DamagedCases() {
     add("TextureEdgePastTheData", 64, 64, Block(8000, 0x11), Texture(64), true,
         {{0, 0, 64, 62, 0x1111}});
     add("TextureEdgeZero", 64, 64, Block(8000, 0x11), Texture(0), false, {});
-    Block gump = tessaly::EncodeGump(Solid(6, 3, 0x1234));
+    Block gump = EncodeGump(Solid(6, 3, 0x1234));
     StoreLE32(gump.data() + 4, 0x40000000);  // row 1: 4 x entry overflows 32 bits
     gump.resize(gump.size() - 2);            // row 2's only pair is cut short
     add("GumpBadRowOffsetAndShortRow", 6, 3, gump, Gump(6, 3), true, {{0, 0, 6, 1, 0x1234}});
@@ -337,20 +328,20 @@ std::vector<Damaged> DamagedCases() {
     ByteWriter run;
     run.u32(1).u16(0x0421).u16(300);
     add("GumpRunPastTheWidth", 10, 1, run.take(), Gump(4, 1), true, {{0, 0, 10, 1, 0x0421}});
-    add("GumpHued", 4, 4, tessaly::EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
-    add("LightTallerThanTheData", 300, 5, tessaly::EncodeLight(300, 2, Block(600, 0x1F)),
-        Light(300, 5), true, {{0, 0, 300, 2, 0x7FFF}});
+    add("GumpHued", 4, 4, EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
+    add("LightTallerThanTheData", 300, 5, EncodeLight(300, 2, Block(600, 0x1F)), Light(300, 5),
+        true, {{0, 0, 300, 2, 0x7FFF}});
     AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4, false);
     std::fill(nines.indexes.begin(), nines.indexes.end(), 9);
-    Block anim = tessaly::EncodeAnim(TestPalette(), {nines});
+    Block anim = EncodeAnim(TestPalette(), {nines});
     anim.resize(anim.size() - 4 - 3);  // the end marker and half of row 2's chunk
     add("AnimChunkPastTheEnd", 6, 3, anim, Anim(0, 0, 3, 4), true,
         {{0, 0, 6, 2, TestPalette()[9]}});
-    anim = tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    anim = EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
     StoreLE32(anim.data() + 516, static_cast<std::uint32_t>(anim.size()));
     add("AnimFrameHeaderOutside", 8, 8, anim, Anim(0, 0, 4, 4), false, {});
-    add("AnimHued", 4, 4, tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}),
-        kAnimHued, {}, {});
+    add("AnimHued", 4, 4, EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}), kAnimHued,
+        {}, {});
     add("AnimChunkFromTheCentre", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 4), true,
         {{1, 2, 1, 1, 10}, {2, 2, 1, 1, 20}});
     add("AnimChunkFromTheCentreMirrored", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 1), true,
@@ -401,7 +392,7 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
     const bool emptyRows = GetParam();
     const std::vector<AnimFrameImage> frames{RandomFrame(21, 30, 10, -5, 1, emptyRows),
                                              RandomFrame(7, 40, -3, 12, 2, emptyRows)};
-    const auto block = tessaly::EncodeAnim(TestPalette(), frames);
+    const auto block = EncodeAnim(TestPalette(), frames);
     ASSERT_EQ(CTileAnimType::FrameCount(block), 2u);
     for (std::uint32_t i = 0; i < frames.size(); ++i) {
         const AnimFrameImage& f = frames[i];
@@ -429,7 +420,7 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
 INSTANTIATE_TEST_SUITE_P(Rows, AnimRoundTrip, ::testing::Bool());
 
 TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
-    const auto block0 = tessaly::EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    const auto block0 = EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
     auto block = block0;
     StoreLE32(block.data() + 512, 0xFFFFFFFF);  // huge count: capped at the offsets present
     EXPECT_GT(CTileAnimType::FrameCount(block), 0u);
@@ -473,10 +464,10 @@ TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
                          : CTileItemType::DrawData(dc, block, 0, 0));
         return test::Pixels(buffer);
     };
-    EXPECT_EQ(draw(tessaly::EncodeItem(picture), false),
+    EXPECT_EQ(draw(EncodeItem(picture), false),
               (std::vector<std::uint16_t>{kUntouched, 0, 0x2222, kUntouched, 0x4444, 0x5555, 0x6666,
                                           0x7777}));
-    EXPECT_EQ(draw(tessaly::EncodeGump(picture), true),
+    EXPECT_EQ(draw(EncodeGump(picture), true),
               (std::vector<std::uint16_t>{kUntouched, kUntouched, 0x2222, kUntouched, 0x4444,
                                           0x5555, 0x6666, 0x7777}));
 }
@@ -487,28 +478,21 @@ TEST(EncodeTest, SizesPastTheDecodersAreRefused) {
     Picture widest(kMaxItemSide, 1);
     widest.Set(kMaxItemSide - 1, 0, 0x1234);
     // The last column drawn into a narrow buffer: the picture starts far to its left.
-    SurfaceBuffer buffer;
-    buffer.CreateBuffer(4, 1);
-    const std::int32_t x = 4 - static_cast<std::int32_t>(kMaxItemSide);
-    {
-        CSurfaceDC dc(buffer);
-        EXPECT_TRUE(CTileItemType::DrawData(dc, tessaly::EncodeItem(widest), x, 0));
+    const int x = 4 - static_cast<int>(kMaxItemSide);
+    for (const auto& [draw, block] : {std::pair{kItem, EncodeItem(widest)},
+                                      std::pair{Gump(kMaxGumpSide, 1), EncodeGump(widest)}}) {
+        GuardedSurface s(4, 1);
+        EXPECT_TRUE(s.Draw(draw, block, -x));
+        EXPECT_EQ(s.Inner().At(3, 0), 0x1234);
+        EXPECT_TRUE(s.GuardIntact());
     }
-    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
-    buffer.ClearBuffer();
-    {
-        CSurfaceDC dc(buffer);
-        EXPECT_TRUE(
-            CTileGumpType::DrawData(dc, tessaly::EncodeGump(widest), kMaxGumpSide, 1, x, 0));
-    }
-    EXPECT_EQ(buffer.GetPixel(3, 0), 0x1234);
     for (const Picture& p : {Picture(kMaxItemSide + 1, 1), Picture(1, kMaxItemSide + 1)}) {
-        EXPECT_THROW(tessaly::EncodeItem(p), CTarnError);
-        EXPECT_THROW(tessaly::EncodeGump(p), CTarnError);
+        EXPECT_THROW(EncodeItem(p), CTarnError);
+        EXPECT_THROW(EncodeGump(p), CTarnError);
     }
     Picture opaque(300, 300);
     opaque.pixels.assign(opaque.pixels.size(), 0x7FFF);
-    EXPECT_THROW(tessaly::EncodeItem(opaque),
-                 CTarnError);  // 300 rows of 304 words overflow the table
-    EXPECT_NO_THROW(tessaly::EncodeGump(opaque));
+    // 300 rows of 304 words overflow the item's table.
+    EXPECT_THROW(EncodeItem(opaque), CTarnError);
+    EXPECT_NO_THROW(EncodeGump(opaque));
 }

@@ -50,8 +50,7 @@ bool ReadWaveBytes(std::vector<std::uint8_t> bytes, WaveFormat& format,
 }
 
 TEST(WaveFile, BytesMatchTheLayoutAndReadBackForEvenOddAndEmptySamples) {
-    for (std::size_t n :
-         {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{4435}, std::size_t{44100}}) {
+    for (std::size_t n : {0u, 1u, 2u, 4435u, 44100u}) {
         SCOPED_TRACE(n);
         std::vector<std::uint8_t> samples = Ramp(n);
         MemorySound sound(MakeSoundEntry("ramp", samples));
@@ -292,8 +291,7 @@ protected:
 };
 
 TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
-    for (std::uint16_t id :
-         {std::uint16_t{0}, std::uint16_t{6}, std::uint16_t{0x2FF}, std::uint16_t{0xFFFF}}) {
+    for (std::uint16_t id : {0, 6, 0x2FF, 0xFFFF}) {
         CMulSound sound(id);
         EXPECT_FALSE(sound.Load());
         EXPECT_EQ(sound.GetData(), nullptr);
@@ -314,7 +312,6 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
 
 TEST_F(SampleSounds, DataPastTheEndOfTheFileRaisesTheReadError) {
     // An index record that points past the end of "sound.mul".
-    ASSERT_TRUE(test::UsePatchTable());
     const std::filesystem::path& dir = test::SampleClientDir().Path();
     test::TempDir broken;
     std::filesystem::copy(dir, broken.Path(), std::filesystem::copy_options::recursive);
