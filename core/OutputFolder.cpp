@@ -1,6 +1,7 @@
 #include "OutputFolder.h"
 
 #include "EventLog.h"
+#include "Text.h"
 
 #include <fcntl.h>
 #include <nettle/sha2.h>
@@ -84,25 +85,6 @@ std::string JsonNumbers(const std::vector<std::uint32_t>& numbers) {
         text += (i == 0 ? "" : ", ") + std::to_string(numbers[i]);
     }
     return text + "]";
-}
-
-// A file name as a JSON string: names here are the program's own plain names, but quotes,
-// backslashes and control bytes are escaped all the same.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 }  // namespace

@@ -34,6 +34,10 @@ bool ParseEntryNumber(std::string_view text, std::uint32_t& number);
 // False for anything else, and for numbers past 32 bits.
 bool ParseListNumber(std::string_view text, std::uint32_t& number);
 
+// A text as a JSON string in quotes: quotes and backslashes escaped, control bytes as \u00XX;
+// other bytes pass unchanged (UTF-8 stays UTF-8).
+std::string JsonString(std::string_view text);
+
 // A Latin-1 text in lower case (ASCII letters and the accented capitals 0xC0-0xDE but 0xD7).
 std::string Latin1Lower(std::string_view text);
 // Whether a Latin-1 text contains lowerNeedle (already lower case, see Latin1Lower), ignoring

@@ -82,25 +82,7 @@ bool ComposeSpriteSheet(const std::vector<SheetRow>& rows, std::uint64_t maxPixe
     return true;
 }
 
-namespace {
-
-// A JSON string of plain file-name text: quotes, backslashes and control bytes escaped.
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += Format("\\u%04x", static_cast<unsigned>(c));
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string SpriteSheetJson(const std::vector<SheetRow>& rows, const SpriteSheet& sheet,
                             const std::string& image, std::uint32_t body, std::int32_t action,
