@@ -328,6 +328,9 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
         return e.what();
     } catch (const CQFileException& e) {
         return DescribeFileError(e);
+    } catch (const std::exception& e) {
+        LogCaughtException("merging into client files");
+        return Format("The merge failed: %s", e.what());
     }
     return {};
 }
