@@ -2,16 +2,22 @@
 
 #include "CBrindleView.h"
 #include "CDataAppState.h"
+#include "CDataDefMulti.h"
 #include "ClientFiles.h"
+#include "ClientMerge.h"
 #include "EventLog.h"
+#include "OutputFolder.h"
+#include "Patch.h"
 #include "ResourceIds.h"
 #include "ShellUi.h"
 #include "Text.h"
 #include "VerDataTable.h"
 
 #include <QSettings>
+#include <QTemporaryDir>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace tessaly {
 
@@ -28,6 +34,13 @@ CBrindleDoc::CBrindleDoc() {
               [](CCmdUI& ui) { ui.Enable(false, "Not available: \"Save\" saves the file"); });
     AddCommand(
         ids::ID_FILE_SAVE_AS, [this] { DoFileSaveAs(); }, [](CCmdUI& ui) { ui.Enable(true); });
+    AddCommand(
+        ids::ID_MERGE_CLIENT_FILES, [this] { DoMergeIntoClientFiles(); },
+        [this](CCmdUI& ui) {
+            const CPatch* patch = DataAppState().m_pPatch;
+            ui.Enable(m_VerData.GetCount() != 0 || (patch != nullptr && patch->HasRecords()),
+                      "Neither the file nor the opened patch holds records");
+        });
     AddCommand(
         ids::ID_EDIT_UNDO, [this] { Undo(); },
         [this](CCmdUI& ui) { ui.Enable(CanUndo(), "Nothing to undo"); });
@@ -194,6 +207,132 @@ bool CBrindleDoc::DoFileSaveAs() {
         return false;
     }
     return DoSave(QString::fromStdString(*chosen));
+}
+
+namespace {
+
+// Whether `folder` is `dir` or holds it.
+bool Holds(const std::filesystem::path& folder, const std::string& dir) {
+    if (dir.empty()) {
+        return false;
+    }
+    std::error_code ec;
+    const std::filesystem::path inner = std::filesystem::weakly_canonical(dir, ec);
+    if (ec) {
+        return false;
+    }
+    const auto [end, unused] =
+        std::mismatch(folder.begin(), folder.end(), inner.begin(), inner.end());
+    return end == folder.end();
+}
+
+}  // namespace
+
+bool CBrindleDoc::DoMergeIntoClientFiles() {
+    namespace fs = std::filesystem;
+    CShellUi& ui = DataAppState().Ui();
+    CClientFiles& client = TheClientFiles();
+    const std::optional<std::string> chosen = ui.ChooseFolder(
+        "Choose the folder the merged client files are written into", client.GetBasePath(nullptr));
+    if (!chosen) {
+        return false;
+    }
+    std::error_code ec;
+    const fs::path target = fs::weakly_canonical(*chosen, ec);
+    const std::string patchDir = fs::path(m_sPatchPath).parent_path().string();
+    // A replaced folder goes whole: never one that holds the client or the patch file.
+    if (ec || target == target.root_path() || Holds(target, client.m_sChosenDir) ||
+        Holds(target, client.m_sClientDir) || Holds(target, client.m_sCDDir) ||
+        Holds(target, patchDir)) {
+        ui.ShowWarning(
+            Format("The folder '%s' holds the client's files or the patch file: choose "
+                   "a new folder for the merged files.",
+                   chosen->c_str()));
+        return false;
+    }
+    // An existing folder is replaced as a whole: asked first unless it is empty.
+    bool replace = false;
+    if (fs::exists(target, ec)) {
+        if (!fs::is_empty(target, ec) &&
+            !ui.AskYesNo(Format("The folder '%s' already exists.\nReplace it and everything in "
+                                "it with the merged files?",
+                                target.c_str()))) {
+            return false;
+        }
+        replace = true;
+    }
+    std::string written;
+    const std::string failure = MergeInto(target.string(), replace, ui, written);
+    if (!failure.empty()) {
+        ui.ShowWarning(failure);
+        return false;
+    }
+    ui.ShowMessage(Format("The merged client files are in the folder '%s': %s%s.", target.c_str(),
+                          written.c_str(), COutputFolder::kManifestName));
+    return true;
+}
+
+std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShellUi& ui,
+                                   std::string& written) {
+    // The progress shows while this runs, and is gone before the closing message.
+    const CShellUi::Progress progress =
+        ui.BeginProgress(Format("Merging into the folder '%s'...", target.c_str()));
+    SaveProgress saving;
+    MergeProgress merging;
+    if (progress) {
+        saving = [&progress](std::uint64_t done, std::uint64_t total) {
+            progress(done, total * 10);
+        };
+        merging = [&progress](std::uint64_t done, std::uint64_t total) {
+            progress(total + done * 9, total * 10);
+        };
+    }
+    // The records, as saving would write them, go to a patch file of their own beside the
+    // target (same volume), which the merge reads; the document's own file stays as it is.
+    ActivatePatch();
+    const std::filesystem::path place(target);
+    QTemporaryDir scratch(QString::fromStdString(
+        (place.parent_path() / ("." + place.filename().string() + ".patch-XXXXXX")).string()));
+    if (!scratch.isValid()) {
+        return Format("cannot write into the folder '%s': %s", place.parent_path().c_str(),
+                      scratch.errorString().toStdString().c_str());
+    }
+    const std::string patchPath = scratch.filePath(QStringLiteral("verdata.mul")).toStdString();
+    if (!SaveVerDataEntries(patchPath, m_VerData, nullptr, saving)) {
+        return Format("cannot write the document's records into '%s'", patchPath.c_str());
+    }
+    CClientFiles& client = TheClientFiles();
+    CVerDataTable table;
+    CClientFiles files(&table);
+    files.m_sClientDir = client.m_sClientDir;
+    files.m_sCDDir = client.m_sCDDir;
+    files.SetChosenDir(client.m_sChosenDir);
+    try {
+        files.SetSlotPath(kSlotVerData, patchPath);
+        if (files.OpenSlot(kSlotVerData)) {
+            table.Load(files.GetFile(kSlotVerData));
+        }
+        // The opened ".pat" patch's hues and multis go in too, as the window shows them.
+        PatchOverlay overlay;
+        if (const CPatch* patch = DataAppState().m_pPatch) {
+            overlay = MakePatchOverlay(patch->Records(), patch->Count());
+        }
+        const MergeResult result =
+            MergePatchRecords(files, target, replace, std::nullopt, nullptr, merging, &overlay);
+        for (const MergeResult::Written& w : result.written) {
+            for (const std::string& name : w.files) {
+                written += name + ", ";
+            }
+        }
+    } catch (const COutputError& e) {
+        return e.what();
+    } catch (const CQFileException& e) {
+        return DescribeFileError(e);
+    } catch (const std::exception& e) {
+        LogCaughtException("merging into client files");
+        return Format("The merge failed: %s", e.what());
+    }
+    return {};
 }
 
 void CBrindleDoc::DetachViews() {

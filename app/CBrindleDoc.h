@@ -17,6 +17,8 @@
 
 namespace tessaly {
 
+class CShellUi;
+
 class CBrindleDoc : public CDocument, public CVerDataSource, public CPatchDocument {
 public:
     CBrindleDoc();
@@ -52,12 +54,20 @@ public:
     bool CanUndo() const { return m_Edits.CanUndo(); }
     // "Save As...": saves to a chosen file, which the document then stands for.
     bool DoFileSaveAs();
+    // "Merge into Client Files...": the document's records, unsaved changes included, merged into
+    // new copies of the client files in a chosen folder; the patch file and the client's files
+    // are only read. True when the folder was written.
+    bool DoMergeIntoClientFiles();
 
     CQObArray<CDataVerData*> m_VerData;
     // The file-system steps of saves (not owned; null: the real ones).
     CSaveFileOps* m_pSaveOps = nullptr;
 
 private:
+    // Writes the records to a patch file beside `target` and merges that into it, adding the
+    // names of the files written to `written` ("name, "); the message of a failure, else empty.
+    std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
+                          std::string& written);
     void DetachViews();
     void ReattachViews();
 

@@ -56,6 +56,7 @@ constexpr MenuItemDef kDocFile[] = {
     {ID_FILE_SAVE, "&Save", true},
     {ID_FILE_SAVE_FAST, "Save Fast", true},
     {ID_FILE_SAVE_AS, "Save &As...", true},
+    {ID_MERGE_CLIENT_FILES, "Merge into Client Files...", true},
     kSeparator,
     {ID_OPEN_BASE_MULS, "Open Base Muls..."},
     {ID_OPEN_BASE_SCRIPTS, "Open Base Scripts..."},
@@ -166,6 +167,9 @@ constexpr PromptDef kPrompts[] = {
     {ID_FILE_CLOSE, "Close the active verdata.mul file\nClose"},
     {ID_FILE_SAVE, "Save the active verdata\nSave"},
     {ID_FILE_SAVE_AS, "Save the active verdata to a new directory\nSave As"},
+    {ID_MERGE_CLIENT_FILES,
+     "Write new copies of the client files with the active verdata's records merged into "
+     "them\nMerge into Client Files"},
     {ID_OPEN_PATCH, "Open an existing file containing patch data\nOpen Patch File"},
     {ID_SAVE_PATCH_AS, "Save current patch file under a different name\nSave Patch As"},
     {ID_SAVE_PATCH, "Save current patch file\nSave Patch"},

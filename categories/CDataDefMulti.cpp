@@ -65,6 +65,22 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
     return block.GetComponents();
 }
 
+PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
+    PatchOverlay overlay;
+    const std::size_t client = GetMultiRecordSize(TheClientFiles());
+    ForEachPatchRecord(records, count, [&](const PatchRecordView& r) {
+        const std::uint8_t type = r.header.nType & kPatchTypeMask;
+        if (type == kPatchTypeHues) {
+            overlay.hues[r.header.nIndex].assign(r.data.begin(), r.data.end());
+        } else if (type == kPatchTypeMulti) {
+            overlay.multis[r.header.nIndex] = WriteMultiComponents(
+                ParseMultiComponents(r.data, PatchMultiRecordSize(r.data.size())), client);
+        }
+        return true;
+    });
+    return overlay;
+}
+
 bool CDataDefMulti::GetImage(SurfaceBuffer& buffer) {
     return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer,
                             Files());

@@ -5,6 +5,7 @@
 
 #include "ArtTypes.h"
 #include "CDataDef.h"
+#include "ClientMerge.h"
 #include "MultiComposition.h"
 #include "MultiType.h"
 #include "QRect.h"
@@ -52,6 +53,11 @@ private:
 // saves them; a record whose length only the other size divides is read with that one.
 std::size_t PatchMultiRecordSize(std::size_t length, CClientFiles& files = TheClientFiles());
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
+
+// The hues and multis of a ".pat" patch's records as a merge takes them: the hues as they are
+// stored, the multis' components in the client's own component size (read as the window reads
+// them).
+PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count);
 
 // A component's list line: "0%04x \t(%d,%d,%d) \t%d \t(%s)", without the name part when its
 // tile data record does not read; a client of 16-byte components has the fourth word (as an

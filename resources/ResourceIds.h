@@ -53,6 +53,7 @@ inline constexpr int ID_SAVE_PATCH_AS = 32781;
 inline constexpr int ID_SAVE_PATCH = 32782;
 inline constexpr int ID_CLOSE_PATCH = 32783;
 inline constexpr int ID_MERGE_PATCH = 32784;
+inline constexpr int ID_MERGE_CLIENT_FILES = 32785;  // "Merge into Client Files..."
 inline constexpr int ID_VIEW_MULFILES = 32792;
 inline constexpr int ID_VIEW_VERDATA = 32793;
 inline constexpr int ID_VIEW_CHANGES = 32794;

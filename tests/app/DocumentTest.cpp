@@ -22,6 +22,7 @@
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
 #include "TileDataPages.h"
+#include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
 #include "images/Pixels.h"
@@ -44,6 +45,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <tuple>
 
 namespace tessaly {
@@ -572,6 +574,80 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
     ASSERT_TRUE(ActiveList()->GetSelected()->GetImage(shown));
     EXPECT_EQ(Pixels(shown), Reduced(image));
+}
+
+// "Merge into Client Files..." writes the document as it stands, unsaved edits included, into a
+// new folder; the patch file and the client stay as they were.
+TEST_F(DocumentEditTest, MergeIntoClientFilesWritesTheUnsavedEditIntoANewFolder) {
+    const std::string source =
+        WritePatch("source.mul", test::SamplePatches([](std::uint32_t f) { return f == 12; }));
+    CBrindleDoc* doc = Open(source);
+    ASSERT_NE(doc, nullptr);
+    const std::vector<std::uint8_t> sourceBytes = Bytes(source);
+    const test::TempDir& client = test::SampleClientDir();
+    const std::vector<std::uint8_t> art = Bytes(client.File("art.mul"));
+    const std::vector<std::uint8_t> artIndex = Bytes(client.File("artidx.mul"));
+    const auto names = [](const std::string& dir) {
+        std::set<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(dir)) {
+            found.insert(e.path().filename().string());
+        }
+        return found;
+    };
+    const std::set<std::string> clientNames = names(client.Path().string());
+    const QImage image = TestImage(9, 6);
+    ASSERT_NE(Select(kCategoryItems, 6), nullptr);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, WritePng("picture.png", image)));
+    ASSERT_TRUE(doc->IsModified());
+
+    // The client's own folder is refused: replacing it would remove the client.
+    m_Ui.m_Folder = client.Path().string();
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_MERGE_CLIENT_FILES));
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+
+    const std::string target = m_Dir.File("merged");
+    m_Ui.m_Folder = target;
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_MERGE_CLIENT_FILES));
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
+    ASSERT_EQ(m_Ui.m_Messages.size(), 1u);
+    EXPECT_NE(m_Ui.m_Messages[0].find("art.mul, artidx.mul"), std::string::npos);
+    EXPECT_NE(m_Ui.m_Messages[0].find("manifest.json"), std::string::npos);
+    ASSERT_FALSE(m_Ui.m_Progress.empty());
+    EXPECT_EQ(m_Ui.m_Progress.back().steps.back().first,
+              m_Ui.m_Progress.back().steps.back().second);
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_EQ(Bytes(source), sourceBytes);
+    EXPECT_EQ(Bytes(client.File("art.mul")), art);
+    EXPECT_EQ(Bytes(client.File("artidx.mul")), artIndex);
+    EXPECT_EQ(names(client.Path().string()), clientNames);
+    // Nothing is left beside the folder (the records' patch file, the temporary output).
+    for (const std::string& name : names(m_Dir.Path().string())) {
+        EXPECT_EQ(name.rfind(".merged", 0), std::string::npos) << name;
+    }
+
+    // The folder's art, read with no patch at all, is the edited item.
+    CVerDataTable none;
+    CClientFiles merged(&none);
+    merged.SetChosenDir(target);
+    IndexRecord record;
+    ASSERT_TRUE(merged.ReadIndexRecord(kSlotArtIdx, kSlotArt, kArtItemBase + 6, record));
+    EXPECT_FALSE(record.IsPatch());
+    std::vector<std::uint8_t> data(record.GetLength());
+    ASSERT_TRUE(merged.ReadData(kSlotArt, record, data));
+    SurfaceBuffer decoded;
+    ASSERT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
+        return CTileItemType::DrawData(dc, data, 0, 0);
+    }));
+    EXPECT_EQ(Pixels(decoded), Reduced(image));
+
+    // An existing folder is replaced only when the user says so.
+    const std::vector<std::uint8_t> manifest = Bytes(target + "/manifest.json");
+    m_Ui.m_Answers.push_back(false);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_MERGE_CLIENT_FILES));
+    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
+    EXPECT_EQ(Bytes(target + "/manifest.json"), manifest);
 }
 
 // The TileData page of an item stores its edit in the document: marked, undone, saved, and read

@@ -474,5 +474,65 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
     }
 }
 
+// A ".pat" patch's hues and multis: each reads back as given, names byte for byte, and every
+// other hue and multi is as it was.
+TEST(ClientWriterTest, PatchHuesAndMultisReadBackAsEditedAndNothingElseChanges) {
+    TempDir dir;
+    const fs::path source = dir.Path() / "client";
+    mk::WriteSampleClient(source, false);
+    Client client(source);
+    PatchOverlay overlay;
+    std::vector<std::uint8_t> hue(88);
+    for (std::size_t i = 0; i < hue.size(); ++i) {
+        hue[i] = static_cast<std::uint8_t>(0x80 + i);  // the name too: bytes of no text encoding
+    }
+    overlay.hues[9] = hue;
+    overlay.hues[0xFFFFFF] = hue;  // past the file: not merged
+    const std::uint64_t multis = client.files.GetIndexCount(kSlotMultiIdx);
+    ASSERT_GT(multis, 2u);
+    const std::vector<std::uint8_t> components = {1, 0, 2, 0, 3, 0, 4, 0, 1, 0, 0, 0,
+                                                  9, 0, 8, 0, 7, 0, 6, 0, 0, 0, 0, 0};
+    overlay.multis[1] = components;
+    const auto added = static_cast<std::uint32_t>(multis + 2);
+    overlay.multis[added] = components;
+    const fs::path out = dir.Path() / "out";
+    const MergeResult result =
+        MergePatchRecords(client.files, out.string(), false, std::nullopt, nullptr, {}, &overlay);
+    ASSERT_EQ(result.written.size(), 2u);
+    EXPECT_EQ(result.written[0].records, 1u);
+    EXPECT_EQ(result.written[1].records, 2u);
+    // Without records of the patch file the output holds no "verdata.mul" of its own.
+    EXPECT_EQ(Names(out),
+              (std::vector<std::string>{"hues.mul", "manifest.json", "multi.idx", "multi.mul"}));
+
+    std::vector<std::uint8_t> hues = TempDir::ReadFile((source / "hues.mul").string());
+    std::copy(hue.begin(), hue.end(), hues.begin() + 708 + 4 + 88);
+    EXPECT_EQ(TempDir::ReadFile((out / "hues.mul").string()), hues);
+
+    Client merged(out);
+    ASSERT_EQ(merged.files.GetIndexCount(kSlotMultiIdx), multis + 3);
+    for (std::uint32_t n = 0; n < multis + 3; ++n) {
+        IndexRecord was;
+        IndexRecord now;
+        const bool inSource = n < multis && client.files.ReadIndexRecord(kSlotMultiIdx, 33, n, was);
+        const bool inOutput = merged.files.ReadIndexRecord(kSlotMultiIdx, 33, n, now);
+        std::vector<std::uint8_t> bytes;
+        if (inOutput) {
+            LoadMulData(merged.files, kSlotMulti, now, bytes);
+        }
+        if (n == 1 || n == added) {
+            EXPECT_EQ(bytes, components) << n;
+            continue;
+        }
+        ASSERT_EQ(inSource, inOutput) << n;
+        if (inSource) {
+            std::vector<std::uint8_t> before;
+            LoadMulData(client.files, kSlotMulti, was, before);
+            EXPECT_EQ(bytes, before) << n;
+            EXPECT_EQ(now.GetExtra(), was.GetExtra()) << n;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessaly

@@ -969,6 +969,27 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_EQ(TempDir::ReadFile(out + "/verdata.mul").size(), 0u);
     EXPECT_EQ(Cli({"--verdata", patch, "merge", out}).status, 2);
     Ok({"--verdata", patch, "merge", out, "--replace"});
+
+    // A ".pat" patch's hue and multi go in too; the multi's 16-byte components (as a newer
+    // client's) become the client's 12-byte ones.
+    std::vector<std::uint8_t> wide = test::PatchFileBuilder::Bytes(32);
+    const std::string pat = m_Scratch.Write(
+        "edits.pat", test::PatchFileBuilder()
+                         .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
+                         .Record(kPatchTypeMulti, 1, wide)
+                         .Build());
+    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "merge", out, "--replace", "--pat", pat}),
+                         "hues: hues.mul (1 records merged)\n"
+                         "multis: multi.mul, multi.idx (1 records merged)\n"));
+    const std::vector<std::uint8_t> index = TempDir::ReadFile(out + "/multi.idx");
+    ASSERT_GE(index.size(), 24u);
+    const std::vector<std::uint8_t> multis = TempDir::ReadFile(out + "/multi.mul");
+    const std::uint32_t at = LoadLE32(index.data() + 12);
+    ASSERT_EQ(LoadLE32(index.data() + 16), 24u);
+    ASSERT_GE(multis.size(), at + 24u);
+    EXPECT_TRUE(std::equal(wide.begin(), wide.begin() + 12, multis.begin() + at));
+    EXPECT_TRUE(std::equal(wide.begin() + 16, wide.begin() + 28, multis.begin() + at + 12));
+    EXPECT_EQ(Cli({"merge", m_Scratch.File("bad"), "--pat", m_Scratch.File("none.pat")}).status, 2);
 }
 
 // A FIFO or a device as the patch file (or as --verdata) is refused at once, not waited on, and

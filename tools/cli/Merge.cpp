@@ -1,9 +1,12 @@
 // tessaly-cli merge: the records of a "verdata.mul" patch file written into new copies of the
 // client files they change, in a new folder; the client's own files are only read.
 
+#include "CDataDefMulti.h"
 #include "Cli.h"
 #include "ClientMerge.h"
 #include "OutputFolder.h"
+#include "PatchFileIO.h"
+#include "PatchFormat.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -23,9 +26,22 @@ int RunMerge(Invocation& inv) {
         }
         form = *to == "uop" ? ClientForm::Container : ClientForm::MulPair;
     }
+    PatchOverlay overlay;
+    if (const std::string* pat = inv.Value("--pat")) {
+        const auto bytes = CPatchFileIO().ReadFile(*pat);
+        if (!bytes) {
+            throw UsageError("cannot read '" + *pat + "'");
+        }
+        const PatchFileContents contents = ReadPatchFile(*bytes);
+        if (!contents.IsValid()) {
+            throw UsageError(*pat + ": " + contents.Describe());
+        }
+        overlay = MakePatchOverlay(contents.records, contents.nCount);
+    }
     MergeResult result;
     try {
-        result = MergePatchRecords(TheClientFiles(), target, inv.HasFlag("--replace"), form);
+        result = MergePatchRecords(TheClientFiles(), target, inv.HasFlag("--replace"), form,
+                                   nullptr, {}, &overlay);
     } catch (const COutputError& e) {
         throw UsageError(e.what());
     }
@@ -60,12 +76,14 @@ int RunMerge(Invocation& inv) {
     return 0;
 }
 
-const CommandRegistrar kMerge({"merge", "OUTDIR [--to uop|mul] [--replace]",
+const CommandRegistrar kMerge({"merge", "OUTDIR [--pat FILE] [--to uop|mul] [--replace]",
                                "the patch file's (--verdata, else the client's verdata.mul) "
                                "art, gumps, sounds and tile data merged into new copies of those "
                                "files in the new folder OUTDIR, its other records kept in the "
-                               "folder's verdata.mul (--to: the form written; --replace: replace "
-                               "an existing OUTDIR); the client's files are only read",
+                               "folder's verdata.mul; --pat: the hues and multis of a .pat patch "
+                               "merged into hues.mul and multi.mul too (--to: the form written; "
+                               "--replace: replace an existing OUTDIR); the client's files are "
+                               "only read",
                                true, RunMerge});
 
 }  // namespace
