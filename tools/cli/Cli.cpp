@@ -61,6 +61,22 @@ QString LocalString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+QJsonArray FileNamesJson(const std::vector<std::string>& names) {
+    QJsonArray list;
+    for (const std::string& name : names) {
+        list.append(QString::fromStdString(name));
+    }
+    return list;
+}
+
+std::string JoinFileNames(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) {
+        text += (text.empty() ? "" : ", ") + name;
+    }
+    return text;
+}
+
 const std::string* Invocation::Value(const std::string& flag) const {
     auto it = values.find(flag);
     return it != values.end() ? &it->second : nullptr;

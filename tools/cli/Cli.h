@@ -3,6 +3,7 @@
 // CommandRegistrar; main.cpp parses the global options, sets up the client file set and runs
 // the command. Errors the user can mend are thrown as UsageError (one line, exit status 2).
 
+#include <QJsonArray>
 #include <QJsonValue>
 
 #include <cstdint>
@@ -74,6 +75,9 @@ struct CommandRegistrar {
 QString NameString(const std::string& name);
 // A path, words the user gave or the program's own: local 8-bit text, which is UTF-8 here.
 QString LocalString(const std::string& text);
+// The files a command wrote: a JSON array of their names, and "a, b" for the terminal.
+QJsonArray FileNamesJson(const std::vector<std::string>& names);
+std::string JoinFileNames(const std::vector<std::string>& names);
 
 // Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
 std::uint32_t ParseNumber(const std::string& text, const char* what,

@@ -30,13 +30,9 @@ int RunConvert(Invocation& inv) {
     if (inv.json) {
         QJsonArray written;
         for (const ConvertResult::Written& w : result.written) {
-            QJsonArray names;
-            for (const std::string& name : w.files) {
-                names.append(QString::fromStdString(name));
-            }
             QJsonObject o;
             o["kind"] = QString::fromStdString(KindName(w.spec));
-            o["files"] = names;
+            o["files"] = FileNamesJson(w.files);
             o["entries"] = static_cast<qint64>(w.entries);
             written.append(o);
         }
@@ -53,11 +49,7 @@ int RunConvert(Invocation& inv) {
         return 0;
     }
     for (const ConvertResult::Written& w : result.written) {
-        *inv.out << KindName(w.spec) << ": ";
-        for (std::size_t i = 0; i < w.files.size(); ++i) {
-            *inv.out << (i == 0 ? "" : ", ") << w.files[i];
-        }
-        *inv.out << " (" << w.entries
+        *inv.out << KindName(w.spec) << ": " << JoinFileNames(w.files) << " (" << w.entries
                  << (w.spec.kind == EntryFileKind::Map ? " blocks)\n" : " entries)\n");
     }
     for (const EntryFileSpec& spec : result.alreadyInForm) {

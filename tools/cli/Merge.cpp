@@ -48,13 +48,9 @@ int RunMerge(Invocation& inv) {
     if (inv.json) {
         QJsonArray written;
         for (const MergeResult::Written& w : result.written) {
-            QJsonArray names;
-            for (const std::string& name : w.files) {
-                names.append(QString::fromStdString(name));
-            }
             QJsonObject o;
             o["kind"] = QString::fromStdString(w.kind);
-            o["files"] = names;
+            o["files"] = FileNamesJson(w.files);
             o["records"] = static_cast<qint64>(w.records);
             written.append(o);
         }
@@ -65,11 +61,7 @@ int RunMerge(Invocation& inv) {
         return 0;
     }
     for (const MergeResult::Written& w : result.written) {
-        *inv.out << w.kind << ": ";
-        for (std::size_t i = 0; i < w.files.size(); ++i) {
-            *inv.out << (i == 0 ? "" : ", ") << w.files[i];
-        }
-        *inv.out << " (" << w.records
+        *inv.out << w.kind << ": " << JoinFileNames(w.files) << " (" << w.records
                  << (w.kind == "patch" ? " records not merged, kept)\n" : " records merged)\n");
     }
     *inv.out << "wrote " << target << '\n';
