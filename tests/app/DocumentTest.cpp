@@ -423,6 +423,15 @@ protected:
     static std::vector<std::uint16_t> Pixels(const SurfaceBuffer& buffer) {
         return test::Pixels(buffer, 0x7FFF);
     }
+    // The pixels an item's (or, given its size, a gump's) data decodes to.
+    static std::vector<std::uint16_t> Decoded(const std::vector<std::uint8_t>& data, bool gump) {
+        SurfaceBuffer decoded;
+        EXPECT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
+            return gump ? CTileGumpType::DrawData(dc, data, 9, 6, 0, 0)
+                        : CTileItemType::DrawData(dc, data, 0, 0);
+        }));
+        return Pixels(decoded);
+    }
     // The data the client reads for an entry through slot 22 and the patch table.
     static std::vector<std::uint8_t> ClientRead(std::int32_t indexSlot, std::int32_t dataSlot,
                                                 std::uint32_t entry, IndexRecord& record) {
@@ -541,18 +550,11 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     IndexRecord record;
     std::vector<std::uint8_t> data = ClientRead(kSlotArtIdx, kSlotArt, kArtItemBase + 6, record);
     ASSERT_TRUE(record.IsPatch());
-    SurfaceBuffer decoded;
-    ASSERT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
-        return CTileItemType::DrawData(dc, data, 0, 0);
-    }));
-    EXPECT_EQ(Pixels(decoded), Reduced(image));
+    EXPECT_EQ(Decoded(data, false), Reduced(image));
     data = ClientRead(kSlotGumpIdx, kSlotGumpArt, 0xF7, record);
     ASSERT_EQ(record.m_wExtra2, 9);
     ASSERT_EQ(record.m_wExtra1, 6);
-    ASSERT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
-        return CTileGumpType::DrawData(dc, data, 9, 6, 0, 0);
-    }));
-    EXPECT_EQ(Pixels(decoded), Reduced(image));
+    EXPECT_EQ(Decoded(data, true), Reduced(image));
     EXPECT_EQ(ClientRead(kSlotSoundIdx, kSlotSound, 1, record),
               MakeSoundEntry("tone_440.wav", samples));
     EXPECT_FALSE(TheClientFiles().ReadIndexRecord(kSlotSoundIdx, kSlotSound, 2, record) &&
@@ -659,25 +661,27 @@ TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
         WritePatch("tiles.mul", test::SamplePatches([](std::uint32_t f) { return f == 30; }));
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);
-    // Opens the TileData page of the selected item; null when the sheet has none.
-    const auto tilePage = [this]() -> CDataPageTileData* {
+    // Opens the TileData page of the crate: the name it shows, then `rename` typed and applied.
+    const auto tileName = [this](const char* rename) -> QString {
+        EXPECT_NE(Select(kCategoryItems, kCrate), nullptr);
         EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
         CDataProps* sheet = m_pApp->GetDataState().m_Sheets.back();
         for (int i = 0; i < sheet->GetPageCount(); ++i) {
             if (auto* page = dynamic_cast<CDataPageTileData*>(sheet->GetPage(i))) {
                 sheet->SetActivePage(i);
-                return page;
+                const QString shown = page->m_pName->text();
+                if (rename != nullptr) {
+                    page->m_pName->setText(QString::fromLatin1(rename));
+                    page->OnChange();
+                    sheet->OnCommand(ids::ID_SHEET_OK);
+                }
+                return shown;
             }
         }
-        return nullptr;
+        ADD_FAILURE() << "no TileData page";
+        return {};
     };
-    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
-    CDataPageTileData* page = tilePage();
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->m_pName->text(), "patched crate");
-    page->m_pName->setText(QStringLiteral("red crate"));
-    page->OnChange();
-    page->GetSheet()->OnCommand(ids::ID_SHEET_OK);
+    EXPECT_EQ(tileName("red crate"), "patched crate");
     EXPECT_TRUE(doc->IsModified());
     EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
     ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
@@ -686,13 +690,7 @@ TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
     // Undo takes it back; made again, it is saved and the document reads it from the file.
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_UNDO));
     EXPECT_FALSE(doc->IsModified());
-    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
-    page = tilePage();
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->m_pName->text(), "patched crate");
-    page->m_pName->setText(QStringLiteral("red crate"));
-    page->OnChange();
-    page->GetSheet()->OnCommand(ids::ID_SHEET_OK);
+    EXPECT_EQ(tileName("red crate"), "patched crate");
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_FILE_SAVE));
     EXPECT_FALSE(doc->IsModified());
     CTileItemInfo info;
@@ -701,10 +699,7 @@ TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
 
     ActiveView()->GetParentFrame()->CloseFrame();
     ASSERT_NE(Open(source), nullptr);
-    ASSERT_NE(Select(kCategoryItems, kCrate), nullptr);
-    page = tilePage();
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->m_pName->text(), "red crate");
+    EXPECT_EQ(tileName(nullptr), "red crate");
     ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
 }
