@@ -7,20 +7,32 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace tessaly::test {
 
+// WriteWave of a sound's first n sample bytes into a memory file of `capacity` bytes: the bytes
+// written, or nothing when it fails.
+inline std::optional<std::vector<std::uint8_t>> WaveInMemory(CMulSound& sound, std::uint32_t n,
+                                                             std::size_t capacity) {
+    std::vector<std::uint8_t> buffer(capacity);
+    MMOpenInfo info{kFourCCMem, buffer.data(), static_cast<std::uint32_t>(buffer.size())};
+    CMMFile f;
+    if (!f.Open(nullptr, kMMIOCreate | kMMIOWrite | kMMIOAllocBuf, &info) ||
+        !WriteWave(f, sound, n)) {
+        return std::nullopt;
+    }
+    buffer.resize(f.GetPosition());
+    return buffer;
+}
+
 inline std::vector<std::uint8_t> ExpectedWave(std::uint16_t id) {
     CMulSound sound(id);
     EXPECT_NE(sound.GetData(), nullptr);
-    std::vector<std::uint8_t> buffer(sound.GetLength() + 100);
-    MMOpenInfo info{kFourCCMem, buffer.data(), static_cast<std::uint32_t>(buffer.size())};
-    CMMFile f;
-    EXPECT_TRUE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, &info));
-    EXPECT_TRUE(WriteWave(f, sound, sound.GetLength() - 32));
-    buffer.resize(static_cast<std::size_t>(f.GetLength()));
-    return buffer;
+    const auto wave = WaveInMemory(sound, sound.GetLength() - 32, sound.GetLength() + 100);
+    EXPECT_TRUE(wave.has_value());
+    return wave.value_or(std::vector<std::uint8_t>{});
 }
 
 }  // namespace tessaly::test

@@ -29,8 +29,11 @@ TEST(NoSoundDevice, InitRaisesAndTheOutputStaysUninitialised) {
     }
     EXPECT_FALSE(output.IsInit());
     EXPECT_EQ(output.GetDeviceName(), "");
+    // It plays nothing and does not follow the listener.
     output.PlaySound(1, CMapPoint(0, 0, 0, 0), 0, true);
+    output.SetListener(CMapPoint(5, 5, 0, 0));
     EXPECT_EQ(output.m_Playing.GetCount(), 0);
+    EXPECT_EQ(output.m_ptListener, CMapPoint());
 }
 
 }  // namespace

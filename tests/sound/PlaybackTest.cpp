@@ -133,15 +133,6 @@ TEST_F(Playback, SoundsWithoutSamplesAreDiscardedSilently) {
     }
 }
 
-TEST_F(Playback, AnOutputWithoutDeviceDoesNothing) {
-    CTarnSounds idle;
-    EXPECT_FALSE(idle.IsInit());
-    idle.PlaySound(1, CMapPoint(0, 0, 0, 0), 0, true);
-    idle.SetListener(CMapPoint(5, 5, 0, 0));
-    EXPECT_EQ(idle.m_Playing.GetCount(), 0);
-    EXPECT_EQ(idle.m_ptListener, CMapPoint());
-}
-
 // Sounds 1 and 7 of the files by id, and a block holding data no file holds (an edit not yet
 // saved), which plays from the block.
 TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {

@@ -1,6 +1,7 @@
 // RIFF chunks, CMMFile over files and memory, sound entries and the RIFF/WAVE files made
 // from them.
 
+#include "ExpectedWave.h"
 #include "MMFile.h"
 #include "MulSound.h"
 #include "SoundTestClient.h"
@@ -15,6 +16,7 @@ namespace tessaly {
 namespace {
 
 using test::MemorySound;
+using test::WaveInMemory;
 
 std::vector<std::uint8_t> Ramp(std::size_t n) {
     std::vector<std::uint8_t> v(n);
@@ -29,18 +31,6 @@ bool OpenMemory(CMMFile& f, std::vector<std::uint8_t>& buffer, std::uint32_t mod
     info.pchBuffer = buffer.data();
     info.cchBuffer = static_cast<std::uint32_t>(buffer.size());
     return f.Open(nullptr, mode, &info);
-}
-
-// WriteWave into a memory buffer of `capacity` bytes; the bytes written, or nullopt.
-std::optional<std::vector<std::uint8_t>> WaveInMemory(CMulSound& s, std::uint32_t n,
-                                                      std::size_t capacity) {
-    std::vector<std::uint8_t> buffer(capacity);
-    CMMFile f;
-    if (!OpenMemory(f, buffer, kMMIOCreate | kMMIOWrite | kMMIOAllocBuf) || !WriteWave(f, s, n)) {
-        return std::nullopt;
-    }
-    buffer.resize(f.GetPosition());
-    return buffer;
 }
 
 bool ReadWaveBytes(std::vector<std::uint8_t> bytes, WaveFormat& format,
