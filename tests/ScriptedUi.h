@@ -26,6 +26,14 @@ public:
         QString className;
         QStringList texts;
     };
+    static ShownDialog Describe(const QDialog& dialog) {
+        ShownDialog shown{
+            dialog.windowTitle(), QString::fromLatin1(dialog.metaObject()->className()), {}};
+        for (QLabel* label : dialog.findChildren<QLabel*>()) {
+            shown.texts << label->text();
+        }
+        return shown;
+    }
     // A Yes/No/Cancel question: its text and title.
     struct Question {
         std::string text;
@@ -74,12 +82,7 @@ public:
         if (m_OnDialog) {
             m_OnDialog(dialog);  // fills in the dialog, and may accept it
         }
-        ShownDialog shown{
-            dialog.windowTitle(), QString::fromLatin1(dialog.metaObject()->className()), {}};
-        for (QLabel* label : dialog.findChildren<QLabel*>()) {
-            shown.texts << label->text();
-        }
-        m_Shown.push_back(shown);
+        m_Shown.push_back(Describe(dialog));
         return m_bAcceptDialogs;
     }
     std::optional<std::string> AskText(const std::string& text, const std::string& title) override {

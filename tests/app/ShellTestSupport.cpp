@@ -9,10 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -39,15 +37,7 @@ bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
     if (dialog == nullptr || !dialog->isModal()) {
         return false;
     }
-    Seen seen{dialog->windowTitle(), QString::fromLatin1(dialog->metaObject()->className()), {}};
-    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
-        seen.texts << box->text();
-    } else {
-        for (QLabel* label : dialog->findChildren<QLabel*>()) {
-            seen.texts << label->text();
-        }
-    }
-    m_Seen.push_back(seen);
+    m_Seen.push_back(ScriptedUi::Describe(*dialog));
     QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
     return false;
 }

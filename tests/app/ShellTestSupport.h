@@ -32,11 +32,7 @@ namespace tessaly::test {
 // past it, closes it and records its title and texts (the test then fails).
 class ModalCloser : public QObject {
 public:
-    struct Seen {
-        QString title;
-        QString className;
-        QStringList texts;  // the message box text, or every label of the dialog
-    };
+    using Seen = ScriptedUi::ShownDialog;
     ModalCloser();
     ~ModalCloser() override;
     std::vector<Seen> m_Seen;
