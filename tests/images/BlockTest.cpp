@@ -68,6 +68,16 @@ bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
     return drawn;
 }
 
+// Loads a picture block of the client in use and folds its drawing at (0, 0) into the hash.
+template <typename Block>
+void HashBlock(PixelHash& hash, std::uint32_t id) {
+    Block block(id);
+    ASSERT_TRUE(block.EnsureLoaded()) << id;
+    EXPECT_TRUE(HashDrawing(hash, block.GetWidth(), block.GetHeight(), [&](CSurfaceDC& dc) {
+        return block.Draw(dc, 0, 0);
+    })) << id;
+}
+
 }  // namespace
 
 // A client directory built record by record.
@@ -530,10 +540,7 @@ protected:
 TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
     PixelHash items, terrain, textures, gumps, lights, anims;
     for (const mk::SampleItem& s : mk::kSampleItems) {
-        CTileItemType item(s.id);
-        ASSERT_TRUE(item.EnsureLoaded()) << s.id;
-        EXPECT_TRUE(HashDrawing(items, item.GetWidth(), item.GetHeight(),
-                                [&](CSurfaceDC& dc) { return item.Draw(dc, 0, 0); }));
+        HashBlock<CTileItemType>(items, s.id);
     }
     for (const mk::SampleTerrain& s : mk::kSampleTerrain) {
         CTileTerrainType tile(s.id);
@@ -549,16 +556,10 @@ TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
                     [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); });
     }
     for (std::uint32_t id : {0x0A28u, 0x0A2Cu, 0x0A30u, 0x00F7u, 0x00F8u, 0x000Cu, 0x07D0u}) {
-        CTileGumpType gump(id);
-        ASSERT_TRUE(gump.EnsureLoaded()) << id;
-        HashDrawing(gumps, gump.GetWidth(), gump.GetHeight(),
-                    [&](CSurfaceDC& dc) { return gump.Draw(dc, 0, 0); });
+        HashBlock<CTileGumpType>(gumps, id);
     }
     for (std::uint32_t id = 0; id < 6; ++id) {
-        CTileLightType light(id);
-        ASSERT_TRUE(light.EnsureLoaded());
-        HashDrawing(lights, light.GetWidth(), light.GetHeight(),
-                    [&](CSurfaceDC& dc) { return light.Draw(dc, 0, 0); });
+        HashBlock<CTileLightType>(lights, id);
     }
     for (std::uint32_t body : {1u, 201u, 400u}) {
         for (std::int32_t direction = 0; direction < 8; ++direction) {
