@@ -78,6 +78,11 @@ protected:
     static std::vector<std::uint8_t> Bytes(const std::string& path) {
         return TempDir::ReadFile(path);
     }
+    // Saves the document as `name` in the test's folder; the bytes saved, none if it failed.
+    std::vector<std::uint8_t> SaveAs(CBrindleDoc* doc, const std::string& name) {
+        EXPECT_TRUE(doc->DoSave(QString::fromStdString(m_Dir.File(name)))) << name;
+        return Bytes(m_Dir.File(name));
+    }
 
     // A patch file of records sorted by key, so that a save (which writes records in table
     // order and data in the same order) reproduces it byte for byte.
@@ -273,16 +278,13 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES);
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
 
-    std::string target = m_Dir.File("saved.mul");
-    ASSERT_TRUE(doc->DoSave(QString::fromStdString(target)));
-    EXPECT_EQ(Bytes(target), Bytes(source));
+    EXPECT_EQ(SaveAs(doc, "saved.mul"), Bytes(source));
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("tmpversave.mul")));
     EXPECT_TRUE(m_pApp->GetDataState().m_Sheets.empty());
     // The document now holds the saved file and lists it again.
-    EXPECT_EQ(doc->GetPatchPath(), target);
+    EXPECT_EQ(doc->GetPatchPath(), m_Dir.File("saved.mul"));
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 3);
-    ASSERT_TRUE(doc->DoSave(QString::fromStdString(m_Dir.File("again.mul"))));
-    EXPECT_EQ(Bytes(m_Dir.File("again.mul")), Bytes(source));
+    EXPECT_EQ(SaveAs(doc, "again.mul"), Bytes(source));
 
     // The reloaded item and gump show their patched pictures at the sizes their records carry.
     IndexRecord gump;
@@ -361,10 +363,8 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
     EXPECT_EQ(TheClientFiles().GetFile(kSlotVerData).GetFilePath(), second);
 
     // Saving the first document while the second is active writes the first one's bytes.
-    ASSERT_TRUE(docA->DoSave(QString::fromStdString(m_Dir.File("a-out.mul"))));
-    EXPECT_EQ(Bytes(m_Dir.File("a-out.mul")), Bytes(first));
-    ASSERT_TRUE(docB->DoSave(QString::fromStdString(m_Dir.File("b-out.mul"))));
-    EXPECT_EQ(Bytes(m_Dir.File("b-out.mul")), Bytes(second));
+    EXPECT_EQ(SaveAs(docA, "a-out.mul"), Bytes(first));
+    EXPECT_EQ(SaveAs(docB, "b-out.mul"), Bytes(second));
 
     // Activating a document's frame points slot 22 and the patch table at its file.
     CChildFrame* frameA = docA->GetViews().front()->GetParentFrame();
@@ -378,8 +378,7 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
     frameA->close();
     QApplication::processEvents();
     EXPECT_EQ(m_pFrame->GetActiveDocument(), docB);
-    ASSERT_TRUE(docB->DoSave(QString::fromStdString(m_Dir.File("b-again.mul"))));
-    EXPECT_EQ(Bytes(m_Dir.File("b-again.mul")), Bytes(second));
+    EXPECT_EQ(SaveAs(docB, "b-again.mul"), Bytes(second));
 }
 
 // Editing items, gumps and sounds through the window's commands, then saving.
