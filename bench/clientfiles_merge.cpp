@@ -39,7 +39,7 @@ constexpr std::uint32_t kItemStep = 20;
 constexpr std::uint32_t kDeleted = 40;  // items 0x3000, 0x3010, ... deleted
 constexpr std::uint32_t kGumps = 200;   // gumps 0, 4, 8, ... replaced
 constexpr std::uint32_t kSounds = 120;  // sounds 0, 5, 10, ... replaced
-constexpr std::uint32_t kTiles = 60;    // tile data of items 0x10, 0x110, ... (one group each)
+constexpr std::uint32_t kTiles = 60;    // tile data of items 0x100, 0x200, ... (first of a group)
 // The ".pat" patch: hues 10, 13, 16, ... and these multis (replaced when the client has them,
 // else added).
 constexpr std::uint32_t kHues = 40;
@@ -65,13 +65,14 @@ void WriteItemPicture(std::uint32_t id, const fs::path& file) {
     }
 }
 
-// A new gump picture: a checkerboard of the entry's colour and black, 96 x 64.
+// A new gump picture: a checkerboard of the entry's colour and dark grey (black would be
+// transparent), 96 x 64.
 void WriteGumpPicture(std::uint32_t id, const fs::path& file) {
     QImage image(96, 64, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             image.setPixel(x, y,
-                           ((x / 8 + y / 8) % 2) != 0 ? EntryColour(id).rgb() : qRgb(0, 0, 0));
+                           ((x / 8 + y / 8) % 2) != 0 ? EntryColour(id).rgb() : qRgb(48, 48, 48));
         }
     }
     if (!image.save(QString::fromStdString(file.string()), "PNG")) {
@@ -168,7 +169,7 @@ void WriteMergeInputs(const fs::path& root, const std::string& name, std::size_t
         args.insert(args.end(), {"--replace", "sound", hex(5 * k), wav.string()});
     }
     for (std::uint32_t k = 0; k < kTiles; ++k) {
-        const std::uint32_t id = 0x10 + 0x100 * k;
+        const std::uint32_t id = 0x100 * (k + 1);
         args.insert(args.end(), {"--tiledata", "item", hex(id), "name=merged " + hex(id),
                                  "flags=0x" + QString::number(0x40 | k << 8, 16).toStdString()});
     }

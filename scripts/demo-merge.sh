@@ -43,7 +43,7 @@ for client in old newer; do
         shoot "$dir" "$client-$side-tiledata-0x208" TileData 0x208 TileData
         shoot "$dir" "$client-$side-hue-0x10" Hues 0x10 Hue
         shoot "$dir" "$client-$side-multi-0x0" Multis 0x0 Image
-        "$cli" --client-dir "$dir" tiledata item 0x110 >"$work/shots/$client-$side-tiledata.txt"
+        "$cli" --client-dir "$dir" tiledata item 0x100 >"$work/shots/$client-$side-tiledata.txt"
     done
     # A deleted item is gone from the merged client's list.
     if "$cli" --client-dir "$work/$client-client" export item 0x3000 "$work/deleted.png" \
