@@ -6,12 +6,14 @@
 # item, gump, sound, tile data record, hue and multi in the window, from the client as it was
 # ("before") and from the merged copy without the patch ("after").
 #
-# Usage: scripts/demo-merge.sh [WORKDIR]   (default: a new folder below /tmp; the build in
-# ./build, configured with -DTESSALY_BENCH=ON, or the one named by BUILD)
+# Usage: scripts/demo-merge.sh [WORKDIR]   (default: a new folder below /tmp; builds in ./build,
+# or the folder named by BUILD, with the benchmarks switched on)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD:-build}
 work=${1:-$(mktemp -d /tmp/tessaly-demo-merge-XXXXXX)}
+# The input writer is a benchmark program: the build needs the benchmarks switched on.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSALY_BENCH=ON >/dev/null
 cmake --build "$build" -j2 --target tessaly tessaly-cli bench_clientfiles_merge >/dev/null
 cli="$build/tools/tessaly-cli"
 mkdir -p "$work"
