@@ -7,10 +7,10 @@
 
 #include "ArtTypes.h"
 #include "ClientFiles.h"
-#include "ClientWriter.h"
 #include "ImageEncoders.h"
 #include "RatioReporter.h"
 #include "SampleClient.h"
+#include "ClientWriter.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
 
