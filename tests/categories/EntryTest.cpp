@@ -165,8 +165,7 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
                                            picture.sizeInBytes()))
                         .second);
         std::unique_ptr<CDataDef> made(CreateDataDef(def.m_nId, 1));
-        EXPECT_EQ(made->GetDataType(), def.m_nId);
-        EXPECT_EQ(made->GetIndex(), 1u);
+        EXPECT_EQ(std::tuple(made->GetDataType(), made->GetIndex()), std::tuple(def.m_nId, 1u));
         // A row of the list: the document's record, or an entry of the client with data.
         std::unique_ptr<CDataDef> entry;
         if (def.m_bDocumentRows) {
@@ -189,8 +188,8 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         CDataVerData change(record, bytes);
         CDataDef* back = change.GetTarget();
         ASSERT_NE(back, nullptr);
-        EXPECT_EQ(back->GetDataType(), def.m_nId);
-        EXPECT_EQ(back->GetIndex(), entry->GetIndex());
+        EXPECT_EQ(std::tuple(back->GetDataType(), back->GetIndex()),
+                  std::tuple(def.m_nId, entry->GetIndex()));
         CUOVersionBlock again{};
         EXPECT_EQ(written(*back, again), bytes);
         EXPECT_EQ(std::tuple(again.m_dwBlock, again.m_wExtra1, again.m_wExtra2),
@@ -340,20 +339,18 @@ TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
     EXPECT_EQ(item.GetTargetType(), kCategoryItems);
     CDataDef* target = item.GetTarget();
     ASSERT_NE(target, nullptr);
-    EXPECT_EQ(target->GetDataType(), kCategoryItems);
-    EXPECT_EQ(target->GetIndex(), 1u);
+    EXPECT_EQ(std::tuple(target->GetDataType(), target->GetIndex()),
+              std::tuple(kCategoryItems, 1u));
     EXPECT_EQ(target->GetVerData(), &item);
     auto* indexed = dynamic_cast<CDataDefIndex*>(target);
     ASSERT_NE(indexed, nullptr);
-    EXPECT_EQ(indexed->GetIndexRecord().m_dwOffset, 0x80u);
-    EXPECT_EQ(indexed->GetIndexRecord().m_dwLength, 20u | 0x80000000u);
-    EXPECT_EQ(indexed->GetIndexRecord().m_wExtra1, 44);
+    EXPECT_EQ(indexed->GetIndexRecord(), (IndexRecord{0x80, 20u | 0x80000000u, 44, 48}));
     EXPECT_TRUE(target->IsValid());
 
     CDataVerData terrain(Record(4, 0x3FFF));
     ASSERT_NE(terrain.GetTarget(), nullptr);
-    EXPECT_EQ(terrain.GetTarget()->GetDataType(), kCategoryTerrain);
-    EXPECT_EQ(terrain.GetTarget()->GetIndex(), 0x3FFFu);
+    EXPECT_EQ(std::tuple(terrain.GetTarget()->GetDataType(), terrain.GetTarget()->GetIndex()),
+              std::tuple(kCategoryTerrain, 0x3FFFu));
 
     CDataVerData unknown(Record(31, 3));
     EXPECT_EQ(unknown.GetTargetType(), 0);

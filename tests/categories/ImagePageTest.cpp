@@ -34,6 +34,9 @@ namespace {
 
 class ImagePageTest : public test::SampleSheetTest {
 protected:
+    // Pictures compared as 32-bit pixels.
+    static QImage Rgb32(const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
+    static QImage Rgb32(const SurfaceBuffer& buffer) { return Rgb32(CreateDeviceBitmap(buffer)); }
     // Opens the entry's sheet on the page with that caption and lets the page paint.
     CDataPageDraw* ShowPage(CDataDef* entry, const QString& caption) {
         auto* page = test::ShowSheetPage<CDataPageDraw>(*entry, caption);
@@ -176,8 +179,7 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboard) {
         if (c.width != 0) {
             EXPECT_EQ(copied.size(), QSize(c.width, c.height));
         }
-        EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
-                  CreateDeviceBitmap(picture).convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(Rgb32(copied), Rgb32(picture));
     }
     // Every picture page has "Copy": a texture's terrain tile, as its page shows it.
     clipboard->clear();
@@ -189,8 +191,7 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboard) {
     }
     ASSERT_NE(copy, nullptr);
     copy->click();
-    EXPECT_EQ(clipboard->image().convertToFormat(QImage::Format_RGB32),
-              CreateDeviceBitmap(page->GetBuffer()).convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(Rgb32(clipboard->image()), Rgb32(page->GetBuffer()));
 }
 
 // Typing a hue number redraws the picture in entry N - 1 of the hue table (the number the Hues
@@ -239,8 +240,7 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
 
         QGuiApplication::clipboard()->clear();
         page->OnCopy();
-        EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-                  CreateDeviceBitmap(shown).convertToFormat(QImage::Format_RGB32));
+        EXPECT_EQ(Rgb32(QGuiApplication::clipboard()->image()), Rgb32(shown));
         page->GetHueField()->GetSpinBox()->setValue(0);
         page->GetPicture()->repaint();
         test::ExpectSamePixels(page->GetBuffer(), plain);

@@ -9,10 +9,10 @@
 #include "Facet.h"
 #include "MapBlock.h"
 #include "MapView.h"
+#include "QtTestSupport.h"
 #include "ScriptedUi.h"
 #include "clientfiles/SampleClientFiles.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -22,21 +22,8 @@
 namespace tessaly {
 namespace {
 
-class MapViewTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "tessaly-tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-        ASSERT_TRUE(test::UsePatchTable());
-        DataAppState().m_pUi = &m_Ui;
-    }
-    void TearDown() override { DataAppState().m_pUi = nullptr; }
-
-    test::ScriptedUi m_Ui;
-};
+// The sample client with its patch table and scripted dialogs; the sheets closed after each test.
+using MapViewTest = test::SampleSheetTest;
 
 TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     CMapView view;

@@ -62,6 +62,13 @@ protected:
         }
         return rows;
     }
+    // Removes the first component and saves the page; the components left.
+    static std::vector<MultiComponent> RemoveFirstAndSave(CDataPageMultiDraw* page) {
+        Click(page, 0);
+        page->OnRemoveSelected();
+        EXPECT_EQ(page->SaveData(), 0);
+        return page->GetComponents();
+    }
     // As a click on a line does: the line becomes current and the only one selected.
     static void Click(const CDataPageMultiDraw* page, int row) {
         page->m_pList->selectionModel()->setCurrentIndex(page->m_pModel->index(row),
@@ -285,10 +292,7 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchFileAndComesBackFromIt) {
     CDataPageMultiDraw* page = Show();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->m_pModel->rowCount(), 74);
-    Click(page, 0);
-    page->OnRemoveSelected();
-    ASSERT_EQ(page->SaveData(), 0);
-    const std::vector<MultiComponent> edited = page->GetComponents();
+    const std::vector<MultiComponent> edited = RemoveFirstAndSave(page);
     ASSERT_EQ(edited.size(), 73u);
 
     ASSERT_TRUE(SaveAndReopen("edits.pat"));
@@ -330,10 +334,7 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     SurfaceBuffer whole;
     EXPECT_TRUE(DrawMultiPicture(page->GetComponents(), whole));
 
-    Click(page, 0);
-    page->OnRemoveSelected();
-    ASSERT_EQ(page->SaveData(), 0);
-    const std::vector<MultiComponent> edited = page->GetComponents();
+    const std::vector<MultiComponent> edited = RemoveFirstAndSave(page);
     auto record = m_Patch.FindPatchRecord(kPatchTypeMulti, 0x1A50);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->size(), 73 * MultiComponent::kWideSize);

@@ -252,10 +252,11 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     QApplication::processEvents();
 }
 
-// Deletes what closed sheets left for the event loop.
-void RunDeferredDeletes() {
+// Deletes what closed sheets left for the event loop; whether the sheet is gone then.
+bool DeletedLater(const QPointer<CDataProps>& sheet) {
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return sheet.isNull();
 }
 
 TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
@@ -266,8 +267,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
         entry.m_pFirst->OnChange();
         sheet->OnCommand(ids::ID_SHEET_OK);
         EXPECT_EQ(entry.m_pFirst->m_nSaves, 1);
-        RunDeferredDeletes();
-        EXPECT_TRUE(sheet.isNull());
+        EXPECT_TRUE(DeletedLater(sheet));
         EXPECT_TRUE(DataAppState().m_Sheets.empty());
     }
     // OK, and saving reloads the entry away below the sheet's own apply.
@@ -280,8 +280,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
         sheet->OnCommand(ids::ID_SHEET_OK);
         EXPECT_EQ(entry, nullptr);
         EXPECT_TRUE(DataAppState().m_Sheets.empty());
-        RunDeferredDeletes();
-        EXPECT_TRUE(sheet.isNull());
+        EXPECT_TRUE(DeletedLater(sheet));
     }
     // The close box: "Save ?" answered No drops the edit.
     {
@@ -291,8 +290,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
         m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
         EXPECT_TRUE(sheet->close());
         EXPECT_TRUE(DataAppState().m_Sheets.empty());
-        RunDeferredDeletes();
-        EXPECT_TRUE(sheet.isNull());
+        EXPECT_TRUE(DeletedLater(sheet));
         EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
     }
     // The entry goes while a page holds an edit: no question, the sheet lets go at once.
@@ -311,8 +309,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
         // A late apply or close of the released sheet finds nothing to write into.
         sheet->OnCommand(ids::ID_SHEET_OK);
         EXPECT_EQ(page->m_nSaves, 0);
-        RunDeferredDeletes();
-        EXPECT_TRUE(sheet.isNull());
+        EXPECT_TRUE(DeletedLater(sheet));
         EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
     }
 }

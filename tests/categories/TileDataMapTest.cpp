@@ -63,22 +63,34 @@ protected:
         EXPECT_TRUE(sheet->Create());
         return page;
     }
-    template <typename Page>
-    static Page* Opened(CDataDef& entry, int index = 0) {
-        CDataProps* sheet = OpenProperties(entry);
-        if (sheet == nullptr) {
-            return nullptr;
-        }
-        sheet->SetActivePage(index);
-        return dynamic_cast<Page*>(sheet->GetPage(index));
-    }
-
     static QString Text(CDataPage* page, int id) {
         if (auto* label = ids::FindControl<QLabel>(page, id)) {
             return label->text();
         }
         auto* edit = ids::FindControl<QLineEdit>(page, id);
         return edit != nullptr ? edit->text() : QStringLiteral("<none>");
+    }
+    // What a tile data page shows, on one line: title, name, article, the flag bits checked,
+    // the fields shown; "|" between them.
+    static std::string Shown(CDataPage* page) {
+        QStringList flags, fields;
+        for (int bit = 0; bit < 64; ++bit) {
+            auto* box = ids::FindControl<QCheckBox>(
+                page, (bit < 32 ? ids::IDC_TILE_FLAG_FIRST : ids::IDC_TILE_FLAG_UPPER) + bit);
+            if (box != nullptr && !box->isHidden() && box->isChecked()) {
+                flags << QString::number(bit);
+            }
+        }
+        for (int id = ids::IDC_TILE_FIELD_FIRST; id < ids::IDC_TILE_FIELD_FIRST + 9; ++id) {
+            auto* edit = ids::FindControl<QLineEdit>(page, id);
+            if (edit != nullptr && !edit->isHidden()) {
+                fields << edit->text();
+            }
+        }
+        return QStringList{Text(page, ids::IDC_TILE_TITLE), Text(page, ids::IDC_TILE_NAME),
+                           Text(page, ids::IDC_TILE_ARTICLE), flags.join(','), fields.join(' ')}
+            .join('|')
+            .toStdString();
     }
     static bool Checked(CDataPage* page, int bit) {
         return ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + bit)->isChecked();
@@ -133,43 +145,21 @@ TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
     CDataDefItem item(kCrate);
     auto* page = ShowPage<CDataPageTileData>(&item);
     ASSERT_EQ(page->GetEntry(), &item);
-    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3c");
-    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME),
-              "patched crate");  // the patch group wins over the base file
-    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "a");
-    EXPECT_TRUE(Checked(page, 14));
-    EXPECT_FALSE(Checked(page, 15));
-    EXPECT_TRUE(Checked(page, 21));  // container
-    EXPECT_TRUE(Checked(page, 6));   // block
-    EXPECT_FALSE(Checked(page, 0));
+    // The patch group wins over the base file: its name and weight 9; height 10.
+    EXPECT_EQ(Shown(page), "Item 0e3c|patched crate|a|6,9,14,21|9 0 10 0 0 0");
     EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 21)->text(),
               "15=CONTAINER");
-    EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 31)->text(),
-              "1F=WALKABLE");
-    EXPECT_EQ(Text(page, ids::IDC_TILE_FIELD_FIRST), "9");       // weight (patched)
-    EXPECT_EQ(Text(page, ids::IDC_TILE_FIELD_FIRST + 2), "10");  // height
-    for (int field = 0; field < 6; ++field) {
-        EXPECT_FALSE(
-            ids::FindControl<QLineEdit>(page, ids::IDC_TILE_FIELD_FIRST + field)->isHidden())
-            << field;
-    }
     EXPECT_TRUE(ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL)->isHidden());
     EXPECT_EQ(Text(page, ids::IDC_TILE_RADAR), "Radar");
     EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
 
+    // Terrain shows no item fields.
     for (CDataDef* terrainLike :
          std::initializer_list<CDataDef*>{new CDataDefTerrain(0xA8), new CDataDefTexture(0xA8)}) {
         std::unique_ptr<CDataDef> owner(terrainLike);
         auto* terrain = ShowPage<CDataPageTileData>(terrainLike);
         ASSERT_EQ(terrain->GetEntry(), terrainLike);
-        EXPECT_EQ(Text(terrain, ids::IDC_TILE_TITLE), "Terrain 0a8");
-        EXPECT_EQ(Text(terrain, ids::IDC_TILE_NAME), "water");
-        EXPECT_EQ(Text(terrain, ids::IDC_TILE_ARTICLE), "");
-        EXPECT_TRUE(Checked(terrain, 3) && Checked(terrain, 6) && Checked(terrain, 7));
-        EXPECT_FALSE(Checked(terrain, 14) || Checked(terrain, 21));
-        EXPECT_TRUE(ids::FindControl<QLineEdit>(terrain, ids::IDC_TILE_FIELD_FIRST)->isHidden());
-        EXPECT_TRUE(
-            ids::FindControl<QLineEdit>(terrain, ids::IDC_TILE_FIELD_FIRST + 5)->isHidden());
+        EXPECT_EQ(Shown(terrain), "Terrain 0a8|water||3,6,7|");
         EXPECT_TRUE(terrain->m_FieldLabels[0]->isHidden());
         EXPECT_TRUE(ids::FindControl<QScrollBar>(terrain, ids::IDC_TILE_SCROLL)->isHidden());
         EXPECT_EQ(terrain->m_pRadar->GetColor(), QColor(40, 72, 168));
@@ -177,19 +167,17 @@ TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
 
     // Any other kind of entry leaves the page without an entry.
     CDataDefStatics statics(0);
-    auto* refused = ShowPage<CDataPageTileData>(&statics);
-    EXPECT_EQ(refused->GetEntry(), nullptr);
+    EXPECT_EQ(ShowPage<CDataPageTileData>(&statics)->GetEntry(), nullptr);
 }
 
 TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
     CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
-    auto* page = Opened<CDataPageTileData>(record, 1);  // after the record's own page
+    auto* page = test::ShowSheetPage<CDataPageTileData>(record);  // after the record's own page
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->GetEntry(), nullptr);
     QScrollBar* scroll = ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL);
     EXPECT_FALSE(scroll->isHidden());
-    EXPECT_EQ(scroll->minimum(), 0);
-    EXPECT_EQ(scroll->maximum(), 31);
+    EXPECT_EQ(std::pair(scroll->minimum(), scroll->maximum()), std::pair(0, 31));
     EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE),
               "Item 0e20");  // group 625 starts at item 625 * 32 - 16384
 
@@ -197,54 +185,59 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
     EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3c");
     EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
     EXPECT_EQ(scroll->value(), 28);
-    page->OnScroll(CDataPageTileData::PageDown);  // 32 clamps to 31
-    EXPECT_EQ(page->m_nPos, 31);
-    page->OnScroll(CDataPageTileData::LineDown);
-    EXPECT_EQ(page->m_nPos, 31);
+    using Page = CDataPageTileData;
+    const std::tuple<Page::ScrollCode, int, int> steps[] = {
+        {Page::PageDown, 0, 31},  // 32 clamps to 31
+        {Page::LineDown, 0, 31}, {Page::Bottom, 0, 31}, {Page::LineUp, 0, 30},
+        {Page::Top, 0, 0},       {Page::PageUp, 0, 0},  {Page::ThumbTrack, 99, 31}};
+    for (const auto& [code, thumb, position] : steps) {
+        page->OnScroll(code, thumb);
+        EXPECT_EQ(page->m_nPos, position) << code;
+        EXPECT_EQ(scroll->value(), position) << code;
+    }
     EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3f");
-    page->OnScroll(CDataPageTileData::Bottom);
-    EXPECT_EQ(page->m_nPos, 31);
-    page->OnScroll(CDataPageTileData::LineUp);
-    EXPECT_EQ(page->m_nPos, 30);
-    page->OnScroll(CDataPageTileData::Top);
-    page->OnScroll(CDataPageTileData::PageUp);
-    EXPECT_EQ(page->m_nPos, 0);
-    page->OnScroll(CDataPageTileData::ThumbTrack, 99);
-    EXPECT_EQ(page->m_nPos, 31);
 
-    // The scroll bar's own steps land in the same rule.
-    scroll->triggerAction(QAbstractSlider::SliderPageStepSub);
-    EXPECT_EQ(page->m_nPos, 27);
-    EXPECT_EQ(scroll->value(), 27);
-    scroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(page->m_nPos, 28);
+    // The scroll bar's own steps land in the same rule; "bottom" changes nothing.
+    for (const auto& [action, position] : {std::pair(QAbstractSlider::SliderPageStepSub, 27),
+                                           std::pair(QAbstractSlider::SliderSingleStepAdd, 28),
+                                           std::pair(QAbstractSlider::SliderToMaximum, 28)}) {
+        scroll->triggerAction(action);
+        EXPECT_EQ(page->m_nPos, position) << action;
+        EXPECT_EQ(scroll->value(), position) << action;
+    }
     EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
-    scroll->triggerAction(QAbstractSlider::SliderToMaximum);  // "bottom": no change
-    EXPECT_EQ(page->m_nPos, 28);
-    EXPECT_EQ(scroll->value(), 28);
 }
 
 TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
-    // An unpatched group reads "tiledata.mul"; the list links no record here.
-    CDataDefTileData terrainGroup(0xA8 / 32);
-    EXPECT_TRUE(terrainGroup.IsValid());
-    EXPECT_STREQ(terrainGroup.GetColumnText(0), "t160-191");
-    auto* page = Opened<CDataPageTileData>(terrainGroup);
-    ASSERT_NE(page, nullptr);
-    page->OnScroll(CDataPageTileData::ThumbPosition, 0xA8 % 32);
-    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Terrain 0a8");
-    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "water");
-    EXPECT_TRUE(ids::FindControl<QLineEdit>(page, ids::IDC_TILE_FIELD_FIRST)->isHidden());
-
-    CDataDefTileData lastTerrain(511), firstItems(512);
-    auto* last = Opened<CDataPageTileData>(lastTerrain);
-    ASSERT_NE(last, nullptr);
-    last->OnScroll(CDataPageTileData::ThumbPosition, 31);
-    EXPECT_EQ(Text(last, ids::IDC_TILE_TITLE), "Terrain 03fff");
-    auto* first = Opened<CDataPageTileData>(firstItems);
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(Text(first, ids::IDC_TILE_TITLE), "Item 00");
-    EXPECT_FALSE(ids::FindControl<QLineEdit>(first, ids::IDC_TILE_FIELD_FIRST)->isHidden());
+    // Unpatched groups read "tiledata.mul" (the list links no record here); past the item
+    // section there is no room in the file: unused unless patched.
+    const struct {
+        std::uint32_t group;
+        int position;
+        const char* column;
+        const char* shown;  // null: no page entry
+    } groups[] = {
+        {0xA8 / 32, 0xA8 % 32, "t160-191", "Terrain 0a8|water||3,6,7|"},
+        {511, 31, "t16352-16383", "Terrain 03fff||||"},
+        {512, 0, "i0-31", "Item 00||||0 0 0 0 0 0"},
+        {1023, 0, "i16352-16383", "Item 03fe0||||0 0 0 0 0 0"},
+        {1024, 0, "unused", nullptr},
+    };
+    for (const auto& g : groups) {
+        SCOPED_TRACE(g.group);
+        CDataDefTileData entry(g.group);
+        EXPECT_EQ(entry.IsValid(), g.shown != nullptr);
+        EXPECT_STREQ(entry.GetColumnText(0), g.column);
+        auto* page = test::ShowSheetPage<CDataPageTileData>(entry);
+        ASSERT_NE(page, nullptr);
+        if (g.shown == nullptr) {
+            EXPECT_EQ(page->GetEntry(), nullptr);
+            continue;
+        }
+        page->OnScroll(CDataPageTileData::ThumbPosition, g.position);
+        EXPECT_EQ(Shown(page), g.shown);
+        DataAppState().DestroyAllSheets();
+    }
 
     // A group linked to a patch record in a list reads the patch, not the base file.
     CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
@@ -254,14 +247,6 @@ TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
     ASSERT_TRUE(linked.ReadBlock());
     ASSERT_TRUE(linked.GetItemRecord(kCrate % 32, info));
     EXPECT_EQ(info.GetName(), "patched crate");
-
-    // Past the item section there is no room in the file: unused unless patched.
-    CDataDefTileData beyond(1024), lastItems(1023);
-    EXPECT_TRUE(lastItems.IsValid());
-    EXPECT_STREQ(lastItems.GetColumnText(0), "i16352-16383");
-    EXPECT_FALSE(beyond.IsValid());
-    EXPECT_STREQ(beyond.GetColumnText(0), "unused");
-    EXPECT_EQ(Opened<CDataPageTileData>(beyond)->GetEntry(), nullptr);
 }
 
 // The newer sample: 1,024 item groups with items past 0x4000, 64-bit flags, the newer fields.
@@ -278,26 +263,15 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     CDataDefItem item(kTall);
     CDataDefTileData group((kTall + kArtItemBase) / 32);
     auto* fromItem = ShowPage<CDataPageTileData>(&item);
-    auto* fromGroup = Opened<CDataPageTileData>(group);
+    auto* fromGroup = test::ShowSheetPage<CDataPageTileData>(group);
     ASSERT_NE(fromGroup, nullptr);
     fromGroup->OnScroll(CDataPageTileData::ThumbPosition, kTall % 32);
     for (CDataPageTileData* page : {fromItem, fromGroup}) {
         ASSERT_NE(page->GetEntry(), nullptr);
-        EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 04321");
-        EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "tall crate");
-        QCheckBox* bit32 = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 32);
-        EXPECT_FALSE(bit32->isHidden());
-        EXPECT_EQ(bit32->text(), "20");
-        EXPECT_TRUE(bit32->isChecked());
-        EXPECT_FALSE(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 63)->isChecked());
-        // Weight, quality, height, misc, anim, quantity, hue, stacking offset, value.
-        QStringList fields;
-        for (int id = ids::IDC_TILE_FIELD_FIRST; id < ids::IDC_TILE_FIELD_FIRST + 9; ++id) {
-            auto* edit = ids::FindControl<QLineEdit>(page, id);
-            EXPECT_FALSE(edit->isHidden()) << id;
-            fields << edit->text();
-        }
-        EXPECT_EQ(fields.join(' '), "10 0 8 0 0 3 0 0 0");  // animation 0, not 131072
+        // Weight, quality, height, misc, anim, quantity, hue, stacking offset, value; the
+        // animation 0, not 131072.
+        EXPECT_EQ(Shown(page), "Item 04321|tall crate||32|10 0 8 0 0 3 0 0 0");
+        EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 32)->text(), "20");
         EXPECT_EQ(page->m_FieldLabels[3]->text(), "Misc");
         EXPECT_EQ(page->m_FieldLabels[7]->text(), "Stacking Offset");
         EXPECT_EQ(page->m_pRadar->GetColor(), QColor(128, 128, 136));  // colour 0x4211
@@ -354,9 +328,6 @@ TEST_F(TileDataMapTest, AppliedPageStoresTheGroupInTheDocument) {
     ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 5)->click();
     ASSERT_TRUE(sheet->ApplyPages());
     const CTileItemInfo now = DocumentItem(doc, kCrateGroup, kCrate % 32);
-    EXPECT_EQ(now.GetName(), "twenty bytes exactly");
-    EXPECT_EQ(now.m_bWeight, 200);
-    EXPECT_EQ(now.m_dwFlags, was.m_dwFlags | kTileDamage);
     CTileItemInfo edited = was;
     edited.SetName("twenty bytes exactly");
     edited.m_bWeight = 200;
@@ -404,7 +375,7 @@ TEST_F(TileDataMapTest, PatchGroupOfTheWrongLayoutIsNotRead) {
     EXPECT_EQ(linked.GetPatchNote(),
               "the patch record of tile data group 625 holds 1316 bytes, not the 1188 of a group "
               "of this client's layout: not read");
-    auto* page = Opened<CDataPageTileData>(linked);
+    auto* page = test::ShowSheetPage<CDataPageTileData>(linked);
     ASSERT_NE(page, nullptr);
     EXPECT_FALSE(page->m_pNote->isHidden());
     EXPECT_EQ(page->m_pNote->text().toStdString(), linked.GetPatchNote());
@@ -420,20 +391,13 @@ TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
     EXPECT_EQ(an->text(), "F=AN");
     EXPECT_FALSE(page->IsModified());
 
-    an->click();  // "a" goes off, "an" on
-    EXPECT_FALSE(a->isChecked());
-    EXPECT_TRUE(an->isChecked());
-    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "an");
+    // Article and flags: "an" on takes "a" off, the other flags kept; "a" again, then off.
+    for (const auto& [box, shown] :
+         {std::pair(an, "an|6,9,15,21"), std::pair(a, "a|6,9,14,21"), std::pair(a, "|6,9,21")}) {
+        box->click();
+        EXPECT_EQ(QString::fromStdString(Shown(page)).section('|', 2, 3).toStdString(), shown);
+    }
     EXPECT_TRUE(page->IsModified());
-    EXPECT_TRUE(Checked(page, 21));  // other flags are kept
-
-    a->click();
-    EXPECT_TRUE(a->isChecked());
-    EXPECT_FALSE(an->isChecked());
-    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "a");
-    a->click();  // toggles off: no article
-    EXPECT_FALSE(a->isChecked() || an->isChecked());
-    EXPECT_EQ(Text(page, ids::IDC_TILE_ARTICLE), "");
     // With no patch document open, the edit has nowhere to go: refused, and said so.
     EXPECT_EQ(page->SaveData(), 1);
     EXPECT_EQ(m_Ui.m_Messages.back(), "No patch document is open to keep the edit.");
@@ -446,7 +410,7 @@ TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
     TheVerDataTable().QuickSort(0, TheVerDataTable().GetCount() - 1);
 
     CDataVerData record(SampleRecord(kSlotStatics0, kHouseBlock));
-    auto* page = Opened<CDataPageStatics>(record, 1);
+    auto* page = test::ShowSheetPage<CDataPageStatics>(record);
     ASSERT_NE(page, nullptr);
     ASSERT_NE(page->GetEntry(), nullptr);
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=0");
@@ -470,7 +434,7 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     linked.ReadIndex();
     linked.LinkVerData(&deleted);
     EXPECT_STREQ(linked.GetColumnText(0), "0");
-    auto* empty = Opened<CDataPageStatics>(linked);
+    auto* empty = test::ShowSheetPage<CDataPageStatics>(linked);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(Text(empty, ids::IDC_STATICS_COUNT), "0 items");
     EXPECT_TRUE(Lines(empty, ids::IDC_STATICS_LIST).isEmpty());
@@ -490,7 +454,7 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     CDataDefStatics unreadable(600);
     unreadable.LinkVerData(&broken);
     EXPECT_STREQ(unreadable.GetColumnText(0), "10");
-    auto* page = Opened<CDataPageStatics>(unreadable);
+    auto* page = test::ShowSheetPage<CDataPageStatics>(unreadable);
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->GetEntry(), &unreadable);
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=704");
@@ -502,7 +466,7 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
 TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
     CDataDefMap entry(513);
     EXPECT_STREQ(entry.GetColumnText(0), "Map");
-    auto* page = Opened<CDataPageMap>(entry);
+    auto* page = test::ShowSheetPage<CDataPageMap>(entry);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Text(page, ids::IDC_MAP_COORDS), "x=8, y=8");
     QStringList lines = Lines(page, ids::IDC_MAP_CELLS);
@@ -522,14 +486,14 @@ TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
 
     // The last block lies beyond the sample's small map: coordinates, no cells, one message.
     CDataDefMap last(kMapBlockCount - 1);
-    auto* far = Opened<CDataPageMap>(last);
+    auto* far = test::ShowSheetPage<CDataPageMap>(last);
     ASSERT_NE(far, nullptr);
     EXPECT_EQ(Text(far, ids::IDC_MAP_COORDS), "x=6136, y=4088");
     EXPECT_TRUE(Lines(far, ids::IDC_MAP_CELLS).isEmpty());
     EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
 
     CDataDefStatics statics(kMapBlockCount - 1);
-    EXPECT_EQ(Opened<CDataPageStatics>(statics)->m_sCoords, "x=6136, y=4088");
+    EXPECT_EQ(test::ShowSheetPage<CDataPageStatics>(statics)->m_sCoords, "x=6136, y=4088");
 }
 
 TEST(MapBlock, ShortOrMissingDataIsRefused) {

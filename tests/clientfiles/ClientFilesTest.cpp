@@ -49,7 +49,7 @@ TEST_F(ClientFilesTest, OpenAllPassesOverAMissingPatchFileOnly) {
 class FixedDirs : public CClientDirSource {
 public:
     bool m_hasKey = true;
-    RegistryValue m_exe;
+    RegistryValue m_exe{true, true, "C:\\Game\\client.exe"};
     RegistryValue m_cd;
     bool ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath) override {
         exePath = m_exe;
@@ -63,7 +63,6 @@ TEST(ClientDirsTest, FindClientDirsCutsTheProgramNameAndKeepsOtherTypesOut) {
     CVerDataTable table;
     CClientFiles files(&table);
     FixedDirs dirs;
-    dirs.m_exe = {true, true, "C:\\Game\\client.exe"};
     dirs.m_cd = {true, true, "D:\\a much longer CD path than the program path\\"};
     ASSERT_TRUE(files.FindClientDirs(dirs));
     EXPECT_EQ(files.m_sClientDir, "C:\\Game");
@@ -85,7 +84,6 @@ TEST_F(ClientFilesTest, OpenInDirsTriesChosenThenClientThenCD) {
     CVerDataTable table;
     CClientFiles files(&table);
     FixedDirs dirs;
-    dirs.m_exe = {true, true, "C:\\Game\\client.exe"};
     dirs.m_cd = {true, true, "D:\\"};
     files.FindClientDirs(dirs);
     CQFile file;

@@ -23,6 +23,14 @@ using test::PatchFile;
 
 class TileDataTest : public test::ClientDirTest {
 protected:
+    // A record's bytes in the layout.
+    template <typename Info>
+    static std::vector<std::uint8_t> Bytes(const Info& info,
+                                           TileDataLayout layout = TileDataLayout::Old) {
+        ByteWriter w;
+        info.Write(w, layout);
+        return w.take();
+    }
     static std::vector<std::uint8_t> ItemBytes(const char* name, std::uint8_t weight) {
         CTileItemInfo info;
         info.m_dwFlags = kTileContainer;
@@ -30,18 +38,14 @@ protected:
         info.m_dwVal6 = 0x01020304;
         info.m_bHeight = 12;
         info.SetName(name);
-        ByteWriter w;
-        info.Write(w);
-        return w.take();
+        return Bytes(info);
     }
     static std::vector<std::uint8_t> TerrainBytes(const char* name) {
         CTileTerrainInfo info;
         info.m_dwFlags = kTileWater;
         info.m_wVal4 = 0xBEEF;
         std::strncpy(info.m_szName, name, sizeof info.m_szName);
-        ByteWriter w;
-        info.Write(w);
-        return w.take();
+        return Bytes(info);
     }
     static void Put(std::vector<std::uint8_t>& file, std::uint64_t pos,
                     const std::vector<std::uint8_t>& bytes) {
@@ -167,14 +171,15 @@ TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
 
 TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     // Sizes: the old and newer layouts with k item groups, and damaged ones.
-    EXPECT_EQ(DetectTileData(1036288).layout, TileDataLayout::Old);
-    EXPECT_EQ(DetectTileData(1036288).itemGroups, 512u);
-    EXPECT_EQ(DetectTileData(3188736).layout, TileDataLayout::Newer);
-    EXPECT_EQ(DetectTileData(3188736).itemGroups, 2048u);
-    EXPECT_FALSE(DetectTileData(3188736).damaged);
-    EXPECT_TRUE(DetectTileData(1000).damaged);
-    EXPECT_EQ(DetectTileData(1000).layout, TileDataLayout::Old);
-    EXPECT_EQ(DetectTileData(3188736 - 7).layout, TileDataLayout::Newer);
+    const auto shape = [](std::uint64_t size) {
+        const TileDataShape d = DetectTileData(size);
+        return std::tuple(d.layout, d.itemGroups, d.damaged);
+    };
+    EXPECT_EQ(shape(1036288), std::tuple(TileDataLayout::Old, 512u, false));
+    EXPECT_EQ(shape(3188736), std::tuple(TileDataLayout::Newer, 2048u, false));
+    EXPECT_EQ(std::get<0>(shape(1000)), TileDataLayout::Old);
+    EXPECT_TRUE(std::get<2>(shape(1000)));
+    EXPECT_EQ(std::get<0>(shape(3188736 - 7)), TileDataLayout::Newer);
     EXPECT_EQ(DetectTileData(3188736 - 7).Describe(), "newer (64-bit flags), damaged");
 
     // A newer file of 2048 item groups: item 0x0E75 "backpack" (weight 3, height 1, animation
@@ -190,37 +195,27 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     backpack.m_wVal14 = 0x0704;                            // stacking offset 4, value 7
     backpack.m_bHeight = 1;
     backpack.SetName("backpack");
-    ByteWriter w;
-    backpack.Write(w, TileDataLayout::Newer);
-    ASSERT_EQ(w.size(), CTileItemInfo::kNewerSize);
-    Put(file, ItemRecordPos(0x0E75, newer), w.take());
+    ASSERT_EQ(Bytes(backpack, TileDataLayout::Newer).size(), CTileItemInfo::kNewerSize);
+    Put(file, ItemRecordPos(0x0E75, newer), Bytes(backpack, TileDataLayout::Newer));
     CTileItemInfo high = backpack;
     high.SetName("high item");
-    ByteWriter h;
-    high.Write(h, TileDataLayout::Newer);
-    Put(file, ItemRecordPos(0x9000, newer), h.take());
+    Put(file, ItemRecordPos(0x9000, newer), Bytes(high, TileDataLayout::Newer));
     CTileTerrainInfo sand;
     sand.m_dwFlagsHigh = 7;
     std::strncpy(sand.m_szName, "sand", sizeof sand.m_szName);
-    ByteWriter t;
-    sand.Write(t, TileDataLayout::Newer);
-    Put(file, TerrainRecordPos(0x16, newer), t.take());
+    Put(file, TerrainRecordPos(0x16, newer), Bytes(sand, TileDataLayout::Newer));
     m_dir.Write("tiledata.mul", file);
 
     CTileItemInfo item;
     item.ReadInfo(0x0E75, m_files);
     EXPECT_EQ(item.GetName(), "backpack");
-    EXPECT_EQ(item.m_dwFlags, kTileContainer);
-    EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
-    EXPECT_EQ(item.m_bWeight, 3);
-    // The newer record's own fields, where the old record's lump reads 0x210201A6.
-    EXPECT_EQ(item.GetAnimation(), 422);
-    EXPECT_EQ(item.GetHue(), 0x21);
-    EXPECT_EQ(item.GetMisc(), 0x0102);
-    EXPECT_EQ(item.GetQuantity(), 5);
-    EXPECT_EQ(item.GetStackingOffset(), 4);
-    EXPECT_EQ(item.GetValue(), 7);
-    EXPECT_EQ(item.m_bHeight, 1);
+    EXPECT_EQ(std::tuple(item.m_dwFlags, item.m_dwFlagsHigh, item.m_bWeight, item.m_bHeight),
+              std::tuple(kTileContainer, 0x101u, 3, 1));
+    // The newer record's own fields, where the old record's lump reads 0x210201A6: animation,
+    // hue, misc, quantity, stacking offset, value.
+    EXPECT_EQ(std::tuple(item.GetAnimation(), item.GetHue(), item.GetMisc(), item.GetQuantity(),
+                         item.GetStackingOffset(), item.GetValue()),
+              std::tuple(422, 0x21, 0x0102, 5, 4, 7));
     item.ReadInfo(0x9000, m_files);
     EXPECT_EQ(item.GetName(), "high item");
     CTileTerrainInfo terrain;
@@ -231,9 +226,7 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     // A patch group of a newer client holds records of the newer size.
     std::vector<std::uint8_t> patch = PatchFile({{30, 512 + 0x0E75 / 32, 1000, 1316, 0, 0}});
     backpack.SetName("patched pack");
-    ByteWriter p;
-    backpack.Write(p, TileDataLayout::Newer);
-    Put(patch, 1000 + (0x0E75 % 32) * 41 + 4, p.take());
+    Put(patch, 1000 + (0x0E75 % 32) * 41 + 4, Bytes(backpack, TileDataLayout::Newer));
     UsePatch(patch);
     item.ReadInfo(0x0E75, m_files);
     EXPECT_EQ(item.GetName(), "patched pack");
@@ -247,9 +240,7 @@ TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
     std::vector<std::uint8_t> file(493568 + 128 * 1316);
     CTileItemInfo base;
     base.SetName("base pack");
-    ByteWriter w;
-    base.Write(w, TileDataLayout::Newer);
-    Put(file, ItemRecordPos(0x0E75, newer), w.take());
+    Put(file, ItemRecordPos(0x0E75, newer), Bytes(base, TileDataLayout::Newer));
     m_dir.Write("tiledata.mul", file);
     std::vector<std::uint8_t> patch(1000);
     Put(patch, 0, {1, 0, 0, 0, 30, 0, 0, 0, 0x73, 2, 0, 0, 0xE8, 3, 0, 0, 0xA4, 4, 0, 0});

@@ -2,10 +2,10 @@
 // against the same content as .mul pairs, and damaged containers.
 
 #include "Builders.h"
+#include "ClientWriter.h"
 #include "SampleClient.h"
 #include "Statics.h"
 #include "TarnError.h"
-#include "ClientWriter.h"
 #include "UopFile.h"
 
 #include <gtest/gtest.h>
@@ -119,7 +119,20 @@ protected:
     void Patch32(std::size_t entry, std::size_t at, std::uint32_t v) {
         StoreLE32(m_bytes.data() + kEntry0 + entry * kUopEntrySize + at, v);
     }
-    void Use() { m_dir.Write("artLegacyMUL.uop", m_bytes); }
+    // Writes the container; the file set reads it anew.
+    void Use() {
+        m_dir.Write("artLegacyMUL.uop", m_bytes);
+        m_files.CloseAll();
+    }
+    // The first 32 bytes of entry n, read as the sound list reads names.
+    std::vector<std::uint8_t> Head(std::uint32_t n) {
+        IndexRecord r;
+        EXPECT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, n, r));
+        r.m_dwLength = 32;
+        std::vector<std::uint8_t> head(32);
+        EXPECT_TRUE(m_files.ReadData(kSlotArt, r, head));
+        return head;
+    }
     // Loads entry n; returns false when it is absent, throws when unreadable.
     bool Load(std::uint32_t n, std::vector<std::uint8_t>& block) {
         IndexRecord r;
@@ -154,13 +167,7 @@ TEST_F(UopContainerTest, StoredAndCompressedEntriesAndPatchRecords) {
     EXPECT_FALSE(Load(0, block));
     EXPECT_FALSE(Load(3, block));
     EXPECT_EQ(m_files.GetIndexCount(kSlotArtIdx), 3u);  // entries 1 and 2, as an index of 3
-    // A prefix read (as the sound list reads names) of a compressed entry.
-    IndexRecord r;
-    ASSERT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, 2, r));
-    r.m_dwLength = 32;
-    std::vector<std::uint8_t> head(32);
-    ASSERT_TRUE(m_files.ReadData(kSlotArt, r, head));
-    EXPECT_EQ(head, Counting(32));
+    EXPECT_EQ(Head(2), Counting(32));                   // a prefix of a compressed entry
     // A patch record still replaces the container's entry.
     std::vector<std::uint8_t> patch = test::PatchFile({{kSlotArt, 1, 24, 4, 0, 0}});
     patch.insert(patch.end(), {9, 8, 7, 6});
@@ -187,7 +194,6 @@ TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
         m_bytes = good;
         StoreLE32(m_bytes.data() + c.at, c.value);
         Use();
-        m_files.CloseAll();
         const std::string error = m_files.GetContainerError(kSlotArt);
         EXPECT_NE(error.find(c.says), std::string::npos) << error;
         EXPECT_EQ(error.find('\n'), std::string::npos);
@@ -219,7 +225,6 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
         m_bytes = good;
         Patch32(c.entry, c.at, c.value);
         Use();
-        m_files.CloseAll();
         EXPECT_TRUE(Unreadable(static_cast<std::uint32_t>(c.entry + 1)))
             << c.entry << " " << c.at << " " << c.value;
     }
@@ -227,7 +232,6 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     m_bytes = good;
     StoreLE16(m_bytes.data() + kEntry0 + kUopEntrySize + 32, 3);
     Use();
-    m_files.CloseAll();
     EXPECT_TRUE(Unreadable(2));
     std::vector<std::uint8_t> block;
     EXPECT_TRUE(Load(1, block));
@@ -235,7 +239,6 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     m_bytes = good;
     Patch32(1, 16, 0x90000000u);
     Use();
-    m_files.CloseAll();
     EXPECT_FALSE(Load(2, block));
 }
 
@@ -245,16 +248,12 @@ TEST_F(UopContainerTest, ClaimsBeyondTheStreamCostOnlyTheStream) {
     const std::uint32_t packed = LoadLE32(m_bytes.data() + kEntry0 + kUopEntrySize + 12);
     Patch32(1, 16, packed * 1000);
     Use();
-    m_files.CloseAll();
     EXPECT_TRUE(Unreadable(2));
     IndexRecord r;
     ASSERT_TRUE(m_files.ReadIndexRecord(kSlotArtIdx, kSlotArt, 2, r));
     EXPECT_EQ(r.GetLength(), packed * 1000);
     EXPECT_FALSE(m_files.DataFits(kSlotArt, r));
-    r.m_dwLength = 32;
-    std::vector<std::uint8_t> head(32);
-    ASSERT_TRUE(m_files.ReadData(kSlotArt, r, head));
-    EXPECT_EQ(head, Counting(32));
+    EXPECT_EQ(Head(2), Counting(32));
 }
 
 TEST_F(UopContainerTest, MapChunksMakeOneFile) {
