@@ -6,6 +6,7 @@
 #include "ClientFiles.h"
 #include "ClientMerge.h"
 #include "EventLog.h"
+#include "MultiType.h"
 #include "OutputFolder.h"
 #include "Patch.h"
 #include "ResourceIds.h"
@@ -262,18 +263,26 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
         replace = true;
     }
     std::string written;
-    const std::string failure = MergeInto(target.string(), replace, ui, written);
+    std::size_t damaged = 0;
+    const std::string failure = MergeInto(target.string(), replace, ui, written, damaged);
     if (!failure.empty()) {
         ui.ShowWarning(failure);
         return false;
     }
-    ui.ShowMessage(Format("The merged client files are in the folder '%s': %s%s.", target.c_str(),
-                          written.c_str(), COutputFolder::kManifestName));
+    std::string message = Format("The merged client files are in the folder '%s': %s%s.",
+                                 target.c_str(), written.c_str(), COutputFolder::kManifestName);
+    if (damaged != 0) {
+        message += Format(
+            "\n%zu damaged entries of the client could not be read: they are left damaged, and "
+            "%s lists them.",
+            damaged, COutputFolder::kManifestName);
+    }
+    ui.ShowMessage(message);
     return true;
 }
 
 std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShellUi& ui,
-                                   std::string& written) {
+                                   std::string& written, std::size_t& damaged) {
     // The progress shows while this runs, and is gone before the closing message.
     const CShellUi::Progress progress =
         ui.BeginProgress(Format("Merging into the folder '%s'...", target.c_str()));
@@ -317,12 +326,14 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
         if (const CPatch* patch = DataAppState().m_pPatch) {
             overlay = MakePatchOverlay(patch->Records(), patch->Count());
         }
+        overlay.multiComponentSize = GetMultiRecordSize(files);
         const MergeResult result =
             MergePatchRecords(files, target, replace, std::nullopt, nullptr, merging, &overlay);
         for (const MergeResult::Written& w : result.written) {
             for (const std::string& name : w.files) {
                 written += name + ", ";
             }
+            damaged += w.damaged.size();
         }
     } catch (const COutputError& e) {
         return e.what();

@@ -65,9 +65,10 @@ public:
 
 private:
     // Writes the records to a patch file beside `target` and merges that into it, adding the
-    // names of the files written to `written` ("name, "); the message of a failure, else empty.
+    // names of the files written to `written` ("name, ") and the damaged entries of the client
+    // left damaged to `damaged`; the message of a failure, else empty.
     std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
-                          std::string& written);
+                          std::string& written, std::size_t& damaged);
     void DetachViews();
     void ReattachViews();
 

@@ -78,6 +78,10 @@ QString LocalString(const std::string& text);
 // The files a command wrote: a JSON array of their names, and "a, b" for the terminal.
 QJsonArray FileNamesJson(const std::vector<std::string>& names);
 std::string JoinFileNames(const std::vector<std::string>& names);
+// The damaged entries a command left damaged: a JSON array of their numbers, and for the
+// terminal "; N damaged entries left damaged: a b c" (nothing when there are none).
+QJsonArray DamagedJson(const std::vector<std::uint32_t>& entries);
+std::string DamagedText(const std::vector<std::uint32_t>& entries);
 
 // Parses decimal or 0x-hex text; UsageError naming `what` on anything else or above max.
 std::uint32_t ParseNumber(const std::string& text, const char* what,
