@@ -18,20 +18,21 @@ namespace {
 // The kinds whose entries are written entry by entry with the patch's records laid over them.
 struct MergedKind {
     std::uint32_t fileId;  // the patch file id, which is also the data slot
+    std::int32_t indexSlot;
     EntryFileSpec spec;
     const char* name;
 };
 const MergedKind kMergedKinds[] = {
-    {kSlotArt, {EntryFileKind::Art}, "art"},
-    {kSlotGumpArt, {EntryFileKind::Gumps}, "gumps"},
-    {kSlotSound, {EntryFileKind::Sounds}, "sounds"},
-    {kSlotTexMaps, {EntryFileKind::Textures}, "textures"},
-    {kSlotLight, {EntryFileKind::Lights}, "lights"},
-    {kSlotAnim, {EntryFileKind::Animations}, "animations"},
-    {kSlotMulti, {EntryFileKind::Multis}, "multis"},
-    {kSlotSkills, {EntryFileKind::Skills}, "skills"},
-    {kSlotMap0, {EntryFileKind::Map, 0}, "map"},
-    {kSlotStatics0, {EntryFileKind::Statics}, "statics"},
+    {kSlotArt, kSlotArtIdx, {EntryFileKind::Art}, "art"},
+    {kSlotGumpArt, kSlotGumpIdx, {EntryFileKind::Gumps}, "gumps"},
+    {kSlotSound, kSlotSoundIdx, {EntryFileKind::Sounds}, "sounds"},
+    {kSlotTexMaps, kSlotTexIdx, {EntryFileKind::Textures}, "textures"},
+    {kSlotLight, kSlotLightIdx, {EntryFileKind::Lights}, "lights"},
+    {kSlotAnim, kSlotAnimIdx, {EntryFileKind::Animations}, "animations"},
+    {kSlotMulti, kSlotMultiIdx, {EntryFileKind::Multis}, "multis"},
+    {kSlotSkills, kSlotSkillsIdx, {EntryFileKind::Skills}, "skills"},
+    {kSlotMap0, -1, {EntryFileKind::Map, 0}, "map"},
+    {kSlotStatics0, kSlotStaIdx0, {EntryFileKind::Statics}, "statics"},
 };
 
 constexpr std::uint32_t kMapBlockBytes = 196;
@@ -229,6 +230,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                                               : 1;
             EntryChanges changes;
             std::uint32_t records = 0;
+            const std::uint64_t sourceEntries = map ? 0 : files.GetIndexCount(kind.indexSlot);
             for (const std::uint32_t block :
                  found != blocks.end() ? found->second : std::set<std::uint32_t>{}) {
                 IndexRecord record;
@@ -245,6 +247,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                         !files.DataFits(kSlotMap0, place)) {
                         continue;
                     }
+                } else if (status != ReadStatus::Ok && record.GetLength() != 0 &&
+                           block >= sourceEntries) {
+                    continue;  // kept as it is rather than an index grown to reach it
                 }
                 merged.insert({kind.fileId, block});
                 ++records;
