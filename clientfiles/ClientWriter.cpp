@@ -223,8 +223,9 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
         stored = ByteSpan(m_Scratch.data(), size);
     }
     m_Slots.push_back({m_uSize, static_cast<std::uint32_t>(stored.size()),
-                       static_cast<std::uint32_t>(bytes.size()), EntryHash(number, name),
-                       Adler32(stored), compress ? kUopZlib : kUopStored});
+                       static_cast<std::uint32_t>(bytes.size()),
+                       EntryHash(number, name), Adler32(stored),
+                       compress ? kUopZlib : kUopStored});
     m_File->Write(stored.data(), static_cast<std::uint32_t>(stored.size()));
     m_uSize += stored.size();
 }
@@ -232,7 +233,8 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
 void CUopWriter::AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry) {
     StartEntry(number);
     m_Slots.push_back({m_uSize, entry.compressedLength, entry.decompressedLength,
-                       EntryHash(number, {}), entry.checksum, entry.compression});
+                       EntryHash(number, {}), entry.checksum,
+                       entry.compression});
     source.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
     m_Scratch.resize(std::min(entry.compressedLength, kCopyPiece));
     std::uint32_t left = entry.compressedLength;
