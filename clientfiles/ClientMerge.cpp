@@ -219,6 +219,10 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             if (found == blocks.end() && !overlays) {
                 continue;
             }
+            const EntrySourceInfo source = FindEntrySource(files, kind.spec);
+            if (!source.present && !overlays) {
+                continue;  // no file to merge into: the records are kept, and read as they were
+            }
             const auto slot = static_cast<std::int32_t>(kind.fileId);
             const bool map = kind.spec.kind == EntryFileKind::Map;
             // Multis go in the client's component size: bytes past its last whole component,
@@ -274,17 +278,17 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             if (overlays) {
                 // The ".pat" patch's multis win over the records, as the window shows them.
                 for (const auto& [number, bytes] : overlay->multis) {
+                    records += changes.count(number) == 0;
                     EntryChange& change = changes[number];
                     change = EntryChange{};
                     change.bytes = bytes;
-                    ++records;
                 }
             }
             if (changes.empty()) {
                 continue;
             }
             EntryFileOptions options;
-            options.form = form ? *form : FindEntrySource(files, kind.spec).form;
+            options.form = form ? *form : source.form;
             options.progress = tell;
             EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
             ++step;

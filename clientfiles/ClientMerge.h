@@ -4,8 +4,9 @@
 // patch's records in place of their entries, every other entry copied as it is; tile data,
 // animdata and hues get their groups laid over the client's file. Records the client would
 // not apply whole (of other file ids, of a size wrong for their kind, for a place outside the
-// file) stay in the output's own "verdata.mul". The output is one folder, written as one
-// transaction (see COutputFolder); the client's files are only read.
+// file), and those of a file the client does not have, stay in the output's own "verdata.mul". The
+// output is one folder, written as one transaction (see COutputFolder); the client's files are only
+// read.
 
 #include "ClientWriter.h"
 

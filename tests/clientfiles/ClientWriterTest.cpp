@@ -632,6 +632,18 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
         if (sample != Damaged) {  // there the damage may have given it another file id
             EXPECT_EQ(listed["art"].count(kArtItemBase + 9), 1u);
         }
+        if (sample == Old) {
+            // A client file that cannot be read ends the merge with one message, no output.
+            fs::remove(source / "tiledata.mul");
+            fs::create_directory(source / "tiledata.mul");
+            Client again(source);
+            ASSERT_TRUE(again.files.OpenSlot(kSlotVerData));
+            again.table.Load(again.files.GetFile(kSlotVerData));
+            EXPECT_THROW(MergePatchRecords(again.files, (dir.Path() / "again").string(), false,
+                                           std::nullopt),
+                         COutputError);
+            EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"client", "merged", "out"}));
+        }
         for (const auto& [kind, entries] : before) {
             for (const auto& [n, e] : entries) {
                 if (kind != "map" && kind != "tile data" && kind != "hues" && kind != "animdata" &&
