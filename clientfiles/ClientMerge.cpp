@@ -292,8 +292,8 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             options.progress = tell;
             EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
             ++step;
-            result.written.push_back(
-                {kind.name, written.files, records, std::move(written.damaged)});
+            result.written.push_back({kind.name, written.files, records, std::move(written.damaged),
+                                      std::move(written.damagedTable)});
         }
 
         // Tile data: a group of the client's layout in place of its own.

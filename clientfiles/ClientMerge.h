@@ -31,6 +31,7 @@ struct MergeResult {
         // file, their container entry does not decode), or whose patch record's data lies
         // outside the patch file: written so that they read as damaged again.
         std::vector<std::uint32_t> damaged;
+        std::string damagedTable = {};  // see EntryFileResult
     };
     std::vector<Written> written;
 };

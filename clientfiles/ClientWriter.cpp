@@ -223,9 +223,8 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
         stored = ByteSpan(m_Scratch.data(), size);
     }
     m_Slots.push_back({m_uSize, static_cast<std::uint32_t>(stored.size()),
-                       static_cast<std::uint32_t>(bytes.size()),
-                       EntryHash(number, name), Adler32(stored),
-                       compress ? kUopZlib : kUopStored});
+                       static_cast<std::uint32_t>(bytes.size()), EntryHash(number, name),
+                       Adler32(stored), compress ? kUopZlib : kUopStored});
     m_File->Write(stored.data(), static_cast<std::uint32_t>(stored.size()));
     m_uSize += stored.size();
 }
@@ -233,8 +232,7 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
 void CUopWriter::AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry) {
     StartEntry(number);
     m_Slots.push_back({m_uSize, entry.compressedLength, entry.decompressedLength,
-                       EntryHash(number, {}), entry.checksum,
-                       entry.compression});
+                       EntryHash(number, {}), entry.checksum, entry.compression});
     source.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
     m_Scratch.resize(std::min(entry.compressedLength, kCopyPiece));
     std::uint32_t left = entry.compressedLength;
@@ -457,11 +455,13 @@ private:
         };
         if (m_bFromContainer) {
             open(m_Source, m_pKind->fileName);
-            if (!m_Table.Read(m_Source)) {
-                throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
-            }
-            if (!m_Table.Error().empty()) {
-                throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
+            if (!m_Table.Read(m_Source) || !m_Table.Error().empty()) {
+                if (m_Table.Capacity() == 0) {
+                    throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
+                }
+                // A broken table chain: the entries read before the break (maybe none) are those
+                // the client reads, and those written.
+                m_Result.damagedTable = m_Table.Error();
             }
         } else {
             open(m_Source, MulDataName(m_Spec));
@@ -955,7 +955,8 @@ ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target,
     WriteAndCommit(out, [&] {
         for (const EntryFileSpec& spec : todo) {
             EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
-            result.written.push_back({spec, r.files, r.entries, std::move(r.damaged)});
+            result.written.push_back(
+                {spec, r.files, r.entries, std::move(r.damaged), std::move(r.damagedTable)});
         }
     });
     return result;

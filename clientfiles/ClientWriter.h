@@ -229,6 +229,9 @@ struct EntryFileResult {
     // Entries (map: blocks) that could not be read: left so that they read as damaged in the
     // output as well (a map in the .mul form, which cannot hold a damaged block, gets zeros).
     std::vector<std::uint32_t> damaged;
+    // Why the source container's table chain is damaged (the entries read before the damage,
+    // all the client reads, are written); empty when it is whole.
+    std::string damagedTable;
 };
 
 // Writes the kind from the client's files (found through files' directories, regardless of
@@ -257,6 +260,7 @@ struct ConvertResult {
         std::vector<std::string> files;
         std::uint64_t entries = 0;
         std::vector<std::uint32_t> damaged;  // source entries that could not be read
+        std::string damagedTable = {};       // see EntryFileResult
     };
     std::vector<Written> written;
     // Kinds the client has in the asked form already (not written).

@@ -85,13 +85,17 @@ QJsonArray DamagedJson(const std::vector<std::uint32_t>& entries) {
     return list;
 }
 
-std::string DamagedText(const std::vector<std::uint32_t>& entries) {
-    if (entries.empty()) {
-        return {};
+std::string DamagedText(const std::vector<std::uint32_t>& entries, const std::string& table) {
+    std::string text;
+    if (!entries.empty()) {
+        text = "; " + std::to_string(entries.size()) + " damaged entries left damaged:";
+        for (const std::uint32_t n : entries) {
+            text += ' ' + std::to_string(n);
+        }
     }
-    std::string text = "; " + std::to_string(entries.size()) + " damaged entries left damaged:";
-    for (const std::uint32_t n : entries) {
-        text += ' ' + std::to_string(n);
+    if (!table.empty()) {
+        text += "; the source's table is damaged (" + table +
+                "), the entries before the damage written";
     }
     return text;
 }

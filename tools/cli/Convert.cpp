@@ -35,6 +35,9 @@ int RunConvert(Invocation& inv) {
             o["files"] = FileNamesJson(w.files);
             o["entries"] = static_cast<qint64>(w.entries);
             o["damaged"] = DamagedJson(w.damaged);
+            if (!w.damagedTable.empty()) {
+                o["damagedTable"] = QString::fromStdString(w.damagedTable);
+            }
             written.append(o);
         }
         QJsonArray kept;
@@ -52,7 +55,7 @@ int RunConvert(Invocation& inv) {
     for (const ConvertResult::Written& w : result.written) {
         *inv.out << KindName(w.spec) << ": " << JoinFileNames(w.files) << " (" << w.entries
                  << (w.spec.kind == EntryFileKind::Map ? " blocks" : " entries");
-        *inv.out << DamagedText(w.damaged) << ")\n";
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
     }
     for (const EntryFileSpec& spec : result.alreadyInForm) {
         *inv.out << KindName(spec) << ": already in that form, not written\n";

@@ -55,6 +55,9 @@ int RunMerge(Invocation& inv) {
             o["files"] = FileNamesJson(w.files);
             o["records"] = static_cast<qint64>(w.records);
             o["damaged"] = DamagedJson(w.damaged);
+            if (!w.damagedTable.empty()) {
+                o["damagedTable"] = QString::fromStdString(w.damagedTable);
+            }
             written.append(o);
         }
         QJsonObject o;
@@ -66,7 +69,7 @@ int RunMerge(Invocation& inv) {
     for (const MergeResult::Written& w : result.written) {
         *inv.out << w.kind << ": " << JoinFileNames(w.files) << " (" << w.records
                  << (w.kind == "patch" ? " records not merged, kept" : " records merged");
-        *inv.out << DamagedText(w.damaged) << ")\n";
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
     }
     *inv.out << "wrote " << target << '\n';
     return 0;
