@@ -97,11 +97,10 @@ std::uint64_t TileGroupAt(std::uint32_t b, const TileDataShape& shape) {
                TileGroupBytes(kTerrainGroupCount, shape);
 }
 
-// What one flat file gets: its patches, the patch records they came from, the manifest's
-// entries.
+// What one flat file gets: its patches and the manifest's entries (first the blocks of the patch
+// records merged).
 struct FlatPlan {
     std::vector<FlatPatch> patches;
-    std::vector<std::uint32_t> records;  // blocks of the patch records merged
     ManifestEntries entries;
     std::uint32_t merged = 0;  // records and ".pat" hues merged
 };
@@ -132,7 +131,6 @@ FlatPlan PlanFlat(
             continue;
         }
         plan.patches.push_back(std::move(patch));
-        plan.records.push_back(block);
         plan.entries.replaced.push_back(block);
         ++plan.merged;
     }
@@ -314,7 +312,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     return TileGroupAt(b, shape);
                 },
                 [](std::vector<std::uint8_t> bytes) { return bytes; });
-            for (const std::uint32_t b : plan.records) {
+            for (const std::uint32_t b : plan.entries.replaced) {
                 merged.insert({kSlotTileData, b});
             }
             WriteFlatFile(files, kSlotTileData, plan.patches, std::move(plan.entries), out);
@@ -342,7 +340,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     bytes.resize(kAnimDataBlockSize);
                     return bytes;
                 });
-            for (const std::uint32_t b : plan.records) {
+            for (const std::uint32_t b : plan.entries.replaced) {
                 merged.insert({kSlotAnimData, b});
             }
             WriteFlatFile(files, kSlotAnimData, plan.patches, std::move(plan.entries), out);
@@ -379,7 +377,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     return group;
                 });
             std::set<std::uint32_t> replaced;
-            for (const std::uint32_t g : plan.records) {
+            for (const std::uint32_t g : plan.entries.replaced) {
                 merged.insert({kSlotHues, g});
                 for (std::uint32_t i = 0; i < 8; ++i) {
                     replaced.insert(g * 8 + i);
