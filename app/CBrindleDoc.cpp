@@ -262,12 +262,26 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
         }
         replace = true;
     }
-    std::string written;
-    std::size_t damaged = 0;
-    const std::string failure = MergeInto(target.string(), replace, ui, written, damaged);
+    MergeResult result;
+    const std::string failure = MergeInto(target.string(), replace, ui, result);
     if (!failure.empty()) {
         ui.ShowWarning(failure);
         return false;
+    }
+    std::string written;
+    std::size_t damaged = 0;
+    std::string tables;
+    for (const MergeResult::Written& w : result.written) {
+        for (const std::string& name : w.files) {
+            written += name + ", ";
+        }
+        damaged += w.damaged.size();
+        if (!w.damagedTable.empty()) {
+            tables += Format(
+                "\nThe table of the client's %s is damaged (%s): the entries before "
+                "the damage were written.",
+                w.kind.c_str(), w.damagedTable.c_str());
+        }
     }
     std::string message = Format("The merged client files are in the folder '%s': %s%s.",
                                  target.c_str(), written.c_str(), COutputFolder::kManifestName);
@@ -277,12 +291,12 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
             "%s lists them.",
             damaged, COutputFolder::kManifestName);
     }
-    ui.ShowMessage(message);
+    ui.ShowMessage(message + tables);
     return true;
 }
 
 std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShellUi& ui,
-                                   std::string& written, std::size_t& damaged) {
+                                   MergeResult& result) {
     // The progress shows while this runs, and is gone before the closing message.
     const CShellUi::Progress progress =
         ui.BeginProgress(Format("Merging into the folder '%s'...", target.c_str()));
@@ -327,14 +341,8 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
             overlay = MakePatchOverlay(patch->Records(), patch->Count());
         }
         overlay.multiComponentSize = GetMultiRecordSize(files);
-        const MergeResult result =
+        result =
             MergePatchRecords(files, target, replace, std::nullopt, nullptr, merging, &overlay);
-        for (const MergeResult::Written& w : result.written) {
-            for (const std::string& name : w.files) {
-                written += name + ", ";
-            }
-            damaged += w.damaged.size();
-        }
     } catch (const COutputError& e) {
         return e.what();
     } catch (const CQFileException& e) {
