@@ -6,6 +6,7 @@
 #include "ClientFiles.h"
 #include "ClientMerge.h"
 #include "EventLog.h"
+#include "MultiType.h"
 #include "OutputFolder.h"
 #include "Patch.h"
 #include "ResourceIds.h"
@@ -261,19 +262,41 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
         }
         replace = true;
     }
-    std::string written;
-    const std::string failure = MergeInto(target.string(), replace, ui, written);
+    MergeResult result;
+    const std::string failure = MergeInto(target.string(), replace, ui, result);
     if (!failure.empty()) {
         ui.ShowWarning(failure);
         return false;
     }
-    ui.ShowMessage(Format("The merged client files are in the folder '%s': %s%s.", target.c_str(),
-                          written.c_str(), COutputFolder::kManifestName));
+    std::string written;
+    std::size_t damaged = 0;
+    std::string tables;
+    for (const MergeResult::Written& w : result.written) {
+        for (const std::string& name : w.files) {
+            written += name + ", ";
+        }
+        damaged += w.damaged.size();
+        if (!w.damagedTable.empty()) {
+            tables += Format(
+                "\nThe table of the client's %s is damaged (%s): the entries before "
+                "the damage were written.",
+                w.kind.c_str(), w.damagedTable.c_str());
+        }
+    }
+    std::string message = Format("The merged client files are in the folder '%s': %s%s.",
+                                 target.c_str(), written.c_str(), COutputFolder::kManifestName);
+    if (damaged != 0) {
+        message += Format(
+            "\n%zu damaged entries of the client could not be read: they are left damaged, and "
+            "%s lists them.",
+            damaged, COutputFolder::kManifestName);
+    }
+    ui.ShowMessage(message + tables);
     return true;
 }
 
 std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShellUi& ui,
-                                   std::string& written) {
+                                   MergeResult& result) {
     // The progress shows while this runs, and is gone before the closing message.
     const CShellUi::Progress progress =
         ui.BeginProgress(Format("Merging into the folder '%s'...", target.c_str()));
@@ -317,13 +340,9 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
         if (const CPatch* patch = DataAppState().m_pPatch) {
             overlay = MakePatchOverlay(patch->Records(), patch->Count());
         }
-        const MergeResult result =
+        overlay.multiComponentSize = GetMultiRecordSize(files);
+        result =
             MergePatchRecords(files, target, replace, std::nullopt, nullptr, merging, &overlay);
-        for (const MergeResult::Written& w : result.written) {
-            for (const std::string& name : w.files) {
-                written += name + ", ";
-            }
-        }
     } catch (const COutputError& e) {
         return e.what();
     } catch (const CQFileException& e) {

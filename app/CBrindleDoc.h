@@ -18,6 +18,7 @@
 namespace tessaly {
 
 class CShellUi;
+struct MergeResult;
 
 class CBrindleDoc : public CDocument, public CVerDataSource, public CPatchDocument {
 public:
@@ -64,10 +65,10 @@ public:
     CSaveFileOps* m_pSaveOps = nullptr;
 
 private:
-    // Writes the records to a patch file beside `target` and merges that into it, adding the
-    // names of the files written to `written` ("name, "); the message of a failure, else empty.
+    // Writes the records to a patch file beside `target` and merges that into it, telling
+    // `result` what was written; the message of a failure, else empty.
     std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
-                          std::string& written);
+                          MergeResult& result);
     void DetachViews();
     void ReattachViews();
 

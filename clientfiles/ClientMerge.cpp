@@ -1,11 +1,13 @@
 #include "ClientMerge.h"
 
+#include "AnimData.h"
 #include "OutputFolder.h"
 #include "Text.h"
 #include "TileData.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -13,15 +15,31 @@ namespace tessaly {
 
 namespace {
 
-// The kinds whose entries are written with the patch's records laid over them.
+// The kinds whose entries are written entry by entry with the patch's records laid over them.
 struct MergedKind {
     std::uint32_t fileId;  // the patch file id, which is also the data slot
+    std::int32_t indexSlot;
     EntryFileSpec spec;
     const char* name;
 };
-const MergedKind kMergedKinds[] = {{kSlotArt, {EntryFileKind::Art}, "art"},
-                                   {kSlotGumpArt, {EntryFileKind::Gumps}, "gumps"},
-                                   {kSlotSound, {EntryFileKind::Sounds}, "sounds"}};
+const MergedKind kMergedKinds[] = {
+    {kSlotArt, kSlotArtIdx, {EntryFileKind::Art}, "art"},
+    {kSlotGumpArt, kSlotGumpIdx, {EntryFileKind::Gumps}, "gumps"},
+    {kSlotSound, kSlotSoundIdx, {EntryFileKind::Sounds}, "sounds"},
+    {kSlotTexMaps, kSlotTexIdx, {EntryFileKind::Textures}, "textures"},
+    {kSlotLight, kSlotLightIdx, {EntryFileKind::Lights}, "lights"},
+    {kSlotAnim, kSlotAnimIdx, {EntryFileKind::Animations}, "animations"},
+    {kSlotMulti, kSlotMultiIdx, {EntryFileKind::Multis}, "multis"},
+    {kSlotSkills, kSlotSkillsIdx, {EntryFileKind::Skills}, "skills"},
+    {kSlotMap0, -1, {EntryFileKind::Map, 0}, "map"},
+    {kSlotStatics0, kSlotStaIdx0, {EntryFileKind::Statics}, "statics"},
+};
+
+constexpr std::uint32_t kMapBlockBytes = 196;
+constexpr std::uint64_t kHueBytes = 88;
+constexpr std::uint64_t kHueGroupBytes = 4 + 8 * kHueBytes;
+constexpr std::uint64_t kHuePatchSlotBytes = 152;
+constexpr std::uint64_t kHuePatchBytes = 4 + 8 * kHuePatchSlotBytes;
 
 // The bytes of a patch record, read through the table's patch file.
 std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
@@ -34,170 +52,94 @@ std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
     return bytes;
 }
 
-// Writes "tiledata.mul": the client's file group by group, a patched group (one of the client's
-// layout) in place of its own; bytes past the last whole group are copied as they are.
-std::vector<std::uint32_t> WriteTileData(CClientFiles& files, const std::set<std::uint32_t>& blocks,
-                                         COutputFolder& out) {
-    if (!files.OpenSlot(kSlotTileData)) {
-        throw COutputError("the client has no tiledata.mul to merge the patch's tile data into");
-    }
-    CQFile& source = files.GetFile(kSlotTileData);
-    const std::uint64_t size = source.GetLength();
-    const TileDataShape shape = DetectTileData(size);
-    const CVerDataTable& table = files.GetVerDataTable();
-    CQBufferedFile target(out.Create("tiledata.mul"));
-    ManifestEntries entries;
+// Bytes laid over a file of fixed places (tile data, animdata, hues): `at` is their place.
+struct FlatPatch {
+    std::uint64_t at;
     std::vector<std::uint8_t> bytes;
-    std::uint64_t pos = 0;
-    const auto copy = [&](std::uint64_t length) {
-        bytes.resize(static_cast<std::size_t>(length));
-        source.Seek(static_cast<std::int64_t>(pos), CQFile::begin);
-        if (source.Read(bytes.data(), static_cast<std::uint32_t>(length)) != length) {
-            throw COutputError("'tiledata.mul' of the client cannot be read");
-        }
-    };
-    for (std::uint32_t b = 0; b < kTerrainGroupCount + shape.itemGroups; ++b) {
-        const std::uint32_t length = TileGroupBytes(b, shape);
-        if (pos + length > size) {
-            break;
-        }
-        IndexRecord patch;
-        if (blocks.count(b) != 0 && table.FindRecord(kSlotTileData, b, patch) &&
-            TilePatchMismatch(patch.GetLength(), b, shape).empty()) {
-            bytes = ReadPatchBytes(files, kSlotTileData, patch);
-            entries.replaced.push_back(b);
-        } else {
-            copy(length);
-        }
-        target.Write(bytes.data(), length);
-        pos += length;
-    }
-    while (pos < size) {
-        const std::uint64_t length = std::min<std::uint64_t>(size - pos, 1 << 20);
-        copy(length);
-        target.Write(bytes.data(), static_cast<std::uint32_t>(length));
-        pos += length;
-    }
-    target.FlushBuffer();
-    std::vector<std::uint32_t> merged = entries.replaced;
-    out.SetEntries("tiledata.mul", std::move(entries));
-    return merged;
-}
+};
 
-// Writes "hues.mul": the client's file with each hue of the overlay, whose place lies wholly
-// inside it, in place of its own (groups of a 4-byte header and eight 88-byte hues). Answers the
-// hues written.
-std::vector<std::uint32_t> WriteHues(CClientFiles& files,
-                                     const std::map<std::uint32_t, std::vector<std::uint8_t>>& hues,
-                                     COutputFolder& out) {
-    constexpr std::uint64_t kHueBytes = 88;
-    constexpr std::uint64_t kGroupBytes = 4 + 8 * kHueBytes;
-    if (!files.OpenSlot(kSlotHues)) {
-        throw COutputError("the client has no hues.mul to merge the patch's hues into");
-    }
-    CQFile& source = files.GetFile(kSlotHues);
+// Writes the slot's file `name`: the client's file piece by piece, each patch (all lying wholly
+// inside it) laid over it in the order given, so that a later one wins where two overlap.
+void WriteFlatFile(CClientFiles& files, std::int32_t slot, const std::vector<FlatPatch>& patches,
+                   ManifestEntries entries, COutputFolder& out) {
+    const std::string name = CClientFiles::GetFileName(slot);
+    CQFile& source = files.GetFile(slot);
     const std::uint64_t size = source.GetLength();
-    CQBufferedFile target(out.Create("hues.mul"));
-    ManifestEntries entries;
+    CQBufferedFile target(out.Create(name));
     std::vector<std::uint8_t> bytes;
-    auto hue = hues.begin();
     for (std::uint64_t pos = 0; pos < size;) {
-        const std::uint64_t length = std::min<std::uint64_t>(size - pos, 4096 * kGroupBytes);
+        const std::uint64_t length = std::min<std::uint64_t>(size - pos, 1 << 20);
         bytes.resize(static_cast<std::size_t>(length));
         source.Seek(static_cast<std::int64_t>(pos), CQFile::begin);
         if (source.Read(bytes.data(), static_cast<std::uint32_t>(length)) != length) {
-            throw COutputError("'hues.mul' of the client cannot be read");
+            throw COutputError("'" + name + "' of the client cannot be read");
         }
-        for (; hue != hues.end(); ++hue) {
-            const std::uint64_t at = hue->first / 8 * kGroupBytes + 4 + hue->first % 8 * kHueBytes;
-            if (at + kHueBytes > pos + length || hue->second.size() != kHueBytes) {
-                if (at >= pos + length) {
-                    break;
-                }
-                continue;  // not a whole hue, or one whose place is past the file
+        for (const FlatPatch& p : patches) {
+            const std::uint64_t from = std::max(p.at, pos);
+            const std::uint64_t to = std::min(p.at + p.bytes.size(), pos + length);
+            for (std::uint64_t i = from; i < to; ++i) {
+                bytes[static_cast<std::size_t>(i - pos)] =
+                    p.bytes[static_cast<std::size_t>(i - p.at)];
             }
-            std::copy(hue->second.begin(), hue->second.end(),
-                      bytes.begin() + static_cast<std::ptrdiff_t>(at - pos));
-            entries.replaced.push_back(hue->first);
         }
         target.Write(bytes.data(), static_cast<std::uint32_t>(length));
         pos += length;
     }
     target.FlushBuffer();
-    std::vector<std::uint32_t> merged = entries.replaced;
-    out.SetEntries("hues.mul", std::move(entries));
-    return merged;
+    out.SetEntries(name, std::move(entries));
 }
 
-// Writes "multi.mul" and "multi.idx": the client's multis with those of the overlay in place of
-// their own (or added), every other record kept as it is. Answers the multis written.
-std::vector<std::uint32_t> WriteMultis(CClientFiles& files, const PatchOverlay& overlay,
-                                       COutputFolder& out) {
-    if (!files.OpenSlot(kSlotMultiIdx) || !files.OpenSlot(kSlotMulti)) {
-        throw COutputError(
-            "the client has no multi.idx and multi.mul to merge the patch's "
-            "multis into");
-    }
-    CQFile& index = files.GetFile(kSlotMultiIdx);
-    CQFile& data = files.GetFile(kSlotMulti);
-    const std::uint64_t dataSize = data.GetLength();
-    const std::uint64_t count =
-        std::min<std::uint64_t>(index.GetLength() / IndexRecord::kSize, 0xFFFFFFFFu);
-    CMulPairWriter writer(out.Create("multi.idx"), out.Create("multi.mul"));
+// Where tile data group b starts in a file of the shape's layout.
+std::uint64_t TileGroupAt(std::uint32_t b, const TileDataShape& shape) {
+    const std::uint64_t terrain = std::min(b, kTerrainGroupCount);
+    return terrain * TileGroupBytes(0, shape) +
+           std::uint64_t{b - static_cast<std::uint32_t>(terrain)} *
+               TileGroupBytes(kTerrainGroupCount, shape);
+}
+
+// What one flat file gets: its patches and the manifest's entries (first the blocks of the patch
+// records merged).
+struct FlatPlan {
+    std::vector<FlatPatch> patches;
     ManifestEntries entries;
-    std::vector<std::uint8_t> piece;
-    std::vector<std::uint8_t> bytes;
-    auto multi = overlay.multis.begin();
-    constexpr std::uint64_t kPiece = 4096;
-    for (std::uint64_t first = 0; first < count; first += kPiece) {
-        const std::uint64_t n = std::min(kPiece, count - first);
-        piece.resize(static_cast<std::size_t>(n * IndexRecord::kSize));
-        index.Seek(static_cast<std::int64_t>(first * IndexRecord::kSize), CQFile::begin);
-        if (index.Read(piece.data(), static_cast<std::uint32_t>(piece.size())) != piece.size()) {
-            throw COutputError("'multi.idx' of the client cannot be read");
+    std::uint32_t merged = 0;  // records and ".pat" hues merged
+};
+
+// Plans a flat file's patches from the patch records of `fileId`: a record is merged when the
+// reader applies it whole (`where` answers the place of a record of that length, or nothing)
+// and `layout` of its bytes lies wholly inside the client's file.
+FlatPlan PlanFlat(
+    CClientFiles& files, std::uint32_t fileId, const std::set<std::uint32_t>& blocks,
+    std::uint64_t size,
+    const std::function<std::optional<std::uint64_t>(std::uint32_t, std::uint32_t)>& where,
+    const std::function<std::vector<std::uint8_t>(std::vector<std::uint8_t>)>& layout) {
+    FlatPlan plan;
+    const CVerDataTable& table = files.GetVerDataTable();
+    for (const std::uint32_t block : blocks) {
+        IndexRecord record;
+        if (!table.FindRecord(fileId, block, record) || record.GetLength() == 0 ||
+            files.DataStatus(kSlotVerData, record) != ReadStatus::Ok) {
+            continue;
         }
-        ByteReader in(piece);
-        for (std::uint64_t i = first; i < first + n; ++i) {
-            const auto number = static_cast<std::uint32_t>(i);
-            IndexRecord record;
-            record.Read(in);
-            if (multi != overlay.multis.end() && multi->first == number) {
-                writer.Add(number, multi->second, record.HasData() ? record.GetExtra() : 0);
-                (record.HasData() ? entries.replaced : entries.added).push_back(number);
-                ++multi;
-            } else if (record.HasData()) {
-                if (!FitsIn(record.m_dwOffset, record.GetLength(), dataSize)) {
-                    throw COutputError(
-                        Format("entry %u of 'multi.idx' cannot be read: its data "
-                               "lies outside the data file",
-                               number));
-                }
-                bytes.resize(record.GetLength());
-                data.Seek(record.m_dwOffset, CQFile::begin);
-                if (data.Read(bytes.data(), record.GetLength()) != record.GetLength()) {
-                    throw COutputError("'multi.mul' of the client cannot be read");
-                }
-                writer.Add(number, bytes, record.GetExtra());
-            } else if (record.m_dwOffset != IndexRecord::kNoData && record.m_dwLength == 0) {
-                writer.Add(number, {}, record.GetExtra());
-            } else {
-                writer.AddRecord(number, record);
-            }
+        const std::optional<std::uint64_t> at = where(block, record.GetLength());
+        if (!at || *at >= size) {
+            continue;
         }
+        FlatPatch patch{*at,
+                        layout(ReadPatchBytes(files, static_cast<std::int32_t>(fileId), record))};
+        if (patch.at + patch.bytes.size() > size) {
+            continue;
+        }
+        plan.patches.push_back(std::move(patch));
+        plan.entries.replaced.push_back(block);
+        ++plan.merged;
     }
-    for (; multi != overlay.multis.end(); ++multi) {
-        writer.Add(multi->first, multi->second, 0);
-        entries.added.push_back(multi->first);
-    }
-    writer.Finish(static_cast<std::uint32_t>(count));
-    std::vector<std::uint32_t> merged = entries.replaced;
-    merged.insert(merged.end(), entries.added.begin(), entries.added.end());
-    out.SetEntries("multi.mul", std::move(entries));
-    return merged;
+    return plan;
 }
 
 // Writes the output's "verdata.mul" with the records of `kept` (indexes into the table), their
-// data copied from the patch file.
+// data copied from the patch file. A record whose data lies outside the patch file keeps its
+// length but points where no file reaches: it reads as damaged, as it did.
 void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept,
                       COutputFolder& out) {
     CQBufferedFile target(out.Create("verdata.mul"));
@@ -205,22 +147,26 @@ void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept
         return;
     }
     const CVerDataTable& table = files.GetVerDataTable();
+    std::vector<bool> readable;
     ByteWriter head;
     head.u32(static_cast<std::uint32_t>(kept.size()));
     std::uint64_t offset = 4 + std::uint64_t{CUOVersionBlock::kSize} * kept.size();
     for (const std::int32_t i : kept) {
         const CUOVersionBlock& r = table.ElementAt(i);
-        if (offset + r.m_dwLength > 0xFFFFFFFFu) {
+        readable.push_back(r.m_dwLength == 0 ||
+                           files.DataStatus(kSlotVerData, IndexFromPatch(r)) == ReadStatus::Ok);
+        if (readable.back() && offset + r.m_dwLength > 0xFFFFFFFFu) {
             throw COutputError("the patch records left in 'verdata.mul' pass 4 GiB");
         }
-        head.u32(r.m_dwFileId).u32(r.m_dwBlock).u32(static_cast<std::uint32_t>(offset));
+        head.u32(r.m_dwFileId).u32(r.m_dwBlock);
+        head.u32(readable.back() ? static_cast<std::uint32_t>(offset) : IndexRecord::kNoData - 1);
         head.u32(r.m_dwLength).u16(r.m_wExtra1).u16(r.m_wExtra2);
-        offset += r.m_dwLength;
+        offset += readable.back() ? r.m_dwLength : 0;
     }
     target.Write(head.data().data(), static_cast<std::uint32_t>(head.size()));
-    for (const std::int32_t i : kept) {
-        const CUOVersionBlock& r = table.ElementAt(i);
-        if (r.m_dwLength != 0) {
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        const CUOVersionBlock& r = table.ElementAt(kept[k]);
+        if (r.m_dwLength != 0 && readable[k]) {
             const std::vector<std::uint8_t> bytes =
                 ReadPatchBytes(files, kSlotVerData, IndexFromPatch(r));
             target.Write(bytes.data(), r.m_dwLength);
@@ -244,16 +190,14 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
     if (blocks.empty() && !overlaid) {
         throw COutputError("nothing to merge: the patch file holds no records");
     }
+    const auto has = [&](std::uint32_t fileId) { return blocks.count(fileId) != 0; };
+    const bool hues = has(kSlotHues) || (overlaid && !overlay->hues.empty());
+    const bool multis = has(kSlotMulti) || (overlaid && !overlay->multis.empty());
     // Each kind written is one step of the progress, told in thousandths of a step.
     constexpr std::uint64_t kStep = 1000;
-    std::uint64_t steps = 1;  // the output's own "verdata.mul"
-    if (overlaid) {
-        steps += !overlay->hues.empty() + !overlay->multis.empty();
-    }
-    for (const auto& [fileId, unused] : blocks) {
-        steps += std::any_of(std::begin(kMergedKinds), std::end(kMergedKinds),
-                             [id = fileId](const MergedKind& k) { return k.fileId == id; }) ||
-                 fileId == kSlotTileData;
+    std::uint64_t steps = 1 + has(kSlotTileData) + has(kSlotAnimData) + hues;
+    for (const MergedKind& kind : kMergedKinds) {
+        steps += has(kind.fileId) || (kind.fileId == kSlotMulti && multis);
     }
     std::uint64_t step = 0;
     const auto tell = [&](std::uint64_t done, std::uint64_t total) {
@@ -262,82 +206,213 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
         }
         return true;
     };
+    // The patch records merged, by file id and block; every other one is kept.
+    std::set<std::pair<std::uint32_t, std::uint32_t>> merged;
     MergeResult result;
     COutputFolder out(target, replace, ops);
     WriteAndCommit(out, [&] {
-        std::set<std::uint32_t> merged;
         for (const MergedKind& kind : kMergedKinds) {
+            const bool overlays = kind.fileId == kSlotMulti && overlaid && !overlay->multis.empty();
             const auto found = blocks.find(kind.fileId);
-            if (found == blocks.end()) {
+            if (found == blocks.end() && !overlays) {
                 continue;
             }
+            const EntrySourceInfo source = FindEntrySource(files, kind.spec);
+            if (!source.present && !overlays) {
+                continue;  // no file to merge into: the records are kept, and read as they were
+            }
+            const auto slot = static_cast<std::int32_t>(kind.fileId);
+            const bool map = kind.spec.kind == EntryFileKind::Map;
+            // Multis go in the client's component size: bytes past its last whole component,
+            // which the client does not read, would make it take the file for the other size.
+            const std::size_t component = kind.spec.kind == EntryFileKind::Multis &&
+                                                  overlay != nullptr &&
+                                                  overlay->multiComponentSize != 0
+                                              ? overlay->multiComponentSize
+                                              : 1;
             EntryChanges changes;
-            for (const std::uint32_t block : found->second) {
+            std::uint32_t records = 0;
+            const std::uint64_t sourceEntries = map ? 0 : files.GetIndexCount(kind.indexSlot);
+            for (const std::uint32_t block :
+                 found != blocks.end() ? found->second : std::set<std::uint32_t>{}) {
                 IndexRecord record;
                 if (!table.FindRecord(kind.fileId, block, record)) {
                     continue;
                 }
+                const ReadStatus status = files.DataStatus(slot, record);
+                if (map) {
+                    // The map reads a block's first 196 bytes; a shorter record, a deletion, a
+                    // damaged one or a block past the map's end is kept.
+                    const IndexRecord place{block * kMapBlockBytes, kMapBlockBytes, 0, 0};
+                    if (record.GetLength() < kMapBlockBytes || status != ReadStatus::Ok ||
+                        block >= IndexRecord::kNoData / kMapBlockBytes - 1 ||
+                        !files.DataFits(kSlotMap0, place)) {
+                        continue;
+                    }
+                } else if (status != ReadStatus::Ok && record.GetLength() != 0 &&
+                           block >= sourceEntries) {
+                    continue;  // kept as it is rather than an index grown to reach it
+                }
+                merged.insert({kind.fileId, block});
+                ++records;
                 EntryChange& change = changes[block];
+                change.extra = record.GetExtra();
                 if (record.GetLength() == 0) {
                     change.action = EntryChange::Action::Delete;
                     continue;
                 }
-                const auto slot = static_cast<std::int32_t>(kind.fileId);
-                change.fetch = [&files, slot, record](std::vector<std::uint8_t>& bytes,
-                                                      std::uint32_t& extra) {
+                if (status != ReadStatus::Ok) {
+                    change.action = EntryChange::Action::Damaged;
+                    continue;
+                }
+                change.fetch = [&files, slot, record, map, component](
+                                   std::vector<std::uint8_t>& bytes, std::uint32_t& extra) {
                     bytes = ReadPatchBytes(files, slot, record);
-                    extra = record.m_wExtra1 | (std::uint32_t{record.m_wExtra2} << 16);
+                    bytes.resize(map ? kMapBlockBytes : bytes.size() - bytes.size() % component);
+                    extra = record.GetExtra();
                     return true;
                 };
             }
+            if (overlays) {
+                // The ".pat" patch's multis win over the records, as the window shows them.
+                for (const auto& [number, bytes] : overlay->multis) {
+                    records += changes.count(number) == 0;
+                    EntryChange& change = changes[number];
+                    change = EntryChange{};
+                    change.bytes = bytes;
+                }
+            }
+            if (changes.empty()) {
+                continue;
+            }
             EntryFileOptions options;
-            options.form = form ? *form : FindEntrySource(files, kind.spec).form;
+            options.form = form ? *form : source.form;
             options.progress = tell;
-            const EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
+            EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
             ++step;
-            result.written.push_back(
-                {kind.name, written.files, static_cast<std::uint32_t>(changes.size())});
-            merged.insert(kind.fileId);
+            result.written.push_back({kind.name, written.files, records, std::move(written.damaged),
+                                      std::move(written.damagedTable)});
         }
-        // Tile data groups that do not fit the client's layout (or its file) are not merged:
-        // their records are kept.
-        std::set<std::uint32_t> tileGroups;
-        if (const auto tiles = blocks.find(kSlotTileData); tiles != blocks.end()) {
-            const std::vector<std::uint32_t> written = WriteTileData(files, tiles->second, out);
-            tileGroups.insert(written.begin(), written.end());
-            result.written.push_back(
-                {"tile data", {"tiledata.mul"}, static_cast<std::uint32_t>(written.size())});
+
+        // Tile data: a group of the client's layout in place of its own.
+        if (const auto found = blocks.find(kSlotTileData); found != blocks.end()) {
+            if (!files.OpenSlot(kSlotTileData)) {
+                throw COutputError(
+                    "the client has no tiledata.mul to merge the patch's tile data into");
+            }
+            const std::uint64_t size = files.GetFile(kSlotTileData).GetLength();
+            const TileDataShape shape = DetectTileData(size);
+            FlatPlan plan = PlanFlat(
+                files, kSlotTileData, found->second, size,
+                [&shape](std::uint32_t b, std::uint32_t length) -> std::optional<std::uint64_t> {
+                    if (b >= kTerrainGroupCount + shape.itemGroups ||
+                        !TilePatchMismatch(length, b, shape).empty()) {
+                        return std::nullopt;
+                    }
+                    return TileGroupAt(b, shape);
+                },
+                [](std::vector<std::uint8_t> bytes) { return bytes; });
+            for (const std::uint32_t b : plan.entries.replaced) {
+                merged.insert({kSlotTileData, b});
+            }
+            WriteFlatFile(files, kSlotTileData, plan.patches, std::move(plan.entries), out);
+            result.written.push_back({"tile data", {"tiledata.mul"}, plan.merged, {}});
             ++step;
             tell(0, 1);
         }
-        if (overlaid && !overlay->hues.empty()) {
-            const std::vector<std::uint32_t> written = WriteHues(files, overlay->hues, out);
-            result.written.push_back(
-                {"hues", {"hues.mul"}, static_cast<std::uint32_t>(written.size())});
+
+        // Animdata: a record holds a whole block of eight entries.
+        if (const auto found = blocks.find(kSlotAnimData); found != blocks.end()) {
+            if (!files.OpenSlot(kSlotAnimData)) {
+                throw COutputError(
+                    "the client has no animdata.mul to merge the patch's animdata into");
+            }
+            const std::uint64_t size = files.GetFile(kSlotAnimData).GetLength();
+            FlatPlan plan = PlanFlat(
+                files, kSlotAnimData, found->second, size,
+                [](std::uint32_t b, std::uint32_t length) -> std::optional<std::uint64_t> {
+                    if (length < kAnimDataBlockSize) {
+                        return std::nullopt;  // entries past its end would read as none
+                    }
+                    return std::uint64_t{b} * kAnimDataBlockSize;
+                },
+                [](std::vector<std::uint8_t> bytes) {
+                    bytes.resize(kAnimDataBlockSize);
+                    return bytes;
+                });
+            for (const std::uint32_t b : plan.entries.replaced) {
+                merged.insert({kSlotAnimData, b});
+            }
+            WriteFlatFile(files, kSlotAnimData, plan.patches, std::move(plan.entries), out);
+            result.written.push_back({"animdata", {"animdata.mul"}, plan.merged, {}});
             ++step;
             tell(0, 1);
         }
-        if (overlaid && !overlay->multis.empty()) {
-            const std::vector<std::uint32_t> written = WriteMultis(files, *overlay, out);
-            result.written.push_back(
-                {"multis", {"multi.mul", "multi.idx"}, static_cast<std::uint32_t>(written.size())});
+
+        // Hues: a record holds a group in the patch layout (its entries 152 bytes apart); the
+        // ".pat" patch's hues, 88 bytes each, name bytes and all, are laid over them.
+        if (hues) {
+            if (!files.OpenSlot(kSlotHues)) {
+                throw COutputError("the client has no hues.mul to merge the patch's hues into");
+            }
+            const std::uint64_t size = files.GetFile(kSlotHues).GetLength();
+            const auto found = blocks.find(kSlotHues);
+            FlatPlan plan = PlanFlat(
+                files, kSlotHues, found != blocks.end() ? found->second : std::set<std::uint32_t>{},
+                size,
+                [](std::uint32_t g, std::uint32_t length) -> std::optional<std::uint64_t> {
+                    if (length < kHuePatchBytes) {
+                        return std::nullopt;  // the client reads no part of a short group
+                    }
+                    return g * kHueGroupBytes;
+                },
+                [](std::vector<std::uint8_t> bytes) {
+                    std::vector<std::uint8_t> group(bytes.begin(), bytes.begin() + 4);
+                    for (std::uint64_t i = 0; i < 8; ++i) {
+                        const auto from =
+                            bytes.begin() + static_cast<std::ptrdiff_t>(4 + i * kHuePatchSlotBytes);
+                        group.insert(group.end(), from,
+                                     from + static_cast<std::ptrdiff_t>(kHueBytes));
+                    }
+                    return group;
+                });
+            std::set<std::uint32_t> replaced;
+            for (const std::uint32_t g : plan.entries.replaced) {
+                merged.insert({kSlotHues, g});
+                for (std::uint32_t i = 0; i < 8; ++i) {
+                    replaced.insert(g * 8 + i);
+                }
+            }
+            if (overlaid) {
+                for (const auto& [hue, bytes] : overlay->hues) {
+                    const std::uint64_t at = hue / 8 * kHueGroupBytes + 4 + hue % 8 * kHueBytes;
+                    if (bytes.size() == kHueBytes && at + kHueBytes <= size) {
+                        plan.patches.push_back({at, bytes});
+                        replaced.insert(hue);
+                        ++plan.merged;
+                    }
+                }
+            }
+            plan.entries.replaced.assign(replaced.begin(), replaced.end());
+            WriteFlatFile(files, kSlotHues, plan.patches, std::move(plan.entries), out);
+            result.written.push_back({"hues", {"hues.mul"}, plan.merged, {}});
             ++step;
             tell(0, 1);
         }
+
         if (blocks.empty()) {
             return;  // only a ".pat" patch: the client's own "verdata.mul" is none of ours
         }
         std::vector<std::int32_t> kept;
         for (std::int32_t i = 0; i < table.GetCount(); ++i) {
             const CUOVersionBlock& r = table.ElementAt(i);
-            if (r.m_dwFileId == kSlotTileData ? tileGroups.count(r.m_dwBlock) == 0
-                                              : merged.count(r.m_dwFileId) == 0) {
+            if (merged.count({r.m_dwFileId, r.m_dwBlock}) == 0) {
                 kept.push_back(i);
             }
         }
         WriteKeptRecords(files, kept, out);
         result.written.push_back(
-            {"patch", {"verdata.mul"}, static_cast<std::uint32_t>(kept.size())});
+            {"patch", {"verdata.mul"}, static_cast<std::uint32_t>(kept.size()), {}});
         step = steps;
         tell(0, 1);
     });

@@ -223,9 +223,8 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
         stored = ByteSpan(m_Scratch.data(), size);
     }
     m_Slots.push_back({m_uSize, static_cast<std::uint32_t>(stored.size()),
-                       static_cast<std::uint32_t>(bytes.size()),
-                       EntryHash(number, name), Adler32(stored),
-                       compress ? kUopZlib : kUopStored});
+                       static_cast<std::uint32_t>(bytes.size()), EntryHash(number, name),
+                       Adler32(stored), compress ? kUopZlib : kUopStored});
     m_File->Write(stored.data(), static_cast<std::uint32_t>(stored.size()));
     m_uSize += stored.size();
 }
@@ -233,8 +232,7 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
 void CUopWriter::AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry) {
     StartEntry(number);
     m_Slots.push_back({m_uSize, entry.compressedLength, entry.decompressedLength,
-                       EntryHash(number, {}), entry.checksum,
-                       entry.compression});
+                       EntryHash(number, {}), entry.checksum, entry.compression});
     source.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
     m_Scratch.resize(std::min(entry.compressedLength, kCopyPiece));
     std::uint32_t left = entry.compressedLength;
@@ -247,6 +245,13 @@ void CUopWriter::AddStored(std::uint32_t number, CQFile& source, const UopEntry&
         left -= n;
     }
     m_uSize += entry.compressedLength;
+}
+
+void CUopWriter::AddDamaged(std::uint32_t number, std::uint32_t claimed) {
+    StartEntry(number);
+    // Stored bytes of a length other than the entry's: no reader takes them.
+    m_Slots.push_back(
+        {m_uSize, 0, std::max<std::uint32_t>(claimed, 1), EntryHash(number, {}), 1, kUopStored});
 }
 
 void CUopWriter::Finish() {
@@ -315,10 +320,35 @@ KindSlots SlotsOf(EntryFileKind kind) {
             return {kSlotGumpIdx, kSlotGumpArt};
         case EntryFileKind::Sounds:
             return {kSlotSoundIdx, kSlotSound};
+        case EntryFileKind::Textures:
+            return {kSlotTexIdx, kSlotTexMaps};
+        case EntryFileKind::Lights:
+            return {kSlotLightIdx, kSlotLight};
+        case EntryFileKind::Animations:
+            return {kSlotAnimIdx, kSlotAnim};
+        case EntryFileKind::Multis:
+            return {kSlotMultiIdx, kSlotMulti};
+        case EntryFileKind::Skills:
+            return {kSlotSkillsIdx, kSlotSkills};
+        case EntryFileKind::Statics:
+            return {kSlotStaIdx0, kSlotStatics0};
         case EntryFileKind::Map:
             break;
     }
     return {-1, kSlotMap0};
+}
+
+// The index record of an entry that cannot be read: its stretch starts where no data file of
+// 4 GiB or less reaches, so that it reads as damaged, never as bytes written after it. The extra
+// words are kept.
+IndexRecord DamagedRecord(std::uint32_t length, std::uint32_t extra) {
+    IndexRecord r;
+    r.m_dwOffset = IndexRecord::kNoData - 1;
+    r.m_dwLength =
+        std::clamp<std::uint32_t>(length & ~IndexRecord::kPatchBit, 2, ~IndexRecord::kPatchBit);
+    r.m_wExtra1 = static_cast<std::uint16_t>(extra);
+    r.m_wExtra2 = static_cast<std::uint16_t>(extra >> 16);
+    return r;
 }
 
 constexpr std::uint32_t kReadOnly = CQFile::modeRead | CQFile::shareDenyWrite;
@@ -388,13 +418,13 @@ public:
           m_Changes(changes),
           m_Options(options),
           m_Out(out),
-          m_Kind(ContainerKind(spec)) {}
+          m_pKind(ContainerKind(spec)) {}
 
     EntryFileResult Run() {
         const EntrySourceInfo source = FindEntrySource(m_Files, m_Spec);
         if (!source.present) {
-            throw COutputError("the client has no " + MulDataName(m_Spec) + " or " +
-                               m_Kind.fileName);
+            throw COutputError("the client has no " + MulDataName(m_Spec) +
+                               (m_pKind ? std::string(" or ") + m_pKind->fileName : std::string()));
         }
         m_bFromContainer = source.form == ClientForm::Container;
         try {
@@ -410,7 +440,8 @@ public:
         for (const std::string& name : m_Result.files) {
             m_Out.FileDone(name);
         }
-        ManifestEntries entries{m_Result.replaced, m_Result.added, m_Result.deleted};
+        ManifestEntries entries{m_Result.replaced, m_Result.added, m_Result.deleted,
+                                m_Result.damaged};
         m_Out.SetEntries(m_Result.files.front(), std::move(entries));
         return m_Result;
     }
@@ -423,12 +454,14 @@ private:
             }
         };
         if (m_bFromContainer) {
-            open(m_Source, m_Kind.fileName);
-            if (!m_Table.Read(m_Source)) {
-                throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
-            }
-            if (!m_Table.Error().empty()) {
-                throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
+            open(m_Source, m_pKind->fileName);
+            if (!m_Table.Read(m_Source) || !m_Table.Error().empty()) {
+                if (m_Table.Capacity() == 0) {
+                    throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
+                }
+                // A broken table chain: the entries read before the break (maybe none) are those
+                // the client reads, and those written.
+                m_Result.damagedTable = m_Table.Error();
             }
         } else {
             open(m_Source, MulDataName(m_Spec));
@@ -475,46 +508,68 @@ private:
         }
     }
 
-    // A source entry's bytes as a .mul entry holds them, with its extra words.
-    void ReadSourceEntry(std::uint32_t number, const IndexRecord* record, const UopEntry* entry,
+    // A source entry's bytes as a .mul entry holds them, with its extra words. False for a
+    // damaged entry: its record's stretch lies outside its file, its container entry does not
+    // decode. A file that fails to read raises CQFileException (the run stops).
+    bool ReadSourceEntry(std::uint32_t number, const IndexRecord* record, const UopEntry* entry,
                          std::vector<std::uint8_t>& bytes, std::uint32_t& extra) {
+        extra = 0;
         if (entry != nullptr) {
-            if (!ReadWholeUopEntry(m_Source, *entry, bytes)) {
-                Unreadable(m_Source.GetFilePath(), number, "it does not decode");
+            if (!UopEntryReadable(*entry, m_uSourceLength) ||
+                !ReadWholeUopEntry(m_Source, *entry, bytes)) {
+                return false;
             }
-            extra = 0;
-            if (m_Kind.headerBytes != 0) {
-                if (bytes.size() < m_Kind.headerBytes) {
-                    Unreadable(m_Source.GetFilePath(), number, "it is shorter than its size");
+            if (m_pKind->headerBytes != 0) {
+                if (bytes.size() < m_pKind->headerBytes) {
+                    return false;
                 }
                 extra = (LoadLE32(bytes.data()) << 16) | (LoadLE32(bytes.data() + 4) & 0xFFFF);
-                bytes.erase(bytes.begin(), bytes.begin() + m_Kind.headerBytes);
+                bytes.erase(bytes.begin(), bytes.begin() + m_pKind->headerBytes);
             }
-            return;
+            return true;
         }
+        extra = record->GetExtra();
         if (record->IsPatch()) {
-            Unreadable(m_Index.GetFilePath(), number, "its record points into a patch file");
+            // A base record pointing into the patch file: read there, as the client reads it.
+            const std::int32_t slot = SlotsOf(m_Spec.kind).dataSlot;
+            if (m_Files.DataStatus(slot, *record) != ReadStatus::Ok) {
+                return false;
+            }
+            bytes.resize(record->GetLength());
+            if (m_Files.ReadDataStatus(slot, *record, bytes) != ReadStatus::Ok) {
+                Unreadable(m_Index.GetFilePath(), number, "its patch file cannot be read");
+            }
+            return true;
         }
         if (!FitsIn(record->m_dwOffset, record->GetLength(), m_uSourceLength)) {
-            Unreadable(m_Index.GetFilePath(), number, "its data lies outside the data file");
+            return false;
         }
         bytes.resize(record->GetLength());
         m_Source.Seek(record->m_dwOffset, CQFile::begin);
         if (m_Source.Read(bytes.data(), record->GetLength()) != record->GetLength()) {
             Unreadable(m_Source.GetFilePath(), number, "the data file ends early");
         }
-        extra = record->GetExtra();
+        return true;
+    }
+
+    // Writes entry `number` so that it reads as damaged, and lists it.
+    void PutDamaged(CMulPairWriter* mul, CUopWriter* uop, std::uint32_t number,
+                    std::uint32_t length, std::uint32_t extra) {
+        m_Result.damaged.push_back(number);
+        if (mul != nullptr) {
+            mul->AddRecord(number, DamagedRecord(length, extra));
+        } else {
+            uop->AddDamaged(number, length + m_pKind->headerBytes);
+        }
     }
 
     // Copies a container entry's stored bytes unchanged when the output is a container that
-    // keeps its compression; false when the entry is to be decoded instead.
+    // keeps its compression; false when the entry is to be decoded instead (a damaged one is).
     bool CopyStored(CUopWriter* uop, std::uint32_t number, const UopEntry* entry) {
         if (uop == nullptr || entry == nullptr ||
-            Compress(entry->compression) != (entry->compression == kUopZlib)) {
+            Compress(entry->compression) != (entry->compression == kUopZlib) ||
+            !UopEntryReadable(*entry, m_uSourceLength)) {
             return false;
-        }
-        if (!UopEntryReadable(*entry, m_uSourceLength)) {
-            Unreadable(m_Source.GetFilePath(), number, "its stored bytes do not hold together");
         }
         uop->AddStored(number, m_Source, *entry);
         return true;
@@ -522,7 +577,7 @@ private:
 
     void PutContainerEntry(CUopWriter& writer, std::uint32_t number, ByteSpan bytes,
                            std::uint32_t extra, bool compress) {
-        if (m_Kind.headerBytes == 0) {
+        if (m_pKind->headerBytes == 0) {
             writer.Add(number, bytes, compress);
             return;
         }
@@ -535,7 +590,7 @@ private:
     }
 
     void WriteIndexed() {
-        const bool toMul = m_Options.form == ClientForm::MulPair;
+        const bool toMul = m_Options.form == ClientForm::MulPair || m_pKind == nullptr;
         std::unique_ptr<CMulPairWriter> mul;
         std::unique_ptr<CUopWriter> uop;
         if (toMul) {
@@ -544,14 +599,15 @@ private:
             m_Result.files = {MulDataName(m_Spec), MulIndexName(m_Spec)};
             mul = std::make_unique<CMulPairWriter>(index, data);
         } else {
-            uop = std::make_unique<CUopWriter>(m_Kind, m_Out.Create(m_Kind.fileName), Capacity());
-            m_Result.files = {m_Kind.fileName};
+            uop =
+                std::make_unique<CUopWriter>(*m_pKind, m_Out.Create(m_pKind->fileName), Capacity());
+            m_Result.files = {m_pKind->fileName};
         }
         std::unique_ptr<CIndexReader> index;
         std::vector<std::pair<std::uint32_t, UopEntry>> entries;
         std::uint64_t sourceCount = 0;
         if (m_bFromContainer) {
-            entries = ContainerEntries(m_Table, m_Kind, false);
+            entries = ContainerEntries(m_Table, *m_pKind, false);
             sourceCount = entries.empty() ? 0 : entries.back().first + 1;
         } else {
             index = std::make_unique<CIndexReader>(m_Index);
@@ -613,6 +669,8 @@ private:
                     PutContainerEntry(*uop, number, bytes, extra,
                                       Compress(entry ? entry->compression : kUopStored));
                 }
+            } else if (change != nullptr && change->action == EntryChange::Action::Damaged) {
+                PutDamaged(mul.get(), uop.get(), number, 2, change->extra);
             } else if (change != nullptr) {
                 if (present) {
                     m_Result.deleted.push_back(number);
@@ -620,16 +678,22 @@ private:
                 if (toMul && inIndex) {
                     mul->AddRecord(number, AbsentRecord());
                 }
-            } else if (present) {
-                if (!CopyStored(uop.get(), number, entry)) {
-                    ReadSourceEntry(number, inIndex ? &record : nullptr, entry, bytes, extra);
-                    if (toMul) {
-                        mul->Add(number, bytes, extra);
-                    } else {
-                        PutContainerEntry(*uop, number, bytes, extra,
-                                          Compress(entry ? entry->compression : kUopStored));
-                    }
+            } else if (present && !CopyStored(uop.get(), number, entry)) {
+                if (!ReadSourceEntry(number, inIndex ? &record : nullptr, entry, bytes, extra)) {
+                    const std::uint32_t header = m_pKind ? m_pKind->headerBytes : 0;
+                    PutDamaged(mul.get(), uop.get(), number,
+                               entry ? entry->decompressedLength -
+                                           std::min(header, entry->decompressedLength)
+                                     : record.GetLength(),
+                               extra);
+                } else if (toMul) {
+                    mul->Add(number, bytes, extra);
+                } else {
+                    PutContainerEntry(*uop, number, bytes, extra,
+                                      Compress(entry ? entry->compression : kUopStored));
                 }
+            } else if (present) {
+                // Copied as it was stored.
             } else if (toMul && inIndex) {
                 // An absent record, or one of length 0: kept as it is, a length-0 record
                 // pointing at where the data has got to, as it did in the source.
@@ -658,7 +722,7 @@ private:
         std::vector<std::pair<std::uint32_t, UopEntry>> chunks;
         std::uint64_t length = 0;
         if (m_bFromContainer) {
-            chunks = ContainerEntries(m_Table, m_Kind, true);
+            chunks = ContainerEntries(m_Table, *m_pKind, true);
             for (const auto& [number, entry] : chunks) {
                 length += entry.decompressedLength;
             }
@@ -666,7 +730,7 @@ private:
             length = m_uSourceLength;
         }
         for (const auto& [block, change] : m_Changes) {
-            if (change.action == EntryChange::Action::Delete) {
+            if (change.action != EntryChange::Action::Replace) {
                 throw COutputError(Format("block %u of the map cannot be deleted", block));
             }
             if ((std::uint64_t{block} + 1) * kMapBlockBytes > length) {
@@ -681,12 +745,14 @@ private:
             mulOut = std::make_unique<CQBufferedFile>(*mulFile);
             m_Result.files = {MulDataName(m_Spec)};
         } else {
-            uop = std::make_unique<CUopWriter>(m_Kind, m_Out.Create(m_Kind.fileName), Capacity());
-            m_Result.files = {m_Kind.fileName};
+            uop =
+                std::make_unique<CUopWriter>(*m_pKind, m_Out.Create(m_pKind->fileName), Capacity());
+            m_Result.files = {m_pKind->fileName};
         }
         const std::uint64_t count =
             m_bFromContainer ? chunks.size() : (length + kUopMapChunkBytes - 1) / kUopMapChunkBytes;
         std::vector<std::uint8_t> bytes;
+        std::uint32_t extra = 0;
         std::uint64_t at = 0;
         auto change = m_Changes.begin();
         for (std::uint64_t c = 0; c < count; ++c) {
@@ -699,11 +765,20 @@ private:
             const bool changed =
                 change != m_Changes.end() && std::uint64_t{change->first} * kMapBlockBytes < endAt;
             if (changed || !CopyStored(uop.get(), number, entry)) {
-                if (entry != nullptr) {
-                    if (!ReadWholeUopEntry(m_Source, *entry, bytes)) {
-                        Unreadable(m_Source.GetFilePath(), number, "it does not decode");
+                if (entry != nullptr && !ReadSourceEntry(number, nullptr, entry, bytes, extra)) {
+                    // A chunk that does not decode: its blocks are damaged. A container keeps it
+                    // so; the .mul form cannot, and gets zeros (changed blocks laid over them).
+                    for (std::uint64_t b = at / kMapBlockBytes; b * kMapBlockBytes < endAt; ++b) {
+                        m_Result.damaged.push_back(static_cast<std::uint32_t>(b));
                     }
-                } else {
+                    if (!changed && uop) {
+                        uop->AddDamaged(number, entry->decompressedLength);
+                        at = endAt;
+                        Progress(c + 1, count);
+                        continue;
+                    }
+                    bytes.assign(static_cast<std::size_t>(size), 0);
+                } else if (entry == nullptr) {
                     bytes.resize(static_cast<std::size_t>(size));
                     m_Source.Seek(static_cast<std::int64_t>(at), CQFile::begin);
                     if (m_Source.Read(bytes.data(), static_cast<std::uint32_t>(size)) != size) {
@@ -718,7 +793,6 @@ private:
                         break;
                     }
                     std::vector<std::uint8_t> block;
-                    std::uint32_t extra = 0;
                     ChangeBytes(it->second, it->first, block, extra);
                     if (block.size() != kMapBlockBytes) {
                         throw COutputError(Format("the new block %u is %zu bytes, not %u",
@@ -757,7 +831,7 @@ private:
     const EntryChanges& m_Changes;
     const EntryFileOptions& m_Options;
     COutputFolder& m_Out;
-    const UopKind& m_Kind;
+    const UopKind* m_pKind;  // null: the kind has no container form
     bool m_bFromContainer = false;
     CQFile m_Source;
     CQFile m_Index;
@@ -783,17 +857,18 @@ std::string MulIndexName(const EntryFileSpec& spec) {
     return CClientFiles::GetFileName(SlotsOf(spec.kind).indexSlot);
 }
 
-const UopKind& ContainerKind(const EntryFileSpec& spec) {
+const UopKind* ContainerKind(const EntryFileSpec& spec) {
     if (spec.kind == EntryFileKind::Map) {
-        return FacetMapKind(spec.facet);
+        return &FacetMapKind(spec.facet);
     }
-    return *FindUopKind(SlotsOf(spec.kind).dataSlot);
+    return FindUopKind(SlotsOf(spec.kind).dataSlot);
 }
 
 EntrySourceInfo FindEntrySource(CClientFiles& files, const EntryFileSpec& spec) {
     EntrySourceInfo info;
     CQFile file;
-    if (files.OpenInDirs(file, ContainerKind(spec).fileName, kReadOnly)) {
+    const UopKind* container = ContainerKind(spec);
+    if (container != nullptr && files.OpenInDirs(file, container->fileName, kReadOnly)) {
         info.present = true;
         info.form = ClientForm::Container;
         info.paths = {file.GetFilePath()};
@@ -837,6 +912,18 @@ std::string KindName(const EntryFileSpec& spec) {
             return "gumps";
         case EntryFileKind::Sounds:
             return "sounds";
+        case EntryFileKind::Textures:
+            return "textures";
+        case EntryFileKind::Lights:
+            return "lights";
+        case EntryFileKind::Animations:
+            return "animations";
+        case EntryFileKind::Multis:
+            return "multis";
+        case EntryFileKind::Skills:
+            return "skills";
+        case EntryFileKind::Statics:
+            return "statics";
         case EntryFileKind::Map:
             break;
     }
@@ -867,8 +954,9 @@ ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target,
     COutputFolder out(target, replace, ops);
     WriteAndCommit(out, [&] {
         for (const EntryFileSpec& spec : todo) {
-            const EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
-            result.written.push_back({spec, r.files, r.entries});
+            EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
+            result.written.push_back(
+                {spec, r.files, r.entries, std::move(r.damaged), std::move(r.damagedTable)});
         }
     });
     return result;

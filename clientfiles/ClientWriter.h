@@ -97,6 +97,9 @@ public:
     // Entry `number` copied unchanged from a source container: its stored bytes, compression,
     // lengths and checksum as they are, read from `source` in pieces.
     void AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry);
+    // Entry `number` as a damaged one: stored, claiming `claimed` bytes (at least 1) with none
+    // stored, so that readers find it and refuse its bytes as a damaged source entry was.
+    void AddDamaged(std::uint32_t number, std::uint32_t claimed);
     // Writes the last table and the header's count of files. Nothing may be added after it.
     void Finish();
 
@@ -146,8 +149,20 @@ std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& e
 
 // ---- Writing a whole file kind ----
 
-// The file kinds written entry by entry.
-enum class EntryFileKind { Art, Gumps, Sounds, Map };
+// The file kinds written entry by entry. Art, gumps, sounds and the map have a container form;
+// the others are .mul pairs only (a container asked for them writes the pair).
+enum class EntryFileKind {
+    Art,
+    Gumps,
+    Sounds,
+    Map,
+    Textures,
+    Lights,
+    Animations,
+    Multis,
+    Skills,
+    Statics
+};
 enum class ClientForm { MulPair, Container };
 
 // How a container's entries are stored: as the source had them (a .mul source: stored), or all
@@ -163,7 +178,8 @@ struct EntryFileSpec {
 // The names of a kind's files: the .mul (and index, empty for the map) and the container.
 std::string MulDataName(const EntryFileSpec& spec);
 std::string MulIndexName(const EntryFileSpec& spec);
-const UopKind& ContainerKind(const EntryFileSpec& spec);
+// The container kind of art, gumps, sounds and the map; null for the kinds without one.
+const UopKind* ContainerKind(const EntryFileSpec& spec);
 
 // A change to one entry. For art, gumps and sounds an entry is an entry number (art: terrain n,
 // item kArtItemBase + n); `bytes` are those a .mul entry holds (no gump size in front) and
@@ -171,9 +187,10 @@ const UopKind& ContainerKind(const EntryFileSpec& spec);
 // width high). For the map an entry is a block number and `bytes` its 196 bytes; `extra` is
 // not used. `fetch`, when set, is called for the bytes (and may set extra) just before the
 // entry is written, instead of `bytes` being held from the start; it answers false when they
-// cannot be had, which fails the write.
+// cannot be had, which fails the write. Damaged writes the entry so that it reads as damaged
+// (a patch record whose data lies outside its patch file); not for the map.
 struct EntryChange {
-    enum class Action { Replace, Delete };
+    enum class Action { Replace, Delete, Damaged };
     Action action = Action::Replace;
     std::vector<std::uint8_t> bytes;
     std::uint32_t extra = 0;
@@ -209,14 +226,21 @@ struct EntryFileResult {
     std::vector<std::uint32_t> replaced;
     std::vector<std::uint32_t> added;
     std::vector<std::uint32_t> deleted;
+    // Entries (map: blocks) that could not be read: left so that they read as damaged in the
+    // output as well (a map in the .mul form, which cannot hold a damaged block, gets zeros).
+    std::vector<std::uint32_t> damaged;
+    // Why the source container's table chain is damaged (the entries read before the damage,
+    // all the client reads, are written); empty when it is whole.
+    std::string damagedTable;
 };
 
 // Writes the kind from the client's files (found through files' directories, regardless of
 // case; no patch record is applied) with `changes` laid over it into `out`, in options.form.
 // Every entry not changed is copied: its bytes and extra words, its stored bytes unchanged
-// when container goes to container in the same compression. The manifest's entries are set.
-// Raises COutputError naming the file and entry when a source entry cannot be read (damaged or
-// failing), and on any write failure.
+// when container goes to container in the same compression. A source entry whose record lies
+// outside its data file, or whose container entry does not decode, is damaged: it is listed
+// and written so that it reads as damaged again, never as other bytes. The manifest's entries
+// are set. Raises COutputError when a file fails to open or read, and on any write failure.
 EntryFileResult WriteEntryFile(CClientFiles& files, const EntryFileSpec& spec,
                                const EntryChanges& changes, const EntryFileOptions& options,
                                COutputFolder& out);
@@ -235,6 +259,8 @@ struct ConvertResult {
         EntryFileSpec spec;
         std::vector<std::string> files;
         std::uint64_t entries = 0;
+        std::vector<std::uint32_t> damaged;  // source entries that could not be read
+        std::string damagedTable = {};       // see EntryFileResult
     };
     std::vector<Written> written;
     // Kinds the client has in the asked form already (not written).

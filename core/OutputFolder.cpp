@@ -243,7 +243,8 @@ void COutputFolder::Commit() {
                         digest.sha256 +
                         "\",\n     \"replaced\": " + JsonNumbers(f.entries.replaced) +
                         ", \"added\": " + JsonNumbers(f.entries.added) +
-                        ", \"deleted\": " + JsonNumbers(f.entries.deleted) + "}";
+                        ", \"deleted\": " + JsonNumbers(f.entries.deleted) +
+                        ", \"damaged\": " + JsonNumbers(f.entries.damaged) + "}";
             f.file->Close();
         }
         manifest += "\n  ]\n}\n";

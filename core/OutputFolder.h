@@ -40,11 +40,13 @@ public:
 };
 
 // What the manifest says about one written file besides its size and SHA-256: the entries
-// that differ from the source (entry numbers; all empty for a plain conversion).
+// that differ from the source (entry numbers; all empty for a plain conversion), and those that
+// could not be read from the source and were left damaged.
 struct ManifestEntries {
     std::vector<std::uint32_t> replaced;
     std::vector<std::uint32_t> added;
     std::vector<std::uint32_t> deleted;
+    std::vector<std::uint32_t> damaged;
 };
 
 class COutputFolder {
@@ -72,8 +74,8 @@ public:
     std::vector<std::string> FileNames() const;
 
     // Flushes every file, writes "manifest.json" (files in creation order, each with "name",
-    // "size", "sha256", "replaced", "added", "deleted"), flushes the folder and renames it to
-    // the target (swapping out and then removing an old target when replacing). Raises
+    // "size", "sha256", "replaced", "added", "deleted", "damaged"), flushes the folder and renames
+    // it to the target (swapping out and then removing an old target when replacing). Raises
     // COutputError, after which the target is as it was and the temporary folder is gone.
     void Commit();
     // Removes the temporary folder now (also done by the destructor).

@@ -2,12 +2,18 @@
 // byte for byte, changes land where they are asked, and a failing or interrupted run leaves no
 // output and the client as it was.
 
+#include "AnimData.h"
 #include "Builders.h"
 #include "ClientMerge.h"
 #include "ClientWriter.h"
+#include "Hues.h"
+#include "MapBlock.h"
+#include "MultiType.h"
 #include "OutputFolder.h"
 #include "SampleClient.h"
+#include "TarnError.h"
 #include "TileData.h"
+#include "VerDataTable.h"
 
 #include <gtest/gtest.h>
 
@@ -175,7 +181,7 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
         options.form = ClientForm::Container;
         WriteEntryFile(newer.files, spec, {}, options, folder);
         folder.Commit();
-        const std::string name = ContainerKind(spec).fileName;
+        const std::string name = ContainerKind(spec)->fileName;
         EXPECT_EQ(TempDir::ReadFile((out / name).string()),
                   TempDir::ReadFile((dir.Path() / "newer" / name).string()))
             << name;
@@ -312,7 +318,17 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
         f.write(reinterpret_cast<const char*>(index.data()),
                 static_cast<std::streamsize>(index.size()));
     }
-    expectFailure(FaultOps::None, "entry 3 of '");
+    // It is listed and left damaged; the run goes on.
+    const ConvertResult damaged = Convert(client, out, ClientForm::Container);
+    ASSERT_EQ(damaged.written[2].spec.kind, EntryFileKind::Sounds);
+    EXPECT_EQ(damaged.written[2].damaged, std::vector<std::uint32_t>{3});
+    {
+        Client converted(out);
+        IndexRecord r;
+        EXPECT_EQ(converted.files.ReadIndexStatus(kSlotSoundIdx, kSlotSound, 3, r),
+                  ReadStatus::Damaged);
+    }
+    fs::remove_all(out);
     {
         std::ofstream f(client / "soundidx.mul", std::ios::binary | std::ios::trunc);
         f.write(reinterpret_cast<const char*>(goodIndex.data()),
@@ -377,99 +393,265 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
     EXPECT_EQ(TempDir::ReadFile(file.string()).size(), 4u);
 }
 
-// After a merge the client's files with the output laid over them read, without a patch, what
-// the client read with it: art, gumps, sounds and every tile data record; the patch's other
-// records stay in the output's "verdata.mul".
+// One entry of a kind as a client reads it, patch records applied: whether it reads, and its
+// bytes and extra words when it does.
+struct EntryRead {
+    ReadStatus status = ReadStatus::Absent;
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t extra = 0;
+    bool operator==(const EntryRead&) const = default;
+};
+
+// The entries of every kind a merge writes, by kind name and entry: indexed kinds through their
+// index, the map block by block, tile data, animdata and hues record by record.
+std::map<std::string, std::map<std::uint32_t, EntryRead>> ReadEveryEntry(CClientFiles& files,
+                                                                         std::uint64_t count) {
+    std::map<std::string, std::map<std::uint32_t, EntryRead>> all;
+    const std::tuple<const char*, std::int32_t, std::int32_t> indexed[] = {
+        {"art", kSlotArtIdx, kSlotArt},          {"gumps", kSlotGumpIdx, kSlotGumpArt},
+        {"sounds", kSlotSoundIdx, kSlotSound},   {"textures", kSlotTexIdx, kSlotTexMaps},
+        {"lights", kSlotLightIdx, kSlotLight},   {"animations", kSlotAnimIdx, kSlotAnim},
+        {"multis", kSlotMultiIdx, kSlotMulti},   {"skills", kSlotSkillsIdx, kSlotSkills},
+        {"statics", kSlotStaIdx0, kSlotStatics0}};
+    for (const auto& [name, index, data] : indexed) {
+        auto& kind = all[name];
+        for (std::uint32_t n = 0; n < std::max(count, files.GetIndexCount(index)); ++n) {
+            EntryRead e;
+            IndexRecord r;
+            e.status = files.ReadIndexStatus(index, data, n, r);
+            if (e.status == ReadStatus::Ok && r.GetLength() == 0) {
+                e.status = ReadStatus::Absent;  // deleted by a patch record
+            }
+            if (e.status == ReadStatus::Ok) {
+                e.extra = r.GetExtra();
+                e.bytes.resize(r.GetLength());
+                e.status = files.ReadDataStatus(data, r, e.bytes);
+                if (data == kSlotMulti) {
+                    // The client reads whole components of its size, no further.
+                    e.bytes.resize(e.bytes.size() - e.bytes.size() % GetMultiRecordSize(files));
+                }
+            }
+            if (e.status != ReadStatus::Absent) {
+                kind[n] = std::move(e);
+            }
+        }
+    }
+    for (std::uint32_t b = 0;; ++b) {
+        CMapBlock block;
+        EntryRead e{ReadStatus::Ok, {}, 0};
+        try {
+            block.LoadMapBlock(b, files);
+            ByteWriter w;
+            w.u32(block.GetHeader());
+            for (std::uint32_t c = 0; c < 64; ++c) {
+                w.u16(block.GetCell(c % 8, c / 8).m_wTile)
+                    .u8(static_cast<std::uint8_t>(block.GetCell(c % 8, c / 8).m_cZ));
+            }
+            e.bytes = w.take();
+        } catch (const CTarnError&) {
+            e.status = ReadStatus::Damaged;
+        }
+        if (b > 0x10000 && e.status == ReadStatus::Damaged) {
+            break;  // past the map's end
+        }
+        all["map"][b] = std::move(e);
+    }
+    const TileDataShape shape = GetTileDataShape(files);
+    for (std::int32_t n = 0; n < static_cast<std::int32_t>(kArtItemBase + shape.FirstMultiItem());
+         ++n) {
+        EntryRead e{ReadStatus::Ok, {}, 0};
+        try {
+            ByteWriter w;
+            if (n < static_cast<std::int32_t>(kArtItemBase)) {
+                CTileTerrainInfo info;
+                info.ReadInfo(static_cast<std::uint16_t>(n), files);
+                info.Write(w, shape.layout);
+            } else {
+                CTileItemInfo info;
+                info.ReadInfo(n - static_cast<std::int32_t>(kArtItemBase), files);
+                info.Write(w, shape.layout);
+            }
+            e.bytes = w.take();
+        } catch (const CTarnError&) {
+            e.status = ReadStatus::Damaged;
+        }
+        all["tile data"][static_cast<std::uint32_t>(n)] = std::move(e);
+    }
+    for (std::uint32_t n = 0; n < 0x4000; ++n) {
+        HueEntry hue;
+        std::uint32_t header = 0;
+        if (ReadHue(files, files.GetVerDataTable(), n, hue, &header)) {
+            ByteWriter w;
+            w.u32(header);
+            for (const std::uint16_t c : hue.m_Colours) {
+                w.u16(c);
+            }
+            w.u16(hue.m_wTableStart).u16(hue.m_wTableEnd);
+            w.bytes(ByteSpan(reinterpret_cast<const std::uint8_t*>(hue.m_szName), 20));
+            all["hues"][n] = {ReadStatus::Ok, w.take(), 0};
+        }
+        if (const auto anim = ReadAnimData(files, n)) {
+            ByteWriter w;
+            w.u8(anim->frameInterval).u8(anim->startInterval);
+            for (const std::uint32_t f : anim->frames) {
+                w.u32(f);
+            }
+            all["animdata"][n] = {ReadStatus::Ok, w.take(), 0};
+        }
+    }
+    return all;
+}
+
+// A patch with records of every kind the merge writes, and some it keeps: each record's bytes
+// in the client's layout where the kind has one.
+std::vector<mk::SamplePatch> PatchOfEveryKind(CClientFiles& files) {
+    const auto bytes = [](std::size_t n, std::uint8_t seed) {
+        std::vector<std::uint8_t> b(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            b[i] = static_cast<std::uint8_t>(seed + i * 7);
+        }
+        return b;
+    };
+    const TileDataShape shape = GetTileDataShape(files);
+    const auto multis = static_cast<std::uint32_t>(files.GetIndexCount(kSlotMultiIdx));
+    return {{kSlotArt, kArtItemBase + 5, bytes(40, 1)},
+            {kSlotArt, 7, {}},
+            {kSlotGumpArt, 3, bytes(16, 2), 2, 4},
+            {kSlotSound, 1, bytes(48, 3)},
+            {kSlotTexMaps, 1, bytes(64 * 64 * 2, 4)},
+            {kSlotLight, 2, bytes(30, 5), 5, 6},
+            {kSlotAnim, 110, bytes(600, 6)},
+            {kSlotMulti, 1, bytes(48, 7)},
+            {kSlotMulti, multis + 2, bytes(41, 8)},  // past the index; a cut component
+            {kSlotSkills, 2, bytes(20, 9)},
+            {kSlotMap0, 5, bytes(200, 10)},
+            {kSlotMap0, 0x3FFFFFF, bytes(196, 11)},  // past the map's end: kept
+            {kSlotStatics0, 10, bytes(21, 12)},
+            {kSlotStatics0, 11, {}},
+            {kSlotTileData, 3, bytes(TileGroupBytes(3, shape), 13)},
+            {kSlotTileData, 600, bytes(TileGroupBytes(600, shape), 14)},
+            {kSlotTileData, 601, bytes(TileGroupBytes(601, shape) + 1, 15)},  // kept
+            {kSlotAnimData, 2, bytes(548, 16)},
+            {kSlotHues, 2, bytes(1220, 17)},
+            {kSlotHues, 0, bytes(708, 18)},  // short of a group: kept
+            {40, 1, bytes(10, 19)}};         // no file's: kept
+}
+
+// After a merge, the client's files with the output laid over them read what the client read
+// with the patch, entry for entry of every kind; the records the client would not apply whole
+// are kept in the output's "verdata.mul" with their bytes. On a damaged client the damaged
+// entries are listed and still read as damaged.
 TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
-    for (const bool modern : {false, true}) {
+    enum Sample { Old, Newer, Damaged, NewerDamaged };
+    for (const Sample sample : {Old, Newer, Damaged, NewerDamaged}) {
+        SCOPED_TRACE(sample);
         TempDir dir;
         const fs::path source = dir.Path() / "client";
         const fs::path merged = dir.Path() / "merged";
-        if (modern) {
-            // Newer clients come without a patch file: one of each kind merged, and a hue group
-            // that is kept.
+        const bool damaged = sample == Damaged || sample == NewerDamaged;
+        if (sample == Newer || sample == NewerDamaged) {
             mk::WriteModernClient(source);
-            const auto bytes = [](std::size_t n, std::uint8_t seed) {
-                std::vector<std::uint8_t> b(n);
-                for (std::size_t i = 0; i < n; ++i) {
-                    b[i] = static_cast<std::uint8_t>(seed + i * 7);
-                }
-                return b;
-            };
-            const std::vector<mk::SamplePatch> patches = {
-                {kSlotArt, kArtItemBase + 5, bytes(40, 1)},
-                {kSlotArt, 7, {}},
-                {kSlotGumpArt, 3, bytes(16, 2), 2, 4},
-                {kSlotSound, 1, bytes(48, 3)},
-                {kSlotTileData, 3, bytes(964, 4)},
-                {kSlotTileData, 512 + 600, bytes(1316, 5)},
-                {32, 0, bytes(88 * 8 + 4, 6)}};
-            dir.Write("client/verdata.mul", mk::BuildVerData(patches));
         } else {
             mk::WriteSampleClient(source, false);
         }
+        std::vector<mk::SamplePatch> patches;
+        {
+            // The sample's own records (the old client's), then one or more of every kind.
+            Client client(source);
+            if (client.files.OpenSlot(kSlotVerData)) {
+                client.table.Load(client.files.GetFile(kSlotVerData));
+            }
+            for (std::int32_t i = 0; i < client.table.GetCount(); ++i) {
+                const CUOVersionBlock& r = client.table.ElementAt(i);
+                mk::SamplePatch p{r.m_dwFileId, r.m_dwBlock,
+                                  std::vector<std::uint8_t>(r.m_dwLength), r.m_wExtra1,
+                                  r.m_wExtra2};
+                ASSERT_TRUE(client.files.ReadData(kSlotVerData, IndexFromPatch(r), p.data));
+                patches.push_back(std::move(p));
+            }
+            for (mk::SamplePatch& p : PatchOfEveryKind(client.files)) {
+                patches.push_back(std::move(p));
+            }
+        }
+        // An art record whose data lies outside the patch file: the entry reads as damaged.
+        patches.push_back({kSlotArt, kArtItemBase + 9, std::vector<std::uint8_t>(10, 1)});
+        std::vector<std::uint8_t> verdata = mk::BuildVerData(patches);
+        StoreLE32(verdata.data() + 4 + (patches.size() - 1) * 20 + 8, 0x7FFFFF00);
+        dir.Write("client/verdata.mul", verdata);
+        if (damaged) {
+            mk::DamageClient(source, 7);  // the containers' tables too
+        }
+
         Client patched(source);
         ASSERT_TRUE(patched.files.OpenSlot(kSlotVerData));
         patched.table.Load(patched.files.GetFile(kSlotVerData));
-        const std::int32_t records = patched.table.GetCount();
-        ASSERT_GT(records, 5);
-        const MergeResult result =
-            MergePatchRecords(patched.files, (dir.Path() / "out").string(), false, std::nullopt);
+        PatchOverlay overlay;
+        overlay.multiComponentSize = GetMultiRecordSize(patched.files);
+        const MergeResult result = MergePatchRecords(patched.files, (dir.Path() / "out").string(),
+                                                     false, std::nullopt, nullptr, {}, &overlay);
         fs::copy(source, merged);
         for (const auto& entry : fs::directory_iterator(dir.Path() / "out")) {
             fs::copy_file(entry.path(), merged / entry.path().filename(),
                           fs::copy_options::overwrite_existing);
         }
+        // The output as a client opens it: its own "verdata.mul" holds only the records kept.
         Client plain(merged);
-        ExpectSameEntries(patched.files, plain.files);
-
-        const TileDataShape shape = GetTileDataShape(patched.files);
-        ASSERT_EQ(GetTileDataShape(plain.files).layout, shape.layout);
-        const auto bytes = [&shape](const auto& info) {
-            ByteWriter out;
-            info.Write(out, shape.layout);
-            return out.take();
-        };
-        for (std::uint32_t t = 0; t < kArtItemBase; ++t) {
-            CTileTerrainInfo a;
-            CTileTerrainInfo b;
-            a.ReadInfo(static_cast<std::uint16_t>(t), patched.files);
-            b.ReadInfo(static_cast<std::uint16_t>(t), plain.files);
-            ASSERT_EQ(bytes(a), bytes(b)) << "terrain " << t;
+        ASSERT_TRUE(plain.files.OpenSlot(kSlotVerData));
+        plain.table.Load(plain.files.GetFile(kSlotVerData));
+        ASSERT_EQ(result.written.back().kind, "patch");
+        EXPECT_EQ(static_cast<std::uint32_t>(plain.table.GetCount()),
+                  result.written.back().records);
+        if (!damaged) {
+            // The map block past the end, the long tile data group, the short hue group, the
+            // record of no file.
+            EXPECT_EQ(result.written.back().records, 4u);
         }
-        for (std::int32_t n = 0; n < shape.FirstMultiItem(); ++n) {
-            CTileItemInfo a;
-            CTileItemInfo b;
-            a.ReadInfo(n, patched.files);
-            b.ReadInfo(n, plain.files);
-            ASSERT_EQ(bytes(a), bytes(b)) << "item " << n;
+        const auto before = ReadEveryEntry(patched.files, 0x10000);
+        const auto after = ReadEveryEntry(plain.files, 0x10000);
+        ASSERT_EQ(before.size(), after.size());
+        for (const auto& [kind, entries] : before) {
+            const auto& written = after.at(kind);
+            EXPECT_TRUE(damaged || !entries.empty()) << kind;
+            for (const auto& [n, e] : entries) {
+                const auto found = written.find(n);
+                ASSERT_NE(found, written.end()) << kind << " " << n;
+                ASSERT_EQ(e.status, found->second.status) << kind << " " << n;
+                ASSERT_EQ(e.extra, found->second.extra) << kind << " " << n;
+                ASSERT_EQ(e.bytes, found->second.bytes) << kind << " " << n;
+            }
+            for (const auto& [n, e] : written) {
+                EXPECT_EQ(entries.count(n), 1u)
+                    << kind << " " << n << " " << ReadStatusName(e.status) << " " << e.bytes.size();
+            }
         }
-
-        // The records of kinds not merged are kept, each with its bytes.
-        ASSERT_FALSE(result.written.empty());
-        const MergeResult::Written& kept = result.written.back();
-        EXPECT_EQ(kept.files, std::vector<std::string>{"verdata.mul"});
-        CVerDataTable left;
-        CQFile file;
-        ASSERT_TRUE(file.Open((merged / "verdata.mul").c_str(), CQFile::modeRead));
-        left.Load(file);
-        EXPECT_EQ(static_cast<std::uint32_t>(left.GetCount()), kept.records);
-        std::uint32_t mergedRecords = 0;
+        // Every entry left damaged is listed: the art record past the patch file's end, and on
+        // the damaged client those whose data lies outside their files.
+        std::map<std::string, std::set<std::uint32_t>> listed;
         for (const MergeResult::Written& w : result.written) {
-            mergedRecords += &w == &kept ? 0 : w.records;
+            listed[w.kind].insert(w.damaged.begin(), w.damaged.end());
         }
-        EXPECT_GT(mergedRecords, 0u);
-        EXPECT_LE(mergedRecords + kept.records, static_cast<std::uint32_t>(records));
-        for (std::int32_t i = 0; i < left.GetCount(); ++i) {
-            const CUOVersionBlock& r = left.ElementAt(i);
-            IndexRecord was;
-            ASSERT_TRUE(patched.table.FindRecord(r.m_dwFileId, r.m_dwBlock, was));
-            std::vector<std::uint8_t> a(was.GetLength());
-            std::vector<std::uint8_t> b(r.m_dwLength);
-            ASSERT_TRUE(patched.files.ReadData(kSlotVerData, was, a));
-            file.Seek(r.m_dwOffset, CQFile::begin);
-            ASSERT_EQ(file.Read(b.data(), r.m_dwLength), r.m_dwLength);
-            EXPECT_EQ(a, b) << r.m_dwFileId << " " << r.m_dwBlock;
+        if (!damaged) {  // there the damage may have given it another file id
+            EXPECT_EQ(listed["art"].count(kArtItemBase + 9), 1u);
+        }
+        if (sample == Old) {
+            // A client file that cannot be read ends the merge with one message, no output.
+            fs::remove(source / "tiledata.mul");
+            fs::create_directory(source / "tiledata.mul");
+            Client again(source);
+            ASSERT_TRUE(again.files.OpenSlot(kSlotVerData));
+            again.table.Load(again.files.GetFile(kSlotVerData));
+            EXPECT_THROW(MergePatchRecords(again.files, (dir.Path() / "again").string(), false,
+                                           std::nullopt),
+                         COutputError);
+            EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"client", "merged", "out"}));
+        }
+        for (const auto& [kind, entries] : before) {
+            for (const auto& [n, e] : entries) {
+                if (kind != "map" && kind != "tile data" && kind != "hues" && kind != "animdata" &&
+                    e.status == ReadStatus::Damaged) {
+                    EXPECT_EQ(listed[kind].count(n), 1u) << kind << " " << n;
+                }
+            }
         }
     }
 }
@@ -499,8 +681,9 @@ TEST(ClientWriterTest, PatchHuesAndMultisReadBackAsEditedAndNothingElseChanges) 
     const MergeResult result =
         MergePatchRecords(client.files, out.string(), false, std::nullopt, nullptr, {}, &overlay);
     ASSERT_EQ(result.written.size(), 2u);
-    EXPECT_EQ(result.written[0].records, 1u);
-    EXPECT_EQ(result.written[1].records, 2u);
+    EXPECT_EQ(result.written[0].kind, "multis");
+    EXPECT_EQ(result.written[0].records, 2u);
+    EXPECT_EQ(result.written[1].records, 1u);
     // Without records of the patch file the output holds no "verdata.mul" of its own.
     EXPECT_EQ(Names(out),
               (std::vector<std::string>{"hues.mul", "manifest.json", "multi.idx", "multi.mul"}));

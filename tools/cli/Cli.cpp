@@ -77,6 +77,29 @@ std::string JoinFileNames(const std::vector<std::string>& names) {
     return text;
 }
 
+QJsonArray DamagedJson(const std::vector<std::uint32_t>& entries) {
+    QJsonArray list;
+    for (const std::uint32_t n : entries) {
+        list.append(static_cast<qint64>(n));
+    }
+    return list;
+}
+
+std::string DamagedText(const std::vector<std::uint32_t>& entries, const std::string& table) {
+    std::string text;
+    if (!entries.empty()) {
+        text = "; " + std::to_string(entries.size()) + " damaged entries left damaged:";
+        for (const std::uint32_t n : entries) {
+            text += ' ' + std::to_string(n);
+        }
+    }
+    if (!table.empty()) {
+        text += "; the source's table is damaged (" + table +
+                "), the entries before the damage written";
+    }
+    return text;
+}
+
 const std::string* Invocation::Value(const std::string& flag) const {
     auto it = values.find(flag);
     return it != values.end() ? &it->second : nullptr;

@@ -34,6 +34,10 @@ int RunConvert(Invocation& inv) {
             o["kind"] = QString::fromStdString(KindName(w.spec));
             o["files"] = FileNamesJson(w.files);
             o["entries"] = static_cast<qint64>(w.entries);
+            o["damaged"] = DamagedJson(w.damaged);
+            if (!w.damagedTable.empty()) {
+                o["damagedTable"] = QString::fromStdString(w.damagedTable);
+            }
             written.append(o);
         }
         QJsonArray kept;
@@ -50,7 +54,8 @@ int RunConvert(Invocation& inv) {
     }
     for (const ConvertResult::Written& w : result.written) {
         *inv.out << KindName(w.spec) << ": " << JoinFileNames(w.files) << " (" << w.entries
-                 << (w.spec.kind == EntryFileKind::Map ? " blocks)\n" : " entries)\n");
+                 << (w.spec.kind == EntryFileKind::Map ? " blocks" : " entries");
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
     }
     for (const EntryFileSpec& spec : result.alreadyInForm) {
         *inv.out << KindName(spec) << ": already in that form, not written\n";

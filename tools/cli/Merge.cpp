@@ -4,6 +4,7 @@
 #include "CDataDefMulti.h"
 #include "Cli.h"
 #include "ClientMerge.h"
+#include "MultiType.h"
 #include "OutputFolder.h"
 #include "PatchFileIO.h"
 #include "PatchFormat.h"
@@ -38,6 +39,7 @@ int RunMerge(Invocation& inv) {
         }
         overlay = MakePatchOverlay(contents.records, contents.nCount);
     }
+    overlay.multiComponentSize = GetMultiRecordSize(TheClientFiles());
     MergeResult result;
     try {
         result = MergePatchRecords(TheClientFiles(), target, inv.HasFlag("--replace"), form,
@@ -52,6 +54,10 @@ int RunMerge(Invocation& inv) {
             o["kind"] = QString::fromStdString(w.kind);
             o["files"] = FileNamesJson(w.files);
             o["records"] = static_cast<qint64>(w.records);
+            o["damaged"] = DamagedJson(w.damaged);
+            if (!w.damagedTable.empty()) {
+                o["damagedTable"] = QString::fromStdString(w.damagedTable);
+            }
             written.append(o);
         }
         QJsonObject o;
@@ -62,7 +68,8 @@ int RunMerge(Invocation& inv) {
     }
     for (const MergeResult::Written& w : result.written) {
         *inv.out << w.kind << ": " << JoinFileNames(w.files) << " (" << w.records
-                 << (w.kind == "patch" ? " records not merged, kept)\n" : " records merged)\n");
+                 << (w.kind == "patch" ? " records not merged, kept" : " records merged");
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
     }
     *inv.out << "wrote " << target << '\n';
     return 0;
@@ -70,12 +77,14 @@ int RunMerge(Invocation& inv) {
 
 const CommandRegistrar kMerge({"merge", "OUTDIR [--pat FILE] [--to uop|mul] [--replace]",
                                "the patch file's (--verdata, else the client's verdata.mul) "
-                               "art, gumps, sounds and tile data merged into new copies of those "
-                               "files in the new folder OUTDIR, its other records kept in the "
-                               "folder's verdata.mul; --pat: the hues and multis of a .pat patch "
-                               "merged into hues.mul and multi.mul too (--to: the form written; "
-                               "--replace: replace an existing OUTDIR); the client's files are "
-                               "only read",
+                               "records merged into new copies of the files they change (art, "
+                               "gumps, sounds, textures, lights, animations, multis, skills, "
+                               "map0, statics0, tile data, animdata, hues) in the new folder "
+                               "OUTDIR, the records the client would not apply kept in the "
+                               "folder's verdata.mul, damaged entries of the client listed and "
+                               "left damaged; --pat: the hues and multis of a .pat patch merged "
+                               "too (--to: the form of art, gumps, sounds and map0; --replace: "
+                               "replace an existing OUTDIR); the client's files are only read",
                                true, RunMerge});
 
 }  // namespace
