@@ -139,13 +139,11 @@ FlatPlan PlanFlat(
 
 // Writes the output's "verdata.mul" with the records of `kept` (indexes into the table), their
 // data copied from the patch file. A record whose data lies outside the patch file keeps its
-// length but points where no file reaches: it reads as damaged, as it did.
+// length but points where no file reaches: it reads as damaged, as it did. With nothing kept the
+// file is a count of 0: a patch of no records, which every reader of the count accepts.
 void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept,
                       COutputFolder& out) {
     CQBufferedFile target(out.Create("verdata.mul"));
-    if (kept.empty()) {
-        return;
-    }
     const CVerDataTable& table = files.GetVerDataTable();
     std::vector<bool> readable;
     ByteWriter head;
