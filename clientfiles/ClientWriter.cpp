@@ -4,6 +4,7 @@
 #include "OutputFolder.h"
 #include "Text.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -30,14 +31,7 @@ IndexRecord AbsentRecord() {
 }
 
 std::uint32_t Adler32(ByteSpan bytes) {
-    uLong sum = adler32(0, nullptr, 0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const auto n = static_cast<uInt>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-        sum = adler32(sum, bytes.data() + done, n);
-        done += n;
-    }
-    return static_cast<std::uint32_t>(sum);
+    return libdeflate_adler32(1, bytes.data(), bytes.size());
 }
 
 }  // namespace

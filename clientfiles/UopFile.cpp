@@ -3,11 +3,13 @@
 #include "EventLog.h"
 #include "Text.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <memory>
 #include <unordered_set>
 
 namespace tessaly {
@@ -302,6 +304,40 @@ bool InflateEntry(CQFile& file, const UopEntry& entry, std::size_t want, bool wh
     return produced == want;
 }
 
+// A whole entry up to this size (beyond any art, gump or sound entry, and a map chunk) is
+// inflated in one call into a buffer of its recorded length, its compressed bytes read at once;
+// a larger one streams, so that a length that lies costs no more than what the stream holds.
+constexpr std::uint64_t kOneCallInflateBytes = 16u << 20;
+
+bool InflatesInOneCall(const UopEntry& entry) {
+    return entry.compression == kUopZlib && entry.decompressedLength <= kOneCallInflateBytes &&
+           entry.compressedLength <= kOneCallInflateBytes;
+}
+
+// Inflates a whole zlib entry with libdeflate: `out` has the entry's recorded length, and the
+// stream must fill it exactly. Raises CQFileException.
+bool InflateInOneCall(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out) {
+    struct Freer {
+        void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+    };
+    // One decompressor per thread, reused for every entry that thread reads.
+    thread_local const std::unique_ptr<libdeflate_decompressor, Freer> decompressor(
+        libdeflate_alloc_decompressor());
+    if (decompressor == nullptr) {
+        return false;
+    }
+    std::vector<std::uint8_t> in(static_cast<std::size_t>(entry.compressedLength));
+    file.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
+    const auto n = static_cast<std::uint32_t>(in.size());
+    if (file.Read(in.data(), n) != n) {
+        return false;
+    }
+    std::size_t produced = 0;
+    return libdeflate_zlib_decompress(decompressor.get(), in.data(), in.size(), out.data(),
+                                      out.size(), &produced) == LIBDEFLATE_SUCCESS &&
+           produced == out.size();
+}
+
 }  // namespace
 
 bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out) {
@@ -317,7 +353,11 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
         if (out.empty()) {
             return true;
         }
-        return InflateEntry(file, entry, out.size(), out.size() == entry.decompressedLength,
+        const bool whole = out.size() == entry.decompressedLength;
+        if (whole && InflatesInOneCall(entry)) {
+            return InflateInOneCall(file, entry, out);
+        }
+        return InflateEntry(file, entry, out.size(), whole,
                             [&](std::size_t produced) { return out.subspan(produced); });
     } catch (const CQFileException&) {
         LogCaughtException("reading a container entry");
@@ -331,9 +371,13 @@ bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uin
         if (!UopEntryReadable(entry, file.GetLength())) {
             return false;
         }
-        if (entry.compression == kUopStored) {
+        if (entry.compression == kUopStored || InflatesInOneCall(entry)) {
             out.resize(entry.decompressedLength);
-            return ReadUopEntry(file, entry, out);
+            if (!ReadUopEntry(file, entry, out)) {
+                out.clear();
+                return false;
+            }
+            return true;
         }
         // The output grows as the stream inflates: a length that claims far more than the
         // stream holds costs no more than what it really holds.
