@@ -85,7 +85,10 @@ ReadStatus CDataDefAnim::GetReadStatus() {
     if (source == nullptr || source->source == 0) {
         return CDataDefIndex::GetReadStatus();
     }
-    return source->present ? ReadStatus::Ok : ReadStatus::Absent;
+    if (!source->present) {
+        return ReadStatus::Absent;
+    }
+    return source->damaged ? ReadStatus::Damaged : ReadStatus::Ok;
 }
 
 bool CDataDefAnim::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {

@@ -242,6 +242,11 @@ void CAnimContainers::Refresh() {
                 g_pEventLog->LogError("tessaly: %s: %s\n", AnimContainerFileName(n + 1).c_str(),
                                       opened->table.Error().c_str());
             }
+            try {
+                opened->length = opened->file.GetLength();
+            } catch (const CQFileException&) {
+                LogCaughtException("measuring an animation container");
+            }
             c = std::move(opened);
         }
     }
@@ -279,11 +284,15 @@ std::vector<CAnimContainers::FileInfo> CAnimContainers::ListFiles() {
     return list;
 }
 
-std::uint32_t CAnimContainers::FindEntry(std::uint32_t body, std::uint32_t action) {
+std::uint32_t CAnimContainers::FindEntry(std::uint32_t body, std::uint32_t action, bool* readable) {
     Refresh();
     const std::uint64_t hash = HashUopName(AnimContainerEntryName(body, action));
     for (std::uint32_t n = 0; n < kAnimContainerFiles; ++n) {
-        if (m_Containers[n] && m_Containers[n]->table.Find(hash) != nullptr) {
+        const UopEntry* entry = m_Containers[n] ? m_Containers[n]->table.Find(hash) : nullptr;
+        if (entry != nullptr) {
+            if (readable != nullptr) {
+                *readable = UopEntryReadable(*entry, m_Containers[n]->length);
+            }
             return n + 1;
         }
     }
@@ -347,11 +356,14 @@ public:
             source.slot = body;
             source.cls = type->cls;
             source.basis = ClassBasis::MobTypes;
+            // Every action's table entry is looked at, so that a body whose entry cannot be
+            // read is marked before its frames are asked for; no entry is read.
             for (std::uint32_t action = 0; action < ActionCount(type->cls); ++action) {
-                if (const std::uint32_t n = m_Containers.FindEntry(body, action)) {
+                bool readable = true;
+                if (const std::uint32_t n = m_Containers.FindEntry(body, action, &readable)) {
                     m_FileOf.emplace(body, n);
                     source.present = true;
-                    break;
+                    source.damaged = source.damaged || !readable;
                 }
             }
             info->sources.push_back(source);

@@ -77,8 +77,10 @@ public:
     std::vector<FileInfo> ListFiles();
     // Whether any of "AnimationFrame1.uop" ... "AnimationFrame6.uop" is there.
     bool HasFrameFiles();
-    // The number (1-6) of the container holding the body's action; 0 when none does.
-    std::uint32_t FindEntry(std::uint32_t body, std::uint32_t action);
+    // The number (1-6) of the container holding the body's action; 0 when none does. When
+    // `readable` is given it says, without reading the entry, whether the entry's stretch lies
+    // inside its container and its table entry can be read as ReadDirection would read it.
+    std::uint32_t FindEntry(std::uint32_t body, std::uint32_t action, bool* readable = nullptr);
     // The stored direction (0-4) of a body's action as an "anim.mul" block. Absent when no
     // container holds the action, Damaged when its entry does not decompress or does not fit
     // the layout (the reason goes to the event log once per entry), Failed when its container
@@ -90,6 +92,7 @@ private:
     struct Container {
         CQFile file;
         CUopTable table;
+        std::uint64_t length = 0;  // the file's length when it was opened
     };
     void Refresh();
 

@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <limits>
 #include <mutex>
 
 namespace tessaly {
@@ -56,6 +58,12 @@ std::string ReadText(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
+// Whether a record of an index-backed source can be read from its .mul of fileSize bytes: one
+// rule for the read and for the damage mark the list shows before any read.
+bool StretchInside(const IndexRecord& record, std::uint64_t fileSize) {
+    return !record.IsPatch() && FitsIn(record.m_dwOffset, record.GetLength(), fileSize);
+}
+
 std::vector<CAnimSources::ProviderMaker>& ProviderMakers() {
     static std::vector<CAnimSources::ProviderMaker> makers{MakeAnimContainerSource};
     return makers;
@@ -89,6 +97,12 @@ void CAnimSources::Load(CClientFiles& files) {
             if (!file.present) {
                 g_pEventLog->LogError("tessaly: animations: %s\n", error.c_str());
             }
+        }
+        if (file.present) {
+            // A size that cannot be had marks nothing: the read then says what is wrong.
+            std::error_code sizeError;
+            const std::uintmax_t size = std::filesystem::file_size(file.dataPath, sizeError);
+            file.dataSize = sizeError ? std::numeric_limits<std::uint64_t>::max() : size;
         }
         m_Used[s].assign(file.present ? kMaxBodies : 0, false);
     }
@@ -159,6 +173,7 @@ void CAnimSources::AddIndexSource(std::uint32_t body, std::uint32_t source, std:
         return;  // a people slot below 200 has no block
     }
     out.present = BlockHasRecords(source, out.cls, slot);
+    out.damaged = source != 0 && out.present && BlockDamaged(source, out.cls, slot);
     if (slot < m_Used[source].size() && (source != 0 || out.present)) {
         m_Used[source][slot] = true;
     }
@@ -180,18 +195,36 @@ bool CAnimSources::Record(std::uint32_t source, std::uint64_t record, IndexRecor
     return out.Read(in) && out.HasData();
 }
 
-bool CAnimSources::BlockHasRecords(std::uint32_t source, AnimClass cls, std::uint32_t slot) const {
+namespace {
+
+// Whether a non-empty record of the block of a slot under a class matches.
+template <typename Match>
+bool AnyRecordOfBlock(const CAnimSources& sources, std::uint32_t source, AnimClass cls,
+                      std::uint32_t slot, Match&& match) {
     std::uint64_t first = 0;
     if (!FirstAnimRecord(cls, slot, first)) {
         return false;
     }
     IndexRecord record;
     for (std::uint64_t r = 0; r < std::uint64_t{ActionCount(cls)} * 5; ++r) {
-        if (Record(source, first + r, record)) {
+        if (sources.Record(source, first + r, record) && match(record)) {
             return true;
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool CAnimSources::BlockHasRecords(std::uint32_t source, AnimClass cls, std::uint32_t slot) const {
+    return AnyRecordOfBlock(*this, source, cls, slot, [](const IndexRecord&) { return true; });
+}
+
+bool CAnimSources::BlockDamaged(std::uint32_t source, AnimClass cls, std::uint32_t slot) const {
+    const std::uint64_t size = m_Files[source].dataSize;
+    return AnyRecordOfBlock(*this, source, cls, slot, [size](const IndexRecord& record) {
+        return !StretchInside(record, size);
+    });
 }
 
 const BodyInfo* CAnimSources::Body(std::uint32_t body) const {
@@ -249,12 +282,10 @@ ReadStatus ReadStretch(const std::string& path, const IndexRecord& record,
     if (::fstat(fd, &info) != 0) {
         return ReadStatus::Failed;
     }
-    const std::uint32_t length = record.GetLength();
-    if (record.IsPatch() ||
-        !FitsIn(record.m_dwOffset, length, static_cast<std::uint64_t>(info.st_size))) {
+    if (!StretchInside(record, static_cast<std::uint64_t>(info.st_size))) {
         return ReadStatus::Damaged;
     }
-    block.resize(length);
+    block.resize(record.GetLength());
     std::size_t done = 0;
     while (done < block.size()) {
         const ssize_t n = ::pread(fd, block.data() + done, block.size() - done,

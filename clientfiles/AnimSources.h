@@ -37,6 +37,10 @@ struct BodySource {
     // The block holds records: false for a slot whose records are all empty or past the end of
     // its index.
     bool present = false;
+    // Known without reading a frame: a record of an index-backed block (anim2.mul onward) whose
+    // stretch lies outside its .mul, or a container entry of an action that lies outside its
+    // container or cannot be read as its table states it. anim.mul's damage is the file set's.
+    bool damaged = false;
 };
 
 inline constexpr std::uint32_t kFirstProviderSource = 1 + kBodyconvFiles;
@@ -114,10 +118,12 @@ private:
     struct IndexFile {
         std::string dataPath;
         std::vector<std::uint8_t> index;  // the whole index file
+        std::uint64_t dataSize = 0;       // the .mul's size as loaded
         bool present = false;
     };
 
     bool BlockHasRecords(std::uint32_t source, AnimClass cls, std::uint32_t slot) const;
+    bool BlockDamaged(std::uint32_t source, AnimClass cls, std::uint32_t slot) const;
     void AddIndexSource(std::uint32_t body, std::uint32_t source, std::uint32_t slot);
 
     std::array<IndexFile, kFirstProviderSource> m_Files;

@@ -2,6 +2,7 @@
 // "Anim" page stepping, playing, flipping, drawing at the anchor and copying, for each body
 // class.
 
+#include "AnimContainer.h"
 #include "AnimPages.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
@@ -310,6 +311,54 @@ TEST_F(AnimListTest, ContainerBodiesPlayTheirFramesOnTheirPage) {
         shown(container, got);
         ASSERT_NE(expected.GetData(), nullptr);
         test::ExpectSamePixels(got, expected);
+    }
+    test::UseSampleClient();
+}
+
+// A body of anim2.mul with a record past the end of its .mul, and a container body whose table
+// entry puts an action past the end of its container, list as damaged before any frame is read;
+// the other bodies of the same files do not.
+TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
+    // Bytes of a file changed in place.
+    const auto patch = [](const std::filesystem::path& path, std::uint64_t at,
+                          const std::vector<std::uint8_t>& bytes) {
+        std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+        file.seekp(static_cast<std::streamoff>(at));
+        file.write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+    };
+    test::TempDir dir;
+    mk::WriteModernClient(dir.Path());
+    // Body 1102's block starts at anim2.idx's record 35000.
+    patch(dir.Path() / "anim2.idx", 35000 * IndexRecord::kSize, {0x00, 0xFF, 0xFF, 0x7F});
+    const std::filesystem::path uop = dir.Path() / "AnimationFrame1.uop";
+    std::ifstream in(uop, std::ios::binary);
+    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto le64 = [&](std::uint64_t at) {
+        return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
+    };
+    const std::uint64_t hash = HashUopName(AnimContainerEntryName(1500, 0));
+    std::uint64_t entryAt = 0;
+    for (std::uint64_t table = le64(12); table != 0 && entryAt == 0; table = le64(table + 4)) {
+        for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
+            const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
+            entryAt = le64(at + 20) == hash ? at : entryAt;
+        }
+    }
+    ASSERT_NE(entryAt, 0u);
+    patch(uop, entryAt, {0x00, 0x00, 0x00, 0x00, 0x01});  // 4 GiB into the file
+    test::UseClient(dir.Path());
+
+    Show(kCategoryAnims);
+    for (const auto& [body, damaged] : {std::pair{1100u, false}, std::pair{1102u, true},
+                                        std::pair{1500u, true}, std::pair{1502u, false}}) {
+        SCOPED_TRACE(body);
+        const int row = RowOfIndex(body);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(Cell(row, 1) == "!", damaged);
+        // What `tessaly-cli list --json` reports as "damaged".
+        EXPECT_EQ(m_pList->GetModel()->GetEntry(row)->GetReadStatus() == ReadStatus::Damaged,
+                  damaged);
     }
     test::UseSampleClient();
 }
