@@ -343,11 +343,14 @@ std::shared_ptr<const CAnimSources> ClientAnimSources(CClientFiles& files, bool 
     static std::vector<FileStamp> stamps;
     static const CClientFiles* owner = nullptr;
     const std::lock_guard<std::mutex> lock(mutex);
-    if (current && owner == &files && !refresh) {
+    // Without a refresh the model stands while the file set reads the same directory; one
+    // pointed at another client reloads it.
+    const std::string base = files.GetBasePath(nullptr);
+    if (current && owner == &files && !refresh && stamps.front().path == base) {
         return current;
     }
     // What the model was built from: the directory and every file it reads.
-    std::vector<FileStamp> now{FileStamp{files.GetBasePath(nullptr), 0, {}}};
+    std::vector<FileStamp> now{FileStamp{base, 0, {}}};
     const std::map<std::string, std::string> dir = ListClientDir(files);
     for (std::uint32_t s = 0; s < kFirstProviderSource; ++s) {
         now.push_back(GetFileStamp(PathOf(dir, CAnimSources::IndexName(s))));

@@ -24,7 +24,9 @@ inline std::vector<std::uint8_t> IndexFile(const std::vector<IndexRecord>& recor
 inline std::vector<std::uint8_t> PatchFile(const std::vector<CUOVersionBlock>& records,
                                            std::size_t totalSize = 0) {
     ByteWriter w;
-    w.u32(static_cast<std::uint32_t>(records.size()));
+    // The count goes in through patch32: GCC 12 warns falsely of an overflow when the first bytes
+    // of a vector are inserted here.
+    w.zeros(4).patch32(0, static_cast<std::uint32_t>(records.size()));
     for (const CUOVersionBlock& r : records) {
         r.Write(w);
     }

@@ -416,6 +416,14 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
                                   "table of 2147483647 frames"),
               std::string::npos)
         << log.m_Lines[0];
+
+    // The same file set pointed at another client reads that client's sources without a refresh.
+    test::UseClient(test::SampleClientDir().Path());
+    const std::shared_ptr<const CAnimSources> elsewhere =
+        ClientAnimSources(TheClientFiles(), false);
+    const BodyInfo* body = elsewhere->Body(900);
+    EXPECT_TRUE(body == nullptr || body->sources.empty() ||
+                elsewhere->SourceName(body->sources.front()) != "AnimationFrame1.uop");
 }
 
 TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {
