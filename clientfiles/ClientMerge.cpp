@@ -41,11 +41,19 @@ constexpr std::uint64_t kHueGroupBytes = 4 + 8 * kHueBytes;
 constexpr std::uint64_t kHuePatchSlotBytes = 152;
 constexpr std::uint64_t kHuePatchBytes = 4 + 8 * kHuePatchSlotBytes;
 
-// The bytes of a patch record, read through the table's patch file.
+// A limit of ReadPatchBytes that reads the whole record.
+constexpr std::uint32_t kWholeRecord = IndexRecord::kPatchBit - 1;
+
+// The bytes of a patch record, read through the table's patch file: its first `limit` bytes at
+// most, which is all its kind uses (the rest of a longer record is never read).
 std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
-                                         const IndexRecord& record) {
-    std::vector<std::uint8_t> bytes(record.GetLength());
-    if (!files.ReadData(slot, record, bytes)) {
+                                         const IndexRecord& record,
+                                         std::uint32_t limit = kWholeRecord) {
+    IndexRecord used = record;
+    used.m_dwLength =
+        (record.m_dwLength & IndexRecord::kPatchBit) | std::min(record.GetLength(), limit);
+    std::vector<std::uint8_t> bytes(used.GetLength());
+    if (!files.ReadData(slot, used, bytes)) {
         throw COutputError("a patch record of '" + std::string(CClientFiles::GetFileName(slot)) +
                            "' cannot be read from the patch file");
     }
@@ -107,12 +115,13 @@ struct FlatPlan {
 
 // Plans a flat file's patches from the patch records of `fileId`: a record is merged when the
 // reader applies it whole (`where` answers the place of a record of that length, or nothing)
-// and `layout` of its bytes lies wholly inside the client's file.
+// and `layout` of its first `used` bytes lies wholly inside the client's file.
 FlatPlan PlanFlat(
     CClientFiles& files, std::uint32_t fileId, const std::set<std::uint32_t>& blocks,
     std::uint64_t size,
     const std::function<std::optional<std::uint64_t>(std::uint32_t, std::uint32_t)>& where,
-    const std::function<std::vector<std::uint8_t>(std::vector<std::uint8_t>)>& layout) {
+    const std::function<std::vector<std::uint8_t>(std::vector<std::uint8_t>)>& layout,
+    std::uint32_t used) {
     FlatPlan plan;
     const CVerDataTable& table = files.GetVerDataTable();
     for (const std::uint32_t block : blocks) {
@@ -125,8 +134,8 @@ FlatPlan PlanFlat(
         if (!at || *at >= size) {
             continue;
         }
-        FlatPatch patch{*at,
-                        layout(ReadPatchBytes(files, static_cast<std::int32_t>(fileId), record))};
+        FlatPatch patch{
+            *at, layout(ReadPatchBytes(files, static_cast<std::int32_t>(fileId), record, used))};
         if (patch.at + patch.bytes.size() > size) {
             continue;
         }
@@ -265,8 +274,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                 }
                 change.fetch = [&files, slot, record, map, component](
                                    std::vector<std::uint8_t>& bytes, std::uint32_t& extra) {
-                    bytes = ReadPatchBytes(files, slot, record);
-                    bytes.resize(map ? kMapBlockBytes : bytes.size() - bytes.size() % component);
+                    bytes =
+                        ReadPatchBytes(files, slot, record, map ? kMapBlockBytes : kWholeRecord);
+                    bytes.resize(bytes.size() - bytes.size() % component);
                     extra = record.GetExtra();
                     return true;
                 };
@@ -309,7 +319,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     }
                     return TileGroupAt(b, shape);
                 },
-                [](std::vector<std::uint8_t> bytes) { return bytes; });
+                [](std::vector<std::uint8_t> bytes) { return bytes; }, kWholeRecord);
             for (const std::uint32_t b : plan.entries.replaced) {
                 merged.insert({kSlotTileData, b});
             }
@@ -337,7 +347,8 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                 [](std::vector<std::uint8_t> bytes) {
                     bytes.resize(kAnimDataBlockSize);
                     return bytes;
-                });
+                },
+                kAnimDataBlockSize);
             for (const std::uint32_t b : plan.entries.replaced) {
                 merged.insert({kSlotAnimData, b});
             }
@@ -373,7 +384,8 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                                      from + static_cast<std::ptrdiff_t>(kHueBytes));
                     }
                     return group;
-                });
+                },
+                kHuePatchBytes);
             std::set<std::uint32_t> replaced;
             for (const std::uint32_t g : plan.entries.replaced) {
                 merged.insert({kSlotHues, g});
