@@ -61,4 +61,34 @@ protected:
     CClientFiles m_files{&m_table};
 };
 
+// Every entry 0 to count - 1 of a kind read through two file sets: present in both or neither
+// (with `emptyIsAbsent`, a record of length 0 counts as absent), with the same length, extra
+// words and bytes; more than three present.
+inline void ExpectSameEntries(CClientFiles& x, CClientFiles& y, std::int32_t indexSlot,
+                              std::int32_t dataSlot, std::uint64_t count,
+                              bool emptyIsAbsent = false) {
+    int present = 0;
+    for (std::uint32_t n = 0; n < count; ++n) {
+        IndexRecord r;
+        IndexRecord s;
+        const bool inX =
+            x.ReadIndexRecord(indexSlot, dataSlot, n, r) && (!emptyIsAbsent || r.GetLength() != 0);
+        ASSERT_EQ(inX, y.ReadIndexRecord(indexSlot, dataSlot, n, s) &&
+                           (!emptyIsAbsent || s.GetLength() != 0))
+            << dataSlot << " " << n;
+        if (!inX) {
+            continue;
+        }
+        ++present;
+        EXPECT_EQ(r.GetLength(), s.GetLength()) << dataSlot << " " << n;
+        EXPECT_EQ(r.GetExtra(), s.GetExtra()) << dataSlot << " " << n;
+        std::vector<std::uint8_t> bx;
+        std::vector<std::uint8_t> by;
+        LoadMulData(x, dataSlot, r, bx);
+        LoadMulData(y, dataSlot, s, by);
+        ASSERT_EQ(bx, by) << dataSlot << " " << n;
+    }
+    EXPECT_GT(present, 3) << dataSlot;
+}
+
 }  // namespace tessaly::test

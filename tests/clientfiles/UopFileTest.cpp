@@ -19,6 +19,7 @@ namespace {
 
 using test::ClientDirTest;
 using test::Counting;
+using test::ExpectSameEntries;
 using test::TempDir;
 
 ByteSpan Text(std::string_view s) {
@@ -32,30 +33,6 @@ TEST(UopHashTest, CheckValues) {
     // Names are hashed lower-case; an empty key skips the final mix (lookup3's 0xdeadbeef).
     EXPECT_EQ(HashUopName("BUILD/ArtLegacyMUL/00000000.TGA"), 0x99361F7D3A53AEA8ull);
     EXPECT_EQ(HashLittle({}, 0), 0xDEADBEEFu);
-}
-
-// Every entry of a kind read through two file sets: the same records, the same bytes.
-void ExpectSameEntries(CClientFiles& uop, CClientFiles& mul, std::int32_t indexSlot,
-                       std::int32_t dataSlot, std::uint32_t count) {
-    int found = 0;
-    for (std::uint32_t n = 0; n < count; ++n) {
-        IndexRecord a;
-        IndexRecord b;
-        const bool inUop = uop.ReadIndexRecord(indexSlot, dataSlot, n, a);
-        ASSERT_EQ(inUop, mul.ReadIndexRecord(indexSlot, dataSlot, n, b)) << indexSlot << " " << n;
-        if (!inUop) {
-            continue;
-        }
-        ++found;
-        EXPECT_EQ(a.GetLength(), b.GetLength()) << n;
-        EXPECT_EQ(a.GetExtra(), b.GetExtra()) << n;
-        std::vector<std::uint8_t> fromUop;
-        std::vector<std::uint8_t> fromMul;
-        LoadMulData(uop, dataSlot, a, fromUop);
-        LoadMulData(mul, dataSlot, b, fromMul);
-        ASSERT_EQ(fromUop, fromMul) << indexSlot << " " << n;
-    }
-    EXPECT_GT(found, 3) << indexSlot;
 }
 
 TEST(ModernSampleTest, ContainersReadAsTheMulPairs) {
