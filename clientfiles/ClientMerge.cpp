@@ -15,24 +15,13 @@ namespace tessaly {
 
 namespace {
 
-// The kinds whose entries are written entry by entry with the patch's records laid over them.
-struct MergedKind {
-    std::uint32_t fileId;  // the patch file id, which is also the data slot
-    std::int32_t indexSlot;
-    EntryFileSpec spec;
-    const char* name;
-};
-const MergedKind kMergedKinds[] = {
-    {kSlotArt, kSlotArtIdx, {EntryFileKind::Art}, "art"},
-    {kSlotGumpArt, kSlotGumpIdx, {EntryFileKind::Gumps}, "gumps"},
-    {kSlotSound, kSlotSoundIdx, {EntryFileKind::Sounds}, "sounds"},
-    {kSlotTexMaps, kSlotTexIdx, {EntryFileKind::Textures}, "textures"},
-    {kSlotLight, kSlotLightIdx, {EntryFileKind::Lights}, "lights"},
-    {kSlotAnim, kSlotAnimIdx, {EntryFileKind::Animations}, "animations"},
-    {kSlotMulti, kSlotMultiIdx, {EntryFileKind::Multis}, "multis"},
-    {kSlotSkills, kSlotSkillsIdx, {EntryFileKind::Skills}, "skills"},
-    {kSlotMap0, -1, {EntryFileKind::Map, 0}, "map"},
-    {kSlotStatics0, kSlotStaIdx0, {EntryFileKind::Statics}, "statics"},
+// The kinds whose entries are written entry by entry with the patch's records laid over them;
+// a kind's data slot is the file id of its records.
+const EntryFileSpec kMergedKinds[] = {
+    {EntryFileKind::Art},      {EntryFileKind::Gumps},  {EntryFileKind::Sounds},
+    {EntryFileKind::Textures}, {EntryFileKind::Lights}, {EntryFileKind::Animations},
+    {EntryFileKind::Multis},   {EntryFileKind::Skills}, {EntryFileKind::Map, 0},
+    {EntryFileKind::Statics},
 };
 
 constexpr std::uint32_t kMapBlockBytes = 196;
@@ -203,8 +192,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
     // Each kind written is one step of the progress, told in thousandths of a step.
     constexpr std::uint64_t kStep = 1000;
     std::uint64_t steps = 1 + has(kSlotTileData) + has(kSlotAnimData) + hues;
-    for (const MergedKind& kind : kMergedKinds) {
-        steps += has(kind.fileId) || (kind.fileId == kSlotMulti && multis);
+    for (const EntryFileSpec& kind : kMergedKinds) {
+        const auto fileId = static_cast<std::uint32_t>(SlotsOf(kind.kind).dataSlot);
+        steps += has(fileId) || (fileId == kSlotMulti && multis);
     }
     std::uint64_t step = 0;
     const auto tell = [&](std::uint64_t done, std::uint64_t total) {
@@ -218,32 +208,34 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
     MergeResult result;
     COutputFolder out(target, replace, ops);
     WriteAndCommit(out, [&] {
-        for (const MergedKind& kind : kMergedKinds) {
-            const bool overlays = kind.fileId == kSlotMulti && overlaid && !overlay->multis.empty();
-            const auto found = blocks.find(kind.fileId);
+        for (const EntryFileSpec& kind : kMergedKinds) {
+            const KindSlots slots = SlotsOf(kind.kind);
+            const auto fileId = static_cast<std::uint32_t>(slots.dataSlot);
+            const bool overlays = fileId == kSlotMulti && overlaid && !overlay->multis.empty();
+            const auto found = blocks.find(fileId);
             if (found == blocks.end() && !overlays) {
                 continue;
             }
-            const EntrySourceInfo source = FindEntrySource(files, kind.spec);
+            const EntrySourceInfo source = FindEntrySource(files, kind);
             if (!source.present && !overlays) {
                 continue;  // no file to merge into: the records are kept, and read as they were
             }
-            const auto slot = static_cast<std::int32_t>(kind.fileId);
-            const bool map = kind.spec.kind == EntryFileKind::Map;
+            const std::int32_t slot = slots.dataSlot;
+            const bool map = kind.kind == EntryFileKind::Map;
             // Multis go in the client's component size: bytes past its last whole component,
             // which the client does not read, would make it take the file for the other size.
-            const std::size_t component = kind.spec.kind == EntryFileKind::Multis &&
+            const std::size_t component = kind.kind == EntryFileKind::Multis &&
                                                   overlay != nullptr &&
                                                   overlay->multiComponentSize != 0
                                               ? overlay->multiComponentSize
                                               : 1;
             EntryChanges changes;
             std::uint32_t records = 0;
-            const std::uint64_t sourceEntries = map ? 0 : files.GetIndexCount(kind.indexSlot);
+            const std::uint64_t sourceEntries = map ? 0 : files.GetIndexCount(slots.indexSlot);
             for (const std::uint32_t block :
                  found != blocks.end() ? found->second : std::set<std::uint32_t>{}) {
                 IndexRecord record;
-                if (!table.FindRecord(kind.fileId, block, record)) {
+                if (!table.FindRecord(fileId, block, record)) {
                     continue;
                 }
                 const ReadStatus status = files.DataStatus(slot, record);
@@ -260,7 +252,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                            block >= sourceEntries) {
                     continue;  // kept as it is rather than an index grown to reach it
                 }
-                merged.insert({kind.fileId, block});
+                merged.insert({fileId, block});
                 ++records;
                 EntryChange& change = changes[block];
                 change.extra = record.GetExtra();
@@ -296,10 +288,10 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             EntryFileOptions options;
             options.form = form ? *form : source.form;
             options.progress = tell;
-            EntryFileResult written = WriteEntryFile(files, kind.spec, changes, options, out);
+            EntryFileResult written = WriteEntryFile(files, kind, changes, options, out);
             ++step;
-            result.written.push_back({kind.name, written.files, records, std::move(written.damaged),
-                                      std::move(written.damagedTable)});
+            result.written.push_back({KindName(kind), written.files, records,
+                                      std::move(written.damaged), std::move(written.damagedTable)});
         }
 
         // Tile data: a group of the client's layout in place of its own.

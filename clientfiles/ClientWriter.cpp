@@ -299,13 +299,6 @@ std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& e
 
 // ---- Whole kinds ----
 
-namespace {
-
-struct KindSlots {
-    std::int32_t indexSlot;
-    std::int32_t dataSlot;
-};
-
 KindSlots SlotsOf(EntryFileKind kind) {
     switch (kind) {
         case EntryFileKind::Art:
@@ -331,6 +324,8 @@ KindSlots SlotsOf(EntryFileKind kind) {
     }
     return {-1, kSlotMap0};
 }
+
+namespace {
 
 // The index record of an entry that cannot be read: its stretch starts where no data file of
 // 4 GiB or less reaches, so that it reads as damaged, never as bytes written after it. The extra

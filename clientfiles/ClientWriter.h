@@ -165,6 +165,14 @@ enum class EntryFileKind {
 };
 enum class ClientForm { MulPair, Container };
 
+// A kind's file slots: its index (-1 for the map, which has none) and its data, whose slot is
+// also the file id of its patch records.
+struct KindSlots {
+    std::int32_t indexSlot;
+    std::int32_t dataSlot;
+};
+KindSlots SlotsOf(EntryFileKind kind);
+
 // How a container's entries are stored: as the source had them (a .mul source: stored), or all
 // stored, or all zlib-compressed.
 enum class UopCompression { AsSource, Stored, Zlib };
