@@ -39,10 +39,8 @@ protected:
 };
 
 constexpr std::uint16_t kCurrent = kPatchMarkCurrent;
-constexpr std::uint16_t kOld = kPatchMarkOld;
 constexpr std::uint8_t kHues = kPatchTypeHues;
 constexpr std::uint8_t kMulti = kPatchTypeMulti;
-constexpr std::uint8_t kStatics = kPatchTypeStatics;
 constexpr auto Bytes = &PatchFileBuilder::Bytes;
 
 TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
@@ -58,9 +56,17 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     EXPECT_EQ(patch.Count(), 2u);
     EXPECT_EQ(patch.Path(), path);
     EXPECT_FALSE(patch.IsModified());
-    EXPECT_EQ(patch.FindPatchRecord(kHues, 4), Bytes(8, 9));
     ExpectEnabled({ID_OPEN_PATCH, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS},
                   true);
+
+    // "Save Patch As" of an unmodified patch only changes the path.
+    std::string saved = TestPath("saved.pat");
+    m_Ui.m_Files.push_back(saved);
+    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
+    EXPECT_TRUE(m_Ui.m_Dialogs.back().bSave);
+    EXPECT_TRUE(m_Ui.m_Dialogs.back().bConfirmOverwrite);
+    EXPECT_FALSE(std::filesystem::exists(saved));
+    EXPECT_EQ(patch.Path(), saved);
 
     // Closing an unmodified patch asks nothing and disables the commands again.
     ASSERT_TRUE(Command(ID_CLOSE_PATCH));
@@ -70,37 +76,9 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     EXPECT_TRUE(State(ID_OPEN_PATCH).m_bEnabled);
 }
 
-TEST_F(ShellPatchTest, OldFormatStaticsLengthsAreScaledAndSavedInTheCurrentFormat) {
-    // Length field 3 means three 7-byte static items.
-    OpenPatch("old.pat", kOld, {{kStatics, 1, Bytes(21, 1), 3u}});
-    ASSERT_EQ(m_pApp->GetPatch().FindPatchRecord(kStatics, 1), Bytes(21, 1));
-
-    // "Save Patch As" of an unmodified patch only changes the path.
-    std::string saved = TestPath("saved.pat");
-    m_Ui.m_Files.push_back(saved);
-    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
-    EXPECT_TRUE(m_Ui.m_Dialogs.back().bSave);
-    EXPECT_TRUE(m_Ui.m_Dialogs.back().bConfirmOverwrite);
-    EXPECT_FALSE(std::filesystem::exists(saved));
-    EXPECT_EQ(m_pApp->GetPatch().Path(), saved);
-
-    // A change, then "Save Patch": written in the current format with byte lengths.
-    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 50), kHues, 7);
-    ASSERT_TRUE(Command(ID_SAVE_PATCH));
-    EXPECT_EQ(ReadBytes(saved),
-              MakePatFile(kCurrent, {{kStatics, 1, Bytes(21, 1)}, {kHues, 7, Bytes(2, 50)}}));
-    EXPECT_FALSE(m_pApp->GetPatch().IsModified());
-    EXPECT_TRUE(m_Ui.m_Messages.empty());
-}
-
-TEST_F(ShellPatchTest, UnreadableAndInvalidFilesAreReported) {
-    m_Ui.m_Files.push_back(TestPath("missing.pat"));
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
-    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file"});
-    EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
-
+TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     std::string bad = OpenPatch("bad.pat", 0x1234, {{kHues, 1, Bytes(4, 0)}});
-    EXPECT_EQ(m_Ui.m_Messages.back(),
+    EXPECT_EQ(m_Ui.m_Messages.front(),
               "Patch file format is invalid.  The file will not be loaded.");
     // No data, but the rejected file is the patch's path.
     EXPECT_EQ(m_pApp->GetPatch().Count(), 0u);
@@ -132,47 +110,6 @@ TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
     // The file first opened is untouched.
     EXPECT_EQ(ReadBytes(a),
               MakePatFile(kCurrent, {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
-}
-
-TEST_F(ShellPatchTest, SavingWithoutAPathAndACancelledDialogKeepsTheChanges) {
-    CPatch& patch = m_pApp->GetPatch();
-    patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
-    EXPECT_TRUE(State(ID_SAVE_PATCH).m_bEnabled);
-    EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
-
-    ASSERT_TRUE(Command(ID_SAVE_PATCH));
-    EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{"Unable to open file for output"});
-    EXPECT_TRUE(patch.IsModified());
-    EXPECT_EQ(patch.Count(), 1u);
-
-    // A folder that cannot hold the file: the same message, still modified.
-    m_Ui.m_Files.push_back(TestPath("no/such/dir/x.pat"));
-    ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
-    EXPECT_EQ(m_Ui.m_Messages.size(), 2u);
-    EXPECT_TRUE(patch.IsModified());
-}
-
-TEST_F(ShellPatchTest, OpeningAnotherPatchOffersToSaveAndACancelledSaveKeepsThePatch) {
-    CPatch& patch = m_pApp->GetPatch();
-    patch.InsertPatchRecord(Bytes(3, 1), kHues, 2);
-    std::string other = WriteFile("other.pat", MakePatFile(kCurrent, {{kMulti, 1, Bytes(1, 1)}}));
-
-    // Yes, then the save dialog is cancelled: nothing else happens.
-    m_Ui.m_Answers = {true};
-    m_Ui.m_Files = {std::nullopt, other};
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
-    EXPECT_EQ(m_Ui.m_Questions,
-              std::vector<std::string>{"Would you like to save your current patch information?"});
-    EXPECT_TRUE(patch.IsModified());
-    EXPECT_TRUE(patch.FindPatchRecord(kHues, 2).has_value());
-    EXPECT_EQ(m_Ui.m_Files.size(), 1u);  // the open dialog never showed
-
-    // No: the changes go and the other file opens.
-    m_Ui.m_Answers = {false};
-    m_Ui.m_Files = {other};
-    ASSERT_TRUE(Command(ID_OPEN_PATCH));
-    EXPECT_EQ(patch.Path(), other);
-    EXPECT_FALSE(patch.FindPatchRecord(kHues, 2).has_value());
 }
 
 TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
@@ -213,6 +150,8 @@ TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
 
 TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
+    EXPECT_TRUE(State(ID_SAVE_PATCH).m_bEnabled);
+    EXPECT_FALSE(State(ID_CLOSE_PATCH).m_bEnabled);
     CMainFrame* frame = m_pApp->GetMainFrame();
 
     // Yes, then the save dialog is cancelled.
@@ -268,10 +207,6 @@ TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysI
     EXPECT_FALSE(frame->GetActiveChild()->close());
     EXPECT_FALSE(frame->close());
     ASSERT_EQ(m_Ui.m_Choices.size(), 4u);
-    for (const ScriptedUi::Question& question : m_Ui.m_Choices) {
-        EXPECT_EQ(question.text, "Save ?");
-        EXPECT_EQ(question.title, "Hues - 05");
-    }
     EXPECT_EQ(view->m_nCategory, kCategoryHues);
     EXPECT_EQ(view->m_nListMode, 0);
     EXPECT_EQ(DocumentCount(), 1u);
@@ -280,19 +215,11 @@ TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysI
     EXPECT_TRUE(sheet->IsSheetModified());
     EXPECT_FALSE(m_pApp->GetPatch().HasRecords());
 
-    // No: the edits go with the sheet; the patch has nothing new.
-    m_Ui.m_ChoiceAnswers = {Answer::No};
-    ASSERT_TRUE(Command(ID_DATA_ITEMS));
-    EXPECT_EQ(view->m_nCategory, kCategoryItems);
-    EXPECT_TRUE(DataAppState().m_Sheets.empty());
-    EXPECT_FALSE(m_pApp->GetPatch().HasRecords());
-
     // Yes: the edits are applied to the patch before the list goes.
-    ASSERT_NE(editHue(), nullptr);
     m_Ui.m_ChoiceAnswers = {Answer::Yes};
     ASSERT_TRUE(Command(ID_VIEW_THUMBNAIL));
     EXPECT_EQ(view->m_nListMode, 1);
-    EXPECT_EQ(m_Ui.m_Choices.size(), 6u);
+    EXPECT_EQ(m_Ui.m_Choices.size(), 5u);
     EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
 }
