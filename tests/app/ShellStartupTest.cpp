@@ -107,8 +107,6 @@ TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpe
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul1"));
     // The hue and multi pages find the application's patch.
     EXPECT_EQ(DataAppState().m_pPatch, &m_pApp->GetPatch());
-    // A new document is not remembered.
-    EXPECT_TRUE(GetLastView().isEmpty());
     EXPECT_TRUE(m_pApp->GetRecentFiles().isEmpty());
 }
 

@@ -19,7 +19,6 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,18 +96,17 @@ protected:
     std::unique_ptr<CBrindleApp> m_pApp;
 };
 
-// A ".pat" file of these records; a length field is the data's size unless given.
+// A ".pat" file of these records.
 struct PatRecord {
     std::uint8_t nType;
     std::uint32_t nIndex;
     std::vector<std::uint8_t> data;
-    std::optional<std::uint32_t> nLengthField = std::nullopt;
 };
 inline std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark,
                                              const std::vector<PatRecord>& records) {
     PatchFileBuilder file;
     for (const PatRecord& r : records) {
-        file.Record(r.nType, r.nIndex, r.data, r.nLengthField);
+        file.Record(r.nType, r.nIndex, r.data);
     }
     return file.Mark(nMark).Build();
 }
