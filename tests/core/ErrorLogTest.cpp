@@ -24,10 +24,6 @@ TEST(TarnErrorTest, MessageLayouts) {
     // -1 has no system text: the second layout.
     EXPECT_EQ(CTarnError(2, -1, "VerData: Read Qty").GetErrorMessage(),
               "Error Pri=2, Code=-1, Desc='VerData: Read Qty'");
-    // A sound-device code without a text.
-    EXPECT_EQ(CTarnError(3, static_cast<std::int32_t>(0x88780078u), "CMulSound.Lock FAIL")
-                  .GetErrorMessage(),
-              "Error Pri=3, Code=-2005401480, Desc='CMulSound.Lock FAIL'");
 }
 
 TEST(TarnErrorTest, BufferIsCutToItsLength) {

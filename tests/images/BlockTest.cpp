@@ -1,6 +1,5 @@
 // Data blocks over a client directory: which index entries they read, sizes from the index
-// record, refused and short reads, patch records first, hues, and golden hashes of the sample
-// client's decoded pictures.
+// record, refused and short reads, patch records first, hues, and the sample client's multis.
 
 #include "AnimContainer.h"
 #include "AnimType.h"
@@ -14,8 +13,8 @@
 #include "TextureType.h"
 
 #include "ImageEncoders.h"
+#include "Pixels.h"
 #include "SampleClient.h"
-#include "SampleItems.h"
 #include "TarnError.h"
 #include "TileData.h"
 #include "clientfiles/SampleClientFiles.h"
@@ -32,53 +31,7 @@ using namespace tessaly;
 using tessaly::test::TempDir;
 using tessaly::test::UsePatchTable;
 
-namespace {
-
-// FNV-1a over the picture's pixel words (width x height, row padding left out).
-class PixelHash {
-public:
-    void Add(std::uint16_t word) {
-        for (int i = 0; i < 2; ++i) {
-            m_value = (m_value ^ ((word >> (8 * i)) & 0xFF)) * 0x100000001B3ull;
-        }
-    }
-    std::uint64_t Value() const { return m_value; }
-
-private:
-    std::uint64_t m_value = 0xCBF29CE484222325ull;
-};
-
-const test::Raised kLoadError{2, kE_FAIL, "LoadMulData: Read"};
-
-// Draws into a fresh w x h buffer and folds its pixels into the hash; false when not drawn.
-bool HashDrawing(PixelHash& hash, std::uint32_t w, std::uint32_t h,
-                 const std::function<bool(CSurfaceDC&)>& draw) {
-    SurfaceBuffer buffer;
-    buffer.CreateBuffer(w, h, 4);
-    bool drawn = false;
-    {
-        CSurfaceDC dc(buffer);
-        drawn = draw(dc);
-    }
-    for (std::uint32_t y = 0; y < h; ++y) {
-        for (std::uint32_t x = 0; x < w; ++x) {
-            hash.Add(buffer.GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)));
-        }
-    }
-    return drawn;
-}
-
-// Loads a picture block of the client in use and folds its drawing at (0, 0) into the hash.
-template <typename Block>
-void HashBlock(PixelHash& hash, std::uint32_t id) {
-    Block block(id);
-    ASSERT_TRUE(block.EnsureLoaded()) << id;
-    EXPECT_TRUE(HashDrawing(hash, block.GetWidth(), block.GetHeight(), [&](CSurfaceDC& dc) {
-        return block.Draw(dc, 0, 0);
-    })) << id;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // A client directory built record by record.
 class BlockTest : public ::testing::Test {
@@ -129,21 +82,21 @@ TEST_F(BlockTest, ItemsReadEntryPlus16384TerrainTheEntryItselfAndTerrainTwoIsNev
     EXPECT_FALSE(absent.IsLoaded());
 }
 
+// A length past the end of the file is refused by the multi's own bound before any read (a read
+// past the end is the entry reader's own case); inside the file, the second holds more
+// components than any multi (of either record size).
 TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
-    // Inside the file, the third holds more components than any multi (of either record size).
     const std::uint32_t tooMany = (kMaxMultiComponents + 1) * 16;
     ByteWriter index;
-    index.u32(0).u32(0x7FFFFFF0).u32(0);    // 2 GB "past the end" of the file
-    index.u32(tooMany - 8).u32(16).u32(0);  // reaches 8 bytes past the end
+    index.u32(0).u32(0x7FFFFFF0).u32(0);  // 2 GB "past the end" of the file
     index.u32(0).u32(tooMany).u32(0);
     m_client.WriteFile("multi.idx", index.data());
     m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(tooMany, 1));
     Use();
-    const test::Raised tooManyError{2, kE_FAIL, "Multi: Too many components"};
-    for (std::uint32_t entry : {0u, 1u, 2u}) {
+    for (std::uint32_t entry : {0u, 1u}) {
         CMulMultiType multi(entry);
         EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }),
-                  entry == 1 ? kLoadError : tooManyError)
+                  (test::Raised{2, kE_FAIL, "Multi: Too many components"}))
             << entry;
         EXPECT_EQ(multi.GetDataLength(), 0u);
         EXPECT_EQ(multi.GetComponentCount(), 0u);
@@ -234,15 +187,14 @@ TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
     gumpIndex.u32(gumpAt).u32(size - gumpAt).u32(tessaly::SizeExtra(3, 2));
     gumpIndex.u32(garbageAt).u32(size - garbageAt).u32(tessaly::SizeExtra(3, 1));
     m_client.WriteFile("gumpidx.mul", gumpIndex.data());
-    m_client.WriteFile("gumpart.mul", data.data());
-    ByteWriter lightIndex;
-    lightIndex.u32(0).u32(size).u32(tessaly::SizeExtra(3, 2));
-    m_client.WriteFile("lightidx.mul", lightIndex.data());
-    m_client.WriteFile("light.mul", data.data());
-    ByteWriter texIndex;
-    texIndex.u32(0).u32(size).u32(0);
-    m_client.WriteFile("texidx.mul", texIndex.data());
-    m_client.WriteFile("texmaps.mul", data.data());
+    // Lights and textures: one record over the whole file.
+    for (const auto& [idx, extra] :
+         {std::pair{"lightidx.mul", SizeExtra(3, 2)}, std::pair{"texidx.mul", 0u}}) {
+        m_client.WriteFile(idx, ByteWriter().u32(0).u32(size).u32(extra).take());
+    }
+    for (const char* mul : {"gumpart.mul", "light.mul", "texmaps.mul"}) {
+        m_client.WriteFile(mul, data.data());
+    }
     Use();
 
     CTileItemType whole(100);
@@ -324,7 +276,7 @@ std::array<ByteSpan, 5> Spans(const std::array<std::vector<std::uint8_t>, 5>& bl
     return {blocks[0], blocks[1], blocks[2], blocks[3], blocks[4]};
 }
 
-// The pixels of frame `frame` drawn facing direction 5 (stored direction 2, not mirrored).
+// The pixels of a drawing into a fresh 32 x 32 buffer.
 std::vector<std::uint16_t> ContainerTestPixels(const std::function<bool(CSurfaceDC&)>& draw) {
     SurfaceBuffer buffer;
     buffer.CreateBuffer(32, 32, 4);
@@ -332,13 +284,7 @@ std::vector<std::uint16_t> ContainerTestPixels(const std::function<bool(CSurface
         CSurfaceDC dc(buffer);
         EXPECT_TRUE(draw(dc));
     }
-    std::vector<std::uint16_t> pixels;
-    for (std::int32_t y = 0; y < 32; ++y) {
-        for (std::int32_t x = 0; x < 32; ++x) {
-            pixels.push_back(buffer.GetPixel(x, y));
-        }
-    }
-    return pixels;
+    return test::Pixels(buffer);
 }
 
 }  // namespace
@@ -507,8 +453,6 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     std::uint32_t header = 0;
     ASSERT_TRUE(ReadHue(0, hue, &header));
     EXPECT_EQ(hue.GetName(), "base 0");
-    ASSERT_TRUE(ReadHue(7, hue));
-    EXPECT_EQ(hue.m_wTableStart, 7);
     ASSERT_TRUE(ReadHue(9, hue, &header));
     EXPECT_EQ(hue.GetName(), "patched nine");
     EXPECT_EQ(header, 0xABCDu);
@@ -543,57 +487,6 @@ protected:
     void TearDown() override { TheClientFiles().CloseAll(); }
 };
 
-// Golden hashes of the decoded pixel buffers. They change only when the generator or a decoder
-// changes what is drawn.
-TEST_F(SampleClientPictures, DecodedPicturesMatchTheirGoldenHashes) {
-    PixelHash items, terrain, textures, gumps, lights, anims;
-    for (const mk::SampleItem& s : mk::kSampleItems) {
-        HashBlock<CTileItemType>(items, s.id);
-    }
-    for (const mk::SampleTerrain& s : mk::kSampleTerrain) {
-        CTileTerrainType tile(s.id);
-        EXPECT_EQ(
-            HashDrawing(terrain, 44, 44, [&](CSurfaceDC& dc) { return tile.Draw(dc, 21, 0); }),
-            s.id != 2);
-    }
-    for (std::uint32_t id = 1; id <= 8; ++id) {
-        CTileTextureType texture(id);
-        ASSERT_TRUE(texture.EnsureLoaded());
-        EXPECT_EQ(texture.GetEdge(), id % 2 == 0 ? 128u : 64u);
-        HashDrawing(textures, texture.GetEdge(), texture.GetEdge(),
-                    [&](CSurfaceDC& dc) { return texture.Draw(dc, 0, 0); });
-    }
-    for (std::uint32_t id : {0x0A28u, 0x0A2Cu, 0x0A30u, 0x00F7u, 0x00F8u, 0x000Cu, 0x07D0u}) {
-        HashBlock<CTileGumpType>(gumps, id);
-    }
-    for (std::uint32_t id = 0; id < 6; ++id) {
-        HashBlock<CTileLightType>(lights, id);
-    }
-    for (std::uint32_t body : {1u, 201u, 400u}) {
-        for (std::int32_t direction = 0; direction < 8; ++direction) {
-            CTileAnimType anim(GetAnimIndex(body, 1, direction));
-            ASSERT_GE(anim.GetFrameCount(), 5u);
-            for (std::uint32_t f = 0; f < anim.GetFrameCount(); ++f) {
-                const auto frame = anim.GetFrame(f);
-                ASSERT_TRUE(frame);
-                const std::int32_t w = frame->m_nWidth;
-                const std::int32_t h = frame->m_nHeight;
-                const std::int32_t x = direction < 3 ? w - frame->m_nCentreX : frame->m_nCentreX;
-                const std::int32_t y = frame->m_nCentreY + h - 22;
-                EXPECT_TRUE(HashDrawing(anims, w, h, [&](CSurfaceDC& dc) {
-                    return anim.Draw(dc, x, y, 0, f, direction);
-                }));
-            }
-        }
-    }
-    EXPECT_EQ(items.Value(), 747797449525615014ull) << "items";
-    EXPECT_EQ(terrain.Value(), 890865661152480766ull) << "terrain";
-    EXPECT_EQ(textures.Value(), 13111621221438106193ull) << "textures";
-    EXPECT_EQ(gumps.Value(), 1122231312368539226ull) << "gumps";
-    EXPECT_EQ(lights.Value(), 1820012440676713469ull) << "lights";
-    EXPECT_EQ(anims.Value(), 15681387026710114747ull) << "anims";
-}
-
 TEST_F(SampleClientPictures, MultisAreBuiltFromSampleItemsWithTileData) {
     for (std::uint32_t id : {0u, 0x64u}) {
         CMulMultiType multi(id);
@@ -610,18 +503,4 @@ TEST_F(SampleClientPictures, MultisAreBuiltFromSampleItemsWithTileData) {
     CTileTerrainType grass(3);
     EXPECT_EQ(grass.GetTileData()->GetName(), "grass");
     EXPECT_EQ(grass.GetTileData(), grass.GetTileData());
-}
-
-TEST_F(SampleClientPictures, EveryAnimationBodyHasItsActionsAndDirections) {
-    const std::pair<std::uint32_t, std::int32_t> bodies[] = {{1, 4}, {201, 3}, {400, 5}};
-    for (auto [body, actions] : bodies) {
-        for (std::int32_t action = 0; action < actions; ++action) {
-            for (std::int32_t direction = 3; direction < 8; ++direction) {
-                CTileAnimType anim(GetAnimIndex(body, action, direction));
-                EXPECT_GE(anim.GetFrameCount(), 5u) << body << " " << action;
-            }
-        }
-        CTileAnimType missing(GetAnimIndex(body, actions, 3));
-        EXPECT_EQ(missing.GetFrameCount(), 0u);
-    }
 }

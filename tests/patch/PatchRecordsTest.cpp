@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <random>
 #include <utility>
 
 namespace tessaly {
@@ -70,25 +68,6 @@ TEST(PatchRecords, HighTypeBitsAreKeptButIgnoredInOrderAndLookup) {
     // The same pair under other high bits replaces it.
     patch.InsertPatchRecord(PatchFileBuilder::Bytes(2), 14, 1);
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 1}, {32, 1}}));
-}
-
-TEST(PatchRecords, RandomInsertionsMatchAnOrderedMap) {
-    std::mt19937 rng(6);
-    std::map<Key, std::vector<std::uint8_t>> expected;
-    CPatch patch;
-    for (int i = 0; i < 400; ++i) {
-        int type = (rng() % 2) ? 14 : 32;
-        std::uint32_t index = rng() % 40;
-        auto data = PatchFileBuilder::Bytes(rng() % 50, static_cast<std::uint8_t>(i));
-        expected[{type, index}] = data;
-        patch.InsertPatchRecord(data, static_cast<std::uint8_t>(type), index);
-    }
-    std::vector<Key> keys;
-    for (const auto& [key, data] : expected) {
-        keys.push_back(key);
-        EXPECT_EQ(patch.FindPatchRecord(static_cast<std::uint8_t>(key.first), key.second), data);
-    }
-    EXPECT_EQ(Keys(patch), keys);
 }
 
 }  // namespace

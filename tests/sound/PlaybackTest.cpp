@@ -170,19 +170,5 @@ TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
     }
 }
 
-TEST_F(Playback, VolumeByte255IsSilent) {
-    CMulSound sound(4);
-    ASSERT_NE(sound.GetData(), nullptr);
-    m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 255, true);
-    ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
-    EXPECT_EQ(m_Output->m_Playing[0]->GetVolume(), -10000);
-    test::WaitUntilFinished(*m_Output);
-    std::vector<std::uint8_t> rendered = Rendered();
-    // The device ran for the whole sound and wrote nothing but silence.
-    EXPECT_GE(rendered.size(), sound.GetSamples().size());
-    EXPECT_TRUE(
-        std::all_of(rendered.begin(), rendered.end(), [](std::uint8_t b) { return b == 0; }));
-}
-
 }  // namespace
 }  // namespace tessaly
