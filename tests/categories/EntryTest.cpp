@@ -371,14 +371,11 @@ TEST(VerDataEntry, ListTextsAndFileNames) {
 
     EXPECT_EQ(FileIdName(33), "?Unk021");
     EXPECT_EQ(FileIdName(18), "?fonts.mul");
-    EXPECT_EQ(FileIdName(22), "?verdata.mul");
     EXPECT_EQ(FileIdName(23), "??Unk017");
     EXPECT_EQ(FileIdName(31), "animdata.mul");
-    EXPECT_EQ(FileIdName(0xFFFFFFFFu), "?Unk0ffffffff");
 
     EXPECT_EQ(VerDataSizeText(22), "Variable Amount");
     EXPECT_EQ(VerDataSizeText(4), "Max Blocks 32768");
-    EXPECT_EQ(VerDataSizeText(32), "Max Blocks 3000");
     EXPECT_EQ(VerDataSizeText(31), "Not Valid");
 }
 

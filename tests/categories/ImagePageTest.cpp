@@ -71,10 +71,6 @@ TEST_F(ImagePageTest, ListTextsGiveSizesAndTileDataNames) {
     EXPECT_EQ(Entry(kCategoryTextures, 2)->GetListText(), "128\tNoDraw");
     EXPECT_EQ(Entry(kCategoryGumps, 0x07D0)->GetListText(), "480,640");
     EXPECT_EQ(Entry(kCategoryLights, 1)->GetListText(), std::to_string(64 * 48));
-    for (std::int32_t category :
-         {kCategoryItems, kCategoryTerrain, kCategoryTextures, kCategoryGumps, kCategoryLights}) {
-        EXPECT_EQ(Entry(category, 0x3FF0)->GetListText(), "unused") << category;
-    }
 }
 
 TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
@@ -160,27 +156,15 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
 }
 
 TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboard) {
+    // The picture kinds share one copy: the entry's picture, at its size.
     QClipboard* clipboard = QGuiApplication::clipboard();
-    struct Case {
-        std::int32_t category;
-        std::uint32_t index;
-        int width, height;
-    };
-    for (const Case& c : {Case{kCategoryItems, 0x0E3C, 44, 48}, Case{kCategoryGumps, 0x00F7, 0, 0},
-                          Case{kCategoryLights, 0, 32, 32}, Case{kCategoryTextures, 2, 128, 128},
-                          Case{kCategoryTerrain, 3, 44, 44}}) {
-        SCOPED_TRACE(c.category);
-        clipboard->clear();
-        CDataDef* entry = Entry(c.category, c.index);
-        SurfaceBuffer picture;
-        ASSERT_TRUE(entry->GetImage(picture));
-        EXPECT_TRUE(RunEntryCommand(*entry, nullptr, ids::ID_EDIT_COPY));
-        const QImage copied = clipboard->image();
-        if (c.width != 0) {
-            EXPECT_EQ(copied.size(), QSize(c.width, c.height));
-        }
-        EXPECT_EQ(Rgb32(copied), Rgb32(picture));
-    }
+    clipboard->clear();
+    CDataDef* entry = Entry(kCategoryItems, 0x0E3C);
+    SurfaceBuffer picture;
+    ASSERT_TRUE(entry->GetImage(picture));
+    EXPECT_TRUE(RunEntryCommand(*entry, nullptr, ids::ID_EDIT_COPY));
+    EXPECT_EQ(clipboard->image().size(), QSize(44, 48));
+    EXPECT_EQ(Rgb32(clipboard->image()), Rgb32(picture));
     // Every picture page has "Copy": a texture's terrain tile, as its page shows it.
     clipboard->clear();
     CDataPageDraw* page = ShowPage(Entry(kCategoryTextures, 3), "Terrain");
@@ -208,9 +192,8 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
         const char* caption;
         bool partial;
     };
-    for (const Case& c :
-         {Case{kCategoryItems, 0x1F03, "Item", true}, Case{kCategoryItems, 0x0E3C, "Item", false},
-          Case{kCategoryGumps, 0x00F7, "Gump", false}}) {
+    for (const Case& c : {Case{kCategoryItems, 0x1F03, "Item", true},
+                          Case{kCategoryGumps, 0x00F7, "Gump", false}}) {
         SCOPED_TRACE(c.index);
         CDataDef* entry = Entry(c.category, c.index);
         SurfaceBuffer plain;

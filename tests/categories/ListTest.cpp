@@ -96,50 +96,37 @@ TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
 // An entry a patch record of length 0 deletes shows as deleted wherever it appears: its list
 // row, its grid cell, its page, and "Export...", which says so before any file is chosen.
 TEST_F(ListTest, AnEntryDeletedByAPatchRecordShowsAsDeletedEverywhere) {
+    // An item (the picture kinds share this; the art record's key for a terrain entry is
+    // VerDataEntry.KeyAndTargetOfArtRecords).
     Show(kCategoryItems);
-    const std::uint32_t item = m_pList->GetModel()->GetEntry(1)->GetIndex();
-    Show(kCategoryTerrain);
-    const std::uint32_t terrain = m_pList->GetModel()->GetEntry(1)->GetIndex();
-    for (std::uint32_t block : {kArtItemBase + item, terrain}) {
-        m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{kSlotArt, block, 0, 0, 0, 0}));
-    }
-    for (auto [category, index] : {std::pair{kCategoryItems, item}, {kCategoryTerrain, terrain}}) {
-        SCOPED_TRACE(category);
-        Show(category);
-        const int row = RowOfIndex(index);
-        ASSERT_GE(row, 0);
-        EXPECT_EQ(Cell(row, 1), "*");
-        EXPECT_EQ(Cell(row, 2), "delete");
-        CDataDef* entry = m_pList->GetModel()->GetEntry(row);
-        ASSERT_TRUE(entry->IsDeleted());
-        EXPECT_STREQ(entry->GetColumnText(0), "delete");
-        const bool item = category == kCategoryItems;
-        // The grid shows that text in place of a picture. (Terrain pictures are read through
-        // the patch table, which holds no record of this test's own.)
-        if (item) {
-            EXPECT_TRUE(CDataListThumbs::MakeCellPicture(*entry).isNull());
-        }
+    const std::uint32_t index = m_pList->GetModel()->GetEntry(1)->GetIndex();
+    m_Host.m_Records.Add(
+        new CDataVerData(CUOVersionBlock{kSlotArt, kArtItemBase + index, 0, 0, 0, 0}));
+    Show(kCategoryItems);
+    const int row = RowOfIndex(index);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Cell(row, 1), "*");
+    EXPECT_EQ(Cell(row, 2), "delete");
+    CDataDef* entry = m_pList->GetModel()->GetEntry(row);
+    ASSERT_TRUE(entry->IsDeleted());
+    EXPECT_STREQ(entry->GetColumnText(0), "delete");
+    // The grid shows that text in place of a picture.
+    EXPECT_TRUE(CDataListThumbs::MakeCellPicture(*entry).isNull());
 
-        CDataProps* sheet = OpenProperties(*entry);
-        ASSERT_NE(sheet, nullptr);
-        auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetPage(item ? 1 : 0));
-        ASSERT_NE(page, nullptr);
-        sheet->SetActivePage(item ? 1 : 0);
-        if (item) {
-            EXPECT_EQ(page->m_sSize, "deleted");
-            page->GetPicture()->repaint();
-            EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
-        }
+    CDataProps* sheet = OpenProperties(*entry);
+    ASSERT_NE(sheet, nullptr);
+    auto* page = dynamic_cast<CDataPageDraw*>(sheet->GetPage(1));
+    ASSERT_NE(page, nullptr);
+    sheet->SetActivePage(1);
+    EXPECT_EQ(page->m_sSize, "deleted");
+    page->GetPicture()->repaint();
+    EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
 
-        m_Ui.m_Messages.clear();
-        EXPECT_FALSE(ExportEntry(*entry));
-        EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
-        EXPECT_EQ(m_Ui.m_Messages,
-                  std::vector<std::string>{Format("%s 0%x is deleted by a patch record: it has "
-                                                  "nothing to export.",
-                                                  entry->GetTypeName(), index)});
-        DataAppState().DestroyAllSheets();
-    }
+    EXPECT_FALSE(ExportEntry(*entry));
+    EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
+    EXPECT_EQ(m_Ui.m_Messages,
+              std::vector<std::string>{Format(
+                  "Items 0%x is deleted by a patch record: it has nothing to export.", index)});
 }
 
 TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {

@@ -57,19 +57,6 @@ Page* ShowSheetPage(CDataDef& entry, const QString& caption = {}) {
     return nullptr;
 }
 
-// Saves `patch` as `path` and opens that file into `reopened`, answering both file dialogs;
-// false when the save fails.
-inline bool SaveAndReopenPatch(CPatch& patch, ScriptedUi& ui, const std::filesystem::path& path,
-                               CPatch& reopened) {
-    ui.m_Files.push_back(path.string());
-    if (!patch.SavePatchAs(ui)) {
-        return false;
-    }
-    ui.m_Files.push_back(path.string());
-    reopened.OpenPatch(ui);
-    return true;
-}
-
 // The records of a patch file, each with its data, in file order.
 inline std::vector<mk::SamplePatch> ReadPatchRecords(const std::vector<std::uint8_t>& bytes) {
     std::vector<mk::SamplePatch> out;
@@ -137,21 +124,10 @@ protected:
         entry->ReadIndex();
         return entry;
     }
-    // Saves the patch as `name` in the test's folder and opens that file as the pages' patch,
-    // the sheets closed; false when the save fails.
-    bool SaveAndReopen(const std::string& name) {
-        if (!SaveAndReopenPatch(m_Patch, m_Ui, m_Dir.File(name), m_Reopened)) {
-            return false;
-        }
-        DataAppState().DestroyAllSheets();
-        DataAppState().m_pPatch = &m_Reopened;
-        return true;
-    }
-
     QApplication& m_App = TestApp();  // before any widget
     TempDir m_Dir;
     ScriptedUi m_Ui;
-    CPatch m_Patch, m_Reopened;
+    CPatch m_Patch;
     std::vector<std::unique_ptr<CDataDef>> m_Entries;
 };
 
