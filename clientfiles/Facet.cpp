@@ -1,5 +1,6 @@
 #include "Facet.h"
 
+#include "EventLog.h"
 #include "TarnError.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
@@ -18,6 +19,8 @@ constexpr std::uint64_t kMaxFacetBlocks = 1u << 24;
 constexpr std::uint32_t kMaxBlockStatics = 1u << 20;
 // Consecutive statics records are read in one stretch when it is at most this long.
 constexpr std::uint64_t kMaxStaticsStretch = 8u << 20;
+// The statics bytes one run reads at the least before its budget applies.
+constexpr std::uint64_t kMinStaticsRunBudget = 16u << 20;
 
 constexpr const char* kNames[kFacetCount] = {"Felucca", "Trammel", "Ilshenar",
                                              "Malas",   "Tokuno",  "Ter Mur"};
@@ -399,6 +402,20 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
             total += r.GetLength();
         }
     }
+    // Records may share bytes (several blocks naming one stretch), so what a run reads is
+    // bounded by the files' size rather than by the number of blocks times the block limit.
+    const std::uint64_t budget =
+        std::max(kMinStaticsRunBudget, 2 * (m_uStaticsLength + m_uStaDifLength));
+    std::uint64_t spent = 0;
+    std::uint32_t firstOver = count;
+    const auto afford = [&](std::uint32_t i, const IndexRecord& r) {
+        if (spent + r.GetLength() > budget) {
+            firstOver = std::min(firstOver, i);
+            return false;
+        }
+        spent += r.GetLength();
+        return true;
+    };
     // Blocks usually lie one after another in the statics file: one read serves the run.
     std::vector<std::uint8_t> stretch;
     if (total != 0 && high - low <= kMaxStaticsStretch && high - low <= 4 * total) {
@@ -406,7 +423,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
         if (!ReadAt(m_Statics, low, stretch)) {
             stretch.clear();
         }
-        items.reserve(total / CStaticItem::kSize);
+        items.reserve(std::min(total, budget) / CStaticItem::kSize);
     }
     const bool replaced = !m_PatchStatics.empty() || !m_DifStatics.empty();
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -415,8 +432,13 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
             items.insert(items.end(), p->second.begin(), p->second.end());
         } else if (auto d = replaced ? m_DifStatics.find(first + i) : m_DifStatics.end();
                    d != m_DifStatics.end()) {
-            AppendStaticsData(m_StaDif, m_uStaDifLength, d->second, items);
-        } else if (i < records.size() && readable(records[i])) {
+            const IndexRecord& r = d->second;
+            const bool read = r.HasData() && r.GetLength() <= kMaxBlockStatics &&
+                              FitsIn(r.m_dwOffset, r.GetLength(), m_uStaDifLength);
+            if (read && afford(i, r)) {
+                AppendStaticsData(m_StaDif, m_uStaDifLength, r, items);
+            }
+        } else if (i < records.size() && readable(records[i]) && afford(i, records[i])) {
             const IndexRecord& r = records[i];
             if (!stretch.empty()) {
                 AppendStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()),
@@ -426,6 +448,14 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
             }
         }
         starts.push_back(static_cast<std::uint32_t>(items.size()));
+    }
+    if (firstOver != count && !m_bStaticsBudgetLogged) {
+        m_bStaticsBudgetLogged = true;
+        g_pEventLog->LogError(
+            "tessaly: %s statics: blocks from %u on name more statics than the "
+            "files hold; past %llu bytes in a run they read as empty\n",
+            FacetName(m_nFacet).c_str(), first + firstOver,
+            static_cast<unsigned long long>(budget));
     }
 }
 

@@ -93,7 +93,9 @@ public:
     // One block; false (block empty) when the map does not hold it.
     bool ReadMapBlock(std::uint32_t block, CMapBlock& out);
     // The statics of `count` blocks from `first` on, replacements applied: out[i] holds block
-    // first + i. A record whose stretch is not inside its file gives an empty list.
+    // first + i. A record whose stretch is not inside its file gives an empty list. Records
+    // that share their bytes read them again for each block, up to a budget per run (twice
+    // the statics files, at least 16 MiB); blocks past it read empty, logged once per facet.
     void ReadStaticsRun(std::uint32_t first, std::uint32_t count,
                         std::vector<std::vector<CStaticItem>>& out);
     // The same in one list (no allocation per block): block first + i holds the items from
@@ -129,6 +131,7 @@ private:
     std::uint64_t m_uStaDifLength = 0;
     std::vector<std::uint8_t> m_StaIdxBytes;  // ReadStaticsRecord's copy of the index
     bool m_bStaIdxRead = false;
+    bool m_bStaticsBudgetLogged = false;
     std::unique_ptr<CUopContainer> m_pContainer;
     // Replacements: map blocks held in memory (patch records) or at an entry of "mapdifN.mul";
     // statics lists held in memory (patch records) or at an index record into "stadifN.mul".

@@ -3,6 +3,7 @@
 #include "Builders.h"
 #include "Facet.h"
 #include "MapPicture.h"
+#include "core/CapturedLog.h"
 
 #include <gtest/gtest.h>
 
@@ -250,6 +251,37 @@ TEST_F(FacetFilesTest, PatchRecordsOverFeluccaAndADamagedMap) {
     CFacet trammel;
     ASSERT_TRUE(trammel.Open(m_files, 1));
     EXPECT_FALSE(trammel.IsChanged(9));
+}
+
+// Index records that all name one stretch: a shared small record reads for every block, but a run
+// reads no more than its budget (at least 16 MiB), however many blocks name a 1 MiB stretch.
+TEST_F(FacetFilesTest, StaticsSharedByBlocksReadWithinTheRunsBudget) {
+    Build(2, 200);
+    constexpr std::uint32_t kItems = (1u << 20) / CStaticItem::kSize;
+    m_dir.Write("statics2.mul", std::vector<std::uint8_t>(std::size_t{kItems} * 7, 1));
+    ByteWriter index;
+    for (std::uint32_t b = 0; b < kColumns * 200; ++b) {
+        IndexRecord{0, b < 40 ? kItems * 7 : 7, 0, 0}.Write(index);
+    }
+    m_dir.Write("staidx2.mul", index.take());
+    CFacet facet;
+    ASSERT_TRUE(facet.Open(m_files, 2)) << facet.Warning();
+    test::CapturedLog log;
+    std::vector<CStaticItem> items;
+    std::vector<std::uint32_t> starts;
+    facet.ReadStaticsRun(40, 100, items, starts);
+    ASSERT_EQ(items.size(), 100u);
+    EXPECT_TRUE(log.m_Lines.empty());
+    // Sixteen whole blocks fit in 16 MiB; the rest of the run reads empty, logged once.
+    for (int pass = 0; pass < 2; ++pass) {
+        facet.ReadStaticsRun(0, 40, items, starts);
+        ASSERT_EQ(starts.size(), 41u);
+        EXPECT_EQ(starts[16], 16 * kItems);
+        EXPECT_EQ(starts[40], 16 * kItems);
+    }
+    ASSERT_EQ(log.m_Lines.size(), 1u);
+    EXPECT_NE(log.m_Lines[0].find("Ilshenar statics: blocks from 16 on"), std::string::npos)
+        << log.m_Lines[0];
 }
 
 }  // namespace
