@@ -25,26 +25,29 @@ CMultiComposition::CMultiComposition(const std::vector<MultiComponent>& componen
         }
     }
     // The cells that hold components, row by row and left to right; a map, because the region
-    // of a damaged multi can span billions of empty cells.
-    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<MultiComponent>> cells;
+    // of a damaged multi can span billions of empty cells. Each component's key is read once,
+    // so a damaged multi of many components on one cell costs a sort, not a walk per component.
+    struct Keyed {
+        MultiComponent component;
+        std::int32_t key;
+        bool keyed;
+    };
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<Keyed>> cells;
     for (const MultiComponent& c : components) {
-        std::vector<MultiComponent>& cell = cells[{c.m_nY, c.m_nX}];
+        std::vector<Keyed>& cell = cells[{c.m_nY, c.m_nX}];
         std::int32_t key = 0;
-        if (cell.empty()) {
-            cell.push_back(c);
-            continue;
-        }
-        if (!GetKey(c, key)) {
+        const bool keyed = GetKey(c, key);
+        if (!keyed && !cell.empty()) {
             continue;  // not drawable: left out of the picture
         }
-        auto at = std::find_if(cell.begin(), cell.end(), [&](const MultiComponent& other) {
-            std::int32_t otherKey = 0;
-            return GetKey(other, otherKey) && otherKey > key;
-        });
-        cell.insert(at, c);
+        cell.push_back({c, key, keyed});
     }
-    for (const auto& [where, cell] : cells) {
-        for (const MultiComponent& c : cell) {
+    for (auto& [where, cell] : cells) {
+        // By key, list order for equal keys; a first component without a key stays first.
+        std::stable_sort(cell.begin() + (cell.front().keyed ? 0 : 1), cell.end(),
+                         [](const Keyed& a, const Keyed& b) { return a.key < b.key; });
+        for (const Keyed& k : cell) {
+            const MultiComponent& c = k.component;
             CTileItemType* item = GetItem(c.m_wItem);
             if (item == nullptr) {
                 continue;
@@ -78,13 +81,20 @@ bool CMultiComposition::GetKey(const MultiComponent& component, std::int32_t& ke
     if (item == nullptr) {
         return false;
     }
-    try {
-        key = component.m_nZ + item->GetTileData()->m_bHeight;
-        return true;
-    } catch (...) {
-        LogCaughtException("reading a multi component's height");
+    // The height is read once per item number; a record that does not read is logged once.
+    auto [height, added] = m_Heights.try_emplace(component.m_wItem);
+    if (added) {
+        try {
+            height->second = item->GetTileData()->m_bHeight;
+        } catch (...) {
+            LogCaughtException("reading a multi component's height");
+        }
+    }
+    if (!height->second) {
         return false;
     }
+    key = component.m_nZ + *height->second;
+    return true;
 }
 
 CQRect CMultiComposition::GetBounds() const {

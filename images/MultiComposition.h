@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace tessaly {
@@ -52,6 +53,7 @@ private:
     CClientFiles* m_pFiles;  // not owned
     CQRect m_Region;
     std::map<std::uint16_t, std::unique_ptr<CTileItemType>> m_Items;
+    std::map<std::uint16_t, std::optional<std::int32_t>> m_Heights;  // tile data height per item
     std::vector<Piece> m_Pieces;
 };
 

@@ -8,6 +8,7 @@
 #include "GumpType.h"
 #include "Hues.h"
 #include "LightType.h"
+#include "MultiComposition.h"
 #include "MultiType.h"
 #include "Surface.h"
 #include "TextureType.h"
@@ -26,12 +27,11 @@
 
 #include <cstring>
 #include <functional>
+#include <set>
 
 using namespace tessaly;
 using tessaly::test::TempDir;
 using tessaly::test::UsePatchTable;
-
-namespace {}  // namespace
 
 // A client directory built record by record.
 class BlockTest : public ::testing::Test {
@@ -101,6 +101,36 @@ TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
         EXPECT_EQ(multi.GetDataLength(), 0u);
         EXPECT_EQ(multi.GetComponentCount(), 0u);
     }
+}
+
+// Many components on one cell whose tile data does not read (the file cut short): each item's
+// height is read and logged once, not once per comparison, and only the first is placed.
+TEST_F(BlockTest, MultiComponentsWithoutHeightsAreReadOnceAndLeftOut) {
+    std::filesystem::copy(test::SampleClientDir().Path(), m_dir.Path(),
+                          std::filesystem::copy_options::overwrite_existing |
+                              std::filesystem::copy_options::recursive);
+    std::vector<std::uint8_t> tiledata = m_dir.Read("tiledata.mul");
+    tiledata.resize(512 * (4 + 32 * 26));  // the terrain part
+    m_dir.Write("tiledata.mul", tiledata);
+    ASSERT_TRUE(UsePatchTable(m_dir.Path()));
+    CMulMultiType house(0x64);
+    ASSERT_TRUE(house.EnsureLoaded());
+    std::vector<MultiComponent> components;
+    for (std::uint32_t i = 0; components.size() < 300; ++i) {
+        MultiComponent c;
+        ASSERT_TRUE(house.GetComponent(i % 3, c));
+        c.m_nX = c.m_nY = 1;
+        components.push_back(c);
+    }
+    test::CapturedLog log;
+    const CMultiComposition composition(components);
+    ASSERT_EQ(composition.GetPieces().size(), 1u);
+    EXPECT_EQ(composition.GetPieces()[0].m_Component.m_wItem, components[0].m_wItem);
+    std::set<std::uint16_t> items;
+    for (const MultiComponent& c : components) {
+        items.insert(c.m_wItem);
+    }
+    EXPECT_EQ(log.m_Lines.size(), items.size());
 }
 
 TEST_F(BlockTest, SizesComeFromTheIndexRecord) {
