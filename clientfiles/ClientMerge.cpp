@@ -1,6 +1,7 @@
 #include "ClientMerge.h"
 
 #include "AnimData.h"
+#include "MapBlock.h"
 #include "OutputFolder.h"
 #include "Text.h"
 #include "TileData.h"
@@ -24,7 +25,7 @@ const EntryFileSpec kMergedKinds[] = {
     {EntryFileKind::Statics},
 };
 
-constexpr std::uint32_t kMapBlockBytes = 196;
+constexpr std::uint32_t kMapBlockBytes = CMapBlock::kSize;
 constexpr std::uint64_t kHueBytes = 88;
 constexpr std::uint64_t kHueGroupBytes = 4 + 8 * kHueBytes;
 constexpr std::uint64_t kHuePatchSlotBytes = 152;

@@ -1,6 +1,7 @@
 #include "ClientWriter.h"
 
 #include "Facet.h"
+#include "MapBlock.h"
 #include "OutputFolder.h"
 #include "Text.h"
 
@@ -19,7 +20,7 @@ namespace {
 constexpr std::uint32_t kCopyPiece = 1u << 20;
 constexpr std::uint32_t kIndexPiece = 4096 * IndexRecord::kSize;
 // A map is at most this many blocks (the largest facet, with room to spare).
-constexpr std::uint32_t kMapBlockBytes = 196;
+constexpr std::uint32_t kMapBlockBytes = CMapBlock::kSize;
 
 IndexRecord AbsentRecord() {
     IndexRecord r;
@@ -705,6 +706,12 @@ private:
         }
     }
 
+    // The bytes of a map chunk a reader sees: a chunk's own length, never more than a whole
+    // chunk (a last chunk claiming more is read no further, and a damaged one is not believed).
+    static std::uint64_t ChunkSize(const UopEntry& entry) {
+        return std::min<std::uint64_t>(entry.decompressedLength, kUopMapChunkBytes);
+    }
+
     // The map: 196-byte blocks, in chunks of 4,096 blocks.
     void WriteMap() {
         const bool toMul = m_Options.form == ClientForm::MulPair;
@@ -713,7 +720,7 @@ private:
         if (m_bFromContainer) {
             chunks = ContainerEntries(m_Table, *m_pKind, true);
             for (const auto& [number, entry] : chunks) {
-                length += entry.decompressedLength;
+                length += ChunkSize(entry);
             }
         } else {
             length = m_uSourceLength;
@@ -748,8 +755,7 @@ private:
             const auto number = static_cast<std::uint32_t>(c);
             const UopEntry* entry = m_bFromContainer ? &chunks[c].second : nullptr;
             const std::uint64_t size =
-                entry ? entry->decompressedLength
-                      : std::min<std::uint64_t>(kUopMapChunkBytes, length - at);
+                entry ? ChunkSize(*entry) : std::min<std::uint64_t>(kUopMapChunkBytes, length - at);
             const std::uint64_t endAt = at + size;
             const bool changed =
                 change != m_Changes.end() && std::uint64_t{change->first} * kMapBlockBytes < endAt;
@@ -767,8 +773,11 @@ private:
                         continue;
                     }
                     bytes.assign(static_cast<std::size_t>(size), 0);
-                } else if (entry == nullptr) {
+                } else {
+                    // A decoded chunk is cut to what a reader sees of it.
                     bytes.resize(static_cast<std::size_t>(size));
+                }
+                if (entry == nullptr) {
                     m_Source.Seek(static_cast<std::int64_t>(at), CQFile::begin);
                     if (m_Source.Read(bytes.data(), static_cast<std::uint32_t>(size)) != size) {
                         throw CQFileException(CQFileException::kReadFault, 0,

@@ -169,6 +169,30 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     }
 }
 
+// A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
+// and the .mul form gets one chunk of zeros for it, not what the claim says.
+TEST(ClientWriterTest, AMapChunkThatDoesNotDecodeIsNoLongerThanAChunk) {
+    TempDir dir;
+    const std::vector<std::uint8_t> first = Counting(kUopMapChunkBytes);
+    std::vector<std::uint8_t> uop =
+        WriteUopContainer(*FindUopKind(kSlotMap0), {{0, first, false}, {1, Counting(1000), true}});
+    StoreLE32(uop.data() + kUopFirstTable + kUopTableHeaderSize + kUopEntrySize + 16, 0xFFFFFF00);
+    dir.Write("map0LegacyMUL.uop", uop);
+    Client client(dir.Path());
+    COutputFolder folder((dir.Path() / "out").string(), false);
+    EntryFileOptions options;
+    options.form = ClientForm::MulPair;
+    const EntryFileResult result =
+        WriteEntryFile(client.files, {EntryFileKind::Map, 0}, {}, options, folder);
+    folder.Commit();
+    const std::vector<std::uint8_t> map = TempDir::ReadFile((dir.Path() / "out/map0.mul").string());
+    ASSERT_EQ(map.size(), 2u * kUopMapChunkBytes);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), map.begin()));
+    EXPECT_EQ(std::count(map.begin() + kUopMapChunkBytes, map.end(), 0), kUopMapChunkBytes);
+    ASSERT_EQ(result.damaged.size(), kUopMapChunkBytes / CMapBlock::kSize);
+    EXPECT_EQ(result.damaged.front(), kUopMapChunkBytes / CMapBlock::kSize);
+}
+
 TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
     TempDir dir;
     mk::WriteModernClient(dir.Path() / "newer", mk::ModernForm::Containers);
