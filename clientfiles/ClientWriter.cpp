@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace tessaly {
@@ -300,30 +301,44 @@ std::vector<std::uint8_t> WriteUopContainer(const std::vector<UopSourceEntry>& e
 
 // ---- Whole kinds ----
 
-KindSlots SlotsOf(EntryFileKind kind) {
-    switch (kind) {
-        case EntryFileKind::Art:
-            return {kSlotArtIdx, kSlotArt};
-        case EntryFileKind::Gumps:
-            return {kSlotGumpIdx, kSlotGumpArt};
-        case EntryFileKind::Sounds:
-            return {kSlotSoundIdx, kSlotSound};
-        case EntryFileKind::Textures:
-            return {kSlotTexIdx, kSlotTexMaps};
-        case EntryFileKind::Lights:
-            return {kSlotLightIdx, kSlotLight};
-        case EntryFileKind::Animations:
-            return {kSlotAnimIdx, kSlotAnim};
-        case EntryFileKind::Multis:
-            return {kSlotMultiIdx, kSlotMulti};
-        case EntryFileKind::Skills:
-            return {kSlotSkillsIdx, kSlotSkills};
-        case EntryFileKind::Statics:
-            return {kSlotStaIdx0, kSlotStatics0};
-        case EntryFileKind::Map:
-            break;
+namespace {
+
+// Each kind's slots and name, in the order of EntryFileKind (the map's name carries its facet).
+struct KindRow {
+    EntryFileKind kind;
+    KindSlots slots;
+    const char* name;
+};
+constexpr KindRow kKindRows[] = {
+    {EntryFileKind::Art, {kSlotArtIdx, kSlotArt}, "art"},
+    {EntryFileKind::Gumps, {kSlotGumpIdx, kSlotGumpArt}, "gumps"},
+    {EntryFileKind::Sounds, {kSlotSoundIdx, kSlotSound}, "sounds"},
+    {EntryFileKind::Map, {-1, kSlotMap0}, nullptr},
+    {EntryFileKind::Textures, {kSlotTexIdx, kSlotTexMaps}, "textures"},
+    {EntryFileKind::Lights, {kSlotLightIdx, kSlotLight}, "lights"},
+    {EntryFileKind::Animations, {kSlotAnimIdx, kSlotAnim}, "animations"},
+    {EntryFileKind::Multis, {kSlotMultiIdx, kSlotMulti}, "multis"},
+    {EntryFileKind::Skills, {kSlotSkillsIdx, kSlotSkills}, "skills"},
+    {EntryFileKind::Statics, {kSlotStaIdx0, kSlotStatics0}, "statics"},
+};
+static_assert(std::size(kKindRows) == static_cast<std::size_t>(EntryFileKind::Statics) + 1);
+static_assert([] {
+    for (std::size_t i = 0; i < std::size(kKindRows); ++i) {
+        if (static_cast<std::size_t>(kKindRows[i].kind) != i) {
+            return false;
+        }
     }
-    return {-1, kSlotMap0};
+    return true;
+}());
+
+const KindRow& RowOf(EntryFileKind kind) {
+    return kKindRows[static_cast<std::size_t>(kind)];
+}
+
+}  // namespace
+
+KindSlots SlotsOf(EntryFileKind kind) {
+    return RowOf(kind).slots;
 }
 
 namespace {
@@ -903,29 +918,8 @@ std::vector<EntryFileSpec> ConvertibleKinds() {
 }
 
 std::string KindName(const EntryFileSpec& spec) {
-    switch (spec.kind) {
-        case EntryFileKind::Art:
-            return "art";
-        case EntryFileKind::Gumps:
-            return "gumps";
-        case EntryFileKind::Sounds:
-            return "sounds";
-        case EntryFileKind::Textures:
-            return "textures";
-        case EntryFileKind::Lights:
-            return "lights";
-        case EntryFileKind::Animations:
-            return "animations";
-        case EntryFileKind::Multis:
-            return "multis";
-        case EntryFileKind::Skills:
-            return "skills";
-        case EntryFileKind::Statics:
-            return "statics";
-        case EntryFileKind::Map:
-            break;
-    }
-    return Format("map %d", spec.facet);
+    const char* name = RowOf(spec.kind).name;
+    return name != nullptr ? name : Format("map %d", spec.facet);
 }
 
 ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target, bool replace,
