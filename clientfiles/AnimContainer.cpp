@@ -1,5 +1,6 @@
 #include "AnimContainer.h"
 
+#include "AnimBlock.h"
 #include "EventLog.h"
 #include "Text.h"
 
@@ -14,8 +15,6 @@ namespace tessaly {
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'A', 'M', 'O', 'U'};
-constexpr std::uint32_t kEndChunk = 0x7FFF7FFF;
-constexpr std::size_t kFrameHeader = 8;
 
 struct FrameSpan {
     std::size_t palette = 0;  // where in the entry its palette starts
@@ -27,15 +26,15 @@ struct FrameSpan {
 // its bytes.
 template <typename F>
 void ForEachRun(std::uint8_t* frame, F&& f) {
-    std::size_t pos = kFrameHeader;
+    std::size_t pos = kAnimFrameHeader;
     for (;;) {
         const std::uint32_t header = LoadLE32(frame + pos);
         pos += 4;
-        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
+        if (EndsAnimFrame(header)) {
             return;
         }
-        f(frame + pos, std::size_t{header & 0x0FFF});
-        pos += header & 0x0FFF;
+        f(frame + pos, std::size_t{header & kAnimRunMask});
+        pos += header & kAnimRunMask;
     }
 }
 
@@ -106,7 +105,7 @@ bool MakeBlock(ByteSpan entry, const std::vector<FrameSpan>& frames,
     for (std::size_t i = 0; i < frames.size(); ++i) {
         w.patch32(offsets + 4 * i, static_cast<std::uint32_t>(w.size() - kAnimPaletteBytes));
         if (frames[i].length == 0) {
-            w.zeros(kFrameHeader).u32(kEndChunk);  // an empty frame: no size, no pixels
+            w.zeros(kAnimFrameHeader).u32(kAnimEndChunk);  // an empty frame: no size, no pixels
             continue;
         }
         const ByteSpan palette = entry.subspan(frames[i].palette, kAnimPaletteBytes);
@@ -124,17 +123,17 @@ bool MakeBlock(ByteSpan entry, const std::vector<FrameSpan>& frames,
 }  // namespace
 
 std::optional<std::size_t> AnimFrameLength(ByteSpan bytes, std::size_t start) {
-    if (!FitsIn(start, kFrameHeader, bytes.size())) {
+    if (!FitsIn(start, kAnimFrameHeader, bytes.size())) {
         return std::nullopt;
     }
-    std::size_t pos = start + kFrameHeader;
+    std::size_t pos = start + kAnimFrameHeader;
     while (FitsIn(pos, 4, bytes.size())) {
         const std::uint32_t header = LoadLE32(bytes.data() + pos);
         pos += 4;
-        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
+        if (EndsAnimFrame(header)) {
             return pos - start;
         }
-        const std::size_t run = header & 0x0FFF;
+        const std::size_t run = header & kAnimRunMask;
         if (!FitsIn(pos, run, bytes.size())) {
             return std::nullopt;
         }

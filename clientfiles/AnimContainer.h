@@ -15,6 +15,7 @@
 // Frames per direction = frame count / 5, rounded; frame number k belongs to direction
 // (k - 1) / frames per direction; a number no record has is an empty frame.
 
+#include "AnimBlock.h"
 #include "AnimSources.h"
 #include "UopFile.h"
 
@@ -31,7 +32,6 @@ inline constexpr std::uint32_t kAnimContainerFiles = 6;  // "AnimationFrame1.uop
 inline constexpr std::size_t kAnimStoredDirections = 5;
 inline constexpr std::size_t kAnimContainerHeader = 40;
 inline constexpr std::size_t kAnimFrameRecord = 16;
-inline constexpr std::size_t kAnimPaletteBytes = 512;
 // Bodies whose frames are in the containers carry this flag in "mobtypes.txt".
 inline constexpr std::uint32_t kMobTypeContainerFlag = 0x10000;
 

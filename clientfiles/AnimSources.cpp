@@ -1,7 +1,9 @@
 #include "AnimSources.h"
 
 #include "AnimContainer.h"
+#include "EntryReader.h"
 #include "EventLog.h"
+#include "TarnError.h"
 #include "Text.h"
 #include "TextFiles.h"
 
@@ -13,6 +15,7 @@
 #include <filesystem>
 #include <limits>
 #include <mutex>
+#include <span>
 
 namespace tessaly {
 
@@ -285,19 +288,27 @@ ReadStatus ReadStretch(const std::string& path, const IndexRecord& record,
     if (!StretchInside(record, static_cast<std::uint64_t>(info.st_size))) {
         return ReadStatus::Damaged;
     }
-    block.resize(record.GetLength());
-    std::size_t done = 0;
-    while (done < block.size()) {
-        const ssize_t n = ::pread(fd, block.data() + done, block.size() - done,
-                                  static_cast<off_t>(record.m_dwOffset + done));
-        if (n < 0 && errno == EINTR) {
-            continue;
+    const auto readPiece = [fd, &record](std::uint64_t from, std::span<std::uint8_t> out) {
+        std::size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t n = ::pread(fd, out.data() + done, out.size() - done,
+                                      static_cast<off_t>(record.m_dwOffset + from + done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
         }
-        if (n <= 0) {
-            block.clear();
-            return ReadStatus::Failed;
-        }
-        done += static_cast<std::size_t>(n);
+        return true;
+    };
+    try {
+        CEntryReader reader(record.GetLength(), readPiece, block);
+        KeepAnimBlock(reader);
+    } catch (const CTarnError&) {
+        block.clear();
+        return ReadStatus::Failed;
     }
     return ReadStatus::Ok;
 }
@@ -327,7 +338,8 @@ ReadStatus CAnimSources::ReadBlock(const BodySource& source, std::uint32_t actio
         const ReadStatus status = m_pFiles->ReadIndexStatus(
             kSlotAnimIdx, kSlotAnim, static_cast<std::uint32_t>(entry), record);
         if (status == ReadStatus::Ok) {
-            LoadMulData(*m_pFiles, kSlotAnim, record, block);
+            CEntryReader reader(*m_pFiles, kSlotAnim, record, block);
+            KeepAnimBlock(reader);
         }
         return status;
     }

@@ -1,20 +1,61 @@
 #include "EntryReader.h"
 
+#include "AnimBlock.h"
+#include "Bytes.h"
 #include "TarnError.h"
 
 #include <algorithm>
 
 namespace tessaly {
 
+namespace {
+
+// Reads bytes [from, from + out.size()) of the record's stretch into out.
+bool ReadRecordPiece(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
+                     std::uint64_t from, std::span<std::uint8_t> out) {
+    // A record of the piece alone: the same file, the place moved on by `from`. A container's
+    // record names its entry rather than a place, so there (and for a piece past 4 GiB, which
+    // no record can name) the prefix up to the piece's end is read, which a container reads
+    // or inflates alone.
+    const std::uint64_t at = std::uint64_t{record.m_dwOffset} + from;
+    const bool placed = (record.IsPatch() || !files.IsContainerSlot(dataSlot)) &&
+                        at + out.size() < IndexRecord::kNoData;
+    const std::uint64_t skip = placed ? 0 : from;
+    std::vector<std::uint8_t> prefix(skip == 0 ? 0 : static_cast<std::size_t>(skip + out.size()));
+    const std::span<std::uint8_t> target = skip == 0 ? out : std::span<std::uint8_t>(prefix);
+    IndexRecord piece = record;
+    piece.m_dwOffset = placed ? static_cast<std::uint32_t>(at) : record.m_dwOffset;
+    piece.m_dwLength =
+        (record.m_dwLength & IndexRecord::kPatchBit) | static_cast<std::uint32_t>(target.size());
+    if (!files.ReadData(dataSlot, piece, target)) {
+        return false;
+    }
+    if (skip != 0) {
+        std::copy(prefix.begin() + static_cast<std::ptrdiff_t>(skip), prefix.end(), out.begin());
+    }
+    return true;
+}
+
+}  // namespace
+
 CEntryReader::CEntryReader(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
                            std::vector<std::uint8_t>& block)
-    : m_Files(files), m_nDataSlot(dataSlot), m_Record(record), m_Block(block) {
-    m_Block.clear();
-    m_Block.shrink_to_fit();
+    : CEntryReader(
+          record.GetLength(),
+          [&files, dataSlot, record](std::uint64_t from, std::span<std::uint8_t> out) {
+              return ReadRecordPiece(files, dataSlot, record, from, out);
+          },
+          block) {
     // The length comes from a file: nothing is allocated before the file is known to hold it.
-    if (!m_Files.DataFits(dataSlot, record)) {
+    if (!files.DataFits(dataSlot, record)) {
         throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
     }
+}
+
+CEntryReader::CEntryReader(std::uint32_t length, PieceReader read, std::vector<std::uint8_t>& block)
+    : m_nLength(length), m_ReadPiece(std::move(read)), m_Block(block) {
+    m_Block.clear();
+    m_Block.shrink_to_fit();
 }
 
 bool CEntryReader::Need(std::uint64_t end) {
@@ -29,7 +70,7 @@ bool CEntryReader::Need(std::uint64_t end) {
     const std::uint64_t grown =
         std::min(length, std::max({end, std::uint64_t{2} * held, kFirstPiece}));
     m_Block.resize(static_cast<std::size_t>(grown));
-    if (!ReadPiece(held, std::span<std::uint8_t>(m_Block).subspan(held))) {
+    if (!m_ReadPiece(held, std::span<std::uint8_t>(m_Block).subspan(held))) {
         throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
     }
     return true;
@@ -70,28 +111,50 @@ void CEntryReader::KeepRows(
     Keep(end);
 }
 
-bool CEntryReader::ReadPiece(std::uint64_t from, std::span<std::uint8_t> out) {
-    // A record of the piece alone: the same file, the place moved on by `from`. A container's
-    // record names its entry rather than a place, so there (and for a piece past 4 GiB, which
-    // no record can name) the prefix up to the piece's end is read, which a container reads
-    // or inflates alone.
-    const std::uint64_t at = std::uint64_t{m_Record.m_dwOffset} + from;
-    const bool placed = (m_Record.IsPatch() || !m_Files.IsContainerSlot(m_nDataSlot)) &&
-                        at + out.size() < IndexRecord::kNoData;
-    const std::uint64_t skip = placed ? 0 : from;
-    std::vector<std::uint8_t> prefix(skip == 0 ? 0 : static_cast<std::size_t>(skip + out.size()));
-    const std::span<std::uint8_t> target = skip == 0 ? out : std::span<std::uint8_t>(prefix);
-    IndexRecord piece = m_Record;
-    piece.m_dwOffset = placed ? static_cast<std::uint32_t>(at) : m_Record.m_dwOffset;
-    piece.m_dwLength =
-        (m_Record.m_dwLength & IndexRecord::kPatchBit) | static_cast<std::uint32_t>(target.size());
-    if (!m_Files.ReadData(m_nDataSlot, piece, target)) {
-        return false;
+void KeepAnimBlock(CEntryReader& reader) {
+    const std::vector<std::uint8_t>& block = reader.Block();
+    const std::uint64_t length = reader.Length();
+    if (!reader.Need(kAnimTableStart)) {
+        reader.Keep(length);  // too short for a frame count: nothing of it is drawn
+        return;
     }
-    if (skip != 0) {
-        std::copy(prefix.begin() + static_cast<std::ptrdiff_t>(skip), prefix.end(), out.begin());
+    // The frame count as drawing caps it: the offsets the record has room for.
+    const std::uint64_t frames = std::min<std::uint64_t>(LoadLE32(block.data() + kAnimPaletteBytes),
+                                                         (length - kAnimTableStart) / 4);
+    std::uint64_t end = kAnimTableStart + 4 * frames;
+    reader.Need(end);
+    // Each chunk header is 4 bytes: frames that do not overlap walk at most length / 4 of them.
+    // Frames that do (a garbage table) could make the walk quadratic; past that budget the
+    // record is kept whole.
+    std::uint64_t budget = length / 4 + frames + 16;
+    for (std::uint64_t f = 0; f < frames; ++f) {
+        std::uint64_t pos =
+            kAnimPaletteBytes + std::uint64_t{LoadLE32(block.data() + kAnimTableStart + 4 * f)};
+        if (pos + kAnimFrameHeader > length) {
+            continue;
+        }
+        pos += kAnimFrameHeader;
+        reader.Need(pos);
+        end = std::max(end, pos);
+        while (pos + 4 <= length) {
+            if (budget-- == 0) {
+                reader.Keep(length);
+                return;
+            }
+            reader.Need(pos + 4);
+            const std::uint32_t header = LoadLE32(block.data() + pos);
+            pos += 4;
+            end = std::max(end, pos);
+            const std::uint64_t run = header & kAnimRunMask;
+            if (EndsAnimFrame(header) || pos + run > length) {
+                break;
+            }
+            pos += run;
+            reader.Need(pos);
+            end = std::max(end, pos);
+        }
     }
-    return true;
+    reader.Keep(end);
 }
 
 }  // namespace tessaly

@@ -20,13 +20,21 @@ inline constexpr const char* kDamagedEntry = "LoadMulData: Damaged";
 
 class CEntryReader {
 public:
+    // Reads bytes [from, from + out.size()) of the stretch into out; false when the read fails.
+    using PieceReader = std::function<bool(std::uint64_t from, std::span<std::uint8_t> out)>;
+
     // Empties block and checks the record's stretch against its file first: a stretch that
     // does not fit raises CTarnError(2, E_FAIL, "LoadMulData: Read") with nothing allocated.
     CEntryReader(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
                  std::vector<std::uint8_t>& block);
+    // A stretch of `length` bytes that read takes its pieces from; the caller has checked that
+    // its file holds them.
+    CEntryReader(std::uint32_t length, PieceReader read, std::vector<std::uint8_t>& block);
 
     // The record's byte length: the most the block can come to hold.
-    std::uint32_t Length() const { return m_Record.GetLength(); }
+    std::uint32_t Length() const { return m_nLength; }
+    // What has been read so far.
+    const std::vector<std::uint8_t>& Block() const { return m_Block; }
     // Makes sure block holds the stretch's first `end` bytes, reading what is missing and at
     // least as much again as is held (a walk costs a few reads and never more than twice the
     // bytes it looked at). False, with nothing read, when the stretch is shorter than end; a
@@ -52,13 +60,15 @@ public:
     static constexpr std::uint64_t kFirstPiece = 4096;
 
 private:
-    // Reads bytes [from, from + out.size()) of the stretch into out.
-    bool ReadPiece(std::uint64_t from, std::span<std::uint8_t> out);
-
-    CClientFiles& m_Files;
-    std::int32_t m_nDataSlot;
-    IndexRecord m_Record;
+    std::uint32_t m_nLength;
+    PieceReader m_ReadPiece;
     std::vector<std::uint8_t>& m_Block;
 };
+
+// Reads through reader the bytes of an animation block (anim.mul's block format) that its frame
+// table and frames reach, walking each frame's chunks as drawing walks them, and keeps only
+// those: a record longer than its block costs the block. A block whose frames overlap past any
+// real block's shape is kept whole.
+void KeepAnimBlock(CEntryReader& reader);
 
 }  // namespace tessaly

@@ -1,5 +1,7 @@
 #include "AnimType.h"
 
+#include "EntryReader.h"
+
 #include <algorithm>
 
 namespace tessaly {
@@ -17,7 +19,8 @@ bool CTileAnimType::Load() {
     if (!ReadIndex(kSlotAnimIdx, kSlotAnim, m_nEntry, record)) {
         return false;
     }
-    LoadMulData(kSlotAnim, record);
+    CEntryReader reader(Files(), kSlotAnim, record, m_Data);
+    KeepAnimBlock(reader);
     return true;
 }
 
@@ -106,10 +109,10 @@ bool CTileAnimType::DrawFrame(CSurfaceDCData& surface, ByteSpan block, std::int3
     while (FitsIn(pos, 4, chunks.size())) {
         const std::uint32_t header = LoadLE32(chunks.data() + pos);
         pos += 4;
-        if ((header & 0xFFFF) == 0x7FFF || (header >> 16) == 0x7FFF) {
+        if (EndsAnimFrame(header)) {
             break;
         }
-        const std::size_t run = header & 0x0FFF;
+        const std::size_t run = header & kAnimRunMask;
         if (!FitsIn(pos, run, chunks.size())) {
             break;
         }

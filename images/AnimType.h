@@ -1,16 +1,8 @@
 #pragma once
-// Animation blocks of "anim.mul": the frames of one body, action and stored direction.
-//
-// Block:  0    512      palette, 256 pixel words
-//         512  u32      frame count
-//         516  u32 x n  frame offsets; frame i starts at byte 512 + offset i
-// Frame:  0 i16 centre x   2 i16 centre y   4 u16 width   6 u16 height   8 chunks
-// Chunk:  one 32-bit word W, then run-length palette indexes.
-//         run length   = W & 0xFFF
-//         row offset   = bits 12-21, signed, from the centre: row = centre y + height + offset
-//         column offset = bits 22-31, signed, from the centre: column = centre x + offset
-//         A chunk whose low or high 16 bits are 0x7FFF ends the frame.
+// Animation blocks of "anim.mul": the frames of one body, action and stored direction, in the
+// block format AnimBlock.h lays out.
 
+#include "AnimBlock.h"
 #include "BodyDefs.h"
 #include "MulBlock.h"
 #include "Surface.h"
@@ -30,7 +22,7 @@ struct AnimFrame {
 
 class CTileAnimType : public CMulImageType {
 public:
-    static constexpr std::size_t kPaletteBytes = 512;
+    static constexpr std::size_t kPaletteBytes = kAnimPaletteBytes;
 
     // Reads a block from a source other than anim.mul (see CAnimSources::ReadBlock).
     using BlockReader = std::function<ReadStatus(std::vector<std::uint8_t>&)>;

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace tessaly {
 
@@ -28,6 +29,20 @@ SurfaceBuffer& SurfaceBuffer::operator=(const SurfaceBuffer& other) {
         m_nHeight = other.m_nHeight;
         m_nPitch = other.m_nPitch;
         m_bOwned = false;
+    }
+    return *this;
+}
+
+SurfaceBuffer::SurfaceBuffer(SurfaceBuffer&& other) noexcept : SurfaceBuffer(other) {
+    m_bOwned = std::exchange(other.m_bOwned, false);
+    other.Release();
+}
+
+SurfaceBuffer& SurfaceBuffer::operator=(SurfaceBuffer&& other) noexcept {
+    if (this != &other) {
+        *this = other;
+        m_bOwned = std::exchange(other.m_bOwned, false);
+        other.Release();
     }
     return *this;
 }

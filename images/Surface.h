@@ -23,6 +23,10 @@ public:
     // Copies are aliases of the same memory.
     SurfaceBuffer(const SurfaceBuffer& other);
     SurfaceBuffer& operator=(const SurfaceBuffer& other);
+    // A move hands the memory, and owning it, over, and leaves the source empty: buffers kept in
+    // a growing vector or returned by value stay valid.
+    SurfaceBuffer(SurfaceBuffer&& other) noexcept;
+    SurfaceBuffer& operator=(SurfaceBuffer&& other) noexcept;
 
     // Allocates width x height zero-filled pixels with the pitch rounded up to `alignment` (a
     // power of two). False, and nothing changed, when memory of that very size is held already.

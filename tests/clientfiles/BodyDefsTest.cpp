@@ -4,11 +4,13 @@
 // records (older sample), targets past the end of their index and empty records of both kinds.
 
 #include "AnimSources.h"
+#include "Bytes.h"
 #include "SampleClient.h"
 #include "core/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <tuple>
 
 using namespace tessaly;
@@ -176,6 +178,53 @@ TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
     EXPECT_EQ(sources.ReadBlock(sources.Body(1102)->sources.front(), 0, 0, block),
               ReadStatus::Damaged);
     EXPECT_TRUE(block.empty());
+}
+
+// Records that run on from their block to the end of their .mul (anim.mul through the file set,
+// anim2.mul onward read directly) cost their block: each reads as its own record gave it.
+TEST(BodySourceBlocks, RecordsRunningToTheEndOfTheirFileReadOnlyTheirBlock) {
+    test::TempDir dir;
+    mk::WriteSampleClient(dir.Path(), false);
+    const auto readAll = [&] {
+        CClientFiles files;
+        files.SetChosenDir(dir.Path().string());
+        CAnimSources sources;
+        sources.Load(files);
+        std::vector<std::vector<std::uint8_t>> blocks;
+        for (std::uint32_t body = 0; body < kMaxBodies; ++body) {
+            for (const BodySource& s : sources.Body(body)->sources) {
+                for (std::uint32_t action = 0; action < ActionCount(s.cls); ++action) {
+                    for (std::uint32_t d = 0; d < 5; ++d) {
+                        blocks.emplace_back();
+                        sources.ReadBlock(s, action, d, blocks.back());
+                    }
+                }
+            }
+        }
+        return blocks;
+    };
+    const std::vector<std::vector<std::uint8_t>> before = readAll();
+    std::size_t stretched = 0;
+    for (std::uint32_t source = 0; source < kBodyconvFiles + 1; ++source) {
+        const std::string index = CAnimSources::IndexName(source);
+        if (!std::filesystem::exists(dir.Path() / index)) {
+            continue;
+        }
+        const auto size = static_cast<std::uint32_t>(
+            std::filesystem::file_size(dir.Path() / CAnimSources::DataName(source)));
+        std::vector<std::uint8_t> records = dir.Read(index);
+        for (std::size_t at = 0; at + 12 <= records.size(); at += 12) {
+            const std::uint32_t offset = LoadLE32(records.data() + at);
+            const std::uint32_t length = LoadLE32(records.data() + at + 4);
+            if (offset < size && length != 0 && length <= size - offset) {
+                StoreLE32(records.data() + at + 4, size - offset);
+                stretched += length < size - offset;
+            }
+        }
+        dir.Write(index, records);
+    }
+    ASSERT_GT(stretched, 20u);
+    EXPECT_EQ(readAll(), before);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <set>
@@ -400,6 +401,21 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
     const BodyInfo* body = elsewhere->Body(900);
     EXPECT_TRUE(body == nullptr || body->sources.empty() ||
                 elsewhere->SourceName(body->sources.front()) != "AnimationFrame1.uop");
+}
+
+// An animation record spanning its whole .mul costs its block, as far as its frames reach, and
+// draws as the block does.
+TEST_F(BlockTest, AnAnimationRecordLongerThanItsBlockReadsOnlyTheBlock) {
+    const std::vector<std::uint8_t> block = ContainerTestBlock(0x0400, 1);
+    ByteWriter data;
+    data.bytes(block).zeros(200000);
+    m_client.WriteFile(
+        "anim.idx", ByteWriter().u32(0).u32(static_cast<std::uint32_t>(data.size())).u32(0).take());
+    m_client.WriteFile("anim.mul", data.data());
+    Use();
+    CTileAnimType anim(0);
+    ASSERT_TRUE(anim.EnsureLoaded());
+    EXPECT_TRUE(std::ranges::equal(anim.GetBytes(), block));
 }
 
 TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {

@@ -60,6 +60,23 @@ TEST(SurfaceBufferTest, AliasDoesNotReleaseMemory) {
     EXPECT_EQ(b.GetPixel(0, 0), 7);
 }
 
+// Buffers moved as a growing vector moves them keep their memory (ASan would flag pixels freed
+// with the buffer they were moved from).
+TEST(SurfaceBufferTest, MovedBuffersOwnTheirMemory) {
+    std::vector<SurfaceBuffer> buffers;
+    for (std::uint16_t i = 0; i < 20; ++i) {
+        buffers.emplace_back().CreateBuffer(3, 2, 4);
+        StoreLE16(buffers.back().GetPixelPointer(2, 1), i);
+    }
+    for (std::uint16_t i = 0; i < 20; ++i) {
+        EXPECT_EQ(buffers[i].GetPixel(2, 1), i);
+    }
+    SurfaceBuffer taken = std::move(buffers[0]);
+    EXPECT_EQ(buffers[0].GetData(), nullptr);
+    buffers[1] = std::move(taken);
+    EXPECT_EQ(buffers[1].GetPixel(2, 1), 0);
+}
+
 TEST(SurfaceBufferTest, PitchBeyondSixteenBitsIsRefused) {
     SurfaceBuffer b;
     EXPECT_FALSE(b.CreateBuffer(40000, 1, 4));
