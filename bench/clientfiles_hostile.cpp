@@ -5,18 +5,20 @@
 // loading every item of an "art.mul" whose index records all span the whole file against
 // honest records. Each is printed as a ratio to its honest counterpart.
 
+#include "AnimType.h"
 #include "ArtTypes.h"
 #include "ClientFiles.h"
+#include "ClientWriter.h"
 #include "ImageEncoders.h"
 #include "RatioReporter.h"
 #include "SampleClient.h"
-#include "ClientWriter.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -33,6 +35,7 @@ constexpr std::uint32_t kPatchRecords = 1000000;
 constexpr std::uint32_t kGumps = 500;
 constexpr std::size_t kGumpBytes = 20000;
 constexpr std::uint32_t kItems = 2000;
+constexpr std::uint32_t kAnimBlocks = 300;
 
 const std::filesystem::path& Dir() {
     static const std::filesystem::path dir = [] {
@@ -183,9 +186,69 @@ void BM_LoadItems(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 
+// An "anim.mul" of kAnimBlocks blocks of ten 60 x 80 frames (some 80 KB each, 24 MB in all)
+// with honest index records, or with every record spanning the whole file: each block then
+// reads as the first one.
+const std::filesystem::path& Anims(bool overlapping) {
+    static const std::filesystem::path dirs[2] = {Dir() / "anims", Dir() / "overlapping-anims"};
+    const std::filesystem::path& dir = dirs[overlapping ? 1 : 0];
+    if (!std::filesystem::exists(dir)) {
+        std::filesystem::create_directories(dir);
+        std::mt19937 random(7);
+        std::array<std::uint16_t, 256> palette{};
+        for (std::uint16_t& colour : palette) {
+            colour = static_cast<std::uint16_t>(random() | 1);
+        }
+        ByteWriter index;
+        ByteWriter data;
+        for (std::uint32_t n = 0; n < kAnimBlocks; ++n) {
+            std::vector<AnimFrameImage> frames(10);
+            for (AnimFrameImage& frame : frames) {
+                frame.width = 60;
+                frame.height = 80;
+                frame.centreX = 30;
+                frame.centreY = 10;
+                frame.indexes.resize(60 * 80);
+                for (std::int16_t& pixel : frame.indexes) {
+                    pixel = static_cast<std::int16_t>(random() % 4 == 0 ? -1 : random() % 256);
+                }
+            }
+            const std::vector<std::uint8_t> bytes = EncodeAnim(palette, frames);
+            index.u32(static_cast<std::uint32_t>(data.size()))
+                .u32(static_cast<std::uint32_t>(bytes.size()))
+                .u32(0);
+            data.bytes(bytes);
+        }
+        WriteBytes(dir / "anim.idx", index.take());
+        WriteBytes(dir / "anim.mul", data.take());
+        if (overlapping) {
+            mk::MakeHostile(dir, "overlapping");
+        }
+    }
+    return dir;
+}
+
+// What playing every animation block asks of the files: each block loaded from its record.
+void BM_LoadAnims(benchmark::State& state) {
+    CClientFiles& files = TheClientFiles();
+    files.SetChosenDir(Anims(state.range(0) != 0).string());
+    std::uint64_t bytes = 0;
+    for (auto _ : state) {
+        files.CloseAll();
+        bytes = 0;
+        for (std::uint32_t n = 0; n < kAnimBlocks; ++n) {
+            CTileAnimType anim(n);
+            bytes += anim.EnsureLoaded() ? anim.GetDataLength() : 0;
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+
 BENCHMARK(BM_PatchLoadSort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListGumps)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LoadItems)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadAnims)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void PrintRatio(const tessaly::bench::RatioReporter& reporter, const char* what, const char* work,
                 const char* base, const char* baseName) {
@@ -209,6 +272,8 @@ int main(int argc, char** argv) {
                "BM_ListGumps/0", "an honest one");
     PrintRatio(reporter, "loading 2,000 items whose records all span the file", "BM_LoadItems/1",
                "BM_LoadItems/0", "honest records");
+    PrintRatio(reporter, "loading 300 animation blocks whose records all span the file",
+               "BM_LoadAnims/1", "BM_LoadAnims/0", "honest records");
     std::error_code ignored;
     std::filesystem::remove_all(Dir(), ignored);
     benchmark::Shutdown();

@@ -5,6 +5,7 @@
 #include "TarnError.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace tessaly {
 
@@ -123,36 +124,56 @@ void KeepAnimBlock(CEntryReader& reader) {
                                                          (length - kAnimTableStart) / 4);
     std::uint64_t end = kAnimTableStart + 4 * frames;
     reader.Need(end);
+    // Makes the block hold [0, to), reading only when it does not yet.
+    const auto need = [&](std::uint64_t to) { return to <= block.size() || reader.Need(to); };
     // Each chunk header is 4 bytes: frames that do not overlap walk at most length / 4 of them.
     // Frames that do (a garbage table) could make the walk quadratic; past that budget the
     // record is kept whole.
     std::uint64_t budget = length / 4 + frames + 16;
-    for (std::uint64_t f = 0; f < frames; ++f) {
+    // Where frame f's chunks end as drawing walks them (0 for a frame whose header does not lie
+    // inside the record); none once the budget is spent.
+    const auto frameEnd = [&](std::uint64_t f) -> std::optional<std::uint64_t> {
         std::uint64_t pos =
             kAnimPaletteBytes + std::uint64_t{LoadLE32(block.data() + kAnimTableStart + 4 * f)};
         if (pos + kAnimFrameHeader > length) {
-            continue;
+            return 0;
         }
         pos += kAnimFrameHeader;
-        reader.Need(pos);
-        end = std::max(end, pos);
         while (pos + 4 <= length) {
             if (budget-- == 0) {
-                reader.Keep(length);
-                return;
+                return std::nullopt;
             }
-            reader.Need(pos + 4);
+            need(pos + 4);
             const std::uint32_t header = LoadLE32(block.data() + pos);
             pos += 4;
-            end = std::max(end, pos);
             const std::uint64_t run = header & kAnimRunMask;
             if (EndsAnimFrame(header) || pos + run > length) {
                 break;
             }
             pos += run;
-            reader.Need(pos);
-            end = std::max(end, pos);
         }
+        return pos;
+    };
+    // A record that is its block ends where its last frame does: then that frame alone is
+    // walked and the record kept whole.
+    std::uint64_t last = 0;
+    for (std::uint64_t f = 1; f < frames; ++f) {
+        if (LoadLE32(block.data() + kAnimTableStart + 4 * f) >
+            LoadLE32(block.data() + kAnimTableStart + 4 * last)) {
+            last = f;
+        }
+    }
+    if (frames == 0 || frameEnd(last) == length) {
+        reader.Keep(frames == 0 ? end : length);
+        return;
+    }
+    for (std::uint64_t f = 0; f < frames; ++f) {
+        const std::optional<std::uint64_t> frame = frameEnd(f);
+        if (!frame) {
+            reader.Keep(length);
+            return;
+        }
+        end = std::max(end, *frame);
     }
     reader.Keep(end);
 }
