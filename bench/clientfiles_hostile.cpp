@@ -137,31 +137,28 @@ void BM_ListGumps(benchmark::State& state) {
     state.counters["entries"] = found;
 }
 
-// An "art.mul" of kItems item pictures of 44 x 80 (about 7 KB each, 14 MB in all) with honest
-// index records, or with every record spanning the whole file: each item then reads as the
-// first one, which lies at offset 0.
-const std::filesystem::path& Items(bool overlapping) {
-    static const std::filesystem::path dirs[2] = {Dir() / "items", Dir() / "overlapping"};
-    const std::filesystem::path& dir = dirs[overlapping ? 1 : 0];
+// Writes an index and data file pair into dir (once): `skipped` empty records, then one record
+// per entry that make(random) encodes, honest or, with `overlapping`, each spanning the whole data
+// file, so that every entry reads as the one at offset 0.
+template <typename Make>
+const std::filesystem::path& IndexedFiles(const std::filesystem::path& dir, bool overlapping,
+                                          const char* indexName, const char* dataName,
+                                          std::uint32_t skipped, std::uint32_t count, Make make) {
     if (!std::filesystem::exists(dir)) {
         std::filesystem::create_directories(dir);
         std::mt19937 random(5);
         ByteWriter index;
         ByteWriter data;
-        index.zeros(std::size_t{kArtItemBase} * IndexRecord::kSize);
-        for (std::uint32_t n = 0; n < kItems; ++n) {
-            Picture picture(44, 80);
-            for (std::uint16_t& pixel : picture.pixels) {
-                pixel = static_cast<std::uint16_t>(random() % 4 == 0 ? 0 : random() | 1);
-            }
-            const std::vector<std::uint8_t> bytes = EncodeItem(picture);
+        index.zeros(std::size_t{skipped} * IndexRecord::kSize);
+        for (std::uint32_t n = 0; n < count; ++n) {
+            const std::vector<std::uint8_t> bytes = make(random);
             index.u32(static_cast<std::uint32_t>(data.size()))
                 .u32(static_cast<std::uint32_t>(bytes.size()))
                 .u32(0);
             data.bytes(bytes);
         }
-        WriteBytes(dir / "artidx.mul", index.take());
-        WriteBytes(dir / "art.mul", data.take());
+        WriteBytes(dir / indexName, index.take());
+        WriteBytes(dir / dataName, data.take());
         if (overlapping) {
             mk::MakeHostile(dir, "overlapping");
         }
@@ -169,39 +166,31 @@ const std::filesystem::path& Items(bool overlapping) {
     return dir;
 }
 
-// What drawing every item asks of the files: each item block loaded from its record.
-void BM_LoadItems(benchmark::State& state) {
-    CClientFiles& files = TheClientFiles();
-    files.SetChosenDir(Items(state.range(0) != 0).string());
-    std::uint64_t bytes = 0;
-    for (auto _ : state) {
-        files.CloseAll();
-        bytes = 0;
-        for (std::uint32_t n = 0; n < kItems; ++n) {
-            CTileItemType item(n);
-            bytes += item.EnsureLoaded() ? item.GetDataLength() : 0;
-        }
-        benchmark::DoNotOptimize(bytes);
-    }
-    state.counters["bytes"] = static_cast<double>(bytes);
+// An "art.mul" of kItems item pictures of 44 x 80 (about 7 KB each, 14 MB in all).
+const std::filesystem::path& Items(bool overlapping) {
+    static const std::filesystem::path dirs[2] = {Dir() / "items", Dir() / "overlapping"};
+    return IndexedFiles(
+        dirs[overlapping ? 1 : 0], overlapping, "artidx.mul", "art.mul", kArtItemBase, kItems,
+        [](std::mt19937& random) {
+            Picture picture(44, 80);
+            for (std::uint16_t& pixel : picture.pixels) {
+                pixel = static_cast<std::uint16_t>(random() % 4 == 0 ? 0 : random() | 1);
+            }
+            return EncodeItem(picture);
+        });
 }
 
-// An "anim.mul" of kAnimBlocks blocks of ten 60 x 80 frames (some 80 KB each, 24 MB in all)
-// with honest index records, or with every record spanning the whole file: each block then
-// reads as the first one.
+// An "anim.mul" of kAnimBlocks blocks of ten 60 x 80 frames of noise (some 74 KB each, 22 MB in
+// all).
 const std::filesystem::path& Anims(bool overlapping) {
     static const std::filesystem::path dirs[2] = {Dir() / "anims", Dir() / "overlapping-anims"};
-    const std::filesystem::path& dir = dirs[overlapping ? 1 : 0];
-    if (!std::filesystem::exists(dir)) {
-        std::filesystem::create_directories(dir);
-        std::mt19937 random(7);
-        std::array<std::uint16_t, 256> palette{};
-        for (std::uint16_t& colour : palette) {
-            colour = static_cast<std::uint16_t>(random() | 1);
-        }
-        ByteWriter index;
-        ByteWriter data;
-        for (std::uint32_t n = 0; n < kAnimBlocks; ++n) {
+    return IndexedFiles(
+        dirs[overlapping ? 1 : 0], overlapping, "anim.idx", "anim.mul", 0, kAnimBlocks,
+        [](std::mt19937& random) {
+            std::array<std::uint16_t, 256> palette{};
+            for (std::uint16_t& colour : palette) {
+                colour = static_cast<std::uint16_t>(random() | 1);
+            }
             std::vector<AnimFrameImage> frames(10);
             for (AnimFrameImage& frame : frames) {
                 frame.width = 60;
@@ -213,36 +202,34 @@ const std::filesystem::path& Anims(bool overlapping) {
                     pixel = static_cast<std::int16_t>(random() % 4 == 0 ? -1 : random() % 256);
                 }
             }
-            const std::vector<std::uint8_t> bytes = EncodeAnim(palette, frames);
-            index.u32(static_cast<std::uint32_t>(data.size()))
-                .u32(static_cast<std::uint32_t>(bytes.size()))
-                .u32(0);
-            data.bytes(bytes);
-        }
-        WriteBytes(dir / "anim.idx", index.take());
-        WriteBytes(dir / "anim.mul", data.take());
-        if (overlapping) {
-            mk::MakeHostile(dir, "overlapping");
-        }
-    }
-    return dir;
+            return EncodeAnim(palette, frames);
+        });
 }
 
-// What playing every animation block asks of the files: each block loaded from its record.
-void BM_LoadAnims(benchmark::State& state) {
+// What drawing every entry asks of the files: each block of `Block` loaded from its record.
+template <typename Block>
+void LoadEach(benchmark::State& state, const std::filesystem::path& dir, std::uint32_t count) {
     CClientFiles& files = TheClientFiles();
-    files.SetChosenDir(Anims(state.range(0) != 0).string());
+    files.SetChosenDir(dir.string());
     std::uint64_t bytes = 0;
     for (auto _ : state) {
         files.CloseAll();
         bytes = 0;
-        for (std::uint32_t n = 0; n < kAnimBlocks; ++n) {
-            CTileAnimType anim(n);
-            bytes += anim.EnsureLoaded() ? anim.GetDataLength() : 0;
+        for (std::uint32_t n = 0; n < count; ++n) {
+            Block block(n);
+            bytes += block.EnsureLoaded() ? block.GetDataLength() : 0;
         }
         benchmark::DoNotOptimize(bytes);
     }
     state.counters["bytes"] = static_cast<double>(bytes);
+}
+
+void BM_LoadItems(benchmark::State& state) {
+    LoadEach<CTileItemType>(state, Items(state.range(0) != 0), kItems);
+}
+
+void BM_LoadAnims(benchmark::State& state) {
+    LoadEach<CTileAnimType>(state, Anims(state.range(0) != 0), kAnimBlocks);
 }
 
 BENCHMARK(BM_PatchLoadSort)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
