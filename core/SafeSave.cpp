@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <mutex>
 #include <random>
+#include <set>
 
 namespace tessaly {
 
@@ -26,7 +28,17 @@ bool IsSuffixLetter(char c) {
 
 // Removes the named temporary files of earlier saves beside the same target that a killed
 // process left: a save in progress holds an exclusive lock on its file, a left one holds none.
+// Each directory is swept once a process for each temporary name: a folder that an export fills
+// with many files would otherwise be read whole for every file written into it.
 void RemoveLeftTemporaries(const std::filesystem::path& dir, const std::string& tempName) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!swept.insert((dir / tempName).string()).second) {
+            return;
+        }
+    }
     std::error_code ec;
     const std::string prefix = tempName + ".";
     for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {

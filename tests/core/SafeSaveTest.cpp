@@ -52,15 +52,20 @@ protected:
     FailingSaveOps m_ops;
 };
 
+// A temporary file a killed save left goes with the first save into its directory; later saves
+// of the same process do not read the directory again (an export writes thousands into one).
 TEST_F(SafeSaveTest, ReplacesOrCreatesTheTargetThroughATemporaryFileBesideIt) {
+    m_dir.Write("tmpsave.bin.QQQQQQ", {1});
     EXPECT_TRUE(Save(&m_ops, m_target));
     EXPECT_EQ(TempDir::ReadFile(m_target), std::vector<std::uint8_t>(6, 9));
     EXPECT_EQ(m_ops.sRenamedFrom.size(), m_dir.File("tmpsave.bin.").size() + 6);
     EXPECT_EQ(m_ops.sRenamedFrom.rfind(m_dir.File("tmpsave.bin."), 0), 0u);
     EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
 
+    m_dir.Write("tmpsave.bin.RRRRRR", {1});
     EXPECT_TRUE(Save(nullptr, m_dir.File("fresh.bin")));
     EXPECT_EQ(m_dir.Read("fresh.bin"), std::vector<std::uint8_t>(6, 9));
+    EXPECT_TRUE(std::filesystem::exists(m_dir.File("tmpsave.bin.RRRRRR")));
 }
 
 class SafeSaveFailure : public SafeSaveTest,
