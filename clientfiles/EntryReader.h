@@ -67,8 +67,10 @@ private:
 
 // Reads through reader the bytes of an animation block (anim.mul's block format) that its frame
 // table and frames reach, walking each frame's chunks as drawing walks them, and keeps only
-// those: a record longer than its block costs the block. A block whose frames overlap past any
-// real block's shape is kept whole.
+// those: a record longer than its block costs the block, and the block draws as the record
+// does. A record whose last frame ends where it does is its block: only that frame is walked
+// and the record kept whole. Frames that overlap past any real block's shape (more chunk
+// headers walked than the record has room for) keep the record whole.
 void KeepAnimBlock(CEntryReader& reader);
 
 }  // namespace tessaly
