@@ -83,11 +83,13 @@ window "$d" --category Anims --properties 0
 d=$(client overlapping)
 for args in "list Items" "list Multis" "multi 1" "export item 0x10 $work/item.png" \
     "export multi 1 $work/multi.png" "export-all Items $work/out-items" \
-    "export-all Gumps $work/out-overlapping-gumps" "export-all Multis $work/out-multis"; do
+    "export-all Gumps $work/out-overlapping-gumps" "export-all Multis $work/out-multis" \
+    "export-all Anims $work/out-overlapping-anims --all-actions"; do
     # shellcheck disable=SC2086
     run "$d" $args
 done
 window "$d" --category Items --thumbnails
+window "$d" --category Anims --properties 1
 
 d=$(client lying-container --modern)
 run "$d" list Gumps
