@@ -22,6 +22,13 @@ constexpr std::uint64_t kMaxStaticsStretch = 8u << 20;
 // The statics bytes one run reads at the least before its budget applies.
 constexpr std::uint64_t kMinStaticsRunBudget = 16u << 20;
 
+// Whether a statics record holds data lying inside its file of fileLength bytes and no longer
+// than any block's statics are believed to be: the one rule for every statics read.
+bool StaticsFit(const IndexRecord& record, std::uint64_t fileLength) {
+    return record.HasData() && record.GetLength() <= kMaxBlockStatics &&
+           FitsIn(record.m_dwOffset, record.GetLength(), fileLength);
+}
+
 constexpr const char* kNames[kFacetCount] = {"Felucca", "Trammel", "Ilshenar",
                                              "Malas",   "Tokuno",  "Ter Mur"};
 constexpr std::uint32_t kRows[kFacetCount] = {512, 512, 200, 256, 181, 512};
@@ -353,8 +360,7 @@ bool CFacet::ReadMapBlock(std::uint32_t block, CMapBlock& out) {
 
 void CFacet::AppendStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
                                std::vector<CStaticItem>& out) {
-    if (!record.HasData() || record.GetLength() > kMaxBlockStatics ||
-        !FitsIn(record.m_dwOffset, record.GetLength(), fileLength)) {
+    if (!StaticsFit(record, fileLength)) {
         return;
     }
     std::vector<std::uint8_t> bytes(record.GetLength());
@@ -393,7 +399,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
     std::uint64_t low = ~std::uint64_t{0};
     std::uint64_t high = 0;
     std::uint64_t total = 0;
-    const auto readable = [&](const IndexRecord& r) { return r.HasData() && StaticsRecordFits(r); };
+    const auto readable = [&](const IndexRecord& r) { return StaticsFit(r, m_uStaticsLength); };
     for (IndexRecord& r : records) {
         r.Read(in);
         if (readable(r)) {
@@ -433,9 +439,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
         } else if (auto d = replaced ? m_DifStatics.find(first + i) : m_DifStatics.end();
                    d != m_DifStatics.end()) {
             const IndexRecord& r = d->second;
-            const bool read = r.HasData() && r.GetLength() <= kMaxBlockStatics &&
-                              FitsIn(r.m_dwOffset, r.GetLength(), m_uStaDifLength);
-            if (read && afford(i, r)) {
+            if (StaticsFit(r, m_uStaDifLength) && afford(i, r)) {
                 AppendStaticsData(m_StaDif, m_uStaDifLength, r, items);
             }
         } else if (i < records.size() && readable(records[i]) && afford(i, records[i])) {
@@ -460,8 +464,7 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
 }
 
 bool CFacet::StaticsRecordFits(const IndexRecord& record) const {
-    return record.GetLength() <= kMaxBlockStatics &&
-           FitsIn(record.m_dwOffset, record.GetLength(), m_uStaticsLength);
+    return StaticsFit(record, m_uStaticsLength);
 }
 
 bool CFacet::ReadStaticsRecord(std::uint32_t block, IndexRecord& out) {

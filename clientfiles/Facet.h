@@ -105,8 +105,8 @@ public:
     // The facet's own statics index record of a block (not a difference file's); false when
     // the index does not hold it. The whole index is read once, on first use.
     bool ReadStaticsRecord(std::uint32_t block, IndexRecord& out);
-    // Whether a record of the facet's statics index lies inside "staticsN.mul" (and is no
-    // longer than any block's statics are believed to be).
+    // Whether a record of the facet's statics index holds data lying inside "staticsN.mul" (and
+    // is no longer than any block's statics are believed to be).
     bool StaticsRecordFits(const IndexRecord& record) const;
 
 private:
