@@ -20,7 +20,7 @@ namespace {
 // Source bytes are read in pieces of this size (index records, stored container entries).
 constexpr std::uint32_t kCopyPiece = 1u << 20;
 constexpr std::uint32_t kIndexPiece = 4096 * IndexRecord::kSize;
-// A map is at most this many blocks (the largest facet, with room to spare).
+// A map block's size, as the 32-bit count the records and messages use.
 constexpr std::uint32_t kMapBlockBytes = CMapBlock::kSize;
 
 IndexRecord AbsentRecord() {

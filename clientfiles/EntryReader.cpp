@@ -124,8 +124,6 @@ void KeepAnimBlock(CEntryReader& reader) {
                                                          (length - kAnimTableStart) / 4);
     std::uint64_t end = kAnimTableStart + 4 * frames;
     reader.Need(end);
-    // Makes the block hold [0, to), reading only when it does not yet.
-    const auto need = [&](std::uint64_t to) { return to <= block.size() || reader.Need(to); };
     // Each chunk header is 4 bytes: frames that do not overlap walk at most length / 4 of them.
     // Frames that do (a garbage table) could make the walk quadratic; past that budget the
     // record is kept whole.
@@ -143,7 +141,7 @@ void KeepAnimBlock(CEntryReader& reader) {
             if (budget-- == 0) {
                 return std::nullopt;
             }
-            need(pos + 4);
+            reader.Need(pos + 4);
             const std::uint32_t header = LoadLE32(block.data() + pos);
             pos += 4;
             const std::uint64_t run = header & kAnimRunMask;
@@ -163,12 +161,17 @@ void KeepAnimBlock(CEntryReader& reader) {
             last = f;
         }
     }
-    if (frames == 0 || frameEnd(last) == length) {
-        reader.Keep(frames == 0 ? end : length);
+    if (frames == 0) {
+        reader.Keep(end);
+        return;
+    }
+    const std::optional<std::uint64_t> lastEnd = frameEnd(last);
+    if (lastEnd == length) {
+        reader.Keep(length);
         return;
     }
     for (std::uint64_t f = 0; f < frames; ++f) {
-        const std::optional<std::uint64_t> frame = frameEnd(f);
+        const std::optional<std::uint64_t> frame = f == last ? lastEnd : frameEnd(f);
         if (!frame) {
             reader.Keep(length);
             return;
