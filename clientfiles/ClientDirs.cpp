@@ -1,23 +1,43 @@
 #include "ClientDirs.h"
 
+#include "QFile.h"
+
 #include <cctype>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 namespace tessaly {
 
 namespace {
 constexpr const char* kClientKey = "Software\\Origin Worlds Online\\Ultima Online\\1.0";
+// The same key as a 32-bit program sees it in a 64-bit prefix: the client and its installer are
+// 32-bit programs, so a 64-bit Wine prefix (Wine's default) keeps the key here.
+constexpr const char* kClientKey32 =
+    "Software\\Wow6432Node\\Origin Worlds Online\\Ultima Online\\1.0";
+
+bool IsHighSurrogate(unsigned code) {
+    return code >= 0xD800 && code <= 0xDBFF;
+}
+bool IsLowSurrogate(unsigned code) {
+    return code >= 0xDC00 && code <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, unsigned code) {
+    if (IsHighSurrogate(code) || IsLowSurrogate(code)) {
+        code = 0xFFFD;  // half of a pair: not a character of its own
+    }
     if (code < 0x80) {
         out += static_cast<char>(code);
     } else if (code < 0x800) {
         out += static_cast<char>(0xC0 | (code >> 6));
         out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
+    } else if (code < 0x10000) {
         out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
@@ -29,6 +49,15 @@ int HexDigit(char c) {
     }
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Up to four hex digits at pos: one UTF-16 code unit, as Wine writes its \x escapes.
+unsigned HexUnit(const std::string& text, std::size_t& pos) {
+    unsigned code = 0;
+    for (int digits = 0; digits < 4 && pos < text.size() && HexDigit(text[pos]) >= 0; ++digits) {
+        code = code * 16 + static_cast<unsigned>(HexDigit(text[pos++]));
+    }
+    return code;
 }
 
 // Reads an escaped text from `text` at `pos` up to the unescaped `close` character; pos ends
@@ -56,11 +85,15 @@ bool Unescape(const std::string& text, std::size_t& pos, char close, std::string
                 out += '\t';
                 break;
             case 'x': {
-                unsigned code = 0;
-                int digits = 0;
-                while (digits < 4 && pos < text.size() && HexDigit(text[pos]) >= 0) {
-                    code = code * 16 + static_cast<unsigned>(HexDigit(text[pos++]));
-                    ++digits;
+                unsigned code = HexUnit(text, pos);
+                // A character beyond the 16-bit plane comes as two escapes of a surrogate pair.
+                if (IsHighSurrogate(code) && text.compare(pos, 2, "\\x") == 0) {
+                    std::size_t next = pos + 2;
+                    const unsigned low = HexUnit(text, next);
+                    if (IsLowSurrogate(low)) {
+                        code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+                        pos = next;
+                    }
                 }
                 AppendUtf8(out, code);
                 break;
@@ -116,10 +149,17 @@ std::optional<std::filesystem::path> CWineRegistry::DefaultPrefix() {
 
 bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePath,
                                    RegistryValue& cdPath) {
+    // The values of the plain key (0) and of the 32-bit view (1). The plain key wins when both
+    // hold a value; a key without either value yields to one with.
+    struct Key {
+        bool found = false;
+        RegistryValue exePath;
+        RegistryValue cdPath;
+    };
+    Key keys[2];
+    Key* current = nullptr;
     std::istringstream lines(text);
     std::string line;
-    bool inKey = false;
-    bool found = false;
     while (std::getline(lines, line)) {
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
@@ -127,11 +167,17 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
         if (!line.empty() && line[0] == '[') {
             std::size_t pos = 1;
             std::string key;
-            inKey = Unescape(line, pos, ']', key) && SameKey(key, kClientKey);
-            found = found || inKey;
+            const bool named = Unescape(line, pos, ']', key);
+            current = !named                       ? nullptr
+                      : SameKey(key, kClientKey)   ? &keys[0]
+                      : SameKey(key, kClientKey32) ? &keys[1]
+                                                   : nullptr;
+            if (current != nullptr) {
+                current->found = true;
+            }
             continue;
         }
-        if (!inKey || line.empty() || line[0] != '"') {
+        if (current == nullptr || line.empty() || line[0] != '"') {
             continue;
         }
         std::size_t pos = 1;
@@ -140,8 +186,8 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             continue;
         }
         ++pos;
-        RegistryValue* value = SameName(name, "ExePath")      ? &exePath
-                               : SameName(name, "InstCDPath") ? &cdPath
+        RegistryValue* value = SameName(name, "ExePath")      ? &current->exePath
+                               : SameName(name, "InstCDPath") ? &current->cdPath
                                                               : nullptr;
         if (value == nullptr) {
             continue;
@@ -157,17 +203,27 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             }
         }
     }
-    return found;
+    const auto holdsValue = [](const Key& key) {
+        return key.exePath.present || key.cdPath.present;
+    };
+    Key* chosen = keys[0].found && (holdsValue(keys[0]) || !holdsValue(keys[1])) ? &keys[0]
+                  : keys[1].found                                                ? &keys[1]
+                                                                                 : nullptr;
+    if (chosen == nullptr) {
+        return false;
+    }
+    exePath = std::move(chosen->exePath);
+    cdPath = std::move(chosen->cdPath);
+    return true;
 }
 
 bool CWineRegistry::ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath) {
-    std::ifstream in(m_prefix / "system.reg", std::ios::binary);
-    if (!in) {
+    // Read only when it is a regular file: a FIFO in its place must not block the start.
+    const auto bytes = ReadRegularFile((m_prefix / "system.reg").string());
+    if (!bytes) {
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return ParseSystemReg(text.str(), exePath, cdPath);
+    return ParseSystemReg(std::string(bytes->begin(), bytes->end()), exePath, cdPath);
 }
 
 std::string CWineRegistry::MapPath(const std::string& windowsPath) const {

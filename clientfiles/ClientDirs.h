@@ -2,7 +2,9 @@
 // Where the client's install directories come from. The client records them under the
 // registry key "Software\Origin Worlds Online\Ultima Online\1.0" (values "ExePath" and
 // "InstCDPath"). On Linux the client runs under Wine, whose machine registry is the text file
-// $WINEPREFIX/system.reg (prefix ~/.wine by default); Windows paths map into the prefix.
+// $WINEPREFIX/system.reg (prefix ~/.wine by default); Windows paths map into the prefix. A 64-bit
+// prefix keeps the key of the 32-bit client under "Software\Wow6432Node\...", read when the
+// plain key holds no value.
 
 #include <filesystem>
 #include <optional>

@@ -7,8 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace tessaly {
 namespace {
@@ -44,6 +49,25 @@ TEST(WineRegistryTest, ParsesTheClientKeyOnly) {
     EXPECT_FALSE(CWineRegistry::ParseSystemReg("", none, none2));
 }
 
+// A 64-bit prefix keeps the 32-bit client's key in the 32-bit view; the plain key wins when it
+// holds a value.
+TEST(WineRegistryTest, ReadsThe32BitViewOfA64BitPrefix) {
+    const std::string view32 =
+        "[Software\\\\Wow6432Node\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1\n"
+        "\"ExePath\"=\"C:\\\\Program Files (x86)\\\\Game\\\\client.exe\"\n";
+    const std::string plain = "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1\n";
+    for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
+             {view32, "C:\\Program Files (x86)\\Game\\client.exe"},
+             {plain + view32, "C:\\Program Files (x86)\\Game\\client.exe"},
+             {view32 + plain + "\"InstCDPath\"=\"D:\\\\\"\n", ""}}) {
+        RegistryValue exe;
+        RegistryValue cd;
+        ASSERT_TRUE(CWineRegistry::ParseSystemReg(text, exe, cd)) << text;
+        EXPECT_EQ(exe.text, expected) << text;
+        EXPECT_EQ(exe.present, !expected.empty()) << text;
+    }
+}
+
 TEST(WineRegistryTest, OtherValueTypesAreNotPlainStringsAndKeysIgnoreCase) {
     RegistryValue exe;
     RegistryValue cd;
@@ -64,6 +88,14 @@ TEST(WineRegistryTest, OtherValueTypesAreNotPlainStringsAndKeysIgnoreCase) {
         exe, cd));
     EXPECT_EQ(exe.text, "C:\\Caf\xc3\xa9\\c.exe");
     EXPECT_FALSE(cd.isString);
+
+    // Wine escapes UTF-16 code units: a character beyond them comes as a surrogate pair; half a
+    // pair is no character.
+    ASSERT_TRUE(
+        CWineRegistry::ParseSystemReg("[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0]\n"
+                                      "\"ExePath\"=\"C:\\\\\\xd83c\\xdfae\\\\\\xd83c.exe\"\n",
+                                      exe, cd));
+    EXPECT_EQ(exe.text, "C:\\\xf0\x9f\x8e\xae\\\xef\xbf\xbd.exe");
 }
 
 TEST(WineRegistryTest, MapsDrivesIntoThePrefix) {
@@ -108,6 +140,9 @@ TEST(WineRegistryTest, FindClientDirsThroughThePrefix) {
     CVerDataTable table;
     CClientFiles files(&table);
     EXPECT_FALSE(files.FindClientDirs());  // no registry file
+    ASSERT_EQ(mkfifo(prefix.File("system.reg").c_str(), 0600), 0);
+    EXPECT_FALSE(files.FindClientDirs());  // not a file: refused, not waited on
+    std::filesystem::remove(prefix.File("system.reg"));
 
     std::ofstream(prefix.File("system.reg")) << kSystemReg;
     ASSERT_TRUE(files.FindClientDirs());
