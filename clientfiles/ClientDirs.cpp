@@ -1,5 +1,6 @@
 #include "ClientDirs.h"
 
+#include "FileNames.h"
 #include "QFile.h"
 
 #include <cctype>
@@ -133,6 +134,29 @@ bool SameKey(const std::string& a, const char* b) {
 bool SameName(const std::string& a, const char* b) {
     return SameKey(a, b);
 }
+
+// Wine finds each component of a Windows path regardless of case (C:\PROGRAM FILES is
+// "drive_c/Program Files"); so does this, for the components of path from `from` on. A component
+// that is there as written, or that its directory holds in no case, stays as written.
+std::string MatchCase(std::string path, std::size_t from) {
+    std::size_t start = from;
+    while (start < path.size()) {
+        std::size_t end = path.find('/', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        std::error_code ec;
+        if (end > start && !std::filesystem::exists(path.substr(0, end), ec)) {
+            const std::string found =
+                CDirListing(path.substr(0, start)).Find(path.substr(start, end - start));
+            if (found.size() == end - start) {
+                path.replace(start, end - start, found);
+            }
+        }
+        start = end + 1;
+    }
+    return path;
+}
 }  // namespace
 
 std::optional<std::filesystem::path> CWineRegistry::DefaultPrefix() {
@@ -247,7 +271,8 @@ std::string CWineRegistry::MapPath(const std::string& windowsPath) const {
     if (rest.empty() || rest[0] != '/') {
         out += '/';
     }
-    return out + rest;
+    const std::size_t drive = out.size();
+    return MatchCase(out + rest, drive);
 }
 
 }  // namespace tessaly

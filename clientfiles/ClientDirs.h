@@ -37,7 +37,8 @@ public:
 
     bool ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath) override;
     // "C:\x\y" -> <prefix>/drive_c/x/y; other drive letters go through
-    // <prefix>/dosdevices/<letter>:/; anything else comes back with "\" turned into "/".
+    // <prefix>/dosdevices/<letter>:/; anything else comes back with "\" turned into "/". Under a
+    // drive, each component is found regardless of case, as Wine finds it.
     std::string MapPath(const std::string& windowsPath) const override;
 
     // Parses the text of a system.reg file for the client's key.

@@ -106,6 +106,12 @@ TEST(WineRegistryTest, MapsDrivesIntoThePrefix) {
     EXPECT_EQ(registry.MapPath("E:\\"), "/home/u/.wine/dosdevices/e:/");
     EXPECT_EQ(registry.MapPath("D:\\cd\\uo"), "/home/u/.wine/dosdevices/d:/cd/uo");
     EXPECT_EQ(registry.MapPath("client.exe"), "client.exe");
+
+    // Components are found regardless of case, as Wine finds them; what is not there stays.
+    TempDir prefix;
+    std::filesystem::create_directories(prefix.File("drive_c/Program Files/Game"));
+    EXPECT_EQ(CWineRegistry(prefix.Path()).MapPath("c:\\PROGRAM FILES\\game\\Missing\\x"),
+              prefix.File("drive_c/Program Files/Game/Missing/x"));
 }
 
 class ScopedEnv {
