@@ -241,7 +241,7 @@ TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
 INSTANTIATE_TEST_SUITE_P(Seeds, CrawlTest,
                          ::testing::Values(GeneratedDamage{false, 1}, GeneratedDamage{false, 2},
                                            GeneratedDamage{false, 3}, GeneratedDamage{true, 4},
-                                           GeneratedDamage{true, 5}),
+                                           GeneratedDamage{true, 5}, GeneratedDamage{false, 10}),
                          [](const auto& info) { return NameOf(info.param); });
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <stdexcept>
 
 namespace tessaly::mk {
@@ -251,7 +252,8 @@ bool Outside(std::uint32_t offset, std::uint32_t length, std::uint64_t fileSize)
 }
 
 // The entries of each index file whose data, as the finished files give it, lies outside its
-// file: the base record's, or that of the patch record replacing it.
+// file: the base record's, or that of the patch record replacing it (or adding it past the
+// index's end).
 std::map<std::string, std::vector<std::uint32_t>> DamagedEntries(const fs::path& dir) {
     const Bytes patch = fs::exists(dir / "verdata.mul") ? ReadWhole(dir / "verdata.mul") : Bytes();
     // The patch records the file holds whole, by file id and block: offset and length.
@@ -274,9 +276,20 @@ std::map<std::string, std::vector<std::uint32_t>> DamagedEntries(const fs::path&
         const Bytes index = ReadWhole(indexPath);
         const std::uint64_t dataSize = fs::file_size(dataPath);
         std::vector<std::uint32_t>& entries = damaged[pair.index];
-        for (std::uint32_t entry = 0; std::size_t{entry} * 12 + 12 <= index.size(); ++entry) {
-            std::uint32_t offset = Get32(index, std::size_t{entry} * 12);
-            std::uint32_t length = Get32(index, std::size_t{entry} * 12 + 4);
+        // The index's records, and past them the entries that only a patch record gives (in
+        // entry order, as the map holds them).
+        std::vector<std::uint32_t> numbers(index.size() / 12);
+        std::iota(numbers.begin(), numbers.end(), 0u);
+        for (auto p = patched.lower_bound({pair.fileId, 0});
+             p != patched.end() && p->first.first == pair.fileId; ++p) {
+            if (p->first.second >= index.size() / 12) {
+                numbers.push_back(p->first.second);
+            }
+        }
+        for (const std::uint32_t entry : numbers) {
+            const bool indexed = std::size_t{entry} * 12 + 12 <= index.size();
+            std::uint32_t offset = indexed ? Get32(index, std::size_t{entry} * 12) : 0xFFFFFFFFu;
+            std::uint32_t length = indexed ? Get32(index, std::size_t{entry} * 12 + 4) : 0;
             std::uint64_t size = dataSize;
             if (auto p = patched.find({pair.fileId, entry}); p != patched.end()) {
                 offset = p->second.first;

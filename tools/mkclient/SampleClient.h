@@ -125,8 +125,8 @@ void WriteModernClient(const std::filesystem::path& dir, ModernForm form = Moder
 // cliloc files, a Unicode font and "speech.mul". Returns what it left damaged.
 struct DamageReport {
     // By index file name ("artidx.mul" ...): the entries, in order, whose data lies outside its
-    // file (that of the base record, or of the patch record that replaces it). Containers are
-    // not listed.
+    // file (that of the base record, or of the patch record that replaces or adds it).
+    // Containers are not listed.
     std::map<std::string, std::vector<std::uint32_t>> outside;
 };
 DamageReport DamageClient(const std::filesystem::path& dir, std::uint32_t seed);
