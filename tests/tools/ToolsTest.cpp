@@ -750,6 +750,12 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     Result r = Cli({"files"}, m_Scratch.File("nowhere"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
+    // One that holds no client file: the command runs, and says so.
+    std::filesystem::create_directory(m_Scratch.File("empty"));
+    r = Cli({"list", "Items"}, m_Scratch.File("empty"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
 }
 
 // export --hue gives the pixels the item and animation pages copy with that hue: the robe with

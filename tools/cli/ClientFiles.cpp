@@ -3,6 +3,7 @@
 #include "ClientFiles.h"
 #include "AnimContainer.h"
 #include "Cli.h"
+#include "FileNames.h"
 #include "MultiType.h"
 #include "RadarColors.h"
 #include "Statics.h"
@@ -28,6 +29,17 @@ void PrepareClientFiles(const GlobalOptions& options) {
             throw UsageError("'" + options.clientDir + "' is not a directory");
         }
         files.SetChosenDir(options.clientDir);
+        // A mistyped directory would otherwise give empty lists and bare "no picture" answers.
+        const CDirListing listing(options.clientDir);
+        bool holdsClientFile = false;
+        for (std::int32_t slot = 0; slot < kFileSlotCount && !holdsClientFile; ++slot) {
+            const char* name = CClientFiles::GetFileName(slot);
+            holdsClientFile = name != nullptr && !listing.Find(name).empty();
+        }
+        if (!holdsClientFile) {
+            std::cerr << "tessaly-cli: '" << options.clientDir
+                      << "' holds none of the client's files\n";
+        }
     } else if (!files.FindClientDirs()) {
         throw UsageError(
             "Can't find the client install dir (no Wine registry key; use --client-dir DIR)");
