@@ -8,9 +8,7 @@
 #include "UopFile.h"
 #include "VerDataTable.h"
 
-#include <cctype>
 #include <stdexcept>
-#include <string_view>
 
 namespace tessaly {
 
@@ -29,17 +27,7 @@ bool ValidSlot(std::int32_t slot) {
 }
 
 bool IsContainerPath(const std::string& path) {
-    constexpr std::string_view kSuffix = ".uop";
-    if (path.size() < kSuffix.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < kSuffix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(path[path.size() - kSuffix.size() + i])) !=
-            kSuffix[i]) {
-            return false;
-        }
-    }
-    return true;
+    return EndsWithNoCase(path, ".uop");
 }
 }  // namespace
 
@@ -121,6 +109,16 @@ bool CClientFiles::FindClientDirs(CClientDirSource& source) {
     m_Finder.Clear();
     ++m_uDirsSerial;
     return true;
+}
+
+bool CClientFiles::HoldsClientFiles(const std::string& dir) {
+    const CDirListing listing(dir);
+    for (const char* name : kFileNames) {
+        if (name != nullptr && !listing.Find(name).empty()) {
+            return true;
+        }
+    }
+    return listing.AnyEndsWith(".uop");
 }
 
 const char* CClientFiles::GetFileName(std::int32_t slot) {

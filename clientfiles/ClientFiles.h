@@ -105,6 +105,8 @@ public:
 
     // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
     static const char* GetFileName(std::int32_t slot);
+    // Whether dir holds a file of a slot's name or a container (".uop"), in any case.
+    static bool HoldsClientFiles(const std::string& dir);
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);
 

@@ -21,6 +21,11 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() &&
+           EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+}
+
 CDirListing::CDirListing(const std::string& dir) {
     std::error_code ec;
     std::filesystem::directory_iterator it(dir.empty() ? std::string(".") : dir, ec);
@@ -38,6 +43,12 @@ std::string CDirListing::Find(std::string_view name) const {
         return EqualNoCase(entry, name);
     });
     return match != m_Names.end() ? *match : std::string();
+}
+
+bool CDirListing::AnyEndsWith(std::string_view suffix) const {
+    return std::any_of(m_Names.begin(), m_Names.end(), [suffix](const std::string& entry) {
+        return EndsWithNoCase(entry, suffix);
+    });
 }
 
 std::string CFileFinder::Find(const std::string& dir, std::string_view name) {

@@ -19,6 +19,8 @@ public:
     // exact name when the directory holds it, else the first such name in byte order (so of
     // "Skills.idx" and "SKILLS.IDX" the latter). Empty when there is none.
     std::string Find(std::string_view name) const;
+    // Whether an entry's name ends with suffix, regardless of ASCII case.
+    bool AnyEndsWith(std::string_view suffix) const;
 
 private:
     std::vector<std::string> m_Names;  // sorted
@@ -34,6 +36,9 @@ public:
 private:
     std::map<std::string, CDirListing> m_Listings;
 };
+
+// Whether text ends with suffix when both are compared without regard to ASCII case.
+bool EndsWithNoCase(std::string_view text, std::string_view suffix);
 
 // MakeFilePath of dir and the entry of dir that matches name regardless of case (see
 // CDirListing::Find), read from a fresh listing; empty when there is none.

@@ -39,6 +39,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -756,6 +757,9 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err,
               "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
+    // A container alone, in any case, is a client's file.
+    std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
+    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err, "");
 }
 
 // export --hue gives the pixels the item and animation pages copy with that hue: the robe with

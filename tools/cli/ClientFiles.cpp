@@ -3,7 +3,6 @@
 #include "ClientFiles.h"
 #include "AnimContainer.h"
 #include "Cli.h"
-#include "FileNames.h"
 #include "MultiType.h"
 #include "RadarColors.h"
 #include "Statics.h"
@@ -30,13 +29,7 @@ void PrepareClientFiles(const GlobalOptions& options) {
         }
         files.SetChosenDir(options.clientDir);
         // A mistyped directory would otherwise give empty lists and bare "no picture" answers.
-        const CDirListing listing(options.clientDir);
-        bool holdsClientFile = false;
-        for (std::int32_t slot = 0; slot < kFileSlotCount && !holdsClientFile; ++slot) {
-            const char* name = CClientFiles::GetFileName(slot);
-            holdsClientFile = name != nullptr && !listing.Find(name).empty();
-        }
-        if (!holdsClientFile) {
+        if (!CClientFiles::HoldsClientFiles(options.clientDir)) {
             std::cerr << "tessaly-cli: '" << options.clientDir
                       << "' holds none of the client's files\n";
         }
