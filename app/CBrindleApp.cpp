@@ -187,7 +187,8 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
     frame->installEventFilter(this);
 
     // 7. The client's directories. A folder given on the command line is where the user says
-    // the files are, so a missing install does not need reporting then.
+    // the files are, so a missing install does not need reporting then; a folder that is not
+    // there is named, and the installed client is read instead.
     CClientFiles& files = TheClientFiles();
     bool found = false;
     try {
@@ -196,9 +197,17 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
         LogCaughtException("finding the client directories");
         found = false;
     }
+    bool chosen = false;
     if (!info.m_sClientDir.isEmpty()) {
-        files.SetChosenDir(info.m_sClientDir.toStdString());
-    } else if (!found) {
+        const std::string dir = info.m_sClientDir.toStdString();
+        chosen = QFileInfo(info.m_sClientDir).isDir();
+        if (chosen) {
+            files.SetChosenDir(dir);
+        } else {
+            GetUi().ShowMessage("'" + dir + "' is not a directory");
+        }
+    }
+    if (!chosen && !found) {
         GetUi().ShowMessage("Can't find the client install dir");
     }
 

@@ -67,6 +67,14 @@ TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoes
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }
 
+TEST_F(ShellStartupTest, AClientDirThatIsNotThereIsNamedAndTheInstallIsLookedFor) {
+    const std::string nowhere = TestPath("nowhere");
+    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(nowhere)}));
+    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"'" + nowhere + "' is not a directory",
+                                                         "Can't find the client install dir",
+                                                         "Can't Find File 'map0.mul'"}));
+}
+
 TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed) {
     ASSERT_TRUE(StartOnClient(ClientWithout({"art.mul"})));
 
