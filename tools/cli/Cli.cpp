@@ -126,4 +126,22 @@ void Invocation::PrintJson(const QJsonValue& value) const {
     *out << doc.toJson(QJsonDocument::Compact).toStdString() << '\n';
 }
 
+JsonRows::JsonRows(const Invocation& inv, const QJsonObject& head, const char* key)
+    : m_pOut(inv.out) {
+    // The head's text without its closing brace, then the array's name.
+    std::string text = QJsonDocument(head).toJson(QJsonDocument::Compact).toStdString();
+    text.pop_back();
+    *m_pOut << text << (head.isEmpty() ? "" : ",") << '"' << key << "\":[";
+}
+
+void JsonRows::Add(const QJsonObject& row) {
+    *m_pOut << (m_bFirst ? "" : ",")
+            << QJsonDocument(row).toJson(QJsonDocument::Compact).toStdString();
+    m_bFirst = false;
+}
+
+void JsonRows::Finish() {
+    *m_pOut << "]}\n";
+}
+
 }  // namespace tessaly::cli

@@ -4,6 +4,7 @@
 // the command. Errors the user can mend are thrown as UsageError (one line, exit status 2).
 
 #include <QJsonArray>
+#include <QJsonObject>
 #include <QJsonValue>
 
 #include <cstdint>
@@ -46,6 +47,22 @@ struct Invocation {
     std::uint32_t Number(std::size_t i, const char* what, std::uint32_t max = 0xFFFFFFFFu) const;
     // Writes one JSON document (compact, one line) to out.
     void PrintJson(const QJsonValue& value) const;
+};
+
+// One JSON document {head's members..., "key": [rows...]} printed as it is made: each row goes
+// out when it is added, so a list of hundreds of thousands of rows is never held whole. The
+// bytes are those PrintJson gives for the whole object, whose members are ordered by name: key
+// must sort after every member of head.
+class JsonRows {
+public:
+    JsonRows(const Invocation& inv, const QJsonObject& head, const char* key);
+    void Add(const QJsonObject& row);
+    // Closes the array and the object, and ends the line.
+    void Finish();
+
+private:
+    std::ostream* m_pOut;
+    bool m_bFirst = true;
 };
 
 using Handler = int (*)(Invocation& inv);

@@ -16,6 +16,7 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <ostream>
 
 namespace tessaly::cli {
@@ -196,8 +197,12 @@ int RunIndex(Invocation& inv) {
 
 int RunVerData(Invocation& inv) {
     const CVerDataTable& table = TheVerDataTable();
-    QJsonArray records;
-    if (!inv.json) {
+    std::optional<JsonRows> records;
+    if (inv.json) {
+        QJsonObject head;
+        head["count"] = table.GetCount();
+        records.emplace(inv, head, "records");
+    } else {
         *inv.out << Format("%d records\n", table.GetCount());
         *inv.out << "file  name           block       offset      length      extra1 extra2\n";
     }
@@ -212,18 +217,15 @@ int RunVerData(Invocation& inv) {
             o["length"] = static_cast<qint64>(r.m_dwLength);
             o["extra1"] = r.m_wExtra1;
             o["extra2"] = r.m_wExtra2;
-            records.append(o);
+            records->Add(o);
         } else {
             *inv.out << Format("%4u  %-13s  0x%08x  0x%08x  %-10u  0x%04x 0x%04x%s\n", r.m_dwFileId,
                                name.c_str(), r.m_dwBlock, r.m_dwOffset, r.m_dwLength, r.m_wExtra1,
                                r.m_wExtra2, r.m_dwLength == 0 ? "  delete" : "");
         }
     }
-    if (inv.json) {
-        QJsonObject o;
-        o["count"] = table.GetCount();
-        o["records"] = records;
-        inv.PrintJson(o);
+    if (records) {
+        records->Finish();
     }
     return 0;
 }

@@ -12,6 +12,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 
+#include <optional>
 #include <ostream>
 
 namespace tessaly::cli {
@@ -80,7 +81,13 @@ int RunList(Invocation& inv) {
     host.m_bShowUnused = inv.HasFlag("--unused") ? 1 : 0;
     CDataEntries list(category, &host);
     const int columns = def->ColumnCount();
-    QJsonArray rows;
+    std::optional<JsonRows> rows;
+    if (inv.json) {
+        QJsonObject head;
+        head[QStringLiteral("category")] = category;
+        head[QStringLiteral("name")] = QString::fromLatin1(def->m_pszName);
+        rows.emplace(inv, head, "rows");
+    }
     for (CDataDef* entry : list.CollectRows()) {
         std::string line = Format("%04x\t%s", entry->GetIndex(), entry->GetColumnText(-1));
         QJsonArray fields;
@@ -99,17 +106,13 @@ int RunList(Invocation& inv) {
             row[QStringLiteral("change")] = QString::fromLatin1(entry->GetColumnText(-1));
             row[QStringLiteral("state")] = RowState(*entry);
             row[QStringLiteral("columns")] = fields;
-            rows.append(row);
+            rows->Add(row);
         } else {
             *inv.out << line << '\n';
         }
     }
-    if (inv.json) {
-        QJsonObject doc;
-        doc[QStringLiteral("category")] = category;
-        doc[QStringLiteral("name")] = QString::fromLatin1(GetTypeDef(category)->m_pszName);
-        doc[QStringLiteral("rows")] = rows;
-        inv.PrintJson(doc);
+    if (rows) {
+        rows->Finish();
     }
     return 0;
 }
