@@ -230,14 +230,13 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
     const auto holdsValue = [](const Key& key) {
         return key.exePath.present || key.cdPath.present;
     };
-    Key* chosen = keys[0].found && (holdsValue(keys[0]) || !holdsValue(keys[1])) ? &keys[0]
-                  : keys[1].found                                                ? &keys[1]
-                                                                                 : nullptr;
-    if (chosen == nullptr) {
+    Key& chosen =
+        keys[0].found && (holdsValue(keys[0]) || !holdsValue(keys[1])) ? keys[0] : keys[1];
+    if (!chosen.found) {
         return false;
     }
-    exePath = std::move(chosen->exePath);
-    cdPath = std::move(chosen->cdPath);
+    exePath = std::move(chosen.exePath);
+    cdPath = std::move(chosen.cdPath);
     return true;
 }
 

@@ -111,8 +111,8 @@ bool CClientFiles::FindClientDirs(CClientDirSource& source) {
     return true;
 }
 
-bool CClientFiles::HoldsClientFiles(const std::string& dir) {
-    const CDirListing listing(dir);
+bool CClientFiles::ChosenDirHoldsClientFiles() {
+    const CDirListing& listing = m_Finder.Listing(m_sChosenDir);
     for (const char* name : kFileNames) {
         if (name != nullptr && !listing.Find(name).empty()) {
             return true;

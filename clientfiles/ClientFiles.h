@@ -105,8 +105,6 @@ public:
 
     // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
     static const char* GetFileName(std::int32_t slot);
-    // Whether dir holds a file of a slot's name or a container (".uop"), in any case.
-    static bool HoldsClientFiles(const std::string& dir);
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);
 
@@ -115,6 +113,9 @@ public:
         m_Finder.Clear();
         ++m_uDirsSerial;
     }
+    // Whether the chosen directory holds a file of a slot's name or a container (".uop"), in
+    // any case. Its listing is kept for the opens that follow.
+    bool ChosenDirHoldsClientFiles();
     // Changes whenever the chosen directory changes or the files close: files opened through
     // OpenInDirs outside the slots are opened again when it differs from theirs.
     std::uint64_t GetDirsSerial() const { return m_uDirsSerial; }

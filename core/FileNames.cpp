@@ -51,9 +51,12 @@ bool CDirListing::AnyEndsWith(std::string_view suffix) const {
     });
 }
 
+const CDirListing& CFileFinder::Listing(const std::string& dir) {
+    return m_Listings.try_emplace(dir, dir).first->second;
+}
+
 std::string CFileFinder::Find(const std::string& dir, std::string_view name) {
-    auto it = m_Listings.try_emplace(dir, dir).first;
-    const std::string found = it->second.Find(name);
+    const std::string found = Listing(dir).Find(name);
     return found.empty() ? std::string() : MakeFilePath(dir, found);
 }
 

@@ -31,6 +31,8 @@ class CFileFinder {
 public:
     // MakeFilePath of dir and the name CDirListing::Find gives; empty when dir has no such name.
     std::string Find(const std::string& dir, std::string_view name);
+    // The listing of dir, read on its first use.
+    const CDirListing& Listing(const std::string& dir);
     void Clear() { m_Listings.clear(); }
 
 private:

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <ostream>
+#include <stdexcept>
 
 namespace tessaly::cli {
 
@@ -128,6 +129,9 @@ void Invocation::PrintJson(const QJsonValue& value) const {
 
 JsonRows::JsonRows(const Invocation& inv, const QJsonObject& head, const char* key)
     : m_pOut(inv.out) {
+    if (!head.isEmpty() && head.keys().back() >= QLatin1String(key)) {
+        throw std::logic_error("JsonRows: the array must be the last member by name");
+    }
     // The head's text without its closing brace, then the array's name.
     std::string text = QJsonDocument(head).toJson(QJsonDocument::Compact).toStdString();
     text.pop_back();

@@ -30,7 +30,7 @@ void PrepareClientFiles(const GlobalOptions& options) {
         }
         files.SetChosenDir(options.clientDir);
         // A mistyped directory would otherwise give empty lists and bare "no picture" answers.
-        if (!CClientFiles::HoldsClientFiles(options.clientDir)) {
+        if (!files.ChosenDirHoldsClientFiles()) {
             std::cerr << "tessaly-cli: '" << options.clientDir
                       << "' holds none of the client's files\n";
         }
