@@ -282,6 +282,9 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
                 "the damage were written.",
                 w.kind.c_str(), w.damagedTable.c_str());
         }
+        if (!w.note.empty()) {
+            tables += "\nThe " + w.kind + ": " + w.note + ".";
+        }
     }
     std::string message = Format("The merged client files are in the folder '%s': %s%s.",
                                  target.c_str(), written.c_str(), COutputFolder::kManifestName);

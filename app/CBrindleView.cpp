@@ -409,9 +409,9 @@ bool CBrindleView::SetCategory(std::int32_t id) {
     LayoutChildren();
     SetFrameCaption();
     Refresh();
-    if (ShowsMessages()) {
-        if (const std::string error = GetClilocView()->error; !error.empty()) {
-            DataAppState().Ui().ShowMessage(error);
+    if (const DataTypeDef* def = GetTypeDef(m_nCategory); def != nullptr && def->m_pNote) {
+        if (const std::string note = def->m_pNote(TheClientFiles()); !note.empty()) {
+            DataAppState().Ui().ShowMessage(note);
         }
     }
     return true;

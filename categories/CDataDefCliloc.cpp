@@ -174,6 +174,10 @@ std::shared_ptr<const ClilocView> GetClilocView(bool recheck) {
     return cache.view;
 }
 
+std::string CDataDefCliloc::FilesNote(CClientFiles& /*files*/) {
+    return GetClilocView()->error;
+}
+
 std::string CDataDefCliloc::GetListText() {
     if (m_pView == nullptr) {
         return Format("%u\t\t\t", GetIndex());

@@ -58,6 +58,8 @@ public:
     void AddPages(std::vector<EntryPage>& pages) override { pages.push_back(EntryPage::Cliloc); }
 
     const ClilocView* GetView() const { return m_pView.get(); }
+    // The list's note: what is wrong with the chosen language's files (ClilocView::error).
+    static std::string FilesNote(CClientFiles& files);
     const ClilocRow& GetRow() const { return m_pView->rows[GetIndex()]; }
 
 private:

@@ -8,6 +8,7 @@
 #include "SurfaceDevice.h"
 #include "Text.h"
 #include "TileData.h"
+#include "UopFile.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,6 +19,16 @@
 namespace tessaly {
 
 // ---- the entry ----
+
+std::string CDataDefMulti::SourceNote(CClientFiles& files) {
+    if (!HasMultiCollection(files)) {
+        return {};
+    }
+    return Format(
+        "This client keeps its multis in '%s', which Tessaly does not read: the list "
+        "shows only those of 'multi.mul'.",
+        kMultiCollectionFile);
+}
 
 std::string CDataDefMulti::GetListText() {
     if (const char* absent = AbsentText()) {

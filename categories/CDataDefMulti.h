@@ -42,6 +42,10 @@ public:
 
     CMulMultiType& GetBlock() { return m_Block; }
 
+    // The list's note: a client that keeps its multis in "MultiCollection.uop" has multis
+    // this list does not show (it reads "multi.mul" only); empty for any other client.
+    static std::string SourceNote(CClientFiles& files);
+
 private:
     CMulMultiType m_Block;
 };

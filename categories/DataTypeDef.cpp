@@ -75,7 +75,8 @@ constexpr auto kWave = EditSource::Wave;
 
 // id, name, display name, Data menu position and whether the menu lists it, kind word, index and
 // data file, first record, limit, counts records, takes a hue, edited from, script page, document
-// rows, columns, factory.
+// rows, columns, factory, messages, whole view, note.
+// clang-format off
 constexpr DataTypeDef kTypes[kCategoryCount] = {
     {kCategoryVerData, "VerData", "VerData", 0, true, nullptr, kNoFile, kSlotVerData, 0, 1, false,
      false, kNo, false, true, kVerDataColumns, Make<CDataDefJunk>},
@@ -97,7 +98,8 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
     {kCategorySkills, "Skills", "Skills", 1, true, nullptr, kSlotSkillsIdx, kSlotSkills, 0, 50,
      true, false, kNo, true, false, kSkillColumns, Make<CDataDefSkill>},
     {kCategoryMultis, "Multis", "Multis", 5, true, nullptr, kSlotMultiIdx, kSlotMulti, 0, 5120,
-     true, false, kNo, true, false, kMultiColumns, Make<CDataDefMulti>},
+     true, false, kNo, true, false, kMultiColumns, Make<CDataDefMulti>, false, false,
+     CDataDefMulti::SourceNote},
     {kCategoryHues, "Hues", "Hues", 10, true, nullptr, kNoFile, kSlotHues, 0, 3000, false, false,
      kNo, false, false, kHueColumns, Make<CDataDefHue>},
     {kCategoryFonts, "Fonts", "Fonts", 11, true, nullptr, kNoFile, kSlotFonts, 0, 10, false, false,
@@ -111,12 +113,14 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
     // The client's texts come from files found by name, not from file slots; their entries
     // are the files' messages, fonts and keywords in order (see CountClientTexts).
     {kCategoryCliloc, "Cliloc", "Cliloc Messages", 15, true, nullptr, kNoFile, kNoFile, 0, 0, false,
-     false, kNo, false, false, kClilocColumns, Make<CDataDefCliloc>, true},
+     false, kNo, false, false, kClilocColumns, Make<CDataDefCliloc>, true, false,
+     CDataDefCliloc::FilesNote},
     {kCategoryUniFonts, "UniFonts", "Unicode Fonts", 16, true, nullptr, kNoFile, kNoFile, 0, 0,
      false, false, kNo, false, false, kUniFontColumns, Make<CDataDefUniFont>},
     {kCategorySpeech, "Speech", "Speech Keywords", 17, true, nullptr, kNoFile, kNoFile, 0, 0, false,
      false, kNo, false, false, kSpeechColumns, Make<CDataDefSpeech>},
 };
+// clang-format on
 
 // Row n holds category kFirstCategory + n: GetTypeDef indexes the table by id.
 constexpr bool RowsInIdOrder() {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace tessaly {
@@ -52,6 +53,9 @@ struct DataTypeDef {
     bool m_bMessages = false;
     // The view shows the category whole, as one picture to move around in, instead of a list.
     bool m_bWholeView = false;
+    // What the user is told on opening the list about where its entries come from (a file
+    // that cannot be read, a source of the client that is not read), or empty; null: nothing.
+    std::string (*m_pNote)(CClientFiles& files) = nullptr;
 
     // Number of columns before the ending row.
     int ColumnCount() const;

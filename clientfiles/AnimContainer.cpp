@@ -260,25 +260,15 @@ bool CAnimContainers::HasFrameFiles() {
 std::vector<CAnimContainers::FileInfo> CAnimContainers::ListFiles() {
     Refresh();
     std::vector<FileInfo> list;
-    auto add = [&](const std::string& name, CQFile& file, const CUopTable& table) {
-        std::uint64_t size = 0;
-        try {
-            size = file.GetLength();
-        } catch (const CQFileException&) {
-            LogCaughtException("measuring an animation container");
-        }
-        list.push_back({name, file.GetFilePath(), size, table.Entries().size(), table.Error()});
-    };
     for (std::uint32_t n = 0; n < kAnimContainerFiles; ++n) {
         if (m_Containers[n]) {
-            add(AnimContainerFileName(n + 1), m_Containers[n]->file, m_Containers[n]->table);
+            list.push_back(DescribeUopFile(AnimContainerFileName(n + 1), m_Containers[n]->file,
+                                           m_Containers[n]->table));
         }
     }
     // Listed with its entry count only: what its entries hold is not known well enough to read.
-    Container sequence;
-    if (m_Files.OpenInDirs(sequence.file, "AnimationSequence.uop", CQFile::shareDenyWrite)) {
-        sequence.table.Read(sequence.file);
-        add("AnimationSequence.uop", sequence.file, sequence.table);
+    if (std::optional<FileInfo> sequence = FindUopFile(m_Files, "AnimationSequence.uop")) {
+        list.push_back(std::move(*sequence));
     }
     return list;
 }

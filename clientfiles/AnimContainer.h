@@ -62,13 +62,7 @@ bool ParseAnimContainerEntry(ByteSpan entry, AnimContainerDirections& out, std::
 // after the other.
 class CAnimContainers {
 public:
-    struct FileInfo {
-        std::string name;  // the file name as the client ships it
-        std::string path;
-        std::uint64_t size = 0;
-        std::uint64_t entries = 0;  // used entries of its tables
-        std::string error;          // a damaged header or table chain
-    };
+    using FileInfo = UopFileInfo;
 
     explicit CAnimContainers(CClientFiles& files) : m_Files(files) {}
 

@@ -5,6 +5,7 @@
 #include "OutputFolder.h"
 #include "Text.h"
 #include "TileData.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -293,6 +294,11 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             ++step;
             result.written.push_back({KindName(kind), written.files, records,
                                       std::move(written.damaged), std::move(written.damagedTable)});
+            if (kind.kind == EntryFileKind::Multis && HasMultiCollection(files)) {
+                result.written.back().note =
+                    Format("the client keeps its multis in '%s', which is not written",
+                           kMultiCollectionFile);
+            }
         }
 
         // Tile data: a group of the client's layout in place of its own.

@@ -32,6 +32,9 @@ struct MergeResult {
         // outside the patch file: written so that they read as damaged again.
         std::vector<std::uint32_t> damaged;
         std::string damagedTable = {};  // see EntryFileResult
+        // What the user should know of the files: a client that keeps its multis in
+        // "MultiCollection.uop" reads those, not the "multi.mul" written here.
+        std::string note = {};
     };
     std::vector<Written> written;
 };

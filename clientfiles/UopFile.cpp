@@ -340,6 +340,31 @@ bool InflateInOneCall(CQFile& file, const UopEntry& entry, std::span<std::uint8_
 
 }  // namespace
 
+UopFileInfo DescribeUopFile(const std::string& name, CQFile& file, const CUopTable& table) {
+    std::uint64_t size = 0;
+    try {
+        size = file.GetLength();
+    } catch (const CQFileException&) {
+        LogCaughtException("measuring a container");
+    }
+    return {name, file.GetFilePath(), size, table.Entries().size(), table.Error()};
+}
+
+std::optional<UopFileInfo> FindUopFile(CClientFiles& files, const char* name) {
+    CQFile file;
+    if (!files.OpenInDirs(file, name, CQFile::shareDenyWrite)) {
+        return std::nullopt;
+    }
+    CUopTable table;
+    table.Read(file);
+    return DescribeUopFile(name, file, table);
+}
+
+bool HasMultiCollection(CClientFiles& files) {
+    CQFile collection;
+    return files.OpenInDirs(collection, kMultiCollectionFile, CQFile::shareDenyWrite);
+}
+
 bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> out) {
     try {
         if (out.size() > entry.decompressedLength || !UopEntryReadable(entry, file.GetLength())) {

@@ -93,6 +93,27 @@ bool ReadUopEntry(CQFile& file, const UopEntry& entry, std::span<std::uint8_t> o
 // length up front); out is empty after a failure.
 bool ReadWholeUopEntry(CQFile& file, const UopEntry& entry, std::vector<std::uint8_t>& out);
 
+// A container as `tessaly-cli files` lists it: its name as the client ships it, its path and
+// size, the used entries of its tables and what is wrong with its header or table chain.
+struct UopFileInfo {
+    std::string name;
+    std::string path;
+    std::uint64_t size = 0;
+    std::uint64_t entries = 0;
+    std::string error;
+};
+// The description of an open container whose table has been read.
+UopFileInfo DescribeUopFile(const std::string& name, CQFile& file, const CUopTable& table);
+// Finds a container of no file slot in the client's directories (by name, regardless of case)
+// and describes it; none when the client has no such file.
+std::optional<UopFileInfo> FindUopFile(CClientFiles& files, const char* name);
+
+// Current clients keep their multis in this container instead of "multi.mul" and "multi.idx".
+// Its entries are not read here: the Multis list reads the .mul pair only.
+inline constexpr const char* kMultiCollectionFile = "MultiCollection.uop";
+// Whether the client's directories hold it (in any case).
+bool HasMultiCollection(CClientFiles& files);
+
 // Where a written container's first table lies; zeros fill the bytes before it.
 inline constexpr std::size_t kUopFirstTable = 0x200;
 

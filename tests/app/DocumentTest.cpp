@@ -13,6 +13,7 @@
 #include "CDataProps.h"
 #include "CMainFrame.h"
 #include "CVerDataEdits.h"
+#include "ClientWriter.h"
 #include "ControlIds.h"
 #include "EntryCommands.h"
 #include "GumpType.h"
@@ -185,6 +186,30 @@ TEST_F(DocumentTest, ClilocListTakesALanguageGoesToAMessageAndCopiesItsText) {
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromUtf8("Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch"));
     SetClilocLanguage("enu");
+}
+
+// Opening the Multis list of a client that keeps its multis in "MultiCollection.uop" says that the
+// list shows only "multi.mul"; the list itself is as before.
+TEST_F(DocumentTest, TheMultisListNamesAMultiCollectionItDoesNotRead) {
+    m_pApp->OnFileNew();
+    ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryMultis));
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    const int rows = ActiveList()->GetModel()->rowCount();
+
+    TempDir client;
+    std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
+                          std::filesystem::copy_options::recursive);
+    client.Write("MULTICOLLECTION.uop", WriteUopContainer({}));
+    test::UseClient(client.Path());
+    ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryItems));
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryMultis));
+    EXPECT_EQ(m_Ui.m_Messages,
+              std::vector<std::string>{"This client keeps its multis in 'MultiCollection.uop', "
+                                       "which Tessaly does not read: the list shows only those "
+                                       "of 'multi.mul'."});
+    EXPECT_EQ(ActiveList()->GetModel()->rowCount(), rows);
+    test::UseSampleClient();
 }
 
 // The Statics list takes a facet: the chooser beside the filter offers the facets the sample

@@ -10,6 +10,7 @@
 #include "CDataPageDraw.h"
 #include "CVerDataEdits.h"
 #include "ClientFiles.h"
+#include "ClientWriter.h"
 #include "SampleClient.h"
 #include "TileData.h"
 #include "VerDataTable.h"
@@ -932,6 +933,60 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_TRUE(std::equal(wide.begin(), wide.begin() + 12, multis.begin() + at));
     EXPECT_TRUE(std::equal(wide.begin() + 16, wide.begin() + 28, multis.begin() + at + 12));
     EXPECT_EQ(Cli({"merge", m_Scratch.File("bad"), "--pat", m_Scratch.File("none.pat")}).status, 2);
+}
+
+// A client that keeps its multis in "MultiCollection.uop" (found in any case): "files" lists it as
+// a container that is not read, the multi commands say that only "multi.mul" is read, and a merge
+// of multis says that the container is not written. What they print is unchanged.
+TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
+    const std::string dir = Generate("collection");
+    const std::string out = m_Scratch.File("merged");
+    const std::string pat = m_Scratch.Write(
+        "multi.pat", test::PatchFileBuilder()
+                         .Record(kPatchTypeMulti, 1, test::PatchFileBuilder::Bytes(24))
+                         .Build());
+    const std::vector<std::vector<std::string>> commands = {
+        {"list", "Multis"},
+        {"multi", "0"},
+        {"export", "multi", "0", m_Scratch.File("m.png")},
+        {"export-all", "Multis", m_Scratch.File("all")},
+        {"merge", out, "--replace", "--pat", pat}};
+    std::vector<std::string> before;
+    for (const auto& command : commands) {
+        before.push_back(Ok(command, dir));
+    }
+    m_Scratch.Write("collection/multicollection.UOP",
+                    WriteUopContainer({{0, {1, 2, 3}, false, "build/multicollection/000000.bin"}}));
+
+    const std::string note =
+        "tessaly-cli: This client keeps its multis in 'MultiCollection.uop', "
+        "which Tessaly does not read: the list shows only those of "
+        "'multi.mul'.\n";
+    for (std::size_t i = 0; i + 1 < commands.size(); ++i) {
+        const Result r = Cli(commands[i], dir);
+        EXPECT_EQ(r.status, 0) << commands[i][0];
+        EXPECT_EQ(r.err, note) << commands[i][0];
+        if (i + 2 < commands.size()) {  // export-all names its folder
+            EXPECT_EQ(r.out, before[i]) << commands[i][0];
+        }
+    }
+    const std::string merged = Ok(commands.back(), dir);
+    ExpectParts(merged, {"multis: multi.mul, multi.idx (1 records merged; the client keeps its "
+                         "multis in 'MultiCollection.uop', which is not written)\n"});
+    const QJsonObject json =
+        Json(Ok({"merge", out, "--replace", "--pat", pat, "--json"}, dir)).object();
+    bool noted = false;
+    for (const QJsonValue& w : json["written"].toArray()) {
+        noted |= w["kind"] == "multis" && w["note"].toString().contains("MultiCollection.uop");
+    }
+    EXPECT_TRUE(noted) << merged;
+    ExpectParts(Ok({"files"}, dir), {"    MultiCollection.uop ", "/multicollection.UOP  ",
+                                     "  container  1 entries  not read\n"});
+    const QJsonArray others =
+        Json(Ok({"files", "--json"}, dir)).object()["otherContainers"].toArray();
+    ASSERT_EQ(others.size(), 1);
+    EXPECT_EQ(others[0]["entries"].toInt(), 1);
+    EXPECT_TRUE(Json(Ok({"files", "--json"})).object()["otherContainers"].toArray().isEmpty());
 }
 
 // The client's own patch file claiming more records than any client has (sparse, 8 GiB): the

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <iostream>
 #include <ostream>
 #include <stdexcept>
 
@@ -68,6 +69,12 @@ QJsonArray FileNamesJson(const std::vector<std::string>& names) {
         list.append(QString::fromStdString(name));
     }
     return list;
+}
+
+void WarnNote(const std::string& note) {
+    if (!note.empty()) {
+        std::cerr << "tessaly-cli: " << note << '\n';
+    }
 }
 
 std::string JoinFileNames(const std::vector<std::string>& names) {

@@ -113,6 +113,10 @@ std::uint64_t ParseWideNumber(const std::string& text, const char* what,
 // when they are given for pictures that take no hue (`applies` false) or --partial comes alone.
 void ReadHueOptions(Invocation& inv, bool applies, ExportOptions& options);
 
+// Writes a note about where the client's entries come from (a category's note, see
+// DataTypeDef::m_pNote) to standard error as one line; nothing when it is empty.
+void WarnNote(const std::string& note);
+
 // Points the process-wide client file set at the chosen directory (or the Wine registry) and
 // slot 22 at --verdata, and loads the patch table. Throws UsageError when that is impossible.
 void PrepareClientFiles(const GlobalOptions& options);

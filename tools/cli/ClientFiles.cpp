@@ -9,6 +9,7 @@
 #include "TarnError.h"
 #include "Text.h"
 #include "TileData.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 
 #include <QJsonArray>
@@ -128,34 +129,45 @@ int RunFiles(Invocation& inv) {
             *inv.out << '\n';
         }
     }
-    // The animation containers hold no slot: listed after the slots, with their entry counts.
-    QJsonArray containerList;
-    for (const CAnimContainers::FileInfo& c : CAnimContainers(files).ListFiles()) {
-        if (inv.json) {
-            QJsonObject o;
-            o["name"] = LocalString(c.name);
-            o["path"] = LocalString(c.path);
-            o["size"] = static_cast<qint64>(c.size);
-            o["entries"] = static_cast<qint64>(c.entries);
-            if (!c.error.empty()) {
-                o["error"] = LocalString(c.error);
+    // Containers of no slot: listed after the slots, with their entry counts. The animation
+    // containers first; then the multis' container, whose entries are not read.
+    auto listContainers = [&](const std::vector<UopFileInfo>& containers, const char* note) {
+        QJsonArray list;
+        for (const UopFileInfo& c : containers) {
+            if (inv.json) {
+                QJsonObject o;
+                o["name"] = LocalString(c.name);
+                o["path"] = LocalString(c.path);
+                o["size"] = static_cast<qint64>(c.size);
+                o["entries"] = static_cast<qint64>(c.entries);
+                if (!c.error.empty()) {
+                    o["error"] = LocalString(c.error);
+                }
+                list.append(o);
+                continue;
             }
-            containerList.append(o);
-            continue;
+            *inv.out << Format("    %-13s %s  %llu  container  %llu entries", c.name.c_str(),
+                               c.path.c_str(), static_cast<unsigned long long>(c.size),
+                               static_cast<unsigned long long>(c.entries));
+            if (!c.error.empty()) {
+                *inv.out << "  (" << c.error << ")";
+            }
+            *inv.out << note << '\n';
         }
-        *inv.out << Format("    %-13s %s  %llu  container  %llu entries", c.name.c_str(),
-                           c.path.c_str(), static_cast<unsigned long long>(c.size),
-                           static_cast<unsigned long long>(c.entries));
-        if (!c.error.empty()) {
-            *inv.out << "  (" << c.error << ")";
-        }
-        *inv.out << '\n';
+        return list;
+    };
+    const QJsonArray containerList = listContainers(CAnimContainers(files).ListFiles(), "");
+    std::vector<UopFileInfo> others;
+    if (std::optional<UopFileInfo> multis = FindUopFile(files, kMultiCollectionFile)) {
+        others.push_back(std::move(*multis));
     }
+    const QJsonArray otherList = listContainers(others, "  not read");
     if (inv.json) {
         QJsonObject o;
         o["baseDir"] = LocalString(files.GetBasePath(nullptr));
         o["slots"] = slotList;
         o["animationContainers"] = containerList;
+        o["otherContainers"] = otherList;
         inv.PrintJson(o);
     }
     return 0;

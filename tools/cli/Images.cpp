@@ -202,6 +202,7 @@ int RunHue(Invocation& inv) {
 
 int RunMulti(Invocation& inv) {
     const std::uint32_t id = inv.Number(0, "multi id", 0xFFFF);
+    WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
     CMulMultiType multi(id);
     if (!multi.EnsureLoaded()) {
         throw UsageError(Format("multi 0x%x has no components", id));
@@ -269,6 +270,7 @@ int RunExportMulti(Invocation& inv) {
         });
     }
     if (source == "multi.mul") {
+        WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
         components = LoadMultiComponents(block, nullptr);
     }
     SurfaceBuffer buffer;

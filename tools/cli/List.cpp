@@ -58,9 +58,11 @@ int RunList(Invocation& inv) {
     }
     const DataTypeDef* def = GetTypeDef(category);
     if (def->m_bMessages) {
-        ChooseClilocView(inv);
+        ChooseClilocView(inv);  // which says what is wrong with the files itself
     } else if (inv.Value("--lang") != nullptr) {
         throw UsageError("--lang is for the Cliloc category");
+    } else if (def->m_pNote) {
+        WarnNote(def->m_pNote(TheClientFiles()));
     }
     if (const std::string* value = inv.Value("--facet")) {
         if (!HoldsFacetBlocks(*def)) {

@@ -58,6 +58,9 @@ int RunMerge(Invocation& inv) {
             if (!w.damagedTable.empty()) {
                 o["damagedTable"] = QString::fromStdString(w.damagedTable);
             }
+            if (!w.note.empty()) {
+                o["note"] = QString::fromStdString(w.note);
+            }
             written.append(o);
         }
         QJsonObject o;
@@ -69,7 +72,8 @@ int RunMerge(Invocation& inv) {
     for (const MergeResult::Written& w : result.written) {
         *inv.out << w.kind << ": " << JoinFileNames(w.files) << " (" << w.records
                  << (w.kind == "patch" ? " records not merged, kept" : " records merged");
-        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << (w.note.empty() ? "" : "; ") << w.note
+                 << ")\n";
     }
     *inv.out << "wrote " << target << '\n';
     return 0;
