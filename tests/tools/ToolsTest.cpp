@@ -12,6 +12,7 @@
 #include "ClientFiles.h"
 #include "ClientWriter.h"
 #include "SampleClient.h"
+#include "Text.h"
 #include "TileData.h"
 #include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
@@ -547,6 +548,20 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     }
     EXPECT_EQ(listed, damaged);
     EXPECT_GT(unused, 0);
+
+    // Export says why there is no picture: a damaged entry, a file that is not there, an empty
+    // slot.
+    const std::string png = m_Scratch.File("none.png");
+    const std::uint32_t first = *damaged.begin();
+    Result failed = Cli({"export", "item", std::to_string(first), png}, dir);
+    EXPECT_EQ(failed.status, 2);
+    ExpectParts(failed.err, {Format("item 0x%x is damaged: its record or data does not hold "
+                                    "together\n",
+                                    first)});
+    std::filesystem::remove(dir + "/art.mul");
+    failed = Cli({"export", "item", "6", png}, dir);
+    ExpectParts(failed.err, {"item 0x6 cannot be read: its file would not open or read\n"});
+    ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture");
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {

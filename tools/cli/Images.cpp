@@ -6,6 +6,7 @@
 #include "CDataDefMulti.h"
 #include "Cli.h"
 #include "DataExport.h"
+#include "EventLog.h"
 #include "Hues.h"
 #include "MultiType.h"
 #include "PatchFileIO.h"
@@ -160,8 +161,26 @@ int RunExport(Invocation& inv) {
     if ((options.bFrames || options.bGif) && entry->GetExportKind() != ExportKind::ItemPicture) {
         throw UsageError("--frames and --gif are for item and anim");
     }
+    // Read as a list reads its entries, so that the entry can say why it has no picture.
+    try {
+        entry->ReadIndex();
+    } catch (...) {
+        LogCaughtException("reading an index record");
+    }
     CExportData data;
     entry->ExportData(options, data);
+    if (data.IsEmpty()) {
+        // Why there is nothing: a damaged entry and a file that fails are not empty slots.
+        switch (entry->GetReadStatus()) {
+            case ReadStatus::Damaged:
+                throw UsageError(what + " is damaged: its record or data does not hold together");
+            case ReadStatus::Failed:
+                throw UsageError(what + " cannot be read: its file would not open or read");
+            case ReadStatus::Ok:
+            case ReadStatus::Absent:
+                break;
+        }
+    }
     WritePicture(inv, what, data, path);
     return 0;
 }
