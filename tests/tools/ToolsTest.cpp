@@ -561,7 +561,11 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     std::filesystem::remove(dir + "/art.mul");
     failed = Cli({"export", "item", "6", png}, dir);
     ExpectParts(failed.err, {"item 0x6 cannot be read: its file would not open or read\n"});
-    ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture");
+    ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture", dir);
+    std::filesystem::remove(dir + "/multi.mul");
+    ExpectRefused({"multi", "0"}, "multi 0x0 cannot be read: its file would not open or read", dir);
+    ExpectRefused({"export", "multi", "0", png},
+                  "multi 0x0 cannot be read: its file would not open or read", dir);
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {

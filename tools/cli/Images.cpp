@@ -73,6 +73,30 @@ void WritePicture(Invocation& inv, const std::string& what, const CExportData& d
     }
 }
 
+// Reads an entry's index record as a list reads its entries, so that it can say how its data
+// reads.
+void ReadEntryIndex(CDataDef& entry) {
+    try {
+        entry.ReadIndex();
+    } catch (...) {
+        LogCaughtException("reading an index record");
+    }
+}
+
+// For an entry that gave nothing: refuses a damaged one, or one whose file fails, saying so (an
+// empty slot is left to the caller's own words).
+void RefuseUnreadable(CDataDef& entry, const std::string& what) {
+    switch (entry.GetReadStatus()) {
+        case ReadStatus::Damaged:
+            throw UsageError(what + " is damaged: its record or data does not hold together");
+        case ReadStatus::Failed:
+            throw UsageError(what + " cannot be read: its file would not open or read");
+        case ReadStatus::Ok:
+        case ReadStatus::Absent:
+            break;
+    }
+}
+
 void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
                   const std::string& path) {
     CExportData data;
@@ -161,25 +185,11 @@ int RunExport(Invocation& inv) {
     if ((options.bFrames || options.bGif) && entry->GetExportKind() != ExportKind::ItemPicture) {
         throw UsageError("--frames and --gif are for item and anim");
     }
-    // Read as a list reads its entries, so that the entry can say why it has no picture.
-    try {
-        entry->ReadIndex();
-    } catch (...) {
-        LogCaughtException("reading an index record");
-    }
+    ReadEntryIndex(*entry);
     CExportData data;
     entry->ExportData(options, data);
     if (data.IsEmpty()) {
-        // Why there is nothing: a damaged entry and a file that fails are not empty slots.
-        switch (entry->GetReadStatus()) {
-            case ReadStatus::Damaged:
-                throw UsageError(what + " is damaged: its record or data does not hold together");
-            case ReadStatus::Failed:
-                throw UsageError(what + " cannot be read: its file would not open or read");
-            case ReadStatus::Ok:
-            case ReadStatus::Absent:
-                break;
-        }
+        RefuseUnreadable(*entry, what);
     }
     WritePicture(inv, what, data, path);
     return 0;
@@ -222,7 +232,10 @@ int RunHue(Invocation& inv) {
 int RunMulti(Invocation& inv) {
     const std::uint32_t id = inv.Number(0, "multi id", 0xFFFF);
     WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
-    CMulMultiType multi(id);
+    CDataDefMulti entry(id);
+    ReadEntryIndex(entry);
+    RefuseUnreadable(entry, Format("multi 0x%x", id));
+    CMulMultiType& multi = entry.GetBlock();
     if (!multi.EnsureLoaded()) {
         throw UsageError(Format("multi 0x%x has no components", id));
     }
@@ -290,6 +303,9 @@ int RunExportMulti(Invocation& inv) {
     }
     if (source == "multi.mul") {
         WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
+        CDataDefMulti entry(id);
+        ReadEntryIndex(entry);
+        RefuseUnreadable(entry, Format("multi 0x%x", id));
         components = LoadMultiComponents(block, nullptr);
     }
     SurfaceBuffer buffer;
