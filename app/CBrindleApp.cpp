@@ -17,6 +17,7 @@
 #include "Resources.h"
 #include "Screenshot.h"
 #include "TarnSounds.h"
+#include "VerDataTable.h"
 
 #include <QAction>
 #include <QApplication>
@@ -211,18 +212,8 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
         GetUi().ShowMessage("Can't find the client install dir");
     }
 
-    // 8. The base files; the first one missing is reported, the slots after it stay closed.
-    std::int32_t failed = kFileSlotCount;
-    try {
-        failed = files.OpenAll(0xFFFFFFFFu);
-    } catch (...) {
-        LogCaughtException("opening the base files");
-        failed = kFileSlotCount;
-    }
-    if (failed != kFileSlotCount) {
-        const char* name = CClientFiles::GetFileName(failed);
-        GetUi().ShowMessage(std::string("Can't Find File '") + (name != nullptr ? name : "") + "'");
-    }
+    // 8. The base files.
+    OpenBaseFiles();
 
     // 9. The sound output for the main window.
     CTarnSounds& sounds = TheSounds();
@@ -591,14 +582,64 @@ void CBrindleApp::OnAppAbout() {
     GetUi().RunDialog(dlg);
 }
 
+void CBrindleApp::OpenBaseFiles() {
+    // The first file missing is reported; the slots after it stay closed.
+    std::int32_t failed = kFileSlotCount;
+    try {
+        failed = TheClientFiles().OpenAll(0xFFFFFFFFu);
+    } catch (...) {
+        LogCaughtException("opening the base files");
+        failed = kFileSlotCount;
+    }
+    if (failed != kFileSlotCount) {
+        const char* name = CClientFiles::GetFileName(failed);
+        GetUi().ShowMessage(std::string("Can't Find File '") + (name != nullptr ? name : "") + "'");
+    }
+}
+
 void CBrindleApp::OnOpenBaseMuls() {
     CClientFiles& files = TheClientFiles();
     // The browser opens at the current base directory: the chosen one, else the client's.
     auto dir =
         GetUi().ChooseFolder("Folder containing base MUL files.", files.GetBasePath(nullptr));
-    if (dir && !dir->empty()) {
-        // Files already open stay open; files opened later are looked for there.
-        files.SetChosenDir(*dir);
+    if (!dir || dir->empty()) {
+        return;
+    }
+    // A folder without any of the client's files (a slip of the mouse) leaves the client open.
+    CVerDataTable none;
+    CClientFiles probe(&none);
+    probe.SetChosenDir(*dir);
+    if (!probe.ChosenDirHoldsClientFiles()) {
+        GetUi().ShowMessage("'" + *dir + "' holds none of the client's files");
+        return;
+    }
+    // The chosen client is read whole, files opened before included (keeping them would show
+    // one client's entries with the other's data): the views let go of their entries, every
+    // file closes and opens again there, and the views come back. The patch file of the
+    // active document stays what it was.
+    if (!AskSaveAllSheets()) {
+        return;
+    }
+    std::vector<CBrindleDoc*> docs;
+    for (std::size_t i = 0; CDocTemplate* tmpl = GetDocTemplate(i); ++i) {
+        for (CDocument* doc : tmpl->GetDocuments()) {
+            if (auto* brindle = dynamic_cast<CBrindleDoc*>(doc)) {
+                docs.push_back(brindle);
+            }
+        }
+    }
+    for (CBrindleDoc* doc : docs) {
+        doc->DetachViews();
+    }
+    const std::string patch = files.GetFile(kSlotVerData).GetFilePath();
+    files.CloseAll();
+    files.SetChosenDir(*dir);
+    if (!patch.empty()) {
+        files.SetSlotPath(kSlotVerData, patch);
+    }
+    OpenBaseFiles();
+    for (CBrindleDoc* doc : docs) {
+        doc->ReattachViews();
     }
 }
 

@@ -91,6 +91,8 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    // Opens every base file of the client; the first one missing is reported.
+    void OpenBaseFiles();
     void LoadStdProfileSettings();
     void SaveRecentFiles() const;
     void RegisterCommands();

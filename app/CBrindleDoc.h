@@ -60,6 +60,11 @@ public:
     // are only read. True when the folder was written.
     bool DoMergeIntoClientFiles();
 
+    // The views let go of their lists before what they show changes under them (the sheets of
+    // their entries asked about first), and come back with their category and selection.
+    void DetachViews();
+    void ReattachViews();
+
     CQObArray<CDataVerData*> m_VerData;
     // The file-system steps of saves (not owned; null: the real ones).
     CSaveFileOps* m_pSaveOps = nullptr;
@@ -69,8 +74,6 @@ private:
     // `result` what was written; the message of a failure, else empty.
     std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
                           MergeResult& result);
-    void DetachViews();
-    void ReattachViews();
 
     std::string m_sPatchPath;
     CVerDataEdits m_Edits{m_VerData};

@@ -8,12 +8,14 @@
 #include "CBrindleView.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
+#include "CDataList.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
 #include "ResourceIds.h"
+#include "SampleClient.h"
 #include "Screenshot.h"
 #include "ShellTestSupport.h"
 
@@ -290,22 +292,46 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
     EXPECT_EQ(FormatBuildStamp("Jan 12 2001", "03:29:26"), QStringLiteral("Jan 12 2001  03:29:26"));
 }
 
-TEST_F(ShellStartupTest, OpenBaseMulsSetsTheChosenFolderAndKeepsOpenFiles) {
+// "Open Base Muls..." reads the chosen client whole, the files opened at start-up included: the
+// open list shows the new client's entries (items past 16,384 of the newer sample) with its
+// selection kept, and the document keeps its patch. Cancelled, or given a folder without client
+// files (which is named), it changes nothing.
+TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
     ASSERT_TRUE(StartOnSample());
     CClientFiles& files = TheClientFiles();
+    auto* view = dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
+    ASSERT_NE(view, nullptr);
+    view->SetCategory(kCategoryItems);
+    const auto lists = [&](std::uint32_t item) { return view->m_pList->SelectIndex(item); };
+    EXPECT_FALSE(lists(0x4321));
+    ASSERT_TRUE(lists(0xE3C));
+    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(-1), "*");
 
-    // Cancelled: nothing changes.
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     EXPECT_EQ(m_Ui.m_sFolderPrompt, "Folder containing base MUL files.");
     EXPECT_EQ(m_Ui.m_sFolderStart, files.GetBasePath(nullptr));
     EXPECT_EQ(files.m_sChosenDir, SampleDir());
 
-    std::string other = TestPath("elsewhere");
-    m_Ui.m_Folder = other;
+    TempDir modern;
+    mk::WriteModernClient(modern.Path());
+    m_Ui.m_Folder = modern.Path().string();
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
-    EXPECT_EQ(files.m_sChosenDir, other);
-    EXPECT_TRUE(files.GetFile(kSlotArt).IsOpen());
-    EXPECT_EQ(files.GetFile(kSlotArt).GetFilePath(), (fs::path(SampleDir()) / "art.mul").string());
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    EXPECT_EQ(files.GetFile(kSlotArt).GetFilePath(), (modern.Path() / "artLegacyMUL.uop").string());
+    ASSERT_EQ(view->m_nCategory, kCategoryItems);
+    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
+    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(-1), "*");
+    EXPECT_TRUE(lists(0x4321));
+
+    const std::string empty = TestPath("empty");
+    fs::create_directory(empty);
+    m_Ui.m_Folder = empty;
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
+    EXPECT_EQ(m_Ui.m_Messages,
+              std::vector<std::string>{"'" + empty + "' holds none of the client's files"});
+    EXPECT_EQ(files.m_sChosenDir, modern.Path().string());
+    EXPECT_TRUE(lists(0x4321));
 }
 
 TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) {
