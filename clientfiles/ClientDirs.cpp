@@ -5,16 +5,30 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <iterator>
 #include <sstream>
 
 namespace tessaly {
 
 namespace {
-constexpr const char* kClientKey = "Software\\Origin Worlds Online\\Ultima Online\\1.0";
-// The same key as a 32-bit program sees it in a 64-bit prefix: the client and its installer are
-// 32-bit programs, so a 64-bit Wine prefix (Wine's default) keeps the key here.
-constexpr const char* kClientKey32 =
-    "Software\\Wow6432Node\\Origin Worlds Online\\Ultima Online\\1.0";
+// The keys the client's installers write, in the order they are taken. The client's own key
+// comes first, then the same key as a 32-bit program sees it in a 64-bit prefix (the client and
+// its installer are 32-bit programs, so a 64-bit Wine prefix, Wine's default, keeps it there).
+// Current clients' installers write none of these; they record the install directory as
+// "InstallDir" under a key of their own, read when no client key holds a value.
+struct ClientKey {
+    const char* name;
+    bool installDir;  // "InstallDir" (a directory) instead of "ExePath" and "InstCDPath"
+};
+constexpr ClientKey kClientKeys[] = {
+    {"Software\\Origin Worlds Online\\Ultima Online\\1.0", false},
+    {"Software\\Wow6432Node\\Origin Worlds Online\\Ultima Online\\1.0", false},
+    {"Software\\Electronic Arts\\EA Games\\Ultima Online Classic", true},
+    {"Software\\Wow6432Node\\Electronic Arts\\EA Games\\Ultima Online Classic", true},
+    {"Software\\Electronic Arts\\EA Games\\Ultima Online Stygian Abyss Classic", true},
+    {"Software\\Wow6432Node\\Electronic Arts\\EA Games\\Ultima Online Stygian Abyss Classic", true},
+};
+constexpr std::size_t kClientKeyCount = std::size(kClientKeys);
 
 bool IsHighSurrogate(unsigned code) {
     return code >= 0xD800 && code <= 0xDBFF;
@@ -173,14 +187,15 @@ std::optional<std::filesystem::path> CWineRegistry::DefaultPrefix() {
 
 bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePath,
                                    RegistryValue& cdPath) {
-    // The values of the plain key (0) and of the 32-bit view (1). The plain key wins when both
-    // hold a value; a key without either value yields to one with.
+    // The values of each key found. The first key holding a value wins; a key without any
+    // yields to a later one with.
     struct Key {
         bool found = false;
         RegistryValue exePath;
         RegistryValue cdPath;
     };
-    Key keys[2];
+    Key keys[kClientKeyCount];
+    const ClientKey* kind = nullptr;
     Key* current = nullptr;
     std::istringstream lines(text);
     std::string line;
@@ -191,13 +206,15 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
         if (!line.empty() && line[0] == '[') {
             std::size_t pos = 1;
             std::string key;
-            const bool named = Unescape(line, pos, ']', key);
-            current = !named                       ? nullptr
-                      : SameKey(key, kClientKey)   ? &keys[0]
-                      : SameKey(key, kClientKey32) ? &keys[1]
-                                                   : nullptr;
-            if (current != nullptr) {
-                current->found = true;
+            current = nullptr;
+            if (Unescape(line, pos, ']', key)) {
+                for (std::size_t k = 0; k < kClientKeyCount; ++k) {
+                    if (SameKey(key, kClientKeys[k].name)) {
+                        kind = &kClientKeys[k];
+                        current = &keys[k];
+                        current->found = true;
+                    }
+                }
             }
             continue;
         }
@@ -210,7 +227,9 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             continue;
         }
         ++pos;
-        RegistryValue* value = SameName(name, "ExePath")      ? &current->exePath
+        RegistryValue* value = kind->installDir
+                                   ? (SameName(name, "InstallDir") ? &current->exePath : nullptr)
+                               : SameName(name, "ExePath")    ? &current->exePath
                                : SameName(name, "InstCDPath") ? &current->cdPath
                                                               : nullptr;
         if (value == nullptr) {
@@ -226,17 +245,27 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
                 value->text.clear();
             }
         }
+        // A directory stands where the program's path would: the program's directory is what
+        // comes before the last backslash.
+        if (kind->installDir && value->isString) {
+            value->text += '\\';
+        }
     }
-    const auto holdsValue = [](const Key& key) {
-        return key.exePath.present || key.cdPath.present;
-    };
-    Key& chosen =
-        keys[0].found && (holdsValue(keys[0]) || !holdsValue(keys[1])) ? keys[0] : keys[1];
-    if (!chosen.found) {
+    Key* chosen = nullptr;
+    for (Key& key : keys) {
+        if (key.found && (key.exePath.present || key.cdPath.present)) {
+            chosen = &key;
+            break;
+        }
+        if (key.found && chosen == nullptr) {
+            chosen = &key;
+        }
+    }
+    if (chosen == nullptr) {
         return false;
     }
-    exePath = std::move(chosen.exePath);
-    cdPath = std::move(chosen.cdPath);
+    exePath = std::move(chosen->exePath);
+    cdPath = std::move(chosen->cdPath);
     return true;
 }
 

@@ -4,7 +4,9 @@
 // "InstCDPath"). On Linux the client runs under Wine, whose machine registry is the text file
 // $WINEPREFIX/system.reg (prefix ~/.wine by default); Windows paths map into the prefix. A 64-bit
 // prefix keeps the key of the 32-bit client under "Software\Wow6432Node\...", read when the
-// plain key holds no value.
+// plain key holds no value. Installers of current clients write neither key: they record the
+// directory as "InstallDir" under "Software\Electronic Arts\EA Games\Ultima Online Classic"
+// (or "... Stygian Abyss Classic"), read when no key before it holds a value.
 
 #include <filesystem>
 #include <optional>
@@ -41,7 +43,8 @@ public:
     // drive, each component is found regardless of case, as Wine finds it.
     std::string MapPath(const std::string& windowsPath) const override;
 
-    // Parses the text of a system.reg file for the client's key.
+    // Parses the text of a system.reg file for the client's key. An "InstallDir" comes back as
+    // an exePath of the directory with a backslash after it.
     static bool ParseSystemReg(const std::string& text, RegistryValue& exePath,
                                RegistryValue& cdPath);
 

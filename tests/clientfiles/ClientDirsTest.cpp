@@ -51,15 +51,24 @@ TEST(WineRegistryTest, ParsesTheClientKeyOnly) {
 
 // A 64-bit prefix keeps the 32-bit client's key in the 32-bit view; the plain key wins when it
 // holds a value.
-TEST(WineRegistryTest, ReadsThe32BitViewOfA64BitPrefix) {
+// The 32-bit view of a 64-bit prefix, and the keys of current clients' installers ("InstallDir",
+// a directory, given back with a backslash after it): the first key holding a value wins.
+TEST(WineRegistryTest, ReadsThe32BitViewAndTheKeysOfCurrentInstallers) {
     const std::string view32 =
         "[Software\\\\Wow6432Node\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1\n"
         "\"ExePath\"=\"C:\\\\Program Files (x86)\\\\Game\\\\client.exe\"\n";
     const std::string plain = "[Software\\\\Origin Worlds Online\\\\Ultima Online\\\\1.0] 1\n";
+    const std::string current =
+        "[Software\\\\Wow6432Node\\\\Electronic Arts\\\\EA Games\\\\Ultima Online Classic] 1\n"
+        "\"ExePath\"=\"C:\\\\not\\\\this.exe\"\n"
+        "\"InstallDir\"=\"C:\\\\Program Files (x86)\\\\Electronic Arts\\\\UO\"\n";
     for (const auto& [text, expected] : std::vector<std::pair<std::string, std::string>>{
              {view32, "C:\\Program Files (x86)\\Game\\client.exe"},
              {plain + view32, "C:\\Program Files (x86)\\Game\\client.exe"},
-             {view32 + plain + "\"InstCDPath\"=\"D:\\\\\"\n", ""}}) {
+             {view32 + plain + "\"InstCDPath\"=\"D:\\\\\"\n", ""},
+             {current, "C:\\Program Files (x86)\\Electronic Arts\\UO\\"},
+             {plain + current, "C:\\Program Files (x86)\\Electronic Arts\\UO\\"},
+             {current + view32, "C:\\Program Files (x86)\\Game\\client.exe"}}) {
         RegistryValue exe;
         RegistryValue cd;
         ASSERT_TRUE(CWineRegistry::ParseSystemReg(text, exe, cd)) << text;
@@ -158,6 +167,15 @@ TEST(WineRegistryTest, FindClientDirsThroughThePrefix) {
     std::filesystem::create_directories(prefix.File("drive_c/Program Files/Game \"X\""));
     std::ofstream(prefix.File("drive_c/Program Files/Game \"X\"/art.mul")) << "x";
     EXPECT_TRUE(files.OpenSlot(kSlotArt));
+
+    // A current client's installer names the directory itself.
+    std::ofstream(prefix.File("system.reg"))
+        << "[Software\\\\Electronic Arts\\\\EA Games\\\\Ultima Online Classic] 1\n"
+           "\"InstallDir\"=\"C:\\\\Games\\\\UO Classic\"\n";
+    CClientFiles current(&table);
+    ASSERT_TRUE(current.FindClientDirs());
+    EXPECT_EQ(current.m_sClientDir, prefix.File("drive_c") + "/Games/UO Classic");
+    EXPECT_EQ(current.m_sCDDir, "");
 
     ScopedEnv noPrefix("WINEPREFIX", nullptr);
     ScopedEnv noHome("HOME", nullptr);
