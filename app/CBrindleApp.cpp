@@ -44,6 +44,8 @@ const QString kTitle = QStringLiteral("Tessaly");
 const QString kLastViewKey = QStringLiteral("MAIN/LastView");
 const QString kRecentFileKey = QStringLiteral("Recent File List/File%1");
 const QString kCheckerboardKey = QStringLiteral("View/Checkerboard");
+// The folder chosen last with "Open Base Muls...", read again at the next start.
+const QString kBaseMulsKey = QStringLiteral("MAIN/BaseMuls");
 
 bool HasDisplay() {
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -61,6 +63,14 @@ const char kNoDisplayText[] =
     "  xvfb-run -a tessaly --client-dir DIR\n"
     "or save a picture of its window without any display:\n"
     "  QT_QPA_PLATFORM=offscreen tessaly --client-dir DIR --screenshot tessaly.png\n";
+
+// Whether a folder holds a file of the client's (by any case) or a container.
+bool HoldsClientFiles(const std::string& dir) {
+    CVerDataTable none;
+    CClientFiles probe(&none);
+    probe.SetChosenDir(dir);
+    return probe.ChosenDirHoldsClientFiles();
+}
 
 }  // namespace
 
@@ -206,6 +216,14 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
             files.SetChosenDir(dir);
         } else {
             GetUi().ShowMessage("'" + dir + "' is not a directory");
+        }
+    }
+    // Without one, the folder the user chose last in the window, while it holds client files.
+    if (info.m_sClientDir.isEmpty()) {
+        const std::string remembered = OpenProfile()->value(kBaseMulsKey).toString().toStdString();
+        if (!remembered.empty() && HoldsClientFiles(remembered)) {
+            files.SetChosenDir(remembered);
+            chosen = true;
         }
     }
     if (!chosen && !found) {
@@ -606,10 +624,7 @@ void CBrindleApp::OnOpenBaseMuls() {
         return;
     }
     // A folder without any of the client's files (a slip of the mouse) leaves the client open.
-    CVerDataTable none;
-    CClientFiles probe(&none);
-    probe.SetChosenDir(*dir);
-    if (!probe.ChosenDirHoldsClientFiles()) {
+    if (!HoldsClientFiles(*dir)) {
         GetUi().ShowMessage("'" + *dir + "' holds none of the client's files");
         return;
     }
@@ -641,6 +656,7 @@ void CBrindleApp::OnOpenBaseMuls() {
     for (CBrindleDoc* doc : docs) {
         doc->ReattachViews();
     }
+    OpenProfile()->setValue(kBaseMulsKey, QString::fromStdString(*dir));
 }
 
 bool CBrindleApp::AskSaveAllSheets() {

@@ -332,6 +332,18 @@ TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
               std::vector<std::string>{"'" + empty + "' holds none of the client's files"});
     EXPECT_EQ(files.m_sChosenDir, modern.Path().string());
     EXPECT_TRUE(lists(0x4321));
+
+    // The next start without --client-dir reads the folder chosen last, without a word about
+    // the missing install; once the folder is gone, the install is looked for again.
+    Stop();
+    m_Ui.m_Messages.clear();
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    Stop();
+    fs::remove_all(modern.Path());
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_Ui.m_Messages.front(), "Can't find the client install dir");
 }
 
 TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) {
