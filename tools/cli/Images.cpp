@@ -229,12 +229,18 @@ int RunHue(Invocation& inv) {
     return 0;
 }
 
+// A multi of the client's "multi.mul", about to be read: says when the client keeps its multis
+// elsewhere, and refuses one that is damaged or whose file fails.
+void ReadClientMulti(CDataDefMulti& entry) {
+    WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
+    ReadEntryIndex(entry);
+    RefuseUnreadable(entry, Format("multi 0x%x", entry.GetIndex()));
+}
+
 int RunMulti(Invocation& inv) {
     const std::uint32_t id = inv.Number(0, "multi id", 0xFFFF);
-    WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
     CDataDefMulti entry(id);
-    ReadEntryIndex(entry);
-    RefuseUnreadable(entry, Format("multi 0x%x", id));
+    ReadClientMulti(entry);
     CMulMultiType& multi = entry.GetBlock();
     if (!multi.EnsureLoaded()) {
         throw UsageError(Format("multi 0x%x has no components", id));
@@ -280,7 +286,6 @@ int RunMulti(Invocation& inv) {
 int RunExportMulti(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "multi id", 0xFFFF);
     const std::string& path = inv.Arg(2, "output file");
-    CMulMultiType block(id);
     std::vector<MultiComponent> components;
     std::string source = "multi.mul";
     if (const std::string* pat = inv.Value("--pat")) {
@@ -302,11 +307,9 @@ int RunExportMulti(Invocation& inv) {
         });
     }
     if (source == "multi.mul") {
-        WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
         CDataDefMulti entry(id);
-        ReadEntryIndex(entry);
-        RefuseUnreadable(entry, Format("multi 0x%x", id));
-        components = LoadMultiComponents(block, nullptr);
+        ReadClientMulti(entry);
+        components = LoadMultiComponents(entry.GetBlock(), nullptr);
     }
     SurfaceBuffer buffer;
     DrawMultiPicture(components, buffer);
