@@ -630,8 +630,8 @@ void CBrindleApp::OnOpenBaseMuls() {
     }
     // The chosen client is read whole, files opened before included (keeping them would show
     // one client's entries with the other's data): the views let go of their entries, every
-    // file closes and opens again there, and the views come back. The patch file of the
-    // active document stays what it was.
+    // file closes and opens again there, and the views come back. A document made from the
+    // client's own patch file takes the new client's; the others keep theirs.
     if (!AskSaveAllSheets()) {
         return;
     }
@@ -646,12 +646,9 @@ void CBrindleApp::OnOpenBaseMuls() {
     for (CBrindleDoc* doc : docs) {
         doc->DetachViews();
     }
-    const std::string patch = files.GetFile(kSlotVerData).GetFilePath();
     files.CloseAll();
     files.SetChosenDir(*dir);
-    if (!patch.empty()) {
-        files.SetSlotPath(kSlotVerData, patch);
-    }
+    CBrindleDoc::FollowClientFolder(docs);
     OpenBaseFiles();
     for (CBrindleDoc* doc : docs) {
         doc->ReattachViews();

@@ -131,6 +131,26 @@ void CBrindleDoc::ActivatePatch() {
     }
 }
 
+void CBrindleDoc::FollowClientFolder(const std::vector<CBrindleDoc*>& docs) {
+    CBrindleDoc* active = nullptr;
+    CClientFiles& files = TheClientFiles();
+    for (CBrindleDoc* doc : docs) {
+        if (doc == g_pPatchOwner) {
+            active = doc;
+        }
+        if (doc->GetPathName().isEmpty() && !doc->IsModified()) {
+            // Its file is looked for by name in the new folder.
+            files.GetFile(kSlotVerData).Close();
+            files.SetSlotPath(kSlotVerData, std::string());
+            doc->LoadEntries();
+        }
+    }
+    g_pPatchOwner = nullptr;
+    if (active != nullptr) {
+        active->ActivatePatch();
+    }
+}
+
 bool CBrindleDoc::OnSaveDocument(const QString& path) {
     ActivatePatch();
     // Shown through the reload that follows too, which takes a moment for a large document: the

@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessaly {
 
@@ -33,6 +34,12 @@ public:
     // Empties and reloads the patch table from slot 22, then makes one entry per record.
     bool LoadEntries();
     void ActivatePatch() override;
+
+    // After the client's files moved to another folder (all closed, the new folder chosen):
+    // the documents that stand for the client's own "verdata.mul" (untitled and unchanged, as
+    // start-up and New make them) are built again from the new client's; the others keep their
+    // patch files. The patch of the document active before is active again.
+    static void FollowClientFolder(const std::vector<CBrindleDoc*>& docs);
 
     // The patch file whose records this document holds (empty when there was none).
     const std::string& GetPatchPath() const { return m_sPatchPath; }

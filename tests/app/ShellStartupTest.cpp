@@ -293,35 +293,62 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
 }
 
 // "Open Base Muls..." reads the chosen client whole, the files opened at start-up included: the
-// open list shows the new client's entries (items past 16,384 of the newer sample) with its
-// selection kept, and the document keeps its patch. Cancelled, or given a folder without client
-// files (which is named), it changes nothing.
+// open lists show the new client's entries (items past 16,384 of the newer sample) with their
+// selection kept. The untitled document start-up made from the client's "verdata.mul" follows
+// the client; a document opened from a file keeps it. Cancelled, or given a folder without
+// client files (which is named), it changes nothing. The folder is read again at the next start.
 TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
     ASSERT_TRUE(StartOnSample());
     CClientFiles& files = TheClientFiles();
-    auto* view = dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
-    ASSERT_NE(view, nullptr);
-    view->SetCategory(kCategoryItems);
-    const auto lists = [&](std::uint32_t item) { return view->m_pList->SelectIndex(item); };
+    CBrindleDoc* untitled = OnlyDocument(*m_pApp);
+    ASSERT_NE(untitled, nullptr);
+    const auto view = [&] {
+        return dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
+    };
+    // Whether the active list holds the item; selects it.
+    const auto lists = [&](std::uint32_t item) { return view()->m_pList->SelectIndex(item); };
+    const auto mark = [&] {
+        return std::string(view()->m_pList->GetSelected()->GetColumnText(-1));
+    };
+    view()->SetCategory(kCategoryItems);
     EXPECT_FALSE(lists(0x4321));
     ASSERT_TRUE(lists(0xE3C));
-    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(-1), "*");
+    EXPECT_EQ(mark(), "*");
 
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     EXPECT_EQ(m_Ui.m_sFolderPrompt, "Folder containing base MUL files.");
     EXPECT_EQ(m_Ui.m_sFolderStart, files.GetBasePath(nullptr));
     EXPECT_EQ(files.m_sChosenDir, SampleDir());
 
+    // The newer sample has no "verdata.mul": the untitled document now holds no records.
     TempDir modern;
     mk::WriteModernClient(modern.Path());
     m_Ui.m_Folder = modern.Path().string();
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_EQ(files.GetFile(kSlotArt).GetFilePath(), (modern.Path() / "artLegacyMUL.uop").string());
-    ASSERT_EQ(view->m_nCategory, kCategoryItems);
-    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
-    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
-    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(-1), "*");
+    ASSERT_EQ(view()->m_nCategory, kCategoryItems);
+    ASSERT_NE(view()->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view()->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
+    EXPECT_EQ(mark(), " ");
+    EXPECT_EQ(untitled->m_VerData.GetCount(), 0);
+    EXPECT_TRUE(lists(0x4321));
+
+    // A document of a patch file keeps its records over the newer client's files.
+    ASSERT_NE(m_pApp->OpenDocument(QString::fromStdString(CopyOfSampleVerData("patch.mul"))),
+              nullptr);
+    view()->SetCategory(kCategoryItems);
+    ASSERT_TRUE(lists(0xE3C));
+    EXPECT_EQ(mark(), "*");
+    m_Ui.m_Folder = SampleDir();
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
+    ASSERT_TRUE(lists(0xE3C));
+    EXPECT_EQ(mark(), "*");
+    EXPECT_EQ(untitled->m_VerData.GetCount(), static_cast<std::int32_t>(SampleRecordCount()));
+    m_Ui.m_Folder = modern.Path().string();
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
+    ASSERT_TRUE(lists(0xE3C));
+    EXPECT_EQ(mark(), "*");
     EXPECT_TRUE(lists(0x4321));
 
     const std::string empty = TestPath("empty");
