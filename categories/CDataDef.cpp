@@ -154,6 +154,15 @@ bool CDataDefIndex::IsValid() {
     return m_Index.HasData();
 }
 
+bool CDataDef::ReadIndexLogged(const char* operation) {
+    try {
+        return ReadIndex();
+    } catch (...) {
+        LogCaughtException(operation);
+        return false;
+    }
+}
+
 ReadStatus CDataDefIndex::GetReadStatus() {
     IndexRecord change;
     if (GetLinkedChange(change)) {

@@ -89,6 +89,9 @@ public:
     virtual bool IsValid() = 0;
     // Reads the entry's index record from the base index file.
     virtual bool ReadIndex() = 0;
+    // ReadIndex, with a failure that raises logged (naming `operation`) and taken as no record:
+    // the entry then has no data.
+    bool ReadIndexLogged(const char* operation = "reading an index record");
     // Attaches a patch record.
     virtual void SetVerData(CDataVerData* pVerData) { m_pVerData = pVerData; }
     // Stores the patch link only.

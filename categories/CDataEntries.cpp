@@ -3,7 +3,6 @@
 #include "CDataDefMap.h"
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
-#include "EventLog.h"
 
 #include <algorithm>
 
@@ -60,12 +59,7 @@ void CDataEntries::BuildEntries(CQObArray<CDataVerData*>* pDocument) {
     m_Entries.SetSize(max);
     auto makeEntry = [&](std::int32_t n) {
         CDataDef* entry = CreateDataDef(m_nCategory, static_cast<std::uint32_t>(n), *m_pFiles);
-        try {
-            entry->ReadIndex();
-        } catch (...) {
-            LogCaughtException("reading an index record");
-            // An unreadable index leaves the entry without data.
-        }
+        entry->ReadIndexLogged();  // an unreadable index leaves the entry without data
         m_Entries[n] = entry;
     };
     const bool mulFiles = m_pSource == nullptr || m_pSource->m_bShowMulFiles;

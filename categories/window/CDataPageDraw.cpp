@@ -276,11 +276,7 @@ void CDataPageDraw::OnTimer() {
     m_nPlayFrame = (m_nPlayFrame + 1) % static_cast<int>(m_Animation->frames.size());
     m_pFrame =
         std::make_unique<CDataDefItem>(m_Animation->frames[static_cast<std::size_t>(m_nPlayFrame)]);
-    try {
-        m_pFrame->ReadIndex();
-    } catch (...) {
-        LogCaughtException("reading an item's frame");
-    }
+    m_pFrame->ReadIndexLogged("reading an item's frame");
     const int interval = static_cast<int>(m_Animation->FrameDelayMs());
     if (interval != m_nPlayInterval || !m_Timer.isActive()) {
         m_nPlayInterval = interval;

@@ -6,7 +6,6 @@
 #include "CDataDefMulti.h"
 #include "Cli.h"
 #include "DataExport.h"
-#include "EventLog.h"
 #include "Hues.h"
 #include "MultiType.h"
 #include "PatchFileIO.h"
@@ -70,16 +69,6 @@ void WritePicture(Invocation& inv, const std::string& what, const CExportData& d
     } else {
         *inv.out << what << ": " << size.width() << " x " << size.height() << " written to " << path
                  << '\n';
-    }
-}
-
-// Reads an entry's index record as a list reads its entries, so that it can say how its data
-// reads.
-void ReadEntryIndex(CDataDef& entry) {
-    try {
-        entry.ReadIndex();
-    } catch (...) {
-        LogCaughtException("reading an index record");
     }
 }
 
@@ -185,7 +174,8 @@ int RunExport(Invocation& inv) {
     if ((options.bFrames || options.bGif) && entry->GetExportKind() != ExportKind::ItemPicture) {
         throw UsageError("--frames and --gif are for item and anim");
     }
-    ReadEntryIndex(*entry);
+    // Read as a list reads its entries, so that the entry can say how its data reads.
+    entry->ReadIndexLogged();
     CExportData data;
     entry->ExportData(options, data);
     if (data.IsEmpty()) {
@@ -233,7 +223,7 @@ int RunHue(Invocation& inv) {
 // elsewhere, and refuses one that is damaged or whose file fails.
 void ReadClientMulti(CDataDefMulti& entry) {
     WarnNote(CDataDefMulti::SourceNote(TheClientFiles()));
-    ReadEntryIndex(entry);
+    entry.ReadIndexLogged();
     RefuseUnreadable(entry, Format("multi 0x%x", entry.GetIndex()));
 }
 
