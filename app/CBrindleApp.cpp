@@ -218,12 +218,16 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
             GetUi().ShowMessage("'" + dir + "' is not a directory");
         }
     }
-    // Without one, the folder the user chose last in the window, while it holds client files.
+    // Without one, the folder the user chose last in the window, while it holds client files
+    // (its listing is kept for the opens that follow).
     if (info.m_sClientDir.isEmpty()) {
         const std::string remembered = OpenProfile()->value(kBaseMulsKey).toString().toStdString();
-        if (!remembered.empty() && HoldsClientFiles(remembered)) {
+        if (!remembered.empty()) {
             files.SetChosenDir(remembered);
-            chosen = true;
+            chosen = files.ChosenDirHoldsClientFiles();
+            if (!chosen) {
+                files.SetChosenDir(std::string());
+            }
         }
     }
     if (!chosen && !found) {

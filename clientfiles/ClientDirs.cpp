@@ -195,8 +195,7 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
         RegistryValue cdPath;
     };
     Key keys[kClientKeyCount];
-    const ClientKey* kind = nullptr;
-    Key* current = nullptr;
+    Key* current = nullptr;  // the key of the section being read, if it is one of them
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
@@ -210,7 +209,6 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             if (Unescape(line, pos, ']', key)) {
                 for (std::size_t k = 0; k < kClientKeyCount; ++k) {
                     if (SameKey(key, kClientKeys[k].name)) {
-                        kind = &kClientKeys[k];
                         current = &keys[k];
                         current->found = true;
                     }
@@ -227,7 +225,8 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             continue;
         }
         ++pos;
-        RegistryValue* value = kind->installDir
+        const bool installDir = kClientKeys[current - keys].installDir;
+        RegistryValue* value = installDir
                                    ? (SameName(name, "InstallDir") ? &current->exePath : nullptr)
                                : SameName(name, "ExePath")    ? &current->exePath
                                : SameName(name, "InstCDPath") ? &current->cdPath
@@ -247,7 +246,7 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
         }
         // A directory stands where the program's path would: the program's directory is what
         // comes before the last backslash.
-        if (kind->installDir && value->isString) {
+        if (installDir && value->isString) {
             value->text += '\\';
         }
     }
