@@ -34,13 +34,20 @@ CDocTemplate* CAppBase::GetDocTemplate(std::size_t i) const {
     return i < m_Templates.size() ? m_Templates[i].get() : nullptr;
 }
 
-CPatchDocument* CAppBase::FindDocument(const CDataDef* pEntry) const {
+std::vector<CDocument*> CAppBase::GetDocuments() const {
+    std::vector<CDocument*> docs;
     for (const auto& tmpl : m_Templates) {
-        for (CDocument* doc : tmpl->GetDocuments()) {
-            if (auto* patch = dynamic_cast<CPatchDocument*>(doc);
-                patch != nullptr && patch->HoldsEntry(pEntry)) {
-                return patch;
-            }
+        const std::vector<CDocument*> own = tmpl->GetDocuments();
+        docs.insert(docs.end(), own.begin(), own.end());
+    }
+    return docs;
+}
+
+CPatchDocument* CAppBase::FindDocument(const CDataDef* pEntry) const {
+    for (CDocument* doc : GetDocuments()) {
+        if (auto* patch = dynamic_cast<CPatchDocument*>(doc);
+            patch != nullptr && patch->HoldsEntry(pEntry)) {
+            return patch;
         }
     }
     return m_pMainFrame ? dynamic_cast<CPatchDocument*>(m_pMainFrame->GetActiveDocument())

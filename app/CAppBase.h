@@ -43,6 +43,8 @@ public:
 
     void AddDocTemplate(std::unique_ptr<CDocTemplate> pTemplate);
     CDocTemplate* GetDocTemplate(std::size_t i = 0) const;
+    // Every open document of every template, in template order.
+    std::vector<CDocument*> GetDocuments() const;
     // Takes the main frame: it becomes the owner of sheets and of the clipboard, and its
     // message pane shows the lists' status texts.
     void SetMainFrame(std::unique_ptr<CMainFrame> pFrame);

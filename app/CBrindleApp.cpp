@@ -589,11 +589,9 @@ void CBrindleApp::OpenRecentFile(int nIndex) {
 }
 
 bool CBrindleApp::SaveAllModified() {
-    for (std::size_t i = 0; CDocTemplate* tmpl = GetDocTemplate(i); ++i) {
-        for (CDocument* doc : std::vector<CDocument*>(tmpl->GetDocuments())) {
-            if (!doc->SaveModified()) {
-                return false;
-            }
+    for (CDocument* doc : GetDocuments()) {
+        if (!doc->SaveModified()) {
+            return false;
         }
     }
     return true;
@@ -640,11 +638,9 @@ void CBrindleApp::OnOpenBaseMuls() {
         return;
     }
     std::vector<CBrindleDoc*> docs;
-    for (std::size_t i = 0; CDocTemplate* tmpl = GetDocTemplate(i); ++i) {
-        for (CDocument* doc : tmpl->GetDocuments()) {
-            if (auto* brindle = dynamic_cast<CBrindleDoc*>(doc)) {
-                docs.push_back(brindle);
-            }
+    for (CDocument* doc : GetDocuments()) {
+        if (auto* brindle = dynamic_cast<CBrindleDoc*>(doc)) {
+            docs.push_back(brindle);
         }
     }
     for (CBrindleDoc* doc : docs) {
