@@ -11,6 +11,12 @@ namespace tessaly {
 
 namespace {
 CEventLog s_EventLog;
+
+// Writes the process log's last count when the process ends; declared after s_EventLog, so it
+// is destroyed first.
+struct RepeatsAtExit {
+    ~RepeatsAtExit() { s_EventLog.WriteRepeats(); }
+} s_RepeatsAtExit;
 }  // namespace
 
 CEventLog* g_pEventLog = &s_EventLog;
@@ -38,6 +44,31 @@ std::int32_t CEventLog::LogError(const char* format, ...) {
     return result;
 }
 
+void CEventLog::LogRepeatable(const char* operation, const std::string& line) {
+    std::lock_guard<std::mutex> lock(m_RepeatMutex);
+    if (line == m_sLastLine) {
+        ++m_nRepeats;
+        return;
+    }
+    WriteRepeatsLocked();
+    m_sLastLine = line;
+    m_sLastOperation = operation;
+    LogText(3, line.c_str());
+}
+
+void CEventLog::WriteRepeats() {
+    std::lock_guard<std::mutex> lock(m_RepeatMutex);
+    WriteRepeatsLocked();
+}
+
+void CEventLog::WriteRepeatsLocked() {
+    if (m_nRepeats > 0) {
+        LogError("tessaly: %s: %zu more time%s, as above\n", m_sLastOperation.c_str(), m_nRepeats,
+                 m_nRepeats == 1 ? "" : "s");
+    }
+    m_nRepeats = 0;
+}
+
 void LogCaughtException(const char* operation) {
     std::string what = "no exception";
     if (std::exception_ptr caught = std::current_exception()) {
@@ -51,7 +82,8 @@ void LogCaughtException(const char* operation) {
             what = "an exception of unknown type";
         }
     }
-    g_pEventLog->LogError("tessaly: %s: %s\n", operation, what.c_str());
+    g_pEventLog->LogRepeatable(operation,
+                               "tessaly: " + std::string(operation) + ": " + what + "\n");
 }
 
 }  // namespace tessaly

@@ -3,7 +3,10 @@
 // channel of this platform), text unchanged and without an added line break.
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <string>
 
 namespace tessaly {
 
@@ -19,6 +22,20 @@ public:
 
     // LogTextV with level 3.
     std::int32_t LogError(const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+    // Logs a line of an operation that may fail once per entry of a damaged file: a line equal
+    // to the one before it is counted instead of written, and the count ("tessaly: OPERATION: N
+    // more times, as above") is written before the next different line or by WriteRepeats.
+    void LogRepeatable(const char* operation, const std::string& line);
+    void WriteRepeats();
+
+private:
+    void WriteRepeatsLocked();
+
+    std::mutex m_RepeatMutex;
+    std::string m_sLastLine;
+    std::string m_sLastOperation;
+    std::size_t m_nRepeats = 0;
 };
 
 // The log in use; points at the process-wide instance for the whole run and is never reset.

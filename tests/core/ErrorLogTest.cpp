@@ -80,5 +80,34 @@ TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndTheirText) {
     EXPECT_EQ(log.m_nLevel, 3);
 }
 
+// A file that fails for each of its entries logs one line and a count, not a line per entry.
+TEST(EventLogTest, EqualCaughtLinesAreCountedAndTheCountWrittenBeforeTheNextLine) {
+    test::CapturedLog log;
+    auto fail = [](const char* operation, const char* text) {
+        try {
+            throw std::runtime_error(text);
+        } catch (...) {
+            LogCaughtException(operation);
+        }
+    };
+    for (int i = 0; i < 4; ++i) {
+        fail("reading an item name", "cut");
+    }
+    fail("reading a skill", "cut");
+    fail("reading a skill", "cut");
+    fail("reading a skill", "short");
+    log.WriteRepeats();
+    log.WriteRepeats();  // nothing left to count
+    EXPECT_EQ(log.m_Lines,
+              (std::vector<std::string>{"tessaly: reading an item name: cut\n",
+                                        "tessaly: reading an item name: 3 more times, as above\n",
+                                        "tessaly: reading a skill: cut\n",
+                                        "tessaly: reading a skill: 1 more time, as above\n",
+                                        "tessaly: reading a skill: short\n"}));
+    test::CapturedLog other;  // another log starts afresh
+    fail("reading a skill", "short");
+    EXPECT_EQ(other.m_Lines.size(), 1u);
+}
+
 }  // namespace
 }  // namespace tessaly
