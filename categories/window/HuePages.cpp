@@ -16,6 +16,8 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -42,6 +44,10 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_pBar->m_Paint = [this](QPainter& painter, const QRect& area) { PaintBar(painter, area); };
     m_pName = SetControlId(new QLineEdit(this), 4038);
     m_pName->setMaxLength(static_cast<int>(HueEntry::kNameLength));
+    // The file keeps a name as Latin-1 bytes: other characters are refused as they are typed
+    // rather than written as '?'.
+    m_pName->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[\\x{1}-\\x{ff}]*")), m_pName));
     // Only the user's typing marks the page; filling the edit from the entry does not.
     connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
     m_pScroll = SetControlId(new QScrollBar(Qt::Vertical, this), 4039);
