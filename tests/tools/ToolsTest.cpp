@@ -685,6 +685,13 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
     EXPECT_EQ(r.err, "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
     EXPECT_FALSE(std::filesystem::exists(blocked + "/manifest.json"));
     EXPECT_TRUE(std::filesystem::is_directory(blocked + "/items-0e3c.png"));  // left alone
+    // A folder that cannot be made is named with the reason.
+    const std::string plain = m_Scratch.File("plain");
+    std::ofstream(plain) << "x";
+    r = Cli({"export-all", "Items", plain + "/sub"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err,
+              "tessaly-cli: cannot make the directory '" + plain + "/sub': Not a directory\n");
 }
 
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard

@@ -84,7 +84,8 @@ int RunExportAll(Invocation& inv) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     if (!std::filesystem::is_directory(dir)) {
-        throw UsageError("cannot make the directory '" + dir + "'");
+        throw UsageError("cannot make the directory '" + dir +
+                         "': " + (error ? error.message() : std::string("it is not a folder")));
     }
 
     ExportOptions options;

@@ -43,7 +43,7 @@ void PrintHelp(std::ostream& out, const GlobalOptionList& global, const CommandL
         << "\nNumbers are decimal or 0x-hex.\n\nCommands:\n";
     std::vector<tessaly::HelpRow> rows;
     for (const Command& c : Commands()) {
-        rows.push_back({std::string(c.name) + " " + c.usage, c.summary});
+        rows.push_back({std::string(c.name) + (*c.usage != '\0' ? " " : "") + c.usage, c.summary});
     }
     out << tessaly::FormatHelpRows(rows, 6) << "\nOptions:\n"
         << OptionsHelp(
