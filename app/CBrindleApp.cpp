@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -622,12 +623,16 @@ void CBrindleApp::OnOpenBaseMuls() {
     // The browser opens at the current base directory: the chosen one, else the client's.
     auto dir =
         GetUi().ChooseFolder("Folder containing base MUL files.", files.GetBasePath(nullptr));
-    if (!dir || dir->empty()) {
-        return;
+    if (dir && !dir->empty()) {
+        OpenClientFolder(*dir);
     }
+}
+
+void CBrindleApp::OpenClientFolder(const std::string& dir) {
+    CClientFiles& files = TheClientFiles();
     // A folder without any of the client's files (a slip of the mouse) leaves the client open.
-    if (!HoldsClientFiles(*dir)) {
-        GetUi().ShowMessage("'" + *dir + "' holds none of the client's files");
+    if (!HoldsClientFiles(dir)) {
+        GetUi().ShowMessage("'" + dir + "' holds none of the client's files");
         return;
     }
     // The chosen client is read whole, files opened before included (keeping them would show
@@ -647,13 +652,13 @@ void CBrindleApp::OnOpenBaseMuls() {
         doc->DetachViews();
     }
     files.CloseAll();
-    files.SetChosenDir(*dir);
+    files.SetChosenDir(dir);
     CBrindleDoc::FollowClientFolder(docs);
     OpenBaseFiles();
     for (CBrindleDoc* doc : docs) {
         doc->ReattachViews();
     }
-    OpenProfile()->setValue(kBaseMulsKey, QString::fromStdString(*dir));
+    OpenProfile()->setValue(kBaseMulsKey, QString::fromStdString(dir));
 }
 
 bool CBrindleApp::AskSaveAllSheets() {
@@ -708,8 +713,14 @@ bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
     drop->acceptProposedAction();
     if (pEvent->type() == QEvent::Drop) {
         GetMainFrame()->activateWindow();
+        // A dropped folder is a client to read, as "Open Base Muls..." reads it; files open as
+        // documents.
         for (const QString& path : paths) {
-            OpenDocument(path);
+            if (QFileInfo(path).isDir()) {
+                OpenClientFolder(QDir::cleanPath(path).toStdString());
+            } else {
+                OpenDocument(path);
+            }
         }
     }
     return true;

@@ -85,6 +85,9 @@ public:
     // Command handlers.
     void OnAppAbout();
     void OnOpenBaseMuls();
+    // Reads the client in dir whole ("Open Base Muls..." and a folder dropped on the window); a
+    // folder without client files is named and changes nothing.
+    void OpenClientFolder(const std::string& dir);
     void OnAppExit();
 
 protected:

@@ -408,7 +408,7 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
     EXPECT_FALSE(State(ids::ID_FILE_MRU_FILE1 + 3).m_bEnabled);
 }
 
-TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocuments) {
+TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocumentsAndAFolderAsTheClient) {
     ASSERT_TRUE(StartOnSample());
     std::string a = CopyOfSampleVerData("a.mul");
     std::string b = CopyOfSampleVerData("b.mul");
@@ -427,6 +427,21 @@ TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocuments) {
     EXPECT_EQ(DocumentCount(), 3u);
     EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveDocument()->GetPathName(),
               QFileInfo(QString::fromStdString(b)).absoluteFilePath());
+
+    // A dropped folder is read as the client, as "Open Base Muls..." reads it.
+    TempDir modern;
+    mk::WriteModernClient(modern.Path());
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(modern.Path().string() + "/"))});
+    QDragEnterEvent enterFolder(at, Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enterFolder);
+    QDropEvent dropFolder(QPointF(at), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &dropFolder);
+    EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
+    EXPECT_EQ(TheClientFiles().GetFile(kSlotArt).GetFilePath(),
+              (modern.Path() / "artLegacyMUL.uop").string());
+    EXPECT_EQ(DocumentCount(), 3u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
 
     // Something that is not a file is refused.
     QMimeData text;
