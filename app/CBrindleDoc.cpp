@@ -52,6 +52,18 @@ CBrindleDoc::~CBrindleDoc() {
     if (g_pPatchOwner == this) {
         g_pPatchOwner = nullptr;
     }
+    // Slot 22 goes on with a descriptor of its own where it shared this document's.
+    CQFile& slot = TheClientFiles().GetFile(kSlotVerData);
+    if (SlotSharesPatchFile() && !slot.Duplicate(m_PatchFile)) {
+        slot.Close();
+    }
+}
+
+bool CBrindleDoc::SlotSharesPatchFile() const {
+    const CQFile& slot = TheClientFiles().GetFile(kSlotVerData);
+    return m_PatchFile.IsOpen() && slot.IsOpen() &&
+           (slot.m_uMode & CQFile::modeSharedHandle) != 0 &&
+           slot.GetOpenSerial() == m_PatchFile.GetOpenSerial();
 }
 
 void CBrindleDoc::DeleteContents() {
@@ -93,9 +105,15 @@ bool CBrindleDoc::LoadEntries() {
             table.RemoveAll();
         }
         CClientFiles& files = TheClientFiles();
+        if (SlotSharesPatchFile()) {
+            files.GetFile(kSlotVerData).Close();
+        }
+        m_PatchFile.Close();
         if (files.OpenSlot(kSlotVerData)) {
-            m_sPatchPath = files.GetFile(kSlotVerData).GetFilePath();
-            table.Load(files.GetFile(kSlotVerData));
+            CQFile& slot = files.GetFile(kSlotVerData);
+            m_sPatchPath = slot.GetFilePath();
+            m_PatchFile.Duplicate(slot);
+            table.Load(slot);
         }
         m_VerData.SetSize(table.GetCount());
         for (std::int32_t i = 0; i < table.GetCount(); ++i) {
@@ -120,8 +138,12 @@ void CBrindleDoc::ActivatePatch() {
     if (m_sPatchPath.empty()) {
         return;
     }
-    files.SetSlotPath(kSlotVerData, m_sPatchPath);
     try {
+        if (m_PatchFile.IsOpen()) {
+            files.GetFile(kSlotVerData).OpenShared(m_PatchFile);
+        } else {
+            files.SetSlotPath(kSlotVerData, m_sPatchPath);
+        }
         if (files.OpenSlot(kSlotVerData)) {
             table.Load(files.GetFile(kSlotVerData));
         }

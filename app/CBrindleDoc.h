@@ -3,14 +3,16 @@
 // entry per record.
 //
 // Each document copies its records into its own entries and reads their data from its own
-// patch file: before anything reads patch bytes for a document, ActivatePatch points the
-// process-wide file slot 22 and patch table at that document's file. Saving writes the entries
-// through the patch table's safe save and then reloads the document from the saved file.
+// patch file, which it keeps open: before anything reads patch bytes for a document,
+// ActivatePatch points the process-wide file slot 22 and patch table at that document's file.
+// Saving writes the entries through the patch table's safe save and then reloads the document from
+// the saved file.
 
 #include "CDataVerData.h"
 #include "CDocument.h"
 #include "CVerDataEdits.h"
 #include "QArray.h"
+#include "QFile.h"
 
 #include <memory>
 #include <string>
@@ -82,7 +84,14 @@ private:
     std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
                           MergeResult& result);
 
+    // Whether slot 22 is open on m_PatchFile's descriptor.
+    bool SlotSharesPatchFile() const;
+
     std::string m_sPatchPath;
+    // The patch file the records were read from, open for the document's life: their offsets
+    // hold in it even after another file is saved over its name. While the document is
+    // active, slot 22 shares this descriptor.
+    CQFile m_PatchFile;
     CVerDataEdits m_Edits{m_VerData};
 };
 

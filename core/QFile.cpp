@@ -269,6 +269,19 @@ void CQFile::OpenShared(CQFile& other) {
     m_uOpenSerial = other.m_uOpenSerial;
 }
 
+bool CQFile::Duplicate(const CQFile& other) {
+    const int fd = other.IsOpen() ? ::fcntl(other.m_hFile, F_DUPFD_CLOEXEC, 0) : kClosedHandle;
+    if (fd < 0) {
+        return false;
+    }
+    Close();
+    m_hFile = fd;
+    m_strFileName = other.m_strFileName;
+    m_uMode = other.m_uMode & ~modeSharedHandle;
+    m_uOpenSerial = other.m_uOpenSerial;
+    return true;
+}
+
 bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
     if (path == nullptr && IsOpen()) {
         return true;

@@ -88,6 +88,10 @@ public:
     // Closes this file, then shares the other's descriptor, path and mode (plus
     // modeSharedHandle).
     virtual void OpenShared(CQFile& other);
+    // Becomes a file of its own on a duplicate of the other's open descriptor (the same opened
+    // file, whatever is later saved over its name), with its path, mode and open serial; false,
+    // and this file unchanged, when the other is not open or the descriptor cannot be had.
+    bool Duplicate(const CQFile& other);
     virtual bool IsBinaryMode() const { return true; }
     virtual bool IsOpen() const { return m_hFile != kClosedHandle; }
     // With a path: closes, stores path and mode, opens. With a null path: true at once when

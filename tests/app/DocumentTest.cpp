@@ -348,6 +348,25 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
     EXPECT_EQ(SaveAs(docB, "b-again.mul"), Bytes(second));
 }
 
+// A document reads its records from the file it opened, also after another document is saved
+// over that file's name: its offsets do not fit the new file.
+TEST_F(DocumentTest, ADocumentKeepsItsBytesWhenAnotherIsSavedOverItsFile) {
+    std::string first = WritePatch("first.mul", {{31, 3, {1, 1, 1, 1}, 7, 8}});
+    std::string second =
+        WritePatch("second.mul", {{5, 9, {9, 9}, 0, 0}, {31, 3, {2, 2, 2}, 9, 10}});
+    const std::vector<std::uint8_t> firstBytes = Bytes(first);
+    CBrindleDoc* docA = Open(first);
+    CBrindleDoc* docB = Open(second);
+    ASSERT_TRUE(docA && docB);
+    EXPECT_EQ(SaveAs(docB, "first.mul"), Bytes(second));
+    EXPECT_EQ(SaveAs(docA, "a-out.mul"), firstBytes);
+    // Made active, it answers the patch table from its own bytes too.
+    m_pFrame->GetMdiArea()->setActiveSubWindow(docA->GetViews().front()->GetParentFrame());
+    IndexRecord record;
+    ASSERT_TRUE(TheVerDataTable().FindRecord(31, 3, record));
+    EXPECT_EQ(record.GetLength(), 4u);
+}
+
 // Editing items, gumps and sounds through the window's commands, then saving.
 class DocumentEditTest : public DocumentTest {
 protected:

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 
 namespace tessaly {
 namespace {
@@ -125,6 +126,24 @@ TEST_F(QFileTest, SharedHandleIsForgottenNotClosed) {
     std::uint8_t b = 0;
     owner.Seek(1, CQFile::begin);
     EXPECT_EQ(owner.Read(&b, 1), 1u);
+    EXPECT_EQ(b, 2);
+}
+
+TEST_F(QFileTest, ADuplicateOutlivesTheOriginalAndAFileSavedOverItsName) {
+    CQFile original;
+    CQFile copy;
+    EXPECT_FALSE(copy.Duplicate(original));  // nothing open
+    ASSERT_TRUE(original.Open(m_path.c_str(), CQFile::shareDenyWrite));
+    ASSERT_TRUE(copy.Duplicate(original));
+    EXPECT_EQ(copy.GetFilePath(), m_path);
+    EXPECT_EQ(copy.GetOpenSerial(), original.GetOpenSerial());
+    original.Close();
+    const std::string other = m_path + ".new";
+    std::ofstream(other) << "zz";
+    std::filesystem::rename(other, m_path);
+    std::uint8_t b = 0;
+    copy.Seek(1, CQFile::begin);
+    EXPECT_EQ(copy.Read(&b, 1), 1u);
     EXPECT_EQ(b, 2);
 }
 
