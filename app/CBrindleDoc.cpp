@@ -14,6 +14,7 @@
 #include "Text.h"
 #include "VerDataTable.h"
 
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -79,6 +80,11 @@ bool CBrindleDoc::OnNewDocument() {
 }
 
 bool CBrindleDoc::OnOpenDocument(const QString& path) {
+    // A client data file (a double click on "art.mul", say) would list its bytes as records and
+    // lay them over the client's entries.
+    if (RefuseClientDataFile(path, "File > \"Open Base Muls...\" reads its folder as the client")) {
+        return false;
+    }
     if (!CDocument::OnOpenDocument(path)) {
         return false;
     }
@@ -173,7 +179,21 @@ void CBrindleDoc::FollowClientFolder(const std::vector<CBrindleDoc*>& docs) {
     }
 }
 
+bool CBrindleDoc::RefuseClientDataFile(const QString& path, const char* why) {
+    const std::string name = QFileInfo(path).fileName().toStdString();
+    if (!CClientFiles::IsClientDataFileName(name)) {
+        return false;
+    }
+    DataAppState().Ui().ShowWarning(
+        "'" + name + "' is one of the client's data files, not a patch file: " + why + ".");
+    return true;
+}
+
 bool CBrindleDoc::OnSaveDocument(const QString& path) {
+    // Saved under a client data file's name, the patch would replace that file.
+    if (RefuseClientDataFile(path, "the patch is not saved over it")) {
+        return false;
+    }
     ActivatePatch();
     // Shown through the reload that follows too, which takes a moment for a large document: the
     // entries make the first nine tenths, and the step to the end between the file's flush and

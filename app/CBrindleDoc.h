@@ -84,6 +84,9 @@ private:
     std::string MergeInto(const std::string& target, bool replace, CShellUi& ui,
                           MergeResult& result);
 
+    // Warns and answers true when path names a client data file ("art.mul"), which is never a
+    // patch file; why ends the warning.
+    static bool RefuseClientDataFile(const QString& path, const char* why);
     // Whether slot 22 is open on m_PatchFile's descriptor.
     bool SlotSharesPatchFile() const;
 

@@ -8,6 +8,7 @@
 #include "UopFile.h"
 #include "VerDataTable.h"
 
+#include <regex>
 #include <stdexcept>
 
 namespace tessaly {
@@ -123,6 +124,19 @@ bool CClientFiles::ChosenDirHoldsClientFiles() {
 
 const char* CClientFiles::GetFileName(std::int32_t slot) {
     return ValidSlot(slot) ? kFileNames[slot] : nullptr;
+}
+
+bool CClientFiles::IsClientDataFileName(const std::string& name) {
+    const std::string lower = Latin1Lower(name);
+    for (const char* slotName : kFileNames) {
+        if (slotName != nullptr && lower == slotName) {
+            return lower != kFileNames[kSlotVerData];
+        }
+    }
+    static const std::regex kFamilies(
+        "(map|staidx|statics|mapdif|mapdifl|stadif|stadifl|stadifi)[0-9]+\\.mul|"
+        "anim[0-9]*\\.(mul|idx)|unifont[0-9]*\\.mul|speech\\.mul|.*\\.uop");
+    return std::regex_match(lower, kFamilies);
 }
 
 CQFile& CClientFiles::GetFile(std::int32_t slot) {

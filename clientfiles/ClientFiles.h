@@ -105,6 +105,10 @@ public:
 
     // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
     static const char* GetFileName(std::int32_t slot);
+    // Whether a file name (without its folder, any case) is that of one of the client's data
+    // files, which are never patch files: the slots' names but "verdata.mul", the numbered
+    // facet, difference, animation and Unicode font files, "speech.mul" and the containers.
+    static bool IsClientDataFileName(const std::string& name);
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);
 

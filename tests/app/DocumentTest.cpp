@@ -31,6 +31,7 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -365,6 +366,28 @@ TEST_F(DocumentTest, ADocumentKeepsItsBytesWhenAnotherIsSavedOverItsFile) {
     IndexRecord record;
     ASSERT_TRUE(TheVerDataTable().FindRecord(31, 3, record));
     EXPECT_EQ(record.GetLength(), 4u);
+}
+
+// A client data file is never a patch file: it does not open as one (its bytes would be laid
+// over the client's entries as records), and a patch is not saved over one.
+TEST_F(DocumentTest, AClientDataFileNeitherOpensNorIsSavedOverAsAPatch) {
+    const std::string art = m_Dir.Write("ART.MUL", {1, 0, 0, 0, 0, 0, 0, 0});
+    const std::size_t before = m_pApp->GetDocTemplate(0)->GetDocuments().size();
+    EXPECT_EQ(Open(art), nullptr);
+    EXPECT_EQ(m_pApp->GetDocTemplate(0)->GetDocuments().size(), before);
+    EXPECT_EQ(m_Ui.m_Warnings,
+              std::vector<std::string>{"'ART.MUL' is one of the client's data files, not a patch "
+                                       "file: File > \"Open Base Muls...\" reads its folder as "
+                                       "the client."});
+    CBrindleDoc* doc = Open(WritePatch("mine.mul", {{31, 3, {1, 1, 1, 1}, 7, 8}}));
+    ASSERT_NE(doc, nullptr);
+    EXPECT_FALSE(doc->DoSave(QString::fromStdString(art)));
+    EXPECT_EQ(m_Ui.m_Warnings.back(),
+              "'ART.MUL' is one of the client's data files, not a patch "
+              "file: the patch is not saved over it.");
+    EXPECT_EQ(Bytes(art), (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(doc->GetPathName(),
+              QFileInfo(QString::fromStdString(m_Dir.File("mine.mul"))).absoluteFilePath());
 }
 
 // Editing items, gumps and sounds through the window's commands, then saving.

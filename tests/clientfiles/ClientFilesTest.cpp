@@ -31,6 +31,18 @@ TEST_F(ClientFilesTest, SlotsOutsideTheTableAreRefused) {
     EXPECT_THROW(m_files.GetFile(33), std::out_of_range);
 }
 
+TEST(ClientFileNamesTest, ClientDataFilesAreToldFromPatchFiles) {
+    for (const char* name :
+         {"ART.MUL", "hues.mul", "Multi.idx", "map5.mul", "staidx2.mul", "stadifl1.mul",
+          "anim4.idx", "unifont12.mul", "speech.mul", "AnimationFrame1.uop", "artLegacyMUL.uop"}) {
+        EXPECT_TRUE(CClientFiles::IsClientDataFileName(name)) << name;
+    }
+    for (const char* name : {"verdata.mul", "VERDATA.MUL", "patch.mul", "map.mul", "mymap0.mul",
+                             "art.mul.bak", "hues.pat", ""}) {
+        EXPECT_FALSE(CClientFiles::IsClientDataFileName(name)) << name;
+    }
+}
+
 TEST_F(ClientFilesTest, OpenAllPassesOverAMissingPatchFileOnly) {
     for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
         const char* name = CClientFiles::GetFileName(slot);

@@ -1032,7 +1032,7 @@ TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
 }
 
 // A FIFO as the patch file (or as --verdata) is refused at once, not waited on, and stays one.
-TEST_F(ToolsTest, PatchRefusesSpecialFiles) {
+TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::string fifo = m_Scratch.File("fifo.mul");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const Result r = Cli({"patch", fifo, "--delete", "item", "1"});
@@ -1040,6 +1040,20 @@ TEST_F(ToolsTest, PatchRefusesSpecialFiles) {
     EXPECT_TRUE(Contains(r.err, "'" + fifo + "' is not a regular file")) << r.err;
     Cli({"--verdata", fifo, "list", "Items"});
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    // A client data file is neither read as a patch (its bytes would be taken for records) nor
+    // replaced by one.
+    const std::string art = ClientDir() + "/art.mul";
+    const std::vector<std::uint8_t> bytes = TempDir::ReadFile(art);
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"patch", art, "--delete", "item", "1"},
+          std::vector<std::string>{"--verdata", art, "verdata"}}) {
+        const Result refused = Cli(args);
+        EXPECT_EQ(refused.status, 2);
+        EXPECT_EQ(refused.err, "tessaly-cli: '" + art +
+                                   "' is one of the client's data files, not a patch file\n");
+    }
+    EXPECT_EQ(TempDir::ReadFile(art), bytes);
 }
 
 }  // namespace

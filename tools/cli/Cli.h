@@ -120,5 +120,8 @@ void WarnNote(const std::string& note);
 // Points the process-wide client file set at the chosen directory (or the Wine registry) and
 // slot 22 at --verdata, and loads the patch table. Throws UsageError when that is impossible.
 void PrepareClientFiles(const GlobalOptions& options);
+// Refuses (UsageError) a patch file path whose name is that of a client data file: reading it
+// would take its bytes for records, writing it would replace the client's file.
+void RefuseClientDataFileAsPatch(const std::string& path);
 
 }  // namespace tessaly::cli

@@ -22,6 +22,13 @@
 
 namespace tessaly::cli {
 
+void RefuseClientDataFileAsPatch(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    if (CClientFiles::IsClientDataFileName(name)) {
+        throw UsageError("'" + path + "' is one of the client's data files, not a patch file");
+    }
+}
+
 void PrepareClientFiles(const GlobalOptions& options) {
     CClientFiles& files = TheClientFiles();
     if (!options.clientDir.empty()) {
@@ -40,6 +47,7 @@ void PrepareClientFiles(const GlobalOptions& options) {
             "Can't find the client install dir (no Wine registry key; use --client-dir DIR)");
     }
     if (!options.verdata.empty()) {
+        RefuseClientDataFileAsPatch(options.verdata);
         files.GetFile(kSlotVerData).Close();
         files.SetSlotPath(kSlotVerData, options.verdata);
         // Opened by its own path: OpenSlot would fall back to the client's "verdata.mul".

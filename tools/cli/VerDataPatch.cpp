@@ -35,6 +35,7 @@ const DataTypeDef& EditKind(const std::string& kind) {
 
 // Points slot 22 and the patch table at FILE: its records when it exists, none when it does not.
 void PreparePatch(Invocation& inv, const std::string& path) {
+    RefuseClientDataFileAsPatch(path);
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
     GlobalOptions global = inv.global;
