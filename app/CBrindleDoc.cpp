@@ -272,25 +272,6 @@ bool CBrindleDoc::DoFileSaveAs() {
     return DoSave(QString::fromStdString(*chosen));
 }
 
-namespace {
-
-// Whether `folder` is `dir` or holds it.
-bool Holds(const std::filesystem::path& folder, const std::string& dir) {
-    if (dir.empty()) {
-        return false;
-    }
-    std::error_code ec;
-    const std::filesystem::path inner = std::filesystem::weakly_canonical(dir, ec);
-    if (ec) {
-        return false;
-    }
-    const auto [end, unused] =
-        std::mismatch(folder.begin(), folder.end(), inner.begin(), inner.end());
-    return end == folder.end();
-}
-
-}  // namespace
-
 bool CBrindleDoc::DoMergeIntoClientFiles() {
     namespace fs = std::filesystem;
     CShellUi& ui = DataAppState().Ui();
@@ -304,9 +285,8 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
     const fs::path target = fs::weakly_canonical(*chosen, ec);
     const std::string patchDir = fs::path(m_sPatchPath).parent_path().string();
     // A replaced folder goes whole: never one that holds the client or the patch file.
-    if (ec || target == target.root_path() || Holds(target, client.m_sChosenDir) ||
-        Holds(target, client.m_sClientDir) || Holds(target, client.m_sCDDir) ||
-        Holds(target, patchDir)) {
+    if (ec || target == target.root_path() || client.FolderHoldsClient(target.string()) ||
+        FolderHolds(target.string(), patchDir)) {
         ui.ShowWarning(
             Format("The folder '%s' holds the client's files or the patch file: choose "
                    "a new folder for the merged files.",

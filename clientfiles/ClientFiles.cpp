@@ -3,11 +3,13 @@
 #include "ClientDirs.h"
 #include "EntryReader.h"
 #include "EventLog.h"
+#include "OutputFolder.h"
 #include "TarnError.h"
 #include "Text.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
 
+#include <filesystem>
 #include <regex>
 #include <stdexcept>
 
@@ -124,6 +126,18 @@ bool CClientFiles::ChosenDirHoldsClientFiles() {
 
 const char* CClientFiles::GetFileName(std::int32_t slot) {
     return ValidSlot(slot) ? kFileNames[slot] : nullptr;
+}
+
+bool CClientFiles::FolderHoldsClient(const std::string& folder) {
+    const std::string patchDir =
+        std::filesystem::path(GetFile(kSlotVerData).GetFilePath()).parent_path().string();
+    const std::string* const dirs[] = {&m_sChosenDir, &m_sClientDir, &m_sCDDir, &patchDir};
+    for (const std::string* dir : dirs) {
+        if (FolderHolds(folder, *dir)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CClientFiles::IsClientDataFileName(const std::string& name) {

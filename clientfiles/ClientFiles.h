@@ -103,6 +103,9 @@ public:
     bool FindClientDirs();
     bool FindClientDirs(CClientDirSource& source);
 
+    // Whether folder is (or holds) the chosen, client or CD directory, or the patch file's
+    // folder: an output folder replaced whole must not be one of them.
+    bool FolderHoldsClient(const std::string& folder);
     // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
     static const char* GetFileName(std::int32_t slot);
     // Whether a file name (without its folder, any case) is that of one of the client's data

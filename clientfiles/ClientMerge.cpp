@@ -178,6 +178,7 @@ void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept
 MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bool replace,
                               std::optional<ClientForm> form, COutputFolderOps* ops,
                               const MergeProgress& progress, const PatchOverlay* overlay) {
+    RefuseClientFolderAsOutput(files, target);
     const CVerDataTable& table = files.GetVerDataTable();
     // The blocks each file id's records replace; the client reads one record of each.
     std::map<std::uint32_t, std::set<std::uint32_t>> blocks;

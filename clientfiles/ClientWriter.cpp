@@ -922,8 +922,16 @@ std::string KindName(const EntryFileSpec& spec) {
     return name != nullptr ? name : Format("map %d", spec.facet);
 }
 
+void RefuseClientFolderAsOutput(CClientFiles& files, const std::string& target) {
+    if (files.FolderHoldsClient(target)) {
+        throw COutputError("the folder '" + target +
+                           "' holds the client's files or the patch file: choose a new folder");
+    }
+}
+
 ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target, bool replace,
                                  const EntryFileOptions& options, COutputFolderOps* ops) {
+    RefuseClientFolderAsOutput(files, target);
     ConvertResult result;
     std::vector<EntryFileSpec> todo;
     for (const EntryFileSpec& spec : ConvertibleKinds()) {

@@ -275,6 +275,10 @@ struct ConvertResult {
     std::vector<EntryFileSpec> alreadyInForm;
 };
 
+// Raises COutputError when target holds the client's files or its patch file
+// (CClientFiles::FolderHoldsClient): the output folder is replaced whole when it exists.
+void RefuseClientFolderAsOutput(CClientFiles& files, const std::string& target);
+
 // Converts every kind the client has in the other form into `target` (a folder written as one
 // transaction, see COutputFolder), with no patch applied; kinds already in the asked form and
 // every other file are not written. Raises COutputError with the one message of a failure,

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -360,6 +361,27 @@ std::string DescribeFileError(const CQFileException& e) {
         text += ": " + Reason(e.m_lOsError);
     }
     return text;
+}
+
+bool FolderHolds(const std::string& folder, const std::string& dir) {
+    if (folder.empty() || dir.empty()) {
+        return false;
+    }
+    // Resolved, and without a trailing separator's empty last element.
+    const auto resolve = [](const std::string& path, std::error_code& ec) {
+        std::filesystem::path p = std::filesystem::weakly_canonical(path, ec);
+        return p.has_filename() ? p : p.parent_path();
+    };
+    std::error_code outerError;
+    std::error_code innerError;
+    const std::filesystem::path outer = resolve(folder, outerError);
+    const std::filesystem::path inner = resolve(dir, innerError);
+    if (outerError || innerError) {
+        return false;
+    }
+    const auto [end, unused] =
+        std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
+    return end == outer.end();
 }
 
 }  // namespace tessaly

@@ -121,4 +121,8 @@ std::string FileSha256(CQFile& file);
 // The one-line message for a failed file operation: "cannot write 'PATH': REASON".
 std::string DescribeFileError(const CQFileException& e);
 
+// Whether folder, once links are resolved, is dir or holds it (false for an empty dir): a
+// replaced folder goes whole, with everything in it.
+bool FolderHolds(const std::string& folder, const std::string& dir);
+
 }  // namespace tessaly

@@ -23,6 +23,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <set>
 
@@ -191,6 +192,40 @@ TEST(ClientWriterTest, AMapChunkThatDoesNotDecodeIsNoLongerThanAChunk) {
     EXPECT_EQ(std::count(map.begin() + kUopMapChunkBytes, map.end(), 0), kUopMapChunkBytes);
     ASSERT_EQ(result.damaged.size(), kUopMapChunkBytes / CMapBlock::kSize);
     EXPECT_EQ(result.damaged.front(), kUopMapChunkBytes / CMapBlock::kSize);
+}
+
+// An existing output folder is replaced whole, so one that is or holds the client's folder (also
+// through a link) or the patch file's folder is refused before anything is written.
+TEST(ClientWriterTest, AFolderHoldingTheClientIsNeverTheOutput) {
+    TempDir dir;
+    const fs::path client = dir.Path() / "client";
+    mk::WriteSampleClient(client, false);
+    fs::create_directory_symlink(client, dir.Path() / "link");
+    fs::create_directory(dir.Path() / "patches");
+    fs::copy_file(client / "verdata.mul", dir.Path() / "patches" / "p.mul");
+    const auto before = Snapshot(client);
+    const std::vector<std::string> namesBefore = Names(dir.Path());
+    for (const fs::path& target :
+         {client, client / "", dir.Path() / "link", dir.Path(), dir.Path() / "patches"}) {
+        Client source(client);
+        source.files.SetSlotPath(kSlotVerData, (dir.Path() / "patches" / "p.mul").string());
+        EntryFileOptions options;
+        options.form = ClientForm::Container;
+        for (const auto& run : std::vector<std::function<void()>>{
+                 [&] { ConvertClientFiles(source.files, target.string(), true, options); },
+                 [&] { MergePatchRecords(source.files, target.string(), true, std::nullopt); }}) {
+            try {
+                run();
+                ADD_FAILURE() << target;
+            } catch (const COutputError& e) {
+                EXPECT_EQ(std::string(e.what()), "the folder '" + target.string() +
+                                                     "' holds the client's files or the patch "
+                                                     "file: choose a new folder");
+            }
+        }
+    }
+    EXPECT_EQ(Snapshot(client), before);
+    EXPECT_EQ(Names(dir.Path()), namesBefore);
 }
 
 TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
