@@ -713,11 +713,13 @@ bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
     drop->acceptProposedAction();
     if (pEvent->type() == QEvent::Drop) {
         GetMainFrame()->activateWindow();
-        // A dropped folder is a client to read, as "Open Base Muls..." reads it; files open as
-        // documents.
+        // A dropped folder is a client to read, as "Open Base Muls..." reads it; a ".pat" file
+        // becomes the patch, as "Open Patch File..." opens it; other files open as documents.
         for (const QString& path : paths) {
             if (QFileInfo(path).isDir()) {
                 OpenClientFolder(QDir::cleanPath(path).toStdString());
+            } else if (path.endsWith(QStringLiteral(".pat"), Qt::CaseInsensitive)) {
+                m_Patch.OpenPatchFile(GetUi(), path.toStdString());
             } else {
                 OpenDocument(path);
             }

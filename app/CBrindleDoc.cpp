@@ -9,6 +9,7 @@
 #include "MultiType.h"
 #include "OutputFolder.h"
 #include "Patch.h"
+#include "PatchFormat.h"
 #include "ResourceIds.h"
 #include "ShellUi.h"
 #include "Text.h"
@@ -83,6 +84,18 @@ bool CBrindleDoc::OnOpenDocument(const QString& path) {
     // A client data file (a double click on "art.mul", say) would list its bytes as records and
     // lay them over the client's entries.
     if (RefuseClientDataFile(path, "File > \"Open Base Muls...\" reads its folder as the client")) {
+        return false;
+    }
+    // Nor is the program's own ".pat" patch, which has a format of its own (a file of the
+    // client's format may carry the extension too: the bytes decide).
+    if (const std::optional<std::vector<std::uint8_t>> bytes =
+            path.endsWith(QStringLiteral(".pat"), Qt::CaseInsensitive)
+                ? ReadRegularFile(path.toStdString())
+                : std::nullopt;
+        bytes && ReadPatchFile(*bytes).IsValid()) {
+        DataAppState().Ui().ShowWarning("'" + QFileInfo(path).fileName().toStdString() +
+                                        "' is a \".pat\" patch: File > \"Open Patch File...\" "
+                                        "opens it.");
         return false;
     }
     if (!CDocument::OnOpenDocument(path)) {

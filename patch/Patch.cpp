@@ -123,11 +123,19 @@ void CPatch::OpenPatch(CPatchUi& ui) {
     if (!ClosePatch(ui)) {
         return;
     }
-    auto path = ui.ChooseFile(PatchFileDialog::For(PatchFileDialog::Open));
-    if (!path) {
-        return;
+    if (auto path = ui.ChooseFile(PatchFileDialog::For(PatchFileDialog::Open))) {
+        LoadChosen(ui, *path);
     }
-    auto contents = ReadChosen(ui, *path);
+}
+
+void CPatch::OpenPatchFile(CPatchUi& ui, const std::string& path) {
+    if (ClosePatch(ui)) {
+        LoadChosen(ui, path);
+    }
+}
+
+void CPatch::LoadChosen(CPatchUi& ui, const std::string& path) {
+    auto contents = ReadChosen(ui, path);
     if (!contents) {
         return;
     }

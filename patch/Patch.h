@@ -75,6 +75,8 @@ public:
     // close it (opening another patch, exiting) must not go ahead.
     bool ClosePatch(CPatchUi& ui);
     void OpenPatch(CPatchUi& ui);
+    // OpenPatch without its dialog: the file at path (a ".pat" dropped on the window).
+    void OpenPatchFile(CPatchUi& ui, const std::string& path);
     void MergePatch(CPatchUi& ui);
     // True when the patch is saved (or had nothing to save); false when the save failed or its
     // dialog was cancelled, the patch then still modified.
@@ -100,6 +102,9 @@ private:
     Position Locate(std::uint8_t nType, std::uint32_t nIndex) const;
     // Reads a chosen file; shows the message and answers nullopt when it cannot be used.
     std::optional<PatchFileContents> ReadChosen(CPatchUi& ui, const std::string& path);
+    // Makes the file at path the patch, its records replacing the patch's (which the caller
+    // closed); a file that does not read or is not a patch is told and leaves the patch empty.
+    void LoadChosen(CPatchUi& ui, const std::string& path);
     void Clear();
 
     CPatchFileIO m_DefaultIO;

@@ -27,6 +27,7 @@
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
 #include "images/Pixels.h"
+#include "patch/PatchBuilder.h"
 #include "sound/WaveFile.h"
 
 #include <QClipboard>
@@ -370,7 +371,7 @@ TEST_F(DocumentTest, ADocumentKeepsItsBytesWhenAnotherIsSavedOverItsFile) {
 
 // A client data file is never a patch file: it does not open as one (its bytes would be laid
 // over the client's entries as records), and a patch is not saved over one.
-TEST_F(DocumentTest, AClientDataFileNeitherOpensNorIsSavedOverAsAPatch) {
+TEST_F(DocumentTest, AClientDataFileOrAPatNeitherOpensNorIsSavedOverAsAPatchFile) {
     const std::string art = m_Dir.Write("ART.MUL", {1, 0, 0, 0, 0, 0, 0, 0});
     const std::size_t before = m_pApp->GetDocTemplate(0)->GetDocuments().size();
     EXPECT_EQ(Open(art), nullptr);
@@ -379,6 +380,15 @@ TEST_F(DocumentTest, AClientDataFileNeitherOpensNorIsSavedOverAsAPatch) {
               std::vector<std::string>{"'ART.MUL' is one of the client's data files, not a patch "
                                        "file: File > \"Open Base Muls...\" reads its folder as "
                                        "the client."});
+    // Nor does a ".pat" patch; a file of the client's format named so does.
+    const std::vector<std::uint8_t> pat =
+        test::PatchFileBuilder()
+            .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+            .Build();
+    EXPECT_EQ(Open(m_Dir.Write("hues.pat", pat)), nullptr);
+    EXPECT_EQ(m_Ui.m_Warnings.back(),
+              "'hues.pat' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
+    EXPECT_NE(Open(WritePatch("verdata-format.pat", {{31, 3, {1, 1, 1, 1}, 7, 8}})), nullptr);
     CBrindleDoc* doc = Open(WritePatch("mine.mul", {{31, 3, {1, 1, 1, 1}, 7, 8}}));
     ASSERT_NE(doc, nullptr);
     EXPECT_FALSE(doc->DoSave(QString::fromStdString(art)));

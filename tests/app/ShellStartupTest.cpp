@@ -18,6 +18,7 @@
 #include "SampleClient.h"
 #include "Screenshot.h"
 #include "ShellTestSupport.h"
+#include "patch/PatchBuilder.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -28,6 +29,7 @@
 #include <QUrl>
 
 #include <filesystem>
+#include <fstream>
 
 namespace tessaly::test {
 namespace {
@@ -408,7 +410,7 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
     EXPECT_FALSE(State(ids::ID_FILE_MRU_FILE1 + 3).m_bEnabled);
 }
 
-TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocumentsAndAFolderAsTheClient) {
+TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsThePatch) {
     ASSERT_TRUE(StartOnSample());
     std::string a = CopyOfSampleVerData("a.mul");
     std::string b = CopyOfSampleVerData("b.mul");
@@ -440,6 +442,24 @@ TEST_F(ShellStartupTest, FilesDroppedOnTheMainWindowOpenAsDocumentsAndAFolderAsT
     EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
     EXPECT_EQ(TheClientFiles().GetFile(kSlotArt).GetFilePath(),
               (modern.Path() / "artLegacyMUL.uop").string());
+    EXPECT_EQ(DocumentCount(), 3u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+
+    // A dropped ".pat" file becomes the patch, as "Open Patch File..." opens it.
+    const std::vector<std::uint8_t> bytes =
+        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build();
+    const std::string pat = TestPath("drop.pat");
+    std::ofstream(pat, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    QMimeData patch;
+    patch.setUrls({QUrl::fromLocalFile(QString::fromStdString(pat))});
+    QDragEnterEvent enterPatch(at, Qt::CopyAction, &patch, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &enterPatch);
+    QDropEvent dropPatch(QPointF(at), Qt::CopyAction, &patch, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(frame, &dropPatch);
+    EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
+    EXPECT_TRUE(m_pApp->GetPatch().HasPath());
     EXPECT_EQ(DocumentCount(), 3u);
     EXPECT_TRUE(m_Ui.m_Messages.empty());
 
