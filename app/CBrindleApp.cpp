@@ -613,8 +613,12 @@ void CBrindleApp::OpenBaseFiles() {
         failed = kFileSlotCount;
     }
     if (failed != kFileSlotCount) {
+        // A file that is there but does not open (its permissions, say) is named as such.
+        const std::string why = TheClientFiles().DescribeUnopenedSlot(failed);
         const char* name = CClientFiles::GetFileName(failed);
-        GetUi().ShowMessage(std::string("Can't Find File '") + (name != nullptr ? name : "") + "'");
+        GetUi().ShowMessage(!why.empty() ? why
+                                         : std::string("Can't Find File '") +
+                                               (name != nullptr ? name : "") + "'");
     }
 }
 

@@ -9,6 +9,11 @@
 #include "UopFile.h"
 #include "VerDataTable.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 #include <stdexcept>
@@ -216,6 +221,29 @@ bool CClientFiles::OpenSlot(std::int32_t slot) {
         return true;
     }
     return OpenInDirs(file, name, CQFile::shareDenyWrite);
+}
+
+std::string CClientFiles::DescribeUnopenedSlot(std::int32_t slot) {
+    const UopKind* kind = FindUopKind(slot);
+    const char* const names[] = {kind != nullptr ? kind->fileName : nullptr, GetFileName(slot)};
+    const std::string* const dirs[] = {&m_sChosenDir, &m_sClientDir, &m_sCDDir};
+    for (const std::string* dir : dirs) {
+        for (const char* name : names) {
+            const std::string found =
+                dir->empty() || name == nullptr ? std::string() : m_Finder.Find(*dir, name);
+            if (found.empty()) {
+                continue;
+            }
+            const int fd = OpenRegularFile(found.c_str(), O_RDONLY);
+            if (fd < 0) {
+                return "'" + found + "' cannot be opened: " +
+                       (errno == EINVAL ? std::string("it is not a regular file")
+                                        : std::string(std::strerror(errno)));
+            }
+            ::close(fd);
+        }
+    }
+    return {};
 }
 
 bool CClientFiles::IsContainerSlot(std::int32_t slot) {

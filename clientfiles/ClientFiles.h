@@ -137,6 +137,9 @@ public:
     bool OpenInDirs(CQFile& file, const char* name, std::uint32_t mode);
     // Makes sure the slot's file is open (stored path first, then the directories).
     bool OpenSlot(std::int32_t slot);
+    // Why a slot's file that is there did not open ("'PATH' cannot be opened: Permission
+    // denied"); empty when the directories hold no file of its names.
+    std::string DescribeUnopenedSlot(std::int32_t slot);
     // Opens the slots selected by mask (slot s uses bit s mod 32) that have file names; returns
     // the first slot that failed (slot 22 excepted) or 33.
     std::int32_t OpenAll(std::uint32_t mask);

@@ -28,6 +28,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -90,6 +92,16 @@ TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed
     for (std::int32_t slot : {kSlotArt, kSlotAnimIdx, kSlotSound, kSlotHues}) {
         EXPECT_FALSE(files.GetFile(slot).IsOpen()) << slot;
     }
+}
+
+// A file that is there but does not open is named with the reason, not as missing.
+TEST_F(ShellStartupTest, AnArtFileThatDoesNotOpenIsNamedWithTheReason) {
+    const std::string dir = ClientWithout({"art.mul"});
+    ASSERT_EQ(::mkfifo((dir + "/art.mul").c_str(), 0600), 0);
+    ASSERT_TRUE(StartOnClient(dir));
+    EXPECT_EQ(m_Ui.m_Messages,
+              (std::vector<std::string>{"'" + dir +
+                                        "/art.mul' cannot be opened: it is not a regular file"}));
 }
 
 TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {

@@ -1040,6 +1040,15 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     EXPECT_TRUE(Contains(r.err, "'" + fifo + "' is not a regular file")) << r.err;
     Cli({"--verdata", fifo, "list", "Items"});
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    // A client file that is there but does not open is named with the reason, not as missing.
+    const std::string client = m_Scratch.File("fifo-client");
+    std::filesystem::create_directory(client);
+    std::filesystem::copy_file(ClientDir() + "/artidx.mul", client + "/artidx.mul");
+    ASSERT_EQ(::mkfifo((client + "/art.mul").c_str(), 0600), 0);
+    ExpectParts(
+        Cli({"files"}, client).out,
+        {" 4  art.mul       '" + client + "/art.mul' cannot be opened: it is not a regular file\n",
+         " 0  map0.mul      missing\n"});
 
     // A client data file is neither read as a patch (its bytes would be taken for records) nor
     // replaced by one.

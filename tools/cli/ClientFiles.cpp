@@ -106,7 +106,9 @@ int RunFiles(Invocation& inv) {
         std::uint64_t size = open ? files.GetFile(slot).GetLength() : 0;
         const bool container = open && files.IsContainerSlot(slot);
         const std::string layout = open ? SlotLayout(files, slot) : std::string();
-        const std::string damage = container ? files.GetContainerError(slot) : std::string();
+        const std::string damage = container ? files.GetContainerError(slot)
+                                   : open    ? std::string()
+                                             : files.DescribeUnopenedSlot(slot);
         if (inv.json) {
             QJsonObject o;
             o["slot"] = slot;
@@ -123,7 +125,9 @@ int RunFiles(Invocation& inv) {
             *inv.out << Format("%2d  -\n", slot);
         } else {
             *inv.out << Format("%2d  %-13s %s", slot, name != nullptr ? name : "-",
-                               open ? path.c_str() : "missing");
+                               open              ? path.c_str()
+                               : !damage.empty() ? damage.c_str()
+                                                 : "missing");
             if (open) {
                 *inv.out << Format("  %llu", static_cast<unsigned long long>(size));
                 *inv.out << (container ? "  container" : "  mul");
@@ -444,8 +448,9 @@ int RunRadar(Invocation& inv) {
 
 CommandRegistrar files(
     {"files", "",
-     "the 33 file slots: name, resolved path or missing, size, .mul or container, layout", true,
-     RunFiles});
+     "the 33 file slots: name, resolved path, missing or why it does not open, size, .mul or "
+     "container, layout",
+     true, RunFiles});
 CommandRegistrar index({"index", "IDXSLOT DATASLOT ENTRY",
                         "an entry's effective index record (DATASLOT 33 = base index alone)", true,
                         RunIndex});
