@@ -6,6 +6,7 @@
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
+#include "CChildFrame.h"
 #include "CDataAppState.h"
 #include "CDataDefAnim.h"
 #include "CDataList.h"
@@ -24,6 +25,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QUrl>
@@ -359,11 +361,18 @@ TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
     ASSERT_TRUE(lists(0xE3C));
     EXPECT_EQ(mark(), "*");
     EXPECT_EQ(untitled->m_VerData.GetCount(), static_cast<std::int32_t>(SampleRecordCount()));
+    // Made active after the untitled one, the patch file's document lends slot 22 its file; the
+    // untitled document still follows the client, not that file.
+    CDocument* patchDoc = m_pApp->GetMainFrame()->GetActiveDocument();
+    QMdiArea* area = m_pApp->GetMainFrame()->GetMdiArea();
+    area->setActiveSubWindow(untitled->GetViews().front()->GetParentFrame());
+    area->setActiveSubWindow(patchDoc->GetViews().front()->GetParentFrame());
     m_Ui.m_Folder = modern.Path().string();
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     ASSERT_TRUE(lists(0xE3C));
     EXPECT_EQ(mark(), "*");
     EXPECT_TRUE(lists(0x4321));
+    EXPECT_EQ(untitled->m_VerData.GetCount(), 0);
 
     const std::string empty = TestPath("empty");
     fs::create_directory(empty);
