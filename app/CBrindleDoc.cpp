@@ -9,7 +9,7 @@
 #include "MultiType.h"
 #include "OutputFolder.h"
 #include "Patch.h"
-#include "PatchFormat.h"
+#include "PatchFileIO.h"
 #include "ResourceIds.h"
 #include "ShellUi.h"
 #include "Text.h"
@@ -88,11 +88,7 @@ bool CBrindleDoc::OnOpenDocument(const QString& path) {
     }
     // Nor is the program's own ".pat" patch, which has a format of its own (a file of the
     // client's format may carry the extension too: the bytes decide).
-    if (const std::optional<std::vector<std::uint8_t>> bytes =
-            path.endsWith(QStringLiteral(".pat"), Qt::CaseInsensitive)
-                ? ReadRegularFile(path.toStdString())
-                : std::nullopt;
-        bytes && ReadPatchFile(*bytes).IsValid()) {
+    if (IsPatFile(path.toStdString())) {
         DataAppState().Ui().ShowWarning("'" + QFileInfo(path).fileName().toStdString() +
                                         "' is a \".pat\" patch: File > \"Open Patch File...\" "
                                         "opens it.");

@@ -1,4 +1,6 @@
 #include "PatchFileIO.h"
+#include "FileNames.h"
+#include "PatchFormat.h"
 #include "QFile.h"
 
 #include <algorithm>
@@ -49,6 +51,14 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
             return true;
         },
         m_pSaveOps);
+}
+
+bool IsPatFile(const std::string& path) {
+    if (!EndsWithNoCase(path, ".pat")) {
+        return false;
+    }
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);
+    return bytes && ReadPatchFile(*bytes).IsValid();
 }
 
 }  // namespace tessaly

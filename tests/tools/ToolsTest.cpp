@@ -1063,6 +1063,15 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
                                    "' is one of the client's data files, not a patch file\n");
     }
     EXPECT_EQ(TempDir::ReadFile(art), bytes);
+    // Nor is a ".pat" patch read as one of the client's format.
+    const std::string pat = m_Scratch.Write(
+        "hues.pat", test::PatchFileBuilder()
+                        .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+                        .Build());
+    const Result refused = Cli({"--verdata", pat, "verdata"});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "tessaly-cli: '" + pat +
+                               "' is a \".pat\" patch, not a patch file of the client's format\n");
 }
 
 }  // namespace

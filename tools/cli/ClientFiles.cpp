@@ -4,6 +4,7 @@
 #include "AnimContainer.h"
 #include "Cli.h"
 #include "MultiType.h"
+#include "PatchFileIO.h"
 #include "RadarColors.h"
 #include "Statics.h"
 #include "TarnError.h"
@@ -48,6 +49,10 @@ void PrepareClientFiles(const GlobalOptions& options) {
     }
     if (!options.verdata.empty()) {
         RefuseClientDataFileAsPatch(options.verdata);
+        if (IsPatFile(options.verdata)) {
+            throw UsageError("'" + options.verdata +
+                             "' is a \".pat\" patch, not a patch file of the client's format");
+        }
         files.GetFile(kSlotVerData).Close();
         files.SetSlotPath(kSlotVerData, options.verdata);
         // Opened by its own path: OpenSlot would fall back to the client's "verdata.mul".
