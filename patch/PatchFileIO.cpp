@@ -54,7 +54,11 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
 }
 
 bool IsPatFile(const std::string& path) {
-    if (!EndsWithNoCase(path, ".pat")) {
+    // Read whole only when it is of a patch's size: a large file is none.
+    constexpr std::uintmax_t kLargestChecked = 64u << 20;
+    std::error_code ec;
+    if (!EndsWithNoCase(path, ".pat") || std::filesystem::file_size(path, ec) > kLargestChecked ||
+        ec) {
         return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);

@@ -33,8 +33,8 @@ private:
     CSaveFileOps* m_pSaveOps;
 };
 
-// Whether path names a ".pat" patch: named so (any case) and its bytes read as one. A file of the
-// client's patch format may carry the extension too: the bytes decide.
+// Whether path names a ".pat" patch: named so (any case), of no more than 64 MiB, and its bytes
+// read as one. A file of the client's patch format may carry the extension too: the bytes decide.
 bool IsPatFile(const std::string& path);
 
 }  // namespace tessaly
