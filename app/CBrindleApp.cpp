@@ -36,6 +36,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace tessaly {
 
@@ -315,8 +316,28 @@ int CBrindleApp::ExitInstance() {
     return 0;
 }
 
+bool CBrindleApp::PatchDialogs::AskYesNo(const std::string& text) {
+    return m_App.GetUi().AskYesNo(text);
+}
+
+void CBrindleApp::PatchDialogs::ShowMessage(const std::string& text) {
+    m_App.GetUi().ShowMessage(text);
+}
+
+std::optional<std::string> CBrindleApp::PatchDialogs::ChooseFile(const PatchFileDialog& dialog) {
+    std::optional<std::string> path = m_App.GetUi().ChooseFile(dialog);
+    const std::string name = path ? std::filesystem::path(*path).filename().string() : "";
+    if (dialog.bSave && CClientFiles::IsClientDataFileName(name)) {
+        m_App.GetUi().ShowWarning("'" + name +
+                                  "' is one of the client's data files: the patch is not saved "
+                                  "over it.");
+        return std::nullopt;
+    }
+    return path;
+}
+
 bool CBrindleApp::ClosePatch() {
-    return m_Patch.ClosePatch(GetUi());
+    return m_Patch.ClosePatch(m_PatchDialogs);
 }
 
 void CBrindleApp::RegisterCommands() {
@@ -342,18 +363,18 @@ void CBrindleApp::RegisterCommands() {
     AddUpdate(ID_FILE_SAVE_AS, disabled);
 
     // The ".pat" patch.
-    AddCommand(ID_OPEN_PATCH, [this] { m_Patch.OpenPatch(GetUi()); });
+    AddCommand(ID_OPEN_PATCH, [this] { m_Patch.OpenPatch(m_PatchDialogs); });
     AddCommand(
         ID_CLOSE_PATCH, [this] { ClosePatch(); },
         [this](CCmdUI& ui) { ui.Enable(m_Patch.HasPath()); });
     AddCommand(
-        ID_MERGE_PATCH, [this] { m_Patch.MergePatch(GetUi()); },
+        ID_MERGE_PATCH, [this] { m_Patch.MergePatch(m_PatchDialogs); },
         [this](CCmdUI& ui) { ui.Enable(m_Patch.HasPath()); });
     AddCommand(
-        ID_SAVE_PATCH, [this] { m_Patch.SavePatch(GetUi()); },
+        ID_SAVE_PATCH, [this] { m_Patch.SavePatch(m_PatchDialogs); },
         [this](CCmdUI& ui) { ui.Enable(m_Patch.HasRecords()); });
     AddCommand(
-        ID_SAVE_PATCH_AS, [this] { m_Patch.SavePatchAs(GetUi()); },
+        ID_SAVE_PATCH_AS, [this] { m_Patch.SavePatchAs(m_PatchDialogs); },
         [this](CCmdUI& ui) { ui.Enable(m_Patch.HasRecords()); });
 
     // The recent-file list.
@@ -723,7 +744,7 @@ bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
             if (QFileInfo(path).isDir()) {
                 OpenClientFolder(QDir::cleanPath(path).toStdString());
             } else if (path.endsWith(QStringLiteral(".pat"), Qt::CaseInsensitive)) {
-                m_Patch.OpenPatchFile(GetUi(), path.toStdString());
+                m_Patch.OpenPatchFile(m_PatchDialogs, path.toStdString());
             } else {
                 OpenDocument(path);
             }

@@ -19,6 +19,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QMenu;
@@ -111,6 +113,20 @@ private:
     void ArrangeIcons();
     bool HasActiveChild() const;
     bool OnDropEvent(QEvent* pEvent);
+    // The patch operations' questions go to the shell's dialogs, except that a file chosen to
+    // save the patch into that is one of the client's data files is refused (the ".pat" would
+    // replace it) and counts as a cancelled dialog.
+    class PatchDialogs : public CPatchUi {
+    public:
+        explicit PatchDialogs(CBrindleApp& app) : m_App(app) {}
+        bool AskYesNo(const std::string& text) override;
+        std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
+        void ShowMessage(const std::string& text) override;
+
+    private:
+        CBrindleApp& m_App;
+    };
+    PatchDialogs m_PatchDialogs{*this};
 
     CPatch m_Patch;
     QStringList m_RecentFiles;

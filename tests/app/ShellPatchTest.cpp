@@ -167,6 +167,16 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(m_Ui.m_Questions.size(), 2u);
 
+    // A client data file chosen to save into is refused as a cancelled dialog is.
+    const std::string hues = WriteFile("HUES.MUL", {1, 2, 3});
+    m_Ui.m_Answers = {true};
+    m_Ui.m_Files = {hues};
+    EXPECT_FALSE(frame->close());
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(m_Ui.m_Warnings, std::vector<std::string>{"'HUES.MUL' is one of the client's data "
+                                                        "files: the patch is not saved over it."});
+    EXPECT_EQ(ReadBytes(hues), (std::vector<std::uint8_t>{1, 2, 3}));
+
     // Saved this time: the window closes.
     m_Ui.m_Answers = {true};
     m_Ui.m_Files = {TestPath("exit.pat")};
