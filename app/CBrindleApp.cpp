@@ -1,6 +1,7 @@
 #include "CBrindleApp.h"
 #include "CDataDefCliloc.h"
 #include "CDataDefMap.h"
+#include "PatchFileIO.h"
 
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
@@ -265,7 +266,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
         return false;
     }
     for (const QString& path : info.m_OpenFiles) {
-        OpenDocument(path);
+        OpenPath(path);
     }
     if (!info.m_sLanguage.isEmpty()) {
         SetClilocLanguage(info.m_sLanguage.toStdString());
@@ -722,6 +723,16 @@ bool CBrindleApp::eventFilter(QObject* pWatched, QEvent* pEvent) {
     }
 }
 
+void CBrindleApp::OpenPath(const QString& path) {
+    if (QFileInfo(path).isDir()) {
+        OpenClientFolder(QDir::cleanPath(path).toStdString());
+    } else if (IsPatFile(path.toStdString())) {
+        m_Patch.OpenPatchFile(m_PatchDialogs, path.toStdString());
+    } else {
+        OpenDocument(path);
+    }
+}
+
 bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
     auto* drop = static_cast<QDropEvent*>(pEvent);
     QStringList paths;
@@ -738,16 +749,8 @@ bool CBrindleApp::OnDropEvent(QEvent* pEvent) {
     drop->acceptProposedAction();
     if (pEvent->type() == QEvent::Drop) {
         GetMainFrame()->activateWindow();
-        // A dropped folder is a client to read, as "Open Base Muls..." reads it; a ".pat" file
-        // becomes the patch, as "Open Patch File..." opens it; other files open as documents.
         for (const QString& path : paths) {
-            if (QFileInfo(path).isDir()) {
-                OpenClientFolder(QDir::cleanPath(path).toStdString());
-            } else if (path.endsWith(QStringLiteral(".pat"), Qt::CaseInsensitive)) {
-                m_Patch.OpenPatchFile(m_PatchDialogs, path.toStdString());
-            } else {
-                OpenDocument(path);
-            }
+            OpenPath(path);
         }
     }
     return true;

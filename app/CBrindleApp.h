@@ -87,6 +87,10 @@ public:
     // Command handlers.
     void OnAppAbout();
     void OnOpenBaseMuls();
+    // Opens what a path names, dropped on the window or given to --open: a folder as the client
+    // ("Open Base Muls..."), a ".pat" patch as the patch ("Open Patch File..."), any other file
+    // as a document.
+    void OpenPath(const QString& path);
     // Reads the client in dir whole ("Open Base Muls..." and a folder dropped on the window); a
     // folder without client files is named and changes nothing.
     void OpenClientFolder(const std::string& dir);

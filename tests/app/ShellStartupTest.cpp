@@ -33,7 +33,6 @@
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <fstream>
 
 namespace tessaly::test {
 namespace {
@@ -176,6 +175,23 @@ TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
     EXPECT_TRUE(docs[0]->GetPathName().isEmpty());
     EXPECT_EQ(docs[1]->GetPathName(),
               QFileInfo(QString::fromStdString(verdata)).absoluteFilePath());
+}
+
+// --open takes what a drop takes: a folder is read as the client, a ".pat" becomes the patch.
+TEST_F(ShellStartupTest, OpenRequestOfAFolderOrAPatOpensItAsADropDoes) {
+    TempDir modern;
+    mk::WriteModernClient(modern.Path());
+    const std::string pat = WriteFile(
+        "open.pat",
+        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build());
+    ASSERT_TRUE(
+        StartOnSample({QStringLiteral("--open"), QString::fromStdString(modern.Path().string()),
+                       QStringLiteral("--open"), QString::fromStdString(pat)}));
+    EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
+    EXPECT_EQ(m_pApp->GetPatch().Path(), pat);
+    EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
 }
 
 // --category shows that category in the active view (a name it does not know changes nothing);
@@ -467,12 +483,9 @@ TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsT
     EXPECT_TRUE(m_Ui.m_Messages.empty());
 
     // A dropped ".pat" file becomes the patch, as "Open Patch File..." opens it.
-    const std::vector<std::uint8_t> bytes =
-        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build();
-    const std::string pat = TestPath("drop.pat");
-    std::ofstream(pat, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+    const std::string pat = WriteFile(
+        "drop.pat",
+        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build());
     QMimeData patch;
     patch.setUrls({QUrl::fromLocalFile(QString::fromStdString(pat))});
     QDragEnterEvent enterPatch(at, Qt::CopyAction, &patch, Qt::LeftButton, Qt::NoModifier);
