@@ -327,11 +327,12 @@ void CBrindleApp::PatchDialogs::ShowMessage(const std::string& text) {
 
 std::optional<std::string> CBrindleApp::PatchDialogs::ChooseFile(const PatchFileDialog& dialog) {
     std::optional<std::string> path = m_App.GetUi().ChooseFile(dialog);
-    const std::string name = path ? std::filesystem::path(*path).filename().string() : "";
-    if (dialog.bSave && CClientFiles::IsClientDataFileName(name)) {
-        m_App.GetUi().ShowWarning("'" + name +
-                                  "' is one of the client's data files: the patch is not saved "
-                                  "over it.");
+    const std::string refusal = path && dialog.bSave
+                                    ? CClientFiles::RefuseAsPatchFile(
+                                          *path, std::filesystem::path(*path).filename().string())
+                                    : std::string();
+    if (!refusal.empty()) {
+        m_App.GetUi().ShowWarning(refusal + ": the patch is not saved over it.");
         return std::nullopt;
     }
     return path;

@@ -189,13 +189,12 @@ void CBrindleDoc::FollowClientFolder(const std::vector<CBrindleDoc*>& docs) {
 }
 
 bool CBrindleDoc::RefuseClientDataFile(const QString& path, const char* why) {
-    const std::string name = QFileInfo(path).fileName().toStdString();
-    if (!CClientFiles::IsClientDataFileName(name)) {
-        return false;
+    const std::string refusal = CClientFiles::RefuseAsPatchFile(
+        path.toStdString(), QFileInfo(path).fileName().toStdString());
+    if (!refusal.empty()) {
+        DataAppState().Ui().ShowWarning(refusal + ": " + why + ".");
     }
-    DataAppState().Ui().ShowWarning(
-        "'" + name + "' is one of the client's data files, not a patch file: " + why + ".");
-    return true;
+    return !refusal.empty();
 }
 
 bool CBrindleDoc::OnSaveDocument(const QString& path) {

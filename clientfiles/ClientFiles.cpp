@@ -223,6 +223,13 @@ bool CClientFiles::OpenSlot(std::int32_t slot) {
     return OpenInDirs(file, name, CQFile::shareDenyWrite);
 }
 
+std::string CClientFiles::RefuseAsPatchFile(const std::string& path, const std::string& shown) {
+    if (!IsClientDataFileName(std::filesystem::path(path).filename().string())) {
+        return {};
+    }
+    return "'" + shown + "' is one of the client's data files, not a patch file";
+}
+
 std::string CClientFiles::DescribeUnopenedSlot(std::int32_t slot) {
     const UopKind* kind = FindUopKind(slot);
     const char* const names[] = {kind != nullptr ? kind->fileName : nullptr, GetFileName(slot)};

@@ -112,6 +112,10 @@ public:
     // files, which are never patch files: the slots' names but "verdata.mul", the numbered
     // facet, difference, animation and Unicode font files, "speech.mul" and the containers.
     static bool IsClientDataFileName(const std::string& name);
+    // When path's file name is a client data file's: "'SHOWN' is one of the client's data
+    // files, not a patch file", the refusal of every place that reads or writes a patch file;
+    // empty otherwise.
+    static std::string RefuseAsPatchFile(const std::string& path, const std::string& shown);
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);
 

@@ -173,8 +173,9 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     m_Ui.m_Files = {hues};
     EXPECT_FALSE(frame->close());
     EXPECT_TRUE(frame->isVisible());
-    EXPECT_EQ(m_Ui.m_Warnings, std::vector<std::string>{"'HUES.MUL' is one of the client's data "
-                                                        "files: the patch is not saved over it."});
+    EXPECT_EQ(m_Ui.m_Warnings,
+              std::vector<std::string>{"'HUES.MUL' is one of the client's data files, not a patch "
+                                       "file: the patch is not saved over it."});
     EXPECT_EQ(ReadBytes(hues), (std::vector<std::uint8_t>{1, 2, 3}));
 
     // Saved this time: the window closes.

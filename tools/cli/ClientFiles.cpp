@@ -24,9 +24,8 @@
 namespace tessaly::cli {
 
 void RefuseClientDataFileAsPatch(const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    if (CClientFiles::IsClientDataFileName(name)) {
-        throw UsageError("'" + path + "' is one of the client's data files, not a patch file");
+    if (const std::string refusal = CClientFiles::RefuseAsPatchFile(path, path); !refusal.empty()) {
+        throw UsageError(refusal);
     }
 }
 
