@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <stdexcept>
 
 namespace tessaly {
 
@@ -114,7 +115,6 @@ bool CBrindleDoc::LoadEntries() {
         m_Edits.Clear();
         m_VerData.RemoveAll();
         g_pPatchOwner = this;
-        m_sPatchPath.clear();
         CVerDataTable& table = TheVerDataTable();
         if (!table.IsEmpty()) {
             table.RemoveAll();
@@ -126,8 +126,10 @@ bool CBrindleDoc::LoadEntries() {
         m_PatchFile.Close();
         if (files.OpenSlot(kSlotVerData)) {
             CQFile& slot = files.GetFile(kSlotVerData);
-            m_sPatchPath = slot.GetFilePath();
-            m_PatchFile.Duplicate(slot);
+            if (!m_PatchFile.Duplicate(slot)) {
+                throw std::runtime_error("the patch file '" + slot.GetFilePath() +
+                                         "' cannot be kept open");
+            }
             table.Load(slot);
         }
         m_VerData.SetSize(table.GetCount());
@@ -150,18 +152,12 @@ void CBrindleDoc::ActivatePatch() {
     CVerDataTable& table = TheVerDataTable();
     files.GetFile(kSlotVerData).Close();
     table.RemoveAll();
-    if (m_sPatchPath.empty()) {
+    if (!m_PatchFile.IsOpen()) {
         return;
     }
     try {
-        if (m_PatchFile.IsOpen()) {
-            files.GetFile(kSlotVerData).OpenShared(m_PatchFile);
-        } else {
-            files.SetSlotPath(kSlotVerData, m_sPatchPath);
-        }
-        if (files.OpenSlot(kSlotVerData)) {
-            table.Load(files.GetFile(kSlotVerData));
-        }
+        files.GetFile(kSlotVerData).OpenShared(m_PatchFile);
+        table.Load(files.GetFile(kSlotVerData));
     } catch (...) {
         LogCaughtException("activating a patch file");
         // An unreadable patch file leaves the table empty: the base files answer alone.
@@ -291,7 +287,7 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
     }
     std::error_code ec;
     const fs::path target = fs::weakly_canonical(*chosen, ec);
-    const std::string patchDir = fs::path(m_sPatchPath).parent_path().string();
+    const std::string patchDir = fs::path(GetPatchPath()).parent_path().string();
     // A replaced folder goes whole: never one that holds the client or the patch file.
     if (ec || target == target.root_path() || client.FolderHoldsClient(target.string()) ||
         FolderHolds(target.string(), patchDir)) {

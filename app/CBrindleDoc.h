@@ -44,7 +44,7 @@ public:
     static void FollowClientFolder(const std::vector<CBrindleDoc*>& docs);
 
     // The patch file whose records this document holds (empty when there was none).
-    const std::string& GetPatchPath() const { return m_sPatchPath; }
+    std::string GetPatchPath() const { return m_PatchFile.GetFilePath(); }
 
     // Puts a change made in memory into the document, marks it modified and shows it in every
     // view. The lists are made again around it: false, with nothing changed, when the user
@@ -90,7 +90,6 @@ private:
     // Whether slot 22 is open on m_PatchFile's descriptor.
     bool SlotSharesPatchFile() const;
 
-    std::string m_sPatchPath;
     // The patch file the records were read from, open for the document's life: their offsets
     // hold in it even after another file is saved over its name. While the document is
     // active, slot 22 shares this descriptor.
