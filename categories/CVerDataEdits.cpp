@@ -69,8 +69,8 @@ EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const Pic
 EntryEdit ReplaceSound(std::uint32_t nIndex, const std::string& name, ByteSpan wave) {
     EntryEdit edit;
     std::vector<std::uint8_t> samples;
-    if (!ReadPcm16Wave(wave, samples)) {
-        edit.sMessage = kWaveFormatMessage;
+    edit.sMessage = ReadSoundWave(wave, samples);
+    if (!edit.sMessage.empty()) {
         return edit;
     }
     edit.pChange = CDataDefSound::MakeChange(nIndex, name, samples);

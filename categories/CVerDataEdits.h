@@ -55,8 +55,8 @@ struct EntryEdit {
 // Replaces an item or gump with a picture: colours reduced to 5-5-5, transparent pixels left
 // out. Refused when the image is empty or too large for the format.
 EntryEdit ReplacePicture(std::int32_t nCategory, std::uint32_t nIndex, const Picture& picture);
-// Replaces a sound with the samples of RIFF/WAVE bytes under a name. Refused unless the wave
-// holds 16-bit PCM.
+// Replaces a sound with the samples of RIFF/WAVE bytes under a name. Refused, saying why,
+// unless the wave holds 16-bit PCM at the sound entry's rate (IsSoundEntryFormat).
 EntryEdit ReplaceSound(std::uint32_t nIndex, const std::string& name, ByteSpan wave);
 // Deletes an item, gump or sound: a record of length 0.
 EntryEdit DeleteEntry(std::int32_t nCategory, std::uint32_t nIndex);
@@ -97,8 +97,6 @@ inline constexpr const char* kTileFlagsTooWideMessage =
     "This client's tile data holds flag bits 0 to 31 only.";
 inline constexpr const char* kTerrainFieldsMessage =
     "A terrain record holds a name and flags only.";
-inline constexpr const char* kWaveFormatMessage =
-    "Only wave files of 16-bit PCM samples can be stored as sounds.";
 
 // Saves the entries as a patch file through the safe save: every entry writes itself; the
 // target is replaced only when all of them did. ops: the file-system steps (null: the real

@@ -13,7 +13,7 @@ using namespace tessaly;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::vector<std::uint8_t> pcm;
-    if (ReadPcm16Wave(ByteSpan(data, size), pcm) && pcm.size() > size) {
+    if (ReadSoundWave(ByteSpan(data, size), pcm).empty() && pcm.size() > size) {
         std::abort();
     }
     std::vector<std::uint8_t> buffer(data, data + size);

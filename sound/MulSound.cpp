@@ -2,6 +2,7 @@
 
 #include "EventLog.h"
 #include "TarnError.h"
+#include "Text.h"
 
 #include <algorithm>
 #include <new>
@@ -129,13 +130,23 @@ bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples
     if (f.Descend(fmt, &form, kMMIOFindChunk) != 0 || fmt.cksize < WaveFormat::kSize) {
         return false;
     }
-    std::uint8_t record[WaveFormat::kSize];
-    if (f.MMRead(record, WaveFormat::kSize) != static_cast<std::int32_t>(WaveFormat::kSize)) {
+    // An extensible format (tag 0xFFFE) names its real tag in the first word of a sub-format
+    // GUID that ends as the base GUID does, 24 bytes after the record.
+    constexpr std::size_t kExtensibleSize = WaveFormat::kSize + 24;
+    constexpr std::uint8_t kBaseGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    std::uint8_t record[kExtensibleSize];
+    const std::size_t size = fmt.cksize >= kExtensibleSize ? kExtensibleSize : WaveFormat::kSize;
+    if (f.MMRead(record, static_cast<std::int32_t>(size)) != static_cast<std::int32_t>(size)) {
         return false;
     }
-    ByteReader in(record);
+    ByteReader in(ByteSpan(record, size));
     if (!format.Read(in) || f.Ascend(fmt) != 0) {
         return false;
+    }
+    if (format.wFormatTag == 0xFFFE && size == kExtensibleSize &&
+        std::equal(std::begin(kBaseGuidTail), std::end(kBaseGuidTail), record + 26)) {
+        format.wFormatTag = static_cast<std::uint16_t>(record[24] | (record[25] << 8));
     }
     MMChunkInfo data;
     data.ckid = kFourCCData;
@@ -151,9 +162,16 @@ bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples
            static_cast<std::int32_t>(data.cksize);
 }
 
-bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
+bool IsSoundEntryFormat(const WaveFormat& format) {
+    return format.wFormatTag == 1 && format.wBitsPerSample == 16 &&
+           ((format.nChannels == 1 && format.nSamplesPerSec == 22050) ||
+            (format.nChannels == 2 && format.nSamplesPerSec == 11025));
+}
+
+std::string ReadSoundWave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
+    constexpr const char* kUnread = "The wave cannot be read: it is no RIFF/WAVE file, or cut.";
     if (wave.empty() || wave.size() > 0x7FFFFFFFu) {
-        return false;
+        return kUnread;
     }
     // The memory file needs writable memory of its own.
     std::vector<std::uint8_t> copy(wave.begin(), wave.end());
@@ -164,9 +182,22 @@ bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
     CMMFile f;
     WaveFormat format;
     if (!f.Open(nullptr, kMMIORead, &info) || !ReadWave(f, format, samples)) {
-        return false;
+        return kUnread;
     }
-    return format.wFormatTag == 1 && format.wBitsPerSample == 16;
+    if (format.wFormatTag != 1 || format.wBitsPerSample != 16) {
+        return Format(
+            "Only wave files of 16-bit PCM samples can be stored as sounds; this one "
+            "holds format %u, %u bits.",
+            static_cast<unsigned>(format.wFormatTag), static_cast<unsigned>(format.wBitsPerSample));
+    }
+    if (!IsSoundEntryFormat(format)) {
+        return Format(
+            "The wave plays at %u Hz in %u channel(s); a sound is stored at 22050 Hz "
+            "in one channel (or 11025 Hz in two, as \"Export...\" writes it), and "
+            "would play at the wrong speed: convert the wave first.",
+            static_cast<unsigned>(format.nSamplesPerSec), static_cast<unsigned>(format.nChannels));
+    }
+    return {};
 }
 
 std::vector<std::uint8_t> MakeWaveData(CMulSound& sound, bool* pWriteFailed) {

@@ -102,12 +102,19 @@ std::vector<SamplePeak> SamplePeaks(ByteSpan samples, std::size_t columns,
                                     std::size_t perColumn = 256);
 
 // Reads RIFF/WAVE data back from the current position of f: the format record of the "fmt "
-// chunk (longer format chunks are accepted) and the bytes of the "data" chunk. False when the
-// form, either chunk or any of their bytes is missing.
+// chunk (longer format chunks are accepted; an extensible one, tag 0xFFFE, reads as the tag of
+// its sub-format) and the bytes of the "data" chunk. False when the form, either chunk or any
+// of their bytes is missing.
 bool ReadWave(CMMFile& f, WaveFormat& format, std::vector<std::uint8_t>& samples);
 
-// The sample bytes of a whole RIFF/WAVE file that holds 16-bit PCM (format tag 1, 16 bits per
-// sample), the kind a sound entry stores. False for any other file or format.
-bool ReadPcm16Wave(ByteSpan wave, std::vector<std::uint8_t>& samples);
+// Whether a wave of this format can be stored as a sound entry byte for byte: 16-bit PCM at the
+// entry's 44100 bytes a second, one channel at 22050 Hz (as the client plays it) or two at
+// 11025 Hz (as Export writes it). Other rates and channel counts would play at the wrong speed.
+bool IsSoundEntryFormat(const WaveFormat& format);
+
+// The sample bytes of a whole RIFF/WAVE file whose format IsSoundEntryFormat takes. Empty
+// when taken; otherwise why not ("the wave cannot be read", "... 8 bits ...", "... 44100 Hz in
+// 2 channels ..."), and samples is left unspecified.
+std::string ReadSoundWave(ByteSpan wave, std::vector<std::uint8_t>& samples);
 
 }  // namespace tessaly

@@ -508,12 +508,18 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
         EXPECT_STREQ(gump->GetColumnText(0), "6,9");
     }
 
-    // A sound from a WAV keeps its name; other wave formats are refused by name.
+    // A sound from a WAV keeps its name; other wave formats, and rates that would play at the
+    // wrong speed, are refused with what the wave holds.
     const std::vector<std::uint8_t> samples(4 * 1102 * 3, 7);
+    const std::int32_t changes = doc->m_VerData.GetCount();
     ASSERT_NE(Select(kCategorySounds, 1), nullptr);
     ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
                                 m_Dir.Write("eight.wav", test::WaveFile(samples, 8))));
-    EXPECT_EQ(m_Ui.m_Messages.back(), kWaveFormatMessage);
+    EXPECT_NE(m_Ui.m_Messages.back().find("Only wave files of 16-bit PCM"), std::string::npos);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
+                                m_Dir.Write("cd.wav", test::WaveFile(samples, 16, 1, 2, 44100))));
+    EXPECT_NE(m_Ui.m_Messages.back().find("44100 Hz"), std::string::npos);
+    EXPECT_EQ(doc->m_VerData.GetCount(), changes);
     ASSERT_TRUE(
         CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("s.wav", test::WaveFile(samples))));
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(0), "tone_440.wav");

@@ -5,10 +5,12 @@
 #include "MMFile.h"
 #include "MulSound.h"
 #include "SoundTestClient.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 
 namespace tessaly {
 namespace {
@@ -294,16 +296,45 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
     EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), "door_open_patched.wav");
 }
 
-// Only 16-bit PCM waves give sound entry samples; anything else, or no bytes, gives none (a cut
-// file is the wave reader's own case).
-TEST(Pcm16WaveTest, AcceptsSixteenBitPcmOnly) {
+// Only 16-bit PCM at the entry's byte rate gives sound entry samples: one channel at 22050 Hz,
+// two at 11025 Hz, also in an extensible format record. Anything else says why (another rate
+// would play at the wrong speed in the client).
+TEST(SoundWaveTest, TakesSixteenBitPcmAtTheEntryRateOnly) {
     const std::vector<std::uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8};
     std::vector<std::uint8_t> samples;
-    ASSERT_TRUE(ReadPcm16Wave(test::WaveFile(data), samples));
+    EXPECT_EQ(ReadSoundWave(test::WaveFile(data), samples), "");
     EXPECT_EQ(samples, data);
-    EXPECT_FALSE(ReadPcm16Wave(test::WaveFile(data, 8), samples));
-    EXPECT_FALSE(ReadPcm16Wave(test::WaveFile(data, 16, 3), samples));
-    EXPECT_FALSE(ReadPcm16Wave({}, samples));
+    samples.clear();
+    EXPECT_EQ(ReadSoundWave(test::WaveFile(data, 16, 1, 1, 22050), samples), "");
+    EXPECT_EQ(samples, data);
+
+    // WAVE_FORMAT_EXTENSIBLE with the PCM sub-format GUID.
+    std::vector<std::uint8_t> extensible = test::WaveFile(data, 16, 0xFFFE, 1, 22050);
+    ByteWriter tail;
+    tail.u16(22).u16(16).u32(4).u32(1).u16(0).u16(0x10).u8(0x80).u8(0).u8(0).u8(0xAA);
+    tail.u8(0).u8(0x38).u8(0x9B).u8(0x71);
+    extensible.insert(extensible.begin() + 36, tail.data().begin(), tail.data().end());
+    extensible[16] = 40;  // the fmt chunk's size
+    extensible[4] += 24;  // the form's
+    samples.clear();
+    EXPECT_EQ(ReadSoundWave(extensible, samples), "");
+    EXPECT_EQ(samples, data);
+    extensible[36 + 8] = 3;  // the IEEE float sub-format
+    EXPECT_NE(ReadSoundWave(extensible, samples).find("format 3, 16 bits"), std::string::npos);
+
+    EXPECT_NE(ReadSoundWave(test::WaveFile(data, 8), samples).find("format 1, 8 bits"),
+              std::string::npos);
+    EXPECT_NE(ReadSoundWave(test::WaveFile(data, 16, 3), samples).find("format 3"),
+              std::string::npos);
+    for (auto [channels, rate] :
+         std::vector<std::pair<int, unsigned>>{{2, 44100}, {1, 44100}, {1, 11025}, {2, 22050}}) {
+        const std::string why = ReadSoundWave(
+            test::WaveFile(data, 16, 1, static_cast<std::uint16_t>(channels), rate), samples);
+        EXPECT_NE(why.find(Format("plays at %u Hz in %d channel(s)", rate, channels)),
+                  std::string::npos)
+            << why;
+    }
+    EXPECT_NE(ReadSoundWave({}, samples).find("cannot be read"), std::string::npos);
     EXPECT_EQ(MakeSoundEntry("door", data).size(), 32 + data.size());
 }
 
