@@ -346,8 +346,9 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
         return {};
     }
     if (!sound) {
+        // A FIFO or device is refused rather than waited on; what cannot be read is no picture.
         return ReplacePicture(pEntry->GetDataType(), pEntry->GetIndex(),
-                              PictureFromImage(QImage(QString::fromStdString(*path))));
+                              ReadPictureFile(*path).value_or(Picture()));
     }
     // A FIFO or device is refused rather than waited on; what cannot be read is no wave.
     const std::vector<std::uint8_t> wave =

@@ -1,5 +1,9 @@
 #include "PictureImage.h"
 
+#include "QFile.h"
+
+#include <climits>
+
 namespace tessaly {
 
 Picture PictureFromImage(const QImage& image) {
@@ -19,6 +23,18 @@ Picture PictureFromImage(const QImage& image) {
         }
     }
     return picture;
+}
+
+std::optional<Picture> ReadPictureFile(const std::string& path) {
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);
+    if (!bytes) {
+        return std::nullopt;
+    }
+    // Qt takes at most INT_MAX bytes; a file past that is no picture the formats could hold.
+    if (bytes->size() > static_cast<std::size_t>(INT_MAX)) {
+        return Picture();
+    }
+    return PictureFromImage(QImage::fromData(bytes->data(), static_cast<int>(bytes->size())));
 }
 
 }  // namespace tessaly

@@ -5,10 +5,18 @@
 
 #include <QImage>
 
+#include <optional>
+#include <string>
+
 namespace tessaly {
 
 // The image's colours reduced to 5-5-5 pixel words. Transparent: pixels of alpha 0 in an image
 // with an alpha channel, pure black pixels (0, 0, 0) in an image without one.
 Picture PictureFromImage(const QImage& image);
+
+// The picture of an image file (PNG and the other formats Qt reads), taken as PictureFromImage
+// takes it; an empty picture when the bytes are no image. Nothing when the file cannot be read
+// or is not a regular file (a FIFO is refused, not waited on).
+std::optional<Picture> ReadPictureFile(const std::string& path);
 
 }  // namespace tessaly

@@ -45,6 +45,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <memory>
@@ -493,6 +495,12 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     wide.fill(qRgba(10, 20, 30, 255));
     ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, WritePng("wide.png", wide)));
     EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{kItemTooLargeMessage});
+    EXPECT_EQ(doc->m_VerData.GetCount(), records + 1);
+    // A FIFO chosen as the picture is no picture, at once (it was opened and waited on).
+    const std::string fifo = m_Dir.File("fifo.png");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, fifo));
+    EXPECT_EQ(m_Ui.m_Messages.back(), kNoPictureMessage);
     EXPECT_EQ(doc->m_VerData.GetCount(), records + 1);
 
     // A gump from the PNG file, another pasted over from the clipboard; their sizes follow

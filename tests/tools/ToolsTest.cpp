@@ -1032,7 +1032,8 @@ TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
                   dir);
 }
 
-// A FIFO as the patch file (or as --verdata) is refused at once, not waited on, and stays one.
+// A FIFO as the patch file (or as --verdata), or as the picture or wave of a change, is refused
+// at once, not waited on, and stays one.
 TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::string fifo = m_Scratch.File("fifo.mul");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -1041,6 +1042,10 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     EXPECT_TRUE(Contains(r.err, "'" + fifo + "' is not a regular file")) << r.err;
     Cli({"--verdata", fifo, "list", "Items"});
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    for (const char* kind : {"item", "sound"}) {
+        const Result change = Cli({"patch", m_Scratch.File("p.mul"), "--replace", kind, "1", fifo});
+        EXPECT_TRUE(Contains(change.err, "cannot read '" + fifo + "'")) << change.err;
+    }
     // A client file that is there but does not open is named with the reason, not as missing.
     const std::string client = m_Scratch.File("fifo-client");
     std::filesystem::create_directory(client);

@@ -12,7 +12,6 @@
 #include "Text.h"
 #include "TileData.h"
 
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
 
@@ -68,7 +67,11 @@ EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& word
     }
     const std::string& path = words[2];
     if (def.m_Edit == EditSource::Picture) {
-        EntryEdit edit = ReplacePicture(category, id, PictureFromImage(QImage(LocalString(path))));
+        const std::optional<Picture> picture = ReadPictureFile(path);
+        if (!picture) {
+            throw UsageError("cannot read '" + path + "'");
+        }
+        EntryEdit edit = ReplacePicture(category, id, *picture);
         if (!edit.pChange && edit.sMessage == kNoPictureMessage) {
             edit.sMessage = "'" + path + "' holds no picture that can be read";
         }
