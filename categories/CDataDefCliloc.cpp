@@ -107,10 +107,7 @@ const ClilocRow* ClilocView::FindNumber(std::uint32_t number, std::uint32_t* pRo
 std::vector<std::string> GetClilocLanguages() {
     std::vector<std::string> languages;
     for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc.", "")) {
-        std::string language = file.name.substr(7);
-        for (char& c : language) {
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
+        const std::string language = AsciiLower(file.name.substr(7));
         if (!language.empty() && language.find('.') == std::string::npos) {
             languages.push_back(language);
         }
@@ -125,10 +122,7 @@ std::string GetClilocLanguage() {
 
 void SetClilocLanguage(const std::string& language) {
     std::lock_guard hold(Cache().lock);
-    std::string lower = language;
-    for (char& c : lower) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    const std::string lower = AsciiLower(language);
     Cache().language = lower.empty() ? kClilocBase : lower;
 }
 

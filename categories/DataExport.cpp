@@ -148,11 +148,8 @@ const char* ExportExtension(ExportKind kind) {
 }
 
 std::string ExportFileName(CDataDef& entry) {
-    std::string name = entry.GetTypeName();
-    for (char& c : name) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return name + Format("-%04x", entry.GetIndex()) + ExportExtension(entry.GetExportKind());
+    return AsciiLower(entry.GetTypeName()) + Format("-%04x", entry.GetIndex()) +
+           ExportExtension(entry.GetExportKind());
 }
 
 std::string ExportPartPath(const std::string& path, const std::string& suffix,

@@ -19,6 +19,7 @@
 #include "CDataDefTileData.h"
 #include "CDataDefUniFont.h"
 #include "Facet.h"
+#include "Text.h"
 #include "VerDataTable.h"
 
 #include <algorithm>
@@ -132,13 +133,6 @@ constexpr bool RowsInIdOrder() {
     return true;
 }
 static_assert(RowsInIdOrder());
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The entries of a category whose files are found by name: what the files hold.
 std::uint32_t CountClientTexts(std::int32_t id) {

@@ -2,6 +2,7 @@
 
 #include "FileNames.h"
 #include "QFile.h"
+#include "Text.h"
 
 #include <cctype>
 #include <cstdlib>
@@ -62,7 +63,7 @@ int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
     }
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    c = AsciiLower(c);
     return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
@@ -131,24 +132,6 @@ bool Unescape(const std::string& text, std::size_t& pos, char close, std::string
     return false;
 }
 
-bool SameKey(const std::string& a, const char* b) {
-    std::size_t n = std::char_traits<char>::length(b);
-    if (a.size() != n) {
-        return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool SameName(const std::string& a, const char* b) {
-    return SameKey(a, b);
-}
-
 // Wine finds each component of a Windows path regardless of case (C:\PROGRAM FILES is
 // "drive_c/Program Files"); so does this, for the components of path from `from` on. A component
 // that is there as written, or that its directory holds in no case, stays as written.
@@ -208,7 +191,7 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
             current = nullptr;
             if (Unescape(line, pos, ']', key)) {
                 for (std::size_t k = 0; k < kClientKeyCount; ++k) {
-                    if (SameKey(key, kClientKeys[k].name)) {
+                    if (EqualsNoCase(key, kClientKeys[k].name)) {
                         current = &keys[k];
                         current->found = true;
                     }
@@ -226,11 +209,11 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
         }
         ++pos;
         const bool installDir = kClientKeys[current - keys].installDir;
-        RegistryValue* value = installDir
-                                   ? (SameName(name, "InstallDir") ? &current->exePath : nullptr)
-                               : SameName(name, "ExePath")    ? &current->exePath
-                               : SameName(name, "InstCDPath") ? &current->cdPath
-                                                              : nullptr;
+        RegistryValue* value =
+            installDir ? (EqualsNoCase(name, "InstallDir") ? &current->exePath : nullptr)
+            : EqualsNoCase(name, "ExePath")    ? &current->exePath
+            : EqualsNoCase(name, "InstCDPath") ? &current->cdPath
+                                               : nullptr;
         if (value == nullptr) {
             continue;
         }
@@ -280,8 +263,8 @@ bool CWineRegistry::ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath)
 std::string CWineRegistry::MapPath(const std::string& windowsPath) const {
     std::string rest = windowsPath;
     std::filesystem::path base;
-    if (rest.size() >= 2 && std::isalpha(static_cast<unsigned char>(rest[0])) && rest[1] == ':') {
-        char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
+    const char drive = AsciiLower(rest.empty() ? '\0' : rest[0]);
+    if (rest.size() >= 2 && drive >= 'a' && drive <= 'z' && rest[1] == ':') {
         base = drive == 'c' ? m_prefix / "drive_c"
                             : m_prefix / "dosdevices" / (std::string(1, drive) + ":");
         rest.erase(0, 2);
@@ -298,8 +281,8 @@ std::string CWineRegistry::MapPath(const std::string& windowsPath) const {
     if (rest.empty() || rest[0] != '/') {
         out += '/';
     }
-    const std::size_t drive = out.size();
-    return MatchCase(out + rest, drive);
+    const std::size_t start = out.size();
+    return MatchCase(out + rest, start);
 }
 
 }  // namespace tessaly

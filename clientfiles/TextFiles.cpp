@@ -16,16 +16,6 @@ namespace tessaly {
 
 namespace {
 
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
 // Stops a parse at the damage: the message names the entry and the byte it starts at.
 std::string Damage(const char* what, std::size_t entry, std::size_t at, const char* problem) {
     return Format("%s %zu at byte %zu: %s", what, entry, at, problem);

@@ -93,9 +93,7 @@ std::uint32_t HashLittle(ByteSpan key, std::uint32_t initval) {
 }
 
 std::uint64_t HashUopName(std::string_view name) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    const std::string lower = AsciiLower(name);
     std::uint32_t c = 0;
     std::uint32_t b = 0;
     HashLittle2(ByteSpan(reinterpret_cast<const std::uint8_t*>(lower.data()), lower.size()), c, b);

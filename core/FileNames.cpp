@@ -7,23 +7,9 @@
 
 namespace tessaly {
 
-namespace {
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return AsciiLower(x) == AsciiLower(y);
-           });
-}
-
-}  // namespace
-
 bool EndsWithNoCase(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() &&
-           EqualNoCase(text.substr(text.size() - suffix.size()), suffix);
+           EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
 }
 
 CDirListing::CDirListing(const std::string& dir) {
@@ -40,7 +26,7 @@ std::string CDirListing::Find(std::string_view name) const {
         return std::string(name);
     }
     auto match = std::find_if(m_Names.begin(), m_Names.end(), [name](const std::string& entry) {
-        return EqualNoCase(entry, name);
+        return EqualsNoCase(entry, name);
     });
     return match != m_Names.end() ? *match : std::string();
 }

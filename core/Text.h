@@ -38,6 +38,14 @@ bool ParseListNumber(std::string_view text, std::uint32_t& number);
 // other bytes pass unchanged (UTF-8 stays UTF-8).
 std::string JsonString(std::string_view text);
 
+// ASCII case, the same in every locale: the C library's tolower follows the locale the window
+// sets, and in a Turkish one leaves 'I' as it is (its lower case is a dotless i), so names
+// such as "ITEMS" or "ARTIDX.MUL" would no longer match.
+char AsciiLower(char c);
+std::string AsciiLower(std::string_view text);
+// Whether a and b are equal when compared without regard to ASCII case.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+
 // A Latin-1 text in lower case (ASCII letters and the accented capitals 0xC0-0xDE but 0xD7).
 std::string Latin1Lower(std::string_view text);
 // Whether a Latin-1 text contains lowerNeedle (already lower case, see Latin1Lower), ignoring

@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev
   libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth locales
   clang-tidy
   dpkg-dev help2man desktop-file-utils appstream man-db groff-base
 )

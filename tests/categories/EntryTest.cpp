@@ -5,17 +5,21 @@
 #include "CDataDefJunk.h"
 #include "CDataEntries.h"
 #include "CDataVerData.h"
+#include "DataExport.h"
 #include "DataTypeDef.h"
 #include "EventLog.h"
+#include "FileNames.h"
 #include "PictureImage.h"
 #include "QtTestSupport.h"
 #include "Resources.h"
 #include "Surface.h"
 #include "SurfaceDevice.h"
 #include "TarnError.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 #include "core/CapturedLog.h"
 #include "core/Raised.h"
+#include "core/TempDir.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -23,6 +27,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
@@ -106,6 +113,37 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
             EXPECT_EQ(index, RecordEntryCount(def)) << def.m_pszName;
         }
     }
+}
+
+// The window runs in the user's locale, and in a Turkish one the C library's tolower leaves 'I'
+// as it is: names typed or stored in another case must still match ("items", "ARTIDX.MUL", a
+// container entry's name), and names made from the table stay lower case.
+TEST(CategoryTable, NamesMatchRegardlessOfCaseInATurkishLocale) {
+    const TempDir dir;
+    const std::string make =
+        "localedef -i tr_TR -f UTF-8 '" + dir.File("tr_TR.UTF-8") + "' >/dev/null 2>&1";
+    ::setenv("LOCPATH", dir.Path().c_str(), 1);
+    if (std::system(make.c_str()) != 0 || std::setlocale(LC_ALL, "tr_TR.UTF-8") == nullptr) {
+        ::unsetenv("LOCPATH");
+        GTEST_SKIP() << "no Turkish locale could be made (localedef and the locales package)";
+    }
+    struct Restore {
+        ~Restore() {
+            std::setlocale(LC_ALL, "C");
+            ::unsetenv("LOCPATH");
+        }
+    } restore;
+    const int lowered = std::tolower('I');
+    ASSERT_EQ(lowered, int{'I'});
+
+    EXPECT_EQ(FindCategory("items"), kCategoryItems);
+    EXPECT_EQ(FindCategory("ITEMS"), kCategoryItems);
+    EXPECT_EQ(HashUopName("BUILD/ARTLEGACYMUL/00000001.TGA"),
+              HashUopName("build/artlegacymul/00000001.tga"));
+    dir.Write("ARTIDX.MUL", {});
+    EXPECT_EQ(CDirListing(dir.Path().string()).Find("artidx.mul"), "ARTIDX.MUL");
+    const std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 1));
+    EXPECT_EQ(ExportFileName(*item), "items-0001.png");
 }
 
 TEST(CategoryTable, IdsWithoutARowMakeJunk) {

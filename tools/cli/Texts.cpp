@@ -61,9 +61,7 @@ CommandRegistrar cliloc({"cliloc", "NUMBER [--lang XXX]",
 std::shared_ptr<const ClilocView> ChooseClilocView(const Invocation& inv) {
     std::string language = kClilocBase;
     if (const std::string* value = inv.Value("--lang")) {
-        language = *value;
-        std::transform(language.begin(), language.end(), language.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        language = AsciiLower(*value);
     }
     const std::vector<std::string> languages = GetClilocLanguages();
     if (std::find(languages.begin(), languages.end(), language) == languages.end()) {

@@ -89,7 +89,7 @@ std::string FieldKey(const std::string& text) {
     std::string key;
     for (const char c : text) {
         if (c != ' ' && c != '_' && c != '-') {
-            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            key += AsciiLower(c);
         }
     }
     return key;
