@@ -2,14 +2,18 @@
 
 #include "AnimExport.h"
 #include "CDataDef.h"
+#include "ClientFiles.h"
 #include "QFile.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
+
+#include <sys/stat.h>
 
 #include <QBuffer>
 #include <QByteArray>
 
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
 
 namespace tessaly {
@@ -58,6 +62,10 @@ void CExportData::Add(Part part) {
 bool CExportData::WritePart(const Part& part, const std::string& path,
                             std::vector<ExportedFile>& files, std::string& error) {
     const std::string target = ExportPartPath(path, part.suffix, part.extension);
+    error = TheClientFiles().RefuseAsOutputFile(target);
+    if (!error.empty()) {
+        return false;
+    }
     auto write = [&](const std::uint8_t* data, std::size_t size) {
         return part.bReplacing ? WriteFileReplacing(target, ByteSpan(data, size))
                                : WriteExportFile(target, data, size);
@@ -169,16 +177,32 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
 }
 
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    // A new file is created exclusively (never through a link) and written where it is: there
+    // is nothing of the user's to keep, and an export of many files stays quick. A file that is
+    // there is replaced whole, so a failed write leaves it as it was.
     CQFile file;
-    if (size > 0xFFFFFFFFu || !file.Open(path.c_str(), CQFile::modeCreate | CQFile::modeWrite)) {
-        return false;  // nothing was created (or what is there was left alone)
+    if (!file.Open(path.c_str(), CQFile::modeCreateNew | CQFile::modeWrite)) {
+        // Only a file (or a link) in the way is replaced; a missing folder, a directory there and
+        // the like fail as the open did.
+        const int error = errno;
+        struct stat there {};
+        if (error != EEXIST || ::lstat(path.c_str(), &there) != 0 ||
+            !(S_ISREG(there.st_mode) || S_ISLNK(there.st_mode))) {
+            return false;
+        }
+        return WriteFileReplacing(path, ByteSpan(data, size));
     }
     try {
-        file.Write(data, static_cast<std::uint32_t>(size));
+        for (std::size_t done = 0; done < size;) {
+            const auto piece =
+                static_cast<std::uint32_t>(std::min<std::size_t>(size - done, 1u << 30));
+            file.Write(data + done, piece);
+            done += piece;
+        }
         file.Close();
         return true;
     } catch (const CQFileException&) {
-        // A half-written file is no export.
+        // A half-written file is no export; it was made here and is removed.
         file.Close();
         std::error_code ignored;
         std::filesystem::remove(path, ignored);

@@ -112,8 +112,9 @@ std::string ExportFileName(CDataDef& entry);
 // "-03": "a-03.png"; "a.png", "-a00", ".json": "a-a00.json").
 std::string ExportPartPath(const std::string& path, const std::string& suffix,
                            const std::string& extension = std::string());
-// Writes bytes to a file at path (replacing one that is there). False when it does not open,
-// and then nothing there is touched; a write that fails after the open removes the file.
+// Writes bytes to a file at path: a new file is created exclusively (a link there is never
+// followed), one that is there is replaced whole through a temporary file (WriteFileReplacing).
+// False when it cannot be written; a file that was there is then left as it was.
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 }  // namespace tessaly

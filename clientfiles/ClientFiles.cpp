@@ -230,6 +230,19 @@ std::string CClientFiles::RefuseAsPatchFile(const std::string& path, const std::
     return "'" + shown + "' is one of the client's data files, not a patch file";
 }
 
+std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
+    if (IsClientDataFileName(std::filesystem::path(path).filename().string())) {
+        return "'" + path + "' is one of the client's data files: it is not written over";
+    }
+    for (const CQFile& file : m_File) {
+        if (file.IsFile(path)) {
+            return "'" + path + "' is a file Tessaly reads (" + file.GetFilePath() +
+                   "): it is not written over";
+        }
+    }
+    return {};
+}
+
 std::string CClientFiles::DescribeUnopenedSlot(std::int32_t slot) {
     const UopKind* kind = FindUopKind(slot);
     const char* const names[] = {kind != nullptr ? kind->fileName : nullptr, GetFileName(slot)};

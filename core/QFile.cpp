@@ -282,6 +282,14 @@ bool CQFile::Duplicate(const CQFile& other) {
     return true;
 }
 
+bool CQFile::IsFile(const std::string& path) const {
+    struct stat open {};
+    struct stat named {};
+    return m_hFile != kClosedHandle && ::fstat(m_hFile, &open) == 0 &&
+           ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
 bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
     if (path == nullptr && IsOpen()) {
         return true;

@@ -1,6 +1,7 @@
 #include "ClilocPages.h"
 
 #include "CDataAppState.h"
+#include "ClientFiles.h"
 #include "DataExport.h"
 #include "ShellUi.h"
 #include "Text.h"
@@ -89,6 +90,11 @@ void ExportClilocMessages() {
     const auto choice = ui.ChooseExportFile("CSV files|*.csv|JSON files|*.json||",
                                             "cliloc-" + view->language + ".csv");
     if (!choice) {
+        return;
+    }
+    const std::string refused = TheClientFiles().RefuseAsOutputFile(choice->path);
+    if (!refused.empty()) {
+        ui.ShowWarning(refused);
         return;
     }
     const std::string text = choice->nFilter == 1 ? ClilocJson(*view) : ClilocCsv(*view);

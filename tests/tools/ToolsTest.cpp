@@ -297,6 +297,37 @@ TEST_F(ToolsTest, ExportedPicturesOpenAtTheirSizeAndSoundsAreWaveFiles) {
     EXPECT_EQ(std::filesystem::file_size(wav), 44u + 8820u);
 }
 
+// An export never writes over what the program reads: a client data file's name, or the patch
+// file under any name, is refused with nothing written; a link in the way is replaced, not
+// written through.
+TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
+    const std::string client = m_Scratch.File("client");
+    std::filesystem::copy(ClientDir(), client);
+    const std::string patch = m_Scratch.File("p.mul");
+    std::filesystem::copy_file(client + "/verdata.mul", patch);
+    const std::vector<std::uint8_t> art = TempDir::ReadFile(client + "/art.mul");
+    const std::vector<std::uint8_t> patched = TempDir::ReadFile(patch);
+    const std::string targets[] = {client + "/art.mul", client + "/GUMPIDX.MUL", patch};
+    for (const std::string& target : targets) {
+        const Result r = Cli({"--verdata", patch, "export", "item", "0xE3C", target}, client);
+        EXPECT_EQ(r.status, 2) << target;
+        EXPECT_TRUE(Contains(r.err, "'" + target + "' is ")) << r.err;
+        EXPECT_TRUE(Contains(r.err, ": it is not written over")) << r.err;
+    }
+    EXPECT_TRUE(
+        Contains(Cli({"render-map", "0", client + "/statics0.mul"}, client).err, "not written"));
+    EXPECT_EQ(TempDir::ReadFile(client + "/art.mul"), art);
+    EXPECT_EQ(TempDir::ReadFile(patch), patched);
+    EXPECT_FALSE(std::filesystem::exists(client + "/GUMPIDX.MUL"));
+
+    const std::string link = m_Scratch.File("hues.png");
+    std::filesystem::create_symlink(client + "/hues.mul", link);
+    const std::vector<std::uint8_t> hues = TempDir::ReadFile(client + "/hues.mul");
+    Ok({"export", "item", "0xE3C", link}, client);
+    EXPECT_FALSE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::ReadFile(client + "/hues.mul"), hues);
+}
+
 TEST_F(ToolsTest, EveryCommandsJsonIsOneCompactDocument) {
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
     const std::string png = m_Scratch.File("x.png");

@@ -33,7 +33,7 @@ void WritePicture(Invocation& inv, const std::string& what, const CExportData& d
     std::vector<ExportedFile> files;
     std::string error;
     if (!data.Write(path, files, error)) {
-        throw UsageError("cannot write '" + path + "'");
+        throw UsageError(error);
     }
     const QSize size = data.GetPictureSize();
     if (files.size() != 1 || size.isEmpty()) {

@@ -75,6 +75,10 @@ int RunRenderMap(Invocation& inv) {
         throw UsageError("the picture would be " + std::to_string(width) + " x " +
                          std::to_string(height) + " pixels; choose a smaller region or scale");
     }
+    const std::string refused = TheClientFiles().RefuseAsOutputFile(path);
+    if (!refused.empty()) {
+        throw UsageError(refused);
+    }
     CRadarTable colours;
     colours.Load(TheClientFiles());
     MapPicture picture = RenderMap(facet, colours, clipped, scale, !inv.HasFlag("--no-statics"));

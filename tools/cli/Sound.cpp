@@ -52,7 +52,7 @@ int RunExportSound(Invocation& inv) {
     std::vector<ExportedFile> files;
     std::string error;
     if (!data.Write(path, files, error)) {
-        throw UsageError("cannot write '" + path + "'");
+        throw UsageError(error);
     }
     const std::string name = CMulSound::ReadName(sound.GetBytes());
     if (inv.json) {
