@@ -1,9 +1,11 @@
 // Reads fuzzed bytes as a ".pat" file; a file that is accepted is merged into a patch record by
-// record, looked up, and written back, and must read back the same.
+// record, looked up, and written back, and must read back the same: its records are read in
+// ascending order, one a file and block.
 
 #include "Patch.h"
 #include "PatchFormat.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 
@@ -27,6 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return true;
         });
     if (!whole) {
+        std::abort();
+    }
+    // The records were read in ascending order, one a pair: inserting them one by one makes
+    // the same buffer.
+    if (patch.Count() != contents.nCount ||
+        !std::equal(patch.Records().begin(), patch.Records().end(), contents.records.begin(),
+                    contents.records.end())) {
         std::abort();
     }
     std::vector<std::uint8_t> file = WritePatchFile(patch.Count(), patch.Records());

@@ -31,8 +31,8 @@ CPatch::Position CPatch::Locate(std::uint8_t nType, std::uint32_t nIndex) const 
     const std::uint8_t type = nType & kPatchTypeMask;
     Position pos;
     pos.nOffset = m_PatchData.size();
-    // Loaded files are taken in their own order; the walk stops at the first record that is not
-    // ordered before the pair, as the search of a sorted buffer would.
+    // The records are in ascending order (files are put in order as they are read); the walk
+    // stops at the first record that is not ordered before the pair.
     ForEachPatchRecord(m_PatchData, m_nPatchCount, [&](const PatchRecordView& r) {
         const std::uint8_t recordType = r.header.nType & kPatchTypeMask;
         if (recordType < type || (recordType == type && r.header.nIndex < nIndex)) {

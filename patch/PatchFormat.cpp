@@ -2,9 +2,56 @@
 
 #include "Text.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tessaly {
+
+namespace {
+
+// The records of a well-formed file in ascending order of their pair, the later of two records
+// of one pair kept; the buffer itself when it is so already (as every file this program writes).
+std::vector<std::uint8_t> InAscendingOrder(std::vector<std::uint8_t> records,
+                                           PatchFileContents& contents) {
+    struct Place {
+        std::uint64_t key;
+        std::size_t offset;
+        std::size_t size;
+    };
+    std::vector<Place> places;
+    places.reserve(contents.nCount);
+    bool ordered = true;
+    ForEachPatchRecord(records, contents.nCount, [&](const PatchRecordView& r) {
+        const std::uint64_t key =
+            (std::uint64_t{static_cast<std::uint8_t>(r.header.nType & kPatchTypeMask)} << 32) |
+            r.header.nIndex;
+        ordered = ordered && (places.empty() || places.back().key < key);
+        places.push_back({key, r.nOffset, PatchRecordHeader::kSize + r.data.size()});
+        return true;
+    });
+    if (ordered) {
+        return records;
+    }
+    std::stable_sort(places.begin(), places.end(),
+                     [](const Place& a, const Place& b) { return a.key < b.key; });
+    contents.bReordered =
+        !std::is_sorted(places.begin(), places.end(),
+                        [&](const Place& a, const Place& b) { return a.offset < b.offset; });
+    ByteWriter out;
+    std::uint32_t kept = 0;
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        if (i + 1 < places.size() && places[i + 1].key == places[i].key) {
+            continue;  // a later record of the same pair replaces it
+        }
+        out.bytes(ByteSpan(records).subspan(places[i].offset, places[i].size));
+        ++kept;
+    }
+    contents.nRepeated = contents.nCount - kept;
+    contents.nCount = kept;
+    return out.take();
+}
+
+}  // namespace
 
 PatchFileContents ReadPatchFile(ByteSpan file) {
     PatchFileContents contents;
@@ -51,16 +98,25 @@ PatchFileContents ReadPatchFile(ByteSpan file) {
         contents.nFault = PatchFileFault::TrailingBytes;
     }
     if (contents.IsValid()) {
-        contents.records = records.take();
+        contents.records = InAscendingOrder(records.take(), contents);
     }
     return contents;
 }
 
 std::string PatchFileContents::Describe() const {
     switch (nFault) {
-        case PatchFileFault::None:
-            return Format("well formed: %u records, %s format", nCount,
-                          IsOldFormat() ? "old" : "current");
+        case PatchFileFault::None: {
+            std::string text = Format("well formed: %u records, %s format", nCount + nRepeated,
+                                      IsOldFormat() ? "old" : "current");
+            if (bReordered) {
+                text += "; not in ascending order (read in order)";
+            }
+            if (nRepeated != 0) {
+                text += Format("; %u repeat the file and block of a later record (left out)",
+                               nRepeated);
+            }
+            return text;
+        }
         case PatchFileFault::ShortHeader:
             return "shorter than its 6-byte header";
         case PatchFileFault::BadMark:

@@ -89,9 +89,11 @@ enum class PatchFileFault {
 struct PatchFileContents {
     PatchFileFault nFault = PatchFileFault::None;
     std::uint16_t nMark = 0;
-    std::uint32_t nCount = 0;           // record count of the header
+    std::uint32_t nCount = 0;           // records in `records` (of a faulty file: the header's)
     std::uint32_t nGoodRecords = 0;     // records that were whole before a fault
-    std::vector<std::uint8_t> records;  // filled only for a well-formed file
+    std::uint32_t nRepeated = 0;        // records left out for a later one of their file and block
+    bool bReordered = false;            // the file's records were not in ascending order
+    std::vector<std::uint8_t> records;  // filled only for a well-formed file, in ascending order
 
     bool IsValid() const { return nFault == PatchFileFault::None; }
     bool IsOldFormat() const { return nMark == kPatchMarkOld; }
@@ -100,7 +102,10 @@ struct PatchFileContents {
 };
 
 // Checks and reads a whole ".pat" file. Every record must fit in the file and the counted records
-// must end exactly at its end; old-format statics lengths become byte counts.
+// must end exactly at its end; old-format statics lengths become byte counts. The records come
+// back in ascending order of (type & 63, block index), as this program writes them and finds
+// them, one for each pair: of records of the same pair, the later in the file is kept (as in
+// "verdata.mul"), so every reader of the file takes the same record.
 PatchFileContents ReadPatchFile(ByteSpan file);
 
 // The bytes of a current-format file holding `count` records.

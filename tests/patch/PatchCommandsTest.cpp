@@ -95,6 +95,25 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     EXPECT_FALSE(patch.IsModified());
 }
 
+// A file out of order opens with every record found, and an edit replaces its record rather
+// than adding a second one that a merge would pass over.
+TEST_F(PatchCommands, AFileOutOfOrderFindsEveryRecordAndAnEditReplacesIt) {
+    Open(Write("u.pat", PatchFileBuilder()
+                            .Record(14, 100, PatchFileBuilder::Bytes(24, 1))
+                            .Record(14, 0, PatchFileBuilder::Bytes(12, 2))
+                            .Record(32, 3, PatchFileBuilder::Bytes(88, 3))));
+    EXPECT_EQ(patch.FindPatchRecord(14, 0), PatchFileBuilder::Bytes(12, 2));
+    EXPECT_EQ(patch.FindPatchRecord(32, 3), PatchFileBuilder::Bytes(88, 3));
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(36, 4), 14, 0);
+    EXPECT_EQ(patch.Count(), 3u);
+    ASSERT_TRUE(patch.SavePatch(ui));
+    EXPECT_EQ(m_dir.Read("u.pat"), PatchFileBuilder()
+                                       .Record(14, 0, PatchFileBuilder::Bytes(36, 4))
+                                       .Record(14, 100, PatchFileBuilder::Bytes(24, 1))
+                                       .Record(32, 3, PatchFileBuilder::Bytes(88, 3))
+                                       .Build());
+}
+
 TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     Open(Write("a.pat", TwoHues()));
     const std::vector<std::uint8_t> before(patch.Records().begin(), patch.Records().end());

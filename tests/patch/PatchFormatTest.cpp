@@ -68,9 +68,9 @@ TEST(PatchFileRead, OldFormatStaticsLengthCountsSevenByteItems) {
     auto statics = PatchFileBuilder::Bytes(21, 0x40);
     auto file = PatchFileBuilder()
                     .Old()
-                    .Record(2, 7, statics, 3)
                     // Only the whole type byte 2 is statics: 0x42 keeps its byte length.
                     .Record(0x42, 1, PatchFileBuilder::Bytes(3), 3)
+                    .Record(2, 7, statics, 3)
                     .Record(32, 5, PatchFileBuilder::Bytes(88))
                     .Build();
     PatchFileContents c = ReadPatchFile(file);
@@ -78,8 +78,8 @@ TEST(PatchFileRead, OldFormatStaticsLengthCountsSevenByteItems) {
     EXPECT_TRUE(c.IsOldFormat());
 
     auto expected = PatchFileBuilder()
-                        .Record(2, 7, statics)
                         .Record(0x42, 1, PatchFileBuilder::Bytes(3))
+                        .Record(2, 7, statics)
                         .Record(32, 5, PatchFileBuilder::Bytes(88))
                         .Build();
     // Written back in the current format with byte lengths.
@@ -89,15 +89,41 @@ TEST(PatchFileRead, OldFormatStaticsLengthCountsSevenByteItems) {
 TEST(PatchFileRead, CurrentFormatRoundTripsUnchanged) {
     for (auto builder : {PatchFileBuilder(), PatchFileBuilder().Record(14, 3, {}),
                          PatchFileBuilder()
-                             .Record(32, 9, PatchFileBuilder::Bytes(88))
-                             .Record(14, 3, PatchFileBuilder::Bytes(36))  // order is kept
-                             .Record(2, 1, PatchFileBuilder::Bytes(5))}) {
+                             .Record(2, 1, PatchFileBuilder::Bytes(5))
+                             .Record(14, 3, PatchFileBuilder::Bytes(36))
+                             .Record(32, 9, PatchFileBuilder::Bytes(88))}) {
         auto file = builder.Build();
         PatchFileContents c = ReadPatchFile(file);
         ASSERT_TRUE(c.IsValid()) << c.Describe();
         EXPECT_FALSE(c.IsOldFormat());
         EXPECT_EQ(WritePatchFile(c.nCount, c.records), file);
     }
+}
+
+// A file out of order, or holding two records of one file and block, is read in ascending order
+// with the later of the two kept, so the window's lookup, the merge and the multi export take
+// the same record (the lookup missed records placed after a greater one).
+TEST(PatchFileRead, RecordsAreReadInOrderAndTheLaterOfOnePairKept) {
+    const std::vector<std::uint8_t> file =
+        PatchFileBuilder()
+            .Record(32, 9, PatchFileBuilder::Bytes(88, 1))
+            .Record(14, 3, PatchFileBuilder::Bytes(36, 2))
+            .Record(32, 3, PatchFileBuilder::Bytes(88, 3))
+            .Record(14 | 0x40, 3, PatchFileBuilder::Bytes(24, 4))  // the same pair: kept
+            .Build();
+    const PatchFileContents c = ReadPatchFile(file);
+    ASSERT_TRUE(c.IsValid());
+    EXPECT_EQ(c.nCount, 3u);
+    EXPECT_EQ(c.Describe(),
+              "well formed: 4 records, current format; not in ascending order (read in order); 1 "
+              "repeat the file and block of a later record (left out)");
+    const std::vector<std::uint8_t> ordered =
+        PatchFileBuilder()
+            .Record(14 | 0x40, 3, PatchFileBuilder::Bytes(24, 4))
+            .Record(32, 3, PatchFileBuilder::Bytes(88, 3))
+            .Record(32, 9, PatchFileBuilder::Bytes(88, 1))
+            .Build();
+    EXPECT_EQ(WritePatchFile(c.nCount, c.records), ordered);
 }
 
 }  // namespace
