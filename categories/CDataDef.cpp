@@ -203,7 +203,7 @@ const char* CDataDefIndex::AbsentText() {
 
 IndexRecord CDataDefIndex::GetShownIndex() const {
     IndexRecord change;
-    return GetLinkedChange(change) ? change : m_Index;
+    return GetLinkedChange(change) ? change : GetEffectiveIndex();
 }
 
 IndexRecord CDataDefIndex::GetEffectiveIndex() const {

@@ -186,7 +186,7 @@ public:
     // links records without reading them into the index record), else the index record.
     IndexRecord GetEffectiveIndex() const;
     // The index record the list text describes: that of a linked change made in memory, else
-    // the entry's own.
+    // where the entry's data lies (GetEffectiveIndex: a saved patch record's, else its own).
     IndexRecord GetShownIndex() const;
 
 protected:

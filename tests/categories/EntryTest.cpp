@@ -425,10 +425,19 @@ TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {
     gump->ReadIndex();
     EXPECT_FALSE(gump->IsValid());
     EXPECT_STREQ(gump->GetColumnText(0), "unused");
-    CDataVerData record(Record(12, 65533));
+    CDataVerData record(Record(12, 65533, 0x40, 10, 240, 110));
     gump->LinkVerData(&record);
     EXPECT_TRUE(gump->IsValid());
+    // A linked record of a saved patch file is what the list describes, as it is what is drawn
+    // (the base entry's size was shown).
+    EXPECT_EQ(gump->GetListText(), "240,110");
     gump->LinkVerData(nullptr);
+    std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 0xE3C));
+    item->ReadIndex();
+    CDataVerData itemRecord(Record(4, kArtItemBase + 0xE3C, 0x40, 1234));
+    item->LinkVerData(&itemRecord);
+    EXPECT_EQ(item->GetListText().substr(0, 5), "1234\t");
+    item->LinkVerData(nullptr);
 }
 
 // A patch file holding one "animdata.mul" record and, after it, one whose length runs past the
