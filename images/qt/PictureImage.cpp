@@ -17,9 +17,12 @@ Picture PictureFromImage(const QImage& image) {
         const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
         for (int x = 0; x < argb.width(); ++x, ++i) {
             const QRgb c = line[x];
-            picture.pixels[i] = Rgb(qRed(c), qGreen(c), qBlue(c));
             const bool transparent = alpha ? qAlpha(c) == 0 : (c & 0xFFFFFF) == 0;
             picture.opaque[i] = transparent ? 0 : 1;
+            // Colour 0 draws nothing in the client's formats: an opaque pixel that reduces to it
+            // (black in a picture with alpha, the darkest greys) keeps the darkest grey.
+            const std::uint16_t colour = Rgb(qRed(c), qGreen(c), qBlue(c));
+            picture.pixels[i] = colour == 0 && !transparent ? kDarkestGrey : colour;
         }
     }
     return picture;

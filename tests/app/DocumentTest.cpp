@@ -20,6 +20,7 @@
 #include "ImageEncoders.h"
 #include "MainWindowSupport.h"
 #include "MulSound.h"
+#include "PictureImage.h"
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
 #include "TileDataPages.h"
@@ -429,13 +430,15 @@ protected:
         image.setPixel(1, 0, qRgba(0, 0, 0, 255));
         return image;
     }
-    // The decoded pixels a picture must give: the 5-5-5 reduction, 0 where transparent.
+    // The decoded pixels a picture must give: the 5-5-5 reduction, 0 where transparent, and
+    // the darkest grey where opaque black would reduce to 0 (it would draw nothing).
     static std::vector<std::uint16_t> Reduced(const QImage& image) {
         std::vector<std::uint16_t> pixels;
         for (int y = 0; y < image.height(); ++y) {
             for (int x = 0; x < image.width(); ++x) {
                 const QRgb c = image.pixel(x, y);
-                pixels.push_back(qAlpha(c) == 0 ? 0 : Rgb(qRed(c), qGreen(c), qBlue(c)));
+                const std::uint16_t colour = Rgb(qRed(c), qGreen(c), qBlue(c));
+                pixels.push_back(qAlpha(c) == 0 ? 0 : colour == 0 ? kDarkestGrey : colour);
             }
         }
         return pixels;
