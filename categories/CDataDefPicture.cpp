@@ -2,6 +2,7 @@
 
 #include "CDataVerData.h"
 #include "DataTypeDef.h"
+#include "EntryPicture.h"
 #include "ImageEncoders.h"
 #include "TarnError.h"
 #include "Text.h"
@@ -71,6 +72,11 @@ std::unique_ptr<CDataVerData> CDataDefPicture::MakePictureChange(const Picture& 
     const PictureRecordKind* kind = GetRecordKind();
     if (kind == nullptr) {
         return CDataDefIndex::MakePictureChange(picture, message);
+    }
+    // What the format holds but could never be shown, copied or exported again is refused too.
+    if (!IsShowableSize(picture.width, picture.height)) {
+        message = kind->pszTooLarge;
+        return nullptr;
     }
     try {
         return MakePictureRecord(*kind, GetIndex(), picture);

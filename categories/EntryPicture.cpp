@@ -12,14 +12,13 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
                  const std::function<bool(CSurfaceDC&)>& draw) {
     width = std::min(width, maxWidth);
     height = std::min(height, maxHeight);
-    if (width == 0 || height == 0 ||
-        static_cast<std::uint64_t>(width) * height > kMaxPicturePixels) {
+    if (!IsShowableSize(width, height)) {
         buffer.Release();
         return false;
     }
     if (!buffer.CreateBuffer(width, height, 4)) {
         if (buffer.GetData() == nullptr) {
-            return false;  // too wide for a 16-bit pitch
+            return false;  // no memory
         }
         buffer.ClearBuffer();  // the same size again: reuse the memory
     }

@@ -16,6 +16,15 @@ class CMulBlockType;
 // The sizes come from the files, and a damaged one could ask for gigabytes.
 inline constexpr std::uint64_t kMaxPicturePixels = 8192ull * 8192ull;
 inline constexpr std::uint32_t kNoLimit = std::numeric_limits<std::uint32_t>::max();
+// The widest picture a buffer holds: its pitch (2 bytes a pixel, in whole 4-byte units) is 16
+// bits wide.
+inline constexpr std::uint32_t kMaxPictureWidth = 32766;
+
+// Whether a picture of this size can be made whole (shown, copied, exported).
+constexpr bool IsShowableSize(std::uint32_t width, std::uint32_t height) {
+    return width != 0 && height != 0 && width <= kMaxPictureWidth &&
+           std::uint64_t{width} * height <= kMaxPicturePixels;
+}
 
 // Sizes buffer to width x height, each cut to its limit, clears it and draws into it. False,
 // with nothing drawn, for an empty or oversized picture or when the buffer gets no memory;

@@ -2,6 +2,8 @@
 
 #include "QFile.h"
 
+#include <QImageReader>
+
 #include <climits>
 
 namespace tessaly {
@@ -37,6 +39,9 @@ std::optional<Picture> ReadPictureFile(const std::string& path) {
     if (bytes->size() > static_cast<std::size_t>(INT_MAX)) {
         return Picture();
     }
+    // Qt's own limit (128 MB) would refuse pictures the program shows: allow the 8192 x 8192
+    // pixels of four bytes it makes at most.
+    QImageReader::setAllocationLimit(256);
     return PictureFromImage(QImage::fromData(bytes->data(), static_cast<int>(bytes->size())));
 }
 

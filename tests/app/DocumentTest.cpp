@@ -493,8 +493,8 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_FALSE(State(ids::ID_FILE_SAVE_FAST).m_bEnabled);  // "Save" saves; it carries out nothing
     EXPECT_TRUE(State(ids::ID_EDIT_UNDO).m_bEnabled);
 
-    // Too large for an item (wider than the decoder reads): refused with a message.
-    QImage wide(0x10000, 1, QImage::Format_ARGB32);
+    // Too wide to be shown or exported again (the format would hold it): refused with a message.
+    QImage wide(static_cast<int>(kMaxPictureWidth) + 1, 1, QImage::Format_ARGB32);
     wide.fill(qRgba(10, 20, 30, 255));
     ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE, WritePng("wide.png", wide)));
     EXPECT_EQ(m_Ui.m_Messages, std::vector<std::string>{kItemTooLargeMessage});
