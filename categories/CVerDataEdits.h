@@ -93,6 +93,8 @@ inline constexpr const char* kItemTooLargeMessage =
 inline constexpr const char* kGumpTooLargeMessage =
     "The picture is too large to be stored as a gump.";
 inline constexpr const char* kTileNameTooLongMessage = "A tile data name holds at most 20 bytes.";
+inline constexpr const char* kTileNameLatin1Message =
+    "A tile data name takes Latin-1 characters only.";
 inline constexpr const char* kTileFlagsTooWideMessage =
     "This client's tile data holds flag bits 0 to 31 only.";
 inline constexpr const char* kTerrainFieldsMessage =

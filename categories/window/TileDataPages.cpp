@@ -248,7 +248,7 @@ int CDataPageTileData::SaveData() {
     if (m_sName != m_sLoadedName) {
         const QByteArray name = m_sName.toLatin1();
         if (QString::fromLatin1(name) != m_sName) {
-            ui.ShowMessage("A tile data name takes Latin-1 characters only.");
+            ui.ShowMessage(kTileNameLatin1Message);
             return 1;
         }
         change.name = name.toStdString();

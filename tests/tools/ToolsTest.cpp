@@ -936,21 +936,27 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
 TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     const std::string patch = m_Scratch.File("tiles.mul");
     Ok({"patch", patch, "--tiledata", "item", "0xE3C", "name=red crate", "flags=0x40", "weight=7",
-        "--tiledata", "terrain", "3", "name=mud", "--tiledata", "item", "0xE3D", "Height=9"});
+        "--tiledata", "terrain", "3", "name=m\u00FCd", "--tiledata", "item", "0xE3D", "Height=9"});
     const std::string crate = Ok({"--verdata", patch, "tiledata", "item", "0xE3C"});
     EXPECT_TRUE(Contains(crate,
                          "item 0x0e3c (patched)\nName    red crate\nFlags   0x00000040 "
                          "6=BLOCK\n"))
         << crate;
     EXPECT_TRUE(Contains(crate, "Weight  7\n")) << crate;
-    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), "Name   mud\n"));
+    // A name is stored in Latin-1, one byte a character, and shown in UTF-8.
+    EXPECT_TRUE(
+        Contains(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), "Name   m\u00FCd\n"));
     EXPECT_TRUE(Contains(Ok({"--verdata", patch, "tiledata", "item", "0xE3D"}), "Height  9\n"));
 
     const std::vector<std::uint8_t> saved = TempDir::ReadFile(patch);
+    EXPECT_TRUE(Contains(std::string(saved.begin(), saved.end()),
+                         "m\xFC"
+                         "d\0"));
     const std::vector<std::pair<std::string, std::string>> failing = {
         {"flags=0x1x", "invalid flags '0x1x'"},
         {"flags=0x100000000", kTileFlagsTooWideMessage},
         {"colour=1", "unknown tile data field 'colour'"},
+        {"name=\u65E5", kTileNameLatin1Message},
     };
     for (const auto& [word, message] : failing) {
         Result r = Cli({"patch", patch, "--tiledata", "item", "1", word});

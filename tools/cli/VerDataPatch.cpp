@@ -111,7 +111,14 @@ EntryEdit MakeTileEdit(const std::vector<std::string>& words,
         const std::string key = words[i].substr(0, eq);
         const std::string value = words[i].substr(eq + 1);
         if (key == "name") {
-            change.name = value;
+            // Names are Latin-1, one byte a character, as the TileData page stores them; the
+            // command line's text is the terminal's (UTF-8).
+            const QString text = LocalString(value);
+            const QByteArray latin1 = text.toLatin1();
+            if (QString::fromLatin1(latin1) != text) {
+                throw UsageError(kTileNameLatin1Message);
+            }
+            change.name = latin1.toStdString();
             continue;
         }
         if (key == "flags") {
