@@ -393,6 +393,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     replaced.insert(g * 8 + i);
                 }
             }
+            // A ".pat" hue with no place in the client's file, or not a whole hue, is named:
+            // the ".pat" patch is not written out, so it would be lost without a word.
+            std::vector<std::uint32_t> unplaced;
             if (overlaid) {
                 for (const auto& [hue, bytes] : overlay->hues) {
                     const std::uint64_t at = hue / 8 * kHueGroupBytes + 4 + hue % 8 * kHueBytes;
@@ -400,12 +403,25 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                         plan.patches.push_back({at, bytes});
                         replaced.insert(hue);
                         ++plan.merged;
+                    } else {
+                        unplaced.push_back(hue);
                     }
                 }
             }
             plan.entries.replaced.assign(replaced.begin(), replaced.end());
             WriteFlatFile(files, kSlotHues, plan.patches, std::move(plan.entries), out);
             result.written.push_back({"hues", {"hues.mul"}, plan.merged, {}});
+            if (!unplaced.empty()) {
+                std::string list;
+                for (std::size_t i = 0; i < unplaced.size() && i < 8; ++i) {
+                    list += Format("%s%u", i == 0 ? "" : ", ", unplaced[i]);
+                }
+                result.written.back().note = Format(
+                    "%zu hue(s) of the \".pat\" patch not merged, past the end of hues.mul or "
+                    "not %u bytes: %s%s",
+                    unplaced.size(), static_cast<unsigned>(kHueBytes), list.c_str(),
+                    unplaced.size() > 8 ? ", ..." : "");
+            }
             ++step;
             tell(0, 1);
         }

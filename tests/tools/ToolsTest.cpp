@@ -978,15 +978,21 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     Ok({"--verdata", patch, "merge", out, "--replace"});
 
     // A ".pat" patch's hue and multi go in too; the multi's 16-byte components (as a newer
-    // client's) become the client's 12-byte ones.
+    // client's) become the client's 12-byte ones. A hue past the end of hues.mul is named, not
+    // dropped without a word.
     std::vector<std::uint8_t> wide = test::PatchFileBuilder::Bytes(32);
     const std::string pat = m_Scratch.Write(
         "edits.pat", test::PatchFileBuilder()
-                         .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Record(kPatchTypeMulti, 1, wide)
+                         .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
+                         .Record(kPatchTypeHues, 3000, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Build());
     const std::string merged = Ok({"--verdata", patch, "merge", out, "--replace", "--pat", pat});
-    EXPECT_TRUE(Contains(merged, "hues: hues.mul (1 records merged)\n")) << merged;
+    EXPECT_TRUE(Contains(merged,
+                         "hues: hues.mul (1 records merged; 1 hue(s) of the \".pat\" "
+                         "patch not merged, past the end of hues.mul or not 88 bytes: "
+                         "3000)\n"))
+        << merged;
     EXPECT_TRUE(Contains(merged, "multis: multi.mul, multi.idx (1 records merged)\n")) << merged;
     const std::vector<std::uint8_t> index = TempDir::ReadFile(out + "/multi.idx");
     ASSERT_GE(index.size(), 24u);
