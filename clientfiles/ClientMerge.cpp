@@ -34,6 +34,10 @@ constexpr std::uint64_t kHuePatchBytes = 4 + 8 * kHuePatchSlotBytes;
 
 // A limit of ReadPatchBytes that reads the whole record.
 constexpr std::uint32_t kWholeRecord = IndexRecord::kPatchBit - 1;
+// How far an index may grow to take an entry added past its end: beyond every entry number the
+// kinds use (art's 81,920 among them). A record numbered further is kept rather than met with
+// an index of gigabytes (a 36-byte patch file could ask for 48 GB).
+constexpr std::uint32_t kMaxGrownEntries = 0x40000;
 
 // The bytes of a patch record, read through the table's patch file: its first `limit` bytes at
 // most, which is all its kind uses (the rest of a longer record is never read).
@@ -49,6 +53,18 @@ std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
                            "' cannot be read from the patch file");
     }
     return bytes;
+}
+
+// Names the entries of a ".pat" patch a merge leaves out: the patch is not written out, so they
+// would be lost without a word.
+std::string UnplacedNote(const std::vector<std::uint32_t>& numbers, const char* what,
+                         const char* why) {
+    std::string list;
+    for (std::size_t i = 0; i < numbers.size() && i < 8; ++i) {
+        list += Format("%s%u", i == 0 ? "" : ", ", numbers[i]);
+    }
+    return Format("%zu %s of the \".pat\" patch not merged, %s: %s%s", numbers.size(), what, why,
+                  list.c_str(), numbers.size() > 8 ? ", ..." : "");
 }
 
 // Bytes laid over a file of fixed places (tile data, animdata, hues): `at` is their place.
@@ -251,8 +267,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                         !files.DataFits(kSlotMap0, place)) {
                         continue;
                     }
-                } else if (status != ReadStatus::Ok && record.GetLength() != 0 &&
-                           block >= sourceEntries) {
+                } else if (block >= sourceEntries &&
+                           ((status != ReadStatus::Ok && record.GetLength() != 0) ||
+                            block >= kMaxGrownEntries)) {
                     continue;  // kept as it is rather than an index grown to reach it
                 }
                 merged.insert({fileId, block});
@@ -276,9 +293,14 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     return true;
                 };
             }
+            std::vector<std::uint32_t> unplaced;
             if (overlays) {
                 // The ".pat" patch's multis win over the records, as the window shows them.
                 for (const auto& [number, bytes] : overlay->multis) {
+                    if (number >= sourceEntries && number >= kMaxGrownEntries) {
+                        unplaced.push_back(number);
+                        continue;
+                    }
                     records += changes.count(number) == 0;
                     EntryChange& change = changes[number];
                     change = EntryChange{};
@@ -295,10 +317,14 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             ++step;
             result.written.push_back({KindName(kind), written.files, records,
                                       std::move(written.damaged), std::move(written.damagedTable)});
+            std::string& note = result.written.back().note;
             if (kind.kind == EntryFileKind::Multis && HasMultiCollection(files)) {
-                result.written.back().note =
-                    Format("the client keeps its multis in '%s', which is not written",
-                           kMultiCollectionFile);
+                note = Format("the client keeps its multis in '%s', which is not written",
+                              kMultiCollectionFile);
+            }
+            if (!unplaced.empty()) {
+                note += (note.empty() ? "" : "; ") +
+                        UnplacedNote(unplaced, "multi(s)", "numbered past any client's");
             }
         }
 
@@ -412,15 +438,8 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             WriteFlatFile(files, kSlotHues, plan.patches, std::move(plan.entries), out);
             result.written.push_back({"hues", {"hues.mul"}, plan.merged, {}});
             if (!unplaced.empty()) {
-                std::string list;
-                for (std::size_t i = 0; i < unplaced.size() && i < 8; ++i) {
-                    list += Format("%s%u", i == 0 ? "" : ", ", unplaced[i]);
-                }
-                result.written.back().note = Format(
-                    "%zu hue(s) of the \".pat\" patch not merged, past the end of hues.mul or "
-                    "not %u bytes: %s%s",
-                    unplaced.size(), static_cast<unsigned>(kHueBytes), list.c_str(),
-                    unplaced.size() > 8 ? ", ..." : "");
+                result.written.back().note =
+                    UnplacedNote(unplaced, "hue(s)", "past the end of hues.mul or not 88 bytes");
             }
             ++step;
             tell(0, 1);

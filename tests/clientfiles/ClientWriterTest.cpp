@@ -613,6 +613,8 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
                 patches.push_back(std::move(p));
             }
         }
+        // A multi numbered past any client's is kept, not met with an index grown to reach it.
+        patches.push_back({kSlotMulti, 0x40000, std::vector<std::uint8_t>(12, 3)});
         // An art record whose data lies outside the patch file: the entry reads as damaged.
         patches.push_back({kSlotArt, kArtItemBase + 9, std::vector<std::uint8_t>(10, 1)});
         std::vector<std::uint8_t> verdata = mk::BuildVerData(patches);
@@ -643,8 +645,8 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
                   result.written.back().records);
         if (!damaged) {
             // The map block past the end, the long tile data group, the short hue group, the
-            // record of no file.
-            EXPECT_EQ(result.written.back().records, 4u);
+            // record of no file, the far multi.
+            EXPECT_EQ(result.written.back().records, 5u);
         }
         const auto before = ReadEveryEntry(patched.files, 0x10000);
         const auto after = ReadEveryEntry(plain.files, 0x10000);

@@ -978,12 +978,14 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     Ok({"--verdata", patch, "merge", out, "--replace"});
 
     // A ".pat" patch's hue and multi go in too; the multi's 16-byte components (as a newer
-    // client's) become the client's 12-byte ones. A hue past the end of hues.mul is named, not
-    // dropped without a word.
+    // client's) become the client's 12-byte ones. A hue past the end of hues.mul, or a multi
+    // numbered past any client's, is named, not dropped without a word (nor met with an index
+    // of gigabytes).
     std::vector<std::uint8_t> wide = test::PatchFileBuilder::Bytes(32);
     const std::string pat = m_Scratch.Write(
         "edits.pat", test::PatchFileBuilder()
                          .Record(kPatchTypeMulti, 1, wide)
+                         .Record(kPatchTypeMulti, 0xFFFFFFF0u, wide)
                          .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Record(kPatchTypeHues, 3000, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Build());
@@ -993,7 +995,10 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                          "patch not merged, past the end of hues.mul or not 88 bytes: "
                          "3000)\n"))
         << merged;
-    EXPECT_TRUE(Contains(merged, "multis: multi.mul, multi.idx (1 records merged)\n")) << merged;
+    EXPECT_TRUE(Contains(merged, "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
+                                 "the \".pat\" patch not merged, numbered past any client's: "
+                                 "4294967280)\n"))
+        << merged;
     const std::vector<std::uint8_t> index = TempDir::ReadFile(out + "/multi.idx");
     ASSERT_GE(index.size(), 24u);
     const std::vector<std::uint8_t> multis = TempDir::ReadFile(out + "/multi.mul");
