@@ -67,7 +67,7 @@ PatchFileContents ReadPatchFile(ByteSpan file) {
     // Every record takes at least its header, so the records cannot need more room than this;
     // checking it first keeps a huge count from walking or reserving anything.
     if (contents.nCount > reader.remaining() / PatchRecordHeader::kSize) {
-        contents.nFault = PatchFileFault::RecordPastEnd;
+        contents.nFault = PatchFileFault::CountPastSize;
     }
     ByteWriter records;
     for (std::uint32_t i = 0; i < contents.nCount && contents.IsValid(); ++i) {
@@ -123,6 +123,8 @@ std::string PatchFileContents::Describe() const {
             return Format("format mark 0x%04x is neither 0xbeef nor 0x001c", nMark);
         case PatchFileFault::RecordPastEnd:
             return Format("record %u of %u runs past the end of the file", nGoodRecords, nCount);
+        case PatchFileFault::CountPastSize:
+            return Format("its header counts %u records, more than the file can hold", nCount);
         case PatchFileFault::TrailingBytes:
             return Format("bytes follow the last of its %u records", nCount);
     }

@@ -82,6 +82,7 @@ enum class PatchFileFault {
     ShortHeader,    // fewer than 6 bytes
     BadMark,        // the mark is neither 0xBEEF nor 28
     RecordPastEnd,  // a record's header or data runs past the end (count larger than the records)
+    CountPastSize,  // the count is more than the file could hold even of bare record headers
     TrailingBytes,  // bytes after the last counted record
 };
 

@@ -34,7 +34,7 @@ std::vector<MalformedCase> MalformedCases() {
         {"CountAboveRecords", PatchFileBuilder(two).Count(3).Build(),
          PatchFileFault::RecordPastEnd},
         {"HugeCount", PatchFileBuilder(two).Count(0xFFFFFFFFu).Build(),
-         PatchFileFault::RecordPastEnd},
+         PatchFileFault::CountPastSize},
         {"DataCutShort", Cut(two.Build(), 1), PatchFileFault::RecordPastEnd},
         {"HeaderCutShort", Cut(two.Build(), 88 + 4), PatchFileFault::RecordPastEnd},
         {"LengthPastEnd",
