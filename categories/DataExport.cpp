@@ -12,7 +12,6 @@
 #include <QBuffer>
 #include <QByteArray>
 
-#include <cctype>
 #include <cerrno>
 #include <filesystem>
 

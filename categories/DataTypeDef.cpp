@@ -23,7 +23,6 @@
 #include "VerDataTable.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <type_traits>
 

@@ -4,7 +4,6 @@
 #include "QFile.h"
 #include "Text.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <iterator>
 #include <sstream>

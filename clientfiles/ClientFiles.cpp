@@ -231,8 +231,21 @@ std::string CClientFiles::RefuseAsPatchFile(const std::string& path, const std::
 }
 
 std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
-    if (IsClientDataFileName(std::filesystem::path(path).filename().string())) {
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    if (IsClientDataFileName(target.filename().string())) {
         return "'" + path + "' is one of the client's data files: it is not written over";
+    }
+    // Nothing in the client's folders is replaced (its text files, its program, a patch file
+    // not open now); a new file may be made there.
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec))) {
+        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        for (const std::string* dir : {&m_sChosenDir, &m_sClientDir, &m_sCDDir}) {
+            if (!dir->empty() && fs::equivalent(folder, *dir, ec)) {
+                return "'" + path + "' is a file of the client's folder: it is not written over";
+            }
+        }
     }
     for (const CQFile& file : m_File) {
         if (file.IsFile(path)) {

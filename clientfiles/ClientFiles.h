@@ -116,9 +116,10 @@ public:
     // files, not a patch file", the refusal of every place that reads or writes a patch file;
     // empty otherwise.
     static std::string RefuseAsPatchFile(const std::string& path, const std::string& shown);
-    // When an export to path would write over what the program reads: a file of a client data
-    // file's name, or (under any name) the file of an open slot, the patch file among them.
-    // The refusal names path; empty otherwise.
+    // When an export to path would write over what the program reads or the client holds: a
+    // file of a client data file's name, a file that is there in the chosen, client or CD
+    // directory, or (under any name) the file of an open slot, the patch file among them. The
+    // refusal names path; empty otherwise.
     std::string RefuseAsOutputFile(const std::string& path) const;
     // The slot's file; std::out_of_range outside 0-32.
     CQFile& GetFile(std::int32_t slot);

@@ -7,7 +7,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 #include <memory>
 #include <unordered_set>

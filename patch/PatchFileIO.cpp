@@ -1,4 +1,5 @@
 #include "PatchFileIO.h"
+#include "EventLog.h"
 #include "FileNames.h"
 #include "PatchFormat.h"
 #include "QFile.h"
@@ -30,6 +31,13 @@ std::string SaveTarget(const std::string& path) {
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::string& path) {
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size > kLargestPatFile) {
+        g_pEventLog->LogError("tessaly: '%s' is %ju bytes, larger than any patch: it is not read\n",
+                              path.c_str(), size);
+        return std::nullopt;
+    }
     return ReadRegularFile(path);
 }
 
@@ -55,9 +63,8 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
 
 bool IsPatFile(const std::string& path) {
     // Read whole only when it is of a patch's size: a large file is none.
-    constexpr std::uintmax_t kLargestChecked = 64u << 20;
     std::error_code ec;
-    if (!EndsWithNoCase(path, ".pat") || std::filesystem::file_size(path, ec) > kLargestChecked ||
+    if (!EndsWithNoCase(path, ".pat") || std::filesystem::file_size(path, ec) > kLargestPatFile ||
         ec) {
         return false;
     }

@@ -19,7 +19,8 @@ public:
     explicit CPatchFileIO(CSaveFileOps* ops = nullptr) : m_pSaveOps(ops) {}
     virtual ~CPatchFileIO() = default;
 
-    // The bytes of a regular file, or nullopt when it cannot be opened or read.
+    // The bytes of a regular file, or nullopt when it cannot be opened or read, or is larger
+    // than any patch (kLargestPatFile; said in a log line) and so is not read at all.
     virtual std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& path);
 
     // Puts `bytes` at `path` through a temporary file in the same directory (SaveReplacing:
@@ -33,8 +34,13 @@ private:
     CSaveFileOps* m_pSaveOps;
 };
 
-// Whether path names a ".pat" patch: named so (any case), of no more than 64 MiB, and its bytes
-// read as one. A file of the client's patch format may carry the extension too: the bytes decide.
+// The largest ".pat" file read: far above the hues and multis of a whole client (some MB), so a
+// file past it (a mistake or a hostile one) is refused before it is read into memory.
+inline constexpr std::uint64_t kLargestPatFile = 256u << 20;
+
+// Whether path names a ".pat" patch: named so (any case), of no more than kLargestPatFile, and
+// its bytes read as one. A file of the client's patch format may carry the extension too: the bytes
+// decide.
 bool IsPatFile(const std::string& path);
 
 }  // namespace tessaly

@@ -93,6 +93,11 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     EXPECT_FALSE(patch.HasRecords());
     EXPECT_TRUE(patch.Path().empty());
     EXPECT_FALSE(patch.IsModified());
+
+    // A file larger than any patch is not read into memory at all.
+    const std::string huge = Write("huge.pat", TwoHues());
+    fs::resize_file(huge, kLargestPatFile + 1);
+    EXPECT_EQ(io.ReadFile(huge), std::nullopt);
 }
 
 // A file out of order opens with every record found, and an edit replaces its record rather

@@ -297,9 +297,9 @@ TEST_F(ToolsTest, ExportedPicturesOpenAtTheirSizeAndSoundsAreWaveFiles) {
     EXPECT_EQ(std::filesystem::file_size(wav), 44u + 8820u);
 }
 
-// An export never writes over what the program reads: a client data file's name, or the patch
-// file under any name, is refused with nothing written; a link in the way is replaced, not
-// written through.
+// An export never writes over what the program reads or the client holds: a client data file's
+// name, a file already in the client's folder, or the patch file under any name, is refused with
+// nothing written; a link in the way is replaced, not written through.
 TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     const std::string client = m_Scratch.File("client");
     std::filesystem::copy(ClientDir(), client);
@@ -307,7 +307,8 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     std::filesystem::copy_file(client + "/verdata.mul", patch);
     const std::vector<std::uint8_t> art = TempDir::ReadFile(client + "/art.mul");
     const std::vector<std::uint8_t> patched = TempDir::ReadFile(patch);
-    const std::string targets[] = {client + "/art.mul", client + "/GUMPIDX.MUL", patch};
+    const std::string targets[] = {client + "/art.mul", client + "/GUMPIDX.MUL",
+                                   client + "/Cliloc.enu", patch};
     for (const std::string& target : targets) {
         const Result r = Cli({"--verdata", patch, "export", "item", "0xE3C", target}, client);
         EXPECT_EQ(r.status, 2) << target;
@@ -317,6 +318,8 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     EXPECT_TRUE(
         Contains(Cli({"render-map", "0", client + "/statics0.mul"}, client).err, "not written"));
     EXPECT_EQ(TempDir::ReadFile(client + "/art.mul"), art);
+    EXPECT_EQ(TempDir::ReadFile(client + "/Cliloc.enu"),
+              TempDir::ReadFile(ClientDir() + "/Cliloc.enu"));
     EXPECT_EQ(TempDir::ReadFile(patch), patched);
     EXPECT_FALSE(std::filesystem::exists(client + "/GUMPIDX.MUL"));
 
@@ -995,9 +998,10 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                          "patch not merged, past the end of hues.mul or not 88 bytes: "
                          "3000)\n"))
         << merged;
-    EXPECT_TRUE(Contains(merged, "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
-                                 "the \".pat\" patch not merged, numbered past any client's: "
-                                 "4294967280)\n"))
+    EXPECT_TRUE(Contains(merged,
+                         "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
+                         "the \".pat\" patch not merged, numbered past any client's: "
+                         "4294967280)\n"))
         << merged;
     const std::vector<std::uint8_t> index = TempDir::ReadFile(out + "/multi.idx");
     ASSERT_GE(index.size(), 24u);

@@ -16,7 +16,6 @@
 #include <QJsonObject>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <ostream>
 
