@@ -356,7 +356,8 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
     // A replaced sound keeps its name; a new one is named after its file.
     std::string name = static_cast<CDataDefSound*>(pEntry)->GetName();
     if (name.empty()) {
-        name = QFileInfo(QString::fromStdString(*path)).fileName().toStdString();
+        // Sound names are Latin-1, as the list reads them ('?' for a character outside it).
+        name = QFileInfo(QString::fromStdString(*path)).fileName().toLatin1().toStdString();
     }
     return ReplaceSound(pEntry->GetIndex(), name, wave);
 }

@@ -86,6 +86,8 @@ PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
         } else if (type == kPatchTypeMulti) {
             overlay.multis[r.header.nIndex] = WriteMultiComponents(
                 ParseMultiComponents(r.data, PatchMultiRecordSize(r.data.size())), client);
+        } else {
+            ++overlay.nOtherRecords;
         }
         return true;
     });

@@ -175,6 +175,17 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
     return (p.parent_path() / name).string();
 }
 
+std::string WriteExport(const std::string& path, std::string_view bytes) {
+    std::string refused = TheClientFiles().RefuseAsOutputFile(path);
+    if (!refused.empty()) {
+        return refused;
+    }
+    if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
+        return "cannot write '" + path + "'";
+    }
+    return {};
+}
+
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
     // A new file is created exclusively (never through a link) and written where it is: there
     // is nothing of the user's to keep, and an export of many files stays quick. A file that is

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessaly {
@@ -116,5 +117,9 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
 // followed), one that is there is replaced whole through a temporary file (WriteFileReplacing).
 // False when it cannot be written; a file that was there is then left as it was.
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
+// Writes a whole export file as WriteExportFile does unless the process-wide file set's
+// RefuseAsOutputFile refuses its path: empty when written, else why not (the refusal, or
+// "cannot write 'PATH'").
+std::string WriteExport(const std::string& path, std::string_view bytes);
 
 }  // namespace tessaly

@@ -203,7 +203,12 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
     }
     const bool overlaid = overlay != nullptr && !overlay->Empty();
     if (blocks.empty() && !overlaid) {
-        throw COutputError("nothing to merge: the patch file holds no records");
+        throw COutputError(overlay != nullptr && overlay->nOtherRecords != 0
+                               ? Format("nothing to merge: the patch file holds no records, and "
+                                        "the \".pat\" patch %u of files other than hues and "
+                                        "multis, the only ones merged from it",
+                                        overlay->nOtherRecords)
+                               : std::string("nothing to merge: the patch file holds no records"));
     }
     const auto has = [&](std::uint32_t fileId) { return blocks.count(fileId) != 0; };
     const bool hues = has(kSlotHues) || (overlaid && !overlay->hues.empty());

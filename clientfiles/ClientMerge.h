@@ -49,6 +49,8 @@ struct PatchOverlay {
     // The client's multi component size (12 or 16): multi records of the patch file are cut to
     // whole components of it. 0: they are written as they are.
     std::size_t multiComponentSize = 0;
+    // Records of the patch of other files (statics of an old ".pat", say), which are not merged.
+    std::uint32_t nOtherRecords = 0;
     bool Empty() const { return hues.empty() && multis.empty(); }
 };
 

@@ -92,15 +92,9 @@ void ExportClilocMessages() {
     if (!choice) {
         return;
     }
-    const std::string refused = TheClientFiles().RefuseAsOutputFile(choice->path);
-    if (!refused.empty()) {
-        ui.ShowWarning(refused);
-        return;
-    }
     const std::string text = choice->nFilter == 1 ? ClilocJson(*view) : ClilocCsv(*view);
-    if (!WriteExportFile(choice->path, reinterpret_cast<const std::uint8_t*>(text.data()),
-                         text.size())) {
-        ui.ShowWarning(Format("%s could not be written.", choice->path.c_str()));
+    if (const std::string error = WriteExport(choice->path, text); !error.empty()) {
+        ui.ShowWarning(error);
     }
 }
 

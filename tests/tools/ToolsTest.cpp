@@ -538,6 +538,20 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     ExpectRefused({"cliloc", "1"}, "Cliloc.enu has no message 1");
     ExpectRefused({"cliloc", "500000", "--lang", "xyz"},
                   "there is no Cliloc.xyz (languages: deu, enu)");
+
+    // A text's control bytes are escaped, as in the list: it sends no command to a terminal.
+    const std::string own = m_Scratch.File("own");
+    std::filesystem::create_directory(own);
+    const std::string text = "esc \x1b[31mred\r";
+    ByteWriter cliloc;
+    cliloc.u32(2).u16(1).u32(1015).u8(0).u16(static_cast<std::uint16_t>(text.size()));
+    cliloc.text(text, text.size());
+    m_Scratch.Write("own/Cliloc.enu", cliloc.data());
+    // (The folder holds none of the slots' files, which a line on standard error says.)
+    EXPECT_EQ(Cli({"cliloc", "1015"}, own).out, "esc \\x1b[31mred\\r\n");
+    // Exports replace no file of the client's folder, the Cliloc texts' too.
+    EXPECT_EQ(Cli({"export-all", "Cliloc", own}, own).status, 0);
+    EXPECT_TRUE(Contains(Cli({"export-all", "Cliloc", own}, own).err, "not written over"));
     ExpectRefused({"list", "Sounds", "--lang", "deu"}, "--lang is for the Cliloc category");
 }
 
@@ -701,6 +715,10 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
                   "GIF89a")
             << name;
     }
+    // A body of anim2.mul exports alone as export-all writes it.
+    const std::string body = m_Scratch.File("body-1100.gif");
+    Ok({"export", "anim", "1100", "0", "0", body, "--gif"});
+    EXPECT_EQ(TempDir::ReadFile(body), TempDir::ReadFile(gifs + "/anims-044c-a00-d0.gif"));
     const std::string door = m_Scratch.File("door.gif");
     Ok({"export", "item", "0x675", door, "--gif"});
     const std::string doors = m_Scratch.File("doors");
@@ -886,14 +904,22 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     Ok({"export", "sound", "1", wav});
     const std::vector<std::uint8_t> wave = TempDir::ReadFile(wav);
 
-    // A new file: item 0x10 replaced and then deleted, a gump, a sound (keeping its name).
+    // A new file: item 0x10 replaced and then deleted, a gump, a sound (keeping its name), a new
+    // sound named after its file, in Latin-1 as sound names are.
     const std::string patch = m_Scratch.File("built.mul");
-    Ok({"patch", patch, "--replace", "item", "0x10", png, "--replace", "gump", "3", png,
-        "--replace", "sound", "5", wav, "--delete", "item", "0x10"});
+    const std::string accented = m_Scratch.File("bruit \u00E9.wav");
+    std::filesystem::copy_file(wav, accented);
+    Ok({"patch",    patch,  "--replace", "item",      "0x10",  png,   "--replace",
+        "gump",     "3",    png,         "--replace", "sound", "5",   wav,
+        "--delete", "item", "0x10",      "--replace", "sound", "700", accented});
     const std::vector<std::uint8_t> bytes = TempDir::ReadFile(patch);
     CVerDataTable table;
     table.LoadBytes(bytes);
-    ASSERT_EQ(table.GetCount(), 3);
+    ASSERT_EQ(table.GetCount(), 4);
+    IndexRecord added;
+    ASSERT_TRUE(table.FindRecord(kSlotSound, 700, added));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[added.m_dwOffset])),
+              "bruit \xE9.wav");
     IndexRecord item, gump, sound;
     ASSERT_TRUE(table.FindRecord(kSlotArt, kArtItemBase + 0x10, item));
     EXPECT_EQ(item.GetLength(), 0u);
@@ -991,8 +1017,14 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                          .Record(kPatchTypeMulti, 0xFFFFFFF0u, wide)
                          .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Record(kPatchTypeHues, 3000, test::PatchFileBuilder::Bytes(88, 0xC0))
+                         .Record(kPatchTypeStatics, 1, test::PatchFileBuilder::Bytes(7))
                          .Build());
-    const std::string merged = Ok({"--verdata", patch, "merge", out, "--replace", "--pat", pat});
+    const Result run = Cli({"--verdata", patch, "merge", out, "--replace", "--pat", pat});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string& merged = run.out;
+    // Records of other files are named: only hues and multis are merged from a ".pat" patch.
+    EXPECT_TRUE(Contains(run.err, "1 records of '" + pat + "' are of files other than hues"))
+        << run.err;
     EXPECT_TRUE(Contains(merged,
                          "hues: hues.mul (1 records merged; 1 hue(s) of the \".pat\" "
                          "patch not merged, past the end of hues.mul or not 88 bytes: "
@@ -1012,6 +1044,16 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_TRUE(std::equal(wide.begin(), wide.begin() + 12, multis.begin() + at));
     EXPECT_TRUE(std::equal(wide.begin() + 16, wide.begin() + 28, multis.begin() + at + 12));
     EXPECT_EQ(Cli({"merge", m_Scratch.File("bad"), "--pat", m_Scratch.File("none.pat")}).status, 2);
+    const std::string empty = m_Scratch.Write("empty.mul", std::vector<std::uint8_t>(4, 0));
+    const std::string statics = m_Scratch.Write(
+        "statics.pat", test::PatchFileBuilder()
+                           .Record(kPatchTypeStatics, 1, test::PatchFileBuilder::Bytes(7))
+                           .Build());
+    const Result nothing =
+        Cli({"--verdata", empty, "merge", m_Scratch.File("none"), "--pat", statics});
+    EXPECT_EQ(nothing.status, 2);
+    EXPECT_TRUE(Contains(nothing.err, "patch 1 of files other than hues and multis"))
+        << nothing.err;
 }
 
 // A client that keeps its multis in "MultiCollection.uop" (found in any case): "files" lists it as

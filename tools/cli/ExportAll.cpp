@@ -31,9 +31,8 @@ int ExportCliloc(Invocation& inv, const std::string& dir) {
          {std::pair{".csv", ClilocCsv(*view)}, std::pair{".json", ClilocJson(*view)}}) {
         const std::string path =
             (std::filesystem::path(dir) / ("cliloc-" + view->language + extension)).string();
-        if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(text.data()),
-                             text.size())) {
-            throw UsageError("cannot write '" + path + "'");
+        if (const std::string failed = WriteExport(path, text); !failed.empty()) {
+            throw UsageError(failed);
         }
         files.append(LocalString(path));
         if (!inv.json) {

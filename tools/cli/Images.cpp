@@ -114,7 +114,9 @@ int RunExport(Invocation& inv) {
             what += Format(" action %d direction %d", options.nAction, options.nDirection);
         }
         const std::string& path = inv.Arg(options.bAllActions ? 2 : 4, "output file");
+        // The body's source (anim2.mul onward, a container) is found as the list finds it.
         CDataDefAnim anim(body);
+        anim.ReadIndex();
         CExportData data;
         data.WriteAsAdded(path);
         if (!anim.ExportData(options, data) || data.IsEmpty()) {

@@ -75,10 +75,6 @@ int RunRenderMap(Invocation& inv) {
         throw UsageError("the picture would be " + std::to_string(width) + " x " +
                          std::to_string(height) + " pixels; choose a smaller region or scale");
     }
-    const std::string refused = TheClientFiles().RefuseAsOutputFile(path);
-    if (!refused.empty()) {
-        throw UsageError(refused);
-    }
     CRadarTable colours;
     colours.Load(TheClientFiles());
     MapPicture picture = RenderMap(facet, colours, clipped, scale, !inv.HasFlag("--no-statics"));
@@ -87,10 +83,13 @@ int RunRenderMap(Invocation& inv) {
                        static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32);
     QByteArray png;
     QBuffer device(&png);
-    if (!device.open(QIODevice::WriteOnly) || !image.save(&device, "PNG") ||
-        !WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(png.data()),
-                         static_cast<std::size_t>(png.size()))) {
+    if (!device.open(QIODevice::WriteOnly) || !image.save(&device, "PNG")) {
         throw UsageError("cannot write '" + path + "'");
+    }
+    if (const std::string failed = WriteExport(
+            path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        !failed.empty()) {
+        throw UsageError(failed);
     }
     if (inv.json) {
         QJsonObject o;

@@ -8,6 +8,7 @@
 #include "OutputFolder.h"
 #include "PatchFileIO.h"
 #include "PatchFormat.h"
+#include "Text.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -38,6 +39,12 @@ int RunMerge(Invocation& inv) {
             throw UsageError(*pat + ": " + contents.Describe());
         }
         overlay = MakePatchOverlay(contents.records, contents.nCount);
+        if (overlay.nOtherRecords != 0 && !overlay.Empty()) {
+            WarnNote(
+                Format("%u records of '%s' are of files other than hues and multis, the only "
+                       "ones merged from a \".pat\" patch",
+                       overlay.nOtherRecords, pat->c_str()));
+        }
     }
     overlay.multiComponentSize = GetMultiRecordSize(TheClientFiles());
     MergeResult result;

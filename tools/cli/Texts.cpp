@@ -43,10 +43,11 @@ int RunCliloc(Invocation& inv) {
         }
         inv.PrintJson(o);
     } else if (row->own == ClilocRow::kNone) {
-        *inv.out << "(no translation in " << file << "; English:) " << view->EnglishText(*row)
-                 << '\n';
+        // Control bytes are escaped, as in the list: a text never sends commands to a terminal.
+        *inv.out << "(no translation in " << file << "; English:) "
+                 << Utf8ToTerminal(view->EnglishText(*row)) << '\n';
     } else {
-        *inv.out << view->OwnText(*row) << '\n';
+        *inv.out << Utf8ToTerminal(view->OwnText(*row)) << '\n';
     }
     return 0;
 }

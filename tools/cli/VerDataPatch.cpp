@@ -47,13 +47,14 @@ void PreparePatch(Invocation& inv, const std::string& path) {
 }
 
 // The current name of a sound (through the patch), for a replacement to keep; else the name of
-// the file it comes from.
+// the file it comes from, in Latin-1 ('?' for a character outside it).
 std::string SoundName(std::uint32_t id, const std::string& path) {
     CMulSound sound(static_cast<std::uint16_t>(id));
     if (sound.GetData() != nullptr && sound.GetLength() > 0) {
         return CMulSound::ReadName(sound.GetBytes());
     }
-    return std::filesystem::path(path).filename().string();
+    // Sound names are Latin-1, as the list reads them; the file name is the terminal's UTF-8.
+    return LocalString(std::filesystem::path(path).filename().string()).toLatin1().toStdString();
 }
 
 EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& words) {
