@@ -340,7 +340,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     "the client has no tiledata.mul to merge the patch's tile data into");
             }
             const std::uint64_t size = files.GetFile(kSlotTileData).GetLength();
-            const TileDataShape shape = DetectTileData(size);
+            const TileDataShape shape = GetTileDataShape(files);
             FlatPlan plan = PlanFlat(
                 files, kSlotTileData, found->second, size,
                 [&shape](std::uint32_t b, std::uint32_t length) -> std::optional<std::uint64_t> {

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 namespace tessaly {
 
@@ -98,7 +101,7 @@ std::string TileDataShape::Describe() const {
     return damaged ? text + ", damaged" : text;
 }
 
-TileDataShape DetectTileData(std::uint64_t size) {
+TileDataShape DetectTileData(std::uint64_t size, std::optional<TileDataLayout> damagedLayout) {
     TileDataShape shape;
     const bool oldFits = size >= kOldTerrainBytes && (size - kOldTerrainBytes) % 1188 == 0;
     const bool newerFits = size >= kNewerTerrainBytes && (size - kNewerTerrainBytes) % 1316 == 0;
@@ -106,7 +109,8 @@ TileDataShape DetectTileData(std::uint64_t size) {
         shape.layout = TileDataLayout::Newer;
     } else if (!oldFits) {
         shape.damaged = true;
-        shape.layout = size >= kNewerTerrainBytes ? TileDataLayout::Newer : TileDataLayout::Old;
+        shape.layout = damagedLayout.value_or(size >= kNewerTerrainBytes ? TileDataLayout::Newer
+                                                                         : TileDataLayout::Old);
     }
     const std::uint64_t terrain = shape.ItemSectionOffset();
     shape.itemGroups =
@@ -114,10 +118,63 @@ TileDataShape DetectTileData(std::uint64_t size) {
     return shape;
 }
 
+std::optional<TileDataLayout> GuessTileDataLayout(ByteSpan head) {
+    // Read in the right layout, a record's name field holds printable text and then zeros; in
+    // the wrong one the fields straddle flags and names. Each named record counts for a layout,
+    // each field that is no name against it (an empty record is zeros either way).
+    const auto score = [&](std::size_t recordSize, std::size_t records) {
+        const std::size_t group = 4 + 32 * recordSize;
+        std::ptrdiff_t total = 0;
+        for (std::size_t k = 0; k < records; ++k) {
+            const ByteSpan field =
+                head.subspan(k / 32 * group + 4 + k % 32 * recordSize + recordSize - 20, 20);
+            std::size_t text = 0;
+            while (text < field.size() && field[text] >= 0x20 && field[text] != 0x7F) {
+                ++text;
+            }
+            const bool zeros = std::all_of(field.begin() + static_cast<std::ptrdiff_t>(text),
+                                           field.end(), [](std::uint8_t b) { return b == 0; });
+            total += !zeros ? -1 : text > 0 ? 1 : 0;
+        }
+        return total;
+    };
+    // As many whole groups as both layouts can read.
+    const std::size_t records = head.size() / (4 + 32 * CTileTerrainInfo::kNewerSize) * 32;
+    const std::ptrdiff_t old = score(CTileTerrainInfo::kSize, records);
+    const std::ptrdiff_t newer = score(CTileTerrainInfo::kNewerSize, records);
+    if (old == newer) {
+        return std::nullopt;
+    }
+    return old > newer ? TileDataLayout::Old : TileDataLayout::Newer;
+}
+
 TileDataShape GetTileDataShape(CClientFiles& files) {
     try {
         if (files.OpenSlot(kSlotTileData)) {
-            return DetectTileData(files.GetFile(kSlotTileData).GetLength());
+            CQFile& file = files.GetFile(kSlotTileData);
+            const std::uint64_t size = file.GetLength();
+            TileDataShape shape = DetectTileData(size);
+            if (!shape.damaged) {
+                return shape;
+            }
+            // The guess reads the file: it is made once for each opened file and size.
+            struct Guess {
+                const CQFile* file = nullptr;
+                std::uint64_t serial = 0;
+                std::uint64_t size = 0;
+                std::optional<TileDataLayout> layout;
+            };
+            static std::mutex lock;
+            static Guess last;
+            std::lock_guard hold(lock);
+            if (last.file != &file || last.serial != file.GetOpenSerial() || last.size != size) {
+                std::vector<std::uint8_t> head(
+                    static_cast<std::size_t>(std::min<std::uint64_t>(size, 64 * 964)));
+                file.Seek(0, CQFile::begin);
+                head.resize(file.Read(head.data(), static_cast<std::uint32_t>(head.size())));
+                last = {&file, file.GetOpenSerial(), size, GuessTileDataLayout(head)};
+            }
+            return DetectTileData(size, last.layout);
         }
     } catch (const CQFileException&) {
         // A file whose size cannot be read is taken as the old layout.

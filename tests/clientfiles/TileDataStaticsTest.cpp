@@ -5,6 +5,7 @@
 #include "ClientFiles.h"
 #include "RadarColors.h"
 #include "Raised.h"
+#include "SampleClient.h"
 #include "Statics.h"
 #include "TarnError.h"
 #include "TempDir.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace tessaly {
 namespace {
@@ -235,6 +237,31 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
 
 // A group of the other layout does not fit: it is not read with the wrong stride, the base
 // record stands, and the reason is at hand.
+// A cut file fits neither layout by its size: its layout is told by its first groups' names, so
+// a cut old file long enough for the newer layout's terrain part is still read as old (it was
+// taken for the newer layout, and its multis for 16-byte components).
+TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
+    for (const bool modern : {false, true}) {
+        test::TempDir dir;
+        if (modern) {
+            mk::WriteModernClient(dir.Path());
+        } else {
+            mk::WriteSampleClient(dir.Path(), false);
+        }
+        const std::filesystem::path tiledata = dir.Path() / "tiledata.mul";
+        std::filesystem::resize_file(tiledata, std::filesystem::file_size(tiledata) - 1000);
+        CVerDataTable table;
+        CClientFiles files(&table);
+        files.SetChosenDir(dir.Path().string());
+        const TileDataShape shape = GetTileDataShape(files);
+        EXPECT_TRUE(shape.damaged);
+        EXPECT_EQ(shape.layout, modern ? TileDataLayout::Newer : TileDataLayout::Old);
+        EXPECT_GT(std::filesystem::file_size(tiledata), 493568u);  // the newer terrain part fits
+    }
+    // Bytes that tell nothing leave the size to decide.
+    EXPECT_EQ(GuessTileDataLayout(std::vector<std::uint8_t>(64 * 964)), std::nullopt);
+}
+
 TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
     const TileDataShape newer = DetectTileData(493568 + 128 * 1316);
     std::vector<std::uint8_t> file(493568 + 128 * 1316);
