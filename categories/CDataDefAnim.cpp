@@ -125,8 +125,8 @@ CTileAnimType& CDataDefAnim::GetFrames(std::int32_t action, std::int32_t directi
     }
     const BodySource* source = GetSource();
     if (source == nullptr || source->source == 0) {
-        frames = std::make_unique<CTileAnimType>(GetAnimIndex(GetIndex(), action, direction),
-                                                 Files());
+        frames =
+            std::make_unique<CTileAnimType>(GetAnimIndex(GetIndex(), action, direction), Files());
     } else {
         // Another file's block, read through the sources the entry was made with.
         frames = std::make_unique<CTileAnimType>(
@@ -283,7 +283,7 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
                 if (options.bGif) {
                     std::vector<std::uint8_t> gif = EncodePlacedGif(row.frames, kAnimFramePeriodMs);
                     if (!gif.empty()) {
-                        out.AddReplacing(nullptr, std::move(gif), suffix, ".gif");
+                        out.AddFile(nullptr, std::move(gif), suffix, ".gif");
                         any = true;
                     }
                     continue;
@@ -304,9 +304,9 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
         const std::string image = out.PartFileName(ExportFileName(*this), actionSuffix, ".png");
         std::string json =
             SpriteSheetJson(rows, sheet, image, GetIndex(), action, kAnimFramePeriodMs);
-        out.AddReplacing(&sheet.pixels, {}, actionSuffix, ".png");
-        out.AddReplacing(nullptr, std::vector<std::uint8_t>(json.begin(), json.end()), actionSuffix,
-                         ".json");
+        out.AddFile(&sheet.pixels, {}, actionSuffix, ".png");
+        out.AddFile(nullptr, std::vector<std::uint8_t>(json.begin(), json.end()), actionSuffix,
+                    ".json");
         any = true;
     }
     return any;
@@ -326,7 +326,7 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
         if (gif.empty()) {
             return false;
         }
-        out.AddReplacing(nullptr, std::move(gif), std::string(), ".gif");
+        out.AddFile(nullptr, std::move(gif), std::string(), ".gif");
         return true;
     }
     SurfaceBuffer buffer;

@@ -90,7 +90,7 @@ bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
         if (gif.empty()) {
             return false;
         }
-        out.AddReplacing(nullptr, std::move(gif), std::string(), ".gif");
+        out.AddFile(nullptr, std::move(gif), std::string(), ".gif");
         return true;
     }
     if (!animation) {

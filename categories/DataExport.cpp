@@ -22,17 +22,17 @@ bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suf
     if (picture.isNull()) {
         return false;
     }
-    Add({suffix, std::move(picture), {}, {}, false});
+    Add({suffix, std::move(picture), {}, {}});
     return true;
 }
 
 void CExportData::AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix) {
-    Add({suffix, QImage(), std::move(bytes), {}, false});
+    Add({suffix, QImage(), std::move(bytes), {}});
 }
 
-void CExportData::AddReplacing(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
-                               const std::string& suffix, const std::string& extension) {
-    Part part{suffix, QImage(), std::move(bytes), extension, true};
+void CExportData::AddFile(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
+                          const std::string& suffix, const std::string& extension) {
+    Part part{suffix, QImage(), std::move(bytes), extension};
     if (picture != nullptr) {
         part.picture = CreateDeviceBitmap(*picture);
         if (part.picture.isNull()) {
@@ -61,31 +61,21 @@ void CExportData::Add(Part part) {
 bool CExportData::WritePart(const Part& part, const std::string& path,
                             std::vector<ExportedFile>& files, std::string& error) {
     const std::string target = ExportPartPath(path, part.suffix, part.extension);
-    error = TheClientFiles().RefuseAsOutputFile(target);
+    std::string_view bytes(reinterpret_cast<const char*>(part.bytes.data()), part.bytes.size());
+    QByteArray png;
+    if (!part.picture.isNull()) {
+        QBuffer device(&png);
+        if (!device.open(QIODevice::WriteOnly) || !part.picture.save(&device, "PNG")) {
+            error = "Unable to write the file '" + target + "'";
+            return false;
+        }
+        bytes = std::string_view(png.constData(), static_cast<std::size_t>(png.size()));
+    }
+    error = WriteExport(target, bytes);
     if (!error.empty()) {
         return false;
     }
-    auto write = [&](const std::uint8_t* data, std::size_t size) {
-        return part.bReplacing ? WriteFileReplacing(target, ByteSpan(data, size))
-                               : WriteExportFile(target, data, size);
-    };
-    bool written = false;
-    std::size_t size = part.bytes.size();
-    if (part.picture.isNull()) {
-        written = write(part.bytes.data(), size);
-    } else {
-        QByteArray png;
-        QBuffer device(&png);
-        written = device.open(QIODevice::WriteOnly) && part.picture.save(&device, "PNG") &&
-                  write(reinterpret_cast<const std::uint8_t*>(png.data()),
-                        static_cast<std::size_t>(png.size()));
-        size = static_cast<std::size_t>(png.size());
-    }
-    if (!written) {
-        error = "Unable to write the file '" + target + "'";
-        return false;
-    }
-    files.push_back({target, size});
+    files.push_back({target, bytes.size()});
     return true;
 }
 
@@ -181,7 +171,7 @@ std::string WriteExport(const std::string& path, std::string_view bytes) {
         return refused;
     }
     if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
-        return "cannot write '" + path + "'";
+        return "Unable to write the file '" + path + "'";
     }
     return {};
 }

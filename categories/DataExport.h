@@ -50,11 +50,10 @@ public:
     bool AddPicture(const SurfaceBuffer& buffer, const std::string& suffix = std::string());
     // Adds a file's bytes as they are (a wave).
     void AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix = std::string());
-    // Adds a file that is written through a temporary file renamed over the target
-    // (WriteFileReplacing), with its own extension (".gif", ".json"; empty: the path's): a picture
-    // (made a PNG file) or, without one, the bytes.
-    void AddReplacing(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
-                      const std::string& suffix, const std::string& extension);
+    // Adds a file with its own extension (".gif", ".json"; empty: the path's): a picture (made a
+    // PNG file) or, without one, the bytes.
+    void AddFile(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
+                 const std::string& suffix, const std::string& extension);
 
     // Writes each part as soon as it is added, beside `path` as Write(path) would, instead of
     // keeping it: an export of many parts (an animation's frames) then never holds them all
@@ -83,7 +82,6 @@ private:
         QImage picture;                   // a picture, or null
         std::vector<std::uint8_t> bytes;  // without picture: the file's bytes
         std::string extension;            // empty: the path's
-        bool bReplacing = false;          // written through WriteFileReplacing
     };
     // Keeps a part, or writes it at once when the parts are written as they are added.
     void Add(Part part);
@@ -119,7 +117,7 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 // Writes a whole export file as WriteExportFile does unless the process-wide file set's
 // RefuseAsOutputFile refuses its path: empty when written, else why not (the refusal, or
-// "cannot write 'PATH'").
+// "Unable to write the file 'PATH'").
 std::string WriteExport(const std::string& path, std::string_view bytes);
 
 }  // namespace tessaly

@@ -10,6 +10,7 @@
 #include "VerDataTable.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -247,8 +248,12 @@ std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
             }
         }
     }
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0) {
+        return {};  // nothing there to write over
+    }
     for (const CQFile& file : m_File) {
-        if (file.IsFile(path)) {
+        if (file.IsFile(named.st_dev, named.st_ino)) {
             return "'" + path + "' is a file Tessaly reads (" + file.GetFilePath() +
                    "): it is not written over";
         }

@@ -282,12 +282,10 @@ bool CQFile::Duplicate(const CQFile& other) {
     return true;
 }
 
-bool CQFile::IsFile(const std::string& path) const {
+bool CQFile::IsFile(std::uint64_t device, std::uint64_t inode) const {
     struct stat open {};
-    struct stat named {};
-    return m_hFile != kClosedHandle && ::fstat(m_hFile, &open) == 0 &&
-           ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
-           open.st_ino == named.st_ino;
+    return m_hFile != kClosedHandle && ::fstat(m_hFile, &open) == 0 && open.st_dev == device &&
+           open.st_ino == inode;
 }
 
 bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {

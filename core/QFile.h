@@ -92,9 +92,9 @@ public:
     // file, whatever is later saved over its name), with its path, mode and open serial; false,
     // and this file unchanged, when the other is not open or the descriptor cannot be had.
     bool Duplicate(const CQFile& other);
-    // Whether path names the file this one has open (the same device and inode), under any
-    // name or link; false while closed or when path names no file.
-    bool IsFile(const std::string& path) const;
+    // Whether this is the open file of that device and inode (a stat of a name): the same file
+    // under any name or link; false while closed.
+    bool IsFile(std::uint64_t device, std::uint64_t inode) const;
     virtual bool IsBinaryMode() const { return true; }
     virtual bool IsOpen() const { return m_hFile != kClosedHandle; }
     // With a path: closes, stores path and mode, opens. With a null path: true at once when
