@@ -46,7 +46,7 @@ bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
     }
     IndexRecord change;
     if (!GetLinkedChange(change)) {
-        return LoadPictureBlock(block);
+        return LoadBlockLogged(block);
     }
     if (!block.IsLoaded()) {
         block.SetMemoryData(change, m_pVerData->GetChangeBytes());

@@ -5,6 +5,8 @@
 #include "SurfaceDevice.h"
 #include "Text.h"
 
+#include <iterator>
+
 namespace tessaly {
 
 namespace {
@@ -83,7 +85,25 @@ bool CDataDefAnim::IsValid() {
 ReadStatus CDataDefAnim::GetReadStatus() {
     const BodySource* source = GetSource();
     if (source == nullptr || source->source == 0) {
-        return CDataDefIndex::GetReadStatus();
+        const ReadStatus first = CDataDefIndex::GetReadStatus();
+        if (first != ReadStatus::Ok && first != ReadStatus::Absent) {
+            return first;
+        }
+        // The body's other records: one that lies outside anim.mul damages the body, used or
+        // not (the first record alone decides whether it is used).
+        for (std::int32_t action = 0; action < static_cast<std::int32_t>(GetActionCount());
+             ++action) {
+            // Direction 3 is the action's first stored direction.
+            const std::uint32_t first = GetAnimIndex(GetIndex(), action, 3);
+            for (std::uint32_t stored = 0; stored < 5; ++stored) {
+                IndexRecord record;
+                if (Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim, first + stored, record) ==
+                    ReadStatus::Damaged) {
+                    return ReadStatus::Damaged;
+                }
+            }
+        }
+        return first;
     }
     if (!source->present) {
         return ReadStatus::Absent;
@@ -221,7 +241,7 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
 bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
     const ExportOptions first;
     CTileAnimType& frames = GetFrames(first.nAction, first.nDirection);
-    if (!LoadPictureBlock(frames)) {
+    if (!LoadBlockLogged(frames)) {
         buffer.Release();
         return false;
     }
@@ -259,6 +279,28 @@ std::vector<std::uint8_t> EncodePlacedGif(const std::vector<PlacedFrame>& frames
     return EncodeGif(canvases, delayMs);
 }
 
+namespace {
+
+// Why a picture of these frames cannot be made: the largest frame's size, which on a damaged
+// file is the frame that went wrong.
+std::string TooLargeNote(const std::vector<PlacedFrame>& frames) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (const PlacedFrame& frame : frames) {
+        if (std::uint64_t{frame.picture.GetWidth()} * frame.picture.GetHeight() >
+            std::uint64_t{width} * height) {
+            width = frame.picture.GetWidth();
+            height = frame.picture.GetHeight();
+        }
+    }
+    return Format(
+        "its frames do not fit in one picture (at most 8192 x 8192 pixels; the "
+        "largest frame is %u x %u)",
+        width, height);
+}
+
+}  // namespace
+
 bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& out) {
     // Directions 0-2 are drawn as the mirrors of 6-4.
     static constexpr std::int32_t kMirrorOf[8] = {6, 5, 4, -1, -1, -1, -1, -1};
@@ -267,12 +309,19 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
         const std::string actionSuffix = Format("-a%02d", action);
         std::vector<SheetRow> rows(8);
         bool hasFrames = false;
-        for (std::int32_t d = 0; d < 8; ++d) {
-            CTileAnimType& frames = GetFrames(action, d);
-            rows[d].direction = d;
-            rows[d].mirrorOf = kMirrorOf[d];
-            rows[d].frames = PlaceAnimFrames(frames, d, options.nHue);
-            hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
+        try {
+            for (std::int32_t d = 0; d < 8; ++d) {
+                CTileAnimType& frames = GetFrames(action, d);
+                rows[d].direction = d;
+                rows[d].mirrorOf = kMirrorOf[d];
+                rows[d].frames = PlaceAnimFrames(frames, d, options.nHue);
+                hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
+            }
+        } catch (...) {
+            // A damaged action leaves the others to be written.
+            out.AddNote(Format("action %d left out: its frames cannot be read (", action) +
+                        CaughtExceptionText(true) + ")");
+            continue;
         }
         if (!hasFrames) {
             continue;
@@ -285,6 +334,10 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
                     if (!gif.empty()) {
                         out.AddFile(nullptr, std::move(gif), suffix, ".gif");
                         any = true;
+                    } else if (!BoundingBox(row.frames).IsEmpty()) {
+                        out.AddNote(
+                            Format("action %d direction %d left out: ", action, row.direction) +
+                            TooLargeNote(row.frames));
                     }
                     continue;
                 }
@@ -299,6 +352,11 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
         }
         SpriteSheet sheet;
         if (!ComposeSpriteSheet(rows, kMaxPicturePixels, sheet)) {
+            std::vector<PlacedFrame> all;
+            for (SheetRow& row : rows) {
+                std::move(row.frames.begin(), row.frames.end(), std::back_inserter(all));
+            }
+            out.AddNote(Format("action %d left out: ", action) + TooLargeNote(all));
             continue;
         }
         const std::string image = out.PartFileName(ExportFileName(*this), actionSuffix, ".png");
@@ -321,9 +379,13 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
         return false;
     }
     if (options.bGif) {
-        std::vector<std::uint8_t> gif = EncodePlacedGif(
-            PlaceAnimFrames(frames, options.nDirection, options.nHue), kAnimFramePeriodMs);
+        const std::vector<PlacedFrame> placed =
+            PlaceAnimFrames(frames, options.nDirection, options.nHue);
+        std::vector<std::uint8_t> gif = EncodePlacedGif(placed, kAnimFramePeriodMs);
         if (gif.empty()) {
+            if (!BoundingBox(placed).IsEmpty()) {
+                out.AddNote(TooLargeNote(placed));
+            }
             return false;
         }
         out.AddFile(nullptr, std::move(gif), std::string(), ".gif");

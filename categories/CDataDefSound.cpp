@@ -17,6 +17,10 @@ std::string CDataDefSound::GetListText() {
 }
 
 std::string CDataDefSound::GetDurationText() {
+    // A damaged record's length is no measure of its sound.
+    if (GetReadStatus() == ReadStatus::Damaged) {
+        return "?";
+    }
     const std::uint32_t length = GetShownIndex().GetLength();
     const std::uint64_t tenths = SoundTenths(length >= 32 ? length - 32 : 0);
     return Format("%d.%d sec", static_cast<int>(tenths / 10), static_cast<int>(tenths % 10));

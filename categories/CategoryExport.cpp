@@ -66,7 +66,12 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     result.bHasData = entry->ExportData(m_Options, data) && !data.IsEmpty();
                 } catch (...) {
                     LogCaughtException("exporting an entry");
-                    result.bHasData = false;
+                    // Parts written before the failure are on disk: the manifest lists them.
+                    result.bHasData = !data.IsEmpty();
+                }
+                for (const std::string& note : data.GetNotes()) {
+                    g_pEventLog->LogRepeatable("exporting an entry",
+                                               "tessaly: " + name + ": " + note + "\n");
                 }
             }
             if (result.bHasData && !data.Write((std::filesystem::path(dir) / name).string(),

@@ -94,6 +94,14 @@ bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& file
     return true;
 }
 
+std::string CExportData::JoinNotes() const {
+    std::string text;
+    for (const std::string& note : m_Notes) {
+        text += (text.empty() ? "" : "\n") + note;
+    }
+    return text;
+}
+
 const char* ExportFilter(ExportKind kind) {
     switch (kind) {
         case ExportKind::Wave:

@@ -66,6 +66,13 @@ public:
                              const std::string& extension) const;
 
     bool IsEmpty() const { return m_Parts.empty() && m_Streamed.empty() && m_sStreamError.empty(); }
+
+    // A part the export leaves out, and why ("action 2 left out: ..."): the rest is written,
+    // and the caller shows these beside what was written.
+    void AddNote(std::string note) { m_Notes.push_back(std::move(note)); }
+    const std::vector<std::string>& GetNotes() const { return m_Notes; }
+    // The notes on one line each, for a message.
+    std::string JoinNotes() const;
     // The size of the first part's picture (empty without one).
     QSize GetPictureSize() const {
         return m_Parts.empty() ? QSize() : m_Parts.front().picture.size();
@@ -92,6 +99,7 @@ private:
     std::string m_sStreamPath;  // empty: parts are kept until Write
     std::vector<ExportedFile> m_Streamed;
     std::string m_sStreamError;
+    std::vector<std::string> m_Notes;
 };
 
 // The save dialog's filters for a kind ("Name|pattern|...||"): an animation offers the layouts

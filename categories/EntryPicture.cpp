@@ -26,11 +26,11 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
     return draw(dc);
 }
 
-bool LoadPictureBlock(CMulBlockType& block) {
+bool LoadBlockLogged(CMulBlockType& block) {
     try {
         return block.EnsureLoaded();
     } catch (...) {
-        LogCaughtException("loading a picture");
+        LogCaughtException("loading an entry's data");
         return false;
     }
 }

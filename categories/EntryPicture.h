@@ -34,6 +34,6 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
                  const std::function<bool(CSurfaceDC&)>& draw);
 
 // Loads a block through the file set; false (logged) when it has no data or cannot be read.
-bool LoadPictureBlock(CMulBlockType& block);
+bool LoadBlockLogged(CMulBlockType& block);
 
 }  // namespace tessaly

@@ -69,21 +69,26 @@ void CEventLog::WriteRepeatsLocked() {
     m_nRepeats = 0;
 }
 
-void LogCaughtException(const char* operation) {
+std::string CaughtExceptionText(bool brief) {
     std::string what = "no exception";
     if (std::exception_ptr caught = std::current_exception()) {
         try {
             std::rethrow_exception(caught);
         } catch (const CTarnError& e) {
-            what = e.GetErrorMessage();
+            what =
+                brief && e.m_pszDescription != nullptr ? e.m_pszDescription : e.GetErrorMessage();
         } catch (const std::exception& e) {
             what = e.what();
         } catch (...) {
             what = "an exception of unknown type";
         }
     }
-    g_pEventLog->LogRepeatable(operation,
-                               "tessaly: " + std::string(operation) + ": " + what + "\n");
+    return what;
+}
+
+void LogCaughtException(const char* operation) {
+    g_pEventLog->LogRepeatable(
+        operation, "tessaly: " + std::string(operation) + ": " + CaughtExceptionText() + "\n");
 }
 
 }  // namespace tessaly

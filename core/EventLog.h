@@ -45,5 +45,8 @@ extern CEventLog* g_pEventLog;
 // the operation and the exception in flight ("tessaly: reading a skill: <text>"), the text being
 // a CTarnError's message or a standard exception's what(). Call it only inside a handler.
 void LogCaughtException(const char* operation);
+// The text of the exception in flight, as LogCaughtException logs it; with `brief`, a
+// CTarnError's description alone (for a message to the user). Call it only inside a handler.
+std::string CaughtExceptionText(bool brief = false);
 
 }  // namespace tessaly

@@ -247,11 +247,14 @@ bool ExportEntry(CDataDef& source) {
         bHasData = entry.ExportData(options, data) && !data.IsEmpty();
     } catch (...) {
         LogCaughtException("exporting an entry");
-        bHasData = false;
+        // Frames written before the failure are on disk: they are reported as written.
+        data.AddNote("the rest cannot be read (" + CaughtExceptionText(true) + ")");
+        bHasData = !data.IsEmpty();
     }
     if (!bHasData) {
-        ui.ShowWarning(
-            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex()));
+        const std::string what =
+            Format("%s 0%x has nothing to export", entry.GetTypeName(), entry.GetIndex());
+        ui.ShowWarning(data.GetNotes().empty() ? what : what + ":\n" + data.JoinNotes());
         return false;
     }
     std::vector<ExportedFile> files;
@@ -259,6 +262,10 @@ bool ExportEntry(CDataDef& source) {
     if (!data.Write(path, files, error)) {
         ui.ShowWarning(error);
         return false;
+    }
+    if (!data.GetNotes().empty()) {
+        ui.ShowWarning(Format("Exported %zu file(s); parts were left out:\n", files.size()) +
+                       data.JoinNotes());
     }
     DataAppState().SetMessageText(QString::fromStdString(
         files.size() == 1 ? "Exported " + files.front().path

@@ -746,6 +746,63 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
               "tessaly-cli: cannot make the directory '" + plain + "/sub': Not a directory\n");
 }
 
+// A damaged action of a body is left out with a line naming it and why; the other actions are
+// written, and export-all lists them in its manifest.
+TEST_F(ToolsTest, ADamagedActionIsLeftOutAndNamedTheOthersWritten) {
+    const std::string dir = Generate("damaged");
+    std::vector<std::uint8_t> idx = TempDir::ReadFile(dir + "/anim.idx");
+    std::vector<std::uint8_t> mul = TempDir::ReadFile(dir + "/anim.mul");
+    auto word = [](const std::vector<std::uint8_t>& bytes, std::size_t at) {
+        std::uint32_t value = 0;
+        std::memcpy(&value, bytes.data() + at, 4);
+        return value;
+    };
+    // Action 1, direction 0: its first frame 20,000 x 600 pixels, too large for a sheet or,
+    // with its 8 frames, a GIF.
+    const std::size_t block = word(idx, std::size_t{GetAnimIndex(400, 1, 0)} * 12) + 512;
+    const std::size_t frame = block + word(mul, block + 4);
+    const std::uint16_t size[2] = {20000, 600};
+    std::memcpy(mul.data() + frame + 4, size, 4);
+    // Action 2, direction 0: its record lies past the end of anim.mul.
+    const std::uint32_t past = static_cast<std::uint32_t>(mul.size()) + 0x1000;
+    std::memcpy(idx.data() + std::size_t{GetAnimIndex(400, 2, 0)} * 12, &past, 4);
+    m_Scratch.Write("damaged/anim.idx", idx);
+    m_Scratch.Write("damaged/anim.mul", mul);
+
+    const std::string sheets = m_Scratch.File("body.png");
+    Result r = Cli({"export", "anim", "400", sheets, "--all-actions"}, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectParts(r.err,
+                {"tessaly-cli: anim body 400: action 1 left out: its frames do not fit in "
+                 "one picture (at most 8192 x 8192 pixels; the largest frame is 20000 x 600)",
+                 "\ntessaly-cli: anim body 400: action 2 left out: its frames cannot be "
+                 "read ("});
+    EXPECT_EQ(Lines(r.err), 2);
+    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a00.png")));
+    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a03.json")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a01.png")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a02.png")));
+    // The one direction as a GIF: why there is none.
+    r = Cli({"export", "anim", "400", "1", "0", m_Scratch.File("wide.gif"), "--gif"}, dir);
+    EXPECT_EQ(r.status, 2);
+    ExpectParts(r.err, {"anim body 400 action 1 direction 0: its frames do not fit in one picture",
+                        "anim body 400 action 1 direction 0 has no frames that can be written\n"});
+
+    // export-all: the body's sheets in the manifest, the actions left out logged.
+    const std::string all = m_Scratch.File("all");
+    r = Cli({"export-all", "Anims", all, "--all-actions"}, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectParts(r.err, {"tessaly: anims-0190.png: action 1 left out: ",
+                        "tessaly: anims-0190.png: action 2 left out: "});
+    const QJsonArray entries = Json(ReadText(all + "/manifest.json")).object()["entries"].toArray();
+    std::set<std::string> files;
+    for (const QJsonValue& e : entries) {
+        files.insert(e.toObject()["file"].toString().toStdString());
+    }
+    EXPECT_TRUE(files.count("anims-0190-a00.png") == 1 && files.count("anims-0190-a03.png") == 1);
+    EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
+}
+
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
 // output in a file; what the terminal showed.
 std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& scratch) {

@@ -119,8 +119,14 @@ int RunExport(Invocation& inv) {
         anim.ReadIndex();
         CExportData data;
         data.WriteAsAdded(path);
-        if (!anim.ExportData(options, data) || data.IsEmpty()) {
-            throw UsageError(what + " has no frames");
+        const bool any = anim.ExportData(options, data) && !data.IsEmpty();
+        for (const std::string& note : data.GetNotes()) {
+            WarnNote(what + ": " + note);
+        }
+        if (!any) {
+            throw UsageError(what + (data.GetNotes().empty()
+                                         ? " has no frames"
+                                         : " has no frames that can be written"));
         }
         WritePicture(inv, what, data, path);
         return 0;
@@ -317,7 +323,8 @@ CommandRegistrar exportMulti({"export", "multi ID FILE.png [--pat FILE]",
 CommandRegistrar exportCommand(
     {"export",
      "item|terrain|texture|gump|light ID FILE.png | anim BODY ACTION DIRECTION FRAME FILE.png | "
-     "anim BODY ACTION DIRECTION FILE.gif | anim BODY FILE [--frames] [--gif] [--all-actions] "
+     "anim BODY ACTION DIRECTION FILE.gif --gif | anim BODY FILE [--frames] [--gif] "
+     "[--all-actions] "
      "[--hue N] [--partial]",
      "a picture (item, terrain, texture, gump, light, anim frame) as a PNG file; --hue: item, "
      "gump or anim drawn in hue N (as the Hues page numbers it), --partial: its grey pixels only; "
