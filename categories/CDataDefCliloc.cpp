@@ -51,18 +51,15 @@ std::string FileComplaint(const std::string& path, const CClilocFile& file) {
         return {};
     }
     const std::string name = std::filesystem::path(path).filename().string();
-    if (file.IsCompressed()) {
+    if (file.IsCompressed() || file.Messages().empty()) {
         return name + ": " + file.GetError();
     }
     return name + ": " + file.GetError() + Format(" (%zu messages read)", file.Messages().size());
 }
 
-// A text for one list field: tabs and line breaks would split the fields.
 void AppendField(std::string& out, std::string_view text) {
     out += '\t';
-    for (char c : text) {
-        out += c == '\t' || c == '\n' || c == '\r' ? ' ' : c;
-    }
+    out += AsListField(text);
 }
 
 QString Utf8(std::string_view text) {

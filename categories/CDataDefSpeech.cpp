@@ -39,7 +39,11 @@ std::string CDataDefSpeech::GetListText() {
         return "\t";
     }
     const SpeechKeyword& keyword = m_pList->keywords[GetIndex()];
-    return Format("0x%04X\t", keyword.id) + keyword.text;
+    return Format("0x%04X\t", keyword.id) + AsListField(keyword.text);
+}
+
+std::string CDataDefSpeech::FilesNote(CClientFiles& /*files*/) {
+    return GetSpeechList()->error;
 }
 
 bool CDataDefSpeech::CopyData(EntryClip& clip) {

@@ -33,6 +33,8 @@ public:
     bool IsValid() override { return m_pList != nullptr; }
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& /*pages*/) override {}
+    // Why "speech.mul" was not read whole, for the list's note (empty when it was).
+    static std::string FilesNote(CClientFiles& files);
 
 private:
     std::shared_ptr<const SpeechList> m_pList;  // null without a keyword

@@ -118,7 +118,8 @@ constexpr DataTypeDef kTypes[kCategoryCount] = {
     {kCategoryUniFonts, "UniFonts", "Unicode Fonts", 16, true, nullptr, kNoFile, kNoFile, 0, 0,
      false, false, kNo, false, false, kUniFontColumns, Make<CDataDefUniFont>},
     {kCategorySpeech, "Speech", "Speech Keywords", 17, true, nullptr, kNoFile, kNoFile, 0, 0, false,
-     false, kNo, false, false, kSpeechColumns, Make<CDataDefSpeech>},
+     false, kNo, false, false, kSpeechColumns, Make<CDataDefSpeech>, false, false,
+     CDataDefSpeech::FilesNote},
 };
 // clang-format on
 

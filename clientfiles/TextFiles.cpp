@@ -141,6 +141,39 @@ std::size_t ValidUtf8Prefix(std::string_view text) {
     return i;
 }
 
+std::size_t MendUtf8(std::uint8_t* text, std::size_t size) {
+    std::size_t mended = 0;
+    std::size_t at = 0;
+    while (at < size) {
+        at +=
+            ValidUtf8Prefix(std::string_view(reinterpret_cast<const char*>(text + at), size - at));
+        if (at < size) {
+            text[at++] = '?';
+            ++mended;
+        }
+    }
+    return mended;
+}
+
+namespace {
+
+// Why a text file's messages or keywords were not all read as they are: the first damaged
+// entry, and how many texts had bytes that are not UTF-8 (read with '?' for each).
+std::string MendedNote(const std::string& cut, const char* what, std::size_t firstMended,
+                       std::size_t mended) {
+    std::string note = cut;
+    if (mended != 0) {
+        note += (note.empty() ? "" : "; ") +
+                Format(
+                    "%zu %s%s not valid UTF-8 (the first is %s %zu; each bad byte is read as "
+                    "'?')",
+                    mended, what, mended == 1 ? "'s text is" : "s' texts are", what, firstMended);
+    }
+    return note;
+}
+
+}  // namespace
+
 void CClilocFile::Parse(std::vector<std::uint8_t> bytes) {
     m_Bytes = std::move(bytes);
     m_Messages.clear();
@@ -150,11 +183,19 @@ void CClilocFile::Parse(std::vector<std::uint8_t> bytes) {
     ByteReader in(m_Bytes);
     std::uint32_t version = 0;
     std::uint16_t kind = 0;
+    if (m_Bytes.size() < 6) {
+        // Too short for the header of either form.
+        m_sError = m_Bytes.empty() ? "the file is empty"
+                                   : Format("the file is cut short (%zu bytes)", m_Bytes.size());
+        return;
+    }
     if (!in.u32(version) || !in.u16(kind) || version != 2 || kind != 1) {
         m_bCompressed = true;
         m_sError = kCompressedMessage;
         return;
     }
+    std::size_t mended = 0;
+    std::size_t firstMended = 0;
     while (in.remaining() != 0) {
         const std::size_t at = in.pos();
         ClilocMessage message;
@@ -168,16 +209,17 @@ void CClilocFile::Parse(std::vector<std::uint8_t> bytes) {
             m_sError = Damage("message", m_Messages.size(), at, "its text runs past the end");
             break;
         }
-        const std::string_view view(reinterpret_cast<const char*>(text->data()), text->size());
-        if (ValidUtf8Prefix(view) != view.size()) {
-            m_sError = Damage("message", m_Messages.size(), at, "its text is not valid UTF-8");
-            break;
+        // Text that is not UTF-8 is read with '?' for each bad byte, in place: the entry's
+        // length still holds, so the messages after it read as they are.
+        if (MendUtf8(m_Bytes.data() + message.offset, message.length) != 0 && mended++ == 0) {
+            firstMended = m_Messages.size();
         }
         if (!m_Messages.empty() && message.number <= m_Messages.back().number) {
             m_bAscending = false;
         }
         m_Messages.push_back(message);
     }
+    m_sError = MendedNote(m_sError, "message", firstMended, mended);
     m_Messages.shrink_to_fit();
 }
 
@@ -258,6 +300,8 @@ std::vector<ClilocRow> OverlayCliloc(const CClilocFile& language, const CClilocF
 std::vector<SpeechKeyword> ParseSpeech(ByteSpan bytes, std::string& error) {
     error.clear();
     std::vector<SpeechKeyword> keywords;
+    std::size_t mended = 0;
+    std::size_t firstMended = 0;
     ByteReader in(bytes);
     while (in.remaining() != 0) {
         const std::size_t at = in.pos();
@@ -273,13 +317,14 @@ std::vector<SpeechKeyword> ParseSpeech(ByteSpan bytes, std::string& error) {
             error = Damage("keyword", keywords.size(), at, "its text runs past the end");
             break;
         }
-        std::string_view view(reinterpret_cast<const char*>(text->data()), text->size());
-        if (ValidUtf8Prefix(view) != view.size()) {
-            error = Damage("keyword", keywords.size(), at, "its text is not valid UTF-8");
-            break;
+        std::string keyword(reinterpret_cast<const char*>(text->data()), text->size());
+        if (MendUtf8(reinterpret_cast<std::uint8_t*>(keyword.data()), keyword.size()) != 0 &&
+            mended++ == 0) {
+            firstMended = keywords.size();
         }
-        keywords.push_back({id, std::string(view)});
+        keywords.push_back({id, std::move(keyword)});
     }
+    error = MendedNote(error, "keyword", firstMended, mended);
     return keywords;
 }
 

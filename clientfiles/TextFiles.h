@@ -54,6 +54,9 @@ bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
 // The length of the valid UTF-8 prefix of text (all of it when the whole text is valid):
 // shortest forms only, no surrogates, nothing past U+10FFFF.
 std::size_t ValidUtf8Prefix(std::string_view text);
+// Replaces each byte of text that does not belong to a valid UTF-8 sequence with '?', in place;
+// how many it replaced.
+std::size_t MendUtf8(std::uint8_t* text, std::size_t size);
 
 struct ClilocMessage {
     std::uint32_t number = 0;
@@ -70,8 +73,10 @@ public:
         "compressed cliloc files are not supported yet";
 
     // Reads the messages from a file's bytes (kept by the object). A file without the plain
-    // header is compressed (IsCompressed, no messages); damage (an entry cut short, a length past
-    // the end, text that is not UTF-8) keeps the messages before it and says where in GetError.
+    // header is compressed (IsCompressed, no messages); one too short for a header is named as
+    // empty or cut short. Damage (an entry cut short, a length past the end) keeps the messages
+    // before it and says where in GetError; text that is not UTF-8 is kept with '?' for each bad
+    // byte and counted in GetError.
     void Parse(std::vector<std::uint8_t> bytes);
     // ReadWholeFile, then Parse; a file that cannot be read leaves its reason in GetError.
     void Load(const std::string& path);
@@ -82,7 +87,8 @@ public:
     // whose numbers do not is searched from the start.
     const ClilocMessage* Find(std::uint32_t number) const;
     bool IsCompressed() const { return m_bCompressed; }
-    // Empty when the file was read whole; else why it was not (compressed, damaged, unreadable).
+    // Empty when the file was read whole and as it is; else why not (compressed, damaged, text
+    // mended, unreadable).
     const std::string& GetError() const { return m_sError; }
 
 private:
@@ -109,8 +115,9 @@ struct SpeechKeyword {
     std::uint16_t id = 0;
     std::string text;
 };
-// Reads the keywords of a "speech.mul"; damage (an entry cut short, text that is not UTF-8)
-// keeps those before it and says where in error (empty for a whole file).
+// Reads the keywords of a "speech.mul"; damage (an entry cut short) keeps those before it and
+// says where in error (empty for a whole file); text that is not UTF-8 is kept with '?' for each
+// bad byte and counted in error.
 std::vector<SpeechKeyword> ParseSpeech(ByteSpan bytes, std::string& error);
 
 }  // namespace tessaly

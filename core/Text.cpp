@@ -116,6 +116,16 @@ std::string Utf8ToTerminal(std::string_view text) {
     return ToTerminal(text, false);
 }
 
+std::string AsListField(std::string_view text) {
+    std::string field(text);
+    for (char& c : field) {
+        if (c == '\t' || c == '\n' || c == '\r' || c == '\0') {
+            c = ' ';
+        }
+    }
+    return field;
+}
+
 namespace {
 
 std::string_view TrimBlanks(std::string_view text) {

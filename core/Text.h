@@ -38,6 +38,10 @@ bool ParseListNumber(std::string_view text, std::uint32_t& number);
 // other bytes pass unchanged (UTF-8 stays UTF-8).
 std::string JsonString(std::string_view text);
 
+// A text as one field of a list row: tabs, line breaks and NUL bytes become spaces, since a row
+// splits its fields at tabs and ends each at a NUL byte.
+std::string AsListField(std::string_view text);
+
 // ASCII case, the same in every locale: the C library's tolower follows the locale the window
 // sets, and in a Turkish one leaves 'I' as it is (its lower case is a dotless i), so names
 // such as "ITEMS" or "ARTIDX.MUL" would no longer match.

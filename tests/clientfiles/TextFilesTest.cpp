@@ -78,25 +78,31 @@ TEST(ClilocFile, DamageKeepsTheMessagesBeforeIt) {
     EXPECT_EQ(longer.Messages().size(), 3u);
     EXPECT_NE(longer.GetError().find("runs past the end"), std::string::npos);
 
-    // Invalid UTF-8 (a lone continuation byte, then an overlong form) in the second message.
-    for (const std::string& bad : {std::string("a\x80"), std::string("\xC0\xAF")}) {
-        CClilocFile invalid = Parsed(Cliloc({kEnglish[0], {500001, 0, bad}, kEnglish[2]}));
-        EXPECT_EQ(Texts(invalid), std::vector<std::string>{kEnglish[0].text});
-        EXPECT_NE(invalid.GetError().find("message 1 at byte 27: its text is not valid UTF-8"),
-                  std::string::npos)
-            << invalid.GetError();
-    }
+    // Text that is not UTF-8 (a lone continuation byte, an overlong form, a cut sequence) is
+    // read with '?' for each bad byte, and the messages after it as they are.
+    CClilocFile invalid = Parsed(Cliloc({kEnglish[0],
+                                         {500001, 0, "a\x80"},
+                                         kEnglish[2],
+                                         {500003, 0, "\xC0\xAF \xE2\x82"},
+                                         kEnglish[3]}));
+    EXPECT_EQ(Texts(invalid), (std::vector<std::string>{kEnglish[0].text, "a?", kEnglish[2].text,
+                                                        "?? ??", kEnglish[3].text}));
+    EXPECT_EQ(invalid.GetError(),
+              "2 messages' texts are not valid UTF-8 (the first is message 1; "
+              "each bad byte is read as '?')");
 }
 
-TEST(ClilocFile, AnyOtherHeaderIsTheCompressedForm) {
-    for (std::vector<std::uint8_t> bytes :
-         {std::vector<std::uint8_t>{}, std::vector<std::uint8_t>{2, 0, 0, 0, 1},
-          std::vector<std::uint8_t>{0x78, 0x9C, 1, 2, 3, 4, 5}}) {
+TEST(ClilocFile, AnyOtherHeaderIsTheCompressedFormAndAShortFileIsNamedSo) {
+    for (std::vector<std::uint8_t> bytes : {std::vector<std::uint8_t>{2, 0, 0, 0, 2, 0},
+                                            std::vector<std::uint8_t>{0x78, 0x9C, 1, 2, 3, 4, 5}}) {
         const CClilocFile file = Parsed(bytes);
         EXPECT_TRUE(file.IsCompressed());
         EXPECT_TRUE(file.Messages().empty());
         EXPECT_EQ(file.GetError(), "compressed cliloc files are not supported yet");
     }
+    EXPECT_EQ(Parsed({}).GetError(), "the file is empty");
+    EXPECT_EQ(Parsed({2, 0, 0, 0, 1}).GetError(), "the file is cut short (5 bytes)");
+    EXPECT_FALSE(Parsed({}).IsCompressed());
 }
 
 TEST(ClilocFile, ALanguageOverTheEnglishShowsEveryNumberOnce) {
@@ -146,4 +152,13 @@ TEST(SpeechFile, ReadsBigEndianKeywordsUpToTheDamage) {
     EXPECT_EQ(error, "keyword 2 at byte 14: its text runs past the end");
     EXPECT_EQ(ParseSpeech(ByteSpan(bytes).first(14), error).size(), 2u);
     EXPECT_EQ(error, "");
+    // A keyword that is not UTF-8 keeps its place, each bad byte read as '?'.
+    const std::vector<std::uint8_t> latin1 = {0, 1, 0, 3, 'c', 0xE9, 0xFF, 0, 2, 0, 1, 'a'};
+    const std::vector<SpeechKeyword> mended = ParseSpeech(latin1, error);
+    ASSERT_EQ(mended.size(), 2u);
+    EXPECT_EQ(mended[0].text, "c??");
+    EXPECT_EQ(mended[1].text, "a");
+    EXPECT_EQ(error,
+              "1 keyword's text is not valid UTF-8 (the first is keyword 0; each bad byte "
+              "is read as '?')");
 }

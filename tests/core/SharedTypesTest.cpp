@@ -144,6 +144,8 @@ TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
     // For a terminal, control bytes of both halves show as escapes; the rest as Latin1ToUtf8.
     EXPECT_EQ(Latin1ToTerminal("a\tb\x1B[31m\x9B\r\n\x7F\xE9\\"),
               "a\\tb\\x1b[31m\\x9b\\r\\n\\x7f\xC3\xA9\\");
+    // A list field: what would split or end it becomes a space.
+    EXPECT_EQ(AsListField(std::string_view("a\tb\0c\r\nd\x1B", 9)), "a b c  d\x1B");
     EXPECT_EQ(Latin1ToUtf8(""), "");
     EXPECT_EQ(Latin1ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
     EXPECT_EQ(Latin1ToUtf8("caf\xE9 \xFF"), "caf\xC3\xA9 \xC3\xBF");
