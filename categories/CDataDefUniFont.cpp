@@ -31,6 +31,7 @@ std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex) {
         if (ReadWholeFile(file.path, CUniFont::kMaxFileSize, bytes, made->error)) {
             made->font.Parse(std::move(bytes));
             made->codes = made->font.Codes();
+            made->broken = made->font.CountBrokenGlyphs();
         }
         known = stamp;
         font = std::move(made);
@@ -49,6 +50,39 @@ std::string CDataDefUniFont::GetListText() {
 bool CDataDefUniFont::GetImage(SurfaceBuffer& buffer) {
     return m_pFont != nullptr &&
            DrawUniText(m_pFont->font, Utf8ToUtf16(kUniFontSample), buffer, kUniFontColour);
+}
+
+ReadStatus CDataDefUniFont::GetReadStatus() {
+    if (m_pFont == nullptr) {
+        return ReadStatus::Absent;
+    }
+    if (!m_pFont->error.empty()) {
+        return ReadStatus::Failed;
+    }
+    return m_pFont->broken != 0 ? ReadStatus::Damaged : ReadStatus::Ok;
+}
+
+std::string CDataDefUniFont::FilesNote(CClientFiles& /*files*/) {
+    std::string note;
+    for (std::uint32_t n = 0; n < GetUniFontFiles().size(); ++n) {
+        const std::shared_ptr<const UniFontFile> font = GetUniFont(n);
+        if (font == nullptr) {
+            continue;
+        }
+        std::string problem = font->error;
+        constexpr std::size_t kTableBytes = std::size_t{CUniFont::kCodes} * 4;
+        if (problem.empty() && font->broken != 0) {
+            problem = font->font.GetFileSize() < kTableBytes
+                          ? Format("damaged: cut short at %zu bytes, inside its table of %zu bytes",
+                                   font->font.GetFileSize(), kTableBytes)
+                          : Format("damaged: %u glyph(s) of its table lie outside the file",
+                                   font->broken);
+        }
+        if (!problem.empty()) {
+            note += (note.empty() ? "" : "; ") + font->name + ": " + problem;
+        }
+    }
+    return note;
 }
 
 bool CDataDefUniFont::ReadIndex() {

@@ -17,6 +17,7 @@ struct UniFontFile {
     CUniFont font;
     std::vector<std::uint16_t> codes;  // the code units with a glyph
     std::string error;                 // why the file could not be read, or empty
+    std::uint32_t broken = 0;          // glyphs the table names that the file does not hold
 };
 
 // The Unicode font files of the client directory, sorted by name ("unifont.mul" first).
@@ -45,7 +46,11 @@ public:
     std::int32_t GetDataType() override { return kCategoryUniFonts; }
     bool IsValid() override { return m_pFont != nullptr; }
     bool ReadIndex() override;
+    // Damaged for a font with broken glyphs (a cut file), failed for one that would not read.
+    ReadStatus GetReadStatus() override;
     void AddPages(std::vector<EntryPage>& pages) override { pages.push_back(EntryPage::UniFont); }
+    // The fonts that are damaged or would not read, for the list's note (empty when none).
+    static std::string FilesNote(CClientFiles& files);
     ExportKind GetExportKind() override { return ExportKind::Picture; }
 
     const UniFontFile* GetFont() const { return m_pFont.get(); }

@@ -63,6 +63,21 @@ std::vector<std::uint16_t> CUniFont::Codes() const {
     return codes;
 }
 
+std::uint32_t CUniFont::CountBrokenGlyphs() const {
+    std::uint32_t broken = 0;
+    for (std::uint32_t code = 0; code < kCodes; ++code) {
+        const std::size_t entry = std::size_t{code} * 4;
+        if (!FitsIn(entry, 4, m_Bytes.size())) {
+            broken += kCodes - code;
+            break;
+        }
+        if (LoadLE32(m_Bytes.data() + entry) != 0 && !Glyph(static_cast<std::uint16_t>(code))) {
+            ++broken;
+        }
+    }
+    return broken;
+}
+
 std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());

@@ -42,6 +42,10 @@ public:
     std::optional<UniGlyph> Glyph(std::uint16_t code) const;
     // The code units that have a glyph, ascending.
     std::vector<std::uint16_t> Codes() const;
+    // The code units whose glyph the file does not hold although its table says it should: an
+    // offset whose glyph does not fit, or an offset cut off with a file shorter than its table.
+    // Not 0 only for a damaged (cut) file.
+    std::uint32_t CountBrokenGlyphs() const;
     std::size_t GetFileSize() const { return m_Bytes.size(); }
 
 private:
