@@ -312,7 +312,14 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     change.bytes = bytes;
                 }
             }
+            const std::string unplacedNote =
+                unplaced.empty() ? std::string()
+                                 : UnplacedNote(unplaced, "multi(s)", "numbered past any client's");
             if (changes.empty()) {
+                if (!unplaced.empty()) {
+                    // Nothing written, but the multis left out are still named.
+                    result.written.push_back({KindName(kind), {}, 0, {}, {}, unplacedNote});
+                }
                 continue;
             }
             EntryFileOptions options;
@@ -328,8 +335,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                               kMultiCollectionFile);
             }
             if (!unplaced.empty()) {
-                note += (note.empty() ? "" : "; ") +
-                        UnplacedNote(unplaced, "multi(s)", "numbered past any client's");
+                note += (note.empty() ? "" : "; ") + unplacedNote;
             }
         }
 

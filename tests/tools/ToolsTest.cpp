@@ -1111,6 +1111,16 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_EQ(nothing.status, 2);
     EXPECT_TRUE(Contains(nothing.err, "patch 1 of files other than hues and multis"))
         << nothing.err;
+    // With every multi numbered past any client's, no multi file is written but they are named.
+    const std::string far = m_Scratch.Write(
+        "far.pat", test::PatchFileBuilder()
+                       .Record(kPatchTypeMulti, 0xFFFFFFF0u, wide)
+                       .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
+                       .Build());
+    EXPECT_TRUE(Contains(Ok({"--verdata", empty, "merge", m_Scratch.File("far"), "--pat", far}),
+                         "multis: no file written (0 records merged; 1 multi(s) of the \".pat\" "
+                         "patch not merged, numbered past any client's: 4294967280)\n"));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("far/multi.mul")));
 }
 
 // A client that keeps its multis in "MultiCollection.uop" (found in any case): "files" lists it as

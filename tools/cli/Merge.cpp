@@ -77,7 +77,8 @@ int RunMerge(Invocation& inv) {
         return 0;
     }
     for (const MergeResult::Written& w : result.written) {
-        *inv.out << w.kind << ": " << JoinFileNames(w.files) << " (" << w.records
+        *inv.out << w.kind << ": " << (w.files.empty() ? "no file written" : JoinFileNames(w.files))
+                 << " (" << w.records
                  << (w.kind == "patch" ? " records not merged, kept" : " records merged");
         *inv.out << DamagedText(w.damaged, w.damagedTable) << (w.note.empty() ? "" : "; ") << w.note
                  << ")\n";
