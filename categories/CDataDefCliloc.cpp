@@ -30,7 +30,8 @@ ClilocCache& Cache() {
 
 // The file of a language, found whatever the case of its name; empty when there is none.
 std::string FindLanguageFile(const std::string& language) {
-    for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc." + language, "")) {
+    for (const ClientTextFile& file :
+         FindClientFiles(TheClientFiles(), "cliloc." + language, "", true)) {
         if (file.name.size() == 7 + language.size()) {
             return file.path;
         }
@@ -103,7 +104,7 @@ const ClilocRow* ClilocView::FindNumber(std::uint32_t number, std::uint32_t* pRo
 
 std::vector<std::string> GetClilocLanguages() {
     std::vector<std::string> languages;
-    for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc.", "")) {
+    for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc.", "", true)) {
         const std::string language = AsciiLower(file.name.substr(7));
         if (!language.empty() && language.find('.') == std::string::npos) {
             languages.push_back(language);

@@ -13,7 +13,8 @@ std::shared_ptr<const SpeechList> GetSpeechList() {
     static FileStamp stamp;
     static std::shared_ptr<const SpeechList> list;
     std::lock_guard hold(lock);
-    const std::vector<ClientTextFile> files = FindClientFiles(TheClientFiles(), "speech.mul", "");
+    const std::vector<ClientTextFile> files =
+        FindClientFiles(TheClientFiles(), "speech.mul", "", true);
     const std::string path = files.empty() ? std::string() : files.front().path;
     const FileStamp now = GetFileStamp(path);
     if (list != nullptr && now == stamp) {

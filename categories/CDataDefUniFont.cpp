@@ -10,7 +10,7 @@
 namespace tessaly {
 
 std::vector<ClientTextFile> GetUniFontFiles() {
-    return FindClientFiles(TheClientFiles(), "unifont", ".mul");
+    return FindClientFiles(TheClientFiles(), "unifont", ".mul", true);
 }
 
 std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex) {

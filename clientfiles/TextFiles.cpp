@@ -24,7 +24,7 @@ std::string Damage(const char* what, std::size_t entry, std::size_t at, const ch
 }  // namespace
 
 std::vector<ClientTextFile> FindClientFiles(const CClientFiles& files, std::string_view lowerPrefix,
-                                            std::string_view lowerSuffix) {
+                                            std::string_view lowerSuffix, bool alsoSpecial) {
     std::vector<ClientTextFile> found;
     const std::string dir = files.GetBasePath(nullptr);
     if (dir.empty()) {
@@ -38,7 +38,7 @@ std::vector<ClientTextFile> FindClientFiles(const CClientFiles& files, std::stri
         std::error_code typeError;
         if (lower.size() >= lowerPrefix.size() + lowerSuffix.size() &&
             lower.starts_with(lowerPrefix) && lower.ends_with(lowerSuffix) &&
-            it->is_regular_file(typeError)) {
+            (alsoSpecial ? !it->is_directory(typeError) : it->is_regular_file(typeError))) {
             found.push_back({name, it->path().string()});
         }
     }

@@ -33,8 +33,10 @@ struct ClientTextFile {
 
 // The regular files of the chosen directory (the client directory while none is chosen) whose
 // lower-case name starts with lowerPrefix and ends with lowerSuffix, sorted by lower-case name.
+// With alsoSpecial, files that are not regular (a FIFO, a device) too, but no directories: a
+// text file read through ReadWholeFile then says why it is refused instead of being passed over.
 std::vector<ClientTextFile> FindClientFiles(const CClientFiles& files, std::string_view lowerPrefix,
-                                            std::string_view lowerSuffix);
+                                            std::string_view lowerSuffix, bool alsoSpecial = false);
 
 // What tells a file read earlier from the same file changed on disk: its path, size and
 // modification time (all empty for a path that names nothing).

@@ -803,6 +803,23 @@ TEST_F(ToolsTest, ADamagedActionIsLeftOutAndNamedTheOthersWritten) {
     EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
 }
 
+// A text file of the client that is a FIFO is named as refused, never waited on nor passed over.
+TEST_F(ToolsTest, TextFilesThatAreNotRegularAreNamed) {
+    const std::string dir = Generate("fifos");
+    for (const char* name : {"speech.mul", "unifont1.mul", "Cliloc.deu"}) {
+        std::filesystem::remove(dir + "/" + name);
+        ASSERT_EQ(mkfifo((dir + "/" + name).c_str(), 0600), 0);
+    }
+    const std::string refused = " is not a regular file\n";
+    Result r = Cli({"list", "Speech"}, dir);
+    EXPECT_TRUE(Contains(r.err, "tessaly-cli: speech.mul: " + dir + "/speech.mul" + refused));
+    r = Cli({"list", "UniFonts", "--json"}, dir);
+    EXPECT_TRUE(Contains(r.err, "tessaly-cli: unifont1.mul: " + dir + "/unifont1.mul" + refused));
+    EXPECT_EQ(Json(r.out)["rows"][1]["state"].toString(), "failed");
+    r = Cli({"cliloc", "500000", "--lang", "deu"}, dir);
+    EXPECT_TRUE(Contains(r.err, "tessaly-cli: Cliloc.deu: " + dir + "/Cliloc.deu" + refused));
+}
+
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
 // output in a file; what the terminal showed.
 std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& scratch) {
