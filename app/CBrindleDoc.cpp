@@ -287,12 +287,15 @@ bool CBrindleDoc::DoMergeIntoClientFiles() {
     }
     std::error_code ec;
     const fs::path target = fs::weakly_canonical(*chosen, ec);
-    const std::string patchDir = fs::path(GetPatchPath()).parent_path().string();
-    // A replaced folder goes whole: never one that holds the client or the patch file.
+    const CPatch* pat = DataAppState().m_pPatch;
+    // A replaced folder goes whole: never one that holds the client, the patch file or the
+    // ".pat" patch.
     if (ec || target == target.root_path() || client.FolderHoldsClient(target.string()) ||
-        FolderHolds(target.string(), patchDir)) {
+        FolderHoldsFile(target.string(), GetPatchPath()) ||
+        (pat != nullptr && FolderHoldsFile(target.string(), pat->Path()))) {
         ui.ShowWarning(
-            Format("The folder '%s' holds the client's files or the patch file: choose "
+            Format("The folder '%s' holds the client's files, the patch file or the \".pat\" "
+                   "patch: choose "
                    "a new folder for the merged files.",
                    chosen->c_str()));
         return false;
@@ -388,6 +391,7 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
         PatchOverlay overlay;
         if (const CPatch* patch = DataAppState().m_pPatch) {
             overlay = MakePatchOverlay(patch->Records(), patch->Count());
+            overlay.path = patch->Path();
         }
         overlay.multiComponentSize = GetMultiRecordSize(files);
         result =

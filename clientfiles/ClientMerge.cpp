@@ -195,6 +195,10 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                               std::optional<ClientForm> form, COutputFolderOps* ops,
                               const MergeProgress& progress, const PatchOverlay* overlay) {
     RefuseClientFolderAsOutput(files, target);
+    if (overlay != nullptr && FolderHoldsFile(target, overlay->path)) {
+        throw COutputError("the folder '" + target + "' holds the \".pat\" patch '" +
+                           overlay->path + "': choose a new folder");
+    }
     const CVerDataTable& table = files.GetVerDataTable();
     // The blocks each file id's records replace; the client reads one record of each.
     std::map<std::uint32_t, std::set<std::uint32_t>> blocks;

@@ -51,6 +51,9 @@ struct PatchOverlay {
     std::size_t multiComponentSize = 0;
     // Records of the patch of other files (statics of an old ".pat", say), which are not merged.
     std::uint32_t nOtherRecords = 0;
+    // The ".pat" file the patch came from (empty: none): the output folder, replaced whole,
+    // must not hold it.
+    std::string path;
     bool Empty() const { return hues.empty() && multis.empty(); }
 };
 

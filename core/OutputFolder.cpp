@@ -384,4 +384,10 @@ bool FolderHolds(const std::string& folder, const std::string& dir) {
     return end == outer.end();
 }
 
+bool FolderHoldsFile(const std::string& folder, const std::string& path) {
+    std::error_code error;
+    return !path.empty() &&
+           FolderHolds(folder, std::filesystem::absolute(path, error).parent_path().string());
+}
+
 }  // namespace tessaly

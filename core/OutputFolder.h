@@ -124,5 +124,8 @@ std::string DescribeFileError(const CQFileException& e);
 // Whether folder, once links are resolved, is dir or holds it (false for an empty dir): a
 // replaced folder goes whole, with everything in it.
 bool FolderHolds(const std::string& folder, const std::string& dir);
+// Whether folder holds the file at path (relative to the working directory or not; false for
+// an empty path).
+bool FolderHoldsFile(const std::string& folder, const std::string& path);
 
 }  // namespace tessaly

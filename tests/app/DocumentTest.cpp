@@ -20,6 +20,7 @@
 #include "ImageEncoders.h"
 #include "MainWindowSupport.h"
 #include "MulSound.h"
+#include "Patch.h"
 #include "PictureImage.h"
 #include "ResourceIds.h"
 #include "ScriptedUi.h"
@@ -664,6 +665,22 @@ TEST_F(DocumentEditTest, MergeIntoClientFilesWritesTheUnsavedEditIntoANewFolder)
     EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
     EXPECT_EQ(Bytes(target + "/manifest.json"), manifest);
+
+    // Nor is a folder that holds the opened ".pat" patch: replaced whole, it would take it along.
+    std::filesystem::create_directory(m_Dir.File("patches"));
+    const std::string pat = m_Dir.Write(
+        "patches/edits.pat",
+        test::PatchFileBuilder().Record(kPatchTypeHues, 1, std::vector<std::uint8_t>(88)).Build());
+    CPatch opened;
+    opened.OpenPatchFile(m_Ui, pat);
+    CPatch* const before = DataAppState().m_pPatch;
+    DataAppState().m_pPatch = &opened;
+    m_Ui.m_Folder = m_Dir.File("patches");
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_MERGE_CLIENT_FILES));
+    DataAppState().m_pPatch = before;
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 2u);
+    EXPECT_NE(m_Ui.m_Warnings[1].find("the \".pat\" patch"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(pat));
 }
 
 // The TileData page of an item stores its edit in the document: marked, undone, saved, and read

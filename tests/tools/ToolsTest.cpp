@@ -1128,6 +1128,17 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_EQ(nothing.status, 2);
     EXPECT_TRUE(Contains(nothing.err, "patch 1 of files other than hues and multis"))
         << nothing.err;
+    // A folder that holds the ".pat" patch is refused: replaced whole, it would take it along.
+    std::filesystem::create_directory(m_Scratch.File("kept"));
+    const std::string kept = m_Scratch.Write("kept/my.pat", TempDir::ReadFile(pat));
+    const Result refused =
+        Cli({"--verdata", patch, "merge", m_Scratch.File("kept"), "--replace", "--pat", kept});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_TRUE(Contains(refused.err, "the folder '" + m_Scratch.File("kept") +
+                                          "' holds the \".pat\" patch '" + kept +
+                                          "': choose a new folder\n"))
+        << refused.err;
+    EXPECT_EQ(TempDir::ReadFile(kept), TempDir::ReadFile(pat));
     // With every multi numbered past any client's, no multi file is written but they are named.
     const std::string far = m_Scratch.Write(
         "far.pat", test::PatchFileBuilder()

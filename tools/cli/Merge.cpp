@@ -39,6 +39,7 @@ int RunMerge(Invocation& inv) {
             throw UsageError(*pat + ": " + contents.Describe());
         }
         overlay = MakePatchOverlay(contents.records, contents.nCount);
+        overlay.path = *pat;
         if (overlay.nOtherRecords != 0 && !overlay.Empty()) {
             WarnNote(
                 Format("%u records of '%s' are of files other than hues and multis, the only "
