@@ -610,6 +610,9 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     failed = Cli({"export", "item", "6", png}, dir);
     ExpectParts(failed.err, {"item 0x6 cannot be read: its file would not open or read\n"});
     ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture", dir);
+    // A hue the damaged hues.mul lacks is refused, not drawn as no hue.
+    ExpectRefused({"export", "gump", "0xF7", png, "--hue", "0x81"},
+                  "--hue 129: the hue cannot be read from hues.mul", dir);
     std::filesystem::remove(dir + "/multi.mul");
     ExpectRefused({"multi", "0"}, "multi 0x0 cannot be read: its file would not open or read", dir);
     ExpectRefused({"export", "multi", "0", png},
@@ -891,6 +894,11 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"convert", m_Scratch.File("out"), "--to", "zip"},
         {"convert", m_Scratch.File("out"), "--to", "mul"},  // nothing in containers
         {"convert", m_Scratch.File("a-file"), "--to", "uop", "--replace"},
+        // An action past the body's own; a hue hues.mul lacks; a word after the output file.
+        {"export", "anim", "1", "22", "3", "0", png},
+        {"export", "anim", "1", "34", "3", png, "--gif"},
+        {"export", "anim", "1", "0", "3", "0", m_Scratch.File("j.gif"), "--gif"},
+        {"render-map", "0", png, png},
     };
     for (const std::vector<std::string>& args : mistakes) {
         Result r = Cli(args);
@@ -901,6 +909,8 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         EXPECT_EQ(Lines(r.err), 1) << shown << ": " << r.err;
         EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u) << shown;
     }
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
+    EXPECT_FALSE(std::filesystem::exists("0.gif"));
     // A client directory that is not there.
     Result r = Cli({"files"}, m_Scratch.File("nowhere"));
     EXPECT_EQ(r.status, 2);

@@ -124,6 +124,15 @@ const std::string& Invocation::Arg(std::size_t i, const char* what) const {
     return args[i];
 }
 
+const std::string& Invocation::OutputArg(std::size_t i, const char* what) const {
+    const std::string& path = Arg(i, what);
+    if (args.size() > i + 1) {
+        throw UsageError("unexpected argument '" + args[i + 1] + "' after the " + what + " '" +
+                         path + "'");
+    }
+    return path;
+}
+
 std::uint32_t Invocation::Number(std::size_t i, const char* what, std::uint32_t max) const {
     return ParseNumber(Arg(i, what), what, max);
 }

@@ -43,6 +43,10 @@ struct Invocation {
     const std::string* Value(const std::string& flag) const;
     // The argument at i, or a UsageError naming `what` when it is missing.
     const std::string& Arg(std::size_t i, const char* what) const;
+    // Arg for the file or folder a command writes, which ends its arguments: a word after it is
+    // a UsageError (a slip such as a frame number given where the file goes would otherwise
+    // write a file of that name).
+    const std::string& OutputArg(std::size_t i, const char* what) const;
     // Argument i as a number (decimal or 0x-hex), within [0, max].
     std::uint32_t Number(std::size_t i, const char* what, std::uint32_t max = 0xFFFFFFFFu) const;
     // Writes one JSON document (compact, one line) to out.

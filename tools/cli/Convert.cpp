@@ -14,7 +14,7 @@ namespace tessaly::cli {
 namespace {
 
 int RunConvert(Invocation& inv) {
-    const std::string& target = inv.Arg(0, "output folder");
+    const std::string& target = inv.OutputArg(0, "output folder");
     const std::string* to = inv.Value("--to");
     if (to == nullptr || (*to != "uop" && *to != "mul")) {
         throw UsageError("convert needs --to uop or --to mul");

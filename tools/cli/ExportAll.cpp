@@ -53,7 +53,7 @@ int ExportCliloc(Invocation& inv, const std::string& dir) {
 
 int RunExportAll(Invocation& inv) {
     const std::string& name = inv.Arg(0, "CATEGORY");
-    const std::string& dir = inv.Arg(1, "output directory");
+    const std::string& dir = inv.OutputArg(1, "output directory");
     const std::int32_t category = FindCategory(name);
     if (category == 0) {
         throw UsageError("unknown category '" + name + "'");

@@ -93,6 +93,14 @@ void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer&
     WritePicture(inv, what, data, path);
 }
 
+// An action past the body's own: the frames would silently be those of action 0.
+void RefuseMissingAction(CDataDefAnim& anim, std::int32_t action) {
+    if (action >= static_cast<std::int32_t>(anim.GetActionCount())) {
+        throw UsageError(Format("anim body %u has no action %d: its actions are 0 to %u",
+                                anim.GetIndex(), action, anim.GetActionCount() - 1));
+    }
+}
+
 int RunExport(Invocation& inv) {
     const std::string& kind = inv.Arg(0, "kind (item, terrain, texture, gump, light, anim)");
     ExportOptions options;
@@ -113,10 +121,11 @@ int RunExport(Invocation& inv) {
             options.nDirection = static_cast<std::int32_t>(inv.Number(3, "direction", 7));
             what += Format(" action %d direction %d", options.nAction, options.nDirection);
         }
-        const std::string& path = inv.Arg(options.bAllActions ? 2 : 4, "output file");
+        const std::string& path = inv.OutputArg(options.bAllActions ? 2 : 4, "output file");
         // The body's source (anim2.mul onward, a container) is found as the list finds it.
         CDataDefAnim anim(body);
         anim.ReadIndex();
+        RefuseMissingAction(anim, options.nAction);
         CExportData data;
         data.WriteAsAdded(path);
         const bool any = anim.ExportData(options, data) && !data.IsEmpty();
@@ -142,9 +151,10 @@ int RunExport(Invocation& inv) {
         const std::uint32_t action = inv.Number(2, "action", 34);
         const std::uint32_t direction = inv.Number(3, "direction", 7);
         const std::uint32_t frame = inv.Number(4, "frame");
-        const std::string& path = inv.Arg(5, "output file");
+        const std::string& path = inv.OutputArg(5, "output file");
         CDataDefAnim anim(body);
         anim.ReadIndex();
+        RefuseMissingAction(anim, static_cast<std::int32_t>(action));
         CTileAnimType& frames =
             anim.GetFrames(static_cast<std::int32_t>(action), static_cast<std::int32_t>(direction));
         // The source the body's frames come from ("anim.mul" by the number without one).
@@ -170,7 +180,7 @@ int RunExport(Invocation& inv) {
     }
 
     const std::uint32_t id = inv.Number(1, "id");
-    const std::string& path = inv.Arg(2, "output file");
+    const std::string& path = inv.OutputArg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
     // The same pictures the window shows and exports: the categories draw them.
     std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
@@ -283,7 +293,7 @@ int RunMulti(Invocation& inv) {
 
 int RunExportMulti(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "multi id", 0xFFFF);
-    const std::string& path = inv.Arg(2, "output file");
+    const std::string& path = inv.OutputArg(2, "output file");
     std::vector<MultiComponent> components;
     std::string source = "multi.mul";
     if (const std::string* pat = inv.Value("--pat")) {
@@ -349,6 +359,11 @@ void ReadHueOptions(Invocation& inv, bool applies, ExportOptions& options) {
     }
     if (options.bPartial && options.nHue == 0) {
         throw UsageError("--partial needs --hue");
+    }
+    // Drawing would fall back to no hue at all: a picture the user did not ask for.
+    HueEntry entry;
+    if (options.nHue != 0 && !ReadHue(options.nHue - 1u, entry)) {
+        throw UsageError(Format("--hue %u: the hue cannot be read from hues.mul", options.nHue));
     }
 }
 

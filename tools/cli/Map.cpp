@@ -43,7 +43,7 @@ MapRegion ParseRegion(const std::string& text) {
 
 int RunRenderMap(Invocation& inv) {
     const int facetNumber = ParseFacet(inv.Arg(0, "facet"));
-    const std::string& path = inv.Arg(1, "output file");
+    const std::string& path = inv.OutputArg(1, "output file");
     CFacet facet;
     if (!facet.Open(TheClientFiles(), facetNumber)) {
         throw UsageError(FacetName(facetNumber) + ": " + facet.Warning());

@@ -19,7 +19,7 @@ namespace tessaly::cli {
 namespace {
 
 int RunMerge(Invocation& inv) {
-    const std::string& target = inv.Arg(0, "output folder");
+    const std::string& target = inv.OutputArg(0, "output folder");
     const std::string* to = inv.Value("--to");
     std::optional<ClientForm> form;
     if (to != nullptr) {

@@ -38,7 +38,7 @@ std::string Duration(const CMulSound& sound) {
 
 int RunExportSound(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "sound id", 0xFFFF);
-    const std::string& path = inv.Arg(2, "output file (.wav)");
+    const std::string& path = inv.OutputArg(2, "output file (.wav)");
     CMulSound sound(static_cast<std::uint16_t>(id));
     LoadSound(sound, id);
     const std::uint32_t n = sound.GetLength() - CMulSound::kNameSize;
