@@ -39,14 +39,20 @@ constexpr std::uint32_t kWholeRecord = IndexRecord::kPatchBit - 1;
 // an index of gigabytes (a 36-byte patch file could ask for 48 GB).
 constexpr std::uint32_t kMaxGrownEntries = 0x40000;
 
-// The bytes of a patch record, read through the table's patch file: its first `limit` bytes at
-// most, which is all its kind uses (the rest of a longer record is never read).
-std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
-                                         const IndexRecord& record,
-                                         std::uint32_t limit = kWholeRecord) {
+// A patch record cut to its first `limit` bytes, which is all its kind reads: the rest of a
+// longer record is never read, so whether it lies inside the patch file does not matter.
+IndexRecord UsedPart(const IndexRecord& record, std::uint32_t limit) {
     IndexRecord used = record;
     used.m_dwLength =
         (record.m_dwLength & IndexRecord::kPatchBit) | std::min(record.GetLength(), limit);
+    return used;
+}
+
+// The bytes of a patch record, read through the table's patch file: its UsedPart.
+std::vector<std::uint8_t> ReadPatchBytes(CClientFiles& files, std::int32_t slot,
+                                         const IndexRecord& record,
+                                         std::uint32_t limit = kWholeRecord) {
+    const IndexRecord used = UsedPart(record, limit);
     std::vector<std::uint8_t> bytes(used.GetLength());
     if (!files.ReadData(slot, used, bytes)) {
         throw COutputError("a patch record of '" + std::string(CClientFiles::GetFileName(slot)) +
@@ -134,7 +140,7 @@ FlatPlan PlanFlat(
     for (const std::uint32_t block : blocks) {
         IndexRecord record;
         if (!table.FindRecord(fileId, block, record) || record.GetLength() == 0 ||
-            files.DataStatus(kSlotVerData, record) != ReadStatus::Ok) {
+            files.DataStatus(kSlotVerData, UsedPart(record, used)) != ReadStatus::Ok) {
             continue;
         }
         const std::optional<std::uint64_t> at = where(block, record.GetLength());
@@ -266,7 +272,8 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                 if (!table.FindRecord(fileId, block, record)) {
                     continue;
                 }
-                const ReadStatus status = files.DataStatus(slot, record);
+                const ReadStatus status =
+                    files.DataStatus(slot, UsedPart(record, map ? kMapBlockBytes : kWholeRecord));
                 if (map) {
                     // The map reads a block's first 196 bytes; a shorter record, a deletion, a
                     // damaged one or a block past the map's end is kept.

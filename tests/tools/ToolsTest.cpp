@@ -1161,6 +1161,31 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("far/multi.mul")));
 }
 
+// A hue record longer than what is left of the patch file: the client reads its first 1,220
+// bytes, which are there, so the merge takes them rather than losing the group.
+TEST_F(ToolsTest, MergeTakesTheUsedPartOfARecordLongerThanThePatchFile) {
+    std::vector<std::uint8_t> patch = TempDir::ReadFile(ClientDir() + "/verdata.mul");
+    const std::uint32_t count = LoadLE32(patch.data());
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (LoadLE32(patch.data() + 4 + 20 * i) == kSlotHues) {
+            const std::uint32_t length = 100000;
+            std::memcpy(patch.data() + 4 + 20 * i + 12, &length, 4);
+        }
+    }
+    const std::string longer = m_Scratch.Write("longer.mul", patch);
+    const std::string hue = Ok({"--verdata", longer, "hue", "8"});
+    EXPECT_TRUE(Contains(hue, "'Red 9 patched'")) << hue;
+    const std::string out = m_Scratch.File("merged");
+    EXPECT_TRUE(
+        Contains(Ok({"--verdata", longer, "merge", out}), "hues: hues.mul (1 records merged)"));
+    const std::string merged = m_Scratch.File("client");
+    std::filesystem::copy(ClientDir(), merged);
+    std::filesystem::copy(out + "/hues.mul", merged + "/hues.mul",
+                          std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::remove(merged + "/verdata.mul");
+    EXPECT_EQ(Cli({"hue", "8"}, merged).out, hue);
+}
+
 // A client that keeps its multis in "MultiCollection.uop" (found in any case): "files" lists it as
 // a container that is not read, the multi commands say that only "multi.mul" is read, and a merge
 // of multis says that the container is not written. What they print is unchanged.
