@@ -43,6 +43,13 @@ bool CDataDefHue::IsValid() {
     return true;
 }
 
+ReadStatus CDataDefHue::GetReadStatus() {
+    if (LoadHue(GetIndex())) {
+        return ReadStatus::Ok;
+    }
+    return Files().OpenSlot(kSlotHues) ? ReadStatus::Damaged : ReadStatus::Failed;
+}
+
 bool CDataDefHue::ReadIndex() {
     return true;  // "hues.mul" has no index file
 }

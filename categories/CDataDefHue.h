@@ -27,6 +27,9 @@ public:
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryHues; }
     bool IsValid() override;
+    // Damaged when hues.mul (or the patch record of its group) does not hold the hue: a cut or
+    // empty file lists its missing hues marked, not as hues of nothing but zeros.
+    ReadStatus GetReadStatus() override;
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
     // The name keeps any tabs it holds.

@@ -7,7 +7,9 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace tessaly {
@@ -231,7 +233,13 @@ int OpenRegularFile(const char* path, int flags, unsigned mode) {
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
-        g_pEventLog->LogError("tessaly: '%s' is not a regular file\n", path);
+        // A list asks for such a file once per row: it is named once.
+        static std::mutex namedLock;
+        static std::set<std::string> named;
+        const std::lock_guard<std::mutex> hold(namedLock);
+        if (named.insert(path).second) {
+            g_pEventLog->LogError("tessaly: '%s' is not a regular file\n", path);
+        }
         errno = EINVAL;
         return -1;
     }

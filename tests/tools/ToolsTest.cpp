@@ -610,9 +610,17 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     failed = Cli({"export", "item", "6", png}, dir);
     ExpectParts(failed.err, {"item 0x6 cannot be read: its file would not open or read\n"});
     ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture", dir);
-    // A hue the damaged hues.mul lacks is refused, not drawn as no hue.
+    // A hue the damaged (empty) hues.mul lacks is refused, not drawn as no hue, and listed
+    // as damaged, not as a hue of zeros.
     ExpectRefused({"export", "gump", "0xF7", png, "--hue", "0x81"},
                   "--hue 129: the hue cannot be read from hues.mul", dir);
+    ASSERT_EQ(std::filesystem::file_size(dir + "/hues.mul"), 0u);
+    const QJsonArray hues = Json(Ok({"list", "Hues", "--json"}, dir))["rows"].toArray();
+    EXPECT_EQ(hues.size(), 3000);
+    // (The eight of the patch record's group read from the patch.)
+    EXPECT_TRUE(std::all_of(hues.begin(), hues.end(), [](const QJsonValue& row) {
+        return row["state"].toString() == (row["change"] == "*" ? "used" : "damaged");
+    }));
     std::filesystem::remove(dir + "/multi.mul");
     ExpectRefused({"multi", "0"}, "multi 0x0 cannot be read: its file would not open or read", dir);
     ExpectRefused({"export", "multi", "0", png},
@@ -1279,6 +1287,9 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
         Cli({"files"}, client).out,
         {" 4  art.mul       '" + client + "/art.mul' cannot be opened: it is not a regular file\n",
          " 0  map0.mul      missing\n"});
+    // The list asks for it row by row: it is named once.
+    const std::string rows = Cli({"list", "Items"}, client).err;
+    EXPECT_EQ(rows.find("is not a regular file"), rows.rfind("is not a regular file")) << rows;
 
     // A client data file is neither read as a patch (its bytes would be taken for records) nor
     // replaced by one.
