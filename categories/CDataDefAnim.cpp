@@ -281,23 +281,56 @@ std::vector<std::uint8_t> EncodePlacedGif(const std::vector<PlacedFrame>& frames
 
 namespace {
 
-// Why a picture of these frames cannot be made: the largest frame's size, which on a damaged
-// file is the frame that went wrong.
-std::string TooLargeNote(const std::vector<PlacedFrame>& frames) {
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    for (const PlacedFrame& frame : frames) {
-        if (std::uint64_t{frame.picture.GetWidth()} * frame.picture.GetHeight() >
-            std::uint64_t{width} * height) {
-            width = frame.picture.GetWidth();
-            height = frame.picture.GetHeight();
-        }
+// Keeps in (width, height) the larger in area of it and (w, h).
+void KeepLarger(std::uint32_t w, std::uint32_t h, std::uint32_t& width, std::uint32_t& height) {
+    if (std::uint64_t{w} * h > std::uint64_t{width} * height) {
+        width = w;
+        height = h;
     }
+}
+
+// Why a picture of some frames cannot be made: the largest frame's size, which on a damaged
+// file is the frame that went wrong.
+std::string TooLargeNote(std::uint32_t width, std::uint32_t height) {
     return Format(
         "its frames do not fit in one picture (at most 8192 x 8192 pixels; the "
         "largest frame is %u x %u)",
         width, height);
 }
+std::string TooLargeNote(const std::vector<PlacedFrame>& frames) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (const PlacedFrame& frame : frames) {
+        KeepLarger(frame.picture.GetWidth(), frame.picture.GetHeight(), width, height);
+    }
+    return TooLargeNote(width, height);
+}
+
+// The frames of a set that have a size but were not drawn (larger than a picture may be), and
+// the largest of them.
+struct Oversized {
+    std::uint32_t count = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+
+    void Add(CTileAnimType& frames, const std::vector<PlacedFrame>& placed) {
+        for (std::uint32_t i = 0; i < placed.size(); ++i) {
+            const std::optional<AnimFrame> header = frames.GetFrame(i);
+            if (placed[i].picture.GetData() != nullptr || !header || header->m_nWidth == 0 ||
+                header->m_nHeight == 0) {
+                continue;
+            }
+            ++count;
+            KeepLarger(header->m_nWidth, header->m_nHeight, width, height);
+        }
+    }
+    std::string Note() const {
+        return Format(
+            "%u frame(s) larger than a picture may be (8192 x 8192 pixels; the largest "
+            "is %u x %u)",
+            count, width, height);
+    }
+};
 
 }  // namespace
 
@@ -309,6 +342,7 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
         const std::string actionSuffix = Format("-a%02d", action);
         std::vector<SheetRow> rows(8);
         bool hasFrames = false;
+        Oversized oversized;
         try {
             for (std::int32_t d = 0; d < 8; ++d) {
                 CTileAnimType& frames = GetFrames(action, d);
@@ -316,12 +350,17 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
                 rows[d].mirrorOf = kMirrorOf[d];
                 rows[d].frames = PlaceAnimFrames(frames, d, options.nHue);
                 hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
+                oversized.Add(frames, rows[d].frames);
             }
         } catch (...) {
             // A damaged action leaves the others to be written.
             out.AddNote(Format("action %d left out: its frames cannot be read (", action) +
                         CaughtExceptionText(true) + ")");
             continue;
+        }
+        if (oversized.count != 0) {
+            out.AddNote(Format(hasFrames ? "action %d: " : "action %d left out: ", action) +
+                        oversized.Note() + (hasFrames ? " left out" : ""));
         }
         if (!hasFrames) {
             continue;
@@ -383,7 +422,11 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
             PlaceAnimFrames(frames, options.nDirection, options.nHue);
         std::vector<std::uint8_t> gif = EncodePlacedGif(placed, kAnimFramePeriodMs);
         if (gif.empty()) {
-            if (!BoundingBox(placed).IsEmpty()) {
+            Oversized oversized;
+            oversized.Add(frames, placed);
+            if (oversized.count != 0) {
+                out.AddNote(oversized.Note());
+            } else if (!BoundingBox(placed).IsEmpty()) {
                 out.AddNote(TooLargeNote(placed));
             }
             return false;
@@ -393,8 +436,21 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
     }
     SurfaceBuffer buffer;
     if (!options.bFrames) {
-        return DrawAnimSheet(frames, options.nDirection, buffer, options.nHue) &&
-               out.AddPicture(buffer);
+        if (DrawAnimSheet(frames, options.nDirection, buffer, options.nHue)) {
+            return out.AddPicture(buffer);
+        }
+        // Frames with a size that make no sheet: too large together, or one alone.
+        std::uint32_t width = 0;
+        std::uint32_t height = 0;
+        for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
+            if (const std::optional<AnimFrame> header = frames.GetFrame(i)) {
+                KeepLarger(header->m_nWidth, header->m_nHeight, width, height);
+            }
+        }
+        if (width != 0 && height != 0) {
+            out.AddNote(TooLargeNote(width, height));
+        }
+        return false;
     }
     for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
         // A frame without pixels has no picture; the others keep their numbers.

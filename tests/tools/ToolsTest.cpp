@@ -812,6 +812,19 @@ TEST_F(ToolsTest, ADamagedActionIsLeftOutAndNamedTheOthersWritten) {
     }
     EXPECT_TRUE(files.count("anims-0190-a00.png") == 1 && files.count("anims-0190-a03.png") == 1);
     EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
+
+    // Frames each too large for a picture are named with their size, in every form of export.
+    const std::string huge = Generate("huge", {"--hostile", "huge-frames"});
+    ExpectRefused({"export", "anim", "1", "0", "3", "0", m_Scratch.File("f.png")},
+                  "anim body 1 action 0 direction 3 frame 0 (anim.mul 1, entry 110) is 16000 x "
+                  "30000 pixels, larger than a picture may be (8192 x 8192)",
+                  huge);
+    r = Cli({"export", "anim", "1", m_Scratch.File("h.png"), "--all-actions"}, huge);
+    EXPECT_EQ(r.status, 2);
+    ExpectParts(r.err, {"anim body 1: action 0 left out: 48 frame(s) larger than a picture may be "
+                        "(8192 x 8192 pixels; the largest is 16000 x 30000)\n"});
+    r = Cli({"export-all", "Anims", m_Scratch.File("huge-all")}, huge);
+    ExpectParts(r.err, {"tessaly: anims-0001.png: its frames do not fit in one picture"});
 }
 
 // A text file of the client that is a FIFO is named as refused, never waited on nor passed over.

@@ -168,13 +168,19 @@ int RunExport(Invocation& inv) {
         const std::string what =
             Format("anim body %u action %u direction %u frame %u (%s, entry %u)", body, action,
                    direction, frame, from.c_str(), frames.GetEntry());
-        if (!frames.GetFrame(frame)) {
+        const std::optional<AnimFrame> header = frames.GetFrame(frame);
+        if (!header) {
             throw UsageError(what + " does not exist (" + std::to_string(frames.GetFrameCount()) +
                              " frames)");
         }
         SurfaceBuffer buffer;
-        DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer, nullptr,
-                      options.nHue);
+        if (!DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer, nullptr,
+                           options.nHue) &&
+            header->m_nWidth != 0 && header->m_nHeight != 0) {
+            throw UsageError(what + Format(" is %u x %u pixels, larger than a picture may be "
+                                           "(8192 x 8192)",
+                                           header->m_nWidth, header->m_nHeight));
+        }
         WritePicture(inv, what, buffer, path);
         return 0;
     }
