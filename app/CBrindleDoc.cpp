@@ -210,7 +210,7 @@ bool CBrindleDoc::OnSaveDocument(const QString& path) {
             progress(done * 9, total * 10);
         };
     }
-    if (!SaveVerDataEntries(path.toStdString(), m_VerData, m_pSaveOps, writing)) {
+    if (!SaveVerDataEntries(path.toStdString(), m_VerData, m_pSaveOps, writing, &m_sSaveFailure)) {
         return false;
     }
     if (progress) {
@@ -373,8 +373,10 @@ std::string CBrindleDoc::MergeInto(const std::string& target, bool replace, CShe
                       scratch.errorString().toStdString().c_str());
     }
     const std::string patchPath = scratch.filePath(QStringLiteral("verdata.mul")).toStdString();
-    if (!SaveVerDataEntries(patchPath, m_VerData, nullptr, saving)) {
-        return Format("cannot write the document's records into '%s'", patchPath.c_str());
+    std::string why;
+    if (!SaveVerDataEntries(patchPath, m_VerData, nullptr, saving, &why)) {
+        return Format("cannot write the document's records into '%s'", patchPath.c_str()) +
+               (why.empty() ? "" : ": " + why);
     }
     CClientFiles& client = TheClientFiles();
     CVerDataTable table;

@@ -79,9 +79,12 @@ bool CDocument::DoSave(const QString& path) {
     if (!AskSaveSheets()) {
         return false;
     }
+    m_sSaveFailure.clear();
     if (!OnSaveDocument(path)) {
         // The save leaves the target as it was; the user is told, the document stays modified.
-        DataAppState().Ui().ShowMessage("Unable to save the file '" + path.toStdString() + "'.");
+        DataAppState().Ui().ShowMessage(
+            "Unable to save the file '" + path.toStdString() + "'" +
+            (m_sSaveFailure.empty() ? std::string(".") : ": " + m_sSaveFailure + "."));
         return false;
     }
     SetPathName(path);

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <string>
 #include <vector>
 
 namespace tessaly {
@@ -53,6 +54,11 @@ public:
     void UpdateAllViews(CView* pSender, int nHint = 0);
 
     CDocTemplate* GetDocTemplate() const { return m_pTemplate; }
+
+protected:
+    // Why the last OnSaveDocument failed, when it knows (empty: the message names the file
+    // only); DoSave adds it to its message.
+    std::string m_sSaveFailure;
 
 private:
     friend class CDocTemplate;

@@ -171,17 +171,39 @@ EntryEdit EditTileRecord(bool bItem, std::uint32_t nId, const TileRecordChange& 
 }
 
 bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entries,
-                        CSaveFileOps* ops, const SaveProgress& progress) {
+                        CSaveFileOps* ops, const SaveProgress& progress, std::string* pWhy) {
+    std::string why;
+    // The record that failed, named as "verdata" lists it.
+    const auto failed = [&entries, &why](std::int32_t i, const std::string& reason) {
+        const CUOVersionBlock* r = entries[i]->GetRecord();
+        why = r != nullptr
+                  ? Format("record %d (file id %u, block 0x%x) ", i, r->m_dwFileId, r->m_dwBlock)
+                  : Format("record %d ", i);
+        why += "cannot be written" + reason;
+    };
+    struct Report {
+        std::string& why;
+        std::string* pWhy;
+        ~Report() {
+            if (pWhy != nullptr) {
+                *pWhy = why;
+            }
+        }
+    } report{why, pWhy};
     try {
         return SaveVerDataFile(
             path, entries.GetCount(),
-            [&entries](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
+            [&entries, &failed](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
                 try {
-                    return entries[i]->WriteVerData(file, record);
+                    if (entries[i]->WriteVerData(file, record)) {
+                        return true;
+                    }
+                    failed(i, ": its data cannot be read");
                 } catch (...) {
                     LogCaughtException("writing a patch record");
-                    return false;
+                    failed(i, " (" + CaughtExceptionText(true) + ")");
                 }
+                return false;
             },
             ops, progress);
     } catch (...) {

@@ -102,8 +102,11 @@ inline constexpr const char* kTerrainFieldsMessage =
 
 // Saves the entries as a patch file through the safe save: every entry writes itself; the
 // target is replaced only when all of them did. ops: the file-system steps (null: the real
-// ones); progress: told after each entry.
+// ones); progress: told after each entry. pWhy (may be null) gets the record that could not be
+// written and why (its data lies outside the patch file, say); it stays empty when the file
+// itself could not be written.
 bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entries,
-                        CSaveFileOps* ops = nullptr, const SaveProgress& progress = {});
+                        CSaveFileOps* ops = nullptr, const SaveProgress& progress = {},
+                        std::string* pWhy = nullptr);
 
 }  // namespace tessaly

@@ -194,8 +194,10 @@ int RunPatch(Invocation& inv) {
     if (next != inv.args.size()) {
         throw UsageError("unexpected argument '" + inv.args[next] + "'");
     }
-    if (!SaveVerDataEntries(path, entries)) {
-        throw UsageError("cannot write '" + path + "' (it is left as it was)");
+    std::string why;
+    if (!SaveVerDataEntries(path, entries, nullptr, {}, &why)) {
+        throw UsageError("cannot write '" + path + "' (it is left as it was)" +
+                         (why.empty() ? "" : ": " + why));
     }
     if (inv.json) {
         QJsonObject o;
