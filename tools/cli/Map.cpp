@@ -3,6 +3,7 @@
 #include "Cli.h"
 #include "ClientFiles.h"
 #include "DataExport.h"
+#include "EntryPicture.h"
 #include "Facet.h"
 #include "MapPicture.h"
 #include "Text.h"
@@ -71,9 +72,12 @@ int RunRenderMap(Invocation& inv) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     MapPictureSize(clipped, scale, width, height);
-    if (std::uint64_t{width} * height > (std::uint64_t{1} << 29)) {
+    // The picture is held whole (4 bytes a pixel) while it is encoded: past the largest picture
+    // made off screen it would take gigabytes.
+    if (std::uint64_t{width} * height > kMaxPicturePixels) {
         throw UsageError("the picture would be " + std::to_string(width) + " x " +
-                         std::to_string(height) + " pixels; choose a smaller region or scale");
+                         std::to_string(height) +
+                         " pixels, more than 8192 x 8192; choose a smaller region or scale");
     }
     CRadarTable colours;
     colours.Load(TheClientFiles());
