@@ -21,6 +21,7 @@ namespace tessaly {
 bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     m_Entries.clear();
     m_nSkipped = 0;
+    m_Damaged.clear();
     m_sError.clear();
     const DataTypeDef* def = GetTypeDef(m_nCategory);
     if (def == nullptr) {
@@ -32,6 +33,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     // One result per entry, filled by whichever thread takes it; read in index order after.
     struct Result {
         bool bHasData = false;
+        bool bDamaged = false;  // without data because it is damaged
         std::vector<ExportedFile> files;
         std::string error;
     };
@@ -68,6 +70,13 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     LogCaughtException("exporting an entry");
                     // Parts written before the failure are on disk: the manifest lists them.
                     result.bHasData = !data.IsEmpty();
+                }
+                if (!result.bHasData) {
+                    try {
+                        result.bDamaged = entry->GetReadStatus() == ReadStatus::Damaged;
+                    } catch (...) {
+                        result.bDamaged = true;
+                    }
                 }
                 for (const std::string& note : data.GetNotes()) {
                     g_pEventLog->LogRepeatable("exporting an entry",
@@ -111,7 +120,11 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
             return false;
         }
         if (!result.bHasData) {
-            ++m_nSkipped;
+            if (result.bDamaged) {
+                m_Damaged.push_back(n);
+            } else {
+                ++m_nSkipped;
+            }
             continue;
         }
         for (ExportedFile& file : result.files) {
@@ -153,6 +166,11 @@ std::string CCategoryExport::ManifestJson() const {
     doc[QStringLiteral("category")] = QString::fromLatin1(def != nullptr ? def->m_pszName : "");
     doc[QStringLiteral("entries")] = files;
     doc[QStringLiteral("skipped")] = static_cast<qint64>(m_nSkipped);
+    QJsonArray damaged;
+    for (const std::uint32_t n : m_Damaged) {
+        damaged.append(static_cast<qint64>(n));
+    }
+    doc[QStringLiteral("damaged")] = damaged;
     return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
 }
 

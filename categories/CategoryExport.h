@@ -36,14 +36,17 @@ public:
 
     // The exported entries in index order.
     const std::vector<Entry>& GetEntries() const { return m_Entries; }
-    // Entries without data to export (no data, or none that decodes).
+    // Entries without data to export (no data, or none that decodes), the damaged ones apart.
     std::uint32_t GetSkipped() const { return m_nSkipped; }
+    // The damaged entries (their record or data does not hold together), in index order:
+    // skipped too, but named.
+    const std::vector<std::uint32_t>& GetDamaged() const { return m_Damaged; }
     std::uint32_t GetTotal() const { return m_nTotal; }
     std::uint64_t GetFileCount() const;
     const std::string& GetError() const { return m_sError; }
 
     // The manifest's text: {"category": name, "entries": [{"entry", "file", "size"}, ...],
-    // "skipped": n}, one object per file, in index order.
+    // "skipped": n, "damaged": [entry, ...]}, one object per file, in index order.
     std::string ManifestJson() const;
 
 private:
@@ -52,6 +55,7 @@ private:
     CClientFiles* m_pFiles;  // not owned
     std::vector<Entry> m_Entries;
     std::uint32_t m_nSkipped = 0;
+    std::vector<std::uint32_t> m_Damaged;
     std::uint32_t m_nTotal = 0;
     std::string m_sError;
 };

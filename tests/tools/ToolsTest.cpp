@@ -596,6 +596,18 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     }
     EXPECT_EQ(listed, damaged);
     EXPECT_GT(unused, 0);
+    // export-all names them apart from the entries without data.
+    const std::string all = m_Scratch.File("all");
+    const std::string summary = Cli({"export-all", "Items", all}, dir).out;
+    EXPECT_TRUE(Contains(
+        summary,
+        Format("\n%zu damaged entries skipped (listed in manifest.json)\n", damaged.size())))
+        << summary;
+    std::set<std::uint32_t> named;
+    for (const QJsonValue& n : Json(ReadText(all + "/manifest.json"))["damaged"].toArray()) {
+        named.insert(static_cast<std::uint32_t>(n.toInteger()));
+    }
+    EXPECT_EQ(named, damaged);
 
     // Export says why there is no picture: a damaged entry, a file that is not there, an empty
     // slot.

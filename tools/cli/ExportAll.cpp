@@ -117,6 +117,7 @@ int RunExportAll(Invocation& inv) {
         o["entries"] = static_cast<qint64>(run.GetEntries().size());
         o["files"] = static_cast<qint64>(run.GetFileCount());
         o["skipped"] = static_cast<qint64>(run.GetSkipped());
+        o["damaged"] = static_cast<qint64>(run.GetDamaged().size());
         o["manifest"] = LocalString((std::filesystem::path(dir) / kExportManifest).string());
         inv.PrintJson(o);
     } else {
@@ -125,6 +126,10 @@ int RunExportAll(Invocation& inv) {
                            static_cast<unsigned long long>(run.GetFileCount()))
                  << dir << " (" << kExportManifest << ")\n"
                  << Format("%u entries without data skipped\n", run.GetSkipped());
+        if (!run.GetDamaged().empty()) {
+            *inv.out << Format("%zu damaged entries skipped (listed in %s)\n",
+                               run.GetDamaged().size(), kExportManifest);
+        }
     }
     return 0;
 }
