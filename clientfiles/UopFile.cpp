@@ -507,13 +507,17 @@ const std::vector<std::uint8_t>* CUopContainer::LoadMapChunk(CQFile& file, const
     return &m_Kept.front().bytes;
 }
 
+bool UopEntryHoldsRecord(const UopEntry& entry, std::uint32_t headerBytes) {
+    return entry.decompressedLength >= headerBytes &&
+           entry.decompressedLength - headerBytes <= ~IndexRecord::kPatchBit;
+}
+
 bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record) {
     if (m_Kind.indexSlot < 0) {
         return false;
     }
     const UopEntry* e = EntryFor(entry);
-    if (e == nullptr || e->decompressedLength < m_Kind.headerBytes ||
-        e->decompressedLength - m_Kind.headerBytes > ~IndexRecord::kPatchBit) {
+    if (e == nullptr || !UopEntryHoldsRecord(*e, m_Kind.headerBytes)) {
         return false;
     }
     record = IndexRecord{};

@@ -51,6 +51,10 @@ struct UopEntry {
     std::uint32_t checksum = 0;
 };
 
+// Whether an entry's length, less the header bytes that stand for the extra words, can be an
+// index record's: an entry that cannot reads as no entry at all.
+bool UopEntryHoldsRecord(const UopEntry& entry, std::uint32_t headerBytes);
+
 // Which file slots a container stands for, and how its entries are named.
 struct UopKind {
     std::int32_t indexSlot;  // -1: no index (the map)

@@ -212,11 +212,22 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     EXPECT_TRUE(Unreadable(2));
     std::vector<std::uint8_t> block;
     EXPECT_TRUE(Load(1, block));
-    // A length past bit 30 cannot be an index record: absent.
+    // A length past bit 30 cannot be an index record: absent, and converted as absent (not as
+    // a damaged entry).
     m_bytes = good;
     Patch32(1, 16, 0x90000000u);
     Use();
     EXPECT_FALSE(Load(2, block));
+    TempDir out;
+    EntryFileOptions options;
+    options.form = ClientForm::MulPair;
+    ConvertClientFiles(m_files, (out.Path() / "mul").string(), false, options);
+    CVerDataTable none;
+    CClientFiles converted(&none);
+    converted.SetChosenDir((out.Path() / "mul").string());
+    IndexRecord r;
+    EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 2, r), ReadStatus::Absent);
+    EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 1, r), ReadStatus::Ok);
 }
 
 // An entry claiming far more than its stream holds (within the bound of what zlib can
