@@ -1297,8 +1297,8 @@ TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
     EXPECT_EQ(Lines(r.err), 1) << r.err;
     ExpectParts(r.err,
                 {"verdata.mul' cannot be read (VerData: Too many records): going on without it\n"});
-    ExpectRefused({"--verdata", dir + "/verdata.mul", "list", "Items"}, "VerData: Too many records",
-                  dir);
+    ExpectRefused({"--verdata", dir + "/verdata.mul", "list", "Items"},
+                  "a damaged or cut file could not be read: VerData: Too many records", dir);
 }
 
 // A FIFO as the patch file (or as --verdata), or as the picture or wave of a change, is refused

@@ -139,7 +139,10 @@ int main(int argc, char** argv) {
     try {
         return Run(argc, argv);
     } catch (const tessaly::CTarnError& e) {
-        std::cerr << "tessaly-cli: " << e.m_pszDescription << '\n';
+        // A read that failed deep in the data layer: said as what it means to the user, with
+        // the reader's own words for a report.
+        std::cerr << "tessaly-cli: a damaged or cut file could not be read: " << e.m_pszDescription
+                  << '\n';
     } catch (const std::exception& e) {
         std::cerr << "tessaly-cli: " << e.what() << '\n';
     } catch (...) {
