@@ -85,13 +85,25 @@ bool CDataDefAnim::IsValid() {
 ReadStatus CDataDefAnim::GetReadStatus() {
     const BodySource* source = GetSource();
     if (source == nullptr || source->source == 0) {
-        const ReadStatus first = CDataDefIndex::GetReadStatus();
-        if (first != ReadStatus::Ok && first != ReadStatus::Absent) {
-            return first;
-        }
         // The body's other records: one that lies outside anim.mul damages the body, used or
         // not (the first record alone decides whether it is used).
-        for (std::int32_t action = 0; action < static_cast<std::int32_t>(GetActionCount());
+        const ReadStatus base = CDataDefIndex::GetReadStatus();
+        if (base != ReadStatus::Ok && base != ReadStatus::Absent) {
+            return base;
+        }
+        return AnyRecordDamaged() ? ReadStatus::Damaged : base;
+    }
+    if (!source->present) {
+        return ReadStatus::Absent;
+    }
+    return source->damaged ? ReadStatus::Damaged : ReadStatus::Ok;
+}
+
+bool CDataDefAnim::AnyRecordDamaged() {
+    if (!m_bAnyRecordDamaged) {
+        m_bAnyRecordDamaged = false;
+        for (std::int32_t action = 0;
+             action < static_cast<std::int32_t>(GetActionCount()) && !*m_bAnyRecordDamaged;
              ++action) {
             // Direction 3 is the action's first stored direction.
             const std::uint32_t first = GetAnimIndex(GetIndex(), action, 3);
@@ -99,16 +111,13 @@ ReadStatus CDataDefAnim::GetReadStatus() {
                 IndexRecord record;
                 if (Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim, first + stored, record) ==
                     ReadStatus::Damaged) {
-                    return ReadStatus::Damaged;
+                    m_bAnyRecordDamaged = true;
+                    break;
                 }
             }
         }
-        return first;
     }
-    if (!source->present) {
-        return ReadStatus::Absent;
-    }
-    return source->damaged ? ReadStatus::Damaged : ReadStatus::Ok;
+    return *m_bAnyRecordDamaged;
 }
 
 bool CDataDefAnim::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
@@ -117,6 +126,7 @@ bool CDataDefAnim::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {
 
 bool CDataDefAnim::ReadIndex() {
     m_pSources = ClientAnimSources(Files(), false);
+    m_bAnyRecordDamaged.reset();
     const BodySource* source = GetSource();
     if (source == nullptr || source->source == 0) {
         // anim.mul's record keeps its part in patch links and the damage marks.

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace tessaly {
 class CHueField;
@@ -62,9 +63,13 @@ public:
 
 private:
     bool ExportAllActions(const ExportOptions& options, CExportData& out);
+    // Whether a record of the body's actions (in anim.mul) lies outside the file.
+    bool AnyRecordDamaged();
 
     std::array<std::unique_ptr<CTileAnimType>, kFrameSets> m_FrameSets;
     std::shared_ptr<const CAnimSources> m_pSources;
+    // AnyRecordDamaged's answer, found once per ReadIndex: the list asks on every paint.
+    std::optional<bool> m_bAnyRecordDamaged;
 };
 
 // Draws frame `frame` of a frame set for direction d into buffer, sized to the frame, in the

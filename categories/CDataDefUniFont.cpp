@@ -15,13 +15,13 @@ std::vector<ClientTextFile> GetUniFontFiles() {
 
 std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex) {
     const std::vector<ClientTextFile> files = GetUniFontFiles();
-    if (nIndex >= files.size()) {
-        return nullptr;
-    }
+    return nIndex < files.size() ? GetUniFont(files[nIndex]) : nullptr;
+}
+
+std::shared_ptr<const UniFontFile> GetUniFont(const ClientTextFile& file) {
     static std::mutex lock;
     static std::map<std::string, std::pair<FileStamp, std::shared_ptr<const UniFontFile>>> cache;
     std::lock_guard hold(lock);
-    const ClientTextFile& file = files[nIndex];
     const FileStamp stamp = GetFileStamp(file.path);
     auto& [known, font] = cache[file.path];
     if (font == nullptr || !(known == stamp)) {
@@ -64,11 +64,8 @@ ReadStatus CDataDefUniFont::GetReadStatus() {
 
 std::string CDataDefUniFont::FilesNote(CClientFiles& /*files*/) {
     std::string note;
-    for (std::uint32_t n = 0; n < GetUniFontFiles().size(); ++n) {
-        const std::shared_ptr<const UniFontFile> font = GetUniFont(n);
-        if (font == nullptr) {
-            continue;
-        }
+    for (const ClientTextFile& file : GetUniFontFiles()) {
+        const std::shared_ptr<const UniFontFile> font = GetUniFont(file);
         std::string problem = font->error;
         constexpr std::size_t kTableBytes = std::size_t{CUniFont::kCodes} * 4;
         if (problem.empty() && font->broken != 0) {

@@ -25,6 +25,8 @@ std::vector<ClientTextFile> GetUniFontFiles();
 // A font file read whole, once per file and again when it changes on disk; null for an entry
 // number without a file.
 std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex);
+// The same for a file found by GetUniFontFiles.
+std::shared_ptr<const UniFontFile> GetUniFont(const ClientTextFile& file);
 
 // The line a font's entry draws: its list picture and export.
 inline constexpr const char* kUniFontSample =

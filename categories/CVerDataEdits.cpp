@@ -176,40 +176,33 @@ bool SaveVerDataEntries(const std::string& path, CQObArray<CDataVerData*>& entri
     // The record that failed, named as "verdata" lists it.
     const auto failed = [&entries, &why](std::int32_t i, const std::string& reason) {
         const CUOVersionBlock* r = entries[i]->GetRecord();
-        why = r != nullptr
-                  ? Format("record %d (file id %u, block 0x%x) ", i, r->m_dwFileId, r->m_dwBlock)
-                  : Format("record %d ", i);
-        why += "cannot be written" + reason;
+        why = (r != nullptr
+                   ? Format("record %d (file id %u, block 0x%x) ", i, r->m_dwFileId, r->m_dwBlock)
+                   : Format("record %d ", i)) +
+              "cannot be written" + reason;
+        return false;
     };
-    struct Report {
-        std::string& why;
-        std::string* pWhy;
-        ~Report() {
-            if (pWhy != nullptr) {
-                *pWhy = why;
-            }
-        }
-    } report{why, pWhy};
+    bool saved = false;
     try {
-        return SaveVerDataFile(
+        saved = SaveVerDataFile(
             path, entries.GetCount(),
             [&entries, &failed](std::int32_t i, CQFile& file, CUOVersionBlock& record) {
                 try {
-                    if (entries[i]->WriteVerData(file, record)) {
-                        return true;
-                    }
-                    failed(i, ": its data cannot be read");
+                    return entries[i]->WriteVerData(file, record) ||
+                           failed(i, ": its data cannot be read");
                 } catch (...) {
                     LogCaughtException("writing a patch record");
-                    failed(i, " (" + CaughtExceptionText(true) + ")");
+                    return failed(i, " (" + CaughtExceptionText(true) + ")");
                 }
-                return false;
             },
             ops, progress);
     } catch (...) {
         LogCaughtException("saving a patch file");
-        return false;
     }
+    if (pWhy != nullptr) {
+        *pWhy = saved ? std::string() : why;
+    }
+    return saved;
 }
 
 }  // namespace tessaly
