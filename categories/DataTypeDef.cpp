@@ -1,5 +1,6 @@
 #include "DataTypeDef.h"
 
+#include "BodyDefs.h"
 #include "CDataDefAnim.h"
 #include "CDataDefCliloc.h"
 #include "CDataDefFont.h"
@@ -220,8 +221,11 @@ const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
     }
     if (found != nullptr && pIndex != nullptr) {
         // A key too large for its first entry to be numbered names no entry of any list.
-        const std::uint64_t first =
-            std::uint64_t{block - found->m_nFirstRecord} * RecordEntryCount(*found);
+        // An anim.mul record is one action and direction of the body whose block holds it.
+        const std::uint32_t key = block - found->m_nFirstRecord;
+        const std::uint64_t first = found->m_nId == kCategoryAnims
+                                        ? SlotOfAnimRecord(key)
+                                        : std::uint64_t{key} * RecordEntryCount(*found);
         *pIndex = static_cast<std::uint32_t>(std::min<std::uint64_t>(first, 0xFFFFFFFFu));
     }
     return found;

@@ -111,7 +111,8 @@ std::span<const DataTypeDef> GetTypeDefs();
 // The entry a record key of a data file stands for: the row whose data file it is and whose
 // first record is the highest not above the key ("art.mul" blocks below kArtItemBase are
 // Terrain, the rest Items), and the entry number: the first of the RecordEntryCount entries the
-// record replaces. Null for a file no row uses.
+// record replaces (for "anim.mul", the body whose block holds the record). Null for a file no row
+// uses.
 const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
                                    std::uint32_t* pIndex = nullptr);
 // How many consecutive entries one record of the category's data file replaces: eight for the

@@ -50,6 +50,19 @@ bool FirstAnimRecord(AnimClass c, std::uint32_t slot, std::uint64_t& first) {
     return false;
 }
 
+std::uint32_t SlotOfAnimRecord(std::uint32_t record) {
+    // High slots 0-199 take records 0-21,999, low slots 200-399 the next 13,000, people after.
+    constexpr std::uint32_t kLowFirst = 200 * 110;
+    constexpr std::uint32_t kPeopleFirst = kLowFirst + 200 * 65;
+    if (record < kLowFirst) {
+        return record / 110;
+    }
+    if (record < kPeopleFirst) {
+        return 200 + (record - kLowFirst) / 65;
+    }
+    return 400 + (record - kPeopleFirst) / 175;
+}
+
 namespace {
 
 constexpr std::string_view kBlanks = " \t\r\v\f";

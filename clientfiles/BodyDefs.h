@@ -34,6 +34,9 @@ std::uint32_t ActionCount(AnimClass c);
 // The index record of a slot's first action and stored direction 0: s x 110 high,
 // 9,000 + s x 65 low, (s - 200) x 175 people (none for a people slot below 200).
 bool FirstAnimRecord(AnimClass c, std::uint32_t slot, std::uint64_t& first);
+// The slot whose block holds an index record, in the layout of a file whose slots take the class
+// of their number (anim.mul's): the inverse of FirstAnimRecord over ClassOfNumber.
+std::uint32_t SlotOfAnimRecord(std::uint32_t record);
 
 // The files after anim.mul that "Bodyconv.def" names: anim2 ... anim6.
 inline constexpr std::size_t kBodyconvFiles = 5;

@@ -269,6 +269,27 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
     }
 }
 
+// A patch record of anim.mul is one action and direction of a body: the list marks that body,
+// of each class, and its sheet's target is that body, not the entry numbered like the record.
+TEST_F(AnimListTest, APatchRecordMarksTheBodyWhoseActionItReplaces) {
+    for (const auto& [body, action, direction] :
+         {std::tuple{1u, 21, 4}, std::tuple{201u, 12, 0}, std::tuple{400u, 34, 3}}) {
+        SCOPED_TRACE(body);
+        const std::uint32_t record = GetAnimIndex(body, action, direction);
+        m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{kSlotAnim, record, 0, 0, 0, 0}));
+        Show(kCategoryAnims);
+        const int row = RowOfIndex(body);
+        ASSERT_GE(row, 0);
+        EXPECT_EQ(Cell(row, 1), "*");
+        const int numbered = RowOfIndex(record);
+        EXPECT_TRUE(numbered < 0 || Cell(numbered, 1) == " ");
+        CDataDef* target = m_Host.m_Records[m_Host.m_Records.GetSize() - 1]->GetTarget();
+        ASSERT_NE(target, nullptr);
+        EXPECT_EQ(target->GetDataType(), kCategoryAnims);
+        EXPECT_EQ(target->GetIndex(), body);
+    }
+}
+
 // A body of anim2.mul with a record past the end of its .mul, and a container body whose table
 // entry puts an action past the end of its container, list as damaged before any frame is read;
 // the other bodies of the same files do not.

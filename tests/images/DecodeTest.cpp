@@ -442,6 +442,12 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
     EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     EXPECT_EQ(GetAnimIndex(400, 0, -1), 35003u);
+    // Each record of a block leads back to its body, at the edges of the three classes.
+    for (const std::uint32_t body : {0u, 199u, 200u, 399u, 400u, 2047u}) {
+        const auto actions = GetAnimActionCount(body);
+        EXPECT_EQ(SlotOfAnimRecord(GetAnimIndex(body, 0, 3)), body);
+        EXPECT_EQ(SlotOfAnimRecord(GetAnimIndex(body, actions - 1, 7)), body);
+    }
 }
 
 // What the encoders leave out: a pixel marked transparent is not drawn whatever its word; an
