@@ -932,6 +932,10 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"export", "anim", "1", "34", "3", png, "--gif"},
         {"export", "anim", "1", "0", "3", "0", m_Scratch.File("j.gif"), "--gif"},
         {"render-map", "0", png, png},
+        // A word past what a read-only command takes.
+        {"hue", "1", "2"},
+        {"files", "x"},
+        {"list", "Items", "Hues"},
         {"render-map", "0", png, "--scale", "64"},  // 2048 x 262144: past 8192 x 8192
     };
     for (const std::vector<std::string>& args : mistakes) {

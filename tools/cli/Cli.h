@@ -82,6 +82,8 @@ struct Command {
     // part of a shared command such as "export"); such commands are tried before the general
     // one of the same name.
     const char* kind = nullptr;
+    // Its options take the words after them (patch): the handler checks what is left over.
+    bool optionWords = false;
 };
 
 void RegisterCommand(const Command& command);

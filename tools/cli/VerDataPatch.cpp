@@ -223,7 +223,7 @@ const CommandRegistrar kPatch({"patch", "FILE [--replace] [--delete] [--tiledata
                                "--delete KIND ID, --tiledata item|terrain ID name=TEXT "
                                "flags=0xN FIELD=N... (repeatable, in order; written once, or not "
                                "at all)",
-                               false, RunPatch});
+                               false, RunPatch, nullptr, true});
 
 }  // namespace
 }  // namespace tessaly::cli

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -69,6 +70,28 @@ QList<QCommandLineOption> UsageOptions(std::string_view usage) {
     return options;
 }
 
+// The words a command takes when its usage has one form: its usage before the options.
+std::string_view ArgWords(const Command& c) {
+    const std::string_view usage = c.usage;
+    const std::string_view words = usage.substr(0, usage.find('['));
+    return words.substr(0, words.find_last_not_of(' ') + 1);
+}
+
+// How many words that is; none for a command of several forms or whose options take words,
+// whose handler checks them.
+std::optional<std::size_t> FixedArgCount(const Command& c) {
+    if (c.optionWords || std::string_view(c.usage).find(" | ") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const std::string_view words = ArgWords(c);
+    std::size_t count = 0;
+    for (std::size_t at = words.find_first_not_of(' '); at != std::string_view::npos;
+         at = words.find_first_not_of(' ', words.find(' ', at))) {
+        ++count;
+    }
+    return count;
+}
+
 int Run(int argc, char** argv) {
     const GlobalOptionList global;
     const auto& [clientDir, verdata, json, version] = global;
@@ -123,6 +146,11 @@ int Run(int argc, char** argv) {
             }
             if (!wrong.empty()) {
                 throw UsageError("unknown option '" + wrong.front() + "' for '" + name + "'");
+            }
+            if (const auto count = FixedArgCount(c); count && inv.args.size() > *count) {
+                const std::string_view words = ArgWords(c);
+                throw UsageError("unexpected argument '" + inv.args[*count] + "' for '" + name +
+                                 (words.empty() ? "" : " ") + std::string(words) + "'");
             }
             if (c.needsClient) {
                 PrepareClientFiles(inv.global);
