@@ -3,13 +3,16 @@
 #include "CDataVerData.h"
 #include "DataModel.h"
 #include "DataTypeDef.h"
+#include "EntryReader.h"
 #include "EventLog.h"
 #include "MulBlock.h"
 #include "Surface.h"
+#include "TarnError.h"
 #include "Text.h"
 
 #include <algorithm>
 #include <cstring>
+#include <string_view>
 
 namespace tessaly {
 
@@ -46,7 +49,23 @@ bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
     }
     IndexRecord change;
     if (!GetLinkedChange(change)) {
-        return LoadBlockLogged(block);
+        if (block.IsLoaded()) {
+            return true;
+        }
+        m_bDataDamaged = false;
+        try {
+            return block.EnsureLoaded();
+        } catch (const CTarnError& e) {
+            // Damage is the entry's state, said by its read status and the list's mark.
+            if (std::string_view(e.m_pszDescription) == kDamagedEntry) {
+                m_bDataDamaged = true;
+                return false;
+            }
+            LogCaughtException("loading an entry's data");
+        } catch (...) {
+            LogCaughtException("loading an entry's data");
+        }
+        return false;
     }
     if (!block.IsLoaded()) {
         block.SetMemoryData(change, m_pVerData->GetChangeBytes());
@@ -167,6 +186,9 @@ ReadStatus CDataDefIndex::GetReadStatus() {
     IndexRecord change;
     if (GetLinkedChange(change)) {
         return ReadStatus::Ok;
+    }
+    if (DataFoundDamaged()) {
+        return ReadStatus::Damaged;
     }
     if (m_nIndexSlot < 0) {
         return CDataDef::GetReadStatus();

@@ -122,8 +122,13 @@ public:
     // files, which keeps any tabs it holds (real hue names do); 0 when every tab parts fields.
     virtual int GetListFieldLimit() const { return 0; }
     // Whether the entry's data can be read, without reading it (ReadStatus): the base says Ok
-    // for a valid entry and Absent for another.
-    virtual ReadStatus GetReadStatus() { return IsValid() ? ReadStatus::Ok : ReadStatus::Absent; }
+    // for a valid entry and Absent for another, Damaged once a load found its data damaged.
+    virtual ReadStatus GetReadStatus() {
+        if (m_bDataDamaged) {
+            return ReadStatus::Damaged;
+        }
+        return IsValid() ? ReadStatus::Ok : ReadStatus::Absent;
+    }
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     // The file set the entry reads.
@@ -136,8 +141,11 @@ public:
     bool GetLinkedChange(IndexRecord& record) const;
     // Loads the block with the entry's data: none for a deleted entry, the data of a linked
     // change made in memory, else what the block reads through the file set. False (logged)
-    // without data.
+    // without data; data its block finds damaged is not logged but makes the entry's read
+    // status Damaged (DataFoundDamaged).
     bool LoadEntryBlock(CMulBlockType& block) const;
+    // The last load of the entry's data found it damaged inside a record that holds together.
+    bool DataFoundDamaged() const { return m_bDataDamaged; }
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
     // The entry is deleted by its patch link: a record of a patch file or a change made in
@@ -158,6 +166,8 @@ public:
 
 private:
     std::uint32_t m_nIndex;
+    // A load found the bytes its record holds damaged (beside m_nIndex: no room taken).
+    mutable bool m_bDataDamaged = false;
     CDataVerData* m_pVerData = nullptr;  // not owned: the document owns its records
     CClientFiles* m_pFiles;              // not owned
     // The cached list text, null until first needed: byte 0 holds the number of fields, then

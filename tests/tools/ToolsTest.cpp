@@ -840,6 +840,39 @@ TEST_F(ToolsTest, ADamagedActionIsLeftOutAndNamedTheOthersWritten) {
 }
 
 // A text file of the client that is a FIFO is named as refused, never waited on nor passed over.
+// A picture whose record holds together but whose bytes do not is damaged: export says so, and
+// export-all counts it damaged, not an empty slot, with no stray log line.
+TEST_F(ToolsTest, APictureWhoseDataIsDamagedInsideIsNamedDamaged) {
+    const std::string dir = Generate("undecodable");
+    std::vector<std::uint8_t> art = TempDir::ReadFile(dir + "/art.mul");
+    const std::vector<std::uint8_t> idx = TempDir::ReadFile(dir + "/artidx.mul");
+    // Item 6 claims 30000 x 30000 pixels, its rows far past its record; item 7 a width of 0.
+    const auto setSize = [&](std::uint32_t item, std::uint16_t width, std::uint16_t height) {
+        std::uint32_t offset = 0;
+        std::memcpy(&offset, idx.data() + std::size_t{kArtItemBase + item} * 12, 4);
+        const std::uint16_t size[2] = {width, height};
+        std::memcpy(art.data() + offset + 4, size, 4);
+    };
+    setSize(6, 30000, 30000);
+    setSize(7, 0, 44);
+    m_Scratch.Write("undecodable/art.mul", art);
+
+    const std::string png = m_Scratch.File("x.png");
+    for (const char* item : {"0x6", "0x7"}) {
+        Result r = Cli({"export", "item", item, png}, dir);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_EQ(r.err, std::string("tessaly-cli: item ") + item +
+                             " is damaged: its record or data does not hold together\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists(png));
+    const std::string all = m_Scratch.File("items");
+    Result r = Cli({"export-all", "Items", all}, dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(Lines(r.err), 0) << r.err;
+    const QJsonArray damaged = Json(ReadText(all + "/manifest.json")).object()["damaged"].toArray();
+    EXPECT_EQ(damaged, (QJsonArray{6, 7}));
+}
+
 TEST_F(ToolsTest, TextFilesThatAreNotRegularAreNamed) {
     const std::string dir = Generate("fifos");
     for (const char* name : {"speech.mul", "unifont1.mul", "Cliloc.deu"}) {
