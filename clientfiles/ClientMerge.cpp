@@ -173,23 +173,26 @@ void WriteKeptRecords(CClientFiles& files, const std::vector<std::int32_t>& kept
     std::uint64_t offset = 4 + std::uint64_t{CUOVersionBlock::kSize} * kept.size();
     for (const std::int32_t i : kept) {
         const CUOVersionBlock& r = table.ElementAt(i);
-        readable.push_back(r.m_dwLength == 0 ||
+        // The length field is kept as it stands (its top bit too); the bytes are what every
+        // reader takes, the length without that bit.
+        const std::uint32_t length = IndexFromPatch(r).GetLength();
+        readable.push_back(length == 0 ||
                            files.DataStatus(kSlotVerData, IndexFromPatch(r)) == ReadStatus::Ok);
-        if (readable.back() && offset + r.m_dwLength > 0xFFFFFFFFu) {
+        if (readable.back() && offset + length > 0xFFFFFFFFu) {
             throw COutputError("the patch records left in 'verdata.mul' pass 4 GiB");
         }
         head.u32(r.m_dwFileId).u32(r.m_dwBlock);
         head.u32(readable.back() ? static_cast<std::uint32_t>(offset) : IndexRecord::kNoData - 1);
         head.u32(r.m_dwLength).u16(r.m_wExtra1).u16(r.m_wExtra2);
-        offset += readable.back() ? r.m_dwLength : 0;
+        offset += readable.back() ? length : 0;
     }
     target.Write(head.data().data(), static_cast<std::uint32_t>(head.size()));
     for (std::size_t k = 0; k < kept.size(); ++k) {
         const CUOVersionBlock& r = table.ElementAt(kept[k]);
-        if (r.m_dwLength != 0 && readable[k]) {
+        if (readable[k] && IndexFromPatch(r).GetLength() != 0) {
             const std::vector<std::uint8_t> bytes =
                 ReadPatchBytes(files, kSlotVerData, IndexFromPatch(r));
-            target.Write(bytes.data(), r.m_dwLength);
+            target.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
         }
     }
     target.FlushBuffer();

@@ -615,10 +615,13 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
         }
         // A multi numbered past any client's is kept, not met with an index grown to reach it.
         patches.push_back({kSlotMulti, 0x40000, std::vector<std::uint8_t>(12, 3)});
+        // A record of no file's whose length field has its top bit set: kept with its 16 bytes.
+        patches.push_back({40, 2, std::vector<std::uint8_t>(16, 0x5A)});
         // An art record whose data lies outside the patch file: the entry reads as damaged.
         patches.push_back({kSlotArt, kArtItemBase + 9, std::vector<std::uint8_t>(10, 1)});
         std::vector<std::uint8_t> verdata = mk::BuildVerData(patches);
         StoreLE32(verdata.data() + 4 + (patches.size() - 1) * 20 + 8, 0x7FFFFF00);
+        StoreLE32(verdata.data() + 4 + (patches.size() - 2) * 20 + 12, 0x80000010);
         dir.Write("client/verdata.mul", verdata);
         if (damaged) {
             mk::DamageClient(source, 7);  // the containers' tables too
@@ -645,9 +648,20 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
                   result.written.back().records);
         if (!damaged) {
             // The map block past the end, the long tile data group, the short hue group, the
-            // record of no file, the far multi.
-            EXPECT_EQ(result.written.back().records, 5u);
+            // two records of no file, the far multi.
+            EXPECT_EQ(result.written.back().records, 6u);
         }
+        bool keptWhole = false;
+        for (std::int32_t i = 0; i < plain.table.GetCount(); ++i) {
+            const CUOVersionBlock& r = plain.table.ElementAt(i);
+            if (r.m_dwFileId == 40 && r.m_dwBlock == 2) {
+                std::vector<std::uint8_t> kept(16);
+                EXPECT_EQ(r.m_dwLength, 0x80000010u);
+                keptWhole = plain.files.ReadData(kSlotVerData, IndexFromPatch(r), kept) &&
+                            kept == std::vector<std::uint8_t>(16, 0x5A);
+            }
+        }
+        EXPECT_TRUE(damaged || keptWhole);
         const auto before = ReadEveryEntry(patched.files, 0x10000);
         const auto after = ReadEveryEntry(plain.files, 0x10000);
         ASSERT_EQ(before.size(), after.size());
