@@ -54,25 +54,25 @@ bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
         file.Write(m_ChangeBytes.data(), static_cast<std::uint32_t>(m_ChangeBytes.size()));
         return true;
     }
-    const std::uint64_t start = file.GetPosition();
-    CDataDef* target = GetTarget();
-    if (target != nullptr && target->WriteVerData(file, record)) {
+    // A record read from the patch file goes over unchanged, the record and its bytes as the
+    // opened file holds them: written again by its entry, it would lose bytes the entry does
+    // not read (past its rows, a row it cannot draw), its extra words, or its own bytes to
+    // another record of the same key. Only a record whose bytes the file does not hold whole is
+    // written by its entry, from the part the entry reads.
+    if (m_Record && CopySourceRecord(file, record)) {
         return true;
     }
-    // Kinds that do not write themselves, and records whose data the entry cannot load (a
-    // deletion, say), go over unchanged: the record and its bytes as the opened file holds them.
-    // A record the entry began to write cannot be taken back.
-    if (!m_Record || file.GetPosition() != start) {
-        return false;
-    }
-    return CopySourceRecord(file, record);
+    CDataDef* target = GetTarget();
+    return target != nullptr && target->WriteVerData(file, record);
 }
 
 bool CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const {
     const std::uint32_t offset = record.m_dwOffset;
     record = *m_Record;
     record.m_dwOffset = offset;
-    if (record.m_dwLength == 0) {
+    // The length field is kept as it stands; its bytes are what readers take, without bit 31.
+    const std::uint32_t length = IndexFromPatch(*m_Record).GetLength();
+    if (length == 0) {
         return true;
     }
     ActivatePatch();
@@ -81,15 +81,15 @@ bool CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const
         return false;
     }
     CQFile& source = files.GetFile(kSlotVerData);
-    if (!FitsIn(m_Record->m_dwOffset, m_Record->m_dwLength, source.GetLength())) {
+    if (!FitsIn(m_Record->m_dwOffset, length, source.GetLength())) {
         return false;  // the opened file does not hold the record's bytes
     }
-    std::vector<std::uint8_t> bytes(m_Record->m_dwLength);
+    std::vector<std::uint8_t> bytes(length);
     source.Seek(m_Record->m_dwOffset, CQFile::begin);
-    if (source.Read(bytes.data(), m_Record->m_dwLength) != m_Record->m_dwLength) {
+    if (source.Read(bytes.data(), length) != length) {
         return false;
     }
-    file.Write(bytes.data(), m_Record->m_dwLength);
+    file.Write(bytes.data(), length);
     return true;
 }
 

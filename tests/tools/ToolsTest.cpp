@@ -44,6 +44,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -1128,6 +1129,52 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
 
 // --tiledata changes a record's name, flags and fields; the client then reads them through the
 // patch file. Values that do not fit are refused by name and write nothing.
+// A patch file's records, their headers but offsets, each with its bytes.
+using PatchRecordText =
+    std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::string>;
+std::multiset<PatchRecordText> RecordsOfPatch(const std::vector<std::uint8_t>& file) {
+    std::multiset<PatchRecordText> records;
+    for (std::uint32_t i = 0; i < LoadLE32(file.data()); ++i) {
+        const std::uint8_t* r = file.data() + 4 + 20 * std::size_t{i};
+        const std::uint32_t length = LoadLE32(r + 12) & 0x7FFFFFFF;
+        records.emplace(
+            LoadLE32(r), LoadLE32(r + 4), LoadLE32(r + 12), LoadLE32(r + 16),
+            std::string(reinterpret_cast<const char*>(file.data()) + LoadLE32(r + 8), length));
+    }
+    return records;
+}
+
+// A save writes every record it did not change as the patch file holds it: the bytes past what
+// its entry reads, its extra words, each of two records of one key, a sound record whose block
+// passes the sounds' numbers. Only the edit is new.
+TEST_F(ToolsTest, APatchSaveKeepsTheRecordsItDidNotChangeByteForByte) {
+    const std::vector<std::uint8_t> sample = TempDir::ReadFile(ClientDir() + "/verdata.mul");
+    std::vector<mk::SamplePatch> patches;
+    for (std::uint32_t i = 0; i < LoadLE32(sample.data()); ++i) {
+        const std::uint8_t* r = sample.data() + 4 + 20 * std::size_t{i};
+        const auto at = sample.begin() + LoadLE32(r + 8);
+        mk::SamplePatch p{LoadLE32(r), LoadLE32(r + 4), std::vector(at, at + LoadLE32(r + 12)),
+                          LoadLE16(r + 16), LoadLE16(r + 18)};
+        if (p.fileId == kSlotArt) {
+            mk::SamplePatch second = p;
+            second.data.insert(second.data.end(), 50, 0xCD);
+            p.data.insert(p.data.end(), 50, 0xAB);
+            p.extra1 = p.extra2 = 0;
+            patches.push_back(std::move(second));
+        } else if (p.fileId == kSlotSound) {
+            patches.push_back({p.fileId, p.block + 0x10000, p.data, 0, 0});
+            p.extra1 = 0x1234;
+            p.extra2 = 0x5678;
+        }
+        patches.push_back(std::move(p));
+    }
+    const std::string file = m_Scratch.Write("keep.mul", mk::BuildVerData(patches));
+    auto expected = RecordsOfPatch(TempDir::ReadFile(file));
+    Ok({"patch", file, "--delete", "item", "7"});
+    expected.emplace(kSlotArt, kArtItemBase + 7, 0, 0, std::string());
+    EXPECT_EQ(RecordsOfPatch(TempDir::ReadFile(file)), expected);
+}
+
 TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     const std::string patch = m_Scratch.File("tiles.mul");
     Ok({"patch", patch, "--tiledata", "item", "0xE3C", "name=red crate", "flags=0x40", "weight=7",
