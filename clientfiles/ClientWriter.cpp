@@ -461,7 +461,7 @@ private:
         if (m_bFromContainer) {
             open(m_Source, m_pKind->fileName);
             if (!m_Table.Read(m_Source) || !m_Table.Error().empty()) {
-                if (m_Table.Capacity() == 0) {
+                if (!m_Table.HeaderRead()) {
                     throw COutputError(m_Source.GetFilePath() + ": " + m_Table.Error());
                 }
                 // A broken table chain: the entries read before the break (maybe none) are those

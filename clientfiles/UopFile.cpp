@@ -116,6 +116,7 @@ bool CUopTable::Read(CQFile& file) {
     m_Entries.clear();
     m_sError.clear();
     m_uCapacity = 0;
+    m_bHeaderRead = false;
     std::uint64_t fileLength = 0;
     std::uint8_t header[kUopHeaderSize];
     try {
@@ -139,7 +140,8 @@ bool CUopTable::Read(CQFile& file) {
     in.u32(version);
     in.u32(signature);
     in.u64(next);
-    in.u32(m_uCapacity);
+    std::uint32_t capacity = 0;
+    in.u32(capacity);
     if (magic != kUopMagic) {
         m_sError = "container: not a container (bad magic)";
         return false;
@@ -148,6 +150,8 @@ bool CUopTable::Read(CQFile& file) {
         m_sError = Format("container: unknown version %u", version);
         return false;
     }
+    m_uCapacity = capacity;
+    m_bHeaderRead = true;
     // Tables never overlap, so together they cannot take more bytes than the file has: that
     // bound keeps a chain of overlapping tables from costing more than one pass over the file.
     std::unordered_set<std::uint64_t> seen;

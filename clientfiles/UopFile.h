@@ -79,10 +79,14 @@ public:
     const std::unordered_map<std::uint64_t, UopEntry>& Entries() const { return m_Entries; }
     // The table capacity the header states (0 when the header was not read).
     std::uint32_t Capacity() const { return m_uCapacity; }
+    // The header is a container's (its magic and version known): a damage Error() names lies in
+    // the table chain.
+    bool HeaderRead() const { return m_bHeaderRead; }
 
 private:
     std::unordered_map<std::uint64_t, UopEntry> m_Entries;
     std::uint32_t m_uCapacity = 0;
+    bool m_bHeaderRead = false;
     std::string m_sError;
 };
 

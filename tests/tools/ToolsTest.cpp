@@ -519,6 +519,37 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
 
 // The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is (the
 // newer client's compressed file: above).
+// A container whose header is not a container's (bad magic, unknown version) ends convert and
+// merge with one line and no output; a broken table chain after a good header is written with
+// the entries before the break, and said.
+TEST_F(ToolsTest, AContainerWhoseHeaderCannotBeReadEndsTheRun) {
+    const std::string dir = Generate("modern-header", {"--modern"});
+    std::vector<std::uint8_t> art = TempDir::ReadFile(dir + "/artLegacyMUL.uop");
+    const std::vector<std::uint8_t> good = art;
+    const std::string out = m_Scratch.File("out");
+    for (const auto& [at, value, says] : {std::tuple{0, 0x12345678u, "not a container (bad magic)"},
+                                          std::tuple{4, 99u, "unknown version 99"}}) {
+        art = good;
+        StoreLE32(art.data() + at, value);
+        m_Scratch.Write("modern-header/artLegacyMUL.uop", art);
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"convert", out, "--to", "mul"},
+              std::vector<std::string>{"--verdata", ClientDir() + "/verdata.mul", "merge", out}}) {
+            const Result r = Cli(args, dir);
+            EXPECT_EQ(r.status, 2) << args[0];
+            EXPECT_EQ(r.err, "tessaly-cli: " + dir + "/artLegacyMUL.uop: container: " + says + "\n")
+                << args[0];
+            EXPECT_FALSE(std::filesystem::exists(out));
+        }
+    }
+    // The first table's count cannot fit: no entries read, the rest of the client written.
+    art = good;
+    StoreLE32(art.data() + LoadLE32(good.data() + 12), 0xFFFFFFFF);
+    m_Scratch.Write("modern-header/artLegacyMUL.uop", art);
+    EXPECT_TRUE(Contains(Ok({"convert", out, "--to", "mul"}, dir),
+                         "art: art.mul, artidx.mul (0 entries; the source's table is damaged"));
+}
+
 TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     EXPECT_EQ(Ok({"cliloc", "500000"}), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
     EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
