@@ -51,18 +51,40 @@ void CDataDefMulti::AddPages(std::vector<EntryPage>& pages) {
     pages.push_back(EntryPage::Script);
 }
 
-std::size_t PatchMultiRecordSize(std::size_t length, CClientFiles& files) {
+namespace {
+
+// Components read with the wrong record size take their fields from the neighbours' bytes:
+// flags past 16 bits or offsets no structure reaches. How many of the record's do.
+std::size_t CountImplausible(ByteSpan bytes, std::size_t recordSize) {
+    constexpr int kReach = 1024;
+    const std::vector<MultiComponent> components = ParseMultiComponents(bytes, recordSize);
+    return static_cast<std::size_t>(
+        std::count_if(components.begin(), components.end(), [](const MultiComponent& c) {
+            return c.m_dwFlags > 0xFFFF || std::abs(c.m_nX) > kReach || std::abs(c.m_nY) > kReach ||
+                   std::abs(c.m_nZ) > kReach;
+        }));
+}
+
+}  // namespace
+
+std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files) {
     const std::size_t client = GetMultiRecordSize(files);
     const std::size_t other =
         client == MultiComponent::kSize ? MultiComponent::kWideSize : MultiComponent::kSize;
-    return length % client != 0 && length % other == 0 ? other : client;
+    if (bytes.size() % other != 0) {
+        return client;
+    }
+    if (bytes.size() % client != 0) {
+        return other;
+    }
+    // Both sizes divide it (a multiple of 48 bytes): the size whose components hold together.
+    return CountImplausible(bytes, other) < CountImplausible(bytes, client) ? other : client;
 }
 
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
-            return ParseMultiComponents(*record,
-                                        PatchMultiRecordSize(record->size(), block.Files()));
+            return ParseMultiComponents(*record, PatchMultiRecordSize(*record, block.Files()));
         }
     }
     try {
@@ -85,7 +107,7 @@ PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
             overlay.hues[r.header.nIndex].assign(r.data.begin(), r.data.end());
         } else if (type == kPatchTypeMulti) {
             overlay.multis[r.header.nIndex] = WriteMultiComponents(
-                ParseMultiComponents(r.data, PatchMultiRecordSize(r.data.size())), client);
+                ParseMultiComponents(r.data, PatchMultiRecordSize(r.data)), client);
         } else {
             ++overlay.nOtherRecords;
         }

@@ -54,8 +54,10 @@ private:
 // one, else the client's "multi.mul" entry.
 //
 // A ".pat" record holds components of the client's record size (12 or 16 bytes), as the page
-// saves them; a record whose length only the other size divides is read with that one.
-std::size_t PatchMultiRecordSize(std::size_t length, CClientFiles& files = TheClientFiles());
+// saves them; a record whose length only the other size divides is read with that one, and one
+// both divide with the other only when fewer of its components read implausibly so (flags past
+// 16 bits, an offset past 1024).
+std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files = TheClientFiles());
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
 
 // The hues and multis of a ".pat" patch's records as a merge takes them: the hues as they are

@@ -345,9 +345,22 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->GetComponents(), edited);  // the extra word included
 
-    // A 12-byte record in a newer client's patch is told apart by its length.
-    EXPECT_EQ(PatchMultiRecordSize(3 * MultiComponent::kSize), MultiComponent::kSize);
-    EXPECT_EQ(PatchMultiRecordSize(3 * MultiComponent::kWideSize), MultiComponent::kWideSize);
+    // A 12-byte record in a newer client's patch is told apart by its length, or where both
+    // sizes divide it (40 components, 480 bytes) by the components that hold together.
+    std::vector<MultiComponent> house;
+    for (int i = 0; i < 40; ++i) {
+        house.push_back({static_cast<std::uint16_t>(0x495 + i % 7),
+                         static_cast<std::int16_t>(i % 5 - 2), static_cast<std::int16_t>(i / 5 - 4),
+                         static_cast<std::int16_t>(i % 3 * 5), static_cast<std::uint32_t>(i % 2),
+                         1});
+    }
+    for (const std::size_t count : {3, 40}) {
+        const std::vector<MultiComponent> some(house.begin(), house.begin() + count);
+        for (const std::size_t size : {MultiComponent::kSize, MultiComponent::kWideSize}) {
+            const std::vector<std::uint8_t> bytes = WriteMultiComponents(some, size);
+            EXPECT_EQ(PatchMultiRecordSize(bytes), size) << count;
+        }
+    }
     DataAppState().DestroyAllSheets();
     test::UseSampleClient();
 }

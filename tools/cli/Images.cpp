@@ -313,7 +313,7 @@ int RunExportMulti(Invocation& inv) {
         }
         ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
             if ((r.header.nType & kPatchTypeMask) == kPatchTypeMulti && r.header.nIndex == id) {
-                components = ParseMultiComponents(r.data, PatchMultiRecordSize(r.data.size()));
+                components = ParseMultiComponents(r.data, PatchMultiRecordSize(r.data));
                 source = *pat;
                 return false;
             }
