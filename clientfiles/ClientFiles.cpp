@@ -239,12 +239,24 @@ std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
     }
     // Nothing in the client's folders is replaced (its text files, its program, a patch file
     // not open now); a new file may be made there.
+    // Nor is a file made there beside one of the same name in another case, which the client,
+    // finding its files regardless of case, might read in its place.
     std::error_code ec;
-    if (fs::exists(fs::symlink_status(target, ec))) {
-        const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-        for (const std::string* dir : {&m_sChosenDir, &m_sClientDir, &m_sCDDir}) {
-            if (!dir->empty() && fs::equivalent(folder, *dir, ec)) {
-                return "'" + path + "' is a file of the client's folder: it is not written over";
+    const bool exists = fs::exists(fs::symlink_status(target, ec));
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    for (const std::string* dir : {&m_sChosenDir, &m_sClientDir, &m_sCDDir}) {
+        if (dir->empty() || !fs::equivalent(folder, *dir, ec)) {
+            continue;
+        }
+        if (exists) {
+            return "'" + path + "' is a file of the client's folder: it is not written over";
+        }
+        const std::string name = target.filename().string();
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const std::string other = entry.path().filename().string();
+            if (other != name && EqualsNoCase(other, name)) {
+                return "'" + path + "' would stand beside the client's '" + other +
+                       "' under another case: it is not written";
             }
         }
     }

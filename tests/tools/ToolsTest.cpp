@@ -323,6 +323,15 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
               TempDir::ReadFile(ClientDir() + "/Cliloc.enu"));
     EXPECT_EQ(TempDir::ReadFile(patch), patched);
     EXPECT_FALSE(std::filesystem::exists(client + "/GUMPIDX.MUL"));
+    // A new file beside a client's file of the same name in another case, which the client
+    // might read in its place, is not made; one of a new name is.
+    for (const char* name : {"/cliloc.enu", "/BODYCONV.def"}) {
+        const Result r = Cli({"export", "sound", "1", client + name}, client);
+        EXPECT_EQ(r.status, 2) << name;
+        EXPECT_TRUE(Contains(r.err, "under another case: it is not written")) << r.err;
+        EXPECT_FALSE(std::filesystem::exists(client + name));
+    }
+    Ok({"export", "sound", "1", client + "/tone.wav"}, client);
 
     const std::string link = m_Scratch.File("hues.png");
     std::filesystem::create_symlink(client + "/hues.mul", link);
