@@ -48,6 +48,11 @@ void ReadRecord(CClientFiles& files, const RecordSource& source, TileDataLayout 
     IndexRecord patch;
     if (files.GetVerDataTable().FindRecord(kSlotTileData, source.group, patch) &&
         TilePatchMismatch(patch.GetLength(), source.group, GetTileDataShape(files)).empty()) {
+        // A group whose record the patch file does not hold whole is damaged, every record of
+        // it, as the group reads everywhere else; none is read from what is there.
+        if (files.DataStatus(kSlotVerData, patch) != ReadStatus::Ok) {
+            throw CTarnError(2, kE_FAIL, source.readError);
+        }
         slot = kSlotVerData;
         pos = std::uint64_t{patch.m_dwOffset} + std::uint64_t{source.place} * source.size + 4;
     }

@@ -229,10 +229,18 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     std::vector<std::uint8_t> patch = PatchFile({{30, 512 + 0x0E75 / 32, 1000, 1316, 0, 0}});
     backpack.SetName("patched pack");
     Put(patch, 1000 + (0x0E75 % 32) * 41 + 4, Bytes(backpack, TileDataLayout::Newer));
+    patch.resize(1000 + 1316);
     UsePatch(patch);
     item.ReadInfo(0x0E75, m_files);
     EXPECT_EQ(item.GetName(), "patched pack");
     EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
+    // A group the patch file does not hold whole is damaged, its records before the cut too:
+    // none reads as patched data with zeros where the file ends.
+    patch.resize(1000 + (0x0E75 % 32 + 1) * 41 + 4);
+    m_files.CloseAll();  // the file is measured once per opening
+    UsePatch(patch);
+    EXPECT_ANY_THROW(item.ReadInfo(0x0E75, m_files));
+    EXPECT_ANY_THROW(item.ReadInfo(0x0E60, m_files));
 }
 
 // A group of the other layout does not fit: it is not read with the wrong stride, the base
