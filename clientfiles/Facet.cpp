@@ -264,7 +264,8 @@ void CFacet::ReadDifferences(CClientFiles& files) {
     const std::uint64_t blocks = m_Layout.BlockCount();
     if (files.OpenInDirs(m_MapDif, Numbered("mapdif%d.mul", m_nFacet).c_str(),
                          CQFile::shareDenyWrite)) {
-        const std::uint64_t count = LengthOf(m_MapDif) / kBlockBytes;
+        // No facet has more blocks to differ: a sparse file of gigabytes names no more.
+        const std::uint64_t count = std::min(LengthOf(m_MapDif) / kBlockBytes, kMaxFacetBlocks);
         const std::vector<std::uint8_t> list =
             ReadSmallFile(files, Numbered("mapdifl%d.mul", m_nFacet), count * 4);
         m_DifMap = ReadDifferenceList(list, count, blocks);

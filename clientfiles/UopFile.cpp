@@ -156,6 +156,7 @@ bool CUopTable::Read(CQFile& file) {
     // bound keeps a chain of overlapping tables from costing more than one pass over the file.
     std::unordered_set<std::uint64_t> seen;
     std::uint64_t tableBytes = 0;
+    std::uint64_t listed = 0;  // table entries, used or not
     std::vector<std::uint8_t> bytes;
     while (next != 0) {
         if (!seen.insert(next).second) {
@@ -185,6 +186,18 @@ bool CUopTable::Read(CQFile& file) {
             if (!FitsIn(next + kUopTableHeaderSize, size, fileLength) || tableBytes > fileLength) {
                 m_sError =
                     Format("container: a table of %u entries does not fit in the file", count);
+                return false;
+            }
+            // Real tables hold about a thousand entries and a container tens of thousands; the
+            // file's length alone would let a sparse file of gigabytes ask for as much memory.
+            if (count > kMaxUopTableEntries) {
+                m_sError = Format("container: a table of %u entries, more than a table holds (%zu)",
+                                  count, kMaxUopTableEntries);
+                return false;
+            }
+            listed += count;
+            if (listed > kMaxUopEntries) {
+                m_sError = Format("container: more than %zu entries", kMaxUopEntries);
                 return false;
             }
             bytes.resize(static_cast<std::size_t>(size));

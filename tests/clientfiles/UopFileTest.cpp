@@ -180,6 +180,13 @@ TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
             EXPECT_EQ(block, Counting(5000)) << c.says;
         }
     }
+    // A table longer than any real one, in a file long enough (as a sparse file is) to hold it.
+    m_bytes = good;
+    StoreLE32(m_bytes.data() + kTable, 70000);
+    m_bytes.resize(kTable + kUopTableHeaderSize + 70000 * kUopEntrySize);
+    Use();
+    EXPECT_NE(m_files.GetContainerError(kSlotArt).find("more than a table holds (65536)"),
+              std::string::npos);
 }
 
 TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
