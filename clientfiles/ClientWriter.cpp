@@ -651,10 +651,7 @@ private:
             if (m_bFromContainer) {
                 if (nextEntry != entries.end() && nextEntry->first == number) {
                     entry = &nextEntry->second;
-                    // An entry whose length no record can hold reads as none, and is written
-                    // as none (the map has no index records, and takes every entry).
-                    present = m_pKind == nullptr || m_pKind->indexSlot < 0 ||
-                              UopEntryHoldsRecord(*entry, m_pKind->headerBytes);
+                    present = true;
                     ++nextEntry;
                 }
             } else if (number < sourceCount) {

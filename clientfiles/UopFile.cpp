@@ -534,11 +534,17 @@ bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexReco
         return false;
     }
     const UopEntry* e = EntryFor(entry);
-    if (e == nullptr || !UopEntryHoldsRecord(*e, m_Kind.headerBytes)) {
+    if (e == nullptr) {
         return false;
     }
     record = IndexRecord{};
     record.m_dwOffset = entry;
+    if (!UopEntryHoldsRecord(*e, m_Kind.headerBytes)) {
+        // A length no record can hold (2 GiB or more, or shorter than the gump's size words):
+        // the entry is there but lies about its length, so it reads as damaged, never as absent.
+        record.m_dwLength = ~IndexRecord::kPatchBit;
+        return true;
+    }
     record.m_dwLength = e->decompressedLength - m_Kind.headerBytes;
     if (m_Kind.headerBytes != 0) {
         // Gumps: width and height (u32 each) play the part of extra 2 and extra 1.

@@ -56,7 +56,7 @@ struct UopEntry {
 };
 
 // Whether an entry's length, less the header bytes that stand for the extra words, can be an
-// index record's: an entry that cannot reads as no entry at all.
+// index record's: an entry that cannot reads as damaged.
 bool UopEntryHoldsRecord(const UopEntry& entry, std::uint32_t headerBytes);
 
 // Which file slots a container stands for, and how its entries are named.

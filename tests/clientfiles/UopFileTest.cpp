@@ -219,21 +219,25 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     EXPECT_TRUE(Unreadable(2));
     std::vector<std::uint8_t> block;
     EXPECT_TRUE(Load(1, block));
-    // A length past bit 30 cannot be an index record: absent, and converted as absent (not as
-    // a damaged entry).
+    // A length past bit 30 cannot be an index record: the entry is there but lies, so it reads
+    // as damaged (not as absent), and is converted as damaged, and listed.
     m_bytes = good;
     Patch32(1, 16, 0x90000000u);
     Use();
-    EXPECT_FALSE(Load(2, block));
+    EXPECT_TRUE(Unreadable(2));
+    IndexRecord r;
+    EXPECT_EQ(m_files.ReadIndexStatus(kSlotArtIdx, kSlotArt, 2, r), ReadStatus::Damaged);
     TempDir out;
     EntryFileOptions options;
     options.form = ClientForm::MulPair;
-    ConvertClientFiles(m_files, (out.Path() / "mul").string(), false, options);
+    const ConvertResult result =
+        ConvertClientFiles(m_files, (out.Path() / "mul").string(), false, options);
+    ASSERT_FALSE(result.written.empty());
+    EXPECT_EQ(result.written.front().damaged, std::vector<std::uint32_t>{2});
     CVerDataTable none;
     CClientFiles converted(&none);
     converted.SetChosenDir((out.Path() / "mul").string());
-    IndexRecord r;
-    EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 2, r), ReadStatus::Absent);
+    EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 2, r), ReadStatus::Damaged);
     EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 1, r), ReadStatus::Ok);
 }
 
