@@ -411,8 +411,8 @@ bool CBrindleView::SetCategory(std::int32_t id) {
     LayoutChildren();
     SetFrameCaption();
     Refresh();
-    if (const DataTypeDef* def = GetTypeDef(m_nCategory); def != nullptr && def->m_pNote) {
-        if (const std::string note = def->m_pNote(TheClientFiles()); !note.empty()) {
+    if (const DataTypeDef* def = GetTypeDef(m_nCategory)) {
+        if (const std::string note = GetListNote(*def, TheClientFiles()); !note.empty()) {
             DataAppState().Ui().ShowMessage(note);
         }
     }

@@ -235,6 +235,18 @@ std::uint32_t RecordEntryCount(const DataTypeDef& def) {
     return def.m_nId == kCategoryHues ? static_cast<std::uint32_t>(HueGroup::kEntryCount) : 1;
 }
 
+std::string GetListNote(const DataTypeDef& def, CClientFiles& files) {
+    std::string note = def.m_pNote != nullptr ? def.m_pNote(files) : std::string();
+    // A container that does not open, or whose tables break off, would list as empty or short.
+    if (def.m_nDataFile != kNoFile && files.IsContainerSlot(def.m_nDataFile)) {
+        if (const std::string error = files.GetContainerError(def.m_nDataFile); !error.empty()) {
+            note = "'" + files.GetFile(def.m_nDataFile).GetFilePath() + "' is damaged (" + error +
+                   "): what cannot be read of it is not listed" + (note.empty() ? "" : "\n" + note);
+        }
+    }
+    return note;
+}
+
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block) {
     const DataTypeDef* def = FindRecordEntry(fileId, block);
     return def != nullptr ? def->m_nId : 0;

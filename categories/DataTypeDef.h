@@ -118,6 +118,9 @@ const DataTypeDef* FindRecordEntry(std::uint32_t fileId, std::uint32_t block,
 // How many consecutive entries one record of the category's data file replaces: eight for the
 // hues (a record is a group of eight hues), else one.
 std::uint32_t RecordEntryCount(const DataTypeDef& def);
+// What the user is told on opening the category's list: that its data file's container is
+// damaged (its header or tables), then the row's own note (m_pNote); empty for nothing.
+std::string GetListNote(const DataTypeDef& def, CClientFiles& files);
 // The category id of FindRecordEntry, 0 for a file no row uses.
 std::int32_t GetCategoryOfRecord(std::uint32_t fileId, std::uint32_t block);
 // The category whose tessaly-cli kind word this is ("item"), or null.

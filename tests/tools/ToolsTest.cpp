@@ -1033,9 +1033,13 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err,
               "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
-    // A container alone, in any case, is a client's file.
+    // A container alone, in any case, is a client's file: one that is not a container is
+    // named as damaged, not listed as empty.
     std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
-    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err, "");
+    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err,
+              "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
+                  "' is damaged (container: shorter than its header): what cannot be read of it "
+                  "is not listed\n");
 }
 
 // export --hue gives the pixels the item and animation pages copy with that hue: the robe with

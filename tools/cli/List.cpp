@@ -61,8 +61,8 @@ int RunList(Invocation& inv) {
         ChooseClilocView(inv);  // which says what is wrong with the files itself
     } else if (inv.Value("--lang") != nullptr) {
         throw UsageError("--lang is for the Cliloc category");
-    } else if (def->m_pNote) {
-        WarnNote(def->m_pNote(TheClientFiles()));
+    } else {
+        WarnNote(GetListNote(*def, TheClientFiles()));
     }
     if (const std::string* value = inv.Value("--facet")) {
         if (!HoldsFacetBlocks(*def)) {
