@@ -95,8 +95,14 @@ void CEntryReader::KeepRows(
     std::uint64_t end = start;
     std::uint64_t broken = 0;
     bool held = false;
+    m_nSteps = Length() / 4 + rows + 16;
+    m_bStepsSpent = false;
     for (std::uint64_t r = 0; r < rows; ++r) {
         const std::optional<std::uint64_t> rowEnd = walkRow(r);
+        if (m_bStepsSpent) {
+            Keep(Length());
+            return;
+        }
         if (!rowEnd) {
             if (2 * ++broken > rows) {
                 Damaged();
@@ -110,6 +116,15 @@ void CEntryReader::KeepRows(
         held = true;
     }
     Keep(end);
+}
+
+bool CEntryReader::TakeStep() {
+    if (m_nSteps == 0) {
+        m_bStepsSpent = true;
+        return false;
+    }
+    --m_nSteps;
+    return true;
 }
 
 void KeepAnimBlock(CEntryReader& reader) {

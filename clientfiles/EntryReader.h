@@ -52,15 +52,23 @@ public:
     // together is left out, as drawing leaves it out; when more than half of them do not, the
     // entry is garbage and damaged (Damaged, as soon as that is certain). Once a row held
     // together, a record no longer than `reach`, the furthest the rows can reach by the entry's
-    // dimensions, is taken for the entry's own and read whole at once.
+    // dimensions, is taken for the entry's own and read whole at once. Rows that do not
+    // overlap walk at most a pair per 4 bytes of the record; rows that share their bytes past
+    // that (a garbage table of one offset, say) would make the walk quadratic, so once walkRow
+    // has taken more steps (TakeStep) the record is kept whole instead.
     void KeepRows(std::uint64_t rows, std::uint64_t start, std::uint64_t reach,
                   const std::function<std::optional<std::uint64_t>(std::uint64_t)>& walkRow);
+    // One step of a row walk (a pair read): false, the walk to end, once KeepRows's budget is
+    // spent.
+    bool TakeStep();
 
     // The first piece read: most items and terrain tiles fit in it whole.
     static constexpr std::uint64_t kFirstPiece = 4096;
 
 private:
     std::uint32_t m_nLength;
+    std::uint64_t m_nSteps = 0;  // what is left of KeepRows's budget
+    bool m_bStepsSpent = false;
     PieceReader m_ReadPiece;
     std::vector<std::uint8_t>& m_Block;
 };

@@ -43,7 +43,7 @@ void ReadItem(CEntryReader& reader, const std::vector<std::uint8_t>& data) {
         std::uint64_t pos = rowData + 2 * std::uint64_t{LoadLE16(data.data() + 8 + 2 * r)};
         std::uint64_t column = 0;
         for (;;) {
-            if (!reader.Need(pos + 4)) {
+            if (!reader.TakeStep() || !reader.Need(pos + 4)) {
                 return std::nullopt;
             }
             const std::uint16_t step = LoadLE16(data.data() + pos);

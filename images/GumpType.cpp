@@ -30,7 +30,7 @@ void ReadGump(CEntryReader& reader, const std::vector<std::uint8_t>& data, std::
         // Runs of 0 add nothing: a row of more pairs than pixels is no row.
         std::uint64_t pairs = 0;
         for (std::uint64_t total = 0; total < width; pos += 4) {
-            if (++pairs > width || !reader.Need(pos + 4)) {
+            if (++pairs > width || !reader.TakeStep() || !reader.Need(pos + 4)) {
                 return std::nullopt;
             }
             total += LoadLE16(data.data() + pos + 2);

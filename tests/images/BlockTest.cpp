@@ -270,6 +270,41 @@ TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
     EXPECT_EQ(buffer.GetPixel(2, 1), 0);
 }
 
+// Rows that all share the same bytes (a garbage table of one offset) would be walked once per
+// row: past a pair per 4 bytes of the record, plus one per row, the walk stops and the record is
+// kept whole, read once.
+TEST(EntryReaderTest, RowsSharingTheirBytesAreWalkedWithinABudget) {
+    constexpr std::uint32_t kLength = 4000;
+    constexpr std::uint64_t kRows = 5000;
+    const std::vector<std::uint8_t> record(kLength, 7);
+    std::vector<std::uint8_t> block;
+    std::uint64_t read = 0;
+    CEntryReader reader(
+        kLength,
+        [&](std::uint64_t from, std::span<std::uint8_t> out) {
+            read += out.size();
+            std::copy_n(record.begin() + static_cast<std::ptrdiff_t>(from), out.size(),
+                        out.begin());
+            return true;
+        },
+        block);
+    std::uint64_t steps = 0;
+    // Each row walks the whole record, a pair at a time.
+    reader.KeepRows(kRows, 0, kLength, [&](std::uint64_t) -> std::optional<std::uint64_t> {
+        for (std::uint64_t pos = 0; pos + 4 <= kLength; pos += 4) {
+            if (!reader.TakeStep()) {
+                return std::nullopt;
+            }
+            ++steps;
+            reader.Need(pos + 4);
+        }
+        return kLength;
+    });
+    EXPECT_LE(steps, kLength / 4 + kRows + 16);
+    EXPECT_EQ(block, record);
+    EXPECT_LE(read, 2u * kLength);
+}
+
 // A real old index holds one garbage record (length 0xFFFFFFFF, offset past the end): only
 // records inside the data file decide the component size.
 // ---- animation containers ----
