@@ -316,9 +316,10 @@ void CFacet::ReadMapRun(std::uint32_t first, std::uint32_t count, std::vector<st
     // Only the blocks the map holds are read; the rest stay zero.
     const std::uint64_t held =
         first < m_Layout.blocks ? std::min<std::uint64_t>(count, m_Layout.blocks - first) : 0;
-    if (held != 0) {
-        const std::uint64_t offset = std::uint64_t{first} * kBlockBytes;
-        std::span<std::uint8_t> bytes(out.data(), held * kBlockBytes);
+    const auto read = [&](std::uint64_t from, std::uint64_t blocks) {
+        const std::uint64_t offset = from * kBlockBytes;
+        std::span<std::uint8_t> bytes(out.data() + (from - first) * kBlockBytes,
+                                      blocks * kBlockBytes);
         bool ok = false;
         if (m_pContainer != nullptr) {
             IndexRecord record;
@@ -331,6 +332,16 @@ void CFacet::ReadMapRun(std::uint32_t first, std::uint32_t count, std::vector<st
         }
         if (!ok) {
             std::fill(bytes.begin(), bytes.end(), 0);
+        }
+        return ok;
+    };
+    // A run that fails is read again block by block: one damaged chunk does not blank the
+    // blocks of its neighbour.
+    if (held != 0 && !read(first, held)) {
+        for (std::uint64_t i = 0; i < held; ++i) {
+            if (!read(first + i, 1)) {
+                ++m_uUnreadBlocks;
+            }
         }
     }
     if (m_PatchMap.empty() && m_DifMap.empty()) {

@@ -88,8 +88,12 @@ public:
     bool HasStaticsDifference(std::uint32_t block) const { return m_DifStatics.contains(block); }
 
     // The 196 bytes of `count` blocks from `first` on, replacements applied, into out (resized);
-    // blocks the map does not hold are zero. Blocks past the facet count as not held.
+    // blocks the map does not hold are zero. Blocks past the facet count as not held. A block
+    // the map holds but that cannot be read (a damaged container chunk) is zero too, and counted
+    // (UnreadBlocks); the others of the run are read all the same.
     void ReadMapRun(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& out);
+    // The blocks ReadMapRun has found unreadable so far (a block read twice counts twice).
+    std::uint64_t UnreadBlocks() const { return m_uUnreadBlocks; }
     // One block; false (block empty) when the map does not hold it.
     bool ReadMapBlock(std::uint32_t block, CMapBlock& out);
     // The statics of `count` blocks from `first` on, replacements applied: out[i] holds block
@@ -126,6 +130,7 @@ private:
     CQFile m_Statics;
     CQFile m_MapDif;
     CQFile m_StaDif;
+    std::uint64_t m_uUnreadBlocks = 0;
     std::uint64_t m_uStaIdxLength = 0;
     std::uint64_t m_uStaticsLength = 0;
     std::uint64_t m_uStaDifLength = 0;

@@ -14,6 +14,7 @@
 #include "SampleClient.h"
 #include "Text.h"
 #include "TileData.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
 #include "core/TempDir.h"
@@ -557,6 +558,33 @@ TEST_F(ToolsTest, AContainerWhoseHeaderCannotBeReadEndsTheRun) {
     m_Scratch.Write("modern-header/artLegacyMUL.uop", art);
     EXPECT_TRUE(Contains(Ok({"convert", out, "--to", "mul"}, dir),
                          "art: art.mul, artidx.mul (0 entries; the source's table is damaged"));
+}
+
+// A map chunk that cannot be read draws black, and render-map says how many blocks are.
+TEST_F(ToolsTest, RenderMapNamesTheMapBlocksItCannotRead) {
+    const std::string dir = Generate("modern-map", {"--modern"});
+    std::vector<std::uint8_t> map = TempDir::ReadFile(dir + "/map0LegacyMUL.uop");
+    const std::uint64_t hash = HashUopName(UopEntryName(*FindUopKind(kSlotMap0), 0));
+    bool found = false;
+    for (std::uint64_t table = LoadLE32(map.data() + 12); table != 0 && !found;
+         table = LoadLE32(map.data() + table + 4)) {
+        for (std::uint32_t i = 0; i < LoadLE32(map.data() + table); ++i) {
+            std::uint8_t* entry = map.data() + table + kUopTableHeaderSize + i * kUopEntrySize;
+            if ((LoadLE32(entry + 20) | std::uint64_t{LoadLE32(entry + 24)} << 32) == hash) {
+                StoreLE16(entry + 32, 2);  // a compression no reader knows
+                found = true;
+            }
+        }
+    }
+    ASSERT_TRUE(found);
+    const std::string png = m_Scratch.File("map.png");
+    EXPECT_EQ(Cli({"render-map", "0", png}, dir).err, "");
+    m_Scratch.Write("modern-map/map0LegacyMUL.uop", map);
+    const Result r = Cli({"render-map", "0", png}, dir);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "tessaly-cli: Felucca: 2048 map blocks cannot be read (damaged) and are drawn "
+              "black\n");
 }
 
 TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {

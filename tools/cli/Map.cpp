@@ -82,6 +82,10 @@ int RunRenderMap(Invocation& inv) {
     CRadarTable colours;
     colours.Load(TheClientFiles());
     MapPicture picture = RenderMap(facet, colours, clipped, scale, !inv.HasFlag("--no-statics"));
+    if (facet.UnreadBlocks() != 0) {
+        std::cerr << "tessaly-cli: " << FacetName(facetNumber) << ": " << facet.UnreadBlocks()
+                  << " map blocks cannot be read (damaged) and are drawn black\n";
+    }
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()),
                        static_cast<int>(picture.width), static_cast<int>(picture.height),
                        static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32);
