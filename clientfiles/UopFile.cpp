@@ -455,7 +455,9 @@ CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
             break;
         }
         m_MapChunks.push_back(*e);
-        m_uMapLength += e->decompressedLength;
+        // No chunk is longer than a whole one: a chunk claiming more (a damaged one) does not
+        // make the map larger than any facet; its blocks read as damaged.
+        m_uMapLength += std::min<std::uint64_t>(e->decompressedLength, kUopMapChunkBytes);
         if (e->decompressedLength != kUopMapChunkBytes) {
             break;
         }

@@ -285,6 +285,15 @@ TEST_F(UopContainerTest, MapChunksMakeOneFile) {
             EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), map.begin() + at)) << at;
         }
     }
+    // A chunk that claims more than a whole chunk counts as one: the map is not made larger
+    // than any facet by one damaged length.
+    std::vector<std::uint8_t> lying =
+        WriteUopContainer(*FindUopKind(kSlotMap0), {{0, first, false}});
+    StoreLE32(lying.data() + kEntry0 + 16, 0xFFFFFFFF);
+    m_dir.Write("map0LegacyMUL.uop", lying);
+    CQFile file;
+    ASSERT_TRUE(file.Open(m_dir.File("map0LegacyMUL.uop").c_str(), 0));
+    EXPECT_EQ(CUopContainer(*FindUopKind(kSlotMap0), file).MapLength(), kUopMapChunkBytes);
 }
 
 }  // namespace
