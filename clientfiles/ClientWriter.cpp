@@ -737,6 +737,15 @@ private:
             for (const auto& [number, entry] : chunks) {
                 length += ChunkSize(entry);
             }
+            // Chunks past a missing or short one are not the client's map: not written, and said.
+            const std::size_t all = ContainerEntries(m_Table, *m_pKind, false).size();
+            if (all > chunks.size() && m_Result.damagedTable.empty()) {
+                const bool missing =
+                    chunks.empty() || chunks.back().second.decompressedLength == kUopMapChunkBytes;
+                m_Result.damagedTable = MapChunksNotReadNote(
+                    all - chunks.size(),
+                    chunks.empty() ? 0u : chunks.back().first + (missing ? 1 : 0), missing);
+            }
         } else {
             length = m_uSourceLength;
         }

@@ -129,6 +129,10 @@ bool HasMultiCollection(CClientFiles& files);
 // Where a written container's first table lies; zeros fill the bytes before it.
 inline constexpr std::size_t kUopFirstTable = 0x200;
 
+// The map's chunks make one file up to the first missing or short chunk; what is said of the
+// `count` chunks found past it.
+std::string MapChunksNotReadNote(std::size_t count, std::uint32_t chunk, bool missing);
+
 // A container opened in a file slot, read as the slot's .mul pair would be. Index records it
 // makes carry the entry number as their offset; the length is the entry's (less the header
 // bytes); a gump's width and height become extra 2 and extra 1. The map's entries, in number
@@ -140,7 +144,8 @@ public:
     std::uint64_t OpenSerial() const { return m_uOpenSerial; }
     // The map: the length of the file its chunks make.
     std::uint64_t MapLength() const { return m_uMapLength; }
-    const std::string& Error() const { return m_Table.Error(); }
+    // What is wrong with its header or tables, or for the map, chunks it cannot reach.
+    std::string Error() const { return m_Table.Error().empty() ? m_sMapNote : m_Table.Error(); }
 
     // One past the highest entry number present: what an index file of the pair would hold.
     // Entry numbers are found by probing names, up to kMaxProbedEntry.
@@ -173,6 +178,7 @@ private:
     std::optional<std::uint32_t> m_EntryCount;
     std::vector<UopEntry> m_MapChunks;  // map: the entries 0, 1, ... while they follow on
     std::uint64_t m_uMapLength = 0;
+    std::string m_sMapNote;  // map chunks after a missing or short one, which are not read
     std::uint64_t m_uLastStart = 0;
     bool m_bLastValid = false;
     std::vector<std::uint8_t> m_Last;

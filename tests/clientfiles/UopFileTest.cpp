@@ -294,6 +294,24 @@ TEST_F(UopContainerTest, MapChunksMakeOneFile) {
     CQFile file;
     ASSERT_TRUE(file.Open(m_dir.File("map0LegacyMUL.uop").c_str(), 0));
     EXPECT_EQ(CUopContainer(*FindUopKind(kSlotMap0), file).MapLength(), kUopMapChunkBytes);
+    file.Close();
+
+    // Chunks past a missing one are not the map: said by the container and by convert.
+    m_dir.Write("map0LegacyMUL.uop", WriteUopContainer(*FindUopKind(kSlotMap0),
+                                                       {{0, first, false}, {2, second, false}}));
+    m_files.CloseAll();
+    const std::string says = "container: 1 map chunks are not read, as chunk 1 is missing";
+    EXPECT_EQ(m_files.GetContainerError(kSlotMap0), says);
+    TempDir out;
+    EntryFileOptions options;
+    options.form = ClientForm::MulPair;
+    const ConvertResult result =
+        ConvertClientFiles(m_files, (out.Path() / "mul").string(), false, options);
+    const auto map0 = std::find_if(result.written.begin(), result.written.end(),
+                                   [](const auto& w) { return KindName(w.spec) == "map 0"; });
+    ASSERT_NE(map0, result.written.end());
+    EXPECT_EQ(map0->damagedTable, says);
+    EXPECT_EQ(map0->entries, kUopMapChunkBytes / 196);
 }
 
 }  // namespace
