@@ -106,11 +106,23 @@ std::string TileDataShape::Describe() const {
     return damaged ? text + ", damaged" : text;
 }
 
+namespace {
+bool OldSizeFits(std::uint64_t size) {
+    return size >= kOldTerrainBytes && (size - kOldTerrainBytes) % 1188 == 0;
+}
+bool NewerSizeFits(std::uint64_t size) {
+    return size >= kNewerTerrainBytes && (size - kNewerTerrainBytes) % 1316 == 0;
+}
+}  // namespace
+
 TileDataShape DetectTileData(std::uint64_t size, std::optional<TileDataLayout> damagedLayout) {
     TileDataShape shape;
-    const bool oldFits = size >= kOldTerrainBytes && (size - kOldTerrainBytes) % 1188 == 0;
-    const bool newerFits = size >= kNewerTerrainBytes && (size - kNewerTerrainBytes) % 1316 == 0;
-    if (newerFits && !oldFits) {
+    const bool oldFits = OldSizeFits(size);
+    const bool newerFits = NewerSizeFits(size);
+    if (oldFits && newerFits) {
+        // Some sizes fit both (1,774,036 bytes: 1,133 old item groups or 973 newer ones).
+        shape.layout = damagedLayout.value_or(TileDataLayout::Old);
+    } else if (newerFits) {
         shape.layout = TileDataLayout::Newer;
     } else if (!oldFits) {
         shape.damaged = true;
@@ -159,7 +171,7 @@ TileDataShape GetTileDataShape(CClientFiles& files) {
             CQFile& file = files.GetFile(kSlotTileData);
             const std::uint64_t size = file.GetLength();
             TileDataShape shape = DetectTileData(size);
-            if (!shape.damaged) {
+            if (!shape.damaged && !(OldSizeFits(size) && NewerSizeFits(size))) {
                 return shape;
             }
             // The guess reads the file: it is made once for each opened file and size.

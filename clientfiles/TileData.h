@@ -53,17 +53,19 @@ struct TileDataShape {
     std::string Describe() const;
 };
 
-// Old: 428032 + k x 1188 bytes; newer: 493568 + k x 1316. Any other size is damaged and read
-// as `damagedLayout` when given, else as the old layout while the newer one's terrain part does
-// not fit, else as the newer.
+// Old: 428032 + k x 1188 bytes; newer: 493568 + k x 1316. A size both fit is read as
+// `damagedLayout` when given, else as the old layout. Any other size is damaged and read as
+// `damagedLayout` when given, else as the old layout while the newer one's terrain part does not
+// fit, else as the newer.
 TileDataShape DetectTileData(std::uint64_t fileSize,
                              std::optional<TileDataLayout> damagedLayout = std::nullopt);
 // Which layout the first terrain groups of a tile data file read as: the one whose records'
 // name fields hold more names (printable text, then zeros); nothing on a tie.
 std::optional<TileDataLayout> GuessTileDataLayout(ByteSpan head);
-// The shape of the file set's "tiledata.mul" (the old layout when it does not open). A damaged
-// file's layout is guessed from its first groups (GuessTileDataLayout), once for each opened
-// file: a cut old file may be long enough for the newer layout's terrain part.
+// The shape of the file set's "tiledata.mul" (the old layout when it does not open). The layout
+// of a damaged file, or of one whose size both layouts fit, is guessed from its first groups
+// (GuessTileDataLayout), once for each opened file: a cut old file may be long enough for the
+// newer layout's terrain part.
 TileDataShape GetTileDataShape(CClientFiles& files);
 
 // Tile flag bits.

@@ -268,6 +268,26 @@ TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
     }
     // Bytes that tell nothing leave the size to decide.
     EXPECT_EQ(GuessTileDataLayout(std::vector<std::uint8_t>(64 * 964)), std::nullopt);
+
+    // A whole file of a size both layouts fit (973 newer item groups, or 1,133 old ones) is
+    // read in the layout its records show, and is not damaged.
+    constexpr std::uint64_t kBoth = 493568 + 973 * 1316;
+    static_assert(kBoth == 428032 + 1133 * 1188);
+    for (const bool modern : {false, true}) {
+        test::TempDir dir;
+        if (modern) {
+            mk::WriteModernClient(dir.Path());
+        } else {
+            mk::WriteSampleClient(dir.Path(), false);
+        }
+        std::filesystem::resize_file(dir.Path() / "tiledata.mul", kBoth);
+        CVerDataTable table;
+        CClientFiles files(&table);
+        files.SetChosenDir(dir.Path().string());
+        const TileDataShape shape = GetTileDataShape(files);
+        EXPECT_FALSE(shape.damaged) << modern;
+        EXPECT_EQ(shape.layout, modern ? TileDataLayout::Newer : TileDataLayout::Old);
+    }
 }
 
 TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
