@@ -248,14 +248,19 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
 // A cut file fits neither layout by its size: its layout is told by its first groups' names, so
 // a cut old file long enough for the newer layout's terrain part is still read as old (it was
 // taken for the newer layout, and its multis for 16-byte components).
+// The sample client, old or newer.
+void WriteClient(const std::filesystem::path& dir, bool modern) {
+    if (modern) {
+        mk::WriteModernClient(dir);
+    } else {
+        mk::WriteSampleClient(dir, false);
+    }
+}
+
 TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
     for (const bool modern : {false, true}) {
         test::TempDir dir;
-        if (modern) {
-            mk::WriteModernClient(dir.Path());
-        } else {
-            mk::WriteSampleClient(dir.Path(), false);
-        }
+        WriteClient(dir.Path(), modern);
         const std::filesystem::path tiledata = dir.Path() / "tiledata.mul";
         std::filesystem::resize_file(tiledata, std::filesystem::file_size(tiledata) - 1000);
         CVerDataTable table;
@@ -275,11 +280,7 @@ TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
     static_assert(kBoth == 428032 + 1133 * 1188);
     for (const bool modern : {false, true}) {
         test::TempDir dir;
-        if (modern) {
-            mk::WriteModernClient(dir.Path());
-        } else {
-            mk::WriteSampleClient(dir.Path(), false);
-        }
+        WriteClient(dir.Path(), modern);
         std::filesystem::resize_file(dir.Path() / "tiledata.mul", kBoth);
         CVerDataTable table;
         CClientFiles files(&table);
