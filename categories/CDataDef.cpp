@@ -3,16 +3,14 @@
 #include "CDataVerData.h"
 #include "DataModel.h"
 #include "DataTypeDef.h"
-#include "EntryReader.h"
+#include "EntryPicture.h"
 #include "EventLog.h"
 #include "MulBlock.h"
 #include "Surface.h"
-#include "TarnError.h"
 #include "Text.h"
 
 #include <algorithm>
 #include <cstring>
-#include <string_view>
 
 namespace tessaly {
 
@@ -52,20 +50,9 @@ bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
         if (block.IsLoaded()) {
             return true;
         }
-        m_bDataDamaged = false;
-        try {
-            return block.EnsureLoaded();
-        } catch (const CTarnError& e) {
-            // Damage is the entry's state, said by its read status and the list's mark.
-            if (std::string_view(e.m_pszDescription) == kDamagedEntry) {
-                m_bDataDamaged = true;
-                return false;
-            }
-            LogCaughtException("loading an entry's data");
-        } catch (...) {
-            LogCaughtException("loading an entry's data");
-        }
-        return false;
+        const ReadStatus status = LoadBlockLogged(block);
+        m_bDataDamaged = status == ReadStatus::Damaged;
+        return status == ReadStatus::Ok;
     }
     if (!block.IsLoaded()) {
         block.SetMemoryData(change, m_pVerData->GetChangeBytes());

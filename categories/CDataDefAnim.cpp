@@ -251,7 +251,7 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
 bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
     const ExportOptions first;
     CTileAnimType& frames = GetFrames(first.nAction, first.nDirection);
-    if (!LoadBlockLogged(frames)) {
+    if (LoadBlockLogged(frames) != ReadStatus::Ok) {
         buffer.Release();
         return false;
     }

@@ -2,6 +2,7 @@
 // The one way the entries make a picture: a pixel buffer of the picture's size (cut to a limit,
 // never scaled), cleared, with the block drawn at its top-left corner.
 
+#include "ClientFiles.h"
 #include "Surface.h"
 
 #include <cstdint>
@@ -33,7 +34,8 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
                  std::uint32_t maxWidth, std::uint32_t maxHeight,
                  const std::function<bool(CSurfaceDC&)>& draw);
 
-// Loads a block through the file set; false (logged) when it has no data or cannot be read.
-bool LoadBlockLogged(CMulBlockType& block);
+// Loads a block through the file set: Ok, Absent without data, Damaged when its bytes do not
+// hold together (kDamagedEntry), Failed (logged) when it cannot be read.
+ReadStatus LoadBlockLogged(CMulBlockType& block);
 
 }  // namespace tessaly

@@ -738,13 +738,8 @@ private:
                 length += ChunkSize(entry);
             }
             // Chunks past a missing or short one are not the client's map: not written, and said.
-            const std::size_t all = ContainerEntries(m_Table, *m_pKind, false).size();
-            if (all > chunks.size() && m_Result.damagedTable.empty()) {
-                const bool missing =
-                    chunks.empty() || chunks.back().second.decompressedLength == kUopMapChunkBytes;
-                m_Result.damagedTable = MapChunksNotReadNote(
-                    all - chunks.size(),
-                    chunks.empty() ? 0u : chunks.back().first + (missing ? 1 : 0), missing);
+            if (m_Result.damagedTable.empty()) {
+                m_Result.damagedTable = MapChunksNotReadNote(m_Table, *m_pKind, chunks.size());
             }
         } else {
             length = m_uSourceLength;

@@ -449,8 +449,7 @@ CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
         return;
     }
     // The map: chunks 0, 1, ... make the file; all but the last are whole chunks.
-    std::uint32_t n = 0;
-    for (; n < kMaxMapChunks; ++n) {
+    for (std::uint32_t n = 0; n < kMaxMapChunks; ++n) {
         const UopEntry* e = EntryFor(n);
         if (e == nullptr) {
             break;
@@ -460,24 +459,28 @@ CUopContainer::CUopContainer(const UopKind& kind, CQFile& file)
         // make the map larger than any facet; its blocks read as damaged.
         m_uMapLength += std::min<std::uint64_t>(e->decompressedLength, kUopMapChunkBytes);
         if (e->decompressedLength != kUopMapChunkBytes) {
-            ++n;  // the chunks after this short one are not read
             break;
         }
     }
-    // Chunks past a gap or a short chunk cannot be placed in the file: said, not dropped silently.
-    std::uint32_t beyond = 0;
-    for (std::uint32_t later = n; later < kMaxMapChunks; ++later) {
-        beyond += EntryFor(later) != nullptr ? 1 : 0;
-    }
-    if (beyond != 0) {
-        const bool missing = EntryFor(n) == nullptr;
-        m_sMapNote = MapChunksNotReadNote(beyond, missing ? n : n - 1, missing);
-    }
+    m_sMapNote = MapChunksNotReadNote(m_Table, kind, m_MapChunks.size());
 }
 
-std::string MapChunksNotReadNote(std::size_t count, std::uint32_t chunk, bool missing) {
-    return Format("container: %zu map chunks are not read, as chunk %u is %s", count, chunk,
-                  missing ? "missing" : "short");
+std::string MapChunksNotReadNote(const CUopTable& table, const UopKind& kind, std::size_t read) {
+    const auto find = [&](std::uint64_t n) {
+        return table.Find(HashUopName(UopEntryName(kind, static_cast<std::uint32_t>(n))));
+    };
+    std::size_t beyond = 0;
+    for (std::uint64_t n = read; n < kMaxMapChunks; ++n) {
+        beyond += find(n) != nullptr ? 1 : 0;
+    }
+    if (beyond == 0) {
+        return std::string();
+    }
+    // The chunks stopped at a short one, or at a missing one after whole ones.
+    const UopEntry* last = read != 0 ? find(read - 1) : nullptr;
+    const bool missing = last == nullptr || last->decompressedLength == kUopMapChunkBytes;
+    return Format("container: %zu map chunks are not read, as chunk %zu is %s", beyond,
+                  missing ? read : read - 1, missing ? "missing" : "short");
 }
 
 const UopEntry* CUopContainer::EntryFor(std::uint32_t number) const {

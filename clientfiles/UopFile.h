@@ -129,9 +129,9 @@ bool HasMultiCollection(CClientFiles& files);
 // Where a written container's first table lies; zeros fill the bytes before it.
 inline constexpr std::size_t kUopFirstTable = 0x200;
 
-// The map's chunks make one file up to the first missing or short chunk; what is said of the
-// `count` chunks found past it.
-std::string MapChunksNotReadNote(std::size_t count, std::uint32_t chunk, bool missing);
+// The map's chunks make one file up to the first missing or short chunk: what is said of the
+// chunks a map container holds past the `read` it begins with; empty when there are none.
+std::string MapChunksNotReadNote(const CUopTable& table, const UopKind& kind, std::size_t read);
 
 // A container opened in a file slot, read as the slot's .mul pair would be. Index records it
 // makes carry the entry number as their offset; the length is the entry's (less the header
