@@ -116,6 +116,7 @@ bool CUopTable::Read(CQFile& file) {
     m_Entries.clear();
     m_sError.clear();
     m_uCapacity = 0;
+    m_bCapacityFits = false;
     m_bHeaderRead = false;
     std::uint64_t fileLength = 0;
     std::uint8_t header[kUopHeaderSize];
@@ -151,6 +152,7 @@ bool CUopTable::Read(CQFile& file) {
         return false;
     }
     m_uCapacity = capacity;
+    m_bCapacityFits = kUopTableHeaderSize + std::uint64_t{capacity} * kUopEntrySize <= fileLength;
     m_bHeaderRead = true;
     // Tables never overlap, so together they cannot take more bytes than the file has: that
     // bound keeps a chain of overlapping tables from costing more than one pass over the file.
@@ -235,6 +237,10 @@ bool CUopTable::Read(CQFile& file) {
         next = following;
     }
     return true;
+}
+
+std::uint32_t CUopTable::Capacity() const {
+    return m_bCapacityFits ? m_uCapacity : 0;
 }
 
 const UopEntry* CUopTable::Find(std::uint64_t hash) const {

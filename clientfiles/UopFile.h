@@ -81,8 +81,10 @@ public:
     const UopEntry* Find(std::uint64_t hash) const;
     const std::string& Error() const { return m_sError; }
     const std::unordered_map<std::uint64_t, UopEntry>& Entries() const { return m_Entries; }
-    // The table capacity the header states (0 when the header was not read).
-    std::uint32_t Capacity() const { return m_uCapacity; }
+    // The table capacity a copy of the container is written with: the header's, when a table of
+    // that many entries fits in the file; 0 (the writer's default) when none was read or the
+    // header claims more than the file could ever have held.
+    std::uint32_t Capacity() const;
     // The header is a container's (its magic and version known): a damage Error() names lies in
     // the table chain.
     bool HeaderRead() const { return m_bHeaderRead; }
@@ -90,6 +92,7 @@ public:
 private:
     std::unordered_map<std::uint64_t, UopEntry> m_Entries;
     std::uint32_t m_uCapacity = 0;
+    bool m_bCapacityFits = false;
     bool m_bHeaderRead = false;
     std::string m_sError;
 };

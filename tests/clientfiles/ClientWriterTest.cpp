@@ -154,20 +154,31 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     EXPECT_EQ(Compressions(dir.Path() / "newer" / art.fileName), (std::set{kUopStored, kUopZlib}));
 
     // A container copied unchanged is the source byte for byte (stored bytes, checksums).
-    Client newer(dir.Path() / "newer");
-    for (const EntryFileSpec& spec :
-         {EntryFileSpec{EntryFileKind::Gumps, 0}, EntryFileSpec{EntryFileKind::Map, 2}}) {
-        const fs::path out = dir.Path() / ("copy-" + std::to_string(static_cast<int>(spec.kind)));
+    const auto copy = [&](EntryFileKind kind, int facet) {
+        Client newer(dir.Path() / "newer");
+        const fs::path out = dir.Path() / ("copy-" + std::to_string(static_cast<int>(kind)));
+        fs::remove_all(out);
         COutputFolder folder(out.string(), false);
         EntryFileOptions options;
         options.form = ClientForm::Container;
-        WriteEntryFile(newer.files, spec, {}, options, folder);
+        WriteEntryFile(newer.files, {kind, facet}, {}, options, folder);
         folder.Commit();
-        const std::string name = ContainerKind(spec)->fileName;
-        EXPECT_EQ(TempDir::ReadFile((out / name).string()),
-                  TempDir::ReadFile((dir.Path() / "newer" / name).string()))
-            << name;
+        const std::string name = ContainerKind({kind, facet})->fileName;
+        return std::pair(TempDir::ReadFile((out / name).string()),
+                         TempDir::ReadFile((dir.Path() / "newer" / name).string()));
+    };
+    for (const auto& [kind, facet] :
+         {std::pair(EntryFileKind::Gumps, 0), {EntryFileKind::Map, 2}}) {
+        const auto [copied, source] = copy(kind, facet);
+        EXPECT_EQ(copied, source);
     }
+    // A header claiming tables larger than the file: the copy's are of the default size.
+    std::vector<std::uint8_t> gumps = TempDir::ReadFile(dir.File("newer/gumpartLegacyMUL.uop"));
+    StoreLE32(gumps.data() + 20, 0xFFFFFFFF);
+    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
+    const auto [copied, source] = copy(EntryFileKind::Gumps, 0);
+    ASSERT_EQ(copied.size(), source.size());
+    EXPECT_EQ(LoadLE32(copied.data() + 20), 1000u);
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
@@ -353,11 +364,7 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
     const std::vector<std::uint8_t> goodIndex = index;
     StoreLE32(index.data() + 12 * 3, 0x7FFFFF00);
     StoreLE32(index.data() + 12 * 3 + 4, 500);
-    {
-        std::ofstream f(client / "soundidx.mul", std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(index.data()),
-                static_cast<std::streamsize>(index.size()));
-    }
+    TempDir::WriteFile((client / "soundidx.mul").string(), index);
     // It is listed and left damaged; the run goes on.
     const ConvertResult damaged = Convert(client, out, ClientForm::Container);
     ASSERT_EQ(damaged.written[2].spec.kind, EntryFileKind::Sounds);
@@ -369,11 +376,7 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
                   ReadStatus::Damaged);
     }
     fs::remove_all(out);
-    {
-        std::ofstream f(client / "soundidx.mul", std::ios::binary | std::ios::trunc);
-        f.write(reinterpret_cast<const char*>(goodIndex.data()),
-                static_cast<std::streamsize>(goodIndex.size()));
-    }
+    TempDir::WriteFile((client / "soundidx.mul").string(), goodIndex);
     // An exception of any kind midway.
     {
         Client source(client);

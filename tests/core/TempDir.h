@@ -29,7 +29,9 @@ public:
     std::string File(const std::string& name) const { return (m_path / name).string(); }
 
     std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
-        std::string path = File(name);
+        return WriteFile(File(name), bytes);
+    }
+    static std::string WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
