@@ -120,11 +120,14 @@ int cDataPageHue::LoadData() {
     }
     m_nHue = group * 8 + k;
     m_Points.fill(kHueNoPoint);
-    if (!FindPatchHue(DataAppState().m_pPatch, m_nHue, hue->GetHue())) {
+    // The page keeps its own copy: the entry reloads its hue from the file whenever its list
+    // row is drawn, which would put the file's colours under a patched hue's edit.
+    if (!FindPatchHue(DataAppState().m_pPatch, m_nHue, m_Hue)) {
         hue->LoadHue(m_nHue);
+        m_Hue = hue->GetHue();
     }
     m_sIndex = Format("%04x", m_nHue + 1);
-    m_sName = hue->GetHue().GetName();
+    m_sName = m_Hue.GetName();
     MembersToControls();
     update();
     m_pBar->update();
@@ -137,8 +140,8 @@ int cDataPageHue::SaveData() {
     if (hue == nullptr || patch == nullptr) {
         return -1;
     }
-    const HueEntry saved = MakeEditedHue(HueDisplayColours(hue->GetHue(), m_Points),
-                                         m_pName->text().toLatin1().toStdString());
+    const HueEntry saved =
+        MakeEditedHue(HueDisplayColours(m_Hue, m_Points), m_pName->text().toLatin1().toStdString());
     ByteWriter out;
     saved.Write(out);
     patch->InsertPatchRecord(out.take(), kPatchTypeHues, m_nHue);
@@ -152,7 +155,7 @@ HueColours cDataPageHue::GetDisplayedColours() {
         none.fill(kHueNoPoint);
         return none;
     }
-    return HueDisplayColours(hue->GetHue(), m_Points);
+    return HueDisplayColours(m_Hue, m_Points);
 }
 
 void cDataPageHue::PaintBar(QPainter& painter, const QRect& area) {
@@ -201,9 +204,8 @@ bool cDataPageHue::OnLButtonDown(const QPoint& p) {
         return true;
     }
     const auto cell = static_cast<std::size_t>(c);
-    const std::uint32_t start = m_Points[cell] != kHueNoPoint
-                                    ? m_Points[cell]
-                                    : HueWordToRgb(hue->GetHue().m_Colours[cell]);
+    const std::uint32_t start =
+        m_Points[cell] != kHueNoPoint ? m_Points[cell] : HueWordToRgb(m_Hue.m_Colours[cell]);
     if (const std::optional<std::uint32_t> chosen = DataAppState().Ui().ChooseColor(start)) {
         m_Points[cell] = *chosen & 0xFFFFFFu;
         SetModified(true);

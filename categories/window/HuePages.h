@@ -45,6 +45,7 @@ public:
     std::string m_sIndex;
     std::string m_sRange;
     HueColours m_Points;
+    HueEntry m_Hue;  // the hue shown: the patch's record, else the file's
 
     QLineEdit* m_pName;       // 4038
     QScrollBar* m_pScroll;    // 4039

@@ -287,6 +287,9 @@ TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->m_pName->text(), "from the patch");
     EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
+    // Drawing the entry's list row reads the file's hue again; the page keeps the patch's.
+    page->GetDataDef()->GetColumnText(-1);
+    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
     // Without a patch object there is nowhere to save.
     DataAppState().m_pPatch = nullptr;
     EXPECT_EQ(page->SaveData(), -1);
