@@ -692,8 +692,18 @@ bool CBrindleApp::AskSaveAllSheets() {
     return DataAppState().AskSaveSheets([](const CDataDef* /*entry*/) { return true; });
 }
 
+bool CBrindleApp::AskSaveAllBeforeExit() {
+    // Nothing is discarded before every question is answered: a Cancel at a document's
+    // question keeps the patch open as it was, even after No to saving it.
+    if (!AskSaveAllSheets() || !m_Patch.OfferToSave(m_PatchDialogs) || !SaveAllModified()) {
+        return false;
+    }
+    m_Patch.Clear();
+    return true;
+}
+
 void CBrindleApp::OnAppExit() {
-    if (!AskSaveAllSheets() || !ClosePatch() || !SaveAllModified()) {
+    if (!AskSaveAllBeforeExit()) {
         return;
     }
     if (CMainFrame* frame = GetMainFrame()) {
@@ -710,7 +720,7 @@ bool CBrindleApp::eventFilter(QObject* pWatched, QEvent* pEvent) {
             // The sheets' edits (which go into the ".pat" patch), the patch and the documents
             // are offered for saving before the frame goes; a save that failed or was
             // cancelled keeps the program running.
-            if (!AskSaveAllSheets() || !ClosePatch() || !SaveAllModified()) {
+            if (!AskSaveAllBeforeExit()) {
                 pEvent->ignore();
                 return true;
             }

@@ -61,6 +61,8 @@ public:
     // Offers to save a modified patch and discards it; false when a save the user asked for
     // failed or was cancelled (the patch is then kept, and whatever asked must not go ahead).
     bool ClosePatch();
+    // The sheets, the patch and the documents offered for saving; false keeps the program.
+    bool AskSaveAllBeforeExit();
     // Asks "Save ?" on every property sheet with unapplied edits (the window is closing);
     // false when the user cancelled.
     bool AskSaveAllSheets();

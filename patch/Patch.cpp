@@ -95,8 +95,12 @@ void CPatch::Clear() {
     m_bPatchModified = false;
 }
 
+bool CPatch::OfferToSave(CPatchUi& ui) {
+    return !m_bPatchModified || !ui.AskYesNo(kPatchSaveQuestion) || SavePatch(ui);
+}
+
 bool CPatch::ClosePatch(CPatchUi& ui) {
-    if (m_bPatchModified && ui.AskYesNo(kPatchSaveQuestion) && !SavePatch(ui)) {
+    if (!OfferToSave(ui)) {
         return false;
     }
     Clear();

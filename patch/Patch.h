@@ -73,6 +73,9 @@ public:
     // Offers to save and discards the patch. False when the user wanted it saved and that
     // failed or was cancelled: the patch then stays loaded and modified, and whatever asked to
     // close it (opening another patch, exiting) must not go ahead.
+    // Asks whether to save a modified patch and saves it on Yes; false when that save failed.
+    // The patch stays open either way.
+    bool OfferToSave(CPatchUi& ui);
     bool ClosePatch(CPatchUi& ui);
     void OpenPatch(CPatchUi& ui);
     // OpenPatch without its dialog: the file at path (a ".pat" dropped on the window).
@@ -91,6 +94,8 @@ public:
     std::uint32_t Count() const { return m_nPatchCount; }
     const std::string& Path() const { return m_sPatchPath; }
     bool IsModified() const { return m_bPatchModified; }
+    // Discards the records and the path without a question.
+    void Clear();
 
 private:
     struct Position {
@@ -105,7 +110,6 @@ private:
     // Makes the file at path the patch, its records replacing the patch's (which the caller
     // closed); a file that does not read or is not a patch is told and leaves the patch empty.
     void LoadChosen(CPatchUi& ui, const std::string& path);
-    void Clear();
 
     CPatchFileIO m_DefaultIO;
     CPatchFileIO* m_pIO;

@@ -6,6 +6,7 @@
 #include "CDataAppState.h"
 #include "CDataList.h"
 #include "CDataProps.h"
+#include "CDocument.h"
 #include "CMainFrame.h"
 #include "HuePages.h"
 #include "ResourceIds.h"
@@ -184,6 +185,19 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->isVisible());
     EXPECT_EQ(ReadBytes(TestPath("exit.pat")), MakePatFile(kCurrent, {{kMulti, 6, Bytes(2, 5)}}));
+}
+
+TEST_F(ShellPatchTest, ACancelAtADocumentsQuestionKeepsThePatchAnsweredNo) {
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
+    ASSERT_TRUE(Command(ID_FILE_NEW));
+    m_pApp->GetMainFrame()->GetActiveDocument()->SetModifiedFlag(true);
+    m_Ui.m_Answers = {false};  // the patch: No; the document: Cancel
+    ASSERT_TRUE(Command(ID_APP_EXIT));
+    EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
+    EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
+    EXPECT_EQ(m_pApp->GetPatch().Count(), 1u);
+    EXPECT_TRUE(m_pApp->GetPatch().IsModified());
+    m_pApp->GetMainFrame()->GetActiveDocument()->SetModifiedFlag(false);
 }
 
 TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysIt) {
