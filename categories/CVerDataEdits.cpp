@@ -14,8 +14,9 @@
 namespace tessaly {
 
 void CVerDataEdits::Apply(std::unique_ptr<CDataVerData> pChange) {
+    // Of several records with the key, readers apply the last: that is the one replaced.
     const std::uint32_t key = pChange->GetIndex();
-    for (std::int32_t i = 0; i < m_Entries.GetCount(); ++i) {
+    for (std::int32_t i = m_Entries.GetCount() - 1; i >= 0; --i) {
         if (m_Entries[i]->GetReplaced() != nullptr && m_Entries[i]->GetIndex() == key) {
             // The displaced record moves to the step; the array no longer owns it.
             std::unique_ptr<CDataVerData> previous(m_Entries[i]);

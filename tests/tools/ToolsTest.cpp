@@ -1245,6 +1245,15 @@ TEST_F(ToolsTest, APatchSaveKeepsTheRecordsItDidNotChangeByteForByte) {
     Ok({"patch", file, "--delete", "item", "7"});
     expected.emplace(kSlotArt, kArtItemBase + 7, 0, 0, std::string());
     EXPECT_EQ(RecordsOfPatch(TempDir::ReadFile(file)), expected);
+    // Of two records of one entry the later is what readers apply, and what an edit replaces.
+    Ok({"patch", file, "--delete", "item", "0xe3c"});
+    const auto later = std::find_if(expected.begin(), expected.end(), [](const auto& r) {
+        return std::get<1>(r) == kArtItemBase + 0xe3c && std::get<4>(r).ends_with('\xAB');
+    });
+    ASSERT_NE(later, expected.end());
+    expected.erase(later);
+    expected.emplace(kSlotArt, kArtItemBase + 0xe3c, 0, 0, std::string());
+    EXPECT_EQ(RecordsOfPatch(TempDir::ReadFile(file)), expected);
 }
 
 TEST_F(ToolsTest, PatchChangesTileDataRecords) {
