@@ -580,6 +580,19 @@ private:
         return true;
     }
 
+    // A container entry this program cannot decode (a compression it does not know, bytes
+    // that do not inflate) goes into a container output as its stored bytes stand: a client
+    // that can read it still does. False when the output is not a container or the file does
+    // not hold those bytes; the caller then writes the entry as damaged.
+    bool CopyUndecodable(CUopWriter* uop, std::uint32_t number, const UopEntry* entry) {
+        if (uop == nullptr || entry == nullptr ||
+            !FitsIn(entry->start, entry->compressedLength, m_uSourceLength)) {
+            return false;
+        }
+        uop->AddStored(number, m_Source, *entry);
+        return true;
+    }
+
     void PutContainerEntry(CUopWriter& writer, std::uint32_t number, ByteSpan bytes,
                            std::uint32_t extra, bool compress) {
         if (m_pKind->headerBytes == 0) {
@@ -686,11 +699,15 @@ private:
             } else if (present && !CopyStored(uop.get(), number, entry)) {
                 if (!ReadSourceEntry(number, inIndex ? &record : nullptr, entry, bytes, extra)) {
                     const std::uint32_t header = m_pKind ? m_pKind->headerBytes : 0;
-                    PutDamaged(mul.get(), uop.get(), number,
-                               entry ? entry->decompressedLength -
-                                           std::min(header, entry->decompressedLength)
-                                     : record.GetLength(),
-                               extra);
+                    if (CopyUndecodable(uop.get(), number, entry)) {
+                        m_Result.damaged.push_back(number);
+                    } else {
+                        PutDamaged(mul.get(), uop.get(), number,
+                                   entry ? entry->decompressedLength -
+                                               std::min(header, entry->decompressedLength)
+                                         : record.GetLength(),
+                                   extra);
+                    }
                 } else if (toMul) {
                     mul->Add(number, bytes, extra);
                 } else {
@@ -786,7 +803,9 @@ private:
                         m_Result.damaged.push_back(static_cast<std::uint32_t>(b));
                     }
                     if (!changed && uop) {
-                        uop->AddDamaged(number, entry->decompressedLength);
+                        if (!CopyUndecodable(uop.get(), number, entry)) {
+                            uop->AddDamaged(number, entry->decompressedLength);
+                        }
                         at = endAt;
                         Progress(c + 1, count);
                         continue;

@@ -179,6 +179,17 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     const auto [copied, source] = copy(EntryFileKind::Gumps, 0);
     ASSERT_EQ(copied.size(), source.size());
     EXPECT_EQ(LoadLE32(copied.data() + 20), 1000u);
+    // An entry of a compression this program cannot decode is copied as it stands.
+    StoreLE32(gumps.data() + 20, 1000);
+    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
+    for (const auto& [kind, facet] :
+         {std::pair(EntryFileKind::Gumps, 0), {EntryFileKind::Map, 2}}) {
+        const std::string name = dir.File("newer/") + ContainerKind({kind, facet})->fileName;
+        std::vector<std::uint8_t> bytes = TempDir::ReadFile(name);
+        StoreLE16(bytes.data() + kUopFirstTable + kUopTableHeaderSize + 32, 3);
+        TempDir::WriteFile(name, bytes);
+        EXPECT_EQ(copy(kind, facet).first, bytes);
+    }
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
