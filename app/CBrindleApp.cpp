@@ -325,14 +325,19 @@ void CBrindleApp::PatchDialogs::ShowMessage(const std::string& text) {
     m_App.GetUi().ShowMessage(text);
 }
 
-std::optional<std::string> CBrindleApp::PatchDialogs::ChooseFile(const PatchFileDialog& dialog) {
-    std::optional<std::string> path = m_App.GetUi().ChooseFile(dialog);
-    const std::string refusal = path && dialog.bSave
-                                    ? CClientFiles::RefuseAsPatchFile(
-                                          *path, std::filesystem::path(*path).filename().string())
-                                    : std::string();
+bool CBrindleApp::PatchDialogs::MaySaveOver(const std::string& path) {
+    const std::string refusal =
+        CClientFiles::RefuseAsPatchFile(path, std::filesystem::path(path).filename().string());
     if (!refusal.empty()) {
         m_App.GetUi().ShowWarning(refusal + ": the patch is not saved over it.");
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> CBrindleApp::PatchDialogs::ChooseFile(const PatchFileDialog& dialog) {
+    std::optional<std::string> path = m_App.GetUi().ChooseFile(dialog);
+    if (path && dialog.bSave && !MaySaveOver(*path)) {
         return std::nullopt;
     }
     return path;

@@ -128,6 +128,7 @@ private:
         bool AskYesNo(const std::string& text) override;
         std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) override;
         void ShowMessage(const std::string& text) override;
+        bool MaySaveOver(const std::string& path) override;
 
     private:
         CBrindleApp& m_App;

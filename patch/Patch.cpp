@@ -168,6 +168,10 @@ bool CPatch::SavePatch(CPatchUi& ui) {
     if (!m_bPatchModified) {
         return true;
     }
+    // The path kept from a refused file may name a client data file: never saved over.
+    if (!m_sPatchPath.empty() && !ui.MaySaveOver(m_sPatchPath)) {
+        m_sPatchPath.clear();
+    }
     if (m_sPatchPath.empty()) {
         if (auto path = ui.ChooseFile(PatchFileDialog::For(PatchFileDialog::SaveAs))) {
             m_sPatchPath = *path;

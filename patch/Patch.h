@@ -49,6 +49,9 @@ public:
     virtual std::optional<std::string> ChooseFile(const PatchFileDialog& dialog) = 0;
     // An OK message box.
     virtual void ShowMessage(const std::string& text) = 0;
+    // False, once the user is told why, when the patch must not be written over the file at
+    // path (one of the client's data files).
+    virtual bool MaySaveOver(const std::string& /*path*/) { return true; }
 };
 
 class CPatch {

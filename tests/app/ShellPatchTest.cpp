@@ -86,6 +86,18 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     EXPECT_EQ(m_pApp->GetPatch().Path(), bad);
     EXPECT_TRUE(State(ID_MERGE_PATCH).m_bEnabled);
     EXPECT_FALSE(State(ID_SAVE_PATCH).m_bEnabled);
+
+    // A client data file kept so is never saved over: the save asks for another file.
+    const std::string hues = WriteFile("Hues.mul", {1, 2, 3});
+    m_Ui.m_Files = {hues};
+    ASSERT_TRUE(Command(ID_OPEN_PATCH));
+    EXPECT_EQ(m_pApp->GetPatch().Path(), hues);
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kHues, 6);
+    m_Ui.m_Files = {TestPath("instead.pat")};
+    ASSERT_TRUE(Command(ID_SAVE_PATCH));
+    EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
+    EXPECT_EQ(ReadBytes(hues), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(ReadBytes(TestPath("instead.pat")), MakePatFile(kCurrent, {{kHues, 6, Bytes(2, 5)}}));
 }
 
 TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
