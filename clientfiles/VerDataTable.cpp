@@ -199,7 +199,7 @@ bool SaveVerDataFile(const std::string& target, std::int32_t count,
         return false;
     }
     return SaveReplacing(
-        target, kVerDataTempName,
+        SaveTargetOf(target), kVerDataTempName,
         [&](CQFile& out) {
             // The entries write through a buffer, and the record table is written once the data
             // is: a few large writes instead of several small ones per entry.

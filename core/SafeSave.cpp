@@ -112,6 +112,17 @@ std::string CSaveFileOps::UniqueSuffix(int /*attempt*/) {
     return suffix;
 }
 
+std::string SaveTargetOf(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_symlink(path, ec)) {
+        std::filesystem::path real = std::filesystem::weakly_canonical(path, ec);
+        if (!ec) {
+            return real.string();
+        }
+    }
+    return path;
+}
+
 bool SaveReplacing(const std::string& target, const std::string& tempName,
                    const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops) {
     CSaveFileOps defaultOps;
@@ -123,6 +134,17 @@ bool SaveReplacing(const std::string& target, const std::string& tempName,
     if (exists && !S_ISREG(old.st_mode)) {
         g_pEventLog->LogError("tessaly: '%s' is not a regular file: it is not replaced\n",
                               target.c_str());
+        return false;
+    }
+    // The rename needs only the folder's permission: a file marked read-only (for its owner
+    // too, which root's access() overlooks) is kept as the user marked it. A link is replaced
+    // as a link, whatever the file it names allows.
+    struct stat own {};
+    const bool link = ::lstat(target.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+    if (exists && !link &&
+        ((old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+         ::access(target.c_str(), W_OK) != 0)) {
+        g_pEventLog->LogError("tessaly: '%s' is read-only: it is not replaced\n", target.c_str());
         return false;
     }
     // The temporary file lies beside the target, so the final rename never crosses volumes.

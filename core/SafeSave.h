@@ -35,8 +35,12 @@ public:
 // Writes `target` through a temporary file named `tempName` plus "." and six random letters or
 // digits, placed in the target's directory. writeBody gets the open, empty temporary file
 // (read/write) and answers false to abandon the save; anything it throws abandons it too.
-// Returns true only when the target was replaced; every failure writes one line saying why to
-// the event log.
+// A target marked read-only is refused; a symbolic link is replaced as a link (a document's
+// save passes SaveTargetOf(path) instead). Returns true only when the target was replaced;
+// every failure writes one line saying why to the event log.
+// Where a document's save goes: the file a symbolic link names, so that the link stays a link.
+std::string SaveTargetOf(const std::string& path);
+
 bool SaveReplacing(const std::string& target, const std::string& tempName,
                    const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr);
 

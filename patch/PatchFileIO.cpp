@@ -14,22 +14,6 @@
 
 namespace tessaly {
 
-namespace {
-
-// Where a save really goes: a symbolic link is followed so that the link stays a link.
-std::string SaveTarget(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        auto real = std::filesystem::weakly_canonical(path, ec);
-        if (!ec) {
-            return real.string();
-        }
-    }
-    return path;
-}
-
-}  // namespace
-
 std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::string& path) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -45,7 +29,7 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
     if (path.empty()) {
         return false;
     }
-    const std::string target = SaveTarget(path);
+    const std::string target = SaveTargetOf(path);
     const std::string tempName = "." + std::filesystem::path(target).filename().string() + ".tmp";
     return SaveReplacing(
         target, tempName,

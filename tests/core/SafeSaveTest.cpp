@@ -182,6 +182,24 @@ TEST_F(SafeSaveTest, TargetsThatAreNotRegularFilesAreRefused) {
               "tessaly: '" + fifo + "' is not a regular file: it is not replaced\n");
 }
 
+// A read-only file is kept (even for root, whom the rename would let through); a document's
+// link is followed, so that the file it names is replaced and the link stays a link.
+TEST_F(SafeSaveTest, AReadOnlyTargetIsKeptAndALinkReplacesTheFileItNames) {
+    ASSERT_EQ(::chmod(m_target.c_str(), 0444), 0);
+    test::CapturedLog log;
+    EXPECT_FALSE(Save(nullptr, m_target));
+    ExpectUnchanged();
+    EXPECT_EQ(log.m_Lines, std::vector<std::string>{"tessaly: '" + m_target +
+                                                    "' is read-only: it is not replaced\n"});
+    ASSERT_EQ(::chmod(m_target.c_str(), 0640), 0);
+    const std::string link = m_dir.File("link.bin");
+    std::filesystem::create_symlink(m_target, link);
+    EXPECT_TRUE(Save(nullptr, SaveTargetOf(link)));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::ReadFile(m_target), std::vector<std::uint8_t>(6, 9));
+    EXPECT_EQ(std::filesystem::status(m_target).permissions(), std::filesystem::perms(0640));
+}
+
 TEST_F(SafeSaveTest, BodyRefusesOrThrows) {
     EXPECT_FALSE(SaveReplacing(m_target, "tmpsave.bin", [](CQFile&) { return false; }));
     ExpectUnchanged();

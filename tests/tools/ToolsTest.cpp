@@ -1254,6 +1254,16 @@ TEST_F(ToolsTest, APatchSaveKeepsTheRecordsItDidNotChangeByteForByte) {
     expected.erase(later);
     expected.emplace(kSlotArt, kArtItemBase + 0xe3c, 0, 0, std::string());
     EXPECT_EQ(RecordsOfPatch(TempDir::ReadFile(file)), expected);
+    // Through a link the file it names is patched, the link kept; a read-only file is kept.
+    const std::string link = m_Scratch.File("link.mul");
+    std::filesystem::create_symlink(file, link);
+    Ok({"patch", link, "--delete", "item", "8"});
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(RecordsOfPatch(TempDir::ReadFile(file)).size(), expected.size() + 1);
+    std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+    const std::vector<std::uint8_t> kept = TempDir::ReadFile(file);
+    EXPECT_TRUE(Contains(Cli({"patch", file, "--delete", "item", "9"}).err, "is read-only"));
+    EXPECT_EQ(TempDir::ReadFile(file), kept);
 }
 
 TEST_F(ToolsTest, PatchChangesTileDataRecords) {
