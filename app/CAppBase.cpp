@@ -60,6 +60,8 @@ void CAppBase::SetMainFrame(std::unique_ptr<CMainFrame> pFrame) {
     m_DataState.m_pMainWindow = frame;
     if (frame != nullptr) {
         frame->SetAppTarget(this);
+        frame->SetFailureReport(
+            [this](const std::string& text) { m_DataState.Ui().ShowMessage(text); });
         m_DataState.m_SetMessageText = [frame](const QString& text) {
             frame->SetMessageText(text);
         };

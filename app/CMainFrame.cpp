@@ -3,6 +3,7 @@
 #include "CChildFrame.h"
 #include "CDocument.h"
 #include "CView.h"
+#include "EventLog.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -12,6 +13,8 @@
 #include <QMenu>
 #include <QPointer>
 #include <QStatusBar>
+
+#include <new>
 
 namespace tessaly {
 
@@ -109,11 +112,28 @@ bool CMainFrame::RouteCommand(int nId) {
     CDocument* doc = view != nullptr ? view->GetDocument() : nullptr;
     CCmdTarget* route[] = {view, doc, child, this, m_pAppTarget};
     bool done = false;
-    for (CCmdTarget* target : route) {
-        if (target != nullptr && target->OnCmdMsg(nId)) {
-            done = true;
-            break;
+    try {
+        for (CCmdTarget* target : route) {
+            if (target != nullptr && target->OnCmdMsg(nId)) {
+                done = true;
+                break;
+            }
         }
+    } catch (...) {
+        // An exception must not cross Qt's event loop, which would end the program.
+        LogCaughtException("running a command");
+        std::string why;
+        try {
+            throw;
+        } catch (const std::bad_alloc&) {
+            why = "there is not enough memory";
+        } catch (...) {
+            why = CaughtExceptionText(true);
+        }
+        if (m_ReportFailure) {
+            m_ReportFailure("The command could not be completed: " + why + ".");
+        }
+        done = true;
     }
     UpdateCommandUI();
     return done;

@@ -12,7 +12,9 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
+#include <string>
 
 class QLabel;
 class QMdiArea;
@@ -69,6 +71,11 @@ public:
 
     // The application object's command target, asked last.
     void SetAppTarget(CCmdTarget* pApp) { m_pAppTarget = pApp; }
+    // Tells the user of a command that ended in an exception (out of memory, say), which is
+    // logged and goes no further: the program and its unsaved work stay.
+    void SetFailureReport(std::function<void(const std::string&)> report) {
+        m_ReportFailure = std::move(report);
+    }
 
 private:
     void OnSubWindowActivated();
@@ -78,6 +85,7 @@ private:
     std::map<int, QAction*> m_Actions;
     QLabel* m_pPanes[4] = {};
     CCmdTarget* m_pAppTarget = nullptr;
+    std::function<void(const std::string&)> m_ReportFailure;
     CView* m_pLastActiveView = nullptr;
 };
 

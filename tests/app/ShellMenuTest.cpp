@@ -195,6 +195,18 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {
     EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
 }
 
+TEST_F(ShellMenuTest, ACommandThatThrowsIsReportedAndTheProgramGoesOn) {
+    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::bad_alloc(); });
+    EXPECT_TRUE(Command(ID_APP_ABOUT));
+    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::runtime_error("disk gone"); });
+    EXPECT_TRUE(Command(ID_APP_ABOUT));
+    EXPECT_EQ(
+        m_Ui.m_Messages,
+        (std::vector<std::string>{"The command could not be completed: there is not enough memory.",
+                                  "The command could not be completed: disk gone."}));
+    EXPECT_EQ(DocumentCount(), 1u);
+}
+
 TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
     CMainFrame* frame = m_pApp->GetMainFrame();
     // Every key of the table reaches its command.
