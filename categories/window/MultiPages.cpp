@@ -199,6 +199,7 @@ int CDataPageMultiDraw::LoadData() {
     }
     const std::vector<MultiComponent> components =
         LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
+    m_bDamaged = components.empty() && multi->GetReadStatus() == ReadStatus::Damaged;
     m_pModel->SetComponents(components, GetMultiRecordSize(multi->Files()), multi->Files());
     m_pList->clearSelection();
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
@@ -457,7 +458,10 @@ void CDataPageMultiDraw::mousePressEvent(QMouseEvent* event) {
 
 void CDataPageMultiDraw::PaintPicture(QPainter& painter, const QRect& area) {
     const std::vector<MultiComponent> components = GetComponents();
-    m_pObjects->setText(QString::asprintf("%ld objects", static_cast<long>(components.size())));
+    // An empty page of a damaged multi is not an empty multi: it says so.
+    m_pObjects->setText(
+        QString::asprintf("%ld objects", static_cast<long>(components.size())) +
+        (m_bDamaged ? QStringLiteral(" (the multi's data is damaged)") : QString()));
     EnableFields(m_pList->selectionModel()->selectedIndexes().size() <= 1);
     const CMultiComposition composition(
         components, GetDataDef() != nullptr ? GetDataDef()->Files() : TheClientFiles());

@@ -87,7 +87,8 @@ private:
     QLabel* m_pObjects;         // 4074
     QLabel* m_pRegion;          // 4076
     SurfaceBuffer m_Buffer;
-    bool m_bQuiet = false;  // the list's selection changes by command, not by the user
+    bool m_bQuiet = false;    // the list's selection changes by command, not by the user
+    bool m_bDamaged = false;  // the client's multi does not read: the page starts empty
 };
 
 }  // namespace tessaly

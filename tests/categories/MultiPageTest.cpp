@@ -362,6 +362,16 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
         }
     }
     DataAppState().DestroyAllSheets();
+    // A multi whose record points past its file shows empty and says it is damaged.
+    std::vector<std::uint8_t> index = TempDir::ReadFile(modern.File("multi.idx"));
+    StoreLE32(index.data() + 0x64 * IndexRecord::kSize, 0x7FFFFF00);
+    modern.Write("multi.idx", index);
+    TheClientFiles().CloseAll();
+    CDataPageMultiDraw* damaged = Show();
+    ASSERT_NE(damaged, nullptr);
+    damaged->GetPicture()->repaint();
+    EXPECT_EQ(damaged->GetObjectText(), "0 objects (the multi's data is damaged)");
+    DataAppState().DestroyAllSheets();
     test::UseSampleClient();
 }
 
