@@ -22,11 +22,9 @@ std::vector<std::uint8_t> InAscendingOrder(std::vector<std::uint8_t> records,
     places.reserve(contents.nCount);
     bool ordered = true;
     ForEachPatchRecord(records, contents.nCount, [&](const PatchRecordView& r) {
-        const std::uint64_t key =
-            (std::uint64_t{static_cast<std::uint8_t>(r.header.nType & kPatchTypeMask)} << 32) |
-            r.header.nIndex;
+        const std::uint64_t key = r.Key();
         ordered = ordered && (places.empty() || places.back().key < key);
-        places.push_back({key, r.nOffset, PatchRecordHeader::kSize + r.data.size()});
+        places.push_back({key, r.nOffset, r.Size()});
         return true;
     });
     if (ordered) {

@@ -52,6 +52,14 @@ struct PatchRecordView {
     std::size_t nOffset = 0;  // of the record header within the buffer
     PatchRecordHeader header;
     ByteSpan data;
+
+    // The pair records are ordered and found by: (type & 63, block index).
+    std::uint64_t Key() const {
+        return (std::uint64_t{static_cast<std::uint8_t>(header.nType & kPatchTypeMask)} << 32) |
+               header.nIndex;
+    }
+    // The whole record, header and data.
+    std::size_t Size() const { return PatchRecordHeader::kSize + data.size(); }
 };
 
 // Calls f(view) for each of the first `count` records of `records` until f answers false.
