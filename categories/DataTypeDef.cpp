@@ -162,11 +162,14 @@ std::uint32_t GetEntryCount(const DataTypeDef& def, CClientFiles& files) {
                                 : static_cast<std::uint32_t>(std::min<std::uint64_t>(
                                       facet->Layout().BlockCount(), CUOVersionBlock::kBlockLimit));
     }
-    // Felucca's blocks: as many as its statics index holds (458,752 on a current client's map
-    // of 7,168 tiles across), never fewer than the table's.
+    // Felucca's blocks: as many as its map or its statics index holds, whichever holds more
+    // (458,752 on a current client's map of 7,168 tiles across), never fewer than the table's.
     if (HoldsFacetBlocks(def)) {
-        return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(
-            files.GetIndexCount(kSlotStaIdx0), def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
+        const CFacet* facet = ClientFacet(0);
+        const std::uint64_t mapBlocks = facet != nullptr ? facet->Layout().BlockCount() : 0;
+        return static_cast<std::uint32_t>(
+            std::clamp<std::uint64_t>(std::max(mapBlocks, files.GetIndexCount(kSlotStaIdx0)),
+                                      def.m_nMaxEntries, CUOVersionBlock::kBlockLimit));
     }
     if (def.m_nId == kCategoryAnims) {
         // The bodies' sources are read again when a file they come from changed on disk.

@@ -290,6 +290,17 @@ TEST(CategoryTable, ListsHoldEveryRecordOfTheirIndexAndAtLeastTheTablesMaximum) 
     EXPECT_EQ(count(kCategorySounds), 768u);           // a short index: the table's maximum
     EXPECT_EQ(count(kCategoryLights), 32u);            // no index file at all
     EXPECT_EQ(count(kCategoryHues), 3000u);
+    // Felucca's map of 7,168 tiles across (a sparse file) with a shorter statics index: every
+    // block of the map is listed, in the map's list and the statics'.
+    std::filesystem::resize_file(dir.Write("map0.mul", {}), std::uint64_t{458752} * 196);
+    dir.Write("staidx0.mul", std::vector<std::uint8_t>(100 * 12, 0xFF));
+    test::UseClient(dir.Path());
+    for (const DataTypeDef& def : GetTypeDefs()) {
+        if (HoldsFacetBlocks(def)) {
+            EXPECT_EQ(GetEntryCount(def, TheClientFiles()), 458752u) << def.m_pszName;
+        }
+    }
+    test::UseSampleClient();
 }
 
 // Entries, their lists and their blocks read through the file set they are given: with the
