@@ -43,20 +43,30 @@ void CDocTemplate::CloseDocument(CDocument* pDoc) {
     closing->OnCloseDocument();
 }
 
+CDocument* CDocTemplate::FindDocument(const QString& path) const {
+    // One file by two names (a link, "..") is one file.
+    const auto identity = [](const QString& name) {
+        const QFileInfo info(name);
+        const QString canonical = info.canonicalFilePath();
+        return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
+    };
+    const QString wanted = identity(path);
+    for (const std::unique_ptr<CDocument>& doc : m_Documents) {
+        if (!doc->GetPathName().isEmpty() && identity(doc->GetPathName()) == wanted) {
+            return doc.get();
+        }
+    }
+    return nullptr;
+}
+
 CDocument* CDocTemplate::OpenDocumentFile(const QString& path, CMainFrame* pFrame) {
-    if (!path.isEmpty()) {
-        QString canonical = QFileInfo(path).absoluteFilePath();
-        for (const std::unique_ptr<CDocument>& doc : m_Documents) {
-            if (!doc->GetPathName().isEmpty() &&
-                QFileInfo(doc->GetPathName()).absoluteFilePath() == canonical) {
-                if (!doc->GetViews().empty()) {
-                    if (CChildFrame* frame = doc->GetViews().front()->GetParentFrame()) {
-                        frame->mdiArea()->setActiveSubWindow(frame);
-                    }
-                }
-                return doc.get();
+    if (CDocument* open = path.isEmpty() ? nullptr : FindDocument(path)) {
+        if (!open->GetViews().empty()) {
+            if (CChildFrame* frame = open->GetViews().front()->GetParentFrame()) {
+                frame->mdiArea()->setActiveSubWindow(frame);
             }
         }
+        return open;
     }
     CDocument* doc = m_MakeDocument();
     doc->m_pTemplate = this;

@@ -44,6 +44,8 @@ public:
     int GetResourceId() const { return m_nIdResource; }
     // The open documents, in opening order.
     std::vector<CDocument*> GetDocuments() const;
+    // The open document of the file at path (links and relative paths resolved), or null.
+    CDocument* FindDocument(const QString& path) const;
 
 private:
     int m_nIdResource;

@@ -346,6 +346,11 @@ TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
     IndexRecord record;
     ASSERT_TRUE(TheVerDataTable().FindRecord(31, 3, record));
     EXPECT_EQ(record.GetLength(), 4u);
+    // Its file by another name (a link) is the same document.
+    std::filesystem::create_symlink(m_Dir.File("a-out.mul"), m_Dir.File("link.mul"));
+    m_pFrame->GetMdiArea()->setActiveSubWindow(docB->GetViews().front()->GetParentFrame());
+    EXPECT_EQ(Open(m_Dir.File("link.mul")), docA);
+    EXPECT_EQ(m_pFrame->GetActiveDocument(), docA);
 
     // Closing one document leaves the other's entries intact.
     frameA->close();
