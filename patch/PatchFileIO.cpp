@@ -14,6 +14,12 @@
 
 namespace tessaly {
 
+namespace {
+
+constexpr std::size_t kLongestFileName = 255;  // NAME_MAX of the usual file systems
+
+}  // namespace
+
 std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::string& path) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -30,7 +36,11 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
         return false;
     }
     const std::string target = SaveTargetOf(path);
-    const std::string tempName = "." + std::filesystem::path(target).filename().string() + ".tmp";
+    // The temporary name adds 12 bytes (".", ".tmp", ".XXXXXX") to the target's: a name too
+    // long for that takes a fixed one.
+    const std::string fileName = std::filesystem::path(target).filename().string();
+    const std::string tempName =
+        fileName.size() + 12 <= kLongestFileName ? "." + fileName + ".tmp" : ".tessaly-patch.tmp";
     return SaveReplacing(
         target, tempName,
         [bytes](CQFile& file) {

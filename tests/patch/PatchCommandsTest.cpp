@@ -146,9 +146,11 @@ TEST_F(PatchCommands, CancelledSaveKeepsThePatch) {
     EXPECT_EQ(patch.Count(), 1u);
     EXPECT_EQ(FilesInDir(), 0u);
 
-    ui.choices = {m_dir.File("new.pat")};
+    // A name as long as a file name can be (255 bytes) takes a temporary file too.
+    const std::string name = std::string(251, 'n') + ".pat";
+    ui.choices = {m_dir.File(name)};
     EXPECT_TRUE(patch.SavePatch(ui));
-    EXPECT_EQ(m_dir.Read("new.pat"),
+    EXPECT_EQ(m_dir.Read(name),
               PatchFileBuilder().Record(32, 1, PatchFileBuilder::Bytes(88)).Build());
     EXPECT_FALSE(patch.IsModified());
 }
