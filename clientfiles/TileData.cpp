@@ -269,7 +269,11 @@ void CTileItemInfo::ReadInfo(std::int32_t item) {
 
 void CTileItemInfo::ReadInfo(std::int32_t item, CClientFiles& files) {
     const TileDataShape shape = GetTileDataShape(files);
-    if (item >= shape.FirstMultiItem()) {
+    // A cut newer file counts its items by its whole groups: those of the group it ends inside
+    // are read (and found damaged), not made up as multi structures.
+    const bool cutGroup = shape.damaged && shape.layout == TileDataLayout::Newer &&
+                          std::int64_t{item} < std::int64_t{shape.itemGroups} * 32 + 32;
+    if (item >= shape.FirstMultiItem() && !cutGroup) {
         // Multi structures are not in the file; they get a made-up record.
         *this = CTileItemInfo();
         m_bWeight = 255;

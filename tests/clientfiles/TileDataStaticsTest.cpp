@@ -270,6 +270,12 @@ TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
         EXPECT_TRUE(shape.damaged);
         EXPECT_EQ(shape.layout, modern ? TileDataLayout::Newer : TileDataLayout::Old);
         EXPECT_GT(std::filesystem::file_size(tiledata), 493568u);  // the newer terrain part fits
+        // The last item of the group the file ends inside is damaged, not a multi structure.
+        if (modern) {
+            CTileItemInfo last;
+            EXPECT_THROW(last.ReadInfo(std::int32_t(shape.itemGroups) * 32 + 31, files),
+                         CTarnError);
+        }
     }
     // Bytes that tell nothing leave the size to decide.
     EXPECT_EQ(GuessTileDataLayout(std::vector<std::uint8_t>(64 * 964)), std::nullopt);
