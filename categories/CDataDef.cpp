@@ -60,6 +60,15 @@ bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
     return true;
 }
 
+ReadStatus CDataDef::QueryReadStatus(const char* operation) {
+    try {
+        return GetReadStatus();
+    } catch (...) {
+        LogCaughtException(operation);
+        return ReadStatus::Failed;
+    }
+}
+
 int CDataDef::GetChangeState() const {
     if (m_pVerData == nullptr) {
         return 0;
@@ -70,12 +79,8 @@ int CDataDef::GetChangeState() const {
 const char* CDataDef::GetColumnText(int column) {
     if (column == -1) {
         static const char* const kMarks[] = {" ", "+", "*"};
-        try {
-            if (GetReadStatus() == ReadStatus::Damaged) {
-                return "!";
-            }
-        } catch (...) {
-            LogCaughtException("asking whether an entry is damaged");
+        if (QueryReadStatus("asking whether an entry is damaged") == ReadStatus::Damaged) {
+            return "!";
         }
         return kMarks[GetChangeState()];
     }

@@ -129,6 +129,9 @@ public:
         }
         return IsValid() ? ReadStatus::Ok : ReadStatus::Absent;
     }
+    // GetReadStatus for a caller that cannot take an exception: a read that throws is logged
+    // (naming the operation) and answers Failed.
+    ReadStatus QueryReadStatus(const char* operation);
 
     std::uint32_t GetIndex() const { return m_nIndex; }
     // The file set the entry reads.

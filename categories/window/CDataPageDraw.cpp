@@ -349,14 +349,7 @@ QString CDataPageDraw::NoPictureText() {
     if (picture != entry && m_Kind.page == EntryPage::TextureDraw) {
         return QStringLiteral("This terrain tile has no texture");
     }
-    ReadStatus status = ReadStatus::Ok;
-    try {
-        status = entry->GetReadStatus();
-    } catch (...) {
-        LogCaughtException("asking why a picture is missing");
-        status = ReadStatus::Failed;
-    }
-    switch (status) {
+    switch (entry->QueryReadStatus("asking why a picture is missing")) {
         case ReadStatus::Absent:
             return QStringLiteral("No data");
         case ReadStatus::Damaged:

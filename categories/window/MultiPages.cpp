@@ -199,7 +199,8 @@ int CDataPageMultiDraw::LoadData() {
     }
     const std::vector<MultiComponent> components =
         LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
-    m_bDamaged = components.empty() && multi->GetReadStatus() == ReadStatus::Damaged;
+    m_bDamaged = components.empty() &&
+                 multi->QueryReadStatus("asking whether a multi is damaged") == ReadStatus::Damaged;
     m_pModel->SetComponents(components, GetMultiRecordSize(multi->Files()), multi->Files());
     m_pList->clearSelection();
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
