@@ -97,7 +97,10 @@ std::int32_t TileDataShape::FirstMultiItem() const {
     if (layout == TileDataLayout::Old) {
         return kFirstMultiItem;
     }
-    const std::uint64_t items = std::min<std::uint64_t>(itemGroups * 32ull, 0x10000);
+    // A cut file counts the group it ends inside: those items are the file's (damaged where it
+    // ends), not multi structures.
+    const std::uint64_t groups = itemGroups + (damaged ? 1u : 0u);
+    const std::uint64_t items = std::min<std::uint64_t>(groups * 32ull, 0x10000);
     return std::max(kFirstMultiItem, static_cast<std::int32_t>(items));
 }
 
@@ -269,11 +272,7 @@ void CTileItemInfo::ReadInfo(std::int32_t item) {
 
 void CTileItemInfo::ReadInfo(std::int32_t item, CClientFiles& files) {
     const TileDataShape shape = GetTileDataShape(files);
-    // A cut newer file counts its items by its whole groups: those of the group it ends inside
-    // are read (and found damaged), not made up as multi structures.
-    const bool cutGroup = shape.damaged && shape.layout == TileDataLayout::Newer &&
-                          std::int64_t{item} < std::int64_t{shape.itemGroups} * 32 + 32;
-    if (item >= shape.FirstMultiItem() && !cutGroup) {
+    if (item >= shape.FirstMultiItem()) {
         // Multi structures are not in the file; they get a made-up record.
         *this = CTileItemInfo();
         m_bWeight = 255;

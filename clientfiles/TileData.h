@@ -47,7 +47,8 @@ struct TileDataShape {
         return std::uint64_t{kTerrainGroupCount} * TerrainGroupBytes();
     }
     // Items from this number on are multis with made-up records: 16384 in the old layout,
-    // in the newer one the items past the file's last group (16384 at the least).
+    // in the newer one the items past the file's last group, one the file ends inside counted
+    // (16384 at the least).
     std::int32_t FirstMultiItem() const;
     // "old" or "newer (64-bit flags)", with ", damaged" when the size fits neither.
     std::string Describe() const;

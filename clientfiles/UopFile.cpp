@@ -475,8 +475,11 @@ std::string MapChunksNotReadNote(const CUopTable& table, const UopKind& kind, st
     const auto find = [&](std::uint64_t n) {
         return table.Find(HashUopName(UopEntryName(kind, static_cast<std::uint32_t>(n))));
     };
+    // Only entries the chunks read did not take can stand beyond them: the names are probed
+    // until those are found, none at all on a whole map.
+    const std::size_t others = table.Entries().size() - std::min(read, table.Entries().size());
     std::size_t beyond = 0;
-    for (std::uint64_t n = read; n < kMaxMapChunks; ++n) {
+    for (std::uint64_t n = read; n < kMaxMapChunks && beyond < others; ++n) {
         beyond += find(n) != nullptr ? 1 : 0;
     }
     if (beyond == 0) {
