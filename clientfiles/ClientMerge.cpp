@@ -351,6 +351,9 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
             if (!unplaced.empty()) {
                 note += (note.empty() ? "" : "; ") + unplacedNote;
             }
+            if (!written.note.empty()) {
+                note += (note.empty() ? "" : "; ") + written.note;
+            }
         }
 
         // Tile data: a group of the client's layout in place of its own.

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <tuple>
+#include <unordered_set>
 
 namespace tessaly {
 
@@ -177,12 +179,15 @@ void CUopWriter::EndTable(std::uint64_t next) {
     m_Slots.clear();
 }
 
-void CUopWriter::StartEntry(std::uint32_t number) {
-    if (static_cast<std::int64_t>(number) <= m_nLast) {
+void CUopWriter::StartEntry(std::optional<std::uint32_t> number) {
+    if (!number) {
+        m_nLast = kUnnumberedAdded;
+    } else if (static_cast<std::int64_t>(*number) <= m_nLast) {
         throw COutputError(Format("container entries must come in ascending order (%u after %lld)",
-                                  number, static_cast<long long>(m_nLast)));
+                                  *number, static_cast<long long>(m_nLast)));
+    } else {
+        m_nLast = *number;
     }
-    m_nLast = number;
     ++m_uFiles;
     const bool open = m_uTable != 0;
     if (open && m_Slots.size() < m_uCapacity) {
@@ -227,8 +232,17 @@ void CUopWriter::Add(std::uint32_t number, ByteSpan bytes, bool compress, std::s
 
 void CUopWriter::AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry) {
     StartEntry(number);
-    m_Slots.push_back({m_uSize, entry.compressedLength, entry.decompressedLength,
-                       EntryHash(number, {}), entry.checksum, entry.compression});
+    CopyStored(EntryHash(number, {}), source, entry);
+}
+
+void CUopWriter::AddStoredUnnumbered(std::uint64_t hash, CQFile& source, const UopEntry& entry) {
+    StartEntry(std::nullopt);
+    CopyStored(hash, source, entry);
+}
+
+void CUopWriter::CopyStored(std::uint64_t hash, CQFile& source, const UopEntry& entry) {
+    m_Slots.push_back({m_uSize, entry.compressedLength, entry.decompressedLength, hash,
+                       entry.checksum, entry.compression});
     source.Seek(static_cast<std::int64_t>(entry.start), CQFile::begin);
     m_Scratch.resize(std::min(entry.compressedLength, kCopyPiece));
     std::uint32_t left = entry.compressedLength;
@@ -414,6 +428,26 @@ std::vector<std::pair<std::uint32_t, UopEntry>> ContainerEntries(const CUopTable
     return found;
 }
 
+// The entries of a container under names other than the kind's numbered ones, with their name
+// hashes, in the order their bytes lie.
+std::vector<std::pair<std::uint64_t, UopEntry>> UnnumberedEntries(const CUopTable& table,
+                                                                  const UopKind& kind) {
+    std::unordered_set<std::uint64_t> numbered;
+    for (const auto& [number, entry] : ContainerEntries(table, kind, false)) {
+        numbered.insert(HashUopName(UopEntryName(kind, number)));
+    }
+    std::vector<std::pair<std::uint64_t, UopEntry>> others;
+    for (const auto& [hash, entry] : table.Entries()) {
+        if (!numbered.contains(hash)) {
+            others.emplace_back(hash, entry);
+        }
+    }
+    std::sort(others.begin(), others.end(), [](const auto& a, const auto& b) {
+        return std::tie(a.second.start, a.first) < std::tie(b.second.start, b.first);
+    });
+    return others;
+}
+
 class CEntryFileWriter {
 public:
     CEntryFileWriter(CClientFiles& files, const EntryFileSpec& spec, const EntryChanges& changes,
@@ -593,6 +627,29 @@ private:
         return true;
     }
 
+    // A source container's entries under other names than the numbered ones: nothing here
+    // reads them, but a client or tool may, so a container output keeps them as they are
+    // stored. The .mul form has no place for them; what is left out is said.
+    void KeepUnnumberedEntries(CUopWriter* uop) {
+        if (!m_bFromContainer) {
+            return;
+        }
+        std::size_t left = 0;
+        for (const auto& [hash, entry] : UnnumberedEntries(m_Table, *m_pKind)) {
+            if (uop != nullptr && FitsIn(entry.start, entry.compressedLength, m_uSourceLength)) {
+                uop->AddStoredUnnumbered(hash, m_Source, entry);
+            } else {
+                ++left;
+            }
+        }
+        if (left != 0) {
+            m_Result.note = Format(
+                "%zu of the container's entries, named otherwise than '%s', "
+                "are left out",
+                left, m_pKind->namePattern);
+        }
+    }
+
     void PutContainerEntry(CUopWriter& writer, std::uint32_t number, ByteSpan bytes,
                            std::uint32_t extra, bool compress) {
         if (m_pKind->headerBytes == 0) {
@@ -731,6 +788,7 @@ private:
             Progress(++done, std::max(total, done));
             n = std::uint64_t{number} + 1;
         }
+        KeepUnnumberedEntries(uop.get());
         if (toMul) {
             mul->Finish(static_cast<std::uint32_t>(std::min<std::uint64_t>(end, 0xFFFFFFFFu)));
         } else {
@@ -855,6 +913,7 @@ private:
             Progress(c + 1, count);
         }
         m_Result.entries = length / kMapBlockBytes;
+        KeepUnnumberedEntries(uop.get());
         if (toMul) {
             mulOut->FlushBuffer();
         } else {
@@ -978,8 +1037,8 @@ ConvertResult ConvertClientFiles(CClientFiles& files, const std::string& target,
     WriteAndCommit(out, [&] {
         for (const EntryFileSpec& spec : todo) {
             EntryFileResult r = WriteEntryFile(files, spec, {}, options, out);
-            result.written.push_back(
-                {spec, r.files, r.entries, std::move(r.damaged), std::move(r.damagedTable)});
+            result.written.push_back({spec, r.files, r.entries, std::move(r.damaged),
+                                      std::move(r.damagedTable), std::move(r.note)});
         }
     });
     return result;

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,9 @@ public:
     // Entry `number` copied unchanged from a source container: its stored bytes, compression,
     // lengths and checksum as they are, read from `source` in pieces.
     void AddStored(std::uint32_t number, CQFile& source, const UopEntry& entry);
+    // An entry under a name of no number (its name's `hash`) copied the same way; it comes
+    // after the numbered entries, which may not follow it.
+    void AddStoredUnnumbered(std::uint64_t hash, CQFile& source, const UopEntry& entry);
     // Entry `number` as a damaged one: stored, claiming `claimed` bytes (at least 1) with none
     // stored, so that readers find it and refuse its bytes as a damaged source entry was.
     void AddDamaged(std::uint32_t number, std::uint32_t claimed);
@@ -112,7 +116,9 @@ private:
         std::uint32_t checksum;
         std::uint16_t compression;
     };
-    void StartEntry(std::uint32_t number);
+    // Entry `number` (none: one under a name of no number) gets a slot of the open table.
+    void StartEntry(std::optional<std::uint32_t> number);
+    void CopyStored(std::uint64_t hash, CQFile& source, const UopEntry& entry);
     void OpenTable();
     void EndTable(std::uint64_t next);
 
@@ -126,7 +132,9 @@ private:
     std::uint64_t m_uTable = 0;  // where the current table starts
     std::vector<Slot> m_Slots;   // the current table's used entries
     std::uint32_t m_uFiles = 0;  // entries in all tables
-    std::int64_t m_nLast = -1;   // the last entry number added
+    // After an unnumbered entry no number may follow.
+    static constexpr std::int64_t kUnnumberedAdded = std::int64_t{1} << 32;
+    std::int64_t m_nLast = -1;  // the last entry number added
     std::vector<std::uint8_t> m_Scratch;
 };
 
@@ -240,6 +248,9 @@ struct EntryFileResult {
     // Why the source container's table chain is damaged (the entries read before the damage,
     // all the client reads, are written); empty when it is whole.
     std::string damagedTable;
+    // What else the user should know of the output: source container entries under other
+    // names than the numbered ones that it cannot hold (the .mul form has no place for them).
+    std::string note;
 };
 
 // Writes the kind from the client's files (found through files' directories, regardless of
@@ -269,6 +280,7 @@ struct ConvertResult {
         std::uint64_t entries = 0;
         std::vector<std::uint32_t> damaged;  // source entries that could not be read
         std::string damagedTable = {};       // see EntryFileResult
+        std::string note = {};               // see EntryFileResult
     };
     std::vector<Written> written;
     // Kinds the client has in the asked form already (not written).

@@ -190,6 +190,24 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
         TempDir::WriteFile(name, bytes);
         EXPECT_EQ(copy(kind, facet).first, bytes);
     }
+    // An entry under a name of no number: a container copy keeps it, the .mul form says it
+    // cannot.
+    gumps = TempDir::ReadFile(dir.File("newer/gumpartLegacyMUL.uop"));
+    const std::uint32_t last = LoadLE32(gumps.data() + kUopFirstTable) - 1;
+    const std::uint64_t hash = HashUopName("build/gumpartlegacymul/readme.txt");
+    std::uint8_t* entry =
+        gumps.data() + kUopFirstTable + kUopTableHeaderSize + last * kUopEntrySize;
+    StoreLE32(entry + 24, static_cast<std::uint32_t>(hash));
+    StoreLE32(entry + 28, static_cast<std::uint32_t>(hash >> 32));
+    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
+    EXPECT_EQ(copy(EntryFileKind::Gumps, 0).first, gumps);
+    const ConvertResult toMul =
+        Convert(dir.Path() / "newer", dir.Path() / "named-mul", ClientForm::MulPair);
+    ASSERT_EQ(toMul.written[1].spec.kind, EntryFileKind::Gumps);
+    EXPECT_EQ(toMul.written[1].note,
+              "1 of the container's entries, named otherwise than "
+              "'build/gumpartlegacymul/%08u.tga', are left out");
+    EXPECT_EQ(toMul.written[0].note, "");
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged

@@ -38,6 +38,9 @@ int RunConvert(Invocation& inv) {
             if (!w.damagedTable.empty()) {
                 o["damagedTable"] = QString::fromStdString(w.damagedTable);
             }
+            if (!w.note.empty()) {
+                o["note"] = QString::fromStdString(w.note);
+            }
             written.append(o);
         }
         QJsonArray kept;
@@ -55,7 +58,8 @@ int RunConvert(Invocation& inv) {
     for (const ConvertResult::Written& w : result.written) {
         *inv.out << KindName(w.spec) << ": " << JoinFileNames(w.files) << " (" << w.entries
                  << (w.spec.kind == EntryFileKind::Map ? " blocks" : " entries");
-        *inv.out << DamagedText(w.damaged, w.damagedTable) << ")\n";
+        *inv.out << DamagedText(w.damaged, w.damagedTable) << (w.note.empty() ? "" : "; ") << w.note
+                 << ")\n";
     }
     for (const EntryFileSpec& spec : result.alreadyInForm) {
         *inv.out << KindName(spec) << ": already in that form, not written\n";
