@@ -59,38 +59,50 @@ bool CDataVerData::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     // not read (past its rows, a row it cannot draw), its extra words, or its own bytes to
     // another record of the same key. Only a record whose bytes the file does not hold whole is
     // written by its entry, from the part the entry reads.
-    if (m_Record && CopySourceRecord(file, record)) {
+    const ReadStatus copied = m_Record ? CopySourceRecord(file, record) : ReadStatus::Failed;
+    if (copied == ReadStatus::Ok) {
         return true;
     }
     CDataDef* target = GetTarget();
-    return target != nullptr && target->WriteVerData(file, record);
+    if (target != nullptr && target->WriteVerData(file, record)) {
+        return true;
+    }
+    if (copied != ReadStatus::Damaged) {
+        return false;
+    }
+    // A record the file cuts short, of an entry that cannot write itself from what it reads:
+    // it keeps its length and points where no file reaches, so that it reads as damaged, as
+    // it did, never as bytes written after it; the other records are saved.
+    record = *m_Record;
+    record.m_dwOffset = IndexRecord::kNoData - 1;
+    return true;
 }
 
-bool CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const {
+ReadStatus CDataVerData::CopySourceRecord(CQFile& file, CUOVersionBlock& record) const {
     const std::uint32_t offset = record.m_dwOffset;
     record = *m_Record;
     record.m_dwOffset = offset;
     // The length field is kept as it stands; its bytes are what readers take, without bit 31.
     const std::uint32_t length = IndexFromPatch(*m_Record).GetLength();
     if (length == 0) {
-        return true;
+        return ReadStatus::Ok;
     }
     ActivatePatch();
     CClientFiles& files = Files();
     if (!files.OpenSlot(kSlotVerData)) {
-        return false;
+        return ReadStatus::Failed;
     }
     CQFile& source = files.GetFile(kSlotVerData);
     if (!FitsIn(m_Record->m_dwOffset, length, source.GetLength())) {
-        return false;  // the opened file does not hold the record's bytes
+        return ReadStatus::Damaged;  // the opened file does not hold the record's bytes
     }
     std::vector<std::uint8_t> bytes(length);
     source.Seek(m_Record->m_dwOffset, CQFile::begin);
     if (source.Read(bytes.data(), length) != length) {
-        return false;
+        return ReadStatus::Failed;
     }
     file.Write(bytes.data(), length);
-    return true;
+    return ReadStatus::Ok;
 }
 
 std::int32_t CDataVerData::GetTargetType() {

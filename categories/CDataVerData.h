@@ -66,8 +66,9 @@ public:
 
 private:
     // Writes the record's bytes as the opened patch file holds them, the record unchanged but
-    // for its offset; false when the file does not hold them.
-    bool CopySourceRecord(CQFile& file, CUOVersionBlock& record) const;
+    // for its offset: Ok; Damaged when the file does not hold them whole, Failed when it cannot
+    // be read (nothing written either way).
+    ReadStatus CopySourceRecord(CQFile& file, CUOVersionBlock& record) const;
 
     std::unique_ptr<CDataDef> m_pTarget;
     std::optional<CUOVersionBlock> m_Record;

@@ -1187,16 +1187,18 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
 
-    // A record whose data lies past the end of its patch file is named, not the file's writing.
+    // A record whose data lies past the end of its patch file does not stop the save: it keeps
+    // its header and points where no file reaches, so that it reads as damaged again.
     ByteWriter cut;
     cut.u32(1).u32(kSlotArt).u32(0x4200).u32(24).u32(5000).u16(1).u16(1).zeros(20);
     const std::string damaged = m_Scratch.Write("damaged.mul", cut.take());
-    const Result r = Cli({"patch", damaged, "--delete", "item", "1"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(Contains(r.err, "tessaly-cli: cannot write '" + damaged +
-                                    "' (it is left as it was): record 0 (file id 4, block "
-                                    "0x4200) cannot be written: its data cannot be read\n"))
-        << r.err;
+    EXPECT_EQ(Cli({"patch", damaged, "--delete", "item", "1"}).status, 0);
+    const std::vector<std::uint8_t> after = TempDir::ReadFile(damaged);
+    ASSERT_EQ(after.size(), 4u + 2 * 20);
+    EXPECT_EQ(
+        std::vector(after.begin() + 4, after.begin() + 24),
+        ByteWriter().u32(kSlotArt).u32(0x4200).u32(0xFFFFFFFE).u32(5000).u16(1).u16(1).take());
+    EXPECT_TRUE(Contains(Ok({"--verdata", damaged, "list", "Items", "--unused"}), "0200\t!\t5000"));
 }
 
 // --tiledata changes a record's name, flags and fields; the client then reads them through the
