@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -27,6 +28,17 @@ std::optional<CShellUi::FileChoice> RunFileDialog(QWidget* owner, const char* fi
     box.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     box.setFileMode(bMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     box.setOption(QFileDialog::DontConfirmOverwrite, !bConfirmOverwrite);
+    if (bSave) {
+        // A name typed without a suffix gets the chosen type's, before the overwrite question,
+        // so that the question is asked of the file that is written.
+        const auto suffix = [&box](const QString& filter) {
+            const QRegularExpressionMatch m =
+                QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(filter);
+            box.setDefaultSuffix(m.hasMatch() ? m.captured(1) : QString());
+        };
+        suffix(box.selectedNameFilter());
+        QObject::connect(&box, &QFileDialog::filterSelected, &box, suffix);
+    }
     if (!name.empty()) {
         box.selectFile(QString::fromStdString(name));
     }
@@ -36,6 +48,15 @@ std::optional<CShellUi::FileChoice> RunFileDialog(QWidget* owner, const char* fi
     return CShellUi::FileChoice{
         box.selectedFiles().front().toStdString(),
         static_cast<int>(filters.split(QStringLiteral(";;")).indexOf(box.selectedNameFilter()))};
+}
+
+// A message box's answer. Its text is plain: names read from files or typed by the user
+// (a "<b>" in a tile name, say) are shown as they are, never as markup.
+int RunMessageBox(QWidget* owner, QMessageBox::Icon icon, const QString& title,
+                  const std::string& text, QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, QString::fromStdString(text), buttons, owner);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
 }
 
 }  // namespace
@@ -53,9 +74,8 @@ QString ToQtFileFilter(const char* filter) {
 }
 
 bool CShellDialogs::AskYesNo(const std::string& text) {
-    QMessageBox box(QMessageBox::Question, kTitle, QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No, m_pOwner);
-    return box.exec() == QMessageBox::Yes;
+    return RunMessageBox(m_pOwner, QMessageBox::Question, kTitle, text,
+                         QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 std::optional<std::string> CShellDialogs::ChooseFile(const PatchFileDialog& dialog) {
@@ -65,16 +85,13 @@ std::optional<std::string> CShellDialogs::ChooseFile(const PatchFileDialog& dial
 }
 
 void CShellDialogs::ShowMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, kTitle, QString::fromStdString(text), QMessageBox::Ok,
-                    m_pOwner);
-    box.exec();
+    RunMessageBox(m_pOwner, QMessageBox::NoIcon, kTitle, text, QMessageBox::Ok);
 }
 
 CShellUi::Answer CShellDialogs::AskYesNoCancel(const std::string& text, const std::string& title) {
-    QMessageBox box(QMessageBox::Question, title.empty() ? kTitle : QString::fromStdString(title),
-                    QString::fromStdString(text),
-                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, m_pOwner);
-    switch (box.exec()) {
+    switch (RunMessageBox(m_pOwner, QMessageBox::Question,
+                          title.empty() ? kTitle : QString::fromStdString(title), text,
+                          QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)) {
         case QMessageBox::Yes:
             return Answer::Yes;
         case QMessageBox::No:
@@ -85,9 +102,7 @@ CShellUi::Answer CShellDialogs::AskYesNoCancel(const std::string& text, const st
 }
 
 void CShellDialogs::ShowWarning(const std::string& text) {
-    QMessageBox box(QMessageBox::Warning, kTitle, QString::fromStdString(text), QMessageBox::Ok,
-                    m_pOwner);
-    box.exec();
+    RunMessageBox(m_pOwner, QMessageBox::Warning, kTitle, text, QMessageBox::Ok);
 }
 
 std::optional<std::string> CShellDialogs::ChooseDocumentFile(bool bSave, const std::string& name) {
@@ -148,7 +163,9 @@ CShellUi::Progress CShellDialogs::BeginProgress(const std::string& text) {
     const std::chrono::steady_clock::time_point start = now();
     return [dialog, now, start](std::uint64_t done, std::uint64_t total) {
         if (!dialog->isVisible() && now() - start >= kProgressDelay) {
-            dialog->show();
+            // Shown the dialog's own way: only then does each new value process the pending
+            // events (a plain show() would leave the window unpainted until the task ends).
+            QMetaObject::invokeMethod(dialog.get(), "forceShow", Qt::DirectConnection);
         }
         const int step =
             total == 0 ? kSteps

@@ -1,12 +1,17 @@
-// The window's progress indication of long tasks: nothing for a short task, a dialog with the
-// task's text once it has taken a tenth of a second, gone when the task is done.
+// The window's dialogs: the progress indication of long tasks (nothing for a short task, a
+// dialog with the task's text once it has taken a tenth of a second, gone when the task is
+// done) and message boxes.
 
 #include "QtTestSupport.h"
 #include "ShellUi.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QProgressDialog>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -38,6 +43,12 @@ TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->labelText(), QStringLiteral("Saving the file 'a.mul'..."));
     EXPECT_EQ(shown->value() * 100 / shown->maximum(), 40);
+    // Each new value lets the window handle what waits, its painting among it.
+    bool handled = false;
+    QMetaObject::invokeMethod(
+        shown, [&] { handled = true; }, Qt::QueuedConnection);
+    progress(41, 100);
+    EXPECT_TRUE(handled);
     progress(100, 100);
     progress(200, 100);  // past the end stays at the end
     EXPECT_EQ(shown->value(), shown->maximum());
@@ -48,6 +59,46 @@ TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
     // The console shows nothing.
     CConsoleUi console;
     EXPECT_FALSE(console.BeginProgress("Saving..."));
+}
+
+// Messages hold names read from files: shown as plain text, never as markup; the answer is the
+// button pressed.
+TEST(ShellDialogsTest, MessageBoxesShowTheirTextAsItStands) {
+    test::TestApp();
+    CShellDialogs dialogs;
+    const std::string text = "The tile '<b>wall</b>' &amp; more";
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        shown = box->text();
+        format = box->textFormat();
+        box->done(QMessageBox::No);
+    });
+    EXPECT_EQ(dialogs.AskYesNoCancel(text, std::string()), CShellUi::Answer::No);
+    EXPECT_EQ(shown.toStdString(), text);
+    EXPECT_EQ(format, Qt::PlainText);
+}
+
+// A name typed without a suffix gets the chosen type's before the overwrite question is asked.
+TEST(ShellDialogsTest, SaveDialogsAddTheChosenTypesSuffix) {
+    test::TestApp();
+    CShellDialogs dialogs;
+    QStringList suffixes;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        suffixes << box->defaultSuffix();
+        auto* types = box->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(1);
+        emit types->textActivated(types->itemText(1));
+        suffixes << box->defaultSuffix();
+        box->reject();
+    });
+    EXPECT_FALSE(dialogs.ChooseExportFile("PNG (*.png)|*.png|Animated GIF (*.gif)|*.gif||", "a"));
+    EXPECT_EQ(suffixes, (QStringList{QStringLiteral("png"), QStringLiteral("gif")}));
 }
 
 }  // namespace
