@@ -236,6 +236,8 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClient) {
         {{"statics", "0x200"},
          "block 0x200 (1, 0): 35 statics\n",
          {"  5,5,0  0x0e3c  patched crate\n"}},
+        // Block 8 is replaced by the difference files.
+        {{"statics", "8"}, "block 0x8 (0, 8): 33 statics\n", {"  1,1,0  0x0008  wooden wall\n"}},
         {{"radar", "0xA8"}, "radar 0x00a8: 0x1535 (rgb 40, 72, 168)\n", {}, true},
         {{"hue", "1"},
          "hue 1 (group 0, entry 1): 'Red 2'\ntable start 0x0421, table end 0x7f18\n",
@@ -1051,6 +1053,11 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     }
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
     EXPECT_FALSE(std::filesystem::exists("0.gif"));
+    // A current client's Felucca, 7,168 tiles across, has blocks past the older map's.
+    const std::string wide = m_Scratch.File("wide");
+    std::filesystem::copy(ClientDir(), wide);
+    std::filesystem::resize_file(wide + "/map0.mul", 458752 * 196);
+    EXPECT_EQ(Ok({"statics", "458751"}, wide), "block 0x6ffff (895, 511): 0 statics\n");
     // A client directory that is not there.
     Result r = Cli({"files"}, m_Scratch.File("nowhere"));
     EXPECT_EQ(r.status, 2);

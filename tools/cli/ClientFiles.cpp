@@ -2,7 +2,9 @@
 
 #include "ClientFiles.h"
 #include "AnimContainer.h"
+#include "CDataDefStatics.h"
 #include "Cli.h"
+#include "DataTypeDef.h"
 #include "MultiType.h"
 #include "PatchFileIO.h"
 #include "RadarColors.h"
@@ -383,9 +385,14 @@ int RunTileData(Invocation& inv) {
 }
 
 int RunStatics(Invocation& inv) {
-    std::uint32_t block = inv.Number(0, "BLOCK", kMapBlockCount - 1);
-    CStaticsList list;
-    list.LoadStatics(block);
+    // Felucca's blocks as the Statics list counts them (a current client's map has more than
+    // the table's), read as its page reads them: patch records, then the difference files.
+    const std::uint32_t count =
+        GetEntryCount(*GetTypeDef(FindCategory("Statics")), TheClientFiles());
+    const std::uint32_t block = inv.Number(0, "BLOCK", count - 1);
+    CDataDefStatics entry(block, 0);
+    entry.LoadStatics();
+    const CStaticsList& list = entry.GetStatics();
     QJsonArray items;
     if (!inv.json) {
         *inv.out << Format("block 0x%x (%u, %u): %u statics\n", block, block / kMapBlockRows,
