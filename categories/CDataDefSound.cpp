@@ -35,7 +35,7 @@ std::string CDataDefSound::GetName() {
         return CMulSound::ReadName(GetVerData()->GetChangeBytes());
     }
     // The first 32 bytes of a sound hold its name.
-    std::string name = "Unk";
+    std::string name = kUnknownSoundName;
     try {
         std::vector<std::uint8_t> head;
         if (ReadDataHead(Files(), kSlotSound, m_Index, CMulSound::kNameSize, head) &&
@@ -44,7 +44,7 @@ std::string CDataDefSound::GetName() {
         }
     } catch (...) {
         LogCaughtException("reading a sound name");
-        name = "Unk";
+        name = kUnknownSoundName;
     }
     return name;
 }

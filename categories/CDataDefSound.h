@@ -13,6 +13,9 @@ namespace tessaly {
 
 class CMulSound;
 
+// The name a sound is listed under when its name cannot be read.
+inline constexpr const char* kUnknownSoundName = "Unk";
+
 class CDataDefSound : public CDataDefIndex {
 public:
     // The entry index is the sound id, taken as 16-bit.

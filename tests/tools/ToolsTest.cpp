@@ -581,6 +581,8 @@ TEST_F(ToolsTest, RenderMapNamesTheMapBlocksItCannotRead) {
     ASSERT_TRUE(found);
     const std::string png = m_Scratch.File("map.png");
     EXPECT_EQ(Cli({"render-map", "0", png}, dir).err, "");
+    EXPECT_TRUE(Contains(Ok({"render-map", "0", png, "--region", "0x8,8,16,16"}, dir),
+                         "Felucca 8,8 16 x 16 tiles: 16 x 16 written"));
     m_Scratch.Write("modern-map/map0LegacyMUL.uop", map);
     const Result r = Cli({"render-map", "0", png}, dir);
     EXPECT_EQ(r.status, 0);
@@ -1041,6 +1043,9 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"files", "x"},
         {"list", "Items", "Hues"},
         {"render-map", "0", png, "--scale", "64"},  // 2048 x 262144: past 8192 x 8192
+        {"render-map", "0", png, "--region", "0,0,-1,-1"},
+        {"render-map", "0", png, "--region", "-4,0,16,16"},
+        {"render-map", "0", png, "--region", "0,0,16,16,"},
     };
     for (const std::vector<std::string>& args : mistakes) {
         Result r = Cli(args);
@@ -1206,6 +1211,20 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
         std::vector(after.begin() + 4, after.begin() + 24),
         ByteWriter().u32(kSlotArt).u32(0x4200).u32(0xFFFFFFFE).u32(5000).u16(1).u16(1).take());
     EXPECT_TRUE(Contains(Ok({"--verdata", damaged, "list", "Items", "--unused"}), "0200\t!\t5000"));
+    // A damaged sound is replaced all the same, named as the list names it; a patched one keeps
+    // the patch's name.
+    ByteWriter cutSound;
+    cutSound.u32(1).u32(kSlotSound).u32(9).u32(24).u32(5000).u16(0).u16(0);
+    const std::string sounds = m_Scratch.Write("damaged-sound.mul", cutSound.take());
+    Ok({"patch", sounds, "--replace", "sound", "9", wav});
+    Ok({"patch", patch, "--replace", "sound", "700", wav});
+    for (const auto& [file, name] : {std::pair(sounds, "Unk"), {patch, "bruit \xE9.wav"}}) {
+        const std::vector<std::uint8_t> replaced = TempDir::ReadFile(file);
+        CVerDataTable named;
+        named.LoadBytes(replaced);
+        ASSERT_TRUE(named.FindRecord(kSlotSound, file == sounds ? 9 : 700, sound));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&replaced[sound.m_dwOffset])), name);
+    }
 }
 
 // --tiledata changes a record's name, flags and fields; the client then reads them through the

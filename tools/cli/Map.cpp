@@ -14,7 +14,6 @@
 
 #include <iostream>
 #include <ostream>
-#include <sstream>
 
 namespace tessaly::cli {
 namespace {
@@ -31,13 +30,26 @@ int ParseFacet(const std::string& text) {
 }
 
 MapRegion ParseRegion(const std::string& text) {
-    std::istringstream in(text);
+    const auto refuse = [] {
+        return UsageError("--region wants X,Y,W,H in tiles (W and H above 0)");
+    };
+    // Four numbers as every command takes them (decimal or 0x-hex, never negative).
     std::uint32_t v[4] = {};
-    char comma[3] = {};
-    if (!(in >> v[0] >> comma[0] >> v[1] >> comma[1] >> v[2] >> comma[2] >> v[3]) ||
-        comma[0] != ',' || comma[1] != ',' || comma[2] != ',' || !in.eof() || v[2] == 0 ||
-        v[3] == 0) {
-        throw UsageError("--region wants X,Y,W,H in tiles (W and H above 0)");
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t end = i < 3 ? text.find(',', at) : text.size();
+        if (end == std::string::npos) {
+            throw refuse();
+        }
+        try {
+            v[i] = ParseNumber(text.substr(at, end - at), "region", 0xFFFFFFFF);
+        } catch (const UsageError&) {
+            throw refuse();
+        }
+        at = end + 1;
+    }
+    if (v[2] == 0 || v[3] == 0) {
+        throw refuse();
     }
     return {v[0], v[1], v[2], v[3]};
 }

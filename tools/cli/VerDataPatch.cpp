@@ -9,6 +9,7 @@
 #include "MulSound.h"
 #include "PictureImage.h"
 #include "QFile.h"
+#include "TarnError.h"
 #include "Text.h"
 #include "TileData.h"
 
@@ -46,12 +47,17 @@ void PreparePatch(Invocation& inv, const std::string& path) {
     }
 }
 
-// The current name of a sound (through the patch), for a replacement to keep; else the name of
-// the file it comes from, in Latin-1 ('?' for a character outside it).
+// The current name of a sound (through the patch), for a replacement to keep ("Unk" for a
+// damaged one, as the window keeps it); else the name of the file it comes from, in Latin-1
+// ('?' for a character outside it).
 std::string SoundName(std::uint32_t id, const std::string& path) {
-    CMulSound sound(static_cast<std::uint16_t>(id));
-    if (sound.GetData() != nullptr && sound.GetLength() > 0) {
-        return CMulSound::ReadName(sound.GetBytes());
+    try {
+        CMulSound sound(static_cast<std::uint16_t>(id));
+        if (sound.GetData() != nullptr && sound.GetLength() > 0) {
+            return CMulSound::ReadName(sound.GetBytes());
+        }
+    } catch (const CTarnError&) {
+        return kUnknownSoundName;  // a damaged sound: named as the list names it
     }
     // Sound names are Latin-1, as the list reads them; the file name is the terminal's UTF-8.
     return LocalString(std::filesystem::path(path).filename().string()).toLatin1().toStdString();
