@@ -17,17 +17,19 @@ namespace {
 int g_nChosenFacet = 0;
 }  // namespace
 
-CFacet* ClientFacet(int facet) {
+CFacet* ClientFacet(int facet, CClientFiles& files) {
     if (facet < 0 || facet >= kFacetCount) {
         return nullptr;
     }
     static std::array<std::unique_ptr<CFacet>, kFacetCount> facets;
     static std::array<bool, kFacetCount> tried{};
-    static std::string openedFor;
-    CClientFiles& files = TheClientFiles();
-    const std::string dirs = files.m_sChosenDir + '\n' + files.m_sClientDir + '\n' + files.m_sCDDir;
-    if (openedFor != dirs) {
-        openedFor = dirs;
+    // Asked once per block as a list is made: the check makes no copy of the directories.
+    static std::array<std::string, 3> openedFor;
+    static const CClientFiles* openedFrom = nullptr;
+    if (openedFrom != &files || openedFor[0] != files.m_sChosenDir ||
+        openedFor[1] != files.m_sClientDir || openedFor[2] != files.m_sCDDir) {
+        openedFor = {files.m_sChosenDir, files.m_sClientDir, files.m_sCDDir};
+        openedFrom = &files;
         for (int f = 0; f < kFacetCount; ++f) {
             facets[f].reset();
             tried[f] = false;

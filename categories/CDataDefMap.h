@@ -9,9 +9,10 @@ namespace tessaly {
 class CFacet;
 class CMapBlock;
 
-// Facet 0 to 5 of the process-wide file set's client, kept open for the Map and Statics
-// entries (opened again when the client's directories change); null when it has no map.
-CFacet* ClientFacet(int facet);
+// Facet 0 to 5 of a file set's client (the process-wide one's by default), kept open for the
+// Map and Statics entries (opened again when the file set or its directories change); null
+// when it has no map.
+CFacet* ClientFacet(int facet, CClientFiles& files = TheClientFiles());
 // The facet the Map and Statics lists show and their new entries read: 0 (Felucca) until
 // another is chosen.
 int ChosenFacet();

@@ -22,23 +22,33 @@ bool CDataDefStatics::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/
 }
 
 bool CDataDefStatics::ReadIndex() {
+    // A block the difference files of an older client replace is listed as they hold it.
+    CFacet* facet = ClientFacet(m_nFacet, Files());
+    m_bDifference = facet != nullptr && facet->ReadStaticsDifference(GetIndex(), m_Index);
+    if (m_bDifference) {
+        return m_Index.HasData();
+    }
     if (m_nFacet == 0) {
         return ReadBaseIndex(kSlotStaIdx0, GetIndex());
     }
-    CFacet* facet = ClientFacet(m_nFacet);
     return facet != nullptr && facet->ReadStaticsRecord(GetIndex(), m_Index);
 }
 
 ReadStatus CDataDefStatics::GetReadStatus() {
-    if (m_nFacet == 0) {
+    if (m_nFacet == 0 && (!m_bDifference || GetVerData() != nullptr)) {
         return CDataDefIndex::GetReadStatus();
     }
     if (!IsValid()) {
         return ReadStatus::Absent;
     }
-    const CFacet* facet = ClientFacet(m_nFacet);
-    return facet != nullptr && facet->StaticsRecordFits(m_Index) ? ReadStatus::Ok
-                                                                 : ReadStatus::Damaged;
+    const CFacet* facet = ClientFacet(m_nFacet, Files());
+    if (facet == nullptr) {
+        return ReadStatus::Damaged;
+    }
+    return (m_bDifference ? facet->StaticsDifferenceFits(m_Index)
+                          : facet->StaticsRecordFits(m_Index))
+               ? ReadStatus::Ok
+               : ReadStatus::Damaged;
 }
 
 void CDataDefStatics::AddPages(std::vector<EntryPage>& pages) {
@@ -50,7 +60,7 @@ void CDataDefStatics::LoadStatics() {
         return;
     }
     IndexRecord patch;
-    CFacet* facet = ClientFacet(m_nFacet);
+    CFacet* facet = ClientFacet(m_nFacet, Files());
     if (m_nFacet == 0 && ActivateLinkedPatch(patch)) {
         m_Statics.LoadRecord(patch, Files());
     } else if (m_nFacet != 0 ||

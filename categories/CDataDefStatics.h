@@ -37,6 +37,7 @@ public:
 private:
     CStaticsList m_Statics;
     int m_nFacet;
+    bool m_bDifference = false;  // the index record is the difference files'
 };
 
 // "x=%d, y=%d": the top-left tile of block b of a facet (whose block columns are as long as

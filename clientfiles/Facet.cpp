@@ -479,6 +479,19 @@ bool CFacet::StaticsRecordFits(const IndexRecord& record) const {
     return StaticsFit(record, m_uStaticsLength);
 }
 
+bool CFacet::ReadStaticsDifference(std::uint32_t block, IndexRecord& out) const {
+    const auto found = m_DifStatics.find(block);
+    if (found == m_DifStatics.end()) {
+        return false;
+    }
+    out = found->second;
+    return true;
+}
+
+bool CFacet::StaticsDifferenceFits(const IndexRecord& record) const {
+    return StaticsFit(record, m_uStaDifLength);
+}
+
 bool CFacet::ReadStaticsRecord(std::uint32_t block, IndexRecord& out) {
     if (!m_bStaIdxRead) {
         m_bStaIdxRead = true;

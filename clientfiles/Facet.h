@@ -112,6 +112,10 @@ public:
     // Whether a record of the facet's statics index holds data lying inside "staticsN.mul" (and
     // is no longer than any block's statics are believed to be).
     bool StaticsRecordFits(const IndexRecord& record) const;
+    // The difference files' record of a block's statics (into "stadifN.mul"); false when they
+    // do not replace the block. StaticsDifferenceFits: whether its data lies inside that file.
+    bool ReadStaticsDifference(std::uint32_t block, IndexRecord& out) const;
+    bool StaticsDifferenceFits(const IndexRecord& record) const;
 
 private:
     bool ReadAt(CQFile& file, std::uint64_t offset, std::span<std::uint8_t> out);

@@ -437,6 +437,11 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     EXPECT_STREQ(two.GetColumnText(0), "2");
     EXPECT_STREQ(ragged.GetColumnText(0), "3");  // 23 bytes
     EXPECT_STREQ(zeroLength.GetColumnText(0), "unused");
+    // A block the difference files give statics: listed with their count, read as they hold it.
+    CDataDefStatics replaced(8);
+    ASSERT_TRUE(replaced.ReadIndex());
+    EXPECT_STREQ(replaced.GetColumnText(0), "33");
+    EXPECT_EQ(replaced.GetReadStatus(), ReadStatus::Ok);
 
     // A record whose data lies past the end of the patch file: the page still shows, empty,
     // and says so once.
