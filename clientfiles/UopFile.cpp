@@ -531,8 +531,15 @@ const std::vector<std::uint8_t>* CUopContainer::Load(CQFile& file, const UopEntr
 }
 
 const std::vector<std::uint8_t>* CUopContainer::LoadMapChunk(CQFile& file, const UopEntry& entry) {
+    if (m_UndecodedChunks.contains(entry.start)) {
+        return nullptr;
+    }
     if (m_uKeepBytes == 0) {
-        return Load(file, entry);
+        const std::vector<std::uint8_t>* bytes = Load(file, entry);
+        if (bytes == nullptr) {
+            m_UndecodedChunks.insert(entry.start);
+        }
+        return bytes;
     }
     for (auto it = m_Kept.begin(); it != m_Kept.end(); ++it) {
         if (it->start == entry.start) {
@@ -541,6 +548,7 @@ const std::vector<std::uint8_t>* CUopContainer::LoadMapChunk(CQFile& file, const
         }
     }
     if (Load(file, entry) == nullptr) {
+        m_UndecodedChunks.insert(entry.start);
         return nullptr;
     }
     m_bLastValid = false;

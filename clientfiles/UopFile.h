@@ -21,6 +21,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace tessaly {
@@ -190,6 +191,9 @@ private:
         std::vector<std::uint8_t> bytes;
     };
     std::list<KeptChunk> m_Kept;  // the most recently read first
+    // Map chunks that did not decode (their starts): not tried again, as a run of blocks read
+    // again block by block would inflate a damaged chunk once for each of its 4,096 blocks.
+    std::unordered_set<std::uint64_t> m_UndecodedChunks;
     std::uint64_t m_uKeptBytes = 0;
     std::uint64_t m_uKeepBytes = 0;
 };

@@ -312,6 +312,21 @@ TEST_F(UopContainerTest, MapChunksMakeOneFile) {
     ASSERT_NE(map0, result.written.end());
     EXPECT_EQ(map0->damagedTable, says);
     EXPECT_EQ(map0->entries, kUopMapChunkBytes / 196);
+
+    // A chunk that does not inflate is tried once: its other blocks fail without reading it.
+    std::vector<std::uint8_t> broken =
+        WriteUopContainer(*FindUopKind(kSlotMap0), {{0, first, true}});
+    broken[LoadLE32(broken.data() + kEntry0) + LoadLE32(broken.data() + kEntry0 + 12) / 2] ^= 0xFF;
+    m_dir.Write("map0LegacyMUL.uop", broken);
+    ASSERT_TRUE(file.Open(m_dir.File("map0LegacyMUL.uop").c_str(), 0));
+    for (const std::uint64_t keep : {std::uint64_t{0}, std::uint64_t{kUopMapChunkBytes}}) {
+        CUopContainer container(*FindUopKind(kSlotMap0), file);
+        container.KeepMapChunks(keep);
+        EXPECT_FALSE(container.ReadData(file, {0, 196, 0, 0}, bytes));
+        file.Seek(0, CQFile::begin);
+        EXPECT_FALSE(container.ReadData(file, {196 * 4000, 196, 0, 0}, bytes));
+        EXPECT_EQ(file.GetPosition(), 0u);
+    }
 }
 
 }  // namespace
