@@ -55,11 +55,31 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
         m_pSaveOps);
 }
 
+namespace {
+
+// Whether the file begins as a ".pat" patch of the current format (its mark at byte 4): no
+// file of the client's patch format does, whose first record's file id lies there.
+bool HasCurrentPatMark(const std::string& path) {
+    CQFile file;
+    std::uint8_t head[kPatchFileHeaderSize] = {};
+    try {
+        return file.Open(path.c_str(), CQFile::modeRead | CQFile::shareDenyNone) &&
+               file.Read(head, sizeof head) == sizeof head &&
+               LoadLE16(head + 4) == kPatchMarkCurrent;
+    } catch (const CQFileException&) {
+        return false;
+    }
+}
+
+}  // namespace
+
 bool IsPatFile(const std::string& path) {
-    // Read whole only when it is of a patch's size: a large file is none.
+    // Read whole only when it is of a patch's size (a large file is none), and named as one or
+    // marked as one of the current format: a ".pat" patch under another name is one all the
+    // same, never taken for a patch file of the client's format and written over as one.
     std::error_code ec;
-    if (!EndsWithNoCase(path, ".pat") || std::filesystem::file_size(path, ec) > kLargestPatFile ||
-        ec) {
+    if (std::filesystem::file_size(path, ec) > kLargestPatFile || ec ||
+        (!EndsWithNoCase(path, ".pat") && !HasCurrentPatMark(path))) {
         return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);

@@ -1197,6 +1197,10 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     EXPECT_EQ(Cli({"patch", m_Scratch.File("none.mul"), "--replace", "item", "1", widePng}).status,
               2);
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
+    // A ".pat" patch under another name is one all the same: refused, never written over.
+    const std::string misnamed = m_Scratch.Write("edits.mul", PatFile());
+    EXPECT_TRUE(Contains(Cli({"patch", misnamed, "--delete", "item", "1"}).err, "is a \".pat\""));
+    EXPECT_EQ(TempDir::ReadFile(misnamed), PatFile());
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
 
     // A record whose data lies past the end of its patch file does not stop the save: it keeps
