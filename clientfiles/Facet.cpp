@@ -373,11 +373,14 @@ bool CFacet::ReadMapBlock(std::uint32_t block, CMapBlock& out) {
 void CFacet::AppendStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
                                std::vector<CStaticItem>& out) {
     if (!StaticsFit(record, fileLength)) {
+        m_uUnreadStatics += record.HasData() ? 1 : 0;
         return;
     }
     std::vector<std::uint8_t> bytes(record.GetLength());
     if (ReadAt(file, record.m_dwOffset, bytes)) {
         AppendStaticItems(bytes, out);
+    } else {
+        ++m_uUnreadStatics;
     }
 }
 
@@ -451,10 +454,12 @@ void CFacet::ReadStaticsRun(std::uint32_t first, std::uint32_t count,
         } else if (auto d = replaced ? m_DifStatics.find(first + i) : m_DifStatics.end();
                    d != m_DifStatics.end()) {
             const IndexRecord& r = d->second;
-            if (StaticsFit(r, m_uStaDifLength) && afford(i, r)) {
+            if (!StaticsFit(r, m_uStaDifLength) || afford(i, r)) {
                 AppendStaticsData(m_StaDif, m_uStaDifLength, r, items);
             }
-        } else if (i < records.size() && readable(records[i]) && afford(i, records[i])) {
+        } else if (i < records.size() && !readable(records[i])) {
+            m_uUnreadStatics += records[i].HasData() ? 1 : 0;
+        } else if (i < records.size() && afford(i, records[i])) {
             const IndexRecord& r = records[i];
             if (!stretch.empty()) {
                 AppendStaticItems(ByteSpan(stretch).subspan(r.m_dwOffset - low, r.GetLength()),

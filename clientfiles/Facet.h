@@ -94,6 +94,9 @@ public:
     void ReadMapRun(std::uint32_t first, std::uint32_t count, std::vector<std::uint8_t>& out);
     // The blocks ReadMapRun has found unreadable so far (a block read twice counts twice).
     std::uint64_t UnreadBlocks() const { return m_uUnreadBlocks; }
+    // The blocks ReadStaticsRun has found with statics it cannot read (a record past the end
+    // of its file, a failed read), read as having none; a block read twice counts twice.
+    std::uint64_t UnreadStatics() const { return m_uUnreadStatics; }
     // One block; false (block empty) when the map does not hold it.
     bool ReadMapBlock(std::uint32_t block, CMapBlock& out);
     // The statics of `count` blocks from `first` on, replacements applied: out[i] holds block
@@ -120,6 +123,7 @@ public:
 private:
     bool ReadAt(CQFile& file, std::uint64_t offset, std::span<std::uint8_t> out);
     // Adds the items of a record of the file to out (none when its stretch is not inside).
+    // Counts the record in UnreadStatics when it has data that cannot be read.
     void AppendStaticsData(CQFile& file, std::uint64_t fileLength, const IndexRecord& record,
                            std::vector<CStaticItem>& out);
     void AddWarning(const std::string& text);
@@ -135,6 +139,7 @@ private:
     CQFile m_MapDif;
     CQFile m_StaDif;
     std::uint64_t m_uUnreadBlocks = 0;
+    std::uint64_t m_uUnreadStatics = 0;
     std::uint64_t m_uStaIdxLength = 0;
     std::uint64_t m_uStaticsLength = 0;
     std::uint64_t m_uStaDifLength = 0;

@@ -22,6 +22,8 @@ public:
     // Reads the whole file (at most the colours of 16384 terrain tiles and 65536 items).
     void Load(CClientFiles& files);
     void Assign(std::vector<std::uint16_t> colours);
+    // The colours read: 0 when the client has no radar colour file (every tile draws black).
+    std::size_t Count() const { return m_Colours.size(); }
     std::uint16_t Terrain(std::uint16_t tile) const { return At(tile); }
     std::uint16_t Item(std::uint16_t item) const { return At(kItemBase + std::uint32_t{item}); }
     // The same as opaque 0xAARRGGBB (RadarToArgb), looked up rather than converted.

@@ -1063,8 +1063,17 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     std::filesystem::copy(ClientDir(), wide);
     std::filesystem::resize_file(wide + "/map0.mul", 458752 * 196);
     EXPECT_EQ(Ok({"statics", "458751"}, wide), "block 0x6ffff (895, 511): 0 statics\n");
+    // Statics that cannot be read are said; a map without its colours is not drawn.
+    std::filesystem::resize_file(wide + "/statics0.mul", 0);
+    Result r = Cli({"render-map", "0", png}, wide);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(Contains(r.err, "Felucca: the statics of 413 blocks cannot be read")) << r.err;
+    std::filesystem::remove(wide + "/radarcol.mul");
+    r = Cli({"render-map", "0", png}, wide);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(Contains(r.err, "no radar colours")) << r.err;
     // A client directory that is not there.
-    Result r = Cli({"files"}, m_Scratch.File("nowhere"));
+    r = Cli({"files"}, m_Scratch.File("nowhere"));
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
     // One that holds no client file: the command runs, and says so.

@@ -93,10 +93,20 @@ int RunRenderMap(Invocation& inv) {
     }
     CRadarTable colours;
     colours.Load(TheClientFiles());
+    if (colours.Count() == 0) {
+        throw UsageError(
+            "the client has no radar colours (radarcol.mul is missing or empty): the map is "
+            "drawn in them");
+    }
     MapPicture picture = RenderMap(facet, colours, clipped, scale, !inv.HasFlag("--no-statics"));
     if (facet.UnreadBlocks() != 0) {
         std::cerr << "tessaly-cli: " << FacetName(facetNumber) << ": " << facet.UnreadBlocks()
                   << " map blocks cannot be read (damaged) and are drawn black\n";
+    }
+    if (facet.UnreadStatics() != 0) {
+        std::cerr << "tessaly-cli: " << FacetName(facetNumber) << ": the statics of "
+                  << facet.UnreadStatics()
+                  << " blocks cannot be read (damaged) and are drawn without them\n";
     }
     const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()),
                        static_cast<int>(picture.width), static_cast<int>(picture.height),
