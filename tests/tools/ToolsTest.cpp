@@ -127,6 +127,7 @@ class ToolsTest : public ::testing::Test {
 protected:
     // One sample client for the whole suite, written by the generator itself.
     static void SetUpTestSuite() {
+        ::setenv("ALSOFT_DRIVERS", "null", 1);  // "play" plays on a silent device
         s_pClient = new TempDir;
         Result r = RunProgram(TESSALY_MKCLIENT_PATH, {s_pClient->File("client")}, *s_pClient);
         ASSERT_EQ(r.status, 0) << r.err;
@@ -1043,6 +1044,7 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"files", "x"},
         {"list", "Items", "Hues"},
         {"render-map", "0", png, "--scale", "64"},  // 2048 x 262144: past 8192 x 8192
+        {"play", "5"},                              // a sound of no samples
         {"render-map", "0", png, "--region", "0,0,-1,-1"},
         {"render-map", "0", png, "--region", "-4,0,16,16"},
         {"render-map", "0", png, "--region", "0,0,16,16,"},
@@ -1058,6 +1060,9 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     }
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
     EXPECT_FALSE(std::filesystem::exists("0.gif"));
+    // A sound plays to its end on the device (a silent one here).
+    EXPECT_TRUE(Contains(Ok({"play", "1"}), "played sound 1 'tone_440.wav' (0.2 sec) on "))
+        << "play";
     // A current client's Felucca, 7,168 tiles across, has blocks past the older map's.
     const std::string wide = m_Scratch.File("wide");
     std::filesystem::copy(ClientDir(), wide);

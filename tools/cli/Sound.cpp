@@ -84,13 +84,11 @@ int RunPlay(Invocation& inv) {
     try {
         output.Init(nullptr, CMapPoint(0, 0, 0, 0));
     } catch (const CTarnError&) {
-        std::cerr << "tessaly-cli: no sound device: the sound output could not be opened\n";
-        return 1;
+        throw UsageError("no sound device: the sound output could not be opened");
     }
     output.PlaySound(static_cast<std::uint16_t>(id), CMapPoint(0, 0, 0, 0), 0, true);
     if (output.m_Playing.IsEmpty()) {
-        std::cerr << Format("tessaly-cli: sound %u has no samples to play\n", id);
-        return 1;
+        throw UsageError(Format("sound %u has no samples to play", id));
     }
     // Wait for the end of the sound; the device plays it in its own thread.
     CTarnSoundPlay* playing = output.m_Playing[0];
