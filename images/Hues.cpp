@@ -105,11 +105,17 @@ bool ReadHue(CClientFiles& files, CVerDataTable& table, std::uint32_t hue, HueEn
             std::vector<std::uint8_t> bytes(length);
             ok = files.ReadData(kSlotHues, record, bytes) && decoded.ReadPatch(bytes);
         } else {
+            // The group's header and its entries up to this hue: a file cut inside a group
+            // still gives the hues it holds whole.
+            const auto need = static_cast<std::uint32_t>(4 + ((hue & 7) + 1) * HueEntry::kSize);
             record.m_dwOffset = group * static_cast<std::uint32_t>(HueGroup::kFileSize);
-            record.m_dwLength = HueGroup::kFileSize;
-            std::vector<std::uint8_t> bytes(HueGroup::kFileSize);
+            record.m_dwLength = need;
+            std::vector<std::uint8_t> bytes(need);
             ok = static_cast<std::uint64_t>(group) * HueGroup::kFileSize <= 0xFFFFFFFFu &&
-                 files.ReadData(kSlotHues, record, bytes) && decoded.ReadFile(bytes);
+                 files.ReadData(kSlotHues, record, bytes);
+            if (ok) {
+                decoded.ReadFile(bytes);  // false for a part of a group: its entries are read
+            }
         }
     } catch (...) {
         LogCaughtException("reading a hue group");

@@ -514,7 +514,7 @@ TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCount) {
 
 TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     ByteWriter hues;
-    for (std::uint32_t g = 0; g < 3; ++g) {
+    for (std::uint32_t g = 0; g < 4; ++g) {
         HueGroup group;
         group.m_dwHeader = g;
         for (std::uint32_t i = 0; i < 8; ++i) {
@@ -523,7 +523,10 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
         }
         group.WriteFile(hues);
     }
-    m_client.WriteFile("hues.mul", hues.data());
+    // The file ends inside the last group, 40 bytes into its fourth hue.
+    std::vector<std::uint8_t> cut = hues.take();
+    cut.resize(3 * HueGroup::kFileSize + 4 + 3 * 88 + 40);
+    m_client.WriteFile("hues.mul", cut);
     HueGroup patched;
     patched.m_dwHeader = 0xABCD;
     patched.m_Entries[1].SetName("patched nine");
@@ -543,10 +546,15 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     ASSERT_TRUE(ReadHue(9, hue, &header));
     EXPECT_EQ(hue.GetName(), "patched nine");
     EXPECT_EQ(header, 0xABCDu);
-    // A record too short for the group and a group past the end of "hues.mul": empty entries.
+    // A record too short for the group, a hue the file ends inside and a group past its end:
+    // empty entries. The hues of the cut group the file holds whole read.
     EXPECT_FALSE(ReadHue(17, hue, &header));
     EXPECT_EQ(hue, HueEntry{});
-    EXPECT_FALSE(ReadHue(24, hue));
+    ASSERT_TRUE(ReadHue(26, hue, &header));
+    EXPECT_EQ(hue.GetName(), "base 26");
+    EXPECT_EQ(header, 3u);
+    EXPECT_FALSE(ReadHue(27, hue));
+    EXPECT_FALSE(ReadHue(32, hue));
     EXPECT_FALSE(ReadHue(0xFFFFFFFF, hue));
 }
 
