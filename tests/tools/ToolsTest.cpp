@@ -1060,6 +1060,40 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     }
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
     EXPECT_FALSE(std::filesystem::exists("0.gif"));
+    // A client directory that is not there.
+    Result r = Cli({"files"}, m_Scratch.File("nowhere"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
+    // One that holds no client file: the command runs, and says so.
+    std::filesystem::create_directory(m_Scratch.File("empty"));
+    r = Cli({"list", "Items"}, m_Scratch.File("empty"));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
+    // A container alone, in any case, is a client's file: one that is not a container is
+    // named as damaged, not listed as empty.
+    std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
+    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err,
+              "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
+                  "' is damaged (container: shorter than its header): what cannot be read of it "
+                  "is not listed\n");
+}
+
+// What a command cannot read of the client's files is said, never passed over: a patch record
+// of the other layout, statics past the end of their file, a map without its colours; and what
+// a newer client holds past an older one's sizes is taken.
+TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
+    const std::string png = m_Scratch.File("map.png");
+    // A tile data record of the other layout is named, not read, and the record is the file's.
+    ByteWriter other;
+    other.u32(1).u32(kSlotTileData).u32(512).u32(24).u32(1000).u16(0).u16(0).zeros(1000);
+    const std::string wrongSize = m_Scratch.Write("other-layout.mul", other.take());
+    const std::string item = Ok({"--verdata", wrongSize, "tiledata", "item", "0x8"});
+    EXPECT_EQ(item.rfind("item 0x0008\n", 0), 0u) << item;
+    EXPECT_TRUE(Contains(item,
+                         "\nPatch   the patch record of tile data group 512 holds 1000 "
+                         "bytes, not the 1188 of a group of this client's layout: not read"))
+        << item;
     // A sound plays to its end on the device (a silent one here).
     EXPECT_TRUE(Contains(Ok({"play", "1"}), "played sound 1 'tone_440.wav' (0.2 sec) on "))
         << "play";
@@ -1077,23 +1111,6 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     r = Cli({"render-map", "0", png}, wide);
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(Contains(r.err, "no radar colours")) << r.err;
-    // A client directory that is not there.
-    r = Cli({"files"}, m_Scratch.File("nowhere"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
-    // One that holds no client file: the command runs, and says so.
-    std::filesystem::create_directory(m_Scratch.File("empty"));
-    r = Cli({"list", "Items"}, m_Scratch.File("empty"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err,
-              "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
-    // A container alone, in any case, is a client's file: one that is not a container is
-    // named as damaged, not listed as empty.
-    std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
-    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err,
-              "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
-                  "' is damaged (container: shorter than its header): what cannot be read of it "
-                  "is not listed\n");
 }
 
 // export --hue gives the pixels the item and animation pages copy with that hue: the robe with

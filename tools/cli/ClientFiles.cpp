@@ -285,6 +285,7 @@ int RunTileData(Invocation& inv) {
         bool patched = TheVerDataTable().FindRecord(kSlotTileData, id / 32u, patch);
         const std::string note =
             patched ? TilePatchMismatch(patch.GetLength(), id / 32u, shape) : std::string();
+        patched = patched && note.empty();  // a record of the other layout is not read
         std::string flagText;
         QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
         if (inv.json) {
@@ -326,6 +327,7 @@ int RunTileData(Invocation& inv) {
         id < shape.FirstMultiItem() && TheVerDataTable().FindRecord(kSlotTileData, group, patch);
     const std::string note =
         patched ? TilePatchMismatch(patch.GetLength(), group, shape) : std::string();
+    patched = patched && note.empty();  // a record of the other layout is not read
     std::string flagText;
     QJsonArray flags = FlagNames(info.m_dwFlags, flagText);
     if (inv.json) {
