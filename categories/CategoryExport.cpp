@@ -134,9 +134,9 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     }
     const std::string manifest = ManifestJson();
     const std::string path = (std::filesystem::path(dir) / kExportManifest).string();
-    if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(manifest.data()),
-                         manifest.size())) {
-        m_sError = "Unable to write the file '" + path + "'";
+    // Refused as the entries' files are: a manifest of the user's in the client's folder stays.
+    if (std::string failed = WriteExport(path, manifest); !failed.empty()) {
+        m_sError = std::move(failed);
         return false;
     }
     return true;

@@ -336,6 +336,13 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
         EXPECT_FALSE(std::filesystem::exists(client + name));
     }
     Ok({"export", "sound", "1", client + "/tone.wav"}, client);
+    // A manifest of the user's in the client's folder is not written over either.
+    m_Scratch.Write("client/manifest.json", std::vector<std::uint8_t>{'m', 'i', 'n', 'e'});
+    const Result all = Cli({"export-all", "Lights", client}, client);
+    EXPECT_EQ(all.status, 2);
+    EXPECT_TRUE(Contains(all.err, "manifest.json' is ")) << all.err;
+    EXPECT_EQ(TempDir::ReadFile(client + "/manifest.json"),
+              (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
 
     const std::string link = m_Scratch.File("hues.png");
     std::filesystem::create_symlink(client + "/hues.mul", link);
