@@ -259,10 +259,17 @@ bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
 }
 
 std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
-                                         std::uint16_t hue) {
+                                         std::uint16_t hue, FrameBudget& budget) {
     // Sized once: the buffers own their pixels, and a copy would only alias them.
     std::vector<PlacedFrame> placed(frames.GetFrameCount());
     for (std::uint32_t i = 0; i < placed.size(); ++i) {
+        // Its size from its header, before anything is drawn; one too large alone is refused
+        // by DrawAnimFrame, drawing nothing.
+        const std::optional<AnimFrame> header = frames.GetFrame(i);
+        if (header && IsShowableSize(header->m_nWidth, header->m_nHeight) &&
+            !budget.Take(std::uint64_t{header->m_nWidth} * header->m_nHeight)) {
+            continue;
+        }
         QPoint origin;
         if (DrawAnimFrame(frames, i, direction, placed[i].picture, &origin, hue)) {
             placed[i].left = origin.x();
@@ -307,6 +314,16 @@ std::string TooLargeNote(std::uint32_t width, std::uint32_t height) {
         "largest frame is %u x %u)",
         width, height);
 }
+std::string TooLargeNote(CTileAnimType& frames) {
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
+        if (const std::optional<AnimFrame> header = frames.GetFrame(i)) {
+            KeepLarger(header->m_nWidth, header->m_nHeight, width, height);
+        }
+    }
+    return TooLargeNote(width, height);
+}
 std::string TooLargeNote(const std::vector<PlacedFrame>& frames) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
@@ -327,7 +344,7 @@ struct Oversized {
         for (std::uint32_t i = 0; i < placed.size(); ++i) {
             const std::optional<AnimFrame> header = frames.GetFrame(i);
             if (placed[i].picture.GetData() != nullptr || !header || header->m_nWidth == 0 ||
-                header->m_nHeight == 0) {
+                header->m_nHeight == 0 || IsShowableSize(header->m_nWidth, header->m_nHeight)) {
                 continue;
             }
             ++count;
@@ -353,19 +370,29 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
         std::vector<SheetRow> rows(8);
         bool hasFrames = false;
         Oversized oversized;
+        // The action's eight directions together take no more than one picture holds.
+        FrameBudget budget{kMaxPicturePixels};
+        std::string largest;
         try {
             for (std::int32_t d = 0; d < 8; ++d) {
                 CTileAnimType& frames = GetFrames(action, d);
                 rows[d].direction = d;
                 rows[d].mirrorOf = kMirrorOf[d];
-                rows[d].frames = PlaceAnimFrames(frames, d, options.nHue);
+                rows[d].frames = PlaceAnimFrames(frames, d, options.nHue, budget);
                 hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
                 oversized.Add(frames, rows[d].frames);
+                if (budget.skipped != 0 && largest.empty()) {
+                    largest = TooLargeNote(frames);
+                }
             }
         } catch (...) {
             // A damaged action leaves the others to be written.
             out.AddNote(Format("action %d left out: its frames cannot be read (", action) +
                         CaughtExceptionText(true) + ")");
+            continue;
+        }
+        if (budget.skipped != 0) {
+            out.AddNote(Format("action %d left out: ", action) + largest);
             continue;
         }
         if (oversized.count != 0) {
@@ -428,8 +455,13 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
         return false;
     }
     if (options.bGif) {
+        FrameBudget budget{kMaxPicturePixels};
         const std::vector<PlacedFrame> placed =
-            PlaceAnimFrames(frames, options.nDirection, options.nHue);
+            PlaceAnimFrames(frames, options.nDirection, options.nHue, budget);
+        if (budget.skipped != 0) {
+            out.AddNote(TooLargeNote(frames));
+            return false;
+        }
         std::vector<std::uint8_t> gif = EncodePlacedGif(placed, kAnimFramePeriodMs);
         if (gif.empty()) {
             Oversized oversized;

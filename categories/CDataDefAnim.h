@@ -87,9 +87,10 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
                    std::uint16_t hue = 0);
 
 // Every frame of a frame set for direction d drawn (DrawAnimFrame) with its place around the
-// anchor; frames without pixels stay empty. `hue` as for DrawAnimFrame.
+// anchor; frames without pixels, and those past the budget, stay empty. `hue` as for
+// DrawAnimFrame.
 std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
-                                         std::uint16_t hue = 0);
+                                         std::uint16_t hue, FrameBudget& budget);
 
 // An animated GIF of placed frames: each drawn on a canvas the size of the box that holds them
 // all, the anchor at the same place. Empty when no frame has pixels or the canvas is too large.

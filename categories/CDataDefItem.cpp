@@ -58,12 +58,18 @@ std::optional<AnimDataEntry> CDataDefItem::GetAnimation() {
 }
 
 std::vector<PlacedFrame> PlaceItemFrames(const std::vector<std::uint32_t>& frames,
-                                         std::uint16_t hue, bool partial) {
+                                         std::uint16_t hue, bool partial, FrameBudget& budget) {
     // Sized once: the buffers own their pixels, and a copy would only alias them.
     std::vector<PlacedFrame> placed(frames.size());
     for (std::size_t i = 0; i < frames.size(); ++i) {
         CDataDefItem frame(frames[i]);
         frame.ReadIndex();
+        // Its size before its pixels are drawn; one too large alone draws nothing anyway.
+        if (const auto size = frame.LoadedSize();
+            size && IsShowableSize(size->first, size->second) &&
+            !budget.Take(std::uint64_t{size->first} * size->second)) {
+            continue;
+        }
         SurfaceBuffer& picture = placed[i].picture;
         if (frame.DrawPicture(picture, kNoLimit, kNoLimit, hue, partial) &&
             picture.GetData() != nullptr) {
@@ -83,7 +89,13 @@ bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
     const std::optional<AnimDataEntry> animation = GetAnimation();
     const std::vector<std::uint32_t> ids =
         animation ? animation->frames : std::vector<std::uint32_t>{GetIndex()};
-    const std::vector<PlacedFrame> frames = PlaceItemFrames(ids, options.nHue, options.bPartial);
+    FrameBudget budget{kMaxPicturePixels};
+    const std::vector<PlacedFrame> frames =
+        PlaceItemFrames(ids, options.nHue, options.bPartial, budget);
+    if (budget.skipped != 0) {
+        out.AddNote("its frames do not fit in one picture (at most 8192 x 8192 pixels)");
+        return false;
+    }
     if (options.bGif) {
         std::vector<std::uint8_t> gif =
             EncodePlacedGif(frames, animation ? animation->FrameDelayMs() : kAnimDataTickMs);

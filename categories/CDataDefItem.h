@@ -11,10 +11,10 @@
 namespace tessaly {
 
 // The pictures of an animated item's frames (item numbers), drawn in the hue, each placed with
-// its bottom centre at the anchor as the client stands items; a frame without a picture stays
-// empty.
+// its bottom centre at the anchor as the client stands items; a frame without a picture, or
+// past the budget, stays empty.
 std::vector<PlacedFrame> PlaceItemFrames(const std::vector<std::uint32_t>& frames,
-                                         std::uint16_t hue, bool partial);
+                                         std::uint16_t hue, bool partial, FrameBudget& budget);
 
 class CDataDefItem : public CDataDefSizedPicture<CTileItemType> {
 public:

@@ -40,11 +40,17 @@ bool CDataDefPicture::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
 }
 
 std::string CDataDefPicture::SizeText() {
+    const auto size = LoadedSize();
+    return size
+               ? Format(SizeFormat(), static_cast<int>(size->first), static_cast<int>(size->second))
+               : std::string();
+}
+
+std::optional<std::pair<std::uint32_t, std::uint32_t>> CDataDefPicture::LoadedSize() {
     if (!LoadEntryBlock(PictureBlock())) {
-        return std::string();
+        return std::nullopt;
     }
-    const auto [width, height] = PictureSize();
-    return Format(SizeFormat(), static_cast<int>(width), static_cast<int>(height));
+    return PictureSize();
 }
 
 bool CDataDefPicture::GetImage(SurfaceBuffer& buffer) {

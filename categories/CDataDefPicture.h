@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +69,8 @@ public:
     // The picture's size as its page shows it (width first), or empty when its block does not
     // load.
     std::string SizeText();
+    // The picture's width and height; none when its block does not load.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> LoadedSize();
     // Why data that loaded gives no picture (a length the format has no size for), or empty.
     virtual std::string InvalidText() { return std::string(); }
 

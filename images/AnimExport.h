@@ -20,6 +20,24 @@ struct PlacedFrame {
     std::int32_t top = 0;
 };
 
+// The pixels the frames of one export may take together (what one picture may hold): frames
+// past it are not drawn, so that a damaged file naming one huge frame again and again cannot
+// take gigabytes before the export is found too large.
+struct FrameBudget {
+    std::uint64_t left;
+    std::uint32_t skipped = 0;  // frames not drawn for want of it
+
+    // Whether a frame of that many pixels is within what is left; if so it takes them.
+    bool Take(std::uint64_t pixels) {
+        if (pixels > left) {
+            ++skipped;
+            return false;
+        }
+        left -= pixels;
+        return true;
+    }
+};
+
 // A box around the anchor: its top-left corner relative to the anchor and its size.
 struct FrameBox {
     std::int32_t left = 0;

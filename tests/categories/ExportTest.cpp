@@ -237,7 +237,22 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     Export(400, "walk", 2);
     CTileAnimType frames(GetAnimIndex(400, 0, 1));
     const GifFrames gif = ReadGif(m_Dir.File("walk.gif"));
-    EXPECT_EQ(gif.frames, CanvasPixels(PlaceAnimFrames(frames, 1, 0x22)));
+    FrameBudget budget{kMaxPicturePixels};
+    const std::vector<PlacedFrame> placed = PlaceAnimFrames(frames, 1, 0x22, budget);
+    EXPECT_EQ(gif.frames, CanvasPixels(placed));
+    // The frames take their pixels from a budget; those past it are not drawn, so that a damaged
+    // file naming a huge frame again and again cannot take gigabytes.
+    std::uint64_t pixels = 0;
+    for (const PlacedFrame& frame : placed) {
+        pixels += std::uint64_t{frame.picture.GetWidth()} * frame.picture.GetHeight();
+    }
+    FrameBudget exact{pixels};
+    FrameBudget short_{pixels - 1};
+    EXPECT_EQ(PlaceAnimFrames(frames, 1, 0x22, exact).size(), placed.size());
+    EXPECT_EQ(exact.skipped, 0u);
+    const std::vector<PlacedFrame> cut = PlaceAnimFrames(frames, 1, 0x22, short_);
+    EXPECT_EQ(short_.skipped, 1u);
+    EXPECT_EQ(cut.back().picture.GetData(), nullptr);
     EXPECT_EQ(gif.delays, std::vector<int>(gif.frames.size(), 25));
     ASSERT_GT(gif.frames.size(), 1u);
     DataAppState().DestroyAllSheets();
@@ -293,7 +308,11 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     Show(kCategoryItems);
     Export(0x0675, "door.gif", 1);
     const GifFrames door = ReadGif(m_Dir.File("door.gif"));
-    EXPECT_EQ(door.frames, CanvasPixels(PlaceItemFrames({0x0675, 0x0676}, 0, false)));
+    FrameBudget doorBudget{kMaxPicturePixels};
+    EXPECT_EQ(door.frames, CanvasPixels(PlaceItemFrames({0x0675, 0x0676}, 0, false, doorBudget)));
+    FrameBudget none{0};
+    EXPECT_EQ(PlaceItemFrames({0x0675, 0x0676}, 0, false, none).front().picture.GetData(), nullptr);
+    EXPECT_EQ(none.skipped, 2u);
     EXPECT_EQ(door.delays, (std::vector<int>{50, 50}));
 }
 
