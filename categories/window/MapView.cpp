@@ -44,6 +44,12 @@ protected:
             m_bDragging = true;
         }
     }
+    // The pixel a pointer position lies in: positions are fractional on a scaled screen, and a
+    // rounded one would name the next tile from a pixel's middle on.
+    static QPoint PixelAt(QPointF position) {
+        return QPoint(static_cast<int>(std::floor(position.x())),
+                      static_cast<int>(std::floor(position.y())));
+    }
     void mouseReleaseEvent(QMouseEvent* /*event*/) override { m_bDragging = false; }
     void mouseMoveEvent(QMouseEvent* event) override {
         if (m_bDragging) {
@@ -51,10 +57,10 @@ protected:
             m_Drag = event->position();
             m_pView->Pan(-delta.x(), -delta.y());
         }
-        m_pView->ShowStatus(m_pView->DescribeTile(event->position().toPoint()));
+        m_pView->ShowStatus(m_pView->DescribeTile(PixelAt(event->position())));
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
-        if (auto tile = m_pView->TileAt(event->position().toPoint())) {
+        if (auto tile = m_pView->TileAt(PixelAt(event->position()))) {
             m_pView->OpenBlockPages(tile->first, tile->second);
         }
     }
@@ -310,15 +316,23 @@ QString CMapView::DescribeTile(QPoint pixel) {
     const std::uint32_t block = m_pLookup->BlockOf(x / 8, y / 8);
     CMapBlock map;
     std::vector<std::vector<CStaticItem>> statics;
-    m_pLookup->ReadMapBlock(block, map);
+    const std::uint64_t unread = m_pLookup->UnreadBlocks();
+    const bool held = m_pLookup->ReadMapBlock(block, map);
     m_pLookup->ReadStaticsRun(block, 1, statics);
-    const CMapCell& cell = map.GetCell(x % 8, y % 8);
-    QString text = QStringLiteral("%1  x %2, y %3  altitude %4  terrain %5")
+    QString text = QStringLiteral("%1  x %2, y %3  ")
                        .arg(QString::fromStdString(FacetName(m_nFacet)))
                        .arg(x)
-                       .arg(y)
-                       .arg(cell.m_cZ)
-                       .arg(QString::fromStdString(Format("%04xh", cell.m_wTile)));
+                       .arg(y);
+    // A block the map does not hold, or cannot give, is not shown as terrain 0 at altitude 0.
+    if (!held || m_pLookup->UnreadBlocks() != unread) {
+        text += held ? QStringLiteral("block %1 cannot be read (damaged)").arg(block)
+                     : QStringLiteral("no map block");
+    } else {
+        const CMapCell& cell = map.GetCell(x % 8, y % 8);
+        text += QStringLiteral("altitude %1  terrain %2")
+                    .arg(cell.m_cZ)
+                    .arg(QString::fromStdString(Format("%04xh", cell.m_wTile)));
+    }
     const CStaticItem* top = nullptr;
     for (const CStaticItem& item : statics.front()) {
         if (item.m_bX == x % 8 && item.m_bY == y % 8 &&

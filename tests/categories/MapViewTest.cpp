@@ -48,6 +48,17 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
         QString::asprintf("x 20, y 100  altitude %d  terrain %04xh",
                           static_cast<std::int8_t>(map[at + 2]), map[at] | map[at + 1] << 8)))
         << view.StatusText().toStdString();
+    // On a scaled screen the pointer lies between pixels: the last pixel of a tile names it
+    // all the way to its right edge.
+    int last = 0;
+    while (view.TileAt(middle + QPoint(last + 1, 0)) == Tile(20, 100)) {
+        ++last;
+    }
+    const QPointF inside(middle.x() + last + 0.75, middle.y());
+    QMouseEvent move(QEvent::MouseMove, inside, canvas->mapToGlobal(inside), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(canvas, &move);
+    EXPECT_TRUE(view.StatusText().contains("x 20, y 100 ")) << view.StatusText().toStdString();
     // Block 6 comes from the difference file (its later entry): water at -5.
     m_Ui.m_Texts.push_back("3, 50");
     view.OnGoTo();
@@ -183,6 +194,33 @@ TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
     statics.LoadStatics();
     const auto bytes = test::TempDir::ReadFile(test::SampleClientDir().File("stadif0.mul"));
     EXPECT_EQ(statics.GetStatics().GetCount(), bytes.size() / CStaticItem::kSize);
+}
+
+// Where the map has no block, or cannot give one, the status line says so rather than naming
+// terrain 0 at altitude 0.
+TEST_F(MapViewTest, TilesWithoutAReadableBlockAreNamedSo) {
+    test::TempDir client;
+    std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
+                          std::filesystem::copy_options::recursive);
+    // The map ends eight blocks short of its last column.
+    const std::string map = client.File("map0.mul");
+    const std::uint64_t blocks = std::filesystem::file_size(map) / 196;
+    std::filesystem::resize_file(map, (blocks - 8) * 196);
+    test::UseClient(client.Path());
+    CMapView view;
+    view.resize(400, 300);
+    view.show();
+    ASSERT_TRUE(view.SetFacet(0));
+    view.SetZoom(8);
+    const std::uint64_t x = (blocks / 512 - 1) * 8 + 1;
+    m_Ui.m_Texts.push_back(std::to_string(x) + ",4090");
+    view.OnGoTo();
+    EXPECT_TRUE(view.StatusText().contains(QString("x %1, y 4090  no map block").arg(x)))
+        << view.StatusText().toStdString();
+    m_Ui.m_Texts.push_back(std::to_string(x) + ",4000");
+    view.OnGoTo();
+    EXPECT_TRUE(view.StatusText().contains(QString("x %1, y 4000  altitude").arg(x)))
+        << view.StatusText().toStdString();
 }
 
 }  // namespace
