@@ -3,6 +3,7 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataDefStatics.h"
+#include "CDataProps.h"
 #include "ClientFiles.h"
 #include "DataTypeDef.h"
 #include "EntryCommands.h"
@@ -539,9 +540,15 @@ void CMapView::OpenBlockPages(std::uint32_t x, std::uint32_t y) {
         m_OpenedEntries[i]->ReadIndex();
         OpenProperties(*m_OpenedEntries[i]);
     }
-    // Entries whose sheets may still be open are kept; only the oldest go.
-    while (m_OpenedEntries.size() > 16) {
-        m_OpenedEntries.erase(m_OpenedEntries.begin());
+    // Entries an open sheet shows (a tacked one's, say) are kept; once more than a few are
+    // held, the others go.
+    if (m_OpenedEntries.size() > 16) {
+        const std::vector<CDataProps*>& sheets = DataAppState().m_Sheets;
+        std::erase_if(m_OpenedEntries, [&sheets](const std::unique_ptr<CDataDef>& entry) {
+            return std::none_of(sheets.begin(), sheets.end(), [&entry](const CDataProps* sheet) {
+                return sheet->GetEntry() == entry.get();
+            });
+        });
     }
 }
 

@@ -177,6 +177,17 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
     EXPECT_EQ(cells->item(63)->text(), cellText(7, 7, 20, 0x00DC));
     EXPECT_EQ(ids::FindControl<QLabel>(map, ids::IDC_MAP_COORDS)->text(),
               QStringLiteral("x=0, y=0"));
+    // Sheets still open keep their entries however many blocks are opened after them.
+    const std::vector<CDataProps*> open = DataAppState().m_Sheets;
+    for (int block = 2; block < 12; ++block) {
+        m_Ui.m_Texts.push_back(std::to_string(block * 8 + 3) + ",3");
+        view.OnGoTo();
+        QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
+    }
+    for (CDataProps* sheet : open) {
+        EXPECT_NE(std::find(DataAppState().m_Sheets.begin(), DataAppState().m_Sheets.end(), sheet),
+                  DataAppState().m_Sheets.end());
+    }
     DataAppState().DestroyAllSheets();
     SetChosenFacet(0);
 }
