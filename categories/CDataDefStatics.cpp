@@ -22,16 +22,14 @@ bool CDataDefStatics::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/
 }
 
 bool CDataDefStatics::ReadIndex() {
-    // A block the difference files of an older client replace is listed as they hold it.
     CFacet* facet = ClientFacet(m_nFacet, Files());
+    // Felucca's base record first: a patch record linked later still reads through its slot.
+    const bool held = m_nFacet == 0
+                          ? ReadBaseIndex(kSlotStaIdx0, GetIndex())
+                          : facet != nullptr && facet->ReadStaticsRecord(GetIndex(), m_Index);
+    // A block the difference files of an older client replace is listed as they hold it.
     m_bDifference = facet != nullptr && facet->ReadStaticsDifference(GetIndex(), m_Index);
-    if (m_bDifference) {
-        return m_Index.HasData();
-    }
-    if (m_nFacet == 0) {
-        return ReadBaseIndex(kSlotStaIdx0, GetIndex());
-    }
-    return facet != nullptr && facet->ReadStaticsRecord(GetIndex(), m_Index);
+    return m_bDifference ? m_Index.HasData() : held;
 }
 
 ReadStatus CDataDefStatics::GetReadStatus() {

@@ -442,6 +442,13 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     ASSERT_TRUE(replaced.ReadIndex());
     EXPECT_STREQ(replaced.GetColumnText(0), "33");
     EXPECT_EQ(replaced.GetReadStatus(), ReadStatus::Ok);
+    // A patch record of Felucca's wins over them, and is what the status reads.
+    CDataVerData past(CUOVersionBlock{kSlotStatics0, 8, 0x7FFFFF00u, 70, 0, 0});
+    CDataDefStatics patchedOver(8);
+    patchedOver.ReadIndex();
+    patchedOver.LinkVerData(&past);
+    EXPECT_STREQ(patchedOver.GetColumnText(0), "10");
+    EXPECT_EQ(patchedOver.GetReadStatus(), ReadStatus::Damaged);
 
     // A record whose data lies past the end of the patch file: the page still shows, empty,
     // and says so once.
