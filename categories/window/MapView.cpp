@@ -382,8 +382,13 @@ void CMapView::Worker() {
         const auto span = static_cast<std::uint32_t>(kTilePixels * tpp);
         MapRegion region{static_cast<std::uint32_t>(key.tx) * span,
                          static_cast<std::uint32_t>(key.ty) * span, span, span};
+        // Stopping (a facet switch, the view closing) does not wait for the tile to be done:
+        // on hostile files one can take seconds.
         const MapPicture picture =
-            RenderMap(*m_pWorkerFacet, *m_pColours, region, scale, true, nullptr);
+            RenderMap(*m_pWorkerFacet, *m_pColours, region, scale, true, &m_bStop);
+        if (m_bStop) {
+            return;
+        }
         QImage image(kTilePixels, kTilePixels, QImage::Format_RGB32);
         image.fill(QColor(48, 48, 48));
         for (std::uint32_t row = 0; row < picture.height; ++row) {

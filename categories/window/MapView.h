@@ -15,6 +15,7 @@
 #include <QImage>
 #include <QWidget>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -132,7 +133,7 @@ private:
     std::condition_variable m_Idle;
     std::vector<TileKey> m_Queue;
     std::vector<TileKey> m_Pending;  // queued or being drawn
-    bool m_bStop = false;
+    std::atomic<bool> m_bStop = false;  // also stops a tile being drawn
     bool m_bBusy = false;
     std::uint64_t m_uGeneration = 0;  // changes with the facet; older results are dropped
     std::unique_ptr<CFacet> m_pWorkerFacet;
