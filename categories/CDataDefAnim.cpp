@@ -314,7 +314,8 @@ std::string TooLargeNote(std::uint32_t width, std::uint32_t height) {
         "largest frame is %u x %u)",
         width, height);
 }
-std::string TooLargeNote(CTileAnimType& frames) {
+// The largest frame of a set by its header (width, height), (0, 0) for none.
+std::pair<std::uint32_t, std::uint32_t> LargestFrame(CTileAnimType& frames) {
     std::uint32_t width = 0;
     std::uint32_t height = 0;
     for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
@@ -322,6 +323,10 @@ std::string TooLargeNote(CTileAnimType& frames) {
             KeepLarger(header->m_nWidth, header->m_nHeight, width, height);
         }
     }
+    return {width, height};
+}
+std::string TooLargeNote(CTileAnimType& frames) {
+    const auto [width, height] = LargestFrame(frames);
     return TooLargeNote(width, height);
 }
 std::string TooLargeNote(const std::vector<PlacedFrame>& frames) {
@@ -482,14 +487,7 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
             return out.AddPicture(buffer);
         }
         // Frames with a size that make no sheet: too large together, or one alone.
-        std::uint32_t width = 0;
-        std::uint32_t height = 0;
-        for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
-            if (const std::optional<AnimFrame> header = frames.GetFrame(i)) {
-                KeepLarger(header->m_nWidth, header->m_nHeight, width, height);
-            }
-        }
-        if (width != 0 && height != 0) {
+        if (const auto [width, height] = LargestFrame(frames); width != 0 && height != 0) {
             out.AddNote(TooLargeNote(width, height));
         }
         return false;

@@ -428,17 +428,18 @@ std::vector<std::pair<std::uint32_t, UopEntry>> ContainerEntries(const CUopTable
     return found;
 }
 
-// The entries of a container under names other than the kind's numbered ones, with their name
-// hashes, in the order their bytes lie.
-std::vector<std::pair<std::uint64_t, UopEntry>> UnnumberedEntries(const CUopTable& table,
-                                                                  const UopKind& kind) {
-    std::unordered_set<std::uint64_t> numbered;
-    for (const auto& [number, entry] : ContainerEntries(table, kind, false)) {
-        numbered.insert(HashUopName(UopEntryName(kind, number)));
+// The entries of a container under names other than the kind's numbered ones (`numbered`, as
+// ContainerEntries finds them), with their name hashes, in the order their bytes lie.
+std::vector<std::pair<std::uint64_t, UopEntry>> UnnumberedEntries(
+    const CUopTable& table, const UopKind& kind,
+    const std::vector<std::pair<std::uint32_t, UopEntry>>& numbered) {
+    std::unordered_set<std::uint64_t> named;
+    for (const auto& [number, entry] : numbered) {
+        named.insert(HashUopName(UopEntryName(kind, number)));
     }
     std::vector<std::pair<std::uint64_t, UopEntry>> others;
     for (const auto& [hash, entry] : table.Entries()) {
-        if (!numbered.contains(hash)) {
+        if (!named.contains(hash)) {
             others.emplace_back(hash, entry);
         }
     }
@@ -630,12 +631,14 @@ private:
     // A source container's entries under other names than the numbered ones: nothing here
     // reads them, but a client or tool may, so a container output keeps them as they are
     // stored. The .mul form has no place for them; what is left out is said.
-    void KeepUnnumberedEntries(CUopWriter* uop) {
+    // `numbered`: the source's numbered entries (ContainerEntries, not stopping at a gap).
+    void KeepUnnumberedEntries(CUopWriter* uop,
+                               const std::vector<std::pair<std::uint32_t, UopEntry>>& numbered) {
         if (!m_bFromContainer) {
             return;
         }
         std::size_t left = 0;
-        for (const auto& [hash, entry] : UnnumberedEntries(m_Table, *m_pKind)) {
+        for (const auto& [hash, entry] : UnnumberedEntries(m_Table, *m_pKind, numbered)) {
             if (uop != nullptr && FitsIn(entry.start, entry.compressedLength, m_uSourceLength)) {
                 uop->AddStoredUnnumbered(hash, m_Source, entry);
             } else {
@@ -788,7 +791,7 @@ private:
             Progress(++done, std::max(total, done));
             n = std::uint64_t{number} + 1;
         }
-        KeepUnnumberedEntries(uop.get());
+        KeepUnnumberedEntries(uop.get(), entries);
         if (toMul) {
             mul->Finish(static_cast<std::uint32_t>(std::min<std::uint64_t>(end, 0xFFFFFFFFu)));
         } else {
@@ -913,7 +916,10 @@ private:
             Progress(c + 1, count);
         }
         m_Result.entries = length / kMapBlockBytes;
-        KeepUnnumberedEntries(uop.get());
+        if (m_bFromContainer) {
+            // The chunks past a gap are numbered too: said above, not copied.
+            KeepUnnumberedEntries(uop.get(), ContainerEntries(m_Table, *m_pKind, false));
+        }
         if (toMul) {
             mulOut->FlushBuffer();
         } else {
