@@ -116,14 +116,25 @@ PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
     return overlay;
 }
 
-bool CDataDefMulti::GetImage(SurfaceBuffer& buffer) {
+bool CDataDefMulti::DrawWhole(SurfaceBuffer& buffer, std::string* why) {
     return DrawMultiPicture(LoadMultiComponents(m_Block, DataModelState().m_pPatch), buffer,
-                            Files());
+                            Files(), why);
+}
+
+bool CDataDefMulti::GetImage(SurfaceBuffer& buffer) {
+    return DrawWhole(buffer, nullptr);
 }
 
 bool CDataDefMulti::ExportData(const ExportOptions& /*options*/, CExportData& out) {
     SurfaceBuffer buffer;
-    return GetImage(buffer) && out.AddPicture(buffer);
+    std::string why;
+    if (!DrawWhole(buffer, &why)) {
+        if (!why.empty()) {
+            out.AddNote(why);
+        }
+        return false;
+    }
+    return out.AddPicture(buffer);
 }
 
 std::string MultiComponentLine(const MultiComponent& c, std::size_t recordSize,

@@ -47,6 +47,9 @@ public:
     static std::string SourceNote(CClientFiles& files);
 
 private:
+    // The structure drawn whole; why as DrawMultiPicture gives it.
+    bool DrawWhole(SurfaceBuffer& buffer, std::string* why);
+
     CMulMultiType m_Block;
 };
 

@@ -34,6 +34,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     struct Result {
         bool bHasData = false;
         bool bDamaged = false;  // without data because it is damaged
+        std::string leftOut;    // without data for this reason (its notes)
         std::vector<ExportedFile> files;
         std::string error;
     };
@@ -77,6 +78,9 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     } catch (...) {
                         result.bDamaged = true;
                     }
+                }
+                if (!result.bHasData && !result.bDamaged) {
+                    result.leftOut = data.JoinNotes();
                 }
                 for (const std::string& note : data.GetNotes()) {
                     g_pEventLog->LogRepeatable("exporting an entry",
@@ -122,6 +126,8 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
         if (!result.bHasData) {
             if (result.bDamaged) {
                 m_Damaged.push_back(n);
+            } else if (!result.leftOut.empty()) {
+                m_LeftOut.emplace_back(n, std::move(result.leftOut));
             } else {
                 ++m_nSkipped;
             }
@@ -171,6 +177,14 @@ std::string CCategoryExport::ManifestJson() const {
         damaged.append(static_cast<qint64>(n));
     }
     doc[QStringLiteral("damaged")] = damaged;
+    QJsonArray leftOut;
+    for (const auto& [n, why] : m_LeftOut) {
+        QJsonObject o;
+        o[QStringLiteral("entry")] = static_cast<qint64>(n);
+        o[QStringLiteral("why")] = QString::fromStdString(why);
+        leftOut.append(o);
+    }
+    doc[QStringLiteral("leftOut")] = leftOut;
     return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessaly {
@@ -36,8 +37,14 @@ public:
 
     // The exported entries in index order.
     const std::vector<Entry>& GetEntries() const { return m_Entries; }
-    // Entries without data to export (no data, or none that decodes), the damaged ones apart.
+    // Entries without data to export (no data, or none that decodes), the damaged ones and
+    // those left out apart.
     std::uint32_t GetSkipped() const { return m_nSkipped; }
+    // Entries with data that no file could hold (a picture too large, say), in index order,
+    // each with why.
+    const std::vector<std::pair<std::uint32_t, std::string>>& GetLeftOut() const {
+        return m_LeftOut;
+    }
     // The damaged entries (their record or data does not hold together), in index order:
     // skipped too, but named.
     const std::vector<std::uint32_t>& GetDamaged() const { return m_Damaged; }
@@ -46,7 +53,8 @@ public:
     const std::string& GetError() const { return m_sError; }
 
     // The manifest's text: {"category": name, "entries": [{"entry", "file", "size"}, ...],
-    // "skipped": n, "damaged": [entry, ...]}, one object per file, in index order.
+    // "skipped": n, "damaged": [entry, ...], "leftOut": [{"entry", "why"}, ...]}, one object
+    // per file, in index order.
     std::string ManifestJson() const;
 
 private:
@@ -56,6 +64,7 @@ private:
     std::vector<Entry> m_Entries;
     std::uint32_t m_nSkipped = 0;
     std::vector<std::uint32_t> m_Damaged;
+    std::vector<std::pair<std::uint32_t, std::string>> m_LeftOut;
     std::uint32_t m_nTotal = 0;
     std::string m_sError;
 };

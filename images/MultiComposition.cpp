@@ -1,6 +1,7 @@
 #include "MultiComposition.h"
 
 #include "EventLog.h"
+#include "Text.h"
 #include "TileData.h"
 
 #include <algorithm>
@@ -128,15 +129,22 @@ void CMultiComposition::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32
 }
 
 bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer,
-                      CClientFiles& files) {
+                      CClientFiles& files, std::string* why) {
     const CMultiComposition composition(components, files);
     const CQRect bounds = composition.GetBounds();
     const auto width = static_cast<std::uint64_t>(bounds.Width());
     const auto height = static_cast<std::uint64_t>(bounds.Height());
-    if (bounds.IsEmpty() || width * height > 8192ull * 8192ull ||
+    const bool tooLarge = !bounds.IsEmpty() && width * height > 8192ull * 8192ull;
+    if (bounds.IsEmpty() || tooLarge ||
         !buffer.CreateBuffer(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
                              4)) {
         buffer.Release();
+        if (tooLarge && why != nullptr) {
+            *why = Format(
+                "its picture would be %llu x %llu pixels, more than one picture holds "
+                "(8192 x 8192)",
+                static_cast<unsigned long long>(width), static_cast<unsigned long long>(height));
+        }
         return false;
     }
     CSurfaceDC dc(buffer);

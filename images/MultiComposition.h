@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tessaly {
@@ -58,8 +59,9 @@ private:
 };
 
 // Draws a whole multi into a picture just large enough for every drawn item, on black. False
-// (buffer released) when nothing is drawn.
+// (buffer released) when nothing is drawn; then why, when given, says so if the picture would
+// pass what one picture holds (it stays empty for a multi with nothing to draw).
 bool DrawMultiPicture(const std::vector<MultiComponent>& components, SurfaceBuffer& buffer,
-                      CClientFiles& files = TheClientFiles());
+                      CClientFiles& files = TheClientFiles(), std::string* why = nullptr);
 
 }  // namespace tessaly

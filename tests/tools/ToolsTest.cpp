@@ -11,6 +11,7 @@
 #include "CVerDataEdits.h"
 #include "ClientFiles.h"
 #include "ClientWriter.h"
+#include "MultiType.h"
 #include "SampleClient.h"
 #include "Text.h"
 #include "TileData.h"
@@ -718,6 +719,45 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     ExpectRefused({"multi", "0"}, "multi 0x0 cannot be read: its file would not open or read", dir);
     ExpectRefused({"export", "multi", "0", png},
                   "multi 0x0 cannot be read: its file would not open or read", dir);
+}
+
+// What one picture cannot hold is refused, or left out of export-all, saying why: never as an
+// entry without a picture.
+TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
+    std::vector<MultiComponent> corners;
+    for (const auto& [x, y] :
+         {std::pair{1000, 1000}, {-1000, -1000}, {1000, -1000}, {-1000, 1000}}) {
+        MultiComponent c{};
+        c.m_wItem = 0xE3C;
+        c.m_nX = static_cast<std::int16_t>(x);
+        c.m_nY = static_cast<std::int16_t>(y);
+        corners.push_back(c);
+    }
+    const std::string pat = m_Scratch.Write(
+        "wide.pat",
+        test::PatchFileBuilder().Record(kPatchTypeMulti, 5, WriteMultiComponents(corners)).Build());
+    const std::string png = m_Scratch.File("wide.png");
+    ExpectRefused({"export", "multi", "5", png, "--pat", pat},
+                  "multi 0x5: its picture would be "
+                  "88044 x 88048 pixels, more than one picture holds (8192 x 8192)");
+    EXPECT_FALSE(std::filesystem::exists(png));
+
+    // Bodies whose frames claim 16,000 x 30,000 pixels each.
+    const std::string dir = Generate("huge", {"--hostile", "huge-frames"});
+    const std::string all = m_Scratch.File("anims");
+    const Result r = Cli({"export-all", "Anims", all}, dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    ExpectParts(r.out, {"\n3 entries left out, each with why (listed in manifest.json)\n"});
+    const QJsonObject manifest = Json(ReadText(all + "/manifest.json")).object();
+    const QJsonArray leftOut = manifest["leftOut"].toArray();
+    ASSERT_EQ(leftOut.size(), 3);
+    EXPECT_EQ(leftOut[0]["entry"].toInteger(), 1);
+    EXPECT_EQ(leftOut[0]["why"].toString(),
+              "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
+              "frame is 16000 x 30000)");
+    EXPECT_EQ(manifest["damaged"].toArray().size(), 0);
+    EXPECT_EQ(manifest["skipped"].toInteger() + manifest["entries"].toArray().size() + 3,
+              Json(Ok({"list", "Anims", "--unused", "--json"}, dir))["rows"].toArray().size());
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {

@@ -118,6 +118,7 @@ int RunExportAll(Invocation& inv) {
         o["files"] = static_cast<qint64>(run.GetFileCount());
         o["skipped"] = static_cast<qint64>(run.GetSkipped());
         o["damaged"] = static_cast<qint64>(run.GetDamaged().size());
+        o["leftOut"] = static_cast<qint64>(run.GetLeftOut().size());
         o["manifest"] = LocalString((std::filesystem::path(dir) / kExportManifest).string());
         inv.PrintJson(o);
     } else {
@@ -129,6 +130,10 @@ int RunExportAll(Invocation& inv) {
         if (!run.GetDamaged().empty()) {
             *inv.out << Format("%zu damaged entries skipped (listed in %s)\n",
                                run.GetDamaged().size(), kExportManifest);
+        }
+        if (!run.GetLeftOut().empty()) {
+            *inv.out << Format("%zu entries left out, each with why (listed in %s)\n",
+                               run.GetLeftOut().size(), kExportManifest);
         }
     }
     return 0;

@@ -326,10 +326,13 @@ int RunExportMulti(Invocation& inv) {
         components = LoadMultiComponents(entry.GetBlock(), nullptr);
     }
     SurfaceBuffer buffer;
-    DrawMultiPicture(components, buffer);
-    WritePicture(
-        inv, Format("multi 0x%x (%zu components from %s)", id, components.size(), source.c_str()),
-        buffer, path);
+    std::string why;
+    const std::string what =
+        Format("multi 0x%x (%zu components from %s)", id, components.size(), source.c_str());
+    if (!DrawMultiPicture(components, buffer, TheClientFiles(), &why) && !why.empty()) {
+        throw UsageError(Format("multi 0x%x: ", id) + why);
+    }
+    WritePicture(inv, what, buffer, path);
     return 0;
 }
 
