@@ -2,6 +2,7 @@
 
 #include "ClientFiles.h"
 #include "EventLog.h"
+#include "FileNames.h"
 #include "Text.h"
 
 #include <QJsonArray>
@@ -30,13 +31,8 @@ ClilocCache& Cache() {
 
 // The file of a language, found whatever the case of its name; empty when there is none.
 std::string FindLanguageFile(const std::string& language) {
-    for (const ClientTextFile& file :
-         FindClientFiles(TheClientFiles(), "cliloc." + language, "", true)) {
-        if (file.name.size() == 7 + language.size()) {
-            return file.path;
-        }
-    }
-    return {};
+    const std::string dir = TheClientFiles().GetBasePath(nullptr);
+    return dir.empty() ? std::string() : FindFileNoCase(dir, "cliloc." + language);
 }
 
 std::shared_ptr<const CClilocFile> LoadFile(const std::string& path) {
@@ -106,7 +102,9 @@ std::vector<std::string> GetClilocLanguages() {
     std::vector<std::string> languages;
     for (const ClientTextFile& file : FindClientFiles(TheClientFiles(), "cliloc.", "", true)) {
         const std::string language = AsciiLower(file.name.substr(7));
-        if (!language.empty() && language.find('.') == std::string::npos) {
+        // Names that differ only in case ("Cliloc.enu", "CLILOC.ENU") are one language.
+        if (!language.empty() && language.find('.') == std::string::npos &&
+            (languages.empty() || languages.back() != language)) {
             languages.push_back(language);
         }
     }

@@ -2,8 +2,10 @@
 
 #include "ClientFiles.h"
 #include "EventLog.h"
+#include "FileNames.h"
 #include "Text.h"
 
+#include <filesystem>
 #include <mutex>
 
 namespace tessaly {
@@ -13,9 +15,8 @@ std::shared_ptr<const SpeechList> GetSpeechList() {
     static FileStamp stamp;
     static std::shared_ptr<const SpeechList> list;
     std::lock_guard hold(lock);
-    const std::vector<ClientTextFile> files =
-        FindClientFiles(TheClientFiles(), "speech.mul", "", true);
-    const std::string path = files.empty() ? std::string() : files.front().path;
+    const std::string dir = TheClientFiles().GetBasePath(nullptr);
+    const std::string path = dir.empty() ? std::string() : FindFileNoCase(dir, "speech.mul");
     const FileStamp now = GetFileStamp(path);
     if (list != nullptr && now == stamp) {
         return list;
@@ -27,7 +28,7 @@ std::shared_ptr<const SpeechList> GetSpeechList() {
             made->keywords = ParseSpeech(bytes, made->error);
         }
         if (!made->error.empty()) {
-            made->error = files.front().name + ": " + made->error;
+            made->error = std::filesystem::path(path).filename().string() + ": " + made->error;
         }
     }
     stamp = now;
@@ -40,7 +41,7 @@ std::string CDataDefSpeech::GetListText() {
         return "\t";
     }
     const SpeechKeyword& keyword = m_pList->keywords[GetIndex()];
-    return Format("0x%04X\t", keyword.id) + AsListField(keyword.text);
+    return Format("0%x\t", keyword.id) + AsListField(keyword.text);
 }
 
 std::string CDataDefSpeech::FilesNote(CClientFiles& /*files*/) {

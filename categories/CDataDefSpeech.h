@@ -25,7 +25,7 @@ public:
     explicit CDataDefSpeech(std::uint32_t nIndex, CClientFiles& files = TheClientFiles())
         : CDataDef(nIndex, files) {}
 
-    // "0x%04X\t%s": the keyword id and its text (UTF-8).
+    // "0%x\t%s": the keyword id and its text (UTF-8).
     std::string GetListText() override;
     bool CopyData(EntryClip& clip) override;
     bool WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) override { return false; }

@@ -1010,6 +1010,19 @@ TEST_F(ToolsTest, TextFilesThatAreNotRegularAreNamed) {
     EXPECT_TRUE(Contains(r.err, "tessaly-cli: Cliloc.deu: " + dir + "/Cliloc.deu" + refused));
 }
 
+TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCase) {
+    const std::string dir = Generate("cases");
+    std::filesystem::copy_file(dir + "/Cliloc.enu", dir + "/CLILOC.ENU");
+    ExpectRefused({"cliloc", "1", "--lang", "xx"}, "there is no Cliloc.xx (languages: deu, enu)",
+                  dir);
+    // Keyword ids in hexadecimal with a leading zero, as the list sorts them.
+    EXPECT_EQ(Ok({"list", "Speech"}, dir).substr(0, 34),
+              "0000\t \t00\tbank\n0001\t \t010\tbalance\n");
+    // A copy kept beside a file is not the file.
+    std::filesystem::rename(dir + "/speech.mul", dir + "/speech.mul.orig");
+    EXPECT_EQ(Ok({"list", "Speech"}, dir), "");
+}
+
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
 // output in a file; what the terminal showed.
 std::string RunOnTerminal(const std::vector<std::string>& args, const TempDir& scratch) {
