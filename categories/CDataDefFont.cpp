@@ -19,6 +19,20 @@ bool CDataDefFont::IsValid() {
     return true;
 }
 
+ReadStatus CDataDefFont::GetReadStatus() {
+    if (!m_Status) {
+        if (!Files().OpenSlot(kSlotFonts)) {
+            m_Status = ReadStatus::Failed;
+        } else {
+            const MulFont* font = GetFont();
+            m_Status = font != nullptr && font->m_nComplete == MulFont::kCharacters
+                           ? ReadStatus::Ok
+                           : ReadStatus::Damaged;
+        }
+    }
+    return *m_Status;
+}
+
 bool CDataDefFont::ReadIndex() {
     return true;  // "fonts.mul" has no index file
 }

@@ -8,6 +8,8 @@
 
 #include <QPoint>
 
+#include <optional>
+
 namespace tessaly {
 
 class CPictureFrame;
@@ -23,6 +25,8 @@ public:
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategoryFonts; }
     bool IsValid() override;
+    // Failed when "fonts.mul" does not open, Damaged when it does not hold the whole font.
+    ReadStatus GetReadStatus() override;
     bool ReadIndex() override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
@@ -31,6 +35,7 @@ public:
 
 private:
     CMulFontType m_Block;
+    std::optional<ReadStatus> m_Status;  // found on the first question
 };
 
 }  // namespace tessaly

@@ -22,6 +22,8 @@ public:
         : CDataDefSizedPicture(nIndex, EntryPage::ItemDraw, files) {}
 
     std::string GetListText() override;
+    // The last field is the tile data name, which keeps any tab it holds.
+    int GetListFieldLimit() const override { return 2; }
     std::int32_t GetDataType() override { return kCategoryItems; }
     void AddPages(std::vector<EntryPage>& pages) override;
     // Whether the client hues the item partially: tile data flag bit 18 ("12=CLOTH").

@@ -27,16 +27,20 @@ bool CDataDefSkill::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) 
 }
 
 bool CDataDefSkill::IsValid() {
-    return !m_sName.empty();
+    return !m_sName.empty() || m_eStatus == ReadStatus::Damaged;
 }
 
 bool CDataDefSkill::ReadIndex() {
     IndexRecord index;
     try {
-        return Files().ReadIndexRecord(kSlotSkillsIdx, kFileSlotCount, GetIndex(), index) &&
-               ReadSkill(index);
+        if (!Files().ReadIndexRecord(kSlotSkillsIdx, kFileSlotCount, GetIndex(), index)) {
+            m_eStatus = Files().OpenSlot(kSlotSkillsIdx) ? ReadStatus::Absent : ReadStatus::Failed;
+            return false;
+        }
+        return ReadSkill(index);
     } catch (...) {
         LogCaughtException("reading a skill index record");
+        m_eStatus = ReadStatus::Failed;
         return false;
     }
 }
@@ -48,10 +52,20 @@ void CDataDefSkill::AddPages(std::vector<EntryPage>& pages) {
 
 bool CDataDefSkill::ReadSkill(const IndexRecord& index) {
     try {
+        m_eStatus = Files().DataStatus(kSlotSkills, index);
         std::vector<std::uint8_t> record;
-        return ReadDataHead(Files(), kSlotSkills, index, kMaxRecord, record) && Parse(record);
+        const bool read = m_eStatus != ReadStatus::Absent &&
+                          ReadDataHead(Files(), kSlotSkills, index, kMaxRecord, record) &&
+                          Parse(record);
+        if (!read && m_eStatus == ReadStatus::Ok && index.GetLength() != 0) {
+            m_eStatus = ReadStatus::Failed;
+        }
+        return read;
     } catch (...) {
         LogCaughtException("reading a skill");
+        if (m_eStatus != ReadStatus::Damaged) {
+            m_eStatus = ReadStatus::Failed;
+        }
         return false;
     }
 }

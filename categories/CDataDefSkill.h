@@ -36,8 +36,13 @@ public:
     bool CanCopy() override { return false; }
     bool WriteVerData(CQFile& file, CUOVersionBlock& record) override;
     std::int32_t GetDataType() override { return kCategorySkills; }
-    // A skill with a name.
+    // A skill with a name, or one whose record is damaged (listed, and marked so).
     bool IsValid() override;
+    // What the last read of its record found: Ok once a name was read, Damaged when the record
+    // does not fit its file (a name may still have been read from its first bytes).
+    ReadStatus GetReadStatus() override { return m_eStatus; }
+    // The last field is the name, which keeps any tab it holds.
+    int GetListFieldLimit() const override { return 2; }
     bool ReadIndex() override;
     // Reads the patched skill from the patch file, then links the record.
     void SetVerData(CDataVerData* pVerData) override;
@@ -48,6 +53,9 @@ public:
 
     // Reads the skill record the index record points at (the patch file for a patch record).
     bool ReadSkill(const IndexRecord& index);
+
+private:
+    ReadStatus m_eStatus = ReadStatus::Absent;
 };
 
 }  // namespace tessaly

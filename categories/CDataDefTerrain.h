@@ -18,6 +18,8 @@ public:
     ~CDataDefTerrain() override;
 
     std::string GetListText() override;
+    // The last field is the tile data name, which keeps any tab it holds.
+    int GetListFieldLimit() const override { return 2; }
     std::int32_t GetDataType() override { return kCategoryTerrain; }
     void AddPages(std::vector<EntryPage>& pages) override;
     // The "Texture" page shows the texture of the same number.

@@ -22,14 +22,21 @@ CDataDefPicture* CDataDefTexture::GetPicture(EntryPage page) {
 }
 
 std::string CDataDefTexture::InvalidText() {
-    const std::size_t length = m_Block.GetBytes().size();
-    if (!m_Block.IsLoaded() || CTileTextureType::EdgeForLength(length) != 0) {
+    // Told from the record, as nothing of such data is read.
+    const std::uint32_t length = IsDeleted() ? 0 : GetEffectiveIndex().GetLength();
+    if (!GetEffectiveIndex().HasData() || length == 0 ||
+        CTileTextureType::EdgeForLength(length) != 0) {
         return std::string();
     }
     return Format(
-        "Invalid texture: %zu bytes, where a texture holds 8192 (64 by 64) or 32768 "
+        "Invalid texture: %u bytes, where a texture holds 8192 (64 by 64) or 32768 "
         "(128 by 128)",
         length);
+}
+
+ReadStatus CDataDefTexture::GetReadStatus() {
+    const ReadStatus status = CDataDefIndex::GetReadStatus();
+    return status == ReadStatus::Ok && !InvalidText().empty() ? ReadStatus::Damaged : status;
 }
 
 bool CDataDefTexture::DrawBlock(CSurfaceDC& dc, std::uint16_t /*hue*/, bool /*partial*/) {

@@ -17,12 +17,16 @@ public:
     ~CDataDefTexture() override;
 
     std::string GetListText() override;
+    // The last field is the tile data name, which keeps any tab it holds.
+    int GetListFieldLimit() const override { return 2; }
     std::int32_t GetDataType() override { return kCategoryTextures; }
     void AddPages(std::vector<EntryPage>& pages) override;
     // The "Terrain" page shows the terrain tile of the same number.
     CDataDefPicture* GetPicture(EntryPage page) override;
     // Data of a length that is no texture's says so.
     std::string InvalidText() override;
+    // Such data is damaged: it lies about its size.
+    ReadStatus GetReadStatus() override;
 
 protected:
     CMulImageType& PictureBlock() override { return m_Block; }

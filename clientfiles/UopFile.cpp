@@ -590,8 +590,15 @@ bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexReco
         if (!ReadUopEntry(file, *e, head)) {
             return false;
         }
-        record.m_wExtra2 = static_cast<std::uint16_t>(LoadLE32(head));
-        record.m_wExtra1 = static_cast<std::uint16_t>(LoadLE32(head + 4));
+        const std::uint32_t width = LoadLE32(head);
+        const std::uint32_t height = LoadLE32(head + 4);
+        if (width > 0xFFFF || height > 0xFFFF) {
+            // No gump is that large and no index record could say so: the entry lies.
+            record.m_dwLength = ~IndexRecord::kPatchBit;
+            return true;
+        }
+        record.m_wExtra2 = static_cast<std::uint16_t>(width);
+        record.m_wExtra1 = static_cast<std::uint16_t>(height);
     }
     return record.HasData();
 }

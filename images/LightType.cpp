@@ -18,8 +18,15 @@ bool CTileLightType::Load() {
     }
     m_nWidth = record.m_wExtra2;
     m_nHeight = record.m_wExtra1;
-    // One byte a pixel and nothing past them (a shorter record draws the rows it holds).
-    CEntryReader(Files(), kSlotLight, record, m_Data).Keep(std::uint64_t{m_nWidth} * m_nHeight);
+    CEntryReader reader(Files(), kSlotLight, record, m_Data);
+    // One byte a pixel and nothing past them. A shorter record draws the rows it holds, as a
+    // picture with rows cut off does; bytes without a size, or holding fewer than half the rows,
+    // are no light.
+    const std::uint64_t size = std::uint64_t{m_nWidth} * m_nHeight;
+    if (reader.Length() != 0 && (size == 0 || 2 * (reader.Length() / m_nWidth) < m_nHeight)) {
+        reader.Damaged();
+    }
+    reader.Keep(size);
     return true;
 }
 

@@ -241,6 +241,31 @@ TEST_F(UopContainerTest, LyingEntriesAreUnreadable) {
     EXPECT_EQ(converted.ReadIndexStatus(kSlotArtIdx, kSlotArt, 1, r), ReadStatus::Ok);
 }
 
+// A gump's size words are 32 bits in a container; a size no index record can hold makes the
+// entry damaged, never a gump of that size cut to 16 bits.
+TEST_F(UopContainerTest, GumpSizesPastSixteenBitsAreDamaged) {
+    const auto gump = [](std::uint32_t width, std::uint32_t height) {
+        std::vector<std::uint8_t> bytes(16);
+        StoreLE32(bytes.data(), width);
+        StoreLE32(bytes.data() + 4, height);
+        return bytes;
+    };
+    m_dir.Write("gumpartLegacyMUL.uop", WriteUopContainer(*FindUopKind(kSlotGumpArt),
+                                                          {{0, gump(3, 1), false},
+                                                           {1, gump(0x10003, 1), false},
+                                                           {2, gump(3, 0x10001), false}},
+                                                          4));
+    m_files.CloseAll();
+    IndexRecord r;
+    EXPECT_EQ(m_files.ReadIndexStatus(kSlotGumpIdx, kSlotGumpArt, 0, r), ReadStatus::Ok);
+    EXPECT_EQ(r.m_wExtra2, 3);
+    EXPECT_EQ(r.m_wExtra1, 1);
+    for (std::uint32_t n : {1u, 2u}) {
+        EXPECT_EQ(m_files.ReadIndexStatus(kSlotGumpIdx, kSlotGumpArt, n, r), ReadStatus::Damaged)
+            << n;
+    }
+}
+
 // An entry claiming far more than its stream holds (within the bound of what zlib can
 // inflate to) is unreadable after inflating only what is there; a prefix of it still reads.
 TEST_F(UopContainerTest, ClaimsBeyondTheStreamCostOnlyTheStream) {

@@ -571,6 +571,58 @@ TEST_F(ToolsTest, AContainerWhoseHeaderCannotBeReadEndsTheRun) {
                          "art: art.mul, artidx.mul (0 entries; the source's table is damaged"));
 }
 
+// Data that does not hold together is damaged in every kind: listed with its mark (never
+// hidden as unused) and refused by export with that word.
+TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
+    const std::string dir = Generate("kinds");
+    const auto setIndex = [&](const std::string& name, std::uint32_t entry, std::uint32_t at,
+                              std::uint32_t value) {
+        std::vector<std::uint8_t> bytes = TempDir::ReadFile(dir + "/" + name);
+        StoreLE32(bytes.data() + 12 * entry + at, value);
+        m_Scratch.Write("kinds/" + name, bytes);
+    };
+    setIndex("skills.idx", 1, 0, 0x100000);  // past the end of skills.mul
+    setIndex("skills.idx", 2, 4, 500);       // running past it: its name still reads
+    setIndex("texidx.mul", 3, 4, 8194);      // no texture's length
+    setIndex("lightidx.mul", 0, 4, 100);     // 3 rows of a 32 x 32 light
+    setIndex("lightidx.mul", 1, 8, 0);       // bytes of no size
+    std::vector<std::uint8_t> skills = TempDir::ReadFile(dir + "/skills.mul");
+    const std::string item = "Item Identification";
+    const auto name = std::search(skills.begin(), skills.end(), item.begin(), item.end());
+    ASSERT_NE(name, skills.end());
+    name[4] = '\t';
+    m_Scratch.Write("kinds/skills.mul", skills);
+    std::vector<std::uint8_t> fonts = TempDir::ReadFile(dir + "/fonts.mul");
+    fonts.resize(fonts.size() / 3);
+    m_Scratch.Write("kinds/fonts.mul", fonts);
+
+    const auto states = [&](const std::string& category) {
+        std::string text;
+        for (const QJsonValue& row :
+             Json(Ok({"list", category, "--json"}, dir))["rows"].toArray()) {
+            text += row["state"].toString().toStdString().substr(0, 1);
+        }
+        return text;
+    };
+    EXPECT_EQ(states("Skills").substr(0, 4), "uddu");
+    // A name keeps the tab it holds.
+    EXPECT_EQ(Json(Ok({"list", "Skills", "--json"}, dir))["rows"][3]["columns"][1].toString(),
+              "Item\tIdentification");
+    ExpectParts(Ok({"list", "Skills"}, dir), {"0001\t!\t \t\n0002\t!\tO\tAnimal Lore\n"});
+    EXPECT_EQ(states("Textures").substr(0, 3), "uud");
+    EXPECT_EQ(states("Fonts"), "uuuddddddd");
+    rename((dir + "/fonts.mul").c_str(), (dir + "/fonts.bak").c_str());
+    EXPECT_EQ(states("Fonts"), "ffffffffff");
+    const std::string png = m_Scratch.File("x.png");
+    for (const auto& [kind, entry] : {std::pair{"texture", "3"}, {"light", "0"}, {"light", "1"}}) {
+        ExpectRefused({"export", kind, entry, png},
+                      std::string(kind) + " 0x" + entry +
+                          " is damaged: its record or data does not hold together",
+                      dir);
+    }
+    EXPECT_TRUE(Contains(Ok({"export", "light", "2", png}, dir), "96 x 96 written"));
+}
+
 // A map chunk that cannot be read draws black, and render-map says how many blocks are.
 TEST_F(ToolsTest, RenderMapNamesTheMapBlocksItCannotRead) {
     const std::string dir = Generate("modern-map", {"--modern"});
