@@ -194,7 +194,7 @@ bool ClearedBuffer(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t hei
 }  // namespace
 
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
-                   SurfaceBuffer& buffer, QPoint* pOrigin, std::uint16_t hue) {
+                   SurfaceBuffer& buffer, QPoint* pOrigin, std::uint16_t hue, bool partial) {
     const std::optional<AnimFrame> header = frames.GetFrame(frame);
     // A frame gets the pixel cap of every other picture: its size comes from the file.
     if (!header || header->m_nWidth == 0 || header->m_nHeight == 0 ||
@@ -209,7 +209,7 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
     {
         CSurfaceDC dc(buffer);
         // The frame sets the hue number itself; UseHue gives it the colours.
-        frames.Draw(dc, -origin.x(), -origin.y(), UseHue(dc, hue, false), frame, direction);
+        frames.Draw(dc, -origin.x(), -origin.y(), UseHue(dc, hue, partial), frame, direction);
     }
     if (pOrigin != nullptr) {
         *pOrigin = origin;
@@ -218,7 +218,7 @@ bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t dire
 }
 
 bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
-                   std::uint16_t hue) {
+                   std::uint16_t hue, bool partial) {
     buffer.Release();
     const std::uint32_t count = frames.GetFrameCount();
     // The box around the anchor that holds every frame.
@@ -239,8 +239,12 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
         return false;
     }
     CSurfaceDC dc(buffer);
-    const std::uint16_t hueNumber = UseHue(dc, hue, false);
+    const std::uint16_t hueNumber = UseHue(dc, hue, partial);
     for (std::uint32_t i = 0; i < count; ++i) {
+        // Cell i alone takes the frame's pixels, as the frame's own picture holds them.
+        dc.m_rClip.Set(static_cast<std::int32_t>(i * cell), 0,
+                       static_cast<std::int32_t>((i + 1) * cell), box.height());
+        dc.Publish();
         // The anchor of cell i.
         frames.Draw(dc, static_cast<std::int32_t>(i * cell) - box.left(), -box.top(), hueNumber, i,
                     direction);
@@ -259,7 +263,7 @@ bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
 }
 
 std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
-                                         std::uint16_t hue, FrameBudget& budget) {
+                                         std::uint16_t hue, FrameBudget& budget, bool partial) {
     // Sized once: the buffers own their pixels, and a copy would only alias them.
     std::vector<PlacedFrame> placed(frames.GetFrameCount());
     for (std::uint32_t i = 0; i < placed.size(); ++i) {
@@ -271,7 +275,7 @@ std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t dir
             continue;
         }
         QPoint origin;
-        if (DrawAnimFrame(frames, i, direction, placed[i].picture, &origin, hue)) {
+        if (DrawAnimFrame(frames, i, direction, placed[i].picture, &origin, hue, partial)) {
             placed[i].left = origin.x();
             placed[i].top = origin.y();
         }
@@ -383,7 +387,7 @@ bool CDataDefAnim::ExportAllActions(const ExportOptions& options, CExportData& o
                 CTileAnimType& frames = GetFrames(action, d);
                 rows[d].direction = d;
                 rows[d].mirrorOf = kMirrorOf[d];
-                rows[d].frames = PlaceAnimFrames(frames, d, options.nHue, budget);
+                rows[d].frames = PlaceAnimFrames(frames, d, options.nHue, budget, options.bPartial);
                 hasFrames = hasFrames || !BoundingBox(rows[d].frames).IsEmpty();
                 oversized.Add(frames, rows[d].frames);
                 if (budget.skipped != 0 && largest.empty()) {
@@ -459,31 +463,9 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
     if (!frames.EnsureLoaded()) {
         return false;
     }
-    if (options.bGif) {
-        FrameBudget budget{kMaxPicturePixels};
-        const std::vector<PlacedFrame> placed =
-            PlaceAnimFrames(frames, options.nDirection, options.nHue, budget);
-        if (budget.skipped != 0) {
-            out.AddNote(TooLargeNote(frames));
-            return false;
-        }
-        std::vector<std::uint8_t> gif = EncodePlacedGif(placed, kAnimFramePeriodMs);
-        if (gif.empty()) {
-            Oversized oversized;
-            oversized.Add(frames, placed);
-            if (oversized.count != 0) {
-                out.AddNote(oversized.Note());
-            } else if (!BoundingBox(placed).IsEmpty()) {
-                out.AddNote(TooLargeNote(placed));
-            }
-            return false;
-        }
-        out.AddFile(nullptr, std::move(gif), std::string(), ".gif");
-        return true;
-    }
     SurfaceBuffer buffer;
-    if (!options.bFrames) {
-        if (DrawAnimSheet(frames, options.nDirection, buffer, options.nHue)) {
+    if (!options.bFrames && !options.bGif) {
+        if (DrawAnimSheet(frames, options.nDirection, buffer, options.nHue, options.bPartial)) {
             return out.AddPicture(buffer);
         }
         // Frames with a size that make no sheet: too large together, or one alone.
@@ -492,11 +474,48 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
         }
         return false;
     }
+    // The frames together take no more than one picture holds, told from their headers before
+    // any is drawn, written one by one or as a GIF.
+    FrameBudget told{kMaxPicturePixels};
     for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
-        // A frame without pixels has no picture; the others keep their numbers.
-        if (DrawAnimFrame(frames, i, options.nDirection, buffer, nullptr, options.nHue)) {
-            out.AddPicture(buffer, Format("-%02u", i));
+        const std::optional<AnimFrame> header = frames.GetFrame(i);
+        if (header && IsShowableSize(header->m_nWidth, header->m_nHeight) &&
+            !told.Take(std::uint64_t{header->m_nWidth} * header->m_nHeight)) {
+            out.AddNote(TooLargeNote(frames));
+            return false;
         }
+    }
+    // A frame too large alone is left out and said; the others keep their numbers.
+    std::vector<PlacedFrame> placed;
+    Oversized oversized;
+    if (options.bGif) {
+        FrameBudget budget{kMaxPicturePixels};
+        placed =
+            PlaceAnimFrames(frames, options.nDirection, options.nHue, budget, options.bPartial);
+        oversized.Add(frames, placed);
+        std::vector<std::uint8_t> gif = EncodePlacedGif(placed, kAnimFramePeriodMs);
+        if (gif.empty()) {
+            if (oversized.count != 0) {
+                out.AddNote(oversized.Note());
+            } else if (!BoundingBox(placed).IsEmpty()) {
+                out.AddNote(TooLargeNote(placed));
+            }
+            return false;
+        }
+        out.AddFile(nullptr, std::move(gif), std::string(), ".gif");
+    } else {
+        placed.resize(frames.GetFrameCount());
+        for (std::uint32_t i = 0; i < frames.GetFrameCount(); ++i) {
+            // A frame without pixels has no picture.
+            if (DrawAnimFrame(frames, i, options.nDirection, buffer, nullptr, options.nHue,
+                              options.bPartial)) {
+                out.AddPicture(buffer, Format("-%02u", i));
+            }
+        }
+        oversized.Add(frames, placed);
+    }
+    if (oversized.count != 0 && !out.IsEmpty()) {
+        out.AddNote(oversized.Note() + " left out");
     }
     return !out.IsEmpty();
 }

@@ -73,24 +73,27 @@ private:
 };
 
 // Draws frame `frame` of a frame set for direction d into buffer, sized to the frame, in the
-// client's hue number `hue` (0 = none; UseHue), and gives the offset of the frame's top-left
-// corner from the body's anchor point. False when the frame does not exist.
+// client's hue number `hue` (0 = none; UseHue; with `partial` only grey pixels take it), and
+// gives the offset of the frame's top-left corner from the body's anchor point. False when the
+// frame does not exist.
 bool DrawAnimFrame(CTileAnimType& frames, std::uint32_t frame, std::int32_t direction,
-                   SurfaceBuffer& buffer, QPoint* pOrigin = nullptr, std::uint16_t hue = 0);
+                   SurfaceBuffer& buffer, QPoint* pOrigin = nullptr, std::uint16_t hue = 0,
+                   bool partial = false);
 
 // Draws every frame of a frame set for direction d side by side into buffer: equal cells, the
 // size of the box that holds every frame around the common anchor point, so that the anchor
 // lies at the same place in each cell and the frames line up as the page plays them. False
-// when the set has no frame with pixels or the sheet would be too large. `hue` as for
-// DrawAnimFrame.
+// when the set has no frame with pixels or the sheet would be too large. Each frame stays
+// inside its cell. `hue` and `partial` as for DrawAnimFrame.
 bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer& buffer,
-                   std::uint16_t hue = 0);
+                   std::uint16_t hue = 0, bool partial = false);
 
 // Every frame of a frame set for direction d drawn (DrawAnimFrame) with its place around the
-// anchor; frames without pixels, and those past the budget, stay empty. `hue` as for
-// DrawAnimFrame.
+// anchor; frames without pixels, and those past the budget, stay empty. `hue` and `partial`
+// as for DrawAnimFrame.
 std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
-                                         std::uint16_t hue, FrameBudget& budget);
+                                         std::uint16_t hue, FrameBudget& budget,
+                                         bool partial = false);
 
 // An animated GIF of placed frames: each drawn on a canvas the size of the box that holds them
 // all, the anchor at the same place. Empty when no frame has pixels or the canvas is too large.

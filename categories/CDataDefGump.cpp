@@ -15,9 +15,9 @@ std::string CDataDefGump::GetListText() {
     return Format("%d,%d", shown.m_wExtra1, shown.m_wExtra2);
 }
 
-bool CDataDefGump::DrawBlock(CSurfaceDC& dc, std::uint16_t hue, bool /*partial*/) {
-    // The gump sets the hue number itself; UseHue gives it the colours.
-    return m_Block.Draw(dc, 0, 0, UseHue(dc, hue, false));
+bool CDataDefGump::DrawBlock(CSurfaceDC& dc, std::uint16_t hue, bool partial) {
+    // The gump sets the hue number itself; UseHue gives it the colours and the partial flag.
+    return m_Block.Draw(dc, 0, 0, UseHue(dc, hue, partial));
 }
 
 const PictureRecordKind* CDataDefGump::GetRecordKind() const {

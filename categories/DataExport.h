@@ -33,7 +33,7 @@ struct ExportOptions {
     bool bAllActions = false;     // animations: every action and direction at once (sprite
                                   // sheets: one per action, with its JSON description)
     std::uint16_t nHue = 0;       // items, gumps, animations: the client's hue number (0 none)
-    bool bPartial = false;        // items: the hue changes grey pixels only
+    bool bPartial = false;        // the hue changes grey pixels only
 };
 
 // One file an export wrote, with its size in bytes.

@@ -623,6 +623,91 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
     EXPECT_TRUE(Contains(Ok({"export", "light", "2", png}, dir), "96 x 96 written"));
 }
 
+// Animation exports over crafted blocks of body 1 (anim.idx record 110): a frame too large
+// alone is left out and said; frames too large together are refused before any is drawn; a
+// chunk reaching past its frame stays out of the next frame's cell; --partial hues grey pixels
+// only, in anims and gumps as in items.
+TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
+    const std::string dir = Generate("frames");
+    std::vector<std::uint8_t> index = TempDir::ReadFile(dir + "/anim.idx");
+    std::vector<std::uint8_t> data = TempDir::ReadFile(dir + "/anim.mul");
+    const std::vector<std::uint8_t> good = data;
+    const std::uint32_t at = LoadLE32(index.data() + 110 * 12);
+    const auto header = [&](std::uint32_t frame) {
+        return at + 512 + LoadLE32(data.data() + at + 516 + 4 * frame);
+    };
+    const std::string out = m_Scratch.File("out");
+    std::filesystem::create_directory(out);
+    const auto exportAll = [&](const std::string& name, bool frames = true) {
+        m_Scratch.Write("frames/anim.mul", data);
+        const std::string to = out + "/" + name;
+        const Result r =
+            Cli(frames ? std::vector<std::string>{"export-all", "Anims", to, "--frames"}
+                       : std::vector<std::string>{"export-all", "Anims", to},
+                dir);
+        EXPECT_EQ(r.status, 0) << r.err;
+        return std::pair{r.err, Json(ReadText(to + "/manifest.json")).object()};
+    };
+
+    StoreLE32(data.data() + header(2) + 4, 16000u | (30000u << 16));
+    const std::string oversized =
+        "1 frame(s) larger than a picture may be (8192 x 8192 pixels; "
+        "the largest is 16000 x 30000) left out";
+    EXPECT_EQ(exportAll("one").first, "tessaly: anims-0001.png: " + oversized + "\n");
+    EXPECT_TRUE(std::filesystem::exists(out + "/one/anims-0001-01.png"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/one/anims-0001-02.png"));
+    const Result gif =
+        Cli({"export", "anim", "1", "0", "3", m_Scratch.File("h.gif"), "--gif"}, dir);
+    EXPECT_EQ(gif.err, "tessaly-cli: anim body 1 action 0 direction 3: " + oversized + "\n");
+
+    // Every frame 8000 x 8000: none is drawn.
+    data = good;
+    for (std::uint32_t frame = 0; frame < LoadLE32(data.data() + at + 512); ++frame) {
+        StoreLE32(data.data() + header(frame) + 4, 8000u | (8000u << 16));
+    }
+    const auto [err, manifest] = exportAll("all");
+    EXPECT_EQ(manifest["leftOut"][0]["entry"].toInteger(), 1);
+    EXPECT_EQ(manifest["leftOut"][0]["why"].toString(),
+              "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
+              "frame is 8000 x 8000)");
+    EXPECT_FALSE(std::filesystem::exists(out + "/all/anims-0001-00.png"));
+
+    // The first chunk of frame 0 moved 60 columns right, past its frame: the sheet's other
+    // cells stay as they were.
+    const auto sheet = [&](const std::string& name) {
+        exportAll(name, false);
+        return QImage(QString::fromStdString(out + "/" + name + "/anims-0001.png"), "PNG");
+    };
+    data = good;
+    const QImage before = sheet("before");
+    const std::uint32_t chunk = LoadLE32(data.data() + header(0) + 8);
+    StoreLE32(data.data() + header(0) + 8, chunk + (60u << 22));
+    const QImage after = sheet("after");
+    const int cell = before.width() / static_cast<int>(LoadLE32(data.data() + at + 512));
+    ASSERT_EQ(after.size(), before.size());
+    ASSERT_LT(cell, 60);
+    EXPECT_NE(after.copy(0, 0, cell, after.height()), before.copy(0, 0, cell, before.height()));
+    EXPECT_EQ(after.copy(cell, 0, after.width() - cell, after.height()),
+              before.copy(cell, 0, before.width() - cell, before.height()));
+
+    // The sample's body 400 and gump 0xF7 have no grey pixels: with --partial they stay as
+    // they are, where --hue alone changes them.
+    for (const std::vector<std::string>& picture :
+         {std::vector<std::string>{"anim", "400", "0", "3", "0"}, {"gump", "0xF7"}}) {
+        const auto exported = [&](const std::string& name, std::vector<std::string> options) {
+            std::vector<std::string> args{"export"};
+            args.insert(args.end(), picture.begin(), picture.end());
+            args.push_back(m_Scratch.File(name));
+            args.insert(args.end(), options.begin(), options.end());
+            Ok(args);
+            return TempDir::ReadFile(m_Scratch.File(name));
+        };
+        const std::vector<std::uint8_t> plain = exported("plain.png", {});
+        EXPECT_EQ(exported("partial.png", {"--hue", "2", "--partial"}), plain) << picture[0];
+        EXPECT_NE(exported("hued.png", {"--hue", "2"}), plain) << picture[0];
+    }
+}
+
 // A map chunk that cannot be read draws black, and render-map says how many blocks are.
 TEST_F(ToolsTest, RenderMapNamesTheMapBlocksItCannotRead) {
     const std::string dir = Generate("modern-map", {"--modern"});

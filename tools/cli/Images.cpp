@@ -175,7 +175,7 @@ int RunExport(Invocation& inv) {
         }
         SurfaceBuffer buffer;
         if (!DrawAnimFrame(frames, frame, static_cast<std::int32_t>(direction), buffer, nullptr,
-                           options.nHue) &&
+                           options.nHue, options.bPartial) &&
             header->m_nWidth != 0 && header->m_nHeight != 0) {
             throw UsageError(what + Format(" is %u x %u pixels, larger than a picture may be "
                                            "(8192 x 8192)",
