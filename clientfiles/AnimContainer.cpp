@@ -62,6 +62,9 @@ bool SharePalette(std::vector<std::uint8_t>& block, ByteSpan entry,
         const std::size_t palette = frame.second;
         ForEachRun(block.data() + frame.first, [&](std::uint8_t* p, std::size_t n) {
             for (std::uint8_t* i = p; i != p + n && fits; ++i) {
+                if (*i == 0) {
+                    continue;  // transparent in every frame's palette
+                }
                 const std::uint16_t colour = LoadLE16(entry.data() + palette + 2 * std::size_t{*i});
                 auto it = slotOf.find(colour);
                 if (it == slotOf.end()) {
@@ -117,6 +120,9 @@ bool MakeBlock(ByteSpan entry, const std::vector<FrameSpan>& frames,
         w.bytes(entry.subspan(frames[i].start, frames[i].length));
     }
     block = w.take();
+    // Index 0 is transparent in a container's palettes, whatever colour they give it: the block
+    // draws it as the colour 0.
+    StoreLE16(block.data(), 0);
     return foreign.empty() || SharePalette(block, entry, foreign, own);
 }
 

@@ -314,7 +314,7 @@ namespace {
 // An animation block of three frames whose pixels depend on the direction and the frame.
 std::vector<std::uint8_t> ContainerTestBlock(std::uint16_t base, int direction) {
     std::array<std::uint16_t, 256> palette{};
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 1; i < 256; ++i) {  // index 0 is transparent
         palette[static_cast<std::size_t>(i)] = static_cast<std::uint16_t>(base + i);
     }
     std::vector<AnimFrameImage> frames;
@@ -442,6 +442,36 @@ TEST_F(BlockTest, AnimationContainerFramesReadAsTheirAnimMulBlocks) {
     const BodyInfo* body = elsewhere->Body(900);
     EXPECT_TRUE(body == nullptr || body->sources.empty() ||
                 elsewhere->SourceName(body->sources.front()) != "AnimationFrame1.uop");
+}
+
+// Index 0 of a container's palettes is transparent whatever colour they give it, in a frame of
+// the block's palette and in one with a palette of its own.
+TEST(AnimContainerEntryTest, PaletteIndexZeroIsTransparent) {
+    std::array<std::uint16_t, 256> palette{};
+    palette[0] = 0x7C00;
+    palette[5] = 0x03E0;
+    AnimFrameImage frame;
+    frame.width = 2;
+    frame.height = 1;
+    frame.indexes = {0, 5};
+    const std::vector<std::uint8_t> own = EncodeAnim(palette, {frame, frame});
+    palette[0] = 0x001F;
+    const std::vector<std::uint8_t> other = EncodeAnim(palette, {frame});
+    std::vector<AnimContainerFrame> frames =
+        AnimContainerFramesOf({ByteSpan(own), own, own, own, own});
+    frames[1].palette = ByteSpan(other).first(kAnimPaletteBytes);
+    AnimContainerDirections out;
+    std::string error;
+    ASSERT_TRUE(ParseAnimContainerEntry(EncodeAnimContainerEntry(frames), out, error)) << error;
+    for (std::uint32_t f : {0u, 1u}) {
+        const std::vector<std::uint16_t> pixels = ContainerTestPixels(
+            [&](CSurfaceDC& dc) { return CTileAnimType::DrawFrame(dc, out[0], 0, 0, 0, f, 4); });
+        EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0x03E0), 1) << f;
+        EXPECT_EQ(std::count_if(pixels.begin(), pixels.end(),
+                                [](std::uint16_t p) { return p != 0 && p != 0x03E0; }),
+                  0)
+            << f;
+    }
 }
 
 // An animation record spanning its whole .mul costs its block, as far as its frames reach, and
