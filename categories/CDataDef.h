@@ -149,6 +149,8 @@ public:
     bool LoadEntryBlock(CMulBlockType& block) const;
     // The last load of the entry's data found it damaged inside a record that holds together.
     bool DataFoundDamaged() const { return m_bDataDamaged; }
+    // For entries that load blocks of their own: a load found the data damaged.
+    void MarkDataDamaged() const { m_bDataDamaged = true; }
     // 0 unpatched, 1 patched by a change made in memory, 2 patched by a record of the file.
     int GetChangeState() const;
     // The entry is deleted by its patch link: a record of a patch file or a change made in

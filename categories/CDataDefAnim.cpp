@@ -82,7 +82,18 @@ bool CDataDefAnim::IsValid() {
     return CDataDefIndex::IsValid() || (source != nullptr && source->present);
 }
 
+ReadStatus CDataDefAnim::LoadFrames(std::int32_t action, std::int32_t direction) {
+    const ReadStatus status = LoadBlockLogged(GetFrames(action, direction));
+    if (status == ReadStatus::Damaged) {
+        MarkDataDamaged();
+    }
+    return status;
+}
+
 ReadStatus CDataDefAnim::GetReadStatus() {
+    if (DataFoundDamaged()) {
+        return ReadStatus::Damaged;
+    }
     const BodySource* source = GetSource();
     if (source == nullptr || source->source == 0) {
         // The body's other records: one that lies outside anim.mul damages the body, used or
@@ -254,12 +265,11 @@ bool DrawAnimSheet(CTileAnimType& frames, std::int32_t direction, SurfaceBuffer&
 
 bool CDataDefAnim::GetImage(SurfaceBuffer& buffer) {
     const ExportOptions first;
-    CTileAnimType& frames = GetFrames(first.nAction, first.nDirection);
-    if (LoadBlockLogged(frames) != ReadStatus::Ok) {
+    if (LoadFrames(first.nAction, first.nDirection) != ReadStatus::Ok) {
         buffer.Release();
         return false;
     }
-    return DrawAnimFrame(frames, 0, first.nDirection, buffer);
+    return DrawAnimFrame(GetFrames(first.nAction, first.nDirection), 0, first.nDirection, buffer);
 }
 
 std::vector<PlacedFrame> PlaceAnimFrames(CTileAnimType& frames, std::int32_t direction,
@@ -459,10 +469,10 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
     if (options.bAllActions) {
         return ExportAllActions(options, out);
     }
-    CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);
-    if (!frames.EnsureLoaded()) {
+    if (LoadFrames(options.nAction, options.nDirection) != ReadStatus::Ok) {
         return false;
     }
+    CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);
     SurfaceBuffer buffer;
     if (!options.bFrames && !options.bGif) {
         if (DrawAnimSheet(frames, options.nDirection, buffer, options.nHue, options.bPartial)) {

@@ -55,6 +55,9 @@ public:
 
     // The frame set of an action and a direction (0-7), made on first use and kept.
     CTileAnimType& GetFrames(std::int32_t action, std::int32_t direction);
+    // Loads the frame set of an action and a direction: Ok, Absent, Damaged or Failed (logged).
+    // A damaged one makes the body's read status Damaged from then on.
+    ReadStatus LoadFrames(std::int32_t action, std::int32_t direction);
     // The shown source's class and action count (by the body number without a source).
     AnimClass GetClass() const;
     std::uint32_t GetActionCount() const { return ActionCount(GetClass()); }

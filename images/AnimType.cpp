@@ -1,6 +1,7 @@
 #include "AnimType.h"
 
 #include "EntryReader.h"
+#include "TarnError.h"
 
 #include <algorithm>
 
@@ -9,7 +10,19 @@ namespace tessaly {
 bool CTileAnimType::Load() {
     if (m_Reader) {
         std::vector<std::uint8_t> block;
-        if (m_Reader(block) != ReadStatus::Ok || block.empty()) {
+        // Damage and failed reads are raised as the file's own reads raise them, so that the
+        // block's status tells them from an absent one.
+        switch (m_Reader(block)) {
+            case ReadStatus::Damaged:
+                throw CTarnError(2, kE_FAIL, kDamagedEntry);
+            case ReadStatus::Failed:
+                throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
+            case ReadStatus::Absent:
+                return false;
+            case ReadStatus::Ok:
+                break;
+        }
+        if (block.empty()) {
             return false;
         }
         m_Data = std::move(block);

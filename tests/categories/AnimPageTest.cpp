@@ -312,16 +312,31 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     const auto le64 = [&](std::uint64_t at) {
         return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
     };
-    const std::uint64_t hash = HashUopName(AnimContainerEntryName(1500, 0));
-    std::uint64_t entryAt = 0;
-    for (std::uint64_t table = le64(12); table != 0 && entryAt == 0; table = le64(table + 4)) {
-        for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
-            const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
-            entryAt = le64(at + 20) == hash ? at : entryAt;
+    // Where the table entry of a body's action lies.
+    const auto entryOf = [&](std::uint32_t body) {
+        const std::uint64_t hash = HashUopName(AnimContainerEntryName(body, 0));
+        std::uint64_t entryAt = 0;
+        for (std::uint64_t table = le64(12); table != 0 && entryAt == 0; table = le64(table + 4)) {
+            for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
+                const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
+                entryAt = le64(at + 20) == hash ? at : entryAt;
+            }
         }
-    }
+        return entryAt;
+    };
+    const std::uint64_t entryAt = entryOf(1500);
     ASSERT_NE(entryAt, 0u);
     patch(uop, entryAt, {0x00, 0x00, 0x00, 0x00, 0x01});  // 4 GiB into the file
+    // Body 1501's action 0 read as stored: its table entry holds together, its bytes (still
+    // compressed) are no frames.
+    const std::uint64_t stored = entryOf(1501);
+    ASSERT_NE(stored, 0u);
+    const std::uint32_t compressed = LoadLE32(bytes.data() + stored + 12);
+    patch(
+        uop, stored + 16,
+        {static_cast<std::uint8_t>(compressed), static_cast<std::uint8_t>(compressed >> 8),
+         static_cast<std::uint8_t>(compressed >> 16), static_cast<std::uint8_t>(compressed >> 24)});
+    patch(uop, stored + 32, {0, 0});
     test::UseClient(dir.Path());
 
     Show(kCategoryAnims);
@@ -335,6 +350,16 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
         EXPECT_EQ(m_pList->GetModel()->GetEntry(row)->GetReadStatus() == ReadStatus::Damaged,
                   damaged);
     }
+    // Its frames, once read, make it damaged: not a body without frames.
+    CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(1501));
+    ASSERT_NE(body, nullptr);
+    EXPECT_EQ(body->GetReadStatus(), ReadStatus::Ok);
+    SurfaceBuffer picture;
+    EXPECT_FALSE(body->GetImage(picture));
+    EXPECT_EQ(body->GetReadStatus(), ReadStatus::Damaged);
+    EXPECT_STREQ(body->GetColumnText(-1), "!");
+    CExportData data;
+    EXPECT_FALSE(body->ExportData(ExportOptions{}, data));
     test::UseSampleClient();
 }
 

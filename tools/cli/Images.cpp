@@ -72,10 +72,10 @@ void WritePicture(Invocation& inv, const std::string& what, const CExportData& d
     }
 }
 
-// For an entry that gave nothing: refuses a damaged one, or one whose file fails, saying so (an
-// empty slot is left to the caller's own words).
-void RefuseUnreadable(CDataDef& entry, const std::string& what) {
-    switch (entry.GetReadStatus()) {
+// Refuses what a read found damaged, or whose file fails, saying so (an empty slot is left to
+// the caller's own words).
+void RefuseStatus(ReadStatus status, const std::string& what) {
+    switch (status) {
         case ReadStatus::Damaged:
             throw UsageError(what + " is damaged: its record or data does not hold together");
         case ReadStatus::Failed:
@@ -84,6 +84,10 @@ void RefuseUnreadable(CDataDef& entry, const std::string& what) {
         case ReadStatus::Absent:
             break;
     }
+}
+// For an entry that gave nothing: refuses it when its read status is damaged or failed.
+void RefuseUnreadable(CDataDef& entry, const std::string& what) {
+    RefuseStatus(entry.GetReadStatus(), what);
 }
 
 void WritePicture(Invocation& inv, const std::string& what, const SurfaceBuffer& buffer,
@@ -168,6 +172,9 @@ int RunExport(Invocation& inv) {
         const std::string what =
             Format("anim body %u action %u direction %u frame %u (%s, entry %u)", body, action,
                    direction, frame, from.c_str(), frames.GetEntry());
+        RefuseStatus(anim.LoadFrames(static_cast<std::int32_t>(action),
+                                     static_cast<std::int32_t>(direction)),
+                     what);
         const std::optional<AnimFrame> header = frames.GetFrame(frame);
         if (!header) {
             throw UsageError(what + " does not exist (" + std::to_string(frames.GetFrameCount()) +
