@@ -183,18 +183,47 @@ CDataDefAnim* CDataPageAnimDraw::GetAnim() {
     return dynamic_cast<CDataDefAnim*>(GetDataDef());
 }
 
-CTileAnimType* CDataPageAnimDraw::GetShownFrames() {
+CTileAnimType* CDataPageAnimDraw::GetShownFrames(ReadStatus* status) {
     CDataDefAnim* anim = GetAnim();
-    if (anim == nullptr) {
-        return nullptr;
+    ReadStatus read = ReadStatus::Absent;
+    if (anim != nullptr) {
+        try {
+            read = anim->LoadFrames(m_nAction, PageDirection());
+        } catch (...) {
+            LogCaughtException("loading an animation");
+            read = ReadStatus::Failed;
+        }
     }
-    try {
-        CTileAnimType& frames = anim->GetFrames(m_nAction, PageDirection());
-        return frames.EnsureLoaded() ? &frames : nullptr;
-    } catch (...) {
-        LogCaughtException("loading an animation");
-        return nullptr;
+    if (status != nullptr) {
+        *status = read;
     }
+    return read == ReadStatus::Ok ? &anim->GetFrames(m_nAction, PageDirection()) : nullptr;
+}
+
+QString CDataPageAnimDraw::NoFrameText() {
+    ReadStatus status = ReadStatus::Absent;
+    CTileAnimType* frames = GetShownFrames(&status);
+    switch (status) {
+        case ReadStatus::Damaged:
+            return QStringLiteral("The frames of this action are damaged");
+        case ReadStatus::Failed:
+            return QStringLiteral("The frames of this action could not be read");
+        case ReadStatus::Absent:
+            return QStringLiteral("This action has no frames");
+        case ReadStatus::Ok:
+            break;
+    }
+    const std::optional<AnimFrame> header =
+        m_nFrame >= 0 ? frames->GetFrame(static_cast<std::uint32_t>(m_nFrame)) : std::nullopt;
+    if (!header || header->m_nWidth == 0 || header->m_nHeight == 0) {
+        return QStringLiteral("This frame has no pixels");
+    }
+    if (!IsShowableSize(header->m_nWidth, header->m_nHeight)) {
+        return QStringLiteral("This frame is %1 x %2 pixels, larger than a picture may be")
+            .arg(header->m_nWidth)
+            .arg(header->m_nHeight);
+    }
+    return QString();
 }
 
 std::int32_t CDataPageAnimDraw::PageDirection() const {
@@ -302,7 +331,10 @@ void CDataPageAnimDraw::SetFrame(int n) {
         m_pArea->update();
     }
     m_nFrame = n;
-    m_sFrame = count > 0 ? QString::asprintf("%d/%d", n, count) : QString();
+    m_sFrame = QString::asprintf("%d/%d", n, count);
+    // Copy takes the frame shown: none without one.
+    m_pCopy->setEnabled(header && header->m_nWidth != 0 && header->m_nHeight != 0 &&
+                        IsShowableSize(header->m_nWidth, header->m_nHeight));
     MembersToControls();
 }
 
@@ -361,13 +393,12 @@ void CDataPageAnimDraw::PaintArea() {
     painter.fillRect(area, Qt::black);
     m_Buffer.Release();
     CTileAnimType* frames = GetShownFrames();
-    if (frames == nullptr || m_nFrame < 0) {
-        return;
-    }
     QPoint origin;
     try {
-        if (!DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), m_Buffer,
+        if (frames == nullptr || m_nFrame < 0 ||
+            !DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), m_Buffer,
                            &origin, m_pHue->GetHue())) {
+            DrawPageNotice(painter, area, NoFrameText(), Qt::white);  // on the black area
             return;
         }
     } catch (...) {

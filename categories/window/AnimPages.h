@@ -71,14 +71,19 @@ public:
     QLabel* m_pCentreText;  // 4092
     CHueField* m_pHue;      // the hue the frame is drawn in
 
+    // Why the area shows no frame, as it says so (empty when it shows one).
+    QString NoFrameText();
+
 protected:
     void timerEvent(QTimerEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CDataDefAnim* GetAnim();
-    // The frame set on show, or null without an entry or when it did not load.
-    CTileAnimType* GetShownFrames();
+    // The frame set on show, or null without an entry or when it did not load; status, when
+    // given, says why (Absent without an entry or frames).
+    CTileAnimType* GetShownFrames(ReadStatus* status = nullptr);
+
     void RefreshRange();
     void OnOptionChanged();
     void OnPlayToggled(bool bPlay);

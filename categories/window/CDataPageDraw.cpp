@@ -38,12 +38,13 @@ bool PutPictureOnClipboard(const SurfaceBuffer& buffer) {
     return true;
 }
 
-void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text) {
+void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text,
+                    const QColor& colour) {
     if (text.isEmpty()) {
         return;
     }
     painter.save();
-    painter.setPen(QApplication::palette().color(QPalette::Text));
+    painter.setPen(colour.isValid() ? colour : QApplication::palette().color(QPalette::Text));
     painter.drawText(area.adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, text);
     painter.restore();
 }

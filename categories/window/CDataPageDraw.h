@@ -27,8 +27,10 @@ namespace tessaly {
 
 // Puts a drawn picture on the clipboard as a bitmap. False without a picture or a clipboard.
 bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
-// Writes a notice (why a page shows no picture) across the middle of a page's picture area.
-void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text);
+// Writes a notice (why a page shows no picture) across the middle of a page's picture area, in
+// colour (the palette's text colour without one).
+void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text,
+                    const QColor& colour = QColor());
 
 // Paints the area a picture is about to cover with a light checkerboard when the user chose one
 // (CDataAppState::m_bCheckerboard); otherwise leaves the background there, which then shows

@@ -149,13 +149,14 @@ TEST_F(AnimPageTest, ABodyWithoutFramesShowsNothing) {
     sheet.AddPage(page);
     sheet.show();
     ASSERT_TRUE(page->LoadEntry());
-    EXPECT_EQ(page->m_pFrameText->text(), "");
+    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
     EXPECT_EQ(page->GetFrameCount(), 0);
     Repaint(page);
     EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
     const QImage shown = page->GetDrawingArea()->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::black));
-    page->m_pCopy->click();  // nothing to copy: no crash, nothing changes
+    EXPECT_EQ(shown.pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_EQ(page->NoFrameText(), "This action has no frames");
+    EXPECT_FALSE(page->m_pCopy->isEnabled());  // nothing to copy
 }
 
 TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
@@ -170,12 +171,15 @@ TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
     ASSERT_EQ(CTileAnimType(GetAnimIndex(1, empty, 3)).GetFrameCount(), 0u);
     page->m_pAction->setCurrentIndex(empty);
     EXPECT_EQ(page->GetFrameCount(), 0);
-    EXPECT_EQ(page->m_pFrameText->text(), "");
+    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
     EXPECT_EQ(page->m_pSizeText->text(), "");
     EXPECT_EQ(page->m_pCentreText->text(), "");
+    EXPECT_FALSE(page->m_pCopy->isEnabled());
     // Back on an action with frames, the texts return.
     page->m_pAction->setCurrentIndex(0);
     EXPECT_EQ(page->m_pFrameText->text(), "0/6");
+    EXPECT_TRUE(page->m_pCopy->isEnabled());
+    EXPECT_EQ(page->NoFrameText(), "");
     EXPECT_FALSE(page->m_pCentreText->text().isEmpty());
 }
 
@@ -358,6 +362,12 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     EXPECT_FALSE(body->GetImage(picture));
     EXPECT_EQ(body->GetReadStatus(), ReadStatus::Damaged);
     EXPECT_STREQ(body->GetColumnText(-1), "!");
+    CDataProps* sheet = OpenProperties(*body);
+    ASSERT_NE(sheet, nullptr);
+    auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->NoFrameText(), "The frames of this action are damaged");
+    EXPECT_FALSE(page->m_pCopy->isEnabled());
     CExportData data;
     EXPECT_FALSE(body->ExportData(ExportOptions{}, data));
     test::UseSampleClient();
