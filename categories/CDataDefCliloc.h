@@ -28,6 +28,11 @@ struct ClilocView {
     std::string_view EnglishText(const ClilocRow& row) const;
     // The row of a message number, or null.
     const ClilocRow* FindNumber(std::uint32_t number, std::uint32_t* pRow = nullptr) const;
+    // The files' complaint when it leaves nothing to show or export (a compressed file, or one
+    // read to no message); empty when there is something, damaged or not.
+    std::string NothingShownReason() const {
+        return !error.empty() && (own->IsCompressed() || rows.empty()) ? error : std::string();
+    }
 };
 
 inline constexpr const char* kClilocBase = "enu";

@@ -87,6 +87,11 @@ int CDataPageCliloc::LoadData() {
 void ExportClilocMessages() {
     const std::shared_ptr<const ClilocView> view = GetClilocView();
     CShellUi& ui = DataAppState().Ui();
+    // A compressed file, or one of no messages read, would make a file of headers only.
+    if (const std::string nothing = view->NothingShownReason(); !nothing.empty()) {
+        ui.ShowWarning("Nothing to export: " + nothing);
+        return;
+    }
     const auto choice = ui.ChooseExportFile("CSV files|*.csv|JSON files|*.json||",
                                             "cliloc-" + view->language + ".csv");
     if (!choice) {

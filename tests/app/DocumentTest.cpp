@@ -14,6 +14,7 @@
 #include "CMainFrame.h"
 #include "CVerDataEdits.h"
 #include "ClientWriter.h"
+#include "ClilocPages.h"
 #include "ControlIds.h"
 #include "EntryCommands.h"
 #include "GumpType.h"
@@ -191,6 +192,23 @@ TEST_F(DocumentTest, ClilocListTakesALanguageGoesToAMessageAndCopiesItsText) {
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_COPY));
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromUtf8("Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch"));
+
+    // The messages shown export; a compressed file, with nothing shown, exports nothing and says
+    // why before any file is asked for.
+    m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{m_Dir.File("deu.csv"), 0});
+    ExportClilocMessages();
+    EXPECT_TRUE(std::filesystem::exists(m_Dir.File("deu.csv")));
+    TempDir client;
+    std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
+                          std::filesystem::copy_options::recursive);
+    client.Write("Cliloc.deu", std::vector<std::uint8_t>(16, 0x55));
+    test::UseClient(client.Path());
+    const std::size_t asked = m_Ui.m_ExportDialogs.size();
+    ExportClilocMessages();
+    EXPECT_EQ(m_Ui.m_ExportDialogs.size(), asked);
+    EXPECT_EQ(m_Ui.m_Warnings, std::vector<std::string>{"Nothing to export: Cliloc.deu: compressed "
+                                                        "cliloc files are not supported yet"});
+    test::UseSampleClient();
     SetClilocLanguage("enu");
 }
 

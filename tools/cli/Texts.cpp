@@ -78,8 +78,8 @@ std::shared_ptr<const ClilocView> ChooseClilocView(const Invocation& inv) {
     std::shared_ptr<const ClilocView> view = GetClilocView();
     if (!view->error.empty()) {
         // Compressed: nothing to show. Damaged: the messages before the damage are shown.
-        if (view->own->IsCompressed() || view->rows.empty()) {
-            throw UsageError(view->error);
+        if (const std::string nothing = view->NothingShownReason(); !nothing.empty()) {
+            throw UsageError(nothing);
         }
         std::cerr << "tessaly-cli: " << view->error << '\n';
     }
