@@ -69,11 +69,11 @@ std::string CDataDefUniFont::FilesNote(CClientFiles& /*files*/) {
         std::string problem = font->error;
         constexpr std::size_t kTableBytes = std::size_t{CUniFont::kCodes} * 4;
         if (problem.empty() && font->broken != 0) {
-            problem = font->font.GetFileSize() < kTableBytes
-                          ? Format("damaged: cut short at %zu bytes, inside its table of %zu bytes",
-                                   font->font.GetFileSize(), kTableBytes)
-                          : Format("damaged: %u glyph(s) of its table lie outside the file",
-                                   font->broken);
+            problem =
+                font->font.GetFileSize() < kTableBytes
+                    ? Format("damaged: cut short at %zu bytes, inside its table of %zu bytes",
+                             font->font.GetFileSize(), kTableBytes)
+                    : Format("damaged: %u glyph(s) of its table end past the file", font->broken);
         }
         if (!problem.empty()) {
             note += (note.empty() ? "" : "; ") + font->name + ": " + problem;

@@ -71,7 +71,9 @@ std::uint32_t CUniFont::CountBrokenGlyphs() const {
             broken += kCodes - code;
             break;
         }
-        if (LoadLE32(m_Bytes.data() + entry) != 0 && !Glyph(static_cast<std::uint16_t>(code))) {
+        // 0, or an offset outside the file, is a code unit without a glyph.
+        const std::uint32_t offset = LoadLE32(m_Bytes.data() + entry);
+        if (offset != 0 && offset < m_Bytes.size() && !Glyph(static_cast<std::uint16_t>(code))) {
             ++broken;
         }
     }
