@@ -17,8 +17,13 @@ namespace tessaly {
 namespace {
 
 // Stops a parse at the damage: the message names the entry and the byte it starts at.
-std::string Damage(const char* what, std::size_t entry, std::size_t at, const char* problem) {
-    return Format("%s %zu at byte %zu: %s", what, entry, at, problem);
+std::string Damage(const std::string& entry, std::size_t at, const char* problem) {
+    return Format("%s at byte %zu: ", entry.c_str(), at) + problem;
+}
+
+// An entry whose head is cut, named by the one before it (named as `last` names it).
+std::string EntryAfter(const std::string& last) {
+    return last.empty() ? "the first entry" : "the entry after " + last;
 }
 
 }  // namespace
@@ -159,15 +164,14 @@ namespace {
 
 // Why a text file's messages or keywords were not all read as they are: the first damaged
 // entry, and how many texts had bytes that are not UTF-8 (read with '?' for each).
-std::string MendedNote(const std::string& cut, const char* what, std::size_t firstMended,
+std::string MendedNote(const std::string& cut, const char* what, const std::string& firstMended,
                        std::size_t mended) {
     std::string note = cut;
     if (mended != 0) {
         note += (note.empty() ? "" : "; ") +
-                Format(
-                    "%zu %s%s not valid UTF-8 (the first is %s %zu; each bad byte is read as "
-                    "'?')",
-                    mended, what, mended == 1 ? "'s text is" : "s' texts are", what, firstMended);
+                Format("%zu %s%s not valid UTF-8 (the first is ", mended, what,
+                       mended == 1 ? "'s text is" : "s' texts are") +
+                firstMended + "; each bad byte is read as '?')";
     }
     return note;
 }
@@ -194,25 +198,29 @@ void CClilocFile::Parse(std::vector<std::uint8_t> bytes) {
         m_sError = kCompressedMessage;
         return;
     }
+    // Entries are named by their message numbers, as the list shows them.
+    const auto name = [](std::uint32_t number) { return Format("message %u", number); };
     std::size_t mended = 0;
-    std::size_t firstMended = 0;
+    std::string firstMended;
     while (in.remaining() != 0) {
         const std::size_t at = in.pos();
         ClilocMessage message;
         if (!in.u32(message.number) || !in.u8(message.flag) || !in.u16(message.length)) {
-            m_sError = Damage("message", m_Messages.size(), at, "the entry is cut short");
+            m_sError = Damage(
+                EntryAfter(m_Messages.empty() ? std::string() : name(m_Messages.back().number)), at,
+                "the entry is cut short");
             break;
         }
         message.offset = static_cast<std::uint32_t>(in.pos());
         const auto text = in.bytes(message.length);
         if (!text) {
-            m_sError = Damage("message", m_Messages.size(), at, "its text runs past the end");
+            m_sError = Damage(name(message.number), at, "its text runs past the end");
             break;
         }
         // Text that is not UTF-8 is read with '?' for each bad byte, in place: the entry's
         // length still holds, so the messages after it read as they are.
         if (MendUtf8(m_Bytes.data() + message.offset, message.length) != 0 && mended++ == 0) {
-            firstMended = m_Messages.size();
+            firstMended = name(message.number);
         }
         if (!m_Messages.empty() && message.number <= m_Messages.back().number) {
             m_bAscending = false;
@@ -300,27 +308,30 @@ std::vector<ClilocRow> OverlayCliloc(const CClilocFile& language, const CClilocF
 std::vector<SpeechKeyword> ParseSpeech(ByteSpan bytes, std::string& error) {
     error.clear();
     std::vector<SpeechKeyword> keywords;
+    // Entries are named by their keyword ids, as the list shows them.
+    const auto name = [](std::uint16_t id) { return Format("keyword 0%x", id); };
     std::size_t mended = 0;
-    std::size_t firstMended = 0;
+    std::string firstMended;
     ByteReader in(bytes);
     while (in.remaining() != 0) {
         const std::size_t at = in.pos();
         const auto head = in.bytes(4);
         if (!head) {
-            error = Damage("keyword", keywords.size(), at, "the entry is cut short");
+            error = Damage(EntryAfter(keywords.empty() ? std::string() : name(keywords.back().id)),
+                           at, "the entry is cut short");
             break;
         }
         const auto id = static_cast<std::uint16_t>(((*head)[0] << 8) | (*head)[1]);
         const auto length = static_cast<std::size_t>(((*head)[2] << 8) | (*head)[3]);
         const auto text = in.bytes(length);
         if (!text) {
-            error = Damage("keyword", keywords.size(), at, "its text runs past the end");
+            error = Damage(name(id), at, "its text runs past the end");
             break;
         }
         std::string keyword(reinterpret_cast<const char*>(text->data()), text->size());
         if (MendUtf8(reinterpret_cast<std::uint8_t*>(keyword.data()), keyword.size()) != 0 &&
             mended++ == 0) {
-            firstMended = keywords.size();
+            firstMended = name(id);
         }
         keywords.push_back({id, std::move(keyword)});
     }

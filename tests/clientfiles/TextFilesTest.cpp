@@ -66,17 +66,18 @@ TEST(ClilocFile, ReadsEveryMessageToTheExactEnd) {
 
 TEST(ClilocFile, DamageKeepsTheMessagesBeforeIt) {
     const std::vector<std::uint8_t> whole = Cliloc(kEnglish);
-    // Cut inside the last entry's head: 3 messages, the 4th named.
+    // Cut inside the last entry's head: 3 messages, the 4th named by the one before it.
     const std::size_t lastAt = whole.size() - kEnglish[3].text.size() - 7;
     CClilocFile cut = Parsed({whole.begin(), whole.begin() + static_cast<long>(lastAt) + 5});
     EXPECT_EQ(cut.Messages().size(), 3u);
-    EXPECT_EQ(cut.GetError(),
-              "message 3 at byte " + std::to_string(lastAt) + ": the entry is cut short");
+    EXPECT_EQ(cut.GetError(), "the entry after message 500002 at byte " + std::to_string(lastAt) +
+                                  ": the entry is cut short");
 
     // A length past the end.
     CClilocFile longer = Parsed({whole.begin(), whole.end() - 1});
     EXPECT_EQ(longer.Messages().size(), 3u);
-    EXPECT_NE(longer.GetError().find("runs past the end"), std::string::npos);
+    EXPECT_EQ(longer.GetError(),
+              "message 500005 at byte " + std::to_string(lastAt) + ": its text runs past the end");
 
     // Text that is not UTF-8 (a lone continuation byte, an overlong form, a cut sequence) is
     // read with '?' for each bad byte, and the messages after it as they are.
@@ -88,7 +89,7 @@ TEST(ClilocFile, DamageKeepsTheMessagesBeforeIt) {
     EXPECT_EQ(Texts(invalid), (std::vector<std::string>{kEnglish[0].text, "a?", kEnglish[2].text,
                                                         "?? ??", kEnglish[3].text}));
     EXPECT_EQ(invalid.GetError(),
-              "2 messages' texts are not valid UTF-8 (the first is message 1; "
+              "2 messages' texts are not valid UTF-8 (the first is message 500001; "
               "each bad byte is read as '?')");
 }
 
@@ -149,7 +150,9 @@ TEST(SpeechFile, ReadsBigEndianKeywordsUpToTheDamage) {
     EXPECT_EQ(keywords[0].text, "bank");
     EXPECT_EQ(keywords[1].id, 0x0102);
     EXPECT_EQ(keywords[1].text, "\xC3\xA9");
-    EXPECT_EQ(error, "keyword 2 at byte 14: its text runs past the end");
+    EXPECT_EQ(error, "keyword 07 at byte 14: its text runs past the end");
+    EXPECT_EQ(ParseSpeech(ByteSpan(bytes).first(16), error).size(), 2u);
+    EXPECT_EQ(error, "the entry after keyword 0102 at byte 14: the entry is cut short");
     EXPECT_EQ(ParseSpeech(ByteSpan(bytes).first(14), error).size(), 2u);
     EXPECT_EQ(error, "");
     // A keyword that is not UTF-8 keeps its place, each bad byte read as '?'.
@@ -159,6 +162,6 @@ TEST(SpeechFile, ReadsBigEndianKeywordsUpToTheDamage) {
     EXPECT_EQ(mended[0].text, "c??");
     EXPECT_EQ(mended[1].text, "a");
     EXPECT_EQ(error,
-              "1 keyword's text is not valid UTF-8 (the first is keyword 0; each bad byte "
+              "1 keyword's text is not valid UTF-8 (the first is keyword 01; each bad byte "
               "is read as '?')");
 }
