@@ -124,9 +124,13 @@ private:
 void FillFacetChooser(QComboBox& box, int chosen) {
     box.clear();
     for (int f = 0; f < kFacetCount; ++f) {
-        // A facet whose files the client lacks is not offered.
+        // A facet whose files the client lacks is not offered, unless it is the one chosen,
+        // which the chooser names as what is shown.
         if (ClientFacet(f) != nullptr) {
             box.addItem(QString::fromStdString(FacetName(f)), f);
+        } else if (f == chosen) {
+            box.addItem(
+                QString::fromStdString(FacetName(f)) + QStringLiteral(" (not in this client)"), f);
         }
     }
     box.setCurrentIndex(box.findData(chosen));

@@ -13,6 +13,7 @@
 #include "ScriptedUi.h"
 #include "clientfiles/SampleClientFiles.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -209,6 +210,21 @@ TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
 
 // Where the map has no block, or cannot give one, the status line says so rather than naming
 // terrain 0 at altitude 0.
+// The facet chooser offers the client's facets, and names the one chosen even when the client
+// lacks it.
+TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
+    const auto chooser = [](int facet) {
+        SetChosenFacet(facet);
+        CMapView view;
+        auto* box = view.findChild<QComboBox*>(QStringLiteral("facet"));
+        EXPECT_NE(box, nullptr);
+        return box != nullptr ? box->currentText().toStdString() : std::string();
+    };
+    EXPECT_EQ(chooser(0), "Felucca");
+    EXPECT_EQ(chooser(5), "Ter Mur (not in this client)");
+    SetChosenFacet(0);
+}
+
 TEST_F(MapViewTest, TilesWithoutAReadableBlockAreNamedSo) {
     test::TempDir client;
     std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
