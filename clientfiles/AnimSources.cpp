@@ -21,8 +21,18 @@ namespace tessaly {
 
 namespace {
 
-// An index of 0x10000 people slots is about 134 MB; real ones are under 2 MB.
-constexpr std::uint64_t kMaxIndexBytes = 192u << 20;
+// The records an index is read to: those of every slot up to `slot` in any class (the most a
+// slot can reach grows with its number). Slot 65535 reaches about 137 MB; real indexes are
+// under 2 MB, and a larger (or sparse) one is read no further than the slots asked for.
+std::uint64_t RecordsThrough(std::uint32_t slot) {
+    std::uint64_t most = 0;
+    for (AnimClass c : {AnimClass::High, AnimClass::Low, AnimClass::People}) {
+        if (std::uint64_t first = 0; FirstAnimRecord(c, slot, first)) {
+            most = std::max(most, first + std::uint64_t{ActionCount(c)} * 5);
+        }
+    }
+    return most;
+}
 // The definition files are a few kilobytes.
 constexpr std::uint64_t kMaxDefBytes = 4u << 20;
 
@@ -89,14 +99,27 @@ void CAnimSources::AddProviderMaker(ProviderMaker maker) {
 void CAnimSources::Load(CClientFiles& files) {
     m_pFiles = &files;
     const std::map<std::string, std::string> dir = ListClientDir(files);
+    // A later line for the same body replaces an earlier one.
+    std::map<std::uint32_t, BodyconvLine> conv;
+    for (const BodyconvLine& line : ParseBodyconv(ReadText(PathOf(dir, kBodyconv)))) {
+        conv[line.body] = line;
+    }
     for (std::uint32_t s = 0; s < kFirstProviderSource; ++s) {
         IndexFile& file = m_Files[s];
         file = IndexFile();
         const std::string indexPath = PathOf(dir, IndexName(s));
         file.dataPath = PathOf(dir, DataName(s));
+        // Every body number's slot, and the slots "Bodyconv.def" names in this file.
+        std::uint32_t top = kMaxBodies - 1;
+        for (const auto& [body, line] : conv) {
+            if (s != 0 && s <= kBodyconvFiles && line.columns[s - 1] >= 0) {
+                top = std::max(top, static_cast<std::uint32_t>(line.columns[s - 1]));
+            }
+        }
         std::string error;
         if (!indexPath.empty() && !file.dataPath.empty()) {
-            file.present = ReadWholeFile(indexPath, kMaxIndexBytes, file.index, error);
+            file.present = ReadFileHead(indexPath, RecordsThrough(top) * IndexRecord::kSize,
+                                        file.index, error);
             if (!file.present) {
                 g_pEventLog->LogError("tessaly: animations: %s\n", error.c_str());
             }
@@ -118,11 +141,6 @@ void CAnimSources::Load(CClientFiles& files) {
         for (std::uint32_t body = 0; body < kMaxBodies; ++body) {
             AddIndexSource(body, 0, body);
         }
-    }
-    // A later line for the same body replaces an earlier one.
-    std::map<std::uint32_t, BodyconvLine> conv;
-    for (const BodyconvLine& line : ParseBodyconv(ReadText(PathOf(dir, kBodyconv)))) {
-        conv[line.body] = line;
     }
     for (const auto& [body, line] : conv) {
         for (std::size_t i = 0; i < kBodyconvFiles; ++i) {

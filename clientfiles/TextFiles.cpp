@@ -64,8 +64,11 @@ FileStamp GetFileStamp(const std::string& path) {
     return stamp;
 }
 
-bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
-                   std::vector<std::uint8_t>& bytes, std::string& error) {
+namespace {
+
+// ReadWholeFile, or with head ReadFileHead.
+bool ReadFile(const std::string& path, std::uint64_t maxBytes, bool head,
+              std::vector<std::uint8_t>& bytes, std::string& error) {
     bytes.clear();
     // The checked open: a FIFO or device is refused without waiting on it.
     const int fd = OpenRegularFile(path.c_str(), O_RDONLY | O_NOCTTY);
@@ -83,8 +86,10 @@ bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
         error = Format("cannot read %s: %s", path.c_str(), std::strerror(errno));
         return false;
     }
-    const auto size = static_cast<std::uint64_t>(info.st_size);
-    if (size > maxBytes) {
+    auto size = static_cast<std::uint64_t>(info.st_size);
+    if (head) {
+        size = std::min(size, maxBytes);
+    } else if (size > maxBytes) {
         error = Format("%s is too large (%llu bytes)", path.c_str(),
                        static_cast<unsigned long long>(size));
         return false;
@@ -105,6 +110,18 @@ bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
         done += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
+                   std::vector<std::uint8_t>& bytes, std::string& error) {
+    return ReadFile(path, maxBytes, false, bytes, error);
+}
+
+bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                  std::string& error) {
+    return ReadFile(path, maxBytes, true, bytes, error);
 }
 
 std::size_t ValidUtf8Prefix(std::string_view text) {

@@ -52,6 +52,9 @@ FileStamp GetFileStamp(const std::string& path);
 // anything longer than maxBytes. False with a one-line reason in error.
 bool ReadWholeFile(const std::string& path, std::uint64_t maxBytes,
                    std::vector<std::uint8_t>& bytes, std::string& error);
+// The same for the first maxBytes of a longer file, which is read that far.
+bool ReadFileHead(const std::string& path, std::uint64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                  std::string& error);
 
 // The length of the valid UTF-8 prefix of text (all of it when the whole text is valid):
 // shortest forms only, no surrogates, nothing past U+10FFFF.

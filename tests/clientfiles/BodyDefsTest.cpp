@@ -180,6 +180,37 @@ TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
     EXPECT_TRUE(block.empty());
 }
 
+// An index grown far past its records (a sparse 190 MB file) is read only as far as the slots
+// of every body number and those "Bodyconv.def" names reach; its bodies read as before.
+TEST(BodySourceBlocks, AGrownIndexIsReadOnlyAsFarAsItsSlotsReach) {
+    test::TempDir dir;
+    mk::WriteSampleClient(dir.Path(), false);
+    const auto load = [&](CAnimSources& sources) {
+        CClientFiles files;
+        files.SetChosenDir(dir.Path().string());
+        sources.Load(files);
+    };
+    CAnimSources before;
+    load(before);
+    std::filesystem::resize_file(dir.Path() / "anim2.idx", 190u << 20);
+    // A slot past every body number: the index is read up to its block.
+    std::vector<std::uint8_t> conv = dir.Read("Bodyconv.def");
+    const std::string line = "\n1103 3000 -1 -1 -1\n";
+    conv.insert(conv.end(), line.begin(), line.end());
+    dir.Write("Bodyconv.def", conv);
+    CAnimSources after;
+    load(after);
+    EXPECT_EQ(after.RecordCount(1), (3000u - 200) * 175 + 175);
+    ASSERT_FALSE(after.Body(1102)->sources.empty());
+    EXPECT_EQ(after.Body(1102)->sources.front().firstRecord,
+              before.Body(1102)->sources.front().firstRecord);
+    std::vector<std::uint8_t> a;
+    std::vector<std::uint8_t> b;
+    EXPECT_EQ(after.ReadBlock(after.Body(1102)->sources.front(), 0, 0, a), ReadStatus::Ok);
+    before.ReadBlock(before.Body(1102)->sources.front(), 0, 0, b);
+    EXPECT_EQ(a, b);
+}
+
 // Records that run on from their block to the end of their .mul (anim.mul through the file set,
 // anim2.mul onward read directly) cost their block: each reads as its own record gave it.
 TEST(BodySourceBlocks, RecordsRunningToTheEndOfTheirFileReadOnlyTheirBlock) {
