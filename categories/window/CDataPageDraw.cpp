@@ -314,19 +314,33 @@ void CDataPageDraw::Paint(QPainter& painter, const QRect& area) {
     }
     // A loaded block shows its buffer whatever the draw itself answered.
     const bool shown = m_Buffer.GetData() != nullptr;
+    // A picture larger than one may be shows the part the page holds; it cannot be copied.
+    QString tooLarge;
     if (shown) {
+        if (CDataDefPicture* picture = GetPictureEntry()) {
+            if (const auto size = picture->LoadedSize();
+                size && !IsShowableSize(size->first, size->second)) {
+                tooLarge = QStringLiteral(
+                               "The picture is %1 x %2 pixels, larger than a picture "
+                               "may be: the page shows its top-left part")
+                               .arg(size->first)
+                               .arg(size->second);
+            }
+        }
         PaintPictureBackground(
             painter, QRect(area.topLeft(), QSize(static_cast<int>(m_Buffer.GetWidth()),
                                                  static_cast<int>(m_Buffer.GetHeight()))));
         painter.drawImage(area.topLeft(), TransparentImage(m_Buffer));
+        DrawPageNotice(painter, area, tooLarge);
     } else {
         DrawPageNotice(painter, area, NoPictureText());
     }
     if (m_pCopy != nullptr) {
-        m_pCopy->setEnabled(shown);
-        m_pCopy->setToolTip(shown ? QStringLiteral("Puts the picture, in the hue shown, on the "
-                                                   "clipboard")
-                                  : QStringLiteral("There is no picture to copy"));
+        const bool copies = shown && tooLarge.isEmpty();
+        m_pCopy->setEnabled(copies);
+        m_pCopy->setToolTip(copies ? QStringLiteral("Puts the picture, in the hue shown, on the "
+                                                    "clipboard")
+                                   : QStringLiteral("There is no picture to copy"));
     }
     if (m_Kind.bEnabledWhenDrawn) {
         setEnabled(shown);

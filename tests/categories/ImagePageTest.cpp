@@ -1,6 +1,7 @@
 // The image categories over the sample client: list texts, the picture pages (what they draw,
 // where they cut, their size texts and enable rules) and copying to the clipboard.
 
+#include "Bytes.h"
 #include "CDataAppState.h"
 #include "CDataDefGump.h"
 #include "CDataDefItem.h"
@@ -26,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -176,6 +178,39 @@ TEST_F(ImagePageTest, CopyPutsThePictureOnTheClipboard) {
     ASSERT_NE(copy, nullptr);
     copy->click();
     EXPECT_EQ(Rgb32(clipboard->image()), Rgb32(page->GetBuffer()));
+}
+
+// A gump 40,000 pixels wide (past what a picture may be) shows its top-left part, says why,
+// and cannot be copied.
+TEST_F(ImagePageTest, APictureTooLargeToMakeWholeShowsItsCornerAndIsNotCopied) {
+    test::TempDir client;
+    std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
+                          std::filesystem::copy_options::recursive);
+    std::vector<std::uint8_t> art = client.Read("gumpart.mul");
+    const auto at = static_cast<std::uint32_t>(art.size());
+    // Two rows, each one run of 40,000 red pixels.
+    ByteWriter gump;
+    gump.u32(2).u32(3).u16(0x7C00).u16(40000).u16(0x7C00).u16(40000);
+    art.insert(art.end(), gump.data().begin(), gump.data().end());
+    client.Write("gumpart.mul", art);
+    std::vector<std::uint8_t> index = client.Read("gumpidx.mul");
+    ByteWriter record;
+    record.u32(at).u32(16).u16(2).u16(40000);  // height, then width
+    std::copy(record.data().begin(), record.data().end(), index.begin() + 12 * 0x10);
+    client.Write("gumpidx.mul", index);
+    test::UseClient(client.Path());
+    CDataPageDraw* page = ShowPage(Entry(kCategoryGumps, 0x10), "Gump");
+    ASSERT_NE(page, nullptr);
+    EXPECT_NE(page->GetBuffer().GetData(), nullptr);
+    EXPECT_EQ(page->GetBuffer().GetPixel(0, 1), 0x7C00);
+    QPushButton* copy = nullptr;
+    for (QPushButton* button : page->findChildren<QPushButton*>()) {
+        copy = button->text() == QStringLiteral("Copy") ? button : copy;
+    }
+    ASSERT_NE(copy, nullptr);
+    EXPECT_FALSE(copy->isEnabled());
+    DataAppState().DestroyAllSheets();
+    test::UseSampleClient();
 }
 
 // Typing a hue number redraws the picture in entry N - 1 of the hue table (the number the Hues
