@@ -107,6 +107,9 @@ ReadStatus CDataDefAnim::GetReadStatus() {
     if (!source->present) {
         return ReadStatus::Absent;
     }
+    if (source->dataMissing) {
+        return ReadStatus::Failed;
+    }
     return source->damaged ? ReadStatus::Damaged : ReadStatus::Ok;
 }
 

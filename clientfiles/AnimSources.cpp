@@ -117,7 +117,8 @@ void CAnimSources::Load(CClientFiles& files) {
             }
         }
         std::string error;
-        if (!indexPath.empty() && !file.dataPath.empty()) {
+        // An index without its .mul still names its bodies, whose frames then cannot be read.
+        if (!indexPath.empty()) {
             file.present = ReadFileHead(indexPath, RecordsThrough(top) * IndexRecord::kSize,
                                         file.index, error);
             if (!file.present) {
@@ -125,10 +126,14 @@ void CAnimSources::Load(CClientFiles& files) {
             }
         }
         if (file.present) {
-            // A size that cannot be had marks nothing: the read then says what is wrong.
+            // A size that cannot be had (or no .mul) marks nothing: the read then says what is
+            // wrong.
             std::error_code sizeError;
-            const std::uintmax_t size = std::filesystem::file_size(file.dataPath, sizeError);
-            file.dataSize = sizeError ? std::numeric_limits<std::uint64_t>::max() : size;
+            const std::uintmax_t size =
+                file.dataPath.empty() ? 0 : std::filesystem::file_size(file.dataPath, sizeError);
+            file.dataSize = sizeError || file.dataPath.empty()
+                                ? std::numeric_limits<std::uint64_t>::max()
+                                : size;
         }
         m_Used[s].assign(file.present ? kMaxBodies : 0, false);
     }
@@ -194,6 +199,7 @@ void CAnimSources::AddIndexSource(std::uint32_t body, std::uint32_t source, std:
         return;  // a people slot below 200 has no block
     }
     out.present = BlockHasRecords(source, out.cls, slot);
+    out.dataMissing = m_Files[source].dataPath.empty();
     out.damaged = source != 0 && out.present && BlockDamaged(source, out.cls, slot);
     if (slot < m_Used[source].size() && (source != 0 || out.present)) {
         m_Used[source][slot] = true;

@@ -41,6 +41,8 @@ struct BodySource {
     // stretch lies outside its .mul, or a container entry of an action that lies outside its
     // container or cannot be read as its table states it. anim.mul's damage is the file set's.
     bool damaged = false;
+    // The index is there but its .mul is not: the body's frames cannot be read.
+    bool dataMissing = false;
 };
 
 inline constexpr std::uint32_t kFirstProviderSource = 1 + kBodyconvFiles;

@@ -44,6 +44,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <tuple>
@@ -706,6 +707,29 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
         EXPECT_EQ(exported("partial.png", {"--hue", "2", "--partial"}), plain) << picture[0];
         EXPECT_NE(exported("hued.png", {"--hue", "2"}), plain) << picture[0];
     }
+}
+
+// An animation index whose .mul is missing still names its bodies: they list as "failed" and
+// their frames are refused as unreadable, never taken from another file or dropped.
+TEST_F(ToolsTest, BodiesOfAMissingAnimationFileListAsFailed) {
+    const std::string dir = Generate("no-anim-mul");
+    std::filesystem::remove(dir + "/anim.mul");
+    std::filesystem::remove(dir + "/anim3.mul");
+    std::map<qint64, std::string> states;
+    for (const QJsonValue& row : Json(Ok({"list", "Anims", "--json"}, dir))["rows"].toArray()) {
+        states[row["index"].toInteger()] = row["state"].toString().toStdString();
+    }
+    EXPECT_EQ(states[1], "failed");     // anim.mul
+    EXPECT_EQ(states[1200], "failed");  // anim3.mul
+    EXPECT_EQ(states[1100], "used");    // anim2.mul
+    // (The failed read is logged on the line before.)
+    const Result r = Cli({"export", "anim", "1200", "0", "3", "0", m_Scratch.File("x.png")}, dir);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(
+        r.err.ends_with("\ntessaly-cli: anim body 1200 action 0 direction 3 frame 0 "
+                        "(anim3.mul 300, entry 33000) cannot be read: its file would not "
+                        "open or read\n"))
+        << r.err;
 }
 
 // A map chunk that cannot be read draws black, and render-map says how many blocks are.
