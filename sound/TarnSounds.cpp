@@ -17,7 +17,7 @@ namespace {
 constexpr std::int32_t kSilence = -10000;
 
 [[noreturn]] void RaiseDevice(std::int32_t code, const char* description) {
-    throw CTarnError(3, code, description);
+    throw CTarnError(kSoundDeviceErrorPriority, code, description);
 }
 
 float GainOf(std::int32_t volume) {

@@ -16,6 +16,9 @@
 
 namespace tessaly {
 
+// The priority of the CTarnError the sound device's failures raise (data reads raise 2).
+inline constexpr std::int32_t kSoundDeviceErrorPriority = 3;
+
 class CMulSound;
 
 class CTarnSounds;

@@ -86,14 +86,22 @@ int RunPlay(Invocation& inv) {
     } catch (const CTarnError&) {
         throw UsageError("no sound device: the sound output could not be opened");
     }
-    output.PlaySound(static_cast<std::uint16_t>(id), CMapPoint(0, 0, 0, 0), 0, true);
-    if (output.m_Playing.IsEmpty()) {
-        throw UsageError(Format("sound %u has no samples to play", id));
-    }
-    // Wait for the end of the sound; the device plays it in its own thread.
-    CTarnSoundPlay* playing = output.m_Playing[0];
-    while ((playing->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // The device's own errors are the device's, not the file's.
+    try {
+        output.PlaySound(static_cast<std::uint16_t>(id), CMapPoint(0, 0, 0, 0), 0, true);
+        if (output.m_Playing.IsEmpty()) {
+            throw UsageError(Format("sound %u has no samples to play", id));
+        }
+        // Wait for the end of the sound; the device plays it in its own thread.
+        CTarnSoundPlay* playing = output.m_Playing[0];
+        while ((playing->GetStatus() & CTarnSoundPlay::kStatusPlaying) != 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    } catch (const CTarnError& e) {
+        if (e.m_nPriority != kSoundDeviceErrorPriority) {
+            throw;  // a read of the file, said as such where the program ends
+        }
+        throw UsageError(std::string("the sound device failed: ") + e.m_pszDescription);
     }
     const std::string name = CMulSound::ReadName(sound.GetBytes());
     const std::string device = output.GetDeviceName();
