@@ -33,8 +33,10 @@ bool CDataDefSkill::IsValid() {
 bool CDataDefSkill::ReadIndex() {
     IndexRecord index;
     try {
-        if (!Files().ReadIndexRecord(kSlotSkillsIdx, kFileSlotCount, GetIndex(), index)) {
-            m_eStatus = Files().OpenSlot(kSlotSkillsIdx) ? ReadStatus::Absent : ReadStatus::Failed;
+        const ReadStatus status =
+            Files().ReadIndexStatus(kSlotSkillsIdx, kFileSlotCount, GetIndex(), index);
+        if (status == ReadStatus::Absent || status == ReadStatus::Failed) {
+            m_eStatus = status;
             return false;
         }
         return ReadSkill(index);
