@@ -203,6 +203,10 @@ CTileAnimType* CDataPageAnimDraw::GetShownFrames(ReadStatus* status) {
 QString CDataPageAnimDraw::NoFrameText() {
     ReadStatus status = ReadStatus::Absent;
     CTileAnimType* frames = GetShownFrames(&status);
+    return NoFrameText(frames, status);
+}
+
+QString CDataPageAnimDraw::NoFrameText(CTileAnimType* frames, ReadStatus status) {
     switch (status) {
         case ReadStatus::Damaged:
             return QStringLiteral("The frames of this action are damaged");
@@ -392,13 +396,15 @@ void CDataPageAnimDraw::PaintArea() {
     const QRect area = m_pArea->rect();
     painter.fillRect(area, Qt::black);
     m_Buffer.Release();
-    CTileAnimType* frames = GetShownFrames();
+    ReadStatus status = ReadStatus::Absent;
+    CTileAnimType* frames = GetShownFrames(&status);
     QPoint origin;
     try {
         if (frames == nullptr || m_nFrame < 0 ||
             !DrawAnimFrame(*frames, static_cast<std::uint32_t>(m_nFrame), PageDirection(), m_Buffer,
                            &origin, m_pHue->GetHue())) {
-            DrawPageNotice(painter, area, NoFrameText(), Qt::white);  // on the black area
+            DrawPageNotice(painter, area, NoFrameText(frames, status),
+                           Qt::white);  // on the black area
             return;
         }
     } catch (...) {

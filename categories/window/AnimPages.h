@@ -83,6 +83,8 @@ private:
     // The frame set on show, or null without an entry or when it did not load; status, when
     // given, says why (Absent without an entry or frames).
     CTileAnimType* GetShownFrames(ReadStatus* status = nullptr);
+    // NoFrameText for the frame set GetShownFrames gave, with its status.
+    QString NoFrameText(CTileAnimType* frames, ReadStatus status);
 
     void RefreshRange();
     void OnOptionChanged();
