@@ -12,7 +12,7 @@
 
 using namespace tessaly;
 
-TEST(SurfaceDeviceTest, BitmapCopiesPixelsWithThePitch) {
+TEST(SurfaceDeviceTest, BitmapsCopyPixelsWithThePitchAndDrawingPaintsAtTheOffset) {
     SurfaceBuffer buffer;
     ASSERT_TRUE(buffer.CreateBuffer(3, 2, 4));  // pitch 8: two padding bytes per row
     StoreLE16(buffer.GetPixelPointer(0, 0), 0x7C00);
@@ -24,11 +24,8 @@ TEST(SurfaceDeviceTest, BitmapCopiesPixelsWithThePitch) {
     EXPECT_EQ(qBlue(image.pixel(2, 1)), 255);
     EXPECT_EQ(qRed(image.pixel(2, 1)), 0);
     EXPECT_EQ(image.pixel(1, 0), qRgb(0, 0, 0));
-}
 
-TEST(SurfaceDeviceTest, DrawToDevicePaintsAtTheOffset) {
-    SurfaceBuffer buffer;
-    buffer.CreateBuffer(2, 2, 4);
+    // Drawn to a device, the buffer is painted at the offset.
     StoreLE16(buffer.GetPixelPointer(1, 1), 0x03E0);
     QImage target(5, 5, QImage::Format_RGB32);
     target.fill(Qt::white);

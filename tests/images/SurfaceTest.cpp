@@ -31,7 +31,7 @@ std::vector<std::uint16_t> Row(const SurfaceBuffer& b, std::int32_t y) {
 
 }  // namespace
 
-TEST(SurfaceBufferTest, CreateKeepsSameSizeAndReallocatesOtherSizes) {
+TEST(SurfaceBufferTest, CreateReallocatesOnlyOtherSizesAndRefusesPitchesPastSixteenBits) {
     SurfaceBuffer b;
     ASSERT_TRUE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetPitch(), 12);
@@ -47,22 +47,15 @@ TEST(SurfaceBufferTest, CreateKeepsSameSizeAndReallocatesOtherSizes) {
     b.GetData()[5] = 1;
     b.ClearBuffer();
     EXPECT_EQ(b.GetData()[5], 0);
+    // A pitch past 16 bits: nothing is allocated.
+    SurfaceBuffer wide;
+    EXPECT_FALSE(wide.CreateBuffer(40000, 1, 4));
+    EXPECT_EQ(wide.GetData(), nullptr);
 }
 
-TEST(SurfaceBufferTest, AliasDoesNotReleaseMemory) {
-    SurfaceBuffer b;
-    b.CreateBuffer(4, 4, 4);
-    {
-        SurfaceBuffer alias(b);
-        EXPECT_EQ(alias.GetData(), b.GetData());
-    }
-    b.GetData()[0] = 7;  // still owned and alive (ASan would flag a release by the alias)
-    EXPECT_EQ(b.GetPixel(0, 0), 7);
-}
-
-// Buffers moved as a growing vector moves them keep their memory (ASan would flag pixels freed
-// with the buffer they were moved from).
-TEST(SurfaceBufferTest, MovedBuffersOwnTheirMemory) {
+// An alias releases nothing, and buffers moved as a growing vector moves them keep their memory
+// (ASan would flag pixels released by the alias or freed with the buffer they were moved from).
+TEST(SurfaceBufferTest, AliasesAndMovedBuffersLeaveTheMemoryToItsOwner) {
     std::vector<SurfaceBuffer> buffers;
     for (std::uint16_t i = 0; i < 20; ++i) {
         buffers.emplace_back().CreateBuffer(3, 2, 4);
@@ -71,16 +64,16 @@ TEST(SurfaceBufferTest, MovedBuffersOwnTheirMemory) {
     for (std::uint16_t i = 0; i < 20; ++i) {
         EXPECT_EQ(buffers[i].GetPixel(2, 1), i);
     }
+    {
+        SurfaceBuffer alias(buffers[2]);
+        EXPECT_EQ(alias.GetData(), buffers[2].GetData());
+    }
+    buffers[2].GetData()[0] = 7;  // still owned and alive
+    EXPECT_EQ(buffers[2].GetPixel(0, 0), 7);
     SurfaceBuffer taken = std::move(buffers[0]);
     EXPECT_EQ(buffers[0].GetData(), nullptr);
     buffers[1] = std::move(taken);
     EXPECT_EQ(buffers[1].GetPixel(2, 1), 0);
-}
-
-TEST(SurfaceBufferTest, PitchBeyondSixteenBitsIsRefused) {
-    SurfaceBuffer b;
-    EXPECT_FALSE(b.CreateBuffer(40000, 1, 4));
-    EXPECT_EQ(b.GetData(), nullptr);
 }
 
 class SurfaceDrawTest : public ::testing::Test {
@@ -89,9 +82,21 @@ protected:
     SurfaceBuffer m_buffer;
 };
 
-TEST_F(SurfaceDrawTest, SpansAreClippedAtBothSides) {
+TEST_F(SurfaceDrawTest, RunsSpansAndImagesAreClippedToTheSurface) {
     CSurfaceDC dc(m_buffer);
     const auto src = Words({1, 2, 3, 4, 5});
+    // Runs on rows outside the clip write nothing.
+    DrawRun(0, -1, src.data(), 2);
+    DrawRun(0, 10, src.data(), 2);
+    DrawRun(0, 9, src.data(), 2);
+    EXPECT_FALSE(IsRowVisible(10));
+    EXPECT_TRUE(IsRowVisible(9));
+    EXPECT_EQ(m_buffer.GetPixel(1, 9), 2);
+    for (int y = 0; y < 9; ++y) {
+        EXPECT_EQ(Row(m_buffer, y), std::vector<std::uint16_t>(10, 0));
+    }
+
+    // Spans are cut at both sides.
     DrawSpan(-3, m_buffer.GetRowPointer(0), src.data(), 5);
     EXPECT_EQ(Row(m_buffer, 0), (std::vector<std::uint16_t>{4, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
     DrawSpan(8, m_buffer.GetRowPointer(1), src.data(), 5);
@@ -103,24 +108,8 @@ TEST_F(SurfaceDrawTest, SpansAreClippedAtBothSides) {
     EXPECT_EQ(Row(m_buffer, 2), std::vector<std::uint16_t>(10, 0));
     FillSpan(-2, m_buffer.GetRowPointer(3), 9, 14);
     EXPECT_EQ(Row(m_buffer, 3), std::vector<std::uint16_t>(10, 9));
-}
 
-TEST_F(SurfaceDrawTest, RunsOutsideTheClipRowsWriteNothing) {
-    CSurfaceDC dc(m_buffer);
-    const auto src = Words({1, 2});
-    DrawRun(0, -1, src.data(), 2);
-    DrawRun(0, 10, src.data(), 2);
-    DrawRun(0, 9, src.data(), 2);
-    EXPECT_FALSE(IsRowVisible(10));
-    EXPECT_TRUE(IsRowVisible(9));
-    EXPECT_EQ(m_buffer.GetPixel(1, 9), 2);
-    for (int y = 0; y < 9; ++y) {
-        EXPECT_EQ(Row(m_buffer, y), std::vector<std::uint16_t>(10, 0));
-    }
-}
-
-TEST_F(SurfaceDrawTest, ClipImageLeavesTheVisiblePart) {
-    CSurfaceDC dc(m_buffer);
+    // ClipImage leaves the visible part.
     EXPECT_TRUE(dc.ClipImage(-5, 2, 20, 20));
     EXPECT_EQ(CurrentSurface().m_rVisible, CQRect(5, 0, 15, 8));
     EXPECT_FALSE(dc.ClipImage(10, 0, 4, 4));
