@@ -43,7 +43,9 @@ std::vector<std::uint8_t> TwoFonts() {
 
 }  // namespace
 
-TEST(FontTest, CharactersDrawTheirOpaquePixelsOnly) {
+// Characters draw their opaque pixels only; a file cut short keeps the characters read whole, and
+// a character larger than its file is read empty and not drawn.
+TEST(FontTest, CharactersDrawTheirOpaquePixelsAndCutFilesKeepWholeOnes) {
     const std::vector<std::uint8_t> file = TwoFonts();
     const std::vector<MulFont> fonts = ReadFonts(file, 10);
     ASSERT_EQ(fonts.size(), 2u);
@@ -70,17 +72,14 @@ TEST(FontTest, CharactersDrawTheirOpaquePixelsOnly) {
                              0x0042, o, 0x7FFF, o, o, 0x7FFF,            //
                              o, 0x1234, 0x2345, 0x3456, 0x1234, 0x2345,  //
                          }));
-}
 
-TEST(FontTest, AFileCutShortKeepsTheCharactersReadWhole) {
-    const std::vector<std::uint8_t> file = TwoFonts();
-    // Font 1 starts after font 0's header, 222 empty characters and 'A' and 'B'.
+    // Every cut: font 1 starts after font 0's header, 222 empty characters and 'A' and 'B'.
     const std::size_t font1 = 1 + 222 * 3 + (3 + 12) + (3 + 2);
     for (std::size_t cut = 0; cut <= file.size(); ++cut) {
-        const std::vector<MulFont> fonts =
+        const std::vector<MulFont> read =
             ReadFonts(ByteSpan(file.data(), cut), MulFont::kCharacters);
-        ASSERT_EQ(fonts.size(), cut == 0 ? 0u : cut <= font1 ? 1u : 2u) << cut;
-        for (const MulFont& font : fonts) {
+        ASSERT_EQ(read.size(), cut == 0 ? 0u : cut <= font1 ? 1u : 2u) << cut;
+        for (const MulFont& font : read) {
             for (std::size_t i = 0; i < MulFont::kCharacters; ++i) {
                 const FontCharacter& c = font.m_Characters[i];
                 EXPECT_EQ(c.m_Pixels.size(),
@@ -90,18 +89,16 @@ TEST(FontTest, AFileCutShortKeepsTheCharactersReadWhole) {
         }
     }
     // Cut inside font 1's third character: two whole characters, the rest empty.
-    const std::vector<MulFont> fonts = ReadFonts(ByteSpan(file.data(), font1 + 1 + 2 * 7 + 5), 10);
-    ASSERT_EQ(fonts.size(), 2u);
-    EXPECT_EQ(fonts[1].m_nComplete, 2u);
-    EXPECT_EQ(fonts[1].Find(34)->m_nWidth, 0);
+    const std::vector<MulFont> cut = ReadFonts(ByteSpan(file.data(), font1 + 1 + 2 * 7 + 5), 10);
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_EQ(cut[1].m_nComplete, 2u);
+    EXPECT_EQ(cut[1].Find(34)->m_nWidth, 0);
 
     // A character that claims 255 x 255 pixels of a file holding a few.
     std::vector<std::uint8_t> liar = {0, 255, 255, 0, 1, 2, 3, 4};
     const std::vector<MulFont> lied = ReadFonts(liar, 10);
     ASSERT_EQ(lied.size(), 1u);
     EXPECT_EQ(lied[0].m_nComplete, 0u);
-    SurfaceBuffer b;
-    b.CreateBuffer(4, 4, 4);
     CSurfaceDC dc(b);
     EXPECT_FALSE(DrawFontCharacter(dc, lied[0].m_Characters[0], 0, 0));
 }

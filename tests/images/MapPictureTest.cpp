@@ -47,11 +47,9 @@ TEST(FacetLayout, SizesOfEveryFacetCustomAndDamaged) {
 }
 
 TEST(FacetLayout, DifferenceListsIgnoreWhatTheyCannotName) {
-    ByteWriter w;
-    w.u32(7).u32(3).u32(7).u32(900).u32(2);
-    const std::vector<std::uint8_t> list = w.take();
     // Entry 4 (block 2) has no data entry; block 900 is past the facet; the last 7 wins.
-    const auto map = ReadDifferenceList(list, 4, 800);
+    const auto map =
+        ReadDifferenceList(ByteWriter().u32(7).u32(3).u32(7).u32(900).u32(2).take(), 4, 800);
     EXPECT_EQ(map, (std::unordered_map<std::uint32_t, std::uint32_t>{{7, 2}, {3, 1}}));
 }
 
@@ -93,9 +91,8 @@ protected:
         m_dir.Write("map" + n + ".mul", map.take());
         m_dir.Write("staidx" + n + ".mul", index.take());
         m_dir.Write("statics" + n + ".mul", data.take());
-        std::vector<std::uint16_t> colours(CRadarTable::kMaxColours);
         ByteWriter radar;
-        for (std::uint32_t i = 0; i < colours.size(); ++i) {
+        for (std::uint32_t i = 0; i < CRadarTable::kMaxColours; ++i) {
             radar.u16(static_cast<std::uint16_t>(i * 7 + 1));
         }
         m_dir.Write("radarcol.mul", radar.take());
@@ -164,22 +161,15 @@ TEST_F(FacetFilesTest, DifferenceFilesReplaceBlocksAndThePictureFollows) {
     WriteBlock(dif, 5, changed);
     WriteBlock(dif, 5, m_tiles);
     m_dir.Write("mapdif2.mul", dif.take());
-    ByteWriter difl;
-    difl.u32(5).u32(5).u32(99999);
-    m_dir.Write("mapdifl2.mul", difl.take());
+    m_dir.Write("mapdifl2.mul", ByteWriter().u32(5).u32(5).u32(99999).take());
     m_tiles = changed;
     // stadif: block 7 gets one static, block 6 loses its statics (an empty record).
     ByteWriter sta;
     const CStaticItem item{0x1234, 1, 1, 0, 0};
     item.Write(sta);
     m_dir.Write("stadif2.mul", sta.take());
-    ByteWriter stai;
-    IndexRecord{0, 7, 0, 0}.Write(stai);
-    IndexRecord{}.Write(stai);
-    m_dir.Write("stadifi2.mul", stai.take());
-    ByteWriter stal;
-    stal.u32(7).u32(6);
-    m_dir.Write("stadifl2.mul", stal.take());
+    m_dir.Write("stadifi2.mul", test::IndexFile({{0, 7, 0, 0}, {}}));
+    m_dir.Write("stadifl2.mul", ByteWriter().u32(7).u32(6).take());
     m_statics[7] = {item};
     m_statics.erase(6);
 
@@ -217,19 +207,17 @@ TEST_F(FacetFilesTest, DifferenceFilesReplaceBlocksAndThePictureFollows) {
 
 TEST_F(FacetFilesTest, PatchRecordsOverFeluccaAndADamagedMap) {
     Build(0, 512);
-    ByteWriter map;
     std::vector<std::uint16_t> changed = m_tiles;
     for (std::uint32_t c = 0; c < 64; ++c) {
         changed[TileAt(9, c)] = static_cast<std::uint16_t>(77);
     }
-    WriteBlock(map, 9, changed);
     const CStaticItem item{0x0E75, 0, 0, 1, 0};
-    item.Write(map);
-    std::vector<std::uint8_t> data = map.take();
-    std::vector<std::uint8_t> patch =
-        test::PatchFile({{0, 9, 4 + 2 * 20, 196, 0, 0}, {2, 10, 4 + 2 * 20 + 196, 7, 0, 0}});
-    patch.insert(patch.end(), data.begin(), data.end());
-    UsePatch(patch);
+    ByteWriter patch;
+    patch.bytes(
+        test::PatchFile({{0, 9, 4 + 2 * 20, 196, 0, 0}, {2, 10, 4 + 2 * 20 + 196, 7, 0, 0}}));
+    WriteBlock(patch, 9, changed);
+    item.Write(patch);
+    UsePatch(patch.take());
     m_tiles = changed;
     m_statics[10] = {item};
     // A map cut inside its last block: the whole blocks are read, and the facet says so.
