@@ -14,7 +14,7 @@
 namespace tessaly {
 namespace {
 
-TEST(TarnErrorTest, MessageLayouts) {
+TEST(TarnErrorTest, MessageLayoutsAndABufferCutToItsLength) {
     // Code 0: the second layout, without asking for a system text.
     EXPECT_EQ(CTarnError(2, 0, "VerData: Read").GetErrorMessage(),
               "Error Pri=2, Code=0, Desc='VerData: Read'");
@@ -22,12 +22,10 @@ TEST(TarnErrorTest, MessageLayouts) {
     EXPECT_EQ(CTarnError(2, kE_FAIL, "LoadMulData: Read").GetErrorMessage(),
               "Error Pri=2, Code=-2147467259(Unspecified error), Desc='LoadMulData: Read'");
     // -1 has no system text: the second layout.
-    EXPECT_EQ(CTarnError(2, -1, "VerData: Read Qty").GetErrorMessage(),
-              "Error Pri=2, Code=-1, Desc='VerData: Read Qty'");
-}
-
-TEST(TarnErrorTest, BufferIsCutToItsLength) {
     CTarnError error(2, -1, "VerData: Read Qty");
+    EXPECT_EQ(error.GetErrorMessage(), "Error Pri=2, Code=-1, Desc='VerData: Read Qty'");
+
+    // A buffer is cut to its length.
     char buffer[11];
     std::memset(buffer, 'x', sizeof buffer);
     std::uint32_t help = 77;
@@ -60,52 +58,45 @@ TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
 }
 
-TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndTheirText) {
+// Caught exceptions are logged with the operation and their text. A file that fails for each of
+// its entries logs one line and a count, not a line per entry: equal lines are counted and the
+// count written before the next line.
+TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndEqualLinesCounted) {
     test::CapturedLog log;
-    auto logged = [&](auto thrower) {
+    auto fail = [](auto thrower, const char* operation = "reading a skill") {
         try {
             thrower();
-        } catch (...) {
-            LogCaughtException("reading a skill");
-        }
-        return log.m_Lines.empty() ? std::string() : log.m_Lines.back();
-    };
-    EXPECT_EQ(logged([] { throw CTarnError(1, kE_FAIL, "Bad Skill"); }),
-              "tessaly: reading a skill: Error Pri=1, Code=-2147467259(Unspecified error), "
-              "Desc='Bad Skill'\n");
-    EXPECT_EQ(logged([] { throw std::out_of_range("index 7 of 3"); }),
-              "tessaly: reading a skill: index 7 of 3\n");
-    EXPECT_EQ(logged([] { throw 5; }), "tessaly: reading a skill: an exception of unknown type\n");
-    EXPECT_EQ(log.m_Lines.size(), 3u);
-    EXPECT_EQ(log.m_nLevel, 3);
-}
-
-// A file that fails for each of its entries logs one line and a count, not a line per entry.
-TEST(EventLogTest, EqualCaughtLinesAreCountedAndTheCountWrittenBeforeTheNextLine) {
-    test::CapturedLog log;
-    auto fail = [](const char* operation, const char* text) {
-        try {
-            throw std::runtime_error(text);
         } catch (...) {
             LogCaughtException(operation);
         }
     };
+    auto cut = [] { throw std::runtime_error("cut"); };
+    auto cutShort = [] { throw std::runtime_error("short"); };
+    fail([] { throw CTarnError(1, kE_FAIL, "Bad Skill"); });
+    fail([] { throw std::out_of_range("index 7 of 3"); });
+    fail([] { throw 5; });
+    EXPECT_EQ(log.m_nLevel, 3);
     for (int i = 0; i < 4; ++i) {
-        fail("reading an item name", "cut");
+        fail(cut, "reading an item name");
     }
-    fail("reading a skill", "cut");
-    fail("reading a skill", "cut");
-    fail("reading a skill", "short");
+    fail(cut);
+    fail(cut);
+    fail(cutShort);
     log.WriteRepeats();
     log.WriteRepeats();  // nothing left to count
-    EXPECT_EQ(log.m_Lines,
-              (std::vector<std::string>{"tessaly: reading an item name: cut\n",
-                                        "tessaly: reading an item name: 3 more times, as above\n",
-                                        "tessaly: reading a skill: cut\n",
-                                        "tessaly: reading a skill: 1 more time, as above\n",
-                                        "tessaly: reading a skill: short\n"}));
+    EXPECT_EQ(
+        log.m_Lines,
+        (std::vector<std::string>{
+            "tessaly: reading a skill: Error Pri=1, Code=-2147467259(Unspecified error), "
+            "Desc='Bad Skill'\n",
+            "tessaly: reading a skill: index 7 of 3\n",
+            "tessaly: reading a skill: an exception of unknown type\n",
+            "tessaly: reading an item name: cut\n",
+            "tessaly: reading an item name: 3 more times, as above\n",
+            "tessaly: reading a skill: cut\n", "tessaly: reading a skill: 1 more time, as above\n",
+            "tessaly: reading a skill: short\n"}));
     test::CapturedLog other;  // another log starts afresh
-    fail("reading a skill", "short");
+    fail(cutShort);
     EXPECT_EQ(other.m_Lines.size(), 1u);
 }
 

@@ -22,6 +22,12 @@ protected:
     std::string m_path = m_dir.Write("data.mul", {1, 2, 3, 4, 5, 6, 7, 8});
 };
 
+// The next byte of the file, or -1 when none is read.
+int ReadByte(CQFile& file) {
+    std::uint8_t b = 0;
+    return file.Read(&b, 1) == 1 ? b : -1;
+}
+
 // A pathless open keeps an open file as it is, and otherwise retries the last path tried.
 TEST_F(QFileTest, PathlessOpenUsesTheLastPath) {
     CQFile file;
@@ -114,26 +120,22 @@ TEST_F(QFileTest, ShareFlagsBecomeLocks) {
     EXPECT_TRUE(denied.Open(m_path.c_str(), CQFile::shareDenyNone));
 }
 
-TEST_F(QFileTest, SharedHandleIsForgottenNotClosed) {
-    CQFile owner;
-    ASSERT_TRUE(owner.Open(m_path.c_str(), 0));
-    {
-        CQFile shared;
-        shared.OpenShared(owner);
-        shared.Close();  // forgets the handle
-        shared.OpenShared(owner);
-    }  // destroying the sharer must not close the owner's descriptor
-    std::uint8_t b = 0;
-    owner.Seek(1, CQFile::begin);
-    EXPECT_EQ(owner.Read(&b, 1), 1u);
-    EXPECT_EQ(b, 2);
-}
-
-TEST_F(QFileTest, ADuplicateOutlivesTheOriginalAndAFileSavedOverItsName) {
+// A shared handle is forgotten, not closed; a duplicate outlives the original and a file saved
+// over its name.
+TEST_F(QFileTest, ASharedHandleIsForgottenAndADuplicateOutlivesTheOriginalAndItsName) {
     CQFile original;
     CQFile copy;
     EXPECT_FALSE(copy.Duplicate(original));  // nothing open
     ASSERT_TRUE(original.Open(m_path.c_str(), CQFile::shareDenyWrite));
+    {
+        CQFile shared;
+        shared.OpenShared(original);
+        shared.Close();  // forgets the handle
+        shared.OpenShared(original);
+    }  // destroying the sharer must not close the owner's descriptor
+    original.Seek(1, CQFile::begin);
+    EXPECT_EQ(ReadByte(original), 2);
+
     ASSERT_TRUE(copy.Duplicate(original));
     EXPECT_EQ(copy.GetFilePath(), m_path);
     EXPECT_EQ(copy.GetOpenSerial(), original.GetOpenSerial());
@@ -141,10 +143,8 @@ TEST_F(QFileTest, ADuplicateOutlivesTheOriginalAndAFileSavedOverItsName) {
     const std::string other = m_path + ".new";
     std::ofstream(other) << "zz";
     std::filesystem::rename(other, m_path);
-    std::uint8_t b = 0;
     copy.Seek(1, CQFile::begin);
-    EXPECT_EQ(copy.Read(&b, 1), 1u);
-    EXPECT_EQ(b, 2);
+    EXPECT_EQ(ReadByte(copy), 2);
 }
 
 // A file whose writes fail once asked to.
@@ -200,9 +200,7 @@ TEST_F(BufferedFileTest, WritesReachTheFileInOrderAndPositionsStayTrue) {
     // Reading hands the bytes on too.
     file.Seek(0, CQFile::begin);
     file.Write("Y", 1);
-    std::uint8_t b = 0;
-    EXPECT_EQ(file.Read(&b, 1), 1u);
-    EXPECT_EQ(b, 'X');
+    EXPECT_EQ(ReadByte(file), 'X');
     EXPECT_EQ(file.GetPosition(), 2u);
 }
 

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tessaly {
 namespace {
@@ -104,32 +105,32 @@ TEST(TextTest, ReadHexAndMakeFilePath) {
 }
 
 TEST(TextTest, EntryNumbersAreDecimalOrHexAfter0xAndNothingElse) {
-    std::uint32_t n = 7;
-    EXPECT_TRUE(ParseEntryNumber(" 3644 ", n));
-    EXPECT_EQ(n, 3644u);
-    EXPECT_TRUE(ParseEntryNumber("0XE3c", n));
-    EXPECT_EQ(n, 0xE3Cu);
-    EXPECT_TRUE(ParseEntryNumber("4294967295", n));
-    for (const char* bad : {"", "0x", "e3c", "-1", "+1", "0x1g", "12 3", "4294967296"}) {
-        n = 7;
-        EXPECT_FALSE(ParseEntryNumber(bad, n)) << bad;
-        EXPECT_EQ(n, 7u) << bad;
-    }
+    // The texts a parser takes, with their values, and those it refuses, leaving the number as it
+    // was.
+    auto expectParsed = [](auto parse, std::vector<std::pair<const char*, std::uint32_t>> taken,
+                           std::vector<const char*> refused) {
+        for (const auto& [text, value] : taken) {
+            std::uint32_t n = 7;
+            EXPECT_TRUE(parse(text, n)) << text;
+            EXPECT_EQ(n, value) << text;
+        }
+        for (const char* bad : refused) {
+            std::uint32_t n = 7;
+            EXPECT_FALSE(parse(bad, n)) << bad;
+            EXPECT_EQ(n, 7u) << bad;
+        }
+    };
+    expectParsed(ParseEntryNumber, {{" 3644 ", 3644u}, {"0XE3c", 0xE3Cu}, {"4294967295", ~0u}},
+                 {"", "0x", "e3c", "-1", "+1", "0x1g", "12 3", "4294967296"});
     // As the lists show them: hexadecimal, bare or after 0x; decimal after "#".
-    for (const auto& [text, value] : {std::pair{"000c", 12u},
-                                      {" 12 ", 0x12u},
-                                      {"0XE3c", 0xE3Cu},
-                                      {"e3c", 0xE3Cu},
-                                      {"#3644", 3644u},
-                                      {"ffffffff", ~0u}}) {
-        EXPECT_TRUE(ParseListNumber(text, n)) << text;
-        EXPECT_EQ(n, value) << text;
-    }
-    for (const char* bad : {"", "#", "0x", "#e3c", "-1", "#+1", "1g", "100000000", "# 12"}) {
-        n = 7;
-        EXPECT_FALSE(ParseListNumber(bad, n)) << bad;
-        EXPECT_EQ(n, 7u) << bad;
-    }
+    expectParsed(ParseListNumber,
+                 {{"000c", 12u},
+                  {" 12 ", 0x12u},
+                  {"0XE3c", 0xE3Cu},
+                  {"e3c", 0xE3Cu},
+                  {"#3644", 3644u},
+                  {"ffffffff", ~0u}},
+                 {"", "#", "0x", "#e3c", "-1", "#+1", "1g", "100000000", "# 12"});
 }
 
 TEST(TextTest, Latin1CaseFoldingMatchesAccentedCapitalsButNotTheSign) {
@@ -151,17 +152,10 @@ TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
     EXPECT_EQ(Latin1ToUtf8("caf\xE9 \xFF"), "caf\xC3\xA9 \xC3\xBF");
     // Every byte on its own: below 0x80 unchanged, above as lead 0xC2/0xC3 and continuation.
     for (int b = 0; b < 256; ++b) {
-        const std::string utf8 = Latin1ToUtf8(std::string(1, static_cast<char>(b)));
-        if (b < 0x80) {
-            EXPECT_EQ(utf8, std::string(1, static_cast<char>(b))) << b;
-            continue;
-        }
-        ASSERT_EQ(utf8.size(), 2u) << b;
-        const auto lead = static_cast<unsigned char>(utf8[0]);
-        const auto next = static_cast<unsigned char>(utf8[1]);
-        EXPECT_EQ(lead, b < 0xC0 ? 0xC2 : 0xC3) << b;
-        EXPECT_EQ(next & 0xC0, 0x80) << b;
-        EXPECT_EQ(((lead & 0x1F) << 6) | (next & 0x3F), b) << b;
+        const std::string byte(1, static_cast<char>(b));
+        const std::string widened{static_cast<char>(0xC0 | b >> 6),
+                                  static_cast<char>(0x80 | (b & 0x3F))};
+        EXPECT_EQ(Latin1ToUtf8(byte), b < 0x80 ? byte : widened) << b;
     }
 }
 
