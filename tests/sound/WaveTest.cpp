@@ -7,6 +7,7 @@
 #include "SoundTestClient.h"
 #include "Text.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -17,6 +18,7 @@ namespace {
 
 using test::MemorySound;
 using test::WaveInMemory;
+using testing::HasSubstr;
 
 std::vector<std::uint8_t> Ramp(std::size_t n) {
     std::vector<std::uint8_t> v(n);
@@ -26,10 +28,7 @@ std::vector<std::uint8_t> Ramp(std::size_t n) {
 
 // Opens a memory file over buffer.
 bool OpenMemory(CMMFile& f, std::vector<std::uint8_t>& buffer, std::uint32_t mode) {
-    MMOpenInfo info;
-    info.fccIOProc = kFourCCMem;
-    info.pchBuffer = buffer.data();
-    info.cchBuffer = static_cast<std::uint32_t>(buffer.size());
+    MMOpenInfo info{kFourCCMem, buffer.data(), static_cast<std::uint32_t>(buffer.size())};
     return f.Open(nullptr, mode, &info);
 }
 
@@ -39,16 +38,22 @@ bool ReadWaveBytes(std::vector<std::uint8_t> bytes, WaveFormat& format,
     return OpenMemory(f, bytes, kMMIORead) && ReadWave(f, format, samples);
 }
 
-TEST(WaveFile, BytesMatchTheLayoutAndReadBackForEvenOddAndEmptySamples) {
-    for (std::size_t n : {0u, 1u, 2u, 4435u, 44100u}) {
+// The wave of a sound not yet loaded, written into a real file, and then into memory.
+TEST(WaveFile, BytesMatchTheLayoutInFilesAndMemoryAndReadBackForEvenOddAndEmptySamples) {
+    test::TempDir dir;
+    for (std::size_t n : {0u, 1u, 2u, 301u, 4435u, 44100u}) {
         SCOPED_TRACE(n);
         std::vector<std::uint8_t> samples = Ramp(n);
         MemorySound sound(MakeSoundEntry("ramp", samples));
-        sound.EnsureLoaded();
+        {
+            CMMFile f;
+            ASSERT_TRUE(f.Open(dir.File("out.wav").c_str(), kMMIOCreate | kMMIOWrite));
+            ASSERT_TRUE(WriteWave(f, sound, static_cast<std::uint32_t>(n)));
+        }
+        EXPECT_EQ(dir.Read("out.wav"), test::WaveFile(samples));
         auto wave = WaveInMemory(sound, static_cast<std::uint32_t>(n), n + 47);
         ASSERT_TRUE(wave.has_value());
         EXPECT_EQ(*wave, test::WaveFile(samples));
-        EXPECT_EQ(wave->size(), 44 + n + (n & 1));
         // and reads back as the samples in the one format written
         WaveFormat format;
         format.nChannels = 0;
@@ -57,19 +62,6 @@ TEST(WaveFile, BytesMatchTheLayoutAndReadBackForEvenOddAndEmptySamples) {
         EXPECT_EQ(format, WaveFormat());
         EXPECT_EQ(back, samples);
     }
-}
-
-TEST(WaveFile, RealFileGetsTheSameBytesAsMemory) {
-    test::TempDir dir;
-    std::string path = dir.File("out.wav");
-    std::vector<std::uint8_t> samples = Ramp(301);
-    MemorySound sound(MakeSoundEntry("odd", samples));
-    {
-        CMMFile f;
-        ASSERT_TRUE(f.Open(path.c_str(), kMMIOCreate | kMMIOWrite));
-        ASSERT_TRUE(WriteWave(f, sound, 301));
-    }
-    EXPECT_EQ(dir.Read("out.wav"), test::WaveFile(samples));
 }
 
 TEST(WaveFile, RefusesWhatItCannotWriteWhole) {
@@ -100,24 +92,18 @@ TEST(WaveFile, ReadingRejectsTruncatedAndLyingData) {
         EXPECT_FALSE(
             ReadWaveBytes({good.begin(), good.begin() + static_cast<long>(cut)}, format, back));
     }
-    // A data size past the end of the file, even a huge one, is refused before reading.
-    for (std::uint32_t size : {65u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+    // One word made to lie, at 40 the data size, at 16 the format chunk's size, at 8 the form
+    // type: a data size past the end of the file, even a huge one, is refused before reading; a
+    // format chunk shorter than the format record too; a chunk whose size runs far past everything
+    // is skipped over without wrapping around; and the last is not a wave form.
+    const std::pair<std::size_t, std::uint32_t> lies[] = {
+        {40, 65u}, {40, 0x7FFFFFFFu}, {40, 0xFFFFFFFFu},
+        {16, 8u},  {16, 0xFFFFFFFFu}, {8, MakeFourCC('A', 'V', 'I', ' ')}};
+    for (auto [at, word] : lies) {
         std::vector<std::uint8_t> lying = good;
-        StoreLE32(lying.data() + 40, size);
-        EXPECT_FALSE(ReadWaveBytes(lying, format, back));
+        StoreLE32(lying.data() + at, word);
+        EXPECT_FALSE(ReadWaveBytes(lying, format, back)) << at << ": " << word;
     }
-    // A format chunk shorter than the format record.
-    std::vector<std::uint8_t> shortFmt = good;
-    StoreLE32(shortFmt.data() + 16, 8);
-    EXPECT_FALSE(ReadWaveBytes(shortFmt, format, back));
-    // A chunk whose size runs far past everything is skipped over without wrapping around.
-    std::vector<std::uint8_t> hugeSkip = good;
-    StoreLE32(hugeSkip.data() + 16, 0xFFFFFFFFu);
-    EXPECT_FALSE(ReadWaveBytes(hugeSkip, format, back));
-    // Not a wave form.
-    std::vector<std::uint8_t> avi = good;
-    std::memcpy(avi.data() + 8, "AVI ", 4);
-    EXPECT_FALSE(ReadWaveBytes(avi, format, back));
 }
 
 TEST(WaveFile, ReadingSkipsOtherChunksAndLongerFormats) {
@@ -156,18 +142,15 @@ TEST(RiffChunks, AscendPadsOddChunksAndStoresSizesOfNestedChunks) {
 
     // Descending finds the inner chunk again; ascending skips its pad byte.
     ASSERT_EQ(f.Seek(0, CQFile::begin), 0);
-    MMChunkInfo found;
-    found.fccType = MakeFourCC('I', 'N', 'F', 'O');
+    MMChunkInfo found{.fccType = MakeFourCC('I', 'N', 'F', 'O')};
     ASSERT_EQ(f.Descend(found, nullptr, kMMIOFindList), 0u);
-    MMChunkInfo sub;
-    sub.ckid = MakeFourCC('a', 'b', 'c', 'd');
+    MMChunkInfo sub{.ckid = MakeFourCC('a', 'b', 'c', 'd')};
     ASSERT_EQ(f.Descend(sub, &found, kMMIOFindChunk), 0u);
     EXPECT_EQ(sub.cksize, 3u);
     EXPECT_EQ(sub.dwDataOffset, 20u);
     ASSERT_EQ(f.Ascend(sub), 0u);
     EXPECT_EQ(f.GetPosition(), 24u);
-    MMChunkInfo missing;
-    missing.ckid = MakeFourCC('z', 'z', 'z', 'z');
+    MMChunkInfo missing{.ckid = MakeFourCC('z', 'z', 'z', 'z')};
     EXPECT_EQ(f.Descend(missing, &found, kMMIOFindChunk), kMMIOErrChunkNotFound);
 }
 
@@ -208,13 +191,11 @@ TEST(CMMFileTest, OpenCloseShareAndSeekFollowTheCheckedFileRules) {
     EXPECT_EQ(f.MMRead(text, 16), 9);
     EXPECT_STREQ(text, "abcdefghi");
     EXPECT_EQ(f.MMRead(text, 16), 0);
-    f.Close();
 }
 
 TEST(CMMFileTest, MemoryFilesStayInsideTheirBuffer) {
     CMMFile f;
-    MMOpenInfo noBuffer;
-    noBuffer.fccIOProc = kFourCCMem;
+    MMOpenInfo noBuffer{.fccIOProc = kFourCCMem};
     EXPECT_FALSE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, &noBuffer));
     // Neither a path nor a memory procedure.
     EXPECT_FALSE(f.Open(nullptr, kMMIOCreate | kMMIOWrite, nullptr));
@@ -246,12 +227,11 @@ TEST(SoundEntries, NamesStopAtZeroOrAtThirtyTwoBytes) {
 
 // 16-bit little-endian sample bytes.
 std::vector<std::uint8_t> Samples(const std::vector<std::int16_t>& values) {
-    std::vector<std::uint8_t> out;
+    ByteWriter w;
     for (std::int16_t v : values) {
-        out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        out.push_back(static_cast<std::uint8_t>((static_cast<std::uint16_t>(v) >> 8) & 0xFF));
+        w.i16(v);
     }
-    return out;
+    return w.take();
 }
 
 TEST(SoundEntries, WaveformPeaksSpanEachColumnsStretchWithinABoundedNumberOfSamples) {
@@ -275,22 +255,16 @@ TEST(SoundEntries, WaveformPeaksSpanEachColumnsStretchWithinABoundedNumberOfSamp
     }
 }
 
-class SampleSounds : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(test::UsePatchTable()); }
-};
-
-TEST_F(SampleSounds, AbsentEntriesHaveNoData) {
+// Absent entries have no data; a patched sound is read from the patch file (which record wins is
+// the client files' own test).
+TEST(SampleSounds, AbsentEntriesHaveNoDataAndAPatchedSoundComesFromThePatchFile) {
+    ASSERT_TRUE(test::UsePatchTable());
     for (std::uint16_t id : {0, 6, 0x2FF, 0xFFFF}) {
         CMulSound sound(id);
         EXPECT_FALSE(sound.Load());
         EXPECT_EQ(sound.GetData(), nullptr);
         EXPECT_EQ(sound.GetLength(), 0u);
     }
-}
-
-// A patched sound is read from the patch file (which record wins is the client files' own test).
-TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
     CMulSound sound(11);
     ASSERT_NE(sound.GetData(), nullptr);
     EXPECT_EQ(CMulSound::ReadName(sound.GetBytes()), "door_open_patched.wav");
@@ -301,12 +275,15 @@ TEST_F(SampleSounds, PatchedSoundComesFromThePatchFile) {
 // would play at the wrong speed in the client).
 TEST(SoundWaveTest, TakesSixteenBitPcmAtTheEntryRateOnly) {
     const std::vector<std::uint8_t> data = {1, 2, 3, 4, 5, 6, 7, 8};
-    std::vector<std::uint8_t> samples;
-    EXPECT_EQ(ReadSoundWave(test::WaveFile(data), samples), "");
-    EXPECT_EQ(samples, data);
-    samples.clear();
-    EXPECT_EQ(ReadSoundWave(test::WaveFile(data, 16, 1, 1, 22050), samples), "");
-    EXPECT_EQ(samples, data);
+    // Why a wave is refused ("" when it is not), and the samples taken from it.
+    auto read = [](const std::vector<std::uint8_t>& wave) {
+        std::vector<std::uint8_t> samples;
+        std::string why = ReadSoundWave(wave, samples);
+        return std::pair{why, samples};
+    };
+    const std::pair<std::string, std::vector<std::uint8_t>> taken{"", data};
+    EXPECT_EQ(read(test::WaveFile(data)), taken);
+    EXPECT_EQ(read(test::WaveFile(data, 16, 1, 1, 22050)), taken);
 
     // WAVE_FORMAT_EXTENSIBLE with the PCM sub-format GUID.
     std::vector<std::uint8_t> extensible = test::WaveFile(data, 16, 0xFFFE, 1, 22050);
@@ -316,25 +293,19 @@ TEST(SoundWaveTest, TakesSixteenBitPcmAtTheEntryRateOnly) {
     extensible.insert(extensible.begin() + 36, tail.data().begin(), tail.data().end());
     extensible[16] = 40;  // the fmt chunk's size
     extensible[4] += 24;  // the form's
-    samples.clear();
-    EXPECT_EQ(ReadSoundWave(extensible, samples), "");
-    EXPECT_EQ(samples, data);
+    EXPECT_EQ(read(extensible), taken);
     extensible[36 + 8] = 3;  // the IEEE float sub-format
-    EXPECT_NE(ReadSoundWave(extensible, samples).find("format 3, 16 bits"), std::string::npos);
+    EXPECT_THAT(read(extensible).first, HasSubstr("format 3, 16 bits"));
 
-    EXPECT_NE(ReadSoundWave(test::WaveFile(data, 8), samples).find("format 1, 8 bits"),
-              std::string::npos);
-    EXPECT_NE(ReadSoundWave(test::WaveFile(data, 16, 3), samples).find("format 3"),
-              std::string::npos);
+    EXPECT_THAT(read(test::WaveFile(data, 8)).first, HasSubstr("format 1, 8 bits"));
+    EXPECT_THAT(read(test::WaveFile(data, 16, 3)).first, HasSubstr("format 3"));
     for (auto [channels, rate] :
          std::vector<std::pair<int, unsigned>>{{2, 44100}, {1, 44100}, {1, 11025}, {2, 22050}}) {
-        const std::string why = ReadSoundWave(
-            test::WaveFile(data, 16, 1, static_cast<std::uint16_t>(channels), rate), samples);
-        EXPECT_NE(why.find(Format("plays at %u Hz in %d channel(s)", rate, channels)),
-                  std::string::npos)
-            << why;
+        EXPECT_THAT(
+            read(test::WaveFile(data, 16, 1, static_cast<std::uint16_t>(channels), rate)).first,
+            HasSubstr(Format("plays at %u Hz in %d channel(s)", rate, channels)));
     }
-    EXPECT_NE(ReadSoundWave({}, samples).find("cannot be read"), std::string::npos);
+    EXPECT_THAT(read({}).first, HasSubstr("cannot be read"));
     EXPECT_EQ(MakeSoundEntry("door", data).size(), 32 + data.size());
 }
 
