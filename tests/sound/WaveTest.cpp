@@ -250,9 +250,7 @@ TEST(SoundEntries, WaveformPeaksSpanEachColumnsStretchWithinABoundedNumberOfSamp
     for (int i = 0; i < 100000; ++i) {
         stereo.push_back(i % 2 == 0 ? 100 : -100);
     }
-    for (const SamplePeak& peak : SamplePeaks(Samples(stereo), 7, 16)) {
-        EXPECT_EQ(peak, (SamplePeak{-100, 100}));
-    }
+    EXPECT_EQ(SamplePeaks(Samples(stereo), 7, 16), std::vector<SamplePeak>(7, {-100, 100}));
 }
 
 // Absent entries have no data; a patched sound is read from the patch file (which record wins is
