@@ -89,6 +89,16 @@ constexpr Expected kBodies[] = {
     {1400, 4, 364, AnimClass::People, true}, {1401, 4, 34, AnimClass::Low, true},
 };
 
+// The body sources of the client in a directory, with the file set they read anim.mul through
+// (made first, gone last).
+struct ClientFilesIn {
+    explicit ClientFilesIn(const std::filesystem::path& dir) { files.SetChosenDir(dir.string()); }
+    CClientFiles files;
+};
+struct LoadedSources : ClientFilesIn, CAnimSources {
+    explicit LoadedSources(const std::filesystem::path& dir) : ClientFilesIn(dir) { Load(files); }
+};
+
 class BodySources : public ::testing::TestWithParam<bool> {};
 
 TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
@@ -99,10 +109,7 @@ TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
     } else {
         mk::WriteSampleClient(dir.Path(), false);
     }
-    CClientFiles files;
-    files.SetChosenDir(dir.Path().string());
-    CAnimSources sources;
-    sources.Load(files);
+    const LoadedSources sources(dir.Path());
     EXPECT_EQ(sources.HasMobTypes(), modern);
 
     std::vector<Expected> found;
@@ -170,10 +177,7 @@ TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
     mk::WriteSampleClient(dir.Path(), false);
     // anim2.mul cut short: the blocks past its new end lie outside it.
     std::filesystem::resize_file(dir.Path() / "anim2.mul", 100);
-    CClientFiles files;
-    files.SetChosenDir(dir.Path().string());
-    CAnimSources sources;
-    sources.Load(files);
+    const LoadedSources sources(dir.Path());
     std::vector<std::uint8_t> block;
     EXPECT_EQ(sources.ReadBlock(sources.Body(1102)->sources.front(), 0, 0, block),
               ReadStatus::Damaged);
@@ -185,21 +189,14 @@ TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
 TEST(BodySourceBlocks, AGrownIndexIsReadOnlyAsFarAsItsSlotsReach) {
     test::TempDir dir;
     mk::WriteSampleClient(dir.Path(), false);
-    const auto load = [&](CAnimSources& sources) {
-        CClientFiles files;
-        files.SetChosenDir(dir.Path().string());
-        sources.Load(files);
-    };
-    CAnimSources before;
-    load(before);
+    const LoadedSources before(dir.Path());
     std::filesystem::resize_file(dir.Path() / "anim2.idx", 190u << 20);
     // A slot past every body number: the index is read up to its block.
     std::vector<std::uint8_t> conv = dir.Read("Bodyconv.def");
     const std::string line = "\n1103 3000 -1 -1 -1\n";
     conv.insert(conv.end(), line.begin(), line.end());
     dir.Write("Bodyconv.def", conv);
-    CAnimSources after;
-    load(after);
+    const LoadedSources after(dir.Path());
     EXPECT_EQ(after.RecordCount(1), (3000u - 200) * 175 + 175);
     ASSERT_FALSE(after.Body(1102)->sources.empty());
     EXPECT_EQ(after.Body(1102)->sources.front().firstRecord,
@@ -217,10 +214,7 @@ TEST(BodySourceBlocks, RecordsRunningToTheEndOfTheirFileReadOnlyTheirBlock) {
     test::TempDir dir;
     mk::WriteSampleClient(dir.Path(), false);
     const auto readAll = [&] {
-        CClientFiles files;
-        files.SetChosenDir(dir.Path().string());
-        CAnimSources sources;
-        sources.Load(files);
+        const LoadedSources sources(dir.Path());
         std::vector<std::vector<std::uint8_t>> blocks;
         for (std::uint32_t body = 0; body < kMaxBodies; ++body) {
             for (const BodySource& s : sources.Body(body)->sources) {

@@ -43,21 +43,6 @@ TEST(ClientFileNamesTest, ClientDataFilesAreToldFromPatchFiles) {
     }
 }
 
-TEST_F(ClientFilesTest, OpenAllPassesOverAMissingPatchFileOnly) {
-    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
-        const char* name = CClientFiles::GetFileName(slot);
-        if (name != nullptr && slot != kSlotVerData) {
-            m_dir.Write(name, {0});
-        }
-    }
-    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 33);
-    m_files.CloseAll();
-    std::filesystem::remove(m_dir.File("skills.mul"));
-    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 16);
-    // Slot 16 left out of the mask: nothing fails.
-    EXPECT_EQ(m_files.OpenAll(~(1u << 16)), 33);
-}
-
 class FixedDirs : public CClientDirSource {
 public:
     bool m_hasKey = true;
@@ -111,7 +96,7 @@ TEST_F(ClientFilesTest, OpenInDirsTriesChosenThenClientThenCD) {
 }
 
 // Installs copied from Windows mix cases in their names; every slot finds its file regardless.
-TEST_F(ClientFilesTest, FilesAreFoundByNameRegardlessOfCase) {
+TEST_F(ClientFilesTest, FilesAreFoundByNameRegardlessOfCaseAndOpenAllPassesOverAMissingPatchFile) {
     auto mixed = [](std::string name) {
         for (std::size_t i = 0; i < name.size(); i += 2) {
             name[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
@@ -129,6 +114,14 @@ TEST_F(ClientFilesTest, FilesAreFoundByNameRegardlessOfCase) {
             EXPECT_EQ(m_files.GetFile(slot).GetFilePath(), m_dir.File(mixed(name)));
         }
     }
+    // OpenAll passes over a missing patch file only; a slot left out of the mask fails nothing.
+    std::filesystem::remove(m_dir.File(mixed("verdata.mul")));
+    m_files.CloseAll();
+    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 33);
+    m_files.CloseAll();
+    std::filesystem::remove(m_dir.File(mixed("skills.mul")));
+    EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 16);
+    EXPECT_EQ(m_files.OpenAll(~(1u << 16)), 33);
 
     // Two names differing only by case: the exact name wins, else the first in byte order.
     m_dir.Write("SKILLS.IDX", {1});

@@ -234,40 +234,6 @@ TEST(ClientWriterTest, AMapChunkThatDoesNotDecodeIsNoLongerThanAChunk) {
     EXPECT_EQ(result.damaged.front(), kUopMapChunkBytes / CMapBlock::kSize);
 }
 
-// An existing output folder is replaced whole, so one that is or holds the client's folder (also
-// through a link) or the patch file's folder is refused before anything is written.
-TEST(ClientWriterTest, AFolderHoldingTheClientIsNeverTheOutput) {
-    TempDir dir;
-    const fs::path client = dir.Path() / "client";
-    mk::WriteSampleClient(client, false);
-    fs::create_directory_symlink(client, dir.Path() / "link");
-    fs::create_directory(dir.Path() / "patches");
-    fs::copy_file(client / "verdata.mul", dir.Path() / "patches" / "p.mul");
-    const auto before = Snapshot(client);
-    const std::vector<std::string> namesBefore = Names(dir.Path());
-    for (const fs::path& target :
-         {client, client / "", dir.Path() / "link", dir.Path(), dir.Path() / "patches"}) {
-        Client source(client);
-        source.files.SetSlotPath(kSlotVerData, (dir.Path() / "patches" / "p.mul").string());
-        EntryFileOptions options;
-        options.form = ClientForm::Container;
-        for (const auto& run : std::vector<std::function<void()>>{
-                 [&] { ConvertClientFiles(source.files, target.string(), true, options); },
-                 [&] { MergePatchRecords(source.files, target.string(), true, std::nullopt); }}) {
-            try {
-                run();
-                ADD_FAILURE() << target;
-            } catch (const COutputError& e) {
-                EXPECT_EQ(std::string(e.what()), "the folder '" + target.string() +
-                                                     "' holds the client's files or the patch "
-                                                     "file: choose a new folder");
-            }
-        }
-    }
-    EXPECT_EQ(Snapshot(client), before);
-    EXPECT_EQ(Names(dir.Path()), namesBefore);
-}
-
 TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
     TempDir dir;
     mk::WriteModernClient(dir.Path() / "newer", mk::ModernForm::Containers);
@@ -367,13 +333,42 @@ private:
     };
 };
 
-TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
+// An existing output folder is replaced whole, so one that is or holds the client's folder (also
+// through a link) or the patch file's folder is refused before anything is written. A failing or
+// interrupted run leaves no output and the client as it was.
+TEST(ClientWriterTest, RefusedFoldersAndFailuresLeaveNoOutputAndTheClientAsItWas) {
     TempDir dir;
     const fs::path client = dir.Path() / "client";
     const fs::path out = dir.Path() / "out";
     mk::WriteSampleClient(client, false);
+    fs::create_directory_symlink(client, dir.Path() / "link");
+    fs::create_directory(dir.Path() / "patches");
+    fs::copy_file(client / "verdata.mul", dir.Path() / "patches" / "p.mul");
     const auto clientBefore = Snapshot(client);
     const std::vector<std::string> namesBefore = Names(dir.Path());
+    for (const fs::path& target :
+         {client, client / "", dir.Path() / "link", dir.Path(), dir.Path() / "patches"}) {
+        Client source(client);
+        source.files.SetSlotPath(kSlotVerData, (dir.Path() / "patches" / "p.mul").string());
+        EntryFileOptions options;
+        options.form = ClientForm::Container;
+        for (const auto& run : std::vector<std::function<void()>>{
+                 [&] { ConvertClientFiles(source.files, target.string(), true, options); },
+                 [&] { MergePatchRecords(source.files, target.string(), true, std::nullopt); }}) {
+            try {
+                run();
+                ADD_FAILURE() << target;
+            } catch (const COutputError& e) {
+                EXPECT_EQ(std::string(e.what()), "the folder '" + target.string() +
+                                                     "' holds the client's files or the patch "
+                                                     "file: choose a new folder");
+            }
+        }
+    }
+    EXPECT_EQ(Snapshot(client), clientBefore);
+    EXPECT_EQ(Names(dir.Path()), namesBefore);
+
+    // Failures along the way.
     auto expectFailure = [&](FaultOps::Fault fault, const std::string& message) {
         FaultOps ops;
         ops.fault = fault;
@@ -451,7 +446,8 @@ TEST(ClientWriterTest, FailuresLeaveNoOutputAndTheClientAsItWas) {
         }
         EXPECT_EQ(Names(dir.Path()).size(), names.size() + 1);  // the crashed run's folder
         Convert(client, out, ClientForm::Container, UopCompression::Zlib, nullptr, true);
-        EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"client", "out"}));
+        EXPECT_EQ(Names(dir.Path()),
+                  (std::vector<std::string>{"client", "link", "out", "patches"}));
     }
     EXPECT_EQ(Snapshot(client), clientBefore);
 

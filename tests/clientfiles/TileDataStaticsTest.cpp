@@ -58,7 +58,9 @@ protected:
     }
 };
 
-TEST_F(TileDataTest, RecordPositions) {
+// Records at their positions, the last item name a full 20 characters; then patch groups read
+// instead of the base file's.
+TEST_F(TileDataTest, RecordPositionsAndPatchGroupsTakePrecedence) {
     EXPECT_EQ(ItemRecordPos(0), 428036u);
     EXPECT_EQ(ItemRecordPos(32), 428036u + 1188);
     EXPECT_EQ(TerrainRecordPos(0), 4u);
@@ -68,7 +70,9 @@ TEST_F(TileDataTest, RecordPositions) {
     std::vector<std::uint8_t> file;
     Put(file, TerrainRecordPos(32), TerrainBytes("grass"));
     Put(file, ItemRecordPos(0), ItemBytes("crate", 5));
-    Put(file, ItemRecordPos(32), ItemBytes("ornate oak bookshelf", 9));  // full 20 characters
+    Put(file, ItemRecordPos(32), ItemBytes("ornate oak bookshelf", 9));
+    Put(file, ItemRecordPos(40), ItemBytes("base forty", 1));
+    Put(file, ItemRecordPos(5), ItemBytes("base five", 1));
     m_dir.Write("tiledata.mul", file);
 
     CTileTerrainInfo terrain;
@@ -84,25 +88,17 @@ TEST_F(TileDataTest, RecordPositions) {
     item.ReadInfo(32, m_files);
     EXPECT_EQ(item.GetName(), "ornate oak bookshelf");
     EXPECT_EQ(item.m_bWeight, 9);
-}
 
-TEST_F(TileDataTest, PatchGroupsTakePrecedence) {
-    std::vector<std::uint8_t> file;
-    Put(file, ItemRecordPos(40), ItemBytes("base forty", 1));
-    Put(file, ItemRecordPos(5), ItemBytes("base five", 1));
-    m_dir.Write("tiledata.mul", file);
+    // Item group 0 and terrain group 0 patched.
     std::vector<std::uint8_t> patch =
         PatchFile({{30, 512, 1000, 1188, 0, 0}, {30, 0, 2000, 836, 0, 0}});
     Put(patch, 1000 + 5 * 37 + 4, ItemBytes("patched five", 2));
     Put(patch, 2000 + 31 * 26 + 4, TerrainBytes("patched lava"));
     UsePatch(patch);
-
-    CTileItemInfo item;
     item.ReadInfo(5, m_files);
     EXPECT_EQ(item.GetName(), "patched five");
     item.ReadInfo(40, m_files);  // group 513 is not patched
     EXPECT_EQ(item.GetName(), "base forty");
-    CTileTerrainInfo terrain;
     terrain.ReadInfo(31, m_files);
     EXPECT_EQ(terrain.GetName(), "patched lava");
 }
@@ -131,20 +127,20 @@ TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
     file.resize(AnimDataPosition(40) + 30);  // item 40's entry is cut by the end
     m_dir.Write("AnimData.MUL", file);
 
-    const std::optional<AnimDataEntry> item10 = ReadAnimData(m_files, 10);
-    ASSERT_TRUE(item10);
-    EXPECT_EQ(item10->frames, (std::vector<std::uint32_t>{10, 11, 12}));
-    EXPECT_EQ(item10->FrameDelayMs(), 200u);
-    EXPECT_EQ(item10->StartDelayMs(), 100u);
-    // A frame below item 0 is left out; interval 0 plays one unit.
-    const std::optional<AnimDataEntry> item1 = ReadAnimData(m_files, 1);
-    ASSERT_TRUE(item1);
-    EXPECT_EQ(item1->frames, (std::vector<std::uint32_t>{1, 0}));
-    EXPECT_EQ(item1->FrameDelayMs(), 50u);
-    EXPECT_EQ(item1->StartDelayMs(), 0u);
-    const std::optional<AnimDataEntry> item17 = ReadAnimData(m_files, 17);
-    ASSERT_TRUE(item17);
-    EXPECT_EQ(item17->frames, std::vector<std::uint32_t>(kAnimDataMaxFrames, 18));
+    // Item, frames, frame and start delays. A frame below item 0 is left out; interval 0 plays
+    // one unit.
+    const std::tuple<std::uint32_t, std::vector<std::uint32_t>, std::uint32_t, std::uint32_t>
+        reads[] = {{10, {10, 11, 12}, 200, 100},
+                   {1, {1, 0}, 50, 0},
+                   {17, std::vector<std::uint32_t>(kAnimDataMaxFrames, 18), 50, 50}};
+    for (const auto& [id, frames, frameMs, startMs] : reads) {
+        const std::optional<AnimDataEntry> read = ReadAnimData(m_files, id);
+        ASSERT_TRUE(read) << id;
+        EXPECT_EQ(read->frames, frames) << id;
+        EXPECT_EQ(std::pair(read->FrameDelayMs(), read->StartDelayMs()),
+                  std::pair(frameMs, startMs))
+            << id;
+    }
     for (std::uint32_t none : {2u, 40u, 0xFFFFFFFFu}) {
         EXPECT_FALSE(ReadAnimData(m_files, none)) << none;
     }
@@ -152,13 +148,9 @@ TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
     // Block 2 (items 16 to 23) replaced by a patch record; a record of half a block holds the
     // entries of its first half only.
     constexpr std::uint32_t kBlock = kAnimDataBlockSize;
-    // Count, then two records of five words: file id, block, offset, length, extra.
-    std::vector<std::uint8_t> patch(2000 + kBlock);
-    const std::uint32_t words[] = {2, kSlotAnimData, 2,          1000, kBlock, 0, kSlotAnimData,
-                                   1, 2000,          kBlock / 2, 0};
-    for (std::size_t i = 0; i < std::size(words); ++i) {
-        StoreLE32(patch.data() + 4 * i, words[i]);
-    }
+    std::vector<std::uint8_t> patch = PatchFile(
+        {{kSlotAnimData, 2, 1000, kBlock, 0, 0}, {kSlotAnimData, 1, 2000, kBlock / 2, 0, 0}},
+        2000 + kBlock);
     Put(patch, 1000 + 4 + 7 * kAnimDataEntrySize, entry({0, 3}, 2, 2, 0));
     Put(patch, 2000 + 4 + 1 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
     Put(patch, 2000 + 4 + 6 * kAnimDataEntrySize, entry({0}, 1, 1, 1));
@@ -243,24 +235,21 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     EXPECT_ANY_THROW(item.ReadInfo(0x0E60, m_files));
 }
 
-// A group of the other layout does not fit: it is not read with the wrong stride, the base
-// record stands, and the reason is at hand.
 // A cut file fits neither layout by its size: its layout is told by its first groups' names, so
 // a cut old file long enough for the newer layout's terrain part is still read as old (it was
-// taken for the newer layout, and its multis for 16-byte components).
-// The sample client, old or newer.
-void WriteClient(const std::filesystem::path& dir, bool modern) {
-    if (modern) {
-        mk::WriteModernClient(dir);
-    } else {
-        mk::WriteSampleClient(dir, false);
-    }
-}
-
+// taken for the newer layout, and its multis for 16-byte components). A whole file of a size
+// both layouts fit (973 newer item groups, or 1,133 old ones) is read in the layout its records
+// show, and is not damaged.
 TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
+    constexpr std::uint64_t kBoth = 493568 + 973 * 1316;
+    static_assert(kBoth == 428032 + 1133 * 1188);
     for (const bool modern : {false, true}) {
         test::TempDir dir;
-        WriteClient(dir.Path(), modern);
+        if (modern) {
+            mk::WriteModernClient(dir.Path());
+        } else {
+            mk::WriteSampleClient(dir.Path(), false);
+        }
         const std::filesystem::path tiledata = dir.Path() / "tiledata.mul";
         std::filesystem::resize_file(tiledata, std::filesystem::file_size(tiledata) - 1000);
         CVerDataTable table;
@@ -276,27 +265,20 @@ TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
             EXPECT_THROW(last.ReadInfo(std::int32_t(shape.itemGroups) * 32 + 31, files),
                          CTarnError);
         }
+
+        // The size both layouts fit.
+        files.CloseAll();  // the file is measured once per opening
+        std::filesystem::resize_file(tiledata, kBoth);
+        const TileDataShape both = GetTileDataShape(files);
+        EXPECT_FALSE(both.damaged) << modern;
+        EXPECT_EQ(both.layout, modern ? TileDataLayout::Newer : TileDataLayout::Old);
     }
     // Bytes that tell nothing leave the size to decide.
     EXPECT_EQ(GuessTileDataLayout(std::vector<std::uint8_t>(64 * 964)), std::nullopt);
-
-    // A whole file of a size both layouts fit (973 newer item groups, or 1,133 old ones) is
-    // read in the layout its records show, and is not damaged.
-    constexpr std::uint64_t kBoth = 493568 + 973 * 1316;
-    static_assert(kBoth == 428032 + 1133 * 1188);
-    for (const bool modern : {false, true}) {
-        test::TempDir dir;
-        WriteClient(dir.Path(), modern);
-        std::filesystem::resize_file(dir.Path() / "tiledata.mul", kBoth);
-        CVerDataTable table;
-        CClientFiles files(&table);
-        files.SetChosenDir(dir.Path().string());
-        const TileDataShape shape = GetTileDataShape(files);
-        EXPECT_FALSE(shape.damaged) << modern;
-        EXPECT_EQ(shape.layout, modern ? TileDataLayout::Newer : TileDataLayout::Old);
-    }
 }
 
+// A group of the other layout does not fit: it is not read with the wrong stride, the base
+// record stands, and the reason is at hand.
 TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
     const TileDataShape newer = DetectTileData(493568 + 128 * 1316);
     std::vector<std::uint8_t> file(493568 + 128 * 1316);
@@ -318,7 +300,9 @@ TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
     EXPECT_NE(TilePatchMismatch(964, 3, DetectTileData(1036288)), "");
 }
 
-TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
+// Without a file, multi items get a made-up record and other reads raise; then reads past the
+// file's end or of a cut record.
+TEST_F(TileDataTest, MultiItemsGetAMadeUpRecordAndReadFailuresRaiseTheirDescriptions) {
     CTileItemInfo item;
     item.m_dwFlags = 7;
     for (std::int32_t id : {16384, 16407}) {
@@ -329,12 +313,10 @@ TEST_F(TileDataTest, MultiItemsGetAMadeUpRecord) {
     }
     item.ReadInfo(16408, m_files);
     EXPECT_EQ(item.GetName(), "structure");
-}
 
-TEST_F(TileDataTest, ReadFailuresRaiseTheirDescriptions) {
     auto itemError = [&](std::int32_t id) {
-        CTileItemInfo item;
-        return test::RaisedBy([&] { item.ReadInfo(id, m_files); }).sDescription;
+        CTileItemInfo info;
+        return test::RaisedBy([&] { info.ReadInfo(id, m_files); }).sDescription;
     };
     EXPECT_EQ(itemError(0), "CTileItemType.ReadInfo: TileData Seek");  // no file
     std::vector<std::uint8_t> file;
@@ -344,7 +326,6 @@ TEST_F(TileDataTest, ReadFailuresRaiseTheirDescriptions) {
     m_files.CloseAll();
     EXPECT_EQ(itemError(2), "CTileItemType.ReadInfo: TileData Read");
     EXPECT_EQ(itemError(-1), "CTileItemType.ReadInfo: TileData Seek");
-    CTileItemInfo item;
     item.ReadInfo(1, m_files);
     EXPECT_EQ(item.GetName(), "");
     EXPECT_EQ(item.m_bWeight, 3);
@@ -395,9 +376,8 @@ TEST_F(StaticsTest, CountIsLengthOverSevenAndBlock512IsAtByte6144) {
     CStaticsList list;
     list.LoadStatics(0, m_files);
     ASSERT_EQ(list.GetCount(), 3u);
-    EXPECT_EQ(list.GetAt(2).m_wTile, 0x102);
-    EXPECT_EQ(list.GetAt(2).m_cZ, -5);
-    EXPECT_EQ(list.GetAt(2).m_wHue, 0x21);
+    EXPECT_EQ(std::tuple(list.GetAt(2).m_wTile, list.GetAt(2).m_cZ, list.GetAt(2).m_wHue),
+              std::tuple(0x102, -5, 0x21));
     CStaticsList twenty;
     twenty.LoadStatics(1, m_files);
     EXPECT_EQ(twenty.GetCount(), 2u);  // the last 6 bytes are ignored
