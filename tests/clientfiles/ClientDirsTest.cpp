@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,30 +124,28 @@ TEST(WineRegistryTest, MapsDrivesIntoThePrefix) {
               prefix.File("drive_c/Program Files/Game/Missing/x"));
 }
 
+// An environment variable set (or, given null, unset) until the end of the scope.
 class ScopedEnv {
 public:
     ScopedEnv(const char* name, const char* value) : m_name(name) {
-        const char* old = std::getenv(name);
-        m_had = old != nullptr;
-        m_old = m_had ? old : "";
-        if (value != nullptr) {
-            setenv(name, value, 1);
-        } else {
-            unsetenv(name);
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
         }
+        Set(value);
     }
-    ~ScopedEnv() {
-        if (m_had) {
-            setenv(m_name, m_old.c_str(), 1);
+    ~ScopedEnv() { Set(m_old ? m_old->c_str() : nullptr); }
+
+private:
+    void Set(const char* value) {
+        if (value != nullptr) {
+            setenv(m_name, value, 1);
         } else {
             unsetenv(m_name);
         }
     }
 
-private:
     const char* m_name;
-    bool m_had;
-    std::string m_old;
+    std::optional<std::string> m_old;
 };
 
 TEST(WineRegistryTest, FindClientDirsThroughThePrefix) {

@@ -17,8 +17,7 @@ using SampleClientTest = test::ClientDirTest;
 // patched.
 TEST_F(SampleClientTest, TileDataNamesAndFlagsComeFromTheSampleTable) {
     mk::WriteSampleClient(m_dir.Path(), false);
-    ASSERT_TRUE(m_files.OpenSlot(kSlotVerData));
-    m_table.Load(m_files.GetFile(kSlotVerData));
+    UsePatch(m_dir.Read("verdata.mul"));
     for (const mk::SampleItem& sample : mk::kSampleItems) {
         CTileItemInfo info;
         info.ReadInfo(sample.id, m_files);
