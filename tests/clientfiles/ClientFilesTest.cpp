@@ -114,11 +114,11 @@ TEST_F(ClientFilesTest, FilesAreFoundByNameRegardlessOfCaseAndOpenAllPassesOverA
         }
     }
     // OpenAll passes over a missing patch file only; a slot left out of the mask fails nothing.
-    std::filesystem::remove(m_dir.File(mixed("verdata.mul")));
+    ASSERT_TRUE(std::filesystem::remove(m_dir.File(mixed("verdata.mul"))));
     m_files.CloseAll();
     EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 33);
     m_files.CloseAll();
-    std::filesystem::remove(m_dir.File(mixed("skills.mul")));
+    ASSERT_TRUE(std::filesystem::remove(m_dir.File(mixed("skills.mul"))));
     EXPECT_EQ(m_files.OpenAll(0xFFFFFFFFu), 16);
     EXPECT_EQ(m_files.OpenAll(~(1u << 16)), 33);
 
