@@ -185,13 +185,10 @@ TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
 
 // The frames of one record of "animN.idx"/"animN.mul", read straight from the files.
 CTileAnimType FileFrames(const std::string& name, std::uint64_t record) {
-    const std::filesystem::path dir = test::SampleClientDir().Path();
-    auto bytes = [&](const std::string& file) {
-        std::ifstream in(dir / file, std::ios::binary);
-        return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-    };
-    const std::vector<std::uint8_t> index = bytes(name + ".idx");
-    const std::vector<std::uint8_t> data = bytes(name + ".mul");
+    const std::vector<std::uint8_t> index =
+        test::TempDir::ReadFile(test::SampleClientDir().File(name + ".idx"));
+    const std::vector<std::uint8_t> data =
+        test::TempDir::ReadFile(test::SampleClientDir().File(name + ".mul"));
     ByteReader in(ByteSpan(index), static_cast<std::size_t>(record * IndexRecord::kSize));
     IndexRecord r;
     std::vector<std::uint8_t> block;
@@ -311,8 +308,7 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     // Body 1102's block starts at anim2.idx's record 35000.
     patch(dir.Path() / "anim2.idx", 35000 * IndexRecord::kSize, {0x00, 0xFF, 0xFF, 0x7F});
     const std::filesystem::path uop = dir.Path() / "AnimationFrame1.uop";
-    std::ifstream in(uop, std::ios::binary);
-    const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    const std::vector<std::uint8_t> bytes = test::TempDir::ReadFile(uop.string());
     const auto le64 = [&](std::uint64_t at) {
         return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
     };
@@ -336,10 +332,7 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     const std::uint64_t stored = entryOf(1501);
     ASSERT_NE(stored, 0u);
     const std::uint32_t compressed = LoadLE32(bytes.data() + stored + 12);
-    patch(
-        uop, stored + 16,
-        {static_cast<std::uint8_t>(compressed), static_cast<std::uint8_t>(compressed >> 8),
-         static_cast<std::uint8_t>(compressed >> 16), static_cast<std::uint8_t>(compressed >> 24)});
+    patch(uop, stored + 16, ByteWriter().u32(compressed).take());
     patch(uop, stored + 32, {0, 0});
     test::UseClient(dir.Path());
 

@@ -100,8 +100,13 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
     EXPECT_EQ(FindCategoryKind("gump")->m_nId, kCategoryGumps);
     EXPECT_EQ(FindCategoryKind("Gumps"), nullptr);
 
-    EXPECT_EQ(GetTypeDef(kFirstCategory - 1), nullptr);
-    EXPECT_EQ(GetTypeDef(kFirstCategory + kCategoryCount), nullptr);
+    // Ids without a row have no type, and make junk entries.
+    for (std::int32_t id : {0, kFirstCategory - 1, kFirstCategory + kCategoryCount, -1}) {
+        EXPECT_EQ(GetTypeDef(id), nullptr) << id;
+        std::unique_ptr<CDataDef> entry(CreateDataDef(id, 1));
+        ASSERT_NE(dynamic_cast<CDataDefJunk*>(entry.get()), nullptr) << id;
+        EXPECT_STREQ(entry->GetColumnText(0), "Junk");
+    }
     // Every row is found by its id, its names and its record keys.
     for (const DataTypeDef& def : GetTypeDefs()) {
         EXPECT_EQ(GetTypeDef(def.m_nId), &def);
@@ -146,14 +151,6 @@ TEST(CategoryTable, NamesMatchRegardlessOfCaseInATurkishLocale) {
     EXPECT_EQ(CDirListing(dir.Path().string()).Find("artidx.mul"), "ARTIDX.MUL");
     const std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 1));
     EXPECT_EQ(ExportFileName(*item), "items-0001.png");
-}
-
-TEST(CategoryTable, IdsWithoutARowMakeJunk) {
-    for (std::int32_t id : {0, kFirstCategory + kCategoryCount, -1}) {
-        std::unique_ptr<CDataDef> entry(CreateDataDef(id, 1));
-        ASSERT_NE(dynamic_cast<CDataDefJunk*>(entry.get()), nullptr) << id;
-        EXPECT_STREQ(entry->GetColumnText(0), "Junk");
-    }
 }
 
 // The number of fields of an entry's list text.
@@ -363,17 +360,15 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
     }
 }
 
-TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndOneLogLine) {
+TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndTheChangeMarkFollowsThePatchLink) {
+    // A fault in the list text: an empty row and one log line.
     test::CapturedLog log;
     TextEntry entry(1, "x");
     entry.m_bThrow = true;
     EXPECT_EQ(entry.GetColumnText(0), nullptr);
     ASSERT_EQ(log.m_Lines.size(), 1u);
     EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
-}
-
-TEST(ColumnText, ChangeMarkFollowsThePatchLink) {
-    TextEntry entry(1, "x");
+    // The change mark, which needs no list text.
     EXPECT_STREQ(entry.GetColumnText(-1), " ");
     CDataVerData fromFile(Record(4, 16385));
     entry.LinkVerData(&fromFile);

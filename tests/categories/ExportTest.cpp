@@ -31,8 +31,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace tessaly {
 namespace {
@@ -272,11 +270,9 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
         }
         ++sheets;
         const QImage picture = ReadPng(stem + ".png");
-        std::ifstream in(stem + ".json");
-        std::stringstream text;
-        text << in.rdbuf();
+        const std::vector<std::uint8_t> text = test::TempDir::ReadFile(stem + ".json");
         const QJsonObject json =
-            QJsonDocument::fromJson(QByteArray::fromStdString(text.str())).object();
+            QJsonDocument::fromJson(QByteArray::fromStdString({text.begin(), text.end()})).object();
         EXPECT_EQ(json["image"].toString().toStdString(), Format("body-a%02d.png", action));
         EXPECT_EQ(json["frameDelayMs"].toInt(), 250);
         EXPECT_EQ(json["directionOrder"].toArray().size(), 8);
@@ -378,17 +374,10 @@ TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {
 TEST_F(ExportTest, PatchRecordsExportTheirTarget) {
     // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
     Show(kCategoryVerData);
-    int row = -1;
-    for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
-        auto* record = dynamic_cast<CDataVerData*>(m_pList->GetModel()->GetEntry(r));
-        CDataDef* target = record != nullptr ? record->GetTarget() : nullptr;
-        if (target != nullptr && target->GetDataType() == kCategoryItems &&
-            target->GetIndex() == 0xE3C) {
-            row = r;
-        }
-    }
-    ASSERT_GE(row, 0);
-    const std::string path = Export(m_pList->GetModel()->GetEntry(row)->GetIndex(), "patched.png");
+    const std::uint32_t key = CUOVersionBlock{kSlotArt, kArtItemBase + 0xE3C, 0, 0, 0, 0}.GetKey();
+    ASSERT_GE(RowOfIndex(key), 0);
+    const std::string path = Export(key, "patched.png");
+    // The name offered is the target's.
     EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");
     std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 0xE3C));
     SurfaceBuffer patched;

@@ -92,9 +92,6 @@ protected:
             .join('|')
             .toStdString();
     }
-    static bool Checked(CDataPage* page, int bit) {
-        return ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + bit)->isChecked();
-    }
     // A patch document holding the patch table's records, where the pages keep their edits.
     struct Document : CPatchDocument {
         Document() {
@@ -141,7 +138,7 @@ protected:
     }
 };
 
-TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
+TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOther) {
     CDataDefItem item(kCrate);
     auto* page = ShowPage<CDataPageTileData>(&item);
     ASSERT_EQ(page->GetEntry(), &item);
@@ -152,6 +149,23 @@ TEST_F(TileDataMapTest, ItemTerrainAndTexturePagesShowTheirOwnTile) {
     EXPECT_TRUE(ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL)->isHidden());
     EXPECT_EQ(Text(page, ids::IDC_TILE_RADAR), "Radar");
     EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
+
+    // The article bits exclude each other.
+    QCheckBox* a = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 14);
+    QCheckBox* an = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 15);
+    EXPECT_EQ(a->text(), "E=A");
+    EXPECT_EQ(an->text(), "F=AN");
+    EXPECT_FALSE(page->IsModified());
+    // Article and flags: "an" on takes "a" off, the other flags kept; "a" again, then off.
+    for (const auto& [box, shown] :
+         {std::pair(an, "an|6,9,15,21"), std::pair(a, "a|6,9,14,21"), std::pair(a, "|6,9,21")}) {
+        box->click();
+        EXPECT_EQ(QString::fromStdString(Shown(page)).section('|', 2, 3).toStdString(), shown);
+    }
+    EXPECT_TRUE(page->IsModified());
+    // With no patch document open, the edit has nowhere to go: refused, and said so.
+    EXPECT_EQ(page->SaveData(), 1);
+    EXPECT_EQ(m_Ui.m_Messages.back(), "No patch document is open to keep the edit.");
 
     // Terrain shows no item fields.
     for (CDataDef* terrainLike :
@@ -371,28 +385,6 @@ TEST_F(TileDataMapTest, PatchGroupOfTheWrongLayoutIsNotRead) {
     EXPECT_EQ(page->m_pNote->text().toStdString(), linked.GetPatchNote());
 }
 
-TEST_F(TileDataMapTest, ArticleBitsExcludeEachOther) {
-    CDataDefItem item(kCrate);
-    auto* page = ShowPage<CDataPageTileData>(&item);
-    ASSERT_NE(page->GetEntry(), nullptr);
-    QCheckBox* a = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 14);
-    QCheckBox* an = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 15);
-    EXPECT_EQ(a->text(), "E=A");
-    EXPECT_EQ(an->text(), "F=AN");
-    EXPECT_FALSE(page->IsModified());
-
-    // Article and flags: "an" on takes "a" off, the other flags kept; "a" again, then off.
-    for (const auto& [box, shown] :
-         {std::pair(an, "an|6,9,15,21"), std::pair(a, "a|6,9,14,21"), std::pair(a, "|6,9,21")}) {
-        box->click();
-        EXPECT_EQ(QString::fromStdString(Shown(page)).section('|', 2, 3).toStdString(), shown);
-    }
-    EXPECT_TRUE(page->IsModified());
-    // With no patch document open, the edit has nowhere to go: refused, and said so.
-    EXPECT_EQ(page->SaveData(), 1);
-    EXPECT_EQ(m_Ui.m_Messages.back(), "No patch document is open to keep the edit.");
-}
-
 TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
     // The barrel's tile data group points past the end of the patch file: its lookup fails.
     CUOVersionBlock broken{kSlotTileData, (0x0E77 + kArtItemBase) / 32, 0x7FFFFF00u, 1188, 0, 0};
@@ -415,11 +407,15 @@ TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
 }
 
 TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
-    // As a list makes them: base index record, patch record linked.
+    // As a list makes them: the base index record alone (the deleted block is unused, as is a
+    // block of length 0; 23 bytes are 3 items), then with the patch record linked.
+    for (const auto& [block, column] : {std::pair(kDeletedBlock, "unused"), std::pair(0u, "2"),
+                                        std::pair(3u, "3"), std::pair(2u, "unused")}) {
+        CDataDefStatics e(block);
+        e.ReadIndex();
+        EXPECT_STREQ(e.GetColumnText(0), column) << block;
+    }
     CDataVerData deleted(SampleRecord(kSlotStatics0, kDeletedBlock));
-    CDataDefStatics gone(kDeletedBlock);
-    gone.ReadIndex();
-    EXPECT_STREQ(gone.GetColumnText(0), "unused");
     CDataDefStatics linked(kDeletedBlock);
     linked.ReadIndex();
     linked.LinkVerData(&deleted);
@@ -430,13 +426,6 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     EXPECT_TRUE(Lines(empty, ids::IDC_STATICS_LIST).isEmpty());
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
-    CDataDefStatics two(0), ragged(3), zeroLength(2);
-    for (CDataDefStatics* e : {&two, &ragged, &zeroLength}) {
-        e->ReadIndex();
-    }
-    EXPECT_STREQ(two.GetColumnText(0), "2");
-    EXPECT_STREQ(ragged.GetColumnText(0), "3");  // 23 bytes
-    EXPECT_STREQ(zeroLength.GetColumnText(0), "unused");
     // A block the difference files give statics: listed with their count, read as they hold it.
     CDataDefStatics replaced(8);
     ASSERT_TRUE(replaced.ReadIndex());
