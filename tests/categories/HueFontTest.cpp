@@ -343,13 +343,10 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     }
 
     CDataDefFont font(3);
-    CDataProps* sheet = OpenProperties(font);
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_EQ(sheet->GetPageCount(), 1);
-    auto* page = dynamic_cast<CDataPageFont*>(sheet->GetPage(0));
+    // Its sheet has that one page.
+    auto* page = test::ShowSheetPage<CDataPageFont>(font, QStringLiteral("Font"));
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->windowTitle(), "Font");
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(sheet));
+    ASSERT_EQ(page->GetSheet()->GetPageCount(), 1);
     page->GetPicture()->repaint();
     const SurfaceBuffer& shown = page->GetBuffer();
     ASSERT_NE(shown.GetData(), nullptr);
@@ -385,9 +382,7 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
 
     // A font the file ends before says so on its page.
     CDataDefFont missing(40);
-    CDataProps* damaged = OpenProperties(missing);
-    ASSERT_NE(damaged, nullptr);
-    auto* notice = dynamic_cast<CDataPageFont*>(damaged->GetPage(0));
+    auto* notice = test::ShowSheetPage<CDataPageFont>(missing);
     ASSERT_NE(notice, nullptr);
     EXPECT_FALSE(notice->GetDamageText()->isHidden());
     EXPECT_EQ(notice->GetDamageText()->text(),
