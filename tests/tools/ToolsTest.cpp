@@ -113,7 +113,7 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 // Each part stands in the text.
-void ExpectParts(const std::string& text, std::initializer_list<std::string> parts) {
+void ExpectParts(const std::string& text, const std::vector<std::string>& parts) {
     for (const std::string& part : parts) {
         EXPECT_TRUE(Contains(text, part)) << part << "\nnot in:\n" << text;
     }
@@ -123,6 +123,14 @@ std::ptrdiff_t Lines(const std::string& text) {
 }
 QJsonDocument Json(const std::string& text) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(text));
+}
+// The words of each list, one list after another.
+std::vector<std::string> Words(std::initializer_list<std::vector<std::string>> lists) {
+    std::vector<std::string> words;
+    for (const std::vector<std::string>& list : lists) {
+        words.insert(words.end(), list.begin(), list.end());
+    }
+    return words;
 }
 
 class ToolsTest : public ::testing::Test {
@@ -145,18 +153,23 @@ protected:
         args.insert(args.begin(), {"--client-dir", dir});
         return RunProgram(TESSALY_CLI_PATH, args, m_Scratch);
     }
+    // A run that ends with the status given (0, or 2 for a refusal).
+    Result Exits(int status, const std::vector<std::string>& args,
+                 const std::string& dir = ClientDir()) {
+        Result r = Cli(args, dir);
+        EXPECT_EQ(r.status, status) << (args.empty() ? "" : args[0]) << ": " << r.err;
+        return r;
+    }
     // A successful run's standard output.
     std::string Ok(const std::vector<std::string>& args, const std::string& dir = ClientDir()) {
-        Result r = Cli(args, dir);
-        EXPECT_EQ(r.status, 0) << (args.empty() ? "" : args[0]) << ": " << r.err;
+        const Result r = Exits(0, args, dir);
         EXPECT_EQ(r.err, "");
         return r.out;
     }
     // A refused run: status 2, nothing on standard output, one line naming the mistake.
     void ExpectRefused(const std::vector<std::string>& args, const std::string& message,
                        const std::string& dir = ClientDir()) {
-        const Result r = Cli(args, dir);
-        EXPECT_EQ(r.status, 2) << message;
+        const Result r = Exits(2, args, dir);
         EXPECT_EQ(r.out, "") << message;
         EXPECT_EQ(r.err, "tessaly-cli: " + message + "\n");
     }
@@ -175,20 +188,17 @@ protected:
 TempDir* ToolsTest::s_pClient = nullptr;
 
 TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwice) {
-    TempDir other;
-    Result r = RunProgram(TESSALY_MKCLIENT_PATH, {other.File("client")}, m_Scratch);
-    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string other = Generate("other");
     std::vector<std::string> names;
     for (const auto& file : std::filesystem::directory_iterator(ClientDir())) {
         names.push_back(file.path().filename().string());
     }
-    std::size_t otherCount =
-        std::distance(std::filesystem::directory_iterator(other.File("client")),
-                      std::filesystem::directory_iterator());
+    std::size_t otherCount = std::distance(std::filesystem::directory_iterator(other),
+                                           std::filesystem::directory_iterator());
     EXPECT_EQ(names.size(), otherCount);
     for (const std::string& name : names) {
         EXPECT_EQ(TempDir::ReadFile(ClientDir() + "/" + name),
-                  TempDir::ReadFile(other.File("client/" + name)))
+                  TempDir::ReadFile(other + "/" + name))
             << name;
     }
     for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
@@ -207,10 +217,20 @@ std::vector<std::uint8_t> PatFile() {
         .Build();
 }
 
-// What each command prints on the sample client: its first lines (a prefix), or parts of it.
-TEST_F(ToolsTest, EachCommandsTextOnTheSampleClient) {
+// What each command prints on the sample client: its first lines (a prefix), or parts of it;
+// and with --json, one compact document.
+TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
     const std::string dir = ClientDir();
+    const auto expectJson = [&](std::vector<std::string> args) {
+        args.push_back("--json");
+        const std::string out = Ok(args);
+        // (A document that does not parse is no object.)
+        const QJsonDocument doc = Json(out);
+        EXPECT_TRUE(doc.isObject()) << args[0] << ": " << out;
+        // Also where the rows are printed as they are made: the bytes of the whole document.
+        EXPECT_EQ(doc.toJson(QJsonDocument::Compact).toStdString() + "\n", out) << args[0];
+    };
     const struct {
         std::vector<std::string> args;
         std::string start;
@@ -259,9 +279,21 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClient) {
         SCOPED_TRACE(args[0] + " " + args.back());
         const std::string out = Ok(args);
         EXPECT_EQ(whole ? out : out.substr(0, start.size()), start);
-        for (const std::string& part : parts) {
-            EXPECT_TRUE(Contains(out, part)) << part << "\nnot in:\n" << out;
-        }
+        ExpectParts(out, parts);
+        expectJson(args);
+    }
+    // The JSON of the commands whose text the tests below check.
+    const std::string png = m_Scratch.File("x.png");
+    const std::vector<std::vector<std::string>> others = {
+        {"export", "gump", "0xF7", png},
+        {"export", "anim", "1", "0", "3", "0", png},
+        {"export", "sound", "11", m_Scratch.File("x.wav")},
+        {"list", "Sounds"},
+        {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
+        {"convert", m_Scratch.File("converted"), "--to", "uop"},
+    };
+    for (const std::vector<std::string>& args : others) {
+        expectJson(args);
     }
     EXPECT_EQ(Lines(Ok({"list", "Items"})), 41);
     EXPECT_EQ(Lines(Ok({"list", "Items", "--unused"})), 16384);
@@ -274,34 +306,6 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClient) {
     EXPECT_EQ(Lines(table), LoadLE32(verdata.data()) + 2);
     // Another facet's statics.
     EXPECT_NE(Ok({"list", "Statics", "--facet", "2"}), Ok({"list", "Statics"}));
-}
-
-TEST_F(ToolsTest, ExportedPicturesOpenAtTheirSizeAndSoundsAreWaveFiles) {
-    struct Picture {
-        std::vector<std::string> args;
-        int width, height;
-    };
-    const std::vector<Picture> pictures = {
-        {{"item", "0xE3C"}, 44, 48},
-        {{"anim", "1", "0", "3", "0"}, 44, 70},
-    };
-    for (const Picture& p : pictures) {
-        const std::string path = m_Scratch.File(p.args[0] + ".png");
-        std::vector<std::string> args = {"export"};
-        args.insert(args.end(), p.args.begin(), p.args.end());
-        args.push_back(path);
-        std::string out = Ok(args);
-        EXPECT_TRUE(Contains(out, ": " + std::to_string(p.width) + " x " +
-                                      std::to_string(p.height) + " written to " + path))
-            << out;
-        QImage image(QString::fromStdString(path), "PNG");
-        EXPECT_EQ(image.size(), QSize(p.width, p.height)) << p.args[0];
-    }
-
-    const std::string wav = m_Scratch.File("sound.wav");
-    EXPECT_TRUE(Contains(Ok({"export", "sound", "11", wav}),
-                         "sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"));
-    EXPECT_EQ(std::filesystem::file_size(wav), 44u + 8820u);
 }
 
 // An export never writes over what the program reads or the client holds: a client data file's
@@ -317,10 +321,8 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     const std::string targets[] = {client + "/art.mul", client + "/GUMPIDX.MUL",
                                    client + "/Cliloc.enu", patch};
     for (const std::string& target : targets) {
-        const Result r = Cli({"--verdata", patch, "export", "item", "0xE3C", target}, client);
-        EXPECT_EQ(r.status, 2) << target;
-        EXPECT_TRUE(Contains(r.err, "'" + target + "' is ")) << r.err;
-        EXPECT_TRUE(Contains(r.err, ": it is not written over")) << r.err;
+        ExpectParts(Exits(2, {"--verdata", patch, "export", "item", "0xE3C", target}, client).err,
+                    {"'" + target + "' is ", ": it is not written over"});
     }
     EXPECT_TRUE(
         Contains(Cli({"render-map", "0", client + "/statics0.mul"}, client).err, "not written"));
@@ -332,19 +334,16 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     // A new file beside a client's file of the same name in another case, which the client
     // might read in its place, is not made; one of a new name is.
     for (const char* name : {"/cliloc.enu", "/BODYCONV.def"}) {
-        const Result r = Cli({"export", "sound", "1", client + name}, client);
-        EXPECT_EQ(r.status, 2) << name;
-        EXPECT_TRUE(Contains(r.err, "under another case: it is not written")) << r.err;
+        ExpectParts(Exits(2, {"export", "sound", "1", client + name}, client).err,
+                    {"under another case: it is not written"});
         EXPECT_FALSE(std::filesystem::exists(client + name));
     }
     Ok({"export", "sound", "1", client + "/tone.wav"}, client);
     // A manifest of the user's in the client's folder is not written over either.
-    m_Scratch.Write("client/manifest.json", std::vector<std::uint8_t>{'m', 'i', 'n', 'e'});
-    const Result all = Cli({"export-all", "Lights", client}, client);
-    EXPECT_EQ(all.status, 2);
-    EXPECT_TRUE(Contains(all.err, "manifest.json' is ")) << all.err;
-    EXPECT_EQ(TempDir::ReadFile(client + "/manifest.json"),
-              (std::vector<std::uint8_t>{'m', 'i', 'n', 'e'}));
+    const std::vector<std::uint8_t> mine{'m', 'i', 'n', 'e'};
+    m_Scratch.Write("client/manifest.json", mine);
+    ExpectParts(Exits(2, {"export-all", "Lights", client}, client).err, {"manifest.json' is "});
+    EXPECT_EQ(TempDir::ReadFile(client + "/manifest.json"), mine);
 
     const std::string link = m_Scratch.File("hues.png");
     std::filesystem::create_symlink(client + "/hues.mul", link);
@@ -352,40 +351,6 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     Ok({"export", "item", "0xE3C", link}, client);
     EXPECT_FALSE(std::filesystem::is_symlink(link));
     EXPECT_EQ(TempDir::ReadFile(client + "/hues.mul"), hues);
-}
-
-TEST_F(ToolsTest, EveryCommandsJsonIsOneCompactDocument) {
-    const std::string pat = m_Scratch.Write("edits.pat", PatFile());
-    const std::string png = m_Scratch.File("x.png");
-    const std::vector<std::vector<std::string>> commands = {
-        {"files"},
-        {"index", "3", "4", "0x4E3C"},
-        {"verdata"},
-        {"tiledata", "item", "0xE3C"},
-        {"tiledata", "terrain", "0xA8"},
-        {"statics", "0x200"},
-        {"radar", "0xA8"},
-        {"export", "gump", "0xF7", png},
-        {"export", "anim", "1", "0", "3", "0", png},
-        {"export", "sound", "11", m_Scratch.File("x.wav")},
-        {"hue", "1"},
-        {"multi", "0"},
-        {"list", "Sounds"},
-        {"pat", pat},
-        {"pat", pat, "--check"},
-        {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
-        {"convert", m_Scratch.File("converted"), "--to", "uop"},
-    };
-    for (std::vector<std::string> args : commands) {
-        args.push_back("--json");
-        std::string out = Ok(args);
-        QJsonParseError error{};
-        QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out), &error);
-        EXPECT_EQ(error.error, QJsonParseError::NoError) << args[0] << ": " << out;
-        EXPECT_TRUE(doc.isObject()) << args[0];
-        // Also where the rows are printed as they are made: the bytes of the whole document.
-        EXPECT_EQ(doc.toJson(QJsonDocument::Compact).toStdString() + "\n", out) << args[0];
-    }
 }
 
 // A client whose names use the upper half of Latin-1: hue 1, terrain 1, item 1 (with an art
@@ -506,7 +471,8 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
     }
 }
 
-TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
+// The newer sample: its containers, layouts and tile data, and what it cannot read of them.
+TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
     const std::string dir = Generate("modern", {"--modern"});
     const auto cli = [&](const std::vector<std::string>& args) { return Ok(args, dir); };
     ExpectParts(
@@ -537,15 +503,10 @@ TEST_F(ToolsTest, NewerSampleShowsContainersLayoutsAndItsTileData) {
     ExpectParts(Ok({"files"}), {"/art.mul  ", "  mul  12-byte components\n14  multi.mul",
                                 "  mul  tile data old\n"});
     ExpectParts(Ok({"files", "--json"}), {R"("kind":"mul","layout":"tile data old")"});
-}
 
-// The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is (the
-// newer client's compressed file: above).
-// A container whose header is not a container's (bad magic, unknown version) ends convert and
-// merge with one line and no output; a broken table chain after a good header is written with
-// the entries before the break, and said.
-TEST_F(ToolsTest, AContainerWhoseHeaderCannotBeReadEndsTheRun) {
-    const std::string dir = Generate("modern-header", {"--modern"});
+    // A container whose header is not a container's (bad magic, unknown version) ends convert
+    // and merge with one line and no output; a broken table chain after a good header is
+    // written with the entries before the break, and said.
     std::vector<std::uint8_t> art = TempDir::ReadFile(dir + "/artLegacyMUL.uop");
     const std::vector<std::uint8_t> good = art;
     const std::string out = m_Scratch.File("out");
@@ -553,27 +514,51 @@ TEST_F(ToolsTest, AContainerWhoseHeaderCannotBeReadEndsTheRun) {
                                           std::tuple{4, 99u, "unknown version 99"}}) {
         art = good;
         StoreLE32(art.data() + at, value);
-        m_Scratch.Write("modern-header/artLegacyMUL.uop", art);
+        TempDir::WriteFile(dir + "/artLegacyMUL.uop", art);
         for (const std::vector<std::string>& args :
              {std::vector<std::string>{"convert", out, "--to", "mul"},
               std::vector<std::string>{"--verdata", ClientDir() + "/verdata.mul", "merge", out}}) {
-            const Result r = Cli(args, dir);
-            EXPECT_EQ(r.status, 2) << args[0];
-            EXPECT_EQ(r.err, "tessaly-cli: " + dir + "/artLegacyMUL.uop: container: " + says + "\n")
-                << args[0];
+            ExpectRefused(args, dir + "/artLegacyMUL.uop: container: " + says, dir);
             EXPECT_FALSE(std::filesystem::exists(out));
         }
     }
     // The first table's count cannot fit: no entries read, the rest of the client written.
     art = good;
     StoreLE32(art.data() + LoadLE32(good.data() + 12), 0xFFFFFFFF);
-    m_Scratch.Write("modern-header/artLegacyMUL.uop", art);
+    TempDir::WriteFile(dir + "/artLegacyMUL.uop", art);
     EXPECT_TRUE(Contains(Ok({"convert", out, "--to", "mul"}, dir),
                          "art: art.mul, artidx.mul (0 entries; the source's table is damaged"));
+    TempDir::WriteFile(dir + "/artLegacyMUL.uop", good);
+
+    // A map chunk that cannot be read draws black, and render-map says how many blocks are.
+    std::vector<std::uint8_t> map = TempDir::ReadFile(dir + "/map0LegacyMUL.uop");
+    const std::uint64_t hash = HashUopName(UopEntryName(*FindUopKind(kSlotMap0), 0));
+    bool found = false;
+    for (std::uint64_t table = LoadLE32(map.data() + 12); table != 0 && !found;
+         table = LoadLE32(map.data() + table + 4)) {
+        for (std::uint32_t i = 0; i < LoadLE32(map.data() + table); ++i) {
+            std::uint8_t* entry = map.data() + table + kUopTableHeaderSize + i * kUopEntrySize;
+            if ((LoadLE32(entry + 20) | std::uint64_t{LoadLE32(entry + 24)} << 32) == hash) {
+                StoreLE16(entry + 32, 2);  // a compression no reader knows
+                found = true;
+            }
+        }
+    }
+    ASSERT_TRUE(found);
+    const std::string png = m_Scratch.File("map.png");
+    EXPECT_EQ(Cli({"render-map", "0", png}, dir).err, "");
+    EXPECT_TRUE(Contains(Ok({"render-map", "0", png, "--region", "0x8,8,16,16"}, dir),
+                         "Felucca 8,8 16 x 16 tiles: 16 x 16 written"));
+    TempDir::WriteFile(dir + "/map0LegacyMUL.uop", map);
+    EXPECT_EQ(Exits(0, {"render-map", "0", png}, dir).err,
+              "tessaly-cli: Felucca: 2048 map blocks cannot be read (damaged) and are drawn "
+              "black\n");
 }
 
 // Data that does not hold together is damaged in every kind: listed with its mark (never
-// hidden as unused) and refused by export with that word.
+// hidden as unused) and refused by export with that word. So is a picture whose record holds
+// together but whose bytes do not: export-all counts it damaged, not an empty slot, with no
+// stray log line.
 TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
     const std::string dir = Generate("kinds");
     const auto setIndex = [&](const std::string& name, std::uint32_t entry, std::uint32_t at,
@@ -596,6 +581,14 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
     std::vector<std::uint8_t> fonts = TempDir::ReadFile(dir + "/fonts.mul");
     fonts.resize(fonts.size() / 3);
     m_Scratch.Write("kinds/fonts.mul", fonts);
+    // Item 6 claims 30000 x 30000 pixels, its rows far past its record; item 7 a width of 0.
+    std::vector<std::uint8_t> art = TempDir::ReadFile(dir + "/art.mul");
+    const std::vector<std::uint8_t> artIdx = TempDir::ReadFile(dir + "/artidx.mul");
+    for (const auto& [item, width, height] : {std::tuple{6u, 30000u, 30000u}, {7u, 0u, 44u}}) {
+        const std::uint32_t offset = LoadLE32(artIdx.data() + (kArtItemBase + item) * 12);
+        StoreLE32(art.data() + offset + 4, width | height << 16);
+    }
+    m_Scratch.Write("kinds/art.mul", art);
 
     const auto states = [&](const std::string& category) {
         std::string text;
@@ -615,19 +608,28 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
     rename((dir + "/fonts.mul").c_str(), (dir + "/fonts.bak").c_str());
     EXPECT_EQ(states("Fonts"), "ffffffffff");
     const std::string png = m_Scratch.File("x.png");
-    for (const auto& [kind, entry] : {std::pair{"texture", "3"}, {"light", "0"}, {"light", "1"}}) {
+    for (const auto& [kind, entry] : {std::pair{"texture", "3"},
+                                      {"light", "0"},
+                                      {"light", "1"},
+                                      {"item", "6"},
+                                      {"item", "7"}}) {
         ExpectRefused({"export", kind, entry, png},
                       std::string(kind) + " 0x" + entry +
                           " is damaged: its record or data does not hold together",
                       dir);
     }
+    EXPECT_FALSE(std::filesystem::exists(png));
+    Ok({"export-all", "Items", m_Scratch.File("items")}, dir);
+    EXPECT_EQ(Json(ReadText(m_Scratch.File("items/manifest.json")))["damaged"].toArray(),
+              (QJsonArray{6, 7}));
     EXPECT_TRUE(Contains(Ok({"export", "light", "2", png}, dir), "96 x 96 written"));
 }
 
 // Animation exports over crafted blocks of body 1 (anim.idx record 110): a frame too large
 // alone is left out and said; frames too large together are refused before any is drawn; a
 // chunk reaching past its frame stays out of the next frame's cell; --partial hues grey pixels
-// only, in anims and gumps as in items.
+// only, in anims and gumps as in items. A damaged action of body 400 is left out and named,
+// the others written.
 TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     const std::string dir = Generate("frames");
     std::vector<std::uint8_t> index = TempDir::ReadFile(dir + "/anim.idx");
@@ -639,14 +641,10 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     };
     const std::string out = m_Scratch.File("out");
     std::filesystem::create_directory(out);
-    const auto exportAll = [&](const std::string& name, bool frames = true) {
+    const auto exportAll = [&](const std::string& name, const std::vector<std::string>& options) {
         m_Scratch.Write("frames/anim.mul", data);
         const std::string to = out + "/" + name;
-        const Result r =
-            Cli(frames ? std::vector<std::string>{"export-all", "Anims", to, "--frames"}
-                       : std::vector<std::string>{"export-all", "Anims", to},
-                dir);
-        EXPECT_EQ(r.status, 0) << r.err;
+        const Result r = Exits(0, Words({{"export-all", "Anims", to}, options}), dir);
         return std::pair{r.err, Json(ReadText(to + "/manifest.json")).object()};
     };
 
@@ -654,7 +652,7 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     const std::string oversized =
         "1 frame(s) larger than a picture may be (8192 x 8192 pixels; "
         "the largest is 16000 x 30000) left out";
-    EXPECT_EQ(exportAll("one").first, "tessaly: anims-0001.png: " + oversized + "\n");
+    EXPECT_EQ(exportAll("one", {"--frames"}).first, "tessaly: anims-0001.png: " + oversized + "\n");
     EXPECT_TRUE(std::filesystem::exists(out + "/one/anims-0001-01.png"));
     EXPECT_FALSE(std::filesystem::exists(out + "/one/anims-0001-02.png"));
     const Result gif =
@@ -666,7 +664,7 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     for (std::uint32_t frame = 0; frame < LoadLE32(data.data() + at + 512); ++frame) {
         StoreLE32(data.data() + header(frame) + 4, 8000u | (8000u << 16));
     }
-    const auto [err, manifest] = exportAll("all");
+    const auto [err, manifest] = exportAll("all", {"--frames"});
     EXPECT_EQ(manifest["leftOut"][0]["entry"].toInteger(), 1);
     EXPECT_EQ(manifest["leftOut"][0]["why"].toString(),
               "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
@@ -676,7 +674,7 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     // The first chunk of frame 0 moved 60 columns right, past its frame: the sheet's other
     // cells stay as they were.
     const auto sheet = [&](const std::string& name) {
-        exportAll(name, false);
+        exportAll(name, {});
         return QImage(QString::fromStdString(out + "/" + name + "/anims-0001.png"), "PNG");
     };
     data = good;
@@ -696,17 +694,53 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     for (const std::vector<std::string>& picture :
          {std::vector<std::string>{"anim", "400", "0", "3", "0"}, {"gump", "0xF7"}}) {
         const auto exported = [&](const std::string& name, std::vector<std::string> options) {
-            std::vector<std::string> args{"export"};
-            args.insert(args.end(), picture.begin(), picture.end());
-            args.push_back(m_Scratch.File(name));
-            args.insert(args.end(), options.begin(), options.end());
-            Ok(args);
+            Ok(Words({{"export"}, picture, {m_Scratch.File(name)}, options}));
             return TempDir::ReadFile(m_Scratch.File(name));
         };
         const std::vector<std::uint8_t> plain = exported("plain.png", {});
         EXPECT_EQ(exported("partial.png", {"--hue", "2", "--partial"}), plain) << picture[0];
         EXPECT_NE(exported("hued.png", {"--hue", "2"}), plain) << picture[0];
     }
+
+    // A damaged action of body 400 is left out with a line naming it and why; the other actions
+    // are written, and export-all lists them in its manifest. Action 1, direction 0: its first
+    // frame 20,000 x 600 pixels, too large for a sheet or, with its 8 frames, a GIF.
+    data = good;
+    const std::size_t block =
+        LoadLE32(index.data() + std::size_t{GetAnimIndex(400, 1, 0)} * 12) + 512;
+    StoreLE32(data.data() + block + LoadLE32(data.data() + block + 4) + 4, 20000u | 600u << 16);
+    // Action 2, direction 0: its record lies past the end of anim.mul.
+    StoreLE32(index.data() + std::size_t{GetAnimIndex(400, 2, 0)} * 12,
+              static_cast<std::uint32_t>(data.size()) + 0x1000);
+    m_Scratch.Write("frames/anim.idx", index);
+    m_Scratch.Write("frames/anim.mul", data);
+    const Result r =
+        Exits(0, {"export", "anim", "400", m_Scratch.File("body.png"), "--all-actions"}, dir);
+    ExpectParts(r.err,
+                {"tessaly-cli: anim body 400: action 1 left out: its frames do not fit in "
+                 "one picture (at most 8192 x 8192 pixels; the largest frame is 20000 x 600)",
+                 "\ntessaly-cli: anim body 400: action 2 left out: its frames cannot be "
+                 "read ("});
+    EXPECT_EQ(Lines(r.err), 2);
+    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a00.png")));
+    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a03.json")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a01.png")));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a02.png")));
+    // The one direction as a GIF: why there is none.
+    ExpectParts(
+        Exits(2, {"export", "anim", "400", "1", "0", m_Scratch.File("wide.gif"), "--gif"}, dir).err,
+        {"anim body 400 action 1 direction 0: its frames do not fit in one picture",
+         "anim body 400 action 1 direction 0 has no frames that can be written\n"});
+    // export-all: the body's sheets in the manifest, the actions left out logged.
+    const auto [logged, sheets] = exportAll("actions", {"--all-actions"});
+    ExpectParts(logged, {"tessaly: anims-0190.png: action 1 left out: ",
+                         "tessaly: anims-0190.png: action 2 left out: "});
+    std::set<std::string> files;
+    for (const QJsonValue& e : sheets["entries"].toArray()) {
+        files.insert(e["file"].toString().toStdString());
+    }
+    EXPECT_TRUE(files.count("anims-0190-a00.png") == 1 && files.count("anims-0190-a03.png") == 1);
+    EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
 }
 
 // An animation index whose .mul is missing still names its bodies: they list as "failed" and
@@ -723,44 +757,17 @@ TEST_F(ToolsTest, BodiesOfAMissingAnimationFileListAsFailed) {
     EXPECT_EQ(states[1200], "failed");  // anim3.mul
     EXPECT_EQ(states[1100], "used");    // anim2.mul
     // (The failed read is logged on the line before.)
-    const Result r = Cli({"export", "anim", "1200", "0", "3", "0", m_Scratch.File("x.png")}, dir);
-    EXPECT_EQ(r.status, 2);
+    const std::string err =
+        Exits(2, {"export", "anim", "1200", "0", "3", "0", m_Scratch.File("x.png")}, dir).err;
     EXPECT_TRUE(
-        r.err.ends_with("\ntessaly-cli: anim body 1200 action 0 direction 3 frame 0 "
-                        "(anim3.mul 300, entry 33000) cannot be read: its file would not "
-                        "open or read\n"))
-        << r.err;
+        err.ends_with("\ntessaly-cli: anim body 1200 action 0 direction 3 frame 0 "
+                      "(anim3.mul 300, entry 33000) cannot be read: its file would not "
+                      "open or read\n"))
+        << err;
 }
 
-// A map chunk that cannot be read draws black, and render-map says how many blocks are.
-TEST_F(ToolsTest, RenderMapNamesTheMapBlocksItCannotRead) {
-    const std::string dir = Generate("modern-map", {"--modern"});
-    std::vector<std::uint8_t> map = TempDir::ReadFile(dir + "/map0LegacyMUL.uop");
-    const std::uint64_t hash = HashUopName(UopEntryName(*FindUopKind(kSlotMap0), 0));
-    bool found = false;
-    for (std::uint64_t table = LoadLE32(map.data() + 12); table != 0 && !found;
-         table = LoadLE32(map.data() + table + 4)) {
-        for (std::uint32_t i = 0; i < LoadLE32(map.data() + table); ++i) {
-            std::uint8_t* entry = map.data() + table + kUopTableHeaderSize + i * kUopEntrySize;
-            if ((LoadLE32(entry + 20) | std::uint64_t{LoadLE32(entry + 24)} << 32) == hash) {
-                StoreLE16(entry + 32, 2);  // a compression no reader knows
-                found = true;
-            }
-        }
-    }
-    ASSERT_TRUE(found);
-    const std::string png = m_Scratch.File("map.png");
-    EXPECT_EQ(Cli({"render-map", "0", png}, dir).err, "");
-    EXPECT_TRUE(Contains(Ok({"render-map", "0", png, "--region", "0x8,8,16,16"}, dir),
-                         "Felucca 8,8 16 x 16 tiles: 16 x 16 written"));
-    m_Scratch.Write("modern-map/map0LegacyMUL.uop", map);
-    const Result r = Cli({"render-map", "0", png}, dir);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err,
-              "tessaly-cli: Felucca: 2048 map blocks cannot be read (damaged) and are drawn "
-              "black\n");
-}
-
+// The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is (the
+// newer client's compressed file: above).
 TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     EXPECT_EQ(Ok({"cliloc", "500000"}), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
     EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
@@ -820,9 +827,8 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     }
     ASSERT_FALSE(damaged.empty());
     // (The cut tile data has each missing name logged on standard error.)
-    const Result r = Cli({"list", "Items", "--unused", "--json"}, dir);
-    ASSERT_EQ(r.status, 0);
-    const QJsonArray rows = Json(r.out)["rows"].toArray();
+    const QJsonArray rows =
+        Json(Exits(0, {"list", "Items", "--unused", "--json"}, dir).out)["rows"].toArray();
     std::set<std::uint32_t> listed;
     int unused = 0;
     for (const QJsonValue& row : rows) {
@@ -841,11 +847,9 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     EXPECT_GT(unused, 0);
     // export-all names them apart from the entries without data.
     const std::string all = m_Scratch.File("all");
-    const std::string summary = Cli({"export-all", "Items", all}, dir).out;
-    EXPECT_TRUE(Contains(
-        summary,
-        Format("\n%zu damaged entries skipped (listed in manifest.json)\n", damaged.size())))
-        << summary;
+    ExpectParts(
+        Cli({"export-all", "Items", all}, dir).out,
+        {Format("\n%zu damaged entries skipped (listed in manifest.json)\n", damaged.size())});
     std::set<std::uint32_t> named;
     for (const QJsonValue& n : Json(ReadText(all + "/manifest.json"))["damaged"].toArray()) {
         named.insert(static_cast<std::uint32_t>(n.toInteger()));
@@ -856,14 +860,13 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     // slot.
     const std::string png = m_Scratch.File("none.png");
     const std::uint32_t first = *damaged.begin();
-    Result failed = Cli({"export", "item", std::to_string(first), png}, dir);
-    EXPECT_EQ(failed.status, 2);
-    ExpectParts(failed.err, {Format("item 0x%x is damaged: its record or data does not hold "
-                                    "together\n",
-                                    first)});
+    ExpectParts(Exits(2, {"export", "item", std::to_string(first), png}, dir).err,
+                {Format("item 0x%x is damaged: its record or data does not hold "
+                        "together\n",
+                        first)});
     std::filesystem::remove(dir + "/art.mul");
-    failed = Cli({"export", "item", "6", png}, dir);
-    ExpectParts(failed.err, {"item 0x6 cannot be read: its file would not open or read\n"});
+    ExpectParts(Exits(2, {"export", "item", "6", png}, dir).err,
+                {"item 0x6 cannot be read: its file would not open or read\n"});
     ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture", dir);
     // A hue the damaged (empty) hues.mul lacks is refused, not drawn as no hue, and listed
     // as damaged, not as a hue of zeros.
@@ -906,9 +909,9 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     // Bodies whose frames claim 16,000 x 30,000 pixels each.
     const std::string dir = Generate("huge", {"--hostile", "huge-frames"});
     const std::string all = m_Scratch.File("anims");
-    const Result r = Cli({"export-all", "Anims", all}, dir);
-    EXPECT_EQ(r.status, 0) << r.err;
+    const Result r = Exits(0, {"export-all", "Anims", all}, dir);
     ExpectParts(r.out, {"\n3 entries left out, each with why (listed in manifest.json)\n"});
+    ExpectParts(r.err, {"tessaly: anims-0001.png: its frames do not fit in one picture"});
     const QJsonObject manifest = Json(ReadText(all + "/manifest.json")).object();
     const QJsonArray leftOut = manifest["leftOut"].toArray();
     ASSERT_EQ(leftOut.size(), 3);
@@ -919,25 +922,33 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     EXPECT_EQ(manifest["damaged"].toArray().size(), 0);
     EXPECT_EQ(manifest["skipped"].toInteger() + manifest["entries"].toArray().size() + 3,
               Json(Ok({"list", "Anims", "--unused", "--json"}, dir))["rows"].toArray().size());
+    // Frames each too large for a picture are named with their size, in every form of export.
+    ExpectRefused({"export", "anim", "1", "0", "3", "0", m_Scratch.File("f.png")},
+                  "anim body 1 action 0 direction 3 frame 0 (anim.mul 1, entry 110) is 16000 x "
+                  "30000 pixels, larger than a picture may be (8192 x 8192)",
+                  dir);
+    ExpectParts(
+        Exits(2, {"export", "anim", "1", m_Scratch.File("h.png"), "--all-actions"}, dir).err,
+        {"anim body 1: action 0 left out: 48 frame(s) larger than a picture may be "
+         "(8192 x 8192 pixels; the largest is 16000 x 30000)\n"});
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
     const std::string usage =
         "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
-    Result r = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch);
-    EXPECT_EQ(r.out.substr(0, usage.size()), usage);
-    EXPECT_NE(r.out.find("  --hostile CASE  then lay one hostile case over it"), std::string::npos)
-        << r.out;
-    r = RunProgram(TESSALY_MKCLIENT_PATH, {"--full"}, m_Scratch);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, usage);
+    const std::string help = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch).out;
+    EXPECT_EQ(help.substr(0, usage.size()), usage);
+    ExpectParts(help, {"  --hostile CASE  then lay one hostile case over it"});
     const std::string dir = m_Scratch.File("client");
-    const std::vector<std::pair<std::vector<std::string>, std::string>> unexpected = {
-        {{"--full", dir, "other"}, "other"}, {{"other", "--bogus", dir}, "--bogus"}};
-    for (const auto& [args, word] : unexpected) {
-        r = RunProgram(TESSALY_MKCLIENT_PATH, args, m_Scratch);
+    const std::string unexpected = "tessaly-mkclient: unexpected argument ";
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--full"}, usage},
+        {{"--full", dir, "other"}, unexpected + "'other'\n"},
+        {{"other", "--bogus", dir}, unexpected + "'--bogus'\n"}};
+    for (const auto& [args, err] : refused) {
+        const Result r = RunProgram(TESSALY_MKCLIENT_PATH, args, m_Scratch);
         EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, "tessaly-mkclient: unexpected argument '" + word + "'\n");
+        EXPECT_EQ(r.err, err);
     }
     EXPECT_FALSE(std::filesystem::exists(dir));
 }
@@ -951,7 +962,7 @@ std::vector<std::uint32_t> ListedIndexes(const std::string& list) {
     return indexes;
 }
 
-TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
+TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAnyJobs) {
     for (const std::string category : {"Items", "Sounds", "Gumps"}) {
         const std::string one = m_Scratch.File(category + "-1");
         const std::string three = m_Scratch.File(category + "-3");
@@ -989,15 +1000,31 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
                            " entries without data skipped\n");
     }
 
-    // A sound's file is the wave "export sound" writes; an item's the picture "export item"
-    // writes.
-    const std::string wav = m_Scratch.File("eleven.wav");
-    Ok({"export", "sound", "11", wav});
+    // An exported picture opens at its size, a sound is a wave file; a sound's file of
+    // export-all is the wave "export sound" writes, an item's the picture "export item" writes.
+    const struct {
+        std::vector<std::string> args;
+        int width, height;
+    } pictures[] = {
+        {{"item", "0xE3C"}, 44, 48},
+        {{"anim", "1", "0", "3", "0"}, 44, 70},
+    };
+    for (const auto& p : pictures) {
+        const std::string path = m_Scratch.File(p.args[0] + ".png");
+        ExpectParts(Ok(Words({{"export"}, p.args, {path}})),
+                    {": " + std::to_string(p.width) + " x " + std::to_string(p.height) +
+                     " written to " + path});
+        EXPECT_EQ(QImage(QString::fromStdString(path), "PNG").size(), QSize(p.width, p.height))
+            << p.args[0];
+    }
+    EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("Items-1/items-0e3c.png")),
+              TempDir::ReadFile(m_Scratch.File("item.png")));
+    const std::string wav = m_Scratch.File("sound.wav");
+    ExpectParts(Ok({"export", "sound", "11", wav}),
+                {"sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"});
+    EXPECT_EQ(std::filesystem::file_size(wav), 44u + 8820u);
     EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("Sounds-1/sounds-000b.wav")),
               TempDir::ReadFile(wav));
-    const std::string png = m_Scratch.File("crate.png");
-    Ok({"export", "item", "0xE3C", png});
-    EXPECT_EQ(TempDir::ReadFile(m_Scratch.File("Items-1/items-0e3c.png")), TempDir::ReadFile(png));
 
     // --frames: one picture per frame of action 0, direction position 0, numbered from 00.
     const std::string frames = m_Scratch.File("frames");
@@ -1037,142 +1064,21 @@ TEST_F(ToolsTest, ExportAllWritesWhatTheListShowsTheSameWithAnyNumberOfJobs) {
     // A file that cannot be written ends the run with one line and status 2, and no manifest.
     const std::string blocked = m_Scratch.File("blocked");
     std::filesystem::create_directories(blocked + "/items-0e3c.png");
-    Result r = Cli({"export-all", "Items", blocked, "--jobs", "2"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
+    EXPECT_EQ(Exits(2, {"export-all", "Items", blocked, "--jobs", "2"}).err,
+              "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
     EXPECT_FALSE(std::filesystem::exists(blocked + "/manifest.json"));
     EXPECT_TRUE(std::filesystem::is_directory(blocked + "/items-0e3c.png"));  // left alone
     // A folder that cannot be made is named with the reason.
     const std::string plain = m_Scratch.File("plain");
     std::ofstream(plain) << "x";
-    r = Cli({"export-all", "Items", plain + "/sub"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err,
+    EXPECT_EQ(Exits(2, {"export-all", "Items", plain + "/sub"}).err,
               "tessaly-cli: cannot make the directory '" + plain + "/sub': Not a directory\n");
 }
 
-// A damaged action of a body is left out with a line naming it and why; the other actions are
-// written, and export-all lists them in its manifest.
-TEST_F(ToolsTest, ADamagedActionIsLeftOutAndNamedTheOthersWritten) {
-    const std::string dir = Generate("damaged");
-    std::vector<std::uint8_t> idx = TempDir::ReadFile(dir + "/anim.idx");
-    std::vector<std::uint8_t> mul = TempDir::ReadFile(dir + "/anim.mul");
-    auto word = [](const std::vector<std::uint8_t>& bytes, std::size_t at) {
-        std::uint32_t value = 0;
-        std::memcpy(&value, bytes.data() + at, 4);
-        return value;
-    };
-    // Action 1, direction 0: its first frame 20,000 x 600 pixels, too large for a sheet or,
-    // with its 8 frames, a GIF.
-    const std::size_t block = word(idx, std::size_t{GetAnimIndex(400, 1, 0)} * 12) + 512;
-    const std::size_t frame = block + word(mul, block + 4);
-    const std::uint16_t size[2] = {20000, 600};
-    std::memcpy(mul.data() + frame + 4, size, 4);
-    // Action 2, direction 0: its record lies past the end of anim.mul.
-    const std::uint32_t past = static_cast<std::uint32_t>(mul.size()) + 0x1000;
-    std::memcpy(idx.data() + std::size_t{GetAnimIndex(400, 2, 0)} * 12, &past, 4);
-    m_Scratch.Write("damaged/anim.idx", idx);
-    m_Scratch.Write("damaged/anim.mul", mul);
-
-    const std::string sheets = m_Scratch.File("body.png");
-    Result r = Cli({"export", "anim", "400", sheets, "--all-actions"}, dir);
-    EXPECT_EQ(r.status, 0) << r.err;
-    ExpectParts(r.err,
-                {"tessaly-cli: anim body 400: action 1 left out: its frames do not fit in "
-                 "one picture (at most 8192 x 8192 pixels; the largest frame is 20000 x 600)",
-                 "\ntessaly-cli: anim body 400: action 2 left out: its frames cannot be "
-                 "read ("});
-    EXPECT_EQ(Lines(r.err), 2);
-    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a00.png")));
-    EXPECT_TRUE(std::filesystem::exists(m_Scratch.File("body-a03.json")));
-    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a01.png")));
-    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("body-a02.png")));
-    // The one direction as a GIF: why there is none.
-    r = Cli({"export", "anim", "400", "1", "0", m_Scratch.File("wide.gif"), "--gif"}, dir);
-    EXPECT_EQ(r.status, 2);
-    ExpectParts(r.err, {"anim body 400 action 1 direction 0: its frames do not fit in one picture",
-                        "anim body 400 action 1 direction 0 has no frames that can be written\n"});
-
-    // export-all: the body's sheets in the manifest, the actions left out logged.
-    const std::string all = m_Scratch.File("all");
-    r = Cli({"export-all", "Anims", all, "--all-actions"}, dir);
-    EXPECT_EQ(r.status, 0) << r.err;
-    ExpectParts(r.err, {"tessaly: anims-0190.png: action 1 left out: ",
-                        "tessaly: anims-0190.png: action 2 left out: "});
-    const QJsonArray entries = Json(ReadText(all + "/manifest.json")).object()["entries"].toArray();
-    std::set<std::string> files;
-    for (const QJsonValue& e : entries) {
-        files.insert(e.toObject()["file"].toString().toStdString());
-    }
-    EXPECT_TRUE(files.count("anims-0190-a00.png") == 1 && files.count("anims-0190-a03.png") == 1);
-    EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
-
-    // Frames each too large for a picture are named with their size, in every form of export.
-    const std::string huge = Generate("huge", {"--hostile", "huge-frames"});
-    ExpectRefused({"export", "anim", "1", "0", "3", "0", m_Scratch.File("f.png")},
-                  "anim body 1 action 0 direction 3 frame 0 (anim.mul 1, entry 110) is 16000 x "
-                  "30000 pixels, larger than a picture may be (8192 x 8192)",
-                  huge);
-    r = Cli({"export", "anim", "1", m_Scratch.File("h.png"), "--all-actions"}, huge);
-    EXPECT_EQ(r.status, 2);
-    ExpectParts(r.err, {"anim body 1: action 0 left out: 48 frame(s) larger than a picture may be "
-                        "(8192 x 8192 pixels; the largest is 16000 x 30000)\n"});
-    r = Cli({"export-all", "Anims", m_Scratch.File("huge-all")}, huge);
-    ExpectParts(r.err, {"tessaly: anims-0001.png: its frames do not fit in one picture"});
-}
-
-// A text file of the client that is a FIFO is named as refused, never waited on nor passed over.
-// A picture whose record holds together but whose bytes do not is damaged: export says so, and
-// export-all counts it damaged, not an empty slot, with no stray log line.
-TEST_F(ToolsTest, APictureWhoseDataIsDamagedInsideIsNamedDamaged) {
-    const std::string dir = Generate("undecodable");
-    std::vector<std::uint8_t> art = TempDir::ReadFile(dir + "/art.mul");
-    const std::vector<std::uint8_t> idx = TempDir::ReadFile(dir + "/artidx.mul");
-    // Item 6 claims 30000 x 30000 pixels, its rows far past its record; item 7 a width of 0.
-    const auto setSize = [&](std::uint32_t item, std::uint16_t width, std::uint16_t height) {
-        std::uint32_t offset = 0;
-        std::memcpy(&offset, idx.data() + std::size_t{kArtItemBase + item} * 12, 4);
-        const std::uint16_t size[2] = {width, height};
-        std::memcpy(art.data() + offset + 4, size, 4);
-    };
-    setSize(6, 30000, 30000);
-    setSize(7, 0, 44);
-    m_Scratch.Write("undecodable/art.mul", art);
-
-    const std::string png = m_Scratch.File("x.png");
-    for (const char* item : {"0x6", "0x7"}) {
-        Result r = Cli({"export", "item", item, png}, dir);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.err, std::string("tessaly-cli: item ") + item +
-                             " is damaged: its record or data does not hold together\n");
-    }
-    EXPECT_FALSE(std::filesystem::exists(png));
-    const std::string all = m_Scratch.File("items");
-    Result r = Cli({"export-all", "Items", all}, dir);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(Lines(r.err), 0) << r.err;
-    const QJsonArray damaged = Json(ReadText(all + "/manifest.json")).object()["damaged"].toArray();
-    EXPECT_EQ(damaged, (QJsonArray{6, 7}));
-}
-
-TEST_F(ToolsTest, TextFilesThatAreNotRegularAreNamed) {
-    const std::string dir = Generate("fifos");
-    for (const char* name : {"speech.mul", "unifont1.mul", "Cliloc.deu"}) {
-        std::filesystem::remove(dir + "/" + name);
-        ASSERT_EQ(mkfifo((dir + "/" + name).c_str(), 0600), 0);
-    }
-    const std::string refused = " is not a regular file\n";
-    Result r = Cli({"list", "Speech"}, dir);
-    EXPECT_TRUE(Contains(r.err, "tessaly-cli: speech.mul: " + dir + "/speech.mul" + refused));
-    r = Cli({"list", "UniFonts", "--json"}, dir);
-    EXPECT_TRUE(Contains(r.err, "tessaly-cli: unifont1.mul: " + dir + "/unifont1.mul" + refused));
-    EXPECT_EQ(Json(r.out)["rows"][1]["state"].toString(), "failed");
-    r = Cli({"cliloc", "500000", "--lang", "deu"}, dir);
-    EXPECT_TRUE(Contains(r.err, "tessaly-cli: Cliloc.deu: " + dir + "/Cliloc.deu" + refused));
-}
-
-TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCase) {
-    const std::string dir = Generate("cases");
+// A text file of the client is found by its whole name in any case; one that is a FIFO is named
+// as refused, never waited on nor passed over.
+TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCaseAndNamedWhenNotRegular) {
+    const std::string dir = Generate("texts");
     std::filesystem::copy_file(dir + "/Cliloc.enu", dir + "/CLILOC.ENU");
     ExpectRefused({"cliloc", "1", "--lang", "xx"}, "there is no Cliloc.xx (languages: deu, enu)",
                   dir);
@@ -1182,6 +1088,20 @@ TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCase) {
     // A copy kept beside a file is not the file.
     std::filesystem::rename(dir + "/speech.mul", dir + "/speech.mul.orig");
     EXPECT_EQ(Ok({"list", "Speech"}, dir), "");
+
+    // FIFOs in the text files' places.
+    for (const char* name : {"speech.mul", "unifont1.mul", "Cliloc.deu"}) {
+        std::filesystem::remove(dir + "/" + name);
+        ASSERT_EQ(mkfifo((dir + "/" + name).c_str(), 0600), 0);
+    }
+    const std::string refused = " is not a regular file\n";
+    ExpectParts(Cli({"list", "Speech"}, dir).err,
+                {"tessaly-cli: speech.mul: " + dir + "/speech.mul" + refused});
+    const Result r = Cli({"list", "UniFonts", "--json"}, dir);
+    ExpectParts(r.err, {"tessaly-cli: unifont1.mul: " + dir + "/unifont1.mul" + refused});
+    EXPECT_EQ(Json(r.out)["rows"][1]["state"].toString(), "failed");
+    ExpectParts(Cli({"cliloc", "500000", "--lang", "deu"}, dir).err,
+                {"tessaly-cli: Cliloc.deu: " + dir + "/Cliloc.deu" + refused});
 }
 
 // Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
@@ -1223,15 +1143,12 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     const std::string png = m_Scratch.File("x.png");
     m_Scratch.Write("a-file", {1});  // a file where a directory would go
     const std::string unreadable = m_Scratch.File("missing.pat");
+    // (No command, an unknown command or option, and "index 3 4 -1": the options' test.)
     const std::vector<std::vector<std::string>> mistakes = {
-        {},
-        {"bogus"},
-        {"files", "--bogus"},
         {"index", "3", "4"},
         {"index", "x", "4", "1"},
         {"index", "33", "4", "1"},
         {"index", "3", "4", "0x100000000"},
-        {"index", "3", "4", "-1"},
         {"tiledata", "thing", "1"},
         {"statics", "393216"},
         {"export", "picture", "1", png},
@@ -1271,30 +1188,26 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
         {"render-map", "0", png, "--region", "0,0,16,16,"},
     };
     for (const std::vector<std::string>& args : mistakes) {
-        Result r = Cli(args);
-        std::string shown =
-            args.empty() ? "(none)" : args[0] + (args.size() > 1 ? " " + args[1] : "");
-        EXPECT_EQ(r.status, 2) << shown;
-        EXPECT_EQ(r.out, "") << shown;
-        EXPECT_EQ(Lines(r.err), 1) << shown << ": " << r.err;
-        EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u) << shown;
+        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+        const Result r = Exits(2, args);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u);
     }
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
     EXPECT_FALSE(std::filesystem::exists("0.gif"));
     // A client directory that is not there.
-    Result r = Cli({"files"}, m_Scratch.File("nowhere"));
-    EXPECT_EQ(r.status, 2);
-    EXPECT_EQ(r.err, "tessaly-cli: '" + m_Scratch.File("nowhere") + "' is not a directory\n");
+    const std::string nowhere = m_Scratch.File("nowhere");
+    ExpectRefused({"files"}, "'" + nowhere + "' is not a directory", nowhere);
     // One that holds no client file: the command runs, and says so.
-    std::filesystem::create_directory(m_Scratch.File("empty"));
-    r = Cli({"list", "Items"}, m_Scratch.File("empty"));
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err,
-              "tessaly-cli: '" + m_Scratch.File("empty") + "' holds none of the client's files\n");
+    const std::string empty = m_Scratch.File("empty");
+    std::filesystem::create_directory(empty);
+    EXPECT_EQ(Exits(0, {"list", "Items"}, empty).err,
+              "tessaly-cli: '" + empty + "' holds none of the client's files\n");
     // A container alone, in any case, is a client's file: one that is not a container is
     // named as damaged, not listed as empty.
     std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
-    EXPECT_EQ(Cli({"list", "Items"}, m_Scratch.File("empty")).err,
+    EXPECT_EQ(Cli({"list", "Items"}, empty).err,
               "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
                   "' is damaged (container: shorter than its header): what cannot be read of it "
                   "is not listed\n");
@@ -1311,13 +1224,10 @@ TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     const std::string wrongSize = m_Scratch.Write("other-layout.mul", other.take());
     const std::string item = Ok({"--verdata", wrongSize, "tiledata", "item", "0x8"});
     EXPECT_EQ(item.rfind("item 0x0008\n", 0), 0u) << item;
-    EXPECT_TRUE(Contains(item,
-                         "\nPatch   the patch record of tile data group 512 holds 1000 "
-                         "bytes, not the 1188 of a group of this client's layout: not read"))
-        << item;
+    ExpectParts(item, {"\nPatch   the patch record of tile data group 512 holds 1000 bytes, not "
+                       "the 1188 of a group of this client's layout: not read"});
     // A sound plays to its end on the device (a silent one here).
-    EXPECT_TRUE(Contains(Ok({"play", "1"}), "played sound 1 'tone_440.wav' (0.2 sec) on "))
-        << "play";
+    ExpectParts(Ok({"play", "1"}), {"played sound 1 'tone_440.wav' (0.2 sec) on "});
     // A current client's Felucca, 7,168 tiles across, has blocks past the older map's.
     const std::string wide = m_Scratch.File("wide");
     std::filesystem::copy(ClientDir(), wide);
@@ -1325,13 +1235,10 @@ TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     EXPECT_EQ(Ok({"statics", "458751"}, wide), "block 0x6ffff (895, 511): 0 statics\n");
     // Statics that cannot be read are said; a map without its colours is not drawn.
     std::filesystem::resize_file(wide + "/statics0.mul", 0);
-    Result r = Cli({"render-map", "0", png}, wide);
-    EXPECT_EQ(r.status, 0);
-    EXPECT_TRUE(Contains(r.err, "Felucca: the statics of 413 blocks cannot be read")) << r.err;
+    ExpectParts(Exits(0, {"render-map", "0", png}, wide).err,
+                {"Felucca: the statics of 413 blocks cannot be read"});
     std::filesystem::remove(wide + "/radarcol.mul");
-    r = Cli({"render-map", "0", png}, wide);
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(Contains(r.err, "no radar colours")) << r.err;
+    ExpectParts(Exits(2, {"render-map", "0", png}, wide).err, {"no radar colours"});
 }
 
 // export --hue gives the pixels the item and animation pages copy with that hue: the robe with
@@ -1354,10 +1261,7 @@ TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
     for (Case& c : cases) {
         SCOPED_TRACE(c.args[0]);
         const std::string path = m_Scratch.File(c.args[0] + "-hued.png");
-        std::vector<std::string> args = {"export"};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        args.insert(args.end(), {path, "--hue", std::to_string(c.hue)});
-        Ok(args);
+        Ok(Words({{"export"}, c.args, {path, "--hue", std::to_string(c.hue)}}));
 
         c.entry->ReadIndex();
         CDataPage* page = test::ShowSheetPage(*c.entry, c.caption);
@@ -1408,10 +1312,7 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     CVerDataTable table;
     table.LoadBytes(bytes);
     ASSERT_EQ(table.GetCount(), 4);
-    IndexRecord added;
-    ASSERT_TRUE(table.FindRecord(kSlotSound, 700, added));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[added.m_dwOffset])),
-              "bruit \xE9.wav");
+    // (Sound 700's name: below, which it keeps when replaced.)
     IndexRecord item, gump, sound;
     ASSERT_TRUE(table.FindRecord(kSlotArt, kArtItemBase + 0x10, item));
     EXPECT_EQ(item.GetLength(), 0u);
@@ -1437,17 +1338,12 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
         {"--delete", "terrain", "3"},
     };
     for (const std::vector<std::string>& steps : failing) {
-        std::vector<std::string> args = {"patch", patch};
-        args.insert(args.end(), steps.begin(), steps.end());
-        Result r = Cli(args);
-        EXPECT_EQ(r.status, 2) << steps[1];
-        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        const std::string err = Exits(2, Words({{"patch", patch}, steps})).err;
+        EXPECT_EQ(Lines(err), 1) << err;
         EXPECT_EQ(TempDir::ReadFile(patch), saved);
     }
-    EXPECT_TRUE(
-        Contains(Cli({"patch", patch, "--replace", "sound", "7", png}).err, "no RIFF/WAVE"));
-    EXPECT_EQ(Cli({"patch", m_Scratch.File("none.mul"), "--replace", "item", "1", widePng}).status,
-              2);
+    ExpectParts(Cli({"patch", patch, "--replace", "sound", "7", png}).err, {"no RIFF/WAVE"});
+    Exits(2, {"patch", m_Scratch.File("none.mul"), "--replace", "item", "1", widePng});
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("none.mul")));
     // A ".pat" patch under another name is one all the same: refused, never written over.
     const std::string misnamed = m_Scratch.Write("edits.mul", PatFile());
@@ -1554,16 +1450,12 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     const std::string patch = m_Scratch.File("tiles.mul");
     Ok({"patch", patch, "--tiledata", "item", "0xE3C", "name=red crate", "flags=0x40", "weight=7",
         "--tiledata", "terrain", "3", "name=m\u00FCd", "--tiledata", "item", "0xE3D", "Height=9"});
-    const std::string crate = Ok({"--verdata", patch, "tiledata", "item", "0xE3C"});
-    EXPECT_TRUE(Contains(crate,
-                         "item 0x0e3c (patched)\nName    red crate\nFlags   0x00000040 "
-                         "6=BLOCK\n"))
-        << crate;
-    EXPECT_TRUE(Contains(crate, "Weight  7\n")) << crate;
+    ExpectParts(
+        Ok({"--verdata", patch, "tiledata", "item", "0xE3C"}),
+        {"item 0x0e3c (patched)\nName    red crate\nFlags   0x00000040 6=BLOCK\n", "Weight  7\n"});
     // A name is stored in Latin-1, one byte a character, and shown in UTF-8.
-    EXPECT_TRUE(
-        Contains(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), "Name   m\u00FCd\n"));
-    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "tiledata", "item", "0xE3D"}), "Height  9\n"));
+    ExpectParts(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), {"Name   m\u00FCd\n"});
+    ExpectParts(Ok({"--verdata", patch, "tiledata", "item", "0xE3D"}), {"Height  9\n"});
 
     const std::vector<std::uint8_t> saved = TempDir::ReadFile(patch);
     EXPECT_TRUE(Contains(std::string(saved.begin(), saved.end()),
@@ -1576,9 +1468,7 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
         {"name=\u65E5", kTileNameLatin1Message},
     };
     for (const auto& [word, message] : failing) {
-        Result r = Cli({"patch", patch, "--tiledata", "item", "1", word});
-        EXPECT_EQ(r.status, 2) << word;
-        EXPECT_TRUE(Contains(r.err, message)) << r.err;
+        ExpectParts(Exits(2, {"patch", patch, "--tiledata", "item", "1", word}).err, {message});
         EXPECT_EQ(TempDir::ReadFile(patch), saved);
     }
 
@@ -1607,22 +1497,15 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                          .Record(kPatchTypeHues, 3000, test::PatchFileBuilder::Bytes(88, 0xC0))
                          .Record(kPatchTypeStatics, 1, test::PatchFileBuilder::Bytes(7))
                          .Build());
-    const Result run = Cli({"--verdata", patch, "merge", out, "--replace", "--pat", pat});
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::string& merged = run.out;
+    const Result run = Exits(0, {"--verdata", patch, "merge", out, "--replace", "--pat", pat});
     // Records of other files are named: only hues and multis are merged from a ".pat" patch.
-    EXPECT_TRUE(Contains(run.err, "1 records of '" + pat + "' are of files other than hues"))
-        << run.err;
-    EXPECT_TRUE(Contains(merged,
-                         "hues: hues.mul (1 records merged; 1 hue(s) of the \".pat\" "
-                         "patch not merged, past the end of hues.mul or not 88 bytes: "
-                         "3000)\n"))
-        << merged;
-    EXPECT_TRUE(Contains(merged,
-                         "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
-                         "the \".pat\" patch not merged, numbered past any client's: "
-                         "4294967280)\n"))
-        << merged;
+    ExpectParts(run.err, {"1 records of '" + pat + "' are of files other than hues"});
+    ExpectParts(run.out, {"hues: hues.mul (1 records merged; 1 hue(s) of the \".pat\" "
+                          "patch not merged, past the end of hues.mul or not 88 bytes: "
+                          "3000)\n",
+                          "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
+                          "the \".pat\" patch not merged, numbered past any client's: "
+                          "4294967280)\n"});
     const std::vector<std::uint8_t> index = TempDir::ReadFile(out + "/multi.idx");
     ASSERT_GE(index.size(), 24u);
     const std::vector<std::uint8_t> multis = TempDir::ReadFile(out + "/multi.mul");
@@ -1637,21 +1520,17 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
         "statics.pat", test::PatchFileBuilder()
                            .Record(kPatchTypeStatics, 1, test::PatchFileBuilder::Bytes(7))
                            .Build());
-    const Result nothing =
-        Cli({"--verdata", empty, "merge", m_Scratch.File("none"), "--pat", statics});
-    EXPECT_EQ(nothing.status, 2);
-    EXPECT_TRUE(Contains(nothing.err, "patch 1 of files other than hues and multis"))
-        << nothing.err;
+    ExpectParts(
+        Exits(2, {"--verdata", empty, "merge", m_Scratch.File("none"), "--pat", statics}).err,
+        {"patch 1 of files other than hues and multis"});
     // A folder that holds the ".pat" patch is refused: replaced whole, it would take it along.
     std::filesystem::create_directory(m_Scratch.File("kept"));
     const std::string kept = m_Scratch.Write("kept/my.pat", TempDir::ReadFile(pat));
-    const Result refused =
-        Cli({"--verdata", patch, "merge", m_Scratch.File("kept"), "--replace", "--pat", kept});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_TRUE(Contains(refused.err, "the folder '" + m_Scratch.File("kept") +
-                                          "' holds the \".pat\" patch '" + kept +
-                                          "': choose a new folder\n"))
-        << refused.err;
+    ExpectParts(
+        Exits(2, {"--verdata", patch, "merge", m_Scratch.File("kept"), "--replace", "--pat", kept})
+            .err,
+        {"the folder '" + m_Scratch.File("kept") + "' holds the \".pat\" patch '" + kept +
+         "': choose a new folder\n"});
     EXPECT_EQ(TempDir::ReadFile(kept), TempDir::ReadFile(pat));
     // With every multi numbered past any client's, no multi file is written but they are named.
     const std::string far = m_Scratch.Write(
@@ -1669,19 +1548,16 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
 // bytes, which are there, so the merge takes them rather than losing the group.
 TEST_F(ToolsTest, MergeTakesTheUsedPartOfARecordLongerThanThePatchFile) {
     std::vector<std::uint8_t> patch = TempDir::ReadFile(ClientDir() + "/verdata.mul");
-    const std::uint32_t count = LoadLE32(patch.data());
-    for (std::uint32_t i = 0; i < count; ++i) {
+    for (std::uint32_t i = 0; i < LoadLE32(patch.data()); ++i) {
         if (LoadLE32(patch.data() + 4 + 20 * i) == kSlotHues) {
-            const std::uint32_t length = 100000;
-            std::memcpy(patch.data() + 4 + 20 * i + 12, &length, 4);
+            StoreLE32(patch.data() + 4 + 20 * i + 12, 100000);
         }
     }
     const std::string longer = m_Scratch.Write("longer.mul", patch);
     const std::string hue = Ok({"--verdata", longer, "hue", "8"});
-    EXPECT_TRUE(Contains(hue, "'Red 9 patched'")) << hue;
+    ExpectParts(hue, {"'Red 9 patched'"});
     const std::string out = m_Scratch.File("merged");
-    EXPECT_TRUE(
-        Contains(Ok({"--verdata", longer, "merge", out}), "hues: hues.mul (1 records merged)"));
+    ExpectParts(Ok({"--verdata", longer, "merge", out}), {"hues: hues.mul (1 records merged)"});
     const std::string merged = m_Scratch.File("client");
     std::filesystem::copy(ClientDir(), merged);
     std::filesystem::copy(out + "/hues.mul", merged + "/hues.mul",
@@ -1718,8 +1594,7 @@ TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
         "which Tessaly does not read: the list shows only those of "
         "'multi.mul'.\n";
     for (std::size_t i = 0; i + 1 < commands.size(); ++i) {
-        const Result r = Cli(commands[i], dir);
-        EXPECT_EQ(r.status, 0) << commands[i][0];
+        const Result r = Exits(0, commands[i], dir);
         EXPECT_EQ(r.err, note) << commands[i][0];
         if (i + 2 < commands.size()) {  // export-all names its folder
             EXPECT_EQ(r.out, before[i]) << commands[i][0];
@@ -1749,8 +1624,7 @@ TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
 // the command's error.
 TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
     const std::string dir = Generate("sparse", {"--hostile", "sparse-files"});
-    const Result r = Cli({"list", "Items"}, dir);
-    EXPECT_EQ(r.status, 0);
+    const Result r = Exits(0, {"list", "Items"}, dir);
     const std::string empty = m_Scratch.Write("empty.mul", {0, 0, 0, 0});
     EXPECT_EQ(r.out, Ok({"--verdata", empty, "list", "Items"}, dir));
     EXPECT_EQ(Lines(r.err), 1) << r.err;
@@ -1765,14 +1639,13 @@ TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
 TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::string fifo = m_Scratch.File("fifo.mul");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const Result r = Cli({"patch", fifo, "--delete", "item", "1"});
-    EXPECT_EQ(r.status, 2);
-    EXPECT_TRUE(Contains(r.err, "'" + fifo + "' is not a regular file")) << r.err;
+    ExpectParts(Exits(2, {"patch", fifo, "--delete", "item", "1"}).err,
+                {"'" + fifo + "' is not a regular file"});
     Cli({"--verdata", fifo, "list", "Items"});
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     for (const char* kind : {"item", "sound"}) {
-        const Result change = Cli({"patch", m_Scratch.File("p.mul"), "--replace", kind, "1", fifo});
-        EXPECT_TRUE(Contains(change.err, "cannot read '" + fifo + "'")) << change.err;
+        ExpectParts(Cli({"patch", m_Scratch.File("p.mul"), "--replace", kind, "1", fifo}).err,
+                    {"cannot read '" + fifo + "'"});
     }
     // A client file that is there but does not open is named with the reason, not as missing.
     const std::string client = m_Scratch.File("fifo-client");
@@ -1794,10 +1667,7 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"patch", art, "--delete", "item", "1"},
           std::vector<std::string>{"--verdata", art, "verdata"}}) {
-        const Result refused = Cli(args);
-        EXPECT_EQ(refused.status, 2);
-        EXPECT_EQ(refused.err, "tessaly-cli: '" + art +
-                                   "' is one of the client's data files, not a patch file\n");
+        ExpectRefused(args, "'" + art + "' is one of the client's data files, not a patch file");
     }
     EXPECT_EQ(TempDir::ReadFile(art), bytes);
     // Nor is a ".pat" patch read as one of the client's format.
@@ -1805,10 +1675,8 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
         "hues.pat", test::PatchFileBuilder()
                         .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
                         .Build());
-    const Result refused = Cli({"--verdata", pat, "verdata"});
-    EXPECT_EQ(refused.status, 2);
-    EXPECT_EQ(refused.err, "tessaly-cli: '" + pat +
-                               "' is a \".pat\" patch, not a patch file of the client's format\n");
+    ExpectRefused({"--verdata", pat, "verdata"},
+                  "'" + pat + "' is a \".pat\" patch, not a patch file of the client's format");
 }
 
 }  // namespace
