@@ -46,8 +46,6 @@ protected:
 };
 
 TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
-    QString status;
-    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListThumbs* grid = ShowGrid(kCategoryHues);
     const int count = static_cast<int>(grid->GetShownRows().size());
     const int columns = grid->GetColumnCount();
@@ -59,7 +57,7 @@ TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
 
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(columns + 1));
     EXPECT_EQ(grid->GetSelected(), Row(columns + 1));
-    EXPECT_EQ(status, QString::asprintf("Select Hues 0%x=%d", columns + 1, columns + 1));
+    EXPECT_EQ(m_Status, QString::asprintf("Select Hues 0%x=%d", columns + 1, columns + 1));
     const auto press = [&](Qt::Key key) {
         QTest::keyClick(grid, key);
         return grid->GetSelectedPosition();
@@ -83,7 +81,6 @@ TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       QPoint(grid->viewport()->width() - 2, grid->viewport()->height() - 2));
     EXPECT_EQ(grid->GetSelectedPosition(), count - 1);
-    DataAppState().m_SetMessageText = nullptr;
 }
 
 TEST_F(GridTest, TheSelectedCellTakesDoubleClickEnterAndTheContextMenu) {
@@ -243,8 +240,6 @@ std::vector<std::uint32_t> Indexes(const std::vector<CDataDef*>& rows) {
 }
 
 TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
-    QString status;
-    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListCtrl* list = Show(kCategoryItems);
     const int all = list->GetModel()->rowCount();
     const std::vector<std::uint32_t> wooden = RowsContaining(*list->GetModel(), "wooden");
@@ -254,7 +249,7 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     ASSERT_EQ(std::count(crates.begin(), crates.end(), wooden[1]), 0);
     ASSERT_TRUE(list->SelectIndex(wooden[1]));
     const QString named = QString::asprintf("Select Items 0%x=%d", wooden[1], wooden[1]);
-    EXPECT_EQ(status, named);
+    EXPECT_EQ(m_Status, named);
 
     list->SetFilterText("WOODEN");
     // Typing goes on: nothing changes before the pause.
@@ -266,7 +261,7 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     // The selected row is still shown: it stays selected, and the status pane names it.
     ASSERT_NE(list->GetSelected(), nullptr);
     EXPECT_EQ(list->GetSelected()->GetIndex(), wooden[1]);
-    EXPECT_EQ(status, named);
+    EXPECT_EQ(m_Status, named);
     // The index column is text too; a sorted list stays sorted.
     list->OnColumnClick(0);
     list->OnColumnClick(0);
@@ -278,7 +273,7 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     EXPECT_EQ(shown, crates);
     // The filter hid the selected row: nothing is selected, and the pane names no entry.
     EXPECT_EQ(list->GetSelected(), nullptr);
-    EXPECT_EQ(status, "");
+    EXPECT_EQ(m_Status, "");
     list->SetFilterText("");
     EXPECT_FALSE(list->GetFilter().IsBusy());
     EXPECT_EQ(list->GetModel()->rowCount(), all);
@@ -296,12 +291,12 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     grid->FillList();
     grid->GetFilter().Finish();
     EXPECT_EQ(Indexes(grid->GetShownRows()), wooden);
-    status = QStringLiteral("stale");
+    m_Status = QStringLiteral("stale");
     grid->SetFilterText("no such text");
     grid->GetFilter().Finish();
     EXPECT_TRUE(grid->GetShownRows().empty());
     EXPECT_EQ(grid->GetSelected(), nullptr);
-    EXPECT_EQ(status, "");
+    EXPECT_EQ(m_Status, "");
     EXPECT_FALSE(grid->SelectIndex(wooden[0]));
 }
 

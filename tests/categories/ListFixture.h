@@ -1,6 +1,7 @@
 #pragma once
 // A text list over the sample client and its "verdata.mul" records, shown in a parent widget
-// without a view: the fixture of the suites that drive category lists.
+// without a view, with the status pane's text kept: the fixture of the suites that drive category
+// lists.
 
 #include "CDataAppState.h"
 #include "CDataListCtrl.h"
@@ -32,6 +33,7 @@ protected:
             m_Host.m_Records[i] = new CDataVerData(TheVerDataTable().ElementAt(i));
         }
         m_Parent.resize(640, 400);
+        DataAppState().m_SetMessageText = [this](const QString& text) { m_Status = text; };
     }
     void TearDown() override {
         m_pList.reset();
@@ -62,6 +64,7 @@ protected:
     ListHost m_Host;
     QWidget m_Parent;
     std::unique_ptr<CDataListCtrl> m_pList;
+    QString m_Status;  // the status pane's last text
 };
 
 }  // namespace tessaly::test

@@ -39,18 +39,18 @@ protected:
     }
 };
 
-TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
+TEST_F(ListTest, VerDataListsEveryRecordSortsOnHeaderClicksAndOpensOnDoubleClick) {
     CDataListCtrl* list = Show(kCategoryVerData);
-    QAbstractItemModelTester tester(list->GetModel(),
-                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    CDataListModel* model = list->GetModel();
+    QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     ASSERT_GT(m_Host.m_Records.GetCount(), 5);
-    ASSERT_EQ(list->GetModel()->rowCount(), m_Host.m_Records.GetCount());
-    EXPECT_EQ(list->GetModel()->columnCount(), 7);
-    EXPECT_EQ(list->GetModel()->headerData(0, Qt::Horizontal).toString(), "Index");
-    EXPECT_EQ(list->GetModel()->headerData(1, Qt::Horizontal).toString(), "C");
-    EXPECT_EQ(list->GetModel()->headerData(6, Qt::Horizontal).toString(), "More");
-    for (int row = 0; row < list->GetModel()->rowCount(); ++row) {
-        auto* record = dynamic_cast<CDataVerData*>(list->GetModel()->GetEntry(row));
+    ASSERT_EQ(model->rowCount(), m_Host.m_Records.GetCount());
+    EXPECT_EQ(model->columnCount(), 7);
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Index");
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "C");
+    EXPECT_EQ(model->headerData(6, Qt::Horizontal).toString(), "More");
+    for (int row = 0; row < model->rowCount(); ++row) {
+        auto* record = dynamic_cast<CDataVerData*>(model->GetEntry(row));
         ASSERT_NE(record, nullptr);
         // The record's key, no change mark (a record is no patched entry itself), then the
         // fields of its list text (VerDataEntry.ListTextsAndFileNames guards their texts).
@@ -67,7 +67,50 @@ TEST_F(ListTest, VerDataListsEveryRecordWithItsTexts) {
     // Unused slots change nothing here.
     m_Host.m_bShowUnused = 1;
     list->FillList();
-    EXPECT_EQ(list->GetModel()->rowCount(), m_Host.m_Records.GetCount());
+    EXPECT_EQ(model->rowCount(), m_Host.m_Records.GetCount());
+
+    // Header clicks sort both ways and mark the column.
+    // "Block" (column 3) is numeric: read as hexadecimal.
+    list->OnColumnClick(3);
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
+    auto block = [&](int row) { return ReadHex(Cell(row, 3).toStdString()); };
+    ExpectOrdered(block, true);
+    list->OnColumnClick(3);
+    EXPECT_FALSE(list->IsAscending());
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
+    ExpectOrdered(block, false);
+    // "File" is text, case-insensitive.
+    list->OnColumnClick(2);
+    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block");
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File V");
+    ExpectOrdered([&](int r) { return Cell(r, 2).toLower(); }, true);
+    list->OnColumnClick(0);
+    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File");
+    list->OnColumnClick(0);
+    ExpectOrdered([&](int r) { return Cell(r, 0).toUInt(nullptr, 16); }, false);
+    // A click through the real header does the same.
+    QHeaderView* header = list->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(5) + header->sectionSize(5) / 2,
+                             header->height() / 2));
+    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), "Len V");
+
+    // A double click opens the entry of the row.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
+    QPoint at = list->visualRect(model->index(1, 2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
+    CDataProps* sheet = DataAppState().m_Sheets[0];
+    CDataDef* entry = model->GetEntry(1);
+    EXPECT_EQ(sheet->GetEntry(), entry);
+    EXPECT_EQ(sheet->windowTitle(), QString::asprintf("VerData - 0%x", entry->GetIndex()));
+    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_GE(sheet->GetPageCount(), 1);
+    EXPECT_EQ(sheet->GetPage(0)->windowTitle(), "VerData");
+    // The same entry again only focuses its sheet.
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
 }
 
 TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
@@ -76,7 +119,6 @@ TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
     ASSERT_GT(valid, 10);
     ASSERT_LT(valid, 16384);
     int crate = RowOfIndex(0x0E3C);
-    ASSERT_GE(crate, 0);
     EXPECT_EQ(Cell(crate, 0), "0e3c");
     EXPECT_EQ(Cell(crate, 1), "*");
     EXPECT_EQ(Cell(0, 1), list->GetModel()->GetEntry(0)->GetIndex() == 0x0E3C ? "*" : " ");
@@ -182,35 +224,6 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
     view.GetModel()->SetRows({});
 }
 
-TEST_F(ListTest, HeaderClicksSortBothWaysAndMarkTheColumn) {
-    CDataListCtrl* list = Show(kCategoryVerData);
-    QAbstractItemModel* model = list->GetModel();
-    // "Block" (column 3) is numeric: read as hexadecimal.
-    list->OnColumnClick(3);
-    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
-    auto block = [&](int row) { return ReadHex(Cell(row, 3).toStdString()); };
-    ExpectOrdered(block, true);
-    list->OnColumnClick(3);
-    EXPECT_FALSE(list->IsAscending());
-    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block V");
-    ExpectOrdered(block, false);
-    // "File" is text, case-insensitive.
-    list->OnColumnClick(2);
-    EXPECT_EQ(model->headerData(3, Qt::Horizontal).toString(), "Block");
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File V");
-    ExpectOrdered([&](int r) { return Cell(r, 2).toLower(); }, true);
-    list->OnColumnClick(0);
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "File");
-    list->OnColumnClick(0);
-    ExpectOrdered([&](int r) { return Cell(r, 0).toUInt(nullptr, 16); }, false);
-    // A click through the real header does the same.
-    QHeaderView* header = list->horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(5) + header->sectionSize(5) / 2,
-                             header->height() / 2));
-    EXPECT_EQ(model->headerData(5, Qt::Horizontal).toString(), "Len V");
-}
-
 std::vector<std::pair<QString, bool>> Items(QMenu& menu) {
     std::vector<std::pair<QString, bool>> out;
     for (QAction* a : menu.actions()) {
@@ -263,32 +276,11 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
     EXPECT_EQ(hue->actions()[1]->toolTip(), kNothingToCopy);
 }
 
-TEST_F(ListTest, DoubleClickOpensTheSelectedEntry) {
-    CDataListCtrl* list = Show(kCategoryVerData);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
-    QPoint at = list->visualRect(list->GetModel()->index(1, 2)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
-    CDataProps* sheet = DataAppState().m_Sheets[0];
-    CDataDef* entry = list->GetModel()->GetEntry(1);
-    EXPECT_EQ(sheet->GetEntry(), entry);
-    EXPECT_EQ(sheet->windowTitle(), QString::asprintf("VerData - 0%x", entry->GetIndex()));
-    EXPECT_TRUE(sheet->isVisible());
-    ASSERT_GE(sheet->GetPageCount(), 1);
-    EXPECT_EQ(sheet->GetPage(0)->windowTitle(), "VerData");
-    // The same entry again only focuses its sheet.
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
-}
-
 TEST_F(ListTest, SelectionShowsInTheStatusPaneTheCurrentSheetFollowsAndTheListClosesItsSheets) {
-    QString status;
-    DataAppState().m_SetMessageText = [&](const QString& text) { status = text; };
     CDataListCtrl* list = Show(kCategoryItems);
     int crate = RowOfIndex(0x0E3C);
     list->SelectPosition(crate);
-    EXPECT_EQ(status, "Select Items 0e3c=3644");
+    EXPECT_EQ(m_Status, "Select Items 0e3c=3644");
 
     ASSERT_TRUE(list->OnCommand(ids::ID_LIST_DBLCLK));
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
@@ -298,7 +290,6 @@ TEST_F(ListTest, SelectionShowsInTheStatusPaneTheCurrentSheetFollowsAndTheListCl
     list->SelectPosition(crate - 1);
     EXPECT_EQ(sheet->GetEntry(), list->GetModel()->GetEntry(crate - 1));
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
-    DataAppState().m_SetMessageText = nullptr;
 
     // Destroying the list closes the sheets of its entries, the current one among them.
     sheet->OnCommand(ids::ID_SHEET_TACK);

@@ -24,16 +24,31 @@ namespace tessaly {
 namespace {
 
 // The sample client with its patch table and scripted dialogs; the sheets closed after each test.
-using MapViewTest = test::SampleSheetTest;
+class MapViewTest : public test::SampleSheetTest {
+protected:
+    // Shows the view, 400 x 300, on the facet at a zoom step (8: 8 pixels per tile); false when
+    // the facet does not open.
+    static bool Open(CMapView& view, int facet, int zoom = 8) {
+        view.resize(400, 300);
+        view.show();
+        const bool opened = view.SetFacet(facet);
+        view.SetZoom(zoom);
+        return opened;
+    }
+    // "Go to" answered with the coordinates.
+    void GoTo(CMapView& view, const std::string& where) {
+        m_Ui.m_Texts.push_back(where);
+        view.OnGoTo();
+    }
+    static void ExpectStatusHas(const CMapView& view, const QString& text) {
+        EXPECT_TRUE(view.StatusText().contains(text)) << view.StatusText().toStdString();
+    }
+};
 
 TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     CMapView view;
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(view.SetFacet(0));
-    view.SetZoom(8);  // 8 pixels per tile
-    m_Ui.m_Texts.push_back("20,100");
-    view.OnGoTo();
+    ASSERT_TRUE(Open(view, 0));
+    GoTo(view, "20,100");
     QWidget* canvas = view.Canvas();
     const QPoint middle(canvas->width() / 2, canvas->height() / 2);
     using Tile = std::pair<std::uint32_t, std::uint32_t>;
@@ -45,10 +60,9 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     const std::size_t at = (2u * 512 + 12) * 196 + 4 + (4 * 8 + 4) * 3;
     ASSERT_GT(map.size(), at + 2);
     QTest::mouseMove(canvas, middle);
-    EXPECT_TRUE(view.StatusText().contains(
-        QString::asprintf("x 20, y 100  altitude %d  terrain %04xh",
-                          static_cast<std::int8_t>(map[at + 2]), map[at] | map[at + 1] << 8)))
-        << view.StatusText().toStdString();
+    ExpectStatusHas(
+        view, QString::asprintf("x 20, y 100  altitude %d  terrain %04xh",
+                                static_cast<std::int8_t>(map[at + 2]), map[at] | map[at + 1] << 8));
     // On a scaled screen the pointer lies between pixels: the last pixel of a tile names it
     // all the way to its right edge.
     int last = 0;
@@ -59,21 +73,18 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     QMouseEvent move(QEvent::MouseMove, inside, canvas->mapToGlobal(inside), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(canvas, &move);
-    EXPECT_TRUE(view.StatusText().contains("x 20, y 100 ")) << view.StatusText().toStdString();
+    ExpectStatusHas(view, "x 20, y 100 ");
     // Block 6 comes from the difference file (its later entry): water at -5.
-    m_Ui.m_Texts.push_back("3, 50");
-    view.OnGoTo();
-    EXPECT_TRUE(view.StatusText().contains("x 3, y 50  altitude -5  terrain 00a8h"))
-        << view.StatusText().toStdString();
-    EXPECT_TRUE(view.StatusText().contains("changed"));
+    GoTo(view, "3, 50");
+    ExpectStatusHas(view, "x 3, y 50  altitude -5  terrain 00a8h");
+    ExpectStatusHas(view, "changed");
     // Zoomed out, a pixel shows the top-left tile of its square; outside the facet, none.
     view.SetZoom(0);
     const auto far = view.TileAt(middle);
     ASSERT_TRUE(far.has_value());
     EXPECT_EQ(far->first % 32, 0u);
     EXPECT_EQ(view.TileAt(QPoint(canvas->width() - 1, 0)), std::nullopt);
-    m_Ui.m_Texts.push_back("40,5");  // the sample Felucca is 32 tiles wide
-    view.OnGoTo();
+    GoTo(view, "40,5");  // the sample Felucca is 32 tiles wide
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
 }
 
@@ -82,9 +93,7 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
 // applied), at 1:1, zoomed in and zoomed out.
 TEST_F(MapViewTest, CanvasPixelsShowTheCellsUnderThem) {
     CMapView view;
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(view.SetFacet(0));
+    ASSERT_TRUE(Open(view, 0, 5));
     CFacet facet;
     ASSERT_TRUE(facet.Open(TheClientFiles(), 0));
     CRadarTable colours;
@@ -123,10 +132,7 @@ TEST_F(MapViewTest, CanvasPixelsShowTheCellsUnderThem) {
 // turns it to rock at altitude 20.
 TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
     CMapView view;
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(view.SetFacet(2));
-    view.SetZoom(8);
+    ASSERT_TRUE(Open(view, 2));
     QWidget* canvas = view.Canvas();
     const QPoint middle(canvas->width() / 2, canvas->height() / 2);
     // The newest sheet of an entry of the kind asked for, and its first page.
@@ -145,8 +151,7 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
         return QString::asprintf("(%d,%d)\t%d\t%04xh", x, y, z, tile);
     };
 
-    m_Ui.m_Texts.push_back("5,12");
-    view.OnGoTo();
+    GoTo(view, "5,12");
     QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
     CDataPage* map = page(static_cast<CDataDefMap*>(nullptr));
     CDataPage* statics = page(static_cast<CDataDefStatics*>(nullptr));
@@ -168,8 +173,7 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
     EXPECT_EQ(ids::FindControl<QListWidget>(statics, ids::IDC_STATICS_LIST)->count(),
               static_cast<int>(LoadLE32(index.data() + IndexRecord::kSize + 4) / 7));
 
-    m_Ui.m_Texts.push_back("5,3");
-    view.OnGoTo();
+    GoTo(view, "5,3");
     QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
     map = page(static_cast<CDataDefMap*>(nullptr));
     ASSERT_NE(map, nullptr);
@@ -181,8 +185,7 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
     // Sheets still open keep their entries however many blocks are opened after them.
     const std::vector<CDataProps*> open = DataAppState().m_Sheets;
     for (int block = 2; block < 12; ++block) {
-        m_Ui.m_Texts.push_back(std::to_string(block * 8 + 3) + ",3");
-        view.OnGoTo();
+        GoTo(view, std::to_string(block * 8 + 3) + ",3");
         QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
     }
     for (CDataProps* sheet : open) {
@@ -235,19 +238,12 @@ TEST_F(MapViewTest, TilesWithoutAReadableBlockAreNamedSo) {
     std::filesystem::resize_file(map, (blocks - 8) * 196);
     test::UseClient(client.Path());
     CMapView view;
-    view.resize(400, 300);
-    view.show();
-    ASSERT_TRUE(view.SetFacet(0));
-    view.SetZoom(8);
+    ASSERT_TRUE(Open(view, 0));
     const std::uint64_t x = (blocks / 512 - 1) * 8 + 1;
-    m_Ui.m_Texts.push_back(std::to_string(x) + ",4090");
-    view.OnGoTo();
-    EXPECT_TRUE(view.StatusText().contains(QString("x %1, y 4090  no map block").arg(x)))
-        << view.StatusText().toStdString();
-    m_Ui.m_Texts.push_back(std::to_string(x) + ",4000");
-    view.OnGoTo();
-    EXPECT_TRUE(view.StatusText().contains(QString("x %1, y 4000  altitude").arg(x)))
-        << view.StatusText().toStdString();
+    GoTo(view, std::to_string(x) + ",4090");
+    ExpectStatusHas(view, QString("x %1, y 4090  no map block").arg(x));
+    GoTo(view, std::to_string(x) + ",4000");
+    ExpectStatusHas(view, QString("x %1, y 4000  altitude").arg(x));
 }
 
 }  // namespace

@@ -33,13 +33,7 @@ using test::TempDir;
 
 MultiComponent At(std::uint16_t item, std::int16_t x, std::int16_t y, std::int16_t z,
                   std::uint32_t flags = 1) {
-    MultiComponent c;
-    c.m_wItem = item;
-    c.m_nX = x;
-    c.m_nY = y;
-    c.m_nZ = z;
-    c.m_dwFlags = flags;
-    return c;
+    return {item, x, y, z, flags};
 }
 
 class MultiPageTest : public test::SampleSheetTest {
@@ -78,13 +72,9 @@ protected:
 
 TEST_F(MultiPageTest, ListTextsAndComponentLines) {
     EXPECT_EQ(CDataDefMulti(0).GetListText(), "unused");  // no index record read
-    CDataDefMulti boat(0), house(0x64), none(5);
-    for (CDataDefMulti* m : {&boat, &house, &none}) {
-        m->ReadIndex();
-    }
-    EXPECT_EQ(boat.GetListText(), "40");
-    EXPECT_EQ(house.GetListText(), "74");
-    EXPECT_EQ(none.GetListText(), "unused");
+    EXPECT_EQ(Entry(kCategoryMultis, 0)->GetListText(), "40");
+    EXPECT_EQ(Entry(kCategoryMultis, 0x64)->GetListText(), "74");
+    EXPECT_EQ(Entry(kCategoryMultis, 5)->GetListText(), "unused");
 
     EXPECT_EQ(MultiComponentLine(At(0x0821, 1, 2, 3)), "00821 \t(1,2,3) \t1 \t(wooden fence)");
     // Without tile data: no name, and no tab before it.
@@ -256,10 +246,9 @@ TEST_F(MultiPageTest, TileItemFillsARectangleRowByRowWithItemsInTurn) {
 }
 
 TEST_F(MultiPageTest, ImportAppendsTheLinesOfASixVersionFileAndRefusesAnythingElse) {
-    TempDir dir;
     auto importFile = [&](const std::string& name, const std::string& text) {
-        std::ofstream(dir.File(name), std::ios::binary) << text;
-        m_Ui.m_Files.push_back(dir.File(name));
+        std::ofstream(m_Dir.File(name), std::ios::binary) << text;
+        m_Ui.m_Files.push_back(m_Dir.File(name));
     };
     CDataPageMultiDraw* page = ShowComponents({At(0x0495, 0, 0, 0)});
     ASSERT_NE(page, nullptr);
@@ -320,9 +309,7 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     ASSERT_EQ(GetMultiRecordSize(TheClientFiles()), MultiComponent::kWideSize);
 
     // Past the table's 5,120: the house again, 74 components of 16 bytes each.
-    CDataDefMulti far(0x1A50);
-    far.ReadIndex();
-    EXPECT_EQ(far.GetListText(), "74");
+    EXPECT_EQ(Entry(kCategoryMultis, 0x1A50)->GetListText(), "74");
     CDataPageMultiDraw* page = Show(0x1A50);
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->m_pModel->rowCount(), 74);
