@@ -62,8 +62,9 @@ TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
 }
 
 // Messages hold names read from files: shown as plain text, never as markup; the answer is the
-// button pressed.
-TEST(ShellDialogsTest, MessageBoxesShowTheirTextAsItStands) {
+// button pressed. A name typed without a suffix gets the chosen type's before the overwrite
+// question is asked.
+TEST(ShellDialogsTest, MessageBoxesShowTheirTextAsItStandsAndSaveDialogsAddTheTypesSuffix) {
     test::TestApp();
     CShellDialogs dialogs;
     const std::string text = "The tile '<b>wall</b>' &amp; more";
@@ -79,12 +80,8 @@ TEST(ShellDialogsTest, MessageBoxesShowTheirTextAsItStands) {
     EXPECT_EQ(dialogs.AskYesNoCancel(text, std::string()), CShellUi::Answer::No);
     EXPECT_EQ(shown.toStdString(), text);
     EXPECT_EQ(format, Qt::PlainText);
-}
 
-// A name typed without a suffix gets the chosen type's before the overwrite question is asked.
-TEST(ShellDialogsTest, SaveDialogsAddTheChosenTypesSuffix) {
-    test::TestApp();
-    CShellDialogs dialogs;
+    // Save dialogs: the suffix follows the chosen type.
     QStringList suffixes;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());

@@ -43,7 +43,7 @@ protected:
     // once, before the first device opens).
     static void SetUpTestSuite() {
         s_dir = std::make_unique<test::TempDir>();
-        s_rendered = test::RenderDevicesToWaveFile(*s_dir);
+        test::RenderDevicesToWaveFile(*s_dir);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
@@ -84,11 +84,10 @@ protected:
         }
     }
     static inline std::unique_ptr<test::TempDir> s_dir;
-    static inline std::filesystem::path s_rendered;
 };
 
-TEST_F(SoundSkillTest, SoundsListWithNameAndDuration) {
-    Show(kCategorySounds);
+TEST_F(SoundSkillTest, SoundsListWithNameAndDurationAndPlayOnDoubleClickOrFromTheMenu) {
+    CDataListCtrl* list = Show(kCategorySounds);
     EXPECT_EQ(Row(1), " \ttone_440.wav\t0.2 sec");
     EXPECT_EQ(Row(4), " \tone_second.wav\t1.0 sec");  // 32 + 44100 bytes
     EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");       // a name and no samples
@@ -100,24 +99,9 @@ TEST_F(SoundSkillTest, SoundsListWithNameAndDuration) {
     EXPECT_EQ(RowOfIndex(0), -1);
     EXPECT_EQ(RowOfIndex(6), -1);
 
-    m_Host.m_bShowUnused = 1;
-    m_pList->FillList();
-    EXPECT_EQ(m_pList->GetModel()->rowCount(), 0x300);
-    EXPECT_EQ(Row(0), " \tunused\t");
-    EXPECT_EQ(Row(6), " \tunused\t");
-
-    // Without the patch file's records the base sound shows.
-    m_Host.m_bShowUnused = 0;
-    m_Host.m_bShowVerData = 0;
-    Show(kCategorySounds);
-    EXPECT_EQ(Row(11), " \tdoor_open.wav\t0.3 sec");
-}
-
-// Double-click and "Play" from the context menu play the sound (the device's rendering of the
-// samples and overlapping sounds are the sound layer's; playing without a device is the page's
-// case below).
-TEST_F(SoundSkillTest, DoubleClickAndTheMenusPlayPlayTheSound) {
-    CDataListCtrl* list = Show(kCategorySounds);
+    // A double click and "Play" from the context menu play the sound (the device's rendering of
+    // the samples and overlapping sounds are the sound layer's; playing without a device is the
+    // page's case below).
     OpenOutput();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
     const QPoint at = list->visualRect(list->GetModel()->index(RowOfIndex(1), 2)).center();
@@ -140,6 +124,19 @@ TEST_F(SoundSkillTest, DoubleClickAndTheMenusPlayPlayTheSound) {
     EXPECT_EQ(play->data().toInt(), ids::ID_PLAY);
     play->trigger();
     EXPECT_EQ(test::PlayingCount(TheSounds()), 1);
+
+    // Unused slots list without name or duration.
+    m_Host.m_bShowUnused = 1;
+    m_pList->FillList();
+    EXPECT_EQ(m_pList->GetModel()->rowCount(), 0x300);
+    EXPECT_EQ(Row(0), " \tunused\t");
+    EXPECT_EQ(Row(6), " \tunused\t");
+
+    // Without the patch file's records the base sound shows.
+    m_Host.m_bShowUnused = 0;
+    m_Host.m_bShowVerData = 0;
+    Show(kCategorySounds);
+    EXPECT_EQ(Row(11), " \tdoor_open.wav\t0.3 sec");
 }
 
 TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoDevice) {
@@ -147,11 +144,9 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
     DataAppState().m_SetMessageText = [&](const QString& text) { told << text; };
     CDataDefSound sound(4);
     ASSERT_TRUE(sound.ReadIndex());
-    CDataProps* sheet = OpenProperties(sound);
-    ASSERT_NE(sheet, nullptr);
-    ASSERT_EQ(sheet->GetPageCount(), 1);
-    auto* page = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
+    auto* page = test::ShowSheetPage<CDataPageSound>(sound);
     ASSERT_NE(page, nullptr);
+    EXPECT_EQ(DataAppState().m_Sheets.back()->GetPageCount(), 1);
     EXPECT_EQ(page->windowTitle(), "Sound");
     EXPECT_EQ(page->m_pName->text(), "one_second.wav");
     EXPECT_TRUE(page->m_pName->isReadOnly());
@@ -183,9 +178,7 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
     // A sound without samples: its name, no waveform, nothing to play.
     CDataDefSound empty(5);
     ASSERT_TRUE(empty.ReadIndex());
-    sheet = OpenProperties(empty);
-    ASSERT_NE(sheet, nullptr);
-    page = dynamic_cast<CDataPageSound*>(sheet->GetPage(0));
+    page = test::ShowSheetPage<CDataPageSound>(empty);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->m_pName->text(), "empty.wav");
     EXPECT_EQ(page->m_pDuration->text(), "0.0 sec (0 bytes of samples)");
@@ -221,7 +214,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     EXPECT_TRUE(log.m_Lines.empty());
 }
 
-TEST_F(SoundSkillTest, SkillsListWithButtonMarkAndThePatchedSkill) {
+TEST_F(SoundSkillTest, SkillsListAndShowTheirButtonMarkAndThePatchedSkill) {
     Show(kCategorySkills);
     EXPECT_EQ(Row(0), " \t \tAlchemy");
     EXPECT_EQ(Row(1), " \tO\tAnatomy");
@@ -230,6 +223,44 @@ TEST_F(SoundSkillTest, SkillsListWithButtonMarkAndThePatchedSkill) {
     EXPECT_EQ(Row(6), "*\tO\tBegging (patched)");
     EXPECT_EQ(RowOfIndex(20), -1);  // zero-length record
     EXPECT_EQ(m_pList->GetModel()->rowCount(), 24);
+
+    // The pages show the base and the patched skill.
+    for (std::uint32_t index : {1u, 6u}) {
+        SCOPED_TRACE(index);
+        CDataDef* skill = m_pList->GetModel()->GetEntry(RowOfIndex(index));
+        CDataProps* sheet = OpenProperties(*skill);
+        ASSERT_NE(sheet, nullptr);
+        ASSERT_EQ(sheet->GetPageCount(), 2);
+        auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->windowTitle(), "Skill");
+        ASSERT_EQ(page->GetEntry(), skill);
+        EXPECT_TRUE(page->m_pHasButton->isChecked());
+        EXPECT_EQ(page->m_pHasButton->text(), "Skill Has Button");
+        EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
+        // Skills are not written: shown in fields that cannot be edited.
+        EXPECT_TRUE(page->m_pName->isReadOnly());
+        EXPECT_FALSE(page->m_pHasButton->isEnabled());
+        EXPECT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
+        sheet->SetActivePage(1);
+        EXPECT_EQ(sheet->GetActiveIndex(), 1);
+        DataAppState().DestroyAllSheets();
+    }
+    // Opened from its patch record, the skill shows the patched record too.
+    for (CDataVerData* record : m_Host.m_Records) {
+        if (record->GetRecord()->m_dwFileId == kSlotSkills) {
+            CDataProps* sheet = OpenProperties(*record);
+            ASSERT_NE(sheet, nullptr);
+            ASSERT_EQ(sheet->GetPageCount(), 3);
+            sheet->SetActivePage(1);
+            auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(1));
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(page->m_pName->text(), "Begging (patched)");
+        }
+    }
+    // The page refuses an entry that is no skill.
+    CDataPageSkill lone;
+    EXPECT_EQ(lone.LoadData(), 1);
 
     // Without base entries the patched skill still lists, alone.
     m_Host.m_bShowMulFiles = 0;
@@ -268,46 +299,6 @@ TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
         0, static_cast<std::uint32_t>(TheClientFiles().GetFile(kSlotSkills).GetLength()), 0, 0};
     ASSERT_TRUE(entry.ReadSkill(whole));
     EXPECT_EQ(entry.m_sName, "Alchemy");  // record 0 starts the file and ends in a zero
-}
-
-TEST_F(SoundSkillTest, SkillPagesShowTheBaseAndThePatchedSkill) {
-    Show(kCategorySkills);
-    for (std::uint32_t index : {1u, 6u}) {
-        SCOPED_TRACE(index);
-        CDataDef* skill = m_pList->GetModel()->GetEntry(RowOfIndex(index));
-        CDataProps* sheet = OpenProperties(*skill);
-        ASSERT_NE(sheet, nullptr);
-        ASSERT_EQ(sheet->GetPageCount(), 2);
-        auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->windowTitle(), "Skill");
-        ASSERT_EQ(page->GetEntry(), skill);
-        EXPECT_TRUE(page->m_pHasButton->isChecked());
-        EXPECT_EQ(page->m_pHasButton->text(), "Skill Has Button");
-        EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
-        // Skills are not written: shown in fields that cannot be edited.
-        EXPECT_TRUE(page->m_pName->isReadOnly());
-        EXPECT_FALSE(page->m_pHasButton->isEnabled());
-        EXPECT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
-        sheet->SetActivePage(1);
-        EXPECT_EQ(sheet->GetActiveIndex(), 1);
-        DataAppState().DestroyAllSheets();
-    }
-    // Opened from its patch record, the skill shows the patched record too.
-    for (CDataVerData* record : m_Host.m_Records) {
-        if (record->GetRecord()->m_dwFileId == kSlotSkills) {
-            CDataProps* sheet = OpenProperties(*record);
-            ASSERT_NE(sheet, nullptr);
-            ASSERT_EQ(sheet->GetPageCount(), 3);
-            sheet->SetActivePage(1);
-            auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(1));
-            ASSERT_NE(page, nullptr);
-            EXPECT_EQ(page->m_pName->text(), "Begging (patched)");
-        }
-    }
-    // The page refuses an entry that is no skill.
-    CDataPageSkill lone;
-    EXPECT_EQ(lone.LoadData(), 1);
 }
 
 }  // namespace
