@@ -30,6 +30,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <tuple>
 
 namespace tessaly {
 namespace {
@@ -221,19 +222,15 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
     constexpr std::uint16_t kHue = 0x81;
     HueEntry hue;
     ASSERT_TRUE(ReadHue(kHue - 1, hue));
-    struct Case {
-        std::int32_t category;
-        std::uint32_t index;
-        const char* caption;
-        bool partial;
-    };
-    for (const Case& c : {Case{kCategoryItems, 0x1F03, "Item", true},
-                          Case{kCategoryGumps, 0x00F7, "Gump", false}}) {
-        SCOPED_TRACE(c.index);
-        CDataDef* entry = Entry(c.category, c.index);
+    // The category, index and page of each picture, and whether only its grey pixels take the hue.
+    for (const auto& [category, index, caption, partial] :
+         {std::tuple(kCategoryItems, 0x1F03u, "Item", true),
+          std::tuple(kCategoryGumps, 0x00F7u, "Gump", false)}) {
+        SCOPED_TRACE(index);
+        CDataDef* entry = Entry(category, index);
         SurfaceBuffer plain;
         ASSERT_TRUE(entry->GetImage(plain));
-        CDataPageDraw* page = ShowPage(entry, QString::fromLatin1(c.caption));
+        CDataPageDraw* page = ShowPage(entry, QString::fromLatin1(caption));
         ASSERT_NE(page, nullptr);
         ASSERT_NE(page->GetHueField(), nullptr);
         page->GetHueField()->GetSpinBox()->setValue(kHue);
@@ -246,7 +243,7 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
             for (std::int32_t x = 0; x < static_cast<std::int32_t>(plain.GetWidth()); ++x) {
                 const std::uint16_t p = plain.GetPixel(x, y);
                 const int r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
-                const bool takes = p != 0 && (!c.partial || (r == g && g == b));
+                const bool takes = p != 0 && (!partial || (r == g && g == b));
                 const std::uint16_t want = takes ? hue.m_Colours[static_cast<std::size_t>(r)] : p;
                 wrong += shown.GetPixel(x, y) != want;
                 (takes ? hued : kept) += p != 0;
@@ -254,7 +251,7 @@ TEST_F(ImagePageTest, HueFieldRedrawsAndCopiesTheHuedPicture) {
         }
         EXPECT_EQ(wrong, 0);
         EXPECT_GT(hued, 0);
-        EXPECT_EQ(kept > 0, c.partial);
+        EXPECT_EQ(kept > 0, partial);
 
         QGuiApplication::clipboard()->clear();
         page->OnCopy();

@@ -56,12 +56,19 @@ protected:
         }
         return rows;
     }
-    // Removes the first component and saves the page; the components left.
-    static std::vector<MultiComponent> RemoveFirstAndSave(CDataPageMultiDraw* page) {
+    // Removes the first component, saves the page and shows multi `index` again, which must
+    // read the edit back from the patch; the components left.
+    std::vector<MultiComponent> RemoveFirstSaveAndShowAgain(CDataPageMultiDraw* page,
+                                                            std::uint32_t index) {
         Click(page, 0);
         page->OnRemoveSelected();
         EXPECT_EQ(page->SaveData(), 0);
-        return page->GetComponents();
+        const std::vector<MultiComponent> edited = page->GetComponents();
+        DataAppState().DestroyAllSheets();
+        const CDataPageMultiDraw* again = Show(index);
+        EXPECT_EQ(again != nullptr ? again->GetComponents() : std::vector<MultiComponent>(),
+                  edited);
+        return edited;
     }
     // As a click on a line does: the line becomes current and the only one selected.
     static void Click(const CDataPageMultiDraw* page, int row) {
@@ -281,15 +288,10 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchAndComesBackFromIt) {
     CDataPageMultiDraw* page = Show();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->m_pModel->rowCount(), 74);
-    const std::vector<MultiComponent> edited = RemoveFirstAndSave(page);
-    ASSERT_EQ(edited.size(), 73u);
-
     // Shown again, the page reads the edit back from the patch (the patch file's own round trip
     // is guarded by PatchFileRead.CurrentFormatRoundTripsUnchanged and PatchCommands).
-    DataAppState().DestroyAllSheets();
-    CDataPageMultiDraw* again = Show();
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->GetComponents(), edited);
+    const std::vector<MultiComponent> edited = RemoveFirstSaveAndShowAgain(page, 0x64);
+    ASSERT_EQ(edited.size(), 73u);
     // The entry's own block still holds the client's 74.
     CMulMultiType block(0x64);
     EXPECT_EQ(LoadMultiComponents(block, nullptr).size(), 74u);
@@ -322,15 +324,11 @@ TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePa
     SurfaceBuffer whole;
     EXPECT_TRUE(DrawMultiPicture(page->GetComponents(), whole));
 
-    const std::vector<MultiComponent> edited = RemoveFirstAndSave(page);
+    // Shown again with the extra word included.
+    RemoveFirstSaveAndShowAgain(page, 0x1A50);
     auto record = m_Patch.FindPatchRecord(kPatchTypeMulti, 0x1A50);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->size(), 73 * MultiComponent::kWideSize);
-
-    DataAppState().DestroyAllSheets();
-    CDataPageMultiDraw* again = Show(0x1A50);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->GetComponents(), edited);  // the extra word included
 
     // A 12-byte record in a newer client's patch is told apart by its length, or where both
     // sizes divide it (40 components, 480 bytes) by the components that hold together.
