@@ -211,8 +211,6 @@ TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
     EXPECT_EQ(statics.GetStatics().GetCount(), bytes.size() / CStaticItem::kSize);
 }
 
-// Where the map has no block, or cannot give one, the status line says so rather than naming
-// terrain 0 at altitude 0.
 // The facet chooser offers the client's facets, and names the one chosen even when the client
 // lacks it.
 TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
@@ -228,6 +226,8 @@ TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
     SetChosenFacet(0);
 }
 
+// Where the map has no block, or cannot give one, the status line says so rather than naming
+// terrain 0 at altitude 0.
 TEST_F(MapViewTest, TilesWithoutAReadableBlockAreNamedSo) {
     test::TempDir client;
     std::filesystem::copy(test::SampleClientDir().Path(), client.Path(),
