@@ -86,7 +86,42 @@ protected:
     }
 };
 
-TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuInItsFirstState) {
+TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuWithItsKeysAndPrompts) {
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    // Every key of the table reaches its command.
+    for (const CommandKeyDef& command : GetCommandKeys()) {
+        for (const char* key : GetAcceleratorKeys(command.nId)) {
+            EXPECT_TRUE(
+                frame->GetAction(command.nId)
+                    ->shortcuts()
+                    .contains(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)))
+                << command.nId << " " << key;
+        }
+    }
+
+    // Every prompt of the table: its first line in the status bar, the rest as the tool tip.
+    for (const MenuDef& menu : GetMenuBar(IDR_BRINDLTYPE)) {
+        for (const MenuItemDef& item : menu.items) {
+            const char* prompt = GetCommandPrompt(item.nId);
+            if (prompt == nullptr || item.nId == ID_FILE_MRU_FILE1) {
+                continue;
+            }
+            const QStringList lines = QString::fromLatin1(prompt).split(QLatin1Char('\n'));
+            QAction* action = frame->GetAction(item.nId);
+            EXPECT_EQ(action->statusTip(), lines.front()) << item.nId;
+            // A disabled item's tip may say why instead.
+            if (lines.size() > 1 && action->isEnabled()) {
+                EXPECT_EQ(action->toolTip(), lines[1]) << item.nId;
+            }
+        }
+    }
+
+    // Hovering an item shows its prompt in the status bar.
+    frame->GetAction(ID_OPEN_PATCH)->showStatusText(frame);
+    EXPECT_EQ(frame->statusBar()->currentMessage(),
+              QStringLiteral("Open an existing file containing patch data"));
+
+    // The menu bar in its first state.
     // On VerData the list mode and "Unused Slots" are off limits.
     ExpectMenuBar(
         IDR_BRINDLTYPE,
@@ -161,7 +196,7 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     EXPECT_FALSE(bar->isHidden());
 }
 
-TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {
+TEST_F(ShellMenuTest, CommandsThatCarryOutNothingOrThrowSayWhy) {
     // Disabled: refused, keys included.
     for (int id :
          {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE, ID_FILE_SAVE_FAST,
@@ -193,9 +228,8 @@ TEST_F(ShellMenuTest, CommandsThatCarryOutNothingAreDisabledAndSayWhy) {
     frame->UpdateCommandUI();
     EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->toolTip(), "Paste");
     EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
-}
 
-TEST_F(ShellMenuTest, ACommandThatThrowsIsReportedAndTheProgramGoesOn) {
+    // A command that throws is reported, and the program goes on.
     m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::bad_alloc(); });
     EXPECT_TRUE(Command(ID_APP_ABOUT));
     m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::runtime_error("disk gone"); });
@@ -205,42 +239,6 @@ TEST_F(ShellMenuTest, ACommandThatThrowsIsReportedAndTheProgramGoesOn) {
         (std::vector<std::string>{"The command could not be completed: there is not enough memory.",
                                   "The command could not be completed: disk gone."}));
     EXPECT_EQ(DocumentCount(), 1u);
-}
-
-TEST_F(ShellMenuTest, AcceleratorsAndStatusBarPrompts) {
-    CMainFrame* frame = m_pApp->GetMainFrame();
-    // Every key of the table reaches its command.
-    for (const CommandKeyDef& command : GetCommandKeys()) {
-        for (const char* key : GetAcceleratorKeys(command.nId)) {
-            EXPECT_TRUE(
-                frame->GetAction(command.nId)
-                    ->shortcuts()
-                    .contains(QKeySequence(QString::fromLatin1(key), QKeySequence::PortableText)))
-                << command.nId << " " << key;
-        }
-    }
-
-    // Every prompt of the table: its first line in the status bar, the rest as the tool tip.
-    for (const MenuDef& menu : GetMenuBar(IDR_BRINDLTYPE)) {
-        for (const MenuItemDef& item : menu.items) {
-            const char* prompt = GetCommandPrompt(item.nId);
-            if (prompt == nullptr || item.nId == ID_FILE_MRU_FILE1) {
-                continue;
-            }
-            const QStringList lines = QString::fromLatin1(prompt).split(QLatin1Char('\n'));
-            QAction* action = frame->GetAction(item.nId);
-            EXPECT_EQ(action->statusTip(), lines.front()) << item.nId;
-            // A disabled item's tip may say why instead.
-            if (lines.size() > 1 && action->isEnabled()) {
-                EXPECT_EQ(action->toolTip(), lines[1]) << item.nId;
-            }
-        }
-    }
-
-    // Hovering an item shows its prompt in the status bar.
-    frame->GetAction(ID_OPEN_PATCH)->showStatusText(frame);
-    EXPECT_EQ(frame->statusBar()->currentMessage(),
-              QStringLiteral("Open an existing file containing patch data"));
 }
 
 TEST_F(ShellMenuTest, KeysReachTheirCommandsOnlyWhileEnabled) {
@@ -333,14 +331,9 @@ TEST_F(ShellMenuTest, WindowMenuListsTheChildWindowsAndActivatesTheChosenOne) {
     // Made anew each time: no item twice.
     EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);
 
-    QMenu* window = nullptr;
-    for (QAction* top : frame->menuBar()->actions()) {
-        if (top->text() == QStringLiteral("&Window")) {
-            window = top->menu();
-        }
-    }
-    ASSERT_NE(window, nullptr);
-    window->actions()[5]->trigger();
+    // (The menu is there: it was shown above.)
+    const int at = static_cast<int>(MenuTitles().indexOf(QStringLiteral("&Window")));
+    frame->menuBar()->actions()[at]->menu()->actions()[5]->trigger();
     EXPECT_NE(frame->GetActiveChild(), items);
     EXPECT_EQ(frame->GetActiveChild()->windowTitle(), QStringLiteral("VerData"));
 }
@@ -506,13 +499,10 @@ TEST_F(ShellMenuTest, PrintingPrintsTheSelectedPictureOrTheListAsShown) {
         QPainter painter(&page);
         PaintPrintContent(painter, page.rect(), picture);
     }
-    int marked = 0;
-    for (int y = 0; y < page.height(); ++y) {
-        for (int x = 0; x < page.width(); ++x) {
-            marked += page.pixel(x, y) != qRgb(255, 255, 255);
-        }
-    }
-    EXPECT_GT(marked, picture.picture.width() * picture.picture.height() / 4);
+    const auto* pixels = reinterpret_cast<const QRgb*>(page.constBits());
+    EXPECT_GT(std::count_if(pixels, pixels + page.width() * page.height(),
+                            [](QRgb pixel) { return pixel != qRgb(255, 255, 255); }),
+              picture.picture.width() * picture.picture.height() / 4);
 }
 
 }  // namespace

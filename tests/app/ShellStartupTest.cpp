@@ -195,8 +195,9 @@ TEST_F(ShellStartupTest, OpenRequestOfAFolderOrAPatOpensItAsADropDoes) {
 }
 
 // --category shows that category in the active view (a name it does not know changes nothing);
-// --properties opens the sheet of its entry there.
-TEST_F(ShellStartupTest, CategoryAndPropertiesOptionsOpenTheEntrysSheetOnTheNamedPage) {
+// --properties opens the sheet of its entry there, and the animation options choose a body's
+// frame.
+TEST_F(ShellStartupTest, SheetOptionsOpenTheEntrysSheetOnTheNamedPageAndFrame) {
     const QStringList args = Words("--category gumps --properties 0xF7 --page Gump");
     ASSERT_TRUE(StartOnSample(args));
     CMainFrame* frame = m_pApp->GetMainFrame();
@@ -232,28 +233,23 @@ TEST_F(ShellStartupTest, CategoryAndPropertiesOptionsOpenTheEntrysSheetOnTheName
     info.m_sProperties = QStringLiteral("0x4444");
     EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
     EXPECT_EQ(error, QStringLiteral("Gumps has no entry 0x4444"));
-}
 
-TEST_F(ShellStartupTest, AnimationOptionsChooseTheFrameOrAreAOneLineError) {
-    const QStringList args =
-        Words("--category Anims --properties 400 --action 1 --direction 4 --frame 3");
-    ASSERT_TRUE(StartOnSample(args));
-    CCommandLineInfo info = ParseCommandLine(args);
-    QString error;
-    CDataProps* sheet = OpenRequestedSheet(m_pApp->GetMainFrame(), info, error);
+    // The animation options choose the frame of a body's sheet, or are a one-line error.
+    ASSERT_TRUE(m_pApp->ShowCategory(QStringLiteral("Anims")));
+    info = ParseCommandLine(Words("--properties 400 --action 1 --direction 4 --frame 3"));
+    sheet = OpenRequestedSheet(frame, info, error);
     ASSERT_NE(sheet, nullptr) << error.toStdString();
     auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->m_nAction, 1);
     EXPECT_EQ(page->m_nDirection, 4);
     EXPECT_EQ(page->m_sFrame, QStringLiteral("3/8"));
-
     info.m_nFrame = 8;
-    EXPECT_EQ(OpenRequestedSheet(m_pApp->GetMainFrame(), info, error), nullptr);
+    EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
     EXPECT_EQ(error, QStringLiteral("frame 8 is out of range (0 to 7)"));
     info.m_nFrame = -1;
     info.m_nDirection = 5;
-    EXPECT_EQ(OpenRequestedSheet(m_pApp->GetMainFrame(), info, error), nullptr);
+    EXPECT_EQ(OpenRequestedSheet(frame, info, error), nullptr);
     EXPECT_EQ(error, QStringLiteral("direction 5 is out of range (0 to 4)"));
 }
 
@@ -449,33 +445,38 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
 
 TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsThePatch) {
     ASSERT_TRUE(StartOnSample());
-    std::string a = CopyOfSampleVerData("a.mul");
-    std::string b = CopyOfSampleVerData("b.mul");
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(a)),
-                  QUrl::fromLocalFile(QString::fromStdString(b))});
     CMainFrame* frame = m_pApp->GetMainFrame();
-    QPoint at = frame->rect().center();
-
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &drop);
-
+    // Drags the data onto the window and, when the drag is taken, drops it there; whether it was.
+    const auto drop = [frame](const QMimeData& mime) {
+        const QPoint at = frame->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        enter.ignore();
+        QApplication::sendEvent(frame, &enter);
+        if (enter.isAccepted()) {
+            QDropEvent dropped(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(frame, &dropped);
+        }
+        return enter.isAccepted();
+    };
+    const auto dropFiles = [&drop](const std::vector<std::string>& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        mime.setUrls(urls);
+        return drop(mime);
+    };
+    const std::string b = CopyOfSampleVerData("b.mul");
+    EXPECT_TRUE(dropFiles({CopyOfSampleVerData("a.mul"), b}));
     EXPECT_EQ(DocumentCount(), 3u);
-    EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveDocument()->GetPathName(),
+    EXPECT_EQ(frame->GetActiveDocument()->GetPathName(),
               QFileInfo(QString::fromStdString(b)).absoluteFilePath());
 
     // A dropped folder is read as the client, as "Open Base Muls..." reads it.
     TempDir modern;
     mk::WriteModernClient(modern.Path());
-    QMimeData folder;
-    folder.setUrls({QUrl::fromLocalFile(QString::fromStdString(modern.Path().string() + "/"))});
-    QDragEnterEvent enterFolder(at, Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &enterFolder);
-    QDropEvent dropFolder(QPointF(at), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &dropFolder);
+    EXPECT_TRUE(dropFiles({modern.Path().string() + "/"}));
     EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
     EXPECT_EQ(TheClientFiles().GetFile(kSlotArt).GetFilePath(),
               (modern.Path() / "artLegacyMUL.uop").string());
@@ -483,15 +484,9 @@ TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsT
     EXPECT_TRUE(m_Ui.m_Messages.empty());
 
     // A dropped ".pat" file becomes the patch, as "Open Patch File..." opens it.
-    const std::string pat = WriteFile(
+    EXPECT_TRUE(dropFiles({WriteFile(
         "drop.pat",
-        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build());
-    QMimeData patch;
-    patch.setUrls({QUrl::fromLocalFile(QString::fromStdString(pat))});
-    QDragEnterEvent enterPatch(at, Qt::CopyAction, &patch, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &enterPatch);
-    QDropEvent dropPatch(QPointF(at), Qt::CopyAction, &patch, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(frame, &dropPatch);
+        PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build())}));
     EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
     EXPECT_TRUE(m_pApp->GetPatch().HasPath());
     EXPECT_EQ(DocumentCount(), 3u);
@@ -500,10 +495,7 @@ TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsT
     // Something that is not a file is refused.
     QMimeData text;
     text.setText(QStringLiteral("hello"));
-    QDragEnterEvent refused(at, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    refused.ignore();
-    QApplication::sendEvent(frame, &refused);
-    EXPECT_FALSE(refused.isAccepted());
+    EXPECT_FALSE(drop(text));
 }
 
 }  // namespace

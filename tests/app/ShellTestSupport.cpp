@@ -3,61 +3,24 @@
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "ClientFiles.h"
-#include "SampleClient.h"
 #include "VerDataTable.h"
+#include "categories/QtTestSupport.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 namespace tessaly::test {
 
 namespace fs = std::filesystem;
 
-ModalCloser::ModalCloser() {
-    qApp->installEventFilter(this);
-}
-
-ModalCloser::~ModalCloser() {
-    qApp->removeEventFilter(this);
-}
-
-bool ModalCloser::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::Show) {
-        return false;
-    }
-    auto* dialog = qobject_cast<QDialog*>(watched);
-    if (dialog == nullptr || !dialog->isModal()) {
-        return false;
-    }
-    m_Seen.push_back(ScriptedUi::Describe(*dialog));
-    QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
-    return false;
-}
-
 namespace {
-
-QApplication* EnsureApplication() {
-    if (qApp == nullptr) {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        // The sound output opens OpenAL Soft's silent device.
-        ::setenv("ALSOFT_DRIVERS", "null", 1);
-        static int argc = 1;
-        static char name[] = "tessaly_shell_tests";
-        static char* argv[] = {name, nullptr};
-        // Lives until the process ends.
-        auto* app = new QApplication(argc, argv);
-        app->setQuitOnLastWindowClosed(false);
-    }
-    return qobject_cast<QApplication*>(qApp);
-}
 
 void ResetClientFiles() {
     CClientFiles& files = TheClientFiles();
@@ -81,7 +44,10 @@ void Settle() {
 }  // namespace
 
 void ShellTest::SetUpTestSuite() {
-    EnsureApplication();
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The sound output opens OpenAL Soft's silent device.
+    ::setenv("ALSOFT_DRIVERS", "null", 1);
+    TestApp().setQuitOnLastWindowClosed(false);
 }
 
 void ShellTest::SetUp() {
@@ -194,19 +160,17 @@ std::string ShellTest::ClientWithout(const std::vector<std::string>& missing) {
 }
 
 const std::string& ShellTest::SampleDir() {
-    static QTemporaryDir s_dir;
     static const std::string s_path = [] {
-        std::string path = s_dir.filePath(QStringLiteral("sample")).toStdString();
-        mk::WriteSampleClient(path, false);
+        const fs::path path = SampleClientDir().Path();
         // Every named file must be there for a start-up without messages; an empty stand-in
         // takes the place of any the generator does not write.
         for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
             const char* name = CClientFiles::GetFileName(slot);
-            if (name != nullptr && slot != kSlotVerData && !fs::exists(fs::path(path) / name)) {
-                std::ofstream(fs::path(path) / name, std::ios::binary);
+            if (name != nullptr && slot != kSlotVerData && !fs::exists(path / name)) {
+                std::ofstream(path / name, std::ios::binary);
             }
         }
-        return path;
+        return path.string();
     }();
     return s_path;
 }

@@ -6,17 +6,14 @@
 #include "CBrindleApp.h"
 #include "ScriptedUi.h"
 #include "core/TempDir.h"
-#include "patch/PatchBuilder.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
-#include <filesystem>
-#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -32,12 +29,19 @@ namespace tessaly::test {
 class ModalCloser : public QObject {
 public:
     using Seen = ScriptedUi::ShownDialog;
-    ModalCloser();
-    ~ModalCloser() override;
+    ModalCloser() { qApp->installEventFilter(this); }
+    ~ModalCloser() override { qApp->removeEventFilter(this); }
     std::vector<Seen> m_Seen;
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* dialog = qobject_cast<QDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog != nullptr && dialog->isModal()) {
+            m_Seen.push_back(ScriptedUi::Describe(*dialog));
+            QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+        }
+        return false;
+    }
 };
 
 // One menu item as shown: its command id (0 for a separator), text, enabled and checked state.
@@ -96,22 +100,6 @@ protected:
     std::unique_ptr<CBrindleApp> m_pApp;
 };
 
-// A ".pat" file of these records.
-struct PatRecord {
-    std::uint8_t nType;
-    std::uint32_t nIndex;
-    std::vector<std::uint8_t> data;
-};
-inline std::vector<std::uint8_t> MakePatFile(std::uint16_t nMark,
-                                             const std::vector<PatRecord>& records) {
-    PatchFileBuilder file;
-    for (const PatRecord& r : records) {
-        file.Record(r.nType, r.nIndex, r.data);
-    }
-    return file.Mark(nMark).Build();
-}
-inline std::vector<std::uint8_t> ReadBytes(const std::string& path) {
-    return TempDir::ReadFile(path);
-}
+inline constexpr auto ReadBytes = &TempDir::ReadFile;
 
 }  // namespace tessaly::test
