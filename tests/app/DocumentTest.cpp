@@ -463,14 +463,6 @@ protected:
         }
         return pixels;
     }
-    // The pixels an item's data decodes to.
-    static std::vector<std::uint16_t> Decoded(const std::vector<std::uint8_t>& data) {
-        SurfaceBuffer decoded;
-        EXPECT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
-            return CTileItemType::DrawData(dc, data, 0, 0);
-        }));
-        return test::Pixels(decoded, 0x7FFF);
-    }
 };
 
 TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData) {
@@ -666,7 +658,11 @@ TEST_F(DocumentEditTest, MergeIntoClientFilesWritesTheUnsavedEditIntoANewFolder)
     EXPECT_FALSE(record.IsPatch());
     std::vector<std::uint8_t> data(record.GetLength());
     ASSERT_TRUE(merged.ReadData(kSlotArt, record, data));
-    EXPECT_EQ(Decoded(data), Reduced(image));
+    SurfaceBuffer decoded;
+    EXPECT_TRUE(MakePicture(decoded, 9, 6, kNoLimit, kNoLimit, [&](CSurfaceDC& dc) {
+        return CTileItemType::DrawData(dc, data, 0, 0);
+    }));
+    EXPECT_EQ(test::Pixels(decoded, 0x7FFF), Reduced(image));
 
     // An existing folder is replaced only when the user says so.
     const std::vector<std::uint8_t> manifest = Bytes(target + "/manifest.json");

@@ -227,24 +227,16 @@ TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysI
     CMainFrame* frame = m_pApp->GetMainFrame();
     auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
     ASSERT_NE(view, nullptr);
-    // Opens hue 5 on a sheet and types into its name without applying.
-    auto editHue = [&]() -> CDataProps* {
-        EXPECT_TRUE(Command(ID_DATA_HUES));
-        EXPECT_TRUE(view->m_pList->SelectIndex(5));
-        EXPECT_TRUE(Command(ID_EDIT_PROPERTIES));
-        CDataProps* sheet = DataAppState().GetSheet(0);
-        auto* page =
-            sheet != nullptr ? dynamic_cast<cDataPageHue*>(sheet->GetActivePage()) : nullptr;
-        if (page == nullptr) {
-            ADD_FAILURE() << "no hue page";
-            return nullptr;
-        }
-        QTest::keyClicks(page->m_pName, QStringLiteral("!"));
-        EXPECT_TRUE(sheet->IsSheetModified());
-        return sheet;
-    };
-    CDataProps* sheet = editHue();
+    // Hue 5 on a sheet, its name typed into without applying.
+    ASSERT_TRUE(Command(ID_DATA_HUES));
+    ASSERT_TRUE(view->m_pList->SelectIndex(5));
+    ASSERT_TRUE(Command(ID_EDIT_PROPERTIES));
+    CDataProps* sheet = DataAppState().GetSheet(0);
     ASSERT_NE(sheet, nullptr);
+    auto* page = dynamic_cast<cDataPageHue*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    QTest::keyClicks(page->m_pName, QStringLiteral("!"));
+    EXPECT_TRUE(sheet->IsSheetModified());
 
     // Cancelled: another category, the other list kind, closing the view or the window all
     // leave the list, the sheet and its edits as they were.
