@@ -280,11 +280,31 @@ TEST_F(ShellMenuTest, KeysReachTheirCommandsOnlyWhileEnabled) {
     EXPECT_EQ(view->GetFilterField()->text(), "b");
 }
 
-// Closing the last document brings the main menu back, and the status bar to "Ready" (as a
-// menu that closes does).
-TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuAndReadyBack) {
-    CMainFrame* frame = m_pApp->GetMainFrame();
+// The Window menu lists the child windows and activates the chosen one. Closing the last
+// document brings the main menu back, and the status bar to "Ready" (as a menu that closes does).
+TEST_F(ShellMenuTest, WindowMenuActivatesTheChosenWindowAndClosingTheLastBringsTheMainMenuBack) {
     ASSERT_TRUE(Command(ID_WINDOW_NEW));
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    CMainFrame* frame = m_pApp->GetMainFrame();
+    CChildFrame* items = frame->GetActiveChild();
+
+    std::vector<ShownItem> shown = Menu(QStringLiteral("&Window"));
+    ASSERT_EQ(shown.size(), 7u);
+    EXPECT_EQ(shown[4].nId, 0);  // the separator
+    EXPECT_EQ(shown[5].text, QStringLiteral("&1 VerData"));
+    EXPECT_FALSE(shown[5].bChecked);
+    EXPECT_EQ(shown[6].text, QStringLiteral("&2 Items"));
+    EXPECT_TRUE(shown[6].bChecked);
+    // Made anew each time: no item twice.
+    EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);
+
+    // (The menu is there: it was shown above.)
+    const int at = static_cast<int>(MenuTitles().indexOf(QStringLiteral("&Window")));
+    frame->menuBar()->actions()[at]->menu()->actions()[5]->trigger();
+    EXPECT_NE(frame->GetActiveChild(), items);
+    EXPECT_EQ(frame->GetActiveChild()->windowTitle(), QStringLiteral("VerData"));
+
+    // Closing: the status bar says "Ready" again and the main menu comes back.
     SelectRow(1);
     ASSERT_TRUE(frame->GetMessageText().startsWith(QStringLiteral("Select ")))
         << frame->GetMessageText().toStdString();
@@ -313,29 +333,6 @@ TEST_F(ShellMenuTest, ClosingTheLastDocumentBringsTheMainMenuAndReadyBack) {
     EXPECT_EQ(DocumentCount(), 0u);
     EXPECT_EQ(m_pApp->GetMenuResource(), IDR_MAINFRAME);
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
-}
-
-TEST_F(ShellMenuTest, WindowMenuListsTheChildWindowsAndActivatesTheChosenOne) {
-    ASSERT_TRUE(Command(ID_WINDOW_NEW));
-    ASSERT_TRUE(Command(ID_DATA_ITEMS));
-    CMainFrame* frame = m_pApp->GetMainFrame();
-    CChildFrame* items = frame->GetActiveChild();
-
-    std::vector<ShownItem> shown = Menu(QStringLiteral("&Window"));
-    ASSERT_EQ(shown.size(), 7u);
-    EXPECT_EQ(shown[4].nId, 0);  // the separator
-    EXPECT_EQ(shown[5].text, QStringLiteral("&1 VerData"));
-    EXPECT_FALSE(shown[5].bChecked);
-    EXPECT_EQ(shown[6].text, QStringLiteral("&2 Items"));
-    EXPECT_TRUE(shown[6].bChecked);
-    // Made anew each time: no item twice.
-    EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);
-
-    // (The menu is there: it was shown above.)
-    const int at = static_cast<int>(MenuTitles().indexOf(QStringLiteral("&Window")));
-    frame->menuBar()->actions()[at]->menu()->actions()[5]->trigger();
-    EXPECT_NE(frame->GetActiveChild(), items);
-    EXPECT_EQ(frame->GetActiveChild()->windowTitle(), QStringLiteral("VerData"));
 }
 
 TEST_F(ShellMenuTest, TheDataMenuListsTheTablesRowsMapStaticsAndTileDataAmongThem) {
