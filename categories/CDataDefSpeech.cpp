@@ -10,11 +10,14 @@
 
 namespace tessaly {
 
-std::shared_ptr<const SpeechList> GetSpeechList() {
+std::shared_ptr<const SpeechList> GetSpeechList(bool recheck) {
     static std::mutex lock;
     static FileStamp stamp;
     static std::shared_ptr<const SpeechList> list;
     std::lock_guard hold(lock);
+    if (!recheck && list != nullptr) {
+        return list;
+    }
     const std::string dir = TheClientFiles().GetBasePath(nullptr);
     const std::string path = dir.empty() ? std::string() : FindFileNoCase(dir, "speech.mul");
     const FileStamp now = GetFileStamp(path);
@@ -57,7 +60,7 @@ bool CDataDefSpeech::CopyData(EntryClip& clip) {
 
 bool CDataDefSpeech::ReadIndex() {
     try {
-        std::shared_ptr<const SpeechList> list = GetSpeechList();
+        std::shared_ptr<const SpeechList> list = GetSpeechList(false);
         m_pList = GetIndex() < list->keywords.size() ? std::move(list) : nullptr;
     } catch (...) {
         LogCaughtException("reading speech.mul");

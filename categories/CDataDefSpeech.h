@@ -14,8 +14,10 @@ struct SpeechList {
     std::vector<SpeechKeyword> keywords;
     std::string error;  // empty when the file read whole (or there is none)
 };
-// The keywords of the client's "speech.mul", read once and again when the file changes.
-std::shared_ptr<const SpeechList> GetSpeechList();
+// The keywords of the client's "speech.mul", read once and again when the file changes. Without
+// recheck the list read last is taken as it is (entries read it once each; finding the file
+// lists the client folder).
+std::shared_ptr<const SpeechList> GetSpeechList(bool recheck = true);
 
 class CDataDefSpeech : public CDataDef {
 public:

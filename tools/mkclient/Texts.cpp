@@ -100,22 +100,26 @@ std::vector<std::uint8_t> UniFont(int rows) {
     return w.take();
 }
 
-std::vector<std::uint8_t> Speech() {
-    static const char* const kKeywords[] = {"bank",       "balance",          "guards",
-                                            "vendor buy", "vendor sell",      "stop",
-                                            "follow me",  "\xC3\xA9t\xC3\xA9"};
-    std::vector<std::uint8_t> out;
-    std::uint16_t id = 0;
-    for (const char* keyword : kKeywords) {
-        const std::string text(keyword);
-        const auto length = static_cast<std::uint16_t>(text.size());
-        out.insert(out.end(),
-                   {static_cast<std::uint8_t>(id >> 8), static_cast<std::uint8_t>(id),
-                    static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length)});
-        out.insert(out.end(), text.begin(), text.end());
-        id = static_cast<std::uint16_t>(id + 0x10);
+// The keywords; the full-size set adds numbered ones to the size of a current client's file
+// (about 20 KB, some 1,400 keywords).
+std::vector<std::uint8_t> Speech(bool fullSize) {
+    std::vector<std::string> keywords{"bank",        "balance", "guards",    "vendor buy",
+                                      "vendor sell", "stop",    "follow me", "\xC3\xA9t\xC3\xA9"};
+    for (int n = 0; fullSize && n < 1400; ++n) {
+        keywords.push_back("keyword " + std::to_string(n));
     }
-    return out;
+    ByteWriter w;
+    for (std::size_t i = 0; i < keywords.size(); ++i) {
+        // Big-endian id and length; ids step by 0x10.
+        const auto id = static_cast<std::uint16_t>(i * 0x10);
+        const auto length = static_cast<std::uint16_t>(keywords[i].size());
+        w.u8(static_cast<std::uint8_t>(id >> 8)).u8(static_cast<std::uint8_t>(id));
+        w.u8(static_cast<std::uint8_t>(length >> 8)).u8(static_cast<std::uint8_t>(length));
+        for (char c : keywords[i]) {
+            w.u8(static_cast<std::uint8_t>(c));
+        }
+    }
+    return w.take();
 }
 
 void WriteTexts(SampleClient& client) {
@@ -123,7 +127,7 @@ void WriteTexts(SampleClient& client) {
     client.WriteFile("Cliloc.deu", GermanCliloc());
     client.WriteFile("unifont.mul", UniFont(10));
     client.WriteFile("unifont1.mul", UniFont(7));
-    client.WriteFile("speech.mul", Speech());
+    client.WriteFile("speech.mul", Speech(client.FullSize()));
 }
 
 GeneratorRegistrar reg(40, "texts", WriteTexts);
