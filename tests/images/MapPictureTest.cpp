@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <map>
 
 namespace tessaly {
@@ -190,6 +192,11 @@ TEST_F(FacetFilesTest, DifferenceFilesReplaceBlocksAndThePictureFollows) {
     ExpectPicture(facet, whole, {1, 8}, true);
     ExpectPicture(facet, whole, {1, 3}, false);
     ExpectPicture(facet, {5, 30, 20, 17}, {3, 1}, true);
+    // Cancelled before it starts (as a view moved on does), the picture keeps its size and
+    // stays black.
+    const std::atomic<bool> cancel{true};
+    const MapPicture cancelled = RenderMap(facet, m_colours, whole, {1, 1}, true, &cancel);
+    EXPECT_EQ(cancelled.pixels, std::vector<std::uint32_t>(kColumns * 8 * 200 * 8, 0xFF000000u));
 
     // The index as the Statics list reads it: the facet's own records, not the difference's.
     IndexRecord record;
