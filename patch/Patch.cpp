@@ -92,6 +92,7 @@ void CPatch::Clear() {
     m_PatchData.shrink_to_fit();
     m_nPatchCount = 0;
     m_sPatchPath.clear();
+    m_bPathRefused = false;
     m_bPatchModified = false;
 }
 
@@ -113,10 +114,11 @@ std::optional<PatchFileContents> CPatch::ReadChosen(CPatchUi& ui, const std::str
         ui.ShowMessage(kPatchUnableToOpen);
         return std::nullopt;
     }
-    // Later saves go to the chosen file, even when it is refused.
+    // Later saves go to the chosen file; one that is refused is only offered in the save dialog.
     m_sPatchPath = path;
     PatchFileContents contents = ReadPatchFile(*bytes);
-    if (!contents.IsValid()) {
+    m_bPathRefused = !contents.IsValid();
+    if (m_bPathRefused) {
         ui.ShowMessage(kPatchInvalidFormat);
         return std::nullopt;
     }
@@ -198,13 +200,15 @@ bool CPatch::SavePatch(CPatchUi& ui) {
     if (!m_bPatchModified) {
         return true;
     }
-    // The path kept from a refused file may name a client data file: never saved over.
-    if (!m_sPatchPath.empty() && !ui.MaySaveOver(m_sPatchPath)) {
+    // The path kept from a refused file (a damaged patch, a client data file) is never
+    // written over unasked: the save dialog asks for the file.
+    if (!m_sPatchPath.empty() && (!ui.MaySaveOver(m_sPatchPath) || m_bPathRefused)) {
         m_sPatchPath.clear();
     }
     if (m_sPatchPath.empty()) {
         if (auto path = ui.ChooseFile(PatchFileDialog::For(PatchFileDialog::SaveAs))) {
             m_sPatchPath = *path;
+            m_bPathRefused = false;
         }
     }
     if (!m_pIO->ReplaceFile(m_sPatchPath, WritePatchFile(m_nPatchCount, m_PatchData))) {
@@ -221,6 +225,7 @@ bool CPatch::SavePatchAs(CPatchUi& ui) {
         return false;
     }
     m_sPatchPath = *path;
+    m_bPathRefused = false;
     return SavePatch(ui);
 }
 

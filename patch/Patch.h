@@ -119,6 +119,9 @@ private:
     std::vector<std::uint8_t> m_PatchData;  // all records, lengths in bytes
     std::uint32_t m_nPatchCount = 0;
     std::string m_sPatchPath;
+    // The path names a file that was refused: its bytes are none of the patch's, so a save
+    // asks for the file to write rather than replace it unasked.
+    bool m_bPathRefused = false;
     bool m_bPatchModified = false;
 };
 

@@ -74,12 +74,19 @@ bool HasCurrentPatMark(const std::string& path) {
 }  // namespace
 
 bool IsPatFile(const std::string& path) {
-    // Read whole only when it is of a patch's size (a large file is none), and named as one or
-    // marked as one of the current format: a ".pat" patch under another name is one all the
-    // same, never taken for a patch file of the client's format and written over as one.
     std::error_code ec;
-    if (std::filesystem::file_size(path, ec) > kLargestPatFile || ec ||
-        (!EndsWithNoCase(path, ".pat") && !HasCurrentPatMark(path))) {
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);  // fails unless regular
+    if (ec) {
+        return false;
+    }
+    // Marked as one of the current format, under any name, whatever follows: a damaged or
+    // oversized ".pat" patch stays one, never read as (or written over as) a patch file of the
+    // client's format, none of which carries the mark.
+    if (HasCurrentPatMark(path)) {
+        return true;
+    }
+    // Else named as one, read whole only when it is of a patch's size, and read as one.
+    if (size > kLargestPatFile || !EndsWithNoCase(path, ".pat")) {
         return false;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);

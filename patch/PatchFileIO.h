@@ -38,9 +38,10 @@ private:
 // file past it (a mistake or a hostile one) is refused before it is read into memory.
 inline constexpr std::uint64_t kLargestPatFile = 256u << 20;
 
-// Whether path names a ".pat" patch: named so (any case) or, under any name, marked as one of
-// the current format; of no more than kLargestPatFile; and its bytes read as one. A file of the
-// client's patch format may carry the extension too: the bytes decide.
+// Whether path names a ".pat" patch: a regular file marked as one of the current format under
+// any name (damaged or too large to read too), or named so (any case), of no more than
+// kLargestPatFile, whose bytes read as one. A file of the client's patch format may carry the
+// extension too: the bytes decide.
 bool IsPatFile(const std::string& path);
 
 }  // namespace tessaly

@@ -411,6 +411,15 @@ TEST_F(DocumentTest, AClientDataFileOrAPatNeitherOpensNorIsSavedOverAsAPatchFile
     EXPECT_EQ(Open(m_Dir.Write("hues.pat", pat)), nullptr);
     EXPECT_EQ(m_Ui.m_Warnings.back(),
               "'hues.pat' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
+    // A damaged one (its count cut to 0) under another name is known by its mark.
+    EXPECT_EQ(
+        Open(m_Dir.Write("cut", test::PatchFileBuilder()
+                                    .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+                                    .Count(0)
+                                    .Build())),
+        nullptr);
+    EXPECT_EQ(m_Ui.m_Warnings.back(),
+              "'cut' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
     EXPECT_NE(Open(WritePatch("verdata-format.pat", {{31, 3, {1, 1, 1, 1}, 7, 8}})), nullptr);
     CBrindleDoc* doc = Open(WritePatch("mine.mul", {{31, 3, {1, 1, 1, 1}, 7, 8}}));
     ASSERT_NE(doc, nullptr);

@@ -100,6 +100,14 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     EXPECT_EQ(m_pApp->GetPatch().Path(), bad);
     EXPECT_TRUE(State(ID_MERGE_PATCH).m_bEnabled);
     EXPECT_FALSE(State(ID_SAVE_PATCH).m_bEnabled);
+    // An edit saved then asks for the file: the refused one keeps its bytes.
+    const std::vector<std::uint8_t> before = ReadBytes(bad);
+    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kHues, 6);
+    m_Ui.m_Files = {TestPath("edit.pat")};
+    ASSERT_TRUE(Command(ID_SAVE_PATCH));
+    EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::SaveAs);
+    EXPECT_EQ(ReadBytes(bad), before);
+    EXPECT_EQ(ReadBytes(TestPath("edit.pat")), MakePatFile({{kHues, 6, Bytes(2, 5)}}));
 
     // A client data file kept so is never saved over: the save asks for another file.
     const std::string hues = WriteFile("Hues.mul", {1, 2, 3});

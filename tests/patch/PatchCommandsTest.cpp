@@ -123,6 +123,17 @@ TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     EXPECT_EQ(std::vector<std::uint8_t>(patch.Records().begin(), patch.Records().end()), before);
     EXPECT_EQ(patch.Count(), 2u);
     EXPECT_FALSE(patch.IsModified());
+
+    // The refused file is the path, but a save asks for the file rather than replace it (with
+    // its whole first record) unasked.
+    const std::vector<std::uint8_t> bad = m_dir.Read("bad.pat");
+    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
+    ui.choices = {m_dir.File("chosen.pat")};
+    EXPECT_TRUE(patch.SavePatch(ui));
+    EXPECT_EQ(ui.dialogs.back().nKind, PatchFileDialog::SaveAs);
+    EXPECT_EQ(m_dir.Read("bad.pat"), bad);
+    EXPECT_EQ(ReadPatchFile(m_dir.Read("chosen.pat")).nCount, 3u);
+    EXPECT_EQ(patch.Path(), m_dir.File("chosen.pat"));
 }
 
 // Yes to the save question, then Cancel in the file dialog: the patch stays, and a save with a

@@ -1677,6 +1677,16 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
                         .Build());
     ExpectRefused({"--verdata", pat, "verdata"},
                   "'" + pat + "' is a \".pat\" patch, not a patch file of the client's format");
+    // A damaged one neither: its mark tells it, and "patch" leaves its bytes as they are.
+    const std::string damaged =
+        m_Scratch.Write("damaged", test::PatchFileBuilder()
+                                       .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+                                       .Count(0)
+                                       .Build());
+    const std::vector<std::uint8_t> before = TempDir::ReadFile(damaged);
+    ExpectRefused({"patch", damaged, "--delete", "item", "1"},
+                  "'" + damaged + "' is a \".pat\" patch, not a patch file of the client's format");
+    EXPECT_EQ(TempDir::ReadFile(damaged), before);
 }
 
 }  // namespace
