@@ -4,6 +4,7 @@
 #include "EntryReader.h"
 #include "EventLog.h"
 #include "OutputFolder.h"
+#include "SafeSave.h"
 #include "TarnError.h"
 #include "Text.h"
 #include "UopFile.h"
@@ -225,10 +226,16 @@ bool CClientFiles::OpenSlot(std::int32_t slot) {
 }
 
 std::string CClientFiles::RefuseAsPatchFile(const std::string& path, const std::string& shown) {
-    if (!IsClientDataFileName(std::filesystem::path(path).filename().string())) {
-        return {};
+    if (IsClientDataFileName(std::filesystem::path(path).filename().string())) {
+        return "'" + shown + "' is one of the client's data files, not a patch file";
     }
-    return "'" + shown + "' is one of the client's data files, not a patch file";
+    // A link is read and saved through to the file it names.
+    const std::string target = std::filesystem::path(SaveTargetOf(path)).filename().string();
+    if (IsClientDataFileName(target)) {
+        return "'" + shown + "' leads to '" + target +
+               "', one of the client's data files, not a patch file";
+    }
+    return {};
 }
 
 std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {

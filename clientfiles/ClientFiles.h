@@ -113,8 +113,8 @@ public:
     // facet, difference, animation and Unicode font files, "speech.mul" and the containers.
     static bool IsClientDataFileName(const std::string& name);
     // When path's file name is a client data file's: "'SHOWN' is one of the client's data
-    // files, not a patch file", the refusal of every place that reads or writes a patch file;
-    // empty otherwise.
+    // files, not a patch file", the refusal of every place that reads or writes a patch file
+    // (for a link to one: "'SHOWN' leads to 'NAME', one of ..."); empty otherwise.
     static std::string RefuseAsPatchFile(const std::string& path, const std::string& shown);
     // When an export to path would write over what the program reads or the client holds: a
     // file of a client data file's name, a file that is there in the chosen, client or CD

@@ -1670,6 +1670,23 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
         ExpectRefused(args, "'" + art + "' is one of the client's data files, not a patch file");
     }
     EXPECT_EQ(TempDir::ReadFile(art), bytes);
+    // Nor through a link to one (tiledata.mul begins as an empty patch table would).
+    const std::string tiledata = ClientDir() + "/tiledata.mul";
+    const std::string link = m_Scratch.File("link.mul");
+    std::filesystem::create_symlink(tiledata, link);
+    const std::vector<std::uint8_t> tiles = TempDir::ReadFile(tiledata);
+    ExpectRefused({"patch", link, "--delete", "item", "6"},
+                  "'" + link +
+                      "' leads to 'tiledata.mul', one of the client's data files, not a "
+                      "patch file");
+    EXPECT_EQ(TempDir::ReadFile(tiledata), tiles);
+    // A patch file is found by name regardless of case: the edit goes into the one there.
+    const std::string lower = m_Scratch.File("case/verdata.mul");
+    std::filesystem::create_directory(m_Scratch.File("case"));
+    Ok({"patch", lower, "--delete", "item", "1"});
+    EXPECT_TRUE(Contains(Ok({"patch", m_Scratch.File("case/VERDATA.MUL"), "--delete", "item", "2"}),
+                         "wrote " + lower + " (2 records)"));
+    EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("case/VERDATA.MUL")));
     // Nor is a ".pat" patch read as one of the client's format.
     const std::string pat = m_Scratch.Write(
         "hues.pat", test::PatchFileBuilder()

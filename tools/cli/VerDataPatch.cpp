@@ -6,6 +6,7 @@
 #include "CVerDataEdits.h"
 #include "Cli.h"
 #include "DataTypeDef.h"
+#include "FileNames.h"
 #include "MulSound.h"
 #include "PictureImage.h"
 #include "QFile.h"
@@ -148,8 +149,21 @@ EntryEdit MakeTileEdit(const std::vector<std::string>& words,
     return EditTileRecord(item, id, change, &records);
 }
 
+// The patch file found by name regardless of case, as the client finds it: "VERDATA.MUL" names
+// the folder's "verdata.mul" rather than a second file beside it.
+std::string FindPatchFile(const std::string& given) {
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(given, ec))) {
+        return given;
+    }
+    const std::filesystem::path named(given);
+    const std::string found =
+        CDirListing(named.parent_path().string()).Find(named.filename().string());
+    return found.empty() ? given : (named.parent_path() / found).string();
+}
+
 int RunPatch(Invocation& inv) {
-    const std::string path = inv.Arg(0, "patch file");
+    const std::string path = FindPatchFile(inv.Arg(0, "patch file"));
     if (inv.flags.empty()) {
         throw UsageError(
             "nothing to do: give --replace KIND ID FILE, --delete KIND ID or --tiledata KIND ID "
