@@ -84,7 +84,17 @@ std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files) {
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
-            return ParseMultiComponents(*record, PatchMultiRecordSize(*record, block.Files()));
+            const std::size_t size = PatchMultiRecordSize(*record, block.Files());
+            // Refused as a multi of the files is: none comes near the bound, and millions of
+            // components would take minutes and gigabytes to draw.
+            if (record->size() / size > kMaxMultiComponents) {
+                g_pEventLog->LogRepeatable("reading a multi of the \".pat\" patch",
+                                           Format("tessaly: multi %u of the \".pat\" patch: Multi: "
+                                                  "Too many components\n",
+                                                  block.GetEntry()));
+                return {};
+            }
+            return ParseMultiComponents(*record, size);
         }
     }
     try {
@@ -106,8 +116,14 @@ PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
         if (type == kPatchTypeHues) {
             overlay.hues[r.header.nIndex].assign(r.data.begin(), r.data.end());
         } else if (type == kPatchTypeMulti) {
-            overlay.multis[r.header.nIndex] = WriteMultiComponents(
-                ParseMultiComponents(r.data, PatchMultiRecordSize(r.data)), client);
+            const std::size_t size = PatchMultiRecordSize(r.data);
+            if (r.data.size() / size > kMaxMultiComponents) {
+                overlay.damagedMultis.push_back(r.header.nIndex);
+                overlay.multis.erase(r.header.nIndex);  // an earlier record of it is replaced
+                return true;
+            }
+            overlay.multis[r.header.nIndex] =
+                WriteMultiComponents(ParseMultiComponents(r.data, size), client);
         } else {
             ++overlay.nOtherRecords;
         }

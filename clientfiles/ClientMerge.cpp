@@ -326,11 +326,16 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                     change.bytes = bytes;
                 }
             }
-            const std::string unplacedNote =
+            std::string unplacedNote =
                 unplaced.empty() ? std::string()
                                  : UnplacedNote(unplaced, "multi(s)", "numbered past any client's");
+            if (overlays && !overlay->damagedMultis.empty()) {
+                unplacedNote += (unplacedNote.empty() ? "" : "; ") +
+                                UnplacedNote(overlay->damagedMultis, "multi(s)",
+                                             "holding more components than a multi may (damaged)");
+            }
             if (changes.empty()) {
-                if (!unplaced.empty()) {
+                if (!unplacedNote.empty()) {
                     // Nothing written, but the multis left out are still named.
                     result.written.push_back({KindName(kind), {}, 0, {}, {}, unplacedNote});
                 }
@@ -348,7 +353,7 @@ MergeResult MergePatchRecords(CClientFiles& files, const std::string& target, bo
                 note = Format("the client keeps its multis in '%s', which is not written",
                               kMultiCollectionFile);
             }
-            if (!unplaced.empty()) {
+            if (!unplacedNote.empty()) {
                 note += (note.empty() ? "" : "; ") + unplacedNote;
             }
             if (!written.note.empty()) {

@@ -46,6 +46,8 @@ struct PatchOverlay {
     std::map<std::uint32_t, std::vector<std::uint8_t>> hues;  // hue number: its 88-byte record
     // Multi number: its component records, in the client's component size.
     std::map<std::uint32_t, std::vector<std::uint8_t>> multis;
+    // Multi numbers whose records hold more components than a multi may (damaged): not merged.
+    std::vector<std::uint32_t> damagedMultis;
     // The client's multi component size (12 or 16): multi records of the patch file are cut to
     // whole components of it. 0: they are written as they are.
     std::size_t multiComponentSize = 0;

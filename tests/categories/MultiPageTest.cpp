@@ -301,6 +301,12 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchAndComesBackFromIt) {
     const CQRect bounds = CMultiComposition(edited).GetBounds();
     EXPECT_EQ(whole.GetWidth(), static_cast<std::uint32_t>(bounds.Width()));
     EXPECT_FALSE(DrawMultiPicture({}, whole));
+    // A patch record of more components than a multi may hold gives none (as a multi of the
+    // files does), not minutes of drawing.
+    m_Patch.InsertPatchRecord(
+        std::vector<std::uint8_t>((kMaxMultiComponents + 1) * MultiComponent::kSize),
+        kPatchTypeMulti, 0x64);
+    EXPECT_TRUE(LoadMultiComponents(block, &m_Patch).empty());
 }
 
 TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePatch) {

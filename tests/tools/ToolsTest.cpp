@@ -1532,16 +1532,24 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
         {"the folder '" + m_Scratch.File("kept") + "' holds the \".pat\" patch '" + kept +
          "': choose a new folder\n"});
     EXPECT_EQ(TempDir::ReadFile(kept), TempDir::ReadFile(pat));
-    // With every multi numbered past any client's, no multi file is written but they are named.
+    // With every multi numbered past any client's, or holding more components than a multi may
+    // (which no reader would take), no multi file is written but they are named.
     const std::string far = m_Scratch.Write(
         "far.pat", test::PatchFileBuilder()
+                       .Record(kPatchTypeMulti, 2, test::PatchFileBuilder::Bytes(65537 * 12))
                        .Record(kPatchTypeMulti, 0xFFFFFFF0u, wide)
                        .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88, 0xC0))
                        .Build());
     EXPECT_TRUE(Contains(Ok({"--verdata", empty, "merge", m_Scratch.File("far"), "--pat", far}),
                          "multis: no file written (0 records merged; 1 multi(s) of the \".pat\" "
-                         "patch not merged, numbered past any client's: 4294967280)\n"));
+                         "patch not merged, numbered past any client's: 4294967280; 1 multi(s) "
+                         "of the \".pat\" patch not merged, holding more components than a "
+                         "multi may (damaged): 2)\n"));
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("far/multi.mul")));
+    const Result drawn = Cli({"export", "multi", "2", m_Scratch.File("m.png"), "--pat", far});
+    EXPECT_EQ(drawn.status, 2);
+    EXPECT_EQ(drawn.err, "tessaly-cli: multi 0x2 of " + far +
+                             " is damaged: it holds more components than a multi may (65536)\n");
 }
 
 // A hue record longer than what is left of the patch file: the client reads its first 1,220

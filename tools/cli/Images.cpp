@@ -320,7 +320,14 @@ int RunExportMulti(Invocation& inv) {
         }
         ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
             if ((r.header.nType & kPatchTypeMask) == kPatchTypeMulti && r.header.nIndex == id) {
-                components = ParseMultiComponents(r.data, PatchMultiRecordSize(r.data));
+                const std::size_t size = PatchMultiRecordSize(r.data);
+                if (r.data.size() / size > kMaxMultiComponents) {
+                    throw UsageError(
+                        Format("multi 0x%x of %s is damaged: it holds more "
+                               "components than a multi may (%u)",
+                               id, pat->c_str(), kMaxMultiComponents));
+                }
+                components = ParseMultiComponents(r.data, size);
                 source = *pat;
                 return false;
             }
