@@ -81,20 +81,28 @@ std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files) {
     return CountImplausible(bytes, other) < CountImplausible(bytes, client) ? other : client;
 }
 
+std::optional<std::vector<MultiComponent>> PatchMultiComponents(ByteSpan bytes,
+                                                                CClientFiles& files) {
+    const std::size_t size = PatchMultiRecordSize(bytes, files);
+    if (bytes.size() / size > kMaxMultiComponents) {
+        return std::nullopt;
+    }
+    return ParseMultiComponents(bytes, size);
+}
+
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
-            const std::size_t size = PatchMultiRecordSize(*record, block.Files());
-            // Refused as a multi of the files is: none comes near the bound, and millions of
-            // components would take minutes and gigabytes to draw.
-            if (record->size() / size > kMaxMultiComponents) {
+            std::optional<std::vector<MultiComponent>> components =
+                PatchMultiComponents(*record, block.Files());
+            if (!components) {
                 g_pEventLog->LogRepeatable("reading a multi of the \".pat\" patch",
                                            Format("tessaly: multi %u of the \".pat\" patch: Multi: "
                                                   "Too many components\n",
                                                   block.GetEntry()));
                 return {};
             }
-            return ParseMultiComponents(*record, size);
+            return std::move(*components);
         }
     }
     try {
@@ -116,14 +124,14 @@ PatchOverlay MakePatchOverlay(ByteSpan records, std::uint32_t count) {
         if (type == kPatchTypeHues) {
             overlay.hues[r.header.nIndex].assign(r.data.begin(), r.data.end());
         } else if (type == kPatchTypeMulti) {
-            const std::size_t size = PatchMultiRecordSize(r.data);
-            if (r.data.size() / size > kMaxMultiComponents) {
+            const std::optional<std::vector<MultiComponent>> components =
+                PatchMultiComponents(r.data);
+            if (!components) {
                 overlay.damagedMultis.push_back(r.header.nIndex);
                 overlay.multis.erase(r.header.nIndex);  // an earlier record of it is replaced
                 return true;
             }
-            overlay.multis[r.header.nIndex] =
-                WriteMultiComponents(ParseMultiComponents(r.data, size), client);
+            overlay.multis[r.header.nIndex] = WriteMultiComponents(*components, client);
         } else {
             ++overlay.nOtherRecords;
         }

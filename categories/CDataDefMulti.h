@@ -14,6 +14,7 @@
 #include <climits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,11 @@ private:
 // both divide with the other only when fewer of its components read implausibly so (flags past
 // 16 bits, an offset past 1024).
 std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files = TheClientFiles());
+// The components of a ".pat" multi record in that size; nullopt for a record of more than
+// kMaxMultiComponents, refused as damaged as a multi of the files is (millions of components
+// would take minutes and gigabytes to draw).
+std::optional<std::vector<MultiComponent>> PatchMultiComponents(
+    ByteSpan bytes, CClientFiles& files = TheClientFiles());
 std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
 
 // The hues and multis of a ".pat" patch's records as a merge takes them: the hues as they are

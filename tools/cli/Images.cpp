@@ -320,14 +320,14 @@ int RunExportMulti(Invocation& inv) {
         }
         ForEachPatchRecord(contents.records, contents.nCount, [&](const PatchRecordView& r) {
             if ((r.header.nType & kPatchTypeMask) == kPatchTypeMulti && r.header.nIndex == id) {
-                const std::size_t size = PatchMultiRecordSize(r.data);
-                if (r.data.size() / size > kMaxMultiComponents) {
+                std::optional<std::vector<MultiComponent>> read = PatchMultiComponents(r.data);
+                if (!read) {
                     throw UsageError(
                         Format("multi 0x%x of %s is damaged: it holds more "
                                "components than a multi may (%u)",
                                id, pat->c_str(), kMaxMultiComponents));
                 }
-                components = ParseMultiComponents(r.data, size);
+                components = std::move(*read);
                 source = *pat;
                 return false;
             }

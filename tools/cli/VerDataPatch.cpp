@@ -158,8 +158,8 @@ std::string FindPatchFile(const std::string& given) {
     }
     const std::filesystem::path named(given);
     const std::string found =
-        CDirListing(named.parent_path().string()).Find(named.filename().string());
-    return found.empty() ? given : (named.parent_path() / found).string();
+        FindFileNoCase(named.parent_path().string(), named.filename().string());
+    return found.empty() ? given : found;
 }
 
 int RunPatch(Invocation& inv) {
