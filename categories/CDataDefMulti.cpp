@@ -90,11 +90,16 @@ std::optional<std::vector<MultiComponent>> PatchMultiComponents(ByteSpan bytes,
     return ParseMultiComponents(bytes, size);
 }
 
-std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch) {
+std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch,
+                                                MultiSource* pSource) {
+    MultiSource unused = MultiSource::Files;
+    MultiSource& source = pSource != nullptr ? *pSource : unused;
+    source = MultiSource::Files;
     if (pPatch != nullptr) {
         if (auto record = pPatch->FindPatchRecord(kPatchTypeMulti, block.GetEntry())) {
             std::optional<std::vector<MultiComponent>> components =
                 PatchMultiComponents(*record, block.Files());
+            source = components ? MultiSource::Patch : MultiSource::DamagedPatch;
             if (!components) {
                 g_pEventLog->LogRepeatable("reading a multi of the \".pat\" patch",
                                            Format("tessaly: multi %u of the \".pat\" patch: Multi: "

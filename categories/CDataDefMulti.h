@@ -67,7 +67,16 @@ std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files = TheClient
 // would take minutes and gigabytes to draw).
 std::optional<std::vector<MultiComponent>> PatchMultiComponents(
     ByteSpan bytes, CClientFiles& files = TheClientFiles());
-std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch);
+// Where LoadMultiComponents took a multi's components from.
+enum class MultiSource {
+    Files,         // the client's files (the block)
+    Patch,         // a record of the ".pat" patch
+    DamagedPatch,  // a ".pat" record refused as damaged: no components
+};
+// A multi's components: its ".pat" record when pPatch holds one, else the block's. `pSource`
+// (may be null) is told which.
+std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPatch* pPatch,
+                                                MultiSource* pSource = nullptr);
 
 // The hues and multis of a ".pat" patch's records as a merge takes them: the hues as they are
 // stored, the multis' components in the client's own component size (read as the window reads

@@ -120,7 +120,9 @@ std::string PatchFileContents::Describe() const {
         case PatchFileFault::BadMark:
             return Format("format mark 0x%04x is neither 0xbeef nor 0x001c", nMark);
         case PatchFileFault::RecordPastEnd:
-            return Format("record %u of %u runs past the end of the file", nGoodRecords, nCount);
+            // Records before the faulty one were whole; it is the next, counted from one.
+            return Format("record %u of %u runs past the end of the file", nGoodRecords + 1,
+                          nCount);
         case PatchFileFault::CountPastSize:
             return Format("its header counts %u records, more than the file can hold", nCount);
         case PatchFileFault::TrailingBytes:

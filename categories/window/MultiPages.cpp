@@ -197,10 +197,14 @@ int CDataPageMultiDraw::LoadData() {
     if (multi == nullptr) {
         return 1;
     }
+    MultiSource source = MultiSource::Files;
     const std::vector<MultiComponent> components =
-        LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch);
-    m_bDamaged = components.empty() &&
-                 multi->QueryReadStatus("asking whether a multi is damaged") == ReadStatus::Damaged;
+        LoadMultiComponents(multi->GetBlock(), DataAppState().m_pPatch, &source);
+    // The files' damage counts only when the page shows the files' multi.
+    m_bDamaged =
+        source == MultiSource::DamagedPatch ||
+        (source == MultiSource::Files && components.empty() &&
+         multi->QueryReadStatus("asking whether a multi is damaged") == ReadStatus::Damaged);
     m_pModel->SetComponents(components, GetMultiRecordSize(multi->Files()), multi->Files());
     m_pList->clearSelection();
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {

@@ -9,6 +9,10 @@
 namespace tessaly {
 
 Picture PictureFromImage(const QImage& image) {
+    if (static_cast<std::uint64_t>(image.width()) * static_cast<std::uint64_t>(image.height()) >
+        kMaxImagePixels) {
+        return Picture();
+    }
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     const bool alpha = image.hasAlphaChannel();
     Picture picture(static_cast<std::uint32_t>(argb.width()),
@@ -41,7 +45,7 @@ std::optional<Picture> ReadPictureFile(const std::string& path) {
     }
     // Qt's own limit (128 MB) would refuse pictures the program shows: allow the 8192 x 8192
     // pixels of four bytes it makes at most.
-    QImageReader::setAllocationLimit(256);
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxImagePixels * 4 / (1024 * 1024)));
     return PictureFromImage(QImage::fromData(bytes->data(), static_cast<int>(bytes->size())));
 }
 

@@ -306,7 +306,14 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchAndComesBackFromIt) {
     m_Patch.InsertPatchRecord(
         std::vector<std::uint8_t>((kMaxMultiComponents + 1) * MultiComponent::kSize),
         kPatchTypeMulti, 0x64);
-    EXPECT_TRUE(LoadMultiComponents(block, &m_Patch).empty());
+    MultiSource source = MultiSource::Files;
+    EXPECT_TRUE(LoadMultiComponents(block, &m_Patch, &source).empty());
+    EXPECT_EQ(source, MultiSource::DamagedPatch);
+    // The page says the multi is damaged rather than showing an empty one.
+    DataAppState().DestroyAllSheets();
+    const CDataPageMultiDraw* damaged = Show(0x64);
+    ASSERT_NE(damaged, nullptr);
+    EXPECT_EQ(damaged->GetObjectText(), "0 objects (the multi's data is damaged)");
 }
 
 TEST_F(MultiPageTest, NewerSixteenByteMultisListDrawAndKeepTheirSizeThroughThePatch) {

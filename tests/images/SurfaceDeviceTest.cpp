@@ -62,4 +62,12 @@ TEST(PictureImageTest, ReducesColoursAndMarksTransparentPixels) {
     picture = PictureFromImage(plain);
     EXPECT_EQ(picture.pixels, (std::vector<std::uint16_t>{0, 0x0421, Rgb(8, 16, 24)}));
     EXPECT_EQ(picture.opaque, (std::vector<std::uint8_t>{0, 1, 1}));
+
+    // An image past the largest picture (one pixel row more) is no picture, not gigabytes of
+    // conversion; one bit a pixel keeps the test's own image small.
+    const QImage huge(8192, 8193, QImage::Format_Mono);
+    ASSERT_FALSE(huge.isNull());
+    picture = PictureFromImage(huge);
+    EXPECT_EQ(picture.width, 0u);
+    EXPECT_TRUE(picture.pixels.empty());
 }

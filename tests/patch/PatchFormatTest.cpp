@@ -61,6 +61,17 @@ TEST_P(MalformedPatchFile, IsRefusedWithoutRecords) {
     EXPECT_TRUE(c.records.empty());
 }
 
+TEST(PatchFileRead, ACutRecordIsNamedByItsPlaceCountedFromOne) {
+    auto file = PatchFileBuilder()
+                    .Record(32, 4, PatchFileBuilder::Bytes(88))
+                    .Record(32, 9, PatchFileBuilder::Bytes(88))
+                    .Build();
+    EXPECT_EQ(ReadPatchFile(Cut(file, 1)).Describe(),
+              "record 2 of 2 runs past the end of the file");
+    EXPECT_EQ(ReadPatchFile(Cut(file, 88 + 9 + 1)).Describe(),
+              "record 1 of 2 runs past the end of the file");
+}
+
 INSTANTIATE_TEST_SUITE_P(Faults, MalformedPatchFile, testing::ValuesIn(MalformedCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 

@@ -440,6 +440,18 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
     // A path's bytes come back as given, UTF-8 or not.
     const std::string odd = m_Scratch.Write("caf\xE9.pat", PatFile());
     EXPECT_EQ(Ok({"pat", odd, "--check"}), odd + ": well formed: 2 records, current format\n");
+    // A record repeated later is left out of the list, and the listing says so.
+    const std::string twice =
+        m_Scratch.Write("twice.pat", test::PatchFileBuilder()
+                                         .Record(32, 1, std::vector<std::uint8_t>(88))
+                                         .Record(32, 1, std::vector<std::uint8_t>(88, 7))
+                                         .Build());
+    const Result listed = Exits(0, {"pat", twice});
+    EXPECT_EQ(listed.out,
+              "type  file          index      length\n  32  hues.mul      0x00000001 88\n");
+    EXPECT_EQ(listed.err, "tessaly-cli: " + twice +
+                              ": well formed: 2 records, current format; 1 repeat the file and "
+                              "block of a later record (left out)\n");
 
     // Help wins over anything else on the line.
     const std::string help = Ok({"radar", "--bogus", "-h"});

@@ -37,6 +37,10 @@ int RunPat(Invocation& inv) {
     if (!contents.IsValid()) {
         throw UsageError(path + ": " + contents.Describe());
     }
+    if (contents.nRepeated != 0) {
+        // The list holds the records the patch applies; say which were left out of it and why.
+        WarnNote(path + ": " + contents.Describe());
+    }
 
     QJsonArray records;
     if (!inv.json) {
