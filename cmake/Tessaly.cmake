@@ -54,6 +54,7 @@ function(tessaly_fuzzer name)
     target_compile_options(${name} PRIVATE ${TESSALY_WARNINGS} -fsanitize=fuzzer,address,undefined)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    add_dependencies(fuzzers ${name})
     set(corpus ${CMAKE_CURRENT_BINARY_DIR}/corpus-${name})
     add_test(NAME ${name}
         COMMAND ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:${name}> -DCORPUS=${corpus}

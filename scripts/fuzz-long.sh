@@ -11,7 +11,7 @@ seconds=${1:-300}
 bash scripts/setup.sh
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF
-cmake --build build-fuzz -j"$(nproc)"
+cmake --build build-fuzz -j"$(nproc)" --target fuzzers
 rm -f fuzz-peaks.txt
 status=0
 TESSALY_FUZZ_SECONDS=$seconds TESSALY_FUZZ_CORPUS="$PWD/fuzz/corpus" \
