@@ -43,8 +43,9 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     std::atomic<std::uint32_t> done{0};
     std::atomic<bool> failed{false};
     // The file set, the patch table and the current drawing surface are process-wide objects
-    // made for one thread: reading and decoding an entry holds this lock. Encoding the PNG and
-    // writing the files, most of the work, run in parallel.
+    // made for one thread: reading and decoding an entry holds this lock, and so does the check
+    // of each written path against the file set. Encoding the PNG and writing the files, most
+    // of the work, run in parallel.
     std::mutex decoding;
     std::mutex finishing;
     std::condition_variable finished;
@@ -88,7 +89,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                 }
             }
             if (result.bHasData && !data.Write((std::filesystem::path(dir) / name).string(),
-                                               result.files, result.error)) {
+                                               result.files, result.error, &decoding)) {
                 failed = true;
             }
             ++done;

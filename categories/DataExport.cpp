@@ -59,7 +59,8 @@ void CExportData::Add(Part part) {
 }
 
 bool CExportData::WritePart(const Part& part, const std::string& path,
-                            std::vector<ExportedFile>& files, std::string& error) {
+                            std::vector<ExportedFile>& files, std::string& error,
+                            std::mutex* pFilesLock) {
     const std::string target = ExportPartPath(path, part.suffix, part.extension);
     std::string_view bytes(reinterpret_cast<const char*>(part.bytes.data()), part.bytes.size());
     QByteArray png;
@@ -71,7 +72,7 @@ bool CExportData::WritePart(const Part& part, const std::string& path,
         }
         bytes = std::string_view(png.constData(), static_cast<std::size_t>(png.size()));
     }
-    error = WriteExport(target, bytes);
+    error = WriteExport(target, bytes, pFilesLock);
     if (!error.empty()) {
         return false;
     }
@@ -80,14 +81,14 @@ bool CExportData::WritePart(const Part& part, const std::string& path,
 }
 
 bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& files,
-                        std::string& error) const {
+                        std::string& error, std::mutex* pFilesLock) const {
     files.insert(files.end(), m_Streamed.begin(), m_Streamed.end());
     if (!m_sStreamError.empty()) {
         error = m_sStreamError;
         return false;
     }
     for (const Part& part : m_Parts) {
-        if (!WritePart(part, path, files, error)) {
+        if (!WritePart(part, path, files, error, pFilesLock)) {
             return false;
         }
     }
@@ -173,8 +174,15 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
     return (p.parent_path() / name).string();
 }
 
-std::string WriteExport(const std::string& path, std::string_view bytes) {
+std::string WriteExport(const std::string& path, std::string_view bytes, std::mutex* pFilesLock) {
+    std::unique_lock<std::mutex> lock;
+    if (pFilesLock != nullptr) {
+        lock = std::unique_lock<std::mutex>(*pFilesLock);
+    }
     std::string refused = TheClientFiles().RefuseAsOutputFile(path);
+    if (lock.owns_lock()) {
+        lock.unlock();
+    }
     if (!refused.empty()) {
         return refused;
     }

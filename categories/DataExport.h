@@ -9,6 +9,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,9 +80,12 @@ public:
     }
     // Writes every part: a part without suffix to path itself, the others beside it. Encoding
     // pictures is the expensive step and touches no shared state, so exports may write in
-    // several threads at once. False with `error` set (and the failed file removed) when a
-    // file cannot be written.
-    bool Write(const std::string& path, std::vector<ExportedFile>& files, std::string& error) const;
+    // several threads at once; only the check of each path against the process-wide file set
+    // (WriteExport) reads it, holding `pFilesLock` when given, the lock under which the other
+    // threads read entries. False with `error` set (and the failed file removed) when a file
+    // cannot be written.
+    bool Write(const std::string& path, std::vector<ExportedFile>& files, std::string& error,
+               std::mutex* pFilesLock = nullptr) const;
 
 private:
     struct Part {
@@ -93,7 +97,8 @@ private:
     // Keeps a part, or writes it at once when the parts are written as they are added.
     void Add(Part part);
     static bool WritePart(const Part& part, const std::string& path,
-                          std::vector<ExportedFile>& files, std::string& error);
+                          std::vector<ExportedFile>& files, std::string& error,
+                          std::mutex* pFilesLock = nullptr);
 
     std::vector<Part> m_Parts;
     std::string m_sStreamPath;  // empty: parts are kept until Write
@@ -125,7 +130,9 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
 bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
 // Writes a whole export file as WriteExportFile does unless the process-wide file set's
 // RefuseAsOutputFile refuses its path: empty when written, else why not (the refusal, or
-// "Unable to write the file 'PATH'").
-std::string WriteExport(const std::string& path, std::string_view bytes);
+// "Unable to write the file 'PATH'"). The file set is asked holding `pFilesLock` when given
+// (threads that read entries meanwhile open its files).
+std::string WriteExport(const std::string& path, std::string_view bytes,
+                        std::mutex* pFilesLock = nullptr);
 
 }  // namespace tessaly

@@ -5,6 +5,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <mutex>
@@ -313,7 +314,8 @@ bool CQFile::Open(const char* path, std::uint32_t mode, void* extra) {
 }
 
 std::uint64_t CQFile::NextOpenSerial() {
-    static std::uint64_t serial = 0;
+    // Files are opened in several threads at once (an export writes while entries are read).
+    static std::atomic<std::uint64_t> serial{0};
     return ++serial;
 }
 

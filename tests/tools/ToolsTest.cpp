@@ -980,6 +980,9 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
         const std::string three = m_Scratch.File(category + "-3");
         const std::string out = Ok({"export-all", category, one, "--jobs", "1"});
         Ok({"export-all", category, three, "--jobs", "3"});
+        // Again over its own files, which each thread checks against the files the program
+        // reads while the others read entries.
+        Ok({"export-all", category, three, "--jobs", "3"});
         const std::vector<std::uint32_t> listed = ListedIndexes(Ok({"list", category}));
         const std::size_t slotCount = ListedIndexes(Ok({"list", category, "--unused"})).size();
 
