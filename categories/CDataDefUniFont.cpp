@@ -4,13 +4,39 @@
 #include "EventLog.h"
 #include "Text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <map>
 #include <mutex>
 
 namespace tessaly {
 
 std::vector<ClientTextFile> GetUniFontFiles() {
-    return FindClientFiles(TheClientFiles(), "unifont", ".mul", true);
+    constexpr std::string_view kPrefix = "unifont";
+    constexpr std::string_view kSuffix = ".mul";
+    std::vector<std::pair<std::uint32_t, ClientTextFile>> numbered;
+    for (ClientTextFile& file : FindClientFiles(TheClientFiles(), kPrefix, kSuffix, true)) {
+        const std::string_view digits = std::string_view(file.name).substr(
+            kPrefix.size(), file.name.size() - kPrefix.size() - kSuffix.size());
+        std::uint32_t number = 0;
+        if (!digits.empty()) {
+            const char* end = digits.data() + digits.size();
+            const auto [stop, error] = std::from_chars(digits.data(), end, number);
+            if (error != std::errc() || stop != end) {
+                continue;
+            }
+        }
+        numbered.emplace_back(number, std::move(file));
+    }
+    // Stable: names of one number keep their order by name.
+    std::stable_sort(numbered.begin(), numbered.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<ClientTextFile> files;
+    files.reserve(numbered.size());
+    for (auto& [number, file] : numbered) {
+        files.push_back(std::move(file));
+    }
+    return files;
 }
 
 std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex) {

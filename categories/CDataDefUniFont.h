@@ -20,7 +20,9 @@ struct UniFontFile {
     std::uint32_t broken = 0;          // glyphs the table names that the file does not hold
 };
 
-// The Unicode font files of the client directory, sorted by name ("unifont.mul" first).
+// The Unicode font files of the client directory in the order of their numbers: "unifont.mul"
+// (font 0), then "unifontN.mul" by N ("unifont10.mul" after "unifont9.mul"), the name found in
+// any case. Other names of that beginning and end (a backup "unifont1.bak.mul") are no font.
 std::vector<ClientTextFile> GetUniFontFiles();
 // A font file read whole, once per file and again when it changes on disk; null for an entry
 // number without a file.

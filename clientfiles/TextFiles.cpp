@@ -295,7 +295,11 @@ std::vector<ClilocRow> OverlayCliloc(const CClilocFile& language, const CClilocF
     if (&language == &base) {
         rows.reserve(own.size());
         for (std::uint32_t i : own) {
-            rows.push_back({language.Messages()[i].number, i, i});
+            const std::uint32_t number = language.Messages()[i].number;
+            // A number the file repeats is shown once, with its first message (as below).
+            if (rows.empty() || rows.back().number != number) {
+                rows.push_back({number, i, i});
+            }
         }
         return rows;
     }

@@ -137,6 +137,22 @@ TEST(ClilocFile, ALanguageOverTheEnglishShowsEveryNumberOnce) {
     ASSERT_EQ(self.size(), 4u);
     EXPECT_EQ(self[3].own, 3u);
     EXPECT_EQ(self[3].base, 3u);
+
+    // A number the file repeats is one row alone as over another language: its first message,
+    // the one a lookup finds.
+    const CClilocFile twice =
+        Parsed(Cliloc({{500005, 2, "Five"}, {500003, 0, "Three"}, {500005, 0, "FiveB"}}));
+    for (const std::vector<ClilocRow>& rows :
+         {OverlayCliloc(twice, twice), OverlayCliloc(twice, english)}) {
+        std::vector<std::string> texts;
+        for (const ClilocRow& row : rows) {
+            if (row.own != ClilocRow::kNone) {
+                texts.emplace_back(twice.Text(twice.Messages()[row.own]));
+            }
+        }
+        EXPECT_EQ(texts, (std::vector<std::string>{"Three", "Five"}));
+    }
+    EXPECT_EQ(twice.Text(*twice.Find(500005)), "Five");
 }
 
 TEST(SpeechFile, ReadsBigEndianKeywordsUpToTheDamage) {

@@ -1104,6 +1104,17 @@ TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCaseAndNamedWhenNotRegul
     std::filesystem::rename(dir + "/speech.mul", dir + "/speech.mul.orig");
     EXPECT_EQ(Ok({"list", "Speech"}, dir), "");
 
+    // Fonts in the order of their numbers; a backup beside one is no font.
+    for (const char* copy : {"unifont10.mul", "UNIFONT2.MUL", "unifont1.bak.mul"}) {
+        std::filesystem::copy_file(dir + "/unifont1.mul", dir + "/" + copy);
+    }
+    std::vector<std::string> fonts;
+    for (const QJsonValue row : Json(Ok({"list", "UniFonts", "--json"}, dir))["rows"].toArray()) {
+        fonts.push_back(row["columns"][0].toString().toStdString());
+    }
+    EXPECT_EQ(fonts, (std::vector<std::string>{"unifont.mul", "unifont1.mul", "UNIFONT2.MUL",
+                                               "unifont10.mul"}));
+
     // FIFOs in the text files' places.
     for (const char* name : {"speech.mul", "unifont1.mul", "Cliloc.deu"}) {
         std::filesystem::remove(dir + "/" + name);
