@@ -175,13 +175,11 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
 }
 
 std::string WriteExport(const std::string& path, std::string_view bytes, std::mutex* pFilesLock) {
-    std::unique_lock<std::mutex> lock;
-    if (pFilesLock != nullptr) {
-        lock = std::unique_lock<std::mutex>(*pFilesLock);
-    }
-    std::string refused = TheClientFiles().RefuseAsOutputFile(path);
-    if (lock.owns_lock()) {
-        lock.unlock();
+    std::string refused;
+    {
+        std::unique_lock<std::mutex> lock =
+            pFilesLock != nullptr ? std::unique_lock(*pFilesLock) : std::unique_lock<std::mutex>();
+        refused = TheClientFiles().RefuseAsOutputFile(path);
     }
     if (!refused.empty()) {
         return refused;

@@ -13,9 +13,6 @@ namespace tessaly {
 
 class CMulBlockType;
 
-// The largest picture made off screen (clipboard, export): 8192 x 8192 pixels (128 MB).
-// The sizes come from the files, and a damaged one could ask for gigabytes.
-inline constexpr std::uint64_t kMaxPicturePixels = 8192ull * 8192ull;
 inline constexpr std::uint32_t kNoLimit = std::numeric_limits<std::uint32_t>::max();
 // The widest picture a buffer holds: its pitch (2 bytes a pixel, in whole 4-byte units) is 16
 // bits wide.

@@ -14,6 +14,11 @@
 
 namespace tessaly {
 
+// The largest picture made whole off screen (clipboard, export, a picture taken from Qt):
+// 8192 x 8192 pixels (128 MB at two bytes a pixel). Sizes come from files and the clipboard,
+// and a damaged or huge one could ask for gigabytes.
+inline constexpr std::uint64_t kMaxPicturePixels = 8192ull * 8192ull;
+
 // Pixel memory with its width, height and row pitch in bytes. A buffer that allocated its memory
 // through CreateBuffer owns it; a copy of the description (an alias) never releases it.
 class SurfaceBuffer {

@@ -10,7 +10,7 @@ namespace tessaly {
 
 Picture PictureFromImage(const QImage& image) {
     if (static_cast<std::uint64_t>(image.width()) * static_cast<std::uint64_t>(image.height()) >
-        kMaxImagePixels) {
+        kMaxPicturePixels) {
         return Picture();
     }
     const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
@@ -43,9 +43,9 @@ std::optional<Picture> ReadPictureFile(const std::string& path) {
     if (bytes->size() > static_cast<std::size_t>(INT_MAX)) {
         return Picture();
     }
-    // Qt's own limit (128 MB) would refuse pictures the program shows: allow the 8192 x 8192
-    // pixels of four bytes it makes at most.
-    QImageReader::setAllocationLimit(static_cast<int>(kMaxImagePixels * 4 / (1024 * 1024)));
+    // Qt's own limit (128 MB) would refuse pictures the program shows: allow the largest
+    // picture at the four bytes a pixel Qt decodes to.
+    QImageReader::setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)));
     return PictureFromImage(QImage::fromData(bytes->data(), static_cast<int>(bytes->size())));
 }
 

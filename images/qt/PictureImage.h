@@ -2,6 +2,7 @@
 // Taking a picture from Qt (a PNG file, the clipboard) for the picture encoders.
 
 #include "ImageEncoders.h"
+#include "Surface.h"
 
 #include <QImage>
 
@@ -13,14 +14,10 @@ namespace tessaly {
 // The darkest visible colour, (1, 1, 1) in 5-5-5: what an opaque pixel of colour 0 is kept as.
 inline constexpr std::uint16_t kDarkestGrey = 0x0421;
 
-// The most pixels a picture taken from Qt may have: 8192 x 8192, as many as a picture file may
-// decode to (four bytes a pixel within the reader's 256 MB).
-inline constexpr std::uint64_t kMaxImagePixels = 8192ull * 8192ull;
-
 // The image's colours reduced to 5-5-5 pixel words. Transparent: pixels of alpha 0 in an image
 // with an alpha channel, pure black pixels (0, 0, 0) in an image without one. An opaque pixel
 // that reduces to 0 (which would draw nothing) becomes kDarkestGrey. An image of more than
-// kMaxImagePixels (a huge one pasted) gives an empty picture without being converted.
+// kMaxPicturePixels (a huge one pasted) gives an empty picture without being converted.
 Picture PictureFromImage(const QImage& image);
 
 // The picture of an image file (PNG and the other formats Qt reads), taken as PictureFromImage
