@@ -6,6 +6,7 @@
 // file system creating the 16,384 files costs more than encoding them, so TMPDIR=/dev/shm
 // measures the encoding.
 
+#include "AnimExport.h"
 #include "CDataDef.h"
 #include "CategoryExport.h"
 #include "ClientFiles.h"
@@ -151,8 +152,9 @@ void BM_QtWriterToMemoryThenFile(benchmark::State& state) {
         QByteArray png;
         QBuffer device(&png);
         return device.open(QIODevice::WriteOnly) && picture.save(&device, "PNG") &&
-               WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(png.constData()),
-                               static_cast<std::size_t>(png.size()));
+               WriteOutputFile(path,
+                               ByteSpan(reinterpret_cast<const std::uint8_t*>(png.constData()),
+                                        static_cast<std::size_t>(png.size())));
     });
 }
 

@@ -89,7 +89,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                 }
             }
             if (result.bHasData && !data.Write((std::filesystem::path(dir) / name).string(),
-                                               result.files, result.error, &decoding)) {
+                                               result.files, result.error, &decoding, false)) {
                 failed = true;
             }
             ++done;
@@ -141,6 +141,10 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
     }
     const std::string manifest = ManifestJson();
     const std::string path = (std::filesystem::path(dir) / kExportManifest).string();
+    // The entries' files reach the device together, before the manifest that lists them.
+    if (!FlushExportFolder(path, m_sError)) {
+        return false;
+    }
     // Refused as the entries' files are: a manifest of the user's in the client's folder stays.
     if (std::string failed = WriteExport(path, manifest); !failed.empty()) {
         m_sError = std::move(failed);

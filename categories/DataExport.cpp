@@ -4,15 +4,15 @@
 #include "CDataDef.h"
 #include "ClientFiles.h"
 #include "QFile.h"
+#include "SafeSave.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
-
-#include <sys/stat.h>
 
 #include <QBuffer>
 #include <QByteArray>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 namespace tessaly {
@@ -72,7 +72,7 @@ bool CExportData::WritePart(const Part& part, const std::string& path,
         }
         bytes = std::string_view(png.constData(), static_cast<std::size_t>(png.size()));
     }
-    error = WriteExport(target, bytes, pFilesLock);
+    error = WriteExport(target, bytes, pFilesLock, false);
     if (!error.empty()) {
         return false;
     }
@@ -81,7 +81,7 @@ bool CExportData::WritePart(const Part& part, const std::string& path,
 }
 
 bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& files,
-                        std::string& error, std::mutex* pFilesLock) const {
+                        std::string& error, std::mutex* pFilesLock, bool flush) const {
     files.insert(files.end(), m_Streamed.begin(), m_Streamed.end());
     if (!m_sStreamError.empty()) {
         error = m_sStreamError;
@@ -91,6 +91,18 @@ bool CExportData::Write(const std::string& path, std::vector<ExportedFile>& file
         if (!WritePart(part, path, files, error, pFilesLock)) {
             return false;
         }
+    }
+    return !flush || files.empty() || FlushExportFolder(files.front().path, error);
+}
+
+bool FlushExportFolder(const std::string& path, std::string& error) {
+    std::filesystem::path dir = std::filesystem::path(path).parent_path();
+    if (dir.empty()) {
+        dir = ".";
+    }
+    if (!FlushFolderFiles(dir.string())) {
+        error = "Unable to write the files in '" + dir.string() + "': " + std::strerror(errno);
+        return false;
     }
     return true;
 }
@@ -174,7 +186,8 @@ std::string ExportPartPath(const std::string& path, const std::string& suffix,
     return (p.parent_path() / name).string();
 }
 
-std::string WriteExport(const std::string& path, std::string_view bytes, std::mutex* pFilesLock) {
+std::string WriteExport(const std::string& path, std::string_view bytes, std::mutex* pFilesLock,
+                        bool flush) {
     std::string refused;
     {
         std::unique_lock<std::mutex> lock =
@@ -184,44 +197,15 @@ std::string WriteExport(const std::string& path, std::string_view bytes, std::mu
     if (!refused.empty()) {
         return refused;
     }
-    if (!WriteExportFile(path, reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size())) {
-        return "Unable to write the file '" + path + "'";
+    errno = 0;
+    if (!WriteOutputFile(
+            path, ByteSpan(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()),
+            flush)) {
+        const int error = errno;
+        return "Unable to write the file '" + path + "'" +
+               (error != 0 ? std::string(": ") + std::strerror(error) : std::string());
     }
     return {};
-}
-
-bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-    // A new file is created exclusively (never through a link) and written where it is: there
-    // is nothing of the user's to keep, and an export of many files stays quick. A file that is
-    // there is replaced whole, so a failed write leaves it as it was.
-    CQFile file;
-    if (!file.Open(path.c_str(), CQFile::modeCreateNew | CQFile::modeWrite)) {
-        // Only a file (or a link) in the way is replaced; a missing folder, a directory there and
-        // the like fail as the open did.
-        const int error = errno;
-        struct stat there {};
-        if (error != EEXIST || ::lstat(path.c_str(), &there) != 0 ||
-            !(S_ISREG(there.st_mode) || S_ISLNK(there.st_mode))) {
-            return false;
-        }
-        return WriteFileReplacing(path, ByteSpan(data, size));
-    }
-    try {
-        for (std::size_t done = 0; done < size;) {
-            const auto piece =
-                static_cast<std::uint32_t>(std::min<std::size_t>(size - done, 1u << 30));
-            file.Write(data + done, piece);
-            done += piece;
-        }
-        file.Close();
-        return true;
-    } catch (const CQFileException&) {
-        // A half-written file is no export; it was made here and is removed.
-        file.Close();
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return false;
-    }
 }
 
 }  // namespace tessaly

@@ -83,9 +83,10 @@ public:
     // several threads at once; only the check of each path against the process-wide file set
     // (WriteExport) reads it, holding `pFilesLock` when given, the lock under which the other
     // threads read entries. False with `error` set (and the failed file removed) when a file
-    // cannot be written.
+    // cannot be written. The files are flushed to the device together at the end; without
+    // `flush` they are left for the caller's FlushFolderFiles (an export of many entries).
     bool Write(const std::string& path, std::vector<ExportedFile>& files, std::string& error,
-               std::mutex* pFilesLock = nullptr) const;
+               std::mutex* pFilesLock = nullptr, bool flush = true) const;
 
 private:
     struct Part {
@@ -124,15 +125,14 @@ std::string ExportFileName(CDataDef& entry);
 // "-03": "a-03.png"; "a.png", "-a00", ".json": "a-a00.json").
 std::string ExportPartPath(const std::string& path, const std::string& suffix,
                            const std::string& extension = std::string());
-// Writes bytes to a file at path: a new file is created exclusively (a link there is never
-// followed), one that is there is replaced whole through a temporary file (WriteFileReplacing).
-// False when it cannot be written; a file that was there is then left as it was.
-bool WriteExportFile(const std::string& path, const std::uint8_t* data, std::size_t size);
-// Writes a whole export file as WriteExportFile does unless the process-wide file set's
+// Writes a whole export file as WriteOutputFile does unless the process-wide file set's
 // RefuseAsOutputFile refuses its path: empty when written, else why not (the refusal, or
-// "Unable to write the file 'PATH'"). The file set is asked holding `pFilesLock` when given
-// (threads that read entries meanwhile open its files).
+// "Unable to write the file 'PATH'" and the system's reason). The file set is asked holding
+// `pFilesLock` when given (threads that read entries meanwhile open its files). Without `flush` a
+// new file is left for FlushFolderFiles. Flushes the files written beside path (FlushFolderFiles);
+// false with `error` set when that fails.
+bool FlushExportFolder(const std::string& path, std::string& error);
 std::string WriteExport(const std::string& path, std::string_view bytes,
-                        std::mutex* pFilesLock = nullptr);
+                        std::mutex* pFilesLock = nullptr, bool flush = true);
 
 }  // namespace tessaly

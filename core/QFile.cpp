@@ -186,6 +186,18 @@ bool CQFile::SetPermissions(std::uint32_t mode) {
     return IsOpen() && ::fchmod(m_hFile, static_cast<mode_t>(mode & 07777)) == 0;
 }
 
+bool CQFile::SetOwner(std::uint32_t owner, std::uint32_t group) {
+    struct stat st {};
+    if (!IsOpen() || ::fstat(m_hFile, &st) != 0) {
+        return false;
+    }
+    if (st.st_uid == owner && st.st_gid == group) {
+        return true;
+    }
+    return ::fchown(m_hFile, owner, group) == 0 ||
+           ::fchown(m_hFile, static_cast<uid_t>(-1), group) == 0;
+}
+
 namespace {
 // Closes a descriptor when it goes out of scope.
 struct FdCloser {

@@ -106,6 +106,9 @@ public:
     virtual bool LinkTo(const std::string& path);
     // Sets the permission bits of the open file; false on failure.
     bool SetPermissions(std::uint32_t mode);
+    // Gives the file the owner and group given, or the group alone where the process may not
+    // give the owner; false when neither can be set.
+    bool SetOwner(std::uint32_t owner, std::uint32_t group);
 
     // Changes with every successful open, so that a cache of the file's contents can tell a
     // reopened file (perhaps on the same path, with other contents) from the one it read.

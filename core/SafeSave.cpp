@@ -123,14 +123,26 @@ std::string SaveTargetOf(const std::string& path) {
     return path;
 }
 
-bool SaveReplacing(const std::string& target, const std::string& tempName,
-                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops) {
+namespace {
+
+// Writes the target through a temporary file beside it. Replacing, the file is renamed over
+// whatever is there and a failure is logged; otherwise it is linked in under the target's name,
+// which fails (errno EEXIST) when something is there, so a new file never shows under its name
+// half-written and never takes the place of a file that appeared meanwhile; errno then says
+// why it failed, and the caller tells the user.
+bool SaveThroughTemporary(const std::string& target, const std::string& tempName,
+                          const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops,
+                          bool replace, bool flush) {
     CSaveFileOps defaultOps;
     if (ops == nullptr) {
         ops = &defaultOps;
     }
     struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (!replace && ::lstat(target.c_str(), &old) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    const bool exists = replace && ::stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
         g_pEventLog->LogError("tessaly: '%s' is not a regular file: it is not replaced\n",
                               target.c_str());
@@ -164,8 +176,10 @@ bool SaveReplacing(const std::string& target, const std::string& tempName,
             return file->Open(name.c_str(), CQFile::modeCreateNew | access);
         });
         if (named.empty()) {
-            g_pEventLog->LogError("tessaly: cannot create a temporary file beside '%s': %s\n",
-                                  target.c_str(), std::strerror(errno));
+            if (replace) {
+                g_pEventLog->LogError("tessaly: cannot create a temporary file beside '%s': %s\n",
+                                      target.c_str(), std::strerror(errno));
+            }
             return false;  // nothing was created
         }
     }
@@ -173,17 +187,28 @@ bool SaveReplacing(const std::string& target, const std::string& tempName,
     try {
         written = writeBody(*file);
         if (written) {
-            // Keep the permissions of the file being replaced.
+            // Keep the owner and the permissions of the file being replaced (in that order: a
+            // change of owner clears the set-id bits).
             if (exists) {
+                file->SetOwner(old.st_uid, old.st_gid);
                 file->SetPermissions(old.st_mode);
             }
-            file->Flush();
+            if (flush) {
+                file->Flush();
+            }
         }
     } catch (...) {
         LogCaughtException("writing a file");
         written = false;
     }
-    if (written && named.empty()) {
+    if (written && !replace) {
+        written = file->LinkTo(target);
+        if (!named.empty()) {
+            ops->Remove(named);
+            named.clear();
+        }
+    }
+    if (written && replace && named.empty()) {
         named = TakeUniqueName(prefix, *ops,
                                [&](const std::string& name) { return file->LinkTo(name); });
         if (named.empty()) {
@@ -192,20 +217,45 @@ bool SaveReplacing(const std::string& target, const std::string& tempName,
             written = false;
         }
     }
-    if (written && !ops->Rename(named, target)) {
+    if (written && replace && !ops->Rename(named, target)) {
         g_pEventLog->LogError("tessaly: cannot rename the temporary file over '%s': %s\n",
                               target.c_str(), std::strerror(errno));
         written = false;
     }
+    const int error = errno;
     if (!written && !named.empty()) {
         ops->Remove(named);
     }
     // Closed only now: the lock tells a save in progress from a file a killed one left.
     file->Close();
-    if (written) {
+    if (written && flush) {
         SyncDirectory(dir);
     }
+    errno = error;
     return written;
+}
+
+}  // namespace
+
+bool SaveReplacing(const std::string& target, const std::string& tempName,
+                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops) {
+    return SaveThroughTemporary(target, tempName, writeBody, ops, true, true);
+}
+
+bool SaveNew(const std::string& target, const std::string& tempName,
+             const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops, bool flush) {
+    return SaveThroughTemporary(target, tempName, writeBody, ops, false, flush);
+}
+
+bool FlushFolderFiles(const std::string& dir) {
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = fd >= 0 && ::syncfs(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    errno = error;
+    return ok;
 }
 
 }  // namespace tessaly

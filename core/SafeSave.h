@@ -32,16 +32,28 @@ public:
     virtual std::string UniqueSuffix(int attempt);
 };
 
+// Where a document's save goes: the file a symbolic link names, so that the link stays a link.
+std::string SaveTargetOf(const std::string& path);
+
 // Writes `target` through a temporary file named `tempName` plus "." and six random letters or
 // digits, placed in the target's directory. writeBody gets the open, empty temporary file
 // (read/write) and answers false to abandon the save; anything it throws abandons it too.
 // A target marked read-only is refused; a symbolic link is replaced as a link (a document's
 // save passes SaveTargetOf(path) instead). Returns true only when the target was replaced;
-// every failure writes one line saying why to the event log.
-// Where a document's save goes: the file a symbolic link names, so that the link stays a link.
-std::string SaveTargetOf(const std::string& path);
-
+// every failure writes one line saying why to the event log. The replacing file keeps the
+// permissions of the one it replaces, and its owner and group where the process may set them.
 bool SaveReplacing(const std::string& target, const std::string& tempName,
                    const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr);
+// Writes a new file at `target` the same way, linking the temporary file in under the target's
+// name last: false with errno EEXIST when anything (a file, a link) is there, which is left as
+// it was. Its failures are not logged: errno says why. Without `flush` the file and the folder are
+// not flushed to the device here: a writer of many files flushes them together (FlushFolderFiles),
+// which costs one flush, not one each.
+bool SaveNew(const std::string& target, const std::string& tempName,
+             const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr,
+             bool flush = true);
+// Flushes to the device everything written to the file system that holds the folder; false
+// (errno set) when that fails.
+bool FlushFolderFiles(const std::string& dir);
 
 }  // namespace tessaly

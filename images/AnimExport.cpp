@@ -4,8 +4,10 @@
 #include "Text.h"
 
 #include <gif_lib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -81,8 +83,6 @@ bool ComposeSpriteSheet(const std::vector<SheetRow>& rows, std::uint64_t maxPixe
     sheet.columns = static_cast<std::uint32_t>(columns);
     return true;
 }
-
-namespace {}  // namespace
 
 std::string SpriteSheetJson(const std::vector<SheetRow>& rows, const SpriteSheet& sheet,
                             const std::string& image, std::uint32_t body, std::int32_t action,
@@ -284,8 +284,15 @@ std::vector<std::uint8_t> EncodeGif(const std::vector<SurfaceBuffer>& frames,
     return out;
 }
 
-bool WriteFileReplacing(const std::string& path, ByteSpan bytes) {
-    return SaveReplacing(path, ".tessaly-export", [&](CQFile& file) {
+namespace {
+
+// The temporary files of exports, beside the file each is written for.
+constexpr const char* kTempName = ".tessaly-export";
+
+}  // namespace
+
+bool WriteOutputFile(const std::string& path, ByteSpan bytes, bool flush) {
+    const auto writeAll = [bytes](CQFile& file) {
         for (std::size_t done = 0; done < bytes.size();) {
             const auto piece =
                 static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -293,7 +300,21 @@ bool WriteFileReplacing(const std::string& path, ByteSpan bytes) {
             done += piece;
         }
         return true;
-    });
+    };
+    if (SaveNew(path, kTempName, writeAll, nullptr, flush)) {
+        return true;
+    }
+    // Only a file (or a link) in the way is replaced; a missing folder, a directory there and
+    // the like fail as the new file did.
+    struct stat there {};
+    if (errno != EEXIST || ::lstat(path.c_str(), &there) != 0) {
+        return false;
+    }
+    if (!(S_ISREG(there.st_mode) || S_ISLNK(there.st_mode))) {
+        errno = S_ISDIR(there.st_mode) ? EISDIR : EEXIST;
+        return false;
+    }
+    return SaveReplacing(path, kTempName, writeAll);
 }
 
 }  // namespace tessaly

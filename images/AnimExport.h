@@ -99,8 +99,9 @@ constexpr std::uint8_t Widen5(std::uint32_t v) {
 }
 
 // Writes bytes to path through a temporary file beside it (created exclusively, never through
-// a link), flushed and renamed over the target. False when anything fails; the target then is
-// as it was.
-bool WriteFileReplacing(const std::string& path, ByteSpan bytes);
+// a link) and flushed: linked in whole under the new name, or renamed over a file (or a link)
+// already there. A directory, device or FIFO there is left alone. False when anything fails;
+// the target then is as it was. Without `flush` a new file is left for FlushFolderFiles.
+bool WriteOutputFile(const std::string& path, ByteSpan bytes, bool flush = true);
 
 }  // namespace tessaly

@@ -345,7 +345,8 @@ TEST(FrameExportTest, HugeFramesAreRefusedAndFramesAreWrittenAsDecoded) {
     std::vector<ExportedFile> files;
     std::string error;
     EXPECT_FALSE(data.Write(path, files, error));
-    EXPECT_EQ(error, "Unable to write the file '" + ExportPartPath(path, "-01") + "'");
+    EXPECT_EQ(error,
+              "Unable to write the file '" + ExportPartPath(path, "-01") + "': Is a directory");
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].path, ExportPartPath(path, "-00"));
     EXPECT_FALSE(std::filesystem::exists(ExportPartPath(path, "-02")));
@@ -402,7 +403,8 @@ TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
     // A folder that is not there: a warning naming the file, and no file.
     const std::string nowhere = Export(0xE3C, "no/such/folder/crate.png");
     ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
-    EXPECT_EQ(m_Ui.m_Warnings[0], "Unable to write the file '" + nowhere + "'");
+    EXPECT_EQ(m_Ui.m_Warnings[0],
+              "Unable to write the file '" + nowhere + "': No such file or directory");
     EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <set>
@@ -155,6 +156,35 @@ TEST_P(SafeSaveRoute, AKilledSaveLeavesTheOldTargetAndNoTemporaryFile) {
     EXPECT_EQ(Names(), std::set<std::string>{"target.bin"});
 }
 
+// A new file shows under its name only whole, and never in the place of anything there.
+TEST_P(SafeSaveRoute, ANewFileIsLinkedInWholeAndNothingThereIsReplaced) {
+    const auto write = [](CQFile& file) {
+        file.Write("new", 3);
+        return true;
+    };
+    const std::string fresh = m_dir.File("fresh.bin");
+    EXPECT_TRUE(SaveNew(fresh, "tmpsave.bin", write, &m_route));
+    EXPECT_EQ(TempDir::ReadFile(fresh), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+    EXPECT_TRUE(SaveNew(m_dir.File("unflushed.bin"), "tmpsave.bin", write, &m_route, false));
+    EXPECT_TRUE(FlushFolderFiles(m_dir.Path()));
+    EXPECT_EQ(Names(), (std::set<std::string>{"target.bin", "fresh.bin", "unflushed.bin"}));
+
+    const std::string dangling = m_dir.File("dangling.bin");
+    std::filesystem::create_symlink(m_dir.File("nowhere"), dangling);
+    for (const std::string& there : {m_target, dangling}) {
+        errno = 0;
+        EXPECT_FALSE(SaveNew(there, "tmpsave.bin", write, &m_route)) << there;
+        EXPECT_EQ(errno, EEXIST) << there;
+    }
+    EXPECT_FALSE(SaveNew(
+        m_dir.File("refused.bin"), "tmpsave.bin", [](CQFile&) { return false; }, &m_route));
+    EXPECT_EQ(TempDir::ReadFile(m_target), m_old);
+    EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("nowhere")));
+    EXPECT_EQ(Names(),
+              (std::set<std::string>{"target.bin", "fresh.bin", "unflushed.bin", "dangling.bin"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Routes, SafeSaveRoute, testing::Values(true, false),
                          [](const testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Unnamed" : "Named");
@@ -198,6 +228,17 @@ TEST_F(SafeSaveTest, AReadOnlyTargetIsKeptAndALinkReplacesTheFileItNames) {
     EXPECT_TRUE(std::filesystem::is_symlink(link));
     EXPECT_EQ(TempDir::ReadFile(m_target), std::vector<std::uint8_t>(6, 9));
     EXPECT_EQ(std::filesystem::status(m_target).permissions(), std::filesystem::perms(0640));
+
+    // A file of another user, saved by one who may give it away (root), stays theirs.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(m_target.c_str(), 65534, 65534), 0);
+        EXPECT_TRUE(Save(nullptr, m_target));
+        struct stat st {};
+        ASSERT_EQ(::stat(m_target.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
 }
 
 TEST_F(SafeSaveTest, BodyRefusesOrThrows) {

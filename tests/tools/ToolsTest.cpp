@@ -1079,8 +1079,9 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
     // A file that cannot be written ends the run with one line and status 2, and no manifest.
     const std::string blocked = m_Scratch.File("blocked");
     std::filesystem::create_directories(blocked + "/items-0e3c.png");
-    EXPECT_EQ(Exits(2, {"export-all", "Items", blocked, "--jobs", "2"}).err,
-              "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png'\n");
+    EXPECT_EQ(
+        Exits(2, {"export-all", "Items", blocked, "--jobs", "2"}).err,
+        "tessaly-cli: Unable to write the file '" + blocked + "/items-0e3c.png': Is a directory\n");
     EXPECT_FALSE(std::filesystem::exists(blocked + "/manifest.json"));
     EXPECT_TRUE(std::filesystem::is_directory(blocked + "/items-0e3c.png"));  // left alone
     // A folder that cannot be made is named with the reason.
