@@ -147,6 +147,16 @@ bool CClientFiles::FolderHoldsClient(const std::string& folder) {
     return false;
 }
 
+bool CClientFiles::IsClientFolder(const std::string& folder) const {
+    std::error_code ec;
+    for (const std::string* dir : {&m_sChosenDir, &m_sClientDir, &m_sCDDir}) {
+        if (!dir->empty() && std::filesystem::equivalent(folder, *dir, ec)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool CClientFiles::IsClientDataFileName(const std::string& name) {
     const std::string lower = Latin1Lower(name);
     for (const char* slotName : kFileNames) {
@@ -156,7 +166,8 @@ bool CClientFiles::IsClientDataFileName(const std::string& name) {
     }
     static const std::regex kFamilies(
         "(map|staidx|statics|mapdif|mapdifl|stadif|stadifl|stadifi)[0-9]+\\.mul|"
-        "anim[0-9]*\\.(mul|idx)|unifont[0-9]*\\.mul|speech\\.mul|.*\\.uop");
+        "anim[0-9]*\\.(mul|idx)|unifont[0-9]*\\.mul|speech\\.mul|.*\\.uop|"
+        "cliloc\\..+|.*\\.def|mobtypes\\.txt");
     return std::regex_match(lower, kFamilies);
 }
 
@@ -251,10 +262,7 @@ std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
     std::error_code ec;
     const bool exists = fs::exists(fs::symlink_status(target, ec));
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    for (const std::string* dir : {&m_sChosenDir, &m_sClientDir, &m_sCDDir}) {
-        if (dir->empty() || !fs::equivalent(folder, *dir, ec)) {
-            continue;
-        }
+    if (IsClientFolder(folder.string())) {
         if (exists) {
             return "'" + path + "' is a file of the client's folder: it is not written over";
         }

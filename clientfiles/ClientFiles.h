@@ -108,9 +108,12 @@ public:
     bool FolderHoldsClient(const std::string& folder);
     // File name of a slot; null for the empty slots 23-29 and numbers outside 0-32.
     static const char* GetFileName(std::int32_t slot);
+    // Whether folder is the chosen, client or CD directory itself (through any link).
+    bool IsClientFolder(const std::string& folder) const;
     // Whether a file name (without its folder, any case) is that of one of the client's data
     // files, which are never patch files: the slots' names but "verdata.mul", the numbered
-    // facet, difference, animation and Unicode font files, "speech.mul" and the containers.
+    // facet, difference, animation and Unicode font files, "speech.mul", the containers, and
+    // the text files the client reads ("Cliloc.*", "*.def", "mobtypes.txt").
     static bool IsClientDataFileName(const std::string& name);
     // When path's file name is a client data file's: "'SHOWN' is one of the client's data
     // files, not a patch file", the refusal of every place that reads or writes a patch file

@@ -332,18 +332,30 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     EXPECT_EQ(TempDir::ReadFile(patch), patched);
     EXPECT_FALSE(std::filesystem::exists(client + "/GUMPIDX.MUL"));
     // A new file beside a client's file of the same name in another case, which the client
-    // might read in its place, is not made; one of a new name is.
-    for (const char* name : {"/cliloc.enu", "/BODYCONV.def"}) {
-        ExpectParts(Exits(2, {"export", "sound", "1", client + name}, client).err,
-                    {"under another case: it is not written"});
+    // might read in its place, is not made; nor one of a text file's name; one of a new name is.
+    m_Scratch.Write("client/Readme.txt", {'r'});
+    for (const auto& [name, why] : {std::pair{"/readme.txt", "under another case: it is not "},
+                                    std::pair{"/cliloc.enu", "one of the client's data files"},
+                                    std::pair{"/BODYCONV.def", "one of the client's data files"}}) {
+        ExpectParts(Exits(2, {"export", "sound", "1", client + name}, client).err, {why});
         EXPECT_FALSE(std::filesystem::exists(client + name));
     }
     Ok({"export", "sound", "1", client + "/tone.wav"}, client);
-    // A manifest of the user's in the client's folder is not written over either.
-    const std::vector<std::uint8_t> mine{'m', 'i', 'n', 'e'};
-    m_Scratch.Write("client/manifest.json", mine);
-    ExpectParts(Exits(2, {"export-all", "Lights", client}, client).err, {"manifest.json' is "});
-    EXPECT_EQ(TempDir::ReadFile(client + "/manifest.json"), mine);
+    // A whole category is not exported into the client's folder, by any path to it.
+    const std::string clientLink = m_Scratch.File("client-link");
+    std::filesystem::create_directory_symlink(client, clientLink);
+    const std::vector<std::filesystem::path> before{std::filesystem::directory_iterator(client),
+                                                    std::filesystem::directory_iterator()};
+    for (const std::string& folder : {client, clientLink + "/"}) {
+        EXPECT_EQ(Exits(2, {"export-all", "Lights", folder}, client).err,
+                  "tessaly-cli: the folder '" + folder +
+                      "' is the client's folder: choose another folder\n");
+    }
+    EXPECT_EQ(Exits(2, {"export-all", "Cliloc", client}, client).status, 2);
+    EXPECT_EQ((std::vector<std::filesystem::path>{std::filesystem::directory_iterator(client),
+                                                  std::filesystem::directory_iterator()}
+                   .size()),
+              before.size());
 
     const std::string link = m_Scratch.File("hues.png");
     std::filesystem::create_symlink(client + "/hues.mul", link);
@@ -811,9 +823,6 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     m_Scratch.Write("own/Cliloc.enu", cliloc.data());
     // (The folder holds none of the slots' files, which a line on standard error says.)
     EXPECT_EQ(Cli({"cliloc", "1015"}, own).out, "esc \\x1b[31mred\\r\n");
-    // Exports replace no file of the client's folder, the Cliloc texts' too.
-    EXPECT_EQ(Cli({"export-all", "Cliloc", own}, own).status, 0);
-    EXPECT_TRUE(Contains(Cli({"export-all", "Cliloc", own}, own).err, "not written over"));
     ExpectRefused({"list", "Sounds", "--lang", "deu"}, "--lang is for the Cliloc category");
 }
 
@@ -1705,6 +1714,13 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
         ExpectRefused(args, "'" + art + "' is one of the client's data files, not a patch file");
     }
     EXPECT_EQ(TempDir::ReadFile(art), bytes);
+    // The text files the client reads count as its files, present or not.
+    for (const char* text : {"/cliloc.kor", "/Body.def", "/mobtypes.txt"}) {
+        const std::string path = m_Scratch.File("texts") + text;
+        ExpectRefused({"patch", path, "--delete", "item", "1"},
+                      "'" + path + "' is one of the client's data files, not a patch file");
+        EXPECT_FALSE(std::filesystem::exists(path));
+    }
     // Nor through a link to one (tiledata.mul begins as an empty patch table would).
     const std::string tiledata = ClientDir() + "/tiledata.mul";
     const std::string link = m_Scratch.File("link.mul");

@@ -58,6 +58,10 @@ int RunExportAll(Invocation& inv) {
     if (category == 0) {
         throw UsageError("unknown category '" + name + "'");
     }
+    // A whole category's files and a manifest do not belong among the client's own.
+    if (TheClientFiles().IsClientFolder(dir)) {
+        throw UsageError("the folder '" + dir + "' is the client's folder: choose another folder");
+    }
     const DataTypeDef* def = GetTypeDef(category);
     const char* shortName = def->m_pszName;
     if (def->m_bMessages) {
