@@ -527,8 +527,9 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
         }
         oversized.Add(frames, placed);
     }
-    if (oversized.count != 0 && !out.IsEmpty()) {
-        out.AddNote(oversized.Note() + " left out");
+    // Every frame too large alone leaves the body out, saying why, as the GIF does.
+    if (oversized.count != 0) {
+        out.AddNote(out.IsEmpty() ? oversized.Note() : oversized.Note() + " left out");
     }
     return !out.IsEmpty();
 }

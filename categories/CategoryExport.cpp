@@ -73,15 +73,20 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     // Parts written before the failure are on disk: the manifest lists them.
                     result.bHasData = !data.IsEmpty();
                 }
+                ReadStatus status = ReadStatus::Ok;
                 if (!result.bHasData) {
                     try {
-                        result.bDamaged = entry->GetReadStatus() == ReadStatus::Damaged;
+                        status = entry->GetReadStatus();
                     } catch (...) {
-                        result.bDamaged = true;
+                        status = ReadStatus::Damaged;
                     }
+                    result.bDamaged = status == ReadStatus::Damaged;
                 }
                 if (!result.bHasData && !result.bDamaged) {
-                    result.leftOut = data.JoinNotes();
+                    // An entry whose file fails is no empty slot: it is left out saying so.
+                    result.leftOut = status == ReadStatus::Failed
+                                         ? std::string("its file would not open or read")
+                                         : data.JoinNotes();
                 }
                 for (const std::string& note : data.GetNotes()) {
                     g_pEventLog->LogRepeatable("exporting an entry",

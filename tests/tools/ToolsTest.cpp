@@ -943,6 +943,9 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     EXPECT_EQ(manifest["damaged"].toArray().size(), 0);
     EXPECT_EQ(manifest["skipped"].toInteger() + manifest["entries"].toArray().size() + 3,
               Json(Ok({"list", "Anims", "--unused", "--json"}, dir))["rows"].toArray().size());
+    // One PNG per frame, each too large alone: the same bodies are left out.
+    ExpectParts(Exits(0, {"export-all", "Anims", m_Scratch.File("frames"), "--frames"}, dir).out,
+                {"\n3 entries left out, each with why (listed in manifest.json)\n"});
     // Frames each too large for a picture are named with their size, in every form of export.
     ExpectRefused({"export", "anim", "1", "0", "3", "0", m_Scratch.File("f.png")},
                   "anim body 1 action 0 direction 3 frame 0 (anim.mul 1, entry 110) is 16000 x "
@@ -1703,6 +1706,15 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     // The list asks for it row by row: it is named once.
     const std::string rows = Cli({"list", "Items"}, client).err;
     EXPECT_EQ(rows.find("is not a regular file"), rows.rfind("is not a regular file")) << rows;
+    // export-all leaves its entries out saying why, not as entries without data.
+    const std::string all = m_Scratch.File("fifo-items");
+    Cli({"export-all", "Items", all}, client);
+    const QJsonObject manifest = Json(ReadText(all + "/manifest.json")).object();
+    const QJsonArray leftOut = manifest["leftOut"].toArray();
+    EXPECT_EQ(leftOut.size(),
+              Json(Ok({"list", "Items", "--json"}, ClientDir()))["rows"].toArray().size());
+    ASSERT_FALSE(leftOut.empty());
+    EXPECT_EQ(leftOut[0]["why"].toString(), "its file would not open or read");
 
     // A client data file is neither read as a patch (its bytes would be taken for records) nor
     // replaced by one.
