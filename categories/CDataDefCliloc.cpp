@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringDecoder>
 
 #include <filesystem>
 #include <mutex>
@@ -57,10 +58,6 @@ std::string FileComplaint(const std::string& path, const CClilocFile& file) {
 void AppendField(std::string& out, std::string_view text) {
     out += '\t';
     out += AsListField(text);
-}
-
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 void AppendCsvField(std::string& out, std::string_view text) {
@@ -219,6 +216,12 @@ std::string ClilocCsv(const ClilocView& view) {
     return out;
 }
 
+QString ClilocJsonText(std::string_view text) {
+    // QString::fromUtf8 would drop a leading byte-order mark.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+}
+
 std::string ClilocJson(const ClilocView& view) {
     QJsonArray messages;
     for (const ClilocRow& row : view.rows) {
@@ -226,17 +229,17 @@ std::string ClilocJson(const ClilocView& view) {
         o[QStringLiteral("number")] = static_cast<qint64>(row.number);
         if (row.own != ClilocRow::kNone) {
             o[QStringLiteral("flag")] = view.own->Messages()[row.own].flag;
-            o[QStringLiteral("text")] = Utf8(view.OwnText(row));
+            o[QStringLiteral("text")] = ClilocJsonText(view.OwnText(row));
         }
         if (!view.IsEnglish() && row.base != ClilocRow::kNone) {
-            o[QStringLiteral("english")] = Utf8(view.EnglishText(row));
+            o[QStringLiteral("english")] = ClilocJsonText(view.EnglishText(row));
         }
         messages.append(o);
     }
     QJsonObject doc;
     doc[QStringLiteral("language")] = QString::fromStdString(view.language);
     if (!view.error.empty()) {
-        doc[QStringLiteral("error")] = Utf8(view.error);
+        doc[QStringLiteral("error")] = ClilocJsonText(view.error);
     }
     doc[QStringLiteral("messages")] = messages;
     return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();

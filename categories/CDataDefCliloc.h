@@ -6,6 +6,8 @@
 #include "CDataDef.h"
 #include "TextFiles.h"
 
+#include <QString>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,5 +76,8 @@ private:
 // The category's exports: every row as CSV (number,flag,text,english) or as one JSON document.
 std::string ClilocCsv(const ClilocView& view);
 std::string ClilocJson(const ClilocView& view);
+// A message's UTF-8 text for JSON, whole: a leading byte-order mark is a character of it (as in
+// the CSV), and bytes that are no UTF-8 become U+FFFD.
+QString ClilocJsonText(std::string_view text);
 
 }  // namespace tessaly

@@ -817,12 +817,22 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     const std::string own = m_Scratch.File("own");
     std::filesystem::create_directory(own);
     const std::string text = "esc \x1b[31mred\r";
+    const std::string marked = "\xEF\xBB\xBFmarked";
     ByteWriter cliloc;
     cliloc.u32(2).u16(1).u32(1015).u8(0).u16(static_cast<std::uint16_t>(text.size()));
     cliloc.text(text, text.size());
+    cliloc.u32(1016).u8(0).u16(static_cast<std::uint16_t>(marked.size()));
+    cliloc.text(marked, marked.size());
     m_Scratch.Write("own/Cliloc.enu", cliloc.data());
     // (The folder holds none of the slots' files, which a line on standard error says.)
     EXPECT_EQ(Cli({"cliloc", "1015"}, own).out, "esc \\x1b[31mred\\r\n");
+    // A text's leading byte-order mark is part of it in JSON as in the CSV. (Read as bytes:
+    // Qt's own JSON reader drops it.)
+    ExpectParts(Cli({"cliloc", "1016", "--json"}, own).out, {"\"text\":\"" + marked + "\""});
+    const std::string texts = m_Scratch.File("own-texts");
+    Cli({"export-all", "Cliloc", texts}, own);
+    ExpectParts(ReadText(texts + "/cliloc-enu.json"), {"\"text\": \"" + marked + "\""});
+    ExpectParts(ReadText(texts + "/cliloc-enu.csv"), {"1016,0,\"" + marked + "\""});
     ExpectRefused({"list", "Sounds", "--lang", "deu"}, "--lang is for the Cliloc category");
 }
 

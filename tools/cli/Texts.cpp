@@ -16,10 +16,6 @@ namespace tessaly::cli {
 
 namespace {
 
-QString Utf8(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 int RunCliloc(Invocation& inv) {
     const std::uint32_t number = inv.Number(0, "message number");
     const std::shared_ptr<const ClilocView> view = ChooseClilocView(inv);
@@ -35,11 +31,11 @@ int RunCliloc(Invocation& inv) {
         if (row->own != ClilocRow::kNone) {
             const std::string_view text = view->OwnText(*row);
             o[QStringLiteral("flag")] = view->own->Messages()[row->own].flag;
-            o[QStringLiteral("text")] = Utf8(text);
+            o[QStringLiteral("text")] = ClilocJsonText(text);
             o[QStringLiteral("length")] = static_cast<qint64>(text.size());
         }
         if (!view->IsEnglish() && row->base != ClilocRow::kNone) {
-            o[QStringLiteral("english")] = Utf8(view->EnglishText(*row));
+            o[QStringLiteral("english")] = ClilocJsonText(view->EnglishText(*row));
         }
         inv.PrintJson(o);
     } else if (row->own == ClilocRow::kNone) {
