@@ -72,7 +72,7 @@ bool HoldsClientFiles(const std::string& dir) {
     CVerDataTable none;
     CClientFiles probe(&none);
     probe.SetChosenDir(dir);
-    return probe.ChosenDirHoldsClientFiles();
+    return probe.BaseDirHoldsClientFiles();
 }
 
 }  // namespace
@@ -227,7 +227,7 @@ bool CBrindleApp::InitInstance(const CCommandLineInfo& info) {
         const std::string remembered = OpenProfile()->value(kBaseMulsKey).toString().toStdString();
         if (!remembered.empty()) {
             files.SetChosenDir(remembered);
-            chosen = files.ChosenDirHoldsClientFiles();
+            chosen = files.BaseDirHoldsClientFiles();
             if (!chosen) {
                 files.SetChosenDir(std::string());
             }

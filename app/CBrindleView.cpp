@@ -16,6 +16,7 @@
 #include "EntryCommands.h"
 #include "EventLog.h"
 #include "MapView.h"
+#include "MulSound.h"
 #include "PictureImage.h"
 #include "QFile.h"
 #include "ResourceIds.h"
@@ -352,7 +353,7 @@ EntryEdit CBrindleView::EditFromFile(CDataDef* pEntry) {
     }
     // A FIFO or device is refused rather than waited on; what cannot be read is no wave.
     const std::vector<std::uint8_t> wave =
-        ReadRegularFile(*path).value_or(std::vector<std::uint8_t>());
+        ReadRegularFile(*path, kMaxSoundEntry).value_or(std::vector<std::uint8_t>());
     // A replaced sound keeps its name; a new one is named after its file.
     std::string name = static_cast<CDataDefSound*>(pEntry)->GetName();
     if (name.empty()) {

@@ -251,8 +251,10 @@ bool CWineRegistry::ParseSystemReg(const std::string& text, RegistryValue& exePa
 }
 
 bool CWineRegistry::ReadClientKey(RegistryValue& exePath, RegistryValue& cdPath) {
-    // Read only when it is a regular file: a FIFO in its place must not block the start.
-    const auto bytes = ReadRegularFile((m_prefix / "system.reg").string());
+    // Read only when it is a regular file: a FIFO in its place must not block the start. Wine's
+    // own is a few megabytes; one past the bound is not read.
+    constexpr std::uint64_t kMaxRegistryBytes = 256u << 20;
+    const auto bytes = ReadRegularFile((m_prefix / "system.reg").string(), kMaxRegistryBytes);
     if (!bytes) {
         return false;
     }

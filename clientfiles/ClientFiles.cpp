@@ -121,8 +121,9 @@ bool CClientFiles::FindClientDirs(CClientDirSource& source) {
     return true;
 }
 
-bool CClientFiles::ChosenDirHoldsClientFiles() {
-    const CDirListing& listing = m_Finder.Listing(m_sChosenDir);
+bool CClientFiles::BaseDirHoldsClientFiles() {
+    const CDirListing& listing =
+        m_Finder.Listing(m_sChosenDir.empty() ? m_sClientDir : m_sChosenDir);
     for (const char* name : kFileNames) {
         if (name != nullptr && !listing.Find(name).empty()) {
             return true;

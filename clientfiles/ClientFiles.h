@@ -132,9 +132,10 @@ public:
         m_Finder.Clear();
         ++m_uDirsSerial;
     }
-    // Whether the chosen directory holds a file of a slot's name or a container (".uop"), in
-    // any case. Its listing is kept for the opens that follow.
-    bool ChosenDirHoldsClientFiles();
+    // Whether the directory the files are read from (the chosen one, else the client's) holds a
+    // file of a slot's name or a container (".uop"), in any case. Its listing is kept for the
+    // opens that follow.
+    bool BaseDirHoldsClientFiles();
     // Changes whenever the chosen directory changes or the files close: files opened through
     // OpenInDirs outside the slots are opened again when it differs from theirs.
     std::uint64_t GetDirsSerial() const { return m_uDirsSerial; }

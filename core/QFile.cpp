@@ -206,7 +206,8 @@ struct FdCloser {
 };
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path) {
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path,
+                                                         std::uint64_t maxBytes) {
     // A FIFO or device is refused without waiting for it.
     int fd = OpenRegularFile(path.c_str(), O_RDONLY);
     if (fd < 0) {
@@ -215,6 +216,10 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path
     FdCloser closer{fd};
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
+        return std::nullopt;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        errno = EFBIG;
         return std::nullopt;
     }
     // Read to the end rather than trusting the size: the file may change while it is read.
@@ -231,6 +236,10 @@ std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path
         }
         if (n == 0) {
             break;
+        }
+        if (static_cast<std::uint64_t>(n) > maxBytes - bytes.size()) {
+            errno = EFBIG;
+            return std::nullopt;
         }
         bytes.insert(bytes.end(), chunk, chunk + n);
     }

@@ -140,8 +140,10 @@ protected:
 int OpenRegularFile(const char* path, int flags, unsigned mode = 0666);
 
 // The bytes of a whole regular file (read to its end), or nullopt when it cannot be opened or
-// read or is not a regular file.
-std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path);
+// read or is not a regular file, or holds more than maxBytes (errno EFBIG; such a file is not
+// read at all, one that grows past it while read no further).
+std::optional<std::vector<std::uint8_t>> ReadRegularFile(const std::string& path,
+                                                         std::uint64_t maxBytes);
 
 class CQBufferedFile : public CQFile {
 public:

@@ -28,7 +28,7 @@ std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::strin
                               path.c_str(), size);
         return std::nullopt;
     }
-    return ReadRegularFile(path);
+    return ReadRegularFile(path, kLargestPatFile);
 }
 
 bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
@@ -89,7 +89,7 @@ bool IsPatFile(const std::string& path) {
     if (size > kLargestPatFile || !EndsWithNoCase(path, ".pat")) {
         return false;
     }
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path, kLargestPatFile);
     return bytes && ReadPatchFile(*bytes).IsValid();
 }
 

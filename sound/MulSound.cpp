@@ -170,7 +170,7 @@ bool IsSoundEntryFormat(const WaveFormat& format) {
 
 std::string ReadSoundWave(ByteSpan wave, std::vector<std::uint8_t>& samples) {
     constexpr const char* kUnread = "The wave cannot be read: it is no RIFF/WAVE file, or cut.";
-    if (wave.empty() || wave.size() > 0x7FFFFFFFu) {
+    if (wave.empty() || wave.size() > kMaxSoundEntry) {
         return kUnread;
     }
     // The memory file needs writable memory of its own.

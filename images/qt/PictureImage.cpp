@@ -4,6 +4,7 @@
 
 #include <QImageReader>
 
+#include <cerrno>
 #include <climits>
 
 namespace tessaly {
@@ -35,13 +36,10 @@ Picture PictureFromImage(const QImage& image) {
 }
 
 std::optional<Picture> ReadPictureFile(const std::string& path) {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path);
-    if (!bytes) {
-        return std::nullopt;
-    }
     // Qt takes at most INT_MAX bytes; a file past that is no picture the formats could hold.
-    if (bytes->size() > static_cast<std::size_t>(INT_MAX)) {
-        return Picture();
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path, INT_MAX);
+    if (!bytes) {
+        return errno == EFBIG ? std::optional<Picture>(Picture()) : std::nullopt;
     }
     // Qt's own limit (128 MB) would refuse pictures the program shows: allow the largest
     // picture at the four bytes a pixel Qt decodes to.

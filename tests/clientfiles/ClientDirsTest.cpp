@@ -162,6 +162,12 @@ TEST(WineRegistryTest, FindClientDirsThroughThePrefix) {
     ASSERT_TRUE(files.FindClientDirs());
     EXPECT_EQ(files.m_sClientDir, prefix.File("drive_c") + "/Program Files/Game \"X\"");
     EXPECT_EQ(files.m_sCDDir, prefix.File("dosdevices") + "/e:/");
+    // The folder the key names is where the files are looked for: gone, it holds none.
+    EXPECT_FALSE(files.BaseDirHoldsClientFiles());
+    std::filesystem::create_directories(files.m_sClientDir);
+    std::ofstream(files.m_sClientDir + "/ARTIDX.MUL") << "x";
+    files.SetChosenDir(std::string());  // forgets the listing
+    EXPECT_TRUE(files.BaseDirHoldsClientFiles());
 
     std::filesystem::create_directories(prefix.File("drive_c/Program Files/Game \"X\""));
     std::ofstream(prefix.File("drive_c/Program Files/Game \"X\"/art.mul")) << "x";

@@ -96,13 +96,17 @@ TEST_F(QFileTest, OnlyRegularFilesOpen) {
             CQFile file;
             EXPECT_FALSE(file.Open(path.c_str(), mode)) << path;
         }
-        EXPECT_FALSE(ReadRegularFile(path));
+        EXPECT_FALSE(ReadRegularFile(path, 100));
     }
     ASSERT_FALSE(log.m_Lines.empty());
     EXPECT_EQ(log.m_Lines[0], "tessaly: '" + fifo + "' is not a regular file\n");
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
-    EXPECT_EQ(ReadRegularFile(m_path)->size(), 8u);
+    EXPECT_EQ(ReadRegularFile(m_path, 8)->size(), 8u);
+    // A file past the bound is not read.
+    errno = 0;
+    EXPECT_FALSE(ReadRegularFile(m_path, 7));
+    EXPECT_EQ(errno, EFBIG);
 }
 
 TEST_F(QFileTest, ShareFlagsBecomeLocks) {

@@ -39,14 +39,18 @@ void PrepareClientFiles(const GlobalOptions& options) {
             throw UsageError("'" + options.clientDir + "' is not a directory");
         }
         files.SetChosenDir(options.clientDir);
-        // A mistyped directory would otherwise give empty lists and bare "no picture" answers.
-        if (!files.ChosenDirHoldsClientFiles()) {
-            std::cerr << "tessaly-cli: '" << options.clientDir
-                      << "' holds none of the client's files\n";
-        }
     } else if (!files.FindClientDirs()) {
         throw UsageError(
             "Can't find the client install dir (no Wine registry key; use --client-dir DIR)");
+    }
+    // A mistyped directory, or one the registry names that is gone, would otherwise give empty
+    // lists and bare "no picture" answers.
+    if (!files.BaseDirHoldsClientFiles()) {
+        std::cerr << "tessaly-cli: '"
+                  << (options.clientDir.empty() ? files.GetBasePath(nullptr) : options.clientDir)
+                  << "' holds none of the client's files"
+                  << (options.clientDir.empty() ? " (the folder the Wine registry names)" : "")
+                  << "\n";
     }
     if (!options.verdata.empty()) {
         RefuseClientDataFileAsPatch(options.verdata);

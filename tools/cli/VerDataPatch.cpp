@@ -18,6 +18,8 @@
 #include <QJsonObject>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 
@@ -84,9 +86,9 @@ EntryEdit MakeEdit(const std::string& flag, const std::vector<std::string>& word
         }
         return edit;
     }
-    const std::optional<std::vector<std::uint8_t>> wave = ReadRegularFile(path);
+    const std::optional<std::vector<std::uint8_t>> wave = ReadRegularFile(path, kMaxSoundEntry);
     if (!wave) {
-        throw UsageError("cannot read '" + path + "'");
+        throw UsageError("cannot read '" + path + "': " + std::strerror(errno));
     }
     return ReplaceSound(id, SoundName(id, path), *wave);
 }
