@@ -246,6 +246,17 @@ std::string GetListNote(const DataTypeDef& def, CClientFiles& files) {
             note = "'" + files.GetFile(def.m_nDataFile).GetFilePath() + "' is damaged (" + error +
                    "): what cannot be read of it is not listed" + (note.empty() ? "" : "\n" + note);
         }
+    } else if (def.m_nIndexFile != kNoFile && files.OpenSlot(def.m_nIndexFile)) {
+        // An index cut inside a record would list short, or empty, without a word.
+        CQFile& index = files.GetFile(def.m_nIndexFile);
+        if (const std::uint64_t rest = index.GetLength() % IndexRecord::kSize; rest != 0) {
+            note = Format(
+                       "'%s' is cut: its last %llu byte(s) make no whole %u-byte record and are "
+                       "not read",
+                       index.GetFilePath().c_str(), static_cast<unsigned long long>(rest),
+                       static_cast<unsigned>(IndexRecord::kSize)) +
+                   (note.empty() ? "" : "\n" + note);
+        }
     }
     return note;
 }

@@ -1260,6 +1260,12 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
               "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
                   "' is damaged (container: shorter than its header): what cannot be read of it "
                   "is not listed\n");
+    // An index cut inside a record is named too, not listed as empty without a word.
+    std::filesystem::remove(m_Scratch.File("empty/ArtLegacyMUL.UOP"));
+    std::ofstream(m_Scratch.File("empty/artidx.mul")) << "seven b";
+    EXPECT_EQ(Cli({"list", "Terrain"}, empty).err,
+              "tessaly-cli: '" + m_Scratch.File("empty/artidx.mul") +
+                  "' is cut: its last 7 byte(s) make no whole 12-byte record and are not read\n");
 }
 
 // What a command cannot read of the client's files is said, never passed over: a patch record
