@@ -21,14 +21,12 @@ constexpr std::size_t kLongestFileName = 255;  // NAME_MAX of the usual file sys
 }  // namespace
 
 std::optional<std::vector<std::uint8_t>> CPatchFileIO::ReadFile(const std::string& path) {
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (!ec && size > kLargestPatFile) {
-        g_pEventLog->LogError("tessaly: '%s' is %ju bytes, larger than any patch: it is not read\n",
-                              path.c_str(), size);
-        return std::nullopt;
+    std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path, kLargestPatFile);
+    if (!bytes && errno == EFBIG) {
+        g_pEventLog->LogError("tessaly: '%s' is larger than any patch: it is not read\n",
+                              path.c_str());
     }
-    return ReadRegularFile(path, kLargestPatFile);
+    return bytes;
 }
 
 bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {

@@ -3,6 +3,7 @@
 
 #include "Patch.h"
 #include "PatchBuilder.h"
+#include "core/CapturedLog.h"
 #include "core/FailingSave.h"
 #include "core/TempDir.h"
 
@@ -88,7 +89,11 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
     // A file larger than any patch is not read into memory at all.
     const std::string huge = Write("huge.pat", TwoHues());
     fs::resize_file(huge, kLargestPatFile + 1);
+    test::CapturedLog log;
     EXPECT_EQ(io.ReadFile(huge), std::nullopt);
+    EXPECT_EQ(log.m_Lines,
+              std::vector<std::string>{"tessaly: '" + huge +
+                                       "' is larger than any patch: it is not read\n"});
 }
 
 // A file out of order opens with every record found, and an edit replaces its record rather
