@@ -30,7 +30,7 @@ std::unique_ptr<CDataVerData> MakePictureRecord(const PictureRecordKind& kind, s
 
 bool CDataDefPicture::DrawPicture(SurfaceBuffer& buffer, std::uint32_t maxWidth,
                                   std::uint32_t maxHeight, std::uint16_t hue, bool partial) {
-    if (!LoadEntryBlock(PictureBlock())) {
+    if (!LoadEntryBlock(PictureBlock()) || !InvalidText().empty()) {
         buffer.Release();
         return false;
     }

@@ -71,7 +71,8 @@ public:
     std::string SizeText();
     // The picture's width and height; none when its block does not load.
     std::optional<std::pair<std::uint32_t, std::uint32_t>> LoadedSize();
-    // Why data that loaded gives no picture (a length the format has no size for), or empty.
+    // Why data that loaded gives no picture (a length the format has no size for, the map's
+    // "no draw" terrain tile), or empty.
     virtual std::string InvalidText() { return std::string(); }
 
 protected:

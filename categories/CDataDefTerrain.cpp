@@ -30,8 +30,13 @@ std::pair<std::uint32_t, std::uint32_t> CDataDefTerrain::PictureSize() {
 bool CDataDefTerrain::DrawBlock(CSurfaceDC& dc, std::uint16_t /*hue*/, bool /*partial*/) {
     // The top corner at column 21 puts the diamond at columns 0 to 43; a loaded block shows
     // whatever rows it holds.
-    m_Block.Draw(dc, 21, 0);
-    return true;
+    return m_Block.Draw(dc, 21, 0);
+}
+
+std::string CDataDefTerrain::InvalidText() {
+    return GetIndex() == CTileTerrainType::kNoDrawTile
+               ? "Terrain 2 is the map's \"no draw\" tile: it is never drawn"
+               : std::string();
 }
 
 CDataDefPicture* CDataDefTerrain::GetPicture(EntryPage page) {

@@ -24,6 +24,8 @@ public:
     void AddPages(std::vector<EntryPage>& pages) override;
     // The "Texture" page shows the texture of the same number.
     CDataDefPicture* GetPicture(EntryPage page) override;
+    // Terrain 2, the map's "no draw" tile, has no picture.
+    std::string InvalidText() override;
 
     // The name in the tile's tile data record; empty when it cannot be read.
     std::string GetName();

@@ -174,8 +174,7 @@ bool CTileTerrainType::Load() {
 }
 
 bool CTileTerrainType::Draw(CSurfaceDCData& surface, std::int32_t x, std::int32_t y) {
-    // Terrain 2 is the "no draw" tile that marks holes in the map: it is never shown.
-    if (m_nEntry == 2) {
+    if (m_nEntry == kNoDrawTile) {
         return false;
     }
     if (!surface.ClipImage(x - 22, y, kSize, kSize)) {

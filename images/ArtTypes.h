@@ -49,6 +49,8 @@ private:
 class CTileTerrainType : public CMulImageType {
 public:
     static constexpr std::int32_t kSize = 44;
+    // The "no draw" tile that marks holes in the map: it is never shown.
+    static constexpr std::uint32_t kNoDrawTile = 2;
     static constexpr std::uint32_t kPixelCount = 1012;
 
     explicit CTileTerrainType(std::uint32_t entry, CClientFiles& files = TheClientFiles());

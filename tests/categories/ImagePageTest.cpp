@@ -10,6 +10,7 @@
 #include "CDataDefTexture.h"
 #include "CDataPageDraw.h"
 #include "ControlIds.h"
+#include "DataExport.h"
 #include "EntryCommands.h"
 #include "Hues.h"
 #include "QtTestSupport.h"
@@ -154,6 +155,18 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->GetBuffer().GetData(), nullptr);
     EXPECT_FALSE(empty->isEnabled());
+
+    // Terrain 2, the map's "no draw" tile, holds data but is never drawn: no picture to copy or
+    // export, and the entry says why.
+    auto* noDraw = dynamic_cast<CDataDefTerrain*>(Entry(kCategoryTerrain, 2));
+    ASSERT_NE(noDraw, nullptr);
+    CDataPageDraw* noDrawPage = ShowPage(noDraw, "Terrain");
+    ASSERT_NE(noDrawPage, nullptr);
+    EXPECT_EQ(noDrawPage->GetBuffer().GetData(), nullptr);
+    EXPECT_FALSE(CopyButton(noDrawPage)->isEnabled());
+    EXPECT_EQ(noDraw->InvalidText(), "Terrain 2 is the map's \"no draw\" tile: it is never drawn");
+    CExportData exported;
+    EXPECT_FALSE(noDraw->ExportData(ExportOptions{}, exported));
 
     // The item page refuses an entry of another class; the sheet's order of pages.
     CDataProps* sheet = OpenProperties(*Entry(kCategoryTerrain, 3));
