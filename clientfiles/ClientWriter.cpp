@@ -560,10 +560,14 @@ private:
                 return false;
             }
             if (m_pKind->headerBytes != 0) {
-                if (bytes.size() < m_pKind->headerBytes) {
+                // Size words that pass 16 bits no index record can hold: damaged, as read.
+                const std::optional<std::uint32_t> size = bytes.size() < m_pKind->headerBytes
+                                                              ? std::nullopt
+                                                              : UopSizeWordsExtra(bytes.data());
+                if (!size) {
                     return false;
                 }
-                extra = (LoadLE32(bytes.data()) << 16) | (LoadLE32(bytes.data() + 4) & 0xFFFF);
+                extra = *size;
                 bytes.erase(bytes.begin(), bytes.begin() + m_pKind->headerBytes);
             }
             return true;

@@ -567,6 +567,15 @@ bool UopEntryHoldsRecord(const UopEntry& entry, std::uint32_t headerBytes) {
            entry.decompressedLength - headerBytes <= ~IndexRecord::kPatchBit;
 }
 
+std::optional<std::uint32_t> UopSizeWordsExtra(const std::uint8_t* sizeWords) {
+    const std::uint32_t width = LoadLE32(sizeWords);
+    const std::uint32_t height = LoadLE32(sizeWords + 4);
+    if (width > 0xFFFF || height > 0xFFFF) {
+        return std::nullopt;
+    }
+    return width << 16 | height;
+}
+
 bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexRecord& record) {
     if (m_Kind.indexSlot < 0) {
         return false;
@@ -590,15 +599,13 @@ bool CUopContainer::ReadIndexRecord(CQFile& file, std::uint32_t entry, IndexReco
         if (!ReadUopEntry(file, *e, head)) {
             return false;
         }
-        const std::uint32_t width = LoadLE32(head);
-        const std::uint32_t height = LoadLE32(head + 4);
-        if (width > 0xFFFF || height > 0xFFFF) {
-            // No gump is that large and no index record could say so: the entry lies.
-            record.m_dwLength = ~IndexRecord::kPatchBit;
+        const std::optional<std::uint32_t> extra = UopSizeWordsExtra(head);
+        if (!extra) {
+            record.m_dwLength = ~IndexRecord::kPatchBit;  // reads as damaged
             return true;
         }
-        record.m_wExtra2 = static_cast<std::uint16_t>(width);
-        record.m_wExtra1 = static_cast<std::uint16_t>(height);
+        record.m_wExtra2 = static_cast<std::uint16_t>(*extra >> 16);
+        record.m_wExtra1 = static_cast<std::uint16_t>(*extra);
     }
     return record.HasData();
 }

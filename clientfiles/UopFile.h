@@ -59,6 +59,10 @@ struct UopEntry {
 // Whether an entry's length, less the header bytes that stand for the extra words, can be an
 // index record's: an entry that cannot reads as damaged.
 bool UopEntryHoldsRecord(const UopEntry& entry, std::uint32_t headerBytes);
+// A gump entry's size words (width, height: u32 each) as an index record's extra words (width
+// high, height low); none when either passes 16 bits: no gump is that large and no index record
+// could say so, so the entry lies.
+std::optional<std::uint32_t> UopSizeWordsExtra(const std::uint8_t* sizeWords);
 
 // Which file slots a container stands for, and how its entries are named.
 struct UopKind {

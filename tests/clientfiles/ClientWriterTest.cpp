@@ -12,6 +12,7 @@
 #include "OutputFolder.h"
 #include "SampleClient.h"
 #include "TarnError.h"
+#include "Text.h"
 #include "TileData.h"
 #include "VerDataTable.h"
 
@@ -208,6 +209,34 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
               "1 of the container's entries, named otherwise than "
               "'build/gumpartlegacymul/%08u.tga', are left out");
     EXPECT_EQ(toMul.written[0].note, "");
+
+    // A stored gump whose width word passes 16 bits, which no index record can hold: the .mul
+    // form writes and lists it as damaged, as it reads, never with its size cut to 16 bits.
+    std::uint32_t wide = 0x10000;
+    {
+        CQFile file;
+        ASSERT_TRUE(file.Open(dir.File("newer/gumpartLegacyMUL.uop").c_str(), CQFile::modeRead));
+        CUopTable table;
+        ASSERT_TRUE(table.Read(file));
+        for (std::uint32_t n = 0; n < 0x10000 && wide == 0x10000; ++n) {
+            const UopEntry* e =
+                table.Find(HashUopName(Format("build/gumpartlegacymul/%08u.tga", n)));
+            if (e != nullptr && e->compression == kUopStored) {
+                wide = n;
+                StoreLE32(gumps.data() + e->start, 70000);
+            }
+        }
+    }
+    ASSERT_LT(wide, 0x10000u);
+    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
+    const ConvertResult wideMul =
+        Convert(dir.Path() / "newer", dir.Path() / "wide-mul", ClientForm::MulPair);
+    // (Gump 12 is the entry of a compression this program cannot decode, above.)
+    EXPECT_EQ(wideMul.written[1].damaged, (std::vector<std::uint32_t>{12, wide}));
+    Client written(dir.Path() / "wide-mul");
+    IndexRecord record;
+    ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, wide, record));
+    EXPECT_EQ(written.files.DataStatus(kSlotGumpArt, record), ReadStatus::Damaged);
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
