@@ -1783,6 +1783,13 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     ExpectRefused({"patch", damaged, "--delete", "item", "1"},
                   "'" + damaged + "' is a \".pat\" patch, not a patch file of the client's format");
     EXPECT_EQ(TempDir::ReadFile(damaged), before);
+    // Nor is a new one of the client's format made under a ".pat" name.
+    const std::string named = m_Scratch.File("new.PAT");
+    ExpectRefused({"patch", named, "--delete", "item", "1"},
+                  "'" + named +
+                      "' is named as a \".pat\" patch: patch writes patch files of the client's "
+                      "format; choose another name");
+    EXPECT_FALSE(std::filesystem::exists(named));
 }
 
 }  // namespace

@@ -40,6 +40,13 @@ void PreparePatch(Invocation& inv, const std::string& path) {
     RefuseClientDataFileAsPatch(path);
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
+    // A new file named as a ".pat" patch would hold the client's format under that name, which
+    // the window and "pat" then refuse.
+    if (!exists && EndsWithNoCase(path, ".pat")) {
+        throw UsageError("'" + path +
+                         "' is named as a \".pat\" patch: patch writes patch files of the "
+                         "client's format; choose another name");
+    }
     GlobalOptions global = inv.global;
     global.verdata = exists ? path : std::string();
     PrepareClientFiles(global);
