@@ -75,7 +75,7 @@ std::string CDataDefUniFont::GetListText() {
 
 bool CDataDefUniFont::GetImage(SurfaceBuffer& buffer) {
     return m_pFont != nullptr &&
-           DrawUniText(m_pFont->font, Utf8ToUtf16(kUniFontSample), buffer, kUniFontColour);
+           DrawUniText(m_pFont->font, UniFontSample(m_pFont->font), buffer, kUniFontColour);
 }
 
 ReadStatus CDataDefUniFont::GetReadStatus() {

@@ -30,9 +30,6 @@ std::shared_ptr<const UniFontFile> GetUniFont(std::uint32_t nIndex);
 // The same for a file found by GetUniFontFiles.
 std::shared_ptr<const UniFontFile> GetUniFont(const ClientTextFile& file);
 
-// The line a font's entry draws: its list picture and export.
-inline constexpr const char* kUniFontSample =
-    "The quick brown fox jumps over the lazy dog 0123456789";
 // The colour glyphs are drawn in (white, as the client draws text before hueing it).
 inline constexpr std::uint16_t kUniFontColour = 0x7FFF;
 
@@ -43,7 +40,7 @@ public:
 
     // "%s\t%zu\t%zu": file name, glyphs and file size in bytes.
     std::string GetListText() override;
-    // The sample line.
+    // The sample line (UniFontSample).
     bool GetImage(SurfaceBuffer& buffer) override;
     bool CopyData(EntryClip& clip) override { return CopyImage(clip); }
     bool WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) override { return false; }

@@ -126,6 +126,20 @@ void DrawUniGlyph(SurfaceBuffer& buffer, const UniGlyph& glyph, std::int32_t x, 
     }
 }
 
+std::u16string UniFontSample(const CUniFont& font) {
+    std::u16string sample = Utf8ToUtf16(kUniFontSample);
+    if (std::any_of(sample.begin(), sample.end(), [&font](char16_t code) {
+            const std::optional<UniGlyph> glyph = font.Glyph(code);
+            return glyph && glyph->width > 0 && glyph->height > 0;
+        })) {
+        return sample;
+    }
+    constexpr std::size_t kGlyphs = 64;  // as many as the sample line has characters, and more
+    std::vector<std::uint16_t> codes = font.Codes();
+    codes.resize(std::min(codes.size(), kGlyphs));
+    return {codes.begin(), codes.end()};
+}
+
 bool DrawUniText(const CUniFont& font, std::u16string_view text, SurfaceBuffer& buffer,
                  std::uint16_t colour, std::uint32_t maxWidth) {
     buffer.Release();

@@ -156,6 +156,17 @@ TEST(UniFont, GlyphPixelsAndALineOfText) {
     }
     EXPECT_EQ(Pixels(line), expected);
 
+    // A font of none of the sample line's characters shows its own glyphs instead; one that
+    // draws any of them shows the sample line.
+    EXPECT_EQ(UniFontSample(font), u"A\u00E9");
+    ByteWriter t;
+    t.zeros(CUniFont::kCodes * 4);
+    t.patch32('T' * 4, static_cast<std::uint32_t>(t.size()));
+    t.u8(0).u8(0).u8(1).u8(1).u8(0x80);
+    CUniFont sampled;
+    sampled.Parse(t.take());
+    EXPECT_EQ(UniFontSample(sampled), Utf8ToUtf16(kUniFontSample));
+
     // A cut file and a file of nothing have no glyphs and draw nothing.
     std::vector<std::uint8_t> cut = UniFontBytes();
     cut.resize(cut.size() - 4);
