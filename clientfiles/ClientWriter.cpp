@@ -608,11 +608,14 @@ private:
     }
 
     // Copies a container entry's stored bytes unchanged when the output is a container that
-    // keeps its compression; false when the entry is to be decoded instead (a damaged one is).
+    // keeps its compression; false when the entry is to be decoded instead (a damaged one is:
+    // it is decoded here first, so that one whose bytes do not inflate, or whose size words no
+    // index record holds, is listed as damaged as it is in the .mul form).
     bool CopyStored(CUopWriter* uop, std::uint32_t number, const UopEntry* entry) {
+        std::uint32_t extra = 0;
         if (uop == nullptr || entry == nullptr ||
             Compress(entry->compression) != (entry->compression == kUopZlib) ||
-            !UopEntryReadable(*entry, m_uSourceLength)) {
+            !ReadSourceEntry(number, nullptr, entry, m_Decoded, extra)) {
             return false;
         }
         uop->AddStored(number, m_Source, *entry);
@@ -943,6 +946,7 @@ private:
     CUopTable m_Table;
     std::uint64_t m_uSourceLength = 0;
     std::vector<std::uint8_t> m_Joined;
+    std::vector<std::uint8_t> m_Decoded;  // an entry decoded to check it before a stored copy
     EntryFileResult m_Result;
 };
 

@@ -237,6 +237,13 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     IndexRecord record;
     ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, wide, record));
     EXPECT_EQ(written.files.DataStatus(kSlotGumpArt, record), ReadStatus::Damaged);
+    // A container written as a container copies both as they are stored, and lists both too.
+    Client newer(dir.Path() / "newer");
+    COutputFolder folder((dir.Path() / "wide-uop").string(), false);
+    EntryFileOptions options;
+    options.form = ClientForm::Container;
+    EXPECT_EQ(WriteEntryFile(newer.files, {EntryFileKind::Gumps, 0}, {}, options, folder).damaged,
+              (std::vector<std::uint32_t>{12, wide}));
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
