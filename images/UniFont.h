@@ -65,7 +65,7 @@ void DrawUniGlyph(SurfaceBuffer& buffer, const UniGlyph& glyph, std::int32_t x, 
 bool DrawUniText(const CUniFont& font, std::u16string_view text, SurfaceBuffer& buffer,
                  std::uint16_t colour, std::uint32_t maxWidth = 8192);
 
-// The line a font's entry draws: its list picture and export.
+// The sample line a font's entry draws (its list picture and export) where the font can.
 inline constexpr const char* kUniFontSample =
     "The quick brown fox jumps over the lazy dog 0123456789";
 // The line that shows a font: kUniFontSample, or, for a font holding none of its characters (of
