@@ -164,8 +164,9 @@ CTileTerrainType::CTileTerrainType(std::uint32_t entry, CClientFiles& files)
 CTileTerrainType::~CTileTerrainType() = default;
 
 bool CTileTerrainType::Load() {
+    // The art records from kArtItemBase on are items': a terrain number there names no tile.
     IndexRecord record;
-    if (!ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry, record)) {
+    if (m_nEntry >= kArtItemBase || !ReadIndex(kSlotArtIdx, kSlotArt, m_nEntry, record)) {
         return false;
     }
     // The diamond's pixels and nothing past them (a shorter record draws the rows it holds).

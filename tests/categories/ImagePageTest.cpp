@@ -155,6 +155,9 @@ TEST_F(ImagePageTest, PagesDrawTheDecodedPictureCutAtTheirControl) {
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(empty->GetBuffer().GetData(), nullptr);
     EXPECT_FALSE(empty->isEnabled());
+    // Nor has a terrain number of the items' art records (a texture past 0x3FFF's companion).
+    CTileTerrainType itemRecord(kArtItemBase + 0x0E3C);
+    EXPECT_FALSE(itemRecord.EnsureLoaded());
 
     // Terrain 2, the map's "no draw" tile, holds data but is never drawn: no picture to copy or
     // export, and the entry says why.

@@ -1245,6 +1245,11 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     }
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("j.gif")));
     EXPECT_FALSE(std::filesystem::exists("0.gif"));
+    // An id past a category's entries names none, where the entry would keep its low 16 bits.
+    ExpectRefused({"export", "texture", "0x10001", png},
+                  "texture 0x10001 is past the last entry of Textures (0x3fff)");
+    ExpectRefused({"export", "terrain", "0x4001", png},
+                  "terrain 0x4001 is past the last entry of Terrain (0x3fff)");
     // A client directory that is not there.
     const std::string nowhere = m_Scratch.File("nowhere");
     ExpectRefused({"files"}, "'" + nowhere + "' is not a directory", nowhere);

@@ -195,6 +195,12 @@ int RunExport(Invocation& inv) {
     const std::uint32_t id = inv.Number(1, "id");
     const std::string& path = inv.OutputArg(2, "output file");
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
+    // Entry objects keep the low 16 bits of some numbers: an id past the list's entries would
+    // export another entry's picture.
+    if (def != nullptr && id >= GetEntryCount(*def, TheClientFiles())) {
+        throw UsageError(what + Format(" is past the last entry of %s (0x%x)", def->m_pszName,
+                                       GetEntryCount(*def, TheClientFiles()) - 1));
+    }
     // The same pictures the window shows and exports: the categories draw them.
     std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
     if (!entry || (entry->GetExportKind() != ExportKind::Picture &&
