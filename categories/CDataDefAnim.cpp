@@ -472,7 +472,22 @@ bool CDataDefAnim::ExportData(const ExportOptions& options, CExportData& out) {
     if (options.bAllActions) {
         return ExportAllActions(options, out);
     }
-    if (LoadFrames(options.nAction, options.nDirection) != ReadStatus::Ok) {
+    if (const ReadStatus status = LoadFrames(options.nAction, options.nDirection);
+        status != ReadStatus::Ok) {
+        // A body whose frames are in other actions only is not one without data.
+        for (std::int32_t action = 0;
+             status == ReadStatus::Absent && action < static_cast<std::int32_t>(GetActionCount());
+             ++action) {
+            if (action != options.nAction &&
+                LoadFrames(action, options.nDirection) == ReadStatus::Ok &&
+                GetFrames(action, options.nDirection).GetFrameCount() != 0) {
+                out.AddNote(
+                    Format("it has no frames in action %d (direction %d); its first "
+                           "action with frames is %d",
+                           options.nAction, options.nDirection, action));
+                break;
+            }
+        }
         return false;
     }
     CTileAnimType& frames = GetFrames(options.nAction, options.nDirection);

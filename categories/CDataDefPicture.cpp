@@ -59,8 +59,19 @@ bool CDataDefPicture::GetImage(SurfaceBuffer& buffer) {
 
 bool CDataDefPicture::ExportData(const ExportOptions& options, CExportData& out) {
     SurfaceBuffer buffer;
-    return DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue, options.bPartial) &&
-           out.AddPicture(buffer);
+    if (DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue, options.bPartial)) {
+        return out.AddPicture(buffer);
+    }
+    // A picture no file can hold, or one the format never draws, is no entry without data.
+    if (const std::string why = InvalidText(); !why.empty()) {
+        out.AddNote(why);
+    } else if (const auto size = LoadedSize(); size && !IsShowableSize(size->first, size->second)) {
+        out.AddNote(
+            Format("its picture is %u x %u pixels, larger than a picture may be "
+                   "(8192 x 8192, at most 32,766 wide)",
+                   size->first, size->second));
+    }
+    return false;
 }
 
 bool CDataDefPicture::WriteVerData(CQFile& file, CUOVersionBlock& record) {

@@ -222,6 +222,18 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     CTileAnimType walk(GetAnimIndex(400, 0, 3));
     ASSERT_TRUE(DrawAnimFrame(walk, 0, 3, first));
     EXPECT_EQ(ReadPng(m_Dir.File("first-00.png")), AsImage(first));
+
+    // An action without frames of a body that has others is no body without data: the note
+    // names the first action that has frames.
+    CDataDefAnim monster(1);
+    monster.ReadIndex();
+    ExportOptions options;
+    options.nAction = 5;
+    CExportData none;
+    EXPECT_FALSE(monster.ExportData(options, none));
+    EXPECT_EQ(none.GetNotes(),
+              std::vector<std::string>{
+                  "it has no frames in action 5 (direction 3); its first action with frames is 0"});
 }
 
 // A body's action and direction as an animated GIF in the page's hue, every action as sprite

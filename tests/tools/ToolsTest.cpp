@@ -965,6 +965,37 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
         Exits(2, {"export", "anim", "1", m_Scratch.File("h.png"), "--all-actions"}, dir).err,
         {"anim body 1: action 0 left out: 48 frame(s) larger than a picture may be "
          "(8192 x 8192 pixels; the largest is 16000 x 30000)\n"});
+
+    // A gump 65,535 pixels wide (two rows of one run each), and terrain 2, the map's "no draw"
+    // tile: named with why by export, left out with why by export-all.
+    const std::string wide = m_Scratch.File("wide-gump");
+    std::filesystem::copy(ClientDir(), wide);
+    std::vector<std::uint8_t> art = TempDir::ReadFile(wide + "/gumpart.mul");
+    const auto at = static_cast<std::uint32_t>(art.size());
+    ByteWriter rows;
+    rows.u32(2).u32(3).u16(0x7FFF).u16(0xFFFF).u16(0x7FFF).u16(0xFFFF);
+    const std::vector<std::uint8_t> gump = rows.take();
+    art.insert(art.end(), gump.begin(), gump.end());
+    TempDir::WriteFile(wide + "/gumpart.mul", art);
+    std::vector<std::uint8_t> index = TempDir::ReadFile(wide + "/gumpidx.mul");
+    ByteWriter record;
+    record.u32(at).u32(static_cast<std::uint32_t>(gump.size())).u16(2).u16(0xFFFF);
+    const std::vector<std::uint8_t> bytes = record.take();
+    std::copy(bytes.begin(), bytes.end(), index.begin() + IndexRecord::kSize);
+    TempDir::WriteFile(wide + "/gumpidx.mul", index);
+    const std::string tooWide =
+        "its picture is 65535 x 2 pixels, larger than a picture may be (8192 x 8192, at most "
+        "32,766 wide)";
+    const std::string noDraw = "Terrain 2 is the map's \"no draw\" tile: it is never drawn";
+    ExpectRefused({"export", "gump", "1", png}, "gump 0x1: " + tooWide, wide);
+    ExpectRefused({"export", "terrain", "2", png}, "terrain 0x2: " + noDraw, wide);
+    for (const auto& [category, why] : {std::pair{"Gumps", tooWide}, {"Terrain", noDraw}}) {
+        const std::string out = m_Scratch.File(std::string("all-") + category);
+        Exits(0, {"export-all", category, out}, wide);
+        const QJsonArray left = Json(ReadText(out + "/manifest.json"))["leftOut"].toArray();
+        ASSERT_EQ(left.size(), 1) << category;
+        EXPECT_EQ(left[0]["why"].toString().toStdString(), why);
+    }
 }
 
 TEST_F(ToolsTest, GeneratorTakesOneDirectory) {

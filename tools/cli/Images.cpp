@@ -217,6 +217,9 @@ int RunExport(Invocation& inv) {
     entry->ExportData(options, data);
     if (data.IsEmpty()) {
         RefuseUnreadable(*entry, what);
+        if (!data.GetNotes().empty()) {
+            throw UsageError(what + ": " + data.GetNotes().front());
+        }
     }
     WritePicture(inv, what, data, path);
     return 0;
