@@ -192,11 +192,6 @@ bool CUopTable::Read(CQFile& file) {
             }
             // Real tables hold about a thousand entries and a container tens of thousands; the
             // file's length alone would let a sparse file of gigabytes ask for as much memory.
-            if (count > kMaxUopTableEntries) {
-                m_sError = Format("container: a table of %u entries, more than a table holds (%zu)",
-                                  count, kMaxUopTableEntries);
-                return false;
-            }
             listed += count;
             if (listed > kMaxUopEntries) {
                 m_sError = Format("container: more than %zu entries", kMaxUopEntries);

@@ -39,9 +39,8 @@ inline constexpr std::uint32_t kUopSignature = 0xFD23EC43;
 inline constexpr std::size_t kUopHeaderSize = 28;
 inline constexpr std::size_t kUopTableHeaderSize = 12;
 inline constexpr std::size_t kUopEntrySize = 34;
-// The most entries one table, and one container, is read with: a real container holds a few
+// The most entries a container is read with, in one table or many: a real container holds
 // tables of about a thousand and at most some ten thousands in all.
-inline constexpr std::size_t kMaxUopTableEntries = 1 << 16;
 inline constexpr std::size_t kMaxUopEntries = 1 << 21;
 inline constexpr std::uint16_t kUopStored = 0;
 inline constexpr std::uint16_t kUopZlib = 1;

@@ -7,6 +7,7 @@
 #include "SampleClient.h"
 #include "Statics.h"
 #include "TarnError.h"
+#include "Text.h"
 #include "UopFile.h"
 
 #include <gtest/gtest.h>
@@ -178,13 +179,21 @@ TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
             EXPECT_EQ(block, Counting(5000)) << c.says;
         }
     }
-    // A table longer than any real one, in a file long enough (as a sparse file is) to hold it.
+    // One table of all a current client's art entries and more (a writer may choose one table)
+    // is read; a claim past what any container holds, in a sparse file long enough to hold
+    // it, is refused before its table is read.
     m_bytes = good;
-    StoreLE32(m_bytes.data() + kTable, 70000);
-    m_bytes.resize(kTable + kUopTableHeaderSize + 70000 * kUopEntrySize);
+    StoreLE32(m_bytes.data() + kTable, 90000);
+    m_bytes.resize(kTable + kUopTableHeaderSize + 90000 * kUopEntrySize);
     Use();
-    EXPECT_NE(m_files.GetContainerError(kSlotArt).find("more than a table holds (65536)"),
-              std::string::npos);
+    EXPECT_EQ(m_files.GetContainerError(kSlotArt), "");
+    StoreLE32(m_bytes.data() + kTable, kMaxUopEntries + 1);
+    Use();
+    std::filesystem::resize_file(
+        m_dir.File("artLegacyMUL.uop"),
+        kTable + kUopTableHeaderSize + (kMaxUopEntries + 1) * kUopEntrySize);
+    EXPECT_EQ(m_files.GetContainerError(kSlotArt),
+              Format("container: more than %zu entries", kMaxUopEntries));
 }
 
 TEST_F(UopContainerTest, LyingEntriesAreUnreadableAndClaimsCostOnlyTheStream) {
