@@ -238,8 +238,8 @@ bool SaveThroughTemporary(const std::string& target, const std::string& tempName
 }  // namespace
 
 bool SaveReplacing(const std::string& target, const std::string& tempName,
-                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops) {
-    return SaveThroughTemporary(target, tempName, writeBody, ops, true, true);
+                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops, bool flush) {
+    return SaveThroughTemporary(target, tempName, writeBody, ops, true, flush);
 }
 
 bool SaveNew(const std::string& target, const std::string& tempName,

@@ -42,8 +42,12 @@ std::string SaveTargetOf(const std::string& path);
 // save passes SaveTargetOf(path) instead). Returns true only when the target was replaced;
 // every failure writes one line saying why to the event log. The replacing file keeps the
 // permissions of the one it replaces, and its owner and group where the process may set them.
+// Without `flush`, as for SaveNew, the file and the folder are left for FlushFolderFiles: only
+// for files that can be written again (exports), as a crash before that flush may leave the
+// target empty.
 bool SaveReplacing(const std::string& target, const std::string& tempName,
-                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr);
+                   const std::function<bool(CQFile&)>& writeBody, CSaveFileOps* ops = nullptr,
+                   bool flush = true);
 // Writes a new file at `target` the same way, linking the temporary file in under the target's
 // name last: false with errno EEXIST when anything (a file, a link) is there, which is left as
 // it was. Its failures are not logged: errno says why. Without `flush` the file and the folder are

@@ -314,7 +314,7 @@ bool WriteOutputFile(const std::string& path, ByteSpan bytes, bool flush) {
         errno = S_ISDIR(there.st_mode) ? EISDIR : EEXIST;
         return false;
     }
-    return SaveReplacing(path, kTempName, writeAll);
+    return SaveReplacing(path, kTempName, writeAll, nullptr, flush);
 }
 
 }  // namespace tessaly

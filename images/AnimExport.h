@@ -101,7 +101,8 @@ constexpr std::uint8_t Widen5(std::uint32_t v) {
 // Writes bytes to path through a temporary file beside it (created exclusively, never through
 // a link) and flushed: linked in whole under the new name, or renamed over a file (or a link)
 // already there. A directory, device or FIFO there is left alone. False when anything fails;
-// the target then is as it was. Without `flush` a new file is left for FlushFolderFiles.
+// the target then is as it was. Without `flush` the file, new or replacing one, is left for
+// FlushFolderFiles.
 bool WriteOutputFile(const std::string& path, ByteSpan bytes, bool flush = true);
 
 }  // namespace tessaly
