@@ -14,6 +14,8 @@
 
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <strings.h>
@@ -118,7 +120,22 @@ void CDataList::OnSelectionChanged(CDataDef* pEntry) {
         CDataAppState& state = DataAppState();
         if (CDataProps* sheet = state.m_pCurrentSheet;
             sheet != nullptr && sheet->IsWindowCreated()) {
-            sheet->ShowEntry(pEntry);
+            if (sheet->IsSheetModified()) {
+                // Applying the sheet's edit makes the lists again, deleting this list and its
+                // entries while this call runs: the sheet asks once the call has returned, then
+                // shows what this list selects (a list made again selects the entry itself).
+                QTimer::singleShot(0, sheet,
+                                   [this, sheet, window = QPointer<QWidget>(GetWindow())] {
+                                       if (!sheet->AskSave() || window == nullptr) {
+                                           return;
+                                       }
+                                       if (CDataDef* selected = GetSelected()) {
+                                           sheet->ShowEntry(selected);
+                                       }
+                                   });
+            } else {
+                sheet->ShowEntry(pEntry);
+            }
         }
         state.SetMessageText(QString::fromStdString(
             Format("Select %s 0%x=%d", pEntry->GetTypeName(), pEntry->GetIndex(),

@@ -68,7 +68,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
     ids::SetControlId(m_pArticle, ids::IDC_TILE_ARTICLE);
     m_pName = new QLineEdit(this);
     ids::SetControlId(m_pName, ids::IDC_TILE_NAME);
-    connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
+    connect(m_pName, &QLineEdit::textEdited, this, [this] { OnEdit(); });
 
     auto* flags = new QGridLayout;
     for (int bit = 0; bit < 64; ++bit) {
@@ -83,7 +83,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
         if (bit == static_cast<int>(kBitA) || bit == static_cast<int>(kBitAn)) {
             connect(box, &QCheckBox::clicked, this, [this, bit] { OnArticleBit(bit); });
         } else {
-            connect(box, &QCheckBox::clicked, this, [this] { OnChange(); });
+            connect(box, &QCheckBox::clicked, this, [this] { OnEdit(); });
         }
         m_Flags[static_cast<std::size_t>(bit)] = box;
     }
@@ -94,7 +94,7 @@ CDataPageTileData::CDataPageTileData() : CDataPage(112, QStringLiteral("TileData
             FieldLabel(i < kOldFieldCount ? TileDataLayout::Old : TileDataLayout::Newer, i), this);
         m_Fields[i] = new QLineEdit(this);
         ids::SetControlId(m_Fields[i], ids::IDC_TILE_FIELD_FIRST + static_cast<int>(i));
-        connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnChange(); });
+        connect(m_Fields[i], &QLineEdit::textEdited, this, [this] { OnEdit(); });
         fields->addWidget(m_FieldLabels[i], static_cast<int>(i), 0);
         fields->addWidget(m_Fields[i], static_cast<int>(i), 1);
     }
@@ -230,6 +230,7 @@ int CDataPageTileData::LoadData() {
     }
     m_pNote->setVisible(!note.empty());
     m_pScroll->setVisible(bScroll);
+    m_pScroll->setEnabled(true);
     m_sArticle = QString::fromLatin1(ArticleOf(m_qwFlags));
     m_sLoadedName = m_sName;
     m_qwLoadedFlags = m_qwFlags;
@@ -340,10 +341,21 @@ void CDataPageTileData::OnArticleBit(int bit) {
     // The bit toggles from its state before the click; the other article bit goes off.
     m_qwFlags = (m_qwFlags & ~(mask | other)) | ((before ^ mask) & mask);
     UpdateArticle();
+    OnEdit();
+}
+
+void CDataPageTileData::OnEdit() {
     OnChange();
+    // The page holds one record's edit: it is applied or cancelled before another is shown.
+    m_pScroll->setEnabled(false);
 }
 
 void CDataPageTileData::OnScroll(ScrollCode code, int nThumb) {
+    // No record shown (a group past the file's end), or one with an edit pending, which a move
+    // would drop.
+    if (GetDataDef() == nullptr || IsModified()) {
+        return;
+    }
     int pos = m_nPos;
     switch (code) {
         case LineUp:

@@ -46,7 +46,8 @@ public:
     void MembersToControls() override;
     void ControlsToMembers() override;
 
-    // Moves through the group's records (clamped to 0-31) and reloads on a change.
+    // Moves through the group's records (clamped to 0-31) and reloads on a change; not while
+    // the shown record has an edit that is not applied, nor when the page shows no record.
     void OnScroll(ScrollCode code, int nThumb = 0);
     // A click on flag box 1014 or 1015: bits 14 ("a") and 15 ("an") exclude each other.
     void OnArticleBit(int bit);
@@ -87,6 +88,8 @@ public:
 
 private:
     void UpdateArticle();
+    // A control edited: the page is modified and the scroll bar waits for the edit's end.
+    void OnEdit();
     // The record as loaded: an edit changes only what differs from it.
     QString m_sLoadedName;
     std::uint64_t m_qwLoadedFlags = 0;

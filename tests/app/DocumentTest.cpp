@@ -42,6 +42,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTest>
 #include <QWindow>
@@ -741,6 +742,54 @@ TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
     EXPECT_EQ(tileName(nullptr), "red crate");
     ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
     EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "*");
+}
+
+// A TileData page's unapplied edit is never dropped or applied under a list being made again: the
+// group's scroll bar waits for it, and a tacked sheet asks about it once the list's selection has
+// moved on, then shows the entry selected; a group past the file's end does not scroll.
+TEST_F(DocumentEditTest, ATileDataEditWaitsForItsAnswerBeforeThePageOrTheSheetMovesOn) {
+    constexpr std::uint32_t kGroup = (0x0E3C + kArtItemBase) / 32;
+    CBrindleDoc* doc =
+        Open(WritePatch("tiles.mul", test::SamplePatches([](std::uint32_t) { return true; })));
+    ASSERT_NE(doc, nullptr);
+    ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
+    CDataProps* sheet = m_pApp->GetDataState().m_Sheets.back();
+    auto* page = dynamic_cast<CDataPageTileData*>(sheet->GetActivePage());
+    ASSERT_NE(page, nullptr);
+    QTest::keyClicks(page->m_pName, "typed");
+    const QString typed = page->m_pName->text();
+    EXPECT_FALSE(page->m_pScroll->isEnabled());
+    page->m_pScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(page->m_nPos, 0);
+    EXPECT_EQ(page->m_pName->text(), typed);
+
+    // Tacked, with the edit pending, another group selected: "Save ?" answered Yes applies it
+    // once the selection has moved on (the lists made again close the sheet, as an applied
+    // edit does), and the group selected stays selected.
+    sheet->OnCommand(ids::ID_SHEET_TACK);
+    m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Yes};
+    const std::vector<CDataDef*>& rows = ActiveList()->GetShownRows();
+    const auto at = std::find(rows.begin(), rows.end(), ActiveList()->GetSelected());
+    ActiveList()->SelectPosition(static_cast<int>(at - rows.begin()) + 1);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(m_Ui.m_ChoiceAnswers.empty());
+    EXPECT_TRUE(doc->IsModified());
+    EXPECT_TRUE(m_pApp->GetDataState().m_Sheets.empty());
+    EXPECT_EQ(ActiveList()->GetSelected()->GetIndex(), kGroup + 1);
+    ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(-1), "+");
+
+    // A group past the file's end (an unused slot) shows no record: its scroll bar does nothing.
+    m_pFrame->RouteCommand(ids::ID_VIEW_UNUSED);
+    ActiveList()->SelectPosition(ActiveList()->GetModel()->rowCount() - 1);
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
+    auto* unused =
+        dynamic_cast<CDataPageTileData*>(m_pApp->GetDataState().m_Sheets.back()->GetActivePage());
+    ASSERT_NE(unused, nullptr);
+    ASSERT_EQ(unused->GetEntry(), nullptr);
+    unused->m_pScroll->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(unused->m_nPos, 0);
 }
 
 // A disk that fills up while writing (each step of the save failing is checked with the save
