@@ -30,7 +30,13 @@ void CDataDefJunk::LoadBlock() {
 
 bool CDataDefJunk::WriteVerData(CQFile& file, CUOVersionBlock& record) {
     if (!m_bLoaded) {
-        LoadBlock();
+        try {
+            LoadBlock();
+        } catch (const CTarnError&) {
+            // Bytes the patch file does not hold: none to write (the save keeps such a record
+            // as damaged).
+            return false;
+        }
     }
     if (!m_bLoaded) {
         return false;

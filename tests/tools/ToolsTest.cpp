@@ -1442,18 +1442,24 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     EXPECT_EQ(TempDir::ReadFile(misnamed), PatFile());
     EXPECT_FALSE(std::filesystem::exists(m_Scratch.File("tmpversave.mul")));
 
-    // A record whose data lies past the end of its patch file does not stop the save: it keeps
-    // its header and points where no file reaches, so that it reads as damaged again.
-    ByteWriter cut;
-    cut.u32(1).u32(kSlotArt).u32(0x4200).u32(24).u32(5000).u16(1).u16(1).zeros(20);
-    const std::string damaged = m_Scratch.Write("damaged.mul", cut.take());
-    EXPECT_EQ(Cli({"patch", damaged, "--delete", "item", "1"}).status, 0);
-    const std::vector<std::uint8_t> after = TempDir::ReadFile(damaged);
-    ASSERT_EQ(after.size(), 4u + 2 * 20);
-    EXPECT_EQ(
-        std::vector(after.begin() + 4, after.begin() + 24),
-        ByteWriter().u32(kSlotArt).u32(0x4200).u32(0xFFFFFFFE).u32(5000).u16(1).u16(1).take());
-    EXPECT_TRUE(Contains(Ok({"--verdata", damaged, "list", "Items", "--unused"}), "0200\t!\t5000"));
+    // A record whose data lies past the end of its patch file, of a client file or of a file id
+    // no file has, does not stop the save: it keeps its header and points where no file
+    // reaches, so that it reads as damaged again.
+    for (const std::uint32_t fileId : {std::uint32_t{kSlotArt}, std::uint32_t{0x01000400}}) {
+        ByteWriter cut;
+        cut.u32(1).u32(fileId).u32(0x4200).u32(24).u32(5000).u16(1).u16(1).zeros(20);
+        const std::string damaged = m_Scratch.Write("damaged.mul", cut.take());
+        EXPECT_EQ(Cli({"patch", damaged, "--delete", "item", "1"}).status, 0) << fileId;
+        const std::vector<std::uint8_t> after = TempDir::ReadFile(damaged);
+        ASSERT_EQ(after.size(), 4u + 2 * 20);
+        EXPECT_EQ(
+            std::vector(after.begin() + 4, after.begin() + 24),
+            ByteWriter().u32(fileId).u32(0x4200).u32(0xFFFFFFFE).u32(5000).u16(1).u16(1).take());
+        if (fileId == kSlotArt) {
+            EXPECT_TRUE(
+                Contains(Ok({"--verdata", damaged, "list", "Items", "--unused"}), "0200\t!\t5000"));
+        }
+    }
     // A damaged sound is replaced all the same, named as the list names it; a patched one keeps
     // the patch's name.
     ByteWriter cutSound;
