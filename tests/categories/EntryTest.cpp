@@ -451,7 +451,7 @@ TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {
 // A patch file holding one "animdata.mul" record and, after it, one whose length runs past the
 // end of the file: the first writes its block and record unchanged, the second raises without
 // allocating.
-TEST(JunkEntry, WritesItsBlockAndRecordUnchangedAndALengthPastTheFileRaises) {
+TEST(JunkEntry, WritesItsBlockAndRecordUnchangedAndKeepsALengthPastTheFileAsDamaged) {
     test::TestApp();
     TempDir dir;
     ByteWriter w;
@@ -464,9 +464,13 @@ TEST(JunkEntry, WritesItsBlockAndRecordUnchangedAndALengthPastTheFileRaises) {
     test::UseSampleClient(dir.Write("verdata.mul", w.data()));
     CQFile out;
     ASSERT_TRUE(out.Open(dir.File("out.bin").c_str(), CQFile::modeCreate | CQFile::modeReadWrite));
+    // Bytes past the file: the record keeps its header, pointing where no file reaches, and
+    // nothing is written.
     CUOVersionBlock record{};
-    EXPECT_EQ(test::RaisedBy([&] { CDataVerData(bad).WriteVerData(out, record); }),
-              (test::Raised{2, kE_FAIL, "CDataDefJunk: Read"}));
+    ASSERT_TRUE(CDataVerData(bad).WriteVerData(out, record));
+    EXPECT_EQ(std::tuple(record.m_dwFileId, record.m_dwBlock, record.m_dwOffset, record.m_dwLength),
+              std::tuple(31u, 4u, IndexRecord::kNoData - 1, 0x7FFFFF00u));
+    EXPECT_EQ(out.GetLength(), 0u);
     // Without a patch link there is nothing to write.
     EXPECT_FALSE(CDataDefJunk(5).WriteVerData(out, record));
     ASSERT_TRUE(CDataVerData(good).WriteVerData(out, record));
