@@ -18,7 +18,6 @@
 #include "UopFile.h"
 #include "VerDataTable.h"
 #include "core/CapturedLog.h"
-#include "core/Raised.h"
 #include "core/TempDir.h"
 
 #include <QByteArray>
