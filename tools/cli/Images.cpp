@@ -197,9 +197,10 @@ int RunExport(Invocation& inv) {
     const std::string what = Format("%s 0x%x", kind.c_str(), id);
     // Entry objects keep the low 16 bits of some numbers: an id past the list's entries would
     // export another entry's picture.
-    if (def != nullptr && id >= GetEntryCount(*def, TheClientFiles())) {
-        throw UsageError(what + Format(" is past the last entry of %s (0x%x)", def->m_pszName,
-                                       GetEntryCount(*def, TheClientFiles()) - 1));
+    const std::uint32_t count = def != nullptr ? GetEntryCount(*def, TheClientFiles()) : 0;
+    if (def != nullptr && id >= count) {
+        throw UsageError(what +
+                         Format(" is past the last entry of %s (0x%x)", def->m_pszName, count - 1));
     }
     // The same pictures the window shows and exports: the categories draw them.
     std::unique_ptr<CDataDef> entry(def != nullptr ? CreateDataDef(def->m_nId, id) : nullptr);
