@@ -30,6 +30,15 @@ add_executable(bench_categories_cliloc categories_cliloc.cpp)
 target_compile_options(bench_categories_cliloc PRIVATE ${TESSALY_WARNINGS})
 target_link_libraries(bench_categories_cliloc PRIVATE tessaly_app tessaly_sampleclient
                       benchmark::benchmark)
+# tessaly-cli export-all Cliloc of the 120,000-message file against copying its output, and the
+# command's peak memory.
+add_executable(bench_categories_cliloc_export categories_cliloc_export.cpp)
+target_compile_options(bench_categories_cliloc_export PRIVATE ${TESSALY_WARNINGS})
+target_link_libraries(bench_categories_cliloc_export PRIVATE tessaly_clientfiles
+                      tessaly_sampleclient)
+target_compile_definitions(bench_categories_cliloc_export PRIVATE
+                           TESSALY_CLI="$<TARGET_FILE:tessaly-cli>")
+add_dependencies(bench_categories_cliloc_export tessaly-cli)
 # The map: the whole-facet picture against a pass over the facet's bytes in memory, the map
 # view's first screen and slowest step on the window's thread, render-map against the PNG writer.
 add_executable(bench_categories_map categories_map.cpp)

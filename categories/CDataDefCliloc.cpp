@@ -223,7 +223,20 @@ QString ClilocJsonText(std::string_view text) {
 }
 
 std::string ClilocJson(const ClilocView& view) {
-    QJsonArray messages;
+    // Written message by message: a document of a million message objects held at once costs
+    // several times the text it makes. The layout is QJsonDocument's indented one.
+    QJsonObject head;
+    if (!view.error.empty()) {
+        head[QStringLiteral("error")] = ClilocJsonText(view.error);
+    }
+    head[QStringLiteral("language")] = QString::fromStdString(view.language);
+    head[QStringLiteral("messages")] = QJsonArray();
+    std::string out = QJsonDocument(head).toJson(QJsonDocument::Indented).toStdString();
+    // The head ends with the empty array, "[\n    ]\n}\n": the messages go inside it.
+    const std::size_t close = out.rfind('[') + 2;
+    const std::string tail = out.substr(close);
+    out.resize(close);
+    bool first = true;
     for (const ClilocRow& row : view.rows) {
         QJsonObject o;
         o[QStringLiteral("number")] = static_cast<qint64>(row.number);
@@ -234,15 +247,21 @@ std::string ClilocJson(const ClilocView& view) {
         if (!view.IsEnglish() && row.base != ClilocRow::kNone) {
             o[QStringLiteral("english")] = ClilocJsonText(view.EnglishText(row));
         }
-        messages.append(o);
+        if (!first) {
+            out.insert(out.size() - 1, ",");
+        }
+        first = false;
+        const QByteArray text = QJsonDocument(o).toJson(QJsonDocument::Indented);
+        out += "        ";
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            out += text[i];
+            if (text[i] == '\n' && i + 1 < text.size()) {
+                out += "        ";
+            }
+        }
     }
-    QJsonObject doc;
-    doc[QStringLiteral("language")] = QString::fromStdString(view.language);
-    if (!view.error.empty()) {
-        doc[QStringLiteral("error")] = ClilocJsonText(view.error);
-    }
-    doc[QStringLiteral("messages")] = messages;
-    return QJsonDocument(doc).toJson(QJsonDocument::Indented).toStdString();
+    out += tail;
+    return out;
 }
 
 }  // namespace tessaly

@@ -831,7 +831,12 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     ExpectParts(Cli({"cliloc", "1016", "--json"}, own).out, {"\"text\":\"" + marked + "\""});
     const std::string texts = m_Scratch.File("own-texts");
     Cli({"export-all", "Cliloc", texts}, own);
-    ExpectParts(ReadText(texts + "/cliloc-enu.json"), {"\"text\": \"" + marked + "\""});
+    const std::string json = ReadText(texts + "/cliloc-enu.json");
+    ExpectParts(json, {"\"text\": \"" + marked + "\""});
+    // The document is written message by message: it still parses whole, in order.
+    const QJsonArray messages = Json(json)["messages"].toArray();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1]["number"].toInt(), 1016);
     ExpectParts(ReadText(texts + "/cliloc-enu.csv"), {"1016,0,\"" + marked + "\""});
     ExpectRefused({"list", "Sounds", "--lang", "deu"}, "--lang is for the Cliloc category");
 }

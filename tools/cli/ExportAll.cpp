@@ -27,11 +27,12 @@ int ExportCliloc(Invocation& inv, const std::string& dir) {
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     QJsonArray files;
-    for (const auto& [extension, text] :
-         {std::pair{".csv", ClilocCsv(*view)}, std::pair{".json", ClilocJson(*view)}}) {
+    // One text at a time: each is as large as the messages.
+    for (const auto& [extension, make] :
+         {std::pair{".csv", &ClilocCsv}, std::pair{".json", &ClilocJson}}) {
         const std::string path =
             (std::filesystem::path(dir) / ("cliloc-" + view->language + extension)).string();
-        if (const std::string failed = WriteExport(path, text); !failed.empty()) {
+        if (const std::string failed = WriteExport(path, make(*view)); !failed.empty()) {
             throw UsageError(failed);
         }
         files.append(LocalString(path));
