@@ -240,22 +240,37 @@ std::uint32_t RecordEntryCount(const DataTypeDef& def) {
 
 std::string GetListNote(const DataTypeDef& def, CClientFiles& files) {
     std::string note = def.m_pNote != nullptr ? def.m_pNote(files) : std::string();
+    const auto add = [&note](const std::string& line) {
+        note = line + (note.empty() ? "" : "\n" + note);
+    };
     // A container that does not open, or whose tables break off, would list as empty or short.
     if (def.m_nDataFile != kNoFile && files.IsContainerSlot(def.m_nDataFile)) {
         if (const std::string error = files.GetContainerError(def.m_nDataFile); !error.empty()) {
-            note = "'" + files.GetFile(def.m_nDataFile).GetFilePath() + "' is damaged (" + error +
-                   "): what cannot be read of it is not listed" + (note.empty() ? "" : "\n" + note);
+            add("'" + files.GetFile(def.m_nDataFile).GetFilePath() + "' is damaged (" + error +
+                "): what cannot be read of it is not listed");
         }
     } else if (def.m_nIndexFile != kNoFile && files.OpenSlot(def.m_nIndexFile)) {
         // An index cut inside a record would list short, or empty, without a word.
         CQFile& index = files.GetFile(def.m_nIndexFile);
         if (const std::uint64_t rest = index.GetLength() % IndexRecord::kSize; rest != 0) {
-            note = Format(
-                       "'%s' is cut: its last %llu byte(s) make no whole %u-byte record and are "
+            add(
+                Format("'%s' is cut: its last %llu byte(s) make no whole %u-byte record and are "
                        "not read",
                        index.GetFilePath().c_str(), static_cast<unsigned long long>(rest),
-                       static_cast<unsigned>(IndexRecord::kSize)) +
-                   (note.empty() ? "" : "\n" + note);
+                       static_cast<unsigned>(IndexRecord::kSize)));
+        }
+    }
+    // Entries past the 16-bit numbers of the patch records and the pages are not taken.
+    if (def.m_nIndexFile != kNoFile && def.m_bCountsRecords && !HoldsFacetBlocks(def)) {
+        const std::uint64_t records = files.GetIndexCount(def.m_nIndexFile);
+        if (records > def.m_nFirstRecord + std::uint64_t{0x10000}) {
+            const std::uint64_t entries = records - def.m_nFirstRecord;
+            add(Format(
+                "'%s' holds %llu entries: those past 0xffff (%llu) are left out (entry numbers "
+                "are 16 bits wide)",
+                files.GetFile(def.m_nIndexFile).GetFilePath().c_str(),
+                static_cast<unsigned long long>(entries),
+                static_cast<unsigned long long>(entries - 0x10000)));
         }
     }
     return note;

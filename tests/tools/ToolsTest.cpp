@@ -1307,6 +1307,16 @@ TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
     EXPECT_EQ(Cli({"list", "Terrain"}, empty).err,
               "tessaly-cli: '" + m_Scratch.File("empty/artidx.mul") +
                   "' is cut: its last 7 byte(s) make no whole 12-byte record and are not read\n");
+    // Entries past 16-bit numbers are said to be left out, by the list and by export-all.
+    std::filesystem::resize_file(m_Scratch.File("empty/artidx.mul"), 0);
+    const std::string gumps = m_Scratch.File("empty/gumpidx.mul");
+    std::ofstream(gumps) << "";
+    std::filesystem::resize_file(gumps, (0x10000 + 2) * 12);
+    const std::string past = "tessaly-cli: '" + gumps +
+                             "' holds 65538 entries: those past 0xffff (2) are left out (entry "
+                             "numbers are 16 bits wide)\n";
+    EXPECT_EQ(Cli({"list", "Gumps"}, empty).err, past);
+    ExpectParts(Cli({"export-all", "Gumps", m_Scratch.File("gumps")}, empty).err, {past});
 }
 
 // What a command cannot read of the client's files is said, never passed over: a patch record

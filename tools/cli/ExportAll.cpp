@@ -71,9 +71,7 @@ int RunExportAll(Invocation& inv) {
     if (inv.Value("--lang") != nullptr) {
         throw UsageError("--lang is for the Cliloc category");
     }
-    if (def->m_pNote) {
-        WarnNote(def->m_pNote(TheClientFiles()));
-    }
+    WarnNote(GetListNote(*def, TheClientFiles()));
     if (std::unique_ptr<CDataDef>(CreateDataDef(category, 0))->GetExportKind() ==
         ExportKind::None) {
         throw UsageError(std::string("the ") + shortName + " category has nothing to export");
