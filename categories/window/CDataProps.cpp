@@ -159,12 +159,15 @@ bool CDataProps::Create() {
 }
 
 void CDataProps::OnInitDialog() {
+    // The sheet takes the size its pages need now, not when shown, so that the sheets it steps
+    // off below compare with its real rectangle.
+    layout()->activate();
     // Start over the middle of the main window (or near the screen's corner), then step off
     // sheets that stand exactly there.
     QPoint at(40, 40);
     if (QWidget* main = parentWidget()) {
         QRect r = main->frameGeometry();
-        at = r.center() - QPoint(kSheetSize.width() / 2, kSheetSize.height() / 2);
+        at = r.center() - QPoint(width() / 2, height() / 2);
     }
     move(at);
     Cascade();

@@ -33,7 +33,8 @@ namespace {
 // A page whose load and save results the test decides.
 class FakePage : public CDataPage {
 public:
-    FakePage() : CDataPage(200, QStringLiteral("Fake")) {}
+    // Larger than a new sheet, as real pages are: the sheet grows to hold it.
+    FakePage() : CDataPage(200, QStringLiteral("Fake")) { setMinimumSize(520, 460); }
     int LoadData() override {
         ++m_nLoads;
         return m_nLoadResult;
