@@ -106,7 +106,8 @@ bool CBrindleDoc::OnOpenDocument(const QString& path) {
     }
     QSettings settings(QStringLiteral("Local AppWizard-Generated Applications"),
                        QStringLiteral("Tessaly"));
-    settings.setValue(QStringLiteral("MAIN/LastView"), path);
+    // By its full path: the next start may be from another folder.
+    settings.setValue(QStringLiteral("MAIN/LastView"), QFileInfo(path).absoluteFilePath());
     return true;
 }
 

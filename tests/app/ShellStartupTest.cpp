@@ -22,6 +22,7 @@
 #include "patch/PatchBuilder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QImage>
@@ -441,6 +442,10 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
     EXPECT_EQ(DocumentCount(), before);
     EXPECT_EQ(m_pApp->GetRecentFiles(), (QStringList{paths[4], paths[3], paths[1]}));
     EXPECT_FALSE(State(ids::ID_FILE_MRU_FILE1 + 3).m_bEnabled);
+    // A file opened by a relative path is remembered by its full path, for a start elsewhere.
+    ASSERT_NE(m_pApp->OpenDocument(QDir::current().relativeFilePath(paths[3])), nullptr);
+    EXPECT_EQ(GetLastView(), paths[3]);
+    EXPECT_EQ(m_pApp->GetRecentFiles().front(), paths[3]);
 }
 
 TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsThePatch) {
