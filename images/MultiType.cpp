@@ -41,11 +41,21 @@ std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>
 }
 
 std::size_t MultiRecordSizeOf(std::span<const IndexRecord> records, std::uint64_t dataSize) {
-    const bool wide = std::any_of(records.begin(), records.end(), [dataSize](const IndexRecord& r) {
-        return r.HasData() && FitsIn(r.m_dwOffset, r.GetLength(), dataSize) &&
-               r.GetLength() % MultiComponent::kSize != 0;
-    });
-    return wide ? MultiComponent::kWideSize : MultiComponent::kSize;
+    // Records whose length only one of the sizes divides vote; a damaged record that fits
+    // neither (or one that fits the other size among many) does not turn the whole file.
+    std::size_t narrowOnly = 0;
+    std::size_t wideOnly = 0;
+    for (const IndexRecord& r : records) {
+        if (!r.HasData() || !FitsIn(r.m_dwOffset, r.GetLength(), dataSize)) {
+            continue;
+        }
+        const bool narrow = r.GetLength() % MultiComponent::kSize == 0;
+        const bool wide = r.GetLength() % MultiComponent::kWideSize == 0;
+        narrowOnly += narrow && !wide ? 1 : 0;
+        wideOnly += wide && !narrow ? 1 : 0;
+    }
+    return wideOnly > 0 && wideOnly >= narrowOnly ? MultiComponent::kWideSize
+                                                  : MultiComponent::kSize;
 }
 
 std::size_t GetMultiRecordSize(CClientFiles& files) {

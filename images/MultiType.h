@@ -36,9 +36,11 @@ std::vector<MultiComponent> ParseMultiComponents(ByteSpan bytes,
 std::vector<std::uint8_t> WriteMultiComponents(const std::vector<MultiComponent>& components,
                                                std::size_t recordSize = MultiComponent::kSize);
 
-// The component record size that index records imply: 16 when any record with data that lies
-// wholly inside a "multi.mul" of dataSize bytes has a length that is not a multiple of 12; else
-// 12. Records reaching past the file do not count: a real old index holds one (length
+// The component record size that index records imply. Of the records with data that lie wholly
+// inside a "multi.mul" of dataSize bytes, those whose length is a multiple of 16 and not of 12
+// vote for 16, those a multiple of 12 and not of 16 for 12: 16 when it has votes and at least as
+// many as 12; else 12. A real file's records all fit its size, so one damaged record does not
+// decide. Records reaching past the file do not count: a real old index holds one (length
 // 0xFFFFFFFF, offset past the end) that would otherwise make its 12-byte file look 16-byte.
 std::size_t MultiRecordSizeOf(std::span<const IndexRecord> records, std::uint64_t dataSize);
 

@@ -243,13 +243,13 @@ TEST_F(BlockTest, EachKindReadsItsEntryAndTakesItsSizeFromTheIndexRecord) {
                   edges[i] == 0 ? 0 : 0x0101 * (i + 1));
     }
 
-    // 30 bytes are no whole number of 12-byte records: the file holds 16-byte ones, and the
-    // bytes past the last whole record are left out.
+    // 30 bytes fit neither record size, and nothing else votes: two 12-byte components, the
+    // bytes past the last whole one left out.
     CMulMultiType multi(0);
-    EXPECT_NE(multi.GetComponent(0), nullptr);
-    EXPECT_EQ(multi.GetComponentCount(), 1u);
-    EXPECT_EQ(multi.GetRecordSize(), 16u);
-    EXPECT_EQ(multi.GetComponent(1), nullptr);
+    EXPECT_NE(multi.GetComponent(1), nullptr);
+    EXPECT_EQ(multi.GetComponentCount(), 2u);
+    EXPECT_EQ(multi.GetRecordSize(), 12u);
+    EXPECT_EQ(multi.GetComponent(2), nullptr);
 }
 
 // Records that span the whole data file (as overlapping or oversized records do) cost what the
@@ -525,16 +525,21 @@ TEST(AnimContainerEntryTest, EntriesThatDoNotFitTheLayoutAreDamaged) {
 }
 
 // A real old index holds one garbage record (length 0xFFFFFFFF, offset past the end): only
-// records inside the data file decide the component size.
-TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCount) {
+// records inside the data file decide the component size, and one damaged record among them
+// does not turn the file.
+TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCountAndTheMoreDecide) {
     std::vector<IndexRecord> records = {{0, 24, 0, 0},
-                                        {24, 36, 0, 0},
+                                        {24, 30, 0, 0},  // damaged: fits neither size
                                         {0xFFFFFF00u, 0xFFFFFFFFu, 0, 0},
                                         {IndexRecord::kNoData, 5, 0, 0}};
     EXPECT_EQ(MultiRecordSizeOf(records, 60), MultiComponent::kSize);
     records.push_back({60, 32, 0, 0});
     EXPECT_EQ(MultiRecordSizeOf(records, 92), MultiComponent::kWideSize);
     EXPECT_EQ(MultiRecordSizeOf(records, 91), MultiComponent::kSize);  // reaching past the end
+    records.push_back({0, 36, 0, 0});
+    EXPECT_EQ(MultiRecordSizeOf(records, 92), MultiComponent::kSize);  // 2 fit 12 only, 1 16
+    records.push_back({0, 48, 0, 0});                                  // fits both: no vote
+    EXPECT_EQ(MultiRecordSizeOf(records, 92), MultiComponent::kSize);
 }
 
 TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
