@@ -172,6 +172,7 @@ bool CUopTable::Read(CQFile& file) {
             return false;
         }
         std::uint8_t head[kUopTableHeaderSize];
+        bool damagedCount = false;
         std::uint32_t count = 0;
         std::uint64_t following = 0;
         try {
@@ -183,9 +184,20 @@ bool CUopTable::Read(CQFile& file) {
             ByteReader h(head);
             h.u32(count);
             h.u64(following);
+            if (!FitsIn(next + kUopTableHeaderSize, std::uint64_t{count} * kUopEntrySize,
+                        fileLength)) {
+                // A damaged count: the whole entries the file holds are still read (those that
+                // could be read: past the real entries lie other bytes), and the chain ends.
+                damagedCount = true;
+                m_sError =
+                    Format("container: a table of %u entries does not fit in the file", count);
+                count = static_cast<std::uint32_t>((fileLength - next - kUopTableHeaderSize) /
+                                                   kUopEntrySize);
+                following = 0;
+            }
             const std::uint64_t size = std::uint64_t{count} * kUopEntrySize;
             tableBytes += kUopTableHeaderSize + size;
-            if (!FitsIn(next + kUopTableHeaderSize, size, fileLength) || tableBytes > fileLength) {
+            if (tableBytes > fileLength) {
                 m_sError =
                     Format("container: a table of %u entries does not fit in the file", count);
                 return false;
@@ -227,11 +239,14 @@ bool CUopTable::Read(CQFile& file) {
             e.start = offset > std::numeric_limits<std::uint64_t>::max() - headerLength
                           ? std::numeric_limits<std::uint64_t>::max()
                           : offset + headerLength;
+            if (damagedCount && !UopEntryReadable(e, fileLength)) {
+                continue;
+            }
             m_Entries.emplace(hash, e);  // the first of equal hashes wins
         }
         next = following;
     }
-    return true;
+    return m_sError.empty();
 }
 
 std::uint32_t CUopTable::Capacity() const {

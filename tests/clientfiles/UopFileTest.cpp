@@ -179,6 +179,15 @@ TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
             EXPECT_EQ(block, Counting(5000)) << c.says;
         }
     }
+    // A table whose count is damaged still gives the entries the file holds whole.
+    m_bytes = good;
+    StoreLE32(m_bytes.data() + kTable, 4000000000u);
+    Use();
+    EXPECT_NE(m_files.GetContainerError(kSlotArt).find("does not fit"), std::string::npos);
+    std::vector<std::uint8_t> block;
+    ASSERT_TRUE(Load(2, block));
+    EXPECT_EQ(block, Counting(5000));
+    EXPECT_EQ(m_files.GetIndexCount(kSlotArtIdx), 3u);
     // One table of all a current client's art entries and more (a writer may choose one table)
     // is read; a claim past what any container holds, in a sparse file long enough to hold
     // it, is refused before its table is read.

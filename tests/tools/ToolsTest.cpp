@@ -546,12 +546,16 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
             EXPECT_FALSE(std::filesystem::exists(out));
         }
     }
-    // The first table's count cannot fit: no entries read, the rest of the client written.
+    // The first (and only) table's count cannot fit: its entries (every slot used) are still
+    // read, and the damage is said.
     art = good;
-    StoreLE32(art.data() + LoadLE32(good.data() + 12), 0xFFFFFFFF);
+    const std::uint32_t table = LoadLE32(good.data() + 12);
+    StoreLE32(art.data() + table, 0xFFFFFFFF);
     TempDir::WriteFile(dir + "/artLegacyMUL.uop", art);
-    EXPECT_TRUE(Contains(Ok({"convert", out, "--to", "mul"}, dir),
-                         "art: art.mul, artidx.mul (0 entries; the source's table is damaged"));
+    EXPECT_TRUE(
+        Contains(Ok({"convert", out, "--to", "mul"}, dir),
+                 Format("art: art.mul, artidx.mul (%u entries; the source's table is damaged",
+                        LoadLE32(good.data() + table))));
     TempDir::WriteFile(dir + "/artLegacyMUL.uop", good);
 
     // A map chunk that cannot be read draws black, and render-map says how many blocks are.
