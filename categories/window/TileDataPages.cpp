@@ -140,6 +140,30 @@ QColor CDataPageTileData::PixelToColor(std::uint16_t pixel) {
 }
 
 int CDataPageTileData::LoadData() {
+    const int result = LoadRecord();
+    // Without a record the page says so, rather than showing empty fields that look like one.
+    const bool shown = result == 0;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_pArticle, m_pName, m_pRadarLabel, m_pRadar}) {
+        w->setVisible(shown);
+    }
+    for (std::size_t bit = 0; bit < m_Flags.size(); ++bit) {
+        m_Flags[bit]->setVisible(shown && (bit < 32 || m_bNewer));
+    }
+    if (!shown) {
+        for (std::size_t i = 0; i < m_Fields.size(); ++i) {
+            m_Fields[i]->hide();
+            m_FieldLabels[i]->hide();
+        }
+        m_pScroll->hide();
+        m_pTitle->setText(QStringLiteral("No record"));
+        m_pNote->setText(QStringLiteral("This entry has no tile data record that can be read."));
+        m_pNote->show();
+    }
+    return result;
+}
+
+int CDataPageTileData::LoadRecord() {
     CDataDef* entry = GetDataDef();
     std::uint32_t r = 0;
     bool bScroll = false;
@@ -224,9 +248,6 @@ int CDataPageTileData::LoadData() {
         if (i < kOldFieldCount) {
             m_FieldLabels[i]->setText(FieldLabel(shape.layout, i));
         }
-    }
-    for (std::size_t bit = 32; bit < m_Flags.size(); ++bit) {
-        m_Flags[bit]->setVisible(m_bNewer);
     }
     m_pNote->setVisible(!note.empty());
     m_pScroll->setVisible(bScroll);

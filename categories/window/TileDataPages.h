@@ -87,6 +87,8 @@ public:
     std::uint16_t m_wRadar = 0;
 
 private:
+    // LoadData's reading of the record into the members; non-zero when there is none.
+    int LoadRecord();
     void UpdateArticle();
     // A control edited: the page is modified and the scroll bar waits for the edit's end.
     void OnEdit();

@@ -179,9 +179,16 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
         EXPECT_EQ(terrain->m_pRadar->GetColor(), QColor(40, 72, 168));
     }
 
-    // Any other kind of entry leaves the page without an entry.
+    // Any other kind of entry leaves the page without an entry, and the page says so instead
+    // of showing empty fields.
     CDataDefStatics statics(0);
-    EXPECT_EQ(ShowPage<CDataPageTileData>(&statics)->GetEntry(), nullptr);
+    auto* none = ShowPage<CDataPageTileData>(&statics);
+    EXPECT_EQ(none->GetEntry(), nullptr);
+    EXPECT_EQ(Text(none, ids::IDC_TILE_TITLE), "No record");
+    EXPECT_TRUE(ids::FindControl<QLineEdit>(none, ids::IDC_TILE_NAME)->isHidden());
+    EXPECT_TRUE(ids::FindControl<QCheckBox>(none, ids::IDC_TILE_FLAG_FIRST)->isHidden());
+    EXPECT_TRUE(none->m_FieldLabels[0]->isHidden());
+    EXPECT_TRUE(ids::FindControl<QScrollBar>(none, ids::IDC_TILE_SCROLL)->isHidden());
 }
 
 TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
