@@ -3,7 +3,9 @@
 #include "CDataAppState.h"
 #include "CDataDef.h"
 #include "CDataDefHue.h"
+#include "CDataDefUniFont.h"
 #include "CDataPageDraw.h"
+#include "DataTypeDef.h"
 #include "EventLog.h"
 #include "ResourceIds.h"
 #include "Surface.h"
@@ -43,26 +45,27 @@ const QImage& CThumbCache::Get(const CDataDef* pEntry, const std::function<QImag
 
 namespace {
 
-// Draws text centred in box, wrapped at word boundaries; the lines that do not fit are left
-// out and the last line shown ends in an ellipsis.
+// Draws text centred in box, wrapped at word boundaries; a word wider than the box, and the
+// last line that fits (which takes the rest of the text), end in an ellipsis.
 void DrawBoxedText(QPainter& painter, const QRect& box, const QString& text) {
     const QFontMetrics metrics = painter.fontMetrics();
     const int lineHeight = metrics.lineSpacing();
     const int maxLines = std::max(1, box.height() / lineHeight);
     QTextLayout layout(text, painter.font());
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(QTextOption::WordWrap);
     layout.setTextOption(option);
     layout.beginLayout();
     QStringList lines;
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(box.width());
-        if (static_cast<int>(lines.size()) == maxLines - 1) {
-            // The last line that fits takes the rest of the text, cut to the box.
-            lines << metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, box.width());
+        const bool last = static_cast<int>(lines.size()) == maxLines - 1;
+        const QString shown = last ? text.mid(line.textStart())
+                                   : text.mid(line.textStart(), line.textLength()).trimmed();
+        lines << metrics.elidedText(shown, Qt::ElideRight, box.width());
+        if (last) {
             break;
         }
-        lines << text.mid(line.textStart(), line.textLength()).trimmed();
     }
     layout.endLayout();
     painter.drawText(box, Qt::AlignCenter, lines.join(QLatin1Char('\n')));
@@ -97,6 +100,12 @@ QImage CDataListThumbs::MakeCellPicture(CDataDef& entry) {
         if (!entry.GetImage(buffer)) {
             return {};
         }
+        if (dynamic_cast<CDataDefUniFont*>(&entry) != nullptr) {
+            // A line of white glyphs on black: its start at full size, where scaled down it
+            // would be a smudge, and opaque, where white on the cell would not show.
+            return SurfaceImage(buffer).copy(0, 0, std::min<int>(buffer.GetWidth(), kPictureSize),
+                                             std::min<int>(buffer.GetHeight(), kPictureSize));
+        }
         // Transparent where nothing is drawn: the cell's background shows there.
         QImage picture = TransparentImage(buffer);
         if (picture.width() > kPictureSize || picture.height() > kPictureSize) {
@@ -108,6 +117,28 @@ QImage CDataListThumbs::MakeCellPicture(CDataDef& entry) {
         LogCaughtException("drawing a thumbnail");
         return {};
     }
+}
+
+QString CDataListThumbs::CellText(CDataDef& entry) {
+    if (entry.QueryReadStatus("asking whether an entry is damaged") == ReadStatus::Damaged) {
+        return QStringLiteral("damaged");
+    }
+    QStringList fields;
+    const DataTypeDef* def = tessaly::GetTypeDef(entry.GetDataType());
+    for (int c = 0; def != nullptr && c < def->ColumnCount(); ++c) {
+        if (const char* text = entry.GetColumnText(c)) {
+            if (const QString field = QString::fromLatin1(text).trimmed(); !field.isEmpty()) {
+                fields << field;
+            }
+        }
+    }
+    return fields.join(QLatin1Char(' '));
+}
+
+QString CDataListThumbs::CellLabel(CDataDef& entry) {
+    const QString mark = QString::fromLatin1(entry.GetColumnText(-1)).trimmed();
+    return QString::fromStdString(Format("%04x", entry.GetIndex())) +
+           (mark.isEmpty() ? QString() : QLatin1Char(' ') + mark);
 }
 
 void CDataListThumbs::FillList() {
@@ -246,15 +277,13 @@ void CDataListThumbs::PaintCell(QPainter& painter, int nPosition, const QRect& c
                        picture.height());
         PaintPictureBackground(painter, at);
         painter.drawImage(at.topLeft(), picture);
-    } else if (const char* text = entry->GetColumnText(0)) {
+    } else {
         // A text too long for the box is cut with an ellipsis on its last line.
-        DrawBoxedText(painter, box, QString::fromLatin1(text));
+        DrawBoxedText(painter, box, CellText(*entry));
     }
     const QRect label(cell.x(), box.bottom() + 1, cell.width(), fontMetrics().height());
-    painter.drawText(
-        label, Qt::AlignCenter,
-        fontMetrics().elidedText(QString::fromStdString(Format("%04x", entry->GetIndex())),
-                                 Qt::ElideRight, label.width()));
+    painter.drawText(label, Qt::AlignCenter,
+                     fontMetrics().elidedText(CellLabel(*entry), Qt::ElideRight, label.width()));
 }
 
 void CDataListThumbs::resizeEvent(QResizeEvent* event) {

@@ -1,9 +1,10 @@
 #pragma once
 // The thumbnail list: a grid of cells, one per row the list shows, each with the entry's picture
 // (scaled down to fit the cell when larger, never up) above its number ("%04x", as the text
-// list numbers it), in the text list's sort order. Hues show their 32-colour ramp; entries
-// without a picture show the first field of their list text, cut with an ellipsis when too
-// long. Only the cells in sight are drawn, and their pictures are kept in a
+// list numbers it, with the list's change mark), in the text list's sort order. Hues show their
+// 32-colour ramp, Unicode fonts the start of their sample line; entries without a picture show
+// their list text (or "damaged"), cut with an ellipsis when too long. Only the cells in sight
+// are drawn, and their pictures are kept in a
 // bounded cache. One cell is selected at a time (click, arrows, Page Up/Down, Home, End); its
 // entry takes the list commands as the text list's selected row does.
 
@@ -69,6 +70,11 @@ public:
     // An entry's cell picture: its image (or a hue's ramp) scaled down to fit the picture box;
     // a null image when it has none.
     static QImage MakeCellPicture(CDataDef& entry);
+    // What a cell without a picture shows: "damaged" for a damaged entry, else the fields of
+    // its list text.
+    static QString CellText(CDataDef& entry);
+    // The line under a cell: the entry's number and its change mark ("*", "+" or "!").
+    static QString CellLabel(CDataDef& entry);
 
 protected:
     CDataDef* SelectAt(const QPoint& viewportPoint) override;

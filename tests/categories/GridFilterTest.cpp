@@ -4,9 +4,11 @@
 
 #include "ArtTypes.h"
 #include "CDataAppState.h"
+#include "CDataDefGump.h"
 #include "CDataDefHue.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
+#include "CDataVerData.h"
 #include "ListFixture.h"
 #include "ResourceIds.h"
 #include "Surface.h"
@@ -221,6 +223,48 @@ TEST_F(GridTest, TerrainMultisBodiesAndLightsShowPicturesOnTheCellBackground) {
         EXPECT_EQ(grid->viewport()->grab().toImage().pixelColor(corner), QColor(214, 214, 214));
         DataAppState().m_bCheckerboard = false;
     }
+}
+
+// A cell's label carries the list's change mark; a cell without a picture shows the fields of
+// the list text, or "damaged"; a Unicode font shows the start of its sample line, legible.
+TEST_F(GridTest, LabelsCarryTheMarkAndCellsWithoutPicturesTheirTextOrDamaged) {
+    ShowGrid(kCategoryGumps);
+    const auto shown = [this](std::uint32_t index) {
+        for (CDataDef* row : m_pGrid->GetShownRows()) {
+            if (row->GetIndex() == index) {
+                return row;
+            }
+        }
+        ADD_FAILURE() << index;
+        return m_pGrid->GetShownRows().front();
+    };
+    EXPECT_EQ(CDataListThumbs::CellLabel(*shown(0xF7)), "00f7 *");  // the sample patches it
+    EXPECT_EQ(CDataListThumbs::CellLabel(*shown(0xC)), "000c");
+    CDataVerData past(CUOVersionBlock{kSlotGumpArt, 12, 0x7FFFFF00u, 70, 0, 0});
+    CDataDefGump damaged(12);
+    damaged.ReadIndex();
+    damaged.LinkVerData(&past);
+    EXPECT_EQ(CDataListThumbs::CellText(damaged), "damaged");
+    EXPECT_EQ(CDataListThumbs::CellLabel(damaged), "000c !");
+
+    ShowGrid(kCategorySkills);
+    const QString skill = CDataListThumbs::CellText(*Row(0));
+    EXPECT_TRUE(skill.endsWith(QString::fromLatin1(Row(0)->GetColumnText(1))))
+        << skill.toStdString();
+
+    ShowGrid(kCategoryUniFonts);
+    const QImage line = CDataListThumbs::MakeCellPicture(*Row(0));
+    ASSERT_FALSE(line.isNull());
+    EXPECT_EQ(line.width(), CDataListThumbs::kPictureSize);
+    EXPECT_FALSE(line.hasAlphaChannel());
+    EXPECT_TRUE(line.convertToFormat(QImage::Format_RGB32).pixelColor(0, 0) == QColor(Qt::black));
+    bool white = false;
+    for (int y = 0; y < line.height(); ++y) {
+        for (int x = 0; x < line.width(); ++x) {
+            white = white || line.pixelColor(x, y).lightness() > 200;
+        }
+    }
+    EXPECT_TRUE(white);
 }
 
 // The rows of a list whose cells (any column) contain text, ignoring case, as the model shows
