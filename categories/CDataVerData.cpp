@@ -32,9 +32,10 @@ std::string CDataVerData::GetListText() {
     if (r.m_dwLength == 0) {
         return Format("%s\t0%lx\tdelete", file.c_str(), static_cast<unsigned long>(r.m_dwBlock));
     }
-    return Format("%s\t0%lx\t0%lx\t%d\t0%x,0%x", file.c_str(),
+    // The length unsigned: a damaged record's of 2 GiB or more would read as negative.
+    return Format("%s\t0%lx\t0%lx\t%u\t0%x,0%x", file.c_str(),
                   static_cast<unsigned long>(r.m_dwBlock), static_cast<unsigned long>(r.m_dwOffset),
-                  static_cast<int>(r.m_dwLength), r.m_wExtra1, r.m_wExtra2);
+                  static_cast<unsigned>(r.m_dwLength), r.m_wExtra1, r.m_wExtra2);
 }
 
 bool CDataVerData::CopyData(EntryClip& clip) {

@@ -62,7 +62,7 @@ int CDataPageVerData::LoadData() {
     m_sSize = QString::fromStdString(VerDataSizeText(r.m_dwFileId));
     m_sIndex = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwBlock)));
     m_sPos = QString::fromStdString(Format("0%lx", static_cast<unsigned long>(r.m_dwOffset)));
-    m_sLength = QString::fromStdString(Format("%d", static_cast<int>(r.m_dwLength)));
+    m_sLength = QString::fromStdString(Format("%u", static_cast<unsigned>(r.m_dwLength)));
     m_sMore1 = QString::fromStdString(Format("0%x", r.m_wExtra1));
     m_sMore2 = QString::fromStdString(Format("0%x", r.m_wExtra2));
     return CDataPage::LoadData();

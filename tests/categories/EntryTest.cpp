@@ -409,6 +409,8 @@ TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
 TEST(VerDataEntry, ListTextsAndFileNames) {
     CDataVerData full(Record(4, 0x4001, 0x1c, 300, 0x2c, 0x30));
     EXPECT_EQ(full.GetListText(), "art.mul\t04001\t01c\t300\t02c,030");
+    CDataVerData huge(Record(4, 0x10, 0x1c, 0x95000000u));  // damaged: never negative
+    EXPECT_STREQ(huge.GetColumnText(3), "2499805184");
     CDataVerData deleted(Record(4, 0x10, 0x1c, 0));
     EXPECT_EQ(deleted.GetListText(), "art.mul\t010\tdelete");
     EXPECT_STREQ(deleted.GetColumnText(2), "delete");
