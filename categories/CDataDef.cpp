@@ -225,7 +225,22 @@ IndexRecord CDataDefIndex::GetEffectiveIndex() const {
     if (link != nullptr && link->HasRecord()) {
         return IndexFromPatch(*link->GetRecord());
     }
+    IndexRecord patched;
+    if (link == nullptr && m_bFollowPatchTable && m_nIndexSlot >= 0 &&
+        Files().GetVerDataTable().FindRecord(
+            static_cast<std::uint32_t>(CClientFiles::DataSlotOf(m_nIndexSlot)), m_nIndexEntry,
+            patched)) {
+        return patched;
+    }
     return m_Index;
+}
+
+bool CDataDefIndex::IsDeleted() const {
+    if (GetVerData() != nullptr || !m_bFollowPatchTable) {
+        return CDataDef::IsDeleted();
+    }
+    const IndexRecord shown = GetEffectiveIndex();
+    return shown.IsPatch() && shown.GetLength() == 0;
 }
 
 bool ReadDataHead(CClientFiles& files, std::int32_t nDataSlot, const IndexRecord& record,
@@ -261,6 +276,7 @@ bool CDataDefIndex::WriteBlock(CQFile& file, CUOVersionBlock& record, const CUOV
 
 bool CDataDefIndex::ReadBaseIndex(std::int32_t nIndexFile, std::uint32_t nEntry) {
     m_nIndexSlot = static_cast<std::int8_t>(nIndexFile);
+    m_nIndexEntry = nEntry;
     try {
         return Files().ReadIndexRecord(nIndexFile, kFileSlotCount, nEntry, m_Index);
     } catch (...) {

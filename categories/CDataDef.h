@@ -155,7 +155,12 @@ public:
     int GetChangeState() const;
     // The entry is deleted by its patch link: a record of a patch file or a change made in
     // memory, either of length 0. Lists, pages and "Export..." show it as deleted.
-    bool IsDeleted() const;
+    virtual bool IsDeleted() const;
+    // Makes an entry read outside a list (by an export) follow the patch table's record for
+    // it where no record is linked, as its data loads do: deleted when that record has no data,
+    // damaged when it lies outside the patch file. A list's entry does not: one a list shows
+    // without the patch file's records describes its base record.
+    virtual void FollowPatchTable() {}
     // Field `column` of the list text (null past the last field), or for -1 the change mark:
     // "!" for a damaged entry, else " ", "+" or "*" by GetChangeState. The list text is
     // computed once, on the first call.
@@ -190,6 +195,9 @@ public:
 
     // True with a patch link, else when the index record has data.
     bool IsValid() override;
+    // Also deleted by a record of the patch table, after FollowPatchTable.
+    bool IsDeleted() const override;
+    void FollowPatchTable() override { m_bFollowPatchTable = true; }
     // A change made in memory is Ok; else the file set's DataStatus of GetEffectiveIndex in the
     // data file of the index ReadBaseIndex read.
     ReadStatus GetReadStatus() override;
@@ -198,7 +206,8 @@ public:
 
     const IndexRecord& GetIndexRecord() const { return m_Index; }
     // Where the entry's data lies: the location of a linked record of a patch file (a list
-    // links records without reading them into the index record), else the index record.
+    // links records without reading them into the index record); without a link, after
+    // FollowPatchTable, that of the patch table's record for the entry; else the index record.
     IndexRecord GetEffectiveIndex() const;
     // The index record the list text describes: that of a linked change made in memory, else
     // where the entry's data lies (GetEffectiveIndex: a saved patch record's, else its own).
@@ -220,6 +229,8 @@ protected:
     IndexRecord m_Index;
     // The index slot ReadBaseIndex read (fits in the padding after m_Index); -1 before.
     std::int8_t m_nIndexSlot = -1;
+    bool m_bFollowPatchTable = false;
+    std::uint32_t m_nIndexEntry = 0;  // the record ReadBaseIndex read
 };
 
 // Reads the first bytes of the record's data (at most nMax; fewer when the record is

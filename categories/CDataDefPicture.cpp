@@ -58,6 +58,9 @@ bool CDataDefPicture::GetImage(SurfaceBuffer& buffer) {
 }
 
 bool CDataDefPicture::ExportData(const ExportOptions& options, CExportData& out) {
+    if (IsDeleted()) {
+        return false;  // no data: its size would read as 0 x 0
+    }
     SurfaceBuffer buffer;
     if (DrawPicture(buffer, kNoLimit, kNoLimit, options.nHue, options.bPartial)) {
         return out.AddPicture(buffer);

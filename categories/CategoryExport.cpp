@@ -67,6 +67,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                 try {
                     // An entry a patch record adds has no base record but still loads.
                     entry->ReadIndex();
+                    entry->FollowPatchTable();
                     result.bHasData = entry->ExportData(m_Options, data) && !data.IsEmpty();
                 } catch (...) {
                     LogCaughtException("exporting an entry");
@@ -78,6 +79,7 @@ bool CCategoryExport::Run(const std::string& dir, unsigned nJobs) {
                     try {
                         status = entry->GetReadStatus();
                     } catch (...) {
+                        LogCaughtException("asking whether an entry is damaged");
                         status = ReadStatus::Damaged;
                     }
                     result.bDamaged = status == ReadStatus::Damaged;

@@ -291,7 +291,10 @@ std::string CClientFiles::RefuseAsOutputFile(const std::string& path) const {
 
 std::string CClientFiles::DescribeUnopenedSlot(std::int32_t slot) {
     const UopKind* kind = FindUopKind(slot);
-    const char* const names[] = {kind != nullptr ? kind->fileName : nullptr, GetFileName(slot)};
+    return DescribeUnopened({kind != nullptr ? kind->fileName : nullptr, GetFileName(slot)});
+}
+
+std::string CClientFiles::DescribeUnopened(std::initializer_list<const char*> names) {
     const std::string* const dirs[] = {&m_sChosenDir, &m_sClientDir, &m_sCDDir};
     for (const std::string* dir : dirs) {
         for (const char* name : names) {

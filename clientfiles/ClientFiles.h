@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string>
@@ -153,6 +154,8 @@ public:
     // Why a slot's file that is there did not open ("'PATH' cannot be opened: Permission
     // denied"); empty when the directories hold no file of its names.
     std::string DescribeUnopenedSlot(std::int32_t slot);
+    // The same for a file of one of these names (null ones passed over).
+    std::string DescribeUnopened(std::initializer_list<const char*> names);
     // Opens the slots selected by mask (slot s uses bit s mod 32) that have file names; returns
     // the first slot that failed (slot 22 excepted) or 33.
     std::int32_t OpenAll(std::uint32_t mask);

@@ -976,19 +976,30 @@ const UopKind* ContainerKind(const EntryFileSpec& spec) {
 EntrySourceInfo FindEntrySource(CClientFiles& files, const EntryFileSpec& spec) {
     EntrySourceInfo info;
     CQFile file;
+    // A file that is there but does not open ends the run: passed over, the kind would be left
+    // out of the output without a word.
+    const auto open = [&](const char* name) {
+        if (files.OpenInDirs(file, name, kReadOnly)) {
+            return true;
+        }
+        if (const std::string why = files.DescribeUnopened({name}); !why.empty()) {
+            throw COutputError(why);
+        }
+        return false;
+    };
     const UopKind* container = ContainerKind(spec);
-    if (container != nullptr && files.OpenInDirs(file, container->fileName, kReadOnly)) {
+    if (container != nullptr && open(container->fileName)) {
         info.present = true;
         info.form = ClientForm::Container;
         info.paths = {file.GetFilePath()};
         return info;
     }
-    if (!files.OpenInDirs(file, MulDataName(spec).c_str(), kReadOnly)) {
+    if (!open(MulDataName(spec).c_str())) {
         return info;
     }
     info.paths = {file.GetFilePath()};
     if (spec.kind != EntryFileKind::Map) {
-        if (!files.OpenInDirs(file, MulIndexName(spec).c_str(), kReadOnly)) {
+        if (!open(MulIndexName(spec).c_str())) {
             return info;
         }
         info.paths.push_back(file.GetFilePath());

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -57,35 +58,41 @@ namespace {
 
 // Whether the file begins as a ".pat" patch of the current format (its mark at byte 4): no
 // file of the client's patch format does, whose first record's file id lies there.
-bool HasCurrentPatMark(const std::string& path) {
+// The format mark of a file, when it has a header.
+std::optional<std::uint16_t> PatMark(const std::string& path) {
     CQFile file;
     std::uint8_t head[kPatchFileHeaderSize] = {};
     try {
-        return file.Open(path.c_str(), CQFile::modeRead | CQFile::shareDenyNone) &&
-               file.Read(head, sizeof head) == sizeof head &&
-               LoadLE16(head + 4) == kPatchMarkCurrent;
+        if (file.Open(path.c_str(), CQFile::modeRead | CQFile::shareDenyNone) &&
+            file.Read(head, sizeof head) == sizeof head) {
+            return LoadLE16(head + 4);
+        }
     } catch (const CQFileException&) {
-        return false;
     }
+    return std::nullopt;
 }
 
 }  // namespace
 
 bool IsPatFile(const std::string& path) {
     std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);  // fails unless regular
-    if (ec) {
+    if (!std::filesystem::is_regular_file(path, ec)) {
         return false;
     }
     // Marked as one of the current format, under any name, whatever follows: a damaged or
     // oversized ".pat" patch stays one, never read as (or written over as) a patch file of the
     // client's format, none of which carries the mark.
-    if (HasCurrentPatMark(path)) {
+    const std::optional<std::uint16_t> mark = PatMark(path);
+    if (mark == kPatchMarkCurrent) {
         return true;
     }
-    // Else named as one, read whole only when it is of a patch's size, and read as one.
-    if (size > kLargestPatFile || !EndsWithNoCase(path, ".pat")) {
+    if (!EndsWithNoCase(path, ".pat")) {
         return false;
+    }
+    // Else named as one and marked as the old format (a client patch file's first record would
+    // have to be of the unnamed file id 28), however damaged; or read whole as one.
+    if (mark == kPatchMarkOld) {
+        return true;
     }
     const std::optional<std::vector<std::uint8_t>> bytes = ReadRegularFile(path, kLargestPatFile);
     return bytes && ReadPatchFile(*bytes).IsValid();

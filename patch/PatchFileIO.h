@@ -39,9 +39,9 @@ private:
 inline constexpr std::uint64_t kLargestPatFile = 256u << 20;
 
 // Whether path names a ".pat" patch: a regular file marked as one of the current format under
-// any name (damaged or too large to read too), or named so (any case), of no more than
-// kLargestPatFile, whose bytes read as one. A file of the client's patch format may carry the
-// extension too: the bytes decide.
+// any name (damaged or too large to read too), or named so (any case) and marked as the old
+// format (damaged too), or named so, of no more than kLargestPatFile, whose bytes read as one.
+// A file of the client's patch format may carry the extension too: the bytes decide.
 bool IsPatFile(const std::string& path);
 
 }  // namespace tessaly

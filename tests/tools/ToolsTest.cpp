@@ -546,6 +546,22 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
             EXPECT_FALSE(std::filesystem::exists(out));
         }
     }
+    // A client file that is there but does not open ends both with one line and no output:
+    // passed over, the kind would be missing from the output without a word.
+    std::filesystem::remove(dir + "/artLegacyMUL.uop");
+    std::filesystem::create_directory(dir + "/artLegacyMUL.uop");
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"convert", out, "--to", "mul"},
+          std::vector<std::string>{"--verdata", ClientDir() + "/verdata.mul", "merge", out}}) {
+        const Result r = Exits(2, args, dir);
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(r.err.ends_with("tessaly-cli: '" + dir +
+                                    "/artLegacyMUL.uop' cannot be opened: it is not a regular "
+                                    "file\n"))
+            << r.err;
+        EXPECT_FALSE(std::filesystem::exists(out));
+    }
+    std::filesystem::remove(dir + "/artLegacyMUL.uop");
     // The first (and only) table's count cannot fit: its entries (every slot used) are still
     // read, and the damage is said.
     art = good;
@@ -1432,6 +1448,14 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     const auto entry = bytes.begin() + sound.m_dwOffset;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&*entry)), "empty.wav");
     EXPECT_TRUE(std::equal(wave.begin() + 44, wave.end(), entry + 32));
+    // The deleted item is said to be so: by export (not as a picture too large), by the list,
+    // and export-all counts it among the entries without data.
+    ExpectRefused({"--verdata", patch, "export", "item", "0x10", m_Scratch.File("d.png")},
+                  "item 0x10 is deleted by a patch record");
+    EXPECT_TRUE(Contains(Ok({"--verdata", patch, "list", "Items", "--json"}),
+                         "\"index\":16,\"state\":\"deleted\""));
+    EXPECT_FALSE(
+        Contains(Ok({"--verdata", patch, "export-all", "Items", m_Scratch.File("d")}), "left out"));
 
     // A later run adds to the file; a failing step (a picture as a sound, a size past the
     // format, an unknown kind) leaves it byte for byte and makes no other file.
@@ -1844,6 +1868,17 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     ExpectRefused({"patch", damaged, "--delete", "item", "1"},
                   "'" + damaged + "' is a \".pat\" patch, not a patch file of the client's format");
     EXPECT_EQ(TempDir::ReadFile(damaged), before);
+    // Nor a damaged one of the old format (which no client patch file resembles) by its name.
+    const std::string old =
+        m_Scratch.Write("old.pat", test::PatchFileBuilder()
+                                       .Old()
+                                       .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+                                       .Count(7)
+                                       .Build());
+    const std::vector<std::uint8_t> oldBytes = TempDir::ReadFile(old);
+    ExpectRefused({"patch", old, "--delete", "item", "1"},
+                  "'" + old + "' is a \".pat\" patch, not a patch file of the client's format");
+    EXPECT_EQ(TempDir::ReadFile(old), oldBytes);
     // Nor is a new one of the client's format made under a ".pat" name.
     const std::string named = m_Scratch.File("new.PAT");
     ExpectRefused({"patch", named, "--delete", "item", "1"},

@@ -214,9 +214,13 @@ int RunExport(Invocation& inv) {
     }
     // Read as a list reads its entries, so that the entry can say how its data reads.
     entry->ReadIndexLogged();
+    entry->FollowPatchTable();
     CExportData data;
     entry->ExportData(options, data);
     if (data.IsEmpty()) {
+        if (entry->IsDeleted()) {
+            throw UsageError(what + " is deleted by a patch record");
+        }
         RefuseUnreadable(*entry, what);
         if (!data.GetNotes().empty()) {
             throw UsageError(what + ": " + data.GetNotes().front());

@@ -34,9 +34,12 @@ public:
     CQObArray<CDataVerData*> m_Records;
 };
 
-// What a row holds: "used", "unused" (no data), "damaged" (its record or data does not hold
-// together) or "failed" (its file would not open or read).
+// What a row holds: "used", "unused" (no data), "deleted" (by a patch record), "damaged" (its
+// record or data does not hold together) or "failed" (its file would not open or read).
 QString RowState(CDataDef& entry) {
+    if (entry.IsDeleted()) {
+        return QStringLiteral("deleted");
+    }
     switch (entry.GetReadStatus()) {
         case ReadStatus::Ok:
             return QStringLiteral("used");
