@@ -87,6 +87,17 @@ std::string MapBlockCoords(std::uint32_t block, int facet) {
                   static_cast<int>((block % rows) * 8));
 }
 
+std::optional<std::string> StaticItemName(std::uint16_t tile) {
+    try {
+        CTileItemInfo info;
+        info.ReadInfo(tile);
+        return info.GetName();
+    } catch (...) {
+        LogCaughtException("reading a static item's name");
+        return std::nullopt;
+    }
+}
+
 std::string CDataDefStatics::GetTitleNote() {
     return m_nFacet != 0 ? FacetName(m_nFacet) : std::string();
 }

@@ -6,6 +6,9 @@
 #include "CDataDefMap.h"
 #include "Statics.h"
 
+#include <optional>
+#include <string>
+
 namespace tessaly {
 
 class CDataDefStatics : public CDataDefIndex {
@@ -43,5 +46,8 @@ private:
 // "x=%d, y=%d": the top-left tile of block b of a facet (whose block columns are as long as
 // the facet's rows).
 std::string MapBlockCoords(std::uint32_t block, int facet = 0);
+// The tile data name of a static item; none, with a line in the event log, when its record
+// cannot be read (the item is still shown, without it).
+std::optional<std::string> StaticItemName(std::uint16_t tile);
 
 }  // namespace tessaly

@@ -22,7 +22,9 @@ bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suf
     if (picture.isNull()) {
         return false;
     }
-    Add({suffix, std::move(picture), {}, {}});
+    // A picture of several (a frame, "-00") is a PNG file whatever the name chosen for the
+    // whole ends in ("x.gif", none at all); a picture alone takes the name as chosen.
+    Add({suffix, std::move(picture), {}, suffix.empty() ? std::string() : std::string(".png")});
     return true;
 }
 

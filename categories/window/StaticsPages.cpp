@@ -1,6 +1,7 @@
 #include "StaticsPages.h"
 
 #include "CDataAppState.h"
+#include "CDataDefStatics.h"
 #include "ControlIds.h"
 #include "EventLog.h"
 #include "Text.h"
@@ -52,12 +53,9 @@ int CDataPageStatics::LoadData() {
     for (const CStaticItem& item : statics.Items()) {
         std::string line = Format("(%d,%d,%d)\t%04xh", item.m_bX, item.m_bY, item.m_cZ,
                                   static_cast<unsigned>(item.m_wTile));
-        try {
-            CTileItemInfo info;
-            info.ReadInfo(item.m_wTile);
-            line += Format("\t(%s)", info.GetName().c_str());
-        } catch (...) {
-            // A tile without a readable record still gets its line, without the name.
+        // A tile without a readable record still gets its line, without the name.
+        if (const std::optional<std::string> name = StaticItemName(item.m_wTile)) {
+            line += Format("\t(%s)", name->c_str());
         }
         m_pList->addItem(QString::fromLatin1(line.c_str()));
     }

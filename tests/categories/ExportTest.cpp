@@ -362,6 +362,14 @@ TEST(FrameExportTest, HugeFramesAreRefusedAndFramesAreWrittenAsDecoded) {
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].path, ExportPartPath(path, "-00"));
     EXPECT_FALSE(std::filesystem::exists(ExportPartPath(path, "-02")));
+    // A frame is a PNG file whatever the name chosen for the whole ends in, or without one.
+    for (const char* chosen : {"run.gif", "run"}) {
+        CExportData frames;
+        frames.WriteAsAdded(dir.File(chosen));
+        ASSERT_TRUE(frames.AddPicture(buffer, "-00"));
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("run-00.png"))) << chosen;
+        std::filesystem::remove(dir.File("run-00.png"));
+    }
 }
 
 TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {

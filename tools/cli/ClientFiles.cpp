@@ -405,14 +405,7 @@ int RunStatics(Invocation& inv) {
                            block % kMapBlockRows, list.GetCount());
     }
     for (const CStaticItem& s : list.Items()) {
-        std::string name;
-        try {
-            CTileItemInfo info;
-            info.ReadInfo(s.m_wTile);
-            name = info.GetName();
-        } catch (...) {
-            // Shown without its name, as the statics page does.
-        }
+        const std::string name = StaticItemName(s.m_wTile).value_or("");
         if (inv.json) {
             QJsonObject o;
             o["x"] = s.m_bX;
