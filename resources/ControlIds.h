@@ -58,6 +58,52 @@ inline constexpr int IDC_TILE_ITEM_BOTTOM = 4068;
 inline constexpr int IDC_TILE_ITEM_ALTITUDE = 4069;
 inline constexpr int IDC_TILE_ITEM_ITEMS = 4070;
 
+// Anim page.
+inline constexpr int IDC_ANIM_AREA = 4029;
+inline constexpr int IDC_ANIM_FRAMES = 4030;
+inline constexpr int IDC_ANIM_DIRECTION = 4031;
+inline constexpr int IDC_ANIM_PLAY = 4032;
+inline constexpr int IDC_ANIM_ACTION = 4033;
+inline constexpr int IDC_ANIM_PASTE = 4034;
+inline constexpr int IDC_ANIM_DELETE = 4035;
+inline constexpr int IDC_ANIM_COPY = 4079;
+inline constexpr int IDC_ANIM_FRAME_TEXT = 4081;
+inline constexpr int IDC_ANIM_FLIP = 4082;
+inline constexpr int IDC_ANIM_SIZE_TEXT = 4091;
+inline constexpr int IDC_ANIM_CENTRE_TEXT = 4092;
+inline constexpr int IDC_ANIM_SIZE = 4095;
+inline constexpr int IDC_ANIM_MIDDLE = 4096;
+inline constexpr int IDC_ANIM_ZOOM = 4097;
+
+// Hue page.
+inline constexpr int IDC_HUE_NAME = 4038;
+inline constexpr int IDC_HUE_SCROLL = 4039;
+inline constexpr int IDC_HUE_INDEX = 4040;
+inline constexpr int IDC_HUE_RANGE = 4083;
+
+// Multi page: its component list, edits and buttons.
+inline constexpr int IDC_MULTI_LIST = 4000;
+inline constexpr int IDC_MULTI_REMOVE = 4052;
+inline constexpr int IDC_MULTI_VISIBLE = 4053;
+inline constexpr int IDC_MULTI_TILE_ID = 4054;
+inline constexpr int IDC_MULTI_X = 4055;
+inline constexpr int IDC_MULTI_Y = 4056;
+inline constexpr int IDC_MULTI_Z = 4057;
+inline constexpr int IDC_MULTI_ADD = 4058;
+inline constexpr int IDC_MULTI_CHANGE = 4059;
+inline constexpr int IDC_MULTI_IMPORT = 4060;
+inline constexpr int IDC_MULTI_VSCROLL = 4061;
+inline constexpr int IDC_MULTI_HSCROLL = 4062;
+inline constexpr int IDC_MULTI_Z_LOW = 4063;
+inline constexpr int IDC_MULTI_Z_HIGH = 4064;
+inline constexpr int IDC_MULTI_TILE_ITEM = 4065;
+inline constexpr int IDC_MULTI_SELECT_ALL = 4066;
+inline constexpr int IDC_MULTI_DIRECTION_PAD = 4071;
+inline constexpr int IDC_MULTI_UP_DOWN_PAD = 4072;
+inline constexpr int IDC_MULTI_OBJECTS = 4074;
+inline constexpr int IDC_MULTI_TOP = 4075;
+inline constexpr int IDC_MULTI_REGION = 4076;
+
 // The object name of the control with this id.
 inline QString ControlName(int id) {
     return QString::number(id);

@@ -97,36 +97,36 @@ constexpr int kPlayPeriod = static_cast<int>(kAnimFramePeriodMs);  // millisecon
 
 CDataPageAnimDraw::CDataPageAnimDraw() : CDataPage(147, QStringLiteral("Anim")) {
     using ids::SetControlId;
-    m_pAction = SetControlId(new QComboBox(this), 4033);
-    m_pDir = SetControlId(new QComboBox(this), 4031);
+    m_pAction = SetControlId(new QComboBox(this), ids::IDC_ANIM_ACTION);
+    m_pDir = SetControlId(new QComboBox(this), ids::IDC_ANIM_DIRECTION);
     for (const char* name : kDirections) {
         m_pDir->addItem(QString::fromLatin1(name));
     }
-    m_pFlip = SetControlId(new QCheckBox(QStringLiteral("Dir Flip"), this), 4082);
-    m_pFrames = SetControlId(new QSlider(Qt::Horizontal, this), 4030);
+    m_pFlip = SetControlId(new QCheckBox(QStringLiteral("Dir Flip"), this), ids::IDC_ANIM_FLIP);
+    m_pFrames = SetControlId(new QSlider(Qt::Horizontal, this), ids::IDC_ANIM_FRAMES);
     m_pFrames->setTickPosition(QSlider::TicksBelow);
     m_pFrames->setTickInterval(1);
     m_pFrames->setRange(0, 0);
-    m_pFrameText = SetControlId(new QLabel(m_sFrame, this), 4081);
+    m_pFrameText = SetControlId(new QLabel(m_sFrame, this), ids::IDC_ANIM_FRAME_TEXT);
     m_pFrameText->setMinimumWidth(48);
-    m_pPlay = SetControlId(new QCheckBox(QStringLiteral("Play"), this), 4032);
-    auto* paste = SetControlId(new QPushButton(QStringLiteral("Paste"), this), 4034);
-    auto* del = SetControlId(new QPushButton(QStringLiteral("Del"), this), 4035);
+    m_pPlay = SetControlId(new QCheckBox(QStringLiteral("Play"), this), ids::IDC_ANIM_PLAY);
+    auto* paste = SetControlId(new QPushButton(QStringLiteral("Paste"), this), ids::IDC_ANIM_PASTE);
+    auto* del = SetControlId(new QPushButton(QStringLiteral("Del"), this), ids::IDC_ANIM_DELETE);
     // Greyed, saying why: the frames of an animation are shown, not edited.
     paste->setEnabled(false);
     paste->setToolTip(QStringLiteral("Not available: animation frames are not replaced"));
     del->setEnabled(false);
     del->setToolTip(QStringLiteral("Not available: animation frames are not deleted"));
-    m_pCopy = SetControlId(new QPushButton(QStringLiteral("Copy"), this), 4079);
-    m_pSizeBox = SetControlId(new QCheckBox(QStringLiteral("Size"), this), 4095);
-    m_pMiddle = SetControlId(new QCheckBox(QStringLiteral("Middle"), this), 4096);
-    m_pZoom = SetControlId(new QCheckBox(QStringLiteral("Zoom"), this), 4097);
+    m_pCopy = SetControlId(new QPushButton(QStringLiteral("Copy"), this), ids::IDC_ANIM_COPY);
+    m_pSizeBox = SetControlId(new QCheckBox(QStringLiteral("Size"), this), ids::IDC_ANIM_SIZE);
+    m_pMiddle = SetControlId(new QCheckBox(QStringLiteral("Middle"), this), ids::IDC_ANIM_MIDDLE);
+    m_pZoom = SetControlId(new QCheckBox(QStringLiteral("Zoom"), this), ids::IDC_ANIM_ZOOM);
     m_pZoom->setEnabled(false);
     m_pZoom->setToolTip(QStringLiteral("Not available: frames are drawn at their own size"));
-    m_pSizeText = SetControlId(new QLabel(m_sSize, this), 4091);
-    m_pCentreText = SetControlId(new QLabel(m_sCentre, this), 4092);
+    m_pSizeText = SetControlId(new QLabel(m_sSize, this), ids::IDC_ANIM_SIZE_TEXT);
+    m_pCentreText = SetControlId(new QLabel(m_sCentre, this), ids::IDC_ANIM_CENTRE_TEXT);
     m_pHue = new CHueField(this);
-    m_pArea = SetControlId(new QWidget(this), 4029);
+    m_pArea = SetControlId(new QWidget(this), ids::IDC_ANIM_AREA);
     m_pArea->setAttribute(Qt::WA_OpaquePaintEvent);  // painted whole, never erased
     m_pArea->setMinimumSize(210, 185);
     m_pArea->installEventFilter(this);

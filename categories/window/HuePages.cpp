@@ -42,7 +42,7 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_pBarHolder->installEventFilter(this);
     m_pBar = new CPictureFrame(ids::IDC_HUE_BAR, m_pBarHolder);
     m_pBar->m_Paint = [this](QPainter& painter, const QRect& area) { PaintBar(painter, area); };
-    m_pName = SetControlId(new QLineEdit(this), 4038);
+    m_pName = SetControlId(new QLineEdit(this), ids::IDC_HUE_NAME);
     m_pName->setMaxLength(static_cast<int>(HueEntry::kNameLength));
     // The file keeps a name as Latin-1 bytes: other characters are refused as they are typed
     // rather than written as '?'.
@@ -50,14 +50,14 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
         QRegularExpression(QStringLiteral("[\\x{1}-\\x{ff}]*")), m_pName));
     // Only the user's typing marks the page; filling the edit from the entry does not.
     connect(m_pName, &QLineEdit::textEdited, this, [this] { OnChange(); });
-    m_pScroll = SetControlId(new QScrollBar(Qt::Vertical, this), 4039);
+    m_pScroll = SetControlId(new QScrollBar(Qt::Vertical, this), ids::IDC_HUE_SCROLL);
     m_pScroll->setRange(0, 7);
     m_pScroll->setSingleStep(1);
     m_pScroll->setPageStep(4);
     m_pScroll->hide();
     connect(m_pScroll, &QScrollBar::valueChanged, this, [this](int pos) { OnVScroll(pos); });
-    m_pIndex = SetControlId(new QLabel(this), 4040);
-    m_pRange = SetControlId(new QLabel(this), 4083);
+    m_pIndex = SetControlId(new QLabel(this), ids::IDC_HUE_INDEX);
+    m_pRange = SetControlId(new QLabel(this), ids::IDC_HUE_RANGE);
     m_pRangeCaption = new QLabel(QStringLiteral("Range:"), this);
     m_pHelp = new QLabel(QStringLiteral("Left click a cell to set its colour as a colour point "
                                         "(dotted); the cells between points are blended. Right "

@@ -73,8 +73,8 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) {
         PaintPicture(painter, area);
     };
-    m_pVertical = SetControlId(new QScrollBar(Qt::Vertical, this), 4061);
-    m_pHorizontal = SetControlId(new QScrollBar(Qt::Horizontal, this), 4062);
+    m_pVertical = SetControlId(new QScrollBar(Qt::Vertical, this), ids::IDC_MULTI_VSCROLL);
+    m_pHorizontal = SetControlId(new QScrollBar(Qt::Horizontal, this), ids::IDC_MULTI_HSCROLL);
     for (QScrollBar* bar : {m_pVertical, m_pHorizontal}) {
         bar->setRange(-kScrollRange, kScrollRange);
         bar->setPageStep(50);
@@ -83,12 +83,14 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     }
     m_pVertical->setSingleStep(50);
     m_pHorizontal->setSingleStep(5);
-    m_pZLow = SetControlId(new QLineEdit(QStringLiteral("-128"), this), 4063);
-    m_pZHigh = SetControlId(new QLineEdit(QStringLiteral("128"), this), 4064);
+    m_pZLow = SetControlId(new QLineEdit(QStringLiteral("-128"), this), ids::IDC_MULTI_Z_LOW);
+    m_pZHigh = SetControlId(new QLineEdit(QStringLiteral("128"), this), ids::IDC_MULTI_Z_HIGH);
     m_pZLow->setMaximumWidth(56);
     m_pZHigh->setMaximumWidth(56);
-    m_pObjects = SetControlId(new QLabel(QStringLiteral("0 objects"), this), 4074);
-    m_pRegion = SetControlId(new QLabel(QStringLiteral("MULTIREGION=0,0,0,0"), this), 4076);
+    m_pObjects =
+        SetControlId(new QLabel(QStringLiteral("0 objects"), this), ids::IDC_MULTI_OBJECTS);
+    m_pRegion = SetControlId(new QLabel(QStringLiteral("MULTIREGION=0,0,0,0"), this),
+                             ids::IDC_MULTI_REGION);
 
     auto* pictureGrid = new QGridLayout;
     pictureGrid->setSpacing(0);
@@ -115,7 +117,7 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     auto* group = new QGroupBox(QStringLiteral("Components"), this);
     group->setMaximumWidth(300);
     m_pModel = new CMultiComponentModel(this);
-    m_pList = SetControlId(new QListView(group), 4000);
+    m_pList = SetControlId(new QListView(group), ids::IDC_MULTI_LIST);
     m_pList->setModel(m_pModel);
     m_pList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // A line wider than the list ends in an ellipsis; its tooltip shows it whole.
@@ -127,24 +129,28 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
             OnSelectionChanged();
         }
     });
-    m_pTileId = SetControlId(new QLineEdit(group), 4054);
-    m_pXEdit = SetControlId(new QLineEdit(group), 4055);
-    m_pYEdit = SetControlId(new QLineEdit(group), 4056);
-    m_pZEdit = SetControlId(new QLineEdit(group), 4057);
-    m_pVisible = SetControlId(new QCheckBox(QStringLiteral("Visible"), group), 4053);
+    m_pTileId = SetControlId(new QLineEdit(group), ids::IDC_MULTI_TILE_ID);
+    m_pXEdit = SetControlId(new QLineEdit(group), ids::IDC_MULTI_X);
+    m_pYEdit = SetControlId(new QLineEdit(group), ids::IDC_MULTI_Y);
+    m_pZEdit = SetControlId(new QLineEdit(group), ids::IDC_MULTI_Z);
+    m_pVisible =
+        SetControlId(new QCheckBox(QStringLiteral("Visible"), group), ids::IDC_MULTI_VISIBLE);
     m_pVisible->setLayoutDirection(Qt::RightToLeft);  // the text on the left
-    m_pDirectionPad = SetControlId(new QLabel(group), 4071);
+    m_pDirectionPad = SetControlId(new QLabel(group), ids::IDC_MULTI_DIRECTION_PAD);
     m_pDirectionPad->setPixmap(LoadResourceBitmap(158));
-    m_pUpDownPad = SetControlId(new QLabel(group), 4072);
+    m_pUpDownPad = SetControlId(new QLabel(group), ids::IDC_MULTI_UP_DOWN_PAD);
     m_pUpDownPad->setPixmap(LoadResourceBitmap(159));
 
     auto* listButtons = new QGridLayout;
-    listButtons->addWidget(button("Import...", 4060, &CDataPageMultiDraw::OnImport), 0, 0);
-    listButtons->addWidget(button("Remove Selected", 4052, &CDataPageMultiDraw::OnRemoveSelected),
-                           0, 1);
-    listButtons->addWidget(button("Select All", 4066, &CDataPageMultiDraw::OnSelectAll), 1, 0);
-    listButtons->addWidget(button("Move to top of list", 4075, &CDataPageMultiDraw::OnMoveToTop), 1,
-                           1);
+    listButtons->addWidget(
+        button("Import...", ids::IDC_MULTI_IMPORT, &CDataPageMultiDraw::OnImport), 0, 0);
+    listButtons->addWidget(
+        button("Remove Selected", ids::IDC_MULTI_REMOVE, &CDataPageMultiDraw::OnRemoveSelected), 0,
+        1);
+    listButtons->addWidget(
+        button("Select All", ids::IDC_MULTI_SELECT_ALL, &CDataPageMultiDraw::OnSelectAll), 1, 0);
+    listButtons->addWidget(
+        button("Move to top of list", ids::IDC_MULTI_TOP, &CDataPageMultiDraw::OnMoveToTop), 1, 1);
     auto* fields = new QGridLayout;
     int row = 0;
     for (auto [edit, label] : {std::pair(m_pTileId, "Tile ID"), std::pair(m_pXEdit, "X Offset"),
@@ -159,9 +165,11 @@ CDataPageMultiDraw::CDataPageMultiDraw() : CDataPage(139, QStringLiteral("Image"
     edits->addWidget(m_pDirectionPad);
     edits->addWidget(m_pUpDownPad);
     auto* editButtons = new QHBoxLayout;
-    editButtons->addWidget(button("Add New", 4058, &CDataPageMultiDraw::OnAddNew));
-    editButtons->addWidget(button("Change Selected", 4059, &CDataPageMultiDraw::OnChangeSelected));
-    editButtons->addWidget(button("Tile Item...", 4065, &CDataPageMultiDraw::OnTileItem));
+    editButtons->addWidget(button("Add New", ids::IDC_MULTI_ADD, &CDataPageMultiDraw::OnAddNew));
+    editButtons->addWidget(
+        button("Change Selected", ids::IDC_MULTI_CHANGE, &CDataPageMultiDraw::OnChangeSelected));
+    editButtons->addWidget(
+        button("Tile Item...", ids::IDC_MULTI_TILE_ITEM, &CDataPageMultiDraw::OnTileItem));
     auto* groupLayout = new QVBoxLayout(group);
     groupLayout->addWidget(m_pList, 1);
     groupLayout->addLayout(listButtons);

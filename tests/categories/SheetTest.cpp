@@ -113,26 +113,29 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(sheet->GetActiveIndex(), 0);
     EXPECT_EQ(entry.m_pFirst->m_nLoads, 1);
     EXPECT_EQ(entry.m_pSecond->m_nLoads, 0);
-    QPushButton* ok = sheet->GetButton(1);
+    QPushButton* ok = sheet->GetButton(ids::ID_SHEET_OK);
     EXPECT_TRUE(ok->isVisible());
     EXPECT_FALSE(ok->isEnabled());
     // "?" has no help to show: greyed, and its tip says so; each button's tip says what it does.
-    EXPECT_FALSE(sheet->GetButton(9)->isEnabled());
-    EXPECT_EQ(sheet->GetButton(9)->toolTip(), "Help: there is no help for these pages");
+    EXPECT_FALSE(sheet->GetButton(ids::ID_SHEET_HELP)->isEnabled());
+    EXPECT_EQ(sheet->GetButton(ids::ID_SHEET_HELP)->toolTip(),
+              "Help: there is no help for these pages");
     EXPECT_EQ(ok->toolTip(), "OK: no page has edits to apply");
-    EXPECT_TRUE(sheet->GetButton(151)->toolTip().startsWith("Tack: "));
+    EXPECT_TRUE(sheet->GetButton(ids::ID_SHEET_TACK)->toolTip().startsWith("Tack: "));
     entry.m_pFirst->SetModified(true);
     EXPECT_EQ(ok->toolTip(), "OK: apply the edits of the pages and close the sheet");
-    sheet->OnCommand(151);
-    EXPECT_TRUE(sheet->GetButton(151)->toolTip().startsWith("Tacked: "));
+    sheet->OnCommand(ids::ID_SHEET_TACK);
+    EXPECT_TRUE(sheet->GetButton(ids::ID_SHEET_TACK)->toolTip().startsWith("Tacked: "));
     EXPECT_EQ(ok->toolTip(), "OK: apply the edits of the pages");
-    sheet->OnCommand(151);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
     sheet->SetSheetModified(false);
     const int w = sheet->width();
     EXPECT_EQ(ok->geometry(), QRect(QPoint(w - 25, 5), QSize(20, 20)));
-    EXPECT_EQ(sheet->GetButton(151)->geometry(), QRect(QPoint(w - 50, 5), QSize(20, 20)));
-    EXPECT_EQ(sheet->GetButton(9)->geometry(), QRect(QPoint(w - 75, 5), QSize(20, 20)));
-    EXPECT_EQ(sheet->GetTackBitmap(), 135);
+    EXPECT_EQ(sheet->GetButton(ids::ID_SHEET_TACK)->geometry(),
+              QRect(QPoint(w - 50, 5), QSize(20, 20)));
+    EXPECT_EQ(sheet->GetButton(ids::ID_SHEET_HELP)->geometry(),
+              QRect(QPoint(w - 75, 5), QSize(20, 20)));
+    EXPECT_EQ(sheet->GetTackBitmap(), ids::IDB_TACK);
     // A page that does not load does not become active.
     entry.m_pSecond->m_nLoadResult = 1;
     sheet->SetActivePage(1);
@@ -156,18 +159,18 @@ TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
     ASSERT_TRUE(first && second && third);
     EXPECT_EQ(second->pos(), first->pos() + QPoint(20, 20));
     EXPECT_EQ(third->pos(), first->pos() + QPoint(40, 40));
-    QTest::mouseClick(first->GetButton(151), Qt::LeftButton);
+    QTest::mouseClick(first->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, first);
-    EXPECT_EQ(first->GetTackBitmap(), 133);
-    QTest::mouseClick(second->GetButton(151), Qt::LeftButton);
+    EXPECT_EQ(first->GetTackBitmap(), ids::IDB_TACK_CURRENT);
+    QTest::mouseClick(second->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, second);
-    EXPECT_EQ(first->GetTackBitmap(), 135);
-    EXPECT_EQ(second->GetTackBitmap(), 133);
-    QTest::mouseClick(second->GetButton(151), Qt::LeftButton);
+    EXPECT_EQ(first->GetTackBitmap(), ids::IDB_TACK);
+    EXPECT_EQ(second->GetTackBitmap(), ids::IDB_TACK_CURRENT);
+    QTest::mouseClick(second->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
-    EXPECT_EQ(second->GetTackBitmap(), 135);
+    EXPECT_EQ(second->GetTackBitmap(), ids::IDB_TACK);
     // A closed current sheet leaves the role.
-    first->OnCommand(151);
+    first->OnCommand(ids::ID_SHEET_TACK);
     DataAppState().CloseSheet(first);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
 }
@@ -175,7 +178,7 @@ TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
 TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryTextures, 3);
     CDataProps* sheet = OpenProperties(a);
-    sheet->OnCommand(151);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
     FakePage* page = a.m_pFirst;
     EXPECT_EQ(OpenProperties(b), nullptr);
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
@@ -195,22 +198,22 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
 TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
     FakeEntry a(kCategoryItems, 1);
     CDataProps* sheet = OpenProperties(a);
-    sheet->OnCommand(151);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
     a.m_pFirst->OnChange();
-    EXPECT_TRUE(sheet->GetButton(1)->isEnabled());
-    QTest::mouseClick(sheet->GetButton(1), Qt::LeftButton);
+    EXPECT_TRUE(sheet->GetButton(ids::ID_SHEET_OK)->isEnabled());
+    QTest::mouseClick(sheet->GetButton(ids::ID_SHEET_OK), Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
     EXPECT_EQ(a.m_nChanged, 1);
     EXPECT_FALSE(sheet->IsSheetModified());
-    EXPECT_FALSE(sheet->GetButton(1)->isEnabled());
+    EXPECT_FALSE(sheet->GetButton(ids::ID_SHEET_OK)->isEnabled());
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
 
     // A failing page keeps the sheet modified and reloads the pages instead of closing.
     a.m_pFirst->m_nSaveResult = 1;
     a.m_pFirst->OnChange();
-    sheet->OnCommand(151);
-    sheet->OnCommand(1);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
+    sheet->OnCommand(ids::ID_SHEET_OK);
     QApplication::processEvents();
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_TRUE(sheet->IsSheetModified());
@@ -219,7 +222,7 @@ TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
 
     // Applied whole, a sheet that is not the current one closes.
     a.m_pFirst->m_nSaveResult = 0;
-    sheet->OnCommand(1);
+    sheet->OnCommand(ids::ID_SHEET_OK);
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
@@ -239,7 +242,7 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
 
     // Changing the entry asks too; No drops the edits.
     FakeEntry b(kCategoryItems, 2);
-    sheet->OnCommand(151);
+    sheet->OnCommand(ids::ID_SHEET_TACK);
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::No};
     EXPECT_EQ(OpenProperties(b), nullptr);
     EXPECT_EQ(sheet->GetEntry(), &b);
@@ -366,7 +369,7 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordInFieldsThatCannotBeEdited) {
     QTest::keyClicks(page->m_pMore1, QStringLiteral("77"));
     EXPECT_EQ(page->m_pMore1->text(), "02c");
     EXPECT_FALSE(page->IsModified());
-    EXPECT_FALSE(sheet->GetButton(1)->isEnabled());
+    EXPECT_FALSE(sheet->GetButton(ids::ID_SHEET_OK)->isEnabled());
     EXPECT_EQ(record.GetRecord()->m_dwFileId, 4u);
 
     // The page refuses an entry that is no record.
