@@ -412,7 +412,8 @@ bool CBrindleView::SetCategory(std::int32_t id) {
     LayoutChildren();
     SetFrameCaption();
     Refresh();
-    if (const DataTypeDef* def = GetTypeDef(m_nCategory)) {
+    // The list's note once per opening of the category, not again for the other kind of list.
+    if (const DataTypeDef* def = m_bSwitchingMode ? nullptr : GetTypeDef(m_nCategory)) {
         if (const std::string note = GetListNote(*def, TheClientFiles()); !note.empty()) {
             DataAppState().Ui().ShowMessage(note);
         }
@@ -602,7 +603,9 @@ void CBrindleView::SetListMode(std::int32_t mode) {
         return;
     }
     m_nListMode = mode;
+    m_bSwitchingMode = true;
     SetCategory(category);
+    m_bSwitchingMode = false;
     if (m_pList != nullptr) {
         m_pList->GetFilter().Finish();
         if (column >= 0) {

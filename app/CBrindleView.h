@@ -67,6 +67,7 @@ public:
     std::unique_ptr<QWidget> m_pListWnd;  // the CDataListCtrl or CDataListThumbs shown
     CDataList* m_pList = nullptr;         // its list interface
     std::int32_t m_nListMode = 0;         // 0 text list, 1 thumbnails
+    bool m_bSwitchingMode = false;        // the same list made again in the other kind
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -146,6 +146,8 @@ CMapView::CMapView(QWidget* parent, CClientFiles& files) : QWidget(parent), m_pF
     m_pCanvas = new CMapCanvas(this);
     m_pStatus = new QLabel(this);
     m_pStatus->setContentsMargins(4, 2, 4, 2);
+    // What is wrong with a facet's files can run long: it wraps rather than being cut.
+    m_pStatus->setWordWrap(true);
     layout->addWidget(m_pFacetBox);
     layout->addWidget(m_pCanvas, 1);
     layout->addWidget(m_pStatus);

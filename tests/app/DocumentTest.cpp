@@ -292,6 +292,10 @@ TEST_F(DocumentTest, ClilocAndMultisListsShowTheirFilesAndNameWhatTheyDoNotRead)
                                        "which Tessaly does not read: the list shows only those "
                                        "of 'multi.mul'."});
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), multis);
+    // Said once per opening of the list: not again for the grid of the same rows, and back.
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_VIEW_THUMBNAIL));
+    ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_VIEW_TEXTLIST));
+    EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
     test::UseSampleClient();
     SetClilocLanguage("enu");
 }
