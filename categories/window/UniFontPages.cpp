@@ -146,10 +146,14 @@ CDataPageUniFont::CDataPageUniFont() : CDataPage(163, QStringLiteral("Unicode Fo
     lineRow->addWidget(button("Export...", [this] { ExportPicture(false); }));
     auto* blockRow = new QHBoxLayout;
     blockRow->addWidget(new QLabel(QStringLiteral("Block:"), this));
-    blockRow->addWidget(m_pBlock, 1);
-    blockRow->addWidget(m_pCharacter, 2);
-    blockRow->addWidget(button("Copy Character", [this] { CopyPicture(true); }));
-    blockRow->addWidget(button("Export Character...", [this] { ExportPicture(true); }));
+    // The block chooser as wide as its longest entry; the character's text takes the rest.
+    m_pBlock->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    blockRow->addWidget(m_pBlock);
+    blockRow->addWidget(m_pCharacter, 1);
+    m_pCopyCharacter = button("Copy Character", [this] { CopyPicture(true); });
+    m_pExportCharacter = button("Export Character...", [this] { ExportPicture(true); });
+    blockRow->addWidget(m_pCopyCharacter);
+    blockRow->addWidget(m_pExportCharacter);
     auto* scroll = new QScrollArea(this);
     scroll->setWidget(m_pMap);
     auto* layout = new QVBoxLayout(this);
@@ -161,6 +165,7 @@ CDataPageUniFont::CDataPageUniFont() : CDataPage(163, QStringLiteral("Unicode Fo
     connect(m_pLine, &QLineEdit::textChanged, this, [this] { ShowLine(); });
     connect(m_pBlock, &QComboBox::currentIndexChanged, this, [this] { ShowBlock(); });
     m_pMap->m_Selected = [this] { ShowCharacter(); };
+    ShowCharacter();
 }
 
 int CDataPageUniFont::LoadData() {
@@ -227,6 +232,9 @@ void CDataPageUniFont::ShowCharacter() {
     const auto glyph = m_pFont != nullptr && code >= 0
                            ? m_pFont->font.Glyph(static_cast<std::uint16_t>(code))
                            : std::nullopt;
+    // Only a character with a glyph can be copied or exported.
+    m_pCopyCharacter->setEnabled(glyph.has_value());
+    m_pExportCharacter->setEnabled(glyph.has_value());
     if (code < 0) {
         m_pCharacter->setText(QStringLiteral("No character selected"));
     } else if (!glyph) {

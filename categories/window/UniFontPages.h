@@ -6,6 +6,7 @@
 
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QLineEdit;
 
 namespace tessaly {
@@ -58,6 +59,8 @@ public:
     QComboBox* m_pBlock;
     CUniFontMap* m_pMap;
     QLabel* m_pCharacter;
+    QPushButton* m_pCopyCharacter = nullptr;
+    QPushButton* m_pExportCharacter = nullptr;
 
 private:
     void ShowLine();

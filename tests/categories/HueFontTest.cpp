@@ -13,11 +13,14 @@
 #include "HuePages.h"
 #include "ListFixture.h"
 #include "QtTestSupport.h"
+#include "ResourceIds.h"
 #include "ScriptedUi.h"
 #include "Text.h"
+#include "UniFontPages.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
 
@@ -241,7 +244,7 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchAndComesBackFromIt) {
     const QString typed = QStringLiteral("\u00e9") + QString(19, QLatin1Char('n'));
     EXPECT_EQ(page->m_pName->text(), typed);
     const HueColours shown = page->GetDisplayedColours();
-    page->GetSheet()->OnCommand(1);  // apply
+    page->GetSheet()->OnCommand(ids::ID_SHEET_OK);  // apply
     EXPECT_FALSE(page->IsModified());
     ASSERT_EQ(m_Patch.Count(), 1u);
     const HueEntry saved = Saved(13);
@@ -396,6 +399,24 @@ TEST_F(HueFontListTest, AGroupRecordMarksTheEightHuesItReplaces) {
     for (std::uint32_t hue = 0; hue < 24; ++hue) {
         EXPECT_EQ(Cell(RowOfIndex(hue), 1), hue >= 8 && hue < 16 ? "*" : " ") << hue;
     }
+}
+
+// The "Unicode Font" page offers the character buttons only for a character the font draws.
+TEST_F(HueFontListTest, UnicodeFontCharacterButtonsNeedAGlyph) {
+    auto* page = test::ShowSheetPage<CDataPageUniFont>(*Entry(kCategoryUniFonts, 0),
+                                                       QStringLiteral("Unicode Font"));
+    ASSERT_NE(page, nullptr);
+    SurfaceBuffer picture;
+    EXPECT_FALSE(page->m_pCopyCharacter->isEnabled());
+    EXPECT_FALSE(page->m_pExportCharacter->isEnabled());
+    EXPECT_FALSE(page->DrawCharacter(picture));
+    page->m_pMap->Select(0x41);
+    EXPECT_TRUE(page->m_pCopyCharacter->isEnabled());
+    EXPECT_TRUE(page->m_pExportCharacter->isEnabled());
+    EXPECT_TRUE(page->DrawCharacter(picture));
+    page->m_pMap->Select(0x01);  // a control character: no glyph
+    EXPECT_FALSE(page->m_pCopyCharacter->isEnabled());
+    EXPECT_FALSE(page->DrawCharacter(picture));
 }
 
 }  // namespace
