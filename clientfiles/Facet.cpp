@@ -262,10 +262,12 @@ void CFacet::ReadDifferences(CClientFiles& files) {
         return;
     }
     const std::uint64_t blocks = m_Layout.BlockCount();
+    const std::uint64_t listLimit = std::min(blocks, kMaxFacetBlocks);
     if (files.OpenInDirs(m_MapDif, Numbered("mapdif%d.mul", m_nFacet).c_str(),
                          CQFile::shareDenyWrite)) {
-        // No facet has more blocks to differ: a sparse file of gigabytes names no more.
-        const std::uint64_t count = std::min(LengthOf(m_MapDif) / kBlockBytes, kMaxFacetBlocks);
+        // A list names each block of the facet at most once but for the odd repeat: a sparse
+        // file of gigabytes is read no further than the facet has blocks.
+        const std::uint64_t count = std::min(LengthOf(m_MapDif) / kBlockBytes, listLimit);
         const std::vector<std::uint8_t> list =
             ReadSmallFile(files, Numbered("mapdifl%d.mul", m_nFacet), count * 4);
         m_DifMap = ReadDifferenceList(list, count, blocks);
@@ -277,11 +279,13 @@ void CFacet::ReadDifferences(CClientFiles& files) {
     if (files.OpenInDirs(m_StaDif, Numbered("stadif%d.mul", m_nFacet).c_str(),
                          CQFile::shareDenyWrite)) {
         m_uStaDifLength = LengthOf(m_StaDif);
-        const std::vector<std::uint8_t> index = ReadSmallFile(
-            files, Numbered("stadifi%d.mul", m_nFacet), kMaxFacetBlocks * IndexRecord::kSize);
-        const std::uint64_t count = index.size() / IndexRecord::kSize;
+        // The list first: it says how much of the index is needed.
         const std::vector<std::uint8_t> list =
-            ReadSmallFile(files, Numbered("stadifl%d.mul", m_nFacet), count * 4);
+            ReadSmallFile(files, Numbered("stadifl%d.mul", m_nFacet), listLimit * 4);
+        const std::vector<std::uint8_t> index =
+            ReadSmallFile(files, Numbered("stadifi%d.mul", m_nFacet),
+                          list.size() / 4 * std::uint64_t{IndexRecord::kSize});
+        const std::uint64_t count = index.size() / IndexRecord::kSize;
         for (const auto& [block, entry] : ReadDifferenceList(list, count, blocks)) {
             ByteReader in(ByteSpan(index).subspan(std::size_t{entry} * IndexRecord::kSize));
             IndexRecord record;
