@@ -353,7 +353,7 @@ QString CDataPageDraw::NoPictureText() {
         return QString();
     }
     if (entry->IsDeleted()) {
-        return QStringLiteral("Deleted by a patch record");
+        return NoDataText(*entry);
     }
     CDataDefPicture* picture = GetPictureEntry();
     if (picture != nullptr) {
@@ -364,7 +364,15 @@ QString CDataPageDraw::NoPictureText() {
     if (picture != entry && m_Kind.page == EntryPage::TextureDraw) {
         return QStringLiteral("This terrain tile has no texture");
     }
-    switch (entry->QueryReadStatus("asking why a picture is missing")) {
+    const QString why = NoDataText(*entry);
+    return why.isEmpty() ? QStringLiteral("No picture to draw") : why;
+}
+
+QString NoDataText(CDataDef& entry) {
+    if (entry.IsDeleted()) {
+        return QStringLiteral("Deleted by a patch record");
+    }
+    switch (entry.QueryReadStatus("asking why an entry shows no data")) {
         case ReadStatus::Absent:
             return QStringLiteral("No data");
         case ReadStatus::Damaged:
@@ -374,7 +382,7 @@ QString CDataPageDraw::NoPictureText() {
         case ReadStatus::Ok:
             break;
     }
-    return QStringLiteral("No picture to draw");
+    return QString();
 }
 
 }  // namespace tessaly

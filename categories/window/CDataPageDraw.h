@@ -32,6 +32,10 @@ bool PutPictureOnClipboard(const SurfaceBuffer& buffer);
 void DrawPageNotice(QPainter& painter, const QRect& area, const QString& text,
                     const QColor& colour = QColor());
 
+// Why an entry has no data to show: deleted by a patch record, absent, damaged or unreadable;
+// empty when its data reads.
+QString NoDataText(CDataDef& entry);
+
 // Paints the area a picture is about to cover with a light checkerboard when the user chose one
 // (CDataAppState::m_bCheckerboard); otherwise leaves the background there, which then shows
 // through the picture's transparent pixels (TransparentImage).

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <algorithm>
 
@@ -17,7 +18,11 @@ CDataPageSkill::CDataPageSkill() : CDataPage(138, QStringLiteral("Skill")) {
     m_pName->setObjectName(QStringLiteral("4002"));
     m_pHasButton = new QCheckBox(QStringLiteral("Skill Has Button"), this);
     m_pHasButton->setObjectName(QStringLiteral("4001"));
+    m_pDamage = new QLabel(this);
+    m_pDamage->setWordWrap(true);
+    m_pDamage->hide();
     auto* form = new QFormLayout(this);
+    form->addRow(m_pDamage);
     form->addRow(QStringLiteral("Skill Name"), m_pName);
     form->addRow(m_pHasButton);
     // Tessaly writes no skills: the page shows them only.
@@ -34,6 +39,13 @@ int CDataPageSkill::LoadData() {
     m_bHasButton = skill->m_fHasButton;
     m_sName =
         QString::fromLatin1(skill->m_sName.data(), static_cast<qsizetype>(skill->m_sName.size()));
+    const bool damaged =
+        skill->QueryReadStatus("asking whether a skill is damaged") == ReadStatus::Damaged;
+    m_pDamage->setText(damaged ? QStringLiteral("Damaged: the skill's record does not fit "
+                                                "\"skills.mul\"; the name is read from its "
+                                                "first bytes.")
+                               : QString());
+    m_pDamage->setVisible(damaged);
     return CDataPage::LoadData();
 }
 

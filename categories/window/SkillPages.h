@@ -5,6 +5,7 @@
 #include "CDataProps.h"
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 
 namespace tessaly {
@@ -23,6 +24,7 @@ public:
     QString m_sName;
     QCheckBox* m_pHasButton;  // 4001
     QLineEdit* m_pName;       // 4002
+    QLabel* m_pDamage;        // says a damaged record is one, hidden otherwise
 };
 
 }  // namespace tessaly

@@ -66,8 +66,14 @@ int CDataPageSound::LoadData() {
         LogCaughtException("reading a sound's samples");
     }
     m_pName->setText(QString::fromLatin1(sound->GetName()));
+    m_sNoSamples = NoDataText(*sound);
+    if (m_sNoSamples.isEmpty()) {
+        m_sNoSamples = QStringLiteral("No samples");
+    }
     if (!sound->IsValid() || sound->IsDeleted()) {
         m_pDuration->setText(QStringLiteral("No data"));
+    } else if (sound->GetReadStatus() == ReadStatus::Damaged) {
+        m_pDuration->setText(QStringLiteral("? (the sound's data is damaged)"));
     } else {
         m_pDuration->setText(QString::fromStdString(Format(
             "%s (%zu bytes of samples)", sound->GetDurationText().c_str(), m_Samples.size())));
@@ -97,7 +103,7 @@ void CDataPageSound::PaintWave(QPainter& painter, const QRect& area) {
     if (m_Samples.empty()) {
         m_Peaks.clear();
         painter.setPen(palette().color(QPalette::PlaceholderText));
-        painter.drawText(area, Qt::AlignCenter, QStringLiteral("No samples"));
+        painter.drawText(area, Qt::AlignCenter, m_sNoSamples);
         return;
     }
     // One peak per column: the work follows the picture's width, not the sound's length.

@@ -34,6 +34,9 @@ public:
     const std::vector<SamplePeak>& GetPeaks() const { return m_Peaks; }
     // The sample bytes read by the last load.
     const std::vector<std::uint8_t>& GetSamples() const { return m_Samples; }
+    // What the waveform area says when there are no samples ("No samples", or why: deleted,
+    // damaged, unreadable).
+    const QString& GetNoSamplesText() const { return m_sNoSamples; }
 
     QLineEdit* m_pName;      // 1034, read-only
     QLabel* m_pDuration;     // IDC_SOUND_DURATION
@@ -47,6 +50,7 @@ private:
 
     std::vector<std::uint8_t> m_Samples;
     std::vector<SamplePeak> m_Peaks;
+    QString m_sNoSamples;  // why there are no samples, shown in the waveform's place
 };
 
 }  // namespace tessaly

@@ -50,6 +50,12 @@ int CDataPageStatics::LoadData() {
     }
     const CStaticsList& statics = entry->GetStatics();
     m_sCount = QString::fromStdString(Format("%d items", static_cast<int>(statics.GetCount())));
+    // A damaged block lists no items: the count says why, in place of a message box.
+    const bool damaged =
+        entry->QueryReadStatus("asking whether a statics block is damaged") == ReadStatus::Damaged;
+    if (damaged) {
+        m_sCount += QStringLiteral(" (the block's record is damaged)");
+    }
     for (const CStaticItem& item : statics.Items()) {
         std::string line = Format("(%d,%d,%d)\t%04xh", item.m_bX, item.m_bY, item.m_cZ,
                                   static_cast<unsigned>(item.m_wTile));
@@ -59,7 +65,7 @@ int CDataPageStatics::LoadData() {
         }
         m_pList->addItem(QString::fromLatin1(line.c_str()));
     }
-    if (bFailed) {
+    if (bFailed && !damaged) {
         DataAppState().Ui().ShowWarning("The statics of this map block could not be read.");
     }
     return CDataPage::LoadData();

@@ -185,6 +185,19 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
     EXPECT_FALSE(page->m_pPlay->isEnabled());
     page->m_pWave->grab();
     EXPECT_TRUE(page->GetPeaks().empty());
+    EXPECT_EQ(page->GetNoSamplesText(), "No samples");
+    DataAppState().DestroyAllSheets();
+
+    // A sound whose patch record lies past the patch file's end says it is damaged.
+    CDataVerData past(CUOVersionBlock{kSlotSound, 5, 0x7FFFFF00u, 70, 0, 0});
+    empty.LinkVerData(&past);
+    page = test::ShowSheetPage<CDataPageSound>(empty);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pDuration->text(), "? (the sound's data is damaged)");
+    EXPECT_EQ(page->GetNoSamplesText(), "The entry's data is damaged");
+    EXPECT_FALSE(page->m_pPlay->isEnabled());
+    DataAppState().DestroyAllSheets();
+    empty.LinkVerData(nullptr);
 }
 
 TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
@@ -299,6 +312,19 @@ TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
         0, static_cast<std::uint32_t>(TheClientFiles().GetFile(kSlotSkills).GetLength()), 0, 0};
     ASSERT_TRUE(entry.ReadSkill(whole));
     EXPECT_EQ(entry.m_sName, "Alchemy");  // record 0 starts the file and ends in a zero
+    auto* page = test::ShowSheetPage<CDataPageSkill>(entry);
+    ASSERT_NE(page, nullptr);
+    EXPECT_TRUE(page->m_pDamage->isHidden());
+    DataAppState().DestroyAllSheets();
+
+    // One that runs past the file's end is damaged: its page says so beside the name read.
+    ASSERT_TRUE(entry.ReadSkill(IndexRecord{0, whole.m_dwLength + 64, 0, 0}));
+    EXPECT_EQ(entry.GetReadStatus(), ReadStatus::Damaged);
+    page = test::ShowSheetPage<CDataPageSkill>(entry);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->m_pDamage->isHidden());
+    EXPECT_TRUE(page->m_pDamage->text().startsWith("Damaged:"));
+    EXPECT_EQ(page->m_pName->text(), "Alchemy");
 }
 
 }  // namespace
