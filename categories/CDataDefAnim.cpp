@@ -83,7 +83,16 @@ bool CDataDefAnim::IsValid() {
 }
 
 ReadStatus CDataDefAnim::LoadFrames(std::int32_t action, std::int32_t direction) {
-    const ReadStatus status = LoadBlockLogged(GetFrames(action, direction));
+    // An "anim.mul" record outside its file is damage, said by the read status, not logged.
+    const auto recordDamaged = [&] {
+        const BodySource* source = GetSource();
+        IndexRecord record;
+        return (source == nullptr || source->source == 0) &&
+               Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim,
+                                       GetAnimIndex(GetIndex(), action, direction),
+                                       record) == ReadStatus::Damaged;
+    };
+    const ReadStatus status = LoadBlockLogged(GetFrames(action, direction), recordDamaged);
     if (status == ReadStatus::Damaged) {
         MarkDataDamaged();
     }

@@ -32,7 +32,9 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
                  const std::function<bool(CSurfaceDC&)>& draw);
 
 // Loads a block through the file set: Ok, Absent without data, Damaged when its bytes do not
-// hold together (kDamagedEntry), Failed (logged) when it cannot be read.
-ReadStatus LoadBlockLogged(CMulBlockType& block);
+// hold together (kDamagedEntry) or, asked after a failed read, `recordDamaged` says its record
+// lies outside its file, Failed (logged) when it cannot be read.
+ReadStatus LoadBlockLogged(CMulBlockType& block,
+                           const std::function<bool()>& recordDamaged = nullptr);
 
 }  // namespace tessaly
