@@ -387,9 +387,7 @@ bool CBrindleView::SetCategory(std::int32_t id) {
         map->show();
         LayoutChildren();
         // The facet chosen last (in a map view or a list); Felucca when the client lacks it.
-        if (!map->SetFacet(ChosenFacet()) && ChosenFacet() != 0) {
-            map->SetFacet(0);
-        }
+        map->SetFacetOrFelucca(ChosenFacet());
         map->Canvas()->setFocus(Qt::OtherFocusReason);
     } else if (GetTypeDef(id) != nullptr) {
         if (m_nListMode == 0) {

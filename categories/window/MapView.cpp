@@ -227,6 +227,16 @@ bool CMapView::SetFacet(int facet) {
     return true;
 }
 
+bool CMapView::SetFacetOrFelucca(int facet) {
+    if (SetFacet(facet) || facet == 0) {
+        return m_pLookup != nullptr;
+    }
+    const QString missing = StatusText();
+    const bool opened = SetFacet(0);
+    ShowStatus(missing + QStringLiteral(". Shown instead: ") + StatusText());
+    return opened;
+}
+
 double CMapView::TilesPerPixel(int step) {
     const MapScale& s = kMapZooms[std::clamp(step, 0, kMapZoomCount - 1)];
     return static_cast<double>(s.shrink) / s.zoom;

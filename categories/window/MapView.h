@@ -59,6 +59,9 @@ public:
     // Opens facet 0 to 5 through the process-wide file set; false (with a message in the
     // status line) when it has no map.
     bool SetFacet(int facet);
+    // SetFacet, and Felucca when the client lacks that facet: the status line then says why the
+    // facet is not shown before describing Felucca.
+    bool SetFacetOrFelucca(int facet);
     int Facet() const { return m_nFacet; }
     // The zoom step (0: most tiles per pixel) and the tile at the view's top-left pixel, in
     // 1/256ths of a tile.
@@ -132,7 +135,7 @@ private:
     std::condition_variable m_Wake;
     std::condition_variable m_Idle;
     std::vector<TileKey> m_Queue;
-    std::vector<TileKey> m_Pending;  // queued or being drawn
+    std::vector<TileKey> m_Pending;     // queued or being drawn
     std::atomic<bool> m_bStop = false;  // also stops a tile being drawn
     bool m_bBusy = false;
     std::uint64_t m_uGeneration = 0;  // changes with the facet; older results are dropped

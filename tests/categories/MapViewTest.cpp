@@ -223,6 +223,15 @@ TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
     };
     EXPECT_EQ(chooser(0), "Felucca");
     EXPECT_EQ(chooser(5), "Ter Mur (not in this client)");
+
+    // Opened on it, the view shows Felucca and its status line says why, then what it shows.
+    SetChosenFacet(5);
+    CMapView view;
+    EXPECT_TRUE(view.SetFacetOrFelucca(5));
+    EXPECT_EQ(view.Facet(), 0);
+    EXPECT_TRUE(view.StatusText().startsWith("Ter Mur: ")) << view.StatusText().toStdString();
+    EXPECT_TRUE(view.StatusText().contains(". Shown instead: Felucca: "))
+        << view.StatusText().toStdString();
     SetChosenFacet(0);
 }
 
