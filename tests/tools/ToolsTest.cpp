@@ -1171,6 +1171,12 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
     std::ofstream(plain) << "x";
     EXPECT_EQ(Exits(2, {"export-all", "Items", plain + "/sub"}).err,
               "tessaly-cli: cannot make the directory '" + plain + "/sub': Not a directory\n");
+    // Refused options make no folder.
+    const std::string never = m_Scratch.File("never");
+    ExpectRefused({"export-all", "Items", never, "--frames", "--gif"},
+                  "--frames and --gif exclude each other");
+    EXPECT_EQ(Exits(2, {"export-all", "Items", never, "--hue", "0x10000"}).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(never));
 }
 
 // A text file of the client is found by its whole name in any case; one that is a FIFO is named

@@ -83,13 +83,6 @@ int RunExportAll(Invocation& inv) {
             throw UsageError("invalid number of jobs '0'");
         }
     }
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!std::filesystem::is_directory(dir)) {
-        throw UsageError("cannot make the directory '" + dir +
-                         "': " + (error ? error.message() : std::string("it is not a folder")));
-    }
-
     ExportOptions options;
     options.bFrames = inv.HasFlag("--frames");
     options.bGif = inv.HasFlag("--gif");
@@ -98,6 +91,13 @@ int RunExportAll(Invocation& inv) {
         throw UsageError("--frames and --gif exclude each other");
     }
     ReadHueOptions(inv, GetTypeDef(category)->m_bTakesHue, options);
+    // Made once every option is known good: a refused run leaves no empty folder behind.
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir)) {
+        throw UsageError("cannot make the directory '" + dir +
+                         "': " + (error ? error.message() : std::string("it is not a folder")));
+    }
     CCategoryExport run(category, options);
     // A progress line only where someone watches it.
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
