@@ -66,6 +66,10 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_pHelp->setObjectName(QStringLiteral("help"));
     m_pHelp->setWordWrap(true);
 
+    m_pDamage = new QLabel(this);
+    m_pDamage->setWordWrap(true);
+    m_pDamage->hide();
+
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Hue Name"), this), 0, 0);
     fields->addWidget(m_pName, 0, 1);
@@ -75,6 +79,7 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     fields->addWidget(m_pRange, 2, 1);
     fields->setColumnStretch(1, 1);
     auto* left = new QVBoxLayout;
+    left->addWidget(m_pDamage);
     left->addWidget(m_pBarHolder);
     left->addWidget(m_pHelp);
     left->addLayout(fields);
@@ -122,10 +127,18 @@ int cDataPageHue::LoadData() {
     m_Points.fill(kHueNoPoint);
     // The page keeps its own copy: the entry reloads its hue from the file whenever its list
     // row is drawn, which would put the file's colours under a patched hue's edit.
+    bool read = true;
     if (!FindPatchHue(DataAppState().m_pPatch, m_nHue, m_Hue)) {
-        hue->LoadHue(m_nHue);
+        read = hue->LoadHue(m_nHue);
         m_Hue = hue->GetHue();
     }
+    // A hue the file cannot give shows black: said so, as an edit of it still goes to the patch.
+    m_pDamage->setText(
+        read ? QString()
+             : QStringLiteral("Damaged: \"hues.mul\" is missing or cannot give hue %1; its colours "
+                              "show as black.")
+                   .arg(m_nHue + 1, 4, 16, QLatin1Char('0')));
+    m_pDamage->setVisible(!read);
     m_sIndex = Format("%04x", m_nHue + 1);
     m_sName = m_Hue.GetName();
     MembersToControls();

@@ -53,6 +53,7 @@ public:
     QLabel* m_pRange;         // 4083
     QLabel* m_pRangeCaption;  // the "Range:" label beside it
     QLabel* m_pHelp;          // what the clicks on the bar do
+    QLabel* m_pDamage;        // says "hues.mul" cannot give the hue, hidden otherwise
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -176,6 +176,14 @@ TEST_F(HuePageTest, ListTextsAndHueNumbers) {
     for (std::size_t i = 0; i < 32; ++i) {
         EXPECT_EQ(shown[i], HueWordToRgb(base0.m_Colours[i]));
     }
+    EXPECT_TRUE(page->m_pDamage->isHidden());
+    // A hue past the file's end says it cannot be given.
+    page = Show(0xFFF0);
+    ASSERT_NE(page, nullptr);
+    EXPECT_FALSE(page->m_pDamage->isHidden());
+    EXPECT_EQ(page->m_pDamage->text(),
+              "Damaged: \"hues.mul\" is missing or cannot give hue fff1; its colours show as "
+              "black.");
 }
 
 TEST_F(HuePageTest, PointsAreChosenClearedAndPainted) {
