@@ -33,6 +33,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -601,9 +602,10 @@ void CBrindleView::SetListMode(std::int32_t mode) {
         return;
     }
     m_nListMode = mode;
-    m_bSwitchingMode = true;
-    SetCategory(category);
-    m_bSwitchingMode = false;
+    {
+        const QScopedValueRollback switching(m_bSwitchingMode, true);
+        SetCategory(category);
+    }
     if (m_pList != nullptr) {
         m_pList->GetFilter().Finish();
         if (column >= 0) {

@@ -87,10 +87,15 @@ ReadStatus CDataDefAnim::LoadFrames(std::int32_t action, std::int32_t direction)
     const auto recordDamaged = [&] {
         const BodySource* source = GetSource();
         IndexRecord record;
-        return (source == nullptr || source->source == 0) &&
-               Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim,
-                                       GetAnimIndex(GetIndex(), action, direction),
-                                       record) == ReadStatus::Damaged;
+        try {
+            return (source == nullptr || source->source == 0) &&
+                   Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim,
+                                           GetAnimIndex(GetIndex(), action, direction),
+                                           record) == ReadStatus::Damaged;
+        } catch (...) {
+            LogCaughtException("asking whether a frame record is damaged");
+            return false;
+        }
     };
     const ReadStatus status = LoadBlockLogged(GetFrames(action, direction), recordDamaged);
     if (status == ReadStatus::Damaged) {

@@ -83,6 +83,9 @@ std::vector<PlacedFrame> PlaceItemFrames(const std::vector<std::uint32_t>& frame
 }
 
 bool CDataDefItem::ExportData(const ExportOptions& options, CExportData& out) {
+    if (IsDeleted()) {
+        return false;  // its animation's other frames are no picture of a deleted item
+    }
     if (!options.bGif && !options.bFrames) {
         return CDataDefPicture::ExportData(options, out);
     }

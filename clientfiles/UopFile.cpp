@@ -191,8 +191,14 @@ bool CUopTable::Read(CQFile& file) {
                 damagedCount = true;
                 m_sError =
                     Format("container: a table of %u entries does not fit in the file", count);
-                count = static_cast<std::uint32_t>((fileLength - next - kUopTableHeaderSize) /
-                                                   kUopEntrySize);
+                // No more than a table holds (the header's capacity, when it fits the file)
+                // nor than the entries left to read: bytes past the real entries are data.
+                std::uint64_t whole = (fileLength - next - kUopTableHeaderSize) / kUopEntrySize;
+                if (m_bCapacityFits && capacity != 0) {
+                    whole = std::min<std::uint64_t>(whole, capacity);
+                }
+                whole = std::min<std::uint64_t>(whole, kMaxUopEntries - listed);
+                count = static_cast<std::uint32_t>(whole);
                 following = 0;
             }
             const std::uint64_t size = std::uint64_t{count} * kUopEntrySize;

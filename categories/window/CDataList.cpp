@@ -23,6 +23,12 @@
 
 namespace tessaly {
 
+QString ListFieldText(CDataDef& entry, const char* text) {
+    const DataTypeDef* row = entry.GetRow();
+    return row != nullptr && row->m_nDataFile == kNoFile ? QString::fromUtf8(text)
+                                                         : QString::fromLatin1(text);
+}
+
 void SortEntries(std::vector<CDataDef*>& rows, int column, bool ascending, const DataTypeDef& def) {
     // Each row's key is worked out once (a column's text is made and parsed once per row, not
     // once per comparison), which keeps sorting hundreds of thousands of rows quick.

@@ -42,6 +42,10 @@ public:
 // ignoring case).
 void SortEntries(std::vector<CDataDef*>& rows, int column, bool ascending, const DataTypeDef& def);
 
+// A field of an entry's list text as the lists show it: the client's texts (the rows without a
+// file slot: cliloc messages, Unicode fonts, speech keywords) are UTF-8, other names Latin-1.
+QString ListFieldText(CDataDef& entry, const char* text);
+
 class CDataList : public CDataEntries {
 public:
     explicit CDataList(std::int32_t nCategory);

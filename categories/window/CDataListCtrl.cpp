@@ -45,10 +45,7 @@ QVariant CDataListModel::data(const QModelIndex& index, int role) const {
     if (text == nullptr) {
         return QString();
     }
-    // The client's texts (the rows without a file slot) are UTF-8, the other names Latin-1.
-    const DataTypeDef* row = entry->GetRow();
-    return row != nullptr && row->m_nDataFile == kNoFile ? QString::fromUtf8(text)
-                                                         : QString::fromLatin1(text);
+    return ListFieldText(*entry, text);
 }
 
 QVariant CDataListModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -127,7 +127,7 @@ QString CDataListThumbs::CellText(CDataDef& entry) {
     const DataTypeDef* def = tessaly::GetTypeDef(entry.GetDataType());
     for (int c = 0; def != nullptr && c < def->ColumnCount(); ++c) {
         if (const char* text = entry.GetColumnText(c)) {
-            if (const QString field = QString::fromLatin1(text).trimmed(); !field.isEmpty()) {
+            if (const QString field = ListFieldText(entry, text).trimmed(); !field.isEmpty()) {
                 fields << field;
             }
         }

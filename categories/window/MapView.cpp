@@ -233,7 +233,9 @@ bool CMapView::SetFacetOrFelucca(int facet) {
     }
     const QString missing = StatusText();
     const bool opened = SetFacet(0);
-    ShowStatus(missing + QStringLiteral(". Shown instead: ") + StatusText());
+    if (opened) {
+        ShowStatus(missing + QStringLiteral(". Shown instead: ") + StatusText());
+    }
     return opened;
 }
 

@@ -41,10 +41,13 @@ int CDataPageSkill::LoadData() {
         QString::fromLatin1(skill->m_sName.data(), static_cast<qsizetype>(skill->m_sName.size()));
     const bool damaged =
         skill->QueryReadStatus("asking whether a skill is damaged") == ReadStatus::Damaged;
-    m_pDamage->setText(damaged ? QStringLiteral("Damaged: the skill's record does not fit "
-                                                "\"skills.mul\"; the name is read from its "
-                                                "first bytes.")
-                               : QString());
+    m_pDamage->setText(!damaged ? QString()
+                       : m_sName.isEmpty()
+                           ? QStringLiteral("Damaged: the skill's record does not fit "
+                                            "\"skills.mul\"; no name could be read.")
+                           : QStringLiteral("Damaged: the skill's record does not fit "
+                                            "\"skills.mul\"; the name is read from its "
+                                            "first bytes."));
     m_pDamage->setVisible(damaged);
     return CDataPage::LoadData();
 }

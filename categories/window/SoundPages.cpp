@@ -72,7 +72,7 @@ int CDataPageSound::LoadData() {
     }
     if (!sound->IsValid() || sound->IsDeleted()) {
         m_pDuration->setText(QStringLiteral("No data"));
-    } else if (sound->GetReadStatus() == ReadStatus::Damaged) {
+    } else if (sound->QueryReadStatus("asking whether a sound is damaged") == ReadStatus::Damaged) {
         m_pDuration->setText(QStringLiteral("? (the sound's data is damaged)"));
     } else {
         m_pDuration->setText(QString::fromStdString(Format(

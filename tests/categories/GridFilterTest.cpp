@@ -252,6 +252,15 @@ TEST_F(GridTest, LabelsCarryTheMarkAndCellsWithoutPicturesTheirTextOrDamaged) {
     EXPECT_TRUE(skill.endsWith(QString::fromLatin1(Row(0)->GetColumnText(1))))
         << skill.toStdString();
 
+    // The client's texts read as UTF-8, as in the text list.
+    ShowGrid(kCategorySpeech);
+    bool accented = false;
+    for (CDataDef* keyword : m_pGrid->GetShownRows()) {
+        accented = accented || CDataListThumbs::CellText(*keyword).contains(
+                                   QString::fromUtf8("\xC3\xA9t\xC3\xA9"));
+    }
+    EXPECT_TRUE(accented);
+
     ShowGrid(kCategoryUniFonts);
     const QImage line = CDataListThumbs::MakeCellPicture(*Row(0));
     ASSERT_FALSE(line.isNull());

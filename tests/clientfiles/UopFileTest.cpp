@@ -188,6 +188,14 @@ TEST_F(UopContainerTest, DamagedTablesGiveOneLineErrors) {
     ASSERT_TRUE(Load(2, block));
     EXPECT_EQ(block, Counting(5000));
     EXPECT_EQ(m_files.GetIndexCount(kSlotArtIdx), 3u);
+    // So does one in a file long enough that all of it read as entries would pass what any
+    // container holds: the count is bounded by the table's capacity.
+    Use();
+    std::filesystem::resize_file(m_dir.File("artLegacyMUL.uop"), std::uint64_t{100} << 20);
+    EXPECT_NE(m_files.GetContainerError(kSlotArt).find("does not fit"), std::string::npos)
+        << m_files.GetContainerError(kSlotArt);
+    ASSERT_TRUE(Load(2, block));
+    EXPECT_EQ(block, Counting(5000));
     // One table of all a current client's art entries and more (a writer may choose one table)
     // is read; a claim past what any container holds, in a sparse file long enough to hold
     // it, is refused before its table is read.

@@ -1462,6 +1462,8 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     // and export-all counts it among the entries without data.
     ExpectRefused({"--verdata", patch, "export", "item", "0x10", m_Scratch.File("d.png")},
                   "item 0x10 is deleted by a patch record");
+    ExpectRefused({"--verdata", patch, "export", "item", "0x10", m_Scratch.File("d.gif"), "--gif"},
+                  "item 0x10 is deleted by a patch record");
     EXPECT_TRUE(Contains(Ok({"--verdata", patch, "list", "Items", "--json"}),
                          "\"index\":16,\"state\":\"deleted\""));
     EXPECT_FALSE(
