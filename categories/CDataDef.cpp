@@ -50,7 +50,7 @@ bool CDataDef::LoadEntryBlock(CMulBlockType& block) const {
         if (block.IsLoaded()) {
             return true;
         }
-        const ReadStatus status = LoadBlockLogged(block, [this] { return RecordDamaged(); });
+        const ReadStatus status = LoadBlockLogged(block);
         m_bDataDamaged = status == ReadStatus::Damaged;
         return status == ReadStatus::Ok;
     }
@@ -233,16 +233,6 @@ IndexRecord CDataDefIndex::GetEffectiveIndex() const {
         return patched;
     }
     return m_Index;
-}
-
-bool CDataDefIndex::RecordDamaged() const {
-    try {
-        return m_nIndexSlot >= 0 && Files().DataStatus(CClientFiles::DataSlotOf(m_nIndexSlot),
-                                                       GetEffectiveIndex()) == ReadStatus::Damaged;
-    } catch (...) {
-        LogCaughtException("asking whether an entry's record is damaged");
-        return false;
-    }
 }
 
 bool CDataDefIndex::IsDeleted() const {

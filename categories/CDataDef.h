@@ -161,8 +161,6 @@ public:
     // damaged when it lies outside the patch file. A list's entry does not: one a list shows
     // without the patch file's records describes its base record.
     virtual void FollowPatchTable() {}
-    // The entry's record lies outside its file (or container), so its data cannot be read.
-    virtual bool RecordDamaged() const { return false; }
     // Field `column` of the list text (null past the last field), or for -1 the change mark:
     // "!" for a damaged entry, else " ", "+" or "*" by GetChangeState. The list text is
     // computed once, on the first call.
@@ -200,8 +198,6 @@ public:
     // Also deleted by a record of the patch table, after FollowPatchTable.
     bool IsDeleted() const override;
     void FollowPatchTable() override { m_bFollowPatchTable = true; }
-    // DataStatus of GetEffectiveIndex says Damaged.
-    bool RecordDamaged() const override;
     // A change made in memory is Ok; else the file set's DataStatus of GetEffectiveIndex in the
     // data file of the index ReadBaseIndex read.
     ReadStatus GetReadStatus() override;

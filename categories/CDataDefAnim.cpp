@@ -83,21 +83,7 @@ bool CDataDefAnim::IsValid() {
 }
 
 ReadStatus CDataDefAnim::LoadFrames(std::int32_t action, std::int32_t direction) {
-    // An "anim.mul" record outside its file is damage, said by the read status, not logged.
-    const auto recordDamaged = [&] {
-        const BodySource* source = GetSource();
-        IndexRecord record;
-        try {
-            return (source == nullptr || source->source == 0) &&
-                   Files().ReadIndexStatus(kSlotAnimIdx, kSlotAnim,
-                                           GetAnimIndex(GetIndex(), action, direction),
-                                           record) == ReadStatus::Damaged;
-        } catch (...) {
-            LogCaughtException("asking whether a frame record is damaged");
-            return false;
-        }
-    };
-    const ReadStatus status = LoadBlockLogged(GetFrames(action, direction), recordDamaged);
+    const ReadStatus status = LoadBlockLogged(GetFrames(action, direction));
     if (status == ReadStatus::Damaged) {
         MarkDataDamaged();
     }

@@ -1,5 +1,7 @@
 #include "CDataDefMulti.h"
 
+#include "EntryPicture.h"
+
 #include "DataModel.h"
 
 #include "EventLog.h"
@@ -110,12 +112,8 @@ std::vector<MultiComponent> LoadMultiComponents(CMulMultiType& block, const CPat
             return std::move(*components);
         }
     }
-    try {
-        if (!block.EnsureLoaded()) {
-            return {};
-        }
-    } catch (...) {
-        LogCaughtException("loading a multi");
+    // A damaged multi is said by its read status, a failed read logged.
+    if (LoadBlockLogged(block) != ReadStatus::Ok) {
         return {};
     }
     return block.GetComponents();

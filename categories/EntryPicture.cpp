@@ -29,13 +29,12 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
     return draw(dc);
 }
 
-ReadStatus LoadBlockLogged(CMulBlockType& block, const std::function<bool()>& recordDamaged) {
+ReadStatus LoadBlockLogged(CMulBlockType& block) {
     try {
         return block.EnsureLoaded() ? ReadStatus::Ok : ReadStatus::Absent;
     } catch (const CTarnError& e) {
         // Damage is the entry's state, which its read status says: not logged.
-        if (std::string_view(e.m_pszDescription) == kDamagedEntry ||
-            (recordDamaged && recordDamaged())) {
+        if (std::string_view(e.m_pszDescription) == kDamagedEntry) {
             return ReadStatus::Damaged;
         }
         LogCaughtException("loading an entry's data");

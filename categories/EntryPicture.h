@@ -31,10 +31,9 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
                  std::uint32_t maxWidth, std::uint32_t maxHeight,
                  const std::function<bool(CSurfaceDC&)>& draw);
 
-// Loads a block through the file set: Ok, Absent without data, Damaged when its bytes do not
-// hold together (kDamagedEntry) or, asked after a failed read, `recordDamaged` says its record
-// lies outside its file, Failed (logged) when it cannot be read.
-ReadStatus LoadBlockLogged(CMulBlockType& block,
-                           const std::function<bool()>& recordDamaged = nullptr);
+// Loads a block through the file set: Ok, Absent without data, Damaged when its record lies
+// outside its file or its bytes do not hold together (kDamagedEntry), Failed (logged) when it
+// cannot be read.
+ReadStatus LoadBlockLogged(CMulBlockType& block);
 
 }  // namespace tessaly

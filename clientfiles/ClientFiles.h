@@ -241,9 +241,10 @@ private:
 CClientFiles& TheClientFiles();
 
 // Minimal form of the data block's load: replaces block with the record's bytes. A stretch
-// that does not fit inside its file is refused before anything is allocated; any failed read
-// raises CTarnError(2, E_FAIL, "LoadMulData: Read"). After a refused stretch the block is
-// empty; after a short read it keeps the recorded length, zero where nothing arrived.
+// that does not fit inside its file is refused before anything is allocated, as damaged
+// (kDamagedEntry); any failed read raises CTarnError(2, E_FAIL, "LoadMulData: Read"). After a
+// refused stretch the block is empty; after a short read it keeps the recorded length, zero where
+// nothing arrived.
 void LoadMulData(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
                  std::vector<std::uint8_t>& block);
 

@@ -48,8 +48,13 @@ CEntryReader::CEntryReader(CClientFiles& files, std::int32_t dataSlot, const Ind
           },
           block) {
     // The length comes from a file: nothing is allocated before the file is known to hold it.
+    // A stretch outside its file is the entry's damage; one whose file is not there, a failed
+    // read.
     if (!files.DataFits(dataSlot, record)) {
-        throw CTarnError(2, kE_FAIL, "LoadMulData: Read");
+        throw CTarnError(2, kE_FAIL,
+                         files.DataStatus(dataSlot, record) == ReadStatus::Damaged
+                             ? kDamagedEntry
+                             : "LoadMulData: Read");
     }
 }
 

@@ -13,9 +13,10 @@
 
 namespace tessaly {
 
-// Raised by a block whose bytes do not hold together as its format asks (a row table past the
-// record, most rows past the record or past the picture's width): the entry is damaged
-// (ReadStatus::Damaged), and nothing was allocated for its picture.
+// Raised by a block whose record lies outside its file, or whose bytes do not hold together as
+// its format asks (a row table past the record, most rows past the record or past the
+// picture's width): the entry is damaged (ReadStatus::Damaged), and nothing was allocated for
+// its picture.
 inline constexpr const char* kDamagedEntry = "LoadMulData: Damaged";
 
 class CEntryReader {
@@ -24,7 +25,8 @@ public:
     using PieceReader = std::function<bool(std::uint64_t from, std::span<std::uint8_t> out)>;
 
     // Empties block and checks the record's stretch against its file first: a stretch that
-    // does not fit raises CTarnError(2, E_FAIL, "LoadMulData: Read") with nothing allocated.
+    // does not fit raises kDamagedEntry (its file not open: "LoadMulData: Read"), with nothing
+    // allocated.
     CEntryReader(CClientFiles& files, std::int32_t dataSlot, const IndexRecord& record,
                  std::vector<std::uint8_t>& block);
     // A stretch of `length` bytes that read takes its pieces from; the caller has checked that

@@ -56,9 +56,8 @@ bool CPatchFileIO::ReplaceFile(const std::string& path, ByteSpan bytes) {
 
 namespace {
 
-// Whether the file begins as a ".pat" patch of the current format (its mark at byte 4): no
-// file of the client's patch format does, whose first record's file id lies there.
-// The format mark of a file, when it has a header.
+// The ".pat" format mark of a file (at byte 4, where a client patch file holds its first
+// record's file id), when it is long enough to have one.
 std::optional<std::uint16_t> PatMark(const std::string& path) {
     CQFile file;
     std::uint8_t head[kPatchFileHeaderSize] = {};

@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -37,6 +38,18 @@ void ShowReadOnly(QWidget* field, const QString& why) {
         field->setEnabled(false);
     }
     field->setToolTip(why);
+}
+
+QLabel* NewDamageLabel(QWidget* page) {
+    auto* label = new QLabel(page);
+    label->setWordWrap(true);
+    label->hide();
+    return label;
+}
+
+void SetDamageText(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
 }
 
 // ---------------------------------------------------------------------------------------------

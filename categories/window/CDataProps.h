@@ -13,6 +13,7 @@
 
 #include <cstdint>
 
+class QLabel;
 class QPushButton;
 class QTabWidget;
 
@@ -26,6 +27,10 @@ struct ExportOptions;
 // never be stored: a text field becomes read-only and flat on the page's background (its text
 // can still be selected and copied), any other control is disabled. `why` is its tool tip.
 void ShowReadOnly(QWidget* field, const QString& why);
+// The line a page shows above its fields when its entry is damaged: word-wrapped, hidden until
+// SetDamageText gives it a text (an empty text hides it again).
+QLabel* NewDamageLabel(QWidget* page);
+void SetDamageText(QLabel* label, const QString& text);
 
 class CDataPage : public QWidget {
     Q_OBJECT

@@ -26,9 +26,7 @@ QString Label(std::uint32_t code) {
 CDataPageFont::CDataPageFont() : CDataPage(150, QStringLiteral("Font")) {
     m_pPicture = new CPictureFrame(ids::IDC_FONT_PICTURE, this);
     m_pPicture->m_Paint = [this](QPainter& painter, const QRect& area) { Paint(painter, area); };
-    m_pDamage = new QLabel(this);
-    m_pDamage->setWordWrap(true);
-    m_pDamage->hide();
+    m_pDamage = NewDamageLabel(this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(7, 7, 7, 7);
     layout->addWidget(m_pDamage);
@@ -53,8 +51,7 @@ int CDataPageFont::LoadData() {
                      .arg(font->m_nComplete)
                      .arg(MulFont::kCharacters);
     }
-    m_pDamage->setText(damage);
-    m_pDamage->setVisible(!damage.isEmpty());
+    SetDamageText(m_pDamage, damage);
     m_pPicture->update();
     return CDataPage::LoadData();
 }

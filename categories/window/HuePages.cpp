@@ -66,9 +66,7 @@ cDataPageHue::cDataPageHue() : CDataPage(149, QStringLiteral("Hue")) {
     m_pHelp->setObjectName(QStringLiteral("help"));
     m_pHelp->setWordWrap(true);
 
-    m_pDamage = new QLabel(this);
-    m_pDamage->setWordWrap(true);
-    m_pDamage->hide();
+    m_pDamage = NewDamageLabel(this);
 
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(QStringLiteral("Hue Name"), this), 0, 0);
@@ -133,12 +131,12 @@ int cDataPageHue::LoadData() {
         m_Hue = hue->GetHue();
     }
     // A hue the file cannot give shows black: said so, as an edit of it still goes to the patch.
-    m_pDamage->setText(
+    SetDamageText(
+        m_pDamage,
         read ? QString()
              : QStringLiteral("Damaged: \"hues.mul\" is missing or cannot give hue %1; its colours "
                               "show as black.")
                    .arg(m_nHue + 1, 4, 16, QLatin1Char('0')));
-    m_pDamage->setVisible(!read);
     m_sIndex = Format("%04x", m_nHue + 1);
     m_sName = m_Hue.GetName();
     MembersToControls();

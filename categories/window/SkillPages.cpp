@@ -18,9 +18,7 @@ CDataPageSkill::CDataPageSkill() : CDataPage(138, QStringLiteral("Skill")) {
     m_pName->setObjectName(QStringLiteral("4002"));
     m_pHasButton = new QCheckBox(QStringLiteral("Skill Has Button"), this);
     m_pHasButton->setObjectName(QStringLiteral("4001"));
-    m_pDamage = new QLabel(this);
-    m_pDamage->setWordWrap(true);
-    m_pDamage->hide();
+    m_pDamage = NewDamageLabel(this);
     auto* form = new QFormLayout(this);
     form->addRow(m_pDamage);
     form->addRow(QStringLiteral("Skill Name"), m_pName);
@@ -41,14 +39,13 @@ int CDataPageSkill::LoadData() {
         QString::fromLatin1(skill->m_sName.data(), static_cast<qsizetype>(skill->m_sName.size()));
     const bool damaged =
         skill->QueryReadStatus("asking whether a skill is damaged") == ReadStatus::Damaged;
-    m_pDamage->setText(!damaged ? QString()
-                       : m_sName.isEmpty()
-                           ? QStringLiteral("Damaged: the skill's record does not fit "
-                                            "\"skills.mul\"; no name could be read.")
-                           : QStringLiteral("Damaged: the skill's record does not fit "
-                                            "\"skills.mul\"; the name is read from its "
-                                            "first bytes."));
-    m_pDamage->setVisible(damaged);
+    SetDamageText(m_pDamage, !damaged ? QString()
+                             : m_sName.isEmpty()
+                                 ? QStringLiteral("Damaged: the skill's record does not fit "
+                                                  "\"skills.mul\"; no name could be read.")
+                                 : QStringLiteral("Damaged: the skill's record does not fit "
+                                                  "\"skills.mul\"; the name is read from its "
+                                                  "first bytes."));
     return CDataPage::LoadData();
 }
 

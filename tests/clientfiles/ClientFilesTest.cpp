@@ -3,6 +3,7 @@
 #include "Builders.h"
 #include "ClientDirs.h"
 #include "ClientFiles.h"
+#include "EntryReader.h"
 #include "Raised.h"
 #include "TarnError.h"
 #include "TempDir.h"
@@ -252,11 +253,15 @@ TEST_F(ClientFilesTest, LoadMulDataRefusesLengthsPastTheEndWithoutAllocating) {
                             IndexRecord{0xFFFFFFF0u, 0x20, 0, 0}}) {
         block.assign(3, 1);
         EXPECT_EQ(test::RaisedBy([&] { LoadMulData(m_files, kSlotMulti, bad, block); }),
-                  (test::Raised{2, kE_FAIL, "LoadMulData: Read"}))
+                  (test::Raised{2, kE_FAIL, kDamagedEntry}))
             << bad.m_dwOffset;
         EXPECT_EQ(block.capacity(), 0u);  // empty, nothing held
     }
-    EXPECT_THROW(LoadMulData(m_files, kSlotGumpArt, IndexRecord{0, 1, 0, 0}, block), CTarnError);
+    // A file that is not there is a failed read, not damage.
+    EXPECT_EQ(test::RaisedBy([&] {
+                  LoadMulData(m_files, kSlotGumpArt, IndexRecord{0, 1, 0, 0}, block);
+              }),
+              (test::Raised{2, kE_FAIL, "LoadMulData: Read"}));
 }
 
 }  // namespace

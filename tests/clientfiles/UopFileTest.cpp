@@ -3,6 +3,7 @@
 
 #include "Builders.h"
 #include "ClientWriter.h"
+#include "EntryReader.h"
 #include "Raised.h"
 #include "SampleClient.h"
 #include "Statics.h"
@@ -126,8 +127,8 @@ protected:
     bool Unreadable(std::uint32_t n) {
         std::vector<std::uint8_t> block;
         const std::string raised = test::RaisedBy([&] { Load(n, block); }).sDescription;
-        EXPECT_EQ(raised, "LoadMulData: Read");
-        return raised == "LoadMulData: Read" && block.size() <= m_bytes.size() * 1032;
+        EXPECT_EQ(raised, kDamagedEntry);
+        return raised == kDamagedEntry && block.size() <= m_bytes.size() * 1032;
     }
 
     std::vector<std::uint8_t> m_bytes;

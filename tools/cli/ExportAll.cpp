@@ -21,11 +21,20 @@
 namespace tessaly::cli {
 namespace {
 
+// Makes the folder an export writes into (and those above it), or says why it cannot.
+void MakeExportFolder(const std::string& dir) {
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (!std::filesystem::is_directory(dir)) {
+        throw UsageError("cannot make the directory '" + dir +
+                         "': " + (error ? error.message() : std::string("it is not a folder")));
+    }
+}
+
 // The Cliloc category exports as a whole: "cliloc-LANG.csv" and "cliloc-LANG.json".
 int ExportCliloc(Invocation& inv, const std::string& dir) {
     const std::shared_ptr<const ClilocView> view = ChooseClilocView(inv);
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
+    MakeExportFolder(dir);
     QJsonArray files;
     // One text at a time: each is as large as the messages.
     for (const auto& [extension, make] :
@@ -92,12 +101,7 @@ int RunExportAll(Invocation& inv) {
     }
     ReadHueOptions(inv, GetTypeDef(category)->m_bTakesHue, options);
     // Made once every option is known good: a refused run leaves no empty folder behind.
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (!std::filesystem::is_directory(dir)) {
-        throw UsageError("cannot make the directory '" + dir +
-                         "': " + (error ? error.message() : std::string("it is not a folder")));
-    }
+    MakeExportFolder(dir);
     CCategoryExport run(category, options);
     // A progress line only where someone watches it.
     const bool terminal = ::isatty(STDERR_FILENO) != 0;
