@@ -1,12 +1,6 @@
 #include "EntryPicture.h"
 
-#include "EntryReader.h"
-#include "EventLog.h"
-#include "MulBlock.h"
-#include "TarnError.h"
-
 #include <algorithm>
-#include <string_view>
 
 namespace tessaly {
 
@@ -27,21 +21,6 @@ bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t heigh
     }
     CSurfaceDC dc(buffer);
     return draw(dc);
-}
-
-ReadStatus LoadBlockLogged(CMulBlockType& block) {
-    try {
-        return block.EnsureLoaded() ? ReadStatus::Ok : ReadStatus::Absent;
-    } catch (const CTarnError& e) {
-        // Damage is the entry's state, which its read status says: not logged.
-        if (std::string_view(e.m_pszDescription) == kDamagedEntry) {
-            return ReadStatus::Damaged;
-        }
-        LogCaughtException("loading an entry's data");
-    } catch (...) {
-        LogCaughtException("loading an entry's data");
-    }
-    return ReadStatus::Failed;
 }
 
 }  // namespace tessaly

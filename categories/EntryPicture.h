@@ -11,8 +11,6 @@
 
 namespace tessaly {
 
-class CMulBlockType;
-
 inline constexpr std::uint32_t kNoLimit = std::numeric_limits<std::uint32_t>::max();
 // The widest picture a buffer holds: its pitch (2 bytes a pixel, in whole 4-byte units) is 16
 // bits wide.
@@ -30,10 +28,5 @@ constexpr bool IsShowableSize(std::uint32_t width, std::uint32_t height) {
 bool MakePicture(SurfaceBuffer& buffer, std::uint32_t width, std::uint32_t height,
                  std::uint32_t maxWidth, std::uint32_t maxHeight,
                  const std::function<bool(CSurfaceDC&)>& draw);
-
-// Loads a block through the file set: Ok, Absent without data, Damaged when its record lies
-// outside its file or its bytes do not hold together (kDamagedEntry), Failed (logged) when it
-// cannot be read.
-ReadStatus LoadBlockLogged(CMulBlockType& block);
 
 }  // namespace tessaly

@@ -41,20 +41,6 @@ bool IsContainerPath(const std::string& path) {
 }
 }  // namespace
 
-const char* ReadStatusName(ReadStatus status) {
-    switch (status) {
-        case ReadStatus::Ok:
-            return "ok";
-        case ReadStatus::Absent:
-            return "absent";
-        case ReadStatus::Damaged:
-            return "damaged";
-        case ReadStatus::Failed:
-            break;
-    }
-    return "failed";
-}
-
 std::int32_t CClientFiles::DataSlotOf(std::int32_t indexSlot) {
     switch (indexSlot) {
         case kSlotStaIdx0:

@@ -87,9 +87,6 @@ struct IndexRecord {
 // decode). Failed: the file would not open, seek or read.
 enum class ReadStatus { Ok, Absent, Damaged, Failed };
 
-// "ok", "absent", "damaged" or "failed".
-const char* ReadStatusName(ReadStatus status);
-
 class CClientFiles {
 public:
     // table: the patch table entry reads consult; null = the process-wide one.

@@ -1,5 +1,11 @@
 #include "MulBlock.h"
 
+#include "EntryReader.h"
+#include "EventLog.h"
+#include "TarnError.h"
+
+#include <string_view>
+
 namespace tessaly {
 
 const std::uint8_t* CMulBlockType::GetData() {
@@ -31,6 +37,21 @@ bool CMulBlockType::ReadIndex(std::int32_t indexSlot, std::int32_t dataSlot, std
 void CMulBlockType::SetMemoryData(const IndexRecord& record, std::vector<std::uint8_t> bytes) {
     TakeRecord(record);
     m_Data = std::move(bytes);
+}
+
+ReadStatus LoadBlockLogged(CMulBlockType& block) {
+    try {
+        return block.EnsureLoaded() ? ReadStatus::Ok : ReadStatus::Absent;
+    } catch (const CTarnError& e) {
+        // Damage is the entry's state, which its read status says: not logged.
+        if (std::string_view(e.m_pszDescription) == kDamagedEntry) {
+            return ReadStatus::Damaged;
+        }
+        LogCaughtException("loading an entry's data");
+    } catch (...) {
+        LogCaughtException("loading an entry's data");
+    }
+    return ReadStatus::Failed;
 }
 
 }  // namespace tessaly

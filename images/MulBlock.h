@@ -70,4 +70,9 @@ public:
     using CMulBlockType::CMulBlockType;
 };
 
+// Loads a block through the file set: Ok, Absent without data, Damaged when its record lies
+// outside its file or its bytes do not hold together (kDamagedEntry), Failed (logged) when it
+// cannot be read.
+ReadStatus LoadBlockLogged(CMulBlockType& block);
+
 }  // namespace tessaly

@@ -65,13 +65,10 @@ CMultiComposition::CMultiComposition(const std::vector<MultiComponent>& componen
 CTileItemType* CMultiComposition::GetItem(std::uint16_t number) {
     auto [it, added] = m_Items.try_emplace(number);
     if (added) {
+        // A damaged item is left out as its read status says; a failed read is logged.
         auto item = std::make_unique<CTileItemType>(number, *m_pFiles);
-        try {
-            if (item->EnsureLoaded() && item->GetData() != nullptr) {
-                it->second = std::move(item);
-            }
-        } catch (...) {
-            LogCaughtException("loading a multi component's picture");
+        if (LoadBlockLogged(*item) == ReadStatus::Ok && item->GetData() != nullptr) {
+            it->second = std::move(item);
         }
     }
     return it->second.get();

@@ -1,6 +1,7 @@
 #include "MultiType.h"
 
 #include "ClientFiles.h"
+#include "EntryReader.h"
 #include "EventLog.h"
 #include "TarnError.h"
 #include "TileData.h"
@@ -189,9 +190,9 @@ bool CMulMultiType::Load() {
         return false;
     }
     m_nRecordSize = GetMultiRecordSize(Files());
-    // Refused before anything is read: no real multi comes near the bound.
+    // Refused as damaged before anything is read: no real multi comes near the bound.
     if (record.GetLength() / m_nRecordSize > kMaxMultiComponents) {
-        throw CTarnError(2, kE_FAIL, "Multi: Too many components");
+        throw CTarnError(2, kE_FAIL, kDamagedEntry);
     }
     LoadMulData(kSlotMulti, record);
     m_nComponents = static_cast<std::uint32_t>(GetDataLength() / m_nRecordSize);

@@ -51,7 +51,7 @@ inline constexpr std::size_t kRecordSizeProbe = 1 << 16;
 std::size_t GetMultiRecordSize(CClientFiles& files);
 
 // The most components a multi holds: real ones hold at most a few thousand. A longer entry is
-// refused as damaged (CTarnError "Multi: Too many components").
+// refused as damaged (the entry reader's kDamagedEntry), without reading it.
 inline constexpr std::uint32_t kMaxMultiComponents = 65536;
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one

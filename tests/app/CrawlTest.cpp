@@ -7,7 +7,6 @@
 // and exactly the entries the generator left damaged carry the damaged mark.
 
 #include "AnimPages.h"
-#include "CBrindleApp.h"
 #include "CBrindleView.h"
 #include "CDataDefAnim.h"
 #include "CDataListCtrl.h"
@@ -20,19 +19,13 @@
 #include "ResourceIds.h"
 #include "SampleClient.h"
 #include "ShellTestSupport.h"
-#include "core/TempDir.h"
 
 #include <QCheckBox>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <ostream>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace tessaly {
 namespace {
@@ -57,10 +50,6 @@ struct GeneratedDamage {
 
 std::string NameOf(const GeneratedDamage& damage) {
     return (damage.modern ? "modern_seed" : "old_seed") + std::to_string(damage.seed);
-}
-
-void PrintTo(const GeneratedDamage& damage, std::ostream* out) {
-    *out << NameOf(damage);
 }
 
 // Where a category's list rows read their records: the index file, and the first record of
@@ -122,10 +111,10 @@ protected:
     void CrawlCategory(int category, bool unused) {
         CMainFrame* frame = m_pApp->GetMainFrame();
         ASSERT_TRUE(Command(category)) << category;
+        auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+        ASSERT_NE(view, nullptr) << category;
         // The map is a picture, not a list: every facet is drawn whole and zoomed into.
-        if (auto* shown = dynamic_cast<CBrindleView*>(frame->GetActiveView());
-            shown != nullptr && shown->GetMapView() != nullptr) {
-            CMapView* map = shown->GetMapView();
+        if (CMapView* map = view->GetMapView()) {
             for (int facet = 0; facet < kFacetCount; ++facet) {
                 map->SetFacet(facet);
                 map->FinishDrawing();
@@ -138,8 +127,6 @@ protected:
         if (unusedState.m_bEnabled && unusedState.m_bChecked != unused) {
             Command(ID_VIEW_UNUSED);
         }
-        auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
-        ASSERT_NE(view, nullptr) << category;
         auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
         ASSERT_NE(list, nullptr) << category;
         if (unused) {
@@ -172,7 +159,7 @@ protected:
         if (State(ID_VIEW_THUMBNAIL).m_bEnabled) {
             Command(ID_VIEW_THUMBNAIL);
             // The grid: drawn at its start, at a spread cell and at its end, each copied.
-            CDataList* grid = dynamic_cast<CBrindleView*>(frame->GetActiveView())->m_pList;
+            CDataList* grid = view->m_pList;
             ASSERT_NE(grid, nullptr);
             const int cells = static_cast<int>(grid->GetShownRows().size());
             for (int cell : {0, cells / 2, cells - 1}) {
@@ -227,14 +214,13 @@ TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
     // Every category exported whole, as export-all writes it, by two threads.
     for (const char* name :
          {"Items", "Terrain", "Textures", "Multis", "Anims", "Sounds", "Lights", "Gumps"}) {
-        const fs::path dir = fs::path(TestPath(std::string("all-") + name));
+        const std::string dir = TestPath(std::string("all-") + name);
         fs::create_directory(dir);
         CCategoryExport all(FindCategory(name), ExportOptions{});
-        EXPECT_TRUE(all.Run(dir.string(), 2)) << name << ": " << all.GetError();
+        EXPECT_TRUE(all.Run(dir, 2)) << name << ": " << all.GetError();
     }
-    // The document saved to a new file, then the ".pat" patch (its commands need a record).
-    // Records of the damaged patch that its file cannot give back are saved so that they read
-    // as damaged again: they never stop the save.
+    // The document saved to a new file: records of the damaged patch that its file cannot give
+    // back are saved so that they read as damaged again, and never stop the save.
     m_Ui.m_DocumentFiles.push_back(TestPath("saved.mul"));
     EXPECT_TRUE(Command(ID_FILE_SAVE_AS));
     EXPECT_TRUE(fs::exists(TestPath("saved.mul")))

@@ -6,27 +6,19 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
-#include "CDataDefCliloc.h"
 #include "CDataDefMap.h"
 #include "CDataListCtrl.h"
-#include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
 #include "CMainFrame.h"
 #include "CVerDataEdits.h"
 #include "ClientWriter.h"
 #include "ClilocPages.h"
-#include "ControlIds.h"
 #include "EntryCommands.h"
-#include "GumpType.h"
-#include "ImageEncoders.h"
-#include "MulSound.h"
 #include "Patch.h"
 #include "PictureImage.h"
 #include "ResourceIds.h"
-#include "ScriptedUi.h"
 #include "TileDataPages.h"
-#include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
 #include "core/FailingSave.h"
 #include "images/Pixels.h"
@@ -37,9 +29,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMenu>
 #include <QScrollBar>
@@ -53,7 +43,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <tuple>
 
@@ -123,6 +112,11 @@ protected:
         });
         return m_Dir.Write(name, mk::BuildVerData(patches));
     }
+    // Such a file of the sample patch's records of these file ids.
+    std::string SamplePatchFile(const std::string& name, std::set<std::uint32_t> fileIds) {
+        return WritePatch(
+            name, test::SamplePatches([&](std::uint32_t f) { return fileIds.contains(f); }));
+    }
 
     TempDir m_Dir;
     test::ScriptedUi m_Ui;  // outlives the application, which points at it
@@ -130,8 +124,6 @@ protected:
     CMainFrame* m_pFrame = nullptr;
 };
 
-// (The texts of the list and the menu states of a new view are checked in the list and the
-// shell's menu tests.)
 // A new document does not record "LastView"; an opened one does.
 TEST_F(DocumentTest, ANewViewListsTheRecordsPropertiesOpensTheSelectedOneAndOpeningRecordsIt) {
     QSettings settings(QStringLiteral("Local AppWizard-Generated Applications"),
@@ -142,10 +134,9 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsPropertiesOpensTheSelectedOneAndOpen
     EXPECT_FALSE(doc->IsModified());
     settings.sync();
     EXPECT_FALSE(settings.contains(QStringLiteral("MAIN/LastView")));
-    ASSERT_NE(ActiveView(), nullptr);
-    EXPECT_EQ(ActiveView()->m_nCategory, kCategoryVerData);
     CDataListCtrl* list = ActiveList();
     ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ActiveView()->m_nCategory, kCategoryVerData);
     list->SelectPosition(0);
     EXPECT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
@@ -161,9 +152,7 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsPropertiesOpensTheSelectedOneAndOpen
     EXPECT_TRUE(m_pApp->GetDocTemplate(0)->GetDocuments().empty());
     EXPECT_TRUE(m_pApp->GetDataState().m_Sheets.empty());
 
-    // Opening a patch file records it as "LastView".
-    std::string path =
-        WritePatch("open.mul", test::SamplePatches([](std::uint32_t f) { return f == 12; }));
+    const std::string path = SamplePatchFile("open.mul", {12});
     doc = Open(path);
     ASSERT_NE(doc, nullptr);
     EXPECT_FALSE(doc->IsModified());
@@ -172,10 +161,9 @@ TEST_F(DocumentTest, ANewViewListsTheRecordsPropertiesOpensTheSelectedOneAndOpen
     EXPECT_EQ(doc->m_VerData.GetCount(), 1);
 }
 
-// Categories, their facets, list modes and filters.
 // The Statics list takes a facet: the chooser beside the filter offers the facets the sample
 // has (Trammel reads Felucca's files, Malas is absent), and the list and the sheets follow the
-// one chosen. (What a facet's blocks and pages show is checked with the map view.)
+// one chosen. Items: the title, the list below the filter, "Unused Slots" and "Mul Files".
 TEST_F(DocumentTest, CategoriesFacetsListModesAndFilters) {
     m_pApp->OnFileNew();
     CBrindleView* view = ActiveView();
@@ -197,15 +185,12 @@ TEST_F(DocumentTest, CategoriesFacetsListModesAndFilters) {
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES));
     ASSERT_FALSE(DataAppState().m_Sheets.empty());
-    EXPECT_EQ(DataAppState().m_Sheets.back()->windowTitle(),
-              QStringLiteral("Statics - 0c9 (Ilshenar)"));
+    EXPECT_EQ(DataAppState().m_Sheets.back()->windowTitle(), "Statics - 0c9 (Ilshenar)");
     SetChosenFacet(0);
 
-    // Items: the title, the list below the filter field, "Unused Slots" and "Mul Files".
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_DATA_ITEMS));
     EXPECT_EQ(view->m_nCategory, kCategoryItems);
     EXPECT_EQ(view->GetParentFrame()->windowTitle(), "Items");
-    // The list fills the view below the filter field.
     QWidget* shown = view->m_pListWnd.get();
     const QRect field = view->GetFilterField()->geometry();
     EXPECT_EQ(field.top(), 0);
@@ -231,7 +216,6 @@ TEST_F(DocumentTest, CategoriesFacetsListModesAndFilters) {
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), valid);
     m_pFrame->RouteCommand(ids::ID_DATA_GUMPS);
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 1);
-    // (Thumbnails and the states on VerData are checked in the shell's menu tests.)
 }
 
 // The Cliloc list in the window: the language chooser beside the filter shows another language
@@ -249,25 +233,23 @@ TEST_F(DocumentTest, ClilocAndMultisListsShowTheirFilesAndNameWhatTheyDoNotRead)
     auto* chooser = view->findChild<QComboBox*>(QStringLiteral("language"));
     ASSERT_NE(chooser, nullptr);
     EXPECT_FALSE(chooser->isHidden());
-    const int deu = chooser->findText(QStringLiteral("Cliloc.deu"));
+    EXPECT_GE(chooser->findText("Cliloc.enu"), 0);
+    const int deu = chooser->findText("Cliloc.deu");
     ASSERT_GE(deu, 0);
-    EXPECT_GE(chooser->findText(QStringLiteral("Cliloc.enu")), 0);
     chooser->setCurrentIndex(deu);
     emit chooser->activated(deu);
 
     m_Ui.m_Texts.push_back(std::string("500003"));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_GOTO));
     EXPECT_TRUE(m_Ui.m_Messages.empty());
-    CDataDef* selected = ActiveList()->GetSelected();
-    ASSERT_NE(selected, nullptr);
-    EXPECT_STREQ(selected->GetColumnText(0), "500003");
+    ASSERT_NE(ActiveList()->GetSelected(), nullptr);
+    EXPECT_STREQ(ActiveList()->GetSelected()->GetColumnText(0), "500003");
     QGuiApplication::clipboard()->clear();
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_EDIT_COPY));
     EXPECT_EQ(QGuiApplication::clipboard()->text(),
               QString::fromUtf8("Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch"));
 
-    // The messages shown export; a compressed file, with nothing shown, exports nothing and says
-    // why before any file is asked for.
+    // A compressed file exports nothing and says why before any file is asked for.
     m_Ui.m_ExportFiles.push_back(CShellUi::FileChoice{m_Dir.File("deu.csv"), 0});
     ExportClilocMessages();
     EXPECT_TRUE(std::filesystem::exists(m_Dir.File("deu.csv")));
@@ -283,7 +265,7 @@ TEST_F(DocumentTest, ClilocAndMultisListsShowTheirFilesAndNameWhatTheyDoNotRead)
     EXPECT_EQ(m_Ui.m_Warnings, std::vector<std::string>{"Nothing to export: Cliloc.deu: compressed "
                                                         "cliloc files are not supported yet"});
 
-    // The Multis list says that it shows only "multi.mul"; the list itself is as before.
+    // The Multis list says, once per opening (not for its grid), that it shows only "multi.mul".
     ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryItems));
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     ASSERT_TRUE(m_pFrame->RouteCommand(kCategoryMultis));
@@ -292,7 +274,6 @@ TEST_F(DocumentTest, ClilocAndMultisListsShowTheirFilesAndNameWhatTheyDoNotRead)
                                        "which Tessaly does not read: the list shows only those "
                                        "of 'multi.mul'."});
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), multis);
-    // Said once per opening of the list: not again for the grid of the same rows, and back.
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_VIEW_THUMBNAIL));
     ASSERT_TRUE(m_pFrame->RouteCommand(ids::ID_VIEW_TEXTLIST));
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
@@ -300,15 +281,13 @@ TEST_F(DocumentTest, ClilocAndMultisListsShowTheirFilesAndNameWhatTheyDoNotRead)
     SetClilocLanguage("enu");
 }
 
-TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
+TEST_F(DocumentTest, SavingReproducesTheFileAndCarriesRecordsOfKindsThatDoNotWriteThemselves) {
     // The item picture, the gump and the "animdata.mul" record of the sample patch.
-    std::string source = WritePatch("source.mul", test::SamplePatches([](std::uint32_t f) {
-                                        return f == 4 || f == 12 || f == 31;
-                                    }));
+    std::string source = SamplePatchFile("source.mul", {4, 12, 31});
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);
     ASSERT_EQ(doc->m_VerData.GetCount(), 3);
-    // A sheet on a record: it closes when the document reloads after the save.
+    // A sheet on a record closes when the document reloads after the save.
     ActiveList()->SelectPosition(0);
     m_pFrame->RouteCommand(ids::ID_EDIT_PROPERTIES);
     ASSERT_EQ(m_pApp->GetDataState().m_Sheets.size(), 1u);
@@ -316,25 +295,22 @@ TEST_F(DocumentTest, SavingKindsThatWriteThemselvesReproducesTheFile) {
     EXPECT_EQ(SaveAs(doc, "saved.mul"), Bytes(source));
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("tmpversave.mul")));
     EXPECT_TRUE(m_pApp->GetDataState().m_Sheets.empty());
-    // The document now holds the saved file and lists it again.
     EXPECT_EQ(doc->GetPatchPath(), m_Dir.File("saved.mul"));
     EXPECT_EQ(ActiveList()->GetModel()->rowCount(), 3);
     EXPECT_EQ(SaveAs(doc, "again.mul"), Bytes(source));
-}
 
-TEST_F(DocumentTest, RecordsOfKindsThatDoNotWriteThemselvesAreSavedAsTheFileHoldsThem) {
     // Hue groups and tile data write nothing of their own: their records and bytes go over as
     // the opened file holds them, so a patch holding them can still be saved.
-    const std::vector<mk::SamplePatch> records =
-        test::SamplePatches([](std::uint32_t f) { return f == 4 || f == 32 || f == 30; });
+    const std::string hues = SamplePatchFile("hues.mul.pat", {4, 32, 30});
+    const std::vector<mk::SamplePatch> records = test::ReadPatchRecords(Bytes(hues));
     ASSERT_GE(records.size(), 2u);
-    std::string source = WritePatch("hues.mul.pat", records);
-    CBrindleDoc* doc = Open(source);
+    doc = Open(hues);
     ASSERT_NE(doc, nullptr);
-    std::string target = m_Dir.Write("target.mul", {1, 2, 3});
+    const std::string target = m_Dir.Write("target.mul", {1, 2, 3});
+    m_Ui.m_Progress.clear();
     ASSERT_TRUE(doc->DoSave(QString::fromStdString(target)));
-    // The save went on under a progress indication: nine tenths for the records, one after
-    // each, then the end before the document is read again.
+    // Under a progress indication: nine tenths for the records, one after each, then the end
+    // before the document is read again.
     ASSERT_EQ(m_Ui.m_Progress.size(), 1u);
     EXPECT_EQ(m_Ui.m_Progress[0].text, "Saving the file '" + target + "'...");
     const auto& steps = m_Ui.m_Progress[0].steps;
@@ -359,7 +335,7 @@ TEST_F(DocumentTest, RecordsOfKindsThatDoNotWriteThemselvesAreSavedAsTheFileHold
 // A document reads its records from the file it opened, also after another document is saved
 // over that file's name: its offsets do not fit the new file.
 TEST_F(DocumentTest, EachDocumentReadsAndWritesItsOwnPatchFile) {
-    // Two patch files with the same "animdata.mul" block and different bytes.
+    // The same "animdata.mul" block with different bytes.
     mk::SamplePatch a{31, 3, {1, 1, 1, 1}, 7, 8};
     mk::SamplePatch b{31, 3, {2, 2, 2, 2, 2, 2, 2, 2}, 9, 10};
     std::string first = WritePatch("first.mul", {a});
@@ -408,23 +384,19 @@ TEST_F(DocumentTest, AClientDataFileOrAPatNeitherOpensNorIsSavedOverAsAPatchFile
               std::vector<std::string>{"'ART.MUL' is one of the client's data files, not a patch "
                                        "file: File > \"Open Base Muls...\" reads its folder as "
                                        "the client."});
-    // Nor does a ".pat" patch; a file of the client's format named so does.
-    const std::vector<std::uint8_t> pat =
-        test::PatchFileBuilder()
-            .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
-            .Build();
-    EXPECT_EQ(Open(m_Dir.Write("hues.pat", pat)), nullptr);
-    EXPECT_EQ(m_Ui.m_Warnings.back(),
-              "'hues.pat' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
-    // A damaged one (its count cut to 0) under another name is known by its mark.
-    EXPECT_EQ(
-        Open(m_Dir.Write("cut", test::PatchFileBuilder()
-                                    .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
-                                    .Count(0)
-                                    .Build())),
-        nullptr);
-    EXPECT_EQ(m_Ui.m_Warnings.back(),
-              "'cut' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
+    // Nor does a ".pat" patch, nor a damaged one (its count cut to 0) under another name: it is
+    // known by its mark. A file of the client's format named ".pat" does open.
+    for (const auto& [name, count] : {std::pair("hues.pat", 1u), std::pair("cut", 0u)}) {
+        EXPECT_EQ(
+            Open(m_Dir.Write(name, test::PatchFileBuilder()
+                                       .Record(kPatchTypeHues, 3, test::PatchFileBuilder::Bytes(88))
+                                       .Count(count)
+                                       .Build())),
+            nullptr);
+        EXPECT_EQ(m_Ui.m_Warnings.back(),
+                  "'" + std::string(name) +
+                      "' is a \".pat\" patch: File > \"Open Patch File...\" opens it.");
+    }
     EXPECT_NE(Open(WritePatch("verdata-format.pat", {{31, 3, {1, 1, 1, 1}, 7, 8}})), nullptr);
     CBrindleDoc* doc = Open(WritePatch("mine.mul", {{31, 3, {1, 1, 1, 1}, 7, 8}}));
     ASSERT_NE(doc, nullptr);
@@ -480,9 +452,7 @@ protected:
 };
 
 TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData) {
-    const std::string source = WritePatch("source.mul", test::SamplePatches([](std::uint32_t f) {
-                                              return f == 4 || f == 12 || f == 8;
-                                          }));
+    const std::string source = SamplePatchFile("source.mul", {4, 12, 8});
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);
     const int records = doc->m_VerData.GetCount();
@@ -532,17 +502,14 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
         EXPECT_STREQ(gump->GetColumnText(0), "6,9");
     }
 
-    // A sound from a WAV keeps its name; other wave formats, and rates that would play at the
-    // wrong speed, are refused with what the wave holds.
+    // A sound from a WAV keeps its name; another wave format is refused with what it holds
+    // (each refusal is checked with the wave reader).
     const std::vector<std::uint8_t> samples(4 * 1102 * 3, 7);
     const std::int32_t changes = doc->m_VerData.GetCount();
     ASSERT_NE(Select(kCategorySounds, 1), nullptr);
     ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
                                 m_Dir.Write("eight.wav", test::WaveFile(samples, 8))));
     EXPECT_NE(m_Ui.m_Messages.back().find("Only wave files of 16-bit PCM"), std::string::npos);
-    ASSERT_TRUE(CommandWithFile(ids::ID_EDIT_REPLACE_FILE,
-                                m_Dir.Write("cd.wav", test::WaveFile(samples, 16, 1, 2, 44100))));
-    EXPECT_NE(m_Ui.m_Messages.back().find("44100 Hz"), std::string::npos);
     EXPECT_EQ(doc->m_VerData.GetCount(), changes);
     ASSERT_TRUE(
         CommandWithFile(ids::ID_EDIT_REPLACE_FILE, m_Dir.Write("s.wav", test::WaveFile(samples))));
@@ -589,8 +556,7 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
     EXPECT_FALSE(doc->IsModified());
     EXPECT_FALSE(State(ids::ID_EDIT_UNDO).m_bEnabled);
     EXPECT_EQ(doc->m_VerData.GetCount(), records + 4);
-    // (Read through slot 22 and the patch table.)
-    IndexRecord record;
+    IndexRecord record;  // read through slot 22 and the patch table
     ASSERT_TRUE(TheClientFiles().ReadIndexRecord(kSlotArtIdx, kSlotArt, kArtItemBase + 6, record));
     std::vector<std::uint8_t> data(record.GetLength());
     EXPECT_FALSE(data.empty());
@@ -616,8 +582,7 @@ TEST_F(DocumentEditTest, ReplaceDeleteInsertUndoSaveAndTheClientReadsTheNewData)
 // "Merge into Client Files..." writes the document as it stands, unsaved edits included, into a
 // new folder; the patch file and the client stay as they were.
 TEST_F(DocumentEditTest, MergeIntoClientFilesWritesTheUnsavedEditIntoANewFolder) {
-    const std::string source =
-        WritePatch("source.mul", test::SamplePatches([](std::uint32_t f) { return f == 12; }));
+    const std::string source = SamplePatchFile("source.mul", {12});
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);
     const std::vector<std::uint8_t> sourceBytes = Bytes(source);
@@ -708,8 +673,7 @@ TEST_F(DocumentEditTest, MergeIntoClientFilesWritesTheUnsavedEditIntoANewFolder)
 TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
     constexpr std::uint32_t kCrate = 0x0E3C;
     constexpr std::uint32_t kGroup = (kCrate + kArtItemBase) / 32;
-    const std::string source =
-        WritePatch("tiles.mul", test::SamplePatches([](std::uint32_t f) { return f == 30; }));
+    const std::string source = SamplePatchFile("tiles.mul", {30});
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);
     // Opens the TileData page of the crate: the name it shows, then `rename` typed and applied.
@@ -732,8 +696,6 @@ TEST_F(DocumentEditTest, TileDataEditFromThePageIsSavedAndReadAfterReopening) {
         ADD_FAILURE() << "no TileData page";
         return {};
     };
-    // (What the page writes into the group, and its undo, are checked with the page; the
-    // client's read of a saved group with the command-line patch.)
     EXPECT_EQ(tileName("red crate"), "patched crate");
     EXPECT_TRUE(doc->IsModified());
     ASSERT_NE(Select(kCategoryTileData, kGroup), nullptr);
@@ -796,11 +758,9 @@ TEST_F(DocumentEditTest, ATileDataEditWaitsForItsAnswerBeforeThePageOrTheSheetMo
     EXPECT_EQ(unused->m_nPos, 0);
 }
 
-// A disk that fills up while writing (each step of the save failing is checked with the save
-// itself).
+// A disk that fills up while writing (each failing step is checked with the save itself).
 TEST_F(DocumentEditTest, AFailedSaveLeavesTheOldPatchAndTheDocumentModified) {
-    const std::string source = WritePatch(
-        "old.mul", test::SamplePatches([](std::uint32_t f) { return f == 4 || f == 12; }));
+    const std::string source = SamplePatchFile("old.mul", {4, 12});
     const std::vector<std::uint8_t> before = Bytes(source);
     CBrindleDoc* doc = Open(source);
     ASSERT_NE(doc, nullptr);

@@ -1,11 +1,8 @@
 // The menus of the real main window: every item's text, id, enabled and checked state in the
 // states the program goes through, the accelerators and the status-bar prompts.
 
-#include "CBrindleApp.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
-#include "CDataAppState.h"
-#include "CDataList.h"
 #include "CDataListCtrl.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
@@ -20,8 +17,6 @@
 #include "Text.h"
 
 #include <QAbstractItemView>
-#include <QAction>
-#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -31,7 +26,6 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include <algorithm>
 #include <regex>
 #include <set>
 
@@ -116,13 +110,11 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuWithItsKeysAndPrompts) {
         }
     }
 
-    // Hovering an item shows its prompt in the status bar.
     frame->GetAction(ID_OPEN_PATCH)->showStatusText(frame);
     EXPECT_EQ(frame->statusBar()->currentMessage(),
               QStringLiteral("Open an existing file containing patch data"));
 
-    // The menu bar in its first state.
-    // On VerData the list mode and "Unused Slots" are off limits.
+    // The menu bar in its first state: on VerData the list mode and "Unused Slots" are off limits.
     ExpectMenuBar(
         IDR_BRINDLTYPE,
         {ID_FILE_SAVE,     ID_FILE_SAVE_FAST, ID_OPEN_BASE_SCRIPTS, ID_CLOSE_PATCH,
@@ -138,14 +130,21 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuWithItsKeysAndPrompts) {
 }
 
 TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
-    ASSERT_TRUE(Command(ID_DATA_ITEMS));
-    EXPECT_TRUE(State(ID_DATA_ITEMS).m_bChecked);
-    EXPECT_FALSE(State(ID_DATA_VERDATA).m_bChecked);
+    // The Data menu's rows show their category, the map's and the tile data's among them.
+    for (int id : {ID_DATA_MAP, ID_DATA_STATICS, ID_DATA_TILEDATA, ID_DATA_ITEMS}) {
+        SCOPED_TRACE(id);
+        EXPECT_TRUE(GetTypeDef(id)->m_bDataMenu);
+        ASSERT_TRUE(Command(id));
+        EXPECT_EQ(ActiveView(*m_pApp)->m_nCategory, id);
+        EXPECT_TRUE(State(id).m_bChecked);
+        EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveChild()->windowTitle(),
+                  QString::fromLatin1(GetTypeDef(id)->m_pszDisplayName));
+    }
+    EXPECT_FALSE(State(ID_DATA_TILEDATA).m_bChecked);
     ExpectEnabled({ID_VIEW_UNUSED, ID_VIEW_TEXTLIST, ID_VIEW_THUMBNAIL}, true);
     ExpectEnabled({ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_DELETE, ID_EDIT_PROPERTIES}, false);
 
     // A selected entry enables the edit commands; entries are never cut.
-    ASSERT_NE(ActiveView(*m_pApp), nullptr);
     SelectRow(0);
     ExpectEnabled(
         {ID_EDIT_COPY, ID_EDIT_PASTE, ID_EDIT_DELETE, ID_EXPORT, ID_EDIT_PROPERTIES, ID_EDIT_GOTO},
@@ -295,10 +294,7 @@ TEST_F(ShellMenuTest, WindowMenuActivatesTheChosenWindowAndClosingTheLastBringsT
     EXPECT_FALSE(shown[5].bChecked);
     EXPECT_EQ(shown[6].text, QStringLiteral("&2 Items"));
     EXPECT_TRUE(shown[6].bChecked);
-    // Made anew each time: no item twice.
-    EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);
-
-    // (The menu is there: it was shown above.)
+    EXPECT_EQ(Menu(QStringLiteral("&Window")).size(), 7u);  // made anew: no item twice
     const int at = static_cast<int>(MenuTitles().indexOf(QStringLiteral("&Window")));
     frame->menuBar()->actions()[at]->menu()->actions()[5]->trigger();
     EXPECT_NE(frame->GetActiveChild(), items);
@@ -335,39 +331,12 @@ TEST_F(ShellMenuTest, WindowMenuActivatesTheChosenWindowAndClosingTheLastBringsT
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
 }
 
-TEST_F(ShellMenuTest, TheDataMenuListsTheTablesRowsMapStaticsAndTileDataAmongThem) {
-    // Each row the table lists there, once, with its display name, in its menu position.
-    const std::vector<ShownItem> shown = Menu(QStringLiteral("&Data"));
-    int position = -1;
-    for (const ShownItem& item : shown) {
-        const DataTypeDef* def = GetTypeDef(item.nId);
-        ASSERT_NE(def, nullptr) << item.nId;
-        EXPECT_TRUE(def->m_bDataMenu);
-        EXPECT_EQ(item.text, QString::fromLatin1(def->m_pszDisplayName));
-        EXPECT_GT(def->m_nMenuPosition, position);
-        position = def->m_nMenuPosition;
-    }
-    const auto rows = GetTypeDefs();
-    EXPECT_EQ(static_cast<std::ptrdiff_t>(shown.size()),
-              std::count_if(rows.begin(), rows.end(),
-                            [](const DataTypeDef& def) { return def.m_bDataMenu; }));
-    for (int id : {ID_DATA_MAP, ID_DATA_STATICS, ID_DATA_TILEDATA}) {
-        SCOPED_TRACE(id);
-        EXPECT_TRUE(GetTypeDef(id)->m_bDataMenu);
-        ASSERT_TRUE(Command(id));
-        EXPECT_EQ(ActiveView(*m_pApp)->m_nCategory, id);
-        EXPECT_TRUE(State(id).m_bChecked);
-    }
-    EXPECT_EQ(m_pApp->GetMainFrame()->GetActiveChild()->windowTitle(), QStringLiteral("TileData"));
-}
-
 TEST_F(ShellMenuTest, SwitchingBetweenTextListAndGridKeepsTheSortAndTheSelection) {
     ASSERT_TRUE(Command(ID_DATA_ITEMS));
     CBrindleView* view = ActiveView(*m_pApp);
     auto* list = dynamic_cast<CDataListCtrl*>(view->m_pList);
     ASSERT_NE(list, nullptr);
-    // Sorted by name, descending, with an entry in the middle selected.
-    list->OnColumnClick(2);
+    list->OnColumnClick(2);  // by name, then descending
     list->OnColumnClick(2);
     const std::size_t middle = list->GetShownRows().size() / 2;
     list->SelectPosition(static_cast<int>(middle));
@@ -388,7 +357,6 @@ TEST_F(ShellMenuTest, SwitchingBetweenTextListAndGridKeepsTheSortAndTheSelection
     EXPECT_EQ(grid->GetSortedColumn(), 2);
     EXPECT_FALSE(grid->IsAscending());
     EXPECT_EQ(grid->GetSelectedPosition(), static_cast<int>(middle));
-    // The selected cell is in sight.
     EXPECT_TRUE(grid->viewport()->rect().intersects(grid->CellRect(grid->GetSelectedPosition())));
 
     // Back in the text list: the same order, header mark and selection.

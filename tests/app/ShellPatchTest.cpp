@@ -3,7 +3,6 @@
 
 #include "CBrindleView.h"
 #include "CChildFrame.h"
-#include "CDataAppState.h"
 #include "CDataList.h"
 #include "CDataProps.h"
 #include "CDocument.h"
@@ -16,8 +15,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <filesystem>
-
 namespace tessaly::test {
 namespace {
 
@@ -29,13 +26,13 @@ struct PatRecord {
     std::uint32_t nIndex;
     std::vector<std::uint8_t> data;
 };
-std::vector<std::uint8_t> MakePatFile(const std::vector<PatRecord>& records,
-                                      std::uint16_t nMark = kPatchMarkCurrent) {
+std::vector<std::uint8_t> MakePatFile(std::initializer_list<PatRecord> records,
+                                      std::uint16_t mark = kPatchMarkCurrent) {
     PatchFileBuilder file;
     for (const PatRecord& r : records) {
         file.Record(r.nType, r.nIndex, r.data);
     }
-    return file.Mark(nMark).Build();
+    return file.Mark(mark).Build();
 }
 
 // Every test starts on the sample client.
@@ -46,9 +43,9 @@ protected:
         ASSERT_TRUE(StartOnSample());
     }
     // Writes a ".pat" file and opens it with "Open Patch File..."; its path.
-    std::string OpenPatch(const std::string& name, const std::vector<PatRecord>& records,
+    std::string OpenPatch(const std::string& name, std::initializer_list<PatRecord> records,
                           std::uint16_t mark = kPatchMarkCurrent) {
-        std::string path = WriteFile(name, MakePatFile(records, mark));
+        const std::string path = WriteFile(name, MakePatFile(records, mark));
         m_Ui.m_Files.push_back(path);
         EXPECT_TRUE(Command(ids::ID_OPEN_PATCH));
         return path;

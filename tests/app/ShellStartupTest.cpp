@@ -7,9 +7,6 @@
 #include "CBrindleDoc.h"
 #include "CBrindleView.h"
 #include "CChildFrame.h"
-#include "CDataAppState.h"
-#include "CDataDefAnim.h"
-#include "CDataList.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
@@ -25,7 +22,6 @@
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QImage>
 #include <QMdiArea>
 #include <QMimeData>
 #include <QRegularExpression>
@@ -52,21 +48,19 @@ CBrindleDoc* OnlyDocument(CBrindleApp& app) {
     return docs.size() == 1 ? dynamic_cast<CBrindleDoc*>(docs.front()) : nullptr;
 }
 
+// A client dir that is not there is named and the install looked for; without a client the
+// first slot with a name is the first file missing. Each message shows once the frame exists.
 TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoesOn) {
-    // What was already there when each message showed.
-    std::vector<std::pair<bool, std::size_t>> stateAtMessage;
+    std::vector<std::pair<bool, std::size_t>> stateAtMessage;  // frame made, documents
     m_Ui.m_OnMessage = [this, &stateAtMessage](const std::string&) {
         stateAtMessage.emplace_back(m_pApp->GetMainFrame() != nullptr, DocumentCount());
     };
-    ASSERT_TRUE(Start());
-
-    // No client: the first slot with a name is the first file missing.
-    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't find the client install dir",
+    const std::string nowhere = TestPath("nowhere");
+    ASSERT_TRUE(StartOnClient(nowhere));
+    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"'" + nowhere + "' is not a directory",
+                                                         "Can't find the client install dir",
                                                          "Can't Find File 'map0.mul'"}));
-    for (const auto& [frame, docs] : stateAtMessage) {
-        EXPECT_TRUE(frame);
-        EXPECT_EQ(docs, 0u);
-    }
+    EXPECT_EQ(stateAtMessage, (std::vector<std::pair<bool, std::size_t>>(3, {true, 0})));
     // The new document of a client without "verdata.mul" has no entries, and no message.
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
@@ -75,17 +69,8 @@ TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoes
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }
 
-TEST_F(ShellStartupTest, AClientDirThatIsNotThereIsNamedAndTheInstallIsLookedFor) {
-    const std::string nowhere = TestPath("nowhere");
-    ASSERT_TRUE(Start({QStringLiteral("--client-dir"), QString::fromStdString(nowhere)}));
-    EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"'" + nowhere + "' is not a directory",
-                                                         "Can't find the client install dir",
-                                                         "Can't Find File 'map0.mul'"}));
-}
-
 TEST_F(ShellStartupTest, MissingArtGivesExactlyOneMessageAndLaterSlotsStayClosed) {
     ASSERT_TRUE(StartOnClient(ClientWithout({"art.mul"})));
-
     EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't Find File 'art.mul'"}));
     CClientFiles& files = TheClientFiles();
     for (std::int32_t slot = kSlotMap0; slot < kSlotArt; ++slot) {
@@ -108,7 +93,6 @@ TEST_F(ShellStartupTest, AnArtFileThatDoesNotOpenIsNamedWithTheReason) {
 
 TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
     ASSERT_TRUE(StartOnClient(ClientWithout({"verdata.mul"})));
-
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
     EXPECT_TRUE(TheClientFiles().GetFile(kSlotHues).IsOpen());
@@ -117,10 +101,9 @@ TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
     EXPECT_EQ(doc->m_VerData.GetCount(), 0);
 }
 
+// A file name on the command line changes nothing.
 TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpens) {
-    // A file name on the command line changes nothing.
     ASSERT_TRUE(StartOnSample({QString::fromStdString(SampleVerData())}));
-
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
@@ -139,7 +122,6 @@ TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpe
 TEST_F(ShellStartupTest, LastViewOpensAndAFileNameOnTheCommandLineIsIgnored) {
     std::string last = CopyOfSampleVerData("last.mul");
     SetLastView(QString::fromStdString(last));
-
     ASSERT_TRUE(StartOnSample({QString::fromStdString(CopyOfSampleVerData("other.mul"))}));
 
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
@@ -169,7 +151,6 @@ TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
     SetLastView(QString::fromStdString(CopyOfSampleVerData("last.mul")));
 
     ASSERT_TRUE(StartOnSample({QStringLiteral("--open"), QString::fromStdString(verdata)}));
-
     // A request of the shell makes a new document first, whatever "LastView" says.
     const auto& docs = m_pApp->GetDocTemplate(0)->GetDocuments();
     ASSERT_EQ(docs.size(), 2u);
@@ -307,7 +288,6 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
 TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
     ASSERT_TRUE(StartOnSample());
     ASSERT_TRUE(Command(ids::ID_APP_ABOUT));
-
     ASSERT_EQ(m_Ui.m_Shown.size(), 1u);
     const ScriptedUi::ShownDialog& about = m_Ui.m_Shown[0];
     EXPECT_EQ(about.className, QStringLiteral("tessaly::CAboutDlg"));

@@ -58,14 +58,12 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // Starts the program with these arguments (after the program name); the result of
-    // InitInstance.
+    // Starts the program with these arguments (after its name); the result of InitInstance.
     bool Start(const QStringList& args = {});
     // Starts on this client directory, or on the sample client.
     bool StartOnClient(const std::string& dir);
     bool StartOnSample(const QStringList& more = {});
-    // Runs ExitInstance and destroys the application object.
-    void Stop();
+    void Stop();  // ExitInstance, then the application object destroyed
 
     // Carries a command out through the main frame, as a menu click does.
     bool Command(int nId);
@@ -76,7 +74,6 @@ protected:
     // The visible items of the menu with this title on the menu bar, states refreshed.
     std::vector<ShownItem> Menu(const QString& title);
     QStringList MenuTitles() const;
-    // Number of open documents.
     std::size_t DocumentCount() const;
 
     // Writes bytes to a file below the test's folder; returns its path.

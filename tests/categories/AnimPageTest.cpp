@@ -1,14 +1,11 @@
-// The Animations category over the sample client: the entry's records and frame sets, and the
-// "Anim" page stepping, playing, flipping, drawing at the anchor and copying, for each body
-// class.
+// The Animations category: the entry's records and frame sets, and the "Anim" page stepping,
+// playing, flipping, drawing at the anchor and copying, for each body class.
 
 #include "AnimContainer.h"
 #include "AnimPages.h"
-#include "CDataAppState.h"
 #include "CDataDefAnim.h"
 #include "DataTypeDef.h"
 #include "ListFixture.h"
-#include "QtTestSupport.h"
 #include "SampleClient.h"
 #include "SurfaceDevice.h"
 
@@ -18,11 +15,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <fstream>
 
 namespace tessaly {
@@ -133,8 +126,7 @@ TEST_F(AnimPageTest, EachBodyClassStepsFlipsPlaysAndDrawsAtTheAnchor) {
         page->m_pPlay->setChecked(true);
         ASSERT_TRUE(page->IsPlaying());
         page->OnTimer();
-        EXPECT_EQ(page->m_nFrame, 0);
-        EXPECT_EQ(page->m_pFrames->value(), 0);
+        EXPECT_EQ(std::pair(page->m_nFrame, page->m_pFrames->value()), std::pair(0, 0));
         page->m_pPlay->setChecked(false);
         EXPECT_FALSE(page->IsPlaying());
         page->OnTimer();
@@ -171,9 +163,9 @@ TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
     ASSERT_EQ(CTileAnimType(GetAnimIndex(1, empty, 3)).GetFrameCount(), 0u);
     page->m_pAction->setCurrentIndex(empty);
     EXPECT_EQ(page->GetFrameCount(), 0);
-    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
-    EXPECT_EQ(page->m_pSizeText->text(), "");
-    EXPECT_EQ(page->m_pCentreText->text(), "");
+    EXPECT_EQ(QStringList({page->m_pFrameText->text(), page->m_pSizeText->text(),
+                           page->m_pCentreText->text()}),
+              QStringList({"0/0", "", ""}));
     EXPECT_FALSE(page->m_pCopy->isEnabled());
     // Back on an action with frames, the texts return.
     page->m_pAction->setCurrentIndex(0);
@@ -230,10 +222,8 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
         SCOPED_TRACE(r.body);
         const int row = RowOfIndex(r.body);
         ASSERT_GE(row, 0);
-        EXPECT_EQ(Cell(row, 2), r.source);
-        EXPECT_EQ(Cell(row, 3), r.cls);
-        EXPECT_EQ(Cell(row, 4), r.actions);
-        EXPECT_EQ(Cell(row, 5), r.redirect);
+        EXPECT_EQ(QStringList({Cell(row, 2), Cell(row, 3), Cell(row, 4), Cell(row, 5)}),
+                  QStringList({r.source, r.cls, r.actions, r.redirect}));
     }
     // Slot 400: anim.mul's body 400 and anim2's body 1102 use it; of the other files only
     // anim4's records reach that far.
@@ -286,8 +276,8 @@ TEST_F(AnimListTest, APatchRecordMarksTheBodyWhoseActionItReplaces) {
         EXPECT_TRUE(numbered < 0 || Cell(numbered, 1) == " ");
         CDataDef* target = m_Host.m_Records[m_Host.m_Records.GetSize() - 1]->GetTarget();
         ASSERT_NE(target, nullptr);
-        EXPECT_EQ(target->GetDataType(), kCategoryAnims);
-        EXPECT_EQ(target->GetIndex(), body);
+        EXPECT_EQ(std::pair(target->GetDataType(), target->GetIndex()),
+                  (std::pair<std::int32_t, std::uint32_t>(kCategoryAnims, body)));
     }
 }
 
@@ -355,9 +345,7 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     EXPECT_FALSE(body->GetImage(picture));
     EXPECT_EQ(body->GetReadStatus(), ReadStatus::Damaged);
     EXPECT_STREQ(body->GetColumnText(-1), "!");
-    CDataProps* sheet = OpenProperties(*body);
-    ASSERT_NE(sheet, nullptr);
-    auto* page = dynamic_cast<CDataPageAnimDraw*>(sheet->GetActivePage());
+    auto* page = test::ShowSheetPage<CDataPageAnimDraw>(*body);
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(page->NoFrameText(), "The frames of this action are damaged");
     EXPECT_FALSE(page->m_pCopy->isEnabled());

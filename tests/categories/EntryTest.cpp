@@ -1,7 +1,6 @@
 // Entries without windows: the category table, column texts and change marks, patch records
 // and their targets, junk entries carrying their bytes through a save.
 
-#include "CDataDef.h"
 #include "CDataDefJunk.h"
 #include "CDataEntries.h"
 #include "CDataVerData.h"
@@ -12,29 +11,20 @@
 #include "PictureImage.h"
 #include "QtTestSupport.h"
 #include "Resources.h"
-#include "Surface.h"
 #include "SurfaceDevice.h"
 #include "TarnError.h"
 #include "UopFile.h"
-#include "VerDataTable.h"
 #include "core/CapturedLog.h"
-#include "core/TempDir.h"
 
 #include <QByteArray>
 #include <QImage>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cctype>
 #include <clocale>
-#include <cstdlib>
-#include <memory>
 #include <set>
-#include <string>
 #include <tuple>
 #include <utility>
-#include <vector>
 
 namespace tessaly {
 namespace {
@@ -88,14 +78,16 @@ TEST(CategoryTable, LooksUpRecordsNamesAndColumns) {
     EXPECT_EQ(GetCategoryOfRecord(31, 3), 0);
     EXPECT_EQ(GetCategoryOfRecord(0xFFFFFFFFu, 3), 0);
 
-    EXPECT_EQ(FindCategory("items"), kCategoryItems);
-    EXPECT_EQ(FindCategory("ANIMS"), kCategoryAnims);
-    EXPECT_EQ(FindCategory("Animations"), kCategoryAnims);
-    EXPECT_EQ(FindCategory("terrains"), kCategoryTerrain);
-    EXPECT_EQ(FindCategory(std::to_string(kCategoryStatics)), kCategoryStatics);
-    EXPECT_EQ(FindCategory(std::to_string(kFirstCategory + kCategoryCount)), 0);
-    EXPECT_EQ(FindCategory(std::to_string(kCategoryItems) + "0"), 0);
-    EXPECT_EQ(FindCategory(""), 0);
+    for (const auto& [name, id] : {std::pair<std::string, std::int32_t>("items", kCategoryItems),
+                                   {"ANIMS", kCategoryAnims},
+                                   {"Animations", kCategoryAnims},
+                                   {"terrains", kCategoryTerrain},
+                                   {std::to_string(kCategoryStatics), kCategoryStatics},
+                                   {std::to_string(kFirstCategory + kCategoryCount), 0},
+                                   {std::to_string(kCategoryItems) + "0", 0},
+                                   {"", 0}}) {
+        EXPECT_EQ(FindCategory(name), id) << name;
+    }
     EXPECT_EQ(FindCategoryKind("gump")->m_nId, kCategoryGumps);
     EXPECT_EQ(FindCategoryKind("Gumps"), nullptr);
 
@@ -139,8 +131,7 @@ TEST(CategoryTable, NamesMatchRegardlessOfCaseInATurkishLocale) {
             ::unsetenv("LOCPATH");
         }
     } restore;
-    const int lowered = std::tolower('I');
-    ASSERT_EQ(lowered, int{'I'});
+    ASSERT_EQ(std::tolower('I'), int{'I'});
 
     EXPECT_EQ(FindCategory("items"), kCategoryItems);
     EXPECT_EQ(FindCategory("ITEMS"), kCategoryItems);
@@ -203,12 +194,9 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         std::unique_ptr<CDataDef> made(CreateDataDef(def.m_nId, 1));
         EXPECT_EQ(std::tuple(made->GetDataType(), made->GetIndex()), std::tuple(def.m_nId, 1u));
         // A row of the list: the document's record, or an entry of the client with data.
-        std::unique_ptr<CDataDef> entry;
-        if (def.m_bDocumentRows) {
-            entry = std::make_unique<CDataVerData>(TheVerDataTable().ElementAt(0));
-        } else {
-            entry = FirstEntryWithData(def);
-        }
+        const std::unique_ptr<CDataDef> entry =
+            def.m_bDocumentRows ? std::make_unique<CDataVerData>(TheVerDataTable().ElementAt(0))
+                                : FirstEntryWithData(def);
         ASSERT_NE(entry, nullptr);
         EXPECT_EQ(FieldCount(*entry), def.ColumnCount());
         if (def.m_Edit == EditSource::None) {
@@ -219,8 +207,9 @@ TEST(CategoryTable, EveryRowKeepsTheEntryContract) {
         CUOVersionBlock record{};
         const std::vector<std::uint8_t> bytes = written(*entry, record);
         ASSERT_EQ(bytes.size(), record.m_dwLength);
-        EXPECT_EQ(record.m_dwFileId, static_cast<std::uint32_t>(def.m_nDataFile));
-        EXPECT_EQ(record.m_dwBlock, def.RecordOf(entry->GetIndex()));
+        EXPECT_EQ(std::pair(record.m_dwFileId, record.m_dwBlock),
+                  std::pair(static_cast<std::uint32_t>(def.m_nDataFile),
+                            def.RecordOf(entry->GetIndex())));
         CDataVerData change(record, bytes);
         CDataDef* back = change.GetTarget();
         ASSERT_NE(back, nullptr);
@@ -369,27 +358,23 @@ TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndTheChangeMarkFollowsThePat
     EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
     // The change mark, which needs no list text.
     EXPECT_STREQ(entry.GetColumnText(-1), " ");
-    CDataVerData fromFile(Record(4, 16385));
-    entry.LinkVerData(&fromFile);
-    EXPECT_STREQ(entry.GetColumnText(-1), "*");
-    CDataVerData inMemory(7, new TextEntry(7, "y"));
-    entry.LinkVerData(&inMemory);
-    EXPECT_STREQ(entry.GetColumnText(-1), "+");
+    CDataVerData fromFile(Record(4, 16385)), inMemory(7, new TextEntry(7, "y"));
+    for (const auto& [record, mark] : {std::pair(&fromFile, "*"), std::pair(&inMemory, "+")}) {
+        entry.LinkVerData(record);
+        EXPECT_STREQ(entry.GetColumnText(-1), mark);
+    }
     EXPECT_EQ(inMemory.GetListText(), "Mem Change");
 }
 
 TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
     CDataVerData item(Record(4, 0x4001, 0x80, 20, 44, 48));
     EXPECT_EQ(item.GetIndex(), 0x10004001u);
-    EXPECT_EQ(item.GetTargetType(), kCategoryItems);
-    CDataDef* target = item.GetTarget();
+    auto* target = dynamic_cast<CDataDefIndex*>(item.GetTarget());
     ASSERT_NE(target, nullptr);
     EXPECT_EQ(std::tuple(target->GetDataType(), target->GetIndex()),
               std::tuple(kCategoryItems, 1u));
     EXPECT_EQ(target->GetVerData(), &item);
-    auto* indexed = dynamic_cast<CDataDefIndex*>(target);
-    ASSERT_NE(indexed, nullptr);
-    EXPECT_EQ(indexed->GetIndexRecord(), (IndexRecord{0x80, 20u | 0x80000000u, 44, 48}));
+    EXPECT_EQ(target->GetIndexRecord(), (IndexRecord{0x80, 20u | 0x80000000u, 44, 48}));
     EXPECT_TRUE(target->IsValid());
 
     CDataVerData terrain(Record(4, 0x3FFF));
@@ -416,14 +401,10 @@ TEST(VerDataEntry, ListTextsAndFileNames) {
     EXPECT_STREQ(deleted.GetColumnText(2), "delete");
     EXPECT_EQ(deleted.GetColumnText(3), nullptr);
 
-    EXPECT_EQ(FileIdName(33), "?Unk021");
-    EXPECT_EQ(FileIdName(18), "?fonts.mul");
-    EXPECT_EQ(FileIdName(23), "??Unk017");
-    EXPECT_EQ(FileIdName(31), "animdata.mul");
-
-    EXPECT_EQ(VerDataSizeText(22), "Variable Amount");
-    EXPECT_EQ(VerDataSizeText(4), "Max Blocks 32768");
-    EXPECT_EQ(VerDataSizeText(31), "Not Valid");
+    EXPECT_EQ((std::vector{FileIdName(33), FileIdName(18), FileIdName(23), FileIdName(31)}),
+              (std::vector<std::string>{"?Unk021", "?fonts.mul", "??Unk017", "animdata.mul"}));
+    EXPECT_EQ((std::vector{VerDataSizeText(22), VerDataSizeText(4), VerDataSizeText(31)}),
+              (std::vector<std::string>{"Variable Amount", "Max Blocks 32768", "Not Valid"}));
 }
 
 TEST(IndexEntry, ValidOnlyWithDataOrAPatchLink) {

@@ -1,6 +1,5 @@
-// "Export..." from the list's context menu over the sample client: each kind's file read back
-// and compared with the picture or wave the entry stands for; disabled, cancelled and failing
-// exports.
+// "Export..." from the list's context menu: each kind's file read back and compared with what
+// the entry stands for; disabled, cancelled and failing exports.
 
 #include "AnimPages.h"
 #include "CDataDefAnim.h"
@@ -8,29 +7,20 @@
 #include "CDataDefMulti.h"
 #include "CDataDefTerrain.h"
 #include "CDataPageDraw.h"
-#include "EntryCommands.h"
 #include "ListFixture.h"
-#include "Patch.h"
 #include "ResourceIds.h"
-#include "ScriptedUi.h"
 #include "SurfaceDevice.h"
 #include "Text.h"
-#include "core/TempDir.h"
 #include "sound/ExpectedWave.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QImageReader>
 #include <QMenu>
-#include <QTest>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace tessaly {
 namespace {
@@ -39,7 +29,6 @@ namespace {
 QImage ReadPng(const std::string& path) {
     return QImage(QString::fromStdString(path), "PNG").convertToFormat(QImage::Format_RGB32);
 }
-
 QImage AsImage(const SurfaceBuffer& buffer) {
     return CreateDeviceBitmap(buffer).convertToFormat(QImage::Format_RGB32);
 }
@@ -109,8 +98,8 @@ protected:
         ADD_FAILURE() << "no Export... item";
         return nullptr;
     }
-    // Exports entry `index` to `name` in the test's folder through the context menu, the
-    // dialog answered with that file and filter; the file's path.
+    // Exports entry `index` through the context menu, the dialog answered with `name` in the
+    // test's folder and that filter; the file's path.
     std::string Export(std::uint32_t index, const std::string& name, int filter = 0) {
         QAction* action = ExportItem(index);
         EXPECT_TRUE(action != nullptr && action->isEnabled()) << index;
@@ -121,8 +110,7 @@ protected:
         return m_Dir.File(name);
     }
 
-    // The Anims list with the "Anim" page of the people body 400 open (null when it does not
-    // open).
+    // The Anims list with the "Anim" page of the people body 400 open, or null.
     CDataPageAnimDraw* ShowBodyPage() {
         Show(kCategoryAnims);
         CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(400));
@@ -150,29 +138,24 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
                                                  ? ExportFilter(ExportKind::ItemPicture)
                                                  : "PNG pictures|*.png||"),
                                  std::string(c.offered)));
-        std::unique_ptr<CDataDef> entry(CreateDataDef(c.category, c.index));
         SurfaceBuffer drawn;
-        ASSERT_TRUE(entry->GetImage(drawn));
-        const QImage written = ReadPng(path);
-        EXPECT_EQ(written, AsImage(drawn)) << c.offered;
+        ASSERT_TRUE(std::unique_ptr<CDataDef>(CreateDataDef(c.category, c.index))->GetImage(drawn));
+        EXPECT_EQ(ReadPng(path), AsImage(drawn)) << c.offered;
     }
-    // Terrain's file is the whole diamond the Terrain page draws. A name without extension
-    // gets one.
+    // Terrain's file is the whole diamond the Terrain page draws; a name without extension gets
+    // one.
     Show(kCategoryTerrain);
-    const std::string path = Export(0xA8, "tile") + ".png";
-    CDataDefTerrain terrain(0xA8);
     SurfaceBuffer diamond;
-    ASSERT_TRUE(terrain.DrawPicture(diamond, kNoLimit, kNoLimit));
-    EXPECT_EQ(ReadPng(path), AsImage(diamond));
+    ASSERT_TRUE(CDataDefTerrain(0xA8).DrawPicture(diamond, kNoLimit, kNoLimit));
+    EXPECT_EQ(ReadPng(Export(0xA8, "tile") + ".png"), AsImage(diamond));
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 }
 
 TEST_F(ExportTest, SoundsAreTheBytesWriteWaveMakes) {
     // The patched sound (the wave's layout for any samples is the wave writer's to guard).
     Show(kCategorySounds);
-    const std::string path = Export(11, "sound.wav");
+    EXPECT_EQ(test::TempDir::ReadFile(Export(11, "sound.wav")), test::ExpectedWave(11));
     EXPECT_EQ(m_Ui.m_ExportDialogs.back().first, "Wave files|*.wav||");
-    EXPECT_EQ(test::TempDir::ReadFile(path), test::ExpectedWave(11));
 }
 
 TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet) {
@@ -190,18 +173,15 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     // One picture per frame, numbered from 00.
     Export(400, "walk.png", 1);
     EXPECT_EQ(m_Ui.m_ExportDialogs.back().first, ExportFilter(ExportKind::Animation));
-    EXPECT_EQ(std::string(ExportFilter(ExportKind::Animation)).rfind("PNG sprite sheet|*.png|", 0),
-              0u);
     QRect box;  // around the anchor, holding every frame
     std::vector<QImage> pictures;
     std::vector<QPoint> origins(count);
     for (std::uint32_t i = 0; i < count; ++i) {
         SurfaceBuffer frame;
-        QPoint& origin = origins[i];
-        ASSERT_TRUE(DrawAnimFrame(frames, i, direction, frame, &origin));
+        ASSERT_TRUE(DrawAnimFrame(frames, i, direction, frame, &origins[i]));
         pictures.push_back(AsImage(frame));
         EXPECT_EQ(ReadPng(m_Dir.File(Format("walk-%02u.png", i))), pictures.back()) << i;
-        box |= QRect(origin, pictures.back().size());
+        box |= QRect(origins[i], pictures.back().size());
     }
     EXPECT_FALSE(std::filesystem::exists(m_Dir.File("walk.png")));
 
@@ -256,13 +236,11 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     for (const PlacedFrame& frame : placed) {
         pixels += std::uint64_t{frame.picture.GetWidth()} * frame.picture.GetHeight();
     }
-    FrameBudget exact{pixels};
-    FrameBudget short_{pixels - 1};
+    FrameBudget exact{pixels}, short_{pixels - 1};
     EXPECT_EQ(PlaceAnimFrames(frames, 1, 0x22, exact).size(), placed.size());
     EXPECT_EQ(exact.skipped, 0u);
-    const std::vector<PlacedFrame> cut = PlaceAnimFrames(frames, 1, 0x22, short_);
+    EXPECT_EQ(PlaceAnimFrames(frames, 1, 0x22, short_).back().picture.GetData(), nullptr);
     EXPECT_EQ(short_.skipped, 1u);
-    EXPECT_EQ(cut.back().picture.GetData(), nullptr);
     EXPECT_EQ(gif.delays, std::vector<int>(gif.frames.size(), 25));
     ASSERT_GT(gif.frames.size(), 1u);
     DataAppState().DestroyAllSheets();
@@ -316,9 +294,8 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     Show(kCategoryItems);
     Export(0x0675, "door.gif", 1);
     const GifFrames door = ReadGif(m_Dir.File("door.gif"));
-    FrameBudget doorBudget{kMaxPicturePixels};
+    FrameBudget doorBudget{kMaxPicturePixels}, none{0};
     EXPECT_EQ(door.frames, CanvasPixels(PlaceItemFrames({0x0675, 0x0676}, 0, false, doorBudget)));
-    FrameBudget none{0};
     EXPECT_EQ(PlaceItemFrames({0x0675, 0x0676}, 0, false, none).front().picture.GetData(), nullptr);
     EXPECT_EQ(none.skipped, 2u);
     EXPECT_EQ(door.delays, (std::vector<int>{50, 50}));
@@ -338,10 +315,9 @@ TEST(FrameExportTest, HugeFramesAreRefusedAndFramesAreWrittenAsDecoded) {
     CTileAnimType frames(0);
     frames.SetMemoryData(IndexRecord{}, block.take());
     ASSERT_EQ(frames.GetFrameCount(), 2u);
-    SurfaceBuffer buffer;
+    SurfaceBuffer buffer, huge;
     ASSERT_TRUE(DrawAnimFrame(frames, 0, 3, buffer));
     EXPECT_EQ(buffer.GetPixel(1, 0), 0x1234);
-    SurfaceBuffer huge;
     EXPECT_FALSE(DrawAnimFrame(frames, 1, 3, huge));
     EXPECT_EQ(huge.GetData(), nullptr);
 
@@ -381,10 +357,7 @@ TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {
 
     // Components the ".pat" patch holds for the multi are what the page shows and exports.
     CPatch patch;
-    MultiComponent post{};
-    post.m_wItem = 0xE3C;
-    post.m_nX = 1;
-    post.m_dwFlags = 1;
+    const MultiComponent post{0xE3C, 1, 0, 0, 1};
     patch.InsertPatchRecord(WriteMultiComponents({post}), kPatchTypeMulti, 0x64);
     DataAppState().m_pPatch = &patch;
     SurfaceBuffer edited;
@@ -398,11 +371,9 @@ TEST_F(ExportTest, PatchRecordsExportTheirTarget) {
     const std::uint32_t key = CUOVersionBlock{kSlotArt, kArtItemBase + 0xE3C, 0, 0, 0, 0}.GetKey();
     ASSERT_GE(RowOfIndex(key), 0);
     const std::string path = Export(key, "patched.png");
-    // The name offered is the target's.
-    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");
-    std::unique_ptr<CDataDef> item(CreateDataDef(kCategoryItems, 0xE3C));
-    SurfaceBuffer patched;
-    ASSERT_TRUE(item->GetImage(patched));  // the patch table is loaded: the patched picture
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");  // the target's name
+    SurfaceBuffer patched;  // the patch table is loaded: the patched picture
+    ASSERT_TRUE(std::unique_ptr<CDataDef>(CreateDataDef(kCategoryItems, 0xE3C))->GetImage(patched));
     EXPECT_EQ(ReadPng(path), AsImage(patched));
 }
 

@@ -1,27 +1,19 @@
-// The thumbnail grid and the text filter over the sample client: selecting cells by mouse and
-// keys, the commands and context menu of the selected cell, the pictures the cells show and
-// their cache, and the rows a typed filter keeps in either list kind.
+// The thumbnail grid and the text filter: selecting cells, the selected cell's commands and
+// menu, the pictures the cells show and their cache, and the rows a typed filter keeps.
 
 #include "ArtTypes.h"
-#include "CDataAppState.h"
 #include "CDataDefGump.h"
 #include "CDataDefHue.h"
 #include "CDataListFilter.h"
 #include "CDataListThumbs.h"
-#include "CDataVerData.h"
 #include "ListFixture.h"
 #include "ResourceIds.h"
-#include "Surface.h"
 #include "SurfaceDevice.h"
 
 #include <QMenu>
 #include <QScrollBar>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace tessaly {
 namespace {
@@ -117,8 +109,7 @@ TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
     CDataListThumbs* grid = ShowGrid(kCategoryGumps);
     grid->viewport()->repaint();
     constexpr int kBox = CDataListThumbs::kPictureSize;
-    int scaled = 0;
-    int kept = 0;
+    int scaled = 0, kept = 0;
     for (CDataDef* entry : grid->GetShownRows()) {
         SurfaceBuffer buffer;
         ASSERT_TRUE(entry->GetImage(buffer));
@@ -151,9 +142,8 @@ TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
     // Hues: the 32 colours of the ramp, left to right.
     ShowGrid(kCategoryHues);
     m_pGrid->viewport()->repaint();
-    const std::size_t inSight = m_pGrid->GetCache().GetCount();
-    EXPECT_GT(inSight, 0u);
-    EXPECT_LE(inSight, std::size_t(m_pGrid->GetColumnCount() * 6));
+    EXPECT_GT(m_pGrid->GetCache().GetCount(), 0u);
+    EXPECT_LE(m_pGrid->GetCache().GetCount(), std::size_t(m_pGrid->GetColumnCount() * 6));
     auto* hue = dynamic_cast<CDataDefHue*>(Row(5));
     ASSERT_NE(hue, nullptr);
     const QImage ramp = CDataListThumbs::MakeCellPicture(*hue);
@@ -203,8 +193,8 @@ TEST_F(GridTest, TerrainMultisBodiesAndLightsShowPicturesOnTheCellBackground) {
         if (category == kCategoryLights) {
             const QColor middle = cell.pixelColor(cell.width() / 2, cell.height() / 2);
             EXPECT_GT(middle.red(), 0);
-            EXPECT_EQ(middle.red(), middle.green());
-            EXPECT_EQ(middle.green(), middle.blue());
+            EXPECT_EQ(std::pair(middle.red(), middle.green()),
+                      std::pair(middle.green(), middle.blue()));
         }
         if (category != kCategoryTerrain) {
             continue;

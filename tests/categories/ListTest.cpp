@@ -1,16 +1,10 @@
 // The text list over the sample client: rows, filters, sorting, context menu, double click,
 // selection and the sheets of its entries.
 
-#include "CDataAppState.h"
-#include "CDataListCtrl.h"
 #include "CDataListThumbs.h"
 #include "CDataPageDraw.h"
-#include "CDataProps.h"
-#include "CDataVerData.h"
 #include "DataTypeDef.h"
-#include "EntryCommands.h"
 #include "ListFixture.h"
-#include "QtTestSupport.h"
 #include "ResourceIds.h"
 #include "Text.h"
 
@@ -18,11 +12,6 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QStyle>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tessaly {
 namespace {
@@ -46,9 +35,10 @@ TEST_F(ListTest, VerDataListsEveryRecordSortsOnHeaderClicksAndOpensOnDoubleClick
     ASSERT_GT(m_Host.m_Records.GetCount(), 5);
     ASSERT_EQ(model->rowCount(), m_Host.m_Records.GetCount());
     EXPECT_EQ(model->columnCount(), 7);
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Index");
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "C");
-    EXPECT_EQ(model->headerData(6, Qt::Horizontal).toString(), "More");
+    EXPECT_EQ(QStringList({model->headerData(0, Qt::Horizontal).toString(),
+                           model->headerData(1, Qt::Horizontal).toString(),
+                           model->headerData(6, Qt::Horizontal).toString()}),
+              QStringList({"Index", "C", "More"}));
     for (int row = 0; row < model->rowCount(); ++row) {
         auto* record = dynamic_cast<CDataVerData*>(model->GetEntry(row));
         ASSERT_NE(record, nullptr);
@@ -118,9 +108,8 @@ TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
     int valid = list->GetModel()->rowCount();
     ASSERT_GT(valid, 10);
     ASSERT_LT(valid, 16384);
-    int crate = RowOfIndex(0x0E3C);
-    EXPECT_EQ(Cell(crate, 0), "0e3c");
-    EXPECT_EQ(Cell(crate, 1), "*");
+    EXPECT_EQ(std::pair(Cell(RowOfIndex(0x0E3C), 0), Cell(RowOfIndex(0x0E3C), 1)),
+              std::pair(QStringLiteral("0e3c"), QStringLiteral("*")));
     EXPECT_EQ(Cell(0, 1), list->GetModel()->GetEntry(0)->GetIndex() == 0x0E3C ? "*" : " ");
     ExpectOrdered([&](int r) { return list->GetModel()->GetEntry(r)->GetIndex(); }, true);
     m_Host.m_bShowUnused = 1;
@@ -147,8 +136,8 @@ TEST_F(ListTest, AnEntryDeletedByAPatchRecordShowsAsDeletedEverywhere) {
     Show(kCategoryItems);
     const int row = RowOfIndex(index);
     ASSERT_GE(row, 0);
-    EXPECT_EQ(Cell(row, 1), "*");
-    EXPECT_EQ(Cell(row, 2), "delete");
+    EXPECT_EQ(std::pair(Cell(row, 1), Cell(row, 2)),
+              std::pair(QStringLiteral("*"), QStringLiteral("delete")));
     CDataDef* entry = m_pList->GetModel()->GetEntry(row);
     ASSERT_TRUE(entry->IsDeleted());
     EXPECT_STREQ(entry->GetColumnText(0), "delete");
@@ -178,8 +167,8 @@ TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
     m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{12, 70000, 4, 1, 0, 0}));
     CDataListCtrl* list = Show(kCategoryGumps);
     ASSERT_EQ(list->GetModel()->rowCount(), 1);
-    EXPECT_EQ(list->GetModel()->GetEntry(0)->GetIndex(), 0xF7u);
-    EXPECT_EQ(Cell(0, 1), "*");
+    EXPECT_EQ(std::pair(list->GetModel()->GetEntry(0)->GetIndex(), Cell(0, 1)),
+              std::pair(0xF7u, QStringLiteral("*")));
 
     // "VerData" off: the records of the file are not attached.
     m_Host.m_bShowMulFiles = 1;
@@ -263,16 +252,14 @@ TEST_F(ListTest, ContextMenuOffersTheEntryCommands) {
         m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
     // A patch record exports what its target exports: a statics block, nothing.
     ASSERT_EQ(verdata->actions().size(), 5);
-    EXPECT_EQ(verdata->actions().back()->text(), "Export...");
-    EXPECT_FALSE(verdata->actions().back()->isEnabled());
+    EXPECT_EQ(Items(*verdata).back(), std::pair(QStringLiteral("Export..."), false));
 
     // A hue has nothing for the clipboard: its "Copy" is greyed and says why.
     Show(kCategoryHues);
     std::unique_ptr<QMenu> hue =
         m_pList->CreateContextMenu(m_pList->visualRect(m_pList->GetModel()->index(0, 0)).center());
     ASSERT_GE(hue->actions().size(), 2);
-    EXPECT_EQ(hue->actions()[1]->text(), "Copy");
-    EXPECT_FALSE(hue->actions()[1]->isEnabled());
+    EXPECT_EQ(Items(*hue)[1], std::pair(QStringLiteral("Copy"), false));
     EXPECT_EQ(hue->actions()[1]->toolTip(), kNothingToCopy);
 }
 

@@ -1,29 +1,21 @@
 // The map view over the sample client: the tile and altitude under the pointer, at several
 // zoom steps, and Go to.
 
-#include "CDataAppState.h"
 #include "CDataDefMap.h"
 #include "CDataDefStatics.h"
-#include "CDataProps.h"
 #include "ControlIds.h"
 #include "Facet.h"
 #include "MapBlock.h"
 #include "MapView.h"
 #include "QtTestSupport.h"
-#include "ScriptedUi.h"
-#include "clientfiles/SampleClientFiles.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 namespace tessaly {
 namespace {
 
-// The sample client with its patch table and scripted dialogs; the sheets closed after each test.
 class MapViewTest : public test::SampleSheetTest {
 protected:
     // Shows the view, 400 x 300, on the facet at a zoom step (8: 8 pixels per tile); false when
@@ -155,8 +147,7 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
     QTest::mouseDClick(canvas, Qt::LeftButton, {}, middle);
     CDataPage* map = page(static_cast<CDataDefMap*>(nullptr));
     CDataPage* statics = page(static_cast<CDataDefStatics*>(nullptr));
-    ASSERT_NE(map, nullptr);
-    ASSERT_NE(statics, nullptr);
+    ASSERT_TRUE(map != nullptr && statics != nullptr);
     const std::vector<std::uint8_t> bytes =
         test::TempDir::ReadFile(test::SampleClientDir().File("map2.mul"));
     ASSERT_GE(bytes.size(), 2u * 196);
@@ -202,8 +193,8 @@ TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
     CDataDefMap map(6);
     CMapBlock block;
     map.ReadBlock(block);
-    EXPECT_EQ(block.GetCell(3, 3).m_wTile, 0x00A8);
-    EXPECT_EQ(block.GetCell(3, 3).m_cZ, -5);
+    EXPECT_EQ(std::pair(block.GetCell(3, 3).m_wTile, block.GetCell(3, 3).m_cZ),
+              std::pair(std::uint16_t{0x00A8}, std::int8_t{-5}));
     CDataDefStatics statics(8);
     statics.ReadIndex();
     statics.LoadStatics();
@@ -230,8 +221,7 @@ TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
     EXPECT_TRUE(view.SetFacetOrFelucca(5));
     EXPECT_EQ(view.Facet(), 0);
     EXPECT_TRUE(view.StatusText().startsWith("Ter Mur: ")) << view.StatusText().toStdString();
-    EXPECT_TRUE(view.StatusText().contains(". Shown instead: Felucca: "))
-        << view.StatusText().toStdString();
+    ExpectStatusHas(view, ". Shown instead: Felucca: ");
     SetChosenFacet(0);
 }
 

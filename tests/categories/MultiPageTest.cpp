@@ -1,15 +1,12 @@
-// The Multis category over the sample client: list texts, the composition the page draws, every
-// editing command of the "Image" page, import and Tile Item, and the round trip through a ".pat"
-// patch.
+// The Multis category: list texts, the composition the page draws, every editing command of
+// the "Image" page, import and Tile Item, and the round trip through a ".pat" patch.
 
-#include "CDataAppState.h"
 #include "CDataDefMulti.h"
 #include "ControlIds.h"
 #include "MultiComponentModel.h"
 #include "MultiPages.h"
 #include "MultiTileItem.h"
 #include "QtTestSupport.h"
-#include "ScriptedUi.h"
 #include "TileData.h"
 
 #include <QAbstractItemModelTester>
@@ -20,9 +17,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <fstream>
 
@@ -86,8 +80,7 @@ TEST_F(MultiPageTest, ListTextsAndComponentLines) {
     EXPECT_EQ(MultiComponentLine(At(0x0821, 1, 2, 3)), "00821 \t(1,2,3) \t1 \t(wooden fence)");
     // Without tile data: no name, and no tab before it.
     TempDir bare;
-    TheClientFiles().CloseAll();
-    TheClientFiles().SetChosenDir(bare.Path().string());
+    test::UseClient(bare.Path());
     EXPECT_EQ(MultiComponentLine(At(0x0100, -1, 0, -5, 0)), "00100 \t(-1,0,-5) \t0");
     test::UseSampleClient();
 }
@@ -163,8 +156,7 @@ TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {
 
     // Selecting a line fills the fields; Add New appends the fields as a component.
     Click(page, 1);
-    EXPECT_EQ(page->m_pTileId->text(), "0821");
-    EXPECT_EQ(page->m_pXEdit->text(), "1");
+    EXPECT_EQ(page->m_pTileId->text() + " " + page->m_pXEdit->text(), "0821 1");
     EXPECT_TRUE(page->m_pVisible->isChecked());
     page->m_pTileId->setText("  1f4x");  // hexadecimal up to the first other character
     page->m_pXEdit->setText("-3");
@@ -288,8 +280,7 @@ TEST_F(MultiPageTest, AnEditedMultiGoesToThePatchAndComesBackFromIt) {
     CDataPageMultiDraw* page = Show();
     ASSERT_NE(page, nullptr);
     ASSERT_EQ(page->m_pModel->rowCount(), 74);
-    // Shown again, the page reads the edit back from the patch (the patch file's own round trip
-    // is guarded by PatchFileRead.CurrentFormatRoundTripsUnchanged and PatchCommands).
+    // Shown again, the page reads the edit back from the patch.
     const std::vector<MultiComponent> edited = RemoveFirstSaveAndShowAgain(page, 0x64);
     ASSERT_EQ(edited.size(), 73u);
     // The entry's own block still holds the client's 74.

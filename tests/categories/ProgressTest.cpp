@@ -5,15 +5,12 @@
 #include "QtTestSupport.h"
 #include "ShellUi.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 namespace tessaly {
 namespace {

@@ -1,16 +1,12 @@
 // The property sheet: titles and icons, reuse through the current sheet, the tack rule,
 // cascading, applying and the "Save ?" question.
 
-#include "CDataAppState.h"
 #include "CDataDefItem.h"
 #include "CDataDefTexture.h"
 #include "CDataPageScript.h"
-#include "CDataProps.h"
 #include "CDataVerData.h"
-#include "EntryCommands.h"
 #include "QtTestSupport.h"
 #include "ResourceIds.h"
-#include "ScriptedUi.h"
 #include "VerDataPages.h"
 
 #include <QComboBox>
@@ -18,14 +14,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
 
 #include <QPointer>
-
-#include <functional>
-#include <memory>
 
 namespace tessaly {
 namespace {
@@ -111,8 +101,7 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(sheet->property("iconId").toInt(), kCategoryItems);
     EXPECT_FALSE(sheet->windowIcon().isNull());
     EXPECT_EQ(sheet->GetActiveIndex(), 0);
-    EXPECT_EQ(entry.m_pFirst->m_nLoads, 1);
-    EXPECT_EQ(entry.m_pSecond->m_nLoads, 0);
+    EXPECT_EQ(std::pair(entry.m_pFirst->m_nLoads, entry.m_pSecond->m_nLoads), std::pair(1, 0));
     QPushButton* ok = sheet->GetButton(ids::ID_SHEET_OK);
     EXPECT_TRUE(ok->isVisible());
     EXPECT_FALSE(ok->isEnabled());
@@ -129,12 +118,12 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
     EXPECT_EQ(ok->toolTip(), "OK: apply the edits of the pages");
     sheet->OnCommand(ids::ID_SHEET_TACK);
     sheet->SetSheetModified(false);
-    const int w = sheet->width();
-    EXPECT_EQ(ok->geometry(), QRect(QPoint(w - 25, 5), QSize(20, 20)));
-    EXPECT_EQ(sheet->GetButton(ids::ID_SHEET_TACK)->geometry(),
-              QRect(QPoint(w - 50, 5), QSize(20, 20)));
-    EXPECT_EQ(sheet->GetButton(ids::ID_SHEET_HELP)->geometry(),
-              QRect(QPoint(w - 75, 5), QSize(20, 20)));
+    for (const auto& [id, right] :
+         {std::pair(ids::ID_SHEET_OK, 25), std::pair(ids::ID_SHEET_TACK, 50),
+          std::pair(ids::ID_SHEET_HELP, 75)}) {
+        EXPECT_EQ(sheet->GetButton(id)->geometry(),
+                  QRect(QPoint(sheet->width() - right, 5), QSize(20, 20)));
+    }
     EXPECT_EQ(sheet->GetTackBitmap(), ids::IDB_TACK);
     // A page that does not load does not become active.
     entry.m_pSecond->m_nLoadResult = 1;
@@ -159,16 +148,16 @@ TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
     ASSERT_TRUE(first && second && third);
     EXPECT_EQ(second->pos(), first->pos() + QPoint(20, 20));
     EXPECT_EQ(third->pos(), first->pos() + QPoint(40, 40));
-    QTest::mouseClick(first->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
-    EXPECT_EQ(DataAppState().m_pCurrentSheet, first);
-    EXPECT_EQ(first->GetTackBitmap(), ids::IDB_TACK_CURRENT);
-    QTest::mouseClick(second->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
-    EXPECT_EQ(DataAppState().m_pCurrentSheet, second);
-    EXPECT_EQ(first->GetTackBitmap(), ids::IDB_TACK);
-    EXPECT_EQ(second->GetTackBitmap(), ids::IDB_TACK_CURRENT);
-    QTest::mouseClick(second->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
-    EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
-    EXPECT_EQ(second->GetTackBitmap(), ids::IDB_TACK);
+    // Each click on a tack: the current sheet, and the tack bitmaps of the first two.
+    for (const auto& [clicked, current, firstTack, secondTack] :
+         {std::tuple(first, first, ids::IDB_TACK_CURRENT, ids::IDB_TACK),
+          std::tuple(second, second, ids::IDB_TACK, ids::IDB_TACK_CURRENT),
+          std::tuple(second, static_cast<CDataProps*>(nullptr), ids::IDB_TACK, ids::IDB_TACK)}) {
+        QTest::mouseClick(clicked->GetButton(ids::ID_SHEET_TACK), Qt::LeftButton);
+        EXPECT_EQ(DataAppState().m_pCurrentSheet, current);
+        EXPECT_EQ(std::pair(first->GetTackBitmap(), second->GetTackBitmap()),
+                  std::pair(firstTack, secondTack));
+    }
     // A closed current sheet leaves the role.
     first->OnCommand(ids::ID_SHEET_TACK);
     DataAppState().CloseSheet(first);
@@ -182,9 +171,9 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     FakePage* page = a.m_pFirst;
     EXPECT_EQ(OpenProperties(b), nullptr);
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
-    EXPECT_EQ(sheet->GetEntry(), &b);
+    EXPECT_EQ(std::pair(sheet->GetEntry(), page->GetEntry()),
+              (std::pair<CDataDef*, CDataDef*>(&b, &b)));
     EXPECT_EQ(sheet->GetPage(0), page);
-    EXPECT_EQ(page->GetEntry(), &b);
     EXPECT_EQ(page->m_nLoads, 2);
     EXPECT_EQ(sheet->windowTitle(), "Items - 02");
 
@@ -203,8 +192,7 @@ TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
     EXPECT_TRUE(sheet->GetButton(ids::ID_SHEET_OK)->isEnabled());
     QTest::mouseClick(sheet->GetButton(ids::ID_SHEET_OK), Qt::LeftButton);
     QApplication::processEvents();
-    EXPECT_EQ(a.m_pFirst->m_nSaves, 1);
-    EXPECT_EQ(a.m_nChanged, 1);
+    EXPECT_EQ(std::pair(a.m_pFirst->m_nSaves, a.m_nChanged), std::pair(1, 1));
     EXPECT_FALSE(sheet->IsSheetModified());
     EXPECT_FALSE(sheet->GetButton(ids::ID_SHEET_OK)->isEnabled());
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
@@ -235,8 +223,7 @@ TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Cancel};
     EXPECT_FALSE(sheet->close());
     ASSERT_EQ(m_Ui.m_Choices.size(), 1u);
-    EXPECT_EQ(m_Ui.m_Choices[0].text, "Save ?");
-    EXPECT_EQ(m_Ui.m_Choices[0].title, "Items - 01");
+    EXPECT_EQ(m_Ui.m_Choices[0].text + "|" + m_Ui.m_Choices[0].title, "Save ?|Items - 01");
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_TRUE(sheet->IsSheetModified());
 

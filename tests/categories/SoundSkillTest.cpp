@@ -1,15 +1,11 @@
-// The Sounds and Skills categories over the sample client: list texts, playing through OpenAL
-// Soft's wave backend, copying a sound as wave data, and their pages.
+// The Sounds and Skills categories: list texts, playing through OpenAL Soft's wave backend,
+// copying a sound as wave data, and their pages.
 
-#include "CDataAppState.h"
 #include "CDataDefSkill.h"
 #include "CDataDefSound.h"
-#include "CDataListCtrl.h"
 #include "CDataPageDraw.h"
 #include "CDataPageScript.h"
-#include "CDataVerData.h"
 #include "ControlIds.h"
-#include "EntryCommands.h"
 #include "ListFixture.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
@@ -27,12 +23,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTest>
 
 #include <al.h>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tessaly {
 namespace {
@@ -96,12 +88,10 @@ TEST_F(SoundSkillTest, SoundsListWithNameAndDurationAndPlayOnDoubleClickOrFromTh
     EXPECT_EQ(Row(13), " \tframes_1102.wav\t0.1 sec");  // 4440 bytes
     // The patched sound lists what plays: the patch file's name and length.
     EXPECT_EQ(Row(11), "*\tdoor_open_patched.wav\t0.2 sec");
-    EXPECT_EQ(RowOfIndex(0), -1);
-    EXPECT_EQ(RowOfIndex(6), -1);
+    EXPECT_EQ(std::pair(RowOfIndex(0), RowOfIndex(6)), std::pair(-1, -1));
 
-    // A double click and "Play" from the context menu play the sound (the device's rendering of
-    // the samples and overlapping sounds are the sound layer's; playing without a device is the
-    // page's case below).
+    // A double click and "Play" from the context menu play the sound (its rendering is the sound
+    // layer's to guard).
     OpenOutput();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
     const QPoint at = list->visualRect(list->GetModel()->index(RowOfIndex(1), 2)).center();
@@ -180,8 +170,8 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
     ASSERT_TRUE(empty.ReadIndex());
     page = test::ShowSheetPage<CDataPageSound>(empty);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->m_pName->text(), "empty.wav");
-    EXPECT_EQ(page->m_pDuration->text(), "0.0 sec (0 bytes of samples)");
+    EXPECT_EQ(page->m_pName->text() + " " + page->m_pDuration->text(),
+              "empty.wav 0.0 sec (0 bytes of samples)");
     EXPECT_FALSE(page->m_pPlay->isEnabled());
     page->m_pWave->grab();
     EXPECT_TRUE(page->GetPeaks().empty());
@@ -245,16 +235,13 @@ TEST_F(SoundSkillTest, SkillsListAndShowTheirButtonMarkAndThePatchedSkill) {
         ASSERT_NE(sheet, nullptr);
         ASSERT_EQ(sheet->GetPageCount(), 2);
         auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->windowTitle(), "Skill");
-        ASSERT_EQ(page->GetEntry(), skill);
+        ASSERT_TRUE(page != nullptr && page->GetEntry() == skill);
         EXPECT_TRUE(page->m_pHasButton->isChecked());
-        EXPECT_EQ(page->m_pHasButton->text(), "Skill Has Button");
         EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
         // Skills are not written: shown in fields that cannot be edited.
         EXPECT_TRUE(page->m_pName->isReadOnly());
         EXPECT_FALSE(page->m_pHasButton->isEnabled());
-        EXPECT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
+        ASSERT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
         sheet->SetActivePage(1);
         EXPECT_EQ(sheet->GetActiveIndex(), 1);
         DataAppState().DestroyAllSheets();
@@ -292,12 +279,10 @@ TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
     CMulSkillDef skill;
     const std::uint8_t unterminated[] = {7, 'A', 'b'};
     ASSERT_TRUE(skill.Parse(unterminated));
-    EXPECT_TRUE(skill.m_fHasButton);
-    EXPECT_EQ(skill.m_sName, "Ab");
+    EXPECT_EQ(std::pair(skill.m_fHasButton, skill.m_sName), std::pair(true, std::string("Ab")));
     const std::uint8_t early[] = {0, 'X', 0, 'Y'};
     ASSERT_TRUE(skill.Parse(early));
-    EXPECT_FALSE(skill.m_fHasButton);
-    EXPECT_EQ(skill.m_sName, "X");
+    EXPECT_EQ(std::pair(skill.m_fHasButton, skill.m_sName), std::pair(false, std::string("X")));
     EXPECT_FALSE(skill.Parse(ByteSpan()));
     EXPECT_EQ(skill.m_sName, "X");
 

@@ -1,8 +1,6 @@
-// The tile data, statics and map pages over the sample client: finding a tile's record from
-// each kind of entry, flags and article, scrolling through a group, radar colours, a block's
-// statics with and without names, read failures, and a map block's cells.
+// The tile data, statics and map pages: a tile's record from each kind of entry, flags and
+// article, scrolling a group, radar colours, a block's statics, read failures, a map's cells.
 
-#include "CDataAppState.h"
 #include "CDataDefItem.h"
 #include "CDataDefMap.h"
 #include "CDataDefStatics.h"
@@ -12,12 +10,10 @@
 #include "CDataVerData.h"
 #include "CVerDataEdits.h"
 #include "ControlIds.h"
-#include "EntryCommands.h"
 #include "MapBlock.h"
 #include "MapPages.h"
 #include "QtTestSupport.h"
 #include "SampleClient.h"
-#include "ScriptedUi.h"
 #include "StaticsPages.h"
 #include "TarnError.h"
 #include "TileDataPages.h"
@@ -27,10 +23,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace tessaly {
 namespace {
@@ -147,16 +139,15 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
     EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 21)->text(),
               "15=CONTAINER");
     EXPECT_TRUE(ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL)->isHidden());
-    EXPECT_EQ(Text(page, ids::IDC_TILE_RADAR), "Radar");
     EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
 
-    // The article bits exclude each other.
+    // The article bits exclude each other: "an" on takes "a" off, the other flags kept; "a"
+    // again, then off.
     QCheckBox* a = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 14);
     QCheckBox* an = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 15);
-    EXPECT_EQ(a->text(), "E=A");
-    EXPECT_EQ(an->text(), "F=AN");
+    EXPECT_EQ(std::pair(a->text(), an->text()),
+              std::pair(QStringLiteral("E=A"), QStringLiteral("F=AN")));
     EXPECT_FALSE(page->IsModified());
-    // Article and flags: "an" on takes "a" off, the other flags kept; "a" again, then off.
     for (const auto& [box, shown] :
          {std::pair(an, "an|6,9,15,21"), std::pair(a, "a|6,9,14,21"), std::pair(a, "|6,9,21")}) {
         box->click();
@@ -185,26 +176,24 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
     auto* none = ShowPage<CDataPageTileData>(&statics);
     EXPECT_EQ(none->GetEntry(), nullptr);
     EXPECT_EQ(Text(none, ids::IDC_TILE_TITLE), "No record");
-    EXPECT_TRUE(ids::FindControl<QLineEdit>(none, ids::IDC_TILE_NAME)->isHidden());
-    EXPECT_TRUE(ids::FindControl<QCheckBox>(none, ids::IDC_TILE_FLAG_FIRST)->isHidden());
+    for (int id : {ids::IDC_TILE_NAME, ids::IDC_TILE_FLAG_FIRST, ids::IDC_TILE_SCROLL}) {
+        EXPECT_TRUE(ids::FindControl<QWidget>(none, id)->isHidden()) << id;
+    }
     EXPECT_TRUE(none->m_FieldLabels[0]->isHidden());
-    EXPECT_TRUE(ids::FindControl<QScrollBar>(none, ids::IDC_TILE_SCROLL)->isHidden());
 }
 
 TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
     CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
     auto* page = test::ShowSheetPage<CDataPageTileData>(record);  // after the record's own page
-    ASSERT_NE(page, nullptr);
-    ASSERT_NE(page->GetEntry(), nullptr);
+    ASSERT_TRUE(page != nullptr && page->GetEntry() != nullptr);
     QScrollBar* scroll = ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL);
     EXPECT_FALSE(scroll->isHidden());
     EXPECT_EQ(std::pair(scroll->minimum(), scroll->maximum()), std::pair(0, 31));
-    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE),
-              "Item 0e20");  // group 625 starts at item 625 * 32 - 16384
+    // Group 625 starts at item 625 * 32 - 16384.
+    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e20");
 
     page->OnScroll(CDataPageTileData::ThumbPosition, static_cast<int>(kCrate % 32));
-    EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3c");
-    EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
+    EXPECT_EQ(Shown(page).substr(0, 24), "Item 0e3c|patched crate|");
     EXPECT_EQ(scroll->value(), 28);
     using Page = CDataPageTileData;
     const std::tuple<Page::ScrollCode, int, int> steps[] = {
@@ -213,8 +202,7 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
         {Page::Top, 0, 0},       {Page::PageUp, 0, 0},  {Page::ThumbTrack, 99, 31}};
     for (const auto& [code, thumb, position] : steps) {
         page->OnScroll(code, thumb);
-        EXPECT_EQ(page->m_nPos, position) << code;
-        EXPECT_EQ(scroll->value(), position) << code;
+        EXPECT_EQ(std::pair(page->m_nPos, scroll->value()), std::pair(position, position)) << code;
     }
     EXPECT_EQ(Text(page, ids::IDC_TILE_TITLE), "Item 0e3f");
 
@@ -223,8 +211,8 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
                                            std::pair(QAbstractSlider::SliderSingleStepAdd, 28),
                                            std::pair(QAbstractSlider::SliderToMaximum, 28)}) {
         scroll->triggerAction(action);
-        EXPECT_EQ(page->m_nPos, position) << action;
-        EXPECT_EQ(scroll->value(), position) << action;
+        EXPECT_EQ(std::pair(page->m_nPos, scroll->value()), std::pair(position, position))
+            << action;
     }
     EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
 }
@@ -266,10 +254,10 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     test::TempDir modern;
     mk::WriteModernClient(modern.Path());
     test::UseClient(modern.Path());
-    CDataDefTileData last(512 + 1023), beyond(512 + 1024);
+    CDataDefTileData last(512 + 1023);
     EXPECT_TRUE(last.IsValid());
     EXPECT_STREQ(last.GetColumnText(0), "i32736-32767");
-    EXPECT_FALSE(beyond.IsValid());
+    EXPECT_FALSE(CDataDefTileData(512 + 1024).IsValid());
 
     constexpr std::uint32_t kTall = 0x4321;
     CDataDefItem item(kTall);
@@ -346,16 +334,13 @@ TEST_F(TileDataMapTest, AppliedPageStoresTheGroupInTheDocument) {
     edited.m_dwFlags |= kTileDamage;
     EXPECT_EQ(Bytes(now, TileDataLayout::Old), Bytes(edited, TileDataLayout::Old));
     // The change holds the group: 1,188 bytes, the other 31 records as they were.
-    const CDataVerData* change = nullptr;
-    for (const CDataVerData* record : doc.m_Records) {
-        if (record->GetChange() != nullptr) {
-            change = record;
-        }
-    }
-    ASSERT_NE(change, nullptr);
-    EXPECT_EQ(change->GetChange()->m_dwFileId, static_cast<std::uint32_t>(kSlotTileData));
-    EXPECT_EQ(change->GetChange()->m_dwBlock, kCrateGroup);
-    EXPECT_EQ(change->GetChangeBytes().size(), 1188u);
+    const auto change =
+        std::find_if(doc.m_Records.begin(), doc.m_Records.end(),
+                     [](const CDataVerData* record) { return record->GetChange() != nullptr; });
+    ASSERT_NE(change, doc.m_Records.end());
+    EXPECT_EQ(std::tuple((*change)->GetChange()->m_dwFileId, (*change)->GetChange()->m_dwBlock,
+                         (*change)->GetChangeBytes().size()),
+              std::tuple(static_cast<std::uint32_t>(kSlotTileData), kCrateGroup, 1188u));
     for (std::uint32_t p = 0; p < 32; ++p) {
         CTileItemInfo before;
         before.ReadInfo(static_cast<std::int32_t>(kCrateGroup * 32 - kArtItemBase + p));
@@ -400,8 +385,7 @@ TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
 
     CDataVerData record(SampleRecord(kSlotStatics0, kHouseBlock));
     auto* page = test::ShowSheetPage<CDataPageStatics>(record);
-    ASSERT_NE(page, nullptr);
-    ASSERT_NE(page->GetEntry(), nullptr);
+    ASSERT_TRUE(page != nullptr && page->GetEntry() != nullptr);
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=0");
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "35 items");
     QStringList lines = Lines(page, ids::IDC_STATICS_LIST);
@@ -418,44 +402,36 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     // block of length 0; 23 bytes are 3 items), then with the patch record linked.
     for (const auto& [block, column] : {std::pair(kDeletedBlock, "unused"), std::pair(0u, "2"),
                                         std::pair(3u, "3"), std::pair(2u, "unused")}) {
-        CDataDefStatics e(block);
-        e.ReadIndex();
-        EXPECT_STREQ(e.GetColumnText(0), column) << block;
+        EXPECT_STREQ(Entry(kCategoryStatics, block)->GetColumnText(0), column) << block;
     }
     CDataVerData deleted(SampleRecord(kSlotStatics0, kDeletedBlock));
-    CDataDefStatics linked(kDeletedBlock);
-    linked.ReadIndex();
-    linked.LinkVerData(&deleted);
-    EXPECT_STREQ(linked.GetColumnText(0), "0");
-    auto* empty = test::ShowSheetPage<CDataPageStatics>(linked);
+    CDataDef* linked = Entry(kCategoryStatics, kDeletedBlock);
+    linked->LinkVerData(&deleted);
+    EXPECT_STREQ(linked->GetColumnText(0), "0");
+    auto* empty = test::ShowSheetPage<CDataPageStatics>(*linked);
     ASSERT_NE(empty, nullptr);
     EXPECT_EQ(Text(empty, ids::IDC_STATICS_COUNT), "0 items");
     EXPECT_TRUE(Lines(empty, ids::IDC_STATICS_LIST).isEmpty());
-    EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
     // A block the difference files give statics: listed with their count, read as they hold it.
-    CDataDefStatics replaced(8);
-    ASSERT_TRUE(replaced.ReadIndex());
-    EXPECT_STREQ(replaced.GetColumnText(0), "33");
-    EXPECT_EQ(replaced.GetReadStatus(), ReadStatus::Ok);
+    CDataDef* replaced = Entry(kCategoryStatics, 8);
+    EXPECT_STREQ(replaced->GetColumnText(0), "33");
+    EXPECT_EQ(replaced->GetReadStatus(), ReadStatus::Ok);
     // A patch record of Felucca's wins over them, and is what the status reads.
     CDataVerData past(CUOVersionBlock{kSlotStatics0, 8, 0x7FFFFF00u, 70, 0, 0});
-    CDataDefStatics patchedOver(8);
-    patchedOver.ReadIndex();
-    patchedOver.LinkVerData(&past);
-    EXPECT_STREQ(patchedOver.GetColumnText(0), "10");
-    EXPECT_EQ(patchedOver.GetReadStatus(), ReadStatus::Damaged);
+    CDataDef* patchedOver = Entry(kCategoryStatics, 8);
+    patchedOver->LinkVerData(&past);
+    EXPECT_STREQ(patchedOver->GetColumnText(0), "10");
+    EXPECT_EQ(patchedOver->GetReadStatus(), ReadStatus::Damaged);
 
     // A record whose data lies past the end of the patch file: the page still shows, empty,
     // and its count says the record is damaged (no message box).
     CDataVerData broken(CUOVersionBlock{kSlotStatics0, 600, 0x7FFFFF00u, 70, 0, 0});
-    CDataDefStatics unreadable(600);
-    unreadable.ReadIndex();
-    unreadable.LinkVerData(&broken);
-    EXPECT_STREQ(unreadable.GetColumnText(0), "10");
-    auto* page = test::ShowSheetPage<CDataPageStatics>(unreadable);
-    ASSERT_NE(page, nullptr);
-    ASSERT_EQ(page->GetEntry(), &unreadable);
+    CDataDef* unreadable = Entry(kCategoryStatics, 600);
+    unreadable->LinkVerData(&broken);
+    EXPECT_STREQ(unreadable->GetColumnText(0), "10");
+    auto* page = test::ShowSheetPage<CDataPageStatics>(*unreadable);
+    ASSERT_TRUE(page != nullptr && page->GetEntry() == unreadable);
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=704");
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "0 items (the block's record is damaged)");
     EXPECT_TRUE(Lines(page, ids::IDC_STATICS_LIST).isEmpty());
@@ -484,15 +460,15 @@ TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
     // The last block lies beyond the sample's small map: coordinates, no cells, one message.
-    CDataDefMap last(kMapBlockCount - 1);
-    auto* far = test::ShowSheetPage<CDataPageMap>(last);
+    auto* far = test::ShowSheetPage<CDataPageMap>(*Entry(kCategoryMap, kMapBlockCount - 1));
     ASSERT_NE(far, nullptr);
     EXPECT_EQ(Text(far, ids::IDC_MAP_COORDS), "x=6136, y=4088");
     EXPECT_TRUE(Lines(far, ids::IDC_MAP_CELLS).isEmpty());
     EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
 
-    CDataDefStatics statics(kMapBlockCount - 1);
-    EXPECT_EQ(test::ShowSheetPage<CDataPageStatics>(statics)->m_sCoords, "x=6136, y=4088");
+    EXPECT_EQ(test::ShowSheetPage<CDataPageStatics>(*Entry(kCategoryStatics, kMapBlockCount - 1))
+                  ->m_sCoords,
+              "x=6136, y=4088");
 }
 
 TEST(MapBlock, ShortOrMissingDataIsRefused) {
@@ -506,10 +482,9 @@ TEST(MapBlock, ShortOrMissingDataIsRefused) {
     EXPECT_EQ(block.GetCell(7, 7).m_cZ, 0x22);
 
     test::UseSampleClient();
-    IndexRecord shortPatch{0, 100 | IndexRecord::kPatchBit, 0, 0};
-    EXPECT_THROW(block.LoadRecord(shortPatch, TheClientFiles()), CTarnError);
-    IndexRecord deleted{0, IndexRecord::kPatchBit, 0, 0};
-    block.LoadRecord(deleted, TheClientFiles());
+    EXPECT_THROW(block.LoadRecord({0, 100 | IndexRecord::kPatchBit, 0, 0}, TheClientFiles()),
+                 CTarnError);
+    block.LoadRecord({0, IndexRecord::kPatchBit, 0, 0}, TheClientFiles());
     EXPECT_FALSE(block.IsLoaded());
     EXPECT_THROW(block.LoadMapBlock(0xFFFFFFFFu, TheClientFiles()), CTarnError);
 }

@@ -4,9 +4,7 @@
 // records (older sample), targets past the end of their index and empty records of both kinds.
 
 #include "AnimSources.h"
-#include "Bytes.h"
-#include "SampleClient.h"
-#include "core/TempDir.h"
+#include "Builders.h"
 
 #include <gtest/gtest.h>
 
@@ -91,12 +89,8 @@ constexpr Expected kBodies[] = {
 
 // The body sources of the client in a directory, with the file set they read anim.mul through
 // (made first, gone last).
-struct ClientFilesIn {
-    explicit ClientFilesIn(const std::filesystem::path& dir) { files.SetChosenDir(dir.string()); }
-    CClientFiles files;
-};
-struct LoadedSources : ClientFilesIn, CAnimSources {
-    explicit LoadedSources(const std::filesystem::path& dir) : ClientFilesIn(dir) { Load(files); }
+struct LoadedSources : test::Client, CAnimSources {
+    explicit LoadedSources(const std::filesystem::path& dir) : Client(dir) { Load(files); }
 };
 
 class BodySources : public ::testing::TestWithParam<bool> {};
@@ -104,11 +98,7 @@ class BodySources : public ::testing::TestWithParam<bool> {};
 TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
     const bool modern = GetParam();
     test::TempDir dir;
-    if (modern) {
-        mk::WriteModernClient(dir.Path());
-    } else {
-        mk::WriteSampleClient(dir.Path(), false);
-    }
+    test::WriteSample(dir.Path(), modern);
     const LoadedSources sources(dir.Path());
     EXPECT_EQ(sources.HasMobTypes(), modern);
 

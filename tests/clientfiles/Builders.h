@@ -3,11 +3,15 @@
 
 #include "Bytes.h"
 #include "ClientFiles.h"
+#include "SampleClient.h"
 #include "TempDir.h"
 #include "VerDataTable.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <utility>
 #include <vector>
 
 namespace tessaly::test {
@@ -45,6 +49,36 @@ inline std::vector<std::uint8_t> Counting(std::size_t n) {
     return bytes;
 }
 
+// A file set over one folder with a patch table of its own, empty until LoadPatch.
+struct Client {
+    explicit Client(const std::filesystem::path& dir) { files.SetChosenDir(dir.string()); }
+    // Loads the table from the folder's patch file; false when that file does not open.
+    bool LoadPatch() {
+        if (!files.OpenSlot(kSlotVerData)) {
+            return false;
+        }
+        table.Load(files.GetFile(kSlotVerData));
+        return true;
+    }
+    CVerDataTable table;
+    CClientFiles files{&table};
+};
+
+// The older sample client, or with `modern` the newer one in containers.
+inline void WriteSample(const std::filesystem::path& dir, bool modern) {
+    if (modern) {
+        mk::WriteModernClient(dir);
+    } else {
+        mk::WriteSampleClient(dir, false);
+    }
+}
+
+inline EntryFileOptions FormOptions(ClientForm form) {
+    EntryFileOptions options;
+    options.form = form;
+    return options;
+}
+
 // A client directory of its own, chosen for the file set, with a patch table over slot 22.
 class ClientDirTest : public testing::Test {
 protected:
@@ -61,34 +95,48 @@ protected:
     CClientFiles m_files{&m_table};
 };
 
-// Every entry 0 to count - 1 of a kind read through two file sets: present in both or neither
-// (with `emptyIsAbsent`, a record of length 0 counts as absent), with the same length, extra
-// words and bytes; more than three present.
-inline void ExpectSameEntries(CClientFiles& x, CClientFiles& y, std::int32_t indexSlot,
-                              std::int32_t dataSlot, std::uint64_t count,
-                              bool emptyIsAbsent = false) {
-    int present = 0;
-    for (std::uint32_t n = 0; n < count; ++n) {
-        IndexRecord r;
-        IndexRecord s;
-        const bool inX =
-            x.ReadIndexRecord(indexSlot, dataSlot, n, r) && (!emptyIsAbsent || r.GetLength() != 0);
-        ASSERT_EQ(inX, y.ReadIndexRecord(indexSlot, dataSlot, n, s) &&
-                           (!emptyIsAbsent || s.GetLength() != 0))
-            << dataSlot << " " << n;
-        if (!inX) {
-            continue;
+// Every entry of art, gumps and sounds read the same through both file sets (present in both or
+// neither, with `emptyIsAbsent` a record of length 0 counting as absent; the same length, extra
+// words and bytes; more than three present), and the map of facet 0 block by block to its end.
+inline void ExpectSameClient(CClientFiles& x, CClientFiles& y, bool emptyIsAbsent = true) {
+    const std::pair<std::int32_t, std::int32_t> kinds[] = {
+        {kSlotArtIdx, kSlotArt}, {kSlotGumpIdx, kSlotGumpArt}, {kSlotSoundIdx, kSlotSound}};
+    for (const auto& [index, data] : kinds) {
+        int present = 0;
+        for (std::uint32_t n = 0; n < std::max(x.GetIndexCount(index), y.GetIndexCount(index));
+             ++n) {
+            IndexRecord r;
+            IndexRecord s;
+            const bool inX =
+                x.ReadIndexRecord(index, data, n, r) && (!emptyIsAbsent || r.GetLength() != 0);
+            ASSERT_EQ(
+                inX, y.ReadIndexRecord(index, data, n, s) && (!emptyIsAbsent || s.GetLength() != 0))
+                << data << " " << n;
+            if (inX) {
+                ++present;
+                EXPECT_EQ(std::pair(r.GetLength(), r.GetExtra()),
+                          std::pair(s.GetLength(), s.GetExtra()))
+                    << data << " " << n;
+                std::vector<std::uint8_t> bx;
+                std::vector<std::uint8_t> by;
+                LoadMulData(x, data, r, bx);
+                LoadMulData(y, data, s, by);
+                ASSERT_EQ(bx, by) << data << " " << n;
+            }
         }
-        ++present;
-        EXPECT_EQ(r.GetLength(), s.GetLength()) << dataSlot << " " << n;
-        EXPECT_EQ(r.GetExtra(), s.GetExtra()) << dataSlot << " " << n;
-        std::vector<std::uint8_t> bx;
-        std::vector<std::uint8_t> by;
-        LoadMulData(x, dataSlot, r, bx);
-        LoadMulData(y, dataSlot, s, by);
-        ASSERT_EQ(bx, by) << dataSlot << " " << n;
+        EXPECT_GT(present, 3) << data;
     }
-    EXPECT_GT(present, 3) << dataSlot;
+    std::uint32_t blocks = 0;
+    for (std::vector<std::uint8_t> bx(196), by(196);; ++blocks) {
+        const IndexRecord block{blocks * 196, 196, 0, 0};
+        const bool inX = x.ReadData(kSlotMap0, block, bx);
+        ASSERT_EQ(inX, y.ReadData(kSlotMap0, block, by)) << blocks;
+        if (!inX) {
+            break;
+        }
+        ASSERT_EQ(bx, by) << blocks;
+    }
+    EXPECT_GE(blocks, 1024u);
 }
 
 }  // namespace tessaly::test

@@ -237,7 +237,6 @@ TEST_F(ClientFilesTest, ReadsTellAbsentDamagedAndFailedApart) {
             << entry;
     }
     EXPECT_EQ(m_files.ReadIndexStatus(kSlotLightIdx, 33, 0, record), ReadStatus::Failed);
-    EXPECT_STREQ(ReadStatusName(ReadStatus::Damaged), "damaged");
 }
 
 TEST_F(ClientFilesTest, LoadMulDataRefusesLengthsPastTheEndWithoutAllocating) {

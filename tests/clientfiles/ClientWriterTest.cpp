@@ -32,8 +32,11 @@ namespace tessaly {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Client;
 using test::Counting;
+using test::FormOptions;
 using test::TempDir;
+using Numbers = std::vector<std::uint32_t>;
 
 // Every file of a folder with its bytes.
 std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
@@ -54,39 +57,11 @@ std::vector<std::string> Names(const fs::path& dir) {
     return names;
 }
 
-// A file set over one folder, no patch applied.
-struct Client {
-    explicit Client(const fs::path& dir) { files.SetChosenDir(dir.string()); }
-    CVerDataTable table;
-    CClientFiles files{&table};
-};
-
-// Every entry of art, gumps and sounds, and the map of facet 0, read the same through both (a
-// deletion by a patch record reads as an absent entry).
-void ExpectSameEntries(CClientFiles& x, CClientFiles& y) {
-    const std::pair<std::int32_t, std::int32_t> kinds[] = {
-        {kSlotArtIdx, kSlotArt}, {kSlotGumpIdx, kSlotGumpArt}, {kSlotSoundIdx, kSlotSound}};
-    for (const auto& [index, data] : kinds) {
-        test::ExpectSameEntries(x, y, index, data,
-                                std::max(x.GetIndexCount(index), y.GetIndexCount(index)), true);
-    }
-    // The map, block by block to its end.
-    std::uint32_t blocks = 0;
-    for (std::vector<std::uint8_t> bx(196), by(196);; ++blocks) {
-        const IndexRecord block{blocks * 196, 196, 0, 0};
-        const bool inX = x.ReadData(kSlotMap0, block, bx);
-        ASSERT_EQ(inX, y.ReadData(kSlotMap0, block, by)) << blocks;
-        if (!inX) {
-            break;
-        }
-        ASSERT_EQ(bx, by) << blocks;
-    }
-    EXPECT_GE(blocks, 1024u);
-}
+// The entries of both clients read the same (a deletion by a patch record reads as absent).
 void ExpectSameEntries(const fs::path& a, const fs::path& b) {
     Client x(a);
     Client y(b);
-    ExpectSameEntries(x.files, y.files);
+    test::ExpectSameClient(x.files, y.files);
 }
 
 // The compressions a container's entries use, each once.
@@ -106,16 +81,27 @@ ConvertResult Convert(const fs::path& from, const fs::path& to, ClientForm form,
                       UopCompression compression = UopCompression::AsSource,
                       COutputFolderOps* ops = nullptr, bool replace = false) {
     Client client(from);
-    EntryFileOptions options;
-    options.form = form;
+    EntryFileOptions options = FormOptions(form);
     options.compression = compression;
     return ConvertClientFiles(client.files, to.string(), replace, options, ops);
 }
 
+// One kind of the client in `from` written alone into the new folder `out`.
+EntryFileResult WriteOne(const fs::path& from, const fs::path& out, const EntryFileSpec& spec,
+                         ClientForm form) {
+    Client client(from);
+    COutputFolder folder(out.string(), false);
+    const EntryFileResult result =
+        WriteEntryFile(client.files, spec, {}, FormOptions(form), folder);
+    folder.Commit();
+    return result;
+}
+
 TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     TempDir dir;
+    const fs::path newer = dir.Path() / "newer";
     mk::WriteSampleClient(dir.Path() / "old", false);
-    mk::WriteModernClient(dir.Path() / "newer", mk::ModernForm::Containers);
+    mk::WriteModernClient(newer, mk::ModernForm::Containers);
     const UopKind& art = *FindUopKind(kSlotArt);
 
     // .mul -> container (all compressed) -> .mul.
@@ -147,63 +133,53 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
 
     // Container (stored and compressed entries) -> .mul -> container, as the source had them
     // is all stored from a .mul: the entries read the same either way.
-    Convert(dir.Path() / "newer", dir.Path() / "newer-mul", ClientForm::MulPair);
-    ExpectSameEntries(dir.Path() / "newer", dir.Path() / "newer-mul");
+    Convert(newer, dir.Path() / "newer-mul", ClientForm::MulPair);
+    ExpectSameEntries(newer, dir.Path() / "newer-mul");
     Convert(dir.Path() / "newer-mul", dir.Path() / "newer-uop", ClientForm::Container);
-    ExpectSameEntries(dir.Path() / "newer", dir.Path() / "newer-uop");
+    ExpectSameEntries(newer, dir.Path() / "newer-uop");
     EXPECT_EQ(Compressions(dir.Path() / "newer-uop" / art.fileName), std::set{kUopStored});
-    EXPECT_EQ(Compressions(dir.Path() / "newer" / art.fileName), (std::set{kUopStored, kUopZlib}));
+    EXPECT_EQ(Compressions(newer / art.fileName), (std::set{kUopStored, kUopZlib}));
 
     // A container copied unchanged is the source byte for byte (stored bytes, checksums).
-    const auto copy = [&](EntryFileKind kind, int facet) {
-        Client newer(dir.Path() / "newer");
-        const fs::path out = dir.Path() / ("copy-" + std::to_string(static_cast<int>(kind)));
-        fs::remove_all(out);
-        COutputFolder folder(out.string(), false);
-        EntryFileOptions options;
-        options.form = ClientForm::Container;
-        WriteEntryFile(newer.files, {kind, facet}, {}, options, folder);
-        folder.Commit();
-        const std::string name = ContainerKind({kind, facet})->fileName;
-        return std::pair(TempDir::ReadFile((out / name).string()),
-                         TempDir::ReadFile((dir.Path() / "newer" / name).string()));
+    const auto copy = [&](const EntryFileSpec& spec) {
+        fs::remove_all(dir.Path() / "copy");
+        WriteOne(newer, dir.Path() / "copy", spec, ClientForm::Container);
+        return dir.Read(std::string("copy/") + ContainerKind(spec)->fileName);
     };
-    for (const auto& [kind, facet] :
-         {std::pair(EntryFileKind::Gumps, 0), {EntryFileKind::Map, 2}}) {
-        const auto [copied, source] = copy(kind, facet);
-        EXPECT_EQ(copied, source);
+    const EntryFileSpec copied[] = {{EntryFileKind::Gumps, 0}, {EntryFileKind::Map, 2}};
+    for (const EntryFileSpec& spec : copied) {
+        EXPECT_EQ(copy(spec), TempDir::ReadFile((newer / ContainerKind(spec)->fileName).string()));
     }
     // A header claiming tables larger than the file: the copy's are of the default size.
-    std::vector<std::uint8_t> gumps = TempDir::ReadFile(dir.File("newer/gumpartLegacyMUL.uop"));
+    const std::string gumpFile = (newer / "gumpartLegacyMUL.uop").string();
+    std::vector<std::uint8_t> gumps = TempDir::ReadFile(gumpFile);
     StoreLE32(gumps.data() + 20, 0xFFFFFFFF);
-    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
-    const auto [copied, source] = copy(EntryFileKind::Gumps, 0);
-    ASSERT_EQ(copied.size(), source.size());
-    EXPECT_EQ(LoadLE32(copied.data() + 20), 1000u);
+    TempDir::WriteFile(gumpFile, gumps);
+    const std::vector<std::uint8_t> defaultTables = copy(copied[0]);
+    ASSERT_EQ(defaultTables.size(), gumps.size());
+    EXPECT_EQ(LoadLE32(defaultTables.data() + 20), 1000u);
     // An entry of a compression this program cannot decode is copied as it stands.
     StoreLE32(gumps.data() + 20, 1000);
-    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
-    for (const auto& [kind, facet] :
-         {std::pair(EntryFileKind::Gumps, 0), {EntryFileKind::Map, 2}}) {
-        const std::string name = dir.File("newer/") + ContainerKind({kind, facet})->fileName;
+    TempDir::WriteFile(gumpFile, gumps);
+    for (const EntryFileSpec& spec : copied) {
+        const std::string name = (newer / ContainerKind(spec)->fileName).string();
         std::vector<std::uint8_t> bytes = TempDir::ReadFile(name);
         StoreLE16(bytes.data() + kUopFirstTable + kUopTableHeaderSize + 32, 3);
         TempDir::WriteFile(name, bytes);
-        EXPECT_EQ(copy(kind, facet).first, bytes);
+        EXPECT_EQ(copy(spec), bytes);
     }
     // An entry under a name of no number: a container copy keeps it, the .mul form says it
     // cannot.
-    gumps = TempDir::ReadFile(dir.File("newer/gumpartLegacyMUL.uop"));
+    gumps = TempDir::ReadFile(gumpFile);
     const std::uint32_t last = LoadLE32(gumps.data() + kUopFirstTable) - 1;
     const std::uint64_t hash = HashUopName("build/gumpartlegacymul/readme.txt");
     std::uint8_t* entry =
         gumps.data() + kUopFirstTable + kUopTableHeaderSize + last * kUopEntrySize;
     StoreLE32(entry + 24, static_cast<std::uint32_t>(hash));
     StoreLE32(entry + 28, static_cast<std::uint32_t>(hash >> 32));
-    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
-    EXPECT_EQ(copy(EntryFileKind::Gumps, 0).first, gumps);
-    const ConvertResult toMul =
-        Convert(dir.Path() / "newer", dir.Path() / "named-mul", ClientForm::MulPair);
+    TempDir::WriteFile(gumpFile, gumps);
+    EXPECT_EQ(copy(copied[0]), gumps);
+    const ConvertResult toMul = Convert(newer, dir.Path() / "named-mul", ClientForm::MulPair);
     ASSERT_EQ(toMul.written[1].spec.kind, EntryFileKind::Gumps);
     EXPECT_EQ(toMul.written[1].note,
               "1 of the container's entries, named otherwise than "
@@ -215,7 +191,7 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
     std::uint32_t wide = 0x10000;
     {
         CQFile file;
-        ASSERT_TRUE(file.Open(dir.File("newer/gumpartLegacyMUL.uop").c_str(), CQFile::modeRead));
+        ASSERT_TRUE(file.Open(gumpFile.c_str(), CQFile::modeRead));
         CUopTable table;
         ASSERT_TRUE(table.Read(file));
         for (std::uint32_t n = 0; n < 0x10000 && wide == 0x10000; ++n) {
@@ -228,22 +204,17 @@ TEST(ClientWriterTest, ConversionsKeepEveryEntry) {
         }
     }
     ASSERT_LT(wide, 0x10000u);
-    dir.Write("newer/gumpartLegacyMUL.uop", gumps);
-    const ConvertResult wideMul =
-        Convert(dir.Path() / "newer", dir.Path() / "wide-mul", ClientForm::MulPair);
+    TempDir::WriteFile(gumpFile, gumps);
     // (Gump 12 is the entry of a compression this program cannot decode, above.)
-    EXPECT_EQ(wideMul.written[1].damaged, (std::vector<std::uint32_t>{12, wide}));
+    EXPECT_EQ(Convert(newer, dir.Path() / "wide-mul", ClientForm::MulPair).written[1].damaged,
+              (Numbers{12, wide}));
     Client written(dir.Path() / "wide-mul");
     IndexRecord record;
     ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, wide, record));
     EXPECT_EQ(written.files.DataStatus(kSlotGumpArt, record), ReadStatus::Damaged);
     // A container written as a container copies both as they are stored, and lists both too.
-    Client newer(dir.Path() / "newer");
-    COutputFolder folder((dir.Path() / "wide-uop").string(), false);
-    EntryFileOptions options;
-    options.form = ClientForm::Container;
-    EXPECT_EQ(WriteEntryFile(newer.files, {EntryFileKind::Gumps, 0}, {}, options, folder).damaged,
-              (std::vector<std::uint32_t>{12, wide}));
+    EXPECT_EQ(WriteOne(newer, dir.Path() / "wide-uop", copied[0], ClientForm::Container).damaged,
+              (Numbers{12, wide}));
 }
 
 // A last map chunk that does not decode and claims nearly 4 GB: its blocks are listed as damaged
@@ -255,14 +226,9 @@ TEST(ClientWriterTest, AMapChunkThatDoesNotDecodeIsNoLongerThanAChunk) {
         WriteUopContainer(*FindUopKind(kSlotMap0), {{0, first, false}, {1, Counting(1000), true}});
     StoreLE32(uop.data() + kUopFirstTable + kUopTableHeaderSize + kUopEntrySize + 16, 0xFFFFFF00);
     dir.Write("map0LegacyMUL.uop", uop);
-    Client client(dir.Path());
-    COutputFolder folder((dir.Path() / "out").string(), false);
-    EntryFileOptions options;
-    options.form = ClientForm::MulPair;
     const EntryFileResult result =
-        WriteEntryFile(client.files, {EntryFileKind::Map, 0}, {}, options, folder);
-    folder.Commit();
-    const std::vector<std::uint8_t> map = TempDir::ReadFile((dir.Path() / "out/map0.mul").string());
+        WriteOne(dir.Path(), dir.Path() / "out", {EntryFileKind::Map, 0}, ClientForm::MulPair);
+    const std::vector<std::uint8_t> map = dir.Read("out/map0.mul");
     ASSERT_EQ(map.size(), 2u * kUopMapChunkBytes);
     EXPECT_TRUE(std::equal(first.begin(), first.end(), map.begin()));
     EXPECT_EQ(std::count(map.begin() + kUopMapChunkBytes, map.end(), 0), kUopMapChunkBytes);
@@ -274,9 +240,9 @@ TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
     TempDir dir;
     mk::WriteModernClient(dir.Path() / "newer", mk::ModernForm::Containers);
     Client client(dir.Path() / "newer");
-    IndexRecord kept;
-    ASSERT_TRUE(client.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 12, kept));
-
+    IndexRecord r;
+    IndexRecord was;
+    ASSERT_TRUE(client.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 12, r));
     for (const ClientForm form : {ClientForm::MulPair, ClientForm::Container}) {
         const fs::path out = dir.Path() / (form == ClientForm::MulPair ? "mul" : "uop");
         EntryChanges gumps;
@@ -291,20 +257,16 @@ TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
         gumps[14].action = EntryChange::Action::Delete;  // absent: nothing to delete
         EntryChanges map;
         map[2046].bytes = std::vector<std::uint8_t>(196, 7);
-        EntryFileOptions options;
-        options.form = form;
         {
             COutputFolder folder(out.string(), false);
-            const EntryFileResult r =
-                WriteEntryFile(client.files, {EntryFileKind::Gumps, 0}, gumps, options, folder);
-            EXPECT_EQ(r.replaced, std::vector<std::uint32_t>{12});
-            EXPECT_EQ(r.added, std::vector<std::uint32_t>{60000});
-            EXPECT_EQ(r.deleted, std::vector<std::uint32_t>{241});
-            WriteEntryFile(client.files, {EntryFileKind::Map, 0}, map, options, folder);
+            const EntryFileResult result = WriteEntryFile(client.files, {EntryFileKind::Gumps, 0},
+                                                          gumps, FormOptions(form), folder);
+            EXPECT_EQ(std::tie(result.replaced, result.added, result.deleted),
+                      std::tuple(Numbers{12}, Numbers{60000}, Numbers{241}));
+            WriteEntryFile(client.files, {EntryFileKind::Map, 0}, map, FormOptions(form), folder);
             folder.Commit();
         }
         Client written(out);
-        IndexRecord r;
         std::vector<std::uint8_t> bytes;
         ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 12, r));
         EXPECT_EQ(r.GetExtra(), (4u << 16) | 5);
@@ -313,8 +275,8 @@ TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
         ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 60000, r));
         EXPECT_EQ(r.GetExtra(), (2u << 16) | 1);
         EXPECT_FALSE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 241, r));
-        ASSERT_TRUE(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 11, r) ==
-                    client.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 11, kept));
+        ASSERT_EQ(written.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 11, r),
+                  client.files.ReadIndexRecord(kSlotGumpIdx, kSlotGumpArt, 11, was));
         std::vector<std::uint8_t> block(196 * 3);
         std::vector<std::uint8_t> source(196 * 3);
         ASSERT_TRUE(written.files.ReadData(kSlotMap0, {2045 * 196, 196 * 3, 0, 0}, block));
@@ -329,6 +291,16 @@ TEST(ClientWriterTest, ChangesLandWhereAskedAndTheManifestNamesThem) {
             << text;
         EXPECT_NE(text.find("\"replaced\": [2046]"), std::string::npos) << text;
     }
+}
+
+// The message of the COutputError that `run` raises ("" when it raises none).
+std::string OutputError(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const COutputError& e) {
+        return e.what();
+    }
+    return "";
 }
 
 // The real file system with one step made to fail or to stop the process.
@@ -386,20 +358,17 @@ TEST(ClientWriterTest, RefusedFoldersAndFailuresLeaveNoOutputAndTheClientAsItWas
          {client, client / "", dir.Path() / "link", dir.Path(), dir.Path() / "patches"}) {
         Client source(client);
         source.files.SetSlotPath(kSlotVerData, (dir.Path() / "patches" / "p.mul").string());
-        EntryFileOptions options;
-        options.form = ClientForm::Container;
-        for (const auto& run : std::vector<std::function<void()>>{
-                 [&] { ConvertClientFiles(source.files, target.string(), true, options); },
-                 [&] { MergePatchRecords(source.files, target.string(), true, std::nullopt); }}) {
-            try {
-                run();
-                ADD_FAILURE() << target;
-            } catch (const COutputError& e) {
-                EXPECT_EQ(std::string(e.what()), "the folder '" + target.string() +
-                                                     "' holds the client's files or the patch "
-                                                     "file: choose a new folder");
-            }
-        }
+        const EntryFileOptions options = FormOptions(ClientForm::Container);
+        const std::string refused = "the folder '" + target.string() +
+                                    "' holds the client's files or the patch file: choose a new "
+                                    "folder";
+        EXPECT_EQ(
+            OutputError([&] { ConvertClientFiles(source.files, target.string(), true, options); }),
+            refused);
+        EXPECT_EQ(OutputError([&] {
+                      MergePatchRecords(source.files, target.string(), true, std::nullopt);
+                  }),
+                  refused);
     }
     EXPECT_EQ(Snapshot(client), clientBefore);
     EXPECT_EQ(Names(dir.Path()), namesBefore);
@@ -408,40 +377,33 @@ TEST(ClientWriterTest, RefusedFoldersAndFailuresLeaveNoOutputAndTheClientAsItWas
     auto expectFailure = [&](FaultOps::Fault fault, const std::string& message) {
         FaultOps ops;
         ops.fault = fault;
-        try {
-            Convert(client, out, ClientForm::Container, UopCompression::AsSource, &ops);
-            ADD_FAILURE() << "no failure for " << message;
-        } catch (const COutputError& e) {
-            EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
-        }
+        const std::string error = OutputError(
+            [&] { Convert(client, out, ClientForm::Container, UopCompression::AsSource, &ops); });
+        EXPECT_NE(error.find(message), std::string::npos) << error;
         EXPECT_EQ(Names(dir.Path()), namesBefore) << message;
     };
     expectFailure(FaultOps::DiskFull, "cannot write '" + out.string() + "/");
     expectFailure(FaultOps::DiskFull, "No space left on device");
     expectFailure(FaultOps::ReadOnly, "Read-only file system");
     // An entry whose record lies past the end of its data file.
-    std::vector<std::uint8_t> index = TempDir::ReadFile((client / "soundidx.mul").string());
-    const std::vector<std::uint8_t> goodIndex = index;
+    const std::vector<std::uint8_t> goodIndex = dir.Read("client/soundidx.mul");
+    std::vector<std::uint8_t> index = goodIndex;
     StoreLE32(index.data() + 12 * 3, 0x7FFFFF00);
     StoreLE32(index.data() + 12 * 3 + 4, 500);
-    TempDir::WriteFile((client / "soundidx.mul").string(), index);
+    dir.Write("client/soundidx.mul", index);
     // It is listed and left damaged; the run goes on.
     const ConvertResult damaged = Convert(client, out, ClientForm::Container);
     ASSERT_EQ(damaged.written[2].spec.kind, EntryFileKind::Sounds);
-    EXPECT_EQ(damaged.written[2].damaged, std::vector<std::uint32_t>{3});
-    {
-        Client converted(out);
-        IndexRecord r;
-        EXPECT_EQ(converted.files.ReadIndexStatus(kSlotSoundIdx, kSlotSound, 3, r),
-                  ReadStatus::Damaged);
-    }
+    EXPECT_EQ(damaged.written[2].damaged, Numbers{3});
+    IndexRecord r;
+    EXPECT_EQ(Client(out).files.ReadIndexStatus(kSlotSoundIdx, kSlotSound, 3, r),
+              ReadStatus::Damaged);
     fs::remove_all(out);
-    TempDir::WriteFile((client / "soundidx.mul").string(), goodIndex);
+    dir.Write("client/soundidx.mul", goodIndex);
     // An exception of any kind midway.
     {
         Client source(client);
-        EntryFileOptions options;
-        options.form = ClientForm::Container;
+        EntryFileOptions options = FormOptions(ClientForm::Container);
         options.progress = [](std::uint64_t done, std::uint64_t) {
             if (done == 10) {
                 throw std::runtime_error("stop");
@@ -506,6 +468,17 @@ struct EntryRead {
     bool operator==(const EntryRead&) const = default;
 };
 
+// An entry as a reader writes it out: its bytes, or damaged when the reader raises.
+EntryRead Written(const std::function<void(ByteWriter&)>& read) {
+    ByteWriter w;
+    try {
+        read(w);
+    } catch (const CTarnError&) {
+        return {ReadStatus::Damaged, {}, 0};
+    }
+    return {ReadStatus::Ok, w.take(), 0};
+}
+
 // The entries of every kind a merge writes, by kind name and entry: indexed kinds through their
 // index, the map block by block, tile data, animdata and hues record by record.
 std::map<std::string, std::map<std::uint32_t, EntryRead>> ReadEveryEntry(CClientFiles& files,
@@ -541,31 +514,24 @@ std::map<std::string, std::map<std::uint32_t, EntryRead>> ReadEveryEntry(CClient
         }
     }
     for (std::uint32_t b = 0;; ++b) {
-        CMapBlock block;
-        EntryRead e{ReadStatus::Ok, {}, 0};
-        try {
+        EntryRead e = Written([&](ByteWriter& w) {
+            CMapBlock block;
             block.LoadMapBlock(b, files);
-            ByteWriter w;
             w.u32(block.GetHeader());
             for (std::uint32_t c = 0; c < 64; ++c) {
                 w.u16(block.GetCell(c % 8, c / 8).m_wTile)
                     .u8(static_cast<std::uint8_t>(block.GetCell(c % 8, c / 8).m_cZ));
             }
-            e.bytes = w.take();
-        } catch (const CTarnError&) {
-            e.status = ReadStatus::Damaged;
-        }
+        });
         if (b > 0x10000 && e.status == ReadStatus::Damaged) {
             break;  // past the map's end
         }
         all["map"][b] = std::move(e);
     }
     const TileDataShape shape = GetTileDataShape(files);
-    for (std::int32_t n = 0; n < static_cast<std::int32_t>(kArtItemBase + shape.FirstMultiItem());
+    for (std::int32_t n = 0; n < static_cast<std::int32_t>(kArtItemBase) + shape.FirstMultiItem();
          ++n) {
-        EntryRead e{ReadStatus::Ok, {}, 0};
-        try {
-            ByteWriter w;
+        all["tile data"][static_cast<std::uint32_t>(n)] = Written([&](ByteWriter& w) {
             if (n < static_cast<std::int32_t>(kArtItemBase)) {
                 CTileTerrainInfo info;
                 info.ReadInfo(static_cast<std::uint16_t>(n), files);
@@ -575,32 +541,28 @@ std::map<std::string, std::map<std::uint32_t, EntryRead>> ReadEveryEntry(CClient
                 info.ReadInfo(n - static_cast<std::int32_t>(kArtItemBase), files);
                 info.Write(w, shape.layout);
             }
-            e.bytes = w.take();
-        } catch (const CTarnError&) {
-            e.status = ReadStatus::Damaged;
-        }
-        all["tile data"][static_cast<std::uint32_t>(n)] = std::move(e);
+        });
     }
     for (std::uint32_t n = 0; n < 0x4000; ++n) {
         HueEntry hue;
         std::uint32_t header = 0;
         if (ReadHue(files, files.GetVerDataTable(), n, hue, &header)) {
-            ByteWriter w;
-            w.u32(header);
-            for (const std::uint16_t c : hue.m_Colours) {
-                w.u16(c);
-            }
-            w.u16(hue.m_wTableStart).u16(hue.m_wTableEnd);
-            w.bytes(ByteSpan(reinterpret_cast<const std::uint8_t*>(hue.m_szName), 20));
-            all["hues"][n] = {ReadStatus::Ok, w.take(), 0};
+            all["hues"][n] = Written([&](ByteWriter& w) {
+                w.u32(header);
+                for (const std::uint16_t c : hue.m_Colours) {
+                    w.u16(c);
+                }
+                w.u16(hue.m_wTableStart).u16(hue.m_wTableEnd);
+                w.bytes(ByteSpan(reinterpret_cast<const std::uint8_t*>(hue.m_szName), 20));
+            });
         }
         if (const auto anim = ReadAnimData(files, n)) {
-            ByteWriter w;
-            w.u8(anim->frameInterval).u8(anim->startInterval);
-            for (const std::uint32_t f : anim->frames) {
-                w.u32(f);
-            }
-            all["animdata"][n] = {ReadStatus::Ok, w.take(), 0};
+            all["animdata"][n] = Written([&](ByteWriter& w) {
+                w.u8(anim->frameInterval).u8(anim->startInterval);
+                for (const std::uint32_t f : anim->frames) {
+                    w.u32(f);
+                }
+            });
         }
     }
     return all;
@@ -653,18 +615,12 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
         const fs::path source = dir.Path() / "client";
         const fs::path merged = dir.Path() / "merged";
         const bool damaged = sample == Damaged || sample == NewerDamaged;
-        if (sample == Newer || sample == NewerDamaged) {
-            mk::WriteModernClient(source);
-        } else {
-            mk::WriteSampleClient(source, false);
-        }
+        test::WriteSample(source, sample == Newer || sample == NewerDamaged);
         std::vector<mk::SamplePatch> patches;
         {
             // The sample's own records (the old client's), then one or more of every kind.
             Client client(source);
-            if (client.files.OpenSlot(kSlotVerData)) {
-                client.table.Load(client.files.GetFile(kSlotVerData));
-            }
+            client.LoadPatch();
             for (std::int32_t i = 0; i < client.table.GetCount(); ++i) {
                 const CUOVersionBlock& r = client.table.ElementAt(i);
                 mk::SamplePatch p{r.m_dwFileId, r.m_dwBlock,
@@ -692,8 +648,7 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
         }
 
         Client patched(source);
-        ASSERT_TRUE(patched.files.OpenSlot(kSlotVerData));
-        patched.table.Load(patched.files.GetFile(kSlotVerData));
+        ASSERT_TRUE(patched.LoadPatch());
         PatchOverlay overlay;
         overlay.multiComponentSize = GetMultiRecordSize(patched.files);
         const MergeResult result = MergePatchRecords(patched.files, (dir.Path() / "out").string(),
@@ -705,8 +660,7 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
         }
         // The output as a client opens it: its own "verdata.mul" holds only the records kept.
         Client plain(merged);
-        ASSERT_TRUE(plain.files.OpenSlot(kSlotVerData));
-        plain.table.Load(plain.files.GetFile(kSlotVerData));
+        ASSERT_TRUE(plain.LoadPatch());
         ASSERT_EQ(result.written.back().kind, "patch");
         EXPECT_EQ(static_cast<std::uint32_t>(plain.table.GetCount()),
                   result.written.back().records);
@@ -741,7 +695,8 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
             }
             for (const auto& [n, e] : written) {
                 EXPECT_EQ(entries.count(n), 1u)
-                    << kind << " " << n << " " << ReadStatusName(e.status) << " " << e.bytes.size();
+                    << kind << " " << n << " " << static_cast<int>(e.status) << " "
+                    << e.bytes.size();
             }
         }
         // Every entry left damaged is listed: the art record past the patch file's end, and on
@@ -758,8 +713,7 @@ TEST(ClientWriterTest, MergedPatchReadsTheSameWithoutIt) {
             fs::remove(source / "tiledata.mul");
             fs::create_directory(source / "tiledata.mul");
             Client again(source);
-            ASSERT_TRUE(again.files.OpenSlot(kSlotVerData));
-            again.table.Load(again.files.GetFile(kSlotVerData));
+            ASSERT_TRUE(again.LoadPatch());
             EXPECT_THROW(MergePatchRecords(again.files, (dir.Path() / "again").string(), false,
                                            std::nullopt),
                          COutputError);

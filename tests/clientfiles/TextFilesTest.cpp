@@ -106,52 +106,47 @@ TEST(ClilocFile, AnyOtherHeaderIsTheCompressedFormAndAShortFileIsNamedSo) {
     EXPECT_FALSE(Parsed({}).IsCompressed());
 }
 
+// The rows of one file laid over another as "number own | base", a side a row lacks as "-",
+// the base's texts cut to 5 bytes.
+static std::vector<std::string> Rows(const CClilocFile& own, const CClilocFile& base) {
+    const auto text = [](const CClilocFile& file, std::size_t i, std::size_t n) {
+        return i == ClilocRow::kNone ? "-"
+                                     : std::string(file.Text(file.Messages()[i])).substr(0, n);
+    };
+    std::vector<std::string> rows;
+    for (const ClilocRow& row : OverlayCliloc(own, base)) {
+        rows.push_back(std::to_string(row.number) + " " + text(own, row.own, std::string::npos) +
+                       " | " + text(base, row.base, 5));
+    }
+    return rows;
+}
+
 TEST(ClilocFile, ALanguageOverTheEnglishShowsEveryNumberOnce) {
     const CClilocFile english = Parsed(Cliloc(kEnglish));
     // German: one number English lacks, a translation, and numbers out of order.
     const CClilocFile german = Parsed(Cliloc({{500005, 0, "Gr\xC3\xBC\xC3\x9F\x65"},
                                               {499999, 0, "Nur hier"},
                                               {500000, 0, "Hallo ~1_NAME~"}}));
-    const std::vector<ClilocRow> rows = OverlayCliloc(german, english);
-    std::vector<std::uint32_t> numbers;
-    std::vector<std::string> shown;
-    std::vector<std::string> base;
-    for (const ClilocRow& row : rows) {
-        numbers.push_back(row.number);
-        shown.push_back(row.own == ClilocRow::kNone
-                            ? "-"
-                            : std::string(german.Text(german.Messages()[row.own])));
-        base.push_back(row.base == ClilocRow::kNone
-                           ? "-"
-                           : std::string(english.Text(english.Messages()[row.base])).substr(0, 5));
-    }
-    EXPECT_EQ(numbers, (std::vector<std::uint32_t>{499999, 500000, 500001, 500002, 500005}));
-    EXPECT_EQ(shown, (std::vector<std::string>{"Nur hier", "Hallo ~1_NAME~", "-", "-",
-                                               "Gr\xC3\xBC\xC3\x9F\x65"}));
-    EXPECT_EQ(base, (std::vector<std::string>{"-", "Hello", "", "xxxxx", "Gr\xC3\xBC\xC3"}));
+    EXPECT_EQ(Rows(german, english),
+              (std::vector<std::string>{"499999 Nur hier | -", "500000 Hallo ~1_NAME~ | Hello",
+                                        "500001 - | ", "500002 - | xxxxx",
+                                        "500005 Gr\xC3\xBC\xC3\x9F\x65 | Gr\xC3\xBC\xC3"}));
     // The lookup of a file out of number order still finds its messages.
     ASSERT_NE(german.Find(500000), nullptr);
     EXPECT_EQ(german.Text(*german.Find(500000)), "Hallo ~1_NAME~");
-
-    const std::vector<ClilocRow> self = OverlayCliloc(english, english);
+    const std::vector<std::string> self = Rows(english, english);
     ASSERT_EQ(self.size(), 4u);
-    EXPECT_EQ(self[3].own, 3u);
-    EXPECT_EQ(self[3].base, 3u);
+    EXPECT_EQ(self[3], "500005 " + kEnglish[3].text + " | Gr\xC3\xBC\xC3");
 
     // A number the file repeats is one row alone as over another language: its first message,
     // the one a lookup finds.
     const CClilocFile twice =
         Parsed(Cliloc({{500005, 2, "Five"}, {500003, 0, "Three"}, {500005, 0, "FiveB"}}));
-    for (const std::vector<ClilocRow>& rows :
-         {OverlayCliloc(twice, twice), OverlayCliloc(twice, english)}) {
-        std::vector<std::string> texts;
-        for (const ClilocRow& row : rows) {
-            if (row.own != ClilocRow::kNone) {
-                texts.emplace_back(twice.Text(twice.Messages()[row.own]));
-            }
-        }
-        EXPECT_EQ(texts, (std::vector<std::string>{"Three", "Five"}));
-    }
+    EXPECT_EQ(Rows(twice, twice),
+              (std::vector<std::string>{"500003 Three | Three", "500005 Five | Five"}));
+    EXPECT_EQ(Rows(twice, english),
+              (std::vector<std::string>{"500000 - | Hello", "500001 - | ", "500002 - | xxxxx",
+                                        "500003 Three | -", "500005 Five | Gr\xC3\xBC\xC3"}));
     EXPECT_EQ(twice.Text(*twice.Find(500005)), "Five");
 }
 

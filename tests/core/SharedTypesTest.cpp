@@ -93,7 +93,7 @@ TEST(QArrayTest, ObjectArrayDeletesWhatItDrops) {
     EXPECT_EQ(live, 0);
 }
 
-TEST(TextTest, ReadHexAndMakeFilePath) {
+TEST(TextTest, HexNumbersFilePathsAndEntryNumbers) {
     EXPECT_EQ(ReadHex("  1aF"), 0x1AFu);
     EXPECT_EQ(ReadHex("0x1A"), 0u);
     EXPECT_EQ(ReadHex("\t12 34"), 0x12u);
@@ -102,9 +102,6 @@ TEST(TextTest, ReadHexAndMakeFilePath) {
     EXPECT_EQ(MakeFilePath("", "art.mul"), "art.mul");
     EXPECT_EQ(MakeFilePath("/game/", "art.mul"), "/game/art.mul");
     EXPECT_EQ(MakeFilePath("D:\\", "art.mul"), "D:\\art.mul");
-}
-
-TEST(TextTest, EntryNumbersAreDecimalOrHexAfter0xAndNothingElse) {
     // The texts a parser takes, with their values, and those it refuses, leaving the number as it
     // was.
     auto expectParsed = [](auto parse, std::vector<std::pair<const char*, std::uint32_t>> taken,
@@ -133,15 +130,13 @@ TEST(TextTest, EntryNumbersAreDecimalOrHexAfter0xAndNothingElse) {
                  {"", "#", "0x", "#e3c", "-1", "#+1", "1g", "100000000", "# 12"});
 }
 
-TEST(TextTest, Latin1CaseFoldingMatchesAccentedCapitalsButNotTheSign) {
+TEST(TextTest, Latin1CaseFoldingAndWidening) {
     EXPECT_EQ(Latin1Lower("MA\xCETRISE \xD7 \xDE"), "ma\xEEtrise \xD7 \xFE");
     EXPECT_TRUE(ContainsLatin1NoCase("Ma\xCEtrise", Latin1Lower("\xEEtr")));
     EXPECT_TRUE(ContainsLatin1NoCase("anything", ""));
     EXPECT_FALSE(ContainsLatin1NoCase("x\xD7y", "x\xF7y"));
     EXPECT_FALSE(ContainsLatin1NoCase("ab", "abc"));
-}
 
-TEST(TextTest, Latin1ToUtf8KeepsAsciiAndWidensTheUpperHalf) {
     // For a terminal, control bytes of both halves show as escapes; the rest as Latin1ToUtf8.
     EXPECT_EQ(Latin1ToTerminal("a\tb\x1B[31m\x9B\r\n\x7F\xE9\\"),
               "a\\tb\\x1b[31m\\x9b\\r\\n\\x7f\xC3\xA9\\");

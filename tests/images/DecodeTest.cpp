@@ -11,13 +11,13 @@
 #include "TextureType.h"
 
 #include "Bytes.h"
-#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <random>
+#include <tuple>
 
 using namespace tessaly;
 
@@ -27,17 +27,17 @@ using Block = std::vector<std::uint8_t>;
 // Draws a block with the picture's top-left corner at (x, y).
 using DrawFn = std::function<bool(CSurfaceDC&, const Block&, int x, int y)>;
 
-// A surface with a guard band of pixels around a w x h window; the decoders draw through a
-// CSurfaceDC clipped to the inner window, so any write outside it shows in the guard band.
+// A surface with a guard band of pixels around a w x h window of `background`; the decoders draw
+// through a CSurfaceDC clipped to the inner window, so any write outside it shows in the guard
+// band.
 class GuardedSurface {
 public:
-    GuardedSurface(std::uint32_t w, std::uint32_t h) : m_w(w), m_h(h) {
+    GuardedSurface(std::uint32_t w, std::uint32_t h, std::uint16_t background = 0)
+        : m_w(w), m_h(h) {
         m_outer.CreateBuffer(w + 2 * kGuard, h + 2 * kGuard, 4);
-        for (std::uint32_t y = 0; y < h + 2 * kGuard; ++y) {
-            for (std::uint32_t x = 0; x < w + 2 * kGuard; ++x) {
-                StoreLE16(m_outer.GetPixelPointer(x, y), Inside(x, y) ? 0 : kGuardColour);
-            }
-        }
+        ForEach([&](std::uint32_t x, std::uint32_t y, bool inside) {
+            StoreLE16(m_outer.GetPixelPointer(x, y), inside ? background : kGuardColour);
+        });
     }
 
     // Draws with the inner window's top-left corner at (dx, dy) of the drawing's coordinates.
@@ -51,31 +51,33 @@ public:
 
     Picture Inner() const {
         Picture p(m_w, m_h);
-        for (std::uint32_t y = 0; y < m_h; ++y) {
-            for (std::uint32_t x = 0; x < m_w; ++x) {
-                p.pixels[y * m_w + x] = m_outer.GetPixel(x + kGuard, y + kGuard);
+        ForEach([&](std::uint32_t x, std::uint32_t y, bool inside) {
+            if (inside) {
+                p.pixels[(y - kGuard) * m_w + x - kGuard] = m_outer.GetPixel(x, y);
             }
-        }
+        });
         return p;
     }
 
     bool GuardIntact() const {
-        for (std::uint32_t y = 0; y < m_h + 2 * kGuard; ++y) {
-            for (std::uint32_t x = 0; x < m_w + 2 * kGuard; ++x) {
-                if (!Inside(x, y) && m_outer.GetPixel(x, y) != kGuardColour) {
-                    return false;
-                }
-            }
-        }
-        return true;
+        bool intact = true;
+        ForEach([&](std::uint32_t x, std::uint32_t y, bool inside) {
+            intact = intact && (inside || m_outer.GetPixel(x, y) == kGuardColour);
+        });
+        return intact;
     }
 
 private:
     static constexpr std::uint32_t kGuard = 8;
     static constexpr std::uint16_t kGuardColour = 0x7C1F;
 
-    bool Inside(std::uint32_t x, std::uint32_t y) const {
-        return x >= kGuard && y >= kGuard && x < kGuard + m_w && y < kGuard + m_h;
+    template <typename F>
+    void ForEach(F&& f) const {
+        for (std::uint32_t y = 0; y < m_h + 2 * kGuard; ++y) {
+            for (std::uint32_t x = 0; x < m_w + 2 * kGuard; ++x) {
+                f(x, y, x >= kGuard && y >= kGuard && x < kGuard + m_w && y < kGuard + m_h);
+            }
+        }
     }
 
     std::uint32_t m_w;
@@ -456,24 +458,18 @@ TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
     Picture picture(4, 2);
     picture.pixels = {0x1111, 0, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777};
     picture.opaque = {0, 1, 1, 0, 1, 1, 1, 1};
-    const std::uint16_t kUntouched = 0x0ABC;
-    auto draw = [&](const Block& block, bool gump) {
-        SurfaceBuffer buffer;
-        buffer.CreateBuffer(4, 2);
-        CSurfaceDC dc(buffer);
-        for (std::int32_t y = 0; y < 2; ++y) {
-            FillSpan(0, buffer.GetRowPointer(y), kUntouched, 4);
-        }
-        EXPECT_TRUE(gump ? CTileGumpType::DrawData(dc, block, 4, 2, 0, 0)
-                         : CTileItemType::DrawData(dc, block, 0, 0));
-        return test::Pixels(buffer);
-    };
-    EXPECT_EQ(draw(EncodeItem(picture), false),
-              (std::vector<std::uint16_t>{kUntouched, 0, 0x2222, kUntouched, 0x4444, 0x5555, 0x6666,
-                                          0x7777}));
-    EXPECT_EQ(draw(EncodeGump(picture), true),
-              (std::vector<std::uint16_t>{kUntouched, kUntouched, 0x2222, kUntouched, 0x4444,
-                                          0x5555, 0x6666, 0x7777}));
+    const std::uint16_t u = 0x0ABC;  // untouched
+    for (const auto& [draw, block, expected] :
+         {std::tuple{kItem, EncodeItem(picture),
+                     std::vector<std::uint16_t>{u, 0, 0x2222, u, 0x4444, 0x5555, 0x6666, 0x7777}},
+          std::tuple{
+              Gump(4, 2), EncodeGump(picture),
+              std::vector<std::uint16_t>{u, u, 0x2222, u, 0x4444, 0x5555, 0x6666, 0x7777}}}) {
+        GuardedSurface s(4, 2, u);
+        EXPECT_TRUE(s.Draw(draw, block));
+        EXPECT_EQ(s.Inner().pixels, expected);
+        EXPECT_TRUE(s.GuardIntact());
+    }
 }
 
 // The encoders take exactly the sizes the decoders draw: sides up to 65535, and for items row

@@ -14,37 +14,31 @@
 namespace tessaly {
 namespace {
 
+// Every facet's sizes; a shard's own size (whole columns no table row names, confirmed by the
+// statics index); bytes past the last whole block (the whole blocks are read, and it says so); a
+// map short of its last blocks (the statics index gives the size).
 TEST(FacetLayout, SizesOfEveryFacetCustomAndDamaged) {
     struct Size {
         int facet;
         std::uint32_t columns, rows;
+        std::uint64_t blocks = 0, extra = 0;  // blocks: columns x rows when 0
+        bool custom = false, warned = false;
     };
     for (const Size& s :
          {Size{0, 768, 512}, Size{0, 896, 512}, Size{1, 768, 512}, Size{1, 896, 512},
-          Size{2, 288, 200}, Size{3, 320, 256}, Size{4, 181, 181}, Size{5, 160, 512}}) {
-        const std::uint64_t blocks = std::uint64_t{s.columns} * s.rows;
-        const FacetLayout layout = DetectFacetLayout(s.facet, blocks * 196, blocks * 12);
-        EXPECT_EQ(layout.columns, s.columns) << s.facet;
-        EXPECT_EQ(layout.rows, s.rows) << s.facet;
-        EXPECT_FALSE(layout.custom) << s.facet;
-        EXPECT_EQ(layout.warning, "") << s.facet;
+          Size{2, 288, 200}, Size{3, 320, 256}, Size{4, 181, 181}, Size{5, 160, 512},
+          Size{2, 300, 200, 0, 0, true}, Size{4, 181, 181, 0, 100, false, true},
+          Size{3, 320, 256, 320 * 256 - 5, 0, false, true}}) {
+        SCOPED_TRACE(testing::Message() << s.facet << ": " << s.columns << " x " << s.rows);
+        const std::uint64_t whole = std::uint64_t{s.columns} * s.rows;
+        const std::uint64_t blocks = s.blocks != 0 ? s.blocks : whole;
+        const FacetLayout layout = DetectFacetLayout(s.facet, blocks * 196 + s.extra, whole * 12);
+        EXPECT_EQ(layout.columns, s.columns);
+        EXPECT_EQ(layout.rows, s.rows);
+        EXPECT_EQ(layout.blocks, blocks);
+        EXPECT_EQ(layout.custom, s.custom);
+        EXPECT_EQ(layout.warning != "", s.warned) << layout.warning;
     }
-    // A shard's own size: whole columns no table row names, confirmed by the statics index.
-    FacetLayout custom = DetectFacetLayout(2, 300 * 200 * 196, 300 * 200 * 12);
-    EXPECT_EQ(custom.columns, 300u);
-    EXPECT_TRUE(custom.custom);
-    EXPECT_EQ(custom.warning, "");
-    // Bytes past the last whole block: the whole blocks are read, and it says so.
-    FacetLayout odd = DetectFacetLayout(4, 181 * 181 * 196 + 100, 181 * 181 * 12);
-    EXPECT_EQ(odd.blocks, 181u * 181u);
-    EXPECT_EQ(odd.columns, 181u);
-    EXPECT_NE(odd.warning, "");
-    // A map short of its last blocks: the statics index gives the size.
-    FacetLayout shortMap = DetectFacetLayout(3, (320 * 256 - 5) * 196, 320 * 256 * 12);
-    EXPECT_EQ(shortMap.columns, 320u);
-    EXPECT_EQ(shortMap.blocks, 320u * 256 - 5);
-    EXPECT_FALSE(shortMap.custom);
-    EXPECT_NE(shortMap.warning, "");
     EXPECT_NE(DetectFacetLayout(0, 100, 0).warning, "");
 }
 

@@ -3,9 +3,11 @@
 #include "Surface.h"
 
 #include "Bytes.h"
+#include "Pixels.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -35,9 +37,7 @@ TEST(SurfaceBufferTest, CreateReallocatesOnlyOtherSizesAndRefusesPitchesPastSixt
     SurfaceBuffer b;
     ASSERT_TRUE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetPitch(), 12);
-    for (int i = 0; i < 36; ++i) {
-        EXPECT_EQ(b.GetData()[i], 0);
-    }
+    EXPECT_TRUE(std::all_of(b.GetData(), b.GetData() + 36, [](std::uint8_t v) { return v == 0; }));
     b.GetData()[0] = 0x55;
     EXPECT_FALSE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetData()[0], 0x55);
@@ -116,7 +116,7 @@ TEST_F(SurfaceDrawTest, RunsSpansAndImagesAreClippedToTheSurface) {
     EXPECT_FALSE(dc.ClipImage(0, 0, 0, 4));
 }
 
-TEST_F(SurfaceDrawTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
+TEST(SurfaceHueTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
     // Grey 11,11,11 (0x2D6B), pure red 31,0,0 (0x7C00) and black: their red values pick
     // colours 11, 31 and 0 of the ramp; the partial mode leaves the red pixel alone.
     HueRamp ramp;
@@ -125,18 +125,20 @@ TEST_F(SurfaceDrawTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
     ramp[11] = 0x1234;
     ramp[31] = 0x4321;
     const auto src = Words({0x2D6B, 0x7C00, 0x0000});
-    CSurfaceDC dc(m_buffer);
+    SurfaceBuffer b;
+    b.CreateBuffer(3, 7, 4);
+    CSurfaceDC dc(b);
     dc.SetHueRamp(ramp);
     dc.SetHue(0x1234);
     EXPECT_EQ(CurrentSurface().m_nHue, 0x234);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModeHued);
     DrawRun(0, 0, src.data(), 3);
-    FillSpan(0, m_buffer.GetRowPointer(1), 0x7C00, 2);
+    FillSpan(0, b.GetRowPointer(1), 0x7C00, 2);
     dc.SetPartialHue(true);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePartialHue);
     DrawRun(0, 2, src.data(), 3);
-    FillSpan(0, m_buffer.GetRowPointer(3), 0x7C00, 1);
-    FillSpan(1, m_buffer.GetRowPointer(3), 0x2D6B, 1);
+    FillSpan(0, b.GetRowPointer(3), 0x7C00, 1);
+    FillSpan(1, b.GetRowPointer(3), 0x2D6B, 1);
     dc.SetHue(3001);
     EXPECT_EQ(CurrentSurface().m_nHue, 0);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
@@ -145,18 +147,15 @@ TEST_F(SurfaceDrawTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
     DrawRun(0, 5, src.data(), 3);
     dc.SetDrawMode(4);  // no such mode: nothing is written
     DrawRun(0, 6, src.data(), 3);
-
-    const auto first = [&](std::int32_t y) {
-        const std::vector<std::uint16_t> row = Row(m_buffer, y);
-        return std::vector<std::uint16_t>(row.begin(), row.begin() + 3);
-    };
-    EXPECT_EQ(first(0), (std::vector<std::uint16_t>{0x1234, 0x4321, 0x0042}));
-    EXPECT_EQ(first(1), (std::vector<std::uint16_t>{0x4321, 0x4321, 0}));
-    EXPECT_EQ(first(2), (std::vector<std::uint16_t>{0x1234, 0x7C00, 0x0042}));
-    EXPECT_EQ(first(3), (std::vector<std::uint16_t>{0x7C00, 0x1234, 0}));
-    EXPECT_EQ(first(4), (std::vector<std::uint16_t>{0x2D6B, 0x7C00, 0}));
-    EXPECT_EQ(first(5), (std::vector<std::uint16_t>{0x1234, 0x4321, 0x0042}));
-    EXPECT_EQ(first(6), (std::vector<std::uint16_t>{0, 0, 0}));
+    EXPECT_EQ(test::Pixels(b), (std::vector<std::uint16_t>{
+                                   0x1234, 0x4321, 0x0042,  //
+                                   0x4321, 0x4321, 0,       //
+                                   0x1234, 0x7C00, 0x0042,  //
+                                   0x7C00, 0x1234, 0,       //
+                                   0x2D6B, 0x7C00, 0,       //
+                                   0x1234, 0x4321, 0x0042,  //
+                                   0,      0,      0,       //
+                               }));
 }
 
 TEST_F(SurfaceDrawTest, NestedSurfacesRestoreTheOuterState) {

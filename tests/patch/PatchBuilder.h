@@ -6,6 +6,7 @@
 #include "PatchFormat.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,18 @@ namespace tessaly::test {
 
 class PatchFileBuilder {
 public:
+    struct Spec {
+        std::uint8_t type;
+        std::uint32_t index;
+        std::vector<std::uint8_t> data;
+    };
+    PatchFileBuilder() = default;
+    // The records given, in order.
+    explicit PatchFileBuilder(std::initializer_list<Spec> records) {
+        for (const Spec& r : records) {
+            Record(r.type, r.index, r.data);
+        }
+    }
     PatchFileBuilder& Mark(std::uint16_t mark) {
         m_nMark = mark;
         return *this;

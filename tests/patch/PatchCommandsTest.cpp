@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::FailingSaveOps;
-using test::PatchFileBuilder;
+using B = test::PatchFileBuilder;
 using test::TempDir;
 
 class ScriptedUi : public CPatchUi {
@@ -50,7 +50,7 @@ private:
 
 class PatchCommands : public testing::Test {
 protected:
-    std::string Write(const char* name, const PatchFileBuilder& builder) const {
+    std::string Write(const char* name, const B& builder) const {
         return m_dir.Write(name, builder.Build());
     }
     std::size_t FilesInDir() const {
@@ -70,14 +70,12 @@ protected:
     ScriptedUi ui;
 };
 
-PatchFileBuilder TwoHues() {
-    return PatchFileBuilder()
-        .Record(32, 4, PatchFileBuilder::Bytes(88, 4))
-        .Record(32, 9, PatchFileBuilder::Bytes(88, 9));
+B TwoHues() {
+    return B({{32, 4, B::Bytes(88, 4)}, {32, 9, B::Bytes(88, 9)}});
 }
 
 TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 1);
+    patch.InsertPatchRecord(B::Bytes(88), 32, 1);
     ui.answers = {false};
     ui.choices = {m_dir.File("missing.pat")};
     patch.OpenPatch(ui);
@@ -99,29 +97,24 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
 // A file out of order opens with every record found, and an edit replaces its record rather
 // than adding a second one that a merge would pass over.
 TEST_F(PatchCommands, AFileOutOfOrderFindsEveryRecordAndAnEditReplacesIt) {
-    Open(Write("u.pat", PatchFileBuilder()
-                            .Record(14, 100, PatchFileBuilder::Bytes(24, 1))
-                            .Record(14, 0, PatchFileBuilder::Bytes(12, 2))
-                            .Record(32, 3, PatchFileBuilder::Bytes(88, 3))));
-    EXPECT_EQ(patch.FindPatchRecord(14, 0), PatchFileBuilder::Bytes(12, 2));
-    EXPECT_EQ(patch.FindPatchRecord(32, 3), PatchFileBuilder::Bytes(88, 3));
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(36, 4), 14, 0);
-    EXPECT_EQ(patch.Count(), 3u);
+    Open(
+        Write("u.pat",
+              B({{14, 100, B::Bytes(24, 1)}, {14, 0, B::Bytes(12, 2)}, {32, 3, B::Bytes(88, 3)}})));
+    EXPECT_EQ(patch.FindPatchRecord(14, 0), B::Bytes(12, 2));
+    EXPECT_EQ(patch.FindPatchRecord(32, 3), B::Bytes(88, 3));
+    patch.InsertPatchRecord(B::Bytes(36, 4), 14, 0);
     ASSERT_TRUE(patch.SavePatch(ui));
-    EXPECT_EQ(m_dir.Read("u.pat"), PatchFileBuilder()
-                                       .Record(14, 0, PatchFileBuilder::Bytes(36, 4))
-                                       .Record(14, 100, PatchFileBuilder::Bytes(24, 1))
-                                       .Record(32, 3, PatchFileBuilder::Bytes(88, 3))
-                                       .Build());
+    EXPECT_EQ(m_dir.Read("u.pat"),
+              B({{14, 0, B::Bytes(36, 4)}, {14, 100, B::Bytes(24, 1)}, {32, 3, B::Bytes(88, 3)}})
+                  .Build());
 }
 
 TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     Open(Write("a.pat", TwoHues()));
     const std::vector<std::uint8_t> before(patch.Records().begin(), patch.Records().end());
     // The first record is whole, the second runs past the end: nothing of it may be merged.
-    ui.choices = {Write("bad.pat", PatchFileBuilder()
-                                       .Record(14, 1, PatchFileBuilder::Bytes(12))
-                                       .Record(14, 2, PatchFileBuilder::Bytes(12), 13))};
+    ui.choices = {
+        Write("bad.pat", B().Record(14, 1, B::Bytes(12)).Record(14, 2, B::Bytes(12), 13))};
     patch.MergePatch(ui);
     EXPECT_EQ(ui.messages, std::vector<std::string>{
                                "Patch file format is invalid.  The file will not be loaded."});
@@ -132,7 +125,7 @@ TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
     // The refused file is the path, but a save asks for the file rather than replace it (with
     // its whole first record) unasked.
     const std::vector<std::uint8_t> bad = m_dir.Read("bad.pat");
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
+    patch.InsertPatchRecord(B::Bytes(88, 5), 32, 5);
     ui.choices = {m_dir.File("chosen.pat")};
     EXPECT_TRUE(patch.SavePatch(ui));
     EXPECT_EQ(ui.dialogs.back().nKind, PatchFileDialog::SaveAs);
@@ -144,7 +137,7 @@ TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
 // Yes to the save question, then Cancel in the file dialog: the patch stays, and a save with a
 // chosen file writes it.
 TEST_F(PatchCommands, CancelledSaveKeepsThePatch) {
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88), 32, 1);
+    patch.InsertPatchRecord(B::Bytes(88), 32, 1);
     ui.answers = {true};
     ui.choices = {std::nullopt, std::nullopt};
     EXPECT_FALSE(patch.ClosePatch(ui));
@@ -158,8 +151,7 @@ TEST_F(PatchCommands, CancelledSaveKeepsThePatch) {
     const std::string name = std::string(251, 'n') + ".pat";
     ui.choices = {m_dir.File(name)};
     EXPECT_TRUE(patch.SavePatch(ui));
-    EXPECT_EQ(m_dir.Read(name),
-              PatchFileBuilder().Record(32, 1, PatchFileBuilder::Bytes(88)).Build());
+    EXPECT_EQ(m_dir.Read(name), B().Record(32, 1, B::Bytes(88)).Build());
     EXPECT_FALSE(patch.IsModified());
 }
 
@@ -168,7 +160,7 @@ TEST_F(PatchCommands, CancelledSaveKeepsThePatch) {
 TEST_F(PatchCommands, SaveReplacesTheFileALinkNamesAndKeepsTheLink) {
     fs::create_symlink(Write("real.pat", TwoHues()), m_dir.Path() / "link.pat");
     Open(m_dir.File("link.pat"));
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
+    patch.InsertPatchRecord(B::Bytes(88, 5), 32, 5);
     EXPECT_TRUE(patch.SavePatch(ui));
     EXPECT_TRUE(fs::is_symlink(m_dir.Path() / "link.pat"));
     EXPECT_EQ(ReadPatchFile(m_dir.Read("real.pat")).nCount, 3u);
@@ -180,7 +172,7 @@ TEST_F(PatchCommands, SaveReplacesTheFileALinkNamesAndKeepsTheLink) {
 TEST_F(PatchCommands, FailedSaveLeavesTheOldFileAndTheModifiedPatch) {
     std::string path = Write("a.pat", TwoHues());
     Open(path);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 5), 32, 5);
+    patch.InsertPatchRecord(B::Bytes(88, 5), 32, 5);
 
     ops.nFail = FailingSaveOps::WriteStep;
     EXPECT_FALSE(patch.SavePatch(ui));
@@ -198,7 +190,7 @@ TEST_F(PatchCommands, FailedSaveLeavesTheOldFileAndTheModifiedPatch) {
     EXPECT_EQ(ui.dialogs.size(), 1u) << "no open dialog after the failed save";
     EXPECT_TRUE(patch.IsModified());
     EXPECT_EQ(patch.Path(), path);
-    EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(88, 5));
+    EXPECT_EQ(patch.FindPatchRecord(32, 5), B::Bytes(88, 5));
 
     // Once saving works again the close goes ahead.
     ops.nFail = FailingSaveOps::None;

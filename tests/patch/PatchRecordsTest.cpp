@@ -10,7 +10,7 @@
 namespace tessaly {
 namespace {
 
-using test::PatchFileBuilder;
+using B = test::PatchFileBuilder;
 using Key = std::pair<int, std::uint32_t>;
 
 // The (type, index) keys of the records, in buffer order; fails the test on a broken buffer.
@@ -28,31 +28,30 @@ std::vector<Key> Keys(const CPatch& patch) {
 
 TEST(PatchRecords, InsertOrdersByTypeThenIndexAndReplacementKeepsTheCount) {
     CPatch patch;
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 1), 32, 4);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 2), 32, 9);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(88, 3), 32, 5);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(24), 14, 100);  // a multi before every hue
+    patch.InsertPatchRecord(B::Bytes(88, 1), 32, 4);
+    patch.InsertPatchRecord(B::Bytes(88, 2), 32, 9);
+    patch.InsertPatchRecord(B::Bytes(88, 3), 32, 5);
+    patch.InsertPatchRecord(B::Bytes(24), 14, 100);  // a multi before every hue
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
     EXPECT_TRUE(patch.IsModified());
 
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(7, 9), 32, 5);  // shorter, in the middle
-    patch.InsertPatchRecord({}, 32, 9);                             // empty, last
+    patch.InsertPatchRecord(B::Bytes(7, 9), 32, 5);  // shorter, in the middle
+    patch.InsertPatchRecord({}, 32, 9);              // empty, last
     EXPECT_EQ(patch.Records().size(), 4 * 9 + 24 + 88 + 7u);
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
-    EXPECT_EQ(patch.FindPatchRecord(32, 5), PatchFileBuilder::Bytes(7, 9));
-    EXPECT_EQ(patch.FindPatchRecord(32, 4), PatchFileBuilder::Bytes(88, 1));
+    EXPECT_EQ(patch.FindPatchRecord(32, 5), B::Bytes(7, 9));
+    EXPECT_EQ(patch.FindPatchRecord(32, 4), B::Bytes(88, 1));
 }
 
 TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
     CPatch patch;
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(36, 8), 14, 3);
+    patch.InsertPatchRecord(B::Bytes(36, 8), 14, 3);
     std::uint32_t length = 77;
     EXPECT_TRUE(patch.FindPatchRecord(nullptr, 14, length, 3));
     EXPECT_EQ(length, 36u);
     std::vector<std::uint8_t> out(length + 1, 0xEE);
     EXPECT_TRUE(patch.FindPatchRecord(out.data(), 14, length, 3));
-    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 36),
-              PatchFileBuilder::Bytes(36, 8));
+    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 36), B::Bytes(36, 8));
     EXPECT_EQ(out[36], 0xEE);
     EXPECT_FALSE(patch.FindPatchRecord(out.data(), 32, length, 3));
     EXPECT_EQ(length, 0u);
@@ -60,12 +59,12 @@ TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
 
 TEST(PatchRecords, HighTypeBitsAreKeptButIgnoredInOrderAndLookup) {
     CPatch patch;
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(4), 32, 1);
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(4), 0x40 | 14, 1);
+    patch.InsertPatchRecord(B::Bytes(4), 32, 1);
+    patch.InsertPatchRecord(B::Bytes(4), 0x40 | 14, 1);
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{0x4E, 1}, {32, 1}}));
-    EXPECT_EQ(patch.FindPatchRecord(14, 1), PatchFileBuilder::Bytes(4));
+    EXPECT_EQ(patch.FindPatchRecord(14, 1), B::Bytes(4));
     // The same pair under other high bits replaces it.
-    patch.InsertPatchRecord(PatchFileBuilder::Bytes(2), 14, 1);
+    patch.InsertPatchRecord(B::Bytes(2), 14, 1);
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 1}, {32, 1}}));
 }
 

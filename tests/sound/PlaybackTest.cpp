@@ -142,9 +142,8 @@ TEST_F(Playback, TheDeviceRendersTheSoundsSamplesAtTheirLength) {
         SCOPED_TRACE(id);
         CMulSound sound(id);
         if (id == 0) {
-            IndexRecord record;
-            record.m_dwOffset = 0;
-            record.m_dwLength = CMulSound::kNameSize + static_cast<std::uint32_t>(unsaved.size());
+            const IndexRecord record{
+                0, CMulSound::kNameSize + static_cast<std::uint32_t>(unsaved.size()), 0, 0};
             sound.SetMemoryData(record, MakeSoundEntry("unsaved", unsaved));
         }
         ASSERT_NE(sound.GetData(), nullptr);
