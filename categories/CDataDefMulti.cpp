@@ -36,8 +36,21 @@ std::string CDataDefMulti::GetListText() {
     if (const char* absent = AbsentText()) {
         return absent;
     }
+    // A damaged record's length is no count of its components.
+    if (GetReadStatus() == ReadStatus::Damaged) {
+        return "?";
+    }
     return Format("%d",
                   static_cast<int>(GetEffectiveIndex().GetLength() / GetMultiRecordSize(Files())));
+}
+
+ReadStatus CDataDefMulti::GetReadStatus() {
+    const ReadStatus status = CDataDefIndex::GetReadStatus();
+    if (status == ReadStatus::Ok &&
+        GetEffectiveIndex().GetLength() / GetMultiRecordSize(Files()) > kMaxMultiComponents) {
+        return ReadStatus::Damaged;
+    }
+    return status;
 }
 
 bool CDataDefMulti::WriteVerData(CQFile& /*file*/, CUOVersionBlock& /*record*/) {

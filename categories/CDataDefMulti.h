@@ -39,6 +39,8 @@ public:
     ExportKind GetExportKind() override { return ExportKind::Picture; }
     bool ExportData(const ExportOptions& options, CExportData& out) override;
     bool ReadIndex() override;
+    // Also Damaged, without reading, for a record holding more components than any multi.
+    ReadStatus GetReadStatus() override;
     void AddPages(std::vector<EntryPage>& pages) override;
 
     CMulMultiType& GetBlock() { return m_Block; }

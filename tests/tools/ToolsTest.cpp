@@ -619,12 +619,11 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
         StoreLE32(bytes.data() + 12 * entry + at, value);
         m_Scratch.Write("kinds/" + name, bytes);
     };
-    setIndex("skills.idx", 1, 0, 0x100000);   // past the end of skills.mul
-    setIndex("skills.idx", 2, 4, 500);        // running past it: its name still reads
-    setIndex("texidx.mul", 3, 4, 8194);       // no texture's length
-    setIndex("lightidx.mul", 0, 4, 100);      // 3 rows of a 32 x 32 light
-    setIndex("lightidx.mul", 1, 8, 0);        // bytes of no size
-    setIndex("multi.idx", 0, 4, 0x7FFFFFF0);  // more components than any multi
+    setIndex("skills.idx", 1, 0, 0x100000);  // past the end of skills.mul
+    setIndex("skills.idx", 2, 4, 500);       // running past it: its name still reads
+    setIndex("texidx.mul", 3, 4, 8194);      // no texture's length
+    setIndex("lightidx.mul", 0, 4, 100);     // 3 rows of a 32 x 32 light
+    setIndex("lightidx.mul", 1, 8, 0);       // bytes of no size
     Bytes skills = Read(dir + "/skills.mul");
     const std::string item = "Item Identification";
     const auto name = std::search(skills.begin(), skills.end(), item.begin(), item.end());
@@ -642,6 +641,12 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
         StoreLE32(art.data() + offset + 4, width | height << 16);
     }
     m_Scratch.Write("kinds/art.mul", art);
+    // Multi 0 holds more components than any multi, inside its file.
+    Bytes multis = Read(dir + "/multi.mul");
+    setIndex("multi.idx", 0, 0, static_cast<std::uint32_t>(multis.size()));
+    setIndex("multi.idx", 0, 4, (kMaxMultiComponents + 1) * 12);
+    multis.resize(multis.size() + (kMaxMultiComponents + 1) * 12);
+    m_Scratch.Write("kinds/multi.mul", multis);
 
     const auto states = [&](const std::string& category) {
         std::string text;
@@ -656,6 +661,8 @@ TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
     ExpectParts(Ok({"list", "Skills"}, dir), {"0001\t!\t \t\n0002\t!\tO\tAnimal Lore\n"});
     EXPECT_EQ(states("Textures").substr(0, 3), "uud");
     EXPECT_EQ(states("Fonts"), "uuuddddddd");
+    EXPECT_EQ(states("Multis"), "du");
+    EXPECT_EQ(Rows({"list", "Multis"}, dir).at(0)["columns"], (QJsonArray{"?"}));
     rename((dir + "/fonts.mul").c_str(), (dir + "/fonts.bak").c_str());
     EXPECT_EQ(states("Fonts"), "ffffffffff");
     const std::string png = m_Scratch.File("x.png");
