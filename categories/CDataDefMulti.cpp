@@ -1,7 +1,5 @@
 #include "CDataDefMulti.h"
 
-#include "EntryPicture.h"
-
 #include "DataModel.h"
 
 #include "EventLog.h"
@@ -47,7 +45,7 @@ std::string CDataDefMulti::GetListText() {
 ReadStatus CDataDefMulti::GetReadStatus() {
     const ReadStatus status = CDataDefIndex::GetReadStatus();
     if (status == ReadStatus::Ok &&
-        GetEffectiveIndex().GetLength() / GetMultiRecordSize(Files()) > kMaxMultiComponents) {
+        HoldsTooManyComponents(GetEffectiveIndex().GetLength(), GetMultiRecordSize(Files()))) {
         return ReadStatus::Damaged;
     }
     return status;
@@ -99,7 +97,7 @@ std::size_t PatchMultiRecordSize(ByteSpan bytes, CClientFiles& files) {
 std::optional<std::vector<MultiComponent>> PatchMultiComponents(ByteSpan bytes,
                                                                 CClientFiles& files) {
     const std::size_t size = PatchMultiRecordSize(bytes, files);
-    if (bytes.size() / size > kMaxMultiComponents) {
+    if (HoldsTooManyComponents(bytes.size(), size)) {
         return std::nullopt;
     }
     return ParseMultiComponents(bytes, size);

@@ -191,7 +191,7 @@ bool CMulMultiType::Load() {
     }
     m_nRecordSize = GetMultiRecordSize(Files());
     // Refused as damaged before anything is read: no real multi comes near the bound.
-    if (record.GetLength() / m_nRecordSize > kMaxMultiComponents) {
+    if (HoldsTooManyComponents(record.GetLength(), m_nRecordSize)) {
         throw CTarnError(2, kE_FAIL, kDamagedEntry);
     }
     LoadMulData(kSlotMulti, record);

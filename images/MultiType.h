@@ -3,6 +3,8 @@
 
 #include "MulBlock.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,6 +55,10 @@ std::size_t GetMultiRecordSize(CClientFiles& files);
 // The most components a multi holds: real ones hold at most a few thousand. A longer entry is
 // refused as damaged (the entry reader's kDamagedEntry), without reading it.
 inline constexpr std::uint32_t kMaxMultiComponents = 65536;
+// Whether `length` bytes of components of `recordSize` bytes are more than any multi holds.
+constexpr bool HoldsTooManyComponents(std::uint64_t length, std::size_t recordSize) {
+    return length / recordSize > kMaxMultiComponents;
+}
 
 // A multi import text file: the line "6 version", three header lines (ignored), then one
 // component per line: item number, x, y and z in decimal separated by blanks, the rest of the
