@@ -153,9 +153,11 @@ public:
         const std::uint32_t count = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24;
         const std::size_t records = std::min<std::size_t>(count, (bytes.size() - 4) / 20);
         for (int i = 0; i < 4 && records > 0; ++i) {
-            Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20, 40 + Below(1000));
-            Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20 + 8,
-                  static_cast<std::uint32_t>(bytes.size()) + Below(1000));
+            // One draw per statement, so that a seed gives the same file whatever the compiler.
+            const std::uint32_t fileId = 40 + Below(1000);
+            Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20, fileId);
+            const std::uint32_t offset = static_cast<std::uint32_t>(bytes.size()) + Below(1000);
+            Put32(bytes, 4 + Below(static_cast<std::uint32_t>(records)) * 20 + 8, offset);
         }
         Put32(bytes, 0, count + 1 + Below(100000));
         WriteWhole(m_dir / "verdata.mul", bytes);

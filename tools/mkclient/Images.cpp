@@ -199,13 +199,18 @@ Picture ItemPicture(const SampleItem& item, std::mt19937& rng) {
             for (int blob = 0; blob < w; ++blob) {
                 const int bx = static_cast<int>(rng() % static_cast<unsigned>(w));
                 const int by = static_cast<int>(rng() % static_cast<unsigned>(h));
-                p.FillEllipse(bx, by, 2 + static_cast<int>(rng() % 8),
-                              2 + static_cast<int>(rng() % 6), Jitter(green, rng, 3));
+                // One draw per statement: arguments' order of evaluation is the compiler's, and
+                // the picture must not depend on it.
+                const std::uint16_t colour = Jitter(green, rng, 3);
+                const int ry = 2 + static_cast<int>(rng() % 6);
+                const int rx = 2 + static_cast<int>(rng() % 8);
+                p.FillEllipse(bx, by, rx, ry, colour);
             }
             if (item.kind == DrawKind::Flower) {
                 for (int i = 0; i < 6; ++i) {
-                    p.FillEllipse(static_cast<int>(rng() % 22), static_cast<int>(rng() % 18), 1, 1,
-                                  Rgb(232, 64 + 30 * i, 96));
+                    const int y = static_cast<int>(rng() % 18);
+                    const int x = static_cast<int>(rng() % 22);
+                    p.FillEllipse(x, y, 1, 1, Rgb(232, 64 + 30 * i, 96));
                 }
             }
             return p;
