@@ -85,13 +85,7 @@ protected:
     // Shows a category and selects the row of entry `index`; null when the list has none.
     CDataDef* Select(std::int32_t category, std::uint32_t index) {
         ActiveView()->SetCategory(category);
-        for (int row = 0; row < ActiveList()->GetModel()->rowCount(); ++row) {
-            if (ActiveList()->GetModel()->GetEntry(row)->GetIndex() == index) {
-                ActiveList()->SelectPosition(row);
-                return ActiveList()->GetSelected();
-            }
-        }
-        return nullptr;
+        return ActiveList()->SelectIndex(index) ? ActiveList()->GetSelected() : nullptr;
     }
     CBrindleDoc* Open(const std::string& path) {
         return dynamic_cast<CBrindleDoc*>(m_pApp->OpenDocumentFile(QString::fromStdString(path)));

@@ -80,7 +80,9 @@ protected:
     }
 };
 
-TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuWithItsKeysAndPrompts) {
+// The full menu of a new document with its keys and prompts; the commands it greys out are
+// refused and say why, and one that throws is reported.
+TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuAndRefusedOrFailingCommandsSayWhy) {
     CMainFrame* frame = m_pApp->GetMainFrame();
     // Every key of the table reaches its command.
     for (const CommandKeyDef& command : GetCommandKeys()) {
@@ -127,6 +129,48 @@ TEST_F(ShellMenuTest, ANewDocumentShowsTheFullMenuWithItsKeysAndPrompts) {
     const std::vector<ShownItem> windows = Menu(QStringLiteral("&Window"));
     EXPECT_EQ(windows.back().text, QStringLiteral("&1 VerData"));
     EXPECT_TRUE(windows.back().bChecked);
+
+    // Disabled: refused, keys included.
+    for (int id :
+         {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE, ID_FILE_SAVE_FAST,
+          ID_CLOSE_PATCH, ID_SAVE_PATCH, ID_OPEN_BASE_SCRIPTS, ID_EDIT_PASTE, ID_EDIT_CUT}) {
+        EXPECT_FALSE(Command(id)) << id;
+    }
+    EXPECT_EQ(DocumentCount(), 1u);
+    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    EXPECT_TRUE(m_Ui.m_Shown.empty());
+    // Those that never carry out anything, and those that cannot now, say why in their tips.
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_OPEN_BASE_SCRIPTS)->toolTip(),
+              "Not available: Tessaly does not read the client's scripts");
+    EXPECT_EQ(frame->GetAction(ID_EDIT_UNDO)->toolTip(), "Nothing to undo");
+    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(), "Select an entry first");
+    ASSERT_TRUE(Command(ID_DATA_HUES));
+    SelectRow(3);
+    EXPECT_FALSE(State(ID_EDIT_DELETE).m_bEnabled);
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(),
+              "Hues are shown, not edited (edited are: Items, Sounds, Gumps)");
+    // A hue has nothing for the clipboard: "Copy" is greyed and says so.
+    EXPECT_FALSE(State(ID_EDIT_COPY).m_bEnabled);
+    EXPECT_EQ(frame->GetAction(ID_EDIT_COPY)->toolTip(), kNothingToCopy);
+    // Enabled again, an item shows its prompt's tip.
+    ASSERT_TRUE(Command(ID_DATA_ITEMS));
+    SelectRow(3);
+    frame->UpdateCommandUI();
+    EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->toolTip(), "Paste");
+    EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
+
+    // A command that throws is reported, and the program goes on.
+    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::bad_alloc(); });
+    EXPECT_TRUE(Command(ID_APP_ABOUT));
+    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::runtime_error("disk gone"); });
+    EXPECT_TRUE(Command(ID_APP_ABOUT));
+    EXPECT_EQ(
+        m_Ui.m_Messages,
+        (std::vector<std::string>{"The command could not be completed: there is not enough memory.",
+                                  "The command could not be completed: disk gone."}));
+    EXPECT_EQ(DocumentCount(), 1u);
 }
 
 TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
@@ -193,51 +237,6 @@ TEST_F(ShellMenuTest, StatesFollowTheCategoryTheSelectionAndTheListMode) {
     EXPECT_FALSE(State(ID_VIEW_STATUS_BAR).m_bChecked);
     ASSERT_TRUE(Command(ID_VIEW_STATUS_BAR));
     EXPECT_FALSE(bar->isHidden());
-}
-
-TEST_F(ShellMenuTest, CommandsThatCarryOutNothingOrThrowSayWhy) {
-    // Disabled: refused, keys included.
-    for (int id :
-         {ID_EDIT_UNDO, ID_MERGE_VERDATA, ID_WRITE_RADAR_COLORS, ID_FILE_SAVE, ID_FILE_SAVE_FAST,
-          ID_CLOSE_PATCH, ID_SAVE_PATCH, ID_OPEN_BASE_SCRIPTS, ID_EDIT_PASTE, ID_EDIT_CUT}) {
-        EXPECT_FALSE(Command(id)) << id;
-    }
-    EXPECT_EQ(DocumentCount(), 1u);
-    EXPECT_TRUE(m_Ui.m_Messages.empty());
-    EXPECT_TRUE(m_Ui.m_Shown.empty());
-    // Those that never carry out anything, and those that cannot now, say why in their tips.
-    CMainFrame* frame = m_pApp->GetMainFrame();
-    frame->UpdateCommandUI();
-    EXPECT_EQ(frame->GetAction(ID_OPEN_BASE_SCRIPTS)->toolTip(),
-              "Not available: Tessaly does not read the client's scripts");
-    EXPECT_EQ(frame->GetAction(ID_EDIT_UNDO)->toolTip(), "Nothing to undo");
-    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(), "Select an entry first");
-    ASSERT_TRUE(Command(ID_DATA_HUES));
-    SelectRow(3);
-    EXPECT_FALSE(State(ID_EDIT_DELETE).m_bEnabled);
-    frame->UpdateCommandUI();
-    EXPECT_EQ(frame->GetAction(ID_EDIT_DELETE)->toolTip(),
-              "Hues are shown, not edited (edited are: Items, Sounds, Gumps)");
-    // A hue has nothing for the clipboard: "Copy" is greyed and says so.
-    EXPECT_FALSE(State(ID_EDIT_COPY).m_bEnabled);
-    EXPECT_EQ(frame->GetAction(ID_EDIT_COPY)->toolTip(), kNothingToCopy);
-    // Enabled again, an item shows its prompt's tip.
-    ASSERT_TRUE(Command(ID_DATA_ITEMS));
-    SelectRow(3);
-    frame->UpdateCommandUI();
-    EXPECT_EQ(frame->GetAction(ID_EDIT_PASTE)->toolTip(), "Paste");
-    EXPECT_TRUE(State(ID_EDIT_COPY).m_bEnabled);
-
-    // A command that throws is reported, and the program goes on.
-    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::bad_alloc(); });
-    EXPECT_TRUE(Command(ID_APP_ABOUT));
-    m_pApp->AddCommand(ID_APP_ABOUT, [] { throw std::runtime_error("disk gone"); });
-    EXPECT_TRUE(Command(ID_APP_ABOUT));
-    EXPECT_EQ(
-        m_Ui.m_Messages,
-        (std::vector<std::string>{"The command could not be completed: there is not enough memory.",
-                                  "The command could not be completed: disk gone."}));
-    EXPECT_EQ(DocumentCount(), 1u);
 }
 
 TEST_F(ShellMenuTest, KeysReachTheirCommandsOnlyWhileEnabled) {

@@ -20,19 +20,14 @@ namespace {
 
 using namespace ids;
 
+using B = PatchFileBuilder;
+constexpr std::uint8_t kHues = kPatchTypeHues;
+constexpr std::uint8_t kMulti = kPatchTypeMulti;
+constexpr auto Bytes = &B::Bytes;
+
 // A ".pat" file of these records.
-struct PatRecord {
-    std::uint8_t nType;
-    std::uint32_t nIndex;
-    std::vector<std::uint8_t> data;
-};
-std::vector<std::uint8_t> MakePatFile(std::initializer_list<PatRecord> records,
-                                      std::uint16_t mark = kPatchMarkCurrent) {
-    PatchFileBuilder file;
-    for (const PatRecord& r : records) {
-        file.Record(r.nType, r.nIndex, r.data);
-    }
-    return file.Mark(mark).Build();
+std::vector<std::uint8_t> Pat(std::initializer_list<B::Spec> records) {
+    return B(records).Build();
 }
 
 // Every test starts on the sample client.
@@ -43,21 +38,16 @@ protected:
         ASSERT_TRUE(StartOnSample());
     }
     // Writes a ".pat" file and opens it with "Open Patch File..."; its path.
-    std::string OpenPatch(const std::string& name, std::initializer_list<PatRecord> records,
-                          std::uint16_t mark = kPatchMarkCurrent) {
-        const std::string path = WriteFile(name, MakePatFile(records, mark));
+    std::string OpenPatch(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+        const std::string path = WriteFile(name, bytes);
         m_Ui.m_Files.push_back(path);
         EXPECT_TRUE(Command(ids::ID_OPEN_PATCH));
         return path;
     }
 };
 
-constexpr std::uint8_t kHues = kPatchTypeHues;
-constexpr std::uint8_t kMulti = kPatchTypeMulti;
-constexpr auto Bytes = &PatchFileBuilder::Bytes;
-
 TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
-    std::string path = OpenPatch("a.pat", {{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}});
+    std::string path = OpenPatch("a.pat", Pat({{kMulti, 3, Bytes(5, 1)}, {kHues, 4, Bytes(8, 9)}}));
 
     ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
     EXPECT_EQ(m_Ui.m_Dialogs[0].nKind, PatchFileDialog::Open);
@@ -89,7 +79,7 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
 }
 
 TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
-    std::string bad = OpenPatch("bad.pat", {{kHues, 1, Bytes(4, 0)}}, 0x1234);
+    std::string bad = OpenPatch("bad.pat", B({{kHues, 1, Bytes(4, 0)}}).Mark(0x1234).Build());
     EXPECT_EQ(m_Ui.m_Messages.front(),
               "Patch file format is invalid.  The file will not be loaded.");
     // No data, but the rejected file is the patch's path.
@@ -104,7 +94,7 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     ASSERT_TRUE(Command(ID_SAVE_PATCH));
     EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::SaveAs);
     EXPECT_EQ(ReadBytes(bad), before);
-    EXPECT_EQ(ReadBytes(TestPath("edit.pat")), MakePatFile({{kHues, 6, Bytes(2, 5)}}));
+    EXPECT_EQ(ReadBytes(TestPath("edit.pat")), Pat({{kHues, 6, Bytes(2, 5)}}));
 
     // A client data file kept so is never saved over: the save asks for another file.
     const std::string hues = WriteFile("Hues.mul", {1, 2, 3});
@@ -116,14 +106,14 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     ASSERT_TRUE(Command(ID_SAVE_PATCH));
     EXPECT_EQ(m_Ui.m_Warnings.size(), 1u);
     EXPECT_EQ(ReadBytes(hues), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(ReadBytes(TestPath("instead.pat")), MakePatFile({{kHues, 6, Bytes(2, 5)}}));
+    EXPECT_EQ(ReadBytes(TestPath("instead.pat")), Pat({{kHues, 6, Bytes(2, 5)}}));
 }
 
 TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
-    std::string a = OpenPatch("a.pat", {{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}});
+    std::string a = OpenPatch("a.pat", Pat({{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
     std::string b = WriteFile(
         "b.pat",
-        MakePatFile({{kMulti, 1, Bytes(3, 7)}, {kHues, 5, Bytes(1, 9)}, {kHues, 9, Bytes(4, 20)}}));
+        Pat({{kMulti, 1, Bytes(3, 7)}, {kHues, 5, Bytes(1, 9)}, {kHues, 9, Bytes(4, 20)}}));
     m_Ui.m_Files.push_back(b);
     ASSERT_TRUE(Command(ID_MERGE_PATCH));
     EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::Merge);
@@ -134,12 +124,12 @@ TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
     EXPECT_EQ(patch.Path(), b);
     EXPECT_TRUE(patch.IsModified());
     ASSERT_TRUE(Command(ID_SAVE_PATCH));
-    EXPECT_EQ(ReadBytes(b), MakePatFile({{kMulti, 1, Bytes(3, 7)},
-                                         {kHues, 4, Bytes(2, 1)},
-                                         {kHues, 5, Bytes(1, 9)},
-                                         {kHues, 9, Bytes(4, 20)}}));
+    EXPECT_EQ(ReadBytes(b), Pat({{kMulti, 1, Bytes(3, 7)},
+                                 {kHues, 4, Bytes(2, 1)},
+                                 {kHues, 5, Bytes(1, 9)},
+                                 {kHues, 9, Bytes(4, 20)}}));
     // The file first opened is untouched.
-    EXPECT_EQ(ReadBytes(a), MakePatFile({{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
+    EXPECT_EQ(ReadBytes(a), Pat({{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
 }
 
 TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
@@ -159,11 +149,11 @@ TEST_F(ShellPatchTest, AnsweringNoOnCloseLeavesNothingToAskAtExit) {
     m_pApp->ExitInstance();
     EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
     // The record saved before stays; the later one was discarded.
-    EXPECT_EQ(ReadBytes(TestPath("p.pat")), MakePatFile({{kHues, 2, Bytes(3, 1)}}));
+    EXPECT_EQ(ReadBytes(TestPath("p.pat")), Pat({{kHues, 2, Bytes(3, 1)}}));
 }
 
 TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
-    std::string path = OpenPatch("e.pat", {{kHues, 1, Bytes(2, 1)}});
+    std::string path = OpenPatch("e.pat", Pat({{kHues, 1, Bytes(2, 1)}}));
     m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
 
     m_Ui.m_Answers = {true};
@@ -171,7 +161,7 @@ TEST_F(ShellPatchTest, ExitOffersToSaveTheModifiedPatchAndWritesIt) {
     EXPECT_EQ(m_Ui.m_Questions,
               std::vector<std::string>{"Would you like to save your current patch information?"});
     EXPECT_FALSE(m_pApp->GetMainFrame()->isVisible());
-    EXPECT_EQ(ReadBytes(path), MakePatFile({{kMulti, 6, Bytes(2, 5)}, {kHues, 1, Bytes(2, 1)}}));
+    EXPECT_EQ(ReadBytes(path), Pat({{kMulti, 6, Bytes(2, 5)}, {kHues, 1, Bytes(2, 1)}}));
     // Shut-down has nothing left to ask.
     m_pApp->ExitInstance();
     EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
@@ -212,7 +202,7 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     m_Ui.m_Files = {TestPath("exit.pat")};
     EXPECT_TRUE(frame->close());
     EXPECT_FALSE(frame->isVisible());
-    EXPECT_EQ(ReadBytes(TestPath("exit.pat")), MakePatFile({{kMulti, 6, Bytes(2, 5)}}));
+    EXPECT_EQ(ReadBytes(TestPath("exit.pat")), Pat({{kMulti, 6, Bytes(2, 5)}}));
 }
 
 TEST_F(ShellPatchTest, ACancelAtADocumentsQuestionKeepsThePatchAnsweredNo) {
@@ -276,7 +266,7 @@ TEST_F(ShellPatchTest, ShutDownOffersTheSaveWhenTheLoopEndsWithChanges) {
     m_Ui.m_Files = {path};
     m_pApp->ExitInstance();
     EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
-    EXPECT_EQ(ReadBytes(path), MakePatFile({{kHues, 1, Bytes(1, 1)}}));
+    EXPECT_EQ(ReadBytes(path), Pat({{kHues, 1, Bytes(1, 1)}}));
 }
 
 TEST(ShellPatchDialogs, FilterInTheFileDialogsForm) {

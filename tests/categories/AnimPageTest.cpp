@@ -134,24 +134,22 @@ TEST_F(AnimPageTest, EachBodyClassStepsFlipsPlaysAndDrawsAtTheAnchor) {
     }
 }
 
-TEST_F(AnimPageTest, ABodyWithoutFramesShowsNothing) {
-    CDataDefAnim body(2);
-    CDataProps sheet(&body, nullptr);
-    auto* page = new CDataPageAnimDraw;
-    sheet.AddPage(page);
+// A body without frames shows nothing; an action without frames clears the frame texts.
+TEST_F(AnimPageTest, ABodyOrAnActionWithoutFramesShowsNothing) {
+    CDataDefAnim none(2);
+    CDataProps sheet(&none, nullptr);
+    auto* bare = new CDataPageAnimDraw;
+    sheet.AddPage(bare);
     sheet.show();
-    ASSERT_TRUE(page->LoadEntry());
-    EXPECT_EQ(page->m_pFrameText->text(), "0/0");
-    EXPECT_EQ(page->GetFrameCount(), 0);
-    Repaint(page);
-    EXPECT_EQ(page->GetBuffer().GetData(), nullptr);
-    const QImage shown = page->GetDrawingArea()->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(1, 1), QColor(Qt::black));
-    EXPECT_EQ(page->NoFrameText(), "This action has no frames");
-    EXPECT_FALSE(page->m_pCopy->isEnabled());  // nothing to copy
-}
+    ASSERT_TRUE(bare->LoadEntry());
+    EXPECT_EQ(bare->m_pFrameText->text(), "0/0");
+    EXPECT_EQ(bare->GetFrameCount(), 0);
+    Repaint(bare);
+    EXPECT_EQ(bare->GetBuffer().GetData(), nullptr);
+    EXPECT_EQ(bare->GetDrawingArea()->grab().toImage().pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_EQ(bare->NoFrameText(), "This action has no frames");
+    EXPECT_FALSE(bare->m_pCopy->isEnabled());  // nothing to copy
 
-TEST_F(AnimPageTest, AnActionWithoutFramesClearsTheFrameTexts) {
     CDataDefAnim body(1);
     CDataPageAnimDraw* page = Show(body);
     ASSERT_NE(page, nullptr);
@@ -258,11 +256,9 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
         test::ExpectSamePixels(page->GetBuffer(), expected);
         DataAppState().DestroyAllSheets();
     }
-}
 
-// A patch record of anim.mul is one action and direction of a body: the list marks that body,
-// of each class, and its sheet's target is that body, not the entry numbered like the record.
-TEST_F(AnimListTest, APatchRecordMarksTheBodyWhoseActionItReplaces) {
+    // A patch record of anim.mul is one action and direction of a body: the list marks that
+    // body, of each class, and its sheet's target is that body, not the entry numbered like it.
     for (const auto& [body, action, direction] :
          {std::tuple{1u, 21, 4}, std::tuple{201u, 12, 0}, std::tuple{400u, 34, 3}}) {
         SCOPED_TRACE(body);
@@ -299,20 +295,9 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
     patch(dir.Path() / "anim2.idx", 35000 * IndexRecord::kSize, {0x00, 0xFF, 0xFF, 0x7F});
     const std::filesystem::path uop = dir.Path() / "AnimationFrame1.uop";
     const std::vector<std::uint8_t> bytes = test::TempDir::ReadFile(uop.string());
-    const auto le64 = [&](std::uint64_t at) {
-        return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
-    };
-    // Where the table entry of a body's action lies.
+    // Where the table entry of a body's action 0 lies.
     const auto entryOf = [&](std::uint32_t body) {
-        const std::uint64_t hash = HashUopName(AnimContainerEntryName(body, 0));
-        std::uint64_t entryAt = 0;
-        for (std::uint64_t table = le64(12); table != 0 && entryAt == 0; table = le64(table + 4)) {
-            for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
-                const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
-                entryAt = le64(at + 20) == hash ? at : entryAt;
-            }
-        }
-        return entryAt;
+        return test::UopTableEntryAt(bytes, HashUopName(AnimContainerEntryName(body, 0)));
     };
     const std::uint64_t entryAt = entryOf(1500);
     ASSERT_NE(entryAt, 0u);

@@ -31,29 +31,6 @@ namespace {
 
 using test::TempDir;
 
-// An entry with a fixed list text.
-class TextEntry : public CDataDef {
-public:
-    TextEntry(std::uint32_t index, std::string text) : CDataDef(index), m_sText(std::move(text)) {}
-    std::string GetListText() override {
-        ++m_nCalls;
-        if (m_bThrow) {
-            // As an out-of-range index into one of our own arrays would.
-            return std::vector<std::string>().at(3);
-        }
-        return m_sText;
-    }
-    bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
-    std::int32_t GetDataType() override { return kCategoryItems; }
-    bool IsValid() override { return true; }
-    bool ReadIndex() override { return false; }
-    void AddPages(std::vector<EntryPage>& /*pages*/) override {}
-
-    std::string m_sText;
-    int m_nCalls = 0;
-    bool m_bThrow = false;
-};
-
 CUOVersionBlock Record(std::uint32_t file, std::uint32_t block, std::uint32_t offset = 0x40,
                        std::uint32_t length = 10, std::uint16_t e1 = 0, std::uint16_t e2 = 0) {
     return CUOVersionBlock{file, block, offset, length, e1, e2};
@@ -324,7 +301,7 @@ TEST(CategoryTable, EntriesReadThroughTheFileSetTheyAreGiven) {
     }
 }
 
-TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
+TEST(ColumnText, SplitsOnceIntoAtMostSevenFieldsAndAFaultGivesAnEmptyRow) {
     const std::pair<const char*, std::vector<const char*>> cases[] = {
         {"a\tb\t\tc", {"a", "b", "", "c"}},
         {"single", {"single"}},
@@ -333,7 +310,7 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
     };
     for (const auto& [text, fields] : cases) {
         SCOPED_TRACE(text);
-        TextEntry entry(1, text);
+        test::TextEntry entry(1, text);
         EXPECT_EQ(entry.GetColumnText(-2), nullptr);
         for (std::size_t column = 0; column < 8; ++column) {
             const char* shown = entry.GetColumnText(static_cast<int>(column));
@@ -346,19 +323,17 @@ TEST(ColumnText, SplitsOnceIntoAtMostSevenFields) {
         // The text is made once (an empty one is asked for again).
         EXPECT_EQ(entry.m_nCalls == 1, !fields.empty());
     }
-}
 
-TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndTheChangeMarkFollowsThePatchLink) {
     // A fault in the list text: an empty row and one log line.
     test::CapturedLog log;
-    TextEntry entry(1, "x");
+    test::TextEntry entry(1, "x");
     entry.m_bThrow = true;
     EXPECT_EQ(entry.GetColumnText(0), nullptr);
     ASSERT_EQ(log.m_Lines.size(), 1u);
     EXPECT_EQ(log.m_Lines[0].rfind("tessaly: making a list row: ", 0), 0u) << log.m_Lines[0];
     // The change mark, which needs no list text.
     EXPECT_STREQ(entry.GetColumnText(-1), " ");
-    CDataVerData fromFile(Record(4, 16385)), inMemory(7, new TextEntry(7, "y"));
+    CDataVerData fromFile(Record(4, 16385)), inMemory(7, new test::TextEntry(7, "y"));
     for (const auto& [record, mark] : {std::pair(&fromFile, "*"), std::pair(&inMemory, "+")}) {
         entry.LinkVerData(record);
         EXPECT_STREQ(entry.GetColumnText(-1), mark);
@@ -366,7 +341,7 @@ TEST(ColumnText, AFaultInTheListTextGivesAnEmptyRowAndTheChangeMarkFollowsThePat
     EXPECT_EQ(inMemory.GetListText(), "Mem Change");
 }
 
-TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
+TEST(VerDataEntry, KeyTargetAndListTextsOfRecords) {
     CDataVerData item(Record(4, 0x4001, 0x80, 20, 44, 48));
     EXPECT_EQ(item.GetIndex(), 0x10004001u);
     auto* target = dynamic_cast<CDataDefIndex*>(item.GetTarget());
@@ -389,9 +364,7 @@ TEST(VerDataEntry, KeyAndTargetOfArtRecords) {
     CDataVerData change(5, nullptr);
     EXPECT_FALSE(change.MakeTarget());
     EXPECT_EQ(change.GetTargetType(), 0);
-}
 
-TEST(VerDataEntry, ListTextsAndFileNames) {
     CDataVerData full(Record(4, 0x4001, 0x1c, 300, 0x2c, 0x30));
     EXPECT_EQ(full.GetListText(), "art.mul\t04001\t01c\t300\t02c,030");
     CDataVerData huge(Record(4, 0x10, 0x1c, 0x95000000u));  // damaged: never negative

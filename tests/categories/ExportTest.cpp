@@ -122,7 +122,7 @@ protected:
     std::unique_ptr<QMenu> m_pMenu;
 };
 
-TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
+TEST_F(ExportTest, PicturesSoundsMultisAndPatchRecordsAreWhatTheEntriesHold) {
     struct Case {
         std::int32_t category;
         std::uint32_t index;
@@ -149,13 +149,58 @@ TEST_F(ExportTest, PicturesAreWhatTheEntriesDraw) {
     ASSERT_TRUE(CDataDefTerrain(0xA8).DrawPicture(diamond, kNoLimit, kNoLimit));
     EXPECT_EQ(ReadPng(Export(0xA8, "tile") + ".png"), AsImage(diamond));
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
-}
 
-TEST_F(ExportTest, SoundsAreTheBytesWriteWaveMakes) {
     // The patched sound (the wave's layout for any samples is the wave writer's to guard).
     Show(kCategorySounds);
     EXPECT_EQ(test::TempDir::ReadFile(Export(11, "sound.wav")), test::ExpectedWave(11));
     EXPECT_EQ(m_Ui.m_ExportDialogs.back().first, "Wave files|*.wav||");
+
+    Show(kCategoryMultis);
+    CDataDefMulti house(0x64);
+    SurfaceBuffer whole;
+    ASSERT_TRUE(DrawMultiPicture(LoadMultiComponents(house.GetBlock(), nullptr), whole));
+    EXPECT_EQ(ReadPng(Export(0x64, "house.png")), AsImage(whole));
+
+    // Components the ".pat" patch holds for the multi are what the page shows and exports.
+    CPatch patch;
+    const MultiComponent post{0xE3C, 1, 0, 0, 1};
+    patch.InsertPatchRecord(WriteMultiComponents({post}), kPatchTypeMulti, 0x64);
+    DataAppState().m_pPatch = &patch;
+    SurfaceBuffer edited;
+    ASSERT_TRUE(DrawMultiPicture({post}, edited));
+    EXPECT_EQ(ReadPng(Export(0x64, "edited.png")), AsImage(edited));
+
+    // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
+    Show(kCategoryVerData);
+    const std::uint32_t key = CUOVersionBlock{kSlotArt, kArtItemBase + 0xE3C, 0, 0, 0, 0}.GetKey();
+    ASSERT_GE(RowOfIndex(key), 0);
+    const std::string path = Export(key, "patched.png");
+    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");  // the target's name
+    SurfaceBuffer patched;  // the patch table is loaded: the patched picture
+    ASSERT_TRUE(std::unique_ptr<CDataDef>(CreateDataDef(kCategoryItems, 0xE3C))->GetImage(patched));
+    EXPECT_EQ(ReadPng(path), AsImage(patched));
+}
+
+TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
+    // Hues export nothing: the item is disabled and the command asks for no file.
+    Show(kCategoryHues);
+    QAction* hue = ExportItem(m_pList->GetModel()->GetEntry(0)->GetIndex());
+    ASSERT_NE(hue, nullptr);
+    EXPECT_FALSE(hue->isEnabled());
+    EXPECT_TRUE(RunEntryCommand(*m_pList->GetModel()->GetEntry(0), nullptr, ids::ID_EXPORT));
+    EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
+
+    Show(kCategoryItems);
+    // Cancelled: nothing written, nothing said.
+    ExportItem(0xE3C)->trigger();
+    EXPECT_EQ(m_Ui.m_ExportDialogs.size(), 1u);
+    EXPECT_TRUE(m_Ui.m_Warnings.empty());
+    // A folder that is not there: a warning naming the file, and no file.
+    const std::string nowhere = Export(0xE3C, "no/such/folder/crate.png");
+    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
+    EXPECT_EQ(m_Ui.m_Warnings[0],
+              "Unable to write the file '" + nowhere + "': No such file or directory");
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 
 TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet) {
@@ -230,8 +275,8 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     FrameBudget budget{kMaxPicturePixels};
     const std::vector<PlacedFrame> placed = PlaceAnimFrames(frames, 1, 0x22, budget);
     EXPECT_EQ(gif.frames, CanvasPixels(placed));
-    // The frames take their pixels from a budget; those past it are not drawn, so that a damaged
-    // file naming a huge frame again and again cannot take gigabytes.
+    // The frames take their pixels from a budget; those past it are not drawn, so that a
+    // damaged file naming a huge frame again and again cannot take gigabytes.
     std::uint64_t pixels = 0;
     for (const PlacedFrame& frame : placed) {
         pixels += std::uint64_t{frame.picture.GetWidth()} * frame.picture.GetHeight();
@@ -346,57 +391,6 @@ TEST(FrameExportTest, HugeFramesAreRefusedAndFramesAreWrittenAsDecoded) {
         EXPECT_TRUE(std::filesystem::is_regular_file(dir.File("run-00.png"))) << chosen;
         std::filesystem::remove(dir.File("run-00.png"));
     }
-}
-
-TEST_F(ExportTest, MultisAreComposedAsThePageShowsThem) {
-    Show(kCategoryMultis);
-    CDataDefMulti house(0x64);
-    SurfaceBuffer whole;
-    ASSERT_TRUE(DrawMultiPicture(LoadMultiComponents(house.GetBlock(), nullptr), whole));
-    EXPECT_EQ(ReadPng(Export(0x64, "house.png")), AsImage(whole));
-
-    // Components the ".pat" patch holds for the multi are what the page shows and exports.
-    CPatch patch;
-    const MultiComponent post{0xE3C, 1, 0, 0, 1};
-    patch.InsertPatchRecord(WriteMultiComponents({post}), kPatchTypeMulti, 0x64);
-    DataAppState().m_pPatch = &patch;
-    SurfaceBuffer edited;
-    ASSERT_TRUE(DrawMultiPicture({post}, edited));
-    EXPECT_EQ(ReadPng(Export(0x64, "edited.png")), AsImage(edited));
-}
-
-TEST_F(ExportTest, PatchRecordsExportTheirTarget) {
-    // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
-    Show(kCategoryVerData);
-    const std::uint32_t key = CUOVersionBlock{kSlotArt, kArtItemBase + 0xE3C, 0, 0, 0, 0}.GetKey();
-    ASSERT_GE(RowOfIndex(key), 0);
-    const std::string path = Export(key, "patched.png");
-    EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");  // the target's name
-    SurfaceBuffer patched;  // the patch table is loaded: the patched picture
-    ASSERT_TRUE(std::unique_ptr<CDataDef>(CreateDataDef(kCategoryItems, 0xE3C))->GetImage(patched));
-    EXPECT_EQ(ReadPng(path), AsImage(patched));
-}
-
-TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
-    // Hues export nothing: the item is disabled and the command asks for no file.
-    Show(kCategoryHues);
-    QAction* hue = ExportItem(m_pList->GetModel()->GetEntry(0)->GetIndex());
-    ASSERT_NE(hue, nullptr);
-    EXPECT_FALSE(hue->isEnabled());
-    EXPECT_TRUE(RunEntryCommand(*m_pList->GetModel()->GetEntry(0), nullptr, ids::ID_EXPORT));
-    EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
-
-    Show(kCategoryItems);
-    // Cancelled: nothing written, nothing said.
-    ExportItem(0xE3C)->trigger();
-    EXPECT_EQ(m_Ui.m_ExportDialogs.size(), 1u);
-    EXPECT_TRUE(m_Ui.m_Warnings.empty());
-    // A folder that is not there: a warning naming the file, and no file.
-    const std::string nowhere = Export(0xE3C, "no/such/folder/crate.png");
-    ASSERT_EQ(m_Ui.m_Warnings.size(), 1u);
-    EXPECT_EQ(m_Ui.m_Warnings[0],
-              "Unable to write the file '" + nowhere + "': No such file or directory");
-    EXPECT_FALSE(std::filesystem::exists(nowhere));
 }
 
 }  // namespace

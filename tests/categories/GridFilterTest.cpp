@@ -40,7 +40,7 @@ protected:
     std::unique_ptr<CDataListThumbs> m_pGrid;
 };
 
-TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
+TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEndsAndTakeTheEntryCommands) {
     CDataListThumbs* grid = ShowGrid(kCategoryHues);
     const int count = static_cast<int>(grid->GetShownRows().size());
     const int columns = grid->GetColumnCount();
@@ -76,10 +76,9 @@ TEST_F(GridTest, CellsAreSelectedByClicksArrowsPagesAndEnds) {
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       QPoint(grid->viewport()->width() - 2, grid->viewport()->height() - 2));
     EXPECT_EQ(grid->GetSelectedPosition(), count - 1);
-}
 
-TEST_F(GridTest, TheSelectedCellTakesDoubleClickEnterAndTheContextMenu) {
-    CDataListThumbs* grid = ShowGrid(kCategoryItems);
+    // The selected cell takes a double click, Enter and the context menu.
+    grid = ShowGrid(kCategoryItems);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, CellCentre(1));
     ASSERT_EQ(DataAppState().m_Sheets.size(), 1u);
     EXPECT_EQ(DataAppState().m_Sheets[0]->GetEntry(), Row(1));
@@ -105,7 +104,7 @@ TEST_F(GridTest, TheSelectedCellTakesDoubleClickEnterAndTheContextMenu) {
     EXPECT_EQ(grid->GetSelected(), Row(5));
 }
 
-TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
+TEST_F(GridTest, CellsShowTheirPicturesOnTheCellBackgroundAndOnlyCellsInSightAreMade) {
     CDataListThumbs* grid = ShowGrid(kCategoryGumps);
     grid->viewport()->repaint();
     constexpr int kBox = CDataListThumbs::kPictureSize;
@@ -162,13 +161,9 @@ TEST_F(GridTest, CellsShowPicturesScaledDownNeverUpAndOnlyCellsInSightAreMade) {
     EXPECT_EQ(m_pGrid->GetCache().GetCount(), CDataListThumbs::kCacheCells);
     EXPECT_FALSE(m_pGrid->GetCache().Contains(Row(0)));
     EXPECT_TRUE(m_pGrid->GetCache().Contains(Row(2999)));
-}
 
-// Terrain tiles show their diamond, multis the composed structure, bodies their first frame,
-// lights a grey glow (scaling into the box is the gumps' case above); pixels where nothing is
-// drawn show the cell's background, or the checkerboard when the user chose it.
-TEST_F(GridTest, TerrainMultisBodiesAndLightsShowPicturesOnTheCellBackground) {
-    constexpr int kBox = CDataListThumbs::kPictureSize;
+    // Terrain tiles show their diamond, multis the composed structure, bodies their first frame,
+    // lights a grey glow; empty pixels show the cell's background, or the checkerboard.
     for (std::int32_t category :
          {kCategoryMultis, kCategoryAnims, kCategoryLights, kCategoryTerrain}) {
         SCOPED_TRACE(category);
@@ -220,13 +215,8 @@ TEST_F(GridTest, TerrainMultisBodiesAndLightsShowPicturesOnTheCellBackground) {
 TEST_F(GridTest, LabelsCarryTheMarkAndCellsWithoutPicturesTheirTextOrDamaged) {
     ShowGrid(kCategoryGumps);
     const auto shown = [this](std::uint32_t index) {
-        for (CDataDef* row : m_pGrid->GetShownRows()) {
-            if (row->GetIndex() == index) {
-                return row;
-            }
-        }
-        ADD_FAILURE() << index;
-        return m_pGrid->GetShownRows().front();
+        EXPECT_TRUE(m_pGrid->SelectIndex(index)) << index;
+        return m_pGrid->GetSelected();
     };
     EXPECT_EQ(CDataListThumbs::CellLabel(*shown(0xF7)), "00f7 *");  // the sample patches it
     EXPECT_EQ(CDataListThumbs::CellLabel(*shown(0xC)), "000c");
@@ -289,7 +279,7 @@ std::vector<std::uint32_t> Indexes(const std::vector<CDataDef*>& rows) {
     return out;
 }
 
-TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
+TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInChunksInBothLists) {
     CDataListCtrl* list = Show(kCategoryItems);
     const int all = list->GetModel()->rowCount();
     const std::vector<std::uint32_t> wooden = RowsContaining(*list->GetModel(), "wooden");
@@ -348,29 +338,28 @@ TEST_F(GridTest, TheFilterKeepsRowsContainingTheTextAfterAPauseInBothLists) {
     EXPECT_EQ(grid->GetSelected(), nullptr);
     EXPECT_EQ(m_Status, "");
     EXPECT_FALSE(grid->SelectIndex(wooden[0]));
-}
 
-TEST_F(GridTest, LongListsAreMatchedInChunksFromTheEventLoop) {
+    // Long lists are matched in chunks from the event loop.
     m_Host.m_bShowUnused = 1;
-    CDataListThumbs* grid = ShowGrid(kCategoryStatics);
-    const std::size_t all = grid->GetShownRows().size();
-    ASSERT_EQ(all, 393216u);
-    grid->SetFilterText("3");
+    CDataListThumbs* statics = ShowGrid(kCategoryStatics);
+    const std::size_t everyRow = statics->GetShownRows().size();
+    ASSERT_EQ(everyRow, 393216u);
+    statics->SetFilterText("3");
     // Until all rows are matched the grid goes on showing every row, never a part.
     int partial = 0;
-    while (grid->GetFilter().Step()) {
-        partial += grid->GetShownRows().size() != all;
+    while (statics->GetFilter().Step()) {
+        partial += statics->GetShownRows().size() != everyRow;
     }
     EXPECT_EQ(partial, 0);
-    EXPECT_FALSE(grid->GetFilter().IsBusy());
-    const std::vector<CDataDef*>& shown = grid->GetShownRows();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_LT(shown.size(), all);
+    EXPECT_FALSE(statics->GetFilter().IsBusy());
+    const std::vector<CDataDef*>& kept = statics->GetShownRows();
+    ASSERT_FALSE(kept.empty());
+    EXPECT_LT(kept.size(), everyRow);
     // Every row kept has a "3" in its number or its text; the order stays.
-    for (std::size_t i = 0; i < shown.size(); i += 997) {
-        EXPECT_TRUE(CDataListFilter::Matches(shown[i], "3"));
+    for (std::size_t i = 0; i < kept.size(); i += 997) {
+        EXPECT_TRUE(CDataListFilter::Matches(kept[i], "3"));
     }
-    EXPECT_TRUE(std::is_sorted(shown.begin(), shown.end(), [](CDataDef* a, CDataDef* b) {
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end(), [](CDataDef* a, CDataDef* b) {
         return a->GetIndex() < b->GetIndex();
     }));
 }

@@ -85,16 +85,14 @@ protected:
     }
 };
 
-TEST(HueColoursTest, ConversionsKeepEveryFiveBitValue) {
+TEST(HueColoursTest, ConversionsKeepEveryFiveBitValueAndPointsBlendTowardsTheRampsEnds) {
     for (std::uint32_t w = 0; w < 0x8000; ++w) {
         ASSERT_EQ(RgbToHueWord(HueWordToRgb(static_cast<std::uint16_t>(w))), w);
     }
     EXPECT_EQ(HueWordToRgb(0x7C00), kPureRed);
     EXPECT_EQ(HueWordToRgb(0x8000 | 0x001F), 0x0000F8u);  // bit 15 ignored
     EXPECT_EQ(RgbToHueWord(0xFF0F07), 0x7C20);            // divisions truncate
-}
 
-TEST(HueColoursTest, WithoutPointsTheRampIsSavedUnchangedAndOnePointBlendsTowardsItsEnds) {
     // Without points.
     HueEntry white = Ramp();
     white.m_Colours[31] = 0x7FFF;  // + 0x0421 carries across every field
@@ -140,7 +138,7 @@ TEST(HueColoursTest, WithoutPointsTheRampIsSavedUnchangedAndOnePointBlendsToward
     EXPECT_EQ(two[2], blend(0x405060, HueWordToRgb(ramp.m_Colours[31]), 1, 30));
 }
 
-TEST_F(HuePageTest, ListTextsAndHueNumbers) {
+TEST_F(HuePageTest, ListTextsHueNumbersAndPatchHuesOfAnotherLengthIgnored) {
     // Group 1 is replaced by a "verdata.mul" record: its names carry " patched".
     CDataDefHue first(0), thirteenth(13), past(0x10000 + 2);
     const HueEntry base0 = BaseHue(0);
@@ -171,6 +169,30 @@ TEST_F(HuePageTest, ListTextsAndHueNumbers) {
     EXPECT_EQ(page->m_pDamage->text(),
               "Damaged: \"hues.mul\" is missing or cannot give hue fff1; its colours show as "
               "black.");
+
+    // Patch hues of another length are ignored.
+    HueEntry edited = Ramp();
+    edited.SetName("from the patch");
+    std::vector<std::uint8_t> longer = Bytes(edited);
+    longer.resize(152);
+    m_Patch.InsertPatchRecord(longer, kPatchTypeHues, 3);
+    m_Patch.InsertPatchRecord(std::vector<std::uint8_t>(10, 0xFF), kPatchTypeHues, 4);
+    m_Patch.InsertPatchRecord(Bytes(edited), kPatchTypeHues, 6);
+    for (std::uint32_t n : {3u, 4u}) {
+        cDataPageHue* page = Show(n);
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->m_pName->text().toStdString(), BaseHue(n).GetName()) << n;
+    }
+    page = Show(6);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->m_pName->text(), "from the patch");
+    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
+    // Drawing the entry's list row reads the file's hue again; the page keeps the patch's.
+    page->GetDataDef()->GetColumnText(-1);
+    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
+    // Without a patch object there is nowhere to save.
+    DataAppState().m_pPatch = nullptr;
+    EXPECT_EQ(page->SaveData(), -1);
 }
 
 TEST_F(HuePageTest, PointsAreChosenClearedAndPainted) {
@@ -258,31 +280,6 @@ TEST_F(HuePageTest, AnEditedHueGoesToThePatchAndComesBackFromIt) {
     EXPECT_EQ(Show(12)->m_pName->text(), "Red 13 patched");
 }
 
-TEST_F(HuePageTest, PatchHuesOfAnotherLengthAreIgnored) {
-    HueEntry edited = Ramp();
-    edited.SetName("from the patch");
-    std::vector<std::uint8_t> longer = Bytes(edited);
-    longer.resize(152);
-    m_Patch.InsertPatchRecord(longer, kPatchTypeHues, 3);
-    m_Patch.InsertPatchRecord(std::vector<std::uint8_t>(10, 0xFF), kPatchTypeHues, 4);
-    m_Patch.InsertPatchRecord(Bytes(edited), kPatchTypeHues, 6);
-    for (std::uint32_t n : {3u, 4u}) {
-        cDataPageHue* page = Show(n);
-        ASSERT_NE(page, nullptr);
-        EXPECT_EQ(page->m_pName->text().toStdString(), BaseHue(n).GetName()) << n;
-    }
-    cDataPageHue* page = Show(6);
-    ASSERT_NE(page, nullptr);
-    EXPECT_EQ(page->m_pName->text(), "from the patch");
-    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
-    // Drawing the entry's list row reads the file's hue again; the page keeps the patch's.
-    page->GetDataDef()->GetColumnText(-1);
-    EXPECT_EQ(RgbToHueWord(page->GetDisplayedColours()[9]), edited.m_Colours[9]);
-    // Without a patch object there is nowhere to save.
-    DataAppState().m_pPatch = nullptr;
-    EXPECT_EQ(page->SaveData(), -1);
-}
-
 TEST_F(HuePageTest, AGroupRecordShowsItsEightRampsByScrolling) {
     const CUOVersionBlock* group = nullptr;
     for (std::int32_t i = 0; i < TheVerDataTable().GetCount(); ++i) {
@@ -329,7 +326,7 @@ using HueFontListTest = test::SampleListTest;
 
 // Fonts list as "Font"; the page draws the entry's own font: each character at the position it
 // gives for its code and the sample line from its first character, as the decoder reads them.
-TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
+TEST_F(HueFontListTest, FontsAndHueGroupsListAndTheFontPagesDrawTheirCharacters) {
     ASSERT_EQ(Show(kCategoryFonts)->GetModel()->rowCount(), 10);
     for (int r = 0; r < 10; ++r) {
         EXPECT_EQ(Cell(r, 2), "Font") << r;
@@ -380,32 +377,28 @@ TEST_F(HueFontListTest, FontsListAsFontAndThePageDrawsTheirCharacters) {
     EXPECT_FALSE(notice->GetDamageText()->isHidden());
     EXPECT_EQ(notice->GetDamageText()->text(),
               "Damaged: \"fonts.mul\" is missing or ends before font 40.");
-}
 
-// A "verdata.mul" hue record replaces a group of eight: the sample's record for group 1 marks
-// hues 8 to 15, and not hue 1.
-TEST_F(HueFontListTest, AGroupRecordMarksTheEightHuesItReplaces) {
+    // A "verdata.mul" hue record replaces a group of eight: the sample's record for group 1 marks
+    // hues 8 to 15, and not hue 1.
     Show(kCategoryHues);
     for (std::uint32_t hue = 0; hue < 24; ++hue) {
         EXPECT_EQ(Cell(RowOfIndex(hue), 1), hue >= 8 && hue < 16 ? "*" : " ") << hue;
     }
-}
 
-// The "Unicode Font" page offers the character buttons only for a character the font draws.
-TEST_F(HueFontListTest, UnicodeFontCharacterButtonsNeedAGlyph) {
-    auto* page = test::ShowSheetPage<CDataPageUniFont>(*Entry(kCategoryUniFonts, 0),
-                                                       QStringLiteral("Unicode Font"));
-    ASSERT_NE(page, nullptr);
+    // The "Unicode Font" page offers the character buttons only for a character the font draws.
+    auto* uni = test::ShowSheetPage<CDataPageUniFont>(*Entry(kCategoryUniFonts, 0),
+                                                      QStringLiteral("Unicode Font"));
+    ASSERT_NE(uni, nullptr);
     SurfaceBuffer picture;
     // Nothing selected, a letter, a control character (no glyph).
     for (const auto& [code, offered] :
          {std::pair(-1, false), std::pair(0x41, true), std::pair(0x01, false)}) {
         if (code >= 0) {
-            page->m_pMap->Select(code);
+            uni->m_pMap->Select(code);
         }
-        EXPECT_EQ(page->m_pCopyCharacter->isEnabled(), offered) << code;
-        EXPECT_EQ(page->m_pExportCharacter->isEnabled(), offered) << code;
-        EXPECT_EQ(page->DrawCharacter(picture), offered) << code;
+        EXPECT_EQ(uni->m_pCopyCharacter->isEnabled(), offered) << code;
+        EXPECT_EQ(uni->m_pExportCharacter->isEnabled(), offered) << code;
+        EXPECT_EQ(uni->DrawCharacter(picture), offered) << code;
     }
 }
 

@@ -43,7 +43,7 @@ TEST_F(ListTest, VerDataListsEveryRecordSortsOnHeaderClicksAndOpensOnDoubleClick
         auto* record = dynamic_cast<CDataVerData*>(model->GetEntry(row));
         ASSERT_NE(record, nullptr);
         // The record's key, no change mark (a record is no patched entry itself), then the
-        // fields of its list text (VerDataEntry.ListTextsAndFileNames guards their texts).
+        // fields of its list text (VerDataEntry.KeyTargetAndListTextsOfRecords guards their texts).
         EXPECT_EQ(Cell(row, 0), QString::asprintf("%04x", record->GetRecord()->GetKey()));
         EXPECT_EQ(Cell(row, 1), " ");
         for (int column = 2; column < 7; ++column) {
@@ -103,7 +103,7 @@ TEST_F(ListTest, VerDataListsEveryRecordSortsOnHeaderClicksAndOpensOnDoubleClick
     EXPECT_EQ(DataAppState().m_Sheets.size(), 1u);
 }
 
-TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
+TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidOrPatchedEntriesUnlessAsked) {
     CDataListCtrl* list = Show(kCategoryItems);
     int valid = list->GetModel()->rowCount();
     ASSERT_GT(valid, 10);
@@ -122,13 +122,27 @@ TEST_F(ListTest, ItemsAttachArtRecordsAndListOnlyValidEntriesUnlessAsked) {
     for (int r = 0; r < m_pList->GetModel()->rowCount(); ++r) {
         EXPECT_EQ(Cell(r, 1), " ") << r;
     }
+
+    // Without the client's files only patched slots get entries.
+    m_Host.m_bShowMulFiles = 0;
+    // A record beyond the category's limit is not attached.
+    m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{12, 70000, 4, 1, 0, 0}));
+    ASSERT_EQ(Show(kCategoryGumps)->GetModel()->rowCount(), 1);
+    EXPECT_EQ(std::pair(m_pList->GetModel()->GetEntry(0)->GetIndex(), Cell(0, 1)),
+              std::pair(0xF7u, QStringLiteral("*")));
+
+    // "VerData" off: the records of the file are not attached.
+    m_Host.m_bShowMulFiles = 1;
+    m_Host.m_bShowVerData = 0;
+    Show(kCategoryGumps);
+    EXPECT_EQ(Cell(RowOfIndex(0xF7), 1), " ");
 }
 
 // An entry a patch record of length 0 deletes shows as deleted wherever it appears: its list
 // row, its grid cell, its page, and "Export...", which says so before any file is chosen.
 TEST_F(ListTest, AnEntryDeletedByAPatchRecordShowsAsDeletedEverywhere) {
     // An item (the picture kinds share this; the art record's key for a terrain entry is
-    // VerDataEntry.KeyAndTargetOfArtRecords).
+    // VerDataEntry.KeyTargetAndListTextsOfRecords).
     Show(kCategoryItems);
     const std::uint32_t index = m_pList->GetModel()->GetEntry(1)->GetIndex();
     m_Host.m_Records.Add(
@@ -160,44 +174,11 @@ TEST_F(ListTest, AnEntryDeletedByAPatchRecordShowsAsDeletedEverywhere) {
                   "Items 0%x is deleted by a patch record: it has nothing to export.", index)});
 }
 
-TEST_F(ListTest, WithoutMulFilesOnlyPatchedSlotsGetEntries) {
-    m_Host.m_bShowMulFiles = 0;
-    m_Host.m_bShowUnused = 1;
-    // A record beyond the category's limit is not attached.
-    m_Host.m_Records.Add(new CDataVerData(CUOVersionBlock{12, 70000, 4, 1, 0, 0}));
-    CDataListCtrl* list = Show(kCategoryGumps);
-    ASSERT_EQ(list->GetModel()->rowCount(), 1);
-    EXPECT_EQ(std::pair(list->GetModel()->GetEntry(0)->GetIndex(), Cell(0, 1)),
-              std::pair(0xF7u, QStringLiteral("*")));
-
-    // "VerData" off: the records of the file are not attached.
-    m_Host.m_bShowMulFiles = 1;
-    m_Host.m_bShowVerData = 0;
-    Show(kCategoryGumps);
-    EXPECT_EQ(Cell(RowOfIndex(0xF7), 1), " ");
-}
-
 TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
-    // Entries that count how often their text is made.
-    class Counted : public CDataDef {
-    public:
-        explicit Counted(std::uint32_t i, int* calls) : CDataDef(i), m_pCalls(calls) {}
-        std::string GetListText() override {
-            ++*m_pCalls;
-            return "1\tname";
-        }
-        bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
-        std::int32_t GetDataType() override { return kCategoryItems; }
-        bool IsValid() override { return true; }
-        bool ReadIndex() override { return false; }
-        void AddPages(std::vector<EntryPage>& /*pages*/) override {}
-        int* m_pCalls;
-    };
-    int calls = 0;
-    std::vector<std::unique_ptr<Counted>> owned;
+    std::vector<std::unique_ptr<test::TextEntry>> owned;
     std::vector<CDataDef*> rows;
     for (std::uint32_t i = 0; i < 50000; ++i) {
-        owned.push_back(std::make_unique<Counted>(i, &calls));
+        owned.push_back(std::make_unique<test::TextEntry>(i, "1\tname"));
         rows.push_back(owned.back().get());
     }
     CDataListCtrl view(kCategoryItems);
@@ -208,6 +189,10 @@ TEST_F(ListTest, ColumnTextIsAskedOnlyForDrawnRows) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_Parent));
     QApplication::processEvents();
     view.viewport()->repaint();
+    int calls = 0;
+    for (const auto& entry : owned) {
+        calls += entry->m_nCalls;
+    }
     EXPECT_GT(calls, 0);
     EXPECT_LT(calls, 200);
     view.GetModel()->SetRows({});

@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
+TEST_F(MapViewTest, NamesTheTileUnderThePointerGoesToReadsTheDifferenceFilesAndNamesTheFacet) {
     CMapView view;
     ASSERT_TRUE(Open(view, 0));
     GoTo(view, "20,100");
@@ -78,6 +78,41 @@ TEST_F(MapViewTest, NamesTheTileUnderThePointerAndGoesTo) {
     EXPECT_EQ(view.TileAt(QPoint(canvas->width() - 1, 0)), std::nullopt);
     GoTo(view, "40,5");  // the sample Felucca is 32 tiles wide
     EXPECT_EQ(m_Ui.m_Messages.size(), 1u);
+
+    // The block pages: "mapdifl0.mul" names block 6 twice (the later entry, water at -5, wins),
+    // "stadifl0.mul" gives block 8 the statics of "stadif0.mul".
+    CMapBlock block;
+    CDataDefMap(6).ReadBlock(block);
+    EXPECT_EQ(std::pair(block.GetCell(3, 3).m_wTile, block.GetCell(3, 3).m_cZ),
+              std::pair(std::uint16_t{0x00A8}, std::int8_t{-5}));
+    CDataDefStatics statics(8);
+    statics.ReadIndex();
+    statics.LoadStatics();
+    EXPECT_EQ(statics.GetStatics().GetCount(),
+              test::TempDir::ReadFile(test::SampleClientDir().File("stadif0.mul")).size() /
+                  CStaticItem::kSize);
+
+    // The facet chooser offers the client's facets, and names the one chosen even when the client
+    // lacks it.
+    const auto chooser = [](int facet) {
+        SetChosenFacet(facet);
+        CMapView view;
+        auto* box = view.findChild<QComboBox*>(QStringLiteral("facet"));
+        EXPECT_NE(box, nullptr);
+        return box != nullptr ? box->currentText().toStdString() : std::string();
+    };
+    EXPECT_EQ(chooser(0), "Felucca");
+    EXPECT_EQ(chooser(5), "Ter Mur (not in this client)");
+
+    // Opened on it, the view shows Felucca and its status line says why, then what it shows.
+    SetChosenFacet(5);
+    CMapView fallback;
+    EXPECT_TRUE(fallback.SetFacetOrFelucca(5));
+    EXPECT_EQ(fallback.Facet(), 0);
+    EXPECT_TRUE(fallback.StatusText().startsWith("Ter Mur: "))
+        << fallback.StatusText().toStdString();
+    ExpectStatusHas(fallback, ". Shown instead: Felucca: ");
+    SetChosenFacet(0);
 }
 
 // What the view shows is the facet's picture: each pixel of the canvas has the colour of the
@@ -184,44 +219,6 @@ TEST_F(MapViewTest, DoubleClickOpensTheBlockPagesOfTheFacetShown) {
                   DataAppState().m_Sheets.end());
     }
     DataAppState().DestroyAllSheets();
-    SetChosenFacet(0);
-}
-
-TEST_F(MapViewTest, PagesOfBlocksTheDifferenceFilesReplace) {
-    // The sample's "mapdifl0.mul" names block 6 twice (the later entry, water at -5, wins) and
-    // its "stadifl0.mul" gives block 8 the statics of "stadif0.mul".
-    CDataDefMap map(6);
-    CMapBlock block;
-    map.ReadBlock(block);
-    EXPECT_EQ(std::pair(block.GetCell(3, 3).m_wTile, block.GetCell(3, 3).m_cZ),
-              std::pair(std::uint16_t{0x00A8}, std::int8_t{-5}));
-    CDataDefStatics statics(8);
-    statics.ReadIndex();
-    statics.LoadStatics();
-    const auto bytes = test::TempDir::ReadFile(test::SampleClientDir().File("stadif0.mul"));
-    EXPECT_EQ(statics.GetStatics().GetCount(), bytes.size() / CStaticItem::kSize);
-}
-
-// The facet chooser offers the client's facets, and names the one chosen even when the client
-// lacks it.
-TEST_F(MapViewTest, TheFacetChooserNamesTheFacetChosen) {
-    const auto chooser = [](int facet) {
-        SetChosenFacet(facet);
-        CMapView view;
-        auto* box = view.findChild<QComboBox*>(QStringLiteral("facet"));
-        EXPECT_NE(box, nullptr);
-        return box != nullptr ? box->currentText().toStdString() : std::string();
-    };
-    EXPECT_EQ(chooser(0), "Felucca");
-    EXPECT_EQ(chooser(5), "Ter Mur (not in this client)");
-
-    // Opened on it, the view shows Felucca and its status line says why, then what it shows.
-    SetChosenFacet(5);
-    CMapView view;
-    EXPECT_TRUE(view.SetFacetOrFelucca(5));
-    EXPECT_EQ(view.Facet(), 0);
-    EXPECT_TRUE(view.StatusText().startsWith("Ter Mur: ")) << view.StatusText().toStdString();
-    ExpectStatusHas(view, ". Shown instead: Felucca: ");
     SetChosenFacet(0);
 }
 

@@ -71,21 +71,7 @@ protected:
     }
 };
 
-TEST_F(MultiPageTest, ListTextsAndComponentLines) {
-    EXPECT_EQ(CDataDefMulti(0).GetListText(), "unused");  // no index record read
-    EXPECT_EQ(Entry(kCategoryMultis, 0)->GetListText(), "40");
-    EXPECT_EQ(Entry(kCategoryMultis, 0x64)->GetListText(), "74");
-    EXPECT_EQ(Entry(kCategoryMultis, 5)->GetListText(), "unused");
-
-    EXPECT_EQ(MultiComponentLine(At(0x0821, 1, 2, 3)), "00821 \t(1,2,3) \t1 \t(wooden fence)");
-    // Without tile data: no name, and no tab before it.
-    TempDir bare;
-    test::UseClient(bare.Path());
-    EXPECT_EQ(MultiComponentLine(At(0x0100, -1, 0, -5, 0)), "00100 \t(-1,0,-5) \t0");
-    test::UseSampleClient();
-}
-
-TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
+TEST_F(MultiPageTest, ListTextsComponentLinesAndThePictureAtTheStatedScreenPositions) {
     // Crate (height 10) and floor (height 0) share cell (0, 0): the floor, key 0 + 0, goes
     // first although listed second; a fence in the next cell; a component whose picture does not
     // load is listed, counted and not drawn.
@@ -144,6 +130,18 @@ TEST_F(MultiPageTest, PictureIsTheCompositionAtTheStatedScreenPositions) {
                   .GetPieces()
                   .size(),
               2u);
+
+    EXPECT_EQ(CDataDefMulti(0).GetListText(), "unused");  // no index record read
+    EXPECT_EQ(Entry(kCategoryMultis, 0)->GetListText(), "40");
+    EXPECT_EQ(Entry(kCategoryMultis, 0x64)->GetListText(), "74");
+    EXPECT_EQ(Entry(kCategoryMultis, 5)->GetListText(), "unused");
+
+    EXPECT_EQ(MultiComponentLine(At(0x0821, 1, 2, 3)), "00821 \t(1,2,3) \t1 \t(wooden fence)");
+    // Without tile data: no name, and no tab before it.
+    TempDir bare;
+    test::UseClient(bare.Path());
+    EXPECT_EQ(MultiComponentLine(At(0x0100, -1, 0, -5, 0)), "00100 \t(-1,0,-5) \t0");
+    test::UseSampleClient();
 }
 
 TEST_F(MultiPageTest, EditingCommandsChangeTheListAndMarkThePage) {

@@ -24,7 +24,7 @@ QProgressDialog* ShownProgress() {
     return nullptr;
 }
 
-TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
+TEST(ShellDialogsTest, ProgressShowsAfterATenthOfASecondAndMessagesShowTheirTextAsItStands) {
     test::TestApp();
     CShellDialogs dialogs;
     std::chrono::steady_clock::time_point now{};
@@ -56,26 +56,21 @@ TEST(ProgressTest, ShowsAfterATenthOfASecondAndGoesWithTheTask) {
     // The console shows nothing.
     CConsoleUi console;
     EXPECT_FALSE(console.BeginProgress("Saving..."));
-}
 
-// Messages hold names read from files: shown as plain text, never as markup; the answer is the
-// button pressed. A name typed without a suffix gets the chosen type's before the overwrite
-// question is asked.
-TEST(ShellDialogsTest, MessageBoxesShowTheirTextAsItStandsAndSaveDialogsAddTheTypesSuffix) {
-    test::TestApp();
-    CShellDialogs dialogs;
+    // Messages hold names read from files: shown as plain text, never as markup; the answer is
+    // the button pressed. A typed name gets the chosen type's suffix before the overwrite question.
     const std::string text = "The tile '<b>wall</b>' &amp; more";
-    QString shown;
+    QString boxText;
     Qt::TextFormat format = Qt::AutoText;
     QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        shown = box->text();
+        boxText = box->text();
         format = box->textFormat();
         box->done(QMessageBox::No);
     });
     EXPECT_EQ(dialogs.AskYesNoCancel(text, std::string()), CShellUi::Answer::No);
-    EXPECT_EQ(shown.toStdString(), text);
+    EXPECT_EQ(boxText.toStdString(), text);
     EXPECT_EQ(format, Qt::PlainText);
 
     // Save dialogs: the suffix follows the chosen type.

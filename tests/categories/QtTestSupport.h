@@ -10,6 +10,7 @@
 #include "Patch.h"
 #include "ScriptedUi.h"
 #include "Surface.h"
+#include "UopFile.h"
 #include "VerDataTable.h"
 #include "clientfiles/SampleClientFiles.h"
 #include "core/TempDir.h"
@@ -129,6 +130,44 @@ protected:
     ScriptedUi m_Ui;
     CPatch m_Patch;
     std::vector<std::unique_ptr<CDataDef>> m_Entries;
+};
+
+// Where the table entry of the entry named by hash lies in a container's bytes; 0 when none.
+inline std::uint64_t UopTableEntryAt(const std::vector<std::uint8_t>& bytes, std::uint64_t hash) {
+    const auto le64 = [&](std::uint64_t at) {
+        return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
+    };
+    for (std::uint64_t table = le64(12); table != 0; table = le64(table + 4)) {
+        for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
+            const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
+            if (le64(at + 20) == hash) {
+                return at;
+            }
+        }
+    }
+    return 0;
+}
+
+// An entry of a fixed list text and type, counting how often the text is made; m_bThrow makes
+// it fail as an out-of-range index into one of our own arrays would.
+class TextEntry : public CDataDef {
+public:
+    TextEntry(std::uint32_t index, std::string text, std::int32_t type = kCategoryItems)
+        : CDataDef(index), m_sText(std::move(text)), m_nType(type) {}
+    std::string GetListText() override {
+        ++m_nCalls;
+        return m_bThrow ? std::vector<std::string>().at(3) : m_sText;
+    }
+    bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
+    std::int32_t GetDataType() override { return m_nType; }
+    bool IsValid() override { return true; }
+    bool ReadIndex() override { return false; }
+    void AddPages(std::vector<EntryPage>& /*pages*/) override {}
+
+    std::string m_sText;
+    std::int32_t m_nType;
+    int m_nCalls = 0;
+    bool m_bThrow = false;
 };
 
 // Expects two pictures of the same size with the same pixels.

@@ -41,18 +41,12 @@ public:
 };
 
 // An entry of a chosen type whose sheet gets two fake pages.
-class FakeEntry : public CDataDef {
+class FakeEntry : public test::TextEntry {
 public:
-    FakeEntry(std::int32_t type, std::uint32_t index) : CDataDef(index), m_nType(type) {}
-    std::string GetListText() override { return "fake"; }
-    bool WriteVerData(CQFile&, CUOVersionBlock&) override { return false; }
-    std::int32_t GetDataType() override { return m_nType; }
-    bool IsValid() override { return true; }
-    bool ReadIndex() override { return false; }
+    FakeEntry(std::int32_t type, std::uint32_t index) : TextEntry(index, "fake", type) {}
     // Two pages, which the sheet gets from MakeFakePage.
     void AddPages(std::vector<EntryPage>& pages) override;
     void OnDataChanged(int) override { ++m_nChanged; }
-    std::int32_t m_nType;
     FakePage* m_pFirst = nullptr;
     FakePage* m_pSecond = nullptr;
     int m_nChanged = 0;
@@ -140,7 +134,7 @@ TEST_F(SheetTest, TitleIconButtonsAndReopening) {
 }
 
 // Sheets opened at one place cascade; the tack makes one of them current at a time.
-TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
+TEST_F(SheetTest, SheetsCascadeAndTheCurrentSheetKeepsPagesOfTheSameType) {
     FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryItems, 3);
     CDataProps* first = OpenProperties(a);
     CDataProps* second = OpenProperties(b);
@@ -162,10 +156,10 @@ TEST_F(SheetTest, SheetsCascadeAndTheTackMakesOneCurrentAtATime) {
     first->OnCommand(ids::ID_SHEET_TACK);
     DataAppState().CloseSheet(first);
     EXPECT_EQ(DataAppState().m_pCurrentSheet, nullptr);
-}
 
-TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
-    FakeEntry a(kCategoryItems, 1), b(kCategoryItems, 2), c(kCategoryTextures, 3);
+    // The current sheet keeps pages of the same type and replaces others.
+    DataAppState().DestroyAllSheets();
+    FakeEntry texture(kCategoryTextures, 3);
     CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(ids::ID_SHEET_TACK);
     FakePage* page = a.m_pFirst;
@@ -177,14 +171,14 @@ TEST_F(SheetTest, TheCurrentSheetKeepsPagesOfTheSameTypeAndReplacesOthers) {
     EXPECT_EQ(page->m_nLoads, 2);
     EXPECT_EQ(sheet->windowTitle(), "Items - 02");
 
-    EXPECT_EQ(OpenProperties(c), sheet);
-    EXPECT_EQ(sheet->GetPage(0), c.m_pFirst);
+    EXPECT_EQ(OpenProperties(texture), sheet);
+    EXPECT_EQ(sheet->GetPage(0), texture.m_pFirst);
     EXPECT_EQ(sheet->GetPageCount(), 2);
     EXPECT_EQ(sheet->windowTitle(), "Textures - 03");
     EXPECT_EQ(sheet->property("iconId").toInt(), kCategoryTextures);
 }
 
-TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
+TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndAModifiedPageAsksToSave) {
     FakeEntry a(kCategoryItems, 1);
     CDataProps* sheet = OpenProperties(a);
     sheet->OnCommand(ids::ID_SHEET_TACK);
@@ -214,11 +208,9 @@ TEST_F(SheetTest, ApplyKeepsTheCurrentSheetOpenAndClosesAnother) {
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
-}
 
-TEST_F(SheetTest, SaveQuestionOnAModifiedPage) {
-    FakeEntry a(kCategoryItems, 1);
-    CDataProps* sheet = OpenProperties(a);
+    // The "Save ?" question on a modified page.
+    sheet = OpenProperties(a);
     a.m_pFirst->OnChange();
     m_Ui.m_ChoiceAnswers = {CShellUi::Answer::Cancel};
     EXPECT_FALSE(sheet->close());
@@ -305,27 +297,7 @@ TEST_F(SheetTest, ASheetMidEditClosesByEachCauseWithoutTouchingFreedMemory) {
     }
 }
 
-TEST_F(SheetTest, ScriptPageOnlyForItsFourCategories) {
-    test::UseSampleClient();
-    CDataDefItem item(0x0E3C);
-    item.ReadIndex();
-    CDataProps items(&item, nullptr);
-    auto* script = new CDataPageScript;
-    items.AddPage(script);
-    items.resize(400, 300);
-    items.show();
-    EXPECT_TRUE(script->LoadEntry());
-    EXPECT_EQ(script->m_pList->geometry(), script->rect().adjusted(5, 5, -5, -5));
-    EXPECT_EQ(script->m_pList->count(), 0);
-
-    CDataDefTexture texture(1);
-    CDataProps textures(&texture, nullptr);
-    auto* refused = new CDataPageScript;
-    textures.AddPage(refused);
-    EXPECT_FALSE(refused->LoadEntry());
-}
-
-TEST_F(SheetTest, VerDataPageShowsTheRecordInFieldsThatCannotBeEdited) {
+TEST_F(SheetTest, VerDataAndScriptPagesShowTheirRecordsAndRefuseOtherEntries) {
     CDataVerData record(CUOVersionBlock{4, 0x4e3c, 0x888, 3366, 44, 48});
     CDataProps* sheet = OpenProperties(record);
     ASSERT_NE(sheet, nullptr);
@@ -362,8 +334,27 @@ TEST_F(SheetTest, VerDataPageShowsTheRecordInFieldsThatCannotBeEdited) {
     // The page refuses an entry that is no record.
     FakeEntry other(kCategoryItems, 1);
     CDataProps plain(&other, nullptr);
-    auto* refused = new CDataPageVerData;
-    plain.AddPage(refused);
+    auto* notRecord = new CDataPageVerData;
+    plain.AddPage(notRecord);
+    EXPECT_FALSE(notRecord->LoadEntry());
+
+    // The script page is only for its four categories.
+    test::UseSampleClient();
+    CDataDefItem item(0x0E3C);
+    item.ReadIndex();
+    CDataProps items(&item, nullptr);
+    auto* script = new CDataPageScript;
+    items.AddPage(script);
+    items.resize(400, 300);
+    items.show();
+    EXPECT_TRUE(script->LoadEntry());
+    EXPECT_EQ(script->m_pList->geometry(), script->rect().adjusted(5, 5, -5, -5));
+    EXPECT_EQ(script->m_pList->count(), 0);
+
+    CDataDefTexture texture(1);
+    CDataProps textures(&texture, nullptr);
+    auto* refused = new CDataPageScript;
+    textures.AddPage(refused);
     EXPECT_FALSE(refused->LoadEntry());
 }
 

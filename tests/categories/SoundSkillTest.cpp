@@ -129,7 +129,7 @@ TEST_F(SoundSkillTest, SoundsListWithNameAndDurationAndPlayOnDoubleClickOrFromTh
     EXPECT_EQ(Row(11), " \tdoor_open.wav\t0.3 sec");
 }
 
-TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoDevice) {
+TEST_F(SoundSkillTest, SoundPageShowsTheSoundPlaysOrSaysThereIsNoDeviceAndCopiesTheWave) {
     QStringList told;
     DataAppState().m_SetMessageText = [&](const QString& text) { told << text; };
     CDataDefSound sound(4);
@@ -188,9 +188,8 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundItsWaveformAndPlaysOrSaysThereIsNoD
     EXPECT_FALSE(page->m_pPlay->isEnabled());
     DataAppState().DestroyAllSheets();
     empty.LinkVerData(nullptr);
-}
 
-TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
+    // "Copy" puts the wave on the clipboard.
     QClipboard* clipboard = QGuiApplication::clipboard();
     test::CapturedLog log;
     // One sound through the command (the wave's bytes for odd, even and no samples are the
@@ -217,7 +216,7 @@ TEST_F(SoundSkillTest, CopyPutsTheWaveOnTheClipboard) {
     EXPECT_TRUE(log.m_Lines.empty());
 }
 
-TEST_F(SoundSkillTest, SkillsListAndShowTheirButtonMarkAndThePatchedSkill) {
+TEST_F(SoundSkillTest, SkillsListShowTheirMarksAndAreReadWithinTheirBytes) {
     Show(kCategorySkills);
     EXPECT_EQ(Row(0), " \t \tAlchemy");
     EXPECT_EQ(Row(1), " \tO\tAnatomy");
@@ -273,9 +272,8 @@ TEST_F(SoundSkillTest, SkillsListAndShowTheirButtonMarkAndThePatchedSkill) {
     Show(kCategorySkills);
     EXPECT_EQ(RowOfIndex(6), -1);
     EXPECT_EQ(m_pList->GetModel()->rowCount(), 23);
-}
 
-TEST_F(SoundSkillTest, SkillRecordsAreReadWithinTheirBytes) {
+    // Skill records are read within their bytes.
     CMulSkillDef skill;
     const std::uint8_t unterminated[] = {7, 'A', 'b'};
     ASSERT_TRUE(skill.Parse(unterminated));

@@ -62,8 +62,7 @@ protected:
         auto* edit = ids::FindControl<QLineEdit>(page, id);
         return edit != nullptr ? edit->text() : QStringLiteral("<none>");
     }
-    // What a tile data page shows, on one line: title, name, article, the flag bits checked,
-    // the fields shown; "|" between them.
+    // A tile data page on one line: title|name|article|flag bits checked|fields shown.
     static std::string Shown(CDataPage* page) {
         QStringList flags, fields;
         for (int bit = 0; bit < 64; ++bit) {
@@ -141,8 +140,7 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
     EXPECT_TRUE(ids::FindControl<QScrollBar>(page, ids::IDC_TILE_SCROLL)->isHidden());
     EXPECT_EQ(page->m_pRadar->GetColor(), QColor(152, 112, 64));  // item n's colour is n + 16384
 
-    // The article bits exclude each other: "an" on takes "a" off, the other flags kept; "a"
-    // again, then off.
+    // The article bits exclude each other: "an" takes "a" off, the other flags kept; "a", off.
     QCheckBox* a = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 14);
     QCheckBox* an = ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_FIRST + 15);
     EXPECT_EQ(std::pair(a->text(), an->text()),
@@ -170,8 +168,7 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
         EXPECT_EQ(terrain->m_pRadar->GetColor(), QColor(40, 72, 168));
     }
 
-    // Any other kind of entry leaves the page without an entry, and the page says so instead
-    // of showing empty fields.
+    // Any other kind of entry: no entry, and the page says so instead of showing empty fields.
     CDataDefStatics statics(0);
     auto* none = ShowPage<CDataPageTileData>(&statics);
     EXPECT_EQ(none->GetEntry(), nullptr);
@@ -182,7 +179,7 @@ TEST_F(TileDataMapTest, TilePagesShowTheirOwnTileAndTheArticleBitsExcludeEachOth
     EXPECT_TRUE(none->m_FieldLabels[0]->isHidden());
 }
 
-TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
+TEST_F(TileDataMapTest, GroupsScrollThroughTheirRecordsUpToTheirEnds) {
     CDataVerData record(SampleRecord(kSlotTileData, kCrateGroup));
     auto* page = test::ShowSheetPage<CDataPageTileData>(record);  // after the record's own page
     ASSERT_TRUE(page != nullptr && page->GetEntry() != nullptr);
@@ -215,9 +212,8 @@ TEST_F(TileDataMapTest, PatchedGroupScrollsThroughItsRecords) {
             << action;
     }
     EXPECT_EQ(Text(page, ids::IDC_TILE_NAME), "patched crate");
-}
 
-TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
+    // Unpatched groups read "tiledata.mul"; past the item section: unused unless patched.
     // Unpatched groups read "tiledata.mul" (the list links no record here); past the item
     // section there is no room in the file: unused unless patched.
     const struct {
@@ -247,6 +243,24 @@ TEST_F(TileDataMapTest, GroupsOfTheBaseFileAndTheirEnds) {
         EXPECT_EQ(Shown(page), g.shown);
         DataAppState().DestroyAllSheets();
     }
+
+    // A patch group of the other layout's size is not read with the wrong stride: the page shows
+    // the base group and says why.
+    CUOVersionBlock wrong = SampleRecord(kSlotTileData, kCrateGroup);
+    wrong.m_dwLength = 1316;
+    CDataVerData wrongRecord(wrong);
+    CDataDefTileData linked(kCrateGroup);
+    linked.LinkVerData(&wrongRecord);
+    ASSERT_TRUE(linked.ReadBlock());
+    CTileItemInfo info;
+    ASSERT_TRUE(linked.GetItemRecord(kCrate % 32, info));
+    EXPECT_NE(info.GetName(), "patched crate");
+    // Its text is the tile data reader's (TileDataTest.PatchGroupOfTheOtherLayoutIsNotRead).
+    EXPECT_NE(linked.GetPatchNote().find("tile data group 625"), std::string::npos);
+    auto* noted = test::ShowSheetPage<CDataPageTileData>(linked);
+    ASSERT_NE(noted, nullptr);
+    EXPECT_FALSE(noted->m_pNote->isHidden());
+    EXPECT_EQ(noted->m_pNote->text().toStdString(), linked.GetPatchNote());
 }
 
 // The newer sample: 1,024 item groups with items past 0x4000, 64-bit flags, the newer fields.
@@ -268,8 +282,7 @@ TEST_F(TileDataMapTest, NewerClientShowsEveryGroupTheUpperFlagsAndItsOwnFields) 
     fromGroup->OnScroll(CDataPageTileData::ThumbPosition, kTall % 32);
     for (CDataPageTileData* page : {fromItem, fromGroup}) {
         ASSERT_NE(page->GetEntry(), nullptr);
-        // Weight, quality, height, misc, anim, quantity, hue, stacking offset, value; the
-        // animation 0, not 131072.
+        // Weight, quality, height, misc, anim (0, not 131072), quantity, hue, stacking, value.
         EXPECT_EQ(Shown(page), "Item 04321|tall crate||32|10 0 8 0 0 3 0 0 0");
         EXPECT_EQ(ids::FindControl<QCheckBox>(page, ids::IDC_TILE_FLAG_UPPER + 32)->text(), "20");
         EXPECT_EQ(page->m_FieldLabels[3]->text(), "Misc");
@@ -357,47 +370,7 @@ TEST_F(TileDataMapTest, AppliedPageStoresTheGroupInTheDocument) {
     EXPECT_EQ(DocumentItem(doc, kCrateGroup, kCrate % 32).GetName(), "patched crate");
 }
 
-// A patch group of the other layout's size is not read with the wrong stride: the page shows
-// the base group and says why.
-TEST_F(TileDataMapTest, PatchGroupOfTheWrongLayoutIsNotRead) {
-    CUOVersionBlock wrong = SampleRecord(kSlotTileData, kCrateGroup);
-    wrong.m_dwLength = 1316;
-    CDataVerData record(wrong);
-    CDataDefTileData linked(kCrateGroup);
-    linked.LinkVerData(&record);
-    ASSERT_TRUE(linked.ReadBlock());
-    CTileItemInfo info;
-    ASSERT_TRUE(linked.GetItemRecord(kCrate % 32, info));
-    EXPECT_NE(info.GetName(), "patched crate");
-    // Its text is the tile data reader's (TileDataTest.PatchGroupOfTheOtherLayoutIsNotRead).
-    EXPECT_NE(linked.GetPatchNote().find("tile data group 625"), std::string::npos);
-    auto* page = test::ShowSheetPage<CDataPageTileData>(linked);
-    ASSERT_NE(page, nullptr);
-    EXPECT_FALSE(page->m_pNote->isHidden());
-    EXPECT_EQ(page->m_pNote->text().toStdString(), linked.GetPatchNote());
-}
-
-TEST_F(TileDataMapTest, PatchedStaticsBlockListsItsItems) {
-    // The barrel's tile data group points past the end of the patch file: its lookup fails.
-    CUOVersionBlock broken{kSlotTileData, (0x0E77 + kArtItemBase) / 32, 0x7FFFFF00u, 1188, 0, 0};
-    TheVerDataTable().Add(broken);
-    TheVerDataTable().QuickSort(0, TheVerDataTable().GetCount() - 1);
-
-    CDataVerData record(SampleRecord(kSlotStatics0, kHouseBlock));
-    auto* page = test::ShowSheetPage<CDataPageStatics>(record);
-    ASSERT_TRUE(page != nullptr && page->GetEntry() != nullptr);
-    EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=0");
-    EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "35 items");
-    QStringList lines = Lines(page, ids::IDC_STATICS_LIST);
-    ASSERT_EQ(lines.size(), 35);
-    EXPECT_EQ(lines[0], "(1,1,0)\t0008h\t(wooden wall)");
-    EXPECT_EQ(lines[33], "(6,5,0)\t0e3dh\t(large crate)");
-    EXPECT_EQ(lines[34], "(6,6,0)\t0e77h");  // the patched-in barrel, without its name
-    EXPECT_TRUE(m_Ui.m_Warnings.empty());
-    EXPECT_STREQ(record.GetTarget()->GetColumnText(0), "35");
-}
-
-TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
+TEST_F(TileDataMapTest, StaticsBlocksListTheirItemsAndUnreadableOnesSaySo) {
     // As a list makes them: the base index record alone (the deleted block is unused, as is a
     // block of length 0; 23 bytes are 3 items), then with the patch record linked.
     for (const auto& [block, column] : {std::pair(kDeletedBlock, "unused"), std::pair(0u, "2"),
@@ -424,8 +397,7 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     EXPECT_STREQ(patchedOver->GetColumnText(0), "10");
     EXPECT_EQ(patchedOver->GetReadStatus(), ReadStatus::Damaged);
 
-    // A record whose data lies past the end of the patch file: the page still shows, empty,
-    // and its count says the record is damaged (no message box).
+    // A record past the end of the patch file: the page shows empty, its count says damaged.
     CDataVerData broken(CUOVersionBlock{kSlotStatics0, 600, 0x7FFFFF00u, 70, 0, 0});
     CDataDef* unreadable = Entry(kCategoryStatics, 600);
     unreadable->LinkVerData(&broken);
@@ -435,10 +407,27 @@ TEST_F(TileDataMapTest, StaticsListTextsAndUnreadableBlocks) {
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COORDS), "x=8, y=704");
     EXPECT_EQ(Text(page, ids::IDC_STATICS_COUNT), "0 items (the block's record is damaged)");
     EXPECT_TRUE(Lines(page, ids::IDC_STATICS_LIST).isEmpty());
+
+    // The patched house block, whose barrel's tile data group points past the end of the patch
+    // file: its lookup fails.
+    TheVerDataTable().Add(
+        CUOVersionBlock{kSlotTileData, (0x0E77 + kArtItemBase) / 32, 0x7FFFFF00u, 1188, 0, 0});
+    TheVerDataTable().QuickSort(0, TheVerDataTable().GetCount() - 1);
+    CDataVerData record(SampleRecord(kSlotStatics0, kHouseBlock));
+    auto* house = test::ShowSheetPage<CDataPageStatics>(record);
+    ASSERT_TRUE(house != nullptr && house->GetEntry() != nullptr);
+    EXPECT_EQ(Text(house, ids::IDC_STATICS_COORDS), "x=8, y=0");
+    EXPECT_EQ(Text(house, ids::IDC_STATICS_COUNT), "35 items");
+    QStringList lines = Lines(house, ids::IDC_STATICS_LIST);
+    ASSERT_EQ(lines.size(), 35);
+    EXPECT_EQ(lines[0], "(1,1,0)\t0008h\t(wooden wall)");
+    EXPECT_EQ(lines[33], "(6,5,0)\t0e3dh\t(large crate)");
+    EXPECT_EQ(lines[34], "(6,6,0)\t0e77h");  // the patched-in barrel, without its name
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
+    EXPECT_STREQ(record.GetTarget()->GetColumnText(0), "35");
 }
 
-TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
+TEST_F(TileDataMapTest, MapPageListsTheBlocksCellsAndShortOrMissingBlocksAreRefused) {
     CDataDefMap entry(513);
     EXPECT_STREQ(entry.GetColumnText(0), "Map");
     auto* page = test::ShowSheetPage<CDataPageMap>(entry);
@@ -469,9 +458,8 @@ TEST_F(TileDataMapTest, MapPageListsTheBlocksCells) {
     EXPECT_EQ(test::ShowSheetPage<CDataPageStatics>(*Entry(kCategoryStatics, kMapBlockCount - 1))
                   ->m_sCoords,
               "x=6136, y=4088");
-}
 
-TEST(MapBlock, ShortOrMissingDataIsRefused) {
+    // A map block of short or missing data is refused.
     CMapBlock block;
     std::vector<std::uint8_t> bytes(CMapBlock::kSize - 1, 0x11);
     EXPECT_FALSE(block.Parse(bytes));

@@ -74,6 +74,7 @@ struct Expected {
     std::uint32_t slot;
     AnimClass cls;
     bool present;
+    bool operator==(const Expected&) const = default;
 };
 
 // Every body of the sample's files. Slots 300 (anim3), 95 (anim3), 475 (anim4), 364 and 34
@@ -113,9 +114,6 @@ TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
             }
         }
     }
-    const auto key = [](const Expected& e) {
-        return std::tuple(e.body, e.source, e.slot, e.cls, e.present);
-    };
     // The newer sample also holds bodies in the animation containers, flagged in mobtypes.txt.
     std::vector<Expected> expected(std::begin(kBodies), std::end(kBodies));
     if (modern) {
@@ -123,10 +121,7 @@ TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
         expected.push_back({1501, kFirstProviderSource, 1501, AnimClass::Low, true});
         expected.push_back({1502, kFirstProviderSource, 1502, AnimClass::People, true});
     }
-    ASSERT_EQ(found.size(), expected.size());
-    for (std::size_t i = 0; i < found.size(); ++i) {
-        EXPECT_EQ(key(found[i]), key(expected[i])) << "body " << expected[i].body;
-    }
+    EXPECT_EQ(found, expected);
     EXPECT_EQ(sources.Body(1102)->redirect, (std::vector<std::uint32_t>{400}));
     EXPECT_EQ(sources.Body(1103)->redirect, (std::vector<std::uint32_t>{1401, 1}));
     EXPECT_EQ(sources.Body(1103)->redirectHue, 33u);
@@ -162,45 +157,11 @@ TEST_P(BodySources, EveryBodyOfTheSampleHasItsFileSlotAndClass) {
 
 INSTANTIATE_TEST_SUITE_P(OlderAndNewer, BodySources, ::testing::Values(false, true));
 
-TEST(BodySourceBlocks, ADamagedRecordReadsAsDamaged) {
-    test::TempDir dir;
-    mk::WriteSampleClient(dir.Path(), false);
-    // anim2.mul cut short: the blocks past its new end lie outside it.
-    std::filesystem::resize_file(dir.Path() / "anim2.mul", 100);
-    const LoadedSources sources(dir.Path());
-    std::vector<std::uint8_t> block;
-    EXPECT_EQ(sources.ReadBlock(sources.Body(1102)->sources.front(), 0, 0, block),
-              ReadStatus::Damaged);
-    EXPECT_TRUE(block.empty());
-}
-
-// An index grown far past its records (a sparse 190 MB file) is read only as far as the slots
-// of every body number and those "Bodyconv.def" names reach; its bodies read as before.
-TEST(BodySourceBlocks, AGrownIndexIsReadOnlyAsFarAsItsSlotsReach) {
-    test::TempDir dir;
-    mk::WriteSampleClient(dir.Path(), false);
-    const LoadedSources before(dir.Path());
-    std::filesystem::resize_file(dir.Path() / "anim2.idx", 190u << 20);
-    // A slot past every body number: the index is read up to its block.
-    std::vector<std::uint8_t> conv = dir.Read("Bodyconv.def");
-    const std::string line = "\n1103 3000 -1 -1 -1\n";
-    conv.insert(conv.end(), line.begin(), line.end());
-    dir.Write("Bodyconv.def", conv);
-    const LoadedSources after(dir.Path());
-    EXPECT_EQ(after.RecordCount(1), (3000u - 200) * 175 + 175);
-    ASSERT_FALSE(after.Body(1102)->sources.empty());
-    EXPECT_EQ(after.Body(1102)->sources.front().firstRecord,
-              before.Body(1102)->sources.front().firstRecord);
-    std::vector<std::uint8_t> a;
-    std::vector<std::uint8_t> b;
-    EXPECT_EQ(after.ReadBlock(after.Body(1102)->sources.front(), 0, 0, a), ReadStatus::Ok);
-    before.ReadBlock(before.Body(1102)->sources.front(), 0, 0, b);
-    EXPECT_EQ(a, b);
-}
-
 // Records that run on from their block to the end of their .mul (anim.mul through the file set,
-// anim2.mul onward read directly) cost their block: each reads as its own record gave it.
-TEST(BodySourceBlocks, RecordsRunningToTheEndOfTheirFileReadOnlyTheirBlock) {
+// anim2.mul onward read directly) cost their block: each reads as its own record gave it. An index
+// grown far past its records (a sparse 190 MB file) is read only as far as the slots of every body
+// number and those "Bodyconv.def" names reach. A record outside its file reads as damaged.
+TEST(BodySourceBlocks, ReadsStayInsideTheirBlockIndexAndFile) {
     test::TempDir dir;
     mk::WriteSampleClient(dir.Path(), false);
     const auto readAll = [&] {
@@ -240,6 +201,30 @@ TEST(BodySourceBlocks, RecordsRunningToTheEndOfTheirFileReadOnlyTheirBlock) {
     }
     ASSERT_GT(stretched, 20u);
     EXPECT_EQ(readAll(), before);
+
+    // The grown index, with a slot past every body number: it is read up to that slot's block.
+    const LoadedSources small(dir.Path());
+    std::filesystem::resize_file(dir.Path() / "anim2.idx", 190u << 20);
+    std::vector<std::uint8_t> conv = dir.Read("Bodyconv.def");
+    const std::string line = "\n1103 3000 -1 -1 -1\n";
+    conv.insert(conv.end(), line.begin(), line.end());
+    dir.Write("Bodyconv.def", conv);
+    const LoadedSources grown(dir.Path());
+    EXPECT_EQ(grown.RecordCount(1), (3000u - 200) * 175 + 175);
+    ASSERT_FALSE(grown.Body(1102)->sources.empty());
+    EXPECT_EQ(grown.Body(1102)->sources.front().firstRecord,
+              small.Body(1102)->sources.front().firstRecord);
+    std::vector<std::uint8_t> a;
+    std::vector<std::uint8_t> b;
+    EXPECT_EQ(grown.ReadBlock(grown.Body(1102)->sources.front(), 0, 0, a), ReadStatus::Ok);
+    small.ReadBlock(small.Body(1102)->sources.front(), 0, 0, b);
+    EXPECT_EQ(a, b);
+
+    // anim2.mul cut short: the blocks past its new end lie outside it.
+    std::filesystem::resize_file(dir.Path() / "anim2.mul", 100);
+    const LoadedSources cut(dir.Path());
+    EXPECT_EQ(cut.ReadBlock(cut.Body(1102)->sources.front(), 0, 0, a), ReadStatus::Damaged);
+    EXPECT_TRUE(a.empty());
 }
 
 }  // namespace

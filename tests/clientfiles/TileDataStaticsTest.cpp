@@ -6,6 +6,7 @@
 #include "RadarColors.h"
 #include "Raised.h"
 #include "SampleClient.h"
+#include "SampleItems.h"
 #include "Statics.h"
 #include "TarnError.h"
 #include "TempDir.h"
@@ -59,8 +60,11 @@ protected:
 };
 
 // Records at their positions, the last item name a full 20 characters; then patch groups read
-// instead of the base file's.
+// instead of the base file's. Flag labels stop at bit 31.
 TEST_F(TileDataTest, RecordPositionsAndPatchGroupsTakePrecedence) {
+    EXPECT_STREQ(GetTileFlagLabel(31), "1F=WALKABLE");
+    EXPECT_STREQ(GetTileFlagLabel(32), "");
+    EXPECT_STREQ(GetTileFlagLabel(-1), "");
     EXPECT_EQ(ItemRecordPos(0), 428036u);
     EXPECT_EQ(ItemRecordPos(32), 428036u + 1188);
     EXPECT_EQ(TerrainRecordPos(0), 4u);
@@ -163,7 +167,7 @@ TEST_F(TileDataTest, AnimDataGivesFramesTimingAndStaysInsideItsFile) {
     EXPECT_TRUE(ReadAnimData(m_files, 1));
 }
 
-TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
+TEST_F(TileDataTest, NewerLayoutIsToldBySizeReadsWideFlagsAndRefusesOldGroups) {
     // Sizes: the old and newer layouts with k item groups, and damaged ones.
     const auto shape = [](std::uint64_t size) {
         const TileDataShape d = DetectTileData(size);
@@ -226,6 +230,21 @@ TEST_F(TileDataTest, NewerLayoutIsToldBySizeAndReadsWideFlags) {
     item.ReadInfo(0x0E75, m_files);
     EXPECT_EQ(item.GetName(), "patched pack");
     EXPECT_EQ(item.m_dwFlagsHigh, 0x101u);
+    // A group of the other layout does not fit: it is not read with the wrong stride, the base
+    // record stands, and the reason is at hand.
+    std::vector<std::uint8_t> old = PatchFile({{30, 627, 1000, 1188, 0, 0}}, 1000);
+    Put(old, 1000 + (0x0E75 % 32) * 37 + 4, ItemBytes("old pack", 2));
+    m_table.RemoveAll();
+    m_files.CloseAll();
+    UsePatch(old);
+    item.ReadInfo(0x0E75, m_files);
+    EXPECT_EQ(item.GetName(), "backpack");
+    EXPECT_EQ(TilePatchMismatch(1188, 627, newer),
+              "the patch record of tile data group 627 holds 1188 bytes, not the 1316 of a group "
+              "of this client's layout: not read");
+    EXPECT_EQ(TilePatchMismatch(964, 3, newer), "");
+    EXPECT_NE(TilePatchMismatch(964, 3, DetectTileData(1036288)), "");
+    m_table.RemoveAll();
     // A group the patch file does not hold whole is damaged, its records before the cut too:
     // none reads as patched data with zeros where the file ends.
     patch.resize(1000 + (0x0E75 % 32 + 1) * 41 + 4);
@@ -272,29 +291,6 @@ TEST(TileDataGuess, ACutFileKeepsTheLayoutItsRecordsShow) {
     EXPECT_EQ(GuessTileDataLayout(std::vector<std::uint8_t>(64 * 964)), std::nullopt);
 }
 
-// A group of the other layout does not fit: it is not read with the wrong stride, the base
-// record stands, and the reason is at hand.
-TEST_F(TileDataTest, PatchGroupOfTheOtherLayoutIsNotRead) {
-    const TileDataShape newer = DetectTileData(493568 + 128 * 1316);
-    std::vector<std::uint8_t> file(493568 + 128 * 1316);
-    CTileItemInfo base;
-    base.SetName("base pack");
-    Put(file, ItemRecordPos(0x0E75, newer), Bytes(base, TileDataLayout::Newer));
-    m_dir.Write("tiledata.mul", file);
-    std::vector<std::uint8_t> patch(1000);
-    Put(patch, 0, {1, 0, 0, 0, 30, 0, 0, 0, 0x73, 2, 0, 0, 0xE8, 3, 0, 0, 0xA4, 4, 0, 0});
-    Put(patch, 1000 + (0x0E75 % 32) * 37 + 4, ItemBytes("old pack", 2));
-    UsePatch(patch);  // file 30, block 627, offset 1000, length 1188
-    CTileItemInfo item;
-    item.ReadInfo(0x0E75, m_files);
-    EXPECT_EQ(item.GetName(), "base pack");
-    EXPECT_EQ(TilePatchMismatch(1188, 627, newer),
-              "the patch record of tile data group 627 holds 1188 bytes, not the 1316 of a group "
-              "of this client's layout: not read");
-    EXPECT_EQ(TilePatchMismatch(964, 3, newer), "");
-    EXPECT_NE(TilePatchMismatch(964, 3, DetectTileData(1036288)), "");
-}
-
 // Without a file, multi items get a made-up record and other reads raise; then reads past the
 // file's end or of a cut record.
 TEST_F(TileDataTest, MultiItemsGetAMadeUpRecordAndReadFailuresRaiseTheirDescriptions) {
@@ -333,12 +329,6 @@ TEST_F(TileDataTest, MultiItemsGetAMadeUpRecordAndReadFailuresRaiseTheirDescript
     EXPECT_EQ(itemError(3), "CTileItemType.ReadInfo: TileData Read");
 }
 
-TEST_F(TileDataTest, FlagLabelsStopAtBit31) {
-    EXPECT_STREQ(GetTileFlagLabel(31), "1F=WALKABLE");
-    EXPECT_STREQ(GetTileFlagLabel(32), "");
-    EXPECT_STREQ(GetTileFlagLabel(-1), "");
-}
-
 std::vector<std::uint8_t> StaticsBytes(std::size_t count, std::size_t extra = 0) {
     ByteWriter w;
     for (std::size_t i = 0; i < count; ++i) {
@@ -352,7 +342,7 @@ std::vector<std::uint8_t> StaticsBytes(std::size_t count, std::size_t extra = 0)
 
 using StaticsTest = TileDataTest;
 
-TEST_F(StaticsTest, CountIsLengthOverSevenAndBlock512IsAtByte6144) {
+TEST_F(StaticsTest, CountIsLengthOverSevenBlock512IsAtByte6144AndDataPastTheEndRaises) {
     std::vector<IndexRecord> index(513);
     index[0] = {0, 21, 0, 0};
     index[1] = {0, 20, 0, 0};
@@ -389,11 +379,11 @@ TEST_F(StaticsTest, CountIsLengthOverSevenAndBlock512IsAtByte6144) {
     patched.LoadStatics(512, m_files);
     ASSERT_EQ(patched.GetCount(), 4u);
     EXPECT_EQ(patched.GetAt(0).m_wTile, 0x1EE);
-}
 
-TEST_F(StaticsTest, DataPastTheEndRaisesWithoutAllocating) {
+    // Data past the end raises without allocating.
     m_dir.Write("staidx0.mul", IndexFile({{10, 0x7FFFFFF0u, 0, 0}, {0, 8, 0, 0}}));
     m_dir.Write("statics0.mul", StaticsBytes(1));
+    m_files.CloseAll();
     for (std::uint32_t block : {0u, 1u}) {
         CStaticsList list;
         EXPECT_EQ(test::RaisedBy([&] { list.LoadStatics(block, m_files); }),
@@ -421,6 +411,34 @@ TEST_F(StaticsTest, RadarColours) {
     m_dir.Write("radarcol.mul", colors);
     EXPECT_EQ(GetRadarColor(0x10000, m_files), 0x1F);
     EXPECT_EQ(GetRadarColorCount(m_files), 0x10001u);
+}
+
+// The sample client's tile data and radar colours are those of its table; the crate's name is
+// patched.
+TEST_F(TileDataTest, TheSampleClientsNamesFlagsAndRadarColoursComeFromItsTable) {
+    mk::WriteSampleClient(m_dir.Path(), false);
+    UsePatch(m_dir.Read("verdata.mul"));
+    for (const mk::SampleItem& sample : mk::kSampleItems) {
+        CTileItemInfo info;
+        info.ReadInfo(sample.id, m_files);
+        if (sample.id == 0x0E3C) {
+            EXPECT_EQ(info.GetName(), "patched crate");
+            continue;
+        }
+        EXPECT_EQ(info.GetName(), std::string(sample.name).substr(0, 20)) << sample.id;
+        EXPECT_EQ(info.m_dwFlags, sample.flags) << sample.id;
+        EXPECT_EQ(info.m_bHeight, sample.height) << sample.id;
+        EXPECT_NE(GetRadarColor(static_cast<std::uint16_t>(sample.id + 16384), m_files), 0);
+    }
+    for (const mk::SampleTerrain& sample : mk::kSampleTerrain) {
+        CTileTerrainInfo info;
+        info.ReadInfo(sample.id, m_files);
+        EXPECT_EQ(info.GetName(), sample.name);
+        EXPECT_EQ(info.m_dwFlags, sample.flags);
+    }
+    CTileItemInfo blank;
+    blank.ReadInfo(0x3FFF, m_files);
+    EXPECT_EQ(blank.GetName(), "");
 }
 
 }  // namespace

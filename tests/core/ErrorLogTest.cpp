@@ -37,7 +37,15 @@ TEST(TarnErrorTest, MessageLayoutsAndABufferCutToItsLength) {
     EXPECT_EQ(untouched, 'q');
 }
 
-TEST(EventLogTest, LogErrorFormatsAndPassesLevelThreeThroughTheVirtualTable) {
+TEST(EventLogTest, LogErrorFormatsAtLevelThreeAndTheProcessLogWritesToStandardError) {
+    ASSERT_NE(g_pEventLog, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(g_pEventLog->LogError("Doc:GetMyClipWave FAIL"), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Doc:GetMyClipWave FAIL");
+    testing::internal::CaptureStderr();
+    g_pEventLog->LogError("%s", "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
+
     test::CapturedLog log;
     EXPECT_EQ(log.LogError("Doc:GetMyClipWave FAIL"), 42);
     EXPECT_EQ(log.m_nLevel, 3);
@@ -46,16 +54,6 @@ TEST(EventLogTest, LogErrorFormatsAndPassesLevelThreeThroughTheVirtualTable) {
     log.LogError("%s", std::string(3000, 'a').c_str());
     EXPECT_EQ(log.m_Lines, (std::vector<std::string>{"Doc:GetMyClipWave FAIL", "n=-5 00ab z", "%s",
                                                      std::string(1023, 'a')}));
-}
-
-TEST(EventLogTest, ProcessLogWritesTextUnchangedToStandardError) {
-    ASSERT_NE(g_pEventLog, nullptr);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(g_pEventLog->LogError("Doc:GetMyClipWave FAIL"), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Doc:GetMyClipWave FAIL");
-    testing::internal::CaptureStderr();
-    g_pEventLog->LogError("%s", "");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
 }
 
 // Caught exceptions are logged with the operation and their text. A file that fails for each of
@@ -70,8 +68,8 @@ TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndEqualLinesCounted
             LogCaughtException(operation);
         }
     };
-    auto cut = [] { throw std::runtime_error("cut"); };
-    auto cutShort = [] { throw std::runtime_error("short"); };
+    const auto cut = [] { throw std::runtime_error("cut"); };
+    const auto cutShort = [] { throw std::runtime_error("short"); };
     fail([] { throw CTarnError(1, kE_FAIL, "Bad Skill"); });
     fail([] { throw std::out_of_range("index 7 of 3"); });
     fail([] { throw 5; });
@@ -96,7 +94,7 @@ TEST(EventLogTest, CaughtExceptionsAreLoggedWithTheOperationAndEqualLinesCounted
             "tessaly: reading a skill: cut\n", "tessaly: reading a skill: 1 more time, as above\n",
             "tessaly: reading a skill: short\n"}));
     test::CapturedLog other;  // another log starts afresh
-    fail(cutShort);
+    fail(cutShort);           // the line the first log wrote last
     EXPECT_EQ(other.m_Lines.size(), 1u);
 }
 

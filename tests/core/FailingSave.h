@@ -4,8 +4,6 @@
 
 #include "SafeSave.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <memory>
 #include <string>
@@ -49,14 +47,5 @@ private:
         Step m_nFail;
     };
 };
-
-inline const auto kFailingSaveSteps =
-    testing::Values(FailingSaveOps::CreateTempStep, FailingSaveOps::WriteStep,
-                    FailingSaveOps::FlushStep, FailingSaveOps::RenameStep);
-
-inline std::string FailingSaveStepName(const testing::TestParamInfo<FailingSaveOps::Step>& info) {
-    static const char* const kNames[] = {"None", "CreateTemp", "Write", "Flush", "Rename"};
-    return kNames[info.param];
-}
 
 }  // namespace tessaly::test

@@ -38,7 +38,13 @@ struct Pair {
     std::int32_t b;
 };
 
-TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndZeroFrees) {
+struct Counted {
+    explicit Counted(int& live) : m_live(live) { ++m_live; }
+    ~Counted() { --m_live; }
+    int& m_live;
+};
+
+TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndObjectArraysDeleteWhatTheyDrop) {
     CQTypedArray<Pair> array;
     array.SetSize(3);
     EXPECT_EQ(array.GetAt(2).a, 0);
@@ -59,15 +65,7 @@ TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndZeroFrees) {
         array.Add({i, -i});
     }
     EXPECT_EQ(array.GetAt(999).b, -999);
-}
 
-struct Counted {
-    explicit Counted(int& live) : m_live(live) { ++m_live; }
-    ~Counted() { --m_live; }
-    int& m_live;
-};
-
-TEST(QArrayTest, ObjectArrayDeletesWhatItDrops) {
     int live = 0;
     {
         CQObArray<Counted*> objects;
@@ -79,7 +77,7 @@ TEST(QArrayTest, ObjectArrayDeletesWhatItDrops) {
         EXPECT_EQ(live, 4);
         objects.SetAt(0, new Counted(live));  // the old element is deleted first
         EXPECT_EQ(live, 4);
-        objects.SetSize(2);  // shrinking deletes the dropped objects
+        objects.SetSize(2);
         EXPECT_EQ(live, 2);
         objects.SetSize(4);
         EXPECT_EQ(objects.GetAt(3), nullptr);
@@ -87,13 +85,13 @@ TEST(QArrayTest, ObjectArrayDeletesWhatItDrops) {
 
         CQPtrTypeArray<Counted*> borrowed;
         borrowed.Add(objects.GetAt(0));
-        borrowed.RemoveAll();  // does not own
+        borrowed.RemoveAll();
         EXPECT_EQ(live, 2);
     }
     EXPECT_EQ(live, 0);
 }
 
-TEST(TextTest, HexNumbersFilePathsAndEntryNumbers) {
+TEST(TextTest, NumbersFilePathsAndLatin1Text) {
     EXPECT_EQ(ReadHex("  1aF"), 0x1AFu);
     EXPECT_EQ(ReadHex("0x1A"), 0u);
     EXPECT_EQ(ReadHex("\t12 34"), 0x12u);
@@ -128,9 +126,8 @@ TEST(TextTest, HexNumbersFilePathsAndEntryNumbers) {
                   {"#3644", 3644u},
                   {"ffffffff", ~0u}},
                  {"", "#", "0x", "#e3c", "-1", "#+1", "1g", "100000000", "# 12"});
-}
 
-TEST(TextTest, Latin1CaseFoldingAndWidening) {
+    // Latin-1 case folding and widening.
     EXPECT_EQ(Latin1Lower("MA\xCETRISE \xD7 \xDE"), "ma\xEEtrise \xD7 \xFE");
     EXPECT_TRUE(ContainsLatin1NoCase("Ma\xCEtrise", Latin1Lower("\xEEtr")));
     EXPECT_TRUE(ContainsLatin1NoCase("anything", ""));

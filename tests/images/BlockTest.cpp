@@ -96,25 +96,6 @@ std::vector<std::uint16_t> FramePixels(ByteSpan block, std::int32_t x, std::int3
 
 }  // namespace
 
-// A length past the end of the file is refused by the multi's own bound before any read (a read
-// past the end is the entry reader's own case); inside the file, the second holds more
-// components than any multi (of either record size).
-TEST_F(BlockTest, LengthPastTheEndOfTheFileIsRefusedWithoutAllocating) {
-    const std::uint32_t tooMany = (kMaxMultiComponents + 1) * 16;
-    // The first record's length reaches 2 GB "past the end" of the file.
-    m_client.WriteFile("multi.idx", test::IndexFile({{0, 0x7FFFFFF0}, {0, tooMany}}));
-    m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(tooMany, 1));
-    Use();
-    for (std::uint32_t entry : {0u, 1u}) {
-        CMulMultiType multi(entry);
-        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }),
-                  (test::Raised{2, kE_FAIL, kDamagedEntry}))
-            << entry;
-        EXPECT_EQ(multi.GetDataLength(), 0u);
-        EXPECT_EQ(multi.GetComponentCount(), 0u);
-    }
-}
-
 // The sample client's multis are built from items with tile data. With that tile data cut short,
 // many components on one cell whose heights do not read: each item's height is read once, not
 // once per comparison, and only the first is placed.
@@ -253,7 +234,7 @@ TEST_F(BlockTest, EachKindReadsItsEntryAndTakesItsSizeFromTheIndexRecord) {
 // Records that span the whole data file (as overlapping or oversized records do) cost what the
 // entry's format needs: the block holds the entry's own bytes (an animation's as far as its
 // frames reach, drawn as the block is), and a record of garbage is found damaged before any
-// picture is made for it.
+// picture is made for it, as is a multi of a length past the file's end or of too many components.
 TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
     tessaly::Picture picture(3, 2);
     picture.FillRect(0, 0, 3, 2, 0x1234);
@@ -295,6 +276,12 @@ TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
     m_client.WriteFile("anim.mul", ByteWriter().bytes(anim).zeros(200000).take());
     m_client.WriteFile("anim.idx",
                        test::IndexFile({{0, static_cast<std::uint32_t>(anim.size() + 200000)}}));
+    // Multis: a length reaching 2 GB past the end of the file, refused by the multi's own bound
+    // before any read (a read past the end is the entry reader's own case), and one inside the
+    // file of more components than any multi holds (of either record size).
+    const std::uint32_t tooMany = (kMaxMultiComponents + 1) * 16;
+    m_client.WriteFile("multi.idx", test::IndexFile({{0, 0x7FFFFFF0}, {0, tooMany}}));
+    m_client.WriteFile("multi.mul", std::vector<std::uint8_t>(tooMany, 1));
     Use();
 
     CTileItemType whole(100);
@@ -327,6 +314,12 @@ TEST_F(BlockTest, RecordsLongerThanTheirEntryReadOnlyWhatTheFormatNeeds) {
     EXPECT_EQ(garbage.GetDataLength(), 0u);
     CTileGumpType garbageGump(1);
     EXPECT_EQ(test::RaisedBy([&] { garbageGump.EnsureLoaded(); }), damaged);
+    for (std::uint32_t entry : {0u, 1u}) {
+        CMulMultiType multi(entry);
+        EXPECT_EQ(test::RaisedBy([&] { multi.EnsureLoaded(); }), damaged) << entry;
+        EXPECT_EQ(multi.GetDataLength(), 0u);
+        EXPECT_EQ(multi.GetComponentCount(), 0u);
+    }
     // One row of two cut off is left out, as drawing leaves it out; the other is drawn.
     CTileItemType cut(102);
     ASSERT_TRUE(cut.EnsureLoaded());
@@ -540,6 +533,8 @@ TEST(MultiRecordSizeTest, OnlyRecordsInsideTheDataFileCountAndTheMoreDecide) {
     EXPECT_EQ(MultiRecordSizeOf(records, 92), MultiComponent::kSize);
 }
 
+// Hue groups are read up to their 1220 bytes, each hue's name the whole 20-byte field, and a
+// record or file that ends inside a hue gives an empty one.
 TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     ByteWriter hues;
     for (std::uint32_t g = 0; g < 4; ++g) {
@@ -548,7 +543,9 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
         for (std::uint32_t i = 0; i < 8; ++i) {
             group.m_Entries[i].SetName("base " + std::to_string(g * 8 + i));
             group.m_Entries[i].m_wTableStart = static_cast<std::uint16_t>(g * 8 + i);
+            group.m_Entries[i].m_Colours[31] = 0x7FFF;
         }
+        group.m_Entries[1].SetName("exactly twenty chars and more");  // cut to the field
         group.WriteFile(hues);
     }
     // The file ends inside the last group, 40 bytes into its fourth hue.
@@ -569,6 +566,9 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     std::uint32_t header = 0;
     ASSERT_TRUE(ReadHue(0, hue, &header));
     EXPECT_EQ(hue.GetName(), "base 0");
+    EXPECT_EQ(hue.m_Colours[31], 0x7FFF);
+    ASSERT_TRUE(ReadHue(1, hue));
+    EXPECT_EQ(hue.GetName(), "exactly twenty chars");
     ASSERT_TRUE(ReadHue(9, hue, &header));
     EXPECT_EQ(hue.GetName(), "patched nine");
     EXPECT_EQ(header, 0xABCDu);
@@ -582,20 +582,4 @@ TEST_F(BlockTest, HueGroupRecordsAreReadUpTo1220Bytes) {
     EXPECT_FALSE(ReadHue(27, hue));
     EXPECT_FALSE(ReadHue(32, hue));
     EXPECT_FALSE(ReadHue(0xFFFFFFFF, hue));
-}
-
-TEST(HueEntryTest, FullWidthNameAndRoundTrip) {
-    HueEntry e;
-    e.SetName("exactly twenty chars and more");
-    e.m_Colours[31] = 0x7FFF;
-    EXPECT_EQ(e.GetName(), "exactly twenty chars");
-    ByteWriter w;
-    e.Write(w);
-    ASSERT_EQ(w.size(), HueEntry::kSize);
-    HueEntry back;
-    ByteReader r(w.data());
-    ASSERT_TRUE(back.Read(r));
-    EXPECT_EQ(back, e);
-    ByteReader shortReader(ByteSpan(w.data()).first(87));
-    EXPECT_FALSE(back.Read(shortReader));
 }

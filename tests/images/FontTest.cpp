@@ -43,8 +43,8 @@ std::vector<std::uint8_t> TwoFonts() {
 
 }  // namespace
 
-// Characters draw their opaque pixels only; a file cut short keeps the characters read whole, and
-// a character larger than its file is read empty and not drawn.
+// Characters draw their opaque pixels only; a file cut short keeps the characters read whole, a
+// character larger than its file is read empty and not drawn, and a font block reads its font.
 TEST(FontTest, CharactersDrawTheirOpaquePixelsAndCutFilesKeepWholeOnes) {
     const std::vector<std::uint8_t> file = TwoFonts();
     const std::vector<MulFont> fonts = ReadFonts(file, 10);
@@ -101,11 +101,10 @@ TEST(FontTest, CharactersDrawTheirOpaquePixelsAndCutFilesKeepWholeOnes) {
     EXPECT_EQ(lied[0].m_nComplete, 0u);
     CSurfaceDC dc(b);
     EXPECT_FALSE(DrawFontCharacter(dc, lied[0].m_Characters[0], 0, 0));
-}
 
-TEST(FontTest, TheBlockFindsItsFontInTheFileAndNoneBeyondIt) {
+    // The block finds its font in the file, and none beyond it.
     test::TempDir dir;
-    dir.Write("fonts.mul", TwoFonts());
+    dir.Write("fonts.mul", file);
     test::UsePatchTable(dir.Path());
     CMulFontType second(1);
     ASSERT_NE(second.GetFont(), nullptr);

@@ -33,7 +33,9 @@ std::vector<std::uint16_t> Row(const SurfaceBuffer& b, std::int32_t y) {
 
 }  // namespace
 
-TEST(SurfaceBufferTest, CreateReallocatesOnlyOtherSizesAndRefusesPitchesPastSixteenBits) {
+// Creating reallocates only for another size and refuses pitches past 16 bits; aliases and moved
+// buffers leave the memory to its owner.
+TEST(SurfaceBufferTest, CreateAliasAndMoveKeepTheMemoryWithItsOwner) {
     SurfaceBuffer b;
     ASSERT_TRUE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetPitch(), 12);
@@ -51,11 +53,10 @@ TEST(SurfaceBufferTest, CreateReallocatesOnlyOtherSizesAndRefusesPitchesPastSixt
     SurfaceBuffer wide;
     EXPECT_FALSE(wide.CreateBuffer(40000, 1, 4));
     EXPECT_EQ(wide.GetData(), nullptr);
-}
 
-// An alias releases nothing, and buffers moved as a growing vector moves them keep their memory
-// (ASan would flag pixels released by the alias or freed with the buffer they were moved from).
-TEST(SurfaceBufferTest, AliasesAndMovedBuffersLeaveTheMemoryToItsOwner) {
+    // An alias releases nothing, and buffers moved as a growing vector moves them keep their
+    // memory (ASan would flag pixels released by the alias or freed with the buffer they were
+    // moved from).
     std::vector<SurfaceBuffer> buffers;
     for (std::uint16_t i = 0; i < 20; ++i) {
         buffers.emplace_back().CreateBuffer(3, 2, 4);
@@ -76,44 +77,64 @@ TEST(SurfaceBufferTest, AliasesAndMovedBuffersLeaveTheMemoryToItsOwner) {
     EXPECT_EQ(buffers[1].GetPixel(2, 1), 0);
 }
 
-class SurfaceDrawTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_buffer.CreateBuffer(10, 10, 4); }
-    SurfaceBuffer m_buffer;
-};
+// Runs, spans and images are clipped to the surface; a nested surface restores the outer one's
+// state, and the last one gone leaves the reset state.
+TEST(SurfaceDrawTest, ClippingAndNestedSurfaces) {
+    SurfaceBuffer buffer;
+    buffer.CreateBuffer(10, 10, 4);
+    const CQRect reset = CurrentSurface().m_rClip;
+    EXPECT_EQ(reset, CQRect(0, 0, 32766, 32766));
+    {
+        CSurfaceDC dc(buffer);
+        const auto src = Words({1, 2, 3, 4, 5});
+        // Runs on rows outside the clip write nothing.
+        DrawRun(0, -1, src.data(), 2);
+        DrawRun(0, 10, src.data(), 2);
+        DrawRun(0, 9, src.data(), 2);
+        EXPECT_FALSE(IsRowVisible(10));
+        EXPECT_TRUE(IsRowVisible(9));
+        EXPECT_EQ(buffer.GetPixel(1, 9), 2);
+        for (int y = 0; y < 9; ++y) {
+            EXPECT_EQ(Row(buffer, y), std::vector<std::uint16_t>(10, 0));
+        }
 
-TEST_F(SurfaceDrawTest, RunsSpansAndImagesAreClippedToTheSurface) {
-    CSurfaceDC dc(m_buffer);
-    const auto src = Words({1, 2, 3, 4, 5});
-    // Runs on rows outside the clip write nothing.
-    DrawRun(0, -1, src.data(), 2);
-    DrawRun(0, 10, src.data(), 2);
-    DrawRun(0, 9, src.data(), 2);
-    EXPECT_FALSE(IsRowVisible(10));
-    EXPECT_TRUE(IsRowVisible(9));
-    EXPECT_EQ(m_buffer.GetPixel(1, 9), 2);
-    for (int y = 0; y < 9; ++y) {
-        EXPECT_EQ(Row(m_buffer, y), std::vector<std::uint16_t>(10, 0));
+        // Spans are cut at both sides.
+        DrawSpan(-3, buffer.GetRowPointer(0), src.data(), 5);
+        EXPECT_EQ(Row(buffer, 0), (std::vector<std::uint16_t>{4, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
+        DrawSpan(8, buffer.GetRowPointer(1), src.data(), 5);
+        EXPECT_EQ(Row(buffer, 1), (std::vector<std::uint16_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
+        DrawSpan(-6, buffer.GetRowPointer(2), src.data(), 5);
+        DrawSpan(10, buffer.GetRowPointer(2), src.data(), 5);
+        DrawSpan(-5, buffer.GetRowPointer(2), src.data(), 5);  // ends exactly at the left edge
+        DrawSpan(3, buffer.GetRowPointer(2), src.data(), 0);
+        EXPECT_EQ(Row(buffer, 2), std::vector<std::uint16_t>(10, 0));
+        FillSpan(-2, buffer.GetRowPointer(3), 9, 14);
+        EXPECT_EQ(Row(buffer, 3), std::vector<std::uint16_t>(10, 9));
+
+        // A nested surface draws in its own clip and plain mode; the outer one's state comes back.
+        dc.SetHue(5);
+        {
+            SurfaceBuffer small;
+            small.CreateBuffer(3, 2, 4);
+            CSurfaceDC inner(small);
+            EXPECT_EQ(CurrentSurface().m_rClip, CQRect(0, 0, 3, 2));
+            EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
+            EXPECT_FALSE(IsRowVisible(2));
+        }
+        EXPECT_EQ(CurrentSurface().m_nHue, 5);
+        dc.SetHue(0);
+        const auto eleven = Words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+        DrawRun(0, 5, eleven.data(), 11);
+        EXPECT_EQ(buffer.GetPixel(9, 5), 10);
+
+        // ClipImage leaves the visible part.
+        EXPECT_TRUE(dc.ClipImage(-5, 2, 20, 20));
+        EXPECT_EQ(CurrentSurface().m_rVisible, CQRect(5, 0, 15, 8));
+        EXPECT_FALSE(dc.ClipImage(10, 0, 4, 4));
+        EXPECT_FALSE(dc.ClipImage(0, 0, 0, 4));
     }
-
-    // Spans are cut at both sides.
-    DrawSpan(-3, m_buffer.GetRowPointer(0), src.data(), 5);
-    EXPECT_EQ(Row(m_buffer, 0), (std::vector<std::uint16_t>{4, 5, 0, 0, 0, 0, 0, 0, 0, 0}));
-    DrawSpan(8, m_buffer.GetRowPointer(1), src.data(), 5);
-    EXPECT_EQ(Row(m_buffer, 1), (std::vector<std::uint16_t>{0, 0, 0, 0, 0, 0, 0, 0, 1, 2}));
-    DrawSpan(-6, m_buffer.GetRowPointer(2), src.data(), 5);
-    DrawSpan(10, m_buffer.GetRowPointer(2), src.data(), 5);
-    DrawSpan(-5, m_buffer.GetRowPointer(2), src.data(), 5);  // ends exactly at the left edge
-    DrawSpan(3, m_buffer.GetRowPointer(2), src.data(), 0);
-    EXPECT_EQ(Row(m_buffer, 2), std::vector<std::uint16_t>(10, 0));
-    FillSpan(-2, m_buffer.GetRowPointer(3), 9, 14);
-    EXPECT_EQ(Row(m_buffer, 3), std::vector<std::uint16_t>(10, 9));
-
-    // ClipImage leaves the visible part.
-    EXPECT_TRUE(dc.ClipImage(-5, 2, 20, 20));
-    EXPECT_EQ(CurrentSurface().m_rVisible, CQRect(5, 0, 15, 8));
-    EXPECT_FALSE(dc.ClipImage(10, 0, 4, 4));
-    EXPECT_FALSE(dc.ClipImage(0, 0, 0, 4));
+    EXPECT_EQ(CurrentSurface().m_rClip, reset);
+    EXPECT_EQ(CurrentSurface().m_Buffer.GetData(), nullptr);
 }
 
 TEST(SurfaceHueTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
@@ -156,28 +177,4 @@ TEST(SurfaceHueTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
                                    0x1234, 0x4321, 0x0042,  //
                                    0,      0,      0,       //
                                }));
-}
-
-TEST_F(SurfaceDrawTest, NestedSurfacesRestoreTheOuterState) {
-    const CQRect reset = CurrentSurface().m_rClip;
-    EXPECT_EQ(reset, CQRect(0, 0, 32766, 32766));
-    {
-        CSurfaceDC outer(m_buffer);
-        outer.SetHue(5);
-        SurfaceBuffer small;
-        small.CreateBuffer(3, 2, 4);
-        {
-            CSurfaceDC inner(small);
-            EXPECT_EQ(CurrentSurface().m_rClip, CQRect(0, 0, 3, 2));
-            EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
-            EXPECT_FALSE(IsRowVisible(2));
-        }
-        EXPECT_EQ(CurrentSurface().m_nHue, 5);
-        outer.SetHue(0);
-        const auto src = Words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-        DrawRun(0, 5, src.data(), 11);
-        EXPECT_EQ(m_buffer.GetPixel(9, 5), 10);
-    }
-    EXPECT_EQ(CurrentSurface().m_rClip, reset);
-    EXPECT_EQ(CurrentSurface().m_Buffer.GetData(), nullptr);
 }

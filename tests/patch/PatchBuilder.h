@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,9 +51,7 @@ public:
     // `n` bytes of recognisable filler: seed, seed+1, ...
     static std::vector<std::uint8_t> Bytes(std::size_t n, std::uint8_t seed = 1) {
         std::vector<std::uint8_t> v(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            v[i] = static_cast<std::uint8_t>(seed + i);
-        }
+        std::iota(v.begin(), v.end(), seed);
         return v;
     }
 

@@ -94,19 +94,25 @@ TEST_F(PatchCommands, OpenOfAMissingFileLeavesNoPatch) {
                                        "' is larger than any patch: it is not read\n"});
 }
 
-// A file out of order opens with every record found, and an edit replaces its record rather
-// than adding a second one that a merge would pass over.
-TEST_F(PatchCommands, AFileOutOfOrderFindsEveryRecordAndAnEditReplacesIt) {
-    Open(
+// A file out of order, opened through a link, finds every record; an edit replaces its record
+// rather than adding a second one that a merge would pass over, and the save replaces the file
+// the link names, keeping the link (that the file's permissions are kept too is the safe save's
+// own test).
+TEST_F(PatchCommands, AFileOutOfOrderFindsEveryRecordAndASaveThroughALinkKeepsIt) {
+    fs::create_symlink(
         Write("u.pat",
-              B({{14, 100, B::Bytes(24, 1)}, {14, 0, B::Bytes(12, 2)}, {32, 3, B::Bytes(88, 3)}})));
+              B({{14, 100, B::Bytes(24, 1)}, {14, 0, B::Bytes(12, 2)}, {32, 3, B::Bytes(88, 3)}})),
+        m_dir.Path() / "link.pat");
+    Open(m_dir.File("link.pat"));
     EXPECT_EQ(patch.FindPatchRecord(14, 0), B::Bytes(12, 2));
     EXPECT_EQ(patch.FindPatchRecord(32, 3), B::Bytes(88, 3));
     patch.InsertPatchRecord(B::Bytes(36, 4), 14, 0);
     ASSERT_TRUE(patch.SavePatch(ui));
+    EXPECT_TRUE(fs::is_symlink(m_dir.Path() / "link.pat"));
     EXPECT_EQ(m_dir.Read("u.pat"),
               B({{14, 0, B::Bytes(36, 4)}, {14, 100, B::Bytes(24, 1)}, {32, 3, B::Bytes(88, 3)}})
                   .Build());
+    EXPECT_EQ(FilesInDir(), 2u);
 }
 
 TEST_F(PatchCommands, MergeOfAMalformedFileLeavesThePatchUnchanged) {
@@ -153,18 +159,6 @@ TEST_F(PatchCommands, CancelledSaveKeepsThePatch) {
     EXPECT_TRUE(patch.SavePatch(ui));
     EXPECT_EQ(m_dir.Read(name), B().Record(32, 1, B::Bytes(88)).Build());
     EXPECT_FALSE(patch.IsModified());
-}
-
-// The file is replaced through a link to it, keeping the link (that the file's permissions are
-// kept too is the safe save's own test).
-TEST_F(PatchCommands, SaveReplacesTheFileALinkNamesAndKeepsTheLink) {
-    fs::create_symlink(Write("real.pat", TwoHues()), m_dir.Path() / "link.pat");
-    Open(m_dir.File("link.pat"));
-    patch.InsertPatchRecord(B::Bytes(88, 5), 32, 5);
-    EXPECT_TRUE(patch.SavePatch(ui));
-    EXPECT_TRUE(fs::is_symlink(m_dir.Path() / "link.pat"));
-    EXPECT_EQ(ReadPatchFile(m_dir.Read("real.pat")).nCount, 3u);
-    EXPECT_EQ(FilesInDir(), 2u);
 }
 
 // Every failing step of the save ends the same way for the patch (the steps themselves are the

@@ -26,6 +26,7 @@ std::vector<Key> Keys(const CPatch& patch) {
     return keys;
 }
 
+// Records are inserted by type, then index; a replacement keeps the count.
 TEST(PatchRecords, InsertOrdersByTypeThenIndexAndReplacementKeepsTheCount) {
     CPatch patch;
     patch.InsertPatchRecord(B::Bytes(88, 1), 32, 4);
@@ -41,31 +42,27 @@ TEST(PatchRecords, InsertOrdersByTypeThenIndexAndReplacementKeepsTheCount) {
     EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 100}, {32, 4}, {32, 5}, {32, 9}}));
     EXPECT_EQ(patch.FindPatchRecord(32, 5), B::Bytes(7, 9));
     EXPECT_EQ(patch.FindPatchRecord(32, 4), B::Bytes(88, 1));
-}
 
-TEST(PatchRecords, FindReportsLengthAndCopiesOnlyWhenAsked) {
-    CPatch patch;
-    patch.InsertPatchRecord(B::Bytes(36, 8), 14, 3);
+    // Find reports the length, and copies only when asked.
     std::uint32_t length = 77;
-    EXPECT_TRUE(patch.FindPatchRecord(nullptr, 14, length, 3));
-    EXPECT_EQ(length, 36u);
+    EXPECT_TRUE(patch.FindPatchRecord(nullptr, 14, length, 100));
+    EXPECT_EQ(length, 24u);
     std::vector<std::uint8_t> out(length + 1, 0xEE);
-    EXPECT_TRUE(patch.FindPatchRecord(out.data(), 14, length, 3));
-    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 36), B::Bytes(36, 8));
-    EXPECT_EQ(out[36], 0xEE);
+    EXPECT_TRUE(patch.FindPatchRecord(out.data(), 14, length, 100));
+    EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + 24), B::Bytes(24));
+    EXPECT_EQ(out[24], 0xEE);
     EXPECT_FALSE(patch.FindPatchRecord(out.data(), 32, length, 3));
     EXPECT_EQ(length, 0u);
-}
 
-TEST(PatchRecords, HighTypeBitsAreKeptButIgnoredInOrderAndLookup) {
-    CPatch patch;
-    patch.InsertPatchRecord(B::Bytes(4), 32, 1);
-    patch.InsertPatchRecord(B::Bytes(4), 0x40 | 14, 1);
-    EXPECT_EQ(Keys(patch), (std::vector<Key>{{0x4E, 1}, {32, 1}}));
-    EXPECT_EQ(patch.FindPatchRecord(14, 1), B::Bytes(4));
-    // The same pair under other high bits replaces it.
-    patch.InsertPatchRecord(B::Bytes(2), 14, 1);
-    EXPECT_EQ(Keys(patch), (std::vector<Key>{{14, 1}, {32, 1}}));
+    // High type bits are kept but ignored in order and lookup; the same pair under other high
+    // bits replaces the record.
+    CPatch high;
+    high.InsertPatchRecord(B::Bytes(4), 32, 1);
+    high.InsertPatchRecord(B::Bytes(4), 0x40 | 14, 1);
+    EXPECT_EQ(Keys(high), (std::vector<Key>{{0x4E, 1}, {32, 1}}));
+    EXPECT_EQ(high.FindPatchRecord(14, 1), B::Bytes(4));
+    high.InsertPatchRecord(B::Bytes(2), 14, 1);
+    EXPECT_EQ(Keys(high), (std::vector<Key>{{14, 1}, {32, 1}}));
 }
 
 }  // namespace

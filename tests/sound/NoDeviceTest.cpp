@@ -2,8 +2,8 @@
 // so no device opens. Runs in its own executable because OpenAL reads its configuration once
 // per process.
 
-#include "SoundTestClient.h"
 #include "TarnSounds.h"
+#include "clientfiles/SampleClientFiles.h"
 #include "core/Raised.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // wave file that the tests read back.
 
 #include "MulSound.h"
-#include "SoundTestClient.h"
 #include "TarnSounds.h"
 #include "WaveBackend.h"
+#include "clientfiles/SampleClientFiles.h"
 
 #include <al.h>
 #include <gtest/gtest.h>
@@ -50,6 +50,7 @@ protected:
     std::optional<CTarnSounds> m_Output;
 };
 
+// The volume falls off with distance in hundredths of a decibel, and follows the listener.
 TEST_F(Playback, VolumeFallsOffWithDistanceInHundredthsOfADecibel) {
     m_Output->SetListener(CMapPoint(100, 100, 0, 0));
     // Where the sound plays, at which volume, and the volume in hundredths of a decibel it gets.
@@ -79,14 +80,13 @@ TEST_F(Playback, VolumeFallsOffWithDistanceInHundredthsOfADecibel) {
     EXPECT_NE(anywhere.GetStatus() & CTarnSoundPlay::kStatusPlaying, 0u);
     anywhere.Stop();
     EXPECT_EQ(anywhere.GetStatus(), 0u);
-}
 
-TEST_F(Playback, MovingTheListenerRecomputesOrDropsSounds) {
+    // A looping sound's volume follows the listener at once; out of range, it is dropped.
+    m_Output->SetListener(CMapPoint(0, 0, 0, 0));
     m_Output->PlaySound(1, CMapPoint(0, 0, 0, 0), 0, false);
     ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
     CTarnSoundPlay* sound = m_Output->m_Playing[0];
     EXPECT_EQ(sound->GetStatus(), CTarnSoundPlay::kStatusPlaying | CTarnSoundPlay::kStatusLooping);
-    // The volume follows the listener's new position at once.
     m_Output->SetListener(CMapPoint(15, 0, 0, 0));
     ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
     EXPECT_EQ(sound->GetVolume(), -3889);
@@ -94,7 +94,18 @@ TEST_F(Playback, MovingTheListenerRecomputesOrDropsSounds) {
     EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
 }
 
-TEST_F(Playback, IdsZeroAndFFFFStopEverySound) {
+// Sounds without samples are discarded silently, ids 0 and 0xFFFF stop every sound, and
+// overlapping sounds both play and are tidied after they end.
+TEST_F(Playback, RequestsDiscardStopAndOverlapSounds) {
+    for (std::uint16_t id : {std::uint16_t{5}, std::uint16_t{6}, std::uint16_t{0x2FF}}) {
+        CTarnSoundPlay sound(*m_Output, id);
+        EXPECT_EQ(sound.m_pBuffer, nullptr);
+        EXPECT_FALSE(sound.Play(CMapPoint(0, 0, 0, 0), 0, true));
+        EXPECT_EQ(sound.GetStatus(), 0u);
+        sound.Stop();
+        m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
+        EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
+    }
     for (std::uint16_t stopper : {std::uint16_t{0}, std::uint16_t{0xFFFF}}) {
         m_Output->PlaySound(1, CMapPoint(0, 0, 0, 0), 0, false);
         m_Output->PlaySound(2, CMapPoint(0, 0, 0, 0), 0, false);
@@ -102,9 +113,7 @@ TEST_F(Playback, IdsZeroAndFFFFStopEverySound) {
         m_Output->PlaySound(stopper, CMapPoint(0, 0, 0, 0), 0, true);
         EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
     }
-}
 
-TEST_F(Playback, OverlappingSoundsBothPlayAndAreTidiedAfterTheyEnd) {
     m_Output->PlaySound(12, CMapPoint(0, 0, 0, 0), 0, true);
     m_Output->PlaySound(13, CMapPoint(0, 0, 0, 0), 0, true);
     ASSERT_EQ(m_Output->m_Playing.GetCount(), 2);
@@ -117,18 +126,6 @@ TEST_F(Playback, OverlappingSoundsBothPlayAndAreTidiedAfterTheyEnd) {
     m_Output->PlaySound(4, CMapPoint(0, 0, 0, 0), 0, true);
     ASSERT_EQ(m_Output->m_Playing.GetCount(), 1);
     EXPECT_EQ(m_Output->m_Playing[0]->GetStatus(), CTarnSoundPlay::kStatusPlaying);
-}
-
-TEST_F(Playback, SoundsWithoutSamplesAreDiscardedSilently) {
-    for (std::uint16_t id : {std::uint16_t{5}, std::uint16_t{6}, std::uint16_t{0x2FF}}) {
-        CTarnSoundPlay sound(*m_Output, id);
-        EXPECT_EQ(sound.m_pBuffer, nullptr);
-        EXPECT_FALSE(sound.Play(CMapPoint(0, 0, 0, 0), 0, true));
-        EXPECT_EQ(sound.GetStatus(), 0u);
-        sound.Stop();
-        m_Output->PlaySound(id, CMapPoint(0, 0, 0, 0), 0, true);
-        EXPECT_EQ(m_Output->m_Playing.GetCount(), 0);
-    }
 }
 
 // Sounds 1 and 7 of the files by id, and a block holding data no file holds (an edit not yet

@@ -1,7 +1,5 @@
-// The command-line tools run as separate processes: the sample-client generator's output, what
-// each tessaly-cli command prints on the sample client, its --json documents, how bad
-// arguments end (one line on standard error, exit status 2), and hued pictures compared with
-// what the window's pages copy.
+// The command-line tools run as processes: the generator's output, each command's text and --json
+// document, refusals (one line, status 2), and hued exports against what the pages copy.
 
 #include "AnimPages.h"
 #include "CDataAppState.h"
@@ -77,8 +75,7 @@ std::string ReadText(const std::string& path) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-// Runs a program with standard output written to outPath and standard error to errPath (opened
-// with errFlags); its exit status, -1 when it did not exit normally.
+// Runs a program with standard output to outPath and error to errPath; its exit status, or -1.
 int Spawn(const char* program, const Args& args, const std::string& outPath,
           const std::string& errPath, int errFlags) {
     std::vector<char*> argv{const_cast<char*>(program)};
@@ -225,7 +222,7 @@ protected:
 
 TempDir* ToolsTest::s_pClient = nullptr;
 
-TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwice) {
+TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwiceAndTakesOneDirectory) {
     const std::string other = Generate("other");
     const auto names = [](const std::string& dir) {
         std::set<std::string> names;
@@ -244,9 +241,7 @@ TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwice) {
             EXPECT_TRUE(fs::exists(path) && fs::file_size(path) > 0) << name;
         }
     }
-}
 
-TEST_F(ToolsTest, GeneratorTakesOneDirectory) {
     const std::string usage =
         "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
     const std::string help = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch).out;
@@ -269,8 +264,8 @@ Bytes PatFile() {
     return PatchFileBuilder().Record(14, 5, Bytes(12)).Record(32, 1, Bytes(88)).Build();
 }
 
-// What each command prints on the sample client: its first lines (a prefix), or the whole text,
-// and parts of it; and with --json, one compact document.
+// What each command prints on the sample client (its start or whole text, and parts of it); with
+// --json, one compact document.
 TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
     const std::string dir = ClientDir();
@@ -291,7 +286,6 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
          "",
          {" 4  art.mul       " + dir + "/art.mul  ", "22  verdata.mul   " + dir + "/verdata.mul  ",
           "\n23  -\n"}},
-        // The sample patches item 0xE3C's picture.
         {{"index", "3", "4", "0x4E3C"}, "", {"length 3366 extra 0x002c 0x0030 (patch file)"}},
         {{"index", "3", "4", "0"}, "", {"entry 0x0 of artidx.mul: no data"}},
         {{"verdata"},
@@ -303,8 +297,7 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
          "Flags   0x00204240 6=BLOCK 9=PLATFORM E=A 15=CONTAINER\n"},
         {{"tiledata", "terrain", "168"},
          "terrain 0x00a8\nName   water\nFlags  0x000000c8 3=LIQUID 6=BLOCK 7=WATER\n"},
-        // Block 0x200 is replaced by a patch record holding the crate, block 8 by the
-        // difference files.
+        // Block 0x200 is replaced by a patch record (the crate), block 8 by the difference files.
         {{"statics", "0x200"},
          "block 0x200 (1, 0): 35 statics\n",
          {"  5,5,0  0x0e3c  patched crate\n"}},
@@ -397,9 +390,8 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     EXPECT_EQ(Read(client + "/hues.mul"), Read(ClientDir() + "/hues.mul"));
 }
 
-// A client whose names use the upper half of Latin-1: hue 1, terrain 1, item 1 (with an art
-// index entry, so that the item list shows it), sound 1, and item 1 as the one static of
-// block 0.
+// A client whose names use the upper half of Latin-1: hue 1, terrain 1, item 1 (listed, with an
+// art index entry), sound 1, and item 1 as the one static of block 0.
 void WriteLatin1Client(const TempDir& dir) {
     auto put = [](Bytes& bytes, std::uint64_t at, const char* text) {
         std::copy(text, text + std::strlen(text), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -466,7 +458,7 @@ TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
     EXPECT_EQ(hues[2]["index"].toInt(), 2);
 }
 
-TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
+TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
     const std::string files = Ok({"files"});
     for (const Args& args : {Args{"files", "--client-dir", ClientDir()},
                              Args{"--client-dir=" + ClientDir(), "files"}}) {
@@ -515,6 +507,72 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndTakeTheNextWordAsTheirValue) {
          }) {
         ExpectRefused(args, message);
     }
+
+    // Bad arguments end with one line on standard error and status 2.
+    const std::string png = m_Scratch.File("x.png");
+    m_Scratch.Write("a-file", {1});  // a file where a directory would go
+    // Among them: an extra word, the sample's missing Malas, an action past the body's own, a hue
+    // hues.mul lacks, a sound of no samples, a map of 2048 x 262144 pixels, a .mul conversion of a
+    // client with nothing in containers.
+    const std::vector<Args> mistakes = Commands(
+        "index 3 4 ; index x 4 1 ; index 33 4 1 ; index 3 4 0x100000000 ; tiledata thing 1 ; "
+        "statics 393216 ; multi 0xFFFF ; hue 1 2 ; files x ; list Items Hues ; play 5 ; "
+        "list Bogus ; list Items --facet 2 ; list Statics --facet 3 ; list Statics --facet 6 ; "
+        "export picture 1 @x.png ; export item 0xFFFFFFFF @x.png ; "
+        "export item 0xE3C @no/such/dir.png ; export anim 1 0 3 0xFFFFFFFF @x.png ; "
+        "export sound 5000 @x.wav ; export terrain 3 @x.png --hue 5 ; "
+        "export item 0xE3C @x.png --partial ; export anim 1 22 3 0 @x.png ; "
+        "export anim 1 34 3 @x.png --gif ; export anim 1 0 3 0 @j.gif --gif ; "
+        "export-all Hues @hues ; export-all Items @items --jobs 0 ; "
+        "export-all Items @a-file/below ; pat @missing.pat ; --verdata @missing.pat verdata ; "
+        "convert @out ; convert @out --to zip ; convert @out --to mul ; "
+        "convert @a-file --to uop --replace ; render-map 0 @x.png @x.png ; "
+        "render-map 0 @x.png --scale 64 ; render-map 0 @x.png --region 0,0,-1,-1 ; "
+        "render-map 0 @x.png --region -4,0,16,16 ; render-map 0 @x.png --region 0,0,16,16, ; "
+        "export gump 0xF7 @x.gif --gif");
+    ASSERT_EQ(mistakes.size(), 40u);
+    for (const Args& args : mistakes) {
+        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
+        const Result r = Exits(2, args);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(Lines(r.err), 1) << r.err;
+        EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u);
+    }
+    EXPECT_FALSE(fs::exists(m_Scratch.File("j.gif")));
+    EXPECT_FALSE(fs::exists("0.gif"));
+    // An id past a category's entries names none, where the entry would keep its low 16 bits.
+    ExpectRefused({"export", "texture", "0x10001", png},
+                  "texture 0x10001 is past the last entry of Textures (0x3fff)");
+    ExpectRefused({"export", "terrain", "0x4001", png},
+                  "terrain 0x4001 is past the last entry of Terrain (0x3fff)");
+    const std::string nowhere = m_Scratch.File("nowhere");
+    ExpectRefused({"files"}, "'" + nowhere + "' is not a directory", nowhere);
+    const std::string empty = m_Scratch.File("empty");
+    fs::create_directory(empty);
+    EXPECT_EQ(Exits(0, {"list", "Items"}, empty).err,
+              "tessaly-cli: '" + empty + "' holds none of the client's files\n");
+    // A container alone, in any case, is a client's file: a bad one is named as damaged.
+    std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
+    EXPECT_EQ(Cli({"list", "Items"}, empty).err,
+              "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
+                  "' is damaged (container: shorter than its header): what cannot be read of it "
+                  "is not listed\n");
+    // An index cut inside a record is named too, not listed as empty without a word.
+    fs::remove(m_Scratch.File("empty/ArtLegacyMUL.UOP"));
+    std::ofstream(m_Scratch.File("empty/artidx.mul")) << "seven b";
+    EXPECT_EQ(Cli({"list", "Terrain"}, empty).err,
+              "tessaly-cli: '" + m_Scratch.File("empty/artidx.mul") +
+                  "' is cut: its last 7 byte(s) make no whole 12-byte record and are not read\n");
+    // Entries past 16-bit numbers are said to be left out, by the list and by export-all.
+    fs::resize_file(m_Scratch.File("empty/artidx.mul"), 0);
+    const std::string gumps = m_Scratch.File("empty/gumpidx.mul");
+    std::ofstream(gumps) << "";
+    fs::resize_file(gumps, (0x10000 + 2) * 12);
+    const std::string past = "tessaly-cli: '" + gumps +
+                             "' holds 65538 entries: those past 0xffff (2) are left out (entry "
+                             "numbers are 16 bits wide)\n";
+    EXPECT_EQ(Cli({"list", "Gumps"}, empty).err, past);
+    ExpectParts(Cli({"export-all", "Gumps", m_Scratch.File("gumps")}, empty).err, {past});
 }
 
 // The newer sample: its containers, layouts and tile data, and what it cannot read of them.
@@ -548,8 +606,7 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
                                 "  mul  tile data old\n"});
     ExpectParts(Ok({"files", "--json"}), {R"("kind":"mul","layout":"tile data old")"});
 
-    // A container whose header is not a container's (bad magic, unknown version), or that does
-    // not open, ends convert and merge with one line and no output.
+    // A container of a bad header, or that does not open, ends convert and merge with one line.
     const std::string art = dir + "/artLegacyMUL.uop";
     const Bytes good = Read(art);
     const std::string out = m_Scratch.File("out");
@@ -587,19 +644,10 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
 
     // A map chunk that cannot be read draws black, and render-map says how many blocks are.
     Bytes map = Read(dir + "/map0LegacyMUL.uop");
-    const std::uint64_t hash = HashUopName(UopEntryName(*FindUopKind(kSlotMap0), 0));
-    bool found = false;
-    for (std::uint64_t table = LoadLE32(map.data() + 12); table != 0 && !found;
-         table = LoadLE32(map.data() + table + 4)) {
-        for (std::uint32_t i = 0; i < LoadLE32(map.data() + table); ++i) {
-            std::uint8_t* entry = map.data() + table + kUopTableHeaderSize + i * kUopEntrySize;
-            if ((LoadLE32(entry + 20) | std::uint64_t{LoadLE32(entry + 24)} << 32) == hash) {
-                StoreLE16(entry + 32, 2);  // a compression no reader knows
-                found = true;
-            }
-        }
-    }
-    ASSERT_TRUE(found);
+    const std::uint64_t chunk =
+        test::UopTableEntryAt(map, HashUopName(UopEntryName(*FindUopKind(kSlotMap0), 0)));
+    ASSERT_NE(chunk, 0u);
+    StoreLE16(map.data() + chunk + 32, 2);  // a compression no reader knows
     const std::string png = m_Scratch.File("map.png");
     EXPECT_EQ(Cli({"render-map", "0", png}, dir).err, "");
     ExpectParts(Ok({"render-map", "0", png, "--region", "0x8,8,16,16"}, dir),
@@ -754,8 +802,8 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
         EXPECT_NE(exported("hued.png", {"--hue", "2"}), plain) << picture[0];
     }
 
-    // Body 400, action 1, direction 0: its first frame 20,000 x 600 pixels, too large for a
-    // sheet or, with its 8 frames, a GIF; action 2, direction 0: its record past anim.mul's end.
+    // Body 400: action 1's first frame 20,000 x 600 pixels, too large for a sheet or a GIF;
+    // action 2's record past anim.mul's end.
     data = good;
     const std::size_t block =
         LoadLE32(index.data() + std::size_t{GetAnimIndex(400, 1, 0)} * 12) + 512;
@@ -810,8 +858,7 @@ TEST_F(ToolsTest, BodiesOfAMissingAnimationFileListAsFailed) {
         "33000) cannot be read: its file would not open or read\n");
 }
 
-// The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is (the
-// newer client's compressed file: above).
+// The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is.
 TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     EXPECT_EQ(Ok({"cliloc", "500000"}), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
     EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
@@ -1016,6 +1063,28 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     }
 }
 
+// What a pseudo-terminal showed as tessaly-cli's standard error (standard output to a file).
+std::string RunOnTerminal(const Args& args, const TempDir& scratch) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+        ADD_FAILURE() << "no pseudo-terminal";
+        return std::string();
+    }
+    const std::string terminal = ptsname(master);
+    EXPECT_EQ(
+        Spawn(TESSALY_CLI_PATH, args, scratch.File("terminal-stdout"), terminal, O_RDWR | O_NOCTTY),
+        0);
+    // The terminal holds what was written; reading stops when it is drained.
+    fcntl(master, F_SETFL, O_NONBLOCK);
+    std::string shown;
+    char buffer[4096];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
+        shown.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(master);
+    return shown;
+}
+
 TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAnyJobs) {
     for (const std::string category : {"Items", "Sounds", "Gumps"}) {
         const std::string one = m_Scratch.File(category + "-1");
@@ -1111,6 +1180,16 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
                   "--frames and --gif exclude each other");
     Exits(2, {"export-all", "Items", never, "--hue", "0x10000"});
     EXPECT_FALSE(fs::exists(never));
+
+    // Export-all shows its progress only on a terminal.
+    const qsizetype slotCount = Rows({"list", "Lights", "--unused"}).size();
+    const std::string shown = RunOnTerminal(
+        {"--client-dir", ClientDir(), "export-all", "Lights", m_Scratch.File("lights")}, m_Scratch);
+    const std::string last = "\rLights: " + std::to_string(slotCount) + " of " +
+                             std::to_string(slotCount) + " entries\r\n";
+    ASSERT_GE(shown.size(), last.size()) << shown;
+    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
+    Ok({"export-all", "Lights", m_Scratch.File("quiet")});
 }
 
 // A FIFO in a text file's place is named as refused, never waited on nor passed over.
@@ -1150,108 +1229,6 @@ TEST_F(ToolsTest, TextFilesAreFoundByTheirWholeNameInAnyCaseAndNamedWhenNotRegul
     }
 }
 
-// Runs tessaly-cli with standard error on a terminal (a pseudo-terminal read here) and standard
-// output in a file; what the terminal showed.
-std::string RunOnTerminal(const Args& args, const TempDir& scratch) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
-        ADD_FAILURE() << "no pseudo-terminal";
-        return std::string();
-    }
-    const std::string terminal = ptsname(master);
-    EXPECT_EQ(
-        Spawn(TESSALY_CLI_PATH, args, scratch.File("terminal-stdout"), terminal, O_RDWR | O_NOCTTY),
-        0);
-    // The terminal holds what was written; reading stops when it is drained.
-    fcntl(master, F_SETFL, O_NONBLOCK);
-    std::string shown;
-    char buffer[4096];
-    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) {
-        shown.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(master);
-    return shown;
-}
-
-TEST_F(ToolsTest, ExportAllShowsProgressOnlyOnATerminal) {
-    const qsizetype slotCount = Rows({"list", "Lights", "--unused"}).size();
-    const std::string shown = RunOnTerminal(
-        {"--client-dir", ClientDir(), "export-all", "Lights", m_Scratch.File("lights")}, m_Scratch);
-    const std::string last = "\rLights: " + std::to_string(slotCount) + " of " +
-                             std::to_string(slotCount) + " entries\r\n";
-    ASSERT_GE(shown.size(), last.size()) << shown;
-    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
-    Ok({"export-all", "Lights", m_Scratch.File("quiet")});
-}
-
-TEST_F(ToolsTest, BadArgumentsEndWithOneLineAndStatus2) {
-    const std::string png = m_Scratch.File("x.png");
-    m_Scratch.Write("a-file", {1});  // a file where a directory would go
-    // (No command, an unknown command or option, and "index 3 4 -1": the options' test.) Among
-    // them: a word past what a read-only command takes or after the output file, the sample's
-    // missing Malas, an action past the body's own, a hue hues.mul lacks, a sound of no samples, a
-    // map of 2048 x 262144 pixels, a conversion to .mul of a client with nothing in containers.
-    const std::vector<Args> mistakes = Commands(
-        "index 3 4 ; index x 4 1 ; index 33 4 1 ; index 3 4 0x100000000 ; tiledata thing 1 ; "
-        "statics 393216 ; multi 0xFFFF ; hue 1 2 ; files x ; list Items Hues ; play 5 ; "
-        "list Bogus ; list Items --facet 2 ; list Statics --facet 3 ; list Statics --facet 6 ; "
-        "export picture 1 @x.png ; export item 0xFFFFFFFF @x.png ; "
-        "export item 0xE3C @no/such/dir.png ; export anim 1 0 3 0xFFFFFFFF @x.png ; "
-        "export sound 5000 @x.wav ; export terrain 3 @x.png --hue 5 ; "
-        "export item 0xE3C @x.png --partial ; export anim 1 22 3 0 @x.png ; "
-        "export anim 1 34 3 @x.png --gif ; export anim 1 0 3 0 @j.gif --gif ; "
-        "export-all Hues @hues ; export-all Items @items --jobs 0 ; "
-        "export-all Items @a-file/below ; pat @missing.pat ; --verdata @missing.pat verdata ; "
-        "convert @out ; convert @out --to zip ; convert @out --to mul ; "
-        "convert @a-file --to uop --replace ; render-map 0 @x.png @x.png ; "
-        "render-map 0 @x.png --scale 64 ; render-map 0 @x.png --region 0,0,-1,-1 ; "
-        "render-map 0 @x.png --region -4,0,16,16 ; render-map 0 @x.png --region 0,0,16,16, ; "
-        "export gump 0xF7 @x.gif --gif");
-    ASSERT_EQ(mistakes.size(), 40u);
-    for (const Args& args : mistakes) {
-        SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
-        const Result r = Exits(2, args);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(Lines(r.err), 1) << r.err;
-        EXPECT_EQ(r.err.rfind("tessaly-cli: ", 0), 0u);
-    }
-    EXPECT_FALSE(fs::exists(m_Scratch.File("j.gif")));
-    EXPECT_FALSE(fs::exists("0.gif"));
-    // An id past a category's entries names none, where the entry would keep its low 16 bits.
-    ExpectRefused({"export", "texture", "0x10001", png},
-                  "texture 0x10001 is past the last entry of Textures (0x3fff)");
-    ExpectRefused({"export", "terrain", "0x4001", png},
-                  "terrain 0x4001 is past the last entry of Terrain (0x3fff)");
-    const std::string nowhere = m_Scratch.File("nowhere");
-    ExpectRefused({"files"}, "'" + nowhere + "' is not a directory", nowhere);
-    const std::string empty = m_Scratch.File("empty");
-    fs::create_directory(empty);
-    EXPECT_EQ(Exits(0, {"list", "Items"}, empty).err,
-              "tessaly-cli: '" + empty + "' holds none of the client's files\n");
-    // A container alone, in any case, is a client's file: a bad one is named as damaged.
-    std::ofstream(m_Scratch.File("empty/ArtLegacyMUL.UOP")) << "x";
-    EXPECT_EQ(Cli({"list", "Items"}, empty).err,
-              "tessaly-cli: '" + m_Scratch.File("empty/ArtLegacyMUL.UOP") +
-                  "' is damaged (container: shorter than its header): what cannot be read of it "
-                  "is not listed\n");
-    // An index cut inside a record is named too, not listed as empty without a word.
-    fs::remove(m_Scratch.File("empty/ArtLegacyMUL.UOP"));
-    std::ofstream(m_Scratch.File("empty/artidx.mul")) << "seven b";
-    EXPECT_EQ(Cli({"list", "Terrain"}, empty).err,
-              "tessaly-cli: '" + m_Scratch.File("empty/artidx.mul") +
-                  "' is cut: its last 7 byte(s) make no whole 12-byte record and are not read\n");
-    // Entries past 16-bit numbers are said to be left out, by the list and by export-all.
-    fs::resize_file(m_Scratch.File("empty/artidx.mul"), 0);
-    const std::string gumps = m_Scratch.File("empty/gumpidx.mul");
-    std::ofstream(gumps) << "";
-    fs::resize_file(gumps, (0x10000 + 2) * 12);
-    const std::string past = "tessaly-cli: '" + gumps +
-                             "' holds 65538 entries: those past 0xffff (2) are left out (entry "
-                             "numbers are 16 bits wide)\n";
-    EXPECT_EQ(Cli({"list", "Gumps"}, empty).err, past);
-    ExpectParts(Cli({"export-all", "Gumps", m_Scratch.File("gumps")}, empty).err, {past});
-}
-
 // What a command cannot read of the client's files is said, never passed over.
 TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     const std::string png = m_Scratch.File("map.png");
@@ -1277,8 +1254,7 @@ TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     ExpectParts(Exits(2, {"render-map", "0", png}, wide).err, {"no radar colours"});
 }
 
-// export --hue gives the pixels the item and animation pages copy with that hue: the robe with
-// --partial (its tile data makes the page hue it partially), a frame.
+// export --hue gives the pixels the pages copy with that hue: the robe --partial, and a frame.
 TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
     test::TestApp();
     ASSERT_TRUE(test::UsePatchTable(ClientDir()));
@@ -1383,9 +1359,8 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     EXPECT_EQ(Read(misnamed), PatFile());
     EXPECT_FALSE(fs::exists(m_Scratch.File("tmpversave.mul")));
 
-    // A record whose data lies past the end of its patch file, of a client file or of a file id
-    // no file has, does not stop the save: it keeps its header and points where no file
-    // reaches, so that it reads as damaged again.
+    // A record (of a client file or of no file's id) whose data lies past its patch file's end
+    // does not stop the save: it keeps its header and points where no file reaches, still damaged.
     for (const std::uint32_t fileId : {std::uint32_t{kSlotArt}, std::uint32_t{0x01000400}}) {
         ByteWriter cut;
         cut.u32(1).u32(fileId).u32(0x4200).u32(24).u32(5000).u16(1).u16(1).zeros(20);
@@ -1430,9 +1405,8 @@ std::multiset<PatchRecordText> RecordsOfPatch(const Bytes& file) {
     return records;
 }
 
-// A save writes every record it did not change as the patch file holds it: the bytes past what
-// its entry reads, its extra words, each of two records of one key, a sound record whose block
-// passes the sounds' numbers. Only the edit is new.
+// A save writes every record it did not change as the file holds it: bytes past what its entry
+// reads, extra words, two records of one key, a sound block past the sounds' numbers.
 TEST_F(ToolsTest, APatchSaveKeepsTheRecordsItDidNotChangeByteForByte) {
     const Bytes sample = Read(ClientDir() + "/verdata.mul");
     std::vector<mk::SamplePatch> patches;
@@ -1517,10 +1491,8 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     Exits(2, {"--verdata", patch, "merge", out});
     Ok({"--verdata", patch, "merge", out, "--replace"});
 
-    // A ".pat" patch's hue and multi go in too; the multi's 16-byte components (as a newer
-    // client's) become the client's 12-byte ones. A hue past the end of hues.mul, or a multi
-    // numbered past any client's, is named, not dropped without a word (nor met with an index
-    // of gigabytes).
+    // A ".pat" patch's hue and multi go in too, 16-byte components made the client's 12-byte
+    // ones; a hue past hues.mul's end or a multi past any client's number is named, not dropped.
     Bytes wide = Filler(32);
     const std::string pat =
         WritePat("edits.pat", PatchFileBuilder()
@@ -1577,8 +1549,7 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                   " is damaged: it holds more components than a multi may (65536)\n");
 }
 
-// A hue record longer than what is left of the patch file: the client reads its first 1,220
-// bytes, which are there, so the merge takes them rather than losing the group.
+// A hue record longer than the rest of the patch file: the merge takes the 1,220 bytes read.
 TEST_F(ToolsTest, MergeTakesTheUsedPartOfARecordLongerThanThePatchFile) {
     Bytes patch = Read(ClientDir() + "/verdata.mul");
     for (std::uint32_t i = 0; i < LoadLE32(patch.data()); ++i) {
@@ -1597,8 +1568,7 @@ TEST_F(ToolsTest, MergeTakesTheUsedPartOfARecordLongerThanThePatchFile) {
     EXPECT_EQ(Cli({"hue", "8"}, merged).out, hue);
 }
 
-// "MultiCollection.uop" (found in any case) is named by "files", the multi commands and a merge,
-// which print what they printed without it.
+// "MultiCollection.uop" (in any case) is named by "files", the multi commands and a merge.
 TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
     const std::string dir = Generate("collection");
     const std::string out = m_Scratch.File("merged");
@@ -1658,9 +1628,8 @@ TEST_F(ToolsTest, AnUnreadableClientPatchIsLeftOutWithOneWarning) {
                   "a damaged or cut file could not be read: VerData: Too many records", dir);
 }
 
-// A FIFO as the patch file (or as --verdata), or as the picture or wave of a change, is refused
-// at once, not waited on, and stays one; nor is any file that is no patch of the client's format
-// taken for one, read or written.
+// A FIFO as the patch file, --verdata, picture or wave is refused at once and stays one; no file
+// that is no patch of the client's format is taken for one, read or written.
 TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::string fifo = m_Scratch.File("fifo.mul");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -1690,9 +1659,8 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     ASSERT_FALSE(leftOut.empty());
     EXPECT_EQ(leftOut[0]["why"].toString(), "its file would not open or read");
 
-    // A client data file (its bytes would be taken for records), one of the text files the
-    // client reads, present or not, or a link to one (tiledata.mul begins as an empty patch table
-    // would); a ".pat" patch, damaged or not, of either format; a new file of a ".pat" name.
+    // A client data or text file, present or not, or a link to one (tiledata.mul begins as an
+    // empty patch table would); a ".pat" patch of either format, damaged or not; a ".pat" name.
     const std::string link = m_Scratch.File("link.mul");
     fs::create_symlink(ClientDir() + "/tiledata.mul", link);
     const Bytes hues = Filler(88);
