@@ -24,6 +24,9 @@ inline std::uint32_t LoadLE32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
+inline std::uint64_t LoadLE64(const std::uint8_t* p) {
+    return LoadLE32(p) | (std::uint64_t{LoadLE32(p + 4)} << 32);
+}
 inline void StoreLE16(std::uint8_t* p, std::uint16_t v) {
     p[0] = static_cast<std::uint8_t>(v);
     p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -76,15 +79,7 @@ public:
         return take(4, [&](const std::uint8_t* p) { v = LoadLE32(p); });
     }
     bool u64(std::uint64_t& v) {
-        std::uint32_t lo = 0;
-        std::uint32_t hi = 0;
-        if (!has(8)) {
-            return false;
-        }
-        u32(lo);
-        u32(hi);
-        v = lo | (std::uint64_t{hi} << 32);
-        return true;
+        return take(8, [&](const std::uint8_t* p) { v = LoadLE64(p); });
     }
     bool i8(std::int8_t& v) {
         return take(1, [&](const std::uint8_t* p) { v = static_cast<std::int8_t>(p[0]); });

@@ -134,9 +134,7 @@ protected:
 
 // Where the table entry of the entry named by hash lies in a container's bytes; 0 when none.
 inline std::uint64_t UopTableEntryAt(const std::vector<std::uint8_t>& bytes, std::uint64_t hash) {
-    const auto le64 = [&](std::uint64_t at) {
-        return LoadLE32(bytes.data() + at) | std::uint64_t{LoadLE32(bytes.data() + at + 4)} << 32;
-    };
+    const auto le64 = [&](std::uint64_t at) { return LoadLE64(bytes.data() + at); };
     for (std::uint64_t table = le64(12); table != 0; table = le64(table + 4)) {
         for (std::uint32_t i = 0; i < LoadLE32(bytes.data() + table); ++i) {
             const std::uint64_t at = table + kUopTableHeaderSize + i * kUopEntrySize;
