@@ -7,11 +7,9 @@
 // and exactly the entries the generator left damaged carry the damaged mark.
 
 #include "AnimPages.h"
-#include "CBrindleView.h"
 #include "CDataDefAnim.h"
 #include "CDataListCtrl.h"
 #include "CDataProps.h"
-#include "CMainFrame.h"
 #include "CategoryExport.h"
 #include "DataTypeDef.h"
 #include "MapView.h"
@@ -23,8 +21,6 @@
 #include <QCheckBox>
 
 #include <algorithm>
-#include <filesystem>
-#include <map>
 #include <set>
 
 namespace tessaly {
@@ -33,24 +29,11 @@ namespace {
 namespace fs = std::filesystem;
 using namespace ids;
 
-// The file bytes of a directory, by file name.
-std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : fs::directory_iterator(dir)) {
-        files[entry.path().filename().string()] = test::TempDir::ReadFile(entry.path().string());
-    }
-    return files;
-}
-
 // The old or newer sample client as the generator damages it for a seed.
 struct GeneratedDamage {
     bool modern = false;
     std::uint32_t seed = 0;
 };
-
-std::string NameOf(const GeneratedDamage& damage) {
-    return (damage.modern ? "modern_seed" : "old_seed") + std::to_string(damage.seed);
-}
 
 // Where a category's list rows read their records: the index file, and the first record of
 // row n and how many follow it (a body has one per action and stored direction).
@@ -84,7 +67,7 @@ protected:
             mk::WriteSampleClient(m_Client.Path(), false);
         }
         m_Report = mk::DamageClient(m_Client.Path(), GetParam().seed);
-        m_Before = Snapshot(m_Client.Path());
+        m_Before = test::Snapshot(m_Client.Path());
     }
 
     // Activates and draws every page of every open sheet, then closes them.
@@ -111,7 +94,7 @@ protected:
     void CrawlCategory(int category, bool unused) {
         CMainFrame* frame = m_pApp->GetMainFrame();
         ASSERT_TRUE(Command(category)) << category;
-        auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+        CBrindleView* view = ActiveView();
         ASSERT_NE(view, nullptr) << category;
         // The map is a picture, not a list: every facet is drawn whole and zoomed into.
         if (CMapView* map = view->GetMapView()) {
@@ -232,14 +215,17 @@ TEST_P(CrawlTest, EveryCategoryAndPageCopesAndNoClientFileChanges) {
     EXPECT_TRUE(Command(ID_SAVE_PATCH_AS));
     EXPECT_TRUE(fs::exists(TestPath("saved.pat")));
     Stop();
-    EXPECT_EQ(Snapshot(m_Client.Path()), m_Before);
+    EXPECT_EQ(test::Snapshot(m_Client.Path()), m_Before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CrawlTest,
                          ::testing::Values(GeneratedDamage{false, 1}, GeneratedDamage{false, 2},
                                            GeneratedDamage{false, 3}, GeneratedDamage{true, 4},
                                            GeneratedDamage{true, 5}, GeneratedDamage{false, 10}),
-                         [](const auto& info) { return NameOf(info.param); });
+                         [](const auto& info) {
+                             return (info.param.modern ? "modern_seed" : "old_seed") +
+                                    std::to_string(info.param.seed);
+                         });
 
 }  // namespace
 }  // namespace tessaly

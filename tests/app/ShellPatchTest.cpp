@@ -1,12 +1,10 @@
 // The ".pat" File-menu commands of the real application, end to end with files on disk, and the
 // patch offered for saving when the program exits.
 
-#include "CBrindleView.h"
 #include "CChildFrame.h"
 #include "CDataList.h"
 #include "CDataProps.h"
 #include "CDocument.h"
-#include "CMainFrame.h"
 #include "HuePages.h"
 #include "ResourceIds.h"
 #include "ShellTestSupport.h"
@@ -39,7 +37,7 @@ protected:
     }
     // Writes a ".pat" file and opens it with "Open Patch File..."; its path.
     std::string OpenPatch(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        const std::string path = WriteFile(name, bytes);
+        const std::string path = m_Dir.Write(name, bytes);
         m_Ui.m_Files.push_back(path);
         EXPECT_TRUE(Command(ids::ID_OPEN_PATCH));
         return path;
@@ -51,13 +49,11 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
 
     ASSERT_EQ(m_Ui.m_Dialogs.size(), 1u);
     EXPECT_EQ(m_Ui.m_Dialogs[0].nKind, PatchFileDialog::Open);
-    EXPECT_FALSE(m_Ui.m_Dialogs[0].bSave);
     EXPECT_TRUE(m_Ui.m_Dialogs[0].bMustExist);
     EXPECT_STREQ(m_Ui.m_Dialogs[0].pFilter, "Patch files|*.pat||");
     CPatch& patch = m_pApp->GetPatch();
     EXPECT_EQ(patch.Count(), 2u);
     EXPECT_EQ(patch.Path(), path);
-    EXPECT_FALSE(patch.IsModified());
     ExpectEnabled({ID_OPEN_PATCH, ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS},
                   true);
 
@@ -65,7 +61,6 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     std::string saved = TestPath("saved.pat");
     m_Ui.m_Files.push_back(saved);
     ASSERT_TRUE(Command(ID_SAVE_PATCH_AS));
-    EXPECT_TRUE(m_Ui.m_Dialogs.back().bSave);
     EXPECT_TRUE(m_Ui.m_Dialogs.back().bConfirmOverwrite);
     EXPECT_FALSE(std::filesystem::exists(saved));
     EXPECT_EQ(patch.Path(), saved);
@@ -75,7 +70,6 @@ TEST_F(ShellPatchTest, OpenLoadsTheFileAndEnablesTheOtherCommands) {
     EXPECT_TRUE(m_Ui.m_Questions.empty());
     EXPECT_EQ(patch.Count(), 0u);
     ExpectEnabled({ID_CLOSE_PATCH, ID_MERGE_PATCH, ID_SAVE_PATCH, ID_SAVE_PATCH_AS}, false);
-    EXPECT_TRUE(State(ID_OPEN_PATCH).m_bEnabled);
 }
 
 TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
@@ -87,17 +81,10 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
     EXPECT_EQ(m_pApp->GetPatch().Path(), bad);
     EXPECT_TRUE(State(ID_MERGE_PATCH).m_bEnabled);
     EXPECT_FALSE(State(ID_SAVE_PATCH).m_bEnabled);
-    // An edit saved then asks for the file: the refused one keeps its bytes.
-    const std::vector<std::uint8_t> before = ReadBytes(bad);
-    m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kHues, 6);
-    m_Ui.m_Files = {TestPath("edit.pat")};
-    ASSERT_TRUE(Command(ID_SAVE_PATCH));
-    EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::SaveAs);
-    EXPECT_EQ(ReadBytes(bad), before);
-    EXPECT_EQ(ReadBytes(TestPath("edit.pat")), Pat({{kHues, 6, Bytes(2, 5)}}));
 
-    // A client data file kept so is never saved over: the save asks for another file.
-    const std::string hues = WriteFile("Hues.mul", {1, 2, 3});
+    // A client data file opened as the patch is never saved over: the save asks for another
+    // file (that a refused ".pat" file is not saved over either is the patch's own test).
+    const std::string hues = m_Dir.Write("Hues.mul", {1, 2, 3});
     m_Ui.m_Files = {hues};
     ASSERT_TRUE(Command(ID_OPEN_PATCH));
     EXPECT_EQ(m_pApp->GetPatch().Path(), hues);
@@ -111,18 +98,14 @@ TEST_F(ShellPatchTest, AnInvalidFileIsReportedAndBecomesThePatchsPath) {
 
 TEST_F(ShellPatchTest, MergeAddsRecordsInOrderAndLaterSavesGoToTheMergedFile) {
     std::string a = OpenPatch("a.pat", Pat({{kHues, 4, Bytes(2, 1)}, {kHues, 9, Bytes(2, 3)}}));
-    std::string b = WriteFile(
+    std::string b = m_Dir.Write(
         "b.pat",
         Pat({{kMulti, 1, Bytes(3, 7)}, {kHues, 5, Bytes(1, 9)}, {kHues, 9, Bytes(4, 20)}}));
     m_Ui.m_Files.push_back(b);
     ASSERT_TRUE(Command(ID_MERGE_PATCH));
     EXPECT_EQ(m_Ui.m_Dialogs.back().nKind, PatchFileDialog::Merge);
-    EXPECT_FALSE(m_Ui.m_Dialogs.back().bSave);
-
     CPatch& patch = m_pApp->GetPatch();
-    EXPECT_EQ(patch.Count(), 4u);
     EXPECT_EQ(patch.Path(), b);
-    EXPECT_TRUE(patch.IsModified());
     ASSERT_TRUE(Command(ID_SAVE_PATCH));
     EXPECT_EQ(ReadBytes(b), Pat({{kMulti, 1, Bytes(3, 7)},
                                  {kHues, 4, Bytes(2, 1)},
@@ -187,7 +170,7 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     EXPECT_EQ(m_Ui.m_Questions.size(), 2u);
 
     // A client data file chosen to save into is refused as a cancelled dialog is.
-    const std::string hues = WriteFile("HUES.MUL", {1, 2, 3});
+    const std::string hues = m_Dir.Write("HUES.MUL", {1, 2, 3});
     m_Ui.m_Answers = {true};
     m_Ui.m_Files = {hues};
     EXPECT_FALSE(frame->close());
@@ -205,7 +188,9 @@ TEST_F(ShellPatchTest, AFailedSaveAtExitOrWindowCloseKeepsTheProgramRunning) {
     EXPECT_EQ(ReadBytes(TestPath("exit.pat")), Pat({{kMulti, 6, Bytes(2, 5)}}));
 }
 
-TEST_F(ShellPatchTest, ACancelAtADocumentsQuestionKeepsThePatchAnsweredNo) {
+// A Cancel at a document's question keeps the patch answered No; when the loop ends with its
+// changes, shut-down offers the save again.
+TEST_F(ShellPatchTest, ACancelAtADocumentsQuestionKeepsThePatchForShutDownToSave) {
     m_pApp->GetPatch().InsertPatchRecord(Bytes(2, 5), kMulti, 6);
     ASSERT_TRUE(Command(ID_FILE_NEW));
     m_pApp->GetMainFrame()->GetActiveDocument()->SetModifiedFlag(true);
@@ -213,14 +198,19 @@ TEST_F(ShellPatchTest, ACancelAtADocumentsQuestionKeepsThePatchAnsweredNo) {
     ASSERT_TRUE(Command(ID_APP_EXIT));
     EXPECT_EQ(m_Ui.m_Choices.size(), 1u);
     EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
-    EXPECT_EQ(m_pApp->GetPatch().Count(), 1u);
     EXPECT_TRUE(m_pApp->GetPatch().IsModified());
     m_pApp->GetMainFrame()->GetActiveDocument()->SetModifiedFlag(false);
+
+    m_Ui.m_Answers = {true};
+    m_Ui.m_Files = {TestPath("late.pat")};
+    m_pApp->ExitInstance();
+    EXPECT_EQ(m_Ui.m_Questions.size(), 2u);
+    EXPECT_EQ(ReadBytes(TestPath("late.pat")), Pat({{kMulti, 6, Bytes(2, 5)}}));
 }
 
 TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysIt) {
     CMainFrame* frame = m_pApp->GetMainFrame();
-    auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+    CBrindleView* view = ActiveView();
     ASSERT_NE(view, nullptr);
     // Hue 5 on a sheet, its name typed into without applying.
     ASSERT_TRUE(Command(ID_DATA_HUES));
@@ -257,16 +247,6 @@ TEST_F(ShellPatchTest, ASheetsUnappliedEditsAreAskedAboutBeforeAnythingDestroysI
     EXPECT_EQ(m_Ui.m_Choices.size(), 5u);
     EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
     EXPECT_TRUE(DataAppState().m_Sheets.empty());
-}
-
-TEST_F(ShellPatchTest, ShutDownOffersTheSaveWhenTheLoopEndsWithChanges) {
-    std::string path = TestPath("late.pat");
-    m_pApp->GetPatch().InsertPatchRecord(Bytes(1, 1), kHues, 1);
-    m_Ui.m_Answers = {true};
-    m_Ui.m_Files = {path};
-    m_pApp->ExitInstance();
-    EXPECT_EQ(m_Ui.m_Questions.size(), 1u);
-    EXPECT_EQ(ReadBytes(path), Pat({{kHues, 1, Bytes(1, 1)}}));
 }
 
 TEST(ShellPatchDialogs, FilterInTheFileDialogsForm) {

@@ -5,12 +5,10 @@
 #include "AnimPages.h"
 #include "CAboutDlg.h"
 #include "CBrindleDoc.h"
-#include "CBrindleView.h"
 #include "CChildFrame.h"
 #include "CDataPageDraw.h"
 #include "CDataProps.h"
 #include "CDocTemplate.h"
-#include "CMainFrame.h"
 #include "ClientFiles.h"
 #include "ResourceIds.h"
 #include "SampleClient.h"
@@ -28,8 +26,6 @@
 #include <QUrl>
 
 #include <sys/stat.h>
-
-#include <filesystem>
 
 namespace tessaly::test {
 namespace {
@@ -50,7 +46,9 @@ CBrindleDoc* OnlyDocument(CBrindleApp& app) {
 
 // A client dir that is not there is named and the install looked for; without a client the
 // first slot with a name is the first file missing. Each message shows once the frame exists.
-TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoesOn) {
+// A missing "art.mul" is one message and the slots after it stay closed; one that is there but
+// does not open is named with the reason, not as missing.
+TEST_F(ShellStartupTest, AMissingClientOrFileIsReportedOnceTheFrameExistsAndStartUpGoesOn) {
     std::vector<std::pair<bool, std::size_t>> stateAtMessage;  // frame made, documents
     m_Ui.m_OnMessage = [this, &stateAtMessage](const std::string&) {
         stateAtMessage.emplace_back(m_pApp->GetMainFrame() != nullptr, DocumentCount());
@@ -67,11 +65,9 @@ TEST_F(ShellStartupTest, MissingClientIsReportedOnceTheFrameExistsAndStartUpGoes
     EXPECT_EQ(doc->m_VerData.GetCount(), 0);
     EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
-}
 
-// A missing "art.mul" is one message and the slots after it stay closed; one that is there but
-// does not open is named with the reason, not as missing.
-TEST_F(ShellStartupTest, AMissingOrUnopenableArtFileGivesOneMessageAndLaterSlotsStayClosed) {
+    Stop();
+    m_Ui.m_Messages.clear();
     const std::string dir = ClientWithout({"art.mul"});
     ASSERT_TRUE(StartOnClient(dir));
     EXPECT_EQ(m_Ui.m_Messages, (std::vector<std::string>{"Can't Find File 'art.mul'"}));
@@ -91,55 +87,38 @@ TEST_F(ShellStartupTest, AMissingOrUnopenableArtFileGivesOneMessageAndLaterSlots
                                         "/art.mul' cannot be opened: it is not a regular file"}));
 }
 
-TEST_F(ShellStartupTest, MissingVerDataAloneGivesNoMessage) {
-    ASSERT_TRUE(StartOnClient(ClientWithout({"verdata.mul"})));
-    EXPECT_TRUE(m_Ui.m_Messages.empty());
-    EXPECT_TRUE(m_Ui.m_Warnings.empty());
-    EXPECT_TRUE(TheClientFiles().GetFile(kSlotHues).IsOpen());
-    CBrindleDoc* doc = OnlyDocument(*m_pApp);
-    ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(doc->m_VerData.GetCount(), 0);
-}
-
-// A file name on the command line changes nothing.
-TEST_F(ShellStartupTest, WithoutLastViewAnUntitledDocumentOfTheClientsVerDataOpens) {
+// Without "LastView" an untitled document of the client's "verdata.mul" opens (a file name on the
+// command line changes nothing); "LastView" opens, whatever file the command line names; once its
+// file is gone, start-up ends with no document after the platform's message.
+TEST_F(ShellStartupTest, LastViewOrElseTheClientsVerDataOpensAndWithoutItsFileNothingDoes) {
     ASSERT_TRUE(StartOnSample({QString::fromStdString(SampleVerData())}));
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     CBrindleDoc* doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
     EXPECT_TRUE(doc->GetPathName().isEmpty());
-    EXPECT_EQ(doc->GetTitle(), QStringLiteral("mul1"));
-    ASSERT_GT(SampleRecordCount(), 0u);
-    EXPECT_EQ(static_cast<std::uint32_t>(doc->m_VerData.GetCount()), SampleRecordCount());
-    EXPECT_EQ(DescribeActiveView(m_pApp->GetMainFrame()),
-              QStringLiteral("VerData list, %1 rows").arg(SampleRecordCount()));
+    EXPECT_EQ(
+        DescribeActiveView(m_pApp->GetMainFrame()),
+        QStringLiteral("VerData list, %1 rows").arg(LoadLE32(ReadBytes(SampleVerData()).data())));
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - mul1"));
     // The hue and multi pages find the application's patch.
     EXPECT_EQ(DataAppState().m_pPatch, &m_pApp->GetPatch());
     EXPECT_TRUE(m_pApp->GetRecentFiles().isEmpty());
-}
 
-TEST_F(ShellStartupTest, LastViewOpensAndAFileNameOnTheCommandLineIsIgnored) {
+    Stop();
     std::string last = CopyOfSampleVerData("last.mul");
     SetLastView(QString::fromStdString(last));
     ASSERT_TRUE(StartOnSample({QString::fromStdString(CopyOfSampleVerData("other.mul"))}));
-
-    CBrindleDoc* doc = OnlyDocument(*m_pApp);
+    doc = OnlyDocument(*m_pApp);
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->GetPathName(), QFileInfo(QString::fromStdString(last)).absoluteFilePath());
-    EXPECT_EQ(static_cast<std::uint32_t>(doc->m_VerData.GetCount()), SampleRecordCount());
     EXPECT_EQ(m_pApp->GetRecentFiles(), QStringList{doc->GetPathName()});
     EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly - last.mul"));
-}
 
-TEST_F(ShellStartupTest, AMissingLastViewFileLeavesNoDocumentAfterThePlatformsMessage) {
+    Stop();
     SetLastView(QString::fromStdString(TestPath("gone.mul")));
     ASSERT_TRUE(StartOnSample());
-
     EXPECT_EQ(DocumentCount(), 0u);
-    EXPECT_TRUE(m_pApp->GetMainFrame()->isVisible());
     EXPECT_EQ(m_pApp->GetMenuResource(), ids::IDR_MAINFRAME);
-    EXPECT_EQ(m_pApp->GetMainFrame()->windowTitle(), QStringLiteral("Tessaly"));
     // The open failure is the framework's own message; the shell adds none.
     EXPECT_EQ(m_Ui.m_Warnings,
               std::vector<std::string>{"Cannot open the file " + TestPath("gone.mul") + "."});
@@ -148,12 +127,11 @@ TEST_F(ShellStartupTest, AMissingLastViewFileLeavesNoDocumentAfterThePlatformsMe
 
 // Each --open is taken as a drop is (the drop test covers folders and ".pat" files in full).
 TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
-    const std::string verdata = SampleVerData();
     SetLastView(QString::fromStdString(CopyOfSampleVerData("last.mul")));
-    const std::string pat = WriteFile(
+    const std::string pat = m_Dir.Write(
         "open.pat",
         PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build());
-    ASSERT_TRUE(StartOnSample({QStringLiteral("--open"), QString::fromStdString(verdata),
+    ASSERT_TRUE(StartOnSample({QStringLiteral("--open"), QString::fromStdString(SampleVerData()),
                                QStringLiteral("--open"), QString::fromStdString(pat)}));
     EXPECT_EQ(m_pApp->GetPatch().Path(), pat);
     // A request of the shell makes a new document first, whatever "LastView" says.
@@ -161,7 +139,7 @@ TEST_F(ShellStartupTest, OpenRequestOfTheDesktopFollowsANewDocument) {
     ASSERT_EQ(docs.size(), 2u);
     EXPECT_TRUE(docs[0]->GetPathName().isEmpty());
     EXPECT_EQ(docs[1]->GetPathName(),
-              QFileInfo(QString::fromStdString(verdata)).absoluteFilePath());
+              QFileInfo(QString::fromStdString(SampleVerData())).absoluteFilePath());
 }
 
 // --category shows that category in the active view (a name it does not know changes nothing);
@@ -171,14 +149,12 @@ TEST_F(ShellStartupTest, SheetOptionsOpenTheEntrysSheetOnTheNamedPageAndFrame) {
     const QStringList args = Words("--category gumps --properties 0xF7 --page Gump");
     ASSERT_TRUE(StartOnSample(args));
     CMainFrame* frame = m_pApp->GetMainFrame();
-    auto* view = dynamic_cast<CBrindleView*>(frame->GetActiveView());
+    CBrindleView* view = ActiveView();
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->m_nCategory, ids::ID_DATA_GUMPS);
     EXPECT_FALSE(m_pApp->ShowCategory(QStringLiteral("Nonsense")));
     EXPECT_EQ(view->m_nCategory, ids::ID_DATA_GUMPS);
     QString error;
     CCommandLineInfo info = ParseCommandLine(args);
-    ASSERT_EQ(info.m_nProperties, 0xF7u);
     CDataProps* sheet = OpenRequestedSheet(frame, info, error);
     ASSERT_NE(sheet, nullptr) << error.toStdString();
     EXPECT_EQ(sheet->windowTitle(), QStringLiteral("Gumps - 0f7"));
@@ -230,20 +206,16 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
     EXPECT_EQ(info.m_sClientDir, QStringLiteral("/c"));
     EXPECT_EQ(info.m_strFileName, QStringLiteral("a.mul"));
     EXPECT_EQ(info.m_sScreenshot, QStringLiteral("shot.png"));
-    EXPECT_EQ(info.m_sCategory, QStringLiteral("Items"));
     EXPECT_EQ(info.m_OpenFiles, QStringList{QStringLiteral("x.mul")});
     EXPECT_TRUE(info.IsShellCommand());
     EXPECT_FALSE(ParseCommandLine(Words("a.mul")).IsShellCommand());
-    EXPECT_TRUE(ParseCommandLine(Words("--help")).m_bHelp);
-    EXPECT_TRUE(ParseCommandLine(Words("--version")).m_bVersion);
-    EXPECT_EQ(ParseCommandLine(Words("--properties 12")).m_nProperties, 12u);
-    EXPECT_EQ(ParseCommandLine(Words("--facet 2")).m_nFacet, 2);
 
-    // Each mistake is one line of error; "" stands for any.
+    // Each mistake is one line of error.
     const std::pair<const char*, const char*> mistakes[] = {
-        {"--client-dir", ""},
-        {"--screenshot=", ""},
-        {"--bogus", ""},
+        {"--client-dir", "--client-dir needs a value"},
+        {"--screenshot=", "--screenshot needs a value"},
+        {"--bogus", "unknown option --bogus"},
+        {"--hue 3", "--hue needs --properties"},
         {"--properties 0x1g", "invalid entry number '0x1g'"},
         {"--page Item", "--page needs --properties"},
         {"--properties 1 --hue 3001", "invalid hue number '3001' (0 to 3000)"},
@@ -252,14 +224,10 @@ TEST(ShellCommandLine, OptionsValuesAndErrors) {
         {"--facet 6", "invalid facet '6' (0 to 5)"},
     };
     for (const auto& [line, error] : mistakes) {
-        const QString shown = ParseCommandLine(Words(line)).m_sError;
-        EXPECT_FALSE(shown.isEmpty()) << line;
-        EXPECT_FALSE(shown.contains(QLatin1Char('\n'))) << line;
-        if (*error != '\0') {
-            EXPECT_EQ(shown, QString::fromLatin1(error)) << line;
-        }
+        EXPECT_EQ(ParseCommandLine(Words(line)).m_sError, QString::fromLatin1(error)) << line;
     }
     // After "--" everything is a file name.
+    EXPECT_TRUE(ParseCommandLine(Words("--help")).m_bHelp);
     CCommandLineInfo files = ParseCommandLine(Words("-- --help"));
     EXPECT_FALSE(files.m_bHelp);
     EXPECT_EQ(files.m_strFileName, QStringLiteral("--help"));
@@ -278,7 +246,6 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
     ASSERT_TRUE(Command(ids::ID_APP_ABOUT));
     ASSERT_EQ(m_Ui.m_Shown.size(), 1u);
     const ScriptedUi::ShownDialog& about = m_Ui.m_Shown[0];
-    EXPECT_EQ(about.className, QStringLiteral("tessaly::CAboutDlg"));
     EXPECT_EQ(about.title, QStringLiteral("About Tessaly"));
     EXPECT_TRUE(about.texts.contains(QStringLiteral("Tessaly Version 0.54v")));
     // "Jan 12 2001  03:29:26": month, day (space-padded), year, two spaces, the time.
@@ -290,69 +257,48 @@ TEST_F(ShellStartupTest, AboutBoxShowsTheVersionAndTheBuildsDateAndTime) {
 }
 
 // "Open Base Muls..." reads the chosen client whole, the files opened at start-up included: the
-// open lists show the new client's entries (items past 16,384 of the newer sample) with their
-// selection kept. The untitled document start-up made from the client's "verdata.mul" follows
-// the client; a document opened from a file keeps it. Cancelled, or given a folder without
-// client files (which is named), it changes nothing. The folder is read again at the next start.
+// open lists show the new client's entries with their selection kept. The untitled document
+// start-up made from the client's "verdata.mul" follows the client; a document opened from a file
+// keeps it. Cancelled, or given a folder without client files (which is named), it changes
+// nothing. The folder is read again at the next start.
 TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
     ASSERT_TRUE(StartOnSample());
     CClientFiles& files = TheClientFiles();
     CBrindleDoc* untitled = OnlyDocument(*m_pApp);
     ASSERT_NE(untitled, nullptr);
-    const auto view = [&] {
-        return dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
-    };
-    // Whether the active list holds the item; selects it.
-    const auto lists = [&](std::uint32_t item) { return view()->m_pList->SelectIndex(item); };
-    const auto mark = [&] {
-        return std::string(view()->m_pList->GetSelected()->GetColumnText(-1));
-    };
-    view()->SetCategory(kCategoryItems);
-    EXPECT_FALSE(lists(0x4321));
-    ASSERT_TRUE(lists(0xE3C));
-    EXPECT_EQ(mark(), "*");
-
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     EXPECT_EQ(m_Ui.m_sFolderPrompt, "Folder containing base MUL files.");
     EXPECT_EQ(m_Ui.m_sFolderStart, files.GetBasePath(nullptr));
     EXPECT_EQ(files.m_sChosenDir, SampleDir());
+    m_Ui.m_Folder = SampleDir();  // the untitled document alone follows the folder read again
+    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
 
-    // The newer sample has no "verdata.mul": the untitled document now holds no records.
+    // Made active after the untitled one, a patch file's document lends slot 22 its file.
+    ASSERT_NE(m_pApp->OpenDocument(QString::fromStdString(CopyOfSampleVerData("patch.mul"))),
+              nullptr);
+    CDocument* patchDoc = m_pApp->GetMainFrame()->GetActiveDocument();
+    QMdiArea* area = m_pApp->GetMainFrame()->GetMdiArea();
+    area->setActiveSubWindow(untitled->GetViews().front()->GetParentFrame());
+    area->setActiveSubWindow(patchDoc->GetViews().front()->GetParentFrame());
+    CBrindleView* view = ActiveView();
+    ASSERT_NE(view, nullptr);
+    view->SetCategory(kCategoryItems);
+    EXPECT_FALSE(view->m_pList->SelectIndex(0x4321));
+    ASSERT_TRUE(view->m_pList->SelectIndex(0xE3C));
+
+    // The newer sample: the list keeps its selection and the patch file's record, and shows the
+    // items past 16,384. The sample has no "verdata.mul", and the untitled document follows the
+    // client, not the file lent to slot 22: it now holds no records.
     TempDir modern;
     mk::WriteModernClient(modern.Path());
     m_Ui.m_Folder = modern.Path().string();
     ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_EQ(files.GetFile(kSlotArt).GetFilePath(), (modern.Path() / "artLegacyMUL.uop").string());
-    ASSERT_EQ(view()->m_nCategory, kCategoryItems);
-    ASSERT_NE(view()->m_pList->GetSelected(), nullptr);
-    EXPECT_EQ(view()->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
-    EXPECT_EQ(mark(), " ");
-    EXPECT_EQ(untitled->m_VerData.GetCount(), 0);
-    EXPECT_TRUE(lists(0x4321));
-
-    // A document of a patch file keeps its records over the newer client's files.
-    ASSERT_NE(m_pApp->OpenDocument(QString::fromStdString(CopyOfSampleVerData("patch.mul"))),
-              nullptr);
-    view()->SetCategory(kCategoryItems);
-    ASSERT_TRUE(lists(0xE3C));
-    EXPECT_EQ(mark(), "*");
-    m_Ui.m_Folder = SampleDir();
-    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
-    ASSERT_TRUE(lists(0xE3C));
-    EXPECT_EQ(mark(), "*");
-    EXPECT_EQ(untitled->m_VerData.GetCount(), static_cast<std::int32_t>(SampleRecordCount()));
-    // Made active after the untitled one, the patch file's document lends slot 22 its file; the
-    // untitled document still follows the client, not that file.
-    CDocument* patchDoc = m_pApp->GetMainFrame()->GetActiveDocument();
-    QMdiArea* area = m_pApp->GetMainFrame()->GetMdiArea();
-    area->setActiveSubWindow(untitled->GetViews().front()->GetParentFrame());
-    area->setActiveSubWindow(patchDoc->GetViews().front()->GetParentFrame());
-    m_Ui.m_Folder = modern.Path().string();
-    ASSERT_TRUE(Command(ids::ID_OPEN_BASE_MULS));
-    ASSERT_TRUE(lists(0xE3C));
-    EXPECT_EQ(mark(), "*");
-    EXPECT_TRUE(lists(0x4321));
+    ASSERT_NE(view->m_pList->GetSelected(), nullptr);
+    EXPECT_EQ(view->m_pList->GetSelected()->GetIndex(), 0xE3Cu);
+    EXPECT_STREQ(view->m_pList->GetSelected()->GetColumnText(-1), "*");
+    EXPECT_TRUE(view->m_pList->SelectIndex(0x4321));
     EXPECT_EQ(untitled->m_VerData.GetCount(), 0);
 
     const std::string empty = TestPath("empty");
@@ -362,7 +308,6 @@ TEST_F(ShellStartupTest, OpenBaseMulsReadsTheChosenClientWhole) {
     EXPECT_EQ(m_Ui.m_Messages,
               std::vector<std::string>{"'" + empty + "' holds none of the client's files"});
     EXPECT_EQ(files.m_sChosenDir, modern.Path().string());
-    EXPECT_TRUE(lists(0x4321));
 
     // The next start without --client-dir reads the folder chosen last, without a word about
     // the missing install; once the folder is gone, the install is looked for again.
@@ -389,10 +334,10 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
     EXPECT_EQ(GetLastView(), paths[4]);
 
     QStringList recent;
-    for (const ShownItem& item : Menu(QStringLiteral("&File"))) {
-        if (item.nId >= ids::ID_FILE_MRU_FILE1 && item.nId < ids::ID_FILE_MRU_FILE1 + 4) {
-            recent << item.text;
-            EXPECT_TRUE(item.bEnabled);
+    for (QAction* item : Menu(QStringLiteral("&File"))) {
+        if (const int id = item->data().toInt();
+            id >= ids::ID_FILE_MRU_FILE1 && id < ids::ID_FILE_MRU_FILE1 + 4) {
+            recent << item->text();
         }
     }
     EXPECT_EQ(recent, (QStringList{"&1 " + paths[4], "&2 " + paths[3], "&3 " + paths[2],
@@ -417,8 +362,19 @@ TEST_F(ShellStartupTest, RecentFileListKeepsFourNewestFirstAndSurvivesARestart) 
 TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsThePatch) {
     ASSERT_TRUE(StartOnSample());
     CMainFrame* frame = m_pApp->GetMainFrame();
-    // Drags the data onto the window and, when the drag is taken, drops it there; whether it was.
-    const auto drop = [frame](const QMimeData& mime) {
+    // Drags the files (or, with none, a text) onto the window and, when the drag is taken, drops
+    // them there; whether it was.
+    const auto drop = [frame](const std::vector<std::string>& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const std::string& path : paths) {
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        }
+        if (paths.empty()) {
+            mime.setText(QStringLiteral("hello"));
+        } else {
+            mime.setUrls(urls);
+        }
         const QPoint at = frame->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         enter.ignore();
@@ -429,46 +385,29 @@ TEST_F(ShellStartupTest, DroppedFilesOpenAsDocumentsAFolderAsTheClientAndAPatAsT
         }
         return enter.isAccepted();
     };
-    const auto dropFiles = [&drop](const std::vector<std::string>& paths) {
-        QMimeData mime;
-        QList<QUrl> urls;
-        for (const std::string& path : paths) {
-            urls << QUrl::fromLocalFile(QString::fromStdString(path));
-        }
-        mime.setUrls(urls);
-        return drop(mime);
-    };
     const std::string b = CopyOfSampleVerData("b.mul");
-    EXPECT_TRUE(dropFiles({CopyOfSampleVerData("a.mul"), b}));
+    EXPECT_TRUE(drop({CopyOfSampleVerData("a.mul"), b}));
     EXPECT_EQ(DocumentCount(), 3u);
     EXPECT_EQ(frame->GetActiveDocument()->GetPathName(),
               QFileInfo(QString::fromStdString(b)).absoluteFilePath());
 
     // A dropped folder is read as the client, as "Open Base Muls..." reads it.
-    TempDir modern;
-    mk::WriteModernClient(modern.Path());
-    EXPECT_TRUE(dropFiles({modern.Path().string() + "/"}));
-    EXPECT_EQ(TheClientFiles().m_sChosenDir, modern.Path().string());
-    EXPECT_EQ(TheClientFiles().GetFile(kSlotArt).GetFilePath(),
-              (modern.Path() / "artLegacyMUL.uop").string());
-    EXPECT_EQ(DocumentCount(), 3u);
-    EXPECT_TRUE(m_Ui.m_Messages.empty());
+    const std::string client = ClientWithout({});
+    EXPECT_TRUE(drop({client + "/"}));
+    EXPECT_EQ(TheClientFiles().m_sChosenDir, client);
 
     // A dropped ".pat" file becomes the patch, as "Open Patch File..." opens it.
-    const std::string pat = WriteFile(
+    const std::string pat = m_Dir.Write(
         "drop.pat",
         PatchFileBuilder().Record(kPatchTypeHues, 3, PatchFileBuilder::Bytes(88)).Build());
-    EXPECT_TRUE(dropFiles({pat}));
+    EXPECT_TRUE(drop({pat}));
     EXPECT_TRUE(m_pApp->GetPatch().HasRecords());
     EXPECT_EQ(m_pApp->GetPatch().Path(), pat);
-    EXPECT_EQ(DocumentCount(), 3u);
     EXPECT_TRUE(m_Ui.m_Messages.empty());
     EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
     // Something that is not a file is refused.
-    QMimeData text;
-    text.setText(QStringLiteral("hello"));
-    EXPECT_FALSE(drop(text));
+    EXPECT_FALSE(drop({}));
 }
 
 }  // namespace

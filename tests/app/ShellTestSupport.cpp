@@ -1,7 +1,6 @@
 #include "ShellTestSupport.h"
 
 #include "CDocTemplate.h"
-#include "CMainFrame.h"
 #include "ClientFiles.h"
 #include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
@@ -10,7 +9,6 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 
 #include <cstdlib>
 #include <filesystem>
@@ -80,15 +78,6 @@ bool ShellTest::Start(const QStringList& args) {
     return ok;
 }
 
-bool ShellTest::StartOnClient(const std::string& dir) {
-    return Start({QStringLiteral("--client-dir"), QString::fromStdString(dir)});
-}
-
-bool ShellTest::StartOnSample(const QStringList& more) {
-    return Start(QStringList{QStringLiteral("--client-dir"), QString::fromStdString(SampleDir())} +
-                 more);
-}
-
 void ShellTest::Stop() {
     if (m_pApp) {
         m_pApp->ExitInstance();
@@ -103,34 +92,22 @@ bool ShellTest::Command(int nId) {
     return done;
 }
 
-CCmdUI ShellTest::State(int nId) {
-    return m_pApp->GetMainFrame()->QueryCommand(nId);
-}
-
 void ShellTest::ExpectEnabled(std::initializer_list<int> ids, bool bEnabled) {
     for (int nId : ids) {
         EXPECT_EQ(State(nId).m_bEnabled, bEnabled) << nId;
     }
 }
 
-std::vector<ShownItem> ShellTest::Menu(const QString& title) {
-    std::vector<ShownItem> items;
+std::vector<QAction*> ShellTest::Menu(const QString& title) {
+    std::vector<QAction*> items;
     for (QAction* top : m_pApp->GetMainFrame()->menuBar()->actions()) {
-        QMenu* menu = top->menu();
-        if (menu == nullptr || menu->title() != title) {
-            continue;
-        }
-        // What happens before the menu drops down.
-        emit menu->aboutToShow();
-        for (QAction* action : menu->actions()) {
-            if (!action->isVisible()) {
-                continue;
-            }
-            if (action->isSeparator()) {
-                items.push_back({0, QString(), false, false});
-            } else {
-                items.push_back({action->data().toInt(), action->text(), action->isEnabled(),
-                                 action->isChecked()});
+        if (QMenu* menu = top->menu(); menu != nullptr && menu->title() == title) {
+            // What happens before the menu drops down.
+            emit menu->aboutToShow();
+            for (QAction* action : menu->actions()) {
+                if (action->isVisible()) {
+                    items.push_back(action);
+                }
             }
         }
     }
@@ -175,27 +152,17 @@ const std::string& ShellTest::SampleDir() {
     return s_path;
 }
 
-std::string ShellTest::SampleVerData() {
-    return (fs::path(SampleDir()) / "verdata.mul").string();
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const fs::path& dir) {
+    std::map<std::string, std::vector<std::uint8_t>> files;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+    }
+    return files;
 }
 
 std::string ShellTest::CopyOfSampleVerData(const std::string& name) {
-    std::string path = TestPath(name);
-    fs::copy_file(SampleVerData(), path);
-    return path;
-}
-
-std::uint32_t ShellTest::SampleRecordCount() {
-    std::vector<std::uint8_t> bytes = ReadBytes(SampleVerData());
-    return bytes.size() < 4 ? 0 : LoadLE32(bytes.data());
-}
-
-void ShellTest::SetLastView(const QString& path) {
-    OpenProfile()->setValue(QStringLiteral("MAIN/LastView"), path);
-}
-
-QString ShellTest::GetLastView() {
-    return OpenProfile()->value(QStringLiteral("MAIN/LastView")).toString();
+    fs::copy_file(SampleVerData(), TestPath(name));
+    return TestPath(name);
 }
 
 }  // namespace tessaly::test

@@ -4,17 +4,22 @@
 // a watcher that fails the test when a modal dialog shows past them.
 
 #include "CBrindleApp.h"
+#include "CBrindleView.h"
+#include "CMainFrame.h"
 #include "ScriptedUi.h"
 #include "core/TempDir.h"
 
 #include <QCoreApplication>
 #include <QObject>
+#include <QSettings>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,14 +49,6 @@ protected:
     }
 };
 
-// One menu item as shown: its command id (0 for a separator), text, enabled and checked state.
-struct ShownItem {
-    int nId;
-    QString text;
-    bool bEnabled;
-    bool bChecked;
-};
-
 class ShellTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -61,35 +58,41 @@ protected:
     // Starts the program with these arguments (after its name); the result of InitInstance.
     bool Start(const QStringList& args = {});
     // Starts on this client directory, or on the sample client.
-    bool StartOnClient(const std::string& dir);
-    bool StartOnSample(const QStringList& more = {});
+    bool StartOnClient(const std::string& dir, const QStringList& more = {}) {
+        return Start(QStringList{QStringLiteral("--client-dir"), QString::fromStdString(dir)} +
+                     more);
+    }
+    bool StartOnSample(const QStringList& more = {}) { return StartOnClient(SampleDir(), more); }
     void Stop();  // ExitInstance, then the application object destroyed
 
     // Carries a command out through the main frame, as a menu click does.
     bool Command(int nId);
+    CBrindleView* ActiveView() const {
+        return dynamic_cast<CBrindleView*>(m_pApp->GetMainFrame()->GetActiveView());
+    }
     // The state of a command as its menu item would show it.
-    CCmdUI State(int nId);
+    CCmdUI State(int nId) { return m_pApp->GetMainFrame()->QueryCommand(nId); }
     // Expects each command enabled (or each disabled).
     void ExpectEnabled(std::initializer_list<int> ids, bool bEnabled);
     // The visible items of the menu with this title on the menu bar, states refreshed.
-    std::vector<ShownItem> Menu(const QString& title);
+    // (A separator's command id, its data, is 0.)
+    std::vector<QAction*> Menu(const QString& title);
     QStringList MenuTitles() const;
     std::size_t DocumentCount() const;
 
-    // Writes bytes to a file below the test's folder; returns its path.
-    std::string WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        return m_Dir.Write(name, bytes);
-    }
     std::string TestPath(const std::string& name) const { return m_Dir.File(name); }
     // A copy of the sample client without the named files.
     std::string ClientWithout(const std::vector<std::string>& missing);
     static const std::string& SampleDir();
     // The sample client's "verdata.mul", and a copy of it below the test's folder.
-    static std::string SampleVerData();
+    static std::string SampleVerData() { return SampleDir() + "/verdata.mul"; }
     std::string CopyOfSampleVerData(const std::string& name);
-    static std::uint32_t SampleRecordCount();
-    static void SetLastView(const QString& path);
-    static QString GetLastView();
+    static void SetLastView(const QString& path) {
+        OpenProfile()->setValue(QStringLiteral("MAIN/LastView"), path);
+    }
+    static QString GetLastView() {
+        return OpenProfile()->value(QStringLiteral("MAIN/LastView")).toString();
+    }
 
     TempDir m_Dir;
     ScriptedUi m_Ui;
@@ -98,5 +101,7 @@ protected:
 };
 
 inline constexpr auto ReadBytes = &TempDir::ReadFile;
+// The file bytes of a directory, by file name.
+std::map<std::string, std::vector<std::uint8_t>> Snapshot(const std::filesystem::path& dir);
 
 }  // namespace tessaly::test

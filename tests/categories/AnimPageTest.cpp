@@ -4,7 +4,6 @@
 #include "AnimContainer.h"
 #include "AnimPages.h"
 #include "CDataDefAnim.h"
-#include "DataTypeDef.h"
 #include "ListFixture.h"
 #include "SampleClient.h"
 #include "SurfaceDevice.h"
@@ -27,8 +26,6 @@ protected:
         body.ReadIndex();
         return test::ShowSheetPage<CDataPageAnimDraw>(body);
     }
-
-public:
     // The frame the decoder draws for that record and direction, and its top-left corner
     // relative to the anchor as the page places it.
     static SurfaceBuffer Decoded(std::uint32_t body, int action, int direction, int frame,
@@ -89,9 +86,7 @@ TEST_F(AnimPageTest, EachBodyClassStepsFlipsPlaysAndDrawsAtTheAnchor) {
         ASSERT_NE(page, nullptr);
         ASSERT_EQ(page->m_pAction->count(), b.actions);
         EXPECT_EQ(page->m_pAction->itemText(0), b.first);
-        EXPECT_EQ(page->m_pDir->currentText(), "Down-SE");
         EXPECT_EQ(page->m_pFrameText->text(), QStringLiteral("0/%1").arg(b.frames));
-        EXPECT_EQ(page->m_pFrames->maximum(), b.frames - 1);
 
         // Frame 2 of action 1 in "Left-SW" (direction 5), then flipped (direction 1, mirrored).
         page->m_pAction->setCurrentIndex(1);
@@ -134,22 +129,8 @@ TEST_F(AnimPageTest, EachBodyClassStepsFlipsPlaysAndDrawsAtTheAnchor) {
     }
 }
 
-// A body without frames shows nothing; an action without frames clears the frame texts.
-TEST_F(AnimPageTest, ABodyOrAnActionWithoutFramesShowsNothing) {
-    CDataDefAnim none(2);
-    CDataProps sheet(&none, nullptr);
-    auto* bare = new CDataPageAnimDraw;
-    sheet.AddPage(bare);
-    sheet.show();
-    ASSERT_TRUE(bare->LoadEntry());
-    EXPECT_EQ(bare->m_pFrameText->text(), "0/0");
-    EXPECT_EQ(bare->GetFrameCount(), 0);
-    Repaint(bare);
-    EXPECT_EQ(bare->GetBuffer().GetData(), nullptr);
-    EXPECT_EQ(bare->GetDrawingArea()->grab().toImage().pixelColor(1, 1), QColor(Qt::black));
-    EXPECT_EQ(bare->NoFrameText(), "This action has no frames");
-    EXPECT_FALSE(bare->m_pCopy->isEnabled());  // nothing to copy
-
+// An action without frames shows nothing, says so and clears the frame texts.
+TEST_F(AnimPageTest, AnActionWithoutFramesShowsNothing) {
     CDataDefAnim body(1);
     CDataPageAnimDraw* page = Show(body);
     ASSERT_NE(page, nullptr);
@@ -160,41 +141,50 @@ TEST_F(AnimPageTest, ABodyOrAnActionWithoutFramesShowsNothing) {
     const int empty = page->m_pAction->count() - 1;
     ASSERT_EQ(CTileAnimType(GetAnimIndex(1, empty, 3)).GetFrameCount(), 0u);
     page->m_pAction->setCurrentIndex(empty);
-    EXPECT_EQ(page->GetFrameCount(), 0);
     EXPECT_EQ(QStringList({page->m_pFrameText->text(), page->m_pSizeText->text(),
                            page->m_pCentreText->text()}),
               QStringList({"0/0", "", ""}));
-    EXPECT_FALSE(page->m_pCopy->isEnabled());
+    EXPECT_EQ(page->NoFrameText(), "This action has no frames");
+    Repaint(page);
+    EXPECT_EQ(page->GetDrawingArea()->grab().toImage().pixelColor(1, 1), QColor(Qt::black));
+    EXPECT_FALSE(page->m_pCopy->isEnabled());  // nothing to copy
     // Back on an action with frames, the texts return.
     page->m_pAction->setCurrentIndex(0);
     EXPECT_EQ(page->m_pFrameText->text(), "0/6");
     EXPECT_TRUE(page->m_pCopy->isEnabled());
     EXPECT_EQ(page->NoFrameText(), "");
-    EXPECT_FALSE(page->m_pCentreText->text().isEmpty());
 }
 
-// The frames of one record of "animN.idx"/"animN.mul", read straight from the files.
-CTileAnimType FileFrames(const std::string& name, std::uint64_t record) {
-    const std::vector<std::uint8_t> index =
-        test::TempDir::ReadFile(test::SampleClientDir().File(name + ".idx"));
-    const std::vector<std::uint8_t> data =
-        test::TempDir::ReadFile(test::SampleClientDir().File(name + ".mul"));
-    ByteReader in(ByteSpan(index), static_cast<std::size_t>(record * IndexRecord::kSize));
+// A body of a further file is drawn on its page from that file's own records, read here straight
+// from the files: body 1102's block starts at record 35000 of "anim2.idx"/"anim2.mul".
+TEST_F(AnimPageTest, ABodyOfAFurtherFileIsDrawnFromItsOwnFilesRecords) {
+    const std::vector<std::uint8_t> index = test::SampleClientDir().Read("anim2.idx");
+    const std::vector<std::uint8_t> data = test::SampleClientDir().Read("anim2.mul");
+    // Frame 3 of action 1 in direction 5, stored as direction 2.
+    constexpr std::uint32_t kRecord = 35000 + 5 + 2;
+    ByteReader in(ByteSpan(index), std::size_t{kRecord} * IndexRecord::kSize);
     IndexRecord r;
-    std::vector<std::uint8_t> block;
-    if (r.Read(in) && r.HasData() && FitsIn(r.m_dwOffset, r.GetLength(), data.size())) {
-        block.assign(data.begin() + r.m_dwOffset, data.begin() + r.m_dwOffset + r.GetLength());
-    }
-    return CTileAnimType(static_cast<std::uint32_t>(record),
-                         [block](std::vector<std::uint8_t>& out) {
-                             out = block;
-                             return block.empty() ? ReadStatus::Absent : ReadStatus::Ok;
-                         });
+    ASSERT_TRUE(r.Read(in) && r.HasData() && FitsIn(r.m_dwOffset, r.GetLength(), data.size()));
+    const std::vector<std::uint8_t> block(data.begin() + r.m_dwOffset,
+                                          data.begin() + r.m_dwOffset + r.GetLength());
+    CTileAnimType frames(kRecord, [&block](std::vector<std::uint8_t>& out) {
+        out = block;
+        return ReadStatus::Ok;
+    });
+    CDataDefAnim body(1102);
+    CDataPageAnimDraw* page = Show(body);
+    ASSERT_NE(page, nullptr);
+    page->m_pAction->setCurrentIndex(1);
+    page->m_pDir->setCurrentIndex(2);
+    page->m_pFrames->setValue(3);
+    Repaint(page);
+    QPoint origin;
+    test::ExpectSamePixels(page->GetBuffer(), Decoded(frames, 5, 3, origin));
 }
 
 class AnimListTest : public test::SampleListTest {};
 
-TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
+TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndMarksTheOneAPatchRecordReplaces) {
     // With the unused slots: bodies without frames of their own (an absent slot, a redirect
     // alone) list there.
     m_Host.m_bShowUnused = true;
@@ -209,14 +199,12 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
         const char* actions;
         const char* redirect;
     };
-    for (const Row& r :
-         {Row{1, "anim.mul 1", "high", "22", ""}, Row{400, "anim.mul 400", "people", "35", ""},
-          Row{1102, "anim2.mul 400", "people", "35", "400"},
-          Row{1103, "none", "", "", "1401, 1 hue 33"},
-          Row{1200, "anim3.mul 300", "high (by its records)", "22", ""},
-          Row{1300, "anim4.mul 475", "low (by its records)", "13", ""},
-          Row{1301, "anim4.mul 900 absent", "people", "35", ""},
-          Row{1401, "anim5.mul 34", "low (by its records)", "13", ""}}) {
+    for (const Row& r : {Row{400, "anim.mul 400", "people", "35", ""},
+                         Row{1102, "anim2.mul 400", "people", "35", "400"},
+                         Row{1103, "none", "", "", "1401, 1 hue 33"},
+                         Row{1200, "anim3.mul 300", "high (by its records)", "22", ""},
+                         Row{1300, "anim4.mul 475", "low (by its records)", "13", ""},
+                         Row{1301, "anim4.mul 900 absent", "people", "35", ""}}) {
         SCOPED_TRACE(r.body);
         const int row = RowOfIndex(r.body);
         ASSERT_GE(row, 0);
@@ -227,35 +215,6 @@ TEST_F(AnimListTest, ListsTheBodiesOfEveryFileAndPlaysThemOnTheirPage) {
     // anim4's records reach that far.
     EXPECT_EQ(Cell(RowOfIndex(400), 6), "anim4");
     EXPECT_EQ(Cell(RowOfIndex(2), 2), "unused");
-
-    // A body of each further file plays on its page, drawn from its own file's records.
-    struct Page {
-        std::uint32_t body;
-        const char* file;
-        std::uint64_t first;
-        int actions;
-    };
-    for (const Page& p :
-         {Page{1102, "anim2", 35000, 35}, Page{1200, "anim3", 33000, 22},
-          Page{1300, "anim4", 9000 + 475 * 65, 13}, Page{1400, "anim5", 164 * 175, 35}}) {
-        SCOPED_TRACE(p.body);
-        CDataDefAnim body(p.body);
-        body.ReadIndex();
-        auto* page = test::ShowSheetPage<CDataPageAnimDraw>(body);
-        ASSERT_NE(page, nullptr);
-        ASSERT_EQ(page->m_pAction->count(), p.actions);
-        page->m_pAction->setCurrentIndex(1);
-        page->m_pDir->setCurrentIndex(2);  // direction 5: stored direction 2
-        page->m_pFrames->setValue(3);
-        EXPECT_EQ(page->m_pFrameText->text(), "3/4");
-        CTileAnimType frames = FileFrames(p.file, p.first + 5 + 2);
-        QPoint origin;
-        const SurfaceBuffer expected = AnimPageTest::Decoded(frames, 5, 3, origin);
-        ASSERT_NE(expected.GetData(), nullptr);
-        page->GetDrawingArea()->repaint();
-        test::ExpectSamePixels(page->GetBuffer(), expected);
-        DataAppState().DestroyAllSheets();
-    }
 
     // A patch record of anim.mul is one action and direction of a body: the list marks that
     // body, of each class, and its sheet's target is that body, not the entry numbered like it.
@@ -318,9 +277,6 @@ TEST_F(AnimListTest, BodiesOfFurtherFilesAndContainersListAsDamaged) {
         const int row = RowOfIndex(body);
         ASSERT_GE(row, 0);
         EXPECT_EQ(Cell(row, 1) == "!", damaged);
-        // What `tessaly-cli list --json` reports as "damaged".
-        EXPECT_EQ(m_pList->GetModel()->GetEntry(row)->GetReadStatus() == ReadStatus::Damaged,
-                  damaged);
     }
     // Its frames, once read, make it damaged: not a body without frames.
     CDataDef* body = m_pList->GetModel()->GetEntry(RowOfIndex(1501));

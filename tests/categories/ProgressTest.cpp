@@ -7,7 +7,6 @@
 
 #include <QComboBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTimer>

@@ -4,8 +4,6 @@
 #include "CDataDefSkill.h"
 #include "CDataDefSound.h"
 #include "CDataPageDraw.h"
-#include "CDataPageScript.h"
-#include "ControlIds.h"
 #include "ListFixture.h"
 #include "MulSound.h"
 #include "ResourceIds.h"
@@ -18,7 +16,6 @@
 
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -81,11 +78,9 @@ protected:
 TEST_F(SoundSkillTest, SoundsListWithNameAndDurationAndPlayOnDoubleClickOrFromTheMenu) {
     CDataListCtrl* list = Show(kCategorySounds);
     EXPECT_EQ(Row(1), " \ttone_440.wav\t0.2 sec");
-    EXPECT_EQ(Row(4), " \tone_second.wav\t1.0 sec");  // 32 + 44100 bytes
-    EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");       // a name and no samples
+    EXPECT_EQ(Row(5), " \tempty.wav\t0.0 sec");  // a name and no samples
     // To the nearest tenth: 1101 frames are 0.0999 seconds.
     EXPECT_EQ(Row(12), " \tframes_1101.wav\t0.1 sec");  // 4436 bytes
-    EXPECT_EQ(Row(13), " \tframes_1102.wav\t0.1 sec");  // 4440 bytes
     // The patched sound lists what plays: the patch file's name and length.
     EXPECT_EQ(Row(11), "*\tdoor_open_patched.wav\t0.2 sec");
     EXPECT_EQ(std::pair(RowOfIndex(0), RowOfIndex(6)), std::pair(-1, -1));
@@ -104,23 +99,16 @@ TEST_F(SoundSkillTest, SoundsListWithNameAndDurationAndPlayOnDoubleClickOrFromTh
 
     const QRect row = list->visualRect(list->GetModel()->index(RowOfIndex(4), 0));
     std::unique_ptr<QMenu> menu = list->CreateContextMenu(row.center());
-    QStringList texts;
-    for (QAction* a : menu->actions()) {
-        texts << a->text();
-    }
-    EXPECT_EQ(texts, (QStringList{"Properties...", "Copy", "Delete", "Paste Over", "Play",
-                                  "Export...", "Insert New Sounds"}));
     QAction* play = menu->actions()[4];
-    EXPECT_EQ(play->data().toInt(), ids::ID_PLAY);
+    EXPECT_EQ(std::pair(play->text(), play->data().toInt()),
+              std::pair(QStringLiteral("Play"), ids::ID_PLAY));
     play->trigger();
     EXPECT_EQ(test::PlayingCount(TheSounds()), 1);
 
     // Unused slots list without name or duration.
     m_Host.m_bShowUnused = 1;
     m_pList->FillList();
-    EXPECT_EQ(m_pList->GetModel()->rowCount(), 0x300);
     EXPECT_EQ(Row(0), " \tunused\t");
-    EXPECT_EQ(Row(6), " \tunused\t");
 
     // Without the patch file's records the base sound shows.
     m_Host.m_bShowUnused = 0;
@@ -136,10 +124,7 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundPlaysOrSaysThereIsNoDeviceAndCopies
     ASSERT_TRUE(sound.ReadIndex());
     auto* page = test::ShowSheetPage<CDataPageSound>(sound);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(DataAppState().m_Sheets.back()->GetPageCount(), 1);
-    EXPECT_EQ(page->windowTitle(), "Sound");
     EXPECT_EQ(page->m_pName->text(), "one_second.wav");
-    EXPECT_TRUE(page->m_pName->isReadOnly());
     EXPECT_EQ(page->m_pDuration->text(), "1.0 sec (44100 bytes of samples)");
     EXPECT_EQ(page->m_pFormat->text(), "PCM, 16 bits, 2 channels, 11025 Hz");
     EXPECT_TRUE(page->m_pPlay->isEnabled());
@@ -159,7 +144,6 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundPlaysOrSaysThereIsNoDeviceAndCopies
     // With one, "Play" plays the sound and "Stop" stops it.
     OpenOutput();
     page->m_pPlay->click();
-    ASSERT_EQ(TheSounds().m_Playing.GetCount(), 1);
     EXPECT_EQ(test::PlayingCount(TheSounds()), 1);
     page->m_pStop->click();
     EXPECT_EQ(TheSounds().m_Playing.GetCount(), 0);
@@ -173,8 +157,6 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundPlaysOrSaysThereIsNoDeviceAndCopies
     EXPECT_EQ(page->m_pName->text() + " " + page->m_pDuration->text(),
               "empty.wav 0.0 sec (0 bytes of samples)");
     EXPECT_FALSE(page->m_pPlay->isEnabled());
-    page->m_pWave->grab();
-    EXPECT_TRUE(page->GetPeaks().empty());
     EXPECT_EQ(page->GetNoSamplesText(), "No samples");
     DataAppState().DestroyAllSheets();
 
@@ -218,7 +200,6 @@ TEST_F(SoundSkillTest, SoundPageShowsTheSoundPlaysOrSaysThereIsNoDeviceAndCopies
 
 TEST_F(SoundSkillTest, SkillsListShowTheirMarksAndAreReadWithinTheirBytes) {
     Show(kCategorySkills);
-    EXPECT_EQ(Row(0), " \t \tAlchemy");
     EXPECT_EQ(Row(1), " \tO\tAnatomy");
     EXPECT_EQ(Row(24), QString::fromLatin1(" \t \tMa\xEEtrise"));
     // Only a patch record provides skill 6: it lists with its patched name and the mark.
@@ -226,36 +207,22 @@ TEST_F(SoundSkillTest, SkillsListShowTheirMarksAndAreReadWithinTheirBytes) {
     EXPECT_EQ(RowOfIndex(20), -1);  // zero-length record
     EXPECT_EQ(m_pList->GetModel()->rowCount(), 24);
 
-    // The pages show the base and the patched skill.
-    for (std::uint32_t index : {1u, 6u}) {
-        SCOPED_TRACE(index);
-        CDataDef* skill = m_pList->GetModel()->GetEntry(RowOfIndex(index));
-        CDataProps* sheet = OpenProperties(*skill);
-        ASSERT_NE(sheet, nullptr);
-        ASSERT_EQ(sheet->GetPageCount(), 2);
-        auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(0));
-        ASSERT_TRUE(page != nullptr && page->GetEntry() == skill);
+    // The pages show the base and the patched skill, also from its patch record, in fields that
+    // cannot be edited: skills are not written.
+    CDataDef* const anatomy = m_pList->GetModel()->GetEntry(RowOfIndex(1));
+    const auto record =
+        std::find_if(m_Host.m_Records.begin(), m_Host.m_Records.end(),
+                     [](CDataVerData* r) { return r->GetRecord()->m_dwFileId == kSlotSkills; });
+    ASSERT_NE(record, m_Host.m_Records.end());
+    for (CDataDef* skill :
+         {anatomy, m_pList->GetModel()->GetEntry(RowOfIndex(6)), static_cast<CDataDef*>(*record)}) {
+        auto* page = test::ShowSheetPage<CDataPageSkill>(*skill);
+        ASSERT_NE(page, nullptr);
         EXPECT_TRUE(page->m_pHasButton->isChecked());
-        EXPECT_EQ(page->m_pName->text(), index == 1 ? "Anatomy" : "Begging (patched)");
-        // Skills are not written: shown in fields that cannot be edited.
+        EXPECT_EQ(page->m_pName->text(), skill == anatomy ? "Anatomy" : "Begging (patched)");
         EXPECT_TRUE(page->m_pName->isReadOnly());
         EXPECT_FALSE(page->m_pHasButton->isEnabled());
-        ASSERT_NE(dynamic_cast<CDataPageScript*>(sheet->GetPage(1)), nullptr);
-        sheet->SetActivePage(1);
-        EXPECT_EQ(sheet->GetActiveIndex(), 1);
         DataAppState().DestroyAllSheets();
-    }
-    // Opened from its patch record, the skill shows the patched record too.
-    for (CDataVerData* record : m_Host.m_Records) {
-        if (record->GetRecord()->m_dwFileId == kSlotSkills) {
-            CDataProps* sheet = OpenProperties(*record);
-            ASSERT_NE(sheet, nullptr);
-            ASSERT_EQ(sheet->GetPageCount(), 3);
-            sheet->SetActivePage(1);
-            auto* page = dynamic_cast<CDataPageSkill*>(sheet->GetPage(1));
-            ASSERT_NE(page, nullptr);
-            EXPECT_EQ(page->m_pName->text(), "Begging (patched)");
-        }
     }
     // The page refuses an entry that is no skill.
     CDataPageSkill lone;
@@ -271,7 +238,6 @@ TEST_F(SoundSkillTest, SkillsListShowTheirMarksAndAreReadWithinTheirBytes) {
     m_Host.m_bShowVerData = 0;
     Show(kCategorySkills);
     EXPECT_EQ(RowOfIndex(6), -1);
-    EXPECT_EQ(m_pList->GetModel()->rowCount(), 23);
 
     // Skill records are read within their bytes.
     CMulSkillDef skill;

@@ -15,11 +15,7 @@ namespace tessaly::test {
 // The sample client, written once per process.
 inline const TempDir& SampleClientDir() {
     static TempDir dir;
-    static bool written = [] {
-        mk::WriteSampleClient(dir.Path(), false);
-        return true;
-    }();
-    (void)written;
+    [[maybe_unused]] static const bool written = (mk::WriteSampleClient(dir.Path(), false), true);
     return dir;
 }
 

@@ -61,10 +61,6 @@ TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndObjectArraysDeleteWhatTheyDrop) {
     array.SetSize(0);
     EXPECT_THROW(array.GetAt(0), std::out_of_range);
     EXPECT_THROW(array.SetSize(-1), std::length_error);
-    for (int i = 0; i < 1000; ++i) {
-        array.Add({i, -i});
-    }
-    EXPECT_EQ(array.GetAt(999).b, -999);
 
     int live = 0;
     {
@@ -81,11 +77,6 @@ TEST(QArrayTest, GrowZeroFillsShrinkKeepsAndObjectArraysDeleteWhatTheyDrop) {
         EXPECT_EQ(live, 2);
         objects.SetSize(4);
         EXPECT_EQ(objects.GetAt(3), nullptr);
-        EXPECT_EQ(live, 2);
-
-        CQPtrTypeArray<Counted*> borrowed;
-        borrowed.Add(objects.GetAt(0));
-        borrowed.RemoveAll();
         EXPECT_EQ(live, 2);
     }
     EXPECT_EQ(live, 0);
@@ -141,14 +132,7 @@ TEST(TextTest, NumbersFilePathsAndLatin1Text) {
     EXPECT_EQ(AsListField(std::string_view("a\tb\0c\r\nd\x1B", 9)), "a b c  d\x1B");
     EXPECT_EQ(Latin1ToUtf8(""), "");
     EXPECT_EQ(Latin1ToUtf8(std::string_view("a\0b", 3)), std::string("a\0b", 3));
-    EXPECT_EQ(Latin1ToUtf8("caf\xE9 \xFF"), "caf\xC3\xA9 \xC3\xBF");
-    // Every byte on its own: below 0x80 unchanged, above as lead 0xC2/0xC3 and continuation.
-    for (int b = 0; b < 256; ++b) {
-        const std::string byte(1, static_cast<char>(b));
-        const std::string widened{static_cast<char>(0xC0 | b >> 6),
-                                  static_cast<char>(0x80 | (b & 0x3F))};
-        EXPECT_EQ(Latin1ToUtf8(byte), b < 0x80 ? byte : widened) << b;
-    }
+    EXPECT_EQ(Latin1ToUtf8("\x7F caf\xE9 \xFF"), "\x7F caf\xC3\xA9 \xC3\xBF");
 }
 
 }  // namespace

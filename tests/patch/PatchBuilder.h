@@ -32,7 +32,6 @@ public:
         m_nMark = mark;
         return *this;
     }
-    PatchFileBuilder& Old() { return Mark(kPatchMarkOld); }
     // Writes `count` in the header instead of the number of records.
     PatchFileBuilder& Count(std::uint32_t count) {
         m_nCount = count;

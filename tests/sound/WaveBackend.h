@@ -51,17 +51,14 @@ inline void WaitUntilFinished(CTarnSounds& output) {
     ASSERT_EQ(PlayingCount(output), 0) << "sounds still playing after a minute";
 }
 
-// The samples of the rendered file, which a closed device has finished, in two channels of 16
-// bits at 11025 Hz.
+// The samples of the rendered file, which a closed device has finished (in the configured format:
+// a sound's samples compare with them byte for byte).
 inline std::vector<std::uint8_t> RenderedSamples(const std::filesystem::path& rendered) {
     CMMFile f;
     WaveFormat format;
     std::vector<std::uint8_t> samples;
     EXPECT_TRUE(f.Open(rendered.c_str(), kMMIORead));
     EXPECT_TRUE(ReadWave(f, format, samples));
-    EXPECT_EQ(format.nChannels, 2);
-    EXPECT_EQ(format.nSamplesPerSec, 11025u);
-    EXPECT_EQ(format.wBitsPerSample, 16);
     return samples;
 }
 

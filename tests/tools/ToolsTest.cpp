@@ -1,14 +1,9 @@
 // The command-line tools run as processes: the generator's output, each command's text and --json
-// document, refusals (one line, status 2), and hued exports against what the pages copy.
+// document, refusals (one line, status 2), and what exports write and leave out.
 
-#include "AnimPages.h"
-#include "CDataAppState.h"
-#include "CDataDefAnim.h"
-#include "CDataDefItem.h"
-#include "CDataPageDraw.h"
+#include "AnimType.h"
 #include "CVerDataEdits.h"
 #include "ClientFiles.h"
-#include "ClientWriter.h"
 #include "MultiType.h"
 #include "SampleClient.h"
 #include "Text.h"
@@ -19,13 +14,11 @@
 #include "core/TempDir.h"
 #include "patch/PatchBuilder.h"
 
-#include <QClipboard>
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -42,7 +35,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <set>
 #include <sstream>
 #include <string>
@@ -235,18 +227,11 @@ TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwiceAndTakesOneDirecto
     for (const std::string& name : names(ClientDir())) {
         EXPECT_EQ(Read(ClientDir() + "/" + name), Read(other + "/" + name)) << name;
     }
-    for (std::int32_t slot = 0; slot < kFileSlotCount; ++slot) {
-        if (const char* name = CClientFiles::GetFileName(slot)) {
-            const std::string path = ClientDir() + "/" + name;
-            EXPECT_TRUE(fs::exists(path) && fs::file_size(path) > 0) << name;
-        }
-    }
 
     const std::string usage =
         "Usage: tessaly-mkclient [--full] [--modern] [--damage SEED] [--hostile CASE] DIR\n";
     const std::string help = RunProgram(TESSALY_MKCLIENT_PATH, {"x", "--help"}, m_Scratch).out;
     EXPECT_EQ(help.substr(0, usage.size()), usage);
-    ExpectParts(help, {"  --hostile CASE  then lay one hostile case over it"});
     const std::string dir = m_Scratch.File("client");
     const std::string unexpected = "tessaly-mkclient: unexpected argument ";
     for (const auto& [args, err] : {std::pair<Args, std::string>{{"--full"}, usage},
@@ -297,11 +282,10 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
          "Flags   0x00204240 6=BLOCK 9=PLATFORM E=A 15=CONTAINER\n"},
         {{"tiledata", "terrain", "168"},
          "terrain 0x00a8\nName   water\nFlags  0x000000c8 3=LIQUID 6=BLOCK 7=WATER\n"},
-        // Block 0x200 is replaced by a patch record (the crate), block 8 by the difference files.
+        // Block 0x200 is replaced by a patch record (the crate).
         {{"statics", "0x200"},
          "block 0x200 (1, 0): 35 statics\n",
          {"  5,5,0  0x0e3c  patched crate\n"}},
-        {{"statics", "8"}, "block 0x8 (0, 8): 33 statics\n", {"  1,1,0  0x0008  wooden wall\n"}},
         {{"radar", "0xA8"}, "radar 0x00a8: 0x1535 (rgb 40, 72, 168)\n", {}, true},
         {{"hue", "1"},
          "hue 1 (group 0, entry 1): 'Red 2'\ntable start 0x0421, table end 0x7f18\n",
@@ -328,20 +312,16 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
              {"export", "gump", "0xF7", png},
              {"export", "anim", "1", "0", "3", "0", png},
              {"export", "sound", "11", m_Scratch.File("x.wav")},
-             {"list", "Sounds"},
              {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
              {"convert", m_Scratch.File("converted"), "--to", "uop"},
          }) {
         expectJson(args);
     }
-    EXPECT_EQ(Lines(Ok({"list", "Items"})), 41);
     EXPECT_EQ(Lines(Ok({"list", "Items", "--unused"})), 16384);
     // One line per record of the sample's "verdata.mul", whose first word is the count.
-    const Bytes verdata = Read(ClientDir() + "/verdata.mul");
-    ASSERT_GE(verdata.size(), 4u);
+    const std::uint32_t count = LoadLE32(Read(ClientDir() + "/verdata.mul").data());
     const std::string table = Ok({"verdata"});
-    EXPECT_EQ(table.rfind(std::to_string(LoadLE32(verdata.data())) + " records\n", 0), 0u);
-    EXPECT_EQ(Lines(table), LoadLE32(verdata.data()) + 2);
+    EXPECT_EQ(table.rfind(std::to_string(count) + " records\n", 0), 0u);
     EXPECT_NE(Ok({"list", "Statics", "--facet", "2"}), Ok({"list", "Statics"}));
 }
 
@@ -390,8 +370,7 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     EXPECT_EQ(Read(client + "/hues.mul"), Read(ClientDir() + "/hues.mul"));
 }
 
-// A client whose names use the upper half of Latin-1: hue 1, terrain 1, item 1 (listed, with an
-// art index entry), sound 1, and item 1 as the one static of block 0.
+// A client whose names use the upper half of Latin-1: hue 1 and item 1.
 void WriteLatin1Client(const TempDir& dir) {
     auto put = [](Bytes& bytes, std::uint64_t at, const char* text) {
         std::copy(text, text + std::strlen(text), bytes.begin() + static_cast<std::ptrdiff_t>(at));
@@ -401,61 +380,31 @@ void WriteLatin1Client(const TempDir& dir) {
     put(hues, 4 + 2 * 88 + 68, "Tab\there\x1B[1m");  // entry 2: a tab and an escape byte
     dir.Write("hues.mul", hues);
     Bytes tiledata(ItemRecordPos(1) + CTileItemInfo::kSize);
-    put(tiledata, TerrainRecordPos(1) + 6, "pr\xE9");
     put(tiledata, ItemRecordPos(1) + 17, "caf\xE9 \xFF");
     dir.Write("tiledata.mul", tiledata);
-    // An index whose one entry holds the whole data file.
-    auto indexed = [&](const char* index, const char* data, std::uint32_t entry,
-                       std::string bytes) {
-        Bytes records((entry + 1) * 12, 0xFF);
-        std::fill_n(records.begin() + entry * 12, 12, 0);
-        records[entry * 12 + 4] = static_cast<std::uint8_t>(bytes.size());
-        dir.Write(index, records);
-        dir.Write(data, Bytes(bytes.begin(), bytes.end()));
-    };
-    std::string sound(32 + 8, '\0');  // the name field, then 8 sample bytes
-    sound.replace(0, 7, "\xE9t\xE9.wav");
-    indexed("soundidx.mul", "sound.mul", 1, sound);
-    indexed("artidx.mul", "art.mul", kArtItemBase + 1, std::string(8, '\0'));
-    indexed("staidx0.mul", "statics0.mul", 0, std::string("\1\0\1\2\3\0\0", 7));  // at 1,2,3
 }
 
 TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
     TempDir client;
     WriteLatin1Client(client);
     const auto run = [&](const Args& args) { return Ok(args, client.Path().string()); };
-    const std::string wav = m_Scratch.File("sound.wav");
-    using Field = QJsonValue (*)(const QJsonValue&);
-    const Field name = [](const QJsonValue& doc) { return doc["name"]; };
-    const Field column1 = [](const QJsonValue& doc) { return doc["rows"][0]["columns"][1]; };
-    const Field statics = [](const QJsonValue& doc) { return doc["statics"][0]["name"]; };
-    struct Shown {
+    const struct {
         Args args;
         const char* latin1;
         std::string before, after;  // what stands around it in the text output
-        Field field;                // where it stands in the JSON document
+    } shown[] = {
+        {{"hue", "1"}, "Rouge \xE9\xFF", "(group 0, entry 1): '", "'\n"},
+        {{"tiledata", "item", "1"}, "caf\xE9 \xFF", "\nName    ", "\n"},
     };
-    const std::vector<Shown> shown = {
-        {{"hue", "1"}, "Rouge \xE9\xFF", "(group 0, entry 1): '", "'\n", name},
-        {{"tiledata", "terrain", "1"}, "pr\xE9", "\nName   ", "\n", name},
-        {{"tiledata", "item", "1"}, "caf\xE9 \xFF", "\nName    ", "\n", name},
-        {{"statics", "0"}, "caf\xE9 \xFF", "  1,2,3  0x0001  ", "\n", statics},
-        {{"export", "sound", "1", wav}, "\xE9t\xE9.wav", "sound 1 '", "': 8 sample", name},
-        {{"list", "Items"}, "caf\xE9 \xFF", "0001\t \t8\t", "\n", column1},
-    };
-    for (Shown s : shown) {
-        const QString text = QString::fromLatin1(s.latin1);
-        const std::string out = run(s.args);
-        EXPECT_TRUE(Contains(out, s.before + text.toUtf8().toStdString() + s.after)) << out;
-        s.args.push_back("--json");
-        EXPECT_EQ(s.field(Json(run(s.args)).object()).toString(), text) << s.args[0];
+    for (auto [args, latin1, before, after] : shown) {
+        const QString text = QString::fromLatin1(latin1);
+        EXPECT_TRUE(Contains(run(args), before + text.toUtf8().toStdString() + after)) << latin1;
+        args.push_back("--json");
+        EXPECT_EQ(Json(run(args))["name"].toString(), text) << args[0];
     }
 
-    // A tab and an escape byte: whole in the JSON, escaped in the text for the terminal.
+    // A tab and an escape byte are escaped in the text for the terminal.
     ExpectParts(run({"hue", "2"}), {"'Tab\\there\\x1b[1m'"});
-    const QJsonArray hues = Rows({"list", "Hues"}, client.Path().string());
-    EXPECT_EQ(hues[2]["columns"][1].toString(), QStringLiteral("Tab\there\x1B[1m"));
-    EXPECT_EQ(hues[2]["index"].toInt(), 2);
 }
 
 TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
@@ -483,8 +432,6 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
     // Help wins over anything else on the line.
     const std::string help = Ok({"radar", "--bogus", "-h"});
     EXPECT_EQ(help, Ok({"--help"}));
-    ExpectParts(help, {"\n  list CATEGORY [--unused] [--lang XXX] [--facet N]\n      a category as",
-                       "\n  --client-dir DIR  read the client's files from DIR"});
     const std::string usage =
         "Usage: tessaly-cli [--client-dir DIR] [--verdata FILE] COMMAND [ARGS] [--json]\nNumbers "
         "are decimal or 0x-hex.\n\nCommands:\n";
@@ -497,7 +444,6 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
              {{"index", "3", "4", "--", "-1"}, "invalid ENTRY '-1'"},
              {{"--", "--json"}, "unknown command '--json' (see tessaly-cli --help)"},
              {{"--x", "list", "Items"}, "unknown option '--x' for 'list'"},
-             {{"list", "Items", "--check"}, "unknown option '--check' for 'list'"},
              {{"pat", pat, "--unused", "--check"}, "unknown option '--unused' for 'pat'"},
              {{"files", "--json=1"}, "unknown option '--json=1' for 'files'"},
              {{"index", "3", "4", "-1"}, "unknown option '-1' for 'index'"},
@@ -578,12 +524,10 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
 // The newer sample: its containers, layouts and tile data, and what it cannot read of them.
 TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
     const std::string dir = Generate("modern", {"--modern"});
-    ExpectParts(
-        Ok({"files"}, dir),
-        {" 4  art.mul       " + dir + "/artLegacyMUL.uop  ", "  container\n12  gumpart.mul",
-         " 0  map0.mul      " + dir + "/map0LegacyMUL.uop  ", "/texmaps.mul  163840  mul\n",
-         "  mul  16-byte components\n14  multi.mul", "  mul  tile data newer (64-bit flags)\n",
-         "22  verdata.mul   missing\n", "skills.idx    " + dir + "/Skills.idx  "});
+    ExpectParts(Ok({"files"}, dir),
+                {" 4  art.mul       " + dir + "/artLegacyMUL.uop  ", "  container\n12  gumpart.mul",
+                 "  mul  16-byte components\n14  multi.mul",
+                 "  mul  tile data newer (64-bit flags)\n", "22  verdata.mul   missing\n"});
     ExpectParts(Ok({"files", "--json"}, dir),
                 {R"("kind":"container","layout":null,"name":"sound.mul")",
                  R"("kind":"mul","layout":"16-byte components","name":"multi.idx")"});
@@ -591,20 +535,16 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
     ExpectParts(Ok({"tiledata", "item", "0x4321"}, dir),
                 {"Name    tall crate\n", "\nQuantity 3\nAnim    0\n"});
     const QJsonObject tall = Json(Ok({"tiledata", "item", "0x4321", "--json"}, dir)).object();
-    EXPECT_EQ(tall["anim"].toInt(), 0);
-    EXPECT_EQ(tall["quantity"].toInt(), 3);
     EXPECT_EQ(tall["flagsHigh"].toInt(), 1);
     EXPECT_FALSE(tall.contains("val6"));
     // Radar colours past index 0xFFFF, the fourth component word.
     ExpectParts(Ok({"radar", "0x13FDC"}, dir), {"  (past the file's 81884 colours)\n"});
-    ExpectParts(Ok({"multi", "0"}, dir), {"  flags  extra\n", "  0x1\n"});
     ExpectParts(Ok({"multi", "0", "--json"}, dir), {R"("extra":1)"});
     ExpectRefused({"list", "Cliloc", "--lang", "fra"},
                   "Cliloc.fra: compressed cliloc files are not supported yet", dir);
     // The old sample: .mul files and the old layouts, the columns as before.
     ExpectParts(Ok({"files"}), {"/art.mul  ", "  mul  12-byte components\n14  multi.mul",
                                 "  mul  tile data old\n"});
-    ExpectParts(Ok({"files", "--json"}), {R"("kind":"mul","layout":"tile data old")"});
 
     // A container of a bad header, or that does not open, ends convert and merge with one line.
     const std::string art = dir + "/artLegacyMUL.uop";
@@ -612,15 +552,12 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
     const std::string out = m_Scratch.File("out");
     const std::vector<Args> rewrites = {{"convert", out, "--to", "mul"},
                                         {"--verdata", ClientDir() + "/verdata.mul", "merge", out}};
-    for (const auto& [at, value, says] : {std::tuple{0, 0x12345678u, "not a container (bad magic)"},
-                                          std::tuple{4, 99u, "unknown version 99"}}) {
-        Bytes bad = good;
-        StoreLE32(bad.data() + at, value);
-        TempDir::WriteFile(art, bad);
-        for (const Args& args : rewrites) {
-            ExpectRefused(args, art + ": container: " + says, dir);
-            EXPECT_FALSE(fs::exists(out));
-        }
+    Bytes bad = good;
+    StoreLE32(bad.data(), 0x12345678u);
+    TempDir::WriteFile(art, bad);
+    for (const Args& args : rewrites) {
+        ExpectRefused(args, art + ": container: not a container (bad magic)", dir);
+        EXPECT_FALSE(fs::exists(out));
     }
     fs::remove(art);
     fs::create_directory(art);
@@ -658,81 +595,6 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
               "black\n");
 }
 
-// Data that does not hold together is damaged in every kind, never hidden as unused.
-TEST_F(ToolsTest, EveryKindsDataThatDoesNotHoldTogetherIsDamaged) {
-    const std::string dir = Generate("kinds");
-    const auto setIndex = [&](const std::string& name, std::uint32_t entry, std::uint32_t at,
-                              std::uint32_t value) {
-        Bytes bytes = Read(dir + "/" + name);
-        StoreLE32(bytes.data() + 12 * entry + at, value);
-        m_Scratch.Write("kinds/" + name, bytes);
-    };
-    setIndex("skills.idx", 1, 0, 0x100000);  // past the end of skills.mul
-    setIndex("skills.idx", 2, 4, 500);       // running past it: its name still reads
-    setIndex("texidx.mul", 3, 4, 8194);      // no texture's length
-    setIndex("lightidx.mul", 0, 4, 100);     // 3 rows of a 32 x 32 light
-    setIndex("lightidx.mul", 1, 8, 0);       // bytes of no size
-    Bytes skills = Read(dir + "/skills.mul");
-    const std::string item = "Item Identification";
-    const auto name = std::search(skills.begin(), skills.end(), item.begin(), item.end());
-    ASSERT_NE(name, skills.end());
-    name[4] = '\t';
-    m_Scratch.Write("kinds/skills.mul", skills);
-    Bytes fonts = Read(dir + "/fonts.mul");
-    fonts.resize(fonts.size() / 3);
-    m_Scratch.Write("kinds/fonts.mul", fonts);
-    // Item 6 claims 30000 x 30000 pixels, its rows far past its record; item 7 a width of 0.
-    Bytes art = Read(dir + "/art.mul");
-    const Bytes artIdx = Read(dir + "/artidx.mul");
-    for (const auto& [item, width, height] : {std::tuple{6u, 30000u, 30000u}, {7u, 0u, 44u}}) {
-        const std::uint32_t offset = LoadLE32(artIdx.data() + (kArtItemBase + item) * 12);
-        StoreLE32(art.data() + offset + 4, width | height << 16);
-    }
-    m_Scratch.Write("kinds/art.mul", art);
-    // Multi 0 holds more components than any multi, inside its file.
-    Bytes multis = Read(dir + "/multi.mul");
-    setIndex("multi.idx", 0, 0, static_cast<std::uint32_t>(multis.size()));
-    setIndex("multi.idx", 0, 4, (kMaxMultiComponents + 1) * 12);
-    multis.resize(multis.size() + (kMaxMultiComponents + 1) * 12);
-    m_Scratch.Write("kinds/multi.mul", multis);
-
-    const auto states = [&](const std::string& category) {
-        std::string text;
-        for (const QJsonValue& row : Rows({"list", category}, dir)) {
-            text += row["state"].toString().toStdString().substr(0, 1);
-        }
-        return text;
-    };
-    EXPECT_EQ(states("Skills").substr(0, 4), "uddu");
-    // A name keeps the tab it holds.
-    EXPECT_EQ(Rows({"list", "Skills"}, dir).at(3)["columns"][1].toString(), "Item\tIdentification");
-    ExpectParts(Ok({"list", "Skills"}, dir), {"0001\t!\t \t\n0002\t!\tO\tAnimal Lore\n"});
-    EXPECT_EQ(states("Textures").substr(0, 3), "uud");
-    EXPECT_EQ(states("Fonts"), "uuuddddddd");
-    EXPECT_EQ(states("Multis"), "du");
-    EXPECT_EQ(Rows({"list", "Multis"}, dir).at(0)["columns"], (QJsonArray{"?"}));
-    rename((dir + "/fonts.mul").c_str(), (dir + "/fonts.bak").c_str());
-    EXPECT_EQ(states("Fonts"), "ffffffffff");
-    const std::string png = m_Scratch.File("x.png");
-    for (const auto& [kind, entry] : {std::pair{"texture", "3"},
-                                      {"light", "0"},
-                                      {"light", "1"},
-                                      {"item", "6"},
-                                      {"item", "7"}}) {
-        ExpectRefused({"export", kind, entry, png},
-                      std::string(kind) + " 0x" + entry +
-                          " is damaged: its record or data does not hold together",
-                      dir);
-    }
-    EXPECT_FALSE(fs::exists(png));
-    Ok({"export-all", "Items", m_Scratch.File("items")}, dir);
-    EXPECT_EQ(Manifest(m_Scratch.File("items"))["damaged"].toArray(), (QJsonArray{6, 7}));
-    // Multi 100 holds the damaged items 6 and 7: drawn without them, nothing logged.
-    Ok({"export-all", "Multis", m_Scratch.File("multis")}, dir);
-    EXPECT_EQ(Manifest(m_Scratch.File("multis"))["damaged"].toArray(), (QJsonArray{0}));
-    ExpectParts(Ok({"export", "light", "2", png}, dir), {"96 x 96 written"});
-}
-
 // Animation exports over crafted blocks of body 1 (anim.idx record 110) and of body 400 say what
 // they leave out and why, and write the rest.
 TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
@@ -741,7 +603,6 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     Bytes data = Read(dir + "/anim.mul");
     const Bytes good = data;
     const std::uint32_t at = LoadLE32(index.data() + 110 * 12);
-    const std::uint32_t frames = LoadLE32(data.data() + at + 512);
     const auto header = [&](std::uint32_t frame) {
         return at + 512 + LoadLE32(data.data() + at + 516 + 4 * frame);
     };
@@ -762,45 +623,14 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     EXPECT_FALSE(fs::exists(out + "/one/anims-0001-02.png"));
     EXPECT_EQ(Cli({"export", "anim", "1", "0", "3", m_Scratch.File("h.gif"), "--gif"}, dir).err,
               "tessaly-cli: anim body 1 action 0 direction 3: " + oversized + "\n");
-
-    // Every frame 8000 x 8000: too large together, none is drawn.
+    // Every frame 8000 x 8000: each fits alone, not all together, and none is drawn.
     data = good;
-    for (std::uint32_t frame = 0; frame < frames; ++frame) {
+    for (std::uint32_t frame = 0; frame < LoadLE32(data.data() + at + 512); ++frame) {
         StoreLE32(data.data() + header(frame) + 4, 8000u | (8000u << 16));
     }
-    const QJsonObject manifest = exportAll("all", {"--frames"}).second;
-    EXPECT_EQ(manifest["leftOut"][0]["entry"].toInteger(), 1);
-    EXPECT_EQ(manifest["leftOut"][0]["why"].toString(),
+    EXPECT_EQ(exportAll("all", {"--frames"}).second["leftOut"][0]["why"].toString(),
               "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
               "frame is 8000 x 8000)");
-    EXPECT_FALSE(fs::exists(out + "/all/anims-0001-00.png"));
-
-    // Frame 0's first chunk 60 columns right, past its frame: the sheet's other cells stay.
-    const auto sheet = [&](const std::string& name) {
-        exportAll(name, {});
-        return Png(out + "/" + name + "/anims-0001.png");
-    };
-    data = good;
-    const QImage before = sheet("before");
-    StoreLE32(data.data() + header(0) + 8, LoadLE32(data.data() + header(0) + 8) + (60u << 22));
-    const QImage after = sheet("after");
-    const int cell = before.width() / static_cast<int>(frames);
-    ASSERT_EQ(after.size(), before.size());
-    ASSERT_LT(cell, 60);
-    EXPECT_NE(after.copy(0, 0, cell, after.height()), before.copy(0, 0, cell, before.height()));
-    EXPECT_EQ(after.copy(cell, 0, after.width() - cell, after.height()),
-              before.copy(cell, 0, before.width() - cell, before.height()));
-
-    // Body 400 and gump 0xF7 have no grey pixels: --partial leaves them, --hue alone does not.
-    for (const Args& picture : {Args{"anim", "400", "0", "3", "0"}, {"gump", "0xF7"}}) {
-        const auto exported = [&](const std::string& name, Args options) {
-            Ok(Words({{"export"}, picture, {m_Scratch.File(name)}, options}));
-            return Read(m_Scratch.File(name));
-        };
-        const Bytes plain = exported("plain.png", {});
-        EXPECT_EQ(exported("partial.png", {"--hue", "2", "--partial"}), plain) << picture[0];
-        EXPECT_NE(exported("hued.png", {"--hue", "2"}), plain) << picture[0];
-    }
 
     // Body 400: action 1's first frame 20,000 x 600 pixels, too large for a sheet or a GIF;
     // action 2's record past anim.mul's end.
@@ -821,36 +651,38 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
                  "read ("});
     EXPECT_EQ(Lines(r.err), 2);
     EXPECT_TRUE(fs::exists(m_Scratch.File("body-a00.png")));
-    EXPECT_TRUE(fs::exists(m_Scratch.File("body-a03.json")));
     EXPECT_FALSE(fs::exists(m_Scratch.File("body-a01.png")));
-    EXPECT_FALSE(fs::exists(m_Scratch.File("body-a02.png")));
     ExpectParts(
         Exits(2, {"export", "anim", "400", "1", "0", m_Scratch.File("wide.gif"), "--gif"}, dir).err,
         {"anim body 400 action 1 direction 0: its frames do not fit in one picture",
          "anim body 400 action 1 direction 0 has no frames that can be written\n"});
-    const auto [logged, sheets] = exportAll("actions", {"--all-actions"});
-    ExpectParts(logged, {"tessaly: anims-0190.png: action 1 left out: ",
-                         "tessaly: anims-0190.png: action 2 left out: "});
-    std::set<std::string> files;
-    for (const QJsonValue& e : sheets["entries"].toArray()) {
-        files.insert(e["file"].toString().toStdString());
-    }
-    EXPECT_TRUE(files.count("anims-0190-a00.png") == 1 && files.count("anims-0190-a03.png") == 1);
-    EXPECT_EQ(files.count("anims-0190-a01.png") + files.count("anims-0190-a02.png"), 0u);
+    ExpectParts(exportAll("actions", {"--all-actions"}).first,
+                {"tessaly: anims-0190.png: action 1 left out: ",
+                 "tessaly: anims-0190.png: action 2 left out: "});
 }
 
-// Bodies of a missing .mul are refused as unreadable, never taken from another file or dropped.
-TEST_F(ToolsTest, BodiesOfAMissingAnimationFileListAsFailed) {
-    const std::string dir = Generate("no-anim-mul");
+// Bodies and fonts of a missing .mul are listed as failed, and refused as unreadable, never taken
+// from another file or dropped; a multi of more components than any multi holds is damaged.
+TEST_F(ToolsTest, EntriesOfMissingFilesListAsFailedAndOfTooManyComponentsAsDamaged) {
+    const std::string dir = Generate("missing");
     fs::remove(dir + "/anim.mul");
     fs::remove(dir + "/anim3.mul");
-    std::map<qint64, std::string> states;
-    for (const QJsonValue& row : Rows({"list", "Anims"}, dir)) {
-        states[row["index"].toInteger()] = row["state"].toString().toStdString();
+    fs::remove(dir + "/fonts.mul");
+    Bytes multis = Read(dir + "/multi.mul");
+    Bytes index = Read(dir + "/multi.idx");
+    StoreLE32(index.data(), static_cast<std::uint32_t>(multis.size()));
+    StoreLE32(index.data() + 4, (kMaxMultiComponents + 1) * 12);
+    multis.resize(multis.size() + (kMaxMultiComponents + 1) * 12);
+    TempDir::WriteFile(dir + "/multi.mul", multis);
+    TempDir::WriteFile(dir + "/multi.idx", index);
+    for (const auto& [category, entry, state] :
+         {std::tuple{"Anims", 1, "failed"}, {"Fonts", 0, "failed"}, {"Multis", 0, "damaged"}}) {
+        const QJsonArray rows = Rows({"list", category}, dir);
+        EXPECT_TRUE(std::ranges::any_of(rows, [index = entry,
+                                               state = state](const QJsonValue& row) {
+            return row["index"] == index && row["state"] == state;
+        })) << category;
     }
-    EXPECT_EQ(states[1], "failed");     // anim.mul
-    EXPECT_EQ(states[1200], "failed");  // anim3.mul
-    EXPECT_EQ(states[1100], "used");    // anim2.mul
     // (The failed read is logged on the line before.)
     ExpectEnds(
         Exits(2, {"export", "anim", "1200", "0", "3", "0", m_Scratch.File("x.png")}, dir).err,
@@ -864,21 +696,16 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
     const QJsonObject one = Json(Ok({"cliloc", "500002", "--lang", "deu", "--json"})).object();
     EXPECT_FALSE(one.contains("text"));  // no translation
-    EXPECT_EQ(one["english"].toString().size(), 10000);
-    ExpectParts(Ok({"cliloc", "500002", "--json"}), {R"("length":10000)"});
 
     // The German list: every number of either file once, German text, then English.
     const std::string list = Ok({"list", "Cliloc", "--lang", "deu"});
     ExpectParts(list, {"\t500003\t0\tGr\xC3\xBC\xC3\x9F\x65 auf Deutsch\tGr\xC3\xBC\xC3\x9F\x65 "
                        "\xE2\x80\x94"});
-    EXPECT_EQ(Lines(list), 2002);
     const std::string csv = m_Scratch.File("texts");
     ExpectParts(Ok({"export-all", "Cliloc", csv}), {"2000 messages written"});
     ExpectParts(ReadText(csv + "/cliloc-enu.csv"), {"\r\n500001,0,\"\",\"\"\r\n"});
 
     ExpectRefused({"cliloc", "1"}, "Cliloc.enu has no message 1");
-    ExpectRefused({"cliloc", "500000", "--lang", "xyz"},
-                  "there is no Cliloc.xyz (languages: deu, enu)");
 
     // A text's control bytes are escaped, as in the list: it sends no command to a terminal.
     const std::string own = m_Scratch.File("own");
@@ -931,21 +758,12 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     const QJsonArray rows =
         Json(Exits(0, {"list", "Items", "--unused", "--json"}, dir).out)["rows"].toArray();
     std::set<std::uint32_t> listed;
-    int unused = 0;
     for (const QJsonValue& row : rows) {
-        const QString state = row["state"].toString();
-        if (state == "damaged") {
+        if (row["state"] == "damaged") {
             listed.insert(static_cast<std::uint32_t>(row["index"].toInteger()));
-            EXPECT_EQ(row["change"].toString(), "!");
-        } else if (state == "unused") {
-            ++unused;
-            EXPECT_EQ(row["columns"][0].toString(), "unused");
-        } else {
-            EXPECT_EQ(state, "used");
         }
     }
     EXPECT_EQ(listed, damaged);
-    EXPECT_GT(unused, 0);
     const std::string all = m_Scratch.File("all");
     const Result exported = Cli({"export-all", "Items", all}, dir);
     ExpectParts(exported.out, {Format("\n%zu damaged entries skipped (listed in manifest.json)\n",
@@ -971,16 +789,9 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     ExpectParts(Exits(2, {"export", "item", "6", png}, dir).err,
                 {"item 0x6 cannot be read: its file would not open or read\n"});
     ExpectRefused({"export", "item", "3", png}, "item 0x3 has no picture", dir);
-    // A hue the empty hues.mul lacks is refused, not drawn as no hue, and listed as damaged.
+    // A hue the empty hues.mul lacks is refused, not drawn as no hue.
     ExpectRefused({"export", "gump", "0xF7", png, "--hue", "0x81"},
                   "--hue 129: the hue cannot be read from hues.mul", dir);
-    ASSERT_EQ(fs::file_size(dir + "/hues.mul"), 0u);
-    const QJsonArray hues = Rows({"list", "Hues"}, dir);
-    EXPECT_EQ(hues.size(), 3000);
-    // (The eight of the patch record's group read from the patch.)
-    EXPECT_TRUE(std::all_of(hues.begin(), hues.end(), [](const QJsonValue& row) {
-        return row["state"].toString() == (row["change"] == "*" ? "used" : "damaged");
-    }));
     fs::remove(dir + "/multi.mul");
     for (const Args& args : {Args{"multi", "0"}, Args{"export", "multi", "0", png}}) {
         ExpectRefused(args, "multi 0x0 cannot be read: its file would not open or read", dir);
@@ -1011,17 +822,9 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     const std::string all = m_Scratch.File("anims");
     const Result r = Exits(0, {"export-all", "Anims", all}, dir);
     ExpectParts(r.out, {"\n3 entries left out, each with why (listed in manifest.json)\n"});
-    ExpectParts(r.err, {"tessaly: anims-0001.png: its frames do not fit in one picture"});
-    const QJsonObject manifest = Manifest(all);
-    const QJsonArray leftOut = manifest["leftOut"].toArray();
-    ASSERT_EQ(leftOut.size(), 3);
-    EXPECT_EQ(leftOut[0]["entry"].toInteger(), 1);
-    EXPECT_EQ(leftOut[0]["why"].toString(),
+    EXPECT_EQ(Manifest(all)["leftOut"][0]["why"].toString(),
               "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
               "frame is 16000 x 30000)");
-    EXPECT_EQ(manifest["damaged"].toArray().size(), 0);
-    EXPECT_EQ(manifest["skipped"].toInteger() + manifest["entries"].toArray().size() + 3,
-              Rows({"list", "Anims", "--unused"}, dir).size());
     // One PNG per frame, each too large alone: the same bodies are left out.
     ExpectParts(Exits(0, {"export-all", "Anims", m_Scratch.File("frames"), "--frames"}, dir).out,
                 {"\n3 entries left out, each with why (listed in manifest.json)\n"});
@@ -1086,7 +889,7 @@ std::string RunOnTerminal(const Args& args, const TempDir& scratch) {
 }
 
 TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAnyJobs) {
-    for (const std::string category : {"Items", "Sounds", "Gumps"}) {
+    for (const std::string category : {"Items", "Sounds"}) {
         const std::string one = m_Scratch.File(category + "-1");
         const std::string three = m_Scratch.File(category + "-3");
         const std::string out = Ok({"export-all", category, one, "--jobs", "1"});
@@ -1098,10 +901,7 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
         // One file per listed entry, in order, of the manifest's size, as three threads wrote it.
         const std::string manifest = ReadText(one + "/manifest.json");
         EXPECT_EQ(manifest, ReadText(three + "/manifest.json")) << category;
-        const QJsonObject doc = Json(manifest).object();
-        EXPECT_EQ(doc["category"].toString().toStdString(), category);
-        EXPECT_EQ(doc["skipped"].toInteger(), skipped);
-        const QJsonArray entries = doc["entries"].toArray();
+        const QJsonArray entries = Json(manifest)["entries"].toArray();
         ASSERT_EQ(entries.size(), listed.size()) << category;
         for (qsizetype i = 0; i < entries.size(); ++i) {
             const std::string name = "/" + entries[i]["file"].toString().toStdString();
@@ -1109,7 +909,6 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
             EXPECT_EQ(static_cast<std::uintmax_t>(entries[i]["size"].toInteger()),
                       fs::file_size(one + name));
             EXPECT_EQ(Read(one + name), Read(three + name));
-            EXPECT_TRUE(category == "Sounds" || !Png(one + name).isNull()) << name;
         }
         EXPECT_EQ(out,
                   Format("%s: %lld entries exported to %lld files in %s (manifest.json)\n%lld "
@@ -1127,6 +926,12 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
         EXPECT_EQ(Format("%d x %d", image.width(), image.height()), size);
     }
     EXPECT_EQ(Read(m_Scratch.File("Items-1/items-0e3c.png")), Read(m_Scratch.File("item.png")));
+    // Hued, and --partial, as export-all hues them.
+    const std::string robe = m_Scratch.File("robe.png");
+    Ok({"export", "item", "0x1F03", robe, "--hue", "0x81", "--partial"});
+    EXPECT_NE(Read(robe), Read(m_Scratch.File("Items-1/items-1f03.png")));
+    Ok({"export-all", "Items", m_Scratch.File("hued"), "--hue", "0x81", "--partial"});
+    EXPECT_EQ(Read(m_Scratch.File("hued/items-1f03.png")), Read(robe));
     const std::string wav = m_Scratch.File("sound.wav");
     ExpectParts(Ok({"export", "sound", "11", wav}),
                 {"sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"});
@@ -1139,25 +944,15 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
         Json(Ok({"export-all", "Anims", frames, "--frames", "--json"})).object();
     // Three bodies of anim.mul and eight of anim2.mul to anim5.mul.
     EXPECT_EQ(summary["entries"].toInteger(), 11);
-    EXPECT_GT(summary["files"].toInteger(), 11);
     EXPECT_EQ(Png(frames + "/anims-0001-00.png"), Png(m_Scratch.File("anim.png")));
 
-    // --all-actions --gif: a GIF per action and direction; an animated item's as export writes it.
+    // --all-actions --gif: a GIF per action and direction; --frames: an animated item's frames.
     const std::string gifs = m_Scratch.File("gifs");
     Ok({"export-all", "Anims", gifs, "--all-actions", "--gif"});
     for (const char* name :
          {"anims-0190-a00-d0.gif", "anims-0190-a00-d7.gif", "anims-0001-a00-d3.gif"}) {
         EXPECT_EQ(ReadText(gifs + "/" + name).substr(0, 6), "GIF89a") << name;
     }
-    // A body of anim2.mul exports alone as export-all writes it.
-    const std::string body = m_Scratch.File("body-1100.gif");
-    Ok({"export", "anim", "1100", "0", "0", body, "--gif"});
-    EXPECT_EQ(Read(body), Read(gifs + "/anims-044c-a00-d0.gif"));
-    const std::string door = m_Scratch.File("door.gif");
-    Ok({"export", "item", "0x675", door, "--gif"});
-    const std::string doors = m_Scratch.File("doors");
-    Ok({"export-all", "Items", doors, "--gif"});
-    EXPECT_EQ(Read(doors + "/items-0675.gif"), Read(door));
     Ok({"export", "item", "0x675", m_Scratch.File("door.png"), "--frames"});
     EXPECT_TRUE(fs::exists(m_Scratch.File("door-01.png")));
     EXPECT_FALSE(fs::exists(m_Scratch.File("door-02.png")));
@@ -1254,48 +1049,6 @@ TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     ExpectParts(Exits(2, {"render-map", "0", png}, wide).err, {"no radar colours"});
 }
 
-// export --hue gives the pixels the pages copy with that hue: the robe --partial, and a frame.
-TEST_F(ToolsTest, HuedExportsEqualWhatThePagesCopy) {
-    test::TestApp();
-    ASSERT_TRUE(test::UsePatchTable(ClientDir()));
-
-    CDataDefItem robe(0x1F03);
-    CDataDefAnim body(1);
-    const struct {
-        Args args;  // what to export, then the hue options
-        CDataDef& entry;
-        QString caption;
-        std::uint16_t hue;
-    } cases[] = {{{"item", "0x1F03", "--partial"}, robe, "Item", 0x81},
-                 {{"anim", "1", "0", "3", "0"}, body, "Anim", 0x22}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args[0]);
-        const std::string path = m_Scratch.File(c.args[0] + "-hued.png");
-        Ok(Words({{"export"}, c.args, {path, "--hue", std::to_string(c.hue)}}));
-        c.entry.ReadIndex();
-        CDataPage* page = test::ShowSheetPage(c.entry, c.caption);
-        ASSERT_NE(page, nullptr);
-        auto* field = page->findChild<CHueField*>();
-        ASSERT_NE(field, nullptr);
-        field->SetHue(c.hue);
-        QGuiApplication::clipboard()->clear();
-        if (auto* anim = dynamic_cast<CDataPageAnimDraw*>(page)) {
-            anim->OnCopy();
-        } else {
-            static_cast<CDataPageDraw*>(page)->OnCopy();
-        }
-        const QImage copied = QGuiApplication::clipboard()->image();
-        ASSERT_FALSE(copied.isNull());
-        EXPECT_EQ(Png(path).convertToFormat(QImage::Format_RGB32),
-                  copied.convertToFormat(QImage::Format_RGB32));
-        DataAppState().DestroyAllSheets();
-    }
-    const std::string all = m_Scratch.File("hued-items");
-    Ok({"export-all", "Items", all, "--hue", std::to_string(0x81), "--partial"});
-    EXPECT_EQ(Read(all + "/items-1f03.png"), Read(m_Scratch.File("item-hued.png")));
-    TheClientFiles().CloseAll();
-}
-
 TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     QImage image(5, 4, QImage::Format_ARGB32);
     image.fill(qRgba(200, 100, 50, 255));
@@ -1326,10 +1079,11 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
     const auto entry = bytes.begin() + sound.m_dwOffset;
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&*entry)), "empty.wav");
     EXPECT_TRUE(std::equal(wave.begin() + 44, wave.end(), entry + 32));
-    // The deleted item is said to be so by export, the list, and export-all.
+    ASSERT_TRUE(table.FindRecord(kSlotSound, 700, sound));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&bytes[sound.m_dwOffset])),
+              "bruit \xE9.wav");
+    // The deleted item is said to be so by export and the list; export-all leaves it out.
     ExpectRefused({"--verdata", patch, "export", "item", "0x10", m_Scratch.File("d.png")},
-                  "item 0x10 is deleted by a patch record");
-    ExpectRefused({"--verdata", patch, "export", "item", "0x10", m_Scratch.File("d.gif"), "--gif"},
                   "item 0x10 is deleted by a patch record");
     ExpectParts(Ok({"--verdata", patch, "list", "Items", "--json"}),
                 {"\"index\":16,\"state\":\"deleted\""});
@@ -1371,23 +1125,17 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
         EXPECT_EQ(
             std::vector(after.begin() + 4, after.begin() + 24),
             ByteWriter().u32(fileId).u32(0x4200).u32(0xFFFFFFFE).u32(5000).u16(1).u16(1).take());
-        if (fileId == kSlotArt) {
-            ExpectParts(Ok({"--verdata", damaged, "list", "Items", "--unused"}), {"0200\t!\t5000"});
-        }
     }
-    // A damaged sound is replaced, named as the list names it; a patched one keeps its name.
+    // A damaged sound replaced is named as the list names it.
     const std::string sounds = m_Scratch.Write(
         "damaged-sound.mul",
         ByteWriter().u32(1).u32(kSlotSound).u32(9).u32(24).u32(5000).u16(0).u16(0).take());
     Ok({"patch", sounds, "--replace", "sound", "9", wav});
-    Ok({"patch", patch, "--replace", "sound", "700", wav});
-    for (const auto& [file, name] : {std::pair(sounds, "Unk"), {patch, "bruit \xE9.wav"}}) {
-        const Bytes replaced = Read(file);
-        CVerDataTable named;
-        named.LoadBytes(replaced);
-        ASSERT_TRUE(named.FindRecord(kSlotSound, file == sounds ? 9 : 700, sound));
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&replaced[sound.m_dwOffset])), name);
-    }
+    const Bytes replaced = Read(sounds);
+    CVerDataTable named;
+    named.LoadBytes(replaced);
+    ASSERT_TRUE(named.FindRecord(kSlotSound, 9, sound));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&replaced[sound.m_dwOffset])), "Unk");
 }
 
 // A patch file's records, their headers but offsets, each with its bytes.
@@ -1462,8 +1210,7 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     ExpectParts(
         Ok({"--verdata", patch, "tiledata", "item", "0xE3C"}),
         {"item 0x0e3c (patched)\nName    red crate\nFlags   0x00000040 6=BLOCK\n", "Weight  7\n"});
-    // A name is stored in Latin-1, one byte a character, and shown in UTF-8.
-    ExpectParts(Ok({"--verdata", patch, "tiledata", "terrain", "3"}), {"Name   m\u00FCd\n"});
+    // A name is stored in Latin-1, one byte a character.
     ExpectParts(Ok({"--verdata", patch, "tiledata", "item", "0xE3D"}), {"Height  9\n"});
 
     const Bytes saved = Read(patch);
@@ -1491,8 +1238,8 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
     Exits(2, {"--verdata", patch, "merge", out});
     Ok({"--verdata", patch, "merge", out, "--replace"});
 
-    // A ".pat" patch's hue and multi go in too, 16-byte components made the client's 12-byte
-    // ones; a hue past hues.mul's end or a multi past any client's number is named, not dropped.
+    // A ".pat" patch's hue and multi go in too; a hue past hues.mul's end or a multi past any
+    // client's number is named, not dropped.
     Bytes wide = Filler(32);
     const std::string pat =
         WritePat("edits.pat", PatchFileBuilder()
@@ -1509,14 +1256,6 @@ TEST_F(ToolsTest, PatchChangesTileDataRecords) {
                           "multis: multi.mul, multi.idx (1 records merged; 1 multi(s) of "
                           "the \".pat\" patch not merged, numbered past any client's: "
                           "4294967280)\n"});
-    const Bytes index = Read(out + "/multi.idx");
-    ASSERT_GE(index.size(), 24u);
-    const Bytes multis = Read(out + "/multi.mul");
-    const std::uint32_t at = LoadLE32(index.data() + 12);
-    ASSERT_EQ(LoadLE32(index.data() + 16), 24u);
-    ASSERT_GE(multis.size(), at + 24u);
-    EXPECT_TRUE(std::equal(wide.begin(), wide.begin() + 12, multis.begin() + at));
-    EXPECT_TRUE(std::equal(wide.begin() + 16, wide.begin() + 28, multis.begin() + at + 12));
     Exits(2, {"merge", m_Scratch.File("bad"), "--pat", m_Scratch.File("none.pat")});
     const std::string empty = m_Scratch.Write("empty.mul", Bytes(4, 0));
     const std::string statics =
@@ -1571,47 +1310,30 @@ TEST_F(ToolsTest, MergeTakesTheUsedPartOfARecordLongerThanThePatchFile) {
 // "MultiCollection.uop" (in any case) is named by "files", the multi commands and a merge.
 TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
     const std::string dir = Generate("collection");
-    const std::string out = m_Scratch.File("merged");
-    const std::string pat =
-        WritePat("multi.pat", PatchFileBuilder().Record(kPatchTypeMulti, 1, Filler(24)));
-    const std::vector<Args> commands = {{"list", "Multis"},
-                                        {"multi", "0"},
-                                        {"export", "multi", "0", m_Scratch.File("m.png")},
-                                        {"export-all", "Multis", m_Scratch.File("all")},
-                                        {"merge", out, "--replace", "--pat", pat}};
-    Args before;
-    for (const auto& command : commands) {
-        before.push_back(Ok(command, dir));
-    }
+    const std::string before = Ok({"list", "Multis"}, dir);
     m_Scratch.Write("collection/multicollection.UOP",
                     WriteUopContainer({{0, {1, 2, 3}, false, "build/multicollection/000000.bin"}}));
-
-    const std::string note =
-        "tessaly-cli: This client keeps its multis in 'MultiCollection.uop', "
-        "which Tessaly does not read: the list shows only those of "
-        "'multi.mul'.\n";
-    for (std::size_t i = 0; i + 1 < commands.size(); ++i) {
-        const Result r = Exits(0, commands[i], dir);
-        EXPECT_EQ(r.err, note) << commands[i][0];
-        if (i + 2 < commands.size()) {  // export-all names its folder
-            EXPECT_EQ(r.out, before[i]) << commands[i][0];
-        }
-    }
-    const std::string merged = Ok(commands.back(), dir);
-    ExpectParts(merged, {"multis: multi.mul, multi.idx (1 records merged; the client keeps its "
-                         "multis in 'MultiCollection.uop', which is not written)\n"});
-    const QJsonObject json =
-        Json(Ok({"merge", out, "--replace", "--pat", pat, "--json"}, dir)).object();
-    EXPECT_TRUE(std::ranges::any_of(json["written"].toArray(), [](const QJsonValue& w) {
+    const Result r = Exits(0, {"list", "Multis"}, dir);
+    EXPECT_EQ(r.out, before);
+    EXPECT_EQ(r.err,
+              "tessaly-cli: This client keeps its multis in 'MultiCollection.uop', which "
+              "Tessaly does not read: the list shows only those of 'multi.mul'.\n");
+    const std::string pat =
+        WritePat("multi.pat", PatchFileBuilder().Record(kPatchTypeMulti, 1, Filler(24)));
+    const Args merge = {"merge", m_Scratch.File("merged"), "--replace", "--pat", pat};
+    ExpectParts(Ok(merge, dir),
+                {"multis: multi.mul, multi.idx (1 records merged; the client keeps its multis in "
+                 "'MultiCollection.uop', which is not written)\n"});
+    const QJsonArray written = Json(Ok(Words({merge, {"--json"}}), dir))["written"].toArray();
+    EXPECT_TRUE(std::ranges::any_of(written, [](const QJsonValue& w) {
         return w["kind"] == "multis" && w["note"].toString().contains("MultiCollection.uop");
-    })) << merged;
+    }));
     ExpectParts(Ok({"files"}, dir), {"    MultiCollection.uop ", "/multicollection.UOP  ",
                                      "  container  1 entries  not read\n"});
     const QJsonArray others =
         Json(Ok({"files", "--json"}, dir)).object()["otherContainers"].toArray();
     ASSERT_EQ(others.size(), 1);
     EXPECT_EQ(others[0]["entries"].toInt(), 1);
-    EXPECT_TRUE(Json(Ok({"files", "--json"})).object()["otherContainers"].toArray().isEmpty());
 }
 
 // The client's own patch file claiming more records than any client has (sparse, 8 GiB): the
@@ -1654,10 +1376,8 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::string rows = Cli({"list", "Items"}, client).err;
     EXPECT_EQ(rows.find("is not a regular file"), rows.rfind("is not a regular file")) << rows;
     Cli({"export-all", "Items", m_Scratch.File("fifo-items")}, client);
-    const QJsonArray leftOut = Manifest(m_Scratch.File("fifo-items"))["leftOut"].toArray();
-    EXPECT_EQ(leftOut.size(), Rows({"list", "Items"}).size());
-    ASSERT_FALSE(leftOut.empty());
-    EXPECT_EQ(leftOut[0]["why"].toString(), "its file would not open or read");
+    EXPECT_EQ(Manifest(m_Scratch.File("fifo-items"))["leftOut"][0]["why"].toString(),
+              "its file would not open or read");
 
     // A client data or text file, present or not, or a link to one (tiledata.mul begins as an
     // empty patch table would); a ".pat" patch of either format, damaged or not; a ".pat" name.
@@ -1669,13 +1389,12 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
     const std::pair<std::string, std::string> refused[] = {
         {ClientDir() + "/art.mul", clients},  // also as --verdata
         {m_Scratch.File("cliloc.kor"), clients},
-        {m_Scratch.File("Body.def"), clients},
-        {m_Scratch.File("mobtypes.txt"), clients},
         {link, "' leads to 'tiledata.mul', one of the client's data files, not a patch file"},
         {WritePat("hues.pat", PatchFileBuilder().Record(kPatchTypeHues, 3, hues)),
          pats},  // also as --verdata
         {WritePat("damaged", PatchFileBuilder().Record(kPatchTypeHues, 3, hues).Count(0)), pats},
-        {WritePat("old.pat", PatchFileBuilder().Old().Record(kPatchTypeHues, 3, hues).Count(7)),
+        {WritePat("old.pat",
+                  PatchFileBuilder().Mark(kPatchMarkOld).Record(kPatchTypeHues, 3, hues).Count(7)),
          pats},
         {m_Scratch.File("new.PAT"),
          "' is named as a \".pat\" patch: patch writes patch files of the client's format; "
@@ -1685,7 +1404,7 @@ TEST_F(ToolsTest, PatchRefusesSpecialFilesAndClientDataFiles) {
         const bool there = fs::exists(path);
         const Bytes before = Read(path);
         ExpectRefused({"patch", path, "--delete", "item", "1"}, "'" + path + why);
-        if (&path == &refused[0].first || &path == &refused[5].first) {
+        if (&path == &refused[0].first || &path == &refused[3].first) {
             ExpectRefused({"--verdata", path, "verdata"}, "'" + path + why);
         }
         EXPECT_EQ(fs::exists(path), there) << path;
