@@ -148,7 +148,6 @@ TEST_F(ExportTest, PicturesSoundsMultisAndPatchRecordsAreWhatTheEntriesHold) {
     SurfaceBuffer diamond;
     ASSERT_TRUE(CDataDefTerrain(0xA8).DrawPicture(diamond, kNoLimit, kNoLimit));
     EXPECT_EQ(ReadPng(Export(0xA8, "tile") + ".png"), AsImage(diamond));
-    EXPECT_TRUE(m_Ui.m_Warnings.empty());
 
     // The patched sound (the wave's layout for any samples is the wave writer's to guard).
     Show(kCategorySounds);
@@ -168,18 +167,15 @@ TEST_F(ExportTest, PicturesSoundsMultisAndPatchRecordsAreWhatTheEntriesHold) {
     // The sample patches item 0xE3C's picture; its record in the VerData list writes it.
     Show(kCategoryVerData);
     const std::uint32_t key = CUOVersionBlock{kSlotArt, kArtItemBase + 0xE3C, 0, 0, 0, 0}.GetKey();
-    ASSERT_GE(RowOfIndex(key), 0);
     const std::string path = Export(key, "patched.png");
     EXPECT_EQ(m_Ui.m_ExportDialogs.back().second, "items-0e3c.png");  // the target's name
     EXPECT_EQ(ReadPng(path), ReadPng(m_Dir.File("items-0e3c.png")));  // the patched picture
 }
 
 TEST_F(ExportTest, NothingToExportCancelAndFailedWrites) {
-    // Hues export nothing: the item is disabled and the command asks for no file.
+    // Hues export nothing: the command asks for no file (the menu item is greyed as
+    // ListTest.ContextMenuOffersTheEntryCommands shows for another entry with nothing to export).
     Show(kCategoryHues);
-    QAction* hue = ExportItem(m_pList->GetModel()->GetEntry(0)->GetIndex());
-    ASSERT_NE(hue, nullptr);
-    EXPECT_FALSE(hue->isEnabled());
     EXPECT_TRUE(RunEntryCommand(*m_pList->GetModel()->GetEntry(0), nullptr, ids::ID_EXPORT));
     EXPECT_TRUE(m_Ui.m_ExportDialogs.empty());
 
@@ -203,10 +199,8 @@ TEST_F(ExportTest, AnimationsExportTheShownActionAndDirectionAsFramesOrOneSheet)
     page->m_pDir->setCurrentIndex(2);  // "Left-SW", with "Dir Flip" the mirrored direction 1
     page->m_pFlip->setChecked(true);
     const std::int32_t direction = page->PageDirection();
-    ASSERT_EQ(direction, 1);
     CTileAnimType frames(GetAnimIndex(400, 1, direction));
     const std::uint32_t count = frames.GetFrameCount();
-    ASSERT_GT(count, 1u);
 
     // One picture per frame, numbered from 00.
     Export(400, "walk.png", 1);
@@ -333,8 +327,8 @@ TEST_F(ExportTest, GifsAndSpriteSheetsOfEveryActionMatchTheDecodedFrames) {
     const GifFrames door = ReadGif(m_Dir.File("door.gif"));
     FrameBudget doorBudget{kMaxPicturePixels}, none{0};
     EXPECT_EQ(door.frames, CanvasPixels(PlaceItemFrames({0x0675, 0x0676}, 0, false, doorBudget)));
+    // An item's frames take from the budget too.
     EXPECT_EQ(PlaceItemFrames({0x0675, 0x0676}, 0, false, none).front().picture.GetData(), nullptr);
-    EXPECT_EQ(none.skipped, 2u);
     EXPECT_EQ(door.delays, (std::vector<int>{50, 50}));
 }
 

@@ -45,7 +45,6 @@ TEST(ShellDialogsTest, ProgressShowsAfterATenthOfASecondAndMessagesShowTheirText
         shown, [&] { handled = true; }, Qt::QueuedConnection);
     progress(41, 100);
     EXPECT_TRUE(handled);
-    progress(100, 100);
     progress(200, 100);  // past the end stays at the end
     EXPECT_EQ(shown->value(), shown->maximum());
     progress = nullptr;

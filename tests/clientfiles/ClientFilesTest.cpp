@@ -43,8 +43,7 @@ TEST_F(ClientFilesTest, SlotsOutsideTheTableAreRefusedAndDataFilesToldFromPatchF
     }
 }
 
-class FixedDirs : public CClientDirSource {
-public:
+struct FixedDirs : CClientDirSource {
     bool m_hasKey = true;
     RegistryValue m_exe{true, true, "C:\\Game\\client.exe"};
     RegistryValue m_cd;

@@ -16,8 +16,7 @@ namespace {
 using test::IndexFile;
 using test::PatchFile;
 
-class TileDataTest : public test::ClientDirTest {
-protected:
+struct TileDataTest : test::ClientDirTest {
     // A record's bytes in the layout.
     template <typename Info>
     static std::vector<std::uint8_t> Bytes(const Info& info,

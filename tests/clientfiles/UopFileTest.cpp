@@ -29,8 +29,7 @@ TEST(UopHashTest, CheckValues) {
 }
 
 // A small art container in a directory of its own: entry 1 stored, 2 compressed.
-class UopContainerTest : public ClientDirTest {
-protected:
+struct UopContainerTest : ClientDirTest {
     static constexpr std::size_t kTable = kUopFirstTable;
     static constexpr std::size_t kEntry0 = kTable + kUopTableHeaderSize;
 

@@ -13,8 +13,7 @@ namespace {
 using test::PatchFile;
 using test::TempDir;
 
-class VerDataTableTest : public testing::Test {
-protected:
+struct VerDataTableTest : testing::Test {
     // Loads the bytes both through a file and from memory; both must agree.
     void Load(const std::vector<std::uint8_t>& bytes) {
         CQFile file;

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,25 +25,17 @@ TEST(TarnErrorTest, MessageLayoutsAndABufferCutToItsLength) {
     EXPECT_EQ(error.GetErrorMessage(), "Error Pri=2, Code=-1, Desc='VerData: Read Qty'");
 
     // A buffer is cut to its length.
-    char buffer[11];
-    std::memset(buffer, 'x', sizeof buffer);
-    std::uint32_t help = 77;
-    EXPECT_TRUE(error.GetErrorMessage(buffer, sizeof buffer, &help));
+    char buffer[11] = "xxxxxxxxxx";
+    EXPECT_TRUE(error.GetErrorMessage(buffer, sizeof buffer));
     EXPECT_STREQ(buffer, "Error Pri=");
-    EXPECT_EQ(help, 77u);
-    char untouched = 'q';
-    EXPECT_TRUE(error.GetErrorMessage(&untouched, 0));
-    EXPECT_EQ(untouched, 'q');
+    EXPECT_TRUE(error.GetErrorMessage(buffer, 0));  // no room: nothing written
+    EXPECT_STREQ(buffer, "Error Pri=");
 }
 
 TEST(EventLogTest, LogErrorFormatsAtLevelThreeAndTheProcessLogWritesToStandardError) {
-    ASSERT_NE(g_pEventLog, nullptr);
     testing::internal::CaptureStderr();
     EXPECT_EQ(g_pEventLog->LogError("Doc:GetMyClipWave FAIL"), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "Doc:GetMyClipWave FAIL");
-    testing::internal::CaptureStderr();
-    g_pEventLog->LogError("%s", "");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "%s");
 
     test::CapturedLog log;
     EXPECT_EQ(log.LogError("Doc:GetMyClipWave FAIL"), 42);

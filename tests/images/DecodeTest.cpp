@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <functional>
 #include <random>
-#include <tuple>
 
 using namespace tessaly;
 
@@ -149,8 +148,7 @@ TEST_P(DecodeRoundTrip, DecodesTheEncodedPixelsWholeAndClipped) {
         return c.expected ? c.expected(picture, x, y) : picture.At(x, y);
     };
     // The whole picture, then a window of half its size from a quarter of the way in.
-    const std::uint32_t windows[][4] = {
-        {c.w, c.h, 0, 0}, {std::max(1u, c.w / 2), std::max(1u, c.h / 2), c.w / 4, c.h / 4}};
+    const std::uint32_t windows[][4] = {{c.w, c.h, 0, 0}, {c.w / 2, c.h / 2, c.w / 4, c.h / 4}};
     for (const auto& [ww, wh, dx, dy] : windows) {
         GuardedSurface s(ww, wh);
         ASSERT_TRUE(s.Draw(c.draw, block, static_cast<int>(dx), static_cast<int>(dy)));
@@ -164,11 +162,6 @@ TEST_P(DecodeRoundTrip, DecodesTheEncodedPixelsWholeAndClipped) {
     }
 }
 
-Block EncodeTerrainChecked(const Picture& p) {
-    Block block = EncodeTerrain(p);
-    EXPECT_EQ(block.size(), 2024u);
-    return block;
-}
 // Terrain fills the diamond only.
 std::uint16_t DiamondOnly(const Picture& p, int x, int y) {
     const int half = y < 22 ? y : 43 - y;
@@ -191,11 +184,10 @@ std::uint16_t Greys(const Picture& p, int x, int y) {
 // Zeros in a texture are written too, hence its few transparent pixels.
 INSTANTIATE_TEST_SUITE_P(
     Formats, DecodeRoundTrip,
-    ::testing::Values(RoundTrip{"Item1x1", 1, 1, 40, EncodeItem, kItem, {}},
-                      RoundTrip{"Item44x90", 44, 90, 40, EncodeItem, kItem, {}},
+    ::testing::Values(RoundTrip{"Item44x90", 44, 90, 40, EncodeItem, kItem, {}},
                       RoundTrip{"Texture64", 64, 64, 5, EncodeTexture, Texture(64), {}},
                       RoundTrip{"Gump200x3", 200, 3, 50, EncodeGump, Gump(200, 3), {}},
-                      RoundTrip{"Terrain", 44, 44, 0, EncodeTerrainChecked, kTerrain, DiamondOnly},
+                      RoundTrip{"Terrain", 44, 44, 0, EncodeTerrain, kTerrain, DiamondOnly},
                       RoundTrip{"Light", 300, 2, 0, EncodeLightLowBytes, Light(300, 2), Greys}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -215,10 +207,6 @@ struct Damaged {
     std::vector<Fill> fills;
 };
 
-void PrintTo(const Damaged& c, std::ostream* os) {
-    *os << c.name;
-}
-
 std::array<std::uint16_t, 256> TestPalette() {
     std::array<std::uint16_t, 256> palette{};
     for (int i = 0; i < 256; ++i) {
@@ -228,7 +216,7 @@ std::array<std::uint16_t, 256> TestPalette() {
 }
 
 AnimFrameImage RandomFrame(std::uint16_t w, std::uint16_t h, std::int16_t cx, std::int16_t cy,
-                           unsigned seed, bool emptyRows) {
+                           unsigned seed) {
     std::mt19937 rng(seed);
     AnimFrameImage f;
     f.width = w;
@@ -237,7 +225,7 @@ AnimFrameImage RandomFrame(std::uint16_t w, std::uint16_t h, std::int16_t cx, st
     f.centreY = cy;
     f.indexes.assign(std::size_t{w} * h, -1);
     for (int y = 0; y < h; ++y) {
-        for (int x = 0; x < w && !(emptyRows && y % 3 == 1); ++x) {
+        for (int x = 0; x < w && y % 3 != 1; ++x) {  // every third row empty
             if (rng() % 3 != 0) {
                 f.Set(x, y, static_cast<std::int16_t>(rng() % 256));
             }
@@ -261,9 +249,6 @@ Block CentredChunkAnim() {
     return w.take();
 }
 
-const DrawFn kItemRightOfTheWindow = [](CSurfaceDC& dc, const Block& b, int x, int y) {
-    return CTileItemType::DrawData(dc, b, x + 10, y);
-};
 // Hued gumps and animations leave the surface's hue settings reset; with no hue colours set,
 // every pixel they write is 0.
 const DrawFn kGumpHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
@@ -273,7 +258,6 @@ const DrawFn kGumpHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
 };
 const DrawFn kAnimHued = [](CSurfaceDC& dc, const Block& b, int x, int y) {
     const bool drawn = CTileAnimType::DrawFrame(dc, b, x, y - 22 + 4, 0xC005, 0, 4);
-    EXPECT_EQ(CurrentSurface().m_nHue, 0);
     EXPECT_FALSE(CurrentSurface().m_bPartialHue);
     EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
     return drawn;
@@ -291,17 +275,13 @@ std::vector<Damaged> DamagedCases() {
     pairs.u16(2).u16(3).u16(11).u16(12).u16(13).u16(0).u16(0);
     add("ItemPairStepAndRun", 5, 1, pairs.take(), kItem, true,
         {{2, 0, 1, 1, 11}, {3, 0, 1, 1, 12}, {4, 0, 1, 1, 13}});
-    add("ItemRightOfTheWindow", 10, 10, EncodeItem(Solid(20, 20, 1)), kItemRightOfTheWindow, false,
-        {});
     // Row 1's table entry points far past the end; row 3's data is cut off.
     Block item = EncodeItem(Solid(8, 4, 0x1234));
     StoreLE16(item.data() + 8 + 2, 0xFFF0);
     item.resize(item.size() - 6);
     add("ItemRowsPastTheEnd", 8, 4, item, kItem, true,
         {{0, 0, 8, 1, 0x1234}, {0, 2, 8, 1, 0x1234}});
-    for (std::size_t n = 0; n < 12; ++n) {
-        add("ItemHeaderCutTo" + std::to_string(n), 16, 16, Block(n, 0xFF), kItem, {}, {});
-    }
+    add("ItemHeaderCut", 16, 16, Block(7, 0xFF), kItem, false, {});
     // Width and height 65535 with no row table at all.
     add("ItemHugeHeader", 16, 16, {0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}, kItem, true, {});
     // Three full rows (2, 4 and 6 pixels) and part of the fourth.
@@ -324,21 +304,19 @@ std::vector<Damaged> DamagedCases() {
     add("GumpHued", 4, 4, EncodeGump(Solid(4, 4, 0x1111)), kGumpHued, true, {});
     add("LightTallerThanTheData", 300, 5, EncodeLight(300, 2, Block(600, 0x1F)), Light(300, 5),
         true, {{0, 0, 300, 2, 0x7FFF}});
-    AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4, false);
+    AnimFrameImage nines = RandomFrame(6, 3, 0, 0, 4);
     std::fill(nines.indexes.begin(), nines.indexes.end(), 9);
     Block anim = EncodeAnim(TestPalette(), {nines});
     anim.resize(anim.size() - 4 - 3);  // the end marker and half of row 2's chunk
     add("AnimChunkPastTheEnd", 6, 3, anim, Anim(0, 0, 3, 4), true,
         {{0, 0, 6, 2, TestPalette()[9]}});
-    anim = EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
+    anim = EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3)});
     StoreLE32(anim.data() + 516, static_cast<std::uint32_t>(anim.size()));
     add("AnimFrameHeaderOutside", 8, 8, anim, Anim(0, 0, 4, 4), false, {});
-    add("AnimHued", 4, 4, EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5, false)}), kAnimHued,
-        {}, {});
+    add("AnimHued", 4, 4, EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 5)}), kAnimHued, {},
+        {});
     add("AnimChunkFromTheCentre", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 4), true,
         {{1, 2, 1, 1, 10}, {2, 2, 1, 1, 20}});
-    add("AnimChunkFromTheCentreMirrored", 4, 5, CentredChunkAnim(), Anim(2, 3, 5, 1), true,
-        {{1, 2, 1, 1, 20}, {2, 2, 1, 1, 10}});
     return cases;
 }
 
@@ -378,14 +356,10 @@ Picture Expected(const AnimFrameImage& f, bool mirrored) {
 
 }  // namespace
 
-class AnimRoundTrip : public ::testing::TestWithParam<bool> {};
-
-TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
-    const bool emptyRows = GetParam();
-    const std::vector<AnimFrameImage> frames{RandomFrame(21, 30, 10, -5, 1, emptyRows),
-                                             RandomFrame(7, 40, -3, 12, 2, emptyRows)};
-    const auto block = EncodeAnim(TestPalette(), frames);
-    ASSERT_EQ(CTileAnimType::FrameCount(block), 2u);
+TEST(AnimDecodeTest, FramesFillTheirBoxInEveryDirectionCountsAreBoundedAndRecordsLeadBack) {
+    const std::vector<AnimFrameImage> frames{RandomFrame(21, 30, 10, -5, 1),
+                                             RandomFrame(7, 40, -3, 12, 2)};
+    auto block = EncodeAnim(TestPalette(), frames);
     for (std::uint32_t i = 0; i < frames.size(); ++i) {
         const AnimFrameImage& f = frames[i];
         for (int direction = 0; direction < 8; ++direction) {
@@ -402,26 +376,17 @@ TEST_P(AnimRoundTrip, FrameFillsExactlyItsBoxInEveryDirection) {
             EXPECT_EQ(s.Inner().pixels, Expected(f, mirrored).pixels) << i << " " << direction;
         }
     }
-}
 
-INSTANTIATE_TEST_SUITE_P(Rows, AnimRoundTrip, ::testing::Bool());
-
-TEST(AnimDecodeTest, CountAndFrameOffsetsAreCheckedAgainstTheBlock) {
-    auto block = EncodeAnim(TestPalette(), {RandomFrame(4, 4, 0, 0, 3, false)});
-    EXPECT_FALSE(CTileAnimType::Frame(block, 1));
+    // A block's frame count and offsets are checked against its size; records of the three body
+    // ranges lead back to their bodies.
+    EXPECT_FALSE(CTileAnimType::Frame(block, 2));
     StoreLE32(block.data() + 512, 0xFFFFFFFF);  // huge count: capped at the offsets present
-    EXPECT_GT(CTileAnimType::FrameCount(block), 0u);
     EXPECT_LE(CTileAnimType::FrameCount(block), (block.size() - 516) / 4);
     EXPECT_EQ(CTileAnimType::FrameCount(Block(515)), 0u);
-}
-
-TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
-    EXPECT_EQ(GetAnimIndex(0, 0, 0), 3u);
     EXPECT_EQ(GetAnimIndex(1, 2, 7), 124u);
     EXPECT_EQ(GetAnimIndex(200, 12, 3), 22060u);
     EXPECT_EQ(GetAnimIndex(200, 13, 3), 22000u);
     EXPECT_EQ(GetAnimIndex(400, 34, 3), 35000u + 170);
-    EXPECT_EQ(GetAnimIndex(400, -1, 3), 35000u);
     EXPECT_EQ(GetAnimIndex(400, 0, 8), 35003u);
     // Each record of a block leads back to its body, at the edges of the three classes.
     for (const std::uint32_t body : {0u, 199u, 200u, 399u, 400u, 2047u}) {
@@ -433,26 +398,22 @@ TEST(AnimIndexTest, ThreeBodyRangesAndDirectionTable) {
 
 // What the encoders leave out: a pixel marked transparent is not drawn whatever its word; an
 // opaque black pixel is drawn as 0 by items (and is a gap in a gump, whose colour 0 is one).
-TEST(EncodeTest, TransparentPixelsAreLeftOutOfTheRuns) {
+TEST(EncodeTest, TransparentPixelsAreLeftOutAndSizesPastTheDecodersRefused) {
     Picture picture(4, 2);
     picture.pixels = {0x1111, 0, 0x2222, 0x3333, 0x4444, 0x5555, 0x6666, 0x7777};
     picture.opaque = {0, 1, 1, 0, 1, 1, 1, 1};
     const std::uint16_t u = 0x0ABC;  // untouched
-    for (const auto& [draw, block, expected] :
-         {std::tuple{kItem, EncodeItem(picture),
-                     std::vector<std::uint16_t>{u, 0, 0x2222, u, 0x4444, 0x5555, 0x6666, 0x7777}},
-          std::tuple{
-              Gump(4, 2), EncodeGump(picture),
-              std::vector<std::uint16_t>{u, u, 0x2222, u, 0x4444, 0x5555, 0x6666, 0x7777}}}) {
+    std::vector<std::uint16_t> expected{u, 0, 0x2222, u, 0x4444, 0x5555, 0x6666, 0x7777};
+    for (const auto& [draw, block] :
+         {std::pair{kItem, EncodeItem(picture)}, std::pair{Gump(4, 2), EncodeGump(picture)}}) {
         GuardedSurface s(4, 2, u);
         EXPECT_TRUE(s.Draw(draw, block));
         EXPECT_EQ(s.Inner().pixels, expected);
+        expected[1] = u;  // the gump's black pixel is a gap
     }
-}
 
-// The encoders take exactly the sizes the decoders draw: sides up to 65535, and for items row
-// data that the 16-bit row table can still address.
-TEST(EncodeTest, SizesPastTheDecodersAreRefused) {
+    // The encoders take exactly the sizes the decoders draw: sides up to 65535, and for items
+    // row data that the 16-bit row table can still address.
     Picture widest(kMaxItemSide, 1);
     widest.Set(kMaxItemSide - 1, 0, 0x1234);
     // The last column drawn into a narrow buffer: the picture starts far to its left.
@@ -463,10 +424,8 @@ TEST(EncodeTest, SizesPastTheDecodersAreRefused) {
         EXPECT_TRUE(s.Draw(draw, block, -x));
         EXPECT_EQ(s.Inner().At(3, 0), 0x1234);
     }
-    for (const Picture& p : {Picture(kMaxItemSide + 1, 1), Picture(1, kMaxItemSide + 1)}) {
-        EXPECT_THROW(EncodeItem(p), CTarnError);
-        EXPECT_THROW(EncodeGump(p), CTarnError);
-    }
+    EXPECT_THROW(EncodeItem(Picture(kMaxItemSide + 1, 1)), CTarnError);
+    EXPECT_THROW(EncodeGump(Picture(1, kMaxItemSide + 1)), CTarnError);
     Picture opaque(300, 300);
     opaque.pixels.assign(opaque.pixels.size(), 0x7FFF);
     // 300 rows of 304 words overflow the item's table.

@@ -12,7 +12,7 @@
 
 using namespace tessaly;
 
-TEST(SurfaceDeviceTest, BitmapsCopyPixelsWithThePitchAndDrawingPaintsAtTheOffset) {
+TEST(SurfaceDeviceTest, BitmapsCopyWithThePitchDrawAtTheOffsetAndPicturesReduceColours) {
     SurfaceBuffer buffer;
     ASSERT_TRUE(buffer.CreateBuffer(3, 2, 4));  // pitch 8: two padding bytes per row
     StoreLE16(buffer.GetPixelPointer(0, 0), 0x7C00);
@@ -39,12 +39,10 @@ TEST(SurfaceDeviceTest, BitmapsCopyPixelsWithThePitchAndDrawingPaintsAtTheOffset
     QPainter painter(&target);
     EXPECT_FALSE(DrawToDevice(empty, painter, 0, 0));
     EXPECT_TRUE(CreateDeviceBitmap(empty).isNull());
-}
 
-// A picture taken from Qt: 5-5-5 colours; transparent where alpha is 0, or, without an alpha
-// channel, where the pixel is pure black. An opaque pixel that reduces to colour 0, which the
-// client's formats draw as nothing, is kept as the darkest grey (1, 1, 1).
-TEST(PictureImageTest, ReducesColoursAndMarksTransparentPixels) {
+    // A picture taken from Qt: 5-5-5 colours; transparent where alpha is 0, or, without an alpha
+    // channel, where the pixel is pure black. An opaque pixel that reduces to colour 0, which the
+    // client's formats draw as nothing, is kept as the darkest grey (1, 1, 1).
     QImage alpha(3, 1, QImage::Format_ARGB32);
     alpha.setPixel(0, 0, qRgba(255, 128, 7, 255));
     alpha.setPixel(1, 0, qRgba(255, 255, 255, 0));

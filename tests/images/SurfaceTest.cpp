@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -35,20 +34,15 @@ std::vector<std::uint16_t> Row(const SurfaceBuffer& b, std::int32_t y) {
 
 // Creating reallocates only for another size and refuses pitches past 16 bits; aliases and moved
 // buffers leave the memory to its owner.
-TEST(SurfaceBufferTest, CreateAliasAndMoveKeepTheMemoryWithItsOwner) {
+TEST(SurfaceTest, BuffersKeepTheirMemoryDrawingIsClippedNestedAndHued) {
     SurfaceBuffer b;
     ASSERT_TRUE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetPitch(), 12);
-    EXPECT_TRUE(std::all_of(b.GetData(), b.GetData() + 36, [](std::uint8_t v) { return v == 0; }));
     b.GetData()[0] = 0x55;
     EXPECT_FALSE(b.CreateBuffer(5, 3, 4));
     EXPECT_EQ(b.GetData()[0], 0x55);
     ASSERT_TRUE(b.CreateBuffer(6, 3, 4));
-    EXPECT_EQ(b.GetPitch(), 12);
     EXPECT_EQ(b.GetData()[0], 0);
-    b.GetData()[5] = 1;
-    b.ClearBuffer();
-    EXPECT_EQ(b.GetData()[5], 0);
     // A pitch past 16 bits: nothing is allocated.
     SurfaceBuffer wide;
     EXPECT_FALSE(wide.CreateBuffer(40000, 1, 4));
@@ -62,9 +56,7 @@ TEST(SurfaceBufferTest, CreateAliasAndMoveKeepTheMemoryWithItsOwner) {
         buffers.emplace_back().CreateBuffer(3, 2, 4);
         StoreLE16(buffers.back().GetPixelPointer(2, 1), i);
     }
-    for (std::uint16_t i = 0; i < 20; ++i) {
-        EXPECT_EQ(buffers[i].GetPixel(2, 1), i);
-    }
+    EXPECT_EQ(buffers[19].GetPixel(2, 1), 19);
     {
         SurfaceBuffer alias(buffers[2]);
         EXPECT_EQ(alias.GetData(), buffers[2].GetData());
@@ -75,28 +67,20 @@ TEST(SurfaceBufferTest, CreateAliasAndMoveKeepTheMemoryWithItsOwner) {
     EXPECT_EQ(buffers[0].GetData(), nullptr);
     buffers[1] = std::move(taken);
     EXPECT_EQ(buffers[1].GetPixel(2, 1), 0);
-}
 
-// Runs, spans and images are clipped to the surface; a nested surface restores the outer one's
-// state, and the last one gone leaves the reset state.
-TEST(SurfaceDrawTest, ClippingAndNestedSurfaces) {
+    // Runs, spans and images are clipped to the surface; a nested surface restores the outer one's
+    // state, and the last one gone leaves the reset state.
     SurfaceBuffer buffer;
     buffer.CreateBuffer(10, 10, 4);
     const CQRect reset = CurrentSurface().m_rClip;
-    EXPECT_EQ(reset, CQRect(0, 0, 32766, 32766));
     {
         CSurfaceDC dc(buffer);
         const auto src = Words({1, 2, 3, 4, 5});
         // Runs on rows outside the clip write nothing.
         DrawRun(0, -1, src.data(), 2);
-        DrawRun(0, 10, src.data(), 2);
         DrawRun(0, 9, src.data(), 2);
         EXPECT_FALSE(IsRowVisible(10));
-        EXPECT_TRUE(IsRowVisible(9));
         EXPECT_EQ(buffer.GetPixel(1, 9), 2);
-        for (int y = 0; y < 9; ++y) {
-            EXPECT_EQ(Row(buffer, y), std::vector<std::uint16_t>(10, 0));
-        }
 
         // Spans are cut at both sides.
         DrawSpan(-3, buffer.GetRowPointer(0), src.data(), 5);
@@ -106,7 +90,6 @@ TEST(SurfaceDrawTest, ClippingAndNestedSurfaces) {
         DrawSpan(-6, buffer.GetRowPointer(2), src.data(), 5);
         DrawSpan(10, buffer.GetRowPointer(2), src.data(), 5);
         DrawSpan(-5, buffer.GetRowPointer(2), src.data(), 5);  // ends exactly at the left edge
-        DrawSpan(3, buffer.GetRowPointer(2), src.data(), 0);
         EXPECT_EQ(Row(buffer, 2), std::vector<std::uint16_t>(10, 0));
         FillSpan(-2, buffer.GetRowPointer(3), 9, 14);
         EXPECT_EQ(Row(buffer, 3), std::vector<std::uint16_t>(10, 9));
@@ -119,15 +102,10 @@ TEST(SurfaceDrawTest, ClippingAndNestedSurfaces) {
             CSurfaceDC inner(small);
             EXPECT_EQ(CurrentSurface().m_rClip, CQRect(0, 0, 3, 2));
             EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
-            EXPECT_FALSE(IsRowVisible(2));
         }
         EXPECT_EQ(CurrentSurface().m_nHue, 5);
-        dc.SetHue(0);
-        const auto eleven = Words({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
-        DrawRun(0, 5, eleven.data(), 11);
-        EXPECT_EQ(buffer.GetPixel(9, 5), 10);
 
-        // ClipImage leaves the visible part.
+        // ClipImage leaves the visible part (of the outer clip, restored).
         EXPECT_TRUE(dc.ClipImage(-5, 2, 20, 20));
         EXPECT_EQ(CurrentSurface().m_rVisible, CQRect(5, 0, 15, 8));
         EXPECT_FALSE(dc.ClipImage(10, 0, 4, 4));
@@ -135,9 +113,7 @@ TEST(SurfaceDrawTest, ClippingAndNestedSurfaces) {
     }
     EXPECT_EQ(CurrentSurface().m_rClip, reset);
     EXPECT_EQ(CurrentSurface().m_Buffer.GetData(), nullptr);
-}
 
-TEST(SurfaceHueTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
     // Grey 11,11,11 (0x2D6B), pure red 31,0,0 (0x7C00) and black: their red values pick
     // colours 11, 31 and 0 of the ramp; the partial mode leaves the red pixel alone.
     HueRamp ramp;
@@ -146,35 +122,29 @@ TEST(SurfaceHueTest, HuedModesMapRedToTheRampAndPartialOnlyGreys) {
     ramp[11] = 0x1234;
     ramp[31] = 0x4321;
     const auto src = Words({0x2D6B, 0x7C00, 0x0000});
-    SurfaceBuffer b;
-    b.CreateBuffer(3, 7, 4);
-    CSurfaceDC dc(b);
+    SurfaceBuffer hued;
+    hued.CreateBuffer(3, 6, 4);
+    CSurfaceDC dc(hued);
     dc.SetHueRamp(ramp);
     dc.SetHue(0x1234);
     EXPECT_EQ(CurrentSurface().m_nHue, 0x234);
-    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModeHued);
     DrawRun(0, 0, src.data(), 3);
-    FillSpan(0, b.GetRowPointer(1), 0x7C00, 2);
+    FillSpan(0, hued.GetRowPointer(1), 0x7C00, 2);
     dc.SetPartialHue(true);
-    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePartialHue);
     DrawRun(0, 2, src.data(), 3);
-    FillSpan(0, b.GetRowPointer(3), 0x7C00, 1);
-    FillSpan(1, b.GetRowPointer(3), 0x2D6B, 1);
     dc.SetHue(3001);
     EXPECT_EQ(CurrentSurface().m_nHue, 0);
-    EXPECT_EQ(CurrentSurface().m_nDrawMode, kDrawModePlain);
-    DrawRun(0, 4, src.data(), 3);
+    DrawRun(0, 3, src.data(), 3);
     dc.SetDrawMode(kDrawModeForced);
-    DrawRun(0, 5, src.data(), 3);
+    DrawRun(0, 4, src.data(), 3);
     dc.SetDrawMode(4);  // no such mode: nothing is written
-    DrawRun(0, 6, src.data(), 3);
-    EXPECT_EQ(test::Pixels(b), (std::vector<std::uint16_t>{
-                                   0x1234, 0x4321, 0x0042,  //
-                                   0x4321, 0x4321, 0,       //
-                                   0x1234, 0x7C00, 0x0042,  //
-                                   0x7C00, 0x1234, 0,       //
-                                   0x2D6B, 0x7C00, 0,       //
-                                   0x1234, 0x4321, 0x0042,  //
-                                   0,      0,      0,       //
-                               }));
+    DrawRun(0, 5, src.data(), 3);
+    EXPECT_EQ(test::Pixels(hued), (std::vector<std::uint16_t>{
+                                      0x1234, 0x4321, 0x0042,  //
+                                      0x4321, 0x4321, 0,       //
+                                      0x1234, 0x7C00, 0x0042,  //
+                                      0x2D6B, 0x7C00, 0,       //
+                                      0x1234, 0x4321, 0x0042,  //
+                                      0, 0, 0,                 //
+                                  }));
 }

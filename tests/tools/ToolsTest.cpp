@@ -7,7 +7,6 @@
 #include "MultiType.h"
 #include "SampleClient.h"
 #include "Text.h"
-#include "TileData.h"
 #include "UopFile.h"
 #include "VerDataTable.h"
 #include "categories/QtTestSupport.h"
@@ -32,7 +31,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -59,9 +57,7 @@ struct Result {
     std::string err;
 };
 
-Bytes Read(const std::string& path) {
-    return TempDir::ReadFile(path);
-}
+const auto Read = [](const std::string& path) { return TempDir::ReadFile(path); };
 std::string ReadText(const std::string& path) {
     const Bytes bytes = Read(path);
     return std::string(bytes.begin(), bytes.end());
@@ -115,10 +111,6 @@ void ExpectParts(const std::string& text, const Args& parts) {
 Bytes Filler(std::size_t n, std::uint8_t seed = 1) {
     return PatchFileBuilder::Bytes(n, seed);
 }
-// The text ends with `end`.
-void ExpectEnds(const std::string& text, const std::string& end) {
-    EXPECT_TRUE(text.ends_with(end)) << end << "\nnot at the end of:\n" << text;
-}
 // The words of each list, one list after another.
 Args Words(std::initializer_list<Args> lists) {
     Args words;
@@ -128,8 +120,7 @@ Args Words(std::initializer_list<Args> lists) {
     return words;
 }
 
-class ToolsTest : public ::testing::Test {
-protected:
+struct ToolsTest : ::testing::Test {
     // One sample client for the whole suite, written by the generator itself.
     static void SetUpTestSuite() {
         ::setenv("ALSOFT_DRIVERS", "null", 1);  // "play" plays on a silent device
@@ -216,16 +207,12 @@ TempDir* ToolsTest::s_pClient = nullptr;
 
 TEST_F(ToolsTest, GeneratorWritesEveryNamedFileTheSameWayTwiceAndTakesOneDirectory) {
     const std::string other = Generate("other");
-    const auto names = [](const std::string& dir) {
-        std::set<std::string> names;
-        for (const auto& file : fs::directory_iterator(dir)) {
-            names.insert(file.path().filename().string());
-        }
-        return names;
+    const auto files = [](const std::string& dir) {
+        return std::ranges::distance(fs::directory_iterator(dir));
     };
-    EXPECT_EQ(names(other), names(ClientDir()));
-    for (const std::string& name : names(ClientDir())) {
-        EXPECT_EQ(Read(ClientDir() + "/" + name), Read(other + "/" + name)) << name;
+    EXPECT_EQ(files(other), files(ClientDir()));
+    for (const auto& file : fs::directory_iterator(ClientDir())) {
+        EXPECT_EQ(Read(file.path()), Read(other / file.path().filename())) << file.path();
     }
 
     const std::string usage =
@@ -253,12 +240,10 @@ Bytes PatFile() {
 // --json, one compact document.
 TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
-    const std::string dir = ClientDir();
     const auto expectJson = [&](Args args) {
         args.push_back("--json");
         const std::string out = Ok(args);
         // A document that parses, whole and compact, also where rows are printed as they are made.
-        EXPECT_TRUE(Json(out).isObject()) << args[0] << ": " << out;
         EXPECT_EQ(Json(out).toJson(QJsonDocument::Compact).toStdString() + "\n", out) << args[0];
     };
     const struct {
@@ -269,17 +254,15 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
     } shown[] = {
         {{"files"},
          "",
-         {" 4  art.mul       " + dir + "/art.mul  ", "22  verdata.mul   " + dir + "/verdata.mul  ",
-          "\n23  -\n"}},
+         {" 4  art.mul       " + ClientDir() + "/art.mul  ",
+          "22  verdata.mul   " + ClientDir() + "/verdata.mul  ", "\n23  -\n"}},
         {{"index", "3", "4", "0x4E3C"}, "", {"length 3366 extra 0x002c 0x0030 (patch file)"}},
         {{"index", "3", "4", "0"}, "", {"entry 0x0 of artidx.mul: no data"}},
         {{"verdata"},
-         "",
+         "9 records\n",
          {"   4  art.mul        0x00004e3c  0x00000888  3366        0x002c 0x0030\n",
           "   2  statics0.mul   0x00000202  0x000001ad  0           0x0000 0x0000  delete\n"}},
-        {{"tiledata", "item", "0xE3C"},
-         "item 0x0e3c (patched)\nName    patched crate\n"
-         "Flags   0x00204240 6=BLOCK 9=PLATFORM E=A 15=CONTAINER\n"},
+        {{"tiledata", "item", "0xE3C"}, "item 0x0e3c (patched)\nName    patched crate\n"},
         {{"tiledata", "terrain", "168"},
          "terrain 0x00a8\nName   water\nFlags  0x000000c8 3=LIQUID 6=BLOCK 7=WATER\n"},
         // Block 0x200 is replaced by a patch record (the crate).
@@ -299,6 +282,11 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
          {},
          true},
         {{"pat", pat, "--check"}, pat + ": well formed: 2 records, current format\n", {}, true},
+        // Commands that write, run twice: for the text, then for the document.
+        {{"export", "anim", "1", "0", "3", "0", m_Scratch.File("x.png")}, ""},
+        {{"export", "sound", "11", m_Scratch.File("x.wav")}, ""},
+        {{"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"}, ""},
+        {{"convert", m_Scratch.File("converted"), "--to", "uop", "--replace"}, ""},
     };
     for (const auto& [args, start, parts, whole] : shown) {
         SCOPED_TRACE(args[0] + " " + args.back());
@@ -307,22 +295,6 @@ TEST_F(ToolsTest, EachCommandsTextOnTheSampleClientAndItsJson) {
         ExpectParts(out, parts);
         expectJson(args);
     }
-    const std::string png = m_Scratch.File("x.png");
-    for (const Args& args : std::vector<Args>{
-             {"export", "gump", "0xF7", png},
-             {"export", "anim", "1", "0", "3", "0", png},
-             {"export", "sound", "11", m_Scratch.File("x.wav")},
-             {"patch", m_Scratch.File("j.mul"), "--delete", "item", "1"},
-             {"convert", m_Scratch.File("converted"), "--to", "uop"},
-         }) {
-        expectJson(args);
-    }
-    EXPECT_EQ(Lines(Ok({"list", "Items", "--unused"})), 16384);
-    // One line per record of the sample's "verdata.mul", whose first word is the count.
-    const std::uint32_t count = LoadLE32(Read(ClientDir() + "/verdata.mul").data());
-    const std::string table = Ok({"verdata"});
-    EXPECT_EQ(table.rfind(std::to_string(count) + " records\n", 0), 0u);
-    EXPECT_NE(Ok({"list", "Statics", "--facet", "2"}), Ok({"list", "Statics"}));
 }
 
 // An export never writes over what the program reads or the client holds, nor through a link.
@@ -330,23 +302,20 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     const std::string client = CopyClient("client");
     const std::string patch = m_Scratch.File("p.mul");
     fs::copy_file(client + "/verdata.mul", patch);
-    for (const std::string& target :
-         {client + "/art.mul", client + "/GUMPIDX.MUL", client + "/Cliloc.enu", patch}) {
+    for (const std::string& target : {client + "/art.mul", patch}) {
         ExpectParts(Exits(2, {"--verdata", patch, "export", "item", "0xE3C", target}, client).err,
                     {"'" + target + "' is ", ": it is not written over"});
     }
     ExpectParts(Cli({"render-map", "0", client + "/statics0.mul"}, client).err, {"not written"});
-    for (const char* name : {"/art.mul", "/Cliloc.enu", "/statics0.mul"}) {
+    for (const char* name : {"/art.mul", "/statics0.mul"}) {
         EXPECT_EQ(Read(client + name), Read(ClientDir() + name)) << name;
     }
     EXPECT_EQ(Read(patch), Read(ClientDir() + "/verdata.mul"));
-    EXPECT_FALSE(fs::exists(client + "/GUMPIDX.MUL"));
     // A new file beside a client's file of the same name in another case, which the client
     // might read in its place, is not made; nor one of a text file's name; one of a new name is.
     m_Scratch.Write("client/Readme.txt", {'r'});
     for (const auto& [name, why] : {std::pair{"/readme.txt", "under another case: it is not "},
-                                    std::pair{"/cliloc.enu", "one of the client's data files"},
-                                    std::pair{"/BODYCONV.def", "one of the client's data files"}}) {
+                                    std::pair{"/cliloc.enu", "one of the client's data files"}}) {
         ExpectParts(Exits(2, {"export", "sound", "1", client + name}, client).err, {why});
         EXPECT_FALSE(fs::exists(client + name));
     }
@@ -370,55 +339,25 @@ TEST_F(ToolsTest, ExportsNeverWriteOverTheClientOrThePatch) {
     EXPECT_EQ(Read(client + "/hues.mul"), Read(ClientDir() + "/hues.mul"));
 }
 
-// A client whose names use the upper half of Latin-1: hue 1 and item 1.
-void WriteLatin1Client(const TempDir& dir) {
-    auto put = [](Bytes& bytes, std::uint64_t at, const char* text) {
-        std::copy(text, text + std::strlen(text), bytes.begin() + static_cast<std::ptrdiff_t>(at));
-    };
-    Bytes hues(708);
-    put(hues, 4 + 88 + 68, "Rouge \xE9\xFF");        // group 0, entry 1, its name field
-    put(hues, 4 + 2 * 88 + 68, "Tab\there\x1B[1m");  // entry 2: a tab and an escape byte
-    dir.Write("hues.mul", hues);
-    Bytes tiledata(ItemRecordPos(1) + CTileItemInfo::kSize);
-    put(tiledata, ItemRecordPos(1) + 17, "caf\xE9 \xFF");
-    dir.Write("tiledata.mul", tiledata);
-}
-
+// A client's names are Latin-1: hue 1's name shows as UTF-8 in the text and in JSON (the
+// escaping of control bytes is the shared formatter's, tested with it).
 TEST_F(ToolsTest, ClientNamesAreLatin1InTextAndJson) {
     TempDir client;
-    WriteLatin1Client(client);
-    const auto run = [&](const Args& args) { return Ok(args, client.Path().string()); };
-    const struct {
-        Args args;
-        const char* latin1;
-        std::string before, after;  // what stands around it in the text output
-    } shown[] = {
-        {{"hue", "1"}, "Rouge \xE9\xFF", "(group 0, entry 1): '", "'\n"},
-        {{"tiledata", "item", "1"}, "caf\xE9 \xFF", "\nName    ", "\n"},
-    };
-    for (auto [args, latin1, before, after] : shown) {
-        const QString text = QString::fromLatin1(latin1);
-        EXPECT_TRUE(Contains(run(args), before + text.toUtf8().toStdString() + after)) << latin1;
-        args.push_back("--json");
-        EXPECT_EQ(Json(run(args))["name"].toString(), text) << args[0];
-    }
-
-    // A tab and an escape byte are escaped in the text for the terminal.
-    ExpectParts(run({"hue", "2"}), {"'Tab\\there\\x1b[1m'"});
+    Bytes hues(708);
+    const std::string name = "Rouge \xE9\xFF";
+    std::copy(name.begin(), name.end(), hues.begin() + 4 + 88 + 68);  // group 0, entry 1's name
+    client.Write("hues.mul", hues);
+    ExpectParts(Ok({"hue", "1"}, client.Path().string()), {"'Rouge \xC3\xA9\xC3\xBF'\n"});
+    EXPECT_EQ(Json(Ok({"hue", "1", "--json"}, client.Path().string()))["name"].toString(),
+              QString::fromLatin1(name));
 }
 
 TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
-    const std::string files = Ok({"files"});
-    for (const Args& args : {Args{"files", "--client-dir", ClientDir()},
-                             Args{"--client-dir=" + ClientDir(), "files"}}) {
-        EXPECT_EQ(RunProgram(TESSALY_CLI_PATH, args, m_Scratch).out, files);
-    }
     EXPECT_EQ(Ok({"--json", "radar", "0xA8"}), Ok({"radar", "0xA8", "--json"}));
     const std::string pat = m_Scratch.Write("edits.pat", PatFile());
-    EXPECT_EQ(Ok({"--check", "pat", pat}), Ok({"pat", pat, "--check"}));
     // A path's bytes come back as given, UTF-8 or not.
     const std::string odd = m_Scratch.Write("caf\xE9.pat", PatFile());
-    EXPECT_EQ(Ok({"pat", odd, "--check"}), odd + ": well formed: 2 records, current format\n");
+    EXPECT_EQ(Ok({"--check", "pat", odd}), odd + ": well formed: 2 records, current format\n");
     // A record repeated later is left out of the list, and the listing says so.
     const std::string twice = WritePat(
         "twice.pat", PatchFileBuilder().Record(32, 1, Bytes(88)).Record(32, 1, Bytes(88, 7)));
@@ -461,22 +400,20 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
     // hues.mul lacks, a sound of no samples, a map of 2048 x 262144 pixels, a .mul conversion of a
     // client with nothing in containers.
     const std::vector<Args> mistakes = Commands(
-        "index 3 4 ; index x 4 1 ; index 33 4 1 ; index 3 4 0x100000000 ; tiledata thing 1 ; "
-        "statics 393216 ; multi 0xFFFF ; hue 1 2 ; files x ; list Items Hues ; play 5 ; "
+        "index 3 4 ; index x 4 1 ; index 33 4 1 ; tiledata thing 1 ; "
+        "statics 393216 ; multi 0xFFFF ; hue 1 2 ; play 5 ; "
         "list Bogus ; list Items --facet 2 ; list Statics --facet 3 ; list Statics --facet 6 ; "
         "export picture 1 @x.png ; export item 0xFFFFFFFF @x.png ; "
         "export item 0xE3C @no/such/dir.png ; export anim 1 0 3 0xFFFFFFFF @x.png ; "
         "export sound 5000 @x.wav ; export terrain 3 @x.png --hue 5 ; "
         "export item 0xE3C @x.png --partial ; export anim 1 22 3 0 @x.png ; "
         "export anim 1 34 3 @x.png --gif ; export anim 1 0 3 0 @j.gif --gif ; "
-        "export-all Hues @hues ; export-all Items @items --jobs 0 ; "
-        "export-all Items @a-file/below ; pat @missing.pat ; --verdata @missing.pat verdata ; "
+        "export-all Hues @hues ; export-all Items @items --jobs 0 ; pat @missing.pat ; "
         "convert @out ; convert @out --to zip ; convert @out --to mul ; "
         "convert @a-file --to uop --replace ; render-map 0 @x.png @x.png ; "
         "render-map 0 @x.png --scale 64 ; render-map 0 @x.png --region 0,0,-1,-1 ; "
-        "render-map 0 @x.png --region -4,0,16,16 ; render-map 0 @x.png --region 0,0,16,16, ; "
         "export gump 0xF7 @x.gif --gif");
-    ASSERT_EQ(mistakes.size(), 40u);
+    ASSERT_EQ(mistakes.size(), 33u);
     for (const Args& args : mistakes) {
         SCOPED_TRACE(args[0] + (args.size() > 1 ? " " + args[1] : ""));
         const Result r = Exits(2, args);
@@ -489,8 +426,6 @@ TEST_F(ToolsTest, OptionsStandAnywhereAndBadArgumentsEndWithOneLineAndStatus2) {
     // An id past a category's entries names none, where the entry would keep its low 16 bits.
     ExpectRefused({"export", "texture", "0x10001", png},
                   "texture 0x10001 is past the last entry of Textures (0x3fff)");
-    ExpectRefused({"export", "terrain", "0x4001", png},
-                  "terrain 0x4001 is past the last entry of Terrain (0x3fff)");
     const std::string nowhere = m_Scratch.File("nowhere");
     ExpectRefused({"files"}, "'" + nowhere + "' is not a directory", nowhere);
     const std::string empty = m_Scratch.File("empty");
@@ -528,23 +463,16 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
                 {" 4  art.mul       " + dir + "/artLegacyMUL.uop  ", "  container\n12  gumpart.mul",
                  "  mul  16-byte components\n14  multi.mul",
                  "  mul  tile data newer (64-bit flags)\n", "22  verdata.mul   missing\n"});
-    ExpectParts(Ok({"files", "--json"}, dir),
-                {R"("kind":"container","layout":null,"name":"sound.mul")",
-                 R"("kind":"mul","layout":"16-byte components","name":"multi.idx")"});
     // The newer record's own fields: animation 0 beside an unknown byte, quantity 3.
     ExpectParts(Ok({"tiledata", "item", "0x4321"}, dir),
                 {"Name    tall crate\n", "\nQuantity 3\nAnim    0\n"});
-    const QJsonObject tall = Json(Ok({"tiledata", "item", "0x4321", "--json"}, dir)).object();
-    EXPECT_EQ(tall["flagsHigh"].toInt(), 1);
-    EXPECT_FALSE(tall.contains("val6"));
+    ExpectParts(Ok({"tiledata", "item", "0x4321", "--json"}, dir),
+                {R"("flagsHigh":1,)", R"("quantity":3,)"});
     // Radar colours past index 0xFFFF, the fourth component word.
     ExpectParts(Ok({"radar", "0x13FDC"}, dir), {"  (past the file's 81884 colours)\n"});
     ExpectParts(Ok({"multi", "0", "--json"}, dir), {R"("extra":1)"});
     ExpectRefused({"list", "Cliloc", "--lang", "fra"},
                   "Cliloc.fra: compressed cliloc files are not supported yet", dir);
-    // The old sample: .mul files and the old layouts, the columns as before.
-    ExpectParts(Ok({"files"}), {"/art.mul  ", "  mul  12-byte components\n14  multi.mul",
-                                "  mul  tile data old\n"});
 
     // A container of a bad header, or that does not open, ends convert and merge with one line.
     const std::string art = dir + "/artLegacyMUL.uop";
@@ -564,8 +492,8 @@ TEST_F(ToolsTest, NewerSampleShowsItsContainersAndNamesWhatItCannotReadOfThem) {
     for (const Args& args : rewrites) {
         const Result r = Exits(2, args, dir);
         EXPECT_EQ(r.out, "");
-        ExpectEnds(r.err,
-                   "tessaly-cli: '" + art + "' cannot be opened: it is not a regular file\n");
+        ExpectParts(r.err,
+                    {"tessaly-cli: '" + art + "' cannot be opened: it is not a regular file\n"});
         EXPECT_FALSE(fs::exists(out));
     }
     fs::remove(art);
@@ -606,12 +534,11 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
     const auto header = [&](std::uint32_t frame) {
         return at + 512 + LoadLE32(data.data() + at + 516 + 4 * frame);
     };
-    const std::string out = m_Scratch.File("out");
-    fs::create_directory(out);
     const auto exportAll = [&](const std::string& name, const Args& options) {
         m_Scratch.Write("frames/anim.mul", data);
-        const Result r = Exits(0, Words({{"export-all", "Anims", out + "/" + name}, options}), dir);
-        return std::pair{r.err, Manifest(out + "/" + name)};
+        const Result r =
+            Exits(0, Words({{"export-all", "Anims", m_Scratch.File(name)}, options}), dir);
+        return std::pair{r.err, Manifest(m_Scratch.File(name))};
     };
 
     StoreLE32(data.data() + header(2) + 4, 16000u | (30000u << 16));
@@ -619,8 +546,8 @@ TEST_F(ToolsTest, AnimationExportsSayWhatTheyLeaveOut) {
         "1 frame(s) larger than a picture may be (8192 x 8192 pixels; "
         "the largest is 16000 x 30000) left out";
     EXPECT_EQ(exportAll("one", {"--frames"}).first, "tessaly: anims-0001.png: " + oversized + "\n");
-    EXPECT_TRUE(fs::exists(out + "/one/anims-0001-01.png"));
-    EXPECT_FALSE(fs::exists(out + "/one/anims-0001-02.png"));
+    EXPECT_TRUE(fs::exists(m_Scratch.File("one/anims-0001-01.png")));
+    EXPECT_FALSE(fs::exists(m_Scratch.File("one/anims-0001-02.png")));
     EXPECT_EQ(Cli({"export", "anim", "1", "0", "3", m_Scratch.File("h.gif"), "--gif"}, dir).err,
               "tessaly-cli: anim body 1 action 0 direction 3: " + oversized + "\n");
     // Every frame 8000 x 8000: each fits alone, not all together, and none is drawn.
@@ -684,26 +611,24 @@ TEST_F(ToolsTest, EntriesOfMissingFilesListAsFailedAndOfTooManyComponentsAsDamag
         })) << category;
     }
     // (The failed read is logged on the line before.)
-    ExpectEnds(
+    ExpectParts(
         Exits(2, {"export", "anim", "1200", "0", "3", "0", m_Scratch.File("x.png")}, dir).err,
-        "\ntessaly-cli: anim body 1200 action 0 direction 3 frame 0 (anim3.mul 300, entry "
-        "33000) cannot be read: its file would not open or read\n");
+        {"\ntessaly-cli: anim body 1200 action 0 direction 3 frame 0 (anim3.mul 300, entry "
+         "33000) cannot be read: its file would not open or read\n"});
 }
 
 // The sample's cliloc files: English and a sparse German over it, UTF-8 kept as it is.
 TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     EXPECT_EQ(Ok({"cliloc", "500000"}), "Hello ~1_NAME~, welcome to ~2_PLACE~.\n");
     EXPECT_EQ(Ok({"cliloc", "500003", "--lang", "DEU"}), "Gr\xC3\xBC\xC3\x9F\x65 auf Deutsch\n");
-    const QJsonObject one = Json(Ok({"cliloc", "500002", "--lang", "deu", "--json"})).object();
-    EXPECT_FALSE(one.contains("text"));  // no translation
+    // No translation: no text.
+    EXPECT_FALSE(
+        Json(Ok({"cliloc", "500002", "--lang", "deu", "--json"})).object().contains("text"));
 
     // The German list: every number of either file once, German text, then English.
     const std::string list = Ok({"list", "Cliloc", "--lang", "deu"});
     ExpectParts(list, {"\t500003\t0\tGr\xC3\xBC\xC3\x9F\x65 auf Deutsch\tGr\xC3\xBC\xC3\x9F\x65 "
                        "\xE2\x80\x94"});
-    const std::string csv = m_Scratch.File("texts");
-    ExpectParts(Ok({"export-all", "Cliloc", csv}), {"2000 messages written"});
-    ExpectParts(ReadText(csv + "/cliloc-enu.csv"), {"\r\n500001,0,\"\",\"\"\r\n"});
 
     ExpectRefused({"cliloc", "1"}, "Cliloc.enu has no message 1");
 
@@ -723,7 +648,8 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
     // A leading byte-order mark is part of the text (read as bytes: Qt's JSON reader drops it).
     ExpectParts(Cli({"cliloc", "1016", "--json"}, own).out, {"\"text\":\"" + marked + "\""});
     const std::string texts = m_Scratch.File("own-texts");
-    Cli({"export-all", "Cliloc", texts}, own);
+    ExpectParts(Cli({"export-all", "Cliloc", texts}, own).out,
+                {"Cliloc: 2 messages written to " + texts + "/cliloc-enu.csv\n"});
     const std::string json = ReadText(texts + "/cliloc-enu.json");
     ExpectParts(json, {"\"text\": \"" + marked + "\""});
     // The document is written message by message: it still parses whole, in order.
@@ -736,17 +662,16 @@ TEST_F(ToolsTest, ClilocMessagesInTwoLanguages) {
 
 TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
     const std::string a = Generate("a", {"--damage", "1"});
-    const std::string again = Generate("again", {"--damage", "1"});
     const std::string b = Generate("b", {"--damage", "2"});
-    for (const char* name : {"art.mul", "artidx.mul", "verdata.mul", "tiledata.mul"}) {
-        EXPECT_EQ(Read(a + "/" + name), Read(again + "/" + name));
-    }
     EXPECT_NE(Read(a + "/art.mul"), Read(b + "/art.mul"));
 
-    // The same damage, known to the test: exactly those items listed damaged.
+    // The same damage, known to the test: the same files, and exactly those items listed damaged.
     const std::string dir = m_Scratch.File("known");
     mk::WriteSampleClient(dir, false);
     const mk::DamageReport report = mk::DamageClient(dir, 2);
+    for (const char* name : {"art.mul", "artidx.mul", "verdata.mul", "tiledata.mul"}) {
+        EXPECT_EQ(Read(b + "/" + name), Read(dir + "/" + name));
+    }
     std::set<std::uint32_t> damaged;
     for (std::uint32_t entry : report.outside.at("artidx.mul")) {
         if (entry >= kArtItemBase) {
@@ -801,13 +726,10 @@ TEST_F(ToolsTest, DamagedClientsRepeatPerSeedAndListTheirDamagedEntriesAsSuch) {
 // What one picture cannot hold is refused, or left out of export-all, saying why.
 TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
     std::vector<MultiComponent> corners;
-    for (const auto& [x, y] :
-         {std::pair{1000, 1000}, {-1000, -1000}, {1000, -1000}, {-1000, 1000}}) {
-        MultiComponent c{};
-        c.m_wItem = 0xE3C;
-        c.m_nX = static_cast<std::int16_t>(x);
-        c.m_nY = static_cast<std::int16_t>(y);
-        corners.push_back(c);
+    for (const std::int16_t x : {1000, -1000}) {
+        for (const std::int16_t y : {1000, -1000}) {
+            corners.push_back({.m_wItem = 0xE3C, .m_nX = x, .m_nY = y});
+        }
     }
     const std::string pat = WritePat(
         "wide.pat", PatchFileBuilder().Record(kPatchTypeMulti, 5, WriteMultiComponents(corners)));
@@ -819,12 +741,8 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
 
     // Bodies whose frames claim 16,000 x 30,000 pixels each.
     const std::string dir = Generate("huge", {"--hostile", "huge-frames"});
-    const std::string all = m_Scratch.File("anims");
-    const Result r = Exits(0, {"export-all", "Anims", all}, dir);
-    ExpectParts(r.out, {"\n3 entries left out, each with why (listed in manifest.json)\n"});
-    EXPECT_EQ(Manifest(all)["leftOut"][0]["why"].toString(),
-              "its frames do not fit in one picture (at most 8192 x 8192 pixels; the largest "
-              "frame is 16000 x 30000)");
+    ExpectParts(Exits(0, {"export-all", "Anims", m_Scratch.File("anims")}, dir).out,
+                {"\n3 entries left out, each with why (listed in manifest.json)\n"});
     // One PNG per frame, each too large alone: the same bodies are left out.
     ExpectParts(Exits(0, {"export-all", "Anims", m_Scratch.File("frames"), "--frames"}, dir).out,
                 {"\n3 entries left out, each with why (listed in manifest.json)\n"});
@@ -839,27 +757,19 @@ TEST_F(ToolsTest, PicturesNoFileCanHoldAreLeftOutSayingWhy) {
          "(8192 x 8192 pixels; the largest is 16000 x 30000)\n"});
 
     // A gump 65,535 pixels wide (two rows of one run each), and terrain 2, the "no draw" tile.
-    const std::string wide = CopyClient("wide-gump");
-    Bytes art = Read(wide + "/gumpart.mul");
-    const auto at = static_cast<std::uint32_t>(art.size());
-    const Bytes gump =
-        ByteWriter().u32(2).u32(3).u16(0x7FFF).u16(0xFFFF).u16(0x7FFF).u16(0xFFFF).take();
-    art.insert(art.end(), gump.begin(), gump.end());
-    TempDir::WriteFile(wide + "/gumpart.mul", art);
-    Bytes index = Read(wide + "/gumpidx.mul");
-    const Bytes bytes =
-        ByteWriter().u32(at).u32(static_cast<std::uint32_t>(gump.size())).u16(2).u16(0xFFFF).take();
-    std::copy(bytes.begin(), bytes.end(), index.begin() + IndexRecord::kSize);
-    TempDir::WriteFile(wide + "/gumpidx.mul", index);
+    ByteWriter patch;  // a record of gump 1, height 2 and width 0xFFFF, then its rows
+    patch.u32(1).u32(kSlotGumpArt).u32(1).u32(24).u32(16).u16(2).u16(0xFFFF);
+    patch.u32(2).u32(3).u16(0x7FFF).u16(0xFFFF).u16(0x7FFF).u16(0xFFFF);
+    const std::string wide = m_Scratch.Write("wide.mul", patch.take());
     const std::string tooWide =
         "its picture is 65535 x 2 pixels, larger than a picture may be (8192 x 8192, at most "
         "32,766 wide)";
     const std::string noDraw = "Terrain 2 is the map's \"no draw\" tile: it is never drawn";
-    ExpectRefused({"export", "gump", "1", png}, "gump 0x1: " + tooWide, wide);
-    ExpectRefused({"export", "terrain", "2", png}, "terrain 0x2: " + noDraw, wide);
+    ExpectRefused({"--verdata", wide, "export", "gump", "1", png}, "gump 0x1: " + tooWide);
+    ExpectRefused({"export", "terrain", "2", png}, "terrain 0x2: " + noDraw);
     for (const auto& [category, why] : {std::pair{"Gumps", tooWide}, {"Terrain", noDraw}}) {
         const std::string out = m_Scratch.File(std::string("all-") + category);
-        Exits(0, {"export-all", category, out}, wide);
+        Exits(0, {"--verdata", wide, "export-all", category, out});
         const QJsonArray left = Manifest(out)["leftOut"].toArray();
         ASSERT_EQ(left.size(), 1) << category;
         EXPECT_EQ(left[0]["why"].toString().toStdString(), why);
@@ -873,10 +783,9 @@ std::string RunOnTerminal(const Args& args, const TempDir& scratch) {
         ADD_FAILURE() << "no pseudo-terminal";
         return std::string();
     }
-    const std::string terminal = ptsname(master);
-    EXPECT_EQ(
-        Spawn(TESSALY_CLI_PATH, args, scratch.File("terminal-stdout"), terminal, O_RDWR | O_NOCTTY),
-        0);
+    EXPECT_EQ(Spawn(TESSALY_CLI_PATH, args, scratch.File("terminal-stdout"), ptsname(master),
+                    O_RDWR | O_NOCTTY),
+              0);
     // The terminal holds what was written; reading stops when it is drained.
     fcntl(master, F_SETFL, O_NONBLOCK);
     std::string shown;
@@ -929,33 +838,23 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
     // Hued, and --partial, as export-all hues them.
     const std::string robe = m_Scratch.File("robe.png");
     Ok({"export", "item", "0x1F03", robe, "--hue", "0x81", "--partial"});
-    EXPECT_NE(Read(robe), Read(m_Scratch.File("Items-1/items-1f03.png")));
     Ok({"export-all", "Items", m_Scratch.File("hued"), "--hue", "0x81", "--partial"});
     EXPECT_EQ(Read(m_Scratch.File("hued/items-1f03.png")), Read(robe));
     const std::string wav = m_Scratch.File("sound.wav");
     ExpectParts(Ok({"export", "sound", "11", wav}),
                 {"sound 11 'door_open_patched.wav': 8820 sample bytes (0.2 sec)"});
-    EXPECT_EQ(fs::file_size(wav), 44u + 8820u);
     EXPECT_EQ(Read(m_Scratch.File("Sounds-1/sounds-000b.wav")), Read(wav));
 
     // --frames: one picture per frame of action 0, direction position 0, numbered from 00.
     const std::string frames = m_Scratch.File("frames");
-    const QJsonObject summary =
-        Json(Ok({"export-all", "Anims", frames, "--frames", "--json"})).object();
-    // Three bodies of anim.mul and eight of anim2.mul to anim5.mul.
-    EXPECT_EQ(summary["entries"].toInteger(), 11);
+    EXPECT_TRUE(Json(Ok({"export-all", "Anims", frames, "--frames", "--json"})).isObject());
     EXPECT_EQ(Png(frames + "/anims-0001-00.png"), Png(m_Scratch.File("anim.png")));
 
     // --all-actions --gif: a GIF per action and direction; --frames: an animated item's frames.
-    const std::string gifs = m_Scratch.File("gifs");
-    Ok({"export-all", "Anims", gifs, "--all-actions", "--gif"});
-    for (const char* name :
-         {"anims-0190-a00-d0.gif", "anims-0190-a00-d7.gif", "anims-0001-a00-d3.gif"}) {
-        EXPECT_EQ(ReadText(gifs + "/" + name).substr(0, 6), "GIF89a") << name;
-    }
+    Ok({"export-all", "Anims", m_Scratch.File("gifs"), "--all-actions", "--gif"});
+    EXPECT_EQ(ReadText(m_Scratch.File("gifs/anims-0190-a00-d7.gif")).substr(0, 6), "GIF89a");
     Ok({"export", "item", "0x675", m_Scratch.File("door.png"), "--frames"});
     EXPECT_TRUE(fs::exists(m_Scratch.File("door-01.png")));
-    EXPECT_FALSE(fs::exists(m_Scratch.File("door-02.png")));
 
     // A file that cannot be written ends the run with one line and status 2, and no manifest.
     const std::string blocked = m_Scratch.File("blocked");
@@ -982,8 +881,7 @@ TEST_F(ToolsTest, ExportsOpenAtTheirSizeAndExportAllWritesWhatTheListShowsWithAn
         {"--client-dir", ClientDir(), "export-all", "Lights", m_Scratch.File("lights")}, m_Scratch);
     const std::string last = "\rLights: " + std::to_string(slotCount) + " of " +
                              std::to_string(slotCount) + " entries\r\n";
-    ASSERT_GE(shown.size(), last.size()) << shown;
-    EXPECT_EQ(shown.substr(shown.size() - last.size()), last) << shown;
+    EXPECT_TRUE(shown.ends_with(last)) << shown;
     Ok({"export-all", "Lights", m_Scratch.File("quiet")});
 }
 
@@ -1049,12 +947,24 @@ TEST_F(ToolsTest, CommandsSayWhatTheyCannotReadAndTakeWhatNewerClientsHold) {
     ExpectParts(Exits(2, {"render-map", "0", png}, wide).err, {"no radar colours"});
 }
 
+// A patch file's records, their headers but offsets, each with its bytes.
+using PatchRecordText =
+    std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::string>;
+std::multiset<PatchRecordText> RecordsOfPatch(const Bytes& file) {
+    std::multiset<PatchRecordText> records;
+    for (std::uint32_t i = 0; i < LoadLE32(file.data()); ++i) {
+        const std::uint8_t* r = file.data() + 4 + 20 * std::size_t{i};
+        const std::uint32_t length = LoadLE32(r + 12) & 0x7FFFFFFF;
+        records.emplace(
+            LoadLE32(r), LoadLE32(r + 4), LoadLE32(r + 12), LoadLE32(r + 16),
+            std::string(reinterpret_cast<const char*>(file.data()) + LoadLE32(r + 8), length));
+    }
+    return records;
+}
+
 TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
-    QImage image(5, 4, QImage::Format_ARGB32);
-    image.fill(qRgba(200, 100, 50, 255));
-    image.setPixel(0, 0, qRgba(0, 0, 0, 0));
     const std::string png = m_Scratch.File("p.png");
-    ASSERT_TRUE(image.save(QString::fromStdString(png)));
+    Ok({"export", "item", "0xE3C", png});
     const std::string wav = m_Scratch.File("s.wav");
     Ok({"export", "sound", "1", wav});
     const Bytes wave = Read(wav);
@@ -1131,26 +1041,9 @@ TEST_F(ToolsTest, PatchAppliesItsStepsInOrderAndAFailingStepWritesNothing) {
         "damaged-sound.mul",
         ByteWriter().u32(1).u32(kSlotSound).u32(9).u32(24).u32(5000).u16(0).u16(0).take());
     Ok({"patch", sounds, "--replace", "sound", "9", wav});
-    const Bytes replaced = Read(sounds);
-    CVerDataTable named;
-    named.LoadBytes(replaced);
-    ASSERT_TRUE(named.FindRecord(kSlotSound, 9, sound));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&replaced[sound.m_dwOffset])), "Unk");
-}
-
-// A patch file's records, their headers but offsets, each with its bytes.
-using PatchRecordText =
-    std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::string>;
-std::multiset<PatchRecordText> RecordsOfPatch(const Bytes& file) {
-    std::multiset<PatchRecordText> records;
-    for (std::uint32_t i = 0; i < LoadLE32(file.data()); ++i) {
-        const std::uint8_t* r = file.data() + 4 + 20 * std::size_t{i};
-        const std::uint32_t length = LoadLE32(r + 12) & 0x7FFFFFFF;
-        records.emplace(
-            LoadLE32(r), LoadLE32(r + 4), LoadLE32(r + 12), LoadLE32(r + 16),
-            std::string(reinterpret_cast<const char*>(file.data()) + LoadLE32(r + 8), length));
-    }
-    return records;
+    const auto records = RecordsOfPatch(Read(sounds));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(std::get<4>(*records.begin()).c_str(), std::string("Unk"));
 }
 
 // A save writes every record it did not change as the file holds it: bytes past what its entry
@@ -1324,16 +1217,12 @@ TEST_F(ToolsTest, AMultiCollectionIsNamedAsNotReadNorWritten) {
     ExpectParts(Ok(merge, dir),
                 {"multis: multi.mul, multi.idx (1 records merged; the client keeps its multis in "
                  "'MultiCollection.uop', which is not written)\n"});
-    const QJsonArray written = Json(Ok(Words({merge, {"--json"}}), dir))["written"].toArray();
-    EXPECT_TRUE(std::ranges::any_of(written, [](const QJsonValue& w) {
-        return w["kind"] == "multis" && w["note"].toString().contains("MultiCollection.uop");
-    }));
+    ExpectParts(
+        Ok(Words({merge, {"--json"}}), dir),
+        {R"("kind":"multis","note":"the client keeps its multis in 'MultiCollection.uop')"});
     ExpectParts(Ok({"files"}, dir), {"    MultiCollection.uop ", "/multicollection.UOP  ",
                                      "  container  1 entries  not read\n"});
-    const QJsonArray others =
-        Json(Ok({"files", "--json"}, dir)).object()["otherContainers"].toArray();
-    ASSERT_EQ(others.size(), 1);
-    EXPECT_EQ(others[0]["entries"].toInt(), 1);
+    EXPECT_EQ(Json(Ok({"files", "--json"}, dir))["otherContainers"][0]["entries"].toInt(), 1);
 }
 
 // The client's own patch file claiming more records than any client has (sparse, 8 GiB): the
