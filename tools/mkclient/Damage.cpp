@@ -36,9 +36,7 @@ void WriteWhole(const fs::path& path, const Bytes& bytes) {
 
 void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
     if (at + 4 <= bytes.size()) {
-        for (int i = 0; i < 4; ++i) {
-            bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
-        }
+        StoreLE32(bytes.data() + at, value);
     }
 }
 
@@ -150,7 +148,7 @@ public:
         if (bytes.size() < 4) {
             return;
         }
-        const std::uint32_t count = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24;
+        const std::uint32_t count = LoadLE32(bytes.data());
         const std::size_t records = std::min<std::size_t>(count, (bytes.size() - 4) / 20);
         for (int i = 0; i < 4 && records > 0; ++i) {
             // One draw per statement, so that a seed gives the same file whatever the compiler.
