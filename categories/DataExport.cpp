@@ -3,13 +3,10 @@
 #include "AnimExport.h"
 #include "CDataDef.h"
 #include "ClientFiles.h"
+#include "PngFile.h"
 #include "QFile.h"
 #include "SafeSave.h"
-#include "SurfaceDevice.h"
 #include "Text.h"
-
-#include <QBuffer>
-#include <QByteArray>
 
 #include <cerrno>
 #include <cstring>
@@ -17,9 +14,29 @@
 
 namespace tessaly {
 
+namespace {
+
+// An owned copy of a buffer's pixels, rows packed; empty for a buffer without pixels (or when
+// the memory is not there).
+SurfaceBuffer CopyPixels(const SurfaceBuffer& buffer) {
+    SurfaceBuffer copy;
+    if (buffer.GetData() == nullptr || buffer.GetWidth() == 0 || buffer.GetHeight() == 0 ||
+        !copy.CreateBuffer(buffer.GetWidth(), buffer.GetHeight(), 2)) {
+        return copy;
+    }
+    for (std::uint32_t y = 0; y < buffer.GetHeight(); ++y) {
+        const auto row = static_cast<std::int32_t>(y);
+        std::memcpy(copy.GetRowPointer(row), buffer.GetRowPointer(row),
+                    2 * std::size_t{buffer.GetWidth()});
+    }
+    return copy;
+}
+
+}  // namespace
+
 bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suffix) {
-    QImage picture = CreateDeviceBitmap(buffer);
-    if (picture.isNull()) {
+    SurfaceBuffer picture = CopyPixels(buffer);
+    if (picture.GetData() == nullptr) {
         return false;
     }
     // A picture of several (a frame, "-00") is a PNG file whatever the name chosen for the
@@ -29,15 +46,15 @@ bool CExportData::AddPicture(const SurfaceBuffer& buffer, const std::string& suf
 }
 
 void CExportData::AddBytes(std::vector<std::uint8_t> bytes, const std::string& suffix) {
-    Add({suffix, QImage(), std::move(bytes), {}});
+    Add({suffix, SurfaceBuffer(), std::move(bytes), {}});
 }
 
 void CExportData::AddFile(const SurfaceBuffer* picture, std::vector<std::uint8_t> bytes,
                           const std::string& suffix, const std::string& extension) {
-    Part part{suffix, QImage(), std::move(bytes), extension};
+    Part part{suffix, SurfaceBuffer(), std::move(bytes), extension};
     if (picture != nullptr) {
-        part.picture = CreateDeviceBitmap(*picture);
-        if (part.picture.isNull()) {
+        part.picture = CopyPixels(*picture);
+        if (part.picture.GetData() == nullptr) {
             return;
         }
     }
@@ -65,14 +82,14 @@ bool CExportData::WritePart(const Part& part, const std::string& path,
                             std::mutex* pFilesLock) {
     const std::string target = ExportPartPath(path, part.suffix, part.extension);
     std::string_view bytes(reinterpret_cast<const char*>(part.bytes.data()), part.bytes.size());
-    QByteArray png;
-    if (!part.picture.isNull()) {
-        QBuffer device(&png);
-        if (!device.open(QIODevice::WriteOnly) || !part.picture.save(&device, "PNG")) {
+    std::vector<std::uint8_t> png;
+    if (part.picture.GetData() != nullptr) {
+        png = EncodePng(part.picture);
+        if (png.empty()) {
             error = "Unable to write the file '" + target + "'";
             return false;
         }
-        bytes = std::string_view(png.constData(), static_cast<std::size_t>(png.size()));
+        bytes = std::string_view(reinterpret_cast<const char*>(png.data()), png.size());
     }
     error = WriteExport(target, bytes, pFilesLock, false);
     if (!error.empty()) {

@@ -6,7 +6,7 @@
 
 #include "Surface.h"
 
-#include <QImage>
+#include <QSize>
 
 #include <cstdint>
 #include <mutex>
@@ -76,7 +76,11 @@ public:
     std::string JoinNotes() const;
     // The size of the first part's picture (empty without one).
     QSize GetPictureSize() const {
-        return m_Parts.empty() ? QSize() : m_Parts.front().picture.size();
+        if (m_Parts.empty()) {
+            return QSize();
+        }
+        const SurfaceBuffer& picture = m_Parts.front().picture;
+        return QSize(static_cast<int>(picture.GetWidth()), static_cast<int>(picture.GetHeight()));
     }
     // Writes every part: a part without suffix to path itself, the others beside it. Encoding
     // pictures is the expensive step and touches no shared state, so exports may write in
@@ -91,7 +95,7 @@ public:
 private:
     struct Part {
         std::string suffix;
-        QImage picture;                   // a picture, or null
+        SurfaceBuffer picture;            // a picture (its own copy), or none
         std::vector<std::uint8_t> bytes;  // without picture: the file's bytes
         std::string extension;            // empty: the path's
     };

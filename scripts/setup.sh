@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build ccache
   qt6-base-dev libgl-dev
   libopenal-dev
-  zlib1g-dev libdeflate-dev libgif-dev
+  zlib1g-dev libdeflate-dev libgif-dev libpng-dev
   nettle-dev pkgconf
   libgtest-dev libgmock-dev
   libbenchmark-dev

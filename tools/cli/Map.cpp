@@ -6,10 +6,9 @@
 #include "EntryPicture.h"
 #include "Facet.h"
 #include "MapPicture.h"
+#include "PngFile.h"
 #include "Text.h"
 
-#include <QBuffer>
-#include <QImage>
 #include <QJsonObject>
 
 #include <iostream>
@@ -108,16 +107,20 @@ int RunRenderMap(Invocation& inv) {
                   << facet.UnreadStatics()
                   << " blocks cannot be read (damaged) and are drawn without them\n";
     }
-    const QImage image(reinterpret_cast<const uchar*>(picture.pixels.data()),
-                       static_cast<int>(picture.width), static_cast<int>(picture.height),
-                       static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32);
-    QByteArray png;
-    QBuffer device(&png);
-    if (!device.open(QIODevice::WriteOnly) || !image.save(&device, "PNG")) {
+    const std::vector<std::uint8_t> png =
+        EncodePng(picture.width, picture.height, [&picture](std::uint32_t y, std::uint8_t* rgb) {
+            const std::uint32_t* p = picture.pixels.data() + std::size_t{y} * picture.width;
+            for (std::uint32_t x = 0; x < picture.width; ++x, ++p) {
+                *rgb++ = static_cast<std::uint8_t>(*p >> 16);
+                *rgb++ = static_cast<std::uint8_t>(*p >> 8);
+                *rgb++ = static_cast<std::uint8_t>(*p);
+            }
+        });
+    if (png.empty()) {
         throw UsageError("cannot write '" + path + "'");
     }
     if (const std::string failed = WriteExport(
-            path, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+            path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()));
         !failed.empty()) {
         throw UsageError(failed);
     }
