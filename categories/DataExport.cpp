@@ -20,14 +20,11 @@ namespace {
 // the memory is not there).
 SurfaceBuffer CopyPixels(const SurfaceBuffer& buffer) {
     SurfaceBuffer copy;
-    if (buffer.GetData() == nullptr || buffer.GetWidth() == 0 || buffer.GetHeight() == 0 ||
-        !copy.CreateBuffer(buffer.GetWidth(), buffer.GetHeight(), 2)) {
-        return copy;
-    }
-    for (std::uint32_t y = 0; y < buffer.GetHeight(); ++y) {
-        const auto row = static_cast<std::int32_t>(y);
-        std::memcpy(copy.GetRowPointer(row), buffer.GetRowPointer(row),
-                    2 * std::size_t{buffer.GetWidth()});
+    const std::uint32_t width = buffer.GetWidth();
+    const std::uint32_t height = buffer.GetHeight();
+    if (buffer.GetData() != nullptr && width != 0 && height != 0 &&
+        copy.CreateBuffer(width, height, 2)) {
+        PlaceFrame({buffer, 0, 0}, {0, 0, width, height}, copy, 0, 0);
     }
     return copy;
 }
